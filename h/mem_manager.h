@@ -1,0 +1,113 @@
+// The memory manager's allocation interface, as every unit of the system sees it.
+//
+// The functions are defined by the program (regentool, the graphical host, each
+// test program) and exported from it; the shared libraries declare them here and
+// bind them from the process that loads them.
+//
+// Allocation sites: every tracked allocation names its site through a static
+// MEM_TRACKER_THUNK, one per (memory tag, type, line), emitted by the macros below:
+//
+//     auto* a = ACF_NEW(ACF_ASSIGNMENT)(args...);      // db/acf units
+//     char* buf = MEM_NEW_ARRAY(IPMAN, char, n);       // any tag
+//     delete a;                                        // the replaced global delete
+//
+// Each source unit also holds one MEM_INITIALIZER with its tag, through its
+// library's tag header (for example db/acf/acf_mem.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <typeinfo>
+
+struct MEM_TRACKER_DATA;
+
+// One per allocation site (see the macros below); field order is fixed.
+struct MEM_TRACKER_THUNK {
+    std::type_info const* type; // allocated type; its name keys the per-type figures
+    uint32_t size;              // sizeof(T)
+    uint32_t line;              // source line of the site
+    uint32_t reserved;          // always 0
+    char const* const* prefix;  // the unit's code-prefix record; *prefix is the memory tag
+    MEM_TRACKER_DATA* tracker_data; // records made for this site by the tracker
+    uint32_t flags;             // low 16 bits: 1 for container sites; high 16: alignof(T)
+};
+
+// Allocation. Never returns null: running out of memory ends the process.
+void* mem_new_wrapper(size_t size, MEM_TRACKER_THUNK* thunk, char const* file);
+void* mem_new_array_wrapper(size_t size, MEM_TRACKER_THUNK* thunk, char const* file);
+void* mem_malloc_wrapper(size_t size, MEM_TRACKER_THUNK* thunk, char const* file);
+void* mem_realloc_wrapper(void* pointer, size_t size, MEM_TRACKER_THUNK* thunk, char const* file);
+void* mem_stl_allocate(size_t size, MEM_TRACKER_THUNK* thunk);
+
+// Release; null does nothing. A block may be released through any function of
+// its family, whichever road allocated it.
+void mem_delete_wrapper(void* pointer, char const* const* prefix);
+void mem_delete_array_wrapper(void* pointer, char const* const* prefix);
+void mem_free_wrapper(void* pointer, char const* const* prefix);
+void mem_stl_deallocate(void* pointer, size_t count, MEM_TRACKER_THUNK* thunk);
+
+// True for null and for any live block of the manager.
+bool mem_is_allocated(void* pointer);
+
+// Tracked placement forms used by the macros below.
+void* operator new(size_t size, MEM_TRACKER_THUNK* thunk, char const* file);
+void* operator new[](size_t size, MEM_TRACKER_THUNK* thunk, char const* file);
+void operator delete(void* pointer, MEM_TRACKER_THUNK* thunk, char const* file) noexcept;
+void operator delete[](void* pointer, MEM_TRACKER_THUNK* thunk, char const* file) noexcept;
+
+// One per source unit: the first one constructed starts the manager, the last
+// one destroyed writes its reports.
+class MEM_INITIALIZER {
+public:
+    explicit MEM_INITIALIZER(char const* name);
+    ~MEM_INITIALIZER();
+    MEM_INITIALIZER(MEM_INITIALIZER const&) = delete;
+    MEM_INITIALIZER& operator=(MEM_INITIALIZER const&) = delete;
+
+    static int32_t s_init_counter;
+
+private:
+    char const* m_name;
+};
+
+// The code-prefix record of a memory tag: its first field is the tag text.
+#define MEM_CODE_PREFIX(TAG) mem_static_code_prefix_##TAG
+
+// Declares the per-site template of one memory tag, MEM_TRACKER_TEMPLATE_<TAG>.
+#define MEM_DECLARE_TRACKER_TEMPLATE(TAG)                                                          \
+    inline char const* const MEM_CODE_PREFIX(TAG)[1] = {#TAG};                                     \
+    template <class T, unsigned LINE, unsigned STL> struct MEM_TRACKER_TEMPLATE_##TAG {           \
+        static MEM_TRACKER_THUNK s_thunk;                                                          \
+    };                                                                                             \
+    template <class T, unsigned LINE, unsigned STL>                                                \
+    MEM_TRACKER_THUNK MEM_TRACKER_TEMPLATE_##TAG<T, LINE, STL>::s_thunk = {                        \
+        &typeid(T), sizeof(T), LINE, 0, MEM_CODE_PREFIX(TAG), nullptr,                            \
+        (static_cast<uint32_t>(alignof(T)) << 16) | STL}
+
+MEM_DECLARE_TRACKER_TEMPLATE(MEM);
+MEM_DECLARE_TRACKER_TEMPLATE(ACF);
+MEM_DECLARE_TRACKER_TEMPLATE(IPMAN);
+MEM_DECLARE_TRACKER_TEMPLATE(MDB);
+
+#define MEM_THUNK(TAG, T) (&MEM_TRACKER_TEMPLATE_##TAG<T, __LINE__, 0>::s_thunk)
+// `MEM_NEW(ACF, T)(args)` allocates and constructs a T at a tracked site.
+#define MEM_NEW(TAG, T) new (MEM_THUNK(TAG, T), __FILE__) T
+#define MEM_NEW_ARRAY(TAG, T, N) new (MEM_THUNK(TAG, T), __FILE__) T[N]
+#define MEM_MALLOC(TAG, SIZE) mem_malloc_wrapper((SIZE), MEM_THUNK(TAG, char), __FILE__)
+
+// The allocator of the system's containers; stateless, all instances equal.
+template <class T> struct MEM_STL_ALLOCATOR {
+    using value_type = T;
+    MEM_STL_ALLOCATOR() noexcept = default;
+    template <class U> MEM_STL_ALLOCATOR(MEM_STL_ALLOCATOR<U> const&) noexcept {}
+    T* allocate(size_t n) {
+        return static_cast<T*>(
+            mem_stl_allocate(n * sizeof(T), &MEM_TRACKER_TEMPLATE_MEM<T, __LINE__, 1>::s_thunk));
+    }
+    void deallocate(T* p, size_t n) noexcept {
+        mem_stl_deallocate(p, n, &MEM_TRACKER_TEMPLATE_MEM<T, __LINE__, 1>::s_thunk);
+    }
+    template <class U> bool operator==(MEM_STL_ALLOCATOR<U> const&) const noexcept { return true; }
+    template <class U> bool operator!=(MEM_STL_ALLOCATOR<U> const&) const noexcept { return false; }
+};

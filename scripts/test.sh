@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test. With "asan", the sanitizer build is tested as well.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh release
+export QT_QPA_PLATFORM=offscreen
+ctest --preset release --parallel "$(nproc)"
+if [[ "${1:-}" == "asan" ]]; then
+    scripts/build.sh asan
+    ctest --preset asan --parallel "$(nproc)"
+fi

@@ -1,0 +1,26 @@
+// General utilities of the suite: product and version texts, text helpers and
+// the installation's paths.
+#pragma once
+
+#include <string>
+
+// Product name, version texts and legal notice: chosen once, used everywhere.
+extern char const* const GEN_PRODUCT_NAME;      // "Tessaly II"
+extern char const* const GEN_VERSION;           // "14.0", comparable with upgrade-rule versions
+extern char const* const GEN_FULL_VERSION;      // "Version 14.0 Build 120 12/09/2026 SJ Full Version"
+char const* gen_get_version();
+char const* gen_get_full_version();
+// Legal notice, several lines separated by '\n'.
+char const* gen_get_legal_text();
+
+// ASCII case-insensitive comparisons ('A' to 'Z' folded only); null sorts first.
+int gen_stricmp(char const* a, char const* b);
+int gen_strnicmp(char const* a, char const* b, size_t n);
+// True for null or "".
+bool gen_is_empty_string(char const* s);
+
+// The installation's binary directory: where the running program lies (the
+// programs, the libraries they load, help and rule files sit together).
+std::string gen_get_tessaly_path();
+// Full path of the running program.
+std::string gen_get_module_filename();

@@ -1,0 +1,281 @@
+#include "suite/messages/msg.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace {
+
+std::mutex& log_mutex() {
+    static std::mutex m;
+    return m;
+}
+std::vector<MSG_LOG_ENTRY>& the_log() {
+    static std::vector<MSG_LOG_ENTRY> log;
+    return log;
+}
+std::deque<int>& answers() {
+    static std::deque<int> queue;
+    return queue;
+}
+std::map<unsigned, MSG_POST_TYPE>& registry() {
+    static std::map<unsigned, MSG_POST_TYPE> ids;
+    return ids;
+}
+MSG_INTERNAL_ERROR::HOOK& internal_error_hook() {
+    static MSG_INTERNAL_ERROR::HOOK hook;
+    return hook;
+}
+
+char const* severity_word(char severity) {
+    switch (severity) {
+    case 'E':
+        return "Error";
+    case 'W':
+        return "Warning";
+    case 'Q':
+        return "Question";
+    case 'D':
+        return "Debug";
+    default:
+        return "Info";
+    }
+}
+
+// Parses "%N!x!" placeholders; returns the type letter per position (1-based).
+std::map<int, char> placeholder_types(char const* format) {
+    std::map<int, char> types;
+    for (char const* p = format; *p; ++p) {
+        if (p[0] != '%' || p[1] < '1' || p[1] > '9') {
+            continue;
+        }
+        char* end = nullptr;
+        long n = std::strtol(p + 1, &end, 10);
+        if (end[0] == '!' && end[1] && end[2] == '!') {
+            types[static_cast<int>(n)] = end[1];
+        }
+    }
+    return types;
+}
+
+void print_tree(MSG_BASE const& m, int depth) {
+    std::string indent(static_cast<size_t>(depth) * 4, ' ');
+    std::printf("%s%s\n", indent.c_str(), msg_format_line(m).c_str());
+    {
+        std::lock_guard<std::mutex> lock(log_mutex());
+        the_log().push_back({m.get_severity(), m.get_id(), m.get_text(), depth});
+    }
+    for (MSG_BASE const* sub : m.get_sub_messages()) {
+        if (!sub->is_null()) {
+            print_tree(*sub, depth + 1);
+        }
+    }
+}
+
+} // namespace
+
+MSG_BASE::MSG_BASE(char severity) : m_severity(severity) {}
+
+MSG_BASE::~MSG_BASE() {
+    for (MSG_BASE* sub : m_subs) {
+        delete sub;
+    }
+}
+
+void MSG_BASE::fill_args(char const* format, ...) {
+    va_list args;
+    va_start(args, format);
+    vfill_args(format, args);
+    va_end(args);
+}
+
+void MSG_BASE::vfill_args(char const* format, va_list args) {
+    if (format == nullptr) {
+        m_text.clear();
+        return;
+    }
+    // Arguments come in position order; their types come from the template.
+    std::map<int, char> types = placeholder_types(format);
+    std::map<int, std::string> values;
+    int last = types.empty() ? 0 : types.rbegin()->first;
+    for (int i = 1; i <= last; ++i) {
+        auto t = types.find(i);
+        char type = t == types.end() ? 's' : t->second;
+        if (type == 'd' || type == 'i') {
+            values[i] = std::to_string(va_arg(args, int));
+        } else if (type == 'u') {
+            values[i] = std::to_string(va_arg(args, unsigned));
+        } else {
+            char const* s = va_arg(args, char const*);
+            values[i] = s ? s : "";
+        }
+    }
+    std::string text;
+    for (char const* p = format; *p;) {
+        if (p[0] == '%' && p[1] >= '1' && p[1] <= '9') {
+            char* end = nullptr;
+            long n = std::strtol(p + 1, &end, 10);
+            if (end[0] == '!' && end[1] && end[2] == '!') {
+                text += values[static_cast<int>(n)];
+                p = end + 3;
+                continue;
+            }
+        }
+        text += *p++;
+    }
+    // The template ends with "/<letter><NAME>": the identifier, not shown.
+    size_t slash = text.rfind('/');
+    if (slash != std::string::npos && slash + 2 < text.size()) {
+        bool is_tag = true;
+        for (size_t i = slash + 1; i < text.size(); ++i) {
+            char c = text[i];
+            if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) {
+                is_tag = false;
+                break;
+            }
+        }
+        if (is_tag) {
+            text.erase(slash);
+        }
+    }
+    m_text = std::move(text);
+}
+
+void MSG_BASE::add_sub_message(MSG_BASE* sub) {
+    if (sub != nullptr) {
+        m_subs.push_back(sub);
+    }
+}
+
+bool MSG_BASE::post() {
+    if (!is_null()) {
+        print_tree(*this, 0);
+        std::fflush(stdout);
+    }
+    return true;
+}
+
+int MSG_BASE::show() {
+    post();
+    return MSG_ANSWER_YES;
+}
+
+int MSG_YN::show() {
+    post();
+    std::lock_guard<std::mutex> lock(log_mutex());
+    if (answers().empty()) {
+        return MSG_ANSWER_NO;
+    }
+    int answer = answers().front();
+    answers().pop_front();
+    return answer;
+}
+
+void MSG_D::set_component(char const* component, MSG_D_LEVEL level) {
+    m_component = component ? component : "";
+    m_level = level;
+}
+
+bool MSG_D::post() { return msg_local_debug(m_component.c_str(), m_level, "%s", get_text().c_str()); }
+
+bool msg_post(MSG_POST* message, MSG_REPORT* /*report*/) {
+    return message != nullptr && message->post();
+}
+
+MSG_INDEX* MSG_INDEX::get_default_index() {
+    static MSG_INDEX index;
+    return &index;
+}
+
+bool MSG_INDEX::is_suppressed(unsigned int id) {
+    return m_lookup != nullptr && m_lookup->is_suppressed(id);
+}
+
+bool MSG_INDEX::is_registered(unsigned int id, MSG_POST_TYPE* type) const {
+    std::lock_guard<std::mutex> lock(log_mutex());
+    auto it = registry().find(id);
+    if (it == registry().end()) {
+        return false;
+    }
+    if (type != nullptr) {
+        *type = it->second;
+    }
+    return true;
+}
+
+MSG_ID_REGISTRAR::MSG_ID_REGISTRAR(unsigned const* ids, MSG_POST_TYPE const* types, int count)
+    : m_ids(ids), m_count(count) {
+    std::lock_guard<std::mutex> lock(log_mutex());
+    for (int i = 0; i < count; ++i) {
+        registry()[ids[i]] = types[i];
+    }
+}
+
+MSG_ID_REGISTRAR::~MSG_ID_REGISTRAR() {
+    std::lock_guard<std::mutex> lock(log_mutex());
+    for (int i = 0; i < m_count; ++i) {
+        registry().erase(m_ids[i]);
+    }
+}
+
+void MSG_INTERNAL_ERROR::report(char const* condition, char const* subsystem, char const* file,
+                                int line) {
+    if (internal_error_hook()) {
+        internal_error_hook()(condition, subsystem, file, line);
+        return;
+    }
+    std::fprintf(stderr, "Internal Error: Sub-system: %s, File: %s, Line: %d\n%s\n",
+                 subsystem ? subsystem : "", file ? file : "", line, condition ? condition : "");
+    std::fflush(stderr);
+}
+
+void MSG_INTERNAL_ERROR::set_hook(HOOK hook) { internal_error_hook() = std::move(hook); }
+
+bool msg_local_vdebug(char const* tag, MSG_D_LEVEL /*level*/, char const* format, va_list args) {
+    if (std::getenv("TESSALY_DEBUG") == nullptr) {
+        return true;
+    }
+    std::fprintf(stderr, "%s: ", tag ? tag : "");
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+    return true;
+}
+
+bool msg_local_debug(char const* tag, MSG_D_LEVEL level, char const* format, ...) {
+    va_list args;
+    va_start(args, format);
+    bool result = msg_local_vdebug(tag, level, format, args);
+    va_end(args);
+    return result;
+}
+
+int msg_exe_main(int argc, char** argv, int (*main_func)(int, char**)) {
+    int status = main_func(argc, argv);
+    std::fflush(stdout);
+    return status;
+}
+
+void msg_set_stack_size(unsigned long /*size*/) {}
+
+std::vector<MSG_LOG_ENTRY> msg_log_entries() {
+    std::lock_guard<std::mutex> lock(log_mutex());
+    return the_log();
+}
+
+void msg_log_clear() {
+    std::lock_guard<std::mutex> lock(log_mutex());
+    the_log().clear();
+}
+
+void msg_queue_answer(int answer) {
+    std::lock_guard<std::mutex> lock(log_mutex());
+    answers().push_back(answer);
+}
+
+std::string msg_format_line(MSG_BASE const& message) {
+    std::string line = severity_word(message.get_severity());
+    line += " (" + std::to_string(message.get_id()) + "): " + message.get_text();
+    return line;
+}
