@@ -111,3 +111,6 @@ template <class T> struct MEM_STL_ALLOCATOR {
     template <class U> bool operator==(MEM_STL_ALLOCATOR<U> const&) const noexcept { return true; }
     template <class U> bool operator!=(MEM_STL_ALLOCATOR<U> const&) const noexcept { return false; }
 };
+
+// The unit's initializer: write `MEM_UNIT_INITIALIZER(ACF);` once in each source unit.
+#define MEM_UNIT_INITIALIZER(TAG) static MEM_INITIALIZER mem_unit_initializer(#TAG)
