@@ -91,6 +91,24 @@ void MSG_BASE::fill_args(char const* format, ...) {
     va_end(args);
 }
 
+namespace {
+// A template ends with "/<severity letters><NAME>", the message's identifier
+// text, which is not shown. Returns the length of the template without it.
+size_t shown_length(std::string const& format) {
+    size_t slash = format.rfind('/');
+    if (slash == std::string::npos || slash + 2 >= format.size()) {
+        return format.size();
+    }
+    for (size_t i = slash + 1; i < format.size(); ++i) {
+        char c = format[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) {
+            return format.size();
+        }
+    }
+    return slash;
+}
+} // namespace
+
 void MSG_BASE::vfill_args(char const* format, va_list args) {
     if (format == nullptr) {
         m_text.clear();
@@ -112,8 +130,10 @@ void MSG_BASE::vfill_args(char const* format, va_list args) {
             values[i] = s ? s : "";
         }
     }
+    std::string shown(format);
+    shown.resize(shown_length(shown));
     std::string text;
-    for (char const* p = format; *p;) {
+    for (char const* p = shown.c_str(); *p;) {
         if (p[0] == '%' && p[1] >= '1' && p[1] <= '9') {
             char* end = nullptr;
             long n = std::strtol(p + 1, &end, 10);
@@ -124,21 +144,6 @@ void MSG_BASE::vfill_args(char const* format, va_list args) {
             }
         }
         text += *p++;
-    }
-    // The template ends with "/<letter><NAME>": the identifier, not shown.
-    size_t slash = text.rfind('/');
-    if (slash != std::string::npos && slash + 2 < text.size()) {
-        bool is_tag = true;
-        for (size_t i = slash + 1; i < text.size(); ++i) {
-            char c = text[i];
-            if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) {
-                is_tag = false;
-                break;
-            }
-        }
-        if (is_tag) {
-            text.erase(slash);
-        }
     }
     m_text = std::move(text);
 }

@@ -21,6 +21,14 @@ TEST(Messages, FillArgsReplacesPlaceholdersByPositionAndDropsIdentifier) {
     MSG_W path;
     path.fill_args("Path %1!s!/WACF_X", "/a/b/c");
     EXPECT_EQ(path.get_text(), "Path /a/b/c");
+
+    // An argument that looks like an identifier tail is text, not a tag.
+    MSG_O arg;
+    arg.fill_args("%1!s!/OMDB_ARCHIVE_FINISHED", "/tmp/ARCHIVE/X");
+    EXPECT_EQ(arg.get_text(), "/tmp/ARCHIVE/X");
+    MSG_YN question;
+    question.fill_args("Replace %1!s!?/YNMDB_ANOTHER_ARCHIVE_EXISTS_IN_DIR", "a.tar");
+    EXPECT_EQ(question.get_text(), "Replace a.tar?");
 }
 
 TEST(Messages, PostPrintsOneLineAndLogsWithSubMessages) {
