@@ -23,10 +23,10 @@ size_t rounded(size_t size) { return size == 0 ? 4 : (size + 3) & ~size_t(3); }
 } // namespace
 
 MEM_EXPORT void* mem_new_wrapper(size_t size, MEM_TRACKER_THUNK*, char const*) {
-    return checked(std::malloc(rounded(size)));
+    return ::operator new(rounded(size));
 }
 MEM_EXPORT void* mem_new_array_wrapper(size_t size, MEM_TRACKER_THUNK*, char const*) {
-    return checked(std::malloc(rounded(size)));
+    return ::operator new[](rounded(size));
 }
 MEM_EXPORT void* mem_malloc_wrapper(size_t size, MEM_TRACKER_THUNK*, char const*) {
     return checked(std::malloc(rounded(size)));
@@ -37,8 +37,8 @@ MEM_EXPORT void* mem_realloc_wrapper(void* p, size_t size, MEM_TRACKER_THUNK*, c
 MEM_EXPORT void* mem_stl_allocate(size_t size, MEM_TRACKER_THUNK*) {
     return checked(std::malloc(rounded(size)));
 }
-MEM_EXPORT void mem_delete_wrapper(void* p, char const* const*) { std::free(p); }
-MEM_EXPORT void mem_delete_array_wrapper(void* p, char const* const*) { std::free(p); }
+MEM_EXPORT void mem_delete_wrapper(void* p, char const* const*) { ::operator delete(p); }
+MEM_EXPORT void mem_delete_array_wrapper(void* p, char const* const*) { ::operator delete[](p); }
 MEM_EXPORT void mem_free_wrapper(void* p, char const* const*) { std::free(p); }
 MEM_EXPORT void mem_stl_deallocate(void* p, size_t, MEM_TRACKER_THUNK*) { std::free(p); }
 MEM_EXPORT bool mem_is_allocated(void*) { return true; }
@@ -49,7 +49,9 @@ MEM_EXPORT void* operator new(size_t size, MEM_TRACKER_THUNK* thunk, char const*
 MEM_EXPORT void* operator new[](size_t size, MEM_TRACKER_THUNK* thunk, char const* file) {
     return mem_new_array_wrapper(size, thunk, file);
 }
-MEM_EXPORT void operator delete(void* p, MEM_TRACKER_THUNK*, char const*) noexcept { std::free(p); }
+MEM_EXPORT void operator delete(void* p, MEM_TRACKER_THUNK*, char const*) noexcept {
+    ::operator delete(p);
+}
 MEM_EXPORT void operator delete[](void* p, MEM_TRACKER_THUNK*, char const*) noexcept {
-    std::free(p);
+    ::operator delete[](p);
 }

@@ -24,6 +24,10 @@ std::map<unsigned, MSG_POST_TYPE>& registry() {
     static std::map<unsigned, MSG_POST_TYPE> ids;
     return ids;
 }
+MSG_QUESTION_HANDLER& question_handler() {
+    static MSG_QUESTION_HANDLER handler;
+    return handler;
+}
 MSG_INTERNAL_ERROR::HOOK& internal_error_hook() {
     static MSG_INTERNAL_ERROR::HOOK hook;
     return hook;
@@ -169,13 +173,15 @@ int MSG_BASE::show() {
 
 int MSG_YN::show() {
     post();
-    std::lock_guard<std::mutex> lock(log_mutex());
-    if (answers().empty()) {
-        return MSG_ANSWER_NO;
+    {
+        std::lock_guard<std::mutex> lock(log_mutex());
+        if (!answers().empty()) {
+            int answer = answers().front();
+            answers().pop_front();
+            return answer;
+        }
     }
-    int answer = answers().front();
-    answers().pop_front();
-    return answer;
+    return question_handler() ? question_handler()(*this) : MSG_ANSWER_NO;
 }
 
 void MSG_D::set_component(char const* component, MSG_D_LEVEL level) {
@@ -277,6 +283,10 @@ void msg_log_clear() {
 void msg_queue_answer(int answer) {
     std::lock_guard<std::mutex> lock(log_mutex());
     answers().push_back(answer);
+}
+
+void msg_set_question_handler(MSG_QUESTION_HANDLER handler) {
+    question_handler() = std::move(handler);
 }
 
 std::string msg_format_line(MSG_BASE const& message) {

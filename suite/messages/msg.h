@@ -178,5 +178,9 @@ std::vector<MSG_LOG_ENTRY> msg_log_entries();
 void msg_log_clear();
 // Queues the answer the next question gets (MSG_ANSWER_YES or MSG_ANSWER_NO).
 void msg_queue_answer(int answer);
+// How questions are asked when no answer is queued: a graphical host installs
+// one that asks the user; without one the answer is No.
+using MSG_QUESTION_HANDLER = std::function<int(MSG_BASE const& question)>;
+void msg_set_question_handler(MSG_QUESTION_HANDLER handler);
 // Formats a message as the console prints it: "<Severity> (<id>): <text>".
 std::string msg_format_line(MSG_BASE const& message);

@@ -85,6 +85,18 @@ TEST(Messages, QuestionsAnswerFromQueueThenNo) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(q.show(), MSG_ANSWER_YES);
     EXPECT_EQ(q.show(), MSG_ANSWER_NO);
+
+    // A host's handler answers when nothing is queued; queued answers come first.
+    std::string asked;
+    msg_set_question_handler([&](MSG_BASE const& m) {
+        asked = m.get_text();
+        return MSG_ANSWER_YES;
+    });
+    msg_queue_answer(MSG_ANSWER_NO);
+    EXPECT_EQ(q.show(), MSG_ANSWER_NO);
+    EXPECT_EQ(q.show(), MSG_ANSWER_YES);
+    EXPECT_EQ(asked, "Continue?");
+    msg_set_question_handler(nullptr);
     testing::internal::GetCapturedStdout();
 }
 

@@ -1,0 +1,142 @@
+#include "suite/gui/afcq.h"
+
+#include "suite/messages/msg.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
+
+AFCQ_DIALOG::AFCQ_DIALOG(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {}
+AFCQ_DIALOG::~AFCQ_DIALOG() = default;
+QString AFCQ_DIALOG::get_help_topic_string() const { return QString(); }
+
+AFCQ_TREE_VIEW::AFCQ_TREE_VIEW(QWidget* parent, int /*flags*/) : QTreeView(parent) {}
+AFCQ_TREE_VIEW::~AFCQ_TREE_VIEW() = default;
+
+void AFCQ_TREE_VIEW::set_style(int style) {
+    if (style == 1) {
+        setAlternatingRowColors(true);
+        setSelectionBehavior(QAbstractItemView::SelectRows);
+        setUniformRowHeights(false);
+        setAllColumnsShowFocus(true);
+    }
+}
+
+AFCQ_TREE_MODEL::AFCQ_TREE_MODEL(QObject* parent) : QStandardItemModel(parent) {}
+AFCQ_TREE_MODEL::~AFCQ_TREE_MODEL() = default;
+
+QStandardItem* AFCQ_TREE_MODEL::get_item(int row, int column) const { return item(row, column); }
+
+QModelIndex AFCQ_TREE_MODEL::get_index(int row, int column) const { return index(row, column); }
+
+namespace {
+
+// A round badge in one colour with a glyph, so each icon number is told apart.
+QIcon badge(QColor colour, QString const& glyph) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(colour);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(1, 1, 14, 14);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+    return QIcon(pixmap);
+}
+
+bool g_interactive = false;
+int g_wait_depth = 0;
+
+} // namespace
+
+QIcon afcq_get_icon(int icon) {
+    switch (icon) {
+    case AFCQ_ICON_IP_COMPONENT:
+        return badge(QColor(0x2a, 0x6f, 0xb0), "IP");
+    case AFCQ_ICON_SUCCESS:
+        return badge(QColor(0x2e, 0x8b, 0x3a), QString(QChar(0x2713)));
+    case AFCQ_ICON_PENDING:
+        return badge(QColor(0xd0, 0x8a, 0x10), "!");
+    case AFCQ_ICON_SYSTEM:
+        return badge(QColor(0x6a, 0x3d, 0x9a), "S");
+    case AFCQ_ICON_MANUAL:
+        return badge(QColor(0xb0, 0x2a, 0x2a), "M");
+    default:
+        return QIcon();
+    }
+}
+
+QMovie* afcq_get_movie(int movie) {
+    if (movie != 3) {
+        return nullptr;
+    }
+    auto* busy = new QMovie(":/afcq/busy.gif");
+    return busy->isValid() ? busy : (delete busy, nullptr);
+}
+
+bool afcq_safe_connect(QObject const* sender, char const* signal, QObject const* receiver,
+                       char const* method) {
+    return static_cast<bool>(QObject::connect(sender, signal, receiver, method));
+}
+
+void afcq_set_interactive(bool interactive) { g_interactive = interactive; }
+bool afcq_is_interactive() { return g_interactive; }
+
+void afcq_message_box(QString const& text, int prompt_type) {
+    MSG_O notice;
+    notice.set_text(text.toLocal8Bit().toStdString());
+    notice.post();
+    if (g_interactive && prompt_type == 1) {
+        QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(),
+                                 text);
+    }
+}
+
+AFCQ_WAIT_CURSOR::AFCQ_WAIT_CURSOR() { begin(); }
+AFCQ_WAIT_CURSOR::~AFCQ_WAIT_CURSOR() {
+    if (g_wait_depth > 0) {
+        --g_wait_depth;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void AFCQ_WAIT_CURSOR::begin() {
+    ++g_wait_depth;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void AFCQ_WAIT_CURSOR::end() {
+    while (QApplication::overrideCursor() != nullptr) {
+        QApplication::restoreOverrideCursor();
+    }
+    g_wait_depth = 0;
+}
+
+QUI_FRAME_MGR* QUI_FRAME_MGR::get_frame_mgr() {
+    static QUI_FRAME_MGR manager;
+    return &manager;
+}
+
+void QUI_FRAME_MGR::set_open_handler(std::function<bool(std::string const&)> handler) {
+    m_handler = std::move(handler);
+}
+
+bool QUI_FRAME_MGR::open_file(std::string const& path, bool, bool, bool) {
+    m_opened.push_back(path);
+    if (m_handler) {
+        return m_handler(path);
+    }
+    MSG_O notice;
+    notice.set_text("Opening " + path);
+    notice.post();
+    return true;
+}

@@ -1,0 +1,93 @@
+// The suite's Qt-based GUI framework, as the dialogs use it: dialog, tree-view
+// and tree-model bases, icons and the busy animation by number, message boxes,
+// the wait cursor, and the host's frame manager.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QMovie>
+#include <QStandardItemModel>
+#include <QString>
+#include <QTreeView>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The base of every dialog.
+class AFCQ_DIALOG : public QDialog {
+    Q_OBJECT
+public:
+    explicit AFCQ_DIALOG(QWidget* parent, Qt::WindowFlags flags = Qt::WindowFlags());
+    ~AFCQ_DIALOG() override;
+    virtual QString get_help_topic_string() const;
+};
+
+class AFCQ_TREE_VIEW : public QTreeView {
+    Q_OBJECT
+public:
+    AFCQ_TREE_VIEW(QWidget* parent, int flags);
+    ~AFCQ_TREE_VIEW() override;
+    // Style 1: alternating rows, whole-row selection, no decoration of the root.
+    void set_style(int style);
+};
+
+class AFCQ_TREE_MODEL : public QStandardItemModel {
+    Q_OBJECT
+public:
+    explicit AFCQ_TREE_MODEL(QObject* parent);
+    ~AFCQ_TREE_MODEL() override;
+    // The top-level item / index of a row and column; null or invalid when out of range.
+    QStandardItem* get_item(int row, int column = 0) const;
+    QModelIndex get_index(int row, int column = 0) const;
+};
+
+// Icons by number. The numbers are the framework's; the look is ours.
+enum AFCQ_ICON_ENUM {
+    AFCQ_ICON_IP_COMPONENT = 71,
+    AFCQ_ICON_SUCCESS = 169,
+    AFCQ_ICON_PENDING = 170,
+    AFCQ_ICON_SYSTEM = 358,
+    AFCQ_ICON_MANUAL = 362,
+};
+QIcon afcq_get_icon(int icon);
+// Animations by number; 3 is the busy animation. The caller owns the movie;
+// null for an unknown number.
+QMovie* afcq_get_movie(int movie);
+
+// A signal-slot connection, as QObject::connect.
+bool afcq_safe_connect(QObject const* sender, char const* signal, QObject const* receiver,
+                       char const* method);
+
+// A message box. Prompt type 1 is a plain notice. The text is also posted as a
+// notice, so it shows on the console and in the message log; the box itself is
+// shown only when the process runs an interactive GUI (see
+// afcq_set_interactive).
+void afcq_message_box(QString const& text, int prompt_type);
+void afcq_set_interactive(bool interactive);
+bool afcq_is_interactive();
+
+// A busy cursor from construction (or begin) to destruction (or end).
+class AFCQ_WAIT_CURSOR {
+public:
+    AFCQ_WAIT_CURSOR();
+    ~AFCQ_WAIT_CURSOR();
+    static void begin();
+    // Ends every busy cursor the process shows.
+    static void end();
+};
+
+// The host's frame manager: opens files in the graphical host.
+class QUI_FRAME_MGR {
+public:
+    static QUI_FRAME_MGR* get_frame_mgr();
+    // The host installs how a file is opened; without one the request is
+    // posted as a notice. Every request is remembered for tests.
+    void set_open_handler(std::function<bool(std::string const& path)> handler);
+    bool open_file(std::string const& path, bool read_only, bool flag2, bool activate);
+    std::vector<std::string> const& opened_files() const { return m_opened; }
+
+private:
+    std::function<bool(std::string const&)> m_handler;
+    std::vector<std::string> m_opened;
+};

@@ -1,0 +1,75 @@
+#include "sys/mdb/mdb_msgs.h"
+
+#include "mem_manager.h"
+#include "suite/general/gen.h"
+
+#include <cstdio>
+#include <string>
+
+MEM_UNIT_INITIALIZER(MDB);
+
+namespace {
+
+template <class MESSAGE> MESSAGE* make(unsigned id, char const* format, ...) {
+    auto* message = MEM_NEW(MDB, MESSAGE)();
+    va_list args;
+    va_start(args, format);
+    message->vfill_args(format, args);
+    va_end(args);
+    message->set_id(id);
+    return message;
+}
+
+MSG_D* make_debug(MSG_D_LEVEL level, char const* format, va_list args) {
+    va_list measure;
+    va_copy(measure, args);
+    int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0) {
+        std::vsnprintf(&text[0], text.size() + 1, format, args);
+    }
+    auto* message = MEM_NEW(MDB, MSG_D)();
+    message->set_text(std::move(text));
+    message->set_component("MDB", level);
+    return message;
+}
+
+} // namespace
+
+#define MDB_MSG_ARGS_0
+#define MDB_MSG_ARGS_1 , arg1
+#define MDB_MSG_ARGS_2 , arg1, arg2
+#define MDB_MSG(SCOPE, NAME, ID, NARGS, TEMPLATE)                                                 \
+    MSG_##SCOPE* MSG_MDB::SCOPE::NAME(MDB_MSG_PARAMS_##NARGS) {                                    \
+        return make<MSG_##SCOPE>(ID, TEMPLATE MDB_MSG_ARGS_##NARGS);                               \
+    }
+#include "sys/mdb/mdb_msgs.def"
+#undef MDB_MSG
+
+MSG_E* MSG_MDB::E::TCL_OUTPUT(char const* line) {
+    return make<MSG_E>(MDB_MSG_ID_TCL_OUTPUT_ERROR, "%1!s!/EMDB_TCL_OUTPUT", line);
+}
+
+MSG_I* MSG_MDB::I::TCL_OUTPUT(char const* line) {
+    if (MSG_INDEX::get_default_index()->is_suppressed(MDB_MSG_ID_TCL_OUTPUT_INFO)) {
+        return MEM_NEW(MDB, MSG_I_NULL)();
+    }
+    return make<MSG_I>(MDB_MSG_ID_TCL_OUTPUT_INFO, "%1!s!/IMDB_TCL_OUTPUT", line);
+}
+
+MSG_D* MSG_MDB::DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...) {
+    va_list args;
+    va_start(args, format);
+    MSG_D* message = make_debug(level, format, args);
+    va_end(args);
+    return message;
+}
+
+MSG_D* MSG_MDB::DEBUG_MSG(char const* format, ...) {
+    va_list args;
+    va_start(args, format);
+    MSG_D* message = make_debug(MSG_D_LEVEL_2, format, args);
+    va_end(args);
+    return message;
+}
