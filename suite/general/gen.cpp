@@ -1,6 +1,8 @@
 #include "suite/general/gen.h"
 
 #include <climits>
+#include <cstring>
+#include <mutex>
 #include <unistd.h>
 
 char const* const GEN_PRODUCT_NAME = "Tessaly II";
@@ -20,6 +22,58 @@ int fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
 char const* gen_get_version() { return GEN_VERSION; }
 char const* gen_get_full_version() { return GEN_FULL_VERSION; }
 char const* gen_get_legal_text() { return LEGAL_TEXT; }
+
+std::string gen_get_legal_text(char const* line_prefix) {
+    std::string prefix = line_prefix ? line_prefix : "";
+    std::string text;
+    for (char const* line = LEGAL_TEXT; *line != '\0';) {
+        char const* end = std::strchr(line, '\n');
+        size_t length = end ? static_cast<size_t>(end - line) : std::strlen(line);
+        text += prefix;
+        text.append(line, length);
+        text += '\n';
+        line += end ? length + 1 : length;
+    }
+    return text;
+}
+
+namespace {
+std::mutex& clock_mutex() {
+    static std::mutex m;
+    return m;
+}
+std::function<time_t()>& clock_hook() {
+    static std::function<time_t()> hook;
+    return hook;
+}
+time_t current_time() {
+    std::lock_guard<std::mutex> lock(clock_mutex());
+    return clock_hook() ? clock_hook()() : std::time(nullptr);
+}
+} // namespace
+
+void gen_set_clock_hook(std::function<time_t()> clock) {
+    std::lock_guard<std::mutex> lock(clock_mutex());
+    clock_hook() = std::move(clock);
+}
+
+bool gen_format_current_date_and_time(std::string* out, char const* format) {
+    if (out == nullptr || format == nullptr) {
+        return false;
+    }
+    time_t now = current_time();
+    struct tm parts;
+    if (now == static_cast<time_t>(-1) || localtime_r(&now, &parts) == nullptr) {
+        return false;
+    }
+    char buffer[256];
+    size_t length = std::strftime(buffer, sizeof buffer, format, &parts);
+    if (length == 0) {
+        return false;
+    }
+    out->assign(buffer, length);
+    return true;
+}
 
 int gen_strnicmp(char const* a, char const* b, size_t n) {
     if (a == nullptr || b == nullptr) {

@@ -2,6 +2,8 @@
 // the installation's paths.
 #pragma once
 
+#include <ctime>
+#include <functional>
 #include <string>
 
 // Product name, version texts and legal notice: chosen once, used everywhere.
@@ -12,6 +14,16 @@ char const* gen_get_version();
 char const* gen_get_full_version();
 // Legal notice, several lines separated by '\n'.
 char const* gen_get_legal_text();
+// The legal notice with `line_prefix` before each line and a line feed after each.
+std::string gen_get_legal_text(char const* line_prefix);
+
+// Writes the current local date and time, formatted by strftime's `format`, into
+// `out`; false (and `out` untouched) when the clock cannot be read or the text
+// cannot be formatted.
+bool gen_format_current_date_and_time(std::string* out, char const* format);
+// Tests replace the clock (a function returning seconds since the epoch, or -1 for
+// a clock that cannot be read); an empty function restores the system clock.
+void gen_set_clock_hook(std::function<time_t()> clock);
 
 // ASCII case-insensitive comparisons ('A' to 'Z' folded only); null sorts first.
 int gen_stricmp(char const* a, char const* b);

@@ -1,0 +1,60 @@
+#include "acf_global_initializers.h"
+
+#include "acf_string_pool.h"
+#include "mem_manager.h"
+#include "suite/general/ntf.h"
+
+#include <mutex>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+std::mutex pool_mutex;
+ACF_STRING_POOL* string_pool = nullptr;
+} // namespace
+
+unsigned const ACF_NOTIFY_ACF_MANAGER_ASSIGNMENTS_CHANGED =
+    ntf_register_notification("ACF_NOTIFY_ACF_MANAGER_ASSIGNMENTS_CHANGED");
+
+ACF_STRING_POOL* acf_get_or_create_string_pool() {
+    std::lock_guard<std::mutex> lock(pool_mutex);
+    if (string_pool == nullptr) {
+        string_pool = MEM_NEW(ACF, ACF_STRING_POOL)("GENERAL_POOL");
+    }
+    return string_pool;
+}
+
+void acf_clear_string_map() {
+    std::lock_guard<std::mutex> lock(pool_mutex);
+    if (string_pool != nullptr) {
+        string_pool->reset();
+    }
+}
+
+int acf_broadcast_notify(unsigned int id1, unsigned int id2, long data, bool flag) {
+    NTF_NOTIFY_MGR* manager = ntf_get_notify_mgr();
+    return manager != nullptr ? manager->broadcast_notify_ntf_only(id1, id2, data, flag) : 0;
+}
+
+ACF_INITIALIZER::ACF_INITIALIZER() {
+    initialize_globals_in_acf_table();
+}
+
+ACF_INITIALIZER::~ACF_INITIALIZER() {
+    destroy_globals_in_acf_table();
+}
+
+void ACF_INITIALIZER::initialize_globals_in_acf_table() const {
+    acf_get_or_create_string_pool();
+}
+
+void ACF_INITIALIZER::destroy_globals_in_acf_table() const {
+    std::lock_guard<std::mutex> lock(pool_mutex);
+    if (string_pool != nullptr) {
+        string_pool->reset();
+        delete string_pool;
+        string_pool = nullptr;
+    }
+}
+
+static ACF_INITIALIZER acf_global_variable_initializer;
