@@ -4,8 +4,8 @@
 #include <map>
 
 #include "acf_table.h"
+#include "db/acf/acf_internal_error.h"
 #include "db/acf/acf_table_names.h"
-#include "suite/messages/msg.h"
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -431,9 +431,7 @@ bool acf_test_argument_trait_of(ACF_ARGUMENT_TYPE_ENUM argument,
 
 void acf_get_argument_value_types(ACF_ARGUMENT_TYPE_ENUM,
                                   std::vector<ACF_ARGUMENT_ENUM_VALUE_ENUM>* coll) {
-    if (coll == nullptr) {
-        MSG_INTERNAL_ERROR::report("coll != NULL", "ACF", __FILE__, __LINE__);
-    }
+    ACF_REQUIRE(coll != NULL);
 }
 
 ACF_ARGUMENT_ENUM_VALUE_ENUM acf_get_argument_value_enum_from_string(char const* text) {

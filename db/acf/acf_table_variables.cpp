@@ -4,9 +4,9 @@
 #include <unordered_map>
 
 #include "acf_table.h"
+#include "db/acf/acf_internal_error.h"
 #include "db/acf/acf_table_columns.h"
 #include "db/acf/acf_table_names.h"
-#include "suite/messages/msg.h"
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -153,8 +153,7 @@ char const* acf_get_variable_tcl_set_function(ACF_VARIABLE_TYPE_ENUM type, bool 
 
 void acf_get_list_of_variables_for_trait(ACF_VARIABLE_TRAIT_TYPE_ENUM trait,
                                          std::list<ACF_VARIABLE_TYPE_ENUM>* variable_list) {
-    if (variable_list == nullptr) {
-        MSG_INTERNAL_ERROR::report("variable_list != NULL", "ACF", __FILE__, __LINE__);
+    if (!ACF_REQUIRE(variable_list != NULL)) {
         return;
     }
     for (int32_t i = 0; i < ACF_VARIABLE_COUNT; ++i) {
