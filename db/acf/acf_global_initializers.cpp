@@ -1,6 +1,8 @@
 #include "acf_global_initializers.h"
 
 #include "acf_string_pool.h"
+#include "acf_table.h"
+#include "acf_unload.h"
 #include "mem_manager.h"
 #include "suite/general/ntf.h"
 
@@ -49,6 +51,8 @@ void ACF_INITIALIZER::initialize_globals_in_acf_table() const {
 }
 
 void ACF_INITIALIZER::destroy_globals_in_acf_table() const {
+    acf_table_free_lookup_maps();
+    acf_free_tcl_set_command_cache();
     std::lock_guard<std::mutex> lock(pool_mutex);
     if (string_pool != nullptr) {
         string_pool->reset();
