@@ -2,12 +2,41 @@
 // the full memory manager.
 #include "mem_manager.h"
 
+#include "mem/mem_segment_support.h"
+#include "suite/errors/err.h"
+
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 
 #define MEM_EXPORT __attribute__((weak, visibility("default")))
 
 int32_t MEM_INITIALIZER::s_init_counter = 0;
+
+bool mem_check_memory = true;
+bool mem_internal_error_encountered = false;
+
+void mem_internal_error(char const* file, int line, char const* format, ...) {
+    mem_check_memory = false;
+    if (mem_internal_error_encountered) {
+        std::abort();
+    }
+    mem_internal_error_encountered = true;
+    char message[500];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(message, sizeof message, format, arguments);
+    va_end(arguments);
+    mem_critical_section.unlock_all();
+    err_report_fatal_error(message, "MEM", file, line);
+}
+
+void mem_out_of_memory() {
+    std::fflush(stdout);
+    std::fputs("\nOut of memory\n", stderr);
+    std::exit(1);
+}
 
 MEM_INITIALIZER::MEM_INITIALIZER(char const* name) : m_name(name) { ++s_init_counter; }
 MEM_INITIALIZER::~MEM_INITIALIZER() { --s_init_counter; }

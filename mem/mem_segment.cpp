@@ -1,0 +1,329 @@
+// Segment life cycle, allocation on a segment, the inter-thread delete queue and
+// the own heap's entry points for the allocation interface.
+#include "mem/mem_segment.h"
+
+#include "mem/mem_section_vm.h"
+#include "mem/mem_segment_support.h"
+#include "mem/mem_segment_tracking.h"
+#include "suite/threads/thr.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <unistd.h>
+
+MEM_CRITICAL_SECTION mem_critical_section;
+
+MEM_SPLAY_HEAP_NODE* MEM_SEGMENT_INTERNAL::s_segment_heap = nullptr;
+MEM_SEGMENT_INTERNAL* MEM_SEGMENT_INTERNAL::s_segment_list = nullptr;
+size_t MEM_SEGMENT_INTERNAL::s_net_memory_overhead = 0;
+size_t MEM_SEGMENT_INTERNAL::s_net_user_bytes = 0;
+
+bool mem_do_segment_validation = false;
+void* (*mem_next_thread_wrapper)(void* (*)(void*), void*) = nullptr;
+
+namespace {
+
+// Storage for the two process-wide segments, constructed by initialize() and
+// never destroyed (other static objects may still free memory at exit). The
+// union keeps the references below constant-initialised.
+union SEGMENT_STORAGE {
+    constexpr SEGMENT_STORAGE() : bytes{} {}
+    ~SEGMENT_STORAGE() {}
+    MEM_SEGMENT_INTERNAL segment;
+    unsigned char bytes[sizeof(MEM_SEGMENT_INTERNAL)];
+};
+SEGMENT_STORAGE internal_segment_storage;
+SEGMENT_STORAGE global_pool_storage;
+
+bool mem_initialized = false;
+uint32_t mem_next_segment_id = 0;
+// Storage of destroyed segments kept for reuse, each holding the next in its
+// first word.
+void* mem_free_segment_queue = nullptr;
+MEM_SEGMENT_INTERNAL* mem_first_threads_segment = nullptr;
+
+__attribute__((tls_model(
+    "initial-exec"))) thread_local MEM_SEGMENT_INTERNAL* mem_threads_default_segment = nullptr;
+
+size_t rounded_request(size_t size) {
+    return size == 0 ? 4 : (size + 3) & ~size_t(3);
+}
+
+// Zeroes the user area of a fresh block; with mem_check_memory on, every word
+// must still hold the free pattern. One pass: at the first word that does not,
+// the words already zeroed get the pattern back and the area is reported.
+void zero_checking_free_pattern(MEM_TRACKER_DATA const* tracker, void* user, size_t size) {
+    if (!mem_check_memory) {
+        std::memset(user, 0, size);
+        return;
+    }
+    auto* words = static_cast<uint32_t*>(user);
+    size_t count = size / 4;
+    for (size_t i = 0; i < count; ++i) {
+        if (words[i] != MEM_FREE_PATTERN) {
+            std::fill(words, words + i, MEM_FREE_PATTERN);
+            MEM_MEGA_PAGE::check_free_pattern_slowly(tracker, user, size);
+            std::memset(user, 0, size);
+            return;
+        }
+        words[i] = 0;
+    }
+}
+
+// Whether the block at `user` in `page` can be handled by `segment` now: the
+// page is the segment's and sits at the root of its working set.
+bool owns(MEM_SEGMENT_INTERNAL* segment, MEM_MEGA_PAGE* page, void const* user) {
+    return page->m_segment == segment && segment->splay_heap(user) == page;
+}
+
+} // namespace
+
+MEM_SEGMENT_INTERNAL& mem_internal_segment = internal_segment_storage.segment;
+MEM_SEGMENT_INTERNAL& mem_global_mega_page_pool_segment = global_pool_storage.segment;
+
+void MEM_CRITICAL_SECTION::initialize() {
+    if (m_initialized) {
+        return;
+    }
+    pthread_mutexattr_t attributes;
+    pthread_mutexattr_init(&attributes);
+    pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutex_init(&m_mutex, &attributes);
+    pthread_mutexattr_destroy(&attributes);
+    m_count = 0;
+    m_initialized = true;
+}
+
+void MEM_CRITICAL_SECTION::destroy() {
+    if (m_initialized) {
+        m_initialized = false;
+        pthread_mutex_destroy(&m_mutex);
+    }
+}
+
+void MEM_CRITICAL_SECTION::lock() {
+    if (m_initialized) {
+        pthread_mutex_lock(&m_mutex);
+    }
+    ++m_count;
+}
+
+void MEM_CRITICAL_SECTION::unlock() {
+    if (m_count == 0) {
+        return;
+    }
+    --m_count;
+    if (m_initialized) {
+        pthread_mutex_unlock(&m_mutex);
+    }
+}
+
+unsigned MEM_CRITICAL_SECTION::unlock_all() {
+    unsigned holds = m_count;
+    while (m_count != 0) {
+        unlock();
+    }
+    return holds;
+}
+
+MEM_SEGMENT_INTERNAL::MEM_SEGMENT_INTERNAL() : m_id(++mem_next_segment_id) {
+    m_start = reinterpret_cast<uintptr_t>(this);
+    m_end = m_start + 16;
+    m_next_segment = s_segment_list;
+    if (s_segment_list != nullptr) {
+        s_segment_list->m_prev_segment = this;
+    }
+    s_segment_list = this;
+    s_segment_heap = MEM_SPLAY_HEAP::insert_node(s_segment_heap, this);
+}
+
+MEM_SEGMENT_INTERNAL::~MEM_SEGMENT_INTERNAL() {
+    MEM_LOCK lock;
+    free_interthread_delete_queue();
+    validate(nullptr, 0);
+    bool is_pool = this == &mem_global_mega_page_pool_segment;
+    if (!is_pool) {
+        remove_all_mega_pages_from_segment();
+    }
+    validate(nullptr, 0);
+    if (!is_pool) {
+        MEM_ASSERT(m_number_of_free_bytes_in_working_set == 0);
+    }
+    if (m_prev_segment != nullptr) {
+        m_prev_segment->m_next_segment = m_next_segment;
+    } else {
+        s_segment_list = m_next_segment;
+    }
+    if (m_next_segment != nullptr) {
+        m_next_segment->m_prev_segment = m_prev_segment;
+    }
+    s_net_user_bytes += m_user_bytes;
+    s_net_memory_overhead += m_overhead_bytes;
+    m_user_bytes = m_overhead_bytes = 0;
+    s_segment_heap = MEM_SPLAY_HEAP::delete_node(s_segment_heap, this);
+}
+
+void* MEM_SEGMENT_INTERNAL::allocate(size_t size, MEM_TRACKER_DATA* tracker) {
+    if (size > MAX_REQUEST) {
+        mem_internal_error(__FILE__, __LINE__, "Attempting to allocate %zu bytes", size);
+    }
+    size_t r = rounded_request(size);
+    free_interthread_delete_queue();
+    void* user = locked_allocate(nullptr, 0, r, tracker);
+    zero_checking_free_pattern(tracker, user, mem_block_size_for(r) - 4);
+    return user;
+}
+
+void* MEM_SEGMENT_INTERNAL::locked_allocate(char const* old, size_t old_size, size_t size,
+                                            MEM_TRACKER_DATA* tracker) {
+    if (size > MAX_REQUEST) {
+        mem_internal_error(__FILE__, __LINE__, "Attempting to allocate %zu bytes", size);
+    }
+    size_t block_size = mem_block_size_for(size);
+    MEM_MEGA_PAGE* page = find_first_mega_page(block_size);
+    if (page == nullptr) {
+        page = acquire_mega_page_from_global_pool(block_size);
+    }
+    if (page == nullptr) {
+        mem_out_of_memory();
+    }
+    MEM_BLOCK* block = page->allocate_block(this, old, old_size, block_size, tracker);
+    mem_segment_track_allocation(tracker, size, block->user());
+    if (mem_do_segment_validation) {
+        validate(block, block_size);
+    }
+    return block->user();
+}
+
+void MEM_SEGMENT_INTERNAL::add_to_interthread_delete_queue(void* user) {
+    void* head;
+    do {
+        head = m_interthread_delete_queue;
+        *static_cast<void**>(user) = head;
+    } while (thr_atomic_swap_ptr_if_equal(&m_interthread_delete_queue, user, head) != head);
+}
+
+void MEM_SEGMENT_INTERNAL::free_interthread_delete_queue() {
+    if (m_interthread_delete_queue == nullptr) {
+        return;
+    }
+    void* user = thr_atomic_swap_ptr(&m_interthread_delete_queue, nullptr);
+    while (user != nullptr) {
+        void* next = *static_cast<void**>(user);
+        MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(user);
+        if (owns(this, page, user)) {
+            page->reallocate_or_free_block(this, MEM_BLOCK::from_user(user), 0, nullptr);
+        } else {
+            page->add_to_interthread_delete_queue(user); // the page has moved meanwhile
+        }
+        user = next;
+    }
+}
+
+void MEM_MANAGER_INTERNAL::initialize() {
+    if (mem_initialized) {
+        return;
+    }
+    mem_initialized = true;
+    mem_os_page_size = static_cast<size_t>(getpagesize());
+    new (&internal_segment_storage.segment) MEM_SEGMENT_INTERNAL();
+    new (&global_pool_storage.segment) MEM_SEGMENT_INTERNAL();
+    mem_critical_section.initialize();
+}
+
+MEM_SEGMENT_INTERNAL* MEM_MANAGER_INTERNAL::current_segment() {
+    return mem_threads_default_segment;
+}
+
+MEM_SEGMENT_INTERNAL* MEM_MANAGER_INTERNAL::get_default_segment() {
+    if (mem_threads_default_segment != nullptr) {
+        return mem_threads_default_segment;
+    }
+    initialize();
+    MEM_LOCK lock;
+    void* place = mem_free_segment_queue;
+    if (place != nullptr) {
+        mem_free_segment_queue = *static_cast<void**>(place);
+    } else {
+        place = mem_internal_persistent_chunk_alloc(sizeof(MEM_SEGMENT_INTERNAL));
+    }
+    auto* segment = new (place) MEM_SEGMENT_INTERNAL();
+    if (mem_first_threads_segment == nullptr) {
+        mem_first_threads_segment = segment;
+    }
+    mem_threads_default_segment = segment;
+    return segment;
+}
+
+void MEM_MANAGER_INTERNAL::end_thread_segment() {
+    MEM_SEGMENT_INTERNAL* segment = mem_threads_default_segment;
+    if (segment == nullptr) {
+        return;
+    }
+    MEM_LOCK lock;
+    segment->free_interthread_delete_queue();
+    if (segment == mem_first_threads_segment) {
+        return;
+    }
+    mem_threads_default_segment = nullptr;
+    segment->~MEM_SEGMENT_INTERNAL();
+    void* place = segment;
+    *static_cast<void**>(place) = mem_free_segment_queue;
+    mem_free_segment_queue = place;
+}
+
+void* mem_thread_wrapper(void* (*start)(void*), void* argument) {
+    void* result = mem_next_thread_wrapper != nullptr ? mem_next_thread_wrapper(start, argument)
+                                                      : start(argument);
+    MEM_MANAGER_INTERNAL::end_thread_segment();
+    return result;
+}
+
+MEM_MEGA_PAGE* mem_heap_page_of(void const* user) {
+    MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(user);
+    if (page == nullptr || static_cast<char const*>(user) <= page->head()) {
+        return nullptr;
+    }
+    return page;
+}
+
+bool mem_delete_helper(void* user) {
+    MEM_MEGA_PAGE* page = mem_heap_page_of(user);
+    if (page == nullptr) {
+        return false;
+    }
+    MEM_SEGMENT_INTERNAL* segment = MEM_MANAGER_INTERNAL::get_default_segment();
+    segment->free_interthread_delete_queue();
+    if (owns(segment, page, user)) {
+        page->reallocate_or_free_block(segment, MEM_BLOCK::from_user(user), 0, nullptr);
+    } else {
+        page->add_to_interthread_delete_queue(user);
+    }
+    return true;
+}
+
+void* mem_heap_reallocate(void* user, size_t size, MEM_TRACKER_DATA* tracker) {
+    MEM_MEGA_PAGE* page = mem_heap_page_of(user);
+    MEM_SEGMENT_INTERNAL* segment = MEM_MANAGER_INTERNAL::get_default_segment();
+    segment->free_interthread_delete_queue();
+    size_t r = rounded_request(size);
+    if (owns(segment, page, user)) {
+        return page->reallocate_or_free_block(segment, MEM_BLOCK::from_user(user), r, tracker);
+    }
+    // Another thread's block: copy it into a block of ours and queue it for its owner.
+    void* fresh = segment->allocate(r, tracker);
+    std::memcpy(fresh, user, std::min(page->get_user_block_size(user), r));
+    page->add_to_interthread_delete_queue(user);
+    return fresh;
+}
+
+size_t mem_heap_msize(void const* user) {
+    MEM_MEGA_PAGE* page = mem_heap_page_of(user);
+    return page == nullptr ? 0 : page->msize(MEM_BLOCK::from_user(user));
+}
+
+bool mem_heap_is_allocated(void const* user) {
+    MEM_BLOCK const* block = MEM_BLOCK::from_user(user);
+    return block->is_used() && block->m_guard == MEM_GUARD_PATTERN;
+}

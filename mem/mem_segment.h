@@ -1,0 +1,163 @@
+// Segments of the own heap.
+//
+// Every thread that allocates on the own heap gets a segment of its own, found
+// through a thread-local slot, so that the common allocation and release touch
+// only the thread's data. A segment owns mega pages (mem_section.h). Its pages
+// are kept in two address-ordered splay heaps valued by each page's largest free
+// block: the working set (m_thread_heap) and the pages trimmed out of it
+// (m_locked_heap). Two more segments exist once per process: the internal
+// segment for the manager's bookkeeping and the global pool, which holds pages
+// that no thread owns (kept for reuse, or left by ended threads with live
+// blocks). A block released by a thread other than its page's owner is pushed on
+// the owner's lock-free inter-thread delete queue and freed by the owner later.
+#pragma once
+
+#include "mem/mem_section.h"
+#include "mem/mem_splay.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+
+class MEM_SEGMENT {
+public:
+    virtual ~MEM_SEGMENT() = default;
+    virtual int get_id() = 0;
+    virtual void dump(char const* file_name, int subsystem) = 0;
+    virtual void dump(std::ostream& os, int subsystem) = 0;
+    virtual void check_memory_guards() = 0;
+};
+
+// Stands in where a segment is needed but nothing is kept.
+class MEM_DUMMY_SEGMENT : public MEM_SEGMENT {
+public:
+    int get_id() override { return 1; }
+    void dump(char const*, int) override {}
+    void dump(std::ostream&, int) override {}
+    void check_memory_guards() override {}
+};
+
+class MEM_SEGMENT_INTERNAL : public MEM_SEGMENT, public MEM_SPLAY_HEAP_NODE {
+public:
+    // Trim threshold and target are these plus one eighth of the raw bytes.
+    static constexpr size_t TRIM_THRESHOLD_BASE = 0x150000;
+    static constexpr size_t TRIM_TARGET_BASE = 0xE0000;
+    // Largest request the heap serves.
+    static constexpr size_t MAX_REQUEST = 0x3FFFFFFB;
+
+    MEM_SEGMENT_INTERNAL();
+    ~MEM_SEGMENT_INTERNAL() override;
+
+    // A zero-filled block of at least `size` bytes (16-byte aligned). Requests
+    // above MAX_REQUEST are an internal error; when no memory can be had the
+    // out-of-memory road ends the process.
+    void* allocate(size_t size, MEM_TRACKER_DATA* tracker);
+    // Finds or obtains a page and takes a block for `size` user bytes, carrying
+    // old_size bytes from `old` when given; returns the user pointer.
+    void* locked_allocate(char const* old, size_t old_size, size_t size, MEM_TRACKER_DATA* tracker);
+
+    // Inter-thread delete queue: any thread pushes, the owner drains.
+    void add_to_interthread_delete_queue(void* user);
+    void free_interthread_delete_queue();
+
+    // Pages.
+    MEM_MEGA_PAGE* find_first_mega_page(size_t size);
+    MEM_MEGA_PAGE* acquire_mega_page_from_global_pool(size_t size);
+    void add_mega_page_to_segment(MEM_MEGA_PAGE* page);
+    void remove_mega_page_from_segment(MEM_MEGA_PAGE* page);
+    static void return_mega_page_to_global_pool(MEM_MEGA_PAGE* page);
+    // The rule for a page that has just become empty.
+    void release_but_cache_mega_page(MEM_MEGA_PAGE* page);
+    void remove_all_mega_pages_from_segment();
+    // Brings the page holding `address` to the root of the working set (out of
+    // the trimmed pages if need be); null when no page of this segment holds it.
+    MEM_MEGA_PAGE* splay_heap(void const* address);
+    void trim_working_set();
+    void update_low_utilization_mega_page_list(MEM_MEGA_PAGE* page);
+    void update_inter_segment_heaps();
+
+    // Validation and dumps (mem_heap_check.cpp).
+    int get_id() override { return static_cast<int>(m_id); }
+    void dump(char const* file_name, int subsystem) override;
+    void dump(std::ostream& os, int subsystem) override;
+    void check_memory_guards() override;
+    void validate(MEM_BLOCK const* alloc_block, size_t alloc_size);
+
+    // Figures.
+    size_t user_bytes() const { return m_user_bytes; }
+    size_t overhead_bytes() const { return m_overhead_bytes; }
+    size_t raw_bytes() const { return m_raw_bytes; }
+    uint32_t number_of_mega_pages() const { return m_number_of_mega_pages; }
+    MEM_MEGA_PAGE* first_mega_page() const { return m_mega_page_list; }
+    MEM_SEGMENT_INTERNAL* next_segment() const { return m_next_segment; }
+
+    // Process-wide.
+    static MEM_SPLAY_HEAP_NODE* s_segment_heap; // valued by each segment's largest locked block
+    static MEM_SEGMENT_INTERNAL* s_segment_list;
+    static size_t s_net_memory_overhead; // counters of destroyed segments, plus page overhead
+    static size_t s_net_user_bytes;
+
+    // Running counts kept by the block operations of the pages.
+    size_t m_number_of_free_bytes_in_working_set = 0;
+    size_t m_user_bytes = 0;
+    size_t m_overhead_bytes = 0;
+    MEM_SPLAY_HEAP_NODE* m_thread_heap = nullptr;
+    MEM_SPLAY_HEAP_NODE* m_locked_heap = nullptr;
+
+private:
+    void recompute_trim_values();
+    void move_to_working_set(MEM_MEGA_PAGE* page);
+    void unlink_low_utilization(MEM_MEGA_PAGE* page);
+
+    uint32_t m_id;
+    MEM_MEGA_PAGE* m_cached_mega_page = nullptr;
+    MEM_MEGA_PAGE* m_mega_page_list = nullptr;
+    uint32_t m_number_of_mega_pages = 0;
+    size_t m_raw_bytes = 0;
+    size_t m_trim_threshold = TRIM_THRESHOLD_BASE;
+    size_t m_trim_target = TRIM_TARGET_BASE;
+    MEM_SEGMENT_INTERNAL* m_next_segment = nullptr;
+    MEM_SEGMENT_INTERNAL* m_prev_segment = nullptr;
+    MEM_MEGA_PAGE* m_low_utilization_mega_page_list = nullptr;
+    MEM_MEGA_PAGE* m_low_utilization_mega_page_list_tail = nullptr;
+    void* volatile m_interthread_delete_queue = nullptr;
+};
+
+// The manager's bookkeeping segment and the global page pool.
+extern MEM_SEGMENT_INTERNAL& mem_internal_segment;
+extern MEM_SEGMENT_INTERNAL& mem_global_mega_page_pool_segment;
+// Full validation after every block operation; off at start (a debugging aid).
+extern bool mem_do_segment_validation;
+
+struct MEM_MANAGER_INTERNAL {
+    // Idempotent start of the own heap: page size, the internal segment, the
+    // global pool and the critical section.
+    static void initialize();
+    // The calling thread's segment, created on first use.
+    static MEM_SEGMENT_INTERNAL* get_default_segment();
+    // The calling thread's segment if it has one, else null.
+    static MEM_SEGMENT_INTERNAL* current_segment();
+    // Ends the calling thread's use of its segment (thread end): drains its
+    // queue and, unless it is the first thread's, destroys it for reuse.
+    static void end_thread_segment();
+    // Writes every segment to a text file.
+    static void dump_all_segments(char const* file_name, int subsystem);
+};
+
+// The own heap's part of the allocation interface.
+// Releases `user` when it lies in a mega page: freed at once on the owner's
+// thread, else queued for the owner. False when the block is not the heap's.
+bool mem_delete_helper(void* user);
+// The mega page holding a block of the heap, or null for any other address.
+MEM_MEGA_PAGE* mem_heap_page_of(void const* user);
+// Resizes a block of the heap (see mem_heap_page_of), keeping its contents and
+// zero-filling any growth.
+void* mem_heap_reallocate(void* user, size_t size, MEM_TRACKER_DATA* tracker);
+// Usable bytes of a block of the heap; 0 when no mega page holds the address.
+size_t mem_heap_msize(void const* user);
+// Whether `user` is a live block of the heap (type used, guard intact).
+bool mem_heap_is_allocated(void const* user);
+// Runs `start(argument)` as a thread's body through the next wrapper of the
+// chain (mem_next_thread_wrapper, null for none), ending its segment afterwards.
+void* mem_thread_wrapper(void* (*start)(void*), void* argument);
+extern void* (*mem_next_thread_wrapper)(void* (*start)(void*), void* argument);

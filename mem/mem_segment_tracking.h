@@ -1,0 +1,24 @@
+// What the own heap tells allocation tracking: the tracker id kept in a block's
+// header, the user bytes charged to a site and the memory held from the system.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct MEM_TRACKER_DATA;
+
+// The id to keep in the header of a block taken for `tracker` (0 for none).
+uint32_t mem_segment_tracker_id(MEM_TRACKER_DATA const* tracker);
+// Charges a block of `bytes` user bytes at `user` to its site; null does nothing.
+void mem_segment_track_allocation(MEM_TRACKER_DATA* tracker, size_t bytes, void const* user);
+// Uncharges a block whose header held `tracker_id`.
+void mem_segment_track_free(uint32_t tracker_id, size_t bytes, void const* user);
+// Mappings made (positive) or released (negative) for the heap.
+void mem_segment_track_system_memory(long long bytes);
+// Whether the site with `tracker_id` belongs to subsystem number `subsystem`
+// (heap dumps of one subsystem).
+bool mem_segment_tracker_in_subsystem(uint32_t tracker_id, int subsystem);
+// Corrupted free memory found at `address` in a block about to go to `tracker`'s
+// site: the internal error that names the site when there is one.
+void mem_segment_report_free_memory_corruption(MEM_TRACKER_DATA const* tracker,
+                                               void const* address);

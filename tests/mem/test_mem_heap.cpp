@@ -1,0 +1,384 @@
+// The own heap driven directly: blocks, mega pages, segments, the inter-thread
+// delete queue, trimming and returning pages, validation and guard checks.
+#include "mem/mem_section.h"
+#include "mem/mem_section_vm.h"
+#include "mem/mem_segment.h"
+#include "mem/mem_segment_support.h"
+#include "suite/threads/thr.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+MEM_SEGMENT_INTERNAL* segment() {
+    return MEM_MANAGER_INTERNAL::get_default_segment();
+}
+
+void* allocate(size_t size) {
+    return segment()->allocate(size, nullptr);
+}
+
+void release(void* user) {
+    ASSERT_TRUE(mem_delete_helper(user));
+}
+
+MEM_BLOCK* header_of(void* user) {
+    return MEM_BLOCK::from_user(user);
+}
+
+bool all_bytes(void const* p, size_t n, unsigned char value) {
+    auto const* b = static_cast<unsigned char const*>(p);
+    return std::all_of(b, b + n, [value](unsigned char c) { return c == value; });
+}
+
+class OwnHeap : public ::testing::Test {
+protected:
+    void SetUp() override { mem_do_segment_validation = true; }
+    void TearDown() override { mem_do_segment_validation = false; }
+};
+
+TEST_F(OwnHeap, BlockSizesAndAlignment) {
+    struct CASE {
+        size_t request;
+        size_t usable; // msize: block size less the header
+    };
+    CASE const cases[] = {{0, 12},    {5, 12},      {12, 12},    {13, 28},
+                          {100, 108}, {4092, 4092}, {4093, 4108}};
+    for (CASE const& c : cases) {
+        void* p = allocate(c.request);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % 16, 0u) << c.request;
+        EXPECT_EQ(mem_heap_msize(p), c.usable) << c.request;
+        EXPECT_TRUE(all_bytes(p, c.usable, 0)) << c.request;
+        EXPECT_TRUE(mem_heap_is_allocated(p));
+        release(p);
+    }
+}
+
+TEST_F(OwnHeap, BlocksOfAPageSubPageOrMoreKeepTheirSizeInThePage) {
+    void* p = allocate(4092); // a block of exactly 4096 bytes
+    MEM_BLOCK* block = header_of(p);
+    MEM_MEGA_PAGE* page = mem_heap_page_of(p);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(block->m_size, 0u);
+    EXPECT_EQ(page->m_page_large_block_size_array[page->sub_page_of(block)], 4096u);
+    EXPECT_EQ(block->m_guard, MEM_GUARD_PATTERN);
+    EXPECT_EQ(block->m_type, uint32_t(MEM_BLOCK::USED));
+    release(p);
+}
+
+TEST_F(OwnHeap, FreedMemoryHoldsTheFreePatternAndIsHandedOutZeroed) {
+    auto* p = static_cast<unsigned char*>(allocate(200));
+    std::memset(p, 0x5A, 200);
+    release(p);
+    EXPECT_TRUE(all_bytes(p, 200, 0x88));
+    auto* q = static_cast<unsigned char*>(allocate(200));
+    EXPECT_EQ(q, p) << "first fit reuses the freed block";
+    EXPECT_TRUE(all_bytes(q, 200, 0));
+    release(q);
+}
+
+TEST_F(OwnHeap, FreeingBetweenTwoFreeBlocksMergesAllThree) {
+    void* a = allocate(100);
+    void* b = allocate(100);
+    void* c = allocate(100);
+    void* guard = allocate(100); // keeps c from merging with the page's free tail
+    release(a);
+    release(c);
+    release(b);
+    MEM_MEGA_PAGE* page = mem_heap_page_of(guard);
+    EXPECT_EQ(page->block_size(header_of(a)), 3 * mem_block_size_for(100));
+    EXPECT_EQ(header_of(a)->m_type, uint32_t(MEM_BLOCK::FREE));
+    release(guard);
+}
+
+TEST_F(OwnHeap, ReallocationKeepsContentsAndZeroFillsGrowth) {
+    auto* p = static_cast<unsigned char*>(allocate(40));
+    for (int i = 0; i < 40; ++i) {
+        p[i] = static_cast<unsigned char>(i + 1);
+    }
+    // Shrinking where the block is the first fit stays in place.
+    auto* smaller = static_cast<unsigned char*>(mem_heap_reallocate(p, 20, nullptr));
+    EXPECT_EQ(smaller, p);
+    size_t usable = mem_heap_msize(smaller);
+    auto* larger = static_cast<unsigned char*>(mem_heap_reallocate(smaller, 5000, nullptr));
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(larger[i], i + 1);
+    }
+    EXPECT_TRUE(all_bytes(larger + usable, 5000 - usable, 0));
+    release(larger);
+}
+
+TEST_F(OwnHeap, LargeRequestGetsItsOwnPageThatIsUnmappedWhenFreed) {
+    void* p = allocate(1000000);
+    MEM_MEGA_PAGE* page = mem_heap_page_of(p);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->m_large);
+    EXPECT_EQ(page->m_end % 0x10000, 0u);
+    EXPECT_EQ(page->m_used_blocks, 1u);
+    EXPECT_EQ(page->m_size, 0u) << "the one free block was exactly the request";
+    for (char* a = page->head(); a < page->tail(); a += 0x10000) {
+        ASSERT_EQ(mem_get_mega_page_from_address(a), page);
+    }
+    char* head = page->head();
+    release(p);
+    EXPECT_EQ(mem_get_mega_page_from_address(head + 0x10000), nullptr);
+}
+
+// Random allocation, reallocation and release with full validation after every
+// step; each block's contents are checked against what was written.
+TEST_F(OwnHeap, RandomPatternsKeepEveryInvariant) {
+    std::mt19937 rng(7);
+    std::map<unsigned char*, std::pair<size_t, unsigned char>> live;
+    auto random_size = [&] {
+        int kind = std::uniform_int_distribution<int>(0, 19)(rng);
+        if (kind == 0) {
+            return std::uniform_int_distribution<size_t>(4096, 65536)(rng);
+        }
+        if (kind == 1) {
+            return std::uniform_int_distribution<size_t>(500000, 900000)(rng);
+        }
+        return std::uniform_int_distribution<size_t>(0, 256)(rng);
+    };
+    auto check = [&](unsigned char* p) {
+        auto [size, fill] = live[p];
+        ASSERT_TRUE(all_bytes(p, size, fill)) << "block contents changed";
+    };
+    for (int step = 0; step < 3000; ++step) {
+        int op = std::uniform_int_distribution<int>(0, 9)(rng);
+        if (live.empty() || op < 5) {
+            size_t size = random_size();
+            auto* p = static_cast<unsigned char*>(allocate(size));
+            ASSERT_TRUE(all_bytes(p, size, 0));
+            auto fill = static_cast<unsigned char>(step);
+            std::memset(p, fill, size);
+            live[p] = {size, fill};
+        } else {
+            auto it = std::next(live.begin(),
+                                std::uniform_int_distribution<size_t>(0, live.size() - 1)(rng));
+            unsigned char* p = it->first;
+            check(p);
+            auto [size, fill] = it->second;
+            live.erase(it);
+            if (op < 8) {
+                release(p);
+            } else {
+                size_t new_size = random_size();
+                size_t usable = mem_heap_msize(p);
+                auto* q = static_cast<unsigned char*>(mem_heap_reallocate(p, new_size, nullptr));
+                ASSERT_TRUE(all_bytes(q, std::min(size, new_size), fill));
+                if (new_size > usable) {
+                    ASSERT_TRUE(all_bytes(q + usable, new_size - usable, 0)) << "growth zeroed";
+                }
+                std::memset(q, fill, new_size);
+                live[q] = {new_size, fill};
+            }
+        }
+        if (HasFatalFailure()) {
+            FAIL() << "at step " << step;
+        }
+    }
+    for (auto& [p, info] : live) {
+        check(p);
+        release(p);
+    }
+    EXPECT_EQ(segment()->user_bytes(), 0u);
+    EXPECT_LE(segment()->number_of_mega_pages(), 1u) << "only the cached empty page stays";
+}
+
+TEST_F(OwnHeap, FreedPagesAreTrimmedAndEmptyPagesReturned) {
+    std::vector<void*> blocks;
+    for (int i = 0; i < 3000; ++i) {
+        blocks.push_back(allocate(2000)); // about 14 pages
+    }
+    uint32_t pages = segment()->number_of_mega_pages();
+    EXPECT_GE(pages, 10u);
+    std::vector<char*> heads;
+    for (MEM_MEGA_PAGE* p = segment()->first_mega_page(); p != nullptr; p = p->m_next_mega_page) {
+        heads.push_back(p->head());
+    }
+    // Free all but one block per page: pages stay, mostly free, and the least
+    // recently used leave the working set.
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        if (i % 200 != 0) {
+            release(blocks[i]);
+        }
+    }
+    ASSERT_GT(MEM_SPLAY_HEAP::verify_heap(segment()->m_locked_heap), 0)
+        << "trimmed pages are kept apart from the working set";
+    // A free in a trimmed page brings it back into the working set.
+    for (size_t i = 0; i < blocks.size(); i += 200) {
+        MEM_MEGA_PAGE* page = mem_heap_page_of(blocks[i]);
+        bool was_trimmed = !page->m_in_working_set;
+        bool last_in_page = page->m_used_blocks == 1;
+        release(blocks[i]);
+        if (was_trimmed && !last_in_page) {
+            EXPECT_TRUE(page->m_in_working_set);
+        }
+    }
+    EXPECT_LE(segment()->number_of_mega_pages(), 1u);
+    int still_mapped = 0;
+    for (char* head : heads) {
+        still_mapped += mem_get_mega_page_from_address(head + 0x10000) != nullptr;
+    }
+    EXPECT_LE(still_mapped, 2) << "one page cached by the segment, one by the pool";
+}
+
+// --- threads -------------------------------------------------------------------
+
+struct HANDOFF {
+    void* block = nullptr;
+    size_t size = 0;
+    uint32_t segment_id = 0;
+};
+
+void* release_elsewhere(void* arg) {
+    auto* h = static_cast<HANDOFF*>(arg);
+    EXPECT_TRUE(mem_delete_helper(h->block));
+    return nullptr;
+}
+
+void* allocate_and_keep(void* arg) {
+    auto* h = static_cast<HANDOFF*>(arg);
+    h->block = allocate(h->size);
+    std::memset(h->block, 0x11, h->size);
+    h->segment_id = static_cast<uint32_t>(segment()->get_id());
+    return nullptr;
+}
+
+void run_thread(THR_THREAD_FUNC func, void* arg) {
+    auto* previous = thr_thread_set_next_wrapper_func(mem_thread_wrapper);
+    uintptr_t t = thr_thread_create(func, arg);
+    ASSERT_NE(t, 0u);
+    thr_thread_join(t);
+    thr_thread_set_next_wrapper_func(previous);
+}
+
+TEST_F(OwnHeap, BlockFreedByAnotherThreadReachesItsOwner) {
+    HANDOFF h;
+    h.block = allocate(64);
+    void* neighbour = allocate(64);
+    run_thread(release_elsewhere, &h);
+    EXPECT_TRUE(mem_heap_is_allocated(h.block)) << "not freed by the other thread";
+    EXPECT_EQ(segment()->user_bytes(), 2 * (mem_block_size_for(64) - 4));
+    void* next = allocate(8); // the owner drains its queue first
+    EXPECT_EQ(next, h.block) << "the freed space is the first fit again";
+    EXPECT_EQ(segment()->user_bytes(), (mem_block_size_for(64) - 4) + (mem_block_size_for(8) - 4));
+    release(next);
+    release(neighbour);
+}
+
+TEST_F(OwnHeap, EndedThreadsLeaveLiveBlocksToThePoolAndTheirSegmentForReuse) {
+    MEM_SEGMENT_INTERNAL* first = segment();
+    HANDOFF a;
+    a.size = 300;
+    run_thread(allocate_and_keep, &a);
+    ASSERT_NE(a.block, nullptr);
+    MEM_MEGA_PAGE* page = mem_heap_page_of(a.block);
+    EXPECT_EQ(page->m_segment, &mem_global_mega_page_pool_segment);
+    EXPECT_TRUE(all_bytes(a.block, a.size, 0x11));
+
+    HANDOFF b;
+    b.size = 300;
+    run_thread(allocate_and_keep, &b);
+    EXPECT_GT(b.segment_id, a.segment_id) << "the reused segment object gets a fresh id";
+    EXPECT_EQ(segment(), first) << "the first thread's segment survives";
+
+    // Blocks of the pool are released through its queue and reach it when a
+    // page is next taken from the pool.
+    release(a.block);
+    release(b.block);
+    HANDOFF c;
+    c.size = 300;
+    run_thread(allocate_and_keep, &c);
+    EXPECT_EQ(c.block, a.block) << "the pool freed its queued blocks before handing on the page";
+    release(c.block);
+}
+
+// --- checks ----------------------------------------------------------------------
+
+TEST_F(OwnHeap, SoundHeapPassesGuardChecksSilently) {
+    void* p = allocate(1000);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    segment()->check_memory_guards();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    release(p);
+}
+
+TEST_F(OwnHeap, DumpListsPagesAndBlocks) {
+    void* p = allocate(1000);
+    std::string file = ::testing::TempDir() + "heap_dump.txt";
+    MEM_MANAGER_INTERNAL::dump_all_segments(file.c_str(), 0);
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str().rfind("Address\t\tStatus Bytes\t(ClassID)\n", 0), 0u);
+    EXPECT_NE(text.str().find("\tmega_page# "), std::string::npos);
+    EXPECT_NE(text.str().find("\tUsed\t1008\t0\n"), std::string::npos);
+    EXPECT_NE(text.str().find("\tFREE \t"), std::string::npos);
+    release(p);
+    std::remove(file.c_str());
+}
+
+using OwnHeapDeathTest = OwnHeap;
+
+TEST_F(OwnHeapDeathTest, CorruptionIsReportedAndEndsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct CASE {
+        char const* name;
+        void (*spoil)();
+        char const* report;
+    };
+    CASE const cases[] = {
+        {"byte before the block overwritten",
+         [] {
+             auto* p = static_cast<unsigned char*>(allocate(32));
+             p[-1] = 0;
+             release(p);
+         },
+         "Bad begin guard at: 0x"},
+        {"next block's header overwritten",
+         [] {
+             auto* p = static_cast<unsigned char*>(allocate(32));
+             allocate(32);
+             std::memset(p, 0, mem_heap_msize(p) + 4);
+             release(p);
+         },
+         "Bad end \\(begin\\) guard at: 0x"},
+        {"freed memory written",
+         [] {
+             auto* p = static_cast<unsigned char*>(allocate(64));
+             release(p);
+             p[10] = 1;
+             allocate(64);
+         },
+         "Free memory corrupted at"},
+        {"block freed twice",
+         [] {
+             void* keep = allocate(64);
+             void* p = allocate(64);
+             allocate(64);
+             release(p);
+             release(p);
+             release(keep);
+         },
+         "Attempting to free or serialize a non-allocated block"},
+        {"request too large", [] { allocate(size_t(0x40000000)); },
+         "Attempting to allocate 1073741824 bytes"},
+    };
+    for (CASE const& c : cases) {
+        EXPECT_EXIT(c.spoil(), ::testing::ExitedWithCode(1), c.report) << c.name;
+    }
+}
+
+} // namespace
