@@ -104,3 +104,7 @@ std::string gen_get_tessaly_path() {
     size_t slash = exe.rfind('/');
     return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
 }
+
+std::string gen_get_module_path() { return gen_get_tessaly_path() + "/"; }
+
+std::string gen_get_common_misc_fullpath() { return gen_get_tessaly_path() + "/common"; }

@@ -36,3 +36,8 @@ bool gen_is_empty_string(char const* s);
 std::string gen_get_tessaly_path();
 // Full path of the running program.
 std::string gen_get_module_filename();
+// The installation's binary directory with a trailing "/", ready for a program name.
+std::string gen_get_module_path();
+// The installation's common data folder (the upgrade rule files): "common" in the
+// binary directory.
+std::string gen_get_common_misc_fullpath();

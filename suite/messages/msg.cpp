@@ -20,9 +20,11 @@ std::deque<int>& answers() {
     static std::deque<int> queue;
     return queue;
 }
+// Never destroyed: the libraries that register identifiers name no dependency on
+// this one, so their registrars may be destroyed after this library's statics.
 std::map<unsigned, MSG_POST_TYPE>& registry() {
-    static std::map<unsigned, MSG_POST_TYPE> ids;
-    return ids;
+    static auto* ids = new std::map<unsigned, MSG_POST_TYPE>;
+    return *ids;
 }
 MSG_QUESTION_HANDLER& question_handler() {
     static MSG_QUESTION_HANDLER handler;

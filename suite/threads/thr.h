@@ -1,8 +1,12 @@
 // The suite's thread library: mutexes, read/write semaphores, atomics, the
-// thread-start wrapper chain, the tick clock and run-time loading of libraries.
+// thread-start wrapper chain, the tick clock, run-time loading of libraries and
+// child processes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Recursive mutex.
 struct THR_MUTEX_OBJ;
@@ -52,3 +56,34 @@ void* thr_drl_find_function(THR_DRL_HANDLE handle, char const* name);
 // The text of the last failure of this thread, or null.
 char const* thr_drl_get_error();
 bool thr_drl_unload(THR_DRL_HANDLE handle);
+
+// Child processes. No shell is involved: the command line is split into words
+// on blanks and tabs, text between double or single quotes keeps its blanks and
+// loses the quote characters, and the first word names the program (searched on
+// PATH when it holds no "/"). The child's standard input is /dev/null.
+struct THR_PROCESS_OBJ;
+typedef THR_PROCESS_OBJ* THR_PROCESS;
+struct THR_PIPE_OBJ;
+typedef THR_PIPE_OBJ* THR_PIPE;
+
+// Starts `command_line` in `working_dir` (null or "" keeps the current one).
+// `out` and `err` receive the read ends of pipes carrying the child's standard
+// output and standard error; passing the same address for both carries both
+// streams through one pipe, and a null address leaves that stream with ours.
+// `process` receives the handle that thr_process_wait takes; `pid`, when not
+// null, the process id. Returns false, with nothing to release, when the program
+// cannot be started.
+bool thr_process_create(char const* command_line, char const* working_dir, THR_PIPE* out,
+                        THR_PIPE* err, THR_PROCESS* process, long* pid);
+// Reads at most `size` bytes into `buffer` and stores their number in `count`.
+// Returns 0 while the output goes on, non-zero once it has ended (count 0).
+int thr_process_read(THR_PIPE pipe, char* buffer, size_t size, size_t* count);
+// Closes the process's pipes, waits for it to end, stores its exit status in
+// `exit_code` (128 plus the signal number when a signal ended it) and releases
+// the handle and its pipes. `flags` must be 0. Returns false when the wait failed.
+bool thr_process_wait(THR_PROCESS process, int* exit_code, int flags);
+
+// The words a command line splits into, as thr_process_create splits it.
+std::vector<std::string> thr_process_split_command_line(char const* command_line);
+// The text quoted so that thr_process_create's splitting yields it as one word.
+std::string thr_process_quote_argument(std::string const& text);

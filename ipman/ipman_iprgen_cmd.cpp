@@ -1,0 +1,194 @@
+#include "ipman/ipman_iprgen_cmd.h"
+
+#include "ipman/ipman_ip_info_manager.h"
+#include "ipman/ipman_iprgen_manager.h"
+#include "ipman/ipman_msgs.h"
+#include "mem_manager.h"
+#include "suite/exeframe/qexe.h"
+#include "suite/fileio/fio.h"
+#include "suite/messages/msg.h"
+
+#include <list>
+#include <memory>
+#include <regex>
+
+MEM_UNIT_INITIALIZER(IPMAN);
+
+namespace {
+
+// The executable identifier of regentool in the suite.
+int const IPRGEN_EXECUTABLE_ID = 16;
+int const IPMAN_STATUS_PROGRESS_FOR_ONE_FILE = 20;
+
+void post_and_delete(MSG_POST* message) {
+    message->post();
+    delete message;
+}
+
+} // namespace
+
+bool ipman_iprgen_process_all_option(int, char const*) {
+    ipman_msg_debug("all");
+    IPMAN_IPRGEN_CMD::instance().m_all = true;
+    return true;
+}
+
+bool ipman_iprgen_process_files_option(int, char const* value) {
+    if (value == nullptr) {
+        post_and_delete(MSG_IPMAN::E::INVALID_FILE(""));
+        return false;
+    }
+    ipman_msg_debug("file: %s", value);
+    IPMAN_IPRGEN_CMD& command = IPMAN_IPRGEN_CMD::instance();
+    command.m_files = true;
+    command.m_files_text = value;
+    return true;
+}
+
+bool ipman_iprgen_process_dir_option(int, char const* value) {
+    if (value == nullptr) {
+        post_and_delete(MSG_IPMAN::E::INVALID_DIRECTORY(""));
+        return false;
+    }
+    ipman_msg_debug("dir: %s", value);
+    IPMAN_IPRGEN_CMD& command = IPMAN_IPRGEN_CMD::instance();
+    command.m_project_directory = true;
+    command.m_directory = value;
+    return true;
+}
+
+namespace {
+
+QEXE_OPTION_DEF const ipman_iprgen_option_def[] = {
+    {"all", nullptr, QEXE_OPTION_KIND_FLAG, ipman_iprgen_process_all_option,
+     "ipman_iprgen.options.hlp", "ALL"},
+    {"files", "list of file name", QEXE_OPTION_KIND_VALUE, ipman_iprgen_process_files_option,
+     "ipman_iprgen.options.hlp", "FILES"},
+    {"project_directory", "diretory", QEXE_OPTION_KIND_VALUE, ipman_iprgen_process_dir_option,
+     "ipman_iprgen.options.hlp", "PROJECT_DIRECTORY"},
+    {nullptr, nullptr, 0, nullptr, nullptr, nullptr},
+};
+
+int ipman_iprgen_main(int argc, char** argv) {
+    QEXE_OPTION_DEF const* const tables[] = {qexe_get_common_options(), qexe_get_tcl_options(),
+                                             ipman_iprgen_option_def, nullptr};
+    return qexe_standard_main(&IPMAN_IPRGEN_CMD::instance(), tables, argc, argv);
+}
+
+} // namespace
+
+IPMAN_IPRGEN_CMD::IPMAN_IPRGEN_CMD() : QCU_FRAMEWORK(IPRGEN_EXECUTABLE_ID) {}
+
+IPMAN_IPRGEN_CMD& IPMAN_IPRGEN_CMD::instance() {
+    static IPMAN_IPRGEN_CMD command;
+    return command;
+}
+
+std::vector<std::string> const& IPMAN_IPRGEN_CMD::get_usages() const {
+    static std::vector<std::string> const usages = {"<file name>"};
+    return usages;
+}
+
+bool IPMAN_IPRGEN_CMD::process_file_argument(char const* text) {
+    if (text == nullptr) {
+        post_and_delete(MSG_IPMAN::E::INVALID_FILE(""));
+        return false;
+    }
+    m_files_text = text;
+    m_file_argument = true;
+    return true;
+}
+
+bool IPMAN_IPRGEN_CMD::post_check_arguments() {
+    if (int(m_all) + int(m_files) + int(m_project_directory) + int(m_file_argument) > 1) {
+        post_and_delete(MSG_IPMAN::E::TOO_MANY_OPTIONS());
+        return false;
+    }
+    if (m_file_argument) {
+        m_files = true;
+    }
+    return true;
+}
+
+bool IPMAN_IPRGEN_CMD::execute() {
+    if (m_all) {
+        m_directory = ".";
+        return run_command_with_dir_option();
+    }
+    if (m_project_directory && !m_directory.empty()) {
+        return run_command_with_dir_option();
+    }
+    if (m_files && !m_files_text.empty()) {
+        return run_command_with_files_option();
+    }
+    return false;
+}
+
+void IPMAN_IPRGEN_CMD::set_status_report(int percent) {
+    QCU_FACADE* facade = QCU_FRAMEWORK::get_facade();
+    if (facade == nullptr) {
+        MSG_INTERNAL_ERROR::report("facade != NULL", "IPMAN", __FILE__, __LINE__);
+        return;
+    }
+    facade->report_status(percent);
+}
+
+void IPMAN_IPRGEN_CMD::split_file_arg_by_regexp(std::string const& text,
+                                                std::vector<std::string>& files) {
+    static std::regex const pattern(R"re([^\s"']+|"([^"]*)"|'([^']*)')re");
+    std::string rest = text;
+    std::smatch match;
+    while (std::regex_search(rest, match, pattern)) {
+        files.push_back(match.str(0));
+        size_t after = static_cast<size_t>(match.position(0) + match.length(0));
+        // The one character after the match is its separator.
+        rest = after + 1 < rest.size() ? rest.substr(after + 1) : std::string();
+        if (rest.find_first_not_of(' ') == std::string::npos) {
+            break;
+        }
+    }
+}
+
+bool IPMAN_IPRGEN_CMD::run_command_with_files_option() {
+    IPMAN_IPRGEN_MANAGER* ip_mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
+    if (ip_mgr == nullptr) {
+        MSG_INTERNAL_ERROR::report("ip_mgr != NULL", "IPMAN", __FILE__, __LINE__);
+        return false;
+    }
+    std::vector<std::string> files;
+    split_file_arg_by_regexp(m_files_text, files);
+    int const count = static_cast<int>(files.size());
+    bool all_succeeded = true;
+    for (int i = 0; i < count; ++i) {
+        set_status_report(count == 1 ? IPMAN_STATUS_PROGRESS_FOR_ONE_FILE
+                                     : (100 / count) * (i + 1));
+        char const* file = files[i].c_str();
+        if (ip_mgr->run_ip_regeneration(files[i]) != 0) {
+            post_and_delete(MSG_IPMAN::E::IPRGEN_FAILED("", file));
+            all_succeeded = false;
+        } else {
+            post_and_delete(MSG_IPMAN::I::IPRGEN_SUCCESSFUL("", file));
+        }
+    }
+    return all_succeeded;
+}
+
+bool IPMAN_IPRGEN_CMD::run_command_with_dir_option() {
+    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(m_directory))) {
+        return false;
+    }
+    std::list<std::string> files;
+    IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_variation_file_by_dir(m_directory, &files);
+    if (!files.empty()) {
+        m_files_text.clear();
+        for (std::string const& file : files) {
+            m_files_text += "\"" + file + "\" ";
+        }
+    }
+    return run_command_with_files_option();
+}
+
+int main(int argc, char** argv) {
+    msg_set_stack_size(0);
+    return msg_exe_main(argc, argv, ipman_iprgen_main);
+}

@@ -1,0 +1,151 @@
+#include "ipman/ipman_msgs.h"
+
+#include "mem_manager.h"
+
+#include <cstdio>
+#include <string>
+
+MEM_UNIT_INITIALIZER(IPMAN);
+
+namespace {
+
+unsigned const ipman_msg_ids[] = {11133, 11131, 11135, 11136, 11903, 11250, 11837,
+                                  11838, 11889, 11890, 11901, 11902, 11904};
+MSG_POST_TYPE const ipman_msg_id_types[] = {
+    MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
+    MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_INFO,
+    MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,
+    MSG_POST_TYPE_INFO};
+static_assert(sizeof ipman_msg_ids / sizeof ipman_msg_ids[0] ==
+                  sizeof ipman_msg_id_types / sizeof ipman_msg_id_types[0],
+              "every identifier has its type");
+
+MSG_ID_REGISTRAR ipman_msg_registrar(ipman_msg_ids, ipman_msg_id_types,
+                                     sizeof ipman_msg_ids / sizeof ipman_msg_ids[0]);
+
+template <class... ARGS> MSG_E* make_error(unsigned id, char const* format, ARGS... args) {
+    MSG_E* message = MEM_NEW(IPMAN, MSG_E)();
+    message->fill_args(format, args...);
+    message->set_id(id);
+    return message;
+}
+
+template <class... ARGS> MSG_I* make_info(unsigned id, char const* format, ARGS... args) {
+    if (MSG_INDEX::get_default_index()->is_suppressed(id)) {
+        return MEM_NEW(IPMAN, MSG_I_NULL)();
+    }
+    MSG_I* message = MEM_NEW(IPMAN, MSG_I)();
+    message->fill_args(format, args...);
+    message->set_id(id);
+    return message;
+}
+
+MSG_D* make_debug(MSG_D_LEVEL level, char const* format, va_list args) {
+    va_list measure;
+    va_copy(measure, args);
+    int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    std::vsnprintf(&text[0], text.size() + 1, format, args);
+    MSG_D* message = MEM_NEW(IPMAN, MSG_D)();
+    message->set_text(std::move(text));
+    message->set_component("IPMAN", level);
+    return message;
+}
+
+} // namespace
+
+MSG_E* MSG_IPMAN::E::IPRGEN_FAILED(char const* ip_name, char const* file) {
+    return make_error(11133,
+                      "IP component %1!s! with file \"%2!s!\" upgrade failed./EIPMAN_IPRGEN_FAILED",
+                      ip_name, file);
+}
+
+MSG_E* MSG_IPMAN::E::INVALID_DIRECTORY(char const* directory) {
+    return make_error(11135,
+                      "Directory \"%1!s!\" does not exist or the directory path is "
+                      "invalid./EIPMAN_INVALID_DIRECTORY",
+                      directory);
+}
+
+MSG_E* MSG_IPMAN::E::INVALID_FILE(char const* file) {
+    return make_error(
+        11136, "File \"%1!s!\" does not exist or the file path is invalid./EIPMAN_INVALID_FILE",
+        file);
+}
+
+MSG_E* MSG_IPMAN::E::READ_ONLY_FILE(char const* file) {
+    return make_error(11903, "File \"%1!s!\" is write-protected./EIPMAN_READ_ONLY_FILE", file);
+}
+
+MSG_E* MSG_IPMAN::E::TOO_MANY_OPTIONS() {
+    return make_error(11250, "Command has too many specified options./EIPMAN_TOO_MANY_OPTIONS");
+}
+
+MSG_E* MSG_IPMAN::E::IPRGEN_MANUAL_REGEN_STANDALONE_IP() {
+    return make_error(11889,
+                      "IP component upgrade failed./EIPMAN_IPRGEN_MANUAL_REGEN_STANDALONE_IP");
+}
+
+MSG_E* MSG_IPMAN::E::IPRGEN_MANUAL_REGEN_PLEXA_SYSTEM(char const* file) {
+    return make_error(11890,
+                      "You must upgrade the IP component \"%1!s!\" in "
+                      "Plexa./EIPMAN_IPRGEN_MANUAL_REGEN_PLEXA_SYSTEM",
+                      file);
+}
+
+MSG_E* MSG_IPMAN::E::IPRGEN_NOT_VARIATION_FILE(char const* file) {
+    return make_error(
+        11901, "File %1!s! is not a valid variation file./EIPMAN_IPRGEN_NOT_VARIATION_FILE", file);
+}
+
+MSG_I* MSG_IPMAN::I::IPRGEN_SUCCESSFUL(char const* ip_name, char const* file) {
+    return make_info(11131,
+                     "Completed upgrading IP component %1!s! with file "
+                     "\"%2!s!\"./IIPMAN_IPRGEN_SUCCESSFUL",
+                     ip_name, file);
+}
+
+MSG_I* MSG_IPMAN::I::IPRGEN_START(char const* ip_name, char const* file) {
+    return make_info(
+        11837, "Started upgrading IP component %1!s! with file \"%2!s!\"./IIPMAN_IPRGEN_START",
+        ip_name, file);
+}
+
+MSG_I* MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP() {
+    return make_info(11838, "No required-upgrade IP components found in the "
+                            "project/IIPMAN_IPRGEN_NO_REQUIRED_REGEN_IP");
+}
+
+MSG_I* MSG_IPMAN::I::IPRGEN_BACKUP_FILE(char const* file, char const* backup) {
+    return make_info(11902, "Backing up file \"%1!s!\" to \"%2!s!\"/IIPMAN_IPRGEN_BACKUP_FILE",
+                     file, backup);
+}
+
+MSG_I* MSG_IPMAN::I::IPRGEN_RESTORE_FILE(char const* backup, char const* file) {
+    return make_info(11904, "Restoring file \"%1!s!\" to \"%2!s!\"/IIPMAN_IPRGEN_RESTORE_FILE",
+                     backup, file);
+}
+
+MSG_D* MSG_IPMAN::DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...) {
+    va_list args;
+    va_start(args, format);
+    MSG_D* message = make_debug(level, format, args);
+    va_end(args);
+    return message;
+}
+
+MSG_D* MSG_IPMAN::DEBUG_MSG(char const* format, ...) {
+    va_list args;
+    va_start(args, format);
+    MSG_D* message = make_debug(MSG_D_LEVEL_2, format, args);
+    va_end(args);
+    return message;
+}
+
+void ipman_msg_debug(char const* format, ...) {
+    va_list args;
+    va_start(args, format);
+    msg_local_vdebug("IPMAN", MSG_D_LEVEL_2, format, args);
+    va_end(args);
+}

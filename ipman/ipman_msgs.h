@@ -1,0 +1,37 @@
+// The IP manager's user messages, one factory per message, and its debug channel.
+// A factory returns a new message; the caller posts it and deletes it.
+#pragma once
+
+#include "suite/messages/msg.h"
+
+class MSG_IPMAN {
+public:
+    // Errors.
+    class E {
+    public:
+        static MSG_E* IPRGEN_FAILED(char const* ip_name, char const* file);
+        static MSG_E* INVALID_DIRECTORY(char const* directory);
+        static MSG_E* INVALID_FILE(char const* file);
+        static MSG_E* READ_ONLY_FILE(char const* file);
+        static MSG_E* TOO_MANY_OPTIONS();
+        static MSG_E* IPRGEN_MANUAL_REGEN_STANDALONE_IP();
+        static MSG_E* IPRGEN_MANUAL_REGEN_PLEXA_SYSTEM(char const* file);
+        static MSG_E* IPRGEN_NOT_VARIATION_FILE(char const* file);
+    };
+    // Information; a suppressed one comes back as a null message that posts nothing.
+    class I {
+    public:
+        static MSG_I* IPRGEN_SUCCESSFUL(char const* ip_name, char const* file);
+        static MSG_I* IPRGEN_START(char const* ip_name, char const* file);
+        static MSG_I* IPRGEN_NO_REQUIRED_REGEN_IP();
+        static MSG_I* IPRGEN_BACKUP_FILE(char const* file, char const* backup);
+        static MSG_I* IPRGEN_RESTORE_FILE(char const* backup, char const* file);
+    };
+
+    // A debug message of the component "IPMAN", printf-formatted; level 2 when omitted.
+    static MSG_D* DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...);
+    static MSG_D* DEBUG_MSG(char const* format, ...);
+};
+
+// Writes a printf-formatted line to the local debug channel as "IPMAN", level 2.
+void ipman_msg_debug(char const* format, ...);

@@ -1,0 +1,65 @@
+// The suite's file library: paths, file-system queries and atomic rewrites, and
+// the file types known by their extensions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A path as the caller wrote it, with its parts and its full (absolute) form.
+class FIO_PATH {
+public:
+    FIO_PATH() = default;
+    explicit FIO_PATH(std::string path);
+    // `file` inside `directory` (a "/" is put between them when needed).
+    FIO_PATH(std::string const& directory, std::string const& file);
+
+    std::string const& path() const { return m_path; }
+    // Absolute and lexically normal ("." and ".." folded), from the current directory.
+    std::string full_path() const;
+    // The directory part with its trailing "/", or "" when there is none.
+    std::string directory() const;
+    // The file name without directory and extension.
+    std::string base() const;
+    // Replaces the base name, keeping directory and extension.
+    void base(std::string const& name);
+    // The extension with its dot (".v"), or "".
+    std::string extension() const;
+
+private:
+    std::string m_path;
+};
+
+// One entry of a directory listing.
+struct FIO_DIRECTORY_ENTRY {
+    std::string name;
+    bool is_directory; // a real directory, not a link to one
+};
+
+class FIO_FILE_SYSTEM {
+public:
+    static bool exists(FIO_PATH const& path);
+    static bool is_directory(FIO_PATH const& path);
+    // The entries of a directory other than "." and "..", sorted by name; false
+    // when it cannot be read.
+    static bool list_directory(FIO_PATH const& directory,
+                               std::vector<FIO_DIRECTORY_ENTRY>& entries);
+    // The whole content of a file; false when it cannot be read.
+    static bool read_file(FIO_PATH const& path, std::string& content);
+    // Replaces a file's content atomically: a temporary file in the same
+    // directory is written, flushed and renamed over the original, keeping its
+    // permission bits. On failure the original stays whole and false is returned.
+    static bool write_file_atomically(FIO_PATH const& path, std::string const& content);
+};
+
+// File types known by their extensions.
+enum FIO_EXTENSION_TYPE {
+    FIO_EXTENSION_TYPE_VERILOG = 4,       // ".v"
+    FIO_EXTENSION_TYPE_VHDL = 6,          // ".vhd"
+    FIO_EXTENSION_TYPE_SYSTEM_VERILOG = 8 // ".sv"
+};
+
+class FIO_EXTENSION_TYPE_INFO {
+public:
+    // The extension of a file type with its dot, or "" for an unknown type.
+    static std::string get_extension_string(int type);
+};

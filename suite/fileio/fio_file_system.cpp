@@ -1,0 +1,100 @@
+#include "suite/fileio/fio.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// The permission bits a new file gets from the process's creation mask.
+mode_t mode_for_new_file() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+} // namespace
+
+bool FIO_FILE_SYSTEM::exists(FIO_PATH const& path) {
+    struct stat st;
+    return !path.path().empty() && stat(path.path().c_str(), &st) == 0;
+}
+
+bool FIO_FILE_SYSTEM::is_directory(FIO_PATH const& path) {
+    struct stat st;
+    return stat(path.path().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
+                                     std::vector<FIO_DIRECTORY_ENTRY>& entries) {
+    DIR* dir = opendir(directory.path().c_str());
+    if (dir == nullptr) {
+        return false;
+    }
+    while (dirent* e = readdir(dir)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        // Links to directories are not followed, so a link cannot lead a
+        // recursive search round in a circle.
+        struct stat st;
+        bool is_dir =
+            lstat(FIO_PATH(directory.path(), name).path().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        entries.push_back({name, is_dir});
+    }
+    closedir(dir);
+    std::sort(
+        entries.begin(), entries.end(),
+        [](FIO_DIRECTORY_ENTRY const& a, FIO_DIRECTORY_ENTRY const& b) { return a.name < b.name; });
+    return true;
+}
+
+bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content) {
+    FILE* f = std::fopen(path.path().c_str(), "rb");
+    if (f == nullptr) {
+        return false;
+    }
+    content.clear();
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+        content.append(buffer, n);
+    }
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string const& content) {
+    std::string target = path.path();
+    std::string temp =
+        FIO_PATH(path.directory().empty() ? "./" : path.directory(),
+                 "." + FIO_PATH(target).base() + FIO_PATH(target).extension() + ".XXXXXX")
+            .path();
+    int fd = mkstemp(&temp[0]);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st;
+    mode_t mode = stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_for_new_file();
+    bool ok = fchmod(fd, mode) == 0;
+    for (size_t done = 0; ok && done < content.size();) {
+        ssize_t n = write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        ok = n > 0;
+        done += ok ? static_cast<size_t>(n) : 0;
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        unlink(temp.c_str());
+    }
+    return ok;
+}

@@ -1,0 +1,56 @@
+#include "suite/fileio/fio.h"
+
+#include <filesystem>
+
+namespace {
+size_t name_start(std::string const& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// Position of the extension's dot within the file name, or npos. A leading dot
+// (".hidden") starts the name, not an extension.
+size_t extension_start(std::string const& path) {
+    size_t start = name_start(path);
+    size_t dot = path.rfind('.');
+    return dot == std::string::npos || dot <= start ? std::string::npos : dot;
+}
+} // namespace
+
+FIO_PATH::FIO_PATH(std::string path) : m_path(std::move(path)) {}
+
+FIO_PATH::FIO_PATH(std::string const& directory, std::string const& file) {
+    m_path = directory;
+    if (!m_path.empty() && m_path.back() != '/') {
+        m_path += '/';
+    }
+    m_path += file;
+}
+
+std::string FIO_PATH::full_path() const {
+    if (m_path.empty()) {
+        return m_path;
+    }
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(m_path, ec);
+    return ec ? m_path : absolute.lexically_normal().string();
+}
+
+std::string FIO_PATH::directory() const {
+    return m_path.substr(0, name_start(m_path));
+}
+
+std::string FIO_PATH::base() const {
+    size_t start = name_start(m_path);
+    size_t dot = extension_start(m_path);
+    return m_path.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+}
+
+void FIO_PATH::base(std::string const& name) {
+    m_path = directory() + name + extension();
+}
+
+std::string FIO_PATH::extension() const {
+    size_t dot = extension_start(m_path);
+    return dot == std::string::npos ? std::string() : m_path.substr(dot);
+}

@@ -1,0 +1,119 @@
+#include "suite/wizman/wizman.h"
+
+#include "suite/fileio/fio.h"
+
+#include <functional>
+#include <vector>
+
+char const* const WIZMAN_HEADER_MARK = "-- VestaWizard variation file";
+char const* const WIZMAN_RETRIEVAL_INSTANCE = "-- Retrieval info: <instance";
+
+namespace {
+
+std::string trimmed(std::string const& s) {
+    size_t first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The header text of one line ("-- ..."), "" for a blank line, or false when the
+// line is not part of a header.
+bool header_text(std::string const& line, std::string& text) {
+    text = trimmed(line);
+    if (text.compare(0, 2, "//") == 0) {
+        text = trimmed(text.substr(2));
+        return true;
+    }
+    return text.empty() || text.compare(0, 2, "--") == 0;
+}
+
+// Position of the value of `name="..."` in `line`, and its length; false when absent.
+bool find_attribute(std::string const& line, std::string const& name, size_t& start,
+                    size_t& length) {
+    std::string key = " " + name + "=\"";
+    size_t at = line.find(key);
+    if (at == std::string::npos) {
+        return false;
+    }
+    start = at + key.size();
+    size_t end = line.find('"', start);
+    if (end == std::string::npos) {
+        return false;
+    }
+    length = end - start;
+    return true;
+}
+
+std::string attribute(std::string const& line, std::string const& name) {
+    size_t start = 0;
+    size_t length = 0;
+    return find_attribute(line, name, start, length) ? line.substr(start, length) : std::string();
+}
+
+// Calls `visit(offset, line, text)` for each header line of `text`.
+void for_each_header_line(
+    std::string const& text,
+    std::function<void(size_t offset, std::string const& line, std::string const& header)> visit) {
+    size_t offset = 0;
+    while (offset < text.size()) {
+        size_t end = text.find('\n', offset);
+        std::string line = text.substr(offset, end == std::string::npos ? end : end - offset);
+        std::string header;
+        if (!header_text(line, header)) {
+            return;
+        }
+        visit(offset, line, header);
+        if (end == std::string::npos) {
+            return;
+        }
+        offset = end + 1;
+    }
+}
+
+bool is_instance_line(std::string const& header) {
+    return header.compare(0, std::char_traits<char>::length(WIZMAN_RETRIEVAL_INSTANCE),
+                          WIZMAN_RETRIEVAL_INSTANCE) == 0;
+}
+
+} // namespace
+
+WIZMAN_HEADER wizman_read_header(std::string const& text) {
+    WIZMAN_HEADER result;
+    for_each_header_line(text, [&](size_t, std::string const&, std::string const& header) {
+        if (header == WIZMAN_HEADER_MARK) {
+            result.wizard_generated = true;
+        } else if (is_instance_line(header)) {
+            result.has_instance = true;
+            result.entity_name = attribute(header, "entity-name");
+            result.version = attribute(header, "version");
+            result.marked_failing = attribute(header, "upgrade") == "fail";
+        }
+    });
+    return result;
+}
+
+bool wizman_file_was_wizard_generated(char const* full_path) {
+    std::string text;
+    return full_path != nullptr && FIO_FILE_SYSTEM::read_file(FIO_PATH(full_path), text) &&
+           wizman_read_header(text).wizard_generated;
+}
+
+bool wizman_set_header_version(std::string& text, std::string const& version) {
+    // Collect the value positions first, then replace from the last one so the
+    // earlier positions stay valid.
+    std::vector<std::pair<size_t, size_t>> values;
+    for_each_header_line(
+        text, [&](size_t offset, std::string const& line, std::string const& header) {
+            size_t start = 0;
+            size_t length = 0;
+            if (is_instance_line(header) && find_attribute(line, "version", start, length)) {
+                values.emplace_back(offset + start, length);
+            }
+        });
+    for (auto it = values.rbegin(); it != values.rend(); ++it) {
+        text.replace(it->first, it->second, version);
+    }
+    return !values.empty();
+}

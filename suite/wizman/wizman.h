@@ -1,0 +1,34 @@
+// The IP wizard's library: the header that the wizard writes at the top of every
+// variation file, and the tests made on it.
+//
+// The header is the file's leading run of comment and blank lines. Its lines are
+// these texts; in Verilog-like files each is written after "// ", in VHDL files
+// as it stands (the texts already start a VHDL comment):
+//
+//     -- VestaWizard variation file
+//     -- Retrieval info: <instance entity-name="fifo_a" version="13.0" >
+//
+// The instance line names the IP component and the tool version that generated
+// it; the attribute upgrade="fail" on it marks a file the wizard refuses to upgrade.
+#pragma once
+
+#include <string>
+
+extern char const* const WIZMAN_HEADER_MARK;        // "-- VestaWizard variation file"
+extern char const* const WIZMAN_RETRIEVAL_INSTANCE; // "-- Retrieval info: <instance"
+
+struct WIZMAN_HEADER {
+    bool wizard_generated = false; // the mark line is present
+    bool has_instance = false;     // an instance line is present
+    std::string entity_name;       // its attributes; "" when absent
+    std::string version;
+    bool marked_failing = false;
+};
+
+// Reads the header of a variation file's text (the last instance line wins).
+WIZMAN_HEADER wizman_read_header(std::string const& text);
+// True when the file can be read and its header carries the wizard's mark.
+bool wizman_file_was_wizard_generated(char const* full_path);
+// Sets the version attribute of the header's instance lines; false, leaving the
+// text as it was, when the header has no instance line with a version.
+bool wizman_set_header_version(std::string& text, std::string const& version);
