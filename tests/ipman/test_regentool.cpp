@@ -1,0 +1,151 @@
+// regentool run as a child process on copies of the fixture project.
+#include "suite/threads/thr.h"
+
+#include "tests/support/test_workspace.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string const FIXTURE = TESSALY_TEST_DATA_DIR "/fixtures/project";
+
+std::string progress(int percent) {
+    return "Info: IP Upgrade progress: " + std::to_string(percent) + "%\n";
+}
+std::string upgraded(std::string const& file) {
+    return "Info (11131): Completed upgrading IP component  with file \"" + file + "\".\n";
+}
+std::string failed(std::string const& file) {
+    return "Error (11133): IP component  with file \"" + file + "\" upgrade failed.\n";
+}
+std::string const TOO_MANY = "Error (11250): Command has too many specified options.\n";
+
+class Regentool : public ::testing::Test {
+protected:
+    void SetUp() override { fresh_copy(); }
+    // Replaces the project copy by a new one.
+    void fresh_copy() {
+        std::filesystem::remove_all(m_workspace.path("project"));
+        m_project = m_workspace.copy_fixture(FIXTURE, "project");
+        m_root = std::filesystem::canonical(m_project).string();
+    }
+    // Runs regentool with `arguments` inside the project copy.
+    TEST_RUN_RESULT run(std::string const& arguments) {
+        return test_run(thr_process_quote_argument(REGENTOOL_PATH) + " " + arguments, m_project);
+    }
+    std::string read(std::string const& name) { return test_read_file(m_project + "/" + name); }
+
+    TEST_WORKSPACE m_workspace;
+    std::string m_project;
+    std::string m_root;
+};
+
+TEST_F(Regentool, RunsEachFileWithProgressAndOneMessage) {
+    struct CASE {
+        char const* arguments;
+        std::string output;
+        int status;
+    } const cases[] = {
+        {"core_a.v", progress(20) + upgraded("core_a.v"), 0},
+        {"--files core_a.v", progress(20) + upgraded("core_a.v"), 0},
+        {"--files=\"core_a.v sub/core_b.vhd\"",
+         progress(50) + upgraded("core_a.v") + progress(100) + upgraded("sub/core_b.vhd"), 0},
+        {"--files \"core_a.v sub/broken.v sub/deeper/core_c.sv\"",
+         progress(33) + upgraded("core_a.v") + progress(66) + failed("sub/broken.v") +
+             progress(99) + upgraded("sub/deeper/core_c.sv"),
+         1},
+        {"--files \"missing.v core_a.v\"",
+         progress(50) + failed("missing.v") + progress(100) + upgraded("core_a.v"), 1},
+        // Quoted names keep their quotes in the messages.
+        {"--files=\"'ram block.v' core_a.v\"",
+         progress(50) + upgraded("'ram block.v'") + progress(100) + upgraded("core_a.v"), 0},
+        {"--files=\"a.v b.v c.v d.v e.v f.v g.v\"",
+         progress(14) + failed("a.v") + progress(28) + failed("b.v") + progress(42) +
+             failed("c.v") + progress(56) + failed("d.v") + progress(70) + failed("e.v") +
+             progress(84) + failed("f.v") + progress(98) + failed("g.v"),
+         1},
+        // A list in which no name is found has nothing to do.
+        {"--files \"\t\"", "", 0},
+    };
+    for (CASE const& c : cases) {
+        fresh_copy();
+        TEST_RUN_RESULT result = run(c.arguments);
+        EXPECT_EQ(result.output, c.output) << c.arguments;
+        EXPECT_EQ(result.status, c.status) << c.arguments;
+    }
+}
+
+TEST_F(Regentool, RefusesConflictingOrIncompleteOptions) {
+    struct CASE {
+        char const* arguments;
+        std::string output;
+    } const cases[] = {
+        {"--all --files core_a.v", TOO_MANY},
+        {"--files core_a.v --project_directory .", TOO_MANY},
+        {"--project_directory=. core_a.v", TOO_MANY},
+        {"core_a.v --all", TOO_MANY},
+        {"--all --files core_a.v --project_directory=.", TOO_MANY},
+        {"--files", "Error (11136): File \"\" does not exist or the file path is invalid.\n"},
+        {"--project_directory",
+         "Error (11135): Directory \"\" does not exist or the directory path is invalid.\n"},
+        {"--bogus", "Error (10001): Option \"--bogus\" is not an option of this command.\n"},
+        {"--all=yes", "Error (10002): Option \"all\" takes no value.\n"},
+        // Nothing to do, or a folder that does not exist: failure without a message.
+        {"", ""},
+        {"--project_directory=missing", ""},
+    };
+    for (CASE const& c : cases) {
+        TEST_RUN_RESULT result = run(c.arguments);
+        EXPECT_EQ(result.output, c.output) << c.arguments;
+        EXPECT_EQ(result.status, 1) << c.arguments;
+    }
+    EXPECT_EQ(read("core_a.v"), test_read_file(FIXTURE + "/core_a.v"));
+}
+
+TEST_F(Regentool, UpgradesEveryVariationFileUnderAFolder) {
+    std::string const expected = progress(20) + upgraded("\"" + m_root + "/core_a.v\"") +
+                                 progress(40) + upgraded("\"" + m_root + "/ram block.v\"") +
+                                 progress(60) + failed("\"" + m_root + "/sub/broken.v\"") +
+                                 progress(80) + upgraded("\"" + m_root + "/sub/core_b.vhd\"") +
+                                 progress(100) +
+                                 upgraded("\"" + m_root + "/sub/deeper/core_c.sv\"");
+    for (char const* arguments : {"--project_directory=.", "--all"}) {
+        fresh_copy();
+        TEST_RUN_RESULT result = run(arguments);
+        EXPECT_EQ(result.output, expected) << arguments;
+        EXPECT_EQ(result.status, 1) << arguments;
+    }
+    TEST_RUN_RESULT from_outside = test_run(thr_process_quote_argument(REGENTOOL_PATH) +
+                                                " --project_directory project/sub/deeper",
+                                            m_workspace.dir());
+    EXPECT_EQ(from_outside.output,
+              progress(20) + upgraded("\"" + m_root + "/sub/deeper/core_c.sv\""));
+    EXPECT_EQ(from_outside.status, 0);
+}
+
+TEST_F(Regentool, UpgradedFilesCarryTheRunningVersionAndFailedOnesStayAsTheyWere) {
+    run("--project_directory=.");
+    EXPECT_NE(read("core_a.v").find("version=\"14.0\""), std::string::npos);
+    EXPECT_NE(read("core_a.tip").find("IP_TOOL_VERSION \"14.0\""), std::string::npos);
+    EXPECT_NE(read("ram block.v").find("version=\"14.0\""), std::string::npos);
+    EXPECT_NE(read("sub/deeper/core_c.sv").find("version=\"14.0\""), std::string::npos);
+    for (char const* untouched : {"sub/broken.v", "plain.v", "notes.txt"}) {
+        EXPECT_EQ(read(untouched), test_read_file(FIXTURE + "/" + untouched)) << untouched;
+    }
+}
+
+TEST_F(Regentool, HelpListsTheOptionsFromTheHelpFile) {
+    for (char const* arguments : {"-h", "--help", "--all -h"}) {
+        TEST_RUN_RESULT result = run(arguments);
+        EXPECT_EQ(result.status, 0) << arguments;
+        EXPECT_EQ(result.output.rfind("Usage: regentool [options] <file name>\n", 0), 0u)
+            << result.output;
+        for (char const* text :
+             {"--all\n", "--files=<list of file name>\n", "--project_directory=<diretory>\n",
+              "Upgrades every IP variation file found under the given project"}) {
+            EXPECT_NE(result.output.find(text), std::string::npos) << text;
+        }
+    }
+}
+
+} // namespace

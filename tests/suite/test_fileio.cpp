@@ -1,0 +1,94 @@
+#include "suite/fileio/fio.h"
+
+#include "tests/support/test_workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+TEST(FileIo, PathParts) {
+    struct CASE {
+        char const* path;
+        char const* directory;
+        char const* base;
+        char const* extension;
+    } const cases[] = {
+        {"dir/core.v", "dir/", "core", ".v"},       {"/a.b/core", "/a.b/", "core", ""},
+        {"core.tar.gz", "", "core.tar", ".gz"},     {"dir/.hidden", "dir/", ".hidden", ""},
+        {"ram block.vhd", "", "ram block", ".vhd"},
+    };
+    for (CASE const& c : cases) {
+        FIO_PATH path(c.path);
+        EXPECT_EQ(path.directory(), c.directory) << c.path;
+        EXPECT_EQ(path.base(), c.base) << c.path;
+        EXPECT_EQ(path.extension(), c.extension) << c.path;
+    }
+    FIO_PATH renamed("dir/core.v");
+    renamed.base("core_BAK");
+    EXPECT_EQ(renamed.path(), "dir/core_BAK.v");
+    EXPECT_EQ(FIO_PATH("dir/", "x.v").path(), "dir/x.v");
+    EXPECT_EQ(FIO_PATH("dir", "x.v").path(), "dir/x.v");
+    EXPECT_EQ(FIO_PATH("/a/b/../c/./x.v").full_path(), "/a/c/x.v");
+}
+
+TEST(FileIo, ListsDirectoriesByNameWithoutFollowingLinks) {
+    TEST_WORKSPACE workspace;
+    std::filesystem::create_directory(workspace.path("sub"));
+    test_write_file(workspace.path("b.v"), "");
+    test_write_file(workspace.path("a.v"), "");
+    std::filesystem::create_directory_symlink(workspace.path("sub"), workspace.path("link"));
+    std::vector<FIO_DIRECTORY_ENTRY> entries;
+    ASSERT_TRUE(FIO_FILE_SYSTEM::list_directory(FIO_PATH(workspace.dir()), entries));
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].name, "a.v");
+    EXPECT_EQ(entries[1].name, "b.v");
+    EXPECT_EQ(entries[2].name, "link");
+    EXPECT_FALSE(entries[2].is_directory);
+    EXPECT_EQ(entries[3].name, "sub");
+    EXPECT_TRUE(entries[3].is_directory);
+    EXPECT_FALSE(FIO_FILE_SYSTEM::list_directory(FIO_PATH(workspace.path("none")), entries));
+}
+
+TEST(FileIo, AtomicRewriteKeepsPermissionsAndLeavesNoTemporaryFile) {
+    TEST_WORKSPACE workspace;
+    std::string file = workspace.path("core.v");
+    test_write_file(file, "old");
+    chmod(file.c_str(), 0640);
+    ASSERT_TRUE(FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file), "new content"));
+    EXPECT_EQ(test_read_file(file), "new content");
+    struct stat st;
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(workspace.dir()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST(FileIo, FailedRewriteLeavesTheOriginal) {
+    TEST_WORKSPACE workspace;
+    // A directory in the file's place cannot be replaced by a file.
+    std::filesystem::create_directory(workspace.path("core.v"));
+    test_write_file(workspace.path("core.v/keep"), "kept");
+    EXPECT_FALSE(FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(workspace.path("core.v")), "x"));
+    EXPECT_EQ(test_read_file(workspace.path("core.v/keep")), "kept");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(workspace.dir()),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_FALSE(
+        FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(workspace.path("no/dir/x.v")), "x"));
+}
+
+TEST(FileIo, ReadsWholeFilesAndRefusesOthers) {
+    TEST_WORKSPACE workspace;
+    std::string text(200000, 'x');
+    test_write_file(workspace.path("big"), text);
+    std::string content;
+    ASSERT_TRUE(FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace.path("big")), content));
+    EXPECT_EQ(content, text);
+    EXPECT_FALSE(FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace.path("missing")), content));
+    EXPECT_FALSE(FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace.dir()), content));
+}
+
+} // namespace
