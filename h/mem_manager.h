@@ -24,13 +24,13 @@ struct MEM_TRACKER_DATA;
 
 // One per allocation site (see the macros below); field order is fixed.
 struct MEM_TRACKER_THUNK {
-    std::type_info const* type; // allocated type; its name keys the per-type figures
-    uint32_t size;              // sizeof(T)
-    uint32_t line;              // source line of the site
-    uint32_t reserved;          // always 0
-    char const* const* prefix;  // the unit's code-prefix record; *prefix is the memory tag
+    std::type_info const* type;     // allocated type; its name keys the per-type figures
+    uint32_t size;                  // sizeof(T)
+    uint32_t line;                  // source line of the site
+    uint32_t reserved;              // always 0
+    char const* const* prefix;      // the unit's code-prefix record; *prefix is the memory tag
     MEM_TRACKER_DATA* tracker_data; // records made for this site by the tracker
-    uint32_t flags;             // low 16 bits: 1 for container sites; high 16: alignof(T)
+    uint32_t flags;                 // low 16 bits: 1 for container sites; high 16: alignof(T)
 };
 
 // Allocation. Never returns null: running out of memory ends the process.
@@ -77,12 +77,17 @@ private:
 // Declares the per-site template of one memory tag, MEM_TRACKER_TEMPLATE_<TAG>.
 #define MEM_DECLARE_TRACKER_TEMPLATE(TAG)                                                          \
     inline char const* const MEM_CODE_PREFIX(TAG)[1] = {#TAG};                                     \
-    template <class T, unsigned LINE, unsigned STL> struct MEM_TRACKER_TEMPLATE_##TAG {           \
+    template <class T, unsigned LINE, unsigned STL> struct MEM_TRACKER_TEMPLATE_##TAG {            \
         static MEM_TRACKER_THUNK s_thunk;                                                          \
     };                                                                                             \
     template <class T, unsigned LINE, unsigned STL>                                                \
     MEM_TRACKER_THUNK MEM_TRACKER_TEMPLATE_##TAG<T, LINE, STL>::s_thunk = {                        \
-        &typeid(T), sizeof(T), LINE, 0, MEM_CODE_PREFIX(TAG), nullptr,                            \
+        &typeid(T),                                                                                \
+        sizeof(T),                                                                                 \
+        LINE,                                                                                      \
+        0,                                                                                         \
+        MEM_CODE_PREFIX(TAG),                                                                      \
+        nullptr,                                                                                   \
         (static_cast<uint32_t>(alignof(T)) << 16) | STL}
 
 MEM_DECLARE_TRACKER_TEMPLATE(MEM);
@@ -97,20 +102,48 @@ MEM_DECLARE_TRACKER_TEMPLATE(MDB);
 #define MEM_MALLOC(TAG, SIZE) mem_malloc_wrapper((SIZE), MEM_THUNK(TAG, char), __FILE__)
 
 // The allocator of the system's containers; stateless, all instances equal.
+// allocate and deallocate share the one container site of T.
 template <class T> struct MEM_STL_ALLOCATOR {
     using value_type = T;
     MEM_STL_ALLOCATOR() noexcept = default;
     template <class U> MEM_STL_ALLOCATOR(MEM_STL_ALLOCATOR<U> const&) noexcept {}
-    T* allocate(size_t n) {
-        return static_cast<T*>(
-            mem_stl_allocate(n * sizeof(T), &MEM_TRACKER_TEMPLATE_MEM<T, __LINE__, 1>::s_thunk));
+    static MEM_TRACKER_THUNK* thunk() noexcept {
+        return &MEM_TRACKER_TEMPLATE_MEM<T, __LINE__, 1>::s_thunk;
     }
-    void deallocate(T* p, size_t n) noexcept {
-        mem_stl_deallocate(p, n, &MEM_TRACKER_TEMPLATE_MEM<T, __LINE__, 1>::s_thunk);
-    }
+    T* allocate(size_t n) { return static_cast<T*>(mem_stl_allocate(n * sizeof(T), thunk())); }
+    void deallocate(T* p, size_t n) noexcept { mem_stl_deallocate(p, n, thunk()); }
     template <class U> bool operator==(MEM_STL_ALLOCATOR<U> const&) const noexcept { return true; }
     template <class U> bool operator!=(MEM_STL_ALLOCATOR<U> const&) const noexcept { return false; }
 };
+
+struct MEM_TRACKER_COUNTER;
+
+// Process-wide queries and report requests of the manager.
+class MEM_MANAGER {
+public:
+    // The user counter (everything handed to callers) and the system counter
+    // (what the manager holds from the operating system).
+    static MEM_TRACKER_COUNTER* get_tessaly_memory_counter();
+    static MEM_TRACKER_COUNTER* get_system_memory_counter();
+    // Current bytes of one subsystem tag; an unknown tag answers 0.
+    static uint64_t get_subsystem_memory_usage(char const* name);
+    // Name the reports that the last initializer writes at exit (resolved at once;
+    // see mem_set_file).
+    static void write_detailed_memory_usage_on_exit(char const* name);
+    static void write_typeinfo_memory_usage_on_exit(char const* name);
+    static void write_subsystem_memory_usage_on_exit(char const* name);
+    static void dump_memory_on_exit(char const* name);
+    // Prints a break report for a block (nothing while mem_dont_break is set).
+    static void debug_break(char const* message, MEM_TRACKER_DATA* data, void* address);
+};
+
+// Out of memory. The handler, when installed, runs instead of the printed
+// report; the process ends with status 1 either way.
+void mem_set_out_of_memory_handler(void (*handler)());
+[[noreturn]] void mem_out_of_memory();
+// Gives the calling thread its spare reserves (and the process its own) / releases them.
+void mem_allocate_spare_memory();
+void mem_free_spare_memory();
 
 // The unit's initializer: write `MEM_UNIT_INITIALIZER(ACF);` once in each source unit.
 #define MEM_UNIT_INITIALIZER(TAG) static MEM_INITIALIZER mem_unit_initializer(#TAG)

@@ -12,8 +12,6 @@
 #include <new>
 #include <unistd.h>
 
-MEM_CRITICAL_SECTION mem_critical_section;
-
 MEM_SPLAY_HEAP_NODE* MEM_SEGMENT_INTERNAL::s_segment_heap = nullptr;
 MEM_SEGMENT_INTERNAL* MEM_SEGMENT_INTERNAL::s_segment_list = nullptr;
 size_t MEM_SEGMENT_INTERNAL::s_net_memory_overhead = 0;
@@ -81,51 +79,6 @@ bool owns(MEM_SEGMENT_INTERNAL* segment, MEM_MEGA_PAGE* page, void const* user) 
 
 MEM_SEGMENT_INTERNAL& mem_internal_segment = internal_segment_storage.segment;
 MEM_SEGMENT_INTERNAL& mem_global_mega_page_pool_segment = global_pool_storage.segment;
-
-void MEM_CRITICAL_SECTION::initialize() {
-    if (m_initialized) {
-        return;
-    }
-    pthread_mutexattr_t attributes;
-    pthread_mutexattr_init(&attributes);
-    pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
-    pthread_mutex_init(&m_mutex, &attributes);
-    pthread_mutexattr_destroy(&attributes);
-    m_count = 0;
-    m_initialized = true;
-}
-
-void MEM_CRITICAL_SECTION::destroy() {
-    if (m_initialized) {
-        m_initialized = false;
-        pthread_mutex_destroy(&m_mutex);
-    }
-}
-
-void MEM_CRITICAL_SECTION::lock() {
-    if (m_initialized) {
-        pthread_mutex_lock(&m_mutex);
-    }
-    ++m_count;
-}
-
-void MEM_CRITICAL_SECTION::unlock() {
-    if (m_count == 0) {
-        return;
-    }
-    --m_count;
-    if (m_initialized) {
-        pthread_mutex_unlock(&m_mutex);
-    }
-}
-
-unsigned MEM_CRITICAL_SECTION::unlock_all() {
-    unsigned holds = m_count;
-    while (m_count != 0) {
-        unlock();
-    }
-    return holds;
-}
 
 MEM_SEGMENT_INTERNAL::MEM_SEGMENT_INTERNAL() : m_id(++mem_next_segment_id) {
     m_start = reinterpret_cast<uintptr_t>(this);
