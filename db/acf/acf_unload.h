@@ -4,3 +4,4 @@
 #pragma once
 
 void acf_free_tcl_set_command_cache();
+void acf_free_file_category_row_map();
