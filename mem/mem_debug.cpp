@@ -7,6 +7,7 @@
 #include "suite/errors/err.h"
 #include "suite/threads/thr.h"
 
+#include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -80,12 +81,13 @@ MEM_EXPORT void MEM_MANAGER::debug_break(char const* message, MEM_TRACKER_DATA* 
     }
     char text[MESSAGE_SIZE];
     if (data != nullptr) {
-        std::snprintf(text, sizeof text, "%s: Class_id = %-5u Address = 0x%p\n%s\n",
-                      data->subsystem_name, data->class_id, address,
+        std::snprintf(text, sizeof text, "%s: Class_id = %-5u Address = 0x%" PRIxPTR "\n%s\n",
+                      data->subsystem_name, data->class_id, reinterpret_cast<uintptr_t>(address),
                       data->typeinfo != nullptr ? data->typeinfo->name : "???");
     } else {
-        std::snprintf(text, sizeof text, "%s Address = 0x%p\n",
-                      MEM_TRACKER::s_track_memory ? "" : "(MEM_TRACK_MEMORY is OFF)", address);
+        std::snprintf(text, sizeof text, "%s Address = 0x%" PRIxPTR "\n",
+                      MEM_TRACKER::s_track_memory ? "" : "(MEM_TRACK_MEMORY is OFF)",
+                      reinterpret_cast<uintptr_t>(address));
     }
     std::printf("%s\n%s\n", message != nullptr ? message : "", text);
 }

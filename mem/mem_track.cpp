@@ -8,6 +8,7 @@
 #include "mem/mem_utils.h"
 #include "suite/threads/thr.h"
 
+#include <cinttypes>
 #include <cstdlib>
 #include <cstring>
 
@@ -285,15 +286,17 @@ void mem_assert_is_allocated(void* block) {
     bool allocated = false;
     if (mem_own_heap_owns(block, &allocated)) {
         if (!allocated) {
-            mem_internal_error(__FILE__, __LINE__,
-                               "Attempting to free or serialize a non-allocated block at: 0x%p\n",
-                               block);
+            mem_internal_error(
+                __FILE__, __LINE__,
+                "Attempting to free or serialize a non-allocated block at: 0x%" PRIxPTR "\n",
+                reinterpret_cast<uintptr_t>(block));
         }
         return;
     }
     if (!tbb_is_recognized(static_cast<char*>(block) - MEM_TRACK_HEADER_SIZE)) {
         mem_internal_error(__FILE__, __LINE__,
-                           "Attempting to serialize a non-allocated block at: 0x%p\n", block);
+                           "Attempting to serialize a non-allocated block at: 0x%" PRIxPTR "\n",
+                           reinterpret_cast<uintptr_t>(block));
     }
 }
 
