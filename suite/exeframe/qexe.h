@@ -3,6 +3,10 @@
 // Options are written "--name=value", "--name value" or "--flag"; any other
 // argument not starting with "-" goes to the command's process_file_argument.
 // "-h" or "--help" prints the usage and the options' help and ends with status 0.
+// "-t <script> [args]" (for a command that allows Tcl and lists the Tcl options)
+// evaluates the script in the shared Tcl interpreter, with the arguments after it
+// in argv, instead of the command's own run; the script's failure is the
+// command's failure.
 // The status is 0 when the command succeeds and 1 when it fails or an option is
 // refused.
 #pragma once
@@ -31,7 +35,7 @@ struct QEXE_OPTION_DEF {
 
 // The options every program has ("help").
 QEXE_OPTION_DEF const* qexe_get_common_options();
-// The framework's Tcl options.
+// The framework's Tcl options ("t").
 QEXE_OPTION_DEF const* qexe_get_tcl_options();
 
 // Runs `command` with the null-ended list of option tables; returns the exit status.

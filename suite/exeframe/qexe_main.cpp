@@ -3,6 +3,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
+#include "suite/tclglue/atcl.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,12 +17,26 @@ QEXE_OPTION_DEF const COMMON_OPTIONS[] = {
     {nullptr, nullptr, 0, nullptr, nullptr, nullptr},
 };
 
+// "-t <script> [args]": the rest of the command line belongs to the script.
 QEXE_OPTION_DEF const TCL_OPTIONS[] = {
+    {"t", "script", QEXE_OPTION_KIND_VALUE, nullptr, "qexe_common.options.hlp", "TCL"},
     {nullptr, nullptr, 0, nullptr, nullptr, nullptr},
 };
 
 // The framework's own messages.
-enum { QEXE_UNKNOWN_OPTION = 10001, QEXE_OPTION_TAKES_NO_VALUE = 10002 };
+enum {
+    QEXE_UNKNOWN_OPTION = 10001,
+    QEXE_OPTION_TAKES_NO_VALUE = 10002,
+    QEXE_TCL_SCRIPT_MISSING = 10003,
+    QEXE_TCL_SCRIPT_FAILED = 10004,
+};
+
+// A Tcl script to evaluate instead of the command's own run.
+struct TCL_REQUEST {
+    bool given = false;
+    std::string script;
+    std::vector<std::string> args;
+};
 
 void post_option_error(unsigned id, char const* format, char const* option) {
     MSG_E message;
@@ -69,8 +84,11 @@ void print_help(QCU_FRAMEWORK* command, QEXE_OPTION_DEF const* const* tables) {
     std::map<std::string, std::map<std::string, std::string>> help_files;
     for (QEXE_OPTION_DEF const* const* table = tables; *table != nullptr; ++table) {
         for (QEXE_OPTION_DEF const* option = *table; option->name != nullptr; ++option) {
-            std::string form = std::string("--") + option->name;
-            if (option->kind == QEXE_OPTION_KIND_VALUE) {
+            bool is_short = option->name[0] != '\0' && option->name[1] == '\0';
+            std::string form = std::string(is_short ? "-" : "--") + option->name;
+            if (is_short && option->argument_text != nullptr) {
+                form += std::string(" <") + option->argument_text + ">";
+            } else if (option->kind == QEXE_OPTION_KIND_VALUE) {
                 form += std::string("=<") +
                         (option->argument_text ? option->argument_text : "value") + ">";
             }
@@ -92,9 +110,21 @@ bool is_help(char const* arg) {
 
 // Parses the arguments and calls the handlers; false when an option was refused.
 bool parse_arguments(QCU_FRAMEWORK* command, QEXE_OPTION_DEF const* const* tables, int argc,
-                     char** argv) {
+                     char** argv, TCL_REQUEST& tcl) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "-t" && command->allows_tcl() && find_option(tables, "t") != nullptr) {
+            if (i + 1 >= argc) {
+                post_option_error(QEXE_TCL_SCRIPT_MISSING,
+                                  "Option \"%1!s!\" needs a Tcl script./EQEXE_TCL_SCRIPT_MISSING",
+                                  arg.c_str());
+                return false;
+            }
+            tcl.given = true;
+            tcl.script = argv[i + 1];
+            tcl.args.assign(argv + i + 2, argv + argc);
+            return true;
+        }
         if (arg.empty() || arg[0] != '-') {
             if (!command->process_file_argument(argv[i])) {
                 return false;
@@ -135,6 +165,22 @@ bool parse_arguments(QCU_FRAMEWORK* command, QEXE_OPTION_DEF const* const* table
     return true;
 }
 
+// Evaluates the script in the shared interpreter, in the command's Tcl mode.
+int run_tcl_script(QCU_FRAMEWORK* command, TCL_REQUEST const& tcl) {
+    command->set_tcl_mode(true);
+    std::string result;
+    if (atcl_eval_file(tcl.script, tcl.args, result) != TCL_OK) {
+        MSG_E message;
+        message.fill_args("Tcl script \"%1!s!\" failed: %2!s!/EQEXE_TCL_SCRIPT_FAILED",
+                          tcl.script.c_str(), result.c_str());
+        message.set_id(QEXE_TCL_SCRIPT_FAILED);
+        message.post();
+        return 1;
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 QEXE_OPTION_DEF const* qexe_get_common_options() {
@@ -153,7 +199,14 @@ int qexe_standard_main(QCU_FRAMEWORK* command, QEXE_OPTION_DEF const* const* tab
             return 0;
         }
     }
-    if (!parse_arguments(command, tables, argc, argv) || !command->post_check_arguments()) {
+    TCL_REQUEST tcl;
+    if (!parse_arguments(command, tables, argc, argv, tcl)) {
+        return 1;
+    }
+    if (tcl.given) {
+        return run_tcl_script(command, tcl);
+    }
+    if (!command->post_check_arguments()) {
         return 1;
     }
     if (!command->create_facade() || !command->initialize_databases() ||

@@ -134,6 +134,22 @@ TEST_F(Regentool, UpgradedFilesCarryTheRunningVersionAndFailedOnesStayAsTheyWere
     }
 }
 
+TEST_F(Regentool, TclOptionRunsAScriptInsteadOfTheUpgrade) {
+    test_write_file(m_project + "/show.tcl", "puts \"args: $argv\"\n");
+    TEST_RUN_RESULT result = run("-t show.tcl --all \"a b\"");
+    EXPECT_EQ(result.output, "args: --all {a b}\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(read("core_a.v"), test_read_file(FIXTURE + "/core_a.v"));
+
+    test_write_file(m_project + "/fails.tcl", "error {no such core}\n");
+    result = run("-t fails.tcl");
+    EXPECT_EQ(
+        result.output.rfind("Error (10004): Tcl script \"fails.tcl\" failed: no such core\n", 0),
+        0u)
+        << result.output;
+    EXPECT_EQ(result.status, 1);
+}
+
 TEST_F(Regentool, HelpListsTheOptionsFromTheHelpFile) {
     for (char const* arguments : {"-h", "--help", "--all -h"}) {
         TEST_RUN_RESULT result = run(arguments);

@@ -1,4 +1,7 @@
 #include "suite/exeframe/qexe.h"
+#include "suite/tclglue/atcl.h"
+
+#include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +20,7 @@ public:
         static std::vector<std::string> const usages = {"<file>"};
         return usages;
     }
-    bool allows_tcl() const override { return false; }
+    bool allows_tcl() const override { return tcl_allowed; }
     bool process_file_argument(char const* text) override {
         record.push_back(std::string("file:") + text);
         return true;
@@ -26,8 +29,8 @@ public:
         record.push_back("check");
         return check_result;
     }
-    bool is_tcl_mode() const override { return false; }
-    void set_tcl_mode(bool) override {}
+    bool is_tcl_mode() const override { return tcl_mode; }
+    void set_tcl_mode(bool on) override { tcl_mode = on; }
     bool initialize_databases() override { return true; }
     bool execute() override {
         record.push_back("execute");
@@ -49,6 +52,8 @@ public:
     std::vector<std::string> record;
     bool check_result = true;
     bool execute_result = true;
+    bool tcl_allowed = false;
+    bool tcl_mode = false;
 };
 
 RECORDING_COMMAND* g_command = nullptr;
@@ -74,7 +79,8 @@ int run(RECORDING_COMMAND& command, std::initializer_list<char const*> arguments
     for (char const* a : arguments) {
         argv.push_back(const_cast<char*>(a));
     }
-    QEXE_OPTION_DEF const* const tables[] = {qexe_get_common_options(), OPTIONS, nullptr};
+    QEXE_OPTION_DEF const* const tables[] = {qexe_get_common_options(), qexe_get_tcl_options(),
+                                             OPTIONS, nullptr};
     testing::internal::CaptureStdout();
     int status = qexe_standard_main(&command, tables, static_cast<int>(argv.size()), argv.data());
     testing::internal::GetCapturedStdout();
@@ -127,6 +133,50 @@ TEST(ExeFrame, StatusFollowsTheChecksAndTheRun) {
     failing.execute_result = false;
     EXPECT_EQ(run(failing, {}), 1);
     EXPECT_EQ(failing.record, RUN); // reports are still written
+}
+
+TEST(ExeFrame, TclOptionEvaluatesTheScriptWithTheRestOfTheArguments) {
+    TEST_WORKSPACE workspace;
+    std::string script = workspace.path("seen.tcl");
+    std::string failing = workspace.path("fails.tcl");
+    test_write_file(script, "set ::seen [list $argc $argv]\n");
+    test_write_file(failing, "error boom\n");
+    Tcl_Interp* interp = atcl_get_interpreter();
+    struct CASE {
+        std::vector<char const*> arguments;
+        int status;
+        RECORD record;
+        char const* seen; // the script's view of its arguments, or null when it did not run
+    } const cases[] = {
+        {{"-t", script.c_str(), "a b", "c"}, 0, {}, "2 {{a b} c}"},
+        {{"--flag", "-t", script.c_str(), "--value", "x"}, 0, {"flag"}, "2 {--value x}"},
+        {{"-t", script.c_str()}, 0, {}, "0 {}"},
+        {{"-t", failing.c_str()}, 1, {}, nullptr},
+        {{"-t"}, 1, {}, nullptr},
+    };
+    for (CASE const& c : cases) {
+        Tcl_UnsetVar(interp, "seen", TCL_GLOBAL_ONLY);
+        RECORDING_COMMAND command;
+        command.tcl_allowed = true;
+        g_command = &command;
+        std::vector<char*> argv = {const_cast<char*>("tool")};
+        for (char const* a : c.arguments) {
+            argv.push_back(const_cast<char*>(a));
+        }
+        QEXE_OPTION_DEF const* const tables[] = {qexe_get_tcl_options(), OPTIONS, nullptr};
+        testing::internal::CaptureStdout();
+        int status =
+            qexe_standard_main(&command, tables, static_cast<int>(argv.size()), argv.data());
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(status, c.status) << c.arguments.size();
+        EXPECT_EQ(command.record, c.record); // the command's own run is left out
+        char const* seen = Tcl_GetVar(interp, "seen", TCL_GLOBAL_ONLY);
+        EXPECT_EQ(seen == nullptr ? std::string("<none>") : seen, c.seen ? c.seen : "<none>");
+        EXPECT_EQ(command.tcl_mode, c.arguments.size() > 1); // the script was evaluated
+    }
+
+    RECORDING_COMMAND without_tcl;
+    EXPECT_EQ(run(without_tcl, {"-t", script.c_str()}), 1);
 }
 
 TEST(ExeFrame, FacadeReportsProgress) {

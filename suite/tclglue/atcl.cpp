@@ -1,0 +1,50 @@
+#include "suite/tclglue/atcl.h"
+
+#include "suite/messages/msg.h"
+
+Tcl_Interp* atcl_get_interpreter() {
+    static Tcl_Interp* interpreter = [] {
+        Tcl_FindExecutable(nullptr);
+        Tcl_Interp* made = Tcl_CreateInterp();
+        // Without its script library the interpreter still runs the built-in
+        // commands; the library adds the rest (auto-loading, packages).
+        if (Tcl_Init(made) != TCL_OK) {
+            msg_local_debug("ATCL", MSG_D_LEVEL_2, "Tcl library not found: %s",
+                            Tcl_GetStringResult(made));
+        }
+        return made;
+    }();
+    return interpreter;
+}
+
+int atcl_eval_file(std::string const& file, std::vector<std::string> const& args,
+                   std::string& result) {
+    Tcl_Interp* interp = atcl_get_interpreter();
+    Tcl_Obj* argv = Tcl_NewListObj(0, nullptr);
+    for (std::string const& arg : args) {
+        Tcl_ListObjAppendElement(interp, argv,
+                                 Tcl_NewStringObj(arg.c_str(), static_cast<int>(arg.size())));
+    }
+    Tcl_SetVar2Ex(interp, "argv0", nullptr, Tcl_NewStringObj(file.c_str(), -1), TCL_GLOBAL_ONLY);
+    Tcl_SetVar2Ex(interp, "argv", nullptr, argv, TCL_GLOBAL_ONLY);
+    Tcl_SetVar2Ex(interp, "argc", nullptr, Tcl_NewIntObj(static_cast<int>(args.size())),
+                  TCL_GLOBAL_ONLY);
+    // Evaluated as "source" does, at global level.
+    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
+    Tcl_ListObjAppendElement(interp, command, Tcl_NewStringObj("source", -1));
+    Tcl_ListObjAppendElement(interp, command, Tcl_NewStringObj(file.c_str(), -1));
+    Tcl_IncrRefCount(command);
+    int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
+    Tcl_DecrRefCount(command);
+    if (code == TCL_ERROR) {
+        char const* trace = Tcl_GetVar(interp, "errorInfo", TCL_GLOBAL_ONLY);
+        result = trace != nullptr ? trace : Tcl_GetStringResult(interp);
+    } else {
+        result = Tcl_GetStringResult(interp);
+    }
+    // What the script printed comes before what the program prints next.
+    if (Tcl_Channel out = Tcl_GetStdChannel(TCL_STDOUT)) {
+        Tcl_Flush(out);
+    }
+    return code;
+}
