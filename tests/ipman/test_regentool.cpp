@@ -121,6 +121,12 @@ TEST_F(Regentool, UpgradesEveryVariationFileUnderAFolder) {
     EXPECT_EQ(from_outside.output,
               progress(20) + upgraded("\"" + m_root + "/sub/deeper/core_c.sv\""));
     EXPECT_EQ(from_outside.status, 0);
+
+    // A folder without variation files has nothing to do.
+    std::filesystem::create_directory(m_project + "/empty");
+    TEST_RUN_RESULT empty = run("--project_directory=empty");
+    EXPECT_EQ(empty.output, "");
+    EXPECT_EQ(empty.status, 0);
 }
 
 TEST_F(Regentool, UpgradedFilesCarryTheRunningVersionAndFailedOnesStayAsTheyWere) {
