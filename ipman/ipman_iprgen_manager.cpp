@@ -4,9 +4,11 @@
 #include "ipman/ipman_utils.h"
 #include "mem_manager.h"
 #include "suite/general/gen.h"
+#include "suite/general/ver.h"
 #include "suite/threads/thr.h"
 #include "suite/wizman/wizman.h"
 
+#include <algorithm>
 #include <fstream>
 #include <istream>
 
@@ -90,6 +92,63 @@ void IPMAN_IPRGEN_MANAGER::load_ip_core_name_mapping_list() {
             m_ip_core_name_mapping_list.emplace_back(names[0], names[1]);
         }
     }
+}
+
+void IPMAN_IPRGEN_MANAGER::get_version_and_sp_number(std::string const& text, std::string& version,
+                                                     std::string& sp_number) {
+    size_t sp = text.find("sp");
+    version = text.substr(0, sp);
+    sp_number = sp == std::string::npos ? std::string() : text.substr(sp + 2);
+}
+
+bool IPMAN_IPRGEN_MANAGER::is_different_version_than_tessaly(std::string const& ip_version) const {
+    if (ip_version.empty()) {
+        return false;
+    }
+    std::string version;
+    std::string sp_number;
+    get_version_and_sp_number(ip_version, version, sp_number);
+    if (gen_local_atof(version.c_str()) != gen_local_atof(ver_get_version())) {
+        return true;
+    }
+    return gen_local_atof(sp_number.c_str()) != gen_local_atof(ver_get_service_pack());
+}
+
+bool IPMAN_IPRGEN_MANAGER::is_ip_need_regen(std::string const& ip_name,
+                                            std::string const& ip_version) const {
+    if (ip_name.empty() || ip_version.empty() || m_ip_regen_list.empty() ||
+        !is_different_version_than_tessaly(ip_version)) {
+        return false;
+    }
+    // Versions after 12.0 list their service packs as sections of their own.
+    std::string key;
+    std::string sp_number;
+    get_version_and_sp_number(ip_version, key, sp_number);
+    if (gen_local_atof(key.c_str()) > 12.0f) {
+        key = ip_version;
+    }
+    for (IP_REGEN_SECTION const& section : m_ip_regen_list) {
+        if (section.first == key && std::find(section.second.begin(), section.second.end(),
+                                              ip_name) != section.second.end()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string IPMAN_IPRGEN_MANAGER::get_another_ip_core_name(std::string const& ip_name) const {
+    if (ip_name.empty()) {
+        return std::string();
+    }
+    for (IP_NAME_PAIR const& pair : m_ip_core_name_mapping_list) {
+        if (pair.first == ip_name) {
+            return pair.second;
+        }
+        if (pair.second == ip_name) {
+            return pair.first;
+        }
+    }
+    return std::string();
 }
 
 int IPMAN_IPRGEN_MANAGER::run_ip_regeneration(std::string const& file) {

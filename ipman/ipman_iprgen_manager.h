@@ -37,6 +37,19 @@ public:
         return m_ip_core_name_mapping_list;
     }
 
+    // The upgrade decision: whether the component of that IP name, generated
+    // by that tool version, is listed for an upgrade from its version. A
+    // component of the running version (and service pack) never is.
+    bool is_ip_need_regen(std::string const& ip_name, std::string const& ip_version) const;
+    // Whether a recorded tool version differs from the running suite's version
+    // or service pack; an empty version does not.
+    bool is_different_version_than_tessaly(std::string const& ip_version) const;
+    // Splits a version text at its first "sp" ("11.1sp2" gives "11.1" and "2").
+    static void get_version_and_sp_number(std::string const& text, std::string& version,
+                                          std::string& sp_number);
+    // The other name of the first name pair holding `ip_name`, or "".
+    std::string get_another_ip_core_name(std::string const& ip_name) const;
+
     // Runs the IP wizard silently on one file as a child process, logging its
     // output as debug lines. Returns the wizard's exit code, or 2 when the name
     // is empty or the wizard cannot be started. A name written between quotes

@@ -1,6 +1,8 @@
 #include "suite/general/gen.h"
 
 #include <climits>
+#include <locale>
+#include <sstream>
 #include <cstring>
 #include <mutex>
 #include <unistd.h>
@@ -92,6 +94,35 @@ int gen_strnicmp(char const* a, char const* b, size_t n) {
 int gen_stricmp(char const* a, char const* b) { return gen_strnicmp(a, b, static_cast<size_t>(-1)); }
 
 bool gen_is_empty_string(char const* s) { return s == nullptr || *s == '\0'; }
+
+double gen_local_atof(char const* text) {
+    if (text == nullptr) {
+        return 0.0;
+    }
+    // Take the number's own characters first, so that what follows it (an
+    // exponent-like "e", a service pack) never spoils the conversion.
+    char const* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') {
+        ++p;
+    }
+    std::string number;
+    if (*p == '+' || *p == '-') {
+        number += *p++;
+    }
+    while (*p >= '0' && *p <= '9') {
+        number += *p++;
+    }
+    if (*p == '.') {
+        number += *p++;
+        while (*p >= '0' && *p <= '9') {
+            number += *p++;
+        }
+    }
+    std::istringstream in(number);
+    in.imbue(std::locale::classic());
+    double value = 0.0;
+    return in >> value ? value : 0.0;
+}
 
 std::string gen_get_module_filename() {
     char buf[PATH_MAX];

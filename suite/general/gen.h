@@ -30,6 +30,9 @@ int gen_stricmp(char const* a, char const* b);
 int gen_strnicmp(char const* a, char const* b, size_t n);
 // True for null or "".
 bool gen_is_empty_string(char const* s);
+// The leading decimal number of a text, whatever the locale ("12.1sp1" gives
+// 12.1); 0 when the text starts with no number. Leading white space is skipped.
+double gen_local_atof(char const* text);
 
 // The installation's binary directory: where the running program lies (the
 // programs, the libraries they load, help and rule files sit together).

@@ -51,11 +51,83 @@ TEST(IpmanRules, ReadsNamePairsAndSkipsLinesWithoutTwoNames) {
     EXPECT_EQ(manager.get_ip_core_name_mapping_list(), expected);
 }
 
-TEST(IpmanRules, MissingRuleFilesGiveEmptyLists) {
+TEST(IpmanRules, MissingRuleFilesGiveEmptyListsAndNoUpgrades) {
     TEST_WORKSPACE workspace;
     IPMAN_IPRGEN_MANAGER manager(workspace.dir());
     EXPECT_TRUE(manager.get_ip_regen_list().empty());
     EXPECT_TRUE(manager.get_ip_core_name_mapping_list().empty());
+    EXPECT_FALSE(manager.is_ip_need_regen("mult", "11.1"));
+    EXPECT_EQ(manager.get_another_ip_core_name("a"), "");
+}
+
+// The running version is 14.0 without a service pack.
+TEST(IpmanRules, UpgradeDecision) {
+    IPMAN_IPRGEN_MANAGER manager(TESSALY_TEST_DATA_DIR "/fixtures/rules");
+    struct CASE {
+        char const* name;
+        char const* version;
+        bool needed;
+    } const cases[] = {
+        {"mult", "11.1", true},
+        {"fifo", "11.1", true},    // leading blanks of a name line are skipped
+        {"mult", "11.1sp2", true}, // up to 12.0 the service pack is not part of the key
+        {"mult", "11.10", false},  // the key is the text, not its value
+        {"Mult", "11.1", false},
+        {"pll", "12.0", false}, // the listed name keeps its trailing blank
+        {"pll ", "12.0", true},
+        {"END ", "12.0", true},
+        {"ram", "12.1sp1", true}, // after 12.0 the whole version is the key
+        {"ram", "12.1", false},
+        {"mult", "14.0", false}, // made by the running version
+        {"mult", "14", false},
+        {"mult", "14.0sp1", false}, // a newer service pack, but listed nowhere
+        {"mult", "", false},
+        {"", "11.1", false},
+    };
+    for (CASE const& c : cases) {
+        EXPECT_EQ(manager.is_ip_need_regen(c.name, c.version), c.needed)
+            << c.name << " " << c.version;
+    }
+}
+
+TEST(IpmanRules, VersionParts) {
+    IPMAN_IPRGEN_MANAGER manager(TESSALY_TEST_DATA_DIR "/fixtures/rules");
+    struct CASE {
+        char const* text;
+        char const* version;
+        char const* sp;
+        bool different;
+    } const cases[] = {
+        {"11.1sp2", "11.1", "2", true},
+        {"14.0", "14.0", "", false},
+        {"14.0sp0", "14.0", "0", false},
+        {"14.0sp2", "14.0", "2", true},
+        {"14.0SP2", "14.0SP2", "", false},
+        {"sp3", "", "3", true},
+        {"", "", "", false},
+    };
+    for (CASE const& c : cases) {
+        std::string version = "x";
+        std::string sp = "x";
+        IPMAN_IPRGEN_MANAGER::get_version_and_sp_number(c.text, version, sp);
+        EXPECT_EQ(version, c.version) << c.text;
+        EXPECT_EQ(sp, c.sp) << c.text;
+        EXPECT_EQ(manager.is_different_version_than_tessaly(c.text), c.different) << c.text;
+    }
+}
+
+TEST(IpmanRules, OtherNameOfAPair) {
+    IPMAN_IPRGEN_MANAGER manager(TESSALY_TEST_DATA_DIR "/fixtures/rules");
+    struct CASE {
+        char const* name;
+        std::string other;
+    } const cases[] = {
+        {"a", "b"}, {"b", "a"}, {"c", " d"}, {" d", "c"},          {"d", ""},
+        {"y", "x"}, {"z", ""},  {"", ""},    {"no pair here", ""}, {"q", std::string(300, 'p')},
+    };
+    for (CASE const& c : cases) {
+        EXPECT_EQ(manager.get_another_ip_core_name(c.name), c.other) << c.name;
+    }
 }
 
 TEST(IpmanRules, ProcessWideManagerReadsTheInstalledRules) {
