@@ -8,6 +8,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/messages/msg.h"
 
+#include <algorithm>
 #include <list>
 #include <memory>
 #include <regex>
@@ -136,14 +137,16 @@ void IPMAN_IPRGEN_CMD::set_status_report(int percent) {
 void IPMAN_IPRGEN_CMD::split_file_arg_by_regexp(std::string const& text,
                                                 std::vector<std::string>& files) {
     static std::regex const pattern(R"re([^\s"']+|"([^"]*)"|'([^']*)')re");
-    std::string rest = text;
+    // Searched in place: a long list is not copied once per name.
+    size_t start = 0;
     std::smatch match;
-    while (std::regex_search(rest, match, pattern)) {
+    while (std::regex_search(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(), match,
+                             pattern)) {
         files.push_back(match.str(0));
-        size_t after = static_cast<size_t>(match.position(0) + match.length(0));
         // The one character after the match is its separator.
-        rest = after + 1 < rest.size() ? rest.substr(after + 1) : std::string();
-        if (rest.find_first_not_of(' ') == std::string::npos) {
+        start = std::min(text.size(),
+                         start + static_cast<size_t>(match.position(0) + match.length(0)) + 1);
+        if (text.find_first_not_of(' ', start) == std::string::npos) {
             break;
         }
     }
