@@ -123,6 +123,8 @@ std::vector<ACF_ENUM_VALUE_ENUM> acf_get_variable_enum_value_types(ACF_VARIABLE_
 // The settings manager tells the catalogue how to ask the open project's family;
 // without it (or with null) no project is taken to be open.
 void acf_set_project_family_query(DEV_FAMILY_ENUM (*query)());
+// The open project's family through that query; DEV_FAMILY_GENERIC without one.
+DEV_FAMILY_ENUM acf_get_project_family_enum();
 
 // Variable-specific display text, else the value's user string.
 char const* acf_variable_enum_to_ui_string(ACF_VARIABLE_TYPE_ENUM variable,

@@ -292,6 +292,11 @@ void acf_set_project_family_query(DEV_FAMILY_ENUM (*query)()) {
     g_project_family_query.store(query);
 }
 
+DEV_FAMILY_ENUM acf_get_project_family_enum() {
+    DEV_FAMILY_ENUM (*query)() = g_project_family_query.load();
+    return query != nullptr ? query() : DEV_FAMILY_GENERIC;
+}
+
 std::vector<ACF_ENUM_VALUE_ENUM> acf_get_variable_enum_value_types(ACF_VARIABLE_TYPE_ENUM variable,
                                                                    bool include_debug,
                                                                    DEV_FAMILY_ENUM family) {

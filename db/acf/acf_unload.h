@@ -5,3 +5,5 @@
 
 void acf_free_tcl_set_command_cache();
 void acf_free_file_category_row_map();
+void acf_free_family_defaults_maps();
+void acf_free_rename_map();
