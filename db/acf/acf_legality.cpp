@@ -40,7 +40,7 @@ char const* const acf_removed_assignments[] = {
 
 ACF_VARIABLE_INTEGER_RANGE_INFO const acf_variable_integer_range_info[] = {
 #define ACF_INTEGER_RANGE(VARIABLE, MIN, MAX, FAMILY)                                              \
-    {ACF_VARIABLE_TYPE_##VARIABLE, MIN, MAX, DEV_FAMILY_##FAMILY},
+    {ACF_VARIABLE_TYPE_##VARIABLE, MIN, MAX, static_cast<DEV_FAMILY_ENUM>(FAMILY)},
 #include "db/acf/acf_integer_ranges.def"
 #undef ACF_INTEGER_RANGE
     {ACF_VARIABLE_TYPE_NONE, 0, 0, DEV_FAMILY_GENERIC},

@@ -15,6 +15,11 @@
 
 namespace {
 
+// Families by number: the rules are stated by number.
+DEV_FAMILY_ENUM family(int number) {
+    return static_cast<DEV_FAMILY_ENUM>(number);
+}
+
 std::vector<std::string> internal_errors_of(std::function<void()> const& action) {
     std::vector<std::string> reports;
     MSG_INTERNAL_ERROR::set_hook([&](char const* condition, char const*, char const*, int) {
@@ -84,13 +89,12 @@ TEST(AcfDefaults, DefaultsPerFamily) {
         char const* value; // null: no row for the family
     };
     CASE const cases[] = {
-        {ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, DEV_FAMILY_BRENLO, "All Paths"},
-        {ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, DEV_FAMILY_LUMIFORM_II,
-         "IO Paths and Minimum TPD Paths"},
-        {ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, DEV_FAMILY_TOLM7000, nullptr},
-        {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_VINDAL_II, "1"},
-        {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_BRENLO_II, "2"},
-        {ACF_VARIABLE_TYPE_LOCATION, DEV_FAMILY_BRENLO, nullptr},
+        {ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, family(40), "All Paths"},
+        {ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, family(27), "IO Paths and Minimum TPD Paths"},
+        {ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, family(26), nullptr},
+        {ACF_VARIABLE_TYPE_SLEW_RATE, family(47), "1"},
+        {ACF_VARIABLE_TYPE_SLEW_RATE, family(55), "2"},
+        {ACF_VARIABLE_TYPE_LOCATION, family(40), nullptr},
     };
     for (CASE const& c : cases) {
         ACF_FAMILY_DEFAULTS_INFO const* row = acf_get_family_defaults_info(c.variable, c.family);
@@ -148,28 +152,30 @@ TEST(AcfDefaults, FamilyGenerationVariants) {
     };
     CASE const cases[] = {
         // outside the group's families
-        {acf_get_jtag_bst_support_variable_enum, acf_get_jtag_bst_support_variable,
-         DEV_FAMILY_RUVO_II, ACF_VARIABLE_TYPE_NONE},
-        {acf_get_jtag_bst_support_variable_enum, acf_get_jtag_bst_support_variable,
-         DEV_FAMILY_OMBREL_II_GX, ACF_VARIABLE_TYPE_NONE},
+        {acf_get_jtag_bst_support_variable_enum, acf_get_jtag_bst_support_variable, family(26),
+         ACF_VARIABLE_TYPE_NONE},
+        {acf_get_jtag_bst_support_variable_enum, acf_get_jtag_bst_support_variable, family(38),
+         ACF_VARIABLE_TYPE_NONE},
         // the first family of the range takes the group's own variable
-        {acf_get_jtag_bst_support_variable_enum, acf_get_jtag_bst_support_variable,
-         DEV_FAMILY_LUMIFORM_II, ACF_VARIABLE_TYPE_JTAG_BST_SUPPORT},
+        {acf_get_jtag_bst_support_variable_enum, acf_get_jtag_bst_support_variable, family(27),
+         ACF_VARIABLE_TYPE_JTAG_BST_SUPPORT},
         // named after the family, or after the family it derives from
-        {acf_get_clique_type_variable_enum, acf_get_clique_type_variable, DEV_FAMILY_GLIM6K,
+        {acf_get_clique_type_variable_enum, acf_get_clique_type_variable, family(9), // Glim6K
+
          ACF_VARIABLE_TYPE_CLIQUE_TYPE_GLIM6K},
-        {acf_get_clique_type_variable_enum, acf_get_clique_type_variable, DEV_FAMILY_RUVO20KE,
+        {acf_get_clique_type_variable_enum, acf_get_clique_type_variable, family(7), // Ruvo20KE
+
          ACF_VARIABLE_TYPE_CLIQUE_TYPE_RUVO20K},
         {acf_get_optimization_technique_variable_enum, acf_get_optimization_technique_variable,
-         DEV_FAMILY_PELLIX_II, ACF_VARIABLE_TYPE_OPTIMIZATION_TECHNIQUE_PELLIXII},
+         family(15), ACF_VARIABLE_TYPE_OPTIMIZATION_TECHNIQUE_PELLIXII}, // Pellix II
         {acf_get_optimization_technique_variable_enum, acf_get_optimization_technique_variable,
-         DEV_FAMILY_BRENLO, ACF_VARIABLE_TYPE_OPTIMIZATION_TECHNIQUE},
-        {acf_get_programming_mode_variable_enum, acf_get_programming_mode_variable,
-         DEV_FAMILY_VORELON_V, ACF_VARIABLE_TYPE_VORELONV_CONFIGURATION_SCHEME},
+         family(35), ACF_VARIABLE_TYPE_OPTIMIZATION_TECHNIQUE}, // Brenlo
+        {acf_get_programming_mode_variable_enum, acf_get_programming_mode_variable, family(20),
+         ACF_VARIABLE_TYPE_VORELONV_CONFIGURATION_SCHEME}, // Vorelon V
         {acf_get_enable_low_volt_mode_variable_enum, acf_get_enable_low_volt_mode_variable,
-         DEV_FAMILY_LUMIFORM_II, ACF_VARIABLE_TYPE_ENABLE_LOW_VOLT_MODE}, // last of its range
+         family(27), ACF_VARIABLE_TYPE_ENABLE_LOW_VOLT_MODE}, // last of its range
         {acf_get_enable_low_volt_mode_variable_enum, acf_get_enable_low_volt_mode_variable,
-         DEV_FAMILY_LUMIFORM_III, ACF_VARIABLE_TYPE_NONE},
+         family(28), ACF_VARIABLE_TYPE_NONE},
         {acf_get_reserve_all_unused_pins_variable_enum, acf_get_reserve_all_unused_pins_variable,
          DEV_FAMILY_GENERIC, ACF_VARIABLE_TYPE_NONE},
     };

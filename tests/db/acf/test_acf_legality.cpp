@@ -73,6 +73,10 @@ TEST(AcfLegality, MigratedValues) {
     EXPECT_EQ(reports, std::vector<std::string>{"list != NULL"});
 }
 
+DEV_FAMILY_ENUM family(int number) {
+    return static_cast<DEV_FAMILY_ENUM>(number);
+}
+
 DEV_FAMILY_ENUM g_open_family = DEV_FAMILY_GENERIC;
 DEV_FAMILY_ENUM open_family() {
     return g_open_family;
@@ -99,16 +103,16 @@ TEST(AcfLegality, IntegerRanges) {
     };
     CASE const cases[] = {
         {ACF_VARIABLE_TYPE_MULTICYCLE, DEV_FAMILY_GENERIC, DEV_FAMILY_GENERIC, true, 1, 10000},
-        {ACF_VARIABLE_TYPE_MULTIPLY_BASE_CLOCK_BY, DEV_FAMILY_BRENLO, DEV_FAMILY_GENERIC, true, 1,
+        {ACF_VARIABLE_TYPE_MULTIPLY_BASE_CLOCK_BY, family(40), DEV_FAMILY_GENERIC, true, 1,
          10000000},
-        {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_VINDAL_II, DEV_FAMILY_GENERIC, true, 0, 1},
-        {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_VINDAL, DEV_FAMILY_GENERIC, true, 0, 2},
-        {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_BRENLO, DEV_FAMILY_GENERIC, true, 0, 3},
+        {ACF_VARIABLE_TYPE_SLEW_RATE, family(47), DEV_FAMILY_GENERIC, true, 0, 1},
+        {ACF_VARIABLE_TYPE_SLEW_RATE, family(13), DEV_FAMILY_GENERIC, true, 0, 2},
+        {ACF_VARIABLE_TYPE_SLEW_RATE, family(40), DEV_FAMILY_GENERIC, true, 0, 3},
         // no project open: the first row
         {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_GENERIC, DEV_FAMILY_GENERIC, true, 0, 2},
         // the open project's family stands in for "any"
-        {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_GENERIC, DEV_FAMILY_VINDAL_II, true, 0, 1},
-        {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_GENERIC, DEV_FAMILY_BRENLO, true, 0, 3},
+        {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_GENERIC, family(47), true, 0, 1},
+        {ACF_VARIABLE_TYPE_SLEW_RATE, DEV_FAMILY_GENERIC, family(40), true, 0, 3},
         {ACF_VARIABLE_TYPE_TESTING_INT, DEV_FAMILY_GENERIC, DEV_FAMILY_GENERIC, false, -7, -7},
         {ACF_VARIABLE_TYPE_TESTING_BOOL, DEV_FAMILY_GENERIC, DEV_FAMILY_GENERIC, false, -7, -7},
         {ACF_VARIABLE_TYPE_NONE, DEV_FAMILY_GENERIC, DEV_FAMILY_GENERIC, false, -7, -7},
