@@ -50,7 +50,7 @@ enum : int {
 } // namespace trait_names
 namespace family_names {
 enum : int {
-#define DEV_FAMILY(NUMBER, TOKEN, USER_NAME) TOKEN = NUMBER,
+#define DEV_FAMILY(NUMBER, TOKEN, ...) TOKEN = NUMBER,
 #include "suite/devicedb/dev_families.def"
 #undef DEV_FAMILY
 };

@@ -5,6 +5,7 @@
 
 #include "acf_table.h"
 #include "db/acf/acf_internal_error.h"
+#include "db/acf/acf_table_enum_data.h"
 #include "db/acf/acf_table_names.h"
 
 MEM_UNIT_INITIALIZER(ACF);
@@ -52,11 +53,6 @@ ACF_VALUE_SEMANTIC_INFO const acf_value_semantics[] = {
     {ACF_VARIABLE_TYPE_NONE, ACF_ENUM_VALUE_NONE, false, DEV_FAMILY_GENERIC}};
 
 // Variable-specific display texts of values.
-struct ACF_VARIABLE_DISPLAY_ENUM_AS {
-    ACF_VARIABLE_TYPE_ENUM variable;
-    ACF_ENUM_VALUE_ENUM value;
-    char const* text;
-};
 ACF_VARIABLE_DISPLAY_ENUM_AS const acf_variable_display_enum_as[] = {
 #define ACF_DISPLAY_ROW(VARIABLE, VALUE, TEXT)                                                     \
     {ACF_VARIABLE_TYPE_##VARIABLE, ACF_ENUM_VALUE_##VALUE, TEXT},
