@@ -129,6 +129,9 @@ DEV_FAMILY_ENUM open_project_family() {
 
 TEST(AcfValues, OfferedValuesByFamily) {
     using VALUES = std::vector<ACF_ENUM_VALUE_ENUM>;
+    ACF_ENUM_VALUE_ENUM const OFF = ACF_ENUM_VALUE_OFF, ON = ACF_ENUM_VALUE_ON,
+                              ONE = ACF_ENUM_VALUE_ONE, TWO = ACF_ENUM_VALUE_TWO,
+                              THREE = ACF_ENUM_VALUE_THREE;
     struct CASE {
         ACF_VARIABLE_TYPE_ENUM variable;
         bool include_debug;
@@ -145,19 +148,10 @@ TEST(AcfValues, OfferedValuesByFamily) {
          DEV_FAMILY_VINDAL,
          {ACF_ENUM_VALUE_OFF, ACF_ENUM_VALUE_ON, ACF_ENUM_VALUE_USE_GLOBAL_SETTINGS}},
         // A family with rows of its own gets only those; any other only the common rows.
-        {ACF_VARIABLE_TYPE_TESTING_ENUM, false, DEV_FAMILY_GLIM6K, {ACF_ENUM_VALUE_TWO}},
-        {ACF_VARIABLE_TYPE_TESTING_ENUM,
-         false,
-         DEV_FAMILY_VINDAL,
-         {ACF_ENUM_VALUE_ONE, ACF_ENUM_VALUE_TWO}},
-        {ACF_VARIABLE_TYPE_TESTING_ENUM,
-         true,
-         DEV_FAMILY_VINDAL,
-         {ACF_ENUM_VALUE_ONE, ACF_ENUM_VALUE_TWO, ACF_ENUM_VALUE_THREE}},
-        {ACF_VARIABLE_TYPE_TESTING_ENUM,
-         false,
-         DEV_FAMILY_GENERIC,
-         {ACF_ENUM_VALUE_ONE, ACF_ENUM_VALUE_TWO}},
+        {ACF_VARIABLE_TYPE_TESTING_ENUM, false, DEV_FAMILY_GLIM6K, {TWO}},
+        {ACF_VARIABLE_TYPE_TESTING_ENUM, false, DEV_FAMILY_VINDAL, {OFF, ON, ONE, TWO}},
+        {ACF_VARIABLE_TYPE_TESTING_ENUM, true, DEV_FAMILY_VINDAL, {OFF, ON, ONE, TWO, THREE}},
+        {ACF_VARIABLE_TYPE_TESTING_ENUM, false, DEV_FAMILY_GENERIC, {OFF, ON, ONE, TWO}},
         {ACF_VARIABLE_TYPE_ROOT, true, DEV_FAMILY_GENERIC, {}},
         {ACF_VARIABLE_TYPE_NONE, true, DEV_FAMILY_GENERIC, {}},
     };
@@ -178,7 +172,8 @@ TEST(AcfValues, AnyFamilyMeansTheOpenProjectsFamily) {
     g_open_project_family = DEV_FAMILY_GENERIC;
     EXPECT_EQ(acf_get_variable_enum_value_types(ACF_VARIABLE_TYPE_TESTING_ENUM, false,
                                                 DEV_FAMILY_GENERIC),
-              (std::vector<ACF_ENUM_VALUE_ENUM>{ACF_ENUM_VALUE_ONE, ACF_ENUM_VALUE_TWO}));
+              (std::vector<ACF_ENUM_VALUE_ENUM>{ACF_ENUM_VALUE_OFF, ACF_ENUM_VALUE_ON,
+                                                ACF_ENUM_VALUE_ONE, ACF_ENUM_VALUE_TWO}));
     acf_set_project_family_query(nullptr);
 }
 

@@ -163,7 +163,9 @@ TEST(AcfUtils, UserFriendlySpelling) {
     CASE const cases[] = {
         // Generic spelling, for variable 0 and plain text variables.
         {ACF_VARIABLE_TYPE_NONE, "AS_OUTPUT_DRIVING_GROUND", "As output driving ground"},
-        {ACF_VARIABLE_TYPE_TESTING_STRING, "USE_AS_REGULAR_IO", "Use as regular io"},
+        {ACF_VARIABLE_TYPE_NONE, "USE_AS_REGULAR_IO", "Use as regular io"},
+        // Case-sensitive text variables keep the text as typed.
+        {ACF_VARIABLE_TYPE_TESTING_STRING, "USE_AS_REGULAR_IO", "USE_AS_REGULAR_IO"},
         {ACF_VARIABLE_TYPE_NONE, "FREQ_20MHZ_A",
          "Freq 20MHZ a"},                         // words not starting with a letter stay
         {ACF_VARIABLE_TYPE_NONE, "X", "X"},       // too short
