@@ -282,9 +282,9 @@ TEST(AcfFileCategories, FamilySpecificRows) {
     EXPECT_TRUE(acf_variable_contains_family_specific_details(hold));
     EXPECT_FALSE(acf_variable_contains_family_specific_details(variable("LOCATION")));
     ROW const* own =
-        acf_get_variable_file_category_semantics(hold, false, false, DEV_FAMILY_OSTREL_II);
+        acf_get_variable_file_category_semantics(hold, false, false, DEV_FAMILY_BRENLO);
     ASSERT_NE(own, nullptr);
-    EXPECT_EQ(own->family, DEV_FAMILY_OSTREL_II);
+    EXPECT_EQ(own->family, DEV_FAMILY_BRENLO);
     EXPECT_STREQ(own->default_value, "All Paths");
     EXPECT_EQ(acf_get_variable_file_category_semantics(hold, false, false, DEV_FAMILY_TOLM7000),
               nullptr);
