@@ -29,8 +29,10 @@ struct ACF_NAME_LESS {
     bool operator()(char const* a, char const* b) const { return gen_stricmp(a, b) < 0; }
 };
 
-// A map built once on first use by any thread and freed at unload. The pointer is
-// published only when the map is complete, so readers take no lock.
+// A map built once on first use by any thread. The pointer is published only when
+// the map is complete, so readers take no lock. The library initializer frees it
+// at unload (acf_table_free_lookup_maps); the holder itself has nothing to
+// destroy, so that free may run whatever the order of static destruction.
 template <class MAP> class ACF_LAZY_MAP {
 public:
     template <class BUILD> MAP const& get(BUILD build) {
@@ -49,7 +51,6 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         delete m_map.exchange(nullptr);
     }
-    ~ACF_LAZY_MAP() { free(); }
 
 private:
     std::atomic<MAP*> m_map{nullptr};
