@@ -117,6 +117,7 @@ template <class T> struct MEM_STL_ALLOCATOR {
 };
 
 struct MEM_TRACKER_COUNTER;
+class MEM_SEGMENT;
 
 // Process-wide queries and report requests of the manager.
 class MEM_MANAGER {
@@ -135,6 +136,21 @@ public:
     static void dump_memory_on_exit(char const* name);
     // Prints a break report for a block (nothing while mem_dont_break is set).
     static void debug_break(char const* message, MEM_TRACKER_DATA* data, void* address);
+
+    // The own heap. Usable bytes of one of its blocks (0 for any other address).
+    static size_t msize(void* block);
+    // The calling thread's segment (created on first use); the name is not used.
+    static MEM_SEGMENT* get_default_segment();
+    static MEM_SEGMENT* create_segment(char const* name);
+    // The single manager object.
+    static MEM_MANAGER* get_transient_manager();
+    // Stops filling freed memory with the free pattern and checking it.
+    static void clear_mem_check_memory();
+    // Validates every mega page of the calling thread's segment.
+    static void check_memory_guards();
+    // Writes every segment block by block to a text file; a positive subsystem
+    // number lists only that subsystem's blocks.
+    static void dump_all_segments(char const* file_name, int subsystem);
 };
 
 // Out of memory. The handler, when installed, runs instead of the printed

@@ -1,25 +1,98 @@
-// The own heap is not built yet: nothing belongs to it and it serves nothing.
+// The own heap's road: the calling thread's segment serves requests; a release
+// frees a block at once on its owner's thread, or queues it for the owner.
 #include "mem/mem_own_heap.h"
 
-#include "mem/mem_debug.h"
+#include "mem/mem_export.h"
+#include "mem/mem_segment.h"
+#include "mem/mem_segment_support.h"
+#include "mem/mem_track.h"
 
-bool mem_own_heap_available() {
-    return false;
-}
-void mem_own_heap_initialize() {}
-void mem_own_heap_thread_end() {}
+#include <algorithm>
+#include <cstring>
 
-void* mem_own_heap_allocate(size_t size, MEM_TRACKER_THUNK*, char const*) {
-    mem_internal_error(__FILE__, __LINE__, "Attempting to allocate %zu bytes\n", size);
-    return nullptr;
+namespace {
+
+MEM_MANAGER mem_manager;
+
+MEM_SEGMENT_INTERNAL* thread_segment() { return MEM_MANAGER_INTERNAL::get_default_segment(); }
+
+} // namespace
+
+bool mem_own_heap_available() { return true; }
+
+void mem_own_heap_initialize() { MEM_MANAGER_INTERNAL::initialize(); }
+
+void mem_own_heap_thread_end() { MEM_MANAGER_INTERNAL::end_thread_segment(); }
+
+void* mem_own_heap_allocate(size_t size, MEM_TRACKER_THUNK* thunk, char const* file) {
+    MEM_SEGMENT_INTERNAL* segment = thread_segment();
+    return segment->allocate(size, MEM_TRACKER_DATA::get_tracker_data(thunk, file));
 }
 
-bool mem_own_heap_release(void*) {
-    return false;
+bool mem_own_heap_release(void* block) {
+    MEM_MEGA_PAGE* page = mem_heap_page_of(block);
+    if (page == nullptr) {
+        return false;
+    }
+    if (mem_dont_delete) {
+        return true; // after an internal error the heap is left as it is
+    }
+    MEM_SEGMENT_INTERNAL* segment = thread_segment();
+    segment->free_interthread_delete_queue();
+    if (mem_heap_owns(segment, page, block)) {
+        page->reallocate_or_free_block(segment, MEM_BLOCK::from_user(block), 0, nullptr);
+    } else {
+        page->add_to_interthread_delete_queue(block);
+    }
+    return true;
 }
-bool mem_own_heap_reallocate(void*, size_t, MEM_TRACKER_THUNK*, char const*, void**) {
-    return false;
+
+bool mem_own_heap_reallocate(void* block, size_t size, MEM_TRACKER_THUNK* thunk, char const* file,
+                             void** result) {
+    MEM_MEGA_PAGE* page = mem_heap_page_of(block);
+    if (page == nullptr) {
+        return false;
+    }
+    size = size == 0 ? 4 : size; // the heap takes a new size of 0 for a release
+    MEM_SEGMENT_INTERNAL* segment = thread_segment();
+    segment->free_interthread_delete_queue();
+    MEM_TRACKER_DATA* tracker = MEM_TRACKER_DATA::get_tracker_data(thunk, file);
+    if (mem_heap_owns(segment, page, block)) {
+        *result =
+            page->reallocate_or_free_block(segment, MEM_BLOCK::from_user(block), size, tracker);
+        return true;
+    }
+    // Another thread's block: copy it into a block of ours, queue it for its owner.
+    *result = segment->allocate(size, tracker);
+    std::memcpy(*result, block, std::min(page->get_user_block_size(block), size));
+    page->add_to_interthread_delete_queue(block);
+    return true;
 }
-bool mem_own_heap_owns(void*, bool*) {
-    return false;
+
+bool mem_own_heap_owns(void* block, bool* allocated) {
+    if (mem_heap_page_of(block) == nullptr) {
+        return false;
+    }
+    MEM_BLOCK const* header = MEM_BLOCK::from_user(block);
+    *allocated = header->is_used() && header->m_guard == MEM_GUARD_PATTERN;
+    return true;
+}
+
+MEM_EXPORT size_t MEM_MANAGER::msize(void* block) {
+    MEM_MEGA_PAGE* page = mem_heap_page_of(block);
+    return page == nullptr ? 0 : page->msize(MEM_BLOCK::from_user(block));
+}
+
+MEM_EXPORT MEM_SEGMENT* MEM_MANAGER::get_default_segment() { return thread_segment(); }
+
+MEM_EXPORT MEM_SEGMENT* MEM_MANAGER::create_segment(char const*) { return thread_segment(); }
+
+MEM_EXPORT MEM_MANAGER* MEM_MANAGER::get_transient_manager() { return &mem_manager; }
+
+MEM_EXPORT void MEM_MANAGER::clear_mem_check_memory() { mem_check_memory = false; }
+
+MEM_EXPORT void MEM_MANAGER::check_memory_guards() { thread_segment()->check_memory_guards(); }
+
+MEM_EXPORT void MEM_MANAGER::dump_all_segments(char const* file_name, int subsystem) {
+    MEM_MANAGER_INTERNAL::dump_all_segments(file_name, subsystem);
 }

@@ -308,7 +308,9 @@ void* MEM_MEGA_PAGE::reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM
         mem_internal_error(__FILE__, __LINE__, "Bad end (begin) guard at: 0x%p (0x%p)\n",
                            static_cast<void*>(block), static_cast<void*>(after));
     }
-    mem_segment_track_free(block->m_link, size - 4, block->user());
+    if (block->m_type == MEM_BLOCK::USED_CHARGED) {
+        mem_segment_track_free(block->m_link, size - 4, block->user());
+    }
     segment->m_user_bytes -= size - 4;
     segment->m_overhead_bytes -= 4;
     m_mega_page_number_of_free_bytes += size;

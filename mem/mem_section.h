@@ -43,7 +43,8 @@ constexpr uint32_t MEM_GUARD_PATTERN = 0xA;
 constexpr uint32_t MEM_FREE_PATTERN = 0x88888888;
 
 struct MEM_BLOCK {
-    enum BLOCK_TYPE { RESERVED = 0, FREE = 1, USED = 2, USED_TOO = 3 };
+    // A used block is USED_CHARGED when tracking charged it to the counters.
+    enum BLOCK_TYPE { RESERVED = 0, FREE = 1, USED = 2, USED_CHARGED = 3 };
 
     // Free: distance from this block's end to the next free block of its list
     // (0 = last). Used: the tracker id of its allocation site (0 = none).
@@ -54,7 +55,7 @@ struct MEM_BLOCK {
     uint32_t m_size : 12;
     uint32_t m_guard : 4;
 
-    bool is_used() const { return m_type == USED || m_type == USED_TOO; }
+    bool is_used() const { return m_type == USED || m_type == USED_CHARGED; }
     uint32_t word() const;
     char* user() { return reinterpret_cast<char*>(this) + 4; }
     static MEM_BLOCK* from_user(void const* user) {

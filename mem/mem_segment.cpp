@@ -18,7 +18,6 @@ size_t MEM_SEGMENT_INTERNAL::s_net_memory_overhead = 0;
 size_t MEM_SEGMENT_INTERNAL::s_net_user_bytes = 0;
 
 bool mem_do_segment_validation = false;
-void* (*mem_next_thread_wrapper)(void* (*)(void*), void*) = nullptr;
 
 namespace {
 
@@ -67,12 +66,6 @@ void zero_checking_free_pattern(MEM_TRACKER_DATA const* tracker, void* user, siz
         }
         words[i] = 0;
     }
-}
-
-// Whether the block at `user` in `page` can be handled by `segment` now: the
-// page is the segment's and sits at the root of its working set.
-bool owns(MEM_SEGMENT_INTERNAL* segment, MEM_MEGA_PAGE* page, void const* user) {
-    return page->m_segment == segment && segment->splay_heap(user) == page;
 }
 
 } // namespace
@@ -142,7 +135,9 @@ void* MEM_SEGMENT_INTERNAL::locked_allocate(char const* old, size_t old_size, si
         mem_out_of_memory();
     }
     MEM_BLOCK* block = page->allocate_block(this, old, old_size, block_size, tracker);
-    mem_segment_track_allocation(tracker, size, block->user());
+    if (mem_segment_track_allocation(tracker, block_size - 4, block->user())) {
+        block->m_type = MEM_BLOCK::USED_CHARGED;
+    }
     if (mem_do_segment_validation) {
         validate(block, block_size);
     }
@@ -165,7 +160,7 @@ void MEM_SEGMENT_INTERNAL::free_interthread_delete_queue() {
     while (user != nullptr) {
         void* next = *static_cast<void**>(user);
         MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(user);
-        if (owns(this, page, user)) {
+        if (mem_heap_owns(this, page, user)) {
             page->reallocate_or_free_block(this, MEM_BLOCK::from_user(user), 0, nullptr);
         } else {
             page->add_to_interthread_delete_queue(user); // the page has moved meanwhile
@@ -226,13 +221,6 @@ void MEM_MANAGER_INTERNAL::end_thread_segment() {
     mem_free_segment_queue = place;
 }
 
-void* mem_thread_wrapper(void* (*start)(void*), void* argument) {
-    void* result = mem_next_thread_wrapper != nullptr ? mem_next_thread_wrapper(start, argument)
-                                                      : start(argument);
-    MEM_MANAGER_INTERNAL::end_thread_segment();
-    return result;
-}
-
 MEM_MEGA_PAGE* mem_heap_page_of(void const* user) {
     MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(user);
     if (page == nullptr || static_cast<char const*>(user) <= page->head()) {
@@ -241,42 +229,6 @@ MEM_MEGA_PAGE* mem_heap_page_of(void const* user) {
     return page;
 }
 
-bool mem_delete_helper(void* user) {
-    MEM_MEGA_PAGE* page = mem_heap_page_of(user);
-    if (page == nullptr) {
-        return false;
-    }
-    MEM_SEGMENT_INTERNAL* segment = MEM_MANAGER_INTERNAL::get_default_segment();
-    segment->free_interthread_delete_queue();
-    if (owns(segment, page, user)) {
-        page->reallocate_or_free_block(segment, MEM_BLOCK::from_user(user), 0, nullptr);
-    } else {
-        page->add_to_interthread_delete_queue(user);
-    }
-    return true;
-}
-
-void* mem_heap_reallocate(void* user, size_t size, MEM_TRACKER_DATA* tracker) {
-    MEM_MEGA_PAGE* page = mem_heap_page_of(user);
-    MEM_SEGMENT_INTERNAL* segment = MEM_MANAGER_INTERNAL::get_default_segment();
-    segment->free_interthread_delete_queue();
-    size_t r = rounded_request(size);
-    if (owns(segment, page, user)) {
-        return page->reallocate_or_free_block(segment, MEM_BLOCK::from_user(user), r, tracker);
-    }
-    // Another thread's block: copy it into a block of ours and queue it for its owner.
-    void* fresh = segment->allocate(r, tracker);
-    std::memcpy(fresh, user, std::min(page->get_user_block_size(user), r));
-    page->add_to_interthread_delete_queue(user);
-    return fresh;
-}
-
-size_t mem_heap_msize(void const* user) {
-    MEM_MEGA_PAGE* page = mem_heap_page_of(user);
-    return page == nullptr ? 0 : page->msize(MEM_BLOCK::from_user(user));
-}
-
-bool mem_heap_is_allocated(void const* user) {
-    MEM_BLOCK const* block = MEM_BLOCK::from_user(user);
-    return block->is_used() && block->m_guard == MEM_GUARD_PATTERN;
+bool mem_heap_owns(MEM_SEGMENT_INTERNAL* segment, MEM_MEGA_PAGE* page, void const* user) {
+    return page->m_segment == segment && segment->splay_heap(user) == page;
 }

@@ -144,20 +144,8 @@ struct MEM_MANAGER_INTERNAL {
     static void dump_all_segments(char const* file_name, int subsystem);
 };
 
-// The own heap's part of the allocation interface.
-// Releases `user` when it lies in a mega page: freed at once on the owner's
-// thread, else queued for the owner. False when the block is not the heap's.
-bool mem_delete_helper(void* user);
 // The mega page holding a block of the heap, or null for any other address.
 MEM_MEGA_PAGE* mem_heap_page_of(void const* user);
-// Resizes a block of the heap (see mem_heap_page_of), keeping its contents and
-// zero-filling any growth.
-void* mem_heap_reallocate(void* user, size_t size, MEM_TRACKER_DATA* tracker);
-// Usable bytes of a block of the heap; 0 when no mega page holds the address.
-size_t mem_heap_msize(void const* user);
-// Whether `user` is a live block of the heap (type used, guard intact).
-bool mem_heap_is_allocated(void const* user);
-// Runs `start(argument)` as a thread's body through the next wrapper of the
-// chain (mem_next_thread_wrapper, null for none), ending its segment afterwards.
-void* mem_thread_wrapper(void* (*start)(void*), void* argument);
-extern void* (*mem_next_thread_wrapper)(void* (*start)(void*), void* argument);
+// Whether `segment` can handle the block at `user` of `page` now: the page is
+// the segment's, and is brought to the root of its working set.
+bool mem_heap_owns(MEM_SEGMENT_INTERNAL* segment, MEM_MEGA_PAGE* page, void const* user);

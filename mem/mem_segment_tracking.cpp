@@ -1,23 +1,68 @@
-// Tracking seen from the own heap. Until the tracker keeps per-site records the
-// heap's blocks carry no tracker id and nothing is charged.
 #include "mem/mem_segment_tracking.h"
 
 #include "mem/mem_segment_support.h"
+#include "mem/mem_track.h"
 
-uint32_t mem_segment_tracker_id(MEM_TRACKER_DATA const*) {
-    return 0;
+#include <cstdio>
+
+uint32_t mem_segment_tracker_id(MEM_TRACKER_DATA const* tracker) {
+    return tracker == nullptr ? 0 : tracker->tracker_id;
 }
 
-void mem_segment_track_allocation(MEM_TRACKER_DATA*, size_t, void const*) {}
+bool mem_segment_track_allocation(MEM_TRACKER_DATA* tracker, size_t bytes, void const*) {
+    if (!MEM_TRACKER::s_track_memory) {
+        return false;
+    }
+    MEM_LOCK lock;
+    mem_tessaly_memory_counter_struct.add(bytes);
+    if (tracker != nullptr) {
+        tracker->add(bytes);
+    }
+    return true;
+}
 
-void mem_segment_track_free(uint32_t, size_t, void const*) {}
+void mem_segment_track_free(uint32_t tracker_id, size_t bytes, void const*) {
+    MEM_LOCK lock;
+    mem_tessaly_memory_counter_struct.subtract(bytes);
+    if (MEM_TRACKER_DATA* record = MEM_TRACKER_DATA::find_by_id(tracker_id)) {
+        record->subtract(bytes);
+    }
+}
 
-void mem_segment_track_system_memory(long long) {}
+void mem_segment_track_system_memory(long long bytes) {
+    MEM_LOCK lock;
+    if (bytes >= 0) {
+        mem_system_memory_counter_struct.add(static_cast<uint64_t>(bytes));
+    } else {
+        mem_system_memory_counter_struct.subtract(static_cast<uint64_t>(-bytes));
+    }
+}
 
-bool mem_segment_tracker_in_subsystem(uint32_t, int) {
+bool mem_segment_tracker_in_subsystem(uint32_t tracker_id, int subsystem) {
+    MEM_TRACKER_DATA const* record = MEM_TRACKER_DATA::find_by_id(tracker_id);
+    if (record == nullptr) {
+        return false;
+    }
+    int number = 1;
+    for (MEM_SUBSYSTEM_DATA const* s = MEM_SUBSYSTEM_DATA::s_subsystem_list; s != nullptr;
+         s = s->next, ++number) {
+        if (s == record->subsystem) {
+            return number == subsystem;
+        }
+    }
     return false;
 }
 
-void mem_segment_report_free_memory_corruption(MEM_TRACKER_DATA const*, void const* address) {
-    mem_internal_error(__FILE__, __LINE__, "Free memory corrupted at %p\n", address);
+void mem_segment_report_free_memory_corruption(MEM_TRACKER_DATA const* tracker,
+                                               void const* address) {
+    if (tracker == nullptr) {
+        mem_internal_error(__FILE__, __LINE__, "Free memory corrupted at %p\n", address);
+        return;
+    }
+    char message[500];
+    std::snprintf(message, sizeof message,
+                  "Free memory corrupted at %p\nSubsystem: \"%s\",  File: \"%s\" (%d)\n%s\n",
+                  address, tracker->subsystem_name, tracker->file_name, tracker->line,
+                  tracker->type != nullptr ? tracker->type->name() : "???");
+    mem_internal_error(tracker->file_name, tracker->line, "%s", message);
 }

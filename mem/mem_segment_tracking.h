@@ -1,5 +1,9 @@
 // What the own heap tells allocation tracking: the tracker id kept in a block's
 // header, the user bytes charged to a site and the memory held from the system.
+//
+// A block is charged with its usable size (its size less the header), so that
+// its release uncharges exactly what was charged; the header's type records
+// whether the block was charged at all (tracking may be switched on later).
 #pragma once
 
 #include <cstddef>
@@ -9,9 +13,10 @@ struct MEM_TRACKER_DATA;
 
 // The id to keep in the header of a block taken for `tracker` (0 for none).
 uint32_t mem_segment_tracker_id(MEM_TRACKER_DATA const* tracker);
-// Charges a block of `bytes` user bytes at `user` to its site; null does nothing.
-void mem_segment_track_allocation(MEM_TRACKER_DATA* tracker, size_t bytes, void const* user);
-// Uncharges a block whose header held `tracker_id`.
+// While tracking is on, charges a block of `bytes` user bytes at `user` to the
+// user counter and to its site (when there is one) and answers true.
+bool mem_segment_track_allocation(MEM_TRACKER_DATA* tracker, size_t bytes, void const* user);
+// Uncharges a charged block whose header held `tracker_id`.
 void mem_segment_track_free(uint32_t tracker_id, size_t bytes, void const* user);
 // Mappings made (positive) or released (negative) for the heap.
 void mem_segment_track_system_memory(long long bytes);

@@ -1,5 +1,6 @@
 // The own heap driven directly: blocks, mega pages, segments, the inter-thread
 // delete queue, trimming and returning pages, validation and guard checks.
+#include "mem/mem_own_heap.h"
 #include "mem/mem_section.h"
 #include "mem/mem_section_vm.h"
 #include "mem/mem_segment.h"
@@ -28,7 +29,23 @@ void* allocate(size_t size) {
 }
 
 void release(void* user) {
-    ASSERT_TRUE(mem_delete_helper(user));
+    ASSERT_TRUE(mem_own_heap_release(user));
+}
+
+void* reallocate(void* user, size_t size) {
+    void* result = nullptr;
+    EXPECT_TRUE(mem_own_heap_reallocate(user, size, nullptr, nullptr, &result));
+    return result;
+}
+
+size_t usable_size(void* user) {
+    return MEM_MANAGER::msize(user);
+}
+
+bool is_allocated(void* user) {
+    bool allocated = false;
+    EXPECT_TRUE(mem_own_heap_owns(user, &allocated));
+    return allocated;
 }
 
 MEM_BLOCK* header_of(void* user) {
@@ -56,9 +73,9 @@ TEST_F(OwnHeap, BlockSizesAndAlignment) {
     for (CASE const& c : cases) {
         void* p = allocate(c.request);
         EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % 16, 0u) << c.request;
-        EXPECT_EQ(mem_heap_msize(p), c.usable) << c.request;
+        EXPECT_EQ(usable_size(p), c.usable) << c.request;
         EXPECT_TRUE(all_bytes(p, c.usable, 0)) << c.request;
-        EXPECT_TRUE(mem_heap_is_allocated(p));
+        EXPECT_TRUE(is_allocated(p));
         release(p);
     }
 }
@@ -106,10 +123,10 @@ TEST_F(OwnHeap, ReallocationKeepsContentsAndZeroFillsGrowth) {
         p[i] = static_cast<unsigned char>(i + 1);
     }
     // Shrinking where the block is the first fit stays in place.
-    auto* smaller = static_cast<unsigned char*>(mem_heap_reallocate(p, 20, nullptr));
+    auto* smaller = static_cast<unsigned char*>(reallocate(p, 20));
     EXPECT_EQ(smaller, p);
-    size_t usable = mem_heap_msize(smaller);
-    auto* larger = static_cast<unsigned char*>(mem_heap_reallocate(smaller, 5000, nullptr));
+    size_t usable = usable_size(smaller);
+    auto* larger = static_cast<unsigned char*>(reallocate(smaller, 5000));
     for (int i = 0; i < 20; ++i) {
         ASSERT_EQ(larger[i], i + 1);
     }
@@ -172,8 +189,8 @@ TEST_F(OwnHeap, RandomPatternsKeepEveryInvariant) {
                 release(p);
             } else {
                 size_t new_size = random_size();
-                size_t usable = mem_heap_msize(p);
-                auto* q = static_cast<unsigned char*>(mem_heap_reallocate(p, new_size, nullptr));
+                size_t usable = usable_size(p);
+                auto* q = static_cast<unsigned char*>(reallocate(p, new_size));
                 ASSERT_TRUE(all_bytes(q, std::min(size, new_size), fill));
                 if (new_size > usable) {
                     ASSERT_TRUE(all_bytes(q + usable, new_size - usable, 0)) << "growth zeroed";
@@ -242,7 +259,7 @@ struct HANDOFF {
 
 void* release_elsewhere(void* arg) {
     auto* h = static_cast<HANDOFF*>(arg);
-    EXPECT_TRUE(mem_delete_helper(h->block));
+    EXPECT_TRUE(mem_own_heap_release(h->block));
     return nullptr;
 }
 
@@ -254,12 +271,12 @@ void* allocate_and_keep(void* arg) {
     return nullptr;
 }
 
+// Threads started through the suite end their segment through the manager's
+// thread wrapper.
 void run_thread(THR_THREAD_FUNC func, void* arg) {
-    auto* previous = thr_thread_set_next_wrapper_func(mem_thread_wrapper);
     uintptr_t t = thr_thread_create(func, arg);
     ASSERT_NE(t, 0u);
     thr_thread_join(t);
-    thr_thread_set_next_wrapper_func(previous);
 }
 
 TEST_F(OwnHeap, BlockFreedByAnotherThreadReachesItsOwner) {
@@ -267,7 +284,7 @@ TEST_F(OwnHeap, BlockFreedByAnotherThreadReachesItsOwner) {
     h.block = allocate(64);
     void* neighbour = allocate(64);
     run_thread(release_elsewhere, &h);
-    EXPECT_TRUE(mem_heap_is_allocated(h.block)) << "not freed by the other thread";
+    EXPECT_TRUE(is_allocated(h.block)) << "not freed by the other thread";
     EXPECT_EQ(segment()->user_bytes(), 2 * (mem_block_size_for(64) - 4));
     void* next = allocate(8); // the owner drains its queue first
     EXPECT_EQ(next, h.block) << "the freed space is the first fit again";
@@ -351,7 +368,7 @@ TEST_F(OwnHeapDeathTest, CorruptionIsReportedAndEndsTheProcess) {
          [] {
              auto* p = static_cast<unsigned char*>(allocate(32));
              allocate(32);
-             std::memset(p, 0, mem_heap_msize(p) + 4);
+             std::memset(p, 0, usable_size(p) + 4);
              release(p);
          },
          "Bad end \\(begin\\) guard at: 0x"},
