@@ -87,6 +87,7 @@ void MEM_MEGA_PAGE::validate(MEM_BLOCK const* alloc_block, size_t alloc_size) co
         } else {
             MEM_ASSERT(block->is_used());
             MEM_ASSERT(next_free_block_on_page == nullptr || block < next_free_block_on_page);
+            MEM_ASSERT(block == m_first_block || block_size - 4 - request_size(block) <= 12);
         }
         block = next_block;
     }
@@ -170,9 +171,10 @@ void MEM_MEGA_PAGE::dump(std::ostream& os, int subsystem) const {
                    << "\n";
             }
         } else if (block->is_used()) {
-            if (subsystem <= 0 || mem_segment_tracker_in_subsystem(block->m_link, subsystem)) {
+            if (subsystem <= 0 ||
+                mem_segment_tracker_in_subsystem(block->tracker_id(), subsystem)) {
                 os << std::setw(6) << static_cast<void const*>(block) << "\tUsed\t" << size << "\t"
-                   << block->m_link << "\n";
+                   << block->tracker_id() << "\n";
             }
         } else {
             os << std::setw(6) << static_cast<void const*>(block) << "\tRSRVD\t" << size << "\n";

@@ -36,8 +36,9 @@ size_t rounded(size_t size) {
     return size == 0 ? 4 : (size + 3) & ~size_t(3);
 }
 
-bool own_heap_road() {
-    return !mem_use_native_allocator;
+// Requests beyond what the own heap can hold take the platform road.
+bool own_heap_road(size_t size) {
+    return !mem_use_native_allocator && size <= MEM_OWN_HEAP_MAX_REQUEST;
 }
 
 // A platform block with its header; null only when the native allocator failed.
@@ -70,10 +71,7 @@ void* platform_allocate(FAMILY family, size_t size, MEM_TRACKER_THUNK* thunk, ch
 }
 
 void* allocate(FAMILY family, size_t size, MEM_TRACKER_THUNK* thunk, char const* file) {
-    if (own_heap_road()) {
-        if (size > MAX_REQUEST) {
-            mem_out_of_memory();
-        }
+    if (own_heap_road(size)) {
         return mem_own_heap_allocate(rounded(size), thunk, file);
     }
     void* block = platform_allocate(family, size, thunk, file);
@@ -216,13 +214,13 @@ MEM_EXPORT void* operator new[](size_t size) {
 }
 // The nothrow forms keep their contract: null when memory runs out.
 MEM_EXPORT void* operator new(size_t size, std::nothrow_t const&) noexcept {
-    if (own_heap_road()) {
+    if (own_heap_road(size)) {
         return mem_new_wrapper(size, nullptr, nullptr);
     }
     return platform_allocate(FAMILY::NEW, size, nullptr, nullptr);
 }
 MEM_EXPORT void* operator new[](size_t size, std::nothrow_t const&) noexcept {
-    if (own_heap_road()) {
+    if (own_heap_road(size)) {
         return mem_new_array_wrapper(size, nullptr, nullptr);
     }
     return platform_allocate(FAMILY::ARRAY, size, nullptr, nullptr);

@@ -14,15 +14,23 @@ namespace {
 
 MEM_MANAGER mem_manager;
 
-MEM_SEGMENT_INTERNAL* thread_segment() { return MEM_MANAGER_INTERNAL::get_default_segment(); }
+MEM_SEGMENT_INTERNAL* thread_segment() {
+    return MEM_MANAGER_INTERNAL::get_default_segment();
+}
 
 } // namespace
 
-bool mem_own_heap_available() { return true; }
+bool mem_own_heap_available() {
+    return true;
+}
 
-void mem_own_heap_initialize() { MEM_MANAGER_INTERNAL::initialize(); }
+void mem_own_heap_initialize() {
+    MEM_MANAGER_INTERNAL::initialize();
+}
 
-void mem_own_heap_thread_end() { MEM_MANAGER_INTERNAL::end_thread_segment(); }
+void mem_own_heap_thread_end() {
+    MEM_MANAGER_INTERNAL::end_thread_segment();
+}
 
 void* mem_own_heap_allocate(size_t size, MEM_TRACKER_THUNK* thunk, char const* file) {
     MEM_SEGMENT_INTERNAL* segment = thread_segment();
@@ -53,7 +61,14 @@ bool mem_own_heap_reallocate(void* block, size_t size, MEM_TRACKER_THUNK* thunk,
     if (page == nullptr) {
         return false;
     }
-    size = size == 0 ? 4 : size; // the heap takes a new size of 0 for a release
+    size = size == 0 ? 4 : (size + 3) & ~size_t(3); // a new size of 0 would release
+    if (size > MEM_OWN_HEAP_MAX_REQUEST) {
+        // Too large for the heap: the platform road serves it.
+        *result = mem_malloc_wrapper(size, thunk, file);
+        std::memcpy(*result, block, page->get_user_block_size(block));
+        mem_own_heap_release(block);
+        return true;
+    }
     MEM_SEGMENT_INTERNAL* segment = thread_segment();
     segment->free_interthread_delete_queue();
     MEM_TRACKER_DATA* tracker = MEM_TRACKER_DATA::get_tracker_data(thunk, file);
@@ -83,15 +98,25 @@ MEM_EXPORT size_t MEM_MANAGER::msize(void* block) {
     return page == nullptr ? 0 : page->msize(MEM_BLOCK::from_user(block));
 }
 
-MEM_EXPORT MEM_SEGMENT* MEM_MANAGER::get_default_segment() { return thread_segment(); }
+MEM_EXPORT MEM_SEGMENT* MEM_MANAGER::get_default_segment() {
+    return thread_segment();
+}
 
-MEM_EXPORT MEM_SEGMENT* MEM_MANAGER::create_segment(char const*) { return thread_segment(); }
+MEM_EXPORT MEM_SEGMENT* MEM_MANAGER::create_segment(char const*) {
+    return thread_segment();
+}
 
-MEM_EXPORT MEM_MANAGER* MEM_MANAGER::get_transient_manager() { return &mem_manager; }
+MEM_EXPORT MEM_MANAGER* MEM_MANAGER::get_transient_manager() {
+    return &mem_manager;
+}
 
-MEM_EXPORT void MEM_MANAGER::clear_mem_check_memory() { mem_check_memory = false; }
+MEM_EXPORT void MEM_MANAGER::clear_mem_check_memory() {
+    mem_check_memory = false;
+}
 
-MEM_EXPORT void MEM_MANAGER::check_memory_guards() { thread_segment()->check_memory_guards(); }
+MEM_EXPORT void MEM_MANAGER::check_memory_guards() {
+    thread_segment()->check_memory_guards();
+}
 
 MEM_EXPORT void MEM_MANAGER::dump_all_segments(char const* file_name, int subsystem) {
     MEM_MANAGER_INTERNAL::dump_all_segments(file_name, subsystem);

@@ -10,14 +10,19 @@
 
 #include <cstddef>
 
+// The largest request the own heap serves (the sizes in its mega pages are
+// 32-bit). Larger requests take the platform road whatever "mem_type" says.
+constexpr size_t MEM_OWN_HEAP_MAX_REQUEST = 0xFFFF0000;
+
 // True when the own heap can serve requests.
 bool mem_own_heap_available();
 // Start-up of the heap (first initializer) and the end of a thread's work.
 void mem_own_heap_initialize();
 void mem_own_heap_thread_end();
 
-// A zero-filled block of `size` (already rounded) bytes from the calling
-// thread's segment, tracked under (thunk, file). Never null.
+// A zero-filled block of `size` (already rounded, at most
+// MEM_OWN_HEAP_MAX_REQUEST) bytes from the calling thread's segment, tracked
+// under (thunk, file). Never null.
 void* mem_own_heap_allocate(size_t size, MEM_TRACKER_THUNK* thunk, char const* file);
 // When `block` lies in the own heap: releases it (at once, or through its owning
 // segment's queue) and answers true. False for blocks foreign to it.

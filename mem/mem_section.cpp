@@ -290,12 +290,28 @@ MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char con
     m_mega_page_number_of_free_bytes -= size;
     m_overhead_bytes += size;
     segment->m_number_of_free_bytes_in_working_set -= size;
-    segment->m_user_bytes += size - 4;
-    segment->m_overhead_bytes += 4;
 
     write_header(block, size, MEM_BLOCK::USED);
-    block->m_link = mem_segment_tracker_id(tracker) & 0x3FFF;
+    block->m_link = mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK;
     return block;
+}
+
+void MEM_MEGA_PAGE::set_request_size(MEM_BLOCK* block, size_t request) const {
+    size_t size = block_size(block);
+    auto spare = static_cast<uint32_t>(size - 4 - request);
+    if (spare != 0) {
+        block->m_link |= MEM_BLOCK::HAS_SPARE_BYTES;
+        std::memcpy(reinterpret_cast<char*>(block) + size - 4, &spare, sizeof spare);
+    }
+}
+
+size_t MEM_MEGA_PAGE::request_size(MEM_BLOCK const* block) const {
+    size_t size = block_size(block);
+    uint32_t spare = 0;
+    if (block->m_link & MEM_BLOCK::HAS_SPARE_BYTES) {
+        std::memcpy(&spare, reinterpret_cast<char const*>(block) + size - 4, sizeof spare);
+    }
+    return size - 4 - spare;
 }
 
 void* MEM_MEGA_PAGE::reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM_BLOCK* block,
@@ -308,17 +324,18 @@ void* MEM_MEGA_PAGE::reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM
         mem_internal_error(__FILE__, __LINE__, "Bad end (begin) guard at: 0x%p (0x%p)\n",
                            static_cast<void*>(block), static_cast<void*>(after));
     }
+    size_t request = request_size(block);
     if (block->m_type == MEM_BLOCK::USED_CHARGED) {
-        mem_segment_track_free(block->m_link, size - 4, block->user());
+        mem_segment_track_free(block->tracker_id(), request, block->user());
     }
-    segment->m_user_bytes -= size - 4;
-    segment->m_overhead_bytes -= 4;
+    segment->m_user_bytes -= request;
+    segment->m_overhead_bytes -= size - request;
     m_mega_page_number_of_free_bytes += size;
     m_overhead_bytes -= size;
     segment->m_number_of_free_bytes_in_working_set += size;
 
     char* old_user = block->user();
-    size_t old_user_size = size - 4;
+    size_t old_user_size = request;
 
     // Merge with the free block that ends where this one starts: it belongs to
     // the list of the sub-page this block starts in.
@@ -387,12 +404,18 @@ void* MEM_MEGA_PAGE::reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM
 
 void MEM_MEGA_PAGE::add_to_interthread_delete_queue(void* user) {
     MEM_LOCK lock;
+    // The block is released now as far as the counters go; its owner frees it later.
+    MEM_BLOCK* block = MEM_BLOCK::from_user(user);
+    if (block->m_type == MEM_BLOCK::USED_CHARGED) {
+        mem_segment_track_free(block->tracker_id(), request_size(block), user);
+        block->m_type = MEM_BLOCK::USED;
+    }
     m_segment->add_to_interthread_delete_queue(user);
 }
 
 size_t MEM_MEGA_PAGE::msize(MEM_BLOCK const* block) const {
     block->validate_used();
-    return block_size(block) - 4;
+    return request_size(block);
 }
 
 void MEM_MEGA_PAGE::check_free_pattern(MEM_TRACKER_DATA const* tracker, void* area, size_t size) {

@@ -12,7 +12,10 @@
 // The two exceptions are the page's first block, whose header sits 12 bytes
 // into the mapping, and the 4-byte end block. With sizes in steps of 16 the
 // remainder of a split is either nothing or a usable free block, so no
-// unusable slivers arise.
+// unusable slivers arise between blocks; instead a used block may hold 4, 8 or
+// 12 bytes beyond its request (a multiple of 4), which stay out of use. Their
+// count is kept in the block's last word, and header bit 13 says that there
+// are any, so that a block's request is known again at its release.
 //
 // Memory of a page, from its head:
 //   12 unused bytes, then the bookkeeping block (used): the sub-page heap, the
@@ -47,7 +50,8 @@ struct MEM_BLOCK {
     enum BLOCK_TYPE { RESERVED = 0, FREE = 1, USED = 2, USED_CHARGED = 3 };
 
     // Free: distance from this block's end to the next free block of its list
-    // (0 = last). Used: the tracker id of its allocation site (0 = none).
+    // (0 = last). Used: bits 0-12 the tracker id of its allocation site (0 =
+    // none), bit 13 set when the block holds bytes beyond its request.
     uint32_t m_link : 14;
     uint32_t m_type : 2;
     // Block size with the header when below 4096; else 0, the size then being in
@@ -55,7 +59,11 @@ struct MEM_BLOCK {
     uint32_t m_size : 12;
     uint32_t m_guard : 4;
 
+    static constexpr uint32_t TRACKER_ID_MASK = 0x1FFF;
+    static constexpr uint32_t HAS_SPARE_BYTES = 0x2000;
+
     bool is_used() const { return m_type == USED || m_type == USED_CHARGED; }
+    uint32_t tracker_id() const { return m_link & TRACKER_ID_MASK; }
     uint32_t word() const;
     char* user() { return reinterpret_cast<char*>(this) + 4; }
     static MEM_BLOCK* from_user(void const* user) {
@@ -131,7 +139,8 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     // the new user pointer or null.
     void* reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM_BLOCK* block, size_t new_size,
                                    MEM_TRACKER_DATA* tracker);
-    // Queues a block for the page's owning segment (any thread).
+    // Queues a block for the page's owning segment (any thread), uncharging it
+    // from the tracking counters at once.
     void add_to_interthread_delete_queue(void* user);
 
     // Recomputes a sub-page's largest free block from its list, or sets it, and
@@ -139,10 +148,14 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     void update_heap(uint32_t sub_page);
     void update_heap(uint32_t sub_page, uint32_t value);
 
-    // Usable bytes of a used block: its size less the header.
+    // Notes the request (a multiple of 4) that a fresh used block holds.
+    void set_request_size(MEM_BLOCK* block, size_t request) const;
+    // The request a used block holds: its usable bytes.
+    size_t request_size(MEM_BLOCK const* block) const;
     size_t get_user_block_size(void const* user) const {
-        return block_size(MEM_BLOCK::from_user(user)) - 4;
+        return request_size(MEM_BLOCK::from_user(user));
     }
+    // As get_user_block_size, after checking that the block is in use.
     size_t msize(MEM_BLOCK const* block) const;
 
     // With mem_check_memory on: every word of the area must hold the free

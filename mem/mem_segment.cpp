@@ -117,7 +117,7 @@ void* MEM_SEGMENT_INTERNAL::allocate(size_t size, MEM_TRACKER_DATA* tracker) {
     size_t r = rounded_request(size);
     free_interthread_delete_queue();
     void* user = locked_allocate(nullptr, 0, r, tracker);
-    zero_checking_free_pattern(tracker, user, mem_block_size_for(r) - 4);
+    zero_checking_free_pattern(tracker, user, r);
     return user;
 }
 
@@ -135,7 +135,10 @@ void* MEM_SEGMENT_INTERNAL::locked_allocate(char const* old, size_t old_size, si
         mem_out_of_memory();
     }
     MEM_BLOCK* block = page->allocate_block(this, old, old_size, block_size, tracker);
-    if (mem_segment_track_allocation(tracker, block_size - 4, block->user())) {
+    page->set_request_size(block, size);
+    m_user_bytes += size;
+    m_overhead_bytes += block_size - size;
+    if (mem_segment_track_allocation(tracker, size, block->user())) {
         block->m_type = MEM_BLOCK::USED_CHARGED;
     }
     if (mem_do_segment_validation) {

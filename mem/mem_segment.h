@@ -12,6 +12,7 @@
 // the owner's lock-free inter-thread delete queue and freed by the owner later.
 #pragma once
 
+#include "mem/mem_own_heap.h"
 #include "mem/mem_section.h"
 #include "mem/mem_splay.h"
 
@@ -43,7 +44,7 @@ public:
     static constexpr size_t TRIM_THRESHOLD_BASE = 0x150000;
     static constexpr size_t TRIM_TARGET_BASE = 0xE0000;
     // Largest request the heap serves.
-    static constexpr size_t MAX_REQUEST = 0x3FFFFFFB;
+    static constexpr size_t MAX_REQUEST = MEM_OWN_HEAP_MAX_REQUEST;
 
     MEM_SEGMENT_INTERNAL();
     ~MEM_SEGMENT_INTERNAL() override;

@@ -1,9 +1,9 @@
 // What the own heap tells allocation tracking: the tracker id kept in a block's
 // header, the user bytes charged to a site and the memory held from the system.
 //
-// A block is charged with its usable size (its size less the header), so that
-// its release uncharges exactly what was charged; the header's type records
-// whether the block was charged at all (tracking may be switched on later).
+// A block is charged with its request; the header's type records whether it was
+// charged at all (tracking may be switched on later), so that a release
+// uncharges exactly what was charged.
 #pragma once
 
 #include <cstddef>

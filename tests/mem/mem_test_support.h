@@ -1,6 +1,7 @@
 // Helpers shared by the memory manager's tests.
 #pragma once
 
+#include "mem/mem_segment.h"
 #include "mem/mem_track.h"
 #include "mem/mem_utils.h"
 
@@ -19,11 +20,22 @@ private:
     bool saved_ = false;
 };
 
-// The header in front of a platform block (by address, so that the compiler does
-// not take the caller's block for a whole object).
+// What tracking keeps for a block, in the form of the platform road's header:
+// the header in front of a platform block (by address, so that the compiler does
+// not take the caller's block for a whole object), or, for a block of the own
+// heap, its block header's facts (charged, tracker id, request size).
 inline MEM_TRACK_HEADER const* mem_test_header(void const* block) {
-    return reinterpret_cast<MEM_TRACK_HEADER const*>(reinterpret_cast<uintptr_t>(block) -
-                                                     MEM_TRACK_HEADER_SIZE);
+    MEM_MEGA_PAGE* page = mem_heap_page_of(block);
+    if (page == nullptr) {
+        return reinterpret_cast<MEM_TRACK_HEADER const*>(reinterpret_cast<uintptr_t>(block) -
+                                                         MEM_TRACK_HEADER_SIZE);
+    }
+    static thread_local MEM_TRACK_HEADER facts;
+    auto const* header = reinterpret_cast<MEM_BLOCK const*>(reinterpret_cast<uintptr_t>(block) - 4);
+    facts.magic = header->m_type == MEM_BLOCK::USED_CHARGED ? MEM_TRACK_MAGIC : 0;
+    facts.tracker_id = header->tracker_id();
+    facts.size = page->get_user_block_size(block);
+    return &facts;
 }
 
 // The site's record for (thunk, file); allocates nothing once it exists.
