@@ -1,0 +1,174 @@
+// Reader of a revision settings file: the Tcl set commands of the file, and of
+// the files its `source` lines name, turned into line records without a Tcl
+// interpreter.
+//
+// Every physical line gives at most one record: an assignment line (a set
+// command with its options), a verbatim line (blank, comment or `source`) or an
+// error line that keeps the line's text. The settings storage walks the kept
+// records in order and turns them into assignments; messages about dropped lines
+// are collected for it to post.
+#pragma once
+
+#include "acf_table_types.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+class MSG_POST;
+
+// A new copy of the text, or none for null.
+std::optional<std::string> acf_clone_string_if_not_null(char const* text);
+
+// One line of a settings file as read.
+class ACF_MGR_ASGN_LINE {
+public:
+    // Flag bits.
+    enum : uint8_t {
+        FLAG_ERROR = 1u << 0,     // the line could not be understood; only the text is kept
+        FLAG_DISABLED = 1u << 1,  // "-disable" was given
+        FLAG_SOURCE = 1u << 2,    // a `source` line; the source file names the file
+        FLAG_PARAMETER = 1u << 3, // a set_parameter line; the name is the parameter's
+        FLAG_VERBATIM = 1u << 4,  // blank, comment or `source` line
+        FLAG_REMOVE = 1u << 5,    // "-remove" was given: the line removes the assignment
+    };
+    using ARGUMENT = std::pair<ACF_ARGUMENT_TYPE_ENUM, std::string>;
+
+    ACF_MGR_ASGN_LINE(int32_t file_index, int32_t line_number, uint8_t flags, std::string text)
+        : m_file_index(file_index), m_line_number(line_number), m_flags(flags),
+          m_text(std::move(text)) {}
+
+    int32_t get_file_index() const { return m_file_index; }   // into the reader's file names
+    int32_t get_line_number() const { return m_line_number; } // 1-based within that file
+    uint8_t get_flags() const { return m_flags; }
+    bool test_flag(uint8_t flag) const { return (m_flags & flag) != 0; }
+    void set_flag(uint8_t flag) { m_flags |= flag; }
+
+    // The texts; null when absent.
+    char const* get_source_file() const { return text_of(m_source_file); }
+    char const* get_name() const { return text_of(m_name); }
+    char const* get_from() const { return text_of(m_from); }
+    char const* get_to() const { return text_of(m_to); }
+    char const* get_value() const { return text_of(m_value); }
+    char const* get_entity() const { return text_of(m_entity); }
+    char const* get_section_id() const { return text_of(m_section_id); }
+    char const* get_comment() const { return text_of(m_comment); }
+    // The whole line as read, before any escape removal.
+    std::string const& get_text() const { return m_text; }
+    // The arguments in the order given; empty when none.
+    std::vector<ARGUMENT> const& get_arguments() const { return m_arguments; }
+
+    // Null clears the text.
+    void set_name(char const* name) { m_name = acf_clone_string_if_not_null(name); }
+    void set_value(char const* value) { m_value = acf_clone_string_if_not_null(value); }
+    void set_source_file(char const* file) { m_source_file = acf_clone_string_if_not_null(file); }
+    void set_from(char const* from) { m_from = acf_clone_string_if_not_null(from); }
+    void set_to(char const* to) { m_to = acf_clone_string_if_not_null(to); }
+    void set_entity(char const* entity) { m_entity = acf_clone_string_if_not_null(entity); }
+    void set_section_id(char const* id) { m_section_id = acf_clone_string_if_not_null(id); }
+    void set_comment(char const* comment) { m_comment = acf_clone_string_if_not_null(comment); }
+    // Appends one argument (a null value is kept as the empty text); type 0 is
+    // ignored.
+    void add_argument(ACF_ARGUMENT_TYPE_ENUM type, char const* value);
+
+private:
+    static char const* text_of(std::optional<std::string> const& text) {
+        return text ? text->c_str() : nullptr;
+    }
+
+    int32_t m_file_index;
+    int32_t m_line_number;
+    uint8_t m_flags;
+    std::optional<std::string> m_source_file;
+    std::optional<std::string> m_name;
+    std::optional<std::string> m_from;
+    std::optional<std::string> m_to;
+    std::optional<std::string> m_value;
+    std::optional<std::string> m_entity;
+    std::optional<std::string> m_section_id;
+    std::optional<std::string> m_comment;
+    std::string m_text;
+    std::vector<ARGUMENT> m_arguments;
+};
+
+class ACF_MANAGER_READER {
+public:
+    // The most tokens one line may have; a line with more is an error line.
+    static constexpr int32_t MAX_TOKENS = 100;
+
+    ACF_MANAGER_READER();
+    ~ACF_MANAGER_READER();
+    ACF_MANAGER_READER(ACF_MANAGER_READER const&) = delete;
+    ACF_MANAGER_READER& operator=(ACF_MANAGER_READER const&) = delete;
+
+    // Reads one file and then, in turn, the files its `source` lines name (each
+    // file at most once per reader; a missing or unreadable file is skipped).
+    // `quiet` drops lines that are no set command instead of making error lines
+    // and reports no removed names. `include_list` (may be null) receives the full
+    // path of every sourced file. `keep_this_file_out` keeps this file's records
+    // out of the kept records, `keep_included_out` those of every sourced file.
+    void read_file(char const* file_name, bool quiet, std::list<std::string>* include_list,
+                   bool keep_this_file_out, bool keep_included_out);
+
+    // Turns one line into zero or one record. The buffer is modified.
+    void process_one_line_from_file(char* buffer, bool quiet);
+    // Splits one line into the token slots; a blank or comment line gives a
+    // verbatim record. The buffer is modified.
+    void tokenize_buffer(char* buffer);
+    // Appends an error record holding the text.
+    void handle_error(char const* text);
+
+    // The full path of the file with that index; null outside the files opened.
+    char const* get_file_name(int32_t index) const;
+    // Moves the collected messages to the caller's list (null: drops them).
+    void get_post_messages(std::list<MSG_POST*>* messages);
+    // Deletes every record and file name; the files read, the messages and the
+    // dropped mark stay.
+    void clear_assignments();
+
+    // The kept records in file order, each sourced file's records after the line
+    // that sources it. The reader owns them.
+    std::list<ACF_MGR_ASGN_LINE*> const& get_assignment_lines() const { return m_kept_lines; }
+    // True when a line was dropped while reading (a removed name or an argument
+    // not allowed in a settings file): the file should be written back.
+    bool is_assignment_dropped() const { return (m_flags & FLAG_ASSIGNMENT_DROPPED) != 0; }
+
+    // The tokens of the last line tokenised.
+    int32_t get_token_count() const { return m_token_count; }
+    char const* get_token(int32_t index) const { return m_tokens[index]; }
+    bool has_too_many_tokens() const { return m_token_overflow; }
+
+private:
+    enum : uint8_t { FLAG_ASSIGNMENT_DROPPED = 1u << 0 };
+
+    // Tokenises `buffer`; `text` is the line as read, for a verbatim record.
+    void tokenize(char* buffer, std::string const& text);
+    bool store_token(char* token);
+    // Fills the record from the tokens after the command; false makes the line
+    // an error line.
+    bool read_options(ACF_MGR_ASGN_LINE* line, int32_t first);
+    // The drop and validity rules for a record of a set command. Gives false
+    // when the record must not be kept; *error tells whether it becomes an error
+    // line.
+    bool check_assignment_line(ACF_MGR_ASGN_LINE* line, bool quiet, bool* error);
+    void append_line(ACF_MGR_ASGN_LINE* line);
+    void read_lines(FILE* file, bool quiet);
+
+    int32_t m_file_index = -1;
+    int32_t m_line_number = -1;
+    std::list<ACF_MGR_ASGN_LINE*> m_kept_lines;
+    std::vector<std::unique_ptr<ACF_MGR_ASGN_LINE>> m_all_lines;
+    std::vector<std::string> m_file_names;
+    std::unordered_set<std::string> m_files_read;
+    char* m_tokens[MAX_TOKENS] = {};
+    int32_t m_token_count = 0;
+    bool m_token_overflow = false;
+    uint8_t m_flags = 0;
+    std::list<MSG_POST*> m_messages;
+};
