@@ -8,17 +8,55 @@
 #include "acf_utils.h"
 #include "mem_manager.h"
 #include "suite/fileio/fio.h"
-#include "suite/general/gen.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
 
 MEM_UNIT_INITIALIZER(ACF);
 
-std::optional<std::string> acf_clone_string_if_not_null(char const* text) {
-    if (text == nullptr) {
-        return std::nullopt;
+char const* ACF_MGR_TEXT_ARENA::copy(char const* text, size_t length) {
+    size_t size = length + 1;
+    char* result = nullptr;
+    if (size > BLOCK_SIZE / 4) {
+        // A long text gets a block of its own, so that little of the current
+        // block is left unused.
+        m_blocks.emplace_back(MEM_NEW_ARRAY(ACF, char, size));
+        result = m_blocks.back().get();
+    } else {
+        if (size > m_left) {
+            m_blocks.emplace_back(MEM_NEW_ARRAY(ACF, char, BLOCK_SIZE));
+            m_next = m_blocks.back().get();
+            m_left = BLOCK_SIZE;
+        }
+        result = m_next;
+        m_next += size;
+        m_left -= size;
     }
-    return std::string(text);
+    std::memcpy(result, text, length);
+    result[length] = '\0';
+    return result;
+}
+
+void ACF_MGR_TEXT_ARENA::clear() {
+    m_blocks.clear();
+    m_next = nullptr;
+    m_left = 0;
+}
+
+ACF_MGR_ASGN_LINE::ACF_MGR_ASGN_LINE(ACF_MGR_TEXT_ARENA* arena, int32_t file_index,
+                                     int32_t line_number, uint8_t flags, char const* text)
+    : m_arena(arena), m_file_index(file_index), m_line_number(line_number), m_flags(flags),
+      m_text(text) {}
+
+void ACF_MGR_ASGN_LINE::set_field(FIELD field, char const* text) {
+    set_field(field, text, text != nullptr ? std::strlen(text) : 0);
+}
+
+void ACF_MGR_ASGN_LINE::set_field(FIELD field, char const* text, size_t length) {
+    if (text != m_fields[field]) {
+        m_fields[field] = text != nullptr ? m_arena->copy(text, length) : nullptr;
+    }
 }
 
 void ACF_MGR_ASGN_LINE::add_argument(ACF_ARGUMENT_TYPE_ENUM type, char const* value) {
@@ -49,6 +87,23 @@ SCANNED_CHAR scan_at(char const* buffer, size_t at) {
     return {buffer[at], false, 1};
 }
 
+// Characters that may mean more than themselves: the line's end, a backslash, a
+// delimiter or a double quote. Every other character is copied as it is, which
+// lets the tokeniser run over most of a line without looking closer.
+struct SPECIAL_CHARS {
+    bool table[256] = {};
+    constexpr SPECIAL_CHARS() {
+        for (char c : {'\0', '\\', ' ', '\t', '\r', '\n', '"'}) {
+            table[static_cast<unsigned char>(c)] = true;
+        }
+    }
+};
+constexpr SPECIAL_CHARS special_chars;
+
+bool is_special(char c) {
+    return special_chars.table[static_cast<unsigned char>(c)];
+}
+
 bool is_delimiter(SCANNED_CHAR const& s) {
     return !s.plain && (s.c == ' ' || s.c == '\t' || s.c == '\r' || s.c == '\n');
 }
@@ -57,28 +112,49 @@ bool is_quote(SCANNED_CHAR const& s) {
     return !s.plain && s.c == '"';
 }
 
-// The text field an option word sets, or null when the word names none.
-using TEXT_GETTER = char const* (ACF_MGR_ASGN_LINE::*)() const;
-using TEXT_SETTER = void (ACF_MGR_ASGN_LINE::*)(char const*);
-struct TEXT_OPTION {
+// The word equals the lower-case literal, ignoring ASCII case.
+bool same_word(char const* word, char const* literal) {
+    for (; *literal != '\0'; ++word, ++literal) {
+        char c = *word;
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+        if (c != *literal) {
+            return false;
+        }
+    }
+    return *word == '\0';
+}
+
+// The option words of set commands that are no arguments.
+enum OPTION_KIND { TEXT_OPTION, DISABLE_OPTION, REMOVE_OPTION };
+struct OPTION_WORD {
     char const* word;
-    TEXT_GETTER get;
-    TEXT_SETTER set;
-};
-TEXT_OPTION const text_options[] = {
-    {"-name", &ACF_MGR_ASGN_LINE::get_name, &ACF_MGR_ASGN_LINE::set_name},
-    {"-from", &ACF_MGR_ASGN_LINE::get_from, &ACF_MGR_ASGN_LINE::set_from},
-    {"-to", &ACF_MGR_ASGN_LINE::get_to, &ACF_MGR_ASGN_LINE::set_to},
-    {"-value", &ACF_MGR_ASGN_LINE::get_value, &ACF_MGR_ASGN_LINE::set_value},
-    {"-entity", &ACF_MGR_ASGN_LINE::get_entity, &ACF_MGR_ASGN_LINE::set_entity},
-    {"-section_id", &ACF_MGR_ASGN_LINE::get_section_id, &ACF_MGR_ASGN_LINE::set_section_id},
-    {"-comment", &ACF_MGR_ASGN_LINE::get_comment, &ACF_MGR_ASGN_LINE::set_comment},
+    OPTION_KIND kind;
+    ACF_MGR_ASGN_LINE::FIELD field; // the field a text option sets
 };
 
-TEXT_OPTION const* find_text_option(char const* word) {
-    for (TEXT_OPTION const& option : text_options) {
-        if (gen_stricmp(word, option.word) == 0) {
-            return &option;
+// The option the word names, or null. The words differ in their first letter
+// after the dash, so one comparison decides.
+OPTION_WORD const* find_option_word(char const* word) {
+    static OPTION_WORD const words[] = {
+        {"-name", TEXT_OPTION, ACF_MGR_ASGN_LINE::NAME},
+        {"-from", TEXT_OPTION, ACF_MGR_ASGN_LINE::FROM},
+        {"-to", TEXT_OPTION, ACF_MGR_ASGN_LINE::TO},
+        {"-value", TEXT_OPTION, ACF_MGR_ASGN_LINE::VALUE},
+        {"-entity", TEXT_OPTION, ACF_MGR_ASGN_LINE::ENTITY},
+        {"-section_id", TEXT_OPTION, ACF_MGR_ASGN_LINE::SECTION_ID},
+        {"-comment", TEXT_OPTION, ACF_MGR_ASGN_LINE::COMMENT},
+        {"-disable", DISABLE_OPTION, ACF_MGR_ASGN_LINE::FIELD_COUNT},
+        {"-remove", REMOVE_OPTION, ACF_MGR_ASGN_LINE::FIELD_COUNT},
+    };
+    char first = word[0] == '-' ? word[1] : '\0';
+    if (first >= 'A' && first <= 'Z') {
+        first = static_cast<char>(first - 'A' + 'a');
+    }
+    for (OPTION_WORD const& option : words) {
+        if (option.word[1] == first) {
+            return same_word(word, option.word) ? &option : nullptr;
         }
     }
     return nullptr;
@@ -111,8 +187,10 @@ void ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     if (!m_files_read.insert(full_path).second) {
         return; // read already, or a `source` cycle
     }
-    FIO_PATH path(full_path);
-    if (!FIO_FILE_SYSTEM::exists(path) || FIO_FILE_SYSTEM::is_directory(path)) {
+    // Only regular files: a device or a pipe named by a `source` line could
+    // block the read or never end.
+    struct stat status;
+    if (::stat(full_path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
         return;
     }
     FILE* file = std::fopen(full_path.c_str(), "r");
@@ -126,10 +204,10 @@ void ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     read_lines(file, quiet);
     std::fclose(file);
 
-    std::string directory = path.directory();
+    std::string directory = FIO_PATH(full_path).directory();
     size_t end = m_all_lines.size();
     for (size_t i = first; i < end; ++i) {
-        ACF_MGR_ASGN_LINE* line = m_all_lines[i].get();
+        ACF_MGR_ASGN_LINE* line = &m_all_lines[i];
         if (!keep_this_file_out) {
             m_kept_lines.push_back(line);
         }
@@ -171,10 +249,10 @@ void ACF_MANAGER_READER::process_one_line_from_file(char* buffer, bool quiet) {
     if (!ACF_REQUIRE(buffer != NULL)) {
         return;
     }
-    std::string text(buffer);
+    char const* text = m_texts.copy(buffer, std::strlen(buffer));
     tokenize(buffer, text);
     if (m_token_overflow) {
-        handle_error(text.c_str());
+        append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
         return;
     }
     if (m_token_count == 0) {
@@ -186,93 +264,88 @@ void ACF_MANAGER_READER::process_one_line_from_file(char* buffer, bool quiet) {
     while (command < m_token_count && m_tokens[command][0] == '\0') {
         ++command;
     }
-    bool variable_specific = false;
-    if (command == m_token_count ||
-        !acf_is_valid_tcl_set_command(m_tokens[command], &variable_specific)) {
-        if (gen_stricmp(m_tokens[0], "source") == 0) {
+    SET_COMMAND_KIND kind =
+        command < m_token_count ? look_up_command(m_tokens[command]) : NOT_A_SET_COMMAND;
+    if (kind == NOT_A_SET_COMMAND) {
+        if (same_word(m_tokens[0], "source")) {
             if (m_token_count != 2) {
-                handle_error(text.c_str());
+                append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
                 return;
             }
-            auto* line = MEM_NEW(ACF, ACF_MGR_ASGN_LINE)(
-                m_file_index, m_line_number,
-                ACF_MGR_ASGN_LINE::FLAG_SOURCE | ACF_MGR_ASGN_LINE::FLAG_VERBATIM, std::move(text));
-            line->set_source_file(m_tokens[1]);
-            append_line(line);
+            append_line(ACF_MGR_ASGN_LINE::FLAG_SOURCE | ACF_MGR_ASGN_LINE::FLAG_VERBATIM, text)
+                ->set_source_file(m_tokens[1]);
         } else if (!quiet) {
-            handle_error(text.c_str());
+            append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
         }
         return;
     }
 
-    std::unique_ptr<ACF_MGR_ASGN_LINE> line(
-        MEM_NEW(ACF, ACF_MGR_ASGN_LINE)(m_file_index, m_line_number, 0, std::move(text)));
-    if (gen_stricmp(m_tokens[command], "set_parameter") == 0) {
+    // Built in place; a line that is dropped or in error is taken back.
+    ACF_MGR_ASGN_LINE* line = append_line(0, text);
+    if (same_word(m_tokens[command], "set_parameter")) {
         line->set_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER);
     }
-    if (variable_specific) {
+    if (kind == VARIABLE_SET_COMMAND) {
         for (ACF_TCL_SET_TO_VAR_INFO const* info = acf_tcl_set_to_var_info;
              info->command[0] != '\0'; ++info) {
-            if (gen_stricmp(info->command, m_tokens[command]) == 0) {
+            if (same_word(m_tokens[command], info->command)) {
                 line->set_name(acf_get_variable_user_name(info->variable));
                 break;
             }
         }
     }
-    bool error = !read_options(line.get(), command + 1);
-    if (error || !check_assignment_line(line.get(), quiet, &error)) {
+    bool error = !read_options(line, command + 1);
+    if (error || !check_assignment_line(line, quiet, &error)) {
+        m_all_lines.pop_back();
         if (error) {
-            handle_error(line->get_text().c_str());
+            append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
         }
-        return;
     }
-    append_line(line.release());
 }
 
 bool ACF_MANAGER_READER::read_options(ACF_MGR_ASGN_LINE* line, int32_t first) {
     int32_t i = first;
     while (i < m_token_count) {
         char const* token = m_tokens[i];
-        char const* next = i + 1 < m_token_count ? m_tokens[i + 1] : nullptr;
+        bool has_next = i + 1 < m_token_count;
         if (token[0] == '\0') {
             ++i;
             continue;
         }
-        if (gen_stricmp(token, "-disable") == 0) {
+        if (token[0] != '-') {
+            if (line->has_field(ACF_MGR_ASGN_LINE::VALUE)) {
+                return false; // a second bare word
+            }
+            line->set_field(ACF_MGR_ASGN_LINE::VALUE, token, m_token_lengths[i]);
+            ++i;
+            continue;
+        }
+        OPTION_WORD const* option = find_option_word(token);
+        if (option != nullptr && option->kind == DISABLE_OPTION) {
             line->set_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED);
             ++i;
             continue;
         }
-        if (gen_stricmp(token, "-remove") == 0) {
+        if (option != nullptr && option->kind == REMOVE_OPTION) {
             line->set_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE);
             ++i;
             continue;
         }
-        if (token[0] != '-') {
-            if (line->get_value() != nullptr) {
-                return false; // a second bare word
+        if (option != nullptr && has_next) {
+            if (line->has_field(option->field)) {
+                return false; // given twice
             }
-            line->set_value(token);
-            ++i;
+            line->set_field(option->field, m_tokens[i + 1], m_token_lengths[i + 1]);
+            i += 2;
             continue;
-        }
-        if (next != nullptr) {
-            if (TEXT_OPTION const* option = find_text_option(token)) {
-                if ((line->*(option->get))() != nullptr) {
-                    return false; // given twice
-                }
-                (line->*(option->set))(next);
-                i += 2;
-                continue;
-            }
         }
         ACF_ARGUMENT_TYPE_ENUM argument = acf_convert_argument_string_to_enum(token + 1);
         if (argument != ACF_ARGUMENT_TYPE_NONE) {
             if (!acf_does_argument_require_value(argument)) {
                 line->add_argument(argument, nullptr);
                 ++i;
-            } else if (next != nullptr) {
-                line->add_argument(argument, next);
+            } else if (has_next) {
+                line->add_argument(argument, m_tokens[i + 1]);
                 i += 2;
             } else {
                 return false; // the argument's value is missing
@@ -280,10 +353,10 @@ bool ACF_MANAGER_READER::read_options(ACF_MGR_ASGN_LINE* line, int32_t first) {
             continue;
         }
         // A word that names no option, such as a negative number, is the value.
-        if (line->get_value() != nullptr) {
+        if (line->has_field(ACF_MGR_ASGN_LINE::VALUE)) {
             return false;
         }
-        line->set_value(token);
+        line->set_field(ACF_MGR_ASGN_LINE::VALUE, token, m_token_lengths[i]);
         ++i;
     }
     return true;
@@ -294,7 +367,8 @@ bool ACF_MANAGER_READER::check_assignment_line(ACF_MGR_ASGN_LINE* line, bool qui
     if (name == nullptr) {
         return true; // the storage reports the missing name
     }
-    if (acf_is_obsolete_assignment_name(name)) {
+    NAME_INFO const& info = look_up_name(name);
+    if (info.removed) {
         if (!quiet) {
             m_messages.push_back(MSG_ACF::I::OBSOLETED_ASSIGNMENT_REMOVED(name));
             m_flags |= FLAG_ASSIGNMENT_DROPPED;
@@ -304,7 +378,7 @@ bool ACF_MANAGER_READER::check_assignment_line(ACF_MGR_ASGN_LINE* line, bool qui
     if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER)) {
         return true;
     }
-    ACF_VARIABLE_TYPE_ENUM variable = acf_user_name_to_variable_type_enum(name);
+    ACF_VARIABLE_TYPE_ENUM variable = info.variable;
     if (variable == ACF_VARIABLE_TYPE_NONE) {
         *error = true;
         return false;
@@ -342,14 +416,13 @@ void ACF_MANAGER_READER::tokenize_buffer(char* buffer) {
     if (!ACF_REQUIRE(buffer != NULL)) {
         return;
     }
-    std::string text(buffer);
-    tokenize(buffer, text);
+    tokenize(buffer, m_texts.copy(buffer, std::strlen(buffer)));
 }
 
 // Splits in place: tokens are written back into the buffer (escapes removed,
 // quotes dropped) and each is ended by a NUL. Writing never overtakes reading,
 // since every character written was read at or after its position.
-void ACF_MANAGER_READER::tokenize(char* buffer, std::string const& text) {
+void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
     m_token_count = 0;
     m_token_overflow = false;
     size_t read = 0;
@@ -368,18 +441,26 @@ void ACF_MANAGER_READER::tokenize(char* buffer, std::string const& text) {
         if (s.c == '#') {
             if (m_token_count == 0) {
                 // A comment line; anything after stored tokens is ignored.
-                append_line(MEM_NEW(ACF, ACF_MGR_ASGN_LINE)(
-                    m_file_index, m_line_number, ACF_MGR_ASGN_LINE::FLAG_VERBATIM, text));
+                append_line(ACF_MGR_ASGN_LINE::FLAG_VERBATIM, text);
             }
             break;
         }
         char* token = buffer + write;
 
         if (!is_quote(s)) {
-            while (s.c != '\0' && !is_delimiter(s)) {
+            for (;;) {
+                char c = buffer[read];
+                if (!is_special(c) || c == '"') {
+                    buffer[write++] = c;
+                    ++read;
+                    continue;
+                }
+                s = scan_at(buffer, read);
+                if (s.c == '\0' || is_delimiter(s)) {
+                    break;
+                }
                 buffer[write++] = s.c;
                 read += s.width;
-                s = scan_at(buffer, read);
             }
         } else {
             // A quoted group. It closes at the end of its first word when that
@@ -405,11 +486,19 @@ void ACF_MANAGER_READER::tokenize(char* buffer, std::string const& text) {
             } else {
                 read += s.width;
                 buffer[write++] = ' ';
-                s = scan_at(buffer, read);
-                while (s.c != '\0' && !is_quote(s)) {
+                for (;;) {
+                    char c = buffer[read];
+                    if (!is_special(c)) {
+                        buffer[write++] = c;
+                        ++read;
+                        continue;
+                    }
+                    s = scan_at(buffer, read);
+                    if (s.c == '\0' || is_quote(s)) {
+                        break;
+                    }
                     buffer[write++] = s.c;
                     read += s.width;
-                    s = scan_at(buffer, read);
                 }
                 // The closing quote is consumed like a delimiter below.
             }
@@ -417,8 +506,9 @@ void ACF_MANAGER_READER::tokenize(char* buffer, std::string const& text) {
         if (s.c != '\0') {
             read += s.width;
         }
+        size_t length = static_cast<size_t>(buffer + write - token);
         buffer[write++] = '\0';
-        if (!store_token(token)) {
+        if (!store_token(token, length)) {
             return;
         }
         if (s.c == '\0') {
@@ -426,34 +516,63 @@ void ACF_MANAGER_READER::tokenize(char* buffer, std::string const& text) {
         }
     }
     if (!any_word) {
-        append_line(MEM_NEW(ACF, ACF_MGR_ASGN_LINE)(m_file_index, m_line_number,
-                                                    ACF_MGR_ASGN_LINE::FLAG_VERBATIM, text));
+        append_line(ACF_MGR_ASGN_LINE::FLAG_VERBATIM, text);
     }
     // catch { <command> } <variable>: the command alone.
-    if (m_token_count > 3 && gen_stricmp(m_tokens[0], "catch") == 0) {
+    if (m_token_count > 3 && same_word(m_tokens[0], "catch")) {
         for (int32_t i = 2; i < m_token_count - 2; ++i) {
             m_tokens[i - 2] = m_tokens[i];
+            m_token_lengths[i - 2] = m_token_lengths[i];
         }
         m_token_count -= 4;
     }
 }
 
-bool ACF_MANAGER_READER::store_token(char* token) {
+bool ACF_MANAGER_READER::store_token(char* token, size_t length) {
     if (m_token_count == MAX_TOKENS) {
         m_token_overflow = true;
         return false;
     }
-    m_tokens[m_token_count++] = token;
+    m_tokens[m_token_count] = token;
+    m_token_lengths[m_token_count] = length;
+    ++m_token_count;
     return true;
 }
 
 void ACF_MANAGER_READER::handle_error(char const* text) {
-    append_line(MEM_NEW(ACF, ACF_MGR_ASGN_LINE)(
-        m_file_index, m_line_number, ACF_MGR_ASGN_LINE::FLAG_ERROR, text != nullptr ? text : ""));
+    if (text == nullptr) {
+        text = "";
+    }
+    append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, m_texts.copy(text, std::strlen(text)));
 }
 
-void ACF_MANAGER_READER::append_line(ACF_MGR_ASGN_LINE* line) {
-    m_all_lines.emplace_back(line);
+ACF_MGR_ASGN_LINE* ACF_MANAGER_READER::append_line(uint8_t flags, char const* text) {
+    return &m_all_lines.emplace_back(&m_texts, m_file_index, m_line_number, flags, text);
+}
+
+ACF_MANAGER_READER::SET_COMMAND_KIND ACF_MANAGER_READER::look_up_command(char const* word) {
+    m_key.assign(word);
+    auto found = m_commands.find(m_key);
+    if (found == m_commands.end()) {
+        bool variable_specific = false;
+        SET_COMMAND_KIND kind = NOT_A_SET_COMMAND;
+        if (acf_is_valid_tcl_set_command(word, &variable_specific)) {
+            kind = variable_specific ? VARIABLE_SET_COMMAND : GENERIC_SET_COMMAND;
+        }
+        found = m_commands.emplace(m_key, kind).first;
+    }
+    return found->second;
+}
+
+ACF_MANAGER_READER::NAME_INFO const& ACF_MANAGER_READER::look_up_name(char const* name) {
+    m_key.assign(name);
+    auto found = m_names.find(m_key);
+    if (found == m_names.end()) {
+        NAME_INFO info = {acf_is_obsolete_assignment_name(name),
+                          acf_user_name_to_variable_type_enum(name)};
+        found = m_names.emplace(m_key, info).first;
+    }
+    return found->second;
 }
 
 char const* ACF_MANAGER_READER::get_file_name(int32_t index) const {
@@ -477,6 +596,7 @@ void ACF_MANAGER_READER::get_post_messages(std::list<MSG_POST*>* messages) {
 void ACF_MANAGER_READER::clear_assignments() {
     m_kept_lines.clear();
     m_all_lines.clear();
+    m_texts.clear();
     m_file_names.clear();
     m_file_index = -1;
     m_line_number = -1;

@@ -13,18 +13,31 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <list>
 #include <memory>
-#include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 class MSG_POST;
 
-// A new copy of the text, or none for null.
-std::optional<std::string> acf_clone_string_if_not_null(char const* text);
+// The texts of a reader's records, copied into large blocks that are freed
+// together, so that reading a line allocates nothing of its own.
+class ACF_MGR_TEXT_ARENA {
+public:
+    // A NUL-terminated copy of `length` characters of `text`, valid until clear.
+    char const* copy(char const* text, size_t length);
+    void clear();
+
+private:
+    static constexpr size_t BLOCK_SIZE = 256 * 1024;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_next = nullptr;
+    size_t m_left = 0;
+};
 
 // One line of a settings file as read.
 class ACF_MGR_ASGN_LINE {
@@ -40,9 +53,10 @@ public:
     };
     using ARGUMENT = std::pair<ACF_ARGUMENT_TYPE_ENUM, std::string>;
 
-    ACF_MGR_ASGN_LINE(int32_t file_index, int32_t line_number, uint8_t flags, std::string text)
-        : m_file_index(file_index), m_line_number(line_number), m_flags(flags),
-          m_text(std::move(text)) {}
+    // `text` and the texts set later are held by `arena`, which must outlive
+    // the record.
+    ACF_MGR_ASGN_LINE(ACF_MGR_TEXT_ARENA* arena, int32_t file_index, int32_t line_number,
+                      uint8_t flags, char const* text);
 
     int32_t get_file_index() const { return m_file_index; }   // into the reader's file names
     int32_t get_line_number() const { return m_line_number; } // 1-based within that file
@@ -51,49 +65,45 @@ public:
     void set_flag(uint8_t flag) { m_flags |= flag; }
 
     // The texts; null when absent.
-    char const* get_source_file() const { return text_of(m_source_file); }
-    char const* get_name() const { return text_of(m_name); }
-    char const* get_from() const { return text_of(m_from); }
-    char const* get_to() const { return text_of(m_to); }
-    char const* get_value() const { return text_of(m_value); }
-    char const* get_entity() const { return text_of(m_entity); }
-    char const* get_section_id() const { return text_of(m_section_id); }
-    char const* get_comment() const { return text_of(m_comment); }
+    char const* get_source_file() const { return m_fields[SOURCE_FILE]; }
+    char const* get_name() const { return m_fields[NAME]; }
+    char const* get_from() const { return m_fields[FROM]; }
+    char const* get_to() const { return m_fields[TO]; }
+    char const* get_value() const { return m_fields[VALUE]; }
+    char const* get_entity() const { return m_fields[ENTITY]; }
+    char const* get_section_id() const { return m_fields[SECTION_ID]; }
+    char const* get_comment() const { return m_fields[COMMENT]; }
     // The whole line as read, before any escape removal.
-    std::string const& get_text() const { return m_text; }
+    char const* get_text() const { return m_text; }
     // The arguments in the order given; empty when none.
     std::vector<ARGUMENT> const& get_arguments() const { return m_arguments; }
 
-    // Null clears the text.
-    void set_name(char const* name) { m_name = acf_clone_string_if_not_null(name); }
-    void set_value(char const* value) { m_value = acf_clone_string_if_not_null(value); }
-    void set_source_file(char const* file) { m_source_file = acf_clone_string_if_not_null(file); }
-    void set_from(char const* from) { m_from = acf_clone_string_if_not_null(from); }
-    void set_to(char const* to) { m_to = acf_clone_string_if_not_null(to); }
-    void set_entity(char const* entity) { m_entity = acf_clone_string_if_not_null(entity); }
-    void set_section_id(char const* id) { m_section_id = acf_clone_string_if_not_null(id); }
-    void set_comment(char const* comment) { m_comment = acf_clone_string_if_not_null(comment); }
+    // A copy of the text replaces the field's text; null clears it.
+    void set_source_file(char const* file) { set_field(SOURCE_FILE, file); }
+    void set_name(char const* name) { set_field(NAME, name); }
+    void set_from(char const* from) { set_field(FROM, from); }
+    void set_to(char const* to) { set_field(TO, to); }
+    void set_value(char const* value) { set_field(VALUE, value); }
+    void set_entity(char const* entity) { set_field(ENTITY, entity); }
+    void set_section_id(char const* id) { set_field(SECTION_ID, id); }
+    void set_comment(char const* comment) { set_field(COMMENT, comment); }
+
+    enum FIELD { SOURCE_FILE, NAME, FROM, TO, VALUE, ENTITY, SECTION_ID, COMMENT, FIELD_COUNT };
+    bool has_field(FIELD field) const { return m_fields[field] != nullptr; }
+    void set_field(FIELD field, char const* text);
+    // The same with the text's length known.
+    void set_field(FIELD field, char const* text, size_t length);
     // Appends one argument (a null value is kept as the empty text); type 0 is
     // ignored.
     void add_argument(ACF_ARGUMENT_TYPE_ENUM type, char const* value);
 
 private:
-    static char const* text_of(std::optional<std::string> const& text) {
-        return text ? text->c_str() : nullptr;
-    }
-
+    ACF_MGR_TEXT_ARENA* m_arena;
     int32_t m_file_index;
     int32_t m_line_number;
     uint8_t m_flags;
-    std::optional<std::string> m_source_file;
-    std::optional<std::string> m_name;
-    std::optional<std::string> m_from;
-    std::optional<std::string> m_to;
-    std::optional<std::string> m_value;
-    std::optional<std::string> m_entity;
-    std::optional<std::string> m_section_id;
-    std::optional<std::string> m_comment;
-    std::string m_text;
+    char const* m_text;
+    char const* m_fields[FIELD_COUNT] = {};
     std::vector<ARGUMENT> m_arguments;
 };
 
@@ -134,7 +144,7 @@ public:
 
     // The kept records in file order, each sourced file's records after the line
     // that sources it. The reader owns them.
-    std::list<ACF_MGR_ASGN_LINE*> const& get_assignment_lines() const { return m_kept_lines; }
+    std::vector<ACF_MGR_ASGN_LINE*> const& get_assignment_lines() const { return m_kept_lines; }
     // True when a line was dropped while reading (a removed name or an argument
     // not allowed in a settings file): the file should be written back.
     bool is_assignment_dropped() const { return (m_flags & FLAG_ASSIGNMENT_DROPPED) != 0; }
@@ -147,9 +157,10 @@ public:
 private:
     enum : uint8_t { FLAG_ASSIGNMENT_DROPPED = 1u << 0 };
 
-    // Tokenises `buffer`; `text` is the line as read, for a verbatim record.
-    void tokenize(char* buffer, std::string const& text);
-    bool store_token(char* token);
+    // Tokenises `buffer`; `text` is the line as read, held by the arena, for a
+    // verbatim record.
+    void tokenize(char* buffer, char const* text);
+    bool store_token(char* token, size_t length);
     // Fills the record from the tokens after the command; false makes the line
     // an error line.
     bool read_options(ACF_MGR_ASGN_LINE* line, int32_t first);
@@ -157,18 +168,37 @@ private:
     // when the record must not be kept; *error tells whether it becomes an error
     // line.
     bool check_assignment_line(ACF_MGR_ASGN_LINE* line, bool quiet, bool* error);
-    void append_line(ACF_MGR_ASGN_LINE* line);
+    // A new record of the current file and line; `text` is held by the arena.
+    ACF_MGR_ASGN_LINE* append_line(uint8_t flags, char const* text);
+    // The catalogue's answers for command words and variable names, remembered
+    // per reader since a file uses few of them many times.
+    enum SET_COMMAND_KIND : uint8_t {
+        NOT_A_SET_COMMAND,
+        GENERIC_SET_COMMAND,
+        VARIABLE_SET_COMMAND
+    };
+    SET_COMMAND_KIND look_up_command(char const* word);
+    struct NAME_INFO {
+        bool removed;
+        ACF_VARIABLE_TYPE_ENUM variable;
+    };
+    NAME_INFO const& look_up_name(char const* name);
     void read_lines(FILE* file, bool quiet);
 
     int32_t m_file_index = -1;
     int32_t m_line_number = -1;
-    std::list<ACF_MGR_ASGN_LINE*> m_kept_lines;
-    std::vector<std::unique_ptr<ACF_MGR_ASGN_LINE>> m_all_lines;
+    std::vector<ACF_MGR_ASGN_LINE*> m_kept_lines;
+    std::deque<ACF_MGR_ASGN_LINE> m_all_lines; // stable addresses
+    ACF_MGR_TEXT_ARENA m_texts;                // the records' texts
     std::vector<std::string> m_file_names;
     std::unordered_set<std::string> m_files_read;
     char* m_tokens[MAX_TOKENS] = {};
+    size_t m_token_lengths[MAX_TOKENS] = {};
     int32_t m_token_count = 0;
     bool m_token_overflow = false;
     uint8_t m_flags = 0;
     std::list<MSG_POST*> m_messages;
+    std::unordered_map<std::string, SET_COMMAND_KIND> m_commands;
+    std::unordered_map<std::string, NAME_INFO> m_names;
+    std::string m_key; // reused for the look-ups
 };

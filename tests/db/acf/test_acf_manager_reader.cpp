@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -230,7 +231,7 @@ TEST_F(ReaderFiles, EachLineKindGivesItsRecord) {
         ASSERT_EQ(records.size(), 1u) << c.line;
         EXPECT_EQ(records[0], c.record) << c.line;
         LINE const* line = reader.get_assignment_lines().front();
-        EXPECT_EQ(line->get_text(), c.line) << "the text is the line as read";
+        EXPECT_STREQ(line->get_text(), c.line) << "the text is the line as read";
         EXPECT_EQ(line->get_file_index(), 0);
         EXPECT_EQ(line->get_line_number(), 1);
     }
@@ -355,6 +356,10 @@ TEST_F(ReaderFiles, LineBreaksLongLinesAndMissingFiles) {
     ACF_MANAGER_READER reader;
     reader.read_file((m_dir + "/none.tsf").c_str(), false, nullptr, false, false);
     reader.read_file(m_dir.c_str(), false, nullptr, false, false);
+    reader.read_file("/dev/zero", false, nullptr, false, false); // would never end
+    std::string fifo = m_dir + "/fifo.tsf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    reader.read_file(fifo.c_str(), false, nullptr, false, false); // would block
     EXPECT_TRUE(reader.get_assignment_lines().empty());
     EXPECT_EQ(reader.get_file_name(0), nullptr);
 

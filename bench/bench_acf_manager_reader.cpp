@@ -1,0 +1,151 @@
+// Reading a large revision settings file: the settings-file reader against
+// tclsh 8.6 sourcing the same file with the set commands defined as procedures
+// that keep their arguments in a list. Prints both times (best of five runs),
+// their ratio, and the reader's peak resident memory.
+#include "db/acf/acf_manager_reader.h"
+#include "suite/threads/thr.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr int ASSIGNMENT_LINES = 200000;
+constexpr int RUNS = 5;
+
+// Assignment lines of every command, quoted and escaped values, a comment line
+// every tenth line and one `source` line.
+void write_settings_file(std::string const& directory) {
+    std::ofstream out(directory + "/big.tsf");
+    out << "# Generated settings file\n\nsource extra.tsf\n";
+    for (int i = 0; i < ASSIGNMENT_LINES; ++i) {
+        if (i % 10 == 0) {
+            out << "# Block " << i << "\n";
+        }
+        switch (i % 4) {
+        case 0:
+            out << "set_global_assignment -name VHDL_FILE \"src/unit " << i
+                << ".vhd\" -comment \"say \\\"hi\\\"\"\n";
+            break;
+        case 1:
+            out << "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to \"data\\[" << i
+                << "\\]\" -entity core\n";
+            break;
+        case 2:
+            out << "set_location_assignment PIN_A" << i << " -to led" << i << "\n";
+            break;
+        default:
+            out << "set_parameter -name DEPTH " << i << " -to u" << i << "\n";
+            break;
+        }
+    }
+    std::ofstream(directory + "/extra.tsf") << "set_global_assignment -name VHDL_FILE extra.vhd\n";
+    std::ofstream(directory + "/run.tcl")
+        << "set ::assignments {}\n"
+           "foreach command {set_global_assignment set_instance_assignment "
+           "set_location_assignment set_parameter} {\n"
+           "    proc $command args { lappend ::assignments $args }\n"
+           "}\n"
+           "set start [clock microseconds]\n"
+           "source big.tsf\n"
+           "puts [expr {[clock microseconds] - $start}]\n";
+}
+
+// Resident-set figures of this process from /proc/self/status, in kB.
+long status_kb(char const* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, std::string(key).size(), key) == 0) {
+            return std::atol(line.c_str() + std::string(key).size());
+        }
+    }
+    return -1;
+}
+
+// Resets the process's peak resident size to its current size.
+void reset_peak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double read_with_reader(std::string const& file, size_t* records, long* peak_kb) {
+    long before = status_kb("VmRSS:");
+    reset_peak();
+    double seconds = 0;
+    {
+        // Timed like tclsh's `source`: the reading, not the freeing afterwards.
+        ACF_MANAGER_READER reader;
+        auto start = std::chrono::steady_clock::now();
+        reader.read_file(file.c_str(), false, nullptr, false, false);
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        *records = reader.get_assignment_lines().size();
+    }
+    *peak_kb = status_kb("VmHWM:") - before;
+    return seconds;
+}
+
+// The seconds tclsh takes to source the file; negative when it could not run.
+double read_with_tclsh(std::string const& directory) {
+    THR_PIPE out = nullptr;
+    THR_PROCESS process = nullptr;
+    std::string command = "tclsh8.6 " + thr_process_quote_argument(directory + "/run.tcl");
+    if (!thr_process_create(command.c_str(), directory.c_str(), &out, nullptr, &process, nullptr)) {
+        return -1;
+    }
+    std::string text;
+    char buffer[256];
+    size_t count = 0;
+    while (thr_process_read(out, buffer, sizeof buffer, &count) == 0) {
+        text.append(buffer, count);
+    }
+    int exit_code = 1;
+    thr_process_wait(process, &exit_code, 0);
+    return exit_code == 0 ? std::atof(text.c_str()) / 1e6 : -1;
+}
+
+} // namespace
+
+int main() {
+    char pattern[] = "/tmp/bench_acf_reader_XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    std::string directory = pattern;
+    write_settings_file(directory);
+
+    double reader_best = 1e9;
+    double tclsh_best = 1e9;
+    size_t records = 0;
+    long peak_kb = 0;
+    for (int run = 0; run < RUNS; ++run) {
+        long run_peak = 0;
+        double seconds = read_with_reader(directory + "/big.tsf", &records, &run_peak);
+        if (seconds < reader_best) {
+            reader_best = seconds;
+        }
+        peak_kb = std::max(peak_kb, run_peak);
+        double tcl_seconds = read_with_tclsh(directory);
+        if (tcl_seconds < 0) {
+            std::fprintf(stderr, "tclsh8.6 could not source the file\n");
+            std::system(("rm -rf '" + directory + "'").c_str());
+            return 1;
+        }
+        if (tcl_seconds < tclsh_best) {
+            tclsh_best = tcl_seconds;
+        }
+    }
+    std::system(("rm -rf '" + directory + "'").c_str());
+
+    std::printf("settings file: %d assignment lines, %zu records read\n", ASSIGNMENT_LINES,
+                records);
+    std::printf("reader:      %8.1f ms\n", reader_best * 1e3);
+    std::printf("tclsh 8.6:   %8.1f ms\n", tclsh_best * 1e3);
+    std::printf("ratio:       %8.1f x\n", tclsh_best / reader_best);
+    std::printf("reader peak: %8.1f MB resident\n", peak_kb / 1024.0);
+    return 0;
+}
