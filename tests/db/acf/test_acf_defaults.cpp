@@ -169,8 +169,8 @@ TEST(AcfDefaults, FamilyGenerationVariants) {
         {acf_get_optimization_technique_variable_enum, acf_get_optimization_technique_variable,
          family(15), ACF_VARIABLE_TYPE_OPTIMIZATION_TECHNIQUE_PELLIXII}, // Pellix II
         {acf_get_optimization_technique_variable_enum, acf_get_optimization_technique_variable,
-         family(35), ACF_VARIABLE_TYPE_OPTIMIZATION_TECHNIQUE}, // Brenlo
-        {acf_get_programming_mode_variable_enum, acf_get_programming_mode_variable, family(20),
+         family(40), ACF_VARIABLE_TYPE_OPTIMIZATION_TECHNIQUE}, // Brenlo
+        {acf_get_programming_mode_variable_enum, acf_get_programming_mode_variable, family(22),
          ACF_VARIABLE_TYPE_VORELONV_CONFIGURATION_SCHEME}, // Vorelon V
         {acf_get_enable_low_volt_mode_variable_enum, acf_get_enable_low_volt_mode_variable,
          family(27), ACF_VARIABLE_TYPE_ENABLE_LOW_VOLT_MODE}, // last of its range
