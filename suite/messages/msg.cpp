@@ -218,6 +218,42 @@ bool MSG_INDEX::is_registered(unsigned int id, MSG_POST_TYPE* type) const {
     return true;
 }
 
+namespace {
+
+// Ids of the message system's own warnings about suppression lists.
+unsigned const MSG_ID_SUPPRESSION_UNKNOWN_ID = 10001;
+unsigned const MSG_ID_SUPPRESSION_OF_ERROR = 10002;
+
+MSG_POST* check_suppression(MSG_INDEX const& index, unsigned int id, char const* where) {
+    MSG_POST_TYPE type = MSG_POST_TYPE_INFO;
+    if (index.is_registered(id, &type) && type != MSG_POST_TYPE_ERROR) {
+        return nullptr;
+    }
+    MSG_W* warning = new MSG_W();
+    if (index.is_registered(id)) {
+        warning->fill_args("Message ID %1!d! is an error message and cannot be suppressed %2!s!"
+                           "/WMSG_SUPPRESSION_OF_ERROR",
+                           static_cast<int>(id), where);
+        warning->set_id(MSG_ID_SUPPRESSION_OF_ERROR);
+    } else {
+        warning->fill_args("Message ID %1!d! is not a known message ID and cannot be suppressed "
+                           "%2!s!/WMSG_SUPPRESSION_UNKNOWN_ID",
+                           static_cast<int>(id), where);
+        warning->set_id(MSG_ID_SUPPRESSION_UNKNOWN_ID);
+    }
+    return warning;
+}
+
+} // namespace
+
+MSG_POST* MSG_INDEX::check_project_suppression(unsigned int id, MSG_REPORT* /*report*/) const {
+    return check_suppression(*this, id, "for the project");
+}
+
+MSG_POST* MSG_INDEX::check_instance_suppression(unsigned int id, MSG_REPORT* /*report*/) const {
+    return check_suppression(*this, id, "for an instance");
+}
+
 MSG_ID_REGISTRAR::MSG_ID_REGISTRAR(unsigned const* ids, MSG_POST_TYPE const* types, int count)
     : m_ids(ids), m_count(count) {
     std::lock_guard<std::mutex> lock(log_mutex());

@@ -130,6 +130,12 @@ public:
     void set_suppression_lookup(MSG_SUPPRESSION_LOOKUP* lookup) { m_lookup = lookup; }
     MSG_SUPPRESSION_LOOKUP* get_suppression_lookup() const { return m_lookup; }
     bool is_registered(unsigned int id, MSG_POST_TYPE* type = nullptr) const;
+    // The rules for an id that a project lists to switch off, everywhere or on
+    // single instances: only registered information and warning messages may be
+    // switched off. Null when the id is acceptable, else a warning to post,
+    // owned by the caller.
+    MSG_POST* check_project_suppression(unsigned int id, MSG_REPORT* report) const;
+    MSG_POST* check_instance_suppression(unsigned int id, MSG_REPORT* report) const;
 
 private:
     friend class MSG_ID_REGISTRAR;

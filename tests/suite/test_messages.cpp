@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 struct FillCase {
@@ -123,6 +125,36 @@ TEST(Messages, RegistrationAndSuppression) {
     EXPECT_TRUE(index->is_suppressed(101));
     EXPECT_FALSE(index->is_suppressed(100));
     index->set_suppression_lookup(nullptr);
+}
+
+TEST(Messages, OnlyKnownInformationAndWarningsMayBeSwitchedOff) {
+    static unsigned const ids[] = {200, 201, 202};
+    static MSG_POST_TYPE const types[] = {MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,
+                                          MSG_POST_TYPE_WARNING};
+    MSG_ID_REGISTRAR registrar(ids, types, 3);
+    MSG_INDEX* index = MSG_INDEX::get_default_index();
+    struct CASE {
+        unsigned id;
+        char const* refusal; // null when accepted
+    } const cases[] = {{200, "is an error message"}, {201, nullptr}, {202, nullptr},
+                       {203, "is not a known message ID"}};
+    for (CASE const& c : cases) {
+        for (bool project : {true, false}) {
+            std::unique_ptr<MSG_POST> message(project
+                                                  ? index->check_project_suppression(c.id, nullptr)
+                                                  : index->check_instance_suppression(c.id, nullptr));
+            if (c.refusal == nullptr) {
+                EXPECT_EQ(message, nullptr) << c.id;
+                continue;
+            }
+            ASSERT_NE(message, nullptr) << c.id;
+            EXPECT_EQ(message->get_severity(), 'W');
+            EXPECT_NE(message->get_text().find(c.refusal), std::string::npos) << message->get_text();
+            EXPECT_NE(message->get_text().find(std::to_string(c.id)), std::string::npos);
+            EXPECT_NE(message->get_text().find(project ? "for the project" : "for an instance"),
+                      std::string::npos);
+        }
+    }
 }
 
 TEST(Messages, InternalErrorReportsThroughHookOrStderr) {
