@@ -25,6 +25,10 @@ public:
     // The extension with its dot (".v"), or "".
     std::string extension() const;
 
+    // Whether two paths name the same file by this platform's rule: equal
+    // texts, or equal full paths (case-sensitive). False when either is null.
+    static bool os_specific_comparison(char const* a, char const* b);
+
 private:
     std::string m_path;
 };

@@ -1,5 +1,6 @@
 #include "suite/fileio/fio.h"
 
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -53,4 +54,11 @@ void FIO_PATH::base(std::string const& name) {
 std::string FIO_PATH::extension() const {
     size_t dot = extension_start(m_path);
     return dot == std::string::npos ? std::string() : m_path.substr(dot);
+}
+
+bool FIO_PATH::os_specific_comparison(char const* a, char const* b) {
+    if (a == nullptr || b == nullptr) {
+        return false;
+    }
+    return std::strcmp(a, b) == 0 || FIO_PATH(a).full_path() == FIO_PATH(b).full_path();
 }

@@ -1,5 +1,7 @@
 #include "suite/general/gen.h"
 
+#include "suite/fileio/fio.h"
+
 #include <climits>
 #include <locale>
 #include <sstream>
@@ -139,3 +141,10 @@ std::string gen_get_tessaly_path() {
 std::string gen_get_module_path() { return gen_get_tessaly_path() + "/"; }
 
 std::string gen_get_common_misc_fullpath() { return gen_get_tessaly_path() + "/common"; }
+
+FIO_PATH gen_find_file(char const* file_name) {
+    if (gen_is_empty_string(file_name) || !FIO_FILE_SYSTEM::exists(FIO_PATH(file_name))) {
+        return FIO_PATH();
+    }
+    return FIO_PATH(file_name);
+}

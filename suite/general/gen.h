@@ -34,6 +34,12 @@ bool gen_is_empty_string(char const* s);
 // 12.1); 0 when the text starts with no number. Leading white space is skipped.
 double gen_local_atof(char const* text);
 
+// Looks for a file by the name a setting gives: as written, absolute or relative
+// to the current (project) directory. The found path, or an empty path when
+// there is no such file.
+class FIO_PATH;
+FIO_PATH gen_find_file(char const* file_name);
+
 // The installation's binary directory: where the running program lies (the
 // programs, the libraries they load, help and rule files sit together).
 std::string gen_get_tessaly_path();

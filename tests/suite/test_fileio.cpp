@@ -1,4 +1,5 @@
 #include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
 
 #include "tests/support/test_workspace.h"
 
@@ -31,6 +32,32 @@ TEST(FileIo, PathParts) {
     EXPECT_EQ(FIO_PATH("dir/", "x.v").path(), "dir/x.v");
     EXPECT_EQ(FIO_PATH("dir", "x.v").path(), "dir/x.v");
     EXPECT_EQ(FIO_PATH("/a/b/../c/./x.v").full_path(), "/a/c/x.v");
+}
+
+TEST(FileIo, SameFileByTextOrFullPath) {
+    struct CASE {
+        char const* a;
+        char const* b;
+        bool same;
+    } const cases[] = {
+        {"/p/chip.tsf", "/p/chip.tsf", true},  {"/p/./chip.tsf", "/p/chip.tsf", true},
+        {"/p/Chip.tsf", "/p/chip.tsf", false}, {"/p/chip.tsf", "/q/chip.tsf", false},
+        {nullptr, "/p/chip.tsf", false},       {"/p/chip.tsf", nullptr, false},
+    };
+    for (CASE const& c : cases) {
+        EXPECT_EQ(FIO_PATH::os_specific_comparison(c.a, c.b), c.same)
+            << (c.a ? c.a : "null") << " " << (c.b ? c.b : "null");
+    }
+}
+
+TEST(FileIo, FindsFilesThatExist) {
+    TEST_WORKSPACE workspace;
+    std::string const present = workspace.path("top.vhd");
+    test_write_file(present, "entity top is end;\n");
+    EXPECT_EQ(gen_find_file(present.c_str()).full_path(), present);
+    EXPECT_EQ(gen_find_file(workspace.path("gone.vhd").c_str()).full_path(), "");
+    EXPECT_EQ(gen_find_file("").full_path(), "");
+    EXPECT_EQ(gen_find_file(nullptr).full_path(), "");
 }
 
 TEST(FileIo, ListsDirectoriesByNameWithoutFollowingLinks) {
