@@ -152,14 +152,6 @@ void MEM_MEGA_PAGE::write_header(MEM_BLOCK* block, size_t size, MEM_BLOCK::BLOCK
     }
 }
 
-MEM_BLOCK* MEM_MEGA_PAGE::next_free(MEM_BLOCK* block) const {
-    if (block->m_link == 0) {
-        return nullptr;
-    }
-    return reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size(block) +
-                                        block->m_link);
-}
-
 void MEM_MEGA_PAGE::set_next_free(MEM_BLOCK* block, MEM_BLOCK* next) const {
     if (next == nullptr) {
         block->m_link = 0;
@@ -171,7 +163,7 @@ void MEM_MEGA_PAGE::set_next_free(MEM_BLOCK* block, MEM_BLOCK* next) const {
     block->m_link = static_cast<uint32_t>(distance);
 }
 
-void MEM_MEGA_PAGE::check_free_entry(MEM_BLOCK const* block) const {
+void MEM_MEGA_PAGE::report_bad_free_entry(MEM_BLOCK const* block) {
     if (block->m_guard != MEM_GUARD_PATTERN) {
         mem_internal_error(__FILE__, __LINE__, "Bad begin guard at: 0x%p\n",
                            static_cast<void const*>(block));
@@ -255,6 +247,7 @@ MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char con
     MEM_BLOCK* previous = nullptr;
     MEM_BLOCK* block = m_page_first_free_block_array[end_page];
     size_t found_size = 0;
+    size_t passed_over = 0; // the largest block before the one taken
     for (;; previous = block, block = next_free(block)) {
         MEM_ASSERT(block != nullptr);
         check_free_entry(block);
@@ -262,6 +255,7 @@ MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char con
         if (found_size >= size) {
             break;
         }
+        passed_over = std::max(passed_over, found_size);
     }
 
     if (old != nullptr) {
@@ -283,8 +277,14 @@ MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char con
     } else {
         m_page_first_free_block_array[end_page] = replacement;
     }
-    if (found_size == m_page_max_free_block_size_array[end_page]) {
-        update_heap(end_page);
+    uint32_t old_maximum = m_page_max_free_block_size_array[end_page];
+    if (found_size == old_maximum) {
+        // The rest of the list decides, unless it holds another block as large.
+        size_t maximum = std::max(passed_over, found_size - size);
+        for (MEM_BLOCK* b = next; b != nullptr && maximum < old_maximum; b = next_free(b)) {
+            maximum = std::max(maximum, block_size(b));
+        }
+        update_heap(end_page, static_cast<uint32_t>(maximum));
     }
 
     m_mega_page_number_of_free_bytes -= size;
@@ -337,30 +337,51 @@ void* MEM_MEGA_PAGE::reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM
     char* old_user = block->user();
     size_t old_user_size = request;
 
-    // Merge with the free block that ends where this one starts: it belongs to
-    // the list of the sub-page this block starts in.
+    // One walk of the list of the sub-page where the block starts: a free block
+    // ending where this one starts is the last entry before it. Entries of any
+    // later sub-page's list all lie after the block, so the block after it,
+    // when free and listed elsewhere, heads its list, as will the merged block.
+    uint32_t start_page = sub_page_of(block);
+    MEM_BLOCK* before_previous = nullptr;
+    MEM_BLOCK* before = nullptr;
+    for (MEM_BLOCK* b = m_page_first_free_block_array[start_page]; b != nullptr && b < block;
+         b = next_free(b)) {
+        check_free_entry(b);
+        before_previous = before;
+        before = b;
+    }
     MEM_BLOCK* start = block;
     size_t merged = size;
-    uint32_t start_page = sub_page_of(block);
-    MEM_BLOCK* before = list_predecessor(start_page, block);
-    bool merged_before = false;
-    if (before != nullptr &&
-        reinterpret_cast<char*>(before) + block_size(before) == reinterpret_cast<char*>(block)) {
-        unlink_free_block(start_page, list_predecessor(start_page, before), before);
+    MEM_BLOCK* list_previous = before; // the merged block's predecessor in the start list
+    bool merged_before =
+        before != nullptr &&
+        reinterpret_cast<char*>(before) + block_size(before) == reinterpret_cast<char*>(block);
+    if (merged_before) {
+        unlink_free_block(start_page, before_previous, before);
         start = before;
         merged += block_size(before);
-        merged_before = true;
+        list_previous = before_previous;
     }
     bool merged_after = after->m_type == MEM_BLOCK::FREE;
     if (merged_after) {
         size_t after_size = block_size(after);
         uint32_t after_page = sub_page_of(reinterpret_cast<char*>(after) + after_size);
-        unlink_free_block(after_page, list_predecessor(after_page, after), after);
+        unlink_free_block(after_page, after_page == start_page ? list_previous : nullptr, after);
         merged += after_size;
     }
     write_header(start, merged, MEM_BLOCK::FREE);
-    link_free_block(start, merged);
-    if (merged_before && sub_page_of(reinterpret_cast<char*>(start) + merged) != start_page) {
+    uint32_t end_page = sub_page_of(reinterpret_cast<char*>(start) + merged);
+    if (end_page == start_page && list_previous != nullptr) {
+        set_next_free(start, next_free(list_previous));
+        set_next_free(list_previous, start);
+    } else {
+        set_next_free(start, m_page_first_free_block_array[end_page]);
+        m_page_first_free_block_array[end_page] = start;
+    }
+    if (merged > m_page_max_free_block_size_array[end_page]) {
+        update_heap(end_page, static_cast<uint32_t>(merged));
+    }
+    if (merged_before && end_page != start_page) {
         update_heap(start_page);
     }
 

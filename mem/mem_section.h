@@ -169,7 +169,11 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     void dump(std::ostream& os, int subsystem) const;
 
 private:
-    MEM_BLOCK* next_free(MEM_BLOCK* block) const;
+    MEM_BLOCK* next_free(MEM_BLOCK* block) const {
+        return block->m_link == 0 ? nullptr
+                                  : reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) +
+                                                                 block_size(block) + block->m_link);
+    }
     void set_next_free(MEM_BLOCK* block, MEM_BLOCK* next) const;
     void write_header(MEM_BLOCK* block, size_t size, MEM_BLOCK::BLOCK_TYPE type);
     // Links a free block into its list in address order.
@@ -178,5 +182,11 @@ private:
     void unlink_free_block(uint32_t sub_page, MEM_BLOCK* previous, MEM_BLOCK* block);
     // The free block of the list before `block`, checking each entry.
     MEM_BLOCK* list_predecessor(uint32_t sub_page, MEM_BLOCK const* block) const;
-    void check_free_entry(MEM_BLOCK const* block) const;
+    // Internal error unless a listed block carries its guard and is free.
+    void check_free_entry(MEM_BLOCK const* block) const {
+        if (block->m_guard != MEM_GUARD_PATTERN || block->m_type != MEM_BLOCK::FREE) {
+            report_bad_free_entry(block);
+        }
+    }
+    [[gnu::cold]] static void report_bad_free_entry(MEM_BLOCK const* block);
 };

@@ -121,7 +121,9 @@ private:
     MEM_SEGMENT_INTERNAL* m_prev_segment = nullptr;
     MEM_MEGA_PAGE* m_low_utilization_mega_page_list = nullptr;
     MEM_MEGA_PAGE* m_low_utilization_mega_page_list_tail = nullptr;
-    void* volatile m_interthread_delete_queue = nullptr;
+    // Other threads push here: kept apart from the fields the owner works on.
+    alignas(64) void* volatile m_interthread_delete_queue = nullptr;
+    char m_queue_line_rest[64 - sizeof(void*)];
 };
 
 // The manager's bookkeeping segment and the global page pool.

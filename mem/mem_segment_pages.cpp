@@ -292,7 +292,10 @@ MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::splay_heap(void const* address) {
 }
 
 void MEM_SEGMENT_INTERNAL::trim_working_set() {
-    if (m_number_of_free_bytes_in_working_set <= m_trim_threshold) {
+    // Pages leave the list as they are considered: with none left there is
+    // nothing to trim until pages are used again.
+    if (m_number_of_free_bytes_in_working_set <= m_trim_threshold ||
+        m_low_utilization_mega_page_list_tail == nullptr) {
         return;
     }
     MEM_LOCK lock;

@@ -8,6 +8,7 @@
 // steps of process exit need.
 class MEM_CRITICAL_SECTION {
 public:
+    constexpr MEM_CRITICAL_SECTION() = default;
     void initialize();
     void destroy();
     void lock();
@@ -18,7 +19,10 @@ public:
     unsigned depth() const { return m_count; }
 
 private:
-    pthread_mutex_t m_mutex;
+    // Every member has a constant initializer, so the sections are initialised
+    // before any code runs: a first initializer that runs before this file's
+    // static initialisation must not have its initialize() undone.
+    pthread_mutex_t m_mutex{};
     bool m_initialized = false;
     unsigned m_count = 0;
 };

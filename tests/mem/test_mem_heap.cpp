@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <random>
 #include <sstream>
 #include <string>
@@ -312,6 +313,84 @@ TEST_F(OwnHeap, BlockFreedByAnotherThreadReachesItsOwner) {
     release(neighbour); // the owner drains its queue first
     EXPECT_FALSE(is_allocated(h.block));
     EXPECT_EQ(segment()->user_bytes(), user_bytes_before);
+}
+
+// Several threads allocate and free, each handing a fifth of its blocks to the
+// next thread to free: the queues, the pool and the page moves run concurrently
+// and must leave every segment sound.
+struct EXCHANGE {
+    std::mutex lock;
+    std::vector<void*> blocks;
+};
+struct WORKER {
+    int index;
+    std::vector<EXCHANGE>* exchanges;
+};
+
+void* exchange_blocks(void* arg) {
+    auto* w = static_cast<WORKER*>(arg);
+    auto& exchanges = *w->exchanges;
+    EXCHANGE& next = exchanges[(w->index + 1) % exchanges.size()];
+    EXCHANGE& mine = exchanges[w->index];
+    std::mt19937 rng(w->index);
+    std::vector<void*> kept;
+    for (int step = 0; step < 40000; ++step) {
+        size_t size = step % 50 == 0 ? 4096 + rng() % 60000 : rng() % 256;
+        void* p = allocate(size);
+        std::memset(p, w->index, size);
+        if (rng() % 5 == 0) {
+            std::lock_guard<std::mutex> guard(next.lock);
+            next.blocks.push_back(p);
+        } else {
+            kept.push_back(p);
+        }
+        if (kept.size() > 500) {
+            size_t victim = rng() % kept.size();
+            release(kept[victim]);
+            kept[victim] = kept.back();
+            kept.pop_back();
+        }
+        if (step % 64 == 0) {
+            std::lock_guard<std::mutex> guard(mine.lock);
+            for (void* q : mine.blocks) {
+                release(q);
+            }
+            mine.blocks.clear();
+        }
+    }
+    for (void* p : kept) {
+        release(p);
+    }
+    return nullptr;
+}
+
+TEST_F(OwnHeap, ThreadsFreeingEachOthersBlocksLeaveEverySegmentSound) {
+    mem_do_segment_validation = false; // a full check per step would serialise the threads
+    constexpr int kThreads = 8;
+    std::vector<EXCHANGE> exchanges(kThreads);
+    std::vector<WORKER> workers;
+    for (int i = 0; i < kThreads; ++i) {
+        workers.push_back({i, &exchanges});
+    }
+    std::vector<uintptr_t> threads;
+    for (WORKER& w : workers) {
+        threads.push_back(thr_thread_create(exchange_blocks, &w));
+    }
+    for (uintptr_t t : threads) {
+        thr_thread_join(t);
+    }
+    for (EXCHANGE& e : exchanges) {
+        for (void* p : e.blocks) {
+            release(p);
+        }
+    }
+    mem_do_segment_validation = true;
+    MEM_LOCK lock;
+    for (MEM_SEGMENT_INTERNAL* s = MEM_SEGMENT_INTERNAL::s_segment_list; s != nullptr;
+         s = s->next_segment()) {
+        s->free_interthread_delete_queue();
+        s->validate(nullptr, 0);
+    }
 }
 
 TEST_F(OwnHeap, EndedThreadsLeaveLiveBlocksToThePoolAndTheirSegmentForReuse) {
