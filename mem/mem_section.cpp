@@ -54,13 +54,7 @@ uint32_t header_word(size_t size, MEM_BLOCK::BLOCK_TYPE type, uint32_t link) {
 
 } // namespace
 
-uint32_t MEM_BLOCK::word() const {
-    uint32_t w;
-    std::memcpy(&w, this, sizeof w);
-    return w;
-}
-
-void MEM_BLOCK::validate_used() const {
+void MEM_BLOCK::report_not_used() const {
     if (!is_used() || word() == MEM_FREE_PATTERN) {
         mem_internal_error(__FILE__, __LINE__,
                            "Attempting to free or serialize a non-allocated block at: 0x%p\n",

@@ -64,13 +64,22 @@ struct MEM_BLOCK {
 
     bool is_used() const { return m_type == USED || m_type == USED_CHARGED; }
     uint32_t tracker_id() const { return m_link & TRACKER_ID_MASK; }
-    uint32_t word() const;
+    uint32_t word() const {
+        uint32_t w;
+        __builtin_memcpy(&w, this, sizeof w);
+        return w;
+    }
     char* user() { return reinterpret_cast<char*>(this) + 4; }
     static MEM_BLOCK* from_user(void const* user) {
         return reinterpret_cast<MEM_BLOCK*>(static_cast<char*>(const_cast<void*>(user)) - 4);
     }
     // Internal error unless the block is in use and carries its guard.
-    void validate_used() const;
+    void validate_used() const {
+        if (!is_used() || m_guard != MEM_GUARD_PATTERN || word() == MEM_FREE_PATTERN) {
+            report_not_used();
+        }
+    }
+    [[gnu::cold]] void report_not_used() const;
 };
 static_assert(sizeof(MEM_BLOCK) == 4, "a block header is one word");
 
