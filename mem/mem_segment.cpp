@@ -242,6 +242,10 @@ void MEM_MANAGER_INTERNAL::end_thread_segment() {
     void* place = segment;
     *static_cast<void**>(place) = mem_free_segment_queue;
     mem_free_segment_queue = place;
+    // Blocks released into the pages the pool took over (from this thread or
+    // earlier ones) are freed now, so that emptied pages go back to the system
+    // without waiting for the next page request.
+    mem_global_mega_page_pool_segment.free_interthread_delete_queue();
 }
 
 MEM_MEGA_PAGE* mem_heap_page_of(void const* user) {

@@ -420,6 +420,19 @@ TEST_F(OwnHeap, EndedThreadsLeaveLiveBlocksToThePoolAndTheirSegmentForReuse) {
     release(c.block);
 }
 
+TEST_F(OwnHeap, BlocksQueuedToThePoolAreFreedWhenAThreadEnds) {
+    segment(); // the first thread's segment, kept for the process, is this one
+    HANDOFF a;
+    a.size = 300;
+    run_thread(allocate_and_keep, &a); // its page goes to the pool
+    MEM_MEGA_PAGE* page = mem_heap_page_of(a.block);
+    ASSERT_EQ(page->m_segment, &mem_global_mega_page_pool_segment);
+    ASSERT_EQ(page->m_used_blocks, 1u);
+    run_thread(release_elsewhere, &a); // queues the block for the pool, then ends
+    page = mem_heap_page_of(a.block);
+    EXPECT_TRUE(page == nullptr || page->m_used_blocks == 0) << "the page was emptied";
+}
+
 // --- checks ----------------------------------------------------------------------
 
 TEST_F(OwnHeap, SoundHeapPassesGuardChecksSilently) {
