@@ -37,6 +37,11 @@ void* mem_own_heap_allocate(size_t size, MEM_TRACKER_THUNK* thunk, char const* f
     return segment->allocate(size, MEM_TRACKER_DATA::get_tracker_data(thunk, file));
 }
 
+void* mem_own_heap_internal_allocate(size_t size) {
+    MEM_LOCK lock; // the internal segment serves every thread
+    return mem_internal_segment.allocate(size, nullptr);
+}
+
 bool mem_own_heap_release(void* block) {
     MEM_MEGA_PAGE* page = mem_heap_page_of(block);
     if (page == nullptr) {

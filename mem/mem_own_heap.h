@@ -24,6 +24,9 @@ void mem_own_heap_thread_end();
 // MEM_OWN_HEAP_MAX_REQUEST) bytes from the calling thread's segment, tracked
 // under (thunk, file). Never null.
 void* mem_own_heap_allocate(size_t size, MEM_TRACKER_THUNK* thunk, char const* file);
+// A zero-filled block for the manager's own bookkeeping, from the internal
+// segment (released through mem_own_heap_release). Never null.
+void* mem_own_heap_internal_allocate(size_t size);
 // When `block` lies in the own heap: releases it (at once, or through its owning
 // segment's queue) and answers true. False for blocks foreign to it.
 bool mem_own_heap_release(void* block);

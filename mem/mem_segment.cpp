@@ -158,7 +158,9 @@ void* MEM_SEGMENT_INTERNAL::locked_allocate(char const* old, size_t old_size, si
     page->set_request_size(block, size);
     m_user_bytes += size;
     m_overhead_bytes += block_size - size;
-    if (mem_segment_track_allocation(tracker, size, block->user())) {
+    // The manager's own bookkeeping is never tracked.
+    if (this != &mem_internal_segment &&
+        mem_segment_track_allocation(tracker, size, block->user())) {
         block->m_type = MEM_BLOCK::USED_CHARGED;
     }
     if (mem_do_segment_validation) {

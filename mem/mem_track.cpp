@@ -76,6 +76,9 @@ uint32_t type_name_hash(char const* name) {
 } // namespace
 
 void* mem_internal_malloc(size_t size, char const*) {
+    if (!mem_use_native_allocator) {
+        return mem_own_heap_internal_allocate(size);
+    }
     void* block = std::malloc(size);
     if (block == nullptr) {
         mem_out_of_memory();
@@ -84,7 +87,9 @@ void* mem_internal_malloc(size_t size, char const*) {
 }
 
 void mem_internal_free(void* block) {
-    std::free(block);
+    if (!mem_own_heap_release(block)) {
+        std::free(block);
+    }
 }
 
 // ---- Counters ----

@@ -6,6 +6,7 @@
 #include "mem/mem_section_vm.h"
 #include "mem/mem_segment.h"
 #include "mem/mem_segment_support.h"
+#include "mem/mem_track.h"
 #include "suite/threads/thr.h"
 
 #include <gtest/gtest.h>
@@ -270,6 +271,23 @@ TEST_F(OwnHeap, FreedPagesAreTrimmedAndEmptyPagesReturned) {
         still_mapped += mem_get_mega_page_from_address(head + 0x10000) != nullptr;
     }
     EXPECT_LE(still_mapped, 2) << "one page cached by the segment, one by the pool";
+}
+
+TEST(OwnHeapBookkeeping, ComesFromTheInternalSegmentUntracked) {
+    bool saved_native = mem_use_native_allocator;
+    bool saved_track = MEM_TRACKER::s_track_memory;
+    mem_use_native_allocator = false;
+    MEM_TRACKER::s_track_memory = true;
+    MEM_TRACKER_COUNTER before = mem_tessaly_memory_counter_struct;
+    void* record = mem_internal_malloc(100, __FILE__);
+    MEM_MEGA_PAGE* page = mem_heap_page_of(record);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_segment, &mem_internal_segment);
+    EXPECT_TRUE(all_bytes(record, 100, 0));
+    EXPECT_EQ(mem_tessaly_memory_counter_struct.cumulative_blocks, before.cumulative_blocks);
+    mem_internal_free(record);
+    mem_use_native_allocator = saved_native;
+    MEM_TRACKER::s_track_memory = saved_track;
 }
 
 // --- threads -------------------------------------------------------------------
