@@ -433,19 +433,6 @@ size_t MEM_MEGA_PAGE::msize(MEM_BLOCK const* block) const {
     return request_size(block);
 }
 
-void MEM_MEGA_PAGE::check_free_pattern(MEM_TRACKER_DATA const* tracker, void* area, size_t size) {
-    if (!mem_check_memory) {
-        return;
-    }
-    auto const* words = static_cast<uint32_t const*>(area);
-    for (size_t i = size / 4; i-- > 0;) {
-        if (words[i] != MEM_FREE_PATTERN) {
-            check_free_pattern_slowly(tracker, area, size);
-            return;
-        }
-    }
-}
-
 void MEM_MEGA_PAGE::check_free_pattern_slowly(MEM_TRACKER_DATA const* tracker, void* area,
                                               size_t size) {
     auto* bytes = static_cast<unsigned char*>(area);

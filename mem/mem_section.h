@@ -167,9 +167,8 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     // As get_user_block_size, after checking that the block is in use.
     size_t msize(MEM_BLOCK const* block) const;
 
-    // With mem_check_memory on: every word of the area must hold the free
-    // pattern; the first byte that does not is reported as an internal error.
-    static void check_free_pattern(MEM_TRACKER_DATA const* tracker, void* area, size_t size);
+    // Finds the first byte of the area that does not hold the free pattern and
+    // reports it as an internal error; the area is then refilled with it.
     static void check_free_pattern_slowly(MEM_TRACKER_DATA const* tracker, void* area, size_t size);
 
     // Heap validation and dumps (mem_heap_check.cpp).

@@ -205,10 +205,6 @@ void MEM_MANAGER_INTERNAL::initialize() {
     mem_critical_section.initialize();
 }
 
-MEM_SEGMENT_INTERNAL* MEM_MANAGER_INTERNAL::current_segment() {
-    return mem_threads_default_segment;
-}
-
 MEM_SEGMENT_INTERNAL* MEM_MANAGER_INTERNAL::get_default_segment() {
     if (mem_threads_default_segment != nullptr) {
         return mem_threads_default_segment;

@@ -29,15 +29,6 @@ public:
     virtual void check_memory_guards() = 0;
 };
 
-// Stands in where a segment is needed but nothing is kept.
-class MEM_DUMMY_SEGMENT : public MEM_SEGMENT {
-public:
-    int get_id() override { return 1; }
-    void dump(char const*, int) override {}
-    void dump(std::ostream&, int) override {}
-    void check_memory_guards() override {}
-};
-
 class MEM_SEGMENT_INTERNAL : public MEM_SEGMENT, public MEM_SPLAY_HEAP_NODE {
 public:
     // Trim threshold and target are these plus one eighth of the raw bytes.
@@ -86,8 +77,6 @@ public:
 
     // Figures.
     size_t user_bytes() const { return m_user_bytes; }
-    size_t overhead_bytes() const { return m_overhead_bytes; }
-    size_t raw_bytes() const { return m_raw_bytes; }
     uint32_t number_of_mega_pages() const { return m_number_of_mega_pages; }
     MEM_MEGA_PAGE* first_mega_page() const { return m_mega_page_list; }
     MEM_SEGMENT_INTERNAL* next_segment() const { return m_next_segment; }
@@ -138,8 +127,6 @@ struct MEM_MANAGER_INTERNAL {
     static void initialize();
     // The calling thread's segment, created on first use.
     static MEM_SEGMENT_INTERNAL* get_default_segment();
-    // The calling thread's segment if it has one, else null.
-    static MEM_SEGMENT_INTERNAL* current_segment();
     // Ends the calling thread's use of its segment (thread end): drains its
     // queue and, unless it is the first thread's, destroys it for reuse.
     static void end_thread_segment();
