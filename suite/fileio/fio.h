@@ -59,8 +59,22 @@ public:
 enum FIO_EXTENSION_TYPE {
     FIO_EXTENSION_TYPE_VERILOG = 4,       // ".v"
     FIO_EXTENSION_TYPE_VHDL = 6,          // ".vhd"
-    FIO_EXTENSION_TYPE_SYSTEM_VERILOG = 8 // ".sv"
+    FIO_EXTENSION_TYPE_SYSTEM_VERILOG = 8, // ".sv"
+    FIO_EXTENSION_TYPE_CSV = 3,            // ".csv"
+    FIO_EXTENSION_TYPE_OLD_PROJECT = 60,   // ".tessaly"
+    FIO_EXTENSION_TYPE_OLD_WORKSPACE = 61, // ".tws"
+    FIO_EXTENSION_TYPE_PSF = 62,           // ".psf" old project settings
+    FIO_EXTENSION_TYPE_CSF = 63,           // ".csf" old compiler settings
+    FIO_EXTENSION_TYPE_SSF = 64,           // ".ssf" old simulator settings
+    FIO_EXTENSION_TYPE_ESF = 65,           // ".esf" old entity settings
+    FIO_EXTENSION_TYPE_TPF = 71,           // ".tpf" project file
+    FIO_EXTENSION_TYPE_TDF = 72,           // ".tdf" other settings script (defaults)
+    FIO_EXTENSION_TYPE_TSF = 73,           // ".tsf" revision settings file
+    FIO_EXTENSION_TYPE_TCSV = 126          // ".tcsv" the suite's own assignment export
 };
+
+// The file type of a path by its extension (ignoring ASCII case); 0 when unknown.
+int fio_get_extension_type(std::string const& path);
 
 class FIO_EXTENSION_TYPE_INFO {
 public:

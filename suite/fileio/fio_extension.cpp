@@ -1,14 +1,46 @@
 #include "suite/fileio/fio.h"
 
-std::string FIO_EXTENSION_TYPE_INFO::get_extension_string(int type) {
-    switch (type) {
-    case FIO_EXTENSION_TYPE_VERILOG:
-        return ".v";
-    case FIO_EXTENSION_TYPE_VHDL:
-        return ".vhd";
-    case FIO_EXTENSION_TYPE_SYSTEM_VERILOG:
-        return ".sv";
-    default:
-        return "";
+#include <cctype>
+
+namespace {
+struct EXTENSION_ROW {
+    int type;
+    char const* extension;
+};
+
+EXTENSION_ROW const extension_rows[] = {
+    {FIO_EXTENSION_TYPE_CSV, ".csv"},           {FIO_EXTENSION_TYPE_VERILOG, ".v"},
+    {FIO_EXTENSION_TYPE_VHDL, ".vhd"},          {FIO_EXTENSION_TYPE_SYSTEM_VERILOG, ".sv"},
+    {FIO_EXTENSION_TYPE_OLD_PROJECT, ".tessaly"}, {FIO_EXTENSION_TYPE_OLD_WORKSPACE, ".tws"},
+    {FIO_EXTENSION_TYPE_PSF, ".psf"},           {FIO_EXTENSION_TYPE_CSF, ".csf"},
+    {FIO_EXTENSION_TYPE_SSF, ".ssf"},           {FIO_EXTENSION_TYPE_ESF, ".esf"},
+    {FIO_EXTENSION_TYPE_TPF, ".tpf"},           {FIO_EXTENSION_TYPE_TDF, ".tdf"},
+    {FIO_EXTENSION_TYPE_TSF, ".tsf"},           {FIO_EXTENSION_TYPE_TCSV, ".tcsv"},
+};
+
+std::string lower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
+    return text;
+}
+} // namespace
+
+int fio_get_extension_type(std::string const& path) {
+    std::string extension = lower(FIO_PATH(path).extension());
+    for (EXTENSION_ROW const& row : extension_rows) {
+        if (extension == row.extension) {
+            return row.type;
+        }
+    }
+    return 0;
+}
+
+std::string FIO_EXTENSION_TYPE_INFO::get_extension_string(int type) {
+    for (EXTENSION_ROW const& row : extension_rows) {
+        if (row.type == type) {
+            return row.extension;
+        }
+    }
+    return "";
 }

@@ -1,0 +1,214 @@
+#include "acf_project_file.h"
+
+#include "acf_file_header.h"
+#include "acf_internal_error.h"
+#include "acf_table.h"
+#include "mem_manager.h"
+
+#include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+#include "suite/general/ver.h"
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+
+char const REVISION_KEY[] = "PROJECT_REVISION = \"";
+size_t const REVISION_KEY_LENGTH = sizeof(REVISION_KEY) - 1; // 20
+
+std::string trim(std::string const& text, char const* blanks) {
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    size_t last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool file_exists(std::string const& path) {
+    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
+}
+
+ACF_REVISION_NAME_LIST revisions_of(char const* project_file) {
+    ACF_REVISION_NAME_LIST list;
+    acf_get_all_revisions_from_tpf(project_file, &list);
+    return list;
+}
+
+} // namespace
+
+void acf_add_setting_name_if_not_already_in_string_list(ACF_REVISION_NAME_LIST* list,
+                                                        std::string const& name) {
+    for (std::string const& listed : *list) {
+        if (acf_os_based_compare(listed.c_str(), name.c_str())) {
+            return;
+        }
+    }
+    list->push_back(name);
+}
+
+void acf_get_all_revisions_from_tpf(char const* project_file, ACF_REVISION_NAME_LIST* list) {
+    if (project_file == nullptr || list == nullptr) {
+        return;
+    }
+    std::ifstream in(project_file);
+    std::string line;
+    while (std::getline(in, line)) {
+        line = trim(line, " \t\r\n\v\f");
+        if (line.size() < REVISION_KEY_LENGTH || line[0] == '#' ||
+            line.compare(0, REVISION_KEY_LENGTH, REVISION_KEY) != 0) {
+            continue;
+        }
+        // The key and the closing quote are dropped; the rest is a path whose
+        // base name is the revision.
+        std::string value = line.substr(REVISION_KEY_LENGTH);
+        if (!value.empty()) {
+            value.pop_back();
+        }
+        std::string name = FIO_PATH(value).base();
+        if (!name.empty()) {
+            acf_add_setting_name_if_not_already_in_string_list(list, name);
+        }
+    }
+}
+
+bool acf_write_tpf_file(char const* prj_path, ACF_REVISION_NAME_LIST const* revisions) {
+    if (!ACF_REQUIRE(prj_path != NULL)) {
+        return false;
+    }
+    std::ostringstream out;
+    acf_print_project_file_header(out);
+    out << "\n";
+    out << "TESSALY_VERSION = \"" << ver_get_version() << "\"\n";
+    std::string date;
+    if (gen_format_current_date_and_time(&date, "%H:%M:%S  %B %d, %Y")) {
+        out << "DATE = \"" << date << "\"\n";
+    }
+    out << "\n# Revisions\n\n";
+    if (revisions != nullptr) {
+        for (std::string const& name : *revisions) {
+            if (!name.empty()) {
+                out << REVISION_KEY << name << "\"\n";
+            }
+        }
+    }
+    return FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(prj_path), out.str());
+}
+
+bool acf_move_revision_to_top_of_tpf(char const* prj_path, char const* revision_name) {
+    if (!ACF_REQUIRE(prj_path != NULL) || !ACF_REQUIRE(revision_name != NULL)) {
+        return false;
+    }
+    ACF_REVISION_NAME_LIST listed = revisions_of(prj_path);
+    if (!listed.empty() && acf_os_based_compare(listed.front().c_str(), revision_name)) {
+        return true;
+    }
+    ACF_REVISION_NAME_LIST front;
+    ACF_REVISION_NAME_LIST rest;
+    for (std::string const& name : listed) {
+        (acf_os_based_compare(name.c_str(), revision_name) ? front : rest).push_back(name);
+    }
+    if (front.empty()) {
+        front.push_back(revision_name);
+    }
+    front.splice(front.end(), rest);
+    return acf_write_tpf_file(prj_path, &front);
+}
+
+bool acf_move_revision_to_bottom_of_tpf(char const* prj_path, char const* revision_name) {
+    if (!ACF_REQUIRE(prj_path != NULL) || !ACF_REQUIRE(revision_name != NULL)) {
+        return false;
+    }
+    ACF_REVISION_NAME_LIST kept;
+    for (std::string const& name : revisions_of(prj_path)) {
+        if (!acf_os_based_compare(name.c_str(), revision_name)) {
+            kept.push_back(name);
+        }
+    }
+    kept.push_back(revision_name);
+    return acf_write_tpf_file(prj_path, &kept);
+}
+
+bool acf_remove_revision_from_tpf(char const* prj_path, char const* revision_name) {
+    if (!ACF_REQUIRE(prj_path != NULL) || !ACF_REQUIRE(revision_name != NULL)) {
+        return false;
+    }
+    ACF_REVISION_NAME_LIST kept = revisions_of(prj_path);
+    kept.remove_if(
+        [&](std::string const& name) { return acf_os_based_compare(name.c_str(), revision_name); });
+    return acf_write_tpf_file(prj_path, &kept);
+}
+
+bool acf_is_revision_listed_in_tpf(char const* prj_path, char const* revision_name) {
+    if (!ACF_REQUIRE(prj_path != NULL) || !ACF_REQUIRE(revision_name != NULL)) {
+        return false;
+    }
+    for (std::string const& name : revisions_of(prj_path)) {
+        if (acf_os_based_compare(name.c_str(), revision_name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string acf_path_with_extension_type(std::string const& path, int type) {
+    FIO_PATH from(path);
+    return from.directory() + from.base() + FIO_EXTENSION_TYPE_INFO::get_extension_string(type);
+}
+
+std::string acf_revision_settings_file_path(std::string const& project_file,
+                                            std::string const& revision) {
+    return FIO_PATH(project_file).directory() + revision +
+           FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_TSF);
+}
+
+bool acf_check_for_revision_files(char const* project_path) {
+    if (!ACF_REQUIRE(project_path != NULL) || !file_exists(project_path)) {
+        return false;
+    }
+    for (std::string const& name : revisions_of(project_path)) {
+        if (file_exists(acf_revision_settings_file_path(project_path, name))) {
+            return true;
+        }
+    }
+    return file_exists(acf_path_with_extension_type(project_path, FIO_EXTENSION_TYPE_TSF));
+}
+
+std::string acf_get_current_cap_from_tws_file(std::string const& workspace_file) {
+    std::ifstream in(workspace_file);
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            continue;
+        }
+        if (trim(line.substr(0, equals), " \t") == "CurrentCAP") {
+            std::string value = trim(line.substr(equals + 1), " \t\r\n");
+            if (!value.empty()) {
+                return value;
+            }
+        }
+    }
+    return std::string();
+}
+
+std::string acf_get_active_cap_from_tpf_or_tws_file(char const* prj_path) {
+    if (!ACF_REQUIRE(prj_path != NULL)) {
+        return std::string();
+    }
+    std::string project_file = acf_path_with_extension_type(prj_path, FIO_EXTENSION_TYPE_TPF);
+    if (file_exists(project_file)) {
+        for (std::string const& name : revisions_of(project_file.c_str())) {
+            if (file_exists(acf_revision_settings_file_path(project_file, name))) {
+                return name;
+            }
+        }
+    }
+    std::string workspace =
+        acf_path_with_extension_type(prj_path, FIO_EXTENSION_TYPE_OLD_WORKSPACE);
+    return file_exists(workspace) ? acf_get_current_cap_from_tws_file(workspace) : std::string();
+}
