@@ -1,5 +1,7 @@
 #include "suite/tclglue/atcl.h"
 
+#include "suite/tclglue/atcl_project_commands.h"
+
 #include "suite/messages/msg.h"
 
 Tcl_Interp* atcl_get_interpreter() {
@@ -12,6 +14,7 @@ Tcl_Interp* atcl_get_interpreter() {
             msg_local_debug("ATCL", MSG_D_LEVEL_2, "Tcl library not found: %s",
                             Tcl_GetStringResult(made));
         }
+        atcl_register_project_commands(made);
         return made;
     }();
     return interpreter;
