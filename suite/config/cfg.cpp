@@ -89,6 +89,10 @@ bool cfg_user_ini_is_on(char const* name, bool default_value) {
     return cfg_is_on(name, default_value);
 }
 
+bool cfg_user_ini_is_on(int setting, bool default_value) {
+    return cfg_user_ini_is_on(("user_setting_" + std::to_string(setting)).c_str(), default_value);
+}
+
 extern "C" bool cfg_dyn_is_on(char const* name, bool default_value) {
     return cfg_is_on(name, default_value);
 }

@@ -16,6 +16,8 @@ std::string cfg_get_value(char const* name, char const* default_value = "");
 bool cfg_is_set(char const* name);
 // Switches of the user's own settings; read the same way.
 bool cfg_user_ini_is_on(char const* name, bool default_value);
+// A numbered user setting, read under the key "user_setting_<number>".
+bool cfg_user_ini_is_on(int setting, bool default_value);
 
 // The same queries under the names the memory manager finds at run time.
 extern "C" {

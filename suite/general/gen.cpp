@@ -5,6 +5,7 @@
 #include <climits>
 #include <locale>
 #include <sstream>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <unistd.h>
@@ -147,4 +148,27 @@ FIO_PATH gen_find_file(char const* file_name) {
         return FIO_PATH();
     }
     return FIO_PATH(file_name);
+}
+
+namespace {
+bool is_ui_process_flag = false;
+bool is_qt_flag = false;
+} // namespace
+
+bool gen_get_is_ui_process() { return is_ui_process_flag; }
+void gen_set_is_ui_process(bool is_ui_process) { is_ui_process_flag = is_ui_process; }
+bool gen_get_is_qt() { return is_qt_flag; }
+void gen_set_is_qt(bool is_qt) { is_qt_flag = is_qt; }
+
+std::string gen_itoa(int value) { return std::to_string(value); }
+
+int gen_local_atoi(char const* text) {
+    if (text == nullptr) {
+        return 0;
+    }
+    long value = std::strtol(text, nullptr, 10);
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    return value < INT_MIN ? INT_MIN : static_cast<int>(value);
 }

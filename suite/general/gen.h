@@ -50,3 +50,15 @@ std::string gen_get_module_path();
 // The installation's common data folder (the upgrade rule files): "common" in the
 // binary directory.
 std::string gen_get_common_misc_fullpath();
+
+// The kind of process: whether it has a user interface, and whether that is a
+// Qt one. A host sets them once at start-up, before the libraries ask.
+bool gen_get_is_ui_process();
+void gen_set_is_ui_process(bool is_ui_process);
+bool gen_get_is_qt();
+void gen_set_is_qt(bool is_qt);
+
+// Integers as text and back: base 10; gen_local_atoi takes what strtol accepts
+// at the start of the text (0 when nothing), clamped to the int range.
+std::string gen_itoa(int value);
+int gen_local_atoi(char const* text);
