@@ -5,12 +5,15 @@
 #include "mem_manager.h"
 #include "suite/general/gen.h"
 #include "suite/general/ver.h"
+#include "suite/tclglue/atcl.h"
 #include "suite/threads/thr.h"
 #include "suite/wizman/wizman.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <fstream>
 #include <istream>
+#include <unistd.h>
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
@@ -50,7 +53,8 @@ IPMAN_IPRGEN_MANAGER* IPMAN_IPRGEN_MANAGER::get_iprgen_manager() {
 }
 
 IPMAN_IPRGEN_MANAGER::IPMAN_IPRGEN_MANAGER(std::string rules_directory)
-    : m_rules_directory(std::move(rules_directory)) {
+    : m_rules_directory(std::move(rules_directory)),
+      m_wizard_program(gen_get_module_path() + "vestawiz") {
     load_ip_regen_list();
     load_ip_core_name_mapping_list();
 }
@@ -151,12 +155,80 @@ std::string IPMAN_IPRGEN_MANAGER::get_another_ip_core_name(std::string const& ip
     return std::string();
 }
 
+bool IPMAN_IPRGEN_MANAGER::check_file_is_valid(std::string const& file,
+                                               IPMAN_FAIL_REGEN_TYPE& fail_type) const {
+    std::string full_path = FIO_PATH(file).full_path();
+    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(full_path))) {
+        fail_type = IPMAN_FAIL_REGEN_FILE_MISSING;
+        return true;
+    }
+    if (!wizman_file_was_wizard_generated(full_path.c_str())) {
+        fail_type = IPMAN_FAIL_REGEN_NOT_VARIATION_FILE;
+        return true;
+    }
+    // Opened for appending and closed at once: nothing is written.
+    int fd = open(full_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        fail_type = IPMAN_FAIL_REGEN_WRITE_PROTECTED;
+        return true;
+    }
+    close(fd);
+    return false;
+}
+
+std::string IPMAN_IPRGEN_MANAGER::backup_path_of(std::string const& file) {
+    FIO_PATH path(file);
+    path.base(path.base() + IPMAN_BAK_STR);
+    return path.path();
+}
+
+bool IPMAN_IPRGEN_MANAGER::backup_file(std::string const& file, std::string& backup) {
+    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(file))) {
+        return false;
+    }
+    std::string full_path = FIO_PATH(file).full_path();
+    backup = FIO_PATH(backup_path_of(full_path)).full_path();
+    if (!FIO_FILE_SYSTEM::copy(FIO_PATH(full_path), FIO_PATH(backup), true)) {
+        return false;
+    }
+    MSG_I* message = MSG_IPMAN::I::IPRGEN_BACKUP_FILE(full_path.c_str(), backup.c_str());
+    message->post();
+    delete message;
+    return true;
+}
+
+bool IPMAN_IPRGEN_MANAGER::restored_backup_file(std::string const& backup) {
+    FIO_PATH path(backup);
+    std::string base = path.base();
+    size_t bak = base.find(IPMAN_BAK_STR);
+    if (!FIO_FILE_SYSTEM::exists(path) || bak == std::string::npos) {
+        return false;
+    }
+    path.base(base.erase(bak, std::char_traits<char>::length(IPMAN_BAK_STR)));
+    return restore_backup_to(backup, path.path());
+}
+
+bool IPMAN_IPRGEN_MANAGER::restore_backup_to(std::string const& backup, std::string const& target) {
+    std::string backup_full = FIO_PATH(backup).full_path();
+    std::string target_full = FIO_PATH(target).full_path();
+    if (!FIO_FILE_SYSTEM::copy(FIO_PATH(backup_full), FIO_PATH(target_full), true)) {
+        return false;
+    }
+    MSG_I* message = MSG_IPMAN::I::IPRGEN_RESTORE_FILE(backup_full.c_str(), target_full.c_str());
+    message->post();
+    delete message;
+    return true;
+}
+
+std::string IPMAN_IPRGEN_MANAGER::wizard_command_line(std::string const& file) const {
+    return thr_process_quote_argument(m_wizard_program) + " -silent " + wizard_argument(file);
+}
+
 int IPMAN_IPRGEN_MANAGER::run_ip_regeneration(std::string const& file) {
     if (file.empty()) {
         return 2;
     }
-    std::string command = thr_process_quote_argument(gen_get_module_path() + "vestawiz") +
-                          " -silent " + wizard_argument(file);
+    std::string command = wizard_command_line(file);
     THR_PIPE out = nullptr;
     THR_PROCESS process = nullptr;
     long pid = 0;
@@ -174,6 +246,39 @@ int IPMAN_IPRGEN_MANAGER::run_ip_regeneration(std::string const& file) {
     int exit_code = 2;
     thr_process_wait(process, &exit_code, 0);
     return exit_code;
+}
+
+int IPMAN_IPRGEN_MANAGER::run_ip_regeneration(std::vector<std::string> files) {
+    int exit_code = 2;
+    for (std::string const& file : files) {
+        exit_code = run_ip_regeneration(file);
+    }
+    return exit_code;
+}
+
+int IPMAN_IPRGEN_MANAGER::run_ip_regeneration_by_tcl_interp(std::string const& file,
+                                                            std::string& result) {
+    if (file.empty()) {
+        return 1;
+    }
+    Tcl_Interp* interp = atcl_get_interpreter();
+    if (interp == nullptr) {
+        MSG_INTERNAL_ERROR::report("ip_regen_interp != NULL", "IPMAN", __FILE__, __LINE__);
+        return TCL_ERROR;
+    }
+    // The command line is one list element, so no character of the file name
+    // is taken as Tcl syntax.
+    std::string command_line = wizard_command_line(file);
+    Tcl_Obj* script = Tcl_NewListObj(0, nullptr);
+    Tcl_ListObjAppendElement(interp, script, Tcl_NewStringObj("texec", -1));
+    Tcl_ListObjAppendElement(
+        interp, script,
+        Tcl_NewStringObj(command_line.c_str(), static_cast<int>(command_line.size())));
+    Tcl_IncrRefCount(script);
+    int code = Tcl_EvalObjEx(interp, script, TCL_EVAL_GLOBAL);
+    Tcl_DecrRefCount(script);
+    result = Tcl_GetStringResult(interp);
+    return code;
 }
 
 bool IPMAN_IPRGEN_MANAGER::is_vestawizard_file(FIO_PATH const& path) const {

@@ -2,6 +2,7 @@
 // the suite and runs the IP wizard on variation files.
 #pragma once
 
+#include "ipman/ipman_ip_info.h"
 #include "suite/fileio/fio.h"
 
 #include <string>
@@ -11,6 +12,29 @@
 // The rule files, in the suite's common folder.
 extern char const* const IPRGEN_TXT_FILE;         // "ip_cores_for_regeneration.txt"
 extern char const* const IPRGEN_MAPPING_TXT_FILE; // "ip_cores_name_mapping.txt"
+
+// Why an upgrade did not happen or failed.
+enum IPMAN_FAIL_REGEN_TYPE {
+    IPMAN_FAIL_REGEN_NONE = 0,
+    IPMAN_FAIL_REGEN_FILE_MISSING = 1,
+    IPMAN_FAIL_REGEN_WRITE_PROTECTED = 2,
+    IPMAN_FAIL_REGEN_NOT_VARIATION_FILE = 3,
+    IPMAN_FAIL_REGEN_UPGRADE_FAILED = 4, // the file is as it was before the run
+    IPMAN_FAIL_REGEN_PLEXA = 5           // must be upgraded in the Plexa tool; not run
+};
+
+// The result of upgrading one component.
+class IPMAN_IP_REGEN_RESULT {
+public:
+    IPMAN_IP_REGEN_RESULT(IPMAN_IP_INFO info, int result, IPMAN_FAIL_REGEN_TYPE fail_type)
+        : ip_info(std::move(info)), result(result), fail_type(fail_type) {}
+    virtual ~IPMAN_IP_REGEN_RESULT() = default;
+
+    IPMAN_IP_INFO ip_info; // the component; its version updated after a successful run
+    int result;            // 0 success, else the run's non-zero result (1 when not run)
+    std::string message;   // always empty as filled by the IP manager
+    IPMAN_FAIL_REGEN_TYPE fail_type;
+};
 
 class IPMAN_IPRGEN_MANAGER {
 public:
@@ -50,11 +74,44 @@ public:
     // The other name of the first name pair holding `ip_name`, or "".
     std::string get_another_ip_core_name(std::string const& ip_name) const;
 
+    // Checks a variation file before an upgrade, in this order: it exists (else
+    // 1), the IP wizard generated it (else 3), it can be opened for writing
+    // (else 2). True, with `fail_type` set, when it FAILS a check; false, with
+    // `fail_type` untouched, when it may be upgraded.
+    bool check_file_is_valid(std::string const& file, IPMAN_FAIL_REGEN_TYPE& fail_type) const;
+    // The backup of a file: its base name followed by "_BAK", same folder and
+    // extension (dir/core.v gives dir/core_BAK.v).
+    static std::string backup_path_of(std::string const& file);
+    // Copies an existing file to its backup, replacing an older backup, and
+    // posts IPRGEN_BACKUP_FILE when the copy was made. `backup` receives the
+    // backup's full path. True when the copy was made.
+    bool backup_file(std::string const& file, std::string& backup);
+    // Copies a backup back over the file it was made of: the backup's name
+    // without its first "_BAK". False, copying nothing, when the backup does
+    // not exist or its base name holds no "_BAK". The backup is kept.
+    bool restored_backup_file(std::string const& backup);
+    // Copies a backup back over `target` and posts IPRGEN_RESTORE_FILE when the
+    // copy was made. The backup is kept. True when the copy was made.
+    bool restore_backup_to(std::string const& backup, std::string const& target);
+
     // Runs the IP wizard silently on one file as a child process, logging its
     // output as debug lines. Returns the wizard's exit code, or 2 when the name
     // is empty or the wizard cannot be started. A name written between quotes
     // (as the command line's file list keeps them) is the name inside them.
     int run_ip_regeneration(std::string const& file);
+
+    // Runs the wizard on each file in order; the last exit code, 2 for none.
+    int run_ip_regeneration(std::vector<std::string> files);
+    // Runs the wizard on one file through the suite's Tcl command "texec" in the
+    // shared interpreter; `result` receives the interpreter's result. Returns
+    // the evaluation's completion code (TCL_OK, 0, for success), 1 for an empty
+    // name.
+    int run_ip_regeneration_by_tcl_interp(std::string const& file, std::string& result);
+
+    // The wizard program that the runs start; the suite's own "vestawiz" beside
+    // the running program unless a test named another.
+    std::string const& get_wizard_program() const { return m_wizard_program; }
+    void set_wizard_program(std::string const& program) { m_wizard_program = program; }
 
     // Whether the IP wizard generated the file.
     bool is_vestawizard_file(FIO_PATH const& path) const;
@@ -62,7 +119,11 @@ public:
 private:
     static IPMAN_IPRGEN_MANAGER* iprgen_mgr;
 
+    // The command line that runs the wizard silently on `file`.
+    std::string wizard_command_line(std::string const& file) const;
+
     std::string m_rules_directory;
+    std::string m_wizard_program;
     std::vector<IP_REGEN_SECTION> m_ip_regen_list;
     std::vector<IP_NAME_PAIR> m_ip_core_name_mapping_list;
 };

@@ -53,6 +53,10 @@ public:
     // directory is written, flushed and renamed over the original, keeping its
     // permission bits. On failure the original stays whole and false is returned.
     static bool write_file_atomically(FIO_PATH const& path, std::string const& content);
+    // Copies a file's content to `to` by an atomic rewrite (an existing `to`
+    // keeps its permission bits). An existing `to` is replaced only with
+    // `overwrite`. False, with `to` untouched, when anything fails.
+    static bool copy(FIO_PATH const& from, FIO_PATH const& to, bool overwrite);
 };
 
 // File types known by their extensions.

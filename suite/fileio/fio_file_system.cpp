@@ -98,3 +98,11 @@ bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string co
     }
     return ok;
 }
+
+bool FIO_FILE_SYSTEM::copy(FIO_PATH const& from, FIO_PATH const& to, bool overwrite) {
+    std::string content;
+    if (!overwrite && exists(to)) {
+        return false;
+    }
+    return read_file(from, content) && write_file_atomically(to, content);
+}

@@ -1,6 +1,7 @@
 #include "suite/tclglue/atcl.h"
 
 #include "suite/tclglue/atcl_project_commands.h"
+#include "suite/tclglue/atcl_texec.h"
 
 #include "suite/messages/msg.h"
 
@@ -15,6 +16,7 @@ Tcl_Interp* atcl_get_interpreter() {
                             Tcl_GetStringResult(made));
         }
         atcl_register_project_commands(made);
+        atcl_register_texec(made);
         return made;
     }();
     return interpreter;

@@ -76,7 +76,8 @@ TEST(IpmanRules, UpgradeDecision) {
         {"pll", "12.0", false}, // the listed name keeps its trailing blank
         {"pll ", "12.0", true},
         {"END ", "12.0", true},
-        {"ram", "12.1sp1", true}, // after 12.0 the whole version is the key
+        {"pll ", "12.0sp3", true}, // looked up under 12.0
+        {"ram", "12.1sp1", true},  // after 12.0 the whole version is the key
         {"ram", "12.1", false},
         {"mult", "14.0", false}, // made by the running version
         {"mult", "14", false},

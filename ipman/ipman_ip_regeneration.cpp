@@ -1,0 +1,92 @@
+#include "ipman/ipman_ip_regeneration.h"
+
+#include "ipman/ipman_ip_info_manager.h"
+#include "ipman/ipman_msgs.h"
+#include "mem_manager.h"
+
+MEM_UNIT_INITIALIZER(IPMAN);
+
+namespace {
+
+void post(MSG_BASE* message) {
+    message->post();
+    delete message;
+}
+
+} // namespace
+
+bool check_file_is_valid(Tcl_Interp* interp, std::string const& file,
+                         IPMAN_FAIL_REGEN_TYPE& fail_type) {
+    bool failed = IPMAN_IPRGEN_MANAGER::get_iprgen_manager()->check_file_is_valid(file, fail_type);
+    std::string full_path = FIO_PATH(file).full_path();
+    switch (fail_type) {
+    case IPMAN_FAIL_REGEN_FILE_MISSING:
+        post(MSG_IPMAN::E::INVALID_FILE(full_path.c_str()));
+        break;
+    case IPMAN_FAIL_REGEN_WRITE_PROTECTED:
+        post(MSG_IPMAN::E::READ_ONLY_FILE(full_path.c_str()));
+        break;
+    case IPMAN_FAIL_REGEN_NOT_VARIATION_FILE:
+        post(MSG_IPMAN::E::IPRGEN_NOT_VARIATION_FILE(full_path.c_str()));
+        if (interp != nullptr) {
+            Tcl_SetObjResult(interp,
+                             Tcl_NewStringObj("ERROR: The file is not a variation file.", -1));
+        }
+        break;
+    default:
+        break;
+    }
+    return failed;
+}
+
+void add_result_to_vector(IPMAN_IP_INFO info, int result, IPMAN_FAIL_REGEN_TYPE fail_type,
+                          std::vector<IPMAN_IP_REGEN_RESULT>& results) {
+    results.emplace_back(std::move(info), result, fail_type);
+}
+
+void extract_ip_info_from_variation_file(std::string file, std::string& name,
+                                         std::string& version) {
+    IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->extract_ip_name_and_version_from_file(file, name,
+                                                                                        version);
+}
+
+int start_ip_regeneration(Tcl_Interp* interp, IPMAN_IP_INFO info,
+                          std::vector<IPMAN_IP_REGEN_RESULT>& results) {
+    IPMAN_IPRGEN_MANAGER* manager = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
+    std::string full_path = FIO_PATH(info.var_file).full_path();
+    IPMAN_FAIL_REGEN_TYPE fail_type = IPMAN_FAIL_REGEN_NONE;
+    post(MSG_IPMAN::I::IPRGEN_START(info.tool_name.c_str(), full_path.c_str()));
+
+    if (check_file_is_valid(interp, full_path, fail_type)) {
+        // A write-protected file is still the component it was; otherwise the
+        // record is known by its file only.
+        if (fail_type != IPMAN_FAIL_REGEN_WRITE_PROTECTED) {
+            info = IPMAN_IP_INFO();
+            info.var_file = full_path;
+        }
+        add_result_to_vector(info, 1, fail_type, results);
+        return 1;
+    }
+    // Without a backup of its own the run could not undo a failed upgrade.
+    std::string backup;
+    if (!manager->backup_file(full_path, backup)) {
+        add_result_to_vector(info, 1, IPMAN_FAIL_REGEN_UPGRADE_FAILED, results);
+        return 1;
+    }
+    std::string tcl_result;
+    int code = manager->run_ip_regeneration_by_tcl_interp(full_path, tcl_result);
+    if (code != TCL_OK) {
+        fail_type = IPMAN_FAIL_REGEN_UPGRADE_FAILED;
+        // Back to the file the backup was made of, whatever its name holds.
+        manager->restore_backup_to(backup, full_path);
+    } else {
+        std::string name;
+        std::string version;
+        extract_ip_info_from_variation_file(full_path, name, version);
+        if (!version.empty()) {
+            info.tool_version = version;
+        }
+    }
+    add_result_to_vector(info, code, fail_type, results);
+    return code;
+}
