@@ -8,6 +8,8 @@
 
 #include <list>
 
+class ACF_MGR_INPUT_PARAMETERS;
+
 // ---------------------------------------------------------------------------
 // Tables
 // ---------------------------------------------------------------------------
@@ -82,3 +84,14 @@ ACF_FAMILY_GROUP_GETTERS(use_configuration_device_name)
 // case, for example "TECH_MAPPER"); an unknown or empty group leaves it empty.
 void acf_get_variable_enums_for_family_group(char const* family_group,
                                              std::list<ACF_VARIABLE_TYPE_ENUM>* family_group_list);
+
+// The default value text of a variable for a section identifier (null: none),
+// entity placement and family, as the settings manager knows it; null when none.
+char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable, char const* name,
+                                           bool has_entity, DEV_FAMILY_ENUM family);
+
+// Appends the companion settings recommended with the assignment `par` describes
+// (variable and value each): twelve for DEVICE_TECHNOLOGY_MIGRATION_LIST, none
+// for any other variable.
+void acf_get_recommendation_for_variable(ACF_MGR_INPUT_PARAMETERS* par,
+                                         std::list<ACF_MGR_INPUT_PARAMETERS>* list);

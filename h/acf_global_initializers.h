@@ -7,8 +7,11 @@
 // use.
 #pragma once
 
+class ACF_MANAGER_INITIALIZER;
 class ACF_STRING_POOL;
 
+// Loading creates the pool and the settings manager's initializer; unloading
+// deletes the manager first, then frees the catalogue's structures and the pool.
 class ACF_INITIALIZER {
 public:
     ACF_INITIALIZER();
@@ -21,6 +24,10 @@ public:
     // Frees the catalogue's lazily built structures, then resets and frees the
     // string pool.
     void destroy_globals_in_acf_table() const;
+
+private:
+    // Its destruction deletes the process-wide settings manager.
+    ACF_MANAGER_INITIALIZER* m_manager_initializer = nullptr;
 };
 
 // The library-wide string pool, created as "GENERAL_POOL" when absent.

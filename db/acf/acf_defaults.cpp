@@ -2,6 +2,8 @@
 // variants.
 #include "acf_defaults.h"
 
+#include "acf_manager.h"
+#include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
 #include "acf_unload.h"
 #include "db/acf/acf_internal_error.h"
@@ -211,5 +213,52 @@ void acf_get_variable_enums_for_family_group(char const* family_group,
         if (gen_stricmp(member.group, family_group) == 0) {
             family_group_list->push_back(member.variable);
         }
+    }
+}
+
+namespace {
+// Companion settings recommended with a device-technology migration list.
+struct RECOMMENDATION {
+    ACF_VARIABLE_TYPE_ENUM variable;
+    char const* value;
+};
+RECOMMENDATION const migration_recommendations[] = {
+    {ACF_VARIABLE_TYPE_PHYSICAL_SYNTHESIS_COMBO_LOGIC_FOR_AREA, "Off"},
+    {ACF_VARIABLE_TYPE_CLOCKWARD_MULTICORNER_ANALYSIS, "On"},
+    {ACF_VARIABLE_TYPE_VORELONII_MRAM_COMPATIBILITY, "Off"},
+    {ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, "All Paths"},
+    {ACF_VARIABLE_TYPE_FLOW_DISABLE_ASSEMBLER, "Off"},
+    {ACF_VARIABLE_TYPE_FLOW_ENABLE_POWER_ANALYZER, "On"},
+    {ACF_VARIABLE_TYPE_USE_CHECKERED_PATTERN_AS_UNINITIALIZED_RAM_CONTENT, "Off"},
+    {ACF_VARIABLE_TYPE_PHYSICAL_SYNTHESIS_MAP_LOGIC_TO_MEMORY_FOR_AREA, "Off"},
+    {ACF_VARIABLE_TYPE_FLOW_LUMIFORM_DESIGN_READINESS_CHECK, "On"},
+    {ACF_VARIABLE_TYPE_DRC_SETTINGS, "On"},
+    {ACF_VARIABLE_TYPE_RESERVE_ALL_UNUSED_PINS, "As input tri-stated with weak pull-up"},
+    {ACF_VARIABLE_TYPE_OPTIMIZE_FAST_CORNER_TIMING, "On"},
+};
+} // namespace
+
+char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable, char const* name,
+                                           bool has_entity, DEV_FAMILY_ENUM family) {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    if (!ACF_REQUIRE(acf_mgr != NULL)) {
+        return nullptr;
+    }
+    return acf_mgr->get_assignment_default_value(variable, name, has_entity, family);
+}
+
+void acf_get_recommendation_for_variable(ACF_MGR_INPUT_PARAMETERS* par,
+                                         std::list<ACF_MGR_INPUT_PARAMETERS>* list) {
+    if (!ACF_REQUIRE(par != NULL) || !ACF_REQUIRE(list != NULL)) {
+        return;
+    }
+    if (par->get_variable_type() != ACF_VARIABLE_TYPE_DEVICE_TECHNOLOGY_MIGRATION_LIST) {
+        return;
+    }
+    ACF_MGR_INPUT_PARAMETERS recommended;
+    for (RECOMMENDATION const& recommendation : migration_recommendations) {
+        recommended.set_variable_type(recommendation.variable);
+        recommended.set_value_string(recommendation.value);
+        list->push_back(recommended);
     }
 }

@@ -1,5 +1,6 @@
 #include "acf_global_initializers.h"
 
+#include "acf_manager.h"
 #include "acf_string_pool.h"
 #include "acf_table.h"
 #include "acf_unload.h"
@@ -40,9 +41,12 @@ int acf_broadcast_notify(unsigned int id1, unsigned int id2, long data, bool fla
 
 ACF_INITIALIZER::ACF_INITIALIZER() {
     initialize_globals_in_acf_table();
+    m_manager_initializer = MEM_NEW(ACF, ACF_MANAGER_INITIALIZER)();
 }
 
 ACF_INITIALIZER::~ACF_INITIALIZER() {
+    delete m_manager_initializer;
+    m_manager_initializer = nullptr;
     destroy_globals_in_acf_table();
 }
 

@@ -1,6 +1,7 @@
 #include "acf_defaults.h"
 
 #include "acf_legality.h"
+#include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
 #include "suite/messages/msg.h"
 
@@ -207,6 +208,62 @@ TEST(AcfDefaults, VariantsOfAFamilyGroup) {
     });
     EXPECT_EQ(reports,
               (std::vector<std::string>{"family_group != NULL", "family_group_list != NULL"}));
+}
+
+TEST(AcfDefaults, DefaultValuesComeFromTheSettingsManager) {
+    // With no project open the manager answers from the catalogue's rows.
+    EXPECT_STREQ(acf_get_variable_default_value(ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, nullptr,
+                                                false, family(40)),
+                 "All Paths");
+    EXPECT_EQ(acf_get_variable_default_value(ACF_VARIABLE_TYPE_LOCATION, nullptr, true, family(40)),
+              nullptr);
+}
+
+TEST(AcfDefaults, RecommendationsForAMigrationList) {
+    ACF_MGR_INPUT_PARAMETERS request;
+    request.set_variable_type(ACF_VARIABLE_TYPE_DEVICE_TECHNOLOGY_MIGRATION_LIST);
+    request.set_value_string("Brenlo II");
+    std::list<ACF_MGR_INPUT_PARAMETERS> recommended;
+    acf_get_recommendation_for_variable(&request, &recommended);
+
+    struct EXPECTED {
+        ACF_VARIABLE_TYPE_ENUM variable;
+        char const* value;
+    };
+    EXPECTED const expected[] = {
+        {ACF_VARIABLE_TYPE_PHYSICAL_SYNTHESIS_COMBO_LOGIC_FOR_AREA, "Off"},
+        {ACF_VARIABLE_TYPE_CLOCKWARD_MULTICORNER_ANALYSIS, "On"},
+        {ACF_VARIABLE_TYPE_VORELONII_MRAM_COMPATIBILITY, "Off"},
+        {ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, "All Paths"},
+        {ACF_VARIABLE_TYPE_FLOW_DISABLE_ASSEMBLER, "Off"},
+        {ACF_VARIABLE_TYPE_FLOW_ENABLE_POWER_ANALYZER, "On"},
+        {ACF_VARIABLE_TYPE_USE_CHECKERED_PATTERN_AS_UNINITIALIZED_RAM_CONTENT, "Off"},
+        {ACF_VARIABLE_TYPE_PHYSICAL_SYNTHESIS_MAP_LOGIC_TO_MEMORY_FOR_AREA, "Off"},
+        {ACF_VARIABLE_TYPE_FLOW_LUMIFORM_DESIGN_READINESS_CHECK, "On"},
+        {ACF_VARIABLE_TYPE_DRC_SETTINGS, "On"},
+        {ACF_VARIABLE_TYPE_RESERVE_ALL_UNUSED_PINS, "As input tri-stated with weak pull-up"},
+        {ACF_VARIABLE_TYPE_OPTIMIZE_FAST_CORNER_TIMING, "On"},
+    };
+    ASSERT_EQ(recommended.size(), 12u);
+    auto entry = recommended.begin();
+    for (EXPECTED const& e : expected) {
+        EXPECT_EQ(entry->get_variable_type(), e.variable);
+        EXPECT_STREQ(entry->get_value_string(), e.value);
+        EXPECT_EQ(entry->get_to(), nullptr) << "nothing else is set";
+        EXPECT_EQ(entry->get_entity_name(), nullptr);
+        ++entry;
+    }
+
+    // Any other variable: nothing recommended, the list is kept.
+    request.set_variable_type(ACF_VARIABLE_TYPE_DEVICE);
+    acf_get_recommendation_for_variable(&request, &recommended);
+    EXPECT_EQ(recommended.size(), 12u);
+
+    std::vector<std::string> reports = internal_errors_of([&] {
+        acf_get_recommendation_for_variable(nullptr, &recommended);
+        acf_get_recommendation_for_variable(&request, nullptr);
+    });
+    EXPECT_EQ(reports, (std::vector<std::string>{"par != NULL", "list != NULL"}));
 }
 
 } // namespace
