@@ -1,8 +1,13 @@
 #include "ipman/ipman_ip_info_manager.h"
 
+#include "acf_manager.h"
 #include "ipman/ipman_iprgen_manager.h"
+#include "ipman/ipman_msgs.h"
 #include "mem_manager.h"
+#include "suite/devicedb/dev.h"
 #include "suite/fileio/fio.h"
+#include "suite/messages/msg.h"
+#include "suite/threads/thr.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +20,23 @@ IPMAN_IP_INFO_MANAGER* IPMAN_IP_INFO_MANAGER::ip_info_mgr = nullptr;
 namespace {
 
 char const* const RETRIEVAL_INFO_INSTANCE = "-- Retrieval info: <instance";
+
+// Guards loading and writing the database; the archive's own mutex is taken
+// inside it.
+THR_MUTEX ipman_info_mutex() {
+    static THR_MUTEX mutex = thr_mutex_create();
+    return mutex;
+}
+
+// The project manager when a project is open, else null.
+ACF_MANAGER* open_project_manager() {
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    return manager != nullptr && manager->is_project_open() ? manager : nullptr;
+}
+
+std::string text_of(char const* s) {
+    return s != nullptr ? s : "";
+}
 
 void search_variation_files(std::string const& directory,
                             std::vector<std::string> const& extensions,
@@ -45,6 +67,159 @@ IPMAN_IP_INFO_MANAGER* IPMAN_IP_INFO_MANAGER::get_ip_info_manager() {
         ip_info_mgr = MEM_NEW(IPMAN, IPMAN_IP_INFO_MANAGER)();
     }
     return ip_info_mgr;
+}
+
+IPMAN_IP_INFO_MANAGER::IPMAN_IP_INFO_MANAGER() : m_db(MEM_NEW(IPMAN, IPMAN_IP_INFO_DB)()) {}
+
+bool IPMAN_IP_INFO_MANAGER::remove_ip_info_from_db(IPMAN_IP_INFO const& info) {
+    return m_db != nullptr && m_db->remove_ip_info(info);
+}
+
+bool IPMAN_IP_INFO_MANAGER::remove_ip_info_from_db_by_tip_file_and_entity(
+    IPMAN_IP_INFO const& info) {
+    return m_db != nullptr && m_db->remove_ip_info_by_tip_file_and_entity(info);
+}
+
+bool IPMAN_IP_INFO_MANAGER::update_ip_info_in_db(IPMAN_IP_INFO const& info) {
+    return m_db != nullptr && m_db->update_ip_info(info);
+}
+
+bool IPMAN_IP_INFO_MANAGER::update_ip_info_in_db_by_tip_file(IPMAN_IP_INFO const& info) {
+    return m_db != nullptr && m_db->update_ip_info_by_tip_file(info);
+}
+
+bool IPMAN_IP_INFO_MANAGER::update_ip_info_in_db_by_tip_file_and_entity(IPMAN_IP_INFO const& info) {
+    return m_db != nullptr && m_db->update_ip_info_by_tip_file_and_entity(info);
+}
+
+bool IPMAN_IP_INFO_MANAGER::cleanup_ip_cores_db() {
+    if (m_db == nullptr) {
+        return false;
+    }
+    m_db->cleanup_db();
+    return true;
+}
+
+void IPMAN_IP_INFO_MANAGER::uninitialize_db() {
+    delete m_db;
+    m_db = nullptr;
+}
+
+std::vector<IPMAN_IP_INFO> IPMAN_IP_INFO_MANAGER::get_ip_info_vec() const {
+    if (m_db == nullptr) {
+        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        return std::vector<IPMAN_IP_INFO>();
+    }
+    return m_db->get_ip_info_map();
+}
+
+template <typename MATCH>
+IPMAN_IP_INFO const* IPMAN_IP_INFO_MANAGER::find_first(MATCH match) const {
+    if (m_db == nullptr) {
+        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        return nullptr;
+    }
+    // The records are searched in place: a lookup copies only its answer.
+    for (IPMAN_IP_INFO const& info : m_db->records()) {
+        if (match(info)) {
+            return &info;
+        }
+    }
+    return nullptr;
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_ip_info_by_filename(std::string const& var_file,
+                                                    IPMAN_IP_INFO& info) const {
+    IPMAN_IP_INFO const* found =
+        var_file.empty()
+            ? nullptr
+            : find_first([&](IPMAN_IP_INFO const& r) { return r.var_file == var_file; });
+    if (found != nullptr) {
+        info = *found;
+    }
+    return found != nullptr;
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_ip_info_by_tip_filename(std::string const& tip_file,
+                                                        IPMAN_IP_INFO& info) const {
+    IPMAN_IP_INFO const* found =
+        tip_file.empty() ? nullptr
+                         : find_first([&](IPMAN_IP_INFO const& r) { return r.file == tip_file; });
+    if (found != nullptr) {
+        info = *found;
+    }
+    return found != nullptr;
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_ip_info_by_tip_filename_and_entity(std::string const& tip_file,
+                                                                   std::string const& entity,
+                                                                   IPMAN_IP_INFO& info) const {
+    IPMAN_IP_INFO const* found =
+        tip_file.empty() || entity.empty() ? nullptr : find_first([&](IPMAN_IP_INFO const& r) {
+            return r.file == tip_file && r.entity == entity;
+        });
+    if (found != nullptr) {
+        info = *found;
+    }
+    return found != nullptr;
+}
+
+IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_by_hpath(std::string const& hpath) const {
+    IPMAN_IP_INFO const* found =
+        find_first([&](IPMAN_IP_INFO const& r) { return r.hpath == hpath; });
+    return found != nullptr ? *found : IPMAN_IP_INFO();
+}
+
+std::string IPMAN_IP_INFO_MANAGER::get_ip_db_filename() const {
+    ACF_MANAGER* manager = open_project_manager();
+    if (manager == nullptr) {
+        return std::string();
+    }
+    std::string revision = get_revision_name();
+    ipman_msg_debug("project name: %s", revision.c_str());
+    // The folder "db" beside the revision's settings file, in the project folder.
+    std::string project_dir = FIO_PATH(text_of(manager->get_active_revision_path())).directory();
+    FIO_PATH path(FIO_PATH(project_dir.empty() ? "." : project_dir, "db").path(), revision);
+    ipman_msg_debug("reading db from: %s", path.full_path().c_str());
+    return path.full_path();
+}
+
+bool IPMAN_IP_INFO_MANAGER::load_ip_info_from_db() {
+    thr_mutex_lock(ipman_info_mutex());
+    std::string archive = get_ip_db_filename();
+    delete m_db;
+    m_db = MEM_NEW(IPMAN, IPMAN_IP_INFO_DB)();
+    bool ok = !archive.empty() && m_db->read_database_from_persistent_db(FIO_PATH(archive));
+    thr_mutex_unlock(ipman_info_mutex());
+    return ok;
+}
+
+bool IPMAN_IP_INFO_MANAGER::write_ip_info_to_db() {
+    thr_mutex_lock(ipman_info_mutex());
+    std::string archive = get_ip_db_filename();
+    bool ok = m_db != nullptr && !archive.empty() &&
+              m_db->write_database_to_persistent_db(FIO_PATH(archive));
+    thr_mutex_unlock(ipman_info_mutex());
+    return ok;
+}
+
+std::string IPMAN_IP_INFO_MANAGER::get_project_family_name() const {
+    ACF_MANAGER* manager = open_project_manager();
+    if (manager == nullptr) {
+        return std::string();
+    }
+    DEV_FAMILY_ENUM family = manager->get_project_family_enum();
+    return static_cast<int>(family) == 0 ? std::string() : text_of(dstr_get_user_string(family));
+}
+
+std::string IPMAN_IP_INFO_MANAGER::get_top_level_entity_name() const {
+    ACF_MANAGER* manager = open_project_manager();
+    return manager == nullptr ? std::string() : text_of(manager->get_top_level_entity_name());
+}
+
+std::string IPMAN_IP_INFO_MANAGER::get_revision_name() const {
+    ACF_MANAGER* manager = open_project_manager();
+    return manager == nullptr ? std::string() : text_of(manager->get_active_revision_name());
 }
 
 void IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,

@@ -1,10 +1,13 @@
 #include "ipman/ipman_iprgen_manager.h"
 
+#include "ipman/ipman_ip_info_manager.h"
 #include "ipman/ipman_msgs.h"
+#include "ipman/ipman_report_writer.h"
 #include "ipman/ipman_utils.h"
 #include "mem_manager.h"
 #include "suite/general/gen.h"
 #include "suite/general/ver.h"
+#include "suite/reportdb/rdb.h"
 #include "suite/tclglue/atcl.h"
 #include "suite/threads/thr.h"
 #include "suite/wizman/wizman.h"
@@ -279,6 +282,15 @@ int IPMAN_IPRGEN_MANAGER::run_ip_regeneration_by_tcl_interp(std::string const& f
     Tcl_DecrRefCount(script);
     result = Tcl_GetStringResult(interp);
     return code;
+}
+
+IPMAN_IP_INFO IPMAN_IPRGEN_MANAGER::get_ip_info_from_report(std::string file) const {
+    std::string revision = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
+    RDB_REPORT* report = RDB_REPORT::get_report(revision, IPMAN_REPORT_TYPE, false);
+    if (report == nullptr) {
+        return IPMAN_IP_INFO();
+    }
+    return IPMAN_REPORT_WRITER(report).get_ip_info_from_report(file);
 }
 
 bool IPMAN_IPRGEN_MANAGER::is_vestawizard_file(FIO_PATH const& path) const {

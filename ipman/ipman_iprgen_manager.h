@@ -113,6 +113,11 @@ public:
     std::string const& get_wizard_program() const { return m_wizard_program; }
     void set_wizard_program(std::string const& program) { m_wizard_program = program; }
 
+    // A file's result as the active revision's "IP Upgrade" report records it
+    // (see IPMAN_REPORT_WRITER::get_ip_info_from_report); a default record
+    // without such a report.
+    IPMAN_IP_INFO get_ip_info_from_report(std::string file) const;
+
     // Whether the IP wizard generated the file.
     bool is_vestawizard_file(FIO_PATH const& path) const;
 
