@@ -134,6 +134,21 @@ public:
     static void write_typeinfo_memory_usage_on_exit(char const* name);
     static void write_subsystem_memory_usage_on_exit(char const* name);
     static void dump_memory_on_exit(char const* name);
+    // Write a usage report now: by allocation site, by type, by subsystem.
+    static void write_detailed_memory_usage(char const* path);
+    static void write_typeinfo_memory_usage(char const* path);
+    static void write_subsystem_memory_usage(char const* path);
+    // The memory log ("MEM_LOG_MEMORY"): start it (the file in the project
+    // output directory or the installation directory), name the program's
+    // current state (a line is written at once), stop it for good.
+    static void start_memory_logging(char const* file_name);
+    static void memory_log_set_state(char const* state);
+    static void stop_memory_logging();
+    // Bytes handed out (net) and held as overhead by the own heap, and the
+    // system counter's peak.
+    static uint64_t current_total_memory();
+    static uint64_t current_memory_overhead();
+    static uint64_t peak_total_memory();
     // Prints a break report for a block (nothing while mem_dont_break is set).
     static void debug_break(char const* message, MEM_TRACKER_DATA* data, void* address);
 

@@ -1,5 +1,6 @@
 #include "mem/mem_config.h"
 
+#include "mem/mem_callstack.h"
 #include "mem/mem_debug.h"
 #include "mem/mem_export.h"
 #include "mem/mem_own_heap.h"
@@ -332,6 +333,7 @@ MEM_EXPORT void mem_read_tessaly_ini_file() {
         c.track_callstack_exclude_subsystem_list;
     MEM_TRACKER::s_track_callstack_max_depth = c.track_callstack_max_depth;
     MEM_TRACKER::s_track_callstack_max_reports = c.track_callstack_max_reports;
+    mem_create_callstack_maps();
     mem_track_callstack_address_array = static_cast<void**>(mem_internal_malloc(
         (static_cast<size_t>(c.track_callstack_max_depth) + 4) * sizeof(void*), __FILE__));
     mem_break_on_class_id = c.break_on_class_id;

@@ -9,10 +9,13 @@
 // any function of its family whichever road made it.
 #include "mem_manager.h"
 
+#include "mem/mem_callstack.h"
 #include "mem/mem_config.h"
 #include "mem/mem_export.h"
+#include "mem/mem_leak_warnings.h"
 #include "mem/mem_native.h"
 #include "mem/mem_own_heap.h"
+#include "mem/mem_report.h"
 #include "mem/mem_track.h"
 #include "mem/mem_utils.h"
 #include "suite/threads/thr.h"
@@ -357,6 +360,17 @@ MEM_EXPORT MEM_INITIALIZER::~MEM_INITIALIZER() {
         mem_free_spare_memory();
         if (!mem_exiting) {
             mem_exiting = true;
+            if (MEM_TRACKER::s_track_memory && MEM_TRACKER::s_initialized) {
+                if (MEM_TRACKER::s_print_mem_usage_files) {
+                    mem_write_memory_usage_reports_at_exit();
+                }
+                if (MEM_TRACKER::s_track_callstack && mem_callstack_map != nullptr) {
+                    mem_callstack_map->report_leaks();
+                }
+                if (MEM_TRACKER::s_print_leak_warnings) {
+                    mem_write_leak_warnings_at_exit();
+                }
+            }
             MEM_TRACKER::destroy();
             mem_tracker_critical_section.destroy();
             mem_critical_section.unlock();

@@ -1,18 +1,17 @@
 #include "mem/mem_pgo.h"
 
-#include "mem_manager.h"
+#include "mem/mem_export.h"
+#include "stl_string.h"
 
 #include <iostream>
 #include <map>
-#include <string>
 
 bool mem_pgo_debug = false;
 
 namespace {
 
-using PGO_STRING = std::basic_string<char, std::char_traits<char>, MEM_STL_ALLOCATOR<char>>;
-using PGO_DLL_LIST = std::map<PGO_STRING, PGO_STRING, std::less<PGO_STRING>,
-                              MEM_STL_ALLOCATOR<std::pair<PGO_STRING const, PGO_STRING>>>;
+using PGO_DLL_LIST = std::map<MEM_STRING, MEM_STRING, std::less<MEM_STRING>,
+                              MEM_STL_ALLOCATOR<std::pair<MEM_STRING const, MEM_STRING>>>;
 
 // Created on first use and never destroyed, so that modules unloaded late and
 // the exit hook can still reach it.
@@ -25,7 +24,7 @@ MEM_PGO_STATIC_DESTRUCTOR mem_pgo_static_destructor;
 
 } // namespace
 
-void mem_register_dll_for_pgo(char const* module_name, char const* pgo_target) {
+MEM_EXPORT void mem_register_dll_for_pgo(char const* module_name, char const* pgo_target) {
     if (module_name == nullptr) {
         return;
     }

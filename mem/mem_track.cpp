@@ -1,10 +1,13 @@
 #include "mem/mem_track.h"
 
+#include "mem/mem_callstack.h"
 #include "mem/mem_config.h"
 #include "mem/mem_debug.h"
 #include "mem/mem_export.h"
+#include "mem/mem_log.h"
 #include "mem/mem_native.h"
 #include "mem/mem_own_heap.h"
+#include "mem/mem_usage.h"
 #include "mem/mem_utils.h"
 #include "suite/threads/thr.h"
 
@@ -138,6 +141,7 @@ void MEM_TRACKER_COUNTER::update_current_peak_for_changed_counters() {
         c = next;
     }
     s_changed_counter_list = nullptr;
+    mem_take_usage_snapshots();
 }
 
 // ---- Records ----
@@ -257,6 +261,7 @@ void mem_track_allocation(size_t size, MEM_TRACKER_THUNK* site, char const* file
     header->magic = 0;
     header->tracker_id = 0;
     header->size = size;
+    mem_log_allocation_tick(size);
     if (MEM_TRACKER::s_track_memory) {
         MEM_LOCK lock(mem_critical_section);
         MEM_TRACKER_DATA* data = MEM_TRACKER_DATA::get_tracker_data(site, file);
@@ -264,6 +269,9 @@ void mem_track_allocation(size_t size, MEM_TRACKER_THUNK* site, char const* file
         if (data != nullptr) {
             data->add(size);
             header->tracker_id = data->tracker_id;
+            if (mem_callstack_map != nullptr) {
+                mem_callstack_map->track_alloc(header + 1, size, data);
+            }
         }
         header->magic = MEM_TRACK_MAGIC;
     }
@@ -279,6 +287,9 @@ void mem_track_free(void** block) {
     MEM_LOCK lock(mem_critical_section);
     header->magic = 0;
     mem_tessaly_memory_counter_struct.subtract(header->size);
+    if (mem_callstack_map != nullptr) {
+        mem_callstack_map->track_free(header + 1, header->size);
+    }
     if (MEM_TRACKER_DATA* data = MEM_TRACKER_DATA::find_by_id(header->tracker_id)) {
         data->subtract(header->size);
     }

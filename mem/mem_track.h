@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // ---- Header of a platform-road block: 16 bytes, so that blocks stay 16-byte
 // aligned. Every platform block has one, tracked or not, so a release never reads
@@ -49,8 +50,13 @@ struct MEM_TRACKER_COUNTER {
     // Zeroes every figure (list membership stays).
     void reset();
 
-    // Snapshot: every changed counter takes current_bytes as its current peak.
+    // Snapshot: every changed counter takes current_bytes as its current peak;
+    // then the overhead and virtual-size snapshots are taken (mem_usage.h).
     static void update_current_peak_for_changed_counters();
+
+    // Reports (mem_report.cpp): the six columns' titles, and the six columns.
+    static char const* heading();
+    void fprintf_me(FILE* stream);
     static MEM_TRACKER_COUNTER* s_changed_counter_list; // newest first
 };
 
@@ -69,6 +75,8 @@ struct MEM_SUBSYSTEM_DATA {
 
     // Finds the record of a tag (exact text), creating it when missing.
     static MEM_SUBSYSTEM_DATA* get_subsystem_data(char const* name);
+    // The process summary, then one row per subsystem (mem_report.cpp).
+    static void write_subsystem_memory_usage(char const* path);
     static MEM_SUBSYSTEM_DATA* s_subsystem_list; // creation order
 };
 
@@ -81,6 +89,8 @@ struct MEM_TYPEINFO_DATA {
     // Finds the record of the site's type name, creating it when missing; null
     // only when the table is full.
     static MEM_TYPEINFO_DATA* get_typeinfo_data(MEM_TRACKER_THUNK* site);
+    // One row per type (mem_report.cpp).
+    static void write_typeinfo_memory_usage(char const* path);
     static MEM_TYPEINFO_DATA* s_typeinfo_list; // creation order
     static MEM_TYPEINFO_DATA** s_hash_table;   // MEM_TYPEINFO_HASH_SLOTS slots
 };
@@ -113,6 +123,10 @@ struct MEM_TRACKER_DATA {
     static MEM_TRACKER_DATA* get_tracker_data(MEM_TRACKER_THUNK* site, char const* file);
     // The record with this id, or null.
     static MEM_TRACKER_DATA* find_by_id(uint32_t id);
+    // One row per site (mem_report.cpp).
+    static void write_detailed_memory_usage(char const* path);
+    // Lists the sites that still hold bytes (mem_leak_warnings.cpp).
+    static void print_leak_warnings(char const* file_name, bool tq_mode);
 
     static MEM_TRACKER_DATA* s_tracker_data_list; // creation order
     static uint32_t s_last_tracker_id;
@@ -147,6 +161,21 @@ struct MEM_TRACKER {
     static char memory_dump_filename[1025];
 
     static void initialize();
+
+    // The summary block of the subsystem report; null writes nothing (mem_report.cpp).
+    static void write_memory_usage_summary(FILE* stream);
+
+    // The memory log (mem_log.cpp). Starting needs "MEM_LOG_MEMORY"; stopping
+    // ends logging for the process.
+    static void start_memory_logging(char const* file_name);
+    static void stop_memory_logging();
+    // One line (the state name, when given, becomes the current one).
+    static void memory_log_file_tick(char const* state);
+    // A line when more than 1000 ms have passed since the last one.
+    static void time_memory_usage();
+    // A second start, or a failed open or close, marks the log failed.
+    static bool memory_log_failed();
+
     // Frees every record. Tracking stops: blocks released later are charged to
     // the user counter only.
     static void destroy();

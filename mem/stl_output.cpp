@@ -1,5 +1,7 @@
 #include "mem/stl_output.h"
 
+#include "mem/mem_export.h"
+
 #include <array>
 #include <climits>
 #include <cmath>
@@ -125,8 +127,8 @@ int accumulate(int value, char digit) {
 
 // One call's output: the 512-character buffer in front of the target string.
 struct SINK {
-    explicit SINK(STL_OUTPUT_STRING* target) : out(target) {}
-    STL_OUTPUT_STRING* out;
+    explicit SINK(MEM_STRING* target) : out(target) {}
+    MEM_STRING* out;
     char buffer[STL_OUTPUT_BUFFER_SIZE + 1];
     int position = 0;
     int count = 0;
@@ -407,8 +409,8 @@ void emit(CONVERSION& c, SINK& sink) {
 
 } // namespace
 
-void write_string_a(char const* text, int length, char* buffer, int* position,
-                    STL_OUTPUT_STRING* out, int* count) {
+void write_string_a(char const* text, int length, char* buffer, int* position, MEM_STRING* out,
+                    int* count) {
     if (length <= 0 || *count < 0) {
         return;
     }
@@ -430,7 +432,7 @@ void write_string_a(char const* text, int length, char* buffer, int* position,
     }
 }
 
-void write_multi_char_a(char c, int repeat, char* buffer, int* position, STL_OUTPUT_STRING* out,
+void write_multi_char_a(char c, int repeat, char* buffer, int* position, MEM_STRING* out,
                         int* count) {
     if (repeat <= 0 || *count < 0) {
         return;
@@ -452,7 +454,7 @@ void write_multi_char_a(char c, int repeat, char* buffer, int* position, STL_OUT
     }
 }
 
-int stl_output(STL_OUTPUT_STRING* out, char const* format, va_list& arguments) {
+MEM_EXPORT int stl_output(MEM_STRING* out, char const* format, va_list& arguments) {
     SINK sink(out);
     CONVERSION c;
     int state = ST_NORMAL;

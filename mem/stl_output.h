@@ -1,5 +1,7 @@
 // The manager's own printf-style engine: appends formatted text to a string of
-// the manager's string type without the C library's formatter.
+// the manager's string type. It parses the format and formats integers, texts
+// and padding itself; only the digits of floating-point values come from the C
+// library.
 //
 // Conversions: d i u o x X p c C s S Z e E f g G n (B prints only padding);
 // flags "-+ #0"; width and precision, also as "*"; sizes h, l, ll, I64, w
@@ -9,13 +11,10 @@
 // an ordinary character.
 #pragma once
 
-#include "mem_manager.h"
+#include "stl_string.h"
 
 #include <cstdarg>
 #include <cstdint>
-#include <string>
-
-using STL_OUTPUT_STRING = std::basic_string<char, std::char_traits<char>, MEM_STL_ALLOCATOR<char>>;
 
 // The record a "%Z" conversion prints: a counted string. `length` is in bytes;
 // with a wide size ("%wZ") the characters are wide and `length` / 4 of them print.
@@ -29,13 +28,13 @@ struct STL_COUNTED_STRING {
 // appended, or -1 when the text would exceed INT_MAX characters (what was
 // formatted up to then stays appended). `arguments` is advanced past every
 // argument used, so the caller may go on reading from it.
-int stl_output(STL_OUTPUT_STRING* out, char const* format, va_list& arguments);
+int stl_output(MEM_STRING* out, char const* format, va_list& arguments);
 
 // Buffered writers of the engine: characters collect in `buffer` (512 characters)
 // and go to `out` whenever it fills. `count` grows by the characters written; a
 // write that would take it past INT_MAX writes nothing and sets it to -1.
 constexpr int STL_OUTPUT_BUFFER_SIZE = 512;
-void write_string_a(char const* text, int length, char* buffer, int* position,
-                    STL_OUTPUT_STRING* out, int* count);
-void write_multi_char_a(char c, int repeat, char* buffer, int* position, STL_OUTPUT_STRING* out,
+void write_string_a(char const* text, int length, char* buffer, int* position, MEM_STRING* out,
+                    int* count);
+void write_multi_char_a(char c, int repeat, char* buffer, int* position, MEM_STRING* out,
                         int* count);

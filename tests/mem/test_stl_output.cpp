@@ -14,7 +14,7 @@ namespace {
 std::string engine(char const* format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    STL_OUTPUT_STRING out;
+    MEM_STRING out;
     int count = stl_output(&out, format, arguments);
     va_end(arguments);
     EXPECT_EQ(count, static_cast<int>(out.size())) << format;
@@ -155,7 +155,7 @@ TEST(StlOutput, ConversionsOfItsOwn) {
 
 TEST(StlOutput, AppendsAcrossTheBufferBoundaryInOrder) {
     std::string literal(700, '.');
-    STL_OUTPUT_STRING out("start:");
+    MEM_STRING out("start:");
     std::string format = literal + "%s" + literal + "%d";
     std::string expected = "start:" + reference(format.c_str(), "mid", 99);
 
@@ -174,7 +174,7 @@ TEST(StlOutput, AdvancesTheCallersArguments) {
     auto run = [](char const* f, ...) {
         va_list arguments;
         va_start(arguments, f);
-        STL_OUTPUT_STRING out;
+        MEM_STRING out;
         stl_output(&out, f, arguments);
         int next = va_arg(arguments, int);
         va_end(arguments);
@@ -186,7 +186,7 @@ TEST(StlOutput, AdvancesTheCallersArguments) {
 }
 
 TEST(StlOutput, WritersRefuseToPassTheLargestCount) {
-    STL_OUTPUT_STRING out;
+    MEM_STRING out;
     char buffer[STL_OUTPUT_BUFFER_SIZE + 1];
     int position = 0;
     int count = INT_MAX - 2;
