@@ -33,9 +33,9 @@ char const* const mem_stop_function_name_list[] = {"main", "DllMain", "WinMain_s
 
 namespace {
 
-// Frames dropped at the inner end of every capture: the walker's caller chain
-// inside the manager.
-constexpr int CAPTURE_SKIP = 4;
+// Frames dropped at the inner end of every capture: this map's and the
+// tracker's. The rest of the manager's frames are dropped by name in the report.
+constexpr int CAPTURE_SKIP = 2;
 constexpr unsigned INITIAL_BUCKETS = 8000;
 constexpr size_t LOCATION_SIZE = 2048;
 
@@ -59,9 +59,11 @@ bool is_identifier_char(char c) {
 bool matches_at(char const* text, char const* const* list) {
     for (; *list != nullptr; ++list) {
         size_t n = std::strlen(*list);
+        if (std::strncmp(text, *list, n) != 0) {
+            continue;
+        }
         char after = text[n];
-        if (std::strncmp(text, *list, n) == 0 &&
-            (after == '(' || after == ' ' || after == ':' || after == '\0')) {
+        if (after == '(' || after == ' ' || after == ':' || after == '\0') {
             return true;
         }
     }
@@ -291,28 +293,44 @@ void MEM_CALLSTACK_MAP::track_free(void const* block, unsigned long size) {
 
 namespace {
 
-// Prints one stack's frames from the innermost: the manager's own frames at the
-// inner end are dropped, and the walk ends after a stop function.
+// The frame's function: 0 unnamed, 1 named, 2 one of the manager's own.
+enum FRAME_KIND { UNNAMED, NAMED, HIDDEN };
+
+FRAME_KIND frame_kind(void const* frame, char* name, size_t size) {
+    if (!stack_walker().get_address_info(frame, name, size) || name[0] == '\0') {
+        return UNNAMED;
+    }
+    return mem_is_in_function_name_list(name, mem_hidden_function_name_list) ? HIDDEN : NAMED;
+}
+
+// Prints one stack's frames from the innermost. The manager's own frames at the
+// inner end are dropped: the leading run of frames that are the manager's or
+// have no name (its internal helpers are not in the dynamic symbol table) ends
+// at its last frame of the manager. The walk ends after a stop function; a stack
+// with nothing left to show prints its last frame.
 void print_frames(MEM_CALLSTACK const& stack) {
-    ERR_STACKWALKER& walker = stack_walker();
-    int printed = 0;
-    bool previous_shown = false;
-    for (unsigned i = 0; i < stack.depth && printed < MEM_TRACKER::s_track_callstack_max_depth;
-         ++i) {
-        char name[1024];
-        bool known = walker.get_address_info(stack[i], name, sizeof name) && name[0] != '\0';
-        bool stop = known && mem_is_in_function_name_list(name, mem_stop_function_name_list);
-        bool last = stop || i + 1 == stack.depth;
-        bool shown = !known || previous_shown ||
-                     !mem_is_in_function_name_list(name, mem_hidden_function_name_list);
-        if (shown || (last && printed == 0)) {
-            char location[LOCATION_SIZE];
-            walker.get_location_string(stack[i], location, sizeof location);
-            mem_debug_printf(" %s\n", location);
-            ++printed;
+    char name[1024];
+    unsigned first = 0;
+    for (unsigned i = 0; i < stack.depth; ++i) {
+        FRAME_KIND kind = frame_kind(stack[i], name, sizeof name);
+        if (kind == NAMED) {
+            break;
         }
-        previous_shown = shown;
-        if (stop) {
+        if (kind == HIDDEN) {
+            first = i + 1;
+        }
+    }
+    if (first == stack.depth && stack.depth > 0) {
+        first = stack.depth - 1;
+    }
+    char location[LOCATION_SIZE];
+    int printed = 0;
+    for (unsigned i = first; i < stack.depth && printed < MEM_TRACKER::s_track_callstack_max_depth;
+         ++i, ++printed) {
+        stack_walker().get_location_string(stack[i], location, sizeof location);
+        mem_debug_printf(" %s\n", location);
+        if (frame_kind(stack[i], name, sizeof name) != UNNAMED &&
+            mem_is_in_function_name_list(name, mem_stop_function_name_list)) {
             break;
         }
     }

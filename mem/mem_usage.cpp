@@ -41,7 +41,7 @@ MEM_EXPORT uint64_t MEM_MANAGER::current_memory_overhead() {
     MEM_LOCK lock(mem_critical_section);
     uint64_t total = MEM_SEGMENT_INTERNAL::s_net_memory_overhead;
     for (auto* s = MEM_SEGMENT_INTERNAL::s_segment_list; s != nullptr; s = s->next_segment()) {
-        total += s->overhead_bytes();
+        total += s->m_overhead_bytes;
     }
     return total;
 }

@@ -7,6 +7,7 @@
 #include <cxxabi.h>
 #include <dlfcn.h>
 #include <execinfo.h>
+#include <link.h>
 
 namespace {
 
@@ -35,6 +36,25 @@ bool symbol_name(void const* address, Dl_info const& info, char* name, size_t si
     return true;
 }
 
+// Finds the module and the exported symbol holding `address`. The loader names
+// the nearest exported symbol below an address even when the address lies past
+// that symbol's end (in a function the module does not export): such an
+// address gets no symbol.
+bool find_symbol(void const* address, Dl_info* info) {
+    void* entry = nullptr;
+    if (dladdr1(address, info, &entry, RTLD_DL_SYMENT) == 0) {
+        return false;
+    }
+    auto const* symbol = static_cast<ElfW(Sym) const*>(entry);
+    if (symbol != nullptr && info->dli_saddr != nullptr && symbol->st_size != 0 &&
+        static_cast<char const*>(address) >=
+            static_cast<char const*>(info->dli_saddr) + symbol->st_size) {
+        info->dli_sname = nullptr;
+        info->dli_saddr = nullptr;
+    }
+    return true;
+}
+
 } // namespace
 
 __attribute__((noinline)) int ERR_STACKWALKER::get_stack_trace(void** frames, int max_frames,
@@ -42,8 +62,11 @@ __attribute__((noinline)) int ERR_STACKWALKER::get_stack_trace(void** frames, in
     if (context != nullptr || frames == nullptr || max_frames <= 0) {
         return 0;
     }
+    // Room for the frames asked for, plus this function's and the few that may
+    // stand between it and the unwinder.
+    constexpr int OWN_FRAMES = 8;
     void* captured[MAX_FRAMES];
-    int n = backtrace(captured, MAX_FRAMES);
+    int n = backtrace(captured, std::min(MAX_FRAMES, OWN_FRAMES + std::max(skip, 0) + max_frames));
     // The caller's frame is the one this function returns to; frames in front of
     // it belong to this function and to whatever stands between it and the
     // unwinder (a sanitizer's interceptor, for one).
@@ -63,7 +86,7 @@ __attribute__((noinline)) int ERR_STACKWALKER::get_stack_trace(void** frames, in
 
 bool ERR_STACKWALKER::get_address_info(void const* address, char* name, size_t size) {
     Dl_info info{};
-    if (dladdr(address, &info) == 0) {
+    if (!find_symbol(address, &info)) {
         copy_text(name, size, "");
         return false;
     }
@@ -72,7 +95,7 @@ bool ERR_STACKWALKER::get_address_info(void const* address, char* name, size_t s
 
 void ERR_STACKWALKER::get_location_string(void const* address, char* text, size_t size) {
     Dl_info info{};
-    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr) {
+    if (!find_symbol(address, &info) || info.dli_fname == nullptr) {
         std::snprintf(text, size, "%p", address);
         return;
     }

@@ -22,6 +22,13 @@ __attribute__((noinline)) int walker_probe_outer(void** frames, int max_frames, 
 
 namespace {
 
+// Not exported: the walker must not lend it the name of an exported neighbour.
+__attribute__((noinline)) bool unexported_probe(void** frame) {
+    int n = walker_probe_inner(frame, 1, 1);
+    asm volatile("" ::: "memory");
+    return n == 1;
+}
+
 std::vector<std::string> names(void** frames, int n) {
     ERR_STACKWALKER walker;
     std::vector<std::string> result;
@@ -55,6 +62,7 @@ TEST(StackWalker, NamesLocationsAndCutsLongTexts) {
     ASSERT_GE(walker_probe_outer(frames, 4, 0), 2);
     ERR_STACKWALKER walker;
     char text[2048];
+    char name_of_unexported[256];
     walker.get_location_string(frames[1], text, sizeof text);
     std::string location = text;
     EXPECT_EQ(location.rfind("walker_probe_outer(void**, int, int)+0x", 0), 0u) << location;
@@ -65,6 +73,15 @@ TEST(StackWalker, NamesLocationsAndCutsLongTexts) {
     EXPECT_EQ(std::string(small), "walker_");
     EXPECT_TRUE(walker.get_address_info(frames[1], small, sizeof small));
     EXPECT_EQ(std::string(small), "walker_");
+
+    // A function the module does not export has no name, only its module.
+    void* unexported = nullptr;
+    ASSERT_TRUE(unexported_probe(&unexported));
+    EXPECT_FALSE(
+        walker.get_address_info(unexported, name_of_unexported, sizeof name_of_unexported));
+    walker.get_location_string(unexported, text, sizeof text);
+    EXPECT_EQ(std::string(text).rfind("0x", 0), 0u) << text;
+    EXPECT_NE(std::string(text).find("test_suite_stackwalker)"), std::string::npos) << text;
 
     // An address in no module has neither name nor module.
     char name[16] = "x";
