@@ -16,18 +16,16 @@ MEM_CALLSTACK* MEM_CALLSTACK::s_ordered_last = nullptr;
 MEM_CALLSTACK_MAP* mem_callstack_map = nullptr;
 MEM_BLOCK_MAP* mem_block_map = nullptr;
 
-// The manager's own frames: the allocation entry points and the tracking path.
-char const* const mem_hidden_function_name_list[] = {"MEM_CALLSTACK_MAP",
-                                                     "MEM_MANAGER",
-                                                     "operator new",
-                                                     "operator new[]",
-                                                     "mem_new_wrapper",
-                                                     "mem_new_array_wrapper",
-                                                     "mem_malloc_wrapper",
-                                                     "mem_realloc_wrapper",
-                                                     "mem_stl_allocate",
-                                                     "mem_track_allocation",
-                                                     nullptr};
+// The manager's own frames: the allocation entry points, the own heap and the
+// tracking path.
+char const* const mem_hidden_function_name_list[] = {
+    "MEM_CALLSTACK_MAP",     "MEM_MANAGER",
+    "MEM_MANAGER_INTERNAL",  "MEM_SEGMENT_INTERNAL",
+    "operator new",          "operator new[]",
+    "mem_new_wrapper",       "mem_new_array_wrapper",
+    "mem_malloc_wrapper",    "mem_realloc_wrapper",
+    "mem_stl_allocate",      "mem_track_allocation",
+    "mem_own_heap_allocate", nullptr};
 char const* const mem_stop_function_name_list[] = {"main", "DllMain", "WinMain_start_init",
                                                    nullptr};
 

@@ -1,7 +1,9 @@
 #include "mem/mem_segment_tracking.h"
 
+#include "mem/mem_callstack.h"
 #include "mem/mem_segment_support.h"
 #include "mem/mem_track.h"
+#include "mem/mem_usage.h"
 
 #include <cstdio>
 
@@ -9,7 +11,7 @@ uint32_t mem_segment_tracker_id(MEM_TRACKER_DATA const* tracker) {
     return tracker == nullptr ? 0 : tracker->tracker_id;
 }
 
-bool mem_segment_track_allocation(MEM_TRACKER_DATA* tracker, size_t bytes, void const*) {
+bool mem_segment_track_allocation(MEM_TRACKER_DATA* tracker, size_t bytes, void const* user) {
     if (!MEM_TRACKER::s_track_memory) {
         return false;
     }
@@ -17,13 +19,19 @@ bool mem_segment_track_allocation(MEM_TRACKER_DATA* tracker, size_t bytes, void 
     mem_tessaly_memory_counter_struct.add(bytes);
     if (tracker != nullptr) {
         tracker->add(bytes);
+        if (mem_callstack_map != nullptr) {
+            mem_callstack_map->track_alloc(user, bytes, tracker);
+        }
     }
     return true;
 }
 
-void mem_segment_track_free(uint32_t tracker_id, size_t bytes, void const*) {
+void mem_segment_track_free(uint32_t tracker_id, size_t bytes, void const* user) {
     MEM_LOCK lock;
     mem_tessaly_memory_counter_struct.subtract(bytes);
+    if (mem_callstack_map != nullptr) {
+        mem_callstack_map->track_free(user, bytes);
+    }
     if (MEM_TRACKER_DATA* record = MEM_TRACKER_DATA::find_by_id(tracker_id)) {
         record->subtract(bytes);
     }
@@ -36,6 +44,7 @@ void mem_segment_track_system_memory(long long bytes) {
     } else {
         mem_system_memory_counter_struct.subtract(static_cast<uint64_t>(-bytes));
     }
+    mem_record_peak_memory_usage();
 }
 
 bool mem_segment_tracker_in_subsystem(uint32_t tracker_id, int subsystem) {

@@ -224,9 +224,16 @@ TEST_F(MemLeaks, CallStackReportGroupsBlocksByTheStackThatMadeThem) {
         {"acf2free1", "\n*****ACF Leaked 24 bytes in 1 of 2 blocks at:\n",
          "* Leaked 24 bytes at 1 tracked callstacks\n"},
     };
-    for (auto const& c : cases) {
-        SCOPED_TRACE(c.action);
-        RUN run = run_leaker(m_dir, m_module, {c.action}, CALLSTACK_ON);
+    // Blocks of the platform allocator and of the own heap alike.
+    for (auto const& [c, mem_type] : {std::pair{cases[0], "c_runtime"},
+                                      {cases[1], "c_runtime"},
+                                      {cases[2], "c_runtime"},
+                                      {cases[0], "tessaly_memory_manager"},
+                                      {cases[2], "tessaly_memory_manager"}}) {
+        SCOPED_TRACE(std::string(c.action) + " " + mem_type);
+        std::vector<std::string> settings = CALLSTACK_ON;
+        settings.push_back(std::string("mem_type=") + mem_type);
+        RUN run = run_leaker(m_dir, m_module, {c.action}, settings);
         ASSERT_EQ(run.status, 0);
         std::string const& out = run.output;
         size_t heading = out.find(c.heading);
