@@ -1,0 +1,734 @@
+// The assignment collection: life, keys, normalising and matching, set and
+// revive, removal of single assignments, purges, order and comment entries, and
+// the listing test.
+#include "acf_asgn_storage.h"
+
+#include "acf_assignment.h"
+#include "acf_assignment_factory.h"
+#include "acf_internal_error.h"
+#include "acf_manager_storage.h"
+#include "acf_mgr_input_parameters.h"
+#include "acf_table.h"
+#include "acf_utils.h"
+#include "mem_manager.h"
+
+#include "suite/general/gen.h"
+
+#include <algorithm>
+#include <cstring>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+
+bool texts_equal(char const* a, char const* b, bool case_sensitive) {
+    return case_sensitive ? std::strcmp(a, b) == 0 : gen_stricmp(a, b) == 0;
+}
+
+bool is_case_sensitive(ACF_VARIABLE_TYPE_ENUM type) {
+    return acf_test_variable_trait_of(type, ACF_VARIABLE_TRAIT_TYPE_CASE_SENSITIVE);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Filter and entries
+// ---------------------------------------------------------------------------
+
+bool ACF_ASGN_SEARCH_FILTER::matches_assignment(ACF_ASSIGNMENT const* asgn) const {
+    if (asgn == nullptr) {
+        return false;
+    }
+    ACF_ASGN_SEARCH_FILTER const any;
+    return (family == any.family || asgn->is_valid_for_family(family)) &&
+           (variable_trait == any.variable_trait || asgn->test_trait_of(variable_trait)) &&
+           (category_trait == any.category_trait || asgn->test_category_trait_of(category_trait)) &&
+           (ase_category == any.ase_category || asgn->is_valid_for_ase_category(ase_category)) &&
+           (section_type == any.section_type || asgn->test_section_type_of(section_type)) &&
+           (file_category == any.file_category || asgn->get_file_category() == file_category);
+}
+
+ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(ACF_ASSIGNMENT* asgn)
+    : m_assignment(asgn) {}
+
+ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(char const* comment,
+                                                                         char const* file_name) {
+    if (comment != nullptr) {
+        m_comment = MEM_NEW(ACF, std::string)(comment);
+    }
+    if (!gen_is_empty_string(file_name)) {
+        m_file_name = MEM_NEW(ACF, std::string)(file_name);
+    }
+}
+
+ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::~ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT() {
+    delete m_comment;
+    delete m_file_name;
+}
+
+char const* ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::get_acf_file_name() const {
+    char const* name = m_assignment ? m_assignment->get_acf_file_name()
+                                    : (m_file_name ? m_file_name->c_str() : nullptr);
+    return gen_is_empty_string(name) ? nullptr : name;
+}
+
+// ---------------------------------------------------------------------------
+// Life
+// ---------------------------------------------------------------------------
+
+ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_MANAGER_STORAGE* storage, ACF_ASSIGNMENT_FACTORY* factory)
+    : m_acf_manager_storage(storage), m_assignment_factory(factory),
+      m_working_parameters(MEM_NEW(ACF, ACF_MGR_INPUT_PARAMETERS)()) {
+    ACF_REQUIRE(m_assignment_factory != NULL);
+}
+
+ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage)
+    : m_working_parameters(MEM_NEW(ACF, ACF_MGR_INPUT_PARAMETERS)()) {
+    if (!ACF_REQUIRE(asgn_storage != NULL)) {
+        return;
+    }
+    m_acf_manager_storage = asgn_storage->m_acf_manager_storage;
+    m_assignment_factory = asgn_storage->m_assignment_factory;
+    m_entity_name_counts = asgn_storage->m_entity_name_counts;
+
+    // Key order first (equal keys keep their order), then file order.
+    std::unordered_map<ACF_ASSIGNMENT const*, ACF_ASSIGNMENT*> copies;
+    for (auto const& node : asgn_storage->m_key_index) {
+        ACF_ASSIGNMENT* copy = m_assignment_factory->create_assignment(node.second);
+        copies[node.second] = copy;
+        POSITION position{};
+        position.key_node = m_key_index.emplace_hint(m_key_index.end(), node.first, copy);
+        position.entry = m_ordered_coll.end();
+        position.has_entry = false;
+        position.entity_counted = asgn_storage->m_positions.at(node.second).entity_counted;
+        m_positions.emplace(copy, position);
+    }
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* comment_asgn : asgn_storage->m_ordered_coll) {
+        if (!ACF_REQUIRE(comment_asgn != NULL)) {
+            continue;
+        }
+        if (comment_asgn->get_assignment() == nullptr) {
+            append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(
+                comment_asgn->get_comment(), comment_asgn->get_acf_file_name()));
+            continue;
+        }
+        ACF_ASSIGNMENT* copy = copies.at(comment_asgn->get_assignment());
+        POSITION& position = m_positions.at(copy);
+        position.entry = append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(copy));
+        position.has_entry = true;
+        position.order = m_next_order++;
+    }
+}
+
+ACF_ASGN_STORAGE::~ACF_ASGN_STORAGE() {
+    for (auto const& node : m_key_index) {
+        delete node.second;
+    }
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
+        delete entry;
+    }
+    delete m_working_parameters;
+}
+
+bool ACF_ASGN_STORAGE::have_manager_storage() const {
+    return ACF_REQUIRE(m_acf_manager_storage != NULL);
+}
+
+// ---------------------------------------------------------------------------
+// Holding assignments
+// ---------------------------------------------------------------------------
+
+ACF_ASGN_COMMENT_LIST::iterator
+ACF_ASGN_STORAGE::append_entry(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry) {
+    return m_ordered_coll.insert(m_ordered_coll.end(), entry);
+}
+
+void ACF_ASGN_STORAGE::hold(ACF_ASSIGNMENT* asgn, std::string const& key) {
+    POSITION position{};
+    position.key_node = m_key_index.emplace(key, asgn);
+    position.entry = append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(asgn));
+    position.has_entry = true;
+    position.order = m_next_order++;
+    m_positions[asgn] = position;
+}
+
+void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
+    auto found = m_positions.find(asgn);
+    if (found == m_positions.end()) {
+        return;
+    }
+    m_key_index.erase(found->second.key_node);
+    if (found->second.has_entry) {
+        delete *found->second.entry;
+        m_ordered_coll.erase(found->second.entry);
+    }
+    m_positions.erase(found);
+    delete asgn;
+}
+
+// ---------------------------------------------------------------------------
+// Keys, candidate ranges, normalising and matching
+// ---------------------------------------------------------------------------
+
+void ACF_ASGN_STORAGE::create_assignment_key(ACF_MGR_INPUT_PARAMETERS const& params,
+                                             std::string& key) const {
+    ACF_VARIABLE_TYPE_ENUM const type = params.get_variable_type();
+    key = type == ACF_VARIABLE_TYPE_NONE ? "#N" : acf_get_variable_user_name(type);
+    if (!gen_is_empty_string(params.get_to())) {
+        key += params.get_to();
+        if (!gen_is_empty_string(params.get_from())) {
+            key += params.get_from();
+        }
+    }
+    std::vector<ACF_ARGUMENT_TYPE_ENUM> types;
+    std::list<std::string> values;
+    params.get_argument_types(&types);
+    params.get_argument_values(&values);
+    auto value = values.begin();
+    for (ACF_ARGUMENT_TYPE_ENUM arg : types) {
+        std::string const text = value != values.end() ? *value++ : std::string();
+        switch (arg) {
+        case ACF_ARGUMENT_TYPE_TIP:
+        case ACF_ARGUMENT_TYPE_SIP:
+        case ACF_ARGUMENT_TYPE_LIBRARY:
+        case ACF_ARGUMENT_TYPE_FAMILY:
+            key += text;
+            break;
+        case ACF_ARGUMENT_TYPE_RISE:
+        case ACF_ARGUMENT_TYPE_FALL:
+            key += acf_convert_argument_to_string(arg);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::whole_key_index() {
+    return {m_key_index.begin(), m_key_index.end()};
+}
+
+ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::equal_key_range(std::string const& key) {
+    auto range = m_key_index.equal_range(key);
+    return {range.first, range.second};
+}
+
+ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::variable_key_range(ACF_VARIABLE_TYPE_ENUM type,
+                                                                 bool freeform) {
+    if (type == ACF_VARIABLE_TYPE_NONE && !freeform) {
+        return whole_key_index();
+    }
+    // Every key of the variable starts with its name: the run of keys with that
+    // prefix ends before the prefix with its last byte raised by one.
+    std::string prefix = type == ACF_VARIABLE_TYPE_NONE ? "#N" : acf_get_variable_user_name(type);
+    if (prefix.empty() || static_cast<unsigned char>(prefix.back()) == 0xFF) {
+        return whole_key_index();
+    }
+    KEY_NODE const first = m_key_index.lower_bound(prefix);
+    prefix.back() = static_cast<char>(prefix.back() + 1);
+    return {first, m_key_index.lower_bound(prefix)};
+}
+
+ACF_ASGN_STORAGE::KEY_RANGE
+ACF_ASGN_STORAGE::lookup_candidates(ACF_MGR_INPUT_PARAMETERS const& params, bool global,
+                                    bool freeform) {
+    ACF_VARIABLE_TYPE_ENUM const type = params.get_variable_type();
+    if (type == ACF_VARIABLE_TYPE_NONE || (!global && gen_is_empty_string(params.get_to()))) {
+        return variable_key_range(type, freeform);
+    }
+    std::string key;
+    create_assignment_key(params, key);
+    return equal_key_range(key);
+}
+
+std::vector<ACF_ASSIGNMENT*> ACF_ASGN_STORAGE::in_file_order(KEY_RANGE range) const {
+    std::vector<std::pair<uint64_t, ACF_ASSIGNMENT*>> ordered;
+    for (KEY_NODE node = range.first; node != range.last; ++node) {
+        POSITION const& position = m_positions.at(node->second);
+        if (position.has_entry) {
+            ordered.emplace_back(position.order, node->second);
+        }
+    }
+    std::sort(ordered.begin(), ordered.end());
+    std::vector<ACF_ASSIGNMENT*> result;
+    result.reserve(ordered.size());
+    for (auto const& item : ordered) {
+        result.push_back(item.second);
+    }
+    return result;
+}
+
+void ACF_ASGN_STORAGE::set_actual_section_identifier_on_input_parameters() {
+    ACF_MGR_INPUT_PARAMETERS& params = *m_working_parameters;
+    ACF_VARIABLE_TYPE_ENUM const type = params.get_variable_type();
+    char const* section_id = params.get_section_identifier();
+    if (type == ACF_VARIABLE_TYPE_NONE || gen_is_empty_string(section_id) ||
+        m_acf_manager_storage == nullptr) {
+        return;
+    }
+    if (acf_test_variable_trait_of(type, ACF_VARIABLE_TRAIT_TYPE_INCLUDED_IN_OLD_CHIP_SECTION)) {
+        if (acf_os_based_compare(section_id, m_acf_manager_storage->get_active_revision_name())) {
+            params.set_section_identifier(nullptr);
+        }
+    } else if (acf_test_variable_trait_of(
+                   type, ACF_VARIABLE_TRAIT_TYPE_INCLUDED_IN_OLD_PROJECT_INFO_SECTION)) {
+        if (acf_os_based_compare(section_id, m_acf_manager_storage->get_project_name())) {
+            params.set_section_identifier(nullptr);
+        }
+    }
+}
+
+void ACF_ASGN_STORAGE::init_and_clean_local_parameters_from(ACF_MGR_INPUT_PARAMETERS const* source,
+                                                            bool global, bool freeform) {
+    if (!have_manager_storage()) {
+        return;
+    }
+    ACF_MGR_INPUT_PARAMETERS& params = *m_working_parameters;
+    params = source;
+    set_actual_section_identifier_on_input_parameters();
+    if (!global || freeform) {
+        std::string cleaned;
+        if (params.get_from() != nullptr) {
+            acf_source_target_cleanup(params.get_from(), &cleaned);
+            params.set_from(cleaned.c_str());
+        }
+        if (params.get_to() != nullptr) {
+            acf_source_target_cleanup(params.get_to(), &cleaned);
+            params.set_to(cleaned.c_str());
+        }
+    }
+    if (global) {
+        params.set_from(nullptr);
+        params.set_to(nullptr);
+    }
+    if (freeform) {
+        params.set_variable_type(ACF_VARIABLE_TYPE_NONE);
+    }
+    int const value_type = acf_get_value_type(params.get_variable_type());
+    if ((value_type == 7 || value_type == 8) && !gen_is_empty_string(params.get_value_string())) {
+        std::string value = params.get_value_string();
+        if (acf_convert_time_frequency_to_correct_case(value)) {
+            params.set_value_string(value.c_str());
+        }
+    }
+}
+
+bool ACF_ASGN_STORAGE::does_assignment_match(ACF_ASSIGNMENT* acf_assignment,
+                                             ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                             ACF_ASGN_SEARCH_FILTER const& filter,
+                                             bool allow_ignored, bool removed, bool global,
+                                             bool freeform) {
+    if (!ACF_REQUIRE(acf_assignment != NULL) || !ACF_REQUIRE(input_parameters != NULL)) {
+        return false;
+    }
+    ACF_ASSIGNMENT const& asgn = *acf_assignment;
+    ACF_MGR_INPUT_PARAMETERS const& params = *input_parameters;
+    if (asgn.is_removed() != removed) {
+        return false;
+    }
+    if (freeform) {
+        if (asgn.get_type() != ACF_VARIABLE_TYPE_NONE) {
+            return false;
+        }
+        char const* name = params.get_variable_string();
+        if (name != nullptr && gen_stricmp(name, asgn.get_variable_string()) != 0) {
+            return false;
+        }
+    } else if (params.get_variable_type() != ACF_VARIABLE_TYPE_NONE &&
+               params.get_variable_type() != asgn.get_type()) {
+        return false;
+    }
+    char const* value = params.get_value_string();
+    if (!gen_is_empty_string(value) &&
+        (!removed || asgn.test_target_type_of(ACF_FILE_CATEGORY_TARGET_TYPE_DESIGN_FILE)) &&
+        !texts_equal(value, asgn.get_unmodified_value(allow_ignored),
+                     is_case_sensitive(asgn.get_type()))) {
+        return false;
+    }
+    char const* section_id = params.get_section_identifier();
+    if (gen_is_empty_string(section_id)
+            ? !gen_is_empty_string(asgn.get_section_identifier())
+            : (asgn.get_section_identifier() == nullptr ||
+               gen_stricmp(section_id, asgn.get_section_identifier()) != 0)) {
+        return false;
+    }
+    char const* entity = params.get_entity_name();
+    if (gen_is_empty_string(entity) ? !gen_is_empty_string(asgn.get_entity_name())
+                                    : (asgn.get_entity_name() == nullptr ||
+                                       std::strcmp(entity, asgn.get_entity_name()) != 0)) {
+        return false;
+    }
+    if (!freeform && asgn.is_global() != global) {
+        return false;
+    }
+    if (!global || freeform) {
+        char const* from = params.get_from();
+        char const* to = params.get_to();
+        if ((!gen_is_empty_string(from) && std::strcmp(from, asgn.get_source()) != 0) ||
+            (!gen_is_empty_string(to) && std::strcmp(to, asgn.get_target()) != 0)) {
+            return false;
+        }
+    }
+    if (!freeform && !filter.matches_assignment(&asgn)) {
+        return false;
+    }
+    if (!allow_ignored && asgn.is_ignored() && *asgn.get_unmodified_value(false) == '\0') {
+        return false;
+    }
+    if (asgn.get_family_enum() != DEV_FAMILY_GENERIC &&
+        (m_acf_manager_storage == nullptr ||
+         asgn.get_family_enum() != m_acf_manager_storage->get_project_family_enum())) {
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Set and revive
+// ---------------------------------------------------------------------------
+
+void ACF_ASGN_STORAGE::set_assignment_args_from_input_parameters(ACF_ASSIGNMENT* asgn) const {
+    if (asgn == nullptr) {
+        return;
+    }
+    asgn->clear_arguments();
+    std::vector<ACF_ARGUMENT_TYPE_ENUM> types;
+    std::list<std::string> values;
+    m_working_parameters->get_argument_types(&types);
+    m_working_parameters->get_argument_values(&values);
+    auto value = values.begin();
+    for (auto type = types.begin(); type != types.end() && value != values.end(); ++type, ++value) {
+        asgn->add_argument(*type, value->c_str());
+    }
+}
+
+void ACF_ASGN_STORAGE::count_entity_name(ACF_ASSIGNMENT* asgn, std::string const& entity_name) {
+    auto found = m_positions.find(asgn);
+    if (entity_name.empty() || found == m_positions.end() || found->second.entity_counted) {
+        return;
+    }
+    add_entity_name_to_map(entity_name.c_str());
+    found->second.entity_counted = true;
+}
+
+void ACF_ASGN_STORAGE::add_entity_name_to_map(char const* entity_name) {
+    if (!gen_is_empty_string(entity_name)) {
+        ++m_entity_name_counts[entity_name];
+    }
+}
+
+ACF_ASSIGNMENT* ACF_ASGN_STORAGE::set_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                                 bool default_status, bool global, bool freeform,
+                                                 bool changed_status, bool always_new) {
+    if (!ACF_REQUIRE(input_parameters != NULL) || !have_manager_storage()) {
+        return nullptr;
+    }
+    init_and_clean_local_parameters_from(input_parameters, global, freeform);
+    ACF_MGR_INPUT_PARAMETERS& params = *m_working_parameters;
+    std::string key;
+    create_assignment_key(params, key);
+    ACF_VARIABLE_TYPE_ENUM const type = params.get_variable_type();
+    // Kept apart: the store's hooks below may run other queries of the collection.
+    std::string const entity_name = params.get_entity_name() ? params.get_entity_name() : "";
+
+    ACF_ASSIGNMENT* asgn = nullptr;
+    if (!always_new) {
+        bool const reuse = !acf_test_variable_trait_of(
+            type, ACF_VARIABLE_TRAIT_TYPE_DONT_REUSE_REMOVED_ASSIGNMENT);
+        asgn = find_removed_assignment(&params, key, global, freeform, !reuse);
+    }
+    if (asgn != nullptr) {
+        asgn->set_remove_status(false);
+        asgn->set_changed_status(false);
+        char const* new_value = params.get_value_string() ? params.get_value_string() : "";
+        if (asgn->is_default_value() && !texts_equal(asgn->get_unmodified_value(false), new_value,
+                                                     is_case_sensitive(asgn->get_type()))) {
+            asgn->set_default_status(false);
+            move_assignment_to_end_of_coll(asgn);
+        }
+        asgn->set_ignore_status(false);
+        asgn->set_value(params.get_value_string());
+        asgn->set_section_identifier(params.get_section_identifier());
+        set_assignment_args_from_input_parameters(asgn);
+        m_acf_manager_storage->replace_tdf_with_tsf_value(asgn);
+        asgn->set_transient(m_acf_manager_storage->get_transient_assignments_mode());
+        // An assignment whose entry was dropped while it was removed is written
+        // again once it lives.
+        POSITION& position = m_positions.at(asgn);
+        if (!position.has_entry) {
+            position.entry = append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(asgn));
+            position.has_entry = true;
+            position.order = m_next_order++;
+        }
+    } else {
+        asgn = m_assignment_factory->create_assignment(
+            type, freeform ? params.get_variable_string() : nullptr, params.get_from(),
+            params.get_to(), params.get_value_string(), nullptr, false);
+        if (!ACF_REQUIRE(asgn != NULL)) {
+            return nullptr;
+        }
+        asgn->set_default_status(default_status);
+        asgn->set_section_identifier(params.get_section_identifier());
+        asgn->set_entity_name(params.get_entity_name());
+        asgn->set_ignore_status(params.get_is_ignored());
+        set_assignment_args_from_input_parameters(asgn);
+        m_acf_manager_storage->replace_tdf_with_tsf_value(asgn);
+        hold(asgn, key);
+    }
+    count_entity_name(asgn, entity_name);
+    asgn->set_changed_status(changed_status);
+    return asgn;
+}
+
+// ---------------------------------------------------------------------------
+// Removal
+// ---------------------------------------------------------------------------
+
+void ACF_ASGN_STORAGE::remove_one(ACF_ASSIGNMENT* asgn) {
+    if (asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE)) {
+        char const* default_value = m_acf_manager_storage->get_default_value_for_variable(
+            asgn->get_type(), asgn->get_section_identifier(), asgn->get_entity_name() != nullptr,
+            DEV_FAMILY_GENERIC);
+        if (default_value != nullptr) {
+            asgn->set_value(default_value);
+        }
+    } else {
+        asgn->set_remove_status(true);
+    }
+    asgn->set_changed_status(true);
+    remove_assignment_from_maps(asgn, true);
+}
+
+void ACF_ASGN_STORAGE::remove_assignment_or_set_to_default(ACF_ASSIGNMENT* asgn) {
+    if (asgn != nullptr && have_manager_storage()) {
+        remove_one(asgn);
+    }
+}
+
+void ACF_ASGN_STORAGE::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global,
+                                         bool freeform, ACF_ASGN_SEARCH_FILTER const& filter,
+                                         ACF_ASSIGNMENT_LIST* coll) {
+    if (!ACF_REQUIRE(input_parameters != NULL) || !ACF_REQUIRE(coll != NULL) ||
+        !have_manager_storage()) {
+        return;
+    }
+    init_and_clean_local_parameters_from(input_parameters, global, freeform);
+    ACF_MGR_INPUT_PARAMETERS& params = *m_working_parameters;
+    ACF_VARIABLE_TYPE_ENUM const type = params.get_variable_type();
+    KEY_RANGE range;
+    if ((type == ACF_VARIABLE_TYPE_NONE && !freeform) || gen_is_empty_string(params.get_to())) {
+        range = variable_key_range(type, freeform);
+    } else {
+        std::string key;
+        create_assignment_key(params, key);
+        range = equal_key_range(key);
+    }
+    // Matches are chosen before any is removed: removing an IP file removes the
+    // files it brought through the revision storage, which comes back here.
+    bool const defaults_only = params.get_skip_non_defaults();
+    std::vector<ACF_ASSIGNMENT*> matches;
+    for (KEY_NODE node = range.first; node != range.last; ++node) {
+        ACF_ASSIGNMENT* asgn = node->second;
+        if ((!defaults_only || asgn->is_default_value()) &&
+            does_assignment_match(asgn, &params, filter, true, false, global, freeform)) {
+            matches.push_back(asgn);
+        }
+    }
+    for (ACF_ASSIGNMENT* asgn : matches) {
+        if (!asgn->is_removed()) {
+            coll->push_back(asgn);
+            remove_one(asgn);
+        }
+    }
+}
+
+void ACF_ASGN_STORAGE::remove_assignment_from_maps(ACF_ASSIGNMENT* asgn, bool cascade) {
+    if (asgn == nullptr) {
+        return;
+    }
+    ACF_VARIABLE_TYPE_ENUM const type = asgn->get_type();
+    if (cascade && (type == ACF_VARIABLE_TYPE_TIP_FILE || type == ACF_VARIABLE_TYPE_SIP_FILE)) {
+        ACF_ASGN_SEARCH_FILTER source_files;
+        source_files.variable_trait = ACF_VARIABLE_TRAIT_TYPE_PROJECT_SOURCE_FILE;
+        ACF_ASSIGNMENT_LIST brought;
+        get_all_assignments(source_files, false, false, true, false, false, &brought);
+        std::string const ip_file = asgn->get_unmodified_value(false);
+        for (ACF_ASSIGNMENT* source_file : brought) {
+            char const* tip = source_file->get_argument_value(ACF_ARGUMENT_TYPE_TIP);
+            char const* sip = source_file->get_argument_value(ACF_ARGUMENT_TYPE_SIP);
+            if (acf_os_based_compare(tip, ip_file.c_str()) ||
+                acf_os_based_compare(sip, ip_file.c_str())) {
+                source_file->remove();
+            }
+        }
+    }
+    if (asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE) ||
+        asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_DONT_COPY_TO_NEW_FILE_FORMAT) ||
+        asgn->is_default_value() || asgn->get_entity_name() == nullptr) {
+        return;
+    }
+    // Only an assignment whose name is counted counts it down, so that an
+    // assignment removed twice cannot drop a name that others still use.
+    auto position = m_positions.find(asgn);
+    if (position == m_positions.end() || !position->second.entity_counted) {
+        return;
+    }
+    position->second.entity_counted = false;
+    auto count = m_entity_name_counts.find(asgn->get_entity_name());
+    if (count != m_entity_name_counts.end() && --count->second <= 0) {
+        m_entity_name_counts.erase(count);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Removed assignments and purges
+// ---------------------------------------------------------------------------
+
+ACF_ASSIGNMENT*
+ACF_ASGN_STORAGE::find_removed_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                          std::string& key, bool global, bool freeform,
+                                          bool purge) {
+    if (!ACF_REQUIRE(input_parameters != NULL) || !have_manager_storage()) {
+        return nullptr;
+    }
+    ACF_VARIABLE_TYPE_ENUM const type = input_parameters->get_variable_type();
+    KEY_RANGE const range =
+        type != ACF_VARIABLE_TYPE_NONE ? equal_key_range(key) : variable_key_range(type, freeform);
+    ACF_ASGN_SEARCH_FILTER const any;
+    for (KEY_NODE node = range.first; node != range.last; ++node) {
+        ACF_ASSIGNMENT* asgn = node->second;
+        if (asgn->is_removed() &&
+            does_assignment_match(asgn, input_parameters, any, false, true, global, freeform)) {
+            if (!purge) {
+                return asgn;
+            }
+            purge_removed(asgn);
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+void ACF_ASGN_STORAGE::purge_removed(ACF_ASSIGNMENT* asgn) {
+    set_as_dangling_pointer(asgn);
+    remove_assignment_from_maps(asgn, false);
+    m_acf_manager_storage->remove_assignment_from_changed_list(asgn);
+    destroy(asgn);
+}
+
+void ACF_ASGN_STORAGE::delete_all_removed_assignments() {
+    std::vector<ACF_ASSIGNMENT*> removed;
+    for (auto const& node : m_key_index) {
+        if (node.second->is_removed()) {
+            removed.push_back(node.second);
+        }
+    }
+    for (ACF_ASSIGNMENT* asgn : removed) {
+        if (asgn->is_removed()) {
+            if (m_acf_manager_storage != nullptr) {
+                m_acf_manager_storage->remove_assignment_from_changed_list(asgn);
+            }
+            destroy(asgn);
+        }
+    }
+}
+
+bool ACF_ASGN_STORAGE::is_dangling_pointer(ACF_ASSIGNMENT* asgn) const {
+    return asgn == nullptr || m_deleted_map.count(asgn) != 0;
+}
+
+void ACF_ASGN_STORAGE::set_as_dangling_pointer(ACF_ASSIGNMENT* asgn) {
+    m_deleted_map.emplace(asgn, true);
+}
+
+void ACF_ASGN_STORAGE::reset_deleted_map() {
+    m_deleted_map.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Order and comment entries
+// ---------------------------------------------------------------------------
+
+void ACF_ASGN_STORAGE::move_assignment_to_end_of_coll(ACF_ASSIGNMENT* asgn) {
+    auto found = m_positions.find(asgn);
+    if (asgn == nullptr || found == m_positions.end() || !found->second.has_entry) {
+        return;
+    }
+    m_ordered_coll.splice(m_ordered_coll.end(), m_ordered_coll, found->second.entry);
+    found->second.order = m_next_order++;
+}
+
+void ACF_ASGN_STORAGE::add_comment_line(char const* comment, char const* file_name) {
+    if (comment != nullptr) {
+        append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(comment, file_name));
+    }
+}
+
+void ACF_ASGN_STORAGE::delete_comment(ACF_ASSIGNMENT* asgn) {
+    if (asgn == nullptr || !asgn->is_removed()) {
+        return;
+    }
+    auto found = m_positions.find(asgn);
+    if (found == m_positions.end() || !found->second.has_entry) {
+        return;
+    }
+    delete *found->second.entry;
+    m_ordered_coll.erase(found->second.entry);
+    found->second.has_entry = false;
+}
+
+void ACF_ASGN_STORAGE::delete_all_comments() {
+    for (auto entry = m_ordered_coll.begin(); entry != m_ordered_coll.end();) {
+        if ((*entry)->get_assignment() == nullptr) {
+            delete *entry;
+            entry = m_ordered_coll.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Listing
+// ---------------------------------------------------------------------------
+
+void ACF_ASGN_STORAGE::add_assignment_to_collection_if_it_matches_all_of_these_filters(
+    ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored, bool include_removed, bool global,
+    bool instance, bool freeform, ACF_ASSIGNMENT_LIST* coll, ACF_ASSIGNMENT* asgn) {
+    if (!ACF_REQUIRE(coll != NULL) || asgn == nullptr) {
+        return;
+    }
+    if (!filter.matches_assignment(asgn) || (!include_removed && asgn->is_removed())) {
+        return;
+    }
+    if (!allow_ignored && asgn->is_ignored() && *asgn->get_unmodified_value(false) == '\0') {
+        return;
+    }
+    bool const placed = asgn->get_type() == ACF_VARIABLE_TYPE_NONE ? freeform
+                        : asgn->is_global()                        ? global
+                                                                   : instance;
+    if (!placed) {
+        return;
+    }
+    if (asgn->get_family_enum() != DEV_FAMILY_GENERIC &&
+        (m_acf_manager_storage == nullptr ||
+         asgn->get_family_enum() != m_acf_manager_storage->get_project_family_enum())) {
+        return;
+    }
+    coll->push_back(asgn);
+}
+
+void ACF_ASGN_STORAGE::get_all_assignments(ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored,
+                                           bool include_removed, bool global, bool instance,
+                                           bool freeform, ACF_ASSIGNMENT_LIST* coll) {
+    if (!ACF_REQUIRE(coll != NULL)) {
+        return;
+    }
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
+        if (entry->get_assignment() != nullptr) {
+            add_assignment_to_collection_if_it_matches_all_of_these_filters(
+                filter, allow_ignored, include_removed, global, instance, freeform, coll,
+                entry->get_assignment());
+        }
+    }
+}

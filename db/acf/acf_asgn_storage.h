@@ -1,0 +1,248 @@
+// The in-memory collection of one revision's assignments and settings-file
+// comment lines.
+//
+// - Removal is two-phase: a removed assignment keeps its object, is skipped by
+//   lookups and by the writer, and is revived by a later set with the same key;
+//   only a purge destroys it.
+// - Assignments are found through a textual key (variable, target, source and
+//   key arguments) in an ordered multimap; a full match test decides.
+// - File order, comment lines included, is kept in a separate ordered list.
+// - Parameter-driven operations work on a normalised copy of the caller's
+//   parameters, never on the caller's object.
+//
+// The collection owns its assignments and takes no lock: callers hold the
+// revision storage's lock. Units: acf_asgn_storage.cpp (keys, matching, set,
+// removal, purges, copy), acf_asgn_storage_lookup.cpp (lookups),
+// acf_asgn_storage_bulk.cpp (bulk removal, collection-wide queries),
+// acf_asgn_storage_views.cpp (views for the settings-file writer).
+#pragma once
+
+#include "acf_file_categories.h"
+#include "acf_table_types.h"
+
+#include <cstdint>
+#include <list>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class ACF_ASSIGNMENT;
+class ACF_ASSIGNMENT_FACTORY;
+class ACF_MANAGER_STORAGE;
+class ACF_MGR_INPUT_PARAMETERS;
+
+// Which assignments a search or listing admits; each field holds its "any"
+// value by default (section type 16 and file category 21 stand for any).
+struct ACF_ASGN_SEARCH_FILTER {
+    DEV_FAMILY_ENUM family = DEV_FAMILY_GENERIC;
+    ACF_VARIABLE_TRAIT_TYPE_ENUM variable_trait = ACF_VARIABLE_TRAIT_TYPE_GENERIC_TRAIT;
+    ACF_CATEGORY_TRAIT_TYPE_ENUM category_trait = ACF_CATEGORY_TRAIT_TYPE_GENERIC;
+    ASE_CATEGORY_ENUM ase_category = ASE_CATEGORY_NONE;
+    ACF_CATEGORY_SECTION_TYPE_ENUM section_type = ACF_CATEGORY_SECTION_TYPE_MAX;
+    ACF_FILE_CATEGORY_ENUM file_category = ACF_FILE_CATEGORY_NONE;
+
+    // False for null; otherwise every field that is not "any" must hold.
+    bool matches_assignment(ACF_ASSIGNMENT const* asgn) const;
+};
+
+// One entry of the file-ordered list: an assignment, or a comment line with the
+// settings file it was read from.
+class ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT {
+public:
+    explicit ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(ACF_ASSIGNMENT* asgn);
+    ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(char const* comment, char const* file_name);
+    ~ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT();
+    ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const&) = delete;
+    ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT&
+    operator=(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const&) = delete;
+
+    ACF_ASSIGNMENT* get_assignment() const { return m_assignment; }
+    // The comment line of a comment entry; null for an assignment entry.
+    char const* get_comment() const { return m_comment ? m_comment->c_str() : nullptr; }
+    // The entry's settings file; null when none or empty.
+    char const* get_acf_file_name() const;
+
+private:
+    std::string* m_comment = nullptr;
+    std::string* m_file_name = nullptr;
+    ACF_ASSIGNMENT* m_assignment = nullptr;
+};
+
+using ACF_ASSIGNMENT_LIST = std::list<ACF_ASSIGNMENT*>;
+using ACF_ASGN_COMMENT_LIST = std::list<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*>;
+
+class ACF_ASGN_STORAGE {
+public:
+    // --- Life -----------------------------------------------------------------
+    ACF_ASGN_STORAGE(ACF_MANAGER_STORAGE* storage, ACF_ASSIGNMENT_FACTORY* factory);
+    // A faithful copy: every assignment (removed ones stay removed, with their
+    // comments, file names and read commands), every comment line, file order,
+    // key order and entity-name counts.
+    explicit ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage);
+    ~ACF_ASGN_STORAGE();
+    ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const&) = delete;
+    ACF_ASGN_STORAGE& operator=(ACF_ASGN_STORAGE const&) = delete;
+
+    // --- Set, keys and matching -------------------------------------------------
+    // Revives a removed assignment with the same key, or adds a new one; never null.
+    ACF_ASSIGNMENT* set_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool default_status,
+                                   bool global, bool freeform, bool changed_status,
+                                   bool always_new);
+    void create_assignment_key(ACF_MGR_INPUT_PARAMETERS const& params, std::string& key) const;
+    bool does_assignment_match(ACF_ASSIGNMENT* acf_assignment,
+                               ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                               ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored,
+                               bool removed, bool global, bool freeform);
+    void init_and_clean_local_parameters_from(ACF_MGR_INPUT_PARAMETERS const* source, bool global,
+                                              bool freeform);
+    void set_actual_section_identifier_on_input_parameters();
+    void set_assignment_args_from_input_parameters(ACF_ASSIGNMENT* asgn) const;
+
+    // --- Lookups ----------------------------------------------------------------
+    ACF_ASSIGNMENT* get_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                   ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored,
+                                   bool global, bool freeform);
+    // The first live global assignment of the variable.
+    ACF_ASSIGNMENT* get_assignment(ACF_VARIABLE_TYPE_ENUM type);
+    ACF_ASSIGNMENT* get_exact_match_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                               ACF_ASGN_SEARCH_FILTER const& filter,
+                                               bool allow_ignored, bool global, bool freeform,
+                                               bool removed);
+    // Appends every live match in file order.
+    void get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                             ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored, bool global,
+                             bool freeform, ACF_ASSIGNMENT_LIST* coll);
+    bool does_variable_exist(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global,
+                             bool freeform);
+    // True when a matching assignment carries the argument with another value.
+    bool does_matching_assignment_exist_with_same_argument(
+        ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global, bool freeform,
+        ACF_ARGUMENT_TYPE_ENUM argument, char const* value);
+
+    // --- Removal and purges -----------------------------------------------------
+    // Removes every live match; appends each to coll.
+    void remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global, bool freeform,
+                           ACF_ASGN_SEARCH_FILTER const& filter, ACF_ASSIGNMENT_LIST* coll);
+    void remove_assignment_or_set_to_default(ACF_ASSIGNMENT* asgn);
+    // Entity-name counts and, with cascade, the assignments an IP file brought.
+    void remove_assignment_from_maps(ACF_ASSIGNMENT* asgn, bool cascade);
+    // The first removed match; with purge it is destroyed instead and null returned.
+    ACF_ASSIGNMENT* find_removed_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                            std::string& key, bool global, bool freeform,
+                                            bool purge);
+    void delete_all_removed_assignments();
+    bool is_dangling_pointer(ACF_ASSIGNMENT* asgn) const;
+    void set_as_dangling_pointer(ACF_ASSIGNMENT* asgn);
+    void reset_deleted_map();
+
+    // --- Order, comments, entity names ------------------------------------------
+    void add_entity_name_to_map(char const* entity_name);
+    void move_assignment_to_end_of_coll(ACF_ASSIGNMENT* asgn);
+    void add_comment_line(char const* comment, char const* file_name);
+    // Drops the entry of a removed assignment (not the assignment).
+    void delete_comment(ACF_ASSIGNMENT* asgn);
+    void delete_all_comments();
+
+    // --- Listing ----------------------------------------------------------------
+    void get_all_assignments(ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored,
+                             bool include_removed, bool global, bool instance, bool freeform,
+                             ACF_ASSIGNMENT_LIST* coll);
+    void add_assignment_to_collection_if_it_matches_all_of_these_filters(
+        ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored, bool include_removed, bool global,
+        bool instance, bool freeform, ACF_ASSIGNMENT_LIST* coll, ACF_ASSIGNMENT* asgn);
+
+    // --- Bulk removal and collection-wide queries ---------------------------------
+    void get_removed_assignments(ACF_ASSIGNMENT_LIST* coll);
+    void remove_all_assignments();
+    void remove_instance_assignments(char const* target, char const* source,
+                                     ACF_ASSIGNMENT_LIST* coll);
+    void remove_all_assignments_of_ase_category(ASE_CATEGORY_ENUM category,
+                                                ACF_ASSIGNMENT_LIST* coll);
+    void remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type, ACF_ASSIGNMENT_LIST* coll,
+                                        bool global, bool instance);
+    void get_list_of_current_entity_names(std::list<std::string>* names) const;
+    bool have_any_assignments_changed() const;
+    void clear_changed_status_of_all_assignments();
+
+    // --- Views for the settings-file writer ---------------------------------------
+    void get_comment_assignment_coll_for_writing(ACF_ASGN_COMMENT_LIST* comment_asgn_list,
+                                                 char const* file_name, bool is_revision_file,
+                                                 bool force);
+    bool get_assignments_for_file_category_section_id_entity(
+        ACF_ASSIGNMENT_LIST* coll, ACF_FILE_CATEGORY_ENUM category,
+        ACF_CATEGORY_SECTION_TYPE_ENUM section_type, char const* section_identifier,
+        char const* entity_name);
+    void
+    get_list_of_section_identifiers(ACF_CATEGORY_SECTION_TYPE_ENUM section_type,
+                                    ACF_FILE_CATEGORY_ENUM category,
+                                    std::list<std::string>* section_identifiers_list,
+                                    std::map<std::string, int>* duplicate_section_identifiers_map,
+                                    std::string const& entity_name);
+    bool check_if_assignments_exist_for_section(ACF_CATEGORY_SECTION_TYPE_ENUM section_type,
+                                                ACF_FILE_CATEGORY_ENUM category,
+                                                char const* section_identifier);
+    bool internal_check_if_assignments_exist_for_section(
+        ACF_CATEGORY_SECTION_TYPE_ENUM section_type, ACF_FILE_CATEGORY_ENUM category,
+        char const* section_identifier, ACF_ASSIGNMENT* asgn);
+
+private:
+    using KEY_INDEX = std::multimap<std::string, ACF_ASSIGNMENT*>;
+    using KEY_NODE = KEY_INDEX::iterator;
+
+    // Where an assignment is held, so that no per-assignment operation searches
+    // the collection: its key-index node, its entry in file order (a removed
+    // assignment may have lost it), the entry's order stamp (ascending in file
+    // order), and whether its entity name is counted.
+    struct POSITION {
+        KEY_NODE key_node;
+        ACF_ASGN_COMMENT_LIST::iterator entry;
+        bool has_entry = false;
+        uint64_t order = 0;
+        bool entity_counted = false;
+    };
+
+    // A run of key-index nodes [first, last).
+    struct KEY_RANGE {
+        KEY_NODE first;
+        KEY_NODE last;
+    };
+
+    KEY_RANGE whole_key_index();
+    KEY_RANGE equal_key_range(std::string const& key);
+    // The nodes of every assignment a search of this variable type can match:
+    // keys begin with the variable's user name ("#N" for freeform searches);
+    // the whole index for a variable type 0 search that is not freeform.
+    KEY_RANGE variable_key_range(ACF_VARIABLE_TYPE_ENUM type, bool freeform);
+    // The candidates of the parameter-driven lookups (normalised parameters).
+    KEY_RANGE lookup_candidates(ACF_MGR_INPUT_PARAMETERS const& params, bool global, bool freeform);
+    // Candidate assignments of a variable in file order.
+    std::vector<ACF_ASSIGNMENT*> in_file_order(KEY_RANGE range) const;
+
+    // Adds a held assignment under the key at the end of the file order.
+    void hold(ACF_ASSIGNMENT* asgn, std::string const& key);
+    ACF_ASGN_COMMENT_LIST::iterator append_entry(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry);
+    // Destroys a held assignment and its entry and node.
+    void destroy(ACF_ASSIGNMENT* asgn);
+    void purge_removed(ACF_ASSIGNMENT* asgn);
+    // Counts a set assignment's entity name, once while it stays live.
+    void count_entity_name(ACF_ASSIGNMENT* asgn, std::string const& entity_name);
+    // The three steps of a removal of one live assignment.
+    void remove_one(ACF_ASSIGNMENT* asgn);
+    // Each live assignment of the range that select admits is listed (when
+    // coll is not null) and removed.
+    template <class SELECT>
+    void remove_selected(KEY_RANGE range, SELECT select, ACF_ASSIGNMENT_LIST* coll);
+    bool have_manager_storage() const;
+
+    std::map<ACF_ASSIGNMENT*, bool> m_deleted_map;
+    KEY_INDEX m_key_index;
+    ACF_ASGN_COMMENT_LIST m_ordered_coll;
+    std::map<std::string, int> m_entity_name_counts;
+    ACF_MANAGER_STORAGE* m_acf_manager_storage = nullptr;
+    ACF_ASSIGNMENT_FACTORY* m_assignment_factory = nullptr;
+    ACF_MGR_INPUT_PARAMETERS* m_working_parameters = nullptr;
+
+    std::unordered_map<ACF_ASSIGNMENT const*, POSITION> m_positions;
+    uint64_t m_next_order = 0;
+};

@@ -1,0 +1,142 @@
+// Removal of whole groups of assignments and the collection-wide queries.
+// Each bulk removal walks the key index in key order, chooses its live
+// assignments first and then removes them one by one, so that an assignment
+// already removed (also by the cascade of an IP file) is neither listed nor
+// counted down a second time.
+#include "acf_asgn_storage.h"
+
+#include "acf_assignment.h"
+#include "acf_internal_error.h"
+#include "acf_table.h"
+#include "acf_utils.h"
+#include "mem_manager.h"
+
+#include "suite/general/gen.h"
+
+MEM_UNIT_INITIALIZER(ACF);
+
+template <class SELECT>
+void ACF_ASGN_STORAGE::remove_selected(KEY_RANGE range, SELECT select, ACF_ASSIGNMENT_LIST* coll) {
+    std::vector<ACF_ASSIGNMENT*> selected;
+    for (KEY_NODE node = range.first; node != range.last; ++node) {
+        if (!node->second->is_removed() && select(*node->second)) {
+            selected.push_back(node->second);
+        }
+    }
+    for (ACF_ASSIGNMENT* asgn : selected) {
+        if (asgn->is_removed()) {
+            continue;
+        }
+        if (coll != nullptr) {
+            coll->push_back(asgn);
+        }
+        remove_one(asgn);
+    }
+}
+
+void ACF_ASGN_STORAGE::remove_all_assignments() {
+    if (!have_manager_storage()) {
+        return;
+    }
+    std::vector<ACF_ASSIGNMENT*> selected;
+    for (auto const& node : m_key_index) {
+        if (!node.second->is_removed() && !node.second->is_default_value()) {
+            selected.push_back(node.second);
+        }
+    }
+    for (ACF_ASSIGNMENT* asgn : selected) {
+        if (asgn->is_removed()) {
+            continue;
+        }
+        asgn->set_remove_status(true);
+        asgn->set_changed_status(true);
+        remove_assignment_from_maps(asgn, true);
+    }
+}
+
+void ACF_ASGN_STORAGE::remove_instance_assignments(char const* target, char const* source,
+                                                   ACF_ASSIGNMENT_LIST* coll) {
+    if (!ACF_REQUIRE(coll != NULL) || !have_manager_storage()) {
+        return;
+    }
+    std::string cleaned_target;
+    std::string cleaned_source;
+    acf_source_target_cleanup(target, &cleaned_target);
+    acf_source_target_cleanup(source, &cleaned_source);
+    if (cleaned_target.empty() && cleaned_source.empty()) {
+        return;
+    }
+    remove_selected(
+        whole_key_index(),
+        [&](ACF_ASSIGNMENT const& asgn) {
+            return (cleaned_target.empty() || cleaned_target == asgn.get_target()) &&
+                   (cleaned_source.empty() || cleaned_source == asgn.get_source());
+        },
+        coll);
+}
+
+void ACF_ASGN_STORAGE::remove_all_assignments_of_ase_category(ASE_CATEGORY_ENUM category,
+                                                              ACF_ASSIGNMENT_LIST* coll) {
+    if (!ACF_REQUIRE(coll != NULL) || !have_manager_storage()) {
+        return;
+    }
+    remove_selected(
+        whole_key_index(),
+        [&](ACF_ASSIGNMENT const& asgn) {
+            return asgn.is_valid_for_ase_category(category) && !asgn.is_default_value() &&
+                   !asgn.test_trait_of(ACF_VARIABLE_TRAIT_TYPE_VARIABLE_VALUE_CANNOT_BE_CHANGED);
+        },
+        coll);
+}
+
+void ACF_ASGN_STORAGE::remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type,
+                                                      ACF_ASSIGNMENT_LIST* coll, bool global,
+                                                      bool instance) {
+    if (!have_manager_storage() || type == ACF_VARIABLE_TYPE_NONE ||
+        acf_test_variable_trait_of(type,
+                                   ACF_VARIABLE_TRAIT_TYPE_VARIABLE_VALUE_CANNOT_BE_CHANGED)) {
+        return;
+    }
+    remove_selected(
+        variable_key_range(type, false),
+        [&](ACF_ASSIGNMENT const& asgn) {
+            return asgn.get_type() == type && !asgn.is_default_value() &&
+                   (asgn.is_global() ? global : instance);
+        },
+        coll);
+}
+
+void ACF_ASGN_STORAGE::get_removed_assignments(ACF_ASSIGNMENT_LIST* coll) {
+    if (!ACF_REQUIRE(coll != NULL)) {
+        return;
+    }
+    for (auto const& node : m_key_index) {
+        if (node.second->is_removed()) {
+            coll->push_back(node.second);
+        }
+    }
+}
+
+void ACF_ASGN_STORAGE::get_list_of_current_entity_names(std::list<std::string>* names) const {
+    if (names == nullptr) {
+        return;
+    }
+    for (auto const& count : m_entity_name_counts) {
+        names->push_back(count.first);
+    }
+}
+
+bool ACF_ASGN_STORAGE::have_any_assignments_changed() const {
+    for (auto const& node : m_key_index) {
+        if (node.second->has_changed()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ACF_ASGN_STORAGE::clear_changed_status_of_all_assignments() {
+    for (auto const& node : m_key_index) {
+        node.second->set_changed_status(false);
+    }
+}

@@ -1,0 +1,197 @@
+// Lookups of single assignments and of all assignments that fit a query.
+// A global lookup, or an instance lookup with a target, visits only the
+// equal-key run of the key index; a lookup of one variable without target
+// visits only that variable's keys.
+#include "acf_asgn_storage.h"
+
+#include "acf_assignment.h"
+#include "acf_internal_error.h"
+#include "acf_manager_storage.h"
+#include "acf_mgr_input_parameters.h"
+#include "acf_table.h"
+#include "mem_manager.h"
+
+#include "suite/general/gen.h"
+
+#include <cstring>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+
+bool texts_equal(char const* a, char const* b, bool case_sensitive) {
+    return case_sensitive ? std::strcmp(a, b) == 0 : gen_stricmp(a, b) == 0;
+}
+
+bool argument_is_case_sensitive(ACF_ARGUMENT_TYPE_ENUM arg) {
+    return acf_test_argument_trait_of(arg, ACF_ARGUMENT_TRAIT_TYPE_CASE_SENSITIVE);
+}
+
+} // namespace
+
+ACF_ASSIGNMENT* ACF_ASGN_STORAGE::get_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                                 ACF_ASGN_SEARCH_FILTER const& filter,
+                                                 bool allow_ignored, bool global, bool freeform) {
+    if (!ACF_REQUIRE(input_parameters != NULL)) {
+        return nullptr;
+    }
+    init_and_clean_local_parameters_from(input_parameters, global, freeform);
+    KEY_RANGE const range = lookup_candidates(*m_working_parameters, global, freeform);
+    for (KEY_NODE node = range.first; node != range.last; ++node) {
+        if (does_assignment_match(node->second, m_working_parameters, filter, allow_ignored, false,
+                                  global, freeform)) {
+            return node->second;
+        }
+    }
+    return nullptr;
+}
+
+ACF_ASSIGNMENT* ACF_ASGN_STORAGE::get_assignment(ACF_VARIABLE_TYPE_ENUM type) {
+    ACF_MGR_INPUT_PARAMETERS params;
+    params.set_variable_type(type);
+    return get_assignment(&params, ACF_ASGN_SEARCH_FILTER(), false, true, false);
+}
+
+bool ACF_ASGN_STORAGE::does_variable_exist(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global,
+                                           bool freeform) {
+    if (!ACF_REQUIRE(input_parameters != NULL)) {
+        return false;
+    }
+    init_and_clean_local_parameters_from(input_parameters, global, freeform);
+    // The normalised copy chooses between the variable's keys and one key; the
+    // key and the match come from the caller's parameters as given.
+    ACF_VARIABLE_TYPE_ENUM const type = m_working_parameters->get_variable_type();
+    KEY_RANGE range;
+    if (type == ACF_VARIABLE_TYPE_NONE ||
+        (!global && gen_is_empty_string(m_working_parameters->get_to()))) {
+        range = variable_key_range(type, freeform);
+    } else {
+        std::string key;
+        create_assignment_key(*input_parameters, key);
+        range = equal_key_range(key);
+    }
+    ACF_ASGN_SEARCH_FILTER const any;
+    for (KEY_NODE node = range.first; node != range.last; ++node) {
+        if (does_assignment_match(node->second, input_parameters, any, false, false, global,
+                                  freeform)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+ACF_ASSIGNMENT* ACF_ASGN_STORAGE::get_exact_match_assignment(
+    ACF_MGR_INPUT_PARAMETERS* input_parameters, ACF_ASGN_SEARCH_FILTER const& filter,
+    bool allow_ignored, bool global, bool freeform, bool removed) {
+    if (!ACF_REQUIRE(input_parameters != NULL)) {
+        return nullptr;
+    }
+    init_and_clean_local_parameters_from(input_parameters, global, freeform);
+    ACF_MGR_INPUT_PARAMETERS& params = *m_working_parameters;
+    std::vector<ACF_ARGUMENT_TYPE_ENUM> arg_types;
+    std::list<std::string> arg_values;
+    params.get_argument_types(&arg_types);
+    params.get_argument_values(&arg_values);
+    char const* value = params.get_value_string();
+
+    KEY_RANGE const range = lookup_candidates(params, global, freeform);
+    for (KEY_NODE node = range.first; node != range.last; ++node) {
+        ACF_ASSIGNMENT* asgn = node->second;
+        if (!does_assignment_match(asgn, &params, filter, allow_ignored, removed, global,
+                                   freeform)) {
+            continue;
+        }
+        if (!gen_is_empty_string(value) &&
+            !texts_equal(value, asgn->get_unmodified_value(allow_ignored),
+                         asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_CASE_SENSITIVE))) {
+            continue;
+        }
+        std::vector<ACF_ARGUMENT_TYPE_ENUM> asgn_args;
+        asgn->get_arguments(&asgn_args);
+        if (asgn_args.size() != arg_types.size()) {
+            continue;
+        }
+        bool same_arguments = true;
+        auto arg_value = arg_values.begin();
+        for (ACF_ARGUMENT_TYPE_ENUM arg : arg_types) {
+            std::string const text = arg_value != arg_values.end() ? *arg_value++ : std::string();
+            char const* asgn_text = asgn->get_argument_value(arg);
+            if (!asgn->is_argument_valid(arg) || !asgn->does_argument_exist(arg) ||
+                text.empty() == acf_does_argument_require_value(arg) ||
+                (!text.empty() && !texts_equal(text.c_str(), asgn_text ? asgn_text : "",
+                                               argument_is_case_sensitive(arg)))) {
+                same_arguments = false;
+                break;
+            }
+        }
+        if (same_arguments) {
+            return asgn;
+        }
+    }
+    return nullptr;
+}
+
+void ACF_ASGN_STORAGE::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                           ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored,
+                                           bool global, bool freeform, ACF_ASSIGNMENT_LIST* coll) {
+    if (!ACF_REQUIRE(input_parameters != NULL) || !ACF_REQUIRE(coll != NULL)) {
+        return;
+    }
+    init_and_clean_local_parameters_from(input_parameters, global, freeform);
+    ACF_VARIABLE_TYPE_ENUM const type = m_working_parameters->get_variable_type();
+    if (type != ACF_VARIABLE_TYPE_NONE || freeform) {
+        // Only the variable's own keys can match; they are put into file order.
+        for (ACF_ASSIGNMENT* asgn : in_file_order(variable_key_range(type, freeform))) {
+            if (does_assignment_match(asgn, m_working_parameters, filter, allow_ignored, false,
+                                      global, freeform)) {
+                coll->push_back(asgn);
+            }
+        }
+        return;
+    }
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
+        ACF_ASSIGNMENT* asgn = entry->get_assignment();
+        if (asgn != nullptr && does_assignment_match(asgn, m_working_parameters, filter,
+                                                     allow_ignored, false, global, freeform)) {
+            coll->push_back(asgn);
+        }
+    }
+}
+
+bool ACF_ASGN_STORAGE::does_matching_assignment_exist_with_same_argument(
+    ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global, bool freeform,
+    ACF_ARGUMENT_TYPE_ENUM argument, char const* value) {
+    if (!ACF_REQUIRE(input_parameters != NULL)) {
+        return false;
+    }
+    bool const requires_value = acf_does_argument_require_value(argument);
+    if (requires_value && gen_is_empty_string(value)) {
+        return false;
+    }
+    ACF_MGR_INPUT_PARAMETERS query;
+    query = input_parameters;
+    std::string const caller_value =
+        input_parameters->get_value_string() ? input_parameters->get_value_string() : "";
+    query.set_value_string(nullptr);
+
+    ACF_ASSIGNMENT_LIST candidates;
+    get_assignment_coll(&query, ACF_ASGN_SEARCH_FILTER(), true, global, freeform, &candidates);
+    for (ACF_ASSIGNMENT* asgn : candidates) {
+        if (!asgn->does_argument_exist(argument)) {
+            continue;
+        }
+        if (requires_value) {
+            char const* asgn_text = asgn->get_argument_value(argument);
+            if (gen_is_empty_string(asgn_text) ||
+                !texts_equal(asgn_text, value, argument_is_case_sensitive(argument))) {
+                continue;
+            }
+        }
+        if (caller_value.empty() ||
+            !texts_equal(asgn->get_unmodified_value(true), caller_value.c_str(),
+                         asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_CASE_SENSITIVE))) {
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,164 @@
+// Ready-made views of the collection for the settings-file writer: the lines
+// of one settings file in file order, and the assignments, section identifiers
+// and sections of one file category.
+#include "acf_asgn_storage.h"
+
+#include "acf_assignment.h"
+#include "acf_internal_error.h"
+#include "acf_table.h"
+#include "mem_manager.h"
+
+#include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+
+#include <cstring>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+
+// Null counts as empty; two present texts compare as given.
+bool optional_texts_equal(char const* a, char const* b, bool case_sensitive) {
+    if (a != nullptr && b != nullptr) {
+        return case_sensitive ? std::strcmp(a, b) == 0 : gen_stricmp(a, b) == 0;
+    }
+    return gen_is_empty_string(a) && gen_is_empty_string(b);
+}
+
+std::string trimmed(std::string const& text) {
+    char const* const blanks = " \t\r\n\f\v";
+    size_t const first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+} // namespace
+
+void ACF_ASGN_STORAGE::get_comment_assignment_coll_for_writing(
+    ACF_ASGN_COMMENT_LIST* comment_asgn_list, char const* file_name, bool is_revision_file,
+    bool force) {
+    if (!ACF_REQUIRE(comment_asgn_list != NULL)) {
+        return;
+    }
+    comment_asgn_list->clear();
+    bool file_changed = false;
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
+        if (entry == nullptr) {
+            continue;
+        }
+        char const* entry_file = entry->get_acf_file_name();
+        bool const belongs = gen_is_empty_string(entry_file)
+                                 ? is_revision_file
+                                 : FIO_PATH::os_specific_comparison(file_name, entry_file);
+        if (!belongs) {
+            continue;
+        }
+        ACF_ASSIGNMENT* asgn = entry->get_assignment();
+        if (asgn == nullptr) {
+            comment_asgn_list->push_back(entry);
+            continue;
+        }
+        if (asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_DONT_COPY_TO_NEW_FILE_FORMAT)) {
+            comment_asgn_list->push_back(entry);
+            continue;
+        }
+        if (!asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE) &&
+            asgn->is_default_value()) {
+            continue;
+        }
+        file_changed = file_changed || asgn->has_changed();
+        if (!asgn->is_removed()) {
+            comment_asgn_list->push_back(entry);
+        }
+    }
+    if (!file_changed && !force) {
+        comment_asgn_list->clear();
+    }
+}
+
+bool ACF_ASGN_STORAGE::get_assignments_for_file_category_section_id_entity(
+    ACF_ASSIGNMENT_LIST* coll, ACF_FILE_CATEGORY_ENUM category,
+    ACF_CATEGORY_SECTION_TYPE_ENUM section_type, char const* section_identifier,
+    char const* entity_name) {
+    if (!ACF_REQUIRE(coll != NULL)) {
+        return false;
+    }
+    coll->clear();
+    ACF_ASGN_SEARCH_FILTER const any;
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
+        ACF_ASSIGNMENT* asgn = entry->get_assignment();
+        if (asgn == nullptr) {
+            continue;
+        }
+        if (!asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE) &&
+            (asgn->is_default_value() || asgn->is_removed())) {
+            continue;
+        }
+        if (asgn->get_file_category() != category ||
+            (section_type != any.section_type && !asgn->test_section_type_of(section_type)) ||
+            !optional_texts_equal(asgn->get_section_identifier(), section_identifier, false) ||
+            !optional_texts_equal(asgn->get_entity_name(), entity_name, true)) {
+            continue;
+        }
+        coll->push_back(asgn);
+    }
+    return !coll->empty();
+}
+
+void ACF_ASGN_STORAGE::get_list_of_section_identifiers(
+    ACF_CATEGORY_SECTION_TYPE_ENUM section_type, ACF_FILE_CATEGORY_ENUM category,
+    std::list<std::string>* section_identifiers_list,
+    std::map<std::string, int>* duplicate_section_identifiers_map, std::string const& entity_name) {
+    if (!ACF_REQUIRE(section_identifiers_list != NULL) ||
+        !ACF_REQUIRE(duplicate_section_identifiers_map != NULL)) {
+        return;
+    }
+    std::string const entity = trimmed(entity_name);
+    ACF_ASGN_SEARCH_FILTER const any;
+    for (auto const& node : m_key_index) {
+        ACF_ASSIGNMENT const* asgn = node.second;
+        char const* section_id = asgn->get_section_identifier();
+        if (asgn->is_removed() || gen_is_empty_string(section_id) ||
+            (section_type != any.section_type && !asgn->test_section_type_of(section_type)) ||
+            (category != any.file_category && asgn->get_file_category() != category)) {
+            continue;
+        }
+        if (!entity.empty() &&
+            (gen_is_empty_string(asgn->get_entity_name()) || entity != asgn->get_entity_name())) {
+            continue;
+        }
+        if (duplicate_section_identifiers_map->emplace(section_id, 1).second) {
+            section_identifiers_list->push_back(section_id);
+        }
+    }
+}
+
+bool ACF_ASGN_STORAGE::internal_check_if_assignments_exist_for_section(
+    ACF_CATEGORY_SECTION_TYPE_ENUM section_type, ACF_FILE_CATEGORY_ENUM category,
+    char const* section_identifier, ACF_ASSIGNMENT* asgn) {
+    if (asgn == nullptr) {
+        return false;
+    }
+    ACF_ASGN_SEARCH_FILTER const any;
+    char const* asgn_section_id = asgn->get_section_identifier();
+    return (section_type == any.section_type || asgn->test_section_type_of(section_type)) &&
+           !asgn->is_removed() &&
+           (category == any.file_category || asgn->get_file_category() == category) &&
+           !gen_is_empty_string(asgn_section_id) &&
+           (gen_is_empty_string(section_identifier) ||
+            gen_stricmp(section_identifier, asgn_section_id) == 0);
+}
+
+bool ACF_ASGN_STORAGE::check_if_assignments_exist_for_section(
+    ACF_CATEGORY_SECTION_TYPE_ENUM section_type, ACF_FILE_CATEGORY_ENUM category,
+    char const* section_identifier) {
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
+        if (internal_check_if_assignments_exist_for_section(
+                section_type, category, section_identifier, entry->get_assignment())) {
+            return true;
+        }
+    }
+    return false;
+}

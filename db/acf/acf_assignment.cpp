@@ -1,0 +1,758 @@
+// The assignment record: construction and normalisation, getters, value
+// canonical form, text setters, arguments, status flags and the storage-facing
+// operations. The command text is in acf_assignment_tcl_command.cpp.
+#include "acf_assignment.h"
+
+#include "acf_assignment_impl.h"
+#include "acf_global_initializers.h"
+#include "acf_internal_error.h"
+#include "acf_legality.h"
+#include "acf_manager_storage.h"
+#include "acf_mgr_input_parameters.h"
+#include "acf_msgs.h"
+#include "acf_string_pool.h"
+#include "acf_table.h"
+#include "acf_utils.h"
+#include "mem_manager.h"
+
+#include "suite/config/cfg.h"
+#include "suite/devicedb/dev.h"
+#include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+#include "suite/messages/msg.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <mutex>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+// ---------------------------------------------------------------------------
+// Texts and the implementation record
+// ---------------------------------------------------------------------------
+
+void ACF_ASGN_TEXT::set(char const* text, bool pooled, bool keep_empty) {
+    clear(pooled);
+    if (text == nullptr) {
+        return;
+    }
+    if (pooled) {
+        m_text = acf_get_or_create_string_pool()->get_or_add_to_pool(text);
+    } else if (*text != '\0' || keep_empty) {
+        m_text = MEM_NEW(ACF, std::string)(text);
+    }
+}
+
+void ACF_ASGN_TEXT::clear(bool pooled) {
+    if (!pooled) {
+        delete m_text;
+    }
+    m_text = nullptr;
+}
+
+bool acf_assignment_uses_string_pool() {
+    static bool const s_use_pool = cfg_is_on("ACF_ASSIGNMENT_USE_STRING_POOL", false);
+    return s_use_pool;
+}
+
+ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
+                                         bool ignored)
+    : m_type(type), m_family(DEV_FAMILY_GENERIC), m_storage(storage) {
+    store_flag(FLAG_IGNORED, ignored);
+    store_flag(FLAG_POOLED, acf_assignment_uses_string_pool());
+}
+
+ACF_ASSIGNMENT_IMPL::~ACF_ASSIGNMENT_IMPL() {
+    bool const pooled = is_pooled();
+    for (ACF_ASGN_TEXT* text : {&m_from, &m_to, &m_value, &m_section_identifier, &m_entity,
+                                &m_read_command, &m_comment, &m_freeform_name, &m_file_name}) {
+        text->clear(pooled);
+    }
+    delete m_arguments;
+    delete m_resolved_value;
+}
+
+bool ACF_ASSIGNMENT_IMPL::store_flag(FLAG f, bool on) {
+    uint8_t const before = m_flags;
+    m_flags = on ? static_cast<uint8_t>(m_flags | f) : static_cast<uint8_t>(m_flags & ~f);
+    return before != m_flags;
+}
+
+void ACF_ASSIGNMENT_IMPL::forget_resolved_value() {
+    delete m_resolved_value;
+    m_resolved_value = nullptr;
+}
+
+ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT_IMPL::clone() const {
+    ACF_ASSIGNMENT_IMPL* copy = MEM_NEW(ACF, ACF_ASSIGNMENT_IMPL)(m_storage, m_type, false);
+    uint8_t const copied_bits =
+        FLAG_REMOVED | FLAG_IGNORED | FLAG_DEFAULT | FLAG_CHANGED | FLAG_TRANSIENT | FLAG_POOLED;
+    copy->m_flags = static_cast<uint8_t>(m_flags & copied_bits);
+    copy->m_family = m_family;
+    ACF_ASGN_TEXT const ACF_ASSIGNMENT_IMPL::*const fields[] = {
+        &ACF_ASSIGNMENT_IMPL::m_from,     &ACF_ASSIGNMENT_IMPL::m_to,
+        &ACF_ASSIGNMENT_IMPL::m_value,    &ACF_ASSIGNMENT_IMPL::m_section_identifier,
+        &ACF_ASSIGNMENT_IMPL::m_entity,   &ACF_ASSIGNMENT_IMPL::m_read_command,
+        &ACF_ASSIGNMENT_IMPL::m_comment,  &ACF_ASSIGNMENT_IMPL::m_freeform_name,
+        &ACF_ASSIGNMENT_IMPL::m_file_name};
+    for (auto field : fields) {
+        ACF_ASGN_TEXT const& from = this->*field;
+        if (from.is_present()) {
+            ACF_ASGN_TEXT& to = const_cast<ACF_ASGN_TEXT&>(copy->*field);
+            copy->set_text(to, from.get()->c_str(), true);
+        }
+    }
+    if (m_arguments != nullptr) {
+        copy->m_arguments = MEM_NEW(ACF, ACF_ASGN_ARGUMENT_MAP)(*m_arguments);
+    }
+    return copy;
+}
+
+namespace {
+
+bool is_case_sensitive(ACF_VARIABLE_TYPE_ENUM type) {
+    return acf_test_variable_trait_of(type, ACF_VARIABLE_TRAIT_TYPE_CASE_SENSITIVE);
+}
+
+bool texts_equal(char const* a, char const* b, bool case_sensitive) {
+    return case_sensitive ? std::strcmp(a, b) == 0 : gen_stricmp(a, b) == 0;
+}
+
+void to_upper_ascii(std::string& text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+}
+
+// A source or target loses a leading '|' when it is at least 2 characters long.
+char const* strip_hierarchy_root(char const* text) {
+    return (text[0] == '|' && text[1] != '\0') ? text + 1 : text;
+}
+
+// The comment as stored: a leading ';' dropped, leading blanks and tabs dropped,
+// then a '%' and one blank after it, then trailing white space.
+std::string normalise_comment(char const* text) {
+    std::string comment(text);
+    size_t start = 0;
+    if (start < comment.size() && comment[start] == ';') {
+        ++start;
+    }
+    while (start < comment.size() && (comment[start] == ' ' || comment[start] == '\t')) {
+        ++start;
+    }
+    if (start < comment.size() && comment[start] == '%') {
+        ++start;
+        if (start < comment.size() && comment[start] == ' ') {
+            ++start;
+        }
+    }
+    comment.erase(0, start);
+    size_t const end = comment.find_last_not_of(" \t\n\r");
+    if (end != std::string::npos) {
+        comment.erase(end + 1);
+    }
+    return comment;
+}
+
+char const* text_of(std::string const* text) {
+    return text ? text->c_str() : nullptr;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Construction
+// ---------------------------------------------------------------------------
+
+ACF_ASSIGNMENT::ACF_ASSIGNMENT(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
+                               char const* freeform_name, char const* from, char const* to,
+                               char const* value, char const* comment, bool ignored) {
+    init(storage, type, freeform_name, from, to, value, comment, ignored);
+}
+
+ACF_ASSIGNMENT::ACF_ASSIGNMENT(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
+                               std::string const* freeform_name, std::string const* from,
+                               std::string const* to, std::string const* value,
+                               std::string const* comment, bool ignored) {
+    init(storage, type, text_of(freeform_name), text_of(from), text_of(to), text_of(value),
+         text_of(comment), ignored);
+}
+
+ACF_ASSIGNMENT::ACF_ASSIGNMENT(ACF_ASSIGNMENT const* asgn) {
+    if (asgn == nullptr || asgn->m_impl == nullptr) {
+        ACF_INTERNAL_ERROR("asgn != NULL");
+        m_impl = MEM_NEW(ACF, ACF_ASSIGNMENT_IMPL)(nullptr, ACF_VARIABLE_TYPE_NONE, false);
+        return;
+    }
+    m_impl = asgn->m_impl->clone();
+}
+
+ACF_ASSIGNMENT::~ACF_ASSIGNMENT() {
+    delete m_impl;
+}
+
+void ACF_ASSIGNMENT::init(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
+                          char const* freeform_name, char const* from, char const* to,
+                          char const* value, char const* comment, bool ignored) {
+    delete m_impl;
+    m_impl = MEM_NEW(ACF, ACF_ASSIGNMENT_IMPL)(storage, type, ignored);
+    if (!gen_is_empty_string(from)) {
+        m_impl->set_text(m_impl->m_from, strip_hierarchy_root(from));
+    }
+    if (!gen_is_empty_string(to)) {
+        m_impl->set_text(m_impl->m_to, strip_hierarchy_root(to));
+    }
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_TRANSIENT,
+                       storage != nullptr && storage->get_transient_assignments_mode());
+    if (value != nullptr) {
+        set_value(value);
+    }
+    if (!gen_is_empty_string(freeform_name) && is_freeform()) {
+        m_impl->set_text(m_impl->m_freeform_name, freeform_name);
+    }
+    if (!gen_is_empty_string(comment)) {
+        m_impl->set_text(m_impl->m_comment, normalise_comment(comment).c_str());
+    }
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, false);
+}
+
+// ---------------------------------------------------------------------------
+// Getters
+// ---------------------------------------------------------------------------
+
+ACF_VARIABLE_TYPE_ENUM ACF_ASSIGNMENT::get_type() const {
+    return m_impl->m_type;
+}
+char const* ACF_ASSIGNMENT::get_source() const {
+    return m_impl->m_from.c_str_or("");
+}
+char const* ACF_ASSIGNMENT::get_target() const {
+    return m_impl->m_to.c_str_or("");
+}
+char const* ACF_ASSIGNMENT::get_comments() const {
+    return m_impl->m_comment.c_str_or("");
+}
+char const* ACF_ASSIGNMENT::get_actual_value() const {
+    return m_impl->m_value.c_str_or("");
+}
+
+char const* ACF_ASSIGNMENT::get_section_identifier() const {
+    return m_impl->m_section_identifier.c_str_or(nullptr);
+}
+
+char const* ACF_ASSIGNMENT::get_entity_name() const {
+    return m_impl->m_entity.c_str_or(nullptr);
+}
+
+char const* ACF_ASSIGNMENT::get_variable_string() const {
+    if (!m_impl->m_freeform_name.is_empty()) {
+        return m_impl->m_freeform_name.get()->c_str();
+    }
+    return acf_get_variable_user_name(m_impl->m_type);
+}
+
+char const* ACF_ASSIGNMENT::get_variable_ui_name() const {
+    return acf_get_variable_ui_name_string(m_impl->m_type);
+}
+
+char const* ACF_ASSIGNMENT::get_description() const {
+    return acf_get_variable_desc(m_impl->m_type);
+}
+
+char const* ACF_ASSIGNMENT::get_acf_file_name() const {
+    if (!m_impl->m_file_name.is_empty()) {
+        return m_impl->m_file_name.get()->c_str();
+    }
+    return get_manager_storage() ? get_manager_storage()->get_active_revision_path() : "";
+}
+
+char const* ACF_ASSIGNMENT::get_default_value() const {
+    if (!m_impl->m_to.is_empty() || get_manager_storage() == nullptr) {
+        return "";
+    }
+    char const* value = m_impl->m_storage->get_default_value_for_variable(
+        m_impl->m_type, get_section_identifier(), m_impl->m_entity.is_present(), m_impl->m_family);
+    return value ? value : "";
+}
+
+char const* ACF_ASSIGNMENT::get_unmodified_value(bool raw) const {
+    if (is_ignored() && !raw) {
+        return get_default_value();
+    }
+    return m_impl->m_value.c_str_or("");
+}
+
+char const* ACF_ASSIGNMENT::get_value(bool raw) const {
+    if (is_ignored() && !raw) {
+        return get_default_value();
+    }
+    if (m_impl->m_value.is_empty()) {
+        return "";
+    }
+    char const* stored = m_impl->m_value.get()->c_str();
+    if (acf_get_value_type(m_impl->m_type) != 3 ||
+        !acf_test_variable_trait_of(m_impl->m_type, ACF_VARIABLE_TRAIT_TYPE_RESOLVE_FILENAME)) {
+        return stored;
+    }
+    // The full path is kept in the record until the value changes, so that
+    // every caller's text stays valid and no record overwrites another's. A
+    // file not found yet is looked for again on the next call.
+    static std::mutex s_resolve_mutex;
+    std::lock_guard<std::mutex> lock(s_resolve_mutex);
+    if (m_impl->m_resolved_value == nullptr) {
+        std::string full_path = gen_find_file(stored).full_path();
+        if (full_path.empty()) {
+            return stored;
+        }
+        m_impl->m_resolved_value = MEM_NEW(ACF, std::string)(std::move(full_path));
+    }
+    return m_impl->m_resolved_value->c_str();
+}
+
+DEV_FAMILY_ENUM ACF_ASSIGNMENT::get_family_enum() const {
+    return m_impl->m_family;
+}
+
+ACF_FILE_CATEGORY_ENUM ACF_ASSIGNMENT::get_file_category() const {
+    return acf_get_file_category(m_impl->m_type);
+}
+
+char const* ACF_ASSIGNMENT::get_variable_tcl_set_function() const {
+    return acf_get_variable_tcl_set_function(m_impl->m_type, is_global(),
+                                             m_impl->m_type == ACF_VARIABLE_TYPE_NONE);
+}
+
+bool ACF_ASSIGNMENT::get_variable_original_tcl_command_from_file(
+    std::string* returned_tcl_command) const {
+    if (returned_tcl_command == nullptr) {
+        ACF_INTERNAL_ERROR("returned_tcl_command != NULL");
+        return false;
+    }
+    returned_tcl_command->clear();
+    if (!m_impl->m_read_command.is_present()) {
+        return false;
+    }
+    *returned_tcl_command = *m_impl->m_read_command.get();
+    return true;
+}
+
+char const* ACF_ASSIGNMENT::get_argument_value(ACF_ARGUMENT_TYPE_ENUM arg) const {
+    if (m_impl->m_arguments == nullptr) {
+        return nullptr;
+    }
+    auto found = m_impl->m_arguments->find(arg);
+    return found == m_impl->m_arguments->end() ? nullptr : found->second.c_str();
+}
+
+void ACF_ASSIGNMENT::get_arguments(std::vector<ACF_ARGUMENT_TYPE_ENUM>* arguments) const {
+    if (arguments == nullptr) {
+        ACF_INTERNAL_ERROR("arguments != NULL");
+        return;
+    }
+    if (m_impl->m_arguments != nullptr) {
+        for (auto const& argument : *m_impl->m_arguments) {
+            arguments->push_back(argument.first);
+        }
+    }
+}
+
+ACF_MANAGER_STORAGE* ACF_ASSIGNMENT::get_manager_storage() const {
+    if (m_impl->m_storage == nullptr) {
+        ACF_INTERNAL_ERROR("storage != NULL");
+    }
+    return m_impl->m_storage;
+}
+
+// ---------------------------------------------------------------------------
+// Predicates
+// ---------------------------------------------------------------------------
+
+bool ACF_ASSIGNMENT::is_removed() const {
+    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_REMOVED);
+}
+bool ACF_ASSIGNMENT::is_ignored() const {
+    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_IGNORED);
+}
+bool ACF_ASSIGNMENT::is_default_value() const {
+    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_DEFAULT);
+}
+bool ACF_ASSIGNMENT::has_changed() const {
+    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED);
+}
+
+bool ACF_ASSIGNMENT::is_transient() const {
+    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_TRANSIENT) ||
+           does_argument_exist(ACF_ARGUMENT_TYPE_TIP) || does_argument_exist(ACF_ARGUMENT_TYPE_SIP);
+}
+
+bool ACF_ASSIGNMENT::is_global() const {
+    return !m_impl->m_from.is_present() && !m_impl->m_to.is_present();
+}
+
+bool ACF_ASSIGNMENT::is_freeform() const {
+    return m_impl->m_type == ACF_VARIABLE_TYPE_NONE ||
+           acf_test_variable_trait_of(m_impl->m_type, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
+}
+
+bool ACF_ASSIGNMENT::does_argument_exist(ACF_ARGUMENT_TYPE_ENUM arg) const {
+    return m_impl->m_arguments != nullptr && m_impl->m_arguments->count(arg) != 0;
+}
+
+bool ACF_ASSIGNMENT::does_any_arguments_exist() const {
+    return m_impl->m_arguments != nullptr && !m_impl->m_arguments->empty();
+}
+
+bool ACF_ASSIGNMENT::is_argument_valid(ACF_ARGUMENT_TYPE_ENUM arg) const {
+    return acf_is_argument_valid_for_variable(m_impl->m_type,
+                                              m_impl->m_section_identifier.is_present(),
+                                              m_impl->m_entity.is_present(), arg);
+}
+
+bool ACF_ASSIGNMENT::is_valid_for_family(DEV_FAMILY_ENUM family) const {
+    return acf_variable_includes_family(m_impl->m_type, family);
+}
+
+bool ACF_ASSIGNMENT::is_valid_for_ase_category(ASE_CATEGORY_ENUM category) const {
+    return acf_variable_includes_ase_category(m_impl->m_type, category);
+}
+
+bool ACF_ASSIGNMENT::test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ENUM trait) const {
+    return acf_test_variable_trait_of(m_impl->m_type, trait);
+}
+
+bool ACF_ASSIGNMENT::test_category_trait_of(ACF_CATEGORY_TRAIT_TYPE_ENUM trait) const {
+    return acf_test_category_trait_of(m_impl->m_type, trait, !m_impl->m_from.is_empty(),
+                                      !m_impl->m_to.is_empty(), !m_impl->m_entity.is_empty(),
+                                      !m_impl->m_section_identifier.is_empty());
+}
+
+bool ACF_ASSIGNMENT::test_section_type_of(ACF_CATEGORY_SECTION_TYPE_ENUM section_type) const {
+    return acf_test_category_section_type(m_impl->m_type, section_type, m_impl->m_from.is_present(),
+                                          m_impl->m_to.is_present(), m_impl->m_entity.is_present());
+}
+
+bool ACF_ASSIGNMENT::test_target_type_of(ACF_FILE_CATEGORY_TARGET_TYPE_ENUM target_type) const {
+    return acf_test_file_category_target_type(m_impl->m_type, target_type,
+                                              m_impl->m_entity.is_present(),
+                                              m_impl->m_section_identifier.is_present());
+}
+
+int ACF_ASSIGNMENT::is_legal() const {
+    ACF_MANAGER_STORAGE* storage = get_manager_storage();
+    if (storage == nullptr) {
+        return 6;
+    }
+    ACF_MGR_INPUT_PARAMETERS params;
+    params.set_variable_type(m_impl->m_type);
+    if (is_freeform() && m_impl->m_freeform_name.is_present()) {
+        params.set_variable_string(m_impl->m_freeform_name.get()->c_str());
+    }
+    params.set_value_string(m_impl->m_value.c_str_or(nullptr));
+    params.set_from(m_impl->m_from.c_str_or(nullptr));
+    params.set_to(m_impl->m_to.c_str_or(nullptr));
+    if (m_impl->m_entity.is_present()) {
+        params.set_entity_name(get_entity_name());
+    }
+    if (m_impl->m_section_identifier.is_present()) {
+        params.set_section_identifier(get_section_identifier());
+    }
+    bool legal;
+    if (is_freeform()) {
+        legal = storage->is_legal_freeform_assignment(&params);
+    } else if (is_global()) {
+        legal = storage->is_legal_global_assignment(&params);
+    } else {
+        legal = storage->is_legal_instance_assignment(&params);
+    }
+    if (legal) {
+        return 0;
+    }
+    switch (storage->get_last_error_status()) {
+    case 9:
+    case 13:
+        return 1;
+    case 10:
+        return 2;
+    case 14:
+        return 3;
+    case 16:
+        return 4;
+    case 17:
+        return 5;
+    default:
+        return 6;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Value
+// ---------------------------------------------------------------------------
+
+void ACF_ASSIGNMENT::convert_a_value_string_to_canonical_form(std::string& value) const {
+    int const value_type = acf_get_value_type(m_impl->m_type);
+    if (value_type == 7 || value_type == 8) {
+        acf_convert_time_frequency_to_correct_case(value);
+    } else if (!is_case_sensitive(m_impl->m_type)) {
+        to_upper_ascii(value);
+    }
+}
+
+bool ACF_ASSIGNMENT::replace_value_string_if_rename_is_required(std::string& value) const {
+    char const* renamed =
+        acf_convert_old_value_to_new(m_impl->m_type, value.c_str(), DEV_FAMILY_GENERIC);
+    if (renamed == nullptr) {
+        return false;
+    }
+    value = renamed;
+    return true;
+}
+
+bool ACF_ASSIGNMENT::replace_value_string_with_default_if_debug(std::string& value) const {
+    if (acf_get_value_type(m_impl->m_type) != 6 ||
+        !acf_is_value_debug(m_impl->m_type, acf_user_string_to_enum_type(value.c_str()))) {
+        return false;
+    }
+    std::string const default_value = get_default_value();
+    if (default_value.empty()) {
+        return false;
+    }
+    value = default_value;
+    MSG_POST* warning = MSG_ACF::W::DEBUG_VALUE_CHANGED_TO_DEFAULT(
+        acf_get_variable_user_name(m_impl->m_type), value.c_str());
+    warning->post();
+    delete warning;
+    return true;
+}
+
+void ACF_ASSIGNMENT::set_value(char const* text) {
+    if (text != nullptr && m_impl->m_value.is_present() &&
+        texts_equal(text, m_impl->m_value.get()->c_str(), is_case_sensitive(m_impl->m_type))) {
+        return;
+    }
+    std::string value = text ? text : "";
+    convert_a_value_string_to_canonical_form(value);
+    if (replace_value_string_if_rename_is_required(value)) {
+        replace_value_string_with_default_if_debug(value);
+    }
+    m_impl->forget_resolved_value();
+    m_impl->set_text(m_impl->m_value, value.c_str(), true);
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+}
+
+// ---------------------------------------------------------------------------
+// Other texts
+// ---------------------------------------------------------------------------
+
+bool ACF_ASSIGNMENT::set_entity_name(char const* text) {
+    if (text != nullptr && m_impl->m_entity.is_present() &&
+        std::strcmp(text, m_impl->m_entity.get()->c_str()) == 0) {
+        return false;
+    }
+    m_impl->set_text(m_impl->m_entity, text);
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    return true;
+}
+
+bool ACF_ASSIGNMENT::set_section_identifier(char const* text) {
+    bool const takes_section_id = acf_test_file_category_target_type(
+        m_impl->m_type, ACF_FILE_CATEGORY_TARGET_TYPE_SECTION_ID, false, false);
+    if (!takes_section_id) {
+        if (!m_impl->m_section_identifier.is_present()) {
+            return false;
+        }
+        ACF_INTERNAL_ERROR(
+            "assignment_takes_section_id || m_impl->get_section_identifier() == NULL");
+    }
+    if (text != nullptr && m_impl->m_section_identifier.is_present() &&
+        std::strcmp(text, m_impl->m_section_identifier.get()->c_str()) == 0) {
+        return false;
+    }
+    m_impl->set_text(m_impl->m_section_identifier, text);
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    return true;
+}
+
+void ACF_ASSIGNMENT::clear_section_identifier() {
+    if (m_impl->m_section_identifier.is_present()) {
+        m_impl->m_section_identifier.clear(m_impl->is_pooled());
+        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    }
+}
+
+void ACF_ASSIGNMENT::set_comment(char const* text) {
+    if (!m_impl->m_comment.is_empty()) {
+        m_impl->m_comment.clear(m_impl->is_pooled());
+        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    }
+    if (gen_is_empty_string(text)) {
+        return;
+    }
+    std::string const comment = normalise_comment(text);
+    if (!comment.empty()) {
+        m_impl->set_text(m_impl->m_comment, comment.c_str());
+        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    }
+}
+
+void ACF_ASSIGNMENT::set_acf_file_name(char const* name) {
+    if (gen_is_empty_string(name)) {
+        return;
+    }
+    m_impl->m_file_name.clear(m_impl->is_pooled());
+    char const* revision_path =
+        m_impl->m_storage ? m_impl->m_storage->get_active_revision_path() : "";
+    if (!FIO_PATH::os_specific_comparison(name, revision_path)) {
+        m_impl->set_text(m_impl->m_file_name, name);
+    }
+}
+
+void ACF_ASSIGNMENT::set_variable_original_tcl_command_from_file(char const* text) {
+    m_impl->set_text(m_impl->m_read_command, text);
+}
+
+void ACF_ASSIGNMENT::set_old_section_info(char const* section_identifier, char const* file_name,
+                                          bool entity_from_file) {
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    if (!gen_is_empty_string(section_identifier)) {
+        m_impl->set_text(m_impl->m_section_identifier, section_identifier);
+    }
+    if (entity_from_file && !gen_is_empty_string(file_name)) {
+        m_impl->set_text(m_impl->m_entity, FIO_PATH(std::string(file_name)).base().c_str());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Arguments and family
+// ---------------------------------------------------------------------------
+
+bool ACF_ASSIGNMENT::set_family_enum() {
+    char const* family = get_argument_value(ACF_ARGUMENT_TYPE_FAMILY);
+    if (!is_argument_valid(ACF_ARGUMENT_TYPE_FAMILY) || family == nullptr) {
+        return true;
+    }
+    if (!dstr_exists_dev_family_enum_by_string(family)) {
+        return false;
+    }
+    m_impl->m_family = dstr_get_dev_family_enum_by_string(family);
+    return true;
+}
+
+bool ACF_ASSIGNMENT::add_argument(ACF_ARGUMENT_TYPE_ENUM arg, char const* text) {
+    char const* converted = acf_get_argument_rename_value(arg, text);
+    if (!acf_is_argument_legal(arg, converted, m_impl->m_type,
+                               m_impl->m_section_identifier.is_present(),
+                               m_impl->m_entity.is_present())) {
+        return false;
+    }
+    if (m_impl->m_arguments == nullptr) {
+        m_impl->m_arguments = MEM_NEW(ACF, ACF_ASGN_ARGUMENT_MAP)();
+    }
+    char const* new_text = converted ? converted : "";
+    auto found = m_impl->m_arguments->find(arg);
+    if (found != m_impl->m_arguments->end() && acf_does_argument_require_value(arg) &&
+        !texts_equal(found->second.c_str(), new_text,
+                     acf_test_argument_trait_of(arg, ACF_ARGUMENT_TRAIT_TYPE_CASE_SENSITIVE))) {
+        return false;
+    }
+    if (found == m_impl->m_arguments->end()) {
+        m_impl->m_arguments->emplace(arg, new_text);
+    }
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    return true;
+}
+
+bool ACF_ASSIGNMENT::remove_argument(ACF_ARGUMENT_TYPE_ENUM arg, char const* text) {
+    if (!does_argument_exist(arg)) {
+        return false;
+    }
+    auto found = m_impl->m_arguments->find(arg);
+    if (!gen_is_empty_string(text) && gen_stricmp(text, found->second.c_str()) != 0) {
+        return false;
+    }
+    m_impl->m_arguments->erase(found);
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    return true;
+}
+
+void ACF_ASSIGNMENT::clear_arguments() {
+    if (m_impl->m_arguments != nullptr) {
+        m_impl->m_arguments->clear();
+    }
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+}
+
+// ---------------------------------------------------------------------------
+// Status flags
+// ---------------------------------------------------------------------------
+
+void ACF_ASSIGNMENT::set_changed_status(bool changed) {
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, changed);
+}
+
+bool ACF_ASSIGNMENT::set_default_status(bool is_default) {
+    bool const changed = m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_DEFAULT, is_default);
+    if (changed) {
+        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    }
+    return changed;
+}
+
+bool ACF_ASSIGNMENT::set_ignore_status(bool ignored) {
+    bool const changed = m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_IGNORED, ignored);
+    if (changed) {
+        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    }
+    return changed;
+}
+
+void ACF_ASSIGNMENT::set_remove_status(bool removed) {
+    if (m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_REMOVED, removed)) {
+        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    }
+}
+
+void ACF_ASSIGNMENT::set_transient(bool transient) {
+    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_TRANSIENT, transient);
+}
+
+// ---------------------------------------------------------------------------
+// Storage-facing
+// ---------------------------------------------------------------------------
+
+void ACF_ASSIGNMENT::fill_in_input_parameter(ACF_MGR_INPUT_PARAMETERS* input_params) const {
+    if (input_params == nullptr) {
+        ACF_INTERNAL_ERROR("input_params != NULL");
+        return;
+    }
+    input_params->reset();
+    input_params->set_variable_type(m_impl->m_type);
+    input_params->set_variable_string(get_variable_string());
+    input_params->set_value_string(get_unmodified_value(true));
+    input_params->set_from(get_source());
+    input_params->set_to(get_target());
+    input_params->set_entity_name(get_entity_name());
+    input_params->set_section_identifier(get_section_identifier());
+    input_params->set_comments(get_comments());
+    input_params->set_is_ignored(is_ignored());
+    if (m_impl->m_arguments != nullptr) {
+        for (auto const& argument : *m_impl->m_arguments) {
+            input_params->add_argument(argument.first, argument.second.c_str());
+        }
+    }
+}
+
+void ACF_ASSIGNMENT::remove() {
+    ACF_MANAGER_STORAGE* storage = get_manager_storage();
+    if (storage == nullptr || !storage->is_project_open()) {
+        return;
+    }
+    ACF_MGR_INPUT_PARAMETERS params;
+    fill_in_input_parameter(&params);
+    storage->remove_assignment(&params);
+}
+
+bool ACF_ASSIGNMENT::remove_assignment() {
+    bool const was_live = !is_removed();
+    remove();
+    return was_live;
+}

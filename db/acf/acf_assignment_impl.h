@@ -1,0 +1,86 @@
+// The inside of an assignment record, shared by the units that implement
+// ACF_ASSIGNMENT (record, command text). Not for other callers.
+#pragma once
+
+#include "acf_assignment.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+// One optional text of a record. Absent is null. A pooled text points into the
+// library-wide string pool and is never freed here (the pool has no empty
+// texts, so an empty pooled text is absent); an unpooled text is owned.
+class ACF_ASGN_TEXT {
+public:
+    ACF_ASGN_TEXT() = default;
+    ACF_ASGN_TEXT(ACF_ASGN_TEXT const&) = delete;
+    ACF_ASGN_TEXT& operator=(ACF_ASGN_TEXT const&) = delete;
+
+    bool is_present() const { return m_text != nullptr; }
+    bool is_empty() const { return m_text == nullptr || m_text->empty(); }
+    std::string const* get() const { return m_text; }
+    // The text, or `absent` when there is none.
+    char const* c_str_or(char const* absent) const { return m_text ? m_text->c_str() : absent; }
+
+    // Stores a copy of text; null, and empty unless keep_empty, make it absent.
+    void set(char const* text, bool pooled, bool keep_empty = false);
+    void clear(bool pooled);
+
+private:
+    std::string const* m_text = nullptr;
+};
+
+using ACF_ASGN_ARGUMENT_MAP = std::map<ACF_ARGUMENT_TYPE_ENUM, std::string>;
+
+class ACF_ASSIGNMENT_IMPL {
+public:
+    enum FLAG : uint8_t {
+        FLAG_REMOVED = 1 << 0,
+        FLAG_IGNORED = 1 << 1,
+        FLAG_DEFAULT = 1 << 2,
+        FLAG_CHANGED = 1 << 3,
+        FLAG_TRANSIENT = 1 << 4,
+        FLAG_POOLED = 1 << 5,
+    };
+
+    ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type, bool ignored);
+    ~ACF_ASSIGNMENT_IMPL();
+    ACF_ASSIGNMENT_IMPL(ACF_ASSIGNMENT_IMPL const&) = delete;
+    ACF_ASSIGNMENT_IMPL& operator=(ACF_ASSIGNMENT_IMPL const&) = delete;
+
+    // A deep copy: flags (pooled included), texts, arguments, family, storage.
+    ACF_ASSIGNMENT_IMPL* clone() const;
+
+    bool test_flag(FLAG f) const { return (m_flags & f) != 0; }
+    // Stores the bit; true when it changed.
+    bool store_flag(FLAG f, bool on);
+    bool is_pooled() const { return test_flag(FLAG_POOLED); }
+    void set_text(ACF_ASGN_TEXT& field, char const* text, bool keep_empty = false) {
+        field.set(text, is_pooled(), keep_empty);
+    }
+    // Drops the resolved file name kept for the value.
+    void forget_resolved_value();
+
+    uint8_t m_flags = 0;
+    ACF_VARIABLE_TYPE_ENUM m_type;
+    ACF_ASGN_TEXT m_from;
+    ACF_ASGN_TEXT m_to;
+    ACF_ASGN_TEXT m_value;
+    ACF_ASGN_TEXT m_section_identifier;
+    ACF_ASGN_TEXT m_entity;
+    ACF_ASGN_TEXT m_read_command;
+    ACF_ASGN_TEXT m_comment;
+    ACF_ASGN_TEXT m_freeform_name;
+    ACF_ASGN_TEXT m_file_name;
+    ACF_ASGN_ARGUMENT_MAP* m_arguments = nullptr;
+    DEV_FAMILY_ENUM m_family;
+    ACF_MANAGER_STORAGE* m_storage;
+    // The full path found for a file-name value: kept per record so that the
+    // text handed out by get_value stays valid while the value is unchanged.
+    mutable std::string* m_resolved_value = nullptr;
+};
+
+// Whether records are built with pooled texts ("ACF_ASSIGNMENT_USE_STRING_POOL",
+// read once per process).
+bool acf_assignment_uses_string_pool();

@@ -1,0 +1,305 @@
+// The assignment record: normalisation on construction, values and their case,
+// defaults of ignored records, arguments, legality codes, copies and the query
+// record it fills.
+#include "acf_assignment.h"
+#include "acf_assignment_factory.h"
+#include "acf_collection_test_storage.h"
+#include "acf_mgr_input_parameters.h"
+#include "acf_table.h"
+#include "tests/support/test_workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using RECORD = std::unique_ptr<ACF_ASSIGNMENT>;
+
+class ACF_ASSIGNMENT_TEST : public ::testing::Test {
+protected:
+    RECORD make(ACF_VARIABLE_TYPE_ENUM type, char const* from, char const* to, char const* value,
+                char const* comment = nullptr, bool ignored = false,
+                char const* freeform_name = nullptr) {
+        return RECORD(
+            factory.create_assignment(type, freeform_name, from, to, value, comment, ignored));
+    }
+
+    ACF_TEST_STORAGE storage;
+    ACF_ASSIGNMENT_FACTORY factory{&storage};
+};
+
+TEST_F(ACF_ASSIGNMENT_TEST, SourceAndTargetLoseOneLeadingSeparator) {
+    struct CASE {
+        char const* from;
+        char const* to;
+        char const* source;
+        char const* target;
+        bool global;
+    } const cases[] = {
+        {"|top|a", nullptr, "top|a", "", false},
+        {"|", nullptr, "|", "", false},
+        {nullptr, "|x|y", "", "x|y", false},
+        {"a", "||b", "a", "|b", false},
+        {"", "", "", "", true},
+        {nullptr, nullptr, "", "", true},
+    };
+    for (CASE const& c : cases) {
+        RECORD asgn = make(ACF_VARIABLE_TYPE_IO_STANDARD, c.from, c.to, "3.3-V LVTTL");
+        EXPECT_STREQ(asgn->get_source(), c.source) << (c.from ? c.from : "null");
+        EXPECT_STREQ(asgn->get_target(), c.target) << (c.to ? c.to : "null");
+        EXPECT_EQ(asgn->is_global(), c.global);
+    }
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, CommentIsNormalisedAndRecordStartsUnchanged) {
+    struct CASE {
+        char const* comment;
+        char const* stored;
+    } const cases[] = {
+        {";% text ", "text"}, {";  %  two", " two"},  {";", ""},
+        {"   \t ", ""},       {"plain\r\n", "plain"}, {"%", ""},
+        {"% 50%", "50%"},     {nullptr, ""},
+    };
+    for (CASE const& c : cases) {
+        RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd", c.comment);
+        EXPECT_STREQ(asgn->get_comments(), c.stored) << (c.comment ? c.comment : "null");
+        EXPECT_FALSE(asgn->has_changed());
+    }
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, ValueCaseFollowsTheVariable) {
+    // LOCATION compares and stores its values ignoring case, VHDL_FILE keeps them.
+    RECORD pin = make(ACF_VARIABLE_TYPE_LOCATION, nullptr, "led0", "pin_a3");
+    EXPECT_STREQ(pin->get_actual_value(), "PIN_A3");
+    pin->set_value("Pin_A3");
+    EXPECT_FALSE(pin->has_changed());
+    pin->set_value("pin_b4");
+    EXPECT_TRUE(pin->has_changed());
+    EXPECT_STREQ(pin->get_actual_value(), "PIN_B4");
+
+    RECORD file = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd");
+    file->set_value("Top.vhd");
+    EXPECT_TRUE(file->has_changed());
+    EXPECT_STREQ(file->get_actual_value(), "Top.vhd");
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, AbsentAndEmptyValuesAreTold) {
+    RECORD none = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr, nullptr);
+    RECORD empty = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr, "");
+    std::string line;
+    none->get_variable_tcl_set_command(&line, nullptr);
+    EXPECT_EQ(line, "set_global_assignment -name IO_STANDARD");
+    empty->get_variable_tcl_set_command(&line, nullptr);
+    EXPECT_EQ(line, "set_global_assignment -name IO_STANDARD ");
+    EXPECT_STREQ(none->get_value(false), "");
+    EXPECT_STREQ(empty->get_value(false), "");
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, IgnoredRecordGivesTheDefaultUnlessRaw) {
+    storage.defaults[ACF_VARIABLE_TYPE_IO_STANDARD] = "2.5 V";
+    RECORD global = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr, "1.8 V", nullptr, true);
+    EXPECT_STREQ(global->get_value(false), "2.5 V");
+    EXPECT_STREQ(global->get_unmodified_value(false), "2.5 V");
+    EXPECT_STREQ(global->get_value(true), "1.8 V");
+
+    // Instance assignments have no default.
+    RECORD instance = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, "led0", "1.8 V", nullptr, true);
+    EXPECT_STREQ(instance->get_value(false), "");
+    EXPECT_STREQ(instance->get_value(true), "1.8 V");
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, ResolvedFileNamesBelongToTheirRecord) {
+    TEST_WORKSPACE workspace;
+    std::string const top = workspace.path("top.vhd");
+    std::string const sub = workspace.path("sub.vhd");
+    test_write_file(top, "");
+    test_write_file(sub, "");
+    std::string const relative_top = workspace.path("./top.vhd");
+    RECORD a = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, relative_top.c_str());
+    RECORD b = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, sub.c_str());
+    RECORD missing = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "nowhere/gone.vhd");
+
+    char const* a_path = a->get_value(false);
+    EXPECT_EQ(std::string(a_path), top);
+    EXPECT_EQ(std::string(b->get_value(false)), sub);
+    EXPECT_EQ(std::string(a_path), top) << "another record's resolution leaves this text alone";
+    EXPECT_STREQ(missing->get_value(false), "nowhere/gone.vhd");
+    EXPECT_EQ(std::string(a->get_actual_value()), relative_top);
+
+    a->set_value(sub.c_str());
+    EXPECT_EQ(std::string(a->get_value(false)), sub);
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, SectionAndEntityAreNullWhenAbsent) {
+    RECORD asgn = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, "led0", "1.8 V");
+    EXPECT_EQ(asgn->get_section_identifier(), nullptr);
+    EXPECT_EQ(asgn->get_entity_name(), nullptr);
+    EXPECT_TRUE(asgn->set_entity_name("sub"));
+    EXPECT_FALSE(asgn->set_entity_name("sub"));
+    EXPECT_TRUE(asgn->set_entity_name(""));
+    EXPECT_EQ(asgn->get_entity_name(), nullptr);
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, ArgumentAddedTwiceKeepsTheFirstValue) {
+    RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd");
+    ASSERT_TRUE(asgn->add_argument(ACF_ARGUMENT_TYPE_LIBRARY, "work"));
+    asgn->set_changed_status(false);
+    EXPECT_FALSE(asgn->add_argument(ACF_ARGUMENT_TYPE_LIBRARY, "other"));
+    EXPECT_FALSE(asgn->has_changed());
+    EXPECT_STREQ(asgn->get_argument_value(ACF_ARGUMENT_TYPE_LIBRARY), "work");
+    EXPECT_TRUE(asgn->add_argument(ACF_ARGUMENT_TYPE_LIBRARY, "work"));
+    EXPECT_TRUE(asgn->has_changed());
+
+    EXPECT_FALSE(asgn->remove_argument(ACF_ARGUMENT_TYPE_LIBRARY, "other"));
+    EXPECT_TRUE(asgn->remove_argument(ACF_ARGUMENT_TYPE_LIBRARY, "WORK"));
+    EXPECT_FALSE(asgn->does_argument_exist(ACF_ARGUMENT_TYPE_LIBRARY));
+    EXPECT_FALSE(asgn->does_any_arguments_exist());
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, StatusSettersReportAChange) {
+    RECORD asgn = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, "led0", "1.8 V");
+    EXPECT_FALSE(asgn->set_default_status(false));
+    EXPECT_FALSE(asgn->has_changed());
+    EXPECT_TRUE(asgn->set_default_status(true));
+    EXPECT_TRUE(asgn->has_changed());
+    asgn->set_changed_status(false);
+    asgn->set_remove_status(true);
+    EXPECT_TRUE(asgn->is_removed());
+    EXPECT_TRUE(asgn->has_changed());
+    asgn->set_changed_status(false);
+    asgn->set_transient(true);
+    EXPECT_TRUE(asgn->is_transient());
+    EXPECT_FALSE(asgn->has_changed());
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, ArgumentsMustSuitTheVariable) {
+    RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd");
+    EXPECT_FALSE(asgn->add_argument(ACF_ARGUMENT_TYPE_RISE, nullptr)) << "no edge on a file";
+    EXPECT_FALSE(asgn->does_any_arguments_exist());
+    EXPECT_FALSE(asgn->is_transient());
+    EXPECT_TRUE(asgn->add_argument(ACF_ARGUMENT_TYPE_TIP, "ip/core.tip"));
+    EXPECT_TRUE(asgn->is_transient()) << "a file an IP file brought is transient";
+    std::vector<ACF_ARGUMENT_TYPE_ENUM> arguments{ACF_ARGUMENT_TYPE_FAMILY};
+    asgn->add_argument(ACF_ARGUMENT_TYPE_LIBRARY, "work");
+    asgn->get_arguments(&arguments);
+    EXPECT_EQ(arguments,
+              (std::vector<ACF_ARGUMENT_TYPE_ENUM>{ACF_ARGUMENT_TYPE_FAMILY, ACF_ARGUMENT_TYPE_TIP,
+                                                   ACF_ARGUMENT_TYPE_LIBRARY}));
+    asgn->clear_arguments();
+    EXPECT_FALSE(asgn->is_transient());
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, FamilyComesFromTheFamilyArgument) {
+    RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd");
+    EXPECT_TRUE(asgn->set_family_enum());
+    EXPECT_EQ(asgn->get_family_enum(), DEV_FAMILY_GENERIC);
+    asgn->add_argument(ACF_ARGUMENT_TYPE_FAMILY, "no such family");
+    EXPECT_FALSE(asgn->set_family_enum());
+    EXPECT_EQ(asgn->get_family_enum(), DEV_FAMILY_GENERIC);
+    asgn->clear_arguments();
+    asgn->add_argument(ACF_ARGUMENT_TYPE_FAMILY, dstr_get_user_string(DEV_FAMILY_ENUM(3)));
+    EXPECT_TRUE(asgn->set_family_enum());
+    EXPECT_EQ(asgn->get_family_enum(), DEV_FAMILY_ENUM(3));
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, SectionIdentifierOnlyWhereTheVariableTakesOne) {
+    RECORD member = make(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER, nullptr, "reg*", "reg*");
+    EXPECT_TRUE(member->set_section_identifier("group1"));
+    EXPECT_FALSE(member->set_section_identifier("group1"));
+    EXPECT_STREQ(member->get_section_identifier(), "group1");
+    member->set_changed_status(false);
+    member->clear_section_identifier();
+    EXPECT_TRUE(member->has_changed());
+    EXPECT_EQ(member->get_section_identifier(), nullptr);
+
+    RECORD pin = make(ACF_VARIABLE_TYPE_LOCATION, nullptr, "led0", "PIN_A1");
+    EXPECT_FALSE(pin->set_section_identifier("group1"));
+    EXPECT_EQ(pin->get_section_identifier(), nullptr);
+    EXPECT_FALSE(pin->has_changed());
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, TransientFollowsTheStoreWhenMade) {
+    storage.transient_mode = true;
+    RECORD asgn = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, "led0", "1.8 V");
+    EXPECT_TRUE(asgn->is_transient());
+    storage.transient_mode = false;
+    EXPECT_TRUE(asgn->is_transient());
+    EXPECT_FALSE(make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, "led0", "1.8 V")->is_transient());
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, LegalityCodesFollowTheStoreStatus) {
+    struct CASE {
+        int status;
+        int code;
+    } const cases[] = {{9, 1},  {13, 1}, {10, 2}, {14, 3}, {16, 4},
+                       {17, 5}, {12, 6}, {15, 6}, {42, 6}};
+    RECORD asgn = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, "led0", "1.8 V");
+    EXPECT_EQ(asgn->is_legal(), 0);
+    storage.legal_answer = false;
+    for (CASE const& c : cases) {
+        storage.last_error_status = c.status;
+        EXPECT_EQ(asgn->is_legal(), c.code) << c.status;
+    }
+    EXPECT_EQ(storage.calls.back(), "is_legal(0,0)");
+    make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr, "1.8 V")->is_legal();
+    EXPECT_EQ(storage.calls.back(), "is_legal(1,0)");
+    make(ACF_VARIABLE_TYPE_NONE, nullptr, "u1", "8", nullptr, false, "DEPTH")->is_legal();
+    EXPECT_EQ(storage.calls.back(), "is_legal(0,1)");
+    EXPECT_STREQ(storage.last_query->get_variable_string(), "DEPTH");
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, CopyKeepsTheSourceStoreAndEveryField) {
+    ACF_TEST_STORAGE other_storage;
+    ACF_ASSIGNMENT_FACTORY other_factory(&other_storage);
+    RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd", "keep", true);
+    asgn->add_argument(ACF_ARGUMENT_TYPE_LIBRARY, "work");
+    asgn->set_acf_file_name("/projects/chip/other.tsf");
+    asgn->set_variable_original_tcl_command_from_file(
+        "set_global_assignment -name VHDL_FILE top.vhd");
+    asgn->set_remove_status(true);
+
+    RECORD copy(other_factory.create_assignment(asgn.get()));
+    EXPECT_EQ(copy->get_manager_storage(), &storage);
+    EXPECT_STREQ(copy->get_value(true), "top.vhd");
+    EXPECT_STREQ(copy->get_comments(), "keep");
+    EXPECT_STREQ(copy->get_acf_file_name(), "/projects/chip/other.tsf");
+    EXPECT_STREQ(copy->get_argument_value(ACF_ARGUMENT_TYPE_LIBRARY), "work");
+    EXPECT_TRUE(copy->is_ignored());
+    EXPECT_TRUE(copy->is_removed());
+    EXPECT_TRUE(copy->has_changed());
+    std::string command;
+    EXPECT_TRUE(copy->get_variable_original_tcl_command_from_file(&command));
+    EXPECT_EQ(command, "set_global_assignment -name VHDL_FILE top.vhd");
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, FileNameIsKeptOnlyForOtherFiles) {
+    RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd");
+    EXPECT_STREQ(asgn->get_acf_file_name(), "/projects/chip/chip.tsf");
+    asgn->set_acf_file_name("/projects/chip/pins.tcl");
+    EXPECT_STREQ(asgn->get_acf_file_name(), "/projects/chip/pins.tcl");
+    asgn->set_acf_file_name("/projects/chip/chip.tsf");
+    storage.revision_path = "/projects/chip/renamed.tsf";
+    EXPECT_STREQ(asgn->get_acf_file_name(), "/projects/chip/renamed.tsf");
+    EXPECT_FALSE(asgn->has_changed());
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, FillsTheQueryRecordFromItself) {
+    RECORD asgn = make(ACF_VARIABLE_TYPE_IO_STANDARD, "src", "led0", "1.8 V", "why", true);
+    asgn->set_entity_name("sub");
+    ACF_MGR_INPUT_PARAMETERS params;
+    params.set_section_identifier("stale");
+    asgn->fill_in_input_parameter(&params);
+    EXPECT_EQ(params.get_variable_type(), ACF_VARIABLE_TYPE_IO_STANDARD);
+    EXPECT_STREQ(params.get_variable_string(), "IO_STANDARD");
+    EXPECT_STREQ(params.get_value_string(), "1.8 V");
+    EXPECT_STREQ(params.get_from(), "src");
+    EXPECT_STREQ(params.get_to(), "led0");
+    EXPECT_STREQ(params.get_entity_name(), "sub");
+    EXPECT_EQ(params.get_section_identifier(), nullptr);
+    EXPECT_STREQ(params.get_comments(), "why");
+    EXPECT_TRUE(params.get_is_ignored());
+}
+
+} // namespace
