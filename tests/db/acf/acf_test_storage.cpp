@@ -1,7 +1,7 @@
 #include "acf_test_storage.h"
 
+#include "acf_assignment.h"
 #include "acf_revision_manager.h"
-
 
 namespace {
 
@@ -18,7 +18,11 @@ std::string flags(std::initializer_list<bool> values) {
 
 ACF_TEST_STORAGE::ACF_TEST_STORAGE() = default;
 
-ACF_TEST_STORAGE::~ACF_TEST_STORAGE() = default;
+ACF_TEST_STORAGE::~ACF_TEST_STORAGE() {
+    for (ACF_ASSIGNMENT* asgn : non_project_list) {
+        delete asgn;
+    }
+}
 
 void ACF_TEST_STORAGE::record(std::string call) {
     calls.push_back(std::move(call));
@@ -368,6 +372,9 @@ ACF_MANAGER_STORAGE::ASSIGNMENT_LIST* ACF_TEST_STORAGE::get_non_project_asgn_col
 
 void ACF_TEST_STORAGE::clear_non_project_asgn_coll() {
     record("clear_non_project_asgn_coll()");
+    for (ACF_ASSIGNMENT* asgn : non_project_list) {
+        delete asgn;
+    }
     non_project_list.clear();
 }
 

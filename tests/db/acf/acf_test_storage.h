@@ -33,7 +33,7 @@ public:
     ACF_REVISION_MANAGER* revision_manager = nullptr;
     bool post_messages = true;
     ASSIGNMENT_LIST changed_list;
-    ASSIGNMENT_LIST non_project_list; // not owned: the test frees what it adds
+    ASSIGNMENT_LIST non_project_list; // owned
 
     // --- What the store answers ---------------------------------------------
     std::string project_path = "/projects/chip/";
