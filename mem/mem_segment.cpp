@@ -47,11 +47,29 @@ size_t rounded_request(size_t size) {
     return size == 0 ? 4 : (size + 3) & ~size_t(3);
 }
 
+// Sixteen bytes handled as one value: the pattern check and the zeroing of a
+// fresh block run over every byte of it, and word-at-a-time loops (or a string
+// store, which the compiler picks for short variable lengths) made them the
+// largest cost of an allocation.
+typedef uint64_t MEM_VECTOR __attribute__((vector_size(16)));
+constexpr MEM_VECTOR kPatternVector = {0x8888888888888888ull, 0x8888888888888888ull};
+
 // Whether every word of [area, area + size) holds the free pattern (size a
-// multiple of 4). Written so that the compiler can vectorise it.
+// multiple of 4). Two running differences keep the loads independent.
 bool holds_free_pattern(char const* area, size_t size) {
-    uint64_t differences = 0;
+    MEM_VECTOR first = {0, 0};
+    MEM_VECTOR second = {0, 0};
     size_t i = 0;
+    for (; i + 32 <= size; i += 32) {
+        MEM_VECTOR a;
+        MEM_VECTOR b;
+        std::memcpy(&a, area + i, sizeof a);
+        std::memcpy(&b, area + i + 16, sizeof b);
+        first |= a ^ kPatternVector;
+        second |= b ^ kPatternVector;
+    }
+    first |= second;
+    uint64_t differences = first[0] | first[1];
     for (; i + 8 <= size; i += 8) {
         uint64_t w;
         std::memcpy(&w, area + i, sizeof w);
@@ -65,17 +83,29 @@ bool holds_free_pattern(char const* area, size_t size) {
     return differences == 0;
 }
 
+// Zeroes [area, area + size) (size a multiple of 4) with plain stores.
+void zero_area(char* area, size_t size) {
+    constexpr MEM_VECTOR zero = {0, 0};
+    size_t i = 0;
+    for (; i + 16 <= size; i += 16) {
+        std::memcpy(area + i, &zero, sizeof zero);
+    }
+    for (; i < size; i += 4) {
+        std::memset(area + i, 0, 4);
+    }
+}
+
 // Zeroes the user area of a fresh block; with mem_check_memory on, every word
 // must still hold the free pattern. One pass, a cache-sized piece at a time: at
 // the first piece that does not, the bytes already zeroed get the pattern back
 // and the area is reported.
 void zero_checking_free_pattern(MEM_TRACKER_DATA const* tracker, void* user, size_t size) {
+    auto* bytes = static_cast<char*>(user);
     if (!mem_check_memory) {
-        std::memset(user, 0, size);
+        zero_area(bytes, size);
         return;
     }
     constexpr size_t kPiece = 512;
-    auto* bytes = static_cast<char*>(user);
     for (size_t done = 0; done < size; done += kPiece) {
         size_t n = std::min(kPiece, size - done);
         if (!holds_free_pattern(bytes + done, n)) {
@@ -84,7 +114,7 @@ void zero_checking_free_pattern(MEM_TRACKER_DATA const* tracker, void* user, siz
             std::memset(user, 0, size);
             return;
         }
-        std::memset(bytes + done, 0, n);
+        zero_area(bytes + done, n);
     }
 }
 
