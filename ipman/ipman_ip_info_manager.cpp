@@ -6,6 +6,8 @@
 #include "mem_manager.h"
 #include "suite/devicedb/dev.h"
 #include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+#include "suite/general/ver.h"
 #include "suite/messages/msg.h"
 #include "suite/threads/thr.h"
 
@@ -113,8 +115,8 @@ std::vector<IPMAN_IP_INFO> IPMAN_IP_INFO_MANAGER::get_ip_info_vec() const {
     return m_db->get_ip_info_map();
 }
 
-template <typename MATCH>
-IPMAN_IP_INFO const* IPMAN_IP_INFO_MANAGER::find_first(MATCH match) const {
+IPMAN_IP_INFO const*
+IPMAN_IP_INFO_MANAGER::find_first(std::function<bool(IPMAN_IP_INFO const&)> const& match) const {
     if (m_db == nullptr) {
         MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
         return nullptr;
@@ -278,4 +280,35 @@ IPMAN_IP_INFO_MANAGER::get_variation_file_retrieval_info_tag_value(std::string c
     }
     size_t end = line.find('"', start);
     return line.substr(start, end == std::string::npos ? end : end - start);
+}
+
+std::string IPMAN_IP_INFO_MANAGER::format_release_date(std::string const& date) {
+    static char const* const MONTHS[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    size_t point = date.find('.');
+    if (point == std::string::npos) {
+        return IPMAN_NA_STR;
+    }
+    // The month's leading number; "06" and "6" alike.
+    int month = static_cast<int>(gen_local_atof(date.substr(point + 1).c_str()));
+    if (month < 1 || month > 12) {
+        return IPMAN_NA_STR;
+    }
+    return std::string(MONTHS[month - 1]) + " " + date.substr(0, point);
+}
+
+std::string IPMAN_IP_INFO_MANAGER::na_format(std::string const& s) {
+    return s.find_first_not_of(' ') == std::string::npos ? std::string(IPMAN_NA_STR) : s;
+}
+
+bool IPMAN_IP_INFO_MANAGER::is_ip_out_of_date(std::string const& version, bool exact) {
+    if (exact) {
+        return version != ver_get_version();
+    }
+    if (version == IPMAN_NA_STR) {
+        return false;
+    }
+    size_t end = version.find_first_not_of("0123456789. ");
+    std::string number = end == 0 ? std::string("0") : version.substr(0, end);
+    return gen_local_atof(ver_get_version()) > gen_local_atof(number.c_str());
 }

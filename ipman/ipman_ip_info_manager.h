@@ -3,11 +3,17 @@
 // of IP variation files and the search for them.
 #pragma once
 
+#include "acf_file_categories.h"
+#include "acf_table_types.h"
 #include "ipman/ipman_ip_info.h"
 
+#include <functional>
 #include <list>
+#include <map>
 #include <string>
 #include <vector>
+
+class ACF_ASSIGNMENT;
 
 class IPMAN_IP_INFO_MANAGER {
 public:
@@ -16,6 +22,46 @@ public:
 
     IPMAN_IP_INFO_MANAGER(IPMAN_IP_INFO_MANAGER const&) = delete;
     IPMAN_IP_INFO_MANAGER& operator=(IPMAN_IP_INFO_MANAGER const&) = delete;
+
+    // --- The inventory ----------------------------------------------------------
+    // Rebuilds the database from the open project's settings that came from IP
+    // files: one record per IP file and entity, linked to its variation file and
+    // its parent, marked when it needs an upgrade. `need_regen` tells whether a
+    // top-level component needs one; only then is `required` replaced (see
+    // get_required_regen_ip_info). `all` always receives every record.
+    void load_ip_info(bool& need_regen, std::vector<IPMAN_IP_INFO>& all,
+                      std::vector<IPMAN_IP_INFO>& required);
+    // The scan's steps: records from the assignments, links to variation files
+    // and parents.
+    void collect_all_ip_cores_from_tip();
+    void extract_tip_info_by_assignment(ACF_ASSIGNMENT* asgn);
+    void manipulate_ip_cores_info_list();
+
+    // Whether some top-level record needs an upgrade.
+    bool has_required_regeneration_ip() const;
+    // In stored order: the top-level records that need an upgrade and the
+    // sub-components of those.
+    std::vector<IPMAN_IP_INFO> get_required_regen_ip_info() const;
+    // Whether the first top-level record of that entity needs an upgrade.
+    bool is_parent_ip_core_need_regen(std::string const& entity) const;
+    // The upgrade decision for an IP name (or the other name of its pair).
+    bool is_ip_need_regen(std::string const& name, std::string const& version) const;
+    bool is_vestawizard_file(FIO_PATH const& path) const;
+
+    // The value as stored of the first project-wide global assignment of that
+    // variable whose IP file is `tip_file` and whose entity is `entity`.
+    bool get_ipcore_info_from_tip_acf_manager(std::string const& tip_file,
+                                              std::string const& entity,
+                                              ACF_VARIABLE_TYPE_ENUM type, std::string& value);
+    // The active revision's global assignments of a file category, fetched
+    // under a read lock taken here when none is held. The pointers stay valid
+    // until a later lock re-reads the settings.
+    std::list<ACF_ASSIGNMENT*>
+    get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_ENUM category);
+    // The IP files the project names (TIP_FILE), in settings order.
+    std::vector<std::string> get_tip_files_from_opened_project();
+    // Kept for the suite's callers; does nothing.
+    void remove_and_add_tip_file_to_acf();
 
     // --- The database -----------------------------------------------------------
     // Forwarders to the database; false without one.
@@ -72,13 +118,26 @@ public:
     static std::string get_variation_file_retrieval_info_tag_value(std::string const& line,
                                                                    std::string const& tag);
 
+    // "Mon YYYY" from "YYYY.MM" (2012.06 gives "Jun 2012"); "N/A" without a
+    // point or with a month outside 1 to 12.
+    static std::string format_release_date(std::string const& date);
+    // The text, or "N/A" when it is empty or only blanks.
+    static std::string na_format(std::string const& s);
+    // Whether a recorded version is older than the running one: with `exact`,
+    // whether it differs at all; otherwise by the number its leading digits,
+    // points and blanks make ("N/A" never is).
+    static bool is_ip_out_of_date(std::string const& version, bool exact);
+
 private:
     IPMAN_IP_INFO_MANAGER();
 
     // The first record that `match` accepts, or null.
-    template <typename MATCH> IPMAN_IP_INFO const* find_first(MATCH match) const;
+    IPMAN_IP_INFO const* find_first(std::function<bool(IPMAN_IP_INFO const&)> const& match) const;
 
     static IPMAN_IP_INFO_MANAGER* ip_info_mgr;
 
     IPMAN_IP_INFO_DB* m_db;
+    // IP file (as its assignments name it) to the first variation file found
+    // for it; kept for the life of the process.
+    std::map<std::string, std::string> m_variation_files;
 };

@@ -61,8 +61,8 @@ public:
 
 // File types known by their extensions.
 enum FIO_EXTENSION_TYPE {
-    FIO_EXTENSION_TYPE_VERILOG = 4,       // ".v"
-    FIO_EXTENSION_TYPE_VHDL = 6,          // ".vhd"
+    FIO_EXTENSION_TYPE_VERILOG = 4,        // ".v"
+    FIO_EXTENSION_TYPE_VHDL = 6,           // ".vhd"
     FIO_EXTENSION_TYPE_SYSTEM_VERILOG = 8, // ".sv"
     FIO_EXTENSION_TYPE_CSV = 3,            // ".csv"
     FIO_EXTENSION_TYPE_OLD_PROJECT = 60,   // ".tessaly"
@@ -74,7 +74,8 @@ enum FIO_EXTENSION_TYPE {
     FIO_EXTENSION_TYPE_TPF = 71,           // ".tpf" project file
     FIO_EXTENSION_TYPE_TDF = 72,           // ".tdf" other settings script (defaults)
     FIO_EXTENSION_TYPE_TSF = 73,           // ".tsf" revision settings file
-    FIO_EXTENSION_TYPE_TCSV = 126          // ".tcsv" the suite's own assignment export
+    FIO_EXTENSION_TYPE_TCSV = 126,         // ".tcsv" the suite's own assignment export
+    FIO_EXTENSION_TYPE_PLEXA_SYSTEM = 186  // ".psys" a system of the Plexa integration tool
 };
 
 // The file type of a path by its extension (ignoring ASCII case); 0 when unknown.

@@ -1,0 +1,252 @@
+// The inventory's scan of the open project's settings.
+#include "ipman/ipman_ip_info_manager.h"
+
+#include "acf_assignment.h"
+#include "acf_manager.h"
+#include "db/acf/acf_manager_storage.h"
+#include "ipman/ipman_iprgen_manager.h"
+#include "mem_manager.h"
+#include "suite/messages/msg.h"
+#include "suite/wizman/wizman.h"
+
+MEM_UNIT_INITIALIZER(IPMAN);
+
+namespace {
+
+// A Plexa system file stands for a component whose HDL the wizard did not write.
+bool names_variation_file(std::string const& file) {
+    return wizman_file_was_wizard_generated(FIO_PATH(file).full_path().c_str()) ||
+           fio_get_extension_type(file) == FIO_EXTENSION_TYPE_PLEXA_SYSTEM;
+}
+
+std::string text_of(char const* s) {
+    return s != nullptr ? s : "";
+}
+
+bool is_top_level(IPMAN_IP_INFO const& info) {
+    return info.parent_entity == IPMAN_NA_STR;
+}
+
+} // namespace
+
+void IPMAN_IP_INFO_MANAGER::load_ip_info(bool& need_regen, std::vector<IPMAN_IP_INFO>& all,
+                                         std::vector<IPMAN_IP_INFO>& required) {
+    collect_all_ip_cores_from_tip();
+    manipulate_ip_cores_info_list();
+    cleanup_ip_cores_db();
+    need_regen = has_required_regeneration_ip();
+    if (need_regen) {
+        required = get_required_regen_ip_info();
+    }
+    all = get_ip_info_vec();
+}
+
+std::list<ACF_ASSIGNMENT*>
+IPMAN_IP_INFO_MANAGER::get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_ENUM category) {
+    std::list<ACF_ASSIGNMENT*> assignments;
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    if (manager == nullptr) {
+        MSG_INTERNAL_ERROR::report("acf_mgr != NULL", "IPMAN", __FILE__, __LINE__);
+        return assignments;
+    }
+    bool locked_here =
+        !manager->is_read_locked() && !manager->is_write_locked() && manager->read_lock();
+    if ((manager->is_read_locked() || manager->is_write_locked()) && manager->is_project_open()) {
+        manager->get_storage()->reset_filters();
+        manager->get_storage()->set_file_category_filter(category);
+        manager->get_global_assignment_coll(nullptr, &assignments, true);
+    }
+    if (locked_here) {
+        manager->read_unlock();
+    }
+    return assignments;
+}
+
+void IPMAN_IP_INFO_MANAGER::collect_all_ip_cores_from_tip() {
+    if (m_db == nullptr) {
+        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        return;
+    }
+    m_db->clear_ip_info();
+    for (ACF_ASSIGNMENT* asgn :
+         get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
+        if (asgn == nullptr) {
+            MSG_INTERNAL_ERROR::report("assignment != NULL", "IPMAN", __FILE__, __LINE__);
+            continue;
+        }
+        if (asgn->does_argument_exist(ACF_ARGUMENT_TYPE_TIP)) {
+            extract_tip_info_by_assignment(asgn);
+        }
+    }
+}
+
+void IPMAN_IP_INFO_MANAGER::extract_tip_info_by_assignment(ACF_ASSIGNMENT* asgn) {
+    if (asgn == nullptr) {
+        MSG_INTERNAL_ERROR::report("assignment != NULL", "IPMAN", __FILE__, __LINE__);
+        return;
+    }
+    if (m_db == nullptr || !asgn->does_argument_exist(ACF_ARGUMENT_TYPE_TIP)) {
+        return;
+    }
+    std::string tip = text_of(asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP));
+    ACF_VARIABLE_TYPE_ENUM type = asgn->get_type();
+    switch (type) {
+    case ACF_VARIABLE_TYPE_IP_TOOL_NAME:
+    case ACF_VARIABLE_TYPE_IP_TOOL_VERSION:
+    case ACF_VARIABLE_TYPE_IP_TOOL_ENV:
+    case ACF_VARIABLE_TYPE_VHDL_FILE:
+    case ACF_VARIABLE_TYPE_VERILOG_FILE:
+    case ACF_VARIABLE_TYPE_MISC_FILE:
+        break;
+    default:
+        return;
+    }
+    std::string entity = text_of(asgn->get_entity_name());
+    IPMAN_IP_INFO info;
+    bool known = entity.empty() ? get_ip_info_by_tip_filename(tip, info)
+                                : get_ip_info_by_tip_filename_and_entity(tip, entity, info);
+    if (!known) {
+        info = IPMAN_IP_INFO();
+        info.file = tip;
+        info.entity = entity;
+    }
+    std::string tip_base = FIO_PATH(tip).base();
+    if (!entity.empty() && entity != tip_base) {
+        info.parent_entity = tip_base;
+    }
+    std::string value = text_of(asgn->get_unmodified_value(false));
+    switch (type) {
+    case ACF_VARIABLE_TYPE_IP_TOOL_NAME:
+        info.tool_name = value;
+        break;
+    case ACF_VARIABLE_TYPE_IP_TOOL_VERSION:
+        // Judged with the name known so far.
+        info.tool_version = value;
+        if (is_ip_need_regen(info.tool_name, info.tool_version)) {
+            info.need_regen = true;
+        }
+        break;
+    case ACF_VARIABLE_TYPE_IP_TOOL_ENV:
+        info.generated_by = value;
+        break;
+    default:
+        // The first qualifying file of an IP file stays its variation file.
+        if (names_variation_file(value)) {
+            m_variation_files.emplace(tip, value);
+        }
+        break;
+    }
+    if (!known) {
+        m_db->insert_ip_info(info);
+    } else if (!entity.empty()) {
+        m_db->update_ip_info_by_tip_file_and_entity(info);
+    } else {
+        m_db->update_ip_info_by_tip_file(info);
+    }
+}
+
+void IPMAN_IP_INFO_MANAGER::manipulate_ip_cores_info_list() {
+    if (m_db == nullptr) {
+        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        return;
+    }
+    // Records are removed and replaced while the walk goes on: it walks a copy.
+    for (IPMAN_IP_INFO info : m_db->get_ip_info_map()) {
+        auto variation = m_variation_files.find(info.file);
+        if (variation == m_variation_files.end()) {
+            m_db->remove_ip_info_by_tip_file_and_entity(info);
+            continue;
+        }
+        info.var_file = variation->second;
+        IPMAN_IP_INFO parent;
+        if (!is_top_level(info) &&
+            get_ip_info_by_tip_filename_and_entity(info.file, info.parent_entity, parent)) {
+            if (parent.tool_name == info.tool_name) {
+                info.skip_check_need_regen = true;
+            } else if (info.need_regen) {
+                parent.need_regen = true;
+                m_db->update_ip_info_by_tip_file_and_entity(parent);
+            }
+        }
+        if (!info.entity.empty()) {
+            m_db->update_ip_info_by_tip_file_and_entity(info);
+        } else {
+            m_db->update_ip_info_by_tip_file(info);
+        }
+    }
+}
+
+bool IPMAN_IP_INFO_MANAGER::has_required_regeneration_ip() const {
+    return find_first([](IPMAN_IP_INFO const& r) { return r.need_regen && is_top_level(r); }) !=
+           nullptr;
+}
+
+std::vector<IPMAN_IP_INFO> IPMAN_IP_INFO_MANAGER::get_required_regen_ip_info() const {
+    std::vector<IPMAN_IP_INFO> required;
+    if (m_db == nullptr) {
+        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        return required;
+    }
+    for (IPMAN_IP_INFO const& info : m_db->records()) {
+        if (is_top_level(info) ? info.need_regen
+                               : is_parent_ip_core_need_regen(info.parent_entity)) {
+            required.push_back(info);
+        }
+    }
+    return required;
+}
+
+bool IPMAN_IP_INFO_MANAGER::is_parent_ip_core_need_regen(std::string const& entity) const {
+    IPMAN_IP_INFO const* parent =
+        find_first([&](IPMAN_IP_INFO const& r) { return is_top_level(r) && r.entity == entity; });
+    return parent != nullptr && parent->need_regen;
+}
+
+bool IPMAN_IP_INFO_MANAGER::is_ip_need_regen(std::string const& name,
+                                             std::string const& version) const {
+    IPMAN_IPRGEN_MANAGER* mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
+    if (mgr == nullptr) {
+        MSG_INTERNAL_ERROR::report("mgr != NULL", "IPMAN", __FILE__, __LINE__);
+        return false;
+    }
+    if (mgr->is_ip_need_regen(name, version)) {
+        return true;
+    }
+    // The rules may list the component under the other name of its pair.
+    std::string other = mgr->get_another_ip_core_name(name);
+    return !other.empty() && mgr->is_ip_need_regen(other, version);
+}
+
+bool IPMAN_IP_INFO_MANAGER::is_vestawizard_file(FIO_PATH const& path) const {
+    return wizman_file_was_wizard_generated(path.full_path().c_str());
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_acf_manager(std::string const& tip_file,
+                                                                 std::string const& entity,
+                                                                 ACF_VARIABLE_TYPE_ENUM type,
+                                                                 std::string& value) {
+    for (ACF_ASSIGNMENT* asgn :
+         get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
+        char const* asgn_tip = asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP);
+        char const* asgn_entity = asgn->get_entity_name();
+        if (asgn_tip != nullptr && tip_file == asgn_tip && asgn_entity != nullptr &&
+            entity == asgn_entity && asgn->get_type() == type) {
+            value = text_of(asgn->get_unmodified_value(false));
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> IPMAN_IP_INFO_MANAGER::get_tip_files_from_opened_project() {
+    std::vector<std::string> files;
+    for (ACF_ASSIGNMENT* asgn :
+         get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
+        if (asgn->get_type() == ACF_VARIABLE_TYPE_TIP_FILE) {
+            files.push_back(text_of(asgn->get_unmodified_value(false)));
+        }
+    }
+    return files;
+}
+
+void IPMAN_IP_INFO_MANAGER::remove_and_add_tip_file_to_acf() {}
