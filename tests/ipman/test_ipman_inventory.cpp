@@ -7,6 +7,8 @@
 #include "acf_manager.h"
 #include "acf_test_storage.h"
 
+#include "tests/support/test_workspace.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -194,6 +196,38 @@ TEST_F(IpmanInventory, NoProjectOrNoLockGivesAnEmptyInventory) {
         // A held write lock is used as it is; only without a project is there nothing.
         EXPECT_EQ(all.empty(), !c.project_open) << c.what;
     }
+}
+
+TEST_F(IpmanInventory, DatabaseIsPersistedBesideTheRevision) {
+    TEST_WORKSPACE workspace;
+    m_store.revision_name = "rev";
+    m_store.revision_path = workspace.path("rev.tsf");
+    EXPECT_EQ(m_inventory->get_ip_db_filename(), workspace.path("db/rev"));
+    EXPECT_EQ(m_inventory->get_revision_name(), "rev");
+
+    component("fifo_a.tip", nullptr, "fifo", "12.1", DIR + "fifo_a.v");
+    bool need = false;
+    std::vector<IPMAN_IP_INFO> all;
+    std::vector<IPMAN_IP_INFO> required;
+    m_inventory->load_ip_info(need, all, required);
+    // No database folder yet: the write fails and says so.
+    EXPECT_FALSE(m_inventory->write_ip_info_to_db());
+    std::filesystem::create_directory(workspace.path("db"));
+    ASSERT_TRUE(m_inventory->write_ip_info_to_db());
+
+    m_store.coll_answer.clear();
+    m_inventory->load_ip_info(need, all, required);
+    EXPECT_TRUE(m_inventory->get_ip_info_vec().empty());
+    ASSERT_TRUE(m_inventory->load_ip_info_from_db());
+    ASSERT_EQ(m_inventory->get_ip_info_vec().size(), 1u);
+    EXPECT_EQ(m_inventory->get_ip_info_vec()[0].var_file, DIR + "fifo_a.v");
+
+    // Without a project there is no archive, and nothing is read.
+    m_store.project_open = false;
+    EXPECT_EQ(m_inventory->get_ip_db_filename(), "");
+    EXPECT_FALSE(m_inventory->load_ip_info_from_db());
+    EXPECT_TRUE(m_inventory->get_ip_info_vec().empty());
+    EXPECT_FALSE(m_inventory->write_ip_info_to_db());
 }
 
 TEST(IpmanInventoryTexts, ReleaseDatesBlanksAndVersionAge) {
