@@ -57,6 +57,7 @@ void ACF_INITIALIZER::initialize_globals_in_acf_table() const {
 void ACF_INITIALIZER::destroy_globals_in_acf_table() const {
     acf_table_free_lookup_maps();
     acf_free_rename_map();
+    acf_free_old_section_rule_maps();
     acf_free_family_defaults_maps();
     acf_free_file_category_row_map();
     acf_free_tcl_set_command_cache();

@@ -7,3 +7,4 @@ void acf_free_tcl_set_command_cache();
 void acf_free_file_category_row_map();
 void acf_free_family_defaults_maps();
 void acf_free_rename_map();
+void acf_free_old_section_rule_maps();
