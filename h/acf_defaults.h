@@ -89,6 +89,11 @@ void acf_get_variable_enums_for_family_group(char const* family_group,
 // entity placement and family, as the settings manager knows it; null when none.
 char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable, char const* name,
                                            bool has_entity, DEV_FAMILY_ENUM family);
+// The default of a variable standing in a section of the older sectioned files:
+// the first default the settings manager knows for one of the section's file
+// kinds, in table order; null when none.
+char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable,
+                                           ACF_SECTION_TYPE_ENUM section, DEV_FAMILY_ENUM family);
 
 // Appends the companion settings recommended with the assignment `par` describes
 // (variable and value each): twelve for DEVICE_TECHNOLOGY_MIGRATION_LIST, none

@@ -1,6 +1,7 @@
 // The rules of the older sectioned settings files and their lookups.
 #include "acf_old_section_rules.h"
 
+#include "acf_defaults.h"
 #include "acf_table.h"
 #include "acf_unload.h"
 #include "db/acf/acf_internal_error.h"
@@ -159,4 +160,27 @@ std::vector<ACF_FILE_TYPE_ENUM> acf_get_section_file_types(ACF_SECTION_TYPE_ENUM
         kinds.push_back(it->second->file_type);
     }
     return kinds;
+}
+
+char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable,
+                                           ACF_SECTION_TYPE_ENUM section, DEV_FAMILY_ENUM family) {
+    for (ACF_FILE_TYPE_ENUM file_type : acf_get_section_file_types(section)) {
+        // Sections that take an identifier ask for the default of any identifier;
+        // these three always ask without one.
+        char const* identifier = nullptr;
+        if (section != ACF_SECTION_TYPE_PROJECT_INFO &&
+            section != ACF_SECTION_TYPE_THIRD_PARTY_EDA_TOOLS && section != ACF_SECTION_TYPE_CHIP) {
+            ACF_SECTION_SEMANTIC_INFO const* row = acf_get_section_semantics(section, file_type);
+            if (row == nullptr) {
+                continue;
+            }
+            identifier = row->takes_identifier ? "" : nullptr;
+        }
+        char const* value = acf_get_variable_default_value(
+            variable, identifier, file_type == ACF_FILE_TYPE_ENTITY_SETTINGS, family);
+        if (value != nullptr) {
+            return value;
+        }
+    }
+    return nullptr;
 }

@@ -4,6 +4,7 @@
 #include "acf_assignment.h"
 #include "acf_assignment_factory.h"
 #include "acf_file.h"
+#include "acf_file_user_libraries.h"
 #include "acf_section.h"
 #include "acf_table.h"
 #include "acf_test_directory.h"
@@ -296,6 +297,22 @@ TEST_F(AcfFileTest, NullArgumentsAreInternalErrors) {
     MSG_INTERNAL_ERROR::set_hook(nullptr);
     EXPECT_EQ(reports,
               (LINES{"filename != NULL", "acf_assignment_factory != NULL", "m_file != NULL"}));
+}
+
+TEST(AcfFileUserLibraries, EveryPieceIsADirectory) {
+    struct CASE {
+        char const* value;
+        LINES directories;
+    } const cases[] = {
+        {"", {}},
+        {"lib", {"lib/"}},
+        {"a;b/", {"a/", "b/"}},
+        {"a;;b;", {"a/", "b/"}},
+        {";/abs/lib", {"/abs/lib/"}},
+    };
+    for (CASE const& c : cases) {
+        EXPECT_EQ(acf_file_user_library_directories(c.value), c.directories) << c.value;
+    }
 }
 
 } // namespace
