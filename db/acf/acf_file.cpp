@@ -126,7 +126,7 @@ std::list<ACF_SECTION*>* ACF_FILE::find(ACF_SECTION_TYPE_ENUM section, char cons
         if (section != ACF_SECTION_TYPE_NONE && held->get_section_type() != section) {
             continue;
         }
-        if (!is_empty(identifier) && held->get_section_type() != ACF_SECTION_TYPE_NONE &&
+        if (!is_empty(identifier) &&
             acf_section_takes_identifier(m_file_type, held->get_section_type()) &&
             gen_stricmp(held->get_identifier(), identifier) != 0) {
             continue;
