@@ -2,6 +2,7 @@
 // the file types known by their extensions.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,13 +25,24 @@ public:
     void base(std::string const& name);
     // The extension with its dot (".v"), or "".
     std::string extension() const;
-
+    // Whether the full path fits the operating system's limits (the whole path
+    // and each name in it).
+    bool is_path_length_within_operating_system_limits() const;
     // Whether two paths name the same file by this platform's rule: equal
     // texts, or equal full paths (case-sensitive). False when either is null.
     static bool os_specific_comparison(char const* a, char const* b);
 
 private:
     std::string m_path;
+};
+
+// What the file system records of a file.
+struct FIO_FILE_STATUS {
+    long modification_time;       // seconds since the epoch
+    int64_t modification_time_ns; // the same in nanoseconds
+    int64_t size;
+    uint64_t inode;
+    unsigned mode; // permission bits (07777)
 };
 
 // One entry of a directory listing.
@@ -57,6 +69,8 @@ public:
     // keeps its permission bits). An existing `to` is replaced only with
     // `overwrite`. False, with `to` untouched, when anything fails.
     static bool copy(FIO_PATH const& from, FIO_PATH const& to, bool overwrite);
+    // The file's status; false when it cannot be read.
+    static bool get_status(FIO_PATH const& path, FIO_FILE_STATUS* status);
 };
 
 // File types known by their extensions.

@@ -106,3 +106,17 @@ bool FIO_FILE_SYSTEM::copy(FIO_PATH const& from, FIO_PATH const& to, bool overwr
     }
     return read_file(from, content) && write_file_atomically(to, content);
 }
+
+bool FIO_FILE_SYSTEM::get_status(FIO_PATH const& path, FIO_FILE_STATUS* status) {
+    struct stat st;
+    if (status == nullptr || path.path().empty() || stat(path.path().c_str(), &st) != 0) {
+        return false;
+    }
+    status->modification_time = static_cast<long>(st.st_mtim.tv_sec);
+    status->modification_time_ns =
+        static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    status->size = static_cast<int64_t>(st.st_size);
+    status->inode = static_cast<uint64_t>(st.st_ino);
+    status->mode = static_cast<unsigned>(st.st_mode & 07777);
+    return true;
+}

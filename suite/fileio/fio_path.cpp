@@ -1,5 +1,6 @@
 #include "suite/fileio/fio.h"
 
+#include <climits>
 #include <cstring>
 #include <filesystem>
 
@@ -54,6 +55,23 @@ void FIO_PATH::base(std::string const& name) {
 std::string FIO_PATH::extension() const {
     size_t dot = extension_start(m_path);
     return dot == std::string::npos ? std::string() : m_path.substr(dot);
+}
+
+bool FIO_PATH::is_path_length_within_operating_system_limits() const {
+    std::string full = full_path();
+    if (full.size() >= PATH_MAX) {
+        return false;
+    }
+    size_t start = 0;
+    while (start < full.size()) {
+        size_t slash = full.find('/', start);
+        size_t end = slash == std::string::npos ? full.size() : slash;
+        if (end - start > NAME_MAX) {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
 }
 
 bool FIO_PATH::os_specific_comparison(char const* a, char const* b) {

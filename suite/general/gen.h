@@ -5,6 +5,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Product name, version texts and legal notice: chosen once, used everywhere.
 extern char const* const GEN_PRODUCT_NAME;      // "Tessaly II"
@@ -62,3 +63,15 @@ void gen_set_is_qt(bool is_qt);
 // at the start of the text (0 when nothing), clamped to the int range.
 std::string gen_itoa(int value);
 int gen_local_atoi(char const* text);
+
+// The open project's library paths (the user library and search path settings),
+// in the order they were added.
+void gen_set_project_library_paths(char const* paths); // replaces all; "" or null: none
+void gen_append_project_library_paths(char const* paths);
+void gen_remove_project_library_paths(char const* paths); // every entry equal to it
+std::vector<std::string> gen_get_project_library_paths();
+// The open project's output directory ("" when none is set).
+void gen_set_project_output_directory(char const* directory);
+std::string gen_get_project_output_directory();
+// Whether the running program is the suite's main program "tessaly".
+bool gen_get_is_tessaly_exe();

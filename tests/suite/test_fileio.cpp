@@ -119,3 +119,44 @@ TEST(FileIo, ReadsWholeFilesAndRefusesOthers) {
 }
 
 } // namespace
+
+TEST(FileIo, ExtensionTypesIgnoreCase) {
+    struct CASE {
+        char const* path;
+        int type;
+    } const cases[] = {
+        {"/p/top.tsf", FIO_EXTENSION_TYPE_TSF},   {"top.TSF", FIO_EXTENSION_TYPE_TSF},
+        {"a/b.tpf", FIO_EXTENSION_TYPE_TPF},      {"rev_assignment_defaults.tdf", FIO_EXTENSION_TYPE_TDF},
+        {"x.csv", FIO_EXTENSION_TYPE_CSV},        {"x.esf", FIO_EXTENSION_TYPE_ESF},
+        {"x.tws", FIO_EXTENSION_TYPE_OLD_WORKSPACE}, {"x.tip", 0},
+        {"noextension", 0},                       {".tsf", 0},
+    };
+    for (CASE const& c : cases) {
+        EXPECT_EQ(fio_get_extension_type(c.path), c.type) << c.path;
+    }
+    EXPECT_EQ(FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_TSF), ".tsf");
+    EXPECT_EQ(FIO_EXTENSION_TYPE_INFO::get_extension_string(999), "");
+}
+
+TEST(FileIo, StatusTellsEditsApartWithinOneSecond) {
+    TEST_WORKSPACE workspace;
+    std::string file = workspace.path("a.tsf");
+    test_write_file(file, "one\n");
+    FIO_FILE_STATUS before{};
+    ASSERT_TRUE(FIO_FILE_SYSTEM::get_status(FIO_PATH(file), &before));
+    ASSERT_TRUE(FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file), "two\n"));
+    FIO_FILE_STATUS after{};
+    ASSERT_TRUE(FIO_FILE_SYSTEM::get_status(FIO_PATH(file), &after));
+    // An atomic rewrite is a new file even when the clock did not move.
+    EXPECT_NE(before.inode, after.inode);
+    EXPECT_FALSE(FIO_FILE_SYSTEM::get_status(FIO_PATH(workspace.path("missing")), &after));
+}
+
+TEST(FileIo, PathLengthLimitsAndSameFileComparison) {
+    EXPECT_TRUE(FIO_PATH("/tmp/short.tsf").is_path_length_within_operating_system_limits());
+    EXPECT_FALSE(FIO_PATH("/tmp/" + std::string(300, 'n') + ".tsf")
+                     .is_path_length_within_operating_system_limits());
+    EXPECT_FALSE(FIO_PATH("/" + std::string(5000, 'd')).is_path_length_within_operating_system_limits());
+    EXPECT_TRUE(FIO_PATH::os_specific_comparison("/tmp/a/../b.tsf", "/tmp/b.tsf"));
+    EXPECT_FALSE(FIO_PATH::os_specific_comparison("/tmp/B.tsf", "/tmp/b.tsf"));
+}

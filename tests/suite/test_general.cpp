@@ -25,3 +25,25 @@ TEST(General, LocalAtofTakesTheLeadingNumberWhateverTheLocale) {
 }
 
 } // namespace
+
+TEST(General, ProjectLibraryPathsKeepTheirOrderAndLoseRemovedOnes) {
+    gen_set_project_library_paths("");
+    EXPECT_TRUE(gen_get_project_library_paths().empty());
+    gen_append_project_library_paths("libs/a");
+    gen_append_project_library_paths("");
+    gen_append_project_library_paths("libs/b");
+    gen_append_project_library_paths("libs/a");
+    EXPECT_EQ(gen_get_project_library_paths(),
+              (std::vector<std::string>{"libs/a", "libs/b", "libs/a"}));
+    gen_remove_project_library_paths("libs/a");
+    EXPECT_EQ(gen_get_project_library_paths(), (std::vector<std::string>{"libs/b"}));
+    gen_set_project_library_paths("only");
+    EXPECT_EQ(gen_get_project_library_paths(), (std::vector<std::string>{"only"}));
+    gen_set_project_library_paths(nullptr);
+    EXPECT_TRUE(gen_get_project_library_paths().empty());
+
+    gen_set_project_output_directory("out");
+    EXPECT_EQ(gen_get_project_output_directory(), "out");
+    gen_set_project_output_directory(nullptr);
+    EXPECT_EQ(gen_get_project_output_directory(), "");
+}

@@ -1,0 +1,497 @@
+// The file-backed store of one open revision: its assignment collection, the
+// read/write lock that guards it, the search filters, the changed list, the
+// files read for the revision with their modification times, and the roads by
+// which settings enter it (settings files, CSV files, sourced Tcl scripts and IP
+// files, and the one checked set operation).
+//
+// Units:
+//   acf_manager_storage_real.cpp          lifecycle, locks, filters, changed list,
+//                                         files, change times, synchronize
+//   acf_manager_storage_real_messages.cpp statuses and their messages, legality,
+//                                         queries and the general removal
+//   acf_manager_storage_real_reading.cpp  reading settings, CSV and old files
+//   acf_manager_storage_real_tcl.cpp      sourcing Tcl scripts and IP files
+//   acf_manager_storage_real_entity.cpp   top-level entity and removals by kind
+//   acf_manager_storage_real_set.cpp      setting an assignment
+//   acf_manager_storage_real_writer.cpp   writing the settings file and the
+//                                         defaults (owned by the project side)
+#pragma once
+
+#include "acf_manager_storage.h"
+#include "acf_mgr_input_parameters.h"
+
+#include "suite/threads/thr.h"
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class ACF_ASGN_STORAGE;
+struct ACF_ASGN_SEARCH_FILTER;
+class ACF_ASSIGNMENT_FACTORY;
+class ACF_MANAGER_READER;
+class FIO_PATH;
+class MSG_POST;
+struct Tcl_Interp;
+
+// How a Tcl script enters a revision.
+enum ACF_MGR_TCL_MODE {
+    ACF_MGR_TCL_MODE_SCRIPT = 0,  // a settings script ("source" line, SOURCE_TCL_SCRIPT_FILE)
+    ACF_MGR_TCL_MODE_TIP = 1,     // an IP file
+    ACF_MGR_TCL_MODE_SIP = 2,     // a system IP file
+};
+
+// How a settings file is read into a revision (read_file_from_disk).
+struct ACF_READ_FILE_OPTIONS {
+    // Put what is read into the collection; else make free-standing assignments.
+    bool merge = false;
+    // Also keep each free-standing assignment in the non-project list; with
+    // clear_non_project the list is emptied before reading.
+    bool keep_free_standing = false;
+    // Handed to set_assignment as its mark_changed flag.
+    bool mark_changed = false;
+    // Post a message for a missing file and for each line in error.
+    bool post = false;
+    bool clear_non_project = false;
+    // Give each assignment the name of the file its line came from.
+    bool record_file_names = false;
+    // A line in error makes the whole read fail.
+    bool strict = false;
+    // When not merging, turn each comment line into a comment assignment.
+    bool keep_comments = false;
+    // Receives every assignment created or changed (may be null).
+    std::list<ACF_ASSIGNMENT*>* assignments = nullptr;
+    // When given, lines of other variables are skipped (may be null).
+    std::list<ACF_VARIABLE_TYPE_ENUM>* variable_filter = nullptr;
+    // When not 0, every assignment read gets this argument.
+    ACF_ARGUMENT_TYPE_ENUM extra_argument = ACF_ARGUMENT_TYPE_NONE;
+    std::string extra_argument_value;
+};
+
+// One file read for the revision.
+struct ACF_MGR_FILE_INFO {
+    std::string file_name;  // full path
+    long modification_time; // seconds since the epoch, when read
+    // What tells an edit apart even within the same second: the modification
+    // time in nanoseconds, the size and the inode (an atomic rewrite makes a
+    // new inode).
+    int64_t stamp_ns;
+    int64_t size;
+    uint64_t inode;
+    // The revision's settings file and, in a process without Tcl, the scripts
+    // it sources: the files that count for is_read_only and are written back.
+    bool is_settings_file;
+};
+
+// One default of a variable (the defaults table; built by read_defaults).
+class ACF_MGR_DEFAULT_INFO {
+public:
+    ACF_MGR_DEFAULT_INFO() = default;
+    ACF_MGR_DEFAULT_INFO(ACF_MGR_DEFAULT_INFO const&) = delete;
+    ACF_MGR_DEFAULT_INFO& operator=(ACF_MGR_DEFAULT_INFO const&) = delete;
+
+    ACF_VARIABLE_TYPE_ENUM get_variable_type() const { return m_variable; }
+    void set_variable_type(ACF_VARIABLE_TYPE_ENUM variable) { m_variable = variable; }
+    char const* get_variable_name() const { return text_of(m_variable_name, m_has_name); }
+    void set_variable_name(char const* text) { set_text(m_variable_name, m_has_name, text); }
+    char const* get_default_value() const { return text_of(m_default_value, m_has_value); }
+    void set_default_value(char const* text) { set_text(m_default_value, m_has_value, text); }
+    char const* get_section_identifier() const { return text_of(m_section_id, m_has_section_id); }
+    void set_section_identifier(char const* text) {
+        set_text(m_section_id, m_has_section_id, text);
+    }
+    DEV_FAMILY_ENUM get_family() const { return m_family; }
+    void set_family(DEV_FAMILY_ENUM family) { m_family = family; }
+    bool is_entity_specific() const { return m_entity_specific; }
+    void set_entity_specific(bool on) { m_entity_specific = on; }
+    bool has_section() const { return m_has_section; }
+    void set_has_section(bool on) { m_has_section = on; }
+
+private:
+    static char const* text_of(std::string const& text, bool present) {
+        return present ? text.c_str() : nullptr;
+    }
+    static void set_text(std::string& text, bool& present, char const* value) {
+        present = value != nullptr;
+        if (value != text.c_str()) {
+            text = value != nullptr ? value : "";
+        }
+    }
+
+    ACF_VARIABLE_TYPE_ENUM m_variable = ACF_VARIABLE_TYPE_NONE;
+    std::string m_variable_name;
+    std::string m_default_value;
+    std::string m_section_id;
+    bool m_has_name = false;
+    bool m_has_value = false;
+    bool m_has_section_id = false;
+    DEV_FAMILY_ENUM m_family = DEV_FAMILY_GENERIC;
+    bool m_entity_specific = false;
+    bool m_has_section = false;
+};
+
+class ACF_MANAGER_STORAGE_REAL : public ACF_MANAGER_STORAGE {
+public:
+    using STATUS = int; // an ACF_REVISION_MANAGER::ERROR_STATUS
+    using DEFAULT_TABLE = std::multimap<ACF_VARIABLE_TYPE_ENUM, ACF_MGR_DEFAULT_INFO*>;
+
+    // --- Life ------------------------------------------------------------------
+    // `project_file` is the project file's path; the revision's settings file is
+    // beside it, named after the revision (with the settings-file extension when
+    // `add_settings_extension`).
+    ACF_MANAGER_STORAGE_REAL(std::string const& project_file, std::string const& revision_name,
+                             ACF_REVISION_MANAGER* manager, bool add_settings_extension);
+    ~ACF_MANAGER_STORAGE_REAL() override;
+    ACF_MANAGER_STORAGE_REAL(ACF_MANAGER_STORAGE_REAL const&) = delete;
+    ACF_MANAGER_STORAGE_REAL& operator=(ACF_MANAGER_STORAGE_REAL const&) = delete;
+
+    // Frees the collection and everything read; with `new_collection` starts an
+    // empty one (and with `read_defaults` builds the defaults).
+    void reset(bool read_defaults, bool new_collection);
+
+    // --- The storage interface (acf_manager_storage.h) ---------------------------
+    void init_project_parameters_from(ACF_MANAGER_STORAGE const* other) override;
+    void set_revision_manager(ACF_REVISION_MANAGER* revision_manager) override;
+    bool is_null() const override { return false; }
+    char const* get_project_path() const override { return m_project_path.c_str(); }
+    char const* get_project_name() const override { return m_project_name.c_str(); }
+    char const* get_project_full_path() const override { return m_project_full_path.c_str(); }
+    char const* get_active_revision_name() const override { return m_revision_name.c_str(); }
+    char const* get_active_revision_path() const override { return m_revision_path.c_str(); }
+
+    bool write_lock(bool post_messages) override;
+    void write_unlock() override;
+    bool is_write_locked() const override;
+    bool read_lock(bool post_messages) override;
+    void read_unlock() override;
+    bool is_read_locked() const override;
+    bool synchronize() override;
+
+    bool have_any_assignments_of_category_type_changed(ACF_CATEGORY_TRAIT_TYPE_ENUM trait,
+                                                       long since) override;
+    long get_latest_actual_time_of_files() override;
+    bool is_read_only(bool post_message) override;
+    bool have_any_files_changed() override;
+    long get_latest_change_time_of_feature(ACF_FEATURE_TYPE_ENUM feature) override;
+
+    bool set_family_filter(DEV_FAMILY_ENUM family) override;
+    bool set_variable_trait_filter(ACF_VARIABLE_TRAIT_TYPE_ENUM trait) override;
+    bool set_category_trait_filter(ACF_CATEGORY_TRAIT_TYPE_ENUM trait) override;
+    bool set_ase_category_filter(ASE_CATEGORY_ENUM category) override;
+    bool set_file_category_filter(ACF_FILE_CATEGORY_ENUM category) override;
+    bool set_section_category_filter(ACF_CATEGORY_SECTION_TYPE_ENUM section) override;
+    bool set_allow_ignored_assignments_filter(bool allow) override;
+    bool reset_filters() override;
+
+    ACF_ASSIGNMENT* get_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
+                                   bool is_freeform, bool use_defaults) override;
+    ACF_ASSIGNMENT* set_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool from_defaults,
+                                   bool is_global, bool is_freeform, bool mark_changed,
+                                   ASSIGNMENT_LIST* changed, bool check_legality,
+                                   bool reader_flag_a, bool reader_flag_b,
+                                   bool skip_fixed_check) override;
+    void get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
+                             bool is_freeform, ASSIGNMENT_LIST* coll, bool use_defaults) override;
+    bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    bool remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    void remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
+                           bool is_freeform, ASSIGNMENT_LIST* removed) override;
+    void remove_all_assignments_of_ase_category(ASE_CATEGORY_ENUM category,
+                                                ASSIGNMENT_LIST* removed) override;
+    void remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type, ASSIGNMENT_LIST* removed,
+                                        bool global, bool instance) override;
+    void remove_instance_assignments(char const* to, char const* from,
+                                     ASSIGNMENT_LIST* removed) override;
+    void get_all_assignments(ASSIGNMENT_LIST* coll, bool include_removed, bool global,
+                             bool instance, bool freeform) override;
+
+    bool is_legal_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    bool is_legal_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    bool is_legal_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    bool is_legal(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
+                  bool is_freeform) override;
+    int get_last_error_status() override { return m_last_error_status.load(); }
+
+    ACF_ASSIGNMENT* change_top_level_entity(char const* name, bool post_message) override;
+    void get_list_of_current_entities(STRING_LIST* entity_list) override;
+    void get_list_of_section_identifiers(ACF_CATEGORY_SECTION_TYPE_ENUM section,
+                                         STRING_LIST* section_identifiers_list,
+                                         std::string const& entity) override;
+    bool check_if_assignments_exist_for_section(ACF_CATEGORY_SECTION_TYPE_ENUM section,
+                                                char const* section_id) override;
+    bool write_files_to_disk(bool write_notes, bool flush) override;
+    bool read_file_from_disk(char const* file_name, bool need_write_lock,
+                             ACF_READ_FILE_OPTIONS& options) override;
+    ASSIGNMENT_LIST* get_non_project_asgn_coll() override { return &m_non_project_assignments; }
+    void clear_non_project_asgn_coll() override;
+
+    bool is_modified() override { return test_state(STATE_MODIFIED); }
+    ASSIGNMENT_ITER get_change_list_begin_iter() override { return m_changed_list.cbegin(); }
+    ASSIGNMENT_ITER get_change_list_end_iter() override { return m_changed_list.cend(); }
+    void remove_assignment_from_changed_list(ACF_ASSIGNMENT* asgn) override;
+    void add_assignment_to_changed_list(ACF_ASSIGNMENT* asgn) override;
+    void add_assignments_to_changed_list(ASSIGNMENT_LIST const& assignments) override;
+    void clear_changed_list() override;
+
+    ASSIGNMENT_ITER get_assignment_defaults_begin_iter() override { return m_defaults.cbegin(); }
+    ASSIGNMENT_ITER get_assignment_defaults_end_iter() override { return m_defaults.cend(); }
+    char const* get_default_value_for_variable(ACF_VARIABLE_TYPE_ENUM type, char const* section_id,
+                                               bool entity_specific,
+                                               DEV_FAMILY_ENUM family) override;
+    ACF_ASSIGNMENT* set_top_level_entity_assignment(char const* name) override;
+    void handle_version_change(char const* last_version, char const* current_version) override;
+
+    void add_assignment_to_non_proj_list(ACF_ASSIGNMENT* asgn) override;
+    void add_comment_line(char const* text, char const* file_name) override;
+    void move_assignment_to_end_of_coll(ACF_ASSIGNMENT* asgn) override;
+    bool write_revision_file_using_file_category_model() override;
+    void get_list_of_include_files(STRING_LIST* include_files) override;
+    bool is_assignment_deleted(ACF_ASSIGNMENT* asgn) override;
+    bool set_default_status(ACF_ASSIGNMENT* asgn, bool is_default) override;
+    bool is_project_open() const override { return true; }
+    void replace_tdf_with_tsf_value(ACF_ASSIGNMENT* asgn) override;
+
+    void display_post_messages() override;
+    bool get_transient_assignments_mode() const override { return test_mode(MODE_TRANSIENT); }
+    void set_transient_assignments_mode(bool transient) override {
+        set_mode(MODE_TRANSIENT, transient);
+    }
+    bool supports_tcl() const override { return test_mode(MODE_SUPPORTS_TCL); }
+    DEV_PART_ENUM get_project_part_enum() const override { return m_project_part; }
+    DEV_FAMILY_ENUM get_project_family_enum() const override { return m_project_family; }
+    std::string const& get_top_level_entity_name() const override {
+        return m_top_level_entity_name;
+    }
+    bool get_allow_ignored_assignments() const override { return test_state(STATE_ALLOW_IGNORED); }
+    void set_write_header_comments(bool write) override { set_mode(MODE_WRITE_HEADER, write); }
+    void set_add_messages_to_post_list(bool collect) override {
+        set_state(STATE_COLLECT_MESSAGES, collect);
+    }
+    void clear_is_modified() override { set_state(STATE_MODIFIED, false); }
+    bool get_need_to_reopen_revision() const override { return test_state(STATE_NEED_REOPEN); }
+    void set_need_to_reopen_revision(bool reopen) override { set_state(STATE_NEED_REOPEN, reopen); }
+    ACF_FILE_CATEGORY_ENUM get_file_category_enum() const override {
+        return static_cast<ACF_FILE_CATEGORY_ENUM>(m_file_category_filter.load());
+    }
+    void set_file_category_enum(ACF_FILE_CATEGORY_ENUM category) override {
+        m_file_category_filter = category;
+    }
+
+    // --- Statuses and messages ---------------------------------------------------
+    // Builds the message of `status` and posts it (or holds it while collecting),
+    // when posting is on for the lock; returns the status the caller keeps.
+    STATUS post_error_message(STATUS status, char const* file, int line,
+                              ACF_MGR_INPUT_PARAMETERS* params, char const* name,
+                              char const* detail, bool is_error);
+    // Adds the record's Tcl command as an information sub-message; returns it.
+    std::string generate_variable_detail_submessage(MSG_POST* message,
+                                                    ACF_MGR_INPUT_PARAMETERS* record,
+                                                    char const* file, int line);
+    bool get_post_messages() const { return test_state(STATE_POST_MESSAGES); }
+    void set_last_error_status(STATUS status) { m_last_error_status = status; }
+
+    // --- Files -------------------------------------------------------------------
+    void add_file_to_collection(char const* name, bool is_settings_file);
+    void add_revision_tsf_to_collection_if_needed();
+    void clear_file_collection();
+    bool files_exist_to_be_committed() const;
+
+    // --- Change times ------------------------------------------------------------
+    void set_category_change_time(ACF_ASSIGNMENT* asgn);
+    void set_category_change_time_for_assignments_in_collection(ASSIGNMENT_LIST* coll);
+
+    // --- Reading -----------------------------------------------------------------
+    bool internal_read_file_from_disk(char const* file_name, bool check_only,
+                                      ACF_READ_FILE_OPTIONS& options);
+    bool internal_read_modern_settings_file_from_disk(char const* file_name, bool check_only,
+                                                      ACF_READ_FILE_OPTIONS& options);
+    bool internal_read_legacy_settings_file_from_disk(char const* file_name, bool check_only,
+                                                      ACF_READ_FILE_OPTIONS& options);
+    bool internal_read_csv_settings_file_from_disk(char const* file_name, bool check_only,
+                                                   ACF_READ_FILE_OPTIONS& options);
+    void preprocess_read_assignments(ACF_MANAGER_READER* reader, bool merge);
+    bool read_assignments_from_file(std::string const& file, std::string const& name,
+                                    ACF_FILE_TYPE_ENUM type, ASSIGNMENT_LIST* out);
+    static ACF_FILE_TYPE_ENUM get_old_acf_file_type(int extension_type);
+    // Whether, as a global, the variable belongs only in an old entity settings file.
+    static bool global_variable_only_exists_in_old_esf_file(ACF_VARIABLE_TYPE_ENUM variable,
+                                                            bool has_section_id);
+    bool is_in_read_tsf_mode() const { return test_mode(MODE_READ_TSF); }
+
+    // --- Sourcing Tcl scripts ----------------------------------------------------
+    // Sources a script into the shared interpreter with its assignments held as
+    // transient; true when it ran without error.
+    bool evaluate_tcl_script(char const* file, ACF_MGR_TCL_MODE mode);
+    void setup_tsf_mode(Tcl_Interp* interp, std::string const& mode_word,
+                        std::string const& path, std::string const& directory);
+    bool is_valid_input_file(FIO_PATH const& path);
+    // The store whose script is being sourced now (the target of the suite's
+    // assignment commands), or null.
+    static ACF_MANAGER_STORAGE_REAL* get_sourcing_storage();
+
+    // --- Top-level entity and removals -------------------------------------------
+    void remove_project_library_paths_in_collection_as_needed(ASSIGNMENT_LIST* coll);
+
+    // --- Writing and defaults (the project side: writer unit) ----------------------
+    bool write_assignments_to_files(bool write_notes, bool flush);
+    bool write_assignments_to_file(char const* file_name, bool write_notes, bool flush);
+    void write_file_category_assignments(char const* entity, ACF_ASGN_STORAGE* new_collection);
+    void write_file_category_assignments(ACF_FILE_CATEGORY_ENUM category,
+                                         ACF_CATEGORY_SECTION_TYPE_ENUM section_type,
+                                         char const* section_id, char const* entity,
+                                         ACF_ASGN_STORAGE* new_collection, bool in_entity,
+                                         bool* section_started);
+    void get_default_values(ACF_VARIABLE_TYPE_ENUM type, char const* variable_name,
+                            char const* entity, char const* section_id, ASSIGNMENT_LIST* out,
+                            bool create);
+    void reset_family_default_values(ACF_MGR_INPUT_PARAMETERS* query);
+    bool write_defaults_file(char const* revision, double last_number, double last_plain,
+                             char const* last_text);
+    void read_defaults();
+    void update_entity_section_id_defaults(char const* entity, char const* section_id,
+                                           ACF_CATEGORY_SECTION_TYPE_ENUM section_type,
+                                           bool mark_changed, bool entity_pass);
+
+    // --- State read by the writer and tests ----------------------------------------
+    ACF_ASGN_STORAGE* get_asgn_storage() const { return m_asgn_storage; }
+    ACF_ASSIGNMENT_FACTORY* get_assignment_factory() const { return m_factory; }
+    ACF_REVISION_MANAGER* get_revision_manager() const { return m_acf_revision_manager; }
+    DEFAULT_TABLE& get_default_table() { return m_default_table; }
+    ASSIGNMENT_LIST& get_defaults_list() { return m_defaults; }
+    std::vector<ACF_MGR_FILE_INFO*> const& get_file_collection() const { return m_files; }
+    unsigned get_lock_count() const { return m_lock_count.load(); }
+    bool get_write_header_comments() const { return test_mode(MODE_WRITE_HEADER); }
+    bool get_force_write() const { return test_state(STATE_FORCE_WRITE); }
+    void set_force_write(bool on) { set_state(STATE_FORCE_WRITE, on); }
+    // A settings file has been read into (or written from) this store.
+    bool is_loaded() const { return test_state(STATE_LOADED); }
+    void set_loaded(bool on) { set_state(STATE_LOADED, on); }
+    bool is_synchronizing() const { return test_state(STATE_SYNCHRONIZING); }
+    // The search filter of the current lock, as the collection takes it.
+    ACF_ASGN_SEARCH_FILTER current_filter() const;
+
+    // State bits.
+    enum : uint8_t {
+        STATE_POST_MESSAGES = 1u << 0,
+        STATE_ALLOW_IGNORED = 1u << 1,
+        STATE_MODIFIED = 1u << 2,
+        STATE_SYNCHRONIZING = 1u << 3,
+        STATE_FORCE_WRITE = 1u << 4,
+        STATE_NEED_REOPEN = 1u << 5,
+        STATE_COLLECT_MESSAGES = 1u << 6,
+        STATE_LOADED = 1u << 7,
+    };
+    // Mode bits.
+    enum : uint8_t {
+        MODE_WRITE_HEADER = 1u << 0,
+        MODE_TRANSIENT = 1u << 1,
+        MODE_SUPPORTS_TCL = 1u << 2,
+        MODE_READ_TSF = 1u << 3,
+    };
+
+private:
+    bool test_state(uint8_t bit) const { return (m_state.load() & bit) != 0; }
+    // Sets or clears a bit; returns whether it was set before.
+    bool set_state(uint8_t bit, bool on) {
+        return ((on ? m_state.fetch_or(bit) : m_state.fetch_and(static_cast<uint8_t>(~bit))) &
+                bit) != 0;
+    }
+    bool test_mode(uint8_t bit) const { return (m_mode.load() & bit) != 0; }
+    void set_mode(uint8_t bit, bool on) {
+        if (on) {
+            m_mode.fetch_or(bit);
+        } else {
+            m_mode.fetch_and(static_cast<uint8_t>(~bit));
+        }
+    }
+    bool is_locked_for_change() const;
+    void clear_default_table();
+    void delete_post_list();
+    // The changed part of set_assignment: steps 13 to 15 on the assignment that
+    // now holds the value.
+    void apply_variable_effects(ACF_ASSIGNMENT* asgn, bool from_defaults);
+    void apply_device_effect(ACF_ASSIGNMENT* asgn);
+    void apply_family_effect(ACF_ASSIGNMENT* asgn, bool from_defaults);
+    void set_family_through_manager(DEV_FAMILY_ENUM family);
+    void pop_script(Tcl_Interp* interp, std::string const& mode_word);
+    void post_or_hold(MSG_POST* message);
+
+    // Lock state. The semaphore does the blocking; the count and flags are
+    // atomics because readers on several threads update them.
+    THR_READ_WRITE_SEMAPHORE* m_semaphore;
+    std::atomic<uint32_t> m_lock_count{0};
+    std::atomic<bool> m_write_locked{false};
+    std::atomic<uint8_t> m_state{STATE_POST_MESSAGES};
+    std::atomic<uint8_t> m_mode{MODE_WRITE_HEADER | MODE_SUPPORTS_TCL};
+    // Queries made under shared read locks go through this one at a time: they
+    // use work records of their own and of the collection.
+    mutable std::recursive_mutex m_query_mutex;
+
+    // Search filters of the current lock.
+    std::atomic<int32_t> m_family_filter{DEV_FAMILY_GENERIC};
+    std::atomic<int32_t> m_variable_trait_filter{0};
+    std::atomic<int32_t> m_category_trait_filter{0};
+    std::atomic<int32_t> m_ase_category_filter{0};
+    std::atomic<int32_t> m_file_category_filter{ACF_FILE_CATEGORY_NONE};
+    std::atomic<int32_t> m_section_category_filter{ACF_CATEGORY_SECTION_TYPE_MAX};
+
+    DEV_FAMILY_ENUM m_project_family = DEV_FAMILY_GENERIC;
+    // Set while the family was set explicitly (not from the defaults).
+    bool m_family_is_explicit = false;
+    DEV_PART_ENUM m_project_part = DEV_PART_GENERIC;
+    std::atomic<int> m_last_error_status{0};
+
+    std::string m_project_path; // with a trailing "/"
+    std::string m_project_name;
+    std::string m_project_full_path;
+    std::string m_revision_name;
+    std::string m_revision_path;
+    std::string m_top_level_entity_name;
+
+    ACF_ASSIGNMENT_FACTORY* m_factory = nullptr;
+    ACF_ASGN_STORAGE* m_asgn_storage = nullptr;
+    DEFAULT_TABLE m_default_table;
+    ASSIGNMENT_LIST m_non_project_assignments;
+    ACF_REVISION_MANAGER* m_acf_revision_manager = nullptr;
+    ASSIGNMENT_LIST m_changed_list;
+    ASSIGNMENT_LIST m_defaults;
+    long m_category_change_times[6] = {};
+    long m_feature_change_times[10] = {};
+    std::map<std::string, bool> m_entity_section_id_defaults;
+    std::list<MSG_POST*> m_post_list;
+    std::vector<ACF_MGR_FILE_INFO*> m_files;
+
+    // Work records: each operation copies its caller's record into its own.
+    ACF_MGR_INPUT_PARAMETERS m_last_request;    // set_assignment: the request as normalised
+    ACF_MGR_INPUT_PARAMETERS m_search_params;   // set_assignment: what it replaces
+    ACF_MGR_INPUT_PARAMETERS m_remove_params;   // the general removal
+    ACF_MGR_INPUT_PARAMETERS m_legal_params;    // is_legal's comparison record
+    ACF_MGR_INPUT_PARAMETERS m_read_params;     // one line of a file read
+    ACF_MGR_INPUT_PARAMETERS m_message_params;  // messages of the Tcl sourcing
+    ACF_MGR_INPUT_PARAMETERS m_entity_params;   // a missing TOP_LEVEL_ENTITY
+    ACF_MGR_INPUT_PARAMETERS m_defaults_params; // defaults (writer unit)
+    ACF_MGR_INPUT_PARAMETERS m_writer_params;   // writer unit
+
+    STRING_LIST m_include_files;
+    // The scripts now running: full paths, directories and mode words, pushed
+    // together.
+    STRING_LIST m_script_paths;
+    STRING_LIST m_script_directories;
+    STRING_LIST m_script_modes;
+    std::map<std::string, bool> m_running_scripts;
+};
+
+// Sources-of-scripts helpers shared with the suite.
+// Simplifies a path with a directory part; a relative one becomes absolute
+// against the current directory.
+void acf_normalize_input_path(FIO_PATH* path);
+// Whether the running program is the suite's command-line shell "tessaly_cmd".
+bool acf_current_executable_is_tessaly_cmd();
+// Moves "project_open", "project_new" and "project_close" aside (on) or back.
+void acf_set_read_tip_status(Tcl_Interp* interp, bool on);
