@@ -40,9 +40,9 @@ struct Tcl_Interp;
 
 // How a Tcl script enters a revision.
 enum ACF_MGR_TCL_MODE {
-    ACF_MGR_TCL_MODE_SCRIPT = 0,  // a settings script ("source" line, SOURCE_TCL_SCRIPT_FILE)
-    ACF_MGR_TCL_MODE_TIP = 1,     // an IP file
-    ACF_MGR_TCL_MODE_SIP = 2,     // a system IP file
+    ACF_MGR_TCL_MODE_SCRIPT = 0, // a settings script ("source" line, SOURCE_TCL_SCRIPT_FILE)
+    ACF_MGR_TCL_MODE_TIP = 1,    // an IP file
+    ACF_MGR_TCL_MODE_SIP = 2,    // a system IP file
 };
 
 // How a settings file is read into a revision (read_file_from_disk).
@@ -328,14 +328,23 @@ public:
     // Sources a script into the shared interpreter with its assignments held as
     // transient; true when it ran without error.
     bool evaluate_tcl_script(char const* file, ACF_MGR_TCL_MODE mode);
-    void setup_tsf_mode(Tcl_Interp* interp, std::string const& mode_word,
-                        std::string const& path, std::string const& directory);
+    void setup_tsf_mode(Tcl_Interp* interp, std::string const& mode_word, std::string const& path,
+                        std::string const& directory);
     bool is_valid_input_file(FIO_PATH const& path);
     // The store whose script is being sourced now (the target of the suite's
     // assignment commands), or null.
     static ACF_MANAGER_STORAGE_REAL* get_sourcing_storage();
 
     // --- Top-level entity and removals -------------------------------------------
+    // Sets an assignment as the revision manager's setters do: the variable named
+    // by text is resolved, the record's ignore status and comment are taken over
+    // and the changed assignments join the changed list. Kind by the record
+    // (variable 0 freeform, no target global, else instance) unless given.
+    enum SET_KIND { SET_BY_RECORD, SET_GLOBAL, SET_INSTANCE, SET_FREEFORM };
+    ACF_ASSIGNMENT* set_assignment_as_manager(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                              SET_KIND kind);
+    // The Tcl command that would set the described assignment (shown in messages).
+    void get_tcl_set_command(ACF_MGR_INPUT_PARAMETERS* input_parameters, std::string& out);
     void remove_project_library_paths_in_collection_as_needed(ASSIGNMENT_LIST* coll);
 
     // --- Writing and defaults (the project side: writer unit) ----------------------

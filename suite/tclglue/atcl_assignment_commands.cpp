@@ -33,9 +33,13 @@ std::vector<std::string> const& atcl_assignment_command_names() {
     return names;
 }
 
-void atcl_set_assignment_handler(ATCL_ASSIGNMENT_HANDLER* handler) { s_handler = handler; }
+void atcl_set_assignment_handler(ATCL_ASSIGNMENT_HANDLER* handler) {
+    s_handler = handler;
+}
 
-ATCL_ASSIGNMENT_HANDLER* atcl_get_assignment_handler() { return s_handler.load(); }
+ATCL_ASSIGNMENT_HANDLER* atcl_get_assignment_handler() {
+    return s_handler.load();
+}
 
 void atcl_register_assignment_commands(Tcl_Interp* interp) {
     for (std::string const& name : atcl_assignment_command_names()) {

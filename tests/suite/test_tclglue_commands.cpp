@@ -27,8 +27,8 @@ TEST(TclGlueCommands, SharedInterpreterHandsEveryCommandItsWords) {
         ASSERT_EQ(Tcl_EvalEx(interp, script.c_str(), -1, TCL_EVAL_GLOBAL), TCL_OK) << name;
     }
     ASSERT_EQ(handler.calls.size(), atcl_assignment_command_names().size());
-    EXPECT_EQ(handler.calls[0],
-              (std::vector<std::string>{"set_global_assignment", "-name", "A B", "x y", "-to", "[q]"}));
+    EXPECT_EQ(handler.calls[0], (std::vector<std::string>{"set_global_assignment", "-name", "A B",
+                                                          "x y", "-to", "[q]"}));
 
     EXPECT_EQ(Tcl_EvalEx(interp, "set_parameter -fail", -1, TCL_EVAL_GLOBAL), TCL_ERROR);
     EXPECT_STREQ(Tcl_GetStringResult(interp), "refused");

@@ -1,0 +1,737 @@
+// The revision store's life, locks, search filters, changed list, files read
+// and change times, and its synchronisation with the settings file on disk.
+#include "acf_manager_storage_real.h"
+
+#include "acf_asgn_storage.h"
+#include "acf_assignment.h"
+#include "acf_assignment_factory.h"
+#include "acf_file_categories.h"
+#include "acf_internal_error.h"
+#include "acf_msgs.h"
+#include "acf_revision_manager.h"
+#include "acf_table.h"
+#include "mem_manager.h"
+
+#include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+#include "suite/tclglue/atcl.h"
+
+#include <ctime>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+// Where a settings file that failed to re-read is kept before the store writes
+// its own state over it: "<file>.rejected", or the first free numbered name.
+std::string free_rejected_name(std::string const& file) {
+    std::string candidate = file + ".rejected";
+    for (int n = 2; FIO_FILE_SYSTEM::exists(FIO_PATH(candidate)); ++n) {
+        candidate = file + ".rejected." + std::to_string(n);
+    }
+    return candidate;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Life
+// ---------------------------------------------------------------------------
+
+ACF_MANAGER_STORAGE_REAL::ACF_MANAGER_STORAGE_REAL(std::string const& project_file,
+                                                   std::string const& revision_name,
+                                                   ACF_REVISION_MANAGER* manager,
+                                                   bool add_settings_extension)
+    : m_semaphore(thr_rw_sem_create()), m_acf_revision_manager(manager) {
+    m_factory = MEM_NEW(ACF, ACF_ASSIGNMENT_FACTORY)(this);
+
+    FIO_PATH project(project_file);
+    m_project_path = FIO_PATH(project.full_path()).directory();
+    m_project_name = project.base();
+    m_project_full_path = project_file;
+    m_revision_name = revision_name;
+
+    std::string revision = project.directory() + revision_name;
+    if (add_settings_extension) {
+        revision += FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_TSF);
+    }
+    m_revision_path = FIO_PATH(revision).full_path();
+
+    m_asgn_storage = MEM_NEW(ACF, ACF_ASGN_STORAGE)(this, m_factory);
+
+    if (acf_current_executable_is_tessaly_cmd()) {
+        set_mode(MODE_SUPPORTS_TCL, false);
+    } else {
+        // The suite's Tcl packages of the project commands do not exist in this
+        // installation; the shared interpreter carries the assignment commands.
+        atcl_get_interpreter();
+    }
+}
+
+ACF_MANAGER_STORAGE_REAL::~ACF_MANAGER_STORAGE_REAL() {
+    reset(false, false);
+    delete m_factory;
+    m_factory = nullptr;
+    m_acf_revision_manager = nullptr;
+    thr_rw_sem_destroy(m_semaphore);
+}
+
+void ACF_MANAGER_STORAGE_REAL::reset(bool read_defaults, bool new_collection) {
+    delete m_asgn_storage;
+    m_asgn_storage = nullptr;
+    m_family_is_explicit = false;
+    m_project_family = DEV_FAMILY_GENERIC;
+    m_project_part = DEV_PART_GENERIC;
+
+    m_include_files.clear();
+    m_script_paths.clear();
+    m_script_directories.clear();
+    m_script_modes.clear();
+    m_running_scripts.clear();
+    clear_default_table();
+    clear_non_project_asgn_coll();
+    m_changed_list.clear();
+    for (ACF_ASSIGNMENT* asgn : m_defaults) {
+        delete asgn;
+    }
+    m_defaults.clear();
+
+    set_state(STATE_LOADED, false);
+    m_last_error_status = 0;
+    reset_filters();
+    clear_file_collection();
+    delete_post_list();
+
+    if (new_collection) {
+        m_asgn_storage = MEM_NEW(ACF, ACF_ASGN_STORAGE)(this, m_factory);
+        std::fill(std::begin(m_category_change_times), std::end(m_category_change_times), 0L);
+        std::fill(std::begin(m_feature_change_times), std::end(m_feature_change_times), 0L);
+        if (read_defaults) {
+            this->read_defaults();
+        }
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::clear_default_table() {
+    for (auto& entry : m_default_table) {
+        delete entry.second;
+    }
+    m_default_table.clear();
+}
+
+void ACF_MANAGER_STORAGE_REAL::delete_post_list() {
+    for (MSG_POST* message : m_post_list) {
+        delete message;
+    }
+    m_post_list.clear();
+}
+
+void ACF_MANAGER_STORAGE_REAL::init_project_parameters_from(ACF_MANAGER_STORAGE const* other) {
+    if (other != nullptr) {
+        m_project_family = other->get_project_family_enum();
+        m_project_part = other->get_project_part_enum();
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::set_revision_manager(ACF_REVISION_MANAGER* revision_manager) {
+    if (ACF_REQUIRE(revision_manager != NULL)) {
+        m_acf_revision_manager = revision_manager;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Locks
+// ---------------------------------------------------------------------------
+
+bool ACF_MANAGER_STORAGE_REAL::read_lock(bool post_messages) {
+    if (m_write_locked.load()) {
+        return false;
+    }
+    thr_rw_sem_read_lock(m_semaphore);
+    ++m_lock_count;
+    set_state(STATE_POST_MESSAGES, post_messages);
+    reset_filters();
+    if (ACF_REQUIRE(m_acf_revision_manager != NULL)) {
+        m_acf_revision_manager->synchronize();
+    }
+    return true;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::write_lock(bool post_messages) {
+    if (m_write_locked.load() || m_lock_count.load() != 0) {
+        set_state(STATE_POST_MESSAGES, post_messages);
+        return false;
+    }
+    thr_rw_sem_write_lock(m_semaphore);
+    ++m_lock_count;
+    m_write_locked = true;
+    set_state(STATE_POST_MESSAGES, post_messages);
+    reset_filters();
+    if (ACF_REQUIRE(m_acf_revision_manager != NULL)) {
+        m_acf_revision_manager->synchronize();
+    }
+    return true;
+}
+
+void ACF_MANAGER_STORAGE_REAL::read_unlock() {
+    if (m_write_locked.load() || m_lock_count.load() == 0) {
+        return;
+    }
+    reset_filters();
+    --m_lock_count;
+    thr_rw_sem_read_unlock(m_semaphore);
+}
+
+void ACF_MANAGER_STORAGE_REAL::write_unlock() {
+    if (!ACF_REQUIRE(this->is_write_locked())) {
+        return;
+    }
+    reset_filters();
+    --m_lock_count;
+    m_write_locked = false;
+    thr_rw_sem_write_unlock(m_semaphore);
+}
+
+bool ACF_MANAGER_STORAGE_REAL::is_read_locked() const {
+    return m_lock_count.load() > 0;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::is_write_locked() const {
+    return m_write_locked.load() && m_lock_count.load() > 0;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::is_locked_for_change() const {
+    return is_write_locked() && m_acf_revision_manager != nullptr &&
+           !m_acf_revision_manager->get_in_broadcast_mode();
+}
+
+// ---------------------------------------------------------------------------
+// Filters
+// ---------------------------------------------------------------------------
+
+bool ACF_MANAGER_STORAGE_REAL::set_family_filter(DEV_FAMILY_ENUM family) {
+    if (!is_read_locked()) {
+        return false;
+    }
+    m_family_filter = family;
+    return true;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::set_variable_trait_filter(ACF_VARIABLE_TRAIT_TYPE_ENUM trait) {
+    if (!is_read_locked()) {
+        return false;
+    }
+    m_variable_trait_filter = trait;
+    return true;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::set_category_trait_filter(ACF_CATEGORY_TRAIT_TYPE_ENUM trait) {
+    if (!is_read_locked()) {
+        return false;
+    }
+    m_category_trait_filter = trait;
+    return true;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::set_ase_category_filter(ASE_CATEGORY_ENUM category) {
+    if (!is_read_locked()) {
+        return false;
+    }
+    m_ase_category_filter = category;
+    return true;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::set_file_category_filter(ACF_FILE_CATEGORY_ENUM category) {
+    if (!is_read_locked()) {
+        return false;
+    }
+    m_file_category_filter = category;
+    return true;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::set_section_category_filter(ACF_CATEGORY_SECTION_TYPE_ENUM section) {
+    if (!is_read_locked()) {
+        return false;
+    }
+    m_section_category_filter = section;
+    return true;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::set_allow_ignored_assignments_filter(bool allow) {
+    if (!is_read_locked()) {
+        return false;
+    }
+    set_state(STATE_ALLOW_IGNORED, allow);
+    return true;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::reset_filters() {
+    if (!is_read_locked()) {
+        return false;
+    }
+    m_family_filter = DEV_FAMILY_GENERIC;
+    m_variable_trait_filter = 0;
+    m_category_trait_filter = 0;
+    m_ase_category_filter = 0;
+    m_file_category_filter = ACF_FILE_CATEGORY_NONE;
+    m_section_category_filter = ACF_CATEGORY_SECTION_TYPE_MAX;
+    set_state(STATE_ALLOW_IGNORED, false);
+    return true;
+}
+
+ACF_ASGN_SEARCH_FILTER ACF_MANAGER_STORAGE_REAL::current_filter() const {
+    ACF_ASGN_SEARCH_FILTER filter;
+    filter.family = static_cast<DEV_FAMILY_ENUM>(m_family_filter.load());
+    filter.variable_trait =
+        static_cast<ACF_VARIABLE_TRAIT_TYPE_ENUM>(m_variable_trait_filter.load());
+    filter.category_trait =
+        static_cast<ACF_CATEGORY_TRAIT_TYPE_ENUM>(m_category_trait_filter.load());
+    filter.ase_category = static_cast<ASE_CATEGORY_ENUM>(m_ase_category_filter.load());
+    filter.section_type =
+        static_cast<ACF_CATEGORY_SECTION_TYPE_ENUM>(m_section_category_filter.load());
+    filter.file_category = static_cast<ACF_FILE_CATEGORY_ENUM>(m_file_category_filter.load());
+    return filter;
+}
+
+// ---------------------------------------------------------------------------
+// Changed list and non-project assignments
+// ---------------------------------------------------------------------------
+
+void ACF_MANAGER_STORAGE_REAL::add_assignment_to_changed_list(ACF_ASSIGNMENT* asgn) {
+    if (asgn != nullptr && asgn->has_changed()) {
+        m_changed_list.push_back(asgn);
+        set_state(STATE_MODIFIED, true);
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::add_assignments_to_changed_list(ASSIGNMENT_LIST const& assignments) {
+    for (ACF_ASSIGNMENT* asgn : assignments) {
+        add_assignment_to_changed_list(asgn);
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::remove_assignment_from_changed_list(ACF_ASSIGNMENT* asgn) {
+    for (auto it = m_changed_list.begin(); it != m_changed_list.end();) {
+        if (*it == asgn) {
+            it = m_changed_list.erase(it);
+            set_state(STATE_MODIFIED, true);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::clear_changed_list() {
+    m_changed_list.clear();
+    set_state(STATE_MODIFIED, false);
+}
+
+void ACF_MANAGER_STORAGE_REAL::add_assignment_to_non_proj_list(ACF_ASSIGNMENT* asgn) {
+    if (asgn != nullptr) {
+        m_non_project_assignments.push_back(asgn);
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::clear_non_project_asgn_coll() {
+    for (ACF_ASSIGNMENT* asgn : m_non_project_assignments) {
+        delete asgn;
+    }
+    m_non_project_assignments.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Files read for the revision
+// ---------------------------------------------------------------------------
+
+void ACF_MANAGER_STORAGE_REAL::add_file_to_collection(char const* name, bool is_settings_file) {
+    if (gen_is_empty_string(name)) {
+        return;
+    }
+    std::string path = name;
+    if (path[0] != '/') {
+        path = m_project_path + path;
+    }
+    path = FIO_PATH(path).full_path();
+    FIO_FILE_STATUS status;
+    bool readable = FIO_FILE_SYSTEM::get_status(FIO_PATH(path), &status);
+    for (ACF_MGR_FILE_INFO* info : m_files) {
+        if (FIO_PATH::os_specific_comparison(info->file_name.c_str(), path.c_str())) {
+            if (readable) {
+                info->modification_time = status.modification_time;
+                info->stamp_ns = status.modification_time_ns;
+                info->size = status.size;
+                info->inode = status.inode;
+            }
+            return;
+        }
+    }
+    auto* info = MEM_NEW(ACF, ACF_MGR_FILE_INFO)();
+    info->file_name = path;
+    info->modification_time = readable ? status.modification_time : 0;
+    info->stamp_ns = readable ? status.modification_time_ns : 0;
+    info->size = readable ? status.size : -1;
+    info->inode = readable ? status.inode : 0;
+    info->is_settings_file = is_settings_file;
+    m_files.push_back(info);
+}
+
+void ACF_MANAGER_STORAGE_REAL::add_revision_tsf_to_collection_if_needed() {
+    if (!files_exist_to_be_committed()) {
+        add_file_to_collection(m_revision_path.c_str(), true);
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::clear_file_collection() {
+    for (ACF_MGR_FILE_INFO* info : m_files) {
+        delete info;
+    }
+    m_files.clear();
+}
+
+bool ACF_MANAGER_STORAGE_REAL::files_exist_to_be_committed() const {
+    for (ACF_MGR_FILE_INFO const* info : m_files) {
+        if (info->is_settings_file) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::have_any_files_changed() {
+    for (ACF_MGR_FILE_INFO const* info : m_files) {
+        FIO_FILE_STATUS status;
+        if (!FIO_FILE_SYSTEM::get_status(FIO_PATH(info->file_name), &status)) {
+            continue;
+        }
+        // Seconds alone miss an edit made within the second of the last read.
+        if (status.modification_time_ns != info->stamp_ns || status.size != info->size ||
+            status.inode != info->inode) {
+            return true;
+        }
+    }
+    return false;
+}
+
+long ACF_MANAGER_STORAGE_REAL::get_latest_actual_time_of_files() {
+    long latest = 0;
+    for (ACF_MGR_FILE_INFO const* info : m_files) {
+        FIO_FILE_STATUS status;
+        if (FIO_FILE_SYSTEM::get_status(FIO_PATH(info->file_name), &status) &&
+            status.modification_time > latest) {
+            latest = status.modification_time;
+        }
+    }
+    return latest;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::is_read_only(bool post_message) {
+    for (ACF_MGR_FILE_INFO const* info : m_files) {
+        FIO_FILE_STATUS status;
+        if (info->is_settings_file &&
+            FIO_FILE_SYSTEM::get_status(FIO_PATH(info->file_name), &status) &&
+            (status.mode & 0200) == 0) {
+            if (post_message) {
+                post_error_message(ACF_REVISION_MANAGER::OUTPUT_FILE_IS_READ_ONLY,
+                                   info->file_name.c_str(), -1, nullptr, nullptr, nullptr, false);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+void ACF_MANAGER_STORAGE_REAL::get_list_of_include_files(STRING_LIST* include_files) {
+    if (ACF_REQUIRE(include_files != NULL)) {
+        include_files->insert(include_files->end(), m_include_files.begin(), m_include_files.end());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Change times
+// ---------------------------------------------------------------------------
+
+void ACF_MANAGER_STORAGE_REAL::set_category_change_time(ACF_ASSIGNMENT* asgn) {
+    if (asgn == nullptr) {
+        return;
+    }
+    int category = ACF_CATEGORY_TRAIT_TYPE_ENTITY_SETTINGS_FILE;
+    if (gen_is_empty_string(asgn->get_entity_name())) {
+        for (int c = ACF_CATEGORY_TRAIT_TYPE_PROJECT_FILE;
+             c <= ACF_CATEGORY_TRAIT_TYPE_ENTITY_SETTINGS_FILE; ++c) {
+            if (asgn->test_category_trait_of(static_cast<ACF_CATEGORY_TRAIT_TYPE_ENUM>(c))) {
+                category = c;
+                break;
+            }
+        }
+    }
+    long now = static_cast<long>(time(nullptr));
+    m_category_change_times[category] = now;
+    if (acf_variable_includes_any_ase_category(asgn->get_type())) {
+        m_feature_change_times[ACF_FEATURE_TYPE_ASE] = now;
+    }
+    for (auto const& entry : acf_get_feature_to_trait_map()) {
+        if (entry.first < ACF_FEATURE_TYPE_MAX_FEATURE_TYPE && asgn->test_trait_of(entry.second)) {
+            m_feature_change_times[entry.first] = now;
+        }
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::set_category_change_time_for_assignments_in_collection(
+    ASSIGNMENT_LIST* coll) {
+    if (coll == nullptr) {
+        return;
+    }
+    for (ACF_ASSIGNMENT* asgn : *coll) {
+        set_category_change_time(asgn);
+    }
+}
+
+bool ACF_MANAGER_STORAGE_REAL::have_any_assignments_of_category_type_changed(
+    ACF_CATEGORY_TRAIT_TYPE_ENUM trait, long since) {
+    if (trait < 0 || trait >= ACF_CATEGORY_TRAIT_TYPE_MAX) {
+        return false;
+    }
+    return m_category_change_times[trait] > since;
+}
+
+long ACF_MANAGER_STORAGE_REAL::get_latest_change_time_of_feature(ACF_FEATURE_TYPE_ENUM feature) {
+    if (feature < 0 || feature >= ACF_FEATURE_TYPE_MAX_FEATURE_TYPE) {
+        return 0;
+    }
+    return m_feature_change_times[feature];
+}
+
+// ---------------------------------------------------------------------------
+// Pass-throughs to the collection
+// ---------------------------------------------------------------------------
+
+void ACF_MANAGER_STORAGE_REAL::move_assignment_to_end_of_coll(ACF_ASSIGNMENT* asgn) {
+    if (ACF_REQUIRE(m_asgn_storage != NULL)) {
+        m_asgn_storage->move_assignment_to_end_of_coll(asgn);
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::add_comment_line(char const* text, char const* file_name) {
+    if (ACF_REQUIRE(m_asgn_storage != NULL)) {
+        m_asgn_storage->add_comment_line(text, file_name);
+    }
+}
+
+bool ACF_MANAGER_STORAGE_REAL::set_default_status(ACF_ASSIGNMENT* asgn, bool is_default) {
+    if (m_asgn_storage == nullptr || asgn == nullptr) {
+        return false;
+    }
+    bool changed = asgn->set_default_status(is_default);
+    if (changed) {
+        m_asgn_storage->move_assignment_to_end_of_coll(asgn);
+    }
+    return changed;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::is_assignment_deleted(ACF_ASSIGNMENT* asgn) {
+    return m_asgn_storage != nullptr && m_asgn_storage->is_dangling_pointer(asgn);
+}
+
+void ACF_MANAGER_STORAGE_REAL::get_list_of_current_entities(STRING_LIST* entity_list) {
+    if (!is_read_locked()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_LOCKED;
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(m_query_mutex);
+    if (ACF_REQUIRE(m_asgn_storage != NULL)) {
+        m_asgn_storage->get_list_of_current_entity_names(entity_list);
+    }
+}
+
+bool ACF_MANAGER_STORAGE_REAL::check_if_assignments_exist_for_section(
+    ACF_CATEGORY_SECTION_TYPE_ENUM section, char const* section_id) {
+    if (!is_read_locked()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_LOCKED;
+        return false;
+    }
+    std::lock_guard<std::recursive_mutex> guard(m_query_mutex);
+    return ACF_REQUIRE(m_asgn_storage != NULL) &&
+           m_asgn_storage->check_if_assignments_exist_for_section(section, get_file_category_enum(),
+                                                                  section_id);
+}
+
+void ACF_MANAGER_STORAGE_REAL::get_all_assignments(ASSIGNMENT_LIST* coll, bool include_removed,
+                                                   bool global, bool instance, bool freeform) {
+    if (!is_read_locked()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_LOCKED;
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(m_query_mutex);
+    if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
+        return;
+    }
+    m_asgn_storage->get_all_assignments(current_filter(), get_allow_ignored_assignments(),
+                                        include_removed, global, instance, freeform, coll);
+    m_asgn_storage->reset_deleted_map();
+}
+
+void ACF_MANAGER_STORAGE_REAL::display_post_messages() {
+    for (MSG_POST* message : m_post_list) {
+        message->post();
+        delete message;
+    }
+    m_post_list.clear();
+}
+
+void ACF_MANAGER_STORAGE_REAL::post_or_hold(MSG_POST* message) {
+    if (test_state(STATE_COLLECT_MESSAGES)) {
+        m_post_list.push_back(message);
+    } else {
+        msg_post(message);
+        delete message;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Synchronisation with the disk
+// ---------------------------------------------------------------------------
+
+bool ACF_MANAGER_STORAGE_REAL::synchronize() {
+    bool was_loaded = test_state(STATE_LOADED);
+    if (was_loaded && !have_any_files_changed()) {
+        return false;
+    }
+    // Only one caller re-reads; the others go on with what is in memory.
+    if (set_state(STATE_SYNCHRONIZING, true)) {
+        return false;
+    }
+    if (!ACF_REQUIRE(m_acf_revision_manager != NULL)) {
+        set_state(STATE_SYNCHRONIZING, false);
+        return false;
+    }
+    bool post_on_entry = test_state(STATE_POST_MESSAGES);
+    bool retake_read_lock = false;
+    bool took_write_lock = false;
+    bool result = false;
+    bool notify = false;
+
+    // The caller holds either the write lock or read locks; another thread
+    // may take the write lock as soon as ours are released, so only a write lock
+    // this call holds lets it re-read.
+    bool entry_write_locked = m_write_locked.load();
+    if (!entry_write_locked && is_read_locked()) {
+        read_unlock();
+        retake_read_lock = true;
+    }
+    if (!entry_write_locked && !m_acf_revision_manager->get_in_broadcast_mode()) {
+        took_write_lock = write_lock(false);
+    }
+    if ((entry_write_locked || took_write_lock) &&
+        !m_acf_revision_manager->get_in_broadcast_mode()) {
+        bool file_exists = FIO_FILE_SYSTEM::exists(FIO_PATH(m_revision_path));
+        ACF_ASGN_STORAGE* kept = nullptr;
+        if (was_loaded) {
+            reset_filters();
+            if (file_exists) {
+                kept = MEM_NEW(ACF, ACF_ASGN_STORAGE)(m_asgn_storage);
+            }
+            m_asgn_storage->delete_all_removed_assignments();
+            m_asgn_storage->remove_all_assignments();
+            m_asgn_storage->delete_all_comments();
+        } else {
+            reset(true, true);
+        }
+
+        ASSIGNMENT_LIST read_list;
+        if (!file_exists) {
+            // A settings file deleted on disk leaves every assignment removed.
+            result = true;
+            notify = true;
+        } else {
+            clear_file_collection();
+            add_file_to_collection(m_revision_path.c_str(), true);
+            ACF_READ_FILE_OPTIONS options;
+            options.merge = true;
+            options.keep_free_standing = false;
+            options.mark_changed = was_loaded;
+            options.post = true;
+            options.clear_non_project = true;
+            options.record_file_names = true;
+            options.strict = true;
+            options.keep_comments = false;
+            options.assignments = &read_list;
+            if (read_file_from_disk(m_revision_path.c_str(), false, options)) {
+                ASSIGNMENT_LIST removed;
+                m_asgn_storage->get_removed_assignments(&removed);
+                for (ACF_ASSIGNMENT* asgn : removed) {
+                    add_assignment_to_changed_list(asgn);
+                    set_category_change_time(asgn);
+                    m_asgn_storage->move_assignment_to_end_of_coll(asgn);
+                }
+                result = true;
+                notify = true;
+            } else if (!was_loaded) {
+                m_last_error_status = ACF_REVISION_MANAGER::ERROR_IN_SETTINGS_FILE;
+            } else {
+                // The file changed outside and no longer reads: keep what is in
+                // memory, and keep the rejected file beside it before the store
+                // writes its own state over it, so that the edit is not lost.
+                set_state(STATE_FORCE_WRITE, true);
+                delete m_asgn_storage;
+                m_asgn_storage = kept;
+                kept = nullptr;
+                clear_changed_list();
+                read_list.clear();
+
+                std::string content;
+                std::string rejected = free_rejected_name(m_revision_path);
+                bool kept_copy =
+                    FIO_FILE_SYSTEM::read_file(FIO_PATH(m_revision_path), content) &&
+                    FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(rejected), content);
+                if (kept_copy) {
+                    write_files_to_disk(true, true);
+                }
+                MSG_POST* message =
+                    gen_get_is_tessaly_exe()
+                        ? static_cast<MSG_POST*>(MSG_ACF::O::ERROR_IN_TSF_OVERWRITING_CHANGES())
+                        : MSG_ACF::E::ERROR_IN_TSF_OVERWRITING_CHANGES();
+                std::string note = kept_copy ? "The rejected settings file was kept as " + rejected
+                                             : "The rejected settings file could not be kept "
+                                               "and was left in place: " +
+                                                   m_revision_path;
+                MSG_POST* sub = MSG_ACF::I::ACF_ASSIGNMENT_INFO(note.c_str());
+                if (sub != nullptr && !sub->is_null()) {
+                    message->add_sub_message(sub);
+                } else {
+                    delete sub;
+                }
+                if (gen_get_is_tessaly_exe()) {
+                    message->show();
+                } else {
+                    msg_post(message);
+                }
+                delete message;
+                result = true;
+                notify = false;
+            }
+        }
+        delete kept;
+        if (!was_loaded && m_asgn_storage != nullptr) {
+            m_asgn_storage->clear_changed_status_of_all_assignments();
+        }
+        if (m_last_error_status.load() == 0) {
+            for (ACF_ASSIGNMENT* asgn : read_list) {
+                if (asgn->has_changed()) {
+                    add_assignment_to_changed_list(asgn);
+                }
+            }
+        }
+    }
+
+    if (took_write_lock) {
+        m_acf_revision_manager->write_unlock(notify);
+    }
+    if (retake_read_lock) {
+        // Back to the caller's read lock. Another thread may hold the write lock
+        // by now: wait for it rather than leave the caller without its lock.
+        thr_rw_sem_read_lock(m_semaphore);
+        ++m_lock_count;
+        set_state(STATE_POST_MESSAGES, post_on_entry);
+        reset_filters();
+    }
+    set_state(STATE_SYNCHRONIZING, false);
+    return result;
+}

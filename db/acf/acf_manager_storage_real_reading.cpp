@@ -1,0 +1,457 @@
+// Reading files into a revision store: the dispatch by file type, the settings
+// files of Tcl set commands (with the top-level entity and library paths they
+// imply), and the kinds this installation cannot read yet.
+#include "acf_manager_storage_real.h"
+
+#include "acf_asgn_storage.h"
+#include "acf_assignment.h"
+#include "acf_assignment_factory.h"
+#include "acf_file_categories.h"
+#include "acf_internal_error.h"
+#include "acf_manager_reader.h"
+#include "acf_msgs.h"
+#include "acf_revision_manager.h"
+#include "acf_table.h"
+#include "mem_manager.h"
+
+#include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+
+#include <algorithm>
+#include <cstring>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+// Scoped: the store reads a settings script in tsf mode.
+class READ_TSF_MODE {
+public:
+    explicit READ_TSF_MODE(std::atomic<uint8_t>& mode) : m_mode(mode) {
+        m_mode.fetch_or(ACF_MANAGER_STORAGE_REAL::MODE_READ_TSF);
+    }
+    ~READ_TSF_MODE() {
+        m_mode.fetch_and(static_cast<uint8_t>(~ACF_MANAGER_STORAGE_REAL::MODE_READ_TSF));
+    }
+    READ_TSF_MODE(READ_TSF_MODE const&) = delete;
+    READ_TSF_MODE& operator=(READ_TSF_MODE const&) = delete;
+
+private:
+    std::atomic<uint8_t>& m_mode;
+};
+
+bool is_in_filter(std::list<ACF_VARIABLE_TYPE_ENUM> const* filter,
+                  ACF_VARIABLE_TYPE_ENUM variable) {
+    return filter == nullptr ||
+           std::find(filter->begin(), filter->end(), variable) != filter->end();
+}
+
+bool lacks_name_or_value(ACF_MGR_ASGN_LINE const* line) {
+    return line->get_name() == nullptr || line->get_value() == nullptr;
+}
+} // namespace
+
+bool ACF_MANAGER_STORAGE_REAL::read_file_from_disk(char const* file_name, bool need_write_lock,
+                                                   ACF_READ_FILE_OPTIONS& options) {
+    m_last_error_status = 0;
+    if (need_write_lock && !is_write_locked()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
+        return false;
+    }
+    if (!ACF_REQUIRE(m_acf_revision_manager != NULL)) {
+        return false;
+    }
+    if (m_acf_revision_manager->get_in_broadcast_mode()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
+        return false;
+    }
+    READ_TSF_MODE in_tsf_mode(m_mode);
+    return internal_read_file_from_disk(file_name, false, options);
+}
+
+bool ACF_MANAGER_STORAGE_REAL::internal_read_file_from_disk(char const* file_name, bool check_only,
+                                                            ACF_READ_FILE_OPTIONS& options) {
+    if (!ACF_REQUIRE(file_name != NULL)) {
+        return false;
+    }
+    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(file_name))) {
+        if (options.post) {
+            m_last_error_status =
+                post_error_message(ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED, file_name, -1,
+                                   nullptr, nullptr, nullptr, false);
+        }
+        return false;
+    }
+    if (options.keep_free_standing && options.clear_non_project) {
+        clear_non_project_asgn_coll();
+    }
+    switch (fio_get_extension_type(file_name)) {
+    case FIO_EXTENSION_TYPE_CSV:
+    case FIO_EXTENSION_TYPE_TCSV:
+        return internal_read_csv_settings_file_from_disk(file_name, check_only, options);
+    case FIO_EXTENSION_TYPE_OLD_PROJECT:
+    case FIO_EXTENSION_TYPE_PSF:
+    case FIO_EXTENSION_TYPE_CSF:
+    case FIO_EXTENSION_TYPE_SSF:
+    case FIO_EXTENSION_TYPE_ESF:
+        return internal_read_legacy_settings_file_from_disk(file_name, check_only, options);
+    case FIO_EXTENSION_TYPE_TDF:
+    case FIO_EXTENSION_TYPE_TSF:
+        return internal_read_modern_settings_file_from_disk(file_name, check_only, options);
+    default:
+        m_last_error_status = post_error_message(ACF_REVISION_MANAGER::UNKNOWN_FILE_EXTENSION,
+                                                 file_name, 1, nullptr, nullptr, nullptr, false);
+        return false;
+    }
+}
+
+ACF_FILE_TYPE_ENUM ACF_MANAGER_STORAGE_REAL::get_old_acf_file_type(int extension_type) {
+    switch (extension_type) {
+    case FIO_EXTENSION_TYPE_OLD_PROJECT:
+        return ACF_FILE_TYPE_PROJECT;
+    case FIO_EXTENSION_TYPE_PSF:
+        return ACF_FILE_TYPE_PROJECT_SETTINGS;
+    case FIO_EXTENSION_TYPE_CSF:
+        return ACF_FILE_TYPE_COMPILER_SETTINGS;
+    case FIO_EXTENSION_TYPE_SSF:
+        return ACF_FILE_TYPE_SIMULATOR_SETTINGS;
+    case FIO_EXTENSION_TYPE_ESF:
+        return ACF_FILE_TYPE_ENTITY_SETTINGS;
+    default:
+        return ACF_FILE_TYPE_NONE;
+    }
+}
+
+// The older sectioned files and CSV imports have no reader in this installation
+// yet: the read fails with a message that says so, and nothing is added.
+bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
+    char const* file_name, bool /*check_only*/, ACF_READ_FILE_OPTIONS& options) {
+    m_last_error_status = ACF_REVISION_MANAGER::UNKNOWN_ERROR;
+    if (options.post) {
+        post_error_message(ACF_REVISION_MANAGER::UNKNOWN_ERROR, file_name, -1, nullptr, nullptr,
+                           "Reading older sectioned settings files is not supported yet", true);
+    }
+    return false;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::internal_read_csv_settings_file_from_disk(
+    char const* file_name, bool /*check_only*/, ACF_READ_FILE_OPTIONS& options) {
+    acf_msg_debug("Reading file %s as comma separated value ...", file_name);
+    m_last_error_status = ACF_REVISION_MANAGER::UNKNOWN_ERROR;
+    if (options.post) {
+        post_error_message(ACF_REVISION_MANAGER::UNKNOWN_ERROR, file_name, -1, nullptr, nullptr,
+                           "Reading CSV assignment files is not supported yet", true);
+    }
+    set_state(STATE_LOADED, true);
+    return false;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::global_variable_only_exists_in_old_esf_file(
+    ACF_VARIABLE_TYPE_ENUM variable, bool has_section_id) {
+    if (!acf_test_category_trait_of(variable, ACF_CATEGORY_TRAIT_TYPE_ENTITY_SETTINGS_FILE, false,
+                                    false, true, has_section_id)) {
+        return false;
+    }
+    for (int k = ACF_CATEGORY_TRAIT_TYPE_PROJECT_FILE;
+         k <= ACF_CATEGORY_TRAIT_TYPE_SIMULATOR_SETTINGS_FILE; ++k) {
+        if (acf_test_category_trait_of(variable, static_cast<ACF_CATEGORY_TRAIT_TYPE_ENUM>(k),
+                                       false, false, false, has_section_id)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ACF_MANAGER_STORAGE_REAL::preprocess_read_assignments(ACF_MANAGER_READER* reader, bool merge) {
+    if (!ACF_REQUIRE(reader != NULL) || !ACF_REQUIRE(m_asgn_storage != NULL)) {
+        return;
+    }
+    std::vector<ACF_MGR_ASGN_LINE*> const& lines = reader->get_assignment_lines();
+    std::string entity_variable = acf_get_variable_user_name(ACF_VARIABLE_TYPE_ROOT);
+    std::string default_entity =
+        !m_top_level_entity_name.empty() ? m_top_level_entity_name : m_revision_name;
+
+    // First pass: the top-level entity and the library paths.
+    bool entity_seen = false;
+    bool library_seen = false;
+    for (ACF_MGR_ASGN_LINE const* line : lines) {
+        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR) ||
+            line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) || lacks_name_or_value(line)) {
+            continue;
+        }
+        if (!entity_seen && entity_variable == line->get_name()) {
+            default_entity = line->get_value();
+            entity_seen = true;
+        }
+        if (merge) {
+            ACF_VARIABLE_TYPE_ENUM variable = acf_user_name_to_variable_type_enum(line->get_name());
+            if (variable == ACF_VARIABLE_TYPE_NONDEFAULT_LIBS ||
+                variable == ACF_VARIABLE_TYPE_SEARCH_PATH) {
+                gen_append_project_library_paths(line->get_value());
+                library_seen = true;
+            }
+        }
+    }
+    if (merge) {
+        if (!library_seen) {
+            gen_set_project_library_paths("");
+        }
+        change_top_level_entity(default_entity.c_str(), false);
+        ACF_ASSIGNMENT* entity = m_asgn_storage->get_assignment(ACF_VARIABLE_TYPE_ROOT);
+        if (entity != nullptr) {
+            entity->set_changed_status(false);
+        }
+    }
+
+    // Second pass: lines that belong to an entity without naming one.
+    for (ACF_MGR_ASGN_LINE* line : lines) {
+        if (line->get_entity() != nullptr || line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR) ||
+            line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) ||
+            line->test_flag(ACF_MGR_ASGN_LINE::FLAG_VERBATIM)) {
+            continue;
+        }
+        bool has_to = line->get_to() != nullptr;
+        bool has_section = line->get_section_id() != nullptr;
+        bool takes_entity = false;
+        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER)) {
+            takes_entity = has_to;
+        } else if (line->get_name() != nullptr) {
+            ACF_VARIABLE_TYPE_ENUM variable = acf_user_name_to_variable_type_enum(line->get_name());
+            if (variable == ACF_VARIABLE_TYPE_NONE) {
+                continue;
+            }
+            takes_entity = has_to
+                               ? acf_test_category_trait_of(
+                                     variable, ACF_CATEGORY_TRAIT_TYPE_ENTITY_SETTINGS_FILE,
+                                     line->get_from() != nullptr, true, true, has_section)
+                               : global_variable_only_exists_in_old_esf_file(variable, has_section);
+        }
+        if (takes_entity) {
+            line->set_entity(default_entity.c_str());
+        }
+    }
+}
+
+bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
+    char const* file_name, bool check_only, ACF_READ_FILE_OPTIONS& options) {
+    ACF_MANAGER_READER reader;
+    bool tcl = supports_tcl();
+    STRING_LIST included;
+    reader.read_file(file_name, check_only, &included, false, tcl);
+    for (std::string const& name : included) {
+        m_include_files.push_back(name);
+        if (tcl) {
+            add_file_to_collection(name.c_str(), false);
+        }
+    }
+    std::list<MSG_POST*> reader_messages;
+    reader.get_post_messages(&reader_messages);
+    m_post_list.insert(m_post_list.end(), reader_messages.begin(), reader_messages.end());
+
+    std::vector<ACF_MGR_ASGN_LINE*> const& lines = reader.get_assignment_lines();
+    bool found_errors = reader.is_assignment_dropped();
+    for (ACF_MGR_ASGN_LINE const* line : lines) {
+        found_errors = found_errors || line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR);
+    }
+    if (!check_only) {
+        if (found_errors) {
+            set_state(STATE_MODIFIED, true);
+            set_state(STATE_FORCE_WRITE, true);
+        }
+        preprocess_read_assignments(&reader, options.merge);
+    }
+    auto mark_bad_read = [&] {
+        if (!check_only && options.merge) {
+            set_state(STATE_MODIFIED, true);
+            set_state(STATE_FORCE_WRITE, true);
+        }
+    };
+
+    bool result = true;
+    for (ACF_MGR_ASGN_LINE const* line : lines) {
+        STATUS status = 0;
+        bool record_filled = false;
+        char const* extra_text = nullptr;
+        int32_t index = line->get_file_index();
+        char const* line_file = index > 0 ? reader.get_file_name(index) : nullptr;
+        char const* assignment_file = line_file != nullptr ? line_file : file_name;
+
+        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_VERBATIM)) {
+            if (check_only) {
+                continue;
+            }
+            if (options.merge) {
+                add_comment_line(line->get_text(), line_file != nullptr ? line_file : "");
+                if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) &&
+                    line->get_source_file() != nullptr) {
+                    if (tcl) {
+                        if (!evaluate_tcl_script(line->get_source_file(),
+                                                 ACF_MGR_TCL_MODE_SCRIPT) &&
+                            options.strict) {
+                            result = false;
+                        }
+                    } else {
+                        add_file_to_collection(line->get_source_file(), true);
+                        if (!FIO_FILE_SYSTEM::exists(FIO_PATH(line->get_source_file()))) {
+                            status = ACF_REVISION_MANAGER::INCLUDE_FILE_MISSING;
+                            extra_text = line->get_source_file();
+                            if (options.strict) {
+                                result = false;
+                            }
+                        }
+                    }
+                }
+            } else if (options.keep_comments) {
+                ACF_ASSIGNMENT* comment =
+                    m_factory->create_assignment(ACF_VARIABLE_TYPE_NONE, nullptr, nullptr, nullptr,
+                                                 nullptr, line->get_text(), false);
+                comment->set_acf_file_name(assignment_file);
+                if (options.assignments != nullptr) {
+                    options.assignments->push_back(comment);
+                }
+                if (options.keep_free_standing) {
+                    add_assignment_to_non_proj_list(comment);
+                } else if (options.assignments == nullptr) {
+                    delete comment;
+                }
+            }
+        } else if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR) ||
+                   line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) || lacks_name_or_value(line)) {
+            if (options.strict) {
+                result = false;
+            }
+            mark_bad_read();
+            if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR)) {
+                status = ACF_REVISION_MANAGER::UNKNOWN_ERROR;
+            } else if (line->get_name() == nullptr) {
+                status = ACF_REVISION_MANAGER::ILLEGAL_VARIABLE;
+            } else if (line->get_value() == nullptr &&
+                       !line->test_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE)) {
+                status = ACF_REVISION_MANAGER::ILLEGAL_VALUE;
+            }
+        } else {
+            // The variable: catalogue variables by name, everything else freeform.
+            ACF_VARIABLE_TYPE_ENUM variable = ACF_VARIABLE_TYPE_NONE;
+            bool freeform = true;
+            if (!line->test_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER)) {
+                variable = acf_user_name_to_variable_type_enum(line->get_name());
+                freeform =
+                    variable == ACF_VARIABLE_TYPE_NONE ||
+                    acf_test_variable_trait_of(variable, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
+            }
+            if (!is_in_filter(options.variable_filter, variable)) {
+                continue;
+            }
+            bool is_global = line->get_to() == nullptr;
+            m_read_params.reset();
+            m_read_params.set_variable_type(variable);
+            if (freeform) {
+                m_read_params.set_variable_string(line->get_name());
+            }
+            m_read_params.set_from(line->get_from());
+            m_read_params.set_to(line->get_to());
+            m_read_params.set_value_string(line->get_value());
+            m_read_params.set_entity_name(line->get_entity());
+            m_read_params.set_section_identifier(line->get_section_id());
+            record_filled = true;
+            bool arguments_ok = true;
+            for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : line->get_arguments()) {
+                if (!m_read_params.add_argument(argument.first, argument.second.c_str())) {
+                    arguments_ok = false;
+                }
+            }
+            if (!arguments_ok) {
+                status = ACF_REVISION_MANAGER::ILLEGAL_ARGUMENT;
+                if (!check_only) {
+                    mark_bad_read();
+                    if (options.strict) {
+                        result = false;
+                    }
+                }
+            } else if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE)) {
+                // A line that removes an assignment made earlier.
+                if (options.merge && !check_only) {
+                    ASSIGNMENT_LIST removed;
+                    remove_assignment(&m_read_params, is_global, freeform, &removed);
+                }
+            } else if (!is_legal(&m_read_params, is_global, freeform) &&
+                       m_last_error_status.load() != ACF_REVISION_MANAGER::DUPLICATE_FOUND) {
+                status = m_last_error_status.load();
+                if (!check_only) {
+                    mark_bad_read();
+                    if (options.strict) {
+                        result = false;
+                    }
+                }
+            } else if (options.merge) {
+                ACF_ASSIGNMENT* asgn =
+                    set_assignment(&m_read_params, false, is_global, freeform, options.mark_changed,
+                                   options.assignments, false, true, true, false);
+                if (asgn != nullptr) {
+                    if (options.extra_argument != ACF_ARGUMENT_TYPE_NONE) {
+                        asgn->add_argument(options.extra_argument,
+                                           options.extra_argument_value.c_str());
+                    }
+                    if (options.record_file_names && line_file != nullptr) {
+                        asgn->set_acf_file_name(line_file);
+                    }
+                    asgn->set_comment(line->get_comment());
+                    asgn->set_ignore_status(line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
+                    asgn->set_variable_original_tcl_command_from_file(line->get_text());
+                    if (variable == ACF_VARIABLE_TYPE_ROOT) {
+                        m_asgn_storage->move_assignment_to_end_of_coll(asgn);
+                    }
+                }
+            } else {
+                ACF_ASSIGNMENT* asgn = m_factory->create_assignment(
+                    variable, freeform ? line->get_name() : nullptr, line->get_from(),
+                    line->get_to(), line->get_value(), line->get_comment(),
+                    line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
+                if (!ACF_REQUIRE(asgn != NULL)) {
+                    continue;
+                }
+                if (options.extra_argument != ACF_ARGUMENT_TYPE_NONE) {
+                    asgn->add_argument(options.extra_argument,
+                                       options.extra_argument_value.c_str());
+                }
+                if (options.record_file_names) {
+                    asgn->set_acf_file_name(assignment_file);
+                }
+                asgn->set_section_identifier(line->get_section_id());
+                asgn->set_ignore_status(line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
+                asgn->set_variable_original_tcl_command_from_file(line->get_text());
+                asgn->set_entity_name(line->get_entity());
+                for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : line->get_arguments()) {
+                    asgn->add_argument(argument.first,
+                                       argument.second.empty() ? nullptr : argument.second.c_str());
+                }
+                asgn->set_family_enum();
+                if (options.assignments != nullptr) {
+                    options.assignments->push_back(asgn);
+                }
+                if (options.keep_free_standing) {
+                    add_assignment_to_non_proj_list(asgn);
+                } else if (options.assignments == nullptr) {
+                    delete asgn;
+                }
+            }
+        }
+
+        if (m_acf_revision_manager != nullptr &&
+            m_acf_revision_manager->get_bypass_project_open_failure_status()) {
+            result = true;
+        } else if (options.post && status != 0) {
+            char const* shown_file = line_file != nullptr ? line_file : file_name;
+            STATUS kept = post_error_message(status, shown_file, line->get_line_number(),
+                                             record_filled ? &m_read_params : nullptr, extra_text,
+                                             line->get_text(), true);
+            m_last_error_status = kept;
+            if (kept == 0) {
+                result = true;
+            }
+        }
+    }
+    if (!check_only && options.merge) {
+        set_state(STATE_LOADED, true);
+    }
+    return result;
+}

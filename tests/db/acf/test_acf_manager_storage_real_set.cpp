@@ -1,0 +1,209 @@
+#include "acf_storage_test_project.h"
+
+#include "suite/general/gen.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Sets a global or instance assignment the way the revision manager's setters do.
+ACF_ASSIGNMENT* set(ACF_REVISION_MANAGER& manager, char const* name, char const* value,
+                    char const* to = nullptr, char const* entity = nullptr) {
+    ACF_MGR_INPUT_PARAMETERS p;
+    p.set_variable_string(name);
+    p.set_value_string(value);
+    p.set_to(to);
+    p.set_entity_name(entity);
+    auto* storage = static_cast<ACF_MANAGER_STORAGE_REAL*>(manager.get_storage());
+    return storage->set_assignment_as_manager(&p, to == nullptr
+                                                      ? ACF_MANAGER_STORAGE_REAL::SET_GLOBAL
+                                                      : ACF_MANAGER_STORAGE_REAL::SET_INSTANCE);
+}
+
+bool posted(unsigned id) {
+    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+        if (entry.id == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(RevisionStoreSet, ValuesAreNormalisedOnTheWayIn) {
+    ACF_STORAGE_TEST_PROJECT project("");
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ASSERT_TRUE(manager.write_lock(true));
+    struct CASE {
+        char const* name;
+        char const* value;
+        char const* to;
+        char const* stored;
+        bool warned; // INT_VALUE_TRUNCATED or TRUNCATING_TIME_FREQUENCY_VALUE
+    } const cases[] = {
+        {"MULTICYCLE", "12.000", "r1", "12", false},
+        {"MULTICYCLE", "12.5", "r2", "12", true},
+        {"TPD_REQUIREMENT", "10", nullptr, "10 ns", false},
+        {"TPD_REQUIREMENT", " 7 ", nullptr, "7 ns", false},
+        {"TPD_REQUIREMENT", "2.1234567 ns", nullptr, "2.123456 ns", true},
+    };
+    for (CASE const& c : cases) {
+        msg_log_clear();
+        ACF_ASSIGNMENT* asgn = set(manager, c.name, c.value, c.to);
+        ASSERT_NE(asgn, nullptr) << c.value;
+        EXPECT_STREQ(asgn->get_unmodified_value(true), c.stored) << c.value;
+        EXPECT_EQ(posted(125071) || posted(125088), c.warned) << c.value;
+    }
+    manager.write_unlock(false);
+}
+
+TEST(RevisionStoreSet, ChangesNeedTheWriteLockAndRefusalsLeaveTheirStatus) {
+    ACF_STORAGE_TEST_PROJECT project("");
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ASSERT_TRUE(manager.read_lock());
+    msg_log_clear();
+    EXPECT_EQ(set(manager, "SMART_RECOMPILE", "ON"), nullptr);
+    EXPECT_EQ(manager.get_last_error_status(), ACF_REVISION_MANAGER::NOT_WRITE_LOCKED);
+    EXPECT_TRUE(msg_log_entries().empty());
+    manager.read_unlock();
+
+    ASSERT_TRUE(manager.write_lock(true));
+    EXPECT_EQ(set(manager, "SMART_RECOMPILE", "perhaps"), nullptr);
+    EXPECT_EQ(manager.get_last_error_status(), ACF_REVISION_MANAGER::ILLEGAL_VALUE);
+    manager.write_unlock(false);
+}
+
+TEST(RevisionStoreSet, AnEqualValueInOtherCaseKeepsTheStoredText) {
+    ACF_STORAGE_TEST_PROJECT project("set_global_assignment -name REVISION_TYPE BASE\n");
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ASSERT_TRUE(manager.write_lock(true));
+    ACF_ASSIGNMENT* before = set(manager, "REVISION_TYPE", "BASE");
+    ACF_ASSIGNMENT* after = set(manager, "REVISION_TYPE", "base");
+    EXPECT_EQ(before, after);
+    EXPECT_STREQ(after->get_value(false), "BASE");
+    manager.write_unlock(false);
+}
+
+TEST(RevisionStoreSet, DeviceAndFamilySteerTheProject) {
+    ACF_STORAGE_TEST_PROJECT project("");
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ACF_MANAGER_STORAGE_REAL& storage = project.storage();
+    ASSERT_TRUE(manager.write_lock(true));
+    ASSERT_NE(set(manager, "DEVICE", "auto"), nullptr);
+    EXPECT_EQ(storage.get_project_part_enum(), DEV_PART_GENERIC);
+    EXPECT_EQ(storage.get_project_family_enum(), DEV_FAMILY_GENERIC);
+
+    msg_log_clear();
+    EXPECT_NE(set(manager, "FAMILY", "No Such Family"), nullptr);
+    EXPECT_TRUE(posted(125094));
+    EXPECT_EQ(storage.get_last_error_status(), ACF_REVISION_MANAGER::INVALID_FAMILY);
+
+    ASSERT_NE(set(manager, "FAMILY", dstr_get_user_string(static_cast<DEV_FAMILY_ENUM>(1))),
+              nullptr);
+    EXPECT_EQ(storage.get_project_family_enum(), static_cast<DEV_FAMILY_ENUM>(1));
+
+    msg_log_clear();
+    EXPECT_NE(set(manager, "DEVICE", "NO_SUCH_PART"), nullptr);
+    EXPECT_TRUE(posted(125095));
+    manager.write_unlock(false);
+}
+
+TEST(RevisionStoreSet, LibraryPathsAndOutputDirectoryFollowTheirAssignments) {
+    ACF_STORAGE_TEST_PROJECT project("set_global_assignment -name USER_LIBRARIES lib_a\n");
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ASSERT_TRUE(manager.write_lock(true));
+    EXPECT_EQ(gen_get_project_library_paths(), (std::vector<std::string>{"lib_a"}));
+    set(manager, "PROJECT_OUTPUT_DIRECTORY", "out");
+    EXPECT_EQ(gen_get_project_output_directory(), "out");
+    EXPECT_EQ(manager.remove_all_global_assignments_of_type(ACF_VARIABLE_TYPE_NONDEFAULT_LIBS), 1);
+    EXPECT_TRUE(gen_get_project_library_paths().empty());
+    manager.write_unlock(false);
+
+    ACF_STORAGE_TEST_PROJECT without("set_global_assignment -name SMART_RECOMPILE ON\n");
+    gen_set_project_library_paths("stale");
+    without.read_global("SMART_RECOMPILE");
+    EXPECT_TRUE(gen_get_project_library_paths().empty());
+}
+
+TEST(RevisionStoreRemove, RemovalsByKindTypeAndInstance) {
+    ACF_STORAGE_TEST_PROJECT project("set_global_assignment -name TPD_REQUIREMENT 5ns\n"
+                                     "set_instance_assignment -name TPD_REQUIREMENT 6ns -to a\n"
+                                     "set_instance_assignment -name MULTICYCLE 2 -to a\n"
+                                     "set_instance_assignment -name MULTICYCLE 3 -to b\n"
+                                     "set_parameter -name NOTE 1 -to a\n");
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ASSERT_TRUE(manager.write_lock(true));
+
+    // A bare type-only global removal leaves the instance assignment.
+    ACF_MGR_INPUT_PARAMETERS global_tpd;
+    global_tpd.set_variable_type(ACF_VARIABLE_TYPE_TPD_REQUIREMENT);
+    EXPECT_TRUE(manager.remove_global_assignment(&global_tpd));
+    EXPECT_EQ(project.global_value("TPD_REQUIREMENT"), nullptr);
+    // Instance assignments read without -entity belong to the top-level entity.
+    ACF_MGR_INPUT_PARAMETERS instance_tpd;
+    instance_tpd.set_variable_type(ACF_VARIABLE_TYPE_TPD_REQUIREMENT);
+    instance_tpd.set_to("a");
+    instance_tpd.set_entity_name("top");
+    EXPECT_NE(manager.get_instance_assignment_ptr(&instance_tpd), nullptr);
+
+    ACF_MGR_INPUT_PARAMETERS note;
+    note.set_variable_string("NOTE");
+    note.set_to("a");
+    note.set_entity_name("top");
+    EXPECT_TRUE(manager.remove_freeform_assignment(&note));
+    EXPECT_FALSE(manager.remove_freeform_assignment(&note));
+
+    EXPECT_EQ(manager.remove_instance_assignments("a", ""), 2) << "TPD_REQUIREMENT and MULTICYCLE";
+    ACF_MGR_INPUT_PARAMETERS multicycle_b;
+    multicycle_b.set_variable_type(ACF_VARIABLE_TYPE_MULTICYCLE);
+    multicycle_b.set_to("b");
+    multicycle_b.set_entity_name("top");
+    EXPECT_NE(manager.get_instance_assignment_ptr(&multicycle_b), nullptr);
+
+    EXPECT_EQ(manager.remove_all_assignments_of_type(ACF_VARIABLE_TYPE_MULTICYCLE), 1);
+    manager.write_unlock(false);
+
+    ASSERT_TRUE(manager.read_lock());
+    EXPECT_EQ(manager.remove_all_assignments_of_type(ACF_VARIABLE_TYPE_MULTICYCLE), 0);
+    EXPECT_EQ(manager.get_last_error_status(), ACF_REVISION_MANAGER::NOT_WRITE_LOCKED);
+    manager.read_unlock();
+}
+
+TEST(RevisionStoreEntity, ChangingTheTopLevelEntityMovesItsAssignments) {
+    ACF_STORAGE_TEST_PROJECT project(
+        "set_global_assignment -name TOP_LEVEL_ENTITY a\n"
+        "set_instance_assignment -name MULTICYCLE 2 -to r1 -entity a\n"
+        "set_instance_assignment -name MULTICYCLE 3 -to r2 -entity A\n");
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ACF_MANAGER_STORAGE_REAL& storage = project.storage();
+    ASSERT_TRUE(manager.write_lock(true));
+    EXPECT_EQ(storage.get_top_level_entity_name(), "a");
+
+    msg_log_clear();
+    ASSERT_NE(set(manager, "TOP_LEVEL_ENTITY", "|b"), nullptr);
+    EXPECT_EQ(storage.get_top_level_entity_name(), "b");
+    EXPECT_TRUE(posted(125061));
+    struct CASE {
+        char const* to;
+        char const* entity;
+        bool present;
+    } const cases[] = {{"r1", "b", true}, {"r1", "a", false}, {"r2", "A", true}};
+    for (CASE const& c : cases) {
+        ACF_MGR_INPUT_PARAMETERS q;
+        q.set_variable_type(ACF_VARIABLE_TYPE_MULTICYCLE);
+        q.set_to(c.to);
+        q.set_entity_name(c.entity);
+        EXPECT_EQ(manager.get_instance_assignment_ptr(&q) != nullptr, c.present)
+            << c.to << " " << c.entity;
+    }
+
+    // Removing the top-level entity sets it back to the revision's name.
+    msg_log_clear();
+    ACF_MGR_INPUT_PARAMETERS top;
+    top.set_variable_type(ACF_VARIABLE_TYPE_ROOT);
+    manager.remove_global_assignment(&top);
+    EXPECT_EQ(storage.get_top_level_entity_name(), "top");
+    EXPECT_TRUE(posted(125061));
+    manager.write_unlock(false);
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+#include "acf_storage_test_project.h"
+
+#include "suite/tclglue/atcl.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The instance assignments of a variable, under a read lock.
+std::vector<ACF_ASSIGNMENT*> instance_assignments(ACF_REVISION_MANAGER& manager,
+                                                  ACF_VARIABLE_TYPE_ENUM variable) {
+    std::list<ACF_ASSIGNMENT*> all;
+    manager.get_instance_assignment_coll(nullptr, &all);
+    std::vector<ACF_ASSIGNMENT*> found;
+    for (ACF_ASSIGNMENT* asgn : all) {
+        if (asgn->get_type() == variable) {
+            found.push_back(asgn);
+        }
+    }
+    return found;
+}
+
+TEST(RevisionStoreTcl, AnIpFileHoldsItsAssignmentsAsTransientAndTaggedWithIt) {
+    ACF_STORAGE_TEST_PROJECT project(nullptr);
+    std::string ip_dir = project.file("ip dir [x]");
+    ASSERT_EQ(mkdir(ip_dir.c_str(), 0755), 0);
+    std::string tip = ip_dir + "/pll $1.tip";
+    acf_test_write(tip, "set_instance_assignment -name MULTICYCLE 3 -to pll_reg\n"
+                        "set_parameter -name SEEN_DIR $::tessaly(tip_path) -to pll\n");
+    acf_test_write(project.tsf(), "set_global_assignment -name TIP_FILE \"" + tip +
+                                      "\"\n"
+                                      "set_instance_assignment -name MULTICYCLE 2 -to own_reg\n");
+
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ASSERT_TRUE(manager.read_lock());
+    std::vector<ACF_ASSIGNMENT*> multicycles =
+        instance_assignments(manager, ACF_VARIABLE_TYPE_MULTICYCLE);
+    ASSERT_EQ(multicycles.size(), 2u);
+    ACF_ASSIGNMENT* from_ip = nullptr;
+    for (ACF_ASSIGNMENT* asgn : multicycles) {
+        if (std::string(asgn->get_target()) == "pll_reg") {
+            from_ip = asgn;
+        } else {
+            EXPECT_FALSE(asgn->is_transient());
+        }
+    }
+    ASSERT_NE(from_ip, nullptr);
+    EXPECT_TRUE(from_ip->is_transient());
+    ASSERT_NE(from_ip->get_argument_value(ACF_ARGUMENT_TYPE_TIP), nullptr);
+    EXPECT_EQ(std::string(from_ip->get_argument_value(ACF_ARGUMENT_TYPE_TIP)), tip);
+
+    ACF_MGR_INPUT_PARAMETERS seen;
+    seen.set_variable_string("SEEN_DIR");
+    seen.set_to("pll");
+    ACF_ASSIGNMENT* dir = manager.get_freeform_assignment_ptr(&seen);
+    ASSERT_NE(dir, nullptr);
+    EXPECT_EQ(std::string(dir->get_value(false)), ip_dir);
+    EXPECT_FALSE(project.storage().get_transient_assignments_mode());
+    manager.read_unlock();
+
+    Tcl_Interp* interp = atcl_get_interpreter();
+    EXPECT_EQ(Tcl_EvalEx(interp, "info exists ::tessaly(tip_path)", -1, TCL_EVAL_GLOBAL), TCL_OK);
+    EXPECT_STREQ(Tcl_GetStringResult(interp), "0");
+}
+
+TEST(RevisionStoreTcl, ScriptsOfTheSettingsFileRunAndNestedIpFilesKeepTheirTags) {
+    ACF_STORAGE_TEST_PROJECT project(nullptr);
+    std::string inner = project.file("inner.tcl");
+    std::string outer = project.file("outer.tip");
+    acf_test_write(inner, "set_instance_assignment -name MULTICYCLE 4 -to inner_reg\n");
+    acf_test_write(outer, "source {" + inner +
+                              "}\n"
+                              "set_instance_assignment -name MULTICYCLE 5 -to after_reg\n");
+    acf_test_write(project.tsf(), "set_global_assignment -name TIP_FILE \"" + outer + "\"\n");
+
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ASSERT_TRUE(manager.read_lock());
+    std::vector<ACF_ASSIGNMENT*> found =
+        instance_assignments(manager, ACF_VARIABLE_TYPE_MULTICYCLE);
+    ASSERT_EQ(found.size(), 2u);
+    for (ACF_ASSIGNMENT* asgn : found) {
+        EXPECT_TRUE(asgn->is_transient()) << asgn->get_target();
+        ASSERT_NE(asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP), nullptr) << asgn->get_target();
+        EXPECT_EQ(std::string(asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP)), outer);
+    }
+    manager.read_unlock();
+}
+
+TEST(RevisionStoreTcl, RecursionAndScriptErrorsAreReportedAndLeaveTheModesAsBefore) {
+    ACF_STORAGE_TEST_PROJECT project(nullptr);
+    std::string self = project.file("self.tcl");
+    std::string bad = project.file("bad.tcl");
+    acf_test_write(self, "set_global_assignment -name SOURCE_TCL_SCRIPT_FILE {" + self + "}\n");
+    acf_test_write(bad, "this_command_does_not_exist\n");
+    ACF_MANAGER_STORAGE_REAL& storage = project.storage();
+    ASSERT_TRUE(storage.write_lock(true));
+
+    struct CASE {
+        std::string file;
+        bool result;
+        int status;
+        unsigned id;
+    } const cases[] = {
+        {self, true, 0, 0},                             // the nested call reports the recursion
+        {bad, false, 32, 125091},                       // the Tcl error with its trace
+        {project.file("missing.tcl"), true, 0, 125092}, // a missing script is only a warning
+    };
+    for (CASE const& c : cases) {
+        msg_log_clear();
+        EXPECT_EQ(storage.evaluate_tcl_script(c.file.c_str(), ACF_MGR_TCL_MODE_SCRIPT), c.result)
+            << c.file;
+        EXPECT_FALSE(storage.get_transient_assignments_mode()) << c.file;
+        EXPECT_EQ(ACF_MANAGER_STORAGE_REAL::get_sourcing_storage(), nullptr) << c.file;
+        if (c.id != 0) {
+            ASSERT_FALSE(msg_log_entries().empty()) << c.file;
+            EXPECT_EQ(msg_log_entries()[0].id, c.id) << c.file;
+            EXPECT_EQ(storage.get_last_error_status(), c.status) << c.file;
+        }
+    }
+    bool recursion_told = false;
+    msg_log_clear();
+    storage.evaluate_tcl_script(self.c_str(), ACF_MGR_TCL_MODE_SCRIPT);
+    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+        recursion_told = recursion_told || entry.id == 125093;
+    }
+    EXPECT_TRUE(recursion_told);
+    storage.write_unlock();
+}
+
+TEST(RevisionStoreTcl, TooLongAndUnreadableScriptsAreNotSourced) {
+    ACF_STORAGE_TEST_PROJECT project(nullptr);
+    std::string unreadable = project.file("secret.tcl");
+    acf_test_write(unreadable, "set_global_assignment -name SMART_RECOMPILE ON\n");
+    chmod(unreadable.c_str(), 0200);
+    ACF_MANAGER_STORAGE_REAL& storage = project.storage();
+    ASSERT_TRUE(storage.write_lock(true));
+    std::string too_long = project.file(std::string(300, 'x') + ".tcl");
+
+    msg_log_clear();
+    storage.evaluate_tcl_script(too_long.c_str(), ACF_MGR_TCL_MODE_SCRIPT);
+    ASSERT_FALSE(msg_log_entries().empty());
+    EXPECT_EQ(msg_log_entries()[0].id, 125099u);
+
+    msg_log_clear();
+    storage.evaluate_tcl_script(unreadable.c_str(), ACF_MGR_TCL_MODE_SCRIPT);
+    ASSERT_FALSE(msg_log_entries().empty());
+    EXPECT_EQ(msg_log_entries()[0].id, 125091u);
+    EXPECT_EQ(project.global_value("SMART_RECOMPILE"), nullptr);
+    storage.write_unlock();
+}
+
+TEST(RevisionStoreTcl, AssignmentCommandsOutsideSourcingActOnlyThroughALock) {
+    ACF_STORAGE_TEST_PROJECT project("");
+    Tcl_Interp* interp = atcl_get_interpreter();
+    // No sourcing and no project manager's project: the process-wide manager
+    // has no project open.
+    EXPECT_EQ(
+        Tcl_EvalEx(interp, "set_global_assignment -name SMART_RECOMPILE ON", -1, TCL_EVAL_GLOBAL),
+        TCL_ERROR);
+    EXPECT_NE(std::string(Tcl_GetStringResult(interp)).find("no project is open"),
+              std::string::npos);
+    EXPECT_EQ(Tcl_EvalEx(interp, "set_tsf_mode -start -tip", -1, TCL_EVAL_GLOBAL), TCL_ERROR);
+    EXPECT_EQ(Tcl_EvalEx(interp, "set_acf_manager -transient_assignments_mode maybe", -1,
+                         TCL_EVAL_GLOBAL),
+              TCL_ERROR);
+}
+
+} // namespace
