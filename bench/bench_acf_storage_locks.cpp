@@ -39,7 +39,7 @@ std::string write_project(std::string const& dir, int assignments, int ip_files)
                    std::to_string(i) + "\n";
         }
         FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(tip_name), tip);
-        tsf += "set_global_assignment -name TIP_FILE {" + tip_name + "}\n";
+        tsf += "set_global_assignment -name TIP_FILE \"" + tip_name + "\"\n";
     }
     FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(dir + "/top.tsf"), tsf);
     FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(dir + "/proj.tpf"), "");
