@@ -2,12 +2,41 @@
 // active revision (its locks and typed operations are those of
 // ACF_REVISION_MANAGER), and its current store is the null store until a
 // project opens.
+//
+// It opens, creates and closes projects, keeps one revision store per opened
+// revision in a cache (key: directory, project name and revision), lends side
+// managers for other revisions of the open project, adds, removes and
+// activates revisions, and reads and rewrites the project file.
+//
+// Units: acf_manager.cpp (creation, the forwarders and guarded queries),
+// acf_manager_project.cpp (open, create, close, commit, the store cache and
+// side managers), acf_manager_revisions.cpp (revision operations and the
+// project-file members).
 #pragma once
 
 #include "acf_revision_manager.h"
 
+#include <list>
+#include <map>
+#include <string>
+
+class ACF_MANAGER_STORAGE;
+struct ACF_READ_FILE_OPTIONS;
+
+// One entry of the store cache: the owned store, how many callers hold its
+// side manager, and that side manager (null when none).
+struct ACF_MANAGER_STORAGE_INFO {
+    ACF_MANAGER_STORAGE* m_storage = nullptr;
+    int32_t m_reference_count = 0;
+    ACF_REVISION_MANAGER* m_side_manager = nullptr;
+
+    bool has_side_managers() const { return m_reference_count != 0; }
+};
+
 class ACF_MANAGER : public ACF_REVISION_MANAGER {
 public:
+    using STRING_LIST = std::list<std::string>;
+
     ACF_MANAGER();
     ~ACF_MANAGER() override;
 
@@ -15,17 +44,114 @@ public:
     // settings library is unloaded; callers never free it.
     static ACF_MANAGER* get_acf_manager();
 
-    // Asked of the current store.
+    // --- Projects (results are ERROR_STATUS values) -------------------------------
+    int open_project(char const* dir, char const* project_name, char const* revision,
+                     bool convert_old_files, bool create_if_missing, bool show_messages,
+                     bool commit_new_files, bool make_active);
+    int internal_open_create_project(char const* dir, char const* project_name,
+                                     char const* revision, bool convert_old_files,
+                                     bool already_open_ok, bool create_if_missing,
+                                     bool revision_defaulted, bool commit_new_files,
+                                     bool make_active);
+    // False without an open project. Leaves the store cache as it is.
+    bool close_project(bool commit);
     bool is_project_open() const;
+    // Writes the active revision's files; creates a missing project file.
+    bool commit_files_to_disk(bool notify, bool flush);
+    void display_message_when_open_failed(int status, char const* project_file,
+                                          char const* revision) const;
+
+    // --- Revisions (results are ERROR_STATUS values) -------------------------------
+    int add_revision_to_project(char const* revision, bool copy_from_base,
+                                char const* base_revision);
+    int remove_revision_from_project(char const* revision, bool delete_file);
+    int set_active_revision_name(char const* revision, bool commit_new_files, bool make_active);
+    void duplicate_base_tdf_for_new_revision(char const* base_revision, char const* revision) const;
+    void remove_all_revision_files(char const* prj_path);
+    // Conversion of projects in the old file format is not available: posts a
+    // message saying so and changes nothing.
+    void convert_project(char const* old_file, char const* revision);
+
+    // --- The project file ----------------------------------------------------------
+    // False when the file could not be written (the old one stays whole).
+    bool write_tpf_file(char const* prj_path, STRING_LIST const* revisions);
+    static bool create_tpf_file_for_revision(char const* project_file, char const* revision);
+    void get_list_of_revisions_for_project(char const* project_path, STRING_LIST* list) const;
+    void get_list_of_revisions_for_project(STRING_LIST* list) const;
+    bool is_revision_listed_in_project(char const* prj_path, char const* revision_name) const;
+    bool is_revision_included_in_project(char const* revision) const;
+    bool move_revision_to_top_of_project_file_list(char const* prj_path, char const* revision_name);
+    bool move_revision_to_bottom_of_project_file_list(char const* prj_path,
+                                                      char const* revision_name);
+    bool remove_revision_name_from_project_file(char const* prj_path, char const* revision_name);
+    bool check_for_revision_files(char const* project_path) const;
+    std::string get_active_cap_from_tpf_or_tws_file(char const* prj_path) const;
+    // The revision an open of that project would use; stored in `out` when given.
+    void get_active_revision_for_project(char const* dir, char const* project_name,
+                                         char const* revision, std::string* out) const;
+
+    // --- The store cache -------------------------------------------------------------
+    void free_cached_storage();
+    void set_storage_from_cache(ACF_MANAGER_STORAGE_INFO* storage_info);
+    void insert_storage_in_map(std::string const& key, ACF_MANAGER_STORAGE* storage);
+    void delete_storage_in_map(std::string const& key);
+    ACF_MANAGER_STORAGE_INFO* find_revision_in_map(char const* revision);
+    void create_manager_storage_search_key(char const* revision, std::string* out) const;
+
+    // --- Side managers (results are ERROR_STATUS values) -------------------------------
+    int retain_side_manager(char const* revision, ACF_REVISION_MANAGER** out);
+    int release_side_manager(char const* revision);
+    int release_side_manager(ACF_REVISION_MANAGER* side_manager);
+    int load_side_revision_if_needed(char const* revision);
+    int set_other_revision_assignment(char const* revision,
+                                      ACF_MGR_INPUT_PARAMETERS* input_parameters, bool commit);
+
+    // --- Asked of the current store ----------------------------------------------------
+    char const* get_project_path() const;
+    char const* get_project_name() const;
+    char const* get_project_full_path() const;
+    bool is_modified() const;
+    bool is_read_only() const;
     DEV_FAMILY_ENUM get_project_family_enum() const;
+    void get_all_assignments(ASSIGNMENT_LIST* list, bool include_removed);
     // The default value text of a variable (null when there is none).
     char const* get_assignment_default_value(ACF_VARIABLE_TYPE_ENUM type, char const* section_id,
                                              bool has_entity, DEV_FAMILY_ENUM family);
+    bool write_revision_file_using_file_category_model();
+    // Reads a settings file beside the project into the non-project list (null
+    // on failure); the caller empties it with clear_read_assignment_collection.
+    ASSIGNMENT_LIST* read_assignment_setting_file(char const* file_name,
+                                                  std::list<ACF_VARIABLE_TYPE_ENUM>* variables,
+                                                  bool flag);
+    void clear_read_assignment_collection();
+    bool has_any_settings_file_changed_since_last_read(bool show_message, bool reload);
+    static char const* get_assignment_defaults_file_name();
+    void notification_failure() { m_flags |= FLAG_NOTIFICATION_FAILURE; }
 
 private:
     friend class ACF_MANAGER_INITIALIZER;
+    enum : uint8_t { FLAG_NOTIFICATION_FAILURE = 1u << 0, FLAG_PROCESS_WIDE = 1u << 1 };
+    using STORAGE_MAP = std::map<std::string, ACF_MANAGER_STORAGE_INFO*>;
+
+    // Makes `storage` current; a real store made current by this manager that
+    // is neither cached nor lent is deleted when it is replaced.
+    void replace_current_storage(ACF_MANAGER_STORAGE* storage);
+    bool is_cached(ACF_MANAGER_STORAGE const* storage) const;
+    void report_dangling_side_manager(ACF_MANAGER_STORAGE_INFO const* info) const;
+
     static ACF_MANAGER* acf_manager;
+
+    std::string m_project_file_full_path;
+    STORAGE_MAP m_acf_manager_storage_map;
+    uint8_t m_flags = 0;
 };
+
+// Search key of the store cache: dir (with a trailing "/") + "::" + project
+// name + "::" + revision.
+void acf_create_manager_storage_search_key(char const* dir, char const* project_name,
+                                           char const* revision, std::string* out);
+// Appends "/" to a non-empty text that does not end with it.
+void acf_ensure_trailing_separator(std::string* text);
 
 // Created with the settings library; its destruction at unload deletes the
 // process-wide manager.

@@ -121,6 +121,9 @@ public:
     bool is_write_locked() const;
     // Re-reads changed files through the store; true when it re-read.
     bool synchronize();
+    // Applies what the running software makes of a revision just read: version
+    // and creation stamps, obsolete freeform assignments, moved values.
+    void resolve_special_cases();
     // Announces that assignments changed (only in a user-interface process and
     // only when the store reports changes).
     void broadcast_change_notification();

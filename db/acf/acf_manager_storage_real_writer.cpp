@@ -1,106 +1,380 @@
-// Writing the revision's settings file and keeping its defaults.
+// Writing the revision's settings file back: the incremental writer that keeps
+// unchanged lines as they were read, the re-organising writer that groups the
+// file by entity, section and file category, and the revision's defaults file
+// written on a version change.
 //
-// NOT WRITTEN YET: these bodies only let the library link. Each write reports
-// failure (status 5) and each defaults query answers "no default" until the
-// settings-file writer and the defaults file are written here.
+// Every file is replaced atomically (a temporary file beside it, flushed, then
+// renamed over it), so that a crash or a full disk leaves the old file or the
+// new one, never a part of either; a file that cannot be written is a failure.
 #include "acf_manager_storage_real.h"
 
 #include "acf_asgn_storage.h"
+#include "acf_assignment.h"
+#include "acf_defaults_file.h"
+#include "acf_file_header.h"
 #include "acf_internal_error.h"
 #include "acf_msgs.h"
 #include "acf_revision_manager.h"
 #include "mem_manager.h"
 
+#include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+
 MEM_UNIT_INITIALIZER(ACF);
 
 namespace {
-void not_written_yet(char const* operation) {
-    acf_msg_debug("%s: not written yet", operation);
+
+bool file_exists(std::string const& path) {
+    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
 }
+
+// The notes block under the banner of a new settings file.
+void write_notes_block(std::ostream& out, std::string const& revision) {
+    out << "#\n"
+        << "# Notes:\n"
+        << "#\n"
+        << "# 1) The default values for assignments are stored in the file:\n"
+        << "#\t\t" << acf_revision_defaults_file_name(revision) << "\n"
+        << "#    If this file doesn't exist, see file:\n"
+        << "#\t\t" << acf_assignment_defaults_file_name() << "\n"
+        << "#\n"
+        << "# 2) Norvik recommends that you do not modify this file. This\n"
+        << "#    file is updated automatically by the Tessaly II software\n"
+        << "#    and any changes you make may be lost or overwritten.\n"
+        << "#\n"
+        << "# " << std::string(74, '-') << " #\n";
+}
+
+// The line an entry is written as; false when the entry writes nothing.
+bool entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry, std::string* text) {
+    ACF_ASSIGNMENT* asgn = entry->get_assignment();
+    if (asgn == nullptr) {
+        if (entry->get_comment() == nullptr) {
+            return false;
+        }
+        *text = entry->get_comment();
+        return true;
+    }
+    if (asgn->is_transient() || asgn->get_family_enum() != DEV_FAMILY_GENERIC) {
+        return false;
+    }
+    // A changed assignment is written afresh; an unchanged one as it was read.
+    if (asgn->has_changed()) {
+        asgn->set_variable_original_tcl_command_from_file(nullptr);
+        asgn->get_variable_tcl_set_command(text, nullptr);
+    } else if (!asgn->get_variable_original_tcl_command_from_file(text)) {
+        asgn->get_variable_tcl_set_command(text, nullptr);
+    }
+    return !text->empty();
+}
+
+// "# " followed by `fill` characters up to the length of `line`.
+std::string rule_for(std::string const& line, char fill) {
+    return "# " + std::string(line.size() > 2 ? line.size() - 2 : 0, fill);
+}
+
+std::string formatted(char const* format, char const* a, char const* b = nullptr) {
+    int size = std::snprintf(nullptr, 0, format, a, b);
+    std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    std::snprintf(&text[0], text.size() + 1, format, a, b);
+    return text;
+}
+
+// Writes one file of the revision: its comments and assignments in file order.
+// `as_new_file` writes the banner (and notes) as into a file that did not exist.
+bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_name, bool write_notes,
+                         bool as_new_file) {
+    ACF_ASGN_STORAGE* collection = storage->get_asgn_storage();
+    if (!ACF_REQUIRE(collection != NULL) || gen_is_empty_string(file_name)) {
+        return false;
+    }
+    bool changed = storage->get_force_write() || collection->have_any_assignments_changed();
+    bool is_revision_file =
+        FIO_PATH::os_specific_comparison(file_name, storage->get_active_revision_path());
+    ACF_ASGN_COMMENT_LIST entries;
+    collection->get_comment_assignment_coll_for_writing(&entries, file_name, is_revision_file,
+                                                        changed);
+    bool existed = !as_new_file && file_exists(file_name);
+    if (entries.empty()) {
+        // Nothing changed, or nothing of this file: the file stays as it is.
+        // The revision's own file is still written when its last assignment
+        // was removed, and made when it is missing.
+        if (!is_revision_file || (existed && !changed)) {
+            return true;
+        }
+    }
+    std::ostringstream out;
+    bool line_end_before_first = false;
+    if (!existed && storage->get_write_header_comments()) {
+        acf_print_project_file_header(out);
+        if (write_notes) {
+            write_notes_block(out, storage->get_active_revision_name());
+            line_end_before_first = true;
+        }
+        out << "\n";
+    }
+    bool first = true;
+    std::string text;
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry : entries) {
+        if (!entry_text(entry, &text)) {
+            continue;
+        }
+        if (!first || line_end_before_first) {
+            out << "\n";
+        }
+        out << text;
+        first = false;
+    }
+    // The rename publishes the new file only once it is complete on disk.
+    return out.good() && FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file_name), out.str());
+}
+
 } // namespace
 
-bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool /*write_notes*/, bool /*flush*/) {
-    not_written_yet("write_files_to_disk");
-    m_last_error_status = ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE;
-    return false;
+// ---------------------------------------------------------------------------
+// The incremental writer
+// ---------------------------------------------------------------------------
+
+bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush) {
+    if (is_read_only(true)) {
+        m_last_error_status = ACF_REVISION_MANAGER::OUTPUT_FILE_IS_READ_ONLY;
+        return false;
+    }
+    if (!is_write_locked()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
+        return false;
+    }
+    if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
+        return false;
+    }
+    m_last_error_status = ACF_REVISION_MANAGER::SUCCESS;
+    if (!get_force_write() && !m_asgn_storage->have_any_assignments_changed() &&
+        file_exists(m_revision_path)) {
+        m_asgn_storage->clear_changed_status_of_all_assignments();
+        set_force_write(false);
+        return true;
+    }
+    bool written = write_assignments_to_files(write_notes, flush);
+    if (written) {
+        add_file_to_collection(m_revision_path.c_str(), true);
+        m_asgn_storage->clear_changed_status_of_all_assignments();
+        set_loaded(true);
+    } else {
+        post_error_message(ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE, m_revision_path.c_str(), -1,
+                           nullptr, nullptr, nullptr, true);
+        m_last_error_status = ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE;
+    }
+    set_force_write(false);
+    return written;
 }
 
-bool ACF_MANAGER_STORAGE_REAL::write_assignments_to_files(bool /*write_notes*/, bool /*flush*/) {
-    not_written_yet("write_assignments_to_files");
-    return false;
+bool ACF_MANAGER_STORAGE_REAL::write_assignments_to_files(bool write_notes, bool flush) {
+    add_revision_tsf_to_collection_if_needed();
+    std::vector<std::string> targets;
+    for (ACF_MGR_FILE_INFO const* info : m_files) {
+        if (info->is_settings_file) {
+            targets.push_back(info->file_name);
+        }
+    }
+    bool all_written = true;
+    for (std::string const& target : targets) {
+        all_written = write_assignments_to_file(target.c_str(), write_notes, flush) && all_written;
+    }
+    return all_written;
 }
 
-bool ACF_MANAGER_STORAGE_REAL::write_assignments_to_file(char const* /*file_name*/,
-                                                         bool /*write_notes*/, bool /*flush*/) {
-    not_written_yet("write_assignments_to_file");
-    return false;
+bool ACF_MANAGER_STORAGE_REAL::write_assignments_to_file(char const* file_name, bool write_notes,
+                                                         bool /*flush*/) {
+    return write_settings_file(this, file_name, write_notes, false);
 }
+
+// ---------------------------------------------------------------------------
+// The re-organising writer
+// ---------------------------------------------------------------------------
 
 bool ACF_MANAGER_STORAGE_REAL::write_revision_file_using_file_category_model() {
-    not_written_yet("write_revision_file_using_file_category_model");
-    m_last_error_status = ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE;
-    return false;
+    if (!ACF_REQUIRE(m_asgn_storage != NULL) || !is_write_locked()) {
+        return false;
+    }
+    ACF_ASGN_STORAGE* new_asgn_storage = MEM_NEW(ACF, ACF_ASGN_STORAGE)(this, m_factory);
+    if (!ACF_REQUIRE(new_asgn_storage != NULL)) {
+        return false;
+    }
+    write_file_category_assignments(static_cast<char const*>(nullptr), new_asgn_storage);
+    std::list<std::string> entities;
+    m_asgn_storage->get_list_of_current_entity_names(&entities);
+    for (std::string const& entity : entities) {
+        if (!entity.empty()) {
+            write_file_category_assignments(entity.c_str(), new_asgn_storage);
+        }
+    }
+    // The changed list points into the old collection.
+    clear_changed_list();
+    delete m_asgn_storage;
+    m_asgn_storage = new_asgn_storage;
+    set_write_header_comments(true);
+    set_force_write(true);
+    // Written as a new file (banner and notes), but replacing the old one in
+    // one step, so that the settings file is never missing.
+    bool written = write_settings_file(this, m_revision_path.c_str(), true, true);
+    if (!written) {
+        m_last_error_status = ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE;
+    }
+    set_force_write(false);
+    synchronize();
+    m_asgn_storage->clear_changed_status_of_all_assignments();
+    return written;
+}
+
+void ACF_MANAGER_STORAGE_REAL::write_file_category_assignments(char const* entity,
+                                                               ACF_ASGN_STORAGE* new_collection) {
+    bool in_entity = !gen_is_empty_string(entity);
+    if (in_entity) {
+        std::string start = formatted("# start ENTITY(%s)", entity);
+        new_collection->add_comment_line("", nullptr);
+        new_collection->add_comment_line(rule_for(start, '-').c_str(), nullptr);
+        new_collection->add_comment_line(start.c_str(), nullptr);
+    }
+    for (int category = 0; category < ACF_FILE_CATEGORY_NONE; ++category) {
+        bool unused = false;
+        write_file_category_assignments(static_cast<ACF_FILE_CATEGORY_ENUM>(category),
+                                        ACF_CATEGORY_SECTION_TYPE_MAX, nullptr, entity,
+                                        new_collection, in_entity, &unused);
+    }
+    std::string tab = in_entity ? "\t" : "";
+    for (int type = 0; type < ACF_CATEGORY_SECTION_TYPE_MAX; ++type) {
+        auto section_type = static_cast<ACF_CATEGORY_SECTION_TYPE_ENUM>(type);
+        std::list<std::string> identifiers;
+        std::map<std::string, int> duplicates;
+        m_asgn_storage->get_list_of_section_identifiers(section_type, ACF_FILE_CATEGORY_NONE,
+                                                        &identifiers, &duplicates,
+                                                        in_entity ? entity : "");
+        for (std::string const& id : identifiers) {
+            if (id.empty()) {
+                continue;
+            }
+            bool section_started = false;
+            for (int category = 0; category < ACF_FILE_CATEGORY_NONE; ++category) {
+                write_file_category_assignments(static_cast<ACF_FILE_CATEGORY_ENUM>(category),
+                                                section_type, id.c_str(), entity, new_collection,
+                                                in_entity, &section_started);
+            }
+            if (section_started) {
+                std::string end = formatted(
+                    "# end %s(%s)", acf_get_category_section_type_string(section_type), id.c_str());
+                new_collection->add_comment_line("", nullptr);
+                new_collection->add_comment_line((tab + end).c_str(), nullptr);
+                new_collection->add_comment_line((tab + rule_for(end, '-')).c_str(), nullptr);
+            }
+        }
+    }
+    if (in_entity) {
+        std::string end = formatted("# end ENTITY(%s)", entity);
+        new_collection->add_comment_line("", nullptr);
+        new_collection->add_comment_line(end.c_str(), nullptr);
+        new_collection->add_comment_line(rule_for(end, '-').c_str(), nullptr);
+    }
 }
 
 void ACF_MANAGER_STORAGE_REAL::write_file_category_assignments(
-    char const* /*entity*/, ACF_ASGN_STORAGE* /*new_collection*/) {
-    not_written_yet("write_file_category_assignments");
-}
-
-void ACF_MANAGER_STORAGE_REAL::write_file_category_assignments(
-    ACF_FILE_CATEGORY_ENUM /*category*/, ACF_CATEGORY_SECTION_TYPE_ENUM /*section_type*/,
-    char const* /*section_id*/, char const* /*entity*/, ACF_ASGN_STORAGE* /*new_collection*/,
-    bool /*in_entity*/, bool* /*section_started*/) {
-    not_written_yet("write_file_category_assignments");
+    ACF_FILE_CATEGORY_ENUM category, ACF_CATEGORY_SECTION_TYPE_ENUM section_type,
+    char const* section_id, char const* entity, ACF_ASGN_STORAGE* new_collection, bool in_entity,
+    bool* section_started) {
+    ASSIGNMENT_LIST assignments;
+    if (!m_asgn_storage->get_assignments_for_file_category_section_id_entity(
+            &assignments, category, section_type, section_id, entity)) {
+        return;
+    }
+    bool in_section = !gen_is_empty_string(section_id);
+    std::string tab = in_entity ? "\t" : "";
+    if (in_section && !*section_started) {
+        *section_started = true;
+        std::string start = formatted(
+            "# start %s(%s)", acf_get_category_section_type_string(section_type), section_id);
+        new_collection->add_comment_line("", nullptr);
+        new_collection->add_comment_line((tab + start).c_str(), nullptr);
+        new_collection->add_comment_line((tab + rule_for(start, '-')).c_str(), nullptr);
+    }
+    std::string indent = tab + (in_section ? "\t" : "");
+    std::string title = formatted("# %s", acf_file_category_semantics[category].display_text);
+    new_collection->add_comment_line("", nullptr);
+    new_collection->add_comment_line((indent + title).c_str(), nullptr);
+    new_collection->add_comment_line((indent + rule_for(title, '=')).c_str(), nullptr);
+    std::string command;
+    for (ACF_ASSIGNMENT* asgn : assignments) {
+        if (asgn->is_transient()) {
+            continue;
+        }
+        asgn->fill_in_input_parameter(&m_writer_params);
+        ACF_ASSIGNMENT* copy =
+            new_collection->set_assignment(&m_writer_params, false, asgn->is_global(),
+                                           asgn->get_type() == ACF_VARIABLE_TYPE_NONE, false, true);
+        if (copy == nullptr) {
+            continue;
+        }
+        copy->get_variable_tcl_set_command(&command, nullptr);
+        copy->set_variable_original_tcl_command_from_file((indent + command).c_str());
+        new_collection->move_assignment_to_end_of_coll(copy);
+    }
 }
 
 void ACF_MANAGER_STORAGE_REAL::get_list_of_section_identifiers(
-    ACF_CATEGORY_SECTION_TYPE_ENUM /*section*/, STRING_LIST* /*section_identifiers_list*/,
-    std::string const& /*entity*/) {
-    not_written_yet("get_list_of_section_identifiers");
+    ACF_CATEGORY_SECTION_TYPE_ENUM section, STRING_LIST* section_identifiers_list,
+    std::string const& entity) {
+    m_last_error_status = ACF_REVISION_MANAGER::SUCCESS;
+    if (!ACF_REQUIRE(section_identifiers_list != NULL)) {
+        return;
+    }
+    if (!is_read_locked() && !is_write_locked()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_LOCKED;
+        return;
+    }
+    if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
+        return;
+    }
+    std::map<std::string, int> duplicates;
+    m_asgn_storage->get_list_of_section_identifiers(section, get_file_category_enum(),
+                                                    section_identifiers_list, &duplicates, entity);
 }
 
-char const* ACF_MANAGER_STORAGE_REAL::get_default_value_for_variable(
-    ACF_VARIABLE_TYPE_ENUM /*type*/, char const* /*section_id*/, bool /*entity_specific*/,
-    DEV_FAMILY_ENUM /*family*/) {
-    not_written_yet("get_default_value_for_variable");
-    return nullptr;
+// ---------------------------------------------------------------------------
+// Version change and the defaults files
+// ---------------------------------------------------------------------------
+
+void ACF_MANAGER_STORAGE_REAL::handle_version_change(char const* last_version,
+                                                     char const* current_version) {
+    double last_plain = 0;
+    double last_number = acf_version_text_to_number(last_version, &last_plain);
+    double current_number = acf_version_text_to_number(current_version, nullptr);
+    if (last_number == 0 || current_number == 0 || current_number <= last_number) {
+        return;
+    }
+    bool written =
+        write_defaults_file(m_revision_name.c_str(), last_number, last_plain, last_version);
+    set_need_to_reopen_revision(written);
+    if (!written) {
+        MSG_POST* message = MSG_ACF::I::WHERE_TO_VIEW_DEFAULT_CHANGES(
+            acf_installation_defaults_file_path().c_str());
+        post_or_hold(message);
+    }
 }
 
-void ACF_MANAGER_STORAGE_REAL::get_default_values(ACF_VARIABLE_TYPE_ENUM /*type*/,
-                                                  char const* /*variable_name*/,
-                                                  char const* /*entity*/,
-                                                  char const* /*section_id*/,
-                                                  ASSIGNMENT_LIST* /*out*/, bool /*create*/) {
-    not_written_yet("get_default_values");
-}
-
-void ACF_MANAGER_STORAGE_REAL::reset_family_default_values(ACF_MGR_INPUT_PARAMETERS* /*query*/) {
-    not_written_yet("reset_family_default_values");
-}
-
-void ACF_MANAGER_STORAGE_REAL::replace_tdf_with_tsf_value(ACF_ASSIGNMENT* /*asgn*/) {
-    not_written_yet("replace_tdf_with_tsf_value");
-}
-
-void ACF_MANAGER_STORAGE_REAL::handle_version_change(char const* /*last_version*/,
-                                                     char const* /*current_version*/) {
-    not_written_yet("handle_version_change");
-}
-
-bool ACF_MANAGER_STORAGE_REAL::write_defaults_file(char const* /*revision*/, double /*last_number*/,
-                                                   double /*last_plain*/,
-                                                   char const* /*last_text*/) {
-    not_written_yet("write_defaults_file");
-    return false;
-}
-
-void ACF_MANAGER_STORAGE_REAL::read_defaults() {
-    not_written_yet("read_defaults");
-}
-
-void ACF_MANAGER_STORAGE_REAL::update_entity_section_id_defaults(
-    char const* /*entity*/, char const* /*section_id*/,
-    ACF_CATEGORY_SECTION_TYPE_ENUM /*section_type*/, bool /*mark_changed*/, bool /*entity_pass*/) {
-    not_written_yet("update_entity_section_id_defaults");
+bool ACF_MANAGER_STORAGE_REAL::write_defaults_file(char const* revision, double last_number,
+                                                   double last_plain, char const* /*last_text*/) {
+    if (gen_is_empty_string(revision)) {
+        return acf_write_defaults_file_if_missing(
+            acf_installation_defaults_file_path(),
+            acf_installation_defaults_file_text(acf_default_value_change_table));
+    }
+    std::string directory = m_project_path;
+    if (directory.empty() || directory.back() != '/') {
+        directory += '/';
+    }
+    return acf_write_defaults_file_if_missing(
+        directory + acf_revision_defaults_file_name(revision),
+        acf_revision_defaults_file_text(acf_default_value_change_table, last_number, last_plain));
 }

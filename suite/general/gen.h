@@ -75,3 +75,6 @@ void gen_set_project_output_directory(char const* directory);
 std::string gen_get_project_output_directory();
 // Whether the running program is the suite's main program "tessaly".
 bool gen_get_is_tessaly_exe();
+// The directory of the open project (with its trailing "/"), "" when none.
+std::string gen_get_project_dir_path();
+void gen_set_project_dir_path(char const* directory);

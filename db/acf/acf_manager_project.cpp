@@ -1,0 +1,732 @@
+// Opening, creating, closing and committing projects; the cache of revision
+// stores and the side managers lent for other revisions of the open project.
+#include "acf_manager.h"
+
+#include "acf_global_initializers.h"
+#include "acf_internal_error.h"
+#include "acf_manager_storage.h"
+#include "acf_manager_storage_real.h"
+#include "acf_mgr_input_parameters.h"
+#include "acf_msgs.h"
+#include "acf_project_file.h"
+#include "acf_table.h"
+#include "mem_manager.h"
+
+#include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+#include "suite/general/tst.h"
+#include "suite/tclglue/atcl.h"
+
+#include <tcl.h>
+
+#include <cstdio>
+#include <cstring>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+
+char const ILLEGAL_NAME_CHARACTERS[] = "^&?*|<>;'";
+
+bool has_illegal_character(char const* text) {
+    return text != nullptr && std::strpbrk(text, ILLEGAL_NAME_CHARACTERS) != nullptr;
+}
+
+bool exists(std::string const& path) {
+    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
+}
+
+std::string text_of(char const* text) {
+    return text != nullptr ? text : "";
+}
+
+std::string with_separator(char const* dir) {
+    std::string text = text_of(dir);
+    acf_ensure_trailing_separator(&text);
+    return text;
+}
+
+std::string extension_of(int type) {
+    return FIO_EXTENSION_TYPE_INFO::get_extension_string(type);
+}
+
+void debug_time(char const* format) {
+    std::string now;
+    gen_format_current_date_and_time(&now, "%H:%M:%S");
+    acf_msg_debug(format, now.c_str());
+}
+
+// Shows a message to the user in a user-interface process, else posts it.
+void show_or_post(bool ui_process, MSG_BASE* shown, MSG_BASE* posted) {
+    MSG_BASE* message = ui_process ? shown : posted;
+    if (ui_process) {
+        message->show();
+    } else {
+        message->post();
+    }
+    delete shown;
+    delete posted;
+}
+
+// Renames a file aside ("<file>.bak") instead of deleting it.
+void back_up(std::string const& path) {
+    if (exists(path)) {
+        std::rename(path.c_str(), (path + ".bak").c_str());
+    }
+}
+
+} // namespace
+
+void acf_ensure_trailing_separator(std::string* text) {
+    if (text != nullptr && !text->empty() && text->back() != '/') {
+        *text += '/';
+    }
+}
+
+void acf_create_manager_storage_search_key(char const* dir, char const* project_name,
+                                           char const* revision, std::string* out) {
+    if (out == nullptr) {
+        return;
+    }
+    *out = with_separator(dir) + "::" + text_of(project_name) + "::" + text_of(revision);
+}
+
+// ---------------------------------------------------------------------------
+// Open and create
+// ---------------------------------------------------------------------------
+
+int ACF_MANAGER::open_project(char const* dir, char const* project_name, char const* revision,
+                              bool convert_old_files, bool create_if_missing, bool show_messages,
+                              bool commit_new_files, bool make_active) {
+    std::string kept_project_dir = gen_get_project_dir_path();
+    debug_time("ACF_MANAGER::open_project start at %s");
+    std::string directory = with_separator(dir);
+    std::string project_file =
+        directory + FIO_PATH(text_of(project_name)).base() + extension_of(FIO_EXTENSION_TYPE_TPF);
+    int result = SUCCESS;
+    bool already_open = false;
+    if (exists(project_file) && !get_bool_data(REOPEN_OPEN_PROJECT) &&
+        FIO_PATH::os_specific_comparison(project_file.c_str(), m_project_file_full_path.c_str())) {
+        already_open = is_project_open();
+        if (fio_get_extension_type(text_of(project_name)) == FIO_EXTENSION_TYPE_OLD_PROJECT &&
+            convert_old_files && get_is_ui_process() &&
+            exists(acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_OLD_PROJECT))) {
+            // The old project file is opened again: the current files are kept
+            // aside, never deleted, before a conversion could replace them.
+            remove_all_revision_files(project_file.c_str());
+            back_up(project_file);
+            free_cached_storage();
+            m_project_file_full_path = FIO_PATH(project_file).full_path();
+            already_open = false;
+        }
+    } else {
+        free_cached_storage();
+        m_project_file_full_path = FIO_PATH(project_file).full_path();
+    }
+    if (already_open) {
+        debug_time("ACF_MANAGER::open_project end at %s");
+        return SUCCESS;
+    }
+
+    if (!create_if_missing && exists(project_file) &&
+        !check_for_revision_files(project_file.c_str())) {
+        if (show_messages) {
+            show_or_post(get_is_ui_process(),
+                         MSG_ACF::O::NO_REVISIONS_EXIST_FOR_PROJECT(project_file.c_str()),
+                         MSG_ACF::E::NO_REVISIONS_EXIST_FOR_PROJECT(project_file.c_str()));
+        }
+        gen_set_project_dir_path(kept_project_dir.c_str());
+        debug_time("ACF_MANAGER::open_project end at %s");
+        return REVISION_FILE_DOES_NOT_EXIST;
+    }
+
+    std::string chosen = text_of(revision);
+    bool defaulted = chosen.empty();
+    if (defaulted) {
+        get_active_revision_for_project(directory.c_str(), text_of(project_name).c_str(), nullptr,
+                                        &chosen);
+    }
+    gen_set_project_dir_path(directory.c_str());
+
+    std::string key;
+    acf_create_manager_storage_search_key(directory.c_str(), FIO_PATH(project_file).base().c_str(),
+                                          chosen.c_str(), &key);
+    auto cached = m_acf_manager_storage_map.find(key);
+    if (cached == m_acf_manager_storage_map.end()) {
+        result = internal_open_create_project(directory.c_str(), project_name, chosen.c_str(),
+                                              convert_old_files, false, create_if_missing,
+                                              defaulted, commit_new_files, make_active);
+        if (result == SUCCESS) {
+            std::string new_key;
+            acf_create_manager_storage_search_key(
+                directory.c_str(), get_storage()->get_project_name(),
+                get_storage()->get_active_revision_name(), &new_key);
+            insert_storage_in_map(new_key, get_storage());
+        } else if (show_messages) {
+            display_message_when_open_failed(result, m_project_file_full_path.c_str(),
+                                             chosen.c_str());
+        }
+    } else {
+        ACF_MANAGER_STORAGE* storage = cached->second->m_storage;
+        ACF_REQUIRE(!storage->is_null());
+        replace_current_storage(storage);
+        storage->set_add_messages_to_post_list(true);
+        if (write_lock(true)) {
+            if (get_last_error_status() != ERROR_IN_SETTINGS_FILE) {
+                if (make_active) {
+                    move_revision_to_top_of_project_file_list(m_project_file_full_path.c_str(),
+                                                              storage->get_active_revision_name());
+                }
+                storage->display_post_messages();
+                storage->set_add_messages_to_post_list(false);
+                write_unlock(false);
+            } else {
+                storage->display_post_messages();
+                storage->write_unlock();
+                replace_current_storage(nullptr);
+                delete_storage_in_map(key);
+                result = ERROR_IN_SETTINGS_FILE;
+                if (show_messages) {
+                    show_or_post(get_is_ui_process(), MSG_ACF::O::ERROR_IN_TSF_NO_OPEN_PROJECT(),
+                                 MSG_ACF::E::ERROR_IN_TSF_NO_OPEN_PROJECT());
+                }
+            }
+        }
+    }
+
+    if (result != SUCCESS) {
+        gen_set_project_dir_path(kept_project_dir.c_str());
+    } else {
+        if (get_storage()->is_read_only(false)) {
+            MSG_POST* warning = MSG_ACF::W::FILES_ARE_READ_ONLY();
+            warning->post();
+            delete warning;
+        }
+        if (gen_get_is_qt() && get_storage()->supports_tcl()) {
+            Tcl_Obj* word = Tcl_NewStringObj(m_project_file_full_path.c_str(), -1);
+            Tcl_IncrRefCount(word);
+            Tcl_Obj* list = Tcl_NewListObj(1, &word);
+            Tcl_IncrRefCount(list);
+            std::string command = std::string("add_to_recent_projects ") + Tcl_GetString(list);
+            Tcl_DecrRefCount(list);
+            Tcl_DecrRefCount(word);
+            Tcl_EvalEx(atcl_get_interpreter(), command.c_str(), -1, TCL_EVAL_GLOBAL);
+        }
+    }
+    debug_time("ACF_MANAGER::open_project end at %s");
+    return result;
+}
+
+int ACF_MANAGER::internal_open_create_project(char const* dir, char const* project_name,
+                                              char const* revision, bool convert_old_files,
+                                              bool already_open_ok, bool create_if_missing,
+                                              bool revision_defaulted, bool commit_new_files,
+                                              bool make_active) {
+    if (gen_is_empty_string(dir) || gen_is_empty_string(project_name)) {
+        return EMPTY_NAME;
+    }
+    if (has_illegal_character(dir) || has_illegal_character(project_name) ||
+        has_illegal_character(revision)) {
+        return ILLEGAL_CHARACTERS_IN_NAME;
+    }
+    if (!already_open_ok && is_project_open()) {
+        return PROJECT_ALREADY_OPEN;
+    }
+    std::string directory = with_separator(dir);
+    std::string project_file =
+        directory + FIO_PATH(project_name).base() + extension_of(FIO_EXTENSION_TYPE_TPF);
+    std::string revision_base;
+    bool from_project = false;
+    if (!gen_is_empty_string(revision)) {
+        revision_base = FIO_PATH(revision).base();
+    } else {
+        if (get_is_ui_process()) {
+            revision_base = get_active_cap_from_tpf_or_tws_file(project_file.c_str());
+        }
+        if (revision_base.empty()) {
+            revision_base = FIO_PATH(project_file).base();
+            from_project = true;
+        }
+    }
+    if (project_file[0] != '/') {
+        return PROJECT_PATH_NOT_ABSOLUTE;
+    }
+    auto revision_path = [&] {
+        return directory + revision_base + extension_of(FIO_EXTENSION_TYPE_TSF);
+    };
+    auto first_listed = [&] {
+        STRING_LIST listed;
+        acf_get_all_revisions_from_tpf(project_file.c_str(), &listed);
+        return listed.empty() ? std::string() : listed.front();
+    };
+
+    if (convert_old_files) {
+        std::string old_project =
+            acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_OLD_PROJECT);
+        if (fio_get_extension_type(project_name) == FIO_EXTENSION_TYPE_OLD_PROJECT &&
+            exists(project_file) && exists(old_project) && get_is_ui_process()) {
+            remove_all_revision_files(project_file.c_str());
+            back_up(project_file);
+        }
+        if (!exists(project_file) && !(create_if_missing && exists(revision_path()))) {
+            std::string old_revision =
+                acf_path_with_extension_type(revision_path(), FIO_EXTENSION_TYPE_OLD_PROJECT);
+            if (exists(old_revision)) {
+                convert_project(old_revision.c_str(), "");
+            } else if (exists(old_project)) {
+                convert_project(old_project.c_str(), "");
+            } else {
+                convert_project(old_project.c_str(), revision_base.c_str());
+            }
+        }
+    }
+    if (!(create_if_missing && !revision_defaulted) &&
+        !acf_is_revision_listed_in_tpf(project_file.c_str(), revision_base.c_str())) {
+        std::string first = first_listed();
+        if (!first.empty()) {
+            revision_base = first;
+        }
+    }
+    if (from_project && !create_if_missing && !exists(revision_path())) {
+        std::string first = first_listed();
+        if (!first.empty()) {
+            revision_base = first;
+        }
+    }
+    if (!create_if_missing) {
+        if (!exists(project_file)) {
+            return FILE_CANNOT_BE_OPENED;
+        }
+        if (!exists(revision_path())) {
+            return REVISION_FILE_DOES_NOT_EXIST;
+        }
+        if (!acf_is_revision_listed_in_tpf(project_file.c_str(), revision_base.c_str())) {
+            return REVISION_NOT_IN_PROJECT;
+        }
+    }
+    if (make_active) {
+        move_revision_to_top_of_project_file_list(project_file.c_str(), revision_base.c_str());
+    }
+
+    int status = SUCCESS;
+    for (;;) {
+        ACF_MANAGER_STORAGE* storage =
+            MEM_NEW(ACF, ACF_MANAGER_STORAGE_REAL)(project_file, revision_base, this, true);
+        replace_current_storage(storage);
+        storage->set_add_messages_to_post_list(true);
+        if (!write_lock(true)) {
+            status = NOT_WRITE_LOCKED;
+        }
+        if (storage->get_last_error_status() == ERROR_IN_SETTINGS_FILE) {
+            storage->display_post_messages();
+            if (storage->is_write_locked()) {
+                storage->write_unlock();
+            }
+            replace_current_storage(nullptr);
+            return ERROR_IN_SETTINGS_FILE;
+        }
+        if (!storage->is_write_locked()) {
+            break;
+        }
+        resolve_special_cases();
+        if (!storage->get_need_to_reopen_revision() && !exists(revision_path()) &&
+            commit_new_files) {
+            commit_files_to_disk(true, false);
+            storage->set_need_to_reopen_revision(true);
+        }
+        write_unlock(false);
+        storage->clear_changed_list();
+        if (!storage->get_need_to_reopen_revision()) {
+            storage->display_post_messages();
+            break;
+        }
+        // Read afresh what was just written.
+        storage->set_need_to_reopen_revision(false);
+        replace_current_storage(nullptr);
+    }
+    if (!get_storage()->is_null()) {
+        get_storage()->set_add_messages_to_post_list(false);
+        get_storage()->clear_is_modified();
+    }
+    return status;
+}
+
+void ACF_MANAGER::display_message_when_open_failed(int status, char const* project_file,
+                                                   char const* revision) const {
+    bool ui = get_is_ui_process();
+    switch (status) {
+    case FILE_CANNOT_BE_OPENED:
+        show_or_post(ui, MSG_ACF::O::PROJECT_FILE_DOES_NOT_EXIST(project_file),
+                     MSG_ACF::E::PROJECT_FILE_DOES_NOT_EXIST(project_file));
+        break;
+    case REVISION_FILE_DOES_NOT_EXIST:
+        show_or_post(ui, MSG_ACF::O::REVISION_FILE_DOES_NOT_EXIST(revision),
+                     MSG_ACF::E::REVISION_FILE_DOES_NOT_EXIST(revision));
+        break;
+    case REVISION_NOT_IN_PROJECT:
+        show_or_post(ui, MSG_ACF::O::REVISION_NOT_INCLUDED_IN_PROJECT(revision, project_file),
+                     MSG_ACF::E::REVISION_NOT_INCLUDED_IN_PROJECT(revision, project_file));
+        break;
+    case ERROR_IN_SETTINGS_FILE:
+        show_or_post(ui, MSG_ACF::O::ERROR_IN_TSF_NO_OPEN_PROJECT(),
+                     MSG_ACF::E::ERROR_IN_TSF_NO_OPEN_PROJECT());
+        break;
+    case ILLEGAL_CHARACTERS_IN_NAME:
+        show_or_post(
+            ui, MSG_ACF::O::ILLEGAL_CHARACTERS_IN_PROJECT_OR_REVISION_NAME(ILLEGAL_NAME_CHARACTERS),
+            MSG_ACF::E::ILLEGAL_CHARACTERS_IN_PROJECT_OR_REVISION_NAME(ILLEGAL_NAME_CHARACTERS));
+        break;
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Close and commit
+// ---------------------------------------------------------------------------
+
+bool ACF_MANAGER::close_project(bool commit) {
+    if (!is_project_open()) {
+        return false;
+    }
+    if (tst_is_regtest_mode() && commit) {
+        bool took = is_write_locked() || write_lock(false);
+        if (took && is_write_locked()) {
+            commit_files_to_disk(false, true);
+            write_unlock(true);
+        }
+    }
+    replace_current_storage(nullptr);
+    return true;
+}
+
+bool ACF_MANAGER::commit_files_to_disk(bool notify, bool flush) {
+    ACF_MANAGER_STORAGE* storage = get_storage();
+    if (storage->is_null()) {
+        return false;
+    }
+    if (notify) {
+        broadcast_change_notification();
+    }
+    if (storage->is_modified()) {
+        storage->clear_changed_list();
+    }
+    bool written = storage->write_files_to_disk(true, flush);
+    std::string project_file = text_of(storage->get_project_full_path());
+    if (!exists(project_file)) {
+        written = move_revision_to_top_of_project_file_list(project_file.c_str(),
+                                                            storage->get_active_revision_name()) &&
+                  written;
+    }
+    return written;
+}
+
+// ---------------------------------------------------------------------------
+// The store cache
+// ---------------------------------------------------------------------------
+
+bool ACF_MANAGER::is_cached(ACF_MANAGER_STORAGE const* storage) const {
+    for (auto const& entry : m_acf_manager_storage_map) {
+        if (entry.second->m_storage == storage) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ACF_MANAGER::replace_current_storage(ACF_MANAGER_STORAGE* storage) {
+    ACF_MANAGER_STORAGE* current = get_storage();
+    if (current == storage) {
+        return;
+    }
+    bool orphan = current != nullptr && !current->is_null() && !is_cached(current);
+    set_current_storage_to(storage);
+    if (orphan) {
+        delete current;
+    }
+}
+
+void ACF_MANAGER::report_dangling_side_manager(ACF_MANAGER_STORAGE_INFO const* info) const {
+    char text[512];
+    std::snprintf(text, sizeof(text),
+                  "Dangling side manager for revision '%s' still has %d reference%s",
+                  info->m_storage != nullptr ? info->m_storage->get_active_revision_name() : "",
+                  info->m_reference_count, info->m_reference_count >= 2 ? "s" : "");
+    ACF_INTERNAL_ERROR(text);
+}
+
+void ACF_MANAGER::free_cached_storage() {
+    replace_current_storage(nullptr);
+    for (auto& entry : m_acf_manager_storage_map) {
+        ACF_MANAGER_STORAGE_INFO* info = entry.second;
+        if (info->m_reference_count != 0) {
+            report_dangling_side_manager(info);
+        }
+        delete info->m_side_manager;
+        delete info->m_storage;
+        delete info;
+    }
+    m_acf_manager_storage_map.clear();
+    if ((m_flags & FLAG_PROCESS_WIDE) != 0) {
+        acf_clear_string_map();
+    }
+}
+
+void ACF_MANAGER::set_storage_from_cache(ACF_MANAGER_STORAGE_INFO* storage_info) {
+    if (!ACF_REQUIRE(storage_info != NULL) || !ACF_REQUIRE(!storage_info->has_side_managers())) {
+        return;
+    }
+    replace_current_storage(storage_info->m_storage);
+}
+
+void ACF_MANAGER::insert_storage_in_map(std::string const& key, ACF_MANAGER_STORAGE* storage) {
+    if (!ACF_REQUIRE(storage != NULL) || !ACF_REQUIRE(!storage->is_null())) {
+        return;
+    }
+    auto found = m_acf_manager_storage_map.find(key);
+    if (found == m_acf_manager_storage_map.end()) {
+        auto* info = MEM_NEW(ACF, ACF_MANAGER_STORAGE_INFO)();
+        info->m_storage = storage;
+        m_acf_manager_storage_map[key] = info;
+        return;
+    }
+    ACF_MANAGER_STORAGE_INFO* info = found->second;
+    if (info->m_storage == storage) {
+        return;
+    }
+    if (info->has_side_managers()) {
+        char text[512];
+        std::snprintf(text, sizeof(text), "Key '%s' already exists in the storage map.",
+                      key.c_str());
+        ACF_INTERNAL_ERROR(text);
+        return;
+    }
+    if (get_storage() == info->m_storage) {
+        set_current_storage_to(storage);
+    }
+    delete info->m_storage;
+    info->m_storage = storage;
+}
+
+void ACF_MANAGER::delete_storage_in_map(std::string const& key) {
+    auto storage_info_iter = m_acf_manager_storage_map.find(key);
+    if (!ACF_REQUIRE(storage_info_iter != m_acf_manager_storage_map.end())) {
+        return;
+    }
+    ACF_MANAGER_STORAGE_INFO* info = storage_info_iter->second;
+    if (info->m_reference_count != 0) {
+        report_dangling_side_manager(info);
+        return;
+    }
+    if (get_storage() == info->m_storage) {
+        set_current_storage_to(nullptr);
+    }
+    delete info->m_side_manager;
+    delete info->m_storage;
+    delete info;
+    m_acf_manager_storage_map.erase(storage_info_iter);
+}
+
+ACF_MANAGER_STORAGE_INFO* ACF_MANAGER::find_revision_in_map(char const* revision) {
+    if (gen_is_empty_string(revision)) {
+        return nullptr;
+    }
+    std::string key;
+    create_manager_storage_search_key(revision, &key);
+    auto found = m_acf_manager_storage_map.find(key);
+    return found != m_acf_manager_storage_map.end() ? found->second : nullptr;
+}
+
+void ACF_MANAGER::create_manager_storage_search_key(char const* revision, std::string* out) const {
+    if (gen_is_empty_string(revision) || out == nullptr) {
+        return;
+    }
+    acf_create_manager_storage_search_key(get_storage()->get_project_path(),
+                                          get_storage()->get_project_name(), revision, out);
+}
+
+// ---------------------------------------------------------------------------
+// Side managers
+// ---------------------------------------------------------------------------
+
+int ACF_MANAGER::retain_side_manager(char const* revision, ACF_REVISION_MANAGER** out) {
+    if (out != nullptr) {
+        *out = nullptr;
+    }
+    if (gen_is_empty_string(revision)) {
+        return EMPTY_NAME;
+    }
+    if (!is_project_open()) {
+        return NO_PROJECT_OPEN;
+    }
+    if (acf_os_based_compare(revision, get_active_revision_name())) {
+        return UNKNOWN_ERROR;
+    }
+    if (!is_revision_included_in_project(revision)) {
+        return REVISION_NOT_IN_PROJECT;
+    }
+    ACF_MANAGER_STORAGE_INFO* info = find_revision_in_map(revision);
+    if (info == nullptr) {
+        return UNKNOWN_ERROR;
+    }
+    if (info->m_side_manager == nullptr) {
+        info->m_side_manager = MEM_NEW(ACF, ACF_REVISION_MANAGER)(info->m_storage);
+        info->m_side_manager->write_lock(false);
+    }
+    ++info->m_reference_count;
+    if (out != nullptr) {
+        *out = info->m_side_manager;
+    }
+    return SUCCESS;
+}
+
+int ACF_MANAGER::release_side_manager(char const* revision) {
+    if (gen_is_empty_string(revision)) {
+        return EMPTY_NAME;
+    }
+    if (!is_project_open()) {
+        return NO_PROJECT_OPEN;
+    }
+    if (acf_os_based_compare(revision, get_active_revision_name())) {
+        return UNKNOWN_ERROR;
+    }
+    ACF_MANAGER_STORAGE_INFO* info = find_revision_in_map(revision);
+    if (info == nullptr || info->m_side_manager == nullptr) {
+        return UNKNOWN_ERROR;
+    }
+    if (--info->m_reference_count > 0) {
+        return SUCCESS;
+    }
+    ACF_REVISION_MANAGER* side = info->m_side_manager;
+    int status = SUCCESS;
+    if (ACF_REQUIRE(info->m_side_manager->is_write_locked())) {
+        info->m_storage->write_files_to_disk(true, true);
+        status = info->m_storage->get_last_error_status();
+        side->write_unlock(false);
+    }
+    info->m_reference_count = 0;
+    info->m_side_manager = nullptr;
+    delete side;
+    info->m_storage->set_revision_manager(this);
+    return status;
+}
+
+int ACF_MANAGER::release_side_manager(ACF_REVISION_MANAGER* side_manager) {
+    return release_side_manager(side_manager != nullptr ? side_manager->get_active_revision_name()
+                                                        : "");
+}
+
+int ACF_MANAGER::load_side_revision_if_needed(char const* revision) {
+    if (gen_is_empty_string(revision)) {
+        return EMPTY_NAME;
+    }
+    if (!is_project_open()) {
+        return NO_PROJECT_OPEN;
+    }
+    if (!is_write_locked()) {
+        return NOT_WRITE_LOCKED;
+    }
+    if (acf_os_based_compare(revision, get_active_revision_name())) {
+        return UNKNOWN_ERROR;
+    }
+    if (!is_revision_included_in_project(revision)) {
+        return REVISION_NOT_IN_PROJECT;
+    }
+    if (find_revision_in_map(revision) == nullptr) {
+        ACF_MANAGER_STORAGE* kept = get_storage();
+        std::string dir = text_of(kept->get_project_path());
+        std::string name = text_of(kept->get_project_name());
+        // The opened store must not replace (and so free) the kept one.
+        set_current_storage_to(nullptr);
+        int status = internal_open_create_project(dir.c_str(), name.c_str(), revision, true, true,
+                                                  false, false, false, false);
+        ACF_MANAGER_STORAGE* opened = get_storage();
+        bool opened_real = !opened->is_null();
+        // Putting the kept store back frees a null one.
+        set_current_storage_to(kept);
+        if (status != SUCCESS) {
+            if (opened_real) {
+                delete opened;
+            }
+            return status;
+        }
+        std::string key;
+        acf_create_manager_storage_search_key(dir.c_str(), name.c_str(), revision, &key);
+        insert_storage_in_map(key, opened);
+    }
+    ACF_MANAGER_STORAGE_INFO* storage_info = find_revision_in_map(revision);
+    if (storage_info == nullptr || storage_info->m_storage == nullptr ||
+        storage_info->m_storage->is_null()) {
+        return UNKNOWN_ERROR;
+    }
+    if (!ACF_REQUIRE(::acf_os_based_compare(storage_info->m_storage->get_active_revision_name(),
+                                            revision))) {
+        return UNKNOWN_ERROR;
+    }
+    return SUCCESS;
+}
+
+int ACF_MANAGER::set_other_revision_assignment(char const* revision,
+                                               ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                               bool commit) {
+    if (gen_is_empty_string(revision) || input_parameters == nullptr) {
+        return EMPTY_NAME;
+    }
+    if (!is_project_open()) {
+        return NO_PROJECT_OPEN;
+    }
+    if (!is_write_locked()) {
+        return NOT_WRITE_LOCKED;
+    }
+    if (acf_os_based_compare(revision, get_active_revision_name())) {
+        return UNKNOWN_ERROR;
+    }
+    if (!is_revision_included_in_project(revision)) {
+        return REVISION_NOT_IN_PROJECT;
+    }
+    ACF_MANAGER_STORAGE* kept = get_storage();
+    ACF_MANAGER_STORAGE* storage = nullptr;
+    bool opened_here = false;
+    if (ACF_MANAGER_STORAGE_INFO* info = find_revision_in_map(revision)) {
+        storage = info->m_storage;
+    } else {
+        std::string dir = text_of(kept->get_project_path());
+        std::string name = text_of(kept->get_project_name());
+        set_current_storage_to(nullptr);
+        internal_open_create_project(dir.c_str(), name.c_str(), revision, true, true, false, false,
+                                     false, false);
+        storage = get_storage();
+        opened_here = !storage->is_null();
+        // Putting the kept store back frees a null one.
+        set_current_storage_to(kept);
+        if (!opened_here) {
+            storage = nullptr;
+        }
+    }
+    int status = UNKNOWN_ERROR;
+    if (storage != nullptr) {
+        bool took = !storage->is_write_locked() && storage->write_lock(false);
+        if (storage->is_write_locked()) {
+            char const* to = input_parameters->get_to();
+            bool is_global = gen_is_empty_string(to);
+            bool is_freeform = input_parameters->get_variable_type() == ACF_VARIABLE_TYPE_NONE;
+            if (storage->set_assignment(input_parameters, false, is_global, is_freeform, true,
+                                        nullptr, true, false, false, false) != nullptr) {
+                status = SUCCESS;
+                if (commit) {
+                    storage->write_files_to_disk(true, true);
+                }
+            } else {
+                status = storage->get_last_error_status();
+            }
+        }
+        if (took) {
+            storage->write_unlock();
+        }
+    }
+    // A store opened only for this change is not cached: it goes now.
+    if (opened_here) {
+        delete storage;
+    }
+    return status;
+}

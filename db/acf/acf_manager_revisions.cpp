@@ -1,0 +1,405 @@
+// Revision operations of the project manager (adding a revision as a copy of
+// another, removing one with its settings file, switching the active one) and
+// its members over the project file.
+#include "acf_manager.h"
+
+#include "acf_assignment.h"
+#include "acf_defaults_file.h"
+#include "acf_internal_error.h"
+#include "acf_manager_storage.h"
+#include "acf_manager_storage_real.h"
+#include "acf_mgr_input_parameters.h"
+#include "acf_project_file.h"
+#include "acf_table.h"
+#include "mem_manager.h"
+
+#include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+#include "suite/messages/msg.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+
+bool exists(std::string const& path) {
+    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
+}
+
+std::string text_of(char const* text) {
+    return text != nullptr ? text : "";
+}
+
+bool copy_file(std::string const& from, std::string const& to) {
+    std::string content;
+    return FIO_FILE_SYSTEM::read_file(FIO_PATH(from), content) &&
+           FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(to), content);
+}
+
+// The first occurrence of `from` in `text` replaced by `to`.
+std::string replace_first(std::string text, std::string const& from, std::string const& to) {
+    size_t at = from.empty() ? std::string::npos : text.find(from);
+    if (at != std::string::npos) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Revisions
+// ---------------------------------------------------------------------------
+
+int ACF_MANAGER::add_revision_to_project(char const* revision, bool copy_from_base,
+                                         char const* base_revision) {
+    char const* revision_name = revision;
+    if (!ACF_REQUIRE(revision_name != NULL)) {
+        return EMPTY_NAME;
+    }
+    if (*revision == '\0') {
+        return EMPTY_NAME;
+    }
+    if (!is_project_open()) {
+        return NO_PROJECT_OPEN;
+    }
+    if (is_read_locked() || is_write_locked()) {
+        return LOCK_HELD;
+    }
+    std::string project_file = text_of(get_project_full_path());
+    if (is_revision_listed_in_project(project_file.c_str(), revision)) {
+        return REVISION_ALREADY_IN_PROJECT;
+    }
+    std::string base = copy_from_base ? text_of(base_revision) : std::string();
+    if (!base.empty() && !is_revision_listed_in_project(project_file.c_str(), base.c_str())) {
+        return REVISION_NOT_IN_PROJECT;
+    }
+    if (!base.empty() && acf_os_based_compare(base.c_str(), get_active_revision_name())) {
+        // The base's file on disk must hold its latest settings.
+        if (write_lock(false)) {
+            commit_files_to_disk(true, false);
+            write_unlock(true);
+        }
+    }
+    move_revision_to_bottom_of_project_file_list(project_file.c_str(), revision);
+
+    ACF_MANAGER_STORAGE* kept = get_storage();
+    std::string base_file = FIO_PATH(text_of(kept->get_active_revision_path())).directory() + base +
+                            FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_TSF);
+    auto* storage = MEM_NEW(ACF, ACF_MANAGER_STORAGE_REAL)(project_file, revision, this, true);
+    set_current_storage_to(storage);
+    duplicate_base_tdf_for_new_revision(base.c_str(), revision);
+
+    std::vector<std::pair<std::string, std::string>> copied_files;
+    if (write_lock(false)) {
+        bool header_comments = true;
+        bool write_notes = true;
+        ASSIGNMENT_LIST* read = nullptr;
+        if (!base.empty()) {
+            storage->init_project_parameters_from(kept);
+            ACF_READ_FILE_OPTIONS options;
+            options.keep_free_standing = true;
+            options.post = true;
+            options.clear_non_project = true;
+            options.record_file_names = true;
+            options.keep_comments = true;
+            if (storage->read_file_from_disk(base_file.c_str(), true, options)) {
+                read = storage->get_non_project_asgn_coll();
+            }
+        }
+        if (read != nullptr && !read->empty()) {
+            std::string version = acf_get_version_string();
+            std::string base_tdf = acf_revision_defaults_file_name(base);
+            std::string new_tdf = acf_revision_defaults_file_name(revision);
+            std::string new_file = text_of(storage->get_active_revision_path());
+            ACF_MGR_INPUT_PARAMETERS params;
+            for (ACF_ASSIGNMENT* asgn : *read) {
+                if (!ACF_REQUIRE(asgn != NULL)) {
+                    continue;
+                }
+                std::string from_file = text_of(asgn->get_acf_file_name());
+                if (!FIO_PATH::os_specific_comparison(from_file.c_str(), new_file.c_str()) &&
+                    !FIO_PATH::os_specific_comparison(from_file.c_str(), base_file.c_str())) {
+                    continue;
+                }
+                ACF_VARIABLE_TYPE_ENUM type = asgn->get_type();
+                if (type == ACF_VARIABLE_TYPE_NONE &&
+                    gen_is_empty_string(asgn->get_variable_string())) {
+                    std::string comment = text_of(asgn->get_comments());
+                    if (comment.empty()) {
+                        continue;
+                    }
+                    comment = replace_first(comment, base_tdf, new_tdf);
+                    if (comment.find("Copyright") != std::string::npos) {
+                        header_comments = false;
+                    }
+                    storage->add_comment_line(comment.c_str(), nullptr);
+                    continue;
+                }
+                if (asgn->is_removed() ||
+                    (asgn->is_default_value() &&
+                     !asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE)) ||
+                    asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_DONT_COPY_TO_NEW_FILE_FORMAT) ||
+                    asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_DONT_COPY_TO_NEW_REVISION)) {
+                    continue;
+                }
+                asgn->fill_in_input_parameter(&params);
+                if (type == ACF_VARIABLE_TYPE_ORIGINAL_TESSALY_VERSION ||
+                    type == ACF_VARIABLE_TYPE_LAST_TESSALY_VERSION) {
+                    params.set_value_string(version.c_str());
+                } else if (type == ACF_VARIABLE_TYPE_PROJECT_CREATION_TIME_DATE) {
+                    std::string now;
+                    if (gen_format_current_date_and_time(&now, "%H:%M:%S  %B %d, %Y")) {
+                        params.set_value_string(now.c_str());
+                    }
+                }
+                char const* value = params.get_value_string();
+                if (asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_REVISION_BASED_FILE_NAME) &&
+                    acf_get_value_type(type) == ACF_VALUE_TYPE_FILE &&
+                    !gen_is_empty_string(value) &&
+                    acf_os_based_compare(FIO_PATH(value).base().c_str(), base.c_str())) {
+                    FIO_PATH source(value);
+                    std::string source_path = source.full_path();
+                    FIO_PATH target(source_path);
+                    target.base(revision);
+                    copied_files.emplace_back(source_path, target.path());
+                    params.set_value_string(target.path().c_str());
+                }
+                ACF_ASSIGNMENT* set =
+                    type == ACF_VARIABLE_TYPE_NONE         ? set_freeform_assignment(&params)
+                    : gen_is_empty_string(params.get_to()) ? set_global_assignment(&params)
+                                                           : set_instance_assignment(&params);
+                if (set != nullptr) {
+                    storage->move_assignment_to_end_of_coll(set);
+                }
+            }
+            write_notes = false;
+        }
+        storage->set_write_header_comments(header_comments);
+        storage->write_files_to_disk(write_notes, false);
+        if (read != nullptr) {
+            clear_read_assignment_collection();
+        }
+        write_unlock(true);
+    }
+    for (auto const& copy : copied_files) {
+        if (exists(copy.first)) {
+            copy_file(copy.first, copy.second);
+        }
+    }
+    set_current_storage_to(kept);
+    delete storage;
+    return SUCCESS;
+}
+
+int ACF_MANAGER::remove_revision_from_project(char const* revision, bool delete_file) {
+    if (gen_is_empty_string(revision)) {
+        return EMPTY_NAME;
+    }
+    if (!is_project_open()) {
+        return NO_PROJECT_OPEN;
+    }
+    if (is_read_locked() || is_write_locked()) {
+        return LOCK_HELD;
+    }
+    if (acf_os_based_compare(revision, get_active_revision_name())) {
+        return REVISION_IS_ACTIVE;
+    }
+    std::string project_file = text_of(get_project_full_path());
+    if (!is_revision_listed_in_project(project_file.c_str(), revision)) {
+        return REVISION_NOT_IN_PROJECT;
+    }
+    if (delete_file) {
+        std::string settings_file = acf_revision_settings_file_path(project_file, revision);
+        if (exists(settings_file) && std::remove(settings_file.c_str()) != 0) {
+            return REVISION_FILE_NOT_DELETED;
+        }
+    }
+    std::string key;
+    create_manager_storage_search_key(revision, &key);
+    if (m_acf_manager_storage_map.count(key) != 0) {
+        delete_storage_in_map(key);
+    }
+    remove_revision_name_from_project_file(project_file.c_str(), revision);
+    return SUCCESS;
+}
+
+int ACF_MANAGER::set_active_revision_name(char const* revision, bool commit_new_files,
+                                          bool make_active) {
+    if (gen_is_empty_string(revision)) {
+        return EMPTY_NAME;
+    }
+    if (!is_project_open()) {
+        return NO_PROJECT_OPEN;
+    }
+    if (is_read_locked() || is_write_locked()) {
+        return LOCK_HELD;
+    }
+    std::string project_file = text_of(get_project_full_path());
+    if (acf_os_based_compare(revision, get_active_revision_name())) {
+        if (make_active) {
+            move_revision_to_top_of_project_file_list(project_file.c_str(), revision);
+        }
+        return SUCCESS;
+    }
+    if (!write_lock(false)) {
+        return UNABLE_TO_WRITE_FILE;
+    }
+    commit_files_to_disk(false, false);
+    write_unlock(true);
+
+    std::string dir = text_of(get_project_path());
+    acf_ensure_trailing_separator(&dir);
+    std::string name = text_of(get_project_name());
+    std::string key;
+    acf_create_manager_storage_search_key(dir.c_str(), name.c_str(), revision, &key);
+    auto cached = m_acf_manager_storage_map.find(key);
+    if (cached == m_acf_manager_storage_map.end()) {
+        int status = internal_open_create_project(dir.c_str(), name.c_str(), revision, false, true,
+                                                  false, false, commit_new_files, make_active);
+        if (status == SUCCESS) {
+            insert_storage_in_map(key, get_storage());
+        }
+        return status;
+    }
+    if (make_active) {
+        move_revision_to_top_of_project_file_list(project_file.c_str(), revision);
+    }
+    ACF_REQUIRE(!cached->second->m_storage->is_null());
+    set_storage_from_cache(cached->second);
+    if (write_lock(false)) {
+        write_unlock(true);
+    }
+    return SUCCESS;
+}
+
+void ACF_MANAGER::duplicate_base_tdf_for_new_revision(char const* base_revision,
+                                                      char const* revision) const {
+    if (gen_is_empty_string(base_revision) || revision == nullptr) {
+        return;
+    }
+    std::string dir = FIO_PATH(text_of(get_active_revision_path())).directory();
+    std::string base_tdf = dir + acf_revision_defaults_file_name(base_revision);
+    std::string new_tdf = dir + acf_revision_defaults_file_name(revision);
+    if (exists(base_tdf) && !exists(new_tdf)) {
+        copy_file(base_tdf, new_tdf);
+    }
+}
+
+void ACF_MANAGER::remove_all_revision_files(char const* prj_path) {
+    if (!ACF_REQUIRE(prj_path)) {
+        return;
+    }
+    STRING_LIST revisions;
+    acf_get_all_revisions_from_tpf(prj_path, &revisions);
+    for (std::string const& name : revisions) {
+        std::string settings_file = acf_revision_settings_file_path(prj_path, name);
+        // Kept aside rather than deleted: the work in them is not lost.
+        if (exists(settings_file)) {
+            std::rename(settings_file.c_str(), (settings_file + ".bak").c_str());
+        }
+    }
+}
+
+void ACF_MANAGER::convert_project(char const* old_file, char const* revision) {
+    std::string old_project =
+        acf_path_with_extension_type(text_of(old_file), FIO_EXTENSION_TYPE_OLD_PROJECT);
+    if (!exists(old_project) && gen_is_empty_string(revision)) {
+        return;
+    }
+    MSG_E message;
+    message.set_text("Can't open project " + old_project +
+                     " -- converting projects of the earlier file format is not available");
+    message.post();
+}
+
+// ---------------------------------------------------------------------------
+// The project file
+// ---------------------------------------------------------------------------
+
+bool ACF_MANAGER::write_tpf_file(char const* prj_path, STRING_LIST const* revisions) {
+    return acf_write_tpf_file(prj_path, revisions);
+}
+
+bool ACF_MANAGER::create_tpf_file_for_revision(char const* project_file, char const* revision) {
+    if (gen_is_empty_string(project_file) || gen_is_empty_string(revision) ||
+        exists(project_file)) {
+        return false;
+    }
+    STRING_LIST only = {revision};
+    get_acf_manager()->write_tpf_file(project_file, &only);
+    return exists(project_file);
+}
+
+void ACF_MANAGER::get_list_of_revisions_for_project(char const* project_path,
+                                                    STRING_LIST* list) const {
+    if (!ACF_REQUIRE(project_path != NULL) || list == nullptr || !exists(project_path)) {
+        return;
+    }
+    if (fio_get_extension_type(project_path) == FIO_EXTENSION_TYPE_TPF) {
+        acf_get_all_revisions_from_tpf(project_path, list);
+    }
+}
+
+void ACF_MANAGER::get_list_of_revisions_for_project(STRING_LIST* list) const {
+    if (is_project_open()) {
+        get_list_of_revisions_for_project(get_project_full_path(), list);
+    }
+}
+
+bool ACF_MANAGER::is_revision_listed_in_project(char const* prj_path,
+                                                char const* revision_name) const {
+    return acf_is_revision_listed_in_tpf(prj_path, revision_name);
+}
+
+bool ACF_MANAGER::is_revision_included_in_project(char const* revision) const {
+    return is_project_open() && revision != nullptr &&
+           is_revision_listed_in_project(get_project_full_path(), revision);
+}
+
+bool ACF_MANAGER::move_revision_to_top_of_project_file_list(char const* prj_path,
+                                                            char const* revision_name) {
+    return acf_move_revision_to_top_of_tpf(prj_path, revision_name);
+}
+
+bool ACF_MANAGER::move_revision_to_bottom_of_project_file_list(char const* prj_path,
+                                                               char const* revision_name) {
+    return acf_move_revision_to_bottom_of_tpf(prj_path, revision_name);
+}
+
+bool ACF_MANAGER::remove_revision_name_from_project_file(char const* prj_path,
+                                                         char const* revision_name) {
+    return acf_remove_revision_from_tpf(prj_path, revision_name);
+}
+
+bool ACF_MANAGER::check_for_revision_files(char const* project_path) const {
+    return acf_check_for_revision_files(project_path);
+}
+
+std::string ACF_MANAGER::get_active_cap_from_tpf_or_tws_file(char const* prj_path) const {
+    return acf_get_active_cap_from_tpf_or_tws_file(prj_path);
+}
+
+void ACF_MANAGER::get_active_revision_for_project(char const* dir, char const* project_name,
+                                                  char const* revision, std::string* out) const {
+    std::string result = text_of(revision);
+    if (result.empty()) {
+        std::string directory = text_of(dir);
+        acf_ensure_trailing_separator(&directory);
+        std::string project_file =
+            directory + FIO_PATH(text_of(project_name)).base() +
+            FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_TPF);
+        if (get_is_ui_process()) {
+            result = get_active_cap_from_tpf_or_tws_file(project_file.c_str());
+        }
+        if (result.empty()) {
+            result = FIO_PATH(project_file).base();
+        }
+    }
+    if (out != nullptr) {
+        *out = result;
+    }
+}

@@ -1,0 +1,312 @@
+// Projects on disk through the process-wide project manager: creating,
+// opening (and the refusals), committing, and the revision operations.
+#include "acf_test_directory.h"
+
+#include "acf_manager.h"
+#include "acf_mgr_input_parameters.h"
+#include "acf_revision_manager.h"
+#include "db/acf/acf_project_file.h"
+
+#include "suite/general/gen.h"
+#include "suite/messages/msg.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+using NAMES = ACF_REVISION_NAME_LIST;
+
+std::string golden(std::string const& name) {
+    return acf_test_read(std::string(TESSALY_TEST_DATA_DIR) + "/golden/" + name);
+}
+
+// Lines that hold the clock are replaced by a mark.
+std::string mask_dates(std::string const& text) {
+    std::string out;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? end : end - start);
+        for (char const* key : {"# Date created = ", "DATE = ", "PROJECT_CREATION_TIME_DATE "}) {
+            size_t at = line.find(key);
+            if (at != std::string::npos) {
+                line = line.substr(0, at + std::string(key).size()) + "<date>";
+            }
+        }
+        out += line;
+        if (end == std::string::npos) {
+            break;
+        }
+        out += "\n";
+        start = end + 1;
+    }
+    return out;
+}
+
+std::vector<std::string> listing(std::string const& dir) {
+    std::vector<std::string> names;
+    for (auto const& entry : std::filesystem::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class ManagerProject : public ::testing::Test {
+protected:
+    void SetUp() override { msg_log_clear(); }
+    void TearDown() override {
+        manager->close_project(false);
+        manager->free_cached_storage();
+    }
+
+    // Opens an existing project (no creation, messages posted).
+    int open(char const* project, char const* revision = "") {
+        return manager->open_project(dir.path().c_str(), project, revision, false, false, true,
+                                     false, false);
+    }
+    int create(char const* project, char const* revision = "") {
+        return manager->open_project(dir.path().c_str(), project, revision, false, true, true, true,
+                                     true);
+    }
+    // Sets a global assignment and commits the revision.
+    void set_and_commit(char const* variable, char const* value) {
+        ASSERT_TRUE(manager->write_lock(true));
+        ACF_MGR_INPUT_PARAMETERS params;
+        params.set_variable_string(variable);
+        params.set_value_string(value);
+        EXPECT_NE(manager->set_global_assignment(&params), nullptr);
+        EXPECT_TRUE(manager->commit_files_to_disk(false, true));
+        manager->write_unlock(false);
+    }
+    // Writes a project listing the revisions, each with the given settings text.
+    void write_project(char const* project, std::vector<std::pair<std::string, std::string>> revs) {
+        NAMES names;
+        for (auto const& rev : revs) {
+            names.push_back(rev.first);
+            acf_test_write(dir.file(rev.first + ".tsf"), rev.second);
+        }
+        ASSERT_TRUE(acf_write_tpf_file(dir.file(std::string(project) + ".tpf").c_str(), &names));
+    }
+
+    ACF_TEST_DIRECTORY dir;
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+};
+
+// A revision last saved by the running version: opening it changes nothing.
+std::string const CURRENT =
+    "set_global_assignment -name LAST_TESSALY_VERSION " + acf_get_version_string() + "\n";
+
+TEST_F(ManagerProject, CreatedProjectFilesMatchGoldenFiles) {
+    ASSERT_EQ(create("chip"), 0);
+    EXPECT_TRUE(manager->is_project_open());
+    EXPECT_STREQ(manager->get_active_revision_name(), "chip");
+    EXPECT_EQ(mask_dates(acf_test_read(dir.file("chip.tpf"))), golden("created.tpf"));
+    EXPECT_EQ(mask_dates(acf_test_read(dir.file("chip.tsf"))), golden("created.tsf"));
+}
+
+TEST_F(ManagerProject, EditedRevisionKeepsUntouchedLinesCommentsAndOrder) {
+    std::string text = "# my own notes\n"
+                       "#\tindented\n"
+                       "\n"
+                       "set_global_assignment   -name   VHDL_FILE   top.vhd\n" +
+                       CURRENT +
+                       "# between\n"
+                       "set_global_assignment -name SMART_RECOMPILE On\n"
+                       "set_global_assignment -name VHDL_FILE {lib.vhd}";
+    write_project("chip", {{"chip", text}});
+    ASSERT_EQ(open("chip"), 0);
+    set_and_commit("SMART_RECOMPILE", "Off");
+    std::string expected = "# my own notes\n"
+                           "#\tindented\n"
+                           "\n"
+                           "set_global_assignment   -name   VHDL_FILE   top.vhd\n" +
+                           CURRENT +
+                           "# between\n"
+                           "set_global_assignment -name SMART_RECOMPILE OFF\n"
+                           "set_global_assignment -name VHDL_FILE {lib.vhd}";
+    EXPECT_EQ(acf_test_read(dir.file("chip.tsf")), expected);
+}
+
+TEST_F(ManagerProject, UnchangedRevisionIsNeverRewritten) {
+    std::string text = "set_global_assignment -name VHDL_FILE top.vhd\n" + CURRENT;
+    write_project("chip", {{"chip", text}});
+    long long time = acf_test_mtime(dir.file("chip.tsf"));
+    ASSERT_EQ(open("chip"), 0);
+    ASSERT_TRUE(manager->write_lock(true));
+    EXPECT_TRUE(manager->commit_files_to_disk(false, true));
+    manager->write_unlock(true);
+    EXPECT_EQ(acf_test_read(dir.file("chip.tsf")), text);
+    EXPECT_EQ(acf_test_mtime(dir.file("chip.tsf")), time);
+}
+
+TEST_F(ManagerProject, RemovingTheLastAssignmentWritesTheFile) {
+    write_project("chip", {{"chip", CURRENT + "set_global_assignment -name SMART_RECOMPILE On"}});
+    ASSERT_EQ(open("chip"), 0);
+    ASSERT_TRUE(manager->write_lock(true));
+    ACF_MGR_INPUT_PARAMETERS params;
+    params.set_variable_string("SMART_RECOMPILE");
+    EXPECT_TRUE(manager->remove_global_assignment(&params));
+    params.reset();
+    params.set_variable_string("LAST_TESSALY_VERSION");
+    EXPECT_TRUE(manager->remove_global_assignment(&params));
+    EXPECT_TRUE(manager->commit_files_to_disk(false, true));
+    manager->write_unlock(false);
+    EXPECT_EQ(acf_test_read(dir.file("chip.tsf")), "");
+}
+
+TEST_F(ManagerProject, OpenFailures) {
+    write_project("chip", {{"chip", CURRENT}});
+    write_project("empty", {});
+    acf_test_write(dir.file("lonely.tsf"), CURRENT);
+    write_project("other", {});
+    std::vector<std::string> before = listing(dir.path());
+    struct CASE {
+        char const* project;
+        char const* revision;
+        int status;
+        char const* message; // the start of the posted error, or null for none
+    } const cases[] = {
+        {"missing", "", ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED,
+         "Can't open project -- can't find Tessaly II Project File"},
+        {"empty", "", ACF_REVISION_MANAGER::REVISION_FILE_DOES_NOT_EXIST, "Can't open project"},
+        {"chi;p", "", ACF_REVISION_MANAGER::ILLEGAL_CHARACTERS_IN_NAME,
+         "The project or revision name contains one or more of the following illegal "
+         "characters and cannot be opened: ^&?*|<>;'"},
+        {"chip", "r*1", ACF_REVISION_MANAGER::ILLEGAL_CHARACTERS_IN_NAME, "The project"},
+        {"chip", "o'neil", ACF_REVISION_MANAGER::ILLEGAL_CHARACTERS_IN_NAME, "The project"},
+        {"", "", ACF_REVISION_MANAGER::EMPTY_NAME, nullptr},
+    };
+    for (CASE const& c : cases) {
+        msg_log_clear();
+        EXPECT_EQ(open(c.project, c.revision), c.status) << c.project << " " << c.revision;
+        EXPECT_FALSE(manager->is_project_open());
+        auto log = msg_log_entries();
+        if (c.message == nullptr) {
+            EXPECT_TRUE(log.empty()) << c.project;
+        } else {
+            ASSERT_FALSE(log.empty()) << c.project;
+            EXPECT_EQ(log[0].severity, 'E');
+            EXPECT_EQ(log[0].text.rfind(c.message, 0), 0u) << log[0].text;
+        }
+    }
+    // A relative directory is refused; nothing on disk changed.
+    EXPECT_EQ(manager->open_project("relative/dir", "chip", "", false, true, false, true, true),
+              ACF_REVISION_MANAGER::PROJECT_PATH_NOT_ABSOLUTE);
+    EXPECT_EQ(listing(dir.path()), before);
+}
+
+TEST_F(ManagerProject, RevisionNotListedInTheProjectFile) {
+    write_project("chip", {});
+    acf_test_write(dir.file("chip.tsf"), CURRENT);
+    EXPECT_EQ(open("chip", "chip"), ACF_REVISION_MANAGER::REVISION_NOT_IN_PROJECT);
+}
+
+TEST_F(ManagerProject, OpeningTheOpenProjectAgainReadsNothing) {
+    write_project("chip", {{"chip", CURRENT}});
+    ASSERT_EQ(open("chip"), 0);
+    ACF_MANAGER_STORAGE* storage = manager->get_storage();
+    EXPECT_EQ(open("chip"), 0);
+    EXPECT_EQ(manager->get_storage(), storage);
+}
+
+TEST_F(ManagerProject, ActiveRevisionIsTheFirstListedWithASettingsFile) {
+    write_project("chip", {{"fast", CURRENT}});
+    NAMES names = {"gone", "fast"};
+    ASSERT_TRUE(acf_write_tpf_file(dir.file("chip.tpf").c_str(), &names));
+    gen_set_is_ui_process(true);
+    ACF_MANAGER ui_manager;
+    gen_set_is_ui_process(false);
+    EXPECT_EQ(
+        ui_manager.open_project(dir.path().c_str(), "chip", "", false, false, false, false, false),
+        0);
+    EXPECT_STREQ(ui_manager.get_active_revision_name(), "fast");
+}
+
+TEST_F(ManagerProject, AddRemoveAndActivateRevisions) {
+    ASSERT_EQ(create("chip"), 0);
+    set_and_commit("SMART_RECOMPILE", "Off");
+
+    EXPECT_EQ(manager->add_revision_to_project("fast", true, "chip"), 0);
+    EXPECT_EQ(manager->add_revision_to_project("fast", true, "chip"),
+              ACF_REVISION_MANAGER::REVISION_ALREADY_IN_PROJECT);
+    EXPECT_EQ(manager->add_revision_to_project("slow", true, "nothere"),
+              ACF_REVISION_MANAGER::REVISION_NOT_IN_PROJECT);
+    EXPECT_EQ(manager->add_revision_to_project("", false, ""), ACF_REVISION_MANAGER::EMPTY_NAME);
+    EXPECT_EQ(manager->add_revision_to_project("bare", false, ""), 0);
+
+    NAMES listed;
+    manager->get_list_of_revisions_for_project(&listed);
+    EXPECT_EQ(listed, (NAMES{"chip", "fast", "bare"}));
+    // The copy holds the base's settings.
+    std::string copied = acf_test_read(dir.file("fast.tsf"));
+    EXPECT_NE(copied.find("set_global_assignment -name SMART_RECOMPILE OFF"), std::string::npos);
+    EXPECT_TRUE(acf_test_exists(dir.file("bare.tsf")));
+
+    EXPECT_EQ(manager->set_active_revision_name("fast", true, true), 0);
+    EXPECT_STREQ(manager->get_active_revision_name(), "fast");
+    listed.clear();
+    manager->get_list_of_revisions_for_project(&listed);
+    EXPECT_EQ(listed.front(), "fast");
+
+    EXPECT_EQ(manager->remove_revision_from_project("fast", true),
+              ACF_REVISION_MANAGER::REVISION_IS_ACTIVE);
+    EXPECT_EQ(manager->remove_revision_from_project("bare", true), 0);
+    EXPECT_FALSE(acf_test_exists(dir.file("bare.tsf")));
+    EXPECT_EQ(manager->remove_revision_from_project("bare", true),
+              ACF_REVISION_MANAGER::REVISION_NOT_IN_PROJECT);
+    listed.clear();
+    manager->get_list_of_revisions_for_project(&listed);
+    EXPECT_EQ(listed, (NAMES{"fast", "chip"}));
+
+    // Switching back finds the first revision in the cache.
+    ACF_MANAGER_STORAGE* fast = manager->get_storage();
+    EXPECT_EQ(manager->set_active_revision_name("chip", false, false), 0);
+    EXPECT_STREQ(manager->get_active_revision_name(), "chip");
+    EXPECT_EQ(manager->set_active_revision_name("fast", false, false), 0);
+    EXPECT_EQ(manager->get_storage(), fast);
+}
+
+TEST_F(ManagerProject, NewRevisionTakesTheBaseDefaultsFile) {
+    ASSERT_EQ(create("chip"), 0);
+    acf_test_write(dir.file("chip_assignment_defaults.tdf"), "# defaults of chip\n");
+    EXPECT_EQ(manager->add_revision_to_project("fast", true, "chip"), 0);
+    EXPECT_EQ(acf_test_read(dir.file("fast_assignment_defaults.tdf")), "# defaults of chip\n");
+}
+
+TEST_F(ManagerProject, VersionChangeWritesTheRevisionDefaultsOnce) {
+    write_project("chip", {{"chip", "set_global_assignment -name LAST_TESSALY_VERSION 9.0\n"}});
+    ASSERT_EQ(open("chip"), 0);
+    EXPECT_TRUE(acf_test_exists(dir.file("chip_assignment_defaults.tdf")));
+    manager->close_project(false);
+    manager->free_cached_storage();
+    // Once the file exists, a later version change tells where the changes are.
+    acf_test_write(dir.file("chip.tsf"), "set_global_assignment -name LAST_TESSALY_VERSION 9.0\n");
+    msg_log_clear();
+    ASSERT_EQ(open("chip"), 0);
+    bool told = false;
+    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+        told = told || entry.text.rfind("Default assignment values were changed", 0) == 0;
+    }
+    EXPECT_TRUE(told);
+}
+
+TEST_F(ManagerProject, FailedCommitIsReportedWithStatusFive) {
+    write_project("chip", {{"chip", CURRENT}});
+    ASSERT_EQ(open("chip"), 0);
+    // A directory where the temporary file would go makes every write fail.
+    std::filesystem::remove_all(dir.path());
+    ASSERT_TRUE(manager->write_lock(true));
+    ACF_MGR_INPUT_PARAMETERS params;
+    params.set_variable_string("SMART_RECOMPILE");
+    params.set_value_string("On");
+    EXPECT_NE(manager->set_global_assignment(&params), nullptr);
+    EXPECT_FALSE(manager->commit_files_to_disk(false, true));
+    EXPECT_EQ(manager->get_last_error_status(), ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE);
+    manager->write_unlock(false);
+}
+
+} // namespace
