@@ -9,6 +9,7 @@
 
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
+#include "suite/tclglue/atcl.h"
 
 #include <gtest/gtest.h>
 
@@ -307,6 +308,29 @@ TEST_F(ManagerProject, FailedCommitIsReportedWithStatusFive) {
     EXPECT_FALSE(manager->commit_files_to_disk(false, true));
     EXPECT_EQ(manager->get_last_error_status(), ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE);
     manager->write_unlock(false);
+}
+
+// The Tcl project commands drive the same manager.
+TEST_F(ManagerProject, TclProjectCommands) {
+    Tcl_Interp* interp = atcl_get_interpreter();
+    auto eval = [&](std::string const& script) {
+        int code = Tcl_EvalEx(interp, script.c_str(), -1, TCL_EVAL_GLOBAL);
+        return std::make_pair(code, std::string(Tcl_GetStringResult(interp)));
+    };
+    std::string project = "{" + dir.file("chip") + "}";
+    EXPECT_EQ(eval("project_exists " + project), std::make_pair(TCL_OK, std::string("0")));
+    EXPECT_EQ(eval("project_open " + project).first, TCL_ERROR);
+    EXPECT_EQ(eval("project_new -revision fast " + project).first, TCL_OK);
+    EXPECT_STREQ(manager->get_active_revision_name(), "fast");
+    EXPECT_TRUE(acf_test_exists(dir.file("fast.tsf")));
+    EXPECT_EQ(eval("project_exists " + project), std::make_pair(TCL_OK, std::string("1")));
+    EXPECT_EQ(eval("project_new " + project).first, TCL_ERROR);
+    EXPECT_EQ(eval("export_assignments").first, TCL_OK);
+    EXPECT_EQ(eval("project_close").first, TCL_OK);
+    EXPECT_EQ(eval("project_close").first, TCL_ERROR);
+    EXPECT_EQ(eval("export_assignments").first, TCL_ERROR);
+    EXPECT_EQ(eval("project_open -revision fast " + project).first, TCL_OK);
+    EXPECT_EQ(eval("project_open -bogus x").first, TCL_ERROR);
 }
 
 } // namespace
