@@ -258,6 +258,12 @@ void ACF_MANAGER_STORAGE_REAL::reset_family_default_values(ACF_MGR_INPUT_PARAMET
 }
 
 void ACF_MANAGER_STORAGE_REAL::read_defaults() {
+    // Everything below changes the store: without the write lock (a query
+    // under a shared read lock) nothing is built and a later query tries again.
+    bool took_lock = !is_write_locked() && write_lock(false);
+    if (!is_write_locked()) {
+        return;
+    }
     write_defaults_file(nullptr, 0, 0, nullptr);
     for (ACF_ASSIGNMENT* asgn : m_defaults) {
         delete asgn;
@@ -353,13 +359,6 @@ void ACF_MANAGER_STORAGE_REAL::read_defaults() {
         delete asgn;
     }
 
-    bool took_lock = !is_write_locked() && write_lock(false);
-    if (!is_write_locked()) {
-        for (auto const& entry : staging) {
-            delete entry.second;
-        }
-        return;
-    }
     bool posted = set_state(STATE_POST_MESSAGES, false);
     bool has_top_level_entity = false;
     for (auto const& entry : staging) {
