@@ -6,6 +6,7 @@
 #include "acf_asgn_storage.h"
 #include "acf_assignment.h"
 #include "acf_assignment_factory.h"
+#include "acf_csv_reader.h"
 #include "acf_file_categories.h"
 #include "acf_internal_error.h"
 #include "acf_manager_reader.h"
@@ -121,8 +122,8 @@ ACF_FILE_TYPE_ENUM ACF_MANAGER_STORAGE_REAL::get_old_acf_file_type(int extension
     }
 }
 
-// The older sectioned files and CSV imports have no reader in this installation
-// yet: the read fails with a message that says so, and nothing is added.
+// The older sectioned files have no reader in this installation yet: the read
+// fails with a message that says so, and nothing is added.
 bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
     char const* file_name, bool /*check_only*/, ACF_READ_FILE_OPTIONS& options) {
     m_last_error_status = ACF_REVISION_MANAGER::UNKNOWN_ERROR;
@@ -136,13 +137,15 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
 bool ACF_MANAGER_STORAGE_REAL::internal_read_csv_settings_file_from_disk(
     char const* file_name, bool /*check_only*/, ACF_READ_FILE_OPTIONS& options) {
     acf_msg_debug("Reading file %s as comma separated value ...", file_name);
-    m_last_error_status = ACF_REVISION_MANAGER::UNKNOWN_ERROR;
-    if (options.post) {
-        post_error_message(ACF_REVISION_MANAGER::UNKNOWN_ERROR, file_name, -1, nullptr, nullptr,
-                           "Reading CSV assignment files is not supported yet", true);
+    ACF_CSV_READER reader(m_factory);
+    bool read = reader.read_file(file_name, this, get_post_messages(), options.merge,
+                                 options.keep_free_standing, options.record_file_names,
+                                 options.extra_argument, options.extra_argument_value.c_str());
+    if (!read) {
+        m_last_error_status = ACF_REVISION_MANAGER::UNKNOWN_ERROR;
     }
     set_state(STATE_LOADED, true);
-    return false;
+    return read;
 }
 
 bool ACF_MANAGER_STORAGE_REAL::global_variable_only_exists_in_old_esf_file(

@@ -176,4 +176,30 @@ TEST(RevisionStoreFiles, ExtensionsChooseTheReader) {
     storage.write_unlock();
 }
 
+TEST(RevisionStoreFiles, CsvFilesAreImportedIntoTheRevision) {
+    ACF_STORAGE_TEST_PROJECT project(two_settings);
+    ACF_MANAGER_STORAGE_REAL& storage = project.storage();
+    acf_test_write(project.file("pins.csv"), "To,Location\nled9,PIN_C7\n");
+    ASSERT_TRUE(storage.write_lock(true));
+    ACF_READ_FILE_OPTIONS options;
+    options.merge = true;
+    EXPECT_TRUE(storage.read_file_from_disk(project.file("pins.csv").c_str(), true, options));
+    std::list<ACF_ASSIGNMENT*> all;
+    storage.get_all_assignments(&all, false, true, true, true);
+    bool found = false;
+    for (ACF_ASSIGNMENT* asgn : all) {
+        std::string command;
+        asgn->get_variable_tcl_set_command(&command, nullptr);
+        found = found || command == "set_location_assignment PIN_C7 -to led9";
+    }
+    EXPECT_TRUE(found);
+
+    // A file without a header naming a variable imports nothing and fails.
+    acf_test_write(project.file("bad.csv"), "Nothing,Here\n1,2\n");
+    ACF_READ_FILE_OPTIONS plain;
+    EXPECT_FALSE(storage.read_file_from_disk(project.file("bad.csv").c_str(), true, plain));
+    EXPECT_EQ(storage.get_last_error_status(), ACF_REVISION_MANAGER::UNKNOWN_ERROR);
+    storage.write_unlock();
+}
+
 } // namespace
