@@ -2,7 +2,6 @@
 
 #include "mem_manager.h"
 
-#include <cstdio>
 #include <string>
 
 MEM_UNIT_INITIALIZER(IPMAN);
@@ -41,14 +40,8 @@ template <class... ARGS> MSG_I* make_info(unsigned id, char const* format, ARGS.
 }
 
 MSG_D* make_debug(MSG_D_LEVEL level, char const* format, va_list args) {
-    va_list measure;
-    va_copy(measure, args);
-    int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    std::vsnprintf(&text[0], text.size() + 1, format, args);
     MSG_D* message = MEM_NEW(IPMAN, MSG_D)();
-    message->set_text(std::move(text));
+    message->vformat_text(format, args);
     message->set_component("IPMAN", level);
     return message;
 }

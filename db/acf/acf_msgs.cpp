@@ -3,7 +3,6 @@
 #include "mem_manager.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <string>
 
 MEM_UNIT_INITIALIZER(ACF);
@@ -47,16 +46,8 @@ ACF_MSG_BUILDER(W, ACF_BUILD_W)
 #undef ACF_MSG_BUILDER
 
 MSG_D* build_debug(MSG_D_LEVEL level, char const* format, va_list args) {
-    va_list measure;
-    va_copy(measure, args);
-    int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    if (length > 0) {
-        std::vsnprintf(&text[0], text.size() + 1, format, args);
-    }
     MSG_D* message = MEM_NEW(ACF, MSG_D)(nullptr);
-    message->set_text(std::move(text));
+    message->vformat_text(format, args);
     message->set_component("ACF", level);
     return message;
 }

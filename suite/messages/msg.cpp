@@ -191,6 +191,18 @@ void MSG_D::set_component(char const* component, MSG_D_LEVEL level) {
     m_level = level;
 }
 
+void MSG_D::vformat_text(char const* format, va_list args) {
+    va_list measure;
+    va_copy(measure, args);
+    int length = format ? std::vsnprintf(nullptr, 0, format, measure) : 0;
+    va_end(measure);
+    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0) {
+        std::vsnprintf(&text[0], text.size() + 1, format, args);
+    }
+    set_text(std::move(text));
+}
+
 bool MSG_D::post() { return msg_local_debug(m_component.c_str(), m_level, "%s", get_text().c_str()); }
 
 bool msg_post(MSG_POST* message, MSG_REPORT* /*report*/) {

@@ -102,6 +102,8 @@ class MSG_D : public MSG_POST {
 public:
     explicit MSG_D(MSG_REPORT* report = nullptr) : MSG_POST('D') {}
     void set_component(char const* component, MSG_D_LEVEL level);
+    // Sets the text from a printf-style format and its arguments.
+    void vformat_text(char const* format, va_list args);
     std::string const& get_component() const { return m_component; }
     MSG_D_LEVEL get_level() const { return m_level; }
     bool post() override;

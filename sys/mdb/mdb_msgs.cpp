@@ -3,7 +3,6 @@
 #include "mem_manager.h"
 #include "suite/general/gen.h"
 
-#include <cstdio>
 #include <string>
 
 MEM_UNIT_INITIALIZER(MDB);
@@ -21,16 +20,8 @@ template <class MESSAGE> MESSAGE* make(unsigned id, char const* format, ...) {
 }
 
 MSG_D* make_debug(MSG_D_LEVEL level, char const* format, va_list args) {
-    va_list measure;
-    va_copy(measure, args);
-    int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    if (length > 0) {
-        std::vsnprintf(&text[0], text.size() + 1, format, args);
-    }
-    auto* message = MEM_NEW(MDB, MSG_D)();
-    message->set_text(std::move(text));
+    MSG_D* message = MEM_NEW(MDB, MSG_D)();
+    message->vformat_text(format, args);
     message->set_component("MDB", level);
     return message;
 }
