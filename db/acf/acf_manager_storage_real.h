@@ -405,6 +405,8 @@ public:
     };
 
 private:
+    // The global and instance removals: one keyed removal of either kind.
+    bool remove_keyed_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global);
     bool test_state(uint8_t bit) const { return (m_state.load() & bit) != 0; }
     // Sets or clears a bit; returns whether it was set before.
     bool set_state(uint8_t bit, bool on) {

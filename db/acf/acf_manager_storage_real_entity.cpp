@@ -173,22 +173,18 @@ bool ACF_MANAGER_STORAGE_REAL::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input
 
 bool ACF_MANAGER_STORAGE_REAL::remove_global_assignment(
     ACF_MGR_INPUT_PARAMETERS* input_parameters) {
-    if (!ACF_REQUIRE(input_parameters != NULL)) {
-        return false;
-    }
-    if (input_parameters->get_variable_type() == ACF_VARIABLE_TYPE_NONE &&
-        !gen_is_empty_string(input_parameters->get_variable_string())) {
-        input_parameters->set_variable_type(
-            acf_user_name_to_variable_type_enum(input_parameters->get_variable_string()));
-    }
-    ASSIGNMENT_LIST removed;
-    remove_assignment(input_parameters, true, false, &removed);
-    add_assignments_to_changed_list(removed);
-    return !removed.empty();
+    return remove_keyed_assignment(input_parameters, true);
 }
 
 bool ACF_MANAGER_STORAGE_REAL::remove_instance_assignment(
     ACF_MGR_INPUT_PARAMETERS* input_parameters) {
+    return remove_keyed_assignment(input_parameters, false);
+}
+
+// A query that names its variable only by name is resolved to the variable's
+// type first, so that the removal finds it by key.
+bool ACF_MANAGER_STORAGE_REAL::remove_keyed_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                                       bool global) {
     if (!ACF_REQUIRE(input_parameters != NULL)) {
         return false;
     }
@@ -198,7 +194,7 @@ bool ACF_MANAGER_STORAGE_REAL::remove_instance_assignment(
             acf_user_name_to_variable_type_enum(input_parameters->get_variable_string()));
     }
     ASSIGNMENT_LIST removed;
-    remove_assignment(input_parameters, false, false, &removed);
+    remove_assignment(input_parameters, global, false, &removed);
     add_assignments_to_changed_list(removed);
     return !removed.empty();
 }
