@@ -103,6 +103,8 @@ public:
     int release_side_manager(char const* revision);
     int release_side_manager(ACF_REVISION_MANAGER* side_manager);
     int load_side_revision_if_needed(char const* revision);
+    // SUCCESS when `revision` is another revision of the open, write-locked project.
+    int check_other_revision(char const* revision);
     int set_other_revision_assignment(char const* revision,
                                       ACF_MGR_INPUT_PARAMETERS* input_parameters, bool commit);
 

@@ -616,10 +616,9 @@ int ACF_MANAGER::release_side_manager(ACF_REVISION_MANAGER* side_manager) {
                                                         : "");
 }
 
-int ACF_MANAGER::load_side_revision_if_needed(char const* revision) {
-    if (gen_is_empty_string(revision)) {
-        return EMPTY_NAME;
-    }
+// Work on another revision of the open project needs the write lock, and a
+// revision of the project that is not the active one.
+int ACF_MANAGER::check_other_revision(char const* revision) {
     if (!is_project_open()) {
         return NO_PROJECT_OPEN;
     }
@@ -631,6 +630,17 @@ int ACF_MANAGER::load_side_revision_if_needed(char const* revision) {
     }
     if (!is_revision_included_in_project(revision)) {
         return REVISION_NOT_IN_PROJECT;
+    }
+    return SUCCESS;
+}
+
+int ACF_MANAGER::load_side_revision_if_needed(char const* revision) {
+    if (gen_is_empty_string(revision)) {
+        return EMPTY_NAME;
+    }
+    int checked = check_other_revision(revision);
+    if (checked != SUCCESS) {
+        return checked;
     }
     if (find_revision_in_map(revision) == nullptr) {
         ACF_MANAGER_STORAGE* kept = get_storage();
@@ -672,17 +682,9 @@ int ACF_MANAGER::set_other_revision_assignment(char const* revision,
     if (gen_is_empty_string(revision) || input_parameters == nullptr) {
         return EMPTY_NAME;
     }
-    if (!is_project_open()) {
-        return NO_PROJECT_OPEN;
-    }
-    if (!is_write_locked()) {
-        return NOT_WRITE_LOCKED;
-    }
-    if (acf_os_based_compare(revision, get_active_revision_name())) {
-        return UNKNOWN_ERROR;
-    }
-    if (!is_revision_included_in_project(revision)) {
-        return REVISION_NOT_IN_PROJECT;
+    int checked = check_other_revision(revision);
+    if (checked != SUCCESS) {
+        return checked;
     }
     ACF_MANAGER_STORAGE* kept = get_storage();
     ACF_MANAGER_STORAGE* storage = nullptr;
