@@ -1,6 +1,7 @@
 #include "suite/tclglue/atcl.h"
 
 #include "suite/tclglue/atcl_assignment_commands.h"
+#include "suite/tclglue/atcl_package.h"
 #include "suite/tclglue/atcl_project_commands.h"
 #include "suite/tclglue/atcl_texec.h"
 
@@ -19,6 +20,7 @@ Tcl_Interp* atcl_get_interpreter() {
         atcl_register_project_commands(made);
         atcl_register_texec(made);
         atcl_register_assignment_commands(made);
+        atcl_register_static_package_loader(made);
         return made;
     }();
     return interpreter;

@@ -1,0 +1,42 @@
+#include "ipman/ipman_cmd.h"
+
+#include "ipman/ipman_ip_info_manager.h"
+#include "ipman/ipman_report_writer.h"
+#include "mem_manager.h"
+#include "suite/reportdb/rdb.h"
+
+MEM_UNIT_INITIALIZER(IPMAN);
+
+namespace {
+// The executable identifier of the IP upgrade program in the suite.
+int const IPRGEN_EXECUTABLE_ID = 16;
+
+std::string active_revision() {
+    return IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
+}
+} // namespace
+
+IPMAN_CMD::IPMAN_CMD() : QCU_FRAMEWORK(IPRGEN_EXECUTABLE_ID) {}
+
+IPMAN_CMD& IPMAN_CMD::instance() {
+    static IPMAN_CMD command;
+    return command;
+}
+
+std::vector<std::string> const& IPMAN_CMD::get_usages() const {
+    static std::vector<std::string> const usages = {"<file name>"};
+    return usages;
+}
+
+RDB_REPORT* IPMAN_CMD::get_report() {
+    std::string revision = active_revision();
+    if (revision.empty()) {
+        return nullptr;
+    }
+    return RDB_REPORT::get_report(revision, IPMAN_REPORT_TYPE, true);
+}
+
+bool IPMAN_CMD::commit_report() {
+    std::string revision = active_revision();
+    return !revision.empty() && RDB_REPORT::write_report(revision, IPMAN_REPORT_TYPE);
+}

@@ -1,0 +1,297 @@
+#include "ipman/ipman_tcl_impl.h"
+
+#include "ipman/ipman_cmd.h"
+#include "ipman/ipman_ip_info_manager.h"
+#include "ipman/ipman_ip_regeneration.h"
+#include "ipman/ipman_msgs.h"
+#include "ipman/ipman_report_writer.h"
+#include "ipman/ipman_tcl_args_auto.h"
+#include "ipman/ipman_utils.h"
+#include "mem_manager.h"
+#include "suite/messages/msg.h"
+#include "suite/reportdb/rdb.h"
+
+MEM_UNIT_INITIALIZER(IPMAN);
+
+namespace {
+
+int const IPMAN_STATUS_PROGRESS_FOR_ONE_FILE = 20;
+// A flow's result when the command fails as a whole.
+int const IPMAN_COMMAND_FAILED = -1;
+
+void post(MSG_BASE* message) {
+    message->post();
+    delete message;
+}
+
+void set_result_text(Tcl_Interp* interp, char const* text) {
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(text, -1));
+}
+
+// The words as one Tcl list, each quoted as an element.
+std::string tcl_list(std::vector<std::string> const& words) {
+    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+    Tcl_IncrRefCount(list);
+    for (std::string const& word : words) {
+        Tcl_ListObjAppendElement(nullptr, list,
+                                 Tcl_NewStringObj(word.c_str(), static_cast<int>(word.size())));
+    }
+    std::string text = Tcl_GetString(list);
+    Tcl_DecrRefCount(list);
+    return text;
+}
+
+// Makes the interpreter's result the list of `elements`.
+void set_result_elements(Tcl_Interp* interp, std::vector<std::string> const& elements) {
+    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+    for (std::string const& element : elements) {
+        Tcl_ListObjAppendElement(
+            nullptr, list, Tcl_NewStringObj(element.c_str(), static_cast<int>(element.size())));
+    }
+    Tcl_SetObjResult(interp, list);
+}
+
+std::string full_path(std::string const& file) {
+    return FIO_PATH(file).full_path();
+}
+
+// The end of both flows: the summary, the result elements and the report.
+int finish_run(Tcl_Interp* interp, std::vector<IPMAN_IP_REGEN_RESULT> const& results, bool gui) {
+    int result = overall_result(results);
+    show_result_summary(results);
+    append_element_for_regen_result(interp, results);
+    if (!write_reports(result, results, gui)) {
+        set_result_text(interp, "ERROR: The IP Upgrade report could not be written.");
+        return IPMAN_COMMAND_FAILED;
+    }
+    return result;
+}
+
+bool no_project(Tcl_Interp* interp) {
+    IPMAN_TCL_RETVAL opened = is_project_opened();
+    print_error_msg(interp, opened);
+    return opened != IPMAN_TCL_OK;
+}
+
+} // namespace
+
+int ipman_regenerate_ip(ClientData, Tcl_Interp* interp, int argc, char const** argv) {
+    ATCL_ARGS args(interp);
+    bool help_shown = false;
+    int code = ipman_init_regenerate_ip(&args, &help_shown, argc, argv);
+    if (code != TCL_OK || help_shown) {
+        return code;
+    }
+    bool gui = args.is_set(IPMAN_AUTO_ARGUMENT_GUI);
+    int result = args.is_set(IPMAN_AUTO_ARGUMENT_FILES)
+                     ? regenerate_ip_with_files_option(
+                           interp, args.get_value(IPMAN_AUTO_ARGUMENT_FILES), gui)
+                     : regenerate_ip_with_default_option(interp, gui);
+    return result == IPMAN_COMMAND_FAILED ? TCL_ERROR : TCL_OK;
+}
+
+int ipman_list_ip_cores(ClientData, Tcl_Interp* interp, int argc, char const** argv) {
+    ATCL_ARGS args(interp);
+    bool help_shown = false;
+    int code = ipman_init_list_ip_cores(&args, &help_shown, argc, argv);
+    if (code != TCL_OK || help_shown) {
+        return code;
+    }
+    if (no_project(interp)) {
+        return TCL_ERROR;
+    }
+    std::vector<IPMAN_IP_INFO> all;
+    std::vector<IPMAN_IP_INFO> required;
+    load_ip_cores_list(all, required);
+    std::vector<std::string> elements;
+    for (auto const& component : process_required_regen_ip(required)) {
+        elements.push_back(component.second);
+    }
+    set_result_elements(interp, elements);
+    return TCL_OK;
+}
+
+int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui) {
+    if (no_project(interp)) {
+        return IPMAN_COMMAND_FAILED;
+    }
+    std::vector<IPMAN_IP_INFO> all;
+    std::vector<IPMAN_IP_INFO> required;
+    if (!load_ip_cores_list(all, required)) {
+        post(MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP());
+        return 0;
+    }
+    QCU_FACADE* facade = get_facade();
+    std::vector<IPMAN_IP_REGEN_RESULT> results;
+    for (size_t i = 0; i < required.size(); ++i) {
+        set_status_report(facade, static_cast<unsigned>(required.size()), static_cast<unsigned>(i));
+        IPMAN_IP_INFO const& info = required[i];
+        // Sub-components are regenerated with their top-level component.
+        if (info.parent_entity != IPMAN_NA_STR) {
+            continue;
+        }
+        if (info.generated_by == IPMAN_PLEXA_STR) {
+            add_result_to_vector(info, 1, IPMAN_FAIL_REGEN_PLEXA, results);
+        } else {
+            start_ip_regeneration(interp, info, results);
+        }
+    }
+    return finish_run(interp, results, gui);
+}
+
+int regenerate_ip_with_files_option(Tcl_Interp* interp, std::string const& files, bool gui) {
+    // Without a project there is no revision to record the run for.
+    if (no_project(interp)) {
+        return IPMAN_COMMAND_FAILED;
+    }
+    std::vector<std::string> pieces;
+    if (files.empty() || !IPMAN_UTILS::split_string(files, ";", pieces) || pieces.empty()) {
+        return 0;
+    }
+    IPMAN_IP_INFO_MANAGER* inventory = IPMAN_IP_INFO_MANAGER::get_ip_info_manager();
+    QCU_FACADE* facade = get_facade();
+    std::vector<IPMAN_IP_REGEN_RESULT> results;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        set_status_report(facade, static_cast<unsigned>(pieces.size()), static_cast<unsigned>(i));
+        // Each upgrade may change the project's settings: the inventory is read afresh.
+        std::vector<IPMAN_IP_INFO> all;
+        std::vector<IPMAN_IP_INFO> required;
+        load_ip_cores_list(all, required);
+        IPMAN_IP_INFO info;
+        if (!inventory->get_ip_info_by_filename(pieces[i], info)) {
+            info = IPMAN_IP_INFO();
+            info.var_file = pieces[i];
+            inventory->extract_ip_name_and_version_from_file(pieces[i], info.tool_name,
+                                                             info.tool_version);
+        }
+        start_ip_regeneration(interp, info, results);
+    }
+    return finish_run(interp, results, gui);
+}
+
+int overall_result(std::vector<IPMAN_IP_REGEN_RESULT> const& results) {
+    for (IPMAN_IP_REGEN_RESULT const& result : results) {
+        if (result.result != 0) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void show_result_summary(std::vector<IPMAN_IP_REGEN_RESULT> const& results) {
+    for (IPMAN_IP_REGEN_RESULT const& result : results) {
+        IPMAN_IP_INFO const& info = result.ip_info;
+        std::string path = full_path(info.var_file);
+        if (result.result == 0) {
+            post(MSG_IPMAN::I::IPRGEN_SUCCESSFUL(info.tool_name.c_str(), path.c_str()));
+        } else if (info.generated_by == IPMAN_PLEXA_STR) {
+            post(MSG_IPMAN::E::IPRGEN_MANUAL_REGEN_PLEXA_SYSTEM(path.c_str()));
+        } else {
+            post(MSG_IPMAN::E::IPRGEN_FAILED(info.tool_name.c_str(), path.c_str()));
+            if (result.fail_type == IPMAN_FAIL_REGEN_UPGRADE_FAILED) {
+                post(MSG_IPMAN::E::IPRGEN_MANUAL_REGEN_STANDALONE_IP());
+            }
+        }
+    }
+}
+
+void append_element_for_regen_result(Tcl_Interp* interp,
+                                     std::vector<IPMAN_IP_REGEN_RESULT> const& results) {
+    std::vector<std::string> elements;
+    for (IPMAN_IP_REGEN_RESULT const& result : results) {
+        elements.push_back(tcl_list({get_ip_info_string(result.ip_info),
+                                     result.result == 0 ? IPMAN_PASSED_STR : IPMAN_FAILED_STR}));
+    }
+    // The result is the list alone: a check's error text set during the run
+    // would otherwise stand in front of the elements.
+    set_result_elements(interp, elements);
+}
+
+bool write_reports(int result, std::vector<IPMAN_IP_REGEN_RESULT> const& results, bool gui) {
+    IPMAN_CMD& command = IPMAN_CMD::instance();
+    RDB_REPORT* report = command.get_report();
+    if (report == nullptr) {
+        MSG_INTERNAL_ERROR::report("report != NULL", "IPMAN", __FILE__, __LINE__);
+        return false;
+    }
+    std::string revision = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
+    IPMAN_REPORT_WRITER writer(report, command.get_short_app_name());
+    bool written =
+        writer.write_iprgen_report(result, results, ipman_report_file_name(revision).c_str(), gui);
+    return command.commit_report() && written;
+}
+
+std::string get_ip_info_string(IPMAN_IP_INFO const& info) {
+    return tcl_list({info.entity, info.tool_name, info.tool_version, info.var_file});
+}
+
+std::vector<std::pair<std::string, std::string>>
+process_required_regen_ip(std::vector<IPMAN_IP_INFO> const& records) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> components;
+    for (IPMAN_IP_INFO const& record : records) {
+        if (record.parent_entity == IPMAN_NA_STR) {
+            components.push_back({record.entity, {get_ip_info_string(record)}});
+        }
+    }
+    for (IPMAN_IP_INFO const& record : records) {
+        if (record.parent_entity == IPMAN_NA_STR) {
+            continue;
+        }
+        for (auto& component : components) {
+            if (component.first == record.parent_entity) {
+                component.second.push_back(get_ip_info_string(record));
+            }
+        }
+    }
+    std::vector<std::pair<std::string, std::string>> out;
+    for (auto const& component : components) {
+        out.emplace_back(component.first, tcl_list(component.second));
+    }
+    return out;
+}
+
+bool load_ip_cores_list(std::vector<IPMAN_IP_INFO>& all, std::vector<IPMAN_IP_INFO>& required) {
+    bool need_regen = false;
+    IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->load_ip_info(need_regen, all, required);
+    return need_regen;
+}
+
+void print_error_msg(Tcl_Interp* interp, IPMAN_TCL_RETVAL code) {
+    switch (code) {
+    case IPMAN_TCL_OK:
+        return;
+    case IPMAN_TCL_NO_PROJECT:
+        set_result_text(
+            interp,
+            "ERROR: Open project does not exist. Open an existing project or create a new one.");
+        return;
+    case IPMAN_TCL_NOT_VARIATION_FILE:
+        set_result_text(interp, "ERROR: The file is not a variation file.");
+        return;
+    }
+    set_result_text(interp, "ERROR: The command failed with an unknown error.");
+}
+
+IPMAN_TCL_RETVAL is_project_opened() {
+    // The active revision's name is known exactly while a project is open.
+    bool open = !IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name().empty();
+    return open ? IPMAN_TCL_OK : IPMAN_TCL_NO_PROJECT;
+}
+
+void set_status_report(QCU_FACADE* facade, unsigned count, unsigned index) {
+    if (facade == nullptr) {
+        MSG_INTERNAL_ERROR::report("facade != NULL", "IPMAN", __FILE__, __LINE__);
+        return;
+    }
+    facade->report_status(count == 1 ? IPMAN_STATUS_PROGRESS_FOR_ONE_FILE
+                                     : static_cast<int>((100 / count) * (index + 1)));
+}
+
+QCU_FACADE* get_facade() {
+    IPMAN_CMD::instance().create_facade();
+    QCU_FACADE* facade = QCU_FRAMEWORK::get_facade();
+    if (facade == nullptr) {
+        MSG_INTERNAL_ERROR::report("facade != NULL", "IPMAN", __FILE__, __LINE__);
+    }
+    return facade;
+}

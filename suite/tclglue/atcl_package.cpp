@@ -1,0 +1,115 @@
+#include "suite/tclglue/atcl_package.h"
+
+#include "suite/tclglue/atcl.h"
+
+#include "suite/messages/msg.h"
+
+#include <string>
+
+namespace {
+
+struct PACKAGE_SETUP {
+    bool open = false;
+    std::string package;
+    std::string version;
+    bool unloading = false;
+};
+
+PACKAGE_SETUP& setup() {
+    static PACKAGE_SETUP current;
+    return current;
+}
+
+// Evaluates the command made of `words`, each quoted as a list element.
+int eval_words(Tcl_Interp* interp, std::initializer_list<char const*> words) {
+    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
+    for (char const* word : words) {
+        Tcl_ListObjAppendElement(interp, command, Tcl_NewStringObj(word, -1));
+    }
+    Tcl_IncrRefCount(command);
+    int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
+    Tcl_DecrRefCount(command);
+    return code;
+}
+
+// The "package unknown" handler: a package "::tessaly::<word>" whose static
+// initialiser (prefix <Word>) is registered is loaded; any other request goes
+// to the handler that was installed before.
+char const* const STATIC_PACKAGE_LOADER = R"tcl(
+namespace eval ::tessaly::atcl {}
+proc ::tessaly::atcl::package_unknown {previous name args} {
+    if {[string match ::tessaly::* $name]} {
+        set prefix [string totitle [namespace tail $name]]
+        foreach loaded [info loaded] {
+            if {[lindex $loaded 0] eq {} && [lindex $loaded 1] eq $prefix} {
+                load {} $prefix
+                return
+            }
+        }
+    }
+    if {$previous ne {}} {
+        uplevel 1 $previous [list $name] $args
+    }
+}
+package unknown [list ::tessaly::atcl::package_unknown [package unknown]]
+)tcl";
+
+} // namespace
+
+void atcl_begin_package_setup(char const* package, char const* version, char const*, char const*,
+                              bool unloading) {
+    PACKAGE_SETUP& current = setup();
+    current.open = true;
+    current.package = package != nullptr ? package : "";
+    current.version = version != nullptr ? version : "";
+    current.unloading = unloading;
+}
+
+bool atcl_register_callbacks(ATCL_CALLBACK const* callbacks, size_t count) {
+    PACKAGE_SETUP const& current = setup();
+    if (!current.open || current.unloading || current.package.empty()) {
+        MSG_INTERNAL_ERROR::report("package setup open for registration", "ATCL", __FILE__,
+                                   __LINE__);
+        return false;
+    }
+    Tcl_Interp* interp = atcl_get_interpreter();
+    Tcl_Namespace* global = Tcl_GetGlobalNamespace(interp);
+    Tcl_Namespace* space = Tcl_CreateNamespace(interp, current.package.c_str(), nullptr, nullptr);
+    if (space == nullptr) {
+        space = Tcl_FindNamespace(interp, current.package.c_str(), nullptr, 0);
+    }
+    bool ok = space != nullptr;
+    for (size_t i = 0; ok && i < count; ++i) {
+        std::string qualified = current.package + "::" + callbacks[i].name;
+        ok = Tcl_CreateCommand(interp, qualified.c_str(), callbacks[i].handler, nullptr, nullptr) !=
+                 nullptr &&
+             Tcl_Export(interp, space, callbacks[i].name, 0) == TCL_OK &&
+             Tcl_Import(interp, global, qualified.c_str(), 1) == TCL_OK;
+    }
+    return ok;
+}
+
+void atcl_end_package_setup() {
+    setup() = PACKAGE_SETUP();
+}
+
+int atcl_unregister_package(Tcl_Interp* interp) {
+    PACKAGE_SETUP const& current = setup();
+    if (interp == nullptr || !current.open || current.package.empty()) {
+        return TCL_ERROR;
+    }
+    if (Tcl_Namespace* space = Tcl_FindNamespace(interp, current.package.c_str(), nullptr, 0)) {
+        Tcl_DeleteNamespace(space);
+    }
+    return eval_words(interp, {"package", "forget", current.package.c_str()});
+}
+
+bool atcl_is_dynamically_loading() {
+    return false;
+}
+
+void atcl_register_static_package_loader(Tcl_Interp* interp) {
+    if (Tcl_EvalEx(interp, STATIC_PACKAGE_LOADER, -1, TCL_EVAL_GLOBAL) != TCL_OK) {
+        MSG_INTERNAL_ERROR::report("static package loader installed", "ATCL", __FILE__, __LINE__);
+    }
+}
