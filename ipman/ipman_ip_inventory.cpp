@@ -228,9 +228,10 @@ bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_acf_manager(std::string con
     for (ACF_ASSIGNMENT* asgn :
          get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
         char const* asgn_tip = asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP);
-        char const* asgn_entity = asgn->get_entity_name();
-        if (asgn_tip != nullptr && tip_file == asgn_tip && asgn_entity != nullptr &&
-            entity == asgn_entity && asgn->get_type() == type) {
+        // An assignment without an entity belongs to the component whose
+        // entity is empty, as the inventory records it.
+        if (asgn_tip != nullptr && tip_file == asgn_tip &&
+            entity == text_of(asgn->get_entity_name()) && asgn->get_type() == type) {
             value = text_of(asgn->get_unmodified_value(false));
             return true;
         }

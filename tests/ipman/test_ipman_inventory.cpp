@@ -151,8 +151,14 @@ TEST_F(IpmanInventory, ComponentsTheirVariationFilesAndParents) {
     EXPECT_TRUE(m_inventory->get_ipcore_info_from_tip_acf_manager(
         "pll_d.tip", "pll_core", ACF_VARIABLE_TYPE_IP_TOOL_VERSION, value));
     EXPECT_EQ(value, "13.0");
+    // Settings without an entity belong to the component of the empty entity.
+    EXPECT_TRUE(m_inventory->get_ipcore_info_from_tip_acf_manager(
+        "fifo_a.tip", "", ACF_VARIABLE_TYPE_IP_TOOL_VERSION, value));
+    EXPECT_EQ(value, "12.1");
     EXPECT_FALSE(m_inventory->get_ipcore_info_from_tip_acf_manager(
-        "fifo_a.tip", "", ACF_VARIABLE_TYPE_IP_TOOL_VERSION, value)); // no entity: no match
+        "fifo_a.tip", "fifo_a", ACF_VARIABLE_TYPE_IP_TOOL_VERSION, value));
+    EXPECT_FALSE(m_inventory->get_ipcore_info_from_tip_acf_manager(
+        "pll_d.tip", "", ACF_VARIABLE_TYPE_IP_TOOL_VERSION, value));
     EXPECT_EQ(m_inventory->get_tip_files_from_opened_project(),
               std::vector<std::string>{"fifo_a.tip"});
     // The assignments were read under a read lock taken and given back here.

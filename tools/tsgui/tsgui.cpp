@@ -1,11 +1,13 @@
-// tsgui: a minimal graphical host. It opens a main window, loads the dialogs
-// plug-in by file name and calls its entry points by name, as the suite's
-// graphical host does.
+// tsgui: a minimal graphical host. It opens a main window and, with --project,
+// the project in that folder through the project manager; then it loads the
+// dialogs plug-in by file name and calls its entry points by name, as the
+// suite's graphical host does.
 //
 //   tsgui [--project <dir>] [--screenshot <file.png>] <entry point>...
 //
 // With --screenshot the first modal dialog that opens is saved as a picture
 // and closed, so the host can run unattended.
+#include "acf_manager.h"
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"
 #include "suite/messages/msg.h"
@@ -18,6 +20,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -51,11 +54,44 @@ void capture_first_modal(QString const& file) {
     timer->start(300);
 }
 
+// Opens the one project whose project file lies in `dir`, with its active
+// revision, and makes `dir` the current folder as the suite's host does.
+bool open_project(std::string const& dir) {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::absolute(dir, error);
+    std::vector<std::string> projects;
+    for (auto const& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".tpf") {
+            projects.push_back(entry.path().stem().string());
+        }
+    }
+    if (projects.size() != 1) {
+        std::fprintf(stderr, "tsgui: %s holds %s project file\n", dir.c_str(),
+                     projects.empty() ? "no" : "more than one");
+        return false;
+    }
+    if (chdir(folder.c_str()) != 0) {
+        std::fprintf(stderr, "tsgui: cannot enter project directory %s\n", dir.c_str());
+        return false;
+    }
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    int status = manager->open_project(folder.c_str(), projects.front().c_str(), "", false, false,
+                                       true, false, false);
+    if (status != ACF_REVISION_MANAGER::SUCCESS) {
+        std::fprintf(stderr, "tsgui: cannot open project %s in %s (status %d)\n",
+                     projects.front().c_str(), dir.c_str(), status);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName(GEN_PRODUCT_NAME);
+    gen_set_is_ui_process(true);
+    gen_set_is_qt(true);
 
     std::string project;
     QString screenshot;
@@ -76,8 +112,7 @@ int main(int argc, char** argv) {
         usage();
         return 1;
     }
-    if (!project.empty() && chdir(project.c_str()) != 0) {
-        std::fprintf(stderr, "tsgui: cannot enter project directory %s\n", project.c_str());
+    if (!project.empty() && !open_project(project)) {
         return 1;
     }
 
@@ -115,6 +150,10 @@ int main(int argc, char** argv) {
             continue;
         }
         entry(&window);
+    }
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    if (manager->is_project_open()) {
+        manager->close_project(true);
     }
     return status;
 }

@@ -1,0 +1,99 @@
+#include "suite/flow/flow.h"
+
+#include "suite/messages/msg.h"
+#include "suite/tclglue/atcl.h"
+
+#include <cstring>
+#include <string>
+
+char const* const FSTR_FLOW_APP_NAME_IPRGEN = "iprgen";
+
+namespace {
+
+int g_active_flows = 0;
+
+// Marks a flow as running for as long as it lives.
+class ACTIVE_FLOW {
+public:
+    ACTIVE_FLOW() { ++g_active_flows; }
+    ~ACTIVE_FLOW() { --g_active_flows; }
+};
+
+void post_error(std::string const& text) {
+    MSG_E error;
+    error.set_text(text);
+    error.post();
+}
+
+// Evaluates a command given as its words, at global level; the words reach the
+// command as they are, with no quoting to get wrong.
+int eval_words(Tcl_Interp* interp, std::vector<std::string> const& words) {
+    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
+    for (std::string const& word : words) {
+        Tcl_ListObjAppendElement(interp, command,
+                                 Tcl_NewStringObj(word.c_str(), static_cast<int>(word.size())));
+    }
+    Tcl_IncrRefCount(command);
+    int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
+    Tcl_DecrRefCount(command);
+    return code;
+}
+
+// Whether some element of the command's result, "{<component>} Passed|Failed",
+// ends in "Failed".
+bool any_result_failed(Tcl_Interp* interp) {
+    Tcl_Obj* result = Tcl_GetObjResult(interp);
+    int count = 0;
+    Tcl_Obj** elements = nullptr;
+    if (Tcl_ListObjGetElements(interp, result, &count, &elements) != TCL_OK) {
+        return true;
+    }
+    for (int i = 0; i < count; ++i) {
+        int words = 0;
+        Tcl_Obj** word = nullptr;
+        if (Tcl_ListObjGetElements(interp, elements[i], &words, &word) != TCL_OK || words == 0 ||
+            std::strcmp(Tcl_GetString(word[words - 1]), "Failed") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int run_iprgen(FLOW_REQUEST const& request) {
+    if (request.arguments == nullptr || request.arguments->empty() ||
+        request.arguments->front() == nullptr) {
+        post_error("The IP upgrade flow needs a list of files.");
+        return 1;
+    }
+    std::vector<std::string> command = {"regenerate_ip", "-files", request.arguments->front()};
+    for (size_t i = 1; i < request.arguments->size(); ++i) {
+        if ((*request.arguments)[i] != nullptr) {
+            command.push_back(std::string("-") + (*request.arguments)[i]);
+        }
+    }
+
+    Tcl_Interp* interp = atcl_get_interpreter();
+    if (eval_words(interp, {"package", "require", "::tessaly::ipman"}) != TCL_OK ||
+        eval_words(interp, command) != TCL_OK) {
+        post_error(std::string("The IP upgrade flow failed: ") + Tcl_GetStringResult(interp));
+        return 1;
+    }
+    return any_result_failed(interp) ? 1 : 0;
+}
+
+} // namespace
+
+int flow_execute(FLOW_REQUEST request) {
+    ACTIVE_FLOW active;
+    if (request.app_name != nullptr &&
+        std::strcmp(request.app_name, FSTR_FLOW_APP_NAME_IPRGEN) == 0) {
+        return run_iprgen(request);
+    }
+    post_error(std::string("Flow ") + (request.app_name != nullptr ? request.app_name : "(none)") +
+               " is not available.");
+    return 1;
+}
+
+bool flow_is_active() {
+    return g_active_flows > 0;
+}

@@ -1,0 +1,33 @@
+// The suite's flow controller: runs one of the suite's flows to completion on
+// the calling thread. Only the IP upgrade flow exists here.
+#pragma once
+
+#include <vector>
+
+// Flow application names.
+extern char const* const FSTR_FLOW_APP_NAME_IPRGEN; // "iprgen": the IP upgrade flow
+
+// One request, its members in the order callers fill them.
+struct FLOW_REQUEST {
+    char const* app_name = nullptr;                      // which flow
+    char const* text = nullptr;                          // the flow's own text, if it takes one
+    std::vector<char const*> const* arguments = nullptr; // the flow's arguments
+    std::vector<bool> const* flags = nullptr;            // the flow's own flags, if it takes any
+    bool flag = false;
+    int value = 0;
+    int mode = 3;
+};
+
+// Runs the flow and returns when it has finished: 0 when it succeeded.
+//
+// The IP upgrade flow takes the variation files joined by ";" as its first
+// argument and optionally "gui" as its second. It evaluates, in the suite's
+// shared Tcl interpreter, `package require ::tessaly::ipman` and then
+// `regenerate_ip -files <files> [-gui]`; it returns non-zero when the package
+// or the command cannot run or when the upgrade of any file failed. Its results
+// are in the revision's "IP Upgrade" report. An unknown flow posts an error and
+// returns non-zero.
+int flow_execute(FLOW_REQUEST request);
+
+// True while a flow runs.
+bool flow_is_active();
