@@ -371,6 +371,8 @@ void MDB_IP_REGEN_DLG::add_widget_to_item() {
     }
     afcq_safe_connect(m_signal_mapper, SIGNAL(mappedString(QString)), this,
                       SLOT(button_clicked(QString)));
+    // The check boxes widen the "Entity" cells.
+    resize_column_to_content();
     // Only now do the rows tell whether anything can be upgraded automatically
     // (a table of Plexa systems alone cannot).
     enable_upgrade_all_button_by_checking_checkbox_state();

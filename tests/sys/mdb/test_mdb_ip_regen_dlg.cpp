@@ -9,10 +9,13 @@
 #include "suite/fileio/fio.h"
 #include "suite/gui/afcq.h"
 #include "suite/messages/msg.h"
+#include "suite/reportdb/rdb.h"
+#include "suite/tclglue/atcl.h"
 
 #include "tests/support/test_workspace.h"
 
 #include <QApplication>
+#include <QEnterEvent>
 #include <QHeaderView>
 #include <QStandardItemModel>
 #include <QTimer>
@@ -21,6 +24,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -48,7 +52,10 @@ protected:
         static int argc = 1;
         static char name[] = "test";
         static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
+        // Kept to the end of the process: destroyed among the other statics at
+        // exit it would outlive the pointing device the enter events use.
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
     }
 
     void SetUp() override {
@@ -66,6 +73,12 @@ protected:
         std::filesystem::current_path(m_old_dir);
         MSG_INTERNAL_ERROR::set_hook(nullptr);
         unsetenv("tst_regtest_mode");
+        RDB_REPORT::forget_reports();
+        if (eval("info commands regenerate_ip") == TCL_OK &&
+            *Tcl_GetStringResult(atcl_get_interpreter()) != 0) {
+            eval("trace remove execution regenerate_ip enter {apply {{command op} "
+                 "{dialog_during_flow $command}}}");
+        }
         EXPECT_TRUE(m_internal_errors.empty()) << m_internal_errors.front();
     }
 
@@ -85,6 +98,85 @@ protected:
         test_write_file(file("chip.tsf"), settings);
     }
     std::string file(std::string const& name) const { return m_project + "/" + name; }
+    // Closes the project and opens a fresh copy of the fixture named `name`.
+    void reopen_fresh_copy(std::string const& name) {
+        ACF_MANAGER::get_acf_manager()->close_project(false);
+        ACF_MANAGER::get_acf_manager()->free_cached_storage();
+        RDB_REPORT::forget_reports();
+        m_workspace.copy_fixture(FIXTURE, name);
+        m_project = std::filesystem::canonical(m_workspace.path(name));
+        open_project();
+    }
+    void set_tip_version(std::string const& tip, std::string const& from, std::string const& to) {
+        std::string text = test_read_file(file(tip));
+        std::string old_assignment = "IP_TOOL_VERSION \"" + from + "\"";
+        size_t at = text.find(old_assignment);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, old_assignment.size(), "IP_TOOL_VERSION \"" + to + "\"");
+        test_write_file(file(tip), text);
+    }
+
+    // Calls m_during_flow with the command line whenever regenerate_ip starts.
+    void watch_flow() {
+        Tcl_Interp* interp = atcl_get_interpreter();
+        Tcl_CreateObjCommand(interp, "dialog_during_flow", during_flow, this, nullptr);
+        ASSERT_EQ(eval("package require ::tessaly::ipman"), TCL_OK);
+        ASSERT_EQ(eval("trace add execution regenerate_ip enter {apply {{command op} "
+                       "{dialog_during_flow $command}}}"),
+                  TCL_OK)
+            << Tcl_GetStringResult(interp);
+    }
+    static int during_flow(ClientData self, Tcl_Interp*, int objc, Tcl_Obj* const objv[]) {
+        auto* test = static_cast<IpRegenDialog*>(self);
+        if (objc == 2 && test->m_during_flow) {
+            test->m_during_flow(Tcl_GetString(objv[1]));
+        }
+        return TCL_OK;
+    }
+    void replace_regenerate_ip(std::string const& body) {
+        ASSERT_EQ(eval("package require ::tessaly::ipman"), TCL_OK);
+        ASSERT_EQ(eval("rename regenerate_ip kept_regenerate_ip"), TCL_OK);
+        ASSERT_EQ(eval("proc regenerate_ip args {" + body + "}"), TCL_OK);
+    }
+    void restore_regenerate_ip() {
+        EXPECT_EQ(eval("rename regenerate_ip {}; rename kept_regenerate_ip regenerate_ip"), TCL_OK);
+    }
+    static int eval(std::string const& script) {
+        return Tcl_EvalEx(atcl_get_interpreter(), script.c_str(), -1, TCL_EVAL_GLOBAL);
+    }
+    static QStringList split_list(QString const& list) {
+        Tcl_Interp* interp = atcl_get_interpreter();
+        Tcl_Obj* obj = Tcl_NewStringObj(list.toStdString().c_str(), -1);
+        Tcl_IncrRefCount(obj);
+        int count = 0;
+        Tcl_Obj** words = nullptr;
+        QStringList out;
+        if (Tcl_ListObjGetElements(interp, obj, &count, &words) == TCL_OK) {
+            for (int i = 0; i < count; ++i) {
+                out << Tcl_GetString(words[i]);
+            }
+        }
+        Tcl_DecrRefCount(obj);
+        return out;
+    }
+    // A row turned into one upgraded by hand in the wizard's editor.
+    void expect_manual_row(DLG& dialog, int row, char const* version) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(model(dialog)->item(row, DLG::VERSION_COL)->text(), version);
+        EXPECT_TRUE(same_icon(model(dialog)->item(row, DLG::STATUS_COL)->data(Qt::DecorationRole),
+                              AFCQ_ICON_MANUAL));
+        EXPECT_FALSE(entity(dialog, row)->data(DLG::ALREADY_UPGRADED_ROLE).toBool());
+        EXPECT_FALSE(entity(dialog, row)->data(Qt::CheckStateRole).isValid());
+        EXPECT_EQ(entity(dialog, row)->data(DLG::UPGRADE_KIND_ROLE).toString(), "Manual");
+        ASSERT_NE(row_button(dialog, row), nullptr);
+        EXPECT_EQ(row_button(dialog, row)->m_push_button->text(), "Open VestaWizard");
+        EXPECT_FALSE(row_button(dialog, row)->m_push_button->isHidden());
+        EXPECT_TRUE(row_button(dialog, row)->isEnabled());
+        EXPECT_EQ(description(dialog, row)->m_text_edit->toPlainText(),
+                  "You must upgrade the IP component with the VestaWizard Plug-In Manager.");
+        EXPECT_TRUE(description(dialog, row)->m_movie_label->isHidden());
+        EXPECT_EQ(foreground(model(dialog)->item(row, DLG::FILE_COL)), QColor(Qt::red));
+    }
 
     static QTreeView* view(DLG& dialog) {
         return dialog.findChild<QTreeView*>("mdb_ip_regen_tree");
@@ -135,6 +227,7 @@ protected:
     }
 
     TEST_WORKSPACE m_workspace;
+    std::function<void(std::string const&)> m_during_flow;
     std::string m_project;
     std::filesystem::path m_old_dir;
     std::vector<std::string> m_internal_errors;
@@ -341,42 +434,163 @@ TEST_F(IpRegenDialog, EntryPointsShowTheDialogOnlyWhenTheyShould) {
 }
 
 TEST_F(IpRegenDialog, OpenPlexaOpensTheSystemAndWaitsForItsVersionToChange) {
+    // The events after which the dialog looks again at the rows upgraded by hand.
+    struct CASE {
+        char const* name;
+        std::function<void(DLG&)> send;
+    };
+    CASE const cases[] = {
+        {"activated",
+         [](DLG& dialog) {
+             QEvent event(QEvent::ActivationChange);
+             QApplication::sendEvent(&dialog, &event);
+         }},
+        {"enabled", [](DLG& dialog) { dialog.setEnabled(false), dialog.setEnabled(true); }},
+        {"entered",
+         [](DLG& dialog) {
+             QEnterEvent event(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+             QApplication::sendEvent(&dialog, &event);
+         }},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.name);
+        reopen_fresh_copy(c.name);
+        DLG dialog(nullptr);
+        ASSERT_TRUE(dialog.need_show_dlg());
+        int const plexa = 2;
+
+        // No re-check before a manual step was started.
+        set_tip_version("ip/sys/sys.tip", "11.1", "14.0");
+        c.send(dialog);
+        EXPECT_EQ(model(dialog)->item(plexa, DLG::VERSION_COL)->text(), "11.1");
+
+        size_t opened = QUI_FRAME_MGR::get_frame_mgr()->opened_files().size();
+        row_button(dialog, plexa)->m_push_button->click();
+        ASSERT_EQ(QUI_FRAME_MGR::get_frame_mgr()->opened_files().size(), opened + 1);
+        EXPECT_EQ(QUI_FRAME_MGR::get_frame_mgr()->opened_files().back(), file("ip/sys/sys.psys"));
+        EXPECT_EQ(model(dialog)->item(plexa, DLG::VERSION_COL)->text(), "11.1");
+
+        // Other events do not re-check.
+        QEvent font(QEvent::FontChange);
+        QApplication::sendEvent(&dialog, &font);
+        EXPECT_EQ(model(dialog)->item(plexa, DLG::VERSION_COL)->text(), "11.1");
+
+        c.send(dialog);
+        EXPECT_EQ(model(dialog)->item(plexa, DLG::VERSION_COL)->text(), "14.0");
+        EXPECT_TRUE(same_icon(model(dialog)->item(plexa, DLG::STATUS_COL)->data(Qt::DecorationRole),
+                              AFCQ_ICON_SUCCESS));
+        EXPECT_TRUE(entity(dialog, plexa)->data(DLG::ALREADY_UPGRADED_ROLE).toBool());
+        EXPECT_EQ(foreground(entity(dialog, plexa)), QColor(Qt::black));
+        EXPECT_FALSE(row_button(dialog, plexa)->isEnabled());
+        EXPECT_EQ(description(dialog, plexa)->m_text_edit->toPlainText(),
+                  "IP component successfully upgraded.");
+        // The standalone rows did not change.
+        EXPECT_EQ(entity(dialog, 0)->checkState(), Qt::Checked);
+        EXPECT_FALSE(entity(dialog, 0)->data(DLG::ALREADY_UPGRADED_ROLE).toBool());
+    }
+}
+
+// Ticking alpha and beta and pressing Upgrade runs the real IP upgrade flow:
+// the wizard upgrades alpha and refuses beta.
+TEST_F(IpRegenDialog, UpgradeRunsTheFlowAndShowsEachRowsResultFromTheReport) {
     open_project();
     DLG dialog(nullptr);
     ASSERT_TRUE(dialog.need_show_dlg());
-    int const plexa = 2;
-    QEvent activation(QEvent::ActivationChange);
+    int const beta = 0, alpha = 1, plexa = 2;
+    QString beta_file = file_text(dialog, beta);
+    QString alpha_file = file_text(dialog, alpha);
 
-    // No re-check before a manual step was started.
-    test_write_file(file("ip/sys/sys.tip"), "set_global_assignment -name IP_TOOL_NAME \"fifo\"\n"
-                                            "set_global_assignment -name IP_TOOL_VERSION \"14.0\"\n"
-                                            "set_global_assignment -name IP_TOOL_ENV \"plexa\"\n"
-                                            "set_global_assignment -name MISC_FILE "
-                                            "[file join $::tessaly(tip_path) \"sys.psys\"]\n");
-    QApplication::sendEvent(&dialog, &activation);
-    EXPECT_EQ(model(dialog)->item(plexa, DLG::VERSION_COL)->text(), "11.1");
-    size_t opened = QUI_FRAME_MGR::get_frame_mgr()->opened_files().size();
-    row_button(dialog, plexa)->m_push_button->click();
-    ASSERT_EQ(QUI_FRAME_MGR::get_frame_mgr()->opened_files().size(), opened + 1);
-    EXPECT_EQ(QUI_FRAME_MGR::get_frame_mgr()->opened_files().back(), file("ip/sys/sys.psys"));
-    EXPECT_EQ(model(dialog)->item(plexa, DLG::VERSION_COL)->text(), "11.1");
+    // What the dialog looks like while the flow runs, seen from the command.
+    struct DURING {
+        bool seen = false;
+        bool upgrade_enabled = true;
+        bool close_enabled = true;
+        bool ticks_enabled = true;
+        bool plexa_button_enabled = false;
+        bool busy = false;
+        QString command;
+    } during;
+    m_during_flow = [&](std::string const& command) {
+        during.seen = true;
+        during.command = QString::fromStdString(command);
+        during.upgrade_enabled = upgrade_button(dialog)->isEnabled();
+        during.close_enabled = close_button(dialog)->isEnabled();
+        during.ticks_enabled =
+            entity(dialog, beta)->isEnabled() || entity(dialog, alpha)->isEnabled();
+        during.plexa_button_enabled = row_button(dialog, plexa)->isEnabled();
+        during.busy = !description(dialog, alpha)->m_movie_label->isHidden();
+    };
+    watch_flow();
+    upgrade_button(dialog)->click();
 
-    // Other events do not re-check.
-    QEvent font(QEvent::FontChange);
-    QApplication::sendEvent(&dialog, &font);
-    EXPECT_EQ(model(dialog)->item(plexa, DLG::VERSION_COL)->text(), "11.1");
+    ASSERT_TRUE(during.seen);
+    QStringList words = split_list(during.command);
+    EXPECT_EQ(words,
+              QStringList({"regenerate_ip", "-files", beta_file + ";" + alpha_file, "-gui"}));
+    EXPECT_FALSE(during.upgrade_enabled);
+    EXPECT_FALSE(during.close_enabled);
+    EXPECT_FALSE(during.ticks_enabled);
+    EXPECT_TRUE(during.plexa_button_enabled);
+    EXPECT_TRUE(during.busy);
 
-    QApplication::sendEvent(&dialog, &activation);
-    EXPECT_EQ(model(dialog)->item(plexa, DLG::VERSION_COL)->text(), "14.0");
-    EXPECT_TRUE(same_icon(model(dialog)->item(plexa, DLG::STATUS_COL)->data(Qt::DecorationRole),
+    // alpha: upgraded, its version re-read from the settings.
+    EXPECT_EQ(model(dialog)->item(alpha, DLG::VERSION_COL)->text(), "14.0");
+    EXPECT_TRUE(same_icon(model(dialog)->item(alpha, DLG::STATUS_COL)->data(Qt::DecorationRole),
                           AFCQ_ICON_SUCCESS));
-    EXPECT_TRUE(entity(dialog, plexa)->data(DLG::ALREADY_UPGRADED_ROLE).toBool());
-    EXPECT_EQ(foreground(entity(dialog, plexa)), QColor(Qt::black));
-    EXPECT_FALSE(row_button(dialog, plexa)->isEnabled());
-    EXPECT_EQ(description(dialog, plexa)->m_text_edit->toPlainText(),
+    EXPECT_TRUE(entity(dialog, alpha)->data(DLG::ALREADY_UPGRADED_ROLE).toBool());
+    EXPECT_FALSE(entity(dialog, alpha)->data(Qt::CheckStateRole).isValid());
+    EXPECT_EQ(foreground(model(dialog)->item(alpha, DLG::FILE_COL)), QColor(Qt::black));
+    EXPECT_FALSE(row_button(dialog, alpha)->isEnabled());
+    EXPECT_EQ(description(dialog, alpha)->m_text_edit->toPlainText(),
               "IP component successfully upgraded.");
-    // The standalone rows did not change.
-    EXPECT_EQ(entity(dialog, 0)->checkState(), Qt::Checked);
+    EXPECT_TRUE(description(dialog, alpha)->m_movie_label->isHidden());
+
+    // beta: refused by the wizard, now to be upgraded by hand.
+    expect_manual_row(dialog, beta, "11.1");
+
+    // Nothing is ticked any more; Close is back.
+    EXPECT_FALSE(upgrade_button(dialog)->isEnabled());
+    EXPECT_TRUE(close_button(dialog)->isEnabled());
+    EXPECT_TRUE(dialog.has_not_regenerate_ip_core());
+}
+
+// Rows whose upgrade the report does not confirm are never shown upgraded.
+TEST_F(IpRegenDialog, RowsTheReportDoesNotListAsUpgradedBecomeManual) {
+    struct CASE {
+        char const* name;
+        char const* command; // replaces regenerate_ip for the run
+    };
+    CASE const cases[] = {
+        {"flow fails", "error {the flow broke down}"},
+        {"flow succeeds but reports nothing", "return {}"},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.name);
+        reopen_fresh_copy(c.name);
+        DLG dialog(nullptr);
+        ASSERT_TRUE(dialog.need_show_dlg());
+        replace_regenerate_ip(c.command);
+        upgrade_button(dialog)->click();
+        restore_regenerate_ip();
+        expect_manual_row(dialog, 0, "11.1");
+        expect_manual_row(dialog, 1, "12.1");
+        EXPECT_EQ(test_read_file(file("ip/alpha/alpha.v")),
+                  test_read_file(FIXTURE + "/ip/alpha/alpha.v"));
+    }
+}
+
+TEST_F(IpRegenDialog, UpgradeWithNothingTickedOnlySaysSo) {
+    open_project();
+    DLG dialog(nullptr);
+    ASSERT_TRUE(dialog.need_show_dlg());
+    tick(dialog, 0, Qt::Unchecked);
+    tick(dialog, 1, Qt::Unchecked);
+    m_during_flow = [](std::string const&) { ADD_FAILURE() << "the flow ran"; };
+    watch_flow();
+    QMetaObject::invokeMethod(&dialog, "on_upgrade_all");
+    ASSERT_FALSE(msg_log_entries().empty());
+    EXPECT_EQ(msg_log_entries().back().text, "No IP component is selected for upgrade.");
+    EXPECT_EQ(entity(dialog, 0)->data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
     EXPECT_FALSE(entity(dialog, 0)->data(DLG::ALREADY_UPGRADED_ROLE).toBool());
 }
 
@@ -396,11 +610,7 @@ TEST_F(IpRegenDialog, ManualRowShowsWhyItsFileCannotBeUpgraded) {
     };
     for (CASE const& c : cases) {
         SCOPED_TRACE(c.name);
-        ACF_MANAGER::get_acf_manager()->close_project(false);
-        ACF_MANAGER::get_acf_manager()->free_cached_storage();
-        m_workspace.copy_fixture(FIXTURE, c.name);
-        m_project = std::filesystem::canonical(m_workspace.path(c.name));
-        open_project();
+        reopen_fresh_copy(c.name);
         DLG dialog(nullptr);
         ASSERT_TRUE(dialog.need_show_dlg());
         int const alpha = 1;
