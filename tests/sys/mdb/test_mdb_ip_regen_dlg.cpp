@@ -594,6 +594,37 @@ TEST_F(IpRegenDialog, UpgradeWithNothingTickedOnlySaysSo) {
     EXPECT_FALSE(entity(dialog, 0)->data(DLG::ALREADY_UPGRADED_ROLE).toBool());
 }
 
+// A row upgraded by hand: the wizard's editor (here the wizard regenerating the
+// file) runs on it, and the dialog looks at the version when it is activated.
+TEST_F(IpRegenDialog, OpenVestaWizardUpgradesByHandAndTheRowFollows) {
+    struct CASE {
+        char const* name;
+        int row;
+        char const* version_after;
+        bool upgraded;
+    };
+    CASE const cases[] = {
+        {"accepted by the wizard", 1, "14.0", true},
+        {"refused by the wizard", 0, "11.1", false},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.name);
+        reopen_fresh_copy(c.name);
+        DLG dialog(nullptr);
+        ASSERT_TRUE(dialog.need_show_dlg());
+        dialog.change_vwpim_to_manual_upgrade(file_text(dialog, c.row));
+        row_button(dialog, c.row)->m_push_button->click();
+
+        QEvent activation(QEvent::ActivationChange);
+        QApplication::sendEvent(&dialog, &activation);
+        EXPECT_EQ(model(dialog)->item(c.row, DLG::VERSION_COL)->text(), c.version_after);
+        EXPECT_EQ(entity(dialog, c.row)->data(DLG::ALREADY_UPGRADED_ROLE).toBool(), c.upgraded);
+        EXPECT_TRUE(same_icon(model(dialog)->item(c.row, DLG::STATUS_COL)->data(Qt::DecorationRole),
+                              c.upgraded ? AFCQ_ICON_SUCCESS : AFCQ_ICON_MANUAL));
+        EXPECT_EQ(row_button(dialog, c.row)->isEnabled(), !c.upgraded);
+    }
+}
+
 TEST_F(IpRegenDialog, ManualRowShowsWhyItsFileCannotBeUpgraded) {
     struct CASE {
         char const* name;
