@@ -180,14 +180,6 @@ IPMAN_IP_INFO_MANAGER* MDB_IP_REGEN_DLG::get_ip_info_mgr() {
     return ip_info_mgr;
 }
 
-IPMAN_IPRGEN_MANAGER* MDB_IP_REGEN_DLG::get_ip_regen_mgr() {
-    IPMAN_IPRGEN_MANAGER* ip_regen_mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
-    if (ip_regen_mgr == nullptr) {
-        MDB_INTERNAL_ERROR("ip_regen_mgr != NULL");
-    }
-    return ip_regen_mgr;
-}
-
 // --- Loading -------------------------------------------------------------------------
 
 bool MDB_IP_REGEN_DLG::need_show_dlg() {

@@ -18,9 +18,7 @@
 #include <vector>
 
 class IPMAN_IP_INFO_MANAGER;
-class IPMAN_IPRGEN_MANAGER;
 class QEnterEvent;
-class QLabel;
 class QStandardItem;
 
 class MDB_IP_REGEN_TREE_VIEW : public AFCQ_TREE_VIEW {
@@ -130,7 +128,6 @@ public:
     void enable_upgrade_all_button_by_checking_checkbox_state();
 
     IPMAN_IP_INFO_MANAGER* get_ip_info_mgr();
-    IPMAN_IPRGEN_MANAGER* get_ip_regen_mgr();
 
     // --- Upgrading -------------------------------------------------------------------
     void regenerate_vwpim_ip_core(QString const& file, QString const& kind);
