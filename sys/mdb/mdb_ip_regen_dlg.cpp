@@ -130,6 +130,17 @@ bool is_plexa(QString const& generated_by) {
     return generated_by == IPMAN_PLEXA_STR;
 }
 
+// Whether a file's record in the "IP Upgrade" report lists it among the
+// successful upgrades; a file missing from the report was not upgraded.
+bool lists_as_upgraded(IPMAN_IP_INFO const& record) {
+    return record.var_file != IPMAN_NA_STR && !record.need_regen;
+}
+
+bool same_record(IPMAN_IP_INFO const& a, IPMAN_IP_INFO const& b) {
+    return a.var_file == b.var_file && a.entity == b.entity && a.tool_name == b.tool_name &&
+           a.tool_version == b.tool_version && a.need_regen == b.need_regen;
+}
+
 bool has_check_state(QStandardItem const* item) {
     return item != nullptr && item->data(Qt::CheckStateRole).isValid();
 }
@@ -487,8 +498,9 @@ void MDB_IP_REGEN_DLG::on_upgrade_all() {
     files.pop_back();
     m_manual_upgrade_launched = false;
     set_enable_button_controls(false);
-    run_ip_regen_flow(files);
-    update_after_click_upgrade_button(files);
+    REPORT_RECORDS before = report_records(files);
+    int code = run_ip_regen_flow(files);
+    update_after_click_upgrade_button(files, code, before);
 }
 
 int MDB_IP_REGEN_DLG::run_ip_regen_flow(std::string const& files) {
@@ -512,26 +524,40 @@ int MDB_IP_REGEN_DLG::run_ip_regen_flow(std::string const& files) {
     return code;
 }
 
-bool MDB_IP_REGEN_DLG::report_lists_upgraded(std::string const& file) {
+IPMAN_IP_INFO MDB_IP_REGEN_DLG::report_record(std::string const& file) {
     IPMAN_IPRGEN_MANAGER* regen_mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
     if (regen_mgr == nullptr) {
         MDB_INTERNAL_ERROR("regen_mgr != NULL");
-        return false;
+        return IPMAN_IP_INFO();
     }
-    // A file missing from the report was not upgraded: the flow may have
-    // stopped before it.
-    IPMAN_IP_INFO record = regen_mgr->get_ip_info_from_report(file);
-    return record.var_file != IPMAN_NA_STR && !record.need_regen;
+    return regen_mgr->get_ip_info_from_report(file);
 }
 
-void MDB_IP_REGEN_DLG::update_after_click_upgrade_button(std::string const& files) {
+MDB_IP_REGEN_DLG::REPORT_RECORDS MDB_IP_REGEN_DLG::report_records(std::string const& files) {
+    std::vector<std::string> pieces;
+    IPMAN_UTILS::split_string(files, ";", pieces);
+    REPORT_RECORDS records;
+    for (std::string const& file : pieces) {
+        records.emplace(file, report_record(file));
+    }
+    return records;
+}
+
+void MDB_IP_REGEN_DLG::update_after_click_upgrade_button(std::string const& files, int code,
+                                                         REPORT_RECORDS const& before) {
+    REPORT_RECORDS after = report_records(files);
     std::vector<std::string> pieces;
     IPMAN_UTILS::split_string(files, ";", pieces);
     for (std::string const& file : pieces) {
+        IPMAN_IP_INFO const& record = after[file];
+        auto earlier = before.find(file);
+        // The flow's code covers all files at once (non-zero when any failed),
+        // so the report tells each file's result. It keeps the rows of earlier
+        // runs, though: after a failed flow only a row this run changed counts.
+        bool upgraded = lists_as_upgraded(record) && (code == 0 || earlier == before.end() ||
+                                                      !same_record(record, earlier->second));
         QString text = QString::fromLocal8Bit(file.c_str());
-        // The flow's code covers all files at once (non-zero when any failed);
-        // the report tells each file's own result.
-        if (report_lists_upgraded(file)) {
+        if (upgraded) {
             update_after_regen_success(text);
         } else {
             change_vwpim_to_manual_upgrade(text);
@@ -572,7 +598,7 @@ void MDB_IP_REGEN_DLG::regenerate_vwpim_ip_core(QString const& file, QString con
         update_comments(file, UPGRADE_IN_PROGRESS, true);
         std::string one_file = local_8bit(file);
         int code = run_ip_regen_flow(one_file);
-        if (code == 0 && report_lists_upgraded(one_file)) {
+        if (code == 0 && lists_as_upgraded(report_record(one_file))) {
             update_after_regen_success(file);
         } else {
             m_manual_upgrade_launched = false;

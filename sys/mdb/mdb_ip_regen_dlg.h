@@ -14,6 +14,7 @@
 #include <QTextEdit>
 #include <QWidget>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -134,12 +135,15 @@ public:
     void regenerate_plexa_component(QString const& file, QString const& kind);
     // Runs the IP upgrade flow on the files joined by ";"; its return code.
     int run_ip_regen_flow(std::string const& files);
-    // After a flow on the files joined by ";": each file's row becomes
-    // upgraded when the report lists the file as upgraded, else manual.
-    void update_after_click_upgrade_button(std::string const& files);
-    // Whether the "IP Upgrade" report lists the file among the successful
-    // upgrades (and not among the failed ones).
-    bool report_lists_upgraded(std::string const& file);
+    // Each file's record in the "IP Upgrade" report, by file.
+    using REPORT_RECORDS = std::map<std::string, IPMAN_IP_INFO>;
+    IPMAN_IP_INFO report_record(std::string const& file);
+    REPORT_RECORDS report_records(std::string const& files);
+    // After a flow on the files joined by ";" that returned `code`: each
+    // file's row becomes upgraded when the report lists the file as upgraded
+    // by this run (`before`: the records before it), else manual.
+    void update_after_click_upgrade_button(std::string const& files, int code,
+                                           REPORT_RECORDS const& before);
     void update_after_regen_success(QString const& file);
     void change_vwpim_to_manual_upgrade(QString const& file);
     void set_error_msg_to_comment(QString const& file, int fail_type);

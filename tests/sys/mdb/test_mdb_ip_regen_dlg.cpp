@@ -579,6 +579,32 @@ TEST_F(IpRegenDialog, RowsTheReportDoesNotListAsUpgradedBecomeManual) {
     }
 }
 
+// The report keeps the rows of earlier runs: a failed flow must not show a row
+// upgraded because an earlier run upgraded its file.
+TEST_F(IpRegenDialog, FailedFlowDoesNotTakeAnEarlierRunsSuccessForItsOwn) {
+    open_project();
+    std::string alpha = file("ip/alpha/alpha.v");
+    ASSERT_EQ(eval("package require ::tessaly::ipman"), TCL_OK);
+    ASSERT_EQ(eval("regenerate_ip -files " + alpha + " -gui"), TCL_OK);
+
+    // A table with alpha as it was before that run.
+    IPMAN_IP_INFO record;
+    record.var_file = alpha;
+    record.file = file("ip/alpha/alpha.tip");
+    record.tool_name = "fifo";
+    record.tool_version = "12.1";
+    record.generated_by = "vestawiz";
+    record.need_regen = true;
+    DLG dialog(nullptr);
+    dialog.populate_ip_info_to_tree({record});
+    dialog.add_widget_to_item();
+
+    replace_regenerate_ip("error {the flow broke down}");
+    upgrade_button(dialog)->click();
+    restore_regenerate_ip();
+    expect_manual_row(dialog, 0, "12.1");
+}
+
 TEST_F(IpRegenDialog, UpgradeWithNothingTickedOnlySaysSo) {
     open_project();
     DLG dialog(nullptr);
