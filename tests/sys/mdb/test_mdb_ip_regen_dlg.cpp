@@ -521,6 +521,8 @@ TEST_F(IpRegenDialog, UpgradeRunsTheFlowAndShowsEachRowsResultFromTheReport) {
         during.busy = !description(dialog, alpha)->m_movie_label->isHidden();
     };
     watch_flow();
+    // A manual step before the upgrade: the flow ends the dialog's watch on it.
+    row_button(dialog, plexa)->m_push_button->click();
     upgrade_button(dialog)->click();
 
     ASSERT_TRUE(during.seen);
@@ -552,6 +554,12 @@ TEST_F(IpRegenDialog, UpgradeRunsTheFlowAndShowsEachRowsResultFromTheReport) {
     EXPECT_FALSE(upgrade_button(dialog)->isEnabled());
     EXPECT_TRUE(close_button(dialog)->isEnabled());
     EXPECT_TRUE(dialog.has_not_regenerate_ip_core());
+
+    // No re-check after the flow until the next manual step.
+    set_tip_version("ip/sys/sys.tip", "11.1", "14.0");
+    QEvent activation(QEvent::ActivationChange);
+    QApplication::sendEvent(&dialog, &activation);
+    EXPECT_EQ(model(dialog)->item(plexa, DLG::VERSION_COL)->text(), "11.1");
 }
 
 // Rows whose upgrade the report does not confirm are never shown upgraded.
