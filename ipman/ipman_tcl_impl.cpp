@@ -10,6 +10,7 @@
 #include "mem_manager.h"
 #include "suite/messages/msg.h"
 #include "suite/reportdb/rdb.h"
+#include "suite/tclglue/atcl.h"
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
@@ -30,6 +31,8 @@ void set_result_text(Tcl_Interp* interp, char const* text) {
 
 // The words as one Tcl list, each quoted as an element.
 std::string tcl_list(std::vector<std::string> const& words) {
+    // Tcl's objects need the library set up, as the shared interpreter does.
+    atcl_get_interpreter();
     Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
     Tcl_IncrRefCount(list);
     for (std::string const& word : words) {
