@@ -18,8 +18,9 @@ int ipman_regenerate_ip(ClientData, Tcl_Interp* interp, int argc, char const** a
 int ipman_list_ip_cores(ClientData, Tcl_Interp* interp, int argc, char const** argv);
 
 // The flows of "regenerate_ip". Each returns the overall result: 0 when every
-// component upgraded (or there was nothing to do), 1 when any did not, 2 when no
-// project is open (the interpreter's result then tells so).
+// component upgraded (or there was nothing to do), 1 when any did not, -1 when
+// the command fails as a whole: no open project, or a report that cannot be
+// written (the interpreter's result then tells which).
 int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui);
 int regenerate_ip_with_files_option(Tcl_Interp* interp, std::string const& files, bool gui);
 
