@@ -9,6 +9,7 @@
 // activates revisions, and reads and rewrites the project file.
 //
 // Units: acf_manager.cpp (creation, the forwarders and guarded queries),
+// acf_manager_factory.cpp (further managers and the unload of the process-wide one),
 // acf_manager_project.cpp (open, create, close, commit, the store cache and
 // side managers), acf_manager_revisions.cpp (revision operations and the
 // project-file members).
@@ -68,9 +69,12 @@ public:
     int set_active_revision_name(char const* revision, bool commit_new_files, bool make_active);
     void duplicate_base_tdf_for_new_revision(char const* base_revision, char const* revision) const;
     void remove_all_revision_files(char const* prj_path);
-    // Conversion of projects in the old file format is not available: posts a
-    // message saying so and changes nothing.
-    void convert_project(char const* old_file, char const* revision);
+    // Converts the project of an old project file (`old_file` with the old
+    // project-file extension) into a project file and one settings file per
+    // revision, when that file exists or `revision` is given, no project is open
+    // and the path is absolute. False only when a conversion ran and failed; it
+    // then left every file as it was.
+    bool convert_project(char const* old_file, char const* revision);
 
     // --- The project file ----------------------------------------------------------
     // False when the file could not be written (the old one stays whole).
@@ -154,6 +158,15 @@ void acf_create_manager_storage_search_key(char const* dir, char const* project_
                                            char const* revision, std::string* out);
 // Appends "/" to a non-empty text that does not end with it.
 void acf_ensure_trailing_separator(std::string* text);
+
+// Makes project managers other than the process-wide one (for example the
+// temporary manager that writes a converted project) and deletes them.
+class ACF_MANAGER_FACTORY {
+public:
+    static ACF_MANAGER* create_new_manager();
+    // Null is ignored.
+    static void delete_manager(ACF_MANAGER* manager);
+};
 
 // Created with the settings library; its destruction at unload deletes the
 // process-wide manager.

@@ -132,9 +132,3 @@ bool ACF_MANAGER::has_any_settings_file_changed_since_last_read(bool show_messag
     }
     return true;
 }
-
-ACF_MANAGER_INITIALIZER::~ACF_MANAGER_INITIALIZER() {
-    acf_set_project_family_query(nullptr);
-    delete ACF_MANAGER::acf_manager;
-    ACF_MANAGER::acf_manager = nullptr;
-}

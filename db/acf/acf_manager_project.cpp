@@ -2,6 +2,9 @@
 // stores and the side managers lent for other revisions of the open project.
 #include "acf_manager.h"
 
+#include "acf_assignment_factory.h"
+#include "acf_conversion_journal.h"
+#include "acf_convert_project.h"
 #include "acf_global_initializers.h"
 #include "acf_internal_error.h"
 #include "acf_manager_storage.h"
@@ -68,13 +71,6 @@ void show_or_post(bool ui_process, MSG_BASE* shown, MSG_BASE* posted) {
     delete posted;
 }
 
-// Renames a file aside ("<file>.bak") instead of deleting it.
-void back_up(std::string const& path) {
-    if (exists(path)) {
-        std::rename(path.c_str(), (path + ".bak").c_str());
-    }
-}
-
 } // namespace
 
 void acf_ensure_trailing_separator(std::string* text) {
@@ -111,10 +107,8 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
         if (fio_get_extension_type(text_of(project_name)) == FIO_EXTENSION_TYPE_OLD_PROJECT &&
             convert_old_files && get_is_ui_process() &&
             exists(acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_OLD_PROJECT))) {
-            // The old project file is opened again: the current files are kept
-            // aside, never deleted, before a conversion could replace them.
-            remove_all_revision_files(project_file.c_str());
-            back_up(project_file);
+            // The old project file is opened again: it is converted anew (the
+            // current files are put aside first when the project is created).
             free_cached_storage();
             m_project_file_full_path = FIO_PATH(project_file).full_path();
             already_open = false;
@@ -263,22 +257,32 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
     if (convert_old_files) {
         std::string old_project =
             acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_OLD_PROJECT);
+        // The current files of a project converted anew are put aside, never
+        // deleted, and return when the conversion fails.
+        ACF_CONVERSION_JOURNAL put_aside;
         if (fio_get_extension_type(project_name) == FIO_EXTENSION_TYPE_OLD_PROJECT &&
             exists(project_file) && exists(old_project) && get_is_ui_process()) {
-            remove_all_revision_files(project_file.c_str());
-            back_up(project_file);
+            STRING_LIST listed;
+            acf_get_all_revisions_from_tpf(project_file.c_str(), &listed);
+            for (std::string const& name : listed) {
+                put_aside.put_aside(acf_revision_settings_file_path(project_file, name));
+            }
+            put_aside.put_aside(project_file);
         }
         if (!exists(project_file) && !(create_if_missing && exists(revision_path()))) {
             std::string old_revision =
                 acf_path_with_extension_type(revision_path(), FIO_EXTENSION_TYPE_OLD_PROJECT);
-            if (exists(old_revision)) {
-                convert_project(old_revision.c_str(), "");
-            } else if (exists(old_project)) {
-                convert_project(old_project.c_str(), "");
-            } else {
-                convert_project(old_project.c_str(), revision_base.c_str());
+            bool converted = exists(old_revision) ? convert_project(old_revision.c_str(), "")
+                             : exists(old_project)
+                                 ? convert_project(old_project.c_str(), "")
+                                 : convert_project(old_project.c_str(), revision_base.c_str());
+            if (!converted) {
+                // No new project may stand in for the old one that failed to convert.
+                put_aside.undo();
+                return FILE_CANNOT_BE_OPENED;
             }
         }
+        put_aside.keep();
     }
     if (!(create_if_missing && !revision_defaulted) &&
         !acf_is_revision_listed_in_tpf(project_file.c_str(), revision_base.c_str())) {
@@ -329,10 +333,22 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
             break;
         }
         resolve_special_cases();
-        if (!storage->get_need_to_reopen_revision() && !exists(revision_path()) &&
-            commit_new_files) {
-            commit_files_to_disk(true, false);
-            storage->set_need_to_reopen_revision(true);
+        if (!storage->get_need_to_reopen_revision() && !exists(revision_path())) {
+            // Old settings files named after the project join the new revision.
+            ACF_ASSIGNMENT_FACTORY factory(storage);
+            ACF_CONVERT_PROJECT converter(&factory);
+            converter.add_any_found_old_asgn_files(FIO_PATH(project_file).base(), revision_path());
+            if (commit_new_files) {
+                if (!commit_files_to_disk(true, false)) {
+                    // Reading the revision afresh would only meet the same
+                    // missing file again: the open fails instead.
+                    write_unlock(false);
+                    storage->display_post_messages();
+                    replace_current_storage(nullptr);
+                    return UNABLE_TO_WRITE_FILE;
+                }
+                storage->set_need_to_reopen_revision(true);
+            }
         }
         write_unlock(false);
         storage->clear_changed_list();

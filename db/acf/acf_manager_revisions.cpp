@@ -4,11 +4,15 @@
 #include "acf_manager.h"
 
 #include "acf_assignment.h"
+#include "acf_assignment_factory.h"
+#include "acf_conversion_journal.h"
+#include "acf_convert_project.h"
 #include "acf_defaults_file.h"
 #include "acf_internal_error.h"
 #include "acf_manager_storage.h"
 #include "acf_manager_storage_real.h"
 #include "acf_mgr_input_parameters.h"
+#include "acf_old_project_files.h"
 #include "acf_project_file.h"
 #include "acf_table.h"
 #include "mem_manager.h"
@@ -297,23 +301,22 @@ void ACF_MANAGER::remove_all_revision_files(char const* prj_path) {
     acf_get_all_revisions_from_tpf(prj_path, &revisions);
     for (std::string const& name : revisions) {
         std::string settings_file = acf_revision_settings_file_path(prj_path, name);
-        // Kept aside rather than deleted: the work in them is not lost.
-        if (exists(settings_file)) {
-            std::rename(settings_file.c_str(), (settings_file + ".bak").c_str());
-        }
+        // Put aside rather than deleted: the work in them is not lost.
+        acf_put_file_aside(settings_file);
     }
 }
 
-void ACF_MANAGER::convert_project(char const* old_file, char const* revision) {
+bool ACF_MANAGER::convert_project(char const* old_file, char const* revision) {
     std::string old_project =
         acf_path_with_extension_type(text_of(old_file), FIO_EXTENSION_TYPE_OLD_PROJECT);
-    if (!exists(old_project) && gen_is_empty_string(revision)) {
-        return;
+    if ((!exists(old_project) && gen_is_empty_string(revision)) || !get_storage()->is_null() ||
+        old_project.empty() || old_project[0] != '/') {
+        return true;
     }
-    MSG_E message;
-    message.set_text("Can't open project " + old_project +
-                     " -- converting projects of the earlier file format is not available");
-    message.post();
+    ACF_ASSIGNMENT_FACTORY factory(get_storage());
+    ACF_CONVERT_PROJECT converter(&factory);
+    converter.convert_to_project_manager_scheme(old_project, text_of(revision));
+    return !converter.has_failed();
 }
 
 // ---------------------------------------------------------------------------
@@ -339,8 +342,17 @@ void ACF_MANAGER::get_list_of_revisions_for_project(char const* project_path,
     if (!ACF_REQUIRE(project_path != NULL) || list == nullptr || !exists(project_path)) {
         return;
     }
-    if (fio_get_extension_type(project_path) == FIO_EXTENSION_TYPE_TPF) {
+    switch (fio_get_extension_type(project_path)) {
+    case FIO_EXTENSION_TYPE_TPF:
         acf_get_all_revisions_from_tpf(project_path, list);
+        break;
+    case FIO_EXTENSION_TYPE_OLD_PROJECT: {
+        ACF_ASSIGNMENT_FACTORY factory(get_storage());
+        acf_get_all_revisions_from_old_settings_file(project_path, list, &factory);
+        break;
+    }
+    default:
+        break;
     }
 }
 

@@ -1,16 +1,18 @@
 // Reading files into a revision store: the dispatch by file type, the settings
 // files of Tcl set commands (with the top-level entity and library paths they
-// imply), and the kinds this installation cannot read yet.
+// imply), and the older sectioned files.
 #include "acf_manager_storage_real.h"
 
 #include "acf_asgn_storage.h"
 #include "acf_assignment.h"
 #include "acf_assignment_factory.h"
 #include "acf_csv_reader.h"
+#include "acf_file.h"
 #include "acf_file_categories.h"
 #include "acf_internal_error.h"
 #include "acf_manager_reader.h"
 #include "acf_msgs.h"
+#include "acf_old_project_files.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
 #include "mem_manager.h"
@@ -122,16 +124,111 @@ ACF_FILE_TYPE_ENUM ACF_MANAGER_STORAGE_REAL::get_old_acf_file_type(int extension
     }
 }
 
-// The older sectioned files have no reader in this installation yet: the read
-// fails with a message that says so, and nothing is added.
+bool ACF_MANAGER_STORAGE_REAL::read_assignments_from_file(std::string const& file,
+                                                          std::string const& name,
+                                                          ACF_FILE_TYPE_ENUM type,
+                                                          ASSIGNMENT_LIST* out) {
+    if (!ACF_REQUIRE(out != NULL)) {
+        return false;
+    }
+    std::string path = acf_old_file_path(file, name, type);
+    ACF_FILE* old_file = ACF_FILE::get_file(path.c_str(), type, m_factory);
+    if (old_file == nullptr) {
+        return false;
+    }
+    acf_copy_old_file_assignments(old_file, m_factory, out);
+    delete old_file;
+    return true;
+}
+
+// An older sectioned file: what its sections kept is read as one more settings
+// file. A file that exists but cannot be opened fails the read with "can't open
+// file" rather than passing for an empty one.
 bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
     char const* file_name, bool /*check_only*/, ACF_READ_FILE_OPTIONS& options) {
-    m_last_error_status = ACF_REVISION_MANAGER::UNKNOWN_ERROR;
-    if (options.post) {
-        post_error_message(ACF_REVISION_MANAGER::UNKNOWN_ERROR, file_name, -1, nullptr, nullptr,
-                           "Reading older sectioned settings files is not supported yet", true);
+    if (!acf_old_file_is_readable(file_name)) {
+        m_last_error_status = ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED;
+        if (options.post) {
+            m_last_error_status =
+                post_error_message(ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED, file_name, -1,
+                                   nullptr, nullptr, nullptr, false);
+        }
+        return false;
     }
-    return false;
+    ACF_FILE_TYPE_ENUM type = get_old_acf_file_type(fio_get_extension_type(file_name));
+    ASSIGNMENT_LIST read;
+    if (type == ACF_FILE_TYPE_NONE ||
+        !read_assignments_from_file(file_name, FIO_PATH(file_name).base(), type, &read)) {
+        return true;
+    }
+    auto absent_if_empty = [](char const* text) {
+        return text != nullptr && *text != '\0' ? text : nullptr;
+    };
+    for (ACF_ASSIGNMENT* old_asgn : read) {
+        if (!ACF_REQUIRE(old_asgn != NULL)) {
+            continue;
+        }
+        ACF_VARIABLE_TYPE_ENUM variable = old_asgn->get_type();
+        if (!is_in_filter(options.variable_filter, variable)) {
+            continue;
+        }
+        bool freeform = old_asgn->is_freeform();
+        bool global = old_asgn->is_global();
+        char const* name = freeform ? absent_if_empty(old_asgn->get_variable_string()) : nullptr;
+        char const* value = absent_if_empty(old_asgn->get_unmodified_value(true));
+        char const* from = global ? nullptr : absent_if_empty(old_asgn->get_source());
+        char const* to = global ? nullptr : absent_if_empty(old_asgn->get_target());
+        char const* entity = absent_if_empty(old_asgn->get_entity_name());
+        char const* section = absent_if_empty(old_asgn->get_section_identifier());
+        char const* comment = absent_if_empty(old_asgn->get_comments());
+        bool ignored = old_asgn->is_ignored();
+        ACF_ASSIGNMENT* asgn = nullptr;
+        if (options.merge) {
+            m_read_params.reset();
+            m_read_params.set_variable_type(variable);
+            m_read_params.set_variable_string(name);
+            m_read_params.set_value_string(value);
+            m_read_params.set_from(from);
+            m_read_params.set_to(to);
+            m_read_params.set_entity_name(entity);
+            m_read_params.set_section_identifier(section);
+            // One the revision refuses has had its message; the others go on.
+            asgn = set_assignment(&m_read_params, false, global, freeform, options.mark_changed,
+                                  options.assignments, false, true, true, false);
+            if (asgn == nullptr) {
+                continue;
+            }
+        } else {
+            asgn = m_factory->create_assignment(variable, name, from, to, value, comment, ignored);
+            if (!ACF_REQUIRE(asgn != NULL)) {
+                continue;
+            }
+            asgn->set_entity_name(entity);
+            asgn->set_old_section_info(section, nullptr, false);
+        }
+        if (options.extra_argument != ACF_ARGUMENT_TYPE_NONE) {
+            asgn->add_argument(options.extra_argument, options.extra_argument_value.c_str());
+        }
+        if (options.record_file_names) {
+            asgn->set_acf_file_name(file_name);
+        }
+        asgn->set_comment(comment);
+        asgn->set_ignore_status(ignored);
+        if (!options.merge) {
+            if (options.assignments != nullptr) {
+                options.assignments->push_back(asgn);
+            }
+            if (options.keep_free_standing) {
+                add_assignment_to_non_proj_list(asgn);
+            } else if (options.assignments == nullptr) {
+                delete asgn;
+            }
+        }
+    }
+    for (ACF_ASSIGNMENT* old_asgn : read) {
+        delete old_asgn;
+    }
+    return true;
 }
 
 bool ACF_MANAGER_STORAGE_REAL::internal_read_csv_settings_file_from_disk(

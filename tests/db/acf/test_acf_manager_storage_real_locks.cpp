@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -155,7 +156,6 @@ TEST(RevisionStoreFiles, ExtensionsChooseTheReader) {
     } const cases[] = {
         {"old.tws", ACF_REVISION_MANAGER::UNKNOWN_FILE_EXTENSION},
         {"notes.txt", ACF_REVISION_MANAGER::UNKNOWN_FILE_EXTENSION},
-        {"old.csf", ACF_REVISION_MANAGER::UNKNOWN_ERROR},
     };
     for (CASE const& c : cases) {
         acf_test_write(project.file(c.name), "x\n");
@@ -173,6 +173,72 @@ TEST(RevisionStoreFiles, ExtensionsChooseTheReader) {
     EXPECT_FALSE(storage.read_file_from_disk(project.file("missing.tsf").c_str(), true, options));
     ASSERT_FALSE(msg_log_entries().empty());
     EXPECT_EQ(msg_log_entries()[0].id, 125001u);
+    storage.write_unlock();
+}
+
+// An older sectioned file read by its extension: merged into the revision, or
+// read as free-standing assignments in the order a revision takes them (the
+// device-options section last, without section identifier).
+TEST(RevisionStoreFiles, OlderSectionedFilesAreReadIntoTheRevision) {
+    ACF_STORAGE_TEST_PROJECT project(two_settings);
+    ACF_MANAGER_STORAGE_REAL& storage = project.storage();
+    acf_test_write(project.file("old.csf"),
+                   "DEFAULT_DEVICE_OPTIONS\n"
+                   "{\n"
+                   "    RESERVE_ALL_UNUSED_PINS = \"As input tri-stated\";\n"
+                   "}\n"
+                   "COMPILER_SETTINGS\n"
+                   "{\n"
+                   "    SYNTHESIS_SEED = 7;\n"
+                   "    -- HDL_MESSAGE_ON = 10005; % not now\n"
+                   "}\n");
+    ASSERT_TRUE(storage.write_lock(true));
+    std::list<ACF_ASSIGNMENT*> read;
+    ACF_READ_FILE_OPTIONS loose;
+    loose.record_file_names = true;
+    loose.assignments = &read;
+    ASSERT_TRUE(storage.read_file_from_disk(project.file("old.csf").c_str(), true, loose));
+    std::vector<std::string> lines;
+    for (ACF_ASSIGNMENT* asgn : read) {
+        std::string command;
+        asgn->get_variable_tcl_set_command(&command, "");
+        lines.push_back(command);
+        EXPECT_EQ(asgn->get_section_identifier(), nullptr) << command;
+        EXPECT_STREQ(asgn->get_acf_file_name(), project.file("old.csf").c_str()) << command;
+        delete asgn;
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "set_global_assignment -name SYNTHESIS_SEED 7",
+                         "set_global_assignment -name HDL_MESSAGE_ON 10005 -disable -comment "
+                         "\"not now\"",
+                         "set_global_assignment -name RESERVE_ALL_UNUSED_PINS \"AS INPUT "
+                         "TRI-STATED\"",
+                     }));
+
+    ACF_READ_FILE_OPTIONS merge;
+    merge.merge = true;
+    EXPECT_TRUE(storage.read_file_from_disk(project.file("old.csf").c_str(), true, merge));
+    EXPECT_STREQ(project.global_value("SYNTHESIS_SEED"), "7");
+    storage.write_unlock();
+}
+
+// A file that exists but cannot be opened is a failed read, not an empty file.
+TEST(RevisionStoreFiles, UnreadableOlderFileFailsTheRead) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root reads any file";
+    }
+    ACF_STORAGE_TEST_PROJECT project(two_settings);
+    ACF_MANAGER_STORAGE_REAL& storage = project.storage();
+    acf_test_write(project.file("old.csf"), "COMPILER_SETTINGS { SYNTHESIS_SEED = 7; }\n");
+    chmod(project.file("old.csf").c_str(), 0);
+    ASSERT_TRUE(storage.write_lock(true));
+    ACF_READ_FILE_OPTIONS options;
+    options.merge = true;
+    options.post = true;
+    msg_log_clear();
+    EXPECT_FALSE(storage.read_file_from_disk(project.file("old.csf").c_str(), true, options));
+    EXPECT_EQ(storage.get_last_error_status(), ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED);
+    EXPECT_FALSE(msg_log_entries().empty());
     storage.write_unlock();
 }
 

@@ -1,0 +1,75 @@
+#include "acf_conversion_journal.h"
+
+#include "mem_manager.h"
+
+#include "suite/fileio/fio.h"
+
+#include <cstdio>
+
+MEM_UNIT_INITIALIZER(ACF);
+
+namespace {
+
+bool exists(std::string const& path) {
+    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
+}
+
+} // namespace
+
+std::string acf_put_file_aside(std::string const& path) {
+    if (!exists(path)) {
+        return std::string();
+    }
+    std::string aside = path + ".bak";
+    for (int count = 1; exists(aside); ++count) {
+        aside = path + ".bak" + std::to_string(count);
+    }
+    return std::rename(path.c_str(), aside.c_str()) == 0 ? aside : std::string();
+}
+
+void ACF_CONVERSION_JOURNAL::watch(std::string const& path) {
+    for (WATCHED const& watched : m_watched) {
+        if (watched.path == path) {
+            return;
+        }
+    }
+    WATCHED entry{path, exists(path), std::string()};
+    if (entry.existed) {
+        FIO_FILE_SYSTEM::read_file(FIO_PATH(path), entry.content);
+    }
+    m_watched.push_back(entry);
+}
+
+bool ACF_CONVERSION_JOURNAL::put_aside(std::string const& path) {
+    if (!exists(path)) {
+        return true;
+    }
+    std::string aside = acf_put_file_aside(path);
+    if (aside.empty()) {
+        return false;
+    }
+    m_put_aside.emplace_back(path, aside);
+    return true;
+}
+
+void ACF_CONVERSION_JOURNAL::undo() {
+    for (auto watched = m_watched.rbegin(); watched != m_watched.rend(); ++watched) {
+        if (!watched->existed) {
+            std::remove(watched->path.c_str());
+            continue;
+        }
+        std::string now;
+        if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(watched->path), now) || now != watched->content) {
+            FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(watched->path), watched->content);
+        }
+    }
+    for (auto aside = m_put_aside.rbegin(); aside != m_put_aside.rend(); ++aside) {
+        std::rename(aside->second.c_str(), aside->first.c_str());
+    }
+    keep();
+}
+
+void ACF_CONVERSION_JOURNAL::keep() {
+    m_watched.clear();
+    m_put_aside.clear();
+}

@@ -1,0 +1,234 @@
+// Projects of the older sectioned format converted into a project file and one
+// settings file per revision: which revisions the old files make, a whole old
+// project converted and opened, and conversions that fail leaving every file as
+// it was.
+#include "acf_test_directory.h"
+
+#include "acf_assignment.h"
+#include "acf_manager.h"
+#include "db/acf/acf_assignment_factory.h"
+#include "db/acf/acf_convert_project.h"
+#include "db/acf/acf_project_file.h"
+
+#include "suite/messages/msg.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace {
+
+using FILES = std::map<std::string, std::string>;
+
+// Every file of the directory (recursively) with its content.
+FILES snapshot(std::string const& dir) {
+    FILES files;
+    for (auto const& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().string().substr(dir.size())] = acf_test_read(entry.path().string());
+        }
+    }
+    return files;
+}
+
+bool has_message(unsigned id) {
+    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+        if (entry.id == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string const OLD_PROJECT = "FILES\n"
+                                "{\n"
+                                "    VHDL_FILE = top.vhd;\n"
+                                "}\n"
+                                "COMPILER_ACTION_POINTS\n"
+                                "{\n"
+                                "    COMPILER_SETTINGS = fast;\n"
+                                "    COMPILER_SETTINGS = slow;\n"
+                                "}\n"
+                                "SIMULATOR_ACTION_POINTS\n"
+                                "{\n"
+                                "    SIMULATOR_SETTINGS = sim;\n"
+                                "}\n";
+std::string const PROJECT_SETTINGS = "PROJECT_INFO\n"
+                                     "{\n"
+                                     "    TOP_LEVEL_ENTITY = Chip_Top;\n"
+                                     "    USER_LIBRARIES = \"lib\";\n"
+                                     "}\n";
+std::string const FAST = "COMPILER_SETTINGS\n{\n    SYNTHESIS_SEED = 3;\n}\n";
+std::string const SLOW = "COMPILER_SETTINGS\n{\n    SYNTHESIS_SEED = 9;\n}\n";
+std::string const SIM = "SIMULATOR_SETTINGS\n"
+                        "{\n"
+                        "    USE_COMPILER_SETTINGS = fast;\n"
+                        "    END_TIME = \"100 ns\";\n"
+                        "}\n";
+std::string const BLOCK =
+    "OPTIONS_FOR_INDIVIDUAL_NODES_ONLY\n{\n    led0 : LOCATION = PIN_A3;\n}\n";
+std::string const LIBRARY_BLOCK =
+    "OPTIONS_FOR_INDIVIDUAL_NODES_ONLY\n{\n    led1 : LOCATION = PIN_B4;\n}\n";
+
+class ConvertProject : public ::testing::Test {
+protected:
+    void SetUp() override { msg_log_clear(); }
+    void TearDown() override {
+        manager->close_project(false);
+        manager->free_cached_storage();
+    }
+
+    // The old project "chip": two compiler settings, a simulator setting that
+    // uses the first, project and entity settings, and an entity settings file
+    // in a user library directory.
+    static void write_old_project(ACF_TEST_DIRECTORY const& d) {
+        acf_test_write(d.file("chip.tessaly"), OLD_PROJECT);
+        acf_test_write(d.file("chip.psf"), PROJECT_SETTINGS);
+        acf_test_write(d.file("fast.csf"), FAST);
+        acf_test_write(d.file("slow.csf"), SLOW);
+        acf_test_write(d.file("sim.ssf"), SIM);
+        acf_test_write(d.file("blk.esf"), BLOCK);
+        std::filesystem::create_directory(d.file("lib"));
+        acf_test_write(d.file("lib/io.esf"), LIBRARY_BLOCK);
+    }
+    int open(char const* revision) {
+        return manager->open_project(dir.path().c_str(), "chip", revision, true, false, true, false,
+                                     false);
+    }
+    // The settings commands of the open revision.
+    std::set<std::string> commands() {
+        std::set<std::string> lines;
+        EXPECT_TRUE(manager->read_lock());
+        std::list<ACF_ASSIGNMENT*> all;
+        manager->get_all_assignments(&all, false);
+        for (ACF_ASSIGNMENT* asgn : all) {
+            std::string command;
+            asgn->get_variable_tcl_set_command(&command, "");
+            lines.insert(command);
+        }
+        manager->read_unlock();
+        return lines;
+    }
+
+    ACF_TEST_DIRECTORY dir;
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+};
+
+TEST_F(ConvertProject, WholeOldProjectConvertedThenOpened) {
+    write_old_project(dir);
+    FILES old_files = snapshot(dir.path());
+
+    ASSERT_EQ(open(""), 0);
+    EXPECT_TRUE(has_message(125059)) << "the project was converted";
+    // Each revision written was made active in turn: the last one is first.
+    ACF_REVISION_NAME_LIST listed;
+    acf_get_all_revisions_from_tpf(dir.file("chip.tpf").c_str(), &listed);
+    EXPECT_EQ(listed, (ACF_REVISION_NAME_LIST{"slow", "fast"}));
+    EXPECT_STREQ(manager->get_active_revision_name(), "slow");
+
+    // The old files stay as they were.
+    FILES now = snapshot(dir.path());
+    for (auto const& old_file : old_files) {
+        EXPECT_EQ(now[old_file.first], old_file.second) << old_file.first;
+    }
+
+    std::vector<std::string> const shared = {
+        "set_global_assignment -name VHDL_FILE top.vhd",
+        "set_global_assignment -name TOP_LEVEL_ENTITY Chip_Top",
+        "set_global_assignment -name USER_LIBRARIES lib",
+        "set_location_assignment PIN_A3 -to led0 -entity blk",
+        "set_location_assignment PIN_B4 -to led1 -entity io",
+    };
+    struct CASE {
+        char const* revision;
+        std::vector<std::string> own;
+        std::vector<std::string> absent;
+    } const cases[] = {
+        {"fast",
+         {"set_global_assignment -name SYNTHESIS_SEED 3",
+          "set_global_assignment -name END_TIME \"100 ns\""},
+         {"set_global_assignment -name SYNTHESIS_SEED 9"}},
+        {"slow",
+         {"set_global_assignment -name SYNTHESIS_SEED 9"},
+         {"set_global_assignment -name END_TIME \"100 ns\""}},
+    };
+    for (CASE const& c : cases) {
+        manager->close_project(false);
+        ASSERT_EQ(open(c.revision), 0) << c.revision;
+        std::set<std::string> lines = commands();
+        for (std::vector<std::string> const* expected : {&shared, &c.own}) {
+            for (std::string const& line : *expected) {
+                EXPECT_EQ(lines.count(line), 1u) << c.revision << ": " << line;
+            }
+        }
+        for (std::string const& line : c.absent) {
+            EXPECT_EQ(lines.count(line), 0u) << c.revision << ": " << line;
+        }
+    }
+}
+
+TEST_F(ConvertProject, ExistingSettingsFileIsPutAsideNotDeleted) {
+    write_old_project(dir);
+    acf_test_write(dir.file("fast.tsf"), "# my work\n");
+    acf_test_write(dir.file("fast.tsf.bak"), "# an older copy\n");
+    ASSERT_EQ(open(""), 0);
+    EXPECT_EQ(acf_test_read(dir.file("fast.tsf.bak")), "# an older copy\n");
+    EXPECT_EQ(acf_test_read(dir.file("fast.tsf.bak1")), "# my work\n");
+    EXPECT_NE(acf_test_read(dir.file("fast.tsf")).find("SYNTHESIS_SEED 3"), std::string::npos);
+}
+
+// A conversion that cannot write every revision, or cannot read an old file,
+// leaves the directory exactly as it found it, and the open fails.
+TEST_F(ConvertProject, FailedConversionLeavesEveryFileAsItWas) {
+    struct CASE {
+        char const* what;
+        bool needs_permissions; // root reads and writes anything
+        std::function<void(ACF_TEST_DIRECTORY const&)> break_it;
+        std::function<void(ACF_TEST_DIRECTORY const&)> mend_it;
+    } const cases[] = {
+        {"a revision whose settings file cannot be written, after one that was written", false,
+         [](ACF_TEST_DIRECTORY const& d) {
+             acf_test_write(d.file("chip.tessaly"),
+                            "COMPILER_ACTION_POINTS\n{\n    COMPILER_SETTINGS = fast;\n"
+                            "    COMPILER_SETTINGS = " +
+                                std::string(300, 'n') + ";\n}\n");
+         },
+         [](ACF_TEST_DIRECTORY const&) {}},
+        {"an old compiler settings file that cannot be read", true,
+         [](ACF_TEST_DIRECTORY const& d) { chmod(d.file("slow.csf").c_str(), 0); },
+         [](ACF_TEST_DIRECTORY const& d) { chmod(d.file("slow.csf").c_str(), 0644); }},
+        {"a directory where nothing can be written", true,
+         [](ACF_TEST_DIRECTORY const& d) { chmod(d.path().c_str(), 0555); },
+         [](ACF_TEST_DIRECTORY const& d) { chmod(d.path().c_str(), 0755); }},
+    };
+    for (CASE const& c : cases) {
+        if (c.needs_permissions && geteuid() == 0) {
+            continue;
+        }
+        ACF_TEST_DIRECTORY case_dir;
+        write_old_project(case_dir);
+        acf_test_write(case_dir.file("fast.tsf"), "# my work\n");
+        c.break_it(case_dir);
+        c.mend_it(case_dir);
+        FILES before = snapshot(case_dir.path());
+        c.break_it(case_dir);
+        msg_log_clear();
+        int status = manager->open_project(case_dir.path().c_str(), "chip", "", true, true, true,
+                                           true, false);
+        c.mend_it(case_dir);
+        EXPECT_NE(status, 0) << c.what;
+        EXPECT_FALSE(manager->is_project_open()) << c.what;
+        EXPECT_FALSE(has_message(125059)) << c.what;
+        EXPECT_EQ(snapshot(case_dir.path()), before) << c.what;
+        manager->free_cached_storage();
+    }
+}
+
+} // namespace
