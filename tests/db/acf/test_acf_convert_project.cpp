@@ -232,3 +232,125 @@ TEST_F(ConvertProject, FailedConversionLeavesEveryFileAsItWas) {
 }
 
 } // namespace
+
+namespace {
+
+// One old project of compiler settings (seed = the setting's number) and
+// simulator settings (end time = its number) converted: each revision listed
+// in the new project file with the seed and end time it took.
+class ConvertProjectRevisions : public ::testing::Test {
+protected:
+    void TearDown() override { ACF_MANAGER::get_acf_manager()->free_cached_storage(); }
+
+    void old_project(std::vector<std::string> const& caps, std::vector<std::string> const& saps) {
+        std::string text = "COMPILER_ACTION_POINTS\n{\n";
+        for (std::string const& cap : caps) {
+            text += "    COMPILER_SETTINGS = " + cap + ";\n";
+        }
+        text += "}\nSIMULATOR_ACTION_POINTS\n{\n";
+        for (std::string const& sap : saps) {
+            text += "    SIMULATOR_SETTINGS = " + sap + ";\n";
+        }
+        acf_test_write(dir.file("chip.tessaly"), text + "}\n");
+    }
+    void compiler_settings(std::string const& name, int seed) {
+        acf_test_write(dir.file(name + ".csf"), "COMPILER_SETTINGS\n{\n    SYNTHESIS_SEED = " +
+                                                    std::to_string(seed) + ";\n}\n");
+    }
+    void simulator_settings(std::string const& name, std::string const& use_cap, int end) {
+        std::string text = "SIMULATOR_SETTINGS\n{\n";
+        if (!use_cap.empty()) {
+            text += "    USE_COMPILER_SETTINGS = " + use_cap + ";\n";
+        }
+        acf_test_write(dir.file(name + ".ssf"),
+                       text + "    END_TIME = \"" + std::to_string(end) + " ns\";\n}\n");
+    }
+    // "revision seed end" per listed revision, in project-file order.
+    std::vector<std::string> converted() {
+        EXPECT_TRUE(
+            ACF_MANAGER::get_acf_manager()->convert_project(dir.file("chip.tessaly").c_str(), ""));
+        ACF_REVISION_NAME_LIST listed;
+        acf_get_all_revisions_from_tpf(dir.file("chip.tpf").c_str(), &listed);
+        std::vector<std::string> revisions;
+        for (std::string const& name : listed) {
+            std::string text = acf_test_read(dir.file(name + ".tsf"));
+            auto value_of = [&](std::string const& key) {
+                size_t at = text.find("-name " + key + " ");
+                if (at == std::string::npos) {
+                    return std::string("-");
+                }
+                at += key.size() + 7;
+                std::string value = text.substr(at, text.find('\n', at) - at);
+                value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
+                return value.substr(0, value.find(' '));
+            };
+            revisions.push_back(name + " " + value_of("SYNTHESIS_SEED") + " " +
+                                value_of("END_TIME"));
+        }
+        return revisions;
+    }
+
+    ACF_TEST_DIRECTORY dir;
+};
+
+TEST_F(ConvertProjectRevisions, CompilerAndSimulatorSettingOfOneName) {
+    old_project({"a"}, {"a"});
+    compiler_settings("a", 1);
+    simulator_settings("a", "a", 10);
+    EXPECT_EQ(converted(), (std::vector<std::string>{"a 1 10"}));
+}
+
+TEST_F(ConvertProjectRevisions, SimulatorSettingJoinsTheCompilerSettingItUses) {
+    old_project({"a", "b"}, {"s"});
+    compiler_settings("a", 1);
+    compiler_settings("b", 2);
+    simulator_settings("s", "b", 10);
+    EXPECT_EQ(converted(), (std::vector<std::string>{"b 2 10", "a 1 -"}));
+}
+
+TEST_F(ConvertProjectRevisions, SimulatorSettingOfItsOwnTakesTheWorkspaceCompilerSetting) {
+    old_project({"a", "b"}, {"s"});
+    compiler_settings("a", 1);
+    compiler_settings("b", 2);
+    simulator_settings("s", "", 10);
+    acf_test_write(dir.file("chip.tws"), "Other=x\n  CurrentCAP =  b \n");
+    EXPECT_EQ(converted(), (std::vector<std::string>{"s 2 10", "b 2 -", "a 1 -"}));
+}
+
+TEST_F(ConvertProjectRevisions, SimulatorSettingOfItsOwnTakesTheFirstCompilerSetting) {
+    old_project({"a", "b"}, {"s"});
+    compiler_settings("a", 1);
+    compiler_settings("b", 2);
+    simulator_settings("s", "", 10);
+    EXPECT_EQ(converted(), (std::vector<std::string>{"s 1 10", "b 2 -", "a 1 -"}));
+}
+
+// Two revisions of one base name are numbered, past a project file of that
+// name; a name written in another letter case takes the case of its file.
+TEST_F(ConvertProjectRevisions, RevisionNamesAreUniqueAndTakeTheCaseOfTheFiles) {
+    old_project({"TOP"}, {"top"});
+    compiler_settings("top", 1);
+    simulator_settings("top", "other", 10);
+    acf_test_write(dir.file("top.tpf"), "");
+    EXPECT_EQ(converted(), (std::vector<std::string>{"top2 1 10", "top1 1 10"}));
+}
+
+TEST_F(ConvertProjectRevisions, RevisionListOfAnOldProjectFile) {
+    old_project({"a", "b"}, {"s", "a"});
+    ACF_MANAGER::STRING_LIST listed;
+    ACF_MANAGER::get_acf_manager()->get_list_of_revisions_for_project(
+        dir.file("chip.tessaly").c_str(), &listed);
+    EXPECT_EQ(listed, (ACF_MANAGER::STRING_LIST{"a", "b", "s"}));
+}
+
+// A new revision takes the old settings files named after its project.
+TEST_F(ConvertProjectRevisions, NewRevisionTakesOldSettingsFilesOfItsProject) {
+    compiler_settings("chip", 5);
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    ASSERT_EQ(manager->open_project(dir.path().c_str(), "chip", "", false, true, true, true, true),
+              0);
+    manager->close_project(false);
+    EXPECT_NE(acf_test_read(dir.file("chip.tsf")).find("SYNTHESIS_SEED 5"), std::string::npos);
+}
+
+} // namespace
