@@ -101,6 +101,7 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
         directory + FIO_PATH(text_of(project_name)).base() + extension_of(FIO_EXTENSION_TYPE_TPF);
     int result = SUCCESS;
     bool already_open = false;
+    bool converted_anew = false;
     if (exists(project_file) && !get_bool_data(REOPEN_OPEN_PROJECT) &&
         FIO_PATH::os_specific_comparison(project_file.c_str(), m_project_file_full_path.c_str())) {
         already_open = is_project_open();
@@ -108,10 +109,11 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
             convert_old_files && get_is_ui_process() &&
             exists(acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_OLD_PROJECT))) {
             // The old project file is opened again: it is converted anew (the
-            // current files are put aside first when the project is created).
+            // current files are put aside first, and return when that fails).
             free_cached_storage();
             m_project_file_full_path = FIO_PATH(project_file).full_path();
             already_open = false;
+            converted_anew = true;
         }
     } else {
         free_cached_storage();
@@ -122,7 +124,7 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
         return SUCCESS;
     }
 
-    if (!create_if_missing && exists(project_file) &&
+    if (!create_if_missing && !converted_anew && exists(project_file) &&
         !check_for_revision_files(project_file.c_str())) {
         if (show_messages) {
             show_or_post(get_is_ui_process(),

@@ -10,6 +10,7 @@
 #include "db/acf/acf_convert_project.h"
 #include "db/acf/acf_project_file.h"
 
+#include "suite/general/gen.h"
 #include "suite/messages/msg.h"
 
 #include <gtest/gtest.h>
@@ -351,6 +352,90 @@ TEST_F(ConvertProjectRevisions, NewRevisionTakesOldSettingsFilesOfItsProject) {
               0);
     manager->close_project(false);
     EXPECT_NE(acf_test_read(dir.file("chip.tsf")).find("SYNTHESIS_SEED 5"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// In a user-interface process, opening a project again through its old project
+// file converts it anew: the current project file and settings files are put
+// aside (and come back when the conversion fails).
+class ConvertProjectAnew : public ConvertProject {
+protected:
+    void SetUp() override {
+        ConvertProject::SetUp();
+        gen_set_is_ui_process(true);
+        ui_manager = ACF_MANAGER_FACTORY::create_new_manager();
+    }
+    void TearDown() override {
+        ACF_MANAGER_FACTORY::delete_manager(ui_manager);
+        gen_set_is_ui_process(false);
+        ConvertProject::TearDown();
+    }
+    int open_old(char const* revision = "") {
+        int status = ui_manager->open_project(dir.path().c_str(), "chip.tessaly", revision, true,
+                                              false, true, false, false);
+        ui_manager->close_project(false);
+        return status;
+    }
+
+    ACF_MANAGER* ui_manager = nullptr;
+};
+
+TEST_F(ConvertProjectAnew, CurrentFilesArePutAside) {
+    write_old_project(dir);
+    ASSERT_EQ(open_old(), 0);
+    acf_test_write(dir.file("fast.tsf"), "# edited since\n");
+    std::string project_file = acf_test_read(dir.file("chip.tpf"));
+    ASSERT_EQ(open_old(), 0);
+    EXPECT_EQ(acf_test_read(dir.file("fast.tsf.bak")), "# edited since\n");
+    EXPECT_EQ(acf_test_read(dir.file("chip.tpf.bak")), project_file);
+    EXPECT_NE(acf_test_read(dir.file("fast.tsf")).find("SYNTHESIS_SEED 3"), std::string::npos);
+}
+
+TEST_F(ConvertProjectAnew, FailedConversionBringsTheCurrentFilesBack) {
+    write_old_project(dir);
+    ASSERT_EQ(open_old(), 0);
+    acf_test_write(dir.file("chip.tessaly"),
+                   "COMPILER_ACTION_POINTS\n{\n    COMPILER_SETTINGS = fast;\n"
+                   "    COMPILER_SETTINGS = " +
+                       std::string(300, 'n') + ";\n}\n");
+    FILES before = snapshot(dir.path());
+    EXPECT_NE(open_old(), 0);
+    EXPECT_EQ(snapshot(dir.path()), before);
+}
+
+// What the old files hold reaches every revision, with the letter case of the
+// top-level entity, without what a file with syntax errors holds.
+TEST_F(ConvertProjectRevisions, EntitiesFollowTheTopLevelEntityAndBrokenFilesAreLeftOut) {
+    old_project({"a"}, {});
+    compiler_settings("a", 1);
+    acf_test_write(dir.file("chip.psf"), "PROJECT_INFO\n{\n    TOP_LEVEL_ENTITY = \"|core\";\n}\n");
+    acf_test_write(dir.file("Core.esf"), BLOCK);
+    acf_test_write(dir.file("broken.esf"), "PARAMETERS { WIDTH = 8 }\n");
+    msg_log_clear();
+    EXPECT_EQ(converted(), (std::vector<std::string>{"a 1 -"}));
+    EXPECT_TRUE(has_message(125050)) << "the broken file is named";
+    std::string text = acf_test_read(dir.file("a.tsf"));
+    EXPECT_NE(text.find("TOP_LEVEL_ENTITY core\n"), std::string::npos) << text;
+    // An entity equal to the top-level entity is not written out.
+    EXPECT_NE(text.find("set_location_assignment PIN_A3 -to led0"), std::string::npos) << text;
+    EXPECT_EQ(text.find("-entity Core"), std::string::npos) << text;
+    EXPECT_EQ(text.find("WIDTH"), std::string::npos) << text;
+}
+
+// A revision named by the caller that has its settings file, with no old file
+// at all, is kept as it is and listed in a new project file.
+TEST_F(ConvertProjectRevisions, RevisionWithoutOldFilesKeepsItsSettingsFile) {
+    acf_test_write(dir.file("a.tsf"), "# mine\n");
+    msg_log_clear();
+    EXPECT_TRUE(ACF_MANAGER::get_acf_manager()->convert_project(dir.file("chip").c_str(), "a"));
+    EXPECT_FALSE(has_message(125059)) << "nothing was converted";
+    EXPECT_EQ(acf_test_read(dir.file("a.tsf")), "# mine\n");
+    ACF_REVISION_NAME_LIST listed;
+    acf_get_all_revisions_from_tpf(dir.file("chip.tpf").c_str(), &listed);
+    EXPECT_EQ(listed, ACF_REVISION_NAME_LIST{"a"});
 }
 
 } // namespace
