@@ -77,6 +77,13 @@ void ACF_CONVERT_PROJECT::fail(std::string const& reason) {
     }
 }
 
+void ACF_CONVERT_PROJECT::post_failure() const {
+    MSG_E message;
+    message.set_text("Can't convert project " + m_project_file + " -- " + m_failure +
+                     ". The old project files were left as they were.");
+    message.post();
+}
+
 std::string ACF_CONVERT_PROJECT::file_of(std::string const& base, int type) const {
     return FIO_PATH(m_project_file).directory() + base + extension_of(type);
 }
@@ -107,10 +114,7 @@ bool ACF_CONVERT_PROJECT::convert_to_project_manager_scheme(std::string const& p
         check_cap_sap_list_entries();
         result = create_new_assignment_files(revision_name);
     } else if (m_failed) {
-        MSG_E message;
-        message.set_text("Can't convert project " + m_project_file + " -- " + m_failure +
-                         ". The old project files were left as they were.");
-        message.post();
+        post_failure();
     }
     delete_lists();
     return result;
@@ -584,10 +588,7 @@ bool ACF_CONVERT_PROJECT::create_new_assignment_files(std::string const& revisio
     if (m_failed) {
         m_journal.undo();
         written = false;
-        MSG_E message;
-        message.set_text("Can't convert project " + m_project_file + " -- " + m_failure +
-                         ". The old project files were left as they were.");
-        message.post();
+        post_failure();
     } else {
         m_journal.keep();
     }
@@ -598,7 +599,7 @@ bool ACF_CONVERT_PROJECT::create_new_assignment_files(std::string const& revisio
         delete converted;
     }
     if (m_illegal_assignments_msg != nullptr) {
-        if (written && !m_illegal_assignments_msg->get_sub_messages().empty()) {
+        if (!m_failed && !m_illegal_assignments_msg->get_sub_messages().empty()) {
             m_illegal_assignments_msg->post();
         } else {
             delete m_illegal_assignments_msg;

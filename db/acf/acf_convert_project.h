@@ -121,6 +121,8 @@ private:
     void delete_lists();
     // Records why the conversion cannot go on; the first reason is kept.
     void fail(std::string const& reason);
+    // Posts that the conversion failed, with the reason, and left the files.
+    void post_failure() const;
     bool write_revision(ACF_CAP_SAP_INFO const& entry, std::string const& project_file,
                         std::string const& revision_file, ASSIGNMENT_COLL* psf,
                         ASSIGNMENT_COLL* csf, ASSIGNMENT_COLL* esf);

@@ -336,10 +336,14 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         }
         resolve_special_cases();
         if (!storage->get_need_to_reopen_revision() && !exists(revision_path())) {
-            // Old settings files named after the project join the new revision.
-            ACF_ASSIGNMENT_FACTORY factory(storage);
-            ACF_CONVERT_PROJECT converter(&factory);
-            converter.add_any_found_old_asgn_files(FIO_PATH(project_file).base(), revision_path());
+            // Old settings files named after the project join the new revision
+            // (of the process-wide manager only: they are merged through it).
+            if (this == get_acf_manager()) {
+                ACF_ASSIGNMENT_FACTORY factory(storage);
+                ACF_CONVERT_PROJECT converter(&factory);
+                converter.add_any_found_old_asgn_files(FIO_PATH(project_file).base(),
+                                                       revision_path());
+            }
             if (commit_new_files) {
                 if (!commit_files_to_disk(true, false)) {
                     // Reading the revision afresh would only meet the same
