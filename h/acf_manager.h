@@ -8,7 +8,8 @@
 // managers for other revisions of the open project, adds, removes and
 // activates revisions, and reads and rewrites the project file.
 //
-// Units: acf_manager.cpp (creation, the forwarders and guarded queries),
+// Units: acf_manager.cpp (creation and the forwarders), acf_manager_queries.cpp
+// (guarded queries, reading other settings files, bulk removals),
 // acf_manager_factory.cpp (further managers and the unload of the process-wide one),
 // acf_manager_project.cpp (open, create, close, commit, the store cache and
 // side managers), acf_manager_revisions.cpp (revision operations and the
@@ -23,6 +24,12 @@
 
 class ACF_MANAGER_STORAGE;
 struct ACF_READ_FILE_OPTIONS;
+
+// Which display text of a file category to give.
+enum FILE_CATEGORY_INFO : int32_t {
+    FILE_CATEGORY_INFO_DISPLAY_TEXT = 0,
+    FILE_CATEGORY_INFO_SECOND_DISPLAY_TEXT = 1,
+};
 
 // One entry of the store cache: the owned store, how many callers hold its
 // side manager, and that side manager (null when none).
@@ -119,7 +126,30 @@ public:
     bool is_modified() const;
     bool is_read_only() const;
     DEV_FAMILY_ENUM get_project_family_enum() const;
+    DEV_PART_ENUM get_project_part_enum() const;
     void get_all_assignments(ASSIGNMENT_LIST* list, bool include_removed);
+    bool have_any_assignments_of_category_type_changed(ACF_CATEGORY_TRAIT_TYPE_ENUM trait,
+                                                       long since);
+    long get_latest_actual_time_of_files();
+    long get_latest_change_time_of_feature(ACF_FEATURE_TYPE_ENUM feature);
+    // Search filters of the current lock; false when no lock is held.
+    bool reset_filters();
+    bool set_family_filter(DEV_FAMILY_ENUM family);
+    bool set_variable_trait_filter(ACF_VARIABLE_TRAIT_TYPE_ENUM trait);
+    bool set_category_trait_filter(ACF_CATEGORY_TRAIT_TYPE_ENUM trait);
+    bool set_ase_category_filter(ASE_CATEGORY_ENUM category);
+    bool set_allow_ignored_assignments_filter(bool allow);
+    bool set_file_category_filter(ACF_FILE_CATEGORY_ENUM category);
+    bool set_section_category_filter(ACF_CATEGORY_SECTION_TYPE_ENUM section);
+    bool is_legal_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
+    bool is_legal_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
+    bool is_legal_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
+    ASSIGNMENT_ITER get_change_list_begin_iter();
+    ASSIGNMENT_ITER get_change_list_end_iter();
+    bool is_assignment_deleted(ACF_ASSIGNMENT* asgn);
+    void set_transient_assignments_mode(bool transient);
+    bool get_transient_assignments_mode() const;
+    ACF_ASSIGNMENT* change_top_level_entity(char const* name);
     // The default value text of a variable (null when there is none).
     char const* get_assignment_default_value(ACF_VARIABLE_TYPE_ENUM type, char const* section_id,
                                              bool has_entity, DEV_FAMILY_ENUM family);
@@ -134,6 +164,33 @@ public:
     static char const* get_assignment_defaults_file_name();
     void notification_failure() { m_flags |= FLAG_NOTIFICATION_FAILURE; }
 
+    // --- Guarded queries -------------------------------------------------------------------
+    // Asks the store for freeform legality for variable type 0, else global
+    // legality without a target and instance legality with one.
+    bool is_legal_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
+    // These need a read or write lock (false without one); they append to the
+    // list and answer whether it is non-empty.
+    bool get_list_of_current_entities(STRING_LIST* entity_list);
+    bool get_list_of_include_files(STRING_LIST* include_files);
+    bool get_list_of_section_identifiers(ACF_CATEGORY_SECTION_TYPE_ENUM section,
+                                         STRING_LIST* section_identifiers_list,
+                                         std::string const& entity);
+    bool check_if_assignments_exist_for_section(ACF_CATEGORY_SECTION_TYPE_ENUM section,
+                                                char const* section_id);
+    static char const* get_file_category_info(ACF_FILE_CATEGORY_ENUM category,
+                                              FILE_CATEGORY_INFO info);
+    // Whether any assignment changed since the last commit has the category trait.
+    bool test_category_trait_on_changed_assignments(ACF_CATEGORY_TRAIT_TYPE_ENUM trait);
+
+    // --- Bulk removals under the write lock (results: how many were removed) -----------
+    // Every assignment carrying the argument; with a value only those whose
+    // argument value equals it (ignoring case unless the argument is
+    // case-sensitive).
+    int remove_all_assignments_with_argument(ACF_ARGUMENT_TYPE_ENUM argument, char const* value);
+    // Every assignment of the section identifier (ignoring case); with an
+    // entity only those of that entity (case-sensitive).
+    int remove_all_assignments_in_section(char const* section_id, char const* entity);
+
 private:
     friend class ACF_MANAGER_INITIALIZER;
     enum : uint8_t { FLAG_NOTIFICATION_FAILURE = 1u << 0, FLAG_PROCESS_WIDE = 1u << 1 };
@@ -143,6 +200,7 @@ private:
     // is neither cached nor lent is deleted when it is replaced.
     void replace_current_storage(ACF_MANAGER_STORAGE* storage);
     bool is_cached(ACF_MANAGER_STORAGE const* storage) const;
+    template <class MATCHES> int remove_all_assignments_that(MATCHES const& matches);
     void report_dangling_side_manager(ACF_MANAGER_STORAGE_INFO const* info) const;
 
     static ACF_MANAGER* acf_manager;
@@ -158,6 +216,9 @@ void acf_create_manager_storage_search_key(char const* dir, char const* project_
                                            char const* revision, std::string* out);
 // Appends "/" to a non-empty text that does not end with it.
 void acf_ensure_trailing_separator(std::string* text);
+// A display text of a file category (0 to 20) from the catalogue; null for
+// any other category or info.
+char const* acf_get_file_category_info(ACF_FILE_CATEGORY_ENUM category, FILE_CATEGORY_INFO info);
 
 // Makes project managers other than the process-wide one (for example the
 // temporary manager that writes a converted project) and deletes them.

@@ -3,8 +3,6 @@
 #include "acf_global_initializers.h"
 #include "acf_internal_error.h"
 #include "acf_manager_storage.h"
-#include "acf_manager_storage_real.h"
-#include "acf_msgs.h"
 #include "acf_table.h"
 #include "mem_manager.h"
 
@@ -81,54 +79,87 @@ char const* ACF_MANAGER::get_assignment_default_value(ACF_VARIABLE_TYPE_ENUM typ
     return get_storage()->get_default_value_for_variable(type, section_id, has_entity, family);
 }
 
-char const* ACF_MANAGER::get_assignment_defaults_file_name() {
-    return "assignment_defaults.tdf";
+DEV_PART_ENUM ACF_MANAGER::get_project_part_enum() const {
+    return get_storage()->get_project_part_enum();
 }
 
-bool ACF_MANAGER::write_revision_file_using_file_category_model() {
-    if (is_read_locked() || is_write_locked() || !is_project_open() || !write_lock(false)) {
-        return false;
-    }
-    bool written = get_storage()->write_revision_file_using_file_category_model();
-    write_unlock(false);
-    get_storage()->clear_changed_list();
-    return written;
+bool ACF_MANAGER::have_any_assignments_of_category_type_changed(ACF_CATEGORY_TRAIT_TYPE_ENUM trait,
+                                                                long since) {
+    return get_storage()->have_any_assignments_of_category_type_changed(trait, since);
 }
 
-ACF_REVISION_MANAGER::ASSIGNMENT_LIST*
-ACF_MANAGER::read_assignment_setting_file(char const* file_name,
-                                          std::list<ACF_VARIABLE_TYPE_ENUM>* variables, bool flag) {
-    if (!ACF_REQUIRE(file_name != NULL) || file_name[0] != '/') {
-        return nullptr;
-    }
-    ACF_READ_FILE_OPTIONS options;
-    options.keep_free_standing = true;
-    options.post = true;
-    options.clear_non_project = flag;
-    options.record_file_names = true;
-    options.variable_filter = variables;
-    if (!get_storage()->read_file_from_disk(file_name, true, options)) {
-        return nullptr;
-    }
-    return get_storage()->get_non_project_asgn_coll();
+long ACF_MANAGER::get_latest_actual_time_of_files() {
+    return get_storage()->get_latest_actual_time_of_files();
 }
 
-void ACF_MANAGER::clear_read_assignment_collection() {
-    get_storage()->clear_non_project_asgn_coll();
+long ACF_MANAGER::get_latest_change_time_of_feature(ACF_FEATURE_TYPE_ENUM feature) {
+    return get_storage()->get_latest_change_time_of_feature(feature);
 }
 
-bool ACF_MANAGER::has_any_settings_file_changed_since_last_read(bool show_message, bool reload) {
-    if (!get_is_ui_process() || !is_project_open() || is_read_locked() || is_write_locked() ||
-        !get_storage()->have_any_files_changed()) {
-        return false;
-    }
-    if (show_message) {
-        MSG_BASE* message = MSG_ACF::O::TSF_FILE_CHANGED_DISCARDING_CHANGES();
-        message->show();
-        delete message;
-    }
-    if (reload && read_lock_and_post_no_messages()) {
-        read_unlock();
-    }
-    return true;
+bool ACF_MANAGER::reset_filters() {
+    return get_storage()->reset_filters();
+}
+
+bool ACF_MANAGER::set_family_filter(DEV_FAMILY_ENUM family) {
+    return get_storage()->set_family_filter(family);
+}
+
+bool ACF_MANAGER::set_variable_trait_filter(ACF_VARIABLE_TRAIT_TYPE_ENUM trait) {
+    return get_storage()->set_variable_trait_filter(trait);
+}
+
+bool ACF_MANAGER::set_category_trait_filter(ACF_CATEGORY_TRAIT_TYPE_ENUM trait) {
+    return get_storage()->set_category_trait_filter(trait);
+}
+
+bool ACF_MANAGER::set_ase_category_filter(ASE_CATEGORY_ENUM category) {
+    return get_storage()->set_ase_category_filter(category);
+}
+
+bool ACF_MANAGER::set_allow_ignored_assignments_filter(bool allow) {
+    return get_storage()->set_allow_ignored_assignments_filter(allow);
+}
+
+bool ACF_MANAGER::set_file_category_filter(ACF_FILE_CATEGORY_ENUM category) {
+    return get_storage()->set_file_category_filter(category);
+}
+
+bool ACF_MANAGER::set_section_category_filter(ACF_CATEGORY_SECTION_TYPE_ENUM section) {
+    return get_storage()->set_section_category_filter(section);
+}
+
+bool ACF_MANAGER::is_legal_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) {
+    return get_storage()->is_legal_global_assignment(input_parameters);
+}
+
+bool ACF_MANAGER::is_legal_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) {
+    return get_storage()->is_legal_instance_assignment(input_parameters);
+}
+
+bool ACF_MANAGER::is_legal_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) {
+    return get_storage()->is_legal_freeform_assignment(input_parameters);
+}
+
+ACF_MANAGER::ASSIGNMENT_ITER ACF_MANAGER::get_change_list_begin_iter() {
+    return get_storage()->get_change_list_begin_iter();
+}
+
+ACF_MANAGER::ASSIGNMENT_ITER ACF_MANAGER::get_change_list_end_iter() {
+    return get_storage()->get_change_list_end_iter();
+}
+
+bool ACF_MANAGER::is_assignment_deleted(ACF_ASSIGNMENT* asgn) {
+    return get_storage()->is_assignment_deleted(asgn);
+}
+
+void ACF_MANAGER::set_transient_assignments_mode(bool transient) {
+    get_storage()->set_transient_assignments_mode(transient);
+}
+
+bool ACF_MANAGER::get_transient_assignments_mode() const {
+    return get_storage()->get_transient_assignments_mode();
+}
+
+ACF_ASSIGNMENT* ACF_MANAGER::change_top_level_entity(char const* name) {
+    return get_storage()->change_top_level_entity(name, true);
 }

@@ -737,8 +737,11 @@ int ACF_MANAGER::set_other_revision_assignment(char const* revision,
             if (storage->set_assignment(input_parameters, false, is_global, is_freeform, true,
                                         nullptr, true, false, false, false) != nullptr) {
                 status = SUCCESS;
-                if (commit) {
-                    storage->write_files_to_disk(true, true);
+                // A commit that could not write is the caller's failure too.
+                if (commit && !storage->write_files_to_disk(true, true)) {
+                    status = storage->get_last_error_status() != SUCCESS
+                                 ? storage->get_last_error_status()
+                                 : UNABLE_TO_WRITE_FILE;
                 }
             } else {
                 status = storage->get_last_error_status();
