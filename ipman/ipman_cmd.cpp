@@ -8,24 +8,14 @@
 MEM_UNIT_INITIALIZER(IPMAN);
 
 namespace {
-// The executable identifier of the IP upgrade program in the suite.
-int const IPRGEN_EXECUTABLE_ID = 16;
-
 std::string active_revision() {
     return IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
 }
 } // namespace
 
-IPMAN_CMD::IPMAN_CMD() : QCU_FRAMEWORK(IPRGEN_EXECUTABLE_ID) {}
-
 IPMAN_CMD& IPMAN_CMD::instance() {
     static IPMAN_CMD command;
     return command;
-}
-
-std::vector<std::string> const& IPMAN_CMD::get_usages() const {
-    static std::vector<std::string> const usages = {"<file name>"};
-    return usages;
 }
 
 RDB_REPORT* IPMAN_CMD::get_report() {

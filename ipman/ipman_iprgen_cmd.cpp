@@ -17,8 +17,6 @@ MEM_UNIT_INITIALIZER(IPMAN);
 
 namespace {
 
-// The executable identifier of regentool in the suite.
-int const IPRGEN_EXECUTABLE_ID = 16;
 int const IPMAN_STATUS_PROGRESS_FOR_ONE_FILE = 20;
 
 void post_and_delete(MSG_POST* message) {
@@ -78,16 +76,9 @@ int ipman_iprgen_main(int argc, char** argv) {
 
 } // namespace
 
-IPMAN_IPRGEN_CMD::IPMAN_IPRGEN_CMD() : QCU_FRAMEWORK(IPRGEN_EXECUTABLE_ID) {}
-
 IPMAN_IPRGEN_CMD& IPMAN_IPRGEN_CMD::instance() {
     static IPMAN_IPRGEN_CMD command;
     return command;
-}
-
-std::vector<std::string> const& IPMAN_IPRGEN_CMD::get_usages() const {
-    static std::vector<std::string> const usages = {"<file name>"};
-    return usages;
 }
 
 bool IPMAN_IPRGEN_CMD::process_file_argument(char const* text) {
