@@ -117,11 +117,15 @@ void IPMAN_IP_INFO_MANAGER::extract_tip_info_by_assignment(ACF_ASSIGNMENT* asgn)
     std::string value = text_of(asgn->get_unmodified_value(false));
     switch (type) {
     case ACF_VARIABLE_TYPE_IP_TOOL_NAME:
-        info.tool_name = value;
-        break;
     case ACF_VARIABLE_TYPE_IP_TOOL_VERSION:
-        // Judged with the name known so far.
-        info.tool_version = value;
+        // Judged whenever name or version arrives, so the order of the two
+        // settings (which a re-read of the IP file may change) cannot hide a
+        // component that needs an upgrade.
+        if (type == ACF_VARIABLE_TYPE_IP_TOOL_NAME) {
+            info.tool_name = value;
+        } else {
+            info.tool_version = value;
+        }
         if (is_ip_need_regen(info.tool_name, info.tool_version)) {
             info.need_regen = true;
         }

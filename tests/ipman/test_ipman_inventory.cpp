@@ -102,7 +102,7 @@ TEST_F(IpmanInventory, ComponentsTheirVariationFilesAndParents) {
     component("pll_d.tip", "pll_half", "pll", "12.1", DIR + "pll_d.v");
     // Listed under the other name of its pair.
     component("scfifo_e.tip", nullptr, "scfifo", "11.1", DIR + "scfifo_e.v");
-    // The version set before the name is judged with no name.
+    // The version set before the name is judged once the name arrives.
     assign("late_f.tip", nullptr, ACF_VARIABLE_TYPE_IP_TOOL_VERSION, "12.1");
     assign("late_f.tip", nullptr, ACF_VARIABLE_TYPE_IP_TOOL_NAME, "fifo");
     assign("late_f.tip", nullptr, ACF_VARIABLE_TYPE_VERILOG_FILE, DIR + "late_f.v");
@@ -121,12 +121,12 @@ TEST_F(IpmanInventory, ComponentsTheirVariationFilesAndParents) {
         {"pll_d.tip", "pll_d", "pll", "14.0", DIR + "pll_d.v", true, "N/A"},
         {"pll_d.tip", "pll_core", "fir", "13.0", DIR + "pll_d.v", true, "pll_d"},
         {"scfifo_e.tip", "", "scfifo", "11.1", DIR + "scfifo_e.v", true, "N/A"},
-        {"late_f.tip", "", "fifo", "12.1", DIR + "late_f.v", false, "N/A"},
+        {"late_f.tip", "", "fifo", "12.1", DIR + "late_f.v", true, "N/A"},
     };
     EXPECT_EQ(rows(all), expected_all);
     EXPECT_TRUE(need);
     std::vector<ROW> const expected_required = {expected_all[0], expected_all[2], expected_all[3],
-                                                expected_all[4]};
+                                                expected_all[4], expected_all[5]};
     EXPECT_EQ(rows(required), expected_required);
     EXPECT_EQ(all[1].generated_by, "plexa");
     EXPECT_EQ(all[0].generated_by, "vestawiz");
