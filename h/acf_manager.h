@@ -13,7 +13,8 @@
 // acf_manager_factory.cpp (further managers and the unload of the process-wide one),
 // acf_manager_project.cpp (open, create, close, commit, the store cache and
 // side managers), acf_manager_revisions.cpp (revision operations and the
-// project-file members).
+// project-file members), acf_manager_old_files.cpp (backing up and removing
+// old-format files).
 #pragma once
 
 #include "acf_revision_manager.h"
@@ -76,6 +77,15 @@ public:
     int set_active_revision_name(char const* revision, bool commit_new_files, bool make_active);
     void duplicate_base_tdf_for_new_revision(char const* base_revision, char const* revision) const;
     void remove_all_revision_files(char const* prj_path);
+    // Housekeeping of the old-format files in `dir` (the old project file and
+    // the four old section files; not the old workspace file): with `backup`
+    // copies them all into `backup_dir` first and stops at a failed copy; then
+    // removes the old project file of `project_name` and, with
+    // `remove_setting_files`, every old-format file. False when anything failed.
+    static bool backup_remove_old_setting_files(char const* dir, bool backup,
+                                                char const* backup_dir, bool remove_project_file,
+                                                char const* project_name,
+                                                bool remove_setting_files);
     // Converts the project of an old project file (`old_file` with the old
     // project-file extension) into a project file and one settings file per
     // revision, when that file exists or `revision` is given, no project is open
