@@ -4,6 +4,8 @@
 #include "acf_manager_test_project.h"
 
 #include "acf_manager_storage.h"
+#include "acf_manager_storage_null.h"
+#include "acf_revision_manager_test_support.h"
 
 #include <functional>
 
@@ -156,6 +158,68 @@ TEST_F(ManagerSideRevisions, RevisionThatCannotBeOpened) {
     EXPECT_NE(manager->set_other_revision_assignment("fast", smart_recompile_on(&params), true), 0);
     EXPECT_EQ(manager->get_storage(), active);
     manager->write_unlock(false);
+}
+
+// The cache keeps a store that a side manager is lent over: it may be neither
+// made current, replaced nor deleted, and the attempts are reported.
+TEST_F(ManagerSideRevisions, CacheRulesAndTheirInternalErrors) {
+    ASSERT_TRUE(manager->write_lock(false));
+    ASSERT_EQ(manager->load_side_revision_if_needed("fast"), 0);
+    manager->write_unlock(false);
+    std::string key;
+    manager->create_manager_storage_search_key("fast", &key);
+    EXPECT_EQ(key, dir.path() + "::chip::fast");
+    ACF_MANAGER_STORAGE_INFO* info = manager->find_revision_in_map("fast");
+    ASSERT_NE(info, nullptr);
+    ACF_MANAGER_STORAGE* fast = info->m_storage;
+    ACF_REVISION_MANAGER* side = nullptr;
+    ASSERT_EQ(manager->retain_side_manager("fast", &side), 0);
+    ACF_MANAGER_STORAGE* active = manager->get_storage();
+    ACF_MANAGER_STORAGE_NULL null_storage;
+
+    struct CASE {
+        std::string condition;
+        std::function<void()> call;
+    };
+    std::vector<CASE> const cases = {
+        {"storage != NULL", [&] { manager->insert_storage_in_map(key, nullptr); }},
+        {"!storage->is_null()", [&] { manager->insert_storage_in_map(key, &null_storage); }},
+        {"storage_info != NULL", [&] { manager->set_storage_from_cache(nullptr); }},
+        {"!storage_info->has_side_managers()", [&] { manager->set_storage_from_cache(info); }},
+        {"Key '" + key + "' already exists in the storage map.",
+         [&] { manager->insert_storage_in_map(key, active); }},
+        {"Dangling side manager for revision 'fast' still has 1 reference",
+         [&] { manager->delete_storage_in_map(key); }},
+        {"storage_info_iter != m_acf_manager_storage_map.end()",
+         [&] { manager->delete_storage_in_map(key + "x"); }},
+    };
+    for (CASE const& c : cases) {
+        INTERNAL_ERRORS errors;
+        c.call();
+        EXPECT_EQ(errors.conditions, std::vector<std::string>{c.condition});
+        // Nothing changed.
+        EXPECT_EQ(manager->find_revision_in_map("fast"), info);
+        EXPECT_EQ(info->m_storage, fast);
+        EXPECT_EQ(manager->get_storage(), active);
+    }
+    ASSERT_EQ(manager->retain_side_manager("fast", &side), 0);
+    {
+        INTERNAL_ERRORS errors;
+        manager->delete_storage_in_map(key);
+        EXPECT_EQ(errors.conditions,
+                  std::vector<std::string>{"Dangling side manager for revision 'fast' still has 2 "
+                                           "references"});
+    }
+    EXPECT_EQ(manager->release_side_manager("fast"), 0);
+    EXPECT_EQ(manager->release_side_manager("fast"), 0);
+
+    // Without side managers the entry can be made current and deleted.
+    manager->set_storage_from_cache(info);
+    EXPECT_EQ(manager->get_storage(), fast);
+    manager->set_storage_from_cache(manager->find_revision_in_map("chip"));
+    EXPECT_EQ(manager->get_storage(), active);
+    manager->delete_storage_in_map(key);
+    EXPECT_EQ(manager->find_revision_in_map("fast"), nullptr);
 }
 
 } // namespace
