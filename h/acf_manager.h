@@ -166,9 +166,9 @@ public:
     bool write_revision_file_using_file_category_model();
     // Reads a settings file beside the project into the non-project list (null
     // on failure); the caller empties it with clear_read_assignment_collection.
-    ASSIGNMENT_LIST* read_assignment_setting_file(char const* file_name,
-                                                  std::list<ACF_VARIABLE_TYPE_ENUM>* variables,
-                                                  bool flag);
+    ASSIGNMENT_LIST*
+    read_assignment_setting_file(char const* file_name,
+                                 std::list<ACF_VARIABLE_TYPE_ENUM> const* variables, bool flag);
     void clear_read_assignment_collection();
     bool has_any_settings_file_changed_since_last_read(bool show_message, bool reload);
     static char const* get_assignment_defaults_file_name();

@@ -117,9 +117,8 @@ bool ACF_MANAGER::write_revision_file_using_file_category_model() {
     return written;
 }
 
-ACF_REVISION_MANAGER::ASSIGNMENT_LIST*
-ACF_MANAGER::read_assignment_setting_file(char const* file_name,
-                                          std::list<ACF_VARIABLE_TYPE_ENUM>* variables, bool flag) {
+ACF_REVISION_MANAGER::ASSIGNMENT_LIST* ACF_MANAGER::read_assignment_setting_file(
+    char const* file_name, std::list<ACF_VARIABLE_TYPE_ENUM> const* variables, bool flag) {
     if (!ACF_REQUIRE(file_name != NULL) || file_name[0] != '/') {
         return nullptr;
     }

@@ -66,7 +66,7 @@ struct ACF_READ_FILE_OPTIONS {
     // Receives every assignment created or changed (may be null).
     std::list<ACF_ASSIGNMENT*>* assignments = nullptr;
     // When given, lines of other variables are skipped (may be null).
-    std::list<ACF_VARIABLE_TYPE_ENUM>* variable_filter = nullptr;
+    std::list<ACF_VARIABLE_TYPE_ENUM> const* variable_filter = nullptr;
     // When not 0, every assignment read gets this argument.
     ACF_ARGUMENT_TYPE_ENUM extra_argument = ACF_ARGUMENT_TYPE_NONE;
     std::string extra_argument_value;
