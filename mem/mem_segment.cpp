@@ -202,13 +202,14 @@ void* MEM_SEGMENT_INTERNAL::locked_allocate(char const* old, size_t old_size, si
 void MEM_SEGMENT_INTERNAL::add_to_interthread_delete_queue(void* user) {
     void* head;
     do {
-        head = m_interthread_delete_queue;
+        head = __atomic_load_n(&m_interthread_delete_queue, __ATOMIC_ACQUIRE);
         *static_cast<void**>(user) = head;
     } while (thr_atomic_swap_ptr_if_equal(&m_interthread_delete_queue, user, head) != head);
 }
 
 void MEM_SEGMENT_INTERNAL::free_interthread_delete_queue() {
-    if (m_interthread_delete_queue == nullptr) {
+    // Other threads push while the owner looks: every access is atomic.
+    if (__atomic_load_n(&m_interthread_delete_queue, __ATOMIC_ACQUIRE) == nullptr) {
         return;
     }
     void* user = thr_atomic_swap_ptr(&m_interthread_delete_queue, nullptr);
@@ -285,5 +286,8 @@ MEM_MEGA_PAGE* mem_heap_page_of(void const* user) {
 }
 
 bool mem_heap_owns(MEM_SEGMENT_INTERNAL* segment, MEM_MEGA_PAGE* page, void const* user) {
-    return page->m_segment == segment && segment->splay_heap(user) == page;
+    // A page of another segment may change hands meanwhile (under the manager's
+    // lock); the owner of `segment` is the only one that moves a page to it.
+    return __atomic_load_n(&page->m_segment, __ATOMIC_ACQUIRE) == segment &&
+           segment->splay_heap(user) == page;
 }

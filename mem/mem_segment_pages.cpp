@@ -164,7 +164,7 @@ void MEM_SEGMENT_INTERNAL::add_mega_page_to_segment(MEM_MEGA_PAGE* page) {
     ++m_number_of_mega_pages;
     m_raw_bytes += page->m_raw_mega_page_size;
     recompute_trim_values();
-    page->m_segment = this;
+    __atomic_store_n(&page->m_segment, this, __ATOMIC_RELEASE);
     page->m_segment_id = m_id;
     page->m_prev_mega_page = nullptr;
     page->m_next_mega_page = m_mega_page_list;
@@ -203,7 +203,7 @@ void MEM_SEGMENT_INTERNAL::remove_mega_page_from_segment(MEM_MEGA_PAGE* page) {
     --m_number_of_mega_pages;
     m_raw_bytes -= page->m_raw_mega_page_size;
     recompute_trim_values();
-    page->m_segment = nullptr;
+    __atomic_store_n(&page->m_segment, nullptr, __ATOMIC_RELEASE);
     if (m_cached_mega_page == page) {
         m_cached_mega_page = nullptr;
     }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test. With "asan", the sanitizer build is tested as well.
+# Sets up, builds and runs every test. With "asan", the sanitizer builds are tested as
+# well: AddressSanitizer with UndefinedBehaviorSanitizer, then ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -9,4 +10,6 @@ ctest --preset release --parallel "$(nproc)"
 if [[ "${1:-}" == "asan" ]]; then
     scripts/build.sh asan
     ctest --preset asan --parallel "$(nproc)"
+    scripts/build.sh tsan
+    ctest --preset tsan --parallel "$(nproc)"
 fi

@@ -11,6 +11,9 @@
 extern "C" char const* __asan_default_options() {
     return "allocator_may_return_null=1";
 }
+extern "C" char const* __tsan_default_options() {
+    return "allocator_may_return_null=1";
+}
 
 namespace {
 
