@@ -336,13 +336,6 @@ public:
     static ACF_MANAGER_STORAGE_REAL* get_sourcing_storage();
 
     // --- Top-level entity and removals -------------------------------------------
-    // Sets an assignment as the revision manager's setters do: the variable named
-    // by text is resolved, the record's ignore status and comment are taken over
-    // and the changed assignments join the changed list. Kind by the record
-    // (variable 0 freeform, no target global, else instance) unless given.
-    enum SET_KIND { SET_BY_RECORD, SET_GLOBAL, SET_INSTANCE, SET_FREEFORM };
-    ACF_ASSIGNMENT* set_assignment_as_manager(ACF_MGR_INPUT_PARAMETERS* input_parameters,
-                                              SET_KIND kind);
     // The Tcl command that would set the described assignment (shown in messages).
     void get_tcl_set_command(ACF_MGR_INPUT_PARAMETERS* input_parameters, std::string& out);
     void remove_project_library_paths_in_collection_as_needed(ASSIGNMENT_LIST* coll);

@@ -95,56 +95,13 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::change_top_level_entity(char const* na
         asgn->fill_in_input_parameter(&record);
         remove_assignment(&record);
         record.set_entity_name(new_name.c_str());
-        set_assignment_as_manager(&record, SET_BY_RECORD);
+        m_acf_revision_manager->set_assignment(&record);
     }
     if (post_message) {
         MSG_POST* message = MSG_ACF::I::TOP_LEVEL_ENTITY_CHANGED(new_name.c_str());
         post_or_hold(message);
     }
     return result;
-}
-
-ACF_ASSIGNMENT*
-ACF_MANAGER_STORAGE_REAL::set_assignment_as_manager(ACF_MGR_INPUT_PARAMETERS* input_parameters,
-                                                    SET_KIND kind) {
-    if (!ACF_REQUIRE(input_parameters != NULL)) {
-        return nullptr;
-    }
-    if (kind == SET_BY_RECORD) {
-        kind = input_parameters->get_variable_type() == ACF_VARIABLE_TYPE_NONE &&
-                       acf_user_name_to_variable_type_enum(
-                           input_parameters->get_variable_string()) == ACF_VARIABLE_TYPE_NONE
-                   ? SET_FREEFORM
-               : gen_is_empty_string(input_parameters->get_to()) ? SET_GLOBAL
-                                                                 : SET_INSTANCE;
-    }
-    if (kind != SET_FREEFORM && input_parameters->get_variable_type() == ACF_VARIABLE_TYPE_NONE) {
-        input_parameters->set_variable_type(
-            acf_user_name_to_variable_type_enum(input_parameters->get_variable_string()));
-        if (input_parameters->get_variable_type() == ACF_VARIABLE_TYPE_NONE) {
-            return nullptr;
-        }
-    }
-    if (kind == SET_FREEFORM && gen_is_empty_string(input_parameters->get_variable_string())) {
-        return nullptr;
-    }
-    ACF_FILE_CATEGORY_ENUM kept = get_file_category_enum();
-    if (kind == SET_FREEFORM) {
-        set_file_category_enum(input_parameters->get_file_category());
-    }
-    ASSIGNMENT_LIST changed;
-    ACF_ASSIGNMENT* asgn =
-        set_assignment(input_parameters, false, kind == SET_GLOBAL, kind == SET_FREEFORM, true,
-                       &changed, true, false, false, false);
-    if (kind == SET_FREEFORM) {
-        set_file_category_enum(kept);
-    }
-    if (asgn != nullptr) {
-        asgn->set_ignore_status(input_parameters->get_is_ignored());
-        asgn->set_comment(input_parameters->get_comments());
-    }
-    add_assignments_to_changed_list(changed);
-    return asgn;
 }
 
 // ---------------------------------------------------------------------------

@@ -458,5 +458,7 @@ void ACF_MANAGER_STORAGE_REAL::set_family_through_manager(DEV_FAMILY_ENUM family
     ACF_MGR_INPUT_PARAMETERS query;
     query.set_variable_type(ACF_VARIABLE_TYPE_FAMILY);
     query.set_value_string(dstr_get_user_string(family));
-    set_assignment_as_manager(&query, SET_GLOBAL);
+    if (ACF_REQUIRE(m_acf_revision_manager != NULL)) {
+        m_acf_revision_manager->set_global_assignment(&query);
+    }
 }

@@ -284,11 +284,11 @@ private:
             }
             done = true;
         } else {
-            ACF_MANAGER_STORAGE_REAL::SET_KIND kind =
-                variable == ACF_VARIABLE_TYPE_NONE   ? ACF_MANAGER_STORAGE_REAL::SET_FREEFORM
-                : command == "set_global_assignment" ? ACF_MANAGER_STORAGE_REAL::SET_GLOBAL
-                                                     : ACF_MANAGER_STORAGE_REAL::SET_INSTANCE;
-            done = storage->set_assignment_as_manager(&params, kind) != nullptr;
+            ACF_ASSIGNMENT* asgn =
+                variable == ACF_VARIABLE_TYPE_NONE   ? manager->set_freeform_assignment(&params)
+                : command == "set_global_assignment" ? manager->set_global_assignment(&params)
+                                                     : manager->set_instance_assignment(&params);
+            done = asgn != nullptr;
         }
         int status = manager->get_last_error_status();
         if (took_lock) {
