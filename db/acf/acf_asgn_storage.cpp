@@ -313,6 +313,23 @@ void ACF_ASGN_STORAGE::init_and_clean_local_parameters_from(ACF_MGR_INPUT_PARAME
     }
 }
 
+// The revision's top-level entity stands for no entity: the settings file leaves
+// "-entity" out for it, and reading gives the lines without one the top-level
+// entity. So a request without an entity finds what was read for the top-level
+// entity, and one naming the top-level entity finds what was set without one.
+bool ACF_ASGN_STORAGE::entities_agree(char const* wanted, char const* held) const {
+    bool wanted_none = gen_is_empty_string(wanted);
+    bool held_none = gen_is_empty_string(held);
+    if (wanted_none || held_none ? wanted_none == held_none : std::strcmp(wanted, held) == 0) {
+        return true;
+    }
+    if (m_acf_manager_storage == nullptr) {
+        return false;
+    }
+    std::string const& top = m_acf_manager_storage->get_top_level_entity_name();
+    return !top.empty() && (wanted_none || top == wanted) && (held_none || top == held);
+}
+
 bool ACF_ASGN_STORAGE::does_assignment_match(ACF_ASSIGNMENT* acf_assignment,
                                              ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                              ACF_ASGN_SEARCH_FILTER const& filter,
@@ -352,10 +369,7 @@ bool ACF_ASGN_STORAGE::does_assignment_match(ACF_ASSIGNMENT* acf_assignment,
                gen_stricmp(section_id, asgn.get_section_identifier()) != 0)) {
         return false;
     }
-    char const* entity = params.get_entity_name();
-    if (gen_is_empty_string(entity) ? !gen_is_empty_string(asgn.get_entity_name())
-                                    : (asgn.get_entity_name() == nullptr ||
-                                       std::strcmp(entity, asgn.get_entity_name()) != 0)) {
+    if (!entities_agree(params.get_entity_name(), asgn.get_entity_name())) {
         return false;
     }
     if (!freeform && asgn.is_global() != global) {

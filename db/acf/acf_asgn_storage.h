@@ -94,6 +94,9 @@ public:
                                ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored,
                                bool removed, bool global, bool freeform);
+    // Whether a request's entity and an assignment's name the same entity (an
+    // absent one and the revision's top-level entity count as the same).
+    bool entities_agree(char const* wanted, char const* held) const;
     void init_and_clean_local_parameters_from(ACF_MGR_INPUT_PARAMETERS const* source, bool global,
                                               bool freeform);
     void set_actual_section_identifier_on_input_parameters();

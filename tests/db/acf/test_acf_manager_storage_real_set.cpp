@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
+
 namespace {
 
-// Sets a global or instance assignment the way the revision manager's setters do.
+// Sets a global or instance assignment through the revision manager's setters.
 ACF_ASSIGNMENT* set(ACF_REVISION_MANAGER& manager, char const* name, char const* value,
                     char const* to = nullptr, char const* entity = nullptr) {
     ACF_MGR_INPUT_PARAMETERS p;
@@ -14,10 +16,7 @@ ACF_ASSIGNMENT* set(ACF_REVISION_MANAGER& manager, char const* name, char const*
     p.set_value_string(value);
     p.set_to(to);
     p.set_entity_name(entity);
-    auto* storage = static_cast<ACF_MANAGER_STORAGE_REAL*>(manager.get_storage());
-    return storage->set_assignment_as_manager(&p, to == nullptr
-                                                      ? ACF_MANAGER_STORAGE_REAL::SET_GLOBAL
-                                                      : ACF_MANAGER_STORAGE_REAL::SET_INSTANCE);
+    return to == nullptr ? manager.set_global_assignment(&p) : manager.set_instance_assignment(&p);
 }
 
 bool posted(unsigned id) {
@@ -203,6 +202,64 @@ TEST(RevisionStoreEntity, ChangingTheTopLevelEntityMovesItsAssignments) {
     manager.remove_global_assignment(&top);
     EXPECT_EQ(storage.get_top_level_entity_name(), "top");
     EXPECT_TRUE(posted(125061));
+    manager.write_unlock(false);
+}
+
+// Lines without "-entity" are read for the top-level entity, and the settings
+// file leaves "-entity" out for it: requests without an entity must agree.
+TEST(RevisionStoreEntity, RequestsWithoutEntityMeetWhatWasReadForTheTopLevelEntity) {
+    ACF_STORAGE_TEST_PROJECT project(
+        "set_global_assignment -name TOP_LEVEL_ENTITY chip\n"
+        "set_instance_assignment -name MULTICYCLE 2 -to r1\n"
+        "set_instance_assignment -name MULTICYCLE 3 -to r2 -entity sub\n");
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ASSERT_TRUE(manager.write_lock(true));
+    auto query = [&](char const* to, char const* entity) {
+        ACF_MGR_INPUT_PARAMETERS q;
+        q.set_variable_type(ACF_VARIABLE_TYPE_MULTICYCLE);
+        q.set_to(to);
+        q.set_entity_name(entity);
+        return manager.get_instance_assignment_ptr(&q);
+    };
+    ACF_ASSIGNMENT* read = query("r1", "chip");
+    ASSERT_NE(read, nullptr);
+    EXPECT_STREQ(read->get_entity_name(), "chip");
+
+    struct CASE {
+        char const* to;
+        char const* entity;
+        bool found;
+    } const cases[] = {
+        {"r1", nullptr, true},  {"r1", "", true},    {"r1", "sub", false},
+        {"r2", nullptr, false}, {"r2", "sub", true}, {"r2", "chip", false},
+    };
+    for (CASE const& c : cases) {
+        EXPECT_EQ(query(c.to, c.entity) != nullptr, c.found)
+            << c.to << " " << (c.entity != nullptr ? c.entity : "(none)");
+    }
+
+    // A set without an entity replaces the assignment read, it does not add one.
+    EXPECT_EQ(set(manager, "MULTICYCLE", "5", "r1"), read);
+    EXPECT_STREQ(read->get_unmodified_value(true), "5");
+    std::list<ACF_ASSIGNMENT*> all;
+    ACF_MGR_INPUT_PARAMETERS r1;
+    r1.set_variable_type(ACF_VARIABLE_TYPE_MULTICYCLE);
+    r1.set_to("r1");
+    manager.get_instance_assignment_coll(&r1, &all);
+    EXPECT_EQ(all.size(), 1u);
+
+    // And one set without an entity is found for the top-level entity and
+    // removed by a request without one.
+    ACF_ASSIGNMENT* made = set(manager, "MULTICYCLE", "4", "r3");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(query("r3", "chip"), made);
+    ACF_MGR_INPUT_PARAMETERS r3;
+    r3.set_variable_type(ACF_VARIABLE_TYPE_MULTICYCLE);
+    r3.set_to("r3");
+    EXPECT_TRUE(manager.remove_instance_assignment(&r3));
+    EXPECT_EQ(query("r3", nullptr), nullptr);
+    EXPECT_TRUE(manager.remove_instance_assignment(&r1));
+    EXPECT_EQ(query("r1", "chip"), nullptr);
     manager.write_unlock(false);
 }
 
