@@ -62,6 +62,11 @@ TEST(RevisionStoreStress, ReadersNeverLoseWhatTheWriterAddedOnDisk) {
         content += "set_instance_assignment -name MULTICYCLE 2 -to reg_" + std::to_string(i) + "\n";
         ASSERT_TRUE(FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(project.tsf()), content));
         manager.write_unlock(false);
+        // Some reader comes in between two edits, however busy the machine is.
+        long before = reads.load();
+        while (reads.load() == before) {
+            std::this_thread::yield();
+        }
     }
     done = true;
     for (std::thread& thread : threads) {
