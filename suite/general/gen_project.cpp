@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <mutex>
+#include <new>
+#include <type_traits>
 
 namespace {
 struct PROJECT_PATHS {
@@ -13,9 +15,12 @@ struct PROJECT_PATHS {
     std::string output_directory;
 };
 
+// Never destroyed: the memory manager asks for the output directory while it
+// writes its reports at exit, after ordinary static objects are gone.
 PROJECT_PATHS& project_paths() {
-    static PROJECT_PATHS paths;
-    return paths;
+    static std::aligned_storage_t<sizeof(PROJECT_PATHS), alignof(PROJECT_PATHS)> storage;
+    static PROJECT_PATHS* paths = new (&storage) PROJECT_PATHS;
+    return *paths;
 }
 } // namespace
 

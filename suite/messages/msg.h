@@ -171,7 +171,8 @@ public:
 bool msg_local_vdebug(char const* tag, MSG_D_LEVEL level, char const* format, va_list args);
 bool msg_local_debug(char const* tag, MSG_D_LEVEL level, char const* format, ...);
 
-// Executable main of the message system: runs the program's own main.
+// Executable main of the message system: gives the memory manager the program's
+// names (gen_install_memory_manager_callbacks), then runs the program's own main.
 int msg_exe_main(int argc, char** argv, int (*main_func)(int, char**));
 void msg_set_stack_size(unsigned long size);
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 std::string const FIXTURE = TESSALY_TEST_DATA_DIR "/fixtures/project";
@@ -170,4 +172,26 @@ TEST_F(Regentool, HelpListsTheOptionsFromTheHelpFile) {
     }
 }
 
+// The program gives the memory manager its own file name: the leak report of a
+// run is named after the program and says which program leaked. The program runs
+// from a copy in the workspace, so its report lands there.
+TEST_F(Regentool, LeakReportIsNamedAndHeadedWithTheProgram) {
+    std::string program = m_workspace.path("regentool");
+    std::filesystem::copy_file(REGENTOOL_PATH, program);
+    program = std::filesystem::canonical(program).string();
+    // A folder without variation files: the wizard is not needed beside the copy.
+    std::string const empty = m_workspace.path("empty");
+    std::filesystem::create_directory(empty);
+    setenv("MEM_PRINT_LEAK_WARNINGS", "on", 1);
+    TEST_RUN_RESULT result =
+        test_run(thr_process_quote_argument(program) + " --project_directory=.", empty);
+    unsetenv("MEM_PRINT_LEAK_WARNINGS");
+    EXPECT_EQ(result.status, 0) << result.output;
+    std::string report = test_read_file(program + "_leak_warning.txt");
+    EXPECT_NE(report.find("Executable: \t" + program + "\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Where leaked memory was allocated: " + program + "\n"),
+              std::string::npos)
+        << report;
+    EXPECT_FALSE(std::filesystem::exists(empty + "/_leak_warning.txt"));
+}
 } // namespace

@@ -1,5 +1,7 @@
 #include "suite/general/gen.h"
 
+#include "mem/mem_config.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -46,4 +48,22 @@ TEST(General, ProjectLibraryPathsKeepTheirOrderAndLoseRemovedOnes) {
     EXPECT_EQ(gen_get_project_output_directory(), "out");
     gen_set_project_output_directory(nullptr);
     EXPECT_EQ(gen_get_project_output_directory(), "");
+}
+
+TEST(General, MemoryManagerAsksThisLibraryForTheProgramsNames) {
+    // Before: the manager's empty answers.
+    EXPECT_EQ(mem_gen_get_module_filename(), "");
+    gen_install_memory_manager_callbacks();
+    EXPECT_EQ(mem_gen_get_module_filename(), gen_get_module_filename().c_str());
+    EXPECT_NE(mem_gen_get_module_filename().find("test_suite_general"), MEM_STRING::npos);
+    EXPECT_EQ(mem_gen_get_tessaly_path(), gen_get_tessaly_path().c_str());
+    gen_set_is_ui_process(true);
+    EXPECT_TRUE(mem_gen_get_is_ui_process());
+    gen_set_is_ui_process(false);
+    EXPECT_FALSE(mem_gen_get_is_ui_process());
+    // The directory as it is when the manager asks.
+    gen_set_project_output_directory("/proj/out");
+    EXPECT_STREQ(mem_gen_get_project_output_directory(), "/proj/out");
+    gen_set_project_output_directory(nullptr);
+    EXPECT_STREQ(mem_gen_get_project_output_directory(), "");
 }

@@ -88,6 +88,7 @@ bool open_project(std::string const& dir) {
 } // namespace
 
 int main(int argc, char** argv) {
+    gen_install_memory_manager_callbacks();
     QApplication app(argc, argv);
     app.setApplicationName(GEN_PRODUCT_NAME);
     gen_set_is_ui_process(true);
