@@ -10,6 +10,7 @@
 #pragma once
 
 #include "acf_table_types.h"
+#include "suite/fileio/fio.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -68,9 +69,6 @@ enum ACF_FILE_TYPE_ENUM : int32_t {
     ACF_FILE_TYPE_SIMULATOR_SETTINGS = 4, // ".ssf"
     ACF_FILE_TYPE_ENTITY_SETTINGS = 5,    // ".esf"
 };
-
-// A file type of the suite's file library.
-typedef uint32_t FIO_FILE_TYPE;
 
 // The statuses of the context checks (the revision manager's error statuses).
 enum ACF_CONTEXT_STATUS : int32_t {
@@ -208,5 +206,7 @@ FIO_FILE_TYPE acf_var_type_to_fio_file_type(ACF_VARIABLE_TYPE_ENUM variable);
 // The variable of the first pair with that file type other than SOURCE_FILE that
 // is a project source file (any variable with any_variable); SOURCE_FILE when none.
 ACF_VARIABLE_TYPE_ENUM acf_fio_file_type_to_var_type(FIO_FILE_TYPE file_type, bool any_variable);
-// 1 to 60, 2 to 62, 3 to 63, 4 to 64, 5 to 65; others are internal errors (0).
+// The extension type (FIO_EXTENSION_TYPE, in spite of the result's type) of an
+// older settings file kind: 1 to 60, 2 to 62, 3 to 63, 4 to 64, 5 to 65; others
+// are internal errors (0).
 FIO_FILE_TYPE acf_file_type_to_fio_ext(ACF_FILE_TYPE_ENUM file_type);

@@ -476,15 +476,15 @@ FIO_FILE_TYPE acf_file_type_to_fio_ext(ACF_FILE_TYPE_ENUM file_type) {
         ACF_INTERNAL_ERROR("Function does not expect parameter ACF_FILE_TYPE_NONE.");
         return 0;
     case ACF_FILE_TYPE_PROJECT:
-        return 60;
+        return FIO_EXTENSION_TYPE_OLD_PROJECT;
     case ACF_FILE_TYPE_PROJECT_SETTINGS:
-        return 62;
+        return FIO_EXTENSION_TYPE_PSF;
     case ACF_FILE_TYPE_COMPILER_SETTINGS:
-        return 63;
+        return FIO_EXTENSION_TYPE_CSF;
     case ACF_FILE_TYPE_SIMULATOR_SETTINGS:
-        return 64;
+        return FIO_EXTENSION_TYPE_SSF;
     case ACF_FILE_TYPE_ENTITY_SETTINGS:
-        return 65;
+        return FIO_EXTENSION_TYPE_ESF;
     }
     ACF_INTERNAL_ERROR("Not a recognized ACF_FILE_TYPE_ENUM.");
     return 0;

@@ -73,7 +73,23 @@ public:
     static bool get_status(FIO_PATH const& path, FIO_FILE_STATUS* status);
 };
 
-// File types known by their extensions.
+// The library numbers files in two ways, each its own numbering: document types
+// (FIO_FILE_TYPE), the kinds of file that settings list and file dialogs filter
+// for, and extension types (FIO_EXTENSION_TYPE), the kinds of file an extension
+// names. A VHDL file is document type 5 and extension type 6.
+
+// Document types. Those the suite names; the settings catalogue gives the others.
+typedef uint32_t FIO_FILE_TYPE;
+enum : FIO_FILE_TYPE {
+    FIO_FILE_TYPE_SOURCE = 0, // any design source file
+    FIO_FILE_TYPE_VHDL = 5,
+    FIO_FILE_TYPE_VERILOG = 6,
+    FIO_FILE_TYPE_TCL = 44,
+    FIO_FILE_TYPE_SDC = 45,
+    FIO_FILE_TYPE_ARCHIVE = 116 // a project archive
+};
+
+// Extension types: file types known by their extensions.
 enum FIO_EXTENSION_TYPE {
     FIO_EXTENSION_TYPE_VERILOG = 4,        // ".v"
     FIO_EXTENSION_TYPE_VHDL = 6,           // ".vhd"

@@ -320,15 +320,38 @@ TEST(AcfFileCategories, FileTypes) {
     EXPECT_EQ(acf_var_type_to_fio_file_type(ACF_VARIABLE_TYPE_BDF_FILE), 18u);
     EXPECT_EQ(acf_var_type_to_fio_file_type(ACF_VARIABLE_TYPE_ROOT), 0u);
 
+    // The document types the file library names are the catalogue's, both ways.
+    struct PAIR {
+        ACF_VARIABLE_TYPE_ENUM variable;
+        FIO_FILE_TYPE type;
+        FIO_FILE_TYPE number;
+    };
+    for (PAIR p : {PAIR{ACF_VARIABLE_TYPE_VHDL_FILE, FIO_FILE_TYPE_VHDL, 5},
+                   PAIR{ACF_VARIABLE_TYPE_VERILOG_FILE, FIO_FILE_TYPE_VERILOG, 6},
+                   PAIR{ACF_VARIABLE_TYPE_TCL_FILE, FIO_FILE_TYPE_TCL, 44},
+                   PAIR{ACF_VARIABLE_TYPE_SDC_FILE, FIO_FILE_TYPE_SDC, 45}}) {
+        EXPECT_EQ(p.type, p.number);
+        EXPECT_EQ(acf_var_type_to_fio_file_type(p.variable), p.type) << p.number;
+        EXPECT_EQ(acf_fio_file_type_to_var_type(p.type, true), p.variable) << p.number;
+    }
+    // No file variable takes a project archive's document type for its own.
+    EXPECT_EQ(acf_fio_file_type_to_var_type(FIO_FILE_TYPE_ARCHIVE, true),
+              ACF_VARIABLE_TYPE_SOURCE_FILE);
+
+    // Older settings files by the file library's extension types.
     struct CASE {
         ACF_FILE_TYPE_ENUM type;
         FIO_FILE_TYPE extension;
+        char const* text;
     };
-    for (CASE c :
-         {CASE{ACF_FILE_TYPE_PROJECT, 60}, CASE{ACF_FILE_TYPE_PROJECT_SETTINGS, 62},
-          CASE{ACF_FILE_TYPE_COMPILER_SETTINGS, 63}, CASE{ACF_FILE_TYPE_SIMULATOR_SETTINGS, 64},
-          CASE{ACF_FILE_TYPE_ENTITY_SETTINGS, 65}}) {
+    for (CASE c : {CASE{ACF_FILE_TYPE_PROJECT, 60, ".tessaly"},
+                   CASE{ACF_FILE_TYPE_PROJECT_SETTINGS, 62, ".psf"},
+                   CASE{ACF_FILE_TYPE_COMPILER_SETTINGS, 63, ".csf"},
+                   CASE{ACF_FILE_TYPE_SIMULATOR_SETTINGS, 64, ".ssf"},
+                   CASE{ACF_FILE_TYPE_ENTITY_SETTINGS, 65, ".esf"}}) {
         EXPECT_EQ(acf_file_type_to_fio_ext(c.type), c.extension);
+        EXPECT_EQ(FIO_EXTENSION_TYPE_INFO::get_extension_string(static_cast<int>(c.extension)),
+                  c.text);
     }
     std::vector<std::string> reports;
     MSG_INTERNAL_ERROR::set_hook([&](char const* condition, char const*, char const*, int) {
