@@ -3,6 +3,7 @@
 #include "mem/mem_own_heap.h"
 
 #include "mem/mem_export.h"
+#include "mem/mem_log.h"
 #include "mem/mem_segment.h"
 #include "mem/mem_segment_support.h"
 #include "mem/mem_track.h"
@@ -33,6 +34,7 @@ void mem_own_heap_thread_end() {
 }
 
 void* mem_own_heap_allocate(size_t size, MEM_TRACKER_THUNK* thunk, char const* file) {
+    mem_log_allocation_tick(size);
     MEM_SEGMENT_INTERNAL* segment = thread_segment();
     return segment->allocate(size, MEM_TRACKER_DATA::get_tracker_data(thunk, file));
 }

@@ -121,15 +121,18 @@ TEST_F(OwnHeap, FreedMemoryHoldsTheFreePatternAndIsHandedOutZeroed) {
 }
 
 TEST_F(OwnHeap, FreeingBetweenTwoFreeBlocksMergesAllThree) {
-    void* a = allocate(100);
-    void* b = allocate(100);
-    void* c = allocate(100);
-    void* guard = allocate(100); // keeps c from merging with the page's free tail
+    // Larger than any hole the rest of the process may have left in the
+    // segment, so the three blocks lie side by side at the free tail.
+    size_t const size = 12000;
+    void* a = allocate(size);
+    void* b = allocate(size);
+    void* c = allocate(size);
+    void* guard = allocate(size); // keeps c from merging with the page's free tail
     release(a);
     release(c);
     release(b);
     MEM_MEGA_PAGE* page = mem_heap_page_of(guard);
-    EXPECT_EQ(page->block_size(header_of(a)), 3 * mem_block_size_for(100));
+    EXPECT_EQ(page->block_size(header_of(a)), 3 * mem_block_size_for(size));
     EXPECT_EQ(header_of(a)->m_type, uint32_t(MEM_BLOCK::FREE));
     release(guard);
 }
