@@ -100,13 +100,14 @@ TEST_F(FakeProc, ReadsEachFigureFromItsFieldIn64Bits) {
 
 TEST_F(FakeProc, PeaksOnlyRiseAndSurviveUnreadableFiles) {
     uint64_t const page = static_cast<uint64_t>(getpagesize());
-    // Far above anything this process reaches, so the peaks are ours.
-    write("self/statm", "900000000 800000000 0 0 0 0 0\n");
-    write_stat(1, 1, 7000000000000ULL);
+    // Far above anything this process reaches (the sanitizers reserve tens of
+    // terabytes of address space), so the peaks are ours.
+    write("self/statm", "90000000000 80000000000 0 0 0 0 0\n");
+    write_stat(1, 1, 700000000000000ULL);
     write_meminfo(900000000000ULL, 100, 900000000000ULL, 100);
-    EXPECT_EQ(mem_info_get_process_peak_working_set_size(), 800000000 * page);
-    EXPECT_EQ(mem_info_get_process_peak_page_file_used(), 900000000 * page);
-    EXPECT_EQ(mem_info_get_process_peak_virtual_used(), 7000000000000ULL);
+    EXPECT_EQ(mem_info_get_process_peak_working_set_size(), 80000000000 * page);
+    EXPECT_EQ(mem_info_get_process_peak_page_file_used(), 90000000000 * page);
+    EXPECT_EQ(mem_info_get_process_peak_virtual_used(), 700000000000000ULL);
     EXPECT_EQ(mem_info_get_system_peak_physical_in_use(), (900000000000ULL - 100) * 1024);
     EXPECT_EQ(mem_info_get_system_peak_page_file_in_use(), (900000000000ULL - 100) * 1024);
 
@@ -115,9 +116,9 @@ TEST_F(FakeProc, PeaksOnlyRiseAndSurviveUnreadableFiles) {
     write_stat(1, 1, 4096);
     write_meminfo(1000, 500, 0, 0);
     EXPECT_EQ(mem_info_get_process_current_working_set_size(), 10 * page);
-    EXPECT_EQ(mem_info_get_process_peak_working_set_size(), 800000000 * page);
+    EXPECT_EQ(mem_info_get_process_peak_working_set_size(), 80000000000 * page);
     EXPECT_EQ(mem_info_get_process_current_virtual_used(), 4096u);
-    EXPECT_EQ(mem_info_get_process_peak_virtual_used(), 7000000000000ULL);
+    EXPECT_EQ(mem_info_get_process_peak_virtual_used(), 700000000000000ULL);
     EXPECT_EQ(mem_info_get_system_current_physical_in_use(), 500u * 1024);
     EXPECT_EQ(mem_info_get_system_peak_physical_in_use(), (900000000000ULL - 100) * 1024);
 
@@ -129,7 +130,7 @@ TEST_F(FakeProc, PeaksOnlyRiseAndSurviveUnreadableFiles) {
     EXPECT_EQ(mem_info_get_process_current_virtual_used(), 0u);
     EXPECT_EQ(mem_info_get_system_current_physical_in_use(), 0u);
     EXPECT_EQ(mem_info_get_system_current_page_file_in_use(), 0u);
-    EXPECT_EQ(mem_info_get_process_peak_working_set_size(), 800000000 * page);
+    EXPECT_EQ(mem_info_get_process_peak_working_set_size(), 80000000000 * page);
     EXPECT_EQ(mem_info_get_system_peak_page_file_in_use(), (900000000000ULL - 100) * 1024);
 }
 
