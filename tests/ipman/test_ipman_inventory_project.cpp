@@ -91,9 +91,9 @@ TEST_F(IpmanInventoryProject, ComponentsParentsAndTheNeedUpgradeList) {
         {ip("pll_d/pll_d.tip"), "pll_d", "pll", "14.0", "vestawiz", ip("pll_d/pll_d.v"), true, na},
         // The part shares its IP file's variation file, the first one the file names.
         {ip("pll_d/pll_d.tip"), "pll_mult", "mult", "11.1", na, ip("pll_d/pll_d.v"), true, "pll_d"},
-        // A Plexa system stands as its own variation file.
+        // A Plexa system stands as its own variation file; the rules list it.
         {ip("plexa_sys/plexa_sys.tip"), "", "plexa_sys", "12.1", "plexa",
-         ip("plexa_sys/plexa_sys.psys"), false, na},
+         ip("plexa_sys/plexa_sys.psys"), true, na},
         // Listed in the rules, but made by the running version.
         {ip("mem/ram_g/ram_g.tip"), "", "fifo", "14.0", "vestawiz", ip("mem/ram_g/ram_g.vhd"),
          false, na},
@@ -103,7 +103,7 @@ TEST_F(IpmanInventoryProject, ComponentsParentsAndTheNeedUpgradeList) {
     EXPECT_EQ(rows(all), expected_all);
     EXPECT_TRUE(need);
     std::vector<ROW> const expected_required = {expected_all[0], expected_all[1], expected_all[2],
-                                                expected_all[3]};
+                                                expected_all[3], expected_all[4]};
     EXPECT_EQ(rows(required), expected_required);
 
     // The settings were read under a read lock taken and given back by the scan.
