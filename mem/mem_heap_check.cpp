@@ -73,8 +73,10 @@ void MEM_MEGA_PAGE::validate(MEM_BLOCK const* alloc_block, size_t alloc_size) co
         }
         uint32_t end_page = sub_page_of(next_block);
         MEM_ASSERT(end_page < m_number_of_pages);
-        MEM_ASSERT(!(block->m_type == MEM_BLOCK::FREE && next_block->m_type == MEM_BLOCK::FREE));
-        if (block->m_type == MEM_BLOCK::FREE) {
+        // A block held in the segment's front cache reads as free but lies outside
+        // the free lists: the walk takes it as it takes a used block.
+        MEM_ASSERT(!(block->is_listed_free() && next_block->is_listed_free()));
+        if (block->is_listed_free()) {
             MEM_ASSERT(block >= alloc_block || block_size < alloc_size);
             if (end_page != list) {
                 finish_lists_before(end_page);
@@ -85,9 +87,10 @@ void MEM_MEGA_PAGE::validate(MEM_BLOCK const* alloc_block, size_t alloc_size) co
             mega_page_size = std::max(mega_page_size, block_size);
             number_of_free_bytes += block_size;
         } else {
-            MEM_ASSERT(block->is_used());
+            MEM_ASSERT(block->is_used() || block->is_cached());
             MEM_ASSERT(next_free_block_on_page == nullptr || block < next_free_block_on_page);
-            MEM_ASSERT(block == m_first_block || block_size - 4 - request_size(block) <= 12);
+            MEM_ASSERT(block == m_first_block || block->is_cached() ||
+                       block_size - 4 - request_size(block) <= 12);
         }
         block = next_block;
     }

@@ -54,9 +54,7 @@ bool mem_own_heap_release(void* block) {
     }
     MEM_SEGMENT_INTERNAL* segment = thread_segment();
     segment->free_interthread_delete_queue();
-    if (mem_heap_owns(segment, page, block)) {
-        page->reallocate_or_free_block(segment, MEM_BLOCK::from_user(block), 0, nullptr);
-    } else {
+    if (!segment->release_block(page, block)) {
         page->add_to_interthread_delete_queue(block);
     }
     return true;

@@ -290,15 +290,6 @@ MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char con
     return block;
 }
 
-void MEM_MEGA_PAGE::set_request_size(MEM_BLOCK* block, size_t request) const {
-    size_t size = block_size(block);
-    auto spare = static_cast<uint32_t>(size - 4 - request);
-    if (spare != 0) {
-        block->m_link |= MEM_BLOCK::HAS_SPARE_BYTES;
-        std::memcpy(reinterpret_cast<char*>(block) + size - 4, &spare, sizeof spare);
-    }
-}
-
 size_t MEM_MEGA_PAGE::request_size(MEM_BLOCK const* block) const {
     size_t size = block_size(block);
     uint32_t spare = 0;
@@ -356,7 +347,7 @@ void* MEM_MEGA_PAGE::reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM
         merged += block_size(before);
         list_previous = before_previous;
     }
-    bool merged_after = after->m_type == MEM_BLOCK::FREE;
+    bool merged_after = after->is_listed_free();
     if (merged_after) {
         size_t after_size = block_size(after);
         uint32_t after_page = sub_page_of(reinterpret_cast<char*>(after) + after_size);
@@ -418,14 +409,21 @@ void* MEM_MEGA_PAGE::reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM
 }
 
 void MEM_MEGA_PAGE::add_to_interthread_delete_queue(void* user) {
-    MEM_LOCK lock;
     // The block is released now as far as the counters go; its owner frees it later.
     MEM_BLOCK* block = MEM_BLOCK::from_user(user);
     if (block->m_type == MEM_BLOCK::USED_CHARGED) {
         mem_segment_track_free(block->tracker_id(), request_size(block), user);
         block->m_type = MEM_BLOCK::USED;
     }
-    m_segment->add_to_interthread_delete_queue(user);
+    // A page moves between segments under the process-wide lock, with no owner
+    // for a moment: the push goes to whichever segment owns it when it is made.
+    for (;;) {
+        MEM_SEGMENT_INTERNAL* owner = __atomic_load_n(&m_segment, __ATOMIC_ACQUIRE);
+        if (owner != nullptr && owner->push_if_owner(this, user)) {
+            return;
+        }
+        __builtin_ia32_pause();
+    }
 }
 
 size_t MEM_MEGA_PAGE::msize(MEM_BLOCK const* block) const {

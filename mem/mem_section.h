@@ -61,8 +61,15 @@ struct MEM_BLOCK {
 
     static constexpr uint32_t TRACKER_ID_MASK = 0x1FFF;
     static constexpr uint32_t HAS_SPARE_BYTES = 0x2000;
+    // The link of a free block held whole in its segment's front cache
+    // (mem_front_cache.h): no free list holds it, and no list link reaches this
+    // value (links stay below a sub-page).
+    static constexpr uint32_t CACHED_LINK = 0x1FFF;
 
     bool is_used() const { return m_type == USED || m_type == USED_CHARGED; }
+    bool is_cached() const { return m_type == FREE && m_link == CACHED_LINK; }
+    // A free block of the page's free lists (not one held in a front cache).
+    bool is_listed_free() const { return m_type == FREE && m_link != CACHED_LINK; }
     uint32_t tracker_id() const { return m_link & TRACKER_ID_MASK; }
     uint32_t word() const {
         uint32_t w;
@@ -70,6 +77,15 @@ struct MEM_BLOCK {
         return w;
     }
     char* user() { return reinterpret_cast<char*>(this) + 4; }
+    // Notes the request (a multiple of 4) that a fresh used block of
+    // `block_size` bytes holds: the bytes beyond it are counted in its last word.
+    void note_request(size_t block_size, size_t request) {
+        auto spare = static_cast<uint32_t>(block_size - 4 - request);
+        if (spare != 0) {
+            m_link |= HAS_SPARE_BYTES;
+            __builtin_memcpy(reinterpret_cast<char*>(this) + block_size - 4, &spare, sizeof spare);
+        }
+    }
     static MEM_BLOCK* from_user(void const* user) {
         return reinterpret_cast<MEM_BLOCK*>(static_cast<char*>(const_cast<void*>(user)) - 4);
     }
@@ -158,7 +174,9 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     void update_heap(uint32_t sub_page, uint32_t value);
 
     // Notes the request (a multiple of 4) that a fresh used block holds.
-    void set_request_size(MEM_BLOCK* block, size_t request) const;
+    void set_request_size(MEM_BLOCK* block, size_t request) const {
+        block->note_request(block_size(block), request);
+    }
     // The request a used block holds: its usable bytes.
     size_t request_size(MEM_BLOCK const* block) const;
     size_t get_user_block_size(void const* user) const {

@@ -2,6 +2,7 @@
 // the own heap's entry points for the allocation interface.
 #include "mem/mem_segment.h"
 
+#include "mem/mem_free_pattern.h"
 #include "mem/mem_section_vm.h"
 #include "mem/mem_segment_support.h"
 #include "mem/mem_segment_tracking.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <sched.h>
 #include <unistd.h>
 
 MEM_SPLAY_HEAP_NODE* MEM_SEGMENT_INTERNAL::s_segment_heap = nullptr;
@@ -43,79 +45,21 @@ MEM_SEGMENT_INTERNAL* mem_first_threads_segment = nullptr;
 __attribute__((tls_model(
     "initial-exec"))) thread_local MEM_SEGMENT_INTERNAL* mem_threads_default_segment = nullptr;
 
+// Pushes in progress on the queues, counted by segment address apart from the
+// segment objects themselves (which are re-initialised when reused, while a
+// late pusher may still count on them). Segments that share a count only wait
+// for each other's pushes.
+struct alignas(64) MEM_PUSH_COUNT {
+    unsigned long in_progress;
+};
+MEM_PUSH_COUNT mem_push_counts[64];
+
+MEM_PUSH_COUNT& push_count_of(MEM_SEGMENT_INTERNAL const* segment) {
+    return mem_push_counts[(reinterpret_cast<uintptr_t>(segment) >> 7) % 64];
+}
+
 size_t rounded_request(size_t size) {
     return size == 0 ? 4 : (size + 3) & ~size_t(3);
-}
-
-// Sixteen bytes handled as one value: the pattern check and the zeroing of a
-// fresh block run over every byte of it, and word-at-a-time loops (or a string
-// store, which the compiler picks for short variable lengths) made them the
-// largest cost of an allocation.
-typedef uint64_t MEM_VECTOR __attribute__((vector_size(16)));
-constexpr MEM_VECTOR kPatternVector = {0x8888888888888888ull, 0x8888888888888888ull};
-
-// Whether every word of [area, area + size) holds the free pattern (size a
-// multiple of 4). Two running differences keep the loads independent.
-bool holds_free_pattern(char const* area, size_t size) {
-    MEM_VECTOR first = {0, 0};
-    MEM_VECTOR second = {0, 0};
-    size_t i = 0;
-    for (; i + 32 <= size; i += 32) {
-        MEM_VECTOR a;
-        MEM_VECTOR b;
-        std::memcpy(&a, area + i, sizeof a);
-        std::memcpy(&b, area + i + 16, sizeof b);
-        first |= a ^ kPatternVector;
-        second |= b ^ kPatternVector;
-    }
-    first |= second;
-    uint64_t differences = first[0] | first[1];
-    for (; i + 8 <= size; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, area + i, sizeof w);
-        differences |= w ^ 0x8888888888888888ull;
-    }
-    if (i < size) {
-        uint32_t w;
-        std::memcpy(&w, area + i, sizeof w);
-        differences |= w ^ MEM_FREE_PATTERN;
-    }
-    return differences == 0;
-}
-
-// Zeroes [area, area + size) (size a multiple of 4) with plain stores.
-void zero_area(char* area, size_t size) {
-    constexpr MEM_VECTOR zero = {0, 0};
-    size_t i = 0;
-    for (; i + 16 <= size; i += 16) {
-        std::memcpy(area + i, &zero, sizeof zero);
-    }
-    for (; i < size; i += 4) {
-        std::memset(area + i, 0, 4);
-    }
-}
-
-// Zeroes the user area of a fresh block; with mem_check_memory on, every word
-// must still hold the free pattern. One pass, a cache-sized piece at a time: at
-// the first piece that does not, the bytes already zeroed get the pattern back
-// and the area is reported.
-void zero_checking_free_pattern(MEM_TRACKER_DATA const* tracker, void* user, size_t size) {
-    auto* bytes = static_cast<char*>(user);
-    if (!mem_check_memory) {
-        zero_area(bytes, size);
-        return;
-    }
-    constexpr size_t kPiece = 512;
-    for (size_t done = 0; done < size; done += kPiece) {
-        size_t n = std::min(kPiece, size - done);
-        if (!holds_free_pattern(bytes + done, n)) {
-            std::memset(bytes, 0x88, done);
-            MEM_MEGA_PAGE::check_free_pattern_slowly(tracker, user, size);
-            std::memset(user, 0, size);
-            return;
-        }
-        zero_area(bytes + done, n);
-    }
 }
 
 } // namespace
@@ -137,10 +81,15 @@ MEM_SEGMENT_INTERNAL::MEM_SEGMENT_INTERNAL() : m_id(++mem_next_segment_id) {
 MEM_SEGMENT_INTERNAL::~MEM_SEGMENT_INTERNAL() {
     MEM_LOCK lock;
     free_interthread_delete_queue();
+    flush_front_cache();
     validate(nullptr, 0);
     bool is_pool = this == &mem_global_mega_page_pool_segment;
     if (!is_pool) {
         remove_all_mega_pages_from_segment();
+        // Blocks pushed by threads that still saw this segment as their page's
+        // owner go on to the pages' new owners.
+        wait_for_pushes();
+        free_interthread_delete_queue();
     }
     validate(nullptr, 0);
     if (!is_pool) {
@@ -166,8 +115,11 @@ void* MEM_SEGMENT_INTERNAL::allocate(size_t size, MEM_TRACKER_DATA* tracker) {
     }
     size_t r = rounded_request(size);
     free_interthread_delete_queue();
-    void* user = locked_allocate(nullptr, 0, r, tracker);
-    zero_checking_free_pattern(tracker, user, r);
+    void* user = allocate_cached(r, tracker);
+    if (user == nullptr) {
+        user = locked_allocate(nullptr, 0, r, tracker);
+    }
+    mem_zero_checking_free_pattern(tracker, user, r);
     return user;
 }
 
@@ -199,12 +151,48 @@ void* MEM_SEGMENT_INTERNAL::locked_allocate(char const* old, size_t old_size, si
     return block->user();
 }
 
+bool MEM_SEGMENT_INTERNAL::release_block(MEM_MEGA_PAGE* page, void* user) {
+    MEM_BLOCK* block = MEM_BLOCK::from_user(user);
+    if (cache_block(page, block)) {
+        return true;
+    }
+    if (mem_do_segment_validation && !m_front_cache.empty()) {
+        flush_front_cache();
+    }
+    if (!mem_heap_owns(this, page, user)) {
+        return false;
+    }
+    page->reallocate_or_free_block(this, block, 0, nullptr);
+    return true;
+}
+
 void MEM_SEGMENT_INTERNAL::add_to_interthread_delete_queue(void* user) {
     void* head;
     do {
         head = __atomic_load_n(&m_interthread_delete_queue, __ATOMIC_ACQUIRE);
         *static_cast<void**>(user) = head;
     } while (thr_atomic_swap_ptr_if_equal(&m_interthread_delete_queue, user, head) != head);
+}
+
+// A pusher counts itself in before it reads the page's owner, and the segment
+// being destroyed names the pages' new owners before it reads the count: one
+// of the two sees the other.
+bool MEM_SEGMENT_INTERNAL::push_if_owner(MEM_MEGA_PAGE* page, void* user) {
+    MEM_PUSH_COUNT& count = push_count_of(this);
+    __atomic_fetch_add(&count.in_progress, 1, __ATOMIC_SEQ_CST);
+    bool owner = __atomic_load_n(&page->m_segment, __ATOMIC_SEQ_CST) == this;
+    if (owner) {
+        add_to_interthread_delete_queue(user);
+    }
+    __atomic_fetch_sub(&count.in_progress, 1, __ATOMIC_RELEASE);
+    return owner;
+}
+
+void MEM_SEGMENT_INTERNAL::wait_for_pushes() const {
+    __atomic_thread_fence(__ATOMIC_SEQ_CST);
+    while (__atomic_load_n(&push_count_of(this).in_progress, __ATOMIC_ACQUIRE) != 0) {
+        sched_yield();
+    }
 }
 
 void MEM_SEGMENT_INTERNAL::free_interthread_delete_queue() {
@@ -216,9 +204,7 @@ void MEM_SEGMENT_INTERNAL::free_interthread_delete_queue() {
     while (user != nullptr) {
         void* next = *static_cast<void**>(user);
         MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(user);
-        if (mem_heap_owns(this, page, user)) {
-            page->reallocate_or_free_block(this, MEM_BLOCK::from_user(user), 0, nullptr);
-        } else {
+        if (!release_block(page, user)) {
             page->add_to_interthread_delete_queue(user); // the page has moved meanwhile
         }
         user = next;
@@ -249,6 +235,7 @@ MEM_SEGMENT_INTERNAL* MEM_MANAGER_INTERNAL::get_default_segment() {
         place = mem_internal_persistent_chunk_alloc(sizeof(MEM_SEGMENT_INTERNAL));
     }
     auto* segment = new (place) MEM_SEGMENT_INTERNAL();
+    segment->enable_front_cache();
     if (mem_first_threads_segment == nullptr) {
         mem_first_threads_segment = segment;
     }
@@ -263,6 +250,7 @@ void MEM_MANAGER_INTERNAL::end_thread_segment() {
     }
     MEM_LOCK lock;
     segment->free_interthread_delete_queue();
+    segment->flush_front_cache();
     if (segment == mem_first_threads_segment) {
         return;
     }

@@ -10,8 +10,10 @@
 // that no thread owns (kept for reuse, or left by ended threads with live
 // blocks). A block released by a thread other than its page's owner is pushed on
 // the owner's lock-free inter-thread delete queue and freed by the owner later.
+// Pushing takes no lock (see push_if_owner).
 #pragma once
 
+#include "mem/mem_front_cache.h"
 #include "mem/mem_own_heap.h"
 #include "mem/mem_section.h"
 #include "mem/mem_splay.h"
@@ -48,9 +50,23 @@ public:
     // old_size bytes from `old` when given; returns the user pointer.
     void* locked_allocate(char const* old, size_t old_size, size_t size, MEM_TRACKER_DATA* tracker);
 
+    // Releases a block of `page` on the segment's own thread: into the front
+    // cache, or at once into its page. False, doing nothing, when the page is not
+    // the segment's (the block then goes to its owner's queue).
+    bool release_block(MEM_MEGA_PAGE* page, void* user);
+    // Front cache of a thread segment (mem_front_cache.h): switched on for thread
+    // segments; flushing frees every cached block into its page.
+    void enable_front_cache() { m_front_cache_on = true; }
+    void flush_front_cache();
+    bool front_cache_empty() const { return m_front_cache.empty(); }
+
     // Inter-thread delete queue: any thread pushes, the owner drains.
     void add_to_interthread_delete_queue(void* user);
     void free_interthread_delete_queue();
+    // Pushes the block of `page` on this segment's queue when the segment owns
+    // the page at the time of the push; false, doing nothing, otherwise. Takes no
+    // lock: a segment being destroyed waits for such pushes (wait_for_pushes).
+    bool push_if_owner(MEM_MEGA_PAGE* page, void* user);
 
     // Pages.
     MEM_MEGA_PAGE* find_first_mega_page(size_t size);
@@ -95,6 +111,14 @@ public:
     MEM_SPLAY_HEAP_NODE* m_locked_heap = nullptr;
 
 private:
+    // Returns once no push that may have seen this segment as a page's owner is
+    // still going on (after the segment has given its pages away).
+    void wait_for_pushes() const;
+
+    // The front cache's side of allocation and release (mem_front_cache.cpp).
+    bool cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block);
+    void* allocate_cached(size_t size, MEM_TRACKER_DATA* tracker);
+
     void recompute_trim_values();
     void move_to_working_set(MEM_MEGA_PAGE* page);
     void unlink_low_utilization(MEM_MEGA_PAGE* page);
@@ -110,6 +134,9 @@ private:
     MEM_SEGMENT_INTERNAL* m_prev_segment = nullptr;
     MEM_MEGA_PAGE* m_low_utilization_mega_page_list = nullptr;
     MEM_MEGA_PAGE* m_low_utilization_mega_page_list_tail = nullptr;
+    bool m_front_cache_on = false;
+    bool m_flushing_front_cache = false;
+    MEM_FRONT_CACHE m_front_cache;
     // Other threads push here: kept apart from the fields the owner works on.
     alignas(64) void* volatile m_interthread_delete_queue = nullptr;
     char m_queue_line_rest[64 - sizeof(void*)];

@@ -82,7 +82,7 @@ void MEM_SEGMENT_INTERNAL::move_to_working_set(MEM_MEGA_PAGE* page) {
     MEM_ASSERT(!page->m_in_working_set);
     m_locked_heap = MEM_SPLAY_HEAP::delete_node(m_locked_heap, page);
     m_thread_heap = MEM_SPLAY_HEAP::insert_node(m_thread_heap, page);
-    page->m_in_working_set = true;
+    __atomic_store_n(&page->m_in_working_set, true, __ATOMIC_RELEASE);
     page->m_locked_below = MEM_MEGA_PAGE::LOCKED_BELOW_UNKNOWN;
     m_number_of_free_bytes_in_working_set += page->m_mega_page_number_of_free_bytes;
     update_inter_segment_heaps();
@@ -164,7 +164,9 @@ void MEM_SEGMENT_INTERNAL::add_mega_page_to_segment(MEM_MEGA_PAGE* page) {
     ++m_number_of_mega_pages;
     m_raw_bytes += page->m_raw_mega_page_size;
     recompute_trim_values();
-    __atomic_store_n(&page->m_segment, this, __ATOMIC_RELEASE);
+    // Named the owner before it is marked as in the working set (see the front
+    // cache's ownership test).
+    __atomic_store_n(&page->m_segment, this, __ATOMIC_SEQ_CST);
     page->m_segment_id = m_id;
     page->m_prev_mega_page = nullptr;
     page->m_next_mega_page = m_mega_page_list;
@@ -174,7 +176,7 @@ void MEM_SEGMENT_INTERNAL::add_mega_page_to_segment(MEM_MEGA_PAGE* page) {
     m_mega_page_list = page;
     m_thread_heap = MEM_SPLAY_HEAP::insert_node(m_thread_heap, page);
     m_number_of_free_bytes_in_working_set += page->m_mega_page_number_of_free_bytes;
-    page->m_in_working_set = true;
+    __atomic_store_n(&page->m_in_working_set, true, __ATOMIC_RELEASE);
     page->m_locked_below = MEM_MEGA_PAGE::LOCKED_BELOW_UNKNOWN;
     update_low_utilization_mega_page_list(page);
 }
@@ -203,7 +205,7 @@ void MEM_SEGMENT_INTERNAL::remove_mega_page_from_segment(MEM_MEGA_PAGE* page) {
     --m_number_of_mega_pages;
     m_raw_bytes -= page->m_raw_mega_page_size;
     recompute_trim_values();
-    __atomic_store_n(&page->m_segment, nullptr, __ATOMIC_RELEASE);
+    __atomic_store_n(&page->m_segment, nullptr, __ATOMIC_SEQ_CST);
     if (m_cached_mega_page == page) {
         m_cached_mega_page = nullptr;
     }
@@ -298,6 +300,14 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
         m_low_utilization_mega_page_list_tail == nullptr) {
         return;
     }
+    // Cached blocks keep their pages from leaving the working set (and from
+    // being taken by another segment): they go back into their pages first.
+    if (!front_cache_empty()) {
+        if (m_flushing_front_cache) {
+            return; // the flush that this free belongs to trims afterwards
+        }
+        flush_front_cache();
+    }
     MEM_LOCK lock;
     for (MEM_MEGA_PAGE* p = m_low_utilization_mega_page_list; p != nullptr;
          p = p->m_next_low_utilization_mega_page) {
@@ -311,7 +321,7 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
             MEM_ASSERT(page->m_in_working_set);
             m_thread_heap = MEM_SPLAY_HEAP::delete_node(m_thread_heap, page);
             m_locked_heap = MEM_SPLAY_HEAP::insert_node(m_locked_heap, page);
-            page->m_in_working_set = false;
+            __atomic_store_n(&page->m_in_working_set, false, __ATOMIC_RELEASE);
             m_number_of_free_bytes_in_working_set -= page->m_mega_page_number_of_free_bytes;
         }
     }

@@ -45,6 +45,11 @@ size_t usable_size(void* user) {
     return MEM_MANAGER::msize(user);
 }
 
+// The bytes after the header of a freed block of less than a sub-page.
+size_t usable_size_of_free(void* user) {
+    return MEM_BLOCK::from_user(user)->m_size - 4;
+}
+
 bool is_allocated(void* user) {
     bool allocated = false;
     EXPECT_TRUE(mem_own_heap_owns(user, &allocated));
@@ -454,6 +459,122 @@ TEST_F(OwnHeap, BlocksQueuedToThePoolAreFreedWhenAThreadEnds) {
     EXPECT_TRUE(page == nullptr || page->m_used_blocks == 0) << "the page was emptied";
 }
 
+// --- the front cache --------------------------------------------------------------
+
+// Small blocks freed by their own thread wait whole in the segment's front cache
+// while full validation is off; guard checks still pass over them.
+class OwnHeapFrontCache : public OwnHeap {
+protected:
+    void SetUp() override {
+        OwnHeap::SetUp();
+        segment()->flush_front_cache(); // nothing left over from other tests
+        mem_do_segment_validation = false;
+    }
+    // Every invariant of the pages once the cache has gone back into them.
+    static void flush_and_validate() {
+        segment()->flush_front_cache();
+        mem_do_segment_validation = true;
+        segment()->validate(nullptr, 0);
+        mem_do_segment_validation = false;
+    }
+};
+
+TEST_F(OwnHeapFrontCache, FreedBlockReadsFreeHoldsThePatternAndIsHandedOutZeroed) {
+    auto* p = static_cast<unsigned char*>(allocate(100));
+    MEM_MEGA_PAGE* page = mem_heap_page_of(p);
+    std::memset(p, 0x5A, 100);
+    size_t user_bytes = segment()->user_bytes();
+    release(p);
+    EXPECT_FALSE(is_allocated(p));
+    EXPECT_TRUE(all_bytes(p, usable_size_of_free(p), 0x88));
+    EXPECT_EQ(segment()->user_bytes(), user_bytes - 100);
+    segment()->check_memory_guards();
+    auto* q = static_cast<unsigned char*>(allocate(100));
+    EXPECT_EQ(q, p) << "the same size gets the cached block";
+    EXPECT_TRUE(all_bytes(q, 100, 0));
+    EXPECT_EQ(usable_size(q), 100u);
+    EXPECT_EQ(mem_heap_page_of(q), page);
+    release(q);
+    flush_and_validate();
+}
+
+TEST_F(OwnHeapFrontCache, CachedBlocksAreNeverMergedIntoTheirNeighbours) {
+    auto* a = static_cast<unsigned char*>(allocate(40));
+    void* b = allocate(40);   // right after a
+    void* c = allocate(5000); // a block too large for the cache, after b
+    void* after_c = allocate(40);
+    std::memset(a, 7, 40);
+    release(b); // cached
+    // Growing a may not take b's space; freeing c may not absorb b either.
+    auto* grown = static_cast<unsigned char*>(reallocate(a, 60));
+    EXPECT_TRUE(all_bytes(grown, 40, 7));
+    release(c);
+    segment()->check_memory_guards();
+    void* again = allocate(40);
+    EXPECT_EQ(again, b) << "b waited in the cache";
+    EXPECT_TRUE(all_bytes(again, 40, 0));
+    for (void* p : {static_cast<void*>(grown), again, after_c}) {
+        release(p);
+    }
+    flush_and_validate();
+}
+
+TEST_F(OwnHeapFrontCache, TrackedBlockIsUnchargedWhenCachedAndChargedWhenReused) {
+    bool saved = MEM_TRACKER::s_track_memory;
+    MEM_TRACKER::s_track_memory = true;
+    MEM_TRACKER_COUNTER before = mem_tessaly_memory_counter_struct;
+    void* p =
+        mem_own_heap_allocate(48, &MEM_TRACKER_TEMPLATE_MEM<char, __LINE__, 0>::s_thunk, __FILE__);
+    release(p);
+    EXPECT_EQ(mem_tessaly_memory_counter_struct.current_bytes, before.current_bytes);
+    void* q =
+        mem_own_heap_allocate(48, &MEM_TRACKER_TEMPLATE_MEM<char, __LINE__, 0>::s_thunk, __FILE__);
+    EXPECT_EQ(q, p);
+    EXPECT_EQ(mem_tessaly_memory_counter_struct.current_bytes, before.current_bytes + 48);
+    release(q);
+    EXPECT_EQ(mem_tessaly_memory_counter_struct.current_bytes, before.current_bytes);
+    MEM_TRACKER::s_track_memory = saved;
+    flush_and_validate();
+}
+
+// Many small blocks freed: what the cache does not hold goes back into the
+// pages, and flushing returns the rest, so the pages empty and are given up.
+TEST_F(OwnHeapFrontCache, FlushingGivesEveryPageBack) {
+    uint32_t pages_before = segment()->number_of_mega_pages();
+    size_t user_bytes_before = segment()->user_bytes();
+    std::vector<void*> blocks;
+    for (int i = 0; i < 20000; ++i) {
+        blocks.push_back(allocate(16 + i % 200));
+    }
+    for (void* p : blocks) {
+        release(p);
+    }
+    EXPECT_EQ(segment()->user_bytes(), user_bytes_before);
+    flush_and_validate();
+    EXPECT_LE(segment()->number_of_mega_pages(), pages_before + 1);
+}
+
+void* allocate_and_free_small_blocks(void* arg) {
+    auto* h = static_cast<HANDOFF*>(arg);
+    std::vector<void*> blocks;
+    for (int i = 0; i < 1000; ++i) {
+        blocks.push_back(allocate(32));
+    }
+    h->block = blocks.front();
+    for (void* p : blocks) {
+        release(p);
+    }
+    return nullptr;
+}
+
+TEST_F(OwnHeapFrontCache, ThreadEndReturnsItsCachedBlocksToTheirPages) {
+    HANDOFF h;
+    run_thread(allocate_and_free_small_blocks, &h);
+    MEM_MEGA_PAGE* page = mem_heap_page_of(h.block);
+    EXPECT_TRUE(page == nullptr || page->m_used_blocks == 0)
+        << "no cached block keeps the ended thread's page in use";
+}
+
 // --- checks ----------------------------------------------------------------------
 
 TEST_F(OwnHeap, SoundHeapPassesGuardChecksSilently) {
@@ -526,6 +647,32 @@ TEST_F(OwnHeapDeathTest, CorruptionIsReportedAndEndsTheProcess) {
          "Attempting to free or serialize a non-allocated block"},
         {"request too large", [] { allocate(MEM_SEGMENT_INTERNAL::MAX_REQUEST + 1); },
          "Attempting to allocate 4294901761 bytes"},
+        {"cached block written, found when reused",
+         [] {
+             mem_do_segment_validation = false;
+             auto* p = static_cast<unsigned char*>(allocate(64));
+             release(p);
+             p[10] = 1;
+             allocate(64);
+         },
+         "Free memory corrupted at"},
+        {"cached block written, found when flushed",
+         [] {
+             mem_do_segment_validation = false;
+             auto* p = static_cast<unsigned char*>(allocate(64));
+             release(p);
+             p[60] = 1;
+             segment()->flush_front_cache();
+         },
+         "Free memory corrupted at"},
+        {"cached block freed twice",
+         [] {
+             mem_do_segment_validation = false;
+             void* p = allocate(64);
+             release(p);
+             release(p);
+         },
+         "Attempting to free or serialize a non-allocated block"},
     };
     for (CASE const& c : cases) {
         EXPECT_EXIT(c.spoil(), ::testing::ExitedWithCode(1), c.report) << c.name;
