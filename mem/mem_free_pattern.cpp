@@ -63,8 +63,7 @@ uint64_t tail_differences(char const* area, size_t i, size_t size) {
 // Zeroes [area, area + size) (size a multiple of 4) where it holds the
 // pattern; answers how many bytes from the start were zeroed (size when all
 // held it; else the point where a difference was seen).
-__attribute__((target_clones("avx2", "default"))) size_t zero_holding_pattern(char* area,
-                                                                              size_t size) {
+__attribute__((always_inline)) inline size_t zero_holding_pattern_body(char* area, size_t size) {
     size_t i = 0;
     for (; i + 256 <= size; i += 256) {
         if (differs<8>(area + i)) {
@@ -85,15 +84,7 @@ __attribute__((target_clones("avx2", "default"))) size_t zero_holding_pattern(ch
     return size;
 }
 
-} // namespace
-
-void mem_fill_free_pattern(void* area, size_t size) {
-    std::memset(area, 0x88, size);
-}
-
-__attribute__((target_clones("avx2", "default"))) bool mem_holds_free_pattern(void const* area,
-                                                                              size_t size) {
-    auto const* bytes = static_cast<char const*>(area);
+__attribute__((always_inline)) inline bool holds_pattern_body(char const* bytes, size_t size) {
     size_t i = 0;
     for (; i + 256 <= size; i += 256) {
         if (differs<8>(bytes + i)) {
@@ -106,6 +97,49 @@ __attribute__((target_clones("avx2", "default"))) bool mem_holds_free_pattern(vo
         }
     }
     return tail_differences(bytes, i, size) == 0;
+}
+
+// The same code for AVX2, chosen at run time where the processor has it.
+// (Chosen by a test of our own rather than by the loader, whose resolvers run
+// before a sanitizer's run time is ready.)
+size_t zero_holding_pattern_plain(char* area, size_t size) {
+    return zero_holding_pattern_body(area, size);
+}
+__attribute__((target("avx2"))) size_t zero_holding_pattern_avx2(char* area, size_t size) {
+    return zero_holding_pattern_body(area, size);
+}
+bool holds_pattern_plain(char const* bytes, size_t size) {
+    return holds_pattern_body(bytes, size);
+}
+__attribute__((target("avx2"))) bool holds_pattern_avx2(char const* bytes, size_t size) {
+    return holds_pattern_body(bytes, size);
+}
+
+bool have_avx2() {
+    static int known = 0; // 0 not yet asked, 1 no, 2 yes
+    int answer = __atomic_load_n(&known, __ATOMIC_RELAXED);
+    if (answer == 0) {
+        __builtin_cpu_init();
+        answer = __builtin_cpu_supports("avx2") ? 2 : 1;
+        __atomic_store_n(&known, answer, __ATOMIC_RELAXED);
+    }
+    return answer == 2;
+}
+
+size_t zero_holding_pattern(char* area, size_t size) {
+    return have_avx2() ? zero_holding_pattern_avx2(area, size)
+                       : zero_holding_pattern_plain(area, size);
+}
+
+} // namespace
+
+void mem_fill_free_pattern(void* area, size_t size) {
+    std::memset(area, 0x88, size);
+}
+
+bool mem_holds_free_pattern(void const* area, size_t size) {
+    auto const* bytes = static_cast<char const*>(area);
+    return have_avx2() ? holds_pattern_avx2(bytes, size) : holds_pattern_plain(bytes, size);
 }
 
 void mem_zero_checking_free_pattern(MEM_TRACKER_DATA const* tracker, void* user, size_t size) {

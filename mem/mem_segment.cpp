@@ -189,8 +189,9 @@ bool MEM_SEGMENT_INTERNAL::push_if_owner(MEM_MEGA_PAGE* page, void* user) {
 }
 
 void MEM_SEGMENT_INTERNAL::wait_for_pushes() const {
-    __atomic_thread_fence(__ATOMIC_SEQ_CST);
-    while (__atomic_load_n(&push_count_of(this).in_progress, __ATOMIC_ACQUIRE) != 0) {
+    // Read with a sequentially consistent read-modify-write, ordered after the
+    // stores that named the pages' new owners.
+    while (__atomic_fetch_add(&push_count_of(this).in_progress, 0, __ATOMIC_SEQ_CST) != 0) {
         sched_yield();
     }
 }
