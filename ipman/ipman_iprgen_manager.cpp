@@ -271,15 +271,7 @@ int IPMAN_IPRGEN_MANAGER::run_ip_regeneration_by_tcl_interp(std::string const& f
     }
     // The command line is one list element, so no character of the file name
     // is taken as Tcl syntax.
-    std::string command_line = wizard_command_line(file);
-    Tcl_Obj* script = Tcl_NewListObj(0, nullptr);
-    Tcl_ListObjAppendElement(interp, script, Tcl_NewStringObj("texec", -1));
-    Tcl_ListObjAppendElement(
-        interp, script,
-        Tcl_NewStringObj(command_line.c_str(), static_cast<int>(command_line.size())));
-    Tcl_IncrRefCount(script);
-    int code = Tcl_EvalObjEx(interp, script, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(script);
+    int code = atcl_eval_words(interp, {"texec", wizard_command_line(file)});
     result = Tcl_GetStringResult(interp);
     return code;
 }

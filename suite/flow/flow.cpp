@@ -25,20 +25,6 @@ void post_error(std::string const& text) {
     error.post();
 }
 
-// Evaluates a command given as its words, at global level; the words reach the
-// command as they are, with no quoting to get wrong.
-int eval_words(Tcl_Interp* interp, std::vector<std::string> const& words) {
-    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
-    for (std::string const& word : words) {
-        Tcl_ListObjAppendElement(interp, command,
-                                 Tcl_NewStringObj(word.c_str(), static_cast<int>(word.size())));
-    }
-    Tcl_IncrRefCount(command);
-    int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(command);
-    return code;
-}
-
 // Whether some element of the command's result, "{<component>} Passed|Failed",
 // ends in "Failed".
 bool any_result_failed(Tcl_Interp* interp) {
@@ -73,8 +59,8 @@ int run_iprgen(FLOW_REQUEST const& request) {
     }
 
     Tcl_Interp* interp = atcl_get_interpreter();
-    if (eval_words(interp, {"package", "require", "::tessaly::ipman"}) != TCL_OK ||
-        eval_words(interp, command) != TCL_OK) {
+    if (atcl_eval_words(interp, {"package", "require", "::tessaly::ipman"}) != TCL_OK ||
+        atcl_eval_words(interp, command) != TCL_OK) {
         post_error(std::string("The IP upgrade flow failed: ") + Tcl_GetStringResult(interp));
         return 1;
     }

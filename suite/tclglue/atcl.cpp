@@ -26,6 +26,18 @@ Tcl_Interp* atcl_get_interpreter() {
     return interpreter;
 }
 
+int atcl_eval_words(Tcl_Interp* interp, std::vector<std::string> const& words) {
+    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
+    for (std::string const& word : words) {
+        Tcl_ListObjAppendElement(interp, command,
+                                 Tcl_NewStringObj(word.c_str(), static_cast<int>(word.size())));
+    }
+    Tcl_IncrRefCount(command);
+    int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
+    Tcl_DecrRefCount(command);
+    return code;
+}
+
 int atcl_eval_file(std::string const& file, std::vector<std::string> const& args,
                    std::string& result) {
     Tcl_Interp* interp = atcl_get_interpreter();
@@ -38,13 +50,7 @@ int atcl_eval_file(std::string const& file, std::vector<std::string> const& args
     Tcl_SetVar2Ex(interp, "argv", nullptr, argv, TCL_GLOBAL_ONLY);
     Tcl_SetVar2Ex(interp, "argc", nullptr, Tcl_NewIntObj(static_cast<int>(args.size())),
                   TCL_GLOBAL_ONLY);
-    // Evaluated as "source" does, at global level.
-    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
-    Tcl_ListObjAppendElement(interp, command, Tcl_NewStringObj("source", -1));
-    Tcl_ListObjAppendElement(interp, command, Tcl_NewStringObj(file.c_str(), -1));
-    Tcl_IncrRefCount(command);
-    int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(command);
+    int code = atcl_eval_words(interp, {"source", file});
     if (code == TCL_ERROR) {
         char const* trace = Tcl_GetVar(interp, "errorInfo", TCL_GLOBAL_ONLY);
         result = trace != nullptr ? trace : Tcl_GetStringResult(interp);

@@ -10,6 +10,11 @@
 // The shared interpreter, made on first use and kept for the life of the process.
 Tcl_Interp* atcl_get_interpreter();
 
+// Evaluates the command made of `words` in `interp` at global level. Each word
+// reaches the command as it is (quoted as a list element), so no character of
+// a name or path is taken as Tcl syntax. Returns the completion code.
+int atcl_eval_words(Tcl_Interp* interp, std::vector<std::string> const& words);
+
 // Evaluates a script file in the shared interpreter at global level, with argv0,
 // argv and argc set as tclsh sets them. `result` receives the interpreter's
 // result, or the error's trace when the evaluation failed. Returns the

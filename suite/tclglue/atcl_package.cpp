@@ -20,18 +20,6 @@ PACKAGE_SETUP& setup() {
     return current;
 }
 
-// Evaluates the command made of `words`, each quoted as a list element.
-int eval_words(Tcl_Interp* interp, std::initializer_list<char const*> words) {
-    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
-    for (char const* word : words) {
-        Tcl_ListObjAppendElement(interp, command, Tcl_NewStringObj(word, -1));
-    }
-    Tcl_IncrRefCount(command);
-    int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(command);
-    return code;
-}
-
 // The "package unknown" handler: a package "::tessaly::<word>" whose static
 // initialiser (prefix <Word>) is registered is loaded; any other request goes
 // to the handler that was installed before.
@@ -101,7 +89,7 @@ int atcl_unregister_package(Tcl_Interp* interp) {
     if (Tcl_Namespace* space = Tcl_FindNamespace(interp, current.package.c_str(), nullptr, 0)) {
         Tcl_DeleteNamespace(space);
     }
-    return eval_words(interp, {"package", "forget", current.package.c_str()});
+    return atcl_eval_words(interp, {"package", "forget", current.package});
 }
 
 bool atcl_is_dynamically_loading() {
