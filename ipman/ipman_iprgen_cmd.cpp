@@ -17,8 +17,6 @@ MEM_UNIT_INITIALIZER(IPMAN);
 
 namespace {
 
-int const IPMAN_STATUS_PROGRESS_FOR_ONE_FILE = 20;
-
 void post_and_delete(MSG_POST* message) {
     message->post();
     delete message;
@@ -151,11 +149,10 @@ bool IPMAN_IPRGEN_CMD::run_command_with_files_option() {
     }
     std::vector<std::string> files;
     split_file_arg_by_regexp(m_files_text, files);
-    int const count = static_cast<int>(files.size());
+    unsigned const count = static_cast<unsigned>(files.size());
     bool all_succeeded = true;
-    for (int i = 0; i < count; ++i) {
-        set_status_report(count == 1 ? IPMAN_STATUS_PROGRESS_FOR_ONE_FILE
-                                     : (100 / count) * (i + 1));
+    for (unsigned i = 0; i < count; ++i) {
+        set_status_report(progress_percent(count, i));
         char const* file = files[i].c_str();
         if (ip_mgr->run_ip_regeneration(files[i]) != 0) {
             post_and_delete(MSG_IPMAN::E::IPRGEN_FAILED("", file));

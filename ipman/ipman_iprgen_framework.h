@@ -32,6 +32,12 @@ public:
     bool parallel_begin() override { return true; }
     void parallel_end() override {}
 
+    // The progress to report when item `index` (from 0) of `count` starts: 20
+    // for a single item, else (100 / count) * (index + 1).
+    static int progress_percent(unsigned count, unsigned index) {
+        return count == 1 ? 20 : static_cast<int>((100 / count) * (index + 1));
+    }
+
 protected:
     // The executable identifier of the IP upgrade program in the suite.
     enum { IPRGEN_EXECUTABLE_ID = 16 };

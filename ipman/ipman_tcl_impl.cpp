@@ -16,7 +16,6 @@ MEM_UNIT_INITIALIZER(IPMAN);
 
 namespace {
 
-int const IPMAN_STATUS_PROGRESS_FOR_ONE_FILE = 20;
 // A flow's result when the command fails as a whole.
 int const IPMAN_COMMAND_FAILED = -1;
 
@@ -286,8 +285,7 @@ void set_status_report(QCU_FACADE* facade, unsigned count, unsigned index) {
         MSG_INTERNAL_ERROR::report("facade != NULL", "IPMAN", __FILE__, __LINE__);
         return;
     }
-    facade->report_status(count == 1 ? IPMAN_STATUS_PROGRESS_FOR_ONE_FILE
-                                     : static_cast<int>((100 / count) * (index + 1)));
+    facade->report_status(IPMAN_CMD::progress_percent(count, index));
 }
 
 QCU_FACADE* get_facade() {

@@ -62,8 +62,8 @@ enum IPMAN_TCL_RETVAL {
 void print_error_msg(Tcl_Interp* interp, IPMAN_TCL_RETVAL code);
 // IPMAN_TCL_NO_PROJECT without an open project, else IPMAN_TCL_OK.
 IPMAN_TCL_RETVAL is_project_opened();
-// Reports the progress of item `index` (from 0) of `count`: 20 for a single
-// item, else (100 / count) * (index + 1).
+// Reports the progress of item `index` (from 0) of `count`, by the IP upgrade
+// program's rule (IPMAN_IPRGEN_FRAMEWORK::progress_percent).
 void set_status_report(QCU_FACADE* facade, unsigned count, unsigned index);
 // The facade of the IP manager's framework object, made here (none: internal error).
 QCU_FACADE* get_facade();
