@@ -6,28 +6,19 @@
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
-namespace {
-
-void post(MSG_BASE* message) {
-    message->post();
-    delete message;
-}
-
-} // namespace
-
 bool check_file_is_valid(Tcl_Interp* interp, std::string const& file,
                          IPMAN_FAIL_REGEN_TYPE& fail_type) {
     bool failed = IPMAN_IPRGEN_MANAGER::get_iprgen_manager()->check_file_is_valid(file, fail_type);
     std::string full_path = FIO_PATH(file).full_path();
     switch (fail_type) {
     case IPMAN_FAIL_REGEN_FILE_MISSING:
-        post(MSG_IPMAN::E::INVALID_FILE(full_path.c_str()));
+        ipman_post(MSG_IPMAN::E::INVALID_FILE(full_path.c_str()));
         break;
     case IPMAN_FAIL_REGEN_WRITE_PROTECTED:
-        post(MSG_IPMAN::E::READ_ONLY_FILE(full_path.c_str()));
+        ipman_post(MSG_IPMAN::E::READ_ONLY_FILE(full_path.c_str()));
         break;
     case IPMAN_FAIL_REGEN_NOT_VARIATION_FILE:
-        post(MSG_IPMAN::E::IPRGEN_NOT_VARIATION_FILE(full_path.c_str()));
+        ipman_post(MSG_IPMAN::E::IPRGEN_NOT_VARIATION_FILE(full_path.c_str()));
         if (interp != nullptr) {
             Tcl_SetObjResult(interp,
                              Tcl_NewStringObj("ERROR: The file is not a variation file.", -1));
@@ -55,7 +46,7 @@ int start_ip_regeneration(Tcl_Interp* interp, IPMAN_IP_INFO info,
     IPMAN_IPRGEN_MANAGER* manager = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
     std::string full_path = FIO_PATH(info.var_file).full_path();
     IPMAN_FAIL_REGEN_TYPE fail_type = IPMAN_FAIL_REGEN_NONE;
-    post(MSG_IPMAN::I::IPRGEN_START(info.tool_name.c_str(), full_path.c_str()));
+    ipman_post(MSG_IPMAN::I::IPRGEN_START(info.tool_name.c_str(), full_path.c_str()));
 
     if (check_file_is_valid(interp, full_path, fail_type)) {
         // A write-protected file is still the component it was; otherwise the

@@ -15,15 +15,6 @@
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
-namespace {
-
-void post_and_delete(MSG_POST* message) {
-    message->post();
-    delete message;
-}
-
-} // namespace
-
 bool ipman_iprgen_process_all_option(int, char const*) {
     ipman_msg_debug("all");
     IPMAN_IPRGEN_CMD::instance().m_all = true;
@@ -32,7 +23,7 @@ bool ipman_iprgen_process_all_option(int, char const*) {
 
 bool ipman_iprgen_process_files_option(int, char const* value) {
     if (value == nullptr) {
-        post_and_delete(MSG_IPMAN::E::INVALID_FILE(""));
+        ipman_post(MSG_IPMAN::E::INVALID_FILE(""));
         return false;
     }
     ipman_msg_debug("file: %s", value);
@@ -44,7 +35,7 @@ bool ipman_iprgen_process_files_option(int, char const* value) {
 
 bool ipman_iprgen_process_dir_option(int, char const* value) {
     if (value == nullptr) {
-        post_and_delete(MSG_IPMAN::E::INVALID_DIRECTORY(""));
+        ipman_post(MSG_IPMAN::E::INVALID_DIRECTORY(""));
         return false;
     }
     ipman_msg_debug("dir: %s", value);
@@ -81,7 +72,7 @@ IPMAN_IPRGEN_CMD& IPMAN_IPRGEN_CMD::instance() {
 
 bool IPMAN_IPRGEN_CMD::process_file_argument(char const* text) {
     if (text == nullptr) {
-        post_and_delete(MSG_IPMAN::E::INVALID_FILE(""));
+        ipman_post(MSG_IPMAN::E::INVALID_FILE(""));
         return false;
     }
     m_files_text = text;
@@ -91,7 +82,7 @@ bool IPMAN_IPRGEN_CMD::process_file_argument(char const* text) {
 
 bool IPMAN_IPRGEN_CMD::post_check_arguments() {
     if (int(m_all) + int(m_files) + int(m_project_directory) + int(m_file_argument) > 1) {
-        post_and_delete(MSG_IPMAN::E::TOO_MANY_OPTIONS());
+        ipman_post(MSG_IPMAN::E::TOO_MANY_OPTIONS());
         return false;
     }
     if (m_file_argument) {
@@ -155,10 +146,10 @@ bool IPMAN_IPRGEN_CMD::run_command_with_files_option() {
         set_status_report(progress_percent(count, i));
         char const* file = files[i].c_str();
         if (ip_mgr->run_ip_regeneration(files[i]) != 0) {
-            post_and_delete(MSG_IPMAN::E::IPRGEN_FAILED("", file));
+            ipman_post(MSG_IPMAN::E::IPRGEN_FAILED("", file));
             all_succeeded = false;
         } else {
-            post_and_delete(MSG_IPMAN::I::IPRGEN_SUCCESSFUL("", file));
+            ipman_post(MSG_IPMAN::I::IPRGEN_SUCCESSFUL("", file));
         }
     }
     return all_succeeded;

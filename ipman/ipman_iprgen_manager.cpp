@@ -194,9 +194,7 @@ bool IPMAN_IPRGEN_MANAGER::backup_file(std::string const& file, std::string& bac
     if (!FIO_FILE_SYSTEM::copy(FIO_PATH(full_path), FIO_PATH(backup), true)) {
         return false;
     }
-    MSG_I* message = MSG_IPMAN::I::IPRGEN_BACKUP_FILE(full_path.c_str(), backup.c_str());
-    message->post();
-    delete message;
+    ipman_post(MSG_IPMAN::I::IPRGEN_BACKUP_FILE(full_path.c_str(), backup.c_str()));
     return true;
 }
 
@@ -217,9 +215,7 @@ bool IPMAN_IPRGEN_MANAGER::restore_backup_to(std::string const& backup, std::str
     if (!FIO_FILE_SYSTEM::copy(FIO_PATH(backup_full), FIO_PATH(target_full), true)) {
         return false;
     }
-    MSG_I* message = MSG_IPMAN::I::IPRGEN_RESTORE_FILE(backup_full.c_str(), target_full.c_str());
-    message->post();
-    delete message;
+    ipman_post(MSG_IPMAN::I::IPRGEN_RESTORE_FILE(backup_full.c_str(), target_full.c_str()));
     return true;
 }
 

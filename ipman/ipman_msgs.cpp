@@ -136,6 +136,11 @@ MSG_D* MSG_IPMAN::DEBUG_MSG(char const* format, ...) {
     return message;
 }
 
+void ipman_post(MSG_BASE* message) {
+    message->post();
+    delete message;
+}
+
 void ipman_msg_debug(char const* format, ...) {
     va_list args;
     va_start(args, format);

@@ -33,5 +33,8 @@ public:
     static MSG_D* DEBUG_MSG(char const* format, ...);
 };
 
+// Posts a message a factory made, then deletes it.
+void ipman_post(MSG_BASE* message);
+
 // Writes a printf-formatted line to the local debug channel as "IPMAN", level 2.
 void ipman_msg_debug(char const* format, ...);

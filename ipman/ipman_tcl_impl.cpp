@@ -19,11 +19,6 @@ namespace {
 // A flow's result when the command fails as a whole.
 int const IPMAN_COMMAND_FAILED = -1;
 
-void post(MSG_BASE* message) {
-    message->post();
-    delete message;
-}
-
 void set_result_text(Tcl_Interp* interp, char const* text) {
     Tcl_SetObjResult(interp, Tcl_NewStringObj(text, -1));
 }
@@ -120,7 +115,7 @@ int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui) {
     std::vector<IPMAN_IP_INFO> all;
     std::vector<IPMAN_IP_INFO> required;
     if (!load_ip_cores_list(all, required)) {
-        post(MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP());
+        ipman_post(MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP());
         return 0;
     }
     QCU_FACADE* facade = get_facade();
@@ -185,13 +180,13 @@ void show_result_summary(std::vector<IPMAN_IP_REGEN_RESULT> const& results) {
         IPMAN_IP_INFO const& info = result.ip_info;
         std::string path = full_path(info.var_file);
         if (result.result == 0) {
-            post(MSG_IPMAN::I::IPRGEN_SUCCESSFUL(info.tool_name.c_str(), path.c_str()));
+            ipman_post(MSG_IPMAN::I::IPRGEN_SUCCESSFUL(info.tool_name.c_str(), path.c_str()));
         } else if (info.generated_by == IPMAN_PLEXA_STR) {
-            post(MSG_IPMAN::E::IPRGEN_MANUAL_REGEN_PLEXA_SYSTEM(path.c_str()));
+            ipman_post(MSG_IPMAN::E::IPRGEN_MANUAL_REGEN_PLEXA_SYSTEM(path.c_str()));
         } else {
-            post(MSG_IPMAN::E::IPRGEN_FAILED(info.tool_name.c_str(), path.c_str()));
+            ipman_post(MSG_IPMAN::E::IPRGEN_FAILED(info.tool_name.c_str(), path.c_str()));
             if (result.fail_type == IPMAN_FAIL_REGEN_UPGRADE_FAILED) {
-                post(MSG_IPMAN::E::IPRGEN_MANUAL_REGEN_STANDALONE_IP());
+                ipman_post(MSG_IPMAN::E::IPRGEN_MANUAL_REGEN_STANDALONE_IP());
             }
         }
     }
