@@ -239,7 +239,7 @@ void MDB_IP_REGEN_DLG::reject() {
 
 // --- The table -----------------------------------------------------------------------
 
-void MDB_IP_REGEN_DLG::populate_ip_info_to_tree(std::vector<IPMAN_IP_INFO> infos) {
+void MDB_IP_REGEN_DLG::populate_ip_info_to_tree(std::vector<IPMAN_IP_INFO> const& infos) {
     populate_top_ip_to_tree(infos);
     populate_sub_ip_to_tree(infos);
     resize_column_to_content();
@@ -248,7 +248,7 @@ void MDB_IP_REGEN_DLG::populate_ip_info_to_tree(std::vector<IPMAN_IP_INFO> infos
                       SLOT(on_clicked_item(QModelIndex)));
 }
 
-void MDB_IP_REGEN_DLG::populate_top_ip_to_tree(std::vector<IPMAN_IP_INFO> infos) {
+void MDB_IP_REGEN_DLG::populate_top_ip_to_tree(std::vector<IPMAN_IP_INFO> const& infos) {
     for (IPMAN_IP_INFO const& info : infos) {
         if (info.parent_entity != IPMAN_NA_STR) {
             continue;
@@ -266,7 +266,7 @@ void MDB_IP_REGEN_DLG::populate_top_ip_to_tree(std::vector<IPMAN_IP_INFO> infos)
     }
 }
 
-void MDB_IP_REGEN_DLG::populate_sub_ip_to_tree(std::vector<IPMAN_IP_INFO> infos) {
+void MDB_IP_REGEN_DLG::populate_sub_ip_to_tree(std::vector<IPMAN_IP_INFO> const& infos) {
     for (IPMAN_IP_INFO const& info : infos) {
         if (info.parent_entity == IPMAN_NA_STR) {
             continue;

@@ -109,9 +109,9 @@ public:
     // --- The table -------------------------------------------------------------------
     // Top-level rows (standalone components first, then Plexa systems), then
     // the sub-components under their parent rows.
-    void populate_ip_info_to_tree(std::vector<IPMAN_IP_INFO> infos);
-    void populate_top_ip_to_tree(std::vector<IPMAN_IP_INFO> infos);
-    void populate_sub_ip_to_tree(std::vector<IPMAN_IP_INFO> infos);
+    void populate_ip_info_to_tree(std::vector<IPMAN_IP_INFO> const& infos);
+    void populate_top_ip_to_tree(std::vector<IPMAN_IP_INFO> const& infos);
+    void populate_sub_ip_to_tree(std::vector<IPMAN_IP_INFO> const& infos);
     QList<QStandardItem*> get_ip_info_item_list(IPMAN_IP_INFO const& info);
     QIcon get_item_icon(QString const& generated_by);
     QIcon get_status_icon(REGEN_STATUS_ENUM status);
