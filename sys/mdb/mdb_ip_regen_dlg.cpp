@@ -507,12 +507,7 @@ int MDB_IP_REGEN_DLG::run_ip_regen_flow(std::string const& files) {
     std::vector<char const*> arguments = {files.c_str(), "gui"};
     FLOW_REQUEST request;
     request.app_name = FSTR_FLOW_APP_NAME_IPRGEN;
-    request.text = nullptr;
     request.arguments = &arguments;
-    request.flags = nullptr;
-    request.flag = false;
-    request.value = 0;
-    request.mode = 3;
 
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     bool locked_here = acf_mgr != nullptr && !acf_mgr->is_read_locked() &&
