@@ -27,12 +27,8 @@ void set_result_text(Tcl_Interp* interp, char const* text) {
 std::string tcl_list(std::vector<std::string> const& words) {
     // Tcl's objects need the library set up, as the shared interpreter does.
     atcl_get_interpreter();
-    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+    Tcl_Obj* list = atcl_new_list(words);
     Tcl_IncrRefCount(list);
-    for (std::string const& word : words) {
-        Tcl_ListObjAppendElement(nullptr, list,
-                                 Tcl_NewStringObj(word.c_str(), static_cast<int>(word.size())));
-    }
     std::string text = Tcl_GetString(list);
     Tcl_DecrRefCount(list);
     return text;
@@ -40,12 +36,7 @@ std::string tcl_list(std::vector<std::string> const& words) {
 
 // Makes the interpreter's result the list of `elements`.
 void set_result_elements(Tcl_Interp* interp, std::vector<std::string> const& elements) {
-    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
-    for (std::string const& element : elements) {
-        Tcl_ListObjAppendElement(
-            nullptr, list, Tcl_NewStringObj(element.c_str(), static_cast<int>(element.size())));
-    }
-    Tcl_SetObjResult(interp, list);
+    Tcl_SetObjResult(interp, atcl_new_list(elements));
 }
 
 std::string full_path(std::string const& file) {

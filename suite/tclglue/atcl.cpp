@@ -26,12 +26,17 @@ Tcl_Interp* atcl_get_interpreter() {
     return interpreter;
 }
 
-int atcl_eval_words(Tcl_Interp* interp, std::vector<std::string> const& words) {
-    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
+Tcl_Obj* atcl_new_list(std::vector<std::string> const& words) {
+    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
     for (std::string const& word : words) {
-        Tcl_ListObjAppendElement(interp, command,
+        Tcl_ListObjAppendElement(nullptr, list,
                                  Tcl_NewStringObj(word.c_str(), static_cast<int>(word.size())));
     }
+    return list;
+}
+
+int atcl_eval_words(Tcl_Interp* interp, std::vector<std::string> const& words) {
+    Tcl_Obj* command = atcl_new_list(words);
     Tcl_IncrRefCount(command);
     int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
     Tcl_DecrRefCount(command);
@@ -41,13 +46,8 @@ int atcl_eval_words(Tcl_Interp* interp, std::vector<std::string> const& words) {
 int atcl_eval_file(std::string const& file, std::vector<std::string> const& args,
                    std::string& result) {
     Tcl_Interp* interp = atcl_get_interpreter();
-    Tcl_Obj* argv = Tcl_NewListObj(0, nullptr);
-    for (std::string const& arg : args) {
-        Tcl_ListObjAppendElement(interp, argv,
-                                 Tcl_NewStringObj(arg.c_str(), static_cast<int>(arg.size())));
-    }
     Tcl_SetVar2Ex(interp, "argv0", nullptr, Tcl_NewStringObj(file.c_str(), -1), TCL_GLOBAL_ONLY);
-    Tcl_SetVar2Ex(interp, "argv", nullptr, argv, TCL_GLOBAL_ONLY);
+    Tcl_SetVar2Ex(interp, "argv", nullptr, atcl_new_list(args), TCL_GLOBAL_ONLY);
     Tcl_SetVar2Ex(interp, "argc", nullptr, Tcl_NewIntObj(static_cast<int>(args.size())),
                   TCL_GLOBAL_ONLY);
     int code = atcl_eval_words(interp, {"source", file});

@@ -10,6 +10,9 @@
 // The shared interpreter, made on first use and kept for the life of the process.
 Tcl_Interp* atcl_get_interpreter();
 
+// A new Tcl list object (reference count 0) with each of `words` as an element.
+Tcl_Obj* atcl_new_list(std::vector<std::string> const& words);
+
 // Evaluates the command made of `words` in `interp` at global level. Each word
 // reaches the command as it is (quoted as a list element), so no character of
 // a name or path is taken as Tcl syntax. Returns the completion code.
