@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
 // Turns tracking on for one test.
 class MemTracked : public testing::Test {
 protected:
@@ -47,4 +53,21 @@ inline MEM_TRACKER_DATA* mem_test_record(MEM_TRACKER_THUNK* thunk, char const* f
 inline MEM_TRACKER_COUNTER mem_test_snapshot(MEM_TRACKER_COUNTER const& counter) {
     MEM_LOCK lock(mem_critical_section);
     return counter;
+}
+
+// A whole file's text (empty when it cannot be read), and a text's lines.
+inline std::string read_file(std::filesystem::path const& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline std::vector<std::string> lines_of(std::string const& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
 }

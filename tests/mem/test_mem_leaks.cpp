@@ -1,5 +1,7 @@
 // Exit-time leak reports of a real program (mem_leaker), configured through its
 // environment as any program of the suite is.
+#include "mem_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -73,22 +75,6 @@ RUN run_leaker(fs::path const& dir, std::string const& module,
         run.site = rest.substr(0, blank) + " (" + rest.substr(blank + 1) + ")";
     }
     return run;
-}
-
-std::string read_file(fs::path const& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> lines_of(std::string const& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 size_t count_of(std::string const& text, std::string const& part) {

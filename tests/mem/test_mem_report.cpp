@@ -39,22 +39,6 @@ namespace fs = std::filesystem;
 std::string const HEADING = "Current blocks\tCumulative blocks\tPeak blocks\t    Current "
                             "bytes\tCumulative bytes\tPeak bytes";
 
-std::string read_file(fs::path const& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> lines_of(std::string const& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 std::vector<std::string> fields(std::string const& line) {
     std::vector<std::string> out;
     std::istringstream in(line);
