@@ -3,116 +3,176 @@
 #include "mem/mem_section.h"
 #include "mem/mem_segment_support.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <emmintrin.h>
 #include <utility>
 
 namespace {
 
 // The pattern check and the zeroing of a fresh block run over every byte of
-// it: 32 bytes are handled as one value (two SSE registers, or one AVX2
-// register where the processor has it), and a block is checked and zeroed in
-// one pass, up to 256 bytes at a time, so that each line is loaded once.
-typedef uint64_t MEM_VECTOR __attribute__((vector_size(32)));
+// it, and a block is checked and zeroed in one pass so that each line is loaded
+// once. Small blocks (most of them) take 16-byte SSE2 steps, which every x86_64
+// processor has; large ones 32-byte steps, with AVX2 where the processor has it
+// (chosen by a test of our own rather than by the loader, whose resolvers run
+// before a sanitizer's run time is ready).
+constexpr size_t kSmall = 512;
 constexpr uint64_t kPatternWord = 0x8888888888888888ull;
+
+// Areas are whole 4-byte words: a tail of 4, 8 or 12 bytes follows the 16-byte
+// steps.
+__attribute__((always_inline)) inline bool tail_holds_pattern(char const* p, size_t n) {
+    for (size_t i = 0; i < n; i += 4) {
+        uint32_t w;
+        std::memcpy(&w, p + i, sizeof w);
+        if (w != MEM_FREE_PATTERN) {
+            return false;
+        }
+    }
+    return true;
+}
+
+__attribute__((always_inline)) inline bool differs16(__m128i v) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(char(0x88)))) != 0xFFFF;
+}
+
+// Zeroes [area, area + size) where it holds the pattern; answers how many bytes
+// from the start were zeroed (size when all held it).
+size_t zero_holding_pattern_small(char* area, size_t size) {
+    __m128i const pattern = _mm_set1_epi8(char(0x88));
+    __m128i const zero = _mm_setzero_si128();
+    size_t i = 0;
+    for (; i + 64 <= size; i += 64) {
+        auto* v = reinterpret_cast<__m128i*>(area + i);
+        __m128i a = _mm_loadu_si128(v);
+        __m128i b = _mm_loadu_si128(v + 1);
+        __m128i c = _mm_loadu_si128(v + 2);
+        __m128i d = _mm_loadu_si128(v + 3);
+        __m128i same =
+            _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(a, pattern), _mm_cmpeq_epi8(b, pattern)),
+                          _mm_and_si128(_mm_cmpeq_epi8(c, pattern), _mm_cmpeq_epi8(d, pattern)));
+        if (_mm_movemask_epi8(same) != 0xFFFF) {
+            return i;
+        }
+        _mm_storeu_si128(v, zero);
+        _mm_storeu_si128(v + 1, zero);
+        _mm_storeu_si128(v + 2, zero);
+        _mm_storeu_si128(v + 3, zero);
+    }
+    for (; i + 16 <= size; i += 16) {
+        auto* v = reinterpret_cast<__m128i*>(area + i);
+        if (differs16(_mm_loadu_si128(v))) {
+            return i;
+        }
+        _mm_storeu_si128(v, zero);
+    }
+    if (!tail_holds_pattern(area + i, size - i)) {
+        return i;
+    }
+    for (; i < size; i += 4) {
+        std::memset(area + i, 0, 4);
+    }
+    return size;
+}
+
+void fill_small(char* area, size_t size) {
+    __m128i const pattern = _mm_set1_epi8(char(0x88));
+    size_t i = 0;
+    for (; i + 16 <= size; i += 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(area + i), pattern);
+    }
+    for (; i + 4 <= size; i += 4) {
+        std::memcpy(area + i, &MEM_FREE_PATTERN, 4);
+    }
+    for (; i < size; ++i) {
+        area[i] = char(0x88);
+    }
+}
+
+bool holds_pattern_small(char const* area, size_t size) {
+    size_t i = 0;
+    for (; i + 16 <= size; i += 16) {
+        if (differs16(_mm_loadu_si128(reinterpret_cast<__m128i const*>(area + i)))) {
+            return false;
+        }
+    }
+    return tail_holds_pattern(area + i, size - i);
+}
+
+// Large areas: 256 bytes are tested at once, as eight 32-byte values (two SSE
+// registers each, or one AVX2 register).
+typedef uint64_t MEM_VECTOR __attribute__((vector_size(32)));
+typedef uint64_t MEM_UNALIGNED_VECTOR __attribute__((vector_size(32), aligned(1), may_alias));
 constexpr MEM_VECTOR kPatternVector = {kPatternWord, kPatternWord, kPatternWord, kPatternWord};
 
-// Whether the `N` x 32 bytes at p differ from the pattern; one test for all.
+// Whether the 256 bytes at p differ from the pattern; one test for all.
 // (Vectors stay inside the functions: passing them by value would depend on
 // the instruction set.)
-template <int N> __attribute__((always_inline)) inline bool differs(char const* p) {
+__attribute__((always_inline)) inline bool differs256(char const* p) {
     MEM_VECTOR d = {0, 0, 0, 0};
-    for (int k = 0; k < N; ++k) {
-        MEM_VECTOR v;
-        std::memcpy(&v, p + 32 * k, sizeof v);
-        d |= v ^ kPatternVector;
+    for (int k = 0; k < 8; ++k) {
+        d |= *reinterpret_cast<MEM_UNALIGNED_VECTOR const*>(p + 32 * k) ^ kPatternVector;
     }
     return (d[0] | d[1] | d[2] | d[3]) != 0;
 }
 
-// Vector stores of zero, written out one by one: as a loop the compiler turns
-// them into a string store, which costs more than the stores at these lengths.
-typedef uint64_t MEM_UNALIGNED_VECTOR __attribute__((vector_size(32), aligned(1), may_alias));
+// Vector stores of a value, written out one by one: as a loop the compiler
+// turns them into a string store, which costs more than the stores here.
 template <size_t... K>
-__attribute__((always_inline)) inline void zero(char* p, std::index_sequence<K...>) {
-    ((*reinterpret_cast<MEM_UNALIGNED_VECTOR*>(p + 32 * K) = MEM_UNALIGNED_VECTOR{0, 0, 0, 0}),
-     ...);
+__attribute__((always_inline)) inline void store256(char* p, MEM_VECTOR value,
+                                                    std::index_sequence<K...>) {
+    ((*reinterpret_cast<MEM_UNALIGNED_VECTOR*>(p + 32 * K) = value), ...);
 }
-template <int N> __attribute__((always_inline)) inline void zero(char* p) {
-    zero(p, std::make_index_sequence<N>());
-}
-
-// Differences from the pattern in [area + i, area + size), size - i below 64
-// and a multiple of 4.
-uint64_t tail_differences(char const* area, size_t i, size_t size) {
-    uint64_t differences = 0;
-    for (; i + 8 <= size; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, area + i, sizeof w);
-        differences |= w ^ kPatternWord;
-    }
-    if (i < size) {
-        uint32_t w;
-        std::memcpy(&w, area + i, sizeof w);
-        differences |= w ^ MEM_FREE_PATTERN;
-    }
-    return differences;
+__attribute__((always_inline)) inline void store256(char* p, MEM_VECTOR value) {
+    store256(p, value, std::make_index_sequence<8>());
 }
 
-// Zeroes [area, area + size) (size a multiple of 4) where it holds the
-// pattern; answers how many bytes from the start were zeroed (size when all
-// held it; else the point where a difference was seen).
-__attribute__((always_inline)) inline size_t zero_holding_pattern_body(char* area, size_t size) {
+__attribute__((always_inline)) inline size_t zero_holding_pattern_large(char* area, size_t size) {
     size_t i = 0;
     for (; i + 256 <= size; i += 256) {
-        if (differs<8>(area + i)) {
+        if (differs256(area + i)) {
             return i;
         }
-        zero<8>(area + i);
+        store256(area + i, MEM_VECTOR{0, 0, 0, 0});
     }
-    for (; i + 64 <= size; i += 64) {
-        if (differs<2>(area + i)) {
-            return i;
-        }
-        zero<2>(area + i);
-    }
-    if (tail_differences(area, i, size) != 0) {
-        return i;
-    }
-    std::memset(area + i, 0, size - i);
-    return size;
+    return i + zero_holding_pattern_small(area + i, size - i);
 }
 
-__attribute__((always_inline)) inline bool holds_pattern_body(char const* bytes, size_t size) {
+__attribute__((always_inline)) inline void fill_large(char* area, size_t size) {
     size_t i = 0;
     for (; i + 256 <= size; i += 256) {
-        if (differs<8>(bytes + i)) {
+        store256(area + i, kPatternVector);
+    }
+    fill_small(area + i, size - i);
+}
+
+__attribute__((always_inline)) inline bool holds_pattern_large(char const* area, size_t size) {
+    size_t i = 0;
+    for (; i + 256 <= size; i += 256) {
+        if (differs256(area + i)) {
             return false;
         }
     }
-    for (; i + 64 <= size; i += 64) {
-        if (differs<2>(bytes + i)) {
-            return false;
-        }
-    }
-    return tail_differences(bytes, i, size) == 0;
+    return holds_pattern_small(area + i, size - i);
 }
 
-// The same code for AVX2, chosen at run time where the processor has it.
-// (Chosen by a test of our own rather than by the loader, whose resolvers run
-// before a sanitizer's run time is ready.)
 size_t zero_holding_pattern_plain(char* area, size_t size) {
-    return zero_holding_pattern_body(area, size);
+    return zero_holding_pattern_large(area, size);
 }
 __attribute__((target("avx2"))) size_t zero_holding_pattern_avx2(char* area, size_t size) {
-    return zero_holding_pattern_body(area, size);
+    return zero_holding_pattern_large(area, size);
 }
-bool holds_pattern_plain(char const* bytes, size_t size) {
-    return holds_pattern_body(bytes, size);
+void fill_plain(char* area, size_t size) {
+    fill_large(area, size);
 }
-__attribute__((target("avx2"))) bool holds_pattern_avx2(char const* bytes, size_t size) {
-    return holds_pattern_body(bytes, size);
+__attribute__((target("avx2"))) void fill_avx2(char* area, size_t size) {
+    fill_large(area, size);
+}
+bool holds_pattern_plain(char const* area, size_t size) {
+    return holds_pattern_large(area, size);
+}
+__attribute__((target("avx2"))) bool holds_pattern_avx2(char const* area, size_t size) {
+    return holds_pattern_large(area, size);
 }
 
 bool have_avx2() {
@@ -127,6 +187,9 @@ bool have_avx2() {
 }
 
 size_t zero_holding_pattern(char* area, size_t size) {
+    if (size <= kSmall) {
+        return zero_holding_pattern_small(area, size);
+    }
     return have_avx2() ? zero_holding_pattern_avx2(area, size)
                        : zero_holding_pattern_plain(area, size);
 }
@@ -134,11 +197,21 @@ size_t zero_holding_pattern(char* area, size_t size) {
 } // namespace
 
 void mem_fill_free_pattern(void* area, size_t size) {
-    std::memset(area, 0x88, size);
+    auto* bytes = static_cast<char*>(area);
+    if (size <= kSmall) {
+        fill_small(bytes, size);
+    } else if (have_avx2()) {
+        fill_avx2(bytes, size);
+    } else {
+        fill_plain(bytes, size);
+    }
 }
 
 bool mem_holds_free_pattern(void const* area, size_t size) {
     auto const* bytes = static_cast<char const*>(area);
+    if (size <= kSmall) {
+        return holds_pattern_small(bytes, size);
+    }
     return have_avx2() ? holds_pattern_avx2(bytes, size) : holds_pattern_plain(bytes, size);
 }
 

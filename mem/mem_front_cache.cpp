@@ -8,24 +8,32 @@
 #include "mem/mem_segment.h"
 #include "mem/mem_segment_support.h"
 #include "mem/mem_segment_tracking.h"
+#include "mem/mem_track.h"
 
 namespace {
 
-// A block taken out of the cache must still read as a cached block of its size,
-// and the block after it must still carry its guard. (That guard is checked
-// here rather than when the block is cached: the block's last line, which holds
-// it, is touched anyway when the block is reused or flushed, and no free list
-// can absorb the header while the block is cached.)
-void check_cached(MEM_BLOCK* block, size_t block_size) {
+[[gnu::cold, gnu::noinline]] void report_broken_cached(MEM_BLOCK* block, size_t block_size) {
     if (block->m_guard != MEM_GUARD_PATTERN) {
         mem_internal_error(__FILE__, __LINE__, "Bad begin guard at: 0x%p\n",
                            static_cast<void*>(block));
     }
     MEM_ASSERT(block->is_cached() && block->m_size == block_size);
     auto* after = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size);
-    if (after->m_guard != MEM_GUARD_PATTERN) {
-        mem_internal_error(__FILE__, __LINE__, "Bad end (begin) guard at: 0x%p (0x%p)\n",
-                           static_cast<void*>(block), static_cast<void*>(after));
+    mem_internal_error(__FILE__, __LINE__, "Bad end (begin) guard at: 0x%p (0x%p)\n",
+                       static_cast<void*>(block), static_cast<void*>(after));
+}
+
+// A block taken out of the cache must still read as a cached block of its size,
+// and the block after it must still carry its guard. (That guard is checked
+// here rather than when the block is cached: the block's last line, which holds
+// it, is touched anyway when the block is reused or flushed, and no free list
+// can absorb the header while the block is cached.)
+inline void check_cached(MEM_BLOCK* block, size_t block_size) {
+    uint32_t expected = MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE,
+                                             static_cast<uint32_t>(block_size));
+    auto* after = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size);
+    if (block->word() != expected || after->m_guard != MEM_GUARD_PATTERN) {
+        report_broken_cached(block, block_size);
     }
 }
 
@@ -44,11 +52,12 @@ bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
         return false;
     }
     block->validate_used();
+    uint32_t word = block->word();
     size_t size = block->m_size; // 0 for blocks of a sub-page or more
     if (!MEM_FRONT_CACHE::holds_size(size) || !m_front_cache.has_room(size)) {
         return false;
     }
-    size_t request = page->request_size(block);
+    size_t request = block->request_in(word, size);
     if (block->m_type == MEM_BLOCK::USED_CHARGED) {
         mem_segment_track_free(block->tracker_id(), request, block->user());
     }
@@ -58,8 +67,8 @@ bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
     if (mem_check_memory) {
         mem_fill_free_pattern(block->user(), size - 4);
     }
-    block->m_type = MEM_BLOCK::FREE;
-    block->m_link = MEM_BLOCK::CACHED_LINK;
+    block->set_word(
+        MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, static_cast<uint32_t>(size)));
     m_front_cache.push(block, size);
     return true;
 }
@@ -82,14 +91,17 @@ void* MEM_SEGMENT_INTERNAL::allocate_cached(size_t size, MEM_TRACKER_DATA* track
         return nullptr;
     }
     check_cached(block, block_size);
-    block->m_type = MEM_BLOCK::USED;
-    block->m_link = mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK;
-    block->note_request(block_size, size);
+    uint32_t link =
+        tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
+    if (block->note_spare_bytes(block_size, size)) {
+        link |= MEM_BLOCK::HAS_SPARE_BYTES;
+    }
+    bool charged =
+        MEM_TRACKER::s_track_memory && mem_segment_track_allocation(tracker, size, block->user());
+    block->set_word(MEM_BLOCK::make_word(link, charged ? MEM_BLOCK::USED_CHARGED : MEM_BLOCK::USED,
+                                         static_cast<uint32_t>(block_size)));
     m_user_bytes += size;
     m_overhead_bytes -= size;
-    if (mem_segment_track_allocation(tracker, size, block->user())) {
-        block->m_type = MEM_BLOCK::USED_CHARGED;
-    }
     return block->user();
 }
 

@@ -34,9 +34,13 @@ void mem_own_heap_thread_end() {
 }
 
 void* mem_own_heap_allocate(size_t size, MEM_TRACKER_THUNK* thunk, char const* file) {
-    mem_log_allocation_tick(size);
+    if (MEM_TRACKER::s_log_memory) {
+        mem_log_allocation_tick(size);
+    }
     MEM_SEGMENT_INTERNAL* segment = thread_segment();
-    return segment->allocate(size, MEM_TRACKER_DATA::get_tracker_data(thunk, file));
+    MEM_TRACKER_DATA* tracker =
+        MEM_TRACKER::s_track_memory ? MEM_TRACKER_DATA::get_tracker_data(thunk, file) : nullptr;
+    return segment->allocate(size, tracker);
 }
 
 void* mem_own_heap_internal_allocate(size_t size) {

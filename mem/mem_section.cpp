@@ -1,5 +1,6 @@
 #include "mem/mem_section.h"
 
+#include "mem/mem_free_pattern.h"
 #include "mem/mem_section_vm.h"
 #include "mem/mem_segment.h"
 #include "mem/mem_segment_support.h"
@@ -120,7 +121,7 @@ MEM_MEGA_PAGE* MEM_MEGA_PAGE::allocate_mega_page(size_t request, size_t preferre
     page->write_header(free_block, free_size, MEM_BLOCK::FREE);
     page->link_free_block(free_block, free_size);
     if (mem_check_memory) {
-        std::memset(free_block->user(), 0x88, free_size - 4);
+        mem_fill_free_pattern(free_block->user(), free_size - 4);
     }
     page->m_mega_page_number_of_free_bytes = free_size;
     page->m_overhead_bytes = actual - free_size;
@@ -291,12 +292,7 @@ MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char con
 }
 
 size_t MEM_MEGA_PAGE::request_size(MEM_BLOCK const* block) const {
-    size_t size = block_size(block);
-    uint32_t spare = 0;
-    if (block->m_link & MEM_BLOCK::HAS_SPARE_BYTES) {
-        std::memcpy(&spare, reinterpret_cast<char const*>(block) + size - 4, sizeof spare);
-    }
-    return size - 4 - spare;
+    return block->request_in(block->word(), block_size(block));
 }
 
 void* MEM_MEGA_PAGE::reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM_BLOCK* block,
@@ -392,8 +388,8 @@ void* MEM_MEGA_PAGE::reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM
         }
         char* cut_begin = std::clamp(keep_begin, fill_begin, fill_end);
         char* cut_end = std::clamp(keep_end, fill_begin, fill_end);
-        std::memset(fill_begin, 0x88, cut_begin - fill_begin);
-        std::memset(cut_end, 0x88, fill_end - cut_end);
+        mem_fill_free_pattern(fill_begin, cut_begin - fill_begin);
+        mem_fill_free_pattern(cut_end, fill_end - cut_end);
     }
 
     --m_used_blocks;

@@ -76,15 +76,37 @@ struct MEM_BLOCK {
         __builtin_memcpy(&w, this, sizeof w);
         return w;
     }
+    // The blocks' fast paths write a header whole: a word written field by field
+    // is slow to read back at once.
+    static constexpr uint32_t make_word(uint32_t link, BLOCK_TYPE type, uint32_t size) {
+        return link | uint32_t(type) << 14 | size << 16 | MEM_GUARD_PATTERN << 28;
+    }
+    void set_word(uint32_t w) { __builtin_memcpy(this, &w, sizeof w); }
     char* user() { return reinterpret_cast<char*>(this) + 4; }
     // Notes the request (a multiple of 4) that a fresh used block of
     // `block_size` bytes holds: the bytes beyond it are counted in its last word.
     void note_request(size_t block_size, size_t request) {
+        if (note_spare_bytes(block_size, request)) {
+            m_link |= HAS_SPARE_BYTES;
+        }
+    }
+    // Writes the count of bytes beyond the request into the block's last word
+    // when there are any; answers whether there are (HAS_SPARE_BYTES is then due).
+    bool note_spare_bytes(size_t block_size, size_t request) {
         auto spare = static_cast<uint32_t>(block_size - 4 - request);
         if (spare != 0) {
-            m_link |= HAS_SPARE_BYTES;
             __builtin_memcpy(reinterpret_cast<char*>(this) + block_size - 4, &spare, sizeof spare);
         }
+        return spare != 0;
+    }
+    // The request of a used block of `block_size` bytes whose header is `word`.
+    size_t request_in(uint32_t word, size_t block_size) const {
+        uint32_t spare = 0;
+        if (word & HAS_SPARE_BYTES) {
+            __builtin_memcpy(&spare, reinterpret_cast<char const*>(this) + block_size - 4,
+                             sizeof spare);
+        }
+        return block_size - 4 - spare;
     }
     static MEM_BLOCK* from_user(void const* user) {
         return reinterpret_cast<MEM_BLOCK*>(static_cast<char*>(const_cast<void*>(user)) - 4);

@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 
 size_t mem_os_page_size = 65536;
+MEM_MEGA_PAGE** mem_page_tables[MEM_PAGE_TABLE_ENTRIES];
 
 namespace {
 
@@ -16,11 +17,7 @@ constexpr uintptr_t kFirstMmapAddress = 0x10000000;
 constexpr uintptr_t kHintLimit = 0x40000000;
 uintptr_t mem_next_mmap_address = kFirstMmapAddress;
 
-constexpr unsigned kRegionShift = 16; // 64 KB regions
-constexpr size_t kLevelEntries = 1u << 16;
-constexpr size_t kSecondLevelBytes = kLevelEntries * sizeof(MEM_MEGA_PAGE*);
-
-MEM_MEGA_PAGE** mem_page_tables[kLevelEntries];
+constexpr size_t kSecondLevelBytes = MEM_PAGE_TABLE_ENTRIES * sizeof(MEM_MEGA_PAGE*);
 
 size_t round_up(size_t value, size_t unit) {
     return (value + unit - 1) / unit * unit;
@@ -146,19 +143,10 @@ void* mem_internal_persistent_chunk_alloc(size_t size) {
     return result;
 }
 
-MEM_MEGA_PAGE* mem_get_mega_page_from_address(void const* address) {
-    uintptr_t region = reinterpret_cast<uintptr_t>(address) >> kRegionShift;
-    if (region >= kLevelEntries * kLevelEntries) {
-        return nullptr;
-    }
-    MEM_MEGA_PAGE** level = __atomic_load_n(&mem_page_tables[region >> 16], __ATOMIC_ACQUIRE);
-    return level == nullptr ? nullptr : __atomic_load_n(&level[region & 0xFFFF], __ATOMIC_RELAXED);
-}
-
 void mem_set_mega_page_for_range(char const* head, char const* tail, MEM_MEGA_PAGE* page) {
     MEM_ASSERT(mem_critical_section.is_locked());
-    uintptr_t last = (reinterpret_cast<uintptr_t>(tail) - 1) >> kRegionShift;
-    for (uintptr_t region = reinterpret_cast<uintptr_t>(head) >> kRegionShift; region <= last;
+    uintptr_t last = (reinterpret_cast<uintptr_t>(tail) - 1) >> MEM_REGION_SHIFT;
+    for (uintptr_t region = reinterpret_cast<uintptr_t>(head) >> MEM_REGION_SHIFT; region <= last;
          ++region) {
         MEM_MEGA_PAGE**& level = mem_page_tables[region >> 16];
         if (level == nullptr) {

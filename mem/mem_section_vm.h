@@ -2,9 +2,8 @@
 // address space, the persistent chunk for records that are never freed, and the
 // page table that finds the mega page holding any address.
 //
-// The page table covers 48-bit addresses in two levels: the first is indexed by
-// address bits 32-47, each second level (mapped on first use) by bits 16-31,
-// one entry per 64 KB region.
+// The page table covers 48-bit addresses in two levels, one entry per 64 KB
+// region.
 #pragma once
 
 #include <cstddef>
@@ -31,10 +30,23 @@ void* mem_aligned_valloc(size_t min_size, size_t preferred_size, size_t alignmen
 // mem_critical_section. Runs out-of-memory handling when nothing can be mapped.
 void* mem_internal_persistent_chunk_alloc(size_t size);
 
+// The page table: first level indexed by address bits 32-47, second levels
+// (mapped on first use) by bits 16-31.
+constexpr unsigned MEM_REGION_SHIFT = 16; // 64 KB regions
+constexpr size_t MEM_PAGE_TABLE_ENTRIES = size_t(1) << 16;
+extern MEM_MEGA_PAGE** mem_page_tables[MEM_PAGE_TABLE_ENTRIES];
+
 // The mega page whose 64 KB regions include `address`, or null. The first
 // region of a page may be shared with other memory: callers compare with the
-// page's head.
-MEM_MEGA_PAGE* mem_get_mega_page_from_address(void const* address);
+// page's head. (Inline: every release asks it.)
+inline MEM_MEGA_PAGE* mem_get_mega_page_from_address(void const* address) {
+    uintptr_t region = reinterpret_cast<uintptr_t>(address) >> MEM_REGION_SHIFT;
+    if (region >= MEM_PAGE_TABLE_ENTRIES * MEM_PAGE_TABLE_ENTRIES) {
+        return nullptr;
+    }
+    MEM_MEGA_PAGE** level = __atomic_load_n(&mem_page_tables[region >> 16], __ATOMIC_ACQUIRE);
+    return level == nullptr ? nullptr : __atomic_load_n(&level[region & 0xFFFF], __ATOMIC_RELAXED);
+}
 // Enters (or, with null, clears) the page for every 64 KB region that meets
 // [head, tail); requires mem_critical_section.
 void mem_set_mega_page_for_range(char const* head, char const* tail, MEM_MEGA_PAGE* page);

@@ -42,9 +42,6 @@ uint32_t mem_next_segment_id = 0;
 void* mem_free_segment_queue = nullptr;
 MEM_SEGMENT_INTERNAL* mem_first_threads_segment = nullptr;
 
-__attribute__((tls_model(
-    "initial-exec"))) thread_local MEM_SEGMENT_INTERNAL* mem_threads_default_segment = nullptr;
-
 // Pushes in progress on the queues, counted by segment address apart from the
 // segment objects themselves (which are re-initialised when reused, while a
 // late pusher may still count on them). Segments that share a count only wait
@@ -63,6 +60,8 @@ size_t rounded_request(size_t size) {
 }
 
 } // namespace
+
+__thread MEM_SEGMENT_INTERNAL* mem_threads_default_segment = nullptr;
 
 MEM_SEGMENT_INTERNAL& mem_internal_segment = internal_segment_storage.segment;
 MEM_SEGMENT_INTERNAL& mem_global_mega_page_pool_segment = global_pool_storage.segment;
@@ -196,11 +195,7 @@ void MEM_SEGMENT_INTERNAL::wait_for_pushes() const {
     }
 }
 
-void MEM_SEGMENT_INTERNAL::free_interthread_delete_queue() {
-    // Other threads push while the owner looks: every access is atomic.
-    if (__atomic_load_n(&m_interthread_delete_queue, __ATOMIC_ACQUIRE) == nullptr) {
-        return;
-    }
+void MEM_SEGMENT_INTERNAL::drain_interthread_delete_queue() {
     void* user = thr_atomic_swap_ptr(&m_interthread_delete_queue, nullptr);
     while (user != nullptr) {
         void* next = *static_cast<void**>(user);
@@ -223,10 +218,7 @@ void MEM_MANAGER_INTERNAL::initialize() {
     mem_critical_section.initialize();
 }
 
-MEM_SEGMENT_INTERNAL* MEM_MANAGER_INTERNAL::get_default_segment() {
-    if (mem_threads_default_segment != nullptr) {
-        return mem_threads_default_segment;
-    }
+MEM_SEGMENT_INTERNAL* MEM_MANAGER_INTERNAL::create_default_segment() {
     initialize();
     MEM_LOCK lock;
     void* place = mem_free_segment_queue;

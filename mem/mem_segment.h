@@ -62,7 +62,12 @@ public:
 
     // Inter-thread delete queue: any thread pushes, the owner drains.
     void add_to_interthread_delete_queue(void* user);
-    void free_interthread_delete_queue();
+    void free_interthread_delete_queue() {
+        // Other threads push while the owner looks: every access is atomic.
+        if (__atomic_load_n(&m_interthread_delete_queue, __ATOMIC_ACQUIRE) != nullptr) {
+            drain_interthread_delete_queue();
+        }
+    }
     // Pushes the block of `page` on this segment's queue when the segment owns
     // the page at the time of the push; false, doing nothing, otherwise. Takes no
     // lock: a segment being destroyed waits for such pushes (wait_for_pushes).
@@ -111,6 +116,7 @@ public:
     MEM_SPLAY_HEAP_NODE* m_locked_heap = nullptr;
 
 private:
+    void drain_interthread_delete_queue();
     // Returns once no push that may have seen this segment as a page's owner is
     // still going on (after the segment has given its pages away).
     void wait_for_pushes() const;
@@ -148,12 +154,21 @@ extern MEM_SEGMENT_INTERNAL& mem_global_mega_page_pool_segment;
 // Full validation after every block operation; off at start (a debugging aid).
 extern bool mem_do_segment_validation;
 
+// The calling thread's segment, or null before its first use. (The heap is
+// linked into programs only, so the fastest thread-local model serves.)
+extern __thread MEM_SEGMENT_INTERNAL* mem_threads_default_segment
+    __attribute__((tls_model("initial-exec")));
+
 struct MEM_MANAGER_INTERNAL {
     // Idempotent start of the own heap: page size, the internal segment, the
     // global pool and the critical section.
     static void initialize();
     // The calling thread's segment, created on first use.
-    static MEM_SEGMENT_INTERNAL* get_default_segment();
+    static MEM_SEGMENT_INTERNAL* get_default_segment() {
+        MEM_SEGMENT_INTERNAL* segment = mem_threads_default_segment;
+        return segment != nullptr ? segment : create_default_segment();
+    }
+    static MEM_SEGMENT_INTERNAL* create_default_segment();
     // Ends the calling thread's use of its segment (thread end): drains its
     // queue and, unless it is the first thread's, destroys it for reuse.
     static void end_thread_segment();
