@@ -23,7 +23,7 @@ struct MEM_FRONT_CACHE {
     static constexpr size_t LARGEST_BLOCK = 1024;
     static constexpr size_t CLASSES = LARGEST_BLOCK / 16;
     // Blocks kept per class, and bytes kept in all.
-    static constexpr uint32_t DEPTH = 32;
+    static constexpr uint32_t DEPTH = 64;
     static constexpr size_t MAX_BYTES = 256 * 1024;
 
     static bool holds_size(size_t block_size) {
