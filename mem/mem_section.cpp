@@ -48,11 +48,6 @@ size_t bytes_needed(size_t size, size_t request) {
     return kFirstBlockOffset + bookkeeping_block_size(pages) + request + kEndBlockSize;
 }
 
-uint32_t header_word(size_t size, MEM_BLOCK::BLOCK_TYPE type, uint32_t link) {
-    uint32_t size_field = size < MEM_MEGA_PAGE::PAGE_SIZE ? static_cast<uint32_t>(size) : 0;
-    return (MEM_GUARD_PATTERN << 28) | (size_field << 16) | (uint32_t(type) << 14) | link;
-}
-
 } // namespace
 
 void MEM_BLOCK::report_not_used() const {
@@ -139,9 +134,9 @@ void MEM_MEGA_PAGE::deallocate_mega_page(MEM_MEGA_PAGE* page) {
     mem_free_mega_page_queue = page;
 }
 
-void MEM_MEGA_PAGE::write_header(MEM_BLOCK* block, size_t size, MEM_BLOCK::BLOCK_TYPE type) {
-    uint32_t w = header_word(size, type, 0);
-    std::memcpy(block, &w, sizeof w);
+void MEM_MEGA_PAGE::write_header(MEM_BLOCK* block, size_t size, MEM_BLOCK::BLOCK_TYPE type,
+                                 uint32_t link) {
+    block->set_word(MEM_BLOCK::make_word(link, type, size));
     if (size >= PAGE_SIZE) {
         m_page_large_block_size_array[sub_page_of(block)] = static_cast<uint32_t>(size);
     }
@@ -286,8 +281,8 @@ MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char con
     m_overhead_bytes += size;
     segment->m_number_of_free_bytes_in_working_set -= size;
 
-    write_header(block, size, MEM_BLOCK::USED);
-    block->m_link = mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK;
+    write_header(block, size, MEM_BLOCK::USED,
+                 mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK);
     return block;
 }
 

@@ -76,10 +76,13 @@ struct MEM_BLOCK {
         __builtin_memcpy(&w, this, sizeof w);
         return w;
     }
-    // The blocks' fast paths write a header whole: a word written field by field
-    // is slow to read back at once.
-    static constexpr uint32_t make_word(uint32_t link, BLOCK_TYPE type, uint32_t size) {
-        return link | uint32_t(type) << 14 | size << 16 | MEM_GUARD_PATTERN << 28;
+    // Blocks of this size or more keep 0 in their size field (see m_size).
+    static constexpr size_t SIZE_FIELD_LIMIT = 4096;
+    // The header of a block of `block_size` bytes. Headers are written whole: a
+    // word written field by field is slow to read back at once.
+    static constexpr uint32_t make_word(uint32_t link, BLOCK_TYPE type, size_t block_size) {
+        uint32_t size_field = block_size < SIZE_FIELD_LIMIT ? static_cast<uint32_t>(block_size) : 0;
+        return link | uint32_t(type) << 14 | size_field << 16 | MEM_GUARD_PATTERN << 28;
     }
     void set_word(uint32_t w) { __builtin_memcpy(this, &w, sizeof w); }
     char* user() { return reinterpret_cast<char*>(this) + 4; }
@@ -131,7 +134,7 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     // (m_size) the largest free block in the page.
     static constexpr size_t DEFAULT_MEGA_PAGE_SIZE = 0x70000;
     static constexpr size_t SMALLEST_MEGA_PAGE_SIZE = 0x20000;
-    static constexpr size_t PAGE_SIZE = 4096; // a sub-page
+    static constexpr size_t PAGE_SIZE = MEM_BLOCK::SIZE_FIELD_LIMIT; // a sub-page
     static constexpr size_t LOCKED_BELOW_UNKNOWN = SIZE_MAX;
 
     MEM_SEGMENT_INTERNAL* m_segment;
@@ -223,7 +226,9 @@ private:
                                                                  block_size(block) + block->m_link);
     }
     void set_next_free(MEM_BLOCK* block, MEM_BLOCK* next) const;
-    void write_header(MEM_BLOCK* block, size_t size, MEM_BLOCK::BLOCK_TYPE type);
+    // Writes a block's header (and its size into the large-size table when the
+    // header cannot hold it).
+    void write_header(MEM_BLOCK* block, size_t size, MEM_BLOCK::BLOCK_TYPE type, uint32_t link = 0);
     // Links a free block into its list in address order.
     void link_free_block(MEM_BLOCK* block, size_t size);
     // Unlinks a free block; `previous` is its list predecessor or null.
