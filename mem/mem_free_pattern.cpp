@@ -12,7 +12,7 @@ namespace {
 
 // The pattern check and the zeroing of a fresh block run over every byte of
 // it, and a block is checked and zeroed in one pass so that each line is loaded
-// once. Small blocks (most of them) take 16-byte SSE2 steps, which every x86_64
+// once. Small areas (most of them) take 16-byte SSE2 steps, which every x86_64
 // processor has; large ones 32-byte steps, with AVX2 where the processor has it
 // (chosen by a test of our own rather than by the loader, whose resolvers run
 // before a sanitizer's run time is ready).
@@ -75,20 +75,6 @@ size_t zero_holding_pattern_small(char* area, size_t size) {
     return size;
 }
 
-void fill_small(char* area, size_t size) {
-    __m128i const pattern = _mm_set1_epi8(char(0x88));
-    size_t i = 0;
-    for (; i + 16 <= size; i += 16) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(area + i), pattern);
-    }
-    for (; i + 4 <= size; i += 4) {
-        std::memcpy(area + i, &MEM_FREE_PATTERN, 4);
-    }
-    for (; i < size; ++i) {
-        area[i] = char(0x88);
-    }
-}
-
 bool holds_pattern_small(char const* area, size_t size) {
     size_t i = 0;
     for (; i + 16 <= size; i += 16) {
@@ -116,15 +102,14 @@ __attribute__((always_inline)) inline bool differs256(char const* p) {
     return (d[0] | d[1] | d[2] | d[3]) != 0;
 }
 
-// Vector stores of a value, written out one by one: as a loop the compiler
-// turns them into a string store, which costs more than the stores here.
+// Vector stores of zero, written out one by one: as a loop the compiler turns
+// them into a string store, which costs more than the stores at these lengths.
 template <size_t... K>
-__attribute__((always_inline)) inline void store256(char* p, MEM_VECTOR value,
-                                                    std::index_sequence<K...>) {
-    ((*reinterpret_cast<MEM_UNALIGNED_VECTOR*>(p + 32 * K) = value), ...);
+__attribute__((always_inline)) inline void zero256(char* p, std::index_sequence<K...>) {
+    ((*reinterpret_cast<MEM_UNALIGNED_VECTOR*>(p + 32 * K) = MEM_VECTOR{0, 0, 0, 0}), ...);
 }
-__attribute__((always_inline)) inline void store256(char* p, MEM_VECTOR value) {
-    store256(p, value, std::make_index_sequence<8>());
+__attribute__((always_inline)) inline void zero256(char* p) {
+    zero256(p, std::make_index_sequence<8>());
 }
 
 __attribute__((always_inline)) inline size_t zero_holding_pattern_large(char* area, size_t size) {
@@ -133,17 +118,9 @@ __attribute__((always_inline)) inline size_t zero_holding_pattern_large(char* ar
         if (differs256(area + i)) {
             return i;
         }
-        store256(area + i, MEM_VECTOR{0, 0, 0, 0});
+        zero256(area + i);
     }
     return i + zero_holding_pattern_small(area + i, size - i);
-}
-
-__attribute__((always_inline)) inline void fill_large(char* area, size_t size) {
-    size_t i = 0;
-    for (; i + 256 <= size; i += 256) {
-        store256(area + i, kPatternVector);
-    }
-    fill_small(area + i, size - i);
 }
 
 __attribute__((always_inline)) inline bool holds_pattern_large(char const* area, size_t size) {
@@ -161,12 +138,6 @@ size_t zero_holding_pattern_plain(char* area, size_t size) {
 }
 __attribute__((target("avx2"))) size_t zero_holding_pattern_avx2(char* area, size_t size) {
     return zero_holding_pattern_large(area, size);
-}
-void fill_plain(char* area, size_t size) {
-    fill_large(area, size);
-}
-__attribute__((target("avx2"))) void fill_avx2(char* area, size_t size) {
-    fill_large(area, size);
 }
 bool holds_pattern_plain(char const* area, size_t size) {
     return holds_pattern_large(area, size);
@@ -197,14 +168,8 @@ size_t zero_holding_pattern(char* area, size_t size) {
 } // namespace
 
 void mem_fill_free_pattern(void* area, size_t size) {
-    auto* bytes = static_cast<char*>(area);
-    if (size <= kSmall) {
-        fill_small(bytes, size);
-    } else if (have_avx2()) {
-        fill_avx2(bytes, size);
-    } else {
-        fill_plain(bytes, size);
-    }
+    // The C library's fill beats vector loops of our own here, small or large.
+    std::memset(area, 0x88, size);
 }
 
 bool mem_holds_free_pattern(void const* area, size_t size) {

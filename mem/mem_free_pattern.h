@@ -8,7 +8,7 @@
 
 struct MEM_TRACKER_DATA;
 
-// Fills [area, area + size) with the pattern (any size).
+// Fills [area, area + size) with the pattern.
 void mem_fill_free_pattern(void* area, size_t size);
 // Whether every word of [area, area + size) holds the pattern (size a multiple of 4).
 bool mem_holds_free_pattern(void const* area, size_t size);
