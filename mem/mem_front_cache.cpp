@@ -29,8 +29,7 @@ namespace {
 // it, is touched anyway when the block is reused or flushed, and no free list
 // can absorb the header while the block is cached.)
 inline void check_cached(MEM_BLOCK* block, size_t block_size) {
-    uint32_t expected = MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE,
-                                             static_cast<uint32_t>(block_size));
+    uint32_t expected = MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, block_size);
     auto* after = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size);
     if (block->word() != expected || after->m_guard != MEM_GUARD_PATTERN) {
         report_broken_cached(block, block_size);
@@ -67,8 +66,7 @@ bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
     if (mem_check_memory) {
         mem_fill_free_pattern(block->user(), size - 4);
     }
-    block->set_word(
-        MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, static_cast<uint32_t>(size)));
+    block->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, size));
     m_front_cache.push(block, size);
     return true;
 }
@@ -99,7 +97,7 @@ void* MEM_SEGMENT_INTERNAL::allocate_cached(size_t size, MEM_TRACKER_DATA* track
     bool charged =
         MEM_TRACKER::s_track_memory && mem_segment_track_allocation(tracker, size, block->user());
     block->set_word(MEM_BLOCK::make_word(link, charged ? MEM_BLOCK::USED_CHARGED : MEM_BLOCK::USED,
-                                         static_cast<uint32_t>(block_size)));
+                                         block_size));
     m_user_bytes += size;
     m_overhead_bytes -= size;
     return block->user();
