@@ -14,11 +14,15 @@ struct ACF_TCL_SET_TO_VAR_INFO {
 };
 extern ACF_TCL_SET_TO_VAR_INFO const acf_tcl_set_to_var_info[];
 
-// Escaping for Tcl: a backslash before each of { } $ " \, then every tab as four
-// blanks. acf_remove_escape_characters undoes the backslashes in place (a doubled
-// backslash leaves one; a trailing lone backslash stays).
+// Escaping for Tcl: a backslash before each of { } [ ] $ " \, line feed and
+// carriage return as \n and \r, then every tab as four blanks; so the word
+// reads back unchanged both here and in Tcl. acf_remove_escape_characters undoes
+// the backslashes in place (a doubled backslash leaves one, \n and \r give the
+// line breaks back; a trailing lone backslash stays).
 std::string acf_add_escape_characters(std::string const& text);
 void acf_remove_escape_characters(char* text);
+// The character an escape "\<escaped>" stands for.
+char acf_unescaped_character(char escaped);
 
 // The word as written in a command: in double quotes when it holds a tab, blank,
 // # ( ) , - : ; < = > { } or a double quote, else unchanged; with escape_quotes,

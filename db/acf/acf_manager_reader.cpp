@@ -79,10 +79,13 @@ struct SCANNED_CHAR {
     int width;
 };
 
+// An escaped quote or backslash is plain text, and so is an escaped line break
+// (\n, \r), which stays inside its word.
 SCANNED_CHAR scan_at(char const* buffer, size_t at) {
     if (buffer[at] == '\\' && buffer[at + 1] != '\0') {
         char next = buffer[at + 1];
-        return {next, next == '"' || next == '\\', 2};
+        char c = acf_unescaped_character(next);
+        return {c, next == '"' || next == '\\' || c != next, 2};
     }
     return {buffer[at], false, 1};
 }

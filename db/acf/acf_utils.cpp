@@ -24,8 +24,10 @@ ACF_TCL_SET_TO_VAR_INFO const acf_tcl_set_to_var_info[] = {
 
 namespace {
 
+// Characters Tcl would take as syntax inside a double-quoted word: braces,
+// variable and command substitution, the quote and the backslash itself.
 bool is_tcl_special(char c) {
-    return c == '{' || c == '}' || c == '$' || c == '"' || c == '\\';
+    return c == '{' || c == '}' || c == '$' || c == '[' || c == ']' || c == '"' || c == '\\';
 }
 
 bool forces_quotes(char c) {
@@ -115,11 +117,18 @@ std::string acf_add_escape_characters(std::string const& text) {
             escaped += c;
         } else if (c == '\t') {
             escaped += "    ";
+        } else if (c == '\n' || c == '\r') {
+            // A line break stays inside its word, spelt as Tcl reads it back.
+            escaped += c == '\n' ? "\\n" : "\\r";
         } else {
             escaped += c;
         }
     }
     return escaped;
+}
+
+char acf_unescaped_character(char escaped) {
+    return escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped;
 }
 
 void acf_remove_escape_characters(char* text) {
@@ -130,7 +139,8 @@ void acf_remove_escape_characters(char* text) {
     char* out = text;
     for (char const* in = text; *in != '\0'; ++in) {
         if (*in == '\\' && in[1] != '\0') {
-            ++in;
+            *out++ = acf_unescaped_character(*++in);
+            continue;
         }
         *out++ = *in;
     }

@@ -125,6 +125,8 @@ TEST(AcfManagerReaderTokens, SplitsLinesIntoWords) {
          {"C:\\dir\\", "z"}},      // an escaped backslash before the closing quote
         {"\"a \" b", {"a ", "b"}}, // a trailing blank inside quotes is kept
         {"end\\", {"end\\"}},      // a lone trailing backslash stays
+        {"\"x[a]y\" x\\[a\\]y", {"x[a]y", "x[a]y"}},  // brackets bare or escaped
+        {"\"a\\nb c\" a\\r\\n", {"a\nb c", "a\r\n"}}, // line breaks as Tcl writes them
         {"catch { set_parameter -name A 1 } r", {"set_parameter", "-name", "A", "1"}},
         {"CATCH { x } r", {"x"}},
         {"catch x", {"catch", "x"}},

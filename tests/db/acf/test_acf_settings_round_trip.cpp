@@ -7,9 +7,12 @@
 #include "acf_table.h"
 #include "acf_test_storage.h"
 
+#include "suite/tclglue/atcl.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -85,6 +88,16 @@ TEST(SettingsRoundTrip, AssignmentsReadBackAsWritten) {
          nullptr, false, false, NO_ARG, nullptr, nullptr},
         {ACF_VARIABLE_TYPE_XR_ROUGH, nullptr, nullptr, nullptr, "On", nullptr, nullptr,
          "region \"1\"", false, false, ACF_ARGUMENT_TYPE_WIDTH, "4", nullptr},
+        // Line breaks stay inside their word, as Tcl's \n and \r.
+        {ACF_VARIABLE_TYPE_SEARCH_PATH, nullptr, nullptr, nullptr, "a\nb", "first\nsecond\r\n",
+         nullptr, nullptr, false, false, NO_ARG, nullptr, nullptr},
+        {ACF_VARIABLE_TYPE_NONE, "P", nullptr, "line\nbreak", "\n", nullptr, nullptr, nullptr,
+         false, false, NO_ARG, nullptr, nullptr},
+        // Brackets would run a command in Tcl.
+        {ACF_VARIABLE_TYPE_VERILOG_FILE, nullptr, nullptr, nullptr, "x[file mkdir MARK]y.sv",
+         "[exit]", nullptr, nullptr, false, false, NO_ARG, nullptr, nullptr},
+        {ACF_VARIABLE_TYPE_NONE, "P", nullptr, "q[pwd]", "\\[pwd\\]", nullptr, nullptr, nullptr,
+         false, false, NO_ARG, nullptr, nullptr},
     };
     ACF_TEST_STORAGE storage;
     ACF_ASSIGNMENT_FACTORY factory(&storage);
@@ -145,6 +158,82 @@ TEST(SettingsRoundTrip, AssignmentsReadBackAsWritten) {
                 << context;
         }
     }
+}
+
+// A settings file is a Tcl script: sourced by Tcl, every word must reach the set
+// command as it was stored, and nothing in a value may run.
+TEST(SettingsRoundTrip, TclSourcingTheWrittenFileGivesBackEveryWord) {
+    char pattern[] = "/tmp/acf_tcl_source_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string const dir = pattern;
+    std::string const mark = dir + "/MARK";
+    struct CASE {
+        ACF_VARIABLE_TYPE_ENUM type;
+        std::string to; // empty: none
+        std::string value;
+        char const* comment;
+    } const cases[] = {
+        {ACF_VARIABLE_TYPE_VERILOG_FILE, "", "x[file mkdir " + mark + "]y.sv", nullptr},
+        {ACF_VARIABLE_TYPE_VERILOG_FILE, "", "[file mkdir " + mark + "]", "[set ::ran 1]"},
+        {ACF_VARIABLE_TYPE_SEARCH_PATH, "", "a\nb\r\nc", "two\nlines"},
+        {ACF_VARIABLE_TYPE_SEARCH_PATH, "", "$env(HOME) {x} \"q\" \\ ]", nullptr},
+        {ACF_VARIABLE_TYPE_IO_STANDARD, "pin[0]", "LVTTL", "$x"},
+        {ACF_VARIABLE_TYPE_LOCATION, "bus[file mkdir " + mark + "]", "PIN_A3", nullptr},
+    };
+    ACF_TEST_STORAGE storage;
+    ACF_ASSIGNMENT_FACTORY factory(&storage);
+    std::string script;
+    for (CASE const& c : cases) {
+        std::unique_ptr<ACF_ASSIGNMENT> asgn(factory.create_assignment(
+            c.type, nullptr, nullptr, c.to.empty() ? nullptr : c.to.c_str(), c.value.c_str(),
+            c.comment, false));
+        std::string command;
+        asgn->get_variable_tcl_set_command(&command, nullptr);
+        script += command + "\n";
+    }
+    std::string const file = dir + "/revision.tsf";
+    std::ofstream(file) << script;
+
+    // Each set command records its words in ::calls.
+    Tcl_Interp* interp = Tcl_CreateInterp();
+    std::string const setup = "set calls {}\n"
+                              "proc record {args} { lappend ::calls $args }\n"
+                              "foreach c {set_global_assignment set_instance_assignment "
+                              "set_location_assignment} { interp alias {} $c {} record }\n";
+    ASSERT_EQ(Tcl_EvalEx(interp, setup.c_str(), -1, TCL_EVAL_GLOBAL), TCL_OK);
+    ASSERT_EQ(atcl_eval_words(interp, {"source", file}), TCL_OK) << Tcl_GetStringResult(interp);
+    EXPECT_FALSE(std::filesystem::exists(mark)) << script;
+    EXPECT_EQ(Tcl_GetVar(interp, "ran", TCL_GLOBAL_ONLY), nullptr) << script;
+
+    Tcl_Obj* calls = Tcl_GetVar2Ex(interp, "calls", nullptr, TCL_GLOBAL_ONLY);
+    int count = 0;
+    Tcl_Obj** call = nullptr;
+    ASSERT_EQ(Tcl_ListObjGetElements(interp, calls, &count, &call), TCL_OK);
+    ASSERT_EQ(static_cast<size_t>(count), std::size(cases)) << script;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        CASE const& c = cases[i];
+        int words_count = 0;
+        Tcl_Obj** words = nullptr;
+        ASSERT_EQ(Tcl_ListObjGetElements(interp, call[i], &words_count, &words), TCL_OK);
+        std::vector<std::string> got;
+        for (int w = 0; w < words_count; ++w) {
+            got.push_back(Tcl_GetString(words[w]));
+        }
+        std::vector<std::string> expected;
+        if (c.type != ACF_VARIABLE_TYPE_LOCATION) {
+            expected = {"-name", acf_get_variable_user_name(c.type)};
+        }
+        expected.push_back(c.value);
+        if (!c.to.empty()) {
+            expected.insert(expected.end(), {"-to", c.to});
+        }
+        if (c.comment != nullptr) {
+            expected.insert(expected.end(), {"-comment", c.comment});
+        }
+        EXPECT_EQ(got, expected) << script;
+    }
+    Tcl_DeleteInterp(interp);
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace

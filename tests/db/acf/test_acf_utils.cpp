@@ -17,8 +17,17 @@ struct TEXT_CASE {
 
 TEST(AcfUtils, EscapingForTcl) {
     TEXT_CASE const cases[] = {
-        {"", ""},           {"plain", "plain"},   {"a\"b\\c", "a\\\"b\\\\c"}, {"{x}", "\\{x\\}"},
-        {"$net", "\\$net"}, {"a\t{", "a    \\{"}, {"\\\\", "\\\\\\\\"},
+        {"", ""},
+        {"plain", "plain"},
+        {"a\"b\\c", "a\\\"b\\\\c"},
+        {"{x}", "\\{x\\}"},
+        {"$net", "\\$net"},
+        {"a\t{", "a    \\{"},
+        {"\\\\", "\\\\\\\\"},
+        // Brackets would run a command; line breaks would end the line.
+        {"x[pwd]y", "x\\[pwd\\]y"},
+        {"a\nb", "a\\nb"},
+        {"\r\n", "\\r\\n"},
     };
     for (TEXT_CASE const& c : cases) {
         EXPECT_EQ(acf_add_escape_characters(c.in), c.out) << c.in;
@@ -26,7 +35,8 @@ TEST(AcfUtils, EscapingForTcl) {
 }
 
 TEST(AcfUtils, RemovingEscapesUndoesEscaping) {
-    for (char const* text : {"a\"b\\c", "{x} $y", "\\\\", "plain", ""}) {
+    for (char const* text :
+         {"a\"b\\c", "{x} $y", "\\\\", "plain", "", "[x]", "one\ntwo\r\n", "\\n"}) {
         std::string escaped = acf_add_escape_characters(text);
         std::vector<char> buffer(escaped.begin(), escaped.end());
         buffer.push_back('\0');
