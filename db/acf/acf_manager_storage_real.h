@@ -339,6 +339,11 @@ public:
     // The Tcl command that would set the described assignment (shown in messages).
     void get_tcl_set_command(ACF_MGR_INPUT_PARAMETERS* input_parameters, std::string& out);
     void remove_project_library_paths_in_collection_as_needed(ASSIGNMENT_LIST* coll);
+    // Turns the revision's default entity into the user's own setting.
+    void make_user_setting(ACF_ASSIGNMENT* entity);
+    // The entity named by a settings line (read or set) is the user's own,
+    // also when it names the revision; with mark_changed it is written.
+    void claim_top_level_entity(ACF_ASSIGNMENT* entity, bool mark_changed);
 
     // --- Writing and defaults (the project side: writer unit) ----------------------
     bool write_assignments_to_files(bool write_notes, bool flush);

@@ -58,11 +58,32 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_top_level_entity_assignment(char c
         asgn->clear_arguments();
     }
     asgn->set_value(entity.c_str());
-    asgn->set_default_status(false);
+    make_user_setting(asgn);
     asgn->set_changed_status(true);
     set_category_change_time(asgn);
     add_assignment_to_changed_list(asgn);
     return asgn;
+}
+
+// The revision's own default entity stands first in the collection, before any
+// line of its file. Once it is the user's setting it is written like any other
+// line: where the file had it, or below the banner when it is new.
+void ACF_MANAGER_STORAGE_REAL::make_user_setting(ACF_ASSIGNMENT* entity) {
+    if (entity->is_default_value()) {
+        entity->set_default_status(false);
+        m_asgn_storage->move_assignment_to_end_of_coll(entity);
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::claim_top_level_entity(ACF_ASSIGNMENT* entity, bool mark_changed) {
+    if (!entity->is_default_value()) {
+        return;
+    }
+    make_user_setting(entity);
+    if (mark_changed) {
+        entity->set_changed_status(true);
+        add_assignment_to_changed_list(entity);
+    }
 }
 
 ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::change_top_level_entity(char const* name,

@@ -216,6 +216,9 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
     if (variable == ACF_VARIABLE_TYPE_ROOT) {
         // 9. The top-level entity.
         asgn = change_top_level_entity(request.get_value_string(), true);
+        if (asgn != nullptr && !from_defaults) {
+            claim_top_level_entity(asgn, mark_changed);
+        }
         record_change_time = true;
     } else {
         if (!ACF_REQUIRE(m_asgn_storage != NULL)) {

@@ -2,6 +2,7 @@
 // opening (and the refusals), committing, and the revision operations.
 #include "acf_manager_test_project.h"
 
+#include "acf_assignment.h"
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_revision_manager.h"
@@ -101,6 +102,75 @@ TEST_F(ManagerProject, UnchangedRevisionIsNeverRewritten) {
     manager->write_unlock(true);
     EXPECT_EQ(acf_test_read(dir.file("chip.tsf")), text);
     EXPECT_EQ(acf_test_mtime(dir.file("chip.tsf")), time);
+}
+
+// The banner stays the first line of a settings file, whatever is set later;
+// the top-level entity goes below it like any other new setting.
+TEST_F(ManagerProject, BannerHeadsTheFileAfterTheEntityIsSet) {
+    ASSERT_EQ(create("chip"), 0);
+    std::string const created = acf_test_read(dir.file("chip.tsf"));
+    std::string const banner = created.substr(0, created.find('\n') + 1);
+    ASSERT_EQ(banner, "# " + std::string(74, '-') + " #\n");
+    for (char const* entity : {"mytop", "othertop", "chip"}) {
+        manager->close_project(false);
+        ASSERT_EQ(open("chip"), 0) << entity;
+        set_and_commit("TOP_LEVEL_ENTITY", entity);
+        std::string text = acf_test_read(dir.file("chip.tsf"));
+        EXPECT_EQ(text.substr(0, banner.size()), banner) << text;
+        std::string const line =
+            std::string("set_global_assignment -name TOP_LEVEL_ENTITY ") + entity;
+        EXPECT_NE(text.find(line), std::string::npos) << text;
+    }
+}
+
+// Opening a revision last saved by another version stamps the running version;
+// every line the user wrote stays, the entity that names the revision included.
+TEST_F(ManagerProject, StampedRevisionKeepsEveryLineTheUserWrote) {
+    std::string const text = "# my banner\n"
+                             "\n"
+                             "set_global_assignment -name TOP_LEVEL_ENTITY chip\n"
+                             "set_global_assignment -name VHDL_FILE top.vhd\n"
+                             "set_global_assignment -name LAST_TESSALY_VERSION 12.1\n"
+                             "set_global_assignment -name SMART_RECOMPILE On\n";
+    write_project("chip", {{"chip", text}});
+    ASSERT_EQ(open("chip"), 0);
+    ASSERT_TRUE(manager->write_lock(true));
+    EXPECT_TRUE(manager->commit_files_to_disk(false, true));
+    manager->write_unlock(false);
+    std::string expected = text;
+    expected.replace(expected.find("12.1"), 4, acf_get_version_string());
+    EXPECT_EQ(acf_test_read(dir.file("chip.tsf")), expected);
+
+    // Read again, the entity line is the user's too: a later change keeps it.
+    manager->close_project(false);
+    manager->free_cached_storage();
+    ASSERT_EQ(open("chip"), 0);
+    set_and_commit("SMART_RECOMPILE", "Off");
+    expected.replace(expected.find("SMART_RECOMPILE On"), 18, "SMART_RECOMPILE OFF");
+    EXPECT_EQ(acf_test_read(dir.file("chip.tsf")), expected);
+}
+
+// Whatever a value holds, the committed file opens again with the same value.
+TEST_F(ManagerProject, CommittedValuesOpenAgainUnchanged) {
+    std::string const values[] = {"a\nb", "line\r\nend\n", "x[file mkdir MARK]y.sv", "\\n$x"};
+    for (std::string const& value : values) {
+        write_project("chip", {{"chip", CURRENT}});
+        ASSERT_EQ(open("chip"), 0) << value;
+        set_and_commit("SEARCH_PATH", value.c_str());
+        manager->close_project(false);
+        manager->free_cached_storage();
+        ASSERT_EQ(open("chip"), 0) << acf_test_read(dir.file("chip.tsf"));
+        ASSERT_TRUE(manager->read_lock());
+        ACF_MGR_INPUT_PARAMETERS params;
+        params.set_variable_string("SEARCH_PATH");
+        ACF_ASSIGNMENT* asgn = manager->get_global_assignment_ptr(&params);
+        ASSERT_NE(asgn, nullptr) << value;
+        EXPECT_EQ(std::string(asgn->get_unmodified_value(true)), value);
+        manager->read_unlock();
+        manager->close_project(false);
+        manager->free_cached_storage();
+    }
+    EXPECT_FALSE(acf_test_exists(dir.file("MARK")));
 }
 
 TEST_F(ManagerProject, RemovingTheLastAssignmentWritesTheFile) {
@@ -270,6 +340,24 @@ TEST_F(ManagerProject, FailedCommitIsReportedWithStatusFive) {
 }
 
 // The Tcl project commands drive the same manager.
+// The example project that the README upgrades opens in each of its revisions.
+TEST_F(ManagerProject, ExampleProjectOpensInEveryRevision) {
+    std::filesystem::copy(std::string(TESSALY_TEST_DATA_DIR) + "/../../../examples/dsp_board",
+                          dir.path(), std::filesystem::copy_options::recursive);
+    NAMES revisions;
+    acf_get_all_revisions_from_tpf(dir.file("dsp_board.tpf").c_str(), &revisions);
+    ASSERT_EQ(revisions, (NAMES{"dsp_board", "dsp_board_fast"}));
+    for (std::string const& revision : revisions) {
+        msg_log_clear();
+        EXPECT_EQ(open("dsp_board", revision.c_str()), 0) << revision;
+        EXPECT_STREQ(manager->get_active_revision_name(), revision.c_str());
+        for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+            EXPECT_NE(entry.severity, 'E') << revision << ": " << entry.text;
+        }
+        manager->close_project(false);
+    }
+}
+
 TEST_F(ManagerProject, TclProjectCommands) {
     Tcl_Interp* interp = atcl_get_interpreter();
     auto eval = [&](std::string const& script) {
