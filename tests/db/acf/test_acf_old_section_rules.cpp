@@ -81,6 +81,44 @@ TEST(AcfOldSectionRules, SectionsOfEachFileKind) {
     }
 }
 
+// The chip section of a compiler settings file holds the device and its pins:
+// where each sits and how each is driven.
+TEST(AcfOldSectionRules, ChipSectionHoldsTheDeviceAndItsPins) {
+    int rows = 0;
+    for (ACF_VARIABLE_SEMANTIC_INFO const* row = acf_variable_semantics;
+         row->variable != ACF_VARIABLE_TYPE_NONE; ++row) {
+        if (row->section != ACF_SECTION_TYPE_CHIP) {
+            continue;
+        }
+        ++rows;
+        std::string const name = acf_variable_type_to_string(row->variable);
+        EXPECT_FALSE(row->takes_src_dest || row->takes_multiple_values) << name;
+        EXPECT_NE(row->allows_no_target, row->takes_target) << name;
+    }
+    EXPECT_EQ(rows, 186);
+
+    struct CASE {
+        ACF_VARIABLE_TYPE_ENUM variable;
+        bool takes_target;
+    } const cases[] = {
+        {ACF_VARIABLE_TYPE_DEVICE, false},        {ACF_VARIABLE_TYPE_LOCATION, true},
+        {ACF_VARIABLE_TYPE_RESERVE_PIN, true},    {ACF_VARIABLE_TYPE_IO_STANDARD, true},
+        {ACF_VARIABLE_TYPE_SLOW_SLEW_RATE, true},
+    };
+    for (CASE const& c : cases) {
+        std::string const name = acf_variable_type_to_string(c.variable);
+        EXPECT_TRUE(acf_is_variable_allowed_in_section_type(c.variable, ACF_SECTION_TYPE_CHIP))
+            << name;
+        EXPECT_EQ(acf_variable_takes_target(ACF_SECTION_TYPE_CHIP, c.variable), c.takes_target)
+            << name;
+    }
+    // Clique members keep their own section; the I/O bank voltage its IOBANK.
+    EXPECT_FALSE(acf_is_variable_allowed_in_section_type(ACF_VARIABLE_TYPE_MEMBER_OF,
+                                                         ACF_SECTION_TYPE_CHIP));
+    EXPECT_FALSE(acf_is_variable_allowed_in_section_type(ACF_VARIABLE_TYPE_IOBANK_VCCIO,
+                                                         ACF_SECTION_TYPE_CHIP));
+}
+
 TEST(AcfOldSectionRules, LookupsAndTheirGuards) {
     EXPECT_TRUE(
         acf_section_takes_identifier(ACF_FILE_TYPE_COMPILER_SETTINGS, ACF_SECTION_TYPE_CHIP));
