@@ -27,3 +27,8 @@ private:
     // The disabled ids the cached answers were computed from, ascending.
     std::vector<unsigned int> m_disabled_ids;
 };
+
+// Makes the open project's MESSAGE_DISABLE settings switch messages off in this
+// process: one lookup, kept until the process ends, answers for the message
+// system's default index. Every program that opens a project calls it at start.
+void acf_install_msg_suppression_lookup();

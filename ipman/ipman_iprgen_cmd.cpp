@@ -1,5 +1,6 @@
 #include "ipman/ipman_iprgen_cmd.h"
 
+#include "acf_msg_suppression_lookup.h"
 #include "ipman/ipman_ip_info_manager.h"
 #include "ipman/ipman_iprgen_manager.h"
 #include "ipman/ipman_msgs.h"
@@ -172,5 +173,6 @@ bool IPMAN_IPRGEN_CMD::run_command_with_dir_option() {
 
 int main(int argc, char** argv) {
     msg_set_stack_size(0);
+    acf_install_msg_suppression_lookup();
     return msg_exe_main(argc, argv, ipman_iprgen_main);
 }

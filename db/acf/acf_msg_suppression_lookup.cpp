@@ -27,7 +27,10 @@ READ read_disabled_ids(bool global, std::vector<unsigned int>* ids) {
     if (manager == nullptr || !manager->is_project_open()) {
         return READ::NO_PROJECT;
     }
-    if (!manager->read_lock()) {
+    // A lock already held (messages are made while their caller works under
+    // it) is not nested: that would reset the holder's search filters and
+    // synchronise the revision in the middle of its work.
+    if (manager->is_read_locked() || manager->is_write_locked() || !manager->read_lock()) {
         return READ::LOCK_REFUSED;
     }
     std::list<ACF_ASSIGNMENT*> assignments;
@@ -104,4 +107,20 @@ bool ACF_MSG_SUPPRESSION_LOOKUP::validate_suppressed_ids() {
                 valid;
     }
     return valid;
+}
+
+void acf_install_msg_suppression_lookup() {
+    // Made after the index (which its constructor asks for), so it leaves the
+    // index again when the process ends, before the index goes.
+    static struct INSTALLED {
+        INSTALLED() { MSG_INDEX::get_default_index()->set_suppression_lookup(&lookup); }
+        ~INSTALLED() {
+            MSG_INDEX* index = MSG_INDEX::get_default_index();
+            if (index->get_suppression_lookup() == &lookup) {
+                index->set_suppression_lookup(nullptr);
+            }
+        }
+        ACF_MSG_SUPPRESSION_LOOKUP lookup;
+    } installed;
+    MSG_INDEX::get_default_index()->set_suppression_lookup(&installed.lookup);
 }

@@ -219,6 +219,24 @@ TEST_F(IpmanTcl, AnyComponentThatDidNotUpgradeFailsTheRun) {
     EXPECT_FALSE(exists("board.ipregen.rpt"));
 }
 
+// Information the project switches off is not posted; the upgrade still runs
+// and errors, which cannot be switched off, still show.
+TEST_F(IpmanTcl, MessagesTheProjectDisablesAreNotPosted) {
+    test_write_file(file("board.tsf"), read("board.tsf") +
+                                           "set_global_assignment -name MESSAGE_DISABLE 11837\n"
+                                           "set_global_assignment -name MESSAGE_DISABLE 11902\n"
+                                           "set_global_assignment -name MESSAGE_DISABLE 11133\n");
+    TEST_RUN_RESULT run_result = run("record regen {regenerate_ip}");
+    EXPECT_EQ(run_result.status, 0) << run_result.output;
+    std::string const& out = run_result.output;
+    EXPECT_EQ(out.find("(11837)"), std::string::npos) << out;
+    EXPECT_EQ(out.find("(11902)"), std::string::npos) << out;
+    EXPECT_NE(out.find("Info (11131): Completed upgrading IP component fifo"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("Error (11133)"), std::string::npos) << out;
+    EXPECT_NE(read(FIFO).find("version=\"14.0\""), std::string::npos);
+}
+
 TEST_F(IpmanTcl, FilesOptionUpgradesEachListedFile) {
     TEST_RUN_RESULT run_result = run("record regen [list regenerate_ip -files \"" + file(FIFO) +
                                      ";" + file(BAD) + ";;" + file(SYS) + "\"]");

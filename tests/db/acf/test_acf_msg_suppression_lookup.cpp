@@ -62,6 +62,23 @@ TEST_F(ACF_MSG_SUPPRESSION_TEST, AnswersFollowTheProjectAndItsSettings) {
     EXPECT_TRUE(lookup.is_suppressed(125000));
 }
 
+// Messages are made while their caller holds a lock with its filters set: the
+// lookup leaves that lock alone and answers from the ids last read.
+TEST_F(ACF_MSG_SUPPRESSION_TEST, AHeldLockIsNotNested) {
+    disable("125000");
+    EXPECT_TRUE(lookup.is_suppressed(125000));
+    disable("125001");
+    ASSERT_TRUE(storage.read_lock(false));
+    ASSERT_TRUE(storage.set_family_filter(static_cast<DEV_FAMILY_ENUM>(40)));
+    storage.calls.clear();
+    EXPECT_FALSE(lookup.is_suppressed(125001));
+    EXPECT_TRUE(storage.calls.empty()) << storage.calls.front();
+    EXPECT_EQ(storage.family_filter, static_cast<DEV_FAMILY_ENUM>(40));
+    EXPECT_FALSE(storage.post_messages);
+    storage.read_unlock();
+    EXPECT_TRUE(lookup.is_suppressed(125001));
+}
+
 TEST_F(ACF_MSG_SUPPRESSION_TEST, FactoriesOfTheLibraryAskTheInstalledLookup) {
     disable("125049");
     MSG_INDEX::get_default_index()->set_suppression_lookup(&lookup);
