@@ -64,8 +64,9 @@ bool open_or_create(WORDS const& words, bool create, std::string* result) {
         return false;
     }
     FIO_PATH file(project_file_of(project));
+    // A project that has only its old files is converted as it opens.
     int status = manager->open_project(file.directory().c_str(), file.base().c_str(),
-                                       revision.c_str(), false, create, true, create, create);
+                                       revision.c_str(), true, create, true, create, create);
     if (status != ACF_REVISION_MANAGER::SUCCESS) {
         *result = words[0] + ": can't open project " + file.path() + " (status " +
                   std::to_string(status) + ")";

@@ -8,6 +8,7 @@
 // With --screenshot the first modal dialog that opens is saved as a picture
 // and closed, so the host can run unattended.
 #include "acf_manager.h"
+#include "acf_msg_suppression_lookup.h"
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"
 #include "suite/messages/msg.h"
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -55,14 +57,16 @@ void capture_first_modal(QString const& file) {
 }
 
 // Opens the one project whose project file lies in `dir`, with its active
-// revision, and makes `dir` the current folder as the suite's host does.
+// revision, and makes `dir` the current folder as the suite's host does. A
+// project that has only its old project file is converted as it opens.
 bool open_project(std::string const& dir) {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::absolute(dir, error);
-    std::vector<std::string> projects;
+    std::set<std::string> projects;
     for (auto const& entry : std::filesystem::directory_iterator(folder, error)) {
-        if (entry.is_regular_file() && entry.path().extension() == ".tpf") {
-            projects.push_back(entry.path().stem().string());
+        std::filesystem::path const extension = entry.path().extension();
+        if (entry.is_regular_file() && (extension == ".tpf" || extension == ".tessaly")) {
+            projects.insert(entry.path().stem().string());
         }
     }
     if (projects.size() != 1) {
@@ -75,11 +79,12 @@ bool open_project(std::string const& dir) {
         return false;
     }
     ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
-    int status = manager->open_project(folder.c_str(), projects.front().c_str(), "", false, false,
-                                       true, false, false);
+    std::string const& project = *projects.begin();
+    int status =
+        manager->open_project(folder.c_str(), project.c_str(), "", true, false, true, false, false);
     if (status != ACF_REVISION_MANAGER::SUCCESS) {
-        std::fprintf(stderr, "tsgui: cannot open project %s in %s (status %d)\n",
-                     projects.front().c_str(), dir.c_str(), status);
+        std::fprintf(stderr, "tsgui: cannot open project %s in %s (status %d)\n", project.c_str(),
+                     dir.c_str(), status);
         return false;
     }
     return true;
@@ -93,6 +98,7 @@ int main(int argc, char** argv) {
     app.setApplicationName(GEN_PRODUCT_NAME);
     gen_set_is_ui_process(true);
     gen_set_is_qt(true);
+    acf_install_msg_suppression_lookup();
 
     std::string project;
     QString screenshot;

@@ -12,6 +12,7 @@
 
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
+#include "suite/tclglue/atcl.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +173,46 @@ TEST_F(ConvertProject, WholeOldProjectConvertedThenOpened) {
         for (std::string const& line : c.absent) {
             EXPECT_EQ(lines.count(line), 0u) << c.revision << ": " << line;
         }
+    }
+}
+
+// The chip section of a compiler setting: its device and pin locations join the
+// revision without a section identifier, and nothing is reported as refused.
+TEST_F(ConvertProject, ChipSectionOfACompilerSettingIsKept) {
+    write_old_project(dir);
+    acf_test_write(dir.file("fast.csf"), FAST +
+                                             "CHIP(fast)\n"
+                                             "{\n"
+                                             "    DEVICE = TOLM7000A15F484C6;\n"
+                                             "    led2 : LOCATION = PIN_C5;\n"
+                                             "    led2 : RESERVE_PIN = \"AS INPUT TRI-STATED\";\n"
+                                             "}\n");
+    ASSERT_EQ(open("fast"), 0);
+    EXPECT_FALSE(has_message(125077)) << "no assignment refused";
+    std::string const written = acf_test_read(dir.file("fast.tsf"));
+    for (char const* line : {"\nset_global_assignment -name DEVICE TOLM7000A15F484C6\n",
+                             "\nset_location_assignment PIN_C5 -to led2\n",
+                             "\nset_instance_assignment -name RESERVE_PIN \"AS INPUT TRI-STATED\" "
+                             "-to led2\n"}) {
+        EXPECT_NE(written.find(line), std::string::npos) << line << written;
+    }
+}
+
+// The Tcl project commands open an old project as a user names it: converted.
+TEST_F(ConvertProject, TclProjectCommandsConvertAnOldProject) {
+    for (char const* command : {"project_open", "project_new"}) {
+        ACF_TEST_DIRECTORY case_dir;
+        write_old_project(case_dir);
+        msg_log_clear();
+        EXPECT_EQ(atcl_eval_words(atcl_get_interpreter(), {command, case_dir.file("chip")}), TCL_OK)
+            << command << ": " << Tcl_GetStringResult(atcl_get_interpreter());
+        EXPECT_TRUE(has_message(125059)) << command;
+        ACF_REVISION_NAME_LIST listed;
+        acf_get_all_revisions_from_tpf(case_dir.file("chip.tpf").c_str(), &listed);
+        EXPECT_EQ(listed, (ACF_REVISION_NAME_LIST{"slow", "fast"})) << command;
+        EXPECT_TRUE(manager->is_project_open()) << command;
+        manager->close_project(false);
+        manager->free_cached_storage();
     }
 }
 
