@@ -1,11 +1,13 @@
-// What the graphical host leaves of a project's files: an old project is
-// converted when the host opens it, and showing and closing a dialog keeps
-// every line the user wrote.
+// The graphical host with the project it opens: an old project is converted,
+// showing and closing a dialog keeps every line the user wrote, and messages
+// the project switches off are not shown.
 #include "suite/threads/thr.h"
 
 #include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <sstream>
@@ -28,7 +30,7 @@ std::vector<std::string> lines_of(std::string const& text) {
     return lines;
 }
 
-class TsguiProjectFiles : public ::testing::Test {
+class TsguiProjects : public ::testing::Test {
 protected:
     TEST_RUN_RESULT run(std::string const& project, std::string const& entry_point) {
         return test_run(thr_process_quote_argument(TSGUI_PATH) + " --project " +
@@ -41,7 +43,7 @@ protected:
     TEST_WORKSPACE m_workspace;
 };
 
-TEST_F(TsguiProjectFiles, ClosingTheUpgradeDialogKeepsEveryLineOfTheRevision) {
+TEST_F(TsguiProjects, ClosingTheUpgradeDialogKeepsEveryLineOfTheRevision) {
     std::string project = m_workspace.copy_fixture(EXAMPLE, "dsp_board");
     std::string const before = test_read_file(project + "/dsp_board.tsf");
     TEST_RUN_RESULT result = run(project, "mdb_dyn_ip_regen_dlg");
@@ -59,7 +61,7 @@ TEST_F(TsguiProjectFiles, ClosingTheUpgradeDialogKeepsEveryLineOfTheRevision) {
     EXPECT_EQ(kept, lines_of(before));
 }
 
-TEST_F(TsguiProjectFiles, OldProjectIsConvertedWhenOpened) {
+TEST_F(TsguiProjects, OldProjectIsConvertedWhenOpened) {
     std::string project = m_workspace.path("chip");
     std::filesystem::create_directory(project);
     test_write_file(project + "/chip.tessaly",
@@ -73,6 +75,25 @@ TEST_F(TsguiProjectFiles, OldProjectIsConvertedWhenOpened) {
     // The old files stay.
     EXPECT_TRUE(std::filesystem::exists(project + "/chip.tessaly"));
     EXPECT_TRUE(std::filesystem::exists(project + "/chip.csf"));
+}
+
+TEST_F(TsguiProjects, MessagesTheProjectDisablesAreNotShown) {
+    // A read-only revision is reported once it is open; the project may switch
+    // that warning off.
+    for (bool disabled : {false, true}) {
+        SCOPED_TRACE(disabled ? "disabled" : "shown");
+        std::string project = m_workspace.copy_fixture(EXAMPLE, disabled ? "off" : "on");
+        std::string const revision = project + "/dsp_board.tsf";
+        if (disabled) {
+            test_write_file(revision, test_read_file(revision) +
+                                          "set_global_assignment -name MESSAGE_DISABLE 125079\n");
+        }
+        chmod(revision.c_str(), 0444);
+        TEST_RUN_RESULT result = run(project, "mdb_dyn_ip_regen_dlg");
+        EXPECT_EQ(result.status, 0) << result.output;
+        EXPECT_EQ(result.output.find("Warning (125079)") == std::string::npos, disabled)
+            << result.output;
+    }
 }
 
 } // namespace
