@@ -20,7 +20,8 @@ MEM_UNIT_INITIALIZER(ACF);
 
 namespace {
 
-// Values, sources, targets and comments: escaped, then quoted when needed.
+// Values, sources, targets, comments and freeform names: escaped, then quoted
+// when needed, so that Tcl reads each back as it was.
 std::string value_word(std::string const& text) {
     return acf_format_string(acf_add_escape_characters(text), false);
 }
@@ -96,7 +97,7 @@ void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_comm
         std::string const name = (freeform && !m_impl->m_freeform_name.is_empty())
                                      ? *m_impl->m_freeform_name.get()
                                      : std::string(acf_get_variable_user_name(type));
-        line.append(" -name ").append(acf_format_string(name, true));
+        line.append(" -name ").append(value_word(name));
     }
 
     if (m_impl->m_value.is_present()) {

@@ -98,6 +98,8 @@ TEST(SettingsRoundTrip, AssignmentsReadBackAsWritten) {
          "[exit]", nullptr, nullptr, false, false, NO_ARG, nullptr, nullptr},
         {ACF_VARIABLE_TYPE_NONE, "P", nullptr, "q[pwd]", "\\[pwd\\]", nullptr, nullptr, nullptr,
          false, false, NO_ARG, nullptr, nullptr},
+        {ACF_VARIABLE_TYPE_NONE, "N[pwd] \"$x\"\n{", nullptr, "x", "1", nullptr, nullptr, nullptr,
+         false, false, NO_ARG, nullptr, nullptr},
     };
     ACF_TEST_STORAGE storage;
     ACF_ASSIGNMENT_FACTORY factory(&storage);
