@@ -116,3 +116,10 @@ public:
     // The extension of a file type with its dot, or "" for an unknown type.
     static std::string get_extension_string(int type);
 };
+
+// The file-dialog name filter of an extension type, "<kind> Files (*<ext>)";
+// "" for a type without a kind's name. The CSV types share one filter.
+std::string fio_get_file_type_filter(int extension_type);
+// The extension type a file of that kind takes when its name has none: the
+// CSV types (3 and 126) take ".csv"; any other type is its own.
+int fio_get_default_extension_type(int extension_type);

@@ -52,3 +52,17 @@ std::string FIO_EXTENSION_TYPE_INFO::get_extension_string(int type) {
     }
     return "";
 }
+
+std::string fio_get_file_type_filter(int extension_type) {
+    switch (extension_type) {
+    case FIO_EXTENSION_TYPE_CSV:
+    case FIO_EXTENSION_TYPE_TCSV:
+        return "Comma-Separated Value Files (*.csv)";
+    default:
+        return "";
+    }
+}
+
+int fio_get_default_extension_type(int extension_type) {
+    return extension_type == FIO_EXTENSION_TYPE_TCSV ? FIO_EXTENSION_TYPE_CSV : extension_type;
+}

@@ -10,9 +10,13 @@
 #include <QPixmap>
 #include <QStyle>
 
+#include <deque>
+
 AFCQ_DIALOG::AFCQ_DIALOG(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags) {}
 AFCQ_DIALOG::~AFCQ_DIALOG() = default;
-QString AFCQ_DIALOG::get_help_topic_string() const { return QString(); }
+QString AFCQ_DIALOG::get_help_topic_string() const {
+    return QString();
+}
 
 AFCQ_TREE_VIEW::AFCQ_TREE_VIEW(QWidget* parent, int /*flags*/) : QTreeView(parent) {}
 AFCQ_TREE_VIEW::~AFCQ_TREE_VIEW() = default;
@@ -29,9 +33,50 @@ void AFCQ_TREE_VIEW::set_style(int style) {
 AFCQ_TREE_MODEL::AFCQ_TREE_MODEL(QObject* parent) : QStandardItemModel(parent) {}
 AFCQ_TREE_MODEL::~AFCQ_TREE_MODEL() = default;
 
-QStandardItem* AFCQ_TREE_MODEL::get_item(int row, int column) const { return item(row, column); }
+QStandardItem* AFCQ_TREE_MODEL::get_item(int row, int column) const {
+    return item(row, column);
+}
 
-QModelIndex AFCQ_TREE_MODEL::get_index(int row, int column) const { return index(row, column); }
+QModelIndex AFCQ_TREE_MODEL::get_index(int row, int column) const {
+    return index(row, column);
+}
+
+namespace {
+
+// The rows under `parent`, depth first, counted, and the i-th of them.
+int count_rows(QStandardItem const* parent) {
+    int count = 0;
+    for (int row = 0; row < parent->rowCount(); ++row) {
+        QStandardItem const* child = parent->child(row);
+        count += 1 + (child != nullptr ? count_rows(child) : 0);
+    }
+    return count;
+}
+
+QStandardItem* find_row(QStandardItem* parent, int& i) {
+    for (int row = 0; row < parent->rowCount(); ++row) {
+        QStandardItem* child = parent->child(row);
+        if (i-- == 0) {
+            return child;
+        }
+        if (child != nullptr) {
+            if (QStandardItem* found = find_row(child, i)) {
+                return found;
+            }
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int AFCQ_TREE_MODEL::get_total_count() const {
+    return count_rows(invisibleRootItem());
+}
+
+QStandardItem* AFCQ_TREE_MODEL::get_item(int i) const {
+    return i < 0 ? nullptr : find_row(invisibleRootItem(), i);
+}
 
 namespace {
 
@@ -53,7 +98,26 @@ QIcon badge(QColor colour, QString const& glyph) {
     return QIcon(pixmap);
 }
 
+// A folder in outline, open (a slanted front flap) or closed.
+QIcon folder(bool open) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QColor(0x8a, 0x6a, 0x10));
+    painter.setBrush(QColor(0xe8, 0xc0, 0x50));
+    painter.drawRect(QRectF(1.5, 4.5, 13, 9));
+    painter.drawRect(QRectF(1.5, 2.5, 5, 2));
+    if (open) {
+        painter.setBrush(QColor(0xf6, 0xd8, 0x7a));
+        QPointF flap[] = {{3.5, 7.5}, {15.5, 7.5}, {13.5, 13.5}, {1.5, 13.5}};
+        painter.drawPolygon(flap, 4);
+    }
+    return QIcon(pixmap);
+}
+
 bool g_interactive = false;
+std::deque<QString> g_file_answers;
 int g_wait_depth = 0;
 
 } // namespace
@@ -70,6 +134,10 @@ QIcon afcq_get_icon(int icon) {
         return badge(QColor(0x6a, 0x3d, 0x9a), "S");
     case AFCQ_ICON_MANUAL:
         return badge(QColor(0xb0, 0x2a, 0x2a), "M");
+    case AFCQ_ICON_FOLDER_OPEN:
+        return folder(true);
+    case AFCQ_ICON_FOLDER_CLOSED:
+        return folder(false);
     default:
         return QIcon();
     }
@@ -88,8 +156,12 @@ bool afcq_safe_connect(QObject const* sender, char const* signal, QObject const*
     return static_cast<bool>(QObject::connect(sender, signal, receiver, method));
 }
 
-void afcq_set_interactive(bool interactive) { g_interactive = interactive; }
-bool afcq_is_interactive() { return g_interactive; }
+void afcq_set_interactive(bool interactive) {
+    g_interactive = interactive;
+}
+bool afcq_is_interactive() {
+    return g_interactive;
+}
 
 void afcq_message_box(QString const& text, int prompt_type) {
     MSG_O notice;
@@ -101,7 +173,53 @@ void afcq_message_box(QString const& text, int prompt_type) {
     }
 }
 
-AFCQ_WAIT_CURSOR::AFCQ_WAIT_CURSOR() { begin(); }
+AFCQ_NATIVE_FILE_DLG::AFCQ_NATIVE_FILE_DLG(QWidget* parent, QString const& caption,
+                                           QString const& directory, QString const& filter)
+    : m_parent(parent), m_caption(caption), m_directory(directory), m_filter(filter) {}
+
+void AFCQ_NATIVE_FILE_DLG::set_accept_mode(QFileDialog::AcceptMode mode) {
+    m_accept_mode = mode;
+}
+void AFCQ_NATIVE_FILE_DLG::set_file_mode(QFileDialog::FileMode mode) {
+    m_file_mode = mode;
+}
+void AFCQ_NATIVE_FILE_DLG::select_file(QString const& file) {
+    m_preselected = file;
+}
+
+int AFCQ_NATIVE_FILE_DLG::exec() {
+    m_selected.clear();
+    if (!g_interactive) {
+        if (g_file_answers.empty()) {
+            return 0;
+        }
+        m_selected << g_file_answers.front();
+        g_file_answers.pop_front();
+        return 1;
+    }
+    QFileDialog dialog(m_parent, m_caption, m_directory, m_filter);
+    dialog.setAcceptMode(m_accept_mode);
+    dialog.setFileMode(m_file_mode);
+    if (!m_preselected.isEmpty()) {
+        dialog.selectFile(m_preselected);
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return 0;
+    }
+    m_selected = dialog.selectedFiles();
+    return m_selected.isEmpty() ? 0 : 1;
+}
+
+void afcq_queue_file_answer(QString const& path) {
+    g_file_answers.push_back(path);
+}
+void afcq_clear_file_answers() {
+    g_file_answers.clear();
+}
+
+AFCQ_WAIT_CURSOR::AFCQ_WAIT_CURSOR() {
+    begin();
+}
 AFCQ_WAIT_CURSOR::~AFCQ_WAIT_CURSOR() {
     if (g_wait_depth > 0) {
         --g_wait_depth;

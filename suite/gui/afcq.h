@@ -1,9 +1,10 @@
 // The suite's Qt-based GUI framework, as the dialogs use it: dialog, tree-view
 // and tree-model bases, icons and the busy animation by number, message boxes,
-// the wait cursor, and the host's frame manager.
+// the file dialog, the wait cursor, and the host's frame manager.
 #pragma once
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QIcon>
 #include <QMovie>
 #include <QStandardItemModel>
@@ -38,15 +39,22 @@ public:
     explicit AFCQ_TREE_MODEL(QObject* parent);
     ~AFCQ_TREE_MODEL() override;
     // The top-level item / index of a row and column; null or invalid when out of range.
-    QStandardItem* get_item(int row, int column = 0) const;
+    QStandardItem* get_item(int row, int column) const;
     QModelIndex get_index(int row, int column = 0) const;
+    // Every row of the tree, depth first (a row, then its children), one item
+    // per row: its column-0 item. get_item(i) is the i-th of them; null when i
+    // is out of range.
+    int get_total_count() const;
+    QStandardItem* get_item(int i) const;
 };
 
 // Icons by number. The numbers are the framework's; the look is ours.
 enum AFCQ_ICON_ENUM {
+    AFCQ_ICON_FOLDER_CLOSED = 34,
     AFCQ_ICON_IP_COMPONENT = 71,
     AFCQ_ICON_SUCCESS = 169,
     AFCQ_ICON_PENDING = 170,
+    AFCQ_ICON_FOLDER_OPEN = 316,
     AFCQ_ICON_SYSTEM = 358,
     AFCQ_ICON_MANUAL = 362,
 };
@@ -66,6 +74,34 @@ bool afcq_safe_connect(QObject const* sender, char const* signal, QObject const*
 void afcq_message_box(QString const& text, int prompt_type);
 void afcq_set_interactive(bool interactive);
 bool afcq_is_interactive();
+
+// The file dialog. While the process runs an interactive GUI it is Qt's file
+// dialog; otherwise (tests, an unattended host) exec() takes the next queued
+// answer as the one chosen file, and cancels when nothing is queued.
+class AFCQ_NATIVE_FILE_DLG {
+public:
+    AFCQ_NATIVE_FILE_DLG(QWidget* parent, QString const& caption, QString const& directory,
+                         QString const& filter);
+    void set_accept_mode(QFileDialog::AcceptMode mode);
+    void set_file_mode(QFileDialog::FileMode mode);
+    void select_file(QString const& file);
+    // 1 when a file was chosen, else 0.
+    int exec();
+    QStringList selected_files() const { return m_selected; }
+
+private:
+    QWidget* m_parent;
+    QString m_caption;
+    QString m_directory;
+    QString m_filter;
+    QString m_preselected;
+    QFileDialog::AcceptMode m_accept_mode = QFileDialog::AcceptOpen;
+    QFileDialog::FileMode m_file_mode = QFileDialog::AnyFile;
+    QStringList m_selected;
+};
+// Queues the path that the next non-interactive file dialog chooses.
+void afcq_queue_file_answer(QString const& path);
+void afcq_clear_file_answers();
 
 // A busy cursor from construction (or begin) to destruction (or end).
 class AFCQ_WAIT_CURSOR {

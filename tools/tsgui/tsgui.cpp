@@ -3,10 +3,15 @@
 // dialogs plug-in by file name and calls its entry points by name, as the
 // suite's graphical host does.
 //
-//   tsgui [--project <dir>] [--screenshot <file.png>] <entry point>...
+//   tsgui [--project <dir>] [--screenshot <file.png>] [--press <button text>]...
+//         [--answer <yes|no|path>]... <entry point>...
 //
-// With --screenshot the first modal dialog that opens is saved as a picture
-// and closed, so the host can run unattended.
+// With --screenshot the first modal dialog that opens is saved as a picture;
+// each --press, in order, presses the button of that text in the modal dialog
+// then open; each --answer queues the answer of the next question (yes, no)
+// or file dialog (a path). Any of them makes the host unattended: no question
+// box or file dialog opens, and a modal dialog left with nothing to do is
+// cancelled. The host prints what an entry point returns.
 #include "acf_manager.h"
 #include "acf_msg_suppression_lookup.h"
 #include "suite/general/gen.h"
@@ -14,6 +19,7 @@
 #include "suite/messages/msg.h"
 #include "suite/threads/thr.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -21,7 +27,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <unistd.h>
@@ -29,31 +37,98 @@
 
 namespace {
 
-using ENTRY_POINT = void (*)(QWidget*);
+// The entry points' signatures, by name; any other takes the parent alone.
+enum SIGNATURE_ENUM {
+    SIGNATURE_PARENT = 0,           // void (QWidget* parent)
+    SIGNATURE_PARENT_NAME_FLAG = 1, // int (QWidget* parent, std::string* name, bool* flag)
+};
+struct ENTRY_SIGNATURE {
+    char const* name;
+    SIGNATURE_ENUM signature;
+};
+ENTRY_SIGNATURE const entry_signatures[] = {
+    {"mdb_dyn_set_companion_revision_dlg", SIGNATURE_PARENT_NAME_FLAG},
+    {"mdb_dyn_create_companion_revision_dlg", SIGNATURE_PARENT_NAME_FLAG},
+};
 
-void usage() {
-    std::fprintf(stderr,
-                 "Usage: tsgui [--project <dir>] [--screenshot <file.png>] <entry point>...\n");
+SIGNATURE_ENUM signature_of(std::string const& name) {
+    for (ENTRY_SIGNATURE const& entry : entry_signatures) {
+        if (name == entry.name) {
+            return entry.signature;
+        }
+    }
+    return SIGNATURE_PARENT;
 }
 
-// Saves the first modal dialog that shows up, then closes it.
-void capture_first_modal(QString const& file) {
+// Calls an entry point by its signature and prints what it returns.
+void call_entry_point(void* function, std::string const& name, QWidget* parent) {
+    switch (signature_of(name)) {
+    case SIGNATURE_PARENT:
+        reinterpret_cast<void (*)(QWidget*)>(function)(parent);
+        break;
+    case SIGNATURE_PARENT_NAME_FLAG: {
+        std::string chosen;
+        bool flag = true;
+        int result = reinterpret_cast<int (*)(QWidget*, std::string*, bool*)>(function)(
+            parent, &chosen, &flag);
+        std::printf("%s returned %d, name \"%s\"\n", name.c_str(), result, chosen.c_str());
+        break;
+    }
+    }
+    std::fflush(stdout);
+}
+
+void usage() {
+    std::fprintf(stderr, "Usage: tsgui [--project <dir>] [--screenshot <file.png>] [--press "
+                         "<button text>]... [--answer <yes|no|path>]... <entry point>...\n");
+}
+
+// A button's text as shown, without its mnemonic marks.
+QString shown_text(QAbstractButton const* button) {
+    QString text = button->text();
+    return text.remove(QLatin1Char('&'));
+}
+
+// Drives the modal dialogs of an unattended run: the first one is saved as a
+// picture when asked; then each press clicks the visible, enabled button of
+// that text in the modal dialog then open; a dialog left with nothing to do
+// is cancelled. Sets `failed` when a button to press is missing.
+void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses, bool* failed) {
     auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, [timer, file]() {
-        QWidget* dialog = QApplication::activeModalWidget();
+    auto shot_pending = std::make_shared<bool>(!screenshot.isEmpty());
+    auto queue = std::make_shared<std::deque<QString>>(std::move(presses));
+    QObject::connect(timer, &QTimer::timeout, [screenshot, shot_pending, queue, failed]() {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr || !dialog->isVisible()) {
             return;
         }
-        timer->stop();
-        dialog->adjustSize();
-        if (!dialog->grab().save(file)) {
-            std::fprintf(stderr, "tsgui: cannot write %s\n", file.toLocal8Bit().constData());
+        if (*shot_pending) {
+            *shot_pending = false;
+            dialog->adjustSize();
+            if (!dialog->grab().save(screenshot)) {
+                std::fprintf(stderr, "tsgui: cannot write %s\n",
+                             screenshot.toLocal8Bit().constData());
+            }
+            return;
         }
-        if (auto* d = qobject_cast<QDialog*>(dialog)) {
-            d->done(QDialog::Rejected);
+        if (queue->empty()) {
+            dialog->done(QDialog::Rejected);
+            return;
         }
+        QString text = queue->front();
+        queue->pop_front();
+        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+            if (button->isVisible() && button->isEnabled() && shown_text(button) == text) {
+                button->click();
+                return;
+            }
+        }
+        std::fprintf(stderr, "tsgui: no button \"%s\" in \"%s\"\n", text.toLocal8Bit().constData(),
+                     dialog->windowTitle().toLocal8Bit().constData());
+        *failed = true;
+        dialog->done(QDialog::Rejected);
     });
-    timer->start(300);
+    timer->start(200);
 }
 
 // Opens the one project whose project file lies in `dir`, with its active
@@ -102,12 +177,24 @@ int main(int argc, char** argv) {
 
     std::string project;
     QString screenshot;
+    std::deque<QString> presses;
+    bool answered = false;
     std::vector<std::string> entry_points;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--project") == 0 && i + 1 < argc) {
             project = argv[++i];
         } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
             screenshot = QString::fromLocal8Bit(argv[++i]);
+        } else if (std::strcmp(argv[i], "--press") == 0 && i + 1 < argc) {
+            presses.push_back(QString::fromLocal8Bit(argv[++i]));
+        } else if (std::strcmp(argv[i], "--answer") == 0 && i + 1 < argc) {
+            std::string answer = argv[++i];
+            answered = true;
+            if (answer == "yes" || answer == "no") {
+                msg_queue_answer(answer == "yes" ? MSG_ANSWER_YES : MSG_ANSWER_NO);
+            } else {
+                afcq_queue_file_answer(QString::fromLocal8Bit(answer.c_str()));
+            }
         } else if (argv[i][0] == '-') {
             usage();
             return 1;
@@ -128,7 +215,8 @@ int main(int argc, char** argv) {
     window.resize(800, 600);
     window.show();
 
-    bool unattended = !screenshot.isEmpty();
+    bool unattended = !screenshot.isEmpty() || !presses.empty() || answered;
+    bool press_failed = false;
     afcq_set_interactive(!unattended);
     if (!unattended) {
         msg_set_question_handler([&window](MSG_BASE const& question) {
@@ -139,7 +227,7 @@ int main(int argc, char** argv) {
                        : MSG_ANSWER_NO;
         });
     } else {
-        capture_first_modal(screenshot);
+        drive_modal_dialogs(screenshot, presses, &press_failed);
     }
 
     std::string library = gen_get_tessaly_path() + "/libprojdialogs.so";
@@ -150,13 +238,16 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     for (std::string const& name : entry_points) {
-        auto entry = reinterpret_cast<ENTRY_POINT>(thr_drl_find_function(handle, name.c_str()));
+        void* entry = thr_drl_find_function(handle, name.c_str());
         if (entry == nullptr) {
             std::fprintf(stderr, "tsgui: no entry point %s\n", name.c_str());
             status = 1;
             continue;
         }
-        entry(&window);
+        call_entry_point(entry, name, &window);
+    }
+    if (press_failed) {
+        status = 1;
     }
     ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
     if (manager->is_project_open()) {

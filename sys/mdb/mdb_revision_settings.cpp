@@ -1,0 +1,116 @@
+#include "sys/mdb/mdb_revision_settings.h"
+
+#include "acf_assignment.h"
+#include "acf_manager.h"
+#include "suite/fileio/fio.h"
+
+#include <algorithm>
+
+namespace {
+
+bool wanted(std::list<ACF_VARIABLE_TYPE_ENUM> const& only, ACF_VARIABLE_TYPE_ENUM type) {
+    return only.empty() || std::find(only.begin(), only.end(), type) != only.end();
+}
+
+// Whether the assignment came from a line of a settings file (the store also
+// holds family defaults that opening a revision adds, which no file states).
+bool read_from_file(ACF_ASSIGNMENT const* asgn) {
+    std::string line;
+    return asgn->get_variable_original_tcl_command_from_file(&line);
+}
+
+// The global assignments of the revision that `manager` holds under a lock.
+void collect(ACF_REVISION_MANAGER* manager, std::list<ACF_VARIABLE_TYPE_ENUM> const& only,
+             std::vector<MDB_REVISION_SETTING>* out) {
+    ACF_REVISION_MANAGER::ASSIGNMENT_LIST assignments;
+    manager->get_assignment_coll(nullptr, &assignments, false);
+    for (ACF_ASSIGNMENT const* asgn : assignments) {
+        if (asgn == nullptr || !asgn->is_global() || asgn->is_removed() || asgn->is_transient() ||
+            asgn->get_type() == ACF_VARIABLE_TYPE_NONE || !wanted(only, asgn->get_type()) ||
+            !read_from_file(asgn)) {
+            continue;
+        }
+        MDB_REVISION_SETTING setting;
+        setting.type = asgn->get_type();
+        char const* name = asgn->get_variable_string();
+        char const* value = asgn->get_value(false);
+        setting.name = name != nullptr ? name : "";
+        setting.value = value != nullptr ? value : "";
+        setting.category = asgn->get_file_category();
+        out->push_back(std::move(setting));
+    }
+}
+
+MDB_SETTINGS_READ_ENUM read_active(ACF_MANAGER* acf_mgr,
+                                   std::list<ACF_VARIABLE_TYPE_ENUM> const& only,
+                                   std::vector<MDB_REVISION_SETTING>* out) {
+    bool locked_here = !acf_mgr->is_read_locked() && !acf_mgr->is_write_locked();
+    if (locked_here && !acf_mgr->read_lock()) {
+        return MDB_SETTINGS_READ_REFUSED;
+    }
+    collect(acf_mgr, only, out);
+    if (locked_here) {
+        acf_mgr->read_unlock();
+    }
+    return MDB_SETTINGS_READ_OK;
+}
+
+// A second project manager opens the project on that revision for reading
+// only: it never takes the write lock and is closed without commit, so the
+// open revision, its locks and every file stay as they are.
+MDB_SETTINGS_READ_ENUM read_other(ACF_MANAGER* acf_mgr, std::string const& revision,
+                                  std::list<ACF_VARIABLE_TYPE_ENUM> const& only,
+                                  std::vector<MDB_REVISION_SETTING>* out) {
+    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(mdb_revision_settings_file(revision)))) {
+        return MDB_SETTINGS_READ_NO_FILE;
+    }
+    std::string dir = acf_mgr->get_project_path();
+    std::string project = acf_mgr->get_project_name();
+    ACF_MANAGER* reader = ACF_MANAGER_FACTORY::create_new_manager();
+    MDB_SETTINGS_READ_ENUM result = MDB_SETTINGS_READ_UNREADABLE;
+    if (reader->open_project(dir.c_str(), project.c_str(), revision.c_str(), false, false, false,
+                             false, false) == ACF_REVISION_MANAGER::SUCCESS) {
+        result = MDB_SETTINGS_READ_REFUSED;
+        if (reader->read_lock_and_post_no_messages()) {
+            collect(reader, only, out);
+            reader->read_unlock();
+            result = MDB_SETTINGS_READ_OK;
+        }
+        reader->close_project(false);
+    }
+    ACF_MANAGER_FACTORY::delete_manager(reader);
+    return result;
+}
+
+} // namespace
+
+MDB_SETTINGS_READ_ENUM mdb_read_revision_settings(std::string const& revision,
+                                                  std::vector<MDB_REVISION_SETTING>* out,
+                                                  std::list<ACF_VARIABLE_TYPE_ENUM> const& only) {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    if (acf_mgr == nullptr || !acf_mgr->is_project_open()) {
+        return MDB_SETTINGS_READ_NO_FILE;
+    }
+    if (revision == acf_mgr->get_active_revision_name()) {
+        return read_active(acf_mgr, only, out);
+    }
+    return read_other(acf_mgr, revision, only, out);
+}
+
+std::string mdb_find_setting(std::vector<MDB_REVISION_SETTING> const& settings,
+                             ACF_VARIABLE_TYPE_ENUM type) {
+    for (MDB_REVISION_SETTING const& setting : settings) {
+        if (setting.type == type) {
+            return setting.value;
+        }
+    }
+    return std::string();
+}
+
+std::string mdb_revision_settings_file(std::string const& revision) {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    std::string dir = acf_mgr != nullptr ? acf_mgr->get_project_path() : "";
+    return FIO_PATH(dir, revision +
+                             FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_TSF))
+        .path();
+}

@@ -1,0 +1,100 @@
+// What the revision dialogs' tests share: an offscreen application, a copy of
+// the revision fixture opened through the project manager as the host opens
+// it, and a snapshot of every file of the copy to show that nothing changed.
+#pragma once
+
+#include "acf_manager.h"
+#include "suite/gui/afcq.h"
+#include "suite/messages/msg.h"
+
+#include "tests/support/test_workspace.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Readable texts in test failures.
+inline void PrintTo(QString const& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+// Revisions, active first: top (Vorelon II, companion top_lm; map, fitter and
+// both timing reports), top_lm (Lumiform II, companion top, reports in "out"),
+// alt_lm (Lumiform II, no reports), fast (Vorelon III, device AUTO, no
+// reports) and ghost (listed, no settings file).
+inline std::string const MDB_REV_FIXTURE = TESSALY_TEST_DATA_DIR "/fixtures/rev_project";
+
+class MdbRevisionProject : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+    }
+
+    void SetUp() override {
+        msg_log_clear();
+        afcq_clear_file_answers();
+        MSG_INTERNAL_ERROR::set_hook([this](char const* condition, char const*, char const*, int) {
+            m_internal_errors.push_back(condition);
+        });
+        m_old_dir = std::filesystem::current_path();
+        m_project = std::filesystem::canonical(m_workspace.copy_fixture(MDB_REV_FIXTURE, "rev"));
+    }
+    void TearDown() override {
+        ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+        if (manager->is_write_locked()) {
+            manager->write_unlock(false);
+        }
+        manager->close_project(false);
+        manager->free_cached_storage();
+        std::filesystem::current_path(m_old_dir);
+        MSG_INTERNAL_ERROR::set_hook(nullptr);
+        afcq_clear_file_answers();
+        EXPECT_TRUE(m_internal_errors.empty()) << m_internal_errors.front();
+    }
+
+    void open_project() {
+        std::filesystem::current_path(m_project);
+        ASSERT_EQ(ACF_MANAGER::get_acf_manager()->open_project(m_project.c_str(), "rev", "", false,
+                                                               false, true, false, false),
+                  ACF_REVISION_MANAGER::SUCCESS);
+    }
+    std::string file(std::string const& name) const { return m_project + "/" + name; }
+
+    // Every file of the copy with its content and modification time.
+    using SNAPSHOT = std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>;
+    SNAPSHOT snapshot() const {
+        SNAPSHOT files;
+        for (auto const& entry : std::filesystem::recursive_directory_iterator(m_project)) {
+            if (entry.is_regular_file()) {
+                files[entry.path().string()] = {test_read_file(entry.path().string()),
+                                                entry.last_write_time()};
+            }
+        }
+        return files;
+    }
+
+    // The messages of the log with identifier `id`.
+    static std::vector<MSG_LOG_ENTRY> logged(unsigned id) {
+        std::vector<MSG_LOG_ENTRY> found;
+        for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+            if (entry.id == id) {
+                found.push_back(entry);
+            }
+        }
+        return found;
+    }
+
+    TEST_WORKSPACE m_workspace;
+    std::string m_project;
+    std::filesystem::path m_old_dir;
+    std::vector<std::string> m_internal_errors;
+};
