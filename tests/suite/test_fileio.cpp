@@ -138,6 +138,16 @@ TEST(FileIo, ExtensionTypesIgnoreCase) {
     EXPECT_EQ(FIO_EXTENSION_TYPE_INFO::get_extension_string(999), "");
 }
 
+TEST(FileIo, CsvFilterAndDefaultExtension) {
+    EXPECT_EQ(fio_get_file_type_filter(FIO_EXTENSION_TYPE_CSV),
+              "Comma-Separated Value Files (*.csv)");
+    EXPECT_EQ(fio_get_file_type_filter(FIO_EXTENSION_TYPE_TCSV),
+              fio_get_file_type_filter(FIO_EXTENSION_TYPE_CSV));
+    EXPECT_EQ(fio_get_file_type_filter(FIO_EXTENSION_TYPE_TSF), "");
+    EXPECT_EQ(fio_get_default_extension_type(FIO_EXTENSION_TYPE_TCSV), FIO_EXTENSION_TYPE_CSV);
+    EXPECT_EQ(fio_get_default_extension_type(FIO_EXTENSION_TYPE_CSV), FIO_EXTENSION_TYPE_CSV);
+}
+
 TEST(FileIo, StatusTellsEditsApartWithinOneSecond) {
     TEST_WORKSPACE workspace;
     std::string file = workspace.path("a.tsf");

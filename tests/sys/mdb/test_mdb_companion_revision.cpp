@@ -20,7 +20,7 @@
 
 namespace {
 
-class CompanionRevision : public MdbRevisionProject {
+class MdbCompanionRevision : public MdbRevisionProject {
 protected:
     // Replaces one line of a settings file of the copy (or appends it).
     void set_setting(std::string const& revision, std::string const& variable,
@@ -63,7 +63,7 @@ protected:
     }
 };
 
-TEST(CompanionFamilies, PairsAndProposedNames) {
+TEST(MdbCompanionFamilies, PairsAndProposedNames) {
     struct CASE {
         DEV_FAMILY_ENUM family;
         DEV_FAMILY_ENUM paired;
@@ -85,7 +85,7 @@ TEST(CompanionFamilies, PairsAndProposedNames) {
     }
 }
 
-TEST_F(CompanionRevision, CandidatesAreThePairedFamilysRevisionsThoseNamingTheActiveFirst) {
+TEST_F(MdbCompanionRevision, CandidatesAreThePairedFamilysRevisionsThoseNamingTheActiveFirst) {
     open_project();
     std::list<std::string> found;
     ASSERT_TRUE(mdb_find_companion_candidates(DEV_FAMILY_LUMIFORM_II, &found));
@@ -107,7 +107,7 @@ TEST_F(CompanionRevision, CandidatesAreThePairedFamilysRevisionsThoseNamingTheAc
     EXPECT_EQ(found, std::list<std::string>({"fast", "top_lm"}));
 }
 
-TEST_F(CompanionRevision, SetDialogPreselectsTheCurrentCompanionAndHandsTheChoiceToTheHost) {
+TEST_F(MdbCompanionRevision, SetDialogPreselectsTheCurrentCompanionAndHandsTheChoiceToTheHost) {
     set_setting("alt_lm", "COMPANION_REVISION_NAME", "top");
     open_project();
     SNAPSHOT before = snapshot();
@@ -138,7 +138,7 @@ TEST_F(CompanionRevision, SetDialogPreselectsTheCurrentCompanionAndHandsTheChoic
     EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(CompanionRevision, SetEntryPointRefusesWithoutADialog) {
+TEST_F(MdbCompanionRevision, SetEntryPointRefusesWithoutADialog) {
     // No project open.
     std::string name;
     bool flag = true;
@@ -167,7 +167,7 @@ TEST_F(CompanionRevision, SetEntryPointRefusesWithoutADialog) {
     EXPECT_TRUE(flag);
 }
 
-TEST_F(CompanionRevision, CreateEntryPointChecksDeviceAndMigrationDeviceByFamily) {
+TEST_F(MdbCompanionRevision, CreateEntryPointChecksDeviceAndMigrationDeviceByFamily) {
     struct CASE {
         char const* family;
         char const* device;
@@ -202,7 +202,7 @@ TEST_F(CompanionRevision, CreateEntryPointChecksDeviceAndMigrationDeviceByFamily
     }
 }
 
-TEST_F(CompanionRevision, CreateFormRightAfterSetupHasNoOptionAndMnemonicsReachTheirWidgets) {
+TEST_F(MdbCompanionRevision, CreateFormRightAfterSetupHasNoOptionAndMnemonicsReachTheirWidgets) {
     open_project();
     MDB_CREATE_COMPANION_REVISION_DLG dialog(DEV_FAMILY_VORELON_II, "", nullptr);
     EXPECT_EQ(dialog.objectName(), "MDB_CREATE_COMPANION_REVISION");
@@ -232,7 +232,7 @@ TEST_F(CompanionRevision, CreateFormRightAfterSetupHasNoOptionAndMnemonicsReachT
     EXPECT_TRUE(QTest::qWaitFor([create]() { return create->isChecked(); }, 2000));
 }
 
-TEST_F(CompanionRevision, CreateDialogStartsFromTheExistingCompanion) {
+TEST_F(MdbCompanionRevision, CreateDialogStartsFromTheExistingCompanion) {
     open_project();
     // top's companion top_lm is a revision of the project: overwrite it.
     MDB_CREATE_COMPANION_REVISION_DLG existing(DEV_FAMILY_VORELON_II, "top_lm", nullptr);
@@ -257,7 +257,7 @@ TEST_F(CompanionRevision, CreateDialogStartsFromTheExistingCompanion) {
     EXPECT_EQ(child<QLineEdit>(&missing, "m_new_rev_name")->text(), "top_s");
 }
 
-TEST_F(CompanionRevision, CreateOkChecksTheNewName) {
+TEST_F(MdbCompanionRevision, CreateOkChecksTheNewName) {
     open_project();
     test_write_file(file("unlisted.tsf"), "set_global_assignment -name TOP_LEVEL_ENTITY top\n");
     struct CASE {
@@ -305,7 +305,7 @@ TEST_F(CompanionRevision, CreateOkChecksTheNewName) {
     }
 }
 
-TEST_F(CompanionRevision, CreateEntryPointHandsTheNameToTheHostAndWritesNothing) {
+TEST_F(MdbCompanionRevision, CreateEntryPointHandsTheNameToTheHostAndWritesNothing) {
     open_project();
     SNAPSHOT before = snapshot();
     std::string name;

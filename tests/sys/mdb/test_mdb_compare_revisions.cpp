@@ -89,9 +89,9 @@ bool same_icon(QIcon const& actual, int icon) {
     return actual.pixmap(16, 16).toImage() == afcq_get_icon(icon).pixmap(16, 16).toImage();
 }
 
-class CompareRevisions : public MdbRevisionProject {};
+class MdbCompareRevisions : public MdbRevisionProject {};
 
-TEST(CompareSummaryLine, KeyDropsTheCharacterBeforeTheColonAndValueKeepsTheRest) {
+TEST(MdbCompareSummaryLine, KeyDropsTheCharacterBeforeTheColonAndValueKeepsTheRest) {
     struct CASE {
         std::string line;
         bool parsed;
@@ -120,7 +120,7 @@ TEST(CompareSummaryLine, KeyDropsTheCharacterBeforeTheColonAndValueKeepsTheRest)
     }
 }
 
-TEST_F(CompareRevisions, ResultsSetTheRevisionsWithReportsSideBySide) {
+TEST_F(MdbCompareRevisions, ResultsSetTheRevisionsWithReportsSideBySide) {
     open_project();
     MDB_COMPARE_REV_TREE_MODEL model(nullptr);
     mdb_load_project_summary(&model);
@@ -171,7 +171,7 @@ TEST_F(CompareRevisions, ResultsSetTheRevisionsWithReportsSideBySide) {
     EXPECT_EQ(cell(sta->child(2), "Slack", 2), " 0.300");
 }
 
-TEST_F(CompareRevisions, ToolRowsAreFoundWithoutRegardToCaseAndClassicGroupsRepeat) {
+TEST_F(MdbCompareRevisions, ToolRowsAreFoundWithoutRegardToCaseAndClassicGroupsRepeat) {
     open_project();
     MDB_COMPARE_REV_TREE_MODEL model(nullptr);
     model.appendRow(new QStandardItem("FITTER"));
@@ -192,7 +192,7 @@ TEST_F(CompareRevisions, ToolRowsAreFoundWithoutRegardToCaseAndClassicGroupsRepe
     EXPECT_EQ(top_row(&model, "Analysis & Synthesis"), nullptr);
 }
 
-TEST_F(CompareRevisions, AssignmentsShareRowsAndShowEveryValueOfARepeatedVariable) {
+TEST_F(MdbCompareRevisions, AssignmentsShareRowsAndShowEveryValueOfARepeatedVariable) {
     open_project();
     MDB_COMPARE_REV_TREE_MODEL model(nullptr);
     mdb_load_project_assignments(&model);
@@ -216,7 +216,7 @@ TEST_F(CompareRevisions, AssignmentsShareRowsAndShowEveryValueOfARepeatedVariabl
     EXPECT_EQ(synthesis->child(0, 1)->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
 }
 
-TEST_F(CompareRevisions, OpeningWritesNothingAndLeavesTheLocksAsTheyWere) {
+TEST_F(MdbCompareRevisions, OpeningWritesNothingAndLeavesTheLocksAsTheyWere) {
     open_project();
     SNAPSHOT before = snapshot();
     {
@@ -242,7 +242,7 @@ TEST_F(CompareRevisions, OpeningWritesNothingAndLeavesTheLocksAsTheyWere) {
               "0 ns");
 }
 
-TEST_F(CompareRevisions, GroupsShowAnOpenOrClosedFolder) {
+TEST_F(MdbCompareRevisions, GroupsShowAnOpenOrClosedFolder) {
     open_project();
     MDB_COMPARE_REVISIONS_DLG dialog(nullptr);
     for (AFCQ_TREE_VIEW* view : {static_cast<AFCQ_TREE_VIEW*>(dialog.result_view()),
@@ -257,7 +257,7 @@ TEST_F(CompareRevisions, GroupsShowAnOpenOrClosedFolder) {
     }
 }
 
-TEST(CompareCsv, FieldsFollowRfc4180AndEveryRowHasTheHeadersFieldCount) {
+TEST(MdbCompareCsv, FieldsFollowRfc4180AndEveryRowHasTheHeadersFieldCount) {
     AFCQ_TREE_MODEL model(nullptr);
     model.setHorizontalHeaderItem(0, new QStandardItem(""));
     model.setHorizontalHeaderItem(1, new QStandardItem("rev,a"));
@@ -287,7 +287,7 @@ TEST(CompareCsv, FieldsFollowRfc4180AndEveryRowHasTheHeadersFieldCount) {
     EXPECT_EQ(rows[4], ROW({"plain", "x", "", ""}));
 }
 
-TEST_F(CompareRevisions, ExportWritesTheVisibleTab) {
+TEST_F(MdbCompareRevisions, ExportWritesTheVisibleTab) {
     open_project();
     MDB_COMPARE_REVISIONS_DLG dialog(nullptr);
 
@@ -319,7 +319,7 @@ TEST_F(CompareRevisions, ExportWritesTheVisibleTab) {
     EXPECT_TRUE(found_end_time);
 }
 
-TEST_F(CompareRevisions, ExportAsksBeforeReplacingAnAddedExtensionsFileAndKeepsFilesOnFailure) {
+TEST_F(MdbCompareRevisions, ExportAsksBeforeReplacingAnAddedExtensionsFileAndKeepsFilesOnFailure) {
     open_project();
     MDB_COMPARE_REVISIONS_DLG dialog(nullptr);
     test_write_file(file("old.csv"), "kept\n");
