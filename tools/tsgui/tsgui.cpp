@@ -83,9 +83,8 @@ void usage() {
                          "<button text>]... [--answer <yes|no|path>]... <entry point>...\n");
 }
 
-// A button's text as shown, without its mnemonic marks.
-QString shown_text(QAbstractButton const* button) {
-    QString text = button->text();
+// A button text as shown, without its mnemonic marks.
+QString shown_text(QString text) {
     return text.remove(QLatin1Char('&'));
 }
 
@@ -115,10 +114,10 @@ void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses,
             dialog->done(QDialog::Rejected);
             return;
         }
-        QString text = queue->front();
+        QString text = shown_text(queue->front());
         queue->pop_front();
         for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
-            if (button->isVisible() && button->isEnabled() && shown_text(button) == text) {
+            if (button->isVisible() && button->isEnabled() && shown_text(button->text()) == text) {
                 button->click();
                 return;
             }

@@ -12,6 +12,9 @@
 namespace {
 
 std::string const EXAMPLE = TESSALY_SOURCE_DIR "/examples/dsp_board";
+// Revisions of both companion families: top (Vorelon II, companion top_lm),
+// top_lm and alt_lm (Lumiform II).
+std::string const REVISIONS = TESSALY_SOURCE_DIR "/tests/sys/mdb/fixtures/rev_project";
 
 class Tsgui : public ::testing::Test {
 protected:
@@ -43,6 +46,44 @@ TEST_F(Tsgui, OpensTheProjectBeforeCallingTheEntryPoint) {
     result = run("--screenshot " + thr_process_quote_argument(picture()) + " mdb_dyn_ip_regen_dlg");
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_FALSE(picture_taken());
+}
+
+TEST_F(Tsgui, PressesButtonsInOrderAndPrintsWhatTheEntryPointsReturn) {
+    std::string project =
+        thr_process_quote_argument(m_workspace.copy_fixture(REVISIONS, "revisions"));
+    // OK in the set dialog keeps the preselected companion; the create dialog
+    // that follows has nothing left to press and is cancelled.
+    TEST_RUN_RESULT result = run("--project " + project +
+                                 " --press OK mdb_dyn_set_companion_revision_dlg"
+                                 " mdb_dyn_create_companion_revision_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("mdb_dyn_set_companion_revision_dlg returned 1, name \"top_lm\""),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("mdb_dyn_create_companion_revision_dlg returned 0, name \"\""),
+              std::string::npos)
+        << result.output;
+
+    // Choosing "create new" by its text (mnemonic marks or not), then OK on
+    // the proposed name, which is a revision already: the queued answer
+    // overwrites it. The set dialog that follows gets Cancel.
+    result = run("--project " + project +
+                 " --press \"&Create new companion revision with assignments from the current "
+                 "revision\" --press &OK --answer yes --press Cancel"
+                 " mdb_dyn_create_companion_revision_dlg"
+                 " mdb_dyn_set_companion_revision_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("create_companion_revision_dlg returned 1, name \"top_lm\""),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("Question (296022)"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("set_companion_revision_dlg returned 0"), std::string::npos)
+        << result.output;
+
+    // A button that is not there fails the run.
+    result = run("--project " + project + " --press Nope mdb_dyn_set_companion_revision_dlg");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("no button \"Nope\""), std::string::npos) << result.output;
 }
 
 TEST_F(Tsgui, RefusesWhatItCannotDo) {
