@@ -23,14 +23,16 @@ void setup_view(AFCQ_TREE_VIEW* view) {
     view->set_style(1);
     view->header()->setVisible(true);
     view->header()->setSectionResizeMode(QHeaderView::Interactive);
-    view->header()->setDefaultAlignment(Qt::AlignHCenter);
+    view->header()->setDefaultAlignment(Qt::AlignCenter);
 }
 
+// Only group rows carry a folder (expanding the whole tree reports its
+// leaves as expanded too).
 void set_folder_icon(AFCQ_TREE_VIEW* view, QModelIndex const& index) {
     auto* model = qobject_cast<QStandardItemModel*>(view->model());
     QStandardItem* item =
         index.isValid() && model != nullptr ? model->itemFromIndex(index) : nullptr;
-    if (item != nullptr) {
+    if (item != nullptr && item->hasChildren()) {
         item->setIcon(afcq_get_icon(view->isExpanded(index) ? AFCQ_ICON_FOLDER_OPEN
                                                             : AFCQ_ICON_FOLDER_CLOSED));
     }

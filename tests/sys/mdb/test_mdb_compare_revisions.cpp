@@ -254,6 +254,8 @@ TEST_F(MdbCompareRevisions, GroupsShowAnOpenOrClosedFolder) {
         EXPECT_TRUE(same_icon(model->itemFromIndex(group)->icon(), AFCQ_ICON_FOLDER_CLOSED));
         view->expand(group);
         EXPECT_TRUE(same_icon(model->itemFromIndex(group)->icon(), AFCQ_ICON_FOLDER_OPEN));
+        // Rows of keys and variables carry no folder.
+        EXPECT_TRUE(model->itemFromIndex(group)->child(0)->icon().isNull());
     }
 }
 
