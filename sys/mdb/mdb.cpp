@@ -38,9 +38,9 @@ std::string const REV_FITTER_ROW_TITLE = "Fitter";
 std::string const REV_MERGE_ROW_TITLE = "Partition Merge";
 std::string const DEFAULT_PATH = "untitled";
 
-std::string const REV_TBL_COLUMN_NAMES[7] = {
-    REVISION_NAME_STR, TOP_LEVEL_ENTITY_STR, FAMILY_STR, DEVICE_STR,
-    MEET_TIMING_STR,   TIMING_MODEL_STR,     DESC_STR};
+std::string const REV_TBL_COLUMN_NAMES[7] = {REVISION_NAME_STR, TOP_LEVEL_ENTITY_STR, FAMILY_STR,
+                                             DEVICE_STR,        MEET_TIMING_STR,      TIMING_MODEL_STR,
+                                             DESC_STR};
 int DESC_COLUMN_WIDTH = 0;
 
 void mdb_msg_debug(char const* format, ...) {
