@@ -3,7 +3,8 @@
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
-#include "sys/mdb/mdb_revision_settings.h"
+#include "suite/messages/msg.h"
+#include "sys/mdb/mdb_msgs.h"
 
 #include <cstring>
 #include <vector>
@@ -46,25 +47,44 @@ std::string mdb_proposed_companion_name(std::string const& revision, DEV_FAMILY_
     return revision;
 }
 
-bool mdb_read_companion_settings(MDB_COMPANION_SETTINGS* out) {
+MDB_SETTINGS_READ_ENUM mdb_read_companion_settings(MDB_COMPANION_SETTINGS* out) {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     if (acf_mgr == nullptr || !acf_mgr->is_project_open()) {
-        return false;
+        return MDB_SETTINGS_READ_NO_FILE;
     }
     std::vector<MDB_REVISION_SETTING> settings;
-    if (mdb_read_revision_settings(
-            acf_mgr->get_active_revision_name(), &settings,
-            {ACF_VARIABLE_TYPE_FAMILY, ACF_VARIABLE_TYPE_COMPANION_REVISION_NAME,
-             ACF_VARIABLE_TYPE_DEVICE, ACF_VARIABLE_TYPE_DEVICE_TECHNOLOGY_MIGRATION_LIST}) !=
-        MDB_SETTINGS_READ_OK) {
-        return false;
+    MDB_SETTINGS_READ_ENUM read = mdb_read_revision_settings(
+        acf_mgr->get_active_revision_name(), &settings,
+        {ACF_VARIABLE_TYPE_FAMILY, ACF_VARIABLE_TYPE_COMPANION_REVISION_NAME,
+         ACF_VARIABLE_TYPE_DEVICE, ACF_VARIABLE_TYPE_DEVICE_TECHNOLOGY_MIGRATION_LIST});
+    if (read != MDB_SETTINGS_READ_OK) {
+        return read;
     }
     out->family = mdb_find_setting(settings, ACF_VARIABLE_TYPE_FAMILY);
     out->companion = mdb_find_setting(settings, ACF_VARIABLE_TYPE_COMPANION_REVISION_NAME);
     out->device = mdb_find_setting(settings, ACF_VARIABLE_TYPE_DEVICE);
     out->migration_list =
         mdb_find_setting(settings, ACF_VARIABLE_TYPE_DEVICE_TECHNOLOGY_MIGRATION_LIST);
-    return true;
+    return MDB_SETTINGS_READ_OK;
+}
+
+bool mdb_read_companion_family(MDB_COMPANION_SETTINGS* out, DEV_FAMILY_ENUM* family) {
+    if (ACF_MANAGER::get_acf_manager() == nullptr) {
+        MSG_INTERNAL_ERROR::report("acf_mgr != NULL", "MDB", __FILE__, __LINE__);
+        return false;
+    }
+    MDB_SETTINGS_READ_ENUM read = mdb_read_companion_settings(out);
+    if (read == MDB_SETTINGS_READ_REFUSED) {
+        MSG_O* message = MSG_MDB::O::ACF_ERROR();
+        message->show();
+        delete message;
+    }
+    if (read != MDB_SETTINGS_READ_OK ||
+        !dstr_exists_dev_family_enum_by_string(out->family.c_str())) {
+        return false;
+    }
+    *family = dstr_get_dev_family_enum_by_string(out->family.c_str());
+    return mdb_companion_family(*family) != DEV_FAMILY_INVALID;
 }
 
 bool mdb_find_companion_candidates(DEV_FAMILY_ENUM paired, std::list<std::string>* out) {

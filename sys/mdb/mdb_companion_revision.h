@@ -5,6 +5,7 @@
 #pragma once
 
 #include "suite/devicedb/dev.h"
+#include "sys/mdb/mdb_revision_settings.h"
 
 #include <list>
 #include <string>
@@ -24,13 +25,20 @@ struct MDB_COMPANION_SETTINGS {
     std::string device;         // DEVICE
     std::string migration_list; // DEVICE_TECHNOLOGY_MIGRATION_LIST
 };
-// False when no project is open or the settings could not be read.
-bool mdb_read_companion_settings(MDB_COMPANION_SETTINGS* out);
+// MDB_SETTINGS_READ_NO_FILE when no project is open, MDB_SETTINGS_READ_REFUSED
+// when the read lock was refused.
+MDB_SETTINGS_READ_ENUM mdb_read_companion_settings(MDB_COMPANION_SETTINGS* out);
+// Where both entry points start: the settings and the family of the active
+// revision. False, with no dialog to show, when no project is open, the
+// family is unknown or has no pair, or the settings could not be had (then
+// after ACF_ERROR).
+bool mdb_read_companion_family(MDB_COMPANION_SETTINGS* out, DEV_FAMILY_ENUM* family);
 
 // The revisions of the project, other than the active one, whose family is
 // `paired`; a revision whose companion setting names the active revision goes
 // to the front, the others follow in project order. False when the settings
-// could not be had (a lock refused), which is not the same as no candidate.
+// could not be had (a lock refused), which is not the same as no candidate; a
+// revision whose settings file cannot be read is left out.
 bool mdb_find_companion_candidates(DEV_FAMILY_ENUM paired, std::list<std::string>* out);
 
 // The check of the create dialog's OK on a new companion name.

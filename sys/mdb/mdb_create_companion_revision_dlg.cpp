@@ -112,18 +112,9 @@ void MDB_CREATE_COMPANION_REVISION_DLG::on_ok() {
 }
 
 int mdb_dyn_create_companion_revision_dlg(QWidget* parent, std::string* name, bool* flag) {
-    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
-    if (acf_mgr == nullptr) {
-        MSG_INTERNAL_ERROR::report("acf_mgr != NULL", "MDB", __FILE__, __LINE__);
-        return 0;
-    }
     MDB_COMPANION_SETTINGS settings;
-    if (!mdb_read_companion_settings(&settings) ||
-        !dstr_exists_dev_family_enum_by_string(settings.family.c_str())) {
-        return 0;
-    }
-    DEV_FAMILY_ENUM family = dstr_get_dev_family_enum_by_string(settings.family.c_str());
-    if (mdb_companion_family(family) == DEV_FAMILY_INVALID) {
+    DEV_FAMILY_ENUM family = DEV_FAMILY_INVALID;
+    if (!mdb_read_companion_family(&settings, &family)) {
         return 0;
     }
     if (settings.device.empty() || gen_stricmp(settings.device.c_str(), "auto") == 0) {

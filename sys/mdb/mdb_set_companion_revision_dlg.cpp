@@ -58,27 +58,17 @@ void MDB_SET_COMPANION_REVISION_DLG::on_ok() {
 }
 
 int mdb_dyn_set_companion_revision_dlg(QWidget* parent, std::string* name, bool* flag) {
-    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
-    if (acf_mgr == nullptr) {
-        MSG_INTERNAL_ERROR::report("acf_mgr != NULL", "MDB", __FILE__, __LINE__);
-        return 0;
-    }
     MDB_COMPANION_SETTINGS settings;
-    if (!mdb_read_companion_settings(&settings) ||
-        !dstr_exists_dev_family_enum_by_string(settings.family.c_str())) {
-        return 0;
-    }
-    DEV_FAMILY_ENUM family = dstr_get_dev_family_enum_by_string(settings.family.c_str());
-    DEV_FAMILY_ENUM paired = mdb_companion_family(family);
-    if (paired == DEV_FAMILY_INVALID) {
+    DEV_FAMILY_ENUM family = DEV_FAMILY_INVALID;
+    if (!mdb_read_companion_family(&settings, &family)) {
         return 0;
     }
     MDB_SET_COMPANION_REVISION_DLG dialog(family, settings.companion, parent);
     if (!dialog.fill_opposite_family_revision_list()) {
-        MSG_O* message =
-            dialog.search_refused()
-                ? MSG_MDB::O::ACF_ERROR()
-                : MSG_MDB::O::NO_REVISIONS_IN_PROJECT_OF_FAMILY(dstr_get_user_string(paired));
+        MSG_O* message = dialog.search_refused()
+                             ? MSG_MDB::O::ACF_ERROR()
+                             : MSG_MDB::O::NO_REVISIONS_IN_PROJECT_OF_FAMILY(
+                                   dstr_get_user_string(mdb_companion_family(family)));
         message->show();
         delete message;
         return 0;
