@@ -2,7 +2,8 @@
 // walk, the file dialog's queued answers, and the folder icons.
 #include "suite/gui/afcq.h"
 
-#include <QApplication>
+#include "tests/support/test_qt_application.h"
+
 #include <QStandardItem>
 #include <gtest/gtest.h>
 
@@ -10,13 +11,7 @@ namespace {
 
 class MdbGuiFramework : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-    }
+    static void SetUpTestSuite() { test_qt_application(); }
     void TearDown() override { afcq_clear_file_answers(); }
 };
 

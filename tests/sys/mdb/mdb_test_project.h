@@ -7,9 +7,9 @@
 #include "suite/gui/afcq.h"
 #include "suite/messages/msg.h"
 
+#include "tests/support/test_qt_application.h"
 #include "tests/support/test_workspace.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -31,13 +31,7 @@ inline std::string const MDB_REV_FIXTURE = TESSALY_TEST_DATA_DIR "/fixtures/rev_
 
 class MdbRevisionProject : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-    }
+    static void SetUpTestSuite() { test_qt_application(); }
 
     void SetUp() override {
         msg_log_clear();

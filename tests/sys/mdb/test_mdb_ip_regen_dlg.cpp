@@ -12,6 +12,7 @@
 #include "suite/reportdb/rdb.h"
 #include "suite/tclglue/atcl.h"
 
+#include "tests/support/test_qt_application.h"
 #include "tests/support/test_workspace.h"
 
 #include <QApplication>
@@ -48,15 +49,7 @@ QColor foreground(QStandardItem const* item) {
 
 class IpRegenDialog : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        // Kept to the end of the process: destroyed among the other statics at
-        // exit it would outlive the pointing device the enter events use.
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-    }
+    static void SetUpTestSuite() { test_qt_application(); }
 
     void SetUp() override {
         msg_log_clear();

@@ -1,18 +1,14 @@
 #include "sys/mdb/mdb_ip_regen_dlg.h"
 
-#include <QApplication>
+#include "tests/support/test_qt_application.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 class IpRegenWidgets : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test";
-        static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
-    }
+    static void SetUpTestSuite() { test_qt_application(); }
 };
 
 TEST_F(IpRegenWidgets, DescriptionShowsBusyAnimationOnlyWhileStarted) {
