@@ -217,6 +217,11 @@ TEST_F(MdbCompareRevisions, AssignmentsShareRowsAndShowEveryValueOfARepeatedVari
 }
 
 TEST_F(MdbCompareRevisions, OpeningWritesNothingAndLeavesTheLocksAsTheyWere) {
+    // A revision whose settings file has lines in error, which a store would
+    // rewrite on its next commit, is read all the same and left as it is.
+    test_write_file(file("alt_lm.tsf"), test_read_file(file("alt_lm.tsf")) +
+                                            "set_global_assignment -name\n"
+                                            "set_global_assignment -name NO_SUCH_VARIABLE 1\n");
     open_project();
     SNAPSHOT before = snapshot();
     {
