@@ -12,22 +12,24 @@ bool wanted(std::list<ACF_VARIABLE_TYPE_ENUM> const& only, ACF_VARIABLE_TYPE_ENU
     return only.empty() || std::find(only.begin(), only.end(), type) != only.end();
 }
 
-// Whether the assignment came from a line of a settings file (the store also
-// holds family defaults that opening a revision adds, which no file states).
+// Whether the assignment came from a line of a settings file (a store that
+// opens a revision also holds values it adds itself, such as family defaults,
+// which the file does not state).
 bool read_from_file(ACF_ASSIGNMENT const* asgn) {
     std::string line;
     return asgn->get_variable_original_tcl_command_from_file(&line);
 }
 
-// The global assignments of the revision that `manager` holds under a lock.
+// The global assignments of the revision that `manager` holds under a lock;
+// with `file_only` those its settings file states.
 void collect(ACF_REVISION_MANAGER* manager, std::list<ACF_VARIABLE_TYPE_ENUM> const& only,
-             std::vector<MDB_REVISION_SETTING>* out) {
+             bool file_only, std::vector<MDB_REVISION_SETTING>* out) {
     ACF_REVISION_MANAGER::ASSIGNMENT_LIST assignments;
     manager->get_assignment_coll(nullptr, &assignments, false);
     for (ACF_ASSIGNMENT const* asgn : assignments) {
         if (asgn == nullptr || !asgn->is_global() || asgn->is_removed() || asgn->is_transient() ||
             asgn->get_type() == ACF_VARIABLE_TYPE_NONE || !wanted(only, asgn->get_type()) ||
-            !read_from_file(asgn)) {
+            (file_only && !read_from_file(asgn))) {
             continue;
         }
         MDB_REVISION_SETTING setting;
@@ -48,7 +50,7 @@ MDB_SETTINGS_READ_ENUM read_active(ACF_MANAGER* acf_mgr,
     if (locked_here && !acf_mgr->read_lock()) {
         return MDB_SETTINGS_READ_REFUSED;
     }
-    collect(acf_mgr, only, out);
+    collect(acf_mgr, only, false, out);
     if (locked_here) {
         acf_mgr->read_unlock();
     }
@@ -72,7 +74,7 @@ MDB_SETTINGS_READ_ENUM read_other(ACF_MANAGER* acf_mgr, std::string const& revis
                              false, false) == ACF_REVISION_MANAGER::SUCCESS) {
         result = MDB_SETTINGS_READ_REFUSED;
         if (reader->read_lock_and_post_no_messages()) {
-            collect(reader, only, out);
+            collect(reader, only, true, out);
             reader->read_unlock();
             result = MDB_SETTINGS_READ_OK;
         }

@@ -29,13 +29,13 @@ enum MDB_SETTINGS_READ_ENUM {
     MDB_SETTINGS_READ_REFUSED = 3,
 };
 
-// The global assignments of one revision of the open project that its
-// settings file states, in the order of its settings, each value of a variable
-// set several times kept; assignments that IP files make, removed ones and
-// instance assignments are left out.
-// The active revision is read from the open store under a read lock (taken
-// only when no lock is held); another revision from its settings file through
-// a separate, temporary project manager that is closed without commit.
+// The global assignments of one revision of the open project, in the order
+// of its settings, each value of a variable set several times kept;
+// assignments that IP files make, removed ones and instance assignments are
+// left out. The active revision is read as it stands in the open store, under
+// a read lock (taken only when no lock is held); another revision as its
+// settings file states it, through a separate, temporary project manager that
+// is closed without commit.
 // `only`, when not empty, limits the result to those variables.
 MDB_SETTINGS_READ_ENUM
 mdb_read_revision_settings(std::string const& revision, std::vector<MDB_REVISION_SETTING>* out,

@@ -3,6 +3,8 @@
 // the CSV text read back by an RFC 4180 reader, and the export.
 #include "sys/mdb/mdb_compare_revisions_dlg.h"
 
+#include "acf_mgr_input_parameters.h"
+
 #include "sys/mdb/mdb_compare_revisions_csv.h"
 #include "sys/mdb/mdb_compare_revisions_model.h"
 
@@ -214,6 +216,22 @@ TEST_F(MdbCompareRevisions, AssignmentsShareRowsAndShowEveryValueOfARepeatedVari
     EXPECT_EQ(cell(simulator, "END_TIME", 2), "2 us");
     EXPECT_TRUE(same_icon(synthesis->icon(), AFCQ_ICON_FOLDER_OPEN));
     EXPECT_EQ(synthesis->child(0, 1)->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+}
+
+TEST_F(MdbCompareRevisions, TheActiveRevisionShowsItsSettingsAsTheyStandInTheOpenProject) {
+    open_project();
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    ASSERT_TRUE(manager->write_lock(false));
+    ACF_MGR_INPUT_PARAMETERS change;
+    change.set_variable_type(ACF_VARIABLE_TYPE_END_TIME);
+    change.set_value_string("3 us");
+    ASSERT_NE(manager->set_global_assignment(&change), nullptr);
+    manager->write_unlock(false);
+    ASSERT_NE(test_read_file(file("top.tsf")).find("1,000 ns"), std::string::npos);
+
+    MDB_COMPARE_REV_TREE_MODEL model(nullptr);
+    mdb_load_project_assignments(&model);
+    EXPECT_EQ(cell(top_row(&model, "Simulator Assignments"), "END_TIME", 1), "3 us");
 }
 
 TEST_F(MdbCompareRevisions, OpeningWritesNothingAndLeavesTheLocksAsTheyWere) {
