@@ -16,9 +16,22 @@
 #include <string>
 #include <vector>
 
+class ACF_ASSIGNMENT;
 class ACF_ASSIGNMENT_IMPL;
 class ACF_MANAGER_STORAGE;
 class ACF_MGR_INPUT_PARAMETERS;
+
+// The holder of a record, told of the changes it keeps indexes or counts of:
+// the changed mark turning on or off, and the value, ignored mark or removed
+// mark changing.
+class ACF_ASSIGNMENT_OBSERVER {
+public:
+    virtual void changed_mark_turned(ACF_ASSIGNMENT* asgn, bool on) = 0;
+    virtual void matching_state_changed(ACF_ASSIGNMENT* asgn) = 0;
+
+protected:
+    ~ACF_ASSIGNMENT_OBSERVER() = default;
+};
 
 class ACF_ASSIGNMENT {
 public:
@@ -114,6 +127,8 @@ public:
     bool set_ignore_status(bool ignored);
     void set_remove_status(bool removed);
     void set_transient(bool transient);
+    // The one observer of the record (null: none); copies start without one.
+    void set_observer(ACF_ASSIGNMENT_OBSERVER* observer);
 
     // --- Storage-facing ---------------------------------------------------------
     // Resets the parameters and fills them from this record.
@@ -144,5 +159,9 @@ public:
                                      ACF_ARGUMENT_TYPE_ENUM arg) const;
 
 private:
+    // Stores the changed mark and tells the observer when it turned.
+    void store_changed_mark(bool on);
+    void tell_matching_state_changed();
+
     ACF_ASSIGNMENT_IMPL* m_impl = nullptr;
 };

@@ -101,7 +101,7 @@ ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage)
         position.entry = m_ordered_coll.end();
         position.has_entry = false;
         position.entity_counted = asgn_storage->m_positions.at(node.second).entity_counted;
-        m_positions.emplace(copy, position);
+        watch(copy, m_positions.emplace(copy, position).first->second);
     }
     for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* comment_asgn : asgn_storage->m_ordered_coll) {
         if (!ACF_REQUIRE(comment_asgn != NULL)) {
@@ -149,7 +149,7 @@ void ACF_ASGN_STORAGE::hold(ACF_ASSIGNMENT* asgn, std::string const& key) {
     position.entry = append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(asgn));
     position.has_entry = true;
     position.order = m_next_order++;
-    m_positions[asgn] = position;
+    watch(asgn, m_positions[asgn] = position);
 }
 
 void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
@@ -157,6 +157,7 @@ void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
     if (found == m_positions.end()) {
         return;
     }
+    unwatch(asgn, found->second);
     m_key_index.erase(found->second.key_node);
     if (found->second.has_entry) {
         delete *found->second.entry;
@@ -227,18 +228,6 @@ ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::variable_key_range(ACF_VARIABLE_TY
     KEY_NODE const first = m_key_index.lower_bound(prefix);
     prefix.back() = static_cast<char>(prefix.back() + 1);
     return {first, m_key_index.lower_bound(prefix)};
-}
-
-ACF_ASGN_STORAGE::KEY_RANGE
-ACF_ASGN_STORAGE::lookup_candidates(ACF_MGR_INPUT_PARAMETERS const& params, bool global,
-                                    bool freeform) {
-    ACF_VARIABLE_TYPE_ENUM const type = params.get_variable_type();
-    if (type == ACF_VARIABLE_TYPE_NONE || (!global && gen_is_empty_string(params.get_to()))) {
-        return variable_key_range(type, freeform);
-    }
-    std::string key;
-    create_assignment_key(params, key);
-    return equal_key_range(key);
 }
 
 std::vector<ACF_ASSIGNMENT*> ACF_ASGN_STORAGE::in_file_order(KEY_RANGE range) const {
@@ -487,6 +476,7 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::set_assignment(ACF_MGR_INPUT_PARAMETERS* input
         asgn->set_ignore_status(params.get_is_ignored());
         set_assignment_args_from_input_parameters(asgn);
         m_acf_manager_storage->replace_tdf_with_tsf_value(asgn);
+        asgn->set_changed_status(changed_status);
         hold(asgn, key);
     }
     count_entity_name(asgn, entity_name);
@@ -605,14 +595,15 @@ ACF_ASGN_STORAGE::find_removed_assignment(ACF_MGR_INPUT_PARAMETERS* input_parame
     if (!ACF_REQUIRE(input_parameters != NULL) || !have_manager_storage()) {
         return nullptr;
     }
+    // Only removed assignments are candidates: those of the key, or of every
+    // freeform key, or of the whole index.
     ACF_VARIABLE_TYPE_ENUM const type = input_parameters->get_variable_type();
-    KEY_RANGE const range =
-        type != ACF_VARIABLE_TYPE_NONE ? equal_key_range(key) : variable_key_range(type, freeform);
+    std::vector<ACF_ASSIGNMENT*> const removed = type != ACF_VARIABLE_TYPE_NONE
+                                                     ? removed_in_keys(key, false)
+                                                     : removed_in_keys(freeform ? "#N" : "", true);
     ACF_ASGN_SEARCH_FILTER const any;
-    for (KEY_NODE node = range.first; node != range.last; ++node) {
-        ACF_ASSIGNMENT* asgn = node->second;
-        if (asgn->is_removed() &&
-            does_assignment_match(asgn, input_parameters, any, false, true, global, freeform)) {
+    for (ACF_ASSIGNMENT* asgn : removed) {
+        if (does_assignment_match(asgn, input_parameters, any, false, true, global, freeform)) {
             if (!purge) {
                 return asgn;
             }
@@ -631,13 +622,7 @@ void ACF_ASGN_STORAGE::purge_removed(ACF_ASSIGNMENT* asgn) {
 }
 
 void ACF_ASGN_STORAGE::delete_all_removed_assignments() {
-    std::vector<ACF_ASSIGNMENT*> removed;
-    for (auto const& node : m_key_index) {
-        if (node.second->is_removed()) {
-            removed.push_back(node.second);
-        }
-    }
-    for (ACF_ASSIGNMENT* asgn : removed) {
+    for (ACF_ASSIGNMENT* asgn : removed_in_keys("", true)) {
         if (asgn->is_removed()) {
             if (m_acf_manager_storage != nullptr) {
                 m_acf_manager_storage->remove_assignment_from_changed_list(asgn);

@@ -10,24 +10,33 @@
 // - Parameter-driven operations work on a normalised copy of the caller's
 //   parameters, never on the caller's object.
 //
+// - Beside the key index, indexes that keep key order let a lookup visit only
+//   the assignments that can match: typed assignments by key and value (the
+//   key leaves the value out), freeform ones by name and by name and target,
+//   removed ones apart; the assignments tell the collection when their value,
+//   ignored or removed mark changes. The changed assignments are kept as a set.
+//
 // The collection owns its assignments and takes no lock: callers hold the
 // revision storage's lock. Units: acf_asgn_storage.cpp (keys, matching, set,
-// removal, purges, copy), acf_asgn_storage_lookup.cpp (lookups),
+// removal, purges, copy), acf_asgn_storage_index.cpp (the indexes beside the key
+// index and the changed set), acf_asgn_storage_lookup.cpp (lookups),
 // acf_asgn_storage_bulk.cpp (bulk removal, collection-wide queries),
 // acf_asgn_storage_views.cpp (views for the settings-file writer).
 #pragma once
 
+#include "acf_assignment.h"
 #include "acf_file_categories.h"
 #include "acf_table_types.h"
 
 #include <cstdint>
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
-class ACF_ASSIGNMENT;
 class ACF_ASSIGNMENT_FACTORY;
 class ACF_MANAGER_STORAGE;
 class ACF_MGR_INPUT_PARAMETERS;
@@ -72,7 +81,7 @@ private:
 using ACF_ASSIGNMENT_LIST = std::list<ACF_ASSIGNMENT*>;
 using ACF_ASGN_COMMENT_LIST = std::list<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*>;
 
-class ACF_ASGN_STORAGE {
+class ACF_ASGN_STORAGE final : private ACF_ASSIGNMENT_OBSERVER {
 public:
     // --- Life -----------------------------------------------------------------
     ACF_ASGN_STORAGE(ACF_MANAGER_STORAGE* storage, ACF_ASSIGNMENT_FACTORY* factory);
@@ -194,15 +203,21 @@ private:
     using KEY_NODE = KEY_INDEX::iterator;
 
     // Where an assignment is held, so that no per-assignment operation searches
-    // the collection: its key-index node, its entry in file order (a removed
-    // assignment may have lost it), the entry's order stamp (ascending in file
-    // order), and whether its entity name is counted.
+    // the collection: its key-index node and key-order number (ascending among
+    // equal keys), its entry in file order (a removed assignment may have lost
+    // it) and the entry's order stamp (ascending in file order), the selectors
+    // it is indexed under, and whether it is listed as removed and its entity
+    // name counted.
     struct POSITION {
         KEY_NODE key_node;
         ACF_ASGN_COMMENT_LIST::iterator entry;
-        bool has_entry = false;
         uint64_t order = 0;
+        uint64_t key_order = 0;
+        uint64_t selectors[2] = {0, 0};
+        uint8_t selector_count = 0;
+        bool has_entry = false;
         bool entity_counted = false;
+        bool removed_listed = false;
     };
 
     // A run of key-index nodes [first, last).
@@ -211,14 +226,59 @@ private:
         KEY_NODE last;
     };
 
+    // An assignment in key order: its node and key-order number.
+    struct KEY_ORDER_REF {
+        KEY_NODE node;
+        uint64_t key_order;
+    };
+    struct BY_KEY_ORDER {
+        using is_transparent = void;
+        bool operator()(KEY_ORDER_REF const& a, KEY_ORDER_REF const& b) const;
+        bool operator()(KEY_ORDER_REF const& a, std::string const& key) const;
+        bool operator()(std::string const& key, KEY_ORDER_REF const& b) const;
+    };
+    // An assignment under one of its selectors (a hash of what a lookup must
+    // find equal); runs of one selector are in key order.
+    struct SELECTED {
+        uint64_t selector;
+        KEY_ORDER_REF ref;
+    };
+    struct BY_SELECTOR {
+        using is_transparent = void;
+        bool operator()(SELECTED const& a, SELECTED const& b) const;
+        bool operator()(SELECTED const& a, uint64_t selector) const;
+        bool operator()(uint64_t selector, SELECTED const& b) const;
+    };
+
+    // The candidates of a lookup: a run of the key index, and, when narrowed,
+    // the runs of the selector index that hold every candidate that can pass
+    // the lookup's match test (only the nodes of `key` when keyed).
+    struct CANDIDATES {
+        KEY_RANGE range;
+        bool narrowed = false;
+        uint64_t selector = 0;
+        // Non-zero: ignored assignments of the key, which match by their
+        // default value, are visited through this run instead.
+        uint64_t ignored_selector = 0;
+        bool keyed = false;
+        std::string key;
+    };
+
     KEY_RANGE whole_key_index();
     KEY_RANGE equal_key_range(std::string const& key);
     // The nodes of every assignment a search of this variable type can match:
     // keys begin with the variable's user name ("#N" for freeform searches);
     // the whole index for a variable type 0 search that is not freeform.
     KEY_RANGE variable_key_range(ACF_VARIABLE_TYPE_ENUM type, bool freeform);
-    // The candidates of the parameter-driven lookups (normalised parameters).
-    KEY_RANGE lookup_candidates(ACF_MGR_INPUT_PARAMETERS const& params, bool global, bool freeform);
+    // The candidates of the parameter-driven lookups. `choice` (normalised)
+    // chooses between the variable's keys and one key; `matched` are the
+    // parameters the match test is given, whose key and whose value (when not
+    // empty) every candidate must have.
+    CANDIDATES lookup_candidates(ACF_MGR_INPUT_PARAMETERS const& choice,
+                                 ACF_MGR_INPUT_PARAMETERS const& matched, bool global,
+                                 bool freeform, bool allow_ignored);
+    // The first candidate, in key order, that passes test; null when none.
+    template <class TEST> ACF_ASSIGNMENT* first_candidate(CANDIDATES const& candidates, TEST test);
     // Candidate assignments of a variable in file order.
     std::vector<ACF_ASSIGNMENT*> in_file_order(KEY_RANGE range) const;
 
@@ -238,6 +298,26 @@ private:
     void remove_selected(KEY_RANGE range, SELECT select, ACF_ASSIGNMENT_LIST* coll);
     bool have_manager_storage() const;
 
+    // --- The indexes beside the key index (acf_asgn_storage_index.cpp) ---------
+    // Starts watching a held assignment and indexes it.
+    void watch(ACF_ASSIGNMENT* asgn, POSITION& position);
+    // Brings the assignment's selectors and removed listing up to date.
+    void index(ACF_ASSIGNMENT* asgn, POSITION& position);
+    // Takes the assignment out of every index and of the changed set.
+    void unwatch(ACF_ASSIGNMENT* asgn, POSITION& position);
+    // The selectors an assignment is found under; returns how many.
+    static int selectors_of(ACF_ASSIGNMENT const& asgn, std::string const& key,
+                            uint64_t selectors[2]);
+    static uint64_t value_selector(std::string const& key, char const* value);
+    static uint64_t ignored_selector(std::string const& key);
+    static uint64_t name_selector(char const* name, char const* target);
+    // The removed assignments whose keys equal key, or (prefix) begin with it,
+    // in key order.
+    std::vector<ACF_ASSIGNMENT*> removed_in_keys(std::string const& key, bool prefix) const;
+
+    void changed_mark_turned(ACF_ASSIGNMENT* asgn, bool on) override;
+    void matching_state_changed(ACF_ASSIGNMENT* asgn) override;
+
     std::map<ACF_ASSIGNMENT*, bool> m_deleted_map;
     KEY_INDEX m_key_index;
     ACF_ASGN_COMMENT_LIST m_ordered_coll;
@@ -248,4 +328,8 @@ private:
 
     std::unordered_map<ACF_ASSIGNMENT const*, POSITION> m_positions;
     uint64_t m_next_order = 0;
+    uint64_t m_next_key_order = 0;
+    std::set<SELECTED, BY_SELECTOR> m_selected;
+    std::set<KEY_ORDER_REF, BY_KEY_ORDER> m_removed;
+    std::unordered_set<ACF_ASSIGNMENT*> m_changed;
 };

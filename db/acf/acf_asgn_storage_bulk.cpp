@@ -110,10 +110,8 @@ void ACF_ASGN_STORAGE::get_removed_assignments(ACF_ASSIGNMENT_LIST* coll) {
     if (!ACF_REQUIRE(coll != NULL)) {
         return;
     }
-    for (auto const& node : m_key_index) {
-        if (node.second->is_removed()) {
-            coll->push_back(node.second);
-        }
+    for (ACF_ASSIGNMENT* asgn : removed_in_keys("", true)) {
+        coll->push_back(asgn);
     }
 }
 
@@ -127,16 +125,13 @@ void ACF_ASGN_STORAGE::get_list_of_current_entity_names(std::list<std::string>* 
 }
 
 bool ACF_ASGN_STORAGE::have_any_assignments_changed() const {
-    for (auto const& node : m_key_index) {
-        if (node.second->has_changed()) {
-            return true;
-        }
-    }
-    return false;
+    return !m_changed.empty();
 }
 
 void ACF_ASGN_STORAGE::clear_changed_status_of_all_assignments() {
-    for (auto const& node : m_key_index) {
-        node.second->set_changed_status(false);
+    // Each clearing takes the assignment out of the set: clear a copy.
+    std::vector<ACF_ASSIGNMENT*> const changed(m_changed.begin(), m_changed.end());
+    for (ACF_ASSIGNMENT* asgn : changed) {
+        asgn->set_changed_status(false);
     }
 }

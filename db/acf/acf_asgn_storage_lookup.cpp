@@ -1,7 +1,9 @@
 // Lookups of single assignments and of all assignments that fit a query.
 // A global lookup, or an instance lookup with a target, visits only the
-// equal-key run of the key index; a lookup of one variable without target
-// visits only that variable's keys.
+// equal-key run of the key index, and of it, when a value is given, only the
+// assignments holding that value; a lookup of one variable without target
+// visits only that variable's keys; a freeform lookup by name visits only the
+// assignments of that name (and target, when one is given).
 #include "acf_asgn_storage.h"
 
 #include "acf_assignment.h"
@@ -29,6 +31,81 @@ bool argument_is_case_sensitive(ACF_ARGUMENT_TYPE_ENUM arg) {
 
 } // namespace
 
+template <class TEST>
+ACF_ASSIGNMENT* ACF_ASGN_STORAGE::first_candidate(CANDIDATES const& candidates, TEST test) {
+    if (!candidates.narrowed) {
+        for (KEY_NODE node = candidates.range.first; node != candidates.range.last; ++node) {
+            if (test(node->second)) {
+                return node->second;
+            }
+        }
+        return nullptr;
+    }
+    // Two runs merged in key order: the assignments of the selector and, when
+    // ignored ones match by their default value, the ignored ones of the key
+    // (passed over in the first run, where their stored value put them).
+    uint64_t const ignored =
+        candidates.ignored_selector != candidates.selector ? candidates.ignored_selector : 0;
+    auto values = m_selected.lower_bound(candidates.selector);
+    auto others = ignored != 0 ? m_selected.lower_bound(ignored) : m_selected.end();
+    auto in_run = [&](auto it, uint64_t selector) {
+        return selector != 0 && it != m_selected.end() && it->selector == selector;
+    };
+    auto skipped = [&](auto it, bool from_values) {
+        return (candidates.keyed && it->ref.node->first != candidates.key) ||
+               (from_values && ignored != 0 && it->ref.node->second->is_ignored());
+    };
+    BY_KEY_ORDER const before;
+    while (true) {
+        while (in_run(values, candidates.selector) && skipped(values, true)) {
+            ++values;
+        }
+        while (in_run(others, ignored) && skipped(others, false)) {
+            ++others;
+        }
+        bool const has_value = in_run(values, candidates.selector);
+        bool const has_other = in_run(others, ignored);
+        if (!has_value && !has_other) {
+            return nullptr;
+        }
+        auto& next =
+            has_value && (!has_other || before(values->ref, others->ref)) ? values : others;
+        ACF_ASSIGNMENT* asgn = next->ref.node->second;
+        ++next;
+        if (test(asgn)) {
+            return asgn;
+        }
+    }
+}
+
+ACF_ASGN_STORAGE::CANDIDATES
+ACF_ASGN_STORAGE::lookup_candidates(ACF_MGR_INPUT_PARAMETERS const& choice,
+                                    ACF_MGR_INPUT_PARAMETERS const& matched, bool global,
+                                    bool freeform, bool allow_ignored) {
+    CANDIDATES candidates;
+    ACF_VARIABLE_TYPE_ENUM const type = choice.get_variable_type();
+    if (type == ACF_VARIABLE_TYPE_NONE || (!global && gen_is_empty_string(choice.get_to()))) {
+        candidates.range = variable_key_range(type, freeform);
+        // A freeform match wants the name ignoring case, and the target when
+        // one is given.
+        if (freeform && matched.get_variable_string() != nullptr) {
+            candidates.narrowed = true;
+            candidates.selector = name_selector(matched.get_variable_string(), matched.get_to());
+        }
+        return candidates;
+    }
+    create_assignment_key(matched, candidates.key);
+    candidates.range = equal_key_range(candidates.key);
+    char const* value = matched.get_value_string();
+    if (!gen_is_empty_string(value)) {
+        candidates.narrowed = true;
+        candidates.keyed = true;
+        candidates.selector = value_selector(candidates.key, value);
+        candidates.ignored_selector = allow_ignored ? 0 : ignored_selector(candidates.key);
+    }
+    return candidates;
+}
+
 ACF_ASSIGNMENT* ACF_ASGN_STORAGE::get_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                                  ACF_ASGN_SEARCH_FILTER const& filter,
                                                  bool allow_ignored, bool global, bool freeform) {
@@ -36,14 +113,12 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::get_assignment(ACF_MGR_INPUT_PARAMETERS* input
         return nullptr;
     }
     init_and_clean_local_parameters_from(input_parameters, global, freeform);
-    KEY_RANGE const range = lookup_candidates(*m_working_parameters, global, freeform);
-    for (KEY_NODE node = range.first; node != range.last; ++node) {
-        if (does_assignment_match(node->second, m_working_parameters, filter, allow_ignored, false,
-                                  global, freeform)) {
-            return node->second;
-        }
-    }
-    return nullptr;
+    ACF_MGR_INPUT_PARAMETERS* params = m_working_parameters;
+    return first_candidate(lookup_candidates(*params, *params, global, freeform, allow_ignored),
+                           [&](ACF_ASSIGNMENT* asgn) {
+                               return does_assignment_match(asgn, params, filter, allow_ignored,
+                                                            false, global, freeform);
+                           });
 }
 
 ACF_ASSIGNMENT* ACF_ASGN_STORAGE::get_assignment(ACF_VARIABLE_TYPE_ENUM type) {
@@ -60,24 +135,13 @@ bool ACF_ASGN_STORAGE::does_variable_exist(ACF_MGR_INPUT_PARAMETERS* input_param
     init_and_clean_local_parameters_from(input_parameters, global, freeform);
     // The normalised copy chooses between the variable's keys and one key; the
     // key and the match come from the caller's parameters as given.
-    ACF_VARIABLE_TYPE_ENUM const type = m_working_parameters->get_variable_type();
-    KEY_RANGE range;
-    if (type == ACF_VARIABLE_TYPE_NONE ||
-        (!global && gen_is_empty_string(m_working_parameters->get_to()))) {
-        range = variable_key_range(type, freeform);
-    } else {
-        std::string key;
-        create_assignment_key(*input_parameters, key);
-        range = equal_key_range(key);
-    }
     ACF_ASGN_SEARCH_FILTER const any;
-    for (KEY_NODE node = range.first; node != range.last; ++node) {
-        if (does_assignment_match(node->second, input_parameters, any, false, false, global,
-                                  freeform)) {
-            return true;
-        }
-    }
-    return false;
+    return first_candidate(
+               lookup_candidates(*m_working_parameters, *input_parameters, global, freeform, false),
+               [&](ACF_ASSIGNMENT* asgn) {
+                   return does_assignment_match(asgn, input_parameters, any, false, false, global,
+                                                freeform);
+               }) != nullptr;
 }
 
 ACF_ASSIGNMENT* ACF_ASGN_STORAGE::get_exact_match_assignment(
@@ -94,24 +158,21 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::get_exact_match_assignment(
     params.get_argument_values(&arg_values);
     char const* value = params.get_value_string();
 
-    KEY_RANGE const range = lookup_candidates(params, global, freeform);
-    for (KEY_NODE node = range.first; node != range.last; ++node) {
-        ACF_ASSIGNMENT* asgn = node->second;
+    auto exact = [&](ACF_ASSIGNMENT* asgn) {
         if (!does_assignment_match(asgn, &params, filter, allow_ignored, removed, global,
                                    freeform)) {
-            continue;
+            return false;
         }
         if (!gen_is_empty_string(value) &&
             !texts_equal(value, asgn->get_unmodified_value(allow_ignored),
                          asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_CASE_SENSITIVE))) {
-            continue;
+            return false;
         }
         std::vector<ACF_ARGUMENT_TYPE_ENUM> asgn_args;
         asgn->get_arguments(&asgn_args);
         if (asgn_args.size() != arg_types.size()) {
-            continue;
+            return false;
         }
-        bool same_arguments = true;
         auto arg_value = arg_values.begin();
         for (ACF_ARGUMENT_TYPE_ENUM arg : arg_types) {
             std::string const text = arg_value != arg_values.end() ? *arg_value++ : std::string();
@@ -120,15 +181,13 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::get_exact_match_assignment(
                 text.empty() == acf_does_argument_require_value(arg) ||
                 (!text.empty() && !texts_equal(text.c_str(), asgn_text ? asgn_text : "",
                                                argument_is_case_sensitive(arg)))) {
-                same_arguments = false;
-                break;
+                return false;
             }
         }
-        if (same_arguments) {
-            return asgn;
-        }
-    }
-    return nullptr;
+        return true;
+    };
+    return first_candidate(lookup_candidates(params, params, global, freeform, allow_ignored),
+                           exact);
 }
 
 void ACF_ASGN_STORAGE::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters,

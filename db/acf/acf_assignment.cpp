@@ -213,7 +213,7 @@ void ACF_ASSIGNMENT::init(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM t
     if (!gen_is_empty_string(comment)) {
         m_impl->set_text(m_impl->m_comment, normalise_comment(comment).c_str());
     }
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, false);
+    store_changed_mark(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -536,7 +536,8 @@ void ACF_ASSIGNMENT::set_value(char const* text) {
     }
     m_impl->forget_resolved_value();
     m_impl->set_text(m_impl->m_value, value.c_str(), true);
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    store_changed_mark(true);
+    tell_matching_state_changed();
 }
 
 // ---------------------------------------------------------------------------
@@ -549,7 +550,7 @@ bool ACF_ASSIGNMENT::set_entity_name(char const* text) {
         return false;
     }
     m_impl->set_text(m_impl->m_entity, text);
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    store_changed_mark(true);
     return true;
 }
 
@@ -568,21 +569,21 @@ bool ACF_ASSIGNMENT::set_section_identifier(char const* text) {
         return false;
     }
     m_impl->set_text(m_impl->m_section_identifier, text);
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    store_changed_mark(true);
     return true;
 }
 
 void ACF_ASSIGNMENT::clear_section_identifier() {
     if (m_impl->m_section_identifier.is_present()) {
         m_impl->m_section_identifier.clear(m_impl->is_pooled());
-        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+        store_changed_mark(true);
     }
 }
 
 void ACF_ASSIGNMENT::set_comment(char const* text) {
     if (!m_impl->m_comment.is_empty()) {
         m_impl->m_comment.clear(m_impl->is_pooled());
-        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+        store_changed_mark(true);
     }
     if (gen_is_empty_string(text)) {
         return;
@@ -590,7 +591,7 @@ void ACF_ASSIGNMENT::set_comment(char const* text) {
     std::string const comment = normalise_comment(text);
     if (!comment.empty()) {
         m_impl->set_text(m_impl->m_comment, comment.c_str());
-        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+        store_changed_mark(true);
     }
 }
 
@@ -612,7 +613,7 @@ void ACF_ASSIGNMENT::set_variable_original_tcl_command_from_file(char const* tex
 
 void ACF_ASSIGNMENT::set_old_section_info(char const* section_identifier, char const* file_name,
                                           bool entity_from_file) {
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    store_changed_mark(true);
     if (!gen_is_empty_string(section_identifier)) {
         m_impl->set_text(m_impl->m_section_identifier, section_identifier);
     }
@@ -657,7 +658,7 @@ bool ACF_ASSIGNMENT::add_argument(ACF_ARGUMENT_TYPE_ENUM arg, char const* text) 
     if (found == m_impl->m_arguments->end()) {
         m_impl->m_arguments->emplace(arg, new_text);
     }
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    store_changed_mark(true);
     return true;
 }
 
@@ -670,7 +671,7 @@ bool ACF_ASSIGNMENT::remove_argument(ACF_ARGUMENT_TYPE_ENUM arg, char const* tex
         return false;
     }
     m_impl->m_arguments->erase(found);
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    store_changed_mark(true);
     return true;
 }
 
@@ -678,7 +679,7 @@ void ACF_ASSIGNMENT::clear_arguments() {
     if (m_impl->m_arguments != nullptr) {
         m_impl->m_arguments->clear();
     }
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+    store_changed_mark(true);
 }
 
 // ---------------------------------------------------------------------------
@@ -686,13 +687,13 @@ void ACF_ASSIGNMENT::clear_arguments() {
 // ---------------------------------------------------------------------------
 
 void ACF_ASSIGNMENT::set_changed_status(bool changed) {
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, changed);
+    store_changed_mark(changed);
 }
 
 bool ACF_ASSIGNMENT::set_default_status(bool is_default) {
     bool const changed = m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_DEFAULT, is_default);
     if (changed) {
-        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+        store_changed_mark(true);
     }
     return changed;
 }
@@ -700,14 +701,33 @@ bool ACF_ASSIGNMENT::set_default_status(bool is_default) {
 bool ACF_ASSIGNMENT::set_ignore_status(bool ignored) {
     bool const changed = m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_IGNORED, ignored);
     if (changed) {
-        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+        store_changed_mark(true);
+        tell_matching_state_changed();
     }
     return changed;
 }
 
 void ACF_ASSIGNMENT::set_remove_status(bool removed) {
     if (m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_REMOVED, removed)) {
-        m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, true);
+        store_changed_mark(true);
+        tell_matching_state_changed();
+    }
+}
+
+void ACF_ASSIGNMENT::set_observer(ACF_ASSIGNMENT_OBSERVER* observer) {
+    m_impl->m_observer = observer;
+}
+
+void ACF_ASSIGNMENT::store_changed_mark(bool on) {
+    if (m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, on) &&
+        m_impl->m_observer != nullptr) {
+        m_impl->m_observer->changed_mark_turned(this, on);
+    }
+}
+
+void ACF_ASSIGNMENT::tell_matching_state_changed() {
+    if (m_impl->m_observer != nullptr) {
+        m_impl->m_observer->matching_state_changed(this);
     }
 }
 

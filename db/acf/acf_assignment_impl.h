@@ -76,6 +76,8 @@ public:
     ACF_ASGN_ARGUMENT_MAP* m_arguments = nullptr;
     DEV_FAMILY_ENUM m_family;
     ACF_MANAGER_STORAGE* m_storage;
+    // Not copied by clone.
+    ACF_ASSIGNMENT_OBSERVER* m_observer = nullptr;
     // The full path found for a file-name value: kept per record so that the
     // text handed out by get_value stays valid while the value is unchanged.
     mutable std::string* m_resolved_value = nullptr;

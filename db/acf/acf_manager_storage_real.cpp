@@ -352,16 +352,17 @@ void ACF_MANAGER_STORAGE_REAL::add_file_to_collection(char const* name, bool is_
     path = FIO_PATH(path).full_path();
     FIO_FILE_STATUS status;
     bool readable = FIO_FILE_SYSTEM::get_status(FIO_PATH(path), &status);
-    for (ACF_MGR_FILE_INFO* info : m_files) {
-        if (FIO_PATH::os_specific_comparison(info->file_name.c_str(), path.c_str())) {
-            if (readable) {
-                info->modification_time = status.modification_time;
-                info->stamp_ns = status.modification_time_ns;
-                info->size = status.size;
-                info->inode = status.inode;
-            }
-            return;
+    // Every name is kept as its full path, so one path names one entry.
+    auto known = m_files_by_path.find(path);
+    if (known != m_files_by_path.end()) {
+        ACF_MGR_FILE_INFO* info = known->second;
+        if (readable) {
+            info->modification_time = status.modification_time;
+            info->stamp_ns = status.modification_time_ns;
+            info->size = status.size;
+            info->inode = status.inode;
         }
+        return;
     }
     auto* info = MEM_NEW(ACF, ACF_MGR_FILE_INFO)();
     info->file_name = path;
@@ -371,6 +372,7 @@ void ACF_MANAGER_STORAGE_REAL::add_file_to_collection(char const* name, bool is_
     info->inode = readable ? status.inode : 0;
     info->is_settings_file = is_settings_file;
     m_files.push_back(info);
+    m_files_by_path.emplace(path, info);
 }
 
 void ACF_MANAGER_STORAGE_REAL::add_revision_tsf_to_collection_if_needed() {
@@ -384,6 +386,7 @@ void ACF_MANAGER_STORAGE_REAL::clear_file_collection() {
         delete info;
     }
     m_files.clear();
+    m_files_by_path.clear();
 }
 
 bool ACF_MANAGER_STORAGE_REAL::files_exist_to_be_committed() const {

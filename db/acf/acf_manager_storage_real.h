@@ -28,6 +28,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class ACF_ASGN_STORAGE;
@@ -475,6 +476,8 @@ private:
     std::map<std::string, bool> m_entity_section_id_defaults;
     std::list<MSG_POST*> m_post_list;
     std::vector<ACF_MGR_FILE_INFO*> m_files;
+    // The same files by full path, the one form their names are kept in.
+    std::unordered_map<std::string, ACF_MGR_FILE_INFO*> m_files_by_path;
 
     // Work records: each operation copies its caller's record into its own.
     ACF_MGR_INPUT_PARAMETERS m_last_request;    // set_assignment: the request as normalised

@@ -1,0 +1,348 @@
+// Growth of the settings database's big operations with their size, a program
+// printing figures:
+// - open-mixed: opening a revision whose settings file mixes design files
+//   (many values under one key), parameters (all under the freeform keys),
+//   instance assignments and comments; 1,000 to 1,000,000 lines;
+// - script-design-files and script-parameters: N sets through the revision
+//   manager in an open revision, then the export (commit) of the file;
+// - open-tip: opening a revision that sources N IP (.tip) files, 10 to 10,000;
+// - unchanged-commit: a commit of an unchanged 100,000-line revision (it must
+//   write nothing);
+// - open-peak-bytes-per-line: the peak memory that opening 100,000 mixed lines
+//   adds, per assignment line.
+// Each operation prints its time per size and `exponent <operation>: <slope>`,
+// the least-squares slope of log time against log size (1 is linear). A size
+// whose run takes longer than the time budget ends that operation's series, so
+// that a quadratic operation still reports its slope in reasonable time.
+// Run as: bench_acf_growth [largest-mixed-lines] [budget-seconds]
+#include "acf_manager.h"
+#include "acf_mgr_input_parameters.h"
+#include "db/acf/acf_project_file.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using CLOCK = std::chrono::steady_clock;
+
+double seconds_since(CLOCK::time_point start) {
+    return std::chrono::duration<double>(CLOCK::now() - start).count();
+}
+
+ACF_MANAGER* manager() {
+    return ACF_MANAGER::get_acf_manager();
+}
+
+// A fresh folder under the temporary directory; removed by the destructor.
+class TEMP_DIR {
+public:
+    TEMP_DIR() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "acf_growth_XXXXXX").string();
+        char const* made = mkdtemp(&pattern[0]);
+        m_path = made != nullptr ? std::string(made) + "/" : std::string();
+    }
+    ~TEMP_DIR() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TEMP_DIR(TEMP_DIR const&) = delete;
+    TEMP_DIR& operator=(TEMP_DIR const&) = delete;
+    std::string const& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// Writes project "growth" with one revision whose settings file holds `text`.
+void write_project(std::string const& dir, std::string const& text) {
+    std::ofstream(dir + "growth.tsf") << text;
+    ACF_REVISION_NAME_LIST names = {"growth"};
+    acf_write_tpf_file((dir + "growth.tpf").c_str(), &names);
+}
+
+bool open_project(std::string const& dir) {
+    return manager()->open_project(dir.c_str(), "growth", "", false, false, false, false, false) ==
+           0;
+}
+
+void close_project() {
+    manager()->close_project(false);
+    manager()->free_cached_storage();
+}
+
+// Ten kinds of line, cycled: three design files (two under the VHDL_FILE key),
+// a global and an instance parameter, three instance assignments, a comment
+// and a global setting.
+std::string mixed_lines(int lines) {
+    std::string text;
+    text.reserve(static_cast<size_t>(lines) * 64);
+    text += "set_global_assignment -name SMART_RECOMPILE On\n";
+    for (int i = 1; i < lines; ++i) {
+        std::string const n = std::to_string(i);
+        switch (i % 10) {
+        case 0:
+            text += "set_global_assignment -name VHDL_FILE src/unit_" + n + ".vhd\n";
+            break;
+        case 1:
+            text += "set_global_assignment -name VERILOG_FILE src/mod_" + n + ".v\n";
+            break;
+        case 2:
+            text += "set_global_assignment -name VHDL_FILE src/pkg_" + n + ".vhd\n";
+            break;
+        case 3:
+            text += "set_parameter -name P_" + n + " " + n + "\n";
+            break;
+        case 4:
+            text += "set_parameter -name WIDTH " + n + " -to inst_" + n + "\n";
+            break;
+        case 5:
+            text += "set_instance_assignment -name MULTICYCLE 2 -to reg_" + n + "\n";
+            break;
+        case 6:
+            text += "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to pin_" + n + "\n";
+            break;
+        case 7:
+            text += "set_location_assignment PIN_" + n + " -to pin_" + n + "\n";
+            break;
+        case 8:
+            text += "# comment " + n + "\n";
+            break;
+        default:
+            text += "set_instance_assignment -name MULTICYCLE 3 -to reg_" + n + "\n";
+            break;
+        }
+    }
+    return text;
+}
+
+// One operation over growing sizes; returns the seconds of one size (negative
+// when the operation failed).
+struct SERIES {
+    char const* name;
+    std::vector<int> sizes;
+    std::function<double(int)> run;
+};
+
+double slope(std::vector<std::pair<double, double>> const& points) {
+    double n = static_cast<double>(points.size());
+    double sx = 0;
+    double sy = 0;
+    double sxx = 0;
+    double sxy = 0;
+    for (auto const& p : points) {
+        double x = std::log(p.first);
+        double y = std::log(p.second);
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
+    }
+    double d = n * sxx - sx * sx;
+    return d == 0 ? 0 : (n * sxy - sx * sy) / d;
+}
+
+void run_series(SERIES const& series, double budget) {
+    std::vector<std::pair<double, double>> points;
+    for (int size : series.sizes) {
+        double seconds = series.run(size);
+        if (seconds < 0) {
+            std::printf("%s: size %d failed\n", series.name, size);
+            break;
+        }
+        std::printf("%-20s %8d: %10.4f s (%8.3f us per item)\n", series.name, size, seconds,
+                    seconds * 1e6 / size);
+        std::fflush(stdout);
+        points.emplace_back(size, seconds);
+        if (seconds > budget) {
+            std::printf("%s: stopped after %d (over the budget of %.0f s)\n", series.name, size,
+                        budget);
+            break;
+        }
+    }
+    if (points.size() >= 2) {
+        std::printf("exponent %s: %.2f\n", series.name, slope(points));
+        std::fflush(stdout);
+    }
+}
+
+double open_mixed(TEMP_DIR const& dir, int lines) {
+    write_project(dir.path(), mixed_lines(lines));
+    CLOCK::time_point start = CLOCK::now();
+    bool opened = open_project(dir.path());
+    double seconds = seconds_since(start);
+    close_project();
+    return opened ? seconds : -1;
+}
+
+// N sets of distinct values under one key (design files) or of distinct
+// parameters, then the export of the revision.
+double script_sets(TEMP_DIR const& dir, int sets, bool parameters) {
+    write_project(dir.path(), "set_global_assignment -name SMART_RECOMPILE On\n");
+    if (!open_project(dir.path())) {
+        return -1;
+    }
+    CLOCK::time_point start = CLOCK::now();
+    bool done = manager()->write_lock(false);
+    ACF_MGR_INPUT_PARAMETERS params;
+    for (int i = 0; done && i < sets; ++i) {
+        params.reset();
+        std::string const n = std::to_string(i);
+        if (parameters) {
+            params.set_variable_string(("P_" + n).c_str());
+            params.set_value_string(n.c_str());
+            done = manager()->set_freeform_assignment(&params) != nullptr;
+        } else {
+            params.set_variable_string("VHDL_FILE");
+            params.set_value_string(("src/unit_" + n + ".vhd").c_str());
+            done = manager()->set_global_assignment(&params) != nullptr;
+        }
+    }
+    done = done && manager()->commit_files_to_disk(false, true);
+    manager()->write_unlock(false);
+    double seconds = seconds_since(start);
+    close_project();
+    return done ? seconds : -1;
+}
+
+double open_tip(TEMP_DIR const& dir, int files) {
+    std::string tsf = "set_global_assignment -name SMART_RECOMPILE On\n";
+    for (int f = 0; f < files; ++f) {
+        std::string const name = "ip_" + std::to_string(f) + ".tip";
+        std::ofstream(dir.path() + name)
+            << "set_instance_assignment -name MULTICYCLE 3 -to ip_" << f << "_a\n"
+            << "set_instance_assignment -name MULTICYCLE 2 -to ip_" << f << "_b\n";
+        tsf += "set_global_assignment -name TIP_FILE " + name + "\n";
+    }
+    write_project(dir.path(), tsf);
+    CLOCK::time_point start = CLOCK::now();
+    bool opened = open_project(dir.path());
+    double seconds = seconds_since(start);
+    close_project();
+    return opened ? seconds : -1;
+}
+
+long modification_ns(std::string const& file) {
+    struct stat st {};
+    if (stat(file.c_str(), &st) != 0) {
+        return -1;
+    }
+    return st.st_mtim.tv_sec * 1000000000L + st.st_mtim.tv_nsec;
+}
+
+// The median time of a commit of the unchanged revision, in seconds; negative
+// when a commit failed or wrote the file.
+double unchanged_commit(TEMP_DIR const& dir, int lines) {
+    write_project(dir.path(), mixed_lines(lines));
+    if (!open_project(dir.path())) {
+        return -1;
+    }
+    std::string const tsf = dir.path() + "growth.tsf";
+    long const before = modification_ns(tsf);
+    std::vector<double> times;
+    bool done = true;
+    for (int i = 0; done && i < 200; ++i) {
+        done = manager()->write_lock(false);
+        CLOCK::time_point start = CLOCK::now();
+        done = done && manager()->commit_files_to_disk(false, true);
+        times.push_back(seconds_since(start));
+        manager()->write_unlock(false);
+    }
+    done = done && modification_ns(tsf) == before;
+    close_project();
+    std::sort(times.begin(), times.end());
+    return done ? times[times.size() / 2] : -1;
+}
+
+// The peak resident memory that opening `lines` mixed lines adds, per
+// assignment line, measured in a child process; negative on failure.
+double open_peak_bytes_per_line(TEMP_DIR const& dir, int lines) {
+    write_project(dir.path(), mixed_lines(lines));
+    int pipe_ends[2];
+    if (pipe(pipe_ends) != 0) {
+        return -1;
+    }
+    pid_t child = fork();
+    if (child == 0) {
+        close(pipe_ends[0]);
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        double bytes = -1;
+        if (open_project(dir.path())) {
+            rusage after{};
+            getrusage(RUSAGE_SELF, &after);
+            bytes = static_cast<double>(after.ru_maxrss - before.ru_maxrss) * 1024.0;
+        }
+        ssize_t written = write(pipe_ends[1], &bytes, sizeof bytes);
+        _exit(written == sizeof bytes ? 0 : 1);
+    }
+    close(pipe_ends[1]);
+    double bytes = -1;
+    if (child < 0 || read(pipe_ends[0], &bytes, sizeof bytes) != sizeof bytes) {
+        bytes = -1;
+    }
+    close(pipe_ends[0]);
+    int status = 0;
+    if (child > 0) {
+        waitpid(child, &status, 0);
+    }
+    int const assignment_lines = lines - lines / 10; // one line in ten is a comment
+    return bytes < 0 ? -1 : bytes / assignment_lines;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int const largest = argc > 1 ? std::atoi(argv[1]) : 1000000;
+    double const budget = argc > 2 ? std::atof(argv[2]) : 20.0;
+    TEMP_DIR dir;
+    if (dir.path().empty()) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    // Measured first, in a child of a process that has opened nothing yet.
+    double per_line = open_peak_bytes_per_line(dir, 100000);
+    std::printf("open 100,000 mixed lines: %.0f bytes of peak memory per assignment line\n",
+                per_line);
+
+    std::vector<int> mixed_sizes;
+    for (int size : {1000, 3000, 10000, 30000, 100000, 300000, 1000000}) {
+        if (size <= largest) {
+            mixed_sizes.push_back(size);
+        }
+    }
+    std::vector<int> const script_sizes = {1000, 3000, 10000, 30000};
+    std::vector<int> const tip_sizes = {10, 100, 1000, 3000, 10000};
+    SERIES const series[] = {
+        {"open-mixed", mixed_sizes, [&](int n) { return open_mixed(dir, n); }},
+        {"script-design-files", script_sizes, [&](int n) { return script_sets(dir, n, false); }},
+        {"script-parameters", script_sizes, [&](int n) { return script_sets(dir, n, true); }},
+        {"open-tip", tip_sizes, [&](int n) { return open_tip(dir, n); }},
+    };
+    for (SERIES const& s : series) {
+        run_series(s, budget);
+    }
+
+    double commit = unchanged_commit(dir, 100000);
+    std::printf("commit of an unchanged 100,000-line revision: %.4f ms%s\n", commit * 1e3,
+                commit < 0 ? " (failed or wrote the file)" : "");
+    // Anchors: one millisecond for the commit, one byte for the memory.
+    std::printf("ratio unchanged-commit: %.4f\n", commit * 1e3);
+    std::printf("ratio open-peak-bytes-per-line: %.0f\n", per_line);
+    return commit < 0 || per_line < 0 ? 1 : 0;
+}
