@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -237,17 +238,27 @@ private:
         bool operator()(KEY_ORDER_REF const& a, std::string const& key) const;
         bool operator()(std::string const& key, KEY_ORDER_REF const& b) const;
     };
-    // An assignment under one of its selectors (a hash of what a lookup must
-    // find equal); runs of one selector are in key order.
-    struct SELECTED {
-        uint64_t selector;
-        KEY_ORDER_REF ref;
+    using KEY_ORDER_SET = std::set<KEY_ORDER_REF, BY_KEY_ORDER>;
+    // The assignments found under one selector (a hash of what a lookup must
+    // find equal), in key order: most selectors hold one, kept in place; more
+    // are kept in an ordered set.
+    struct SELECTOR_RUN {
+        KEY_ORDER_REF only;
+        std::unique_ptr<KEY_ORDER_SET> many;
     };
-    struct BY_SELECTOR {
-        using is_transparent = void;
-        bool operator()(SELECTED const& a, SELECTED const& b) const;
-        bool operator()(SELECTED const& a, uint64_t selector) const;
-        bool operator()(uint64_t selector, SELECTED const& b) const;
+    // Walks one selector's run in key order (an absent run is empty).
+    class RUN_CURSOR {
+    public:
+        RUN_CURSOR() = default;
+        explicit RUN_CURSOR(SELECTOR_RUN const& run);
+        bool at_end() const { return m_only == nullptr && m_next == m_end; }
+        KEY_ORDER_REF const& ref() const { return m_only != nullptr ? *m_only : *m_next; }
+        void advance();
+
+    private:
+        KEY_ORDER_REF const* m_only = nullptr;
+        KEY_ORDER_SET::const_iterator m_next;
+        KEY_ORDER_SET::const_iterator m_end;
     };
 
     // The candidates of a lookup: a run of the key index, and, when narrowed,
@@ -299,6 +310,9 @@ private:
     bool have_manager_storage() const;
 
     // --- The indexes beside the key index (acf_asgn_storage_index.cpp) ---------
+    RUN_CURSOR run_of(uint64_t selector) const;
+    void add_to_run(uint64_t selector, KEY_ORDER_REF const& ref);
+    void drop_from_run(uint64_t selector, KEY_ORDER_REF const& ref);
     // Starts watching a held assignment and indexes it.
     void watch(ACF_ASSIGNMENT* asgn, POSITION& position);
     // Brings the assignment's selectors and removed listing up to date.
@@ -329,7 +343,7 @@ private:
     std::unordered_map<ACF_ASSIGNMENT const*, POSITION> m_positions;
     uint64_t m_next_order = 0;
     uint64_t m_next_key_order = 0;
-    std::set<SELECTED, BY_SELECTOR> m_selected;
-    std::set<KEY_ORDER_REF, BY_KEY_ORDER> m_removed;
+    std::unordered_map<uint64_t, SELECTOR_RUN> m_selected;
+    KEY_ORDER_SET m_removed;
     std::unordered_set<ACF_ASSIGNMENT*> m_changed;
 };

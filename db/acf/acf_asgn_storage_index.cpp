@@ -70,16 +70,65 @@ bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(std::string const& key,
     return key < b.node->first;
 }
 
-bool ACF_ASGN_STORAGE::BY_SELECTOR::operator()(SELECTED const& a, SELECTED const& b) const {
-    return a.selector != b.selector ? a.selector < b.selector : BY_KEY_ORDER()(a.ref, b.ref);
+// ---------------------------------------------------------------------------
+// Selector runs
+// ---------------------------------------------------------------------------
+
+ACF_ASGN_STORAGE::RUN_CURSOR::RUN_CURSOR(SELECTOR_RUN const& run) {
+    if (run.many == nullptr) {
+        m_only = &run.only;
+    } else {
+        m_next = run.many->begin();
+        m_end = run.many->end();
+    }
 }
 
-bool ACF_ASGN_STORAGE::BY_SELECTOR::operator()(SELECTED const& a, uint64_t selector) const {
-    return a.selector < selector;
+void ACF_ASGN_STORAGE::RUN_CURSOR::advance() {
+    if (m_only != nullptr) {
+        m_only = nullptr;
+    } else {
+        ++m_next;
+    }
 }
 
-bool ACF_ASGN_STORAGE::BY_SELECTOR::operator()(uint64_t selector, SELECTED const& b) const {
-    return selector < b.selector;
+ACF_ASGN_STORAGE::RUN_CURSOR ACF_ASGN_STORAGE::run_of(uint64_t selector) const {
+    auto run = m_selected.find(selector);
+    return run != m_selected.end() ? RUN_CURSOR(run->second) : RUN_CURSOR();
+}
+
+void ACF_ASGN_STORAGE::add_to_run(uint64_t selector, KEY_ORDER_REF const& ref) {
+    auto added = m_selected.try_emplace(selector);
+    SELECTOR_RUN& run = added.first->second;
+    if (added.second) {
+        run.only = ref;
+        return;
+    }
+    if (run.many == nullptr) {
+        run.many = std::make_unique<KEY_ORDER_SET>();
+        run.many->insert(run.only);
+    }
+    run.many->insert(ref);
+}
+
+void ACF_ASGN_STORAGE::drop_from_run(uint64_t selector, KEY_ORDER_REF const& ref) {
+    auto found = m_selected.find(selector);
+    if (found == m_selected.end()) {
+        return;
+    }
+    SELECTOR_RUN& run = found->second;
+    if (run.many == nullptr) {
+        if (run.only.node == ref.node) {
+            m_selected.erase(found);
+        }
+        return;
+    }
+    run.many->erase(ref);
+    if (run.many->empty()) {
+        m_selected.erase(found);
+    } else if (run.many->size() == 1) {
+        run.only = *run.many->begin();
+        run.many.reset();
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -144,10 +193,10 @@ void ACF_ASGN_STORAGE::index(ACF_ASSIGNMENT* asgn, POSITION& position) {
     if (count != position.selector_count || wanted[0] != position.selectors[0] ||
         wanted[1] != position.selectors[1]) {
         for (int i = 0; i < position.selector_count; ++i) {
-            m_selected.erase(SELECTED{position.selectors[i], ref});
+            drop_from_run(position.selectors[i], ref);
         }
         for (int i = 0; i < count; ++i) {
-            m_selected.insert(SELECTED{wanted[i], ref});
+            add_to_run(wanted[i], ref);
         }
         position.selector_count = static_cast<uint8_t>(count);
         position.selectors[0] = wanted[0];
@@ -167,7 +216,7 @@ void ACF_ASGN_STORAGE::index(ACF_ASSIGNMENT* asgn, POSITION& position) {
 void ACF_ASGN_STORAGE::unwatch(ACF_ASSIGNMENT* asgn, POSITION& position) {
     KEY_ORDER_REF const ref{position.key_node, position.key_order};
     for (int i = 0; i < position.selector_count; ++i) {
-        m_selected.erase(SELECTED{position.selectors[i], ref});
+        drop_from_run(position.selectors[i], ref);
     }
     position.selector_count = 0;
     if (position.removed_listed) {

@@ -46,32 +46,29 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::first_candidate(CANDIDATES const& candidates, 
     // (passed over in the first run, where their stored value put them).
     uint64_t const ignored =
         candidates.ignored_selector != candidates.selector ? candidates.ignored_selector : 0;
-    auto values = m_selected.lower_bound(candidates.selector);
-    auto others = ignored != 0 ? m_selected.lower_bound(ignored) : m_selected.end();
-    auto in_run = [&](auto it, uint64_t selector) {
-        return selector != 0 && it != m_selected.end() && it->selector == selector;
-    };
-    auto skipped = [&](auto it, bool from_values) {
-        return (candidates.keyed && it->ref.node->first != candidates.key) ||
-               (from_values && ignored != 0 && it->ref.node->second->is_ignored());
+    RUN_CURSOR values = run_of(candidates.selector);
+    RUN_CURSOR others = ignored != 0 ? run_of(ignored) : RUN_CURSOR();
+    auto skipped = [&](RUN_CURSOR const& cursor, bool from_values) {
+        KEY_ORDER_REF const& ref = cursor.ref();
+        return (candidates.keyed && ref.node->first != candidates.key) ||
+               (from_values && ignored != 0 && ref.node->second->is_ignored());
     };
     BY_KEY_ORDER const before;
     while (true) {
-        while (in_run(values, candidates.selector) && skipped(values, true)) {
-            ++values;
+        while (!values.at_end() && skipped(values, true)) {
+            values.advance();
         }
-        while (in_run(others, ignored) && skipped(others, false)) {
-            ++others;
+        while (!others.at_end() && skipped(others, false)) {
+            others.advance();
         }
-        bool const has_value = in_run(values, candidates.selector);
-        bool const has_other = in_run(others, ignored);
-        if (!has_value && !has_other) {
+        if (values.at_end() && others.at_end()) {
             return nullptr;
         }
-        auto& next =
-            has_value && (!has_other || before(values->ref, others->ref)) ? values : others;
-        ACF_ASSIGNMENT* asgn = next->ref.node->second;
-        ++next;
+        RUN_CURSOR& next =
+            !values.at_end() && (others.at_end() || before(values.ref(), others.ref())) ? values
+                                                                                        : others;
+        ACF_ASSIGNMENT* asgn = next.ref().node->second;
+        next.advance();
         if (test(asgn)) {
             return asgn;
         }
