@@ -9,10 +9,9 @@
 // - File order, comment lines included, is kept in a separate ordered list.
 // - Parameter-driven operations work on a normalised copy of the caller's
 //   parameters, never on the caller's object.
-//
-// - Beside the key index, indexes that keep key order let a lookup visit only
-//   the assignments that can match: typed assignments by key and value (the
-//   key leaves the value out), freeform ones by name and by name and target,
+// - Beside the key index, runs in key order let a lookup visit only the
+//   assignments that can match: typed assignments by key and value (the key
+//   leaves the value out), freeform ones by name and by name and target,
 //   removed ones apart; the assignments tell the collection when their value,
 //   ignored or removed mark changes. The changed assignments are kept as a set.
 //
@@ -262,8 +261,8 @@ private:
     };
 
     // The candidates of a lookup: a run of the key index, and, when narrowed,
-    // the runs of the selector index that hold every candidate that can pass
-    // the lookup's match test (only the nodes of `key` when keyed).
+    // the selector runs that hold every candidate that can pass the lookup's
+    // match test (only the nodes of `key` when keyed).
     struct CANDIDATES {
         KEY_RANGE range;
         bool narrowed = false;

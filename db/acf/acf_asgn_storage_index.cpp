@@ -19,8 +19,6 @@
 
 #include "suite/general/gen.h"
 
-#include <cstring>
-
 namespace {
 
 // FNV-1a over the selector's parts; `fold` lowers ASCII letters as the
