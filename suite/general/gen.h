@@ -8,9 +8,9 @@
 #include <vector>
 
 // Product name, version texts and legal notice: chosen once, used everywhere.
-extern char const* const GEN_PRODUCT_NAME;      // "Tessaly II"
-extern char const* const GEN_VERSION;           // "14.0", comparable with upgrade-rule versions
-extern char const* const GEN_FULL_VERSION;      // "Version 14.0 Build 120 12/09/2026 SJ Full Version"
+extern char const* const GEN_PRODUCT_NAME; // "Tessaly II"
+extern char const* const GEN_VERSION;      // "14.0", comparable with upgrade-rule versions
+extern char const* const GEN_FULL_VERSION; // "Version 14.0 Build 120 12/09/2026 SJ Full Version"
 char const* gen_get_version();
 char const* gen_get_full_version();
 // Legal notice, several lines separated by '\n'.
@@ -84,3 +84,8 @@ bool gen_get_is_tessaly_exe();
 // The directory of the open project (with its trailing "/"), "" when none.
 std::string gen_get_project_dir_path();
 void gen_set_project_dir_path(char const* directory);
+// The open project's compilation database folder ("db/") and incremental
+// database folder ("incremental_db/") in its directory, each with its
+// trailing "/"; "" when no project is open.
+std::string gen_get_db_dir_path();
+std::string gen_get_incr_db_dir_path_string();

@@ -1,5 +1,6 @@
 #include "suite/gui/afcq.h"
 
+#include "suite/gui/cfgq.h"
 #include "suite/messages/msg.h"
 
 #include <QApplication>
@@ -27,6 +28,14 @@ void AFCQ_TREE_VIEW::set_style(int style) {
         setSelectionBehavior(QAbstractItemView::SelectRows);
         setUniformRowHeights(false);
         setAllColumnsShowFocus(true);
+    }
+}
+
+void AFCQ_TREE_VIEW::load_column_visibility(QString const& table) {
+    CFGQ_REGISTRY_KEY key(CFGQ_SUB_KEY_COLUMN_VISIBILITY);
+    QStringList hidden = key.get_value(table).toStringList();
+    for (int column = 0; model() != nullptr && column < model()->columnCount(); ++column) {
+        setColumnHidden(column, hidden.contains(QString::number(column)));
     }
 }
 
@@ -130,6 +139,10 @@ QIcon afcq_get_icon(int icon) {
         return badge(QColor(0x2e, 0x8b, 0x3a), QString(QChar(0x2713)));
     case AFCQ_ICON_PENDING:
         return badge(QColor(0xd0, 0x8a, 0x10), "!");
+    case AFCQ_ICON_CURRENT_REVISION:
+        return badge(QColor(0x1f, 0x7a, 0x4d), QString(QChar(0x25B6)));
+    case AFCQ_ICON_REVISIONS:
+        return badge(QColor(0x35, 0x5c, 0x7d), "R");
     case AFCQ_ICON_SYSTEM:
         return badge(QColor(0x6a, 0x3d, 0x9a), "S");
     case AFCQ_ICON_MANUAL:

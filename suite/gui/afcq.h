@@ -31,6 +31,9 @@ public:
     ~AFCQ_TREE_VIEW() override;
     // Style 1: alternating rows, whole-row selection, no decoration of the root.
     void set_style(int style);
+    // Hides the columns that the user preferences list as hidden for `table`
+    // and shows the others.
+    void load_column_visibility(QString const& table);
 };
 
 class AFCQ_TREE_MODEL : public QStandardItemModel {
@@ -52,10 +55,12 @@ public:
 enum AFCQ_ICON_ENUM {
     AFCQ_ICON_FOLDER_CLOSED = 34,
     AFCQ_ICON_IP_COMPONENT = 71,
+    AFCQ_ICON_CURRENT_REVISION = 145,
     AFCQ_ICON_SUCCESS = 169,
     AFCQ_ICON_PENDING = 170,
     AFCQ_ICON_FOLDER_OPEN = 316,
     AFCQ_ICON_SYSTEM = 358,
+    AFCQ_ICON_REVISIONS = 359,
     AFCQ_ICON_MANUAL = 362,
 };
 QIcon afcq_get_icon(int icon);

@@ -67,3 +67,16 @@ TEST(General, MemoryManagerAsksThisLibraryForTheProgramsNames) {
     gen_set_project_output_directory(nullptr);
     EXPECT_STREQ(mem_gen_get_project_output_directory(), "");
 }
+
+TEST(General, DatabaseFoldersLieInTheProjectDirectory) {
+    std::string kept = gen_get_project_dir_path();
+    gen_set_project_dir_path("");
+    EXPECT_EQ(gen_get_db_dir_path(), "");
+    EXPECT_EQ(gen_get_incr_db_dir_path_string(), "");
+    for (char const* dir : {"/work/proj/", "/work/proj"}) {
+        gen_set_project_dir_path(dir);
+        EXPECT_EQ(gen_get_db_dir_path(), "/work/proj/db/");
+        EXPECT_EQ(gen_get_incr_db_dir_path_string(), "/work/proj/incremental_db/");
+    }
+    gen_set_project_dir_path(kept.c_str());
+}

@@ -1,8 +1,11 @@
 // The GUI framework's pieces that hold logic: the tree model's depth-first
 // walk, the file dialog's queued answers, and the folder icons.
 #include "suite/gui/afcq.h"
+#include "suite/gui/cfgq.h"
+#include "suite/gui/qui_prj_ui_mgr.h"
 
 #include "tests/support/test_qt_application.h"
+#include "tests/support/test_workspace.h"
 
 #include <QStandardItem>
 #include <gtest/gtest.h>
@@ -57,6 +60,66 @@ TEST_F(MdbGuiFramework, FolderIconsOpenAndClosedDiffer) {
     EXPECT_FALSE(open.isNull());
     EXPECT_FALSE(closed.isNull());
     EXPECT_NE(open, closed);
+}
+
+TEST_F(MdbGuiFramework, RevisionIconsAreDrawnAndToldApart) {
+    QImage current = afcq_get_icon(AFCQ_ICON_CURRENT_REVISION).pixmap(16, 16).toImage();
+    QImage revisions = afcq_get_icon(AFCQ_ICON_REVISIONS).pixmap(16, 16).toImage();
+    EXPECT_FALSE(current.isNull());
+    EXPECT_FALSE(revisions.isNull());
+    EXPECT_NE(current, revisions);
+}
+
+TEST_F(MdbGuiFramework, ColumnVisibilityComesFromThePreferencesFile) {
+    TEST_WORKSPACE ws;
+    char const* old = std::getenv("XDG_CONFIG_HOME");
+    std::string kept = old != nullptr ? old : "";
+    setenv("XDG_CONFIG_HOME", ws.dir().c_str(), 1);
+    EXPECT_EQ(CFGQ_REGISTRY_KEY::file_path().toStdString(), ws.path("tessaly/preferences.ini"));
+
+    AFCQ_TREE_MODEL model(nullptr);
+    model.setColumnCount(4);
+    AFCQ_TREE_VIEW view(nullptr, 0);
+    view.setModel(&model);
+    view.setColumnHidden(0, true);
+    view.load_column_visibility("Table");
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_FALSE(view.isColumnHidden(column)); // nothing stored: all shown
+    }
+    CFGQ_REGISTRY_KEY key(CFGQ_SUB_KEY_COLUMN_VISIBILITY);
+    ASSERT_TRUE(key.set_value("Table", QStringList{"1", "3"}));
+    EXPECT_TRUE(std::filesystem::exists(ws.path("tessaly/preferences.ini")));
+    view.load_column_visibility("Table");
+    EXPECT_FALSE(view.isColumnHidden(0));
+    EXPECT_TRUE(view.isColumnHidden(1));
+    EXPECT_TRUE(view.isColumnHidden(3));
+    view.load_column_visibility("Other table");
+    EXPECT_FALSE(view.isColumnHidden(1));
+
+    if (old != nullptr) {
+        setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
+}
+
+TEST_F(MdbGuiFramework, ProjectUiManagerRecordsRequestsAndAsksTheHost) {
+    QUI_PRJ_UI_MGR* manager = QUI_PRJ_UI_MGR::get_prj_ui_mgr();
+    manager->clear_requests();
+    EXPECT_TRUE(manager->close_project());
+    std::string opened;
+    manager->set_handlers([] { return true; },
+                          [&opened](std::string const& file, std::string const& revision) {
+                              opened = file + "|" + revision;
+                              return false;
+                          });
+    EXPECT_FALSE(manager->open_project("/p/chip.tpf", "rev b"));
+    EXPECT_EQ(opened, "/p/chip.tpf|rev b");
+    ASSERT_EQ(manager->requests().size(), 2u);
+    EXPECT_EQ(manager->requests()[0].operation, "close");
+    EXPECT_EQ(manager->requests()[1].revision, "rev b");
+    manager->set_handlers(nullptr, nullptr);
+    manager->clear_requests();
 }
 
 } // namespace

@@ -19,6 +19,8 @@ TEST(MdbMsgs, FactoriesFillTemplatesAndIdentifiers) {
         {MSG_MDB::O::FILE_DOESNT_EXIST("a.tsf"), 'O', 296003, "Can't find file a.tsf"},
         {MSG_MDB::O::TOOLBAR_NAME_EXISTS("Main"), 'O', 296064,
          "Toolbar name 'Main' already exists. Type another name in the Toolbar name field."},
+        {MSG_MDB::O::REVISION_NOT_CHANGED("b", "it is the active revision"), 'O', 296065,
+         "Can't change revision b -- it is the active revision"},
         {MSG_MDB::O::ASSIGNMENT_GROUPS_CHANGED_OUTSIDE_TESSALY(), 'O', 296044,
          "Assignment Groups have been changed outside of the Assignment Groups dialog box.  "
          "Changes made in the dialog will be lost."},
@@ -51,7 +53,7 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
         std::unique_ptr<MSG_BASE> owned(message);
         unsigned id = message->get_id();
         EXPECT_TRUE(seen.insert(id).second) << id;
-        EXPECT_TRUE((id >= 296000 && id <= 296064) || id == 11916) << id;
+        EXPECT_TRUE((id >= 296000 && id <= 296065) || id == 11916) << id;
         EXPECT_EQ(message->get_text().find("MDB_"), std::string::npos) << id;
         EXPECT_FALSE(message->get_text().empty()) << id;
     };
@@ -61,7 +63,7 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
     auto call_2 = [](auto factory) { return static_cast<MSG_BASE*>(factory("x", "y")); };
 #include "sys/mdb/mdb_msgs.def"
 #undef MDB_MSG
-    EXPECT_EQ(seen.size(), 63u);
+    EXPECT_EQ(seen.size(), 64u);
 }
 
 class SuppressInfo : public MSG_SUPPRESSION_LOOKUP {

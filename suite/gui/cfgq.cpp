@@ -1,0 +1,28 @@
+#include "suite/gui/cfgq.h"
+
+#include <QDir>
+#include <QSettings>
+
+#include <cstdlib>
+
+QString CFGQ_REGISTRY_KEY::file_path() {
+    char const* config = std::getenv("XDG_CONFIG_HOME");
+    QString base = config != nullptr && config[0] == '/'
+                       ? QString::fromLocal8Bit(config)
+                       : QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/tessaly/preferences.ini");
+}
+
+CFGQ_REGISTRY_KEY::CFGQ_REGISTRY_KEY(int sub_key) : m_group(QString::number(sub_key)) {}
+
+QVariant CFGQ_REGISTRY_KEY::get_value(QString const& name, QVariant const& fallback) const {
+    QSettings settings(file_path(), QSettings::IniFormat);
+    return settings.value(m_group + QLatin1Char('/') + name, fallback);
+}
+
+bool CFGQ_REGISTRY_KEY::set_value(QString const& name, QVariant const& value) {
+    QSettings settings(file_path(), QSettings::IniFormat);
+    settings.setValue(m_group + QLatin1Char('/') + name, value);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}

@@ -1,0 +1,28 @@
+// User preferences: one INI file, "tessaly/preferences.ini" under
+// $XDG_CONFIG_HOME (else ~/.config), read and written through QSettings,
+// which replaces the file atomically. A key is a numbered group of named
+// values.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// Sub-keys of the preferences.
+enum CFGQ_SUB_KEY_ENUM {
+    CFGQ_SUB_KEY_COLUMN_VISIBILITY = 60, // hidden columns of the tables, by table name
+};
+
+class CFGQ_REGISTRY_KEY {
+public:
+    explicit CFGQ_REGISTRY_KEY(int sub_key);
+
+    QVariant get_value(QString const& name, QVariant const& fallback = QVariant()) const;
+    // False when the file could not be written.
+    bool set_value(QString const& name, QVariant const& value);
+
+    // The preferences file.
+    static QString file_path();
+
+private:
+    QString m_group;
+};

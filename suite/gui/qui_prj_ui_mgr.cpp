@@ -1,0 +1,21 @@
+#include "suite/gui/qui_prj_ui_mgr.h"
+
+QUI_PRJ_UI_MGR* QUI_PRJ_UI_MGR::get_prj_ui_mgr() {
+    static QUI_PRJ_UI_MGR manager;
+    return &manager;
+}
+
+void QUI_PRJ_UI_MGR::set_handlers(CLOSE_HANDLER close, OPEN_HANDLER open) {
+    m_close = std::move(close);
+    m_open = std::move(open);
+}
+
+bool QUI_PRJ_UI_MGR::close_project() {
+    m_requests.push_back({"close", "", ""});
+    return !m_close || m_close();
+}
+
+bool QUI_PRJ_UI_MGR::open_project(std::string const& project_file, std::string const& revision) {
+    m_requests.push_back({"open", project_file, revision});
+    return !m_open || m_open(project_file, revision);
+}

@@ -1,0 +1,36 @@
+// The host's project UI manager: closes the open project and opens a project
+// file on a revision. The host installs how that is done (the graphical host
+// reopens through the project manager); every request is recorded, so tests
+// can see what a dialog asked of the host.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QUI_PRJ_UI_MGR {
+public:
+    struct REQUEST {
+        std::string operation; // "close" or "open"
+        std::string project_file;
+        std::string revision;
+    };
+    using CLOSE_HANDLER = std::function<bool()>;
+    using OPEN_HANDLER =
+        std::function<bool(std::string const& project_file, std::string const& revision)>;
+
+    static QUI_PRJ_UI_MGR* get_prj_ui_mgr();
+
+    // Without handlers a request is only recorded and succeeds.
+    void set_handlers(CLOSE_HANDLER close, OPEN_HANDLER open);
+    bool close_project();
+    bool open_project(std::string const& project_file, std::string const& revision);
+
+    std::vector<REQUEST> const& requests() const { return m_requests; }
+    void clear_requests() { m_requests.clear(); }
+
+private:
+    CLOSE_HANDLER m_close;
+    OPEN_HANDLER m_open;
+    std::vector<REQUEST> m_requests;
+};

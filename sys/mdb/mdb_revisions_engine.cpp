@@ -1,0 +1,247 @@
+#include "sys/mdb/mdb_revisions_engine.h"
+
+#include "acf_manager.h"
+#include "suite/dbmanager/dbm_info.h"
+#include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
+#include "suite/gui/qui_prj_ui_mgr.h"
+#include "suite/projectctl/pjc_project.h"
+#include "sys/mdb/mdb.h"
+#include "sys/mdb/mdb_msgs.h"
+#include "sys/mdb/mdb_revision_settings.h"
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+std::string project_dir() {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    char const* dir = acf_mgr != nullptr ? acf_mgr->get_project_path() : nullptr;
+    return dir != nullptr ? dir : "";
+}
+
+void show(MSG_O* notice) {
+    std::unique_ptr<MSG_O> owned(notice);
+    owned->show();
+}
+
+void show_cant_write(std::string const& file) {
+    show(MSG_MDB::O::CANT_CREATE_OR_OVERWRITE_FILE(file.c_str()));
+}
+
+// Why the project manager refused to change a revision, in words.
+std::string refusal_reason(int status) {
+    switch (status) {
+    case ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE:
+        return "the settings of the active revision could not be written";
+    case ACF_REVISION_MANAGER::LOCK_HELD:
+        return "the project's settings are in use";
+    case ACF_REVISION_MANAGER::NO_PROJECT_OPEN:
+        return "no project is open";
+    case ACF_REVISION_MANAGER::EMPTY_NAME:
+        return "no revision is named";
+    case ACF_REVISION_MANAGER::REVISION_NOT_IN_PROJECT:
+        return "the revision is not listed in the project";
+    case ACF_REVISION_MANAGER::REVISION_IS_ACTIVE:
+        return "it is the active revision";
+    case ACF_REVISION_MANAGER::REVISION_FILE_NOT_DELETED:
+        return "its settings file could not be deleted";
+    default:
+        return "the project manager refused with status " + std::to_string(status);
+    }
+}
+
+int shown_status(std::string const& revision, int status) {
+    if (status != ACF_REVISION_MANAGER::SUCCESS) {
+        show(MSG_MDB::O::REVISION_NOT_CHANGED(revision.c_str(), refusal_reason(status).c_str()));
+    }
+    return status;
+}
+
+// Whether the first ten characters of `line` are those of `key`.
+bool starts_like(std::string const& line, char const* key) {
+    return line.compare(0, 10, key, 0, 10) == 0;
+}
+
+// The third ";"-separated part of a table line "; key ; value ;", when the
+// line holds a ";" after its first two characters that is not its last one.
+bool table_value(std::string const& line, std::string* value) {
+    size_t first = line.find(';', 2);
+    if (first == std::string::npos || first == line.rfind(';')) {
+        return false;
+    }
+    std::vector<std::string> parts;
+    for (size_t pos = 0;;) {
+        size_t end = line.find(';', pos);
+        parts.push_back(line.substr(pos, end == std::string::npos ? end : end - pos));
+        if (end == std::string::npos) {
+            break;
+        }
+        pos = end + 1;
+    }
+    if (parts.size() < 3) {
+        return false;
+    }
+    *value = parts[2];
+    return true;
+}
+
+} // namespace
+
+std::string mdb_flow_report_file(std::string const& revision) {
+    return FIO_PATH(project_dir(), revision + "." + REV_FLOW_FILE_EXT).path();
+}
+
+bool mdb_read_flow_report(std::string const& path, MDB_FLOW_REPORT* out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    struct KEY {
+        char const* text;
+        std::string* value;
+    } const keys[] = {{"; Flow Status", &out->flow_status},
+                      {"; Met timing", &out->met_timing},
+                      {"; Timing Models", &out->timing_models}};
+    bool in_summary = false;
+    std::string line;
+    while (out->flow_status.empty() || out->met_timing.empty() || out->timing_models.empty()) {
+        in >> std::ws;
+        if (!std::getline(in, line)) {
+            break;
+        }
+        if (!in_summary) {
+            in_summary = starts_like(line, "; Flow Summary");
+            continue;
+        }
+        for (KEY const& key : keys) {
+            if (starts_like(line, key.text)) {
+                table_value(line, key.value);
+            }
+        }
+    }
+    return true;
+}
+
+std::vector<MDB_REVISION_ROW> mdb_load_revision_rows() {
+    std::vector<MDB_REVISION_ROW> rows;
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    if (acf_mgr == nullptr || !acf_mgr->is_project_open()) {
+        return rows;
+    }
+    ACF_MANAGER::STRING_LIST revisions;
+    acf_mgr->get_list_of_revisions_for_project(&revisions);
+    for (std::string const& name : revisions) {
+        if (std::any_of(rows.begin(), rows.end(),
+                        [&name](MDB_REVISION_ROW const& row) { return row.name == name; })) {
+            continue;
+        }
+        MDB_REVISION_ROW row;
+        row.name = name;
+        std::vector<MDB_REVISION_SETTING> settings;
+        if (mdb_read_revision_settings(name, &settings,
+                                       {ACF_VARIABLE_TYPE_ROOT, ACF_VARIABLE_TYPE_FAMILY,
+                                        ACF_VARIABLE_TYPE_DEVICE}) == MDB_SETTINGS_READ_OK) {
+            row.top_level_entity = mdb_find_setting(settings, ACF_VARIABLE_TYPE_ROOT);
+            row.family = mdb_find_setting(settings, ACF_VARIABLE_TYPE_FAMILY);
+            row.device = mdb_find_setting(settings, ACF_VARIABLE_TYPE_DEVICE);
+        }
+        MDB_FLOW_REPORT report;
+        mdb_read_flow_report(mdb_flow_report_file(name), &report);
+        row.met_timing = report.met_timing;
+        row.timing_model = report.timing_models;
+        row.description = mdb_get_revision_description(name);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::string mdb_get_revision_description(std::string const& revision) {
+    PJC_PROJECT::STRING_LIST lines;
+    PJC_PROJECT::get_description(revision.c_str(), project_dir().c_str(), &lines);
+    std::string text;
+    for (auto line = lines.begin(); line != lines.end(); ++line) {
+        text += (line == lines.begin() ? "" : "\n") + *line;
+    }
+    mdb_msg_debug("the description to get is %s ", text.c_str());
+    return text;
+}
+
+bool mdb_set_revision_description(std::string const& revision, std::string const& text) {
+    std::string dir = project_dir();
+    if (PJC_PROJECT::set_description(revision.c_str(), dir.c_str(), {text})) {
+        return true;
+    }
+    show_cant_write(PJC_PROJECT::description_file(dir.c_str()));
+    return false;
+}
+
+int mdb_make_revision_active(std::string const& revision) {
+    return shown_status(revision, ACF_MANAGER::get_acf_manager()->set_active_revision_name(
+                                      revision.c_str(), true, true));
+}
+
+int mdb_delete_revision(std::string const& revision) {
+    int status = shown_status(
+        revision,
+        ACF_MANAGER::get_acf_manager()->remove_revision_from_project(revision.c_str(), true));
+    std::string dir = project_dir();
+    if (status == ACF_REVISION_MANAGER::SUCCESS &&
+        !PJC_PROJECT::set_description(revision.c_str(), dir.c_str(), {})) {
+        show_cant_write(PJC_PROJECT::description_file(dir.c_str()));
+    }
+    return status;
+}
+
+void mdb_tell_host_active_revision() {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    std::string project_file = acf_mgr->get_project_full_path();
+    std::string revision = acf_mgr->get_active_revision_name();
+    QUI_PRJ_UI_MGR* prj_ui_mgr = QUI_PRJ_UI_MGR::get_prj_ui_mgr();
+    prj_ui_mgr->close_project();
+    prj_ui_mgr->open_project(project_file, revision);
+}
+
+bool mdb_revision_name_is_free(std::string const& name, std::string* file) {
+    std::string settings_file = mdb_revision_settings_file(name);
+    if (!ACF_MANAGER::get_acf_manager()->is_revision_included_in_project(name.c_str()) &&
+        !FIO_FILE_SYSTEM::exists(FIO_PATH(settings_file))) {
+        return true;
+    }
+    if (file != nullptr) {
+        *file = settings_file;
+    }
+    return false;
+}
+
+int mdb_create_revision(MDB_NEW_REVISION const& request) {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    int status = shown_status(request.name, acf_mgr->add_revision_to_project(
+                                                request.name.c_str(), true, request.base.c_str()));
+    if (status != ACF_REVISION_MANAGER::SUCCESS) {
+        return status;
+    }
+    mdb_set_revision_description(request.name, request.description);
+    if (request.base.empty()) {
+        return status;
+    }
+    std::string failed;
+    if (!PJC_PROJECT(project_dir())
+             .copy_sdc_file(request.name.c_str(), request.base.c_str(), &failed)) {
+        show_cant_write(failed);
+    }
+    if (!request.copy_database) {
+        return status;
+    }
+    std::string incremental = gen_get_incr_db_dir_path_string();
+    for (std::string const& dir : {gen_get_db_dir_path(), incremental + "compiled_partitions/",
+                                   incremental + "imported_partitions/"}) {
+        failed.clear();
+        if (!DBM_INFO::copy_revision(request.base, dir, request.name, dir, &failed)) {
+            show_cant_write(failed);
+        }
+    }
+    return status;
+}
