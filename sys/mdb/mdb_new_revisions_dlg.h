@@ -26,8 +26,6 @@ public:
     bool copy_database() const { return m_copy_database; }
     bool set_as_current() const { return m_set_as_current; }
 
-    Ui_MDB_NEW_REVISIONS_DLG const& form() const { return *m_form; }
-
 public slots:
     // Refuses a name with a character a revision name cannot hold, and a
     // name the project lists or whose settings file exists; the dialog stays

@@ -76,7 +76,7 @@ MDB_REV_TREE_VIEW::~MDB_REV_TREE_VIEW() = default;
 
 void MDB_REV_TREE_VIEW::commit_open_editor() {
     QTextEdit* editor = m_delegate->open_editor();
-    if (editor != nullptr) {
+    if (editor != nullptr && state() == QAbstractItemView::EditingState) {
         commitData(editor);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     }

@@ -7,12 +7,18 @@
 #include "suite/gui/afcq.h"
 #include "suite/messages/msg.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTimer>
+
 #include "tests/support/test_qt_application.h"
 #include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -40,7 +46,7 @@ protected:
             m_internal_errors.push_back(condition);
         });
         m_old_dir = std::filesystem::current_path();
-        m_project = std::filesystem::canonical(m_workspace.copy_fixture(MDB_REV_FIXTURE, "rev"));
+        m_project = std::filesystem::canonical(m_workspace.copy_fixture(fixture(), "rev"));
     }
     void TearDown() override {
         ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
@@ -62,6 +68,8 @@ protected:
                   ACF_REVISION_MANAGER::SUCCESS);
     }
     std::string file(std::string const& name) const { return m_project + "/" + name; }
+    // The fixture folder copied for each test; its project is "rev".
+    virtual std::string fixture() const { return MDB_REV_FIXTURE; }
 
     // Every file of the copy with its content and modification time.
     using SNAPSHOT = std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>;
@@ -85,6 +93,29 @@ protected:
             }
         }
         return found;
+    }
+
+    // Runs `act` on the modal dialog once it shows.
+    static void when_shown(std::function<void(QDialog*)> act) {
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [timer, act]() {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr || !dialog->isVisible()) {
+                return;
+            }
+            timer->stop();
+            timer->deleteLater();
+            act(dialog);
+        });
+        timer->start(20);
+    }
+    static void press(QDialog* dialog, QDialogButtonBox::StandardButton which) {
+        dialog->findChild<QDialogButtonBox*>("buttonBox")->button(which)->click();
+    }
+    template <class T> static T* child(QWidget* dialog, char const* name) {
+        T* widget = dialog->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
     }
 
     TEST_WORKSPACE m_workspace;

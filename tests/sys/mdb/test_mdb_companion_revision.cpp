@@ -39,28 +39,6 @@ protected:
         }
         test_write_file(path, text);
     }
-    // Runs `act` on the modal dialog once it shows.
-    static void when_shown(std::function<void(QDialog*)> act) {
-        auto* timer = new QTimer;
-        QObject::connect(timer, &QTimer::timeout, [timer, act]() {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || !dialog->isVisible()) {
-                return;
-            }
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        });
-        timer->start(20);
-    }
-    static void press(QDialog* dialog, QDialogButtonBox::StandardButton which) {
-        dialog->findChild<QDialogButtonBox*>("buttonBox")->button(which)->click();
-    }
-    template <class T> static T* child(QWidget* dialog, char const* name) {
-        T* widget = dialog->findChild<T*>(name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
 };
 
 TEST(MdbCompanionFamilies, PairsAndProposedNames) {
