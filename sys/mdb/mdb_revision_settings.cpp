@@ -3,6 +3,7 @@
 #include "acf_assignment.h"
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
 
 #include <algorithm>
 
@@ -59,7 +60,10 @@ MDB_SETTINGS_READ_ENUM read_active(ACF_MANAGER* acf_mgr,
 
 // A second project manager opens the project on that revision for reading
 // only: it never takes the write lock and is closed without commit, so the
-// open revision, its locks and every file stay as they are.
+// open revision, its locks and every file stay as they are. It is made as for
+// a process without user interface: in the graphical host every released
+// write lock commits, and opening a revision releases one after stamping the
+// running version into it.
 MDB_SETTINGS_READ_ENUM read_other(ACF_MANAGER* acf_mgr, std::string const& revision,
                                   std::list<ACF_VARIABLE_TYPE_ENUM> const& only,
                                   std::vector<MDB_REVISION_SETTING>* out) {
@@ -68,7 +72,10 @@ MDB_SETTINGS_READ_ENUM read_other(ACF_MANAGER* acf_mgr, std::string const& revis
     }
     std::string dir = acf_mgr->get_project_path();
     std::string project = acf_mgr->get_project_name();
+    bool ui_process = gen_get_is_ui_process();
+    gen_set_is_ui_process(false);
     ACF_MANAGER* reader = ACF_MANAGER_FACTORY::create_new_manager();
+    gen_set_is_ui_process(ui_process);
     MDB_SETTINGS_READ_ENUM result = MDB_SETTINGS_READ_UNREADABLE;
     if (reader->open_project(dir.c_str(), project.c_str(), revision.c_str(), false, false, false,
                              false, false) == ACF_REVISION_MANAGER::SUCCESS) {

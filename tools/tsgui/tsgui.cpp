@@ -3,23 +3,26 @@
 // dialogs plug-in by file name and calls its entry points by name, as the
 // suite's graphical host does.
 //
-//   tsgui [--project <dir>] [--screenshot <file.png>] [--press <button text>]...
+//   tsgui [--project <dir>] [--screenshot <file.png>] [--press <button or cell text>]...
 //         [--answer <yes|no|path>]... <entry point>...
 //
-// With --screenshot the first modal dialog that opens is saved as a picture;
-// each --press, in order, presses the button of that text in the modal dialog
-// then open; each --answer queues the answer of the next question (yes, no)
-// or file dialog (a path). Any of them makes the host unattended: no question
+// Each --press, in order, presses the button of that text in the modal dialog
+// then open (or, when it has no such button, double-clicks the table cell of
+// that text); with --screenshot the modal dialog open once the presses are
+// done is saved as a picture; each --answer queues the answer of the next
+// question (yes, no) or file dialog (a path). Any of them makes the host unattended: no question
 // box or file dialog opens, and a modal dialog left with nothing to do is
 // cancelled. The host prints what an entry point returns.
 #include "acf_manager.h"
 #include "acf_msg_suppression_lookup.h"
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"
+#include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/messages/msg.h"
 #include "suite/threads/thr.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -41,6 +44,7 @@ namespace {
 enum SIGNATURE_ENUM {
     SIGNATURE_PARENT = 0,           // void (QWidget* parent)
     SIGNATURE_PARENT_NAME_FLAG = 1, // int (QWidget* parent, std::string* name, bool* flag)
+    SIGNATURE_RETURNS_DIALOG = 2,   // QDialog* (): the host runs the dialog, then deletes it
 };
 struct ENTRY_SIGNATURE {
     char const* name;
@@ -49,6 +53,7 @@ struct ENTRY_SIGNATURE {
 ENTRY_SIGNATURE const entry_signatures[] = {
     {"mdb_dyn_set_companion_revision_dlg", SIGNATURE_PARENT_NAME_FLAG},
     {"mdb_dyn_create_companion_revision_dlg", SIGNATURE_PARENT_NAME_FLAG},
+    {"mdb_dyn_get_revisions_dlg", SIGNATURE_RETURNS_DIALOG},
 };
 
 SIGNATURE_ENUM signature_of(std::string const& name) {
@@ -74,6 +79,17 @@ void call_entry_point(void* function, std::string const& name, QWidget* parent) 
         std::printf("%s returned %d, name \"%s\"\n", name.c_str(), result, chosen.c_str());
         break;
     }
+    case SIGNATURE_RETURNS_DIALOG: {
+        std::unique_ptr<QDialog> dialog(reinterpret_cast<QDialog* (*)()>(function)());
+        if (dialog == nullptr) {
+            std::printf("%s returned no dialog\n", name.c_str());
+            break;
+        }
+        int result = dialog->exec();
+        std::printf("%s returned the dialog \"%s\", which ended with %d\n", name.c_str(),
+                    dialog->windowTitle().toLocal8Bit().constData(), result);
+        break;
+    }
     }
     std::fflush(stdout);
 }
@@ -88,10 +104,36 @@ QString shown_text(QString text) {
     return text.remove(QLatin1Char('&'));
 }
 
-// Drives the modal dialogs of an unattended run: the first one is saved as a
-// picture when asked; then each press clicks the visible, enabled button of
-// that text in the modal dialog then open; a dialog left with nothing to do
-// is cancelled. Sets `failed` when a button to press is missing.
+// Presses, later from the event loop (a press may open a dialog of its own),
+// the visible, enabled button of that text in `dialog`, else double-clicks the
+// cell of that text in one of its tables; false when there is neither.
+bool press(QDialog* dialog, QString const& text) {
+    for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+        if (button->isVisible() && button->isEnabled() && shown_text(button->text()) == text) {
+            QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+            return true;
+        }
+    }
+    for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>()) {
+        QAbstractItemModel* model = view->model();
+        QModelIndexList found = model == nullptr
+                                    ? QModelIndexList()
+                                    : model->match(model->index(0, 0), Qt::DisplayRole, text, 1,
+                                                   Qt::MatchFixedString | Qt::MatchCaseSensitive);
+        if (view->isVisible() && !found.isEmpty()) {
+            QPersistentModelIndex index = found.front();
+            QMetaObject::invokeMethod(
+                view, [view, index]() { emit view->doubleClicked(index); }, Qt::QueuedConnection);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Drives the modal dialogs of an unattended run: each press, in turn, goes to
+// the modal dialog then open; once they are done the dialog then open is saved
+// as a picture when asked, and a dialog left with nothing to do is cancelled.
+// Sets `failed` when there is nothing to press of a text.
 void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses, bool* failed) {
     auto* timer = new QTimer(qApp);
     auto shot_pending = std::make_shared<bool>(!screenshot.isEmpty());
@@ -99,6 +141,18 @@ void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses,
     QObject::connect(timer, &QTimer::timeout, [screenshot, shot_pending, queue, failed]() {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        if (!queue->empty()) {
+            QString text = shown_text(queue->front());
+            queue->pop_front();
+            if (!press(dialog, text)) {
+                std::fprintf(stderr, "tsgui: no button \"%s\" in \"%s\"\n",
+                             text.toLocal8Bit().constData(),
+                             dialog->windowTitle().toLocal8Bit().constData());
+                *failed = true;
+                dialog->done(QDialog::Rejected);
+            }
             return;
         }
         if (*shot_pending) {
@@ -110,24 +164,28 @@ void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses,
             }
             return;
         }
-        if (queue->empty()) {
-            dialog->done(QDialog::Rejected);
-            return;
-        }
-        QString text = shown_text(queue->front());
-        queue->pop_front();
-        for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
-            if (button->isVisible() && button->isEnabled() && shown_text(button->text()) == text) {
-                button->click();
-                return;
-            }
-        }
-        std::fprintf(stderr, "tsgui: no button \"%s\" in \"%s\"\n", text.toLocal8Bit().constData(),
-                     dialog->windowTitle().toLocal8Bit().constData());
-        *failed = true;
         dialog->done(QDialog::Rejected);
     });
     timer->start(200);
+}
+
+// The host's project UI manager reopens the project through the project
+// manager, as the suite's host does when another revision becomes current.
+void install_project_ui_handlers() {
+    QUI_PRJ_UI_MGR::get_prj_ui_mgr()->set_handlers(
+        []() {
+            ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+            return !manager->is_project_open() || manager->close_project(true);
+        },
+        [](std::string const& project_file, std::string const& revision) {
+            std::filesystem::path file(project_file);
+            int status = ACF_MANAGER::get_acf_manager()->open_project(
+                file.parent_path().c_str(), file.stem().c_str(), revision.c_str(), false, false,
+                true, false, false);
+            std::printf("tsgui: reopened %s on revision %s (status %d)\n", project_file.c_str(),
+                        revision.c_str(), status);
+            return status == ACF_REVISION_MANAGER::SUCCESS;
+        });
 }
 
 // Opens the one project whose project file lies in `dir`, with its active
@@ -208,6 +266,7 @@ int main(int argc, char** argv) {
     if (!project.empty() && !open_project(project)) {
         return 1;
     }
+    install_project_ui_handlers();
 
     QMainWindow window;
     window.setWindowTitle(GEN_PRODUCT_NAME);

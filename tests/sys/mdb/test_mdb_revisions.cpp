@@ -8,6 +8,7 @@
 #include "sys/mdb/mdb_revisions_engine.h"
 #include "sys/mdb/mdb_revisions_tree.h"
 
+#include "suite/general/gen.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/projectctl/pjc_project.h"
 #include "tests/sys/mdb/mdb_test_project.h"
@@ -211,6 +212,21 @@ TEST_F(MdbRevisions, ShowingReloadingOkAndCancelWriteNothing) {
     }
     EXPECT_TRUE(host_requests().empty());
     EXPECT_EQ(active(), "chip");
+}
+
+// In the graphical host every released write lock commits; reading the other
+// revisions must not stamp their settings files with the running version.
+TEST_F(MdbRevisions, LoadingInTheGraphicalHostWritesNothingEither) {
+    open_project();
+    SNAPSHOT before = snapshot();
+    gen_set_is_ui_process(true);
+    {
+        MDB_REVISIONS_DLG dialog(nullptr, Qt::Window);
+        dialog.show();
+        dialog.accept();
+    }
+    gen_set_is_ui_process(false);
+    EXPECT_EQ(snapshot(), before);
 }
 
 TEST_F(MdbRevisions, TheTableListsTheRevisionsAndMarksTheActiveOne) {

@@ -1,6 +1,6 @@
 // The graphical host run as a child process on copies of the example project.
-// With --screenshot it saves the first modal dialog and closes it, so a picture
-// on disk tells that a dialog was shown.
+// With --screenshot it saves the modal dialog open once the presses are done
+// and closes it, so a picture on disk tells that a dialog was shown.
 #include "suite/threads/thr.h"
 
 #include "tests/support/test_workspace.h"
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace {
 
@@ -15,6 +16,21 @@ std::string const EXAMPLE = TESSALY_SOURCE_DIR "/examples/dsp_board";
 // Revisions of both companion families: top (Vorelon II, companion top_lm),
 // top_lm and alt_lm (Lumiform II).
 std::string const REVISIONS = TESSALY_SOURCE_DIR "/tests/sys/mdb/fixtures/rev_project";
+// Three revisions with flow reports, descriptions and databases.
+std::string const REVISION_TABLE = TESSALY_SOURCE_DIR "/tests/sys/mdb/fixtures/revs_project";
+
+// Every file of a folder with its content and modification time.
+std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>
+files_of(std::string const& dir) {
+    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> files;
+    for (auto const& entry : std::filesystem::recursive_directory_iterator(dir)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().string()] = {test_read_file(entry.path().string()),
+                                            entry.last_write_time()};
+        }
+    }
+    return files;
+}
 
 class Tsgui : public ::testing::Test {
 protected:
@@ -84,6 +100,33 @@ TEST_F(Tsgui, PressesButtonsInOrderAndPrintsWhatTheEntryPointsReturn) {
     result = run("--project " + project + " --press Nope mdb_dyn_set_companion_revision_dlg");
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.output.find("no button \"Nope\""), std::string::npos) << result.output;
+}
+
+TEST_F(Tsgui, TheRevisionsDialogRunsAndLeavesAnUnchangedProjectAsItWas) {
+    std::string project = m_workspace.copy_fixture(REVISION_TABLE, "table");
+    // The host's own opening stamps the running version into the active
+    // revision once; a run that shows no dialog takes care of that.
+    TEST_RUN_RESULT result =
+        run("--project " + thr_process_quote_argument(project) + " mdb_dyn_ip_regen_dlg");
+    auto before = files_of(project);
+    result = run("--project " + thr_process_quote_argument(project) +
+                 " --press OK mdb_dyn_get_revisions_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(
+        result.output.find(
+            "mdb_dyn_get_revisions_dlg returned the dialog \"Revisions\", which ended with 1"),
+        std::string::npos)
+        << result.output;
+    EXPECT_EQ(files_of(project), before);
+
+    // The Create Revision dialog opens from the table's last row; Cancel in it
+    // creates nothing. Then the Compare Revisions dialog is saved as a picture.
+    result = run("--project " + thr_process_quote_argument(project) +
+                 " --press \"<<new revision>>\" --press Cancel --press Compare... --screenshot " +
+                 thr_process_quote_argument(picture()) + " mdb_dyn_get_revisions_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(picture_taken()) << result.output;
+    EXPECT_EQ(files_of(project), before);
 }
 
 TEST_F(Tsgui, RefusesWhatItCannotDo) {
