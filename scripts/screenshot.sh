@@ -5,6 +5,10 @@
 #   ip_upgrade_dialog.png            the IP upgrade dialog on the example project
 #   set_companion_revision.png       the companion dialogs on the revision fixture
 #   create_companion_revision.png    (revisions of both companion families)
+#   revisions_dialog.png             the Revisions dialog on the example project,
+#   create_revision.png              its Create Revision dialog (the table's last row)
+#   compare_revisions.png            and its Compare Revisions dialog (Compare...) on the
+#                                    revision fixture, whose revisions have summaries
 #   scripts/screenshot.sh [docs folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,13 +21,19 @@ trap 'rm -rf "$work"' EXIT
 cp -R examples/dsp_board "$work/"
 cp -R tests/sys/mdb/fixtures/rev_project "$work/"
 
-# shot <project folder> <picture> <entry point>
+# shot <project folder> <picture> <entry point> [--press <text>]...
 shot() {
+    local project=$1 picture=$2 entry=$3
+    shift 3
     xvfb-run -a -s "-screen 0 1280x800x24" \
-        build/release/bin/tsgui --project "$work/$1" --screenshot "$docs/$2" "$3"
-    test -s "$docs/$2"
-    echo "Saved $docs/$2"
+        build/release/bin/tsgui --project "$work/$project" "$@" --screenshot "$docs/$picture" \
+        "$entry"
+    test -s "$docs/$picture"
+    echo "Saved $docs/$picture"
 }
 shot dsp_board ip_upgrade_dialog.png mdb_dyn_get_ip_regen_dlg
 shot rev_project set_companion_revision.png mdb_dyn_set_companion_revision_dlg
 shot rev_project create_companion_revision.png mdb_dyn_create_companion_revision_dlg
+shot dsp_board revisions_dialog.png mdb_dyn_get_revisions_dlg
+shot dsp_board create_revision.png mdb_dyn_get_revisions_dlg --press "<<new revision>>"
+shot rev_project compare_revisions.png mdb_dyn_get_revisions_dlg --press "Compare..."

@@ -52,6 +52,7 @@ MDB_REVISIONS_DLG::MDB_REVISIONS_DLG(QWidget* parent, Qt::WindowFlags flags)
 
     m_tree_model = new MDB_REV_TREE_MODEL(this);
     m_rev_tree = new MDB_REV_TREE_VIEW(this);
+    m_rev_tree->setMinimumSize(860, 180);
     form.horizontalLayout->insertWidget(0, m_rev_tree);
     initial_tree_column();
     m_rev_tree->setModel(m_tree_model);
@@ -170,7 +171,9 @@ void MDB_REVISIONS_DLG::add_row(MDB_REVISION_ROW const& row) {
         item->setSizeHint(hint);
     }
     m_tree_model->setItem(at, DESC_COL, item);
-    for (int column : {TOP_LEVEL_ENTITY_COL, FAMILY_COL, DEVICE_COL, DESC_COL}) {
+    // The names too: wrapped at the default width the last row would read
+    // "<<new ...".
+    for (int column : {REVISION_NAME_COL, TOP_LEVEL_ENTITY_COL, FAMILY_COL, DEVICE_COL, DESC_COL}) {
         m_rev_tree->resizeColumnToContents(column);
     }
     DESC_COLUMN_WIDTH = m_rev_tree->columnWidth(DESC_COL);

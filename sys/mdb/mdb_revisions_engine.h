@@ -5,21 +5,13 @@
 // their state when a call answers false or a non-zero status.
 #pragma once
 
+#include "sys/mdb/mdb_revisions_flow_report.h"
+
 #include <string>
 #include <vector>
 
-// The three values the table takes from a revision's flow report.
-struct MDB_FLOW_REPORT {
-    std::string flow_status; // read, shown nowhere
-    std::string met_timing;
-    std::string timing_models;
-};
-
 // The flow report of a revision: "<revision>.flow.rpt" in the project directory.
 std::string mdb_flow_report_file(std::string const& revision);
-// Reads the report's "Flow Summary" table into `out`; false when the file
-// cannot be opened. Lines may be of any length.
-bool mdb_read_flow_report(std::string const& path, MDB_FLOW_REPORT* out);
 
 // One row of the revision table.
 struct MDB_REVISION_ROW {

@@ -157,7 +157,8 @@ void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses,
         }
         if (*shot_pending) {
             *shot_pending = false;
-            dialog->adjustSize();
+            // As shown, at least as large as its contents ask.
+            dialog->resize(dialog->size().expandedTo(dialog->sizeHint()));
             if (!dialog->grab().save(screenshot)) {
                 std::fprintf(stderr, "tsgui: cannot write %s\n",
                              screenshot.toLocal8Bit().constData());
