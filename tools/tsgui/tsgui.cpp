@@ -95,8 +95,9 @@ void call_entry_point(void* function, std::string const& name, QWidget* parent) 
 }
 
 void usage() {
-    std::fprintf(stderr, "Usage: tsgui [--project <dir>] [--screenshot <file.png>] [--press "
-                         "<button text>]... [--answer <yes|no|path>]... <entry point>...\n");
+    std::fprintf(stderr,
+                 "Usage: tsgui [--project <dir>] [--screenshot <file.png>] [--press "
+                 "<button or cell text>]... [--answer <yes|no|path>]... <entry point>...\n");
 }
 
 // A button text as shown, without its mnemonic marks.
