@@ -10,9 +10,10 @@
 #include "suite/general/ver.h"
 #include "suite/messages/msg.h"
 #include "suite/threads/thr.h"
+#include "suite/wizman/wizman_files.h"
 
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <vector>
 
 MEM_UNIT_INITIALIZER(IPMAN);
@@ -172,16 +173,24 @@ IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_by_hpath(std::string const& hpa
     return found != nullptr ? *found : IPMAN_IP_INFO();
 }
 
-std::string IPMAN_IP_INFO_MANAGER::get_ip_db_filename() const {
+std::string IPMAN_IP_INFO_MANAGER::get_project_directory() const {
     ACF_MANAGER* manager = open_project_manager();
     if (manager == nullptr) {
+        return std::string();
+    }
+    std::string project_dir = FIO_PATH(text_of(manager->get_active_revision_path())).directory();
+    return project_dir.empty() ? "." : project_dir;
+}
+
+std::string IPMAN_IP_INFO_MANAGER::get_ip_db_filename() const {
+    std::string project_dir = get_project_directory();
+    if (project_dir.empty()) {
         return std::string();
     }
     std::string revision = get_revision_name();
     ipman_msg_debug("project name: %s", revision.c_str());
     // The folder "db" beside the revision's settings file, in the project folder.
-    std::string project_dir = FIO_PATH(text_of(manager->get_active_revision_path())).directory();
-    FIO_PATH path(FIO_PATH(project_dir.empty() ? "." : project_dir, "db").path(), revision);
+    FIO_PATH path(FIO_PATH(project_dir, "db").path(), revision);
     ipman_msg_debug("reading db from: %s", path.full_path().c_str());
     return path.full_path();
 }
@@ -249,10 +258,13 @@ void IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
 void IPMAN_IP_INFO_MANAGER::extract_ip_name_and_version_from_file(std::string const& file,
                                                                   std::string& name,
                                                                   std::string& version) {
-    if (file.empty() || !FIO_FILE_SYSTEM::exists(FIO_PATH(file))) {
+    std::string text;
+    std::string why;
+    if (file.empty() || !FIO_FILE_SYSTEM::exists(FIO_PATH(file)) ||
+        !wizman_read_regular_file(file, text, why)) {
         return;
     }
-    std::ifstream in(file);
+    std::istringstream in(text);
     std::string line;
     while (in >> std::ws && std::getline(in, line)) {
         if (line.find(RETRIEVAL_INFO_INSTANCE) == std::string::npos) {

@@ -89,6 +89,9 @@ public:
     // The archive of the open project's IP database: the database folder "db"
     // of the project with the active revision's name; "" without an open project.
     std::string get_ip_db_filename() const;
+    // The folder of the open project (that of its active revision's settings
+    // file), "" without an open project.
+    std::string get_project_directory() const;
     // Reads and writes the database from and to that archive (the segment
     // ".ipinfo"). A failed read leaves an empty database.
     bool load_ip_info_from_db();

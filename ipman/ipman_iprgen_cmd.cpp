@@ -4,15 +4,15 @@
 #include "ipman/ipman_ip_info_manager.h"
 #include "ipman/ipman_iprgen_manager.h"
 #include "ipman/ipman_msgs.h"
+#include "ipman/ipman_project_lock.h"
+#include "ipman/ipman_utils.h"
 #include "mem_manager.h"
 #include "suite/exeframe/qexe.h"
 #include "suite/fileio/fio.h"
 #include "suite/messages/msg.h"
+#include "suite/wizman/wizman_files.h"
 
-#include <algorithm>
 #include <list>
-#include <memory>
-#include <regex>
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
@@ -117,58 +117,69 @@ void IPMAN_IPRGEN_CMD::set_status_report(int percent) {
 
 void IPMAN_IPRGEN_CMD::split_file_arg_by_regexp(std::string const& text,
                                                 std::vector<std::string>& files) {
-    static std::regex const pattern(R"re([^\s"']+|"([^"]*)"|'([^']*)')re");
-    // Searched in place: a long list is not copied once per name.
-    size_t start = 0;
-    std::smatch match;
-    while (std::regex_search(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(), match,
-                             pattern)) {
-        files.push_back(match.str(0));
-        // The one character after the match is its separator.
-        start = std::min(text.size(),
-                         start + static_cast<size_t>(match.position(0) + match.length(0)) + 1);
-        if (text.find_first_not_of(' ', start) == std::string::npos) {
-            break;
-        }
-    }
+    IPMAN_UTILS::split_file_list(text, files);
 }
 
-bool IPMAN_IPRGEN_CMD::run_command_with_files_option() {
+bool IPMAN_IPRGEN_CMD::run_files(std::vector<std::string> const& names, bool check_files) {
     IPMAN_IPRGEN_MANAGER* ip_mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
     if (ip_mgr == nullptr) {
         MSG_INTERNAL_ERROR::report("ip_mgr != NULL", "IPMAN", __FILE__, __LINE__);
         return false;
     }
-    std::vector<std::string> files;
-    split_file_arg_by_regexp(m_files_text, files);
-    unsigned const count = static_cast<unsigned>(files.size());
+    unsigned const count = static_cast<unsigned>(names.size());
     bool all_succeeded = true;
     for (unsigned i = 0; i < count; ++i) {
         set_status_report(progress_percent(count, i));
-        char const* file = files[i].c_str();
-        if (ip_mgr->run_ip_regeneration(files[i]) != 0) {
-            ipman_post(MSG_IPMAN::E::IPRGEN_FAILED("", file));
+        char const* name = names[i].c_str();
+        IPMAN_FAIL_REGEN_TYPE fail_type = IPMAN_FAIL_REGEN_NONE;
+        bool refused = check_files && ip_mgr->check_file_is_valid(
+                                          IPMAN_IPRGEN_MANAGER::unquoted(names[i]), fail_type);
+        if (refused && fail_type == IPMAN_FAIL_REGEN_WRITE_PROTECTED) {
+            std::string path = FIO_PATH(IPMAN_IPRGEN_MANAGER::unquoted(names[i])).full_path();
+            ipman_post(MSG_IPMAN::E::READ_ONLY_FILE(path.c_str()));
+        }
+        if (refused || ip_mgr->run_ip_regeneration(names[i]) != 0) {
+            ipman_post(MSG_IPMAN::E::IPRGEN_FAILED("", name));
             all_succeeded = false;
         } else {
-            ipman_post(MSG_IPMAN::I::IPRGEN_SUCCESSFUL("", file));
+            ipman_post(MSG_IPMAN::I::IPRGEN_SUCCESSFUL("", name));
         }
     }
     return all_succeeded;
+}
+
+bool IPMAN_IPRGEN_CMD::run_command_with_files_option() {
+    IPMAN_PROJECT_LOCK lock;
+    if (!ipman_begin_project_upgrade(lock, ".")) {
+        return false;
+    }
+    std::vector<std::string> files;
+    split_file_arg_by_regexp(m_files_text, files);
+    return run_files(files, false);
 }
 
 bool IPMAN_IPRGEN_CMD::run_command_with_dir_option() {
     if (!FIO_FILE_SYSTEM::exists(FIO_PATH(m_directory))) {
         return false;
     }
-    std::list<std::string> files;
-    IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_variation_file_by_dir(m_directory, &files);
-    if (!files.empty()) {
-        m_files_text.clear();
-        for (std::string const& file : files) {
-            m_files_text += "\"" + file + "\" ";
-        }
+    IPMAN_PROJECT_LOCK lock;
+    if (!ipman_begin_project_upgrade(lock, m_directory)) {
+        return false;
     }
-    return run_command_with_files_option();
+    // What killed runs left half done under the folder is settled first.
+    wizman_recover_tree(FIO_PATH(m_directory).full_path());
+    std::list<std::string> found;
+    IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_variation_file_by_dir(m_directory, &found);
+    // The names are shown between double quotes, as a file list would give
+    // them, but handed on as they are: no character of a name is parsed.
+    std::vector<std::string> names;
+    for (std::string const& file : found) {
+        names.push_back("\"" + file + "\"");
+    }
+    if (names.empty()) {
+        split_file_arg_by_regexp(m_files_text, names);
+    }
+    return run_files(names, true);
 }
 
 int main(int argc, char** argv) {

@@ -19,7 +19,7 @@ public:
 
     // Splits a file list into names: runs of characters other than blanks and
     // quotes, or texts between double or between single quotes, which keep
-    // their quote characters.
+    // their quote characters (IPMAN_UTILS::split_file_list).
     static void split_file_arg_by_regexp(std::string const& text, std::vector<std::string>& files);
 
 private:
@@ -27,6 +27,9 @@ private:
     void set_status_report(int percent);
     bool run_command_with_files_option();
     bool run_command_with_dir_option();
+    // Runs the wizard on each name and posts one message per name. With
+    // `check_files`, a file that fails the upgrade check is not run.
+    bool run_files(std::vector<std::string> const& names, bool check_files);
 
     friend bool ipman_iprgen_process_all_option(int, char const*);
     friend bool ipman_iprgen_process_files_option(int, char const*);

@@ -11,17 +11,26 @@
 #include "suite/tclglue/atcl.h"
 #include "suite/threads/thr.h"
 #include "suite/wizman/wizman.h"
+#include "suite/wizman/wizman_files.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <istream>
+#include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
 char const* const IPRGEN_TXT_FILE = "ip_cores_for_regeneration.txt";
 char const* const IPRGEN_MAPPING_TXT_FILE = "ip_cores_name_mapping.txt";
+
+namespace {
+// Backups of one file are numbered up to this before backing up fails.
+unsigned const LAST_BACKUP_NUMBER = 999;
+} // namespace
 
 IPMAN_IPRGEN_MANAGER* IPMAN_IPRGEN_MANAGER::iprgen_mgr = nullptr;
 
@@ -32,18 +41,6 @@ namespace {
 bool read_rule_line(std::istream& in, std::string& line) {
     in >> std::ws;
     return static_cast<bool>(std::getline(in, line));
-}
-
-// The text that the child-process layer splits back into exactly `file`: the
-// quotes a file list leaves around a name are taken off, then the name is quoted
-// so that blanks stay inside it.
-std::string wizard_argument(std::string const& file) {
-    std::string name = file;
-    if (name.size() >= 2 && (name.front() == '"' || name.front() == '\'') &&
-        name.back() == name.front()) {
-        name = name.substr(1, name.size() - 2);
-    }
-    return thr_process_quote_argument(name);
 }
 
 } // namespace
@@ -62,12 +59,33 @@ IPMAN_IPRGEN_MANAGER::IPMAN_IPRGEN_MANAGER(std::string rules_directory)
     load_ip_core_name_mapping_list();
 }
 
-void IPMAN_IPRGEN_MANAGER::load_ip_regen_list() {
-    FIO_PATH path(m_rules_directory, IPRGEN_TXT_FILE);
+bool IPMAN_IPRGEN_MANAGER::read_rule_file(char const* name, std::string& text) {
+    FIO_PATH path(m_rules_directory, name);
     if (!FIO_FILE_SYSTEM::exists(path)) {
+        return false;
+    }
+    std::string why;
+    if (!wizman_read_regular_file(path.full_path(), text, why)) {
+        add_rule_file_error(name, why);
+        return false;
+    }
+    if (text.find('\0') != std::string::npos) {
+        add_rule_file_error(name, "it is not a text file");
+        return false;
+    }
+    return true;
+}
+
+void IPMAN_IPRGEN_MANAGER::add_rule_file_error(char const* name, std::string const& reason) {
+    m_rule_file_errors.push_back({FIO_PATH(m_rules_directory, name).full_path(), reason});
+}
+
+void IPMAN_IPRGEN_MANAGER::load_ip_regen_list() {
+    std::string text;
+    if (!read_rule_file(IPRGEN_TXT_FILE, text)) {
         return;
     }
-    std::ifstream in(path.full_path());
+    std::istringstream in(text);
     std::string section;
     std::vector<std::string> names;
     std::string line;
@@ -83,14 +101,17 @@ void IPMAN_IPRGEN_MANAGER::load_ip_regen_list() {
             names.push_back(line);
         }
     }
+    if (m_ip_regen_list.empty() && text.find_first_not_of(" \t\n\v\f\r") != std::string::npos) {
+        add_rule_file_error(IPRGEN_TXT_FILE, "no section of it ends with END");
+    }
 }
 
 void IPMAN_IPRGEN_MANAGER::load_ip_core_name_mapping_list() {
-    FIO_PATH path(m_rules_directory, IPRGEN_MAPPING_TXT_FILE);
-    if (!FIO_FILE_SYSTEM::exists(path)) {
+    std::string text;
+    if (!read_rule_file(IPRGEN_MAPPING_TXT_FILE, text)) {
         return;
     }
-    std::ifstream in(path.full_path());
+    std::istringstream in(text);
     std::string line;
     while (read_rule_line(in, line)) {
         std::vector<std::string> names;
@@ -98,6 +119,10 @@ void IPMAN_IPRGEN_MANAGER::load_ip_core_name_mapping_list() {
         if (IPMAN_UTILS::split_string(line, ";", names) && names.size() >= 2) {
             m_ip_core_name_mapping_list.emplace_back(names[0], names[1]);
         }
+    }
+    if (m_ip_core_name_mapping_list.empty() &&
+        text.find_first_not_of(" \t\n\v\f\r") != std::string::npos) {
+        add_rule_file_error(IPRGEN_MAPPING_TXT_FILE, "no line of it names two IP components");
     }
 }
 
@@ -169,13 +194,19 @@ bool IPMAN_IPRGEN_MANAGER::check_file_is_valid(std::string const& file,
         fail_type = IPMAN_FAIL_REGEN_NOT_VARIATION_FILE;
         return true;
     }
-    // Opened for appending and closed at once: nothing is written.
-    int fd = open(full_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    // Opened for appending and closed at once: nothing is written. A file
+    // without any write permission counts as write-protected also for a user
+    // whom the permissions do not stop.
+    int fd = open(full_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    struct stat st;
+    bool protected_file = fd < 0 || fstat(fd, &st) != 0 || (st.st_mode & 0222) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    if (protected_file) {
         fail_type = IPMAN_FAIL_REGEN_WRITE_PROTECTED;
         return true;
     }
-    close(fd);
     return false;
 }
 
@@ -190,12 +221,37 @@ bool IPMAN_IPRGEN_MANAGER::backup_file(std::string const& file, std::string& bac
         return false;
     }
     std::string full_path = FIO_PATH(file).full_path();
-    backup = FIO_PATH(backup_path_of(full_path)).full_path();
-    if (!FIO_FILE_SYSTEM::copy(FIO_PATH(full_path), FIO_PATH(backup), true)) {
+    std::string content;
+    std::string why;
+    struct stat st;
+    if (!wizman_read_regular_file(full_path, content, why) || stat(full_path.c_str(), &st) != 0) {
+        ipman_post(MSG_IPMAN::E::IPRGEN_BACKUP_FAILED(full_path.c_str(), why.c_str()));
         return false;
     }
-    ipman_post(MSG_IPMAN::I::IPRGEN_BACKUP_FILE(full_path.c_str(), backup.c_str()));
-    return true;
+    std::string first = FIO_PATH(backup_path_of(full_path)).full_path();
+    WIZMAN_DIRECTORY_LOCK lock(wizman_directory_of(first));
+    // A backup holds what a file was before some run: it is never replaced.
+    for (unsigned number = 0; number <= LAST_BACKUP_NUMBER; ++number) {
+        FIO_PATH candidate(first);
+        if (number > 0) {
+            candidate.base(candidate.base() + std::to_string(number));
+        }
+        backup = candidate.path();
+        std::string kept;
+        if (FIO_FILE_SYSTEM::exists(candidate)) {
+            if (!wizman_read_regular_file(backup, kept, why) || kept != content) {
+                continue;
+            }
+        } else if (!wizman_create_file(backup, content, st.st_mode, why)) {
+            ipman_post(MSG_IPMAN::E::IPRGEN_BACKUP_FAILED(full_path.c_str(), why.c_str()));
+            return false;
+        }
+        ipman_post(MSG_IPMAN::I::IPRGEN_BACKUP_FILE(full_path.c_str(), backup.c_str()));
+        return true;
+    }
+    why = "every backup name up to " + backup + " is taken";
+    ipman_post(MSG_IPMAN::E::IPRGEN_BACKUP_FAILED(full_path.c_str(), why.c_str()));
+    return false;
 }
 
 bool IPMAN_IPRGEN_MANAGER::restored_backup_file(std::string const& backup) {
@@ -212,15 +268,40 @@ bool IPMAN_IPRGEN_MANAGER::restored_backup_file(std::string const& backup) {
 bool IPMAN_IPRGEN_MANAGER::restore_backup_to(std::string const& backup, std::string const& target) {
     std::string backup_full = FIO_PATH(backup).full_path();
     std::string target_full = FIO_PATH(target).full_path();
-    if (!FIO_FILE_SYSTEM::copy(FIO_PATH(backup_full), FIO_PATH(target_full), true)) {
+    // A link keeps pointing where it did: its target gets the content.
+    char resolved[PATH_MAX];
+    std::string file = realpath(target_full.c_str(), resolved) != nullptr ? resolved : target_full;
+    std::string content;
+    std::string why;
+    if (!wizman_read_regular_file(backup_full, content, why)) {
         return false;
+    }
+    {
+        WIZMAN_DIRECTORY_LOCK lock(wizman_directory_of(file));
+        struct stat st;
+        bool restored = lock.locked() && (stat(file.c_str(), &st) == 0
+                                              ? wizman_update_files({{file, content}}, why)
+                                              : wizman_create_file(file, content, 0644, why));
+        if (!restored) {
+            return false;
+        }
     }
     ipman_post(MSG_IPMAN::I::IPRGEN_RESTORE_FILE(backup_full.c_str(), target_full.c_str()));
     return true;
 }
 
+std::string IPMAN_IPRGEN_MANAGER::unquoted(std::string const& name) {
+    if (name.size() >= 2 && (name.front() == '"' || name.front() == '\'') &&
+        name.back() == name.front()) {
+        return name.substr(1, name.size() - 2);
+    }
+    return name;
+}
+
 std::string IPMAN_IPRGEN_MANAGER::wizard_command_line(std::string const& file) const {
-    return thr_process_quote_argument(m_wizard_program) + " -silent " + wizard_argument(file);
+    // Quoted so that the child-process layer splits it back into exactly the name.
+    return thr_process_quote_argument(m_wizard_program) + " -silent " +
+           thr_process_quote_argument(unquoted(file));
 }
 
 int IPMAN_IPRGEN_MANAGER::run_ip_regeneration(std::string const& file) {

@@ -48,7 +48,8 @@ public:
     static IPMAN_IPRGEN_MANAGER* get_iprgen_manager();
 
     // Reads the rule files from `rules_directory`; the process-wide manager reads
-    // them from the suite's common folder. A missing file leaves its list empty.
+    // them from the suite's common folder. A missing file leaves its list empty;
+    // one that cannot be read or holds no rule is recorded as a rule-file error.
     explicit IPMAN_IPRGEN_MANAGER(std::string rules_directory);
     IPMAN_IPRGEN_MANAGER(IPMAN_IPRGEN_MANAGER const&) = delete;
     IPMAN_IPRGEN_MANAGER& operator=(IPMAN_IPRGEN_MANAGER const&) = delete;
@@ -60,6 +61,13 @@ public:
     std::vector<IP_NAME_PAIR> const& get_ip_core_name_mapping_list() const {
         return m_ip_core_name_mapping_list;
     }
+    // A rule file that could not be used: the decisions made without it would
+    // be wrong, so the commands that decide fail instead.
+    struct RULE_FILE_ERROR {
+        std::string file;
+        std::string reason;
+    };
+    std::vector<RULE_FILE_ERROR> const& get_rule_file_errors() const { return m_rule_file_errors; }
 
     // The upgrade decision: whether the component of that IP name, generated
     // by that tool version, is listed for an upgrade from its version. A
@@ -76,22 +84,25 @@ public:
 
     // Checks a variation file before an upgrade, in this order: it exists (else
     // 1), the IP wizard generated it (else 3), it can be opened for writing
-    // (else 2). True, with `fail_type` set, when it FAILS a check; false, with
+    // and some write permission is set (else 2). True, with `fail_type` set, when it FAILS a check; false, with
     // `fail_type` untouched, when it may be upgraded.
     bool check_file_is_valid(std::string const& file, IPMAN_FAIL_REGEN_TYPE& fail_type) const;
     // The backup of a file: its base name followed by "_BAK", same folder and
     // extension (dir/core.v gives dir/core_BAK.v).
     static std::string backup_path_of(std::string const& file);
-    // Copies an existing file to its backup, replacing an older backup, and
-    // posts IPRGEN_BACKUP_FILE when the copy was made. `backup` receives the
-    // backup's full path. True when the copy was made.
+    // Backs an existing file up and posts IPRGEN_BACKUP_FILE. A backup is never
+    // replaced: one that holds the file's content already is kept as the
+    // backup; otherwise the first free name of dir/core_BAK.v, dir/core_BAK1.v,
+    // dir/core_BAK2.v, ... receives a copy. `backup` receives the backup's full
+    // path. False, with IPRGEN_BACKUP_FAILED posted, when no backup was made.
     bool backup_file(std::string const& file, std::string& backup);
     // Copies a backup back over the file it was made of: the backup's name
     // without its first "_BAK". False, copying nothing, when the backup does
     // not exist or its base name holds no "_BAK". The backup is kept.
     bool restored_backup_file(std::string const& backup);
-    // Copies a backup back over `target` and posts IPRGEN_RESTORE_FILE when the
-    // copy was made. The backup is kept. True when the copy was made.
+    // Copies a backup back over `target` (a link's target when it is a link)
+    // and posts IPRGEN_RESTORE_FILE when the copy was made. The backup is kept.
+    // True when the copy was made.
     bool restore_backup_to(std::string const& backup, std::string const& target);
 
     // Runs the IP wizard silently on one file as a child process, logging its
@@ -99,6 +110,9 @@ public:
     // is empty or the wizard cannot be started. A name written between quotes
     // (as the command line's file list keeps them) is the name inside them.
     int run_ip_regeneration(std::string const& file);
+
+    // The name a file list gives between quotes, without them; any other name as it is.
+    static std::string unquoted(std::string const& name);
 
     // Runs the wizard on each file in order; the last exit code, 2 for none.
     int run_ip_regeneration(std::vector<std::string> files);
@@ -126,9 +140,14 @@ private:
 
     // The command line that runs the wizard silently on `file`.
     std::string wizard_command_line(std::string const& file) const;
+    // The text of a rule file to parse; false when there is none to use (a
+    // missing file is no error, an unusable one is recorded).
+    bool read_rule_file(char const* name, std::string& text);
+    void add_rule_file_error(char const* name, std::string const& reason);
 
     std::string m_rules_directory;
     std::string m_wizard_program;
     std::vector<IP_REGEN_SECTION> m_ip_regen_list;
     std::vector<IP_NAME_PAIR> m_ip_core_name_mapping_list;
+    std::vector<RULE_FILE_ERROR> m_rule_file_errors;
 };

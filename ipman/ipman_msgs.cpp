@@ -8,13 +8,14 @@ MEM_UNIT_INITIALIZER(IPMAN);
 
 namespace {
 
-unsigned const ipman_msg_ids[] = {11133, 11131, 11135, 11136, 11903, 11250, 11837,
-                                  11838, 11889, 11890, 11901, 11902, 11904};
+unsigned const ipman_msg_ids[] = {11133, 11131, 11135, 11136, 11903, 11250, 11837, 11838, 11889,
+                                  11890, 11901, 11902, 11904, 11905, 11906, 11907, 11908};
 MSG_POST_TYPE const ipman_msg_id_types[] = {
     MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
     MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_INFO,
     MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,
-    MSG_POST_TYPE_INFO};
+    MSG_POST_TYPE_INFO,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
+    MSG_POST_TYPE_ERROR};
 static_assert(sizeof ipman_msg_ids / sizeof ipman_msg_ids[0] ==
                   sizeof ipman_msg_id_types / sizeof ipman_msg_id_types[0],
               "every identifier has its type");
@@ -90,6 +91,31 @@ MSG_E* MSG_IPMAN::E::IPRGEN_MANUAL_REGEN_PLEXA_SYSTEM(char const* file) {
 MSG_E* MSG_IPMAN::E::IPRGEN_NOT_VARIATION_FILE(char const* file) {
     return make_error(
         11901, "File %1!s! is not a valid variation file./EIPMAN_IPRGEN_NOT_VARIATION_FILE", file);
+}
+
+MSG_E* MSG_IPMAN::E::IPRGEN_PROJECT_LOCKED(char const* directory, char const* reason) {
+    return make_error(11905,
+                      "IP components of the project in \"%1!s!\" cannot be upgraded now: "
+                      "%2!s!./EIPMAN_IPRGEN_PROJECT_LOCKED",
+                      directory, reason);
+}
+
+MSG_E* MSG_IPMAN::E::IPRGEN_RULE_FILE_INVALID(char const* file, char const* reason) {
+    return make_error(
+        11906, "IP upgrade rule file \"%1!s!\" cannot be used: %2!s!./EIPMAN_IPRGEN_RULE_FILE_INVALID",
+        file, reason);
+}
+
+MSG_E* MSG_IPMAN::E::IPRGEN_REPORT_NOT_WRITTEN(char const* file) {
+    return make_error(
+        11907, "IP Upgrade report \"%1!s!\" could not be written./EIPMAN_IPRGEN_REPORT_NOT_WRITTEN",
+        file);
+}
+
+MSG_E* MSG_IPMAN::E::IPRGEN_BACKUP_FAILED(char const* file, char const* reason) {
+    return make_error(11908,
+                      "File \"%1!s!\" cannot be backed up: %2!s!./EIPMAN_IPRGEN_BACKUP_FAILED",
+                      file, reason);
 }
 
 MSG_I* MSG_IPMAN::I::IPRGEN_SUCCESSFUL(char const* ip_name, char const* file) {

@@ -17,6 +17,10 @@ public:
         static MSG_E* IPRGEN_MANUAL_REGEN_STANDALONE_IP();
         static MSG_E* IPRGEN_MANUAL_REGEN_PLEXA_SYSTEM(char const* file);
         static MSG_E* IPRGEN_NOT_VARIATION_FILE(char const* file);
+        static MSG_E* IPRGEN_PROJECT_LOCKED(char const* directory, char const* reason);
+        static MSG_E* IPRGEN_RULE_FILE_INVALID(char const* file, char const* reason);
+        static MSG_E* IPRGEN_REPORT_NOT_WRITTEN(char const* file);
+        static MSG_E* IPRGEN_BACKUP_FAILED(char const* file, char const* reason);
     };
     // Information; a suppressed one comes back as a null message that posts nothing.
     class I {

@@ -4,6 +4,7 @@
 #include "ipman/ipman_ip_info_manager.h"
 #include "ipman/ipman_ip_regeneration.h"
 #include "ipman/ipman_msgs.h"
+#include "ipman/ipman_project_lock.h"
 #include "ipman/ipman_report_writer.h"
 #include "ipman/ipman_tcl_args_auto.h"
 #include "ipman/ipman_utils.h"
@@ -11,6 +12,7 @@
 #include "suite/messages/msg.h"
 #include "suite/reportdb/rdb.h"
 #include "suite/tclglue/atcl.h"
+#include "suite/wizman/wizman_files.h"
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
@@ -61,6 +63,33 @@ bool no_project(Tcl_Interp* interp) {
     return opened != IPMAN_TCL_OK;
 }
 
+// Whether a rule file could not be used: the upgrade decisions would then be
+// wrong, so the command posts why and fails.
+bool rules_unusable(Tcl_Interp* interp) {
+    IPMAN_IPRGEN_MANAGER* manager = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
+    for (auto const& error : manager->get_rule_file_errors()) {
+        ipman_post(MSG_IPMAN::E::IPRGEN_RULE_FILE_INVALID(error.file.c_str(), error.reason.c_str()));
+    }
+    if (manager->get_rule_file_errors().empty()) {
+        return false;
+    }
+    set_result_text(interp, "ERROR: The IP upgrade rule files cannot be used.");
+    return true;
+}
+
+// Locks the open project for the upgrade and settles what killed runs left
+// half done in its folder; false, with the error text set, when another
+// upgrade holds it.
+bool lock_project(Tcl_Interp* interp, IPMAN_PROJECT_LOCK& lock) {
+    std::string directory = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_project_directory();
+    if (!ipman_begin_project_upgrade(lock, directory)) {
+        set_result_text(interp, "ERROR: Another IP upgrade is running on the project.");
+        return false;
+    }
+    wizman_recover_tree(FIO_PATH(directory).full_path());
+    return true;
+}
+
 } // namespace
 
 int ipman_regenerate_ip(ClientData, Tcl_Interp* interp, int argc, char const** argv) {
@@ -71,6 +100,10 @@ int ipman_regenerate_ip(ClientData, Tcl_Interp* interp, int argc, char const** a
         return code;
     }
     bool gui = args.is_set(IPMAN_AUTO_ARGUMENT_GUI);
+    IPMAN_PROJECT_LOCK lock;
+    if (!no_project(interp) && !lock_project(interp, lock)) {
+        return TCL_ERROR;
+    }
     int result = args.is_set(IPMAN_AUTO_ARGUMENT_FILES)
                      ? regenerate_ip_with_files_option(
                            interp, args.get_value(IPMAN_AUTO_ARGUMENT_FILES), gui)
@@ -85,7 +118,7 @@ int ipman_list_ip_cores(ClientData, Tcl_Interp* interp, int argc, char const** a
     if (code != TCL_OK || help_shown) {
         return code;
     }
-    if (no_project(interp)) {
+    if (no_project(interp) || rules_unusable(interp)) {
         return TCL_ERROR;
     }
     std::vector<IPMAN_IP_INFO> all;
@@ -100,7 +133,7 @@ int ipman_list_ip_cores(ClientData, Tcl_Interp* interp, int argc, char const** a
 }
 
 int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui) {
-    if (no_project(interp)) {
+    if (no_project(interp) || rules_unusable(interp)) {
         return IPMAN_COMMAND_FAILED;
     }
     std::vector<IPMAN_IP_INFO> all;
@@ -204,9 +237,18 @@ bool write_reports(int result, std::vector<IPMAN_IP_REGEN_RESULT> const& results
     }
     std::string revision = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
     IPMAN_REPORT_WRITER writer(report, command.get_short_app_name());
-    bool written =
-        writer.write_iprgen_report(result, results, ipman_report_file_name(revision).c_str(), gui);
-    return command.commit_report() && written;
+    std::string file = ipman_report_file_name(revision);
+    // The failure posted last names the write that failed.
+    bool written = writer.write_iprgen_report(result, results, file.c_str(), gui);
+    if (!written) {
+        ipman_post(MSG_IPMAN::E::IPRGEN_REPORT_NOT_WRITTEN(FIO_PATH(file).full_path().c_str()));
+    }
+    bool committed = command.commit_report();
+    if (!committed) {
+        std::string store = FIO_PATH(RDB_REPORT::get_store_path(revision, IPMAN_REPORT_TYPE)).full_path();
+        ipman_post(MSG_IPMAN::E::IPRGEN_REPORT_NOT_WRITTEN(store.c_str()));
+    }
+    return written && committed;
 }
 
 std::string get_ip_info_string(IPMAN_IP_INFO const& info) {

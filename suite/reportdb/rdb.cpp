@@ -374,6 +374,10 @@ bool RDB_REPORT::write_report(std::string const& revision, int type) {
     return RDB_REPORT_GEN(found->second.get(), revision).write_report_files(path);
 }
 
+std::string RDB_REPORT::get_store_path(std::string const& revision, int type) {
+    return store_path(revision, type);
+}
+
 void RDB_REPORT::forget_reports() {
     reports().clear();
 }

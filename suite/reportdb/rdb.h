@@ -134,6 +134,8 @@ public:
     // folder "db" of the current directory); false when there is no such report
     // or it cannot be written.
     static bool write_report(std::string const& revision, int type);
+    // The path of that report store, from the current directory.
+    static std::string get_store_path(std::string const& revision, int type);
     // Forgets every report of the process (the stores on disk stay).
     static void forget_reports();
 

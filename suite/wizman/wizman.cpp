@@ -1,12 +1,13 @@
 #include "suite/wizman/wizman.h"
 
-#include "suite/fileio/fio.h"
+#include "suite/wizman/wizman_files.h"
 
 #include <functional>
 #include <vector>
 
 char const* const WIZMAN_HEADER_MARK = "-- VestaWizard variation file";
 char const* const WIZMAN_RETRIEVAL_INSTANCE = "-- Retrieval info: <instance";
+size_t const WIZMAN_HEADER_READ_LIMIT = 1 << 20;
 
 namespace {
 
@@ -96,7 +97,9 @@ WIZMAN_HEADER wizman_read_header(std::string const& text) {
 
 bool wizman_file_was_wizard_generated(char const* full_path) {
     std::string text;
-    return full_path != nullptr && FIO_FILE_SYSTEM::read_file(FIO_PATH(full_path), text) &&
+    std::string why;
+    return full_path != nullptr &&
+           wizman_read_regular_file(full_path, text, why, WIZMAN_HEADER_READ_LIMIT) &&
            wizman_read_header(text).wizard_generated;
 }
 
@@ -116,4 +119,63 @@ bool wizman_set_header_version(std::string& text, std::string const& version) {
         text.replace(it->first, it->second, version);
     }
     return !values.empty();
+}
+
+namespace {
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The end of a run of blanks starting at `at`, or npos when there is none.
+size_t after_blanks(std::string const& text, size_t at) {
+    size_t end = at;
+    while (end < text.size() && is_blank(text[end])) {
+        ++end;
+    }
+    return end == at ? std::string::npos : end;
+}
+
+// The end of an assignment value starting at `at`: a double-quoted text on one
+// line, else a run of characters other than blanks and line ends; npos when
+// neither is there.
+size_t after_value(std::string const& text, size_t at) {
+    if (at < text.size() && text[at] == '"') {
+        size_t close = text.find_first_of("\"\n", at + 1);
+        if (close != std::string::npos && text[close] == '"') {
+            return close + 1;
+        }
+    }
+    size_t end = text.find_first_of(" \t\r\n", at);
+    end = end == std::string::npos ? text.size() : end;
+    return end == at ? std::string::npos : end;
+}
+
+} // namespace
+
+std::string wizman_with_tip_tool_version(std::string const& tip_text, std::string const& version) {
+    static std::string const option = "-name";
+    static std::string const name = "IP_TOOL_VERSION";
+    std::string result;
+    result.reserve(tip_text.size());
+    size_t copied = 0;
+    for (size_t at = tip_text.find(option); at != std::string::npos;
+         at = tip_text.find(option, at)) {
+        size_t name_at = after_blanks(tip_text, at + option.size());
+        size_t value_at = name_at != std::string::npos &&
+                                  tip_text.compare(name_at, name.size(), name) == 0
+                              ? after_blanks(tip_text, name_at + name.size())
+                              : std::string::npos;
+        size_t value_end =
+            value_at == std::string::npos ? std::string::npos : after_value(tip_text, value_at);
+        if (value_end == std::string::npos) {
+            ++at;
+            continue;
+        }
+        result.append(tip_text, copied, value_at - copied);
+        result += '"' + version + '"';
+        copied = at = value_end;
+    }
+    result.append(tip_text, copied, std::string::npos);
+    return result;
 }

@@ -12,10 +12,13 @@
 // it; the attribute upgrade="fail" on it marks a file the wizard refuses to upgrade.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 extern char const* const WIZMAN_HEADER_MARK;        // "-- VestaWizard variation file"
 extern char const* const WIZMAN_RETRIEVAL_INSTANCE; // "-- Retrieval info: <instance"
+// At most this much of a file's start is read to find its header.
+extern size_t const WIZMAN_HEADER_READ_LIMIT;
 
 struct WIZMAN_HEADER {
     bool wizard_generated = false; // the mark line is present
@@ -32,3 +35,7 @@ bool wizman_file_was_wizard_generated(char const* full_path);
 // Sets the version attribute of the header's instance lines; false, leaving the
 // text as it was, when the header has no instance line with a version.
 bool wizman_set_header_version(std::string& text, std::string const& version);
+// The text of an IP file (.tip) with the value of every "-name IP_TOOL_VERSION"
+// assignment (blanks or tabs between the words; the value a double-quoted text
+// on one line or a word) set to `version` in double quotes.
+std::string wizman_with_tip_tool_version(std::string const& tip_text, std::string const& version);

@@ -170,10 +170,13 @@ TEST_F(IpmanUpgradeRun, BackupNamesAndRoundTrips) {
     EXPECT_FALSE(m_manager->restored_backup_file(file("missing_BAK.v")));
     EXPECT_FALSE(m_manager->restored_backup_file(file("core_a.v"))); // no "_BAK" in its name
     EXPECT_EQ(test_read_file(file("core_a.v")), test_read_file(FIXTURE + "/core_a.v"));
-    // A copy that fails posts nothing either.
-    std::filesystem::create_directory(file("plain_BAK.v"));
-    EXPECT_FALSE(m_manager->backup_file(file("plain.v"), backup));
-    EXPECT_TRUE(logged().empty());
+    // A copy that fails posts why.
+    std::string const long_name = std::string(250, 'x') + ".v";
+    std::filesystem::copy_file(file("plain.v"), file(long_name));
+    EXPECT_FALSE(m_manager->backup_file(file(long_name), backup));
+    ASSERT_EQ(logged().size(), 1u);
+    EXPECT_EQ(logged()[0].id, 11908u);
+    EXPECT_NE(logged()[0].text.find(file(long_name)), std::string::npos);
 }
 
 TEST_F(IpmanUpgradeRun, SuccessfulUpgradeRecordsTheNewVersion) {
@@ -269,16 +272,19 @@ TEST_F(IpmanUpgradeRun, FailedWizardRunLeavesTheFileAsItWas) {
 }
 
 TEST_F(IpmanUpgradeRun, NoBackupNoRun) {
-    // A backup that cannot be made stops the file before the wizard touches it.
+    // A backup that cannot be made (its name is too long) stops the file
+    // before the wizard touches it.
     use_wizard_script("printf damaged > \"$2\"");
-    std::filesystem::create_directory(file("core_a_BAK.v"));
+    std::string const long_name = std::string(250, 'c') + ".v";
+    std::filesystem::copy_file(file("core_a.v"), file(long_name));
     std::vector<IPMAN_IP_REGEN_RESULT> results;
-    EXPECT_EQ(start_ip_regeneration(atcl_get_interpreter(), component("core_a.v"), results), 1);
+    EXPECT_EQ(start_ip_regeneration(atcl_get_interpreter(), component(long_name), results), 1);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].fail_type, IPMAN_FAIL_REGEN_UPGRADE_FAILED);
     EXPECT_EQ(results[0].ip_info.entity, "core_a");
-    EXPECT_EQ(test_read_file(file("core_a.v")), test_read_file(FIXTURE + "/core_a.v"));
-    EXPECT_EQ(logged().size(), 1u); // only the start
+    EXPECT_EQ(test_read_file(file(long_name)), test_read_file(FIXTURE + "/core_a.v"));
+    ASSERT_EQ(logged().size(), 2u); // the start and why there is no backup
+    EXPECT_EQ(logged()[1].id, 11908u);
 }
 
 TEST_F(IpmanUpgradeRun, BackupOfThisRunIsRestoredToTheFileItWasMadeOf) {

@@ -1,0 +1,93 @@
+#include "ipman/ipman_project_lock.h"
+
+#include "ipman/ipman_msgs.h"
+#include "mem_manager.h"
+#include "suite/fileio/fio.h"
+#include "suite/wizman/wizman_files.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+MEM_UNIT_INITIALIZER(IPMAN);
+
+char const* const IPMAN_PROJECT_LOCK_FILE = ".ip_upgrade.lock";
+
+namespace {
+
+long holder_of(std::string const& path) {
+    std::string text;
+    std::string why;
+    if (!wizman_read_regular_file(path, text, why, 32)) {
+        return 0;
+    }
+    return std::strtol(text.c_str(), nullptr, 10);
+}
+
+} // namespace
+
+IPMAN_PROJECT_LOCK::~IPMAN_PROJECT_LOCK() {
+    release();
+}
+
+bool IPMAN_PROJECT_LOCK::acquire(std::string const& directory, long& holder) {
+    release();
+    std::string path = FIO_PATH(directory, IPMAN_PROJECT_LOCK_FILE).path();
+    for (;;) {
+        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            holder = -1;
+            return false;
+        }
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            close(fd);
+            holder = errno == EWOULDBLOCK ? holder_of(path) : -1;
+            return false;
+        }
+        // The holder before us may have removed the file after we opened it:
+        // the lock counts only on the file that the name still names.
+        struct stat locked;
+        struct stat named;
+        if (fstat(fd, &locked) == 0 && stat(path.c_str(), &named) == 0 &&
+            locked.st_ino == named.st_ino && locked.st_dev == named.st_dev) {
+            // The process id only serves the message of a refused run.
+            std::string pid = std::to_string(static_cast<long>(getpid())) + "\n";
+            if (ftruncate(fd, 0) == 0 && pwrite(fd, pid.data(), pid.size(), 0) < 0) {
+                ipman_msg_debug("lock file %s names no process", path.c_str());
+            }
+            m_fd = fd;
+            m_path = path;
+            return true;
+        }
+        close(fd);
+    }
+}
+
+void IPMAN_PROJECT_LOCK::release() {
+    if (m_fd < 0) {
+        return;
+    }
+    unlink(m_path.c_str());
+    close(m_fd);
+    m_fd = -1;
+    m_path.clear();
+}
+
+bool ipman_begin_project_upgrade(IPMAN_PROJECT_LOCK& lock, std::string const& directory) {
+    std::string folder = FIO_PATH(directory.empty() ? "." : directory).full_path();
+    long holder = 0;
+    if (!lock.acquire(folder, holder)) {
+        std::string why = holder > 0 ? "IP upgrade process " + std::to_string(holder) +
+                                           " is upgrading it"
+                          : holder == 0
+                              ? std::string("another IP upgrade is running")
+                              : std::string("the lock file ") + IPMAN_PROJECT_LOCK_FILE +
+                                    " cannot be created";
+        ipman_post(MSG_IPMAN::E::IPRGEN_PROJECT_LOCKED(folder.c_str(), why.c_str()));
+        return false;
+    }
+    return true;
+}
