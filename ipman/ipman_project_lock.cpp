@@ -78,6 +78,9 @@ void IPMAN_PROJECT_LOCK::release() {
 
 bool ipman_begin_project_upgrade(IPMAN_PROJECT_LOCK& lock, std::string const& directory) {
     std::string folder = FIO_PATH(directory.empty() ? "." : directory).full_path();
+    if (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
     long holder = 0;
     if (!lock.acquire(folder, holder)) {
         std::string why = holder > 0 ? "IP upgrade process " + std::to_string(holder) +

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 using NAMES = std::vector<std::string>;
@@ -31,6 +33,41 @@ TEST(IpmanUtils, SplitStringKeepsPiecesWithTextUntrimmed) {
         EXPECT_EQ(IPMAN_UTILS::split_string(c.text, c.delimiter, pieces), c.result) << c.text;
         EXPECT_EQ(pieces, c.pieces) << c.text;
     }
+}
+
+TEST(IpmanUtils, SplitFileListTakesWordsAndQuotedNames) {
+    struct CASE {
+        char const* text;
+        NAMES names;
+    } const cases[] = {
+        {"a.v \"b c.v\"", {"a.v", "\"b c.v\""}},
+        {"  a.v\t'x y.v'  ", {"a.v", "'x y.v'"}},
+        // The character after a name is skipped as its separator.
+        {"a\"b c\"", {"a", "b", "c"}},
+        {"\"a\"\"b\"", {"\"a\"", "b"}},
+        // A quote without a partner is passed over.
+        {"\"a b", {"a", "b"}},
+        {"'it''s", {"'it'", "s"}},
+        {"\t\n", {}},
+        {"", {}},
+    };
+    for (CASE const& c : cases) {
+        NAMES names;
+        IPMAN_UTILS::split_file_list(c.text, names);
+        EXPECT_EQ(names, c.names) << c.text;
+    }
+    // Lists and names of any length.
+    std::string list;
+    for (int i = 0; i < 30000; ++i) {
+        list += "f" + std::to_string(i) + ".v ";
+    }
+    list += std::string(200000, 'n') + " \"" + std::string(200000, ' ') + "\"";
+    NAMES names;
+    IPMAN_UTILS::split_file_list(list, names);
+    ASSERT_EQ(names.size(), 30002u);
+    EXPECT_EQ(names[29999], "f29999.v");
+    EXPECT_EQ(names[30000].size(), 200000u);
+    EXPECT_EQ(names[30001].size(), 200002u);
 }
 
 TEST(IpmanRules, ReadsTheUpgradeListBySections) {
@@ -137,6 +174,52 @@ TEST(IpmanRules, ProcessWideManagerReadsTheInstalledRules) {
     EXPECT_EQ(manager, IPMAN_IPRGEN_MANAGER::get_iprgen_manager());
     EXPECT_FALSE(manager->get_ip_regen_list().empty());
     EXPECT_FALSE(manager->get_ip_core_name_mapping_list().empty());
+}
+
+// A rule file that cannot be read, is not a regular file or holds no rule is
+// recorded with why; a missing one is no error.
+TEST(IpmanRules, UnusableRuleFilesAreRecorded) {
+    struct CASE {
+        char const* what;
+        std::string list;    // "" for none; "fifo" or "folder" for one of those
+        std::string mapping; // likewise
+        std::vector<std::string> errors;
+    } const cases[] = {
+        {"missing files", "", "", {}},
+        {"good files", "[11.1]\nfifo\nEND\n", "a;b\n", {}},
+        {"blank files", " \n\n", "\n", {}},
+        {"a list without END", "[11.1]\nfifo\n", "a;b\n",
+         {"ip_cores_for_regeneration.txt: no section of it ends with END"}},
+        {"a mapping without pairs", "[11.1]\nfifo\nEND\n", "a\nb;\n",
+         {"ip_cores_name_mapping.txt: no line of it names two IP components"}},
+        {"binary files", std::string("[11.1]\nEND\n\0", 13), std::string("a;b\0", 4),
+         {"ip_cores_for_regeneration.txt: it is not a text file",
+          "ip_cores_name_mapping.txt: it is not a text file"}},
+        {"a FIFO and a folder", "fifo", "folder",
+         {"ip_cores_for_regeneration.txt: not a regular file",
+          "ip_cores_name_mapping.txt: not a regular file"}},
+    };
+    for (CASE const& c : cases) {
+        TEST_WORKSPACE workspace;
+        for (auto const& [name, content] :
+             {std::make_pair("ip_cores_for_regeneration.txt", c.list),
+              std::make_pair("ip_cores_name_mapping.txt", c.mapping)}) {
+            std::string path = workspace.path(name);
+            if (content == "fifo") {
+                mkfifo(path.c_str(), 0644);
+            } else if (content == "folder") {
+                std::filesystem::create_directory(path);
+            } else if (!content.empty()) {
+                test_write_file(path, content);
+            }
+        }
+        IPMAN_IPRGEN_MANAGER manager(workspace.dir());
+        std::vector<std::string> errors;
+        for (auto const& error : manager.get_rule_file_errors()) {
+            errors.push_back(error.file.substr(workspace.dir().size() + 1) + ": " + error.reason);
+        }
+        EXPECT_EQ(errors, c.errors) << c.what;
+    }
 }
 
 } // namespace

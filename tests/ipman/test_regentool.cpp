@@ -1,11 +1,16 @@
 // regentool run as a child process on copies of the fixture project.
 #include "suite/threads/thr.h"
 
+#include "tests/ipman/ipman_test_install.h"
 #include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -31,9 +36,12 @@ protected:
         m_project = m_workspace.copy_fixture(FIXTURE, "project");
         m_root = std::filesystem::canonical(m_project).string();
     }
-    // Runs regentool with `arguments` inside the project copy.
+    // Runs regentool with `arguments` inside the project copy; a run that
+    // waits on a file is stopped after twenty seconds.
     TEST_RUN_RESULT run(std::string const& arguments) {
-        return test_run(thr_process_quote_argument(REGENTOOL_PATH) + " " + arguments, m_project);
+        return test_run("timeout -s KILL 20 " + thr_process_quote_argument(REGENTOOL_PATH) + " " +
+                            arguments,
+                        m_project);
     }
     std::string read(std::string const& name) { return test_read_file(m_project + "/" + name); }
 
@@ -194,4 +202,117 @@ TEST_F(Regentool, LeakReportIsNamedAndHeadedWithTheProgram) {
         << report;
     EXPECT_FALSE(std::filesystem::exists(empty + "/_leak_warning.txt"));
 }
+
+// The folder road hands each found path on as it is: a name holding quotes and
+// blanks is neither split nor taken for another file.
+TEST_F(Regentool, FolderRoadPassesFoundNamesWhole) {
+    std::string const tricky = "a\"b c\"d.v";
+    std::filesystem::copy_file(m_project + "/core_a.v", m_project + "/sub/" + tricky);
+    std::filesystem::copy_file(m_project + "/core_a.v", m_project + "/d.v");
+    std::filesystem::remove_all(m_project + "/sub/deeper");
+    TEST_RUN_RESULT result = run("--project_directory=sub");
+    EXPECT_NE(result.output.find(upgraded("\"" + m_root + "/sub/" + tricky + "\"")),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(read("sub/" + tricky).find("version=\"14.0\""), std::string::npos);
+    EXPECT_EQ(read("d.v"), test_read_file(FIXTURE + "/core_a.v")); // outside the folder
+}
+
+// The folder road refuses a write-protected variation file as the Tcl command does.
+TEST_F(Regentool, FolderRoadRefusesWriteProtectedFiles) {
+    chmod((m_project + "/core_a.v").c_str(), 0444);
+    TEST_RUN_RESULT result = run("--project_directory=.");
+    std::string const path = m_root + "/core_a.v";
+    EXPECT_NE(result.output.find("Error (11903): File \"" + path + "\" is write-protected.\n" +
+                                 failed("\"" + path + "\"")),
+              std::string::npos)
+        << result.output;
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(read("core_a.v"), test_read_file(FIXTURE + "/core_a.v"));
+    EXPECT_EQ(read("core_a.tip"), test_read_file(FIXTURE + "/core_a.tip"));
+    EXPECT_NE(read("ram block.v").find("version=\"14.0\""), std::string::npos);
+}
+
+// FIFOs and links to a device named like variation files are refused at once
+// on both roads; the regular files beside them are upgraded.
+TEST_F(Regentool, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
+    mkfifo((m_project + "/fifo.v").c_str(), 0644);
+    std::filesystem::create_symlink("/dev/zero", m_project + "/zero.v");
+    TEST_RUN_RESULT files = run("--files \"fifo.v zero.v core_a.v\"");
+    EXPECT_EQ(files.output, progress(33) + failed("fifo.v") + progress(66) + failed("zero.v") +
+                                progress(99) + upgraded("core_a.v"));
+    EXPECT_EQ(files.status, 1);
+
+    fresh_copy();
+    mkfifo((m_project + "/fifo.v").c_str(), 0644);
+    std::filesystem::create_symlink("/dev/zero", m_project + "/zero.v");
+    TEST_RUN_RESULT folder = run("--project_directory=.");
+    EXPECT_EQ(folder.output.find("fifo.v"), std::string::npos) << folder.output;
+    EXPECT_EQ(folder.output.find("zero.v"), std::string::npos) << folder.output;
+    EXPECT_NE(folder.output.find(upgraded("\"" + m_root + "/core_a.v\"")), std::string::npos);
+}
+
+// A linked variation file stays a link; its target is upgraded.
+TEST_F(Regentool, LinkedVariationFilesHaveTheirTargetsUpgraded) {
+    std::filesystem::rename(m_project + "/core_a.v", m_workspace.path("shared_core_a.v"));
+    std::filesystem::create_symlink(m_workspace.path("shared_core_a.v"), m_project + "/core_a.v");
+    for (char const* arguments : {"--files core_a.v", "--project_directory=."}) {
+        EXPECT_NE(run(arguments).output.find("core_a.v"), std::string::npos) << arguments;
+        EXPECT_TRUE(std::filesystem::is_symlink(m_project + "/core_a.v")) << arguments;
+        EXPECT_NE(test_read_file(m_workspace.path("shared_core_a.v")).find("version=\"14.0\""),
+                  std::string::npos)
+            << arguments;
+    }
+}
+
+// A long name is split without recursion. The program runs without a wizard
+// beside it, so the run fails at once.
+TEST_F(Regentool, NamesOfAnyLengthAreSplit) {
+    IPMAN_TEST_INSTALL install(m_workspace, "bare");
+    std::string const name(100000, 'n');
+    TEST_RUN_RESULT one = test_run(install.program() + " --files " + name, m_project);
+    EXPECT_TRUE(one.output == progress(20) + failed(name)) << one.output.substr(0, 200);
+    EXPECT_EQ(one.status, 1);
+}
+
+// One upgrade at a time per project: a second run is refused with a message
+// naming the running one; a lock left by a killed run is taken over.
+TEST_F(Regentool, SecondUpgradeOfAProjectIsRefused) {
+    IPMAN_TEST_INSTALL install(m_workspace, "slow");
+    // A wizard that says it started, then waits for the test's word.
+    install.add_wizard_script("touch started; while [ ! -e release ]; do sleep 0.02; done");
+    THR_PIPE out = nullptr;
+    THR_PROCESS first = nullptr;
+    long first_pid = 0;
+    ASSERT_TRUE(thr_process_create((install.program() + " --files core_a.v").c_str(),
+                                   m_project.c_str(), &out, &out, &first, &first_pid));
+    for (int i = 0; i < 1000 && !std::filesystem::exists(m_project + "/started"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(std::filesystem::exists(m_project + "/started"));
+    for (char const* arguments : {"--files core_a.v", "--all"}) {
+        TEST_RUN_RESULT second = test_run(install.program() + " " + arguments, m_project);
+        EXPECT_EQ(second.output, "Error (11905): IP components of the project in \"" + m_root +
+                                     "\" cannot be upgraded now: IP upgrade process " +
+                                     std::to_string(first_pid) + " is upgrading it.\n")
+            << arguments;
+        EXPECT_EQ(second.status, 1);
+    }
+    test_write_file(m_project + "/release", "");
+    char buffer[256];
+    size_t count = 0;
+    while (thr_process_read(out, buffer, sizeof buffer, &count) == 0) {
+    }
+    int status = -1;
+    thr_process_wait(first, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(std::filesystem::exists(m_project + "/.ip_upgrade.lock"));
+
+    // The lock file of a process that is gone holds nobody.
+    test_write_file(m_project + "/.ip_upgrade.lock", "999999999\n");
+    TEST_RUN_RESULT after = test_run(install.program() + " --files core_a.v", m_project);
+    EXPECT_EQ(after.status, 0) << after.output;
+    EXPECT_FALSE(std::filesystem::exists(m_project + "/.ip_upgrade.lock"));
+}
+
 } // namespace

@@ -54,6 +54,34 @@ TEST(Wizman, SetsTheVersionOfTheHeaderOnly) {
     EXPECT_EQ(no_version, before);
 }
 
+TEST(Wizman, SetsTheToolVersionOfAnIpFile) {
+    struct CASE {
+        std::string tip;
+        std::string upgraded;
+    } const cases[] = {
+        {"set_global_assignment -name IP_TOOL_VERSION \"12.1\"\n",
+         "set_global_assignment -name IP_TOOL_VERSION \"14.0\"\n"},
+        {"-name\tIP_TOOL_VERSION\t 12.1 -entity x\r\n-name IP_TOOL_VERSION 9\n",
+         "-name\tIP_TOOL_VERSION\t \"14.0\" -entity x\r\n-name IP_TOOL_VERSION \"14.0\"\n"},
+        // A quote without its partner on the line starts a word.
+        {"-name IP_TOOL_VERSION \"12.1 x\n\"", "-name IP_TOOL_VERSION \"14.0\" x\n\""},
+        {"-name -name IP_TOOL_VERSION \"\"", "-name -name IP_TOOL_VERSION \"14.0\""},
+        // Not an assignment of the version.
+        {"-name IP_TOOL_VERSION\n\"12.1\"\n", "-name IP_TOOL_VERSION\n\"12.1\"\n"},
+        {"-nameIP_TOOL_VERSION 1 -name IP_TOOL_NAME 1", "-nameIP_TOOL_VERSION 1 -name IP_TOOL_NAME 1"},
+        {"-name IP_TOOL_VERSION ", "-name IP_TOOL_VERSION "},
+        {"", ""},
+    };
+    for (CASE const& c : cases) {
+        EXPECT_EQ(wizman_with_tip_tool_version(c.tip, "14.0"), c.upgraded) << c.tip;
+    }
+    // Values of any length.
+    for (std::string value : {std::string(100000, '7'), "\"" + std::string(100000, '7') + "\""}) {
+        EXPECT_EQ(wizman_with_tip_tool_version("-name IP_TOOL_VERSION " + value + "\n", "14.0"),
+                  "-name IP_TOOL_VERSION \"14.0\"\n");
+    }
+}
+
 TEST(Wizman, TestsFilesOnDisk) {
     TEST_WORKSPACE workspace;
     test_write_file(workspace.path("a.v"), "// -- VestaWizard variation file\n");

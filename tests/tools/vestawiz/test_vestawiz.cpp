@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::string const HEADER_12_1 =
@@ -15,8 +17,14 @@ std::string const TIP_12_1 = "set_global_assignment -name IP_TOOL_NAME \"fifo\"\
                              "set_global_assignment -name IP_TOOL_VERSION \"12.1\"\n"
                              "set_global_assignment -name VERILOG_FILE fifo_a.v\n";
 
+std::string const HEADER_14_0 =
+    "// -- VestaWizard variation file\n"
+    "// -- Retrieval info: <instance entity-name=\"fifo\" version=\"14.0\" >\n";
+
+// The wizard is stopped after ten seconds: a run that waits on a file fails.
 TEST_RUN_RESULT run_wizard(std::string const& arguments) {
-    return test_run(thr_process_quote_argument(VESTAWIZ_PATH) + " " + arguments);
+    return test_run("timeout -s KILL 10 " + thr_process_quote_argument(VESTAWIZ_PATH) + " " +
+                    arguments);
 }
 
 TEST(Vestawiz, UpgradesHeaderAndIpFileToTheRunningVersion) {
@@ -83,6 +91,75 @@ TEST(Vestawiz, RefusesAndLeavesTheFilesByteIdentical) {
                   2)
             << c.what;
     }
+}
+
+TEST(Vestawiz, ToolVersionsOfAnyLengthAreRewritten) {
+    TEST_WORKSPACE workspace;
+    std::string file = workspace.path("fifo_a.v");
+    test_write_file(file, HEADER_12_1 + BODY);
+    for (std::string value : {std::string(60000, '1'), "\"" + std::string(60000, '1') + "\""}) {
+        test_write_file(workspace.path("fifo_a.tip"),
+                        "set_global_assignment -name IP_TOOL_VERSION " + value + "\n");
+        TEST_RUN_RESULT result = run_wizard("-silent " + file);
+        EXPECT_EQ(result.status, 0) << result.output;
+        EXPECT_EQ(test_read_file(workspace.path("fifo_a.tip")),
+                  "set_global_assignment -name IP_TOOL_VERSION \"14.0\"\n");
+        EXPECT_EQ(test_read_file(file), HEADER_14_0 + BODY);
+    }
+}
+
+// A FIFO or a device in the place of the variation file or its IP file is
+// refused at once, and neither file changes.
+TEST(Vestawiz, RefusesFilesThatAreNotRegularWithoutWaiting) {
+    struct CASE {
+        char const* name; // the file replaced
+        bool fifo;        // a FIFO, else a link to /dev/zero
+    } const cases[] = {
+        {"fifo_a.v", true},
+        {"fifo_a.v", false},
+        {"fifo_a.tip", true},
+        {"fifo_a.tip", false},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.fifo ? " fifo" : " /dev/zero"));
+        TEST_WORKSPACE workspace;
+        test_write_file(workspace.path("fifo_a.v"), HEADER_12_1 + BODY);
+        test_write_file(workspace.path("fifo_a.tip"), TIP_12_1);
+        std::filesystem::remove(workspace.path(c.name));
+        if (c.fifo) {
+            mkfifo(workspace.path(c.name).c_str(), 0644);
+        } else {
+            std::filesystem::create_symlink("/dev/zero", workspace.path(c.name));
+        }
+        TEST_RUN_RESULT result = run_wizard("-silent " + workspace.path("fifo_a.v"));
+        EXPECT_EQ(result.status, 1) << result.output;
+        EXPECT_NE(result.output.find("not a regular file"), std::string::npos) << result.output;
+        for (auto const& [name, content] :
+             {std::make_pair("fifo_a.v", HEADER_12_1 + BODY), std::make_pair("fifo_a.tip", TIP_12_1)}) {
+            if (name != std::string(c.name)) {
+                EXPECT_EQ(test_read_file(workspace.path(name)), content);
+            }
+        }
+    }
+}
+
+// Links stay links: the files they point to are upgraded, in their own folder.
+TEST(Vestawiz, LinkedFilesHaveTheirTargetsUpgraded) {
+    TEST_WORKSPACE workspace;
+    std::filesystem::create_directories(workspace.path("library"));
+    std::filesystem::create_directories(workspace.path("project"));
+    test_write_file(workspace.path("library/fifo_a.v"), HEADER_12_1 + BODY);
+    test_write_file(workspace.path("library/fifo_a.tip"), TIP_12_1);
+    std::filesystem::create_symlink("../library/fifo_a.v", workspace.path("project/fifo_a.v"));
+    std::filesystem::create_symlink(workspace.path("library/fifo_a.tip"),
+                                    workspace.path("project/fifo_a.tip"));
+    TEST_RUN_RESULT result = run_wizard("-silent " + workspace.path("project/fifo_a.v"));
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(std::filesystem::is_symlink(workspace.path("project/fifo_a.v")));
+    EXPECT_TRUE(std::filesystem::is_symlink(workspace.path("project/fifo_a.tip")));
+    EXPECT_EQ(test_read_file(workspace.path("library/fifo_a.v")), HEADER_14_0 + BODY);
+    EXPECT_NE(test_read_file(workspace.path("library/fifo_a.tip")).find("IP_TOOL_VERSION \"14.0\""),
+              std::string::npos);
 }
 
 TEST(Vestawiz, RefusesMissingFilesAndOtherModes) {
