@@ -350,6 +350,9 @@ int IPMAN_IPRGEN_MANAGER::run_ip_regeneration_by_tcl_interp(std::string const& f
     // is taken as Tcl syntax.
     int code = atcl_eval_words(interp, {"texec", wizard_command_line(file)});
     result = Tcl_GetStringResult(interp);
+    // The run's error stays with the run: the interpreter's error state is
+    // cleared so that it cannot stand for a later error of the command.
+    Tcl_ResetResult(interp);
     return code;
 }
 

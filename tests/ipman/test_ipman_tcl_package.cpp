@@ -6,9 +6,12 @@
 #include "suite/reportdb/rdb.h"
 #include "suite/threads/thr.h"
 
+#include "tests/ipman/ipman_test_install.h"
 #include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -41,7 +44,9 @@ protected:
     // Runs `body` with regentool -t inside the project copy, after the package
     // was required and, with `open`, the project opened. `record <name>
     // <script>` in the body keeps what the script gave for call(<name>).
-    TEST_RUN_RESULT run(std::string const& body, bool open = true) {
+    // A run that waits on a file is stopped after twenty seconds.
+    TEST_RUN_RESULT run(std::string const& body, bool open = true,
+                        std::string const& program = thr_process_quote_argument(REGENTOOL_PATH)) {
         std::string script = "package require ::tessaly::ipman\n"
                              "proc record {name script} {\n"
                              "    set code [catch {uplevel #0 $script} result]\n"
@@ -53,7 +58,7 @@ protected:
             script += "project_open board\n";
         }
         test_write_file(file("run.tcl"), script + body + "\n");
-        return test_run(thr_process_quote_argument(REGENTOOL_PATH) + " -t run.tcl", m_project);
+        return test_run("timeout -s KILL 20 " + program + " -t run.tcl", m_project);
     }
     CALL call(std::string const& name) const {
         std::string text = read(name + ".out");
@@ -382,6 +387,88 @@ TEST_F(IpmanTcl, AReportThatCannotBeWrittenFailsTheCommand) {
     CALL regen = call("regen");
     EXPECT_EQ(regen.code, 1);
     EXPECT_EQ(regen.result, "ERROR: The IP Upgrade report could not be written.");
+
+    // The errors posted last name the write that failed, not a component.
+    TEST_RUN_RESULT both = run("regenerate_ip -files {" + file(FIFO) + ";" + file(BAD) + "}");
+    EXPECT_EQ(both.status, 1);
+    size_t last = both.output.rfind("Error (");
+    ASSERT_NE(last, std::string::npos) << both.output;
+    EXPECT_EQ(both.output.substr(last, both.output.find('\n', last) + 1 - last),
+              "Error (10004): Tcl script \"run.tcl\" failed: ERROR: The IP Upgrade report could "
+              "not be written.\n")
+        << both.output;
+    size_t report = both.output.rfind("Error (", last - 1);
+    EXPECT_EQ(both.output.substr(report, last - report),
+              "Error (11907): IP Upgrade report \"" + file("board.ipregen.rpt") +
+                  "\" could not be written.\n")
+        << both.output;
+}
+
+// A backup is never replaced: an older one stays, and the file's content goes
+// to the next numbered name unless a backup holds it already.
+TEST_F(IpmanTcl, ExistingBackupsAreKept) {
+    test_write_file(file("ip/fifo_a/fifo_a_BAK.v"), "an older backup");
+    run("regenerate_ip -files " + file(FIFO));
+    EXPECT_EQ(read("ip/fifo_a/fifo_a_BAK.v"), "an older backup");
+    EXPECT_EQ(read("ip/fifo_a/fifo_a_BAK1.v"), fixture(FIFO));
+    EXPECT_NE(read(FIFO).find("version=\"14.0\""), std::string::npos);
+
+    // Back to the original: the backup that holds it serves again.
+    test_write_file(file(FIFO), fixture(FIFO));
+    TEST_RUN_RESULT again = run("regenerate_ip -files " + file(FIFO));
+    EXPECT_NE(again.output.find("to \"" + file("ip/fifo_a/fifo_a_BAK1.v") + "\""),
+              std::string::npos)
+        << again.output;
+    EXPECT_FALSE(exists("ip/fifo_a/fifo_a_BAK2.v"));
+}
+
+// An upgrade rule file that cannot be used fails the commands that decide by
+// the rules, with an error naming the file; nothing is upgraded.
+TEST_F(IpmanTcl, UnusableRuleFilesFailTheCommands) {
+    struct CASE {
+        char const* what;
+        char const* list; // null: a FIFO
+    } const cases[] = {
+        {"garbage", "\x7f" "ELF\x01\x02 binary without sections"},
+        {"a FIFO", nullptr},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh_copy();
+        IPMAN_TEST_INSTALL install(m_workspace, std::string("install ") + c.what);
+        install.add_wizard();
+        std::string rules = install.dir() + "/common/ip_cores_for_regeneration.txt";
+        if (c.list != nullptr) {
+            install.write_rule_file("ip_cores_for_regeneration.txt", c.list);
+        } else {
+            std::filesystem::remove(rules);
+            mkfifo(rules.c_str(), 0644);
+        }
+        TEST_RUN_RESULT result =
+            run("record list {list_ip_cores}\nregenerate_ip", true, install.program());
+        EXPECT_EQ(result.status, 1) << result.output;
+        EXPECT_NE(result.output.find("Error (11906): IP upgrade rule file \"" + rules + "\""),
+                  std::string::npos)
+            << result.output;
+        EXPECT_EQ(call("list").code, 1);
+        EXPECT_EQ(call("list").result, "ERROR: The IP upgrade rule files cannot be used.");
+        EXPECT_EQ(read(FIFO), fixture(FIFO));
+    }
+}
+
+// A FIFO given as a variation file is refused at once.
+TEST_F(IpmanTcl, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
+    mkfifo(file("fifo.v").c_str(), 0644);
+    std::filesystem::create_symlink("/dev/zero", file("zero.v"));
+    TEST_RUN_RESULT result =
+        run("regenerate_ip -files {" + file("fifo.v") + ";" + file("zero.v") + "}");
+    EXPECT_EQ(result.status, 0) << result.output;
+    for (char const* name : {"fifo.v", "zero.v"}) {
+        EXPECT_NE(result.output.find("Error (11901): File " + file(name) +
+                                     " is not a valid variation file."),
+                  std::string::npos)
+            << result.output;
+    }
 }
 
 } // namespace
