@@ -84,8 +84,8 @@ public:
 
     // Checks a variation file before an upgrade, in this order: it exists (else
     // 1), the IP wizard generated it (else 3), it can be opened for writing
-    // and some write permission is set (else 2). True, with `fail_type` set, when it FAILS a check; false, with
-    // `fail_type` untouched, when it may be upgraded.
+    // and some write permission is set (else 2). True, with `fail_type` set, when it FAILS a check;
+    // false, with `fail_type` untouched, when it may be upgraded.
     bool check_file_is_valid(std::string const& file, IPMAN_FAIL_REGEN_TYPE& fail_type) const;
     // The backup of a file: its base name followed by "_BAK", same folder and
     // extension (dir/core.v gives dir/core_BAK.v).

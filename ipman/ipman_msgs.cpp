@@ -102,7 +102,8 @@ MSG_E* MSG_IPMAN::E::IPRGEN_PROJECT_LOCKED(char const* directory, char const* re
 
 MSG_E* MSG_IPMAN::E::IPRGEN_RULE_FILE_INVALID(char const* file, char const* reason) {
     return make_error(
-        11906, "IP upgrade rule file \"%1!s!\" cannot be used: %2!s!./EIPMAN_IPRGEN_RULE_FILE_INVALID",
+        11906,
+        "IP upgrade rule file \"%1!s!\" cannot be used: %2!s!./EIPMAN_IPRGEN_RULE_FILE_INVALID",
         file, reason);
 }
 

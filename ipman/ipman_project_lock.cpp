@@ -83,12 +83,11 @@ bool ipman_begin_project_upgrade(IPMAN_PROJECT_LOCK& lock, std::string const& di
     }
     long holder = 0;
     if (!lock.acquire(folder, holder)) {
-        std::string why = holder > 0 ? "IP upgrade process " + std::to_string(holder) +
-                                           " is upgrading it"
-                          : holder == 0
-                              ? std::string("another IP upgrade is running")
-                              : std::string("the lock file ") + IPMAN_PROJECT_LOCK_FILE +
-                                    " cannot be created";
+        std::string why =
+            holder > 0 ? "IP upgrade process " + std::to_string(holder) + " is upgrading it"
+            : holder == 0
+                ? std::string("another IP upgrade is running")
+                : std::string("the lock file ") + IPMAN_PROJECT_LOCK_FILE + " cannot be created";
         ipman_post(MSG_IPMAN::E::IPRGEN_PROJECT_LOCKED(folder.c_str(), why.c_str()));
         return false;
     }

@@ -68,7 +68,8 @@ bool no_project(Tcl_Interp* interp) {
 bool rules_unusable(Tcl_Interp* interp) {
     IPMAN_IPRGEN_MANAGER* manager = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
     for (auto const& error : manager->get_rule_file_errors()) {
-        ipman_post(MSG_IPMAN::E::IPRGEN_RULE_FILE_INVALID(error.file.c_str(), error.reason.c_str()));
+        ipman_post(
+            MSG_IPMAN::E::IPRGEN_RULE_FILE_INVALID(error.file.c_str(), error.reason.c_str()));
     }
     if (manager->get_rule_file_errors().empty()) {
         return false;
@@ -245,7 +246,8 @@ bool write_reports(int result, std::vector<IPMAN_IP_REGEN_RESULT> const& results
     }
     bool committed = command.commit_report();
     if (!committed) {
-        std::string store = FIO_PATH(RDB_REPORT::get_store_path(revision, IPMAN_REPORT_TYPE)).full_path();
+        std::string store =
+            FIO_PATH(RDB_REPORT::get_store_path(revision, IPMAN_REPORT_TYPE)).full_path();
         ipman_post(MSG_IPMAN::E::IPRGEN_REPORT_NOT_WRITTEN(store.c_str()));
     }
     return written && committed;

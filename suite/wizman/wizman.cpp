@@ -162,10 +162,10 @@ std::string wizman_with_tip_tool_version(std::string const& tip_text, std::strin
     for (size_t at = tip_text.find(option); at != std::string::npos;
          at = tip_text.find(option, at)) {
         size_t name_at = after_blanks(tip_text, at + option.size());
-        size_t value_at = name_at != std::string::npos &&
-                                  tip_text.compare(name_at, name.size(), name) == 0
-                              ? after_blanks(tip_text, name_at + name.size())
-                              : std::string::npos;
+        size_t value_at =
+            name_at != std::string::npos && tip_text.compare(name_at, name.size(), name) == 0
+                ? after_blanks(tip_text, name_at + name.size())
+                : std::string::npos;
         size_t value_end =
             value_at == std::string::npos ? std::string::npos : after_value(tip_text, value_at);
         if (value_end == std::string::npos) {

@@ -34,7 +34,8 @@ std::string work_file(std::string const& first, char const* kind, size_t index) 
 }
 
 bool ends_with(std::string const& text, std::string const& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 bool is_work_file(std::string const& name) {
@@ -290,8 +291,8 @@ bool wizman_update_files(std::vector<WIZMAN_FILE_UPDATE> const& updates, std::st
 
 bool wizman_create_file(std::string const& path, std::string const& content, unsigned mode,
                         std::string& why) {
-    std::string temp = in_directory(wizman_directory_of(path),
-                                    "." + name_of(path) + WORK_FILE_MARK + "tmp");
+    std::string temp =
+        in_directory(wizman_directory_of(path), "." + name_of(path) + WORK_FILE_MARK + "tmp");
     unlink(temp.c_str());
     if (!write_new_file(temp, content, mode & 07777, why)) {
         return false;

@@ -14,9 +14,9 @@ public:
         : m_dir(workspace.path(folder)) {
         std::string const bin = REGENTOOL_BIN_DIR;
         std::filesystem::create_directories(m_dir + "/common");
-        for (char const* file : {"regentool", "ipman_iprgen.options.hlp",
-                                 "common/ip_cores_for_regeneration.txt",
-                                 "common/ip_cores_name_mapping.txt"}) {
+        for (char const* file :
+             {"regentool", "ipman_iprgen.options.hlp", "common/ip_cores_for_regeneration.txt",
+              "common/ip_cores_name_mapping.txt"}) {
             std::filesystem::copy_file(bin + "/" + file, m_dir + "/" + file);
         }
     }

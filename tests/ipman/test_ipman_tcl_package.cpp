@@ -398,9 +398,9 @@ TEST_F(IpmanTcl, AReportThatCannotBeWrittenFailsTheCommand) {
               "not be written.\n")
         << both.output;
     size_t report = both.output.rfind("Error (", last - 1);
-    EXPECT_EQ(both.output.substr(report, last - report),
-              "Error (11907): IP Upgrade report \"" + file("board.ipregen.rpt") +
-                  "\" could not be written.\n")
+    EXPECT_EQ(both.output.substr(report, last - report), "Error (11907): IP Upgrade report \"" +
+                                                             file("board.ipregen.rpt") +
+                                                             "\" could not be written.\n")
         << both.output;
 }
 
@@ -429,7 +429,8 @@ TEST_F(IpmanTcl, UnusableRuleFilesFailTheCommands) {
         char const* what;
         char const* list; // null: a FIFO
     } const cases[] = {
-        {"garbage", "\x7f" "ELF\x01\x02 binary without sections"},
+        {"garbage", "\x7f"
+                    "ELF\x01\x02 binary without sections"},
         {"a FIFO", nullptr},
     };
     for (CASE const& c : cases) {

@@ -32,7 +32,8 @@ std::string variation_text(std::string const& version, int i) {
 std::string tip_text(std::string const& version, int i) {
     return "set_global_assignment -name IP_TOOL_NAME \"fifo\"\n"
            "set_global_assignment -name IP_TOOL_VERSION \"" +
-           version + "\"\nset_global_assignment -name VERILOG_FILE [file join $::tessaly(tip_path) " +
+           version +
+           "\"\nset_global_assignment -name VERILOG_FILE [file join $::tessaly(tip_path) " +
            component_name(i) + ".v]\n";
 }
 
@@ -105,8 +106,8 @@ protected:
             bool expected = std::find(m_original_files.begin(), m_original_files.end(), path) !=
                                 m_original_files.end() ||
                             path.find("_BAK.v") != std::string::npos || name == "db" ||
-                            path.find("/db/") != std::string::npos ||
-                            name == "board.ipregen.rpt" || (killed && name == ".ip_upgrade.lock");
+                            path.find("/db/") != std::string::npos || name == "board.ipregen.rpt" ||
+                            (killed && name == ".ip_upgrade.lock");
             EXPECT_TRUE(expected) << when << ": left over " << path;
         }
         return upgraded;

@@ -68,7 +68,8 @@ TEST(Wizman, SetsTheToolVersionOfAnIpFile) {
         {"-name -name IP_TOOL_VERSION \"\"", "-name -name IP_TOOL_VERSION \"14.0\""},
         // Not an assignment of the version.
         {"-name IP_TOOL_VERSION\n\"12.1\"\n", "-name IP_TOOL_VERSION\n\"12.1\"\n"},
-        {"-nameIP_TOOL_VERSION 1 -name IP_TOOL_NAME 1", "-nameIP_TOOL_VERSION 1 -name IP_TOOL_NAME 1"},
+        {"-nameIP_TOOL_VERSION 1 -name IP_TOOL_NAME 1",
+         "-nameIP_TOOL_VERSION 1 -name IP_TOOL_NAME 1"},
         {"-name IP_TOOL_VERSION ", "-name IP_TOOL_VERSION "},
         {"", ""},
     };

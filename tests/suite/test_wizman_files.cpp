@@ -67,9 +67,9 @@ TEST(WizmanFiles, ReadsOnlyRegularFilesAndNeverWaits) {
             bool read = wizman_read_regular_file(path, text, why);
             return read == c.read && (read ? text == header + "module core;\n" : why == c.why);
         })) << c.name;
-        EXPECT_TRUE(true_within_seconds(
-            [&] { return wizman_file_was_wizard_generated(path.c_str()) == c.read; }))
-            << c.name;
+        EXPECT_TRUE(true_within_seconds([&] {
+            return wizman_file_was_wizard_generated(path.c_str()) == c.read;
+        })) << c.name;
     }
     std::string text;
     std::string why;
@@ -113,7 +113,15 @@ TEST(WizmanFiles, UpdateChangesEveryFileOrNone) {
 // The states a kill can leave an update of core.v and core.tip in, built step
 // by step as the update goes, and what the recovery makes of each.
 TEST(WizmanFiles, RecoveryLeavesBothFilesOldOrBothNew) {
-    enum STEP { NEW_WRITTEN, OLD_LINKED, JOURNAL_HALF, JOURNAL, V_RENAMED, TIP_RENAMED, JOURNAL_GONE };
+    enum STEP {
+        NEW_WRITTEN,
+        OLD_LINKED,
+        JOURNAL_HALF,
+        JOURNAL,
+        V_RENAMED,
+        TIP_RENAMED,
+        JOURNAL_GONE
+    };
     struct CASE {
         STEP step;
         bool upgraded;

@@ -134,8 +134,8 @@ TEST(Vestawiz, RefusesFilesThatAreNotRegularWithoutWaiting) {
         TEST_RUN_RESULT result = run_wizard("-silent " + workspace.path("fifo_a.v"));
         EXPECT_EQ(result.status, 1) << result.output;
         EXPECT_NE(result.output.find("not a regular file"), std::string::npos) << result.output;
-        for (auto const& [name, content] :
-             {std::make_pair("fifo_a.v", HEADER_12_1 + BODY), std::make_pair("fifo_a.tip", TIP_12_1)}) {
+        for (auto const& [name, content] : {std::make_pair("fifo_a.v", HEADER_12_1 + BODY),
+                                            std::make_pair("fifo_a.tip", TIP_12_1)}) {
             if (name != std::string(c.name)) {
                 EXPECT_EQ(test_read_file(workspace.path(name)), content);
             }

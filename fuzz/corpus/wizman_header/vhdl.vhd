@@ -1,0 +1,2 @@
+-- VestaWizard variation file
+-- Retrieval info: <instance entity-name="mult" version="11.1sp2" upgrade="fail" >
