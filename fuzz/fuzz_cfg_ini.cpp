@@ -3,12 +3,16 @@
 #include "fuzz_scratch.h"
 #include "suite/config/cfg.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
-    // The configuration is read from the current folder.
-    static bool const in_folder = chdir(fuzz_scratch_folder("fuzz_cfg_ini").c_str()) == 0;
-    if (!in_folder || !fuzz_write_file("tessaly.ini", data, size)) {
+    // The configuration is read from the current folder: the scratch folder
+    // while the switches are looked up, the fuzzer's own folder otherwise.
+    static int const home = open(".", O_RDONLY | O_DIRECTORY);
+    std::string const& folder = fuzz_scratch_folder("fuzz_cfg_ini");
+    if (home < 0 || !fuzz_write_file(folder + "/tessaly.ini", data, size) ||
+        chdir(folder.c_str()) != 0) {
         return 0;
     }
     size_t total = 0;
@@ -16,10 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
         total += cfg_get_value(key, "default").size();
         total += static_cast<size_t>(cfg_get_int_value(key, 7));
         total += cfg_is_set(key);
-        if (cfg_is_on(key, true) != cfg_is_on(key, true) || cfg_user_ini_is_on(key, false) > 1) {
+        // A value that is on gives on whatever the default; one that is off, off.
+        if (cfg_is_on(key, false) && !cfg_is_on(key, true)) {
             std::abort();
         }
+        total += cfg_user_ini_is_on(key, false);
     }
     total += cfg_user_ini_is_on(1, false);
+    if (fchdir(home) != 0) {
+        std::abort();
+    }
     return total == static_cast<size_t>(-1) ? 1 : 0;
 }
