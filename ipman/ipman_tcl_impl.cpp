@@ -79,8 +79,8 @@ bool rules_unusable(Tcl_Interp* interp) {
 }
 
 // Locks the open project for the upgrade and settles what killed runs left
-// half done in its folder; false, with the error text set, when another
-// upgrade holds it.
+// half done: file changes in its folder, rewrites of its report. False, with
+// the error text set, when another upgrade holds it.
 bool lock_project(Tcl_Interp* interp, IPMAN_PROJECT_LOCK& lock) {
     std::string directory = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_project_directory();
     if (!ipman_begin_project_upgrade(lock, directory)) {
@@ -88,6 +88,10 @@ bool lock_project(Tcl_Interp* interp, IPMAN_PROJECT_LOCK& lock) {
         return false;
     }
     wizman_recover_tree(FIO_PATH(directory).full_path());
+    std::string revision = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
+    FIO_FILE_SYSTEM::remove_stale_temporaries(FIO_PATH(ipman_report_file_name(revision)));
+    FIO_FILE_SYSTEM::remove_stale_temporaries(
+        FIO_PATH(RDB_REPORT::get_store_path(revision, IPMAN_REPORT_TYPE)));
     return true;
 }
 

@@ -71,6 +71,10 @@ public:
     static bool copy(FIO_PATH const& from, FIO_PATH const& to, bool overwrite);
     // The file's status; false when it cannot be read.
     static bool get_status(FIO_PATH const& path, FIO_FILE_STATUS* status);
+    // Removes the temporary files that rewrites of `path` left when their
+    // process was killed. Only for a caller that knows no rewrite of the file
+    // is under way.
+    static void remove_stale_temporaries(FIO_PATH const& path);
 };
 
 // The library numbers files in two ways, each its own numbering: document types

@@ -69,12 +69,26 @@ bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content) {
     return ok;
 }
 
+namespace {
+
+// The name pattern of a rewrite's temporary file: the file's name between a
+// leading dot and a dot followed by six characters that mkstemp fills in.
+char const* const TEMPORARY_SUFFIX = ".XXXXXX";
+
+std::string temporary_prefix(FIO_PATH const& path) {
+    return "." + path.base() + path.extension();
+}
+
+std::string directory_of(FIO_PATH const& path) {
+    return path.directory().empty() ? "./" : path.directory();
+}
+
+} // namespace
+
 bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string const& content) {
     std::string target = path.path();
     std::string temp =
-        FIO_PATH(path.directory().empty() ? "./" : path.directory(),
-                 "." + FIO_PATH(target).base() + FIO_PATH(target).extension() + ".XXXXXX")
-            .path();
+        FIO_PATH(directory_of(path), temporary_prefix(FIO_PATH(target)) + TEMPORARY_SUFFIX).path();
     int fd = mkstemp(&temp[0]);
     if (fd < 0) {
         return false;
@@ -119,4 +133,17 @@ bool FIO_FILE_SYSTEM::get_status(FIO_PATH const& path, FIO_FILE_STATUS* status) 
     status->inode = static_cast<uint64_t>(st.st_ino);
     status->mode = static_cast<unsigned>(st.st_mode & 07777);
     return true;
+}
+
+void FIO_FILE_SYSTEM::remove_stale_temporaries(FIO_PATH const& path) {
+    std::string prefix = temporary_prefix(path);
+    size_t length = prefix.size() + std::char_traits<char>::length(TEMPORARY_SUFFIX);
+    std::vector<FIO_DIRECTORY_ENTRY> entries;
+    list_directory(FIO_PATH(directory_of(path)), entries);
+    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
+        if (!entry.is_directory && entry.name.size() == length &&
+            entry.name.compare(0, prefix.size() + 1, prefix + ".") == 0) {
+            unlink(FIO_PATH(directory_of(path), entry.name).path().c_str());
+        }
+    }
 }

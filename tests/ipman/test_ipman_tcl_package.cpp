@@ -422,6 +422,26 @@ TEST_F(IpmanTcl, ExistingBackupsAreKept) {
     EXPECT_FALSE(exists("ip/fifo_a/fifo_a_BAK2.v"));
 }
 
+// What killed runs left is settled before the upgrade: a half-made backup, a
+// wizard's work file, half-written reports and the lock of a gone process.
+TEST_F(IpmanTcl, LeftoversOfKilledRunsAreRemoved) {
+    std::filesystem::create_directories(file("db"));
+    std::vector<std::string> const leftovers = {
+        "ip/fifo_a/.fifo_a_BAK.v.vwz-tmp", "ip/fifo_a/.fifo_a.v.vwz-new0",
+        ".board.ipregen.rpt.Ab12Cd", "db/.board.1.rdb.x1Y2z3"};
+    for (std::string const& name : leftovers) {
+        test_write_file(file(name), "half");
+    }
+    test_write_file(file(".ip_upgrade.lock"), "999999999\n");
+    TEST_RUN_RESULT result = run("regenerate_ip");
+    EXPECT_EQ(result.status, 0) << result.output;
+    for (std::string const& name : leftovers) {
+        EXPECT_FALSE(exists(name)) << name;
+    }
+    EXPECT_FALSE(exists(".ip_upgrade.lock"));
+    EXPECT_EQ(read("ip/fifo_a/fifo_a_BAK.v"), fixture(FIFO));
+}
+
 // An upgrade rule file that cannot be used fails the commands that decide by
 // the rules, with an error naming the file; nothing is upgraded.
 TEST_F(IpmanTcl, UnusableRuleFilesFailTheCommands) {
