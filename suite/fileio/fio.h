@@ -77,6 +77,10 @@ public:
     static void remove_stale_temporaries(FIO_PATH const& path);
 };
 
+// Writes all of `content` to an open file and flushes it to the disk; false
+// when any of it could not be written.
+bool fio_write_all_and_flush(int fd, std::string const& content);
+
 // The library numbers files in two ways, each its own numbering: document types
 // (FIO_FILE_TYPE), the kinds of file that settings list and file dialogs filter
 // for, and extension types (FIO_EXTENSION_TYPE), the kinds of file an extension

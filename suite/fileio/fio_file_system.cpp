@@ -85,6 +85,20 @@ std::string directory_of(FIO_PATH const& path) {
 
 } // namespace
 
+bool fio_write_all_and_flush(int fd, std::string const& content) {
+    for (size_t done = 0; done < content.size();) {
+        ssize_t n = write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return fsync(fd) == 0;
+}
+
 bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string const& content) {
     std::string target = path.path();
     std::string temp =
@@ -95,16 +109,7 @@ bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string co
     }
     struct stat st;
     mode_t mode = stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_for_new_file();
-    bool ok = fchmod(fd, mode) == 0;
-    for (size_t done = 0; ok && done < content.size();) {
-        ssize_t n = write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        done += ok ? static_cast<size_t>(n) : 0;
-    }
-    ok = ok && fsync(fd) == 0;
+    bool ok = fchmod(fd, mode) == 0 && fio_write_all_and_flush(fd, content);
     ok = close(fd) == 0 && ok;
     ok = ok && rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {

@@ -1,5 +1,7 @@
 #include "suite/wizman/wizman_files.h"
 
+#include "suite/fileio/fio.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -67,16 +69,7 @@ bool write_new_file(std::string const& path, std::string const& content, mode_t 
         why = reason("cannot create a work file");
         return false;
     }
-    bool ok = fchmod(fd, mode) == 0;
-    for (size_t done = 0; ok && done < content.size();) {
-        ssize_t n = write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        done += ok ? static_cast<size_t>(n) : 0;
-    }
-    ok = ok && fsync(fd) == 0;
+    bool ok = fchmod(fd, mode) == 0 && fio_write_all_and_flush(fd, content);
     if (!ok) {
         why = reason("cannot write a work file");
     }
