@@ -82,14 +82,18 @@ bool ipman_begin_project_upgrade(IPMAN_PROJECT_LOCK& lock, std::string const& di
         folder.pop_back();
     }
     long holder = 0;
-    if (!lock.acquire(folder, holder)) {
-        std::string why =
-            holder > 0 ? "IP upgrade process " + std::to_string(holder) + " is upgrading it"
-            : holder == 0
-                ? std::string("another IP upgrade is running")
-                : std::string("the lock file ") + IPMAN_PROJECT_LOCK_FILE + " cannot be created";
-        ipman_post(MSG_IPMAN::E::IPRGEN_PROJECT_LOCKED(folder.c_str(), why.c_str()));
-        return false;
+    if (lock.acquire(folder, holder)) {
+        return true;
     }
-    return true;
+    if (holder < 0) {
+        // A folder where no lock file can be made is one where no upgrade can
+        // write either: each file's run reports that by itself.
+        ipman_msg_debug("no lock file in %s", folder.c_str());
+        return true;
+    }
+    std::string why = holder > 0
+                          ? "IP upgrade process " + std::to_string(holder) + " is upgrading it"
+                          : std::string("another IP upgrade is running");
+    ipman_post(MSG_IPMAN::E::IPRGEN_PROJECT_LOCKED(folder.c_str(), why.c_str()));
+    return false;
 }

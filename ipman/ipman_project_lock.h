@@ -28,5 +28,6 @@ private:
 };
 
 // Locks the project in `directory` for an upgrade. False, with the error
-// IPRGEN_PROJECT_LOCKED posted, when another upgrade holds the project.
+// IPRGEN_PROJECT_LOCKED posted, when another upgrade holds the project; true,
+// without a lock, in a folder where no lock file can be made.
 bool ipman_begin_project_upgrade(IPMAN_PROJECT_LOCK& lock, std::string const& directory);
