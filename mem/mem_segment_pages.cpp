@@ -30,8 +30,10 @@ size_t largest_below(MEM_SPLAY_HEAP_NODE const* root, uintptr_t address) {
 } // namespace
 
 void MEM_SEGMENT_INTERNAL::recompute_trim_values() {
-    m_trim_threshold = m_raw_bytes / 8 + TRIM_THRESHOLD_BASE;
-    m_trim_target = m_raw_bytes / 8 + TRIM_TARGET_BASE;
+    // Another segment that takes a trimmed page recomputes them under the lock,
+    // while the owner reads them without it.
+    __atomic_store_n(&m_trim_threshold, m_raw_bytes / 8 + TRIM_THRESHOLD_BASE, __ATOMIC_RELAXED);
+    __atomic_store_n(&m_trim_target, m_raw_bytes / 8 + TRIM_TARGET_BASE, __ATOMIC_RELAXED);
 }
 
 void MEM_SEGMENT_INTERNAL::update_low_utilization_mega_page_list(MEM_MEGA_PAGE* page) {
@@ -188,7 +190,13 @@ void MEM_SEGMENT_INTERNAL::remove_mega_page_from_segment(MEM_MEGA_PAGE* page) {
         MEM_ASSERT(as_page(m_thread_heap) != page);
         m_number_of_free_bytes_in_working_set -= page->m_mega_page_number_of_free_bytes;
         unlink_low_utilization(page);
+        if (m_cached_mega_page == page) {
+            m_cached_mega_page = nullptr;
+        }
     } else {
+        // A trimmed page, possibly taken by another thread: the cached page is
+        // never among them (trim_working_set), so the owner's unlocked fields
+        // stay untouched.
         m_locked_heap = MEM_SPLAY_HEAP::delete_node(m_locked_heap, page);
         MEM_ASSERT(as_page(m_locked_heap) != page);
         update_inter_segment_heaps();
@@ -206,9 +214,6 @@ void MEM_SEGMENT_INTERNAL::remove_mega_page_from_segment(MEM_MEGA_PAGE* page) {
     m_raw_bytes -= page->m_raw_mega_page_size;
     recompute_trim_values();
     __atomic_store_n(&page->m_segment, nullptr, __ATOMIC_SEQ_CST);
-    if (m_cached_mega_page == page) {
-        m_cached_mega_page = nullptr;
-    }
 }
 
 void MEM_SEGMENT_INTERNAL::return_mega_page_to_global_pool(MEM_MEGA_PAGE* page) {
@@ -296,7 +301,8 @@ MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::splay_heap(void const* address) {
 void MEM_SEGMENT_INTERNAL::trim_working_set() {
     // Pages leave the list as they are considered: with none left there is
     // nothing to trim until pages are used again.
-    if (m_number_of_free_bytes_in_working_set <= m_trim_threshold ||
+    if (m_number_of_free_bytes_in_working_set <=
+            __atomic_load_n(&m_trim_threshold, __ATOMIC_RELAXED) ||
         m_low_utilization_mega_page_list_tail == nullptr) {
         return;
     }
@@ -317,6 +323,17 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
            m_low_utilization_mega_page_list_tail != nullptr) {
         MEM_MEGA_PAGE* page = m_low_utilization_mega_page_list_tail;
         unlink_low_utilization(page);
+        if (page == m_cached_mega_page) {
+            // The cached page never leaves the working set: another segment may
+            // take a trimmed page at any time, while this thread still decides
+            // without the lock what to do with its cached page. Still empty, it
+            // goes back to the pool; else it is no longer the cached page.
+            m_cached_mega_page = nullptr;
+            if (page->m_used_blocks == 0) {
+                return_mega_page_to_global_pool(page);
+                continue;
+            }
+        }
         if (page->m_mega_page_number_of_free_bytes > page->m_raw_mega_page_size / 8) {
             MEM_ASSERT(page->m_in_working_set);
             m_thread_heap = MEM_SPLAY_HEAP::delete_node(m_thread_heap, page);
