@@ -1,5 +1,5 @@
-// Allocation workload on several allocators, each run in a child process of
-// this program:
+// Allocation workloads on several allocators, each run in a child process of
+// this program. Roads:
 //   own            the allocation wrappers on the manager's own heap
 //   own-nocheck    the same with MEM_CHECK_MEMORY=off (no free pattern)
 //   platform       the allocation wrappers on the platform road
@@ -16,20 +16,34 @@
 // The two glibc variants let "own" and "own-nocheck" be set against glibc doing
 // the same work with its own fast routines, apart from the raw glibc figures.
 //
-// Workload, per thread: a table of live blocks; each step frees a random slot's
-// block and allocates a new one (sizes 8 to 256 bytes, one in fifty 4 to 64 KB).
-// One free in five is handed to the next thread, which frees it (with one
-// thread, to itself). Printed per road and thread count: operations
-// (allocations plus frees) per second, peak resident memory, resident memory
-// after everything was freed, the ratios of operations and peak against glibc,
-// and "ops/same": the operations of "own" against "glibc-checked" and of
-// "own-nocheck" against "glibc-zeroed" ("-" on the other roads).
+// Workloads, per thread:
+//   mixed    a table of live blocks; each step frees a random slot's block and
+//            allocates a new one (sizes 8 to 256 bytes, one in fifty 4 to 64
+//            KB). One free in five is handed to the next thread, which frees it
+//            (with one thread, to itself).
+//   medium   as mixed, with sizes from 256 bytes to 4 KB.
+//   realloc  as mixed with sizes up to 1 KB, but half of the steps that meet a
+//            live block resize it (growing or shrinking) instead.
+//   records  the settings reader's pattern: 250,000 small records (16 to 96
+//            bytes) built up one after the other, then all freed in the same
+//            order; again until the steps are done.
+// Printed per workload, road and thread count: operations (allocations, frees
+// and resizes) per second, peak resident memory, resident memory after
+// everything was freed, the ratios of operations and peak against glibc, and
+// "ops/same": the operations of "own" against "glibc-checked" and of
+// "own-nocheck" against "glibc-zeroed" ("-" on the other roads). Then the
+// figures that scripts/bench.sh gathers, one "ratio <figure>: <number>" line
+// each: how the own heap's total rate grows with threads on the mixed
+// workload, and the own heap against glibc doing the same work.
 //
-// The machine's load varies, so every road runs 3 times for each thread count,
-// in rounds over all roads (a slow spell hits every road alike), and the run
-// with the most operations per second is kept, its memory figures with it.
+// The machine's load varies, so every road runs several times (3 by default)
+// for each workload and thread count, in rounds over all roads (a slow spell
+// hits every road alike), and the run with the most operations per second is
+// kept, its memory figures with it. A run that fails (a crash, an internal
+// error, no figures) is printed, and the program then exits with status 1.
 //
-// Usage: mem_alloc_bench [steps_per_thread]
+// Usage: mem_alloc_bench [--runs N] [--roads a,b,...] [--workloads a,b,...]
+//                        [steps_per_thread]
 #include "mem_manager.h"
 #include "suite/threads/thr.h"
 
@@ -91,6 +105,11 @@ constexpr uint64_t kPatternWord = 0x8888888888888888ull;
 
 // --- the workload (child process) ---------------------------------------------
 
+enum class WORKLOAD { mixed, medium, realloc, records };
+char const* const kWorkloadNames[] = {"mixed", "medium", "realloc", "records"};
+
+constexpr int kRecords = 250000;
+
 struct INBOX {
     std::mutex lock;
     void* blocks[kInboxCapacity];
@@ -102,6 +121,7 @@ struct WORKER {
     int threads;
     long steps;
     ROUTE route;
+    WORKLOAD workload;
     std::vector<INBOX>* inboxes;
     std::atomic<int>* phase;
     long operations = 0;
@@ -124,7 +144,9 @@ typedef uint64_t WORD16 __attribute__((vector_size(16)));
 // OR of the differences from the free pattern over all size bytes (a multiple
 // of 4). It never stops early: a glibc block keeps glibc's links, so it rarely
 // holds the pattern whole, and the scan must cost what a full check costs.
-uint64_t pattern_differences(unsigned char const* p, size_t size) {
+// (Kept out of line: it reads fresh glibc blocks, which the compiler would
+// otherwise take for reads of uninitialised memory.)
+[[gnu::noinline]] uint64_t pattern_differences(unsigned char const* p, size_t size) {
     WORD16 const pattern = {kPatternWord, kPatternWord};
     WORD16 a = {}, b = {}, c = {}, d = {};
     size_t i = 0;
@@ -172,6 +194,23 @@ void release(WORKER& w, void* p) {
     std::free(p);
 }
 
+// A resized block; like the own heap's, the zeroed roads zero-fill the growth.
+void* resize(WORKER& w, void* p, size_t size) {
+    if (w.route == ROUTE::wrappers) {
+        return mem_realloc_wrapper(p, size, nullptr, __FILE__);
+    }
+    if (w.route == ROUTE::plain) {
+        return std::realloc(p, size);
+    }
+    size_t r = rounded(size);
+    size_t old = malloc_usable_size(p);
+    auto* q = static_cast<unsigned char*>(std::realloc(p, r));
+    if (r > old) {
+        std::memset(q + old, 0, r - old);
+    }
+    return q;
+}
+
 // All threads arrive before any goes on.
 void barrier(std::atomic<int>* arrived, int threads, int round) {
     arrived->fetch_add(1);
@@ -206,8 +245,19 @@ void drain(WORKER& w, INBOX& inbox) {
     w.operations += static_cast<long>(count);
 }
 
-void* work(void* arg) {
-    WORKER& w = *static_cast<WORKER*>(arg);
+size_t size_for(WORKLOAD workload, uint64_t r) {
+    switch (workload) {
+    case WORKLOAD::medium:
+        return 256 + (r >> 40) % (4096 - 256 + 1);
+    case WORKLOAD::realloc:
+        return 8 + (r >> 40) % 1017;
+    default:
+        return (r >> 32) % 50 == 0 ? 4096 + (r >> 40) % (60 * 1024) : 8 + (r >> 40) % 249;
+    }
+}
+
+// The mixed, medium and realloc workloads: a table of live blocks.
+void churn_slots(WORKER& w) {
     INBOX& mine = (*w.inboxes)[w.index];
     INBOX& next = (*w.inboxes)[(w.index + 1) % w.threads];
     static thread_local void* slots[kSlots];
@@ -225,20 +275,24 @@ void* work(void* arg) {
     for (long step = 0; step < w.steps; ++step) {
         uint64_t r = random();
         void*& slot = slots[r % kSlots];
-        if (slot != nullptr) {
-            if ((r >> 20) % 5 == 0) {
-                batch[batched++] = slot;
-                if (batched == kBatch) {
-                    hand_over(w, next, batch, batched);
-                    batched = 0;
+        size_t size = size_for(w.workload, r);
+        if (slot != nullptr && w.workload == WORKLOAD::realloc && (r >> 16) % 2 == 0) {
+            slot = resize(w, slot, size);
+        } else {
+            if (slot != nullptr) {
+                if ((r >> 20) % 5 == 0) {
+                    batch[batched++] = slot;
+                    if (batched == kBatch) {
+                        hand_over(w, next, batch, batched);
+                        batched = 0;
+                    }
+                } else {
+                    release(w, slot);
+                    ++w.operations;
                 }
-            } else {
-                release(w, slot);
-                ++w.operations;
             }
+            slot = allocate(w, size);
         }
-        size_t size = (r >> 32) % 50 == 0 ? 4096 + (r >> 40) % (60 * 1024) : 8 + (r >> 40) % 249;
-        slot = allocate(w, size);
         static_cast<char*>(slot)[0] = 1;
         ++w.operations;
         if ((step & 255) == 0) {
@@ -252,6 +306,36 @@ void* work(void* arg) {
         if (slot != nullptr) {
             release(w, slot);
         }
+    }
+}
+
+// The records workload: build up, then free everything in the same order.
+void build_and_free_records(WORKER& w) {
+    std::vector<void*> records(kRecords);
+    uint64_t x = 0x9E3779B97F4A7C15ull * (w.index + 1);
+    barrier(w.phase, w.threads, 1);
+    while (w.operations < w.steps) {
+        for (void*& record : records) {
+            x ^= x << 13;
+            x ^= x >> 7;
+            x ^= x << 17;
+            record = allocate(w, 16 + x % 81);
+            static_cast<char*>(record)[0] = 1;
+        }
+        for (void* record : records) {
+            release(w, record);
+        }
+        w.operations += 2 * kRecords;
+    }
+    barrier(w.phase, w.threads, 2);
+}
+
+void* work(void* arg) {
+    WORKER& w = *static_cast<WORKER*>(arg);
+    if (w.workload == WORKLOAD::records) {
+        build_and_free_records(w);
+    } else {
+        churn_slots(w);
     }
     return nullptr;
 }
@@ -272,14 +356,14 @@ long status_kb(char const* key) {
     return value;
 }
 
-int run_child(ROUTE route, int threads, long steps) {
+int run_child(ROUTE route, WORKLOAD workload, int threads, long steps) {
     std::vector<INBOX> inboxes(threads);
     std::vector<WORKER> workers(threads);
     std::vector<uintptr_t> handles;
     std::atomic<int> phase{0};
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < threads; ++i) {
-        workers[i] = WORKER{i, threads, steps, route, &inboxes, &phase};
+        workers[i] = WORKER{i, threads, steps, route, workload, &inboxes, &phase};
         handles.push_back(thr_thread_create(work, &workers[i]));
     }
     for (uintptr_t h : handles) {
@@ -303,7 +387,10 @@ struct FIGURES {
     long after_kb = 0;
 };
 
-bool run_road(char const* self, ROAD const& road, int threads, long steps, FIGURES* out) {
+// Runs one child; false, with what went wrong in *failure, when it did not
+// end normally with its figures.
+bool run_road(char const* self, ROAD const& road, WORKLOAD workload, int threads, long steps,
+              FIGURES* out, std::string* failure) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
         if (std::strncmp(*e, "mem_type=", 9) != 0 && std::strncmp(*e, "LD_PRELOAD=", 11) != 0 &&
@@ -326,10 +413,12 @@ bool run_road(char const* self, ROAD const& road, int threads, long steps, FIGUR
     std::string t = std::to_string(threads);
     std::string s = std::to_string(steps);
     char const* argv[] = {self,      "--child", kRouteNames[static_cast<int>(road.route)],
-                          t.c_str(), s.c_str(), nullptr};
+                          t.c_str(), s.c_str(), kWorkloadNames[static_cast<int>(workload)],
+                          nullptr};
 
     int pipe_fds[2];
     if (pipe(pipe_fds) != 0) {
+        *failure = "no pipe";
         return false;
     }
     posix_spawn_file_actions_t actions;
@@ -343,29 +432,37 @@ bool run_road(char const* self, ROAD const& road, int threads, long steps, FIGUR
     close(pipe_fds[1]);
     if (rc != 0) {
         close(pipe_fds[0]);
+        *failure = std::string("could not start: ") + std::strerror(rc);
         return false;
     }
-    char text[256] = {};
-    ssize_t got = read(pipe_fds[0], text, sizeof text - 1);
+    std::string text;
+    char buffer[256];
+    ssize_t got;
+    while ((got = read(pipe_fds[0], buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<size_t>(got));
+    }
     close(pipe_fds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
-    return got > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-           std::sscanf(text, "%lf %ld %ld", &out->ops, &out->peak_kb, &out->after_kb) == 3;
-}
-
-// The road's figures out of best (one per road, ops 0 when no run succeeded).
-FIGURES const& figures_of(char const* name, std::vector<FIGURES> const& best) {
-    size_t i = 0;
-    while (std::strcmp(kRoads[i].name, name) != 0) {
-        ++i;
+    if (WIFSIGNALED(status)) {
+        *failure = std::string("killed by signal ") + std::to_string(WTERMSIG(status)) + " (" +
+                   strsignal(WTERMSIG(status)) + ")";
+        return false;
     }
-    return best[i];
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        *failure = "exit status " + std::to_string(WEXITSTATUS(status));
+        return false;
+    }
+    if (std::sscanf(text.c_str(), "%lf %ld %ld", &out->ops, &out->peak_kb, &out->after_kb) != 3) {
+        *failure = "no figures";
+        return false;
+    }
+    return true;
 }
 
-// a against b with two decimals, "-" when b has no figure.
+// a against b with two decimals, "-" when either has no figure.
 std::string ratio(double a, double b) {
-    if (b <= 0) {
+    if (a <= 0 || b <= 0) {
         return "-";
     }
     char text[32];
@@ -373,49 +470,176 @@ std::string ratio(double a, double b) {
     return text;
 }
 
+template <size_t N> int index_of(char const* const (&names)[N], std::string const& name) {
+    for (size_t i = 0; i < N; ++i) {
+        if (name == names[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int road_index(std::string const& name) {
+    for (size_t i = 0; i < std::size(kRoads); ++i) {
+        if (name == kRoads[i].name) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// The comma-separated names of a list option as indexes; false on an unknown one.
+template <typename LOOKUP>
+bool parse_list(char const* text, LOOKUP lookup, std::vector<int>* indexes) {
+    indexes->clear();
+    std::string rest = text;
+    while (!rest.empty()) {
+        size_t comma = rest.find(',');
+        int i = lookup(rest.substr(0, comma));
+        if (i < 0) {
+            return false;
+        }
+        indexes->push_back(i);
+        rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
+    }
+    return !indexes->empty();
+}
+
+constexpr int kThreadCounts[] = {1, 4, 8};
+
+// Best figures by workload, thread count (index into kThreadCounts) and road.
+using RESULTS = std::vector<std::vector<std::vector<FIGURES>>>;
+
+double ops_of(RESULTS const& results, WORKLOAD workload, int threads_index, char const* road) {
+    int i = road_index(road);
+    return i < 0 ? 0 : results[static_cast<size_t>(workload)][threads_index][i].ops;
+}
+
+std::string thread_text(int threads) {
+    return std::to_string(threads) + (threads == 1 ? "-thread" : "-threads");
+}
+
+// The figures for scripts/bench.sh; a figure whose runs all failed (or whose
+// roads were not run) is left out.
+void print_ratios(RESULTS const& results, std::vector<int> const& workloads) {
+    auto line = [](std::string const& figure, double a, double b) {
+        if (a > 0 && b > 0) {
+            std::printf("ratio %s: %.2f\n", figure.c_str(), a / b);
+        }
+    };
+    double one = ops_of(results, WORKLOAD::mixed, 0, "own");
+    for (int t = 1; t < int(std::size(kThreadCounts)); ++t) {
+        line("own-heap-" + std::to_string(kThreadCounts[t]) + "-threads-vs-1",
+             ops_of(results, WORKLOAD::mixed, t, "own"), one);
+    }
+    for (int wi : workloads) {
+        auto workload = static_cast<WORKLOAD>(wi);
+        std::string infix =
+            workload == WORKLOAD::mixed ? "" : std::string(kWorkloadNames[wi]) + "-";
+        for (int t = 0; t < int(std::size(kThreadCounts)); ++t) {
+            line("own-vs-glibc-checked-" + infix + thread_text(kThreadCounts[t]),
+                 ops_of(results, workload, t, "own"),
+                 ops_of(results, workload, t, "glibc-checked"));
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::strcmp(argv[1], "--child") == 0) {
-        for (size_t i = 0; i < std::size(kRouteNames); ++i) {
-            if (std::strcmp(argv[2], kRouteNames[i]) == 0) {
-                return run_child(static_cast<ROUTE>(i), std::atoi(argv[3]), std::atol(argv[4]));
-            }
+    if (argc >= 5 && argc <= 6 && std::strcmp(argv[1], "--child") == 0) {
+        int route = index_of(kRouteNames, argv[2]);
+        int workload = argc == 6 ? index_of(kWorkloadNames, argv[5]) : 0;
+        if (route < 0 || workload < 0) {
+            return 2;
         }
+        return run_child(static_cast<ROUTE>(route), static_cast<WORKLOAD>(workload),
+                         std::atoi(argv[3]), std::atol(argv[4]));
+    }
+    int runs = 3;
+    long steps = 1000000;
+    std::vector<int> roads(std::size(kRoads));
+    std::vector<int> workloads(std::size(kWorkloadNames));
+    for (size_t i = 0; i < roads.size(); ++i) {
+        roads[i] = static_cast<int>(i);
+    }
+    for (size_t i = 0; i < workloads.size(); ++i) {
+        workloads[i] = static_cast<int>(i);
+    }
+    bool usage = false;
+    for (int a = 1; a < argc && !usage; ++a) {
+        std::string arg = argv[a];
+        bool has_value = a + 1 < argc;
+        if (arg == "--runs" && has_value) {
+            runs = std::atoi(argv[++a]);
+            usage = runs <= 0;
+        } else if (arg == "--roads" && has_value) {
+            usage = !parse_list(argv[++a], road_index, &roads);
+        } else if (arg == "--workloads" && has_value) {
+            usage = !parse_list(
+                argv[++a], [](std::string const& n) { return index_of(kWorkloadNames, n); },
+                &workloads);
+        } else {
+            steps = std::atol(argv[a]);
+            usage = steps <= 0 || a + 1 != argc;
+        }
+    }
+    if (usage) {
+        std::fprintf(stderr,
+                     "usage: %s [--runs N] [--roads a,b,...] [--workloads a,b,...] "
+                     "[steps_per_thread]\n",
+                     argv[0]);
         return 2;
     }
-    if (argc > 2 || (argc == 2 && std::atol(argv[1]) <= 0)) {
-        std::fprintf(stderr, "usage: %s [steps_per_thread]\n", argv[0]);
-        return 2;
-    }
-    long steps = argc > 1 ? std::atol(argv[1]) : 1000000;
-    std::printf("%-13s %7s %12s %12s %14s %10s %10s %10s\n", "allocator", "threads", "Mops/s",
-                "peak RSS MB", "RSS freed MB", "ops/glibc", "ops/same", "peak/glibc");
-    for (int threads : {1, 4, 8}) {
-        std::vector<FIGURES> best(std::size(kRoads));
-        for (int run = 0; run < kRuns; ++run) {
-            for (size_t i = 0; i < best.size(); ++i) {
-                FIGURES f;
-                if (run_road(argv[0], kRoads[i], threads, steps, &f) && f.ops > best[i].ops) {
-                    best[i] = f;
+    RESULTS results(std::size(kWorkloadNames),
+                    std::vector<std::vector<FIGURES>>(std::size(kThreadCounts),
+                                                      std::vector<FIGURES>(std::size(kRoads))));
+    int failures = 0;
+    std::printf("%-8s %-13s %7s %12s %12s %14s %10s %10s %10s\n", "workload", "allocator",
+                "threads", "Mops/s", "peak RSS MB", "RSS freed MB", "ops/glibc", "ops/same",
+                "peak/glibc");
+    for (int wi : workloads) {
+        auto workload = static_cast<WORKLOAD>(wi);
+        for (int t = 0; t < int(std::size(kThreadCounts)); ++t) {
+            int threads = kThreadCounts[t];
+            std::vector<FIGURES>& best = results[wi][t];
+            for (int run = 0; run < runs; ++run) {
+                for (int i : roads) {
+                    FIGURES f;
+                    std::string failure;
+                    if (!run_road(argv[0], kRoads[i], workload, threads, steps, &f, &failure)) {
+                        std::printf("run failed: %s, %s, %d threads, run %d: %s\n",
+                                    kWorkloadNames[wi], kRoads[i].name, threads, run + 1,
+                                    failure.c_str());
+                        ++failures;
+                    } else if (f.ops > best[i].ops) {
+                        best[i] = f;
+                    }
                 }
             }
-        }
-        FIGURES const& glibc = figures_of("glibc", best);
-        for (size_t i = 0; i < best.size(); ++i) {
-            ROAD const& road = kRoads[i];
-            FIGURES const& f = best[i];
-            if (f.ops <= 0) {
-                std::printf("%-13s %7d   (run failed)\n", road.name, threads);
-                continue;
+            FIGURES const& glibc = best[road_index("glibc")];
+            for (int i : roads) {
+                ROAD const& road = kRoads[i];
+                FIGURES const& f = best[i];
+                if (f.ops <= 0) {
+                    std::printf("%-8s %-13s %7d   (every run failed)\n", kWorkloadNames[wi],
+                                road.name, threads);
+                    continue;
+                }
+                std::string same =
+                    road.same != nullptr ? ratio(f.ops, best[road_index(road.same)].ops) : "-";
+                std::printf("%-8s %-13s %7d %12.2f %12.1f %14.1f %10s %10s %10s\n",
+                            kWorkloadNames[wi], road.name, threads, f.ops / 1e6, f.peak_kb / 1024.0,
+                            f.after_kb / 1024.0, ratio(f.ops, glibc.ops).c_str(), same.c_str(),
+                            ratio(f.peak_kb, glibc.peak_kb).c_str());
             }
-            std::string same =
-                road.same != nullptr ? ratio(f.ops, figures_of(road.same, best).ops) : "-";
-            std::printf("%-13s %7d %12.2f %12.1f %14.1f %10s %10s %10s\n", road.name, threads,
-                        f.ops / 1e6, f.peak_kb / 1024.0, f.after_kb / 1024.0,
-                        ratio(f.ops, glibc.ops).c_str(), same.c_str(),
-                        ratio(f.peak_kb, glibc.peak_kb).c_str());
+            std::fflush(stdout);
         }
+    }
+    print_ratios(results, workloads);
+    if (failures != 0) {
+        std::printf("%d run(s) failed\n", failures);
+        return 1;
     }
     return 0;
 }

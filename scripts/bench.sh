@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Runs every benchmark that prints figures, several times in turn (run 1 of each,
+# then run 2 of each, ...: a slow spell of the machine hits them alike), and ends
+# with one table: figure, anchor, ratio (the median of the runs), goal.
+#
+# Each benchmark prints one line per figure, "ratio <figure>: <number>", or for
+# growth "exponent <operation>: <number>". Anchors and goals come from
+# bench/goals.tsv (tab-separated: figure, anchor, goal such as ">= 3" or
+# "<= 1.5"; "-" for none), one row per figure.
+#
+# Usage: scripts/bench.sh [runs]     (runs: at least 3, default 3)
+# BENCH_NO_BUILD=1 skips building the release preset first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+# The benchmarks: one command line each, run in build/release/bin.
+BENCHMARKS=(
+    "mem_alloc_bench --runs 1 --roads own,glibc-checked 500000"
+)
+
+runs=${1:-3}
+if ((runs < 3)); then
+    echo "bench.sh: at least 3 runs (the ratio is their median)" >&2
+    exit 2
+fi
+if [[ "${BENCH_NO_BUILD:-}" != 1 ]]; then
+    scripts/build.sh release >/dev/null
+fi
+bin=build/release/bin
+goals=bench/goals.tsv
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failed=0
+for ((run = 1; run <= runs; run++)); do
+    for i in "${!BENCHMARKS[@]}"; do
+        command=${BENCHMARKS[$i]}
+        echo "== run $run of $runs: $command" >&2
+        output=$work/$i.$run
+        read -ra words <<<"$command"
+        if ! (cd "$bin" && "./${words[0]}" "${words[@]:1}") >"$output" 2>&1; then
+            echo "FAILED (run $run): $command" >&2
+            tail -n 20 "$output" >&2
+            failed=1
+        fi
+        sed -nE 's/^(ratio|exponent) ([^:]+): *([-+0-9.eE]+) *$/\2\t\3/p' "$output" \
+            >>"$work/figures"
+    done
+done
+touch "$work/figures"
+
+# figure -> median of its values; then the table in the order of goals.tsv,
+# followed by figures that have no row there.
+awk -F '\t' -v runs="$runs" '
+    function median(list,    n, v, i, j, t) {
+        n = split(list, v, " ")
+        for (i = 2; i <= n; i++) {
+            t = v[i] + 0
+            for (j = i - 1; j >= 1 && v[j] + 0 > t; j--) v[j + 1] = v[j]
+            v[j + 1] = t
+        }
+        return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+    }
+    function met(value, goal,    g, op, limit) {
+        if (split(goal, g, " ") != 2) return 1
+        op = g[1]; limit = g[2] + 0
+        if (op == ">=") return value >= limit
+        if (op == "<=") return value <= limit
+        if (op == ">") return value > limit
+        if (op == "<") return value < limit
+        return 1
+    }
+    function row(figure, anchor, goal,    value, text, n, unused) {
+        if (figure in values) {
+            value = median(values[figure])
+            text = sprintf("%.2f", value)
+            n = split(values[figure], unused, " ")
+            if (n < runs) text = text " (" n " runs)"
+            if (!met(value, goal)) missed = missed "\n  " figure ": " text ", goal " goal
+        } else {
+            text = "(no figure)"
+            if (goal != "-") missed = missed "\n  " figure ": no figure, goal " goal
+        }
+        printf "%-44s | %-62s | %-14s | %s\n", figure, anchor, text, goal
+    }
+    FILENAME == ARGV[1] { values[$1] = values[$1] " " $2; next }
+    FNR == 1 && $1 == "figure" { next }
+    NF >= 3 { anchors[$1] = $2; goal_of[$1] = $3; order[++rows] = $1 }
+    END {
+        printf "%-44s | %-62s | %-14s | %s\n", "figure", "anchor", "ratio", "goal"
+        for (i = 1; i <= rows; i++) row(order[i], anchors[order[i]], goal_of[order[i]])
+        for (f in values) if (!(f in anchors)) row(f, "-", "-")
+        if (missed != "") printf "goals not met:%s\n", missed
+    }
+' "$work/figures" "$goals"
+exit "$failed"
