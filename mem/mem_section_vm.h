@@ -14,11 +14,13 @@ struct MEM_MEGA_PAGE;
 // The OS page size; 65536 until the manager starts.
 extern size_t mem_os_page_size;
 
-// Maps `size` bytes (rounded up to the OS page) read-write; null on failure.
+// Maps `size` bytes (rounded up to the OS page) read-write, low in the address
+// space when there is room; null on failure. Requires mem_critical_section.
 void* mem_valloc(size_t size);
 // Unmaps; requires mem_critical_section. Null does nothing.
 void mem_vfree(void* address, size_t size);
-// Resizes a mapping in place (it never moves); null on failure.
+// Shrinks a mapping in place (it never moves); null on failure. Requires
+// mem_critical_section.
 void* mem_vrealloc(void* address, size_t old_size, size_t new_size);
 // Maps at least `min_size` bytes, preferably `preferred_size`, so that the end of
 // the mapping is a multiple of `alignment`; the size kept goes to *actual_size.

@@ -39,12 +39,21 @@ void mem_segment_track_free(uint32_t tracker_id, size_t bytes, void const* user)
 
 void mem_segment_track_system_memory(long long bytes) {
     MEM_LOCK lock;
-    if (bytes >= 0) {
-        mem_system_memory_counter_struct.add(static_cast<uint64_t>(bytes));
-    } else {
-        mem_system_memory_counter_struct.subtract(static_cast<uint64_t>(-bytes));
+    MEM_TRACKER_COUNTER& system = mem_system_memory_counter_struct;
+    if (bytes < 0) {
+        // Giving memory back never raises a peak.
+        system.subtract(static_cast<uint64_t>(-bytes));
+        return;
     }
-    mem_record_peak_memory_usage();
+    uint64_t peak_before = system.peak_bytes;
+    system.add(static_cast<uint64_t>(bytes));
+    // The process's peaks are sampled (three files of /proc read) only when the
+    // heap holds more than it ever did: between such points mappings only come
+    // back to sizes already sampled, and the memory log and every peak query
+    // sample again themselves.
+    if (system.current_bytes > peak_before) {
+        mem_record_peak_memory_usage();
+    }
 }
 
 bool mem_segment_tracker_in_subsystem(uint32_t tracker_id, int subsystem) {
