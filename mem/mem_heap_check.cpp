@@ -122,7 +122,8 @@ void MEM_SEGMENT_INTERNAL::validate(MEM_BLOCK const* alloc_block, size_t alloc_s
         return;
     }
     MEM_LOCK lock;
-    MEM_ASSERT(m_size == (m_locked_heap == nullptr ? 0 : m_locked_heap->get_max_size()));
+    MEM_LOCK section(m_locked_heap_section);
+    MEM_ASSERT(locked_max() == (m_locked_heap == nullptr ? 0 : m_locked_heap->get_max_size()));
     size_t number_of_free_bytes_in_working_set = 0;
     uint32_t number_of_mega_pages = 0;
     for (MEM_MEGA_PAGE* mega_page = m_mega_page_list; mega_page != nullptr;

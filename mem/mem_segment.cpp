@@ -14,7 +14,6 @@
 #include <sched.h>
 #include <unistd.h>
 
-MEM_SPLAY_HEAP_NODE* MEM_SEGMENT_INTERNAL::s_segment_heap = nullptr;
 MEM_SEGMENT_INTERNAL* MEM_SEGMENT_INTERNAL::s_segment_list = nullptr;
 size_t MEM_SEGMENT_INTERNAL::s_net_memory_overhead = 0;
 size_t MEM_SEGMENT_INTERNAL::s_net_user_bytes = 0;
@@ -67,14 +66,12 @@ MEM_SEGMENT_INTERNAL& mem_internal_segment = internal_segment_storage.segment;
 MEM_SEGMENT_INTERNAL& mem_global_mega_page_pool_segment = global_pool_storage.segment;
 
 MEM_SEGMENT_INTERNAL::MEM_SEGMENT_INTERNAL() : m_id(++mem_next_segment_id) {
-    m_start = reinterpret_cast<uintptr_t>(this);
-    m_end = m_start + 16;
+    m_locked_heap_section.initialize();
     m_next_segment = s_segment_list;
     if (s_segment_list != nullptr) {
         s_segment_list->m_prev_segment = this;
     }
     s_segment_list = this;
-    s_segment_heap = MEM_SPLAY_HEAP::insert_node(s_segment_heap, this);
 }
 
 MEM_SEGMENT_INTERNAL::~MEM_SEGMENT_INTERNAL() {
@@ -105,7 +102,7 @@ MEM_SEGMENT_INTERNAL::~MEM_SEGMENT_INTERNAL() {
     s_net_user_bytes += m_user_bytes;
     s_net_memory_overhead += m_overhead_bytes;
     m_user_bytes = m_overhead_bytes = 0;
-    s_segment_heap = MEM_SPLAY_HEAP::delete_node(s_segment_heap, this);
+    m_locked_heap_section.destroy();
 }
 
 void* MEM_SEGMENT_INTERNAL::allocate(size_t size, MEM_TRACKER_DATA* tracker) {

@@ -11,12 +11,20 @@
 // blocks). A block released by a thread other than its page's owner is pushed on
 // the owner's lock-free inter-thread delete queue and freed by the owner later.
 // Pushing takes no lock (see push_if_owner).
+//
+// Locks: only the owner's thread touches its working set, without a lock. The
+// trimmed pages are guarded by the segment's own section, since a segment short
+// of a page takes one of another segment's trimmed pages (under the process-wide
+// lock, then the other segment's section: always in this order). So trimming,
+// and taking a trimmed page back, meet no process-wide lock; obtaining, moving
+// and giving back pages between segments and the pool hold it.
 #pragma once
 
 #include "mem/mem_front_cache.h"
 #include "mem/mem_own_heap.h"
 #include "mem/mem_section.h"
 #include "mem/mem_splay.h"
+#include "mem/mem_utils.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,7 +39,7 @@ public:
     virtual void check_memory_guards() = 0;
 };
 
-class MEM_SEGMENT_INTERNAL : public MEM_SEGMENT, public MEM_SPLAY_HEAP_NODE {
+class MEM_SEGMENT_INTERNAL : public MEM_SEGMENT {
 public:
     // Trim threshold and target are these plus one eighth of the raw bytes.
     static constexpr size_t TRIM_THRESHOLD_BASE = 0x150000;
@@ -76,6 +84,8 @@ public:
     // Pages.
     MEM_MEGA_PAGE* find_first_mega_page(size_t size);
     MEM_MEGA_PAGE* acquire_mega_page_from_global_pool(size_t size);
+    // Largest free block among the trimmed pages (0 for none).
+    size_t locked_max() const { return __atomic_load_n(&m_locked_max, __ATOMIC_RELAXED); }
     void add_mega_page_to_segment(MEM_MEGA_PAGE* page);
     void remove_mega_page_from_segment(MEM_MEGA_PAGE* page);
     static void return_mega_page_to_global_pool(MEM_MEGA_PAGE* page);
@@ -87,7 +97,8 @@ public:
     MEM_MEGA_PAGE* splay_heap(void const* address);
     void trim_working_set();
     void update_low_utilization_mega_page_list(MEM_MEGA_PAGE* page);
-    void update_inter_segment_heaps();
+    // Refreshes locked_max() from the trimmed pages (under the segment's section).
+    void update_locked_max();
 
     // Validation and dumps (mem_heap_check.cpp).
     int get_id() override { return static_cast<int>(m_id); }
@@ -103,7 +114,6 @@ public:
     MEM_SEGMENT_INTERNAL* next_segment() const { return m_next_segment; }
 
     // Process-wide.
-    static MEM_SPLAY_HEAP_NODE* s_segment_heap; // valued by each segment's largest locked block
     static MEM_SEGMENT_INTERNAL* s_segment_list;
     static size_t s_net_memory_overhead; // counters of destroyed segments, plus page overhead
     static size_t s_net_user_bytes;
@@ -127,9 +137,17 @@ private:
 
     void recompute_trim_values();
     void move_to_working_set(MEM_MEGA_PAGE* page);
+    // Another segment short of a page takes a trimmed page of this one with at
+    // least `size` free bytes in a block, removed from this segment; null when
+    // there is none (any more).
+    MEM_MEGA_PAGE* give_up_trimmed_page(size_t size);
     void unlink_low_utilization(MEM_MEGA_PAGE* page);
 
     uint32_t m_id;
+    // Guards the trimmed pages (m_locked_heap, m_locked_max, and pages moving in
+    // and out of the working set).
+    MEM_CRITICAL_SECTION m_locked_heap_section;
+    size_t m_locked_max = 0;
     MEM_MEGA_PAGE* m_cached_mega_page = nullptr;
     MEM_MEGA_PAGE* m_mega_page_list = nullptr;
     uint32_t m_number_of_mega_pages = 0;

@@ -11,9 +11,6 @@ namespace {
 MEM_MEGA_PAGE* as_page(MEM_SPLAY_HEAP_NODE* node) {
     return static_cast<MEM_MEGA_PAGE*>(node);
 }
-MEM_SEGMENT_INTERNAL* as_segment(MEM_SPLAY_HEAP_NODE* node) {
-    return static_cast<MEM_SEGMENT_INTERNAL*>(node);
-}
 
 // Largest value among the nodes of a heap that lie below `address`, once the
 // heap has been splayed at that address.
@@ -25,6 +22,19 @@ size_t largest_below(MEM_SPLAY_HEAP_NODE const* root, uintptr_t address) {
         return std::max(root->m_size, root->m_left_max);
     }
     return root->m_left_max;
+}
+
+// The lowest-addressed segment with a trimmed page that has a free block of at
+// least `size` bytes, or null. Requires mem_critical_section (the list).
+MEM_SEGMENT_INTERNAL* lowest_segment_with_trimmed_page(size_t size) {
+    MEM_SEGMENT_INTERNAL* lowest = nullptr;
+    for (MEM_SEGMENT_INTERNAL* s = MEM_SEGMENT_INTERNAL::s_segment_list; s != nullptr;
+         s = s->next_segment()) {
+        if (s->locked_max() >= size && (lowest == nullptr || s < lowest)) {
+            lowest = s;
+        }
+    }
+    return lowest;
 }
 
 } // namespace
@@ -71,23 +81,21 @@ void MEM_SEGMENT_INTERNAL::unlink_low_utilization(MEM_MEGA_PAGE* page) {
     page->m_next_low_utilization_mega_page = page->m_prev_low_utilization_mega_page = nullptr;
 }
 
-void MEM_SEGMENT_INTERNAL::update_inter_segment_heaps() {
-    MEM_ASSERT(mem_critical_section.is_locked());
-    s_segment_heap = MEM_SPLAY_HEAP_NODE::find_address(s_segment_heap, m_start);
-    MEM_ASSERT(as_segment(s_segment_heap) == this);
-    MEM_SPLAY_HEAP::set_root_size(this,
-                                  m_locked_heap == nullptr ? 0 : m_locked_heap->get_max_size());
+void MEM_SEGMENT_INTERNAL::update_locked_max() {
+    MEM_ASSERT(m_locked_heap_section.is_locked());
+    __atomic_store_n(&m_locked_max, m_locked_heap == nullptr ? 0 : m_locked_heap->get_max_size(),
+                     __ATOMIC_RELAXED);
 }
 
 void MEM_SEGMENT_INTERNAL::move_to_working_set(MEM_MEGA_PAGE* page) {
-    MEM_ASSERT(mem_critical_section.is_locked());
+    MEM_ASSERT(m_locked_heap_section.is_locked());
     MEM_ASSERT(!page->m_in_working_set);
     m_locked_heap = MEM_SPLAY_HEAP::delete_node(m_locked_heap, page);
     m_thread_heap = MEM_SPLAY_HEAP::insert_node(m_thread_heap, page);
     __atomic_store_n(&page->m_in_working_set, true, __ATOMIC_RELEASE);
     page->m_locked_below = MEM_MEGA_PAGE::LOCKED_BELOW_UNKNOWN;
     m_number_of_free_bytes_in_working_set += page->m_mega_page_number_of_free_bytes;
-    update_inter_segment_heaps();
+    update_locked_max();
 }
 
 MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::find_first_mega_page(size_t size) {
@@ -102,7 +110,7 @@ MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::find_first_mega_page(size_t size) {
     // A trimmed page at a lower address that fits is taken instead, so that the
     // segment keeps to first fit by address.
     if (size <= root->m_locked_below) {
-        MEM_LOCK lock;
+        MEM_LOCK section(m_locked_heap_section);
         if (m_locked_heap == nullptr) {
             root->m_locked_below = 0;
         } else {
@@ -132,17 +140,17 @@ MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::acquire_mega_page_from_global_pool(size_t s
     MEM_MEGA_PAGE* page = pool.find_first_mega_page(size);
     if (page == nullptr) {
         // The lowest segment holding a trimmed page that fits gives it up.
-        s_segment_heap = MEM_SPLAY_HEAP::find_size(s_segment_heap, size);
-        MEM_SEGMENT_INTERNAL* owner = as_segment(s_segment_heap);
-        if (owner != nullptr && owner->m_size >= size && owner->m_locked_heap != nullptr) {
-            owner->m_locked_heap = MEM_SPLAY_HEAP::find_size(owner->m_locked_heap, size);
-            if (owner->m_locked_heap->m_size >= size) {
-                page = as_page(owner->m_locked_heap);
+        if (MEM_SEGMENT_INTERNAL* owner = lowest_segment_with_trimmed_page(size)) {
+            if (owner == this) {
+                MEM_LOCK section(m_locked_heap_section);
+                m_locked_heap = MEM_SPLAY_HEAP::find_size(m_locked_heap, size);
+                if (m_locked_heap != nullptr && m_locked_heap->m_size >= size) {
+                    move_to_working_set(as_page(m_locked_heap));
+                    return find_first_mega_page(size);
+                }
+            } else {
+                page = owner->give_up_trimmed_page(size);
             }
-        }
-        if (page != nullptr && owner == this) {
-            move_to_working_set(page);
-            return find_first_mega_page(size);
         }
     }
     if (page == nullptr) {
@@ -154,6 +162,20 @@ MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::acquire_mega_page_from_global_pool(size_t s
     }
     add_mega_page_to_segment(page);
     return find_first_mega_page(size);
+}
+
+MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::give_up_trimmed_page(size_t size) {
+    MEM_ASSERT(mem_critical_section.is_locked());
+    // Held until the page is out of this segment: meanwhile the owner cannot
+    // take it back into its working set.
+    MEM_LOCK section(m_locked_heap_section);
+    m_locked_heap = MEM_SPLAY_HEAP::find_size(m_locked_heap, size);
+    if (m_locked_heap == nullptr || m_locked_heap->m_size < size) {
+        return nullptr;
+    }
+    MEM_MEGA_PAGE* page = as_page(m_locked_heap);
+    remove_mega_page_from_segment(page);
+    return page;
 }
 
 void MEM_SEGMENT_INTERNAL::add_mega_page_to_segment(MEM_MEGA_PAGE* page) {
@@ -184,7 +206,9 @@ void MEM_SEGMENT_INTERNAL::add_mega_page_to_segment(MEM_MEGA_PAGE* page) {
 }
 
 void MEM_SEGMENT_INTERNAL::remove_mega_page_from_segment(MEM_MEGA_PAGE* page) {
+    MEM_ASSERT(mem_critical_section.is_locked());
     MEM_ASSERT(page->m_segment == this);
+    MEM_LOCK section(m_locked_heap_section);
     if (page->m_in_working_set) {
         m_thread_heap = MEM_SPLAY_HEAP::delete_node(m_thread_heap, page);
         MEM_ASSERT(as_page(m_thread_heap) != page);
@@ -199,7 +223,7 @@ void MEM_SEGMENT_INTERNAL::remove_mega_page_from_segment(MEM_MEGA_PAGE* page) {
         // stay untouched.
         m_locked_heap = MEM_SPLAY_HEAP::delete_node(m_locked_heap, page);
         MEM_ASSERT(as_page(m_locked_heap) != page);
-        update_inter_segment_heaps();
+        update_locked_max();
     }
     if (page->m_prev_mega_page != nullptr) {
         page->m_prev_mega_page->m_next_mega_page = page->m_next_mega_page;
@@ -284,8 +308,9 @@ MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::splay_heap(void const* address) {
         if (m_thread_heap != nullptr && m_thread_heap->covers(a)) {
             page = as_page(m_thread_heap);
         } else {
-            // Another segment may take a trimmed page at any time: look under the lock.
-            MEM_LOCK lock;
+            // Another segment may take a trimmed page at any time: look under the
+            // section that guards them.
+            MEM_LOCK section(m_locked_heap_section);
             m_locked_heap = MEM_SPLAY_HEAP_NODE::find_address(m_locked_heap, a);
             if (m_locked_heap == nullptr || !m_locked_heap->covers(a)) {
                 return nullptr;
@@ -314,33 +339,39 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
         }
         flush_front_cache();
     }
-    MEM_LOCK lock;
     for (MEM_MEGA_PAGE* p = m_low_utilization_mega_page_list; p != nullptr;
          p = p->m_next_low_utilization_mega_page) {
         p->m_locked_below = MEM_MEGA_PAGE::LOCKED_BELOW_UNKNOWN;
     }
-    while (m_number_of_free_bytes_in_working_set > m_trim_target &&
+    size_t target = __atomic_load_n(&m_trim_target, __ATOMIC_RELAXED);
+    bool moved = false;
+    while (m_number_of_free_bytes_in_working_set > target &&
            m_low_utilization_mega_page_list_tail != nullptr) {
         MEM_MEGA_PAGE* page = m_low_utilization_mega_page_list_tail;
         unlink_low_utilization(page);
         if (page == m_cached_mega_page) {
-            // The cached page never leaves the working set: another segment may
-            // take a trimmed page at any time, while this thread still decides
-            // without the lock what to do with its cached page. Still empty, it
-            // goes back to the pool; else it is no longer the cached page.
-            m_cached_mega_page = nullptr;
+            // The cached page stays in the working set while it is empty:
+            // another segment may take a trimmed page at any time, while this
+            // thread decides without any lock what becomes of its cached page.
             if (page->m_used_blocks == 0) {
-                return_mega_page_to_global_pool(page);
                 continue;
             }
+            m_cached_mega_page = nullptr; // in use again
         }
         if (page->m_mega_page_number_of_free_bytes > page->m_raw_mega_page_size / 8) {
             MEM_ASSERT(page->m_in_working_set);
+            if (!moved) {
+                m_locked_heap_section.lock();
+                moved = true;
+            }
             m_thread_heap = MEM_SPLAY_HEAP::delete_node(m_thread_heap, page);
             m_locked_heap = MEM_SPLAY_HEAP::insert_node(m_locked_heap, page);
             __atomic_store_n(&page->m_in_working_set, false, __ATOMIC_RELEASE);
             m_number_of_free_bytes_in_working_set -= page->m_mega_page_number_of_free_bytes;
         }
     }
-    update_inter_segment_heaps();
+    if (moved) {
+        update_locked_max();
+        m_locked_heap_section.unlock();
+    }
 }
