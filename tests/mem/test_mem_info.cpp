@@ -1,4 +1,7 @@
 #include "mem/mem_info.h"
+#include "mem/mem_own_heap.h"
+#include "mem/mem_segment.h"
+#include "mem/mem_track.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +135,27 @@ TEST_F(FakeProc, PeaksOnlyRiseAndSurviveUnreadableFiles) {
     EXPECT_EQ(mem_info_get_system_current_page_file_in_use(), 0u);
     EXPECT_EQ(mem_info_get_process_peak_working_set_size(), 80000000000 * page);
     EXPECT_EQ(mem_info_get_system_peak_page_file_in_use(), (900000000000ULL - 100) * 1024);
+}
+
+// The own heap records the process's peaks when it maps more than it ever held
+// (it no longer samples at every mapping and release).
+TEST_F(FakeProc, HeapGrowingBeyondItsPeakRecordsTheProcessPeaks) {
+    uint64_t const page = static_cast<uint64_t>(getpagesize());
+    // Above the figures of every other test here, which may run before.
+    write("self/statm", "95000000000 1 0 0 0 0 0\n");
+    write_stat(1, 1, 800000000000000ULL);
+    write_meminfo(950000000000ULL, 100, 0, 0);
+    size_t beyond_peak;
+    {
+        MEM_LOCK lock;
+        beyond_peak = mem_system_memory_counter_struct.peak_bytes -
+                      mem_system_memory_counter_struct.current_bytes + 1024 * 1024;
+    }
+    void* block = MEM_MANAGER_INTERNAL::get_default_segment()->allocate(beyond_peak, nullptr);
+    EXPECT_EQ(mem_info_process_peak_virtual_used.load(), 800000000000000ULL);
+    EXPECT_EQ(mem_info_process_peak_page_file_used.load(), 95000000000 * page);
+    EXPECT_EQ(mem_info_system_peak_physical_in_use.load(), (950000000000ULL - 100) * 1024);
+    EXPECT_TRUE(mem_own_heap_release(block));
 }
 
 TEST_F(FakeProc, MissingFieldsReadAsZero) {
