@@ -200,6 +200,19 @@ void* empty_pages(void* arg) {
     return nullptr;
 }
 
+// Full checks of every segment left (an internal error when one is unsound),
+// once no other thread runs.
+void validate_every_segment() {
+    MEM_LOCK lock;
+    mem_do_segment_validation = true;
+    for (MEM_SEGMENT_INTERNAL* s = MEM_SEGMENT_INTERNAL::s_segment_list; s != nullptr;
+         s = s->next_segment()) {
+        s->free_interthread_delete_queue();
+        s->validate(nullptr, 0);
+    }
+    mem_do_segment_validation = false;
+}
+
 class OwnHeapThreads : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -241,12 +254,7 @@ TEST_F(OwnHeapThreads, ShortLivedThreadsFreeingEachOthersBlocksLoseNothing) {
         }
         ASSERT_EQ(round.damaged.load(), 0)
             << "blocks changed under their owner in round " << rounds;
-        MEM_LOCK lock;
-        for (MEM_SEGMENT_INTERNAL* s = MEM_SEGMENT_INTERNAL::s_segment_list; s != nullptr;
-             s = s->next_segment()) {
-            s->free_interthread_delete_queue();
-            s->validate(nullptr, 0);
-        }
+        validate_every_segment();
         ++rounds;
     }
 }
@@ -287,8 +295,7 @@ TEST_F(OwnHeapThreads, PageTakenOverStaysWithItsNewOwnerWhileTheOldOwnerEmptiesA
     for (void* b : taken) {
         mem_own_heap_release(b);
     }
-    MEM_LOCK lock;
-    segment()->validate(nullptr, 0);
+    validate_every_segment();
 }
 
 } // namespace
