@@ -3,6 +3,7 @@
 #include "mem/mem_segment_support.h"
 #include "mem/mem_segment_tracking.h"
 
+#include <cerrno>
 #include <sys/mman.h>
 
 size_t mem_os_page_size = 65536;
@@ -42,8 +43,9 @@ void* map_at(uintptr_t address, size_t size) {
     if (p == MAP_FAILED) {
         return nullptr;
     }
-    if (p != want) { // a kernel that takes the address only as a hint
+    if (p != want) { // a kernel that takes the address only as a hint: it is taken
         munmap(p, size);
+        errno = EEXIST;
         return nullptr;
     }
     return p;
@@ -141,6 +143,9 @@ void* mem_valloc(size_t size) {
             return map_anywhere(size);
         }
         void* p = map_at(kFirstMmapAddress + first * kRegionBytes, size);
+        if (p == nullptr && errno != EEXIST) {
+            return map_anywhere(size); // out of memory, most likely: no use probing on
+        }
         // Taken by a mapping of ours, or the run's first region (at least) by
         // someone else's, which is not asked again.
         mark_regions(first, p != nullptr ? count : 1, true);
