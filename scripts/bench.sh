@@ -16,6 +16,7 @@ cd "$(dirname "$0")/.."
 # The benchmarks: one command line each, run in build/release/bin.
 BENCHMARKS=(
     "mem_alloc_bench --runs 1 --roads own,glibc-checked 500000"
+    "bench_acf_growth"
 )
 
 runs=${1:-3}
