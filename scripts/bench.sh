@@ -74,7 +74,7 @@ awk -F '\t' -v runs="$runs" '
     function row(figure, anchor, goal,    value, text, n, unused) {
         if (figure in values) {
             value = median(values[figure])
-            text = sprintf("%.2f", value)
+            text = sprintf("%.4g", value)
             n = split(values[figure], unused, " ")
             if (n < runs) text = text " (" n " runs)"
             if (!met(value, goal)) missed = missed "\n  " figure ": " text ", goal " goal
