@@ -69,6 +69,8 @@ public:
     // keeps its permission bits). An existing `to` is replaced only with
     // `overwrite`. False, with `to` untouched, when anything fails.
     static bool copy(FIO_PATH const& from, FIO_PATH const& to, bool overwrite);
+    // Deletes a file; false when it is not there or cannot be deleted.
+    static bool remove(FIO_PATH const& path);
     // The file's status; false when it cannot be read.
     static bool get_status(FIO_PATH const& path, FIO_FILE_STATUS* status);
     // Removes the temporary files that rewrites of `path` left when their
@@ -113,6 +115,7 @@ enum FIO_EXTENSION_TYPE {
     FIO_EXTENSION_TYPE_TDF = 72,           // ".tdf" other settings script (defaults)
     FIO_EXTENSION_TYPE_TSF = 73,           // ".tsf" revision settings file
     FIO_EXTENSION_TYPE_TCSV = 126,         // ".tcsv" the suite's own assignment export
+    FIO_EXTENSION_TYPE_RBA = 138,          // ".rba" back-annotated routing of a revision
     FIO_EXTENSION_TYPE_PLEXA_SYSTEM = 186  // ".psys" a system of the Plexa integration tool
 };
 

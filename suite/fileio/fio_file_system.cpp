@@ -126,6 +126,10 @@ bool FIO_FILE_SYSTEM::copy(FIO_PATH const& from, FIO_PATH const& to, bool overwr
     return read_file(from, content) && write_file_atomically(to, content);
 }
 
+bool FIO_FILE_SYSTEM::remove(FIO_PATH const& path) {
+    return !path.path().empty() && ::unlink(path.path().c_str()) == 0;
+}
+
 bool FIO_FILE_SYSTEM::get_status(FIO_PATH const& path, FIO_FILE_STATUS* status) {
     struct stat st;
     if (status == nullptr || path.path().empty() || stat(path.path().c_str(), &st) != 0) {

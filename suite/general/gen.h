@@ -89,3 +89,6 @@ void gen_set_project_dir_path(char const* directory);
 // trailing "/"; "" when no project is open.
 std::string gen_get_db_dir_path();
 std::string gen_get_incr_db_dir_path_string();
+// Full path of the open project's database folder "db" (no trailing "/"), ""
+// when no project is open.
+std::string gen_get_db_dir_full_name();

@@ -32,3 +32,7 @@ std::string gen_get_db_dir_path() {
 std::string gen_get_incr_db_dir_path_string() {
     return in_project_dir("incremental_db/");
 }
+
+std::string gen_get_db_dir_full_name() {
+    return in_project_dir("db");
+}

@@ -2,6 +2,8 @@
 // report-file extensions, row titles) and its debug trace.
 #pragma once
 
+#include "suite/messages/msg.h"
+
 #include <string>
 
 extern std::string const REVISION_NAME_STR;
@@ -46,3 +48,7 @@ extern int DESC_COLUMN_WIDTH;
 
 // Debug trace of the dialogs, tagged "MDB", at level 2.
 void mdb_msg_debug(char const* format, ...) __attribute__((format(printf, 1, 2)));
+
+// A broken invariant of the dialogs: the internal-error report, tagged "MDB".
+#define MDB_INTERNAL_ERROR(condition)                                                              \
+    MSG_INTERNAL_ERROR::report(condition, "MDB", __FILE__, __LINE__)

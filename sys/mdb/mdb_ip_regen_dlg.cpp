@@ -9,6 +9,7 @@
 #include "suite/flow/flow.h"
 #include "suite/general/gen.h"
 #include "suite/general/tst.h"
+#include "sys/mdb/mdb.h"
 #include "suite/general/ver.h"
 #include "suite/messages/msg.h"
 #include "suite/threads/thr.h"
@@ -23,9 +24,6 @@
 #include <QPalette>
 
 MEM_UNIT_INITIALIZER(MDB);
-
-#define MDB_INTERNAL_ERROR(condition)                                                              \
-    MSG_INTERNAL_ERROR::report(condition, "MDB", __FILE__, __LINE__)
 
 MDB_IP_REGEN_TREE_VIEW::MDB_IP_REGEN_TREE_VIEW(QWidget* parent) : AFCQ_TREE_VIEW(parent, 0) {
     set_style(1);
