@@ -1,0 +1,242 @@
+#include "suite/asgnimport/bfu_import_export.h"
+
+#include "acf_assignment.h"
+#include "acf_manager.h"
+#include "acf_mgr_input_parameters.h"
+#include "acf_table.h"
+#include "db/acf/acf_manager_reader.h"
+#include "suite/fileio/fio.h"
+#include "suite/messages/msg.h"
+
+#include <algorithm>
+
+namespace {
+// Identifiers of the import's own messages.
+constexpr unsigned BFU_MSG_ID_IMPORTED = 331001;
+constexpr unsigned BFU_MSG_ID_NOTHING_IMPORTED = 331002;
+constexpr unsigned BFU_MSG_ID_ASSIGNMENT_REFUSED = 331003;
+constexpr unsigned BFU_MSG_ID_BAD_LINE = 331004;
+
+void post(MSG_POST&& message, unsigned id, char const* format, char const* arg1,
+          char const* arg2 = "", char const* arg3 = "") {
+    message.set_id(id);
+    message.fill_args(format, arg1, arg2, arg3);
+    message.post();
+}
+
+bool is_device_variable(ACF_VARIABLE_TYPE_ENUM type) {
+    return type == ACF_VARIABLE_TYPE_DEVICE || type == ACF_VARIABLE_TYPE_FAMILY;
+}
+
+bool is_back_annotated_routing(ACF_VARIABLE_TYPE_ENUM type) {
+    return type == ACF_VARIABLE_TYPE_ROUTING_BACK_ANNOTATION_MODE ||
+           type == ACF_VARIABLE_TYPE_ROUTING_BACK_ANNOTATION_FILE;
+}
+
+// Whether `name` lies inside the region `region` of the hierarchy.
+bool is_inside(std::string const& name, std::string const& region) {
+    return name == region ||
+           (name.size() > region.size() && name.compare(0, region.size(), region) == 0 &&
+            name[region.size()] == '|');
+}
+
+std::string text(char const* s) {
+    return s != nullptr ? s : "";
+}
+
+// A settings file of the current format, read by the settings file reader
+// without touching the revision.
+bool read_settings_file(std::string const& source, std::vector<BFU_IMPORT_ITEM>* items) {
+    ACF_MANAGER_READER reader;
+    reader.read_file(source.c_str(), false, nullptr, false, false);
+    reader.get_post_messages(nullptr);
+    for (ACF_MGR_ASGN_LINE const* line : reader.get_assignment_lines()) {
+        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_VERBATIM)) {
+            continue;
+        }
+        int32_t index = line->get_file_index();
+        std::string file = index > 0 ? text(reader.get_file_name(index)) : source;
+        std::string number = std::to_string(line->get_line_number());
+        BFU_IMPORT_ITEM item;
+        item.name = text(line->get_name());
+        item.type = acf_user_name_to_variable_type_enum(line->get_name());
+        char const* reason = nullptr;
+        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR)) {
+            reason = "not an assignment";
+        } else if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER) ||
+                   line->test_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE)) {
+            reason = "parameters and removals are not imported";
+        } else if (item.type == ACF_VARIABLE_TYPE_NONE) {
+            reason = "unknown assignment name";
+        }
+        if (reason != nullptr) {
+            post(MSG_E(), BFU_MSG_ID_BAD_LINE, "Line %2!s! of %1!s!: %3!s!/EBFU_BAD_LINE",
+                 file.c_str(), number.c_str(), reason);
+            return false;
+        }
+        item.has_entity = line->get_entity() != nullptr;
+        item.entity = text(line->get_entity());
+        item.has_section_id = line->get_section_id() != nullptr;
+        item.section_id = text(line->get_section_id());
+        item.from = text(line->get_from());
+        item.to = text(line->get_to());
+        item.value = text(line->get_value());
+        item.disabled = line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED);
+        items->push_back(item);
+    }
+    return true;
+}
+} // namespace
+
+BFU_IMPORT_EXPORT::BFU_IMPORT_EXPORT(std::string revision) : m_revision(std::move(revision)) {}
+
+void BFU_IMPORT_EXPORT::set_assignment_type_filter(
+    std::list<ACF_FILE_CATEGORY_ENUM> const& categories) {
+    m_categories = categories;
+}
+
+bool BFU_IMPORT_EXPORT::read_source(ACF_MANAGER* acf_mgr, std::string const& source,
+                                    std::vector<BFU_IMPORT_ITEM>* items) const {
+    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(source))) {
+        post(MSG_E(), BFU_MSG_ID_BAD_LINE, "Can't read %1!s!/EBFU_BAD_LINE", source.c_str());
+        return false;
+    }
+    if (fio_get_extension_type(source) == FIO_EXTENSION_TYPE_TSF) {
+        return read_settings_file(source, items);
+    }
+    // The older and the comma-separated formats: the settings database reads
+    // them beside the revision, into its list of assignments of no project.
+    ACF_REVISION_MANAGER::ASSIGNMENT_LIST* read =
+        acf_mgr->read_assignment_setting_file(source.c_str(), nullptr, true);
+    if (read != nullptr) {
+        for (ACF_ASSIGNMENT const* assignment : *read) {
+            if (assignment == nullptr) {
+                continue;
+            }
+            BFU_IMPORT_ITEM item;
+            item.type = assignment->get_type();
+            item.name = text(assignment->get_variable_ui_name());
+            item.has_entity = assignment->get_entity_name() != nullptr;
+            item.entity = text(assignment->get_entity_name());
+            item.has_section_id = assignment->get_section_identifier() != nullptr;
+            item.section_id = text(assignment->get_section_identifier());
+            item.from = text(assignment->get_source());
+            item.to = text(assignment->get_target());
+            item.value = text(assignment->get_value(true));
+            item.disabled = assignment->is_ignored();
+            items->push_back(item);
+        }
+    }
+    acf_mgr->clear_read_assignment_collection();
+    return read != nullptr;
+}
+
+bool BFU_IMPORT_EXPORT::is_wanted(BFU_IMPORT_ITEM const& item,
+                                  std::vector<std::string> const& region_names) const {
+    if (is_device_variable(item.type)) {
+        return m_import_device && m_import_global;
+    }
+    if (!m_categories.empty() &&
+        std::find(m_categories.begin(), m_categories.end(), acf_get_file_category(item.type)) ==
+            m_categories.end()) {
+        return false;
+    }
+    if (is_back_annotated_routing(item.type) && !m_import_back_annotated) {
+        return false;
+    }
+    if (item.is_global()) {
+        return m_import_global;
+    }
+    if (!m_import_instance || (item.type == ACF_VARIABLE_TYPE_LOCATION && !m_import_pins)) {
+        return false;
+    }
+    return region_names.empty() ||
+           std::any_of(region_names.begin(), region_names.end(),
+                       [&item](std::string const& region) { return is_inside(item.to, region); });
+}
+
+bool BFU_IMPORT_EXPORT::apply(ACF_MANAGER* acf_mgr, BFU_IMPORT_ITEM const& item,
+                              bool check_only) const {
+    ACF_MGR_INPUT_PARAMETERS query;
+    query.set_variable_type(item.type);
+    query.set_entity_name(item.has_entity ? item.entity.c_str() : nullptr);
+    query.set_section_identifier(item.has_section_id ? item.section_id.c_str() : nullptr);
+    bool global = item.is_global();
+    if (!global) {
+        query.set_from(item.from.empty() ? nullptr : item.from.c_str());
+        query.set_to(item.to.empty() ? nullptr : item.to.c_str());
+    }
+    char const* current =
+        global ? acf_mgr->get_global_assignment(&query) : acf_mgr->get_instance_assignment(&query);
+    bool exists = current != nullptr;
+    if ((exists && (!m_overwrite || item.value == current)) || (!exists && !m_create_new)) {
+        return true; // left as the revision has it
+    }
+    query.set_value_string(item.value.c_str());
+    query.set_is_ignored(item.disabled);
+    if (check_only) {
+        bool legal = global ? acf_mgr->is_legal_global_assignment(&query)
+                            : acf_mgr->is_legal_instance_assignment(&query);
+        // An assignment being overwritten is found as a duplicate of itself.
+        return legal || (exists && acf_mgr->get_last_error_status() ==
+                                       ACF_REVISION_MANAGER::DUPLICATE_FOUND);
+    }
+    return (global ? acf_mgr->set_global_assignment(&query)
+                   : acf_mgr->set_instance_assignment(&query)) != nullptr;
+}
+
+bool BFU_IMPORT_EXPORT::import(std::vector<std::string> const& region_names) {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    std::string source = FIO_PATH(m_source_file).full_path();
+    bool locked = m_has_source_file && !m_source_file.empty() && acf_mgr->is_project_open() &&
+                  m_revision == text(acf_mgr->get_active_revision_name()) &&
+                  acf_mgr->write_lock(true);
+    std::vector<BFU_IMPORT_ITEM> items;
+    bool ok = locked && read_source(acf_mgr, source, &items);
+    std::vector<BFU_IMPORT_ITEM const*> wanted;
+    for (BFU_IMPORT_ITEM const& item : items) {
+        if (is_wanted(item, region_names)) {
+            wanted.push_back(&item);
+        }
+    }
+    // Every assignment is checked before the first one is set.
+    for (BFU_IMPORT_ITEM const* item : wanted) {
+        if (ok && !apply(acf_mgr, *item, true)) {
+            std::string what = item->name + (item->to.empty() ? "" : " to " + item->to);
+            post(MSG_E(), BFU_MSG_ID_ASSIGNMENT_REFUSED,
+                 "Assignment %1!s! of %2!s! is not legal in this revision/EBFU_ASSIGNMENT_REFUSED",
+                 what.c_str(), source.c_str());
+            ok = false;
+        }
+    }
+    if (ok && m_replace_entity) {
+        for (BFU_IMPORT_ITEM const* item : wanted) {
+            if (item->has_entity && !item->is_global()) {
+                ACF_MGR_INPUT_PARAMETERS entity;
+                entity.set_entity_name(item->entity.c_str());
+                ACF_REVISION_MANAGER::ASSIGNMENT_LIST current;
+                acf_mgr->get_instance_assignment_coll(&entity, &current);
+                for (ACF_ASSIGNMENT* old : current) {
+                    if (old != nullptr) {
+                        old->remove();
+                    }
+                }
+            }
+        }
+    }
+    for (BFU_IMPORT_ITEM const* item : wanted) {
+        ok = ok && apply(acf_mgr, *item, false);
+    }
+    ok = ok && acf_mgr->commit_files_to_disk(true, true);
+    if (locked) {
+        acf_mgr->write_unlock(ok);
+    }
+    if (ok) {
+        post(MSG_I(), BFU_MSG_ID_IMPORTED, "Imported %1!s! assignments from %2!s!/IBFU_IMPORTED",
+             std::to_string(wanted.size()).c_str(), source.c_str());
+    } else {
+        post(MSG_E(), BFU_MSG_ID_NOTHING_IMPORTED,
+             "No assignments imported from %1!s!/EBFU_NOTHING_IMPORTED", source.c_str());
+    }
+    return ok;
+}

@@ -1,0 +1,150 @@
+// The assignment import engine on a copy of a fixture project: what each
+// option set takes from another settings file, and imports that must change
+// nothing (a bad source line, a read-only settings file).
+#include "suite/asgnimport/bfu_import_export.h"
+
+#include "acf_manager.h"
+#include "suite/messages/msg.h"
+
+#include "tests/support/test_workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+std::string const FIXTURE = TESSALY_TEST_DATA_DIR "/fixtures/import_project";
+
+class AsgnImport : public testing::Test {
+protected:
+    void SetUp() override {
+        msg_log_clear();
+        m_old_dir = std::filesystem::current_path();
+        m_project = std::filesystem::canonical(m_workspace.copy_fixture(FIXTURE, "imp"));
+        std::filesystem::current_path(m_project);
+        ASSERT_EQ(ACF_MANAGER::get_acf_manager()->open_project(m_project.c_str(), "imp", "", false,
+                                                               false, true, false, false),
+                  ACF_REVISION_MANAGER::SUCCESS);
+    }
+    void TearDown() override {
+        ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+        manager->close_project(false);
+        manager->free_cached_storage();
+        std::filesystem::current_path(m_old_dir);
+    }
+    std::string file(std::string const& name) const { return m_project + "/" + name; }
+    bool has_line(std::string const& line) const {
+        return (test_read_file(file("imp.tsf")) + "\n").find(line + "\n") != std::string::npos;
+    }
+    static bool logged(unsigned id, std::string const& part) {
+        for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+            if (entry.id == id && entry.text.find(part) != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    TEST_WORKSPACE m_workspace;
+    std::string m_project;
+    std::filesystem::path m_old_dir;
+};
+
+TEST_F(AsgnImport, OptionsChooseWhatComesFromAnotherSettingsFile) {
+    struct CASE {
+        char const* name;
+        bool global, instance, device, pins, create_new, overwrite;
+        std::vector<std::string> present, absent;
+    } const cases[] = {
+        {"instances, new and overwritten", false, true, true, true, true, true,
+         {"set_location_assignment PIN_A2 -to clk", "set_location_assignment PIN_B3 -to a|q",
+          "set_global_assignment -name TPD_REQUIREMENT \"5 ns\""},
+         {"START_TIME", "VORELONIIA30F780C7"}},
+        {"instances without pins", false, true, true, false, true, true,
+         {"set_location_assignment PIN_A1 -to clk", "IO_STANDARD"},
+         {"PIN_B3"}},
+        {"globals without the device", true, false, false, true, true, true,
+         {"set_global_assignment -name TPD_REQUIREMENT \"7 ns\"", "START_TIME",
+          "set_global_assignment -name DEVICE VORELONIIA15F484C6"},
+         {"PIN_B3"}},
+        {"globals with the device", true, false, true, true, true, true,
+         {"set_global_assignment -name DEVICE VORELONIIA30F780C7"}, {}},
+        {"new ones only", true, true, true, true, true, false,
+         {"set_location_assignment PIN_A1 -to clk", "START_TIME", "PIN_B3",
+          "set_global_assignment -name TPD_REQUIREMENT \"5 ns\""},
+         {"PIN_A2"}},
+        {"overwrite only", true, true, true, true, false, true,
+         {"set_location_assignment PIN_A2 -to clk", "TPD_REQUIREMENT \"7 ns\""},
+         {"START_TIME", "PIN_B3"}},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        std::filesystem::remove_all(m_project);
+        SetUp();
+        BFU_IMPORT_EXPORT importer("imp");
+        importer.m_import_global = c.global;
+        importer.m_import_instance = c.instance;
+        importer.m_import_device = c.device;
+        importer.m_import_pins = c.pins;
+        importer.m_create_new = c.create_new;
+        importer.m_overwrite = c.overwrite;
+        importer.m_source_file = file("other.tsf");
+        importer.m_has_source_file = true;
+        EXPECT_TRUE(importer.import({}));
+        std::string text = test_read_file(file("imp.tsf"));
+        for (std::string const& part : c.present) {
+            EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+        }
+        for (std::string const& part : c.absent) {
+            EXPECT_EQ(text.find(part), std::string::npos) << part << "\n" << text;
+        }
+    }
+}
+
+TEST_F(AsgnImport, CategoryFilterAndRegionsLimitTheImport) {
+    BFU_IMPORT_EXPORT importer("imp");
+    importer.m_import_global = true;
+    importer.m_import_instance = true;
+    importer.set_assignment_type_filter({ACF_FILE_CATEGORY_LOCATION_PIN_ASSIGNMENT});
+    importer.m_source_file = "other.tsf"; // relative to the project folder
+    importer.m_has_source_file = true;
+    EXPECT_TRUE(importer.import({"a"}));
+    EXPECT_TRUE(has_line("set_location_assignment PIN_B3 -to a|q"));
+    EXPECT_TRUE(has_line("set_location_assignment PIN_A1 -to clk")); // outside region a
+    EXPECT_FALSE(has_line("set_global_assignment -name START_TIME \"0 ns\""));
+}
+
+TEST_F(AsgnImport, FailedImportsLeaveTheSettingsFileByteIdentical) {
+    std::string const before = test_read_file(file("imp.tsf"));
+    BFU_IMPORT_EXPORT importer("imp");
+    importer.m_import_global = true;
+    importer.m_import_instance = true;
+    importer.m_has_source_file = true;
+
+    importer.m_source_file = file("bad.tsf");
+    EXPECT_FALSE(importer.import({}));
+    EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+    EXPECT_TRUE(logged(331002, "bad.tsf"));
+    bool named_line = false;
+    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+        named_line = named_line || (entry.severity == 'E' &&
+                                    entry.text.find("bad.tsf") != std::string::npos &&
+                                    entry.text.find('3') != std::string::npos);
+    }
+    EXPECT_TRUE(named_line) << "no error names the file and line 3";
+
+    msg_log_clear();
+    ASSERT_EQ(chmod(file("imp.tsf").c_str(), 0444), 0);
+    importer.m_source_file = file("other.tsf");
+    EXPECT_FALSE(importer.import({}));
+    EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+    EXPECT_TRUE(logged(331002, "other.tsf"));
+    chmod(file("imp.tsf").c_str(), 0644);
+
+    msg_log_clear();
+    importer.m_source_file = file("missing.tsf");
+    EXPECT_FALSE(importer.import({}));
+    EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+}
+} // namespace
