@@ -4,11 +4,14 @@
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
+#include "db/acf/acf_csv_reader.h"
 #include "db/acf/acf_manager_reader.h"
+#include "db/acf/acf_manager_storage_real.h"
 #include "suite/fileio/fio.h"
 #include "suite/messages/msg.h"
 
 #include <algorithm>
+#include <fstream>
 
 namespace {
 // Identifiers of the import's own messages.
@@ -86,6 +89,70 @@ bool read_settings_file(std::string const& source, std::vector<BFU_IMPORT_ITEM>*
     }
     return true;
 }
+// The number of the first line of `file` that reads `text` (without its line
+// end); 0 when none does.
+int line_number_of(std::string const& file, std::string const& text) {
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+            line.pop_back();
+        }
+        if (line == text) {
+            return number;
+        }
+    }
+    return 0;
+}
+
+// The item of an assignment the settings database made.
+BFU_IMPORT_ITEM item_of(ACF_ASSIGNMENT const* assignment) {
+    BFU_IMPORT_ITEM item;
+    item.name = text(assignment->get_variable_string());
+    item.type = assignment->get_type();
+    if (item.type == ACF_VARIABLE_TYPE_NONE) { // a name the reader kept as written
+        item.type = acf_user_name_to_variable_type_enum(item.name.c_str());
+    }
+    item.has_entity = assignment->get_entity_name() != nullptr;
+    item.entity = text(assignment->get_entity_name());
+    item.has_section_id = assignment->get_section_identifier() != nullptr;
+    item.section_id = text(assignment->get_section_identifier());
+    item.from = text(assignment->get_source());
+    item.to = text(assignment->get_target());
+    item.value = text(assignment->get_value(true));
+    item.disabled = assignment->is_ignored();
+    return item;
+}
+
+// A Comma-Separated Value file, read by the settings database's reader into
+// its list of assignments of no project; a row in error refuses the file.
+bool read_csv_file(ACF_MANAGER* acf_mgr, std::string const& source,
+                   std::vector<BFU_IMPORT_ITEM>* items) {
+    auto* storage = dynamic_cast<ACF_MANAGER_STORAGE_REAL*>(acf_mgr->get_storage());
+    if (storage == nullptr) {
+        return false;
+    }
+    storage->clear_non_project_asgn_coll();
+    ACF_CSV_READER reader(storage->get_assignment_factory());
+    bool read = reader.read_file(source.c_str(), storage, true, false, true, false,
+                                 ACF_ARGUMENT_TYPE_NONE, nullptr);
+    if (read && !reader.get_errors().empty()) {
+        std::string const& row = reader.get_errors().front();
+        std::string number = std::to_string(line_number_of(source, row));
+        post(MSG_E(), BFU_MSG_ID_BAD_LINE, "Line %2!s! of %1!s!: %3!s!/EBFU_BAD_LINE",
+             source.c_str(), number.c_str(), "not an assignment");
+        read = false;
+    }
+    if (read) {
+        for (ACF_ASSIGNMENT const* assignment : *storage->get_non_project_asgn_coll()) {
+            if (assignment != nullptr) {
+                items->push_back(item_of(assignment));
+            }
+        }
+    }
+    storage->clear_non_project_asgn_coll();
+    return read;
+}
 } // namespace
 
 BFU_IMPORT_EXPORT::BFU_IMPORT_EXPORT(std::string revision) : m_revision(std::move(revision)) {}
@@ -101,30 +168,22 @@ bool BFU_IMPORT_EXPORT::read_source(ACF_MANAGER* acf_mgr, std::string const& sou
         post(MSG_E(), BFU_MSG_ID_BAD_LINE, "Can't read %1!s!/EBFU_BAD_LINE", source.c_str());
         return false;
     }
-    if (fio_get_extension_type(source) == FIO_EXTENSION_TYPE_TSF) {
+    int kind = fio_get_extension_type(source);
+    if (kind == FIO_EXTENSION_TYPE_TSF) {
         return read_settings_file(source, items);
     }
-    // The older and the comma-separated formats: the settings database reads
-    // them beside the revision, into its list of assignments of no project.
+    if (kind == FIO_EXTENSION_TYPE_CSV || kind == FIO_EXTENSION_TYPE_TCSV) {
+        return read_csv_file(acf_mgr, source, items);
+    }
+    // The older sectioned format: the settings database reads it beside the
+    // revision, into its list of assignments of no project.
     ACF_REVISION_MANAGER::ASSIGNMENT_LIST* read =
         acf_mgr->read_assignment_setting_file(source.c_str(), nullptr, true);
     if (read != nullptr) {
         for (ACF_ASSIGNMENT const* assignment : *read) {
-            if (assignment == nullptr) {
-                continue;
+            if (assignment != nullptr) {
+                items->push_back(item_of(assignment));
             }
-            BFU_IMPORT_ITEM item;
-            item.type = assignment->get_type();
-            item.name = text(assignment->get_variable_ui_name());
-            item.has_entity = assignment->get_entity_name() != nullptr;
-            item.entity = text(assignment->get_entity_name());
-            item.has_section_id = assignment->get_section_identifier() != nullptr;
-            item.section_id = text(assignment->get_section_identifier());
-            item.from = text(assignment->get_source());
-            item.to = text(assignment->get_target());
-            item.value = text(assignment->get_value(true));
-            item.disabled = assignment->is_ignored();
-            items->push_back(item);
         }
     }
     acf_mgr->clear_read_assignment_collection();
@@ -178,8 +237,8 @@ bool BFU_IMPORT_EXPORT::apply(ACF_MANAGER* acf_mgr, BFU_IMPORT_ITEM const& item,
         bool legal = global ? acf_mgr->is_legal_global_assignment(&query)
                             : acf_mgr->is_legal_instance_assignment(&query);
         // An assignment being overwritten is found as a duplicate of itself.
-        return legal || (exists && acf_mgr->get_last_error_status() ==
-                                       ACF_REVISION_MANAGER::DUPLICATE_FOUND);
+        return legal || (exists &&
+                         acf_mgr->get_last_error_status() == ACF_REVISION_MANAGER::DUPLICATE_FOUND);
     }
     return (global ? acf_mgr->set_global_assignment(&query)
                    : acf_mgr->set_instance_assignment(&query)) != nullptr;

@@ -21,9 +21,9 @@ DBMUI_MANAGER* DBMUI_MANAGER::get_dbmui_manager(int /*id*/) {
 }
 
 HDB_CMP_ACTION_PT_INSTANCE* DBMUI_MANAGER::get_hdb_cmp_action_pt_instance(char const* requester,
-                                                                         int file_type,
-                                                                         bool /*create*/,
-                                                                         char const* /*name*/) {
+                                                                          int file_type,
+                                                                          bool /*create*/,
+                                                                          char const* /*name*/) {
     std::string revision = active_revision_hook() ? active_revision_hook()() : std::string();
     if (revision.empty() || gen_get_project_dir_path().empty()) {
         return nullptr;

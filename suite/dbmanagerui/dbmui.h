@@ -20,12 +20,10 @@ public:
     // hierarchy file or with one that does not parse (a warning names the
     // file). `requester` names the caller in the debug trace; `file_type` 0 is
     // the compiled design. Give it back with unget_hdb_cmp_action_pt_instance.
-    HDB_CMP_ACTION_PT_INSTANCE* get_hdb_cmp_action_pt_instance(char const* requester,
-                                                              int file_type, bool create,
-                                                              char const* name);
+    HDB_CMP_ACTION_PT_INSTANCE* get_hdb_cmp_action_pt_instance(char const* requester, int file_type,
+                                                               bool create, char const* name);
     // Gives a borrowed hierarchy back and sets the caller's pointer to null.
-    void unget_hdb_cmp_action_pt_instance(HDB_CMP_ACTION_PT_INSTANCE** cap,
-                                          char const* requester);
+    void unget_hdb_cmp_action_pt_instance(HDB_CMP_ACTION_PT_INSTANCE** cap, char const* requester);
     // How many hierarchies are lent and not yet given back.
     int get_lent_count() const { return m_lent; }
 

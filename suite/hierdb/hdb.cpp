@@ -64,13 +64,15 @@ void require_object(JSON const& value, char const* what) {
 }
 } // namespace
 
-HDB_INSTANCE_NAME const* HDB_ACTION_PT_INSTANCE::get_instance_name(std::string const& full_name) const {
+HDB_INSTANCE_NAME const*
+HDB_ACTION_PT_INSTANCE::get_instance_name(std::string const& full_name) const {
     auto it = m_by_full_name.find(full_name);
     return it == m_by_full_name.end() ? nullptr : it->second;
 }
 
-HDB_DESIGN_UNIT const* HDB_CMP_ACTION_PT_INSTANCE::find_design_unit(std::string const& name,
-                                                                    std::string const& library) const {
+HDB_DESIGN_UNIT const*
+HDB_CMP_ACTION_PT_INSTANCE::find_design_unit(std::string const& name,
+                                             std::string const& library) const {
     HDB_DESIGN_UNIT const* by_name = nullptr;
     for (HDB_DESIGN_UNIT const& unit : m_design_units) {
         if (unit.name == name) {
@@ -113,8 +115,8 @@ public:
         }
         for (JSON const& file : array_member(document, "files")) {
             require_object(file, "a file");
-            m_cap.m_files.push_back({text_member(file, "path"), text_member(file, "tip"),
-                                     flag_member(file)});
+            m_cap.m_files.push_back(
+                {text_member(file, "path"), text_member(file, "tip"), flag_member(file)});
         }
         for (JSON const& unit : array_member(document, "design_units")) {
             require_object(unit, "a design unit");
@@ -153,8 +155,9 @@ private:
         instance->parent = parent;
         for (JSON const& option : array_member(node, "string_options")) {
             require_object(option, "a string option");
-            instance->string_options.push_back(
-                {text_member(option, "name"), text_member(option, "value"), text_member(option, "tip")});
+            instance->string_options.push_back({text_member(option, "name"),
+                                                text_member(option, "value"),
+                                                text_member(option, "tip")});
         }
         HDB_INSTANCE_NAME* added = instance.get();
         if (!m_cap.m_by_full_name.emplace(added->full_name, added).second) {
@@ -172,7 +175,8 @@ private:
     HDB_CMP_ACTION_PT_INSTANCE& m_cap;
 };
 
-std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE> HDB_CMP_ACTION_PT_INSTANCE::parse(std::string const& text) {
+std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE>
+HDB_CMP_ACTION_PT_INSTANCE::parse(std::string const& text) {
     JSON document;
     try {
         document = JSON::parse(text);

@@ -76,7 +76,9 @@ public:
     virtual ~HDB_ACTION_PT_INSTANCE() = default;
     // The instance of that full name ("top|a|b"), or null.
     HDB_INSTANCE_NAME const* get_instance_name(std::string const& full_name) const;
-    HDB_INSTANCE_NAME const* get_root() const { return m_instances.empty() ? nullptr : m_instances.front().get(); }
+    HDB_INSTANCE_NAME const* get_root() const {
+        return m_instances.empty() ? nullptr : m_instances.front().get();
+    }
 
 protected:
     std::vector<std::unique_ptr<HDB_INSTANCE_NAME>> m_instances; // root first, then depth first

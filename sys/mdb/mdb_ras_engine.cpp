@@ -208,8 +208,7 @@ bool MDB_RAS_ENGINE::remove_obsolete_assignmnet_one_file_mode() {
     return committed;
 }
 
-bool MDB_RAS_ENGINE::is_assignment_obsolete(std::string name,
-                                            HDB_CMP_ACTION_PT_INSTANCE const* cap,
+bool MDB_RAS_ENGINE::is_assignment_obsolete(std::string name, HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                             std::string root_name) {
     if (cap == nullptr) {
         MDB_INTERNAL_ERROR("cap_inst != NULL");

@@ -56,24 +56,61 @@ TEST_F(AsgnImport, OptionsChooseWhatComesFromAnotherSettingsFile) {
         bool global, instance, device, pins, create_new, overwrite;
         std::vector<std::string> present, absent;
     } const cases[] = {
-        {"instances, new and overwritten", false, true, true, true, true, true,
+        {"instances, new and overwritten",
+         false,
+         true,
+         true,
+         true,
+         true,
+         true,
          {"set_location_assignment PIN_A2 -to clk", "set_location_assignment PIN_B3 -to a|q",
           "set_global_assignment -name TPD_REQUIREMENT \"5 ns\""},
          {"START_TIME", "VORELONIIA30F780C7"}},
-        {"instances without pins", false, true, true, false, true, true,
+        {"instances without pins",
+         false,
+         true,
+         true,
+         false,
+         true,
+         true,
          {"set_location_assignment PIN_A1 -to clk", "IO_STANDARD"},
          {"PIN_B3"}},
-        {"globals without the device", true, false, false, true, true, true,
+        {"globals without the device",
+         true,
+         false,
+         false,
+         true,
+         true,
+         true,
          {"set_global_assignment -name TPD_REQUIREMENT \"7 ns\"", "START_TIME",
           "set_global_assignment -name DEVICE VORELONIIA15F484C6"},
          {"PIN_B3"}},
-        {"globals with the device", true, false, true, true, true, true,
-         {"set_global_assignment -name DEVICE VORELONIIA30F780C7"}, {}},
-        {"new ones only", true, true, true, true, true, false,
+        {"globals with the device",
+         true,
+         false,
+         true,
+         true,
+         true,
+         true,
+         {"set_global_assignment -name DEVICE VORELONIIA30F780C7"},
+         {}},
+        {"new ones only",
+         true,
+         true,
+         true,
+         true,
+         true,
+         false,
          {"set_location_assignment PIN_A1 -to clk", "START_TIME", "PIN_B3",
           "set_global_assignment -name TPD_REQUIREMENT \"5 ns\""},
          {"PIN_A2"}},
-        {"overwrite only", true, true, true, true, false, true,
+        {"overwrite only",
+         true,
+         true,
+         true,
+         true,
+         false,
+         true,
          {"set_location_assignment PIN_A2 -to clk", "TPD_REQUIREMENT \"7 ns\""},
          {"START_TIME", "PIN_B3"}},
     };
@@ -115,6 +152,16 @@ TEST_F(AsgnImport, CategoryFilterAndRegionsLimitTheImport) {
     EXPECT_FALSE(has_line("set_global_assignment -name START_TIME \"0 ns\""));
 }
 
+TEST_F(AsgnImport, ImportsTheRowsOfACommaSeparatedValueFile) {
+    BFU_IMPORT_EXPORT importer("imp");
+    importer.m_import_instance = true;
+    importer.m_source_file = file("pins.csv");
+    importer.m_has_source_file = true;
+    EXPECT_TRUE(importer.import({}));
+    EXPECT_TRUE(has_line("set_location_assignment PIN_D5 -to clk"));
+    EXPECT_TRUE(has_line("set_instance_assignment -name IO_STANDARD \"3.3-V LVTTL\" -to clk"));
+}
+
 TEST_F(AsgnImport, FailedImportsLeaveTheSettingsFileByteIdentical) {
     std::string const before = test_read_file(file("imp.tsf"));
     BFU_IMPORT_EXPORT importer("imp");
@@ -126,13 +173,13 @@ TEST_F(AsgnImport, FailedImportsLeaveTheSettingsFileByteIdentical) {
     EXPECT_FALSE(importer.import({}));
     EXPECT_EQ(test_read_file(file("imp.tsf")), before);
     EXPECT_TRUE(logged(331002, "bad.tsf"));
-    bool named_line = false;
-    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
-        named_line = named_line || (entry.severity == 'E' &&
-                                    entry.text.find("bad.tsf") != std::string::npos &&
-                                    entry.text.find('3') != std::string::npos);
-    }
-    EXPECT_TRUE(named_line) << "no error names the file and line 3";
+    EXPECT_TRUE(logged(331004, "Line 3 of " + file("bad.tsf")));
+
+    msg_log_clear();
+    importer.m_source_file = file("bad.csv");
+    EXPECT_FALSE(importer.import({}));
+    EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+    EXPECT_TRUE(logged(331004, "Line 3 of " + file("bad.csv")));
 
     msg_log_clear();
     ASSERT_EQ(chmod(file("imp.tsf").c_str(), 0444), 0);

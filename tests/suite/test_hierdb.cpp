@@ -84,7 +84,8 @@ TEST(Hierdb, TheRegistryLendsTheOpenRevisionsHierarchy) {
     gen_set_project_dir_path((project + "/").c_str());
     EXPECT_EQ(gen_get_db_dir_full_name(), project + "/db");
 
-    EXPECT_EQ(dbmui->get_hdb_cmp_action_pt_instance("t", 0, false, nullptr), nullptr); // no revision
+    EXPECT_EQ(dbmui->get_hdb_cmp_action_pt_instance("t", 0, false, nullptr),
+              nullptr); // no revision
     revision = "rev";
     HDB_CMP_ACTION_PT_INSTANCE* cap = dbmui->get_hdb_cmp_action_pt_instance("t", 0, false, nullptr);
     ASSERT_NE(cap, nullptr);

@@ -94,8 +94,12 @@ TEST_F(MdbRasEngine, RemovesByCategoryAndKindKeepingTheProtectedVariables) {
     std::vector<CATEGORY_CASE> const cases = {
         {"the All entry alone removes nothing", {0}, true, true, {}, false},
         {"the device row removes the device only", {1}, true, true, {1}, false},
-        {"pins with instances: locations, routing settings and file", {2}, true, true,
-         {10, 11, 13, 14, 15}, true},
+        {"pins with instances: locations, routing settings and file",
+         {2},
+         true,
+         true,
+         {10, 11, 13, 14, 15},
+         true},
         {"pins without instances keep routing", {2}, true, false, {}, false},
         {"synthesis, both kinds", {4}, true, true, {4, 5, 6}, false},
         {"synthesis, instances only", {4}, false, true, {6}, false},
@@ -140,7 +144,8 @@ TEST_F(MdbRasEngine, ObsoletePassRemovesWhatTheHierarchyLost) {
 }
 
 TEST_F(MdbRasEngine, WithoutAHierarchyTheObsoletePassTakesNoLock) {
-    for (char const* content : {"", "{\"version\": 1, \"root\": {\"name\": \"top\"", "{\"version\": 2}"}) {
+    for (char const* content :
+         {"", "{\"version\": 1, \"root\": {\"name\": \"top\"", "{\"version\": 2}"}) {
         SCOPED_TRACE(content);
         fresh_copy();
         std::string hierarchy = file("db/ras.hier");
@@ -172,8 +177,8 @@ TEST_F(MdbRasEngine, ObsoleteTestJoinsTheRootAndReadsTheFlags) {
         char const* root;
         bool obsolete;
     } const cases[] = {
-        {"a|q", "top", false},   {"a|q", "top|", false},  {"|a|q", "top", false},
-        {"b", "top", false},     {"b|q", "top", false},   {"a|rom", "top", true},
+        {"a|q", "top", false},      {"a|q", "top|", false}, {"|a|q", "top", false},
+        {"b", "top", false},        {"b|q", "top", false},  {"a|rom", "top", true},
         {"a|nothing", "top", true}, {"top|a|q", "", false}, {"a|q", "", true},
     };
     for (CASE const& c : cases) {
