@@ -18,7 +18,6 @@ namespace {
 constexpr unsigned BFU_MSG_ID_IMPORTED = 331001;
 constexpr unsigned BFU_MSG_ID_NOTHING_IMPORTED = 331002;
 constexpr unsigned BFU_MSG_ID_ASSIGNMENT_REFUSED = 331003;
-constexpr unsigned BFU_MSG_ID_BAD_LINE = 331004;
 
 void post(MSG_POST&& message, unsigned id, char const* format, char const* arg1,
           char const* arg2 = "", char const* arg3 = "") {
@@ -27,6 +26,21 @@ void post(MSG_POST&& message, unsigned id, char const* format, char const* arg1,
     message.post();
 }
 
+} // namespace
+
+void bfu_post_bad_line(std::string const& file, int line, char const* reason) {
+    MSG_E message;
+    message.set_id(331004);
+    if (line > 0) {
+        message.fill_args("Line %2!s! of %1!s!: %3!s!/EBFU_BAD_LINE", file.c_str(),
+                          std::to_string(line).c_str(), reason);
+    } else {
+        message.fill_args("Can't import %1!s!: %2!s!/EBFU_BAD_LINE", file.c_str(), reason);
+    }
+    message.post();
+}
+
+namespace {
 bool is_device_variable(ACF_VARIABLE_TYPE_ENUM type) {
     return type == ACF_VARIABLE_TYPE_DEVICE || type == ACF_VARIABLE_TYPE_FAMILY;
 }
@@ -59,7 +73,6 @@ bool read_settings_file(std::string const& source, std::vector<BFU_IMPORT_ITEM>*
         }
         int32_t index = line->get_file_index();
         std::string file = index > 0 ? text(reader.get_file_name(index)) : source;
-        std::string number = std::to_string(line->get_line_number());
         BFU_IMPORT_ITEM item;
         item.name = text(line->get_name());
         item.type = acf_user_name_to_variable_type_enum(line->get_name());
@@ -73,8 +86,7 @@ bool read_settings_file(std::string const& source, std::vector<BFU_IMPORT_ITEM>*
             reason = "unknown assignment name";
         }
         if (reason != nullptr) {
-            post(MSG_E(), BFU_MSG_ID_BAD_LINE, "Line %2!s! of %1!s!: %3!s!/EBFU_BAD_LINE",
-                 file.c_str(), number.c_str(), reason);
+            bfu_post_bad_line(file, line->get_line_number(), reason);
             return false;
         }
         item.has_entity = line->get_entity() != nullptr;
@@ -138,9 +150,7 @@ bool read_csv_file(ACF_MANAGER* acf_mgr, std::string const& source,
                                  ACF_ARGUMENT_TYPE_NONE, nullptr);
     if (read && !reader.get_errors().empty()) {
         std::string const& row = reader.get_errors().front();
-        std::string number = std::to_string(line_number_of(source, row));
-        post(MSG_E(), BFU_MSG_ID_BAD_LINE, "Line %2!s! of %1!s!: %3!s!/EBFU_BAD_LINE",
-             source.c_str(), number.c_str(), "not an assignment");
+        bfu_post_bad_line(source, line_number_of(source, row), "not an assignment");
         read = false;
     }
     if (read) {
@@ -165,7 +175,7 @@ void BFU_IMPORT_EXPORT::set_assignment_type_filter(
 bool BFU_IMPORT_EXPORT::read_source(ACF_MANAGER* acf_mgr, std::string const& source,
                                     std::vector<BFU_IMPORT_ITEM>* items) const {
     if (!FIO_FILE_SYSTEM::exists(FIO_PATH(source))) {
-        post(MSG_E(), BFU_MSG_ID_BAD_LINE, "Can't read %1!s!/EBFU_BAD_LINE", source.c_str());
+        bfu_post_bad_line(source, 0, "can't read the file");
         return false;
     }
     int kind = fio_get_extension_type(source);
@@ -251,7 +261,8 @@ bool BFU_IMPORT_EXPORT::import(std::vector<std::string> const& region_names) {
                   m_revision == text(acf_mgr->get_active_revision_name()) &&
                   acf_mgr->write_lock(true);
     std::vector<BFU_IMPORT_ITEM> items;
-    bool ok = locked && read_source(acf_mgr, source, &items);
+    bool ok =
+        locked && (m_reader ? m_reader(source, &items) : read_source(acf_mgr, source, &items));
     std::vector<BFU_IMPORT_ITEM const*> wanted;
     for (BFU_IMPORT_ITEM const& item : items) {
         if (is_wanted(item, region_names)) {

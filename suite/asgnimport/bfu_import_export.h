@@ -10,6 +10,7 @@
 
 #include "acf_file_categories.h"
 
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -45,6 +46,13 @@ public:
     std::string m_source_file;
     bool m_has_source_file = false;
 
+    // A reader of another format (see bfu_foreign_formats.h): it reads the
+    // whole source into items, or posts an error naming the file and line and
+    // answers false. Empty: the source is a settings or CSV file.
+    using READER =
+        std::function<bool(std::string const& source, std::vector<BFU_IMPORT_ITEM>* items)>;
+    READER m_reader;
+
     // Only assignments of these file categories (empty: every category).
     void set_assignment_type_filter(std::list<ACF_FILE_CATEGORY_ENUM> const& categories);
 
@@ -69,3 +77,7 @@ private:
     std::string m_revision;
     std::list<ACF_FILE_CATEGORY_ENUM> m_categories;
 };
+
+// Posts the error about a source that cannot be imported: "Line <n> of
+// <file>: <reason>", or without a line number (0) for the whole file.
+void bfu_post_bad_line(std::string const& file, int line, char const* reason);

@@ -1,10 +1,14 @@
 // The assignment import engine on a copy of a fixture project: what each
 // option set takes from another settings file, and imports that must change
 // nothing (a bad source line, a read-only settings file).
+#include "suite/asgnimport/bfu_foreign_formats.h"
 #include "suite/asgnimport/bfu_import_export.h"
 
 #include "acf_manager.h"
 #include "suite/messages/msg.h"
+
+// After the settings headers: Tcl's TCL_ERROR macro would hide their status of that name.
+#include "suite/tclglue/atcl.h"
 
 #include "tests/support/test_workspace.h"
 
@@ -193,5 +197,59 @@ TEST_F(AsgnImport, FailedImportsLeaveTheSettingsFileByteIdentical) {
     importer.m_source_file = file("missing.tsf");
     EXPECT_FALSE(importer.import({}));
     EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+}
+} // namespace
+
+namespace {
+// The four import commands, evaluated as word lists in the shared interpreter.
+TEST_F(AsgnImport, ForeignFormatCommandsImportPinsAllOrNothing) {
+    Tcl_Interp* interp = atcl_get_interpreter();
+    bfu_register_import_commands(interp);
+    struct CASE {
+        std::vector<std::string> words;
+        int code;
+        char const* result;
+        std::vector<std::string> present;
+    } const cases[] = {
+        {{"import_assignments_from_fx_file", "board.fx"},
+         TCL_OK,
+         "",
+         {"set_location_assignment PIN_D5 -to clk", "set_location_assignment PIN_E6 -to a|q",
+          "set_instance_assignment -name IO_STANDARD \"3.3-V LVTTL\" -to clk"}},
+        {{"import_assignments_from_synplicity_sdc_file", "syn.sdc"},
+         TCL_OK,
+         "",
+         {"set_location_assignment PIN_D5 -to clk",
+          "set_instance_assignment -name IO_STANDARD \"3.3-V LVTTL\" -to a|q"}},
+        {{"import_assignments_from_synplicity_sdc_file", "other.sdc"}, TCL_ERROR, "2", {}},
+        {{"import_assignments_from_orcad_exp_file", "board.exp", "U1"},
+         TCL_OK,
+         "",
+         {"set_location_assignment PIN_D5 -to clk", "set_location_assignment PIN_E6 -to a|q"}},
+        {{"import_assignments_from_varnett2", "board.vnt", "DEVICE_OPTIONS", "CHIP_LOCATION"},
+         TCL_OK,
+         "",
+         {"set_location_assignment PIN_D5 -to clk", "set_location_assignment PIN_E6 -to a|q"}},
+        {{"import_assignments_from_varnett2", "bad.vnt"}, TCL_ERROR, "1", {}},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.words[0] + " " + c.words[1]);
+        TearDown();
+        std::filesystem::remove_all(m_project);
+        SetUp();
+        std::string const before = test_read_file(file("imp.tsf"));
+        std::vector<std::string> words = c.words;
+        words[1] = file(words[1]);
+        EXPECT_EQ(atcl_eval_words(interp, words), c.code);
+        EXPECT_STREQ(Tcl_GetStringResult(interp), c.result);
+        for (std::string const& line : c.present) {
+            EXPECT_TRUE(has_line(line)) << line << "\n" << test_read_file(file("imp.tsf"));
+        }
+        if (c.code != TCL_OK) {
+            EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+        }
+    }
+    EXPECT_TRUE(logged(331004, "Line 4 of " + file("bad.vnt")));
+    EXPECT_FALSE(has_line("set_location_assignment PIN_F7 -to other"));
 }
 } // namespace
