@@ -15,10 +15,12 @@
 // cancelled. The host prints what an entry point returns.
 #include "acf_manager.h"
 #include "acf_msg_suppression_lookup.h"
+#include "suite/asgnimport/bfu_foreign_formats.h"
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/messages/msg.h"
+#include "suite/tclglue/atcl.h"
 #include "suite/threads/thr.h"
 
 #include <QAbstractButton>
@@ -233,6 +235,7 @@ int main(int argc, char** argv) {
     gen_set_is_ui_process(true);
     gen_set_is_qt(true);
     acf_install_msg_suppression_lookup();
+    bfu_register_import_commands(atcl_get_interpreter());
 
     std::string project;
     QString screenshot;

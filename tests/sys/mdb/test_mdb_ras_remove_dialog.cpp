@@ -1,0 +1,146 @@
+// The Remove Assignments dialog on a copy of the removal fixture: its rows,
+// the ticking rules, the OK rule, the device question and the removal it runs.
+#include "sys/mdb/mdb_ras_remove_dialog.h"
+
+#include "tests/sys/mdb/mdb_test_project.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QListView>
+#include <QPushButton>
+#include <QStandardItemModel>
+
+namespace {
+class MdbRasRemoveDialog : public MdbRevisionProject {
+protected:
+    MdbRasRemoveDialog() {
+        m_fixture = TESSALY_TEST_DATA_DIR "/fixtures/ras_project";
+        m_project_name = "ras";
+    }
+    void SetUp() override {
+        MdbRevisionProject::SetUp();
+        open_project();
+        m_dialog = std::make_unique<MDB_RAS_REMOVE_DIALOG>(nullptr);
+        m_dialog->on_init_dialog();
+        m_model = static_cast<QStandardItemModel*>(list()->model());
+    }
+    void TearDown() override {
+        m_dialog.reset();
+        MdbRevisionProject::TearDown();
+    }
+    QListView* list() const { return m_dialog->findChild<QListView*>("category_listview"); }
+    QCheckBox* check_box(char const* name) const { return m_dialog->findChild<QCheckBox*>(name); }
+    bool ok_enabled() const {
+        return m_dialog->findChild<QDialogButtonBox*>("buttonBox")
+            ->button(QDialogButtonBox::Ok)
+            ->isEnabled();
+    }
+    bool checked(int row) const { return m_model->item(row)->checkState() == Qt::Checked; }
+    // Clicks a row's check box as the user does: the state flips, then the slot runs.
+    void tick(int row) {
+        QStandardItem* item = m_model->item(row);
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        m_dialog->on_sel_change_categories(m_model->index(row, 0));
+    }
+    void click(char const* name) { check_box(name)->click(); }
+
+    std::unique_ptr<MDB_RAS_REMOVE_DIALOG> m_dialog;
+    QStandardItemModel* m_model = nullptr;
+};
+
+TEST_F(MdbRasRemoveDialog, OpensWithTheCategoryRowsAndOkDisabled) {
+    ASSERT_EQ(m_model->rowCount(), 21);
+    EXPECT_EQ(m_model->item(0)->text(), "All");
+    EXPECT_EQ(m_model->item(1)->text(), "Device Assignments");
+    EXPECT_EQ(m_model->item(2)->text(), "Pin, Location & Routing Assignments");
+    EXPECT_EQ(m_model->item(3)->text(), "Classic Timing Assignments");
+    EXPECT_EQ(m_model->item(20)->text(), "Netlist Viewer Assignments");
+    for (int row = 0; row < 21; ++row) {
+        EXPECT_TRUE(m_model->item(row)->isCheckable() && !m_model->item(row)->isEditable());
+    }
+    EXPECT_FALSE(ok_enabled());
+    EXPECT_TRUE(check_box("global_ck")->isChecked() && check_box("instance_ck")->isChecked());
+    EXPECT_TRUE(check_box("obsolete_ck")->isEnabled()); // the fixture's compilation succeeded
+    EXPECT_EQ(m_dialog->windowTitle(), "Remove Assignments");
+}
+
+TEST_F(MdbRasRemoveDialog, ObsoleteNeedsASuccessfulCompilation) {
+    for (char const* hierarchy : {"", "{\"version\": 1, \"last_compilation_successful\": false}"}) {
+        if (*hierarchy == '\0') {
+            std::filesystem::remove(file("db/ras.hier"));
+        } else {
+            std::ofstream(file("db/ras.hier")) << hierarchy;
+        }
+        MDB_RAS_REMOVE_DIALOG dialog(nullptr);
+        dialog.on_init_dialog();
+        EXPECT_FALSE(dialog.findChild<QCheckBox*>("obsolete_ck")->isEnabled()) << hierarchy;
+    }
+}
+
+TEST_F(MdbRasRemoveDialog, TickingRowsFollowsTheAllRowAndTheOkRule) {
+    for (int row = 1; row <= 20; ++row) {
+        EXPECT_FALSE(checked(0)) << row;
+        tick(row);
+        EXPECT_TRUE(ok_enabled());
+    }
+    EXPECT_TRUE(checked(0));
+    tick(7);
+    EXPECT_FALSE(checked(0));
+    EXPECT_EQ(m_dialog->selection()[7], ACF_FILE_CATEGORY_NONE);
+    EXPECT_EQ(m_dialog->selection()[8], static_cast<ACF_FILE_CATEGORY_ENUM>(7));
+    tick(0); // All ticks every row
+    for (int row = 1; row <= 20; ++row) {
+        EXPECT_TRUE(checked(row));
+    }
+    tick(0); // and clears them
+    for (int row = 0; row <= 20; ++row) {
+        EXPECT_FALSE(checked(row));
+    }
+    EXPECT_FALSE(ok_enabled());
+
+    tick(4);
+    click("global_ck");
+    EXPECT_TRUE(ok_enabled());
+    click("instance_ck");
+    EXPECT_FALSE(ok_enabled());
+    click("obsolete_ck");
+    EXPECT_TRUE(ok_enabled());
+}
+
+TEST_F(MdbRasRemoveDialog, TheDeviceRowAloneAsksFirst) {
+    tick(1);
+    msg_queue_answer(MSG_ANSWER_NO);
+    m_dialog->on_ok();
+    EXPECT_EQ(logged(296045).size(), 1u);
+    EXPECT_NE(m_dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(checked(1));
+    msg_queue_answer(MSG_ANSWER_YES);
+    m_dialog->on_ok();
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+
+    msg_log_clear();
+    MDB_RAS_REMOVE_DIALOG all(nullptr);
+    all.on_init_dialog();
+    auto* model = static_cast<QStandardItemModel*>(all.findChild<QListView*>()->model());
+    model->item(0)->setCheckState(Qt::Checked);
+    all.on_sel_change_categories(model->index(0, 0));
+    all.on_ok();
+    EXPECT_TRUE(logged(296045).empty());
+    EXPECT_EQ(all.result(), QDialog::Accepted);
+}
+
+TEST_F(MdbRasRemoveDialog, AcceptedChoicesRunTheRemoval) {
+    SNAPSHOT before = snapshot();
+    tick(2); // pins, locations and routing
+    click("obsolete_ck");
+    m_dialog->on_ok();
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(snapshot(), before); // nothing changes before the removal runs
+    m_dialog->run_remove();
+    std::string text = test_read_file(file("ras.tsf"));
+    EXPECT_EQ(text.find("set_location_assignment"), std::string::npos) << text;
+    EXPECT_EQ(text.find("AUTO_ROM_RECOGNITION OFF -to"), std::string::npos) << text; // obsolete
+    EXPECT_NE(text.find("-to \"b|q\""), std::string::npos) << text;
+    EXPECT_FALSE(std::filesystem::exists(file("ras.rba")));
+}
+} // namespace
