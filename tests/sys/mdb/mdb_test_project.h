@@ -46,11 +46,7 @@ protected:
             m_internal_errors.push_back(condition);
         });
         m_old_dir = std::filesystem::current_path();
-<<<<<<< HEAD
-        m_project = std::filesystem::canonical(m_workspace.copy_fixture(fixture(), "rev"));
-=======
-        m_project = std::filesystem::canonical(m_workspace.copy_fixture(m_fixture, m_project_name));
->>>>>>> f22ee30 (Hierarchy files of compiled revisions, the registry that lends them, and the assignment-removal engine)
+        m_project = std::filesystem::canonical(m_workspace.copy_fixture(fixture(), project_name()));
     }
     void TearDown() override {
         ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
@@ -68,13 +64,14 @@ protected:
     void open_project() {
         std::filesystem::current_path(m_project);
         ASSERT_EQ(ACF_MANAGER::get_acf_manager()->open_project(m_project.c_str(),
-                                                               m_project_name.c_str(), "", false,
+                                                               project_name().c_str(), "", false,
                                                                false, true, false, false),
                   ACF_REVISION_MANAGER::SUCCESS);
     }
     std::string file(std::string const& name) const { return m_project + "/" + name; }
-    // The fixture folder copied for each test; its project is "rev".
+    // The fixture folder copied for each test, and its project.
     virtual std::string fixture() const { return MDB_REV_FIXTURE; }
+    virtual std::string project_name() const { return "rev"; }
 
     // Every file of the copy with its content and modification time.
     using SNAPSHOT = std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>;
@@ -100,7 +97,6 @@ protected:
         return found;
     }
 
-<<<<<<< HEAD
     // Runs `act` on the modal dialog once it shows.
     static void when_shown(std::function<void(QDialog*)> act) {
         auto* timer = new QTimer;
@@ -124,12 +120,6 @@ protected:
         return widget;
     }
 
-=======
-    // The fixture copied for each test and its project name; other fixtures
-    // set them in their constructor.
-    std::string m_fixture = MDB_REV_FIXTURE;
-    std::string m_project_name = "rev";
->>>>>>> f22ee30 (Hierarchy files of compiled revisions, the registry that lends them, and the assignment-removal engine)
     TEST_WORKSPACE m_workspace;
     std::string m_project;
     std::filesystem::path m_old_dir;

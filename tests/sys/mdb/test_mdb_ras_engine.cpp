@@ -34,10 +34,8 @@ std::vector<std::string> const FIXTURE_LINES = {
 
 class MdbRasEngine : public MdbRevisionProject {
 protected:
-    MdbRasEngine() {
-        m_fixture = RAS_FIXTURE;
-        m_project_name = "ras";
-    }
+    std::string fixture() const override { return RAS_FIXTURE; }
+    std::string project_name() const override { return "ras"; }
 
     // Closes the project and copies the fixture again, for the next case.
     void fresh_copy() {
@@ -46,7 +44,7 @@ protected:
         manager->free_cached_storage();
         std::filesystem::current_path(m_old_dir);
         std::filesystem::remove_all(m_project);
-        m_workspace.copy_fixture(m_fixture, m_project_name);
+        m_workspace.copy_fixture(fixture(), project_name());
         msg_log_clear();
     }
 

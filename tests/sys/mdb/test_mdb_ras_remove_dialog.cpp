@@ -13,10 +13,8 @@
 namespace {
 class MdbRasRemoveDialog : public MdbRevisionProject {
 protected:
-    MdbRasRemoveDialog() {
-        m_fixture = TESSALY_TEST_DATA_DIR "/fixtures/ras_project";
-        m_project_name = "ras";
-    }
+    std::string fixture() const override { return TESSALY_TEST_DATA_DIR "/fixtures/ras_project"; }
+    std::string project_name() const override { return "ras"; }
     void SetUp() override {
         MdbRevisionProject::SetUp();
         open_project();
