@@ -9,6 +9,8 @@
 #   create_revision.png              its Create Revision dialog (the table's last row)
 #   compare_revisions.png            and its Compare Revisions dialog (Compare...) on the
 #                                    revision fixture, whose revisions have summaries
+#   remove_assignments.png           the Remove Assignments dialog on the example project
+#                                    (its hierarchy file allows removing obsolete ones)
 #   scripts/screenshot.sh [docs folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,3 +39,4 @@ shot rev_project create_companion_revision.png mdb_dyn_create_companion_revision
 shot dsp_board revisions_dialog.png mdb_dyn_get_revisions_dlg
 shot dsp_board create_revision.png mdb_dyn_get_revisions_dlg --press "<<new revision>>"
 shot rev_project compare_revisions.png mdb_dyn_get_revisions_dlg --press "Compare..."
+shot dsp_board remove_assignments.png mdb_ras_dyn_remove_assignment
