@@ -10,6 +10,7 @@ packages=(
     flex bison
     libtbb-dev
     nlohmann-json3-dev
+    libzip-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xauth

@@ -1,5 +1,7 @@
 #include "suite/flow/flow.h"
 
+#include "suite/flow/flow_archive.h"
+
 #include "suite/messages/msg.h"
 #include "suite/tclglue/atcl.h"
 
@@ -7,6 +9,8 @@
 #include <string>
 
 char const* const FSTR_FLOW_APP_NAME_IPRGEN = "iprgen";
+char const* const FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT = "archive";
+char const* const FSTR_FLOW_APP_NAME_RESTORE_PROJECT = "restore";
 
 namespace {
 
@@ -67,13 +71,45 @@ int run_iprgen(FLOW_REQUEST const& request) {
     return any_result_failed(interp) ? 1 : 0;
 }
 
+std::vector<std::string> arguments_of(FLOW_REQUEST const& request) {
+    std::vector<std::string> arguments;
+    if (request.arguments != nullptr) {
+        for (char const* argument : *request.arguments) {
+            arguments.emplace_back(argument != nullptr ? argument : "");
+        }
+    }
+    return arguments;
+}
+
+// Runs the archive or restore flow; its failure is posted.
+int run_archive_flow(FLOW_REQUEST const& request, bool restore) {
+    std::string archive = request.text != nullptr ? request.text : "";
+    std::string message;
+    int result =
+        restore ? flow_run_restore(archive, arguments_of(request), &message)
+                : flow_run_archive(archive, arguments_of(request),
+                                   request.flags != nullptr ? *request.flags : std::vector<bool>(),
+                                   &message);
+    if (result != 0) {
+        post_error(message);
+    }
+    return result;
+}
+
+bool is_flow(FLOW_REQUEST const& request, char const* name) {
+    return request.app_name != nullptr && std::strcmp(request.app_name, name) == 0;
+}
+
 } // namespace
 
 int flow_execute(FLOW_REQUEST request) {
     ACTIVE_FLOW active;
-    if (request.app_name != nullptr &&
-        std::strcmp(request.app_name, FSTR_FLOW_APP_NAME_IPRGEN) == 0) {
+    if (is_flow(request, FSTR_FLOW_APP_NAME_IPRGEN)) {
         return run_iprgen(request);
+    }
+    if (is_flow(request, FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT) ||
+        is_flow(request, FSTR_FLOW_APP_NAME_RESTORE_PROJECT)) {
+        return run_archive_flow(request, is_flow(request, FSTR_FLOW_APP_NAME_RESTORE_PROJECT));
     }
     post_error(std::string("Flow ") + (request.app_name != nullptr ? request.app_name : "(none)") +
                " is not available.");

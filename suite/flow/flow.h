@@ -1,11 +1,13 @@
 // The suite's flow controller: runs one of the suite's flows to completion on
-// the calling thread. Only the IP upgrade flow exists here.
+// the calling thread: the IP upgrade, archive and restore flows.
 #pragma once
 
 #include <vector>
 
 // Flow application names.
-extern char const* const FSTR_FLOW_APP_NAME_IPRGEN; // "iprgen": the IP upgrade flow
+extern char const* const FSTR_FLOW_APP_NAME_IPRGEN;          // "iprgen": the IP upgrade flow
+extern char const* const FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT; // "archive": project archive
+extern char const* const FSTR_FLOW_APP_NAME_RESTORE_PROJECT; // "restore": archive restore
 
 // One request, its members in the order callers fill them.
 struct FLOW_REQUEST {

@@ -1,5 +1,6 @@
 #include "suite/tclglue/atcl.h"
 
+#include "suite/tclglue/atcl_archive_commands.h"
 #include "suite/tclglue/atcl_assignment_commands.h"
 #include "suite/tclglue/atcl_package.h"
 #include "suite/tclglue/atcl_project_commands.h"
@@ -18,6 +19,7 @@ Tcl_Interp* atcl_get_interpreter() {
                             Tcl_GetStringResult(made));
         }
         atcl_register_project_commands(made);
+        atcl_register_archive_commands(made);
         atcl_register_texec(made);
         atcl_register_assignment_commands(made);
         atcl_register_static_package_loader(made);

@@ -36,6 +36,10 @@ void atcl_set_project_handler(ATCL_PROJECT_HANDLER* handler) {
     s_handler = handler;
 }
 
+bool atcl_has_project_handler() {
+    return s_handler.load() != nullptr;
+}
+
 void atcl_register_project_commands(Tcl_Interp* interp) {
     for (std::string const& name : atcl_project_command_names()) {
         Tcl_CreateObjCommand(interp, name.c_str(), run_command, nullptr, nullptr);

@@ -24,5 +24,7 @@ public:
 std::vector<std::string> const& atcl_project_command_names();
 // Installs the handler (null: none; the commands then fail with a message).
 void atcl_set_project_handler(ATCL_PROJECT_HANDLER* handler);
+// Whether a handler is installed (a settings store is loaded).
+bool atcl_has_project_handler();
 // Defines the commands in an interpreter (the shared one defines them itself).
 void atcl_register_project_commands(Tcl_Interp* interp);

@@ -1,0 +1,94 @@
+#include "suite/flow/flow_archive.h"
+
+#include "suite/archive/afm.h"
+#include "suite/archive/afm_zip.h"
+#include "suite/tclglue/atcl.h"
+#include "suite/tclglue/atcl_project_commands.h"
+
+#include <fstream>
+
+namespace {
+
+// The settings are saved so that the archive holds them as they stand.
+bool save_settings(std::string* message) {
+    if (!atcl_has_project_handler()) {
+        return true; // no settings store in this process: nothing unsaved
+    }
+    Tcl_Interp* interp = atcl_get_interpreter();
+    if (atcl_eval_words(interp, {"export_assignments"}) != TCL_OK) {
+        *message =
+            std::string("Can't save the settings before archiving: ") + Tcl_GetStringResult(interp);
+        return false;
+    }
+    return true;
+}
+
+// The files and subsets the arguments choose.
+bool chosen_files(std::vector<std::string> const& arguments, AFM_PROJECT const& project,
+                  std::vector<std::string>* files, std::vector<AFM_FILE_SUBSET const*>* subsets,
+                  std::string* message) {
+    AFM_ARCHIVE_MANAGER* manager = AFM_ARCHIVE_MANAGER::get_instance();
+    if (!arguments.empty() && arguments[0] == AFM_CUSTOM_FILE_SET_ID) {
+        std::ifstream list(arguments.size() > 1 ? arguments[1] : std::string());
+        if (!list) {
+            *message = "Can't read the archive file list " +
+                       (arguments.size() > 1 ? arguments[1] : std::string("(none given)"));
+            return false;
+        }
+        for (std::string line; std::getline(list, line);) {
+            if (!line.empty()) {
+                files->push_back(line);
+            }
+        }
+        for (size_t i = 2; i < arguments.size(); ++i) {
+            subsets->push_back(manager->get_file_subset(arguments[i].c_str()));
+        }
+        return true;
+    }
+    AFM_FILE_SET const* set = arguments.empty() ? manager->get_default_file_set()
+                                                : manager->get_file_set(arguments[0].c_str());
+    if (set == nullptr) {
+        *message = "Unknown archive file set " + arguments[0];
+        return false;
+    }
+    *subsets = set->get_file_subsets();
+    manager->get_files_to_archive(*subsets, project, files);
+    return true;
+}
+
+} // namespace
+
+int flow_run_archive(std::string const& archive, std::vector<std::string> const& arguments,
+                     std::vector<bool> const& flags, std::string* message) {
+    AFM_PROJECT project;
+    if (!afm_get_current_project(&project)) {
+        *message = "No project is open.";
+        return 1;
+    }
+    std::vector<std::string> files;
+    std::vector<AFM_FILE_SUBSET const*> subsets;
+    if (!save_settings(message) || !chosen_files(arguments, project, &files, &subsets, message) ||
+        !afm_write_archive(archive, project.directory, files, "", message)) {
+        return 1;
+    }
+    bool analysis_declined = !flags.empty() && flags[0];
+    bool analysis = !analysis_declined &&
+                    AFM_ARCHIVE_MANAGER::get_instance()->is_tessaly_map_required(subsets, project);
+    bool export_database = flags.size() > 1 && flags[1];
+    if (analysis || export_database) {
+        *message = "The archive was written without running Analysis and Elaboration or Export "
+                   "Database, which this installation can't run.";
+        return 1;
+    }
+    return 0;
+}
+
+int flow_run_restore(std::string const& archive, std::vector<std::string> const& arguments,
+                     std::string* message) {
+    if (arguments.empty() || arguments[0].empty()) {
+        *message = "The restore needs a destination folder.";
+        return 1;
+    }
+    bool overwrite = !(arguments.size() > 1 && arguments[1] == "-no_overwrite");
+    return afm_restore_archive(archive, arguments[0], overwrite, message) ? 0 : 1;
+}

@@ -1,0 +1,464 @@
+// Project archives: the subsets' files, the archive writer and the safe restore.
+#include "suite/archive/afm.h"
+#include "suite/archive/afm_zip.h"
+#include "suite/flow/flow.h"
+#include "suite/general/gen.h"
+#include "suite/messages/msg.h"
+#include "suite/tclglue/atcl.h"
+#include "tests/support/test_workspace.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file below a folder with its content and permission bits; links as
+// "-> target".
+std::map<std::string, std::string> snapshot(std::string const& dir) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    if (!fs::exists(dir, ec) && !fs::is_symlink(dir, ec)) {
+        return files;
+    }
+    for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().lexically_relative(dir).generic_string();
+        struct stat st;
+        lstat(it->path().c_str(), &st);
+        std::string mode = std::to_string(st.st_mode & 07777);
+        if (S_ISLNK(st.st_mode)) {
+            files[name] = "-> " + fs::read_symlink(it->path()).string();
+        } else if (S_ISDIR(st.st_mode)) {
+            files[name] = "dir " + mode;
+        } else {
+            files[name] = mode + ":" + test_read_file(it->path().string());
+        }
+    }
+    return files;
+}
+
+// A small project: two revisions, a design file, an IP file with its
+// generated file, a report and a descriptions file.
+void make_project(std::string const& dir) {
+    fs::create_directories(dir + "/hdl");
+    fs::create_directories(dir + "/ip/fifo");
+    test_write_file(dir + "/chip.tpf",
+                    "PROJECT_REVISION = \"chip\"\nPROJECT_REVISION = \"fast\"\n");
+    test_write_file(dir + "/chip.tsf", "set_global_assignment -name VERILOG_FILE hdl/top.v\n"
+                                       "set_global_assignment -name TIP_FILE ip/fifo/fifo.tip\n");
+    test_write_file(dir + "/fast.tsf", "set_global_assignment -name SDC_FILE \"fast.sdc\"\n");
+    test_write_file(dir + "/fast.sdc", "create_clock -period 5 clk\n");
+    test_write_file(dir + "/hdl/top.v", std::string("module top;\0endmodule\n", 22));
+    test_write_file(dir + "/ip/fifo/fifo.tip", "tip\n");
+    test_write_file(dir + "/ip/fifo/fifo.v", "module fifo; endmodule\n");
+    test_write_file(dir + "/chip.fit.summary", "Fitter Status : Successful\n");
+    test_write_file(dir + "/revision_descriptions.trd", "descriptions\n");
+    chmod((dir + "/hdl/top.v").c_str(), 0750);
+}
+
+AFM_PROJECT project_in(std::string const& dir) {
+    return {dir + "/", "chip", {"chip", "fast"}};
+}
+
+std::vector<std::string> files_of(char const* set_id, AFM_PROJECT const& project) {
+    AFM_ARCHIVE_MANAGER* manager = AFM_ARCHIVE_MANAGER::get_instance();
+    std::vector<std::string> files;
+    manager->get_files_to_archive(manager->get_file_set(set_id)->get_file_subsets(), project,
+                                  &files);
+    return files;
+}
+
+TEST(SuiteArchive, SetsListTheProjectsFiles) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    AFM_PROJECT project = project_in(dir);
+    std::vector<std::string> basic = {
+        "chip.tpf",  "chip.tsf", "fast.tsf",         "revision_descriptions.trd",
+        "hdl/top.v", "fast.sdc", "ip/fifo/fifo.tip", "ip/fifo/fifo.v"};
+    EXPECT_EQ(files_of("basic", project), basic);
+    std::vector<std::string> with_reports = basic;
+    with_reports.push_back("chip.fit.summary");
+    EXPECT_EQ(files_of("reports", project), with_reports);
+
+    AFM_ARCHIVE_MANAGER* manager = AFM_ARCHIVE_MANAGER::get_instance();
+    EXPECT_STREQ(manager->get_default_file_set()->get_id(), "basic");
+    std::vector<std::string> files;
+    EXPECT_FALSE(manager->get_file_subset("export_db")->get_files_to_archive(project, &files))
+        << "no exported database yet";
+    EXPECT_STREQ(manager->get_file_subset("export_db")->get_ui_name(),
+                 "Version compatible database files");
+
+    // Analysis is needed only for design or IP files and only until the
+    // revision's analysis summary exists.
+    std::vector<AFM_FILE_SUBSET const*> design = {manager->get_file_subset("design_files")};
+    std::vector<AFM_FILE_SUBSET const*> reports = {manager->get_file_subset("reports")};
+    EXPECT_TRUE(manager->is_tessaly_map_required(design, project));
+    EXPECT_FALSE(manager->is_tessaly_map_required(reports, project));
+    test_write_file(dir + "/chip.map.summary", "Analysis & Synthesis Status : Successful\n");
+    EXPECT_FALSE(manager->is_tessaly_map_required(design, project));
+}
+
+TEST(SuiteArchive, ArchiveThenRestoreGivesIdenticalFiles) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    std::string error;
+    ASSERT_TRUE(
+        afm_write_archive(ws.path("p.tsa"), dir, files_of("reports", project_in(dir)), "", &error))
+        << error;
+    ASSERT_TRUE(afm_restore_archive(ws.path("p.tsa"), ws.path("out"), false, &error)) << error;
+
+    std::map<std::string, std::string> restored = snapshot(ws.path("out"));
+    std::map<std::string, std::string> original = snapshot(dir);
+    for (auto const& [name, content] : restored) {
+        EXPECT_EQ(content, original[name]) << name;
+    }
+    EXPECT_EQ(restored.count("hdl/top.v"), 1u);
+    EXPECT_EQ(restored.size(), original.size()) << "every file of the project, folders included";
+    std::vector<std::string> leftovers;
+    for (auto const& entry : fs::directory_iterator(ws.dir())) {
+        leftovers.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(leftovers.size(), 3u) << "no staging or temporary file stays behind";
+}
+
+TEST(SuiteArchive, WriterArchivesContentAndNeverItself) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    test_write_file(ws.path("outside.v"), "outside\n");
+    symlink("hdl/top.v", (dir + "/link.v").c_str());
+    std::string archive = dir + "/self.tsa";
+    test_write_file(archive, "old archive");
+    std::string error;
+    ASSERT_TRUE(
+        afm_write_archive(archive, dir, {"link.v", ws.path("outside.v"), "self.tsa"}, "", &error))
+        << error;
+    ASSERT_TRUE(afm_restore_archive(archive, ws.path("out"), false, &error)) << error;
+    EXPECT_EQ(test_read_file(ws.path("out/link.v")), test_read_file(dir + "/hdl/top.v"));
+    EXPECT_FALSE(fs::is_symlink(ws.path("out/link.v")));
+    EXPECT_EQ(test_read_file(ws.path("out/external/outside.v")), "outside\n");
+    EXPECT_FALSE(fs::exists(ws.path("out/self.tsa")));
+
+    // An unreadable file fails the archive by name and leaves the old one whole.
+    std::string before = test_read_file(archive);
+    EXPECT_FALSE(afm_write_archive(archive, dir, {"chip.tpf", "missing.v"}, "", &error));
+    EXPECT_NE(error.find("missing.v"), std::string::npos) << error;
+    EXPECT_EQ(test_read_file(archive), before);
+}
+
+TEST(SuiteArchive, PasswordEncryptsEveryEntry) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    std::string error;
+    ASSERT_TRUE(
+        afm_write_archive(ws.path("h.tsa"), dir, {"chip.tpf", "hdl/top.v"}, "s3cret!", &error))
+        << error;
+    int code = 0;
+    zip_t* zip = zip_open(ws.path("h.tsa").c_str(), ZIP_RDONLY, &code);
+    ASSERT_NE(zip, nullptr);
+    zip_stat_t st;
+    ASSERT_EQ(zip_stat_index(zip, 0, 0, &st), 0);
+    EXPECT_EQ(st.encryption_method, ZIP_EM_AES_256);
+    EXPECT_EQ(zip_fopen_index(zip, 0, 0), nullptr) << "no content without the password";
+    zip_file_t* wrong = zip_fopen_index_encrypted(zip, 0, 0, "wrong");
+    EXPECT_EQ(wrong, nullptr);
+    zip_file_t* in = zip_fopen_index_encrypted(zip, 0, 0, "s3cret!");
+    ASSERT_NE(in, nullptr);
+    std::string content(st.size, '\0');
+    EXPECT_EQ(zip_fread(in, &content[0], st.size), static_cast<zip_int64_t>(st.size));
+    EXPECT_EQ(content, test_read_file(dir + "/chip.tpf"));
+    zip_fclose(in);
+    zip_discard(zip);
+    EXPECT_EQ(test_read_file(ws.path("h.tsa")).find("s3cret!"), std::string::npos);
+    // The restore refuses what it cannot read.
+    EXPECT_FALSE(afm_restore_archive(ws.path("h.tsa"), ws.path("out"), false, &error));
+    EXPECT_NE(error.find("encrypted"), std::string::npos) << error;
+}
+
+// Builds an archive entry by entry; `mode` is the file type and bits put into
+// the external attributes (0: none recorded).
+struct RAW_ENTRY {
+    std::string name;
+    std::string content;
+    unsigned mode = S_IFREG | 0644;
+};
+
+void write_raw_archive(std::string const& path, std::vector<RAW_ENTRY> const& entries,
+                       char const* password = nullptr) {
+    int code = 0;
+    zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    ASSERT_NE(zip, nullptr);
+    for (RAW_ENTRY const& entry : entries) {
+        zip_source_t* source =
+            zip_source_buffer(zip, entry.content.data(), entry.content.size(), 0);
+        zip_int64_t index = zip_file_add(zip, entry.name.c_str(), source, 0);
+        ASSERT_GE(index, 0) << entry.name;
+        zip_set_file_compression(zip, index, ZIP_CM_STORE, 0);
+        zip_file_set_external_attributes(zip, index, 0, ZIP_OPSYS_UNIX, entry.mode << 16);
+        if (password != nullptr) {
+            zip_file_set_encryption(zip, index, ZIP_EM_TRAD_PKWARE, password);
+        }
+    }
+    ASSERT_EQ(zip_close(zip), 0);
+}
+
+// Replaces every occurrence of `from` by `to` (same length) in a file.
+void patch_file(std::string const& path, std::string const& from, std::string const& to) {
+    std::string content = test_read_file(path);
+    for (size_t at = content.find(from); at != std::string::npos; at = content.find(from, at + 1)) {
+        content.replace(at, from.size(), to);
+    }
+    test_write_file(path, content);
+}
+
+TEST(SuiteArchive, HostileArchivesLeaveEverythingUnchanged) {
+    struct CASE {
+        char const* what;
+        std::function<void(TEST_WORKSPACE const&, std::string const& archive)> make;
+        char const* named; // the entry the refusal names
+        bool overwrite;
+    };
+    std::vector<CASE> cases = {
+        {"absolute name",
+         [](TEST_WORKSPACE const& ws, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {ws.path("victim.txt"), "evil"}});
+         },
+         "victim.txt", true},
+        {"parent folder",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"sub/../../victim.txt", "evil"}});
+         },
+         "../victim.txt", true},
+        {"backslash",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"..\\victim.txt", "evil"}});
+         },
+         "victim.txt", true},
+        {"empty name part",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"sub//victim.txt", "evil"}});
+         },
+         "sub//victim.txt", true},
+        {"folder entry",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"sub/", "", S_IFDIR | 0755}});
+         },
+         "sub/", true},
+        {"link entry",
+         [](TEST_WORKSPACE const& ws, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"lnk", ws.path("victim.txt"), S_IFLNK | 0777}});
+         },
+         "lnk", true},
+        {"duplicate",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"dupA.v", "one"}, {"dupB.v", "two"}});
+             patch_file(a, "dupB.v", "dupA.v");
+         },
+         "dupA.v", true},
+        {"file and folder of one name",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"ok.v/inner", "two"}});
+         },
+         "ok.v", true},
+        {"encrypted",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"secret.v", "hidden"}}, "pw");
+         },
+         "ok.v", true},
+        {"damaged",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"big.v", "ABCDEFGHIJKLMNOPQRSTUVWXYZ"}});
+             patch_file(a, "KLMNOP", "klmnop");
+         },
+         "big.v", true},
+        {"link in the destination",
+         [](TEST_WORKSPACE const& ws, std::string const& a) {
+             symlink(ws.path("elsewhere").c_str(), ws.path("dest/hdl").c_str());
+             write_raw_archive(a, {{"ok.v", "x"}, {"hdl/top.v", "evil"}});
+         },
+         "hdl/top.v", true},
+        {"link as the target file",
+         [](TEST_WORKSPACE const& ws, std::string const& a) {
+             symlink(ws.path("victim.txt").c_str(), ws.path("dest/top.v").c_str());
+             write_raw_archive(a, {{"ok.v", "x"}, {"top.v", "evil"}});
+         },
+         "top.v", true},
+        {"existing file without overwrite",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"new.v", "x"}, {"keep.v", "evil"}});
+         },
+         "keep.v", false},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.what);
+        TEST_WORKSPACE ws;
+        fs::create_directories(ws.path("dest"));
+        fs::create_directories(ws.path("elsewhere"));
+        test_write_file(ws.path("dest/keep.v"), "kept\n");
+        test_write_file(ws.path("victim.txt"), "victim\n");
+        std::string archive = ws.path("a.tsa");
+        c.make(ws, archive);
+        std::map<std::string, std::string> before = snapshot(ws.dir());
+        std::string error;
+        EXPECT_FALSE(afm_restore_archive(archive, ws.path("dest"), c.overwrite, &error));
+        EXPECT_NE(error.find(c.named), std::string::npos) << error;
+        EXPECT_EQ(snapshot(ws.dir()), before);
+    }
+}
+
+TEST(SuiteArchive, RestoreModesAndOverwrite) {
+    TEST_WORKSPACE ws;
+    mode_t old_mask = umask(022);
+    write_raw_archive(ws.path("a.tsa"), {{"run.sh", "new run", S_IFREG | 06777},
+                                         {"keep.v", "new keep", S_IFREG | 0600}});
+    fs::create_directories(ws.path("dest"));
+    test_write_file(ws.path("dest/keep.v"), "old keep");
+    chmod(ws.path("dest/keep.v").c_str(), 0640);
+    std::string error;
+    EXPECT_TRUE(afm_restore_archive(ws.path("a.tsa"), ws.path("dest"), true, &error)) << error;
+    umask(old_mask);
+    struct stat st;
+    ASSERT_EQ(stat(ws.path("dest/run.sh").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u) << "rwx under the umask, no set-id bits";
+    ASSERT_EQ(stat(ws.path("dest/keep.v").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "a replaced file keeps its bits";
+    EXPECT_EQ(test_read_file(ws.path("dest/keep.v")), "new keep");
+}
+
+TEST(SuiteArchive, WriteProtectedFoldersAreFoundAndMadeWritable) {
+    TEST_WORKSPACE ws;
+    write_raw_archive(ws.path("a.tsa"), {{"sub/a.v", "a"}, {"b.v", "b"}});
+    fs::create_directories(ws.path("dest/sub"));
+    fs::create_directories(ws.path("empty"));
+    EXPECT_TRUE(afm_unwritable_restore_folders(ws.path("a.tsa"), ws.path("empty")).empty())
+        << "an empty writable folder is not write-protected";
+    EXPECT_TRUE(afm_unwritable_restore_folders(ws.path("a.tsa"), ws.path("new")).empty());
+
+    chmod(ws.path("dest/sub").c_str(), 0555);
+    symlink(ws.path("dest/sub").c_str(), ws.path("link").c_str());
+    std::string error;
+    EXPECT_FALSE(afm_make_folders_writable({ws.path("link")}, &error)) << "follows no link";
+    EXPECT_EQ(error, ws.path("link"));
+    if (geteuid() != 0) { // root may write into any folder
+        std::vector<std::string> folders =
+            afm_unwritable_restore_folders(ws.path("a.tsa"), ws.path("dest"));
+        EXPECT_EQ(folders, std::vector<std::string>{ws.path("dest/sub")});
+    }
+    EXPECT_TRUE(afm_make_folders_writable({ws.path("dest/sub")}, &error));
+    struct stat st;
+    stat(ws.path("dest/sub").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0755u) << "only the owner's write bit is added";
+}
+
+TEST(SuiteArchive, SetAsidePutsTheOldFileBackUnlessReplaced) {
+    TEST_WORKSPACE ws;
+    std::string path = ws.path("a.tsa");
+    test_write_file(path, "old");
+    {
+        AFM_SET_ASIDE aside(path);
+        EXPECT_TRUE(aside.ok());
+        EXPECT_FALSE(fs::exists(path));
+    }
+    EXPECT_EQ(test_read_file(path), "old") << "nothing new: put back";
+    {
+        AFM_SET_ASIDE aside(path);
+        test_write_file(path, "new");
+        aside.put_back();
+    }
+    EXPECT_EQ(test_read_file(path), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(ws.dir()), fs::directory_iterator()), 1);
+}
+
+// The Tcl commands over the flows: the default set, refusals as Tcl errors,
+// overwrite only when asked.
+TEST(SuiteArchive, TclCommandsArchiveAndRestoreTheOpenProject) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    gen_set_project_dir_path((dir + "/").c_str());
+    Tcl_Interp* interp = atcl_get_interpreter();
+    std::string archive = ws.path("p.tsa");
+    ASSERT_EQ(atcl_eval_words(interp, {"project_archive", archive}), TCL_OK)
+        << Tcl_GetStringResult(interp);
+    EXPECT_NE(atcl_eval_words(interp, {"project_archive", archive}), TCL_OK);
+    EXPECT_NE(std::string(Tcl_GetStringResult(interp)).find("-overwrite"), std::string::npos);
+    EXPECT_EQ(atcl_eval_words(interp, {"project_archive", archive, "-all_revisions", "-overwrite"}),
+              TCL_OK);
+
+    std::string out = ws.path("out");
+    EXPECT_NE(atcl_eval_words(interp, {"project_restore", archive}), TCL_OK) << "no destination";
+    ASSERT_EQ(atcl_eval_words(interp, {"project_restore", archive, "-destination", out}), TCL_OK)
+        << Tcl_GetStringResult(interp);
+    EXPECT_EQ(test_read_file(out + "/hdl/top.v"), test_read_file(dir + "/hdl/top.v"));
+    test_write_file(out + "/chip.tsf", "changed\n");
+    EXPECT_NE(atcl_eval_words(interp, {"project_restore", archive, "-destination", out}), TCL_OK);
+    EXPECT_NE(std::string(Tcl_GetStringResult(interp)).find("would overwrite"), std::string::npos);
+    EXPECT_EQ(test_read_file(out + "/chip.tsf"), "changed\n");
+    EXPECT_EQ(
+        atcl_eval_words(interp, {"project_restore", archive, "-overwrite", "-destination", out}),
+        TCL_OK);
+    EXPECT_EQ(test_read_file(out + "/chip.tsf"), test_read_file(dir + "/chip.tsf"));
+    gen_set_project_dir_path("");
+}
+
+// The archive flow's requests: default set, a named set, exactly a custom
+// list; analysis or export asked for still writes the archive but fails.
+TEST(SuiteArchive, ArchiveFlowRequests) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    gen_set_project_dir_path((dir + "/").c_str());
+    test_write_file(dir + "/list.txt", "chip.tpf\nhdl/top.v\n");
+    struct CASE {
+        std::vector<char const*> arguments;
+        std::vector<bool> flags;
+        int result;
+        std::vector<std::string> entries;
+    };
+    std::string list = dir + "/list.txt";
+    std::vector<CASE> cases = {
+        {{},
+         {true},
+         0,
+         {"chip.tpf", "chip.tsf", "fast.tsf", "revision_descriptions.trd", "hdl/top.v", "fast.sdc",
+          "ip/fifo/fifo.tip", "ip/fifo/fifo.v"}},
+        {{"custom", list.c_str(), "design_files"}, {true}, 0, {"chip.tpf", "hdl/top.v"}},
+        {{"custom", list.c_str(), "design_files"}, {false}, 1, {"chip.tpf", "hdl/top.v"}},
+        {{"custom", list.c_str()}, {true, true}, 1, {"chip.tpf", "hdl/top.v"}},
+    };
+    for (CASE const& c : cases) {
+        std::string archive = ws.path("flow.tsa");
+        std::remove(archive.c_str());
+        FLOW_REQUEST request{FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT,
+                             archive.c_str(),
+                             &c.arguments,
+                             &c.flags,
+                             false,
+                             0,
+                             3};
+        EXPECT_EQ(flow_execute(request), c.result);
+        int code = 0;
+        zip_t* zip = zip_open(archive.c_str(), ZIP_RDONLY, &code);
+        ASSERT_NE(zip, nullptr) << "written in every case";
+        std::vector<std::string> entries;
+        for (zip_int64_t i = 0; i < zip_get_num_entries(zip, 0); ++i) {
+            entries.push_back(zip_get_name(zip, i, 0));
+        }
+        zip_discard(zip);
+        EXPECT_EQ(entries, c.entries);
+    }
+    gen_set_project_dir_path("");
+}
+
+} // namespace
