@@ -28,6 +28,9 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
 bool afm_restore_archive(std::string const& archive, std::string const& destination, bool overwrite,
                          std::string* error);
 
+// The entry names of an archive in archive order; empty when it cannot be read.
+std::vector<std::string> afm_archive_entries(std::string const& archive);
+
 // The existing folders at or below `destination` that a restore of `archive`
 // writes into and that the user cannot write to. Empty when the archive
 // cannot be read (the restore itself reports that).

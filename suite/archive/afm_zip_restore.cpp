@@ -239,6 +239,21 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
     return ok;
 }
 
+std::vector<std::string> afm_archive_entries(std::string const& archive) {
+    std::vector<std::string> names;
+    int code = 0;
+    zip_t* zip = zip_open(archive.c_str(), ZIP_RDONLY, &code);
+    if (zip == nullptr) {
+        return names;
+    }
+    for (zip_int64_t i = 0; i < zip_get_num_entries(zip, 0); ++i) {
+        char const* name = zip_get_name(zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+        names.emplace_back(name != nullptr ? name : "");
+    }
+    zip_discard(zip);
+    return names;
+}
+
 std::vector<std::string> afm_unwritable_restore_folders(std::string const& archive,
                                                         std::string const& destination) {
     std::vector<std::string> folders;

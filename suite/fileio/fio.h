@@ -115,6 +115,7 @@ enum FIO_EXTENSION_TYPE {
     FIO_EXTENSION_TYPE_TDF = 72,           // ".tdf" other settings script (defaults)
     FIO_EXTENSION_TYPE_TSF = 73,           // ".tsf" revision settings file
     FIO_EXTENSION_TYPE_TCSV = 126,         // ".tcsv" the suite's own assignment export
+    FIO_EXTENSION_TYPE_ARCHIVE = 132,      // ".tsa" project archive
     FIO_EXTENSION_TYPE_RBA = 138,          // ".rba" back-annotated routing of a revision
     FIO_EXTENSION_TYPE_PLEXA_SYSTEM = 186  // ".psys" a system of the Plexa integration tool
 };

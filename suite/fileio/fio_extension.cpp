@@ -23,6 +23,7 @@ EXTENSION_ROW const extension_rows[] = {
     {FIO_EXTENSION_TYPE_TDF, ".tdf"},
     {FIO_EXTENSION_TYPE_TSF, ".tsf"},
     {FIO_EXTENSION_TYPE_TCSV, ".tcsv"},
+    {FIO_EXTENSION_TYPE_ARCHIVE, ".tsa"},
     {FIO_EXTENSION_TYPE_RBA, ".rba"},
     {FIO_EXTENSION_TYPE_PLEXA_SYSTEM, ".psys"},
 };
