@@ -57,8 +57,11 @@ bool exists_in(AFM_PROJECT const& project, std::string const& file) {
 
 bool collect_project_settings(AFM_PROJECT const& project, FILES* files) {
     files->push_back(project.name + ".tpf");
+    // A revision may be listed before its settings were ever saved.
     for (std::string const& revision : project.revisions) {
-        files->push_back(revision + ".tsf");
+        if (exists_in(project, revision + ".tsf")) {
+            files->push_back(revision + ".tsf");
+        }
     }
     if (exists_in(project, "revision_descriptions.trd")) {
         files->push_back("revision_descriptions.trd");

@@ -1,0 +1,282 @@
+// The archive family of dialogs on a copy of the revision fixture: Archive
+// Project, Advanced Archive Settings, Restore Archived Project and the
+// Lumiform hand-off dialog.
+#include "sys/mdb/mdb_advanced_archive_dlg.h"
+#include "sys/mdb/mdb_archive_dlg.h"
+#include "sys/mdb/mdb_archive_lm_handoff_dlg.h"
+#include "sys/mdb/mdb_restore_archive_dlg.h"
+
+#include "suite/archive/afm_zip.h"
+#include "suite/gui/qui_prj_ui_mgr.h"
+#include "tests/sys/mdb/mdb_test_project.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+#include <sys/stat.h>
+
+#include <functional>
+
+namespace {
+
+class MdbArchiveDialogs : public MdbRevisionProject {
+protected:
+    void SetUp() override {
+        MdbRevisionProject::SetUp();
+        open_project();
+        QUI_PRJ_UI_MGR::get_prj_ui_mgr()->clear_requests();
+    }
+    // Runs `act` on the modal dialog once it shows.
+    static void when_shown(std::function<void(QDialog*)> act) {
+        auto* timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [timer, act]() {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr || !dialog->isVisible()) {
+                return;
+            }
+            timer->stop();
+            timer->deleteLater();
+            act(dialog);
+        });
+        timer->start(20);
+    }
+    template <class T> static T* child(QWidget* dialog, char const* name) {
+        T* widget = dialog->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    static std::vector<std::string> finished_texts() {
+        std::vector<std::string> texts;
+        for (MSG_LOG_ENTRY const& entry : logged(296002)) {
+            texts.push_back(entry.text);
+        }
+        return texts;
+    }
+};
+
+TEST_F(MdbArchiveDialogs, ArchiveNameIsCompleted) {
+    struct CASE {
+        char const* typed;
+        std::string completed;
+    };
+    std::vector<CASE> cases = {
+        {"a", m_project + "/a.tsa"},         {"a.tsa", m_project + "/a.tsa"},
+        {"a.TSA", m_project + "/a.TSA.tsa"}, {"sub/../b", m_project + "/b.tsa"},
+        {"/tmp/x.tsa", "/tmp/x.tsa"},
+    };
+    for (CASE const& c : cases) {
+        EXPECT_EQ(mdb_complete_archive_path(c.typed), c.completed) << c.typed;
+    }
+    MDB_ARCHIVE_DLG dialog(nullptr);
+    EXPECT_EQ(dialog.archive_edit()->text(), "rev");
+    auto* archive = child<QPushButton>(&dialog, "m_archive_button");
+    dialog.archive_edit()->setText("");
+    EXPECT_FALSE(archive->isEnabled());
+    dialog.archive_edit()->setText("x");
+    EXPECT_TRUE(archive->isEnabled());
+}
+
+// Each way the flow can end, with the text it reports and what is left on disk.
+TEST_F(MdbArchiveDialogs, ArchiveOutcomes) {
+    std::string archive = file("rev.tsa");
+    {
+        SCOPED_TRACE("success");
+        MDB_ARCHIVE_DLG dialog(nullptr);
+        dialog.archive_button_clicked();
+        EXPECT_EQ(finished_texts(), std::vector<std::string>{MDB_ARCHIVE_SUCCEEDED_TEXT});
+        std::vector<std::string> entries = afm_archive_entries(archive);
+        EXPECT_EQ(entries.front(), "rev.tpf");
+        EXPECT_FALSE(FIO_FILE_SYSTEM::exists(FIO_PATH(file(MDB_ARCHIVE_FILE_LIST_NAME))));
+    }
+    std::string first = test_read_file(archive);
+    struct stat st;
+    stat(archive.c_str(), &st);
+    ino_t first_inode = st.st_ino;
+    {
+        SCOPED_TRACE("No to replacing keeps the dialog open and the file");
+        msg_log_clear();
+        msg_queue_answer(MSG_ANSWER_NO);
+        MDB_ARCHIVE_DLG dialog(nullptr);
+        dialog.archive_edit()->setText("rev");
+        dialog.archive_button_clicked();
+        EXPECT_EQ(dialog.result(), 0);
+        EXPECT_EQ(dialog.archive_edit()->text().toStdString(), archive);
+        EXPECT_EQ(dialog.archive_edit()->line_edit()->selectedText().toStdString(), archive);
+        EXPECT_TRUE(finished_texts().empty());
+        EXPECT_EQ(test_read_file(archive), first);
+    }
+    {
+        SCOPED_TRACE("a custom list naming a missing file: failed, old archive back");
+        msg_log_clear();
+        msg_queue_answer(MSG_ANSWER_YES);
+        MDB_ARCHIVE_DLG dialog(nullptr);
+        MDB_ADVANCED_ARCHIVE_DLG advanced(&dialog, QString());
+        advanced.add_to_file_list("missing.v");
+        advanced.remove_button(); // nothing selected: only turns the set custom
+        advanced.accept();
+        dialog.take_advanced_settings(advanced);
+        dialog.archive_button_clicked();
+        EXPECT_EQ(finished_texts(), std::vector<std::string>{MDB_ARCHIVE_FAILED_TEXT});
+        EXPECT_EQ(test_read_file(archive), first);
+        bool named = false;
+        for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+            named = named || entry.text.find("missing.v") != std::string::npos;
+        }
+        EXPECT_TRUE(named);
+        EXPECT_FALSE(FIO_FILE_SYSTEM::exists(FIO_PATH(file(MDB_ARCHIVE_FILE_LIST_NAME))));
+    }
+    {
+        SCOPED_TRACE("analysis asked for: created, but partly");
+        msg_log_clear();
+        std::remove(file("top.map.summary").c_str());
+        msg_queue_answer(MSG_ANSWER_YES); // replace
+        msg_queue_answer(MSG_ANSWER_YES); // run analysis
+        MDB_ARCHIVE_DLG dialog(nullptr);
+        MDB_ADVANCED_ARCHIVE_DLG advanced(&dialog, QString());
+        advanced.accept();
+        dialog.take_advanced_settings(advanced);
+        dialog.archive_button_clicked();
+        EXPECT_EQ(finished_texts(), std::vector<std::string>{MDB_ARCHIVE_PARTLY_TEXT});
+        EXPECT_EQ(logged(296000).size(), 1u) << "the elaboration question";
+        struct stat now;
+        stat(archive.c_str(), &now);
+        EXPECT_NE(now.st_ino, first_inode) << "a new file, the old one gone";
+    }
+}
+
+TEST_F(MdbArchiveDialogs, AdvancedTotalsAndListFile) {
+    test_write_file(file("ten.v"), "0123456789");
+    test_write_file(file("big.v"), std::string(3000, 'x'));
+    MDB_ADVANCED_ARCHIVE_DLG dialog(nullptr, QString());
+    EXPECT_EQ(dialog.get_file_set_id(), "basic");
+    int listed = dialog.file_list_model()->rowCount();
+    uint64_t before = dialog.total_bytes();
+    dialog.add_to_file_list("ten.v");
+    dialog.add_to_file_list("big.v");
+    EXPECT_EQ(dialog.total_bytes(), before + 1024 + 3000);
+    // Removal takes off what was counted, even when the file changed since.
+    test_write_file(file("big.v"), "small");
+    auto* view = child<QTreeView>(&dialog, "m_file_list_view");
+    view->selectionModel()->select(dialog.file_list_model()->index(listed + 1, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->select(dialog.file_list_model()->index(listed, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    dialog.remove_button();
+    EXPECT_EQ(dialog.total_bytes(), before);
+    EXPECT_TRUE(dialog.is_custom_file_set());
+    EXPECT_EQ(dialog.get_file_set_id(), "custom");
+    EXPECT_EQ(dialog.file_list_model()->rowCount(), listed);
+
+    // An unwritable list file: the message, and the dialog stays open.
+    std::filesystem::create_directory(file(MDB_ARCHIVE_FILE_LIST_NAME));
+    dialog.accept();
+    EXPECT_EQ(logged(296052).size(), 1u);
+    EXPECT_EQ(dialog.result(), 0);
+    std::filesystem::remove(file(MDB_ARCHIVE_FILE_LIST_NAME));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    std::string list = test_read_file(file(MDB_ARCHIVE_FILE_LIST_NAME));
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), listed);
+    EXPECT_EQ(list.rfind("rev.tpf\n", 0), 0u);
+}
+
+TEST_F(MdbArchiveDialogs, RestorePresetsAndRun) {
+    std::string archive = file("rev.tsa");
+    std::string error;
+    ASSERT_TRUE(afm_write_archive(archive, m_project, {"rev.tpf", "top.tsf"}, "", &error)) << error;
+    {
+        MDB_RESTORE_ARCHIVE_DLG dialog(nullptr, QString());
+        EXPECT_EQ(dialog.archive_edit()->text().toStdString(), archive)
+            << "the project's own archive";
+        EXPECT_EQ(dialog.destination_edit()->text().toStdString(), file("rev_restored"));
+        dialog.archive_edit()->setText("");
+        EXPECT_EQ(dialog.destination_edit()->text(), "");
+        EXPECT_FALSE(child<QPushButton>(&dialog, "m_ok_button")->isEnabled());
+    }
+    {
+        SCOPED_TRACE("a missing archive keeps the dialog open");
+        MDB_RESTORE_ARCHIVE_DLG dialog(nullptr, "nothere");
+        dialog.accept();
+        EXPECT_EQ(logged(296003).size(), 1u);
+        EXPECT_EQ(dialog.archive_edit()->text().toStdString(), file("nothere.tsa"));
+        EXPECT_EQ(dialog.result(), 0);
+    }
+    {
+        SCOPED_TRACE("typed without extension, restored and opened");
+        MDB_RESTORE_ARCHIVE_DLG dialog(nullptr, "rev");
+        dialog.destination_edit()->setText(QString::fromStdString(m_workspace.path("out")));
+        dialog.accept();
+        EXPECT_EQ(test_read_file(m_workspace.path("out/top.tsf")), test_read_file(file("top.tsf")));
+        auto const& requests = QUI_PRJ_UI_MGR::get_prj_ui_mgr()->requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].project_file, m_workspace.path("out/rev.tpf"));
+    }
+    {
+        SCOPED_TRACE("-no_overwrite refuses an existing file: nothing changes, nothing opens");
+        QUI_PRJ_UI_MGR::get_prj_ui_mgr()->clear_requests();
+        test_write_file(m_workspace.path("out/top.tsf"), "mine\n");
+        MDB_RESTORE_ARCHIVE_DLG dialog(nullptr, QString::fromStdString(archive));
+        dialog.destination_edit()->setText(QString::fromStdString(m_workspace.path("out/")));
+        dialog.accept();
+        EXPECT_EQ(test_read_file(m_workspace.path("out/top.tsf")), "mine\n");
+        EXPECT_TRUE(QUI_PRJ_UI_MGR::get_prj_ui_mgr()->requests().empty());
+        child<QCheckBox>(&dialog, "m_overwrite_check")->setChecked(true);
+        dialog.accept();
+        EXPECT_EQ(test_read_file(m_workspace.path("out/top.tsf")), test_read_file(file("top.tsf")));
+    }
+    EXPECT_TRUE(logged(296060).empty()) << "writable folders raise no question";
+}
+
+TEST_F(MdbArchiveDialogs, HandoffModes) {
+    struct CASE {
+        bool restricted;
+        char const* typed_password;
+        bool ok_enabled_at_start;
+        bool password_visible;
+    };
+    for (CASE const& c : std::vector<CASE>{{false, "", true, false}, {true, "pw", false, true}}) {
+        SCOPED_TRACE(c.restricted ? "restricted" : "unrestricted");
+        std::string name;
+        std::string password = "unchanged";
+        bool include = false;
+        when_shown([&](QDialog* dialog) {
+            auto* box = child<QDialogButtonBox>(dialog, "m_button_box");
+            auto* edit = child<QLineEdit>(dialog, "m_encryp_pwd");
+            EXPECT_EQ(child<QLineEdit>(dialog, "m_handoff_name")->text(), "rev_handoff.tsa");
+            EXPECT_EQ(box->button(QDialogButtonBox::Ok)->isEnabled(), c.ok_enabled_at_start);
+            EXPECT_EQ(edit->isVisible(), c.password_visible);
+            edit->setText(c.typed_password);
+            if (c.restricted) {
+                EXPECT_TRUE(box->button(QDialogButtonBox::Ok)->isEnabled());
+                edit->setText("");
+                EXPECT_FALSE(box->button(QDialogButtonBox::Ok)->isEnabled());
+                edit->setText(c.typed_password);
+            }
+            box->button(QDialogButtonBox::Ok)->click();
+        });
+        EXPECT_TRUE(
+            mdb_dyn_get_archive_password(nullptr, &name, &password, &include, c.restricted));
+        EXPECT_EQ(name, "rev_handoff.tsa");
+        EXPECT_EQ(password, c.typed_password);
+        EXPECT_TRUE(include);
+    }
+    // Cancel writes nothing; browsing adds the archive extension.
+    std::string name = "given.tsa";
+    std::string password = "kept";
+    afcq_queue_file_answer("/tmp/other.zip");
+    when_shown([](QDialog* dialog) {
+        child<QPushButton>(dialog, "m_file_browse")->click();
+        EXPECT_EQ(child<QLineEdit>(dialog, "m_handoff_name")->text(), "/tmp/other.zip.tsa");
+        child<QDialogButtonBox>(dialog, "m_button_box")->button(QDialogButtonBox::Cancel)->click();
+    });
+    EXPECT_FALSE(mdb_dyn_get_archive_password(nullptr, &name, &password, nullptr, true));
+    EXPECT_EQ(name, "given.tsa");
+    EXPECT_EQ(password, "kept");
+}
+
+} // namespace
