@@ -4,7 +4,14 @@
 // suite's graphical host does.
 //
 //   tsgui [--project <dir>] [--screenshot <file.png>] [--press <button or cell text>]...
-//         [--answer <yes|no|path>]... <entry point>...
+//         [--answer <yes|no|path>]... [--arg <text>]... <entry point>...
+//
+// Each --arg passes one argument to the entry points that take some (the table
+// of signatures below). After mdb_dyn_get_archive_password (--arg <file>
+// [--arg restricted]) is accepted, the host writes the hand-off archive: the
+// project and settings files, the design files when included, AES-256
+// encrypted when a password was given; an existing file is replaced only
+// after the user agreed to overwrite it.
 //
 // Each --press, in order, presses the button of that text in the modal dialog
 // then open (or, when it has no such button, double-clicks the table cell of
@@ -16,6 +23,9 @@
 #include "acf_manager.h"
 #include "acf_msg_suppression_lookup.h"
 #include "suite/asgnimport/bfu_foreign_formats.h"
+#include "suite/archive/afm.h"
+#include "suite/archive/afm_zip.h"
+#include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
@@ -30,6 +40,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -47,6 +58,10 @@ enum SIGNATURE_ENUM {
     SIGNATURE_PARENT = 0,           // void (QWidget* parent)
     SIGNATURE_PARENT_NAME_FLAG = 1, // int (QWidget* parent, std::string* name, bool* flag)
     SIGNATURE_RETURNS_DIALOG = 2,   // QDialog* (): the host runs the dialog, then deletes it
+    SIGNATURE_PARENT_ARCHIVE = 3,   // void (QWidget* parent, std::string const* archive)
+    // bool (QWidget* parent, std::string* file, std::string* password, bool* include, bool
+    // restricted)
+    SIGNATURE_HANDOFF = 4,
 };
 struct ENTRY_SIGNATURE {
     char const* name;
@@ -56,6 +71,8 @@ ENTRY_SIGNATURE const entry_signatures[] = {
     {"mdb_dyn_set_companion_revision_dlg", SIGNATURE_PARENT_NAME_FLAG},
     {"mdb_dyn_create_companion_revision_dlg", SIGNATURE_PARENT_NAME_FLAG},
     {"mdb_dyn_get_revisions_dlg", SIGNATURE_RETURNS_DIALOG},
+    {"mdb_dyn_restore_archive_dlg", SIGNATURE_PARENT_ARCHIVE},
+    {"mdb_dyn_get_archive_password", SIGNATURE_HANDOFF},
 };
 
 SIGNATURE_ENUM signature_of(std::string const& name) {
@@ -67,8 +84,56 @@ SIGNATURE_ENUM signature_of(std::string const& name) {
     return SIGNATURE_PARENT;
 }
 
-// Calls an entry point by its signature and prints what it returns.
-void call_entry_point(void* function, std::string const& name, QWidget* parent) {
+// The dialogs' "File %1 already exists. Do you want to overwrite it?": the
+// factory is a C++ function of the plug-in, found by its linker name.
+bool may_overwrite(THR_DRL_HANDLE dialogs, std::string const& file) {
+    using FACTORY = MSG_YN* (*)(char const*);
+    auto factory = reinterpret_cast<FACTORY>(
+        thr_drl_find_function(dialogs, "_ZN7MSG_MDB2YN14OVERWRITE_FILEEPKc"));
+    if (factory == nullptr) {
+        return false;
+    }
+    MSG_YN* question = factory(file.c_str());
+    int answer = question->show();
+    delete question;
+    return answer == MSG_ANSWER_YES;
+}
+
+// Writes the hand-off archive of the open project; 0 when it was written.
+int write_handoff_archive(THR_DRL_HANDLE dialogs, std::string const& file,
+                          std::string const& password, bool include_design_files) {
+    AFM_PROJECT project;
+    if (!afm_get_current_project(&project)) {
+        std::fprintf(stderr, "tsgui: no project is open for the hand-off archive\n");
+        return 1;
+    }
+    std::string archive = FIO_PATH(file).full_path();
+    if (FIO_FILE_SYSTEM::exists(FIO_PATH(archive)) && !may_overwrite(dialogs, archive)) {
+        std::printf("hand-off archive not written: %s exists\n", archive.c_str());
+        return 1;
+    }
+    AFM_ARCHIVE_MANAGER* manager = AFM_ARCHIVE_MANAGER::get_instance();
+    std::vector<AFM_FILE_SUBSET const*> subsets = {manager->get_file_subset("project_settings")};
+    if (include_design_files) {
+        subsets.push_back(manager->get_file_subset("design_files"));
+    }
+    std::vector<std::string> files;
+    std::string error;
+    manager->get_files_to_archive(subsets, project, &files);
+    if (!afm_write_archive(archive, project.directory, files, password, &error)) {
+        std::printf("hand-off archive not written: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("hand-off archive written: %s (%s)\n", archive.c_str(),
+                password.empty() ? "not encrypted" : "encrypted");
+    return 0;
+}
+
+// Calls an entry point by its signature with the --arg texts and prints what
+// it returns; non-zero when the host's own part failed.
+int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& name,
+                     QWidget* parent, std::vector<std::string> const& args) {
+    int status = 0;
     switch (signature_of(name)) {
     case SIGNATURE_PARENT:
         reinterpret_cast<void (*)(QWidget*)>(function)(parent);
@@ -92,14 +157,36 @@ void call_entry_point(void* function, std::string const& name, QWidget* parent) 
                     dialog->windowTitle().toLocal8Bit().constData(), result);
         break;
     }
+    case SIGNATURE_PARENT_ARCHIVE: {
+        std::string archive = args.empty() ? std::string() : args[0];
+        reinterpret_cast<void (*)(QWidget*, std::string const*)>(function)(parent, &archive);
+        break;
+    }
+    case SIGNATURE_HANDOFF: {
+        std::string file = args.empty() ? std::string() : args[0];
+        std::string password;
+        bool include = true;
+        bool restricted = args.size() > 1 && args[1] == "restricted";
+        bool accepted =
+            reinterpret_cast<bool (*)(QWidget*, std::string*, std::string*, bool*, bool)>(function)(
+                parent, &file, &password, &include, restricted);
+        std::printf("%s returned %d, file \"%s\", design files %s\n", name.c_str(),
+                    accepted ? 1 : 0, file.c_str(), include ? "included" : "left out");
+        if (accepted) {
+            status = write_handoff_archive(dialogs, file, password, include);
+        }
+        std::fill(password.begin(), password.end(), '\0');
+        break;
+    }
     }
     std::fflush(stdout);
+    return status;
 }
 
 void usage() {
-    std::fprintf(stderr,
-                 "Usage: tsgui [--project <dir>] [--screenshot <file.png>] [--press "
-                 "<button or cell text>]... [--answer <yes|no|path>]... <entry point>...\n");
+    std::fprintf(stderr, "Usage: tsgui [--project <dir>] [--screenshot <file.png>] [--press "
+                         "<button or cell text>]... [--answer <yes|no|path>]... [--arg <text>]... "
+                         "<entry point>...\n");
 }
 
 // A button text as shown, without its mnemonic marks.
@@ -242,6 +329,7 @@ int main(int argc, char** argv) {
     std::deque<QString> presses;
     bool answered = false;
     std::vector<std::string> entry_points;
+    std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--project") == 0 && i + 1 < argc) {
             project = argv[++i];
@@ -257,6 +345,8 @@ int main(int argc, char** argv) {
             } else {
                 afcq_queue_file_answer(QString::fromLocal8Bit(answer.c_str()));
             }
+        } else if (std::strcmp(argv[i], "--arg") == 0 && i + 1 < argc) {
+            args.push_back(argv[++i]);
         } else if (argv[i][0] == '-') {
             usage();
             return 1;
@@ -307,7 +397,9 @@ int main(int argc, char** argv) {
             status = 1;
             continue;
         }
-        call_entry_point(entry, name, &window);
+        if (call_entry_point(handle, entry, name, &window, args) != 0) {
+            status = 1;
+        }
     }
     if (press_failed) {
         status = 1;

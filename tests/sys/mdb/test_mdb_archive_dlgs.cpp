@@ -279,4 +279,41 @@ TEST_F(MdbArchiveDialogs, HandoffModes) {
     EXPECT_EQ(password, "kept");
 }
 
+// The password reaches the archive and nothing else: no message, trace or
+// other file, even with debug traces on.
+TEST_F(MdbArchiveDialogs, PasswordReachesOnlyItsArchive) {
+    std::string const secret = "Tr0ub4dor&3-secret";
+    setenv("TESSALY_DEBUG", "1", 1);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    std::string name = file("handoff.tsa");
+    std::string password;
+    bool include = false;
+    when_shown([&](QDialog* dialog) {
+        child<QLineEdit>(dialog, "m_encryp_pwd")->setText(QString::fromStdString(secret));
+        child<QDialogButtonBox>(dialog, "m_button_box")->button(QDialogButtonBox::Ok)->click();
+    });
+    bool accepted = mdb_dyn_get_archive_password(nullptr, &name, &password, &include, true);
+    std::string error;
+    bool written = afm_write_archive(name, m_project, {"rev.tpf", "top.tsf"}, password, &error);
+    std::string output = testing::internal::GetCapturedStdout();
+    output += testing::internal::GetCapturedStderr();
+    unsetenv("TESSALY_DEBUG");
+    ASSERT_TRUE(accepted);
+    ASSERT_TRUE(written) << error;
+    EXPECT_EQ(password, secret);
+    EXPECT_EQ(output.find(secret), std::string::npos) << output;
+    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+        EXPECT_EQ(entry.text.find(secret), std::string::npos) << entry.text;
+    }
+    for (auto const& entry : std::filesystem::recursive_directory_iterator(m_workspace.dir())) {
+        if (entry.is_regular_file()) {
+            EXPECT_EQ(test_read_file(entry.path().string()).find(secret), std::string::npos)
+                << entry.path();
+        }
+    }
+    EXPECT_FALSE(afm_restore_archive(name, m_workspace.path("out"), false, &error))
+        << "encrypted: the plain restore cannot read it";
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // The graphical host run as a child process on copies of the example project.
 // With --screenshot it saves the modal dialog open once the presses are done
 // and closes it, so a picture on disk tells that a dialog was shown.
+#include "suite/archive/afm_zip.h"
 #include "suite/threads/thr.h"
 
 #include "tests/support/test_workspace.h"
@@ -149,6 +150,40 @@ TEST_F(Tsgui, RefusesWhatItCannotDo) {
         EXPECT_EQ(result.status, 1);
         EXPECT_NE(result.output.find(c.says), std::string::npos) << result.output;
     }
+}
+
+// The hand-off archive: written plain without a password, an existing file
+// replaced only after the user agreed; a restore through the host opens the
+// restored project.
+TEST_F(Tsgui, WritesTheHandoffArchiveAndRestores) {
+    std::string project =
+        thr_process_quote_argument(m_workspace.copy_fixture(REVISIONS, "revisions"));
+    std::string archive = m_workspace.path("handoff.tsa");
+    TEST_RUN_RESULT result =
+        run("--project " + project + " --arg " + thr_process_quote_argument(archive) +
+            " --press OK mdb_dyn_get_archive_password");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("not encrypted"), std::string::npos) << result.output;
+    std::vector<std::string> entries = afm_archive_entries(archive);
+    ASSERT_FALSE(entries.empty()) << result.output;
+    EXPECT_EQ(entries.front(), "rev.tpf");
+
+    test_write_file(archive, "mine");
+    result = run("--project " + project + " --arg " + thr_process_quote_argument(archive) +
+                 " --press OK --answer no mdb_dyn_get_archive_password");
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("Question (296050)"), std::string::npos) << result.output;
+    EXPECT_EQ(test_read_file(archive), "mine");
+    result = run("--project " + project + " --arg " + thr_process_quote_argument(archive) +
+                 " --press OK --answer yes mdb_dyn_get_archive_password");
+    EXPECT_EQ(result.status, 0) << result.output;
+
+    std::string destination = m_workspace.path("restored");
+    result = run("--project " + project + " --arg " + thr_process_quote_argument(archive) +
+                 " --press \"Default Destination Folder\" --press OK mdb_dyn_restore_archive_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(std::filesystem::exists(m_workspace.path("handoff_restored/rev.tpf")))
+        << result.output;
 }
 
 } // namespace
