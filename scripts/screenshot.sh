@@ -11,6 +11,10 @@
 #                                    revision fixture, whose revisions have summaries
 #   remove_assignments.png           the Remove Assignments dialog on the example project
 #                                    (its hierarchy file allows removing obsolete ones)
+#   archive_project.png              the archive dialogs on the revision fixture
+#   advanced_archive_settings.png
+#   restore_archived_project.png
+#   archive_handoff.png              (for a restricted customer)
 #   scripts/screenshot.sh [docs folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,7 +27,7 @@ trap 'rm -rf "$work"' EXIT
 cp -R examples/dsp_board "$work/"
 cp -R tests/sys/mdb/fixtures/rev_project "$work/"
 
-# shot <project folder> <picture> <entry point> [--press <text>]...
+# shot <project folder> <picture> <entry point> [tsgui options...]
 shot() {
     local project=$1 picture=$2 entry=$3
     shift 3
@@ -40,3 +44,7 @@ shot dsp_board revisions_dialog.png mdb_dyn_get_revisions_dlg
 shot dsp_board create_revision.png mdb_dyn_get_revisions_dlg --press "<<new revision>>"
 shot rev_project compare_revisions.png mdb_dyn_get_revisions_dlg --press "Compare..."
 shot dsp_board remove_assignments.png mdb_ras_dyn_remove_assignment
+shot rev_project archive_project.png mdb_dyn_archive_dlg
+shot rev_project advanced_archive_settings.png mdb_dyn_archive_dlg --press "Advanced..."
+shot rev_project restore_archived_project.png mdb_dyn_restore_archive_dlg --arg "$work/rev_project/rev.tsa"
+shot rev_project archive_handoff.png mdb_dyn_get_archive_password --arg "" --arg restricted
