@@ -31,25 +31,6 @@ protected:
         open_project();
         QUI_PRJ_UI_MGR::get_prj_ui_mgr()->clear_requests();
     }
-    // Runs `act` on the modal dialog once it shows.
-    static void when_shown(std::function<void(QDialog*)> act) {
-        auto* timer = new QTimer;
-        QObject::connect(timer, &QTimer::timeout, [timer, act]() {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || !dialog->isVisible()) {
-                return;
-            }
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        });
-        timer->start(20);
-    }
-    template <class T> static T* child(QWidget* dialog, char const* name) {
-        T* widget = dialog->findChild<T*>(name);
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
     static std::vector<std::string> finished_texts() {
         std::vector<std::string> texts;
         for (MSG_LOG_ENTRY const& entry : logged(296002)) {
