@@ -182,6 +182,10 @@ bool extract(zip_t* zip, ENTRY const& entry, std::string const& path, mode_t mas
 bool move_in(std::string const& staging, std::string const& destination,
              std::vector<ENTRY> const& entries, std::string* error) {
     std::error_code ec;
+    if (!fs::create_directories(destination, ec) && ec) {
+        *error = "Can't create the folder " + destination;
+        return false;
+    }
     for (ENTRY const& entry : entries) {
         std::string from = staging + "/" + entry.name;
         std::string to = destination + "/" + entry.name;

@@ -317,6 +317,16 @@ TEST(SuiteArchive, HostileArchivesLeaveEverythingUnchanged) {
     }
 }
 
+TEST(SuiteArchive, EmptyArchiveRestoresToAnEmptyFolder) {
+    TEST_WORKSPACE ws;
+    // Only the end record of the central directory.
+    test_write_file(ws.path("empty.tsa"), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    std::string error;
+    EXPECT_TRUE(afm_restore_archive(ws.path("empty.tsa"), ws.path("new/dest"), false, &error))
+        << error;
+    EXPECT_TRUE(fs::is_directory(ws.path("new/dest")));
+}
+
 TEST(SuiteArchive, RestoreModesAndOverwrite) {
     TEST_WORKSPACE ws;
     mode_t old_mask = umask(022);
