@@ -12,6 +12,8 @@
 
 #include "suite/messages/msg.h"
 
+#include <string>
+
 // Factory parameters per signature of acf_msgs.def (S text, D integer).
 #define ACF_MSG_PARAMS_NONE
 #define ACF_MSG_PARAMS_S char const* a1
@@ -100,3 +102,7 @@ extern unsigned const acf_msg_id_count; // 94
 // A printf-style debug line of the settings library (component "ACF", level 2)
 // on the message system's local debug channel.
 void acf_msg_debug(char const* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Gives a message about a file the reason why the file could not be read or
+// written, as its sub-message (nothing for an empty reason); returns the message.
+MSG_POST* acf_add_reason_to_file_message(MSG_POST* message, std::string const& reason);

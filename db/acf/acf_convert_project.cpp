@@ -132,13 +132,10 @@ bool ACF_CONVERT_PROJECT::create_cap_sap_lists(std::string const& revision_name)
         m_sap_names.push_back(revision_name);
         return true;
     }
-    if (!acf_old_file_is_readable(m_project_file)) {
-        fail("file " + m_project_file + " cannot be read");
-        return false;
-    }
     ACF_FILE* file =
         ACF_FILE::get_file(m_project_file.c_str(), ACF_FILE_TYPE_PROJECT, m_assignment_factory);
     if (file == nullptr) {
+        fail("file " + m_project_file + " cannot be read");
         return false;
     }
     struct LIST {
@@ -196,12 +193,11 @@ void ACF_CONVERT_PROJECT::read_sap_use_cap_info() {
         std::string sap_file = file_of(sap_name, FIO_EXTENSION_TYPE_SSF);
         if (exists(sap_file)) {
             info->m_sap_file = FIO_PATH(sap_file).full_path();
-            if (!acf_old_file_is_readable(sap_file)) {
-                fail("file " + info->m_sap_file + " cannot be read");
-            }
             ACF_FILE* file = ACF_FILE::get_file(sap_file.c_str(), ACF_FILE_TYPE_SIMULATOR_SETTINGS,
                                                 m_assignment_factory);
-            if (file != nullptr) {
+            if (file == nullptr) {
+                fail("file " + info->m_sap_file + " cannot be read");
+            } else {
                 ACF_SECTION* section =
                     file->find_first(ACF_SECTION_TYPE_SIMULATOR_SETTINGS, nullptr);
                 ACF_ASSIGNMENT* use_cap =
@@ -403,15 +399,16 @@ bool ACF_CONVERT_PROJECT::read_assignments_from_file(std::string const& path_tem
         return false;
     }
     std::string full_path = FIO_PATH(path).full_path();
-    if (!acf_old_file_is_readable(path)) {
-        // Converting without it would lose its settings for good.
-        fail("file " + full_path + " cannot be read");
-        return true;
-    }
     // A file with syntax errors is left out as a whole, with a warning, rather
     // than converted with whatever part of it parsed.
     ACF_FILE* file = MEM_NEW(ACF, ACF_FILE)(full_path.c_str(), kind, m_assignment_factory);
     if (!file->read_file()) {
+        if (!file->get_read_error().empty()) {
+            // Converting without it would lose its settings for good.
+            fail("file " + full_path + " cannot be read: " + file->get_read_error());
+            delete file;
+            return true;
+        }
         delete file;
         MSG_POST* warning = MSG_ACF::W::CONVERSION_IGNORING_FILE(full_path.c_str());
         warning->post();

@@ -14,7 +14,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 
-#include <fstream>
+#include <sstream>
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -36,7 +36,10 @@ ACF_FILE* ACF_FILE::get_file(char const* filename, ACF_FILE_TYPE_ENUM file_type,
         return nullptr;
     }
     ACF_FILE* result = MEM_NEW(ACF, ACF_FILE)(full_path.c_str(), file_type, acf_assignment_factory);
-    result->read_file();
+    if (!result->read_file() && !result->get_read_error().empty()) {
+        delete result;
+        return nullptr;
+    }
     return result;
 }
 
@@ -66,10 +69,12 @@ bool ACF_FILE::read_file() {
     if (m_assignment_factory == nullptr || !FIO_FILE_SYSTEM::exists(FIO_PATH(m_file_name))) {
         return false;
     }
-    std::ifstream input(m_file_name, std::ios::in | std::ios::binary);
-    if (!input.is_open()) {
+    // Read whole first: a read error must not pass for the end of the file.
+    std::string content;
+    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(m_file_name), content, &m_read_error)) {
         return false;
     }
+    std::istringstream input(content);
     bool accepted = false;
     {
         ACF_LEXER scanner(&input);

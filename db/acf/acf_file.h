@@ -26,8 +26,8 @@ class MSG_POST;
 class ACF_FILE {
 public:
     // The file read into a new object, whatever the parse kept (syntax errors only
-    // thin out its contents); null when the file does not exist. The factory makes
-    // the records and must outlive the file.
+    // thin out its contents); null when the file does not exist or cannot be read
+    // whole. The factory makes the records and must outlive the file.
     static ACF_FILE* get_file(char const* file_name, ACF_FILE_TYPE_ENUM file_type,
                               ACF_ASSIGNMENT_FACTORY* factory);
 
@@ -39,6 +39,9 @@ public:
     // Parses the file into this object; true when the whole input was accepted.
     // Records of an entity settings file get the file's base name as entity.
     bool read_file();
+    // Why the file could not be read from disk; empty when it was read (whatever
+    // the parse made of it).
+    std::string const& get_read_error() const { return m_read_error; }
 
     char const* get_file_name() const { return m_file_name.c_str(); }
     ACF_FILE_TYPE_ENUM get_file_type() const { return m_file_type; }
@@ -79,6 +82,7 @@ public:
 
 private:
     std::string m_file_name;
+    std::string m_read_error;
     ACF_FILE_TYPE_ENUM m_file_type;
     std::list<ACF_SECTION*> m_sections;
     std::list<std::list<ACF_SECTION*>*> m_section_colls;

@@ -124,6 +124,23 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
         return SUCCESS;
     }
 
+    // A project file that cannot be read would pass for one that lists no
+    // revision, and a later rewrite would drop them all.
+    STRING_LIST listed;
+    std::string unreadable;
+    if (!acf_get_all_revisions_from_tpf(project_file.c_str(), &listed, &unreadable)) {
+        MSG_POST* message = acf_add_reason_to_file_message(
+            MSG_ACF::W::PROJECT_FILE_DOES_NOT_EXIST(project_file.c_str()), unreadable);
+        message->post();
+        delete message;
+        if (show_messages) {
+            display_message_when_open_failed(ERROR_IN_SETTINGS_FILE, project_file.c_str(),
+                                             text_of(revision).c_str());
+        }
+        gen_set_project_dir_path(kept_project_dir.c_str());
+        debug_time("ACF_MANAGER::open_project end at %s");
+        return ERROR_IN_SETTINGS_FILE;
+    }
     if (!create_if_missing && !converted_anew && exists(project_file) &&
         !check_for_revision_files(project_file.c_str())) {
         if (show_messages) {

@@ -9,9 +9,8 @@
 #include "mem_manager.h"
 #include "suite/fileio/fio.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -180,32 +179,38 @@ ACF_MANAGER_READER::~ACF_MANAGER_READER() {
     get_post_messages(nullptr);
 }
 
-void ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
+bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
                                    std::list<std::string>* include_list, bool keep_this_file_out,
                                    bool keep_included_out) {
     if (!ACF_REQUIRE(file_name != NULL)) {
-        return;
+        return false;
     }
     std::string full_path = FIO_PATH(file_name).full_path();
     if (!m_files_read.insert(full_path).second) {
-        return; // read already, or a `source` cycle
+        return true; // read already, or a `source` cycle
     }
-    // Only regular files: a device or a pipe named by a `source` line could
-    // block the read or never end.
-    struct stat status;
-    if (::stat(full_path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return;
+    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(full_path))) {
+        return true;
     }
-    FILE* file = std::fopen(full_path.c_str(), "r");
-    if (file == nullptr) {
-        return;
+    // A file read in part would pass for a shorter one, and its lost lines would
+    // be gone for good at the next commit.
+    std::string text;
+    std::string reason;
+    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(full_path), text, &reason)) {
+        m_read_error = full_path + ": " + reason;
+        return false;
+    }
+    size_t nul = text.find('\0');
+    if (nul != std::string::npos) {
+        long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(nul), '\n');
+        m_read_error = full_path + ": line " + std::to_string(line) + " holds a NUL byte";
+        return false;
     }
     m_file_names.push_back(full_path);
     ++m_file_index;
     size_t first = m_all_lines.size();
     m_line_number = 0;
-    read_lines(file, quiet);
-    std::fclose(file);
+    read_lines(text, quiet);
 
     std::string directory = FIO_PATH(full_path).directory();
     size_t end = m_all_lines.size();
@@ -219,33 +224,30 @@ void ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
             if (include_list != nullptr) {
                 include_list->push_back(sourced);
             }
-            read_file(sourced.c_str(), quiet, include_list, keep_included_out, keep_included_out);
+            if (!read_file(sourced.c_str(), quiet, include_list, keep_included_out,
+                           keep_included_out)) {
+                return false;
+            }
         }
     }
+    return true;
 }
 
-// Every physical line is processed, also the empty one after a final line break.
-void ACF_MANAGER_READER::read_lines(FILE* file, bool quiet) {
-    char* buffer = nullptr;
-    size_t capacity = 0;
+void ACF_MANAGER_READER::read_lines(std::string& text, bool quiet) {
+    size_t start = 0;
     for (;;) {
         ++m_line_number;
-        ssize_t length = getline(&buffer, &capacity, file);
-        if (length < 0) {
-            char empty[1] = {'\0'};
-            process_one_line_from_file(empty, quiet);
-            break;
-        }
-        bool line_break = buffer[length - 1] == '\n';
+        size_t end = text.find('\n', start);
+        bool line_break = end != std::string::npos;
         if (line_break) {
-            buffer[length - 1] = '\0';
+            text[end] = '\0';
         }
-        process_one_line_from_file(buffer, quiet);
+        process_one_line_from_file(&text[start], quiet);
         if (!line_break) {
             break;
         }
+        start = end + 1;
     }
-    std::free(buffer);
 }
 
 void ACF_MANAGER_READER::process_one_line_from_file(char* buffer, bool quiet) {

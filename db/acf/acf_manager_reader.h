@@ -12,7 +12,6 @@
 #include "acf_table_types.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <deque>
 #include <list>
 #include <memory>
@@ -118,13 +117,18 @@ public:
     ACF_MANAGER_READER& operator=(ACF_MANAGER_READER const&) = delete;
 
     // Reads one file and then, in turn, the files its `source` lines name (each
-    // file at most once per reader; a missing or unreadable file is skipped).
-    // `quiet` drops lines that are no set command instead of making error lines
-    // and reports no removed names. `include_list` (may be null) receives the full
-    // path of every sourced file. `keep_this_file_out` keeps this file's records
-    // out of the kept records, `keep_included_out` those of every sourced file.
-    void read_file(char const* file_name, bool quiet, std::list<std::string>* include_list,
+    // file at most once per reader; a missing file is skipped). `quiet` drops
+    // lines that are no set command instead of making error lines and reports no
+    // removed names. `include_list` (may be null) receives the full path of every
+    // sourced file. `keep_this_file_out` keeps this file's records out of the kept
+    // records, `keep_included_out` those of every sourced file. False when a file
+    // that exists could not be read whole (an open, read or close error, no
+    // regular file, or a NUL byte, which no line may hold): the reading stops
+    // there and `get_read_error` tells which file and why.
+    bool read_file(char const* file_name, bool quiet, std::list<std::string>* include_list,
                    bool keep_this_file_out, bool keep_included_out);
+    // The file that could not be read and the reason; empty when none.
+    std::string const& get_read_error() const { return m_read_error; }
 
     // Turns one line into zero or one record. The buffer is modified.
     void process_one_line_from_file(char* buffer, bool quiet);
@@ -183,7 +187,9 @@ private:
         ACF_VARIABLE_TYPE_ENUM variable;
     };
     NAME_INFO const& look_up_name(char const* name);
-    void read_lines(FILE* file, bool quiet);
+    // Every physical line of the text, also the empty one after a final line
+    // break. The text is modified.
+    void read_lines(std::string& text, bool quiet);
 
     int32_t m_file_index = -1;
     int32_t m_line_number = -1;
@@ -201,4 +207,5 @@ private:
     std::unordered_map<std::string, SET_COMMAND_KIND> m_commands;
     std::unordered_map<std::string, NAME_INFO> m_names;
     std::string m_key; // reused for the look-ups
+    std::string m_read_error;
 };

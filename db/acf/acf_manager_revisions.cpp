@@ -12,6 +12,7 @@
 #include "acf_manager_storage.h"
 #include "acf_manager_storage_real.h"
 #include "acf_mgr_input_parameters.h"
+#include "acf_msgs.h"
 #include "acf_old_project_files.h"
 #include "acf_project_file.h"
 #include "acf_table.h"
@@ -88,7 +89,13 @@ int ACF_MANAGER::add_revision_to_project(char const* revision, bool copy_from_ba
             write_unlock(true);
         }
     }
-    move_revision_to_bottom_of_project_file_list(project_file.c_str(), revision);
+    if (!move_revision_to_bottom_of_project_file_list(project_file.c_str(), revision)) {
+        // The project file stays as it was: it could not be read or written.
+        MSG_POST* message = MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(project_file.c_str());
+        message->post();
+        delete message;
+        return UNABLE_TO_WRITE_FILE;
+    }
 
     ACF_MANAGER_STORAGE* kept = get_storage();
     std::string base_file = FIO_PATH(text_of(kept->get_active_revision_path())).directory() + base +

@@ -626,8 +626,15 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
         !m_acf_revision_manager->get_in_broadcast_mode()) {
         bool file_exists = FIO_FILE_SYSTEM::exists(FIO_PATH(m_revision_path));
         ACF_ASGN_STORAGE* kept = nullptr;
+        UNSAVED_CHANGES unsaved;
+        bool defaults_read = true;
+        bool taken_from_disk = false;
         if (was_loaded) {
             reset_filters();
+            // What this process changed and did not write yet stays changed:
+            // the file may have been rewritten by another process, whose
+            // changes are taken in beside these.
+            collect_unsaved_changes(&unsaved);
             if (file_exists) {
                 kept = MEM_NEW(ACF, ACF_ASGN_STORAGE)(m_asgn_storage);
             }
@@ -635,12 +642,17 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
             m_asgn_storage->remove_all_assignments();
             m_asgn_storage->delete_all_comments();
         } else {
-            reset(true, true);
+            reset(false, true);
+            defaults_read = read_defaults();
         }
 
         ASSIGNMENT_LIST read_list;
-        if (!file_exists) {
-            // A settings file deleted on disk leaves every assignment removed.
+        if (!defaults_read) {
+            m_last_error_status = ACF_REVISION_MANAGER::ERROR_IN_SETTINGS_FILE;
+        } else if (!file_exists) {
+            // A settings file deleted on disk leaves every assignment removed
+            // but those this process changed.
+            taken_from_disk = true;
             result = true;
             notify = true;
         } else {
@@ -664,10 +676,24 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
                     set_category_change_time(asgn);
                     m_asgn_storage->move_assignment_to_end_of_coll(asgn);
                 }
+                taken_from_disk = true;
                 result = true;
                 notify = true;
             } else if (!was_loaded) {
                 m_last_error_status = ACF_REVISION_MANAGER::ERROR_IN_SETTINGS_FILE;
+            } else if (m_last_error_status.load() == ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED) {
+                // The file could not be read: what is in memory stays as it
+                // was, nothing is written over the file, and the file counts as
+                // unread, so that no commit takes it for the one read before.
+                delete m_asgn_storage;
+                m_asgn_storage = kept;
+                kept = nullptr;
+                clear_changed_list();
+                read_list.clear();
+                for (ACF_MGR_FILE_INFO* info : m_files) {
+                    info->stamp_ns = -1;
+                }
+                notify = false;
             } else {
                 // The file changed outside and no longer reads: keep what is in
                 // memory, and keep the rejected file beside it before the store
@@ -721,6 +747,11 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
                     add_assignment_to_changed_list(asgn);
                 }
             }
+        }
+        if (was_loaded && taken_from_disk) {
+            // Changed now means changed against the file on disk.
+            m_asgn_storage->clear_changed_status_of_all_assignments();
+            reapply_unsaved_changes(unsaved);
         }
     }
 

@@ -15,6 +15,8 @@
 //   acf_manager_storage_real_set.cpp      setting an assignment
 //   acf_manager_storage_real_writer.cpp   writing the settings file and the
 //                                         defaults (owned by the project side)
+//   acf_manager_storage_real_unsaved.cpp  this process's unsaved changes kept
+//                                         across a re-read of the settings file
 #pragma once
 
 #include "acf_manager_storage.h"
@@ -86,6 +88,18 @@ struct ACF_MGR_FILE_INFO {
     // The revision's settings file and, in a process without Tcl, the scripts
     // it sources: the files that count for is_read_only and are written back.
     bool is_settings_file;
+};
+
+// A change this process made to the revision and has not written yet: the
+// assignment as it stands (or, removed, as it stood), kept across a re-read of
+// the settings file that another process rewrote.
+struct ACF_MGR_UNSAVED_CHANGE {
+    ACF_MGR_INPUT_PARAMETERS params;
+    bool removed = false;
+    bool global = false;
+    bool freeform = false;
+    bool ignored = false;
+    std::string comment;
 };
 
 // One default of a variable (the defaults table; built by read_defaults).
@@ -303,6 +317,14 @@ public:
     void clear_file_collection();
     bool files_exist_to_be_committed() const;
 
+    // --- Unsaved changes across a re-read ----------------------------------------
+    using UNSAVED_CHANGES = std::list<ACF_MGR_UNSAVED_CHANGE>;
+    // Appends every assignment (removed ones included) changed since the file
+    // was last read or written, IP-file assignments left out.
+    void collect_unsaved_changes(UNSAVED_CHANGES* out);
+    // Sets (or removes) each again, as changed, over what was read since.
+    void reapply_unsaved_changes(UNSAVED_CHANGES& changes);
+
     // --- Change times ------------------------------------------------------------
     void set_category_change_time(ACF_ASSIGNMENT* asgn);
     void set_category_change_time_for_assignments_in_collection(ASSIGNMENT_LIST* coll);
@@ -317,6 +339,9 @@ public:
     bool internal_read_csv_settings_file_from_disk(char const* file_name, bool check_only,
                                                    ACF_READ_FILE_OPTIONS& options);
     void preprocess_read_assignments(ACF_MANAGER_READER* reader, bool merge);
+    // A file that exists but could not be read whole: status 2, and the message
+    // naming it with the reason, whatever the post flag says.
+    void report_unreadable_file(char const* file_name, std::string const& reason);
     bool read_assignments_from_file(std::string const& file, std::string const& name,
                                     ACF_FILE_TYPE_ENUM type, ASSIGNMENT_LIST* out);
     static ACF_FILE_TYPE_ENUM get_old_acf_file_type(int extension_type);
@@ -348,6 +373,9 @@ public:
 
     // --- Writing and defaults (the project side: writer unit) ----------------------
     bool write_assignments_to_files(bool write_notes, bool flush);
+    // A settings file that could not be written: status 5 and the message
+    // naming it with the reason (when the lock posts messages). False.
+    bool report_unwritten_file(std::string const& reason);
     bool write_assignments_to_file(char const* file_name, bool write_notes, bool flush);
     void write_file_category_assignments(char const* entity, ACF_ASGN_STORAGE* new_collection);
     void write_file_category_assignments(ACF_FILE_CATEGORY_ENUM category,
@@ -361,7 +389,8 @@ public:
     void reset_family_default_values(ACF_MGR_INPUT_PARAMETERS* query);
     bool write_defaults_file(char const* revision, double last_number, double last_plain,
                              char const* last_text);
-    void read_defaults();
+    // False when a defaults file exists but could not be read (reported).
+    bool read_defaults();
     void update_entity_section_id_defaults(char const* entity, char const* section_id,
                                            ACF_CATEGORY_SECTION_TYPE_ENUM section_type,
                                            bool mark_changed, bool entity_pass);
@@ -431,6 +460,9 @@ private:
     void set_family_through_manager(DEV_FAMILY_ENUM family);
     void pop_script(Tcl_Interp* interp, std::string const& mode_word);
     void post_or_hold(MSG_POST* message);
+    // Posts (or holds) a message about a file with the reason as its
+    // sub-message, when the lock posts messages; deletes it otherwise.
+    void post_with_reason(MSG_POST* message, std::string const& reason);
 
     // Lock state. The semaphore does the blocking; the count and flags are
     // atomics because readers on several threads update them.
@@ -478,6 +510,10 @@ private:
     std::vector<ACF_MGR_FILE_INFO*> m_files;
     // The same files by full path, the one form their names are kept in.
     std::unordered_map<std::string, ACF_MGR_FILE_INFO*> m_files_by_path;
+    // A commit holds the settings file's lock between processes.
+    bool m_commit_locked = false;
+    // Why the last settings file write failed.
+    std::string m_write_error;
 
     // Work records: each operation copies its caller's record into its own.
     ACF_MGR_INPUT_PARAMETERS m_last_request;    // set_assignment: the request as normalised

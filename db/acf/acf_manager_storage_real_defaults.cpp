@@ -257,12 +257,12 @@ void ACF_MANAGER_STORAGE_REAL::reset_family_default_values(ACF_MGR_INPUT_PARAMET
     }
 }
 
-void ACF_MANAGER_STORAGE_REAL::read_defaults() {
+bool ACF_MANAGER_STORAGE_REAL::read_defaults() {
     // Everything below changes the store: without the write lock (a query
     // under a shared read lock) nothing is built and a later query tries again.
     bool took_lock = !is_write_locked() && write_lock(false);
     if (!is_write_locked()) {
-        return;
+        return true;
     }
     write_defaults_file(nullptr, 0, 0, nullptr);
     for (ACF_ASSIGNMENT* asgn : m_defaults) {
@@ -303,10 +303,26 @@ void ACF_MANAGER_STORAGE_REAL::read_defaults() {
     ACF_READ_FILE_OPTIONS options;
     options.clear_non_project = true;
     options.assignments = &read;
+    // Lines in error are dropped quietly; a file that cannot be read is not,
+    // since the revision would silently take other defaults than it keeps.
+    bool all_read = true;
     for (std::string const& file : files) {
-        if (FIO_FILE_SYSTEM::exists(FIO_PATH(file))) {
-            internal_read_file_from_disk(file.c_str(), true, options);
+        if (FIO_FILE_SYSTEM::exists(FIO_PATH(file)) &&
+            !internal_read_file_from_disk(file.c_str(), true, options)) {
+            all_read = false;
         }
+    }
+    if (!all_read) {
+        for (ACF_ASSIGNMENT* asgn : read) {
+            delete asgn;
+        }
+        for (auto const& entry : staging) {
+            delete entry.second;
+        }
+        if (took_lock) {
+            write_unlock();
+        }
+        return false;
     }
     for (ACF_ASSIGNMENT* asgn : read) {
         ACF_VARIABLE_TYPE_ENUM variable = asgn->get_type();
@@ -401,4 +417,5 @@ void ACF_MANAGER_STORAGE_REAL::read_defaults() {
     if (took_lock) {
         write_unlock();
     }
+    return true;
 }

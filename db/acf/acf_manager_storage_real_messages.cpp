@@ -102,6 +102,15 @@ bool is_legal_integer_value(ACF_VARIABLE_TYPE_ENUM variable, std::string const& 
 // Messages
 // ---------------------------------------------------------------------------
 
+void ACF_MANAGER_STORAGE_REAL::post_with_reason(MSG_POST* message, std::string const& reason) {
+    acf_add_reason_to_file_message(message, reason);
+    if (test_state(STATE_POST_MESSAGES)) {
+        post_or_hold(message);
+    } else {
+        delete message;
+    }
+}
+
 ACF_MANAGER_STORAGE_REAL::STATUS
 ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, int line,
                                              ACF_MGR_INPUT_PARAMETERS* params, char const* name,

@@ -124,6 +124,12 @@ ACF_FILE_TYPE_ENUM ACF_MANAGER_STORAGE_REAL::get_old_acf_file_type(int extension
     }
 }
 
+void ACF_MANAGER_STORAGE_REAL::report_unreadable_file(char const* file_name,
+                                                      std::string const& reason) {
+    post_with_reason(MSG_ACF::W::PROJECT_FILE_DOES_NOT_EXIST(file_name), reason);
+    m_last_error_status = ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED;
+}
+
 bool ACF_MANAGER_STORAGE_REAL::read_assignments_from_file(std::string const& file,
                                                           std::string const& name,
                                                           ACF_FILE_TYPE_ENUM type,
@@ -142,24 +148,23 @@ bool ACF_MANAGER_STORAGE_REAL::read_assignments_from_file(std::string const& fil
 }
 
 // An older sectioned file: what its sections kept is read as one more settings
-// file. A file that exists but cannot be opened fails the read with "can't open
-// file" rather than passing for an empty one.
+// file. A file that exists but cannot be read whole fails the read with "can't
+// open file" rather than passing for an empty or a shorter one.
 bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
     char const* file_name, bool /*check_only*/, ACF_READ_FILE_OPTIONS& options) {
-    if (!acf_old_file_is_readable(file_name)) {
-        m_last_error_status = ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED;
-        if (options.post) {
-            m_last_error_status =
-                post_error_message(ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED, file_name, -1,
-                                   nullptr, nullptr, nullptr, false);
-        }
+    ACF_FILE_TYPE_ENUM type = get_old_acf_file_type(fio_get_extension_type(file_name));
+    std::string reason;
+    if (!acf_old_file_is_readable(file_name, &reason)) {
+        report_unreadable_file(file_name, reason);
         return false;
     }
-    ACF_FILE_TYPE_ENUM type = get_old_acf_file_type(fio_get_extension_type(file_name));
     ASSIGNMENT_LIST read;
-    if (type == ACF_FILE_TYPE_NONE ||
-        !read_assignments_from_file(file_name, FIO_PATH(file_name).base(), type, &read)) {
+    if (type == ACF_FILE_TYPE_NONE) {
         return true;
+    }
+    if (!read_assignments_from_file(file_name, FIO_PATH(file_name).base(), type, &read)) {
+        report_unreadable_file(file_name, "it could not be read");
+        return false;
     }
     auto absent_if_empty = [](char const* text) {
         return text != nullptr && *text != '\0' ? text : nullptr;
@@ -336,7 +341,10 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
     ACF_MANAGER_READER reader;
     bool tcl = supports_tcl();
     STRING_LIST included;
-    reader.read_file(file_name, check_only, &included, false, tcl);
+    if (!reader.read_file(file_name, check_only, &included, false, tcl)) {
+        report_unreadable_file(file_name, reader.get_read_error());
+        return false;
+    }
     for (std::string const& name : included) {
         m_include_files.push_back(name);
         if (tcl) {

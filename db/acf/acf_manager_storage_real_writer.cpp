@@ -22,6 +22,7 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <sstream>
 
 MEM_UNIT_INITIALIZER(ACF);
@@ -87,7 +88,7 @@ std::string formatted(char const* format, char const* a, char const* b = nullptr
 // Writes one file of the revision: its comments and assignments in file order.
 // `as_new_file` writes the banner (and notes) as into a file that did not exist.
 bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_name, bool write_notes,
-                         bool as_new_file) {
+                         bool as_new_file, std::string* write_error) {
     ACF_ASGN_STORAGE* collection = storage->get_asgn_storage();
     if (!ACF_REQUIRE(collection != NULL) || gen_is_empty_string(file_name)) {
         return false;
@@ -130,7 +131,8 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
         first = false;
     }
     // The rename publishes the new file only once it is complete on disk.
-    return out.good() && FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file_name), out.str());
+    return out.good() &&
+           FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file_name), out.str(), write_error);
 }
 
 } // namespace
@@ -152,6 +154,26 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
         return false;
     }
     m_last_error_status = ACF_REVISION_MANAGER::SUCCESS;
+    // Another process may commit the same revision: from the look for its
+    // changes to the rename of the new file, the settings file's lock is held.
+    // A write made while re-reading for this commit holds it already.
+    std::unique_ptr<FIO_FILE_LOCK> file_lock;
+    if (!m_commit_locked) {
+        file_lock = std::make_unique<FIO_FILE_LOCK>(FIO_PATH(m_revision_path));
+        if (!file_lock->is_held()) {
+            return report_unwritten_file(file_lock->error());
+        }
+        m_commit_locked = true;
+        // A file changed on disk since it was read is read again first; the
+        // changes made here stay (synchronize keeps them).
+        if (have_any_files_changed()) {
+            synchronize();
+        }
+        m_commit_locked = false;
+        if (have_any_files_changed()) {
+            return report_unwritten_file("it changed on disk and could not be read again");
+        }
+    }
     if (!get_force_write() && !m_asgn_storage->have_any_assignments_changed() &&
         file_exists(m_revision_path)) {
         m_asgn_storage->clear_changed_status_of_all_assignments();
@@ -164,12 +186,16 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
         m_asgn_storage->clear_changed_status_of_all_assignments();
         set_loaded(true);
     } else {
-        post_error_message(ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE, m_revision_path.c_str(), -1,
-                           nullptr, nullptr, nullptr, true);
-        m_last_error_status = ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE;
+        report_unwritten_file(m_write_error);
     }
     set_force_write(false);
     return written;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::report_unwritten_file(std::string const& reason) {
+    post_with_reason(MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(m_revision_path.c_str()), reason);
+    m_last_error_status = ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE;
+    return false;
 }
 
 bool ACF_MANAGER_STORAGE_REAL::write_assignments_to_files(bool write_notes, bool flush) {
@@ -189,7 +215,7 @@ bool ACF_MANAGER_STORAGE_REAL::write_assignments_to_files(bool write_notes, bool
 
 bool ACF_MANAGER_STORAGE_REAL::write_assignments_to_file(char const* file_name, bool write_notes,
                                                          bool /*flush*/) {
-    return write_settings_file(this, file_name, write_notes, false);
+    return write_settings_file(this, file_name, write_notes, false, &m_write_error);
 }
 
 // ---------------------------------------------------------------------------
@@ -220,7 +246,7 @@ bool ACF_MANAGER_STORAGE_REAL::write_revision_file_using_file_category_model() {
     set_force_write(true);
     // Written as a new file (banner and notes), but replacing the old one in
     // one step, so that the settings file is never missing.
-    bool written = write_settings_file(this, m_revision_path.c_str(), true, true);
+    bool written = write_settings_file(this, m_revision_path.c_str(), true, true, &m_write_error);
     if (!written) {
         m_last_error_status = ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE;
     }

@@ -12,8 +12,6 @@
 
 #include "suite/fileio/fio.h"
 
-#include <fstream>
-
 MEM_UNIT_INITIALIZER(ACF);
 
 std::string acf_old_file_path(std::string const& path_template, std::string const& base,
@@ -23,9 +21,9 @@ std::string acf_old_file_path(std::string const& path_template, std::string cons
                static_cast<int>(acf_file_type_to_fio_ext(kind)));
 }
 
-bool acf_old_file_is_readable(std::string const& path) {
-    std::ifstream in(path, std::ios::in | std::ios::binary);
-    return in.is_open();
+bool acf_old_file_is_readable(std::string const& path, std::string* reason) {
+    std::string content;
+    return FIO_FILE_SYSTEM::read_file(FIO_PATH(path), content, reason);
 }
 
 void acf_copy_old_file_assignments(ACF_FILE* file, ACF_ASSIGNMENT_FACTORY const* factory,

@@ -18,8 +18,9 @@ class ACF_FILE;
 std::string acf_old_file_path(std::string const& path_template, std::string const& base,
                               ACF_FILE_TYPE_ENUM kind);
 
-// Whether an existing file can be opened for reading.
-bool acf_old_file_is_readable(std::string const& path);
+// Whether an existing file can be read whole; the reason when not goes to
+// `reason` (may be null).
+bool acf_old_file_is_readable(std::string const& path, std::string* reason = nullptr);
 
 // Appends to `out` a copy (made by `factory`, owned by the caller) of every live
 // assignment of the file, sections in file order. Each copy carries its

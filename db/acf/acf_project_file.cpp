@@ -39,6 +39,19 @@ ACF_REVISION_NAME_LIST revisions_of(char const* project_file) {
     return list;
 }
 
+// Rewrites the project file with the list that `change` makes of its revisions
+// (`change` returns false when the file is to stay as it is), holding the
+// file's lock between processes. Nothing is written when the file cannot be
+// read, since the rewrite would drop what it lists.
+template <class CHANGE> bool rewrite_tpf(char const* prj_path, CHANGE change) {
+    FIO_FILE_LOCK lock{FIO_PATH(prj_path)};
+    ACF_REVISION_NAME_LIST listed;
+    if (!lock.is_held() || !acf_get_all_revisions_from_tpf(prj_path, &listed)) {
+        return false;
+    }
+    return !change(listed) || acf_write_tpf_file(prj_path, &listed);
+}
+
 } // namespace
 
 void acf_add_setting_name_if_not_already_in_string_list(ACF_REVISION_NAME_LIST* list,
@@ -51,11 +64,16 @@ void acf_add_setting_name_if_not_already_in_string_list(ACF_REVISION_NAME_LIST* 
     list->push_back(name);
 }
 
-void acf_get_all_revisions_from_tpf(char const* project_file, ACF_REVISION_NAME_LIST* list) {
-    if (project_file == nullptr || list == nullptr) {
-        return;
+bool acf_get_all_revisions_from_tpf(char const* project_file, ACF_REVISION_NAME_LIST* list,
+                                    std::string* error) {
+    if (project_file == nullptr || list == nullptr || !file_exists(project_file)) {
+        return true;
     }
-    std::ifstream in(project_file);
+    std::string content;
+    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(project_file), content, error)) {
+        return false;
+    }
+    std::istringstream in(content);
     std::string line;
     while (std::getline(in, line)) {
         line = trim(line, " \t\r\n\v\f");
@@ -74,6 +92,7 @@ void acf_get_all_revisions_from_tpf(char const* project_file, ACF_REVISION_NAME_
             acf_add_setting_name_if_not_already_in_string_list(list, name);
         }
     }
+    return true;
 }
 
 bool acf_write_tpf_file(char const* prj_path, ACF_REVISION_NAME_LIST const* revisions) {
@@ -103,44 +122,47 @@ bool acf_move_revision_to_top_of_tpf(char const* prj_path, char const* revision_
     if (!ACF_REQUIRE(prj_path != NULL) || !ACF_REQUIRE(revision_name != NULL)) {
         return false;
     }
-    ACF_REVISION_NAME_LIST listed = revisions_of(prj_path);
-    if (!listed.empty() && acf_os_based_compare(listed.front().c_str(), revision_name)) {
+    return rewrite_tpf(prj_path, [&](ACF_REVISION_NAME_LIST& listed) {
+        if (!listed.empty() && acf_os_based_compare(listed.front().c_str(), revision_name)) {
+            return false;
+        }
+        ACF_REVISION_NAME_LIST front;
+        ACF_REVISION_NAME_LIST rest;
+        for (std::string const& name : listed) {
+            (acf_os_based_compare(name.c_str(), revision_name) ? front : rest).push_back(name);
+        }
+        if (front.empty()) {
+            front.push_back(revision_name);
+        }
+        front.splice(front.end(), rest);
+        listed.swap(front);
         return true;
-    }
-    ACF_REVISION_NAME_LIST front;
-    ACF_REVISION_NAME_LIST rest;
-    for (std::string const& name : listed) {
-        (acf_os_based_compare(name.c_str(), revision_name) ? front : rest).push_back(name);
-    }
-    if (front.empty()) {
-        front.push_back(revision_name);
-    }
-    front.splice(front.end(), rest);
-    return acf_write_tpf_file(prj_path, &front);
+    });
 }
 
 bool acf_move_revision_to_bottom_of_tpf(char const* prj_path, char const* revision_name) {
     if (!ACF_REQUIRE(prj_path != NULL) || !ACF_REQUIRE(revision_name != NULL)) {
         return false;
     }
-    ACF_REVISION_NAME_LIST kept;
-    for (std::string const& name : revisions_of(prj_path)) {
-        if (!acf_os_based_compare(name.c_str(), revision_name)) {
-            kept.push_back(name);
-        }
-    }
-    kept.push_back(revision_name);
-    return acf_write_tpf_file(prj_path, &kept);
+    return rewrite_tpf(prj_path, [&](ACF_REVISION_NAME_LIST& listed) {
+        listed.remove_if([&](std::string const& name) {
+            return acf_os_based_compare(name.c_str(), revision_name);
+        });
+        listed.push_back(revision_name);
+        return true;
+    });
 }
 
 bool acf_remove_revision_from_tpf(char const* prj_path, char const* revision_name) {
     if (!ACF_REQUIRE(prj_path != NULL) || !ACF_REQUIRE(revision_name != NULL)) {
         return false;
     }
-    ACF_REVISION_NAME_LIST kept = revisions_of(prj_path);
-    kept.remove_if(
-        [&](std::string const& name) { return acf_os_based_compare(name.c_str(), revision_name); });
-    return acf_write_tpf_file(prj_path, &kept);
+    return rewrite_tpf(prj_path, [&](ACF_REVISION_NAME_LIST& listed) {
+        listed.remove_if([&](std::string const& name) {
+            return acf_os_based_compare(name.c_str(), revision_name);
+        });
+        return true;
+    });
 }
 
 bool acf_is_revision_listed_in_tpf(char const* prj_path, char const* revision_name) {

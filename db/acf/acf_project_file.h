@@ -15,15 +15,19 @@ void acf_add_setting_name_if_not_already_in_string_list(ACF_REVISION_NAME_LIST* 
                                                         std::string const& name);
 
 // Appends the revision names of a project file to `list`, in file order and
-// each once; a file that cannot be read adds nothing. Lines of any length are
-// read.
-void acf_get_all_revisions_from_tpf(char const* project_file, ACF_REVISION_NAME_LIST* list);
+// each once. False when the file exists but cannot be read whole (the reason in
+// `error`, may be null): then nothing is added. Lines of any length are read.
+bool acf_get_all_revisions_from_tpf(char const* project_file, ACF_REVISION_NAME_LIST* list,
+                                    std::string* error = nullptr);
 
 // Writes the project file (banner, version, date, the revision lines in list
 // order; a null list writes none) atomically over any previous content. False
 // when it could not be written; the old file then stays whole.
 bool acf_write_tpf_file(char const* project_file, ACF_REVISION_NAME_LIST const* revisions);
 
+// The list operations below hold the project file's lock between processes
+// while they read and rewrite it, and write nothing when it cannot be read.
+//
 // Puts `revision` first. A file whose first listed name already is `revision`
 // is not touched (its bytes and time stay); a missing file is created with
 // `revision` as its only entry. False when a needed rewrite failed.

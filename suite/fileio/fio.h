@@ -59,12 +59,24 @@ public:
     // when it cannot be read.
     static bool list_directory(FIO_PATH const& directory,
                                std::vector<FIO_DIRECTORY_ENTRY>& entries);
-    // The whole content of a file; false when it cannot be read.
-    static bool read_file(FIO_PATH const& path, std::string& content);
-    // Replaces a file's content atomically: a temporary file in the same
-    // directory is written, flushed and renamed over the original, keeping its
-    // permission bits. On failure the original stays whole and false is returned.
-    static bool write_file_atomically(FIO_PATH const& path, std::string const& content);
+    // The whole content of a regular file; false when it cannot be opened, read
+    // or closed, or is no regular file (a directory, a pipe or a device is
+    // refused without waiting on it), with the reason in `error` (may be null).
+    static bool read_file(FIO_PATH const& path, std::string& content, std::string* error = nullptr);
+    // Replaces a file's content atomically: a temporary file in the directory of
+    // the file (of the file a link leads to: the link stays and its target is
+    // replaced) is written, flushed to disk and renamed over the original, keeping
+    // its permission bits; the directory is flushed after the rename. On failure
+    // the original stays whole and false is returned, with the reason in `error`
+    // (may be null).
+    static bool write_file_atomically(FIO_PATH const& path, std::string const& content,
+                                      std::string* error = nullptr);
+    // The file a path names once symbolic links are followed (relative links
+    // from the link's directory): the path itself when it is no link. A link
+    // whose target does not exist leads to that target. False, with the reason in
+    // `error` (may be null), for a circle of links.
+    static bool resolve_links(FIO_PATH const& path, std::string* target,
+                              std::string* error = nullptr);
     // Copies a file's content to `to` by an atomic rewrite (an existing `to`
     // keeps its permission bits). An existing `to` is replaced only with
     // `overwrite`. False, with `to` untouched, when anything fails.
@@ -82,6 +94,31 @@ public:
 // Writes all of `content` to an open file and flushes it to the disk; false
 // when any of it could not be written.
 bool fio_write_all_and_flush(int fd, std::string const& content);
+
+// An exclusive lock between processes on one file, held while the file is read,
+// changed and written back, so that two processes never write over each
+// other's change unseen. It is a lock on "<file>.lock" beside the file (beside
+// the file a link leads to), which exists only while the lock is held. The
+// system drops the lock of a process that dies, so a lock file left behind by a
+// crash is taken over by the next holder.
+class FIO_FILE_LOCK {
+public:
+    // Waits until the lock is held; `is_held` tells whether that succeeded.
+    explicit FIO_FILE_LOCK(FIO_PATH const& file);
+    // Removes the lock file and releases the lock.
+    ~FIO_FILE_LOCK();
+    FIO_FILE_LOCK(FIO_FILE_LOCK const&) = delete;
+    FIO_FILE_LOCK& operator=(FIO_FILE_LOCK const&) = delete;
+
+    bool is_held() const { return m_fd >= 0; }
+    // Why the lock could not be taken.
+    std::string const& error() const { return m_error; }
+
+private:
+    std::string m_lock_file;
+    int m_fd = -1;
+    std::string m_error;
+};
 
 // The library numbers files in two ways, each its own numbering: document types
 // (FIO_FILE_TYPE), the kinds of file that settings list and file dialogs filter

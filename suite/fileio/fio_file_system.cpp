@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,6 +17,14 @@ mode_t mode_for_new_file() {
     mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
+}
+
+// Stores the reason of a failure (when asked for) and returns false.
+bool failed(std::string* error, char const* reason) {
+    if (error != nullptr) {
+        *error = reason;
+    }
+    return false;
 }
 } // namespace
 
@@ -53,20 +63,66 @@ bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
     return true;
 }
 
-bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content) {
-    FILE* f = std::fopen(path.path().c_str(), "rb");
-    if (f == nullptr) {
-        return false;
-    }
+bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content, std::string* error) {
     content.clear();
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-        content.append(buffer, n);
+    // Not blocking: a pipe named like a settings file must not hang the reader.
+    int fd = ::open(path.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return failed(error, std::strerror(errno));
     }
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        int saved = errno;
+        ::close(fd);
+        return failed(error, std::strerror(saved));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failed(error, S_ISDIR(st.st_mode) ? "it is a directory" : "it is no regular file");
+    }
+    content.reserve(static_cast<size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            int saved = errno;
+            ::close(fd);
+            content.clear();
+            return failed(error, std::strerror(saved));
+        }
+        if (n == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<size_t>(n));
+    }
+    if (::close(fd) != 0) {
+        content.clear();
+        return failed(error, std::strerror(errno));
+    }
+    return true;
+}
+
+bool FIO_FILE_SYSTEM::resolve_links(FIO_PATH const& path, std::string* target, std::string* error) {
+    std::string current = path.path();
+    // The system's own limit of links followed in one path.
+    for (int followed = 0; followed < 40; ++followed) {
+        struct stat st;
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            *target = current;
+            return true;
+        }
+        std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
+        ssize_t n = readlink(current.c_str(), &link[0], link.size());
+        if (n < 0) {
+            return failed(error, std::strerror(errno));
+        }
+        link.resize(static_cast<size_t>(n));
+        current = !link.empty() && link[0] == '/' ? link : FIO_PATH(current).directory() + link;
+    }
+    return failed(error, std::strerror(ELOOP));
 }
 
 namespace {
@@ -99,23 +155,46 @@ bool fio_write_all_and_flush(int fd, std::string const& content) {
     return fsync(fd) == 0;
 }
 
-bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string const& content) {
-    std::string target = path.path();
-    std::string temp =
-        FIO_PATH(directory_of(path), temporary_prefix(FIO_PATH(target)) + TEMPORARY_SUFFIX).path();
+bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string const& content,
+                                            std::string* error) {
+    std::string target;
+    if (!resolve_links(path, &target, error)) {
+        return false;
+    }
+    FIO_PATH target_path(target);
+    std::string directory = directory_of(target_path);
+    std::string temp = FIO_PATH(directory, temporary_prefix(target_path) + TEMPORARY_SUFFIX).path();
     int fd = mkstemp(&temp[0]);
     if (fd < 0) {
-        return false;
+        return failed(error, std::strerror(errno));
     }
     struct stat st;
     mode_t mode = stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_for_new_file();
-    bool ok = fchmod(fd, mode) == 0 && fio_write_all_and_flush(fd, content);
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        unlink(temp.c_str());
+    int problem = fchmod(fd, mode) == 0 ? 0 : errno;
+    if (problem == 0) {
+        errno = 0;
+        if (!fio_write_all_and_flush(fd, content)) {
+            problem = errno != 0 ? errno : EIO;
+        }
     }
-    return ok;
+    if (::close(fd) != 0 && problem == 0) {
+        problem = errno;
+    }
+    if (problem == 0 && rename(temp.c_str(), target.c_str()) != 0) {
+        problem = errno;
+    }
+    if (problem != 0) {
+        unlink(temp.c_str());
+        return failed(error, std::strerror(problem));
+    }
+    // The rename itself lasts only once the directory is on disk. A directory
+    // this process may not open for reading cannot be flushed.
+    int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd >= 0) {
+        problem = fsync(dir_fd) == 0 ? 0 : errno;
+        ::close(dir_fd);
+    }
+    return problem == 0 || failed(error, std::strerror(problem));
 }
 
 bool FIO_FILE_SYSTEM::copy(FIO_PATH const& from, FIO_PATH const& to, bool overwrite) {
