@@ -27,17 +27,18 @@ std::string acf_put_file_aside(std::string const& path) {
     return std::rename(path.c_str(), aside.c_str()) == 0 ? aside : std::string();
 }
 
-void ACF_CONVERSION_JOURNAL::watch(std::string const& path) {
+bool ACF_CONVERSION_JOURNAL::watch(std::string const& path) {
     for (WATCHED const& watched : m_watched) {
         if (watched.path == path) {
-            return;
+            return true;
         }
     }
     WATCHED entry{path, exists(path), std::string()};
-    if (entry.existed) {
-        FIO_FILE_SYSTEM::read_file(FIO_PATH(path), entry.content);
+    if (entry.existed && !FIO_FILE_SYSTEM::read_file(FIO_PATH(path), entry.content)) {
+        return false;
     }
     m_watched.push_back(entry);
+    return true;
 }
 
 bool ACF_CONVERSION_JOURNAL::put_aside(std::string const& path) {

@@ -17,8 +17,9 @@ std::string acf_put_file_aside(std::string const& path);
 class ACF_CONVERSION_JOURNAL {
 public:
     // Remembers the file as it is now (its content, or that it does not exist),
-    // unless it is watched already.
-    void watch(std::string const& path);
+    // unless it is watched already. False, with nothing remembered, when the
+    // file exists but cannot be read: it could not be restored.
+    bool watch(std::string const& path);
     // Puts an existing file aside (acf_put_file_aside) and remembers where.
     // True when the file is gone from its place or was not there.
     bool put_aside(std::string const& path);

@@ -71,6 +71,21 @@ void show_or_post(bool ui_process, MSG_BASE* shown, MSG_BASE* posted) {
     delete posted;
 }
 
+// The revisions a project file lists. A project file that exists but cannot be
+// read would pass for one that lists none, and a later rewrite would drop them
+// all: false, with the message naming it.
+bool read_listed_revisions(std::string const& project_file, ACF_REVISION_NAME_LIST* listed) {
+    std::string reason;
+    if (acf_get_all_revisions_from_tpf(project_file.c_str(), listed, &reason)) {
+        return true;
+    }
+    MSG_POST* message = acf_add_reason_to_file_message(
+        MSG_ACF::W::PROJECT_FILE_DOES_NOT_EXIST(project_file.c_str()), reason);
+    message->post();
+    delete message;
+    return false;
+}
+
 } // namespace
 
 void acf_ensure_trailing_separator(std::string* text) {
@@ -124,15 +139,8 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
         return SUCCESS;
     }
 
-    // A project file that cannot be read would pass for one that lists no
-    // revision, and a later rewrite would drop them all.
     STRING_LIST listed;
-    std::string unreadable;
-    if (!acf_get_all_revisions_from_tpf(project_file.c_str(), &listed, &unreadable)) {
-        MSG_POST* message = acf_add_reason_to_file_message(
-            MSG_ACF::W::PROJECT_FILE_DOES_NOT_EXIST(project_file.c_str()), unreadable);
-        message->post();
-        delete message;
+    if (!read_listed_revisions(project_file, &listed)) {
         if (show_messages) {
             display_message_when_open_failed(ERROR_IN_SETTINGS_FILE, project_file.c_str(),
                                              text_of(revision).c_str());
@@ -267,11 +275,6 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
     auto revision_path = [&] {
         return directory + revision_base + extension_of(FIO_EXTENSION_TYPE_TSF);
     };
-    auto first_listed = [&] {
-        STRING_LIST listed;
-        acf_get_all_revisions_from_tpf(project_file.c_str(), &listed);
-        return listed.empty() ? std::string() : listed.front();
-    };
 
     if (convert_old_files) {
         std::string old_project =
@@ -303,8 +306,21 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         }
         put_aside.keep();
     }
-    if (!(create_if_missing && !revision_defaulted) &&
-        !acf_is_revision_listed_in_tpf(project_file.c_str(), revision_base.c_str())) {
+    // The revisions listed, read once for every choice below.
+    STRING_LIST listed;
+    if (!read_listed_revisions(project_file, &listed)) {
+        return ERROR_IN_SETTINGS_FILE;
+    }
+    auto is_listed = [&](std::string const& name) {
+        for (std::string const& entry : listed) {
+            if (acf_os_based_compare(entry.c_str(), name.c_str())) {
+                return true;
+            }
+        }
+        return false;
+    };
+    auto first_listed = [&] { return listed.empty() ? std::string() : listed.front(); };
+    if (!(create_if_missing && !revision_defaulted) && !is_listed(revision_base)) {
         std::string first = first_listed();
         if (!first.empty()) {
             revision_base = first;
@@ -323,12 +339,25 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         if (!exists(revision_path())) {
             return REVISION_FILE_DOES_NOT_EXIST;
         }
-        if (!acf_is_revision_listed_in_tpf(project_file.c_str(), revision_base.c_str())) {
+        if (!is_listed(revision_base)) {
             return REVISION_NOT_IN_PROJECT;
         }
     }
-    if (make_active) {
-        move_revision_to_top_of_project_file_list(project_file.c_str(), revision_base.c_str());
+    // An open that fails after it wrote the project file or made the settings
+    // file leaves both as they were.
+    ACF_CONVERSION_JOURNAL written;
+    if (make_active || commit_new_files) {
+        if (!written.watch(project_file) || !written.watch(revision_path())) {
+            return FILE_CANNOT_BE_OPENED;
+        }
+    }
+    if (make_active &&
+        !move_revision_to_top_of_project_file_list(project_file.c_str(), revision_base.c_str())) {
+        written.undo();
+        MSG_POST* message = MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(project_file.c_str());
+        message->post();
+        delete message;
+        return UNABLE_TO_WRITE_FILE;
     }
 
     int status = SUCCESS;
@@ -346,6 +375,7 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
                 storage->write_unlock();
             }
             replace_current_storage(nullptr);
+            written.undo();
             return ERROR_IN_SETTINGS_FILE;
         }
         if (!storage->is_write_locked()) {
@@ -368,6 +398,7 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
                     write_unlock(false);
                     storage->display_post_messages();
                     replace_current_storage(nullptr);
+                    written.undo();
                     return UNABLE_TO_WRITE_FILE;
                 }
                 storage->set_need_to_reopen_revision(true);

@@ -192,7 +192,12 @@ bool acf_check_for_revision_files(char const* project_path) {
     if (!ACF_REQUIRE(project_path != NULL) || !file_exists(project_path)) {
         return false;
     }
-    for (std::string const& name : revisions_of(project_path)) {
+    // A project file that cannot be read has no revision that could be opened.
+    ACF_REVISION_NAME_LIST listed;
+    if (!acf_get_all_revisions_from_tpf(project_path, &listed)) {
+        return false;
+    }
+    for (std::string const& name : listed) {
         if (file_exists(acf_revision_settings_file_path(project_path, name))) {
             return true;
         }

@@ -46,7 +46,7 @@ std::string acf_path_with_extension_type(std::string const& path, int type);
 std::string acf_revision_settings_file_path(std::string const& project_file,
                                             std::string const& revision);
 
-// False when the project file does not exist; true when some listed revision
+// False when the project file does not exist or cannot be read; true when some listed revision
 // has its settings file, or, with none, when a settings file named like the
 // project file exists.
 bool acf_check_for_revision_files(char const* project_file);

@@ -1,0 +1,131 @@
+/* A library preloaded (LD_PRELOAD) into a program under test that makes one
+ * system call on a chosen kind of file fail with EIO, as a failing disk would.
+ *
+ *   FAULT_CALL  the call: open, read, write, fsync or rename
+ *   FAULT_FILE  a text that the file's path must hold (".tsf", ".tpf", ...)
+ *   FAULT_AT    which of the matching calls fails, counted from 1
+ *   FAULT_LOG   a file that gets one line naming the path when the fault is made
+ *
+ * A file is known by its descriptor through /proc/self/fd, so that files opened
+ * inside the C library (temporary files) are matched too; a rename matches by
+ * either name. Every other call passes through unchanged. */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+static long matched_calls;
+
+static int path_matches(char const* path) {
+    char const* wanted = getenv("FAULT_FILE");
+    return path != NULL && wanted != NULL && *wanted != '\0' && strstr(path, wanted) != NULL;
+}
+
+static int fd_matches(int fd) {
+    char link[64];
+    char path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t n = readlink(link, path, sizeof path - 1);
+    if (n < 0) {
+        return 0;
+    }
+    path[n] = '\0';
+    return path_matches(path);
+}
+
+static int is_call(char const* call) {
+    char const* wanted = getenv("FAULT_CALL");
+    return wanted != NULL && strcmp(wanted, call) == 0;
+}
+
+/* Whether this call, of the right kind on a matching file, is the one to fail:
+ * the FAULT_AT-th such call. */
+static int strike(char const* call, char const* what) {
+    char const* at = getenv("FAULT_AT");
+    if (at == NULL || ++matched_calls != atol(at)) {
+        return 0;
+    }
+    char const* log = getenv("FAULT_LOG");
+    if (log != NULL) {
+        FILE* f = fopen(log, "a");
+        if (f != NULL) {
+            fprintf(f, "%s %s\n", call, what);
+            fclose(f);
+        }
+    }
+    errno = EIO;
+    return 1;
+}
+
+#define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
+
+static mode_t mode_argument(int flags, va_list args) {
+    return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, mode_t) : 0;
+}
+
+int open(char const* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = mode_argument(flags, args);
+    va_end(args);
+    if (is_call("open") && path_matches(path) && strike("open", path)) {
+        return -1;
+    }
+    return NEXT(open)(path, flags, mode);
+}
+
+int open64(char const* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = mode_argument(flags, args);
+    va_end(args);
+    if (is_call("open") && path_matches(path) && strike("open", path)) {
+        return -1;
+    }
+    return NEXT(open64)(path, flags, mode);
+}
+
+int openat(int dir, char const* path, int flags, ...) {
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = mode_argument(flags, args);
+    va_end(args);
+    if (is_call("open") && path_matches(path) && strike("open", path)) {
+        return -1;
+    }
+    return NEXT(openat)(dir, path, flags, mode);
+}
+
+ssize_t read(int fd, void* buffer, size_t size) {
+    if (is_call("read") && fd_matches(fd) && strike("read", "descriptor")) {
+        return -1;
+    }
+    return NEXT(read)(fd, buffer, size);
+}
+
+ssize_t write(int fd, void const* buffer, size_t size) {
+    if (is_call("write") && fd_matches(fd) && strike("write", "descriptor")) {
+        return -1;
+    }
+    return NEXT(write)(fd, buffer, size);
+}
+
+int fsync(int fd) {
+    if (is_call("fsync") && fd_matches(fd) && strike("fsync", "descriptor")) {
+        return -1;
+    }
+    return NEXT(fsync)(fd);
+}
+
+int rename(char const* from, char const* to) {
+    if (is_call("rename") && (path_matches(from) || path_matches(to)) && strike("rename", to)) {
+        return -1;
+    }
+    return NEXT(rename)(from, to);
+}
