@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -115,7 +117,77 @@ TEST(FileIo, ReadsWholeFilesAndRefusesOthers) {
     ASSERT_TRUE(FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace.path("big")), content));
     EXPECT_EQ(content, text);
     EXPECT_FALSE(FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace.path("missing")), content));
-    EXPECT_FALSE(FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace.dir()), content));
+    std::string reason;
+    EXPECT_FALSE(FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace.dir()), content, &reason));
+    EXPECT_EQ(reason, "it is a directory");
+    // A pipe with no writer is refused at once, never waited on.
+    ASSERT_EQ(mkfifo(workspace.path("pipe").c_str(), 0644), 0);
+    EXPECT_FALSE(FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace.path("pipe")), content, &reason));
+    EXPECT_EQ(reason, "it is no regular file");
+    EXPECT_TRUE(content.empty());
+}
+
+TEST(FileIo, RewritesTheFileALinkLeadsToAndKeepsTheLink) {
+    TEST_WORKSPACE workspace;
+    std::filesystem::create_directory(workspace.path("real"));
+    test_write_file(workspace.path("real/top.tsf"), "old");
+    std::filesystem::create_symlink("real/top.tsf", workspace.path("hop.tsf"));
+    std::filesystem::create_symlink(workspace.path("hop.tsf"), workspace.path("top.tsf"));
+    ASSERT_TRUE(FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(workspace.path("top.tsf")), "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(workspace.path("top.tsf")));
+    EXPECT_TRUE(std::filesystem::is_symlink(workspace.path("hop.tsf")));
+    EXPECT_EQ(test_read_file(workspace.path("real/top.tsf")), "new");
+
+    // Links in a circle lead nowhere: nothing is written.
+    std::filesystem::create_symlink("b.tsf", workspace.path("a.tsf"));
+    std::filesystem::create_symlink("a.tsf", workspace.path("b.tsf"));
+    std::string reason;
+    EXPECT_FALSE(
+        FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(workspace.path("a.tsf")), "x", &reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(workspace.path("a.tsf")));
+}
+
+TEST(FileIo, AFileLockWaitsForItsHolderAndOutlivesNoHolder) {
+    TEST_WORKSPACE workspace;
+    std::string const file = workspace.path("top.tsf");
+    std::string const order = workspace.path("order");
+    int held[2];
+    ASSERT_EQ(pipe(held), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FIO_FILE_LOCK lock{FIO_PATH(file)};
+        char byte = lock.is_held() ? 1 : 0;
+        if (write(held[1], &byte, 1) != 1) {
+            _exit(1);
+        }
+        usleep(200000);
+        std::ofstream(order, std::ios::app) << "child\n";
+        _exit(0);
+    }
+    close(held[1]);
+    char byte = 0;
+    ASSERT_EQ(read(held[0], &byte, 1), 1);
+    close(held[0]);
+    ASSERT_EQ(byte, 1);
+    {
+        FIO_FILE_LOCK lock{FIO_PATH(file)};
+        ASSERT_TRUE(lock.is_held()) << lock.error();
+        std::ofstream(order, std::ios::app) << "parent\n";
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(test_read_file(order), "child\nparent\n") << "the lock did not wait";
+    EXPECT_FALSE(std::filesystem::exists(file + ".lock"));
+
+    // A lock file left by a holder that died holds nothing: it is taken over.
+    test_write_file(file + ".lock", "");
+    {
+        FIO_FILE_LOCK lock{FIO_PATH(file)};
+        EXPECT_TRUE(lock.is_held()) << lock.error();
+    }
+    EXPECT_FALSE(std::filesystem::exists(file + ".lock"));
 }
 
 } // namespace
@@ -125,11 +197,16 @@ TEST(FileIo, ExtensionTypesIgnoreCase) {
         char const* path;
         int type;
     } const cases[] = {
-        {"/p/top.tsf", FIO_EXTENSION_TYPE_TSF},   {"top.TSF", FIO_EXTENSION_TYPE_TSF},
-        {"a/b.tpf", FIO_EXTENSION_TYPE_TPF},      {"rev_assignment_defaults.tdf", FIO_EXTENSION_TYPE_TDF},
-        {"x.csv", FIO_EXTENSION_TYPE_CSV},        {"x.esf", FIO_EXTENSION_TYPE_ESF},
-        {"x.tws", FIO_EXTENSION_TYPE_OLD_WORKSPACE}, {"x.tip", 0},
-        {"noextension", 0},                       {".tsf", 0},
+        {"/p/top.tsf", FIO_EXTENSION_TYPE_TSF},
+        {"top.TSF", FIO_EXTENSION_TYPE_TSF},
+        {"a/b.tpf", FIO_EXTENSION_TYPE_TPF},
+        {"rev_assignment_defaults.tdf", FIO_EXTENSION_TYPE_TDF},
+        {"x.csv", FIO_EXTENSION_TYPE_CSV},
+        {"x.esf", FIO_EXTENSION_TYPE_ESF},
+        {"x.tws", FIO_EXTENSION_TYPE_OLD_WORKSPACE},
+        {"x.tip", 0},
+        {"noextension", 0},
+        {".tsf", 0},
     };
     for (CASE const& c : cases) {
         EXPECT_EQ(fio_get_extension_type(c.path), c.type) << c.path;
@@ -166,7 +243,8 @@ TEST(FileIo, PathLengthLimitsAndSameFileComparison) {
     EXPECT_TRUE(FIO_PATH("/tmp/short.tsf").is_path_length_within_operating_system_limits());
     EXPECT_FALSE(FIO_PATH("/tmp/" + std::string(300, 'n') + ".tsf")
                      .is_path_length_within_operating_system_limits());
-    EXPECT_FALSE(FIO_PATH("/" + std::string(5000, 'd')).is_path_length_within_operating_system_limits());
+    EXPECT_FALSE(
+        FIO_PATH("/" + std::string(5000, 'd')).is_path_length_within_operating_system_limits());
     EXPECT_TRUE(FIO_PATH::os_specific_comparison("/tmp/a/../b.tsf", "/tmp/b.tsf"));
     EXPECT_FALSE(FIO_PATH::os_specific_comparison("/tmp/B.tsf", "/tmp/b.tsf"));
 }

@@ -1,5 +1,6 @@
 // A process killed at any moment while it commits a large revision leaves the
-// settings file as it was or as it was to become, never a part of either.
+// settings file as it was or as it was to become, never a part of either; the
+// kills fall before, during and after the commit's rename.
 #include "acf_test_directory.h"
 
 #include "acf_manager.h"
@@ -31,8 +32,9 @@ std::string large_revision(int count, char const* value) {
     return text;
 }
 
-// Opens the project, changes the setting and commits: the child's whole life.
-[[noreturn]] void commit_in_child(std::string const& dir) {
+// Opens the project and changes the setting, tells the parent through `ready`
+// that the commit starts now, and commits: the child's whole life.
+[[noreturn]] void commit_in_child(std::string const& dir, int ready) {
     ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
     int status = manager->open_project(dir.c_str(), "big", "", false, false, false, false, false);
     bool done = status == 0 && manager->write_lock(false);
@@ -40,10 +42,35 @@ std::string large_revision(int count, char const* value) {
         ACF_MGR_INPUT_PARAMETERS params;
         params.set_variable_string("SMART_RECOMPILE");
         params.set_value_string("Off");
-        done = manager->set_global_assignment(&params) != nullptr &&
-               manager->commit_files_to_disk(false, true);
+        done = manager->set_global_assignment(&params) != nullptr;
     }
+    char byte = done ? 1 : 0;
+    done = write(ready, &byte, 1) == 1 && done && manager->commit_files_to_disk(false, true);
     _exit(done ? 0 : 1);
+}
+
+// A child that commits, once it has told the parent that the commit starts.
+struct COMMITTING_CHILD {
+    pid_t pid = -1;
+    bool started = false;
+};
+
+COMMITTING_CHILD start_commit(std::string const& dir) {
+    COMMITTING_CHILD child;
+    int ready[2];
+    if (pipe(ready) != 0) {
+        return child;
+    }
+    child.pid = fork();
+    if (child.pid == 0) {
+        close(ready[0]);
+        commit_in_child(dir, ready[1]);
+    }
+    close(ready[1]);
+    char byte = 0;
+    child.started = child.pid > 0 && read(ready[0], &byte, 1) == 1 && byte == 1;
+    close(ready[0]);
+    return child;
 }
 
 TEST(SettingsCommitCrash, KilledCommitLeavesTheOldOrTheNewFile) {
@@ -55,49 +82,48 @@ TEST(SettingsCommitCrash, KilledCommitLeavesTheOldOrTheNewFile) {
     ACF_REVISION_NAME_LIST names = {"big"};
     ASSERT_TRUE(acf_write_tpf_file(dir.file("big.tpf").c_str(), &names));
 
-    // One undisturbed run: the commit produces exactly the new text.
+    // One undisturbed run: the commit produces exactly the new text, and its
+    // time is what the kills below are spread over.
     acf_test_write(file, old_text);
+    COMMITTING_CHILD child = start_commit(dir.path());
+    ASSERT_TRUE(child.started);
     auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        commit_in_child(dir.path());
-    }
     int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    auto whole = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(waitpid(child.pid, &status, 0), child.pid);
+    auto commit = std::chrono::steady_clock::now() - start;
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     ASSERT_TRUE(acf_test_read(file) == new_text) << "the commit wrote something else";
 
+    // Kill points from the start of the commit to a little past its end, so
+    // that both sides of the rename are met.
     int const kills = 25;
     int old_seen = 0;
     int new_seen = 0;
     for (int i = 0; i < kills; ++i) {
         acf_test_write(file, old_text);
-        pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            commit_in_child(dir.path());
-        }
-        std::this_thread::sleep_for(whole * i / kills);
-        kill(pid, SIGKILL);
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        child = start_commit(dir.path());
+        ASSERT_TRUE(child.started);
+        std::this_thread::sleep_for(commit * i * 5 / (4 * (kills - 1)));
+        kill(child.pid, SIGKILL);
+        ASSERT_EQ(waitpid(child.pid, &status, 0), child.pid);
         std::string text = acf_test_read(file);
         bool whole_file = text == old_text || text == new_text;
         EXPECT_TRUE(whole_file) << "kill " << i << " left " << text.size() << " bytes";
         old_seen += text == old_text;
         new_seen += text == new_text;
-        // Temporary files of killed writers are the only leftovers.
+        // Temporary files of killed writers and the lock file of a killed
+        // commit (taken over by the next one) are the only leftovers.
         for (auto const& entry : std::filesystem::directory_iterator(dir.path())) {
             std::string name = entry.path().filename().string();
             if (name != "big.tsf" && name != "big.tpf" &&
                 name.find("assignment_defaults") == std::string::npos) {
-                EXPECT_EQ(name.rfind(".big.tsf.", 0), 0u) << name;
+                EXPECT_TRUE(name.rfind(".big.tsf.", 0) == 0 || name == "big.tsf.lock") << name;
                 std::filesystem::remove(entry.path());
             }
         }
     }
     EXPECT_GT(old_seen, 0);
+    EXPECT_GT(new_seen, 0);
 }
 
 } // namespace
