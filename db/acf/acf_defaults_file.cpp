@@ -238,10 +238,11 @@ std::string acf_installation_defaults_file_text(ACF_DEFAULT_VALUE_CHANGE_INFO co
     return out.str();
 }
 
-bool acf_write_defaults_file_if_missing(std::string const& target, std::string const& text) {
+bool acf_write_defaults_file_if_missing(std::string const& target, std::string const& text,
+                                        std::string* error) {
     FIO_PATH path(target);
     if (FIO_FILE_SYSTEM::exists(path)) {
         return false;
     }
-    return FIO_FILE_SYSTEM::write_file_atomically(path, text);
+    return FIO_FILE_SYSTEM::write_file_atomically(path, text, error);
 }

@@ -34,5 +34,7 @@ std::string acf_installation_defaults_file_text(ACF_DEFAULT_VALUE_CHANGE_INFO co
 
 // Writes `text` to `target` unless the file exists; atomically, so that a crash
 // or a full disk never leaves a partial file and two processes making the same
-// file at once both succeed. True when this call wrote it.
-bool acf_write_defaults_file_if_missing(std::string const& target, std::string const& text);
+// file at once both succeed. True when this call wrote it; a write that failed
+// puts the reason into `error` (may be null), which stays empty otherwise.
+bool acf_write_defaults_file_if_missing(std::string const& target, std::string const& text,
+                                        std::string* error = nullptr);

@@ -362,7 +362,7 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
 
     int status = SUCCESS;
     for (;;) {
-        ACF_MANAGER_STORAGE* storage =
+        auto* storage =
             MEM_NEW(ACF, ACF_MANAGER_STORAGE_REAL)(project_file, revision_base, this, true);
         replace_current_storage(storage);
         storage->set_add_messages_to_post_list(true);
@@ -382,6 +382,13 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
             break;
         }
         resolve_special_cases();
+        if (storage->is_defaults_file_unwritten()) {
+            write_unlock(false);
+            storage->display_post_messages();
+            replace_current_storage(nullptr);
+            written.undo();
+            return UNABLE_TO_WRITE_FILE;
+        }
         if (!storage->get_need_to_reopen_revision() && !exists(revision_path())) {
             // Old settings files named after the project join the new revision
             // (of the process-wide manager only: they are merged through it).

@@ -408,6 +408,9 @@ public:
     void set_force_write(bool on) { set_state(STATE_FORCE_WRITE, on); }
     // A settings file has been read into (or written from) this store.
     bool is_loaded() const { return test_state(STATE_LOADED); }
+    // The revision's defaults file had to be made on a version change and
+    // could not be written.
+    bool is_defaults_file_unwritten() const { return !m_defaults_write_error.empty(); }
     void set_loaded(bool on) { set_state(STATE_LOADED, on); }
     bool is_synchronizing() const { return test_state(STATE_SYNCHRONIZING); }
     // The search filter of the current lock, as the collection takes it.
@@ -514,6 +517,8 @@ private:
     bool m_commit_locked = false;
     // Why the last settings file write failed.
     std::string m_write_error;
+    // Why the revision's defaults file could not be made on a version change.
+    std::string m_defaults_write_error;
 
     // Work records: each operation copies its caller's record into its own.
     ACF_MGR_INPUT_PARAMETERS m_last_request;    // set_assignment: the request as normalised

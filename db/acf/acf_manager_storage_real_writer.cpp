@@ -382,7 +382,14 @@ void ACF_MANAGER_STORAGE_REAL::handle_version_change(char const* last_version,
     bool written =
         write_defaults_file(m_revision_name.c_str(), last_number, last_plain, last_version);
     set_need_to_reopen_revision(written);
-    if (!written) {
+    if (!m_defaults_write_error.empty()) {
+        // The defaults of the older version would be lost with the version
+        // recorded next: the revision must not be opened without them.
+        post_with_reason(MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(
+                             (m_project_path + acf_revision_defaults_file_name(m_revision_name))
+                                 .c_str()),
+                         m_defaults_write_error);
+    } else if (!written) {
         MSG_POST* message = MSG_ACF::I::WHERE_TO_VIEW_DEFAULT_CHANGES(
             acf_installation_defaults_file_path().c_str());
         post_or_hold(message);
@@ -400,7 +407,9 @@ bool ACF_MANAGER_STORAGE_REAL::write_defaults_file(char const* revision, double 
     if (directory.empty() || directory.back() != '/') {
         directory += '/';
     }
+    m_defaults_write_error.clear();
     return acf_write_defaults_file_if_missing(
         directory + acf_revision_defaults_file_name(revision),
-        acf_revision_defaults_file_text(acf_default_value_change_table, last_number, last_plain));
+        acf_revision_defaults_file_text(acf_default_value_change_table, last_number, last_plain),
+        &m_defaults_write_error);
 }

@@ -55,24 +55,48 @@ struct CASE {
     char const* call;
     char const* file;
     std::string const* script;
+    // The project was last saved by an older version and its revision has no
+    // defaults file yet: opening it makes one.
+    bool older = false;
 };
+
+void make_older(ACF_SCRIPT_PROJECT& project) {
+    test_write_file(project.file("proj.tsf"),
+                    "set_global_assignment -name LAST_TESSALY_VERSION 13.0\n"
+                    "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to pin_a\n");
+    std::filesystem::remove(project.file("proj_assignment_defaults.tdf"));
+}
 
 TEST(SettingsFileFaults, EveryFailingCallIsReportedAndChangesNoFile) {
     CASE const cases[] = {
-        {"open", ".tpf", &CHANGE_AND_COMMIT},   {"read", ".tpf", &CHANGE_AND_COMMIT},
-        {"open", ".tsf", &CHANGE_AND_COMMIT},   {"read", ".tsf", &CHANGE_AND_COMMIT},
-        {"write", ".tsf", &CHANGE_AND_COMMIT},  {"fsync", ".tsf", &CHANGE_AND_COMMIT},
-        {"rename", ".tsf", &CHANGE_AND_COMMIT}, {"open", ".tdf", &CHANGE_AND_COMMIT},
-        {"read", ".tdf", &CHANGE_AND_COMMIT},   {"write", ".tpf", &NEW_REVISION},
-        {"fsync", ".tpf", &NEW_REVISION},       {"rename", ".tpf", &NEW_REVISION},
-        {"read", ".tpf", &NEW_REVISION},        {"write", ".tsf", &NEW_REVISION},
-        {"fsync", ".tsf", &NEW_REVISION},       {"rename", ".tsf", &NEW_REVISION},
+        {"open", ".tpf", &CHANGE_AND_COMMIT},
+        {"read", ".tpf", &CHANGE_AND_COMMIT},
+        {"open", ".tsf", &CHANGE_AND_COMMIT},
+        {"read", ".tsf", &CHANGE_AND_COMMIT},
+        {"write", ".tsf", &CHANGE_AND_COMMIT},
+        {"fsync", ".tsf", &CHANGE_AND_COMMIT},
+        {"rename", ".tsf", &CHANGE_AND_COMMIT},
+        {"open", ".tdf", &CHANGE_AND_COMMIT},
+        {"read", ".tdf", &CHANGE_AND_COMMIT},
+        {"write", ".tpf", &NEW_REVISION},
+        {"fsync", ".tpf", &NEW_REVISION},
+        {"rename", ".tpf", &NEW_REVISION},
+        {"read", ".tpf", &NEW_REVISION},
+        {"write", ".tsf", &NEW_REVISION},
+        {"fsync", ".tsf", &NEW_REVISION},
+        {"rename", ".tsf", &NEW_REVISION},
+        {"write", ".tdf", &CHANGE_AND_COMMIT, true},
+        {"fsync", ".tdf", &CHANGE_AND_COMMIT, true},
+        {"rename", ".tdf", &CHANGE_AND_COMMIT, true},
     };
     for (CASE const& c : cases) {
         std::string const what = std::string(c.call) + " of " + c.file;
         int faults = 0;
         for (int at = 1; at < 100; ++at) {
             ACF_SCRIPT_PROJECT project;
+            if (c.older) {
+                make_older(project);
+            }
             TEST_WORKSPACE logs;
             std::string const log = logs.path("faults.log");
             std::map<std::string, std::string> const before = project.files();
