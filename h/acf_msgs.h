@@ -103,6 +103,7 @@ extern unsigned const acf_msg_id_count; // 94
 // on the message system's local debug channel.
 void acf_msg_debug(char const* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Gives a message about a file the reason why the file could not be read or
-// written, as its sub-message (nothing for an empty reason); returns the message.
-MSG_POST* acf_add_reason_to_file_message(MSG_POST* message, std::string const& reason);
+// Gives a message an information sub-message holding the text (such as the
+// reason why a file could not be read or written); nothing for an empty text.
+// Returns the message.
+MSG_POST* acf_add_info_sub_message(MSG_POST* message, std::string const& text);

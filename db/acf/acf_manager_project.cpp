@@ -79,7 +79,7 @@ bool read_listed_revisions(std::string const& project_file, ACF_REVISION_NAME_LI
     if (acf_get_all_revisions_from_tpf(project_file.c_str(), listed, &reason)) {
         return true;
     }
-    MSG_POST* message = acf_add_reason_to_file_message(
+    MSG_POST* message = acf_add_info_sub_message(
         MSG_ACF::W::PROJECT_FILE_DOES_NOT_EXIST(project_file.c_str()), reason);
     message->post();
     delete message;

@@ -721,12 +721,7 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
                                              : "The rejected settings file could not be kept "
                                                "and was left in place: " +
                                                    m_revision_path;
-                MSG_POST* sub = MSG_ACF::I::ACF_ASSIGNMENT_INFO(note.c_str());
-                if (sub != nullptr && !sub->is_null()) {
-                    message->add_sub_message(sub);
-                } else {
-                    delete sub;
-                }
+                acf_add_info_sub_message(message, note);
                 if (gen_get_is_tessaly_exe()) {
                     message->show();
                 } else {

@@ -103,7 +103,7 @@ bool is_legal_integer_value(ACF_VARIABLE_TYPE_ENUM variable, std::string const& 
 // ---------------------------------------------------------------------------
 
 void ACF_MANAGER_STORAGE_REAL::post_with_reason(MSG_POST* message, std::string const& reason) {
-    acf_add_reason_to_file_message(message, reason);
+    acf_add_info_sub_message(message, reason);
     if (test_state(STATE_POST_MESSAGES)) {
         post_or_hold(message);
     } else {
@@ -444,12 +444,7 @@ std::string ACF_MANAGER_STORAGE_REAL::generate_variable_detail_submessage(
     if (text.empty()) {
         return text;
     }
-    MSG_POST* sub = MSG_ACF::I::ACF_ASSIGNMENT_INFO(text.c_str());
-    if (sub != nullptr && !sub->is_null()) {
-        message->add_sub_message(sub);
-    } else {
-        delete sub;
-    }
+    acf_add_info_sub_message(message, text);
     return text;
 }
 

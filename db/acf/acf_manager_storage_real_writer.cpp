@@ -385,10 +385,10 @@ void ACF_MANAGER_STORAGE_REAL::handle_version_change(char const* last_version,
     if (!m_defaults_write_error.empty()) {
         // The defaults of the older version would be lost with the version
         // recorded next: the revision must not be opened without them.
-        post_with_reason(MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(
-                             (m_project_path + acf_revision_defaults_file_name(m_revision_name))
-                                 .c_str()),
-                         m_defaults_write_error);
+        post_with_reason(
+            MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(
+                (m_project_path + acf_revision_defaults_file_name(m_revision_name)).c_str()),
+            m_defaults_write_error);
     } else if (!written) {
         MSG_POST* message = MSG_ACF::I::WHERE_TO_VIEW_DEFAULT_CHANGES(
             acf_installation_defaults_file_path().c_str());

@@ -124,11 +124,11 @@ static_assert(sizeof acf_msg_ids / sizeof acf_msg_ids[0] == 94, "37 E, 15 I and 
 static MSG_ID_REGISTRAR acf_msg_id_registrar(acf_msg_ids, acf_msg_id_types,
                                              static_cast<int>(acf_msg_id_count));
 
-MSG_POST* acf_add_reason_to_file_message(MSG_POST* message, std::string const& reason) {
-    if (message == nullptr || reason.empty()) {
+MSG_POST* acf_add_info_sub_message(MSG_POST* message, std::string const& text) {
+    if (message == nullptr || text.empty()) {
         return message;
     }
-    MSG_POST* detail = MSG_ACF::I::ACF_ASSIGNMENT_INFO(reason.c_str());
+    MSG_POST* detail = MSG_ACF::I::ACF_ASSIGNMENT_INFO(text.c_str());
     if (detail != nullptr && !detail->is_null()) {
         message->add_sub_message(detail);
     } else {
