@@ -10,7 +10,6 @@
 #include "suite/general/ver.h"
 
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 MEM_UNIT_INITIALIZER(ACF);
@@ -206,7 +205,11 @@ bool acf_check_for_revision_files(char const* project_path) {
 }
 
 std::string acf_get_current_cap_from_tws_file(std::string const& workspace_file) {
-    std::ifstream in(workspace_file);
+    std::string content;
+    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace_file), content)) {
+        return std::string();
+    }
+    std::istringstream in(content);
     std::string line;
     while (std::getline(in, line)) {
         size_t equals = line.find('=');
