@@ -94,8 +94,8 @@ TEST(SettingsCommitCrash, KilledCommitLeavesTheOldOrTheNewFile) {
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     ASSERT_TRUE(acf_test_read(file) == new_text) << "the commit wrote something else";
 
-    // Kill points from the start of the commit to a little past its end, so
-    // that both sides of the rename are met.
+    // Kill points from the start of the commit to twice its time (commits under
+    // load may take longer), so that both sides of the rename are met.
     int const kills = 25;
     int old_seen = 0;
     int new_seen = 0;
@@ -103,7 +103,7 @@ TEST(SettingsCommitCrash, KilledCommitLeavesTheOldOrTheNewFile) {
         acf_test_write(file, old_text);
         child = start_commit(dir.path());
         ASSERT_TRUE(child.started);
-        std::this_thread::sleep_for(commit * i * 5 / (4 * (kills - 1)));
+        std::this_thread::sleep_for(commit * i * 2 / (kills - 1));
         kill(child.pid, SIGKILL);
         ASSERT_EQ(waitpid(child.pid, &status, 0), child.pid);
         std::string text = acf_test_read(file);

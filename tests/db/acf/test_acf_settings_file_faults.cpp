@@ -103,12 +103,14 @@ TEST(SettingsFileFaults, EveryFailingCallIsReportedAndChangesNoFile) {
             TEST_RUN_RESULT result;
             {
                 // The sanitizers' runtime then need not come first.
-                CHILD_ENVIRONMENT environment({{"LD_PRELOAD", ACF_FAULT_SHIM_PATH},
-                                               {"ASAN_OPTIONS", "verify_asan_link_order=0"},
-                                               {"FAULT_CALL", c.call},
-                                               {"FAULT_FILE", c.file},
-                                               {"FAULT_AT", std::to_string(at)},
-                                               {"FAULT_LOG", log}});
+                char const* asan = std::getenv("ASAN_OPTIONS");
+                CHILD_ENVIRONMENT environment(
+                    {{"LD_PRELOAD", ACF_FAULT_SHIM_PATH},
+                     {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"},
+                     {"FAULT_CALL", c.call},
+                     {"FAULT_FILE", c.file},
+                     {"FAULT_AT", std::to_string(at)},
+                     {"FAULT_LOG", log}});
                 result = project.run(*c.script);
             }
             if (!std::filesystem::exists(log)) {
