@@ -154,6 +154,18 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
         return false;
     }
     m_last_error_status = ACF_REVISION_MANAGER::SUCCESS;
+    auto nothing_to_write = [this] {
+        if (get_force_write() || m_asgn_storage->have_any_assignments_changed() ||
+            !file_exists(m_revision_path)) {
+            return false;
+        }
+        m_asgn_storage->clear_changed_status_of_all_assignments();
+        set_force_write(false);
+        return true;
+    };
+    if (nothing_to_write()) {
+        return true;
+    }
     // Another process may commit the same revision: from the look for its
     // changes to the rename of the new file, the settings file's lock is held.
     // A write made while re-reading for this commit holds it already.
@@ -173,12 +185,9 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
         if (have_any_files_changed()) {
             return report_unwritten_file("it changed on disk and could not be read again");
         }
-    }
-    if (!get_force_write() && !m_asgn_storage->have_any_assignments_changed() &&
-        file_exists(m_revision_path)) {
-        m_asgn_storage->clear_changed_status_of_all_assignments();
-        set_force_write(false);
-        return true;
+        if (nothing_to_write()) {
+            return true;
+        }
     }
     bool written = write_assignments_to_files(write_notes, flush);
     if (written) {

@@ -39,12 +39,20 @@ ACF_REVISION_NAME_LIST revisions_of(char const* project_file) {
 }
 
 // Rewrites the project file with the list that `change` makes of its revisions
-// (`change` returns false when the file is to stay as it is), holding the
-// file's lock between processes. Nothing is written when the file cannot be
-// read, since the rewrite would drop what it lists.
+// (`change` returns false when the file is to stay as it is). The rewrite holds
+// the file's lock between processes and starts again from the file as it is
+// then. Nothing is written when the file cannot be read, since the rewrite
+// would drop what it lists.
 template <class CHANGE> bool rewrite_tpf(char const* prj_path, CHANGE change) {
-    FIO_FILE_LOCK lock{FIO_PATH(prj_path)};
     ACF_REVISION_NAME_LIST listed;
+    if (!acf_get_all_revisions_from_tpf(prj_path, &listed)) {
+        return false;
+    }
+    if (!change(listed)) {
+        return true;
+    }
+    FIO_FILE_LOCK lock{FIO_PATH(prj_path)};
+    listed.clear();
     if (!lock.is_held() || !acf_get_all_revisions_from_tpf(prj_path, &listed)) {
         return false;
     }
