@@ -189,6 +189,7 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
             return true;
         }
     }
+    m_write_error.clear();
     bool written = write_assignments_to_files(write_notes, flush);
     if (written) {
         add_file_to_collection(m_revision_path.c_str(), true);
