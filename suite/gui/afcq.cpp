@@ -135,6 +135,8 @@ QIcon afcq_get_icon(int icon) {
     switch (icon) {
     case AFCQ_ICON_IP_COMPONENT:
         return badge(QColor(0x2a, 0x6f, 0xb0), "IP");
+    case AFCQ_ICON_SEPARATOR:
+        return badge(QColor(0x70, 0x70, 0x70), "|");
     case AFCQ_ICON_SUCCESS:
         return badge(QColor(0x2e, 0x8b, 0x3a), QString(QChar(0x2713)));
     case AFCQ_ICON_PENDING:

@@ -15,6 +15,11 @@ QString CFGQ_REGISTRY_KEY::file_path() {
 
 CFGQ_REGISTRY_KEY::CFGQ_REGISTRY_KEY(int sub_key) : m_group(QString::number(sub_key)) {}
 
+bool CFGQ_REGISTRY_KEY::has_value(QString const& name) const {
+    QSettings settings(file_path(), QSettings::IniFormat);
+    return settings.contains(m_group + QLatin1Char('/') + name);
+}
+
 QVariant CFGQ_REGISTRY_KEY::get_value(QString const& name, QVariant const& fallback) const {
     QSettings settings(file_path(), QSettings::IniFormat);
     return settings.value(m_group + QLatin1Char('/') + name, fallback);

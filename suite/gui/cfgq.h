@@ -9,6 +9,7 @@
 
 // Sub-keys of the preferences.
 enum CFGQ_SUB_KEY_ENUM {
+    CFGQ_SUB_KEY_TOOLBARS = 59,          // the frame windows' saved toolbar layout
     CFGQ_SUB_KEY_COLUMN_VISIBILITY = 60, // hidden columns of the tables, by table name
 };
 
@@ -16,6 +17,7 @@ class CFGQ_REGISTRY_KEY {
 public:
     explicit CFGQ_REGISTRY_KEY(int sub_key);
 
+    bool has_value(QString const& name) const;
     QVariant get_value(QString const& name, QVariant const& fallback = QVariant()) const;
     // False when the file could not be written.
     bool set_value(QString const& name, QVariant const& value);
