@@ -31,7 +31,7 @@ MSG_D* make_debug(MSG_D_LEVEL level, char const* format, va_list args) {
 #define MDB_MSG_ARGS_0
 #define MDB_MSG_ARGS_1 , arg1
 #define MDB_MSG_ARGS_2 , arg1, arg2
-#define MDB_MSG(SCOPE, NAME, ID, NARGS, TEMPLATE)                                                 \
+#define MDB_MSG(SCOPE, NAME, ID, NARGS, TEMPLATE)                                                  \
     MSG_##SCOPE* MSG_MDB::SCOPE::NAME(MDB_MSG_PARAMS_##NARGS) {                                    \
         return make<MSG_##SCOPE>(ID, TEMPLATE MDB_MSG_ARGS_##NARGS);                               \
     }

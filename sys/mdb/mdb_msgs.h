@@ -7,7 +7,7 @@
 // Parameter lists by number of string arguments.
 #define MDB_MSG_PARAMS_0
 #define MDB_MSG_PARAMS_1 char const* arg1
-#define MDB_MSG_PARAMS_2 char const* arg1, char const* arg2
+#define MDB_MSG_PARAMS_2 char const *arg1, char const *arg2
 
 class MSG_MDB {
 public:
