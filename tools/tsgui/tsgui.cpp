@@ -1,7 +1,8 @@
-// tsgui: a minimal graphical host. It opens a main window and, with --project,
-// the project in that folder through the project manager; then it loads the
-// dialogs plug-in by file name and calls its entry points by name, as the
-// suite's graphical host does.
+// tsgui: a minimal graphical host. It opens its main frame window and, with
+// --project, the project in that folder through the project manager, and
+// shows each --open file in a sub-window of its own frame window; then it
+// loads the dialogs plug-in by file name and calls its entry points by name,
+// as the suite's graphical host does.
 //
 //   tsgui [--project <dir>] [--screenshot <file.png>] [--press <button or cell text>]...
 //         [--answer <yes|no|path>]... [--arg <text>]... <entry point>...
@@ -12,10 +13,12 @@
 // project and settings files, the design files when included, AES-256
 // encrypted when a password was given; an existing file is replaced only
 // after the user agreed to overwrite it.
+//   tsgui [--project <dir>] [--open <file>]... [--screenshot <file.png>]
+//         [--press <button or cell text>]... [--answer <yes|no|path>]... <entry point>...
 //
 // Each --press, in order, presses the button of that text in the modal dialog
-// then open (or, when it has no such button, double-clicks the table cell of
-// that text); with --screenshot the modal dialog open once the presses are
+// then open (or, when it has no such button, makes the table cell of that
+// text current and double-clicks it); with --screenshot the modal dialog open once the presses are
 // done is saved as a picture; each --answer queues the answer of the next
 // question (yes, no) or file dialog (a path). Any of them makes the host unattended: no question
 // box or file dialog opens, and a modal dialog left with nothing to do is
@@ -28,6 +31,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"
+#include "suite/gui/qui_frame_wnd.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/messages/msg.h"
 #include "suite/tclglue/atcl.h"
@@ -36,8 +40,12 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QMainWindow>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QTimer>
 
 #include <algorithm>
@@ -53,6 +61,11 @@
 
 namespace {
 
+// A button text as shown, without its mnemonic marks.
+QString shown_text(QString text) {
+    return text.remove(QLatin1Char('&'));
+}
+
 // The entry points' signatures, by name; any other takes the parent alone.
 enum SIGNATURE_ENUM {
     SIGNATURE_PARENT = 0,           // void (QWidget* parent)
@@ -62,6 +75,8 @@ enum SIGNATURE_ENUM {
     // bool (QWidget* parent, std::string* file, std::string* password, bool* include, bool
     // restricted)
     SIGNATURE_HANDOFF = 4,
+    SIGNATURE_FRAME = 3,            // void (QUI_FRAME_WND* frame): prints the toolbars after
+    SIGNATURE_PARENT_WINDOWS = 4,   // void (QWidget* parent, QList<QMdiSubWindow*> windows)
 };
 struct ENTRY_SIGNATURE {
     char const* name;
@@ -73,6 +88,8 @@ ENTRY_SIGNATURE const entry_signatures[] = {
     {"mdb_dyn_get_revisions_dlg", SIGNATURE_RETURNS_DIALOG},
     {"mdb_dyn_restore_archive_dlg", SIGNATURE_PARENT_ARCHIVE},
     {"mdb_dyn_get_archive_password", SIGNATURE_HANDOFF},
+    {"mdb_dyn_customize_dlg", SIGNATURE_FRAME},
+    {"mdb_dyn_select_window_dlg", SIGNATURE_PARENT_WINDOWS},
 };
 
 SIGNATURE_ENUM signature_of(std::string const& name) {
@@ -134,6 +151,23 @@ int write_handoff_archive(THR_DRL_HANDLE dialogs, std::string const& file,
 int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& name,
                      QWidget* parent, std::vector<std::string> const& args) {
     int status = 0;
+// Prints each toolbar of a frame window with its actions.
+void print_toolbars(QUI_FRAME_WND* frame) {
+    for (AFCQ_TOOL_BAR* toolbar :
+         frame->findChildren<AFCQ_TOOL_BAR*>(QString(), Qt::FindDirectChildrenOnly)) {
+        QStringList actions;
+        for (QAction* action : toolbar->actions()) {
+            actions << (action->isSeparator() ? QStringLiteral("|") : shown_text(action->text()));
+        }
+        std::printf("toolbar \"%s\"%s: %s\n", toolbar->windowTitle().toLocal8Bit().constData(),
+                    toolbar->isVisibleTo(frame) ? "" : " (hidden)",
+                    actions.join(QStringLiteral(", ")).toLocal8Bit().constData());
+    }
+}
+
+// Calls an entry point by its signature and prints what it returns.
+void call_entry_point(void* function, std::string const& name, QUI_FRAME_WND* frame) {
+    QWidget* parent = frame;
     switch (signature_of(name)) {
     case SIGNATURE_PARENT:
         reinterpret_cast<void (*)(QWidget*)>(function)(parent);
@@ -176,6 +210,16 @@ int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& 
             status = write_handoff_archive(dialogs, file, password, include);
         }
         std::fill(password.begin(), password.end(), '\0');
+    case SIGNATURE_FRAME:
+        reinterpret_cast<void (*)(QUI_FRAME_WND*)>(function)(frame);
+        print_toolbars(frame);
+        break;
+    case SIGNATURE_PARENT_WINDOWS: {
+        reinterpret_cast<void (*)(QWidget*, QList<QMdiSubWindow*>)>(function)(
+            parent, frame->get_mdi_area()->subWindowList());
+        QMdiSubWindow* active = frame->get_mdi_area()->activeSubWindow();
+        std::printf("active window: %s\n",
+                    active == nullptr ? "none" : active->windowTitle().toLocal8Bit().constData());
         break;
     }
     }
@@ -192,6 +236,10 @@ void usage() {
 // A button text as shown, without its mnemonic marks.
 QString shown_text(QString text) {
     return text.remove(QLatin1Char('&'));
+    std::fprintf(stderr,
+                 "Usage: tsgui [--project <dir>] [--open <file>]... [--screenshot <file.png>] "
+                 "[--press <button or cell text>]... [--answer <yes|no|path>]... <entry "
+                 "point>...\n");
 }
 
 // Presses, later from the event loop (a press may open a dialog of its own),
@@ -213,7 +261,12 @@ bool press(QDialog* dialog, QString const& text) {
         if (view->isVisible() && !found.isEmpty()) {
             QPersistentModelIndex index = found.front();
             QMetaObject::invokeMethod(
-                view, [view, index]() { emit view->doubleClicked(index); }, Qt::QueuedConnection);
+                view,
+                [view, index]() {
+                    view->setCurrentIndex(index);
+                    emit view->doubleClicked(index);
+                },
+                Qt::QueuedConnection);
             return true;
         }
     }
@@ -313,6 +366,26 @@ bool open_project(std::string const& dir) {
     return true;
 }
 
+// Shows a file, read only, in a sub-window of the main frame holding a frame
+// window of its own.
+bool open_file(QUI_FRAME_WND* main_frame, std::string const& path) {
+    QFile file(QString::fromLocal8Bit(path.c_str()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "tsgui: cannot open %s\n", path.c_str());
+        return false;
+    }
+    auto* frame = new QUI_FRAME_WND(QStringLiteral("Text"), false);
+    frame->set_file_name(path);
+    frame->set_name_text(QFileInfo(file).fileName());
+    auto* text = new QPlainTextEdit(QString::fromLocal8Bit(file.readAll()), frame);
+    text->setReadOnly(true);
+    frame->setCentralWidget(text);
+    QMdiSubWindow* window = main_frame->get_mdi_area()->addSubWindow(frame);
+    window->setWindowTitle(frame->get_name_text());
+    window->show();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -325,6 +398,7 @@ int main(int argc, char** argv) {
     bfu_register_import_commands(atcl_get_interpreter());
 
     std::string project;
+    std::vector<std::string> files;
     QString screenshot;
     std::deque<QString> presses;
     bool answered = false;
@@ -333,6 +407,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--project") == 0 && i + 1 < argc) {
             project = argv[++i];
+        } else if (std::strcmp(argv[i], "--open") == 0 && i + 1 < argc) {
+            files.push_back(argv[++i]);
         } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
             screenshot = QString::fromLocal8Bit(argv[++i]);
         } else if (std::strcmp(argv[i], "--press") == 0 && i + 1 < argc) {
@@ -363,10 +439,17 @@ int main(int argc, char** argv) {
     }
     install_project_ui_handlers();
 
-    QMainWindow window;
+    QUI_FRAME_WND window(QStringLiteral("Main"), true);
+    qui_set_main_frame_wnd(&window);
+    window.set_file_name(project.empty() ? GEN_PRODUCT_NAME : project);
     window.setWindowTitle(GEN_PRODUCT_NAME);
     window.resize(800, 600);
     window.show();
+    for (std::string const& file : files) {
+        if (!open_file(&window, file)) {
+            return 1;
+        }
+    }
 
     bool unattended = !screenshot.isEmpty() || !presses.empty() || answered;
     bool press_failed = false;

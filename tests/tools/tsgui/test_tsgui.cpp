@@ -4,6 +4,7 @@
 #include "suite/archive/afm_zip.h"
 #include "suite/threads/thr.h"
 
+#include "tests/support/test_preferences.h"
 #include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>
@@ -130,6 +131,38 @@ TEST_F(Tsgui, TheRevisionsDialogRunsAndLeavesAnUnchangedProjectAsItWas) {
     EXPECT_EQ(files_of(project), before);
 }
 
+TEST_F(Tsgui, ToolbarsCustomisedInOneRunShowInTheNext) {
+    TEST_PREFERENCES preferences;
+    std::string file = m_workspace.path("top.v");
+    test_write_file(file, "module top; endmodule\n");
+    std::string open = "--open " + thr_process_quote_argument(file);
+    // A new toolbar in the main frame's tab, with Copy added to it.
+    TEST_RUN_RESULT result =
+        run(open + " --press New... --press OK --press Customize... --press Copy --press \">\""
+                   " --press OK --press OK mdb_dyn_customize_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("toolbar \"Custom 1\": Copy\n"), std::string::npos)
+        << result.output;
+    // The next run starts with it; cancelling the dialog keeps everything.
+    std::string before = test_read_file(preferences.file());
+    result = run(open + " --press Cancel mdb_dyn_customize_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("toolbar \"Custom 1\": Copy\n"), std::string::npos)
+        << result.output;
+    EXPECT_EQ(test_read_file(preferences.file()), before);
+}
+
+TEST_F(Tsgui, WindowPickerBringsTheChosenFileForward) {
+    for (char const* name : {"a.v", "b.v"}) {
+        test_write_file(m_workspace.path(name), "module m; endmodule\n");
+    }
+    TEST_RUN_RESULT result =
+        run("--open " + m_workspace.path("a.v") + " --open " + m_workspace.path("b.v") +
+            " --press " + m_workspace.path("a.v") + " --press OK mdb_dyn_select_window_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("active window: a.v\n"), std::string::npos) << result.output;
+}
+
 TEST_F(Tsgui, RefusesWhatItCannotDo) {
     struct CASE {
         char const* name;
@@ -140,6 +173,8 @@ TEST_F(Tsgui, RefusesWhatItCannotDo) {
     CASE const cases[] = {
         {"folder without a project",
          "--project " + m_workspace.path("empty") + " mdb_dyn_ip_regen_dlg", "no project file"},
+        {"file that cannot be opened",
+         "--open " + m_workspace.path("none.v") + " mdb_dyn_customize_dlg", "cannot open"},
         {"unknown entry point", "mdb_dyn_no_such_dialog", "no entry point mdb_dyn_no_such_dialog"},
         {"no entry point", "", "Usage: tsgui"},
         {"unknown option", "--frobnicate mdb_dyn_ip_regen_dlg", "Usage: tsgui"},
