@@ -15,6 +15,10 @@
 #   advanced_archive_settings.png
 #   restore_archived_project.png
 #   archive_handoff.png              (for a restricted customer)
+#   customize.png                    the Customize dialog with a file open (two tabs),
+#   customize_toolbar.png            its Customize Toolbar dialog (Customize...),
+#   new_toolbar.png                  its New Toolbar dialog (New...)
+#   select_window.png                the window picker with two files open
 #   scripts/screenshot.sh [docs folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +30,8 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tsgui-screenshot.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cp -R examples/dsp_board "$work/"
 cp -R tests/sys/mdb/fixtures/rev_project "$work/"
+# The toolbars start from their defaults, whatever the user's preferences hold.
+export XDG_CONFIG_HOME="$work/config"
 
 # shot <project folder> <picture> <entry point> [tsgui options...]
 shot() {
@@ -48,3 +54,10 @@ shot rev_project archive_project.png mdb_dyn_archive_dlg
 shot rev_project advanced_archive_settings.png mdb_dyn_archive_dlg --press "Advanced..."
 shot rev_project restore_archived_project.png mdb_dyn_restore_archive_dlg --arg "$work/rev_project/rev.tsa"
 shot rev_project archive_handoff.png mdb_dyn_get_archive_password --arg "" --arg restricted
+hdl="$work/dsp_board/hdl"
+shot dsp_board customize.png mdb_dyn_customize_dlg --open "$hdl/dsp_board.v"
+shot dsp_board customize_toolbar.png mdb_dyn_customize_dlg --open "$hdl/dsp_board.v" \
+    --press "Customize..."
+shot dsp_board new_toolbar.png mdb_dyn_customize_dlg --press "New..."
+shot dsp_board select_window.png mdb_dyn_select_window_dlg --open "$hdl/dsp_board.v" \
+    --open "$work/dsp_board/dsp_board.tsf"
