@@ -334,7 +334,6 @@ TEST_F(MdbToolbars, CustomizeDialogTabsAndCancel) {
     std::string before = test_read_file(m_preferences.file());
 
     when_shown([](QDialog* dialog) {
-        child<QPushButton>(dialog, "nu");
         auto* tab = dialog->findChild<MDB_TOOLBAR_TAB*>();
         tab->new_button_create("Custom 1");
         press(dialog, QDialogButtonBox::Cancel);
