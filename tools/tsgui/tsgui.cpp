@@ -4,8 +4,9 @@
 // loads the dialogs plug-in by file name and calls its entry points by name,
 // as the suite's graphical host does.
 //
-//   tsgui [--project <dir>] [--screenshot <file.png>] [--press <button or cell text>]...
-//         [--answer <yes|no|path>]... [--arg <text>]... <entry point>...
+//   tsgui [--project <dir>] [--open <file>]... [--screenshot <file.png>]
+//         [--press <button or cell text>]... [--answer <yes|no|path>]... [--arg <text>]...
+//         <entry point>...
 //
 // Each --arg passes one argument to the entry points that take some (the table
 // of signatures below). After mdb_dyn_get_archive_password (--arg <file>
@@ -13,8 +14,6 @@
 // project and settings files, the design files when included, AES-256
 // encrypted when a password was given; an existing file is replaced only
 // after the user agreed to overwrite it.
-//   tsgui [--project <dir>] [--open <file>]... [--screenshot <file.png>]
-//         [--press <button or cell text>]... [--answer <yes|no|path>]... <entry point>...
 //
 // Each --press, in order, presses the button of that text in the modal dialog
 // then open (or, when it has no such button, makes the table cell of that
@@ -25,9 +24,9 @@
 // cancelled. The host prints what an entry point returns.
 #include "acf_manager.h"
 #include "acf_msg_suppression_lookup.h"
-#include "suite/asgnimport/bfu_foreign_formats.h"
 #include "suite/archive/afm.h"
 #include "suite/archive/afm_zip.h"
+#include "suite/asgnimport/bfu_foreign_formats.h"
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"
@@ -75,8 +74,8 @@ enum SIGNATURE_ENUM {
     // bool (QWidget* parent, std::string* file, std::string* password, bool* include, bool
     // restricted)
     SIGNATURE_HANDOFF = 4,
-    SIGNATURE_FRAME = 3,            // void (QUI_FRAME_WND* frame): prints the toolbars after
-    SIGNATURE_PARENT_WINDOWS = 4,   // void (QWidget* parent, QList<QMdiSubWindow*> windows)
+    SIGNATURE_FRAME = 5,          // void (QUI_FRAME_WND* frame): prints the toolbars after
+    SIGNATURE_PARENT_WINDOWS = 6, // void (QWidget* parent, QList<QMdiSubWindow*> windows)
 };
 struct ENTRY_SIGNATURE {
     char const* name;
@@ -146,11 +145,6 @@ int write_handoff_archive(THR_DRL_HANDLE dialogs, std::string const& file,
     return 0;
 }
 
-// Calls an entry point by its signature with the --arg texts and prints what
-// it returns; non-zero when the host's own part failed.
-int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& name,
-                     QWidget* parent, std::vector<std::string> const& args) {
-    int status = 0;
 // Prints each toolbar of a frame window with its actions.
 void print_toolbars(QUI_FRAME_WND* frame) {
     for (AFCQ_TOOL_BAR* toolbar :
@@ -165,8 +159,11 @@ void print_toolbars(QUI_FRAME_WND* frame) {
     }
 }
 
-// Calls an entry point by its signature and prints what it returns.
-void call_entry_point(void* function, std::string const& name, QUI_FRAME_WND* frame) {
+// Calls an entry point by its signature with the --arg texts and prints what
+// it returns; non-zero when the host's own part failed.
+int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& name,
+                     QUI_FRAME_WND* frame, std::vector<std::string> const& args) {
+    int status = 0;
     QWidget* parent = frame;
     switch (signature_of(name)) {
     case SIGNATURE_PARENT:
@@ -210,6 +207,8 @@ void call_entry_point(void* function, std::string const& name, QUI_FRAME_WND* fr
             status = write_handoff_archive(dialogs, file, password, include);
         }
         std::fill(password.begin(), password.end(), '\0');
+        break;
+    }
     case SIGNATURE_FRAME:
         reinterpret_cast<void (*)(QUI_FRAME_WND*)>(function)(frame);
         print_toolbars(frame);
@@ -228,18 +227,10 @@ void call_entry_point(void* function, std::string const& name, QUI_FRAME_WND* fr
 }
 
 void usage() {
-    std::fprintf(stderr, "Usage: tsgui [--project <dir>] [--screenshot <file.png>] [--press "
-                         "<button or cell text>]... [--answer <yes|no|path>]... [--arg <text>]... "
-                         "<entry point>...\n");
-}
-
-// A button text as shown, without its mnemonic marks.
-QString shown_text(QString text) {
-    return text.remove(QLatin1Char('&'));
     std::fprintf(stderr,
-                 "Usage: tsgui [--project <dir>] [--open <file>]... [--screenshot <file.png>] "
-                 "[--press <button or cell text>]... [--answer <yes|no|path>]... <entry "
-                 "point>...\n");
+                 "Usage: tsgui [--project <dir>] [--open <file>]... [--screenshot "
+                 "<file.png>] [--press <button or cell text>]... [--answer <yes|no|path>]... "
+                 "[--arg <text>]... <entry point>...\n");
 }
 
 // Presses, later from the event loop (a press may open a dialog of its own),
