@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Checks that the README's two commands work on a fresh Debian 12: it makes a new
+# Debian 12 root with debootstrap (installed when missing), adds nothing but git,
+# clones the committed state (HEAD) of the repository into it and runs the two
+# commands of the README's "Getting started" there, printing each one's result and
+# time. For maintainers before a release, not for CI: it needs root, network to the
+# Debian archive and a while (the first command installs every package the set-up
+# lists).
+#
+#   scripts/check-fresh.sh [repository]   (default: the work tree this script lies in)
+#
+# Exit status 0 only when both commands succeed. The fresh root is removed at the end.
+set -euo pipefail
+
+repository=$(cd "${1:-$(dirname "$0")/..}" && pwd)
+archive=http://deb.debian.org/debian
+
+if [[ $(id -u) -ne 0 ]]; then
+    echo "check-fresh: needs root (debootstrap, chroot, mount)" >&2
+    exit 2
+fi
+git -C "$repository" rev-parse --verify -q HEAD >/dev/null ||
+    { echo "check-fresh: $repository is no git repository with a commit" >&2; exit 2; }
+
+# The README's commands: the lines of the first sh block under "Getting started",
+# without their comments.
+mapfile -t commands < <(awk '
+    /^## Getting started/ { section = 1; next }
+    section && /^```sh/   { block = 1; next }
+    block && /^```/       { exit }
+    block                 { sub(/[ \t]*#.*/, ""); if ($0 != "") print }
+' "$repository/README.md")
+if ((${#commands[@]} != 2)); then
+    echo "check-fresh: the README's Getting started should hold two commands, found ${#commands[@]}" >&2
+    exit 2
+fi
+
+if ! command -v debootstrap >/dev/null; then
+    echo "check-fresh: installing debootstrap"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap
+fi
+
+root=$(mktemp -d "${TMPDIR:-/var/tmp}/check-fresh.XXXXXX")
+mounted=()
+cleanup() {
+    local status=0 i
+    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+        umount "${mounted[i]}" || umount -l "${mounted[i]}" || status=1
+    done
+    # Never cross into a file system still mounted inside the root.
+    if ((status == 0)); then
+        rm -rf --one-file-system "$root"
+    else
+        echo "check-fresh: could not unmount everything; $root is left in place" >&2
+    fi
+}
+trap cleanup EXIT
+mount_in_root() { # <mount arguments...> <path inside the root>
+    local target="$root${*: -1}"
+    mount "${@:1:$#-1}" "$target"
+    mounted+=("$target")
+}
+
+echo "check-fresh: Debian 12 into $root"
+debootstrap --include=git bookworm "$root" "$archive" >"$root.debootstrap.log" 2>&1 ||
+    { tail -20 "$root.debootstrap.log" >&2; exit 1; }
+rm -f "$root.debootstrap.log"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+# Services that packages bring are not started inside the root, so none outlives it.
+printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
+chmod +x "$root/usr/sbin/policy-rc.d"
+mount_in_root -t proc proc /proc
+mount_in_root -t sysfs sysfs /sys
+mount_in_root --bind /dev /dev
+mount_in_root --bind /dev/pts /dev/pts
+mount_in_root -t tmpfs tmpfs /dev/shm
+
+git -C "$repository" bundle create "$root/root/repository.bundle" HEAD 2>/dev/null
+in_root() { # runs a bash command in the fresh root, as a fresh root login would
+    chroot "$root" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        bash -c "$1"
+}
+in_root "git clone -q -c advice.detachedHead=false /root/repository.bundle /root/tessaly"
+echo "check-fresh: commit $(git -C "$repository" rev-parse --short HEAD) of $repository"
+
+results=()
+failed=0
+for command in "${commands[@]}"; do
+    echo "check-fresh: running $command"
+    start=$SECONDS
+    status=0
+    in_root "cd /root/tessaly && $command" || status=$?
+    elapsed=$((SECONDS - start))
+    verdict=passed
+    if ((status != 0)); then
+        verdict="FAILED (exit $status)"
+        failed=1
+    fi
+    results+=("$(printf '%-24s %-18s %3dm %02ds' "$command" "$verdict" $((elapsed / 60)) $((elapsed % 60)))")
+done
+
+echo "check-fresh: fresh Debian 12 root, commit $(git -C "$repository" rev-parse --short HEAD)"
+printf '%s\n' "${results[@]}"
+exit "$failed"
