@@ -22,6 +22,10 @@
 // question (yes, no) or file dialog (a path). Any of them makes the host unattended: no question
 // box or file dialog opens, and a modal dialog left with nothing to do is
 // cancelled. The host prints what an entry point returns.
+//
+//   tsgui --help    the options and the entry points of the dialogs plug-in
+//
+// Without a display it says how to get one and exits 1.
 #include "acf_manager.h"
 #include "acf_msg_suppression_lookup.h"
 #include "suite/archive/afm.h"
@@ -35,6 +39,7 @@
 #include "suite/messages/msg.h"
 #include "suite/tclglue/atcl.h"
 #include "suite/threads/thr.h"
+#include "tools/tsgui/tsgui_entry_points.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -49,6 +54,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -226,11 +232,72 @@ int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& 
     return status;
 }
 
+char const USAGE[] =
+    "Usage: tsgui [--project <dir>] [--open <file>]... [--screenshot <file.png>] "
+    "[--press <button or cell text>]... [--answer <yes|no|path>]... [--arg <text>]... "
+    "<entry point>...\n";
+
+// The dialogs plug-in, beside the program.
+std::string plugin_path() {
+    return gen_get_tessaly_path() + "/libprojdialogs.so";
+}
+
 void usage() {
-    std::fprintf(stderr,
-                 "Usage: tsgui [--project <dir>] [--open <file>]... [--screenshot "
-                 "<file.png>] [--press <button or cell text>]... [--answer <yes|no|path>]... "
-                 "[--arg <text>]... <entry point>...\n");
+    std::fputs(USAGE, stderr);
+}
+
+void print_help() {
+    std::fputs(USAGE, stdout);
+    std::puts("\n"
+              "Opens a main window and calls each entry point of the dialogs plug-in in turn;\n"
+              "it stays open until the dialog is closed.\n"
+              "\n"
+              "  --project <dir>          open the project whose project file lies in <dir>\n"
+              "  --open <file>            show that file in a window of its own (in turn)\n"
+              "  --screenshot <file.png>  save the dialog open once the presses are done\n"
+              "  --press <text>           press that button of the dialog then open, or\n"
+              "                           double-click that table cell (in turn)\n"
+              "  --answer <yes|no|path>   answer the next question or file dialog (in turn)\n"
+              "  --arg <text>             an argument of the entry point (in turn)\n"
+              "  --help                   print this help\n"
+              "\n"
+              "Entry points:");
+    std::vector<std::string> entry_points = tsgui_list_entry_points(plugin_path());
+    for (std::string const& name : entry_points) {
+        std::printf("  %s\n", name.c_str());
+    }
+    if (entry_points.empty()) {
+        std::printf("  none: cannot read %s\n", plugin_path().c_str());
+    }
+}
+
+bool wants_help(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool is_set(char const* variable) {
+    char const* value = std::getenv(variable);
+    return value != nullptr && value[0] != '\0';
+}
+
+// Whether Qt has somewhere to show windows: a display, or a platform chosen
+// by the environment or Qt's own -platform option. Without one Qt aborts.
+bool has_display(int argc, char** argv) {
+    if (is_set("DISPLAY") || is_set("WAYLAND_DISPLAY") || is_set("QT_QPA_PLATFORM")) {
+        return true;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
 }
 
 // Presses, later from the event loop (a press may open a dialog of its own),
@@ -381,6 +448,16 @@ bool open_file(QUI_FRAME_WND* main_frame, std::string const& path) {
 
 int main(int argc, char** argv) {
     gen_install_memory_manager_callbacks();
+    if (wants_help(argc, argv)) {
+        print_help();
+        return 0;
+    }
+    if (!has_display(argc, argv)) {
+        std::fputs("tsgui: needs a display; run it under xvfb-run, or with "
+                   "QT_QPA_PLATFORM=offscreen for no window at all\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     app.setApplicationName(GEN_PRODUCT_NAME);
     gen_set_is_ui_process(true);
@@ -457,7 +534,7 @@ int main(int argc, char** argv) {
         drive_modal_dialogs(screenshot, presses, &press_failed);
     }
 
-    std::string library = gen_get_tessaly_path() + "/libprojdialogs.so";
+    std::string library = plugin_path();
     THR_DRL_HANDLE handle = thr_drl_load(library.c_str());
     if (handle == nullptr) {
         std::fprintf(stderr, "tsgui: cannot load %s: %s\n", library.c_str(), thr_drl_get_error());

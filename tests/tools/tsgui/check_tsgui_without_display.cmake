@@ -1,0 +1,36 @@
+# Runs the graphical host with no display in its environment: asked to show a
+# dialog it says in one line how to get a display and exits 1; --help still
+# works and lists every entry point that the dialogs plug-in exports.
+#   cmake -DTSGUI=<file> -DPLUGIN=<libprojdialogs.so> -P check_tsgui_without_display.cmake
+set(no_display ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+               --unset=QT_QPA_PLATFORM)
+
+execute_process(COMMAND ${no_display} ${TSGUI} mdb_dyn_get_ip_regen_dlg
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+if(NOT status EQUAL 1)
+  message(FATAL_ERROR "without a display tsgui exited with ${status}, not 1:\n${out}${err}")
+endif()
+string(STRIP "${out}${err}" said)
+if(said MATCHES "\n" OR NOT said MATCHES "display" OR NOT said MATCHES "xvfb-run"
+   OR NOT said MATCHES "QT_QPA_PLATFORM=offscreen")
+  message(FATAL_ERROR "without a display tsgui should say so in one line naming xvfb-run and "
+                      "QT_QPA_PLATFORM=offscreen; it said:\n${said}")
+endif()
+
+execute_process(COMMAND ${no_display} ${TSGUI} --help
+                OUTPUT_VARIABLE help ERROR_VARIABLE err RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "tsgui --help exited with ${status}:\n${help}${err}")
+endif()
+execute_process(COMMAND nm -D --defined-only ${PLUGIN} OUTPUT_VARIABLE symbols
+                RESULT_VARIABLE status)
+string(REGEX MATCHALL "mdb_dyn_[A-Za-z0-9_]+" entry_points "${symbols}")
+if(NOT status EQUAL 0 OR NOT entry_points)
+  message(FATAL_ERROR "cannot read the entry points of ${PLUGIN}")
+endif()
+foreach(entry_point IN LISTS entry_points)
+  if(NOT help MATCHES "\n  ${entry_point}\n")
+    message(FATAL_ERROR "tsgui --help does not list ${entry_point}:\n${help}")
+  endif()
+endforeach()
+message(STATUS "tsgui without a display: the hint and exit 1; --help lists ${entry_points}")
