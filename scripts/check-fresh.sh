@@ -19,17 +19,16 @@ if [[ $(id -u) -ne 0 ]]; then
     echo "check-fresh: needs root (debootstrap, chroot, mount)" >&2
     exit 2
 fi
-git -C "$repository" rev-parse --verify -q HEAD >/dev/null ||
+# The commit is taken once, now, so later commits in the work tree do not slip in;
+# the commands are read from that commit's README.
+commit=$(git -C "$repository" rev-parse --verify -q --short HEAD) ||
     { echo "check-fresh: $repository is no git repository with a commit" >&2; exit 2; }
-
-# The README's commands: the lines of the first sh block under "Getting started",
-# without their comments.
-mapfile -t commands < <(awk '
+mapfile -t commands < <(git -C "$repository" show "$commit:README.md" | awk '
     /^## Getting started/ { section = 1; next }
     section && /^```sh/   { block = 1; next }
     block && /^```/       { exit }
     block                 { sub(/[ \t]*#.*/, ""); if ($0 != "") print }
-' "$repository/README.md")
+')
 if ((${#commands[@]} != 2)); then
     echo "check-fresh: the README's Getting started should hold two commands, found ${#commands[@]}" >&2
     exit 2
@@ -54,8 +53,10 @@ cleanup() {
     else
         echo "check-fresh: could not unmount everything; $root is left in place" >&2
     fi
+    rm -f "$root.bundle" "$root.debootstrap.log"
 }
 trap cleanup EXIT
+git -C "$repository" bundle create "$root.bundle" HEAD 2>/dev/null
 mount_in_root() { # <mount arguments...> <path inside the root>
     local target="$root${*: -1}"
     mount "${@:1:$#-1}" "$target"
@@ -65,7 +66,6 @@ mount_in_root() { # <mount arguments...> <path inside the root>
 echo "check-fresh: Debian 12 into $root"
 debootstrap --include=git bookworm "$root" "$archive" >"$root.debootstrap.log" 2>&1 ||
     { tail -20 "$root.debootstrap.log" >&2; exit 1; }
-rm -f "$root.debootstrap.log"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 # Services that packages bring are not started inside the root, so none outlives it.
 printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
@@ -76,14 +76,15 @@ mount_in_root --bind /dev /dev
 mount_in_root --bind /dev/pts /dev/pts
 mount_in_root -t tmpfs tmpfs /dev/shm
 
-git -C "$repository" bundle create "$root/root/repository.bundle" HEAD 2>/dev/null
+cp "$root.bundle" "$root/root/repository.bundle"
 in_root() { # runs a bash command in the fresh root, as a fresh root login would
     chroot "$root" /usr/bin/env -i HOME=/root TERM="${TERM:-dumb}" \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         bash -c "$1"
 }
-in_root "git clone -q -c advice.detachedHead=false /root/repository.bundle /root/tessaly"
-echo "check-fresh: commit $(git -C "$repository" rev-parse --short HEAD) of $repository"
+in_root "git clone -q --no-checkout /root/repository.bundle /root/tessaly &&
+         git -C /root/tessaly -c advice.detachedHead=false checkout -q $commit"
+echo "check-fresh: commit $commit of $repository"
 
 results=()
 failed=0
@@ -101,6 +102,6 @@ for command in "${commands[@]}"; do
     results+=("$(printf '%-24s %-18s %3dm %02ds' "$command" "$verdict" $((elapsed / 60)) $((elapsed % 60)))")
 done
 
-echo "check-fresh: fresh Debian 12 root, commit $(git -C "$repository" rev-parse --short HEAD)"
+echo "check-fresh: fresh Debian 12 root, commit $commit"
 printf '%s\n' "${results[@]}"
 exit "$failed"
