@@ -3,18 +3,19 @@
 # Packages already present are skipped; apt-get update runs once, only when needed.
 set -euo pipefail
 
+# Each line says who needs it; the build finds each through the name in brackets.
 packages=(
-    build-essential cmake ninja-build pkg-config
-    tcl8.6 tcl8.6-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
-    flex bison
-    libtbb-dev
-    nlohmann-json3-dev
-    libzip-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
-    xvfb xauth
-    libjemalloc2 libmimalloc2.0
+    build-essential cmake ninja-build pkg-config # compilers, CMake presets, [PkgConfig]
+    tcl8.6 tcl8.6-dev                            # [pkg-config tcl8.6]; tclsh8.6 in benchmarks
+    qt6-base-dev qt6-base-dev-tools libgl-dev    # [Qt6 Widgets], moc, uic, rcc; OpenGL for Qt6Gui
+    flex bison                                   # [FLEX], [BISON]
+    libtbb-dev                                   # [tbbmalloc]
+    nlohmann-json3-dev                           # [nlohmann_json]
+    libzip-dev                                   # [pkg-config libzip]
+    libgtest-dev libbenchmark-dev                # [GTest], [benchmark]
+    clang libclang-rt-14-dev                     # the fuzz preset
+    xvfb xauth                                   # xvfb-run in scripts/screenshot.sh
+    libjemalloc2 libmimalloc2.0                  # loaded by mem_alloc_bench
 )
 
 missing=()
