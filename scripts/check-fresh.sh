@@ -56,6 +56,7 @@ cleanup() {
     rm -f "$root.bundle" "$root.debootstrap.log"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP # so that the clean-up runs on these too
 git -C "$repository" bundle create "$root.bundle" HEAD 2>/dev/null
 mount_in_root() { # <mount arguments...> <path inside the root>
     local target="$root${*: -1}"
