@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config # compilers, CMake presets, [PkgConfig]
     tcl8.6 tcl8.6-dev                            # [pkg-config tcl8.6]; tclsh8.6 in benchmarks
-    qt6-base-dev qt6-base-dev-tools libgl-dev    # [Qt6 Widgets], moc, uic, rcc; OpenGL for Qt6Gui
+    qt6-base-dev qt6-base-dev-tools libgl-dev    # [Qt6 Widgets, Test], moc, uic, rcc; OpenGL for Qt6Gui
     flex bison                                   # [FLEX], [BISON]
     libtbb-dev                                   # [tbbmalloc]
     nlohmann-json3-dev                           # [nlohmann_json]
