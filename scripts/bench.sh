@@ -17,6 +17,7 @@ cd "$(dirname "$0")/.."
 BENCHMARKS=(
     "mem_alloc_bench --runs 1 --roads own,glibc-checked 500000"
     "bench_acf_growth"
+    "bench_regentool_startup"
 )
 
 runs=${1:-3}
