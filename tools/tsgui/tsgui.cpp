@@ -298,7 +298,6 @@ bool has_display(int argc, char** argv) {
     }
     return false;
 }
-}
 
 // Presses, later from the event loop (a press may open a dialog of its own),
 // the visible, enabled button of that text in `dialog`, else double-clicks the
