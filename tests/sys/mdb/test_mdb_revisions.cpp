@@ -477,7 +477,7 @@ TEST_F(MdbRevisions, CreatingCopiesFromTheBaseWithoutReplacingAnyFile) {
     EXPECT_EQ(
         test_read_file(file("incremental_db/compiled_partitions/next.root_partition.cmp.cdb")),
         "chip partition\n");
-    EXPECT_EQ(test_read_file(file("incremental_db/imported_partitions/next.import.qxp")),
+    EXPECT_EQ(test_read_file(file("incremental_db/imported_partitions/next.import.tpx")),
               "chip import\n");
     EXPECT_TRUE(QString::fromStdString(description("next")).endsWith("\nBased on:chip\n"));
     EXPECT_EQ(names(dialog), (QStringList{"next", "chip", "fast", "slow", "<<new revision>>"}));
