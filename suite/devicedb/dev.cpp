@@ -3,7 +3,9 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
+#include "suite/config/cfg.h"
 #include "suite/general/gen.h"
 
 namespace {
@@ -103,6 +105,47 @@ bool is_part(DEV_PART_ENUM part) {
     return part > DEV_PART_INVALID && part < DEV_PART_GENERIC;
 }
 
+// The families whose device support is installed on this machine: all of them,
+// unless the configuration value "dev_installed_families" lists some, by user
+// name or token, separated by ";" (an empty value: none). Families outside it
+// count as neither installed nor supported.
+class INSTALLED_FAMILIES {
+public:
+    INSTALLED_FAMILIES() : m_all(!cfg_is_set("dev_installed_families")) {
+        if (m_all) {
+            return;
+        }
+        std::string names = cfg_get_value("dev_installed_families");
+        size_t start = 0;
+        while (start <= names.size()) {
+            size_t end = names.find(';', start);
+            if (end == std::string::npos) {
+                end = names.size();
+            }
+            std::string name = names.substr(start, end - start);
+            size_t first = name.find_first_not_of(" \t");
+            size_t last = name.find_last_not_of(" \t");
+            if (first != std::string::npos) {
+                name = name.substr(first, last - first + 1);
+                m_listed[dstr_get_dev_family_enum_by_string(name.c_str())] = true;
+            }
+            start = end + 1;
+        }
+    }
+    bool has_trait(DEV_FAMILY_ENUM family, DEV_FAMILY_TRAIT_ENUM trait) const {
+        if (!is_family(family) || trait < 0 || static_cast<size_t>(trait) >= k_family_trait_count ||
+            !k_families[family].traits.has[trait]) {
+            return false;
+        }
+        bool narrowed = trait == DEV_FAMILY_TRAIT_SUPPORTED || trait == DEV_FAMILY_TRAIT_INSTALLED;
+        return m_all || !narrowed || m_listed[family];
+    }
+
+private:
+    bool m_all;
+    bool m_listed[DEV_FAMILY_GENERIC + 1] = {};
+};
+
 bool matches(char const* filter, char const* value) {
     return gen_is_empty_string(filter) || gen_stricmp(filter, "any") == 0 ||
            gen_stricmp(filter, value) == 0;
@@ -174,6 +217,7 @@ void DEV_FAMILY_MANAGER::filter_family_list(std::vector<DEV_FAMILY_ENUM>* out, D
     if (out == nullptr) {
         return;
     }
+    INSTALLED_FAMILIES installed;
     for (int number = DEV_FAMILY_INVALID + 1; number < DEV_FAMILY_GENERIC; ++number) {
         auto family = static_cast<DEV_FAMILY_ENUM>(number);
         if (base != DEV_FAMILY_INVALID && k_families[number].base != base) {
@@ -182,7 +226,7 @@ void DEV_FAMILY_MANAGER::filter_family_list(std::vector<DEV_FAMILY_ENUM>* out, D
         bool all = true;
         bool any = traits.empty();
         for (DEV_FAMILY_TRAIT_ENUM trait : traits) {
-            bool has = test_trait_of(family, trait);
+            bool has = installed.has_trait(family, trait);
             all = all && has;
             any = any || has;
         }
@@ -193,8 +237,7 @@ void DEV_FAMILY_MANAGER::filter_family_list(std::vector<DEV_FAMILY_ENUM>* out, D
 }
 
 bool DEV_FAMILY_MANAGER::test_trait_of(DEV_FAMILY_ENUM family, DEV_FAMILY_TRAIT_ENUM trait) {
-    return is_family(family) && trait >= 0 && static_cast<size_t>(trait) < k_family_trait_count &&
-           k_families[family].traits.has[trait];
+    return INSTALLED_FAMILIES().has_trait(family, trait);
 }
 
 DEV_FAMILY_ENUM DEV_FAMILY_MANAGER::get_base_family_enum(DEV_FAMILY_ENUM family) {

@@ -4,6 +4,11 @@
 // Families and parts carry the fictional names of this system's catalogue. The
 // numbering follows the table order and is what stored settings rely on: families
 // 1 to 55 (56 stands for any family), parts numbered family by family.
+//
+// Which families are installed is the machine's: the configuration value
+// "dev_installed_families" (";"-separated family names; unset: every family the
+// table marks installed) narrows the families that count as installed and as
+// supported, so that a machine with none, one or several families can be modelled.
 #pragma once
 
 #include <cstdint>

@@ -5,9 +5,7 @@
 #include "acf_mgr_input_parameters.h"
 #include "suite/dbmanagerui/dbmui.h"
 #include "suite/fileio/fio.h"
-#include "suite/general/gen.h"
 #include "suite/hierdb/hdb.h"
-#include "suite/threads/thr.h"
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_msgs.h"
 #include "tools/libproject/proj.h"
@@ -97,25 +95,6 @@ bool commit_and_unlock(ACF_MANAGER* acf_mgr) {
     return committed;
 }
 
-// The root name of the current project into `root_name`; false when there is
-// no current project or the project library cannot be used.
-bool current_project_root(std::string* root_name) {
-    std::string library = gen_get_tessaly_path() + "/" + PROJ_LIBRARY_FILE;
-    THR_DRL_HANDLE handle = thr_drl_load(library.c_str());
-    if (handle == nullptr) {
-        MDB_INTERNAL_ERROR("proj_lib != NULL");
-        return false;
-    }
-    auto get_current = reinterpret_cast<PROJ_DYN_IMPL_GET_CURRENT_FUNC>(
-        thr_drl_find_function(handle, PROJ_DYN_IMPL_GET_CURRENT));
-    if (get_current == nullptr) {
-        MDB_INTERNAL_ERROR("proj_dyn_impl_get_current != NULL");
-        return false;
-    }
-    PROJ_PROJECT* project = get_current();
-    *root_name = project != nullptr ? project->get_root_name() : std::string();
-    return project != nullptr;
-}
 } // namespace
 
 bool MDB_RAS_ENGINE::remove_assignment_one_file_mode(ACF_FILE_CATEGORY_ENUM const* selection,
@@ -171,7 +150,11 @@ bool MDB_RAS_ENGINE::remove_obsolete_assignmnet_one_file_mode() {
         return false;
     }
     std::string root_name;
-    bool has_project = current_project_root(&root_name);
+    PROJ_PROJECT* project = PROJ_PROJECT::get_current();
+    bool has_project = project != nullptr;
+    if (has_project) {
+        root_name = project->get_root_name();
+    }
     DBMUI_MANAGER* dbmui = DBMUI_MANAGER::get_dbmui_manager(0);
     // Without a root every instance assignment would look obsolete.
     if (!has_project || root_name.empty()) {

@@ -1,9 +1,11 @@
 // The device database: families, parts, dies and their lookups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "suite/devicedb/dev.h"
+#include "tests/support/test_environment.h"
 
 namespace {
 
@@ -79,6 +81,47 @@ TEST(DeviceFamilies, TraitsBaseFamiliesAndFilters) {
         &either, DEV_FAMILY_INVALID, {DEV_FAMILY_TRAIT_SUPPORTED, DEV_FAMILY_TRAIT_DEVICE_PICKER},
         false);
     EXPECT_LT(both.size(), either.size());
+}
+
+TEST(DeviceFamilies, InstalledFamiliesNarrowInstalledAndSupported) {
+    auto installed_and_supported = [] {
+        std::vector<DEV_FAMILY_ENUM> families;
+        DEV_FAMILY_MANAGER::filter_family_list(
+            &families, DEV_FAMILY_INVALID, {DEV_FAMILY_TRAIT_SUPPORTED, DEV_FAMILY_TRAIT_INSTALLED},
+            false);
+        return families;
+    };
+    std::vector<DEV_FAMILY_ENUM> all;
+    {
+        TEST_ENVIRONMENT unset("dev_installed_families", std::nullopt);
+        all = installed_and_supported();
+        EXPECT_GT(all.size(), 10u);
+    }
+    struct CASE {
+        char const* value;
+        std::vector<DEV_FAMILY_ENUM> families;
+    } const cases[] = {
+        {"", {}},
+        {"Ostrel", {DEV_FAMILY_OSTREL}},
+        // user names or tokens, any case, blanks around them; unknown names and
+        // families the table does not install are left out
+        {" vorelon_ii ;Pellix II;;no such;Tolm7000", {DEV_FAMILY_VORELON_II, DEV_FAMILY_PELLIX_II}},
+    };
+    for (CASE const& c : cases) {
+        TEST_ENVIRONMENT installed("dev_installed_families", c.value);
+        EXPECT_EQ(installed_and_supported(), c.families) << c.value;
+        for (DEV_FAMILY_ENUM family : all) {
+            bool listed =
+                std::find(c.families.begin(), c.families.end(), family) != c.families.end();
+            EXPECT_EQ(DEV_FAMILY_MANAGER::test_trait_of(family, DEV_FAMILY_TRAIT_INSTALLED),
+                      listed);
+            EXPECT_EQ(DEV_FAMILY_MANAGER::test_trait_of(family, DEV_FAMILY_TRAIT_SUPPORTED),
+                      listed);
+        }
+        // the machine's installation leaves the other traits alone
+        EXPECT_TRUE(
+            DEV_FAMILY_MANAGER::test_trait_of(DEV_FAMILY_OSTREL, DEV_FAMILY_TRAIT_DEVICE_PICKER));
+    }
 }
 
 TEST(DeviceParts, NumberedFamilyByFamily) {

@@ -4,11 +4,22 @@
 // operations only.
 #pragma once
 
+#include "acf_table_types.h"
+
 #include <string>
 
 class PROJ_PROJECT {
 public:
     virtual ~PROJ_PROJECT() = default;
+    // The current project through the project library, loaded by file name
+    // beside the programs: null when no project is open or the library cannot
+    // be used (reported as an internal error). Defined by the dialogs library,
+    // which loads the project library rather than linking it.
+    static PROJ_PROJECT* get_current();
+
+    // The value text of a global setting of the active revision; empty when it
+    // is not set.
+    virtual std::string get_setting(ACF_VARIABLE_TYPE_ENUM type) const = 0;
     // The top-level entity of the active revision, the name the compiled
     // design's full hierarchy names start with (the revision's default
     // top-level name when none is set).
