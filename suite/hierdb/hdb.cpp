@@ -37,10 +37,11 @@ HDB_INSTANCE_NAME_FLAG flag_member(JSON const& object) {
     }
     uint32_t bits = 0;
     for (JSON const& bit : *it) {
-        if (!bit.is_number_integer() || bit.get<int>() < 0 || bit.get<int>() > 31) {
+        // Read at full width: a narrower read would wrap 2^32 to bit 0.
+        if (!bit.is_number_integer() || bit.get<int64_t>() < 0 || bit.get<int64_t>() > 31) {
             throw std::runtime_error("a flag is not a bit number from 0 to 31");
         }
-        bits |= 1u << bit.get<int>();
+        bits |= 1u << bit.get<int64_t>();
     }
     return HDB_INSTANCE_NAME_FLAG(bits);
 }
@@ -62,7 +63,44 @@ void require_object(JSON const& value, char const* what) {
         throw std::runtime_error(std::string(what) + " is not an object");
     }
 }
+
+std::vector<HDB_STRING_OPTION> string_options_member(JSON const& object) {
+    std::vector<HDB_STRING_OPTION> options;
+    for (JSON const& option : array_member(object, "string_options")) {
+        require_object(option, "a string option");
+        options.push_back({text_member(option, "name"), text_member(option, "value"),
+                           text_member(option, "tip")});
+    }
+    return options;
+}
 } // namespace
+
+bool HDB_SOURCE_FILE::get_argument(int type, std::string& value) const {
+    if (type != ARGUMENT_TIP || tip_file.empty()) {
+        return false;
+    }
+    value = tip_file;
+    return true;
+}
+
+std::string HDB_INSTANCE_NAME::get_short_path() const {
+    if (parent == nullptr) {
+        return short_name;
+    }
+    // Below the root: the full name less the root's name and its bar.
+    size_t bar = full_name.find('|');
+    return bar == std::string::npos ? full_name : full_name.substr(bar + 1);
+}
+
+bool HDB_INSTANCE_NAME::get_string_option(std::string const& name, std::string& value) const {
+    for (HDB_STRING_OPTION const& option : string_options) {
+        if (option.name == name) {
+            value = option.value;
+            return true;
+        }
+    }
+    return false;
+}
 
 HDB_INSTANCE_NAME const*
 HDB_ACTION_PT_INSTANCE::get_instance_name(std::string const& full_name) const {
@@ -73,16 +111,49 @@ HDB_ACTION_PT_INSTANCE::get_instance_name(std::string const& full_name) const {
 HDB_DESIGN_UNIT const*
 HDB_CMP_ACTION_PT_INSTANCE::find_design_unit(std::string const& name,
                                              std::string const& library) const {
-    HDB_DESIGN_UNIT const* by_name = nullptr;
+    HDB_DESIGN_UNIT const* unit = get_entity(name, library);
+    return unit != nullptr ? unit : get_entity(name);
+}
+
+HDB_DESIGN_UNIT const* HDB_CMP_ACTION_PT_INSTANCE::get_entity(std::string const& name,
+                                                              std::string const& library) const {
     for (HDB_DESIGN_UNIT const& unit : m_design_units) {
-        if (unit.name == name) {
-            if (unit.library == library) {
-                return &unit;
-            }
-            by_name = by_name != nullptr ? by_name : &unit;
+        if (unit.name == name && unit.library == library) {
+            return &unit;
         }
     }
-    return by_name;
+    return nullptr;
+}
+
+HDB_DESIGN_UNIT const* HDB_CMP_ACTION_PT_INSTANCE::get_entity(std::string const& name) const {
+    for (HDB_DESIGN_UNIT const& unit : m_design_units) {
+        if (unit.name == name) {
+            return &unit;
+        }
+    }
+    return nullptr;
+}
+
+HDB_SOURCE_FILE const*
+HDB_CMP_ACTION_PT_INSTANCE::get_design_file(HDB_DESIGN_UNIT const& unit) const {
+    return unit.file >= 0 && static_cast<size_t>(unit.file) < m_files.size() ? &m_files[unit.file]
+                                                                             : nullptr;
+}
+
+std::vector<HDB_STRING_OPTION const*>
+HDB_CMP_ACTION_PT_INSTANCE::get_string_options(int section, std::string const& name) const {
+    std::vector<HDB_STRING_OPTION const*> options;
+    for (HDB_SECTION const& s : m_sections) {
+        if (s.number != section) {
+            continue;
+        }
+        for (HDB_STRING_OPTION const& option : s.string_options) {
+            if (option.name == name) {
+                options.push_back(&option);
+            }
+        }
+    }
+    return options;
 }
 
 // Builds the hierarchy from the parsed document.
@@ -132,6 +203,16 @@ public:
             m_cap.m_design_units.push_back(
                 {text_member(unit, "name"), text_member(unit, "library"), file});
         }
+        for (JSON const& section : array_member(document, "sections")) {
+            require_object(section, "a section");
+            auto number = section.find("number");
+            if (number == section.end() || !number->is_number_integer() ||
+                number->get<int64_t>() < 0 || number->get<int64_t>() > INT32_MAX) {
+                throw std::runtime_error("a section has no number");
+            }
+            m_cap.m_sections.push_back(
+                {static_cast<int>(number->get<int64_t>()), string_options_member(section)});
+        }
         auto root = document.find("root");
         if (root != document.end()) {
             add_instance(*root, nullptr);
@@ -151,14 +232,15 @@ private:
         instance->entity = text_member(node, "entity");
         instance->library = text_member(node, "library");
         instance->depth = parent == nullptr ? 0 : parent->depth + 1;
-        instance->flags = flag_member(node);
-        instance->parent = parent;
-        for (JSON const& option : array_member(node, "string_options")) {
-            require_object(option, "a string option");
-            instance->string_options.push_back({text_member(option, "name"),
-                                                text_member(option, "value"),
-                                                text_member(option, "tip")});
+        if (instance->depth > HDB_MAX_DEPTH) {
+            throw std::runtime_error("the tree is deeper than " + std::to_string(HDB_MAX_DEPTH) +
+                                     " levels");
         }
+        instance->name_id = static_cast<uint32_t>(m_cap.m_instances.size() + 1);
+        instance->flags = flag_member(node);
+        instance->schema = HDB_INSTANCE_SCHEMA(text_member(node, "schema"));
+        instance->parent = parent;
+        instance->string_options = string_options_member(node);
         HDB_INSTANCE_NAME* added = instance.get();
         if (!m_cap.m_by_full_name.emplace(added->full_name, added).second) {
             throw std::runtime_error("instance " + added->full_name + " is listed twice");

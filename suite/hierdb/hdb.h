@@ -3,8 +3,9 @@
 //
 // It holds the compilation's success flag, the instance tree (each instance
 // known by its full name, the names from the root joined by "|", with its
-// flag bits), the design units, the source files with their flag bits, the
-// libraries and the string options of instances.
+// flag bits and schema), the design units, the source files with their flag
+// bits, the libraries, the string options of instances and the numbered
+// sections of the compilation point's own settings.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +13,14 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The only file format version this reader understands.
 constexpr int HDB_FILE_FORMAT_VERSION = 1;
+// Deeper trees are refused: no compiled design nests that far, and a garbled
+// file must not exhaust the stack of the readers that walk the tree.
+constexpr int HDB_MAX_DEPTH = 1000;
 // The extension of a revision's hierarchy file in the database folder.
 extern char const* const HDB_FILE_EXTENSION; // ".hier"
 
@@ -38,12 +43,31 @@ struct HDB_STRING_OPTION {
     std::string tip_file;
 };
 
-// One source file of the design with its flag bits.
+// One source file of the design with its flag bits. Bits the IP manager tests:
+// 5 the file is never an IP, 8 it is an encrypted IP, 13 (on an instance's
+// only child) the child is an encrypted IP, 16 it may wrap an encrypted IP.
 class HDB_SOURCE_FILE {
 public:
+    // Argument types of a source file; only the IP settings file exists.
+    static constexpr int ARGUMENT_TIP = 2;
+
     std::string full_path;
     std::string tip_file; // the IP settings file it belongs to, "" when none
     HDB_INSTANCE_NAME_FLAG flags;
+
+    std::string const& get_full_path() const { return full_path; }
+    HDB_INSTANCE_NAME_FLAG const& get_flags() const { return flags; }
+    // The value of an argument; false when the file has none of that type.
+    bool get_argument(int type, std::string& value) const;
+};
+
+// A numbered section of the compilation point's settings; section 6 holds the
+// settings that came from IP settings files.
+struct HDB_SECTION {
+    static constexpr int IP_SETTINGS = 6;
+
+    int number = 0;
+    std::vector<HDB_STRING_OPTION> string_options;
 };
 
 // A design unit (entity) of a library, and the file it was read from (index
@@ -54,20 +78,46 @@ struct HDB_DESIGN_UNIT {
     int file = -1;
 };
 
+// What an instance stands for, as the compiler recorded it ("macrofunction"
+// for a library function that the compiler expanded, "" when not recorded).
+class HDB_INSTANCE_SCHEMA {
+public:
+    explicit HDB_INSTANCE_SCHEMA(std::string kind = "") : m_kind(std::move(kind)) {}
+    bool is_macrofunction() const { return m_kind == "macrofunction"; }
+    std::string const& kind() const { return m_kind; }
+
+private:
+    std::string m_kind;
+};
+
 // One instance of the tree.
 class HDB_INSTANCE_NAME {
 public:
     std::string short_name; // the instance's own name
     std::string full_name;  // names from the root joined by "|"
-    std::string entity;     // design unit it instantiates
+    std::string entity;     // design unit it instantiates (its source component)
     std::string library;
-    int depth = 0; // 0 for the root
+    int depth = 0;        // 0 for the root
+    uint32_t name_id = 0; // its number in the tree, from 1 in reading order
     HDB_INSTANCE_NAME_FLAG flags;
+    HDB_INSTANCE_SCHEMA schema;
     std::vector<HDB_STRING_OPTION> string_options;
     HDB_INSTANCE_NAME* parent = nullptr;
     std::vector<HDB_INSTANCE_NAME*> children;
 
     bool test_flag(int n) const { return flags.test_flag(n); }
+    std::vector<HDB_INSTANCE_NAME*> const& get_children() const { return children; }
+    HDB_INSTANCE_NAME const* get_parent() const { return parent; }
+    int get_depth() const { return depth; }
+    uint32_t get_name_id() const { return name_id; }
+    std::string const& get_source_component() const { return entity; }
+    HDB_INSTANCE_SCHEMA const& get_schema() const { return schema; }
+    // The path from the root: "top|u1|r".
+    std::string const& get_full_path() const { return full_name; }
+    // The path below the root ("u1|r"); the root's own name for the root.
+    std::string get_short_path() const;
+    // The value of the string option of that name; false when it has none.
+    bool get_string_option(std::string const& name, std::string& value) const;
 };
 
 // The instance lookups of a hierarchy.
@@ -107,12 +157,22 @@ public:
     // library; null when none.
     HDB_DESIGN_UNIT const* find_design_unit(std::string const& name,
                                             std::string const& library) const;
+    // The first design unit of that name in exactly that library; null when none.
+    HDB_DESIGN_UNIT const* get_entity(std::string const& name, std::string const& library) const;
+    // The first design unit of that name in any library; null when none.
+    HDB_DESIGN_UNIT const* get_entity(std::string const& name) const;
+    // The file a design unit was read from; null when it names none.
+    HDB_SOURCE_FILE const* get_design_file(HDB_DESIGN_UNIT const& unit) const;
+    // The string options of the variable `name` in section `section`, in file order.
+    std::vector<HDB_STRING_OPTION const*> get_string_options(int section,
+                                                             std::string const& name) const;
 
 private:
     bool m_last_compilation_successful = false;
     std::vector<HDB_SOURCE_FILE> m_files;
     std::vector<HDB_DESIGN_UNIT> m_design_units;
     std::vector<std::string> m_libraries;
+    std::vector<HDB_SECTION> m_sections;
 
     friend class HDB_JSON_READER;
 };
@@ -121,6 +181,10 @@ private:
 // current-vector lock.
 class HDB_NAME_MGR {
 public:
+    // The library of the design unit an instance instantiates.
+    std::string const& get_iname_library(HDB_INSTANCE_NAME const& instance) const {
+        return instance.library;
+    }
     void lock_curr_vector() { m_mutex.lock(); }
     void unlock_curr_vector() { m_mutex.unlock(); }
 

@@ -96,11 +96,24 @@ WIZMAN_HEADER wizman_read_header(std::string const& text) {
 }
 
 bool wizman_file_was_wizard_generated(char const* full_path) {
+    std::string name;
+    std::string version;
+    return is_wizard_generated_file(full_path, name, version);
+}
+
+bool is_wizard_generated_file(char const* full_path, std::string& name, std::string& version) {
     std::string text;
     std::string why;
-    return full_path != nullptr &&
-           wizman_read_regular_file(full_path, text, why, WIZMAN_HEADER_READ_LIMIT) &&
-           wizman_read_header(text).wizard_generated;
+    if (full_path == nullptr ||
+        !wizman_read_regular_file(full_path, text, why, WIZMAN_HEADER_READ_LIMIT)) {
+        return false;
+    }
+    WIZMAN_HEADER header = wizman_read_header(text);
+    if (header.wizard_generated) {
+        name = header.entity_name;
+        version = header.version;
+    }
+    return header.wizard_generated;
 }
 
 bool wizman_set_header_version(std::string& text, std::string const& version) {

@@ -32,6 +32,9 @@ struct WIZMAN_HEADER {
 WIZMAN_HEADER wizman_read_header(std::string const& text);
 // True when the file can be read and its header carries the wizard's mark.
 bool wizman_file_was_wizard_generated(char const* full_path);
+// The same test, giving the IP name and version of the header's instance line
+// ("" when absent) when the file was wizard-generated.
+bool is_wizard_generated_file(char const* full_path, std::string& name, std::string& version);
 // Sets the version attribute of the header's instance lines; false, leaving the
 // text as it was, when the header has no instance line with a version.
 bool wizman_set_header_version(std::string& text, std::string const& version);

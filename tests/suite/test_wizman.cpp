@@ -93,4 +93,34 @@ TEST(Wizman, TestsFilesOnDisk) {
     EXPECT_FALSE(wizman_file_was_wizard_generated(nullptr));
 }
 
+TEST(Wizman, GivesTheNameAndVersionOfAWizardGeneratedFile) {
+    TEST_WORKSPACE workspace;
+    test_write_file(workspace.path("a.v"), "// -- VestaWizard variation file\n"
+                                           "// -- Retrieval info: <instance entity-name=\"fifo\" "
+                                           "version=\"12.1\" >\n");
+    test_write_file(workspace.path("b.v"), "// -- VestaWizard variation file\n");
+    test_write_file(workspace.path("c.v"), "// -- Retrieval info: <instance entity-name=\"x\" "
+                                           "version=\"1\" >\n");
+    struct CASE {
+        char const* file;
+        bool generated;
+        char const* name;
+        char const* version;
+    } const cases[] = {
+        {"a.v", true, "fifo", "12.1"},
+        {"b.v", true, "", ""},
+        {"c.v", false, "kept", "kept"}, // no mark: nothing is given
+        {"none.v", false, "kept", "kept"},
+    };
+    for (CASE const& c : cases) {
+        std::string name = "kept";
+        std::string version = "kept";
+        EXPECT_EQ(is_wizard_generated_file(workspace.path(c.file).c_str(), name, version),
+                  c.generated)
+            << c.file;
+        EXPECT_EQ(name, c.name) << c.file;
+        EXPECT_EQ(version, c.version) << c.file;
+    }
+}
+
 } // namespace

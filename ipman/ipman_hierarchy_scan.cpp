@@ -1,0 +1,470 @@
+// The design-hierarchy scan of the IP inventory: the IP components of a
+// compiled design found by walking its instance tree.
+#include "ipman/ipman_ip_info_manager.h"
+
+#include "acf_table.h"
+#include "ipman/ipman_iprgen_manager.h"
+#include "ipman/ipman_msgs.h"
+#include "suite/cpt/cpt_zovk.h"
+#include "suite/hierdb/hdb.h"
+#include "suite/messages/msg.h"
+#include "suite/wizman/wizman.h"
+
+#include <strings.h>
+
+namespace {
+
+// Flag bits of a design file.
+constexpr int FILE_NEVER_IP = 5;
+constexpr int FILE_ENCRYPTED_IP = 8;
+constexpr int FILE_ENCRYPTED_CHILD = 13;
+constexpr int FILE_MAY_WRAP_ENCRYPTED_IP = 16;
+
+std::function<IPMAN_IPRGEN_MANAGER*()>& regen_manager_source() {
+    static std::function<IPMAN_IPRGEN_MANAGER*()> source;
+    return source;
+}
+
+IPMAN_IPRGEN_MANAGER* regen_manager() {
+    return regen_manager_source() ? regen_manager_source()()
+                                  : IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
+}
+
+// An instance takes part in the walk when it has children, or when it is a
+// leaf that the compiler expanded from a library function.
+bool qualifies(HDB_INSTANCE_NAME const* inst) {
+    return !inst->get_children().empty() || inst->get_schema().is_macrofunction();
+}
+
+// The other name of the IP's name pair ("" when none, or without an upgrade manager).
+std::string alias_of(std::string const& name) {
+    IPMAN_IPRGEN_MANAGER* regen_mgr = regen_manager();
+    if (regen_mgr == nullptr) {
+        MSG_INTERNAL_ERROR::report("regen_mgr != NULL", "IPMAN", __FILE__, __LINE__);
+        return std::string();
+    }
+    return regen_mgr->get_another_ip_core_name(name);
+}
+
+// The fields a component found in the hierarchy carries besides its IP data.
+void fill_hierarchy_fields(IPMAN_IP_INFO& info, HDB_INSTANCE_NAME const* inst) {
+    info.hdb_name_id = inst->get_name_id();
+    info.hpath = inst->get_full_path();
+    info.vendor_name = "Norvik";
+    info.release_date = "Unknown";
+    info.lic_type = IPMAN_IP_LIC_TYPE_UNENCRYPTED;
+}
+
+// Relates a component to its enclosing one: a part with the same IP name (or
+// its other name) is judged only through its parent.
+void set_parent(IPMAN_IP_INFO& info, bool has_parent, IPMAN_IP_INFO const& parent,
+                std::string const& name) {
+    std::string alias = alias_of(name);
+    if (has_parent) {
+        info.parent_entity = parent.entity;
+        info.skip_check_need_regen =
+            name == parent.tool_name || (!alias.empty() && alias == parent.tool_name);
+    } else {
+        info.skip_check_need_regen = false;
+    }
+}
+
+// A quoted core name without its quotes: the text after the first character
+// up to the next double quote, when one follows.
+std::string unquoted_core_name(std::string const& name) {
+    size_t close = name.size() > 1 ? name.find('"', 1) : std::string::npos;
+    return close == std::string::npos ? name : name.substr(1, close - 1);
+}
+
+} // namespace
+
+void IPMAN_IP_INFO_MANAGER::set_regen_manager_source(
+    std::function<IPMAN_IPRGEN_MANAGER*()> source) {
+    regen_manager_source() = std::move(source);
+}
+
+std::vector<IPMAN_IP_INFO>
+IPMAN_IP_INFO_MANAGER::collect_all_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                            HDB_INSTANCE_NAME const* top) {
+    if (m_db == nullptr) {
+        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        return std::vector<IPMAN_IP_INFO>();
+    }
+    m_db->clear_ip_info();
+    // A component added by an earlier walk must not hide this walk's first one.
+    m_work_ip_info = IPMAN_IP_INFO();
+    if (cap == nullptr) {
+        MSG_INTERNAL_ERROR::report("cap!=0", "IPMAN", __FILE__, __LINE__);
+        return std::vector<IPMAN_IP_INFO>();
+    }
+    if (top != nullptr && qualifies(top)) {
+        std::string path = top->get_short_path();
+        ipman_msg_debug("collect_all_ip_cores IP detection: %s", path.c_str());
+        collect_ip(cap, top);
+        ipman_msg_debug("collect_all_ip_cores IP scan: %s", path.c_str());
+        collect_ip_cores(cap, top);
+    }
+    return m_db->get_ip_info_map();
+}
+
+void IPMAN_IP_INFO_MANAGER::collect_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                             HDB_INSTANCE_NAME const* inst) {
+    if (inst == nullptr) {
+        MSG_INTERNAL_ERROR::report("inst!=0", "IPMAN", __FILE__, __LINE__);
+        return;
+    }
+    IPMAN_IP_INFO const saved = m_work_ip_info;
+    for (HDB_INSTANCE_NAME const* child : inst->get_children()) {
+        if (child == nullptr) {
+            MSG_INTERNAL_ERROR::report("hier != 0", "IPMAN", __FILE__, __LINE__);
+            continue;
+        }
+        if (qualifies(child)) {
+            std::string path = child->get_short_path();
+            ipman_msg_debug("collect_ip_cores IP detection: %s", path.c_str());
+            collect_ip(cap, child);
+            ipman_msg_debug("collect_ip_cores IP scan: %s", path.c_str());
+            collect_ip_cores(cap, child);
+        }
+        m_work_ip_info = saved;
+    }
+}
+
+void IPMAN_IP_INFO_MANAGER::collect_ip(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                       HDB_INSTANCE_NAME const* inst) {
+    HDB_DESIGN_UNIT const* unit = ip_find_entity(cap, inst);
+    HDB_SOURCE_FILE const* file = unit != nullptr ? cap->get_design_file(*unit) : nullptr;
+    if (file == nullptr) {
+        return;
+    }
+    IPMAN_IP_INFO info;
+    if (get_ip_info(cap, inst, file, &info) && !(info == m_work_ip_info)) {
+        ipman_msg_debug("Adding IP core (%s %s) to report collection.", info.tool_name.c_str(),
+                        info.tool_version.c_str());
+        m_db->insert_ip_info(info);
+        m_work_ip_info = info;
+    }
+}
+
+HDB_DESIGN_UNIT const* IPMAN_IP_INFO_MANAGER::ip_find_entity(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                                             HDB_INSTANCE_NAME const* inst) {
+    if (cap == nullptr) {
+        MSG_INTERNAL_ERROR::report("cap!=0", "IPMAN", __FILE__, __LINE__);
+        return nullptr;
+    }
+    if (inst == nullptr) {
+        MSG_INTERNAL_ERROR::report("inst!=0", "IPMAN", __FILE__, __LINE__);
+        return nullptr;
+    }
+    std::string const& library = hdb_get_current_name_mgr()->get_iname_library(*inst);
+    HDB_DESIGN_UNIT const* unit = cap->get_entity(inst->get_source_component(), library);
+    return unit != nullptr ? unit : cap->get_entity(inst->get_source_component());
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_ip_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                        HDB_INSTANCE_NAME const* inst, HDB_SOURCE_FILE const* file,
+                                        IPMAN_IP_INFO* out) {
+    if (file == nullptr || file->get_flags().test_flag(FILE_NEVER_IP)) {
+        return false;
+    }
+    std::string path = inst->get_short_path();
+    if (file->get_flags().test_flag(FILE_ENCRYPTED_IP)) {
+        ipman_msg_debug("%s identified as encrypted IP", path.c_str());
+        return get_encrypted_ipcore_info(inst, file, out);
+    }
+    HDB_SOURCE_FILE const* child_file = nullptr;
+    if (only_child_is_encrypted(file, cap, inst, &child_file)) {
+        ipman_msg_debug("%s identified as encrypted IP with un-encrypted wrapper", path.c_str());
+        return get_encrypted_ipcore_info(inst, child_file, out);
+    }
+    ipman_msg_debug("%s identified as unencrypted IP core", path.c_str());
+    return get_unencrypted_ipcore_info(cap, inst, out);
+}
+
+bool IPMAN_IP_INFO_MANAGER::only_child_is_encrypted(HDB_SOURCE_FILE const* file,
+                                                    HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                                    HDB_INSTANCE_NAME const* inst,
+                                                    HDB_SOURCE_FILE const** out) {
+    if (file == nullptr || inst == nullptr ||
+        !file->get_flags().test_flag(FILE_MAY_WRAP_ENCRYPTED_IP) ||
+        inst->get_children().size() != 1 || inst->get_children().front() == nullptr) {
+        return false;
+    }
+    HDB_DESIGN_UNIT const* unit = ip_find_entity(cap, inst->get_children().front());
+    HDB_SOURCE_FILE const* child_file = unit != nullptr ? cap->get_design_file(*unit) : nullptr;
+    if (child_file == nullptr || !child_file->get_flags().test_flag(FILE_ENCRYPTED_CHILD)) {
+        return false;
+    }
+    *out = child_file;
+    return true;
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_unencrypted_ipcore_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                                        HDB_INSTANCE_NAME const* inst,
+                                                        IPMAN_IP_INFO* out) {
+    std::string name = "N/A";
+    std::string version = "N/A";
+    std::string generated_by = "N/A";
+    std::string tip_file = "N/A";
+    std::string var_file = "N/A";
+    if (!extract_ipcore_info(cap, inst, name, version, generated_by, tip_file, var_file)) {
+        return false;
+    }
+    IPMAN_IP_INFO parent;
+    bool has_parent = get_entity_ip_core_parent_and_create_ip_info(cap, inst, parent);
+    out->parent_entity = "N/A";
+    set_parent(*out, has_parent, parent, name);
+    fill_hierarchy_fields(*out, inst);
+    out->var_file = var_file;
+    out->tool_name = name;
+    out->tool_version = version;
+    out->generated_by = generated_by;
+    out->file = tip_file;
+    out->entity = inst->get_source_component();
+    ipman_msg_debug("Created unencrypted IP_INFO: name:%s, version:%s, entity:%s, path:%s, "
+                    "parent:%s",
+                    out->tool_name.c_str(), out->tool_version.c_str(), out->entity.c_str(),
+                    out->hpath.c_str(), out->parent_entity.c_str());
+    return true;
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_entity_ip_core_parent_and_create_ip_info(
+    HDB_CMP_ACTION_PT_INSTANCE const* cap, HDB_INSTANCE_NAME const* inst, IPMAN_IP_INFO& out) {
+    for (HDB_INSTANCE_NAME const* ancestor = get_entity_parent(inst);
+         ancestor != nullptr && ancestor->get_depth() != 0; ancestor = ancestor->get_parent()) {
+        std::string name = "N/A";
+        std::string version = "N/A";
+        std::string generated_by = "N/A";
+        std::string tip_file = "N/A";
+        std::string var_file = "N/A";
+        if (extract_ipcore_info(cap, ancestor, name, version, generated_by, tip_file, var_file)) {
+            fill_hierarchy_fields(out, ancestor);
+            out.tool_name = name;
+            out.tool_version = version;
+            out.generated_by = generated_by;
+            out.file = tip_file;
+            out.entity = ancestor->get_source_component();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IPMAN_IP_INFO_MANAGER::extract_ipcore_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                                HDB_INSTANCE_NAME const* inst, std::string& name,
+                                                std::string& version, std::string& generated_by,
+                                                std::string& tip_file, std::string& var_file) {
+    HDB_DESIGN_UNIT const* unit = ip_find_entity(cap, inst);
+    HDB_SOURCE_FILE const* file = unit != nullptr ? cap->get_design_file(*unit) : nullptr;
+    if (file == nullptr) {
+        return false;
+    }
+    tip_file = get_ip_file(cap, inst, false);
+    var_file = file->get_full_path();
+    if (get_ipcore_info_from_tip_assignment(inst, name, version, generated_by)) {
+        return true;
+    }
+    std::string const& entity = inst->get_source_component();
+    if (get_ipcore_info_from_tip_acf_manager(tip_file, entity, ACF_VARIABLE_TYPE_IP_TOOL_NAME,
+                                             name)) {
+        get_ipcore_info_from_tip_acf_manager(tip_file, entity, ACF_VARIABLE_TYPE_IP_TOOL_VERSION,
+                                             version);
+        get_ipcore_info_from_tip_acf_manager(tip_file, entity, ACF_VARIABLE_TYPE_IP_TOOL_ENV,
+                                             generated_by);
+        return true;
+    }
+    return get_ipcore_info_from_tip_or_variation_file(cap, file, name, version, generated_by);
+}
+
+std::string IPMAN_IP_INFO_MANAGER::get_ip_file(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                               HDB_INSTANCE_NAME const* inst, bool full) {
+    if (cap == nullptr || inst == nullptr) {
+        return std::string();
+    }
+    HDB_DESIGN_UNIT const* unit = ip_find_entity(cap, inst);
+    HDB_SOURCE_FILE const* file = unit != nullptr ? cap->get_design_file(*unit) : nullptr;
+    if (file == nullptr) {
+        return std::string();
+    }
+    std::string tip;
+    if (!full && file->get_argument(HDB_SOURCE_FILE::ARGUMENT_TIP, tip)) {
+        ipman_msg_debug("Found TIP %s", tip.c_str());
+        return tip;
+    }
+    std::string name;
+    std::string version;
+    return is_wizard_generated_file(file->get_full_path().c_str(), name, version)
+               ? file->get_full_path()
+               : std::string();
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_assignment(HDB_INSTANCE_NAME const* inst,
+                                                                std::string& name,
+                                                                std::string& version,
+                                                                std::string& generated_by) {
+    struct OPTION {
+        char const* name;
+        std::string& value;
+        bool found;
+    } options[] = {{"IP_TOOL_NAME", name, false},
+                   {"IP_TOOL_VERSION", version, false},
+                   {"IP_TOOL_ENV", generated_by, false}};
+    for (OPTION& option : options) {
+        std::string value;
+        option.found = inst->get_string_option(option.name, value);
+        if (option.found && !value.empty()) {
+            option.value = value;
+        }
+    }
+    return options[0].found && options[1].found;
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_tip_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                         ACF_VARIABLE_TYPE_ENUM type, char const* tip_file,
+                                         std::string* value) {
+    ipman_msg_debug("In get_tip_info()");
+    bool found = false;
+    for (HDB_STRING_OPTION const* option :
+         cap->get_string_options(HDB_SECTION::IP_SETTINGS, acf_variable_type_to_string(type))) {
+        if (strcasecmp(option->tip_file.c_str(), tip_file) == 0) {
+            ipman_msg_debug("Got info from TIP");
+            *value = option->value.empty() ? "N/A" : option->value;
+            found = true;
+        }
+    }
+    return found;
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_tip_ipcores_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                                 HDB_SOURCE_FILE const* file, std::string& name,
+                                                 std::string& version, std::string& generated_by) {
+    std::string tip;
+    if (!file->get_argument(HDB_SOURCE_FILE::ARGUMENT_TIP, tip)) {
+        return false;
+    }
+    ipman_msg_debug("Found matching TIP %s", tip.c_str());
+    bool has_name = get_tip_info(cap, ACF_VARIABLE_TYPE_IP_TOOL_NAME, tip.c_str(), &name);
+    get_tip_info(cap, ACF_VARIABLE_TYPE_IP_TOOL_VERSION, tip.c_str(), &version);
+    get_tip_info(cap, ACF_VARIABLE_TYPE_IP_TOOL_ENV, tip.c_str(), &generated_by);
+    return has_name;
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_or_variation_file(
+    HDB_CMP_ACTION_PT_INSTANCE const* cap, HDB_SOURCE_FILE const* file, std::string& name,
+    std::string& version, std::string& generated_by) {
+    if (cap == nullptr || file == nullptr) {
+        return false;
+    }
+    if (get_tip_ipcores_info(cap, file, name, version, generated_by)) {
+        return true;
+    }
+    std::string header_name;
+    std::string header_version;
+    if (!is_wizard_generated_file(file->get_full_path().c_str(), header_name, header_version)) {
+        return false;
+    }
+    if (!header_name.empty()) {
+        name = header_name;
+    }
+    if (!header_version.empty()) {
+        version = header_version;
+    }
+    return true;
+}
+
+bool IPMAN_IP_INFO_MANAGER::get_encrypted_ipcore_info(HDB_INSTANCE_NAME const* inst,
+                                                      HDB_SOURCE_FILE const* file,
+                                                      IPMAN_IP_INFO* out) {
+    std::string const& path = file->get_full_path();
+    IPMAN_IP_INFO info;
+    auto cached = m_encrypted_ip_cache.find(path);
+    if (cached != m_encrypted_ip_cache.end()) {
+        // The cache spares reading the file again; the instance is this one.
+        info = cached->second;
+    } else {
+        if (!cpt_zovk_encrypted_file(path.c_str())) {
+            return false;
+        }
+        CPT_ZOVK_IFSTREAM reader(path.c_str());
+        if (!reader.is_open()) {
+            return false;
+        }
+        info.vendor_name = cpt_zovk_vendor_name(reader.get_vendor_id() & 0xFFFF);
+        info.tool_name = unquoted_core_name(reader.get_core_name());
+        info.tool_version = "N/A";
+        info.release_date = reader.get_core_version();
+        info.var_file = path;
+        info.generated_by = "";
+        info.file = "";
+        m_encrypted_ip_cache.emplace(path, info);
+    }
+    info.hdb_name_id = inst->get_name_id();
+    info.hpath = inst->get_full_path();
+    info.entity = out->entity;
+    info.parent_entity = out->parent_entity;
+    *out = info;
+    ipman_msg_debug("Created encrypted IP_INFO: name:%s, version:%s, entity:%s, path:%s, "
+                    "parent:%s",
+                    out->tool_name.c_str(), out->tool_version.c_str(), out->entity.c_str(),
+                    out->hpath.c_str(), out->parent_entity.c_str());
+    return true;
+}
+
+IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_from_file(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                                           HDB_INSTANCE_NAME const* inst) {
+    IPMAN_IP_INFO info;
+    HDB_DESIGN_UNIT const* unit = ip_find_entity(cap, inst);
+    HDB_SOURCE_FILE const* file = unit != nullptr ? cap->get_design_file(*unit) : nullptr;
+    if (file == nullptr || file->get_flags().test_flag(FILE_NEVER_IP)) {
+        return info;
+    }
+    std::string path = inst->get_short_path();
+    if (file->get_flags().test_flag(FILE_ENCRYPTED_IP)) {
+        ipman_msg_debug("%s identified as encrypted IP", path.c_str());
+        get_encrypted_ipcore_info(inst, file, &info);
+        return info;
+    }
+    ipman_msg_debug("%s identified as unencrypted IP core", path.c_str());
+    std::string name = info.tool_name;
+    std::string version = info.tool_version;
+    std::string generated_by = info.generated_by;
+    // An instance whose file names no IP is no component: it keeps the
+    // default record rather than one that claims a vendor and a licence.
+    if (!get_ipcore_info_from_tip_or_variation_file(cap, file, name, version, generated_by)) {
+        return info;
+    }
+    IPMAN_IP_INFO parent;
+    bool has_parent = get_entity_ip_core_parent_and_create_ip_info(cap, inst, parent);
+    set_parent(info, has_parent, parent, name);
+    fill_hierarchy_fields(info, inst);
+    info.var_file = file->get_full_path();
+    info.tool_name = name;
+    info.tool_version = version;
+    info.generated_by = generated_by;
+    info.entity = inst->get_source_component();
+    return info;
+}
+
+HDB_INSTANCE_NAME const* IPMAN_IP_INFO_MANAGER::get_hdb_iname(HDB_CMP_ACTION_PT_INSTANCE const* cap,
+                                                              std::string const& name) {
+    if (cap == nullptr) {
+        return nullptr;
+    }
+    HDB_NAME_MGR* names = hdb_get_current_name_mgr();
+    names->lock_curr_vector();
+    HDB_INSTANCE_NAME const* inst = cap->get_instance_name(name);
+    names->unlock_curr_vector();
+    return inst;
+}
+
+HDB_INSTANCE_NAME const* IPMAN_IP_INFO_MANAGER::get_entity_parent(HDB_INSTANCE_NAME const* inst) {
+    return inst == nullptr || inst->get_depth() < 2 ? nullptr : inst->get_parent();
+}
+
+HDB_INSTANCE_NAME const*
+IPMAN_IP_INFO_MANAGER::get_entity_top_parent(HDB_INSTANCE_NAME const* inst) {
+    while (inst != nullptr && inst->get_depth() > 1) {
+        inst = inst->get_parent();
+    }
+    return inst;
+}
