@@ -120,7 +120,8 @@ protected:
             // Preference: the instance's own options over the project's settings...
             record(5, path("ip/uart_b/uart_b.v"), "13.0", "uart_inst", "Unknown", "Norvik", na,
                    lic4, "soc|u_uart_opt", uart_tip, "uart_b", na, false),
-            // ...the project's settings over the variation file's header...
+            // ...the project's settings over the compiled IP settings and the
+            // variation file's header...
             record(6, path("ip/uart_b/uart_b.v"), "13.1", "uart", "Unknown", "Norvik", "vestawiz",
                    lic4, "soc|u_uart", uart_tip, "uart_b", na, false),
             // ...the compiled IP settings (matched ignoring case, the last one
@@ -204,12 +205,13 @@ TEST_F(IpmanHierarchyScan, AWalkEmptiesTheDatabaseAndASingleInstanceLeavesItAlon
         char const* instance;
         std::string record;
     } const cases[] = {
-        // Read from the compiled IP settings or the variation file only.
+        // Read from the compiled IP settings (here the name only) or the
+        // variation file's header, never from options or the project.
         {"u_uart_opt",
          [&] {
              IPMAN_IP_INFO r = expected[1];
-             r.tool_name = "uart_hdr";
-             r.tool_version = "9.0";
+             r.tool_name = "uart_sec";
+             r.tool_version = "N/A";
              r.file = "N/A";
              return fields(r);
          }()},
