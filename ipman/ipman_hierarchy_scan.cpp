@@ -55,6 +55,25 @@ void fill_hierarchy_fields(IPMAN_IP_INFO& info, HDB_INSTANCE_NAME const* inst) {
     info.lic_type = IPMAN_IP_LIC_TYPE_UNENCRYPTED;
 }
 
+// What an instance's design file and settings tell of its IP.
+struct IP_DATA {
+    std::string name = "N/A";
+    std::string version = "N/A";
+    std::string generated_by = "N/A";
+    std::string tip_file = "N/A";
+    std::string var_file = "N/A";
+};
+
+// A component's record from its instance and IP data (its variation file aside).
+void fill_component(IPMAN_IP_INFO& info, HDB_INSTANCE_NAME const* inst, IP_DATA const& data) {
+    fill_hierarchy_fields(info, inst);
+    info.tool_name = data.name;
+    info.tool_version = data.version;
+    info.generated_by = data.generated_by;
+    info.file = data.tip_file;
+    info.entity = inst->get_source_component();
+}
+
 // Relates a component to its enclosing one: a part with the same IP name (or
 // its other name) is judged only through its parent.
 void set_parent(IPMAN_IP_INFO& info, bool has_parent, IPMAN_IP_INFO const& parent,
@@ -202,25 +221,17 @@ bool IPMAN_IP_INFO_MANAGER::only_child_is_encrypted(HDB_SOURCE_FILE const* file,
 bool IPMAN_IP_INFO_MANAGER::get_unencrypted_ipcore_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                                         HDB_INSTANCE_NAME const* inst,
                                                         IPMAN_IP_INFO* out) {
-    std::string name = "N/A";
-    std::string version = "N/A";
-    std::string generated_by = "N/A";
-    std::string tip_file = "N/A";
-    std::string var_file = "N/A";
-    if (!extract_ipcore_info(cap, inst, name, version, generated_by, tip_file, var_file)) {
+    IP_DATA data;
+    if (!extract_ipcore_info(cap, inst, data.name, data.version, data.generated_by, data.tip_file,
+                             data.var_file)) {
         return false;
     }
     IPMAN_IP_INFO parent;
     bool has_parent = get_entity_ip_core_parent_and_create_ip_info(cap, inst, parent);
     out->parent_entity = "N/A";
-    set_parent(*out, has_parent, parent, name);
-    fill_hierarchy_fields(*out, inst);
-    out->var_file = var_file;
-    out->tool_name = name;
-    out->tool_version = version;
-    out->generated_by = generated_by;
-    out->file = tip_file;
-    out->entity = inst->get_source_component();
+    set_parent(*out, has_parent, parent, data.name);
+    fill_component(*out, inst, data);
+    out->var_file = data.var_file;
     ipman_msg_debug("Created unencrypted IP_INFO: name:%s, version:%s, entity:%s, path:%s, "
                     "parent:%s",
                     out->tool_name.c_str(), out->tool_version.c_str(), out->entity.c_str(),
@@ -232,18 +243,10 @@ bool IPMAN_IP_INFO_MANAGER::get_entity_ip_core_parent_and_create_ip_info(
     HDB_CMP_ACTION_PT_INSTANCE const* cap, HDB_INSTANCE_NAME const* inst, IPMAN_IP_INFO& out) {
     for (HDB_INSTANCE_NAME const* ancestor = get_entity_parent(inst);
          ancestor != nullptr && ancestor->get_depth() != 0; ancestor = ancestor->get_parent()) {
-        std::string name = "N/A";
-        std::string version = "N/A";
-        std::string generated_by = "N/A";
-        std::string tip_file = "N/A";
-        std::string var_file = "N/A";
-        if (extract_ipcore_info(cap, ancestor, name, version, generated_by, tip_file, var_file)) {
-            fill_hierarchy_fields(out, ancestor);
-            out.tool_name = name;
-            out.tool_version = version;
-            out.generated_by = generated_by;
-            out.file = tip_file;
-            out.entity = ancestor->get_source_component();
+        IP_DATA data;
+        if (extract_ipcore_info(cap, ancestor, data.name, data.version, data.generated_by,
+                                data.tip_file, data.var_file)) {
+            fill_component(out, ancestor, data);
             return true;
         }
     }
@@ -425,23 +428,18 @@ IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_from_file(HDB_CMP_ACTION_PT_INS
         return info;
     }
     ipman_msg_debug("%s identified as unencrypted IP core", path.c_str());
-    std::string name = info.tool_name;
-    std::string version = info.tool_version;
-    std::string generated_by = info.generated_by;
+    IP_DATA data; // no IP file is named for a single instance
     // An instance whose file names no IP is no component: it keeps the
     // default record rather than one that claims a vendor and a licence.
-    if (!get_ipcore_info_from_tip_or_variation_file(cap, file, name, version, generated_by)) {
+    if (!get_ipcore_info_from_tip_or_variation_file(cap, file, data.name, data.version,
+                                                    data.generated_by)) {
         return info;
     }
     IPMAN_IP_INFO parent;
     bool has_parent = get_entity_ip_core_parent_and_create_ip_info(cap, inst, parent);
-    set_parent(info, has_parent, parent, name);
-    fill_hierarchy_fields(info, inst);
+    set_parent(info, has_parent, parent, data.name);
+    fill_component(info, inst, data);
     info.var_file = file->get_full_path();
-    info.tool_name = name;
-    info.tool_version = version;
-    info.generated_by = generated_by;
-    info.entity = inst->get_source_component();
     return info;
 }
 
