@@ -175,9 +175,9 @@ HDB_DESIGN_UNIT const* IPMAN_IP_INFO_MANAGER::ip_find_entity(HDB_CMP_ACTION_PT_I
         MSG_INTERNAL_ERROR::report("inst!=0", "IPMAN", __FILE__, __LINE__);
         return nullptr;
     }
-    std::string const& library = hdb_get_current_name_mgr()->get_iname_library(*inst);
-    HDB_DESIGN_UNIT const* unit = cap->get_entity(inst->get_source_component(), library);
-    return unit != nullptr ? unit : cap->get_entity(inst->get_source_component());
+    // In the instance's library first, else by name alone.
+    return cap->find_design_unit(inst->get_source_component(),
+                                 hdb_get_current_name_mgr()->get_iname_library(*inst));
 }
 
 bool IPMAN_IP_INFO_MANAGER::get_ip_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,

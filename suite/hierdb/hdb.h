@@ -84,7 +84,6 @@ class HDB_INSTANCE_SCHEMA {
 public:
     explicit HDB_INSTANCE_SCHEMA(std::string kind = "") : m_kind(std::move(kind)) {}
     bool is_macrofunction() const { return m_kind == "macrofunction"; }
-    std::string const& kind() const { return m_kind; }
 
 private:
     std::string m_kind;
