@@ -262,7 +262,8 @@ HDB_CMP_ACTION_PT_INSTANCE::parse(std::string const& text) {
     JSON document;
     try {
         document = JSON::parse(text);
-    } catch (JSON::parse_error const& error) {
+    } catch (JSON::exception const& error) {
+        // Syntax errors, and numbers too large for any type.
         throw std::runtime_error(error.what());
     }
     auto cap = std::make_unique<HDB_CMP_ACTION_PT_INSTANCE>();

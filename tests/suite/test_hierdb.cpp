@@ -142,6 +142,8 @@ TEST(Hierdb, RefusesMalformedDocumentsWithAReason) {
         {R"({"version": 1, "root": {"name": "t", "flags": [4294967296]}})", "bit number"},
         {R"({"version": 1, "files": [{"path": "f", "flags": [4294967304]}]})", "bit number"},
         {R"({"version": 1, "sections": [{"string_options": []}]})", "no number"},
+        // A number too large for any type is refused, not thrown past the reader.
+        {R"({"version": 1e400})", "overflow"},
         {R"({"version": 1, "root": {"name": "t", "children": [{"name": "a"}, {"name": "a"}]}})",
          "listed twice"},
         {R"({"version": 1, "root": {"entity": "t"}})", "has no name"},
