@@ -341,15 +341,18 @@ void ACF_MANAGER_STORAGE_REAL::clear_non_project_asgn_coll() {
 // Files read for the revision
 // ---------------------------------------------------------------------------
 
+std::string ACF_MANAGER_STORAGE_REAL::in_project_folder(char const* name) const {
+    if (gen_is_empty_string(name)) {
+        return "";
+    }
+    return name[0] == '/' ? name : m_project_path + name;
+}
+
 void ACF_MANAGER_STORAGE_REAL::add_file_to_collection(char const* name, bool is_settings_file) {
     if (gen_is_empty_string(name)) {
         return;
     }
-    std::string path = name;
-    if (path[0] != '/') {
-        path = m_project_path + path;
-    }
-    path = FIO_PATH(path).full_path();
+    std::string path = FIO_PATH(in_project_folder(name)).full_path();
     FIO_FILE_STATUS status;
     bool readable = FIO_FILE_SYSTEM::get_status(FIO_PATH(path), &status);
     // Every name is kept as its full path, so one path names one entry.

@@ -123,7 +123,7 @@ bool ACF_MANAGER_STORAGE_REAL::evaluate_tcl_script(char const* file, ACF_MGR_TCL
     if (!ACF_REQUIRE(interp != NULL) || !ACF_REQUIRE(m_acf_revision_manager != NULL)) {
         return false;
     }
-    FIO_PATH path(file != nullptr ? file : "");
+    FIO_PATH path(in_project_folder(file));
     if (!is_valid_input_file(path)) {
         if (m_acf_revision_manager->get_bool_data(ACF_REVISION_MANAGER::SKIP_MISSING_TCL_SCRIPT)) {
             return false;

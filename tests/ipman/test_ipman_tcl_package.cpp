@@ -41,24 +41,34 @@ protected:
     std::string read(std::string const& name) const { return test_read_file(file(name)); }
     bool exists(std::string const& name) const { return std::filesystem::exists(file(name)); }
 
-    // Runs `body` with regentool -t inside the project copy, after the package
-    // was required and, with `open`, the project opened. `record <name>
-    // <script>` in the body keeps what the script gave for call(<name>).
-    // A run that waits on a file is stopped after twenty seconds.
+    // Runs `body` with regentool -t, started in `folder` (by default the
+    // project copy), after the package was required and, with `open`, the
+    // project opened: by its name from its own folder, by its path from any
+    // other. `record <name> <script>` in the body keeps what the script gave,
+    // in the project copy, for call(<name>). A run that waits on a file is
+    // stopped after twenty seconds.
     TEST_RUN_RESULT run(std::string const& body, bool open = true,
-                        std::string const& program = thr_process_quote_argument(REGENTOOL_PATH)) {
+                        std::string const& program = thr_process_quote_argument(REGENTOOL_PATH),
+                        std::string folder = "") {
+        if (folder.empty()) {
+            folder = m_project;
+        }
         std::string script = "package require ::tessaly::ipman\n"
+                             "set record_dir [file dirname [file normalize [info script]]]\n"
                              "proc record {name script} {\n"
                              "    set code [catch {uplevel #0 $script} result]\n"
-                             "    set f [open $name.out w]\n"
+                             "    set f [open [file join $::record_dir $name.out] w]\n"
                              "    puts -nonewline $f \"$code\\n$result\"\n"
                              "    close $f\n"
                              "}\n";
         if (open) {
-            script += "project_open board\n";
+            script += folder == m_project ? "project_open board\n"
+                                          : "project_open [file join $record_dir board]\n";
         }
         test_write_file(file("run.tcl"), script + body + "\n");
-        return test_run("timeout -s KILL 20 " + program + " -t run.tcl", m_project);
+        std::string const run_tcl =
+            folder == m_project ? "run.tcl" : thr_process_quote_argument(file("run.tcl"));
+        return test_run("timeout -s KILL 20 " + program + " -t " + run_tcl, folder);
     }
     CALL call(std::string const& name) const {
         std::string text = read(name + ".out");
@@ -132,6 +142,43 @@ TEST_F(IpmanTcl, ListsTheTopLevelComponentsThatNeedAnUpgrade) {
     EXPECT_EQ(read(FIFO), fixture(FIFO));
     EXPECT_FALSE(exists("ip/fifo_a/fifo_a_BAK.v"));
     EXPECT_FALSE(exists("board.ipregen.rpt"));
+}
+
+// The IP files the settings name by relative paths are found from the
+// project's folder, whatever folder the run starts in; the upgrade rewrites the
+// components where they are, and the settings keep the names as written.
+TEST_F(IpmanTcl, AProjectOpenedFromAnotherFolderFindsItsComponents) {
+    run("record list {list_ip_cores}");
+    CALL const from_project = call("list");
+    ASSERT_EQ(from_project.code, 0);
+    ASSERT_NE(from_project.result, "");
+
+    std::string const elsewhere = m_workspace.path("elsewhere");
+    std::filesystem::create_directory(elsewhere);
+    std::string const program = thr_process_quote_argument(REGENTOOL_PATH);
+    TEST_RUN_RESULT run_result = run("record list {list_ip_cores}\n"
+                                     "record regen {regenerate_ip}\n"
+                                     "set_global_assignment -name TOP_LEVEL_ENTITY top\n"
+                                     "export_assignments\n",
+                                     true, program, elsewhere);
+    EXPECT_EQ(run_result.status, 0) << run_result.output;
+    EXPECT_EQ(call("list").result, from_project.result);
+    EXPECT_EQ(call("regen").result, "{" + component("fifo", "14.0", FIFO) + " Passed} {" +
+                                        component("fir", "14.0", FIR) + " Passed} {" +
+                                        component("fifo", "12.1", SYS) + " Failed} {" +
+                                        component("fifo", "11.1", BAD) + " Failed}");
+    for (std::string const& name : {FIFO, FIR}) {
+        EXPECT_NE(read(name).find("version=\"14.0\""), std::string::npos) << name;
+    }
+    EXPECT_EQ(read("ip/fifo_a/fifo_a_BAK.v"), fixture(FIFO));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere + "/ip"));
+
+    std::string settings = read("board.tsf");
+    EXPECT_NE(settings.find("TOP_LEVEL_ENTITY top"), std::string::npos) << settings;
+    for (char const* tip : {"ip/fifo_a/fifo_a.tip", "ip/dsp/fir_c/fir_c.tip"}) {
+        EXPECT_NE(settings.find(std::string("-name TIP_FILE ") + tip + "\n"), std::string::npos)
+            << settings;
+    }
 }
 
 TEST_F(IpmanTcl, UpgradesWithBackupsAndWritesTheReport) {
