@@ -12,6 +12,7 @@
 #include "acf_utils.h"
 #include "mem_manager.h"
 
+#include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 
 #include <algorithm>
@@ -556,12 +557,19 @@ void ACF_ASGN_STORAGE::remove_assignment_from_maps(ACF_ASSIGNMENT* asgn, bool ca
         source_files.variable_trait = ACF_VARIABLE_TRAIT_TYPE_PROJECT_SOURCE_FILE;
         ACF_ASSIGNMENT_LIST brought;
         get_all_assignments(source_files, false, false, true, false, false, &brought);
-        std::string const ip_file = asgn->get_unmodified_value(false);
+        // The IP file's name as the settings wrote it and the tags of the files
+        // it brought are both taken from the project's folder.
+        std::string const ip_file =
+            m_acf_manager_storage->in_project_folder(asgn->get_unmodified_value(false));
+        auto brought_by_it = [&](ACF_ASSIGNMENT* source_file, ACF_ARGUMENT_TYPE_ENUM tag) {
+            char const* name = source_file->get_argument_value(tag);
+            return name != nullptr &&
+                   FIO_PATH::os_specific_comparison(
+                       m_acf_manager_storage->in_project_folder(name).c_str(), ip_file.c_str());
+        };
         for (ACF_ASSIGNMENT* source_file : brought) {
-            char const* tip = source_file->get_argument_value(ACF_ARGUMENT_TYPE_TIP);
-            char const* sip = source_file->get_argument_value(ACF_ARGUMENT_TYPE_SIP);
-            if (acf_os_based_compare(tip, ip_file.c_str()) ||
-                acf_os_based_compare(sip, ip_file.c_str())) {
+            if (brought_by_it(source_file, ACF_ARGUMENT_TYPE_TIP) ||
+                brought_by_it(source_file, ACF_ARGUMENT_TYPE_SIP)) {
                 source_file->remove();
             }
         }

@@ -37,6 +37,9 @@ public:
     virtual char const* get_project_full_path() const = 0;
     virtual char const* get_active_revision_name() const = 0;
     virtual char const* get_active_revision_path() const = 0;
+    // A file the settings name, taken from the project's folder when the name
+    // is relative (whatever the current folder), as it was written otherwise.
+    std::string in_project_folder(char const* name) const;
 
     // Locks: read locks nest; the write lock needs no lock of either kind to be
     // held and does not nest. Every granted lock resets the search filters and

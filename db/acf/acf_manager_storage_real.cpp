@@ -341,13 +341,6 @@ void ACF_MANAGER_STORAGE_REAL::clear_non_project_asgn_coll() {
 // Files read for the revision
 // ---------------------------------------------------------------------------
 
-std::string ACF_MANAGER_STORAGE_REAL::in_project_folder(char const* name) const {
-    if (gen_is_empty_string(name)) {
-        return "";
-    }
-    return name[0] == '/' ? name : m_project_path + name;
-}
-
 void ACF_MANAGER_STORAGE_REAL::add_file_to_collection(char const* name, bool is_settings_file) {
     if (gen_is_empty_string(name)) {
         return;

@@ -312,9 +312,6 @@ public:
     void set_last_error_status(STATUS status) { m_last_error_status = status; }
 
     // --- Files -------------------------------------------------------------------
-    // A file the settings name, taken from the project's folder when the name
-    // is relative (whatever the current folder), as it was written otherwise.
-    std::string in_project_folder(char const* name) const;
     void add_file_to_collection(char const* name, bool is_settings_file);
     void add_revision_tsf_to_collection_if_needed();
     void clear_file_collection();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 namespace {
@@ -63,6 +65,57 @@ TEST(RevisionStoreTcl, AnIpFileHoldsItsAssignmentsAsTransientAndTaggedWithIt) {
     Tcl_Interp* interp = atcl_get_interpreter();
     EXPECT_EQ(Tcl_EvalEx(interp, "info exists ::tessaly(tip_path)", -1, TCL_EVAL_GLOBAL), TCL_OK);
     EXPECT_STREQ(Tcl_GetStringResult(interp), "0");
+}
+
+// Runs the rest of a scope in another current folder.
+class FROM_FOLDER {
+public:
+    explicit FROM_FOLDER(std::string const& folder) : m_kept(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~FROM_FOLDER() { std::filesystem::current_path(m_kept); }
+    FROM_FOLDER(FROM_FOLDER const&) = delete;
+    FROM_FOLDER& operator=(FROM_FOLDER const&) = delete;
+
+private:
+    std::filesystem::path m_kept;
+};
+
+// An IP file the settings name by a relative path is the one in the project's
+// folder, whatever the current folder: it is read, its files carry its full
+// path, and removing it removes them.
+TEST(RevisionStoreTcl, AnIpFileNamedRelativelyIsTheOneInTheProjectFolder) {
+    ACF_STORAGE_TEST_PROJECT project(nullptr);
+    ASSERT_EQ(mkdir(project.file("ip").c_str(), 0755), 0);
+    std::string const tip = project.file("ip/core.tip");
+    acf_test_write(
+        tip, "set_global_assignment -name VHDL_FILE [file join $::tessaly(tip_path) a.vhd]\n");
+    acf_test_write(project.tsf(), "set_global_assignment -name TIP_FILE ip/core.tip\n");
+    ACF_TEST_DIRECTORY elsewhere;
+    FROM_FOLDER from(elsewhere.path());
+
+    ACF_REVISION_MANAGER& manager = project.manager();
+    ASSERT_TRUE(manager.write_lock(false));
+    auto brought = [&] {
+        ACF_MGR_INPUT_PARAMETERS vhdl;
+        vhdl.set_variable_string("VHDL_FILE");
+        std::list<ACF_ASSIGNMENT*> found;
+        manager.get_global_assignment_coll(&vhdl, &found, false);
+        return found;
+    };
+    std::list<ACF_ASSIGNMENT*> const files = brought();
+    ASSERT_EQ(files.size(), 1u) << "the IP file was not read";
+    ACF_ASSIGNMENT const* vhdl = files.front();
+    EXPECT_EQ(std::string(vhdl->get_value(false)), project.file("ip/a.vhd"));
+    ASSERT_NE(vhdl->get_argument_value(ACF_ARGUMENT_TYPE_TIP), nullptr);
+    EXPECT_EQ(std::string(vhdl->get_argument_value(ACF_ARGUMENT_TYPE_TIP)), tip);
+
+    ACF_MGR_INPUT_PARAMETERS ip;
+    ip.set_variable_string("TIP_FILE");
+    ip.set_value_string("ip/core.tip");
+    EXPECT_TRUE(manager.remove_global_assignment(&ip));
+    EXPECT_TRUE(brought().empty());
+    manager.write_unlock(false);
 }
 
 TEST(RevisionStoreTcl, ScriptsOfTheSettingsFileRunAndNestedIpFilesKeepTheirTags) {
