@@ -7,8 +7,12 @@
 #include "db/acf/acf_csv_reader.h"
 #include "db/acf/acf_manager_reader.h"
 #include "db/acf/acf_manager_storage_real.h"
+#include "suite/dbmanagerui/dbmui.h"
 #include "suite/fileio/fio.h"
+#include "suite/hierdb/hdb.h"
 #include "suite/messages/msg.h"
+
+#include <fnmatch.h>
 
 #include <algorithm>
 #include <fstream>
@@ -18,6 +22,9 @@ namespace {
 constexpr unsigned BFU_MSG_ID_IMPORTED = 331001;
 constexpr unsigned BFU_MSG_ID_NOTHING_IMPORTED = 331002;
 constexpr unsigned BFU_MSG_ID_ASSIGNMENT_REFUSED = 331003;
+
+// The name under which promotion borrows the compiled hierarchy.
+char const* const PROMOTE_REQUESTER = "BFU_IMPORT_EXPORT::promote";
 
 void post(MSG_POST&& message, unsigned id, char const* format, char const* arg1,
           char const* arg2 = "", char const* arg3 = "") {
@@ -172,6 +179,56 @@ void BFU_IMPORT_EXPORT::set_assignment_type_filter(
     m_categories = categories;
 }
 
+void BFU_IMPORT_EXPORT::set_hpath_filter(std::string const& wildcard) {
+    m_hpath_filter = wildcard;
+}
+
+std::vector<BFU_IMPORT_ITEM>
+BFU_IMPORT_EXPORT::promote(std::vector<BFU_IMPORT_ITEM const*> const& wanted,
+                           std::vector<BFU_IMPORT_ITEM> const& items,
+                           std::string const& source) const {
+    std::string entity = FIO_PATH(source).base();
+    for (BFU_IMPORT_ITEM const& item : items) {
+        if (item.type == ACF_VARIABLE_TYPE_ROOT && item.is_global()) {
+            entity = item.value;
+        }
+    }
+    std::vector<std::string> places; // instance names below the root
+    DBMUI_MANAGER* dbmui = DBMUI_MANAGER::get_dbmui_manager(0);
+    HDB_CMP_ACTION_PT_INSTANCE* cap =
+        dbmui->get_hdb_cmp_action_pt_instance(PROMOTE_REQUESTER, 0, false, nullptr);
+    if (cap != nullptr && cap->get_root() != nullptr) {
+        size_t root_length = cap->get_root()->full_name.size() + 1;
+        for (auto const& instance : cap->get_instances()) {
+            if (instance->depth == 0 || instance->entity != entity ||
+                instance->full_name.size() <= root_length) {
+                continue;
+            }
+            std::string place = instance->full_name.substr(root_length);
+            if (m_hpath_filter.empty() || fnmatch(m_hpath_filter.c_str(), place.c_str(), 0) == 0) {
+                places.push_back(place);
+            }
+        }
+    }
+    if (cap != nullptr) {
+        dbmui->unget_hdb_cmp_action_pt_instance(&cap, PROMOTE_REQUESTER);
+    }
+    std::vector<BFU_IMPORT_ITEM> promoted;
+    for (BFU_IMPORT_ITEM const* item : wanted) {
+        if (item->is_global() || places.empty()) {
+            promoted.push_back(*item);
+            continue;
+        }
+        for (std::string const& place : places) {
+            BFU_IMPORT_ITEM copy = *item;
+            copy.from = item->from.empty() ? "" : place + "|" + item->from;
+            copy.to = item->to.empty() ? "" : place + "|" + item->to;
+            promoted.push_back(copy);
+        }
+    }
+    return promoted;
+}
+
 bool BFU_IMPORT_EXPORT::read_source(ACF_MANAGER* acf_mgr, std::string const& source,
                                     std::vector<BFU_IMPORT_ITEM>* items) const {
     if (!FIO_FILE_SYSTEM::exists(FIO_PATH(source))) {
@@ -266,6 +323,14 @@ bool BFU_IMPORT_EXPORT::import(std::vector<std::string> const& region_names) {
     std::vector<BFU_IMPORT_ITEM const*> wanted;
     for (BFU_IMPORT_ITEM const& item : items) {
         if (is_wanted(item, region_names)) {
+            wanted.push_back(&item);
+        }
+    }
+    std::vector<BFU_IMPORT_ITEM> promoted;
+    if (ok && m_promote && m_import_instance) {
+        promoted = promote(wanted, items, source);
+        wanted.clear();
+        for (BFU_IMPORT_ITEM const& item : promoted) {
             wanted.push_back(&item);
         }
     }

@@ -36,6 +36,9 @@ public:
     bool m_import_device = true;         // the device and family
     bool m_import_pins = true;           // assignments to pins (locations)
     bool m_import_back_annotated = true; // back-annotated routing settings
+    // Place each instance assignment under every instance of the imported
+    // entity in the revision's compiled hierarchy (see set_hpath_filter).
+    bool m_promote = false;
     // How: add assignments the revision lacks, overwrite those it has with
     // another value, replace all instance assignments of an imported entity.
     bool m_create_new = true;
@@ -55,6 +58,9 @@ public:
 
     // Only assignments of these file categories (empty: every category).
     void set_assignment_type_filter(std::list<ACF_FILE_CATEGORY_ENUM> const& categories);
+    // Limits promotion to the instances whose names below the root (as
+    // "u1|fifo") match the glob pattern `wildcard` ("*", "?", "[...]").
+    void set_hpath_filter(std::string const& wildcard);
 
     // Imports from the source file; `region_names` (Brackfield regions of an
     // elaborated project) limit instance assignments to targets inside them.
@@ -73,9 +79,18 @@ private:
     // Sets one assignment into the revision (with `check_only`, only whether
     // it may be set); false when refused.
     bool apply(ACF_MANAGER* acf_mgr, BFU_IMPORT_ITEM const& item, bool check_only) const;
+    // The wanted items with each instance assignment promoted: one copy per
+    // instance of the imported entity (the source's top-level entity, else
+    // the source file's base name) that the hierarchy path filter takes, its
+    // source and target placed under that instance. Without a compiled
+    // hierarchy or such an instance, the items stay as written.
+    std::vector<BFU_IMPORT_ITEM> promote(std::vector<BFU_IMPORT_ITEM const*> const& wanted,
+                                         std::vector<BFU_IMPORT_ITEM> const& items,
+                                         std::string const& source) const;
 
     std::string m_revision;
     std::list<ACF_FILE_CATEGORY_ENUM> m_categories;
+    std::string m_hpath_filter;
 };
 
 // Posts the error about a source that cannot be imported: "Line <n> of

@@ -133,7 +133,14 @@ enum : FIO_FILE_TYPE {
     FIO_FILE_TYPE_VERILOG = 6,
     FIO_FILE_TYPE_TCL = 44,
     FIO_FILE_TYPE_SDC = 45,
-    FIO_FILE_TYPE_ARCHIVE = 116 // a project archive
+    FIO_FILE_TYPE_ARCHIVE = 116, // a project archive
+    // Assignment sources of the import: settings files of the current format,
+    // Varnett II files, older entity settings files and the two CSV kinds.
+    FIO_FILE_TYPE_TSF = 120,
+    FIO_FILE_TYPE_VARNETT2 = 121,
+    FIO_FILE_TYPE_ESF = 122,
+    FIO_FILE_TYPE_CSV = 123,
+    FIO_FILE_TYPE_TCSV = 124,
 };
 
 // Extension types: file types known by their extensions.
@@ -151,6 +158,8 @@ enum FIO_EXTENSION_TYPE {
     FIO_EXTENSION_TYPE_TPF = 71,           // ".tpf" project file
     FIO_EXTENSION_TYPE_TDF = 72,           // ".tdf" other settings script (defaults)
     FIO_EXTENSION_TYPE_TSF = 73,           // ".tsf" revision settings file
+    FIO_EXTENSION_TYPE_VARNETT2 = 74,      // ".vnt" Varnett II Assignment and Configuration File
+    FIO_EXTENSION_TYPE_SDC = 75,           // ".sdc" timing constraints
     FIO_EXTENSION_TYPE_TCSV = 126,         // ".tcsv" the suite's own assignment export
     FIO_EXTENSION_TYPE_ARCHIVE = 132,      // ".tsa" project archive
     FIO_EXTENSION_TYPE_RBA = 138,          // ".rba" back-annotated routing of a revision
@@ -169,6 +178,12 @@ public:
 // The file-dialog name filter of an extension type, "<kind> Files (*<ext>)";
 // "" for a type without a kind's name. The CSV types share one filter.
 std::string fio_get_file_type_filter(int extension_type);
+// Traits of file types that a file-dialog filter may ask for; every trait
+// together is the filter for all files.
+enum : unsigned { FIO_FILE_TYPE_TRAIT_ALL = ~0u };
+// The file-dialog filter for the files of those traits: "All Files (*)" for
+// every trait together.
+std::string fio_get_file_type_trait_string(unsigned traits);
 // The extension type a file of that kind takes when its name has none: the
 // CSV types (3 and 126) take ".csv"; any other type is its own.
 int fio_get_default_extension_type(int extension_type);

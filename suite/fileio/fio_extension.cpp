@@ -22,6 +22,8 @@ EXTENSION_ROW const extension_rows[] = {
     {FIO_EXTENSION_TYPE_TPF, ".tpf"},
     {FIO_EXTENSION_TYPE_TDF, ".tdf"},
     {FIO_EXTENSION_TYPE_TSF, ".tsf"},
+    {FIO_EXTENSION_TYPE_VARNETT2, ".vnt"},
+    {FIO_EXTENSION_TYPE_SDC, ".sdc"},
     {FIO_EXTENSION_TYPE_TCSV, ".tcsv"},
     {FIO_EXTENSION_TYPE_ARCHIVE, ".tsa"},
     {FIO_EXTENSION_TYPE_RBA, ".rba"},
@@ -63,6 +65,10 @@ std::string fio_get_file_type_filter(int extension_type) {
     default:
         return "";
     }
+}
+
+std::string fio_get_file_type_trait_string(unsigned traits) {
+    return traits == FIO_FILE_TYPE_TRAIT_ALL ? "All Files (*)" : "";
 }
 
 int fio_get_default_extension_type(int extension_type) {

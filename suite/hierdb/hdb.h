@@ -128,6 +128,10 @@ public:
     HDB_INSTANCE_NAME const* get_root() const {
         return m_instances.empty() ? nullptr : m_instances.front().get();
     }
+    // Every instance, root first, then depth first.
+    std::vector<std::unique_ptr<HDB_INSTANCE_NAME>> const& get_instances() const {
+        return m_instances;
+    }
 
 protected:
     std::vector<std::unique_ptr<HDB_INSTANCE_NAME>> m_instances; // root first, then depth first

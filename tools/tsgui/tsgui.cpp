@@ -82,6 +82,8 @@ enum SIGNATURE_ENUM {
     SIGNATURE_HANDOFF = 4,
     SIGNATURE_FRAME = 5,          // void (QUI_FRAME_WND* frame): prints the toolbars after
     SIGNATURE_PARENT_WINDOWS = 6, // void (QWidget* parent, QList<QMdiSubWindow*> windows)
+    // void (QWidget* parent, std::vector<std::string>& texts): each --arg one text
+    SIGNATURE_PARENT_TEXTS = 7,
 };
 struct ENTRY_SIGNATURE {
     char const* name;
@@ -95,6 +97,7 @@ ENTRY_SIGNATURE const entry_signatures[] = {
     {"mdb_dyn_get_archive_password", SIGNATURE_HANDOFF},
     {"mdb_dyn_customize_dlg", SIGNATURE_FRAME},
     {"mdb_dyn_select_window_dlg", SIGNATURE_PARENT_WINDOWS},
+    {"mdb_dyn_import_assignment_dlg_for_bf", SIGNATURE_PARENT_TEXTS},
 };
 
 SIGNATURE_ENUM signature_of(std::string const& name) {
@@ -219,6 +222,11 @@ int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& 
         reinterpret_cast<void (*)(QUI_FRAME_WND*)>(function)(frame);
         print_toolbars(frame);
         break;
+    case SIGNATURE_PARENT_TEXTS: {
+        std::vector<std::string> texts = args;
+        reinterpret_cast<void (*)(QWidget*, std::vector<std::string>&)>(function)(parent, texts);
+        break;
+    }
     case SIGNATURE_PARENT_WINDOWS: {
         reinterpret_cast<void (*)(QWidget*, QList<QMdiSubWindow*>)>(function)(
             parent, frame->get_mdi_area()->subWindowList());
