@@ -295,7 +295,10 @@ bool BFU_IMPORT_EXPORT::apply(ACF_MANAGER* acf_mgr, BFU_IMPORT_ITEM const& item,
     char const* current =
         global ? acf_mgr->get_global_assignment(&query) : acf_mgr->get_instance_assignment(&query);
     bool exists = current != nullptr;
-    if ((exists && (!m_overwrite || item.value == current)) || (!exists && !m_create_new)) {
+    // An entity's assignments that replace the current ones are all set.
+    bool replacing = m_replace_entity && item.has_entity && !global;
+    if (!replacing &&
+        ((exists && (!m_overwrite || item.value == current)) || (!exists && !m_create_new))) {
         return true; // left as the revision has it
     }
     query.set_value_string(item.value.c_str());
