@@ -109,8 +109,7 @@ protected:
         std::vector<std::string> words;
         int count = 0;
         Tcl_Obj** elements = nullptr;
-        if (list != nullptr &&
-            Tcl_ListObjGetElements(interp, list, &count, &elements) == TCL_OK) {
+        if (list != nullptr && Tcl_ListObjGetElements(interp, list, &count, &elements) == TCL_OK) {
             for (int i = 0; i < count; ++i) {
                 words.emplace_back(Tcl_GetString(elements[i]));
             }
@@ -238,8 +237,10 @@ TEST_F(MdbImportAssignmentDlg, EachKindOfImportChangesTheSettingsFile) {
         char const* removed;
     };
     CASE const cases[] = {
-        {"other.tsf", "set_location_assignment PIN_A2 -to clk", "set_location_assignment PIN_A1 -to clk"},
-        {"pins.csv", "set_location_assignment PIN_D5 -to clk", "set_location_assignment PIN_A1 -to clk"},
+        {"other.tsf", "set_location_assignment PIN_A2 -to clk",
+         "set_location_assignment PIN_A1 -to clk"},
+        {"pins.csv", "set_location_assignment PIN_D5 -to clk",
+         "set_location_assignment PIN_A1 -to clk"},
         {"board.vnt", "set_location_assignment PIN_E6 -to a|q", nullptr},
         {"board.fx", "set_location_assignment PIN_D5 -to clk", nullptr},
         {"syn.sdc", "set_location_assignment PIN_D5 -to clk", nullptr},
@@ -290,7 +291,7 @@ TEST_F(MdbImportAssignmentDlg, RefusedNamesLeaveTheDialogOpenAndNothingCopied) {
     CASE const cases[] = {
         {"missing.tsf", IMPORT_ASSIGNMENT_FILE_DOESNT_EXIST},
         {file("imp.tsf"), IMPORT_CURRENT_ASSIGNMENT_FILE},
-        {"imp.tsf", IMPORT_CURRENT_ASSIGNMENT_FILE},  // no directory: the project's own
+        {"imp.tsf", IMPORT_CURRENT_ASSIGNMENT_FILE},   // no directory: the project's own
         {"./imp.tsf", IMPORT_CURRENT_ASSIGNMENT_FILE}, // relative, from the project folder
         {file("db/../imp.tsf"), IMPORT_CURRENT_ASSIGNMENT_FILE},
     };
@@ -350,8 +351,8 @@ TEST_F(MdbImportAssignmentDlg, TclImportsReportTheirOutcome) {
         unsigned message;
     };
     CASE const cases[] = {
-        {"bad.vnt", 296037}, {"board.vnt", 296036}, {"bad.fx", 296033},  {"board.fx", 296032},
-        {"other.sdc", 296030}, {"bad.sdc", 296031}, {"syn.sdc", 296029},
+        {"bad.vnt", 296037},   {"board.vnt", 296036}, {"bad.fx", 296033},  {"board.fx", 296032},
+        {"other.sdc", 296030}, {"bad.sdc", 296031},   {"syn.sdc", 296029},
     };
     for (CASE const& c : cases) {
         std::string const before = settings();
@@ -399,7 +400,8 @@ TEST_F(MdbImportAssignmentDlg, AVarnettImportWithoutSectionsTakesEveryOfferedSec
     EXPECT_EQ(words[1], "DEVICE_OPTIONS");
     EXPECT_EQ(words[2], "CHIP_LOCATION");
 
-    reopen_with("\"Vorelon II\"", "Tolm7000B");
+    reopen_with("\"Vorelon II\"\nset_global_assignment -name DEVICE VORELONIIA15F484C6",
+                "Tolm7000B\nset_global_assignment -name DEVICE TOLM7000BA15F484C6");
     EXPECT_TRUE(import("board.vnt"));
     words = recorded_words();
     EXPECT_EQ(words.size(), 12u);
@@ -448,9 +450,9 @@ TEST_F(MdbImportAssignmentDlg, CategoriesLimitASettingsImport) {
 TEST_F(MdbImportAssignmentDlg, PromotionPlacesTheEntitysAssignmentsUnderItsInstances) {
     EXPECT_TRUE(import("fifo.tsf"));
     for (char const* instance : {"u1", "u2", "core|u3"}) {
-        EXPECT_TRUE(has_line(
-            std::string("set_instance_assignment -name AUTO_ROM_RECOGNITION OFF -to ") + instance +
-            "|rom"))
+        EXPECT_TRUE(
+            has_line(std::string("set_instance_assignment -name AUTO_ROM_RECOGNITION OFF -to ") +
+                     instance + "|rom"))
             << instance << "\n"
             << settings();
     }
@@ -467,11 +469,9 @@ TEST_F(MdbImportAssignmentDlg, TheWildcardLimitsPromotion) {
     m_dialog->on_click_advance_button();
     EXPECT_EQ(m_dialog->options().types.wildcard, "core|*");
     m_dialog->on_ok();
-    EXPECT_TRUE(has_line(
-        "set_instance_assignment -name AUTO_ROM_RECOGNITION OFF -to core|u3|rom"))
+    EXPECT_TRUE(has_line("set_instance_assignment -name AUTO_ROM_RECOGNITION OFF -to core|u3|rom"))
         << settings();
-    EXPECT_FALSE(has_line(
-        "set_instance_assignment -name AUTO_ROM_RECOGNITION OFF -to u1|rom"));
+    EXPECT_FALSE(has_line("set_instance_assignment -name AUTO_ROM_RECOGNITION OFF -to u1|rom"));
 }
 
 TEST_F(MdbImportAssignmentDlg, WithoutAHierarchyNothingIsPromoted) {
