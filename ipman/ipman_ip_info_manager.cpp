@@ -189,8 +189,7 @@ std::string IPMAN_IP_INFO_MANAGER::get_ip_db_filename() const {
     }
     std::string revision = get_revision_name();
     ipman_msg_debug("project name: %s", revision.c_str());
-    // The folder "db" beside the revision's settings file, in the project folder.
-    FIO_PATH path(FIO_PATH(project_dir, "db").path(), revision);
+    FIO_PATH path(gen_get_db_dir_full_name(), revision);
     ipman_msg_debug("reading db from: %s", path.full_path().c_str());
     return path.full_path();
 }

@@ -6,6 +6,7 @@
 #include "acf_assignment.h"
 #include "acf_manager.h"
 #include "acf_test_storage.h"
+#include "suite/general/gen.h"
 
 #include "tests/support/test_workspace.h"
 
@@ -208,6 +209,8 @@ TEST_F(IpmanInventory, DatabaseIsPersistedBesideTheRevision) {
     TEST_WORKSPACE workspace;
     m_store.revision_name = "rev";
     m_store.revision_path = workspace.path("rev.tsf");
+    // As opening the project does.
+    gen_set_project_dir_path(workspace.path("").c_str());
     EXPECT_EQ(m_inventory->get_ip_db_filename(), workspace.path("db/rev"));
     EXPECT_EQ(m_inventory->get_revision_name(), "rev");
 
@@ -234,6 +237,7 @@ TEST_F(IpmanInventory, DatabaseIsPersistedBesideTheRevision) {
     EXPECT_FALSE(m_inventory->load_ip_info_from_db());
     EXPECT_TRUE(m_inventory->get_ip_info_vec().empty());
     EXPECT_FALSE(m_inventory->write_ip_info_to_db());
+    gen_set_project_dir_path(nullptr);
 }
 
 TEST(IpmanInventoryTexts, ReleaseDatesBlanksAndVersionAge) {
