@@ -143,6 +143,23 @@ bool MDB_RAS_ENGINE::remove_assignment_one_file_mode(ACF_FILE_CATEGORY_ENUM cons
     return committed;
 }
 
+bool MDB_RAS_ENGINE::remove_assignment_one_file_mode(ASE_CATEGORY_ENUM const* categories) {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    if (acf_mgr == nullptr) {
+        MDB_INTERNAL_ERROR("acf_mgr != NULL");
+        return false;
+    }
+    if (!acf_mgr->write_lock(false)) {
+        return false;
+    }
+    for (int i = 0; i < MDB_RAS_ASE_CATEGORY_COUNT; ++i) {
+        if (categories[i] != ASE_CATEGORY_NONE) {
+            acf_mgr->remove_all_assignments_of_ase_category(categories[i]);
+        }
+    }
+    return commit_and_unlock(acf_mgr);
+}
+
 bool MDB_RAS_ENGINE::remove_obsolete_assignmnet_one_file_mode() {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     if (acf_mgr == nullptr) {

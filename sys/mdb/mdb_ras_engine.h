@@ -14,6 +14,8 @@ class HDB_CMP_ACTION_PT_INSTANCE;
 // Entries of a category selection: one per row of the remove dialog's list,
 // row 0 being its "All" row; an unticked row holds ACF_FILE_CATEGORY_NONE.
 enum { MDB_RAS_SELECTION_SIZE = 21 };
+// Entries of a list of assignment-editor categories to remove.
+enum { MDB_RAS_ASE_CATEGORY_COUNT = 10 };
 
 class MDB_RAS_ENGINE {
 public:
@@ -23,6 +25,10 @@ public:
     // True when something was removed and committed, or nothing needed to be.
     bool remove_assignment_one_file_mode(ACF_FILE_CATEGORY_ENUM const* selection,
                                          bool remove_global, bool remove_instance);
+    // Removes the assignments of each assignment-editor category of the
+    // MDB_RAS_ASE_CATEGORY_COUNT entries that is not ASE_CATEGORY_NONE, in
+    // order, in one pass. True when committed.
+    bool remove_assignment_one_file_mode(ASE_CATEGORY_ENUM const* categories);
     // Removes every instance assignment whose source or target names no
     // instance of the revision's compiled hierarchy. Without an open project,
     // a hierarchy or a root name it does nothing and takes no lock.

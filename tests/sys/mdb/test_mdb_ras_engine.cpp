@@ -185,3 +185,21 @@ TEST_F(MdbRasEngine, ObsoleteTestJoinsTheRootAndReadsTheFlags) {
     }
 }
 } // namespace
+
+namespace {
+// No variable of the catalogue belongs to an assignment-editor category, so
+// the pass changes nothing, yet it locks and commits like the others.
+TEST_F(MdbRasEngine, TheAssignmentEditorPassLeavesAssignmentsOfNoSuchCategory) {
+    open_project();
+    std::vector<ASE_CATEGORY_ENUM> categories(MDB_RAS_ASE_CATEGORY_COUNT, ASE_CATEGORY_NONE);
+    categories[0] = static_cast<ASE_CATEGORY_ENUM>(3);
+    categories[9] = static_cast<ASE_CATEGORY_ENUM>(44);
+    EXPECT_TRUE(MDB_RAS_ENGINE().remove_assignment_one_file_mode(categories.data()));
+    EXPECT_FALSE(ACF_MANAGER::get_acf_manager()->is_write_locked());
+    EXPECT_EQ(remaining_lines(), all_lines_but({}));
+
+    ASSERT_TRUE(ACF_MANAGER::get_acf_manager()->write_lock(false));
+    EXPECT_FALSE(MDB_RAS_ENGINE().remove_assignment_one_file_mode(categories.data()));
+    ACF_MANAGER::get_acf_manager()->write_unlock(false);
+}
+} // namespace
