@@ -11,6 +11,10 @@
 #                                    revision fixture, whose revisions have summaries
 #   remove_assignments.png           the Remove Assignments dialog on the example project
 #                                    (its hierarchy file allows removing obsolete ones)
+#   import_assignments.png           Import Assignments on the example project,
+#   assignment_categories.png        its Assignment Categories (Categories...) and
+#   advanced_import_settings.png     Advanced Import Settings (Advanced...), opened for a
+#                                    region of the compiled design
 #   archive_project.png              the archive dialogs on the revision fixture
 #   advanced_archive_settings.png
 #   restore_archived_project.png
@@ -50,6 +54,11 @@ shot dsp_board revisions_dialog.png mdb_dyn_get_revisions_dlg
 shot dsp_board create_revision.png mdb_dyn_get_revisions_dlg --press "<<new revision>>"
 shot rev_project compare_revisions.png mdb_dyn_get_revisions_dlg --press "Compare..."
 shot dsp_board remove_assignments.png mdb_ras_dyn_remove_assignment
+shot dsp_board import_assignments.png mdb_dyn_import_assignment_dlg
+shot dsp_board assignment_categories.png mdb_dyn_import_assignment_dlg_for_bf --arg "fifo_a:rx_fifo" \
+    --press "Categories..."
+shot dsp_board advanced_import_settings.png mdb_dyn_import_assignment_dlg_for_bf --arg "fifo_a:rx_fifo" \
+    --press "Advanced..."
 shot rev_project archive_project.png mdb_dyn_archive_dlg
 shot rev_project advanced_archive_settings.png mdb_dyn_archive_dlg --press "Advanced..."
 shot rev_project restore_archived_project.png mdb_dyn_restore_archive_dlg --arg "$work/rev_project/rev.tsa"
