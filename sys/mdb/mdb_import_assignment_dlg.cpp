@@ -328,19 +328,24 @@ int MDB_IMPORT_ASSIGNMENT_DLG::import_tcl_proc(std::vector<std::string> const& c
     return 1;
 }
 
-bool MDB_IMPORT_ASSIGNMENT_DLG::tcl_source_exists(std::string const& path) {
-    if (FIO_FILE_SYSTEM::exists(FIO_PATH(path))) {
-        return true;
+void MDB_IMPORT_ASSIGNMENT_DLG::run_tcl_import(std::vector<std::string> const& command,
+                                               MSG_FACTORY success, MSG_FACTORY failure,
+                                               MSG_FACTORY not_synplify) {
+    std::string const& path = command[1];
+    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(path))) {
+        show_message(MSG_MDB::O::FILE_DOESNT_EXIST(path.c_str()));
+        m_form->filename_text->clear();
+        return;
     }
-    show_message(MSG_MDB::O::FILE_DOESNT_EXIST(path.c_str()));
-    m_form->filename_text->clear();
-    return false;
+    mdb_msg_debug("the command is %s", command.front().c_str());
+    std::string result;
+    MSG_FACTORY outcome = import_tcl_proc(command, &result) == 0     ? success
+                          : not_synplify != nullptr && result == "2" ? not_synplify
+                                                                     : failure;
+    show_message(outcome(path.c_str()));
 }
 
 void MDB_IMPORT_ASSIGNMENT_DLG::acf_file_on_ok(std::string const& path) {
-    if (!tcl_source_exists(path)) {
-        return;
-    }
     if (m_varnett2_options.empty()) {
         // Every section the project's family offers.
         MDB_IMPORT_ASSIGNMENT_CATEGORY_DLG categories(this);
@@ -353,42 +358,21 @@ void MDB_IMPORT_ASSIGNMENT_DLG::acf_file_on_ok(std::string const& path) {
     for (std::string word; words >> word;) {
         command.push_back(word);
     }
-    std::string result;
-    show_message(import_tcl_proc(command, &result) == 0
-                     ? MSG_MDB::O::TCL_IMPORT_SUCCESSFUL(path.c_str())
-                     : MSG_MDB::O::TCL_IMPORT_FAIL(path.c_str()));
+    run_tcl_import(command, MSG_MDB::O::TCL_IMPORT_SUCCESSFUL, MSG_MDB::O::TCL_IMPORT_FAIL);
 }
 
 void MDB_IMPORT_ASSIGNMENT_DLG::fx_file_on_ok(std::string const& path) {
-    if (!tcl_source_exists(path)) {
-        return;
-    }
-    mdb_msg_debug("the command is import_assignments_from_fx_file %s", path.c_str());
-    std::string result;
-    show_message(import_tcl_proc({"import_assignments_from_fx_file", path}, &result) == 0
-                     ? MSG_MDB::O::TCL_IMPORT_FX_SUCCESSFUL(path.c_str())
-                     : MSG_MDB::O::TCL_IMPORT_FX_FAIL(path.c_str()));
+    run_tcl_import({"import_assignments_from_fx_file", path}, MSG_MDB::O::TCL_IMPORT_FX_SUCCESSFUL,
+                   MSG_MDB::O::TCL_IMPORT_FX_FAIL);
 }
 
 void MDB_IMPORT_ASSIGNMENT_DLG::sdc_file_on_ok(std::string const& path) {
-    if (!tcl_source_exists(path)) {
-        return;
-    }
-    mdb_msg_debug("the command is import_assignments_from_synplicity_sdc_file %s", path.c_str());
-    std::string result;
-    if (import_tcl_proc({"import_assignments_from_synplicity_sdc_file", path}, &result) == 0) {
-        show_message(MSG_MDB::O::TCL_IMPORT_SDC_SUCCESSFUL(path.c_str()));
-    } else if (result == "2") {
-        show_message(MSG_MDB::O::TCL_IMPORT_TESSALY_SDC_FILE(path.c_str()));
-    } else {
-        show_message(MSG_MDB::O::TCL_IMPORT_SDC_FAIL(path.c_str()));
-    }
+    run_tcl_import({"import_assignments_from_synplicity_sdc_file", path},
+                   MSG_MDB::O::TCL_IMPORT_SDC_SUCCESSFUL, MSG_MDB::O::TCL_IMPORT_SDC_FAIL,
+                   MSG_MDB::O::TCL_IMPORT_TESSALY_SDC_FILE);
 }
 
 void MDB_IMPORT_ASSIGNMENT_DLG::exp_file_on_ok(std::string const& path) {
-    if (!tcl_source_exists(path)) {
-        return;
-    }
     if (m_part_reference_name.empty()) {
         AFCQ_WAIT_CURSOR::end();
         MDB_IMPORT_EXP_ADVANCE_DLG dialog(this);
@@ -397,14 +381,8 @@ void MDB_IMPORT_ASSIGNMENT_DLG::exp_file_on_ok(std::string const& path) {
         }
         m_part_reference_name = dialog.m_name;
     }
-    mdb_msg_debug("the command is import_assignments_from_orcad_exp_file %s %s", path.c_str(),
-                  m_part_reference_name.c_str());
-    std::string result;
-    show_message(
-        import_tcl_proc({"import_assignments_from_orcad_exp_file", path, m_part_reference_name},
-                        &result) == 0
-            ? MSG_MDB::O::TCL_IMPORT_EXP_SUCCESSFUL(path.c_str())
-            : MSG_MDB::O::TCL_IMPORT_EXP_FAIL(path.c_str()));
+    run_tcl_import({"import_assignments_from_orcad_exp_file", path, m_part_reference_name},
+                   MSG_MDB::O::TCL_IMPORT_EXP_SUCCESSFUL, MSG_MDB::O::TCL_IMPORT_EXP_FAIL);
 }
 
 void mdb_dyn_import_assignment_dlg(QWidget* parent) {

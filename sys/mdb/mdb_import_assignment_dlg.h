@@ -63,8 +63,12 @@ private:
     void sdc_file_on_ok(std::string const& path);
     void fx_file_on_ok(std::string const& path);
     void exp_file_on_ok(std::string const& path);
-    // Whether the Tcl import's file exists; if not, says so and empties the box.
-    bool tcl_source_exists(std::string const& path);
+    // Runs a Tcl import command whose second word is the file and shows its
+    // outcome: `success`, `not_synplify` (when given) for the result "2", else
+    // `failure`. A file that is gone is named and the box emptied instead.
+    using MSG_FACTORY = MSG_O* (*)(char const*);
+    void run_tcl_import(std::vector<std::string> const& command, MSG_FACTORY success,
+                        MSG_FACTORY failure, MSG_FACTORY not_synplify = nullptr);
     // Refuses the typed name with `message` and leaves the dialog open.
     void refuse_file_name(MSG_O* message);
     void import_through_engine(std::string const& path);

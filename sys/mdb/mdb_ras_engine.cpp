@@ -81,6 +81,17 @@ FIO_PATH routing_file(ACF_MANAGER* acf_mgr) {
     return FIO_PATH(name);
 }
 
+// The project manager, write-locked without messages for a removal pass;
+// null when it is missing or the lock is refused.
+ACF_MANAGER* write_locked_manager() {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    if (acf_mgr == nullptr) {
+        MDB_INTERNAL_ERROR("acf_mgr != NULL");
+        return nullptr;
+    }
+    return acf_mgr->write_lock(false) ? acf_mgr : nullptr;
+}
+
 // Writes the pass's changes in one atomic commit, then releases the write
 // lock with notification. A failed commit has been reported by the settings
 // database; the file on disk stays as it was.
@@ -99,12 +110,8 @@ bool commit_and_unlock(ACF_MANAGER* acf_mgr) {
 
 bool MDB_RAS_ENGINE::remove_assignment_one_file_mode(ACF_FILE_CATEGORY_ENUM const* selection,
                                                      bool remove_global, bool remove_instance) {
-    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    ACF_MANAGER* acf_mgr = write_locked_manager();
     if (acf_mgr == nullptr) {
-        MDB_INTERNAL_ERROR("acf_mgr != NULL");
-        return false;
-    }
-    if (!acf_mgr->write_lock(false)) {
         return false;
     }
     ACF_MGR_INPUT_PARAMETERS query;
@@ -144,12 +151,8 @@ bool MDB_RAS_ENGINE::remove_assignment_one_file_mode(ACF_FILE_CATEGORY_ENUM cons
 }
 
 bool MDB_RAS_ENGINE::remove_assignment_one_file_mode(ASE_CATEGORY_ENUM const* categories) {
-    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    ACF_MANAGER* acf_mgr = write_locked_manager();
     if (acf_mgr == nullptr) {
-        MDB_INTERNAL_ERROR("acf_mgr != NULL");
-        return false;
-    }
-    if (!acf_mgr->write_lock(false)) {
         return false;
     }
     for (int i = 0; i < MDB_RAS_ASE_CATEGORY_COUNT; ++i) {
