@@ -329,6 +329,14 @@ TEST_F(MdbImportAssignmentDlg, ABackupThatCannotBeWrittenStopsTheImport) {
     EXPECT_TRUE(has_line("set_location_assignment PIN_A2 -to clk"));
 }
 
+TEST_F(MdbImportAssignmentDlg, ARevisionNotYetWrittenHasNothingToBackUp) {
+    std::filesystem::remove(file("imp.tsf"));
+    EXPECT_TRUE(import("other.tsf"));
+    EXPECT_TRUE(logged(CANT_CREATE_OR_OVERWRITE_FILE).empty());
+    EXPECT_FALSE(std::filesystem::exists(file("imp.tsf.bak")));
+    EXPECT_TRUE(has_line("set_location_assignment PIN_A2 -to clk"));
+}
+
 TEST_F(MdbImportAssignmentDlg, FailedImportsLeaveTheSettingsFileByteIdentical) {
     std::string const before = settings();
     EXPECT_TRUE(import("bad.tsf")); // the engine reports; the dialog closes
