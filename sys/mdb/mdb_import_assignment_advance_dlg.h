@@ -5,6 +5,8 @@
 // and reads the fields back after an accepted run.
 #pragma once
 
+#include "sys/mdb/mdb_import_options.h"
+
 #include "suite/gui/afcq.h"
 
 #include <memory>
@@ -18,18 +20,13 @@ public:
     explicit MDB_IMPORT_ASSIGNMENT_ADVANCE_DLG(QWidget* parent);
     ~MDB_IMPORT_ASSIGNMENT_ADVANCE_DLG() override;
 
-    // The fields. Mode: one of the three radio flags.
-    bool m_instance = false, m_entity = false, m_global = false;
-    // Kinds of assignments.
-    bool m_global_type = false, m_instance_type = false, m_pins = false, m_back_annotated = false,
-         m_promote = false;
-    // Import options; Brackfield update has no control and only counts for OK.
-    bool m_create_new = false, m_overwrite = false, m_brackfield_update = false,
-         m_replace_entity = false;
+    // The fields: the mode, the import options (Brackfield update has no
+    // control and only counts for OK) and the kinds of assignments, all off
+    // until on_init_dialog applies the kind's defaults.
+    MDB_IMPORT_OPTIONS m_options;
     // Whether the caller passed earlier choices; without them the dialog
     // starts from its own defaults.
     bool m_options_given = false;
-    std::string m_wildcard;
     bool m_region_import = false;
     int m_file_kind = 0; // the source kind (mdb_import_classify)
     bool m_elaborated = true;
@@ -55,6 +52,8 @@ public slots:
     void get_options();
 
 private:
+    // The mode of the checked radio button.
+    int mode_of_radio_buttons() const;
     void set_enabled(std::initializer_list<QWidget*> widgets, bool enabled);
 
     std::unique_ptr<Ui_MDB_IMPORT_ASSIGNMENT_ADVANCE_DLG> m_form;

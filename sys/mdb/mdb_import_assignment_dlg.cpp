@@ -200,21 +200,8 @@ void MDB_IMPORT_ASSIGNMENT_DLG::on_click_advance_button() {
     }
     MDB_IMPORT_ASSIGNMENT_ADVANCE_DLG dialog(this);
     dialog.m_elaborated = m_elaborated;
-    MDB_IMPORT_TYPE& types = m_options.types;
     if (m_options_given) {
-        dialog.m_instance = m_options.mode == MDB_IMPORT_MODE_INSTANCE;
-        dialog.m_entity = m_options.mode == MDB_IMPORT_MODE_ENTITY;
-        dialog.m_global = m_options.mode == MDB_IMPORT_MODE_GLOBAL;
-        dialog.m_create_new = m_options.create_new;
-        dialog.m_overwrite = m_options.overwrite;
-        dialog.m_replace_entity = m_options.replace_entity;
-        dialog.m_brackfield_update = m_options.brackfield_update;
-        dialog.m_global_type = types.global;
-        dialog.m_instance_type = types.instance;
-        dialog.m_pins = types.pins;
-        dialog.m_back_annotated = types.back_annotated;
-        dialog.m_promote = types.promote;
-        dialog.m_wildcard = types.wildcard;
+        dialog.m_options = m_options;
         dialog.m_options_given = true;
     }
     if (m_file_mode) {
@@ -226,25 +213,14 @@ void MDB_IMPORT_ASSIGNMENT_DLG::on_click_advance_button() {
         return;
     }
     m_options_given = true;
-    m_options.mode = dialog.m_instance ? MDB_IMPORT_MODE_INSTANCE
-                     : dialog.m_entity ? MDB_IMPORT_MODE_ENTITY
-                                       : MDB_IMPORT_MODE_GLOBAL;
-    m_options.create_new = dialog.m_create_new;
-    m_options.overwrite = dialog.m_overwrite;
-    m_options.replace_entity = dialog.m_replace_entity;
-    m_options.brackfield_update = dialog.m_brackfield_update;
-    types.global = dialog.m_global_type;
-    types.instance = dialog.m_instance_type;
-    if (types.instance) {
-        types.pins = dialog.m_pins;
-        types.back_annotated = dialog.m_back_annotated;
-        types.promote = dialog.m_promote;
-        if (types.promote && !dialog.m_wildcard.empty()) {
-            types.wildcard = dialog.m_wildcard;
-        }
-    } else {
+    std::string const wildcard = m_options.types.wildcard;
+    m_options = dialog.m_options;
+    MDB_IMPORT_TYPE& types = m_options.types;
+    if (!types.instance) {
         types.pins = types.back_annotated = types.promote = false;
         types.wildcard.clear();
+    } else if (!types.promote || types.wildcard.empty()) {
+        types.wildcard = wildcard; // an emptied wildcard leaves the previous one
     }
 }
 

@@ -276,9 +276,11 @@ TEST_F(MdbImportOptionDlgs, AdvancedSettingsFollowTheChoices) {
     dialog.findChild<QLineEdit*>("wildcard_text")->setText("u*");
     dialog.on_ok();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(dialog.m_instance && dialog.m_instance_type && dialog.m_promote);
-    EXPECT_TRUE(dialog.m_replace_entity && !dialog.m_create_new && !dialog.m_overwrite);
-    EXPECT_EQ(dialog.m_wildcard, "u*");
+    MDB_IMPORT_OPTIONS const& o = dialog.m_options;
+    EXPECT_EQ(o.mode, MDB_IMPORT_MODE_INSTANCE);
+    EXPECT_TRUE(o.types.instance && o.types.promote);
+    EXPECT_TRUE(o.replace_entity && !o.create_new && !o.overwrite);
+    EXPECT_EQ(o.types.wildcard, "u*");
 }
 
 TEST_F(MdbImportOptionDlgs, ThePartNameDialogNeedsAName) {
