@@ -9,7 +9,7 @@
 #include "suite/fileio/fio.h"
 #include "sys/mdb/mdb_import_exp_advance_dlg.h"
 
-#include "tests/sys/mdb/mdb_test_project.h"
+#include "tests/sys/mdb/mdb_import_test_project.h"
 
 // After the settings headers: Tcl's TCL_ERROR macro would hide their status of that name.
 #include "suite/tclglue/atcl.h"
@@ -32,22 +32,17 @@ constexpr unsigned IMPORT_CURRENT_ASSIGNMENT_FILE = 296027;
 constexpr unsigned CANT_CREATE_OR_OVERWRITE_FILE = 296052;
 constexpr unsigned BFU_BAD_LINE = 331004;
 
-class MdbImportAssignmentDlg : public MdbRevisionProject {
+class MdbImportAssignmentDlg : public MdbImportProject {
 protected:
-    std::string fixture() const override {
-        return TESSALY_TEST_DATA_DIR "/fixtures/import_project";
-    }
-    std::string project_name() const override { return "imp"; }
     void SetUp() override {
-        MdbRevisionProject::SetUp();
         unsetenv("import_exp_file");
-        open_project();
+        MdbImportProject::SetUp();
         bfu_register_import_commands(atcl_get_interpreter());
     }
     void TearDown() override {
         m_dialog.reset();
         unsetenv("import_exp_file");
-        MdbRevisionProject::TearDown();
+        MdbImportProject::TearDown();
     }
     MDB_IMPORT_ASSIGNMENT_DLG* open_dialog(std::vector<std::string> const* regions = nullptr) {
         m_dialog = std::make_unique<MDB_IMPORT_ASSIGNMENT_DLG>(nullptr);
@@ -75,17 +70,6 @@ protected:
         type(name);
         m_dialog->on_ok();
         return m_dialog->result() == QDialog::Accepted;
-    }
-    std::string settings() const { return test_read_file(file("imp.tsf")); }
-    // Closes the project, replaces a text of its settings file, opens it again.
-    void reopen_with(std::string const& text, std::string const& replacement) {
-        ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
-        manager->close_project(false);
-        manager->free_cached_storage();
-        std::string tsf = settings();
-        tsf.replace(tsf.find(text), text.size(), replacement);
-        test_write_file(file("imp.tsf"), tsf);
-        open_project();
     }
     bool has_line(std::string const& line) const {
         return ("\n" + settings() + "\n").find("\n" + line + "\n") != std::string::npos;
@@ -408,8 +392,7 @@ TEST_F(MdbImportAssignmentDlg, AVarnettImportWithoutSectionsTakesEveryOfferedSec
     EXPECT_EQ(words[1], "DEVICE_OPTIONS");
     EXPECT_EQ(words[2], "CHIP_LOCATION");
 
-    reopen_with("\"Vorelon II\"\nset_global_assignment -name DEVICE VORELONIIA15F484C6",
-                "Tolm7000B\nset_global_assignment -name DEVICE TOLM7000BA15F484C6");
+    reopen_as_tolm_7000b();
     EXPECT_TRUE(import("board.vnt"));
     words = recorded_words();
     EXPECT_EQ(words.size(), 12u);

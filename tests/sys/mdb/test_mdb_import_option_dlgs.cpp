@@ -7,7 +7,7 @@
 
 #include "suite/fileio/fio.h"
 
-#include "tests/sys/mdb/mdb_test_project.h"
+#include "tests/sys/mdb/mdb_import_test_project.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -20,27 +20,7 @@
 #include <map>
 
 namespace {
-class MdbImportOptionDlgs : public MdbRevisionProject {
-protected:
-    std::string fixture() const override {
-        return TESSALY_TEST_DATA_DIR "/fixtures/import_project";
-    }
-    std::string project_name() const override { return "imp"; }
-    void SetUp() override {
-        MdbRevisionProject::SetUp();
-        open_project();
-    }
-    // Opens the project with another family and a device of it.
-    void reopen_as(char const* family, char const* device) {
-        ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
-        manager->close_project(false);
-        manager->free_cached_storage();
-        test_write_file(file("imp.tsf"), std::string("set_global_assignment -name FAMILY ") +
-                                             family + "\nset_global_assignment -name DEVICE " +
-                                             device + "\n");
-        open_project();
-    }
-};
+class MdbImportOptionDlgs : public MdbImportProject {};
 
 // The category list, its rows clicked as the user does: the state flips, then the slot runs.
 class CategoryList {
@@ -116,37 +96,38 @@ TEST_F(MdbImportOptionDlgs, SettingsCategoriesFollowAllAndWriteTheTable) {
 
 TEST_F(MdbImportOptionDlgs, VarnettSectionsAndTheirOptionWords) {
     struct CASE {
-        char const* family;
-        char const* device;
+        bool tolm_7000b;
         int rows;
         char const* all_words;
     };
     CASE const cases[] = {
-        {"\"Vorelon II\"", "VORELONIIA15F484C6", 14,
+        {false, 14,
          " DEVICE_OPTIONS CHIP_LOCATION TIMING_REQUIREMENTS CLIQUE LOGIC_OPTIONS LOCAL_ROUTING "
          "COMPILER_PROCESSING_CONFIGURATION PROJECT_PARAMETERS PROJECT_SYNTHESIS_OPTIONS EDA_INPUT "
          "EDA_OUTPUT TIMING_ANALYZER SIMULATION"},
-        {"Tolm7000B", "TOLM7000BA15F484C6", 12,
+        {true, 12,
          " DEVICE_OPTIONS CHIP_LOCATION TIMING_REQUIREMENTS LOGIC_OPTIONS "
          "COMPILER_PROCESSING_CONFIGURATION PROJECT_PARAMETERS PROJECT_SYNTHESIS_OPTIONS EDA_INPUT "
          "EDA_OUTPUT TIMING_ANALYZER SIMULATION"},
     };
     for (CASE const& c : cases) {
-        reopen_as(c.family, c.device);
+        if (c.tolm_7000b) {
+            reopen_as_tolm_7000b();
+        }
         MDB_IMPORT_ASSIGNMENT_CATEGORY_DLG dialog(nullptr);
         dialog.set_file_kind(FIO_EXTENSION_TYPE_VARNETT2);
         dialog.on_init_dialog();
         CategoryList list(&dialog);
-        ASSERT_EQ(list.rows(), c.rows) << c.family;
+        ASSERT_EQ(list.rows(), c.rows) << c.rows;
         EXPECT_EQ(list.text(0), "All");
         for (int row = 0; row < list.rows(); ++row) {
             EXPECT_TRUE(list.checked(row));
             EXPECT_NE(list.text(row), c.rows == 12 ? "Cliques" : "") << row;
             EXPECT_NE(list.text(row), c.rows == 12 ? "Local routing" : "") << row;
         }
-        EXPECT_EQ(dialog.get_selected_acf_category(true), c.all_words) << c.family;
+        EXPECT_EQ(dialog.get_selected_acf_category(true), c.all_words) << c.rows;
         dialog.on_ok(); // every row checked: still no " ALL"
-        EXPECT_EQ(dialog.get_option_text(), c.all_words) << c.family;
+        EXPECT_EQ(dialog.get_option_text(), c.all_words) << c.rows;
 
         // Each row alone yields its own section's word.
         std::map<QString, std::string> const words = {
