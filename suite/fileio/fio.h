@@ -23,8 +23,16 @@ public:
     std::string base() const;
     // Replaces the base name, keeping directory and extension.
     void base(std::string const& name);
+    // The file name with its extension, without the directory.
+    std::string filename() const;
+    // Replaces the file name (base and extension), keeping the directory.
+    void filename(std::string const& name);
     // The extension with its dot (".v"), or "".
     std::string extension() const;
+    // Gives the name the extension of an extension type: `position` -1 replaces
+    // the name's last extension, or adds one to a name without (the only
+    // position the suite uses). An unknown type changes nothing.
+    void extension(int type, int position);
     // Whether the full path fits the operating system's limits (the whole path
     // and each name in it).
     bool is_path_length_within_operating_system_limits() const;
@@ -149,6 +157,7 @@ enum FIO_EXTENSION_TYPE {
     FIO_EXTENSION_TYPE_VHDL = 6,           // ".vhd"
     FIO_EXTENSION_TYPE_SYSTEM_VERILOG = 8, // ".sv"
     FIO_EXTENSION_TYPE_CSV = 3,            // ".csv"
+    FIO_EXTENSION_TYPE_TCL = 51,           // ".tcl" Tcl script
     FIO_EXTENSION_TYPE_OLD_PROJECT = 60,   // ".tessaly"
     FIO_EXTENSION_TYPE_OLD_WORKSPACE = 61, // ".tws"
     FIO_EXTENSION_TYPE_PSF = 62,           // ".psf" old project settings

@@ -13,6 +13,7 @@ EXTENSION_ROW const extension_rows[] = {
     {FIO_EXTENSION_TYPE_VERILOG, ".v"},
     {FIO_EXTENSION_TYPE_VHDL, ".vhd"},
     {FIO_EXTENSION_TYPE_SYSTEM_VERILOG, ".sv"},
+    {FIO_EXTENSION_TYPE_TCL, ".tcl"},
     {FIO_EXTENSION_TYPE_OLD_PROJECT, ".tessaly"},
     {FIO_EXTENSION_TYPE_OLD_WORKSPACE, ".tws"},
     {FIO_EXTENSION_TYPE_PSF, ".psf"},

@@ -52,9 +52,26 @@ void FIO_PATH::base(std::string const& name) {
     m_path = directory() + name + extension();
 }
 
+std::string FIO_PATH::filename() const {
+    return m_path.substr(name_start(m_path));
+}
+
+void FIO_PATH::filename(std::string const& name) {
+    m_path = directory() + name;
+}
+
 std::string FIO_PATH::extension() const {
     size_t dot = extension_start(m_path);
     return dot == std::string::npos ? std::string() : m_path.substr(dot);
+}
+
+void FIO_PATH::extension(int type, int /*position*/) {
+    std::string wanted = FIO_EXTENSION_TYPE_INFO::get_extension_string(type);
+    if (wanted.empty()) {
+        return;
+    }
+    size_t dot = extension_start(m_path);
+    m_path = (dot == std::string::npos ? m_path : m_path.substr(0, dot)) + wanted;
 }
 
 bool FIO_PATH::is_path_length_within_operating_system_limits() const {

@@ -119,6 +119,10 @@ public:
     static void end();
 };
 
+// The instances chosen in the suite's node finder, each by its full hierarchy
+// name.
+using AFCQ_INSTANCE_NAME_LIST = std::vector<std::string>;
+
 // The host's frame manager: opens files in the graphical host.
 class QUI_FRAME_MGR {
 public:

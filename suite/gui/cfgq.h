@@ -9,9 +9,13 @@
 
 // Sub-keys of the preferences.
 enum CFGQ_SUB_KEY_ENUM {
+    CFGQ_SUB_KEY_GENERATE_TCL_FILE = 38, // the Tcl-script generator's options
     CFGQ_SUB_KEY_TOOLBARS = 59,          // the frame windows' saved toolbar layout
     CFGQ_SUB_KEY_COLUMN_VISIBILITY = 60, // hidden columns of the tables, by table name
 };
+
+// Value names of the Tcl-script generator's options (sub-key 38).
+inline constexpr char CFGQ_GTFQ_OPEN_GENERATED_FILE_STR[] = "GTF_open_generated_file";
 
 class CFGQ_REGISTRY_KEY {
 public:
