@@ -107,6 +107,9 @@ if {$make_assignments} {
 	set_instance_assignment -name IO_STANDARD {2.5 V} -to led0 -comment {board rev B}
 	set_instance_assignment -name IO_STANDARD {2.5 V} -to led1 -entity sub
 	set_location_assignment PIN_A3 -to led0
+	set_instance_assignment -name TPD_REQUIREMENT {4 ns} -from g1 -to q
+	set_instance_assignment -name TPD_REQUIREMENT {5 ns} -from clk -to g1
+	set_instance_assignment -name TPD_REQUIREMENT {6 ns} -from clk -to g0
 	set_parameter -name DEPTH 8 -to u1
 
 	# Commit assignments

@@ -1,0 +1,128 @@
+#include "sys/mdb/mdb_time_groups_settings.h"
+
+#include "sys/mdb/mdb.h"
+
+#include "acf_assignment.h"
+#include "acf_manager.h"
+#include "acf_mgr_input_parameters.h"
+
+#include <ctime>
+
+namespace {
+
+// The values of one kind of a group's assignments, in the order found.
+std::vector<std::string> read_values(ACF_MANAGER* acf_mgr, std::string const& group,
+                                     ACF_VARIABLE_TYPE_ENUM variable) {
+    ACF_MGR_INPUT_PARAMETERS query;
+    query.set_section_identifier(group.c_str());
+    query.set_variable_type(variable);
+    ACF_REVISION_MANAGER::ASSIGNMENT_LIST found;
+    acf_mgr->get_global_assignment_coll(&query, &found, false);
+    std::vector<std::string> values;
+    for (ACF_ASSIGNMENT* asgn : found) {
+        char const* value = asgn != nullptr ? asgn->get_value(false) : nullptr;
+        if (value != nullptr) {
+            values.emplace_back(value);
+        }
+    }
+    return values;
+}
+
+void fill_query(ACF_MGR_INPUT_PARAMETERS* query, std::string const& group,
+                ACF_VARIABLE_TYPE_ENUM variable, std::string const& value) {
+    query->reset();
+    query->set_section_identifier(group.c_str());
+    query->set_value_string(value.c_str());
+    query->set_variable_type(variable);
+}
+
+// Calls `act` for every assignment that `groups` make, members first in
+// each group; stops at the first false.
+template <class ACT> bool for_each_assignment(std::vector<MDB_TIME_GROUP> const& groups, ACT act) {
+    for (MDB_TIME_GROUP const& group : groups) {
+        for (std::string const& member : group.members) {
+            if (!act(group.name, ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER, member)) {
+                return false;
+            }
+        }
+        for (std::string const& exception : group.exceptions) {
+            if (!act(group.name, ACF_VARIABLE_TYPE_TIMEGROUP_EXCEPTION, exception)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool mdb_time_groups_read(std::vector<MDB_TIME_GROUP>* groups, uint32_t* load_time) {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    if (acf_mgr == nullptr) {
+        MDB_INTERNAL_ERROR("acf_mgr != NULL");
+        return false;
+    }
+    if (!acf_mgr->read_lock()) {
+        return false;
+    }
+    *load_time = static_cast<uint32_t>(std::time(nullptr));
+    ACF_MANAGER::STRING_LIST names;
+    acf_mgr->get_list_of_section_identifiers(ACF_CATEGORY_SECTION_TYPE_ASSIGNMENT_GROUP, &names,
+                                             "");
+    for (std::string const& name : names) {
+        groups->push_back({name, read_values(acf_mgr, name, ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER),
+                           read_values(acf_mgr, name, ACF_VARIABLE_TYPE_TIMEGROUP_EXCEPTION)});
+    }
+    acf_mgr->read_unlock();
+    return true;
+}
+
+MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> const& groups,
+                                                   std::vector<std::string> const& deleted,
+                                                   uint32_t load_time, std::string* illegal) {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    if (acf_mgr == nullptr) {
+        MDB_INTERNAL_ERROR("acf_mgr != NULL");
+        return MDB_TIME_GROUPS_LOCKED;
+    }
+    auto changed = static_cast<uint32_t>(
+        acf_mgr->get_latest_change_time_of_feature(ACF_FEATURE_TYPE_ASSIGNMENT_GROUP));
+    if (changed > load_time) {
+        return MDB_TIME_GROUPS_CHANGED_OUTSIDE;
+    }
+    if (!acf_mgr->write_lock(true)) {
+        return MDB_TIME_GROUPS_LOCKED;
+    }
+    ACF_MGR_INPUT_PARAMETERS query;
+    bool legal = for_each_assignment(groups, [&](std::string const& group,
+                                                 ACF_VARIABLE_TYPE_ENUM variable,
+                                                 std::string const& value) {
+        fill_query(&query, group, variable, value);
+        // One already set is legal too: it is the one set again.
+        if (acf_mgr->is_legal_global_assignment(&query) ||
+            acf_mgr->get_last_error_status() == ACF_REVISION_MANAGER::DUPLICATE_FOUND) {
+            return true;
+        }
+        *illegal = (variable == ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER ? "member \"" : "exception \"") +
+                   value + "\" of assignment group \"" + group + "\"";
+        return false;
+    });
+    if (!legal) {
+        acf_mgr->write_unlock(false);
+        return MDB_TIME_GROUPS_ILLEGAL;
+    }
+    acf_mgr->remove_all_global_assignments_of_type(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER);
+    acf_mgr->remove_all_global_assignments_of_type(ACF_VARIABLE_TYPE_TIMEGROUP_EXCEPTION);
+    for_each_assignment(groups, [&](std::string const& group, ACF_VARIABLE_TYPE_ENUM variable,
+                                    std::string const& value) {
+        fill_query(&query, group, variable, value);
+        acf_mgr->set_global_assignment(&query);
+        return true;
+    });
+    for (std::string const& name : deleted) {
+        acf_mgr->remove_instance_assignments(name.c_str(), nullptr);
+        acf_mgr->remove_instance_assignments(nullptr, name.c_str());
+    }
+    acf_mgr->write_unlock(true);
+    return MDB_TIME_GROUPS_WRITTEN;
+}
