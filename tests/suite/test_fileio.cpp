@@ -36,6 +36,33 @@ TEST(FileIo, PathParts) {
     EXPECT_EQ(FIO_PATH("/a/b/../c/./x.v").full_path(), "/a/c/x.v");
 }
 
+TEST(FileIo, FileNamesAndScriptExtensions) {
+    EXPECT_EQ(FIO_PATH("/p/chip.tpf").filename(), "chip.tpf");
+    EXPECT_EQ(FIO_PATH("chip").filename(), "chip");
+    EXPECT_EQ(FIO_PATH("/p/").filename(), "");
+    struct CASE {
+        char const* path;
+        char const* file_name;
+        char const* result;
+    } const cases[] = {
+        {"/p/chip.tpf", "sub/x.txt", "/p/sub/x.tcl"}, // callers give the name alone
+        {"/p/chip.tpf", "x", "/p/x.tcl"},
+        {"/p/chip.tpf", "x.tar.gz", "/p/x.tar.tcl"},
+        {"rel/chip", ".hidden", "rel/.hidden.tcl"},
+    };
+    for (CASE const& c : cases) {
+        FIO_PATH path(c.path);
+        path.filename(c.file_name);
+        path.extension(FIO_EXTENSION_TYPE_TCL, -1);
+        EXPECT_EQ(path.path(), c.result) << c.file_name;
+    }
+    FIO_PATH unknown("a.v");
+    unknown.extension(999, -1);
+    EXPECT_EQ(unknown.path(), "a.v");
+    EXPECT_EQ(fio_get_extension_type("run.TCL"), FIO_EXTENSION_TYPE_TCL);
+    EXPECT_EQ(fio_get_file_type_trait_string(-1), "All Files (*)");
+}
+
 TEST(FileIo, SameFileByTextOrFullPath) {
     struct CASE {
         char const* a;
