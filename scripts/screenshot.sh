@@ -23,6 +23,10 @@
 #   customize_toolbar.png            its Customize Toolbar dialog (Customize...),
 #   new_toolbar.png                  its New Toolbar dialog (New...)
 #   select_window.png                the window picker with two files open
+#   assignment_groups.png            the Assignment Groups dialog on the generator fixture,
+#   create_assignment_group.png      its group-name dialog (Create...)
+#   add_members.png                  and its add-names dialog (Add...)
+#   generate_tcl_file.png            the Generate Tcl File dialog on the example project
 #   scripts/screenshot.sh [docs folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,6 +38,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/tsgui-screenshot.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cp -R examples/dsp_board "$work/"
 cp -R tests/sys/mdb/fixtures/rev_project "$work/"
+cp -R tests/sys/mdb/fixtures/gtf_project "$work/"
 # The toolbars start from their defaults, whatever the user's preferences hold.
 export XDG_CONFIG_HOME="$work/config"
 
@@ -70,3 +75,7 @@ shot dsp_board customize_toolbar.png mdb_dyn_customize_dlg --open "$hdl/dsp_boar
 shot dsp_board new_toolbar.png mdb_dyn_customize_dlg --press "New..."
 shot dsp_board select_window.png mdb_dyn_select_window_dlg --open "$hdl/dsp_board.v" \
     --open "$work/dsp_board/dsp_board.tsf"
+shot gtf_project assignment_groups.png mdb_dyn_assignment_groups_dlg --arg g1
+shot gtf_project create_assignment_group.png mdb_dyn_assignment_groups_dlg --press "Create..."
+shot gtf_project add_members.png mdb_dyn_assignment_groups_dlg --arg g1 --press "Add..."
+shot dsp_board generate_tcl_file.png mdb_dyn_start_gtf

@@ -9,26 +9,16 @@ struct EXTENSION_ROW {
 };
 
 EXTENSION_ROW const extension_rows[] = {
-    {FIO_EXTENSION_TYPE_CSV, ".csv"},
-    {FIO_EXTENSION_TYPE_VERILOG, ".v"},
-    {FIO_EXTENSION_TYPE_VHDL, ".vhd"},
-    {FIO_EXTENSION_TYPE_SYSTEM_VERILOG, ".sv"},
-    {FIO_EXTENSION_TYPE_TCL, ".tcl"},
-    {FIO_EXTENSION_TYPE_OLD_PROJECT, ".tessaly"},
-    {FIO_EXTENSION_TYPE_OLD_WORKSPACE, ".tws"},
-    {FIO_EXTENSION_TYPE_PSF, ".psf"},
-    {FIO_EXTENSION_TYPE_CSF, ".csf"},
-    {FIO_EXTENSION_TYPE_SSF, ".ssf"},
-    {FIO_EXTENSION_TYPE_ESF, ".esf"},
-    {FIO_EXTENSION_TYPE_TPF, ".tpf"},
-    {FIO_EXTENSION_TYPE_TDF, ".tdf"},
-    {FIO_EXTENSION_TYPE_TSF, ".tsf"},
-    {FIO_EXTENSION_TYPE_VARNETT2, ".vnt"},
-    {FIO_EXTENSION_TYPE_SDC, ".sdc"},
-    {FIO_EXTENSION_TYPE_TCSV, ".tcsv"},
-    {FIO_EXTENSION_TYPE_ARCHIVE, ".tsa"},
-    {FIO_EXTENSION_TYPE_RBA, ".rba"},
-    {FIO_EXTENSION_TYPE_PLEXA_SYSTEM, ".psys"},
+    {FIO_EXTENSION_TYPE_CSV, ".csv"},           {FIO_EXTENSION_TYPE_VERILOG, ".v"},
+    {FIO_EXTENSION_TYPE_VHDL, ".vhd"},          {FIO_EXTENSION_TYPE_SYSTEM_VERILOG, ".sv"},
+    {FIO_EXTENSION_TYPE_TCL, ".tcl"},           {FIO_EXTENSION_TYPE_OLD_PROJECT, ".tessaly"},
+    {FIO_EXTENSION_TYPE_OLD_WORKSPACE, ".tws"}, {FIO_EXTENSION_TYPE_PSF, ".psf"},
+    {FIO_EXTENSION_TYPE_CSF, ".csf"},           {FIO_EXTENSION_TYPE_SSF, ".ssf"},
+    {FIO_EXTENSION_TYPE_ESF, ".esf"},           {FIO_EXTENSION_TYPE_TPF, ".tpf"},
+    {FIO_EXTENSION_TYPE_TDF, ".tdf"},           {FIO_EXTENSION_TYPE_TSF, ".tsf"},
+    {FIO_EXTENSION_TYPE_VARNETT2, ".vnt"},      {FIO_EXTENSION_TYPE_SDC, ".sdc"},
+    {FIO_EXTENSION_TYPE_TCSV, ".tcsv"},         {FIO_EXTENSION_TYPE_ARCHIVE, ".tsa"},
+    {FIO_EXTENSION_TYPE_RBA, ".rba"},           {FIO_EXTENSION_TYPE_PLEXA_SYSTEM, ".psys"},
 };
 
 std::string lower(std::string text) {

@@ -74,8 +74,9 @@ void MDB_GENERATE_TCL_FILE_DLG::on_click_include_default_checkbox() {
 }
 
 void MDB_GENERATE_TCL_FILE_DLG::on_select_file_dir() {
-    QString filters = afcq_create_filter("Tcl Script Files", {FIO_FILE_TYPE_TCL}) + ";;" +
-                      QString::fromStdString(fio_get_file_type_trait_string(FIO_FILE_TYPE_TRAIT_ALL));
+    QString filters =
+        afcq_create_filter("Tcl Script Files", {FIO_FILE_TYPE_TCL}) + ";;" +
+        QString::fromStdString(fio_get_file_type_trait_string(FIO_FILE_TYPE_TRAIT_ALL));
     AFCQ_NATIVE_FILE_DLG dialog(this, "Select File",
                                 QString::fromLocal8Bit(m_output_path.directory().c_str()), filters);
     dialog.set_accept_mode(QFileDialog::AcceptOpen);

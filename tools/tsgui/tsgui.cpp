@@ -14,6 +14,10 @@
 // project and settings files, the design files when included, AES-256
 // encrypted when a password was given; an existing file is replaced only
 // after the user agreed to overwrite it.
+// mdb_dyn_assignment_groups_dlg takes the group to select (--arg <group>);
+// mdb_dyn_generate_tcl_file writes the script without a dialog (--arg <file>
+// [--arg 1] to include default assignments), prints its code and makes the
+// host exit 1 unless it is 0.
 //
 // Each --press, in order, presses the button of that text in the modal dialog
 // then open (or, when it has no such button, makes the table cell of that
@@ -84,6 +88,9 @@ enum SIGNATURE_ENUM {
     SIGNATURE_PARENT_WINDOWS = 6, // void (QWidget* parent, QList<QMdiSubWindow*> windows)
     // void (QWidget* parent, std::vector<std::string>& texts): each --arg one text
     SIGNATURE_PARENT_TEXTS = 7,
+    SIGNATURE_PARENT_GROUP = 8, // void (QWidget* parent, char const* group or null)
+    // int (std::string const& file, intptr_t unused, bool include_defaults): prints the code
+    SIGNATURE_GENERATE_TCL_FILE = 9,
 };
 struct ENTRY_SIGNATURE {
     char const* name;
@@ -98,6 +105,8 @@ ENTRY_SIGNATURE const entry_signatures[] = {
     {"mdb_dyn_customize_dlg", SIGNATURE_FRAME},
     {"mdb_dyn_select_window_dlg", SIGNATURE_PARENT_WINDOWS},
     {"mdb_dyn_import_assignment_dlg_for_bf", SIGNATURE_PARENT_TEXTS},
+    {"mdb_dyn_assignment_groups_dlg", SIGNATURE_PARENT_GROUP},
+    {"mdb_dyn_generate_tcl_file", SIGNATURE_GENERATE_TCL_FILE},
 };
 
 SIGNATURE_ENUM signature_of(std::string const& name) {
@@ -233,6 +242,19 @@ int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& 
         QMdiSubWindow* active = frame->get_mdi_area()->activeSubWindow();
         std::printf("active window: %s\n",
                     active == nullptr ? "none" : active->windowTitle().toLocal8Bit().constData());
+        break;
+    }
+    case SIGNATURE_PARENT_GROUP:
+        reinterpret_cast<void (*)(QWidget*, char const*)>(function)(
+            parent, args.empty() ? nullptr : args[0].c_str());
+        break;
+    case SIGNATURE_GENERATE_TCL_FILE: {
+        std::string file = args.empty() ? std::string() : args[0];
+        bool include_defaults = args.size() > 1 && args[1] == "1";
+        int code = reinterpret_cast<int (*)(std::string const&, intptr_t, bool)>(function)(
+            file, 0, include_defaults);
+        std::printf("%s returned %d\n", name.c_str(), code);
+        status = code == 0 ? 0 : 1;
         break;
     }
     }

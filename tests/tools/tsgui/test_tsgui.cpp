@@ -221,4 +221,26 @@ TEST_F(Tsgui, WritesTheHandoffArchiveAndRestores) {
         << result.output;
 }
 
+TEST_F(Tsgui, GeneratesTheTclScriptAndShowsTheAssignmentGroups) {
+    std::string project = thr_process_quote_argument(
+        m_workspace.copy_fixture(TESSALY_SOURCE_DIR "/tests/sys/mdb/fixtures/gtf_project", "gtf"));
+    std::string script = m_workspace.path("gtf.tcl");
+    TEST_RUN_RESULT result =
+        run("--project " + project + " --arg " + thr_process_quote_argument(script) +
+            " --arg 1 mdb_dyn_generate_tcl_file");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("mdb_dyn_generate_tcl_file returned 0\n"), std::string::npos);
+    EXPECT_NE(test_read_file(script).find("# Including default assignments"), std::string::npos);
+    result = run("--project " + project + " --arg " +
+                 thr_process_quote_argument(m_workspace.path("missing/gtf.tcl")) +
+                 " mdb_dyn_generate_tcl_file");
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("mdb_dyn_generate_tcl_file returned 2\n"), std::string::npos);
+
+    result = run("--project " + project + " --arg g0 --screenshot " +
+                 thr_process_quote_argument(picture()) + " mdb_dyn_assignment_groups_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(picture_taken()) << result.output;
+}
+
 } // namespace
