@@ -7,22 +7,15 @@
 #include "suite/gui/cfgq.h"
 
 #include "tests/support/test_preferences.h"
-#include "tests/sys/mdb/mdb_test_project.h"
+#include "tests/sys/mdb/mdb_gtf_test_project.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 
 namespace {
 
-class MdbGenerateTclFileDlg : public MdbRevisionProject {
+class MdbGenerateTclFileDlg : public MdbOpenGtfProject {
 protected:
-    std::string fixture() const override { return TESSALY_TEST_DATA_DIR "/fixtures/gtf_project"; }
-    std::string project_name() const override { return "gtf"; }
-    void SetUp() override {
-        MdbRevisionProject::SetUp();
-        open_project();
-        msg_log_clear();
-    }
     static QLineEdit* name_edit(QDialog* dialog) {
         return dialog->findChild<QLineEdit*>("m_filename_text");
     }

@@ -7,7 +7,7 @@
 #include "acf_mgr_input_parameters.h"
 #include "suite/general/gen.h"
 
-#include "tests/sys/mdb/mdb_test_project.h"
+#include "tests/sys/mdb/mdb_gtf_test_project.h"
 
 #include "suite/tclglue/atcl.h"
 
@@ -20,12 +20,10 @@
 
 namespace {
 
-class MdbGtfEngine : public MdbRevisionProject {
+class MdbGtfEngine : public MdbGtfProject {
 protected:
-    std::string fixture() const override { return TESSALY_TEST_DATA_DIR "/fixtures/gtf_project"; }
-    std::string project_name() const override { return "gtf"; }
     void SetUp() override {
-        MdbRevisionProject::SetUp();
+        MdbGtfProject::SetUp();
         // 14:03:09 on 2 March 2026, local time.
         gen_set_clock_hook([]() {
             std::tm when{};
@@ -41,7 +39,7 @@ protected:
     }
     void TearDown() override {
         gen_set_clock_hook({});
-        MdbRevisionProject::TearDown();
+        MdbGtfProject::TearDown();
     }
     // Generates the script into `name` in the workspace; its code and text.
     std::pair<int, std::string> generate(std::string const& name, bool defaults = false) {

@@ -1,7 +1,6 @@
 // The Assignment Groups dialog with its group-name and add-names dialogs on a
-// copy of the generator fixture (groups g1: members a|b* and c, exception
-// a|b2; g0: member d; timing assignments from and to both groups): loading,
-// the editing commands, and what OK writes.
+// copy of the generator fixture: loading, the editing commands, the node
+// finder, and what OK writes.
 #include "sys/mdb/mdb_create_time_group_dlg.h"
 #include "sys/mdb/mdb_tg_add_member_dlg.h"
 #include "sys/mdb/mdb_time_groups_dlg.h"
@@ -10,7 +9,7 @@
 #include "acf_assignment.h"
 #include "acf_mgr_input_parameters.h"
 
-#include "tests/sys/mdb/mdb_test_project.h"
+#include "tests/sys/mdb/mdb_gtf_test_project.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -24,18 +23,8 @@
 
 namespace {
 
-using GROUPS = std::vector<std::pair<std::string, std::pair<QStringList, QStringList>>>;
-
-class MdbTimeGroups : public MdbRevisionProject {
+class MdbTimeGroups : public MdbOpenGtfProject {
 protected:
-    std::string fixture() const override { return TESSALY_TEST_DATA_DIR "/fixtures/gtf_project"; }
-    std::string project_name() const override { return "gtf"; }
-    void SetUp() override {
-        MdbRevisionProject::SetUp();
-        open_project();
-        msg_log_clear();
-    }
-
     static QComboBox* combo(QDialog* dialog) {
         return dialog->findChild<QComboBox*>("name_combo_box");
     }
