@@ -25,7 +25,6 @@ public:
     MDB_TIME_GROUPS_DLG(QWidget* parent, char const* name);
     ~MDB_TIME_GROUPS_DLG() override;
 
-    void on_init_dialog() {}
     // Enables or disables every control but the Create button.
     void enable_everything(bool enable);
 
