@@ -72,15 +72,10 @@ std::string mdb_gtf_comment_lines(std::string const& indent, std::string const& 
 
 namespace {
 
-// A name in the script's header: written in double quotes as the format shows
-// when list quoting leaves it unchanged, else as its list element.
-std::string quoted_text(std::string const& text) {
-    std::string word = mdb_gtf_tcl_word(text);
-    return word == text ? "\"" + text + "\"" : word;
-}
-
-// The name alone; a `text` holding the name is written like the name.
-std::string message_word(std::string const& name, std::string const& text) {
+// A text holding the project name, as one word of the script's header: in
+// double quotes as the format shows when list quoting leaves the name
+// unchanged, else as its list element.
+std::string header_word(std::string const& name, std::string const& text) {
     return mdb_gtf_tcl_word(name) == name ? "\"" + text + "\"" : mdb_gtf_tcl_word(text);
 }
 
@@ -120,8 +115,8 @@ int MDB_GTF_ENGINE::generate_tcl_file() {
         << "set make_assignments 1\n\n"
         << "# Check that the right project is open\n"
         << "if {[is_project_open]} {\n"
-        << "\tif {[string compare $tessaly(project) " << quoted_text(project) << "]} {\n"
-        << "\t\tputs " << message_word(project, "Project " + project + " is not open") << "\n"
+        << "\tif {[string compare $tessaly(project) " << header_word(project, project) << "]} {\n"
+        << "\t\tputs " << header_word(project, "Project " + project + " is not open") << "\n"
         << "\t\tset make_assignments 0\n"
         << "\t}\n"
         << "} else {\n"
