@@ -3,11 +3,10 @@
 #include "sys/mdb/mdb.h"
 #include "ui_mdb_tg_add_member_dlg.h"
 
-#include "acf_manager.h"
-#include "acf_mgr_input_parameters.h"
 #include "suite/general/gen.h"
 #include "suite/threads/thr.h"
 #include "tools/libnodefinder/unbq_node_finder.h"
+#include "tools/libproject/proj.h"
 
 QStringList mdb_tg_split_names(QString const& text) {
     QStringList names;
@@ -25,18 +24,8 @@ QStringList mdb_tg_split_names(QString const& text) {
 }
 
 std::string mdb_tg_root_prefix() {
-    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
-    bool locked_here = !acf_mgr->is_read_locked() && !acf_mgr->is_write_locked();
-    if (locked_here && !acf_mgr->read_lock()) {
-        return "";
-    }
-    ACF_MGR_INPUT_PARAMETERS query;
-    query.set_variable_type(ACF_VARIABLE_TYPE_ROOT);
-    char const* root = acf_mgr->get_global_assignment(&query);
-    std::string prefix = root != nullptr ? root : "";
-    if (locked_here) {
-        acf_mgr->read_unlock();
-    }
+    PROJ_PROJECT* project = PROJ_PROJECT::get_current();
+    std::string prefix = project != nullptr ? project->get_setting(ACF_VARIABLE_TYPE_ROOT) : "";
     if (prefix.empty()) {
         return prefix;
     }

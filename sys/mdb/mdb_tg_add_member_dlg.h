@@ -36,8 +36,9 @@ private:
 // each blank (only the blank character separates names), in typed order,
 // duplicates kept.
 QStringList mdb_tg_split_names(QString const& text);
-// The design root as a prefix of full instance names ("|top|"), read from the
-// revision's top-level entity; empty without a read lock or an entity.
+// The design root as a prefix of full instance names ("|top|"): the current
+// project's top-level entity, read through the project library; empty
+// without a read lock or an entity.
 std::string mdb_tg_root_prefix();
 // An instance name with the root prefix cut off, when the prefix is not empty,
 // shorter than the name and equal (ignoring case) to its start; names are
