@@ -230,6 +230,12 @@ void acf_ensure_trailing_separator(std::string* text);
 // any other category or info.
 char const* acf_get_file_category_info(ACF_FILE_CATEGORY_ENUM category, FILE_CATEGORY_INFO info);
 
+// The value text of a global setting (of the section, when one is named) of
+// the process-wide manager's active revision, read under a read lock taken
+// only when no lock is held; "" when it is not set or cannot be read.
+std::string acf_get_global_setting_text(ACF_VARIABLE_TYPE_ENUM variable,
+                                        char const* section_id = nullptr);
+
 // Makes project managers other than the process-wide one (for example the
 // temporary manager that writes a converted project) and deletes them.
 class ACF_MANAGER_FACTORY {

@@ -280,6 +280,14 @@ DEV_DEVICE_ENUM DEV_PART_MANAGER::get_device_of(DEV_PART_ENUM part) {
     return is_part(part) ? k_parts[part].device : DEV_DEVICE_INVALID;
 }
 
+char const* DEV_PART_MANAGER::get_package_of(DEV_PART_ENUM part) {
+    return is_part(part) ? k_parts[part].package : "";
+}
+
+char const* DEV_PART_MANAGER::get_pin_count_of(DEV_PART_ENUM part) {
+    return is_part(part) ? k_parts[part].pin_count : "";
+}
+
 bool DEV_PART_MANAGER::device_is_installed(DEV_DEVICE_ENUM device) {
     return dstr_is_valid_dev_device_enum(device) && k_device_installed[device];
 }

@@ -100,6 +100,9 @@ public:
                                  bool include_unavailable);
     static DEV_FAMILY_ENUM get_family_of(DEV_PART_ENUM part); // 0 for non-table parts
     static DEV_DEVICE_ENUM get_device_of(DEV_PART_ENUM part); // 0 for non-table parts
+    // The package and pin count of a part ("" for non-table parts).
+    static char const* get_package_of(DEV_PART_ENUM part);
+    static char const* get_pin_count_of(DEV_PART_ENUM part);
     static bool device_is_installed(DEV_DEVICE_ENUM device);
     static bool test_part_trait_of(DEV_PART_ENUM part, DEV_PART_TRAIT_ENUM trait);
 };

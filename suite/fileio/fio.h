@@ -149,6 +149,7 @@ enum : FIO_FILE_TYPE {
     FIO_FILE_TYPE_ESF = 122,
     FIO_FILE_TYPE_CSV = 123,
     FIO_FILE_TYPE_TCSV = 124,
+    FIO_FILE_TYPE_PLEXA_SYSTEM = 168, // a system of the Plexa integration tool
 };
 
 // Extension types: file types known by their extensions.

@@ -9,6 +9,13 @@ extern char const* const FSTR_FLOW_APP_NAME_IPRGEN;          // "iprgen": the IP
 extern char const* const FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT; // "archive": project archive
 extern char const* const FSTR_FLOW_APP_NAME_RESTORE_PROJECT; // "restore": archive restore
 
+// The flows the host application starts by number (QUI_APP::start_flow).
+enum FSTR_FLOW_ENUM {
+    FSTR_FLOW_BOUNDARY_SCAN_FILE = 16,     // writes a boundary-scan description file
+    FSTR_FLOW_EARLY_POWER_ESTIMATION = 28, // writes the early power estimator's input file
+    FSTR_FLOW_CHECK_AND_SAVE_NETLIST = 31, // checks and saves netlist changes
+};
+
 // One request, its members in the order callers fill them.
 struct FLOW_REQUEST {
     char const* app_name = nullptr;                      // which flow

@@ -133,7 +133,22 @@ std::string gen_get_module_filename() {
     return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
 }
 
+namespace {
+std::string g_tessaly_path_override;
+} // namespace
+
+void gen_set_tessaly_path(char const* directory) {
+    g_tessaly_path_override = directory != nullptr ? directory : "";
+    // Kept without a trailing "/", as the program's own directory is.
+    while (g_tessaly_path_override.size() > 1 && g_tessaly_path_override.back() == '/') {
+        g_tessaly_path_override.pop_back();
+    }
+}
+
 std::string gen_get_tessaly_path() {
+    if (!g_tessaly_path_override.empty()) {
+        return g_tessaly_path_override;
+    }
     std::string exe = gen_get_module_filename();
     size_t slash = exe.rfind('/');
     return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);

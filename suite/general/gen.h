@@ -44,6 +44,9 @@ FIO_PATH gen_find_file(char const* file_name);
 // The installation's binary directory: where the running program lies (the
 // programs, the libraries they load, help and rule files sit together).
 std::string gen_get_tessaly_path();
+// Points the installation elsewhere (tests use a temporary folder); "" or null
+// goes back to the running program's directory.
+void gen_set_tessaly_path(char const* directory);
 // Full path of the running program.
 std::string gen_get_module_filename();
 // The installation's binary directory with a trailing "/", ready for a program name.

@@ -263,6 +263,21 @@ void QUI_FRAME_MGR::set_open_handler(std::function<bool(std::string const&)> han
     m_handler = std::move(handler);
 }
 
+void QUI_FRAME_MGR::set_new_document_handler(std::function<bool(int)> handler) {
+    m_new_document_handler = std::move(handler);
+}
+
+bool QUI_FRAME_MGR::create_new(int file_type, int) {
+    m_created.push_back(file_type);
+    if (m_new_document_handler) {
+        return m_new_document_handler(file_type);
+    }
+    MSG_O notice;
+    notice.set_text("New document of type " + std::to_string(file_type));
+    notice.post();
+    return true;
+}
+
 bool QUI_FRAME_MGR::open_file(std::string const& path, bool, bool, bool) {
     m_opened.push_back(path);
     if (m_handler) {

@@ -132,8 +132,16 @@ public:
     void set_open_handler(std::function<bool(std::string const& path)> handler);
     bool open_file(std::string const& path, bool read_only, bool flag2, bool activate);
     std::vector<std::string> const& opened_files() const { return m_opened; }
+    // A new, empty document of a document type (FIO_FILE_TYPE); the host
+    // installs how it is made, without one the request is posted as a
+    // notice. Every request is remembered for tests.
+    void set_new_document_handler(std::function<bool(int file_type)> handler);
+    bool create_new(int file_type, int flags);
+    std::vector<int> const& created_documents() const { return m_created; }
 
 private:
     std::function<bool(std::string const&)> m_handler;
     std::vector<std::string> m_opened;
+    std::function<bool(int)> m_new_document_handler;
+    std::vector<int> m_created;
 };

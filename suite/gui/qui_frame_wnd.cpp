@@ -1,6 +1,8 @@
 #include "suite/gui/qui_frame_wnd.h"
 
+#include "suite/gui/qui_app.h"
 #include "suite/gui/qui_toolbar_layout.h"
+#include "suite/messages/msg.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -124,6 +126,16 @@ void QUI_FRAME_WND::load_toolbar_layout() {
             addToolBar(Qt::TopToolBarArea, create_toolbar(title, layout.toolbar_actions(title)));
         }
     }
+}
+
+bool QUI_FRAME_WND::start_flow(int flow, std::string const& command_line, bool show_progress,
+                               bool run_in_console, bool post_messages) {
+    QUI_APP* app = qui_get_app();
+    if (app == nullptr) {
+        MSG_INTERNAL_ERROR::report("no app", "QUI", __FILE__, __LINE__);
+        return false;
+    }
+    return app->start_flow(flow, command_line, show_progress, run_in_console, post_messages);
 }
 
 QUI_FRAME_WND* qui_get_main_frame_wnd() {

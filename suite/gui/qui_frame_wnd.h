@@ -63,6 +63,10 @@ public:
     void add_frame_action_to_toolbar(AFCQ_ACTION_ENUM action, AFCQ_TOOL_BAR* toolbar);
     // The frame's action of a number; null for the separator and unknown numbers.
     QAction* get_action(AFCQ_ACTION_ENUM action) const { return m_actions.value(action); }
+    // Starts a flow of the suite for this frame, as the host's application
+    // does (qui_get_app); false when the flow failed or there is no application.
+    bool start_flow(int flow, std::string const& command_line, bool show_progress,
+                    bool run_in_console, bool post_messages);
 
 private:
     void fill_toolbar(AFCQ_TOOL_BAR* toolbar, QStringList const& names);

@@ -23,6 +23,7 @@ Tcl_Interp* atcl_get_interpreter() {
         atcl_register_texec(made);
         atcl_register_assignment_commands(made);
         atcl_register_static_package_loader(made);
+        atcl_register_script_packages(made);
         return made;
     }();
     return interpreter;
@@ -43,6 +44,32 @@ int atcl_eval_words(Tcl_Interp* interp, std::vector<std::string> const& words) {
     int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
     Tcl_DecrRefCount(command);
     return code;
+}
+
+int atcl_post(char const* command, bool global, std::string* result) {
+    Tcl_Interp* interp = atcl_get_interpreter();
+    int code =
+        Tcl_EvalEx(interp, command != nullptr ? command : "", -1, global ? TCL_EVAL_GLOBAL : 0);
+    if (result != nullptr) {
+        *result = Tcl_GetStringResult(interp);
+    }
+    return code == TCL_OK ? 0 : code;
+}
+
+int atcl_package_require(Tcl_Interp* interp, char const* package, char const* version, bool exact,
+                         bool post_error) {
+    bool any_version = version == nullptr || version[0] == '\0';
+    if (Tcl_PkgRequire(interp, package, any_version ? nullptr : version, exact ? 1 : 0) !=
+        nullptr) {
+        return TCL_OK;
+    }
+    if (post_error) {
+        MSG_E error;
+        error.set_text(std::string("Can't load Tcl package ") + package + ": " +
+                       Tcl_GetStringResult(interp));
+        error.post();
+    }
+    return TCL_ERROR;
 }
 
 int atcl_eval_file(std::string const& file, std::vector<std::string> const& args,

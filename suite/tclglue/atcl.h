@@ -18,6 +18,20 @@ Tcl_Obj* atcl_new_list(std::vector<std::string> const& words);
 // a name or path is taken as Tcl syntax. Returns the completion code.
 int atcl_eval_words(Tcl_Interp* interp, std::vector<std::string> const& words);
 
+// Evaluates a command text in the shared interpreter (at global level when
+// `global` is set) and puts the interpreter's result, or the error's message,
+// into `result` (may be null). Returns 0 on success, else the completion code.
+// Only for fixed command texts: names, paths and values go through
+// atcl_eval_words.
+int atcl_post(char const* command, bool global, std::string* result);
+
+// Loads a Tcl package into `interp`: `version` null or "" takes any version,
+// else at least that version (exactly that one with `exact`). A failure is
+// posted as an error naming the package when `post_error` is set. Returns the
+// completion code.
+int atcl_package_require(Tcl_Interp* interp, char const* package, char const* version, bool exact,
+                         bool post_error);
+
 // Evaluates a script file in the shared interpreter at global level, with argv0,
 // argv and argc set as tclsh sets them. `result` receives the interpreter's
 // result, or the error's trace when the evaluation failed. Returns the

@@ -101,3 +101,8 @@ void atcl_register_static_package_loader(Tcl_Interp* interp) {
         MSG_INTERNAL_ERROR::report("static package loader installed", "ATCL", __FILE__, __LINE__);
     }
 }
+
+void atcl_register_script_packages(Tcl_Interp* interp) {
+    Tcl_EvalEx(interp, "package ifneeded eda_bsd 1.0 {package provide eda_bsd 1.0}", -1,
+               TCL_EVAL_GLOBAL);
+}

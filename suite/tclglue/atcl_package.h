@@ -41,3 +41,8 @@ bool atcl_is_dynamically_loading();
 // Lets "package require" load the suite's static packages (see above); the
 // shared interpreter does this itself.
 void atcl_register_static_package_loader(Tcl_Interp* interp);
+
+// Makes the suite's packages written in Tcl known to `interp`, loaded on
+// "package require": "eda_bsd" 1.0, the board-level boundary-scan package,
+// which offers no commands here. The shared interpreter does this itself.
+void atcl_register_script_packages(Tcl_Interp* interp);

@@ -66,13 +66,17 @@ typedef THR_PROCESS_OBJ* THR_PROCESS;
 struct THR_PIPE_OBJ;
 typedef THR_PIPE_OBJ* THR_PIPE;
 
-// Starts `command_line` in `working_dir` (null or "" keeps the current one).
-// `out` and `err` receive the read ends of pipes carrying the child's standard
-// output and standard error; passing the same address for both carries both
-// streams through one pipe, and a null address leaves that stream with ours.
-// `process` receives the handle that thr_process_wait takes; `pid`, when not
-// null, the process id. Returns false, with nothing to release, when the program
-// cannot be started.
+// Starts `command_line` with `working_dir` as its working directory (null or ""
+// keeps ours). `out` and `err` receive the read ends of pipes carrying the
+// child's standard output and standard error; passing the same address for both
+// carries both streams through one pipe, and a null address leaves that stream
+// with ours. `process` receives the handle that thr_process_wait takes; `pid`,
+// when not null, the process id. A null `process` starts a child that nobody
+// waits for: the library reaps it when it ends (it waits for that child alone,
+// so the statuses of the children others wait for stay theirs); such a child
+// takes no pipes, so `out` and `err` must be null. Returns false, with nothing
+// to release, when the program cannot be started (missing, not executable, or
+// the working directory cannot be entered).
 bool thr_process_create(char const* command_line, char const* working_dir, THR_PIPE* out,
                         THR_PIPE* err, THR_PROCESS* process, long* pid);
 // Reads at most `size` bytes into `buffer` and stores their number in `count`.

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -36,6 +37,20 @@ void close_fd(int& fd) {
 // write end through the spawn's file actions.
 bool open_pipe(int ends[2]) {
     return pipe2(ends, O_CLOEXEC) == 0;
+}
+
+// Waits for one child and drops its status.
+void wait_for(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// A child that nobody waits for is reaped as soon as it ends, so it never
+// lingers as a zombie. The waiting thread asks for this child alone: waiting
+// for any child would take the statuses that other callers wait for.
+void reap_when_done(pid_t pid) {
+    std::thread(wait_for, pid).detach();
 }
 
 } // namespace
@@ -102,7 +117,8 @@ std::string thr_process_quote_argument(std::string const& text) {
 bool thr_process_create(char const* command_line, char const* working_dir, THR_PIPE* out,
                         THR_PIPE* err, THR_PROCESS* process, long* pid) {
     std::vector<std::string> words = thr_process_split_command_line(command_line);
-    if (words.empty() || process == nullptr) {
+    bool detached = process == nullptr;
+    if (words.empty() || (detached && (out != nullptr || err != nullptr))) {
         return false;
     }
     std::vector<char*> argv;
@@ -140,6 +156,14 @@ bool thr_process_create(char const* command_line, char const* working_dir, THR_P
         close_fd(err_ends[0]);
         delete child;
         return false;
+    }
+    if (detached) {
+        reap_when_done(child->pid);
+        if (pid != nullptr) {
+            *pid = child->pid;
+        }
+        delete child;
+        return true;
     }
     child->out.fd = out_ends[0];
     child->err.fd = err_ends[0];

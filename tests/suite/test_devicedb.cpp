@@ -177,6 +177,10 @@ TEST(DeviceParts, NamesDiesAndFilters) {
     EXPECT_TRUE(DEV_PART_MANAGER::test_part_trait_of(all.back(), DEV_PART_TRAIT_NOT_AVAILABLE));
     EXPECT_EQ(available, (std::vector<DEV_PART_ENUM>{all[0], all[1]}));
     EXPECT_EQ(fbga780, std::vector<DEV_PART_ENUM>{all[1]});
+    EXPECT_STREQ(DEV_PART_MANAGER::get_package_of(all[1]), "FBGA");
+    EXPECT_STREQ(DEV_PART_MANAGER::get_pin_count_of(all[1]), "780");
+    EXPECT_STREQ(DEV_PART_MANAGER::get_package_of(DEV_PART_GENERIC), "");
+    EXPECT_STREQ(DEV_PART_MANAGER::get_pin_count_of(DEV_PART_INVALID), "");
 
     std::vector<DEV_PART_ENUM> none;
     DEV_PART_MANAGER::filter_part_list(&none, "no such family", "any", "any", "any", "any", false,

@@ -68,6 +68,18 @@ TEST(General, MemoryManagerAsksThisLibraryForTheProgramsNames) {
     EXPECT_STREQ(mem_gen_get_project_output_directory(), "");
 }
 
+TEST(General, InstallationPathCanBePointedElsewhere) {
+    std::string own = gen_get_tessaly_path();
+    for (char const* dir : {"/opt/suite", "/opt/suite/", "/opt/suite//"}) {
+        gen_set_tessaly_path(dir);
+        EXPECT_EQ(gen_get_tessaly_path(), "/opt/suite") << dir;
+        EXPECT_EQ(gen_get_module_path(), "/opt/suite/") << dir;
+    }
+    gen_set_tessaly_path("");
+    EXPECT_EQ(gen_get_tessaly_path(), own);
+    EXPECT_EQ(own, gen_get_module_filename().substr(0, own.size()));
+}
+
 TEST(General, DatabaseFoldersLieInTheProjectDirectory) {
     std::string kept = gen_get_project_dir_path();
     gen_set_project_dir_path("");

@@ -2,7 +2,10 @@
 // walk, the file dialog's queued answers, and the folder icons.
 #include "suite/gui/afcq.h"
 #include "suite/gui/cfgq.h"
+#include "suite/gui/qui_app.h"
+#include "suite/gui/qui_frame_wnd.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
+#include "suite/messages/msg.h"
 
 #include "tests/support/test_qt_application.h"
 #include "tests/support/test_workspace.h"
@@ -120,6 +123,53 @@ TEST_F(MdbGuiFramework, ProjectUiManagerRecordsRequestsAndAsksTheHost) {
     EXPECT_EQ(manager->requests()[1].revision, "rev b");
     manager->set_handlers(nullptr, nullptr);
     manager->clear_requests();
+}
+
+TEST_F(MdbGuiFramework, FlowsRunOnTheirSplitCommandLineAndPostTheirOutcome) {
+    QUI_APP app;
+    std::vector<std::vector<std::string>> seen;
+    app.set_flow_runner(
+        [&seen](int flow, std::vector<std::string> const& arguments, std::string* message) {
+            seen.push_back(arguments);
+            *message = flow == 16 ? "wrote it" : "flow refused";
+            return flow == 16;
+        });
+    struct CASE {
+        int flow;
+        char const* line;
+        bool succeeds;
+        char severity;
+        std::string text;
+    } const cases[] = {
+        {16, "--bsdl \"a b\" --output_directory='/x y'", true, 'I', "wrote it"},
+        {28, "", false, 'E', "flow refused"},
+    };
+    for (CASE const& c : cases) {
+        msg_log_clear();
+        EXPECT_EQ(app.start_flow(c.flow, c.line, true, false, true), c.succeeds) << c.flow;
+        ASSERT_EQ(msg_log_entries().size(), 1u);
+        EXPECT_EQ(msg_log_entries()[0].severity, c.severity);
+        EXPECT_EQ(msg_log_entries()[0].text, c.text);
+    }
+    EXPECT_EQ(seen, (std::vector<std::vector<std::string>>{
+                        {"--bsdl", "a b", "--output_directory=/x y"}, {}}));
+
+    // Without a runner, and from a frame without an application.
+    msg_log_clear();
+    EXPECT_FALSE(QUI_APP().start_flow(31, "", true, false, true));
+    EXPECT_EQ(msg_log_entries().back().text, "Flow 31 is not available.");
+    std::vector<std::string> errors;
+    MSG_INTERNAL_ERROR::set_hook([&errors](char const* condition, char const*, char const*, int) {
+        errors.push_back(condition);
+    });
+    QUI_FRAME_WND frame(QStringLiteral("Main"), false);
+    qui_set_app(nullptr);
+    EXPECT_FALSE(frame.start_flow(16, "--bsdl X", true, false, true));
+    EXPECT_EQ(errors, std::vector<std::string>{"no app"});
+    qui_set_app(&app);
+    EXPECT_TRUE(frame.start_flow(16, "--bsdl X", true, false, true));
+    qui_set_app(nullptr);
+    MSG_INTERNAL_ERROR::set_hook(nullptr);
 }
 
 } // namespace

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
 namespace {
 
 using WORDS = std::vector<std::string>;
@@ -96,6 +101,82 @@ TEST(Process, ProgramThatCannotStartIsRefused) {
     THR_PROCESS process = nullptr;
     EXPECT_FALSE(thr_process_create("/no/such/program -x", "", &out, &out, &process, nullptr));
     EXPECT_FALSE(thr_process_create("   ", "", &out, &out, &process, nullptr));
+}
+
+TEST(Process, ProgramThatCannotStartIsRefusedForEachReason) {
+    TEST_WORKSPACE workspace;
+    std::string script = workspace.path("tool");
+    test_write_file(script, "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write);
+    struct CASE {
+        std::string line;
+        std::string dir;
+    } const cases[] = {
+        {script, ""},                            // not executable
+        {workspace.dir(), ""},                   // a directory
+        {"true", workspace.path("no-such-dir")}, // working directory missing
+    };
+    for (CASE const& c : cases) {
+        long pid = 0;
+        EXPECT_FALSE(
+            thr_process_create(c.line.c_str(), c.dir.c_str(), nullptr, nullptr, nullptr, &pid))
+            << c.line << " in " << c.dir;
+    }
+}
+
+// Whether the process is still there, running or as a zombie (a child of
+// ours stays a zombie until it is waited for).
+bool process_exists(long pid) {
+    return std::filesystem::exists("/proc/" + std::to_string(pid));
+}
+
+bool ends_within_seconds(long pid, int seconds) {
+    for (int i = 0; i < seconds * 100 && process_exists(pid); ++i) {
+        usleep(10000);
+    }
+    return !process_exists(pid);
+}
+
+TEST(Process, ChildNobodyWaitsForIsReaped) {
+    long pid = 0;
+    ASSERT_TRUE(thr_process_create("true", "", nullptr, nullptr, nullptr, &pid));
+    EXPECT_TRUE(ends_within_seconds(pid, 10)) << "child " << pid << " left unreaped";
+}
+
+TEST(Process, ChildNobodyWaitsForRunsInTheGivenFolder) {
+    TEST_WORKSPACE workspace;
+    std::string line = "sh -c 'pwd > out.txt'";
+    long pid = 0;
+    ASSERT_TRUE(
+        thr_process_create(line.c_str(), workspace.dir().c_str(), nullptr, nullptr, nullptr, &pid));
+    ASSERT_TRUE(ends_within_seconds(pid, 10));
+    EXPECT_EQ(test_read_file(workspace.path("out.txt")),
+              std::filesystem::canonical(workspace.dir()).string() + "\n");
+}
+
+TEST(Process, ReapingLeavesTheStatusOfWaitedChildrenAlone) {
+    THR_PIPE out = nullptr;
+    THR_PROCESS waited = nullptr;
+    ASSERT_TRUE(thr_process_create("sh -c 'sleep 0.3; exit 3'", "", &out, &out, &waited, nullptr));
+    std::vector<long> others;
+    for (int i = 0; i < 5; ++i) {
+        long pid = 0;
+        ASSERT_TRUE(thr_process_create("true", "", nullptr, nullptr, nullptr, &pid));
+        others.push_back(pid);
+    }
+    int status = -1;
+    EXPECT_TRUE(thr_process_wait(waited, &status, 0));
+    EXPECT_EQ(status, 3);
+    for (long pid : others) {
+        EXPECT_TRUE(ends_within_seconds(pid, 10));
+    }
+}
+
+TEST(Process, ChildNobodyWaitsForTakesNoPipes) {
+    THR_PIPE out = nullptr;
+    EXPECT_FALSE(thr_process_create("true", "", &out, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(thr_process_create("true", "", nullptr, &out, nullptr, nullptr));
 }
 
 TEST(Process, WaitingWithoutReadingDoesNotHang) {

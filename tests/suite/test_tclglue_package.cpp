@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -151,6 +152,44 @@ TEST(TclGluePackage, StaticPackagesLoadOnRequireAndUnregisterWhole) {
     EXPECT_EQ(eval("info commands probe"), "0 ");
     EXPECT_EQ(eval("namespace exists ::tessaly::gluetest"), "0 0");
     EXPECT_EQ(eval("package provide ::tessaly::gluetest"), "0 ");
+}
+
+TEST(TclGluePackage, BoundaryScanPackageLoadsByVersion) {
+    Tcl_Interp* interp = atcl_get_interpreter();
+    struct CASE {
+        char const* version;
+        bool exact;
+        int code;
+    } const cases[] = {
+        {nullptr, true, TCL_OK}, {"", false, TCL_OK},       {"1.0", true, TCL_OK},
+        {"1", false, TCL_OK},    {"0.5", false, TCL_ERROR}, {"2.0", false, TCL_ERROR},
+    };
+    for (CASE const& c : cases) {
+        msg_log_clear();
+        EXPECT_EQ(atcl_package_require(interp, "eda_bsd", c.version, c.exact, true), c.code)
+            << (c.version != nullptr ? c.version : "(none)") << (c.exact ? " exact" : "");
+        EXPECT_EQ(msg_log_entries().size(), c.code == TCL_OK ? 0u : 1u);
+    }
+    EXPECT_STREQ(Tcl_GetStringResult(interp), "version conflict for package \"eda_bsd\": have "
+                                              "1.0, need 2.0");
+    EXPECT_EQ(msg_log_entries().front().text,
+              "Can't load Tcl package eda_bsd: version conflict for package \"eda_bsd\": have "
+              "1.0, need 2.0");
+    msg_log_clear();
+    EXPECT_EQ(atcl_package_require(interp, "no_such_package_anywhere", nullptr, false, false),
+              TCL_ERROR);
+    EXPECT_TRUE(msg_log_entries().empty());
+    std::string commands = "?";
+    EXPECT_EQ(atcl_post("info commands ::eda_bsd::*", true, &commands), 0);
+    EXPECT_EQ(commands, "");
+}
+
+TEST(TclGluePackage, PostedCommandGivesItsResultOrError) {
+    std::string result;
+    EXPECT_EQ(atcl_post("set ::glue_posted {a b}; llength $::glue_posted", true, &result), 0);
+    EXPECT_EQ(result, "2");
+    EXPECT_EQ(atcl_post("llength $no_such_variable_here", true, &result), TCL_ERROR);
+    EXPECT_EQ(result, "can't read \"no_such_variable_here\": no such variable");
 }
 
 TEST(TclGluePackage, CommandsAreRegisteredOnlyInsideASetup) {

@@ -2,32 +2,49 @@
 #include "tools/libproject/proj.h"
 
 #include "acf_manager.h"
-#include "acf_mgr_input_parameters.h"
 
 namespace {
+
+std::string text_of(char const* text) {
+    return text != nullptr ? text : "";
+}
+
 class PROJ_CURRENT_PROJECT : public PROJ_PROJECT {
 public:
     std::string get_root_name() const override {
-        char const* top = ACF_MANAGER::get_acf_manager()->get_top_level_entity_name();
-        return top != nullptr ? top : "";
+        return text_of(manager()->get_top_level_entity_name());
     }
-    // Read under a read lock unless a lock of either kind is already held.
-    std::string get_setting(ACF_VARIABLE_TYPE_ENUM type) const override {
-        ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
-        bool lock_here = !acf_mgr->is_read_locked() && !acf_mgr->is_write_locked();
-        if (lock_here && !acf_mgr->read_lock()) {
-            return "";
-        }
-        ACF_MGR_INPUT_PARAMETERS query;
-        query.set_variable_type(type);
-        char const* value = acf_mgr->get_global_assignment(&query);
-        std::string text = value != nullptr ? value : "";
-        if (lock_here) {
-            acf_mgr->read_unlock();
-        }
-        return text;
+    std::string get_directory() const override {
+        std::string directory = text_of(manager()->get_project_path());
+        acf_ensure_trailing_separator(&directory);
+        return directory;
     }
+    std::string get_name() const override { return text_of(manager()->get_project_name()); }
+    std::string get_revision_name() const override {
+        return text_of(manager()->get_active_revision_name());
+    }
+    std::string get_setting(ACF_VARIABLE_TYPE_ENUM variable) const override {
+        return acf_get_global_setting_text(variable);
+    }
+    // Written under the write lock, as every change of the settings is; a
+    // caller already holding it has its own lock used.
+    bool save_settings() override {
+        ACF_MANAGER* acf_mgr = manager();
+        if (acf_mgr->is_write_locked()) {
+            return acf_mgr->commit_files_to_disk(true, true);
+        }
+        if (!acf_mgr->write_lock(true)) {
+            return false;
+        }
+        bool written = acf_mgr->commit_files_to_disk(true, true);
+        acf_mgr->write_unlock(true);
+        return written;
+    }
+
+private:
+    static ACF_MANAGER* manager() { return ACF_MANAGER::get_acf_manager(); }
 };
+
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) PROJ_PROJECT* proj_dyn_impl_get_current() {

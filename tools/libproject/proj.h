@@ -24,6 +24,14 @@ public:
     // design's full hierarchy names start with (the revision's default
     // top-level name when none is set).
     virtual std::string get_root_name() const = 0;
+    // The project's directory (with its trailing "/") and name, and the name
+    // of its active revision.
+    virtual std::string get_directory() const = 0;
+    virtual std::string get_name() const = 0;
+    virtual std::string get_revision_name() const = 0;
+    // Writes the active revision's settings to disk, so that a program started
+    // next reads them as they stand; false when they could not be written.
+    virtual bool save_settings() = 0;
 };
 
 // The file name of the library and the name of its entry point.
