@@ -4,12 +4,14 @@
 // loads the dialogs plug-in by file name and calls its entry points by name,
 // as the suite's graphical host does.
 //
-//   tsgui [--project <dir>] [--open <file>]... [--screenshot <file.png>]
+//   tsgui [--project <dir>] [--tcl <script>] [--open <file>]... [--screenshot <file.png>]
 //         [--press <button or cell text>]... [--answer <yes|no|path>]... [--arg <text>]...
 //         <entry point>...
 //
 // Each --arg passes one argument to the entry points that take some (the table
-// of signatures below). After mdb_dyn_get_archive_password (--arg <file>
+// of signatures below). --tcl runs a Tcl script in the shared interpreter
+// before the entry points (it may set corner_file_list for the timing-model
+// picker). After mdb_dyn_get_archive_password (--arg <file>
 // [--arg restricted]) is accepted, the host writes the hand-off archive: the
 // project and settings files, the design files when included, AES-256
 // encrypted when a password was given; an existing file is replaced only
@@ -32,12 +34,14 @@
 // Without a display it says how to get one and exits 1.
 #include "acf_manager.h"
 #include "acf_msg_suppression_lookup.h"
+#include "suite/appflows/appflows.h"
 #include "suite/archive/afm.h"
 #include "suite/archive/afm_zip.h"
 #include "suite/asgnimport/bfu_foreign_formats.h"
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"
+#include "suite/gui/qui_app.h"
 #include "suite/gui/qui_frame_wnd.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/messages/msg.h"
@@ -91,6 +95,10 @@ enum SIGNATURE_ENUM {
     SIGNATURE_PARENT_GROUP = 8, // void (QWidget* parent, char const* group or null)
     // int (std::string const& file, intptr_t unused, bool include_defaults): prints the code
     SIGNATURE_GENERATE_TCL_FILE = 9,
+    SIGNATURE_NONE = 10,         // void ()
+    SIGNATURE_FILE = 11,         // void (std::string const& file)
+    SIGNATURE_FILE_POINTER = 12, // void (std::string const* file)
+    SIGNATURE_PARENT_INDEX = 13, // int (QWidget* parent)
 };
 struct ENTRY_SIGNATURE {
     char const* name;
@@ -107,6 +115,13 @@ ENTRY_SIGNATURE const entry_signatures[] = {
     {"mdb_dyn_import_assignment_dlg_for_bf", SIGNATURE_PARENT_TEXTS},
     {"mdb_dyn_assignment_groups_dlg", SIGNATURE_PARENT_GROUP},
     {"mdb_dyn_generate_tcl_file", SIGNATURE_GENERATE_TCL_FILE},
+    {"mdb_dyn_system_console", SIGNATURE_NONE},
+    {"mdb_dyn_external_memory_interface", SIGNATURE_NONE},
+    {"mdb_dyn_organize_tsf", SIGNATURE_NONE},
+    {"mdb_dyn_generate_power_estimator_file", SIGNATURE_NONE},
+    {"mdb_dyn_ferro_builder", SIGNATURE_FILE},
+    {"mdb_dyn_plexa", SIGNATURE_FILE_POINTER},
+    {"mdb_dyn_eda_gls_dlg", SIGNATURE_PARENT_INDEX},
 };
 
 SIGNATURE_ENUM signature_of(std::string const& name) {
@@ -236,6 +251,22 @@ int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& 
         reinterpret_cast<void (*)(QWidget*, std::vector<std::string>&)>(function)(parent, texts);
         break;
     }
+    case SIGNATURE_NONE:
+        reinterpret_cast<void (*)()>(function)();
+        break;
+    case SIGNATURE_FILE:
+        reinterpret_cast<void (*)(std::string const&)>(function)(args.empty() ? std::string()
+                                                                              : args[0]);
+        break;
+    case SIGNATURE_FILE_POINTER: {
+        std::string file = args.empty() ? std::string() : args[0];
+        reinterpret_cast<void (*)(std::string const*)>(function)(&file);
+        break;
+    }
+    case SIGNATURE_PARENT_INDEX:
+        std::printf("%s returned %d\n", name.c_str(),
+                    reinterpret_cast<int (*)(QWidget*)>(function)(parent));
+        break;
     case SIGNATURE_PARENT_WINDOWS: {
         reinterpret_cast<void (*)(QWidget*, QList<QMdiSubWindow*>)>(function)(
             parent, frame->get_mdi_area()->subWindowList());
@@ -263,7 +294,7 @@ int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& 
 }
 
 char const USAGE[] =
-    "Usage: tsgui [--project <dir>] [--open <file>]... [--screenshot <file.png>] "
+    "Usage: tsgui [--project <dir>] [--tcl <script>] [--open <file>]... [--screenshot <file.png>] "
     "[--press <button or cell text>]... [--answer <yes|no|path>]... [--arg <text>]... "
     "<entry point>...\n";
 
@@ -283,6 +314,7 @@ void print_help() {
               "it stays open until the dialog is closed.\n"
               "\n"
               "  --project <dir>          open the project whose project file lies in <dir>\n"
+              "  --tcl <script>           run the Tcl script in the shared interpreter first\n"
               "  --open <file>            show that file in a window of its own (in turn)\n"
               "  --screenshot <file.png>  save the dialog open once the presses are done\n"
               "  --press <text>           press that button of the dialog then open, or\n"
@@ -495,6 +527,7 @@ int main(int argc, char** argv) {
     bfu_register_import_commands(atcl_get_interpreter());
 
     std::string project;
+    std::string tcl_script;
     std::vector<std::string> files;
     QString screenshot;
     std::deque<QString> presses;
@@ -504,6 +537,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--project") == 0 && i + 1 < argc) {
             project = argv[++i];
+        } else if (std::strcmp(argv[i], "--tcl") == 0 && i + 1 < argc) {
+            tcl_script = argv[++i];
         } else if (std::strcmp(argv[i], "--open") == 0 && i + 1 < argc) {
             files.push_back(argv[++i]);
         } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
@@ -535,6 +570,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     install_project_ui_handlers();
+    if (!tcl_script.empty()) {
+        std::string result;
+        if (atcl_eval_file(tcl_script, {}, result) != TCL_OK) {
+            std::fprintf(stderr, "tsgui: %s failed: %s\n", tcl_script.c_str(), result.c_str());
+            return 1;
+        }
+    }
+    // Flows started by number run in process, over the open project.
+    QUI_APP application;
+    application.set_flow_runner(appflows_run);
+    qui_set_app(&application);
 
     QUI_FRAME_WND window(QStringLiteral("Main"), true);
     qui_set_main_frame_wnd(&window);

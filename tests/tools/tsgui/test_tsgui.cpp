@@ -11,6 +11,9 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -64,6 +67,59 @@ TEST_F(Tsgui, OpensTheProjectBeforeCallingTheEntryPoint) {
     result = run("--screenshot " + thr_process_quote_argument(picture()) + " mdb_dyn_ip_regen_dlg");
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_FALSE(picture_taken());
+}
+
+// The lines of a text that start with `prefix`, in order.
+std::vector<std::string> lines_starting(std::string const& text, std::string const& prefix) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(prefix, 0) == 0) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+TEST_F(Tsgui, StartsTheToolsWithTheOpenProject) {
+    std::string project = m_workspace.copy_fixture(EXAMPLE, "dsp \"board\" copy");
+    // The tools write to the host's output, which the run reads until they end.
+    TEST_RUN_RESULT result = run("--project " + thr_process_quote_argument(project) + " --arg " +
+                                 thr_process_quote_argument("sys/a b.psys") +
+                                 " mdb_dyn_system_console mdb_dyn_ferro_builder");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_EQ(lines_starting(result.output, "system-console: "),
+              (std::vector<std::string>{
+                  "system-console: cwd " + project,
+                  "system-console: arg -com.norvik.systemconsole.transceivers.SHOW_AT_STARTUP",
+                  "system-console: arg -project-dir=" + project + "/"}))
+        << result.output;
+    std::vector<std::string> ferro = lines_starting(result.output, "ferro_builder: arg ");
+    ASSERT_EQ(ferro.size(), 6u) << result.output;
+    EXPECT_EQ(ferro[2], "ferro_builder: arg -projectnamedsp_board");
+    EXPECT_EQ(ferro[3], "ferro_builder: arg -projectpath" + project + "/");
+    EXPECT_EQ(ferro[5], "ferro_builder: arg sys/a b.psys");
+}
+
+TEST_F(Tsgui, TimingModelPickerListsTheCornersTheScriptSets) {
+    std::string script = m_workspace.path("corners.tcl");
+    test_write_file(script, "set corner_file_list {{slow_85c 1100mv} {fast_0c 1100mv}}\n");
+    TEST_RUN_RESULT result =
+        run("--tcl " + thr_process_quote_argument(script) + " --press Run mdb_dyn_eda_gls_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("mdb_dyn_eda_gls_dlg returned 0"), std::string::npos)
+        << result.output;
+    // Closed without Run.
+    result = run("--tcl " + thr_process_quote_argument(script) + " --screenshot " +
+                 thr_process_quote_argument(picture()) + " mdb_dyn_eda_gls_dlg");
+    EXPECT_NE(result.output.find("mdb_dyn_eda_gls_dlg returned -1"), std::string::npos)
+        << result.output;
+    EXPECT_TRUE(picture_taken());
+    // A script that fails stops the host before any entry point.
+    test_write_file(script, "error {no corners today}\n");
+    result = run("--tcl " + thr_process_quote_argument(script) + " mdb_dyn_eda_gls_dlg");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("no corners today"), std::string::npos) << result.output;
 }
 
 TEST_F(Tsgui, PressesButtonsInOrderAndPrintsWhatTheEntryPointsReturn) {
