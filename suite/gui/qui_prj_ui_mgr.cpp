@@ -19,3 +19,27 @@ bool QUI_PRJ_UI_MGR::open_project(std::string const& project_file, std::string c
     m_requests.push_back({"open", project_file, revision});
     return !m_open || m_open(project_file, revision);
 }
+
+bool QUI_PRJ_UI_MGR::project_is_open() const {
+    std::string directory;
+    std::string name;
+    return m_query && m_query(&directory, &name);
+}
+
+std::string QUI_PRJ_UI_MGR::get_current_project_dir() const {
+    std::string directory;
+    std::string name;
+    if (!m_query || !m_query(&directory, &name)) {
+        return "";
+    }
+    if (!directory.empty() && directory.back() != '/') {
+        directory += '/';
+    }
+    return directory;
+}
+
+std::string QUI_PRJ_UI_MGR::get_current_project_name() const {
+    std::string directory;
+    std::string name;
+    return m_query && m_query(&directory, &name) ? name : std::string();
+}

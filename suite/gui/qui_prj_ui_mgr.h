@@ -1,5 +1,5 @@
-// The host's project UI manager: closes the open project and opens a project
-// file on a revision. The host installs how that is done (the graphical host
+// The host's project UI manager: tells the open project, closes it and opens a
+// project file on a revision. The host installs how that is done (the graphical host
 // reopens through the project manager); every request is recorded, so tests
 // can see what a dialog asked of the host.
 #pragma once
@@ -29,8 +29,19 @@ public:
     std::vector<REQUEST> const& requests() const { return m_requests; }
     void clear_requests() { m_requests.clear(); }
 
+    // The open project, as the host tells it: `query` gives its directory and
+    // name and answers whether one is open. Without a query no project is.
+    using PROJECT_QUERY = std::function<bool(std::string* directory, std::string* name)>;
+    void set_project_query(PROJECT_QUERY query) { m_query = std::move(query); }
+    bool project_is_open() const;
+    // The open project's directory (with its trailing "/") and name; "" when
+    // none is open.
+    std::string get_current_project_dir() const;
+    std::string get_current_project_name() const;
+
 private:
     CLOSE_HANDLER m_close;
     OPEN_HANDLER m_open;
+    PROJECT_QUERY m_query;
     std::vector<REQUEST> m_requests;
 };

@@ -125,6 +125,26 @@ TEST_F(MdbGuiFramework, ProjectUiManagerRecordsRequestsAndAsksTheHost) {
     manager->clear_requests();
 }
 
+TEST_F(MdbGuiFramework, ProjectUiManagerTellsTheOpenProjectAsTheHostDoes) {
+    QUI_PRJ_UI_MGR* manager = QUI_PRJ_UI_MGR::get_prj_ui_mgr();
+    EXPECT_FALSE(manager->project_is_open());
+    EXPECT_EQ(manager->get_current_project_dir(), "");
+    bool open = true;
+    manager->set_project_query([&open](std::string* directory, std::string* name) {
+        *directory = "/designs/top";
+        *name = "top";
+        return open;
+    });
+    EXPECT_TRUE(manager->project_is_open());
+    EXPECT_EQ(manager->get_current_project_dir(), "/designs/top/");
+    EXPECT_EQ(manager->get_current_project_name(), "top");
+    open = false;
+    EXPECT_FALSE(manager->project_is_open());
+    EXPECT_EQ(manager->get_current_project_dir(), "");
+    EXPECT_EQ(manager->get_current_project_name(), "");
+    manager->set_project_query(nullptr);
+}
+
 TEST_F(MdbGuiFramework, FlowsRunOnTheirSplitCommandLineAndPostTheirOutcome) {
     QUI_APP app;
     std::vector<std::vector<std::string>> seen;
