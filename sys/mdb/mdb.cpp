@@ -13,7 +13,7 @@
 #include "suite/messages/msg.h"
 #include "suite/netlistdb/adb_cdb.h"
 #include "suite/threads/thr.h"
-#include "sys/mdb/mdb_current_project.h"
+#include "sys/mdb/mdb_family_checks.h"
 #include "sys/mdb/mdb_msgs.h"
 #include "tools/libproject/proj.h"
 
@@ -101,13 +101,6 @@ bool start_detached(std::string const& command, std::string const& directory) {
                               nullptr);
 }
 
-// The current project, null when none is open or the library cannot be used
-// (which has been reported).
-PROJ_PROJECT* current_project() {
-    PROJ_PROJECT* project = nullptr;
-    return mdb_get_current_project(&project) ? project : nullptr;
-}
-
 // The families whose early power estimator reads a text file; the others
 // read comma-separated values.
 bool estimator_reads_text(DEV_FAMILY_ENUM family) {
@@ -130,7 +123,7 @@ void mdb_system_console(bool unrestricted_irvex_speed, bool unrestricted_dfe_spe
                         bool no_project_autoload, bool classic_panels, std::string tool_path) {
     std::string arguments = " -com.norvik.systemconsole.transceivers.SHOW_AT_STARTUP";
     std::string project_dir;
-    if (PROJ_PROJECT* project = current_project()) {
+    if (PROJ_PROJECT* project = PROJ_PROJECT::get_current()) {
         project_dir = project->get_directory();
         if (!no_project_autoload) {
             arguments += " -project-dir=" + as_one_argument(project_dir);
@@ -170,7 +163,7 @@ extern "C" void mdb_dyn_ferro_builder(std::string const& file) {
     }
     std::string command = as_one_argument(perl_path()) + " -x " + as_one_argument(program) + " -d" +
                           as_one_argument(ferro_builder_dir());
-    if (PROJ_PROJECT* project = current_project()) {
+    if (PROJ_PROJECT* project = PROJ_PROJECT::get_current()) {
         std::string family = project->get_setting(ACF_VARIABLE_TYPE_FAMILY);
         command += " -devicefamily" + as_one_argument(family.empty() ? "null" : family);
         command += " -projectname" + as_one_argument(project->get_name());
@@ -244,19 +237,14 @@ extern "C" void mdb_dyn_check_netlist(QUI_FRAME_WND* frame) {
 }
 
 void mdb_impl_generate_power_estimator_file(std::string family, std::string file) {
-    PROJ_PROJECT* project = current_project();
-    if (project != nullptr) {
-        family = project->get_setting(ACF_VARIABLE_TYPE_FAMILY);
-    }
-    DEV_FAMILY_ENUM value = dstr_exists_dev_family_enum_by_string(family.c_str())
-                                ? dstr_get_dev_family_enum_by_string(family.c_str())
-                                : DEV_FAMILY_INVALID;
-    if (value == DEV_FAMILY_INVALID ||
+    // The open project's family wins over the one given.
+    DEV_FAMILY_ENUM value = DEV_FAMILY_INVALID;
+    if (!mdb_get_family_enum(family, &value, true) || value == DEV_FAMILY_INVALID ||
         !DEV_FAMILY_MANAGER::test_trait_of(value, DEV_FAMILY_TRAIT_EARLY_POWER_ESTIMATION)) {
         show(MSG_MDB::O::WARN_DEVICE_NOT_SUPPORT_GENERATE_PE_FILE());
         return;
     }
-    if (project != nullptr) {
+    if (PROJ_PROJECT* project = PROJ_PROJECT::get_current()) {
         file = project->get_revision_name();
     }
     if (file.empty()) {
