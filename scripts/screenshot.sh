@@ -27,6 +27,8 @@
 #   create_assignment_group.png      its group-name dialog (Create...)
 #   add_members.png                  and its add-names dialog (Add...)
 #   generate_tcl_file.png            the Generate Tcl File dialog on the example project
+#   boundary_scan_file.png           the boundary-scan file dialog on the launcher fixture
+#   timing_model_picker.png          the timing-model picker with the corners a script sets
 #   scripts/screenshot.sh [docs folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,6 +41,7 @@ trap 'rm -rf "$work"' EXIT
 cp -R examples/dsp_board "$work/"
 cp -R tests/sys/mdb/fixtures/rev_project "$work/"
 cp -R tests/sys/mdb/fixtures/gtf_project "$work/"
+cp -R tests/sys/mdb/fixtures/tool_project "$work/"
 # The toolbars start from their defaults, whatever the user's preferences hold.
 export XDG_CONFIG_HOME="$work/config"
 
@@ -79,3 +82,7 @@ shot gtf_project assignment_groups.png mdb_dyn_assignment_groups_dlg --arg g1
 shot gtf_project create_assignment_group.png mdb_dyn_assignment_groups_dlg --press "Create..."
 shot gtf_project add_members.png mdb_dyn_assignment_groups_dlg --arg g1 --press "Add..."
 shot dsp_board generate_tcl_file.png mdb_dyn_start_gtf
+shot tool_project boundary_scan_file.png mdb_dyn_bsdl_dlg
+printf 'set corner_file_list {{slow_85c 1100mv} {slow_0c 1100mv} {fast_0c 1100mv}}\n' \
+    >"$work/corners.tcl"
+shot tool_project timing_model_picker.png mdb_dyn_eda_gls_dlg --tcl "$work/corners.tcl"
