@@ -235,6 +235,9 @@ char const* acf_get_file_category_info(ACF_FILE_CATEGORY_ENUM category, FILE_CAT
 // only when no lock is held; "" when it is not set or cannot be read.
 std::string acf_get_global_setting_text(ACF_VARIABLE_TYPE_ENUM variable,
                                         char const* section_id = nullptr);
+// The process-wide manager's open project: its directory and name; false,
+// with both untouched, when no project is open.
+bool acf_get_open_project(std::string* directory, std::string* name);
 
 // Makes project managers other than the process-wide one (for example the
 // temporary manager that writes a converted project) and deletes them.

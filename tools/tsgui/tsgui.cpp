@@ -436,16 +436,7 @@ void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses,
 // reopens the project through it, as the suite's host does when another
 // revision becomes current.
 void install_project_ui_handlers() {
-    QUI_PRJ_UI_MGR::get_prj_ui_mgr()->set_project_query(
-        [](std::string* directory, std::string* name) {
-            ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
-            if (!manager->is_project_open()) {
-                return false;
-            }
-            *directory = manager->get_project_path();
-            *name = manager->get_project_name();
-            return true;
-        });
+    QUI_PRJ_UI_MGR::get_prj_ui_mgr()->set_project_query(acf_get_open_project);
     QUI_PRJ_UI_MGR::get_prj_ui_mgr()->set_handlers(
         []() {
             ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();

@@ -37,16 +37,8 @@ protected:
         MdbRevisionProject::SetUp();
         m_app.set_flow_runner(appflows_run);
         qui_set_app(&m_app);
-        QUI_PRJ_UI_MGR::get_prj_ui_mgr()->set_project_query(
-            [](std::string* directory, std::string* name) {
-                ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
-                if (!manager->is_project_open()) {
-                    return false;
-                }
-                *directory = manager->get_project_path();
-                *name = manager->get_project_name();
-                return true;
-            });
+        // As the host tells the open project.
+        QUI_PRJ_UI_MGR::get_prj_ui_mgr()->set_project_query(acf_get_open_project);
     }
     void TearDown() override {
         QUI_PRJ_UI_MGR::get_prj_ui_mgr()->set_project_query(nullptr);

@@ -1,3 +1,5 @@
+// The open project and the settings of its active revision, as other
+// libraries ask for them.
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 
@@ -16,4 +18,14 @@ std::string acf_get_global_setting_text(ACF_VARIABLE_TYPE_ENUM variable, char co
         acf_mgr->read_unlock();
     }
     return text;
+}
+
+bool acf_get_open_project(std::string* directory, std::string* name) {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    if (!acf_mgr->is_project_open()) {
+        return false;
+    }
+    *directory = acf_mgr->get_project_path();
+    *name = acf_mgr->get_project_name();
+    return true;
 }
