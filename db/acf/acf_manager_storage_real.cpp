@@ -346,10 +346,14 @@ void ACF_MANAGER_STORAGE_REAL::add_file_to_collection(char const* name, bool is_
         return;
     }
     std::string path = FIO_PATH(in_project_folder(name)).full_path();
-    FIO_FILE_STATUS status;
-    bool readable = FIO_FILE_SYSTEM::get_status(FIO_PATH(path), &status);
     // Every name is kept as its full path, so one path names one entry.
     auto known = m_files_by_path.find(path);
+    if (known == m_files_by_path.end()) {
+        // Watched before its status is read: a change after the reading is seen.
+        m_file_watch.add(path);
+    }
+    FIO_FILE_STATUS status;
+    bool readable = FIO_FILE_SYSTEM::get_status(FIO_PATH(path), &status);
     if (known != m_files_by_path.end()) {
         ACF_MGR_FILE_INFO* info = known->second;
         if (readable) {
@@ -383,6 +387,7 @@ void ACF_MANAGER_STORAGE_REAL::clear_file_collection() {
     }
     m_files.clear();
     m_files_by_path.clear();
+    m_file_watch.clear();
 }
 
 bool ACF_MANAGER_STORAGE_REAL::files_exist_to_be_committed() const {
@@ -395,18 +400,17 @@ bool ACF_MANAGER_STORAGE_REAL::files_exist_to_be_committed() const {
 }
 
 bool ACF_MANAGER_STORAGE_REAL::have_any_files_changed() {
-    for (ACF_MGR_FILE_INFO const* info : m_files) {
+    // Only the files the watch cannot vouch for are looked at.
+    return m_file_watch.any_changed([this](size_t number) {
+        ACF_MGR_FILE_INFO const* info = m_files[number];
         FIO_FILE_STATUS status;
         if (!FIO_FILE_SYSTEM::get_status(FIO_PATH(info->file_name), &status)) {
-            continue;
+            return false;
         }
         // Seconds alone miss an edit made within the second of the last read.
-        if (status.modification_time_ns != info->stamp_ns || status.size != info->size ||
-            status.inode != info->inode) {
-            return true;
-        }
-    }
-    return false;
+        return status.modification_time_ns != info->stamp_ns || status.size != info->size ||
+               status.inode != info->inode;
+    });
 }
 
 long ACF_MANAGER_STORAGE_REAL::get_latest_actual_time_of_files() {
@@ -689,6 +693,7 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
                 for (ACF_MGR_FILE_INFO* info : m_files) {
                     info->stamp_ns = -1;
                 }
+                m_file_watch.recheck_all();
                 notify = false;
             } else {
                 // The file changed outside and no longer reads: keep what is in

@@ -22,6 +22,7 @@
 #include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 
+#include "suite/fileio/fio_change_watch.h"
 #include "suite/threads/thr.h"
 
 #include <atomic>
@@ -513,6 +514,9 @@ private:
     std::vector<ACF_MGR_FILE_INFO*> m_files;
     // The same files by full path, the one form their names are kept in.
     std::unordered_map<std::string, ACF_MGR_FILE_INFO*> m_files_by_path;
+    // The same files in the same order, watched: a lock looks only at those
+    // that may have changed.
+    FIO_CHANGE_WATCH m_file_watch;
     // A commit holds the settings file's lock between processes.
     bool m_commit_locked = false;
     // Why the last settings file write failed.

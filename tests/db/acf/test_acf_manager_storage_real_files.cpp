@@ -1,10 +1,20 @@
 // The files read for a revision: one entry per file, however its name is
-// written, each keeping what it was first added as.
+// written, each keeping what it was first added as; every change to them is
+// seen by the next lock.
 #include "acf_storage_test_project.h"
+
+#include "suite/fileio/fio.h"
+
+#include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -40,6 +50,81 @@ TEST(RevisionStoreFiles, OneEntryPerFileHoweverItIsNamed) {
     storage.add_file_to_collection(project.file("ip.tip").c_str(), true);
     ASSERT_EQ(storage.get_file_collection().size(), 1u);
     EXPECT_TRUE(storage.get_file_collection()[0]->is_settings_file);
+}
+
+// Every change to a file read for the revision that its status shows (time
+// in nanoseconds, size, inode), made here or by another process, is taken in
+// by the next lock, and only once.
+TEST(RevisionStoreFiles, EveryChangeIsSeenByTheNextLock) {
+    std::string const before = "set_global_assignment -name TOP_LEVEL_ENTITY aaaa\n";
+    std::string const after = "set_global_assignment -name TOP_LEVEL_ENTITY bbbb\n";
+    struct CASE {
+        char const* what;
+        char const* value; // after the change
+        std::function<void(ACF_STORAGE_TEST_PROJECT&)> change;
+    } const cases[] = {
+        {"rewritten in place, same size, same second", "bbbb",
+         [&](ACF_STORAGE_TEST_PROJECT& p) {
+             int64_t recorded = p.storage().get_file_collection()[0]->stamp_ns;
+             int fd = open(p.tsf().c_str(), O_WRONLY);
+             ASSERT_GE(fd, 0);
+             ASSERT_EQ(pwrite(fd, after.data(), after.size(), 0),
+                       static_cast<ssize_t>(after.size()));
+             close(fd);
+             timespec times[2];
+             times[0].tv_nsec = UTIME_OMIT;
+             times[1].tv_sec = recorded / 1000000000;
+             times[1].tv_nsec = (recorded % 1000000000 + 1) % 1000000000;
+             ASSERT_EQ(utimensat(AT_FDCWD, p.tsf().c_str(), times, 0), 0);
+         }},
+        {"replaced by rename", "bbbb",
+         [&](ACF_STORAGE_TEST_PROJECT& p) {
+             ASSERT_TRUE(FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(p.tsf()), after));
+         }},
+        {"deleted and made again", "bbbb",
+         [&](ACF_STORAGE_TEST_PROJECT& p) {
+             std::filesystem::remove(p.tsf());
+             acf_test_write(p.tsf(), after);
+         }},
+        {"written by another process", "bbbb",
+         [&](ACF_STORAGE_TEST_PROJECT& p) {
+             std::string command = "sh -c 'echo set_global_assignment -name TOP_LEVEL_ENTITY "
+                                   "bbbb > " +
+                                   p.tsf() + "'";
+             ASSERT_EQ(test_run(command).status, 0);
+         }},
+        {"touched by another process", "aaaa",
+         [&](ACF_STORAGE_TEST_PROJECT& p) {
+             ASSERT_EQ(test_run("touch -m -d @1700000000 " + p.tsf()).status, 0);
+         }},
+        {"an IP file read for it rewritten", "aaaa",
+         [&](ACF_STORAGE_TEST_PROJECT& p) { acf_test_write(p.file("ip.tip"), "# other\n"); }},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.what);
+        ACF_STORAGE_TEST_PROJECT project(before.c_str());
+        acf_test_write(project.file("ip.tip"), "# ip\n");
+        EXPECT_EQ(project.read_global("TOP_LEVEL_ENTITY"), "aaaa");
+        project.storage().add_file_to_collection(project.file("ip.tip").c_str(), false);
+        EXPECT_FALSE(project.storage().have_any_files_changed());
+
+        c.change(project);
+        EXPECT_TRUE(project.storage().have_any_files_changed());
+        EXPECT_EQ(project.read_global("TOP_LEVEL_ENTITY"), c.value);
+        EXPECT_FALSE(project.storage().have_any_files_changed());
+    }
+}
+
+// A settings file that changed and could not be read again counts as unread:
+// every later check reports it, so that no commit takes it for the one read.
+TEST(RevisionStoreFiles, FileThatCouldNotBeReadAgainStaysChanged) {
+    ACF_STORAGE_TEST_PROJECT project("set_global_assignment -name TOP_LEVEL_ENTITY aaaa\n");
+    EXPECT_EQ(project.read_global("TOP_LEVEL_ENTITY"), "aaaa");
+    std::filesystem::remove(project.tsf());
+    ASSERT_EQ(mkfifo(project.tsf().c_str(), 0644), 0);
+    EXPECT_EQ(project.read_global("TOP_LEVEL_ENTITY"), "aaaa") << "what was read stays";
+    EXPECT_TRUE(project.storage().have_any_files_changed());
+    EXPECT_TRUE(project.storage().have_any_files_changed());
 }
 
 } // namespace
