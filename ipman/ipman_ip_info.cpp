@@ -35,41 +35,12 @@ THR_MUTEX ipman_pdb_mutex() {
     return mutex;
 }
 
-using MATCH = std::function<bool(IPMAN_IP_INFO const&)>;
-
-std::vector<IPMAN_IP_INFO>::iterator find_first(std::vector<IPMAN_IP_INFO>& records,
-                                                MATCH const& match) {
-    return std::find_if(records.begin(), records.end(), match);
-}
-
-bool remove_first(std::vector<IPMAN_IP_INFO>& records, MATCH const& match) {
-    auto it = find_first(records, match);
-    if (it == records.end()) {
-        return false;
-    }
-    records.erase(it);
-    return true;
-}
-
-bool replace_first(std::vector<IPMAN_IP_INFO>& records, MATCH const& match,
-                   IPMAN_IP_INFO const& info) {
-    auto it = find_first(records, match);
-    if (it == records.end()) {
-        return false;
-    }
-    *it = info;
-    return true;
-}
-
-MATCH same_hpath(IPMAN_IP_INFO const& info) {
-    return [&info](IPMAN_IP_INFO const& r) { return r.hpath == info.hpath; };
-}
-MATCH same_file(IPMAN_IP_INFO const& info) {
-    return [&info](IPMAN_IP_INFO const& r) { return r.file == info.file; };
-}
-MATCH same_file_and_entity(IPMAN_IP_INFO const& info) {
-    return
-        [&info](IPMAN_IP_INFO const& r) { return r.file == info.file && r.entity == info.entity; };
+std::string file_and_entity(std::string const& file, std::string const& entity) {
+    std::string key;
+    key.reserve(file.size() + 1 + entity.size());
+    key.append(file).push_back('\0');
+    key.append(entity);
+    return key;
 }
 
 } // namespace
@@ -127,26 +98,39 @@ void IPMAN_IP_INFO::serialize(PDB_SEGMENT& segment) {
 
 void IPMAN_IP_INFO_DB::insert_ip_info(IPMAN_IP_INFO const& info) {
     m_ip_info_vec.push_back(info);
+    size_t position = m_ip_info_vec.size() - 1;
+    m_first_by_file.emplace(info.file, position);
+    m_first_by_file_and_entity.emplace(file_and_entity(info.file, info.entity), position);
 }
 
 bool IPMAN_IP_INFO_DB::remove_ip_info(IPMAN_IP_INFO const& info) {
-    return remove_first(m_ip_info_vec, same_hpath(info));
+    long position = first_by_hpath(info.hpath);
+    remove_at(position);
+    return position >= 0;
 }
 
 bool IPMAN_IP_INFO_DB::remove_ip_info_by_tip_file_and_entity(IPMAN_IP_INFO const& info) {
-    return remove_first(m_ip_info_vec, same_file_and_entity(info));
+    long position = first_by_file_and_entity(info.file, info.entity);
+    remove_at(position);
+    return position >= 0;
 }
 
 bool IPMAN_IP_INFO_DB::update_ip_info(IPMAN_IP_INFO const& info) {
-    return replace_first(m_ip_info_vec, same_hpath(info), info);
+    long position = first_by_hpath(info.hpath);
+    replace_at(position, info);
+    return position >= 0;
 }
 
 bool IPMAN_IP_INFO_DB::update_ip_info_by_tip_file(IPMAN_IP_INFO const& info) {
-    return replace_first(m_ip_info_vec, same_file(info), info);
+    long position = first_by_file(info.file);
+    replace_at(position, info);
+    return position >= 0;
 }
 
 bool IPMAN_IP_INFO_DB::update_ip_info_by_tip_file_and_entity(IPMAN_IP_INFO const& info) {
-    return replace_first(m_ip_info_vec, same_file_and_entity(info), info);
+    long position = first_by_file_and_entity(info.file, info.entity);
+    replace_at(position, info);
+    return position >= 0;
 }
 
 void IPMAN_IP_INFO_DB::cleanup_db() {
@@ -156,10 +140,73 @@ void IPMAN_IP_INFO_DB::cleanup_db() {
             m_ip_info_vec.erase(m_ip_info_vec.begin() + static_cast<long>(i));
         }
     }
+    reindex();
 }
 
 void IPMAN_IP_INFO_DB::clear_ip_info() {
     m_ip_info_vec.clear();
+    reindex();
+}
+
+IPMAN_IP_INFO const* IPMAN_IP_INFO_DB::find_by_tip_file(std::string const& file) const {
+    long position = first_by_file(file);
+    return position < 0 ? nullptr : &m_ip_info_vec[static_cast<size_t>(position)];
+}
+
+IPMAN_IP_INFO const*
+IPMAN_IP_INFO_DB::find_by_tip_file_and_entity(std::string const& file,
+                                              std::string const& entity) const {
+    long position = first_by_file_and_entity(file, entity);
+    return position < 0 ? nullptr : &m_ip_info_vec[static_cast<size_t>(position)];
+}
+
+long IPMAN_IP_INFO_DB::first_by_hpath(std::string const& hpath) const {
+    for (size_t i = 0; i < m_ip_info_vec.size(); ++i) {
+        if (m_ip_info_vec[i].hpath == hpath) {
+            return static_cast<long>(i);
+        }
+    }
+    return -1;
+}
+
+long IPMAN_IP_INFO_DB::first_by_file(std::string const& file) const {
+    auto found = m_first_by_file.find(file);
+    return found == m_first_by_file.end() ? -1 : static_cast<long>(found->second);
+}
+
+long IPMAN_IP_INFO_DB::first_by_file_and_entity(std::string const& file,
+                                                std::string const& entity) const {
+    auto found = m_first_by_file_and_entity.find(file_and_entity(file, entity));
+    return found == m_first_by_file_and_entity.end() ? -1 : static_cast<long>(found->second);
+}
+
+void IPMAN_IP_INFO_DB::replace_at(long position, IPMAN_IP_INFO const& info) {
+    if (position < 0) {
+        return;
+    }
+    IPMAN_IP_INFO& record = m_ip_info_vec[static_cast<size_t>(position)];
+    bool same_keys = record.file == info.file && record.entity == info.entity;
+    record = info;
+    if (!same_keys) {
+        reindex();
+    }
+}
+
+void IPMAN_IP_INFO_DB::remove_at(long position) {
+    if (position >= 0) {
+        m_ip_info_vec.erase(m_ip_info_vec.begin() + position);
+        reindex();
+    }
+}
+
+void IPMAN_IP_INFO_DB::reindex() {
+    m_first_by_file.clear();
+    m_first_by_file_and_entity.clear();
+    for (size_t i = 0; i < m_ip_info_vec.size(); ++i) {
+        IPMAN_IP_INFO const& r = m_ip_info_vec[i];
+        m_first_by_file.emplace(r.file, i);
+        m_first_by_file_and_entity.emplace(file_and_entity(r.file, r.entity), i);
+    }
 }
 
 uint32_t IPMAN_IP_INFO_DB::class_body_hash() {
@@ -186,6 +233,7 @@ void IPMAN_IP_INFO_DB::serialize(PDB_SEGMENT& segment) {
             info.serialize(segment);
             m_ip_info_vec.push_back(info);
         }
+        reindex();
     } else {
         for (IPMAN_IP_INFO& info : m_ip_info_vec) {
             info.serialize(segment);
@@ -208,7 +256,7 @@ bool IPMAN_IP_INFO_DB::read_database_from_persistent_db(FIO_PATH const& path) {
     PDB_SEGMENT reader = pdb_read_segment(path.full_path(), IPMAN_IP_INFO_SEGMENT);
     serialize(reader);
     if (!reader.ok()) {
-        m_ip_info_vec.clear();
+        clear_ip_info();
     }
     return reader.ok();
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class PDB_SEGMENT;
@@ -86,6 +87,10 @@ public:
     std::vector<IPMAN_IP_INFO> get_ip_info_map() const { return m_ip_info_vec; }
     // The records in stored order, without a copy.
     std::vector<IPMAN_IP_INFO> const& records() const { return m_ip_info_vec; }
+    // The first record whose IP file (and entity) equal these exactly, or null.
+    IPMAN_IP_INFO const* find_by_tip_file(std::string const& file) const;
+    IPMAN_IP_INFO const* find_by_tip_file_and_entity(std::string const& file,
+                                                     std::string const& entity) const;
 
     void serialize(PDB_SEGMENT& segment);
     static uint32_t class_body_hash();
@@ -98,7 +103,21 @@ public:
     bool read_database_from_persistent_db(FIO_PATH const& path);
 
 private:
+    // Position of the first record of a key, or -1.
+    long first_by_hpath(std::string const& hpath) const;
+    long first_by_file(std::string const& file) const;
+    long first_by_file_and_entity(std::string const& file, std::string const& entity) const;
+    void replace_at(long position, IPMAN_IP_INFO const& info);
+    void remove_at(long position);
+    // Makes the indexes again after records moved.
+    void reindex();
+
     std::vector<IPMAN_IP_INFO> m_ip_info_vec;
+    // The first position of each IP file, and of each IP file and entity
+    // (joined by a zero byte, which neither holds), so that the lookups by
+    // them do not walk every record.
+    std::unordered_map<std::string, size_t> m_first_by_file;
+    std::unordered_map<std::string, size_t> m_first_by_file_and_entity;
 };
 
 // The name of the IP manager's persisted segment.

@@ -116,10 +116,16 @@ std::vector<IPMAN_IP_INFO> IPMAN_IP_INFO_MANAGER::get_ip_info_vec() const {
     return m_db->get_ip_info_map();
 }
 
-IPMAN_IP_INFO const*
-IPMAN_IP_INFO_MANAGER::find_first(std::function<bool(IPMAN_IP_INFO const&)> const& match) const {
+bool IPMAN_IP_INFO_MANAGER::has_db() const {
     if (m_db == nullptr) {
         MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+    }
+    return m_db != nullptr;
+}
+
+IPMAN_IP_INFO const*
+IPMAN_IP_INFO_MANAGER::find_first(std::function<bool(IPMAN_IP_INFO const&)> const& match) const {
+    if (!has_db()) {
         return nullptr;
     }
     // The records are searched in place: a lookup copies only its answer.
@@ -146,8 +152,7 @@ bool IPMAN_IP_INFO_MANAGER::get_ip_info_by_filename(std::string const& var_file,
 bool IPMAN_IP_INFO_MANAGER::get_ip_info_by_tip_filename(std::string const& tip_file,
                                                         IPMAN_IP_INFO& info) const {
     IPMAN_IP_INFO const* found =
-        tip_file.empty() ? nullptr
-                         : find_first([&](IPMAN_IP_INFO const& r) { return r.file == tip_file; });
+        tip_file.empty() || !has_db() ? nullptr : m_db->find_by_tip_file(tip_file);
     if (found != nullptr) {
         info = *found;
     }
@@ -157,10 +162,9 @@ bool IPMAN_IP_INFO_MANAGER::get_ip_info_by_tip_filename(std::string const& tip_f
 bool IPMAN_IP_INFO_MANAGER::get_ip_info_by_tip_filename_and_entity(std::string const& tip_file,
                                                                    std::string const& entity,
                                                                    IPMAN_IP_INFO& info) const {
-    IPMAN_IP_INFO const* found =
-        tip_file.empty() || entity.empty() ? nullptr : find_first([&](IPMAN_IP_INFO const& r) {
-            return r.file == tip_file && r.entity == entity;
-        });
+    IPMAN_IP_INFO const* found = tip_file.empty() || entity.empty() || !has_db()
+                                     ? nullptr
+                                     : m_db->find_by_tip_file_and_entity(tip_file, entity);
     if (found != nullptr) {
         info = *found;
     }

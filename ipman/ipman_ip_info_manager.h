@@ -211,6 +211,8 @@ public:
 private:
     IPMAN_IP_INFO_MANAGER();
 
+    // Whether there is a database; reports an internal error when not.
+    bool has_db() const;
     // The first record that `match` accepts, or null.
     IPMAN_IP_INFO const* find_first(std::function<bool(IPMAN_IP_INFO const&)> const& match) const;
 

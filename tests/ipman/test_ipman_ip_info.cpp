@@ -161,6 +161,66 @@ TEST(IpmanIpInfoDb, CleanUpRemovesOnlySubComponentsJudgedThroughTheirParent) {
     EXPECT_EQ(entities(db), (std::vector<std::string>{"top", "own_child", "flagged_top"}));
 }
 
+// The lookups by IP file (and entity) find what a walk from the first record
+// finds, exactly (case and blanks count), after every kind of change.
+TEST(IpmanIpInfoDb, LookupsFindTheFirstExactMatchAfterEveryChange) {
+    IPMAN_IP_INFO_DB db;
+    auto expect_walk_agrees = [&db](char const* step) {
+        SCOPED_TRACE(step);
+        for (std::string file : {"a.tip", "A.tip", "b.tip", "a.tip ", "c.tip", ""}) {
+            IPMAN_IP_INFO const* first = nullptr;
+            for (IPMAN_IP_INFO const& r : db.records()) {
+                if (r.file == file) {
+                    first = &r;
+                    break;
+                }
+            }
+            EXPECT_EQ(db.find_by_tip_file(file), first) << file;
+            for (std::string entity : {"e1", "e2", "E1", ""}) {
+                IPMAN_IP_INFO const* match = nullptr;
+                for (IPMAN_IP_INFO const& r : db.records()) {
+                    if (r.file == file && r.entity == entity) {
+                        match = &r;
+                        break;
+                    }
+                }
+                EXPECT_EQ(db.find_by_tip_file_and_entity(file, entity), match)
+                    << file << " " << entity;
+            }
+        }
+    };
+    expect_walk_agrees("empty");
+    db.insert_ip_info(record("a.tip", "e1", "h1"));
+    db.insert_ip_info(record("A.tip", "e1", "h2"));
+    db.insert_ip_info(record("a.tip", "e2", "h3"));
+    db.insert_ip_info(record("a.tip", "e1", "h4"));
+    db.insert_ip_info(record("b.tip", "", "h5"));
+    expect_walk_agrees("inserted");
+    db.update_ip_info_by_tip_file(record("a.tip", "E1", "h1"));
+    expect_walk_agrees("entity of the first a.tip changed");
+    db.update_ip_info(record("c.tip", "e2", "h3"));
+    expect_walk_agrees("a record's IP file changed by its hierarchy path");
+    db.remove_ip_info_by_tip_file_and_entity(record("a.tip", "E1"));
+    expect_walk_agrees("the first record removed");
+    db.remove_ip_info(record("", "", "h2"));
+    expect_walk_agrees("removed by hierarchy path");
+    IPMAN_IP_INFO child = record("a.tip", "e2", "h6");
+    child.parent_entity = "e1";
+    child.skip_check_need_regen = true;
+    db.insert_ip_info(child);
+    db.insert_ip_info(record("a.tip", "e2", "h7"));
+    db.cleanup_db();
+    expect_walk_agrees("cleaned up");
+    PDB_SEGMENT writer = PDB_SEGMENT::writer(IPMAN_IP_INFO_SEGMENT);
+    db.serialize(writer);
+    db.clear_ip_info();
+    expect_walk_agrees("cleared");
+    PDB_SEGMENT reader = PDB_SEGMENT::reader(IPMAN_IP_INFO_SEGMENT, writer.text());
+    db.serialize(reader);
+    ASSERT_EQ(db.records().size(), 4u);
+    expect_walk_agrees("read back");
+}
+
 class IpmanIpInfoPersistence : public ::testing::Test {
 protected:
     FIO_PATH archive() const { return FIO_PATH(m_workspace.path("db/rev")); }
