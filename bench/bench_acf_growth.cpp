@@ -7,6 +7,14 @@
 //   manager in an open revision, then the export (commit) of the file; 1,000
 //   to 100,000;
 // - open-tip: opening a revision that sources N IP (.tip) files, 10 to 10,000;
+// - lock-tracked-files: one read lock of an unchanged revision that read N
+//   files (the settings file and N - 1 IP files), 10 to 10,000; at 10,000 it
+//   prints `ratio lock-10k-tracked-files` in milliseconds and, against a
+//   status check of every one of the files in the same run,
+//   `ratio lock-10k-tracked-files-vs-stat`;
+// - list-ip-cores: listing the IP components that need an upgrade (what the
+//   command list_ip_cores does after its checks) in a revision of N
+//   components, each an IP file with its variation file, 10 to 10,000;
 // - unchanged-commit: a commit of an unchanged revision of 100,000 instance
 //   assignments (it must write nothing);
 // - open-peak-bytes-per-line: the peak memory that opening 100,000 mixed lines
@@ -21,6 +29,8 @@
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "db/acf/acf_project_file.h"
+#include "ipman/ipman_tcl_impl.h"
+#include "suite/fileio/fio.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -225,21 +235,104 @@ double script_sets(TEMP_DIR const& dir, int sets, bool parameters) {
     return done ? seconds : -1;
 }
 
-double open_tip(TEMP_DIR const& dir, int files) {
+// Writes a project whose settings file sources `files` IP files, each
+// written by `tip(number, path_without_extension)`; returns the IP files.
+std::vector<std::string>
+write_tip_project(TEMP_DIR const& dir, int files,
+                  std::function<std::string(int, std::string const&)> tip) {
+    std::vector<std::string> paths;
     std::string tsf = "set_global_assignment -name SMART_RECOMPILE On\n";
     for (int f = 0; f < files; ++f) {
-        std::string const name = "ip_" + std::to_string(f) + ".tip";
-        std::ofstream(dir.path() + name)
-            << "set_instance_assignment -name MULTICYCLE 3 -to ip_" << f << "_a\n"
-            << "set_instance_assignment -name MULTICYCLE 2 -to ip_" << f << "_b\n";
-        tsf += "set_global_assignment -name TIP_FILE " + dir.path() + name + "\n";
+        std::string const stem = dir.path() + "ip_" + std::to_string(f);
+        std::ofstream(stem + ".tip") << tip(f, stem);
+        tsf += "set_global_assignment -name TIP_FILE " + stem + ".tip\n";
+        paths.push_back(stem + ".tip");
     }
     write_project(dir.path(), tsf);
+    return paths;
+}
+
+std::string plain_tip(int f, std::string const&) {
+    std::string const n = std::to_string(f);
+    return "set_instance_assignment -name MULTICYCLE 3 -to ip_" + n + "_a\n" +
+           "set_instance_assignment -name MULTICYCLE 2 -to ip_" + n + "_b\n";
+}
+
+double open_tip(TEMP_DIR const& dir, int files) {
+    write_tip_project(dir, files, plain_tip);
     CLOCK::time_point start = CLOCK::now();
     bool opened = open_project(dir.path());
     double seconds = seconds_since(start);
     close_project();
     return opened ? seconds : -1;
+}
+
+// The median of `runs` timings of `step`, in seconds.
+double median_of(int runs, std::function<void()> const& step) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        CLOCK::time_point start = CLOCK::now();
+        step();
+        times.push_back(seconds_since(start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// One read lock and unlock of the unchanged revision that read `files` files;
+// `stat_seconds` (unless null) receives a status check of every one of them.
+double lock_tracked_files(TEMP_DIR const& dir, int files, double* stat_seconds) {
+    std::vector<std::string> paths = write_tip_project(dir, files - 1, plain_tip);
+    paths.push_back(dir.path() + "growth.tsf");
+    if (!open_project(dir.path())) {
+        return -1;
+    }
+    bool locked = true;
+    double seconds = median_of(201, [&] {
+        locked = manager()->read_lock() && locked;
+        manager()->read_unlock();
+    });
+    if (stat_seconds != nullptr) {
+        *stat_seconds = median_of(21, [&] {
+            for (std::string const& path : paths) {
+                FIO_FILE_STATUS status;
+                FIO_FILE_SYSTEM::get_status(FIO_PATH(path), &status);
+            }
+        });
+    }
+    close_project();
+    return locked ? seconds : -1;
+}
+
+// Listing the components that need an upgrade, in a revision of `components`
+// IP files, each naming its wizard-made variation file.
+double list_ip_cores(TEMP_DIR const& dir, int components) {
+    write_tip_project(dir, components, [](int, std::string const& stem) {
+        std::ofstream(stem + ".v") << "// -- VestaWizard variation file\n"
+                                   << "// -- Retrieval info: <instance entity-name=\"fifo\" "
+                                      "version=\"12.1\" >\n";
+        return "set_global_assignment -name IP_TOOL_NAME \"fifo\"\n"
+               "set_global_assignment -name IP_TOOL_VERSION \"12.1\"\n"
+               "set_global_assignment -name IP_TOOL_ENV \"vestawiz\"\n"
+               "set_global_assignment -name VERILOG_FILE " +
+               stem + ".v\n";
+    });
+    if (!open_project(dir.path())) {
+        return -1;
+    }
+    size_t listed = 0;
+    CLOCK::time_point start = CLOCK::now();
+    std::vector<IPMAN_IP_INFO> all;
+    std::vector<IPMAN_IP_INFO> required;
+    load_ip_cores_list(all, required);
+    listed = process_required_regen_ip(required).size();
+    double seconds = seconds_since(start);
+    close_project();
+    if (listed != static_cast<size_t>(components)) {
+        std::printf("list-ip-cores: %zu of %d components listed\n", listed, components);
+        return -1;
+    }
+    return seconds;
 }
 
 long modification_ns(std::string const& file) {
@@ -359,11 +452,20 @@ int main(int argc, char** argv) {
     }
     std::vector<int> const script_sizes = {1000, 3000, 10000, 30000, 100000};
     std::vector<int> const tip_sizes = {10, 100, 1000, 3000, 10000};
+    double lock_10k = -1;
+    double stat_10k = -1;
     SERIES const series[] = {
         {"open-mixed", mixed_sizes, [&](int n) { return open_mixed(dir, n); }},
         {"script-design-files", script_sizes, [&](int n) { return script_sets(dir, n, false); }},
         {"script-parameters", script_sizes, [&](int n) { return script_sets(dir, n, true); }},
         {"open-tip", tip_sizes, [&](int n) { return open_tip(dir, n); }},
+        {"lock-tracked-files", tip_sizes,
+         [&](int n) {
+             double seconds = lock_tracked_files(dir, n, n == 10000 ? &stat_10k : nullptr);
+             lock_10k = n == 10000 ? seconds : lock_10k;
+             return seconds;
+         }},
+        {"list-ip-cores", tip_sizes, [&](int n) { return list_ip_cores(dir, n); }},
     };
     for (SERIES const& s : series) {
         if (!wanted(s.name)) {
@@ -374,6 +476,15 @@ int main(int argc, char** argv) {
         if (!points.empty() && points.back().first == 1000000) {
             std::printf("ratio %s-1m: %.3f\n", s.name, points.back().second);
         }
+    }
+
+    if (lock_10k > 0 && stat_10k > 0) {
+        std::printf(
+            "one lock with 10,000 tracked files: %.3g ms; a status check of each: %.3g ms\n",
+            lock_10k * 1e3, stat_10k * 1e3);
+        // Anchors: one millisecond; the status checks.
+        std::printf("ratio lock-10k-tracked-files: %.3g\n", lock_10k * 1e3);
+        std::printf("ratio lock-10k-tracked-files-vs-stat: %.3g\n", lock_10k / stat_10k);
     }
 
     double commit = 0;
