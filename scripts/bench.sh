@@ -13,10 +13,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The benchmarks: one command line each, run in build/release/bin.
+# The benchmarks that print figures: one command line each, run in
+# build/release/bin. (The Google Benchmark programs print tables of times
+# without anchors; run them by hand.)
 BENCHMARKS=(
     "mem_alloc_bench --runs 1 --roads own,glibc-checked 500000"
     "bench_acf_growth"
+    "bench_acf_manager_reader"
     "bench_regentool_startup"
 )
 
@@ -46,7 +49,11 @@ for ((run = 1; run <= runs; run++)); do
             failed=1
         fi
         sed -nE 's/^(ratio|exponent) ([^:]+): *([-+0-9.eE]+) *$/\2\t\3/p' "$output" \
-            >>"$work/figures"
+            >"$output.figures"
+        if [[ ! -s "$output.figures" ]]; then
+            echo "no figures printed (run $run): $command" >&2
+        fi
+        cat "$output.figures" >>"$work/figures"
     done
 done
 touch "$work/figures"
