@@ -211,10 +211,12 @@ void FIO_CHANGE_WATCH::watch_file(size_t number) {
 }
 
 void FIO_CHANGE_WATCH::set_unwatched(size_t number, bool unwatched) {
-    if (unwatched && !m_files[number].unwatched) {
+    FILE_ENTRY& file = m_files[number];
+    file.unwatched = unwatched;
+    if (unwatched && !file.listed_unwatched) {
+        file.listed_unwatched = true;
         m_unwatched.push_back(number);
     }
-    m_files[number].unwatched = unwatched;
 }
 
 void FIO_CHANGE_WATCH::mark_candidate(size_t number) {
@@ -245,6 +247,7 @@ void FIO_CHANGE_WATCH::rebuild() {
     for (size_t i = 0; i < m_files.size(); ++i) {
         m_files[i].wd = -1;
         m_files[i].unwatched = false;
+        m_files[i].listed_unwatched = false;
         watch_file(i);
         mark_candidate(i);
     }
@@ -349,7 +352,9 @@ bool FIO_CHANGE_WATCH::any_changed(std::function<bool(size_t)> const& changed) {
     m_candidates.resize(kept);
     kept = 0;
     for (size_t number : m_unwatched) {
-        if (m_files[number].unwatched) {
+        FILE_ENTRY& file = m_files[number];
+        file.listed_unwatched = file.unwatched;
+        if (file.unwatched) {
             m_unwatched[kept++] = number;
             found = found || changed(number);
         }

@@ -59,10 +59,11 @@ public:
 private:
     struct FILE_ENTRY {
         std::string path;
-        size_t folder; // its folder in m_folders
-        int wd = -1;   // its watch, or -1
-        bool candidate = false;
-        bool unwatched = false; // listed in m_unwatched
+        size_t folder;          // its folder in m_folders
+        int wd = -1;            // its watch, or -1
+        bool candidate = false; // listed in m_candidates
+        bool unwatched = false;
+        bool listed_unwatched = false; // listed in m_unwatched
     };
     struct FOLDER {
         std::string path;
