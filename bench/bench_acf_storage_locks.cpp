@@ -1,6 +1,6 @@
 // Revision store: opening revisions of 1,000, 10,000 and 100,000 assignments,
 // then 100,000 read lock/unlock pairs on the unchanged revision, with 1 and with
-// 200 sourced IP files (each lock checks every file read for the revision).
+// 200 sourced IP files (each lock asks whether a file read for the revision changed).
 // Prints one line of figures per case.
 #include "acf_manager_storage_real.h"
 #include "acf_revision_manager.h"
