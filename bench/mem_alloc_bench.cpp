@@ -52,6 +52,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iterator>
 #include <malloc.h>
 #include <mutex>
@@ -126,7 +127,17 @@ struct WORKER {
     std::atomic<int>* phase;
     long operations = 0;
     long unpatterned = 0; // checked blocks not holding the free pattern whole
+    // Processor time of the thread while it worked (between the barriers) and
+    // the operations done meanwhile.
+    double cpu_seconds = 0;
+    long cpu_operations = 0;
 };
+
+double thread_cpu_seconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
 
 // The size the own heap zero-fills: a multiple of 4, and 4 for 0.
 size_t rounded(size_t size) {
@@ -272,6 +283,7 @@ void churn_slots(WORKER& w) {
     };
     std::memset(slots, 0, sizeof slots);
     barrier(w.phase, w.threads, 1);
+    double cpu_start = thread_cpu_seconds();
     for (long step = 0; step < w.steps; ++step) {
         uint64_t r = random();
         void*& slot = slots[r % kSlots];
@@ -300,6 +312,8 @@ void churn_slots(WORKER& w) {
         }
     }
     hand_over(w, next, batch, batched);
+    w.cpu_seconds = thread_cpu_seconds() - cpu_start;
+    w.cpu_operations = w.operations;
     barrier(w.phase, w.threads, 2);
     drain(w, mine);
     for (void*& slot : slots) {
@@ -314,6 +328,7 @@ void build_and_free_records(WORKER& w) {
     std::vector<void*> records(kRecords);
     uint64_t x = 0x9E3779B97F4A7C15ull * (w.index + 1);
     barrier(w.phase, w.threads, 1);
+    double cpu_start = thread_cpu_seconds();
     while (w.operations < w.steps) {
         for (void*& record : records) {
             x ^= x << 13;
@@ -327,6 +342,8 @@ void build_and_free_records(WORKER& w) {
         }
         w.operations += 2 * kRecords;
     }
+    w.cpu_seconds = thread_cpu_seconds() - cpu_start;
+    w.cpu_operations = w.operations;
     barrier(w.phase, w.threads, 2);
 }
 
@@ -372,10 +389,15 @@ int run_child(ROUTE route, WORKLOAD workload, int threads, long steps) {
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     long operations = 0;
+    long cpu_operations = 0;
+    double cpu_seconds = 0;
     for (WORKER const& w : workers) {
         operations += w.operations;
+        cpu_operations += w.cpu_operations;
+        cpu_seconds += w.cpu_seconds;
     }
-    std::printf("%.0f %ld %ld\n", operations / seconds, status_kb("VmHWM:"), status_kb("VmRSS:"));
+    std::printf("%.0f %ld %ld %.0f\n", operations / seconds, status_kb("VmHWM:"),
+                status_kb("VmRSS:"), cpu_seconds > 0 ? cpu_operations / cpu_seconds : 0.0);
     return 0;
 }
 
@@ -383,6 +405,7 @@ int run_child(ROUTE route, WORKLOAD workload, int threads, long steps) {
 
 struct FIGURES {
     double ops = 0;
+    double ops_per_cpu = 0; // operations per second of the working threads' processor time
     long peak_kb = 0;
     long after_kb = 0;
 };
@@ -453,7 +476,8 @@ bool run_road(char const* self, ROAD const& road, WORKLOAD workload, int threads
         *failure = "exit status " + std::to_string(WEXITSTATUS(status));
         return false;
     }
-    if (std::sscanf(text.c_str(), "%lf %ld %ld", &out->ops, &out->peak_kb, &out->after_kb) != 3) {
+    if (std::sscanf(text.c_str(), "%lf %ld %ld %lf", &out->ops, &out->peak_kb, &out->after_kb,
+                    &out->ops_per_cpu) != 4) {
         *failure = "no figures";
         return false;
     }
@@ -595,9 +619,9 @@ int main(int argc, char** argv) {
                     std::vector<std::vector<FIGURES>>(std::size(kThreadCounts),
                                                       std::vector<FIGURES>(std::size(kRoads))));
     int failures = 0;
-    std::printf("%-8s %-13s %7s %12s %12s %14s %10s %10s %10s\n", "workload", "allocator",
-                "threads", "Mops/s", "peak RSS MB", "RSS freed MB", "ops/glibc", "ops/same",
-                "peak/glibc");
+    std::printf("%-8s %-13s %7s %12s %11s %12s %14s %10s %10s %10s\n", "workload", "allocator",
+                "threads", "Mops/s", "Mops/cpu-s", "peak RSS MB", "RSS freed MB", "ops/glibc",
+                "ops/same", "peak/glibc");
     for (int wi : workloads) {
         auto workload = static_cast<WORKLOAD>(wi);
         for (int t = 0; t < int(std::size(kThreadCounts)); ++t) {
@@ -628,9 +652,10 @@ int main(int argc, char** argv) {
                 }
                 std::string same =
                     road.same != nullptr ? ratio(f.ops, best[road_index(road.same)].ops) : "-";
-                std::printf("%-8s %-13s %7d %12.2f %12.1f %14.1f %10s %10s %10s\n",
-                            kWorkloadNames[wi], road.name, threads, f.ops / 1e6, f.peak_kb / 1024.0,
-                            f.after_kb / 1024.0, ratio(f.ops, glibc.ops).c_str(), same.c_str(),
+                std::printf("%-8s %-13s %7d %12.2f %11.2f %12.1f %14.1f %10s %10s %10s\n",
+                            kWorkloadNames[wi], road.name, threads, f.ops / 1e6,
+                            f.ops_per_cpu / 1e6, f.peak_kb / 1024.0, f.after_kb / 1024.0,
+                            ratio(f.ops, glibc.ops).c_str(), same.c_str(),
                             ratio(f.peak_kb, glibc.peak_kb).c_str());
             }
             std::fflush(stdout);

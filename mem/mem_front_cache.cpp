@@ -68,6 +68,7 @@ bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
     }
     block->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, size));
     m_front_cache.push(block, size);
+    ++page->m_cached_blocks;
     return true;
 }
 
@@ -89,6 +90,7 @@ void* MEM_SEGMENT_INTERNAL::allocate_cached(size_t size, MEM_TRACKER_DATA* track
         return nullptr;
     }
     check_cached(block, block_size);
+    --mem_get_mega_page_from_address(block)->m_cached_blocks;
     uint32_t link =
         tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
     if (block->note_spare_bytes(block_size, size)) {
@@ -103,25 +105,43 @@ void* MEM_SEGMENT_INTERNAL::allocate_cached(size_t size, MEM_TRACKER_DATA* track
     return block->user();
 }
 
+void MEM_SEGMENT_INTERNAL::free_cached_block(MEM_BLOCK* block, size_t block_size) {
+    check_cached(block, block_size);
+    char* user = block->user();
+    if (mem_check_memory && !mem_holds_free_pattern(user, block_size - 4)) {
+        MEM_MEGA_PAGE::check_free_pattern_slowly(nullptr, user, block_size - 4);
+    }
+    // Freed as the uncharged used block of block_size - 4 bytes it stands for.
+    block->m_type = MEM_BLOCK::USED;
+    block->m_link = 0;
+    m_user_bytes += block_size - 4;
+    m_overhead_bytes -= block_size - 4;
+    MEM_MEGA_PAGE* page = mem_heap_page_of(user);
+    MEM_ASSERT(page != nullptr && mem_heap_owns(this, page, user));
+    --page->m_cached_blocks;
+    page->reallocate_or_free_block(this, block, 0, nullptr);
+}
+
 void MEM_SEGMENT_INTERNAL::flush_front_cache() {
     // Each block leaves the cache before it is freed, so that a flush started by
     // the trimming inside a free finds the cache as it is.
+    bool nested = m_flushing_front_cache;
     m_flushing_front_cache = true;
     size_t block_size = 0;
     while (MEM_BLOCK* block = m_front_cache.pop_any(&block_size)) {
-        check_cached(block, block_size);
-        char* user = block->user();
-        if (mem_check_memory && !mem_holds_free_pattern(user, block_size - 4)) {
-            MEM_MEGA_PAGE::check_free_pattern_slowly(nullptr, user, block_size - 4);
-        }
-        // Freed as the uncharged used block of block_size - 4 bytes it stands for.
-        block->m_type = MEM_BLOCK::USED;
-        block->m_link = 0;
-        m_user_bytes += block_size - 4;
-        m_overhead_bytes -= block_size - 4;
-        MEM_MEGA_PAGE* page = mem_heap_page_of(user);
-        MEM_ASSERT(page != nullptr && mem_heap_owns(this, page, user));
-        page->reallocate_or_free_block(this, block, 0, nullptr);
+        free_cached_block(block, block_size);
     }
-    m_flushing_front_cache = false;
+    m_flushing_front_cache = nested;
+}
+
+void MEM_SEGMENT_INTERNAL::flush_front_cache_of(MEM_MEGA_PAGE* page) {
+    if (page->m_cached_blocks == 0) {
+        return;
+    }
+    bool nested = m_flushing_front_cache;
+    m_flushing_front_cache = true;
+    m_front_cache.take_range(page->head(), page->tail(), [this](MEM_BLOCK* block, size_t size) {
+        free_cached_block(block, size);
+    });
+    m_flushing_front_cache = nested;
 }

@@ -8,9 +8,10 @@
 // as free with MEM_BLOCK::CACHED_LINK, so that a second release of it, or a
 // write into it, is found as for any freed block. Its page still counts it
 // among its used blocks, so a page holding cached blocks is never given up;
-// the cache is flushed back into the pages before the working set is trimmed,
-// when a thread ends, and while full validation is on (when it is not used).
-// Only the segment's own thread touches its cache.
+// before a page is trimmed out of the working set its cached blocks go back
+// into it (each page counts them, so that pages without any cost nothing), and
+// the whole cache is flushed when a thread ends and while full validation is on
+// (when it is not used). Only the segment's own thread touches its cache.
 #pragma once
 
 #include <cstddef>
@@ -61,6 +62,27 @@ struct MEM_FRONT_CACHE {
             }
         }
         return nullptr;
+    }
+
+    // Takes every cached block that lies in [begin, end) out of the cache,
+    // handing each to `take` with its size (`take` must not use the cache).
+    template <typename TAKE> void take_range(char const* begin, char const* end, TAKE take) {
+        for (size_t c = 0; c < CLASSES; ++c) {
+            size_t block_size = (c + 1) * 16;
+            uint32_t kept = 0;
+            for (uint32_t i = 0; i < m_count[c]; ++i) {
+                MEM_BLOCK* block = m_blocks[c][i];
+                auto const* at = reinterpret_cast<char const*>(block);
+                if (at < begin || at >= end) {
+                    m_blocks[c][kept++] = block;
+                    continue;
+                }
+                m_bytes -= block_size;
+                --m_count_all;
+                take(block, block_size);
+            }
+            m_count[c] = kept;
+        }
     }
 
 private:

@@ -84,6 +84,7 @@ MEM_MEGA_PAGE* MEM_MEGA_PAGE::allocate_mega_page(size_t request, size_t preferre
     }
     auto* page = new (record) MEM_MEGA_PAGE();
     page->m_start = reinterpret_cast<uintptr_t>(head);
+    page->m_lookup_head = head;
     page->m_end = reinterpret_cast<uintptr_t>(head + actual);
     MEM_ASSERT((page->m_end & 0xFFFF) == 0);
     page->m_number_of_pages = static_cast<uint32_t>(actual / PAGE_SIZE);

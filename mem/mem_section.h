@@ -137,11 +137,11 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     static constexpr size_t PAGE_SIZE = MEM_BLOCK::SIZE_FIELD_LIMIT; // a sub-page
     static constexpr size_t LOCKED_BELOW_UNKNOWN = SIZE_MAX;
 
-    MEM_SEGMENT_INTERNAL* m_segment;
     uint32_t m_segment_id;
     uint32_t m_number_of_pages; // 4 KB sub-pages
     uint32_t m_heap_base;       // power of two >= m_number_of_pages; leaf i is entry base + i
     uint32_t m_used_blocks;     // blocks handed out and not freed
+    uint32_t m_cached_blocks;   // of those, blocks held in the owner's front cache
     MEM_BLOCK* m_first_block;   // the bookkeeping block
     MEM_BLOCK* m_last_block;    // the end block
     uint32_t* m_page_max_free_block_size_heap;  // 2 x base entries, entry 1 the root
@@ -159,6 +159,13 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     // Largest free block among the segment's trimmed pages below this one, or
     // LOCKED_BELOW_UNKNOWN.
     size_t m_locked_below;
+
+    // Read by other threads at every release of one of the page's blocks, so
+    // kept on a cache line of their own, apart from the fields (the tree links,
+    // the counts) that the owning thread keeps writing. m_lookup_head is
+    // m_start, for the same reason.
+    alignas(64) MEM_SEGMENT_INTERNAL* m_segment;
+    char const* m_lookup_head;
     bool m_in_working_set;
 
     char* head() const { return reinterpret_cast<char*>(m_start); }

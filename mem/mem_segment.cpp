@@ -257,7 +257,7 @@ void MEM_MANAGER_INTERNAL::end_thread_segment() {
 
 MEM_MEGA_PAGE* mem_heap_page_of(void const* user) {
     MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(user);
-    if (page == nullptr || static_cast<char const*>(user) <= page->head()) {
+    if (page == nullptr || static_cast<char const*>(user) <= page->m_lookup_head) {
         return nullptr;
     }
     return page;

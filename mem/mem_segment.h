@@ -66,7 +66,8 @@ public:
     // segments; flushing frees every cached block into its page.
     void enable_front_cache() { m_front_cache_on = true; }
     void flush_front_cache();
-    bool front_cache_empty() const { return m_front_cache.empty(); }
+    // Frees the page's cached blocks into it (before it leaves the working set).
+    void flush_front_cache_of(MEM_MEGA_PAGE* page);
 
     // Inter-thread delete queue: any thread pushes, the owner drains.
     void add_to_interthread_delete_queue(void* user);
@@ -134,6 +135,8 @@ private:
     // The front cache's side of allocation and release (mem_front_cache.cpp).
     bool cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block);
     void* allocate_cached(size_t size, MEM_TRACKER_DATA* tracker);
+    // Frees a block taken out of the cache into its page.
+    void free_cached_block(MEM_BLOCK* block, size_t block_size);
 
     void recompute_trim_values();
     void move_to_working_set(MEM_MEGA_PAGE* page);

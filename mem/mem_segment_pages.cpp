@@ -331,23 +331,26 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
         m_low_utilization_mega_page_list_tail == nullptr) {
         return;
     }
-    // Cached blocks keep their pages from leaving the working set (and from
-    // being taken by another segment): they go back into their pages first.
-    if (!front_cache_empty()) {
-        if (m_flushing_front_cache) {
-            return; // the flush that this free belongs to trims afterwards
-        }
-        flush_front_cache();
+    // The frees of cached blocks going back into their pages trim nothing
+    // themselves: the flush or trim they belong to goes on afterwards.
+    if (m_flushing_front_cache) {
+        return;
     }
     for (MEM_MEGA_PAGE* p = m_low_utilization_mega_page_list; p != nullptr;
          p = p->m_next_low_utilization_mega_page) {
         p->m_locked_below = MEM_MEGA_PAGE::LOCKED_BELOW_UNKNOWN;
     }
     size_t target = __atomic_load_n(&m_trim_target, __ATOMIC_RELAXED);
-    bool moved = false;
     while (m_number_of_free_bytes_in_working_set > target &&
            m_low_utilization_mega_page_list_tail != nullptr) {
         MEM_MEGA_PAGE* page = m_low_utilization_mega_page_list_tail;
+        // Cached blocks keep their page from leaving the working set (and from
+        // being taken by another segment): they go back into it first. The page
+        // may then be empty, and so cached or handed to the pool.
+        flush_front_cache_of(page);
+        if (page->m_segment != this) {
+            continue;
+        }
         unlink_low_utilization(page);
         if (page == m_cached_mega_page) {
             // The cached page stays in the working set while it is empty:
@@ -360,18 +363,14 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
         }
         if (page->m_mega_page_number_of_free_bytes > page->m_raw_mega_page_size / 8) {
             MEM_ASSERT(page->m_in_working_set);
-            if (!moved) {
-                m_locked_heap_section.lock();
-                moved = true;
-            }
+            // Taken per page: handing an emptied page to the pool (above) takes
+            // the process-wide lock, which is never taken while holding this.
+            MEM_LOCK section(m_locked_heap_section);
             m_thread_heap = MEM_SPLAY_HEAP::delete_node(m_thread_heap, page);
             m_locked_heap = MEM_SPLAY_HEAP::insert_node(m_locked_heap, page);
             __atomic_store_n(&page->m_in_working_set, false, __ATOMIC_RELEASE);
             m_number_of_free_bytes_in_working_set -= page->m_mega_page_number_of_free_bytes;
+            update_locked_max();
         }
-    }
-    if (moved) {
-        update_locked_max();
-        m_locked_heap_section.unlock();
     }
 }
