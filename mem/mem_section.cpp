@@ -116,14 +116,18 @@ MEM_MEGA_PAGE* MEM_MEGA_PAGE::allocate_mega_page(size_t request, size_t preferre
     auto* free_block = reinterpret_cast<MEM_BLOCK*>(head + kFirstBlockOffset + bookkeeping);
     page->write_header(free_block, free_size, MEM_BLOCK::FREE);
     page->link_free_block(free_block, free_size);
-    if (mem_check_memory) {
-        mem_fill_free_pattern(free_block->user(), free_size - 4);
-    }
     page->m_mega_page_number_of_free_bytes = free_size;
     page->m_overhead_bytes = actual - free_size;
     MEM_SEGMENT_INTERNAL::s_net_memory_overhead += page->m_overhead_bytes;
     mem_set_mega_page_for_range(page->head(), page->tail(), page);
     return page;
+}
+
+void MEM_MEGA_PAGE::fill_fresh_free_space() {
+    if (mem_check_memory) {
+        MEM_BLOCK* free_block = next_block_after(m_first_block);
+        mem_fill_free_pattern(free_block->user(), block_size(free_block) - 4);
+    }
 }
 
 void MEM_MEGA_PAGE::deallocate_mega_page(MEM_MEGA_PAGE* page) {

@@ -182,8 +182,13 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     }
 
     // A page able to hold one block of `request` bytes (header included), or
-    // null when nothing can be mapped. Requires mem_critical_section.
+    // null when nothing can be mapped. Requires mem_critical_section. Its free
+    // space is not filled yet: see fill_fresh_free_space.
     static MEM_MEGA_PAGE* allocate_mega_page(size_t request, size_t preferred);
+    // Fills the one free block of a fresh page with the free pattern (when the
+    // memory check is on). Done by the page's new owner outside the process-wide
+    // lock: it touches every OS page of the mapping for the first time.
+    void fill_fresh_free_space();
     // Unmaps the page and recycles its record. Requires mem_critical_section.
     static void deallocate_mega_page(MEM_MEGA_PAGE* page);
 

@@ -196,6 +196,9 @@ void MEM_SEGMENT_INTERNAL::drain_interthread_delete_queue() {
     void* user = thr_atomic_swap_ptr(&m_interthread_delete_queue, nullptr);
     while (user != nullptr) {
         void* next = *static_cast<void**>(user);
+        // The queued blocks were last written by other threads: the next one's
+        // header and link are fetched while this one is freed.
+        __builtin_prefetch(static_cast<char*>(next) - 4, 1);
         MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(user);
         if (!release_block(page, user)) {
             page->add_to_interthread_delete_queue(user); // the page has moved meanwhile

@@ -144,6 +144,12 @@ private:
     // least `size` free bytes in a block, removed from this segment; null when
     // there is none (any more).
     MEM_MEGA_PAGE* give_up_trimmed_page(size_t size);
+    // The part of acquire_mega_page_from_global_pool under the process-wide
+    // lock: a page of the pool or another segment's trimmed page, added to this
+    // segment, and the first page that fits; or a freshly mapped page, added to
+    // this segment and left in *fresh, and null; or null when nothing can be
+    // mapped.
+    MEM_MEGA_PAGE* take_mega_page(size_t size, MEM_MEGA_PAGE** fresh);
     void unlink_low_utilization(MEM_MEGA_PAGE* page);
 
     uint32_t m_id;

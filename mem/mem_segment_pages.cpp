@@ -133,6 +133,20 @@ MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::find_first_mega_page(size_t size) {
 }
 
 MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::acquire_mega_page_from_global_pool(size_t size) {
+    MEM_MEGA_PAGE* fresh = nullptr;
+    if (MEM_MEGA_PAGE* page = take_mega_page(size, &fresh)) {
+        return page;
+    }
+    if (fresh == nullptr) {
+        return nullptr;
+    }
+    // Nobody else touches a fresh page of the working set: it is filled
+    // without holding up the other threads.
+    fresh->fill_fresh_free_space();
+    return find_first_mega_page(size);
+}
+
+MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::take_mega_page(size_t size, MEM_MEGA_PAGE** fresh) {
     MEM_SEGMENT_INTERNAL& pool = mem_global_mega_page_pool_segment;
     MEM_ASSERT(this != &mem_global_mega_page_pool_segment);
     MEM_LOCK lock;
@@ -159,6 +173,9 @@ MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::acquire_mega_page_from_global_pool(size_t s
             return nullptr;
         }
         MEM_ASSERT(page->m_size == size || size <= MEM_MEGA_PAGE::DEFAULT_MEGA_PAGE_SIZE);
+        add_mega_page_to_segment(page);
+        *fresh = page;
+        return nullptr;
     }
     add_mega_page_to_segment(page);
     return find_first_mega_page(size);
