@@ -361,12 +361,15 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
     while (m_number_of_free_bytes_in_working_set > target &&
            m_low_utilization_mega_page_list_tail != nullptr) {
         MEM_MEGA_PAGE* page = m_low_utilization_mega_page_list_tail;
-        // Cached blocks keep their page from leaving the working set (and from
-        // being taken by another segment): they go back into it first. The page
-        // may then be empty, and so cached or handed to the pool.
-        flush_front_cache_of(page);
-        if (page->m_segment != this) {
-            continue;
+        // Cached blocks keep a page from leaving the working set (and from being
+        // taken by another segment): a page about to leave takes its own back
+        // first, and may then be empty, and so cached or handed to the pool.
+        if (page->m_cached_blocks != 0 &&
+            page->m_mega_page_number_of_free_bytes > page->m_raw_mega_page_size / 8) {
+            flush_front_cache_of(page);
+            if (page->m_segment != this) {
+                continue;
+            }
         }
         unlink_low_utilization(page);
         if (page == m_cached_mega_page) {

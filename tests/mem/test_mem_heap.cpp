@@ -554,6 +554,52 @@ TEST_F(OwnHeapFrontCache, FlushingGivesEveryPageBack) {
     EXPECT_LE(segment()->number_of_mega_pages(), pages_before + 1);
 }
 
+// Trimming sends back into a page only that page's cached blocks: a trimmed
+// page holds none (another segment may take it), while the cached blocks of the
+// pages that stay keep waiting in the cache.
+TEST_F(OwnHeapFrontCache, TrimmingReturnsOnlyTheTrimmedPagesCachedBlocks) {
+    std::vector<void*> large; // too large for the cache: they fill about 14 pages
+    for (int i = 0; i < 3000; ++i) {
+        large.push_back(allocate(2000));
+    }
+    // A hole in every page, taken by two cacheable blocks, which are then cached.
+    std::vector<void*> small;
+    for (size_t i = 100; i < large.size(); i += 200) {
+        release(large[i]);
+        large[i] = nullptr;
+    }
+    for (size_t i = 100; i < large.size(); i += 100) {
+        small.push_back(allocate(1000));
+    }
+    for (void* p : small) {
+        release(p);
+    }
+    // All but one large block per page, the highest pages first: the free bytes
+    // pass the trim threshold, and the lowest pages, used last, stay.
+    for (size_t i = large.size(); i-- > 0;) {
+        if (i % 200 != 0 && large[i] != nullptr) {
+            release(large[i]);
+        }
+    }
+    ASSERT_GT(MEM_SPLAY_HEAP::verify_heap(segment()->m_locked_heap), 0) << "pages were trimmed";
+    size_t still_cached = 0;
+    for (void* p : small) {
+        still_cached += header_of(p)->is_cached();
+    }
+    size_t counted = 0;
+    for (MEM_MEGA_PAGE* p = segment()->first_mega_page(); p != nullptr; p = p->m_next_mega_page) {
+        EXPECT_TRUE(p->m_in_working_set || p->m_cached_blocks == 0) << "a trimmed page";
+        counted += p->m_cached_blocks;
+    }
+    EXPECT_EQ(counted, still_cached) << "every page counts its cached blocks";
+    EXPECT_GT(still_cached, 0u) << "the pages that stay keep their cached blocks";
+    EXPECT_LT(still_cached, small.size()) << "the trimmed pages took theirs back";
+    for (size_t i = 0; i < large.size(); i += 200) {
+        release(large[i]);
+    }
+    flush_and_validate();
+}
+
 void* allocate_and_free_small_blocks(void* arg) {
     auto* h = static_cast<HANDOFF*>(arg);
     std::vector<void*> blocks;
