@@ -28,7 +28,10 @@
 //            bytes) built up one after the other, then all freed in the same
 //            order; again until the steps are done.
 // Printed per workload, road and thread count: operations (allocations, frees
-// and resizes) per second, peak resident memory, resident memory after
+// and resizes) per second, the same per second of processor time that the
+// working threads used (a figure that the machine's other load barely moves:
+// when it stays level from 1 to 8 threads, nothing makes the threads wait for
+// each other or slows them down), peak resident memory, resident memory after
 // everything was freed, the ratios of operations and peak against glibc, and
 // "ops/same": the operations of "own" against "glibc-checked" and of
 // "own-nocheck" against "glibc-zeroed" ("-" on the other roads). Then the
@@ -42,8 +45,7 @@
 // kept, its memory figures with it. A run that fails (a crash, an internal
 // error, no figures) is printed, and the program then exits with status 1.
 //
-// Usage: mem_alloc_bench [--runs N] [--roads a,b,...] [--workloads a,b,...]
-//                        [steps_per_thread]
+// Usage: see kUsage (mem_alloc_bench --help).
 #include "mem_manager.h"
 #include "suite/threads/thr.h"
 
@@ -97,6 +99,27 @@ ROAD const kRoads[] = {
     {"jemalloc", ROUTE::plain, "c_runtime", nullptr, "libjemalloc.so.2", nullptr},
     {"mimalloc", ROUTE::plain, "c_runtime", nullptr, "libmimalloc.so.2", nullptr},
 };
+
+char const kUsage[] =
+    "usage: mem_alloc_bench [--runs N] [--roads a,b,...] [--workloads a,b,...]\n"
+    "                       [steps_per_thread]\n"
+    "\n"
+    "Runs allocation workloads with 1, 4 and 8 threads on several allocators, each\n"
+    "run in a child process, and keeps the best of N runs (default 3).\n"
+    "  roads:     own, own-nocheck, platform, glibc, glibc-zeroed, glibc-checked,\n"
+    "             jemalloc, mimalloc (default: all)\n"
+    "  workloads: mixed, medium, realloc, records (default: all)\n"
+    "  steps_per_thread: default 1000000\n"
+    "\n"
+    "Columns: Mops/s is the whole run's rate; Mops/cpu-s the rate per second of\n"
+    "processor time the working threads used, which other load on the machine\n"
+    "barely moves: level from 1 to 8 threads means the threads do not hold each\n"
+    "other up. The closing \"ratio\" lines are what scripts/bench.sh gathers.\n"
+    "\n"
+    "Thread scaling needs idle processors: look at the load first (uptime), and\n"
+    "keep other programs off the processors used, for example\n"
+    "  taskset -c 0-7 mem_alloc_bench --roads own,glibc-checked --workloads mixed\n"
+    "  BENCH_ONLY=mem_alloc_bench scripts/bench.sh\n";
 
 constexpr int kRuns = 3;
 constexpr int kSlots = 4096;
@@ -580,7 +603,7 @@ int main(int argc, char** argv) {
         return run_child(static_cast<ROUTE>(route), static_cast<WORKLOAD>(workload),
                          std::atoi(argv[3]), std::atol(argv[4]));
     }
-    int runs = 3;
+    int runs = kRuns;
     long steps = 1000000;
     std::vector<int> roads(std::size(kRoads));
     std::vector<int> workloads(std::size(kWorkloadNames));
@@ -594,6 +617,10 @@ int main(int argc, char** argv) {
     for (int a = 1; a < argc && !usage; ++a) {
         std::string arg = argv[a];
         bool has_value = a + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (arg == "--runs" && has_value) {
             runs = std::atoi(argv[++a]);
             usage = runs <= 0;
@@ -609,10 +636,7 @@ int main(int argc, char** argv) {
         }
     }
     if (usage) {
-        std::fprintf(stderr,
-                     "usage: %s [--runs N] [--roads a,b,...] [--workloads a,b,...] "
-                     "[steps_per_thread]\n",
-                     argv[0]);
+        std::fputs(kUsage, stderr);
         return 2;
     }
     RESULTS results(std::size(kWorkloadNames),

@@ -9,7 +9,11 @@
 # "<= 1.5"; "-" for none), one row per figure.
 #
 # Usage: scripts/bench.sh [runs]     (runs: at least 3, default 3)
-# BENCH_NO_BUILD=1 skips building the release preset first.
+# BENCH_NO_BUILD=1 skips building the release preset first; BENCH_ONLY=<regex>
+# runs only the benchmarks whose command line matches it (the goals of the
+# others then show "(no figure)"). The machine's load (uptime) is printed
+# before and after the runs: figures of thread scaling mean something only on
+# idle processors (see mem_alloc_bench --help).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,11 +21,24 @@ cd "$(dirname "$0")/.."
 # build/release/bin. (The Google Benchmark programs print tables of times
 # without anchors; run them by hand.)
 BENCHMARKS=(
-    "mem_alloc_bench --runs 1 --roads own,glibc-checked 500000"
+    "mem_alloc_bench --runs 1 --roads own,glibc-checked 2000000"
     "bench_acf_growth"
     "bench_acf_manager_reader"
     "bench_regentool_startup"
 )
+if [[ -n "${BENCH_ONLY:-}" ]]; then
+    selected=()
+    for command in "${BENCHMARKS[@]}"; do
+        if [[ "$command" =~ $BENCH_ONLY ]]; then
+            selected+=("$command")
+        fi
+    done
+    if ((${#selected[@]} == 0)); then
+        echo "bench.sh: no benchmark matches BENCH_ONLY=$BENCH_ONLY" >&2
+        exit 2
+    fi
+    BENCHMARKS=("${selected[@]}")
+fi
 
 runs=${1:-3}
 if ((runs < 3)); then
@@ -37,6 +54,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 failed=0
+echo "load before: $(uptime)"
 for ((run = 1; run <= runs; run++)); do
     for i in "${!BENCHMARKS[@]}"; do
         command=${BENCHMARKS[$i]}
@@ -57,6 +75,7 @@ for ((run = 1; run <= runs; run++)); do
     done
 done
 touch "$work/figures"
+echo "load after:  $(uptime)"
 
 # figure -> median of its values; then the table in the order of goals.tsv,
 # followed by figures that have no row there.
