@@ -168,6 +168,7 @@ private:
     MEM_MEGA_PAGE* m_low_utilization_mega_page_list = nullptr;
     MEM_MEGA_PAGE* m_low_utilization_mega_page_list_tail = nullptr;
     bool m_front_cache_on = false;
+    // Set while cached blocks go back into their pages: their frees trim nothing.
     bool m_flushing_front_cache = false;
     MEM_FRONT_CACHE m_front_cache;
     // Other threads push here: kept apart from the fields the owner works on.
