@@ -367,7 +367,8 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
         if (page->m_cached_blocks != 0 &&
             page->m_mega_page_number_of_free_bytes > page->m_raw_mega_page_size / 8) {
             flush_front_cache_of(page);
-            if (page->m_segment != this) {
+            // Handed to the pool, where another thread may take it at once.
+            if (__atomic_load_n(&page->m_segment, __ATOMIC_ACQUIRE) != this) {
                 continue;
             }
         }
