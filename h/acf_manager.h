@@ -62,6 +62,9 @@ public:
                                      bool already_open_ok, bool create_if_missing,
                                      bool revision_defaulted, bool commit_new_files,
                                      bool make_active);
+    // The characters a project or revision name may not hold: a name with one
+    // is refused with ILLEGAL_CHARACTERS_IN_NAME.
+    static char const* get_illegal_name_characters();
     // False without an open project. Leaves the store cache as it is.
     bool close_project(bool commit);
     bool is_project_open() const;

@@ -29,6 +29,13 @@
 #   generate_tcl_file.png            the Generate Tcl File dialog on the example project
 #   boundary_scan_file.png           the boundary-scan file dialog on the launcher fixture
 #   timing_model_picker.png          the timing-model picker with the corners a script sets
+#   copy_project.png                 Copy Project on the revision fixture
+#   select_family.png                the family picker, on a machine with three families
+#                                    installed, none of them the fixture's
+#   select_device.png                the device picker, from the boundary-scan dialog
+#   about.png                        About, File > New and Export Database
+#   file_new.png
+#   export_database.png
 #   scripts/screenshot.sh [docs folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -86,3 +93,10 @@ shot tool_project boundary_scan_file.png mdb_dyn_bsdl_dlg
 printf 'set corner_file_list {{slow_85c 1100mv} {slow_0c 1100mv} {fast_0c 1100mv}}\n' \
     >"$work/corners.tcl"
 shot tool_project timing_model_picker.png mdb_dyn_eda_gls_dlg --tcl "$work/corners.tcl"
+shot rev_project copy_project.png mdb_dyn_copy_project_dlg
+dev_installed_families="Ostrel;Vindal;Pellix II" \
+    shot rev_project select_family.png mdb_dyn_validate_family_and_device_settings
+shot tool_project select_device.png mdb_dyn_bsdl_dlg --press "Select Device..."
+shot rev_project about.png mdb_dyn_about_dlg --arg "Tessaly II"
+shot rev_project file_new.png mdb_dyn_file_new_dlg
+shot rev_project export_database.png mdb_dyn_export_db_dlg --arg "$work/rev_project/export"

@@ -458,6 +458,10 @@ void ACF_MANAGER::display_message_when_open_failed(int status, char const* proje
     }
 }
 
+char const* ACF_MANAGER::get_illegal_name_characters() {
+    return ILLEGAL_NAME_CHARACTERS;
+}
+
 // ---------------------------------------------------------------------------
 // Close and commit
 // ---------------------------------------------------------------------------

@@ -191,9 +191,26 @@ std::string fio_get_file_type_filter(int extension_type);
 // Traits of file types that a file-dialog filter may ask for; every trait
 // together is the filter for all files.
 enum : unsigned { FIO_FILE_TYPE_TRAIT_ALL = ~0u };
-// The file-dialog filter for the files of those traits: "All Files (*)" for
-// every trait together.
-std::string fio_get_file_type_trait_string(unsigned traits);
 // The extension type a file of that kind takes when its name has none: the
 // CSV types (3 and 126) take ".csv"; any other type is its own.
 int fio_get_default_extension_type(int extension_type);
+
+// Document types by name and trait (one table, fio_file_types.def). Traits are
+// bits; those strictly between the two File > New flags are the categories
+// that File > New offers document types in.
+enum FIO_FILE_TYPE_TRAIT : uint32_t {
+    FIO_FILE_NEW_START_FILE_FLAG = 0x40000,
+    FIO_FILE_NEW_DESIGN_FILE_FLAG = 0x80000,
+    FIO_FILE_NEW_MEMORY_FILE_FLAG = 0x100000,
+    FIO_FILE_NEW_VERIFICATION_FILE_FLAG = 0x200000,
+    FIO_FILE_NEW_SOFTWARE_FILE_FLAG = 0x400000,
+    FIO_FILE_NEW_END_FILE_FLAG = 0x800000,
+};
+// The name of a document type; "" for a type without one.
+char const* fio_get_file_type_name(FIO_FILE_TYPE type);
+// Whether a document type has the trait.
+bool fio_test_trait_of(FIO_FILE_TYPE type, uint32_t trait);
+// The text of traits: the file-dialog filter "All Files (*)" for every trait
+// together (FIO_FILE_TYPE_TRAIT_ALL), the category's title for a File > New
+// category, "" for anything else.
+std::string fio_get_file_type_trait_string(unsigned traits);

@@ -58,10 +58,6 @@ std::string fio_get_file_type_filter(int extension_type) {
     }
 }
 
-std::string fio_get_file_type_trait_string(unsigned traits) {
-    return traits == FIO_FILE_TYPE_TRAIT_ALL ? "All Files (*)" : "";
-}
-
 int fio_get_default_extension_type(int extension_type) {
     return extension_type == FIO_EXTENSION_TYPE_TCSV ? FIO_EXTENSION_TYPE_CSV : extension_type;
 }

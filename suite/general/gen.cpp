@@ -3,11 +3,11 @@
 #include "suite/fileio/fio.h"
 
 #include <climits>
-#include <locale>
-#include <sstream>
 #include <cstdlib>
 #include <cstring>
+#include <locale>
 #include <mutex>
+#include <sstream>
 #include <unistd.h>
 
 char const* const GEN_PRODUCT_NAME = "Tessaly II";
@@ -21,12 +21,36 @@ char const* const LEGAL_TEXT =
     "tools, and their associated documentation, is subject to the terms and\n"
     "conditions of the applicable Tessaly license agreement.";
 
-int fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+char const* const TRADEMARK_TEXT =
+    "Copyright (C) 2026 Tessaly Design Systems. All rights reserved. Tessaly, Tessaly II, "
+    "Plexa and VestaWizard are trademarks of Tessaly Design Systems. All other product or "
+    "service names are the property of their respective holders.";
+char const* const WARNING_TEXT =
+    "Warning: This computer program is protected by copyright law and international "
+    "treaties. Unauthorized reproduction or distribution of this program, or any portion of "
+    "it, may result in severe civil and criminal penalties, and will be prosecuted to the "
+    "maximum extent possible under the law.";
+
+int fold(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+}
 } // namespace
 
-char const* gen_get_version() { return GEN_VERSION; }
-char const* gen_get_full_version() { return GEN_FULL_VERSION; }
-char const* gen_get_legal_text() { return LEGAL_TEXT; }
+char const* gen_get_version() {
+    return GEN_VERSION;
+}
+char const* gen_get_full_version() {
+    return GEN_FULL_VERSION;
+}
+char const* gen_get_legal_text() {
+    return LEGAL_TEXT;
+}
+char const* gen_get_legal_trademark_text() {
+    return TRADEMARK_TEXT;
+}
+char const* gen_get_legal_warning_text() {
+    return WARNING_TEXT;
+}
 
 std::string gen_get_legal_text(char const* line_prefix) {
     std::string prefix = line_prefix ? line_prefix : "";
@@ -94,9 +118,13 @@ int gen_strnicmp(char const* a, char const* b, size_t n) {
     return 0;
 }
 
-int gen_stricmp(char const* a, char const* b) { return gen_strnicmp(a, b, static_cast<size_t>(-1)); }
+int gen_stricmp(char const* a, char const* b) {
+    return gen_strnicmp(a, b, static_cast<size_t>(-1));
+}
 
-bool gen_is_empty_string(char const* s) { return s == nullptr || *s == '\0'; }
+bool gen_is_empty_string(char const* s) {
+    return s == nullptr || *s == '\0';
+}
 
 double gen_local_atof(char const* text) {
     if (text == nullptr) {
@@ -154,9 +182,13 @@ std::string gen_get_tessaly_path() {
     return slash == std::string::npos ? std::string(".") : exe.substr(0, slash);
 }
 
-std::string gen_get_module_path() { return gen_get_tessaly_path() + "/"; }
+std::string gen_get_module_path() {
+    return gen_get_tessaly_path() + "/";
+}
 
-std::string gen_get_common_misc_fullpath() { return gen_get_tessaly_path() + "/common"; }
+std::string gen_get_common_misc_fullpath() {
+    return gen_get_tessaly_path() + "/common";
+}
 
 FIO_PATH gen_find_file(char const* file_name) {
     if (gen_is_empty_string(file_name) || !FIO_FILE_SYSTEM::exists(FIO_PATH(file_name))) {
@@ -170,12 +202,22 @@ bool is_ui_process_flag = false;
 bool is_qt_flag = false;
 } // namespace
 
-bool gen_get_is_ui_process() { return is_ui_process_flag; }
-void gen_set_is_ui_process(bool is_ui_process) { is_ui_process_flag = is_ui_process; }
-bool gen_get_is_qt() { return is_qt_flag; }
-void gen_set_is_qt(bool is_qt) { is_qt_flag = is_qt; }
+bool gen_get_is_ui_process() {
+    return is_ui_process_flag;
+}
+void gen_set_is_ui_process(bool is_ui_process) {
+    is_ui_process_flag = is_ui_process;
+}
+bool gen_get_is_qt() {
+    return is_qt_flag;
+}
+void gen_set_is_qt(bool is_qt) {
+    is_qt_flag = is_qt;
+}
 
-std::string gen_itoa(int value) { return std::to_string(value); }
+std::string gen_itoa(int value) {
+    return std::to_string(value);
+}
 
 int gen_local_atoi(char const* text) {
     if (text == nullptr) {

@@ -17,6 +17,9 @@ char const* gen_get_full_version();
 char const* gen_get_legal_text();
 // The legal notice with `line_prefix` before each line and a line feed after each.
 std::string gen_get_legal_text(char const* line_prefix);
+// The About box's legal texts: ownership and trademarks, and the warning.
+char const* gen_get_legal_trademark_text();
+char const* gen_get_legal_warning_text();
 
 // Writes the current local date and time, formatted by strftime's `format`, into
 // `out`; false (and `out` untouched) when the clock cannot be read or the text

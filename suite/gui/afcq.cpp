@@ -1,6 +1,7 @@
 #include "suite/gui/afcq.h"
 
 #include "suite/gui/cfgq.h"
+#include "suite/gui/qui_frame_info.h"
 #include "suite/messages/msg.h"
 
 #include <QApplication>
@@ -287,4 +288,32 @@ bool QUI_FRAME_MGR::open_file(std::string const& path, bool, bool, bool) {
     notice.set_text("Opening " + path);
     notice.post();
     return true;
+}
+
+std::vector<QUI_FRAME_INFO const*> const& QUI_FRAME_MGR::get_frame_info_order() const {
+    return qui_get_frame_infos();
+}
+
+void QUI_FRAME_MGR::set_new_handler(NEW_HANDLER handler) {
+    m_new_handler = std::move(handler);
+}
+
+bool QUI_FRAME_MGR::create_new(QUI_FRAME_INFO const* info, bool detached) {
+    if (info == nullptr) {
+        return false;
+    }
+    m_created_frames.push_back(info->name);
+    if (m_new_handler) {
+        return m_new_handler(*info, detached);
+    }
+    MSG_O notice;
+    notice.set_text(std::string("New document: ") + info->name);
+    notice.post();
+    return true;
+}
+
+void QUI_FRAME_MGR::clear_requests() {
+    m_opened.clear();
+    m_created.clear();
+    m_created_frames.clear();
 }

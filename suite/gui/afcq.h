@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+struct QUI_FRAME_INFO;
+
 // The base of every dialog.
 class AFCQ_DIALOG : public QDialog {
     Q_OBJECT
@@ -123,9 +125,12 @@ public:
 // name.
 using AFCQ_INSTANCE_NAME_LIST = std::vector<std::string>;
 
-// The host's frame manager: opens files in the graphical host.
+// The host's frame manager: opens files and makes new documents in the
+// graphical host.
 class QUI_FRAME_MGR {
 public:
+    using NEW_HANDLER = std::function<bool(QUI_FRAME_INFO const& info, bool detached)>;
+
     static QUI_FRAME_MGR* get_frame_mgr();
     // The host installs how a file is opened; without one the request is
     // posted as a notice. Every request is remembered for tests.
@@ -139,9 +144,21 @@ public:
     bool create_new(int file_type, int flags);
     std::vector<int> const& created_documents() const { return m_created; }
 
+    // The frame descriptions, in the host's order (qui_frame_info.h).
+    std::vector<QUI_FRAME_INFO const*> const& get_frame_info_order() const;
+    // A new, untitled document in a frame of that description; `detached`: in a
+    // window of its own. The host installs how; without one the request is
+    // posted as a notice. The names of the descriptions asked for are remembered.
+    void set_new_handler(NEW_HANDLER handler);
+    bool create_new(QUI_FRAME_INFO const* info, bool detached);
+    std::vector<std::string> const& created_frames() const { return m_created_frames; }
+    void clear_requests();
+
 private:
     std::function<bool(std::string const&)> m_handler;
+    NEW_HANDLER m_new_handler;
     std::vector<std::string> m_opened;
     std::function<bool(int)> m_new_document_handler;
     std::vector<int> m_created;
+    std::vector<std::string> m_created_frames;
 };

@@ -52,8 +52,10 @@ AFCQ_LINE_EDIT_BROWSE_BUTTON::AFCQ_LINE_EDIT_BROWSE_BUTTON(QWidget* parent)
 }
 
 void AFCQ_LINE_EDIT_BROWSE_BUTTON::on_browse() {
-    AFCQ_NATIVE_FILE_DLG dialog(this, m_mode == QFileDialog::Directory ? "Select Folder" : "Open",
-                                QDir::currentPath(), m_filter);
+    QString caption = !m_caption.isEmpty()               ? m_caption
+                      : m_mode == QFileDialog::Directory ? QStringLiteral("Select Folder")
+                                                         : QStringLiteral("Open");
+    AFCQ_NATIVE_FILE_DLG dialog(this, caption, QDir::currentPath(), m_filter);
     dialog.set_file_mode(m_mode);
     if (dialog.exec() == 1 && !dialog.selected_files().isEmpty()) {
         m_edit->setText(dialog.selected_files().front());

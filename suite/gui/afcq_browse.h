@@ -27,6 +27,8 @@ public:
     void set_name_filter(QString const& filter) { m_filter = filter; }
     // QFileDialog::Directory chooses folders.
     void set_file_mode(QFileDialog::FileMode mode) { m_mode = mode; }
+    // The chooser's title; by default "Select Folder" for folders, else "Open".
+    void set_caption(QString const& caption) { m_caption = caption; }
 
 signals:
     void textChanged(QString const& text);
@@ -37,5 +39,6 @@ public slots:
 private:
     QLineEdit* m_edit;
     QString m_filter;
+    QString m_caption;
     QFileDialog::FileMode m_mode = QFileDialog::ExistingFile;
 };

@@ -43,3 +43,14 @@ std::string QUI_PRJ_UI_MGR::get_current_project_name() const {
     std::string name;
     return m_query && m_query(&directory, &name) ? name : std::string();
 }
+
+void QUI_PRJ_UI_MGR::set_new_project_handler(std::function<void()> handler) {
+    m_new_project = std::move(handler);
+}
+
+void QUI_PRJ_UI_MGR::new_project() {
+    m_requests.push_back({"new", "", ""});
+    if (m_new_project) {
+        m_new_project();
+    }
+}

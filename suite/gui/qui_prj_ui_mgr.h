@@ -1,7 +1,7 @@
-// The host's project UI manager: tells the open project, closes it and opens a
-// project file on a revision. The host installs how that is done (the graphical host
-// reopens through the project manager); every request is recorded, so tests
-// can see what a dialog asked of the host.
+// The host's project UI manager: tells the open project, closes it, opens a
+// project file on a revision and starts a new project. The host installs how
+// that is done (the graphical host reopens through the project manager); every
+// request is recorded, so tests can see what a dialog asked of the host.
 #pragma once
 
 #include <functional>
@@ -11,7 +11,7 @@
 class QUI_PRJ_UI_MGR {
 public:
     struct REQUEST {
-        std::string operation; // "close" or "open"
+        std::string operation; // "close", "open" or "new"
         std::string project_file;
         std::string revision;
     };
@@ -39,9 +39,14 @@ public:
     std::string get_current_project_dir() const;
     std::string get_current_project_name() const;
 
+    // Starts the host's new-project operation, as the host installs it.
+    void set_new_project_handler(std::function<void()> handler);
+    void new_project();
+
 private:
     CLOSE_HANDLER m_close;
     OPEN_HANDLER m_open;
     PROJECT_QUERY m_query;
+    std::function<void()> m_new_project;
     std::vector<REQUEST> m_requests;
 };

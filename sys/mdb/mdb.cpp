@@ -17,6 +17,7 @@
 #include "sys/mdb/mdb_msgs.h"
 #include "tools/libproject/proj.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 // Load order matters: the memory manager first, then the message identifiers,
@@ -261,4 +262,9 @@ void mdb_impl_generate_power_estimator_file(std::string family, std::string file
 
 extern "C" void mdb_dyn_generate_power_estimator_file() {
     mdb_impl_generate_power_estimator_file("", "");
+}
+
+std::string reverse_slash(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
 }

@@ -49,6 +49,9 @@ enum {
 enum { DESC_COLUMN_HEIGHT = 100 };
 extern int DESC_COLUMN_WIDTH;
 
+// A copy of `path` with every backslash turned into "/", whatever its length.
+std::string reverse_slash(std::string path);
+
 // Debug trace of the dialogs, tagged "MDB", at level 2.
 void mdb_msg_debug(char const* format, ...) __attribute__((format(printf, 1, 2)));
 

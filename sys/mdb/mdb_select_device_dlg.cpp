@@ -3,6 +3,7 @@
 #include "suite/devicedb/dev.h"
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_family_checks.h"
+#include "sys/mdb/mdb_name_list.h"
 
 #include <QStandardItemModel>
 
@@ -62,17 +63,11 @@ void MDB_SELECT_DEVICE_DLG::on_family_select() {
                                            false);
     }
     m_model->clear();
+    QStringList names;
     for (DEV_PART_ENUM part : parts) {
-        auto* item =
-            new (std::nothrow) QStandardItem(QString::fromLocal8Bit(dstr_get_user_string(part)));
-        if (item == nullptr) {
-            MDB_INTERNAL_ERROR("out of memory");
-            return;
-        }
-        item->setEditable(false);
-        m_model->appendRow(item);
+        names << QString::fromLocal8Bit(dstr_get_user_string(part));
     }
-    m_model->sort(0, Qt::AscendingOrder);
+    mdb_fill_name_list(m_model, names);
     if (m_model->rowCount() > 0) {
         m_form->devices_list->setCurrentIndex(m_model->index(0, 0));
     }

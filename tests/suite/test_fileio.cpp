@@ -275,3 +275,22 @@ TEST(FileIo, PathLengthLimitsAndSameFileComparison) {
     EXPECT_TRUE(FIO_PATH::os_specific_comparison("/tmp/a/../b.tsf", "/tmp/b.tsf"));
     EXPECT_FALSE(FIO_PATH::os_specific_comparison("/tmp/B.tsf", "/tmp/b.tsf"));
 }
+
+namespace {
+
+TEST(FileTypes, NamesTraitsAndCategories) {
+    EXPECT_STREQ(fio_get_file_type_name(FIO_FILE_TYPE_VHDL), "VHDL File");
+    EXPECT_STREQ(fio_get_file_type_name(9999), "");
+    EXPECT_TRUE(fio_test_trait_of(FIO_FILE_TYPE_VHDL, FIO_FILE_NEW_DESIGN_FILE_FLAG));
+    EXPECT_FALSE(fio_test_trait_of(FIO_FILE_TYPE_VHDL, FIO_FILE_NEW_MEMORY_FILE_FLAG));
+    EXPECT_FALSE(fio_test_trait_of(FIO_FILE_TYPE_VHDL, 0));
+    EXPECT_FALSE(fio_test_trait_of(9999, FIO_FILE_NEW_DESIGN_FILE_FLAG));
+    // every bit between the two File > New flags is a titled category
+    for (uint32_t bit = FIO_FILE_NEW_START_FILE_FLAG << 1; bit < FIO_FILE_NEW_END_FILE_FLAG;
+         bit <<= 1) {
+        EXPECT_NE(fio_get_file_type_trait_string(bit), "") << bit;
+    }
+    EXPECT_EQ(fio_get_file_type_trait_string(FIO_FILE_NEW_END_FILE_FLAG), "");
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 #include "suite/gui/afcq.h"
 #include "suite/gui/cfgq.h"
 #include "suite/gui/qui_app.h"
+#include "suite/gui/qui_frame_info.h"
 #include "suite/gui/qui_frame_wnd.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/messages/msg.h"
@@ -190,6 +191,38 @@ TEST_F(MdbGuiFramework, FlowsRunOnTheirSplitCommandLineAndPostTheirOutcome) {
     EXPECT_TRUE(frame.start_flow(16, "--bsdl X", true, false, true));
     qui_set_app(nullptr);
     MSG_INTERNAL_ERROR::set_hook(nullptr);
+}
+
+TEST_F(MdbGuiFramework, ProjectUiManagerStartsANewProjectAsTheHostDoes) {
+    QUI_PRJ_UI_MGR* manager = QUI_PRJ_UI_MGR::get_prj_ui_mgr();
+    manager->clear_requests();
+    int started = 0;
+    manager->new_project(); // without a host only recorded
+    manager->set_new_project_handler([&started] { ++started; });
+    manager->new_project();
+    EXPECT_EQ(started, 1);
+    ASSERT_EQ(manager->requests().size(), 2u);
+    EXPECT_EQ(manager->requests()[1].operation, "new");
+    manager->set_new_project_handler(nullptr);
+    manager->clear_requests();
+}
+
+TEST_F(MdbGuiFramework, FrameDescriptionsNameKnownDocumentTypes) {
+    std::vector<QUI_FRAME_INFO const*> const& infos =
+        QUI_FRAME_MGR::get_frame_mgr()->get_frame_info_order();
+    ASSERT_FALSE(infos.empty());
+    for (QUI_FRAME_INFO const* info : infos) {
+        EXPECT_STRNE(info->name, "");
+        if (info->file_type != 0) {
+            EXPECT_STRNE(fio_get_file_type_name(info->file_type), "") << info->name;
+        }
+    }
+    QUI_FRAME_MGR* manager = QUI_FRAME_MGR::get_frame_mgr();
+    manager->clear_requests();
+    EXPECT_FALSE(manager->create_new(nullptr, false));
+    EXPECT_TRUE(manager->create_new(infos.front(), false)); // without a host: a notice
+    EXPECT_EQ(manager->created_frames(), std::vector<std::string>{infos.front()->name});
+    manager->clear_requests();
 }
 
 } // namespace

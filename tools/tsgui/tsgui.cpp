@@ -23,8 +23,8 @@
 //
 // Each --press, in order, presses the button of that text in the modal dialog
 // then open (or, when it has no such button, makes the table cell of that
-// text current and double-clicks it); with --screenshot the modal dialog open once the presses are
-// done is saved as a picture; each --answer queues the answer of the next
+// text, at any depth of a tree, current and double-clicks it); with --screenshot the modal dialog
+// open once the presses are done is saved as a picture; each --answer queues the answer of the next
 // question (yes, no) or file dialog (a path). Any of them makes the host unattended: no question
 // box or file dialog opens, and a modal dialog left with nothing to do is
 // cancelled. The host prints what an entry point returns.
@@ -42,6 +42,7 @@
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"
 #include "suite/gui/qui_app.h"
+#include "suite/gui/qui_frame_info.h"
 #include "suite/gui/qui_frame_wnd.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/messages/msg.h"
@@ -99,6 +100,11 @@ enum SIGNATURE_ENUM {
     SIGNATURE_FILE = 11,         // void (std::string const& file)
     SIGNATURE_FILE_POINTER = 12, // void (std::string const* file)
     SIGNATURE_PARENT_INDEX = 13, // int (QWidget* parent)
+    SIGNATURE_PARENT_CHECK = 14, // bool (QWidget* parent): prints the result
+    SIGNATURE_PARENT_TEXT = 15,  // void (QWidget* parent, std::string const& text)
+    // void (QWidget* parent, std::string const& directory, std::string* result): prints the
+    // directory
+    SIGNATURE_PARENT_DIRECTORY = 16,
 };
 struct ENTRY_SIGNATURE {
     char const* name;
@@ -122,6 +128,9 @@ ENTRY_SIGNATURE const entry_signatures[] = {
     {"mdb_dyn_ferro_builder", SIGNATURE_FILE},
     {"mdb_dyn_plexa", SIGNATURE_FILE_POINTER},
     {"mdb_dyn_eda_gls_dlg", SIGNATURE_PARENT_INDEX},
+    {"mdb_dyn_validate_family_and_device_settings", SIGNATURE_PARENT_CHECK},
+    {"mdb_dyn_about_dlg", SIGNATURE_PARENT_TEXT},
+    {"mdb_dyn_export_db_dlg", SIGNATURE_PARENT_DIRECTORY},
 };
 
 SIGNATURE_ENUM signature_of(std::string const& name) {
@@ -288,6 +297,22 @@ int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& 
         status = code == 0 ? 0 : 1;
         break;
     }
+    case SIGNATURE_PARENT_CHECK: {
+        bool result = reinterpret_cast<bool (*)(QWidget*)>(function)(parent);
+        std::printf("%s returned %s\n", name.c_str(), result ? "true" : "false");
+        break;
+    }
+    case SIGNATURE_PARENT_TEXT:
+        reinterpret_cast<void (*)(QWidget*, std::string const&)>(function)(
+            parent, args.empty() ? std::string() : args[0]);
+        break;
+    case SIGNATURE_PARENT_DIRECTORY: {
+        std::string directory;
+        reinterpret_cast<void (*)(QWidget*, std::string const&, std::string*)>(function)(
+            parent, args.empty() ? std::string() : args[0], &directory);
+        std::printf("%s returned directory \"%s\"\n", name.c_str(), directory.c_str());
+        break;
+    }
     }
     std::fflush(stdout);
     return status;
@@ -373,10 +398,11 @@ bool press(QDialog* dialog, QString const& text) {
     }
     for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>()) {
         QAbstractItemModel* model = view->model();
-        QModelIndexList found = model == nullptr
-                                    ? QModelIndexList()
-                                    : model->match(model->index(0, 0), Qt::DisplayRole, text, 1,
-                                                   Qt::MatchFixedString | Qt::MatchCaseSensitive);
+        QModelIndexList found =
+            model == nullptr
+                ? QModelIndexList()
+                : model->match(model->index(0, 0), Qt::DisplayRole, text, 1,
+                               Qt::MatchFixedString | Qt::MatchCaseSensitive | Qt::MatchRecursive);
         if (view->isVisible() && !found.isEmpty()) {
             QPersistentModelIndex index = found.front();
             QMetaObject::invokeMethod(
@@ -451,6 +477,9 @@ void install_project_ui_handlers() {
                         revision.c_str(), status);
             return status == ACF_REVISION_MANAGER::SUCCESS;
         });
+    // This host has no new-project wizard.
+    QUI_PRJ_UI_MGR::get_prj_ui_mgr()->set_new_project_handler(
+        [] { std::printf("tsgui: this host has no new-project wizard\n"); });
 }
 
 // Opens the one project whose project file lies in `dir`, with its active
@@ -505,6 +534,25 @@ bool open_file(QUI_FRAME_WND* main_frame, std::string const& path) {
     window->setWindowTitle(frame->get_name_text());
     window->show();
     return true;
+}
+
+// A new document: an untitled editor window in a sub-window of the main frame.
+void install_new_document_handler(QUI_FRAME_WND* main_frame) {
+    QUI_FRAME_MGR::get_frame_mgr()->set_new_handler([main_frame](QUI_FRAME_INFO const& info, bool) {
+        static int untitled = 0;
+        auto* frame = new QUI_FRAME_WND(QStringLiteral("Text"), false);
+        frame->set_name_text(
+            QStringLiteral("Untitled%1 (%2)")
+                .arg(++untitled)
+                .arg(QString::fromLocal8Bit(fio_get_file_type_name(info.file_type))));
+        frame->setCentralWidget(new QPlainTextEdit(frame));
+        QMdiSubWindow* window = main_frame->get_mdi_area()->addSubWindow(frame);
+        window->setWindowTitle(frame->get_name_text());
+        window->show();
+        std::printf("tsgui: new document in %s: %s\n", info.name,
+                    frame->get_name_text().toLocal8Bit().constData());
+        return true;
+    });
 }
 
 } // namespace
@@ -586,6 +634,7 @@ int main(int argc, char** argv) {
 
     QUI_FRAME_WND window(QStringLiteral("Main"), true);
     qui_set_main_frame_wnd(&window);
+    install_new_document_handler(&window);
     window.set_file_name(project.empty() ? GEN_PRODUCT_NAME : project);
     window.setWindowTitle(GEN_PRODUCT_NAME);
     window.resize(800, 600);

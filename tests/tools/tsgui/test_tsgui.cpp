@@ -299,4 +299,37 @@ TEST_F(Tsgui, GeneratesTheTclScriptAndShowsTheAssignmentGroups) {
     EXPECT_TRUE(picture_taken()) << result.output;
 }
 
+// The project dialogs of the File menu: the copy opens in the host, the check
+// of the family and device and the export prompt print what they return, a
+// new document opens untitled and a new project is refused.
+TEST_F(Tsgui, CopiesTheProjectAndRunsTheFileMenusDialogs) {
+    std::string project = m_workspace.copy_fixture(REVISIONS, "revisions");
+    TEST_RUN_RESULT result = run("--project " + thr_process_quote_argument(project) +
+                                 " --answer yes --press OK mdb_dyn_copy_project_dlg"
+                                 " mdb_dyn_validate_family_and_device_settings");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("reopened " + project + "_copy/rev.tpf"), std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("mdb_dyn_validate_family_and_device_settings returned true"),
+              std::string::npos)
+        << result.output;
+    EXPECT_EQ(test_read_file(project + "_copy/top.tsf"), test_read_file(project + "/top.tsf"));
+
+    result = run("--arg /proposed/dir --press OK mdb_dyn_export_db_dlg --press \"VHDL File\" "
+                 "mdb_dyn_file_new_dlg --press OK mdb_dyn_file_new_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("mdb_dyn_export_db_dlg returned directory \"/proposed/dir\""),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("new document in Text Editor: VHDL: Untitled1 (VHDL File)"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("no new-project wizard"), std::string::npos) << result.output;
+
+    result = run("--arg \"Tessaly II\" --screenshot " + thr_process_quote_argument(picture()) +
+                 " mdb_dyn_about_dlg");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_TRUE(picture_taken()) << result.output;
+}
+
 } // namespace
