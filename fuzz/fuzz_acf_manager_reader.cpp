@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
             total += text != nullptr ? std::strlen(text) : 0;
         }
         for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : line->get_arguments()) {
-            total += argument.second.size();
+            total += std::strlen(argument.value);
         }
     }
     std::list<MSG_POST*> messages;

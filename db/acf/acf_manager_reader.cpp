@@ -12,26 +12,32 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 MEM_UNIT_INITIALIZER(ACF);
 
-char const* ACF_MGR_TEXT_ARENA::copy(char const* text, size_t length) {
-    size_t size = length + 1;
-    char* result = nullptr;
+char* ACF_MGR_TEXT_ARENA::allocate(size_t size) {
     if (size > BLOCK_SIZE / 4) {
         // A long text gets a block of its own, so that little of the current
         // block is left unused.
         m_blocks.emplace_back(MEM_NEW_ARRAY(ACF, char, size));
-        result = m_blocks.back().get();
-    } else {
-        if (size > m_left) {
-            m_blocks.emplace_back(MEM_NEW_ARRAY(ACF, char, BLOCK_SIZE));
-            m_next = m_blocks.back().get();
-            m_left = BLOCK_SIZE;
-        }
-        result = m_next;
-        m_next += size;
-        m_left -= size;
+        return m_blocks.back().get();
     }
+    if (size > m_left) {
+        m_blocks.emplace_back(MEM_NEW_ARRAY(ACF, char, BLOCK_SIZE));
+        m_next = m_blocks.back().get();
+        m_left = BLOCK_SIZE;
+    }
+    char* result = m_next;
+    m_next += size;
+    m_left -= size;
+    return result;
+}
+
+char const* ACF_MGR_TEXT_ARENA::copy(char const* text, size_t length) {
+    char* result = allocate(length + 1);
     std::memcpy(result, text, length);
     result[length] = '\0';
     return result;
@@ -43,26 +49,63 @@ void ACF_MGR_TEXT_ARENA::clear() {
     m_left = 0;
 }
 
-ACF_MGR_ASGN_LINE::ACF_MGR_ASGN_LINE(ACF_MGR_TEXT_ARENA* arena, int32_t file_index,
-                                     int32_t line_number, uint8_t flags, char const* text)
-    : m_arena(arena), m_file_index(file_index), m_line_number(line_number), m_flags(flags),
-      m_text(text) {}
+ACF_MGR_ASGN_LINE::ACF_MGR_ASGN_LINE(int32_t file_index, int32_t line_number, uint8_t flags,
+                                     char const* text, char const* packed, uint8_t field_mask,
+                                     uint8_t argument_count)
+    : m_text(text), m_packed(packed), m_file_index(file_index), m_line_number(line_number),
+      m_flags(flags), m_field_mask(field_mask), m_argument_count(argument_count) {}
 
-void ACF_MGR_ASGN_LINE::set_field(FIELD field, char const* text) {
-    set_field(field, text, text != nullptr ? std::strlen(text) : 0);
+char const* ACF_MGR_ASGN_LINE::get_field(FIELD field) const {
+    if (!has_field(field)) {
+        return nullptr;
+    }
+    char const* text = m_packed;
+    for (int f = 0; f < field; ++f) {
+        if (has_field(static_cast<FIELD>(f))) {
+            text += std::strlen(text) + 1;
+        }
+    }
+    return text;
 }
 
-void ACF_MGR_ASGN_LINE::set_field(FIELD field, char const* text, size_t length) {
-    if (text != m_fields[field]) {
-        m_fields[field] = text != nullptr ? m_arena->copy(text, length) : nullptr;
+std::vector<ACF_MGR_ASGN_LINE::ARGUMENT> ACF_MGR_ASGN_LINE::get_arguments() const {
+    std::vector<ARGUMENT> arguments;
+    if (m_argument_count == 0) {
+        return arguments;
     }
+    char const* at = m_packed;
+    for (int f = 0; f < FIELD_COUNT; ++f) {
+        if (has_field(static_cast<FIELD>(f))) {
+            at += std::strlen(at) + 1;
+        }
+    }
+    arguments.reserve(m_argument_count);
+    for (int i = 0; i < m_argument_count; ++i) {
+        auto type = static_cast<ACF_ARGUMENT_TYPE_ENUM>(static_cast<unsigned char>(*at));
+        arguments.push_back({type, at + 1});
+        at += 1 + std::strlen(at + 1) + 1;
+    }
+    return arguments;
 }
 
-void ACF_MGR_ASGN_LINE::add_argument(ACF_ARGUMENT_TYPE_ENUM type, char const* value) {
-    if (type == ACF_ARGUMENT_TYPE_NONE) {
-        return;
-    }
-    m_arguments.emplace_back(type, value != nullptr ? value : "");
+void ACF_MANAGER_READER::LINE_BUILDER::reset(uint8_t line_flags) {
+    flags = line_flags;
+    std::fill(std::begin(fields), std::end(fields), nullptr);
+    argument_count = 0;
+}
+
+void ACF_MANAGER_READER::LINE_BUILDER::set(ACF_MGR_ASGN_LINE::FIELD field, char const* text,
+                                           size_t length) {
+    fields[field] = text;
+    lengths[field] = length;
+}
+
+void ACF_MANAGER_READER::LINE_BUILDER::add_argument(ACF_ARGUMENT_TYPE_ENUM type, char const* value,
+                                                    size_t length) {
+    argument_types[argument_count] = type;
+    argument_values[argument_count] = value;
+    argument_lengths[argument_count] = length;
+    ++argument_count;
 }
 
 namespace {
@@ -89,21 +132,55 @@ SCANNED_CHAR scan_at(char const* buffer, size_t at) {
     return {buffer[at], false, 1};
 }
 
-// Characters that may mean more than themselves: the line's end, a backslash, a
-// delimiter or a double quote. Every other character is copied as it is, which
-// lets the tokeniser run over most of a line without looking closer.
-struct SPECIAL_CHARS {
-    bool table[256] = {};
-    constexpr SPECIAL_CHARS() {
-        for (char c : {'\0', '\\', ' ', '\t', '\r', '\n', '"'}) {
-            table[static_cast<unsigned char>(c)] = true;
+// The token buffer holds this many readable bytes past a line's terminating
+// NUL, so that a run is searched 16 bytes at a time.
+constexpr size_t TOKEN_BUFFER_PADDING = 16;
+
+// The length of the run at `text` of characters that are copied as they are:
+// every character but the line's end, a backslash, a delimiter and, when
+// `quote_is_special`, a double quote. Most of a line is such runs.
+size_t plain_run(char const* text, bool quote_is_special) {
+#if defined(__SSE2__)
+    __m128i const nul = _mm_setzero_si128();
+    __m128i const backslash = _mm_set1_epi8('\\');
+    __m128i const blank = _mm_set1_epi8(' ');
+    __m128i const tab = _mm_set1_epi8('\t');
+    __m128i const carriage_return = _mm_set1_epi8('\r');
+    __m128i const line_feed = _mm_set1_epi8('\n');
+    __m128i const quote = quote_is_special ? _mm_set1_epi8('"') : nul;
+    for (size_t at = 0;; at += 16) {
+        __m128i chunk = _mm_loadu_si128(reinterpret_cast<__m128i const*>(text + at));
+        __m128i found = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, nul), _mm_cmpeq_epi8(chunk, backslash)),
+                         _mm_or_si128(_mm_cmpeq_epi8(chunk, blank), _mm_cmpeq_epi8(chunk, tab))),
+            _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(chunk, carriage_return),
+                             _mm_cmpeq_epi8(chunk, line_feed)),
+                _mm_cmpeq_epi8(chunk, quote)));
+        int mask = _mm_movemask_epi8(found);
+        if (mask != 0) {
+            return at + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
         }
     }
-};
-constexpr SPECIAL_CHARS special_chars;
+#else
+    size_t at = 0;
+    for (;; ++at) {
+        char c = text[at];
+        if (c == '\0' || c == '\\' || c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
+            (quote_is_special && c == '"')) {
+            return at;
+        }
+    }
+#endif
+}
 
-bool is_special(char c) {
-    return special_chars.table[static_cast<unsigned char>(c)];
+// Moves a run found by plain_run to the write position.
+void copy_run(char* buffer, size_t* read, size_t* write, size_t run) {
+    if (*write != *read) {
+        std::memmove(buffer + *write, buffer + *read, run);
+    }
+    *read += run;
+    *write += run;
 }
 
 bool is_delimiter(SCANNED_CHAR const& s) {
@@ -194,68 +271,79 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     }
     // A file read in part would pass for a shorter one, and its lost lines would
     // be gone for good at the next commit.
-    std::string text;
+    auto text = std::make_unique<std::string>();
     std::string reason;
-    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(full_path), text, &reason)) {
+    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(full_path), *text, &reason)) {
         m_read_error = full_path + ": " + reason;
         return false;
     }
-    size_t nul = text.find('\0');
-    if (nul != std::string::npos) {
-        long line = 1 + std::count(text.begin(), text.begin() + static_cast<long>(nul), '\n');
+    char const* nul = static_cast<char const*>(std::memchr(text->data(), '\0', text->size()));
+    if (nul != nullptr) {
+        long line = 1 + std::count(text->c_str(), nul, '\n');
         m_read_error = full_path + ": line " + std::to_string(line) + " holds a NUL byte";
         return false;
     }
     m_file_names.push_back(full_path);
     ++m_file_index;
-    size_t first = m_all_lines.size();
     m_line_number = 0;
-    read_lines(text, quiet);
+    // Every line gives at most one record: room for all of them in one block.
+    reserve_records(1 + static_cast<size_t>(std::count(text->begin(), text->end(), '\n')));
+    size_t const block = m_records.size() - 1;
+    size_t const first = m_records[block].size();
+    read_lines(*text, quiet);
+    m_file_texts.push_back(std::move(text));
+    size_t const end = m_records[block].size();
+    m_kept_lines.reserve(m_kept_lines.size() + (keep_this_file_out ? 0 : end - first));
 
     std::string directory = FIO_PATH(full_path).directory();
-    size_t end = m_all_lines.size();
     for (size_t i = first; i < end; ++i) {
-        ACF_MGR_ASGN_LINE* line = &m_all_lines[i];
+        // Sourced files append records behind `end` (or to new blocks); no
+        // record moves.
+        ACF_MGR_ASGN_LINE* line = &m_records[block][i];
         if (!keep_this_file_out) {
             m_kept_lines.push_back(line);
         }
-        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) && line->get_source_file() != nullptr) {
-            std::string sourced = resolve_source_name(directory, line->get_source_file());
-            if (include_list != nullptr) {
-                include_list->push_back(sourced);
-            }
-            if (!read_file(sourced.c_str(), quiet, include_list, keep_included_out,
-                           keep_included_out)) {
-                return false;
-            }
+        if (!line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) || !line->has_field(ACF_MGR_ASGN_LINE::SOURCE_FILE)) {
+            continue;
+        }
+        std::string sourced = resolve_source_name(directory, line->get_source_file());
+        if (include_list != nullptr) {
+            include_list->push_back(sourced);
+        }
+        if (!read_file(sourced.c_str(), quiet, include_list, keep_included_out,
+                       keep_included_out)) {
+            return false;
         }
     }
     return true;
 }
 
 void ACF_MANAGER_READER::read_lines(std::string& text, bool quiet) {
-    size_t start = 0;
+    char* start = &text[0];
+    char* const end = start + text.size();
     for (;;) {
         ++m_line_number;
-        size_t end = text.find('\n', start);
-        bool line_break = end != std::string::npos;
-        if (line_break) {
-            text[end] = '\0';
-        }
-        process_one_line_from_file(&text[start], quiet);
-        if (!line_break) {
+        char* line_end = static_cast<char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
+        char* stop = line_end != nullptr ? line_end : end;
+        *stop = '\0'; // the string's own terminator at the end
+        process_line(start, static_cast<size_t>(stop - start), quiet);
+        if (line_end == nullptr) {
             break;
         }
-        start = end + 1;
+        start = line_end + 1;
     }
 }
 
-void ACF_MANAGER_READER::process_one_line_from_file(char* buffer, bool quiet) {
+void ACF_MANAGER_READER::process_one_line_from_file(char const* buffer, bool quiet) {
     if (!ACF_REQUIRE(buffer != NULL)) {
         return;
     }
-    char const* text = m_texts.copy(buffer, std::strlen(buffer));
-    tokenize(buffer, text);
+    size_t length = std::strlen(buffer);
+    process_line(m_texts.copy(buffer, length), length, quiet);
+}
+
+void ACF_MANAGER_READER::process_line(char const* text, size_t length, bool quiet) {
+    tokenize_copy(text, length);
     if (m_token_overflow) {
         append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
         return;
@@ -277,38 +365,38 @@ void ACF_MANAGER_READER::process_one_line_from_file(char* buffer, bool quiet) {
                 append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
                 return;
             }
-            append_line(ACF_MGR_ASGN_LINE::FLAG_SOURCE | ACF_MGR_ASGN_LINE::FLAG_VERBATIM, text)
-                ->set_source_file(m_tokens[1]);
+            LINE_BUILDER& line = m_builder;
+            line.reset(ACF_MGR_ASGN_LINE::FLAG_SOURCE | ACF_MGR_ASGN_LINE::FLAG_VERBATIM);
+            line.set(ACF_MGR_ASGN_LINE::SOURCE_FILE, m_tokens[1], m_token_lengths[1]);
+            append_built_line(line, text);
         } else if (!quiet) {
             append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
         }
         return;
     }
 
-    // Built in place; a line that is dropped or in error is taken back.
-    ACF_MGR_ASGN_LINE* line = append_line(0, text);
-    if (same_word(m_tokens[command], "set_parameter")) {
-        line->set_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER);
-    }
+    LINE_BUILDER& line = m_builder;
+    line.reset(same_word(m_tokens[command], "set_parameter") ? ACF_MGR_ASGN_LINE::FLAG_PARAMETER
+                                                             : 0);
     if (kind == VARIABLE_SET_COMMAND) {
         for (ACF_TCL_SET_TO_VAR_INFO const* info = acf_tcl_set_to_var_info;
              info->command[0] != '\0'; ++info) {
             if (same_word(m_tokens[command], info->command)) {
-                line->set_name(acf_get_variable_user_name(info->variable));
+                char const* name = acf_get_variable_user_name(info->variable);
+                line.set(ACF_MGR_ASGN_LINE::NAME, name, std::strlen(name));
                 break;
             }
         }
     }
-    bool error = !read_options(line, command + 1);
-    if (error || !check_assignment_line(line, quiet, &error)) {
-        m_all_lines.pop_back();
-        if (error) {
-            append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
-        }
+    bool error = !read_options(&line, command + 1);
+    if (!error && check_assignment_line(line, quiet, &error)) {
+        append_built_line(line, text);
+    } else if (error) {
+        append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
     }
 }
 
-bool ACF_MANAGER_READER::read_options(ACF_MGR_ASGN_LINE* line, int32_t first) {
+bool ACF_MANAGER_READER::read_options(LINE_BUILDER* line, int32_t first) {
     int32_t i = first;
     while (i < m_token_count) {
         char const* token = m_tokens[i];
@@ -318,39 +406,39 @@ bool ACF_MANAGER_READER::read_options(ACF_MGR_ASGN_LINE* line, int32_t first) {
             continue;
         }
         if (token[0] != '-') {
-            if (line->has_field(ACF_MGR_ASGN_LINE::VALUE)) {
+            if (line->has(ACF_MGR_ASGN_LINE::VALUE)) {
                 return false; // a second bare word
             }
-            line->set_field(ACF_MGR_ASGN_LINE::VALUE, token, m_token_lengths[i]);
+            line->set(ACF_MGR_ASGN_LINE::VALUE, token, m_token_lengths[i]);
             ++i;
             continue;
         }
         OPTION_WORD const* option = find_option_word(token);
         if (option != nullptr && option->kind == DISABLE_OPTION) {
-            line->set_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED);
+            line->flags |= ACF_MGR_ASGN_LINE::FLAG_DISABLED;
             ++i;
             continue;
         }
         if (option != nullptr && option->kind == REMOVE_OPTION) {
-            line->set_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE);
+            line->flags |= ACF_MGR_ASGN_LINE::FLAG_REMOVE;
             ++i;
             continue;
         }
         if (option != nullptr && has_next) {
-            if (line->has_field(option->field)) {
+            if (line->has(option->field)) {
                 return false; // given twice
             }
-            line->set_field(option->field, m_tokens[i + 1], m_token_lengths[i + 1]);
+            line->set(option->field, m_tokens[i + 1], m_token_lengths[i + 1]);
             i += 2;
             continue;
         }
         ACF_ARGUMENT_TYPE_ENUM argument = acf_convert_argument_string_to_enum(token + 1);
         if (argument != ACF_ARGUMENT_TYPE_NONE) {
             if (!acf_does_argument_require_value(argument)) {
-                line->add_argument(argument, nullptr);
+                line->add_argument(argument, "", 0);
                 ++i;
             } else if (has_next) {
-                line->add_argument(argument, m_tokens[i + 1]);
+                line->add_argument(argument, m_tokens[i + 1], m_token_lengths[i + 1]);
                 i += 2;
             } else {
                 return false; // the argument's value is missing
@@ -358,17 +446,17 @@ bool ACF_MANAGER_READER::read_options(ACF_MGR_ASGN_LINE* line, int32_t first) {
             continue;
         }
         // A word that names no option, such as a negative number, is the value.
-        if (line->has_field(ACF_MGR_ASGN_LINE::VALUE)) {
+        if (line->has(ACF_MGR_ASGN_LINE::VALUE)) {
             return false;
         }
-        line->set_field(ACF_MGR_ASGN_LINE::VALUE, token, m_token_lengths[i]);
+        line->set(ACF_MGR_ASGN_LINE::VALUE, token, m_token_lengths[i]);
         ++i;
     }
     return true;
 }
 
-bool ACF_MANAGER_READER::check_assignment_line(ACF_MGR_ASGN_LINE* line, bool quiet, bool* error) {
-    char const* name = line->get_name();
+bool ACF_MANAGER_READER::check_assignment_line(LINE_BUILDER const& line, bool quiet, bool* error) {
+    char const* name = line.fields[ACF_MGR_ASGN_LINE::NAME];
     if (name == nullptr) {
         return true; // the storage reports the missing name
     }
@@ -380,7 +468,7 @@ bool ACF_MANAGER_READER::check_assignment_line(ACF_MGR_ASGN_LINE* line, bool qui
         }
         return false;
     }
-    if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER)) {
+    if ((line.flags & ACF_MGR_ASGN_LINE::FLAG_PARAMETER) != 0) {
         return true;
     }
     ACF_VARIABLE_TYPE_ENUM variable = info.variable;
@@ -390,10 +478,11 @@ bool ACF_MANAGER_READER::check_assignment_line(ACF_MGR_ASGN_LINE* line, bool qui
     }
     // IP-file arguments belong to transient assignments, never to a settings file.
     bool dropped = false;
-    for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : line->get_arguments()) {
-        if (argument.first == ACF_ARGUMENT_TYPE_TIP || argument.first == ACF_ARGUMENT_TYPE_SIP) {
+    for (int32_t a = 0; a < line.argument_count; ++a) {
+        ACF_ARGUMENT_TYPE_ENUM argument = line.argument_types[a];
+        if (argument == ACF_ARGUMENT_TYPE_TIP || argument == ACF_ARGUMENT_TYPE_SIP) {
             m_messages.push_back(MSG_ACF::W::ILLEGAL_ARGUMENT_IN_CONTEXT_ASSIGNMENT_REMOVED(
-                name, acf_convert_argument_to_string(argument.first)));
+                name, acf_convert_argument_to_string(argument)));
             dropped = true;
         }
     }
@@ -401,15 +490,15 @@ bool ACF_MANAGER_READER::check_assignment_line(ACF_MGR_ASGN_LINE* line, bool qui
         m_flags |= FLAG_ASSIGNMENT_DROPPED;
         return false;
     }
-    bool has_section_id = line->get_section_id() != nullptr;
-    bool has_entity = line->get_entity() != nullptr;
-    for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : line->get_arguments()) {
+    bool has_section_id = line.has(ACF_MGR_ASGN_LINE::SECTION_ID);
+    bool has_entity = line.has(ACF_MGR_ASGN_LINE::ENTITY);
+    for (int32_t a = 0; a < line.argument_count; ++a) {
+        ACF_ARGUMENT_TYPE_ENUM argument = line.argument_types[a];
         bool valid =
-            acf_is_argument_valid_for_variable(variable, has_section_id, has_entity,
-                                               argument.first) ||
-            acf_is_argument_valid_for_variable(variable, has_section_id, true, argument.first);
-        bool needs_value = acf_does_argument_require_value(argument.first);
-        if (!valid || needs_value == argument.second.empty()) {
+            acf_is_argument_valid_for_variable(variable, has_section_id, has_entity, argument) ||
+            acf_is_argument_valid_for_variable(variable, has_section_id, true, argument);
+        bool needs_value = acf_does_argument_require_value(argument);
+        if (!valid || needs_value == (line.argument_lengths[a] == 0)) {
             *error = true;
             return false;
         }
@@ -417,16 +506,28 @@ bool ACF_MANAGER_READER::check_assignment_line(ACF_MGR_ASGN_LINE* line, bool qui
     return true;
 }
 
-void ACF_MANAGER_READER::tokenize_buffer(char* buffer) {
+void ACF_MANAGER_READER::tokenize_buffer(char const* buffer) {
     if (!ACF_REQUIRE(buffer != NULL)) {
         return;
     }
-    tokenize(buffer, m_texts.copy(buffer, std::strlen(buffer)));
+    size_t length = std::strlen(buffer);
+    tokenize_copy(m_texts.copy(buffer, length), length);
 }
 
-// Splits in place: tokens are written back into the buffer (escapes removed,
-// quotes dropped) and each is ended by a NUL. Writing never overtakes reading,
-// since every character written was read at or after its position.
+void ACF_MANAGER_READER::tokenize_copy(char const* text, size_t length) {
+    size_t needed = length + 1 + TOKEN_BUFFER_PADDING;
+    if (m_token_buffer.size() < needed) {
+        m_token_buffer.assign(needed, '\0');
+    }
+    char* buffer = m_token_buffer.data();
+    std::memcpy(buffer, text, length);
+    std::memset(buffer + length, 0, 1 + TOKEN_BUFFER_PADDING);
+    tokenize(buffer, text);
+}
+
+// Splits in place: tokens are written back into the token buffer (escapes
+// removed, quotes dropped) and each is ended by a NUL. Writing never overtakes
+// reading, since every character written was read at or after its position.
 void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
     m_token_count = 0;
     m_token_overflow = false;
@@ -454,12 +555,7 @@ void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
 
         if (!is_quote(s)) {
             for (;;) {
-                char c = buffer[read];
-                if (!is_special(c) || c == '"') {
-                    buffer[write++] = c;
-                    ++read;
-                    continue;
-                }
+                copy_run(buffer, &read, &write, plain_run(buffer + read, false));
                 s = scan_at(buffer, read);
                 if (s.c == '\0' || is_delimiter(s)) {
                     break;
@@ -492,12 +588,7 @@ void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
                 read += s.width;
                 buffer[write++] = ' ';
                 for (;;) {
-                    char c = buffer[read];
-                    if (!is_special(c)) {
-                        buffer[write++] = c;
-                        ++read;
-                        continue;
-                    }
+                    copy_run(buffer, &read, &write, plain_run(buffer + read, true));
                     s = scan_at(buffer, read);
                     if (s.c == '\0' || is_quote(s)) {
                         break;
@@ -551,8 +642,48 @@ void ACF_MANAGER_READER::handle_error(char const* text) {
     append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, m_texts.copy(text, std::strlen(text)));
 }
 
+void ACF_MANAGER_READER::reserve_records(size_t count) {
+    if (m_records.empty() || m_records.back().capacity() - m_records.back().size() < count) {
+        m_records.emplace_back().reserve(std::max<size_t>(count, 64));
+    }
+}
+
 ACF_MGR_ASGN_LINE* ACF_MANAGER_READER::append_line(uint8_t flags, char const* text) {
-    return &m_all_lines.emplace_back(&m_texts, m_file_index, m_line_number, flags, text);
+    reserve_records(1);
+    return &m_records.back().emplace_back(m_file_index, m_line_number, flags, text, nullptr, 0, 0);
+}
+
+void ACF_MANAGER_READER::append_built_line(LINE_BUILDER const& line, char const* text) {
+    size_t size = 0;
+    uint8_t mask = 0;
+    for (int f = 0; f < ACF_MGR_ASGN_LINE::FIELD_COUNT; ++f) {
+        if (line.fields[f] != nullptr) {
+            size += line.lengths[f] + 1;
+            mask = static_cast<uint8_t>(mask | (1u << f));
+        }
+    }
+    for (int32_t a = 0; a < line.argument_count; ++a) {
+        size += 1 + line.argument_lengths[a] + 1;
+    }
+    char* packed = size > 0 ? m_texts.allocate(size) : nullptr;
+    char* at = packed;
+    auto put = [&at](char const* text, size_t length) {
+        std::memcpy(at, text, length);
+        at[length] = '\0';
+        at += length + 1;
+    };
+    for (int f = 0; f < ACF_MGR_ASGN_LINE::FIELD_COUNT; ++f) {
+        if (line.fields[f] != nullptr) {
+            put(line.fields[f], line.lengths[f]);
+        }
+    }
+    for (int32_t a = 0; a < line.argument_count; ++a) {
+        *at++ = static_cast<char>(line.argument_types[a]);
+        put(line.argument_values[a], line.argument_lengths[a]);
+    }
+    reserve_records(1);
+    m_records.back().emplace_back(m_file_index, m_line_number, line.flags, text, packed, mask,
+                                  static_cast<uint8_t>(line.argument_count));
 }
 
 ACF_MANAGER_READER::SET_COMMAND_KIND ACF_MANAGER_READER::look_up_command(char const* word) {
@@ -600,7 +731,8 @@ void ACF_MANAGER_READER::get_post_messages(std::list<MSG_POST*>* messages) {
 
 void ACF_MANAGER_READER::clear_assignments() {
     m_kept_lines.clear();
-    m_all_lines.clear();
+    m_records.clear();
+    m_file_texts.clear();
     m_texts.clear();
     m_file_names.clear();
     m_file_index = -1;

@@ -12,7 +12,6 @@
 #include "acf_table_types.h"
 
 #include <cstdint>
-#include <deque>
 #include <list>
 #include <memory>
 #include <string>
@@ -23,11 +22,14 @@
 
 class MSG_POST;
 
-// The texts of a reader's records, copied into large blocks that are freed
-// together, so that reading a line allocates nothing of its own.
+// Texts the reader keeps beyond the file buffers (the records' fields and
+// arguments, lines handed in by callers), in large blocks freed together, so
+// that a line allocates nothing of its own. Pointers stay valid until clear.
 class ACF_MGR_TEXT_ARENA {
 public:
-    // A NUL-terminated copy of `length` characters of `text`, valid until clear.
+    // `size` bytes, uninitialised.
+    char* allocate(size_t size);
+    // A NUL-terminated copy of `length` characters of `text`.
     char const* copy(char const* text, size_t length);
     void clear();
 
@@ -38,7 +40,9 @@ private:
     size_t m_left = 0;
 };
 
-// One line of a settings file as read.
+// One line of a settings file as read: 32 bytes. The line's text stays in the
+// file's buffer; the fields and arguments given are packed one after the other
+// into the reader's arena.
 class ACF_MGR_ASGN_LINE {
 public:
     // Flag bits.
@@ -49,13 +53,22 @@ public:
         FLAG_PARAMETER = 1u << 3, // a set_parameter line; the name is the parameter's
         FLAG_VERBATIM = 1u << 4,  // blank, comment or `source` line
         FLAG_REMOVE = 1u << 5,    // "-remove" was given: the line removes the assignment
+        // Set by the reader's user: the line belongs to the revision's default
+        // entity without naming one.
+        FLAG_DEFAULT_ENTITY = 1u << 6,
     };
-    using ARGUMENT = std::pair<ACF_ARGUMENT_TYPE_ENUM, std::string>;
+    enum FIELD { SOURCE_FILE, NAME, FROM, TO, VALUE, ENTITY, SECTION_ID, COMMENT, FIELD_COUNT };
+    // One argument; the value is "" for an argument that takes none.
+    struct ARGUMENT {
+        ACF_ARGUMENT_TYPE_ENUM type;
+        char const* value;
+    };
 
-    // `text` and the texts set later are held by `arena`, which must outlive
-    // the record.
-    ACF_MGR_ASGN_LINE(ACF_MGR_TEXT_ARENA* arena, int32_t file_index, int32_t line_number,
-                      uint8_t flags, char const* text);
+    // `text` (NUL-terminated) and `packed` (the fields of `field_mask` in FIELD
+    // order, then `argument_count` arguments, each a type byte and its value,
+    // every text NUL-terminated) must outlive the record.
+    ACF_MGR_ASGN_LINE(int32_t file_index, int32_t line_number, uint8_t flags, char const* text,
+                      char const* packed, uint8_t field_mask, uint8_t argument_count);
 
     int32_t get_file_index() const { return m_file_index; }   // into the reader's file names
     int32_t get_line_number() const { return m_line_number; } // 1-based within that file
@@ -64,46 +77,29 @@ public:
     void set_flag(uint8_t flag) { m_flags |= flag; }
 
     // The texts; null when absent.
-    char const* get_source_file() const { return m_fields[SOURCE_FILE]; }
-    char const* get_name() const { return m_fields[NAME]; }
-    char const* get_from() const { return m_fields[FROM]; }
-    char const* get_to() const { return m_fields[TO]; }
-    char const* get_value() const { return m_fields[VALUE]; }
-    char const* get_entity() const { return m_fields[ENTITY]; }
-    char const* get_section_id() const { return m_fields[SECTION_ID]; }
-    char const* get_comment() const { return m_fields[COMMENT]; }
+    char const* get_source_file() const { return get_field(SOURCE_FILE); }
+    char const* get_name() const { return get_field(NAME); }
+    char const* get_from() const { return get_field(FROM); }
+    char const* get_to() const { return get_field(TO); }
+    char const* get_value() const { return get_field(VALUE); }
+    char const* get_entity() const { return get_field(ENTITY); }
+    char const* get_section_id() const { return get_field(SECTION_ID); }
+    char const* get_comment() const { return get_field(COMMENT); }
+    char const* get_field(FIELD field) const;
+    bool has_field(FIELD field) const { return (m_field_mask & (1u << field)) != 0; }
     // The whole line as read, before any escape removal.
     char const* get_text() const { return m_text; }
     // The arguments in the order given; empty when none.
-    std::vector<ARGUMENT> const& get_arguments() const { return m_arguments; }
-
-    // A copy of the text replaces the field's text; null clears it.
-    void set_source_file(char const* file) { set_field(SOURCE_FILE, file); }
-    void set_name(char const* name) { set_field(NAME, name); }
-    void set_from(char const* from) { set_field(FROM, from); }
-    void set_to(char const* to) { set_field(TO, to); }
-    void set_value(char const* value) { set_field(VALUE, value); }
-    void set_entity(char const* entity) { set_field(ENTITY, entity); }
-    void set_section_id(char const* id) { set_field(SECTION_ID, id); }
-    void set_comment(char const* comment) { set_field(COMMENT, comment); }
-
-    enum FIELD { SOURCE_FILE, NAME, FROM, TO, VALUE, ENTITY, SECTION_ID, COMMENT, FIELD_COUNT };
-    bool has_field(FIELD field) const { return m_fields[field] != nullptr; }
-    void set_field(FIELD field, char const* text);
-    // The same with the text's length known.
-    void set_field(FIELD field, char const* text, size_t length);
-    // Appends one argument (a null value is kept as the empty text); type 0 is
-    // ignored.
-    void add_argument(ACF_ARGUMENT_TYPE_ENUM type, char const* value);
+    std::vector<ARGUMENT> get_arguments() const;
 
 private:
-    ACF_MGR_TEXT_ARENA* m_arena;
+    char const* m_text;
+    char const* m_packed;
     int32_t m_file_index;
     int32_t m_line_number;
     uint8_t m_flags;
-    char const* m_text;
-    char const* m_fields[FIELD_COUNT] = {};
-    std::vector<ARGUMENT> m_arguments;
+    uint8_t m_field_mask;
+    uint8_t m_argument_count;
 };
 
 class ACF_MANAGER_READER {
@@ -130,11 +126,11 @@ public:
     // The file that could not be read and the reason; empty when none.
     std::string const& get_read_error() const { return m_read_error; }
 
-    // Turns one line into zero or one record. The buffer is modified.
-    void process_one_line_from_file(char* buffer, bool quiet);
+    // Turns one line (a copy of it is kept) into zero or one record.
+    void process_one_line_from_file(char const* buffer, bool quiet);
     // Splits one line into the token slots; a blank or comment line gives a
-    // verbatim record. The buffer is modified.
-    void tokenize_buffer(char* buffer);
+    // verbatim record. The tokens are kept in the reader until the next line.
+    void tokenize_buffer(char const* buffer);
     // Appends an error record holding the text.
     void handle_error(char const* text);
 
@@ -161,19 +157,47 @@ public:
 private:
     enum : uint8_t { FLAG_ASSIGNMENT_DROPPED = 1u << 0 };
 
-    // Tokenises `buffer`; `text` is the line as read, held by the arena, for a
-    // verbatim record.
+    // The record of a set command while its options are read: its texts point
+    // into the tokens.
+    struct LINE_BUILDER {
+        uint8_t flags = 0;
+        char const* fields[ACF_MGR_ASGN_LINE::FIELD_COUNT] = {};
+        size_t lengths[ACF_MGR_ASGN_LINE::FIELD_COUNT] = {};
+        int32_t argument_count = 0;
+        ACF_ARGUMENT_TYPE_ENUM argument_types[MAX_TOKENS] = {};
+        char const* argument_values[MAX_TOKENS] = {};
+        size_t argument_lengths[MAX_TOKENS] = {};
+
+        // Starts a new line with these flags and no texts.
+        void reset(uint8_t line_flags);
+        bool has(ACF_MGR_ASGN_LINE::FIELD field) const { return fields[field] != nullptr; }
+        void set(ACF_MGR_ASGN_LINE::FIELD field, char const* text, size_t length);
+        // At most one argument per token.
+        void add_argument(ACF_ARGUMENT_TYPE_ENUM type, char const* value, size_t length);
+    };
+
+    // Turns one line of `length` characters into zero or one record; `text`,
+    // NUL-terminated, is kept by the record.
+    void process_line(char const* text, size_t length, bool quiet);
+    // Copies `text` into the token buffer and tokenises it there.
+    void tokenize_copy(char const* text, size_t length);
+    // Tokenises the token buffer; `text` is the line as read, for a verbatim
+    // record.
     void tokenize(char* buffer, char const* text);
     bool store_token(char* token, size_t length);
-    // Fills the record from the tokens after the command; false makes the line
-    // an error line.
-    bool read_options(ACF_MGR_ASGN_LINE* line, int32_t first);
+    // Fills the builder from the tokens after the command; false makes the
+    // line an error line.
+    bool read_options(LINE_BUILDER* line, int32_t first);
     // The drop and validity rules for a record of a set command. Gives false
     // when the record must not be kept; *error tells whether it becomes an error
     // line.
-    bool check_assignment_line(ACF_MGR_ASGN_LINE* line, bool quiet, bool* error);
-    // A new record of the current file and line; `text` is held by the arena.
+    bool check_assignment_line(LINE_BUILDER const& line, bool quiet, bool* error);
+    // A new record of the current file and line.
     ACF_MGR_ASGN_LINE* append_line(uint8_t flags, char const* text);
+    // A new record of the built set command, its texts packed into the arena.
+    void append_built_line(LINE_BUILDER const& line, char const* text);
+    // Room for `count` more records without moving any record.
+    void reserve_records(size_t count);
     // The catalogue's answers for command words and variable names, remembered
     // per reader since a file uses few of them many times.
     enum SET_COMMAND_KIND : uint8_t {
@@ -188,21 +212,26 @@ private:
     };
     NAME_INFO const& look_up_name(char const* name);
     // Every physical line of the text, also the empty one after a final line
-    // break. The text is modified.
+    // break; each line break becomes the NUL that ends the line's text.
     void read_lines(std::string& text, bool quiet);
 
     int32_t m_file_index = -1;
     int32_t m_line_number = -1;
     std::vector<ACF_MGR_ASGN_LINE*> m_kept_lines;
-    std::deque<ACF_MGR_ASGN_LINE> m_all_lines; // stable addresses
-    ACF_MGR_TEXT_ARENA m_texts;                // the records' texts
+    // The records in blocks that never grow past their first capacity, so that
+    // a record never moves.
+    std::vector<std::vector<ACF_MGR_ASGN_LINE>> m_records;
+    std::vector<std::unique_ptr<std::string>> m_file_texts; // the records' line texts
+    ACF_MGR_TEXT_ARENA m_texts;                              // the records' other texts
     std::vector<std::string> m_file_names;
     std::unordered_set<std::string> m_files_read;
+    std::vector<char> m_token_buffer;
     char* m_tokens[MAX_TOKENS] = {};
     size_t m_token_lengths[MAX_TOKENS] = {};
     int32_t m_token_count = 0;
     bool m_token_overflow = false;
     uint8_t m_flags = 0;
+    LINE_BUILDER m_builder;
     std::list<MSG_POST*> m_messages;
     std::unordered_map<std::string, SET_COMMAND_KIND> m_commands;
     std::unordered_map<std::string, NAME_INFO> m_names;

@@ -339,7 +339,9 @@ public:
                                                       ACF_READ_FILE_OPTIONS& options);
     bool internal_read_csv_settings_file_from_disk(char const* file_name, bool check_only,
                                                    ACF_READ_FILE_OPTIONS& options);
-    void preprocess_read_assignments(ACF_MANAGER_READER* reader, bool merge);
+    // Finds the top-level entity (and, when merging, the library paths) and
+    // marks the lines that belong to it without naming it; returns its name.
+    std::string preprocess_read_assignments(ACF_MANAGER_READER* reader, bool merge);
     // A file that exists but could not be read whole: status 2, and the message
     // naming it with the reason, whatever the post flag says.
     void report_unreadable_file(char const* file_name, std::string const& reason);

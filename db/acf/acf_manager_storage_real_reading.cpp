@@ -266,9 +266,10 @@ bool ACF_MANAGER_STORAGE_REAL::global_variable_only_exists_in_old_esf_file(
     return true;
 }
 
-void ACF_MANAGER_STORAGE_REAL::preprocess_read_assignments(ACF_MANAGER_READER* reader, bool merge) {
+std::string ACF_MANAGER_STORAGE_REAL::preprocess_read_assignments(ACF_MANAGER_READER* reader,
+                                                                  bool merge) {
     if (!ACF_REQUIRE(reader != NULL) || !ACF_REQUIRE(m_asgn_storage != NULL)) {
-        return;
+        return std::string();
     }
     std::vector<ACF_MGR_ASGN_LINE*> const& lines = reader->get_assignment_lines();
     std::string entity_variable = acf_get_variable_user_name(ACF_VARIABLE_TYPE_ROOT);
@@ -331,9 +332,10 @@ void ACF_MANAGER_STORAGE_REAL::preprocess_read_assignments(ACF_MANAGER_READER* r
                                : global_variable_only_exists_in_old_esf_file(variable, has_section);
         }
         if (takes_entity) {
-            line->set_entity(default_entity.c_str());
+            line->set_flag(ACF_MGR_ASGN_LINE::FLAG_DEFAULT_ENTITY);
         }
     }
+    return default_entity;
 }
 
 bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
@@ -360,13 +362,18 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
     for (ACF_MGR_ASGN_LINE const* line : lines) {
         found_errors = found_errors || line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR);
     }
+    std::string default_entity;
     if (!check_only) {
         if (found_errors) {
             set_state(STATE_MODIFIED, true);
             set_state(STATE_FORCE_WRITE, true);
         }
-        preprocess_read_assignments(&reader, options.merge);
+        default_entity = preprocess_read_assignments(&reader, options.merge);
     }
+    auto entity_of = [&default_entity](ACF_MGR_ASGN_LINE const* line) {
+        return line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DEFAULT_ENTITY) ? default_entity.c_str()
+                                                                        : line->get_entity();
+    };
     auto mark_bad_read = [&] {
         if (!check_only && options.merge) {
             set_state(STATE_MODIFIED, true);
@@ -458,12 +465,13 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
             m_read_params.set_from(line->get_from());
             m_read_params.set_to(line->get_to());
             m_read_params.set_value_string(line->get_value());
-            m_read_params.set_entity_name(line->get_entity());
+            m_read_params.set_entity_name(entity_of(line));
             m_read_params.set_section_identifier(line->get_section_id());
             record_filled = true;
             bool arguments_ok = true;
-            for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : line->get_arguments()) {
-                if (!m_read_params.add_argument(argument.first, argument.second.c_str())) {
+            std::vector<ACF_MGR_ASGN_LINE::ARGUMENT> const arguments = line->get_arguments();
+            for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : arguments) {
+                if (!m_read_params.add_argument(argument.type, argument.value)) {
                     arguments_ok = false;
                 }
             }
@@ -527,10 +535,10 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
                 asgn->set_section_identifier(line->get_section_id());
                 asgn->set_ignore_status(line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
                 asgn->set_variable_original_tcl_command_from_file(line->get_text());
-                asgn->set_entity_name(line->get_entity());
-                for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : line->get_arguments()) {
-                    asgn->add_argument(argument.first,
-                                       argument.second.empty() ? nullptr : argument.second.c_str());
+                asgn->set_entity_name(entity_of(line));
+                for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : arguments) {
+                    asgn->add_argument(argument.type,
+                                       argument.value[0] == '\0' ? nullptr : argument.value);
                 }
                 asgn->set_family_enum();
                 if (options.assignments != nullptr) {

@@ -85,8 +85,7 @@ std::string describe(LINE const& line) {
     field("comment", line.get_comment());
     field("source", line.get_source_file());
     for (LINE::ARGUMENT const& argument : line.get_arguments()) {
-        out +=
-            " arg" + std::to_string(argument.first) + "=" + text_or_null(argument.second.c_str());
+        out += " arg" + std::to_string(argument.type) + "=" + text_or_null(argument.value);
     }
     return out;
 }

@@ -51,7 +51,7 @@ ACF_ASSIGNMENT* assignment_of(LINE const& line, ACF_ASSIGNMENT_FACTORY const& fa
     asgn->set_entity_name(line.get_entity());
     asgn->set_section_identifier(line.get_section_id());
     for (LINE::ARGUMENT const& argument : line.get_arguments()) {
-        asgn->add_argument(argument.first, argument.second.c_str());
+        asgn->add_argument(argument.type, argument.value);
     }
     asgn->set_remove_status(line.test_flag(LINE::FLAG_REMOVE));
     return asgn;
