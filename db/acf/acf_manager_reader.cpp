@@ -123,54 +123,58 @@ struct SCANNED_CHAR {
 
 // An escaped quote or backslash is plain text, and so is an escaped line break
 // (\n, \r), which stays inside its word.
-SCANNED_CHAR scan_at(char const* buffer, size_t at) {
-    if (buffer[at] == '\\' && buffer[at + 1] != '\0') {
-        char next = buffer[at + 1];
-        char c = acf_unescaped_character(next);
-        return {c, next == '"' || next == '\\' || c != next, 2};
+SCANNED_CHAR scan_escape(char const* buffer, size_t at) {
+    char next = buffer[at + 1];
+    if (next == '\0') {
+        return {'\\', false, 1};
     }
-    return {buffer[at], false, 1};
+    char c = acf_unescaped_character(next);
+    return {c, next == '"' || next == '\\' || c != next, 2};
+}
+
+inline SCANNED_CHAR scan_at(char const* buffer, size_t at) {
+    char c = buffer[at];
+    return c != '\\' ? SCANNED_CHAR{c, false, 1} : scan_escape(buffer, at);
 }
 
 // The token buffer holds this many readable bytes past a line's terminating
 // NUL, so that a run is searched 16 bytes at a time.
 constexpr size_t TOKEN_BUFFER_PADDING = 16;
 
+bool is_special(char c, bool quote_is_special) {
+    return c == '\0' || c == '\\' || c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
+           (quote_is_special && c == '"');
+}
+
 // The length of the run at `text` of characters that are copied as they are:
 // every character but the line's end, a backslash, a delimiter and, when
 // `quote_is_special`, a double quote. Most of a line is such runs.
 size_t plain_run(char const* text, bool quote_is_special) {
 #if defined(__SSE2__)
-    __m128i const nul = _mm_setzero_si128();
-    __m128i const backslash = _mm_set1_epi8('\\');
+    // Candidates 16 at a time: every byte up to a blank, a backslash, a quote;
+    // the few control characters among them that are plain are passed over.
     __m128i const blank = _mm_set1_epi8(' ');
-    __m128i const tab = _mm_set1_epi8('\t');
-    __m128i const carriage_return = _mm_set1_epi8('\r');
-    __m128i const line_feed = _mm_set1_epi8('\n');
-    __m128i const quote = quote_is_special ? _mm_set1_epi8('"') : nul;
+    __m128i const backslash = _mm_set1_epi8('\\');
+    __m128i const quote = _mm_set1_epi8(quote_is_special ? '"' : ' ');
     for (size_t at = 0;; at += 16) {
         __m128i chunk = _mm_loadu_si128(reinterpret_cast<__m128i const*>(text + at));
         __m128i found = _mm_or_si128(
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, nul), _mm_cmpeq_epi8(chunk, backslash)),
-                         _mm_or_si128(_mm_cmpeq_epi8(chunk, blank), _mm_cmpeq_epi8(chunk, tab))),
-            _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(chunk, carriage_return),
-                             _mm_cmpeq_epi8(chunk, line_feed)),
-                _mm_cmpeq_epi8(chunk, quote)));
-        int mask = _mm_movemask_epi8(found);
-        if (mask != 0) {
-            return at + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+            _mm_cmpeq_epi8(_mm_min_epu8(chunk, blank), chunk),
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, backslash), _mm_cmpeq_epi8(chunk, quote)));
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found)); mask != 0;
+             mask &= mask - 1) {
+            size_t candidate = at + static_cast<size_t>(__builtin_ctz(mask));
+            if (is_special(text[candidate], quote_is_special)) {
+                return candidate;
+            }
         }
     }
 #else
     size_t at = 0;
-    for (;; ++at) {
-        char c = text[at];
-        if (c == '\0' || c == '\\' || c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
-            (quote_is_special && c == '"')) {
-            return at;
-        }
+    while (!is_special(text[at], quote_is_special)) {
+        ++at;
     }
+    return at;
 #endif
 }
 
@@ -239,6 +243,19 @@ OPTION_WORD const* find_option_word(char const* word) {
     return nullptr;
 }
 
+// The physical lines of the text: one more than its line breaks.
+size_t count_lines(std::string const& text) {
+    size_t lines = 1;
+    char const* at = text.data();
+    char const* const end = at + text.size();
+    while ((at = static_cast<char const*>(std::memchr(at, '\n', static_cast<size_t>(end - at)))) !=
+           nullptr) {
+        ++lines;
+        ++at;
+    }
+    return lines;
+}
+
 // A `source` name made absolute against the directory of the file naming it.
 std::string resolve_source_name(std::string const& directory, std::string const& name) {
     if (!name.empty() && name[0] == '/') {
@@ -287,7 +304,7 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     ++m_file_index;
     m_line_number = 0;
     // Every line gives at most one record: room for all of them in one block.
-    reserve_records(1 + static_cast<size_t>(std::count(text->begin(), text->end(), '\n')));
+    reserve_records(count_lines(*text));
     size_t const block = m_records.size() - 1;
     size_t const first = m_records[block].size();
     read_lines(*text, quiet);
@@ -358,7 +375,9 @@ void ACF_MANAGER_READER::process_line(char const* text, size_t length, bool quie
         ++command;
     }
     SET_COMMAND_KIND kind =
-        command < m_token_count ? look_up_command(m_tokens[command]) : NOT_A_SET_COMMAND;
+        command < m_token_count
+            ? look_up_command({m_tokens[command], m_token_lengths[command]})
+            : NOT_A_SET_COMMAND;
     if (kind == NOT_A_SET_COMMAND) {
         if (same_word(m_tokens[0], "source")) {
             if (m_token_count != 2) {
@@ -460,7 +479,7 @@ bool ACF_MANAGER_READER::check_assignment_line(LINE_BUILDER const& line, bool qu
     if (name == nullptr) {
         return true; // the storage reports the missing name
     }
-    NAME_INFO const& info = look_up_name(name);
+    NAME_INFO const& info = look_up_name({name, line.lengths[ACF_MGR_ASGN_LINE::NAME]});
     if (info.removed) {
         if (!quiet) {
             m_messages.push_back(MSG_ACF::I::OBSOLETED_ASSIGNMENT_REMOVED(name));
@@ -571,12 +590,19 @@ void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
             read += s.width;
             size_t content = write;
             bool ends_in_quote = false;
-            s = scan_at(buffer, read);
-            while (s.c != '\0' && !is_delimiter(s)) {
+            for (;;) {
+                size_t run = plain_run(buffer + read, true);
+                if (run > 0) {
+                    copy_run(buffer, &read, &write, run);
+                    ends_in_quote = false;
+                }
+                s = scan_at(buffer, read);
+                if (s.c == '\0' || is_delimiter(s)) {
+                    break;
+                }
                 buffer[write++] = s.c;
                 ends_in_quote = is_quote(s);
                 read += s.width;
-                s = scan_at(buffer, read);
             }
             if (ends_in_quote) {
                 --write;
@@ -686,27 +712,31 @@ void ACF_MANAGER_READER::append_built_line(LINE_BUILDER const& line, char const*
                                   static_cast<uint8_t>(line.argument_count));
 }
 
-ACF_MANAGER_READER::SET_COMMAND_KIND ACF_MANAGER_READER::look_up_command(char const* word) {
-    m_key.assign(word);
-    auto found = m_commands.find(m_key);
+std::string_view ACF_MANAGER_READER::keep_key(std::string_view text) {
+    return m_keys.emplace_back(text);
+}
+
+ACF_MANAGER_READER::SET_COMMAND_KIND ACF_MANAGER_READER::look_up_command(std::string_view word) {
+    auto found = m_commands.find(word);
     if (found == m_commands.end()) {
+        std::string_view key = keep_key(word);
         bool variable_specific = false;
         SET_COMMAND_KIND kind = NOT_A_SET_COMMAND;
-        if (acf_is_valid_tcl_set_command(word, &variable_specific)) {
+        if (acf_is_valid_tcl_set_command(key.data(), &variable_specific)) {
             kind = variable_specific ? VARIABLE_SET_COMMAND : GENERIC_SET_COMMAND;
         }
-        found = m_commands.emplace(m_key, kind).first;
+        found = m_commands.emplace(key, kind).first;
     }
     return found->second;
 }
 
-ACF_MANAGER_READER::NAME_INFO const& ACF_MANAGER_READER::look_up_name(char const* name) {
-    m_key.assign(name);
-    auto found = m_names.find(m_key);
+ACF_MANAGER_READER::NAME_INFO const& ACF_MANAGER_READER::look_up_name(std::string_view name) {
+    auto found = m_names.find(name);
     if (found == m_names.end()) {
-        NAME_INFO info = {acf_is_obsolete_assignment_name(name),
-                          acf_user_name_to_variable_type_enum(name)};
-        found = m_names.emplace(m_key, info).first;
+        std::string_view key = keep_key(name);
+        NAME_INFO info = {acf_is_obsolete_assignment_name(key.data()),
+                          acf_user_name_to_variable_type_enum(key.data())};
+        found = m_names.emplace(key, info).first;
     }
     return found->second;
 }

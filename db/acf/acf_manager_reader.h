@@ -12,9 +12,11 @@
 #include "acf_table_types.h"
 
 #include <cstdint>
+#include <deque>
 #include <list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -205,12 +207,14 @@ private:
         GENERIC_SET_COMMAND,
         VARIABLE_SET_COMMAND
     };
-    SET_COMMAND_KIND look_up_command(char const* word);
+    SET_COMMAND_KIND look_up_command(std::string_view word);
     struct NAME_INFO {
         bool removed;
         ACF_VARIABLE_TYPE_ENUM variable;
     };
-    NAME_INFO const& look_up_name(char const* name);
+    NAME_INFO const& look_up_name(std::string_view name);
+    // A lasting copy of a look-up key (NUL-terminated).
+    std::string_view keep_key(std::string_view text);
     // Every physical line of the text, also the empty one after a final line
     // break; each line break becomes the NUL that ends the line's text.
     void read_lines(std::string& text, bool quiet);
@@ -233,8 +237,8 @@ private:
     uint8_t m_flags = 0;
     LINE_BUILDER m_builder;
     std::list<MSG_POST*> m_messages;
-    std::unordered_map<std::string, SET_COMMAND_KIND> m_commands;
-    std::unordered_map<std::string, NAME_INFO> m_names;
-    std::string m_key; // reused for the look-ups
+    std::deque<std::string> m_keys; // the look-up keys, which never move
+    std::unordered_map<std::string_view, SET_COMMAND_KIND> m_commands;
+    std::unordered_map<std::string_view, NAME_INFO> m_names;
     std::string m_read_error;
 };

@@ -80,10 +80,15 @@ bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content, std:
         ::close(fd);
         return failed(error, S_ISDIR(st.st_mode) ? "it is a directory" : "it is no regular file");
     }
-    content.reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
+    // Straight into the content, in one call for a file that keeps its size;
+    // then to the end, for a file that grew meanwhile.
+    content.resize(static_cast<size_t>(st.st_size));
+    size_t filled = 0;
+    char more[65536];
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        bool into_content = filled < content.size();
+        ssize_t n = into_content ? ::read(fd, &content[filled], content.size() - filled)
+                                 : ::read(fd, more, sizeof more);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -96,8 +101,12 @@ bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content, std:
         if (n == 0) {
             break;
         }
-        content.append(buffer, static_cast<size_t>(n));
+        if (!into_content) {
+            content.append(more, static_cast<size_t>(n));
+        }
+        filled += static_cast<size_t>(n);
     }
+    content.resize(filled);
     if (::close(fd) != 0) {
         content.clear();
         return failed(error, std::strerror(errno));
