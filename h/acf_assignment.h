@@ -83,6 +83,8 @@ public:
     char const* get_variable_tcl_set_function() const;
     // Copies the command line the record was read from; false when none.
     bool get_variable_original_tcl_command_from_file(std::string* returned_tcl_command) const;
+    // The same without a copy; null when none.
+    std::string const* get_original_tcl_command() const;
     char const* get_argument_value(ACF_ARGUMENT_TYPE_ENUM arg) const; // null when absent
     // Appends the present argument types in ascending order.
     void get_arguments(std::vector<ACF_ARGUMENT_TYPE_ENUM>* arguments) const;

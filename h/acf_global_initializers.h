@@ -7,6 +7,8 @@
 // use.
 #pragma once
 
+#include <string>
+
 class ACF_MANAGER_INITIALIZER;
 class ACF_STRING_POOL;
 
@@ -34,6 +36,10 @@ private:
 ACF_STRING_POOL* acf_get_or_create_string_pool();
 // Resets the library-wide pool when it exists.
 void acf_clear_string_map();
+// The one shared copy of a settings file's name (null for null or empty):
+// equal names give the same pointer, so that files compare by it. Never reset
+// while the library is loaded; safe from any thread.
+std::string const* acf_intern_file_name(char const* name);
 
 // The notification number registered under
 // "ACF_NOTIFY_ACF_MANAGER_ASSIGNMENTS_CHANGED" when the library was loaded.

@@ -5,6 +5,7 @@
 
 #include "acf_assignment.h"
 #include "acf_assignment_factory.h"
+#include "acf_global_initializers.h"
 #include "acf_internal_error.h"
 #include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
@@ -57,14 +58,11 @@ ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(char co
     if (comment != nullptr) {
         m_comment = MEM_NEW(ACF, std::string)(comment);
     }
-    if (!gen_is_empty_string(file_name)) {
-        m_file_name = MEM_NEW(ACF, std::string)(file_name);
-    }
+    m_file_name = acf_intern_file_name(file_name);
 }
 
 ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::~ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT() {
     delete m_comment;
-    delete m_file_name;
 }
 
 char const* ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::get_acf_file_name() const {

@@ -74,12 +74,13 @@ public:
 
 private:
     std::string* m_comment = nullptr;
-    std::string* m_file_name = nullptr;
+    std::string const* m_file_name = nullptr; // interned
     ACF_ASSIGNMENT* m_assignment = nullptr;
 };
 
 using ACF_ASSIGNMENT_LIST = std::list<ACF_ASSIGNMENT*>;
 using ACF_ASGN_COMMENT_LIST = std::list<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*>;
+using ACF_ASGN_COMMENT_VECTOR = std::vector<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*>;
 
 class ACF_ASGN_STORAGE final : private ACF_ASSIGNMENT_OBSERVER {
 public:
@@ -178,7 +179,9 @@ public:
     void clear_changed_status_of_all_assignments();
 
     // --- Views for the settings-file writer ---------------------------------------
-    void get_comment_assignment_coll_for_writing(ACF_ASGN_COMMENT_LIST* comment_asgn_list,
+    // The entries of one settings file in file order (none when nothing of it
+    // changed, unless forced). Files are told apart by their interned names.
+    void get_comment_assignment_coll_for_writing(ACF_ASGN_COMMENT_VECTOR* comment_asgn_list,
                                                  char const* file_name, bool is_revision_file,
                                                  bool force);
     bool get_assignments_for_file_category_section_id_entity(

@@ -12,6 +12,7 @@
 #include "suite/general/gen.h"
 
 #include <cstring>
+#include <unordered_map>
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -37,21 +38,33 @@ std::string trimmed(std::string const& text) {
 } // namespace
 
 void ACF_ASGN_STORAGE::get_comment_assignment_coll_for_writing(
-    ACF_ASGN_COMMENT_LIST* comment_asgn_list, char const* file_name, bool is_revision_file,
+    ACF_ASGN_COMMENT_VECTOR* comment_asgn_list, char const* file_name, bool is_revision_file,
     bool force) {
     if (!ACF_REQUIRE(comment_asgn_list != NULL)) {
         return;
     }
     comment_asgn_list->clear();
+    comment_asgn_list->reserve(m_ordered_coll.size());
+    // Entries carry interned file names (or the revision's path): each distinct
+    // name is compared with the file once.
+    std::unordered_map<char const*, bool> belongs_by_name;
     bool file_changed = false;
     for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
         if (entry == nullptr) {
             continue;
         }
         char const* entry_file = entry->get_acf_file_name();
-        bool const belongs = gen_is_empty_string(entry_file)
-                                 ? is_revision_file
-                                 : FIO_PATH::os_specific_comparison(file_name, entry_file);
+        bool belongs = is_revision_file;
+        if (entry_file != nullptr) {
+            auto known = belongs_by_name.find(entry_file);
+            if (known == belongs_by_name.end()) {
+                known = belongs_by_name
+                            .emplace(entry_file,
+                                     FIO_PATH::os_specific_comparison(file_name, entry_file))
+                            .first;
+            }
+            belongs = known->second;
+        }
         if (!belongs) {
             continue;
         }

@@ -66,9 +66,10 @@ ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIA
 ACF_ASSIGNMENT_IMPL::~ACF_ASSIGNMENT_IMPL() {
     bool const pooled = is_pooled();
     for (ACF_ASGN_TEXT* text : {&m_from, &m_to, &m_value, &m_section_identifier, &m_entity,
-                                &m_read_command, &m_comment, &m_freeform_name, &m_file_name}) {
+                                &m_read_command, &m_comment, &m_freeform_name}) {
         text->clear(pooled);
     }
+    m_file_name.clear(true);
     delete m_arguments;
     delete m_resolved_value;
 }
@@ -94,8 +95,7 @@ ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT_IMPL::clone() const {
         &ACF_ASSIGNMENT_IMPL::m_from,     &ACF_ASSIGNMENT_IMPL::m_to,
         &ACF_ASSIGNMENT_IMPL::m_value,    &ACF_ASSIGNMENT_IMPL::m_section_identifier,
         &ACF_ASSIGNMENT_IMPL::m_entity,   &ACF_ASSIGNMENT_IMPL::m_read_command,
-        &ACF_ASSIGNMENT_IMPL::m_comment,  &ACF_ASSIGNMENT_IMPL::m_freeform_name,
-        &ACF_ASSIGNMENT_IMPL::m_file_name};
+        &ACF_ASSIGNMENT_IMPL::m_comment,  &ACF_ASSIGNMENT_IMPL::m_freeform_name};
     for (auto field : fields) {
         ACF_ASGN_TEXT const& from = this->*field;
         if (from.is_present()) {
@@ -103,6 +103,7 @@ ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT_IMPL::clone() const {
             copy->set_text(to, from.get()->c_str(), true);
         }
     }
+    copy->m_file_name.share(m_file_name.get());
     if (m_arguments != nullptr) {
         copy->m_arguments = MEM_NEW(ACF, ACF_ASGN_ARGUMENT_MAP)(*m_arguments);
     }
@@ -334,6 +335,10 @@ bool ACF_ASSIGNMENT::get_variable_original_tcl_command_from_file(
     }
     *returned_tcl_command = *m_impl->m_read_command.get();
     return true;
+}
+
+std::string const* ACF_ASSIGNMENT::get_original_tcl_command() const {
+    return m_impl->m_read_command.get();
 }
 
 char const* ACF_ASSIGNMENT::get_argument_value(ACF_ARGUMENT_TYPE_ENUM arg) const {
@@ -599,11 +604,11 @@ void ACF_ASSIGNMENT::set_acf_file_name(char const* name) {
     if (gen_is_empty_string(name)) {
         return;
     }
-    m_impl->m_file_name.clear(m_impl->is_pooled());
+    m_impl->m_file_name.clear(true);
     char const* revision_path =
         m_impl->m_storage ? m_impl->m_storage->get_active_revision_path() : "";
     if (!FIO_PATH::os_specific_comparison(name, revision_path)) {
-        m_impl->set_text(m_impl->m_file_name, name);
+        m_impl->m_file_name.share(acf_intern_file_name(name));
     }
 }
 

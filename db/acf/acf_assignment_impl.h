@@ -25,6 +25,9 @@ public:
 
     // Stores a copy of text; null, and empty unless keep_empty, make it absent.
     void set(char const* text, bool pooled, bool keep_empty = false);
+    // Points at a text that lives elsewhere for good (interned); clear(true)
+    // lets go of it.
+    void share(std::string const* text) { m_text = text; }
     void clear(bool pooled);
 
 private:
@@ -72,7 +75,7 @@ public:
     ACF_ASGN_TEXT m_read_command;
     ACF_ASGN_TEXT m_comment;
     ACF_ASGN_TEXT m_freeform_name;
-    ACF_ASGN_TEXT m_file_name;
+    ACF_ASGN_TEXT m_file_name; // always interned, whether pooled or not
     ACF_ASGN_ARGUMENT_MAP* m_arguments = nullptr;
     DEV_FAMILY_ENUM m_family;
     ACF_MANAGER_STORAGE* m_storage;

@@ -14,6 +14,8 @@ MEM_UNIT_INITIALIZER(ACF);
 namespace {
 std::mutex pool_mutex;
 ACF_STRING_POOL* string_pool = nullptr;
+std::mutex file_name_mutex;
+ACF_STRING_POOL* file_name_pool = nullptr;
 } // namespace
 
 unsigned const ACF_NOTIFY_ACF_MANAGER_ASSIGNMENTS_CHANGED =
@@ -25,6 +27,14 @@ ACF_STRING_POOL* acf_get_or_create_string_pool() {
         string_pool = MEM_NEW(ACF, ACF_STRING_POOL)("GENERAL_POOL");
     }
     return string_pool;
+}
+
+std::string const* acf_intern_file_name(char const* name) {
+    std::lock_guard<std::mutex> lock(file_name_mutex);
+    if (file_name_pool == nullptr) {
+        file_name_pool = MEM_NEW(ACF, ACF_STRING_POOL)("FILE_NAME_POOL");
+    }
+    return file_name_pool->get_or_add_to_pool(name);
 }
 
 void acf_clear_string_map() {
@@ -67,6 +77,9 @@ void ACF_INITIALIZER::destroy_globals_in_acf_table() const {
         delete string_pool;
         string_pool = nullptr;
     }
+    std::lock_guard<std::mutex> file_name_lock(file_name_mutex);
+    delete file_name_pool;
+    file_name_pool = nullptr;
 }
 
 static ACF_INITIALIZER acf_global_variable_initializer;

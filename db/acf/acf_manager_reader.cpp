@@ -374,11 +374,11 @@ void ACF_MANAGER_READER::process_line(char const* text, size_t length, bool quie
     while (command < m_token_count && m_tokens[command][0] == '\0') {
         ++command;
     }
-    SET_COMMAND_KIND kind =
-        command < m_token_count
-            ? look_up_command({m_tokens[command], m_token_lengths[command]})
-            : NOT_A_SET_COMMAND;
-    if (kind == NOT_A_SET_COMMAND) {
+    static COMMAND_INFO const no_command = {NOT_A_SET_COMMAND, 0, nullptr};
+    COMMAND_INFO const& info = command < m_token_count
+                                   ? look_up_command({m_tokens[command], m_token_lengths[command]})
+                                   : no_command;
+    if (info.kind == NOT_A_SET_COMMAND) {
         if (same_word(m_tokens[0], "source")) {
             if (m_token_count != 2) {
                 append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
@@ -395,17 +395,9 @@ void ACF_MANAGER_READER::process_line(char const* text, size_t length, bool quie
     }
 
     LINE_BUILDER& line = m_builder;
-    line.reset(same_word(m_tokens[command], "set_parameter") ? ACF_MGR_ASGN_LINE::FLAG_PARAMETER
-                                                             : 0);
-    if (kind == VARIABLE_SET_COMMAND) {
-        for (ACF_TCL_SET_TO_VAR_INFO const* info = acf_tcl_set_to_var_info;
-             info->command[0] != '\0'; ++info) {
-            if (same_word(m_tokens[command], info->command)) {
-                char const* name = acf_get_variable_user_name(info->variable);
-                line.set(ACF_MGR_ASGN_LINE::NAME, name, std::strlen(name));
-                break;
-            }
-        }
+    line.reset(info.flags);
+    if (info.name != nullptr) {
+        line.set(ACF_MGR_ASGN_LINE::NAME, info.name, std::strlen(info.name));
     }
     bool error = !read_options(&line, command + 1);
     if (!error && check_assignment_line(line, quiet, &error)) {
@@ -716,16 +708,29 @@ std::string_view ACF_MANAGER_READER::keep_key(std::string_view text) {
     return m_keys.emplace_back(text);
 }
 
-ACF_MANAGER_READER::SET_COMMAND_KIND ACF_MANAGER_READER::look_up_command(std::string_view word) {
+ACF_MANAGER_READER::COMMAND_INFO const&
+ACF_MANAGER_READER::look_up_command(std::string_view word) {
     auto found = m_commands.find(word);
     if (found == m_commands.end()) {
         std::string_view key = keep_key(word);
         bool variable_specific = false;
-        SET_COMMAND_KIND kind = NOT_A_SET_COMMAND;
-        if (acf_is_valid_tcl_set_command(key.data(), &variable_specific)) {
-            kind = variable_specific ? VARIABLE_SET_COMMAND : GENERIC_SET_COMMAND;
+        COMMAND_INFO info = {NOT_A_SET_COMMAND, 0, nullptr};
+        bool valid = acf_is_valid_tcl_set_command(key.data(), &variable_specific);
+        if (valid) {
+            info.kind = GENERIC_SET_COMMAND;
+            if (same_word(key.data(), "set_parameter")) {
+                info.flags = ACF_MGR_ASGN_LINE::FLAG_PARAMETER;
+            }
         }
-        found = m_commands.emplace(key, kind).first;
+        // A command of one variable names it.
+        for (ACF_TCL_SET_TO_VAR_INFO const* command = acf_tcl_set_to_var_info;
+             valid && variable_specific && command->command[0] != '\0'; ++command) {
+            if (same_word(key.data(), command->command)) {
+                info.name = acf_get_variable_user_name(command->variable);
+                break;
+            }
+        }
+        found = m_commands.emplace(key, info).first;
     }
     return found->second;
 }

@@ -202,12 +202,13 @@ private:
     void reserve_records(size_t count);
     // The catalogue's answers for command words and variable names, remembered
     // per reader since a file uses few of them many times.
-    enum SET_COMMAND_KIND : uint8_t {
-        NOT_A_SET_COMMAND,
-        GENERIC_SET_COMMAND,
-        VARIABLE_SET_COMMAND
+    enum SET_COMMAND_KIND : uint8_t { NOT_A_SET_COMMAND, GENERIC_SET_COMMAND };
+    struct COMMAND_INFO {
+        SET_COMMAND_KIND kind;
+        uint8_t flags;    // the record's flags the command gives
+        char const* name; // the variable a command of one variable names; else null
     };
-    SET_COMMAND_KIND look_up_command(std::string_view word);
+    COMMAND_INFO const& look_up_command(std::string_view word);
     struct NAME_INFO {
         bool removed;
         ACF_VARIABLE_TYPE_ENUM variable;
@@ -238,7 +239,7 @@ private:
     LINE_BUILDER m_builder;
     std::list<MSG_POST*> m_messages;
     std::deque<std::string> m_keys; // the look-up keys, which never move
-    std::unordered_map<std::string_view, SET_COMMAND_KIND> m_commands;
+    std::unordered_map<std::string_view, COMMAND_INFO> m_commands;
     std::unordered_map<std::string_view, NAME_INFO> m_names;
     std::string m_read_error;
 };

@@ -50,27 +50,32 @@ void write_notes_block(std::ostream& out, std::string const& revision) {
         << "# " << std::string(74, '-') << " #\n";
 }
 
-// The line an entry is written as; false when the entry writes nothing.
-bool entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry, std::string* text) {
+// The line an entry is written as, without its line end: a comment's text, an
+// unchanged assignment's line as it was read, else the assignment's command
+// made afresh in `scratch`. Null when the entry writes nothing.
+std::string const* entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry,
+                              std::string* scratch) {
     ACF_ASSIGNMENT* asgn = entry->get_assignment();
     if (asgn == nullptr) {
-        if (entry->get_comment() == nullptr) {
-            return false;
+        char const* comment = entry->get_comment();
+        if (comment == nullptr) {
+            return nullptr;
         }
-        *text = entry->get_comment();
-        return true;
+        scratch->assign(comment);
+        return scratch;
     }
     if (asgn->is_transient() || asgn->get_family_enum() != DEV_FAMILY_GENERIC) {
-        return false;
+        return nullptr;
     }
-    // A changed assignment is written afresh; an unchanged one as it was read.
+    std::string const* read = asgn->has_changed() ? nullptr : asgn->get_original_tcl_command();
+    if (read != nullptr) {
+        return read;
+    }
     if (asgn->has_changed()) {
         asgn->set_variable_original_tcl_command_from_file(nullptr);
-        asgn->get_variable_tcl_set_command(text, nullptr);
-    } else if (!asgn->get_variable_original_tcl_command_from_file(text)) {
-        asgn->get_variable_tcl_set_command(text, nullptr);
     }
-    return !text->empty();
+    asgn->get_variable_tcl_set_command(scratch, nullptr);
+    return scratch;
 }
 
 // "# " followed by `fill` characters up to the length of `line`.
@@ -96,7 +101,7 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
     bool changed = storage->get_force_write() || collection->have_any_assignments_changed();
     bool is_revision_file =
         FIO_PATH::os_specific_comparison(file_name, storage->get_active_revision_path());
-    ACF_ASGN_COMMENT_LIST entries;
+    ACF_ASGN_COMMENT_VECTOR entries;
     collection->get_comment_assignment_coll_for_writing(&entries, file_name, is_revision_file,
                                                         changed);
     bool existed = !as_new_file && file_exists(file_name);
@@ -108,31 +113,42 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
             return true;
         }
     }
-    std::ostringstream out;
+    // The banner first, then every line into one buffer, sized from the file
+    // as it is, so that it seldom grows.
+    std::ostringstream banner;
     bool line_end_before_first = false;
     if (!existed && storage->get_write_header_comments()) {
-        acf_print_project_file_header(out);
+        acf_print_project_file_header(banner);
         if (write_notes) {
-            write_notes_block(out, storage->get_active_revision_name());
+            write_notes_block(banner, storage->get_active_revision_name());
             line_end_before_first = true;
         }
-        out << "\n";
+        banner << "\n";
     }
+    if (!banner.good()) {
+        return false;
+    }
+    FIO_FILE_STATUS status;
+    size_t expected = existed && FIO_FILE_SYSTEM::get_status(FIO_PATH(file_name), &status)
+                          ? static_cast<size_t>(status.size)
+                          : 0;
+    std::string out = banner.str();
+    out.reserve(out.size() + expected + expected / 8 + 4096);
     bool first = true;
-    std::string text;
+    std::string scratch;
     for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry : entries) {
-        if (!entry_text(entry, &text)) {
+        std::string const* text = entry_text(entry, &scratch);
+        if (text == nullptr || text->empty()) {
             continue;
         }
         if (!first || line_end_before_first) {
-            out << "\n";
+            out += '\n';
         }
-        out << text;
+        out += *text;
         first = false;
     }
     // The rename publishes the new file only once it is complete on disk.
-    return out.good() &&
-           FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file_name), out.str(), write_error);
+    return FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file_name), out, write_error);
 }
 
 } // namespace

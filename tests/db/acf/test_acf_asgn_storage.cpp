@@ -286,7 +286,7 @@ TEST_F(ACF_ASGN_STORAGE_TEST, CommentLinesAndOrderOperations) {
     coll().move_assignment_to_end_of_coll(a);
     coll().move_assignment_to_end_of_coll(nullptr);
 
-    ACF_ASGN_COMMENT_LIST lines;
+    ACF_ASGN_COMMENT_VECTOR lines;
     coll().get_comment_assignment_coll_for_writing(&lines, "/projects/chip/chip.tsf", true, true);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_STREQ(lines.front()->get_comment(), "# first");
@@ -337,7 +337,7 @@ TEST_F(ACF_ASGN_STORAGE_TEST, CopyKeepsEverythingAsItWas) {
     EXPECT_TRUE(a2->get_variable_original_tcl_command_from_file(&command));
     EXPECT_EQ(entity_names(), std::vector<std::string>{"sub"});
 
-    ACF_ASGN_COMMENT_LIST lines;
+    ACF_ASGN_COMMENT_VECTOR lines;
     coll().get_comment_assignment_coll_for_writing(&lines, "/projects/chip/pins.tcl", false, true);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_STREQ(lines.front()->get_comment(), "# pins");

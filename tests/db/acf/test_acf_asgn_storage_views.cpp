@@ -40,7 +40,7 @@ protected:
 
     // Each line as its comment text or its assignment's target (or value).
     std::vector<std::string> lines_of(char const* file, bool is_revision_file, bool force) {
-        ACF_ASGN_COMMENT_LIST lines;
+        ACF_ASGN_COMMENT_VECTOR lines;
         lines.push_back(nullptr); // emptied first
         coll().get_comment_assignment_coll_for_writing(&lines, file, is_revision_file, force);
         std::vector<std::string> texts;
