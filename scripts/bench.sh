@@ -24,6 +24,7 @@ BENCHMARKS=(
     "mem_alloc_bench --runs 1 --roads own,glibc-checked 2000000"
     "bench_acf_growth"
     "bench_acf_manager_reader"
+    "bench_acf_commit"
     "bench_regentool_startup"
 )
 if [[ -n "${BENCH_ONLY:-}" ]]; then
