@@ -84,7 +84,7 @@ public:
     // Copies the command line the record was read from; false when none.
     bool get_variable_original_tcl_command_from_file(std::string* returned_tcl_command) const;
     // The same without a copy; null when none.
-    std::string const* get_original_tcl_command() const;
+    char const* get_original_tcl_command() const;
     char const* get_argument_value(ACF_ARGUMENT_TYPE_ENUM arg) const; // null when absent
     // Appends the present argument types in ascending order.
     void get_arguments(std::vector<ACF_ARGUMENT_TYPE_ENUM>* arguments) const;
@@ -155,7 +155,7 @@ public:
     // quoted value.
     void add_option_and_value_to_tcl_command(std::string* returned_tcl_command,
                                              char const* option_name,
-                                             std::string const* value) const;
+                                             char const* value) const;
     // Appends one argument option as written in settings files.
     void add_argument_to_tcl_command(std::string* returned_tcl_command,
                                      ACF_ARGUMENT_TYPE_ENUM arg) const;

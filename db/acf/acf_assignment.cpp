@@ -33,20 +33,25 @@ MEM_UNIT_INITIALIZER(ACF);
 // ---------------------------------------------------------------------------
 
 void ACF_ASGN_TEXT::set(char const* text, bool pooled, bool keep_empty) {
-    clear(pooled);
+    // The new text is made before the old one goes: `text` may be the old one.
+    char const* made = nullptr;
     if (text == nullptr) {
-        return;
-    }
-    if (pooled) {
-        m_text = acf_get_or_create_string_pool()->get_or_add_to_pool(text);
+    } else if (pooled) {
+        std::string const* in_pool = acf_get_or_create_string_pool()->get_or_add_to_pool(text);
+        made = in_pool != nullptr ? in_pool->c_str() : nullptr;
     } else if (*text != '\0' || keep_empty) {
-        m_text = MEM_NEW(ACF, std::string)(text);
+        size_t size = std::strlen(text) + 1;
+        char* copy = MEM_NEW_ARRAY(ACF, char, size);
+        std::memcpy(copy, text, size);
+        made = copy;
     }
+    clear(pooled);
+    m_text = made;
 }
 
 void ACF_ASGN_TEXT::clear(bool pooled) {
     if (!pooled) {
-        delete m_text;
+        delete[] m_text;
     }
     m_text = nullptr;
 }
@@ -100,7 +105,7 @@ ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT_IMPL::clone() const {
         ACF_ASGN_TEXT const& from = this->*field;
         if (from.is_present()) {
             ACF_ASGN_TEXT& to = const_cast<ACF_ASGN_TEXT&>(copy->*field);
-            copy->set_text(to, from.get()->c_str(), true);
+            copy->set_text(to, from.get(), true);
         }
     }
     copy->m_file_name.share(m_file_name.get());
@@ -247,7 +252,7 @@ char const* ACF_ASSIGNMENT::get_entity_name() const {
 
 char const* ACF_ASSIGNMENT::get_variable_string() const {
     if (!m_impl->m_freeform_name.is_empty()) {
-        return m_impl->m_freeform_name.get()->c_str();
+        return m_impl->m_freeform_name.get();
     }
     return acf_get_variable_user_name(m_impl->m_type);
 }
@@ -262,7 +267,7 @@ char const* ACF_ASSIGNMENT::get_description() const {
 
 char const* ACF_ASSIGNMENT::get_acf_file_name() const {
     if (!m_impl->m_file_name.is_empty()) {
-        return m_impl->m_file_name.get()->c_str();
+        return m_impl->m_file_name.get();
     }
     return get_manager_storage() ? get_manager_storage()->get_active_revision_path() : "";
 }
@@ -290,7 +295,7 @@ char const* ACF_ASSIGNMENT::get_value(bool raw) const {
     if (m_impl->m_value.is_empty()) {
         return "";
     }
-    char const* stored = m_impl->m_value.get()->c_str();
+    char const* stored = m_impl->m_value.get();
     if (acf_get_value_type(m_impl->m_type) != 3 ||
         !acf_test_variable_trait_of(m_impl->m_type, ACF_VARIABLE_TRAIT_TYPE_RESOLVE_FILENAME)) {
         return stored;
@@ -333,11 +338,11 @@ bool ACF_ASSIGNMENT::get_variable_original_tcl_command_from_file(
     if (!m_impl->m_read_command.is_present()) {
         return false;
     }
-    *returned_tcl_command = *m_impl->m_read_command.get();
+    *returned_tcl_command = m_impl->m_read_command.get();
     return true;
 }
 
-std::string const* ACF_ASSIGNMENT::get_original_tcl_command() const {
+char const* ACF_ASSIGNMENT::get_original_tcl_command() const {
     return m_impl->m_read_command.get();
 }
 
@@ -450,7 +455,7 @@ int ACF_ASSIGNMENT::is_legal() const {
     ACF_MGR_INPUT_PARAMETERS params;
     params.set_variable_type(m_impl->m_type);
     if (is_freeform() && m_impl->m_freeform_name.is_present()) {
-        params.set_variable_string(m_impl->m_freeform_name.get()->c_str());
+        params.set_variable_string(m_impl->m_freeform_name.get());
     }
     params.set_value_string(m_impl->m_value.c_str_or(nullptr));
     params.set_from(m_impl->m_from.c_str_or(nullptr));
@@ -531,7 +536,7 @@ bool ACF_ASSIGNMENT::replace_value_string_with_default_if_debug(std::string& val
 
 void ACF_ASSIGNMENT::set_value(char const* text) {
     if (text != nullptr && m_impl->m_value.is_present() &&
-        texts_equal(text, m_impl->m_value.get()->c_str(), is_case_sensitive(m_impl->m_type))) {
+        texts_equal(text, m_impl->m_value.get(), is_case_sensitive(m_impl->m_type))) {
         return;
     }
     std::string value = text ? text : "";
@@ -551,7 +556,7 @@ void ACF_ASSIGNMENT::set_value(char const* text) {
 
 bool ACF_ASSIGNMENT::set_entity_name(char const* text) {
     if (text != nullptr && m_impl->m_entity.is_present() &&
-        std::strcmp(text, m_impl->m_entity.get()->c_str()) == 0) {
+        std::strcmp(text, m_impl->m_entity.get()) == 0) {
         return false;
     }
     m_impl->set_text(m_impl->m_entity, text);
@@ -570,7 +575,7 @@ bool ACF_ASSIGNMENT::set_section_identifier(char const* text) {
             "assignment_takes_section_id || m_impl->get_section_identifier() == NULL");
     }
     if (text != nullptr && m_impl->m_section_identifier.is_present() &&
-        std::strcmp(text, m_impl->m_section_identifier.get()->c_str()) == 0) {
+        std::strcmp(text, m_impl->m_section_identifier.get()) == 0) {
         return false;
     }
     m_impl->set_text(m_impl->m_section_identifier, text);
@@ -608,7 +613,8 @@ void ACF_ASSIGNMENT::set_acf_file_name(char const* name) {
     char const* revision_path =
         m_impl->m_storage ? m_impl->m_storage->get_active_revision_path() : "";
     if (!FIO_PATH::os_specific_comparison(name, revision_path)) {
-        m_impl->m_file_name.share(acf_intern_file_name(name));
+        std::string const* interned = acf_intern_file_name(name);
+        m_impl->m_file_name.share(interned != nullptr ? interned->c_str() : nullptr);
     }
 }
 

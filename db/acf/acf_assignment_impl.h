@@ -10,7 +10,8 @@
 
 // One optional text of a record. Absent is null. A pooled text points into the
 // library-wide string pool and is never freed here (the pool has no empty
-// texts, so an empty pooled text is absent); an unpooled text is owned.
+// texts, so an empty pooled text is absent); an unpooled text is owned, one
+// allocation of its characters.
 class ACF_ASGN_TEXT {
 public:
     ACF_ASGN_TEXT() = default;
@@ -18,20 +19,20 @@ public:
     ACF_ASGN_TEXT& operator=(ACF_ASGN_TEXT const&) = delete;
 
     bool is_present() const { return m_text != nullptr; }
-    bool is_empty() const { return m_text == nullptr || m_text->empty(); }
-    std::string const* get() const { return m_text; }
+    bool is_empty() const { return m_text == nullptr || *m_text == '\0'; }
+    char const* get() const { return m_text; }
     // The text, or `absent` when there is none.
-    char const* c_str_or(char const* absent) const { return m_text ? m_text->c_str() : absent; }
+    char const* c_str_or(char const* absent) const { return m_text ? m_text : absent; }
 
     // Stores a copy of text; null, and empty unless keep_empty, make it absent.
     void set(char const* text, bool pooled, bool keep_empty = false);
     // Points at a text that lives elsewhere for good (interned); clear(true)
     // lets go of it.
-    void share(std::string const* text) { m_text = text; }
+    void share(char const* text) { m_text = text; }
     void clear(bool pooled);
 
 private:
-    std::string const* m_text = nullptr;
+    char const* m_text = nullptr;
 };
 
 using ACF_ASGN_ARGUMENT_MAP = std::map<ACF_ARGUMENT_TYPE_ENUM, std::string>;

@@ -41,7 +41,7 @@ bool is_leading_argument(ACF_ARGUMENT_TYPE_ENUM arg) {
 
 void ACF_ASSIGNMENT::add_option_and_value_to_tcl_command(std::string* returned_tcl_command,
                                                          char const* option_name,
-                                                         std::string const* value) const {
+                                                         char const* value) const {
     if (returned_tcl_command == nullptr) {
         ACF_INTERNAL_ERROR("returned_tcl_command != NULL");
         return;
@@ -52,7 +52,7 @@ void ACF_ASSIGNMENT::add_option_and_value_to_tcl_command(std::string* returned_t
     }
     returned_tcl_command->append(" ").append(option_name);
     if (value != nullptr) {
-        returned_tcl_command->append(" ").append(value_word(*value));
+        returned_tcl_command->append(" ").append(value_word(value));
     }
 }
 
@@ -75,8 +75,7 @@ void ACF_ASSIGNMENT::add_argument_to_tcl_command(std::string* returned_tcl_comma
     if (gen_is_empty_string(text)) {
         return;
     }
-    std::string const value(text);
-    add_option_and_value_to_tcl_command(returned_tcl_command, word.c_str(), &value);
+    add_option_and_value_to_tcl_command(returned_tcl_command, word.c_str(), text);
 }
 
 void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_command,
@@ -95,13 +94,13 @@ void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_comm
         bool const freeform = type == ACF_VARIABLE_TYPE_NONE ||
                               acf_test_variable_trait_of(type, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
         std::string const name = (freeform && !m_impl->m_freeform_name.is_empty())
-                                     ? *m_impl->m_freeform_name.get()
+                                     ? std::string(m_impl->m_freeform_name.get())
                                      : std::string(acf_get_variable_user_name(type));
         line.append(" -name ").append(value_word(name));
     }
 
     if (m_impl->m_value.is_present()) {
-        std::string value = *m_impl->m_value.get();
+        std::string value = m_impl->m_value.get();
         convert_a_value_string_to_canonical_form(value);
         line.append(" ").append(value_word(value));
     }
@@ -118,7 +117,7 @@ void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_comm
                 ? std::string(top_entity)
                 : (m_impl->m_storage ? m_impl->m_storage->get_top_level_entity_name()
                                      : std::string());
-        if (*m_impl->m_entity.get() != top) {
+        if (m_impl->m_entity.get() != top) {
             add_option_and_value_to_tcl_command(&line, "-entity", m_impl->m_entity.get());
         }
     }

@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <string_view>
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -52,22 +53,18 @@ void write_notes_block(std::ostream& out, std::string const& revision) {
 
 // The line an entry is written as, without its line end: a comment's text, an
 // unchanged assignment's line as it was read, else the assignment's command
-// made afresh in `scratch`. Null when the entry writes nothing.
-std::string const* entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry,
-                              std::string* scratch) {
+// made afresh in `scratch`. Empty when the entry writes nothing.
+std::string_view entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry,
+                            std::string* scratch) {
     ACF_ASSIGNMENT* asgn = entry->get_assignment();
     if (asgn == nullptr) {
         char const* comment = entry->get_comment();
-        if (comment == nullptr) {
-            return nullptr;
-        }
-        scratch->assign(comment);
-        return scratch;
+        return comment != nullptr ? std::string_view(comment) : std::string_view();
     }
     if (asgn->is_transient() || asgn->get_family_enum() != DEV_FAMILY_GENERIC) {
-        return nullptr;
+        return std::string_view();
     }
-    std::string const* read = asgn->has_changed() ? nullptr : asgn->get_original_tcl_command();
+    char const* read = asgn->has_changed() ? nullptr : asgn->get_original_tcl_command();
     if (read != nullptr) {
         return read;
     }
@@ -75,7 +72,7 @@ std::string const* entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry,
         asgn->set_variable_original_tcl_command_from_file(nullptr);
     }
     asgn->get_variable_tcl_set_command(scratch, nullptr);
-    return scratch;
+    return *scratch;
 }
 
 // "# " followed by `fill` characters up to the length of `line`.
@@ -137,14 +134,14 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
     bool first = true;
     std::string scratch;
     for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry : entries) {
-        std::string const* text = entry_text(entry, &scratch);
-        if (text == nullptr || text->empty()) {
+        std::string_view text = entry_text(entry, &scratch);
+        if (text.empty()) {
             continue;
         }
         if (!first || line_end_before_first) {
             out += '\n';
         }
-        out += *text;
+        out += text;
         first = false;
     }
     // The rename publishes the new file only once it is complete on disk.

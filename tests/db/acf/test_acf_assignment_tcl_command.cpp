@@ -143,7 +143,7 @@ TEST_F(ACF_TCL_COMMAND_TEST, OptionHelpersAppendWords) {
     RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, "top.vhd");
     std::string line = "cmd";
     std::string const value = "two words";
-    asgn->add_option_and_value_to_tcl_command(&line, "-comment", &value);
+    asgn->add_option_and_value_to_tcl_command(&line, "-comment", value.c_str());
     asgn->add_option_and_value_to_tcl_command(&line, "-disable", nullptr);
     EXPECT_EQ(line, "cmd -comment \"two words\" -disable");
     asgn->add_argument_to_tcl_command(&line, ACF_ARGUMENT_TYPE_LIBRARY);
