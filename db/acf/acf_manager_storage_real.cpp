@@ -667,7 +667,9 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
             options.record_file_names = true;
             options.strict = true;
             options.keep_comments = false;
-            options.assignments = &read_list;
+            // Only a re-read can leave what it read marked changed (the first
+            // read is cleared below): only then are they listed.
+            options.assignments = was_loaded ? &read_list : nullptr;
             if (read_file_from_disk(m_revision_path.c_str(), false, options)) {
                 ASSIGNMENT_LIST removed;
                 m_asgn_storage->get_removed_assignments(&removed);
