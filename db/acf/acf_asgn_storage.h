@@ -149,6 +149,10 @@ public:
     void set_as_dangling_pointer(ACF_ASSIGNMENT* asgn);
     void reset_deleted_map();
 
+    // Room in the indexes for this many more assignments, so that a bulk read
+    // does not grow them step by step.
+    void reserve(size_t assignments);
+
     // --- Order, comments, entity names ------------------------------------------
     void add_entity_name_to_map(char const* entity_name);
     void move_assignment_to_end_of_coll(ACF_ASSIGNMENT* asgn);

@@ -233,6 +233,11 @@ void ACF_ASGN_STORAGE::changed_mark_turned(ACF_ASSIGNMENT* asgn, bool on) {
     }
 }
 
+void ACF_ASGN_STORAGE::reserve(size_t assignments) {
+    m_positions.reserve(m_positions.size() + assignments);
+    m_selected.reserve(m_selected.size() + assignments);
+}
+
 void ACF_ASGN_STORAGE::matching_state_changed(ACF_ASSIGNMENT* asgn) {
     auto found = m_positions.find(asgn);
     if (found != m_positions.end()) {

@@ -364,6 +364,9 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
     }
     std::string default_entity;
     if (!check_only) {
+        if (options.merge && m_asgn_storage != nullptr) {
+            m_asgn_storage->reserve(lines.size());
+        }
         if (found_errors) {
             set_state(STATE_MODIFIED, true);
             set_state(STATE_FORCE_WRITE, true);
