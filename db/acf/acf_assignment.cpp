@@ -591,14 +591,12 @@ void ACF_ASSIGNMENT::clear_section_identifier() {
 }
 
 void ACF_ASSIGNMENT::set_comment(char const* text) {
+    // Read before the old comment goes: `text` may be that comment.
+    std::string const comment = gen_is_empty_string(text) ? std::string() : normalise_comment(text);
     if (!m_impl->m_comment.is_empty()) {
         m_impl->m_comment.clear(m_impl->is_pooled());
         store_changed_mark(true);
     }
-    if (gen_is_empty_string(text)) {
-        return;
-    }
-    std::string const comment = normalise_comment(text);
     if (!comment.empty()) {
         m_impl->set_text(m_impl->m_comment, comment.c_str());
         store_changed_mark(true);

@@ -69,6 +69,17 @@ TEST_F(ACF_ASSIGNMENT_TEST, CommentIsNormalisedAndRecordStartsUnchanged) {
     }
 }
 
+// A setter handed what a getter of the same record gave keeps that text: the
+// old text must not be freed before it is read.
+TEST_F(ACF_ASSIGNMENT_TEST, SettersTakeTheRecordsOwnTexts) {
+    char const* const comment = "the pin drives the status light of the board";
+    RECORD asgn = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, "led0", "1.8 V", comment);
+    asgn->set_comment(asgn->get_comments());
+    EXPECT_STREQ(asgn->get_comments(), comment);
+    asgn->set_value(asgn->get_actual_value());
+    EXPECT_STREQ(asgn->get_actual_value(), "1.8 V");
+}
+
 TEST_F(ACF_ASSIGNMENT_TEST, ValueCaseFollowsTheVariable) {
     // LOCATION compares and stores its values ignoring case, VHDL_FILE keeps them.
     RECORD pin = make(ACF_VARIABLE_TYPE_LOCATION, nullptr, "led0", "pin_a3");
