@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -119,7 +119,8 @@ double read_and_split(std::string const& file, size_t* lines, size_t* size) {
         ++count;
         at = line_end + 1;
     }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     *lines = count;
     *size = buffer.size();
     return seconds;

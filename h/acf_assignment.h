@@ -154,8 +154,7 @@ public:
     // Appends " -<option>" and, for a non-null value, a blank and the escaped,
     // quoted value.
     void add_option_and_value_to_tcl_command(std::string* returned_tcl_command,
-                                             char const* option_name,
-                                             char const* value) const;
+                                             char const* option_name, char const* value) const;
     // Appends one argument option as written in settings files.
     void add_argument_to_tcl_command(std::string* returned_tcl_command,
                                      ACF_ARGUMENT_TYPE_ENUM arg) const;

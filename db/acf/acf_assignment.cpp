@@ -97,10 +97,10 @@ ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT_IMPL::clone() const {
     copy->m_flags = static_cast<uint8_t>(m_flags & copied_bits);
     copy->m_family = m_family;
     ACF_ASGN_TEXT const ACF_ASSIGNMENT_IMPL::*const fields[] = {
-        &ACF_ASSIGNMENT_IMPL::m_from,     &ACF_ASSIGNMENT_IMPL::m_to,
-        &ACF_ASSIGNMENT_IMPL::m_value,    &ACF_ASSIGNMENT_IMPL::m_section_identifier,
-        &ACF_ASSIGNMENT_IMPL::m_entity,   &ACF_ASSIGNMENT_IMPL::m_read_command,
-        &ACF_ASSIGNMENT_IMPL::m_comment,  &ACF_ASSIGNMENT_IMPL::m_freeform_name};
+        &ACF_ASSIGNMENT_IMPL::m_from,    &ACF_ASSIGNMENT_IMPL::m_to,
+        &ACF_ASSIGNMENT_IMPL::m_value,   &ACF_ASSIGNMENT_IMPL::m_section_identifier,
+        &ACF_ASSIGNMENT_IMPL::m_entity,  &ACF_ASSIGNMENT_IMPL::m_read_command,
+        &ACF_ASSIGNMENT_IMPL::m_comment, &ACF_ASSIGNMENT_IMPL::m_freeform_name};
     for (auto field : fields) {
         ACF_ASGN_TEXT const& from = this->*field;
         if (from.is_present()) {

@@ -320,7 +320,8 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
         if (!keep_this_file_out) {
             m_kept_lines.push_back(line);
         }
-        if (!line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) || !line->has_field(ACF_MGR_ASGN_LINE::SOURCE_FILE)) {
+        if (!line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) ||
+            !line->has_field(ACF_MGR_ASGN_LINE::SOURCE_FILE)) {
             continue;
         }
         std::string sourced = resolve_source_name(directory, line->get_source_file());
@@ -340,7 +341,8 @@ void ACF_MANAGER_READER::read_lines(std::string& text, bool quiet) {
     char* const end = start + text.size();
     for (;;) {
         ++m_line_number;
-        char* line_end = static_cast<char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
+        char* line_end =
+            static_cast<char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
         char* stop = line_end != nullptr ? line_end : end;
         *stop = '\0'; // the string's own terminator at the end
         process_line(start, static_cast<size_t>(stop - start), quiet);
@@ -708,8 +710,7 @@ std::string_view ACF_MANAGER_READER::keep_key(std::string_view text) {
     return m_keys.emplace_back(text);
 }
 
-ACF_MANAGER_READER::COMMAND_INFO const&
-ACF_MANAGER_READER::look_up_command(std::string_view word) {
+ACF_MANAGER_READER::COMMAND_INFO const& ACF_MANAGER_READER::look_up_command(std::string_view word) {
     auto found = m_commands.find(word);
     if (found == m_commands.end()) {
         std::string_view key = keep_key(word);

@@ -227,7 +227,7 @@ private:
     // a record never moves.
     std::vector<std::vector<ACF_MGR_ASGN_LINE>> m_records;
     std::vector<std::unique_ptr<std::string>> m_file_texts; // the records' line texts
-    ACF_MGR_TEXT_ARENA m_texts;                              // the records' other texts
+    ACF_MGR_TEXT_ARENA m_texts;                             // the records' other texts
     std::vector<std::string> m_file_names;
     std::unordered_set<std::string> m_files_read;
     std::vector<char> m_token_buffer;

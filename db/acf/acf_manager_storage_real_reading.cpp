@@ -375,7 +375,7 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
     }
     auto entity_of = [&default_entity](ACF_MGR_ASGN_LINE const* line) {
         return line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DEFAULT_ENTITY) ? default_entity.c_str()
-                                                                        : line->get_entity();
+                                                                       : line->get_entity();
     };
     auto mark_bad_read = [&] {
         if (!check_only && options.merge) {

@@ -131,6 +131,15 @@ TEST(AcfManagerReaderTokens, SplitsLinesIntoWords) {
         {"catch x", {"catch", "x"}},
         {"", {}},
         {" \t ", {}},
+        // runs longer than the 16 characters searched at a time, and control
+        // characters that are plain text
+        {"abcdefghijklmnopqrstuvwxyz0123456789 b", {"abcdefghijklmnopqrstuvwxyz0123456789", "b"}},
+        {"x\x01y\fz\vw\x1f v", {"x\x01y\fz\vw\x1f", "v"}},
+        {"\"0123456789abcdef 0123456789\\\"abcdef\\\\ tail\" end",
+         {"0123456789abcdef 0123456789\"abcdef\\ tail", "end"}},
+        {"0123456789abcdef\"x\" \"\x02quoted\"", {"0123456789abcdef\"x\"", "\x02quoted"}},
+        {"\xc3\xa9t\xc3\xa9 \"caf\xc3\xa9 cr\xc3\xa8me\"",
+         {"\xc3\xa9t\xc3\xa9", "caf\xc3\xa9 cr\xc3\xa8me"}},
     };
     for (TOKEN_CASE const& c : cases) {
         EXPECT_EQ(tokens_of(c.line), c.tokens) << c.line;
