@@ -141,21 +141,31 @@ inline SCANNED_CHAR scan_at(char const* buffer, size_t at) {
 // NUL, so that a run is searched 16 bytes at a time.
 constexpr size_t TOKEN_BUFFER_PADDING = 16;
 
-bool is_special(char c, bool quote_is_special) {
-    return c == '\0' || c == '\\' || c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
-           (quote_is_special && c == '"');
-}
+// The characters that end a plain run: the line's end, a backslash, the
+// delimiters and, in the second table, a double quote.
+struct SPECIAL_CHARS {
+    bool table[2][256] = {};
+    constexpr SPECIAL_CHARS() {
+        for (char c : {'\0', '\\', ' ', '\t', '\r', '\n'}) {
+            table[0][static_cast<unsigned char>(c)] = true;
+            table[1][static_cast<unsigned char>(c)] = true;
+        }
+        table[1][static_cast<unsigned char>('"')] = true;
+    }
+};
+constexpr SPECIAL_CHARS special_chars;
 
 // The length of the run at `text` of characters that are copied as they are:
 // every character but the line's end, a backslash, a delimiter and, when
-// `quote_is_special`, a double quote. Most of a line is such runs.
-size_t plain_run(char const* text, bool quote_is_special) {
+// `QUOTE_IS_SPECIAL`, a double quote. Most of a line is such runs.
+template <bool QUOTE_IS_SPECIAL> size_t plain_run(char const* text) {
+    bool const* const special = special_chars.table[QUOTE_IS_SPECIAL ? 1 : 0];
 #if defined(__SSE2__)
     // Candidates 16 at a time: every byte up to a blank, a backslash, a quote;
     // the few control characters among them that are plain are passed over.
     __m128i const blank = _mm_set1_epi8(' ');
     __m128i const backslash = _mm_set1_epi8('\\');
-    __m128i const quote = _mm_set1_epi8(quote_is_special ? '"' : ' ');
+    __m128i const quote = _mm_set1_epi8(QUOTE_IS_SPECIAL ? '"' : ' ');
     for (size_t at = 0;; at += 16) {
         __m128i chunk = _mm_loadu_si128(reinterpret_cast<__m128i const*>(text + at));
         __m128i found = _mm_or_si128(
@@ -164,14 +174,14 @@ size_t plain_run(char const* text, bool quote_is_special) {
         for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found)); mask != 0;
              mask &= mask - 1) {
             size_t candidate = at + static_cast<size_t>(__builtin_ctz(mask));
-            if (is_special(text[candidate], quote_is_special)) {
+            if (special[static_cast<unsigned char>(text[candidate])]) {
                 return candidate;
             }
         }
     }
 #else
     size_t at = 0;
-    while (!is_special(text[at], quote_is_special)) {
+    while (!special[static_cast<unsigned char>(text[at])]) {
         ++at;
     }
     return at;
@@ -568,7 +578,7 @@ void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
 
         if (!is_quote(s)) {
             for (;;) {
-                copy_run(buffer, &read, &write, plain_run(buffer + read, false));
+                copy_run(buffer, &read, &write, plain_run<false>(buffer + read));
                 s = scan_at(buffer, read);
                 if (s.c == '\0' || is_delimiter(s)) {
                     break;
@@ -585,7 +595,7 @@ void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
             size_t content = write;
             bool ends_in_quote = false;
             for (;;) {
-                size_t run = plain_run(buffer + read, true);
+                size_t run = plain_run<true>(buffer + read);
                 if (run > 0) {
                     copy_run(buffer, &read, &write, run);
                     ends_in_quote = false;
@@ -608,7 +618,7 @@ void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
                 read += s.width;
                 buffer[write++] = ' ';
                 for (;;) {
-                    copy_run(buffer, &read, &write, plain_run(buffer + read, true));
+                    copy_run(buffer, &read, &write, plain_run<true>(buffer + read));
                     s = scan_at(buffer, read);
                     if (s.c == '\0' || is_quote(s)) {
                         break;
