@@ -102,18 +102,15 @@ ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage)
         position.entity_counted = asgn_storage->m_positions.at(node.second).entity_counted;
         watch(copy, m_positions.emplace(copy, position).first->second);
     }
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* comment_asgn : asgn_storage->m_ordered_coll) {
-        if (!ACF_REQUIRE(comment_asgn != NULL)) {
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& comment_asgn : asgn_storage->m_ordered_coll) {
+        if (comment_asgn.get_assignment() == nullptr) {
+            m_ordered_coll.emplace_back(comment_asgn.get_comment(),
+                                        comment_asgn.get_acf_file_name());
             continue;
         }
-        if (comment_asgn->get_assignment() == nullptr) {
-            append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(
-                comment_asgn->get_comment(), comment_asgn->get_acf_file_name()));
-            continue;
-        }
-        ACF_ASSIGNMENT* copy = copies.at(comment_asgn->get_assignment());
+        ACF_ASSIGNMENT* copy = copies.at(comment_asgn.get_assignment());
         POSITION& position = m_positions.at(copy);
-        position.entry = append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(copy));
+        position.entry = m_ordered_coll.emplace(m_ordered_coll.end(), copy);
         position.has_entry = true;
         position.order = m_next_order++;
     }
@@ -122,9 +119,6 @@ ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage)
 ACF_ASGN_STORAGE::~ACF_ASGN_STORAGE() {
     for (auto const& node : m_key_index) {
         delete node.second;
-    }
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
-        delete entry;
     }
     delete m_working_parameters;
 }
@@ -137,15 +131,10 @@ bool ACF_ASGN_STORAGE::have_manager_storage() const {
 // Holding assignments
 // ---------------------------------------------------------------------------
 
-ACF_ASGN_COMMENT_LIST::iterator
-ACF_ASGN_STORAGE::append_entry(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry) {
-    return m_ordered_coll.insert(m_ordered_coll.end(), entry);
-}
-
 void ACF_ASGN_STORAGE::hold(ACF_ASSIGNMENT* asgn, std::string const& key) {
     POSITION position{};
     position.key_node = m_key_index.emplace(key, asgn);
-    position.entry = append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(asgn));
+    position.entry = m_ordered_coll.emplace(m_ordered_coll.end(), asgn);
     position.has_entry = true;
     position.order = m_next_order++;
     watch(asgn, m_positions[asgn] = position);
@@ -159,7 +148,6 @@ void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
     unwatch(asgn, found->second);
     m_key_index.erase(found->second.key_node);
     if (found->second.has_entry) {
-        delete *found->second.entry;
         m_ordered_coll.erase(found->second.entry);
     }
     m_positions.erase(found);
@@ -458,7 +446,7 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::set_assignment(ACF_MGR_INPUT_PARAMETERS* input
         // again once it lives.
         POSITION& position = m_positions.at(asgn);
         if (!position.has_entry) {
-            position.entry = append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(asgn));
+            position.entry = m_ordered_coll.emplace(m_ordered_coll.end(), asgn);
             position.has_entry = true;
             position.order = m_next_order++;
         }
@@ -665,7 +653,7 @@ void ACF_ASGN_STORAGE::move_assignment_to_end_of_coll(ACF_ASSIGNMENT* asgn) {
 
 void ACF_ASGN_STORAGE::add_comment_line(char const* comment, char const* file_name) {
     if (comment != nullptr) {
-        append_entry(MEM_NEW(ACF, ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT)(comment, file_name));
+        m_ordered_coll.emplace_back(comment, file_name);
     }
 }
 
@@ -677,15 +665,13 @@ void ACF_ASGN_STORAGE::delete_comment(ACF_ASSIGNMENT* asgn) {
     if (found == m_positions.end() || !found->second.has_entry) {
         return;
     }
-    delete *found->second.entry;
     m_ordered_coll.erase(found->second.entry);
     found->second.has_entry = false;
 }
 
 void ACF_ASGN_STORAGE::delete_all_comments() {
     for (auto entry = m_ordered_coll.begin(); entry != m_ordered_coll.end();) {
-        if ((*entry)->get_assignment() == nullptr) {
-            delete *entry;
+        if (entry->get_assignment() == nullptr) {
             entry = m_ordered_coll.erase(entry);
         } else {
             ++entry;
@@ -729,11 +715,11 @@ void ACF_ASGN_STORAGE::get_all_assignments(ACF_ASGN_SEARCH_FILTER const& filter,
     if (!ACF_REQUIRE(coll != NULL)) {
         return;
     }
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
-        if (entry->get_assignment() != nullptr) {
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry : m_ordered_coll) {
+        if (entry.get_assignment() != nullptr) {
             add_assignment_to_collection_if_it_matches_all_of_these_filters(
                 filter, allow_ignored, include_removed, global, instance, freeform, coll,
-                entry->get_assignment());
+                entry.get_assignment());
         }
     }
 }

@@ -79,7 +79,8 @@ private:
 };
 
 using ACF_ASSIGNMENT_LIST = std::list<ACF_ASSIGNMENT*>;
-using ACF_ASGN_COMMENT_LIST = std::list<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*>;
+// The entries themselves, in file order: one node each.
+using ACF_ASGN_COMMENT_LIST = std::list<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT>;
 using ACF_ASGN_COMMENT_VECTOR = std::vector<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*>;
 
 class ACF_ASGN_STORAGE final : private ACF_ASSIGNMENT_OBSERVER {
@@ -301,7 +302,6 @@ private:
 
     // Adds a held assignment under the key at the end of the file order.
     void hold(ACF_ASSIGNMENT* asgn, std::string const& key);
-    ACF_ASGN_COMMENT_LIST::iterator append_entry(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry);
     // Destroys a held assignment and its entry and node.
     void destroy(ACF_ASSIGNMENT* asgn);
     void purge_removed(ACF_ASSIGNMENT* asgn);

@@ -205,8 +205,8 @@ void ACF_ASGN_STORAGE::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_param
         }
         return;
     }
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
-        ACF_ASSIGNMENT* asgn = entry->get_assignment();
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry : m_ordered_coll) {
+        ACF_ASSIGNMENT* asgn = entry.get_assignment();
         if (asgn != nullptr && does_assignment_match(asgn, m_working_parameters, filter,
                                                      allow_ignored, false, global, freeform)) {
             coll->push_back(asgn);

@@ -49,10 +49,8 @@ void ACF_ASGN_STORAGE::get_comment_assignment_coll_for_writing(
     // name is compared with the file once.
     std::unordered_map<char const*, bool> belongs_by_name;
     bool file_changed = false;
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
-        if (entry == nullptr) {
-            continue;
-        }
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT& held : m_ordered_coll) {
+        ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry = &held;
         char const* entry_file = entry->get_acf_file_name();
         bool belongs = is_revision_file;
         if (entry_file != nullptr) {
@@ -100,8 +98,8 @@ bool ACF_ASGN_STORAGE::get_assignments_for_file_category_section_id_entity(
     }
     coll->clear();
     ACF_ASGN_SEARCH_FILTER const any;
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
-        ACF_ASSIGNMENT* asgn = entry->get_assignment();
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry : m_ordered_coll) {
+        ACF_ASSIGNMENT* asgn = entry.get_assignment();
         if (asgn == nullptr) {
             continue;
         }
@@ -167,9 +165,9 @@ bool ACF_ASGN_STORAGE::internal_check_if_assignments_exist_for_section(
 bool ACF_ASGN_STORAGE::check_if_assignments_exist_for_section(
     ACF_CATEGORY_SECTION_TYPE_ENUM section_type, ACF_FILE_CATEGORY_ENUM category,
     char const* section_identifier) {
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry : m_ordered_coll) {
+    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry : m_ordered_coll) {
         if (internal_check_if_assignments_exist_for_section(
-                section_type, category, section_identifier, entry->get_assignment())) {
+                section_type, category, section_identifier, entry.get_assignment())) {
             return true;
         }
     }
