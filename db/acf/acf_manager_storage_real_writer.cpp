@@ -51,28 +51,35 @@ void write_notes_block(std::ostream& out, std::string const& revision) {
         << "# " << std::string(74, '-') << " #\n";
 }
 
-// The line an entry is written as, without its line end: a comment's text, an
-// unchanged assignment's line as it was read, else the assignment's command
-// made afresh in `scratch`. Empty when the entry writes nothing.
-std::string_view entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry,
-                            std::string* scratch) {
+// The line an entry is written as, without its line end: a comment's text (a
+// blank line too), an unchanged assignment's line as it was read, else the
+// assignment's command made afresh in `scratch`. False when the entry writes
+// nothing.
+bool entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry, std::string* scratch,
+                std::string_view* text) {
     ACF_ASSIGNMENT* asgn = entry->get_assignment();
     if (asgn == nullptr) {
         char const* comment = entry->get_comment();
-        return comment != nullptr ? std::string_view(comment) : std::string_view();
+        if (comment == nullptr) {
+            return false;
+        }
+        *text = comment;
+        return true;
     }
     if (asgn->is_transient() || asgn->get_family_enum() != DEV_FAMILY_GENERIC) {
-        return std::string_view();
+        return false;
     }
     char const* read = asgn->has_changed() ? nullptr : asgn->get_original_tcl_command();
     if (read != nullptr) {
-        return read;
+        *text = read;
+    } else {
+        if (asgn->has_changed()) {
+            asgn->set_variable_original_tcl_command_from_file(nullptr);
+        }
+        asgn->get_variable_tcl_set_command(scratch, nullptr);
+        *text = *scratch;
     }
-    if (asgn->has_changed()) {
-        asgn->set_variable_original_tcl_command_from_file(nullptr);
-    }
-    asgn->get_variable_tcl_set_command(scratch, nullptr);
-    return *scratch;
+    return !text->empty();
 }
 
 // "# " followed by `fill` characters up to the length of `line`.
@@ -134,8 +141,8 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
     bool first = true;
     std::string scratch;
     for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry : entries) {
-        std::string_view text = entry_text(entry, &scratch);
-        if (text.empty()) {
+        std::string_view text;
+        if (!entry_text(entry, &scratch, &text)) {
             continue;
         }
         if (!first || line_end_before_first) {
