@@ -46,24 +46,29 @@ void ACF_ASGN_STORAGE::get_comment_assignment_coll_for_writing(
     comment_asgn_list->clear();
     comment_asgn_list->reserve(m_ordered_coll.size());
     // Entries carry interned file names (or the revision's path): each distinct
-    // name is compared with the file once.
+    // name is compared with the file once, and runs of one name are common.
     std::unordered_map<char const*, bool> belongs_by_name;
+    char const* last_file = nullptr;
+    bool last_belongs = is_revision_file;
     bool file_changed = false;
     for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT& held : m_ordered_coll) {
         ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry = &held;
         char const* entry_file = entry->get_acf_file_name();
-        bool belongs = is_revision_file;
-        if (entry_file != nullptr) {
-            auto known = belongs_by_name.find(entry_file);
-            if (known == belongs_by_name.end()) {
-                known = belongs_by_name
-                            .emplace(entry_file,
-                                     FIO_PATH::os_specific_comparison(file_name, entry_file))
-                            .first;
+        if (entry_file != last_file) {
+            last_file = entry_file;
+            last_belongs = is_revision_file;
+            if (entry_file != nullptr) {
+                auto known = belongs_by_name.find(entry_file);
+                if (known == belongs_by_name.end()) {
+                    known = belongs_by_name
+                                .emplace(entry_file,
+                                         FIO_PATH::os_specific_comparison(file_name, entry_file))
+                                .first;
+                }
+                last_belongs = known->second;
             }
-            belongs = known->second;
         }
-        if (!belongs) {
+        if (!last_belongs) {
             continue;
         }
         ACF_ASSIGNMENT* asgn = entry->get_assignment();
