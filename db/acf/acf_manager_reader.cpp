@@ -49,6 +49,9 @@ void ACF_MGR_TEXT_ARENA::clear() {
     m_left = 0;
 }
 
+static_assert(sizeof(ACF_MGR_ASGN_LINE) == 32, "a record stays small: one per line");
+static_assert(ACF_ARGUMENT_TYPE_MAX_ARGUMENT_TYPE < 256, "an argument's type is packed as a byte");
+
 ACF_MGR_ASGN_LINE::ACF_MGR_ASGN_LINE(int32_t file_index, int32_t line_number, uint8_t flags,
                                      char const* text, char const* packed, uint8_t field_mask,
                                      uint8_t argument_count)
