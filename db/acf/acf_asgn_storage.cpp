@@ -545,13 +545,17 @@ void ACF_ASGN_STORAGE::remove_assignment_from_maps(ACF_ASSIGNMENT* asgn, bool ca
         get_all_assignments(source_files, false, false, true, false, false, &brought);
         // The IP file's name as the settings wrote it and the tags of the files
         // it brought are both taken from the project's folder.
+        // The IP file's name is normalised once, not once per file compared.
         std::string const ip_file =
             m_acf_manager_storage->in_project_folder(asgn->get_unmodified_value(false));
+        std::string const ip_full_path = FIO_PATH(ip_file).full_path();
         auto brought_by_it = [&](ACF_ASSIGNMENT* source_file, ACF_ARGUMENT_TYPE_ENUM tag) {
             char const* name = source_file->get_argument_value(tag);
-            return name != nullptr &&
-                   FIO_PATH::os_specific_comparison(
-                       m_acf_manager_storage->in_project_folder(name).c_str(), ip_file.c_str());
+            if (name == nullptr) {
+                return false;
+            }
+            std::string const tag_file = m_acf_manager_storage->in_project_folder(name);
+            return tag_file == ip_file || FIO_PATH(tag_file).full_path() == ip_full_path;
         };
         for (ACF_ASSIGNMENT* source_file : brought) {
             if (brought_by_it(source_file, ACF_ARGUMENT_TYPE_TIP) ||

@@ -50,7 +50,10 @@ void ACF_ASGN_STORAGE::remove_all_assignments() {
         }
         asgn->set_remove_status(true);
         asgn->set_changed_status(true);
-        remove_assignment_from_maps(asgn, true);
+        // Every file an IP file brought is removed here in its own turn, so
+        // no IP file needs to look for its files: that search, once per IP
+        // file, made a re-read of a revision with many IP files quadratic.
+        remove_assignment_from_maps(asgn, false);
     }
 }
 
