@@ -12,6 +12,9 @@
 //   prints `ratio lock-10k-tracked-files` in milliseconds and, against a
 //   status check of every one of the files in the same run,
 //   `ratio lock-10k-tracked-files-vs-stat`;
+// - reread-tip: the read lock that reads a revision of N IP files again after
+//   its settings file changed on disk, each IP file bringing a design file,
+//   10 to 10,000;
 // - list-ip-cores: listing the IP components that need an upgrade (what the
 //   command list_ip_cores does after its checks) in a revision of N
 //   components, each an IP file with its variation file, 10 to 10,000;
@@ -279,6 +282,24 @@ double median_of(int runs, std::function<void()> const& step) {
     return times[times.size() / 2];
 }
 
+// The read lock after the settings file of a revision of `files` IP files,
+// each bringing a design file, changed on disk: it reads the revision again.
+double reread_tip(TEMP_DIR const& dir, int files) {
+    write_tip_project(dir, files, [](int, std::string const& stem) {
+        return "set_global_assignment -name VERILOG_FILE " + stem + ".v\n";
+    });
+    if (!open_project(dir.path())) {
+        return -1;
+    }
+    std::ofstream(dir.path() + "growth.tsf", std::ios::app) << "# changed outside\n";
+    CLOCK::time_point start = CLOCK::now();
+    bool locked = manager()->read_lock();
+    manager()->read_unlock();
+    double seconds = seconds_since(start);
+    close_project();
+    return locked ? seconds : -1;
+}
+
 // One read lock and unlock of the unchanged revision that read `files` files;
 // `stat_seconds` (unless null) receives a status check of every one of them.
 double lock_tracked_files(TEMP_DIR const& dir, int files, double* stat_seconds) {
@@ -465,6 +486,7 @@ int main(int argc, char** argv) {
              lock_10k = n == 10000 ? seconds : lock_10k;
              return seconds;
          }},
+        {"reread-tip", tip_sizes, [&](int n) { return reread_tip(dir, n); }},
         {"list-ip-cores", tip_sizes, [&](int n) { return list_ip_cores(dir, n); }},
     };
     for (SERIES const& s : series) {
