@@ -95,7 +95,7 @@ TEST_F(MdbSmallDialogs, FileNewOffersTheFramesDocumentTypesByCategory) {
         EXPECT_EQ(all[1].first, "Design Files");
         EXPECT_EQ(all[1].second, std::string(editor) == "on" ? with_wizard : design);
         EXPECT_EQ(all[2], std::make_pair(QString("Memory Files"),
-                                         QStringList{"Hexadecimal (Intel-Format) File",
+                                         QStringList{"Hexadecimal (Hex Record) File",
                                                      "Memory Initialization File"}));
         EXPECT_EQ(all[3].first, "Verification/Debugging Files");
         EXPECT_EQ(all[3].second.size(), 3);
