@@ -1,8 +1,8 @@
 #include "suite/archive/afm_zip.h"
 
-#include "suite/fileio/fio.h"
+#include "suite/archive/afm_libzip.h"
 
-#include <zip.h>
+#include "suite/fileio/fio.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -56,23 +56,36 @@ bool is_link(std::string const& path) {
     return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+// `archive` opened for reading, with the library that opened it in `lib`; null,
+// with `error` saying why, when either cannot be had.
+zip_t* open_archive(std::string const& archive, AFM_LIBZIP const** lib, std::string* error) {
+    *lib = afm_libzip(error);
+    int code = 0;
+    zip_t* zip = *lib == nullptr ? nullptr : (*lib)->zip_open(archive.c_str(), ZIP_RDONLY, &code);
+    if (*lib != nullptr && zip == nullptr) {
+        *error = "Can't read the archive " + archive + ": it is missing or damaged";
+    }
+    return zip;
+}
+
 // Reads and checks every entry; false with `error` naming the first fault.
-bool check_entries(zip_t* zip, std::vector<ENTRY>* entries, std::string* error) {
-    zip_int64_t count = zip_get_num_entries(zip, 0);
+bool check_entries(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY>* entries,
+                   std::string* error) {
+    zip_int64_t count = lib.zip_get_num_entries(zip, 0);
     std::set<std::string> names;
     std::set<std::string> folders;
     for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
         zip_stat_t st;
-        char const* raw = zip_get_name(zip, i, ZIP_FL_ENC_RAW);
+        char const* raw = lib.zip_get_name(zip, i, ZIP_FL_ENC_RAW);
         std::string name = raw != nullptr ? raw : "";
-        if (raw == nullptr || zip_stat_index(zip, i, 0, &st) != 0) {
+        if (raw == nullptr || lib.zip_stat_index(zip, i, 0, &st) != 0) {
             *error = "The archive is damaged at entry " + std::to_string(i);
             return false;
         }
         std::string fault = name_fault(name);
         zip_uint8_t opsys = 0;
         zip_uint32_t attributes = 0;
-        zip_file_get_external_attributes(zip, i, 0, &opsys, &attributes);
+        lib.zip_file_get_external_attributes(zip, i, 0, &opsys, &attributes);
         unsigned type = opsys == ZIP_OPSYS_UNIX ? (attributes >> 16) & S_IFMT : 0;
         if (fault.empty() && type != 0 && type != S_IFREG) {
             fault = "is not a regular file";
@@ -151,24 +164,24 @@ std::string existing_ancestor(fs::path path) {
     return path.empty() ? "." : path.string();
 }
 
-bool extract(zip_t* zip, ENTRY const& entry, std::string const& path, mode_t mask,
-             std::string* error) {
+bool extract(AFM_LIBZIP const& lib, zip_t* zip, ENTRY const& entry, std::string const& path,
+             mode_t mask, std::string* error) {
     std::error_code ec;
     fs::create_directories(fs::path(path).parent_path(), ec);
-    zip_file_t* in = zip_fopen_index(zip, entry.index, 0);
+    zip_file_t* in = lib.zip_fopen_index(zip, entry.index, 0);
     int out =
         in == nullptr ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
     bool ok = in != nullptr && out >= 0;
     char buffer[65536];
     while (ok) {
-        zip_int64_t n = zip_fread(in, buffer, sizeof buffer);
+        zip_int64_t n = lib.zip_fread(in, buffer, sizeof buffer);
         if (n <= 0) {
             ok = n == 0;
             break;
         }
         ok = write(out, buffer, static_cast<size_t>(n)) == n;
     }
-    ok = (in == nullptr || zip_fclose(in) == 0) && ok;
+    ok = (in == nullptr || lib.zip_fclose(in) == 0) && ok;
     ok = ok && fchmod(out, entry.mode & ~mask & 0777) == 0 && fsync(out) == 0;
     ok = (out < 0 || close(out) == 0) && ok;
     if (!ok) {
@@ -206,10 +219,9 @@ bool move_in(std::string const& staging, std::string const& destination,
 
 bool afm_restore_archive(std::string const& archive, std::string const& destination, bool overwrite,
                          std::string* error) {
-    int code = 0;
-    zip_t* zip = zip_open(archive.c_str(), ZIP_RDONLY, &code);
+    AFM_LIBZIP const* lib = nullptr;
+    zip_t* zip = open_archive(archive, &lib, error);
     if (zip == nullptr) {
-        *error = "Can't read the archive " + archive + ": it is missing or damaged";
         return false;
     }
     std::string dest = FIO_PATH(destination).full_path();
@@ -217,7 +229,8 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
         dest.pop_back();
     }
     std::vector<ENTRY> entries;
-    bool ok = check_entries(zip, &entries, error) && check_targets(dest, entries, overwrite, error);
+    bool ok =
+        check_entries(*lib, zip, &entries, error) && check_targets(dest, entries, overwrite, error);
 
     std::string staging;
     if (ok) {
@@ -232,9 +245,9 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
     mode_t mask = umask(0);
     umask(mask);
     for (size_t i = 0; ok && i < entries.size(); ++i) {
-        ok = extract(zip, entries[i], staging + "/" + entries[i].name, mask, error);
+        ok = extract(*lib, zip, entries[i], staging + "/" + entries[i].name, mask, error);
     }
-    zip_discard(zip);
+    lib->zip_discard(zip);
     ok = ok && move_in(staging, dest, entries, error);
     if (!staging.empty()) {
         std::error_code ec;
@@ -245,31 +258,32 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
 
 std::vector<std::string> afm_archive_entries(std::string const& archive) {
     std::vector<std::string> names;
-    int code = 0;
-    zip_t* zip = zip_open(archive.c_str(), ZIP_RDONLY, &code);
+    std::string error;
+    AFM_LIBZIP const* lib = nullptr;
+    zip_t* zip = open_archive(archive, &lib, &error);
     if (zip == nullptr) {
         return names;
     }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(zip, 0); ++i) {
-        char const* name = zip_get_name(zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+    for (zip_int64_t i = 0; i < lib->zip_get_num_entries(zip, 0); ++i) {
+        char const* name = lib->zip_get_name(zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
         names.emplace_back(name != nullptr ? name : "");
     }
-    zip_discard(zip);
+    lib->zip_discard(zip);
     return names;
 }
 
 std::vector<std::string> afm_unwritable_restore_folders(std::string const& archive,
                                                         std::string const& destination) {
     std::vector<std::string> folders;
-    int code = 0;
-    zip_t* zip = zip_open(archive.c_str(), ZIP_RDONLY, &code);
+    std::string error;
+    AFM_LIBZIP const* lib = nullptr;
+    zip_t* zip = open_archive(archive, &lib, &error);
     if (zip == nullptr) {
         return folders;
     }
     std::vector<ENTRY> entries;
-    std::string error;
-    check_entries(zip, &entries, &error);
-    zip_discard(zip);
+    check_entries(*lib, zip, &entries, &error);
+    lib->zip_discard(zip);
     std::string dest = FIO_PATH(destination).full_path();
     std::set<std::string> seen;
     for (ENTRY const& entry : entries) {

@@ -1,8 +1,8 @@
 #include "suite/archive/afm_zip.h"
 
-#include "suite/fileio/fio.h"
+#include "suite/archive/afm_libzip.h"
 
-#include <zip.h>
+#include "suite/fileio/fio.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -60,38 +60,39 @@ bool same_file(std::string const& a, std::string const& b) {
            sa.st_ino == sb.st_ino;
 }
 
-bool write_zip(std::string const& path, std::vector<ENTRY> const& entries,
+bool write_zip(AFM_LIBZIP const& lib, std::string const& path, std::vector<ENTRY> const& entries,
                std::string const& password, std::string* error) {
     int code = 0;
-    zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    zip_t* zip = lib.zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (zip == nullptr) {
         *error = "Can't create file " + path;
         return false;
     }
     for (ENTRY const& entry : entries) {
         zip_source_t* source =
-            zip_source_buffer(zip, entry.content.data(), entry.content.size(), 0);
-        zip_int64_t index = source == nullptr
-                                ? -1
-                                : zip_file_add(zip, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+            lib.zip_source_buffer(zip, entry.content.data(), entry.content.size(), 0);
+        zip_int64_t index =
+            source == nullptr ? -1
+                              : lib.zip_file_add(zip, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
         if (index < 0) {
-            zip_source_free(source);
+            lib.zip_source_free(source);
             *error = "Can't add file " + entry.source + " to the archive";
-            zip_discard(zip);
+            lib.zip_discard(zip);
             return false;
         }
-        zip_file_set_external_attributes(zip, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
-                                         (S_IFREG | entry.mode) << 16);
-        if (!password.empty() && zip_file_set_encryption(zip, static_cast<zip_uint64_t>(index),
-                                                         ZIP_EM_AES_256, password.c_str()) != 0) {
+        lib.zip_file_set_external_attributes(zip, static_cast<zip_uint64_t>(index), 0,
+                                             ZIP_OPSYS_UNIX, (S_IFREG | entry.mode) << 16);
+        if (!password.empty() &&
+            lib.zip_file_set_encryption(zip, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256,
+                                        password.c_str()) != 0) {
             *error = "Can't encrypt the archive";
-            zip_discard(zip);
+            lib.zip_discard(zip);
             return false;
         }
     }
-    if (zip_close(zip) != 0) {
+    if (lib.zip_close(zip) != 0) {
         *error = "Can't write file " + path;
-        zip_discard(zip);
+        lib.zip_discard(zip);
         return false;
     }
     return true;
@@ -102,6 +103,10 @@ bool write_zip(std::string const& path, std::vector<ENTRY> const& entries,
 bool afm_write_archive(std::string const& archive, std::string const& project_dir,
                        std::vector<std::string> const& files, std::string const& password,
                        std::string* error) {
+    AFM_LIBZIP const* lib = afm_libzip(error);
+    if (lib == nullptr) {
+        return false;
+    }
     fs::path project = fs::path(FIO_PATH(project_dir).full_path());
     std::string target = FIO_PATH(archive).full_path();
     std::vector<ENTRY> entries;
@@ -137,7 +142,8 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
     close(fd);
     mode_t mask = umask(0);
     umask(mask);
-    bool ok = write_zip(temp, entries, password, error) && chmod(temp.c_str(), 0666 & ~mask) == 0;
+    bool ok =
+        write_zip(*lib, temp, entries, password, error) && chmod(temp.c_str(), 0666 & ~mask) == 0;
     if (ok && rename(temp.c_str(), target.c_str()) != 0) {
         *error = "Can't create file " + target;
         ok = false;

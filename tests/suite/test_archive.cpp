@@ -1,5 +1,6 @@
 // Project archives: the subsets' files, the archive writer and the safe restore.
 #include "suite/archive/afm.h"
+#include "suite/archive/afm_libzip.h"
 #include "suite/archive/afm_zip.h"
 #include "suite/flow/flow.h"
 #include "suite/general/gen.h"
@@ -469,6 +470,34 @@ TEST(SuiteArchive, ArchiveFlowRequests) {
         EXPECT_EQ(entries, c.entries);
     }
     gen_set_project_dir_path("");
+}
+
+// The ZIP library is loaded on the first archive; a library that cannot be
+// loaded, or that is not the ZIP library, is named in the refusal.
+TEST(SuiteArchive, ZipLibraryLoadsOnFirstUseOrSaysWhyNot) {
+    std::string error;
+    AFM_LIBZIP const* lib = afm_libzip(&error);
+    ASSERT_NE(lib, nullptr) << error;
+    EXPECT_EQ(lib->zip_open, &::zip_open) << "the same library the build compiled against";
+    EXPECT_EQ(afm_libzip(&error), lib) << "loaded once per process";
+
+    struct CASE {
+        char const* file_name;
+        char const* cause;
+    };
+    CASE const cases[] = {
+        {"libtessaly-no-such-zip.so.4", "libtessaly-no-such-zip.so.4: cannot open shared object"},
+        {"libz.so.1", "it has no function zip_close"},
+    };
+    for (CASE const& c : cases) {
+        AFM_LIBZIP functions;
+        error.clear();
+        EXPECT_FALSE(afm_libzip_load(c.file_name, &functions, &error)) << c.file_name;
+        EXPECT_NE(error.find(std::string("Can't load the ZIP library ") + c.file_name),
+                  std::string::npos)
+            << error;
+        EXPECT_NE(error.find(c.cause), std::string::npos) << error;
+    }
 }
 
 } // namespace

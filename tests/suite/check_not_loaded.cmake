@@ -1,7 +1,6 @@
-# Checks that none of FILES loads a Qt library, directly or through the
-# libraries it loads: the programs without a window and the libraries they load
-# start without Qt.
-#   cmake -DFILES=<file;file...> -P check_no_qt.cmake
+# Checks that none of FILES loads a library whose name matches PATTERN, directly
+# or through the libraries it loads, when it starts.
+#   cmake -DFILES=<file;file...> -DPATTERN=<regex> -P check_not_loaded.cmake
 foreach(file IN LISTS FILES)
   execute_process(COMMAND ldd ${file} OUTPUT_VARIABLE closure RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
@@ -12,9 +11,9 @@ foreach(file IN LISTS FILES)
     if(line MATCHES "not found")
       message(FATAL_ERROR "${file} loads a library that is missing, so its closure is unknown: ${line}")
     endif()
-    if(line MATCHES "libQt")
-      message(FATAL_ERROR "${file} loads Qt: ${line}")
+    if(line MATCHES "${PATTERN}")
+      message(FATAL_ERROR "${file} loads ${line}")
     endif()
   endforeach()
 endforeach()
-message(STATUS "no Qt in the closure of ${FILES}")
+message(STATUS "nothing matching ${PATTERN} in the closure of ${FILES}")
