@@ -59,7 +59,7 @@ bool mem_own_heap_release(void* block) {
     MEM_SEGMENT_INTERNAL* segment = thread_segment();
     segment->free_interthread_delete_queue();
     if (!segment->release_block(page, block)) {
-        page->add_to_interthread_delete_queue(block);
+        page->add_to_interthread_delete_queue(segment, block);
     }
     return true;
 }
@@ -89,7 +89,7 @@ bool mem_own_heap_reallocate(void* block, size_t size, MEM_TRACKER_THUNK* thunk,
     // Another thread's block: copy it into a block of ours, queue it for its owner.
     *result = segment->allocate(size, tracker);
     std::memcpy(*result, block, std::min(page->get_user_block_size(block), size));
-    page->add_to_interthread_delete_queue(block);
+    page->add_to_interthread_delete_queue(segment, block);
     return true;
 }
 

@@ -201,9 +201,10 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     // the new user pointer or null.
     void* reallocate_or_free_block(MEM_SEGMENT_INTERNAL* segment, MEM_BLOCK* block, size_t new_size,
                                    MEM_TRACKER_DATA* tracker);
-    // Queues a block for the page's owning segment (any thread), uncharging it
+    // Queues a block for the page's owning segment (any thread; `pusher` is the
+    // calling thread's segment, or the segment draining its queue), uncharging it
     // from the tracking counters at once.
-    void add_to_interthread_delete_queue(void* user);
+    void add_to_interthread_delete_queue(MEM_SEGMENT_INTERNAL* pusher, void* user);
 
     // Recomputes a sub-page's largest free block from its list, or sets it, and
     // carries the change up the tournament heap to m_size.

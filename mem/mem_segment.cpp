@@ -6,7 +6,6 @@
 #include "mem/mem_section_vm.h"
 #include "mem/mem_segment_support.h"
 #include "mem/mem_segment_tracking.h"
-#include "suite/threads/thr.h"
 
 #include <algorithm>
 #include <cstring>
@@ -40,19 +39,6 @@ uint32_t mem_next_segment_id = 0;
 // first word.
 void* mem_free_segment_queue = nullptr;
 MEM_SEGMENT_INTERNAL* mem_first_threads_segment = nullptr;
-
-// Pushes in progress on the queues, counted by segment address apart from the
-// segment objects themselves (which are re-initialised when reused, while a
-// late pusher may still count on them). Segments that share a count only wait
-// for each other's pushes.
-struct alignas(64) MEM_PUSH_COUNT {
-    unsigned long in_progress;
-};
-MEM_PUSH_COUNT mem_push_counts[64];
-
-MEM_PUSH_COUNT& push_count_of(MEM_SEGMENT_INTERNAL const* segment) {
-    return mem_push_counts[(reinterpret_cast<uintptr_t>(segment) >> 7) % 64];
-}
 
 size_t rounded_request(size_t size) {
     return size == 0 ? 4 : (size + 3) & ~size_t(3);
@@ -163,37 +149,43 @@ bool MEM_SEGMENT_INTERNAL::release_block(MEM_MEGA_PAGE* page, void* user) {
 }
 
 void MEM_SEGMENT_INTERNAL::add_to_interthread_delete_queue(void* user) {
-    void* head;
+    // The first attempt takes the queue for empty: a compare-and-swap that fails
+    // still fetches the head's line for writing and yields the head, where a
+    // read first would fetch the line twice (to read it, then to write it).
+    void* head = nullptr;
     do {
-        head = __atomic_load_n(&m_interthread_delete_queue, __ATOMIC_ACQUIRE);
         *static_cast<void**>(user) = head;
-    } while (thr_atomic_swap_ptr_if_equal(&m_interthread_delete_queue, user, head) != head);
+    } while (!__atomic_compare_exchange_n(&m_interthread_delete_queue, &head, user, false,
+                                          __ATOMIC_RELEASE, __ATOMIC_RELAXED));
 }
 
-// A pusher counts itself in before it reads the page's owner, and the segment
-// being destroyed names the pages' new owners before it reads the count: one
+// A pusher names the segment it pushes to (in its own segment, which no other
+// thread writes) before it reads the page's owner, and the segment being
+// destroyed names the pages' new owners before it reads the pushers' names: one
 // of the two sees the other.
-bool MEM_SEGMENT_INTERNAL::push_if_owner(MEM_MEGA_PAGE* page, void* user) {
-    MEM_PUSH_COUNT& count = push_count_of(this);
-    __atomic_fetch_add(&count.in_progress, 1, __ATOMIC_SEQ_CST);
+bool MEM_SEGMENT_INTERNAL::push_if_owner(MEM_SEGMENT_INTERNAL* pusher, MEM_MEGA_PAGE* page,
+                                         void* user) {
+    __atomic_store_n(&pusher->m_pushing_to, this, __ATOMIC_SEQ_CST);
     bool owner = __atomic_load_n(&page->m_segment, __ATOMIC_SEQ_CST) == this;
     if (owner) {
         add_to_interthread_delete_queue(user);
     }
-    __atomic_fetch_sub(&count.in_progress, 1, __ATOMIC_RELEASE);
+    __atomic_store_n(&pusher->m_pushing_to, nullptr, __ATOMIC_RELEASE);
     return owner;
 }
 
 void MEM_SEGMENT_INTERNAL::wait_for_pushes() const {
-    // Read with a sequentially consistent read-modify-write, ordered after the
-    // stores that named the pages' new owners.
-    while (__atomic_fetch_add(&push_count_of(this).in_progress, 0, __ATOMIC_SEQ_CST) != 0) {
-        sched_yield();
+    MEM_ASSERT(mem_critical_section.is_locked());
+    // Every pusher is a listed segment: a thread's own, or one draining its queue.
+    for (MEM_SEGMENT_INTERNAL const* s = s_segment_list; s != nullptr; s = s->m_next_segment) {
+        while (__atomic_load_n(&s->m_pushing_to, __ATOMIC_SEQ_CST) == this) {
+            sched_yield();
+        }
     }
 }
 
 void MEM_SEGMENT_INTERNAL::drain_interthread_delete_queue() {
-    void* user = thr_atomic_swap_ptr(&m_interthread_delete_queue, nullptr);
+    void* user = __atomic_exchange_n(&m_interthread_delete_queue, nullptr, __ATOMIC_ACQUIRE);
     while (user != nullptr) {
         void* next = *static_cast<void**>(user);
         // The queued blocks were last written by other threads: the next one's
@@ -202,7 +194,7 @@ void MEM_SEGMENT_INTERNAL::drain_interthread_delete_queue() {
         __builtin_prefetch(next, 1);
         MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(user);
         if (!release_block(page, user)) {
-            page->add_to_interthread_delete_queue(user); // the page has moved meanwhile
+            page->add_to_interthread_delete_queue(this, user); // the page has moved meanwhile
         }
         user = next;
     }

@@ -78,9 +78,10 @@ public:
         }
     }
     // Pushes the block of `page` on this segment's queue when the segment owns
-    // the page at the time of the push; false, doing nothing, otherwise. Takes no
-    // lock: a segment being destroyed waits for such pushes (wait_for_pushes).
-    bool push_if_owner(MEM_MEGA_PAGE* page, void* user);
+    // the page at the time of the push; false, doing nothing, otherwise. `pusher`
+    // is the calling thread's segment (or the segment draining its queue). Takes
+    // no lock: a segment being destroyed waits for such pushes (wait_for_pushes).
+    bool push_if_owner(MEM_SEGMENT_INTERNAL* pusher, MEM_MEGA_PAGE* page, void* user);
 
     // Pages.
     MEM_MEGA_PAGE* find_first_mega_page(size_t size);
@@ -129,7 +130,8 @@ public:
 private:
     void drain_interthread_delete_queue();
     // Returns once no push that may have seen this segment as a page's owner is
-    // still going on (after the segment has given its pages away).
+    // still going on (after the segment has given its pages away). Requires
+    // mem_critical_section (the segment list).
     void wait_for_pushes() const;
 
     // The front cache's side of allocation and release (mem_front_cache.cpp).
@@ -167,6 +169,9 @@ private:
     MEM_SEGMENT_INTERNAL* m_prev_segment = nullptr;
     MEM_MEGA_PAGE* m_low_utilization_mega_page_list = nullptr;
     MEM_MEGA_PAGE* m_low_utilization_mega_page_list_tail = nullptr;
+    // The segment whose queue this segment's thread is pushing on, while it
+    // pushes (see push_if_owner); written by that thread only.
+    MEM_SEGMENT_INTERNAL* m_pushing_to = nullptr;
     bool m_front_cache_on = false;
     // Set while cached blocks go back into their pages: their frees trim nothing.
     bool m_flushing_front_cache = false;
