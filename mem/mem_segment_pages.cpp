@@ -3,6 +3,7 @@
 // empty page, and the trimming of the working set.
 #include "mem/mem_segment.h"
 #include "mem/mem_segment_support.h"
+#include "mem/mem_segment_tracking.h"
 
 #include <algorithm>
 
@@ -134,7 +135,9 @@ MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::find_first_mega_page(size_t size) {
 
 MEM_MEGA_PAGE* MEM_SEGMENT_INTERNAL::acquire_mega_page_from_global_pool(size_t size) {
     MEM_MEGA_PAGE* fresh = nullptr;
-    if (MEM_MEGA_PAGE* page = take_mega_page(size, &fresh)) {
+    MEM_MEGA_PAGE* page = take_mega_page(size, &fresh);
+    mem_segment_record_due_peaks();
+    if (page != nullptr) {
         return page;
     }
     if (fresh == nullptr) {

@@ -7,6 +7,13 @@
 
 #include <cstdio>
 
+namespace {
+
+// Set when the heap's mappings exceed their peak (under mem_critical_section).
+bool mem_peaks_due = false;
+
+} // namespace
+
 uint32_t mem_segment_tracker_id(MEM_TRACKER_DATA const* tracker) {
     return tracker == nullptr ? 0 : tracker->tracker_id;
 }
@@ -52,6 +59,13 @@ void mem_segment_track_system_memory(long long bytes) {
     // back to sizes already sampled, and the memory log and every peak query
     // sample again themselves.
     if (system.current_bytes > peak_before) {
+        __atomic_store_n(&mem_peaks_due, true, __ATOMIC_RELAXED);
+    }
+}
+
+void mem_segment_record_due_peaks() {
+    if (__atomic_load_n(&mem_peaks_due, __ATOMIC_RELAXED) &&
+        __atomic_exchange_n(&mem_peaks_due, false, __ATOMIC_RELAXED)) {
         mem_record_peak_memory_usage();
     }
 }

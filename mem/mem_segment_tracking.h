@@ -18,9 +18,14 @@ uint32_t mem_segment_tracker_id(MEM_TRACKER_DATA const* tracker);
 bool mem_segment_track_allocation(MEM_TRACKER_DATA* tracker, size_t bytes, void const* user);
 // Uncharges a charged block whose header held `tracker_id`.
 void mem_segment_track_free(uint32_t tracker_id, size_t bytes, void const* user);
-// Mappings made (positive) or released (negative) for the heap; the process's
-// peak figures are recorded whenever the heap holds more than ever before.
+// Mappings made (positive) or released (negative) for the heap. When the heap
+// holds more than ever before, the process's peak figures are due to be
+// recorded: mem_segment_record_due_peaks does it, once the process-wide lock is
+// released.
 void mem_segment_track_system_memory(long long bytes);
+// Records the process's peak figures if they are due; called after the lock
+// that covered the mapping is released.
+void mem_segment_record_due_peaks();
 // Whether the site with `tracker_id` belongs to subsystem number `subsystem`
 // (heap dumps of one subsystem).
 bool mem_segment_tracker_in_subsystem(uint32_t tracker_id, int subsystem);

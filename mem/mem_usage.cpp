@@ -15,17 +15,17 @@ void mem_take_usage_snapshots() {
 }
 
 void mem_record_peak_memory_usage() {
+    // Reading the three files takes tens of microseconds: done without the
+    // process-wide lock, which the heap's threads would otherwise wait for.
     static bool s_recording = false;
-    MEM_LOCK lock(mem_critical_section);
-    if (s_recording) {
+    if (__atomic_exchange_n(&s_recording, true, __ATOMIC_ACQUIRE)) {
         return;
     }
-    s_recording = true;
     // Each reader raises its own peak.
     mem_info_get_process_current_virtual_used();
     mem_info_get_system_current_physical_in_use();
     mem_info_get_process_current_page_file_used();
-    s_recording = false;
+    __atomic_store_n(&s_recording, false, __ATOMIC_RELEASE);
 }
 
 MEM_EXPORT uint64_t MEM_MANAGER::current_total_memory() {

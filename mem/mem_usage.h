@@ -12,6 +12,6 @@ extern uint64_t mem_current_peak_virtual_used;
 void mem_take_usage_snapshots();
 
 // Raises the process's peak virtual size and page-file figure and the system's
-// peak physical figure to their current values. Takes mem_critical_section; a
-// call from inside another one does nothing.
+// peak physical figure to their current values (each a compare-and-swap, so no
+// lock is needed). While one call samples, another one does nothing.
 void mem_record_peak_memory_usage();
