@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <sys/mman.h>
 
 namespace {
 
@@ -125,6 +126,10 @@ MEM_MEGA_PAGE* MEM_MEGA_PAGE::allocate_mega_page(size_t request, size_t preferre
 
 void MEM_MEGA_PAGE::fill_fresh_free_space() {
     if (mem_check_memory) {
+        // The fill writes every OS page of the mapping: they are faulted in with
+        // one call rather than one fault each (older kernels refuse the advice;
+        // the fill then faults them in).
+        madvise(head(), m_raw_mega_page_size, MADV_POPULATE_WRITE);
         MEM_BLOCK* free_block = next_block_after(m_first_block);
         mem_fill_free_pattern(free_block->user(), block_size(free_block) - 4);
     }
