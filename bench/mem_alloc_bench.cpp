@@ -41,13 +41,14 @@
 // and resizes) per second of the work phase and of the whole run, the same per
 // second of processor time that the working threads used (a figure that the
 // machine's other load barely moves: when it stays level from 1 to 8 threads,
-// nothing makes the threads wait for each other or slows them down), peak resident memory, resident memory after
-// everything was freed, the ratios of operations and peak against glibc, and
-// "ops/same": the operations of "own" against "glibc-checked" and of
-// "own-nocheck" against "glibc-zeroed" ("-" on the other roads). Then the
-// figures that scripts/bench.sh gathers, one "ratio <figure>: <number>" line
-// each: how the own heap's total rate grows with threads on the mixed
-// workload, and the own heap against glibc doing the same work.
+// nothing makes the threads wait for each other or slows them down), peak
+// resident memory, resident memory after everything was freed, the ratios of
+// operations and peak against glibc, and "ops/same": the operations of "own"
+// against "glibc-checked" and of "own-nocheck" against "glibc-zeroed" ("-" on
+// the other roads). Then the figures that scripts/bench.sh gathers, one
+// "ratio <figure>: <number>" line each (of the work phase): how the own heap's
+// total rate grows with threads on the mixed workload, and the own heap against
+// glibc doing the same work.
 //
 // The machine's load varies, so every road runs several times (3 by default)
 // for each workload and thread count, in rounds over all roads (a slow spell
