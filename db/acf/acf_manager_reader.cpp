@@ -140,64 +140,54 @@ inline SCANNED_CHAR scan_at(char const* buffer, size_t at) {
     return c != '\\' ? SCANNED_CHAR{c, false, 1} : scan_escape(buffer, at);
 }
 
-// The token buffer holds this many readable bytes past a line's terminating
-// NUL, so that a run is searched 16 bytes at a time.
-constexpr size_t TOKEN_BUFFER_PADDING = 16;
+// A line is tokenised from text followed by at least this many readable bytes
+// past its terminating NUL, into a token buffer with as many bytes to spare,
+// so that runs are searched and copied 16 bytes at a time.
+constexpr size_t LINE_PADDING = 16;
 
 // The characters that end a plain run: the line's end, a backslash, the
-// delimiters and, in the second table, a double quote.
-struct SPECIAL_CHARS {
-    bool table[2][256] = {};
-    constexpr SPECIAL_CHARS() {
-        for (char c : {'\0', '\\', ' ', '\t', '\r', '\n'}) {
-            table[0][static_cast<unsigned char>(c)] = true;
-            table[1][static_cast<unsigned char>(c)] = true;
-        }
-        table[1][static_cast<unsigned char>('"')] = true;
-    }
-};
-constexpr SPECIAL_CHARS special_chars;
+// delimiters and, when `QUOTE_IS_SPECIAL`, a double quote.
+template <bool QUOTE_IS_SPECIAL> bool is_special(char c) {
+    return c == '\0' || c == '\\' || c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
+           (QUOTE_IS_SPECIAL && c == '"');
+}
 
-// The length of the run at `text` of characters that are copied as they are:
-// every character but the line's end, a backslash, a delimiter and, when
-// `QUOTE_IS_SPECIAL`, a double quote. Most of a line is such runs.
-template <bool QUOTE_IS_SPECIAL> size_t plain_run(char const* text) {
-    bool const* const special = special_chars.table[QUOTE_IS_SPECIAL ? 1 : 0];
+// The length of the run at `from` of characters that are copied as they are:
+// every character but the special ones. The run is copied to `to` on the way,
+// with up to 15 bytes after it, which the caller writes over or ignores. Most
+// of a line is such runs.
+template <bool QUOTE_IS_SPECIAL> size_t copy_plain_run(char const* from, char* to) {
 #if defined(__SSE2__)
-    // Candidates 16 at a time: every byte up to a blank, a backslash, a quote;
-    // the few control characters among them that are plain are passed over.
-    __m128i const blank = _mm_set1_epi8(' ');
+    __m128i const nul = _mm_setzero_si128();
     __m128i const backslash = _mm_set1_epi8('\\');
-    __m128i const quote = _mm_set1_epi8(QUOTE_IS_SPECIAL ? '"' : ' ');
+    __m128i const blank = _mm_set1_epi8(' ');
+    __m128i const tab = _mm_set1_epi8('\t');
+    __m128i const carriage_return = _mm_set1_epi8('\r');
+    __m128i const line_feed = _mm_set1_epi8('\n');
+    __m128i const quote = _mm_set1_epi8('"');
     for (size_t at = 0;; at += 16) {
-        __m128i chunk = _mm_loadu_si128(reinterpret_cast<__m128i const*>(text + at));
-        __m128i found = _mm_or_si128(
-            _mm_cmpeq_epi8(_mm_min_epu8(chunk, blank), chunk),
-            _mm_or_si128(_mm_cmpeq_epi8(chunk, backslash), _mm_cmpeq_epi8(chunk, quote)));
-        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found)); mask != 0;
-             mask &= mask - 1) {
-            size_t candidate = at + static_cast<size_t>(__builtin_ctz(mask));
-            if (special[static_cast<unsigned char>(text[candidate])]) {
-                return candidate;
-            }
+        __m128i chunk = _mm_loadu_si128(reinterpret_cast<__m128i const*>(from + at));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + at), chunk);
+        __m128i found =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, nul), _mm_cmpeq_epi8(chunk, backslash)),
+                         _mm_or_si128(_mm_cmpeq_epi8(chunk, blank), _mm_cmpeq_epi8(chunk, tab)));
+        found = _mm_or_si128(found, _mm_or_si128(_mm_cmpeq_epi8(chunk, carriage_return),
+                                                 _mm_cmpeq_epi8(chunk, line_feed)));
+        if (QUOTE_IS_SPECIAL) {
+            found = _mm_or_si128(found, _mm_cmpeq_epi8(chunk, quote));
+        }
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
+        if (mask != 0) {
+            return at + static_cast<size_t>(__builtin_ctz(mask));
         }
     }
 #else
     size_t at = 0;
-    while (!special[static_cast<unsigned char>(text[at])]) {
-        ++at;
+    for (; !is_special<QUOTE_IS_SPECIAL>(from[at]); ++at) {
+        to[at] = from[at];
     }
     return at;
 #endif
-}
-
-// Moves a run found by plain_run to the write position.
-void copy_run(char* buffer, size_t* read, size_t* write, size_t run) {
-    if (*write != *read) {
-        std::memmove(buffer + *write, buffer + *read, run);
-    }
-    *read += run;
-    *write += run;
 }
 
 bool is_delimiter(SCANNED_CHAR const& s) {
@@ -256,17 +246,41 @@ OPTION_WORD const* find_option_word(char const* word) {
     return nullptr;
 }
 
-// The physical lines of the text: one more than its line breaks.
-size_t count_lines(std::string const& text) {
-    size_t lines = 1;
-    char const* at = text.data();
-    char const* const end = at + text.size();
-    while ((at = static_cast<char const*>(std::memchr(at, '\n', static_cast<size_t>(end - at)))) !=
-           nullptr) {
-        ++lines;
-        ++at;
+// The physical lines of the text (one more than its line breaks); false when
+// the text holds a NUL byte.
+bool count_lines(char const* text, size_t size, size_t* lines) {
+    size_t breaks = 0;
+    size_t at = 0;
+#if defined(__SSE2__)
+    // Each line feed adds one to its byte's counter, which is added up before
+    // it can overflow, after at most 255 steps.
+    __m128i const nul = _mm_setzero_si128();
+    __m128i const line_feed = _mm_set1_epi8('\n');
+    while (size - at >= 16) {
+        size_t const stop = at + std::min<size_t>((size - at) / 16, 255) * 16;
+        __m128i counters = nul;
+        __m128i nuls = nul;
+        for (; at < stop; at += 16) {
+            __m128i chunk = _mm_loadu_si128(reinterpret_cast<__m128i const*>(text + at));
+            counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(chunk, line_feed));
+            nuls = _mm_or_si128(nuls, _mm_cmpeq_epi8(chunk, nul));
+        }
+        if (_mm_movemask_epi8(nuls) != 0) {
+            return false;
+        }
+        __m128i sums = _mm_sad_epu8(counters, nul);
+        breaks += static_cast<size_t>(_mm_cvtsi128_si32(sums)) +
+                  static_cast<size_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(sums, sums)));
     }
-    return lines;
+#endif
+    for (; at < size; ++at) {
+        if (text[at] == '\0') {
+            return false;
+        }
+        breaks += text[at] == '\n' ? 1 : 0;
+    }
+    *lines = breaks + 1;
+    return true;
 }
 
 // A `source` name made absolute against the directory of the file naming it.
@@ -301,15 +315,16 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     }
     // A file read in part would pass for a shorter one, and its lost lines would
     // be gone for good at the next commit.
-    auto text = std::make_unique<std::string>();
+    FIO_FILE_BUFFER text(1 + LINE_PADDING);
     std::string reason;
-    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(full_path), *text, &reason)) {
+    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(full_path), text, &reason)) {
         m_read_error = full_path + ": " + reason;
         return false;
     }
-    char const* nul = static_cast<char const*>(std::memchr(text->data(), '\0', text->size()));
-    if (nul != nullptr) {
-        long line = 1 + std::count(text->c_str(), nul, '\n');
+    size_t lines = 0;
+    if (!count_lines(text.data(), text.size(), &lines)) {
+        char const* nul = static_cast<char const*>(std::memchr(text.data(), '\0', text.size()));
+        long line = 1 + std::count(static_cast<char const*>(text.data()), nul, '\n');
         m_read_error = full_path + ": line " + std::to_string(line) + " holds a NUL byte";
         return false;
     }
@@ -317,10 +332,10 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     ++m_file_index;
     m_line_number = 0;
     // Every line gives at most one record: room for all of them in one block.
-    reserve_records(count_lines(*text));
+    reserve_records(lines);
     size_t const block = m_records.size() - 1;
     size_t const first = m_records[block].size();
-    read_lines(*text, quiet);
+    read_lines(text.data(), text.size(), quiet);
     m_file_texts.push_back(std::move(text));
     size_t const end = m_records[block].size();
     m_kept_lines.reserve(m_kept_lines.size() + (keep_this_file_out ? 0 : end - first));
@@ -349,15 +364,15 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     return true;
 }
 
-void ACF_MANAGER_READER::read_lines(std::string& text, bool quiet) {
-    char* start = &text[0];
-    char* const end = start + text.size();
+void ACF_MANAGER_READER::read_lines(char* text, size_t size, bool quiet) {
+    char* start = text;
+    char* const end = start + size;
     for (;;) {
         ++m_line_number;
         char* line_end =
             static_cast<char*>(std::memchr(start, '\n', static_cast<size_t>(end - start)));
         char* stop = line_end != nullptr ? line_end : end;
-        *stop = '\0'; // the string's own terminator at the end
+        *stop = '\0'; // the buffer's padding at the end
         process_line(start, static_cast<size_t>(stop - start), quiet);
         if (line_end == nullptr) {
             break;
@@ -371,11 +386,11 @@ void ACF_MANAGER_READER::process_one_line_from_file(char const* buffer, bool qui
         return;
     }
     size_t length = std::strlen(buffer);
-    process_line(m_texts.copy(buffer, length), length, quiet);
+    process_line(keep_line(buffer, length), length, quiet);
 }
 
 void ACF_MANAGER_READER::process_line(char const* text, size_t length, bool quiet) {
-    tokenize_copy(text, length);
+    tokenize(text, length);
     if (m_token_overflow) {
         append_line(ACF_MGR_ASGN_LINE::FLAG_ERROR, text);
         return;
@@ -537,34 +552,34 @@ void ACF_MANAGER_READER::tokenize_buffer(char const* buffer) {
         return;
     }
     size_t length = std::strlen(buffer);
-    tokenize_copy(m_texts.copy(buffer, length), length);
+    tokenize(keep_line(buffer, length), length);
 }
 
-void ACF_MANAGER_READER::tokenize_copy(char const* text, size_t length) {
-    size_t needed = length + 1 + TOKEN_BUFFER_PADDING;
+char const* ACF_MANAGER_READER::keep_line(char const* text, size_t length) {
+    char* kept = m_texts.allocate(length + 1 + LINE_PADDING);
+    std::memcpy(kept, text, length);
+    std::memset(kept + length, 0, 1 + LINE_PADDING);
+    return kept;
+}
+
+// Tokens are written into the token buffer (escapes removed, quotes dropped),
+// each ended by a NUL; they are never longer than the text they come from.
+void ACF_MANAGER_READER::tokenize(char const* text, size_t length) {
+    size_t needed = length + 1 + LINE_PADDING;
     if (m_token_buffer.size() < needed) {
         m_token_buffer.assign(needed, '\0');
     }
     char* buffer = m_token_buffer.data();
-    std::memcpy(buffer, text, length);
-    std::memset(buffer + length, 0, 1 + TOKEN_BUFFER_PADDING);
-    tokenize(buffer, text);
-}
-
-// Splits in place: tokens are written back into the token buffer (escapes
-// removed, quotes dropped) and each is ended by a NUL. Writing never overtakes
-// reading, since every character written was read at or after its position.
-void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
     m_token_count = 0;
     m_token_overflow = false;
     size_t read = 0;
     size_t write = 0;
     bool any_word = false;
     for (;;) {
-        SCANNED_CHAR s = scan_at(buffer, read);
+        SCANNED_CHAR s = scan_at(text, read);
         while (s.c != '\0' && is_delimiter(s)) {
             read += s.width;
-            s = scan_at(buffer, read);
+            s = scan_at(text, read);
         }
         if (s.c == '\0') {
             break;
@@ -581,8 +596,10 @@ void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
 
         if (!is_quote(s)) {
             for (;;) {
-                copy_run(buffer, &read, &write, plain_run<false>(buffer + read));
-                s = scan_at(buffer, read);
+                size_t run = copy_plain_run<false>(text + read, buffer + write);
+                read += run;
+                write += run;
+                s = scan_at(text, read);
                 if (s.c == '\0' || is_delimiter(s)) {
                     break;
                 }
@@ -598,12 +615,13 @@ void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
             size_t content = write;
             bool ends_in_quote = false;
             for (;;) {
-                size_t run = plain_run<true>(buffer + read);
+                size_t run = copy_plain_run<true>(text + read, buffer + write);
                 if (run > 0) {
-                    copy_run(buffer, &read, &write, run);
+                    read += run;
+                    write += run;
                     ends_in_quote = false;
                 }
-                s = scan_at(buffer, read);
+                s = scan_at(text, read);
                 if (s.c == '\0' || is_delimiter(s)) {
                     break;
                 }
@@ -621,8 +639,10 @@ void ACF_MANAGER_READER::tokenize(char* buffer, char const* text) {
                 read += s.width;
                 buffer[write++] = ' ';
                 for (;;) {
-                    copy_run(buffer, &read, &write, plain_run<true>(buffer + read));
-                    s = scan_at(buffer, read);
+                    size_t run = copy_plain_run<true>(text + read, buffer + write);
+                    read += run;
+                    write += run;
+                    s = scan_at(text, read);
                     if (s.c == '\0' || is_quote(s)) {
                         break;
                     }

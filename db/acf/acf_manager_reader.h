@@ -10,6 +10,7 @@
 #pragma once
 
 #include "acf_table_types.h"
+#include "suite/fileio/fio.h"
 
 #include <cstdint>
 #include <deque>
@@ -179,13 +180,13 @@ private:
     };
 
     // Turns one line of `length` characters into zero or one record; `text`,
-    // NUL-terminated, is kept by the record.
+    // NUL-terminated and padded for the tokeniser, is kept by the record.
     void process_line(char const* text, size_t length, bool quiet);
-    // Copies `text` into the token buffer and tokenises it there.
-    void tokenize_copy(char const* text, size_t length);
-    // Tokenises the token buffer; `text` is the line as read, for a verbatim
-    // record.
-    void tokenize(char* buffer, char const* text);
+    // A lasting copy of a line handed in, padded for the tokeniser.
+    char const* keep_line(char const* text, size_t length);
+    // Splits the padded line into the tokens; a blank or comment line gives a
+    // verbatim record.
+    void tokenize(char const* text, size_t length);
     bool store_token(char* token, size_t length);
     // Fills the builder from the tokens after the command; false makes the
     // line an error line.
@@ -216,9 +217,9 @@ private:
     NAME_INFO const& look_up_name(std::string_view name);
     // A lasting copy of a look-up key (NUL-terminated).
     std::string_view keep_key(std::string_view text);
-    // Every physical line of the text, also the empty one after a final line
-    // break; each line break becomes the NUL that ends the line's text.
-    void read_lines(std::string& text, bool quiet);
+    // Every physical line of the padded text, also the empty one after a final
+    // line break; each line break becomes the NUL that ends the line's text.
+    void read_lines(char* text, size_t size, bool quiet);
 
     int32_t m_file_index = -1;
     int32_t m_line_number = -1;
@@ -226,8 +227,8 @@ private:
     // The records in blocks that never grow past their first capacity, so that
     // a record never moves.
     std::vector<std::vector<ACF_MGR_ASGN_LINE>> m_records;
-    std::vector<std::unique_ptr<std::string>> m_file_texts; // the records' line texts
-    ACF_MGR_TEXT_ARENA m_texts;                             // the records' other texts
+    std::vector<FIO_FILE_BUFFER> m_file_texts; // the records' line texts
+    ACF_MGR_TEXT_ARENA m_texts;                // the records' other texts
     std::vector<std::string> m_file_names;
     std::unordered_set<std::string> m_files_read;
     std::vector<char> m_token_buffer;

@@ -2,7 +2,9 @@
 // the file types known by their extensions.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,27 @@ struct FIO_DIRECTORY_ENTRY {
     bool is_directory; // a real directory, not a link to one
 };
 
+// A file's content in one block that is not filled with zeros before it is
+// read into, followed by `padding` NUL bytes (at least one), so that a reader
+// may end its last line in place or search a whole vector past the end.
+class FIO_FILE_BUFFER {
+public:
+    explicit FIO_FILE_BUFFER(size_t padding = 1);
+
+    char* data() { return m_data.get(); }
+    char const* data() const { return m_data.get(); }
+    size_t size() const { return m_size; }
+    // Makes the content `size` bytes long, keeping the bytes it had (new ones
+    // are unset), and writes the padding after them. Returns the content.
+    char* resize(size_t size);
+
+private:
+    std::unique_ptr<char[]> m_data;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+    size_t m_padding;
+};
+
 class FIO_FILE_SYSTEM {
 public:
     static bool exists(FIO_PATH const& path);
@@ -71,6 +94,9 @@ public:
     // or closed, or is no regular file (a directory, a pipe or a device is
     // refused without waiting on it), with the reason in `error` (may be null).
     static bool read_file(FIO_PATH const& path, std::string& content, std::string* error = nullptr);
+    // The same into a buffer that is not zero-filled first: for large files.
+    static bool read_file(FIO_PATH const& path, FIO_FILE_BUFFER& content,
+                          std::string* error = nullptr);
     // Replaces a file's content atomically: a temporary file in the directory of
     // the file (of the file a link leads to: the link stays and its target is
     // replaced) is written, flushed to disk and renamed over the original, keeping

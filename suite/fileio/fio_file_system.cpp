@@ -63,8 +63,31 @@ bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
     return true;
 }
 
-bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content, std::string* error) {
-    content.clear();
+FIO_FILE_BUFFER::FIO_FILE_BUFFER(size_t padding) : m_padding(padding > 0 ? padding : 1) {}
+
+char* FIO_FILE_BUFFER::resize(size_t size) {
+    if (size > m_capacity || !m_data) {
+        // A file that grew while it was read grows the block by half at least.
+        size_t capacity = std::max(size, m_capacity + m_capacity / 2);
+        std::unique_ptr<char[]> block(new char[capacity + m_padding]);
+        if (m_size > 0) {
+            std::memcpy(block.get(), m_data.get(), m_size);
+        }
+        m_data = std::move(block);
+        m_capacity = capacity;
+    }
+    m_size = size;
+    std::memset(m_data.get() + m_size, 0, m_padding);
+    return m_data.get();
+}
+
+namespace {
+
+// Reads a whole regular file into `content`, which offers `resize(n)`: the
+// content made n bytes long, its first bytes kept, returning where it starts.
+template <typename CONTENT>
+bool read_regular_file(FIO_PATH const& path, CONTENT& content, std::string* error) {
+    content.resize(0);
     // Not blocking: a pipe named like a settings file must not hang the reader.
     int fd = ::open(path.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -82,36 +105,60 @@ bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content, std:
     }
     // Straight into the content, in one call for a file that keeps its size;
     // then to the end, for a file that grew meanwhile.
-    content.resize(static_cast<size_t>(st.st_size));
+    size_t size = static_cast<size_t>(st.st_size);
+    char* data = content.resize(size);
     size_t filled = 0;
     char more[65536];
     for (;;) {
-        bool into_content = filled < content.size();
-        ssize_t n = into_content ? ::read(fd, &content[filled], content.size() - filled)
-                                 : ::read(fd, more, sizeof more);
+        bool into_content = filled < size;
+        ssize_t n =
+            into_content ? ::read(fd, data + filled, size - filled) : ::read(fd, more, sizeof more);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n < 0) {
             int saved = errno;
             ::close(fd);
-            content.clear();
+            content.resize(0);
             return failed(error, std::strerror(saved));
         }
         if (n == 0) {
             break;
         }
         if (!into_content) {
-            content.append(more, static_cast<size_t>(n));
+            size = filled + static_cast<size_t>(n);
+            data = content.resize(size);
+            std::memcpy(data + filled, more, static_cast<size_t>(n));
         }
         filled += static_cast<size_t>(n);
     }
     content.resize(filled);
     if (::close(fd) != 0) {
-        content.clear();
+        content.resize(0);
         return failed(error, std::strerror(errno));
     }
     return true;
+}
+
+// A string as such content.
+struct STRING_CONTENT {
+    std::string& text;
+    char* resize(size_t size) {
+        text.resize(size);
+        return &text[0];
+    }
+};
+
+} // namespace
+
+bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content, std::string* error) {
+    STRING_CONTENT string_content{content};
+    return read_regular_file(path, string_content, error);
+}
+
+bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, FIO_FILE_BUFFER& content,
+                                std::string* error) {
+    return read_regular_file(path, content, error);
 }
 
 bool FIO_FILE_SYSTEM::resolve_links(FIO_PATH const& path, std::string* target, std::string* error) {

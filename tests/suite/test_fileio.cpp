@@ -154,6 +154,36 @@ TEST(FileIo, ReadsWholeFilesAndRefusesOthers) {
     EXPECT_TRUE(content.empty());
 }
 
+// The buffer that is not zero-filled first reads what the string reads, and
+// ends in its padding of NULs: a file of known size, an empty one and a file
+// whose size says 0 but which has content (read in chunks to its end).
+TEST(FileIo, ReadsIntoAPaddedBufferWhatAStringReads) {
+    TEST_WORKSPACE workspace;
+    std::string big(200000, 'x');
+    big[199999] = 'y';
+    test_write_file(workspace.path("big"), big);
+    test_write_file(workspace.path("empty"), "");
+    struct stat st {};
+    ASSERT_EQ(stat("/proc/version", &st), 0);
+    ASSERT_EQ(st.st_size, 0) << "a file read to its end, whatever its size says";
+    for (std::string const& path :
+         {workspace.path("big"), workspace.path("empty"), std::string("/proc/version")}) {
+        std::string expected;
+        ASSERT_TRUE(FIO_FILE_SYSTEM::read_file(FIO_PATH(path), expected)) << path;
+        FIO_FILE_BUFFER content(17);
+        ASSERT_TRUE(FIO_FILE_SYSTEM::read_file(FIO_PATH(path), content)) << path;
+        EXPECT_EQ(std::string(content.data(), content.size()), expected) << path;
+        EXPECT_EQ(expected.empty(), path == workspace.path("empty")) << path;
+        EXPECT_EQ(std::string(content.data() + content.size(), 17), std::string(17, '\0')) << path;
+    }
+
+    FIO_FILE_BUFFER content;
+    std::string reason;
+    EXPECT_FALSE(FIO_FILE_SYSTEM::read_file(FIO_PATH(workspace.dir()), content, &reason));
+    EXPECT_EQ(reason, "it is a directory");
+    EXPECT_EQ(content.size(), 0u);
+}
+
 TEST(FileIo, RewritesTheFileALinkLeadsToAndKeepsTheLink) {
     TEST_WORKSPACE workspace;
     std::filesystem::create_directory(workspace.path("real"));
