@@ -28,6 +28,7 @@
 #include "acf_table_types.h"
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -184,8 +185,14 @@ public:
     void clear_changed_status_of_all_assignments();
 
     // --- Views for the settings-file writer ---------------------------------------
+    // Hands each entry of one settings file that the file keeps to `visit`, in
+    // file order, and tells whether an assignment of the file changed. Files are
+    // told apart by their interned names.
+    bool visit_entries_for_writing(
+        char const* file_name, bool is_revision_file,
+        std::function<void(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*)> const& visit);
     // The entries of one settings file in file order (none when nothing of it
-    // changed, unless forced). Files are told apart by their interned names.
+    // changed, unless forced).
     void get_comment_assignment_coll_for_writing(ACF_ASGN_COMMENT_VECTOR* comment_asgn_list,
                                                  char const* file_name, bool is_revision_file,
                                                  bool force);

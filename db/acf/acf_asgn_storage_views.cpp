@@ -37,14 +37,9 @@ std::string trimmed(std::string const& text) {
 
 } // namespace
 
-void ACF_ASGN_STORAGE::get_comment_assignment_coll_for_writing(
-    ACF_ASGN_COMMENT_VECTOR* comment_asgn_list, char const* file_name, bool is_revision_file,
-    bool force) {
-    if (!ACF_REQUIRE(comment_asgn_list != NULL)) {
-        return;
-    }
-    comment_asgn_list->clear();
-    comment_asgn_list->reserve(m_ordered_coll.size());
+bool ACF_ASGN_STORAGE::visit_entries_for_writing(
+    char const* file_name, bool is_revision_file,
+    std::function<void(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*)> const& visit) {
     // Entries carry interned file names (or the revision's path): each distinct
     // name is compared with the file once, and runs of one name are common.
     std::unordered_map<char const*, bool> belongs_by_name;
@@ -73,11 +68,11 @@ void ACF_ASGN_STORAGE::get_comment_assignment_coll_for_writing(
         }
         ACF_ASSIGNMENT* asgn = entry->get_assignment();
         if (asgn == nullptr) {
-            comment_asgn_list->push_back(entry);
+            visit(entry);
             continue;
         }
         if (asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_DONT_COPY_TO_NEW_FILE_FORMAT)) {
-            comment_asgn_list->push_back(entry);
+            visit(entry);
             continue;
         }
         if (!asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE) &&
@@ -86,9 +81,25 @@ void ACF_ASGN_STORAGE::get_comment_assignment_coll_for_writing(
         }
         file_changed = file_changed || asgn->has_changed();
         if (!asgn->is_removed()) {
-            comment_asgn_list->push_back(entry);
+            visit(entry);
         }
     }
+    return file_changed;
+}
+
+void ACF_ASGN_STORAGE::get_comment_assignment_coll_for_writing(
+    ACF_ASGN_COMMENT_VECTOR* comment_asgn_list, char const* file_name, bool is_revision_file,
+    bool force) {
+    if (!ACF_REQUIRE(comment_asgn_list != NULL)) {
+        return;
+    }
+    comment_asgn_list->clear();
+    comment_asgn_list->reserve(m_ordered_coll.size());
+    bool file_changed =
+        visit_entries_for_writing(file_name, is_revision_file,
+                                  [comment_asgn_list](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry) {
+                                      comment_asgn_list->push_back(entry);
+                                  });
     if (!file_changed && !force) {
         comment_asgn_list->clear();
     }

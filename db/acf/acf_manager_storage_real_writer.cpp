@@ -105,18 +105,7 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
     bool changed = storage->get_force_write() || collection->have_any_assignments_changed();
     bool is_revision_file =
         FIO_PATH::os_specific_comparison(file_name, storage->get_active_revision_path());
-    ACF_ASGN_COMMENT_VECTOR entries;
-    collection->get_comment_assignment_coll_for_writing(&entries, file_name, is_revision_file,
-                                                        changed);
     bool existed = !as_new_file && file_exists(file_name);
-    if (entries.empty()) {
-        // Nothing changed, or nothing of this file: the file stays as it is.
-        // The revision's own file is still written when its last assignment
-        // was removed, and made when it is missing.
-        if (!is_revision_file || (existed && !changed)) {
-            return true;
-        }
-    }
     // The banner first, then every line into one buffer, sized from the file
     // as it is, so that it seldom grows.
     std::ostringstream banner;
@@ -137,19 +126,38 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
                           ? static_cast<size_t>(status.size)
                           : 0;
     std::string out = banner.str();
-    out.reserve(out.size() + expected + expected / 8 + 4096);
+    size_t const banner_size = out.size();
+    out.reserve(banner_size + expected + expected / 8 + 4096);
+    // The lines are made in the walk that finds them. A file none of whose
+    // assignments changed is kept as it is unless the revision changed or the
+    // write is forced, and nothing of an unchanged revision is regenerated.
+    size_t entries = 0;
     bool first = true;
     std::string scratch;
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry : entries) {
-        std::string_view text;
-        if (!entry_text(entry, &scratch, &text)) {
-            continue;
+    bool file_changed = collection->visit_entries_for_writing(
+        file_name, is_revision_file, [&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry) {
+            ++entries;
+            std::string_view text;
+            if (!entry_text(entry, &scratch, &text)) {
+                return;
+            }
+            if (!first || line_end_before_first) {
+                out += '\n';
+            }
+            out += text;
+            first = false;
+        });
+    if (!file_changed && !changed) {
+        entries = 0;
+        out.resize(banner_size);
+    }
+    if (entries == 0) {
+        // Nothing changed, or nothing of this file: the file stays as it is.
+        // The revision's own file is still written when its last assignment
+        // was removed, and made when it is missing.
+        if (!is_revision_file || (existed && !changed)) {
+            return true;
         }
-        if (!first || line_end_before_first) {
-            out += '\n';
-        }
-        out += text;
-        first = false;
     }
     // The rename publishes the new file only once it is complete on disk.
     return FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file_name), out, write_error);

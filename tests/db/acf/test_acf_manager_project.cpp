@@ -92,6 +92,24 @@ TEST_F(ManagerProject, EditedRevisionKeepsUntouchedLinesCommentsAndOrder) {
     EXPECT_EQ(acf_test_read(dir.file("chip.tsf")), expected);
 }
 
+// A revision and the settings file it sources are written each with its own
+// lines: the change made goes to the revision's file (after the sourced file,
+// so it wins when read again) and the sourced file keeps its lines as they were.
+TEST_F(ManagerProject, EachSourcedSettingsFileKeepsItsOwnLines) {
+    std::string const extra = "# extra settings\n"
+                              "set_global_assignment -name SMART_RECOMPILE On\n"
+                              "set_global_assignment -name VHDL_FILE   extra.vhd";
+    acf_test_write(dir.file("extra.tcl"), extra);
+    std::string const revision = "# revision\n" + CURRENT + "source " + dir.file("extra.tcl") +
+                                 "\nset_global_assignment -name VHDL_FILE top.vhd";
+    write_project("chip", {{"chip", revision}});
+    ASSERT_EQ(open("chip"), 0);
+    set_and_commit("SMART_RECOMPILE", "Off");
+    EXPECT_EQ(acf_test_read(dir.file("extra.tcl")), extra);
+    EXPECT_EQ(acf_test_read(dir.file("chip.tsf")),
+              revision + "\nset_global_assignment -name SMART_RECOMPILE OFF");
+}
+
 TEST_F(ManagerProject, UnchangedRevisionIsNeverRewritten) {
     std::string text = "set_global_assignment -name VHDL_FILE top.vhd\n" + CURRENT;
     write_project("chip", {{"chip", text}});
