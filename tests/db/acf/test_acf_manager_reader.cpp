@@ -390,6 +390,45 @@ TEST_F(ReaderFiles, LineBreaksLongLinesAndMissingFiles) {
     EXPECT_EQ(reader.get_file_name(0), nullptr);
 }
 
+// Lines are counted and NUL bytes found many bytes at a time: every line of a
+// long file gives its record, and a NUL byte anywhere (first byte, deep in the
+// file, last byte) refuses the file, naming its line.
+TEST_F(ReaderFiles, EveryLineOfALongFileAndNulBytesAnywhere) {
+    std::string text;
+    int lines = 0;
+    while (text.size() < 20000) {
+        ++lines;
+        text += "set_parameter -name P" + std::to_string(lines) + " " +
+                std::string(static_cast<size_t>(lines % 37), 'v') + "\n";
+    }
+    ++lines; // the empty line after the last line break
+    {
+        ACF_MANAGER_READER reader;
+        ASSERT_TRUE(
+            reader.read_file(write("long.tsf", text).c_str(), false, nullptr, false, false));
+        std::vector<ACF_MGR_ASGN_LINE*> const& records = reader.get_assignment_lines();
+        ASSERT_EQ(records.size(), static_cast<size_t>(lines));
+        for (int i = 0; i < lines; ++i) {
+            EXPECT_EQ(records[i]->get_line_number(), i + 1);
+        }
+        EXPECT_STREQ(records[lines - 2]->get_name(), ("P" + std::to_string(lines - 1)).c_str());
+    }
+    struct NUL_CASE {
+        size_t at;
+        int line;
+    } const cases[] = {{0, 1}, {text.find("P300 "), 300}, {text.size() - 1, lines - 1}};
+    for (NUL_CASE const& c : cases) {
+        std::string with_nul = text;
+        with_nul[c.at] = '\0';
+        std::string path = write("nul.tsf", with_nul);
+        ACF_MANAGER_READER reader;
+        EXPECT_FALSE(reader.read_file(path.c_str(), false, nullptr, false, false)) << c.at;
+        EXPECT_EQ(reader.get_read_error(),
+                  path + ": line " + std::to_string(c.line) + " holds a NUL byte");
+        EXPECT_TRUE(reader.get_assignment_lines().empty()) << c.at;
+    }
+}
+
 TEST_F(ReaderFiles, FixtureWithEveryLineKind) {
     ACF_MANAGER_READER reader;
     reader.read_file(fixture("every_kind.tsf").c_str(), false, nullptr, false, false);
