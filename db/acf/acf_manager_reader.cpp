@@ -323,8 +323,9 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     }
     size_t lines = 0;
     if (!count_lines(text.data(), text.size(), &lines)) {
-        char const* nul = static_cast<char const*>(std::memchr(text.data(), '\0', text.size()));
-        long line = 1 + std::count(static_cast<char const*>(text.data()), nul, '\n');
+        char const* const start = text.data();
+        char const* nul = static_cast<char const*>(std::memchr(start, '\0', text.size()));
+        long line = 1 + std::count(start, nul, '\n');
         m_read_error = full_path + ": line " + std::to_string(line) + " holds a NUL byte";
         return false;
     }
