@@ -118,6 +118,15 @@ public:
     void set_comment(char const* text);
     void set_acf_file_name(char const* name);
     void set_variable_original_tcl_command_from_file(char const* text);
+    // Points the record at texts that its holder keeps for it, instead of
+    // copies of its own: the command line it was read from (which it then
+    // holds), and its value, source and target where the given text, or its
+    // end, equals what the record holds. A pooled record copies the command
+    // line. True when the record borrows any text now.
+    bool borrow_read_texts(char const* read_command, char const* value, char const* from,
+                           char const* to);
+    // Makes the record own copies of the texts it borrows.
+    void own_borrowed_texts();
     void set_old_section_info(char const* section_identifier, char const* file_name,
                               bool entity_from_file);
     bool set_family_enum();

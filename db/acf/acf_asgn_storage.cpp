@@ -7,6 +7,7 @@
 #include "acf_assignment_factory.h"
 #include "acf_global_initializers.h"
 #include "acf_internal_error.h"
+#include "acf_manager_reader.h"
 #include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
@@ -17,6 +18,7 @@
 #include "suite/general/gen.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 MEM_UNIT_INITIALIZER(ACF);
@@ -145,6 +147,7 @@ void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
     if (found == m_positions.end()) {
         return;
     }
+    stop_borrowing(found->second);
     unwatch(asgn, found->second);
     m_key_index.erase(found->second.key_node);
     if (found->second.has_entry) {
@@ -152,6 +155,60 @@ void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
     }
     m_positions.erase(found);
     delete asgn;
+}
+
+// ---------------------------------------------------------------------------
+// Texts of a settings file read
+// ---------------------------------------------------------------------------
+
+uint32_t ACF_ASGN_STORAGE::begin_read_texts() {
+    static std::atomic<uint32_t> s_last_read{0};
+    uint32_t const read = ++s_last_read;
+    m_reads[read];
+    return read;
+}
+
+void ACF_ASGN_STORAGE::borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read, char const* command,
+                                         char const* value, char const* from, char const* to) {
+    auto position = m_positions.find(asgn);
+    auto kept = m_reads.find(read);
+    if (position == m_positions.end() || kept == m_reads.end() || kept->second.texts != nullptr) {
+        asgn->set_variable_original_tcl_command_from_file(command);
+        return;
+    }
+    POSITION& held = position->second;
+    if (held.borrowed_read != read) {
+        asgn->own_borrowed_texts();
+        stop_borrowing(held);
+    }
+    if (asgn->borrow_read_texts(command, value, from, to) && held.borrowed_read == 0) {
+        held.borrowed_read = read;
+        ++kept->second.borrowers;
+    }
+}
+
+void ACF_ASGN_STORAGE::keep_read_texts(uint32_t read, std::unique_ptr<ACF_MGR_READ_TEXTS> texts) {
+    auto kept = m_reads.find(read);
+    if (kept == m_reads.end() || kept->second.texts != nullptr) {
+        return;
+    }
+    if (kept->second.borrowers == 0) {
+        m_reads.erase(kept);
+    } else {
+        kept->second.texts = std::move(texts);
+    }
+}
+
+void ACF_ASGN_STORAGE::stop_borrowing(POSITION& position) {
+    auto kept = m_reads.find(position.borrowed_read);
+    position.borrowed_read = 0;
+    if (kept == m_reads.end()) {
+        return;
+    }
+    // A read still going on keeps its number until it ends.
+    if (--kept->second.borrowers == 0 && kept->second.texts != nullptr) {
+        m_reads.erase(kept);
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -41,6 +41,7 @@
 class ACF_ASSIGNMENT_FACTORY;
 class ACF_MANAGER_STORAGE;
 class ACF_MGR_INPUT_PARAMETERS;
+struct ACF_MGR_READ_TEXTS;
 
 // Which assignments a search or listing admits; each field holds its "any"
 // value by default (section type 16 and file category 21 stand for any).
@@ -155,6 +156,20 @@ public:
     // does not grow them step by step.
     void reserve(size_t assignments);
 
+    // --- Texts of a settings file read, which its assignments borrow ----------
+    // A read opens with begin_read_texts, whose number (never used again in the
+    // process) its borrow_read_texts calls name, and ends with keep_read_texts,
+    // which keeps the texts while any held assignment borrows them. The texts
+    // stay with the reader until then, so that the read is safe whatever becomes
+    // of the collection meanwhile.
+    uint32_t begin_read_texts();
+    // The held assignment points at the read's texts (see
+    // ACF_ASSIGNMENT::borrow_read_texts); any other assignment, or one of a read
+    // this collection did not begin, copies the command line.
+    void borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read, char const* command,
+                           char const* value, char const* from, char const* to);
+    void keep_read_texts(uint32_t read, std::unique_ptr<ACF_MGR_READ_TEXTS> texts);
+
     // --- Order, comments, entity names ------------------------------------------
     void add_entity_name_to_map(char const* entity_name);
     void move_assignment_to_end_of_coll(ACF_ASSIGNMENT* asgn);
@@ -229,6 +244,8 @@ private:
         uint64_t order = 0;
         uint64_t key_order = 0;
         uint64_t selectors[2] = {0, 0};
+        // The read whose texts it borrows (0: none).
+        uint32_t borrowed_read = 0;
         uint8_t selector_count = 0;
         bool has_entry = false;
         bool entity_counted = false;
@@ -307,6 +324,10 @@ private:
     // Candidate assignments of a variable in file order.
     std::vector<ACF_ASSIGNMENT*> in_file_order(KEY_RANGE range) const;
 
+    // The assignment borrows from that read no more (it may still point at its
+    // texts: it is about to be destroyed, or owns copies of them).
+    void stop_borrowing(POSITION& position);
+
     // Adds a held assignment under the key at the end of the file order.
     void hold(ACF_ASSIGNMENT* asgn, std::string const& key);
     // Destroys a held assignment and its entry and node.
@@ -359,4 +380,11 @@ private:
     std::unordered_map<uint64_t, SELECTOR_RUN> m_selected;
     KEY_ORDER_SET m_removed;
     std::unordered_set<ACF_ASSIGNMENT*> m_changed;
+    // The reads begun and kept, with the number of held assignments borrowing
+    // from each; a kept read nobody borrows from is let go.
+    struct KEPT_READ {
+        std::unique_ptr<ACF_MGR_READ_TEXTS> texts;
+        size_t borrowers = 0;
+    };
+    std::map<uint32_t, KEPT_READ> m_reads;
 };

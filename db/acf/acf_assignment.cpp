@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 
 MEM_UNIT_INITIALIZER(ACF);
@@ -31,30 +32,6 @@ MEM_UNIT_INITIALIZER(ACF);
 // ---------------------------------------------------------------------------
 // Texts and the implementation record
 // ---------------------------------------------------------------------------
-
-void ACF_ASGN_TEXT::set(char const* text, bool pooled, bool keep_empty) {
-    // The new text is made before the old one goes: `text` may be the old one.
-    char const* made = nullptr;
-    if (text == nullptr) {
-    } else if (pooled) {
-        std::string const* in_pool = acf_get_or_create_string_pool()->get_or_add_to_pool(text);
-        made = in_pool != nullptr ? in_pool->c_str() : nullptr;
-    } else if (*text != '\0' || keep_empty) {
-        size_t size = std::strlen(text) + 1;
-        char* copy = MEM_NEW_ARRAY(ACF, char, size);
-        std::memcpy(copy, text, size);
-        made = copy;
-    }
-    clear(pooled);
-    m_text = made;
-}
-
-void ACF_ASGN_TEXT::clear(bool pooled) {
-    if (!pooled) {
-        delete[] m_text;
-    }
-    m_text = nullptr;
-}
 
 bool acf_assignment_uses_string_pool() {
     static bool const s_use_pool = cfg_is_on("ACF_ASSIGNMENT_USE_STRING_POOL", false);
@@ -68,15 +45,69 @@ ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIA
     store_flag(FLAG_POOLED, acf_assignment_uses_string_pool());
 }
 
+ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const ACF_ASSIGNMENT_IMPL::TEXT_FIELDS[8] = {
+    &ACF_ASSIGNMENT_IMPL::m_from,    &ACF_ASSIGNMENT_IMPL::m_to,
+    &ACF_ASSIGNMENT_IMPL::m_value,   &ACF_ASSIGNMENT_IMPL::m_section_identifier,
+    &ACF_ASSIGNMENT_IMPL::m_entity,  &ACF_ASSIGNMENT_IMPL::m_read_command,
+    &ACF_ASSIGNMENT_IMPL::m_comment, &ACF_ASSIGNMENT_IMPL::m_freeform_name};
+
 ACF_ASSIGNMENT_IMPL::~ACF_ASSIGNMENT_IMPL() {
-    bool const pooled = is_pooled();
-    for (ACF_ASGN_TEXT* text : {&m_from, &m_to, &m_value, &m_section_identifier, &m_entity,
-                                &m_read_command, &m_comment, &m_freeform_name}) {
-        text->clear(pooled);
+    for (auto field : TEXT_FIELDS) {
+        clear_text(this->*field);
     }
-    m_file_name.clear(true);
     delete m_arguments;
     delete m_resolved_value;
+}
+
+uint8_t ACF_ASSIGNMENT_IMPL::borrowed_bit(ACF_ASGN_TEXT const& field) const {
+    for (size_t i = 0; i < std::size(TEXT_FIELDS); ++i) {
+        if (&(this->*TEXT_FIELDS[i]) == &field) {
+            return static_cast<uint8_t>(1u << i);
+        }
+    }
+    return 0;
+}
+
+void ACF_ASSIGNMENT_IMPL::set_text(ACF_ASGN_TEXT& field, char const* text, bool keep_empty) {
+    // The new text is made before the old one goes: `text` may be the old one.
+    char const* made = nullptr;
+    if (text == nullptr) {
+    } else if (is_pooled()) {
+        std::string const* in_pool = acf_get_or_create_string_pool()->get_or_add_to_pool(text);
+        made = in_pool != nullptr ? in_pool->c_str() : nullptr;
+    } else if (*text != '\0' || keep_empty) {
+        size_t size = std::strlen(text) + 1;
+        char* copy = MEM_NEW_ARRAY(ACF, char, size);
+        std::memcpy(copy, text, size);
+        made = copy;
+    }
+    bool const owned = owns(field);
+    char const* held = field.point_at(made);
+    if (owned) {
+        delete[] held;
+    }
+    m_borrowed = static_cast<uint8_t>(m_borrowed & ~borrowed_bit(field));
+}
+
+void ACF_ASSIGNMENT_IMPL::borrow_text(ACF_ASGN_TEXT& field, char const* text) {
+    if (is_pooled() || field.get() == text) {
+        return;
+    }
+    bool const owned = owns(field);
+    char const* held = field.point_at(text);
+    if (owned) {
+        delete[] held;
+    }
+    m_borrowed = static_cast<uint8_t>(m_borrowed | borrowed_bit(field));
+}
+
+void ACF_ASSIGNMENT_IMPL::own_borrowed_texts() {
+    for (auto field : TEXT_FIELDS) {
+        ACF_ASGN_TEXT& text = this->*field;
+        if ((m_borrowed & borrowed_bit(text)) != 0) {
+            set_text(text, text.get(), true);
+        }
+    }
 }
 
 bool ACF_ASSIGNMENT_IMPL::store_flag(FLAG f, bool on) {
@@ -96,19 +127,15 @@ ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT_IMPL::clone() const {
         FLAG_REMOVED | FLAG_IGNORED | FLAG_DEFAULT | FLAG_CHANGED | FLAG_TRANSIENT | FLAG_POOLED;
     copy->m_flags = static_cast<uint8_t>(m_flags & copied_bits);
     copy->m_family = m_family;
-    ACF_ASGN_TEXT const ACF_ASSIGNMENT_IMPL::*const fields[] = {
-        &ACF_ASSIGNMENT_IMPL::m_from,    &ACF_ASSIGNMENT_IMPL::m_to,
-        &ACF_ASSIGNMENT_IMPL::m_value,   &ACF_ASSIGNMENT_IMPL::m_section_identifier,
-        &ACF_ASSIGNMENT_IMPL::m_entity,  &ACF_ASSIGNMENT_IMPL::m_read_command,
-        &ACF_ASSIGNMENT_IMPL::m_comment, &ACF_ASSIGNMENT_IMPL::m_freeform_name};
-    for (auto field : fields) {
+    // The copy owns its texts, borrowed ones too: it may outlive what they
+    // were borrowed from.
+    for (auto field : TEXT_FIELDS) {
         ACF_ASGN_TEXT const& from = this->*field;
         if (from.is_present()) {
-            ACF_ASGN_TEXT& to = const_cast<ACF_ASGN_TEXT&>(copy->*field);
-            copy->set_text(to, from.get(), true);
+            copy->set_text(copy->*field, from.get(), true);
         }
     }
-    copy->m_file_name.share(m_file_name.get());
+    copy->m_file_name.point_at(m_file_name.get());
     if (m_arguments != nullptr) {
         copy->m_arguments = MEM_NEW(ACF, ACF_ASGN_ARGUMENT_MAP)(*m_arguments);
     }
@@ -585,7 +612,7 @@ bool ACF_ASSIGNMENT::set_section_identifier(char const* text) {
 
 void ACF_ASSIGNMENT::clear_section_identifier() {
     if (m_impl->m_section_identifier.is_present()) {
-        m_impl->m_section_identifier.clear(m_impl->is_pooled());
+        m_impl->clear_text(m_impl->m_section_identifier);
         store_changed_mark(true);
     }
 }
@@ -594,7 +621,7 @@ void ACF_ASSIGNMENT::set_comment(char const* text) {
     // Read before the old comment goes: `text` may be that comment.
     std::string const comment = gen_is_empty_string(text) ? std::string() : normalise_comment(text);
     if (!m_impl->m_comment.is_empty()) {
-        m_impl->m_comment.clear(m_impl->is_pooled());
+        m_impl->clear_text(m_impl->m_comment);
         store_changed_mark(true);
     }
     if (!comment.empty()) {
@@ -607,17 +634,57 @@ void ACF_ASSIGNMENT::set_acf_file_name(char const* name) {
     if (gen_is_empty_string(name)) {
         return;
     }
-    m_impl->m_file_name.clear(true);
+    m_impl->m_file_name.point_at(nullptr);
     char const* revision_path =
         m_impl->m_storage ? m_impl->m_storage->get_active_revision_path() : "";
     if (!FIO_PATH::os_specific_comparison(name, revision_path)) {
         std::string const* interned = acf_intern_file_name(name);
-        m_impl->m_file_name.share(interned != nullptr ? interned->c_str() : nullptr);
+        m_impl->m_file_name.point_at(interned != nullptr ? interned->c_str() : nullptr);
     }
 }
 
 void ACF_ASSIGNMENT::set_variable_original_tcl_command_from_file(char const* text) {
     m_impl->set_text(m_impl->m_read_command, text);
+}
+
+namespace {
+
+// The end of `kept` that equals `held`; null when none.
+char const* kept_end_equal_to(char const* held, char const* kept) {
+    if (held == nullptr || kept == nullptr) {
+        return nullptr;
+    }
+    size_t const held_length = std::strlen(held);
+    size_t const kept_length = std::strlen(kept);
+    if (kept_length < held_length) {
+        return nullptr;
+    }
+    char const* end = kept + (kept_length - held_length);
+    return std::memcmp(end, held, held_length) == 0 ? end : nullptr;
+}
+
+} // namespace
+
+bool ACF_ASSIGNMENT::borrow_read_texts(char const* read_command, char const* value,
+                                       char const* from, char const* to) {
+    if (m_impl->is_pooled()) {
+        set_variable_original_tcl_command_from_file(read_command);
+        return false;
+    }
+    m_impl->borrow_text(m_impl->m_read_command, read_command);
+    std::pair<ACF_ASGN_TEXT*, char const*> const fields[] = {
+        {&m_impl->m_value, value}, {&m_impl->m_from, from}, {&m_impl->m_to, to}};
+    for (auto const& field : fields) {
+        char const* end = kept_end_equal_to(field.first->get(), field.second);
+        if (end != nullptr) {
+            m_impl->borrow_text(*field.first, end);
+        }
+    }
+    return m_impl->m_borrowed != 0;
+}
+
+void ACF_ASSIGNMENT::own_borrowed_texts() {
+    m_impl->own_borrowed_texts();
 }
 
 void ACF_ASSIGNMENT::set_old_section_info(char const* section_identifier, char const* file_name,

@@ -8,10 +8,12 @@
 #include <map>
 #include <string>
 
-// One optional text of a record. Absent is null. A pooled text points into the
-// library-wide string pool and is never freed here (the pool has no empty
-// texts, so an empty pooled text is absent); an unpooled text is owned, one
-// allocation of its characters.
+// One optional text of a record. Absent is null. Who frees it is the record's
+// business: a pooled text points into the library-wide string pool (the pool
+// has no empty texts, so an empty pooled text is absent), a borrowed one into
+// texts that the record's holder keeps (an interned file name, the text of the
+// file the record was read from), and any other is owned, one allocation of
+// its characters.
 class ACF_ASGN_TEXT {
 public:
     ACF_ASGN_TEXT() = default;
@@ -24,12 +26,12 @@ public:
     // The text, or `absent` when there is none.
     char const* c_str_or(char const* absent) const { return m_text ? m_text : absent; }
 
-    // Stores a copy of text; null, and empty unless keep_empty, make it absent.
-    void set(char const* text, bool pooled, bool keep_empty = false);
-    // Points at a text that lives elsewhere for good (interned); clear(true)
-    // lets go of it.
-    void share(char const* text) { m_text = text; }
-    void clear(bool pooled);
+    // Points at `text` (null: absent); returns the text held before.
+    char const* point_at(char const* text) {
+        char const* held = m_text;
+        m_text = text;
+        return held;
+    }
 
 private:
     char const* m_text = nullptr;
@@ -60,13 +62,20 @@ public:
     // Stores the bit; true when it changed.
     bool store_flag(FLAG f, bool on);
     bool is_pooled() const { return test_flag(FLAG_POOLED); }
-    void set_text(ACF_ASGN_TEXT& field, char const* text, bool keep_empty = false) {
-        field.set(text, is_pooled(), keep_empty);
-    }
+    // Stores a copy of text (pooled ones from the pool); null, and empty unless
+    // keep_empty, make it absent. The field is owned afterwards (unless pooled).
+    void set_text(ACF_ASGN_TEXT& field, char const* text, bool keep_empty = false);
+    void clear_text(ACF_ASGN_TEXT& field) { set_text(field, nullptr); }
+    // Points the field at a text that outlives the record, unless pooled.
+    void borrow_text(ACF_ASGN_TEXT& field, char const* text);
+    // Replaces each borrowed text by a copy of its own.
+    void own_borrowed_texts();
     // Drops the resolved file name kept for the value.
     void forget_resolved_value();
 
     uint8_t m_flags = 0;
+    // One bit per field of TEXT_FIELDS: the text is borrowed.
+    uint8_t m_borrowed = 0;
     ACF_VARIABLE_TYPE_ENUM m_type;
     ACF_ASGN_TEXT m_from;
     ACF_ASGN_TEXT m_to;
@@ -76,7 +85,7 @@ public:
     ACF_ASGN_TEXT m_read_command;
     ACF_ASGN_TEXT m_comment;
     ACF_ASGN_TEXT m_freeform_name;
-    ACF_ASGN_TEXT m_file_name; // always interned, whether pooled or not
+    ACF_ASGN_TEXT m_file_name; // always interned (borrowed), whether pooled or not
     ACF_ASGN_ARGUMENT_MAP* m_arguments = nullptr;
     DEV_FAMILY_ENUM m_family;
     ACF_MANAGER_STORAGE* m_storage;
@@ -85,6 +94,16 @@ public:
     // The full path found for a file-name value: kept per record so that the
     // text handed out by get_value stays valid while the value is unchanged.
     mutable std::string* m_resolved_value = nullptr;
+
+    // The texts above but the file name, which is always interned.
+    static ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const TEXT_FIELDS[8];
+
+private:
+    // The field's bit in m_borrowed.
+    uint8_t borrowed_bit(ACF_ASGN_TEXT const& field) const;
+    bool owns(ACF_ASGN_TEXT const& field) const {
+        return !is_pooled() && (m_borrowed & borrowed_bit(field)) == 0;
+    }
 };
 
 // Whether records are built with pooled texts ("ACF_ASSIGNMENT_USE_STRING_POOL",

@@ -799,6 +799,15 @@ void ACF_MANAGER_READER::get_post_messages(std::list<MSG_POST*>* messages) {
     m_messages.clear();
 }
 
+std::unique_ptr<ACF_MGR_READ_TEXTS> ACF_MANAGER_READER::take_texts() {
+    auto texts = std::make_unique<ACF_MGR_READ_TEXTS>();
+    texts->files = std::move(m_file_texts);
+    texts->arena = std::move(m_texts);
+    m_file_texts.clear();
+    m_texts.clear();
+    return texts;
+}
+
 void ACF_MANAGER_READER::clear_assignments() {
     m_kept_lines.clear();
     m_records.clear();

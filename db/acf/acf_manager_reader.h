@@ -43,6 +43,12 @@ private:
     size_t m_left = 0;
 };
 
+// The texts a reader's records point into: the files' texts and the arena.
+struct ACF_MGR_READ_TEXTS {
+    std::vector<FIO_FILE_BUFFER> files;
+    ACF_MGR_TEXT_ARENA arena;
+};
+
 // One line of a settings file as read: 32 bytes. The line's text stays in the
 // file's buffer; the fields and arguments given are packed one after the other
 // into the reader's arena.
@@ -144,6 +150,10 @@ public:
     // Deletes every record and file name; the files read, the messages and the
     // dropped mark stay.
     void clear_assignments();
+    // Hands the texts the records point into to a caller that keeps them for
+    // longer than the records; the records stay usable while the caller keeps
+    // them, and the reader keeps none of them any more.
+    std::unique_ptr<ACF_MGR_READ_TEXTS> take_texts();
 
     // The kept records in file order, each sourced file's records after the line
     // that sources it. The reader owns them.

@@ -51,6 +51,41 @@ bool is_in_filter(std::list<ACF_VARIABLE_TYPE_ENUM> const* filter,
 bool lacks_name_or_value(ACF_MGR_ASGN_LINE const* line) {
     return line->get_name() == nullptr || line->get_value() == nullptr;
 }
+
+// Scoped: the assignments a read sets borrow the texts of the lines they come
+// from, which go from the reader to the collection when the read ends, however
+// it ends (and are let go there when the collection is no longer the one the
+// read began in, or nothing borrows them).
+class BORROWED_READ_TEXTS {
+public:
+    // Only a read that keeps what it reads (`keeping`) lends its texts.
+    BORROWED_READ_TEXTS(ACF_MANAGER_READER& reader, ACF_ASGN_STORAGE* const& collection,
+                        bool keeping)
+        : m_reader(reader), m_collection(collection),
+          m_read(keeping && collection != nullptr ? collection->begin_read_texts() : 0) {}
+    ~BORROWED_READ_TEXTS() {
+        if (m_read != 0 && m_collection != nullptr) {
+            m_collection->keep_read_texts(m_read, m_reader.take_texts());
+        }
+    }
+    BORROWED_READ_TEXTS(BORROWED_READ_TEXTS const&) = delete;
+    BORROWED_READ_TEXTS& operator=(BORROWED_READ_TEXTS const&) = delete;
+
+    // The assignment set from this line points at the line's texts.
+    void borrow(ACF_ASSIGNMENT* asgn, ACF_MGR_ASGN_LINE const& line) {
+        if (m_collection == nullptr) {
+            asgn->set_variable_original_tcl_command_from_file(line.get_text());
+            return;
+        }
+        m_collection->borrow_read_texts(asgn, m_read, line.get_text(), line.get_value(),
+                                        line.get_from(), line.get_to());
+    }
+
+private:
+    ACF_MANAGER_READER& m_reader;
+    ACF_ASGN_STORAGE* const& m_collection; // the store's current collection
+    uint32_t m_read;
+};
 } // namespace
 
 bool ACF_MANAGER_STORAGE_REAL::read_file_from_disk(char const* file_name, bool need_write_lock,
@@ -385,6 +420,8 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
     };
 
     bool result = true;
+    // Declared after the reader: hands its texts over before the reader goes.
+    BORROWED_READ_TEXTS borrowed(reader, m_asgn_storage, !check_only && options.merge);
     for (ACF_MGR_ASGN_LINE const* line : lines) {
         STATUS status = 0;
         bool record_filled = false;
@@ -515,7 +552,7 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
                     }
                     asgn->set_comment(line->get_comment());
                     asgn->set_ignore_status(line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
-                    asgn->set_variable_original_tcl_command_from_file(line->get_text());
+                    borrowed.borrow(asgn, *line);
                     if (variable == ACF_VARIABLE_TYPE_ROOT) {
                         m_asgn_storage->move_assignment_to_end_of_coll(asgn);
                     }

@@ -285,6 +285,72 @@ TEST_F(ACF_ASSIGNMENT_TEST, CopyKeepsTheSourceStoreAndEveryField) {
     EXPECT_EQ(command, "set_global_assignment -name VHDL_FILE top.vhd");
 }
 
+// A record read from a file points at the line's texts, kept by its holder,
+// instead of copies: the command line, and the value, source and target where
+// the kept text (or its end) equals what the record holds. Setters, own copies
+// and record copies never free or keep pointing at kept texts.
+TEST_F(ACF_ASSIGNMENT_TEST, BorrowsKeptTextsOnlyWhereTheyEqualItsOwn) {
+    struct CASE {
+        ACF_VARIABLE_TYPE_ENUM type;
+        char const* from;
+        char const* to;
+        char const* value;
+        size_t from_offset; // where the held source starts in the kept one; npos: copied
+        size_t to_offset;
+        size_t value_offset;
+    } const cases[] = {
+        {ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd", std::string::npos,
+         std::string::npos, 0},
+        // LOCATION holds its value in capitals; the target loses its '|'.
+        {ACF_VARIABLE_TYPE_LOCATION, nullptr, "|led0", "pin_a3", std::string::npos, 1,
+         std::string::npos},
+        {ACF_VARIABLE_TYPE_MULTICYCLE, "clk|q", "|r", "2", 0, 1, 0},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(acf_get_variable_user_name(c.type));
+        std::string command = std::string("set_x ") + c.value;
+        std::string from = c.from ? c.from : "";
+        std::string to = c.to ? c.to : "";
+        std::string value = c.value;
+        RECORD asgn = make(c.type, c.from, c.to, c.value);
+        std::string const held_value = asgn->get_actual_value();
+        ASSERT_TRUE(asgn->borrow_read_texts(command.c_str(), value.c_str(),
+                                            c.from ? from.c_str() : nullptr,
+                                            c.to ? to.c_str() : nullptr));
+        EXPECT_EQ(asgn->get_original_tcl_command(), command.c_str());
+        auto borrowed = [](char const* held, std::string const& kept, size_t offset) {
+            return offset == std::string::npos
+                       ? held < kept.c_str() || held > kept.c_str() + kept.size()
+                       : held == kept.c_str() + offset;
+        };
+        EXPECT_TRUE(borrowed(asgn->get_source(), from, c.from_offset));
+        EXPECT_TRUE(borrowed(asgn->get_target(), to, c.to_offset));
+        EXPECT_TRUE(borrowed(asgn->get_actual_value(), value, c.value_offset));
+
+        RECORD copy(factory.create_assignment(asgn.get()));
+        RECORD owner = make(c.type, c.from, c.to, c.value);
+        ASSERT_TRUE(owner->borrow_read_texts(command.c_str(), value.c_str(),
+                                             c.from ? from.c_str() : nullptr,
+                                             c.to ? to.c_str() : nullptr));
+        owner->own_borrowed_texts();
+        asgn->set_value("other");
+        asgn->set_variable_original_tcl_command_from_file("set_y");
+        // The kept texts change: only the borrowers still pointing there see it.
+        for (std::string* kept : {&command, &from, &to, &value}) {
+            std::fill(kept->begin(), kept->end(), '#');
+        }
+        for (ACF_ASSIGNMENT const* record : {copy.get(), owner.get()}) {
+            EXPECT_STREQ(record->get_original_tcl_command(),
+                         (std::string("set_x ") + c.value).c_str());
+            EXPECT_STREQ(record->get_actual_value(), held_value.c_str());
+        }
+        EXPECT_STREQ(owner->get_target(), copy->get_target());
+        EXPECT_STREQ(owner->get_source(), copy->get_source());
+        EXPECT_STREQ(asgn->get_original_tcl_command(), "set_y");
+        EXPECT_STRNE(asgn->get_actual_value(), held_value.c_str());
+    }
+}
+
 TEST_F(ACF_ASSIGNMENT_TEST, FileNameIsKeptOnlyForOtherFiles) {
     RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd");
     EXPECT_STREQ(asgn->get_acf_file_name(), "/projects/chip/chip.tsf");

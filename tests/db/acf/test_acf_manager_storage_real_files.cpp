@@ -1,6 +1,7 @@
 // The files read for a revision: one entry per file, however its name is
 // written, each keeping what it was first added as; every change to them is
 // seen by the next lock.
+#include "acf_asgn_storage.h"
 #include "acf_storage_test_project.h"
 
 #include "suite/fileio/fio.h"
@@ -15,6 +16,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -125,6 +128,62 @@ TEST(RevisionStoreFiles, FileThatCouldNotBeReadAgainStaysChanged) {
     EXPECT_EQ(project.read_global("TOP_LEVEL_ENTITY"), "aaaa") << "what was read stays";
     EXPECT_TRUE(project.storage().have_any_files_changed());
     EXPECT_TRUE(project.storage().have_any_files_changed());
+}
+
+// What a re-read of a changed settings file leaves (assignments revived from
+// the read before, new ones, removed ones) shows every text of the file read
+// last, however often the file changes, and so does a copy of the collection.
+TEST(RevisionStoreFiles, TextsReadStayRightAcrossReReads) {
+    std::string const versions[] = {
+        "set_global_assignment -name VHDL_FILE a.vhd\n"
+        "set_global_assignment -name VHDL_FILE b.vhd\n"
+        "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to |led0\n",
+        "# only b and c\n"
+        "set_global_assignment -name VHDL_FILE b.vhd\n"
+        "set_global_assignment -name VHDL_FILE c.vhd -library lib\n",
+        "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to |led0\n"
+        "set_global_assignment -name VHDL_FILE a.vhd\n",
+    };
+    // Each line's command, value and target as the collection shows them (the
+    // assignments not read from the file left out).
+    auto shown = [](ACF_ASGN_STORAGE& collection) {
+        ACF_ASSIGNMENT_LIST live;
+        collection.get_all_assignments(ACF_ASGN_SEARCH_FILTER(), true, false, true, true, true,
+                                       &live);
+        std::multiset<std::string> texts;
+        for (ACF_ASSIGNMENT* asgn : live) {
+            char const* command = asgn->get_original_tcl_command();
+            if (command != nullptr) {
+                texts.insert(std::string(command) + " = " + asgn->get_actual_value() + " @" +
+                             asgn->get_target());
+            }
+        }
+        return texts;
+    };
+    std::multiset<std::string> const expected[] = {
+        {"set_global_assignment -name VHDL_FILE a.vhd = a.vhd @",
+         "set_global_assignment -name VHDL_FILE b.vhd = b.vhd @",
+         "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to |led0 = 2.5 V @led0"},
+        {"set_global_assignment -name VHDL_FILE b.vhd = b.vhd @",
+         "set_global_assignment -name VHDL_FILE c.vhd -library lib = c.vhd @"},
+        {"set_global_assignment -name VHDL_FILE a.vhd = a.vhd @",
+         "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to |led0 = 2.5 V @led0"},
+    };
+    ACF_STORAGE_TEST_PROJECT project(versions[0].c_str());
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        int const version = round % 3;
+        if (round > 0) {
+            ASSERT_TRUE(
+                FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(project.tsf()), versions[version]));
+        }
+        ASSERT_TRUE(project.manager().read_lock());
+        ACF_ASGN_STORAGE& collection = *project.storage().get_asgn_storage();
+        EXPECT_EQ(shown(collection), expected[version]);
+        ACF_ASGN_STORAGE copy(&collection);
+        project.manager().read_unlock();
+        EXPECT_EQ(shown(copy), expected[version]);
+    }
 }
 
 } // namespace
