@@ -40,10 +40,13 @@ bool acf_assignment_uses_string_pool() {
 
 ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
                                          bool ignored)
-    : m_type(type), m_family(DEV_FAMILY_GENERIC), m_storage(storage) {
+    : m_family(DEV_FAMILY_GENERIC), m_type(type), m_storage(storage) {
     store_flag(FLAG_IGNORED, ignored);
     store_flag(FLAG_POOLED, acf_assignment_uses_string_pool());
 }
+
+static_assert(DEV_FAMILY_GENERIC <= UINT8_MAX, "a family number is kept in a byte");
+static_assert(sizeof(ACF_ASSIGNMENT_IMPL) <= 112, "a record stays small: one per settings line");
 
 ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const ACF_ASSIGNMENT_IMPL::TEXT_FIELDS[8] = {
     &ACF_ASSIGNMENT_IMPL::m_from,    &ACF_ASSIGNMENT_IMPL::m_to,
@@ -304,7 +307,7 @@ char const* ACF_ASSIGNMENT::get_default_value() const {
         return "";
     }
     char const* value = m_impl->m_storage->get_default_value_for_variable(
-        m_impl->m_type, get_section_identifier(), m_impl->m_entity.is_present(), m_impl->m_family);
+        m_impl->m_type, get_section_identifier(), m_impl->m_entity.is_present(), m_impl->family());
     return value ? value : "";
 }
 
@@ -343,7 +346,7 @@ char const* ACF_ASSIGNMENT::get_value(bool raw) const {
 }
 
 DEV_FAMILY_ENUM ACF_ASSIGNMENT::get_family_enum() const {
-    return m_impl->m_family;
+    return m_impl->family();
 }
 
 ACF_FILE_CATEGORY_ENUM ACF_ASSIGNMENT::get_file_category() const {
@@ -710,7 +713,7 @@ bool ACF_ASSIGNMENT::set_family_enum() {
     if (!dstr_exists_dev_family_enum_by_string(family)) {
         return false;
     }
-    m_impl->m_family = dstr_get_dev_family_enum_by_string(family);
+    m_impl->set_family(dstr_get_dev_family_enum_by_string(family));
     return true;
 }
 

@@ -73,9 +73,14 @@ public:
     // Drops the resolved file name kept for the value.
     void forget_resolved_value();
 
+    DEV_FAMILY_ENUM family() const { return static_cast<DEV_FAMILY_ENUM>(m_family); }
+    void set_family(DEV_FAMILY_ENUM family) { m_family = static_cast<uint8_t>(family); }
+
+    // The small fields first, packed into one word (one record per settings line).
     uint8_t m_flags = 0;
     // One bit per field of TEXT_FIELDS: the text is borrowed.
     uint8_t m_borrowed = 0;
+    uint8_t m_family; // a DEV_FAMILY_ENUM (at most DEV_FAMILY_GENERIC)
     ACF_VARIABLE_TYPE_ENUM m_type;
     ACF_ASGN_TEXT m_from;
     ACF_ASGN_TEXT m_to;
@@ -87,7 +92,6 @@ public:
     ACF_ASGN_TEXT m_freeform_name;
     ACF_ASGN_TEXT m_file_name; // always interned (borrowed), whether pooled or not
     ACF_ASGN_ARGUMENT_MAP* m_arguments = nullptr;
-    DEV_FAMILY_ENUM m_family;
     ACF_MANAGER_STORAGE* m_storage;
     // Not copied by clone.
     ACF_ASSIGNMENT_OBSERVER* m_observer = nullptr;
