@@ -25,6 +25,7 @@
 
 #include "acf_assignment.h"
 #include "acf_file_categories.h"
+#include "acf_node_pool.h"
 #include "acf_table_types.h"
 
 #include <cstdint>
@@ -81,8 +82,10 @@ private:
 };
 
 using ACF_ASSIGNMENT_LIST = std::list<ACF_ASSIGNMENT*>;
-// The entries themselves, in file order: one node each.
-using ACF_ASGN_COMMENT_LIST = std::list<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT>;
+// The entries themselves, in file order: one node each, from the collection's
+// node pool.
+using ACF_ASGN_COMMENT_LIST = std::list<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT,
+                                        ACF_NODE_ALLOCATOR<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT>>;
 using ACF_ASGN_COMMENT_VECTOR = std::vector<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*>;
 
 class ACF_ASGN_STORAGE final : private ACF_ASSIGNMENT_OBSERVER {
@@ -229,7 +232,10 @@ public:
         char const* section_identifier, ACF_ASSIGNMENT* asgn);
 
 private:
-    using KEY_INDEX = std::multimap<std::string, ACF_ASSIGNMENT*>;
+    // Every container's nodes come from the collection's node pool.
+    template <class T> using NODES = ACF_NODE_ALLOCATOR<T>;
+    using KEY_INDEX = std::multimap<std::string, ACF_ASSIGNMENT*, std::less<std::string>,
+                                    NODES<std::pair<std::string const, ACF_ASSIGNMENT*>>>;
     using KEY_NODE = KEY_INDEX::iterator;
 
     // Where an assignment is held, so that no per-assignment operation searches
@@ -269,7 +275,7 @@ private:
         bool operator()(KEY_ORDER_REF const& a, std::string const& key) const;
         bool operator()(std::string const& key, KEY_ORDER_REF const& b) const;
     };
-    using KEY_ORDER_SET = std::set<KEY_ORDER_REF, BY_KEY_ORDER>;
+    using KEY_ORDER_SET = std::set<KEY_ORDER_REF, BY_KEY_ORDER, NODES<KEY_ORDER_REF>>;
     // The assignments found under one selector (a hash of what a lookup must
     // find equal), in key order: most selectors hold one, kept in place; more
     // are kept in an ordered set.
@@ -366,20 +372,31 @@ private:
     void changed_mark_turned(ACF_ASSIGNMENT* asgn, bool on) override;
     void matching_state_changed(ACF_ASSIGNMENT* asgn) override;
 
+    // First: it outlives the containers whose nodes it holds.
+    ACF_NODE_POOL m_node_pool;
     std::map<ACF_ASSIGNMENT*, bool> m_deleted_map;
-    KEY_INDEX m_key_index;
-    ACF_ASGN_COMMENT_LIST m_ordered_coll;
+    KEY_INDEX m_key_index{KEY_INDEX::allocator_type(&m_node_pool)};
+    ACF_ASGN_COMMENT_LIST m_ordered_coll{ACF_ASGN_COMMENT_LIST::allocator_type(&m_node_pool)};
     std::map<std::string, int> m_entity_name_counts;
     ACF_MANAGER_STORAGE* m_acf_manager_storage = nullptr;
     ACF_ASSIGNMENT_FACTORY* m_assignment_factory = nullptr;
     ACF_MGR_INPUT_PARAMETERS* m_working_parameters = nullptr;
 
-    std::unordered_map<ACF_ASSIGNMENT const*, POSITION> m_positions;
+    using POSITION_MAP =
+        std::unordered_map<ACF_ASSIGNMENT const*, POSITION, std::hash<ACF_ASSIGNMENT const*>,
+                           std::equal_to<ACF_ASSIGNMENT const*>,
+                           NODES<std::pair<ACF_ASSIGNMENT const* const, POSITION>>>;
+    using SELECTOR_MAP =
+        std::unordered_map<uint64_t, SELECTOR_RUN, std::hash<uint64_t>, std::equal_to<uint64_t>,
+                           NODES<std::pair<uint64_t const, SELECTOR_RUN>>>;
+    using CHANGED_SET = std::unordered_set<ACF_ASSIGNMENT*, std::hash<ACF_ASSIGNMENT*>,
+                                           std::equal_to<ACF_ASSIGNMENT*>, NODES<ACF_ASSIGNMENT*>>;
+    POSITION_MAP m_positions{POSITION_MAP::allocator_type(&m_node_pool)};
     uint64_t m_next_order = 0;
     uint64_t m_next_key_order = 0;
-    std::unordered_map<uint64_t, SELECTOR_RUN> m_selected;
-    KEY_ORDER_SET m_removed;
-    std::unordered_set<ACF_ASSIGNMENT*> m_changed;
+    SELECTOR_MAP m_selected{SELECTOR_MAP::allocator_type(&m_node_pool)};
+    KEY_ORDER_SET m_removed{KEY_ORDER_SET::allocator_type(&m_node_pool)};
+    CHANGED_SET m_changed{CHANGED_SET::allocator_type(&m_node_pool)};
     // The reads begun and kept, with the number of held assignments borrowing
     // from each; a kept read nobody borrows from is let go.
     struct KEPT_READ {

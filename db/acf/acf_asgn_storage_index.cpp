@@ -102,7 +102,7 @@ void ACF_ASGN_STORAGE::add_to_run(uint64_t selector, KEY_ORDER_REF const& ref) {
         return;
     }
     if (run.many == nullptr) {
-        run.many = std::make_unique<KEY_ORDER_SET>();
+        run.many = std::make_unique<KEY_ORDER_SET>(KEY_ORDER_SET::allocator_type(&m_node_pool));
         run.many->insert(run.only);
     }
     run.many->insert(ref);
