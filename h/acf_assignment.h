@@ -122,11 +122,14 @@ public:
     // copies of its own: the command line it was read from (which it then
     // holds), and its value, source and target where the given text, or its
     // end, equals what the record holds. A pooled record copies the command
-    // line. True when the record borrows any text now.
+    // line and borrows nothing. True when the record borrows the texts now.
     bool borrow_read_texts(char const* read_command, char const* value, char const* from,
                            char const* to);
-    // Makes the record own copies of the texts it borrows.
-    void own_borrowed_texts();
+    // Points the record's entity name at `kept`, an equal text that its holder
+    // keeps for it, instead of a copy of its own (nothing when they differ).
+    void borrow_entity_name(char const* kept);
+    // Makes the record own copies of the texts borrow_read_texts lent it.
+    void own_read_texts();
     void set_old_section_info(char const* section_identifier, char const* file_name,
                               bool entity_from_file);
     bool set_family_enum();

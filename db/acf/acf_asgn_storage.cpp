@@ -177,8 +177,8 @@ void ACF_ASGN_STORAGE::borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read, ch
         return;
     }
     POSITION& held = position->second;
-    if (held.borrowed_read != read) {
-        asgn->own_borrowed_texts();
+    if (held.borrowed_read != 0 && held.borrowed_read != read) {
+        asgn->own_read_texts();
         stop_borrowing(held);
     }
     if (asgn->borrow_read_texts(command, value, from, to) && held.borrowed_read == 0) {
@@ -458,6 +458,13 @@ void ACF_ASGN_STORAGE::count_entity_name(ACF_ASSIGNMENT* asgn, std::string const
     found->second.entity_counted = true;
 }
 
+void ACF_ASGN_STORAGE::share_entity_name(ACF_ASSIGNMENT* asgn) {
+    char const* name = asgn->get_entity_name();
+    if (!gen_is_empty_string(name)) {
+        asgn->borrow_entity_name(m_entity_names.insert(name).first->c_str());
+    }
+}
+
 void ACF_ASGN_STORAGE::add_entity_name_to_map(char const* entity_name) {
     if (!gen_is_empty_string(entity_name)) {
         ++m_entity_name_counts[entity_name];
@@ -517,6 +524,7 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::set_assignment(ACF_MGR_INPUT_PARAMETERS* input
         asgn->set_default_status(default_status);
         asgn->set_section_identifier(params.get_section_identifier());
         asgn->set_entity_name(params.get_entity_name());
+        share_entity_name(asgn);
         asgn->set_ignore_status(params.get_is_ignored());
         set_assignment_args_from_input_parameters(asgn);
         m_acf_manager_storage->replace_tdf_with_tsf_value(asgn);

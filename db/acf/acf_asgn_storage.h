@@ -339,6 +339,9 @@ private:
     // Destroys a held assignment and its entry and node.
     void destroy(ACF_ASSIGNMENT* asgn);
     void purge_removed(ACF_ASSIGNMENT* asgn);
+    // Points a new assignment's entity name at the collection's copy of that
+    // name: few names, each shared by many assignments.
+    void share_entity_name(ACF_ASSIGNMENT* asgn);
     // Counts a set assignment's entity name, once while it stays live.
     void count_entity_name(ACF_ASSIGNMENT* asgn, std::string const& entity_name);
     // The three steps of a removal of one live assignment.
@@ -378,6 +381,9 @@ private:
     KEY_INDEX m_key_index{KEY_INDEX::allocator_type(&m_node_pool)};
     ACF_ASGN_COMMENT_LIST m_ordered_coll{ACF_ASGN_COMMENT_LIST::allocator_type(&m_node_pool)};
     std::map<std::string, int> m_entity_name_counts;
+    // Every entity name the collection's assignments were given, kept for the
+    // collection's life (the assignments borrow them).
+    std::set<std::string> m_entity_names;
     ACF_MANAGER_STORAGE* m_acf_manager_storage = nullptr;
     ACF_ASSIGNMENT_FACTORY* m_assignment_factory = nullptr;
     ACF_MGR_INPUT_PARAMETERS* m_working_parameters = nullptr;

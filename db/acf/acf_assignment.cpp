@@ -104,15 +104,6 @@ void ACF_ASSIGNMENT_IMPL::borrow_text(ACF_ASGN_TEXT& field, char const* text) {
     m_borrowed = static_cast<uint8_t>(m_borrowed | borrowed_bit(field));
 }
 
-void ACF_ASSIGNMENT_IMPL::own_borrowed_texts() {
-    for (auto field : TEXT_FIELDS) {
-        ACF_ASGN_TEXT& text = this->*field;
-        if ((m_borrowed & borrowed_bit(text)) != 0) {
-            set_text(text, text.get(), true);
-        }
-    }
-}
-
 bool ACF_ASSIGNMENT_IMPL::store_flag(FLAG f, bool on) {
     uint8_t const before = m_flags;
     m_flags = on ? static_cast<uint8_t>(m_flags | f) : static_cast<uint8_t>(m_flags & ~f);
@@ -683,11 +674,21 @@ bool ACF_ASSIGNMENT::borrow_read_texts(char const* read_command, char const* val
             m_impl->borrow_text(*field.first, end);
         }
     }
-    return m_impl->m_borrowed != 0;
+    return true;
 }
 
-void ACF_ASSIGNMENT::own_borrowed_texts() {
-    m_impl->own_borrowed_texts();
+void ACF_ASSIGNMENT::borrow_entity_name(char const* kept) {
+    char const* held = m_impl->m_entity.get();
+    if (held != nullptr && kept != nullptr && std::strcmp(held, kept) == 0) {
+        m_impl->borrow_text(m_impl->m_entity, kept);
+    }
+}
+
+void ACF_ASSIGNMENT::own_read_texts() {
+    for (ACF_ASGN_TEXT* field :
+         {&m_impl->m_read_command, &m_impl->m_value, &m_impl->m_from, &m_impl->m_to}) {
+        m_impl->own_text(*field);
+    }
 }
 
 void ACF_ASSIGNMENT::set_old_section_info(char const* section_identifier, char const* file_name,

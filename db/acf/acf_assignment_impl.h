@@ -68,8 +68,15 @@ public:
     void clear_text(ACF_ASGN_TEXT& field) { set_text(field, nullptr); }
     // Points the field at a text that outlives the record, unless pooled.
     void borrow_text(ACF_ASGN_TEXT& field, char const* text);
-    // Replaces each borrowed text by a copy of its own.
-    void own_borrowed_texts();
+    bool borrows(ACF_ASGN_TEXT const& field) const {
+        return (m_borrowed & borrowed_bit(field)) != 0;
+    }
+    // A borrowed text becomes a copy of its own.
+    void own_text(ACF_ASGN_TEXT& field) {
+        if (borrows(field)) {
+            set_text(field, field.get(), true);
+        }
+    }
     // Drops the resolved file name kept for the value.
     void forget_resolved_value();
 

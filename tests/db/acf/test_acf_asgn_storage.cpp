@@ -275,6 +275,32 @@ TEST_F(ACF_ASGN_STORAGE_TEST, EntityNamesAreCountedOncePerLiveAssignment) {
     EXPECT_EQ(entity_names(), (std::vector<std::string>{"sub"}));
 }
 
+// Assignments of one entity share one copy of its name, which stays right for
+// each of them whatever the others' names become, and in a copy.
+TEST_F(ACF_ASGN_STORAGE_TEST, AssignmentsOfOneEntityShareItsName) {
+    QUERY a = QUERY(ACF_VARIABLE_TYPE_IO_STANDARD).to("a").value("2.5 V").entity("sub");
+    QUERY b = QUERY(ACF_VARIABLE_TYPE_LOCATION).to("b").value("PIN_B1").entity("sub");
+    QUERY c = QUERY(ACF_VARIABLE_TYPE_LOCATION).to("c").value("PIN_C1").entity("Top");
+    ACF_ASSIGNMENT* first = set_instance(a);
+    ACF_ASSIGNMENT* second = set_instance(b);
+    ACF_ASSIGNMENT* third = set_instance(c);
+    EXPECT_EQ(first->get_entity_name(), second->get_entity_name());
+    EXPECT_STREQ(third->get_entity_name(), "Top");
+
+    first->set_entity_name("other");
+    EXPECT_STREQ(first->get_entity_name(), "other");
+    EXPECT_STREQ(second->get_entity_name(), "sub");
+    ACF_ASGN_STORAGE copy(&coll());
+    second->set_entity_name("again");
+    ACF_ASSIGNMENT_LIST all;
+    copy.get_all_assignments(ACF_ASGN_SEARCH_FILTER(), true, true, true, true, true, &all);
+    std::vector<std::string> names;
+    for (ACF_ASSIGNMENT* asgn : all) {
+        names.push_back(asgn->get_entity_name() ? asgn->get_entity_name() : "<none>");
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"other", "sub", "Top"}));
+}
+
 TEST_F(ACF_ASGN_STORAGE_TEST, CommentLinesAndOrderOperations) {
     coll().add_comment_line("# first", nullptr);
     QUERY q1 = QUERY(ACF_VARIABLE_TYPE_IO_STANDARD).to("a").value("2.5 V");

@@ -332,7 +332,7 @@ TEST_F(ACF_ASSIGNMENT_TEST, BorrowsKeptTextsOnlyWhereTheyEqualItsOwn) {
         ASSERT_TRUE(owner->borrow_read_texts(command.c_str(), value.c_str(),
                                              c.from ? from.c_str() : nullptr,
                                              c.to ? to.c_str() : nullptr));
-        owner->own_borrowed_texts();
+        owner->own_read_texts();
         asgn->set_value("other");
         asgn->set_variable_original_tcl_command_from_file("set_y");
         // The kept texts change: only the borrowers still pointing there see it.
