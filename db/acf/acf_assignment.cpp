@@ -46,7 +46,7 @@ ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIA
 }
 
 static_assert(DEV_FAMILY_GENERIC <= UINT8_MAX, "a family number is kept in a byte");
-static_assert(sizeof(ACF_ASSIGNMENT_IMPL) <= 112, "a record stays small: one per settings line");
+static_assert(sizeof(ACF_ASSIGNMENT_IMPL) <= 96, "a record stays small: one per settings line");
 
 ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const ACF_ASSIGNMENT_IMPL::TEXT_FIELDS[8] = {
     &ACF_ASSIGNMENT_IMPL::m_from,    &ACF_ASSIGNMENT_IMPL::m_to,
@@ -58,8 +58,7 @@ ACF_ASSIGNMENT_IMPL::~ACF_ASSIGNMENT_IMPL() {
     for (auto field : TEXT_FIELDS) {
         clear_text(this->*field);
     }
-    delete m_arguments;
-    delete m_resolved_value;
+    delete m_extras;
 }
 
 uint8_t ACF_ASSIGNMENT_IMPL::borrowed_bit(ACF_ASGN_TEXT const& field) const {
@@ -111,8 +110,16 @@ bool ACF_ASSIGNMENT_IMPL::store_flag(FLAG f, bool on) {
 }
 
 void ACF_ASSIGNMENT_IMPL::forget_resolved_value() {
-    delete m_resolved_value;
-    m_resolved_value = nullptr;
+    if (m_extras != nullptr) {
+        m_extras->resolved_value.clear();
+    }
+}
+
+ACF_ASGN_EXTRAS& ACF_ASSIGNMENT_IMPL::extras() const {
+    if (m_extras == nullptr) {
+        m_extras = MEM_NEW(ACF, ACF_ASGN_EXTRAS)();
+    }
+    return *m_extras;
 }
 
 ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT_IMPL::clone() const {
@@ -129,9 +136,10 @@ ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT_IMPL::clone() const {
             copy->set_text(copy->*field, from.get(), true);
         }
     }
-    copy->m_file_name.point_at(m_file_name.get());
-    if (m_arguments != nullptr) {
-        copy->m_arguments = MEM_NEW(ACF, ACF_ASGN_ARGUMENT_MAP)(*m_arguments);
+    if (m_extras != nullptr) {
+        copy->m_extras = MEM_NEW(ACF, ACF_ASGN_EXTRAS)();
+        copy->m_extras->arguments = m_extras->arguments;
+        copy->m_extras->file_name = m_extras->file_name;
     }
     return copy;
 }
@@ -287,8 +295,8 @@ char const* ACF_ASSIGNMENT::get_description() const {
 }
 
 char const* ACF_ASSIGNMENT::get_acf_file_name() const {
-    if (!m_impl->m_file_name.is_empty()) {
-        return m_impl->m_file_name.get();
+    if (!gen_is_empty_string(m_impl->file_name())) {
+        return m_impl->file_name();
     }
     return get_manager_storage() ? get_manager_storage()->get_active_revision_path() : "";
 }
@@ -326,14 +334,14 @@ char const* ACF_ASSIGNMENT::get_value(bool raw) const {
     // file not found yet is looked for again on the next call.
     static std::mutex s_resolve_mutex;
     std::lock_guard<std::mutex> lock(s_resolve_mutex);
-    if (m_impl->m_resolved_value == nullptr) {
+    if (m_impl->m_extras == nullptr || m_impl->m_extras->resolved_value.empty()) {
         std::string full_path = gen_find_file(stored).full_path();
         if (full_path.empty()) {
             return stored;
         }
-        m_impl->m_resolved_value = MEM_NEW(ACF, std::string)(std::move(full_path));
+        m_impl->extras().resolved_value = std::move(full_path);
     }
-    return m_impl->m_resolved_value->c_str();
+    return m_impl->m_extras->resolved_value.c_str();
 }
 
 DEV_FAMILY_ENUM ACF_ASSIGNMENT::get_family_enum() const {
@@ -368,11 +376,11 @@ char const* ACF_ASSIGNMENT::get_original_tcl_command() const {
 }
 
 char const* ACF_ASSIGNMENT::get_argument_value(ACF_ARGUMENT_TYPE_ENUM arg) const {
-    if (m_impl->m_arguments == nullptr) {
+    if (m_impl->arguments() == nullptr) {
         return nullptr;
     }
-    auto found = m_impl->m_arguments->find(arg);
-    return found == m_impl->m_arguments->end() ? nullptr : found->second.c_str();
+    auto found = m_impl->arguments()->find(arg);
+    return found == m_impl->arguments()->end() ? nullptr : found->second.c_str();
 }
 
 void ACF_ASSIGNMENT::get_arguments(std::vector<ACF_ARGUMENT_TYPE_ENUM>* arguments) const {
@@ -380,8 +388,8 @@ void ACF_ASSIGNMENT::get_arguments(std::vector<ACF_ARGUMENT_TYPE_ENUM>* argument
         ACF_INTERNAL_ERROR("arguments != NULL");
         return;
     }
-    if (m_impl->m_arguments != nullptr) {
-        for (auto const& argument : *m_impl->m_arguments) {
+    if (m_impl->arguments() != nullptr) {
+        for (auto const& argument : *m_impl->arguments()) {
             arguments->push_back(argument.first);
         }
     }
@@ -426,11 +434,11 @@ bool ACF_ASSIGNMENT::is_freeform() const {
 }
 
 bool ACF_ASSIGNMENT::does_argument_exist(ACF_ARGUMENT_TYPE_ENUM arg) const {
-    return m_impl->m_arguments != nullptr && m_impl->m_arguments->count(arg) != 0;
+    return m_impl->arguments() != nullptr && m_impl->arguments()->count(arg) != 0;
 }
 
 bool ACF_ASSIGNMENT::does_any_arguments_exist() const {
-    return m_impl->m_arguments != nullptr && !m_impl->m_arguments->empty();
+    return m_impl->arguments() != nullptr && !m_impl->arguments()->empty();
 }
 
 bool ACF_ASSIGNMENT::is_argument_valid(ACF_ARGUMENT_TYPE_ENUM arg) const {
@@ -628,12 +636,14 @@ void ACF_ASSIGNMENT::set_acf_file_name(char const* name) {
     if (gen_is_empty_string(name)) {
         return;
     }
-    m_impl->m_file_name.point_at(nullptr);
+    if (m_impl->m_extras != nullptr) {
+        m_impl->m_extras->file_name = nullptr;
+    }
     char const* revision_path =
         m_impl->m_storage ? m_impl->m_storage->get_active_revision_path() : "";
     if (!FIO_PATH::os_specific_comparison(name, revision_path)) {
         std::string const* interned = acf_intern_file_name(name);
-        m_impl->m_file_name.point_at(interned != nullptr ? interned->c_str() : nullptr);
+        m_impl->extras().file_name = interned != nullptr ? interned->c_str() : nullptr;
     }
 }
 
@@ -725,18 +735,16 @@ bool ACF_ASSIGNMENT::add_argument(ACF_ARGUMENT_TYPE_ENUM arg, char const* text) 
                                m_impl->m_entity.is_present())) {
         return false;
     }
-    if (m_impl->m_arguments == nullptr) {
-        m_impl->m_arguments = MEM_NEW(ACF, ACF_ASGN_ARGUMENT_MAP)();
-    }
+    ACF_ASGN_ARGUMENT_MAP& arguments = m_impl->extras().arguments;
     char const* new_text = converted ? converted : "";
-    auto found = m_impl->m_arguments->find(arg);
-    if (found != m_impl->m_arguments->end() && acf_does_argument_require_value(arg) &&
+    auto found = arguments.find(arg);
+    if (found != arguments.end() && acf_does_argument_require_value(arg) &&
         !texts_equal(found->second.c_str(), new_text,
                      acf_test_argument_trait_of(arg, ACF_ARGUMENT_TRAIT_TYPE_CASE_SENSITIVE))) {
         return false;
     }
-    if (found == m_impl->m_arguments->end()) {
-        m_impl->m_arguments->emplace(arg, new_text);
+    if (found == arguments.end()) {
+        arguments.emplace(arg, new_text);
     }
     store_changed_mark(true);
     return true;
@@ -746,18 +754,18 @@ bool ACF_ASSIGNMENT::remove_argument(ACF_ARGUMENT_TYPE_ENUM arg, char const* tex
     if (!does_argument_exist(arg)) {
         return false;
     }
-    auto found = m_impl->m_arguments->find(arg);
+    auto found = m_impl->arguments()->find(arg);
     if (!gen_is_empty_string(text) && gen_stricmp(text, found->second.c_str()) != 0) {
         return false;
     }
-    m_impl->m_arguments->erase(found);
+    m_impl->arguments()->erase(found);
     store_changed_mark(true);
     return true;
 }
 
 void ACF_ASSIGNMENT::clear_arguments() {
-    if (m_impl->m_arguments != nullptr) {
-        m_impl->m_arguments->clear();
+    if (m_impl->arguments() != nullptr) {
+        m_impl->arguments()->clear();
     }
     store_changed_mark(true);
 }
@@ -834,8 +842,8 @@ void ACF_ASSIGNMENT::fill_in_input_parameter(ACF_MGR_INPUT_PARAMETERS* input_par
     input_params->set_section_identifier(get_section_identifier());
     input_params->set_comments(get_comments());
     input_params->set_is_ignored(is_ignored());
-    if (m_impl->m_arguments != nullptr) {
-        for (auto const& argument : *m_impl->m_arguments) {
+    if (m_impl->arguments() != nullptr) {
+        for (auto const& argument : *m_impl->arguments()) {
             input_params->add_argument(argument.first, argument.second.c_str());
         }
     }

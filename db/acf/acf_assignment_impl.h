@@ -39,6 +39,18 @@ private:
 
 using ACF_ASGN_ARGUMENT_MAP = std::map<ACF_ARGUMENT_TYPE_ENUM, std::string>;
 
+// What few records hold, apart, so that the others do without the room.
+struct ACF_ASGN_EXTRAS {
+    ACF_ASGN_ARGUMENT_MAP arguments;
+    // The settings file the record belongs to when not the revision's own;
+    // interned.
+    char const* file_name = nullptr;
+    // The full path found for a file-name value ("" when none): kept per record
+    // so that the text handed out by get_value stays valid while the value is
+    // unchanged.
+    std::string resolved_value;
+};
+
 class ACF_ASSIGNMENT_IMPL {
 public:
     enum FLAG : uint8_t {
@@ -79,6 +91,10 @@ public:
     }
     // Drops the resolved file name kept for the value.
     void forget_resolved_value();
+    // The arguments; null when there are none.
+    ACF_ASGN_ARGUMENT_MAP* arguments() const { return m_extras ? &m_extras->arguments : nullptr; }
+    char const* file_name() const { return m_extras ? m_extras->file_name : nullptr; }
+    ACF_ASGN_EXTRAS& extras() const;
 
     DEV_FAMILY_ENUM family() const { return static_cast<DEV_FAMILY_ENUM>(m_family); }
     void set_family(DEV_FAMILY_ENUM family) { m_family = static_cast<uint8_t>(family); }
@@ -97,16 +113,13 @@ public:
     ACF_ASGN_TEXT m_read_command;
     ACF_ASGN_TEXT m_comment;
     ACF_ASGN_TEXT m_freeform_name;
-    ACF_ASGN_TEXT m_file_name; // always interned (borrowed), whether pooled or not
-    ACF_ASGN_ARGUMENT_MAP* m_arguments = nullptr;
+    // Made when first needed.
+    mutable ACF_ASGN_EXTRAS* m_extras = nullptr;
     ACF_MANAGER_STORAGE* m_storage;
     // Not copied by clone.
     ACF_ASSIGNMENT_OBSERVER* m_observer = nullptr;
-    // The full path found for a file-name value: kept per record so that the
-    // text handed out by get_value stays valid while the value is unchanged.
-    mutable std::string* m_resolved_value = nullptr;
 
-    // The texts above but the file name, which is always interned.
+    // The texts above.
     static ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const TEXT_FIELDS[8];
 
 private:
