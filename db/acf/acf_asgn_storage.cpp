@@ -98,7 +98,7 @@ ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage)
         ACF_ASSIGNMENT* copy = m_assignment_factory->create_assignment(node.second);
         copies[node.second] = copy;
         POSITION position{};
-        position.key_node = m_key_index.emplace_hint(m_key_index.end(), node.first, copy);
+        position.key_node = m_key_index.emplace_hint(m_key_index.end(), keep_key(node.first), copy);
         position.entry = m_ordered_coll.end();
         position.has_entry = false;
         position.entity_counted = asgn_storage->m_positions.at(node.second).entity_counted;
@@ -121,6 +121,7 @@ ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage)
 ACF_ASGN_STORAGE::~ACF_ASGN_STORAGE() {
     for (auto const& node : m_key_index) {
         delete node.second;
+        drop_key(node.first);
     }
     delete m_working_parameters;
 }
@@ -133,9 +134,28 @@ bool ACF_ASGN_STORAGE::have_manager_storage() const {
 // Holding assignments
 // ---------------------------------------------------------------------------
 
+std::string_view ACF_ASGN_STORAGE::keep_key(std::string_view key) {
+    size_t const size = key.size() + 1;
+    char* text = size <= ACF_NODE_POOL::LARGEST_NODE ? static_cast<char*>(m_node_pool.take(size))
+                                                     : MEM_NEW_ARRAY(ACF, char, size);
+    std::memcpy(text, key.data(), key.size());
+    text[key.size()] = '\0';
+    return std::string_view(text, key.size());
+}
+
+void ACF_ASGN_STORAGE::drop_key(std::string_view key) {
+    char* text = const_cast<char*>(key.data());
+    size_t const size = key.size() + 1;
+    if (size <= ACF_NODE_POOL::LARGEST_NODE) {
+        m_node_pool.give_back(text, size);
+    } else {
+        delete[] text;
+    }
+}
+
 void ACF_ASGN_STORAGE::hold(ACF_ASSIGNMENT* asgn, std::string const& key) {
     POSITION position{};
-    position.key_node = m_key_index.emplace(key, asgn);
+    position.key_node = m_key_index.emplace(keep_key(key), asgn);
     position.entry = m_ordered_coll.emplace(m_ordered_coll.end(), asgn);
     position.has_entry = true;
     position.order = m_next_order++;
@@ -149,6 +169,7 @@ void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
     }
     stop_borrowing(found->second);
     unwatch(asgn, found->second);
+    drop_key(found->second.key_node->first);
     m_key_index.erase(found->second.key_node);
     if (found->second.has_entry) {
         m_ordered_coll.erase(found->second.entry);
@@ -254,7 +275,8 @@ ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::whole_key_index() {
 }
 
 ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::equal_key_range(std::string const& key) {
-    auto range = m_key_index.equal_range(key);
+    // As the key's own type: a search by another type walks the equal keys.
+    auto range = m_key_index.equal_range(std::string_view(key));
     return {range.first, range.second};
 }
 

@@ -35,6 +35,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -234,8 +235,10 @@ public:
 private:
     // Every container's nodes come from the collection's node pool.
     template <class T> using NODES = ACF_NODE_ALLOCATOR<T>;
-    using KEY_INDEX = std::multimap<std::string, ACF_ASSIGNMENT*, std::less<std::string>,
-                                    NODES<std::pair<std::string const, ACF_ASSIGNMENT*>>>;
+    // The keys' texts are the collection's own, NUL-terminated, from the node
+    // pool when short (see keep_key).
+    using KEY_INDEX = std::multimap<std::string_view, ACF_ASSIGNMENT*, std::less<>,
+                                    NODES<std::pair<std::string_view const, ACF_ASSIGNMENT*>>>;
     using KEY_NODE = KEY_INDEX::iterator;
 
     // Where an assignment is held, so that no per-assignment operation searches
@@ -334,6 +337,10 @@ private:
     // texts: it is about to be destroyed, or owns copies of them).
     void stop_borrowing(POSITION& position);
 
+    // The collection's copy of a key's text, and its release.
+    std::string_view keep_key(std::string_view key);
+    void drop_key(std::string_view key);
+
     // Adds a held assignment under the key at the end of the file order.
     void hold(ACF_ASSIGNMENT* asgn, std::string const& key);
     // Destroys a held assignment and its entry and node.
@@ -363,10 +370,10 @@ private:
     // Takes the assignment out of every index and of the changed set.
     void unwatch(ACF_ASSIGNMENT* asgn, POSITION& position);
     // The selectors an assignment is found under; returns how many.
-    static int selectors_of(ACF_ASSIGNMENT const& asgn, std::string const& key,
+    static int selectors_of(ACF_ASSIGNMENT const& asgn, std::string_view key,
                             uint64_t selectors[2]);
-    static uint64_t value_selector(std::string const& key, char const* value);
-    static uint64_t ignored_selector(std::string const& key);
+    static uint64_t value_selector(std::string_view key, char const* value);
+    static uint64_t ignored_selector(std::string_view key);
     static uint64_t name_selector(char const* name, char const* target);
     // The removed assignments whose keys equal key, or (prefix) begin with it,
     // in key order.

@@ -27,8 +27,11 @@ class SELECTOR_HASH {
 public:
     explicit SELECTOR_HASH(char tag) { add_byte(static_cast<unsigned char>(tag)); }
     SELECTOR_HASH& add(char const* text, bool fold) {
-        for (char const* c = text; c != nullptr && *c != '\0'; ++c) {
-            unsigned char b = static_cast<unsigned char>(*c);
+        return add(text != nullptr ? std::string_view(text) : std::string_view(), fold);
+    }
+    SELECTOR_HASH& add(std::string_view text, bool fold) {
+        for (char c : text) {
+            unsigned char b = static_cast<unsigned char>(c);
             add_byte(fold && b >= 'A' && b <= 'Z' ? static_cast<unsigned char>(b + ('a' - 'A'))
                                                   : b);
         }
@@ -133,12 +136,12 @@ void ACF_ASGN_STORAGE::drop_from_run(uint64_t selector, KEY_ORDER_REF const& ref
 // Selectors
 // ---------------------------------------------------------------------------
 
-uint64_t ACF_ASGN_STORAGE::value_selector(std::string const& key, char const* value) {
-    return SELECTOR_HASH('V').add(key.c_str(), false).add(value, true).value();
+uint64_t ACF_ASGN_STORAGE::value_selector(std::string_view key, char const* value) {
+    return SELECTOR_HASH('V').add(key, false).add(value, true).value();
 }
 
-uint64_t ACF_ASGN_STORAGE::ignored_selector(std::string const& key) {
-    return SELECTOR_HASH('I').add(key.c_str(), false).value();
+uint64_t ACF_ASGN_STORAGE::ignored_selector(std::string_view key) {
+    return SELECTOR_HASH('I').add(key, false).value();
 }
 
 uint64_t ACF_ASGN_STORAGE::name_selector(char const* name, char const* target) {
@@ -148,7 +151,7 @@ uint64_t ACF_ASGN_STORAGE::name_selector(char const* name, char const* target) {
     return SELECTOR_HASH('T').add(name, true).add(target, false).value();
 }
 
-int ACF_ASGN_STORAGE::selectors_of(ACF_ASSIGNMENT const& asgn, std::string const& key,
+int ACF_ASGN_STORAGE::selectors_of(ACF_ASSIGNMENT const& asgn, std::string_view key,
                                    uint64_t selectors[2]) {
     if (asgn.get_type() == ACF_VARIABLE_TYPE_NONE) {
         // A name never matches an assignment without one.
@@ -253,7 +256,7 @@ std::vector<ACF_ASSIGNMENT*> ACF_ASGN_STORAGE::removed_in_keys(std::string const
                                                                bool prefix) const {
     std::vector<ACF_ASSIGNMENT*> removed;
     for (auto ref = m_removed.lower_bound(key); ref != m_removed.end(); ++ref) {
-        std::string const& held = ref->node->first;
+        std::string_view const held = ref->node->first;
         if (prefix ? held.compare(0, key.size(), key) != 0 : held != key) {
             break;
         }

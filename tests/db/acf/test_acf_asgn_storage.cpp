@@ -135,6 +135,40 @@ TEST_F(ACF_ASGN_STORAGE_TEST, RemovalCanBeLimitedToDefaults) {
     EXPECT_FALSE(a->is_removed());
 }
 
+// Keys of every length (the collection keeps short and long key texts apart)
+// are found, told apart from keys they begin, revived, purged and copied.
+TEST_F(ACF_ASGN_STORAGE_TEST, KeysOfAnyLengthAreFoundRevivedAndPurged) {
+    for (size_t length : {1, 6, 7, 120, 127, 128, 129, 400}) {
+        SCOPED_TRACE(length);
+        ACF_COLLECTION_TEST_STORAGE fresh;
+        ACF_ASGN_STORAGE& collection = fresh.collection();
+        std::string const target(length, 'p');
+        std::string const longer = target + "q";
+        QUERY pin = QUERY(ACF_VARIABLE_TYPE_LOCATION).to(target.c_str()).value("PIN_A3");
+        QUERY other = QUERY(ACF_VARIABLE_TYPE_LOCATION).to(longer.c_str()).value("PIN_B1");
+        ACF_ASSIGNMENT* a = collection.set_assignment(pin.get(), false, false, false, true, false);
+        ACF_ASSIGNMENT* b =
+            collection.set_assignment(other.get(), false, false, false, true, false);
+        QUERY which = QUERY(ACF_VARIABLE_TYPE_LOCATION).to(target.c_str());
+        ACF_ASGN_SEARCH_FILTER const any;
+        EXPECT_EQ(collection.get_assignment(which.get(), any, false, false, false), a);
+
+        ACF_ASGN_STORAGE copy(&collection);
+        ACF_ASSIGNMENT_LIST removed;
+        collection.remove_assignment(which.get(), false, false, any, &removed);
+        EXPECT_EQ(removed, ACF_ASSIGNMENT_LIST{a});
+        EXPECT_EQ(collection.set_assignment(pin.get(), false, false, false, true, false), a);
+        collection.remove_assignment(which.get(), false, false, any, &removed);
+        collection.delete_all_removed_assignments();
+        EXPECT_EQ(collection.get_assignment(which.get(), any, false, false, false), nullptr);
+        QUERY which_other = QUERY(ACF_VARIABLE_TYPE_LOCATION).to(longer.c_str());
+        EXPECT_EQ(collection.get_assignment(which_other.get(), any, false, false, false), b);
+        ACF_ASSIGNMENT* copied = copy.get_assignment(which.get(), any, false, false, false);
+        ASSERT_NE(copied, nullptr);
+        EXPECT_STREQ(copied->get_target(), target.c_str());
+    }
+}
+
 TEST_F(ACF_ASGN_STORAGE_TEST, PurgeDestroysOnlyRemovedAssignments) {
     QUERY q1 = QUERY(ACF_VARIABLE_TYPE_IO_STANDARD).to("a").value("2.5 V");
     QUERY q2 = QUERY(ACF_VARIABLE_TYPE_IO_STANDARD).to("b").value("2.5 V");
