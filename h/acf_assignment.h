@@ -33,6 +33,15 @@ protected:
     ~ACF_ASSIGNMENT_OBSERVER() = default;
 };
 
+// The texts of the settings-file line a record was read from (null: none).
+struct ACF_ASGN_READ_TEXTS {
+    char const* command = nullptr; // the whole line
+    char const* name = nullptr;    // the variable or parameter name
+    char const* value = nullptr;
+    char const* from = nullptr;
+    char const* to = nullptr;
+};
+
 class ACF_ASSIGNMENT {
 public:
     // --- Construction -------------------------------------------------------
@@ -118,13 +127,13 @@ public:
     void set_comment(char const* text);
     void set_acf_file_name(char const* name);
     void set_variable_original_tcl_command_from_file(char const* text);
-    // Points the record at texts that its holder keeps for it, instead of
-    // copies of its own: the command line it was read from (which it then
-    // holds), and its value, source and target where the given text, or its
-    // end, equals what the record holds. A pooled record copies the command
-    // line and borrows nothing. True when the record borrows the texts now.
-    bool borrow_read_texts(char const* read_command, char const* value, char const* from,
-                           char const* to);
+    // Points the record at texts of the line it was read from that its holder
+    // keeps for it, instead of copies of its own: the command line (which it
+    // then holds), and its freeform name, value, source and target where the
+    // line's text, or its end, equals what the record holds. A pooled record
+    // copies the command line and borrows nothing. True when the record
+    // borrows the texts now.
+    bool borrow_read_texts(ACF_ASGN_READ_TEXTS const& line);
     // Points the record's entity name at `kept`, an equal text that its holder
     // keeps for it, instead of a copy of its own (nothing when they differ).
     void borrow_entity_name(char const* kept);

@@ -189,12 +189,12 @@ uint32_t ACF_ASGN_STORAGE::begin_read_texts() {
     return read;
 }
 
-void ACF_ASGN_STORAGE::borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read, char const* command,
-                                         char const* value, char const* from, char const* to) {
+void ACF_ASGN_STORAGE::borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read,
+                                         ACF_ASGN_READ_TEXTS const& line) {
     auto position = m_positions.find(asgn);
     auto kept = m_reads.find(read);
     if (position == m_positions.end() || kept == m_reads.end() || kept->second.texts != nullptr) {
-        asgn->set_variable_original_tcl_command_from_file(command);
+        asgn->set_variable_original_tcl_command_from_file(line.command);
         return;
     }
     POSITION& held = position->second;
@@ -202,7 +202,7 @@ void ACF_ASGN_STORAGE::borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read, ch
         asgn->own_read_texts();
         stop_borrowing(held);
     }
-    if (asgn->borrow_read_texts(command, value, from, to) && held.borrowed_read == 0) {
+    if (asgn->borrow_read_texts(line) && held.borrowed_read == 0) {
         held.borrowed_read = read;
         ++kept->second.borrowers;
     }

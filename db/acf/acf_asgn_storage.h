@@ -170,8 +170,7 @@ public:
     // The held assignment points at the read's texts (see
     // ACF_ASSIGNMENT::borrow_read_texts); any other assignment, or one of a read
     // this collection did not begin, copies the command line.
-    void borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read, char const* command,
-                           char const* value, char const* from, char const* to);
+    void borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read, ACF_ASGN_READ_TEXTS const& line);
     void keep_read_texts(uint32_t read, std::unique_ptr<ACF_MGR_READ_TEXTS> texts);
 
     // --- Order, comments, entity names ------------------------------------------

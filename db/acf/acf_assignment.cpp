@@ -669,15 +669,16 @@ char const* kept_end_equal_to(char const* held, char const* kept) {
 
 } // namespace
 
-bool ACF_ASSIGNMENT::borrow_read_texts(char const* read_command, char const* value,
-                                       char const* from, char const* to) {
+bool ACF_ASSIGNMENT::borrow_read_texts(ACF_ASGN_READ_TEXTS const& line) {
     if (m_impl->is_pooled()) {
-        set_variable_original_tcl_command_from_file(read_command);
+        set_variable_original_tcl_command_from_file(line.command);
         return false;
     }
-    m_impl->borrow_text(m_impl->m_read_command, read_command);
-    std::pair<ACF_ASGN_TEXT*, char const*> const fields[] = {
-        {&m_impl->m_value, value}, {&m_impl->m_from, from}, {&m_impl->m_to, to}};
+    m_impl->borrow_text(m_impl->m_read_command, line.command);
+    std::pair<ACF_ASGN_TEXT*, char const*> const fields[] = {{&m_impl->m_freeform_name, line.name},
+                                                             {&m_impl->m_value, line.value},
+                                                             {&m_impl->m_from, line.from},
+                                                             {&m_impl->m_to, line.to}};
     for (auto const& field : fields) {
         char const* end = kept_end_equal_to(field.first->get(), field.second);
         if (end != nullptr) {
@@ -695,8 +696,8 @@ void ACF_ASSIGNMENT::borrow_entity_name(char const* kept) {
 }
 
 void ACF_ASSIGNMENT::own_read_texts() {
-    for (ACF_ASGN_TEXT* field :
-         {&m_impl->m_read_command, &m_impl->m_value, &m_impl->m_from, &m_impl->m_to}) {
+    for (ACF_ASGN_TEXT* field : {&m_impl->m_read_command, &m_impl->m_freeform_name,
+                                 &m_impl->m_value, &m_impl->m_from, &m_impl->m_to}) {
         m_impl->own_text(*field);
     }
 }

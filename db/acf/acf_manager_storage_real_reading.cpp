@@ -77,8 +77,13 @@ public:
             asgn->set_variable_original_tcl_command_from_file(line.get_text());
             return;
         }
-        m_collection->borrow_read_texts(asgn, m_read, line.get_text(), line.get_value(),
-                                        line.get_from(), line.get_to());
+        ACF_ASGN_READ_TEXTS texts;
+        texts.command = line.get_text();
+        texts.name = line.get_name();
+        texts.value = line.get_value();
+        texts.from = line.get_from();
+        texts.to = line.get_to();
+        m_collection->borrow_read_texts(asgn, m_read, texts);
     }
 
 private:

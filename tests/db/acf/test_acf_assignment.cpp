@@ -295,16 +295,18 @@ TEST_F(ACF_ASSIGNMENT_TEST, BorrowsKeptTextsOnlyWhereTheyEqualItsOwn) {
         char const* from;
         char const* to;
         char const* value;
+        char const* name;   // a freeform name
         size_t from_offset; // where the held source starts in the kept one; npos: copied
         size_t to_offset;
         size_t value_offset;
     } const cases[] = {
-        {ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd", std::string::npos,
+        {ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd", nullptr, std::string::npos,
          std::string::npos, 0},
         // LOCATION holds its value in capitals; the target loses its '|'.
-        {ACF_VARIABLE_TYPE_LOCATION, nullptr, "|led0", "pin_a3", std::string::npos, 1,
+        {ACF_VARIABLE_TYPE_LOCATION, nullptr, "|led0", "pin_a3", nullptr, std::string::npos, 1,
          std::string::npos},
-        {ACF_VARIABLE_TYPE_MULTICYCLE, "clk|q", "|r", "2", 0, 1, 0},
+        {ACF_VARIABLE_TYPE_MULTICYCLE, "clk|q", "|r", "2", nullptr, 0, 1, 0},
+        {ACF_VARIABLE_TYPE_NONE, nullptr, "u1", "8", "WIDTH", std::string::npos, 0, 0},
     };
     for (CASE const& c : cases) {
         SCOPED_TRACE(acf_get_variable_user_name(c.type));
@@ -312,11 +314,17 @@ TEST_F(ACF_ASSIGNMENT_TEST, BorrowsKeptTextsOnlyWhereTheyEqualItsOwn) {
         std::string from = c.from ? c.from : "";
         std::string to = c.to ? c.to : "";
         std::string value = c.value;
-        RECORD asgn = make(c.type, c.from, c.to, c.value);
+        std::string name = c.name ? c.name : "LINE_NAME";
+        ACF_ASGN_READ_TEXTS line;
+        line.command = command.c_str();
+        line.name = name.c_str();
+        line.value = value.c_str();
+        line.from = c.from ? from.c_str() : nullptr;
+        line.to = c.to ? to.c_str() : nullptr;
+        RECORD asgn = make(c.type, c.from, c.to, c.value, nullptr, false, c.name);
         std::string const held_value = asgn->get_actual_value();
-        ASSERT_TRUE(asgn->borrow_read_texts(command.c_str(), value.c_str(),
-                                            c.from ? from.c_str() : nullptr,
-                                            c.to ? to.c_str() : nullptr));
+        std::string const held_name = asgn->get_variable_string();
+        ASSERT_TRUE(asgn->borrow_read_texts(line));
         EXPECT_EQ(asgn->get_original_tcl_command(), command.c_str());
         auto borrowed = [](char const* held, std::string const& kept, size_t offset) {
             return offset == std::string::npos
@@ -326,23 +334,23 @@ TEST_F(ACF_ASSIGNMENT_TEST, BorrowsKeptTextsOnlyWhereTheyEqualItsOwn) {
         EXPECT_TRUE(borrowed(asgn->get_source(), from, c.from_offset));
         EXPECT_TRUE(borrowed(asgn->get_target(), to, c.to_offset));
         EXPECT_TRUE(borrowed(asgn->get_actual_value(), value, c.value_offset));
+        EXPECT_TRUE(borrowed(asgn->get_variable_string(), name, c.name ? 0 : std::string::npos));
 
         RECORD copy(factory.create_assignment(asgn.get()));
-        RECORD owner = make(c.type, c.from, c.to, c.value);
-        ASSERT_TRUE(owner->borrow_read_texts(command.c_str(), value.c_str(),
-                                             c.from ? from.c_str() : nullptr,
-                                             c.to ? to.c_str() : nullptr));
+        RECORD owner = make(c.type, c.from, c.to, c.value, nullptr, false, c.name);
+        ASSERT_TRUE(owner->borrow_read_texts(line));
         owner->own_read_texts();
         asgn->set_value("other");
         asgn->set_variable_original_tcl_command_from_file("set_y");
         // The kept texts change: only the borrowers still pointing there see it.
-        for (std::string* kept : {&command, &from, &to, &value}) {
+        for (std::string* kept : {&command, &from, &to, &value, &name}) {
             std::fill(kept->begin(), kept->end(), '#');
         }
         for (ACF_ASSIGNMENT const* record : {copy.get(), owner.get()}) {
             EXPECT_STREQ(record->get_original_tcl_command(),
                          (std::string("set_x ") + c.value).c_str());
             EXPECT_STREQ(record->get_actual_value(), held_value.c_str());
+            EXPECT_STREQ(record->get_variable_string(), held_name.c_str());
         }
         EXPECT_STREQ(owner->get_target(), copy->get_target());
         EXPECT_STREQ(owner->get_source(), copy->get_source());
