@@ -10,6 +10,8 @@
 #pragma once
 
 #include "acf_table_types.h"
+#include "acf_text_arena.h"
+
 #include "suite/fileio/fio.h"
 
 #include <cstdint>
@@ -24,24 +26,6 @@
 #include <vector>
 
 class MSG_POST;
-
-// Texts the reader keeps beyond the file buffers (the records' fields and
-// arguments, lines handed in by callers), in large blocks freed together, so
-// that a line allocates nothing of its own. Pointers stay valid until clear.
-class ACF_MGR_TEXT_ARENA {
-public:
-    // `size` bytes, uninitialised.
-    char* allocate(size_t size);
-    // A NUL-terminated copy of `length` characters of `text`.
-    char const* copy(char const* text, size_t length);
-    void clear();
-
-private:
-    static constexpr size_t BLOCK_SIZE = 256 * 1024;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    char* m_next = nullptr;
-    size_t m_left = 0;
-};
 
 // The texts a reader's records point into: the files' texts and the arena.
 struct ACF_MGR_READ_TEXTS {

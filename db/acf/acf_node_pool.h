@@ -8,9 +8,10 @@
 // containers change only under its holder's write lock.
 #pragma once
 
+#include "acf_text_arena.h"
+
 #include <cstddef>
 #include <memory>
-#include <vector>
 
 class ACF_NODE_POOL {
 public:
@@ -27,17 +28,15 @@ public:
     void give_back(void* node, size_t size);
 
 private:
+    // Every node a multiple of this: the arena's pieces stay aligned.
     static constexpr size_t GRAIN = 8;
-    static constexpr size_t BLOCK_SIZE = 64 * 1024;
     struct FREE_NODE {
         FREE_NODE* next;
     };
     static size_t size_class(size_t size) { return (size + GRAIN - 1) / GRAIN; }
 
     FREE_NODE* m_free[LARGEST_NODE / GRAIN + 1] = {};
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    char* m_next = nullptr;
-    size_t m_left = 0;
+    ACF_MGR_TEXT_ARENA m_blocks;
 };
 
 // The allocator of a container whose nodes come from a pool; single objects
