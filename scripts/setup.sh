@@ -12,6 +12,7 @@ packages=(
     libtbb-dev                                   # [tbbmalloc]
     nlohmann-json3-dev                           # [nlohmann_json]
     libzip-dev                                   # [pkg-config libzip]
+    perl                                         # [perl] runs the stand-in Ferro Builder script
     libgtest-dev libbenchmark-dev                # [GTest], [benchmark]
     clang libclang-rt-14-dev                     # the fuzz preset
     xvfb xauth                                   # xvfb-run in scripts/screenshot.sh
