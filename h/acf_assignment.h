@@ -13,6 +13,7 @@
 #include "acf_file_categories.h"
 #include "acf_table_types.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -150,8 +151,11 @@ public:
     bool set_ignore_status(bool ignored);
     void set_remove_status(bool removed);
     void set_transient(bool transient);
-    // The one observer of the record (null: none); copies start without one.
-    void set_observer(ACF_ASSIGNMENT_OBSERVER* observer);
+    // The one observer of the record (null: none), and the number under which
+    // the observer keeps it, so that the observer finds its own bookkeeping of
+    // the record without a search; copies start without either.
+    void set_observer(ACF_ASSIGNMENT_OBSERVER* observer, uint32_t place = 0);
+    uint32_t get_observer_place() const { return m_observer_place; }
 
     // --- Storage-facing ---------------------------------------------------------
     // Resets the parameters and fills them from this record.
@@ -186,4 +190,5 @@ private:
     void tell_matching_state_changed();
 
     ACF_ASSIGNMENT_IMPL* m_impl = nullptr;
+    uint32_t m_observer_place = 0;
 };

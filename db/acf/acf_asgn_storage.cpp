@@ -52,21 +52,6 @@ bool ACF_ASGN_SEARCH_FILTER::matches_assignment(ACF_ASSIGNMENT const* asgn) cons
            (file_category == any.file_category || asgn->get_file_category() == file_category);
 }
 
-ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(ACF_ASSIGNMENT* asgn)
-    : m_assignment(asgn) {}
-
-ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(char const* comment,
-                                                                         char const* file_name) {
-    if (comment != nullptr) {
-        m_comment = MEM_NEW(ACF, std::string)(comment);
-    }
-    m_file_name = acf_intern_file_name(file_name);
-}
-
-ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::~ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT() {
-    delete m_comment;
-}
-
 char const* ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT::get_acf_file_name() const {
     char const* name = m_assignment ? m_assignment->get_acf_file_name()
                                     : (m_file_name ? m_file_name->c_str() : nullptr);
@@ -94,34 +79,35 @@ ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage)
 
     // Key order first (equal keys keep their order), then file order.
     std::unordered_map<ACF_ASSIGNMENT const*, ACF_ASSIGNMENT*> copies;
+    m_slots.reserve(asgn_storage->m_key_index.size());
     for (auto const& node : asgn_storage->m_key_index) {
         ACF_ASSIGNMENT* copy = m_assignment_factory->create_assignment(node.second);
         copies[node.second] = copy;
-        POSITION position{};
-        position.key_node = m_key_index.emplace_hint(m_key_index.end(), keep_key(node.first), copy);
-        position.entry = m_ordered_coll.end();
-        position.has_entry = false;
-        position.entity_counted = asgn_storage->m_positions.at(node.second).entity_counted;
-        watch(copy, m_positions.emplace(copy, position).first->second);
+        uint32_t const slot = take_slot(copy);
+        m_slots[slot].key_node = m_key_index.emplace_hint(
+            m_key_index.end(), std::string_view(keep_text(node.first), node.first.size()), copy);
+        m_slots[slot].entity_counted =
+            asgn_storage->m_slots[asgn_storage->slot_of(node.second)].entity_counted;
+        watch(slot);
     }
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& comment_asgn : asgn_storage->m_ordered_coll) {
-        if (comment_asgn.get_assignment() == nullptr) {
-            m_ordered_coll.emplace_back(comment_asgn.get_comment(),
-                                        comment_asgn.get_acf_file_name());
-            continue;
+    asgn_storage->walk_file_order([&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
+        if (entry.get_assignment() == nullptr) {
+            add_comment_line(entry.get_comment(), entry.get_acf_file_name());
+        } else {
+            enter_at_end(slot_of(copies.at(entry.get_assignment())));
         }
-        ACF_ASSIGNMENT* copy = copies.at(comment_asgn.get_assignment());
-        POSITION& position = m_positions.at(copy);
-        position.entry = m_ordered_coll.emplace(m_ordered_coll.end(), copy);
-        position.has_entry = true;
-        position.order = m_next_order++;
-    }
+    });
 }
 
 ACF_ASGN_STORAGE::~ACF_ASGN_STORAGE() {
     for (auto const& node : m_key_index) {
         delete node.second;
-        drop_key(node.first);
+        drop_text(const_cast<char*>(node.first.data()), node.first.size());
+    }
+    for (COMMENT_LINE const& line : m_comment_lines) {
+        if (line.text != nullptr) {
+            drop_text(line.text, std::strlen(line.text));
+        }
     }
     delete m_working_parameters;
 }
@@ -134,18 +120,17 @@ bool ACF_ASGN_STORAGE::have_manager_storage() const {
 // Holding assignments
 // ---------------------------------------------------------------------------
 
-std::string_view ACF_ASGN_STORAGE::keep_key(std::string_view key) {
-    size_t const size = key.size() + 1;
-    char* text = size <= ACF_NODE_POOL::LARGEST_NODE ? static_cast<char*>(m_node_pool.take(size))
+char* ACF_ASGN_STORAGE::keep_text(std::string_view text) {
+    size_t const size = text.size() + 1;
+    char* kept = size <= ACF_NODE_POOL::LARGEST_NODE ? static_cast<char*>(m_node_pool.take(size))
                                                      : MEM_NEW_ARRAY(ACF, char, size);
-    std::memcpy(text, key.data(), key.size());
-    text[key.size()] = '\0';
-    return std::string_view(text, key.size());
+    std::memcpy(kept, text.data(), text.size());
+    kept[text.size()] = '\0';
+    return kept;
 }
 
-void ACF_ASGN_STORAGE::drop_key(std::string_view key) {
-    char* text = const_cast<char*>(key.data());
-    size_t const size = key.size() + 1;
+void ACF_ASGN_STORAGE::drop_text(char* text, size_t length) {
+    size_t const size = length + 1;
     if (size <= ACF_NODE_POOL::LARGEST_NODE) {
         m_node_pool.give_back(text, size);
     } else {
@@ -153,28 +138,55 @@ void ACF_ASGN_STORAGE::drop_key(std::string_view key) {
     }
 }
 
+uint32_t ACF_ASGN_STORAGE::slot_of(ACF_ASSIGNMENT const* asgn) const {
+    if (asgn == nullptr) {
+        return NONE;
+    }
+    uint32_t const slot = asgn->get_observer_place();
+    return slot < m_slots.size() && m_slots[slot].asgn == asgn ? slot : NONE;
+}
+
+uint32_t ACF_ASGN_STORAGE::take_slot(ACF_ASSIGNMENT* asgn) {
+    uint32_t slot = m_free_slot;
+    if (slot != NONE) {
+        m_free_slot = m_slots[slot].next;
+        m_slots[slot] = SLOT();
+    } else {
+        slot = static_cast<uint32_t>(m_slots.size());
+        m_slots.emplace_back();
+    }
+    m_slots[slot].asgn = asgn;
+    return slot;
+}
+
+void ACF_ASGN_STORAGE::free_slot(uint32_t slot) {
+    m_slots[slot] = SLOT();
+    m_slots[slot].next = m_free_slot;
+    m_free_slot = slot;
+}
+
 void ACF_ASGN_STORAGE::hold(ACF_ASSIGNMENT* asgn, std::string const& key) {
-    POSITION position{};
-    position.key_node = m_key_index.emplace(keep_key(key), asgn);
-    position.entry = m_ordered_coll.emplace(m_ordered_coll.end(), asgn);
-    position.has_entry = true;
-    position.order = m_next_order++;
-    watch(asgn, m_positions[asgn] = position);
+    uint32_t const slot = take_slot(asgn);
+    m_slots[slot].key_node =
+        m_key_index.emplace(std::string_view(keep_text(key), key.size()), asgn);
+    enter_at_end(slot);
+    watch(slot);
 }
 
 void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
-    auto found = m_positions.find(asgn);
-    if (found == m_positions.end()) {
+    uint32_t const slot = slot_of(asgn);
+    if (slot == NONE) {
         return;
     }
-    stop_borrowing(found->second);
-    unwatch(asgn, found->second);
-    drop_key(found->second.key_node->first);
-    m_key_index.erase(found->second.key_node);
-    if (found->second.has_entry) {
-        m_ordered_coll.erase(found->second.entry);
+    SLOT& held = m_slots[slot];
+    stop_borrowing(held);
+    unwatch(slot);
+    drop_text(const_cast<char*>(held.key_node->first.data()), held.key_node->first.size());
+    m_key_index.erase(held.key_node);
+    if (held.has_entry) {
+        unlink(slot_entry(slot));
     }
-    m_positions.erase(found);
+    free_slot(slot);
     delete asgn;
 }
 
@@ -191,13 +203,13 @@ uint32_t ACF_ASGN_STORAGE::begin_read_texts() {
 
 void ACF_ASGN_STORAGE::borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read,
                                          ACF_ASGN_READ_TEXTS const& line) {
-    auto position = m_positions.find(asgn);
+    uint32_t const slot = slot_of(asgn);
     auto kept = m_reads.find(read);
-    if (position == m_positions.end() || kept == m_reads.end() || kept->second.texts != nullptr) {
+    if (slot == NONE || kept == m_reads.end() || kept->second.texts != nullptr) {
         asgn->set_variable_original_tcl_command_from_file(line.command);
         return;
     }
-    POSITION& held = position->second;
+    SLOT& held = m_slots[slot];
     if (held.borrowed_read != 0 && held.borrowed_read != read) {
         asgn->own_read_texts();
         stop_borrowing(held);
@@ -220,9 +232,9 @@ void ACF_ASGN_STORAGE::keep_read_texts(uint32_t read, std::unique_ptr<ACF_MGR_RE
     }
 }
 
-void ACF_ASGN_STORAGE::stop_borrowing(POSITION& position) {
-    auto kept = m_reads.find(position.borrowed_read);
-    position.borrowed_read = 0;
+void ACF_ASGN_STORAGE::stop_borrowing(SLOT& slot) {
+    auto kept = m_reads.find(slot.borrowed_read);
+    slot.borrowed_read = 0;
     if (kept == m_reads.end()) {
         return;
     }
@@ -297,11 +309,11 @@ ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::variable_key_range(ACF_VARIABLE_TY
 }
 
 std::vector<ACF_ASSIGNMENT*> ACF_ASGN_STORAGE::in_file_order(KEY_RANGE range) const {
-    std::vector<std::pair<uint64_t, ACF_ASSIGNMENT*>> ordered;
+    std::vector<std::pair<uint32_t, ACF_ASSIGNMENT*>> ordered;
     for (KEY_NODE node = range.first; node != range.last; ++node) {
-        POSITION const& position = m_positions.at(node->second);
-        if (position.has_entry) {
-            ordered.emplace_back(position.order, node->second);
+        SLOT const& held = m_slots[slot_of(node->second)];
+        if (held.has_entry) {
+            ordered.emplace_back(held.order, node->second);
         }
     }
     std::sort(ordered.begin(), ordered.end());
@@ -472,12 +484,12 @@ void ACF_ASGN_STORAGE::set_assignment_args_from_input_parameters(ACF_ASSIGNMENT*
 }
 
 void ACF_ASGN_STORAGE::count_entity_name(ACF_ASSIGNMENT* asgn, std::string const& entity_name) {
-    auto found = m_positions.find(asgn);
-    if (entity_name.empty() || found == m_positions.end() || found->second.entity_counted) {
+    uint32_t const slot = slot_of(asgn);
+    if (entity_name.empty() || slot == NONE || m_slots[slot].entity_counted) {
         return;
     }
     add_entity_name_to_map(entity_name.c_str());
-    found->second.entity_counted = true;
+    m_slots[slot].entity_counted = true;
 }
 
 void ACF_ASGN_STORAGE::share_entity_name(ACF_ASSIGNMENT* asgn) {
@@ -530,11 +542,9 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::set_assignment(ACF_MGR_INPUT_PARAMETERS* input
         asgn->set_transient(m_acf_manager_storage->get_transient_assignments_mode());
         // An assignment whose entry was dropped while it was removed is written
         // again once it lives.
-        POSITION& position = m_positions.at(asgn);
-        if (!position.has_entry) {
-            position.entry = m_ordered_coll.emplace(m_ordered_coll.end(), asgn);
-            position.has_entry = true;
-            position.order = m_next_order++;
+        uint32_t const slot = slot_of(asgn);
+        if (!m_slots[slot].has_entry) {
+            enter_at_end(slot);
         }
     } else {
         asgn = m_assignment_factory->create_assignment(
@@ -658,11 +668,11 @@ void ACF_ASGN_STORAGE::remove_assignment_from_maps(ACF_ASSIGNMENT* asgn, bool ca
     }
     // Only an assignment whose name is counted counts it down, so that an
     // assignment removed twice cannot drop a name that others still use.
-    auto position = m_positions.find(asgn);
-    if (position == m_positions.end() || !position->second.entity_counted) {
+    uint32_t const slot = slot_of(asgn);
+    if (slot == NONE || !m_slots[slot].entity_counted) {
         return;
     }
-    position->second.entity_counted = false;
+    m_slots[slot].entity_counted = false;
     auto count = m_entity_name_counts.find(asgn->get_entity_name());
     if (count != m_entity_name_counts.end() && --count->second <= 0) {
         m_entity_name_counts.erase(count);
@@ -733,40 +743,117 @@ void ACF_ASGN_STORAGE::reset_deleted_map() {
 // Order and comment entries
 // ---------------------------------------------------------------------------
 
+ACF_ASGN_STORAGE::ENTRY& ACF_ASGN_STORAGE::prev_of(ENTRY entry) {
+    return (entry & 1) != 0 ? m_comment_lines[entry >> 1].prev : m_slots[entry >> 1].prev;
+}
+
+ACF_ASGN_STORAGE::ENTRY& ACF_ASGN_STORAGE::next_of(ENTRY entry) {
+    return (entry & 1) != 0 ? m_comment_lines[entry >> 1].next : m_slots[entry >> 1].next;
+}
+
+void ACF_ASGN_STORAGE::link_at_end(ENTRY entry) {
+    prev_of(entry) = m_last_entry;
+    next_of(entry) = NONE;
+    (m_last_entry != NONE ? next_of(m_last_entry) : m_first_entry) = entry;
+    m_last_entry = entry;
+    ++m_entry_count;
+}
+
+void ACF_ASGN_STORAGE::unlink(ENTRY entry) {
+    ENTRY const prev = prev_of(entry);
+    ENTRY const next = next_of(entry);
+    (prev != NONE ? next_of(prev) : m_first_entry) = next;
+    (next != NONE ? prev_of(next) : m_last_entry) = prev;
+    prev_of(entry) = NONE;
+    next_of(entry) = NONE;
+    --m_entry_count;
+}
+
+void ACF_ASGN_STORAGE::enter_at_end(uint32_t slot) {
+    uint32_t const order = next_order();
+    link_at_end(slot_entry(slot));
+    m_slots[slot].has_entry = true;
+    m_slots[slot].order = order;
+}
+
+uint32_t ACF_ASGN_STORAGE::next_order() {
+    if (m_next_order == NONE) {
+        // Numbered afresh in file order, which the numbers only ever compare.
+        m_next_order = 0;
+        for (ENTRY entry = m_first_entry; entry != NONE; entry = next_of(entry)) {
+            if ((entry & 1) == 0) {
+                m_slots[entry >> 1].order = m_next_order++;
+            }
+        }
+    }
+    return m_next_order++;
+}
+
+uint32_t ACF_ASGN_STORAGE::next_key_order() {
+    if (m_next_key_order == NONE) {
+        // Numbered afresh in key order: the numbers only ever compare equal
+        // keys, and the ordered sets keep their order.
+        m_next_key_order = 0;
+        for (auto const& node : m_key_index) {
+            m_slots[slot_of(node.second)].key_order = m_next_key_order++;
+        }
+    }
+    return m_next_key_order++;
+}
+
 void ACF_ASGN_STORAGE::move_assignment_to_end_of_coll(ACF_ASSIGNMENT* asgn) {
-    auto found = m_positions.find(asgn);
-    if (asgn == nullptr || found == m_positions.end() || !found->second.has_entry) {
+    uint32_t const slot = slot_of(asgn);
+    if (slot == NONE || !m_slots[slot].has_entry) {
         return;
     }
-    m_ordered_coll.splice(m_ordered_coll.end(), m_ordered_coll, found->second.entry);
-    found->second.order = m_next_order++;
+    unlink(slot_entry(slot));
+    enter_at_end(slot);
 }
 
 void ACF_ASGN_STORAGE::add_comment_line(char const* comment, char const* file_name) {
-    if (comment != nullptr) {
-        m_ordered_coll.emplace_back(comment, file_name);
+    if (comment == nullptr) {
+        return;
     }
+    uint32_t line = m_free_comment_line;
+    if (line != NONE) {
+        m_free_comment_line = m_comment_lines[line].next;
+    } else {
+        line = static_cast<uint32_t>(m_comment_lines.size());
+        m_comment_lines.emplace_back();
+    }
+    m_comment_lines[line].text = keep_text(comment);
+    m_comment_lines[line].file_name = acf_intern_file_name(file_name);
+    link_at_end(comment_entry(line));
+}
+
+void ACF_ASGN_STORAGE::drop_comment_line(uint32_t line) {
+    unlink(comment_entry(line));
+    COMMENT_LINE& dropped = m_comment_lines[line];
+    drop_text(dropped.text, std::strlen(dropped.text));
+    dropped = COMMENT_LINE();
+    dropped.next = m_free_comment_line;
+    m_free_comment_line = line;
 }
 
 void ACF_ASGN_STORAGE::delete_comment(ACF_ASSIGNMENT* asgn) {
     if (asgn == nullptr || !asgn->is_removed()) {
         return;
     }
-    auto found = m_positions.find(asgn);
-    if (found == m_positions.end() || !found->second.has_entry) {
+    uint32_t const slot = slot_of(asgn);
+    if (slot == NONE || !m_slots[slot].has_entry) {
         return;
     }
-    m_ordered_coll.erase(found->second.entry);
-    found->second.has_entry = false;
+    unlink(slot_entry(slot));
+    m_slots[slot].has_entry = false;
 }
 
 void ACF_ASGN_STORAGE::delete_all_comments() {
-    for (auto entry = m_ordered_coll.begin(); entry != m_ordered_coll.end();) {
-        if (entry->get_assignment() == nullptr) {
-            entry = m_ordered_coll.erase(entry);
-        } else {
-            ++entry;
+    for (ENTRY entry = m_first_entry; entry != NONE;) {
+        ENTRY const next = next_of(entry);
+        if ((entry & 1) != 0) {
+            drop_comment_line(entry >> 1);
         }
+        entry = next;
     }
 }
 
@@ -806,11 +893,11 @@ void ACF_ASGN_STORAGE::get_all_assignments(ACF_ASGN_SEARCH_FILTER const& filter,
     if (!ACF_REQUIRE(coll != NULL)) {
         return;
     }
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry : m_ordered_coll) {
+    walk_file_order([&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
         if (entry.get_assignment() != nullptr) {
             add_assignment_to_collection_if_it_matches_all_of_these_filters(
                 filter, allow_ignored, include_removed, global, instance, freeform, coll,
                 entry.get_assignment());
         }
-    }
+    });
 }

@@ -59,35 +59,30 @@ struct ACF_ASGN_SEARCH_FILTER {
     bool matches_assignment(ACF_ASSIGNMENT const* asgn) const;
 };
 
-// One entry of the file-ordered list: an assignment, or a comment line with the
-// settings file it was read from.
+// One line of the file order as the settings-file writer sees it: an
+// assignment, or a comment line with the settings file it was read from. A
+// view of what the collection holds, valid while the collection is unchanged.
 class ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT {
 public:
-    explicit ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(ACF_ASSIGNMENT* asgn);
-    ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(char const* comment, char const* file_name);
-    ~ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT();
-    ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const&) = delete;
-    ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT&
-    operator=(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const&) = delete;
+    explicit ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(ACF_ASSIGNMENT* asgn) : m_assignment(asgn) {}
+    // A comment line; file_name interned (null: none).
+    ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(char const* comment, std::string const* file_name)
+        : m_comment(comment), m_file_name(file_name) {}
 
     ACF_ASSIGNMENT* get_assignment() const { return m_assignment; }
     // The comment line of a comment entry; null for an assignment entry.
-    char const* get_comment() const { return m_comment ? m_comment->c_str() : nullptr; }
+    char const* get_comment() const { return m_comment; }
     // The entry's settings file; null when none or empty.
     char const* get_acf_file_name() const;
 
 private:
-    std::string* m_comment = nullptr;
-    std::string const* m_file_name = nullptr; // interned
     ACF_ASSIGNMENT* m_assignment = nullptr;
+    char const* m_comment = nullptr;
+    std::string const* m_file_name = nullptr;
 };
 
 using ACF_ASSIGNMENT_LIST = std::list<ACF_ASSIGNMENT*>;
-// The entries themselves, in file order: one node each, from the collection's
-// node pool.
-using ACF_ASGN_COMMENT_LIST = std::list<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT,
-                                        ACF_NODE_ALLOCATOR<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT>>;
-using ACF_ASGN_COMMENT_VECTOR = std::vector<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*>;
+using ACF_ASGN_COMMENT_VECTOR = std::vector<ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT>;
 
 class ACF_ASGN_STORAGE final : private ACF_ASSIGNMENT_OBSERVER {
 public:
@@ -208,7 +203,7 @@ public:
     // told apart by their interned names.
     bool visit_entries_for_writing(
         char const* file_name, bool is_revision_file,
-        std::function<void(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*)> const& visit);
+        std::function<void(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const&)> const& visit);
     // The entries of one settings file in file order (none when nothing of it
     // changed, unless forced).
     void get_comment_assignment_coll_for_writing(ACF_ASGN_COMMENT_VECTOR* comment_asgn_list,
@@ -232,32 +227,87 @@ public:
         char const* section_identifier, ACF_ASSIGNMENT* asgn);
 
 private:
+    friend class ACF_ASGN_STORAGE_ORDER_NUMBERS_TEST;
+
     // Every container's nodes come from the collection's node pool.
     template <class T> using NODES = ACF_NODE_ALLOCATOR<T>;
     // The keys' texts are the collection's own, NUL-terminated, from the node
-    // pool when short (see keep_key).
+    // pool when short (see keep_text).
     using KEY_INDEX = std::multimap<std::string_view, ACF_ASSIGNMENT*, std::less<>,
                                     NODES<std::pair<std::string_view const, ACF_ASSIGNMENT*>>>;
     using KEY_NODE = KEY_INDEX::iterator;
 
-    // Where an assignment is held, so that no per-assignment operation searches
-    // the collection: its key-index node and key-order number (ascending among
-    // equal keys), its entry in file order (a removed assignment may have lost
-    // it) and the entry's order stamp (ascending in file order), the selectors
-    // it is indexed under, and whether it is listed as removed and its entity
-    // name counted.
-    struct POSITION {
+    // Numbers of slots, comment lines and runs; NONE stands for none.
+    static constexpr uint32_t NONE = UINT32_MAX;
+    // An entry of the file order: a slot number or a comment-line number,
+    // shifted left by one, with the low bit set for a comment line.
+    using ENTRY = uint32_t;
+
+    // Where a held assignment is kept, so that no per-assignment operation
+    // searches the collection; the assignment carries the slot's number (its
+    // observer place). Its key-index node and key-order number (ascending
+    // among equal keys), its links in file order (a removed assignment may
+    // have lost its entry) and order number (ascending in file order), the
+    // selectors it is indexed under, and whether it is listed as removed and
+    // its entity name counted. A free slot has no assignment and links the
+    // next free one through `next`.
+    struct SLOT {
+        ACF_ASSIGNMENT* asgn = nullptr;
         KEY_NODE key_node;
-        ACF_ASGN_COMMENT_LIST::iterator entry;
-        uint64_t order = 0;
-        uint64_t key_order = 0;
-        uint64_t selectors[2] = {0, 0};
+        ENTRY prev = NONE;
+        ENTRY next = NONE;
+        uint32_t order = 0;
+        uint32_t key_order = 0;
+        uint32_t selectors[2] = {0, 0};
         // The read whose texts it borrows (0: none).
         uint32_t borrowed_read = 0;
         uint8_t selector_count = 0;
         bool has_entry = false;
         bool entity_counted = false;
         bool removed_listed = false;
+    };
+    // A comment line of the file order; a free one has no text and links the
+    // next free one through `next`.
+    struct COMMENT_LINE {
+        char* text = nullptr;
+        std::string const* file_name = nullptr; // interned
+        ENTRY prev = NONE;
+        ENTRY next = NONE;
+    };
+
+    // Slots in key order: key text ascending, then key-order number.
+    struct BY_KEY_ORDER {
+        using is_transparent = void;
+        ACF_ASGN_STORAGE const* owner;
+        bool operator()(uint32_t a, uint32_t b) const;
+        bool operator()(uint32_t a, std::string const& key) const;
+        bool operator()(std::string const& key, uint32_t b) const;
+    };
+    using KEY_ORDER_SET = std::set<uint32_t, BY_KEY_ORDER, NODES<uint32_t>>;
+
+    // The selector runs: the assignments found under one selector (a hash of
+    // what a lookup must find equal), in key order. An open-addressing table
+    // holds, per selector, the slot of its one assignment, which most
+    // selectors have, or (MANY_RUN set) the number of an ordered set of them.
+    struct RUN_CELL {
+        uint32_t selector = 0; // 0: an empty cell
+        uint32_t held = 0;
+    };
+    static constexpr uint32_t MANY_RUN = 0x80000000u;
+    // Walks one selector's run in key order (an absent run is empty).
+    class RUN_CURSOR {
+    public:
+        RUN_CURSOR() = default;
+        explicit RUN_CURSOR(uint32_t only) : m_only(only) {}
+        explicit RUN_CURSOR(KEY_ORDER_SET const& many) : m_next(many.begin()), m_end(many.end()) {}
+        bool at_end() const { return m_only == NONE && m_next == m_end; }
+        uint32_t slot() const { return m_only != NONE ? m_only : *m_next; }
+        void advance();
+
+    private:
+        uint32_t m_only = NONE;
+        KEY_ORDER_SET::const_iterator m_next;
+        KEY_ORDER_SET::const_iterator m_end;
     };
 
     // A run of key-index nodes [first, last).
@@ -266,50 +316,16 @@ private:
         KEY_NODE last;
     };
 
-    // An assignment in key order: its node and key-order number.
-    struct KEY_ORDER_REF {
-        KEY_NODE node;
-        uint64_t key_order;
-    };
-    struct BY_KEY_ORDER {
-        using is_transparent = void;
-        bool operator()(KEY_ORDER_REF const& a, KEY_ORDER_REF const& b) const;
-        bool operator()(KEY_ORDER_REF const& a, std::string const& key) const;
-        bool operator()(std::string const& key, KEY_ORDER_REF const& b) const;
-    };
-    using KEY_ORDER_SET = std::set<KEY_ORDER_REF, BY_KEY_ORDER, NODES<KEY_ORDER_REF>>;
-    // The assignments found under one selector (a hash of what a lookup must
-    // find equal), in key order: most selectors hold one, kept in place; more
-    // are kept in an ordered set.
-    struct SELECTOR_RUN {
-        KEY_ORDER_REF only;
-        std::unique_ptr<KEY_ORDER_SET> many;
-    };
-    // Walks one selector's run in key order (an absent run is empty).
-    class RUN_CURSOR {
-    public:
-        RUN_CURSOR() = default;
-        explicit RUN_CURSOR(SELECTOR_RUN const& run);
-        bool at_end() const { return m_only == nullptr && m_next == m_end; }
-        KEY_ORDER_REF const& ref() const { return m_only != nullptr ? *m_only : *m_next; }
-        void advance();
-
-    private:
-        KEY_ORDER_REF const* m_only = nullptr;
-        KEY_ORDER_SET::const_iterator m_next;
-        KEY_ORDER_SET::const_iterator m_end;
-    };
-
     // The candidates of a lookup: a run of the key index, and, when narrowed,
     // the selector runs that hold every candidate that can pass the lookup's
     // match test (only the nodes of `key` when keyed).
     struct CANDIDATES {
         KEY_RANGE range;
         bool narrowed = false;
-        uint64_t selector = 0;
+        uint32_t selector = 0;
         // Non-zero: ignored assignments of the key, which match by their
         // default value, are visited through this run instead.
-        uint64_t ignored_selector = 0;
+        uint32_t ignored_selector = 0;
         bool keyed = false;
         std::string key;
     };
@@ -332,13 +348,36 @@ private:
     // Candidate assignments of a variable in file order.
     std::vector<ACF_ASSIGNMENT*> in_file_order(KEY_RANGE range) const;
 
+    // --- Slots ------------------------------------------------------------------
+    // The slot number of a held assignment; NONE for any other.
+    uint32_t slot_of(ACF_ASSIGNMENT const* asgn) const;
+    uint32_t take_slot(ACF_ASSIGNMENT* asgn);
+    void free_slot(uint32_t slot);
+
+    // --- File order (links of slots and comment lines) ---------------------------
+    static ENTRY slot_entry(uint32_t slot) { return slot << 1; }
+    static ENTRY comment_entry(uint32_t line) { return (line << 1) | 1; }
+    ENTRY& prev_of(ENTRY entry);
+    ENTRY& next_of(ENTRY entry);
+    void link_at_end(ENTRY entry);
+    void unlink(ENTRY entry);
+    // Gives the slot an entry at the end of the file order.
+    void enter_at_end(uint32_t slot);
+    // The next order number; all are numbered afresh when they run out.
+    uint32_t next_order();
+    uint32_t next_key_order();
+    // Hands each entry to visit (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const&)
+    // in file order.
+    template <class VISIT> void walk_file_order(VISIT visit) const;
+    void drop_comment_line(uint32_t line);
+
     // The assignment borrows from that read no more (it may still point at its
     // texts: it is about to be destroyed, or owns copies of them).
-    void stop_borrowing(POSITION& position);
+    void stop_borrowing(SLOT& slot);
 
-    // The collection's copy of a key's text, and its release.
-    std::string_view keep_key(std::string_view key);
-    void drop_key(std::string_view key);
+    // The collection's copy of a text (a key or comment), and its release.
+    char* keep_text(std::string_view text);
+    void drop_text(char* text, size_t length);
 
     // Adds a held assignment under the key at the end of the file order.
     void hold(ACF_ASSIGNMENT* asgn, std::string const& key);
@@ -359,21 +398,25 @@ private:
     bool have_manager_storage() const;
 
     // --- The indexes beside the key index (acf_asgn_storage_index.cpp) ---------
-    RUN_CURSOR run_of(uint64_t selector) const;
-    void add_to_run(uint64_t selector, KEY_ORDER_REF const& ref);
-    void drop_from_run(uint64_t selector, KEY_ORDER_REF const& ref);
+    RUN_CURSOR run_of(uint32_t selector) const;
+    // The cell of the selector, or the empty cell where it would go.
+    size_t run_cell(uint32_t selector) const;
+    void add_to_run(uint32_t selector, uint32_t slot);
+    void drop_from_run(uint32_t selector, uint32_t slot);
+    void empty_run_cell(size_t cell);
+    void grow_run_cells(size_t runs);
     // Starts watching a held assignment and indexes it.
-    void watch(ACF_ASSIGNMENT* asgn, POSITION& position);
+    void watch(uint32_t slot);
     // Brings the assignment's selectors and removed listing up to date.
-    void index(ACF_ASSIGNMENT* asgn, POSITION& position);
+    void index(uint32_t slot);
     // Takes the assignment out of every index and of the changed set.
-    void unwatch(ACF_ASSIGNMENT* asgn, POSITION& position);
+    void unwatch(uint32_t slot);
     // The selectors an assignment is found under; returns how many.
     static int selectors_of(ACF_ASSIGNMENT const& asgn, std::string_view key,
-                            uint64_t selectors[2]);
-    static uint64_t value_selector(std::string_view key, char const* value);
-    static uint64_t ignored_selector(std::string_view key);
-    static uint64_t name_selector(char const* name, char const* target);
+                            uint32_t selectors[2]);
+    static uint32_t value_selector(std::string_view key, char const* value);
+    static uint32_t ignored_selector(std::string_view key);
+    static uint32_t name_selector(char const* name, char const* target);
     // The removed assignments whose keys equal key, or (prefix) begin with it,
     // in key order.
     std::vector<ACF_ASSIGNMENT*> removed_in_keys(std::string const& key, bool prefix) const;
@@ -385,7 +428,15 @@ private:
     ACF_NODE_POOL m_node_pool;
     std::map<ACF_ASSIGNMENT*, bool> m_deleted_map;
     KEY_INDEX m_key_index{KEY_INDEX::allocator_type(&m_node_pool)};
-    ACF_ASGN_COMMENT_LIST m_ordered_coll{ACF_ASGN_COMMENT_LIST::allocator_type(&m_node_pool)};
+    std::vector<SLOT> m_slots;
+    uint32_t m_free_slot = NONE;
+    std::vector<COMMENT_LINE> m_comment_lines;
+    uint32_t m_free_comment_line = NONE;
+    ENTRY m_first_entry = NONE;
+    ENTRY m_last_entry = NONE;
+    size_t m_entry_count = 0;
+    uint32_t m_next_order = 0;
+    uint32_t m_next_key_order = 0;
     std::map<std::string, int> m_entity_name_counts;
     // Every entity name the collection's assignments were given, kept for the
     // collection's life (the assignments borrow them).
@@ -394,20 +445,14 @@ private:
     ACF_ASSIGNMENT_FACTORY* m_assignment_factory = nullptr;
     ACF_MGR_INPUT_PARAMETERS* m_working_parameters = nullptr;
 
-    using POSITION_MAP =
-        std::unordered_map<ACF_ASSIGNMENT const*, POSITION, std::hash<ACF_ASSIGNMENT const*>,
-                           std::equal_to<ACF_ASSIGNMENT const*>,
-                           NODES<std::pair<ACF_ASSIGNMENT const* const, POSITION>>>;
-    using SELECTOR_MAP =
-        std::unordered_map<uint64_t, SELECTOR_RUN, std::hash<uint64_t>, std::equal_to<uint64_t>,
-                           NODES<std::pair<uint64_t const, SELECTOR_RUN>>>;
     using CHANGED_SET = std::unordered_set<ACF_ASSIGNMENT*, std::hash<ACF_ASSIGNMENT*>,
                                            std::equal_to<ACF_ASSIGNMENT*>, NODES<ACF_ASSIGNMENT*>>;
-    POSITION_MAP m_positions{POSITION_MAP::allocator_type(&m_node_pool)};
-    uint64_t m_next_order = 0;
-    uint64_t m_next_key_order = 0;
-    SELECTOR_MAP m_selected{SELECTOR_MAP::allocator_type(&m_node_pool)};
-    KEY_ORDER_SET m_removed{KEY_ORDER_SET::allocator_type(&m_node_pool)};
+    // Power-of-two sized; at most seven eighths full.
+    std::vector<RUN_CELL> m_run_cells;
+    size_t m_run_count = 0;
+    std::vector<std::unique_ptr<KEY_ORDER_SET>> m_many_runs;
+    std::vector<uint32_t> m_free_many_runs;
+    KEY_ORDER_SET m_removed{BY_KEY_ORDER{this}, KEY_ORDER_SET::allocator_type(&m_node_pool)};
     CHANGED_SET m_changed{CHANGED_SET::allocator_type(&m_node_pool)};
     // The reads begun and kept, with the number of held assignments borrowing
     // from each; a kept read nobody borrows from is let go.
@@ -417,3 +462,17 @@ private:
     };
     std::map<uint32_t, KEPT_READ> m_reads;
 };
+
+template <class VISIT> void ACF_ASGN_STORAGE::walk_file_order(VISIT visit) const {
+    for (ENTRY entry = m_first_entry; entry != NONE;) {
+        uint32_t const at = entry >> 1;
+        if ((entry & 1) != 0) {
+            COMMENT_LINE const& line = m_comment_lines[at];
+            entry = line.next;
+            visit(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(line.text, line.file_name));
+        } else {
+            entry = m_slots[at].next;
+            visit(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(m_slots[at].asgn));
+        }
+    }
+}

@@ -38,8 +38,11 @@ public:
         add_byte(0);
         return *this;
     }
-    // Never 0, which stands for "no selector".
-    uint64_t value() const { return m_hash == 0 ? 1 : m_hash; }
+    // 32 bits, never 0, which stands for "no selector".
+    uint32_t value() const {
+        uint32_t const folded = static_cast<uint32_t>(m_hash ^ (m_hash >> 32));
+        return folded == 0 ? 1 : folded;
+    }
 
 private:
     void add_byte(unsigned char b) {
@@ -55,96 +58,158 @@ private:
 // Orders
 // ---------------------------------------------------------------------------
 
-bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(KEY_ORDER_REF const& a,
-                                                KEY_ORDER_REF const& b) const {
-    int const order = a.node->first.compare(b.node->first);
-    return order != 0 ? order < 0 : a.key_order < b.key_order;
+bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(uint32_t a, uint32_t b) const {
+    SLOT const& first = owner->m_slots[a];
+    SLOT const& second = owner->m_slots[b];
+    int const order = first.key_node->first.compare(second.key_node->first);
+    return order != 0 ? order < 0 : first.key_order < second.key_order;
 }
 
-bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(KEY_ORDER_REF const& a,
-                                                std::string const& key) const {
-    return a.node->first < key;
+bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(uint32_t a, std::string const& key) const {
+    return owner->m_slots[a].key_node->first < key;
 }
 
-bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(std::string const& key,
-                                                KEY_ORDER_REF const& b) const {
-    return key < b.node->first;
+bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(std::string const& key, uint32_t b) const {
+    return key < owner->m_slots[b].key_node->first;
 }
 
 // ---------------------------------------------------------------------------
 // Selector runs
 // ---------------------------------------------------------------------------
 
-ACF_ASGN_STORAGE::RUN_CURSOR::RUN_CURSOR(SELECTOR_RUN const& run) {
-    if (run.many == nullptr) {
-        m_only = &run.only;
-    } else {
-        m_next = run.many->begin();
-        m_end = run.many->end();
-    }
-}
-
 void ACF_ASGN_STORAGE::RUN_CURSOR::advance() {
-    if (m_only != nullptr) {
-        m_only = nullptr;
+    if (m_only != NONE) {
+        m_only = NONE;
     } else {
         ++m_next;
     }
 }
 
-ACF_ASGN_STORAGE::RUN_CURSOR ACF_ASGN_STORAGE::run_of(uint64_t selector) const {
-    auto run = m_selected.find(selector);
-    return run != m_selected.end() ? RUN_CURSOR(run->second) : RUN_CURSOR();
+size_t ACF_ASGN_STORAGE::run_cell(uint32_t selector) const {
+    // Selectors are hashes already; the multiplication spreads their low bits.
+    size_t const mask = m_run_cells.size() - 1;
+    size_t cell = (selector * 0x9E3779B1u) & mask;
+    while (m_run_cells[cell].selector != 0 && m_run_cells[cell].selector != selector) {
+        cell = (cell + 1) & mask;
+    }
+    return cell;
 }
 
-void ACF_ASGN_STORAGE::add_to_run(uint64_t selector, KEY_ORDER_REF const& ref) {
-    auto added = m_selected.try_emplace(selector);
-    SELECTOR_RUN& run = added.first->second;
-    if (added.second) {
-        run.only = ref;
-        return;
+ACF_ASGN_STORAGE::RUN_CURSOR ACF_ASGN_STORAGE::run_of(uint32_t selector) const {
+    if (m_run_cells.empty()) {
+        return RUN_CURSOR();
     }
-    if (run.many == nullptr) {
-        run.many = std::make_unique<KEY_ORDER_SET>(KEY_ORDER_SET::allocator_type(&m_node_pool));
-        run.many->insert(run.only);
+    RUN_CELL const& cell = m_run_cells[run_cell(selector)];
+    if (cell.selector == 0) {
+        return RUN_CURSOR();
     }
-    run.many->insert(ref);
+    return (cell.held & MANY_RUN) != 0 ? RUN_CURSOR(*m_many_runs[cell.held & ~MANY_RUN])
+                                       : RUN_CURSOR(cell.held);
 }
 
-void ACF_ASGN_STORAGE::drop_from_run(uint64_t selector, KEY_ORDER_REF const& ref) {
-    auto found = m_selected.find(selector);
-    if (found == m_selected.end()) {
+void ACF_ASGN_STORAGE::grow_run_cells(size_t runs) {
+    size_t size = m_run_cells.empty() ? 64 : m_run_cells.size();
+    while (runs * 8 > size * 7) {
+        size *= 2;
+    }
+    if (size == m_run_cells.size()) {
         return;
     }
-    SELECTOR_RUN& run = found->second;
-    if (run.many == nullptr) {
-        if (run.only.node == ref.node) {
-            m_selected.erase(found);
+    std::vector<RUN_CELL> old(size);
+    old.swap(m_run_cells);
+    for (RUN_CELL const& cell : old) {
+        if (cell.selector != 0) {
+            m_run_cells[run_cell(cell.selector)] = cell;
+        }
+    }
+}
+
+void ACF_ASGN_STORAGE::add_to_run(uint32_t selector, uint32_t slot) {
+    grow_run_cells(m_run_count + 1);
+    RUN_CELL& cell = m_run_cells[run_cell(selector)];
+    if (cell.selector == 0) {
+        cell.selector = selector;
+        cell.held = slot;
+        ++m_run_count;
+        return;
+    }
+    if ((cell.held & MANY_RUN) == 0) {
+        uint32_t many = static_cast<uint32_t>(m_many_runs.size());
+        if (!m_free_many_runs.empty()) {
+            many = m_free_many_runs.back();
+            m_free_many_runs.pop_back();
+        } else {
+            m_many_runs.emplace_back();
+        }
+        m_many_runs[many] = std::make_unique<KEY_ORDER_SET>(
+            BY_KEY_ORDER{this}, KEY_ORDER_SET::allocator_type(&m_node_pool));
+        m_many_runs[many]->insert(cell.held);
+        cell.held = many | MANY_RUN;
+    }
+    m_many_runs[cell.held & ~MANY_RUN]->insert(slot);
+}
+
+void ACF_ASGN_STORAGE::drop_from_run(uint32_t selector, uint32_t slot) {
+    if (m_run_cells.empty()) {
+        return;
+    }
+    size_t const at = run_cell(selector);
+    RUN_CELL& cell = m_run_cells[at];
+    if (cell.selector == 0) {
+        return;
+    }
+    if ((cell.held & MANY_RUN) == 0) {
+        if (cell.held == slot) {
+            empty_run_cell(at);
         }
         return;
     }
-    run.many->erase(ref);
-    if (run.many->empty()) {
-        m_selected.erase(found);
-    } else if (run.many->size() == 1) {
-        run.only = *run.many->begin();
-        run.many.reset();
+    uint32_t const many = cell.held & ~MANY_RUN;
+    KEY_ORDER_SET& run = *m_many_runs[many];
+    run.erase(slot);
+    if (run.size() > 1) {
+        return;
     }
+    if (run.empty()) {
+        empty_run_cell(at);
+    } else {
+        cell.held = *run.begin();
+    }
+    m_many_runs[many].reset();
+    m_free_many_runs.push_back(many);
+}
+
+void ACF_ASGN_STORAGE::empty_run_cell(size_t cell) {
+    // Linear probing: the cells after the emptied one that no longer find
+    // their way past the gap move back into it.
+    size_t const mask = m_run_cells.size() - 1;
+    size_t gap = cell;
+    for (size_t next = (gap + 1) & mask; m_run_cells[next].selector != 0;
+         next = (next + 1) & mask) {
+        size_t const home = (m_run_cells[next].selector * 0x9E3779B1u) & mask;
+        // Movable when its home is not cyclically within (gap, next].
+        if (((next - home) & mask) >= ((next - gap) & mask)) {
+            m_run_cells[gap] = m_run_cells[next];
+            gap = next;
+        }
+    }
+    m_run_cells[gap] = RUN_CELL();
+    --m_run_count;
 }
 
 // ---------------------------------------------------------------------------
 // Selectors
 // ---------------------------------------------------------------------------
 
-uint64_t ACF_ASGN_STORAGE::value_selector(std::string_view key, char const* value) {
+uint32_t ACF_ASGN_STORAGE::value_selector(std::string_view key, char const* value) {
     return SELECTOR_HASH('V').add(key, false).add(value, true).value();
 }
 
-uint64_t ACF_ASGN_STORAGE::ignored_selector(std::string_view key) {
+uint32_t ACF_ASGN_STORAGE::ignored_selector(std::string_view key) {
     return SELECTOR_HASH('I').add(key, false).value();
 }
 
-uint64_t ACF_ASGN_STORAGE::name_selector(char const* name, char const* target) {
+uint32_t ACF_ASGN_STORAGE::name_selector(char const* name, char const* target) {
     if (gen_is_empty_string(target)) {
         return SELECTOR_HASH('N').add(name, true).value();
     }
@@ -152,7 +217,7 @@ uint64_t ACF_ASGN_STORAGE::name_selector(char const* name, char const* target) {
 }
 
 int ACF_ASGN_STORAGE::selectors_of(ACF_ASSIGNMENT const& asgn, std::string_view key,
-                                   uint64_t selectors[2]) {
+                                   uint32_t selectors[2]) {
     if (asgn.get_type() == ACF_VARIABLE_TYPE_NONE) {
         // A name never matches an assignment without one.
         char const* name = asgn.get_variable_string();
@@ -178,54 +243,55 @@ int ACF_ASGN_STORAGE::selectors_of(ACF_ASSIGNMENT const& asgn, std::string_view 
 // Keeping the indexes
 // ---------------------------------------------------------------------------
 
-void ACF_ASGN_STORAGE::watch(ACF_ASSIGNMENT* asgn, POSITION& position) {
-    position.key_order = m_next_key_order++;
-    asgn->set_observer(this);
-    index(asgn, position);
+void ACF_ASGN_STORAGE::watch(uint32_t slot) {
+    m_slots[slot].key_order = next_key_order();
+    ACF_ASSIGNMENT* asgn = m_slots[slot].asgn;
+    asgn->set_observer(this, slot);
+    index(slot);
     if (asgn->has_changed()) {
         m_changed.insert(asgn);
     }
 }
 
-void ACF_ASGN_STORAGE::index(ACF_ASSIGNMENT* asgn, POSITION& position) {
-    KEY_ORDER_REF const ref{position.key_node, position.key_order};
-    uint64_t wanted[2] = {0, 0};
-    int const count = selectors_of(*asgn, position.key_node->first, wanted);
-    if (count != position.selector_count || wanted[0] != position.selectors[0] ||
-        wanted[1] != position.selectors[1]) {
-        for (int i = 0; i < position.selector_count; ++i) {
-            drop_from_run(position.selectors[i], ref);
+void ACF_ASGN_STORAGE::index(uint32_t slot) {
+    SLOT& held = m_slots[slot];
+    uint32_t wanted[2] = {0, 0};
+    int const count = selectors_of(*held.asgn, held.key_node->first, wanted);
+    if (count != held.selector_count || wanted[0] != held.selectors[0] ||
+        wanted[1] != held.selectors[1]) {
+        for (int i = 0; i < held.selector_count; ++i) {
+            drop_from_run(held.selectors[i], slot);
         }
         for (int i = 0; i < count; ++i) {
-            add_to_run(wanted[i], ref);
+            add_to_run(wanted[i], slot);
         }
-        position.selector_count = static_cast<uint8_t>(count);
-        position.selectors[0] = wanted[0];
-        position.selectors[1] = wanted[1];
+        held.selector_count = static_cast<uint8_t>(count);
+        held.selectors[0] = wanted[0];
+        held.selectors[1] = wanted[1];
     }
-    bool const removed = asgn->is_removed();
-    if (removed != position.removed_listed) {
+    bool const removed = held.asgn->is_removed();
+    if (removed != held.removed_listed) {
         if (removed) {
-            m_removed.insert(ref);
+            m_removed.insert(slot);
         } else {
-            m_removed.erase(ref);
+            m_removed.erase(slot);
         }
-        position.removed_listed = removed;
+        held.removed_listed = removed;
     }
 }
 
-void ACF_ASGN_STORAGE::unwatch(ACF_ASSIGNMENT* asgn, POSITION& position) {
-    KEY_ORDER_REF const ref{position.key_node, position.key_order};
-    for (int i = 0; i < position.selector_count; ++i) {
-        drop_from_run(position.selectors[i], ref);
+void ACF_ASGN_STORAGE::unwatch(uint32_t slot) {
+    SLOT& held = m_slots[slot];
+    for (int i = 0; i < held.selector_count; ++i) {
+        drop_from_run(held.selectors[i], slot);
     }
-    position.selector_count = 0;
-    if (position.removed_listed) {
-        m_removed.erase(ref);
-        position.removed_listed = false;
+    held.selector_count = 0;
+    if (held.removed_listed) {
+        m_removed.erase(slot);
+        held.removed_listed = false;
     }
-    m_changed.erase(asgn);
-    asgn->set_observer(nullptr);
+    m_changed.erase(held.asgn);
+    held.asgn->set_observer(nullptr);
 }
 
 void ACF_ASGN_STORAGE::changed_mark_turned(ACF_ASSIGNMENT* asgn, bool on) {
@@ -237,14 +303,14 @@ void ACF_ASGN_STORAGE::changed_mark_turned(ACF_ASSIGNMENT* asgn, bool on) {
 }
 
 void ACF_ASGN_STORAGE::reserve(size_t assignments) {
-    m_positions.reserve(m_positions.size() + assignments);
-    m_selected.reserve(m_selected.size() + assignments);
+    m_slots.reserve(m_slots.size() + assignments);
+    grow_run_cells(m_run_count + assignments);
 }
 
 void ACF_ASGN_STORAGE::matching_state_changed(ACF_ASSIGNMENT* asgn) {
-    auto found = m_positions.find(asgn);
-    if (found != m_positions.end()) {
-        index(asgn, found->second);
+    uint32_t const slot = slot_of(asgn);
+    if (slot != NONE) {
+        index(slot);
     }
 }
 
@@ -256,11 +322,11 @@ std::vector<ACF_ASSIGNMENT*> ACF_ASGN_STORAGE::removed_in_keys(std::string const
                                                                bool prefix) const {
     std::vector<ACF_ASSIGNMENT*> removed;
     for (auto ref = m_removed.lower_bound(key); ref != m_removed.end(); ++ref) {
-        std::string_view const held = ref->node->first;
+        std::string_view const held = m_slots[*ref].key_node->first;
         if (prefix ? held.compare(0, key.size(), key) != 0 : held != key) {
             break;
         }
-        removed.push_back(ref->node->second);
+        removed.push_back(m_slots[*ref].asgn);
     }
     return removed;
 }

@@ -44,16 +44,16 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::first_candidate(CANDIDATES const& candidates, 
     // Two runs merged in key order: the assignments of the selector and, when
     // ignored ones match by their default value, the ignored ones of the key
     // (passed over in the first run, where their stored value put them).
-    uint64_t const ignored =
+    uint32_t const ignored =
         candidates.ignored_selector != candidates.selector ? candidates.ignored_selector : 0;
     RUN_CURSOR values = run_of(candidates.selector);
     RUN_CURSOR others = ignored != 0 ? run_of(ignored) : RUN_CURSOR();
     auto skipped = [&](RUN_CURSOR const& cursor, bool from_values) {
-        KEY_ORDER_REF const& ref = cursor.ref();
-        return (candidates.keyed && ref.node->first != candidates.key) ||
-               (from_values && ignored != 0 && ref.node->second->is_ignored());
+        SLOT const& held = m_slots[cursor.slot()];
+        return (candidates.keyed && held.key_node->first != candidates.key) ||
+               (from_values && ignored != 0 && held.asgn->is_ignored());
     };
-    BY_KEY_ORDER const before;
+    BY_KEY_ORDER const before{this};
     while (true) {
         while (!values.at_end() && skipped(values, true)) {
             values.advance();
@@ -65,9 +65,9 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::first_candidate(CANDIDATES const& candidates, 
             return nullptr;
         }
         RUN_CURSOR& next =
-            !values.at_end() && (others.at_end() || before(values.ref(), others.ref())) ? values
-                                                                                        : others;
-        ACF_ASSIGNMENT* asgn = next.ref().node->second;
+            !values.at_end() && (others.at_end() || before(values.slot(), others.slot())) ? values
+                                                                                          : others;
+        ACF_ASSIGNMENT* asgn = m_slots[next.slot()].asgn;
         next.advance();
         if (test(asgn)) {
             return asgn;
@@ -205,13 +205,13 @@ void ACF_ASGN_STORAGE::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_param
         }
         return;
     }
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry : m_ordered_coll) {
+    walk_file_order([&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
         ACF_ASSIGNMENT* asgn = entry.get_assignment();
         if (asgn != nullptr && does_assignment_match(asgn, m_working_parameters, filter,
                                                      allow_ignored, false, global, freeform)) {
             coll->push_back(asgn);
         }
-    }
+    });
 }
 
 bool ACF_ASGN_STORAGE::does_matching_assignment_exist_with_same_argument(

@@ -39,16 +39,15 @@ std::string trimmed(std::string const& text) {
 
 bool ACF_ASGN_STORAGE::visit_entries_for_writing(
     char const* file_name, bool is_revision_file,
-    std::function<void(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT*)> const& visit) {
+    std::function<void(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const&)> const& visit) {
     // Entries carry interned file names (or the revision's path): each distinct
     // name is compared with the file once, and runs of one name are common.
     std::unordered_map<char const*, bool> belongs_by_name;
     char const* last_file = nullptr;
     bool last_belongs = is_revision_file;
     bool file_changed = false;
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT& held : m_ordered_coll) {
-        ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry = &held;
-        char const* entry_file = entry->get_acf_file_name();
+    walk_file_order([&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
+        char const* entry_file = entry.get_acf_file_name();
         if (entry_file != last_file) {
             last_file = entry_file;
             last_belongs = is_revision_file;
@@ -64,26 +63,26 @@ bool ACF_ASGN_STORAGE::visit_entries_for_writing(
             }
         }
         if (!last_belongs) {
-            continue;
+            return;
         }
-        ACF_ASSIGNMENT* asgn = entry->get_assignment();
+        ACF_ASSIGNMENT* asgn = entry.get_assignment();
         if (asgn == nullptr) {
             visit(entry);
-            continue;
+            return;
         }
         if (asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_DONT_COPY_TO_NEW_FILE_FORMAT)) {
             visit(entry);
-            continue;
+            return;
         }
         if (!asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE) &&
             asgn->is_default_value()) {
-            continue;
+            return;
         }
         file_changed = file_changed || asgn->has_changed();
         if (!asgn->is_removed()) {
             visit(entry);
         }
-    }
+    });
     return file_changed;
 }
 
@@ -94,12 +93,12 @@ void ACF_ASGN_STORAGE::get_comment_assignment_coll_for_writing(
         return;
     }
     comment_asgn_list->clear();
-    comment_asgn_list->reserve(m_ordered_coll.size());
-    bool file_changed =
-        visit_entries_for_writing(file_name, is_revision_file,
-                                  [comment_asgn_list](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry) {
-                                      comment_asgn_list->push_back(entry);
-                                  });
+    comment_asgn_list->reserve(m_entry_count);
+    bool file_changed = visit_entries_for_writing(
+        file_name, is_revision_file,
+        [comment_asgn_list](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
+            comment_asgn_list->push_back(entry);
+        });
     if (!file_changed && !force) {
         comment_asgn_list->clear();
     }
@@ -114,23 +113,23 @@ bool ACF_ASGN_STORAGE::get_assignments_for_file_category_section_id_entity(
     }
     coll->clear();
     ACF_ASGN_SEARCH_FILTER const any;
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry : m_ordered_coll) {
+    walk_file_order([&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
         ACF_ASSIGNMENT* asgn = entry.get_assignment();
         if (asgn == nullptr) {
-            continue;
+            return;
         }
         if (!asgn->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE) &&
             (asgn->is_default_value() || asgn->is_removed())) {
-            continue;
+            return;
         }
         if (asgn->get_file_category() != category ||
             (section_type != any.section_type && !asgn->test_section_type_of(section_type)) ||
             !optional_texts_equal(asgn->get_section_identifier(), section_identifier, false) ||
             !optional_texts_equal(asgn->get_entity_name(), entity_name, true)) {
-            continue;
+            return;
         }
         coll->push_back(asgn);
-    }
+    });
     return !coll->empty();
 }
 
@@ -181,9 +180,10 @@ bool ACF_ASGN_STORAGE::internal_check_if_assignments_exist_for_section(
 bool ACF_ASGN_STORAGE::check_if_assignments_exist_for_section(
     ACF_CATEGORY_SECTION_TYPE_ENUM section_type, ACF_FILE_CATEGORY_ENUM category,
     char const* section_identifier) {
-    for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry : m_ordered_coll) {
-        if (internal_check_if_assignments_exist_for_section(
-                section_type, category, section_identifier, entry.get_assignment())) {
+    for (ENTRY entry = m_first_entry; entry != NONE; entry = next_of(entry)) {
+        if ((entry & 1) == 0 &&
+            internal_check_if_assignments_exist_for_section(
+                section_type, category, section_identifier, m_slots[entry >> 1].asgn)) {
             return true;
         }
     }

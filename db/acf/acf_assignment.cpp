@@ -803,8 +803,9 @@ void ACF_ASSIGNMENT::set_remove_status(bool removed) {
     }
 }
 
-void ACF_ASSIGNMENT::set_observer(ACF_ASSIGNMENT_OBSERVER* observer) {
+void ACF_ASSIGNMENT::set_observer(ACF_ASSIGNMENT_OBSERVER* observer, uint32_t place) {
     m_impl->m_observer = observer;
+    m_observer_place = place;
 }
 
 void ACF_ASSIGNMENT::store_changed_mark(bool on) {

@@ -55,11 +55,11 @@ void write_notes_block(std::ostream& out, std::string const& revision) {
 // blank line too), an unchanged assignment's line as it was read, else the
 // assignment's command made afresh in `scratch`. False when the entry writes
 // nothing.
-bool entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* entry, std::string* scratch,
+bool entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry, std::string* scratch,
                 std::string_view* text) {
-    ACF_ASSIGNMENT* asgn = entry->get_assignment();
+    ACF_ASSIGNMENT* asgn = entry.get_assignment();
     if (asgn == nullptr) {
-        char const* comment = entry->get_comment();
+        char const* comment = entry.get_comment();
         if (comment == nullptr) {
             return false;
         }
@@ -135,7 +135,7 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
     bool first = true;
     std::string scratch;
     bool file_changed = collection->visit_entries_for_writing(
-        file_name, is_revision_file, [&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT* entry) {
+        file_name, is_revision_file, [&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
             ++entries;
             std::string_view text;
             if (!entry_text(entry, &scratch, &text)) {

@@ -349,9 +349,9 @@ TEST_F(ACF_ASGN_STORAGE_TEST, CommentLinesAndOrderOperations) {
     ACF_ASGN_COMMENT_VECTOR lines;
     coll().get_comment_assignment_coll_for_writing(&lines, "/projects/chip/chip.tsf", true, true);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_STREQ(lines.front()->get_comment(), "# first");
-    EXPECT_EQ((*std::next(lines.begin()))->get_assignment(), b);
-    EXPECT_EQ(lines.back()->get_assignment(), a);
+    EXPECT_STREQ(lines.front().get_comment(), "# first");
+    EXPECT_EQ(std::next(lines.begin())->get_assignment(), b);
+    EXPECT_EQ(lines.back().get_assignment(), a);
 
     // Only a removed assignment loses its entry; a revived one is written again.
     coll().delete_comment(a);
@@ -400,8 +400,8 @@ TEST_F(ACF_ASGN_STORAGE_TEST, CopyKeepsEverythingAsItWas) {
     ACF_ASGN_COMMENT_VECTOR lines;
     coll().get_comment_assignment_coll_for_writing(&lines, "/projects/chip/pins.tcl", false, true);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_STREQ(lines.front()->get_comment(), "# pins");
-    EXPECT_EQ(lines.back()->get_assignment(), a2);
+    EXPECT_STREQ(lines.front().get_comment(), "# pins");
+    EXPECT_EQ(lines.back().get_assignment(), a2);
 
     // The removed copy is still revived in place by a set of its key.
     QUERY again = QUERY(ACF_VARIABLE_TYPE_LOCATION).to("b").value("PIN_B2");

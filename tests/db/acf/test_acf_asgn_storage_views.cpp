@@ -41,12 +41,12 @@ protected:
     // Each line as its comment text or its assignment's target (or value).
     std::vector<std::string> lines_of(char const* file, bool is_revision_file, bool force) {
         ACF_ASGN_COMMENT_VECTOR lines;
-        lines.push_back(nullptr); // emptied first
+        lines.emplace_back(nullptr); // emptied first
         coll().get_comment_assignment_coll_for_writing(&lines, file, is_revision_file, force);
         std::vector<std::string> texts;
-        for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const* line : lines) {
-            ACF_ASSIGNMENT const* asgn = line->get_assignment();
-            texts.push_back(asgn == nullptr     ? line->get_comment()
+        for (ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& line : lines) {
+            ACF_ASSIGNMENT const* asgn = line.get_assignment();
+            texts.push_back(asgn == nullptr     ? line.get_comment()
                             : asgn->is_global() ? asgn->get_actual_value()
                                                 : asgn->get_target());
         }
