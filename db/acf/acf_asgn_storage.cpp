@@ -79,17 +79,18 @@ ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage)
 
     // Key order first (equal keys keep their order), then file order.
     std::unordered_map<ACF_ASSIGNMENT const*, ACF_ASSIGNMENT*> copies;
-    m_slots.reserve(asgn_storage->m_key_index.size());
-    for (auto const& node : asgn_storage->m_key_index) {
-        ACF_ASSIGNMENT* copy = m_assignment_factory->create_assignment(node.second);
-        copies[node.second] = copy;
+    m_slots.reserve(asgn_storage->m_slots.size());
+    asgn_storage->walk_keys(asgn_storage->whole_key_index(), [&](ACF_ASSIGNMENT* asgn) {
+        uint32_t const source = asgn_storage->slot_of(asgn);
+        ACF_ASSIGNMENT* copy = m_assignment_factory->create_assignment(asgn);
+        copies[asgn] = copy;
         uint32_t const slot = take_slot(copy);
-        m_slots[slot].key_node = m_key_index.emplace_hint(
-            m_key_index.end(), std::string_view(keep_text(node.first), node.first.size()), copy);
-        m_slots[slot].entity_counted =
-            asgn_storage->m_slots[asgn_storage->slot_of(node.second)].entity_counted;
+        file_under_key(slot, asgn_storage->key_text(asgn_storage->m_slots[source].key),
+                       asgn->get_type());
+        m_slots[slot].entity_counted = asgn_storage->m_slots[source].entity_counted;
         watch(slot);
-    }
+        return true;
+    });
     asgn_storage->walk_file_order([&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
         if (entry.get_assignment() == nullptr) {
             add_comment_line(entry.get_comment(), entry.get_acf_file_name());
@@ -100,9 +101,13 @@ ACF_ASGN_STORAGE::ACF_ASGN_STORAGE(ACF_ASGN_STORAGE const* asgn_storage)
 }
 
 ACF_ASGN_STORAGE::~ACF_ASGN_STORAGE() {
-    for (auto const& node : m_key_index) {
-        delete node.second;
-        drop_text(const_cast<char*>(node.first.data()), node.first.size());
+    for (SLOT const& slot : m_slots) {
+        delete slot.asgn;
+    }
+    for (KEY const& key : m_keys) {
+        if (key.text != nullptr) {
+            drop_text(key.text, key.length);
+        }
     }
     for (COMMENT_LINE const& line : m_comment_lines) {
         if (line.text != nullptr) {
@@ -167,8 +172,7 @@ void ACF_ASGN_STORAGE::free_slot(uint32_t slot) {
 
 void ACF_ASGN_STORAGE::hold(ACF_ASSIGNMENT* asgn, std::string const& key) {
     uint32_t const slot = take_slot(asgn);
-    m_slots[slot].key_node =
-        m_key_index.emplace(std::string_view(keep_text(key), key.size()), asgn);
+    file_under_key(slot, key, asgn->get_type());
     enter_at_end(slot);
     watch(slot);
 }
@@ -181,8 +185,7 @@ void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
     SLOT& held = m_slots[slot];
     stop_borrowing(held);
     unwatch(slot);
-    drop_text(const_cast<char*>(held.key_node->first.data()), held.key_node->first.size());
-    m_key_index.erase(held.key_node);
+    take_from_key(slot);
     if (held.has_entry) {
         unlink(slot_entry(slot));
     }
@@ -282,40 +285,15 @@ void ACF_ASGN_STORAGE::create_assignment_key(ACF_MGR_INPUT_PARAMETERS const& par
     }
 }
 
-ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::whole_key_index() {
-    return {m_key_index.begin(), m_key_index.end()};
-}
-
-ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::equal_key_range(std::string const& key) {
-    // As the key's own type: a search by another type walks the equal keys.
-    auto range = m_key_index.equal_range(std::string_view(key));
-    return {range.first, range.second};
-}
-
-ACF_ASGN_STORAGE::KEY_RANGE ACF_ASGN_STORAGE::variable_key_range(ACF_VARIABLE_TYPE_ENUM type,
-                                                                 bool freeform) {
-    if (type == ACF_VARIABLE_TYPE_NONE && !freeform) {
-        return whole_key_index();
-    }
-    // Every key of the variable starts with its name: the run of keys with that
-    // prefix ends before the prefix with its last byte raised by one.
-    std::string prefix = type == ACF_VARIABLE_TYPE_NONE ? "#N" : acf_get_variable_user_name(type);
-    if (prefix.empty() || static_cast<unsigned char>(prefix.back()) == 0xFF) {
-        return whole_key_index();
-    }
-    KEY_NODE const first = m_key_index.lower_bound(prefix);
-    prefix.back() = static_cast<char>(prefix.back() + 1);
-    return {first, m_key_index.lower_bound(prefix)};
-}
-
-std::vector<ACF_ASSIGNMENT*> ACF_ASGN_STORAGE::in_file_order(KEY_RANGE range) const {
+std::vector<ACF_ASSIGNMENT*> ACF_ASGN_STORAGE::in_file_order(KEY_RANGE const& range) const {
     std::vector<std::pair<uint32_t, ACF_ASSIGNMENT*>> ordered;
-    for (KEY_NODE node = range.first; node != range.last; ++node) {
-        SLOT const& held = m_slots[slot_of(node->second)];
+    walk_keys(range, [&](ACF_ASSIGNMENT* asgn) {
+        SLOT const& held = m_slots[slot_of(asgn)];
         if (held.has_entry) {
-            ordered.emplace_back(held.order, node->second);
+            ordered.emplace_back(held.order, asgn);
         }
-    }
+        return true;
+    });
     std::sort(ordered.begin(), ordered.end());
     std::vector<ACF_ASSIGNMENT*> result;
     result.reserve(ordered.size());
@@ -615,13 +593,13 @@ void ACF_ASGN_STORAGE::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_paramet
     // files it brought through the revision storage, which comes back here.
     bool const defaults_only = params.get_skip_non_defaults();
     std::vector<ACF_ASSIGNMENT*> matches;
-    for (KEY_NODE node = range.first; node != range.last; ++node) {
-        ACF_ASSIGNMENT* asgn = node->second;
+    walk_keys(range, [&](ACF_ASSIGNMENT* asgn) {
         if ((!defaults_only || asgn->is_default_value()) &&
             does_assignment_match(asgn, &params, filter, true, false, global, freeform)) {
             matches.push_back(asgn);
         }
-    }
+        return true;
+    });
     for (ACF_ASSIGNMENT* asgn : matches) {
         if (!asgn->is_removed()) {
             coll->push_back(asgn);
@@ -794,9 +772,10 @@ uint32_t ACF_ASGN_STORAGE::next_key_order() {
         // Numbered afresh in key order: the numbers only ever compare equal
         // keys, and the ordered sets keep their order.
         m_next_key_order = 0;
-        for (auto const& node : m_key_index) {
-            m_slots[slot_of(node.second)].key_order = m_next_key_order++;
-        }
+        walk_keys(whole_key_index(), [this](ACF_ASSIGNMENT* asgn) {
+            m_slots[slot_of(asgn)].key_order = m_next_key_order++;
+            return true;
+        });
     }
     return m_next_key_order++;
 }

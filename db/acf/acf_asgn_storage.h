@@ -231,12 +231,6 @@ private:
 
     // Every container's nodes come from the collection's node pool.
     template <class T> using NODES = ACF_NODE_ALLOCATOR<T>;
-    // The keys' texts are the collection's own, NUL-terminated, from the node
-    // pool when short (see keep_text).
-    using KEY_INDEX = std::multimap<std::string_view, ACF_ASSIGNMENT*, std::less<>,
-                                    NODES<std::pair<std::string_view const, ACF_ASSIGNMENT*>>>;
-    using KEY_NODE = KEY_INDEX::iterator;
-
     // Numbers of slots, comment lines and runs; NONE stands for none.
     static constexpr uint32_t NONE = UINT32_MAX;
     // An entry of the file order: a slot number or a comment-line number,
@@ -245,15 +239,17 @@ private:
 
     // Where a held assignment is kept, so that no per-assignment operation
     // searches the collection; the assignment carries the slot's number (its
-    // observer place). Its key-index node and key-order number (ascending
-    // among equal keys), its links in file order (a removed assignment may
+    // observer place). Its key, its links among the assignments of that key
+    // and key-order number (both in key order), its links in file order (a removed assignment may
     // have lost its entry) and order number (ascending in file order), the
     // selectors it is indexed under, and whether it is listed as removed and
     // its entity name counted. A free slot has no assignment and links the
     // next free one through `next`.
     struct SLOT {
         ACF_ASSIGNMENT* asgn = nullptr;
-        KEY_NODE key_node;
+        uint32_t key = NONE;
+        uint32_t key_prev = NONE;
+        uint32_t key_next = NONE;
         ENTRY prev = NONE;
         ENTRY next = NONE;
         uint32_t order = 0;
@@ -274,6 +270,32 @@ private:
         ENTRY prev = NONE;
         ENTRY next = NONE;
     };
+
+    // A key of the index: its text (the collection's own, NUL-terminated),
+    // the slots of the assignments held under it in key order, and its group
+    // (that of the variable it was made with) and place there. A free key has
+    // no text and links the next free one through `first`.
+    struct KEY {
+        char* text = nullptr;
+        uint32_t length = 0;
+        uint32_t hash = 0;
+        uint32_t first = NONE;
+        uint32_t last = NONE;
+        uint32_t group = 0;
+        uint32_t group_place = 0;
+    };
+    // The keys made with one variable's user name ("#N" for freeform ones):
+    // what a search of that variable can match. A key that another variable's
+    // name and target spell too is also in that variable's group (see
+    // m_other_groups). Sorted by text up to `sorted`; a dropped key leaves
+    // NONE behind until the next sort.
+    struct KEY_GROUP {
+        std::vector<uint32_t> keys;
+        size_t sorted = 0;
+        size_t dropped = 0;
+    };
+    // Keys (numbers) in text order; a walk visits the assignments of each.
+    using KEY_RANGE = std::vector<uint32_t>;
 
     // Slots in key order: key text ascending, then key-order number.
     struct BY_KEY_ORDER {
@@ -310,15 +332,9 @@ private:
         KEY_ORDER_SET::const_iterator m_end;
     };
 
-    // A run of key-index nodes [first, last).
-    struct KEY_RANGE {
-        KEY_NODE first;
-        KEY_NODE last;
-    };
-
-    // The candidates of a lookup: a run of the key index, and, when narrowed,
-    // the selector runs that hold every candidate that can pass the lookup's
-    // match test (only the nodes of `key` when keyed).
+    // The candidates of a lookup: the assignments of a range of keys, or, when
+    // narrowed, the selector runs that hold every candidate that can pass the
+    // lookup's match test (only the assignments of `key` when keyed).
     struct CANDIDATES {
         KEY_RANGE range;
         bool narrowed = false;
@@ -330,12 +346,33 @@ private:
         std::string key;
     };
 
-    KEY_RANGE whole_key_index();
-    KEY_RANGE equal_key_range(std::string const& key);
-    // The nodes of every assignment a search of this variable type can match:
-    // keys begin with the variable's user name ("#N" for freeform searches);
-    // the whole index for a variable type 0 search that is not freeform.
+    // --- The key index (acf_asgn_storage_keys.cpp) ------------------------------
+    KEY_RANGE whole_key_index() const;
+    KEY_RANGE equal_key_range(std::string_view key) const;
+    // The keys of every assignment a search of this variable type can match:
+    // those made with the variable's user name ("#N" for freeform searches);
+    // every key for a variable type 0 search that is not freeform.
     KEY_RANGE variable_key_range(ACF_VARIABLE_TYPE_ENUM type, bool freeform);
+    // Hands the assignments of the range to visit in key order until visit
+    // returns false.
+    template <class VISIT> void walk_keys(KEY_RANGE const& range, VISIT visit) const;
+    std::string_view key_text(uint32_t key) const;
+    // The key's number; NONE when no assignment is held under it.
+    uint32_t find_key(std::string_view key) const;
+    // The cell of the key, or the empty cell where it would go.
+    size_t key_cell(std::string_view key, uint32_t hash) const;
+    void grow_key_cells(size_t keys);
+    // Puts the slot last among the assignments of the key, which a variable
+    // type's assignments are made with.
+    void file_under_key(uint32_t slot, std::string_view key, ACF_VARIABLE_TYPE_ENUM type);
+    // Takes the slot from its key; the key goes with its last assignment.
+    void take_from_key(uint32_t slot);
+    void drop_key(uint32_t key);
+    uint32_t group_of(ACF_VARIABLE_TYPE_ENUM type);
+    // Brings the group's keys into text order.
+    void sort_group(uint32_t group);
+    // Adds the key at the end of the group.
+    void add_to_group(uint32_t group, uint32_t key);
     // The candidates of the parameter-driven lookups. `choice` (normalised)
     // chooses between the variable's keys and one key; `matched` are the
     // parameters the match test is given, whose key and whose value (when not
@@ -346,7 +383,7 @@ private:
     // The first candidate, in key order, that passes test; null when none.
     template <class TEST> ACF_ASSIGNMENT* first_candidate(CANDIDATES const& candidates, TEST test);
     // Candidate assignments of a variable in file order.
-    std::vector<ACF_ASSIGNMENT*> in_file_order(KEY_RANGE range) const;
+    std::vector<ACF_ASSIGNMENT*> in_file_order(KEY_RANGE const& range) const;
 
     // --- Slots ------------------------------------------------------------------
     // The slot number of a held assignment; NONE for any other.
@@ -394,7 +431,7 @@ private:
     // Each live assignment of the range that select admits is listed (when
     // coll is not null) and removed.
     template <class SELECT>
-    void remove_selected(KEY_RANGE range, SELECT select, ACF_ASSIGNMENT_LIST* coll);
+    void remove_selected(KEY_RANGE const& range, SELECT select, ACF_ASSIGNMENT_LIST* coll);
     bool have_manager_storage() const;
 
     // --- The indexes beside the key index (acf_asgn_storage_index.cpp) ---------
@@ -427,7 +464,16 @@ private:
     // First: it outlives the containers whose nodes it holds.
     ACF_NODE_POOL m_node_pool;
     std::map<ACF_ASSIGNMENT*, bool> m_deleted_map;
-    KEY_INDEX m_key_index{KEY_INDEX::allocator_type(&m_node_pool)};
+    std::vector<KEY> m_keys;
+    uint32_t m_free_key = NONE;
+    size_t m_key_count = 0;
+    // Open addressing: key numbers, NONE in an empty cell; power-of-two sized,
+    // at most seven eighths full.
+    std::vector<uint32_t> m_key_cells;
+    std::vector<KEY_GROUP> m_groups;
+    std::unordered_map<std::string, uint32_t> m_group_of_prefix;
+    // The groups, other than its own, that a key is in.
+    std::unordered_multimap<uint32_t, uint32_t> m_other_groups;
     std::vector<SLOT> m_slots;
     uint32_t m_free_slot = NONE;
     std::vector<COMMENT_LINE> m_comment_lines;
@@ -473,6 +519,18 @@ template <class VISIT> void ACF_ASGN_STORAGE::walk_file_order(VISIT visit) const
         } else {
             entry = m_slots[at].next;
             visit(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT(m_slots[at].asgn));
+        }
+    }
+}
+
+template <class VISIT> void ACF_ASGN_STORAGE::walk_keys(KEY_RANGE const& range, VISIT visit) const {
+    for (uint32_t key : range) {
+        for (uint32_t slot = m_keys[key].first; slot != NONE;) {
+            uint32_t const next = m_slots[slot].key_next;
+            if (!visit(m_slots[slot].asgn)) {
+                return;
+            }
+            slot = next;
         }
     }
 }

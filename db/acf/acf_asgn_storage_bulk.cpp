@@ -16,13 +16,15 @@
 MEM_UNIT_INITIALIZER(ACF);
 
 template <class SELECT>
-void ACF_ASGN_STORAGE::remove_selected(KEY_RANGE range, SELECT select, ACF_ASSIGNMENT_LIST* coll) {
+void ACF_ASGN_STORAGE::remove_selected(KEY_RANGE const& range, SELECT select,
+                                       ACF_ASSIGNMENT_LIST* coll) {
     std::vector<ACF_ASSIGNMENT*> selected;
-    for (KEY_NODE node = range.first; node != range.last; ++node) {
-        if (!node->second->is_removed() && select(*node->second)) {
-            selected.push_back(node->second);
+    walk_keys(range, [&](ACF_ASSIGNMENT* asgn) {
+        if (!asgn->is_removed() && select(*asgn)) {
+            selected.push_back(asgn);
         }
-    }
+        return true;
+    });
     for (ACF_ASSIGNMENT* asgn : selected) {
         if (asgn->is_removed()) {
             continue;
@@ -39,11 +41,12 @@ void ACF_ASGN_STORAGE::remove_all_assignments() {
         return;
     }
     std::vector<ACF_ASSIGNMENT*> selected;
-    for (auto const& node : m_key_index) {
-        if (!node.second->is_removed() && !node.second->is_default_value()) {
-            selected.push_back(node.second);
+    walk_keys(whole_key_index(), [&](ACF_ASSIGNMENT* asgn) {
+        if (!asgn->is_removed() && !asgn->is_default_value()) {
+            selected.push_back(asgn);
         }
-    }
+        return true;
+    });
     for (ACF_ASSIGNMENT* asgn : selected) {
         if (asgn->is_removed()) {
             continue;

@@ -61,16 +61,18 @@ private:
 bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(uint32_t a, uint32_t b) const {
     SLOT const& first = owner->m_slots[a];
     SLOT const& second = owner->m_slots[b];
-    int const order = first.key_node->first.compare(second.key_node->first);
-    return order != 0 ? order < 0 : first.key_order < second.key_order;
+    if (first.key == second.key) {
+        return first.key_order < second.key_order;
+    }
+    return owner->key_text(first.key) < owner->key_text(second.key);
 }
 
 bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(uint32_t a, std::string const& key) const {
-    return owner->m_slots[a].key_node->first < key;
+    return owner->key_text(owner->m_slots[a].key) < key;
 }
 
 bool ACF_ASGN_STORAGE::BY_KEY_ORDER::operator()(std::string const& key, uint32_t b) const {
-    return key < owner->m_slots[b].key_node->first;
+    return key < owner->key_text(owner->m_slots[b].key);
 }
 
 // ---------------------------------------------------------------------------
@@ -256,7 +258,7 @@ void ACF_ASGN_STORAGE::watch(uint32_t slot) {
 void ACF_ASGN_STORAGE::index(uint32_t slot) {
     SLOT& held = m_slots[slot];
     uint32_t wanted[2] = {0, 0};
-    int const count = selectors_of(*held.asgn, held.key_node->first, wanted);
+    int const count = selectors_of(*held.asgn, key_text(held.key), wanted);
     if (count != held.selector_count || wanted[0] != held.selectors[0] ||
         wanted[1] != held.selectors[1]) {
         for (int i = 0; i < held.selector_count; ++i) {
@@ -303,7 +305,10 @@ void ACF_ASGN_STORAGE::changed_mark_turned(ACF_ASSIGNMENT* asgn, bool on) {
 }
 
 void ACF_ASGN_STORAGE::reserve(size_t assignments) {
+    // Sized once: a vector or table that grows while a big file is read leaves
+    // each of its smaller sizes behind in the allocator's caches.
     m_slots.reserve(m_slots.size() + assignments);
+    m_keys.reserve(m_keys.size() + assignments);
     grow_run_cells(m_run_count + assignments);
 }
 
@@ -322,7 +327,7 @@ std::vector<ACF_ASSIGNMENT*> ACF_ASGN_STORAGE::removed_in_keys(std::string const
                                                                bool prefix) const {
     std::vector<ACF_ASSIGNMENT*> removed;
     for (auto ref = m_removed.lower_bound(key); ref != m_removed.end(); ++ref) {
-        std::string_view const held = m_slots[*ref].key_node->first;
+        std::string_view const held = key_text(m_slots[*ref].key);
         if (prefix ? held.compare(0, key.size(), key) != 0 : held != key) {
             break;
         }

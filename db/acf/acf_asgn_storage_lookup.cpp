@@ -34,12 +34,12 @@ bool argument_is_case_sensitive(ACF_ARGUMENT_TYPE_ENUM arg) {
 template <class TEST>
 ACF_ASSIGNMENT* ACF_ASGN_STORAGE::first_candidate(CANDIDATES const& candidates, TEST test) {
     if (!candidates.narrowed) {
-        for (KEY_NODE node = candidates.range.first; node != candidates.range.last; ++node) {
-            if (test(node->second)) {
-                return node->second;
-            }
-        }
-        return nullptr;
+        ACF_ASSIGNMENT* found = nullptr;
+        walk_keys(candidates.range, [&](ACF_ASSIGNMENT* asgn) {
+            found = test(asgn) ? asgn : nullptr;
+            return found == nullptr;
+        });
+        return found;
     }
     // Two runs merged in key order: the assignments of the selector and, when
     // ignored ones match by their default value, the ignored ones of the key
@@ -50,7 +50,7 @@ ACF_ASSIGNMENT* ACF_ASGN_STORAGE::first_candidate(CANDIDATES const& candidates, 
     RUN_CURSOR others = ignored != 0 ? run_of(ignored) : RUN_CURSOR();
     auto skipped = [&](RUN_CURSOR const& cursor, bool from_values) {
         SLOT const& held = m_slots[cursor.slot()];
-        return (candidates.keyed && held.key_node->first != candidates.key) ||
+        return (candidates.keyed && key_text(held.key) != candidates.key) ||
                (from_values && ignored != 0 && held.asgn->is_ignored());
     };
     BY_KEY_ORDER const before{this};
@@ -82,23 +82,25 @@ ACF_ASGN_STORAGE::lookup_candidates(ACF_MGR_INPUT_PARAMETERS const& choice,
     CANDIDATES candidates;
     ACF_VARIABLE_TYPE_ENUM const type = choice.get_variable_type();
     if (type == ACF_VARIABLE_TYPE_NONE || (!global && gen_is_empty_string(choice.get_to()))) {
-        candidates.range = variable_key_range(type, freeform);
         // A freeform match wants the name ignoring case, and the target when
         // one is given.
         if (freeform && matched.get_variable_string() != nullptr) {
             candidates.narrowed = true;
             candidates.selector = name_selector(matched.get_variable_string(), matched.get_to());
+        } else {
+            candidates.range = variable_key_range(type, freeform);
         }
         return candidates;
     }
     create_assignment_key(matched, candidates.key);
-    candidates.range = equal_key_range(candidates.key);
     char const* value = matched.get_value_string();
     if (!gen_is_empty_string(value)) {
         candidates.narrowed = true;
         candidates.keyed = true;
         candidates.selector = value_selector(candidates.key, value);
         candidates.ignored_selector = allow_ignored ? 0 : ignored_selector(candidates.key);
+    } else {
+        candidates.range = equal_key_range(candidates.key);
     }
     return candidates;
 }

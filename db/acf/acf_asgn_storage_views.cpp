@@ -143,22 +143,22 @@ void ACF_ASGN_STORAGE::get_list_of_section_identifiers(
     }
     std::string const entity = trimmed(entity_name);
     ACF_ASGN_SEARCH_FILTER const any;
-    for (auto const& node : m_key_index) {
-        ACF_ASSIGNMENT const* asgn = node.second;
+    walk_keys(whole_key_index(), [&](ACF_ASSIGNMENT const* asgn) {
         char const* section_id = asgn->get_section_identifier();
         if (asgn->is_removed() || gen_is_empty_string(section_id) ||
             (section_type != any.section_type && !asgn->test_section_type_of(section_type)) ||
             (category != any.file_category && asgn->get_file_category() != category)) {
-            continue;
+            return true;
         }
         if (!entity.empty() &&
             (gen_is_empty_string(asgn->get_entity_name()) || entity != asgn->get_entity_name())) {
-            continue;
+            return true;
         }
         if (duplicate_section_identifiers_map->emplace(section_id, 1).second) {
             section_identifiers_list->push_back(section_id);
         }
-    }
+        return true;
+    });
 }
 
 bool ACF_ASGN_STORAGE::internal_check_if_assignments_exist_for_section(
