@@ -772,10 +772,11 @@ uint32_t ACF_ASGN_STORAGE::next_key_order() {
         // Numbered afresh in key order: the numbers only ever compare equal
         // keys, and the ordered sets keep their order.
         m_next_key_order = 0;
-        walk_keys(whole_key_index(), [this](ACF_ASSIGNMENT* asgn) {
-            m_slots[slot_of(asgn)].key_order = m_next_key_order++;
-            return true;
-        });
+        for (uint32_t key : whole_key_index()) {
+            for (uint32_t slot = m_keys[key].first; slot != NONE; slot = m_slots[slot].key_next) {
+                m_slots[slot].key_order = m_next_key_order++;
+            }
+        }
     }
     return m_next_key_order++;
 }
