@@ -1,6 +1,6 @@
-// The assignment collection: life, keys, normalising and matching, set and
-// revive, removal of single assignments, purges, order and comment entries, and
-// the listing test.
+// The assignment collection: life, slots, keys, normalising and matching, set
+// and revive, removal of single assignments, purges, file order and comment
+// lines, and the listing test.
 #include "acf_asgn_storage.h"
 
 #include "acf_assignment.h"

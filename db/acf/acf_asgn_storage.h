@@ -4,23 +4,36 @@
 // - Removal is two-phase: a removed assignment keeps its object, is skipped by
 //   lookups and by the writer, and is revived by a later set with the same key;
 //   only a purge destroys it.
+// - Each held assignment has a slot, whose number it carries: its place in
+//   every index, so that no per-assignment operation searches the collection.
+//   The slots are kept in one vector, numbers rather than pointers linking them.
 // - Assignments are found through a textual key (variable, target, source and
-//   key arguments) in an ordered multimap; a full match test decides.
-// - File order, comment lines included, is kept in a separate ordered list.
+//   key arguments); a full match test decides. An open-addressing table finds
+//   a key; each key links its assignments in key order; the keys made with one
+//   variable's user name form that variable's group, which its searches walk in
+//   text order. Key order (key text, then the order the assignments came under
+//   the key) decides which match a lookup returns and orders every listing and
+//   removal, as an ordered index of every key would.
+// - File order, comment lines included, links the slots and the comment lines
+//   themselves; order numbers compare positions, and are numbered afresh (in
+//   file order, and in key order) when they run out.
 // - Parameter-driven operations work on a normalised copy of the caller's
 //   parameters, never on the caller's object.
 // - Beside the key index, runs in key order let a lookup visit only the
 //   assignments that can match: typed assignments by key and value (the key
 //   leaves the value out), freeform ones by name and by name and target,
-//   removed ones apart; the assignments tell the collection when their value,
-//   ignored or removed mark changes. The changed assignments are kept as a set.
+//   removed ones apart. The runs of one assignment, most of them, sit in an
+//   open-addressing table; longer ones in ordered sets. The assignments tell
+//   the collection when their value, ignored or removed mark changes. The
+//   changed assignments are kept as a set.
 //
 // The collection owns its assignments and takes no lock: callers hold the
-// revision storage's lock. Units: acf_asgn_storage.cpp (keys, matching, set,
-// removal, purges, copy), acf_asgn_storage_index.cpp (the indexes beside the key
-// index and the changed set), acf_asgn_storage_lookup.cpp (lookups),
-// acf_asgn_storage_bulk.cpp (bulk removal, collection-wide queries),
-// acf_asgn_storage_views.cpp (views for the settings-file writer).
+// revision storage's lock. Units: acf_asgn_storage.cpp (matching, set, removal,
+// purges, copy, slots and file order), acf_asgn_storage_keys.cpp (the key
+// index), acf_asgn_storage_index.cpp (the indexes beside it and the changed
+// set), acf_asgn_storage_lookup.cpp (lookups), acf_asgn_storage_bulk.cpp (bulk
+// removal, collection-wide queries), acf_asgn_storage_views.cpp (views for the
+// settings-file writer).
 #pragma once
 
 #include "acf_assignment.h"

@@ -15,6 +15,7 @@
 #include "acf_asgn_storage.h"
 
 #include "acf_assignment.h"
+#include "acf_open_table.h"
 #include "acf_table_types.h"
 
 #include "suite/general/gen.h"
@@ -88,9 +89,8 @@ void ACF_ASGN_STORAGE::RUN_CURSOR::advance() {
 }
 
 size_t ACF_ASGN_STORAGE::run_cell(uint32_t selector) const {
-    // Selectors are hashes already; the multiplication spreads their low bits.
     size_t const mask = m_run_cells.size() - 1;
-    size_t cell = (selector * 0x9E3779B1u) & mask;
+    size_t cell = acf_open_table_home(selector, m_run_cells.size());
     while (m_run_cells[cell].selector != 0 && m_run_cells[cell].selector != selector) {
         cell = (cell + 1) & mask;
     }
@@ -110,10 +110,7 @@ ACF_ASGN_STORAGE::RUN_CURSOR ACF_ASGN_STORAGE::run_of(uint32_t selector) const {
 }
 
 void ACF_ASGN_STORAGE::grow_run_cells(size_t runs) {
-    size_t size = m_run_cells.empty() ? 64 : m_run_cells.size();
-    while (runs * 8 > size * 7) {
-        size *= 2;
-    }
+    size_t const size = acf_open_table_size(m_run_cells.size(), runs);
     if (size == m_run_cells.size()) {
         return;
     }
@@ -182,19 +179,11 @@ void ACF_ASGN_STORAGE::drop_from_run(uint32_t selector, uint32_t slot) {
 }
 
 void ACF_ASGN_STORAGE::empty_run_cell(size_t cell) {
-    // Linear probing: the cells after the emptied one that no longer find
-    // their way past the gap move back into it.
-    size_t const mask = m_run_cells.size() - 1;
-    size_t gap = cell;
-    for (size_t next = (gap + 1) & mask; m_run_cells[next].selector != 0;
-         next = (next + 1) & mask) {
-        size_t const home = (m_run_cells[next].selector * 0x9E3779B1u) & mask;
-        // Movable when its home is not cyclically within (gap, next].
-        if (((next - home) & mask) >= ((next - gap) & mask)) {
-            m_run_cells[gap] = m_run_cells[next];
-            gap = next;
-        }
-    }
+    size_t const size = m_run_cells.size();
+    size_t const gap = acf_open_table_close_gap(
+        cell, size, [this](size_t at) { return m_run_cells[at].selector != 0; },
+        [this, size](size_t at) { return acf_open_table_home(m_run_cells[at].selector, size); },
+        [this](size_t from, size_t to) { m_run_cells[to] = m_run_cells[from]; });
     m_run_cells[gap] = RUN_CELL();
     --m_run_count;
 }

@@ -7,6 +7,7 @@
 #include "acf_asgn_storage.h"
 
 #include "acf_assignment.h"
+#include "acf_open_table.h"
 #include "acf_table.h"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ std::string_view ACF_ASGN_STORAGE::key_text(uint32_t key) const {
 
 size_t ACF_ASGN_STORAGE::key_cell(std::string_view key, uint32_t hash) const {
     size_t const mask = m_key_cells.size() - 1;
-    for (size_t cell = (hash * 0x9E3779B1u) & mask;; cell = (cell + 1) & mask) {
+    for (size_t cell = acf_open_table_home(hash, m_key_cells.size());; cell = (cell + 1) & mask) {
         uint32_t const held = m_key_cells[cell];
         if (held == NONE || (m_keys[held].hash == hash && key_text(held) == key)) {
             return cell;
@@ -45,10 +46,7 @@ uint32_t ACF_ASGN_STORAGE::find_key(std::string_view key) const {
 }
 
 void ACF_ASGN_STORAGE::grow_key_cells(size_t keys) {
-    size_t size = m_key_cells.empty() ? 64 : m_key_cells.size();
-    while (keys * 8 > size * 7) {
-        size *= 2;
-    }
+    size_t const size = acf_open_table_size(m_key_cells.size(), keys);
     if (size == m_key_cells.size()) {
         return;
     }
@@ -127,17 +125,12 @@ void ACF_ASGN_STORAGE::take_from_key(uint32_t slot) {
 
 void ACF_ASGN_STORAGE::drop_key(uint32_t key) {
     KEY& dropped = m_keys[key];
-    // Linear probing: the cells after the emptied one that no longer find
-    // their way past the gap move back into it.
-    size_t const mask = m_key_cells.size() - 1;
-    size_t gap = key_cell(key_text(key), dropped.hash);
-    for (size_t next = (gap + 1) & mask; m_key_cells[next] != NONE; next = (next + 1) & mask) {
-        size_t const home = (m_keys[m_key_cells[next]].hash * 0x9E3779B1u) & mask;
-        if (((next - home) & mask) >= ((next - gap) & mask)) {
-            m_key_cells[gap] = m_key_cells[next];
-            gap = next;
-        }
-    }
+    size_t const size = m_key_cells.size();
+    size_t const gap = acf_open_table_close_gap(
+        key_cell(key_text(key), dropped.hash), size,
+        [this](size_t at) { return m_key_cells[at] != NONE; },
+        [this, size](size_t at) { return acf_open_table_home(m_keys[m_key_cells[at]].hash, size); },
+        [this](size_t from, size_t to) { m_key_cells[to] = m_key_cells[from]; });
     m_key_cells[gap] = NONE;
     --m_key_count;
 
