@@ -200,50 +200,77 @@ void ACF_ASGN_STORAGE::destroy(ACF_ASSIGNMENT* asgn) {
 uint32_t ACF_ASGN_STORAGE::begin_read_texts() {
     static std::atomic<uint32_t> s_last_read{0};
     uint32_t const read = ++s_last_read;
-    m_reads[read];
+    if (m_reads.empty()) {
+        m_reads.emplace_back(); // number 0 stands for none
+    }
+    auto free = std::find_if(m_reads.begin() + 1, m_reads.end(),
+                             [](KEPT_READ const& kept) { return kept.read == 0; });
+    if (free != m_reads.end()) {
+        free->read = read;
+    } else if (m_reads.size() <= UINT16_MAX) {
+        m_reads.emplace_back().read = read;
+    }
+    // Else the read is not kept here: its assignments copy their commands.
     return read;
+}
+
+uint16_t ACF_ASGN_STORAGE::kept_read(uint32_t read) {
+    if (m_last_kept_read != 0 && m_reads[m_last_kept_read].read == read) {
+        return m_last_kept_read;
+    }
+    for (size_t kept = 1; kept < m_reads.size(); ++kept) {
+        if (m_reads[kept].read == read) {
+            m_last_kept_read = static_cast<uint16_t>(kept);
+            return m_last_kept_read;
+        }
+    }
+    return 0;
+}
+
+void ACF_ASGN_STORAGE::let_go(uint16_t kept) {
+    m_reads[kept] = KEPT_READ();
 }
 
 void ACF_ASGN_STORAGE::borrow_read_texts(ACF_ASSIGNMENT* asgn, uint32_t read,
                                          ACF_ASGN_READ_TEXTS const& line) {
     uint32_t const slot = slot_of(asgn);
-    auto kept = m_reads.find(read);
-    if (slot == NONE || kept == m_reads.end() || kept->second.texts != nullptr) {
+    uint16_t const kept = kept_read(read);
+    if (slot == NONE || kept == 0 || m_reads[kept].texts != nullptr) {
         asgn->set_variable_original_tcl_command_from_file(line.command);
         return;
     }
     SLOT& held = m_slots[slot];
-    if (held.borrowed_read != 0 && held.borrowed_read != read) {
+    if (held.borrowed_read != 0 && held.borrowed_read != kept) {
         asgn->own_read_texts();
         stop_borrowing(held);
     }
     if (asgn->borrow_read_texts(line) && held.borrowed_read == 0) {
-        held.borrowed_read = read;
-        ++kept->second.borrowers;
+        held.borrowed_read = kept;
+        ++m_reads[kept].borrowers;
     }
 }
 
 void ACF_ASGN_STORAGE::keep_read_texts(uint32_t read, std::unique_ptr<ACF_MGR_READ_TEXTS> texts) {
-    auto kept = m_reads.find(read);
-    if (kept == m_reads.end() || kept->second.texts != nullptr) {
+    uint16_t const kept = kept_read(read);
+    if (kept == 0 || m_reads[kept].texts != nullptr) {
         return;
     }
-    if (kept->second.borrowers == 0) {
-        m_reads.erase(kept);
+    if (m_reads[kept].borrowers == 0) {
+        let_go(kept);
     } else {
-        kept->second.texts = std::move(texts);
+        m_reads[kept].texts = std::move(texts);
     }
 }
 
 void ACF_ASGN_STORAGE::stop_borrowing(SLOT& slot) {
-    auto kept = m_reads.find(slot.borrowed_read);
+    uint16_t const kept = slot.borrowed_read;
     slot.borrowed_read = 0;
-    if (kept == m_reads.end()) {
+    if (kept == 0) {
         return;
     }
     // A read still going on keeps its number until it ends.
-    if (--kept->second.borrowers == 0 && kept->second.texts != nullptr) {
-        m_reads.erase(kept);
+    if (--m_reads[kept].borrowers == 0 && m_reads[kept].texts != nullptr) {
+        let_go(kept);
     }
 }
 

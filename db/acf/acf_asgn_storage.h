@@ -253,11 +253,13 @@ private:
     // Where a held assignment is kept, so that no per-assignment operation
     // searches the collection; the assignment carries the slot's number (its
     // observer place). Its key, its links among the assignments of that key
-    // and key-order number (both in key order), its links in file order (a removed assignment may
-    // have lost its entry) and order number (ascending in file order), the
-    // selectors it is indexed under, and whether it is listed as removed and
-    // its entity name counted. A free slot has no assignment and links the
-    // next free one through `next`.
+    // and key-order number (both in key order), its links in file order (a
+    // removed assignment may have lost its entry) and order number (ascending
+    // in file order), its first selector and how many it is indexed under
+    // (see second_selector), the read whose texts it borrows, and whether it
+    // is listed as removed and its entity name counted. A free slot has no
+    // assignment and links the next free one through `next`. 48 bytes: one
+    // per assignment.
     struct SLOT {
         ACF_ASSIGNMENT* asgn = nullptr;
         uint32_t key = NONE;
@@ -267,14 +269,16 @@ private:
         ENTRY next = NONE;
         uint32_t order = 0;
         uint32_t key_order = 0;
-        uint32_t selectors[2] = {0, 0};
-        // The read whose texts it borrows (0: none).
-        uint32_t borrowed_read = 0;
-        uint8_t selector_count = 0;
-        bool has_entry = false;
-        bool entity_counted = false;
-        bool removed_listed = false;
+        uint32_t selector = 0;
+        // Its number in m_reads (0: none).
+        uint16_t borrowed_read = 0;
+        // Value-initialised (zero) with the slot.
+        uint8_t selector_count : 2;
+        bool has_entry : 1;
+        bool entity_counted : 1;
+        bool removed_listed : 1;
     };
+    static_assert(sizeof(SLOT) <= 48, "a slot stays small: one per assignment");
     // A comment line of the file order; a free one has no text and links the
     // next free one through `next`.
     struct COMMENT_LINE {
@@ -464,6 +468,10 @@ private:
     // The selectors an assignment is found under; returns how many.
     static int selectors_of(ACF_ASSIGNMENT const& asgn, std::string_view key,
                             uint32_t selectors[2]);
+    // The second selector of an assignment that has one, made of what never
+    // changes while it is held (its key, or its freeform name and target), so
+    // that the slot keeps only the first.
+    static uint32_t second_selector(ACF_ASSIGNMENT const& asgn, std::string_view key);
     static uint32_t value_selector(std::string_view key, char const* value);
     static uint32_t ignored_selector(std::string_view key);
     static uint32_t name_selector(char const* name, char const* target);
@@ -514,12 +522,19 @@ private:
     KEY_ORDER_SET m_removed{BY_KEY_ORDER{this}, KEY_ORDER_SET::allocator_type(&m_node_pool)};
     CHANGED_SET m_changed{CHANGED_SET::allocator_type(&m_node_pool)};
     // The reads begun and kept, with the number of held assignments borrowing
-    // from each; a kept read nobody borrows from is let go.
+    // from each; a kept read nobody borrows from is let go. Numbered from 1 in
+    // the collection (a slot holds that number); a free entry has no read.
     struct KEPT_READ {
+        uint32_t read = 0;
         std::unique_ptr<ACF_MGR_READ_TEXTS> texts;
         size_t borrowers = 0;
     };
-    std::map<uint32_t, KEPT_READ> m_reads;
+    std::vector<KEPT_READ> m_reads;
+    // The last one found: a read borrows for each of its lines in turn.
+    uint16_t m_last_kept_read = 0;
+    // The number of the read in m_reads; 0 when not begun here or let go.
+    uint16_t kept_read(uint32_t read);
+    void let_go(uint16_t kept);
 };
 
 template <class VISIT> void ACF_ASGN_STORAGE::walk_file_order(VISIT visit) const {

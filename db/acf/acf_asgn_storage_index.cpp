@@ -230,6 +230,12 @@ int ACF_ASGN_STORAGE::selectors_of(ACF_ASSIGNMENT const& asgn, std::string_view 
     return 2;
 }
 
+uint32_t ACF_ASGN_STORAGE::second_selector(ACF_ASSIGNMENT const& asgn, std::string_view key) {
+    return asgn.get_type() == ACF_VARIABLE_TYPE_NONE
+               ? name_selector(asgn.get_variable_string(), asgn.get_target())
+               : ignored_selector(key);
+}
+
 // ---------------------------------------------------------------------------
 // Keeping the indexes
 // ---------------------------------------------------------------------------
@@ -247,18 +253,20 @@ void ACF_ASGN_STORAGE::watch(uint32_t slot) {
 void ACF_ASGN_STORAGE::index(uint32_t slot) {
     SLOT& held = m_slots[slot];
     uint32_t wanted[2] = {0, 0};
-    int const count = selectors_of(*held.asgn, key_text(held.key), wanted);
-    if (count != held.selector_count || wanted[0] != held.selectors[0] ||
-        wanted[1] != held.selectors[1]) {
-        for (int i = 0; i < held.selector_count; ++i) {
-            drop_from_run(held.selectors[i], slot);
+    std::string_view const key = key_text(held.key);
+    int const count = selectors_of(*held.asgn, key, wanted);
+    if (count != held.selector_count || (count > 0 && wanted[0] != held.selector)) {
+        if (held.selector_count > 0) {
+            drop_from_run(held.selector, slot);
+        }
+        if (held.selector_count > 1) {
+            drop_from_run(second_selector(*held.asgn, key), slot);
         }
         for (int i = 0; i < count; ++i) {
             add_to_run(wanted[i], slot);
         }
-        held.selector_count = static_cast<uint8_t>(count);
-        held.selectors[0] = wanted[0];
-        held.selectors[1] = wanted[1];
+        held.selector_count = static_cast<uint8_t>(count) & 3;
+        held.selector = wanted[0];
     }
     bool const removed = held.asgn->is_removed();
     if (removed != held.removed_listed) {
@@ -273,8 +281,11 @@ void ACF_ASGN_STORAGE::index(uint32_t slot) {
 
 void ACF_ASGN_STORAGE::unwatch(uint32_t slot) {
     SLOT& held = m_slots[slot];
-    for (int i = 0; i < held.selector_count; ++i) {
-        drop_from_run(held.selectors[i], slot);
+    if (held.selector_count > 0) {
+        drop_from_run(held.selector, slot);
+    }
+    if (held.selector_count > 1) {
+        drop_from_run(second_selector(*held.asgn, key_text(held.key)), slot);
     }
     held.selector_count = 0;
     if (held.removed_listed) {
