@@ -164,9 +164,9 @@ public:
     void set_as_dangling_pointer(ACF_ASSIGNMENT* asgn);
     void reset_deleted_map();
 
-    // Room in the indexes for this many more assignments, so that a bulk read
-    // does not grow them step by step.
-    void reserve(size_t assignments);
+    // Room in the indexes for this many more lines (assignments or comment
+    // lines), so that a bulk read does not grow them step by step.
+    void reserve(size_t lines);
 
     // --- Texts of a settings file read, which its assignments borrow ----------
     // A read opens with begin_read_texts, whose number (never used again in the

@@ -304,12 +304,14 @@ void ACF_ASGN_STORAGE::changed_mark_turned(ACF_ASSIGNMENT* asgn, bool on) {
     }
 }
 
-void ACF_ASGN_STORAGE::reserve(size_t assignments) {
+void ACF_ASGN_STORAGE::reserve(size_t lines) {
     // Sized once: a vector or table that grows while a big file is read leaves
-    // each of its smaller sizes behind in the allocator's caches.
-    m_slots.reserve(m_slots.size() + assignments);
-    m_keys.reserve(m_keys.size() + assignments);
-    grow_run_cells(m_run_count + assignments);
+    // each of its smaller sizes behind in the allocator's caches. Room a read
+    // does not use costs address space only.
+    m_slots.reserve(m_slots.size() + lines);
+    m_keys.reserve(m_keys.size() + lines);
+    m_comment_lines.reserve(m_comment_lines.size() + lines);
+    grow_run_cells(m_run_count + lines);
 }
 
 void ACF_ASGN_STORAGE::matching_state_changed(ACF_ASSIGNMENT* asgn) {
