@@ -142,6 +142,11 @@ public:
     // The kept records in file order, each sourced file's records after the line
     // that sources it. The reader owns them.
     std::vector<ACF_MGR_ASGN_LINE*> const& get_assignment_lines() const { return m_kept_lines; }
+    // The caller is done with the first `count` kept records (they must not be
+    // used any more): the memory of those no later kept record shares a block
+    // with goes, so that a long file's records do not all stay while the
+    // caller turns them into something else.
+    void release_lines_before(size_t count);
     // True when a line was dropped while reading (a removed name or an argument
     // not allowed in a settings file): the file should be written back.
     bool is_assignment_dropped() const { return (m_flags & FLAG_ASSIGNMENT_DROPPED) != 0; }
@@ -219,8 +224,12 @@ private:
     int32_t m_line_number = -1;
     std::vector<ACF_MGR_ASGN_LINE*> m_kept_lines;
     // The records in blocks that never grow past their first capacity, so that
-    // a record never moves.
+    // a record never moves; at most RECORD_BLOCK records each, so that the
+    // records a caller is done with can go block by block. For each block, one
+    // past the position of its last kept record (0: none, or released).
+    static constexpr size_t RECORD_BLOCK = 4096;
     std::vector<std::vector<ACF_MGR_ASGN_LINE>> m_records;
+    std::vector<size_t> m_block_kept_end;
     std::vector<FIO_FILE_BUFFER> m_file_texts; // the records' line texts
     ACF_MGR_TEXT_ARENA m_texts;                // the records' other texts
     std::vector<std::string> m_file_names;

@@ -427,7 +427,12 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
     bool result = true;
     // Declared after the reader: hands its texts over before the reader goes.
     BORROWED_READ_TEXTS borrowed(reader, m_asgn_storage, !check_only && options.merge);
-    for (ACF_MGR_ASGN_LINE const* line : lines) {
+    for (size_t done = 0; done < lines.size(); ++done) {
+        // The records made into assignments go while the others are made.
+        if (done % 4096 == 0) {
+            reader.release_lines_before(done);
+        }
+        ACF_MGR_ASGN_LINE const* line = lines[done];
         STATUS status = 0;
         bool record_filled = false;
         char const* extra_text = nullptr;

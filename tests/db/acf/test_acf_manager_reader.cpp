@@ -346,6 +346,61 @@ TEST_F(ReaderFiles, SourcedFilesFollowTheLineThatNamesThem) {
     EXPECT_EQ(reader.get_file_name(-1), nullptr);
 }
 
+// Records are kept in blocks of a few thousand: the records of a long file and
+// of the long files it sources, split across blocks and sharing them, come in
+// file order, and releasing the records a caller is done with keeps every later
+// record intact, also those in a block shared with released ones.
+TEST_F(ReaderFiles, RecordsAcrossBlocksAndTheirRelease) {
+    auto describe = [](LINE const* line) {
+        return line->get_name() != nullptr ? std::string(line->get_name())
+               : line->get_source_file() != nullptr
+                   ? "source " + std::string(line->get_source_file())
+                   : std::string("<blank>");
+    };
+    auto parameters = [](char const* prefix, int count, std::vector<std::string>* names) {
+        std::string text;
+        for (int i = 1; i <= count; ++i) {
+            std::string const name = prefix + std::to_string(i);
+            text += "set_parameter -name " + name + " " + std::to_string(i) + "\n";
+            names->push_back(name);
+        }
+        return text;
+    };
+    std::vector<std::string> sourced_names;
+    std::vector<std::string> short_names;
+    write("long.tsf", parameters("L", 5000, &sourced_names));
+    write("short.tsf", parameters("S", 3, &short_names));
+    sourced_names.push_back("<blank>");
+    short_names.push_back("<blank>");
+    std::vector<std::string> expected;
+    std::string text = parameters("M", 4094, &expected) + "source long.tsf\n";
+    expected.push_back("source long.tsf");
+    expected.insert(expected.end(), sourced_names.begin(), sourced_names.end());
+    std::vector<std::string> more;
+    text += parameters("N", 3000, &more) + "source short.tsf\n";
+    expected.insert(expected.end(), more.begin(), more.end());
+    expected.push_back("source short.tsf");
+    expected.insert(expected.end(), short_names.begin(), short_names.end());
+    more.clear();
+    text += parameters("O", 10, &more);
+    expected.insert(expected.end(), more.begin(), more.end());
+    expected.push_back("<blank>");
+    std::string const top = write("top.tsf", text);
+
+    for (size_t step : {size_t(1), size_t(1000), size_t(4096)}) {
+        ACF_MANAGER_READER reader;
+        ASSERT_TRUE(reader.read_file(top.c_str(), false, nullptr, false, false));
+        std::vector<LINE*> const& lines = reader.get_assignment_lines();
+        ASSERT_EQ(lines.size(), expected.size());
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (i % step == 0) {
+                reader.release_lines_before(i);
+            }
+            ASSERT_EQ(describe(lines[i]), expected[i]) << "record " << i << ", step " << step;
+        }
+    }
+}
+
 TEST_F(ReaderFiles, KeepingFilesOut) {
     write("inc.tsf", "set_parameter -name INC 1");
     std::string top = write("top.tsf", "source inc.tsf");
