@@ -495,13 +495,17 @@ private:
     std::unordered_map<std::string, uint32_t> m_group_of_prefix;
     // The groups, other than its own, that a key is in.
     std::unordered_multimap<uint32_t, uint32_t> m_other_groups;
+    // The held assignments' slots and the comment lines, each with the first
+    // free one.
     std::vector<SLOT> m_slots;
     uint32_t m_free_slot = NONE;
     std::vector<COMMENT_LINE> m_comment_lines;
     uint32_t m_free_comment_line = NONE;
+    // The ends and length of the file order.
     ENTRY m_first_entry = NONE;
     ENTRY m_last_entry = NONE;
     size_t m_entry_count = 0;
+    // The next file-order and key-order numbers.
     uint32_t m_next_order = 0;
     uint32_t m_next_key_order = 0;
     std::map<std::string, int> m_entity_name_counts;
