@@ -9,7 +9,11 @@
 #include "mem_manager.h"
 #include "suite/fileio/fio.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -301,34 +305,23 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     m_file_names.push_back(full_path);
     ++m_file_index;
     m_line_number = 0;
-    // Every line gives at most one record.
+    // Every line gives at most one record: room for all of them in one block.
     reserve_records(lines);
-    size_t const first_block = m_records.size() - 1;
-    size_t const first = m_records[first_block].size();
+    size_t const block = m_records.size() - 1;
+    size_t const first = m_records[block].size();
     read_lines(text.data(), text.size(), quiet);
     m_file_texts.push_back(std::move(text));
-    // The file's records: from `first` in `first_block` to `end` in `end_block`.
-    size_t const end_block = m_records.size() - 1;
-    size_t const end = m_records[end_block].size();
-    if (!keep_this_file_out) {
-        m_kept_lines.reserve(m_kept_lines.size() + lines);
-    }
+    size_t const end = m_records[block].size();
+    m_kept_lines.reserve(m_kept_lines.size() + (keep_this_file_out ? 0 : end - first));
 
     std::string directory = FIO_PATH(full_path).directory();
-    // Sourced files append records behind `end` (or to new blocks); no record
-    // moves.
-    size_t block = first_block;
-    size_t i = first;
-    while (block < end_block || i < end) {
-        if (block < end_block && i == m_records[block].size()) {
-            ++block;
-            i = 0;
-            continue;
-        }
-        ACF_MGR_ASGN_LINE* line = &m_records[block][i++];
+    for (size_t i = first; i < end; ++i) {
+        // Sourced files append records behind `end` (or to new blocks); no
+        // record moves.
+        ACF_MGR_ASGN_LINE* line = &m_records[block][i];
         if (!keep_this_file_out) {
+            line->set_kept_position(static_cast<uint32_t>(m_kept_lines.size()));
             m_kept_lines.push_back(line);
-            m_block_kept_end[block] = m_kept_lines.size();
         }
         if (!line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) ||
             !line->has_field(ACF_MGR_ASGN_LINE::SOURCE_FILE)) {
@@ -679,16 +672,35 @@ void ACF_MANAGER_READER::handle_error(char const* text) {
 
 void ACF_MANAGER_READER::reserve_records(size_t count) {
     if (m_records.empty() || m_records.back().capacity() - m_records.back().size() < count) {
-        m_records.emplace_back().reserve(std::min(std::max<size_t>(count, 64), RECORD_BLOCK));
-        m_block_kept_end.push_back(0);
+        m_records.emplace_back().reserve(std::max<size_t>(count, 64));
+        m_records_done.push_back(0);
     }
 }
 
 void ACF_MANAGER_READER::release_lines_before(size_t count) {
+    uintptr_t const page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
     for (size_t block = 0; block < m_records.size(); ++block) {
-        if (m_block_kept_end[block] != 0 && m_block_kept_end[block] <= count) {
-            std::vector<ACF_MGR_ASGN_LINE>().swap(m_records[block]);
-            m_block_kept_end[block] = 0;
+        std::vector<ACF_MGR_ASGN_LINE> const& records = m_records[block];
+        size_t& done = m_records_done[block];
+        size_t const before = done;
+        // A sourced file's records may follow in the block those of the lines
+        // after the `source` line, which come later: only a leading run goes.
+        while (done < records.size() && (records[done].get_kept_position() < count ||
+                                         records[done].get_kept_position() == UINT32_MAX)) {
+            ++done;
+        }
+        if (done == before) {
+            continue;
+        }
+        // Whole pages of the block only: what is around it and its later
+        // records stay; a page partly done with goes once the rest of it is.
+        uintptr_t const start = reinterpret_cast<uintptr_t>(records.data());
+        uintptr_t const first =
+            std::max((start + page - 1) / page * page,
+                     (start + before * sizeof(ACF_MGR_ASGN_LINE)) / page * page);
+        uintptr_t const last = (start + done * sizeof(ACF_MGR_ASGN_LINE)) / page * page;
+        if (last > first) {
+            madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
         }
     }
 }
@@ -802,7 +814,7 @@ std::unique_ptr<ACF_MGR_READ_TEXTS> ACF_MANAGER_READER::take_texts() {
 void ACF_MANAGER_READER::clear_assignments() {
     m_kept_lines.clear();
     m_records.clear();
-    m_block_kept_end.clear();
+    m_records_done.clear();
     m_file_texts.clear();
     m_texts.clear();
     m_file_names.clear();

@@ -68,6 +68,9 @@ public:
     uint8_t get_flags() const { return m_flags; }
     bool test_flag(uint8_t flag) const { return (m_flags & flag) != 0; }
     void set_flag(uint8_t flag) { m_flags |= flag; }
+    // Its position among the reader's kept records; UINT32_MAX when not kept.
+    uint32_t get_kept_position() const { return m_kept_position; }
+    void set_kept_position(uint32_t position) { m_kept_position = position; }
 
     // The texts; null when absent.
     char const* get_source_file() const { return get_field(SOURCE_FILE); }
@@ -93,6 +96,7 @@ private:
     uint8_t m_flags;
     uint8_t m_field_mask;
     uint8_t m_argument_count;
+    uint32_t m_kept_position = UINT32_MAX;
 };
 
 class ACF_MANAGER_READER {
@@ -142,10 +146,10 @@ public:
     // The kept records in file order, each sourced file's records after the line
     // that sources it. The reader owns them.
     std::vector<ACF_MGR_ASGN_LINE*> const& get_assignment_lines() const { return m_kept_lines; }
-    // The caller is done with the first `count` kept records (they must not be
-    // used any more): the memory of those no later kept record shares a block
-    // with goes, so that a long file's records do not all stay while the
-    // caller turns them into something else.
+    // The caller is done with the first `count` kept records, which must not be
+    // used any more: the memory pages that hold only records done with (kept
+    // or not) go back to the system, so that a long file's records do not all
+    // stay resident while the caller turns them into something else.
     void release_lines_before(size_t count);
     // True when a line was dropped while reading (a removed name or an argument
     // not allowed in a settings file): the file should be written back.
@@ -224,12 +228,10 @@ private:
     int32_t m_line_number = -1;
     std::vector<ACF_MGR_ASGN_LINE*> m_kept_lines;
     // The records in blocks that never grow past their first capacity, so that
-    // a record never moves; at most RECORD_BLOCK records each, so that the
-    // records a caller is done with can go block by block. For each block, one
-    // past the position of its last kept record (0: none, or released).
-    static constexpr size_t RECORD_BLOCK = 4096;
+    // a record never moves.
     std::vector<std::vector<ACF_MGR_ASGN_LINE>> m_records;
-    std::vector<size_t> m_block_kept_end;
+    // For each block, how many of its first records are done with.
+    std::vector<size_t> m_records_done;
     std::vector<FIO_FILE_BUFFER> m_file_texts; // the records' line texts
     ACF_MGR_TEXT_ARENA m_texts;                // the records' other texts
     std::vector<std::string> m_file_names;
