@@ -256,6 +256,24 @@ bool count_lines(char const* text, size_t size, size_t* lines) {
     return true;
 }
 
+// Gives the memory pages that lie wholly within bytes [from, to) of a block
+// back to the system (they read as zeros if touched again): what is around the
+// block and its bytes from `to` on stay; a page partly before `from`, whose
+// earlier part went before, goes now.
+void release_pages(void const* block, size_t from, size_t to) {
+    if (to <= from) {
+        return;
+    }
+    uintptr_t const page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    uintptr_t const start = reinterpret_cast<uintptr_t>(block);
+    uintptr_t const first =
+        std::max((start + page - 1) / page * page, (start + from) / page * page);
+    uintptr_t const last = (start + to) / page * page;
+    if (last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+    }
+}
+
 // A `source` name made absolute against the directory of the file naming it.
 std::string resolve_source_name(std::string const& directory, std::string const& name) {
     if (!name.empty() && name[0] == '/') {
@@ -678,7 +696,6 @@ void ACF_MANAGER_READER::reserve_records(size_t count) {
 }
 
 void ACF_MANAGER_READER::release_lines_before(size_t count) {
-    uintptr_t const page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
     for (size_t block = 0; block < m_records.size(); ++block) {
         std::vector<ACF_MGR_ASGN_LINE> const& records = m_records[block];
         size_t& done = m_records_done[block];
@@ -689,20 +706,13 @@ void ACF_MANAGER_READER::release_lines_before(size_t count) {
                                          records[done].get_kept_position() == UINT32_MAX)) {
             ++done;
         }
-        if (done == before) {
-            continue;
-        }
-        // Whole pages of the block only: what is around it and its later
-        // records stay; a page partly done with goes once the rest of it is.
-        uintptr_t const start = reinterpret_cast<uintptr_t>(records.data());
-        uintptr_t const first =
-            std::max((start + page - 1) / page * page,
-                     (start + before * sizeof(ACF_MGR_ASGN_LINE)) / page * page);
-        uintptr_t const last = (start + done * sizeof(ACF_MGR_ASGN_LINE)) / page * page;
-        if (last > first) {
-            madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
-        }
+        release_pages(records.data(), before * sizeof(ACF_MGR_ASGN_LINE),
+                      done * sizeof(ACF_MGR_ASGN_LINE));
     }
+    size_t const kept_done = std::min(count, m_kept_lines.size());
+    release_pages(m_kept_lines.data(), m_kept_lines_done * sizeof(ACF_MGR_ASGN_LINE*),
+                  kept_done * sizeof(ACF_MGR_ASGN_LINE*));
+    m_kept_lines_done = std::max(m_kept_lines_done, kept_done);
 }
 
 ACF_MGR_ASGN_LINE* ACF_MANAGER_READER::append_line(uint8_t flags, char const* text) {
@@ -813,6 +823,7 @@ std::unique_ptr<ACF_MGR_READ_TEXTS> ACF_MANAGER_READER::take_texts() {
 
 void ACF_MANAGER_READER::clear_assignments() {
     m_kept_lines.clear();
+    m_kept_lines_done = 0;
     m_records.clear();
     m_records_done.clear();
     m_file_texts.clear();

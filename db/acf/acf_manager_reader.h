@@ -148,8 +148,9 @@ public:
     std::vector<ACF_MGR_ASGN_LINE*> const& get_assignment_lines() const { return m_kept_lines; }
     // The caller is done with the first `count` kept records, which must not be
     // used any more: the memory pages that hold only records done with (kept
-    // or not) go back to the system, so that a long file's records do not all
-    // stay resident while the caller turns them into something else.
+    // or not), and only their pointers, go back to the system, so that a long
+    // file's records do not all stay resident while the caller turns them into
+    // something else.
     void release_lines_before(size_t count);
     // True when a line was dropped while reading (a removed name or an argument
     // not allowed in a settings file): the file should be written back.
@@ -227,6 +228,8 @@ private:
     int32_t m_file_index = -1;
     int32_t m_line_number = -1;
     std::vector<ACF_MGR_ASGN_LINE*> m_kept_lines;
+    // How many of the first kept records are done with.
+    size_t m_kept_lines_done = 0;
     // The records in blocks that never grow past their first capacity, so that
     // a record never moves.
     std::vector<std::vector<ACF_MGR_ASGN_LINE>> m_records;
