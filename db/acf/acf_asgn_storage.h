@@ -240,6 +240,7 @@ public:
         char const* section_identifier, ACF_ASSIGNMENT* asgn);
 
 private:
+    // The test fixture that runs the order numbers nearly out.
     friend class ACF_ASGN_STORAGE_ORDER_NUMBERS_TEST;
 
     // Every container's nodes come from the collection's node pool.
