@@ -185,10 +185,19 @@ public:
                                      ACF_ARGUMENT_TYPE_ENUM arg) const;
 
 private:
+    // Makes the implementation in its room, which holds none yet, and fills it
+    // (the constructor's arguments).
+    void build(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type, char const* freeform_name,
+               char const* from, char const* to, char const* value, char const* comment,
+               bool ignored);
+    ACF_ASSIGNMENT_IMPL* impl();
+    ACF_ASSIGNMENT_IMPL const* impl() const;
     // Stores the changed mark and tells the observer when it turned.
     void store_changed_mark(bool on);
     void tell_matching_state_changed();
 
-    ACF_ASSIGNMENT_IMPL* m_impl = nullptr;
+    // The implementation lives inside the record rather than in a block of its
+    // own: one allocation per settings line, not two.
+    alignas(void*) unsigned char m_impl_room[88];
     uint32_t m_observer_place = 0;
 };

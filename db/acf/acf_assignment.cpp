@@ -45,20 +45,48 @@ ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIA
     store_flag(FLAG_POOLED, acf_assignment_uses_string_pool());
 }
 
-static_assert(DEV_FAMILY_GENERIC <= UINT8_MAX, "a family number is kept in a byte");
-static_assert(sizeof(ACF_ASSIGNMENT_IMPL) <= 96, "a record stays small: one per settings line");
+ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_ASSIGNMENT_IMPL const* original)
+    : ACF_ASSIGNMENT_IMPL(original->m_storage, original->m_type, false) {
+    uint8_t const copied_bits =
+        FLAG_REMOVED | FLAG_IGNORED | FLAG_DEFAULT | FLAG_CHANGED | FLAG_TRANSIENT | FLAG_POOLED;
+    m_flags = static_cast<uint8_t>(original->m_flags & copied_bits);
+    m_family = original->m_family;
+    // The copy owns its texts, borrowed ones too: it may outlive what they
+    // were borrowed from.
+    for (auto field : TEXT_FIELDS) {
+        ACF_ASGN_TEXT const& from = original->*field;
+        if (from.is_present()) {
+            set_text(this->*field, from.get(), true);
+        }
+    }
+    if (original->m_extras != nullptr) {
+        extras().arguments = original->m_extras->arguments;
+        m_extras->file_name = original->m_extras->file_name;
+        set_comment_text(original->comment().get());
+    }
+}
 
-ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const ACF_ASSIGNMENT_IMPL::TEXT_FIELDS[8] = {
-    &ACF_ASSIGNMENT_IMPL::m_from,    &ACF_ASSIGNMENT_IMPL::m_to,
-    &ACF_ASSIGNMENT_IMPL::m_value,   &ACF_ASSIGNMENT_IMPL::m_section_identifier,
-    &ACF_ASSIGNMENT_IMPL::m_entity,  &ACF_ASSIGNMENT_IMPL::m_read_command,
-    &ACF_ASSIGNMENT_IMPL::m_comment, &ACF_ASSIGNMENT_IMPL::m_freeform_name};
+static_assert(DEV_FAMILY_GENERIC <= UINT8_MAX, "a family number is kept in a byte");
+// One block of the allocator's 112-byte class per settings line, with the
+// memory manager's 16-byte header in front.
+static_assert(sizeof(ACF_ASSIGNMENT) <= 96, "a record stays small: one per settings line");
+
+ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const ACF_ASSIGNMENT_IMPL::TEXT_FIELDS[7] = {
+    &ACF_ASSIGNMENT_IMPL::m_from,         &ACF_ASSIGNMENT_IMPL::m_to,
+    &ACF_ASSIGNMENT_IMPL::m_value,        &ACF_ASSIGNMENT_IMPL::m_section_identifier,
+    &ACF_ASSIGNMENT_IMPL::m_entity,       &ACF_ASSIGNMENT_IMPL::m_read_command,
+    &ACF_ASSIGNMENT_IMPL::m_freeform_name};
+
+ACF_ASGN_TEXT const ACF_ASSIGNMENT_IMPL::ABSENT_TEXT;
 
 ACF_ASSIGNMENT_IMPL::~ACF_ASSIGNMENT_IMPL() {
     for (auto field : TEXT_FIELDS) {
         clear_text(this->*field);
     }
-    delete m_extras;
+    if (m_extras != nullptr) {
+        clear_text(m_extras->comment);
+        delete m_extras;
+    }
 }
 
 uint8_t ACF_ASSIGNMENT_IMPL::borrowed_bit(ACF_ASGN_TEXT const& field) const {
@@ -109,6 +137,12 @@ bool ACF_ASSIGNMENT_IMPL::store_flag(FLAG f, bool on) {
     return before != m_flags;
 }
 
+void ACF_ASSIGNMENT_IMPL::set_comment_text(char const* text) {
+    if (m_extras != nullptr || !gen_is_empty_string(text)) {
+        set_text(extras().comment, text);
+    }
+}
+
 void ACF_ASSIGNMENT_IMPL::forget_resolved_value() {
     if (m_extras != nullptr) {
         m_extras->resolved_value.clear();
@@ -120,28 +154,6 @@ ACF_ASGN_EXTRAS& ACF_ASSIGNMENT_IMPL::extras() const {
         m_extras = MEM_NEW(ACF, ACF_ASGN_EXTRAS)();
     }
     return *m_extras;
-}
-
-ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT_IMPL::clone() const {
-    ACF_ASSIGNMENT_IMPL* copy = MEM_NEW(ACF, ACF_ASSIGNMENT_IMPL)(m_storage, m_type, false);
-    uint8_t const copied_bits =
-        FLAG_REMOVED | FLAG_IGNORED | FLAG_DEFAULT | FLAG_CHANGED | FLAG_TRANSIENT | FLAG_POOLED;
-    copy->m_flags = static_cast<uint8_t>(m_flags & copied_bits);
-    copy->m_family = m_family;
-    // The copy owns its texts, borrowed ones too: it may outlive what they
-    // were borrowed from.
-    for (auto field : TEXT_FIELDS) {
-        ACF_ASGN_TEXT const& from = this->*field;
-        if (from.is_present()) {
-            copy->set_text(copy->*field, from.get(), true);
-        }
-    }
-    if (m_extras != nullptr) {
-        copy->m_extras = MEM_NEW(ACF, ACF_ASGN_EXTRAS)();
-        copy->m_extras->arguments = m_extras->arguments;
-        copy->m_extras->file_name = m_extras->file_name;
-    }
-    return copy;
 }
 
 namespace {
@@ -202,51 +214,60 @@ char const* text_of(std::string const* text) {
 ACF_ASSIGNMENT::ACF_ASSIGNMENT(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
                                char const* freeform_name, char const* from, char const* to,
                                char const* value, char const* comment, bool ignored) {
-    init(storage, type, freeform_name, from, to, value, comment, ignored);
+    build(storage, type, freeform_name, from, to, value, comment, ignored);
 }
 
 ACF_ASSIGNMENT::ACF_ASSIGNMENT(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
                                std::string const* freeform_name, std::string const* from,
                                std::string const* to, std::string const* value,
                                std::string const* comment, bool ignored) {
-    init(storage, type, text_of(freeform_name), text_of(from), text_of(to), text_of(value),
-         text_of(comment), ignored);
+    build(storage, type, text_of(freeform_name), text_of(from), text_of(to), text_of(value),
+          text_of(comment), ignored);
 }
 
 ACF_ASSIGNMENT::ACF_ASSIGNMENT(ACF_ASSIGNMENT const* asgn) {
-    if (asgn == nullptr || asgn->m_impl == nullptr) {
+    if (asgn == nullptr) {
         ACF_INTERNAL_ERROR("asgn != NULL");
-        m_impl = MEM_NEW(ACF, ACF_ASSIGNMENT_IMPL)(nullptr, ACF_VARIABLE_TYPE_NONE, false);
+        new (m_impl_room) ACF_ASSIGNMENT_IMPL(nullptr, ACF_VARIABLE_TYPE_NONE, false);
         return;
     }
-    m_impl = asgn->m_impl->clone();
+    new (m_impl_room) ACF_ASSIGNMENT_IMPL(asgn->impl());
 }
 
 ACF_ASSIGNMENT::~ACF_ASSIGNMENT() {
-    delete m_impl;
+    impl()->~ACF_ASSIGNMENT_IMPL();
 }
 
 void ACF_ASSIGNMENT::init(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
                           char const* freeform_name, char const* from, char const* to,
                           char const* value, char const* comment, bool ignored) {
-    delete m_impl;
-    m_impl = MEM_NEW(ACF, ACF_ASSIGNMENT_IMPL)(storage, type, ignored);
+    impl()->~ACF_ASSIGNMENT_IMPL();
+    build(storage, type, freeform_name, from, to, value, comment, ignored);
+}
+
+void ACF_ASSIGNMENT::build(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
+                           char const* freeform_name, char const* from, char const* to,
+                           char const* value, char const* comment, bool ignored) {
+    static_assert(sizeof(ACF_ASSIGNMENT_IMPL) <= sizeof(m_impl_room) &&
+                      alignof(ACF_ASSIGNMENT_IMPL) <= alignof(void*),
+                  "the implementation fits the room the record keeps for it");
+    new (m_impl_room) ACF_ASSIGNMENT_IMPL(storage, type, ignored);
     if (!gen_is_empty_string(from)) {
-        m_impl->set_text(m_impl->m_from, strip_hierarchy_root(from));
+        impl()->set_text(impl()->m_from, strip_hierarchy_root(from));
     }
     if (!gen_is_empty_string(to)) {
-        m_impl->set_text(m_impl->m_to, strip_hierarchy_root(to));
+        impl()->set_text(impl()->m_to, strip_hierarchy_root(to));
     }
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_TRANSIENT,
+    impl()->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_TRANSIENT,
                        storage != nullptr && storage->get_transient_assignments_mode());
     if (value != nullptr) {
         set_value(value);
     }
     if (!gen_is_empty_string(freeform_name) && is_freeform()) {
-        m_impl->set_text(m_impl->m_freeform_name, freeform_name);
+        impl()->set_text(impl()->m_freeform_name, freeform_name);
     }
     if (!gen_is_empty_string(comment)) {
-        m_impl->set_text(m_impl->m_comment, normalise_comment(comment).c_str());
+        impl()->set_comment_text(normalise_comment(comment).c_str());
     }
     store_changed_mark(false);
 }
@@ -256,57 +277,57 @@ void ACF_ASSIGNMENT::init(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM t
 // ---------------------------------------------------------------------------
 
 ACF_VARIABLE_TYPE_ENUM ACF_ASSIGNMENT::get_type() const {
-    return m_impl->m_type;
+    return impl()->m_type;
 }
 char const* ACF_ASSIGNMENT::get_source() const {
-    return m_impl->m_from.c_str_or("");
+    return impl()->m_from.c_str_or("");
 }
 char const* ACF_ASSIGNMENT::get_target() const {
-    return m_impl->m_to.c_str_or("");
+    return impl()->m_to.c_str_or("");
 }
 char const* ACF_ASSIGNMENT::get_comments() const {
-    return m_impl->m_comment.c_str_or("");
+    return impl()->comment().c_str_or("");
 }
 char const* ACF_ASSIGNMENT::get_actual_value() const {
-    return m_impl->m_value.c_str_or("");
+    return impl()->m_value.c_str_or("");
 }
 
 char const* ACF_ASSIGNMENT::get_section_identifier() const {
-    return m_impl->m_section_identifier.c_str_or(nullptr);
+    return impl()->m_section_identifier.c_str_or(nullptr);
 }
 
 char const* ACF_ASSIGNMENT::get_entity_name() const {
-    return m_impl->m_entity.c_str_or(nullptr);
+    return impl()->m_entity.c_str_or(nullptr);
 }
 
 char const* ACF_ASSIGNMENT::get_variable_string() const {
-    if (!m_impl->m_freeform_name.is_empty()) {
-        return m_impl->m_freeform_name.get();
+    if (!impl()->m_freeform_name.is_empty()) {
+        return impl()->m_freeform_name.get();
     }
-    return acf_get_variable_user_name(m_impl->m_type);
+    return acf_get_variable_user_name(impl()->m_type);
 }
 
 char const* ACF_ASSIGNMENT::get_variable_ui_name() const {
-    return acf_get_variable_ui_name_string(m_impl->m_type);
+    return acf_get_variable_ui_name_string(impl()->m_type);
 }
 
 char const* ACF_ASSIGNMENT::get_description() const {
-    return acf_get_variable_desc(m_impl->m_type);
+    return acf_get_variable_desc(impl()->m_type);
 }
 
 char const* ACF_ASSIGNMENT::get_acf_file_name() const {
-    if (!gen_is_empty_string(m_impl->file_name())) {
-        return m_impl->file_name();
+    if (!gen_is_empty_string(impl()->file_name())) {
+        return impl()->file_name();
     }
     return get_manager_storage() ? get_manager_storage()->get_active_revision_path() : "";
 }
 
 char const* ACF_ASSIGNMENT::get_default_value() const {
-    if (!m_impl->m_to.is_empty() || get_manager_storage() == nullptr) {
+    if (!impl()->m_to.is_empty() || get_manager_storage() == nullptr) {
         return "";
     }
-    char const* value = m_impl->m_storage->get_default_value_for_variable(
-        m_impl->m_type, get_section_identifier(), m_impl->m_entity.is_present(), m_impl->family());
+    char const* value = impl()->m_storage->get_default_value_for_variable(
+        impl()->m_type, get_section_identifier(), impl()->m_entity.is_present(), impl()->family());
     return value ? value : "";
 }
 
@@ -314,19 +335,19 @@ char const* ACF_ASSIGNMENT::get_unmodified_value(bool raw) const {
     if (is_ignored() && !raw) {
         return get_default_value();
     }
-    return m_impl->m_value.c_str_or("");
+    return impl()->m_value.c_str_or("");
 }
 
 char const* ACF_ASSIGNMENT::get_value(bool raw) const {
     if (is_ignored() && !raw) {
         return get_default_value();
     }
-    if (m_impl->m_value.is_empty()) {
+    if (impl()->m_value.is_empty()) {
         return "";
     }
-    char const* stored = m_impl->m_value.get();
-    if (acf_get_value_type(m_impl->m_type) != 3 ||
-        !acf_test_variable_trait_of(m_impl->m_type, ACF_VARIABLE_TRAIT_TYPE_RESOLVE_FILENAME)) {
+    char const* stored = impl()->m_value.get();
+    if (acf_get_value_type(impl()->m_type) != 3 ||
+        !acf_test_variable_trait_of(impl()->m_type, ACF_VARIABLE_TRAIT_TYPE_RESOLVE_FILENAME)) {
         return stored;
     }
     // The full path is kept in the record until the value changes, so that
@@ -334,27 +355,27 @@ char const* ACF_ASSIGNMENT::get_value(bool raw) const {
     // file not found yet is looked for again on the next call.
     static std::mutex s_resolve_mutex;
     std::lock_guard<std::mutex> lock(s_resolve_mutex);
-    if (m_impl->m_extras == nullptr || m_impl->m_extras->resolved_value.empty()) {
+    if (impl()->m_extras == nullptr || impl()->m_extras->resolved_value.empty()) {
         std::string full_path = gen_find_file(stored).full_path();
         if (full_path.empty()) {
             return stored;
         }
-        m_impl->extras().resolved_value = std::move(full_path);
+        impl()->extras().resolved_value = std::move(full_path);
     }
-    return m_impl->m_extras->resolved_value.c_str();
+    return impl()->m_extras->resolved_value.c_str();
 }
 
 DEV_FAMILY_ENUM ACF_ASSIGNMENT::get_family_enum() const {
-    return m_impl->family();
+    return impl()->family();
 }
 
 ACF_FILE_CATEGORY_ENUM ACF_ASSIGNMENT::get_file_category() const {
-    return acf_get_file_category(m_impl->m_type);
+    return acf_get_file_category(impl()->m_type);
 }
 
 char const* ACF_ASSIGNMENT::get_variable_tcl_set_function() const {
-    return acf_get_variable_tcl_set_function(m_impl->m_type, is_global(),
-                                             m_impl->m_type == ACF_VARIABLE_TYPE_NONE);
+    return acf_get_variable_tcl_set_function(impl()->m_type, is_global(),
+                                             impl()->m_type == ACF_VARIABLE_TYPE_NONE);
 }
 
 bool ACF_ASSIGNMENT::get_variable_original_tcl_command_from_file(
@@ -364,23 +385,23 @@ bool ACF_ASSIGNMENT::get_variable_original_tcl_command_from_file(
         return false;
     }
     returned_tcl_command->clear();
-    if (!m_impl->m_read_command.is_present()) {
+    if (!impl()->m_read_command.is_present()) {
         return false;
     }
-    *returned_tcl_command = m_impl->m_read_command.get();
+    *returned_tcl_command = impl()->m_read_command.get();
     return true;
 }
 
 char const* ACF_ASSIGNMENT::get_original_tcl_command() const {
-    return m_impl->m_read_command.get();
+    return impl()->m_read_command.get();
 }
 
 char const* ACF_ASSIGNMENT::get_argument_value(ACF_ARGUMENT_TYPE_ENUM arg) const {
-    if (m_impl->arguments() == nullptr) {
+    if (impl()->arguments() == nullptr) {
         return nullptr;
     }
-    auto found = m_impl->arguments()->find(arg);
-    return found == m_impl->arguments()->end() ? nullptr : found->second.c_str();
+    auto found = impl()->arguments()->find(arg);
+    return found == impl()->arguments()->end() ? nullptr : found->second.c_str();
 }
 
 void ACF_ASSIGNMENT::get_arguments(std::vector<ACF_ARGUMENT_TYPE_ENUM>* arguments) const {
@@ -388,18 +409,18 @@ void ACF_ASSIGNMENT::get_arguments(std::vector<ACF_ARGUMENT_TYPE_ENUM>* argument
         ACF_INTERNAL_ERROR("arguments != NULL");
         return;
     }
-    if (m_impl->arguments() != nullptr) {
-        for (auto const& argument : *m_impl->arguments()) {
+    if (impl()->arguments() != nullptr) {
+        for (auto const& argument : *impl()->arguments()) {
             arguments->push_back(argument.first);
         }
     }
 }
 
 ACF_MANAGER_STORAGE* ACF_ASSIGNMENT::get_manager_storage() const {
-    if (m_impl->m_storage == nullptr) {
+    if (impl()->m_storage == nullptr) {
         ACF_INTERNAL_ERROR("storage != NULL");
     }
-    return m_impl->m_storage;
+    return impl()->m_storage;
 }
 
 // ---------------------------------------------------------------------------
@@ -407,73 +428,73 @@ ACF_MANAGER_STORAGE* ACF_ASSIGNMENT::get_manager_storage() const {
 // ---------------------------------------------------------------------------
 
 bool ACF_ASSIGNMENT::is_removed() const {
-    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_REMOVED);
+    return impl()->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_REMOVED);
 }
 bool ACF_ASSIGNMENT::is_ignored() const {
-    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_IGNORED);
+    return impl()->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_IGNORED);
 }
 bool ACF_ASSIGNMENT::is_default_value() const {
-    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_DEFAULT);
+    return impl()->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_DEFAULT);
 }
 bool ACF_ASSIGNMENT::has_changed() const {
-    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED);
+    return impl()->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED);
 }
 
 bool ACF_ASSIGNMENT::is_transient() const {
-    return m_impl->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_TRANSIENT) ||
+    return impl()->test_flag(ACF_ASSIGNMENT_IMPL::FLAG_TRANSIENT) ||
            does_argument_exist(ACF_ARGUMENT_TYPE_TIP) || does_argument_exist(ACF_ARGUMENT_TYPE_SIP);
 }
 
 bool ACF_ASSIGNMENT::is_global() const {
-    return !m_impl->m_from.is_present() && !m_impl->m_to.is_present();
+    return !impl()->m_from.is_present() && !impl()->m_to.is_present();
 }
 
 bool ACF_ASSIGNMENT::is_freeform() const {
-    return m_impl->m_type == ACF_VARIABLE_TYPE_NONE ||
-           acf_test_variable_trait_of(m_impl->m_type, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
+    return impl()->m_type == ACF_VARIABLE_TYPE_NONE ||
+           acf_test_variable_trait_of(impl()->m_type, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
 }
 
 bool ACF_ASSIGNMENT::does_argument_exist(ACF_ARGUMENT_TYPE_ENUM arg) const {
-    return m_impl->arguments() != nullptr && m_impl->arguments()->count(arg) != 0;
+    return impl()->arguments() != nullptr && impl()->arguments()->count(arg) != 0;
 }
 
 bool ACF_ASSIGNMENT::does_any_arguments_exist() const {
-    return m_impl->arguments() != nullptr && !m_impl->arguments()->empty();
+    return impl()->arguments() != nullptr && !impl()->arguments()->empty();
 }
 
 bool ACF_ASSIGNMENT::is_argument_valid(ACF_ARGUMENT_TYPE_ENUM arg) const {
-    return acf_is_argument_valid_for_variable(m_impl->m_type,
-                                              m_impl->m_section_identifier.is_present(),
-                                              m_impl->m_entity.is_present(), arg);
+    return acf_is_argument_valid_for_variable(impl()->m_type,
+                                              impl()->m_section_identifier.is_present(),
+                                              impl()->m_entity.is_present(), arg);
 }
 
 bool ACF_ASSIGNMENT::is_valid_for_family(DEV_FAMILY_ENUM family) const {
-    return acf_variable_includes_family(m_impl->m_type, family);
+    return acf_variable_includes_family(impl()->m_type, family);
 }
 
 bool ACF_ASSIGNMENT::is_valid_for_ase_category(ASE_CATEGORY_ENUM category) const {
-    return acf_variable_includes_ase_category(m_impl->m_type, category);
+    return acf_variable_includes_ase_category(impl()->m_type, category);
 }
 
 bool ACF_ASSIGNMENT::test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ENUM trait) const {
-    return acf_test_variable_trait_of(m_impl->m_type, trait);
+    return acf_test_variable_trait_of(impl()->m_type, trait);
 }
 
 bool ACF_ASSIGNMENT::test_category_trait_of(ACF_CATEGORY_TRAIT_TYPE_ENUM trait) const {
-    return acf_test_category_trait_of(m_impl->m_type, trait, !m_impl->m_from.is_empty(),
-                                      !m_impl->m_to.is_empty(), !m_impl->m_entity.is_empty(),
-                                      !m_impl->m_section_identifier.is_empty());
+    return acf_test_category_trait_of(impl()->m_type, trait, !impl()->m_from.is_empty(),
+                                      !impl()->m_to.is_empty(), !impl()->m_entity.is_empty(),
+                                      !impl()->m_section_identifier.is_empty());
 }
 
 bool ACF_ASSIGNMENT::test_section_type_of(ACF_CATEGORY_SECTION_TYPE_ENUM section_type) const {
-    return acf_test_category_section_type(m_impl->m_type, section_type, m_impl->m_from.is_present(),
-                                          m_impl->m_to.is_present(), m_impl->m_entity.is_present());
+    return acf_test_category_section_type(impl()->m_type, section_type, impl()->m_from.is_present(),
+                                          impl()->m_to.is_present(), impl()->m_entity.is_present());
 }
 
 bool ACF_ASSIGNMENT::test_target_type_of(ACF_FILE_CATEGORY_TARGET_TYPE_ENUM target_type) const {
-    return acf_test_file_category_target_type(m_impl->m_type, target_type,
-                                              m_impl->m_entity.is_present(),
-                                              m_impl->m_section_identifier.is_present());
+    return acf_test_file_category_target_type(impl()->m_type, target_type,
+                                              impl()->m_entity.is_present(),
+                                              impl()->m_section_identifier.is_present());
 }
 
 int ACF_ASSIGNMENT::is_legal() const {
@@ -482,17 +503,17 @@ int ACF_ASSIGNMENT::is_legal() const {
         return 6;
     }
     ACF_MGR_INPUT_PARAMETERS params;
-    params.set_variable_type(m_impl->m_type);
-    if (is_freeform() && m_impl->m_freeform_name.is_present()) {
-        params.set_variable_string(m_impl->m_freeform_name.get());
+    params.set_variable_type(impl()->m_type);
+    if (is_freeform() && impl()->m_freeform_name.is_present()) {
+        params.set_variable_string(impl()->m_freeform_name.get());
     }
-    params.set_value_string(m_impl->m_value.c_str_or(nullptr));
-    params.set_from(m_impl->m_from.c_str_or(nullptr));
-    params.set_to(m_impl->m_to.c_str_or(nullptr));
-    if (m_impl->m_entity.is_present()) {
+    params.set_value_string(impl()->m_value.c_str_or(nullptr));
+    params.set_from(impl()->m_from.c_str_or(nullptr));
+    params.set_to(impl()->m_to.c_str_or(nullptr));
+    if (impl()->m_entity.is_present()) {
         params.set_entity_name(get_entity_name());
     }
-    if (m_impl->m_section_identifier.is_present()) {
+    if (impl()->m_section_identifier.is_present()) {
         params.set_section_identifier(get_section_identifier());
     }
     bool legal;
@@ -528,17 +549,17 @@ int ACF_ASSIGNMENT::is_legal() const {
 // ---------------------------------------------------------------------------
 
 void ACF_ASSIGNMENT::convert_a_value_string_to_canonical_form(std::string& value) const {
-    int const value_type = acf_get_value_type(m_impl->m_type);
+    int const value_type = acf_get_value_type(impl()->m_type);
     if (value_type == 7 || value_type == 8) {
         acf_convert_time_frequency_to_correct_case(value);
-    } else if (!is_case_sensitive(m_impl->m_type)) {
+    } else if (!is_case_sensitive(impl()->m_type)) {
         to_upper_ascii(value);
     }
 }
 
 bool ACF_ASSIGNMENT::replace_value_string_if_rename_is_required(std::string& value) const {
     char const* renamed =
-        acf_convert_old_value_to_new(m_impl->m_type, value.c_str(), DEV_FAMILY_GENERIC);
+        acf_convert_old_value_to_new(impl()->m_type, value.c_str(), DEV_FAMILY_GENERIC);
     if (renamed == nullptr) {
         return false;
     }
@@ -547,8 +568,8 @@ bool ACF_ASSIGNMENT::replace_value_string_if_rename_is_required(std::string& val
 }
 
 bool ACF_ASSIGNMENT::replace_value_string_with_default_if_debug(std::string& value) const {
-    if (acf_get_value_type(m_impl->m_type) != 6 ||
-        !acf_is_value_debug(m_impl->m_type, acf_user_string_to_enum_type(value.c_str()))) {
+    if (acf_get_value_type(impl()->m_type) != 6 ||
+        !acf_is_value_debug(impl()->m_type, acf_user_string_to_enum_type(value.c_str()))) {
         return false;
     }
     std::string const default_value = get_default_value();
@@ -557,15 +578,15 @@ bool ACF_ASSIGNMENT::replace_value_string_with_default_if_debug(std::string& val
     }
     value = default_value;
     MSG_POST* warning = MSG_ACF::W::DEBUG_VALUE_CHANGED_TO_DEFAULT(
-        acf_get_variable_user_name(m_impl->m_type), value.c_str());
+        acf_get_variable_user_name(impl()->m_type), value.c_str());
     warning->post();
     delete warning;
     return true;
 }
 
 void ACF_ASSIGNMENT::set_value(char const* text) {
-    if (text != nullptr && m_impl->m_value.is_present() &&
-        texts_equal(text, m_impl->m_value.get(), is_case_sensitive(m_impl->m_type))) {
+    if (text != nullptr && impl()->m_value.is_present() &&
+        texts_equal(text, impl()->m_value.get(), is_case_sensitive(impl()->m_type))) {
         return;
     }
     std::string value = text ? text : "";
@@ -573,8 +594,8 @@ void ACF_ASSIGNMENT::set_value(char const* text) {
     if (replace_value_string_if_rename_is_required(value)) {
         replace_value_string_with_default_if_debug(value);
     }
-    m_impl->forget_resolved_value();
-    m_impl->set_text(m_impl->m_value, value.c_str(), true);
+    impl()->forget_resolved_value();
+    impl()->set_text(impl()->m_value, value.c_str(), true);
     store_changed_mark(true);
     tell_matching_state_changed();
 }
@@ -584,37 +605,37 @@ void ACF_ASSIGNMENT::set_value(char const* text) {
 // ---------------------------------------------------------------------------
 
 bool ACF_ASSIGNMENT::set_entity_name(char const* text) {
-    if (text != nullptr && m_impl->m_entity.is_present() &&
-        std::strcmp(text, m_impl->m_entity.get()) == 0) {
+    if (text != nullptr && impl()->m_entity.is_present() &&
+        std::strcmp(text, impl()->m_entity.get()) == 0) {
         return false;
     }
-    m_impl->set_text(m_impl->m_entity, text);
+    impl()->set_text(impl()->m_entity, text);
     store_changed_mark(true);
     return true;
 }
 
 bool ACF_ASSIGNMENT::set_section_identifier(char const* text) {
     bool const takes_section_id = acf_test_file_category_target_type(
-        m_impl->m_type, ACF_FILE_CATEGORY_TARGET_TYPE_SECTION_ID, false, false);
+        impl()->m_type, ACF_FILE_CATEGORY_TARGET_TYPE_SECTION_ID, false, false);
     if (!takes_section_id) {
-        if (!m_impl->m_section_identifier.is_present()) {
+        if (!impl()->m_section_identifier.is_present()) {
             return false;
         }
         ACF_INTERNAL_ERROR(
-            "assignment_takes_section_id || m_impl->get_section_identifier() == NULL");
+            "assignment_takes_section_id || impl()->get_section_identifier() == NULL");
     }
-    if (text != nullptr && m_impl->m_section_identifier.is_present() &&
-        std::strcmp(text, m_impl->m_section_identifier.get()) == 0) {
+    if (text != nullptr && impl()->m_section_identifier.is_present() &&
+        std::strcmp(text, impl()->m_section_identifier.get()) == 0) {
         return false;
     }
-    m_impl->set_text(m_impl->m_section_identifier, text);
+    impl()->set_text(impl()->m_section_identifier, text);
     store_changed_mark(true);
     return true;
 }
 
 void ACF_ASSIGNMENT::clear_section_identifier() {
-    if (m_impl->m_section_identifier.is_present()) {
-        m_impl->clear_text(m_impl->m_section_identifier);
+    if (impl()->m_section_identifier.is_present()) {
+        impl()->clear_text(impl()->m_section_identifier);
         store_changed_mark(true);
     }
 }
@@ -622,12 +643,12 @@ void ACF_ASSIGNMENT::clear_section_identifier() {
 void ACF_ASSIGNMENT::set_comment(char const* text) {
     // Read before the old comment goes: `text` may be that comment.
     std::string const comment = gen_is_empty_string(text) ? std::string() : normalise_comment(text);
-    if (!m_impl->m_comment.is_empty()) {
-        m_impl->clear_text(m_impl->m_comment);
+    if (!impl()->comment().is_empty()) {
+        impl()->set_comment_text(nullptr);
         store_changed_mark(true);
     }
     if (!comment.empty()) {
-        m_impl->set_text(m_impl->m_comment, comment.c_str());
+        impl()->set_comment_text(comment.c_str());
         store_changed_mark(true);
     }
 }
@@ -636,19 +657,19 @@ void ACF_ASSIGNMENT::set_acf_file_name(char const* name) {
     if (gen_is_empty_string(name)) {
         return;
     }
-    if (m_impl->m_extras != nullptr) {
-        m_impl->m_extras->file_name = nullptr;
+    if (impl()->m_extras != nullptr) {
+        impl()->m_extras->file_name = nullptr;
     }
     char const* revision_path =
-        m_impl->m_storage ? m_impl->m_storage->get_active_revision_path() : "";
+        impl()->m_storage ? impl()->m_storage->get_active_revision_path() : "";
     if (!FIO_PATH::os_specific_comparison(name, revision_path)) {
         std::string const* interned = acf_intern_file_name(name);
-        m_impl->extras().file_name = interned != nullptr ? interned->c_str() : nullptr;
+        impl()->extras().file_name = interned != nullptr ? interned->c_str() : nullptr;
     }
 }
 
 void ACF_ASSIGNMENT::set_variable_original_tcl_command_from_file(char const* text) {
-    m_impl->set_text(m_impl->m_read_command, text);
+    impl()->set_text(impl()->m_read_command, text);
 }
 
 namespace {
@@ -670,35 +691,35 @@ char const* kept_end_equal_to(char const* held, char const* kept) {
 } // namespace
 
 bool ACF_ASSIGNMENT::borrow_read_texts(ACF_ASGN_READ_TEXTS const& line) {
-    if (m_impl->is_pooled()) {
+    if (impl()->is_pooled()) {
         set_variable_original_tcl_command_from_file(line.command);
         return false;
     }
-    m_impl->borrow_text(m_impl->m_read_command, line.command);
-    std::pair<ACF_ASGN_TEXT*, char const*> const fields[] = {{&m_impl->m_freeform_name, line.name},
-                                                             {&m_impl->m_value, line.value},
-                                                             {&m_impl->m_from, line.from},
-                                                             {&m_impl->m_to, line.to}};
+    impl()->borrow_text(impl()->m_read_command, line.command);
+    std::pair<ACF_ASGN_TEXT*, char const*> const fields[] = {{&impl()->m_freeform_name, line.name},
+                                                             {&impl()->m_value, line.value},
+                                                             {&impl()->m_from, line.from},
+                                                             {&impl()->m_to, line.to}};
     for (auto const& field : fields) {
         char const* end = kept_end_equal_to(field.first->get(), field.second);
         if (end != nullptr) {
-            m_impl->borrow_text(*field.first, end);
+            impl()->borrow_text(*field.first, end);
         }
     }
     return true;
 }
 
 void ACF_ASSIGNMENT::borrow_entity_name(char const* kept) {
-    char const* held = m_impl->m_entity.get();
+    char const* held = impl()->m_entity.get();
     if (held != nullptr && kept != nullptr && std::strcmp(held, kept) == 0) {
-        m_impl->borrow_text(m_impl->m_entity, kept);
+        impl()->borrow_text(impl()->m_entity, kept);
     }
 }
 
 void ACF_ASSIGNMENT::own_read_texts() {
-    for (ACF_ASGN_TEXT* field : {&m_impl->m_read_command, &m_impl->m_freeform_name,
-                                 &m_impl->m_value, &m_impl->m_from, &m_impl->m_to}) {
-        m_impl->own_text(*field);
+    for (ACF_ASGN_TEXT* field : {&impl()->m_read_command, &impl()->m_freeform_name,
+                                 &impl()->m_value, &impl()->m_from, &impl()->m_to}) {
+        impl()->own_text(*field);
     }
 }
 
@@ -706,10 +727,10 @@ void ACF_ASSIGNMENT::set_old_section_info(char const* section_identifier, char c
                                           bool entity_from_file) {
     store_changed_mark(true);
     if (!gen_is_empty_string(section_identifier)) {
-        m_impl->set_text(m_impl->m_section_identifier, section_identifier);
+        impl()->set_text(impl()->m_section_identifier, section_identifier);
     }
     if (entity_from_file && !gen_is_empty_string(file_name)) {
-        m_impl->set_text(m_impl->m_entity, FIO_PATH(std::string(file_name)).base().c_str());
+        impl()->set_text(impl()->m_entity, FIO_PATH(std::string(file_name)).base().c_str());
     }
 }
 
@@ -725,18 +746,18 @@ bool ACF_ASSIGNMENT::set_family_enum() {
     if (!dstr_exists_dev_family_enum_by_string(family)) {
         return false;
     }
-    m_impl->set_family(dstr_get_dev_family_enum_by_string(family));
+    impl()->set_family(dstr_get_dev_family_enum_by_string(family));
     return true;
 }
 
 bool ACF_ASSIGNMENT::add_argument(ACF_ARGUMENT_TYPE_ENUM arg, char const* text) {
     char const* converted = acf_get_argument_rename_value(arg, text);
-    if (!acf_is_argument_legal(arg, converted, m_impl->m_type,
-                               m_impl->m_section_identifier.is_present(),
-                               m_impl->m_entity.is_present())) {
+    if (!acf_is_argument_legal(arg, converted, impl()->m_type,
+                               impl()->m_section_identifier.is_present(),
+                               impl()->m_entity.is_present())) {
         return false;
     }
-    ACF_ASGN_ARGUMENT_MAP& arguments = m_impl->extras().arguments;
+    ACF_ASGN_ARGUMENT_MAP& arguments = impl()->extras().arguments;
     char const* new_text = converted ? converted : "";
     auto found = arguments.find(arg);
     if (found != arguments.end() && acf_does_argument_require_value(arg) &&
@@ -755,18 +776,18 @@ bool ACF_ASSIGNMENT::remove_argument(ACF_ARGUMENT_TYPE_ENUM arg, char const* tex
     if (!does_argument_exist(arg)) {
         return false;
     }
-    auto found = m_impl->arguments()->find(arg);
+    auto found = impl()->arguments()->find(arg);
     if (!gen_is_empty_string(text) && gen_stricmp(text, found->second.c_str()) != 0) {
         return false;
     }
-    m_impl->arguments()->erase(found);
+    impl()->arguments()->erase(found);
     store_changed_mark(true);
     return true;
 }
 
 void ACF_ASSIGNMENT::clear_arguments() {
-    if (m_impl->arguments() != nullptr) {
-        m_impl->arguments()->clear();
+    if (impl()->arguments() != nullptr) {
+        impl()->arguments()->clear();
     }
     store_changed_mark(true);
 }
@@ -780,7 +801,7 @@ void ACF_ASSIGNMENT::set_changed_status(bool changed) {
 }
 
 bool ACF_ASSIGNMENT::set_default_status(bool is_default) {
-    bool const changed = m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_DEFAULT, is_default);
+    bool const changed = impl()->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_DEFAULT, is_default);
     if (changed) {
         store_changed_mark(true);
     }
@@ -788,7 +809,7 @@ bool ACF_ASSIGNMENT::set_default_status(bool is_default) {
 }
 
 bool ACF_ASSIGNMENT::set_ignore_status(bool ignored) {
-    bool const changed = m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_IGNORED, ignored);
+    bool const changed = impl()->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_IGNORED, ignored);
     if (changed) {
         store_changed_mark(true);
         tell_matching_state_changed();
@@ -797,32 +818,32 @@ bool ACF_ASSIGNMENT::set_ignore_status(bool ignored) {
 }
 
 void ACF_ASSIGNMENT::set_remove_status(bool removed) {
-    if (m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_REMOVED, removed)) {
+    if (impl()->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_REMOVED, removed)) {
         store_changed_mark(true);
         tell_matching_state_changed();
     }
 }
 
 void ACF_ASSIGNMENT::set_observer(ACF_ASSIGNMENT_OBSERVER* observer, uint32_t place) {
-    m_impl->m_observer = observer;
+    impl()->m_observer = observer;
     m_observer_place = place;
 }
 
 void ACF_ASSIGNMENT::store_changed_mark(bool on) {
-    if (m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, on) &&
-        m_impl->m_observer != nullptr) {
-        m_impl->m_observer->changed_mark_turned(this, on);
+    if (impl()->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_CHANGED, on) &&
+        impl()->m_observer != nullptr) {
+        impl()->m_observer->changed_mark_turned(this, on);
     }
 }
 
 void ACF_ASSIGNMENT::tell_matching_state_changed() {
-    if (m_impl->m_observer != nullptr) {
-        m_impl->m_observer->matching_state_changed(this);
+    if (impl()->m_observer != nullptr) {
+        impl()->m_observer->matching_state_changed(this);
     }
 }
 
 void ACF_ASSIGNMENT::set_transient(bool transient) {
-    m_impl->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_TRANSIENT, transient);
+    impl()->store_flag(ACF_ASSIGNMENT_IMPL::FLAG_TRANSIENT, transient);
 }
 
 // ---------------------------------------------------------------------------
@@ -835,7 +856,7 @@ void ACF_ASSIGNMENT::fill_in_input_parameter(ACF_MGR_INPUT_PARAMETERS* input_par
         return;
     }
     input_params->reset();
-    input_params->set_variable_type(m_impl->m_type);
+    input_params->set_variable_type(impl()->m_type);
     input_params->set_variable_string(get_variable_string());
     input_params->set_value_string(get_unmodified_value(true));
     input_params->set_from(get_source());
@@ -844,8 +865,8 @@ void ACF_ASSIGNMENT::fill_in_input_parameter(ACF_MGR_INPUT_PARAMETERS* input_par
     input_params->set_section_identifier(get_section_identifier());
     input_params->set_comments(get_comments());
     input_params->set_is_ignored(is_ignored());
-    if (m_impl->arguments() != nullptr) {
-        for (auto const& argument : *m_impl->arguments()) {
+    if (impl()->arguments() != nullptr) {
+        for (auto const& argument : *impl()->arguments()) {
             input_params->add_argument(argument.first, argument.second.c_str());
         }
     }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <new>
 #include <string>
 
 // One optional text of a record. Absent is null. Who frees it is the record's
@@ -42,6 +43,8 @@ using ACF_ASGN_ARGUMENT_MAP = std::map<ACF_ARGUMENT_TYPE_ENUM, std::string>;
 // What few records hold, apart, so that the others do without the room.
 struct ACF_ASGN_EXTRAS {
     ACF_ASGN_ARGUMENT_MAP arguments;
+    // Owned (or pooled), never borrowed; the record frees it.
+    ACF_ASGN_TEXT comment;
     // The settings file the record belongs to when not the revision's own;
     // interned.
     char const* file_name = nullptr;
@@ -63,12 +66,12 @@ public:
     };
 
     ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type, bool ignored);
+    // A deep copy: flags (pooled included), texts, arguments, family, storage;
+    // not the observer.
+    explicit ACF_ASSIGNMENT_IMPL(ACF_ASSIGNMENT_IMPL const* original);
     ~ACF_ASSIGNMENT_IMPL();
     ACF_ASSIGNMENT_IMPL(ACF_ASSIGNMENT_IMPL const&) = delete;
     ACF_ASSIGNMENT_IMPL& operator=(ACF_ASSIGNMENT_IMPL const&) = delete;
-
-    // A deep copy: flags (pooled included), texts, arguments, family, storage.
-    ACF_ASSIGNMENT_IMPL* clone() const;
 
     bool test_flag(FLAG f) const { return (m_flags & f) != 0; }
     // Stores the bit; true when it changed.
@@ -89,6 +92,10 @@ public:
             set_text(field, field.get(), true);
         }
     }
+    // The comment, kept with the extras: few records carry one.
+    ACF_ASGN_TEXT const& comment() const { return m_extras ? m_extras->comment : ABSENT_TEXT; }
+    // As set_text for the comment; making it absent makes no extras.
+    void set_comment_text(char const* text);
     // Drops the resolved file name kept for the value.
     void forget_resolved_value();
     // The arguments; null when there are none.
@@ -111,7 +118,6 @@ public:
     ACF_ASGN_TEXT m_section_identifier;
     ACF_ASGN_TEXT m_entity;
     ACF_ASGN_TEXT m_read_command;
-    ACF_ASGN_TEXT m_comment;
     ACF_ASGN_TEXT m_freeform_name;
     // Made when first needed.
     mutable ACF_ASGN_EXTRAS* m_extras = nullptr;
@@ -120,15 +126,24 @@ public:
     ACF_ASSIGNMENT_OBSERVER* m_observer = nullptr;
 
     // The texts above.
-    static ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const TEXT_FIELDS[8];
+    static ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const TEXT_FIELDS[7];
 
 private:
+    static ACF_ASGN_TEXT const ABSENT_TEXT;
+
     // The field's bit in m_borrowed.
     uint8_t borrowed_bit(ACF_ASGN_TEXT const& field) const;
     bool owns(ACF_ASGN_TEXT const& field) const {
         return !is_pooled() && (m_borrowed & borrowed_bit(field)) == 0;
     }
 };
+
+inline ACF_ASSIGNMENT_IMPL* ACF_ASSIGNMENT::impl() {
+    return std::launder(reinterpret_cast<ACF_ASSIGNMENT_IMPL*>(m_impl_room));
+}
+inline ACF_ASSIGNMENT_IMPL const* ACF_ASSIGNMENT::impl() const {
+    return std::launder(reinterpret_cast<ACF_ASSIGNMENT_IMPL const*>(m_impl_room));
+}
 
 // Whether records are built with pooled texts ("ACF_ASSIGNMENT_USE_STRING_POOL",
 // read once per process).

@@ -85,7 +85,7 @@ void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_comm
         return;
     }
     std::string& line = *returned_tcl_command;
-    ACF_VARIABLE_TYPE_ENUM const type = m_impl->m_type;
+    ACF_VARIABLE_TYPE_ENUM const type = impl()->m_type;
 
     char const* command = get_variable_tcl_set_function();
     line = command;
@@ -93,32 +93,32 @@ void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_comm
     if (command_takes_name(command)) {
         bool const freeform = type == ACF_VARIABLE_TYPE_NONE ||
                               acf_test_variable_trait_of(type, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
-        std::string const name = (freeform && !m_impl->m_freeform_name.is_empty())
-                                     ? std::string(m_impl->m_freeform_name.get())
+        std::string const name = (freeform && !impl()->m_freeform_name.is_empty())
+                                     ? std::string(impl()->m_freeform_name.get())
                                      : std::string(acf_get_variable_user_name(type));
         line.append(" -name ").append(value_word(name));
     }
 
-    if (m_impl->m_value.is_present()) {
-        std::string value = m_impl->m_value.get();
+    if (impl()->m_value.is_present()) {
+        std::string value = impl()->m_value.get();
         convert_a_value_string_to_canonical_form(value);
         line.append(" ").append(value_word(value));
     }
-    if (m_impl->m_from.is_present()) {
-        add_option_and_value_to_tcl_command(&line, "-from", m_impl->m_from.get());
+    if (impl()->m_from.is_present()) {
+        add_option_and_value_to_tcl_command(&line, "-from", impl()->m_from.get());
     }
-    if (m_impl->m_to.is_present()) {
-        add_option_and_value_to_tcl_command(&line, "-to", m_impl->m_to.get());
+    if (impl()->m_to.is_present()) {
+        add_option_and_value_to_tcl_command(&line, "-to", impl()->m_to.get());
     }
 
-    if (m_impl->m_entity.is_present()) {
+    if (impl()->m_entity.is_present()) {
         std::string const top =
             top_entity != nullptr
                 ? std::string(top_entity)
-                : (m_impl->m_storage ? m_impl->m_storage->get_top_level_entity_name()
+                : (impl()->m_storage ? impl()->m_storage->get_top_level_entity_name()
                                      : std::string());
-        if (m_impl->m_entity.get() != top) {
-            add_option_and_value_to_tcl_command(&line, "-entity", m_impl->m_entity.get());
+        if (impl()->m_entity.get() != top) {
+            add_option_and_value_to_tcl_command(&line, "-entity", impl()->m_entity.get());
         }
     }
 
@@ -129,9 +129,9 @@ void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_comm
             add_argument_to_tcl_command(&line, arg);
         }
     }
-    if (m_impl->m_section_identifier.is_present()) {
+    if (impl()->m_section_identifier.is_present()) {
         add_option_and_value_to_tcl_command(&line, "-section_id",
-                                            m_impl->m_section_identifier.get());
+                                            impl()->m_section_identifier.get());
     }
     if (is_ignored()) {
         add_option_and_value_to_tcl_command(&line, "-disable", nullptr);
@@ -139,8 +139,8 @@ void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_comm
     if (is_removed()) {
         add_option_and_value_to_tcl_command(&line, "-remove", nullptr);
     }
-    if (m_impl->m_comment.is_present()) {
-        add_option_and_value_to_tcl_command(&line, "-comment", m_impl->m_comment.get());
+    if (impl()->comment().is_present()) {
+        add_option_and_value_to_tcl_command(&line, "-comment", impl()->comment().get());
     }
     for (ACF_ARGUMENT_TYPE_ENUM arg : arguments) {
         if (!is_leading_argument(arg)) {
