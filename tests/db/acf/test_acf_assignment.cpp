@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -283,6 +286,100 @@ TEST_F(ACF_ASSIGNMENT_TEST, CopyKeepsTheSourceStoreAndEveryField) {
     std::string command;
     EXPECT_TRUE(copy->get_variable_original_tcl_command_from_file(&command));
     EXPECT_EQ(command, "set_global_assignment -name VHDL_FILE top.vhd");
+}
+
+// The comment is kept apart from the record's other texts (few records carry
+// one): it must follow the record through borrowing and owning its read texts,
+// copies, clearing and rebuilding, absent staying apart from empty. Pooled
+// records borrow nothing. Returns the first difference; empty when none.
+std::string rare_comment_mismatch(ACF_ASSIGNMENT_FACTORY& factory, bool pooled) {
+    auto line_of = [](ACF_ASSIGNMENT const& asgn) {
+        std::string line;
+        asgn.get_variable_tcl_set_command(&line, nullptr);
+        return line;
+    };
+    auto check = [&](char const* what, ACF_ASSIGNMENT const& asgn, char const* comment) {
+        std::string const expected =
+            std::string("set_instance_assignment -name IO_STANDARD \"1.8 V\" -to led0") +
+            (*comment ? std::string(" -comment \"") + comment + "\"" : std::string());
+        if (std::string(asgn.get_comments()) != comment || line_of(asgn) != expected) {
+            return std::string(what) + ": comment \"" + asgn.get_comments() + "\", line " +
+                   line_of(asgn);
+        }
+        return std::string();
+    };
+    std::string command = "set_instance_assignment -name IO_STANDARD \"1.8 V\" -to led0";
+    std::string value = "1.8 V";
+    std::string to = "led0";
+    ACF_ASGN_READ_TEXTS line;
+    line.command = command.c_str();
+    line.value = value.c_str();
+    line.to = to.c_str();
+    auto make = [&](char const* comment) {
+        return RECORD(factory.create_assignment(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr,
+                                                "led0", "1.8 V", comment, false));
+    };
+
+    RECORD asgn = make(";% drives the status light");
+    if (asgn->borrow_read_texts(line) == pooled) {
+        return pooled ? "a pooled record borrows" : "the record borrows nothing";
+    }
+    RECORD borrowing_copy(factory.create_assignment(asgn.get()));
+    asgn->own_read_texts();
+    RECORD uncommented = make(nullptr);
+    RECORD cleared_copy(factory.create_assignment(asgn.get()));
+    cleared_copy->set_comment(nullptr);
+    RECORD copy_of_cleared(factory.create_assignment(cleared_copy.get()));
+    RECORD rebuilt = make("first try");
+    rebuilt->init(asgn->get_manager_storage(), ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr,
+                  "led0", "1.8 V", "second thought", false);
+    RECORD rebuilt_without = make("first try");
+    rebuilt_without->init(asgn->get_manager_storage(), ACF_VARIABLE_TYPE_IO_STANDARD, nullptr,
+                          nullptr, "led0", "1.8 V", nullptr, false);
+    // What the records were made from is gone; each keeps its own comment.
+    std::fill(command.begin(), command.end(), '#');
+    std::fill(value.begin(), value.end(), '#');
+    std::fill(to.begin(), to.end(), '#');
+    struct CASE {
+        char const* what;
+        ACF_ASSIGNMENT const& asgn;
+        char const* comment;
+    } const cases[] = {
+        {"owning its read texts", *asgn, "drives the status light"},
+        {"copy of a borrowing record", *borrowing_copy, "drives the status light"},
+        {"never commented", *uncommented, ""},
+        {"comment cleared", *cleared_copy, ""},
+        {"copy of a cleared comment", *copy_of_cleared, ""},
+        {"rebuilt with another comment", *rebuilt, "second thought"},
+        {"rebuilt without a comment", *rebuilt_without, ""},
+    };
+    for (CASE const& c : cases) {
+        std::string const mismatch = check(c.what, c.asgn, c.comment);
+        if (!mismatch.empty()) {
+            return mismatch;
+        }
+    }
+    return std::string();
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, CommentFollowsTheRecordThroughCopiesAndRebuilds) {
+    EXPECT_EQ(rare_comment_mismatch(factory, false), "");
+}
+
+// Records with pooled texts are chosen once per process, so the pooled run
+// has a process of its own.
+using ACF_ASSIGNMENT_DEATH_TEST = ACF_ASSIGNMENT_TEST;
+
+TEST_F(ACF_ASSIGNMENT_DEATH_TEST, PooledCommentFollowsTheRecordThroughCopiesAndRebuilds) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("ACF_ASSIGNMENT_USE_STRING_POOL", "on", 1);
+            std::string const mismatch = rare_comment_mismatch(factory, true);
+            std::fprintf(stderr, "%s", mismatch.c_str());
+            std::exit(mismatch.empty() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "^$");
 }
 
 // A record read from a file points at the line's texts, kept by its holder,
