@@ -155,7 +155,7 @@ public:
     // the observer keeps it, so that the observer finds its own bookkeeping of
     // the record without a search; copies start without either.
     void set_observer(ACF_ASSIGNMENT_OBSERVER* observer, uint32_t place = 0);
-    uint32_t get_observer_place() const { return m_observer_place; }
+    uint32_t get_observer_place() const;
 
     // --- Storage-facing ---------------------------------------------------------
     // Resets the parameters and fills them from this record.
@@ -198,6 +198,5 @@ private:
 
     // The implementation lives inside the record rather than in a block of its
     // own: one allocation per settings line, not two.
-    alignas(void*) unsigned char m_impl_room[88];
-    uint32_t m_observer_place = 0;
+    alignas(void*) unsigned char m_impl_room[80];
 };

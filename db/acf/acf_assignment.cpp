@@ -40,17 +40,16 @@ bool acf_assignment_uses_string_pool() {
 
 ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
                                          bool ignored)
-    : m_family(DEV_FAMILY_GENERIC), m_type(type), m_storage(storage) {
+    : m_type(static_cast<int16_t>(type)), m_storage(storage) {
     store_flag(FLAG_IGNORED, ignored);
     store_flag(FLAG_POOLED, acf_assignment_uses_string_pool());
 }
 
 ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_ASSIGNMENT_IMPL const* original)
-    : ACF_ASSIGNMENT_IMPL(original->m_storage, original->m_type, false) {
+    : ACF_ASSIGNMENT_IMPL(original->m_storage, original->type(), false) {
     uint8_t const copied_bits =
         FLAG_REMOVED | FLAG_IGNORED | FLAG_DEFAULT | FLAG_CHANGED | FLAG_TRANSIENT | FLAG_POOLED;
     m_flags = static_cast<uint8_t>(original->m_flags & copied_bits);
-    m_family = original->m_family;
     // The copy owns its texts, borrowed ones too: it may outlive what they
     // were borrowed from.
     for (auto field : TEXT_FIELDS) {
@@ -60,22 +59,30 @@ ACF_ASSIGNMENT_IMPL::ACF_ASSIGNMENT_IMPL(ACF_ASSIGNMENT_IMPL const* original)
         }
     }
     if (original->m_extras != nullptr) {
-        extras().arguments = original->m_extras->arguments;
-        m_extras->file_name = original->m_extras->file_name;
-        set_comment_text(original->comment().get());
+        ACF_ASGN_EXTRAS& copied = extras();
+        copied.arguments = original->m_extras->arguments;
+        copied.file_name = original->m_extras->file_name;
+        copied.family = original->m_extras->family;
+        for (auto field : ACF_ASGN_EXTRAS::TEXT_FIELDS) {
+            set_text(copied.*field, (original->m_extras->*field).get());
+        }
     }
 }
 
 static_assert(DEV_FAMILY_GENERIC <= UINT8_MAX, "a family number is kept in a byte");
-// One block of the allocator's 112-byte class per settings line, with the
+static_assert(ACF_VARIABLE_TYPE_ACF_ACF_LAST_VARIABLE <= INT16_MAX,
+              "a variable number is kept in 16 bits");
+// One block of the allocator's 96-byte class per settings line, with the
 // memory manager's 16-byte header in front.
-static_assert(sizeof(ACF_ASSIGNMENT) <= 96, "a record stays small: one per settings line");
+static_assert(sizeof(ACF_ASSIGNMENT) <= 80, "a record stays small: one per settings line");
 
-ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const ACF_ASSIGNMENT_IMPL::TEXT_FIELDS[7] = {
+ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const ACF_ASSIGNMENT_IMPL::TEXT_FIELDS[6] = {
     &ACF_ASSIGNMENT_IMPL::m_from,         &ACF_ASSIGNMENT_IMPL::m_to,
-    &ACF_ASSIGNMENT_IMPL::m_value,        &ACF_ASSIGNMENT_IMPL::m_section_identifier,
-    &ACF_ASSIGNMENT_IMPL::m_entity,       &ACF_ASSIGNMENT_IMPL::m_read_command,
-    &ACF_ASSIGNMENT_IMPL::m_freeform_name};
+    &ACF_ASSIGNMENT_IMPL::m_value,        &ACF_ASSIGNMENT_IMPL::m_entity,
+    &ACF_ASSIGNMENT_IMPL::m_read_command, &ACF_ASSIGNMENT_IMPL::m_freeform_name};
+
+ACF_ASGN_TEXT ACF_ASGN_EXTRAS::*const ACF_ASGN_EXTRAS::TEXT_FIELDS[2] = {
+    &ACF_ASGN_EXTRAS::comment, &ACF_ASGN_EXTRAS::section_identifier};
 
 ACF_ASGN_TEXT const ACF_ASSIGNMENT_IMPL::ABSENT_TEXT;
 
@@ -84,7 +91,9 @@ ACF_ASSIGNMENT_IMPL::~ACF_ASSIGNMENT_IMPL() {
         clear_text(this->*field);
     }
     if (m_extras != nullptr) {
-        clear_text(m_extras->comment);
+        for (auto field : ACF_ASGN_EXTRAS::TEXT_FIELDS) {
+            clear_text(m_extras->*field);
+        }
         delete m_extras;
     }
 }
@@ -137,9 +146,9 @@ bool ACF_ASSIGNMENT_IMPL::store_flag(FLAG f, bool on) {
     return before != m_flags;
 }
 
-void ACF_ASSIGNMENT_IMPL::set_comment_text(char const* text) {
+void ACF_ASSIGNMENT_IMPL::set_extra_text(ACF_ASGN_TEXT ACF_ASGN_EXTRAS::*field, char const* text) {
     if (m_extras != nullptr || !gen_is_empty_string(text)) {
-        set_text(extras().comment, text);
+        set_text(extras().*field, text);
     }
 }
 
@@ -241,8 +250,10 @@ ACF_ASSIGNMENT::~ACF_ASSIGNMENT() {
 void ACF_ASSIGNMENT::init(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
                           char const* freeform_name, char const* from, char const* to,
                           char const* value, char const* comment, bool ignored) {
+    uint32_t const observer_place = impl()->m_observer_place;
     impl()->~ACF_ASSIGNMENT_IMPL();
     build(storage, type, freeform_name, from, to, value, comment, ignored);
+    impl()->m_observer_place = observer_place;
 }
 
 void ACF_ASSIGNMENT::build(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type,
@@ -267,7 +278,7 @@ void ACF_ASSIGNMENT::build(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM 
         impl()->set_text(impl()->m_freeform_name, freeform_name);
     }
     if (!gen_is_empty_string(comment)) {
-        impl()->set_comment_text(normalise_comment(comment).c_str());
+        impl()->set_extra_text(&ACF_ASGN_EXTRAS::comment, normalise_comment(comment).c_str());
     }
     store_changed_mark(false);
 }
@@ -277,7 +288,7 @@ void ACF_ASSIGNMENT::build(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM 
 // ---------------------------------------------------------------------------
 
 ACF_VARIABLE_TYPE_ENUM ACF_ASSIGNMENT::get_type() const {
-    return impl()->m_type;
+    return impl()->type();
 }
 char const* ACF_ASSIGNMENT::get_source() const {
     return impl()->m_from.c_str_or("");
@@ -293,7 +304,7 @@ char const* ACF_ASSIGNMENT::get_actual_value() const {
 }
 
 char const* ACF_ASSIGNMENT::get_section_identifier() const {
-    return impl()->m_section_identifier.c_str_or(nullptr);
+    return impl()->section_identifier().c_str_or(nullptr);
 }
 
 char const* ACF_ASSIGNMENT::get_entity_name() const {
@@ -304,15 +315,15 @@ char const* ACF_ASSIGNMENT::get_variable_string() const {
     if (!impl()->m_freeform_name.is_empty()) {
         return impl()->m_freeform_name.get();
     }
-    return acf_get_variable_user_name(impl()->m_type);
+    return acf_get_variable_user_name(impl()->type());
 }
 
 char const* ACF_ASSIGNMENT::get_variable_ui_name() const {
-    return acf_get_variable_ui_name_string(impl()->m_type);
+    return acf_get_variable_ui_name_string(impl()->type());
 }
 
 char const* ACF_ASSIGNMENT::get_description() const {
-    return acf_get_variable_desc(impl()->m_type);
+    return acf_get_variable_desc(impl()->type());
 }
 
 char const* ACF_ASSIGNMENT::get_acf_file_name() const {
@@ -327,7 +338,7 @@ char const* ACF_ASSIGNMENT::get_default_value() const {
         return "";
     }
     char const* value = impl()->m_storage->get_default_value_for_variable(
-        impl()->m_type, get_section_identifier(), impl()->m_entity.is_present(), impl()->family());
+        impl()->type(), get_section_identifier(), impl()->m_entity.is_present(), impl()->family());
     return value ? value : "";
 }
 
@@ -346,8 +357,8 @@ char const* ACF_ASSIGNMENT::get_value(bool raw) const {
         return "";
     }
     char const* stored = impl()->m_value.get();
-    if (acf_get_value_type(impl()->m_type) != 3 ||
-        !acf_test_variable_trait_of(impl()->m_type, ACF_VARIABLE_TRAIT_TYPE_RESOLVE_FILENAME)) {
+    if (acf_get_value_type(impl()->type()) != 3 ||
+        !acf_test_variable_trait_of(impl()->type(), ACF_VARIABLE_TRAIT_TYPE_RESOLVE_FILENAME)) {
         return stored;
     }
     // The full path is kept in the record until the value changes, so that
@@ -370,12 +381,12 @@ DEV_FAMILY_ENUM ACF_ASSIGNMENT::get_family_enum() const {
 }
 
 ACF_FILE_CATEGORY_ENUM ACF_ASSIGNMENT::get_file_category() const {
-    return acf_get_file_category(impl()->m_type);
+    return acf_get_file_category(impl()->type());
 }
 
 char const* ACF_ASSIGNMENT::get_variable_tcl_set_function() const {
-    return acf_get_variable_tcl_set_function(impl()->m_type, is_global(),
-                                             impl()->m_type == ACF_VARIABLE_TYPE_NONE);
+    return acf_get_variable_tcl_set_function(impl()->type(), is_global(),
+                                             impl()->type() == ACF_VARIABLE_TYPE_NONE);
 }
 
 bool ACF_ASSIGNMENT::get_variable_original_tcl_command_from_file(
@@ -450,8 +461,8 @@ bool ACF_ASSIGNMENT::is_global() const {
 }
 
 bool ACF_ASSIGNMENT::is_freeform() const {
-    return impl()->m_type == ACF_VARIABLE_TYPE_NONE ||
-           acf_test_variable_trait_of(impl()->m_type, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
+    return impl()->type() == ACF_VARIABLE_TYPE_NONE ||
+           acf_test_variable_trait_of(impl()->type(), ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
 }
 
 bool ACF_ASSIGNMENT::does_argument_exist(ACF_ARGUMENT_TYPE_ENUM arg) const {
@@ -463,38 +474,38 @@ bool ACF_ASSIGNMENT::does_any_arguments_exist() const {
 }
 
 bool ACF_ASSIGNMENT::is_argument_valid(ACF_ARGUMENT_TYPE_ENUM arg) const {
-    return acf_is_argument_valid_for_variable(impl()->m_type,
-                                              impl()->m_section_identifier.is_present(),
+    return acf_is_argument_valid_for_variable(impl()->type(),
+                                              impl()->section_identifier().is_present(),
                                               impl()->m_entity.is_present(), arg);
 }
 
 bool ACF_ASSIGNMENT::is_valid_for_family(DEV_FAMILY_ENUM family) const {
-    return acf_variable_includes_family(impl()->m_type, family);
+    return acf_variable_includes_family(impl()->type(), family);
 }
 
 bool ACF_ASSIGNMENT::is_valid_for_ase_category(ASE_CATEGORY_ENUM category) const {
-    return acf_variable_includes_ase_category(impl()->m_type, category);
+    return acf_variable_includes_ase_category(impl()->type(), category);
 }
 
 bool ACF_ASSIGNMENT::test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ENUM trait) const {
-    return acf_test_variable_trait_of(impl()->m_type, trait);
+    return acf_test_variable_trait_of(impl()->type(), trait);
 }
 
 bool ACF_ASSIGNMENT::test_category_trait_of(ACF_CATEGORY_TRAIT_TYPE_ENUM trait) const {
-    return acf_test_category_trait_of(impl()->m_type, trait, !impl()->m_from.is_empty(),
+    return acf_test_category_trait_of(impl()->type(), trait, !impl()->m_from.is_empty(),
                                       !impl()->m_to.is_empty(), !impl()->m_entity.is_empty(),
-                                      !impl()->m_section_identifier.is_empty());
+                                      !impl()->section_identifier().is_empty());
 }
 
 bool ACF_ASSIGNMENT::test_section_type_of(ACF_CATEGORY_SECTION_TYPE_ENUM section_type) const {
-    return acf_test_category_section_type(impl()->m_type, section_type, impl()->m_from.is_present(),
+    return acf_test_category_section_type(impl()->type(), section_type, impl()->m_from.is_present(),
                                           impl()->m_to.is_present(), impl()->m_entity.is_present());
 }
 
 bool ACF_ASSIGNMENT::test_target_type_of(ACF_FILE_CATEGORY_TARGET_TYPE_ENUM target_type) const {
-    return acf_test_file_category_target_type(impl()->m_type, target_type,
+    return acf_test_file_category_target_type(impl()->type(), target_type,
                                               impl()->m_entity.is_present(),
-                                              impl()->m_section_identifier.is_present());
+                                              impl()->section_identifier().is_present());
 }
 
 int ACF_ASSIGNMENT::is_legal() const {
@@ -503,7 +514,7 @@ int ACF_ASSIGNMENT::is_legal() const {
         return 6;
     }
     ACF_MGR_INPUT_PARAMETERS params;
-    params.set_variable_type(impl()->m_type);
+    params.set_variable_type(impl()->type());
     if (is_freeform() && impl()->m_freeform_name.is_present()) {
         params.set_variable_string(impl()->m_freeform_name.get());
     }
@@ -513,7 +524,7 @@ int ACF_ASSIGNMENT::is_legal() const {
     if (impl()->m_entity.is_present()) {
         params.set_entity_name(get_entity_name());
     }
-    if (impl()->m_section_identifier.is_present()) {
+    if (impl()->section_identifier().is_present()) {
         params.set_section_identifier(get_section_identifier());
     }
     bool legal;
@@ -549,17 +560,17 @@ int ACF_ASSIGNMENT::is_legal() const {
 // ---------------------------------------------------------------------------
 
 void ACF_ASSIGNMENT::convert_a_value_string_to_canonical_form(std::string& value) const {
-    int const value_type = acf_get_value_type(impl()->m_type);
+    int const value_type = acf_get_value_type(impl()->type());
     if (value_type == 7 || value_type == 8) {
         acf_convert_time_frequency_to_correct_case(value);
-    } else if (!is_case_sensitive(impl()->m_type)) {
+    } else if (!is_case_sensitive(impl()->type())) {
         to_upper_ascii(value);
     }
 }
 
 bool ACF_ASSIGNMENT::replace_value_string_if_rename_is_required(std::string& value) const {
     char const* renamed =
-        acf_convert_old_value_to_new(impl()->m_type, value.c_str(), DEV_FAMILY_GENERIC);
+        acf_convert_old_value_to_new(impl()->type(), value.c_str(), DEV_FAMILY_GENERIC);
     if (renamed == nullptr) {
         return false;
     }
@@ -568,8 +579,8 @@ bool ACF_ASSIGNMENT::replace_value_string_if_rename_is_required(std::string& val
 }
 
 bool ACF_ASSIGNMENT::replace_value_string_with_default_if_debug(std::string& value) const {
-    if (acf_get_value_type(impl()->m_type) != 6 ||
-        !acf_is_value_debug(impl()->m_type, acf_user_string_to_enum_type(value.c_str()))) {
+    if (acf_get_value_type(impl()->type()) != 6 ||
+        !acf_is_value_debug(impl()->type(), acf_user_string_to_enum_type(value.c_str()))) {
         return false;
     }
     std::string const default_value = get_default_value();
@@ -578,7 +589,7 @@ bool ACF_ASSIGNMENT::replace_value_string_with_default_if_debug(std::string& val
     }
     value = default_value;
     MSG_POST* warning = MSG_ACF::W::DEBUG_VALUE_CHANGED_TO_DEFAULT(
-        acf_get_variable_user_name(impl()->m_type), value.c_str());
+        acf_get_variable_user_name(impl()->type()), value.c_str());
     warning->post();
     delete warning;
     return true;
@@ -586,7 +597,7 @@ bool ACF_ASSIGNMENT::replace_value_string_with_default_if_debug(std::string& val
 
 void ACF_ASSIGNMENT::set_value(char const* text) {
     if (text != nullptr && impl()->m_value.is_present() &&
-        texts_equal(text, impl()->m_value.get(), is_case_sensitive(impl()->m_type))) {
+        texts_equal(text, impl()->m_value.get(), is_case_sensitive(impl()->type()))) {
         return;
     }
     std::string value = text ? text : "";
@@ -616,26 +627,26 @@ bool ACF_ASSIGNMENT::set_entity_name(char const* text) {
 
 bool ACF_ASSIGNMENT::set_section_identifier(char const* text) {
     bool const takes_section_id = acf_test_file_category_target_type(
-        impl()->m_type, ACF_FILE_CATEGORY_TARGET_TYPE_SECTION_ID, false, false);
+        impl()->type(), ACF_FILE_CATEGORY_TARGET_TYPE_SECTION_ID, false, false);
     if (!takes_section_id) {
-        if (!impl()->m_section_identifier.is_present()) {
+        if (!impl()->section_identifier().is_present()) {
             return false;
         }
         ACF_INTERNAL_ERROR(
-            "assignment_takes_section_id || impl()->get_section_identifier() == NULL");
+            "assignment_takes_section_id || m_impl->get_section_identifier() == NULL");
     }
-    if (text != nullptr && impl()->m_section_identifier.is_present() &&
-        std::strcmp(text, impl()->m_section_identifier.get()) == 0) {
+    if (text != nullptr && impl()->section_identifier().is_present() &&
+        std::strcmp(text, impl()->section_identifier().get()) == 0) {
         return false;
     }
-    impl()->set_text(impl()->m_section_identifier, text);
+    impl()->set_extra_text(&ACF_ASGN_EXTRAS::section_identifier, text);
     store_changed_mark(true);
     return true;
 }
 
 void ACF_ASSIGNMENT::clear_section_identifier() {
-    if (impl()->m_section_identifier.is_present()) {
-        impl()->clear_text(impl()->m_section_identifier);
+    if (impl()->section_identifier().is_present()) {
+        impl()->set_extra_text(&ACF_ASGN_EXTRAS::section_identifier, nullptr);
         store_changed_mark(true);
     }
 }
@@ -644,11 +655,11 @@ void ACF_ASSIGNMENT::set_comment(char const* text) {
     // Read before the old comment goes: `text` may be that comment.
     std::string const comment = gen_is_empty_string(text) ? std::string() : normalise_comment(text);
     if (!impl()->comment().is_empty()) {
-        impl()->set_comment_text(nullptr);
+        impl()->set_extra_text(&ACF_ASGN_EXTRAS::comment, nullptr);
         store_changed_mark(true);
     }
     if (!comment.empty()) {
-        impl()->set_comment_text(comment.c_str());
+        impl()->set_extra_text(&ACF_ASGN_EXTRAS::comment, comment.c_str());
         store_changed_mark(true);
     }
 }
@@ -727,7 +738,7 @@ void ACF_ASSIGNMENT::set_old_section_info(char const* section_identifier, char c
                                           bool entity_from_file) {
     store_changed_mark(true);
     if (!gen_is_empty_string(section_identifier)) {
-        impl()->set_text(impl()->m_section_identifier, section_identifier);
+        impl()->set_extra_text(&ACF_ASGN_EXTRAS::section_identifier, section_identifier);
     }
     if (entity_from_file && !gen_is_empty_string(file_name)) {
         impl()->set_text(impl()->m_entity, FIO_PATH(std::string(file_name)).base().c_str());
@@ -752,8 +763,8 @@ bool ACF_ASSIGNMENT::set_family_enum() {
 
 bool ACF_ASSIGNMENT::add_argument(ACF_ARGUMENT_TYPE_ENUM arg, char const* text) {
     char const* converted = acf_get_argument_rename_value(arg, text);
-    if (!acf_is_argument_legal(arg, converted, impl()->m_type,
-                               impl()->m_section_identifier.is_present(),
+    if (!acf_is_argument_legal(arg, converted, impl()->type(),
+                               impl()->section_identifier().is_present(),
                                impl()->m_entity.is_present())) {
         return false;
     }
@@ -826,7 +837,11 @@ void ACF_ASSIGNMENT::set_remove_status(bool removed) {
 
 void ACF_ASSIGNMENT::set_observer(ACF_ASSIGNMENT_OBSERVER* observer, uint32_t place) {
     impl()->m_observer = observer;
-    m_observer_place = place;
+    impl()->m_observer_place = place;
+}
+
+uint32_t ACF_ASSIGNMENT::get_observer_place() const {
+    return impl()->m_observer_place;
 }
 
 void ACF_ASSIGNMENT::store_changed_mark(bool on) {
@@ -856,7 +871,7 @@ void ACF_ASSIGNMENT::fill_in_input_parameter(ACF_MGR_INPUT_PARAMETERS* input_par
         return;
     }
     input_params->reset();
-    input_params->set_variable_type(impl()->m_type);
+    input_params->set_variable_type(impl()->type());
     input_params->set_variable_string(get_variable_string());
     input_params->set_value_string(get_unmodified_value(true));
     input_params->set_from(get_source());

@@ -43,8 +43,9 @@ using ACF_ASGN_ARGUMENT_MAP = std::map<ACF_ARGUMENT_TYPE_ENUM, std::string>;
 // What few records hold, apart, so that the others do without the room.
 struct ACF_ASGN_EXTRAS {
     ACF_ASGN_ARGUMENT_MAP arguments;
-    // Owned (or pooled), never borrowed; the record frees it.
+    // Owned (or pooled), never borrowed; the record frees them.
     ACF_ASGN_TEXT comment;
+    ACF_ASGN_TEXT section_identifier;
     // The settings file the record belongs to when not the revision's own;
     // interned.
     char const* file_name = nullptr;
@@ -52,6 +53,11 @@ struct ACF_ASGN_EXTRAS {
     // so that the text handed out by get_value stays valid while the value is
     // unchanged.
     std::string resolved_value;
+    // A DEV_FAMILY_ENUM, set from the family argument.
+    uint8_t family = DEV_FAMILY_GENERIC;
+
+    // The texts above.
+    static ACF_ASGN_TEXT ACF_ASGN_EXTRAS::*const TEXT_FIELDS[2];
 };
 
 class ACF_ASSIGNMENT_IMPL {
@@ -67,7 +73,7 @@ public:
 
     ACF_ASSIGNMENT_IMPL(ACF_MANAGER_STORAGE* storage, ACF_VARIABLE_TYPE_ENUM type, bool ignored);
     // A deep copy: flags (pooled included), texts, arguments, family, storage;
-    // not the observer.
+    // not the observer nor its number.
     explicit ACF_ASSIGNMENT_IMPL(ACF_ASSIGNMENT_IMPL const* original);
     ~ACF_ASSIGNMENT_IMPL();
     ACF_ASSIGNMENT_IMPL(ACF_ASSIGNMENT_IMPL const&) = delete;
@@ -92,10 +98,16 @@ public:
             set_text(field, field.get(), true);
         }
     }
-    // The comment, kept with the extras: few records carry one.
-    ACF_ASGN_TEXT const& comment() const { return m_extras ? m_extras->comment : ABSENT_TEXT; }
-    // As set_text for the comment; making it absent makes no extras.
-    void set_comment_text(char const* text);
+    // The texts kept with the extras, since few records carry them.
+    ACF_ASGN_TEXT const& comment() const { return extra_text(&ACF_ASGN_EXTRAS::comment); }
+    ACF_ASGN_TEXT const& section_identifier() const {
+        return extra_text(&ACF_ASGN_EXTRAS::section_identifier);
+    }
+    ACF_ASGN_TEXT const& extra_text(ACF_ASGN_TEXT ACF_ASGN_EXTRAS::*field) const {
+        return m_extras ? m_extras->*field : ABSENT_TEXT;
+    }
+    // As set_text for a text of the extras; making it absent makes no extras.
+    void set_extra_text(ACF_ASGN_TEXT ACF_ASGN_EXTRAS::*field, char const* text);
     // Drops the resolved file name kept for the value.
     void forget_resolved_value();
     // The arguments; null when there are none.
@@ -103,30 +115,34 @@ public:
     char const* file_name() const { return m_extras ? m_extras->file_name : nullptr; }
     ACF_ASGN_EXTRAS& extras() const;
 
-    DEV_FAMILY_ENUM family() const { return static_cast<DEV_FAMILY_ENUM>(m_family); }
-    void set_family(DEV_FAMILY_ENUM family) { m_family = static_cast<uint8_t>(family); }
+    // Generic unless the family argument named one.
+    DEV_FAMILY_ENUM family() const {
+        return m_extras ? static_cast<DEV_FAMILY_ENUM>(m_extras->family) : DEV_FAMILY_GENERIC;
+    }
+    void set_family(DEV_FAMILY_ENUM family) { extras().family = static_cast<uint8_t>(family); }
+    ACF_VARIABLE_TYPE_ENUM type() const { return static_cast<ACF_VARIABLE_TYPE_ENUM>(m_type); }
 
     // The small fields first, packed into one word (one record per settings line).
     uint8_t m_flags = 0;
     // One bit per field of TEXT_FIELDS: the text is borrowed.
     uint8_t m_borrowed = 0;
-    uint8_t m_family; // a DEV_FAMILY_ENUM (at most DEV_FAMILY_GENERIC)
-    ACF_VARIABLE_TYPE_ENUM m_type;
+    int16_t m_type; // an ACF_VARIABLE_TYPE_ENUM
+    // The number under which the observer keeps the record; kept by init.
+    uint32_t m_observer_place = 0;
     ACF_ASGN_TEXT m_from;
     ACF_ASGN_TEXT m_to;
     ACF_ASGN_TEXT m_value;
-    ACF_ASGN_TEXT m_section_identifier;
     ACF_ASGN_TEXT m_entity;
     ACF_ASGN_TEXT m_read_command;
     ACF_ASGN_TEXT m_freeform_name;
     // Made when first needed.
     mutable ACF_ASGN_EXTRAS* m_extras = nullptr;
     ACF_MANAGER_STORAGE* m_storage;
-    // Not copied by clone.
+    // Not copied.
     ACF_ASSIGNMENT_OBSERVER* m_observer = nullptr;
 
     // The texts above.
-    static ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const TEXT_FIELDS[7];
+    static ACF_ASGN_TEXT ACF_ASSIGNMENT_IMPL::*const TEXT_FIELDS[6];
 
 private:
     static ACF_ASGN_TEXT const ABSENT_TEXT;

@@ -85,7 +85,7 @@ void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_comm
         return;
     }
     std::string& line = *returned_tcl_command;
-    ACF_VARIABLE_TYPE_ENUM const type = impl()->m_type;
+    ACF_VARIABLE_TYPE_ENUM const type = impl()->type();
 
     char const* command = get_variable_tcl_set_function();
     line = command;
@@ -129,9 +129,9 @@ void ACF_ASSIGNMENT::get_variable_tcl_set_command(std::string* returned_tcl_comm
             add_argument_to_tcl_command(&line, arg);
         }
     }
-    if (impl()->m_section_identifier.is_present()) {
+    if (impl()->section_identifier().is_present()) {
         add_option_and_value_to_tcl_command(&line, "-section_id",
-                                            impl()->m_section_identifier.get());
+                                            impl()->section_identifier().get());
     }
     if (is_ignored()) {
         add_option_and_value_to_tcl_command(&line, "-disable", nullptr);

@@ -269,6 +269,8 @@ TEST_F(ACF_ASSIGNMENT_TEST, CopyKeepsTheSourceStoreAndEveryField) {
     ACF_ASSIGNMENT_FACTORY other_factory(&other_storage);
     RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd", "keep", true);
     asgn->add_argument(ACF_ARGUMENT_TYPE_LIBRARY, "work");
+    asgn->add_argument(ACF_ARGUMENT_TYPE_FAMILY, dstr_get_user_string(DEV_FAMILY_ENUM(3)));
+    ASSERT_TRUE(asgn->set_family_enum());
     asgn->set_acf_file_name("/projects/chip/other.tsf");
     asgn->set_variable_original_tcl_command_from_file(
         "set_global_assignment -name VHDL_FILE top.vhd");
@@ -280,6 +282,7 @@ TEST_F(ACF_ASSIGNMENT_TEST, CopyKeepsTheSourceStoreAndEveryField) {
     EXPECT_STREQ(copy->get_comments(), "keep");
     EXPECT_STREQ(copy->get_acf_file_name(), "/projects/chip/other.tsf");
     EXPECT_STREQ(copy->get_argument_value(ACF_ARGUMENT_TYPE_LIBRARY), "work");
+    EXPECT_EQ(copy->get_family_enum(), DEV_FAMILY_ENUM(3));
     EXPECT_TRUE(copy->is_ignored());
     EXPECT_TRUE(copy->is_removed());
     EXPECT_TRUE(copy->has_changed());
@@ -288,73 +291,89 @@ TEST_F(ACF_ASSIGNMENT_TEST, CopyKeepsTheSourceStoreAndEveryField) {
     EXPECT_EQ(command, "set_global_assignment -name VHDL_FILE top.vhd");
 }
 
-// The comment is kept apart from the record's other texts (few records carry
-// one): it must follow the record through borrowing and owning its read texts,
-// copies, clearing and rebuilding, absent staying apart from empty. Pooled
-// records borrow nothing. Returns the first difference; empty when none.
-std::string rare_comment_mismatch(ACF_ASSIGNMENT_FACTORY& factory, bool pooled) {
+// The comment and the section identifier are kept apart from the record's
+// other texts (few records carry them): they must follow the record through
+// borrowing and owning its read texts, copies, clearing and rebuilding, absent
+// staying apart from empty. Pooled records borrow nothing. Returns the first
+// difference; empty when none.
+std::string rare_text_mismatch(ACF_ASSIGNMENT_FACTORY& factory, bool pooled) {
     auto line_of = [](ACF_ASSIGNMENT const& asgn) {
         std::string line;
         asgn.get_variable_tcl_set_command(&line, nullptr);
         return line;
     };
-    auto check = [&](char const* what, ACF_ASSIGNMENT const& asgn, char const* comment) {
-        std::string const expected =
-            std::string("set_instance_assignment -name IO_STANDARD \"1.8 V\" -to led0") +
-            (*comment ? std::string(" -comment \"") + comment + "\"" : std::string());
-        if (std::string(asgn.get_comments()) != comment || line_of(asgn) != expected) {
-            return std::string(what) + ": comment \"" + asgn.get_comments() + "\", line " +
-                   line_of(asgn);
+    auto check = [&](char const* what, ACF_ASSIGNMENT const& asgn, char const* comment,
+                     char const* section) {
+        std::string expected =
+            "set_instance_assignment -name ASSIGNMENT_GROUP_MEMBER reg* -to reg*";
+        if (section != nullptr) {
+            expected += std::string(" -section_id ") + section;
+        }
+        if (*comment != '\0') {
+            expected += std::string(" -comment \"") + comment + "\"";
+        }
+        char const* held_section = asgn.get_section_identifier();
+        if (std::string(asgn.get_comments()) != comment ||
+            (held_section == nullptr) != (section == nullptr) ||
+            (section != nullptr && std::string(held_section) != section) ||
+            line_of(asgn) != expected) {
+            return std::string(what) + ": " + line_of(asgn);
         }
         return std::string();
     };
-    std::string command = "set_instance_assignment -name IO_STANDARD \"1.8 V\" -to led0";
-    std::string value = "1.8 V";
-    std::string to = "led0";
+    std::string command = "set_instance_assignment -name ASSIGNMENT_GROUP_MEMBER reg* -to reg*";
+    std::string value = "reg*";
+    std::string to = "reg*";
     ACF_ASGN_READ_TEXTS line;
     line.command = command.c_str();
     line.value = value.c_str();
     line.to = to.c_str();
-    auto make = [&](char const* comment) {
-        return RECORD(factory.create_assignment(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr,
-                                                "led0", "1.8 V", comment, false));
+    auto make = [&](char const* comment, char const* section) {
+        RECORD asgn(factory.create_assignment(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER, nullptr, nullptr,
+                                              "reg*", "reg*", comment, false));
+        asgn->set_section_identifier(section);
+        return asgn;
+    };
+    auto rebuild = [](ACF_ASSIGNMENT& asgn, char const* comment) {
+        asgn.init(asgn.get_manager_storage(), ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER, nullptr, nullptr,
+                  "reg*", "reg*", comment, false);
     };
 
-    RECORD asgn = make(";% drives the status light");
+    RECORD asgn = make(";% slow paths", "group1");
     if (asgn->borrow_read_texts(line) == pooled) {
         return pooled ? "a pooled record borrows" : "the record borrows nothing";
     }
     RECORD borrowing_copy(factory.create_assignment(asgn.get()));
     asgn->own_read_texts();
-    RECORD uncommented = make(nullptr);
-    RECORD cleared_copy(factory.create_assignment(asgn.get()));
-    cleared_copy->set_comment(nullptr);
-    RECORD copy_of_cleared(factory.create_assignment(cleared_copy.get()));
-    RECORD rebuilt = make("first try");
-    rebuilt->init(asgn->get_manager_storage(), ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr,
-                  "led0", "1.8 V", "second thought", false);
-    RECORD rebuilt_without = make("first try");
-    rebuilt_without->init(asgn->get_manager_storage(), ACF_VARIABLE_TYPE_IO_STANDARD, nullptr,
-                          nullptr, "led0", "1.8 V", nullptr, false);
-    // What the records were made from is gone; each keeps its own comment.
-    std::fill(command.begin(), command.end(), '#');
-    std::fill(value.begin(), value.end(), '#');
-    std::fill(to.begin(), to.end(), '#');
+    RECORD plain = make(nullptr, nullptr);
+    RECORD cleared(factory.create_assignment(asgn.get()));
+    cleared->set_comment(nullptr);
+    cleared->clear_section_identifier();
+    RECORD copy_of_cleared(factory.create_assignment(cleared.get()));
+    RECORD rebuilt = make("first try", "group0");
+    rebuild(*rebuilt, "second thought");
+    RECORD rebuilt_plain = make("first try", "group0");
+    rebuild(*rebuilt_plain, nullptr);
+    // What the records were made from is gone; each keeps its own texts.
+    for (std::string* kept : {&command, &value, &to}) {
+        std::fill(kept->begin(), kept->end(), '#');
+    }
     struct CASE {
         char const* what;
         ACF_ASSIGNMENT const& asgn;
         char const* comment;
+        char const* section;
     } const cases[] = {
-        {"owning its read texts", *asgn, "drives the status light"},
-        {"copy of a borrowing record", *borrowing_copy, "drives the status light"},
-        {"never commented", *uncommented, ""},
-        {"comment cleared", *cleared_copy, ""},
-        {"copy of a cleared comment", *copy_of_cleared, ""},
-        {"rebuilt with another comment", *rebuilt, "second thought"},
-        {"rebuilt without a comment", *rebuilt_without, ""},
+        {"owning its read texts", *asgn, "slow paths", "group1"},
+        {"copy of a borrowing record", *borrowing_copy, "slow paths", "group1"},
+        {"never given either", *plain, "", nullptr},
+        {"both cleared", *cleared, "", nullptr},
+        {"copy of cleared ones", *copy_of_cleared, "", nullptr},
+        {"rebuilt with another comment", *rebuilt, "second thought", nullptr},
+        {"rebuilt without a comment", *rebuilt_plain, "", nullptr},
     };
     for (CASE const& c : cases) {
-        std::string const mismatch = check(c.what, c.asgn, c.comment);
+        std::string const mismatch = check(c.what, c.asgn, c.comment, c.section);
         if (!mismatch.empty()) {
             return mismatch;
         }
@@ -362,24 +381,37 @@ std::string rare_comment_mismatch(ACF_ASSIGNMENT_FACTORY& factory, bool pooled) 
     return std::string();
 }
 
-TEST_F(ACF_ASSIGNMENT_TEST, CommentFollowsTheRecordThroughCopiesAndRebuilds) {
-    EXPECT_EQ(rare_comment_mismatch(factory, false), "");
+TEST_F(ACF_ASSIGNMENT_TEST, RareTextsFollowTheRecordThroughCopiesAndRebuilds) {
+    EXPECT_EQ(rare_text_mismatch(factory, false), "");
 }
 
 // Records with pooled texts are chosen once per process, so the pooled run
 // has a process of its own.
 using ACF_ASSIGNMENT_DEATH_TEST = ACF_ASSIGNMENT_TEST;
 
-TEST_F(ACF_ASSIGNMENT_DEATH_TEST, PooledCommentFollowsTheRecordThroughCopiesAndRebuilds) {
+TEST_F(ACF_ASSIGNMENT_DEATH_TEST, PooledRareTextsFollowTheRecordThroughCopiesAndRebuilds) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             setenv("ACF_ASSIGNMENT_USE_STRING_POOL", "on", 1);
-            std::string const mismatch = rare_comment_mismatch(factory, true);
+            std::string const mismatch = rare_text_mismatch(factory, true);
             std::fprintf(stderr, "%s", mismatch.c_str());
             std::exit(mismatch.empty() ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "^$");
+}
+
+// Rebuilding keeps the number the observer keeps the record under (not the
+// observer); copies start without either.
+TEST_F(ACF_ASSIGNMENT_TEST, RebuildKeepsTheObserversNumber) {
+    RECORD asgn = make(ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, "top.vhd");
+    asgn->set_observer(nullptr, 7);
+    asgn->init(&storage, ACF_VARIABLE_TYPE_VHDL_FILE, nullptr, nullptr, nullptr, "other.vhd",
+               nullptr, false);
+    EXPECT_EQ(asgn->get_observer_place(), 7u);
+    EXPECT_STREQ(asgn->get_actual_value(), "other.vhd");
+    RECORD copy(factory.create_assignment(asgn.get()));
+    EXPECT_EQ(copy->get_observer_place(), 0u);
 }
 
 // A record read from a file points at the line's texts, kept by its holder,
