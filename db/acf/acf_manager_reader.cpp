@@ -25,23 +25,51 @@ MEM_UNIT_INITIALIZER(ACF);
 static_assert(sizeof(ACF_MGR_ASGN_LINE) == 32, "a record stays small: one per line");
 static_assert(ACF_ARGUMENT_TYPE_MAX_ARGUMENT_TYPE < 256, "an argument's type is packed as a byte");
 
+namespace {
+
+// The characters that separate words: a line's tail field starts after the
+// last of them.
+inline bool is_blank_or_break(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+} // namespace
+
 ACF_MGR_ASGN_LINE::ACF_MGR_ASGN_LINE(int32_t file_index, int32_t line_number, uint8_t flags,
                                      char const* text, char const* packed, uint8_t field_mask,
-                                     uint8_t argument_count)
+                                     uint8_t argument_count, uint8_t tail_field)
     : m_text(text), m_packed(packed), m_file_index(file_index), m_line_number(line_number),
-      m_flags(flags), m_field_mask(field_mask), m_argument_count(argument_count) {}
+      m_flags(flags), m_field_mask(field_mask), m_argument_count(argument_count),
+      m_tail_field(tail_field) {}
 
 char const* ACF_MGR_ASGN_LINE::get_field(FIELD field) const {
     if (!has_field(field)) {
         return nullptr;
     }
+    if (field == m_tail_field) {
+        char const* start = m_text + std::strlen(m_text);
+        while (start > m_text && !is_blank_or_break(start[-1])) {
+            --start;
+        }
+        return start;
+    }
     char const* text = m_packed;
     for (int f = 0; f < field; ++f) {
-        if (has_field(static_cast<FIELD>(f))) {
+        if (is_packed(f)) {
             text += std::strlen(text) + 1;
         }
     }
     return text;
+}
+
+char const* ACF_MGR_ASGN_LINE::packed_arguments() const {
+    char const* at = m_packed;
+    for (int f = 0; f < FIELD_COUNT; ++f) {
+        if (is_packed(f)) {
+            at += std::strlen(at) + 1;
+        }
+    }
+    return at;
 }
 
 std::vector<ACF_MGR_ASGN_LINE::ARGUMENT> ACF_MGR_ASGN_LINE::get_arguments() const {
@@ -49,13 +77,8 @@ std::vector<ACF_MGR_ASGN_LINE::ARGUMENT> ACF_MGR_ASGN_LINE::get_arguments() cons
     if (m_argument_count == 0) {
         return arguments;
     }
-    char const* at = m_packed;
-    for (int f = 0; f < FIELD_COUNT; ++f) {
-        if (has_field(static_cast<FIELD>(f))) {
-            at += std::strlen(at) + 1;
-        }
-    }
     arguments.reserve(m_argument_count);
+    char const* at = packed_arguments();
     for (int i = 0; i < m_argument_count; ++i) {
         auto type = static_cast<ACF_ARGUMENT_TYPE_ENUM>(static_cast<unsigned char>(*at));
         arguments.push_back({type, at + 1});
@@ -164,7 +187,7 @@ template <bool QUOTE_IS_SPECIAL> size_t copy_plain_run(char const* from, char* t
 }
 
 bool is_delimiter(SCANNED_CHAR const& s) {
-    return !s.plain && (s.c == ' ' || s.c == '\t' || s.c == '\r' || s.c == '\n');
+    return !s.plain && is_blank_or_break(s.c);
 }
 
 bool is_quote(SCANNED_CHAR const& s) {
@@ -565,6 +588,7 @@ void ACF_MANAGER_READER::tokenize(char const* text, size_t length) {
     char* buffer = m_token_buffer.data();
     m_token_count = 0;
     m_token_overflow = false;
+    m_tail_token = nullptr;
     size_t read = 0;
     size_t write = 0;
     bool any_word = false;
@@ -588,6 +612,7 @@ void ACF_MANAGER_READER::tokenize(char const* text, size_t length) {
         char* token = buffer + write;
 
         if (!is_quote(s)) {
+            size_t const start = read;
             for (;;) {
                 size_t run = copy_plain_run<false>(text + read, buffer + write);
                 read += run;
@@ -598,6 +623,12 @@ void ACF_MANAGER_READER::tokenize(char const* text, size_t length) {
                 }
                 buffer[write++] = s.c;
                 read += s.width;
+            }
+            // An escape would make the token shorter than its text, and a
+            // token right after a closing quote would not start after a blank.
+            if (s.c == '\0' && read - start == static_cast<size_t>(buffer + write - token) &&
+                start > 0 && is_blank_or_break(text[start - 1])) {
+                m_tail_token = token;
             }
         } else {
             // A quoted group. It closes at the end of its first word when that
@@ -723,10 +754,16 @@ ACF_MGR_ASGN_LINE* ACF_MANAGER_READER::append_line(uint8_t flags, char const* te
 void ACF_MANAGER_READER::append_built_line(LINE_BUILDER const& line, char const* text) {
     size_t size = 0;
     uint8_t mask = 0;
+    uint8_t tail_field = ACF_MGR_ASGN_LINE::FIELD_COUNT;
     for (int f = 0; f < ACF_MGR_ASGN_LINE::FIELD_COUNT; ++f) {
-        if (line.fields[f] != nullptr) {
+        if (line.fields[f] == nullptr) {
+            continue;
+        }
+        mask = static_cast<uint8_t>(mask | (1u << f));
+        if (line.fields[f] == m_tail_token) {
+            tail_field = static_cast<uint8_t>(f); // read from the line's text, not copied
+        } else {
             size += line.lengths[f] + 1;
-            mask = static_cast<uint8_t>(mask | (1u << f));
         }
     }
     for (int32_t a = 0; a < line.argument_count; ++a) {
@@ -740,7 +777,7 @@ void ACF_MANAGER_READER::append_built_line(LINE_BUILDER const& line, char const*
         at += length + 1;
     };
     for (int f = 0; f < ACF_MGR_ASGN_LINE::FIELD_COUNT; ++f) {
-        if (line.fields[f] != nullptr) {
+        if (line.fields[f] != nullptr && f != tail_field) {
             put(line.fields[f], line.lengths[f]);
         }
     }
@@ -750,7 +787,7 @@ void ACF_MANAGER_READER::append_built_line(LINE_BUILDER const& line, char const*
     }
     reserve_records(1);
     m_records.back().emplace_back(m_file_index, m_line_number, line.flags, text, packed, mask,
-                                  static_cast<uint8_t>(line.argument_count));
+                                  static_cast<uint8_t>(line.argument_count), tail_field);
 }
 
 std::string_view ACF_MANAGER_READER::keep_key(std::string_view text) {

@@ -35,7 +35,8 @@ struct ACF_MGR_READ_TEXTS {
 
 // One line of a settings file as read: 32 bytes. The line's text stays in the
 // file's buffer; the fields and arguments given are packed one after the other
-// into the reader's arena.
+// into the reader's arena, except a field whose text is the end of the line's
+// own text (most lines end in their value or target), which is read from there.
 class ACF_MGR_ASGN_LINE {
 public:
     // Flag bits.
@@ -59,9 +60,12 @@ public:
 
     // `text` (NUL-terminated) and `packed` (the fields of `field_mask` in FIELD
     // order, then `argument_count` arguments, each a type byte and its value,
-    // every text NUL-terminated) must outlive the record.
+    // every text NUL-terminated) must outlive the record. `tail_field`, when
+    // not FIELD_COUNT, is a field of `field_mask` left out of `packed`: its
+    // text is the end of `text` after the last blank, tab or line break in it.
     ACF_MGR_ASGN_LINE(int32_t file_index, int32_t line_number, uint8_t flags, char const* text,
-                      char const* packed, uint8_t field_mask, uint8_t argument_count);
+                      char const* packed, uint8_t field_mask, uint8_t argument_count,
+                      uint8_t tail_field = FIELD_COUNT);
 
     int32_t get_file_index() const { return m_file_index; }   // into the reader's file names
     int32_t get_line_number() const { return m_line_number; } // 1-based within that file
@@ -89,6 +93,12 @@ public:
     std::vector<ARGUMENT> get_arguments() const;
 
 private:
+    bool is_packed(int field) const {
+        return has_field(static_cast<FIELD>(field)) && field != m_tail_field;
+    }
+    // The first argument in `m_packed`, after the packed fields.
+    char const* packed_arguments() const;
+
     char const* m_text;
     char const* m_packed;
     int32_t m_file_index;
@@ -96,6 +106,7 @@ private:
     uint8_t m_flags;
     uint8_t m_field_mask;
     uint8_t m_argument_count;
+    uint8_t m_tail_field; // the field read from the end of `m_text`; FIELD_COUNT: none
     uint32_t m_kept_position = UINT32_MAX;
 };
 
@@ -189,7 +200,7 @@ private:
     // A lasting copy of a line handed in, padded for the tokeniser.
     char const* keep_line(char const* text, size_t length);
     // Splits the padded line into the tokens; a blank or comment line gives a
-    // verbatim record.
+    // verbatim record. Notes the token that is the line's tail.
     void tokenize(char const* text, size_t length);
     bool store_token(char* token, size_t length);
     // Fills the builder from the tokens after the command; false makes the
@@ -244,6 +255,10 @@ private:
     size_t m_token_lengths[MAX_TOKENS] = {};
     int32_t m_token_count = 0;
     bool m_token_overflow = false;
+    // The token of the last line tokenised that is, as it stands, the end of the
+    // line's text after a blank, tab or line break (unquoted, no escapes, last
+    // on the line); null when none is.
+    char const* m_tail_token = nullptr;
     uint8_t m_flags = 0;
     LINE_BUILDER m_builder;
     std::list<MSG_POST*> m_messages;
