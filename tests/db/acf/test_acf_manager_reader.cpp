@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
@@ -244,6 +245,75 @@ TEST_F(ReaderFiles, EachLineKindGivesItsRecord) {
         EXPECT_STREQ(line->get_text(), c.line) << "the text is the line as read";
         EXPECT_EQ(line->get_file_index(), 0);
         EXPECT_EQ(line->get_line_number(), 1);
+    }
+}
+
+struct TAIL_CASE {
+    char const* line;
+    char const* record;
+    LINE::FIELD tail; // the field read from the line's own text; FIELD_COUNT: none
+};
+
+// A field whose text stands as the end of its line's text (unquoted, no
+// escapes, last on the line) is read from the line; any other is a copy. Either
+// way every field and argument reads as written.
+TEST_F(ReaderFiles, AFieldEndingTheLineIsReadFromTheLine) {
+    constexpr LINE::FIELD NONE = LINE::FIELD_COUNT;
+    TAIL_CASE const cases[] = {
+        {"set_global_assignment -name VHDL_FILE top.vhd",
+         "flags=0 name=\"VHDL_FILE\" value=\"top.vhd\"", LINE::VALUE},
+        {"set_instance_assignment -name IO_STANDARD \"2.5 V\" -to led0",
+         "flags=0 name=\"IO_STANDARD\" value=\"2.5 V\" to=\"led0\"", LINE::TO},
+        {"set_parameter\t-name\tA\tx", "flags=8 name=\"A\" value=\"x\"", LINE::VALUE},
+        {"source sub.tsf", "flags=20 source=\"sub.tsf\"", LINE::SOURCE_FILE},
+        // the tail is a field before others, and arguments follow the fields
+        {"set_parameter -value 1 -to u1 -name A", "flags=8 name=\"A\" value=\"1\" to=\"u1\"",
+         LINE::NAME},
+        {"set_instance_assignment -entity sub -comment c -to led0 -name IO_STANDARD LVDS",
+         "flags=0 name=\"IO_STANDARD\" value=\"LVDS\" to=\"led0\" entity=\"sub\" comment=\"c\"",
+         LINE::VALUE},
+        {"set_instance_assignment -name INPUT_MAX_DELAY 1ns -rise -to b",
+         "flags=0 name=\"INPUT_MAX_DELAY\" value=\"1ns\" to=\"b\" arg4=\"\"", LINE::TO},
+        {"set_instance_assignment -name IO_STANDARD LVDS -from a -to b -entity sub",
+         "flags=0 name=\"IO_STANDARD\" value=\"LVDS\" from=\"a\" to=\"b\" entity=\"sub\"",
+         LINE::ENTITY},
+        // an escaped blank still separates: the word after it is the tail
+        {"set_parameter -name A\\ x", "flags=8 name=\"A\" value=\"x\"", LINE::VALUE},
+        // a lone backslash at the end stays in the word and in the line
+        {"set_parameter -name A x\\", "flags=8 name=\"A\" value=\"x\\\"", LINE::VALUE},
+        // not the line's tail, or not as it stands there
+        {"set_parameter -name A \"x\"", "flags=8 name=\"A\" value=\"x\"", NONE},
+        {"set_parameter -name A \"x y\"", "flags=8 name=\"A\" value=\"x y\"", NONE},
+        {"set_parameter -name A x\\[1\\]", "flags=8 name=\"A\" value=\"x[1]\"", NONE},
+        {"set_parameter -name A x ", "flags=8 name=\"A\" value=\"x\"", NONE},
+        {"set_parameter -name A x\r", "flags=8 name=\"A\" value=\"x\"", NONE},
+        {"set_parameter -name A x # note", "flags=8 name=\"A\" value=\"x\"", NONE},
+        {"set_parameter -name \"A B\"x", "flags=8 name=\"A B\" value=\"x\"", NONE},
+        {"catch { set_parameter -name A x } r", "flags=8 name=\"A\" value=\"x\"", NONE},
+        {"set_global_assignment -name VHDL_FILE a.vhd -library work",
+         "flags=0 name=\"VHDL_FILE\" value=\"a.vhd\" arg9=\"work\"", NONE},
+        {"set_location_assignment", "flags=0 name=\"LOCATION\"", NONE},
+        {"set_global_assignment", "flags=0", NONE},
+    };
+    for (TAIL_CASE const& c : cases) {
+        // A line follows, so that a line ending in "\r" ends in "\r\n", whose
+        // "\r" stays in the line's text.
+        std::string const file = std::string(c.line) + "\nset_parameter -name NEXT 1";
+        ACF_MANAGER_READER reader;
+        reader.read_file(write("tail.tsf", file).c_str(), false, nullptr, false, false);
+        ASSERT_EQ(reader.get_assignment_lines().size(), 2u) << c.line;
+        LINE const& line = *reader.get_assignment_lines().front();
+        EXPECT_EQ(describe(line), c.record) << c.line;
+        EXPECT_STREQ(line.get_text(), c.line);
+        char const* const text = line.get_text();
+        char const* const end = text + std::strlen(text);
+        for (int f = 0; f < LINE::FIELD_COUNT; ++f) {
+            char const* field = line.get_field(static_cast<LINE::FIELD>(f));
+            if (field != nullptr) {
+                bool const in_line = field >= text && field < end;
+                EXPECT_EQ(in_line, f == c.tail) << c.line << ", field " << f;
+            }
+        }
     }
 }
 
