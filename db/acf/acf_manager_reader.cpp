@@ -624,8 +624,10 @@ void ACF_MANAGER_READER::tokenize(char const* text, size_t length) {
                 buffer[write++] = s.c;
                 read += s.width;
             }
-            // An escape would make the token shorter than its text, and a
-            // token right after a closing quote would not start after a blank.
+            // The line's tail: the token ends the line, stands there as it is
+            // (an escape would make it shorter than its text) and starts after
+            // a blank, tab or line break (not right after a closing quote),
+            // which is where a record looks for it.
             if (s.c == '\0' && read - start == static_cast<size_t>(buffer + write - token) &&
                 start > 0 && is_blank_or_break(text[start - 1])) {
                 m_tail_token = token;
