@@ -130,7 +130,8 @@ double read_and_split(std::string const& file, size_t* lines, size_t* size) {
 double read_with_tclsh(std::string const& directory) {
     THR_PIPE out = nullptr;
     THR_PROCESS process = nullptr;
-    std::string command = "tclsh8.6 " + thr_process_quote_argument(directory + "/run.tcl");
+    std::string command = thr_process_quote_argument(TCLSH_PATH) + " " +
+                          thr_process_quote_argument(directory + "/run.tcl");
     if (!thr_process_create(command.c_str(), directory.c_str(), &out, nullptr, &process, nullptr)) {
         return -1;
     }
@@ -169,7 +170,7 @@ int main() {
         double seconds = read_with_reader(directory + "/big.tsf", &records, &run_peak);
         double tcl_seconds = read_with_tclsh(directory);
         if (tcl_seconds < 0 || split_seconds < 0) {
-            std::fprintf(stderr, "tclsh8.6 could not source the file, or it could not be read\n");
+            std::fprintf(stderr, TCLSH_PATH " could not source the file, or it could not be read\n");
             std::system(("rm -rf '" + directory + "'").c_str());
             return 1;
         }

@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     }
     close(fd);
     std::vector<std::string> const regentool = {gen_get_module_path() + "regentool", "--help"};
-    std::vector<std::string> const tclsh = {"tclsh8.6", empty_script};
+    std::vector<std::string> const tclsh = {TCLSH_PATH, empty_script};
 
     std::vector<double> regentool_seconds;
     std::vector<double> tclsh_seconds;
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     }
     unlink(empty_script);
     if (failed) {
-        std::fprintf(stderr, "bench_regentool_startup: regentool --help or tclsh8.6 failed\n");
+        std::fprintf(stderr, "bench_regentool_startup: regentool --help or " TCLSH_PATH " failed\n");
         return 1;
     }
     double const regentool_median = median(regentool_seconds);

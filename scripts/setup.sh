@@ -6,7 +6,7 @@ set -euo pipefail
 # Each line says who needs it; the build finds each through the name in brackets.
 packages=(
     build-essential cmake ninja-build pkg-config # compilers, CMake presets, [PkgConfig]
-    tcl8.6 tcl8.6-dev                            # [pkg-config tcl8.6]; tclsh8.6 in benchmarks
+    tcl8.6 tcl8.6-dev                            # [pkg-config tcl8.6]; [tclsh8.6] for tests, benchmarks
     qt6-base-dev qt6-base-dev-tools libgl-dev    # [Qt6 Widgets, Test], moc, uic, rcc; OpenGL for Qt6Gui
     flex bison                                   # [FLEX], [BISON]
     libtbb-dev                                   # [tbbmalloc]

@@ -21,7 +21,7 @@ TEST(FerroBuilderTools, EachShowsItsFolderAndArguments) {
         {thr_process_quote_argument(bin + "/perl/bin/perl") + " -x " +
              thr_process_quote_argument(bin + "/ferro_builder/bin/ferro_builder"),
          "ferro_builder"},
-        {"tclsh " +
+        {thr_process_quote_argument(TCLSH_PATH) + " " +
              thr_process_quote_argument(bin + "/ferro_builder/system_console/bin/emdb_app.tcl"),
          "emdb_app.tcl"},
     };
