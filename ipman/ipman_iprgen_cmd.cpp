@@ -12,7 +12,11 @@
 #include "suite/messages/msg.h"
 #include "suite/wizman/wizman_files.h"
 
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <list>
+#include <unistd.h>
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
@@ -47,6 +51,48 @@ bool ipman_iprgen_process_dir_option(int, char const* value) {
 }
 
 namespace {
+
+// Whether `directory` can be searched for variation files. When it cannot, the
+// error that says why is posted: it does not exist, or it cannot be read.
+bool folder_can_be_searched(std::string const& directory) {
+    DIR* dir = opendir(directory.c_str());
+    int const error = errno;
+    if (dir != nullptr) {
+        closedir(dir);
+        return true;
+    }
+    std::string const folder = FIO_PATH(directory).full_path();
+    if (error == ENOENT) {
+        ipman_post(MSG_IPMAN::E::INVALID_DIRECTORY(folder.c_str()));
+    } else {
+        ipman_post(MSG_IPMAN::E::IPRGEN_DIRECTORY_UNREADABLE(folder.c_str(), std::strerror(error)));
+    }
+    return false;
+}
+
+// Why the upgrade of `file` failed: what the check before the run found
+// (`fail_type`), else what the file shows now, else the wizard's exit status.
+std::string failure_reason(IPMAN_IPRGEN_MANAGER const& manager, std::string const& file,
+                           IPMAN_FAIL_REGEN_TYPE fail_type, int exit_code) {
+    if (fail_type == IPMAN_FAIL_REGEN_NONE) {
+        manager.check_file_is_valid(file, fail_type);
+    }
+    switch (fail_type) {
+    case IPMAN_FAIL_REGEN_FILE_MISSING:
+        return "No such file";
+    case IPMAN_FAIL_REGEN_WRITE_PROTECTED:
+        return "Not writable";
+    case IPMAN_FAIL_REGEN_NOT_VARIATION_FILE:
+        return "Not a variation file of the IP wizard";
+    default:
+        break;
+    }
+    std::string const& wizard = manager.get_wizard_program();
+    if (access(wizard.c_str(), X_OK) != 0) {
+        return "The IP wizard \"" + wizard + "\" cannot be started";
+    }
+    return "The IP wizard exited with status " + std::to_string(exit_code);
+}
 
 QEXE_OPTION_DEF const ipman_iprgen_option_def[] = {
     {"all", nullptr, QEXE_OPTION_KIND_FLAG, ipman_iprgen_process_all_option,
@@ -97,12 +143,18 @@ bool IPMAN_IPRGEN_CMD::execute() {
         m_directory = ".";
         return run_command_with_dir_option();
     }
-    if (m_project_directory && !m_directory.empty()) {
+    if (m_project_directory) {
+        if (m_directory.empty()) {
+            ipman_post(MSG_IPMAN::E::INVALID_DIRECTORY(""));
+            return false;
+        }
         return run_command_with_dir_option();
     }
-    if (m_files && !m_files_text.empty()) {
+    if (m_files) {
         return run_command_with_files_option();
     }
+    ipman_post(
+        MSG_IPMAN::E::IPRGEN_NOTHING_TO_DO("no file list, --project_directory or --all was given"));
     return false;
 }
 
@@ -131,15 +183,18 @@ bool IPMAN_IPRGEN_CMD::run_files(std::vector<std::string> const& names, bool che
     for (unsigned i = 0; i < count; ++i) {
         set_status_report(progress_percent(count, i));
         char const* name = names[i].c_str();
+        std::string const file = IPMAN_IPRGEN_MANAGER::unquoted(names[i]);
         IPMAN_FAIL_REGEN_TYPE fail_type = IPMAN_FAIL_REGEN_NONE;
-        bool refused = check_files && ip_mgr->check_file_is_valid(
-                                          IPMAN_IPRGEN_MANAGER::unquoted(names[i]), fail_type);
+        bool refused = check_files && ip_mgr->check_file_is_valid(file, fail_type);
         if (refused && fail_type == IPMAN_FAIL_REGEN_WRITE_PROTECTED) {
-            std::string path = FIO_PATH(IPMAN_IPRGEN_MANAGER::unquoted(names[i])).full_path();
-            ipman_post(MSG_IPMAN::E::READ_ONLY_FILE(path.c_str()));
+            ipman_post(MSG_IPMAN::E::READ_ONLY_FILE(FIO_PATH(file).full_path().c_str()));
         }
-        if (refused || ip_mgr->run_ip_regeneration(names[i]) != 0) {
-            ipman_post(MSG_IPMAN::E::IPRGEN_FAILED("", name));
+        int exit_code = refused ? 0 : ip_mgr->run_ip_regeneration(names[i]);
+        if (refused || exit_code != 0) {
+            MSG_E* failed = MSG_IPMAN::E::IPRGEN_FAILED("", name);
+            std::string why = failure_reason(*ip_mgr, file, fail_type, exit_code);
+            failed->add_sub_message(MSG_IPMAN::I::IPRGEN_FAILURE_REASON(why.c_str()));
+            ipman_post(failed);
             all_succeeded = false;
         } else {
             ipman_post(MSG_IPMAN::I::IPRGEN_SUCCESSFUL("", name));
@@ -149,35 +204,44 @@ bool IPMAN_IPRGEN_CMD::run_files(std::vector<std::string> const& names, bool che
 }
 
 bool IPMAN_IPRGEN_CMD::run_command_with_files_option() {
-    IPMAN_PROJECT_LOCK lock;
-    if (!ipman_begin_project_upgrade(lock, ".")) {
-        return false;
-    }
     std::vector<std::string> files;
     split_file_arg_by_regexp(m_files_text, files);
+    if (files.empty()) {
+        ipman_post(MSG_IPMAN::E::IPRGEN_NOTHING_TO_DO("the file list names no file"));
+        return false;
+    }
+    std::vector<std::string> folders;
+    for (std::string const& file : files) {
+        folders.push_back(FIO_PATH(IPMAN_IPRGEN_MANAGER::unquoted(file)).directory());
+    }
+    std::list<IPMAN_PROJECT_LOCK> locks;
+    if (!ipman_begin_upgrade_in_folders(locks, folders)) {
+        return false;
+    }
     return run_files(files, false);
 }
 
 bool IPMAN_IPRGEN_CMD::run_command_with_dir_option() {
-    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(m_directory))) {
+    if (!folder_can_be_searched(m_directory)) {
         return false;
     }
-    IPMAN_PROJECT_LOCK lock;
-    if (!ipman_begin_project_upgrade(lock, m_directory)) {
+    std::list<IPMAN_PROJECT_LOCK> locks;
+    if (!ipman_begin_upgrade_in_folders(locks, {m_directory})) {
         return false;
     }
     // What killed runs left half done under the folder is settled first.
     wizman_recover_tree(FIO_PATH(m_directory).full_path());
     std::list<std::string> found;
     IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_variation_file_by_dir(m_directory, &found);
+    if (found.empty()) {
+        ipman_post(MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP());
+        return true;
+    }
     // The names are shown between double quotes, as a file list would give
     // them, but handed on as they are: no character of a name is parsed.
     std::vector<std::string> names;
     for (std::string const& file : found) {
         names.push_back("\"" + file + "\"");
-    }
-    if (names.empty()) {
-        split_file_arg_by_regexp(m_files_text, names);
     }
     return run_files(names, true);
 }

@@ -8,14 +8,15 @@ MEM_UNIT_INITIALIZER(IPMAN);
 
 namespace {
 
-unsigned const ipman_msg_ids[] = {11133, 11131, 11135, 11136, 11903, 11250, 11837, 11838, 11889,
-                                  11890, 11901, 11902, 11904, 11905, 11906, 11907, 11908};
+unsigned const ipman_msg_ids[] = {11133, 11131, 11135, 11136, 11903, 11250, 11837,
+                                  11838, 11889, 11890, 11901, 11902, 11904, 11905,
+                                  11906, 11907, 11908, 11909, 11910, 11911};
 MSG_POST_TYPE const ipman_msg_id_types[] = {
     MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
     MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_INFO,
     MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,
     MSG_POST_TYPE_INFO,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
-    MSG_POST_TYPE_ERROR};
+    MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO};
 static_assert(sizeof ipman_msg_ids / sizeof ipman_msg_ids[0] ==
                   sizeof ipman_msg_id_types / sizeof ipman_msg_id_types[0],
               "every identifier has its type");
@@ -119,6 +120,19 @@ MSG_E* MSG_IPMAN::E::IPRGEN_BACKUP_FAILED(char const* file, char const* reason) 
                       file, reason);
 }
 
+MSG_E* MSG_IPMAN::E::IPRGEN_DIRECTORY_UNREADABLE(char const* directory, char const* reason) {
+    return make_error(
+        11909, "Directory \"%1!s!\" cannot be read: %2!s!./EIPMAN_IPRGEN_DIRECTORY_UNREADABLE",
+        directory, reason);
+}
+
+MSG_E* MSG_IPMAN::E::IPRGEN_NOTHING_TO_DO(char const* reason) {
+    return make_error(11910,
+                      "Nothing to upgrade: %1!s!. Run regentool --help for the "
+                      "options./EIPMAN_IPRGEN_NOTHING_TO_DO",
+                      reason);
+}
+
 MSG_I* MSG_IPMAN::I::IPRGEN_SUCCESSFUL(char const* ip_name, char const* file) {
     return make_info(11131,
                      "Completed upgrading IP component %1!s! with file "
@@ -145,6 +159,10 @@ MSG_I* MSG_IPMAN::I::IPRGEN_BACKUP_FILE(char const* file, char const* backup) {
 MSG_I* MSG_IPMAN::I::IPRGEN_RESTORE_FILE(char const* backup, char const* file) {
     return make_info(11904, "Restoring file \"%1!s!\" to \"%2!s!\"/IIPMAN_IPRGEN_RESTORE_FILE",
                      backup, file);
+}
+
+MSG_I* MSG_IPMAN::I::IPRGEN_FAILURE_REASON(char const* reason) {
+    return make_info(11911, "%1!s!/IIPMAN_IPRGEN_FAILURE_REASON", reason);
 }
 
 MSG_D* MSG_IPMAN::DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...) {

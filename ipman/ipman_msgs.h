@@ -21,6 +21,8 @@ public:
         static MSG_E* IPRGEN_RULE_FILE_INVALID(char const* file, char const* reason);
         static MSG_E* IPRGEN_REPORT_NOT_WRITTEN(char const* file);
         static MSG_E* IPRGEN_BACKUP_FAILED(char const* file, char const* reason);
+        static MSG_E* IPRGEN_DIRECTORY_UNREADABLE(char const* directory, char const* reason);
+        static MSG_E* IPRGEN_NOTHING_TO_DO(char const* reason);
     };
     // Information; a suppressed one comes back as a null message that posts nothing.
     class I {
@@ -30,6 +32,8 @@ public:
         static MSG_I* IPRGEN_NO_REQUIRED_REGEN_IP();
         static MSG_I* IPRGEN_BACKUP_FILE(char const* file, char const* backup);
         static MSG_I* IPRGEN_RESTORE_FILE(char const* backup, char const* file);
+        // Why an upgrade failed, as a sub-message of IPRGEN_FAILED.
+        static MSG_I* IPRGEN_FAILURE_REASON(char const* reason);
     };
 
     // A debug message of the component "IPMAN", printf-formatted; level 2 when omitted.

@@ -6,8 +6,11 @@
 #include "suite/wizman/wizman_files.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,6 +28,43 @@ long holder_of(std::string const& path) {
         return 0;
     }
     return std::strtol(text.c_str(), nullptr, 10);
+}
+
+// Whether a folder holds a project file: an entry named "*.tpf" that is no folder.
+bool holds_project_file(std::string const& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return false;
+    }
+    bool found = false;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tpf") == 0 &&
+            !FIO_FILE_SYSTEM::is_directory(FIO_PATH(folder, name))) {
+            found = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+// `folder` as a full path without links and without a trailing "/"; a folder
+// that does not exist keeps its full path as written.
+std::string physical_folder(std::string const& folder) {
+    char resolved[PATH_MAX];
+    std::string path = realpath(folder.empty() ? "." : folder.c_str(), resolved) != nullptr
+                           ? std::string(resolved)
+                           : FIO_PATH(folder.empty() ? "." : folder).full_path();
+    if (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+std::string parent_folder(std::string const& folder) {
+    size_t slash = folder.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : folder.substr(0, slash);
 }
 
 } // namespace
@@ -96,4 +136,40 @@ bool ipman_begin_project_upgrade(IPMAN_PROJECT_LOCK& lock, std::string const& di
                           : std::string("another IP upgrade is running");
     ipman_post(MSG_IPMAN::E::IPRGEN_PROJECT_LOCKED(folder.c_str(), why.c_str()));
     return false;
+}
+
+std::set<std::string> ipman_project_folders_of(std::vector<std::string> const& folders) {
+    // Files of one project share their upper folders: each folder is read once.
+    std::map<std::string, bool> holds;
+    std::set<std::string> projects;
+    for (std::string const& given : folders) {
+        std::string const start = physical_folder(given);
+        std::string project = start;
+        for (std::string folder = start;; folder = parent_folder(folder)) {
+            auto known = holds.find(folder);
+            if (known == holds.end()) {
+                known = holds.emplace(folder, holds_project_file(folder)).first;
+            }
+            if (known->second) {
+                project = folder;
+                break;
+            }
+            if (folder == "/") {
+                break;
+            }
+        }
+        projects.insert(project);
+    }
+    return projects;
+}
+
+bool ipman_begin_upgrade_in_folders(std::list<IPMAN_PROJECT_LOCK>& locks,
+                                    std::vector<std::string> const& folders) {
+    for (std::string const& project : ipman_project_folders_of(folders)) {
+        locks.emplace_back();
+        if (!ipman_begin_project_upgrade(locks.back(), project)) {
+            return false;
+        }
+    }
+    return true;
 }

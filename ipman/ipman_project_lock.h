@@ -2,10 +2,16 @@
 // ".ip_upgrade.lock" in the project's folder, held by a regentool run or a
 // "regenerate_ip" command while it upgrades. The lock file names the holding
 // process; the lock dies with its process, so a stale lock file of a killed run
-// is taken over. The holder removes the file when it lets go.
+// is taken over. The holder removes the file when it lets go. The project of a
+// file or folder is the nearest folder upward that holds a project file (.tpf),
+// so that an upgrade of a few files or of a subfolder waits for an upgrade of
+// the whole project, and the other way round.
 #pragma once
 
+#include <list>
+#include <set>
 #include <string>
+#include <vector>
 
 extern char const* const IPMAN_PROJECT_LOCK_FILE; // ".ip_upgrade.lock"
 
@@ -31,3 +37,14 @@ private:
 // IPRGEN_PROJECT_LOCKED posted, when another upgrade holds the project; true,
 // without a lock, in a folder where no lock file can be made.
 bool ipman_begin_project_upgrade(IPMAN_PROJECT_LOCK& lock, std::string const& directory);
+
+// The folders whose locks guard an upgrade of files in `folders`: for each, the
+// nearest folder upward (itself included, links resolved) that holds a project
+// file (.tpf), or else the folder itself. Full paths, each once, in order.
+std::set<std::string> ipman_project_folders_of(std::vector<std::string> const& folders);
+
+// Locks, for an upgrade of files in `folders`, every project that holds them
+// (ipman_project_folders_of), adding the locks to `locks`. False, with
+// IPRGEN_PROJECT_LOCKED posted, when another upgrade holds any of them.
+bool ipman_begin_upgrade_in_folders(std::list<IPMAN_PROJECT_LOCK>& locks,
+                                    std::vector<std::string> const& folders);

@@ -36,6 +36,12 @@ std::vector<FACTORY_CASE> const& factory_cases() {
          "You must upgrade the IP component \"s.v\" in Plexa."},
         {[] { return MSG_IPMAN::E::IPRGEN_NOT_VARIATION_FILE("t.txt"); }, 11901, 'E',
          "File t.txt is not a valid variation file."},
+        {[] { return MSG_IPMAN::E::IPRGEN_DIRECTORY_UNREADABLE("d", "Permission denied"); }, 11909,
+         'E', "Directory \"d\" cannot be read: Permission denied."},
+        {[] { return MSG_IPMAN::E::IPRGEN_NOTHING_TO_DO("the file list names no file"); }, 11910,
+         'E',
+         "Nothing to upgrade: the file list names no file. Run regentool --help for the "
+         "options."},
         {[] { return MSG_IPMAN::I::IPRGEN_SUCCESSFUL("", "x.v"); }, 11131, 'I',
          "Completed upgrading IP component  with file \"x.v\"."},
         {[] { return MSG_IPMAN::I::IPRGEN_START("fifo", "x.v"); }, 11837, 'I',
@@ -46,6 +52,8 @@ std::vector<FACTORY_CASE> const& factory_cases() {
          "Backing up file \"d/c.v\" to \"d/c_BAK.v\""},
         {[] { return MSG_IPMAN::I::IPRGEN_RESTORE_FILE("d/c_BAK.v", "d/c.v"); }, 11904, 'I',
          "Restoring file \"d/c_BAK.v\" to \"d/c.v\""},
+        {[] { return MSG_IPMAN::I::IPRGEN_FAILURE_REASON("No such file"); }, 11911, 'I',
+         "No such file"},
     };
     return cases;
 }

@@ -22,10 +22,20 @@ std::string progress(int percent) {
 std::string upgraded(std::string const& file) {
     return "Info (11131): Completed upgrading IP component  with file \"" + file + "\".\n";
 }
-std::string failed(std::string const& file) {
-    return "Error (11133): IP component  with file \"" + file + "\" upgrade failed.\n";
+// The failure of a file's upgrade, with the reason below it.
+std::string failed(std::string const& file, std::string const& reason) {
+    return "Error (11133): IP component  with file \"" + file + "\" upgrade failed.\n" +
+           "    Info (11911): " + reason + "\n";
 }
+std::string const NO_FILE = "No such file";
+std::string const WIZARD_FAILED = "The IP wizard exited with status 1";
 std::string const TOO_MANY = "Error (11250): Command has too many specified options.\n";
+std::string nothing_to_do(std::string const& reason) {
+    return "Error (11910): Nothing to upgrade: " + reason +
+           ". Run regentool --help for the options.\n";
+}
+std::string const NO_COMPONENTS =
+    "Info (11838): No required-upgrade IP components found in the project\n";
 
 class Regentool : public ::testing::Test {
 protected:
@@ -61,21 +71,21 @@ TEST_F(Regentool, RunsEachFileWithProgressAndOneMessage) {
         {"--files=\"core_a.v sub/core_b.vhd\"",
          progress(50) + upgraded("core_a.v") + progress(100) + upgraded("sub/core_b.vhd"), 0},
         {"--files \"core_a.v sub/broken.v sub/deeper/core_c.sv\"",
-         progress(33) + upgraded("core_a.v") + progress(66) + failed("sub/broken.v") +
-             progress(99) + upgraded("sub/deeper/core_c.sv"),
+         progress(33) + upgraded("core_a.v") + progress(66) +
+             failed("sub/broken.v", WIZARD_FAILED) + progress(99) +
+             upgraded("sub/deeper/core_c.sv"),
          1},
         {"--files \"missing.v core_a.v\"",
-         progress(50) + failed("missing.v") + progress(100) + upgraded("core_a.v"), 1},
+         progress(50) + failed("missing.v", NO_FILE) + progress(100) + upgraded("core_a.v"), 1},
         // Quoted names keep their quotes in the messages.
         {"--files=\"'ram block.v' core_a.v\"",
          progress(50) + upgraded("'ram block.v'") + progress(100) + upgraded("core_a.v"), 0},
         {"--files=\"a.v b.v c.v d.v e.v f.v g.v\"",
-         progress(14) + failed("a.v") + progress(28) + failed("b.v") + progress(42) +
-             failed("c.v") + progress(56) + failed("d.v") + progress(70) + failed("e.v") +
-             progress(84) + failed("f.v") + progress(98) + failed("g.v"),
+         progress(14) + failed("a.v", NO_FILE) + progress(28) + failed("b.v", NO_FILE) +
+             progress(42) + failed("c.v", NO_FILE) + progress(56) + failed("d.v", NO_FILE) +
+             progress(70) + failed("e.v", NO_FILE) + progress(84) + failed("f.v", NO_FILE) +
+             progress(98) + failed("g.v", NO_FILE),
          1},
-        // A list in which no name is found has nothing to do.
-        {"--files \"\t\"", "", 0},
     };
     for (CASE const& c : cases) {
         fresh_copy();
@@ -85,6 +95,8 @@ TEST_F(Regentool, RunsEachFileWithProgressAndOneMessage) {
     }
 }
 
+// Every refusal says in one line what is wrong: a folder it names, or that there
+// is nothing to do.
 TEST_F(Regentool, RefusesConflictingOrIncompleteOptions) {
     struct CASE {
         char const* arguments;
@@ -98,11 +110,18 @@ TEST_F(Regentool, RefusesConflictingOrIncompleteOptions) {
         {"--files", "Error (11136): File \"\" does not exist or the file path is invalid.\n"},
         {"--project_directory",
          "Error (11135): Directory \"\" does not exist or the directory path is invalid.\n"},
+        {"--project_directory=\"\"",
+         "Error (11135): Directory \"\" does not exist or the directory path is invalid.\n"},
         {"--bogus", "Error (10001): Option \"--bogus\" is not an option of this command.\n"},
         {"--all=yes", "Error (10002): Option \"all\" takes no value.\n"},
-        // Nothing to do, or a folder that does not exist: failure without a message.
-        {"", ""},
-        {"--project_directory=missing", ""},
+        {"", nothing_to_do("no file list, --project_directory or --all was given")},
+        {"--files=\"\"", nothing_to_do("the file list names no file")},
+        {"--files \"\t\"", nothing_to_do("the file list names no file")},
+        {"--project_directory=missing", "Error (11135): Directory \"" + m_root +
+                                            "/missing\" does not exist or the directory path "
+                                            "is invalid.\n"},
+        {"--project_directory=core_a.v",
+         "Error (11909): Directory \"" + m_root + "/core_a.v\" cannot be read: Not a directory.\n"},
     };
     for (CASE const& c : cases) {
         TEST_RUN_RESULT result = run(c.arguments);
@@ -112,13 +131,43 @@ TEST_F(Regentool, RefusesConflictingOrIncompleteOptions) {
     EXPECT_EQ(read("core_a.v"), test_read_file(FIXTURE + "/core_a.v"));
 }
 
+// A folder that cannot be read fails naming it, also for a user whom the
+// permissions stop (as root, the run drops to an unprivileged user).
+TEST_F(Regentool, UnreadableFolderFailsNamingIt) {
+    std::filesystem::permissions(m_workspace.dir(), std::filesystem::perms::owner_all |
+                                                        std::filesystem::perms::group_read |
+                                                        std::filesystem::perms::group_exec |
+                                                        std::filesystem::perms::others_read |
+                                                        std::filesystem::perms::others_exec);
+    chmod((m_project + "/sub").c_str(), 0);
+    std::string const unprivileged = geteuid() == 0 ? std::string(SETPRIV_PATH) +
+                                                          " --reuid=65534 --regid=65534 "
+                                                          "--clear-groups "
+                                                    : std::string();
+    struct CASE {
+        char const* arguments;
+        char const* folder;
+    } const cases[] = {{"--project_directory=sub", "/sub"},
+                       {"--project_directory sub/deeper", "/sub/deeper"}};
+    for (CASE const& c : cases) {
+        TEST_RUN_RESULT result =
+            test_run(unprivileged + thr_process_quote_argument(REGENTOOL_PATH) + " " + c.arguments,
+                     m_project);
+        EXPECT_EQ(result.output, "Error (11909): Directory \"" + m_root + c.folder +
+                                     "\" cannot be read: Permission denied.\n")
+            << c.arguments;
+        EXPECT_EQ(result.status, 1) << c.arguments;
+    }
+    chmod((m_project + "/sub").c_str(), 0755);
+}
+
 TEST_F(Regentool, UpgradesEveryVariationFileUnderAFolder) {
-    std::string const expected = progress(20) + upgraded("\"" + m_root + "/core_a.v\"") +
-                                 progress(40) + upgraded("\"" + m_root + "/ram block.v\"") +
-                                 progress(60) + failed("\"" + m_root + "/sub/broken.v\"") +
-                                 progress(80) + upgraded("\"" + m_root + "/sub/core_b.vhd\"") +
-                                 progress(100) +
-                                 upgraded("\"" + m_root + "/sub/deeper/core_c.sv\"");
+    std::string const expected =
+        progress(20) + upgraded("\"" + m_root + "/core_a.v\"") + progress(40) +
+        upgraded("\"" + m_root + "/ram block.v\"") + progress(60) +
+        failed("\"" + m_root + "/sub/broken.v\"", WIZARD_FAILED) + progress(80) +
+        upgraded("\"" + m_root + "/sub/core_b.vhd\"") + progress(100) +
+        upgraded("\"" + m_root + "/sub/deeper/core_c.sv\"");
     for (char const* arguments : {"--project_directory=.", "--all"}) {
         fresh_copy();
         TEST_RUN_RESULT result = run(arguments);
@@ -132,10 +181,10 @@ TEST_F(Regentool, UpgradesEveryVariationFileUnderAFolder) {
               progress(20) + upgraded("\"" + m_root + "/sub/deeper/core_c.sv\""));
     EXPECT_EQ(from_outside.status, 0);
 
-    // A folder without variation files has nothing to do.
+    // A folder without variation files has nothing to do, and says so.
     std::filesystem::create_directory(m_project + "/empty");
     TEST_RUN_RESULT empty = run("--project_directory=empty");
-    EXPECT_EQ(empty.output, "");
+    EXPECT_EQ(empty.output, NO_COMPONENTS);
     EXPECT_EQ(empty.status, 0);
 }
 
@@ -164,6 +213,27 @@ TEST_F(Regentool, TclOptionRunsAScriptInsteadOfTheUpgrade) {
         0u)
         << result.output;
     EXPECT_EQ(result.status, 1);
+}
+
+// The example project's upgrade script makes a failed upgrade its exit status:
+// 1 while its Plexa system (which only Plexa upgrades) fails, 0 without it.
+TEST_F(Regentool, ExampleUpgradeScriptExitsWithTheUpgradesResult) {
+    std::string const example = TESSALY_TEST_DATA_DIR "/../../examples/dsp_board";
+    std::string const failing = m_workspace.copy_fixture(example, "failing");
+    TEST_RUN_RESULT result =
+        test_run(thr_process_quote_argument(REGENTOOL_PATH) + " -t upgrade.tcl", failing);
+    EXPECT_NE(result.output.find("plexa_sys.psys} Failed}"), std::string::npos) << result.output;
+    EXPECT_EQ(result.status, 1) << result.output;
+
+    std::string const passing = m_workspace.copy_fixture(example, "passing");
+    std::string settings = test_read_file(passing + "/dsp_board.tsf");
+    std::string const plexa = "set_global_assignment -name TIP_FILE ip/plexa_sys/plexa_sys.tip\n";
+    ASSERT_NE(settings.find(plexa), std::string::npos);
+    test_write_file(passing + "/dsp_board.tsf", settings.erase(settings.find(plexa), plexa.size()));
+    result = test_run(thr_process_quote_argument(REGENTOOL_PATH) + " -t upgrade.tcl", passing);
+    EXPECT_EQ(result.output.find("Failed"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Passed"), std::string::npos) << result.output;
+    EXPECT_EQ(result.status, 0) << result.output;
 }
 
 TEST_F(Regentool, HelpListsTheOptionsFromTheHelpFile) {
@@ -224,7 +294,7 @@ TEST_F(Regentool, FolderRoadRefusesWriteProtectedFiles) {
     TEST_RUN_RESULT result = run("--project_directory=.");
     std::string const path = m_root + "/core_a.v";
     EXPECT_NE(result.output.find("Error (11903): File \"" + path + "\" is write-protected.\n" +
-                                 failed("\"" + path + "\"")),
+                                 failed("\"" + path + "\"", "Not writable")),
               std::string::npos)
         << result.output;
     EXPECT_EQ(result.status, 1);
@@ -239,8 +309,10 @@ TEST_F(Regentool, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
     mkfifo((m_project + "/fifo.v").c_str(), 0644);
     std::filesystem::create_symlink("/dev/zero", m_project + "/zero.v");
     TEST_RUN_RESULT files = run("--files \"fifo.v zero.v core_a.v\"");
-    EXPECT_EQ(files.output, progress(33) + failed("fifo.v") + progress(66) + failed("zero.v") +
-                                progress(99) + upgraded("core_a.v"));
+    std::string const not_variation = "Not a variation file of the IP wizard";
+    EXPECT_EQ(files.output, progress(33) + failed("fifo.v", not_variation) + progress(66) +
+                                failed("zero.v", not_variation) + progress(99) +
+                                upgraded("core_a.v"));
     EXPECT_EQ(files.status, 1);
 
     fresh_copy();
@@ -271,8 +343,25 @@ TEST_F(Regentool, NamesOfAnyLengthAreSplit) {
     IPMAN_TEST_INSTALL install(m_workspace, "bare");
     std::string const name(100000, 'n');
     TEST_RUN_RESULT one = test_run(install.program() + " --files " + name, m_project);
-    EXPECT_TRUE(one.output == progress(20) + failed(name)) << one.output.substr(0, 200);
+    EXPECT_TRUE(one.output == progress(20) + failed(name, NO_FILE)) << one.output.substr(0, 200);
     EXPECT_EQ(one.status, 1);
+}
+
+// A failed upgrade says why below its error: the wizard's exit status, or that
+// the wizard cannot be started (the file checks have their cases above).
+TEST_F(Regentool, FailedUpgradeNamesTheWizardsReason) {
+    IPMAN_TEST_INSTALL install(m_workspace, "odd");
+    TEST_RUN_RESULT missing = test_run(install.program() + " core_a.v", m_project);
+    EXPECT_EQ(missing.output,
+              progress(20) + failed("core_a.v", "The IP wizard \"" + install.dir() +
+                                                    "/vestawiz\" cannot be started"));
+    EXPECT_EQ(missing.status, 1);
+
+    install.add_wizard_script("exit 3");
+    TEST_RUN_RESULT three = test_run(install.program() + " core_a.v", m_project);
+    EXPECT_EQ(three.output,
+              progress(20) + failed("core_a.v", "The IP wizard exited with status 3"));
+    EXPECT_EQ(three.status, 1);
 }
 
 // One upgrade at a time per project: a second run is refused with a message
@@ -313,6 +402,53 @@ TEST_F(Regentool, SecondUpgradeOfAProjectIsRefused) {
     TEST_RUN_RESULT after = test_run(install.program() + " --files core_a.v", m_project);
     EXPECT_EQ(after.status, 0) << after.output;
     EXPECT_FALSE(std::filesystem::exists(m_project + "/.ip_upgrade.lock"));
+}
+
+// A part of a project, named by its files or its folder, from inside the
+// project or from outside, waits for an upgrade of the whole project: the lock
+// is the project's, the nearest folder upward that holds a project file.
+TEST_F(Regentool, UpgradeOfAPartWaitsForTheWholeProject) {
+    test_write_file(m_project + "/project.tpf", "PROJECT_REVISION = \"project\"\n");
+    IPMAN_TEST_INSTALL install(m_workspace, "slow");
+    install.add_wizard_script("touch '" + m_root + "/started'; while [ ! -e '" + m_root +
+                              "/release' ]; do sleep 0.02; done");
+    THR_PIPE out = nullptr;
+    THR_PROCESS whole = nullptr;
+    long whole_pid = 0;
+    ASSERT_TRUE(thr_process_create((install.program() + " --all").c_str(), m_project.c_str(), &out,
+                                   &out, &whole, &whole_pid));
+    for (int i = 0; i < 1000 && !std::filesystem::exists(m_project + "/started"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(std::filesystem::exists(m_project + "/started"));
+    struct CASE {
+        std::string arguments;
+        std::string folder; // where the run starts
+    } const cases[] = {
+        {"--files " + m_root + "/sub/core_b.vhd", m_workspace.dir()},
+        {"--files \"core_b.vhd deeper/core_c.sv\"", m_project + "/sub"},
+        {"--files ../core_a.v", m_project + "/sub"},
+        {"--project_directory=" + m_root + "/sub", m_workspace.dir()},
+        {"--project_directory=.", m_project + "/sub/deeper"},
+        {"--all", m_project + "/sub"},
+    };
+    for (CASE const& c : cases) {
+        TEST_RUN_RESULT part =
+            test_run("timeout -s KILL 20 " + install.program() + " " + c.arguments, c.folder);
+        EXPECT_EQ(part.output, "Error (11905): IP components of the project in \"" + m_root +
+                                   "\" cannot be upgraded now: IP upgrade process " +
+                                   std::to_string(whole_pid) + " is upgrading it.\n")
+            << c.arguments << " in " << c.folder;
+        EXPECT_EQ(part.status, 1) << c.arguments;
+    }
+    test_write_file(m_project + "/release", "");
+    char buffer[256];
+    size_t count = 0;
+    while (thr_process_read(out, buffer, sizeof buffer, &count) == 0) {
+    }
+    int status = -1;
+    thr_process_wait(whole, &status, 0);
+    EXPECT_EQ(status, 0);
 }
 
 } // namespace
