@@ -8,6 +8,7 @@
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_revision_manager.h"
+#include "bench/bench_args.h"
 #include "db/acf/acf_project_file.h"
 
 #include <fcntl.h>
@@ -142,7 +143,13 @@ double time_commits(int lines, int rounds, double* copies) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int const rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 41;
+    BENCH_ARGS args(argc, argv,
+                    "usage: bench_acf_commit [rounds]\n"
+                    "Times a commit of one change in a 100,000-line revision against a safe\n"
+                    "copy of that file, in turn for `rounds` rounds (default 41), and prints\n"
+                    "the medians and \"ratio commit-one-change-vs-copy\".\n");
+    int const rounds = static_cast<int>(args.next_count("rounds", 41));
+    args.done();
     double copy = 0;
     double commit = time_commits(100000, rounds, &copy);
     double small = time_commits(1000, 1000, nullptr);

@@ -32,6 +32,7 @@
 // (only: the figures whose names contain this text; default all).
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
+#include "bench/bench_args.h"
 #include "db/acf/acf_project_file.h"
 #include "ipman/ipman_tcl_impl.h"
 #include "suite/fileio/fio.h"
@@ -469,9 +470,17 @@ PEAK_PER_LINE open_peak_bytes_per_line(TEMP_DIR const& dir, int lines) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int const largest = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    double const budget = argc > 2 ? std::atof(argv[2]) : 20.0;
-    std::string const only = argc > 3 ? argv[3] : "";
+    BENCH_ARGS args(argc, argv,
+                    "usage: bench_acf_growth [largest-mixed-lines] [budget-seconds] [only]\n"
+                    "Times the settings database's big operations over growing sizes and\n"
+                    "prints their growth exponents. largest-mixed-lines caps the sizes of\n"
+                    "open-mixed (default 1000000); a size that takes longer than\n"
+                    "budget-seconds (default 20) ends its series; only runs the figures whose\n"
+                    "names contain that text (default all).\n");
+    int const largest = static_cast<int>(args.next_count("largest-mixed-lines", 1000000));
+    double const budget = args.next_number("budget-seconds", 20.0);
+    std::string const only = args.next_text("");
+    args.done();
     auto wanted = [&](char const* figure) {
         return only.empty() || std::string(figure).find(only) != std::string::npos;
     };

@@ -5,6 +5,7 @@
 // times (best of five runs), the reader's peak resident memory, and the figures
 // reader-vs-tclsh (how many times faster), reader-vs-line-split (how many times
 // slower) and reader-peak-vs-file (peak memory over the file's size).
+#include "bench/bench_args.h"
 #include "db/acf/acf_manager_reader.h"
 #include "suite/threads/thr.h"
 
@@ -148,7 +149,14 @@ double read_with_tclsh(std::string const& directory) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    BENCH_ARGS args(
+        argc, argv,
+        "usage: bench_acf_manager_reader\n"
+        "Times the settings-file reader on a generated 200,000-line settings file\n"
+        "against tclsh 8.6 sourcing it and against a bare line split, and prints\n"
+        "\"ratio reader-vs-tclsh\", \"reader-vs-line-split\" and \"reader-peak-vs-file\".\n");
+    args.done();
     char pattern[] = "/tmp/bench_acf_reader_XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         std::perror("mkdtemp");
@@ -170,7 +178,8 @@ int main() {
         double seconds = read_with_reader(directory + "/big.tsf", &records, &run_peak);
         double tcl_seconds = read_with_tclsh(directory);
         if (tcl_seconds < 0 || split_seconds < 0) {
-            std::fprintf(stderr, TCLSH_PATH " could not source the file, or it could not be read\n");
+            std::fprintf(stderr,
+                         TCLSH_PATH " could not source the file, or it could not be read\n");
             std::system(("rm -rf '" + directory + "'").c_str());
             return 1;
         }

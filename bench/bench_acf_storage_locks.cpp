@@ -4,6 +4,7 @@
 // Prints one line of figures per case.
 #include "acf_manager_storage_real.h"
 #include "acf_revision_manager.h"
+#include "bench/bench_args.h"
 
 #include "suite/fileio/fio.h"
 
@@ -78,7 +79,12 @@ void run_case(std::string const& root, int assignments, int ip_files) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    BENCH_ARGS args(argc, argv,
+                    "usage: bench_acf_storage_locks\n"
+                    "Times opening revisions of 1,000 to 100,000 assignments and 100,000 read\n"
+                    "lock/unlock pairs on each, with 1 and with 200 sourced IP files.\n");
+    args.done();
     std::string pattern = (std::filesystem::temp_directory_path() / "acf_bench_XXXXXX").string();
     if (mkdtemp(&pattern[0]) == nullptr) {
         std::perror("mkdtemp");

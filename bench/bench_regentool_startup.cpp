@@ -3,6 +3,7 @@
 // in turn, round after round, and the median of each is compared. Prints the
 // figures and `ratio regentool-help-startup: <regentool / tclsh>`.
 //   bench_regentool_startup [rounds]   (default 101)
+#include "bench/bench_args.h"
 #include "suite/general/gen.h"
 
 #include <spawn.h>
@@ -53,7 +54,13 @@ double median(std::vector<double> values) {
 } // namespace
 
 int main(int argc, char** argv) {
-    int const rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 101;
+    BENCH_ARGS args(argc, argv,
+                    "usage: bench_regentool_startup [rounds]\n"
+                    "Times `regentool --help` as a whole process against " TCLSH_PATH "\n"
+                    "on an empty script, started in turn for `rounds` rounds (default 101),\n"
+                    "and prints the medians and \"ratio regentool-help-startup\".\n");
+    int const rounds = static_cast<int>(args.next_count("rounds", 101));
+    args.done();
     char empty_script[] = "/tmp/bench_regentool_startup.XXXXXX";
     int fd = mkstemp(empty_script);
     if (fd < 0) {
