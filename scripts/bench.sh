@@ -20,8 +20,10 @@ cd "$(dirname "$0")/.."
 # The benchmarks that print figures: one command line each, run in
 # build/release/bin. (The Google Benchmark programs print tables of times
 # without anchors; run them by hand.)
+# mem_alloc_bench runs the roads its figures set side by side: the own heap,
+# glibc doing the same checks, and jemalloc and mimalloc for thread scaling.
 BENCHMARKS=(
-    "mem_alloc_bench --runs 1 --roads own,glibc-checked 2000000"
+    "mem_alloc_bench --runs 1 --roads own,glibc-checked,jemalloc,mimalloc 2000000"
     "bench_acf_growth"
     "bench_acf_manager_reader"
     "bench_acf_commit"
