@@ -17,7 +17,7 @@ packages=(
     clang libclang-rt-14-dev                     # the fuzz preset
     xvfb xauth                                   # xvfb-run in scripts/screenshot.sh
     libjemalloc2 libmimalloc2.0                  # loaded by mem_alloc_bench
-    util-linux                                   # [setpriv]: regentool tests run as an unprivileged user
+    util-linux                                   # [setpriv]: regentool tests drop root's file capabilities
 )
 
 missing=()
