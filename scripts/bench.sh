@@ -28,6 +28,7 @@ BENCHMARKS=(
     "bench_acf_manager_reader"
     "bench_acf_commit"
     "bench_regentool_startup"
+    "bench_mdb_growth"
 )
 if [[ -n "${BENCH_ONLY:-}" ]]; then
     selected=()

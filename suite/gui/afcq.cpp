@@ -53,14 +53,14 @@ QModelIndex AFCQ_TREE_MODEL::get_index(int row, int column) const {
 
 namespace {
 
-// The rows under `parent`, depth first, counted, and the i-th of them.
-int count_rows(QStandardItem const* parent) {
-    int count = 0;
+// The rows under `parent`, depth first: each visited, and the i-th of them.
+void visit_rows(QStandardItem* parent, std::function<void(QStandardItem*, int)> const& visit) {
     for (int row = 0; row < parent->rowCount(); ++row) {
-        QStandardItem const* child = parent->child(row);
-        count += 1 + (child != nullptr ? count_rows(child) : 0);
+        visit(parent, row);
+        if (QStandardItem* child = parent->child(row)) {
+            visit_rows(child, visit);
+        }
     }
-    return count;
 }
 
 QStandardItem* find_row(QStandardItem* parent, int& i) {
@@ -80,8 +80,14 @@ QStandardItem* find_row(QStandardItem* parent, int& i) {
 
 } // namespace
 
+void AFCQ_TREE_MODEL::for_each_row(std::function<void(QStandardItem*, int)> const& visit) const {
+    visit_rows(invisibleRootItem(), visit);
+}
+
 int AFCQ_TREE_MODEL::get_total_count() const {
-    return count_rows(invisibleRootItem());
+    int count = 0;
+    for_each_row([&count](QStandardItem*, int) { ++count; });
+    return count;
 }
 
 QStandardItem* AFCQ_TREE_MODEL::get_item(int i) const {

@@ -46,9 +46,12 @@ public:
     // The top-level item / index of a row and column; null or invalid when out of range.
     QStandardItem* get_item(int row, int column) const;
     QModelIndex get_index(int row, int column = 0) const;
-    // Every row of the tree, depth first (a row, then its children), one item
-    // per row: its column-0 item. get_item(i) is the i-th of them; null when i
-    // is out of range.
+    // Every row of the tree, depth first (a row, then its children).
+    // for_each_row visits them all in one walk, each as its parent item (the
+    // invisible root item for a top-level row) and its number under it.
+    // get_item(i) is the column-0 item of the i-th of them, found by a walk
+    // from the root; null when i is out of range or the row has none.
+    void for_each_row(std::function<void(QStandardItem* parent, int row)> const& visit) const;
     int get_total_count() const;
     QStandardItem* get_item(int i) const;
 };

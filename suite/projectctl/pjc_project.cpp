@@ -153,6 +153,18 @@ bool PJC_PROJECT::get_description(char const* revision, char const* project_dir,
     return true;
 }
 
+bool PJC_PROJECT::get_descriptions(char const* project_dir,
+                                   std::map<std::string, STRING_LIST>* descriptions) {
+    ENTRIES entries;
+    if (descriptions == nullptr || !load(description_file(project_dir), &entries)) {
+        return false;
+    }
+    for (auto& entry : entries) {
+        descriptions->emplace(std::move(entry.first), std::move(entry.second));
+    }
+    return true;
+}
+
 bool PJC_PROJECT::set_description(char const* revision, char const* project_dir,
                                   STRING_LIST const& lines) {
     std::string path = description_file(project_dir);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <list>
+#include <map>
 #include <string>
 
 class PJC_PROJECT {
@@ -23,6 +24,12 @@ public:
     // appended to `lines`; nothing when it has none. False when the
     // descriptions file exists but cannot be read.
     static bool get_description(char const* revision, char const* project_dir, STRING_LIST* lines);
+    // Every revision's description texts at once, by revision name (the first
+    // entry of a name, as get_description reads it), for callers that show
+    // many revisions: the file is read once. False when the descriptions file
+    // exists but cannot be read.
+    static bool get_descriptions(char const* project_dir,
+                                 std::map<std::string, STRING_LIST>* descriptions);
     // Records `lines` as the description of `revision`; an empty list drops
     // the revision's entry. False, with the file as it was, when the file
     // cannot be read or written.

@@ -25,23 +25,24 @@ QString mdb_compare_csv_text(AFCQ_TREE_MODEL const* model) {
         csv += mdb_csv_field(header != nullptr ? header->text() : QString()) + QLatin1Char(',');
     }
     csv += QLatin1Char('\n');
-    int count = model->get_total_count();
-    for (int i = 0; i < count; ++i) {
-        QStandardItem const* item = model->get_item(i);
+    QStandardItem const* root = model->invisibleRootItem();
+    model->for_each_row([&csv, columns, root](QStandardItem const* parent, int row) {
+        QStandardItem const* item = parent->child(row);
         if (item == nullptr) {
-            continue;
+            return;
         }
-        QStandardItem const* parent = item->parent();
-        if (parent == nullptr || item->hasChildren()) {
-            csv += mdb_csv_field(item->text()) + QLatin1Char('\n');
-            continue;
+        if (parent == root || item->hasChildren()) {
+            csv += mdb_csv_field(item->text());
+            csv += QLatin1Char('\n');
+            return;
         }
         for (int column = 0; column < columns; ++column) {
-            QStandardItem const* cell = parent->child(item->row(), column);
-            csv += mdb_csv_field(cell != nullptr ? cell->text() : QString()) + QLatin1Char(',');
+            QStandardItem const* cell = parent->child(row, column);
+            csv += mdb_csv_field(cell != nullptr ? cell->text() : QString());
+            csv += QLatin1Char(',');
         }
         csv += QLatin1Char('\n');
-    }
+    });
     return csv;
 }
 

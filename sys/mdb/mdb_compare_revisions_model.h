@@ -22,10 +22,6 @@ public:
 };
 
 // --- Shared tree operations ----------------------------------------------------------
-// The first child (column 0) of `parent` whose text equals `name` exactly; sets
-// `found`. Without children: null and `found` false; no match: null and
-// `found` left as it was.
-QStandardItem* mdb_compare_find_child(QStandardItem* parent, QString const& name, bool& found);
 // Removes a top-level item's row when the item has no children.
 void mdb_compare_remove_row_if_no_child(MDB_COMPARE_REV_TREE_MODEL* model, QStandardItem* item);
 
@@ -47,9 +43,9 @@ enum MDB_SUMMARY_KIND_ENUM {
     MDB_SUMMARY_STA_TIMING = 4, // Clockward timing: groups matched by their type
     MDB_SUMMARY_KIND_COUNT = 5
 };
-// Merges one report into the model's last column.
+// Merges one report into `column` of the model; by default its last one.
 void mdb_load_summary(MDB_COMPARE_REV_TREE_MODEL* model, MDB_SUMMARY_KIND_ENUM kind,
-                      std::string const& path);
+                      std::string const& path, int column = -1);
 // Fills the results model from the reports of every revision of the open
 // project: a column per revision with at least one report. Shows
 // PROMPT_ON_NO_COMPILED_RESULT once when some revision has none.

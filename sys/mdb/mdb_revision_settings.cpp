@@ -2,10 +2,13 @@
 
 #include "acf_assignment.h"
 #include "acf_manager.h"
+#include "acf_table.h"
+#include "db/acf/acf_manager_reader.h"
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -91,11 +94,61 @@ MDB_SETTINGS_READ_ENUM read_other(ACF_MANAGER* acf_mgr, std::string const& revis
     return result;
 }
 
-} // namespace
+// The values a settings file itself states, as mdb_read_revision_values
+// describes them.
+MDB_SETTINGS_READ_ENUM read_file_values(std::string const& file,
+                                        std::list<ACF_VARIABLE_TYPE_ENUM> const& variables,
+                                        std::vector<MDB_REVISION_SETTING>* out) {
+    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(file))) {
+        return MDB_SETTINGS_READ_NO_FILE;
+    }
+    ACF_MANAGER_READER reader;
+    bool read = reader.read_file(file.c_str(), true, nullptr, false, true);
+    reader.get_post_messages(nullptr);
+    if (!read) {
+        return MDB_SETTINGS_READ_UNREADABLE;
+    }
+    std::map<ACF_VARIABLE_TYPE_ENUM, char const*> values;
+    for (ACF_MGR_ASGN_LINE const* line : reader.get_assignment_lines()) {
+        // A line the store would refuse makes the whole file unreadable, as
+        // it does for the store: no value of a damaged file is shown.
+        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR)) {
+            return MDB_SETTINGS_READ_UNREADABLE;
+        }
+        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_VERBATIM | ACF_MGR_ASGN_LINE::FLAG_PARAMETER) ||
+            line->get_to() != nullptr) {
+            continue;
+        }
+        ACF_VARIABLE_TYPE_ENUM type = acf_user_name_to_variable_type_enum(line->get_name());
+        if (type == ACF_VARIABLE_TYPE_NONE || !wanted(variables, type)) {
+            continue;
+        }
+        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE)) {
+            values.erase(type);
+        } else if (line->get_value() != nullptr) {
+            values[type] = line->get_value();
+        }
+    }
+    for (ACF_VARIABLE_TYPE_ENUM type : variables) {
+        auto value = values.find(type);
+        if (value != values.end()) {
+            MDB_REVISION_SETTING setting;
+            setting.type = type;
+            setting.name = acf_get_variable_user_name(type);
+            setting.value = value->second;
+            setting.category = acf_get_file_category(type);
+            out->push_back(std::move(setting));
+        }
+    }
+    return MDB_SETTINGS_READ_OK;
+}
 
-MDB_SETTINGS_READ_ENUM mdb_read_revision_settings(std::string const& revision,
-                                                  std::vector<MDB_REVISION_SETTING>* out,
-                                                  std::list<ACF_VARIABLE_TYPE_ENUM> const& only) {
+// The active revision of the open project from its store, another one by
+// `read_other(acf_mgr)`.
+template <class READ_OTHER>
+MDB_SETTINGS_READ_ENUM
+read_revision(std::string const& revision, std::list<ACF_VARIABLE_TYPE_ENUM> const& only,
+              std::vector<MDB_REVISION_SETTING>* out, READ_OTHER const& read_other) {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     if (acf_mgr == nullptr || !acf_mgr->is_project_open()) {
         return MDB_SETTINGS_READ_NO_FILE;
@@ -103,7 +156,25 @@ MDB_SETTINGS_READ_ENUM mdb_read_revision_settings(std::string const& revision,
     if (revision == acf_mgr->get_active_revision_name()) {
         return read_active(acf_mgr, only, out);
     }
-    return read_other(acf_mgr, revision, only, out);
+    return read_other(acf_mgr);
+}
+
+} // namespace
+
+MDB_SETTINGS_READ_ENUM mdb_read_revision_settings(std::string const& revision,
+                                                  std::vector<MDB_REVISION_SETTING>* out,
+                                                  std::list<ACF_VARIABLE_TYPE_ENUM> const& only) {
+    return read_revision(revision, only, out, [&](ACF_MANAGER* acf_mgr) {
+        return read_other(acf_mgr, revision, only, out);
+    });
+}
+
+MDB_SETTINGS_READ_ENUM mdb_read_revision_values(std::string const& revision,
+                                                std::list<ACF_VARIABLE_TYPE_ENUM> const& variables,
+                                                std::vector<MDB_REVISION_SETTING>* out) {
+    return read_revision(revision, variables, out, [&](ACF_MANAGER*) {
+        return read_file_values(mdb_revision_settings_file(revision), variables, out);
+    });
 }
 
 std::string mdb_find_setting(std::vector<MDB_REVISION_SETTING> const& settings,

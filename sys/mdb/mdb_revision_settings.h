@@ -41,6 +41,19 @@ MDB_SETTINGS_READ_ENUM
 mdb_read_revision_settings(std::string const& revision, std::vector<MDB_REVISION_SETTING>* out,
                            std::list<ACF_VARIABLE_TYPE_ENUM> const& only = {});
 
+// The values of `variables` that a revision sets once (such as its top-level
+// entity, family and device), for a table of many revisions. The active
+// revision is read as mdb_read_revision_settings reads it; another revision
+// as its settings file states them, read once by the settings file reader
+// without a project manager: a variable's value is that of the file's last
+// line that sets it without a target (-to), unless a later line removes it;
+// the files it sources are left out; a line that cannot be understood makes
+// the file unreadable. One setting per variable that has a
+// value, in the order of `variables`.
+MDB_SETTINGS_READ_ENUM mdb_read_revision_values(std::string const& revision,
+                                                std::list<ACF_VARIABLE_TYPE_ENUM> const& variables,
+                                                std::vector<MDB_REVISION_SETTING>* out);
+
 // The value of the first setting of `type`; empty when there is none.
 std::string mdb_find_setting(std::vector<MDB_REVISION_SETTING> const& settings,
                              ACF_VARIABLE_TYPE_ENUM type);

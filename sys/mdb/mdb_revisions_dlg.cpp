@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -132,11 +133,22 @@ void MDB_REVISIONS_DLG::load_revision_list() {
     std::string marked = m_changed ? m_marked_revision : active;
     m_selected_row = -1;
     m_current_row = -1;
-    for (MDB_REVISION_ROW const& row : mdb_load_revision_rows()) {
+    std::vector<MDB_REVISION_ROW> rows = mdb_load_revision_rows();
+    for (MDB_REVISION_ROW const& row : rows) {
         add_row(row);
         if (row.name == marked) {
             m_current_row = m_tree_model->rowCount() - 2;
         }
+    }
+    // Once all rows are in: fitting a column to its contents lays out every
+    // row. The names too: wrapped at the default width the last row would
+    // read "<<new ...".
+    if (!rows.empty()) {
+        for (int column :
+             {REVISION_NAME_COL, TOP_LEVEL_ENTITY_COL, FAMILY_COL, DEVICE_COL, DESC_COL}) {
+            m_rev_tree->resizeColumnToContents(column);
+        }
+        DESC_COLUMN_WIDTH = m_rev_tree->columnWidth(DESC_COL);
     }
     if (m_current_row >= 0) {
         m_rev_tree->setCurrentIndex(m_tree_model->get_index(m_current_row));
@@ -171,12 +183,6 @@ void MDB_REVISIONS_DLG::add_row(MDB_REVISION_ROW const& row) {
         item->setSizeHint(hint);
     }
     m_tree_model->setItem(at, DESC_COL, item);
-    // The names too: wrapped at the default width the last row would read
-    // "<<new ...".
-    for (int column : {REVISION_NAME_COL, TOP_LEVEL_ENTITY_COL, FAMILY_COL, DEVICE_COL, DESC_COL}) {
-        m_rev_tree->resizeColumnToContents(column);
-    }
-    DESC_COLUMN_WIDTH = m_rev_tree->columnWidth(DESC_COL);
 }
 
 void MDB_REVISIONS_DLG::set_marker(int row, bool marked) {

@@ -10,8 +10,9 @@
 #include "sys/mdb/mdb_msgs.h"
 #include "sys/mdb/mdb_revision_settings.h"
 
-#include <algorithm>
+#include <map>
 #include <memory>
+#include <unordered_set>
 
 namespace {
 
@@ -52,6 +53,15 @@ std::string refusal_reason(int status) {
     }
 }
 
+// A description's texts joined by "\n".
+std::string joined(PJC_PROJECT::STRING_LIST const& lines) {
+    std::string text;
+    for (auto line = lines.begin(); line != lines.end(); ++line) {
+        text += (line == lines.begin() ? "" : "\n") + *line;
+    }
+    return text;
+}
+
 int shown_status(std::string const& revision, int status) {
     if (status != ACF_REVISION_MANAGER::SUCCESS) {
         show(MSG_MDB::O::REVISION_NOT_CHANGED(revision.c_str(), refusal_reason(status).c_str()));
@@ -71,19 +81,23 @@ std::vector<MDB_REVISION_ROW> mdb_load_revision_rows() {
     if (acf_mgr == nullptr || !acf_mgr->is_project_open()) {
         return rows;
     }
+    // The project file, each settings file and the descriptions file are read
+    // once: a table of many revisions costs in proportion to them.
     ACF_MANAGER::STRING_LIST revisions;
     acf_mgr->get_list_of_revisions_for_project(&revisions);
+    std::map<std::string, PJC_PROJECT::STRING_LIST> descriptions;
+    PJC_PROJECT::get_descriptions(project_dir().c_str(), &descriptions);
+    std::unordered_set<std::string> listed;
     for (std::string const& name : revisions) {
-        if (std::any_of(rows.begin(), rows.end(),
-                        [&name](MDB_REVISION_ROW const& row) { return row.name == name; })) {
+        if (!listed.insert(name).second) {
             continue;
         }
         MDB_REVISION_ROW row;
         row.name = name;
         std::vector<MDB_REVISION_SETTING> settings;
-        if (mdb_read_revision_settings(name, &settings,
-                                       {ACF_VARIABLE_TYPE_ROOT, ACF_VARIABLE_TYPE_FAMILY,
-                                        ACF_VARIABLE_TYPE_DEVICE}) == MDB_SETTINGS_READ_OK) {
+        if (mdb_read_revision_values(
+                name, {ACF_VARIABLE_TYPE_ROOT, ACF_VARIABLE_TYPE_FAMILY, ACF_VARIABLE_TYPE_DEVICE},
+                &settings) == MDB_SETTINGS_READ_OK) {
             row.top_level_entity = mdb_find_setting(settings, ACF_VARIABLE_TYPE_ROOT);
             row.family = mdb_find_setting(settings, ACF_VARIABLE_TYPE_FAMILY);
             row.device = mdb_find_setting(settings, ACF_VARIABLE_TYPE_DEVICE);
@@ -92,7 +106,10 @@ std::vector<MDB_REVISION_ROW> mdb_load_revision_rows() {
         mdb_read_flow_report(mdb_flow_report_file(name), &report);
         row.met_timing = report.met_timing;
         row.timing_model = report.timing_models;
-        row.description = mdb_get_revision_description(name);
+        auto description = descriptions.find(name);
+        if (description != descriptions.end()) {
+            row.description = joined(description->second);
+        }
         rows.push_back(std::move(row));
     }
     return rows;
@@ -101,10 +118,7 @@ std::vector<MDB_REVISION_ROW> mdb_load_revision_rows() {
 std::string mdb_get_revision_description(std::string const& revision) {
     PJC_PROJECT::STRING_LIST lines;
     PJC_PROJECT::get_description(revision.c_str(), project_dir().c_str(), &lines);
-    std::string text;
-    for (auto line = lines.begin(); line != lines.end(); ++line) {
-        text += (line == lines.begin() ? "" : "\n") + *line;
-    }
+    std::string text = joined(lines);
     mdb_msg_debug("the description to get is %s ", text.c_str());
     return text;
 }

@@ -26,9 +26,10 @@ struct MDB_REVISION_ROW {
 
 // The open project's revisions in project-file order, one row per name
 // (names compared exactly, as the project manager compares them). The active
-// revision is read as it stands in the open store, the others from their
-// settings files; a revision that cannot be read has empty settings. Makes
-// no revision active and writes nothing.
+// revision is read as it stands in the open store, the others as their
+// settings files state them (mdb_read_revision_values); a revision that
+// cannot be read has empty settings. Makes no revision active and writes
+// nothing.
 std::vector<MDB_REVISION_ROW> mdb_load_revision_rows();
 
 // A revision's description, its texts joined by "\n".

@@ -39,6 +39,10 @@ TEST_F(MdbGuiFramework, TreeModelWalksRowsDepthFirstOneItemPerRow) {
         walked << model.get_item(i)->text();
     }
     EXPECT_EQ(walked, QStringList({"a", "b", "c", "d", "e"}));
+    QStringList visited;
+    model.for_each_row(
+        [&visited](QStandardItem* parent, int row) { visited << parent->child(row)->text(); });
+    EXPECT_EQ(visited, walked);
     EXPECT_EQ(model.get_item(5), nullptr);
     EXPECT_EQ(model.get_item(-1), nullptr);
     EXPECT_EQ(model.get_item(0, 1)->text(), "a1");

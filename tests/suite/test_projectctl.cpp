@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 using LINES = PJC_PROJECT::STRING_LIST;
@@ -26,6 +28,9 @@ TEST(PjcProject, DescriptionsKeepEveryTextExactlyAndTheOtherRevisions) {
         "\n\n\n",
     };
     EXPECT_TRUE(description(ws.dir(), "a").empty()); // no file yet
+    std::map<std::string, LINES> all;
+    EXPECT_TRUE(PJC_PROJECT::get_descriptions(ws.dir().c_str(), &all));
+    EXPECT_TRUE(all.empty());
     for (std::string const& text : texts) {
         ASSERT_TRUE(PJC_PROJECT::set_description("a", ws.dir().c_str(), {text}));
         ASSERT_TRUE(PJC_PROJECT::set_description("b c$[x]", ws.dir().c_str(), {"B", text}));
@@ -38,6 +43,11 @@ TEST(PjcProject, DescriptionsKeepEveryTextExactlyAndTheOtherRevisions) {
     ASSERT_TRUE(PJC_PROJECT::set_description("a", ws.dir().c_str(), {}));
     EXPECT_TRUE(description(ws.dir(), "a").empty());
     EXPECT_EQ(description(ws.dir(), "b c$[x]").size(), 2u);
+    // All at once, as each alone reads.
+    ASSERT_TRUE(PJC_PROJECT::set_description("a", ws.dir().c_str(), {"A"}));
+    EXPECT_TRUE(PJC_PROJECT::get_descriptions(ws.dir().c_str(), &all));
+    EXPECT_EQ(all, (std::map<std::string, LINES>{{"a", description(ws.dir(), "a")},
+                                                 {"b c$[x]", description(ws.dir(), "b c$[x]")}}));
 }
 
 TEST(PjcProject, AFileThatCannotBeReadIsNeverOverwritten) {
@@ -54,6 +64,8 @@ TEST(PjcProject, AFileThatCannotBeReadIsNeverOverwritten) {
         test_write_file(file, content);
         LINES lines;
         EXPECT_FALSE(PJC_PROJECT::get_description("a", ws.dir().c_str(), &lines)) << content;
+        std::map<std::string, LINES> all;
+        EXPECT_FALSE(PJC_PROJECT::get_descriptions(ws.dir().c_str(), &all)) << content;
         EXPECT_FALSE(PJC_PROJECT::set_description("a", ws.dir().c_str(), {"new"})) << content;
         EXPECT_EQ(test_read_file(file), content);
     }

@@ -4,10 +4,14 @@
 // and Apply, Delete, creation, and descriptions edited in place.
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_new_revisions_dlg.h"
+#include "sys/mdb/mdb_revision_settings.h"
 #include "sys/mdb/mdb_revisions_dlg.h"
 #include "sys/mdb/mdb_revisions_engine.h"
 #include "sys/mdb/mdb_revisions_tree.h"
 
+#include "acf_file_categories.h"
+#include "acf_mgr_input_parameters.h"
+#include "acf_table.h"
 #include "suite/general/gen.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/projectctl/pjc_project.h"
@@ -193,6 +197,101 @@ TEST_F(MdbRevisions, NamesAreDataAndTellApartByExactText) {
     }
     EXPECT_EQ(entries, (QStringList{"", "chip", "fast", "slow", "Chip", "odd $x [exit 3]"}));
     EXPECT_EQ(bases->currentText(), "Chip");
+}
+
+// Another revision's values as its settings file states them, read without a
+// project manager: where a store reads the file at all and evaluates nothing
+// of it, the same values as the store's reading.
+TEST_F(MdbRevisions, AnotherRevisionsValuesAreTheLastLinesOfItsOwnFile) {
+    struct CASE {
+        char const* title;
+        std::string text;
+        char const *entity, *family, *device;
+        bool as_the_store_reads; // false: the store refuses a line or evaluates a sourced file
+    } const cases[] = {
+        {"a later line replaces an earlier one",
+         "set_global_assignment -name FAMILY \"Vorelon II\"\n"
+         "set_global_assignment -name family \"Lumiform II\"\n",
+         "", "Lumiform II", "", true},
+        {"a removal drops the value set before it, a later line sets it again",
+         "set_global_assignment -name DEVICE LUMIFORMIIA15F484C6\n"
+         "set_global_assignment -name TOP_LEVEL_ENTITY a\n"
+         "set_global_assignment -name DEVICE LUMIFORMIIA15F484C6 -remove\n"
+         "set_global_assignment -name TOP_LEVEL_ENTITY a -remove\n"
+         "set_global_assignment -name TOP_LEVEL_ENTITY \"b c\"\n",
+         "b c", "", "", true},
+        {"lines with a target and parameters set nothing",
+         "set_instance_assignment -name TOP_LEVEL_ENTITY inner -to u1\n"
+         "set_parameter -name FAMILY x\n"
+         "# set_global_assignment -name DEVICE in_a_comment\n",
+         "", "", "", false},
+        {"the files it sources are left out",
+         "set_global_assignment -name FAMILY \"Vorelon II\"\nsource extra.tcl\n", "", "Vorelon II",
+         "", false},
+    };
+    test_write_file(file("extra.tcl"), "set_global_assignment -name TOP_LEVEL_ENTITY sourced\n");
+    open_project();
+    std::list<ACF_VARIABLE_TYPE_ENUM> const variables = {
+        ACF_VARIABLE_TYPE_ROOT, ACF_VARIABLE_TYPE_FAMILY, ACF_VARIABLE_TYPE_DEVICE};
+    for (CASE const& c : cases) {
+        test_write_file(file("fast.tsf"), c.text);
+        std::vector<MDB_REVISION_SETTING> values;
+        ASSERT_EQ(mdb_read_revision_values("fast", variables, &values), MDB_SETTINGS_READ_OK)
+            << c.title;
+        EXPECT_EQ(mdb_find_setting(values, ACF_VARIABLE_TYPE_ROOT), c.entity) << c.title;
+        EXPECT_EQ(mdb_find_setting(values, ACF_VARIABLE_TYPE_FAMILY), c.family) << c.title;
+        EXPECT_EQ(mdb_find_setting(values, ACF_VARIABLE_TYPE_DEVICE), c.device) << c.title;
+        for (MDB_REVISION_SETTING const& value : values) {
+            EXPECT_EQ(value.name, acf_get_variable_user_name(value.type)) << c.title;
+            EXPECT_EQ(value.category, acf_get_file_category(value.type)) << c.title;
+        }
+        if (!c.as_the_store_reads) {
+            continue;
+        }
+        std::vector<MDB_REVISION_SETTING> stored;
+        ASSERT_EQ(mdb_read_revision_settings("fast", &stored, variables), MDB_SETTINGS_READ_OK)
+            << c.title;
+        for (ACF_VARIABLE_TYPE_ENUM variable : variables) {
+            EXPECT_EQ(mdb_find_setting(values, variable), mdb_find_setting(stored, variable))
+                << c.title << ": " << acf_get_variable_user_name(variable);
+        }
+    }
+
+    // No settings file, a file that cannot be read, a file with a line that
+    // cannot be understood beside good ones.
+    std::vector<MDB_REVISION_SETTING> values;
+    EXPECT_EQ(mdb_read_revision_values("none", variables, &values), MDB_SETTINGS_READ_NO_FILE);
+    char const damaged[] = "set_global_assignment -name FAMILY a\0b\n"; // a NUL byte
+    test_write_file(file("fast.tsf"), std::string(damaged, sizeof damaged - 1));
+    EXPECT_EQ(mdb_read_revision_values("fast", variables, &values), MDB_SETTINGS_READ_UNREADABLE);
+    EXPECT_TRUE(values.empty());
+    test_write_file(file("fast.tsf"), "set_global_assignment -name FAMILY \"Vorelon II\"\n"
+                                      "set_global_assignment -name NO_SUCH_VARIABLE y\n");
+    EXPECT_EQ(mdb_read_revision_values("fast", variables, &values), MDB_SETTINGS_READ_UNREADABLE);
+    EXPECT_TRUE(values.empty());
+}
+
+// The active revision's values as they stand in the open store, and the rows
+// of a project whose descriptions file cannot be read.
+TEST_F(MdbRevisions, TheActiveRevisionsValuesComeFromTheStore) {
+    open_project();
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    ASSERT_TRUE(manager->write_lock(false));
+    ACF_MGR_INPUT_PARAMETERS change;
+    change.set_variable_type(ACF_VARIABLE_TYPE_ROOT);
+    change.set_value_string("changed_top");
+    ASSERT_NE(manager->set_global_assignment(&change), nullptr);
+    manager->write_unlock(false);
+    ASSERT_EQ(test_read_file(file("chip.tsf")).find("changed_top"), std::string::npos);
+    test_write_file(PJC_PROJECT::description_file(m_project.c_str()), "not a descriptions file\n");
+
+    std::vector<MDB_REVISION_ROW> rows = mdb_load_revision_rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].top_level_entity, "changed_top");
+    EXPECT_EQ(rows[1].top_level_entity, "fast_top");
+    for (MDB_REVISION_ROW const& row : rows) {
+        EXPECT_EQ(row.description, "") << row.name;
+    }
 }
 
 TEST_F(MdbRevisions, ShowingReloadingOkAndCancelWriteNothing) {

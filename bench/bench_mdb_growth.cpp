@@ -1,0 +1,234 @@
+// Growth of the project dialogs' loads with their size, a program printing
+// exponents (see bench_growth.h):
+// - compare-assignments: the Compare Revisions dialog's Assignments tab filled
+//   from two revisions that each set N members of one assignment group (one
+//   cell per revision holding N values), 1,000 to 30,000;
+// - compare-results: its Results tab filled from two revisions' fitter
+//   summaries of N lines each, 1,000 to 30,000;
+// - compare-csv: the CSV text of a tree of N rows under one group, as the
+//   dialog's Export writes it, 1,000 to 30,000;
+// - revisions-dialog: the Revisions dialog shown on a project of N revisions,
+//   each with its settings file, flow report and description, 10 to 2,000.
+// The dialogs run on Qt's offscreen platform, which the program sets itself.
+// Run as: bench_mdb_growth [budget-seconds] [only]
+// (only: the figures whose names contain this text; default all).
+#include "bench/bench_args.h"
+#include "bench/bench_growth.h"
+
+#include "acf_manager.h"
+#include "db/acf/acf_project_file.h"
+#include "sys/mdb/mdb_compare_revisions_csv.h"
+#include "sys/mdb/mdb_compare_revisions_model.h"
+#include "sys/mdb/mdb_revisions_dlg.h"
+#include "sys/mdb/mdb_revisions_tree.h"
+
+#include <QApplication>
+#include <QStandardItem>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+ACF_MANAGER* manager() {
+    return ACF_MANAGER::get_acf_manager();
+}
+
+// A new folder `name` in `dir` holding project "growth" with these revisions,
+// the first one active; returns its path (ending in "/").
+std::string write_project(BENCH_TEMP_DIR const& dir, std::string const& name,
+                          ACF_REVISION_NAME_LIST const& revisions) {
+    std::string folder = dir.path() + name + "/";
+    std::filesystem::create_directories(folder);
+    acf_write_tpf_file((folder + "growth.tpf").c_str(), &revisions);
+    return folder;
+}
+
+bool open_project(std::string const& folder) {
+    return manager()->open_project(folder.c_str(), "growth", "", false, false, false, false,
+                                   false) == ACF_REVISION_MANAGER::SUCCESS;
+}
+
+void close_project(std::string const& folder) {
+    manager()->close_project(false);
+    manager()->free_cached_storage();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+std::string const settings_head = "set_global_assignment -name FAMILY \"Vorelon II\"\n"
+                                  "set_global_assignment -name DEVICE VORELONIIA15F484C6\n"
+                                  "set_global_assignment -name TOP_LEVEL_ENTITY top\n";
+
+// The row named `key` under any top-level row; null when there is none.
+QStandardItem* find_row(QStandardItemModel const& model, QString const& key) {
+    for (int group = 0; group < model.rowCount(); ++group) {
+        QStandardItem* parent = model.item(group);
+        for (int row = 0; row < parent->rowCount(); ++row) {
+            if (parent->child(row)->text() == key) {
+                return parent->child(row);
+            }
+        }
+    }
+    return nullptr;
+}
+
+double compare_assignments(BENCH_TEMP_DIR const& dir, int members) {
+    std::string text = settings_head;
+    for (int i = 0; i < members; ++i) {
+        text += "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER member_" + std::to_string(i) +
+                " -section_id group\n";
+    }
+    std::string folder = write_project(dir, "assignments", {"a", "b"});
+    std::ofstream(folder + "a.tsf") << text;
+    std::ofstream(folder + "b.tsf") << text;
+    if (!open_project(folder)) {
+        return -1;
+    }
+    double seconds = -1;
+    {
+        MDB_COMPARE_REV_TREE_MODEL model(nullptr);
+        BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+        mdb_load_project_assignments(&model);
+        seconds = bench_seconds_since(start);
+        // Both revisions' cells hold every member, one per line.
+        QStandardItem* row = find_row(model, "ASSIGNMENT_GROUP_MEMBER");
+        for (int column = 1; column <= 2; ++column) {
+            QStandardItem* cell =
+                row != nullptr ? row->parent()->child(row->row(), column) : nullptr;
+            if (cell == nullptr || cell->text().count('\n') + 1 != members) {
+                seconds = -1;
+            }
+        }
+    }
+    close_project(folder);
+    return seconds;
+}
+
+double compare_results(BENCH_TEMP_DIR const& dir, int lines) {
+    std::string folder = write_project(dir, "results", {"a", "b"});
+    std::string summary;
+    for (int i = 0; i < lines; ++i) {
+        summary += "Resource " + std::to_string(i) + " : " + std::to_string(i * 7) + "\n";
+    }
+    for (char const* revision : {"a", "b"}) {
+        std::ofstream(folder + revision + ".tsf") << settings_head;
+        std::ofstream(folder + revision + ".fit.summary") << summary;
+    }
+    if (!open_project(folder)) {
+        return -1;
+    }
+    double seconds = -1;
+    {
+        MDB_COMPARE_REV_TREE_MODEL model(nullptr);
+        BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+        mdb_load_project_summary(&model);
+        seconds = bench_seconds_since(start);
+        QStandardItem* last = find_row(model, "Resource " + QString::number(lines - 1));
+        if (model.rowCount() != 1 || model.item(0)->rowCount() != lines || last == nullptr ||
+            last->parent()->child(last->row(), 2) == nullptr) {
+            seconds = -1;
+        }
+    }
+    close_project(folder);
+    return seconds;
+}
+
+double compare_csv(int rows) {
+    AFCQ_TREE_MODEL model(nullptr);
+    model.setHorizontalHeaderLabels({"", "a", "b"});
+    auto* group = new QStandardItem("Fitter");
+    model.appendRow(group);
+    for (int i = 0; i < rows; ++i) {
+        group->appendRow({new QStandardItem("Resource " + QString::number(i)),
+                          new QStandardItem(QString::number(i)),
+                          new QStandardItem(QString::number(i * 7))});
+    }
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+    QString csv = mdb_compare_csv_text(&model);
+    double seconds = bench_seconds_since(start);
+    return csv.count('\n') == rows + 2 ? seconds : -1;
+}
+
+// The descriptions file the Revisions dialog reads, one text per revision.
+std::string descriptions_text(ACF_REVISION_NAME_LIST const& revisions) {
+    std::string text = "TESSALY_REVISION_DESCRIPTIONS 1\n";
+    for (std::string const& name : revisions) {
+        std::string description = "Revision " + name + " of the growth project";
+        text += "REVISION " + std::to_string(name.size()) + " 1\n" + name + "\nTEXT " +
+                std::to_string(description.size()) + "\n" + description + "\n";
+    }
+    return text;
+}
+
+double revisions_dialog(BENCH_TEMP_DIR const& dir, int count) {
+    ACF_REVISION_NAME_LIST revisions;
+    for (int i = 0; i < count; ++i) {
+        revisions.push_back("rev_" + std::to_string(i));
+    }
+    std::string folder = write_project(dir, "revisions", revisions);
+    for (std::string const& name : revisions) {
+        std::ofstream(folder + name + ".tsf")
+            << "set_global_assignment -name FAMILY \"Vorelon II\"\n"
+               "set_global_assignment -name DEVICE VORELONIIA15F484C6\n"
+               "set_global_assignment -name TOP_LEVEL_ENTITY "
+            << name << "_top\n";
+        std::ofstream(folder + name + ".flow.rpt")
+            << "; Flow Summary ;\n; Met timing ; Yes ;\n; Timing Models ; Final ;\n";
+    }
+    std::ofstream(folder + "revision_descriptions.trd") << descriptions_text(revisions);
+    if (!open_project(folder)) {
+        return -1;
+    }
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+    MDB_REVISIONS_DLG* dialog = mdb_dyn_get_revisions_dlg();
+    dialog->show();
+    QApplication::processEvents();
+    double seconds = bench_seconds_since(start);
+    // Every revision and the row that creates one.
+    if (dialog->tree_model()->rowCount() != count + 1) {
+        seconds = -1;
+    }
+    delete dialog;
+    close_project(folder);
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    BENCH_ARGS args(argc, argv,
+                    "usage: bench_mdb_growth [budget-seconds] [only]\n"
+                    "  budget-seconds  a size that takes longer ends its series (default 20)\n"
+                    "  only            run only the figures whose names contain this text\n");
+    double const budget = args.next_number("budget-seconds", 20.0);
+    std::string const only = args.next_text("");
+    args.done();
+    // No display is needed, and none changes the figures.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int qt_argc = 1;
+    QApplication app(qt_argc, argv);
+    BENCH_TEMP_DIR dir("mdb_growth");
+    if (dir.path().empty()) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    std::vector<int> const lines = {1000, 3000, 10000, 30000};
+    BENCH_SERIES const series[] = {
+        {"compare-assignments", lines, [&](int n) { return compare_assignments(dir, n); }},
+        {"compare-results", lines, [&](int n) { return compare_results(dir, n); }},
+        {"compare-csv", lines, [](int n) { return compare_csv(n); }},
+        {"revisions-dialog",
+         {10, 30, 100, 300, 1000, 2000},
+         [&](int n) { return revisions_dialog(dir, n); }},
+    };
+    bool failed = false;
+    for (BENCH_SERIES const& s : series) {
+        if (only.empty() || std::string(s.name).find(only) != std::string::npos) {
+            bench_run_series(s, budget, &failed);
+        }
+    }
+    return failed ? 1 : 0;
+}
