@@ -13,7 +13,8 @@ namespace {
 struct OPERATION_STATE {
     int depth = 0;
     std::string first_fault;
-    // Each fault is posted once per operation, however often it is met.
+    // Each fault is posted once per operation (and once between operations),
+    // however often it is met: a lock may look at the files many times.
     std::set<std::string> posted;
 };
 
@@ -23,13 +24,11 @@ thread_local OPERATION_STATE t_operation;
 
 void acf_file_fault(std::string const& file, std::string const& reason) {
     std::string fault = file + ": " + reason;
-    if (t_operation.depth > 0) {
-        if (t_operation.first_fault.empty()) {
-            t_operation.first_fault = fault;
-        }
-        if (!t_operation.posted.insert(fault).second) {
-            return;
-        }
+    if (t_operation.depth > 0 && t_operation.first_fault.empty()) {
+        t_operation.first_fault = fault;
+    }
+    if (!t_operation.posted.insert(fault).second) {
+        return;
     }
     MSG_POST* message =
         acf_add_info_sub_message(MSG_ACF::W::PROJECT_FILE_DOES_NOT_EXIST(file.c_str()), reason);

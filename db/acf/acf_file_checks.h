@@ -10,7 +10,8 @@
 // An operation is what an ACF_FILE_OPERATION spans on its thread, counted from
 // the outermost one alive there: it starts without faults, and every nested
 // one sees the faults met since the outermost began. A fault met outside any
-// operation is posted and fails nothing.
+// operation is posted and fails nothing. A fault is posted once until the next
+// operation begins, however often it is met.
 #pragma once
 
 #include "suite/fileio/fio.h"

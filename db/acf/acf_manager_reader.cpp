@@ -243,8 +243,8 @@ OPTION_WORD const* find_option_word(char const* word) {
     return nullptr;
 }
 
-// The physical lines of the text (one more than its line breaks); false when
-// the text holds a NUL byte.
+// At most the physical lines of the text (one more than its line breaks),
+// room enough for the records; false when the text holds a NUL byte.
 bool count_lines(char const* text, size_t size, size_t* lines) {
     size_t breaks = 0;
     size_t at = 0;

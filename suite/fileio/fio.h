@@ -160,7 +160,8 @@ bool fio_write_all_and_flush(int fd, std::string const& content);
 // crash is taken over by the next holder.
 class FIO_FILE_LOCK {
 public:
-    // Waits until the lock is held; `is_held` tells whether that succeeded.
+    // Waits until the lock is held; `is_held` tells whether that succeeded (a
+    // lock file made for a lock that could not be taken is removed again).
     explicit FIO_FILE_LOCK(FIO_PATH const& file);
     // Removes the lock file and releases the lock.
     ~FIO_FILE_LOCK();

@@ -66,7 +66,8 @@ FIO_FILE_LOCK::FIO_FILE_LOCK(FIO_PATH const& file) {
             return;
         }
         if (!m_error.empty()) {
-            if (made && still_named(fd, m_lock_file, &named, &m_error) && named) {
+            std::string ignored;
+            if (made && still_named(fd, m_lock_file, &named, &ignored) && named) {
                 unlink(m_lock_file.c_str());
             }
             ::close(fd);
