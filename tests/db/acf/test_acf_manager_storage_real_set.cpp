@@ -328,4 +328,33 @@ TEST(RevisionStoreSet, OneValueSetByTwoProgramsEndsWithTheLaterCommit) {
     }
 }
 
+// An assignment that holds many values (design files) keeps the values of
+// both programs, whichever commits later.
+TEST(RevisionStoreSet, ManyValuesSetByTwoProgramsAreAllKept) {
+    ACF_STORAGE_TEST_PROJECT later("set_global_assignment -name VHDL_FILE top.vhd\n");
+    ACF_MANAGER_STORAGE_REAL earlier_storage(later.file("proj.tpf"), "top", nullptr, true);
+    ACF_REVISION_MANAGER earlier(&earlier_storage);
+
+    ASSERT_TRUE(later.manager().write_lock(true));
+    ASSERT_NE(set(later.manager(), "VHDL_FILE", "b.vhd"), nullptr);
+    later.manager().write_unlock(false);
+
+    ASSERT_TRUE(earlier.write_lock(true));
+    ASSERT_NE(set(earlier, "VHDL_FILE", "a.vhd"), nullptr);
+    ASSERT_TRUE(earlier_storage.write_files_to_disk(true, true));
+    earlier.write_unlock(false);
+
+    ASSERT_TRUE(later.manager().write_lock(true));
+    ASSERT_TRUE(later.storage().write_files_to_disk(true, true));
+    later.manager().write_unlock(false);
+
+    std::string const settings = acf_test_read(later.tsf());
+    for (char const* file : {"top.vhd", "a.vhd", "b.vhd"}) {
+        EXPECT_EQ(count_lines_starting(
+                      settings, std::string("set_global_assignment -name VHDL_FILE ") + file),
+                  1)
+            << settings;
+    }
+}
+
 } // namespace
