@@ -7,6 +7,8 @@
 //   manager in an open revision, then the export (commit) of the file; 1,000
 //   to 100,000;
 // - open-tip: opening a revision that sources N IP (.tip) files, 10 to 10,000;
+// - open-revisions: opening a project whose project file lists N revisions
+//   (the first one with its settings file), 1,000 to 100,000;
 // - lock-tracked-files: one read lock of an unchanged revision that read N
 //   files (the settings file and N - 1 IP files), 10 to 10,000; at 10,000 it
 //   prints `ratio lock-10k-tracked-files` in milliseconds and, against a
@@ -272,6 +274,22 @@ double open_tip(TEMP_DIR const& dir, int files) {
     return opened ? seconds : -1;
 }
 
+// Opening a project whose project file lists `revisions` revisions, the first
+// of them ("growth") with a small settings file.
+double open_revisions(TEMP_DIR const& dir, int revisions) {
+    std::ofstream(dir.path() + "growth.tsf") << "set_global_assignment -name SMART_RECOMPILE On\n";
+    ACF_REVISION_NAME_LIST names = {"growth"};
+    for (int i = 1; i < revisions; ++i) {
+        names.push_back("rev_" + std::to_string(i));
+    }
+    acf_write_tpf_file((dir.path() + "growth.tpf").c_str(), &names);
+    CLOCK::time_point start = CLOCK::now();
+    bool opened = open_project(dir.path());
+    double seconds = seconds_since(start);
+    close_project();
+    return opened ? seconds : -1;
+}
+
 // The median of `runs` timings of `step`, in seconds.
 double median_of(int runs, std::function<void()> const& step) {
     std::vector<double> times;
@@ -508,6 +526,7 @@ int main(int argc, char** argv) {
     }
     std::vector<int> const script_sizes = {1000, 3000, 10000, 30000, 100000};
     std::vector<int> const tip_sizes = {10, 100, 1000, 3000, 10000};
+    std::vector<int> const revision_sizes = {1000, 3000, 10000, 30000, 100000};
     double lock_10k = -1;
     double stat_10k = -1;
     SERIES const series[] = {
@@ -515,6 +534,7 @@ int main(int argc, char** argv) {
         {"script-design-files", script_sizes, [&](int n) { return script_sets(dir, n, false); }},
         {"script-parameters", script_sizes, [&](int n) { return script_sets(dir, n, true); }},
         {"open-tip", tip_sizes, [&](int n) { return open_tip(dir, n); }},
+        {"open-revisions", revision_sizes, [&](int n) { return open_revisions(dir, n); }},
         {"lock-tracked-files", tip_sizes,
          [&](int n) {
              double seconds = lock_tracked_files(dir, n, n == 10000 ? &stat_10k : nullptr);

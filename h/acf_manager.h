@@ -221,6 +221,10 @@ private:
     std::string m_project_file_full_path;
     STORAGE_MAP m_acf_manager_storage_map;
     uint8_t m_flags = 0;
+    // Whether the settings files of the revision that internal_open_create_project
+    // last opened are read-only: looked at while what that open wrote could
+    // still be taken back.
+    bool m_opened_read_only = false;
 };
 
 // Search key of the store cache: dir (with a trailing "/") + "::" + project

@@ -107,3 +107,8 @@ void acf_msg_debug(char const* format, ...) __attribute__((format(printf, 1, 2))
 // reason why a file could not be read or written); nothing for an empty text.
 // Returns the message.
 MSG_POST* acf_add_info_sub_message(MSG_POST* message, std::string const& text);
+
+// A text from a file's line as a message shows it: its first 200 characters
+// and "..." when it is longer (a huge bad line is not echoed whole); "" for
+// null.
+std::string acf_shown_text(char const* text);

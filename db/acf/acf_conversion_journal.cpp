@@ -1,5 +1,6 @@
 #include "acf_conversion_journal.h"
 
+#include "acf_file_checks.h"
 #include "mem_manager.h"
 
 #include "suite/fileio/fio.h"
@@ -33,12 +34,23 @@ bool ACF_CONVERSION_JOURNAL::watch(std::string const& path) {
             return true;
         }
     }
-    WATCHED entry{path, exists(path), std::string()};
+    // A file that could not be looked at is taken as present: the undo never
+    // deletes it.
+    WATCHED entry{path, acf_file_exists(path), std::string()};
     if (entry.existed && !FIO_FILE_SYSTEM::read_file(FIO_PATH(path), entry.content)) {
         return false;
     }
     m_watched.push_back(entry);
     return true;
+}
+
+void ACF_CONVERSION_JOURNAL::made(std::string const& path) {
+    for (WATCHED const& watched : m_watched) {
+        if (watched.path == path) {
+            return;
+        }
+    }
+    m_watched.push_back({path, false, std::string()});
 }
 
 bool ACF_CONVERSION_JOURNAL::put_aside(std::string const& path) {

@@ -20,6 +20,9 @@ public:
     // unless it is watched already. False, with nothing remembered, when the
     // file exists but cannot be read: it could not be restored.
     bool watch(std::string const& path);
+    // Remembers a file made since (unless it is watched already): the undo
+    // removes it.
+    void made(std::string const& path);
     // Puts an existing file aside (acf_put_file_aside) and remembers where.
     // True when the file is gone from its place or was not there.
     bool put_aside(std::string const& path);

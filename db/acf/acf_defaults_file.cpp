@@ -1,6 +1,7 @@
 #include "acf_defaults_file.h"
 
 #include "acf_file_categories.h"
+#include "acf_file_checks.h"
 #include "acf_file_header.h"
 #include "acf_table.h"
 #include "acf_utils.h"
@@ -143,7 +144,12 @@ std::string acf_revision_defaults_file_name(std::string const& revision) {
 
 std::string acf_installation_defaults_file_path() {
     std::string directory = gen_get_module_path();
-    if (directory.empty() || directory.back() != '/') {
+    // Without the program's own path the folder would be the current one,
+    // which is often a project's: its defaults file has the same name.
+    if (directory.empty() || directory[0] != '/') {
+        return std::string();
+    }
+    if (directory.back() != '/') {
         directory += '/';
     }
     return directory + acf_assignment_defaults_file_name();
@@ -240,9 +246,10 @@ std::string acf_installation_defaults_file_text(ACF_DEFAULT_VALUE_CHANGE_INFO co
 
 bool acf_write_defaults_file_if_missing(std::string const& target, std::string const& text,
                                         std::string* error) {
-    FIO_PATH path(target);
-    if (FIO_FILE_SYSTEM::exists(path)) {
+    // A file that could not be looked at is taken as present; nothing is
+    // written while the operation in hand has met such a fault.
+    if (acf_file_exists(target) || acf_file_fault_pending()) {
         return false;
     }
-    return FIO_FILE_SYSTEM::write_file_atomically(path, text, error);
+    return FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(target), text, error);
 }

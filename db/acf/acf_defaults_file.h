@@ -13,7 +13,8 @@
 char const* acf_assignment_defaults_file_name();
 // "<revision>_assignment_defaults.tdf".
 std::string acf_revision_defaults_file_name(std::string const& revision);
-// The installation's defaults file: the suite's module directory and its name.
+// The installation's defaults file: the suite's module directory and its name;
+// "" when the program cannot tell its own folder.
 std::string acf_installation_defaults_file_path();
 
 // A version text as a number: "" is 0; "11.1 SP2" (version, a blank, two letters
@@ -32,9 +33,10 @@ std::string acf_revision_defaults_file_text(ACF_DEFAULT_VALUE_CHANGE_INFO const*
 // each variable and family, newest first.
 std::string acf_installation_defaults_file_text(ACF_DEFAULT_VALUE_CHANGE_INFO const* changes);
 
-// Writes `text` to `target` unless the file exists; atomically, so that a crash
-// or a full disk never leaves a partial file and two processes making the same
-// file at once both succeed. True when this call wrote it; a write that failed
-// puts the reason into `error` (may be null), which stays empty otherwise.
+// Writes `text` to `target` unless the file exists (or could not be looked at:
+// acf_file_checks.h); atomically, so that a crash or a full disk never leaves a
+// partial file and two processes making the same file at once both succeed.
+// True when this call wrote it; a write that failed puts the reason into
+// `error` (may be null), which stays empty otherwise.
 bool acf_write_defaults_file_if_missing(std::string const& target, std::string const& text,
                                         std::string* error = nullptr);

@@ -5,6 +5,8 @@
 #include "acf_assignment_factory.h"
 #include "acf_conversion_journal.h"
 #include "acf_convert_project.h"
+#include "acf_defaults_file.h"
+#include "acf_file_checks.h"
 #include "acf_global_initializers.h"
 #include "acf_internal_error.h"
 #include "acf_manager_storage.h"
@@ -33,10 +35,6 @@ char const ILLEGAL_NAME_CHARACTERS[] = "^&?*|<>;'";
 
 bool has_illegal_character(char const* text) {
     return text != nullptr && std::strpbrk(text, ILLEGAL_NAME_CHARACTERS) != nullptr;
-}
-
-bool exists(std::string const& path) {
-    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
 }
 
 std::string text_of(char const* text) {
@@ -109,6 +107,8 @@ void acf_create_manager_storage_search_key(char const* dir, char const* project_
 int ACF_MANAGER::open_project(char const* dir, char const* project_name, char const* revision,
                               bool convert_old_files, bool create_if_missing, bool show_messages,
                               bool commit_new_files, bool make_active) {
+    // A look at the project's files that fails anywhere fails the open.
+    ACF_FILE_OPERATION operation;
     std::string kept_project_dir = gen_get_project_dir_path();
     debug_time("ACF_MANAGER::open_project start at %s");
     std::string directory = with_separator(dir);
@@ -117,12 +117,13 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
     int result = SUCCESS;
     bool already_open = false;
     bool converted_anew = false;
-    if (exists(project_file) && !get_bool_data(REOPEN_OPEN_PROJECT) &&
+    if (acf_file_exists(project_file) && !get_bool_data(REOPEN_OPEN_PROJECT) &&
         FIO_PATH::os_specific_comparison(project_file.c_str(), m_project_file_full_path.c_str())) {
         already_open = is_project_open();
         if (fio_get_extension_type(text_of(project_name)) == FIO_EXTENSION_TYPE_OLD_PROJECT &&
             convert_old_files && get_is_ui_process() &&
-            exists(acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_OLD_PROJECT))) {
+            FIO_FILE_SYSTEM::exists(FIO_PATH(
+                acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_OLD_PROJECT)))) {
             // The old project file is opened again: it is converted anew (the
             // current files are put aside first, and return when that fails).
             free_cached_storage();
@@ -140,7 +141,7 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
     }
 
     STRING_LIST listed;
-    if (!read_listed_revisions(project_file, &listed)) {
+    if (!read_listed_revisions(project_file, &listed) || operation.failed()) {
         if (show_messages) {
             display_message_when_open_failed(ERROR_IN_SETTINGS_FILE, project_file.c_str(),
                                              text_of(revision).c_str());
@@ -149,7 +150,7 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
         debug_time("ACF_MANAGER::open_project end at %s");
         return ERROR_IN_SETTINGS_FILE;
     }
-    if (!create_if_missing && !converted_anew && exists(project_file) &&
+    if (!create_if_missing && !converted_anew && acf_file_exists(project_file) &&
         !check_for_revision_files(project_file.c_str())) {
         if (show_messages) {
             show_or_post(get_is_ui_process(),
@@ -172,11 +173,13 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
     std::string key;
     acf_create_manager_storage_search_key(directory.c_str(), FIO_PATH(project_file).base().c_str(),
                                           chosen.c_str(), &key);
+    bool read_only = false;
     auto cached = m_acf_manager_storage_map.find(key);
     if (cached == m_acf_manager_storage_map.end()) {
         result = internal_open_create_project(directory.c_str(), project_name, chosen.c_str(),
                                               convert_old_files, false, create_if_missing,
                                               defaulted, commit_new_files, make_active);
+        read_only = m_opened_read_only;
         if (result == SUCCESS) {
             std::string new_key;
             acf_create_manager_storage_search_key(
@@ -193,7 +196,10 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
         replace_current_storage(storage);
         storage->set_add_messages_to_post_list(true);
         if (write_lock(true)) {
-            if (get_last_error_status() != ERROR_IN_SETTINGS_FILE) {
+            // Looked at before anything is written.
+            read_only =
+                get_last_error_status() != ERROR_IN_SETTINGS_FILE && storage->is_read_only(false);
+            if (get_last_error_status() != ERROR_IN_SETTINGS_FILE && !operation.failed()) {
                 if (make_active) {
                     move_revision_to_top_of_project_file_list(m_project_file_full_path.c_str(),
                                                               storage->get_active_revision_name());
@@ -215,10 +221,22 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
         }
     }
 
+    if (result == SUCCESS && operation.failed()) {
+        // The revision opened, but a look at its files failed on the way: it
+        // does not stay open.
+        std::string opened;
+        acf_create_manager_storage_search_key(directory.c_str(), get_storage()->get_project_name(),
+                                              get_storage()->get_active_revision_name(), &opened);
+        delete_storage_in_map(opened);
+        result = ERROR_IN_SETTINGS_FILE;
+        if (show_messages) {
+            display_message_when_open_failed(result, project_file.c_str(), chosen.c_str());
+        }
+    }
     if (result != SUCCESS) {
         gen_set_project_dir_path(kept_project_dir.c_str());
     } else {
-        if (get_storage()->is_read_only(false)) {
+        if (read_only) {
             MSG_POST* warning = MSG_ACF::W::FILES_ARE_READ_ONLY();
             warning->post();
             delete warning;
@@ -243,6 +261,9 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
                                               bool already_open_ok, bool create_if_missing,
                                               bool revision_defaulted, bool commit_new_files,
                                               bool make_active) {
+    // A look at the project's files that fails anywhere fails the open, and
+    // what it wrote goes back.
+    ACF_FILE_OPERATION operation;
     if (gen_is_empty_string(dir) || gen_is_empty_string(project_name)) {
         return EMPTY_NAME;
     }
@@ -282,8 +303,14 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         // The current files of a project converted anew are put aside, never
         // deleted, and return when the conversion fails.
         ACF_CONVERSION_JOURNAL put_aside;
-        if (fio_get_extension_type(project_name) == FIO_EXTENSION_TYPE_OLD_PROJECT &&
-            exists(project_file) && exists(old_project) && get_is_ui_process()) {
+        bool convert_anew =
+            fio_get_extension_type(project_name) == FIO_EXTENSION_TYPE_OLD_PROJECT &&
+            acf_file_exists(project_file) && FIO_FILE_SYSTEM::exists(FIO_PATH(old_project)) &&
+            get_is_ui_process();
+        if (operation.failed()) {
+            return ERROR_IN_SETTINGS_FILE;
+        }
+        if (convert_anew) {
             STRING_LIST listed;
             acf_get_all_revisions_from_tpf(project_file.c_str(), &listed);
             for (std::string const& name : listed) {
@@ -291,11 +318,18 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
             }
             put_aside.put_aside(project_file);
         }
-        if (!exists(project_file) && !(create_if_missing && exists(revision_path()))) {
+        bool convert = !acf_file_exists(project_file) &&
+                       !(create_if_missing && acf_file_exists(revision_path()));
+        if (operation.failed()) {
+            put_aside.undo();
+            return ERROR_IN_SETTINGS_FILE;
+        }
+        if (convert) {
             std::string old_revision =
                 acf_path_with_extension_type(revision_path(), FIO_EXTENSION_TYPE_OLD_PROJECT);
-            bool converted = exists(old_revision) ? convert_project(old_revision.c_str(), "")
-                             : exists(old_project)
+            bool converted = FIO_FILE_SYSTEM::exists(FIO_PATH(old_revision))
+                                 ? convert_project(old_revision.c_str(), "")
+                             : FIO_FILE_SYSTEM::exists(FIO_PATH(old_project))
                                  ? convert_project(old_project.c_str(), "")
                                  : convert_project(old_project.c_str(), revision_base.c_str());
             if (!converted) {
@@ -308,7 +342,7 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
     }
     // The revisions listed, read once for every choice below.
     STRING_LIST listed;
-    if (!read_listed_revisions(project_file, &listed)) {
+    if (!read_listed_revisions(project_file, &listed) || operation.failed()) {
         return ERROR_IN_SETTINGS_FILE;
     }
     auto is_listed = [&](std::string const& name) {
@@ -326,17 +360,17 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
             revision_base = first;
         }
     }
-    if (from_project && !create_if_missing && !exists(revision_path())) {
+    if (from_project && !create_if_missing && !acf_file_exists(revision_path())) {
         std::string first = first_listed();
         if (!first.empty()) {
             revision_base = first;
         }
     }
     if (!create_if_missing) {
-        if (!exists(project_file)) {
+        if (!acf_file_exists(project_file)) {
             return FILE_CANNOT_BE_OPENED;
         }
-        if (!exists(revision_path())) {
+        if (!acf_file_exists(revision_path())) {
             return REVISION_FILE_DOES_NOT_EXIST;
         }
         if (!is_listed(revision_base)) {
@@ -350,6 +384,9 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         if (!written.watch(project_file) || !written.watch(revision_path())) {
             return FILE_CANNOT_BE_OPENED;
         }
+    }
+    if (operation.failed()) {
+        return ERROR_IN_SETTINGS_FILE;
     }
     if (make_active &&
         !move_revision_to_top_of_project_file_list(project_file.c_str(), revision_base.c_str())) {
@@ -369,7 +406,7 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         if (!write_lock(true)) {
             status = NOT_WRITE_LOCKED;
         }
-        if (storage->get_last_error_status() == ERROR_IN_SETTINGS_FILE) {
+        if (storage->get_last_error_status() == ERROR_IN_SETTINGS_FILE || operation.failed()) {
             storage->display_post_messages();
             if (storage->is_write_locked()) {
                 storage->write_unlock();
@@ -382,6 +419,10 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
             break;
         }
         resolve_special_cases();
+        if (storage->get_need_to_reopen_revision()) {
+            // The revision's defaults file was made: a failed open takes it back.
+            written.made(directory + acf_revision_defaults_file_name(revision_base));
+        }
         if (storage->is_defaults_file_unwritten()) {
             write_unlock(false);
             storage->display_post_messages();
@@ -389,7 +430,16 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
             written.undo();
             return UNABLE_TO_WRITE_FILE;
         }
-        if (!storage->get_need_to_reopen_revision() && !exists(revision_path())) {
+        bool new_revision_file =
+            !storage->get_need_to_reopen_revision() && !acf_file_exists(revision_path());
+        if (operation.failed()) {
+            storage->write_unlock();
+            storage->display_post_messages();
+            replace_current_storage(nullptr);
+            written.undo();
+            return ERROR_IN_SETTINGS_FILE;
+        }
+        if (new_revision_file) {
             // Old settings files named after the project join the new revision
             // (of the process-wide manager only: they are merged through it).
             if (this == get_acf_manager()) {
@@ -421,9 +471,16 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         storage->set_need_to_reopen_revision(false);
         replace_current_storage(nullptr);
     }
+    m_opened_read_only = false;
     if (!get_storage()->is_null()) {
         get_storage()->set_add_messages_to_post_list(false);
         get_storage()->clear_is_modified();
+        m_opened_read_only = get_storage()->is_read_only(false);
+        if (operation.failed()) {
+            replace_current_storage(nullptr);
+            written.undo();
+            return ERROR_IN_SETTINGS_FILE;
+        }
     }
     return status;
 }
@@ -486,20 +543,27 @@ bool ACF_MANAGER::commit_files_to_disk(bool notify, bool flush) {
     if (storage->is_null()) {
         return false;
     }
+    // A look at the project's files that fails anywhere fails the commit.
+    ACF_FILE_OPERATION operation;
     if (notify) {
         broadcast_change_notification();
     }
     if (storage->is_modified()) {
         storage->clear_changed_list();
     }
-    bool written = storage->write_files_to_disk(true, flush);
+    // The project file is looked at first: nothing is written when that fails.
     std::string project_file = text_of(storage->get_project_full_path());
-    if (!exists(project_file)) {
+    bool project_file_missing = !acf_file_exists(project_file);
+    if (operation.failed()) {
+        return false;
+    }
+    bool written = storage->write_files_to_disk(true, flush);
+    if (project_file_missing) {
         written = move_revision_to_top_of_project_file_list(project_file.c_str(),
                                                             storage->get_active_revision_name()) &&
                   written;
     }
-    return written;
+    return written && !operation.failed();
 }
 
 // ---------------------------------------------------------------------------

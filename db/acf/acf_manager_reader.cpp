@@ -1,6 +1,7 @@
 #include "acf_manager_reader.h"
 
 #include "acf_file_categories.h"
+#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_legality.h"
 #include "acf_msgs.h"
@@ -242,8 +243,8 @@ OPTION_WORD const* find_option_word(char const* word) {
     return nullptr;
 }
 
-// The physical lines of the text (one more than its line breaks); false when
-// the text holds a NUL byte.
+// At most the physical lines of the text (one more than its line breaks),
+// room enough for the records; false when the text holds a NUL byte.
 bool count_lines(char const* text, size_t size, size_t* lines) {
     size_t breaks = 0;
     size_t at = 0;
@@ -324,7 +325,7 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
     if (!m_files_read.insert(full_path).second) {
         return true; // read already, or a `source` cycle
     }
-    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(full_path))) {
+    if (!acf_file_exists(full_path)) {
         return true;
     }
     // A file read in part would pass for a shorter one, and its lost lines would
@@ -381,6 +382,9 @@ bool ACF_MANAGER_READER::read_file(char const* file_name, bool quiet,
 }
 
 void ACF_MANAGER_READER::read_lines(char* text, size_t size, bool quiet) {
+    if (size == 0) {
+        return; // no line, not one empty line
+    }
     char* start = text;
     char* const end = start + size;
     for (;;) {
@@ -390,7 +394,9 @@ void ACF_MANAGER_READER::read_lines(char* text, size_t size, bool quiet) {
         char* stop = line_end != nullptr ? line_end : end;
         *stop = '\0'; // the buffer's padding at the end
         process_line(start, static_cast<size_t>(stop - start), quiet);
-        if (line_end == nullptr) {
+        // The line break that ends the file ends its last line: no empty line
+        // follows it (the writer ends every line with one).
+        if (line_end == nullptr || line_end + 1 == end) {
             break;
         }
         start = line_end + 1;

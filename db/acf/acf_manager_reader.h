@@ -2,11 +2,12 @@
 // the files its `source` lines name, turned into line records without a Tcl
 // interpreter.
 //
-// Every physical line gives at most one record: an assignment line (a set
-// command with its options), a verbatim line (blank, comment or `source`) or an
-// error line that keeps the line's text. The settings storage walks the kept
-// records in order and turns them into assignments; messages about dropped lines
-// are collected for it to post.
+// Every physical line gives at most one record (a line break at the end of a
+// file ends its last line, as the writer ends every line): an assignment line
+// (a set command with its options), a verbatim line (blank, comment or
+// `source`) or an error line that keeps the line's text. The settings storage
+// walks the kept records in order and turns them into assignments; messages
+// about dropped lines are collected for it to post.
 #pragma once
 
 #include "acf_table_types.h"
@@ -232,8 +233,9 @@ private:
     NAME_INFO const& look_up_name(std::string_view name);
     // A lasting copy of a look-up key (NUL-terminated).
     std::string_view keep_key(std::string_view text);
-    // Every physical line of the padded text, also the empty one after a final
-    // line break; each line break becomes the NUL that ends the line's text.
+    // Every physical line of the padded text; a final line break ends the last
+    // line (no empty line follows it, and an empty text has none). Each line
+    // break becomes the NUL that ends the line's text.
     void read_lines(char* text, size_t size, bool quiet);
 
     int32_t m_file_index = -1;

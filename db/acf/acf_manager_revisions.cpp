@@ -8,6 +8,7 @@
 #include "acf_conversion_journal.h"
 #include "acf_convert_project.h"
 #include "acf_defaults_file.h"
+#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_manager_storage.h"
 #include "acf_manager_storage_real.h"
@@ -29,10 +30,6 @@
 MEM_UNIT_INITIALIZER(ACF);
 
 namespace {
-
-bool exists(std::string const& path) {
-    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
-}
 
 std::string text_of(char const* text) {
     return text != nullptr ? text : "";
@@ -197,7 +194,7 @@ int ACF_MANAGER::add_revision_to_project(char const* revision, bool copy_from_ba
         write_unlock(true);
     }
     for (auto const& copy : copied_files) {
-        if (exists(copy.first)) {
+        if (acf_file_exists(copy.first)) {
             copy_file(copy.first, copy.second);
         }
     }
@@ -225,7 +222,7 @@ int ACF_MANAGER::remove_revision_from_project(char const* revision, bool delete_
     }
     if (delete_file) {
         std::string settings_file = acf_revision_settings_file_path(project_file, revision);
-        if (exists(settings_file) && std::remove(settings_file.c_str()) != 0) {
+        if (acf_file_exists(settings_file) && std::remove(settings_file.c_str()) != 0) {
             return REVISION_FILE_NOT_DELETED;
         }
     }
@@ -295,7 +292,7 @@ void ACF_MANAGER::duplicate_base_tdf_for_new_revision(char const* base_revision,
     std::string dir = FIO_PATH(text_of(get_active_revision_path())).directory();
     std::string base_tdf = dir + acf_revision_defaults_file_name(base_revision);
     std::string new_tdf = dir + acf_revision_defaults_file_name(revision);
-    if (exists(base_tdf) && !exists(new_tdf)) {
+    if (acf_file_exists(base_tdf) && !acf_file_exists(new_tdf)) {
         copy_file(base_tdf, new_tdf);
     }
 }
@@ -316,8 +313,8 @@ void ACF_MANAGER::remove_all_revision_files(char const* prj_path) {
 bool ACF_MANAGER::convert_project(char const* old_file, char const* revision) {
     std::string old_project =
         acf_path_with_extension_type(text_of(old_file), FIO_EXTENSION_TYPE_OLD_PROJECT);
-    if ((!exists(old_project) && gen_is_empty_string(revision)) || !get_storage()->is_null() ||
-        old_project.empty() || old_project[0] != '/') {
+    if ((!FIO_FILE_SYSTEM::exists(FIO_PATH(old_project)) && gen_is_empty_string(revision)) ||
+        !get_storage()->is_null() || old_project.empty() || old_project[0] != '/') {
         return true;
     }
     ACF_ASSIGNMENT_FACTORY factory(get_storage());
@@ -336,17 +333,17 @@ bool ACF_MANAGER::write_tpf_file(char const* prj_path, STRING_LIST const* revisi
 
 bool ACF_MANAGER::create_tpf_file_for_revision(char const* project_file, char const* revision) {
     if (gen_is_empty_string(project_file) || gen_is_empty_string(revision) ||
-        exists(project_file)) {
+        acf_file_exists(project_file)) {
         return false;
     }
     STRING_LIST only = {revision};
     get_acf_manager()->write_tpf_file(project_file, &only);
-    return exists(project_file);
+    return acf_file_exists(project_file);
 }
 
 void ACF_MANAGER::get_list_of_revisions_for_project(char const* project_path,
                                                     STRING_LIST* list) const {
-    if (!ACF_REQUIRE(project_path != NULL) || list == nullptr || !exists(project_path)) {
+    if (!ACF_REQUIRE(project_path != NULL) || list == nullptr || !acf_file_exists(project_path)) {
         return;
     }
     switch (fio_get_extension_type(project_path)) {

@@ -6,6 +6,7 @@
 #include "acf_assignment.h"
 #include "acf_assignment_factory.h"
 #include "acf_file_categories.h"
+#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_msgs.h"
 #include "acf_revision_manager.h"
@@ -351,9 +352,10 @@ void ACF_MANAGER_STORAGE_REAL::add_file_to_collection(char const* name, bool is_
     if (known == m_files_by_path.end()) {
         // Watched before its status is read: a change after the reading is seen.
         m_file_watch.add(path);
+        take_file_watch_faults();
     }
     FIO_FILE_STATUS status;
-    bool readable = FIO_FILE_SYSTEM::get_status(FIO_PATH(path), &status);
+    bool readable = acf_file_status(path, &status);
     if (known != m_files_by_path.end()) {
         ACF_MGR_FILE_INFO* info = known->second;
         if (readable) {
@@ -399,18 +401,40 @@ bool ACF_MANAGER_STORAGE_REAL::files_exist_to_be_committed() const {
     return false;
 }
 
+void ACF_MANAGER_STORAGE_REAL::record_written_file(std::string const& file,
+                                                   FIO_FILE_STATUS const& status) {
+    auto known = m_files_by_path.find(FIO_PATH(in_project_folder(file.c_str())).full_path());
+    if (known != m_files_by_path.end()) {
+        ACF_MGR_FILE_INFO* info = known->second;
+        info->modification_time = status.modification_time;
+        info->stamp_ns = status.modification_time_ns;
+        info->size = status.size;
+        info->inode = status.inode;
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::take_file_watch_faults() {
+    for (FIO_CHANGE_WATCH::FAULT const& fault : m_file_watch.take_faults()) {
+        acf_file_fault(fault.path, fault.reason);
+    }
+}
+
 bool ACF_MANAGER_STORAGE_REAL::have_any_files_changed() {
     // Only the files the watch cannot vouch for are looked at.
-    return m_file_watch.any_changed([this](size_t number) {
+    bool changed = m_file_watch.any_changed([this](size_t number) {
         ACF_MGR_FILE_INFO const* info = m_files[number];
         FIO_FILE_STATUS status;
-        if (!FIO_FILE_SYSTEM::get_status(FIO_PATH(info->file_name), &status)) {
-            return false;
+        bool fault = false;
+        if (!acf_file_status(info->file_name, &status, &fault)) {
+            // A file whose status cannot be read may have changed.
+            return fault;
         }
         // Seconds alone miss an edit made within the second of the last read.
         return status.modification_time_ns != info->stamp_ns || status.size != info->size ||
                status.inode != info->inode;
     });
+    take_file_watch_faults();
+    return changed;
 }
 
 long ACF_MANAGER_STORAGE_REAL::get_latest_actual_time_of_files() {
@@ -428,8 +452,7 @@ long ACF_MANAGER_STORAGE_REAL::get_latest_actual_time_of_files() {
 bool ACF_MANAGER_STORAGE_REAL::is_read_only(bool post_message) {
     for (ACF_MGR_FILE_INFO const* info : m_files) {
         FIO_FILE_STATUS status;
-        if (info->is_settings_file &&
-            FIO_FILE_SYSTEM::get_status(FIO_PATH(info->file_name), &status) &&
+        if (info->is_settings_file && acf_file_status(info->file_name, &status) &&
             (status.mode & 0200) == 0) {
             if (post_message) {
                 post_error_message(ACF_REVISION_MANAGER::OUTPUT_FILE_IS_READ_ONLY,
@@ -624,7 +647,7 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
     }
     if ((entry_write_locked || took_write_lock) &&
         !m_acf_revision_manager->get_in_broadcast_mode()) {
-        bool file_exists = FIO_FILE_SYSTEM::exists(FIO_PATH(m_revision_path));
+        bool file_exists = acf_file_exists(m_revision_path);
         ACF_ASGN_STORAGE* kept = nullptr;
         UNSAVED_CHANGES unsaved;
         bool defaults_read = true;

@@ -39,6 +39,7 @@ struct ACF_ASGN_SEARCH_FILTER;
 class ACF_ASSIGNMENT_FACTORY;
 class ACF_MANAGER_READER;
 class FIO_PATH;
+struct FIO_FILE_STATUS;
 class MSG_POST;
 struct Tcl_Interp;
 
@@ -314,6 +315,11 @@ public:
 
     // --- Files -------------------------------------------------------------------
     void add_file_to_collection(char const* name, bool is_settings_file);
+    // Records the watch's failed looks at the files as faults (acf_file_checks.h).
+    void take_file_watch_faults();
+    // The status of a file of the collection that this store has just written
+    // (as the write read it: the name is not looked at again).
+    void record_written_file(std::string const& file, FIO_FILE_STATUS const& status);
     void add_revision_tsf_to_collection_if_needed();
     void clear_file_collection();
     bool files_exist_to_be_committed() const;
@@ -379,6 +385,12 @@ public:
     // A settings file that could not be written: status 5 and the message
     // naming it with the reason (when the lock posts messages). False.
     bool report_unwritten_file(std::string const& reason);
+    // A file written whose folder could not be flushed after the rename: the
+    // warning that it is not confirmed durable, with the reason.
+    void report_unconfirmed_write(std::string const& file, std::string const& reason);
+    // The temporary files that commits of the settings file killed on the way
+    // left beside it; called while its lock is held.
+    void remove_temporaries_of_dead_commits();
     bool write_assignments_to_file(char const* file_name, bool write_notes, bool flush);
     void write_file_category_assignments(char const* entity, ACF_ASGN_STORAGE* new_collection);
     void write_file_category_assignments(ACF_FILE_CATEGORY_ENUM category,

@@ -9,6 +9,7 @@
 #include "acf_assignment_factory.h"
 #include "acf_defaults_file.h"
 #include "acf_file_categories.h"
+#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
@@ -307,8 +308,7 @@ bool ACF_MANAGER_STORAGE_REAL::read_defaults() {
     // since the revision would silently take other defaults than it keeps.
     bool all_read = true;
     for (std::string const& file : files) {
-        if (FIO_FILE_SYSTEM::exists(FIO_PATH(file)) &&
-            !internal_read_file_from_disk(file.c_str(), true, options)) {
+        if (acf_file_exists(file) && !internal_read_file_from_disk(file.c_str(), true, options)) {
             all_read = false;
         }
     }

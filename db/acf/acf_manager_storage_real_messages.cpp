@@ -127,18 +127,25 @@ ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, in
         }
     }
 
+    // What a file's line brought is shown cut: a huge bad line is not echoed
+    // whole.
+    auto shown = [](char const* text) { return acf_shown_text(text); };
     char const* variable_name = nullptr;
-    std::string user_name;
+    std::string variable_shown;
     if (params != nullptr) {
-        variable_name = params->get_variable_string();
-        if (variable_name == nullptr && params->get_variable_type() != ACF_VARIABLE_TYPE_NONE) {
-            user_name = acf_get_variable_user_name(params->get_variable_type());
-            variable_name = user_name.c_str();
+        if (params->get_variable_string() != nullptr) {
+            variable_shown = shown(params->get_variable_string());
+            variable_name = variable_shown.c_str();
+        } else if (params->get_variable_type() != ACF_VARIABLE_TYPE_NONE) {
+            variable_shown = acf_get_variable_user_name(params->get_variable_type());
+            variable_name = variable_shown.c_str();
         }
     }
     bool has_name = !gen_is_empty_string(variable_name);
     auto text_of = [](char const* text) { return text != nullptr ? text : ""; };
     char const* file_text = text_of(file);
+    std::string const name_shown = shown(name);
+    name = name != nullptr ? name_shown.c_str() : nullptr;
     char const* name_text = text_of(name);
 
     MSG_POST* message = nullptr;
@@ -195,7 +202,9 @@ ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, in
                       [] { return MSG_ACF::W::ILLEGAL_FREEFORM_VARIABLE(); });
         break;
     case ACF_REVISION_MANAGER::ILLEGAL_ENTITY_NAME: {
-        char const* entity = params != nullptr ? params->get_entity_name() : nullptr;
+        std::string const entity_shown =
+            shown(params != nullptr ? params->get_entity_name() : nullptr);
+        char const* entity = entity_shown.c_str();
         message =
             !gen_is_empty_string(entity)
                 ? either(
@@ -207,7 +216,9 @@ ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, in
         break;
     }
     case ACF_REVISION_MANAGER::ILLEGAL_SECTION_ID: {
-        char const* id = params != nullptr ? params->get_section_identifier() : nullptr;
+        std::string const id_shown =
+            shown(params != nullptr ? params->get_section_identifier() : nullptr);
+        char const* id = id_shown.c_str();
         message = !gen_is_empty_string(id)
                       ? either(
                             is_error, [&] { return MSG_ACF::E::ILLEGAL_SECTION_ID_WITH_NAME(id); },
@@ -218,7 +229,8 @@ ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, in
         break;
     }
     case ACF_REVISION_MANAGER::ILLEGAL_TARGET_NAME: {
-        char const* to = params != nullptr ? params->get_to() : nullptr;
+        std::string const to_shown = shown(params != nullptr ? params->get_to() : nullptr);
+        char const* to = to_shown.c_str();
         if (gen_is_empty_string(to)) {
             message = either(
                 is_error, [] { return MSG_ACF::E::ILLEGAL_TARGET_NAME(); },
@@ -242,7 +254,8 @@ ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, in
         break;
     }
     case ACF_REVISION_MANAGER::ILLEGAL_SOURCE_NAME: {
-        char const* from = params != nullptr ? params->get_from() : nullptr;
+        std::string const from_shown = shown(params != nullptr ? params->get_from() : nullptr);
+        char const* from = from_shown.c_str();
         if (gen_is_empty_string(from)) {
             message = either(
                 is_error, [] { return MSG_ACF::E::ILLEGAL_SOURCE_NAME(); },
@@ -289,20 +302,23 @@ ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, in
                 result = ACF_REVISION_MANAGER::SUCCESS;
             }
         }
-        message = has_name
-                      ? either(
-                            as_error,
-                            [&] {
-                                return MSG_ACF::E::ILLEGAL_VALUE_WITH_NAME_AND_VARIABLE(
-                                    value, variable_name);
-                            },
-                            [&] {
-                                return MSG_ACF::W::ILLEGAL_VALUE_WITH_NAME_AND_VARIABLE(
-                                    value, variable_name);
-                            })
-                      : either(
-                            as_error, [&] { return MSG_ACF::E::ILLEGAL_VALUE_WITH_NAME(value); },
-                            [&] { return MSG_ACF::W::ILLEGAL_VALUE_WITH_NAME(value); });
+        std::string const value_shown = shown(value);
+        message =
+            has_name
+                ? either(
+                      as_error,
+                      [&] {
+                          return MSG_ACF::E::ILLEGAL_VALUE_WITH_NAME_AND_VARIABLE(
+                              value_shown.c_str(), variable_name);
+                      },
+                      [&] {
+                          return MSG_ACF::W::ILLEGAL_VALUE_WITH_NAME_AND_VARIABLE(
+                              value_shown.c_str(), variable_name);
+                      })
+                : either(
+                      as_error,
+                      [&] { return MSG_ACF::E::ILLEGAL_VALUE_WITH_NAME(value_shown.c_str()); },
+                      [&] { return MSG_ACF::W::ILLEGAL_VALUE_WITH_NAME(value_shown.c_str()); });
         char const* shown = has_name ? variable_name : "";
         int low = 0;
         int high = 0;
@@ -410,7 +426,7 @@ ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, in
         delete value_help;
         return result;
     }
-    std::string detail_text = detail != nullptr ? detail : "";
+    std::string detail_text = shown(detail);
     if (params != nullptr) {
         std::string command = generate_variable_detail_submessage(message, params, file, line);
         if (!command.empty() && detail_text == command) {
@@ -444,6 +460,7 @@ std::string ACF_MANAGER_STORAGE_REAL::generate_variable_detail_submessage(
     if (text.empty()) {
         return text;
     }
+    text = acf_shown_text(text.c_str());
     acf_add_info_sub_message(message, text);
     return text;
 }

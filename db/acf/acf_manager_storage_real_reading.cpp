@@ -9,6 +9,7 @@
 #include "acf_csv_reader.h"
 #include "acf_file.h"
 #include "acf_file_categories.h"
+#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_manager_reader.h"
 #include "acf_msgs.h"
@@ -116,7 +117,7 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_file_from_disk(char const* file_nam
     if (!ACF_REQUIRE(file_name != NULL)) {
         return false;
     }
-    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(file_name))) {
+    if (!acf_file_exists(file_name)) {
         if (options.post) {
             m_last_error_status =
                 post_error_message(ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED, file_name, -1,
@@ -456,7 +457,7 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
                         }
                     } else {
                         add_file_to_collection(line->get_source_file(), true);
-                        if (!FIO_FILE_SYSTEM::exists(FIO_PATH(line->get_source_file()))) {
+                        if (!acf_file_exists(line->get_source_file())) {
                             status = ACF_REVISION_MANAGER::INCLUDE_FILE_MISSING;
                             extra_text = line->get_source_file();
                             if (options.strict) {

@@ -248,7 +248,10 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
         }
         ACF_ASSIGNMENT* reuse = current;
         bool reusing_exact = false;
-        if (exact != nullptr && (synchronizing || !exact->is_removed() || current == nullptr)) {
+        // A removed assignment comes back only where no live one holds the key,
+        // also in a re-read: a key of one value keeps one assignment, the one
+        // set last (a change kept across the re-read over the line read).
+        if (exact != nullptr && (!exact->is_removed() || current == nullptr)) {
             reuse = exact;
             reusing_exact = true;
         }

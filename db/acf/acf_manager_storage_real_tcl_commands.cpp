@@ -6,6 +6,7 @@
 #include "acf_manager_storage_real.h"
 
 #include "acf_assignment.h"
+#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_manager.h"
 #include "acf_revision_manager.h"
@@ -264,6 +265,9 @@ private:
             *error = command + ": no project is open";
             return false;
         }
+        // The lock may read the revision's files again: a look at them that
+        // fails there fails the command, before anything is set.
+        ACF_FILE_OPERATION operation;
         bool took_lock = false;
         if (!manager->is_write_locked()) {
             if (manager->is_read_locked() || !manager->write_lock(true)) {
@@ -271,6 +275,14 @@ private:
                 return false;
             }
             took_lock = true;
+        }
+        if (operation.failed()) {
+            if (took_lock) {
+                manager->write_unlock(false);
+            }
+            *error = command + ": can't read the settings of the open revision (" +
+                     operation.fault() + ")";
+            return false;
         }
         bool done = false;
         if (request.remove) {

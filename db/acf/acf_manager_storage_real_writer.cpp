@@ -11,6 +11,7 @@
 #include "acf_asgn_storage.h"
 #include "acf_assignment.h"
 #include "acf_defaults_file.h"
+#include "acf_file_checks.h"
 #include "acf_file_header.h"
 #include "acf_internal_error.h"
 #include "acf_msgs.h"
@@ -29,10 +30,6 @@
 MEM_UNIT_INITIALIZER(ACF);
 
 namespace {
-
-bool file_exists(std::string const& path) {
-    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
-}
 
 // The notes block under the banner of a new settings file.
 void write_notes_block(std::ostream& out, std::string const& revision) {
@@ -105,7 +102,7 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
     bool changed = storage->get_force_write() || collection->have_any_assignments_changed();
     bool is_revision_file =
         FIO_PATH::os_specific_comparison(file_name, storage->get_active_revision_path());
-    bool existed = !as_new_file && file_exists(file_name);
+    bool existed = !as_new_file && acf_file_exists(file_name);
     // The banner first, then every line into one buffer, sized from the file
     // as it is, so that it seldom grows.
     std::ostringstream banner;
@@ -122,15 +119,16 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
         return false;
     }
     FIO_FILE_STATUS status;
-    size_t expected = existed && FIO_FILE_SYSTEM::get_status(FIO_PATH(file_name), &status)
-                          ? static_cast<size_t>(status.size)
-                          : 0;
+    size_t expected =
+        existed && acf_file_status(file_name, &status) ? static_cast<size_t>(status.size) : 0;
     std::string out = banner.str();
     size_t const banner_size = out.size();
     out.reserve(banner_size + expected + expected / 8 + 4096);
     // The lines are made in the walk that finds them. A file none of whose
     // assignments changed is kept as it is unless the revision changed or the
     // write is forced, and nothing of an unchanged revision is regenerated.
+    // Every line ends with a line break, the last one too, so that a line
+    // appended to the file starts a line of its own.
     size_t entries = 0;
     bool first = true;
     std::string scratch;
@@ -141,10 +139,11 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
             if (!entry_text(entry, &scratch, &text)) {
                 return;
             }
-            if (!first || line_end_before_first) {
+            if (first && line_end_before_first) {
                 out += '\n';
             }
             out += text;
+            out += '\n';
             first = false;
         });
     if (!file_changed && !changed) {
@@ -159,8 +158,24 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
             return true;
         }
     }
+    // Nothing is written over a file that could not be looked at.
+    if (acf_file_fault_pending(write_error)) {
+        return false;
+    }
     // The rename publishes the new file only once it is complete on disk.
-    return FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file_name), out, write_error);
+    FIO_REWRITE done;
+    bool written =
+        FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file_name), out, write_error, &done);
+    if (done.replaced) {
+        storage->record_written_file(file_name, done.status);
+    }
+    if (!written && done.replaced) {
+        // The new content is in place; only that it lasts through a crash is
+        // not sure.
+        storage->report_unconfirmed_write(file_name, *write_error);
+        write_error->clear();
+    }
+    return done.replaced;
 }
 
 } // namespace
@@ -170,6 +185,10 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
 // ---------------------------------------------------------------------------
 
 bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush) {
+    // A look at the revision's files that fails anywhere in the commit fails
+    // it, and nothing is written from then on.
+    ACF_FILE_OPERATION operation;
+    auto no_fault = [&] { return !operation.failed() || report_unwritten_file(operation.fault()); };
     if (is_read_only(true)) {
         m_last_error_status = ACF_REVISION_MANAGER::OUTPUT_FILE_IS_READ_ONLY;
         return false;
@@ -184,7 +203,7 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
     m_last_error_status = ACF_REVISION_MANAGER::SUCCESS;
     auto nothing_to_write = [this] {
         if (get_force_write() || m_asgn_storage->have_any_assignments_changed() ||
-            !file_exists(m_revision_path)) {
+            !acf_file_exists(m_revision_path)) {
             return false;
         }
         m_asgn_storage->clear_changed_status_of_all_assignments();
@@ -192,7 +211,7 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
         return true;
     };
     if (nothing_to_write()) {
-        return true;
+        return no_fault();
     }
     // Another process may commit the same revision: from the look for its
     // changes to the rename of the new file, the settings file's lock is held.
@@ -203,6 +222,7 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
         if (!file_lock->is_held()) {
             return report_unwritten_file(file_lock->error());
         }
+        remove_temporaries_of_dead_commits();
         m_commit_locked = true;
         // A file changed on disk since it was read is read again first; the
         // changes made here stay (synchronize keeps them).
@@ -214,13 +234,15 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
             return report_unwritten_file("it changed on disk and could not be read again");
         }
         if (nothing_to_write()) {
-            return true;
+            return no_fault();
         }
+    }
+    if (!no_fault()) {
+        return false;
     }
     m_write_error.clear();
     bool written = write_assignments_to_files(write_notes, flush);
     if (written) {
-        add_file_to_collection(m_revision_path.c_str(), true);
         m_asgn_storage->clear_changed_status_of_all_assignments();
         set_loaded(true);
     } else {
@@ -228,6 +250,26 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
     }
     set_force_write(false);
     return written;
+}
+
+void ACF_MANAGER_STORAGE_REAL::remove_temporaries_of_dead_commits() {
+    // The temporary files lie beside the file a link leads to; while the lock
+    // is held, no live commit of the file has one.
+    std::string target;
+    std::string reason;
+    if (FIO_FILE_SYSTEM::resolve_links(FIO_PATH(m_revision_path), &target, &reason)) {
+        FIO_FILE_SYSTEM::remove_stale_temporaries(FIO_PATH(target));
+    } else {
+        acf_file_fault(m_revision_path, reason);
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::report_unconfirmed_write(std::string const& file,
+                                                        std::string const& reason) {
+    std::string text = "File " + file +
+                       " was written, but the write is not confirmed durable: its folder could "
+                       "not be flushed to disk";
+    post_with_reason(MSG_ACF::W::ACF_ASSIGNMENT_INFO(text.c_str()), reason);
 }
 
 bool ACF_MANAGER_STORAGE_REAL::report_unwritten_file(std::string const& reason) {
@@ -437,9 +479,20 @@ void ACF_MANAGER_STORAGE_REAL::handle_version_change(char const* last_version,
 bool ACF_MANAGER_STORAGE_REAL::write_defaults_file(char const* revision, double last_number,
                                                    double last_plain, char const* /*last_text*/) {
     if (gen_is_empty_string(revision)) {
-        return acf_write_defaults_file_if_missing(
-            acf_installation_defaults_file_path(),
-            acf_installation_defaults_file_text(acf_default_value_change_table));
+        // The installation's file only notes the changed defaults, but one that
+        // cannot be made is said so.
+        std::string path = acf_installation_defaults_file_path();
+        std::string error = path.empty() ? "the folder of the running program is unknown" : "";
+        bool written =
+            !path.empty() &&
+            acf_write_defaults_file_if_missing(
+                path, acf_installation_defaults_file_text(acf_default_value_change_table), &error);
+        if (!error.empty()) {
+            post_with_reason(MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(
+                                 path.empty() ? acf_assignment_defaults_file_name() : path.c_str()),
+                             error);
+        }
+        return written;
     }
     std::string directory = m_project_path;
     if (directory.empty() || directory.back() != '/') {

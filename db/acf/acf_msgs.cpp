@@ -3,6 +3,7 @@
 #include "mem_manager.h"
 
 #include <cstdarg>
+#include <cstring>
 #include <string>
 
 MEM_UNIT_INITIALIZER(ACF);
@@ -135,4 +136,22 @@ MSG_POST* acf_add_info_sub_message(MSG_POST* message, std::string const& text) {
         delete detail;
     }
     return message;
+}
+
+std::string acf_shown_text(char const* text) {
+    size_t const shown = 200;
+    if (text == nullptr) {
+        return std::string();
+    }
+    // Only as much of it is looked at as can be shown.
+    size_t length = strnlen(text, shown + 4);
+    if (length <= shown + 3) {
+        return std::string(text, length);
+    }
+    // Cut before a character, not inside one of several bytes.
+    size_t cut = shown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return std::string(text, cut) + "...";
 }

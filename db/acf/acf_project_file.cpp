@@ -1,5 +1,6 @@
 #include "acf_project_file.h"
 
+#include "acf_file_checks.h"
 #include "acf_file_header.h"
 #include "acf_internal_error.h"
 #include "acf_table.h"
@@ -11,6 +12,7 @@
 
 #include <cstring>
 #include <sstream>
+#include <unordered_set>
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -28,10 +30,6 @@ std::string trim(std::string const& text, char const* blanks) {
     return text.substr(first, last - first + 1);
 }
 
-bool file_exists(std::string const& path) {
-    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
-}
-
 ACF_REVISION_NAME_LIST revisions_of(char const* project_file) {
     ACF_REVISION_NAME_LIST list;
     acf_get_all_revisions_from_tpf(project_file, &list);
@@ -44,6 +42,8 @@ ACF_REVISION_NAME_LIST revisions_of(char const* project_file) {
 // then. Nothing is written when the file cannot be read, since the rewrite
 // would drop what it lists.
 template <class CHANGE> bool rewrite_tpf(char const* prj_path, CHANGE change) {
+    // A look at the file that fails leaves it as it is.
+    ACF_FILE_OPERATION operation;
     ACF_REVISION_NAME_LIST listed;
     if (!acf_get_all_revisions_from_tpf(prj_path, &listed)) {
         return false;
@@ -53,7 +53,8 @@ template <class CHANGE> bool rewrite_tpf(char const* prj_path, CHANGE change) {
     }
     FIO_FILE_LOCK lock{FIO_PATH(prj_path)};
     listed.clear();
-    if (!lock.is_held() || !acf_get_all_revisions_from_tpf(prj_path, &listed)) {
+    if (!lock.is_held() || !acf_get_all_revisions_from_tpf(prj_path, &listed) ||
+        operation.failed()) {
         return false;
     }
     return !change(listed) || acf_write_tpf_file(prj_path, &listed);
@@ -73,13 +74,16 @@ void acf_add_setting_name_if_not_already_in_string_list(ACF_REVISION_NAME_LIST* 
 
 bool acf_get_all_revisions_from_tpf(char const* project_file, ACF_REVISION_NAME_LIST* list,
                                     std::string* error) {
-    if (project_file == nullptr || list == nullptr || !file_exists(project_file)) {
+    if (project_file == nullptr || list == nullptr || !acf_file_exists(project_file)) {
         return true;
     }
     std::string content;
     if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(project_file), content, error)) {
         return false;
     }
+    // The names listed already, looked up as each line is read: a project of
+    // many revisions reads in time linear in their number.
+    std::unordered_set<std::string> known(list->begin(), list->end());
     std::istringstream in(content);
     std::string line;
     while (std::getline(in, line)) {
@@ -95,15 +99,15 @@ bool acf_get_all_revisions_from_tpf(char const* project_file, ACF_REVISION_NAME_
             value.pop_back();
         }
         std::string name = FIO_PATH(value).base();
-        if (!name.empty()) {
-            acf_add_setting_name_if_not_already_in_string_list(list, name);
+        if (!name.empty() && known.insert(name).second) {
+            list->push_back(name);
         }
     }
     return true;
 }
 
 bool acf_write_tpf_file(char const* prj_path, ACF_REVISION_NAME_LIST const* revisions) {
-    if (!ACF_REQUIRE(prj_path != NULL)) {
+    if (!ACF_REQUIRE(prj_path != NULL) || acf_file_fault_pending()) {
         return false;
     }
     std::ostringstream out;
@@ -196,7 +200,7 @@ std::string acf_revision_settings_file_path(std::string const& project_file,
 }
 
 bool acf_check_for_revision_files(char const* project_path) {
-    if (!ACF_REQUIRE(project_path != NULL) || !file_exists(project_path)) {
+    if (!ACF_REQUIRE(project_path != NULL) || !acf_file_exists(project_path)) {
         return false;
     }
     // A project file that cannot be read has no revision that could be opened.
@@ -205,11 +209,11 @@ bool acf_check_for_revision_files(char const* project_path) {
         return false;
     }
     for (std::string const& name : listed) {
-        if (file_exists(acf_revision_settings_file_path(project_path, name))) {
+        if (acf_file_exists(acf_revision_settings_file_path(project_path, name))) {
             return true;
         }
     }
-    return file_exists(acf_path_with_extension_type(project_path, FIO_EXTENSION_TYPE_TSF));
+    return acf_file_exists(acf_path_with_extension_type(project_path, FIO_EXTENSION_TYPE_TSF));
 }
 
 std::string acf_get_current_cap_from_tws_file(std::string const& workspace_file) {
@@ -239,14 +243,15 @@ std::string acf_get_active_cap_from_tpf_or_tws_file(char const* prj_path) {
         return std::string();
     }
     std::string project_file = acf_path_with_extension_type(prj_path, FIO_EXTENSION_TYPE_TPF);
-    if (file_exists(project_file)) {
+    if (acf_file_exists(project_file)) {
         for (std::string const& name : revisions_of(project_file.c_str())) {
-            if (file_exists(acf_revision_settings_file_path(project_file, name))) {
+            if (acf_file_exists(acf_revision_settings_file_path(project_file, name))) {
                 return name;
             }
         }
     }
     std::string workspace =
         acf_path_with_extension_type(prj_path, FIO_EXTENSION_TYPE_OLD_WORKSPACE);
-    return file_exists(workspace) ? acf_get_current_cap_from_tws_file(workspace) : std::string();
+    return acf_file_exists(workspace) ? acf_get_current_cap_from_tws_file(workspace)
+                                      : std::string();
 }

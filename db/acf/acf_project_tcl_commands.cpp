@@ -6,6 +6,7 @@
 //   export_assignments                          commits the open revision
 // A project is named by its project file, with or without directory and
 // extension; a relative name is taken from the current directory.
+#include "acf_file_checks.h"
 #include "acf_manager.h"
 #include "acf_project_file.h"
 #include "mem_manager.h"
@@ -90,7 +91,15 @@ bool project_exists(WORDS const& words, std::string* result) {
         *result = "usage: project_exists <project>";
         return false;
     }
-    *result = FIO_FILE_SYSTEM::exists(FIO_PATH(project_file_of(words[1]))) ? "1" : "0";
+    // A project file that could not be looked at is neither there nor missing.
+    std::string file = project_file_of(words[1]);
+    std::string reason;
+    FIO_PRESENCE found = FIO_FILE_SYSTEM::presence(FIO_PATH(file), nullptr, &reason);
+    if (found == FIO_PRESENCE::UNKNOWN) {
+        *result = words[0] + ": can't look at " + file + ": " + reason;
+        return false;
+    }
+    *result = found == FIO_PRESENCE::PRESENT ? "1" : "0";
     return true;
 }
 
@@ -100,12 +109,15 @@ bool export_assignments(WORDS const& words, std::string* result) {
         *result = words[0] + ": no project is open";
         return false;
     }
+    // The lock may read the files again: a look at them that fails there
+    // fails the export too.
+    ACF_FILE_OPERATION operation;
     bool locked_here = !manager->is_write_locked();
     if (locked_here && !manager->write_lock(true)) {
         *result = words[0] + ": the settings are locked";
         return false;
     }
-    bool written = manager->commit_files_to_disk(false, true);
+    bool written = manager->commit_files_to_disk(false, true) && !operation.failed();
     if (locked_here) {
         manager->write_unlock(true);
     }

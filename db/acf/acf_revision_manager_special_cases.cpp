@@ -5,6 +5,7 @@
 #include "acf_revision_manager.h"
 
 #include "acf_assignment.h"
+#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_legality.h"
 #include "acf_manager_storage.h"
@@ -52,7 +53,8 @@ void ACF_REVISION_MANAGER::resolve_special_cases() {
     ACF_MGR_INPUT_PARAMETERS params;
 
     // 1. A new revision is stamped with the version and time of its creation.
-    bool file_exists = FIO_FILE_SYSTEM::exists(FIO_PATH(storage->get_active_revision_path()));
+    // A file that could not be looked at is no new one.
+    bool file_exists = acf_file_exists(storage->get_active_revision_path());
     if (!file_exists &&
         find_global(storage, &params, ACF_VARIABLE_TYPE_ORIGINAL_TESSALY_VERSION) == nullptr) {
         set_global(storage, &params, ACF_VARIABLE_TYPE_ORIGINAL_TESSALY_VERSION, version.c_str());

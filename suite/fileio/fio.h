@@ -82,9 +82,30 @@ private:
     size_t m_padding;
 };
 
+// What an atomic rewrite did, for a caller that needs more than its success.
+struct FIO_REWRITE {
+    // The new content is in place: also when only the flush of the folder
+    // after the rename failed, and the new file is not confirmed durable.
+    bool replaced = false;
+    // The new file's status when replaced, read before the rename (which keeps
+    // it): no look at the name is needed after the rewrite.
+    FIO_FILE_STATUS status{};
+};
+
+// What a look at a file found: the file, no file of that name, or nothing
+// certain (its status could not be read: a failing disk, a folder that may not
+// be searched, a circle of links, ...).
+enum class FIO_PRESENCE { PRESENT, MISSING, UNKNOWN };
+
 class FIO_FILE_SYSTEM {
 public:
+    // Whether the file is there; false as well when its status cannot be read.
     static bool exists(FIO_PATH const& path);
+    // The same, telling a missing file (only "no such file", ENOENT, is one)
+    // from one whose status could not be read, with the reason in `error` (may
+    // be null). A present file's status goes to `status` (may be null).
+    static FIO_PRESENCE presence(FIO_PATH const& path, FIO_FILE_STATUS* status = nullptr,
+                                 std::string* error = nullptr);
     static bool is_directory(FIO_PATH const& path);
     // The entries of a directory other than "." and "..", sorted by name; false
     // when it cannot be read.
@@ -101,14 +122,16 @@ public:
     // the file (of the file a link leads to: the link stays and its target is
     // replaced) is written, flushed to disk and renamed over the original, keeping
     // its permission bits; the directory is flushed after the rename. On failure
-    // the original stays whole and false is returned, with the reason in `error`
-    // (may be null).
+    // false is returned, with the reason in `error` (may be null): the original
+    // stays whole, unless the flush of the directory alone failed, which `done`
+    // (may be null) tells.
     static bool write_file_atomically(FIO_PATH const& path, std::string const& content,
-                                      std::string* error = nullptr);
+                                      std::string* error = nullptr, FIO_REWRITE* done = nullptr);
     // The file a path names once symbolic links are followed (relative links
     // from the link's directory): the path itself when it is no link. A link
     // whose target does not exist leads to that target. False, with the reason in
-    // `error` (may be null), for a circle of links.
+    // `error` (may be null), for a circle of links and for a name whose status
+    // or link cannot be read (a missing one is no link).
     static bool resolve_links(FIO_PATH const& path, std::string* target,
                               std::string* error = nullptr);
     // Copies a file's content to `to` by an atomic rewrite (an existing `to`
@@ -137,7 +160,8 @@ bool fio_write_all_and_flush(int fd, std::string const& content);
 // crash is taken over by the next holder.
 class FIO_FILE_LOCK {
 public:
-    // Waits until the lock is held; `is_held` tells whether that succeeded.
+    // Waits until the lock is held; `is_held` tells whether that succeeded (a
+    // lock file made for a lock that could not be taken is removed again).
     explicit FIO_FILE_LOCK(FIO_PATH const& file);
     // Removes the lock file and releases the lock.
     ~FIO_FILE_LOCK();

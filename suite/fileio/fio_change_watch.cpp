@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -90,6 +91,13 @@ void FIO_CHANGE_WATCH::add(std::string const& path) {
     watch_file(number);
 }
 
+std::vector<FIO_CHANGE_WATCH::FAULT> FIO_CHANGE_WATCH::take_faults() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    std::vector<FAULT> faults;
+    faults.swap(m_faults);
+    return faults;
+}
+
 void FIO_CHANGE_WATCH::clear() {
     std::lock_guard<std::mutex> guard(m_mutex);
     close_queue();
@@ -100,6 +108,7 @@ void FIO_CHANGE_WATCH::clear() {
     m_watches.clear();
     m_candidates.clear();
     m_unwatched.clear();
+    m_faults.clear();
 }
 
 void FIO_CHANGE_WATCH::recheck_all() {
@@ -197,9 +206,14 @@ void FIO_CHANGE_WATCH::watch_file(size_t number) {
     FILE_ENTRY& file = m_files[number];
     struct stat info {};
     int wd = -1;
-    if (file.folder != NONE && m_folders[file.folder].covered &&
-        lstat(file.path.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
-        wd = place(file.path, FILE_MASK);
+    if (file.folder != NONE && m_folders[file.folder].covered) {
+        if (lstat(file.path.c_str(), &info) != 0) {
+            if (errno != ENOENT) {
+                m_faults.push_back({file.path, std::strerror(errno)});
+            }
+        } else if (!S_ISLNK(info.st_mode)) {
+            wd = place(file.path, FILE_MASK);
+        }
     }
     if (wd != file.wd) {
         detach_file(number);

@@ -56,6 +56,16 @@ public:
     // The files that have no watch now (after the last add or any_changed).
     size_t unwatched_count() const;
 
+    // A file whose name could not be looked at for another reason than its
+    // absence (a failing disk, a folder that may not be searched).
+    struct FAULT {
+        std::string path;
+        std::string reason;
+    };
+    // The faults met by add and any_changed since the last call; such a file
+    // has no watch (it is checked every time).
+    std::vector<FAULT> take_faults();
+
 private:
     struct FILE_ENTRY {
         std::string path;
@@ -104,4 +114,5 @@ private:
     std::unordered_map<int, WATCHED> m_watches;
     std::vector<size_t> m_candidates;
     std::vector<size_t> m_unwatched; // may list files watched since (their flag tells)
+    std::vector<FAULT> m_faults;
 };

@@ -33,6 +33,36 @@ bool FIO_FILE_SYSTEM::exists(FIO_PATH const& path) {
     return !path.path().empty() && stat(path.path().c_str(), &st) == 0;
 }
 
+namespace {
+void fill_status(struct stat const& st, FIO_FILE_STATUS* status) {
+    status->modification_time = static_cast<long>(st.st_mtim.tv_sec);
+    status->modification_time_ns =
+        static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    status->size = static_cast<int64_t>(st.st_size);
+    status->inode = static_cast<uint64_t>(st.st_ino);
+    status->mode = static_cast<unsigned>(st.st_mode & 07777);
+}
+} // namespace
+
+FIO_PRESENCE FIO_FILE_SYSTEM::presence(FIO_PATH const& path, FIO_FILE_STATUS* status,
+                                       std::string* error) {
+    if (path.path().empty()) {
+        return FIO_PRESENCE::MISSING;
+    }
+    struct stat st;
+    if (stat(path.path().c_str(), &st) != 0) {
+        if (errno == ENOENT) {
+            return FIO_PRESENCE::MISSING;
+        }
+        failed(error, std::strerror(errno));
+        return FIO_PRESENCE::UNKNOWN;
+    }
+    if (status != nullptr) {
+        fill_status(st, status);
+    }
+    return FIO_PRESENCE::PRESENT;
+}
+
 bool FIO_FILE_SYSTEM::is_directory(FIO_PATH const& path) {
     struct stat st;
     return stat(path.path().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -50,10 +80,14 @@ bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
             continue;
         }
         // Links to directories are not followed, so a link cannot lead a
-        // recursive search round in a circle.
-        struct stat st;
-        bool is_dir =
-            lstat(FIO_PATH(directory.path(), name).path().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        // recursive search round in a circle. The listing tells the kind of
+        // most entries; the others are looked at.
+        bool is_dir = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat st;
+            is_dir = lstat(FIO_PATH(directory.path(), name).path().c_str(), &st) == 0 &&
+                     S_ISDIR(st.st_mode);
+        }
         entries.push_back({name, is_dir});
     }
     closedir(dir);
@@ -166,7 +200,11 @@ bool FIO_FILE_SYSTEM::resolve_links(FIO_PATH const& path, std::string* target, s
     // The system's own limit of links followed in one path.
     for (int followed = 0; followed < 40; ++followed) {
         struct stat st;
-        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        bool missing = lstat(current.c_str(), &st) != 0;
+        if (missing && errno != ENOENT) {
+            return failed(error, std::strerror(errno));
+        }
+        if (missing || !S_ISLNK(st.st_mode)) {
             *target = current;
             return true;
         }
@@ -212,11 +250,24 @@ bool fio_write_all_and_flush(int fd, std::string const& content) {
 }
 
 bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string const& content,
-                                            std::string* error) {
+                                            std::string* error, FIO_REWRITE* done) {
+    FIO_REWRITE ignored;
+    if (done == nullptr) {
+        done = &ignored;
+    }
+    *done = FIO_REWRITE();
     std::string target;
     if (!resolve_links(path, &target, error)) {
         return false;
     }
+    // The permission bits to keep: a file whose status cannot be read is not
+    // taken for a new one.
+    FIO_FILE_STATUS status;
+    FIO_PRESENCE found = presence(FIO_PATH(target), &status, error);
+    if (found == FIO_PRESENCE::UNKNOWN) {
+        return false;
+    }
+    mode_t mode = found == FIO_PRESENCE::PRESENT ? status.mode : mode_for_new_file();
     FIO_PATH target_path(target);
     std::string directory = directory_of(target_path);
     std::string temp = FIO_PATH(directory, temporary_prefix(target_path) + TEMPORARY_SUFFIX).path();
@@ -224,14 +275,16 @@ bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string co
     if (fd < 0) {
         return failed(error, std::strerror(errno));
     }
-    struct stat st;
-    mode_t mode = stat(target.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_for_new_file();
     int problem = fchmod(fd, mode) == 0 ? 0 : errno;
     if (problem == 0) {
         errno = 0;
         if (!fio_write_all_and_flush(fd, content)) {
             problem = errno != 0 ? errno : EIO;
         }
+    }
+    struct stat written;
+    if (problem == 0) {
+        problem = fstat(fd, &written) == 0 ? 0 : errno;
     }
     if (::close(fd) != 0 && problem == 0) {
         problem = errno;
@@ -243,6 +296,8 @@ bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string co
         unlink(temp.c_str());
         return failed(error, std::strerror(problem));
     }
+    done->replaced = true;
+    fill_status(written, &done->status);
     // The rename itself lasts only once the directory is on disk. A directory
     // this process may not open for reading cannot be flushed.
     int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -266,17 +321,7 @@ bool FIO_FILE_SYSTEM::remove(FIO_PATH const& path) {
 }
 
 bool FIO_FILE_SYSTEM::get_status(FIO_PATH const& path, FIO_FILE_STATUS* status) {
-    struct stat st;
-    if (status == nullptr || path.path().empty() || stat(path.path().c_str(), &st) != 0) {
-        return false;
-    }
-    status->modification_time = static_cast<long>(st.st_mtim.tv_sec);
-    status->modification_time_ns =
-        static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    status->size = static_cast<int64_t>(st.st_size);
-    status->inode = static_cast<uint64_t>(st.st_ino);
-    status->mode = static_cast<unsigned>(st.st_mode & 07777);
-    return true;
+    return status != nullptr && presence(path, status) == FIO_PRESENCE::PRESENT;
 }
 
 void FIO_FILE_SYSTEM::remove_stale_temporaries(FIO_PATH const& path) {

@@ -89,6 +89,44 @@ TEST(FileIo, FindsFilesThatExist) {
     EXPECT_EQ(gen_find_file(nullptr).full_path(), "");
 }
 
+// Only a missing file is missing: a look that fails in another way (a name
+// under a file as if it were a folder, a circle of links) is no answer and
+// tells why, and a link that cannot be followed is not taken for no link.
+TEST(FileIo, PresenceTellsAMissingFileFromOneThatCannotBeLookedAt) {
+    TEST_WORKSPACE workspace;
+    test_write_file(workspace.path("a.v"), "module a;\n");
+    std::filesystem::create_symlink("c2", workspace.path("c1"));
+    std::filesystem::create_symlink("c1", workspace.path("c2"));
+    struct CASE {
+        char const* name;
+        FIO_PRESENCE presence;
+        char const* reason;
+    } const cases[] = {
+        {"a.v", FIO_PRESENCE::PRESENT, ""},
+        {"gone.v", FIO_PRESENCE::MISSING, ""},
+        {"a.v/x.v", FIO_PRESENCE::UNKNOWN, "Not a directory"},
+        {"c1", FIO_PRESENCE::UNKNOWN, "Too many levels of symbolic links"},
+    };
+    for (CASE const& c : cases) {
+        FIO_PATH path(workspace.path(c.name));
+        FIO_FILE_STATUS status{};
+        std::string reason;
+        EXPECT_EQ(FIO_FILE_SYSTEM::presence(path, &status, &reason), c.presence) << c.name;
+        EXPECT_EQ(reason, c.reason) << c.name;
+        EXPECT_EQ(status.size, c.presence == FIO_PRESENCE::PRESENT ? 10 : 0) << c.name;
+        EXPECT_EQ(FIO_FILE_SYSTEM::exists(path), c.presence == FIO_PRESENCE::PRESENT) << c.name;
+    }
+    EXPECT_EQ(FIO_FILE_SYSTEM::presence(FIO_PATH("")), FIO_PRESENCE::MISSING);
+
+    std::string target;
+    std::string reason;
+    EXPECT_FALSE(
+        FIO_FILE_SYSTEM::resolve_links(FIO_PATH(workspace.path("a.v/x.v")), &target, &reason));
+    EXPECT_EQ(reason, "Not a directory");
+    ASSERT_TRUE(FIO_FILE_SYSTEM::resolve_links(FIO_PATH(workspace.path("gone.v")), &target));
+    EXPECT_EQ(target, workspace.path("gone.v"));
+}
+
 TEST(FileIo, ListsDirectoriesByNameWithoutFollowingLinks) {
     TEST_WORKSPACE workspace;
     std::filesystem::create_directory(workspace.path("sub"));
@@ -112,8 +150,18 @@ TEST(FileIo, AtomicRewriteKeepsPermissionsAndLeavesNoTemporaryFile) {
     std::string file = workspace.path("core.v");
     test_write_file(file, "old");
     chmod(file.c_str(), 0640);
-    ASSERT_TRUE(FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file), "new content"));
+    FIO_REWRITE done;
+    ASSERT_TRUE(
+        FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file), "new content", nullptr, &done));
+    EXPECT_TRUE(done.replaced);
     EXPECT_EQ(test_read_file(file), "new content");
+    // The new file's status, read before the rename, is the one the name shows.
+    FIO_FILE_STATUS now{};
+    ASSERT_TRUE(FIO_FILE_SYSTEM::get_status(FIO_PATH(file), &now));
+    EXPECT_EQ(done.status.inode, now.inode);
+    EXPECT_EQ(done.status.size, 11);
+    EXPECT_EQ(done.status.modification_time_ns, now.modification_time_ns);
+    EXPECT_EQ(done.status.mode, 0640u);
     struct stat st;
     ASSERT_EQ(stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -127,7 +175,11 @@ TEST(FileIo, FailedRewriteLeavesTheOriginal) {
     // A directory in the file's place cannot be replaced by a file.
     std::filesystem::create_directory(workspace.path("core.v"));
     test_write_file(workspace.path("core.v/keep"), "kept");
-    EXPECT_FALSE(FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(workspace.path("core.v")), "x"));
+    FIO_REWRITE done;
+    done.replaced = true;
+    EXPECT_FALSE(FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(workspace.path("core.v")), "x",
+                                                        nullptr, &done));
+    EXPECT_FALSE(done.replaced);
     EXPECT_EQ(test_read_file(workspace.path("core.v/keep")), "kept");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(workspace.dir()),
                             std::filesystem::directory_iterator()),

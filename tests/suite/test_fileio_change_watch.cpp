@@ -176,6 +176,26 @@ TEST_F(ChangeWatch, DeletedFileIsSkippedAndItsReturnIsReported) {
     EXPECT_TRUE(check(watch));
 }
 
+// A file whose name cannot be looked at for another reason than its absence
+// (here a name too long for the file system) is told to the owner once, and
+// is looked at every time; a missing file is no such fault.
+TEST_F(ChangeWatch, AFailedLookAtAFileIsToldOnce) {
+    FIO_CHANGE_WATCH watch;
+    track_all(watch);
+    std::filesystem::remove(path("b.tip"));
+    EXPECT_FALSE(check(watch));
+    EXPECT_TRUE(watch.take_faults().empty());
+
+    std::string const too_long = path(std::string(300, 'x') + ".tsf");
+    watch.add(too_long);
+    std::vector<FIO_CHANGE_WATCH::FAULT> faults = watch.take_faults();
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_EQ(faults[0].path, too_long);
+    EXPECT_EQ(faults[0].reason, "File name too long");
+    EXPECT_TRUE(watch.take_faults().empty());
+    EXPECT_EQ(watch.unwatched_count(), 2u);
+}
+
 // Files beyond the watch limit (or all, when no watch can be placed) are
 // looked at every time, and their changes are reported.
 TEST_F(ChangeWatch, FilesWithoutAWatchAreCheckedEveryTime) {

@@ -1,10 +1,14 @@
-/* A library preloaded (LD_PRELOAD) into a program under test that makes one
- * system call on a chosen kind of file fail with EIO, as a failing disk would.
+/* A library preloaded (LD_PRELOAD) into a program under test that makes a
+ * system call on a chosen kind of file fail, with EIO by default, as a failing
+ * disk would.
  *
- *   FAULT_CALL  the call: open, read, write, fsync or rename
- *   FAULT_FILE  a text that the file's path must hold (".tsf", ".tpf", ...)
- *   FAULT_AT    which of the matching calls fails, counted from 1
- *   FAULT_LOG   a file that gets one line naming the path when the fault is made
+ *   FAULT_CALL   the call: open, read, write, fsync, rename, stat, lstat,
+ *                readlink or flock
+ *   FAULT_FILE   a text that the file's path must hold (".tsf", ".tpf", ...);
+ *                with a "$" at its end, the text the path must end with
+ *   FAULT_AT     which of the matching calls fails, counted from 1; 0 for all
+ *   FAULT_ERRNO  the error number it fails with (default EIO)
+ *   FAULT_LOG    a file that gets one line naming the path when the fault is made
  *
  * A file is known by its descriptor through /proc/self/fd, so that files opened
  * inside the C library (temporary files) are matched too; a rename matches by
@@ -18,6 +22,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -25,14 +31,25 @@ static long matched_calls;
 
 static int path_matches(char const* path) {
     char const* wanted = getenv("FAULT_FILE");
-    return path != NULL && wanted != NULL && *wanted != '\0' && strstr(path, wanted) != NULL;
+    if (path == NULL || wanted == NULL || *wanted == '\0') {
+        return 0;
+    }
+    size_t length = strlen(wanted);
+    if (wanted[length - 1] != '$') {
+        return strstr(path, wanted) != NULL;
+    }
+    size_t path_length = strlen(path);
+    return path_length >= length - 1 &&
+           strncmp(path + path_length - (length - 1), wanted, length - 1) == 0;
 }
+
+#define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
 
 static int fd_matches(int fd) {
     char link[64];
     char path[4096];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    ssize_t n = readlink(link, path, sizeof path - 1);
+    ssize_t n = NEXT(readlink)(link, path, sizeof path - 1);
     if (n < 0) {
         return 0;
     }
@@ -45,11 +62,11 @@ static int is_call(char const* call) {
     return wanted != NULL && strcmp(wanted, call) == 0;
 }
 
-/* Whether this call, of the right kind on a matching file, is the one to fail:
- * the FAULT_AT-th such call. */
+/* Whether this call, of the right kind on a matching file, is one to fail:
+ * the FAULT_AT-th such call (every one for 0). */
 static int strike(char const* call, char const* what) {
     char const* at = getenv("FAULT_AT");
-    if (at == NULL || ++matched_calls != atol(at)) {
+    if (at == NULL || (atol(at) != 0 && ++matched_calls != atol(at))) {
         return 0;
     }
     char const* log = getenv("FAULT_LOG");
@@ -60,11 +77,10 @@ static int strike(char const* call, char const* what) {
             fclose(f);
         }
     }
-    errno = EIO;
+    char const* number = getenv("FAULT_ERRNO");
+    errno = number != NULL ? atoi(number) : EIO;
     return 1;
 }
-
-#define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
 
 static mode_t mode_argument(int flags, va_list args) {
     return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, mode_t) : 0;
@@ -107,4 +123,32 @@ int rename(char const* from, char const* to) {
         return -1;
     }
     return NEXT(rename)(from, to);
+}
+
+int stat(char const* path, struct stat* status) {
+    if (is_call("stat") && path_matches(path) && strike("stat", path)) {
+        return -1;
+    }
+    return NEXT(stat)(path, status);
+}
+
+int lstat(char const* path, struct stat* status) {
+    if (is_call("lstat") && path_matches(path) && strike("lstat", path)) {
+        return -1;
+    }
+    return NEXT(lstat)(path, status);
+}
+
+ssize_t readlink(char const* path, char* buffer, size_t size) {
+    if (is_call("readlink") && path_matches(path) && strike("readlink", path)) {
+        return -1;
+    }
+    return NEXT(readlink)(path, buffer, size);
+}
+
+int flock(int fd, int operation) {
+    if (is_call("flock") && fd_matches(fd) && strike("flock", "descriptor")) {
+        return -1;
+    }
+    return NEXT(flock)(fd, operation);
 }

@@ -88,7 +88,7 @@ TEST_F(ManagerProject, EditedRevisionKeepsUntouchedLinesCommentsAndOrder) {
                            CURRENT +
                            "# between\n"
                            "set_global_assignment -name SMART_RECOMPILE OFF\n"
-                           "set_global_assignment -name VHDL_FILE {lib.vhd}";
+                           "set_global_assignment -name VHDL_FILE {lib.vhd}\n";
     EXPECT_EQ(acf_test_read(dir.file("chip.tsf")), expected);
 }
 
@@ -107,7 +107,7 @@ TEST_F(ManagerProject, EachSourcedSettingsFileKeepsItsOwnLines) {
     set_and_commit("SMART_RECOMPILE", "Off");
     EXPECT_EQ(acf_test_read(dir.file("extra.tcl")), extra);
     EXPECT_EQ(acf_test_read(dir.file("chip.tsf")),
-              revision + "\nset_global_assignment -name SMART_RECOMPILE OFF");
+              revision + "\nset_global_assignment -name SMART_RECOMPILE OFF\n");
 }
 
 TEST_F(ManagerProject, UnchangedRevisionIsNeverRewritten) {

@@ -5,6 +5,7 @@
 #include "acf_storage_test_project.h"
 
 #include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
 
 #include "tests/support/test_workspace.h"
 
@@ -184,6 +185,59 @@ TEST(RevisionStoreFiles, TextsReadStayRightAcrossReReads) {
         project.manager().read_unlock();
         EXPECT_EQ(shown(copy), expected[version]);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The installation's folder as the program tells it, for one test.
+class INSTALLATION_FOLDER {
+public:
+    explicit INSTALLATION_FOLDER(std::string const& folder) {
+        gen_set_tessaly_path(folder.c_str());
+    }
+    ~INSTALLATION_FOLDER() { gen_set_tessaly_path(nullptr); }
+    INSTALLATION_FOLDER(INSTALLATION_FOLDER const&) = delete;
+    INSTALLATION_FOLDER& operator=(INSTALLATION_FOLDER const&) = delete;
+};
+
+// The installation's defaults file, made when a revision is read, is said to
+// be unwritten when it cannot be made; and where the program cannot tell its
+// own folder ("." stands for it then) it is made nowhere, least of all in the
+// current folder, often a project's, where its name is the project's defaults.
+TEST(RevisionStoreFiles, AnInstallationDefaultsFileThatCannotBeMadeIsReported) {
+    TEST_WORKSPACE installation;
+    // A link to a folder that does not exist: no file can be made there.
+    std::filesystem::create_symlink(installation.path("none/assignment_defaults.tdf"),
+                                    installation.path("assignment_defaults.tdf"));
+    TEST_WORKSPACE current;
+    std::string const kept_folder = std::filesystem::current_path().string();
+    std::filesystem::current_path(current.dir());
+    struct CASE {
+        std::string folder;
+        std::string named; // in the warning
+        std::string reason;
+    } const cases[] = {
+        {installation.dir(), installation.path("assignment_defaults.tdf"),
+         "No such file or directory"},
+        {".", "assignment_defaults.tdf", "the folder of the running program is unknown"},
+    };
+    for (CASE const& c : cases) {
+        INSTALLATION_FOLDER folder(c.folder);
+        ACF_STORAGE_TEST_PROJECT project("set_global_assignment -name SMART_RECOMPILE ON\n");
+        msg_log_clear();
+        ASSERT_TRUE(project.manager().write_lock(true));
+        EXPECT_STREQ(project.global_value("SMART_RECOMPILE"), "ON");
+        project.manager().write_unlock(false);
+        std::vector<MSG_LOG_ENTRY> const log = msg_log_entries();
+        ASSERT_EQ(log.size(), 2u) << c.folder;
+        EXPECT_EQ(log[0].id, 125002u);
+        EXPECT_EQ(log[0].text, "Can't open file " + c.named + " for writing");
+        EXPECT_EQ(log[1].text, c.reason);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(current.dir()));
+    std::filesystem::current_path(kept_folder);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "acf_storage_test_project.h"
 
+#include "acf_msgs.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -117,6 +119,38 @@ TEST(RevisionStoreMessages, DetailsAndLimits) {
     EXPECT_EQ(storage.post_error_message(16, nullptr, -1, &revision_type, nullptr, nullptr, true),
               0);
     EXPECT_EQ(msg_log_entries().at(0).severity, 'W');
+}
+
+// A huge bad line of a settings file is not echoed whole by the messages about
+// it: what it brought (the line, a name, a value) is shown by its first 200
+// characters and "...".
+TEST(RevisionStoreMessages, AHugeBadLineIsShownCut) {
+    std::string const huge(1000000, 'x');
+    std::string const lines[] = {
+        "set_global_assignment -name " + huge + " 1",
+        "set_instance_assignment -name MULTICYCLE " + huge + " -to reg",
+        huge,
+    };
+    for (std::string const& line : lines) {
+        ACF_STORAGE_TEST_PROJECT project(
+            ("set_global_assignment -name SMART_RECOMPILE ON\n" + line + "\n").c_str());
+        msg_log_clear();
+        ASSERT_TRUE(project.manager().write_lock(true));
+        project.manager().write_unlock(false);
+        std::vector<MSG_LOG_ENTRY> const log = msg_log_entries();
+        bool shown = false;
+        for (MSG_LOG_ENTRY const& entry : log) {
+            EXPECT_LT(entry.text.size(), 1000u) << entry.id << " " << entry.text.substr(0, 300);
+            shown = shown || entry.text.find(std::string(150, 'x') + "...") != std::string::npos;
+        }
+        EXPECT_TRUE(shown) << line.substr(0, 60);
+    }
+    EXPECT_EQ(acf_shown_text(nullptr), "");
+    EXPECT_EQ(acf_shown_text(std::string(203, 'a').c_str()), std::string(203, 'a'));
+    EXPECT_EQ(acf_shown_text(std::string(204, 'a').c_str()), std::string(200, 'a') + "...");
+    // A character of several bytes is not cut in two.
+    std::string const accented = std::string(199, 'a') + "\xc3\xa9" + std::string(10, 'b');
+    EXPECT_EQ(acf_shown_text(accented.c_str()), std::string(199, 'a') + "...");
 }
 
 TEST(RevisionStoreMessages, PostingOffAndCollecting) {

@@ -264,3 +264,97 @@ TEST(RevisionStoreEntity, RequestsWithoutEntityMeetWhatWasReadForTheTopLevelEnti
 }
 
 } // namespace
+
+namespace {
+
+// The lines of `text` that start with `start`.
+int count_lines_starting(std::string const& text, std::string const& start) {
+    int count = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end;
+        count += text.compare(at, start.size(), start) == 0 ? 1 : 0;
+        at = end + 1;
+    }
+    return count;
+}
+
+// Two programs on one revision (here two stores over its files) each set an
+// assignment that holds one value, to a value of their own, before either
+// commits. The earlier commit writes its value; the later one reads the file
+// again and keeps its own change over the line it reads: the file holds one
+// line of the assignment, with the later commit's value.
+TEST(RevisionStoreSet, OneValueSetByTwoProgramsEndsWithTheLaterCommit) {
+    struct CASE {
+        char const* name;
+        char const* to;
+        char const* earlier;
+        char const* later;
+        char const* line; // of the later value
+    } const cases[] = {
+        {"FAMILY", nullptr, "Ostrel", "Vindal", "set_global_assignment -name FAMILY Vindal"},
+        {"DEVICE", nullptr, "TOLM7000A15F484C6", "TOLM7000A30F780C7",
+         "set_global_assignment -name DEVICE TOLM7000A30F780C7"},
+        {"USER_LIBRARIES", nullptr, "lib_a", "lib_b",
+         "set_global_assignment -name USER_LIBRARIES lib_b"},
+        {"IO_STANDARD", "pin_a", "3.3 V", "1.8 V",
+         "set_instance_assignment -name IO_STANDARD \"1.8 V\" -to pin_a"},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.name);
+        ACF_STORAGE_TEST_PROJECT later("set_global_assignment -name SMART_RECOMPILE ON\n");
+        ACF_MANAGER_STORAGE_REAL earlier_storage(later.file("proj.tpf"), "top", nullptr, true);
+        ACF_REVISION_MANAGER earlier(&earlier_storage);
+
+        ASSERT_TRUE(later.manager().write_lock(true));
+        ASSERT_NE(set(later.manager(), c.name, c.later, c.to), nullptr);
+        later.manager().write_unlock(false);
+
+        ASSERT_TRUE(earlier.write_lock(true));
+        ASSERT_NE(set(earlier, c.name, c.earlier, c.to), nullptr);
+        ASSERT_TRUE(earlier_storage.write_files_to_disk(true, true));
+        earlier.write_unlock(false);
+
+        ASSERT_TRUE(later.manager().write_lock(true));
+        ASSERT_TRUE(later.storage().write_files_to_disk(true, true));
+        later.manager().write_unlock(false);
+
+        std::string const settings = acf_test_read(later.tsf());
+        std::string const start =
+            std::string(c.to == nullptr ? "set_global_assignment" : "set_instance_assignment") +
+            " -name " + c.name + " ";
+        EXPECT_EQ(count_lines_starting(settings, start), 1) << settings;
+        EXPECT_EQ(count_lines_starting(settings, c.line), 1) << settings;
+    }
+}
+
+// An assignment that holds many values (design files) keeps the values of
+// both programs, whichever commits later.
+TEST(RevisionStoreSet, ManyValuesSetByTwoProgramsAreAllKept) {
+    ACF_STORAGE_TEST_PROJECT later("set_global_assignment -name VHDL_FILE top.vhd\n");
+    ACF_MANAGER_STORAGE_REAL earlier_storage(later.file("proj.tpf"), "top", nullptr, true);
+    ACF_REVISION_MANAGER earlier(&earlier_storage);
+
+    ASSERT_TRUE(later.manager().write_lock(true));
+    ASSERT_NE(set(later.manager(), "VHDL_FILE", "b.vhd"), nullptr);
+    later.manager().write_unlock(false);
+
+    ASSERT_TRUE(earlier.write_lock(true));
+    ASSERT_NE(set(earlier, "VHDL_FILE", "a.vhd"), nullptr);
+    ASSERT_TRUE(earlier_storage.write_files_to_disk(true, true));
+    earlier.write_unlock(false);
+
+    ASSERT_TRUE(later.manager().write_lock(true));
+    ASSERT_TRUE(later.storage().write_files_to_disk(true, true));
+    later.manager().write_unlock(false);
+
+    std::string const settings = acf_test_read(later.tsf());
+    for (char const* file : {"top.vhd", "a.vhd", "b.vhd"}) {
+        EXPECT_EQ(count_lines_starting(
+                      settings, std::string("set_global_assignment -name VHDL_FILE ") + file),
+                  1)
+            << settings;
+    }
+}
+
+} // namespace

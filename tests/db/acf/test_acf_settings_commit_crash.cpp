@@ -77,7 +77,8 @@ TEST(SettingsCommitCrash, KilledCommitLeavesTheOldOrTheNewFile) {
     ACF_TEST_DIRECTORY dir;
     int const count = 20000;
     std::string const old_text = large_revision(count, "On");
-    std::string const new_text = large_revision(count, "OFF");
+    // The commit ends the file with a line break.
+    std::string const new_text = large_revision(count, "OFF") + "\n";
     std::string const file = dir.file("big.tsf");
     ACF_REVISION_NAME_LIST names = {"big"};
     ASSERT_TRUE(acf_write_tpf_file(dir.file("big.tpf").c_str(), &names));
@@ -124,6 +125,37 @@ TEST(SettingsCommitCrash, KilledCommitLeavesTheOldOrTheNewFile) {
     }
     EXPECT_GT(old_seen, 0);
     EXPECT_GT(new_seen, 0);
+}
+
+// The temporary files that killed commits left beside the settings file (as
+// large as the file) go when the next commit takes the file's lock; files of
+// other names stay.
+TEST(SettingsCommitCrash, TheNextCommitRemovesWhatKilledCommitsLeft) {
+    ACF_TEST_DIRECTORY dir;
+    std::string const old_text = large_revision(100, "On");
+    acf_test_write(dir.file("big.tsf"), old_text);
+    ACF_REVISION_NAME_LIST names = {"big"};
+    ASSERT_TRUE(acf_write_tpf_file(dir.file("big.tpf").c_str(), &names));
+    std::string const left[] = {".big.tsf.a1B2c3", ".big.tsf.ZZ9yy8"};
+    std::string const kept[] = {".big.tsf.keep", "big.tsf.bak", ".big.tpf.a1B2c3",
+                                ".other.tsf.a1B2c3"};
+    for (std::string const& name : left) {
+        acf_test_write(dir.file(name), old_text);
+    }
+    for (std::string const& name : kept) {
+        acf_test_write(dir.file(name), "keep");
+    }
+    COMMITTING_CHILD child = start_commit(dir.path());
+    ASSERT_TRUE(child.started);
+    int status = 0;
+    ASSERT_EQ(waitpid(child.pid, &status, 0), child.pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (std::string const& name : left) {
+        EXPECT_FALSE(std::filesystem::exists(dir.file(name))) << name;
+    }
+    for (std::string const& name : kept) {
+        EXPECT_TRUE(std::filesystem::exists(dir.file(name))) << name;
+    }
 }
 
 } // namespace

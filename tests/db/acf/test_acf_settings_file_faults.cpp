@@ -1,12 +1,14 @@
 // Disk faults on the files of a project, made by a preloaded library in the
-// regentool that runs a user's script: each failing open, read, write, flush or
-// rename of a project, settings or defaults file is reported, fails the script,
-// and leaves every file of the project as it was. Each call of the kind is made
-// to fail in turn, from the first until the script makes no such call anymore.
+// regentool that runs a user's script: each failing open, read, write, flush,
+// rename, status check, link read or lock of a project, settings or defaults
+// file is reported, fails the script, and leaves every file of the project as
+// it was. Each call of the kind is made to fail in turn, from the first until
+// the script makes no such call anymore.
 #include "acf_script_project.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -51,20 +53,51 @@ std::string const CHANGE_AND_COMMIT = "project_open proj\n"
 // A new revision: the project file is rewritten and a settings file made.
 std::string const NEW_REVISION = "project_new -revision second proj\n";
 
+// What the project is like before the script runs.
+enum PROJECT_SHAPE {
+    PLAIN,
+    // Last saved by an older version, its revision without a defaults file
+    // yet: opening it makes one.
+    OLDER,
+    // The settings file is a link to the file that holds the settings.
+    LINKED,
+};
+
 struct CASE {
     char const* call;
     char const* file;
     std::string const* script;
-    // The project was last saved by an older version and its revision has no
-    // defaults file yet: opening it makes one.
-    bool older = false;
+    PROJECT_SHAPE shape = PLAIN;
+    int error = EIO;
 };
 
-void make_older(ACF_SCRIPT_PROJECT& project) {
-    test_write_file(project.file("proj.tsf"),
-                    "set_global_assignment -name LAST_TESSALY_VERSION 13.0\n"
-                    "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to pin_a\n");
-    std::filesystem::remove(project.file("proj_assignment_defaults.tdf"));
+void shape(ACF_SCRIPT_PROJECT& project, PROJECT_SHAPE shape) {
+    if (shape == OLDER) {
+        test_write_file(project.file("proj.tsf"),
+                        "set_global_assignment -name LAST_TESSALY_VERSION 13.0\n"
+                        "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to pin_a\n");
+        std::filesystem::remove(project.file("proj_assignment_defaults.tdf"));
+    } else if (shape == LINKED) {
+        std::filesystem::rename(project.file("proj.tsf"), project.file("kept.tsf"));
+        std::filesystem::create_symlink("kept.tsf", project.file("proj.tsf"));
+    }
+}
+
+// Runs the script with the preloaded library making the fault.
+TEST_RUN_RESULT run_with_fault(ACF_SCRIPT_PROJECT& project, std::string const& script,
+                               char const* call, std::string const& file, long at, int error,
+                               std::string const& log) {
+    // The sanitizers' runtime then need not come first.
+    char const* asan = std::getenv("ASAN_OPTIONS");
+    CHILD_ENVIRONMENT environment(
+        {{"LD_PRELOAD", ACF_FAULT_SHIM_PATH},
+         {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"},
+         {"FAULT_CALL", call},
+         {"FAULT_FILE", file},
+         {"FAULT_AT", std::to_string(at)},
+         {"FAULT_ERRNO", std::to_string(error)},
+         {"FAULT_LOG", log}});
+    return project.run(script);
 }
 
 TEST(SettingsFileFaults, EveryFailingCallIsReportedAndChangesNoFile) {
@@ -85,34 +118,35 @@ TEST(SettingsFileFaults, EveryFailingCallIsReportedAndChangesNoFile) {
         {"write", ".tsf", &NEW_REVISION},
         {"fsync", ".tsf", &NEW_REVISION},
         {"rename", ".tsf", &NEW_REVISION},
-        {"write", ".tdf", &CHANGE_AND_COMMIT, true},
-        {"fsync", ".tdf", &CHANGE_AND_COMMIT, true},
-        {"rename", ".tdf", &CHANGE_AND_COMMIT, true},
+        {"write", ".tdf", &CHANGE_AND_COMMIT, OLDER},
+        {"fsync", ".tdf", &CHANGE_AND_COMMIT, OLDER},
+        {"rename", ".tdf", &CHANGE_AND_COMMIT, OLDER},
+        // Only a missing file is one to make anew: a status check or a link
+        // read that fails in any other way is no answer.
+        {"stat", ".tpf", &CHANGE_AND_COMMIT},
+        {"stat", ".tsf", &CHANGE_AND_COMMIT},
+        {"stat", ".tdf", &CHANGE_AND_COMMIT},
+        {"lstat", ".tsf", &CHANGE_AND_COMMIT},
+        {"stat", ".tdf", &CHANGE_AND_COMMIT, OLDER},
+        {"stat", ".tpf", &NEW_REVISION},
+        {"stat", ".tsf", &NEW_REVISION},
+        {"lstat", ".tpf", &NEW_REVISION},
+        {"readlink", ".tsf", &CHANGE_AND_COMMIT, LINKED},
+        {"stat", ".tsf", &CHANGE_AND_COMMIT, LINKED},
+        // A lock the system cannot grant leaves no lock file behind.
+        {"flock", ".tsf.lock", &CHANGE_AND_COMMIT, PLAIN, ENOLCK},
     };
     for (CASE const& c : cases) {
         std::string const what = std::string(c.call) + " of " + c.file;
         int faults = 0;
         for (int at = 1; at < 100; ++at) {
             ACF_SCRIPT_PROJECT project;
-            if (c.older) {
-                make_older(project);
-            }
+            shape(project, c.shape);
             TEST_WORKSPACE logs;
             std::string const log = logs.path("faults.log");
             std::map<std::string, std::string> const before = project.files();
-            TEST_RUN_RESULT result;
-            {
-                // The sanitizers' runtime then need not come first.
-                char const* asan = std::getenv("ASAN_OPTIONS");
-                CHILD_ENVIRONMENT environment(
-                    {{"LD_PRELOAD", ACF_FAULT_SHIM_PATH},
-                     {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"},
-                     {"FAULT_CALL", c.call},
-                     {"FAULT_FILE", c.file},
-                     {"FAULT_AT", std::to_string(at)},
-                     {"FAULT_LOG", log}});
-                result = project.run(*c.script);
-            }
+            TEST_RUN_RESULT result =
+                run_with_fault(project, *c.script, c.call, c.file, at, c.error, log);
             if (!std::filesystem::exists(log)) {
                 // The script made fewer such calls: it ran undisturbed.
                 EXPECT_EQ(result.status, 0) << what << " " << at << "\n" << result.output;
@@ -127,6 +161,42 @@ TEST(SettingsFileFaults, EveryFailingCallIsReportedAndChangesNoFile) {
         }
         EXPECT_GT(faults, 0) << "no " << what;
     }
+}
+
+// A commit whose new file is in place, but whose folder could not be flushed to
+// disk after the rename, has written the file: it says that the write is not
+// confirmed durable, rather than that the file could not be written.
+TEST(SettingsFileFaults, AWriteNotConfirmedDurableIsSaidSoAndStands) {
+    ACF_SCRIPT_PROJECT project;
+    TEST_WORKSPACE logs;
+    std::string const folder =
+        std::filesystem::canonical(project.file("proj.tsf")).parent_path().string();
+    TEST_RUN_RESULT result = run_with_fault(project, CHANGE_AND_COMMIT, "fsync", folder + "$", 0,
+                                            EIO, logs.path("faults.log"));
+    EXPECT_TRUE(std::filesystem::exists(logs.path("faults.log"))) << "no flush of the folder";
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("was written, but the write is not confirmed durable"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(test_read_file(project.file("proj.tsf"))
+                  .find("set_global_assignment -name SMART_RECOMPILE OFF\n"),
+              std::string::npos);
+}
+
+// A program that cannot read its own path does not know the installation's
+// folder: the installation's defaults file is made nowhere (never in the
+// current folder, the project's, where a file of its name is the project's
+// own defaults), and a warning says so.
+TEST(SettingsFileFaults, AnUnknownProgramFolderGetsNoDefaultsFile) {
+    ACF_SCRIPT_PROJECT project;
+    TEST_WORKSPACE logs;
+    TEST_RUN_RESULT result = run_with_fault(project, CHANGE_AND_COMMIT, "readlink",
+                                            "/proc/self/exe", 0, EIO, logs.path("faults.log"));
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_FALSE(std::filesystem::exists(project.file("assignment_defaults.tdf")));
+    EXPECT_NE(result.output.find("Can't open file assignment_defaults.tdf for writing"),
+              std::string::npos)
+        << result.output;
 }
 
 } // namespace

@@ -1,12 +1,15 @@
-// Two programs working on one revision at once: each opens the project, sets an
-// assignment of its own and commits it, both having read the settings file
-// before either writes. Whichever commits second must take in the change of
-// the first; over many rounds, no change is ever lost.
+// Programs working on one revision at once: each opens the project, sets an
+// assignment of its own and commits it, all having read the settings file
+// before any writes. Whichever commits later must take in the changes of the
+// earlier ones; over many rounds, no change is ever lost, and an assignment
+// that holds one value ends with the value of the last commit.
 #include "acf_script_project.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -50,6 +53,85 @@ TEST(SettingsFileSharing, TwoProgramsCommittingOneRevisionLoseNothing) {
     }
     EXPECT_EQ(lost, 0) << settings;
     EXPECT_NE(settings.find("-to pin_a"), std::string::npos) << settings;
+}
+
+// Opens the project and sets the device family, says it is ready, waits until
+// every program is, then until `after` (unless empty) has committed, commits,
+// and says so: the programs read the file before any commits, and commit in
+// the order given.
+std::string set_family_script(std::string const& name, std::string const& family,
+                              std::string const& after, int programs) {
+    return "project_open proj\n"
+           "set_global_assignment -name FAMILY " +
+           family +
+           "\n"
+           "close [open ready_" +
+           name +
+           " w]\n"
+           "proc wait_for {test} {\n"
+           "    set deadline [expr {[clock seconds] + 300}]\n"
+           "    while {![uplevel 1 [list expr $test]]} {\n"
+           "        if {[clock seconds] > $deadline} { error \"waited in vain for $test\" }\n"
+           "        after 10\n"
+           "    }\n"
+           "}\n"
+           "wait_for {[llength [glob -nocomplain ready_*]] == " +
+           std::to_string(programs) +
+           "}\n"
+           "if {\"" +
+           after + "\" ne \"\"} { wait_for {[file exists done_" + after +
+           "]} }\n"
+           "export_assignments\n"
+           "close [open done_" +
+           name + " w]\n";
+}
+
+// Four programs set the device family, each its own, having all read the
+// file first; each round they commit in another order. The file ends with
+// one line of the family, with the value of the last to commit.
+TEST(SettingsFileSharing, ProgramsSettingOneValueLeaveTheLastCommittersLine) {
+    ACF_SCRIPT_PROJECT project;
+    std::vector<std::string> const families = {"Ostrel", "Vindal", "Glim10K", "Lumiform"};
+    int const programs = static_cast<int>(families.size());
+    for (int round = 0; round < 25; ++round) {
+        // Program `order[k]` commits k-th.
+        std::vector<int> order;
+        for (int k = 0; k < programs; ++k) {
+            order.push_back((round + k) % programs);
+        }
+        std::vector<TEST_RUN_RESULT> results(programs);
+        std::vector<std::thread> running;
+        for (int k = 0; k < programs; ++k) {
+            int const p = order[k];
+            std::string const after = k > 0 ? std::to_string(order[k - 1]) : "";
+            std::string const script =
+                set_family_script(std::to_string(p), families[p], after, programs);
+            running.emplace_back([&results, &project, p, script] {
+                results[p] = project.run(script, "p" + std::to_string(p) + ".tcl");
+            });
+        }
+        for (std::thread& program : running) {
+            program.join();
+        }
+        for (TEST_RUN_RESULT const& result : results) {
+            ASSERT_EQ(result.status, 0) << result.output;
+        }
+        for (int p = 0; p < programs; ++p) {
+            std::filesystem::remove(project.file("ready_" + std::to_string(p)));
+            std::filesystem::remove(project.file("done_" + std::to_string(p)));
+        }
+        std::string const settings = test_read_file(project.file("proj.tsf"));
+        std::string const family_line = "set_global_assignment -name FAMILY ";
+        int lines = 0;
+        for (size_t at = settings.find(family_line); at != std::string::npos;
+             at = settings.find(family_line, at + 1)) {
+            ++lines;
+        }
+        ASSERT_EQ(lines, 1) << "round " << round << "\n" << settings;
+        EXPECT_NE(settings.find(family_line + families[order.back()] + "\n"), std::string::npos)
+            << "round " << round << "\n"
+            << settings;
+    }
 }
 
 } // namespace

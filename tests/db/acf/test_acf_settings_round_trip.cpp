@@ -128,7 +128,7 @@ TEST(SettingsRoundTrip, AssignmentsReadBackAsWritten) {
     reader.read_file(path.c_str(), false, nullptr, false, false);
     std::system(("rm -rf '" + std::string(pattern) + "'").c_str());
     std::vector<LINE*> const& lines = reader.get_assignment_lines();
-    ASSERT_EQ(lines.size(), written.size() + 1) << file_text << "(and the final empty line)";
+    ASSERT_EQ(lines.size(), written.size()) << file_text;
 
     for (size_t i = 0; i < written.size(); ++i) {
         ACF_ASSIGNMENT const& before = *written[i];
