@@ -2,6 +2,8 @@
 // compiled design found by walking its instance tree.
 #include "ipman/ipman_ip_info_manager.h"
 
+#include "acf_assignment.h"
+#include "acf_manager.h"
 #include "acf_table.h"
 #include "ipman/ipman_iprgen_manager.h"
 #include "ipman/ipman_msgs.h"
@@ -10,7 +12,10 @@
 #include "suite/messages/msg.h"
 #include "suite/wizman/wizman.h"
 
-#include <strings.h>
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -95,6 +100,190 @@ std::string unquoted_core_name(std::string const& name) {
     return close == std::string::npos ? name : name.substr(1, close - 1);
 }
 
+std::string text_of(char const* s) {
+    return s != nullptr ? s : "";
+}
+
+// The open project, as the encrypted-file cache remembers it; "" when none.
+std::string open_project() {
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    return manager != nullptr && manager->is_project_open()
+               ? text_of(manager->get_project_full_path())
+               : std::string();
+}
+
+// The variables of an IP's settings that the scan reads, in this order.
+ACF_VARIABLE_TYPE_ENUM const IP_VARIABLES[] = {ACF_VARIABLE_TYPE_IP_TOOL_NAME,
+                                               ACF_VARIABLE_TYPE_IP_TOOL_VERSION,
+                                               ACF_VARIABLE_TYPE_IP_TOOL_ENV};
+
+// The key of the project's IP settings of one IP file and entity: the IP
+// file's full path (the settings and the hierarchy both name it from the
+// project's folder) and the entity; the variable's number follows.
+std::string settings_key(std::string const& tip_file, std::string const& entity) {
+    std::string key = FIO_PATH(tip_file).full_path();
+    key += '\0';
+    key += entity;
+    key += '\0';
+    return key;
+}
+
+} // namespace
+
+// What one scan reads once and then looks up: the project's settings that
+// came from IP files, the header of each design file, the IP data of each
+// instance that has instances below it, and the enclosing component of each
+// instance. Valid while the scan runs: the files and settings do not change
+// meanwhile.
+class IPMAN_HIERARCHY_SCAN_CACHE {
+public:
+    explicit IPMAN_HIERARCHY_SCAN_CACHE(HDB_CMP_ACTION_PT_INSTANCE const* cap) : m_cap(cap) {}
+
+    HDB_CMP_ACTION_PT_INSTANCE const* cap() const { return m_cap; }
+
+    // The IP name, version and generator that the project's settings give
+    // an IP file and entity (for each, the first setting; one that is missing
+    // leaves its value as it is); false, changing nothing, when they give no
+    // name.
+    bool project_settings(IPMAN_IP_INFO_MANAGER& manager, std::string const& tip_file,
+                          std::string const& entity, std::string& name, std::string& version,
+                          std::string& generated_by) {
+        if (!m_settings_read) {
+            m_settings_read = true;
+            for (ACF_ASSIGNMENT* asgn : manager.get_acf_assignment_coll_by_file_category(
+                     ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
+                char const* tip = asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP);
+                ACF_VARIABLE_TYPE_ENUM type = asgn->get_type();
+                if (tip != nullptr && std::find(std::begin(IP_VARIABLES), std::end(IP_VARIABLES),
+                                                type) != std::end(IP_VARIABLES)) {
+                    m_settings.emplace(settings_key(tip, text_of(asgn->get_entity_name())) +
+                                           std::to_string(static_cast<int>(type)),
+                                       text_of(asgn->get_unmodified_value(false)));
+                }
+            }
+        }
+        std::string const key = settings_key(tip_file, entity);
+        auto setting = [&](size_t variable) {
+            return m_settings.find(key + std::to_string(static_cast<int>(IP_VARIABLES[variable])));
+        };
+        if (setting(0) == m_settings.end()) {
+            return false;
+        }
+        std::string* values[] = {&name, &version, &generated_by};
+        for (size_t i = 0; i < std::size(IP_VARIABLES); ++i) {
+            auto found = setting(i);
+            if (found != m_settings.end()) {
+                *values[i] = found->second;
+            }
+        }
+        return true;
+    }
+
+    // Whether the IP wizard generated the design file, with the IP name and
+    // version its header gives.
+    bool wizard_generated(HDB_SOURCE_FILE const* file, std::string& name, std::string& version) {
+        auto found = m_headers.find(file);
+        if (found == m_headers.end()) {
+            HEADER header;
+            header.generated = is_wizard_generated_file(file->get_full_path().c_str(), header.name,
+                                                        header.version);
+            found = m_headers.emplace(file, header).first;
+        }
+        name = found->second.name;
+        version = found->second.version;
+        return found->second.generated;
+    }
+
+    // The instance's IP data as extract_ipcore_info finds it; null when it
+    // finds none. Kept for instances with instances below them, whose data
+    // every instance below asks for again.
+    IP_DATA const* ip_data(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst,
+                           IP_DATA& data) {
+        if (inst->get_children().empty()) {
+            return extract(manager, inst, data) ? &data : nullptr;
+        }
+        auto found = m_ip_data.find(inst);
+        if (found == m_ip_data.end()) {
+            IP_DATA read;
+            bool is_ip = extract(manager, inst, read);
+            found = m_ip_data.emplace(inst, std::make_pair(is_ip, read)).first;
+        }
+        return found->second.first ? &found->second.second : nullptr;
+    }
+
+    // The nearest of `inst` and its ancestors, the root aside, that is an IP
+    // component; null when none is.
+    HDB_INSTANCE_NAME const* enclosing_component(IPMAN_IP_INFO_MANAGER& manager,
+                                                 HDB_INSTANCE_NAME const* inst) {
+        // Up to the first instance already answered, an IP component or the
+        // root; then every instance passed gets the same answer.
+        std::vector<HDB_INSTANCE_NAME const*> passed;
+        HDB_INSTANCE_NAME const* answer = nullptr;
+        for (HDB_INSTANCE_NAME const* at = inst; at != nullptr && at->get_depth() != 0;
+             at = at->get_parent()) {
+            auto known = m_enclosing.find(at);
+            if (known != m_enclosing.end()) {
+                answer = known->second;
+                break;
+            }
+            IP_DATA unused;
+            if (ip_data(manager, at, unused) != nullptr) {
+                answer = at;
+                break;
+            }
+            passed.push_back(at);
+        }
+        for (HDB_INSTANCE_NAME const* at : passed) {
+            m_enclosing.emplace(at, answer);
+        }
+        return answer;
+    }
+
+private:
+    struct HEADER {
+        bool generated = false;
+        std::string name;
+        std::string version;
+    };
+
+    bool extract(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst, IP_DATA& data) {
+        return manager.extract_ipcore_info(m_cap, inst, data.name, data.version, data.generated_by,
+                                           data.tip_file, data.var_file);
+    }
+
+    HDB_CMP_ACTION_PT_INSTANCE const* m_cap;
+    bool m_settings_read = false;
+    std::unordered_map<std::string, std::string> m_settings;
+    std::unordered_map<HDB_SOURCE_FILE const*, HEADER> m_headers;
+    std::unordered_map<HDB_INSTANCE_NAME const*, std::pair<bool, IP_DATA>> m_ip_data;
+    std::unordered_map<HDB_INSTANCE_NAME const*, HDB_INSTANCE_NAME const*> m_enclosing;
+};
+
+namespace {
+
+// A scan's lookups for the time of a call: those of the scan running on the
+// same compilation point, else new ones, dropped when the call returns.
+class SCAN_SCOPE {
+public:
+    SCAN_SCOPE(IPMAN_HIERARCHY_SCAN_CACHE*& running, HDB_CMP_ACTION_PT_INSTANCE const* cap)
+        : m_running(running), m_outer(running) {
+        if (running == nullptr || running->cap() != cap) {
+            m_own = std::make_unique<IPMAN_HIERARCHY_SCAN_CACHE>(cap);
+            running = m_own.get();
+        }
+    }
+    ~SCAN_SCOPE() { m_running = m_outer; }
+    SCAN_SCOPE(SCAN_SCOPE const&) = delete;
+    SCAN_SCOPE& operator=(SCAN_SCOPE const&) = delete;
+
+    IPMAN_HIERARCHY_SCAN_CACHE& cache() { return *m_running; }
+
+private:
+    IPMAN_HIERARCHY_SCAN_CACHE*& m_running;
+    IPMAN_HIERARCHY_SCAN_CACHE* m_outer;
+    std::unique_ptr<IPMAN_HIERARCHY_SCAN_CACHE> m_own;
+};
+
 } // namespace
 
 void IPMAN_IP_INFO_MANAGER::set_regen_manager_source(
@@ -116,6 +305,8 @@ IPMAN_IP_INFO_MANAGER::collect_all_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* ca
         MSG_INTERNAL_ERROR::report("cap!=0", "IPMAN", __FILE__, __LINE__);
         return std::vector<IPMAN_IP_INFO>();
     }
+    forget_encrypted_ip_of_closed_project();
+    SCAN_SCOPE scan(m_scan_cache, cap);
     if (top != nullptr && qualifies(top)) {
         std::string path = top->get_short_path();
         ipman_msg_debug("collect_all_ip_cores IP detection: %s", path.c_str());
@@ -144,8 +335,8 @@ void IPMAN_IP_INFO_MANAGER::collect_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* c
             collect_ip(cap, child);
             ipman_msg_debug("collect_ip_cores IP scan: %s", path.c_str());
             collect_ip_cores(cap, child);
+            m_work_ip_info = saved;
         }
-        m_work_ip_info = saved;
     }
 }
 
@@ -221,17 +412,18 @@ bool IPMAN_IP_INFO_MANAGER::only_child_is_encrypted(HDB_SOURCE_FILE const* file,
 bool IPMAN_IP_INFO_MANAGER::get_unencrypted_ipcore_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                                         HDB_INSTANCE_NAME const* inst,
                                                         IPMAN_IP_INFO* out) {
-    IP_DATA data;
-    if (!extract_ipcore_info(cap, inst, data.name, data.version, data.generated_by, data.tip_file,
-                             data.var_file)) {
+    SCAN_SCOPE scan(m_scan_cache, cap);
+    IP_DATA read;
+    IP_DATA const* data = scan.cache().ip_data(*this, inst, read);
+    if (data == nullptr) {
         return false;
     }
     IPMAN_IP_INFO parent;
     bool has_parent = get_entity_ip_core_parent_and_create_ip_info(cap, inst, parent);
     out->parent_entity = "N/A";
-    set_parent(*out, has_parent, parent, data.name);
-    fill_component(*out, inst, data);
-    out->var_file = data.var_file;
+    set_parent(*out, has_parent, parent, data->name);
+    fill_component(*out, inst, *data);
+    out->var_file = data->var_file;
     ipman_msg_debug("Created unencrypted IP_INFO: name:%s, version:%s, entity:%s, path:%s, "
                     "parent:%s",
                     out->tool_name.c_str(), out->tool_version.c_str(), out->entity.c_str(),
@@ -241,16 +433,15 @@ bool IPMAN_IP_INFO_MANAGER::get_unencrypted_ipcore_info(HDB_CMP_ACTION_PT_INSTAN
 
 bool IPMAN_IP_INFO_MANAGER::get_entity_ip_core_parent_and_create_ip_info(
     HDB_CMP_ACTION_PT_INSTANCE const* cap, HDB_INSTANCE_NAME const* inst, IPMAN_IP_INFO& out) {
-    for (HDB_INSTANCE_NAME const* ancestor = get_entity_parent(inst);
-         ancestor != nullptr && ancestor->get_depth() != 0; ancestor = ancestor->get_parent()) {
-        IP_DATA data;
-        if (extract_ipcore_info(cap, ancestor, data.name, data.version, data.generated_by,
-                                data.tip_file, data.var_file)) {
-            fill_component(out, ancestor, data);
-            return true;
-        }
+    SCAN_SCOPE scan(m_scan_cache, cap);
+    HDB_INSTANCE_NAME const* ancestor =
+        scan.cache().enclosing_component(*this, get_entity_parent(inst));
+    if (ancestor == nullptr) {
+        return false;
     }
-    return false;
+    IP_DATA read;
+    fill_component(out, ancestor, *scan.cache().ip_data(*this, ancestor, read));
+    return true;
 }
 
 bool IPMAN_IP_INFO_MANAGER::extract_ipcore_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
@@ -267,13 +458,10 @@ bool IPMAN_IP_INFO_MANAGER::extract_ipcore_info(HDB_CMP_ACTION_PT_INSTANCE const
     if (get_ipcore_info_from_tip_assignment(inst, name, version, generated_by)) {
         return true;
     }
-    std::string const& entity = inst->get_source_component();
-    if (get_ipcore_info_from_tip_acf_manager(tip_file, entity, ACF_VARIABLE_TYPE_IP_TOOL_NAME,
-                                             name)) {
-        get_ipcore_info_from_tip_acf_manager(tip_file, entity, ACF_VARIABLE_TYPE_IP_TOOL_VERSION,
-                                             version);
-        get_ipcore_info_from_tip_acf_manager(tip_file, entity, ACF_VARIABLE_TYPE_IP_TOOL_ENV,
-                                             generated_by);
+    // The project's settings, read once per scan.
+    SCAN_SCOPE scan(m_scan_cache, cap);
+    if (scan.cache().project_settings(*this, tip_file, inst->get_source_component(), name, version,
+                                      generated_by)) {
         return true;
     }
     return get_ipcore_info_from_tip_or_variation_file(cap, file, name, version, generated_by);
@@ -294,11 +482,11 @@ std::string IPMAN_IP_INFO_MANAGER::get_ip_file(HDB_CMP_ACTION_PT_INSTANCE const*
         ipman_msg_debug("Found TIP %s", tip.c_str());
         return tip;
     }
+    SCAN_SCOPE scan(m_scan_cache, cap);
     std::string name;
     std::string version;
-    return is_wizard_generated_file(file->get_full_path().c_str(), name, version)
-               ? file->get_full_path()
-               : std::string();
+    return scan.cache().wizard_generated(file, name, version) ? file->get_full_path()
+                                                              : std::string();
 }
 
 bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_assignment(HDB_INSTANCE_NAME const* inst,
@@ -326,16 +514,14 @@ bool IPMAN_IP_INFO_MANAGER::get_tip_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                          ACF_VARIABLE_TYPE_ENUM type, char const* tip_file,
                                          std::string* value) {
     ipman_msg_debug("In get_tip_info()");
-    bool found = false;
-    for (HDB_STRING_OPTION const* option :
-         cap->get_string_options(HDB_SECTION::IP_SETTINGS, acf_variable_type_to_string(type))) {
-        if (strcasecmp(option->tip_file.c_str(), tip_file) == 0) {
-            ipman_msg_debug("Got info from TIP");
-            *value = option->value.empty() ? "N/A" : option->value;
-            found = true;
-        }
+    HDB_STRING_OPTION const* option = cap->get_string_option(
+        HDB_SECTION::IP_SETTINGS, acf_variable_type_to_string(type), tip_file);
+    if (option == nullptr) {
+        return false;
     }
-    return found;
+    ipman_msg_debug("Got info from TIP");
+    *value = option->value.empty() ? "N/A" : option->value;
+    return true;
 }
 
 bool IPMAN_IP_INFO_MANAGER::get_tip_ipcores_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
@@ -361,9 +547,10 @@ bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_or_variation_file(
     if (get_tip_ipcores_info(cap, file, name, version, generated_by)) {
         return true;
     }
+    SCAN_SCOPE scan(m_scan_cache, cap);
     std::string header_name;
     std::string header_version;
-    if (!is_wizard_generated_file(file->get_full_path().c_str(), header_name, header_version)) {
+    if (!scan.cache().wizard_generated(file, header_name, header_version)) {
         return false;
     }
     if (!header_name.empty()) {
@@ -416,6 +603,8 @@ bool IPMAN_IP_INFO_MANAGER::get_encrypted_ipcore_info(HDB_INSTANCE_NAME const* i
 IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_from_file(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                                            HDB_INSTANCE_NAME const* inst) {
     IPMAN_IP_INFO info;
+    forget_encrypted_ip_of_closed_project();
+    SCAN_SCOPE scan(m_scan_cache, cap);
     HDB_DESIGN_UNIT const* unit = ip_find_entity(cap, inst);
     HDB_SOURCE_FILE const* file = unit != nullptr ? cap->get_design_file(*unit) : nullptr;
     if (file == nullptr || file->get_flags().test_flag(FILE_NEVER_IP)) {
@@ -441,6 +630,14 @@ IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_from_file(HDB_CMP_ACTION_PT_INS
     fill_component(info, inst, data);
     info.var_file = file->get_full_path();
     return info;
+}
+
+void IPMAN_IP_INFO_MANAGER::forget_encrypted_ip_of_closed_project() {
+    std::string project = open_project();
+    if (project != m_encrypted_ip_cache_project) {
+        m_encrypted_ip_cache.clear();
+        m_encrypted_ip_cache_project = project;
+    }
 }
 
 HDB_INSTANCE_NAME const* IPMAN_IP_INFO_MANAGER::get_hdb_iname(HDB_CMP_ACTION_PT_INSTANCE const* cap,

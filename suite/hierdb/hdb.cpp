@@ -5,7 +5,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <stdexcept>
+#include <streambuf>
+#include <sys/stat.h>
+#include <unistd.h>
 
 char const* const HDB_FILE_EXTENSION = ".hier";
 
@@ -15,64 +21,77 @@ using JSON = nlohmann::json;
 // Identifier of the warning about an unreadable hierarchy file.
 constexpr unsigned HDB_MSG_ID_CANT_READ_HIERARCHY = 330001;
 
-std::string text_member(JSON const& object, char const* key) {
-    auto it = object.find(key);
-    if (it == object.end()) {
-        return "";
-    }
-    if (!it->is_string()) {
-        throw std::runtime_error(std::string("\"") + key + "\" is not a text");
-    }
-    return it->get<std::string>();
+[[noreturn]] void refuse(std::string const& reason) {
+    throw std::runtime_error(reason);
 }
 
-// Flags are written as the list of the bit numbers that are set.
-HDB_INSTANCE_NAME_FLAG flag_member(JSON const& object) {
-    auto it = object.find("flags");
-    if (it == object.end()) {
-        return HDB_INSTANCE_NAME_FLAG();
-    }
-    if (!it->is_array()) {
-        throw std::runtime_error("\"flags\" is not a list of bit numbers");
-    }
-    uint32_t bits = 0;
-    for (JSON const& bit : *it) {
-        // Read at full width: a narrower read would wrap 2^32 to bit 0.
-        if (!bit.is_number_integer() || bit.get<int64_t>() < 0 || bit.get<int64_t>() > 31) {
-            throw std::runtime_error("a flag is not a bit number from 0 to 31");
+std::string lower_case(std::string const& text) {
+    std::string lower = text;
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
         }
-        bits |= 1u << bit.get<int64_t>();
     }
-    return HDB_INSTANCE_NAME_FLAG(bits);
+    return lower;
 }
 
-JSON const& array_member(JSON const& object, char const* key) {
-    static JSON const empty = JSON::array();
-    auto it = object.find(key);
-    if (it == object.end()) {
-        return empty;
-    }
-    if (!it->is_array()) {
-        throw std::runtime_error(std::string("\"") + key + "\" is not a list");
-    }
-    return *it;
+// The key of a string option in the lookup of the last options.
+std::string option_key(int section, std::string const& name, std::string const& tip_file) {
+    std::string key = std::to_string(section);
+    key += '\0';
+    key += name;
+    key += '\0';
+    key += lower_case(tip_file);
+    return key;
 }
 
-void require_object(JSON const& value, char const* what) {
-    if (!value.is_object()) {
-        throw std::runtime_error(std::string(what) + " is not an object");
+// A regular file read in blocks: the reader keeps one block, never the whole
+// file. A pipe or a device is refused without waiting on it.
+class HDB_FILE_STREAMBUF : public std::streambuf {
+public:
+    ~HDB_FILE_STREAMBUF() override {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
     }
-}
+    // False, with the reason, when the file cannot be read.
+    bool open(std::string const& path, std::string& reason) {
+        m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        struct stat st;
+        if (m_fd < 0 || fstat(m_fd, &st) != 0) {
+            reason = std::strerror(errno);
+            return false;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            reason = S_ISDIR(st.st_mode) ? "it is a directory" : "it is no regular file";
+            return false;
+        }
+        return true;
+    }
+    // The reason a read failed, "" when none did.
+    std::string const& failure() const { return m_failure; }
 
-std::vector<HDB_STRING_OPTION> string_options_member(JSON const& object) {
-    std::vector<HDB_STRING_OPTION> options;
-    for (JSON const& option : array_member(object, "string_options")) {
-        require_object(option, "a string option");
-        options.push_back({text_member(option, "name"), text_member(option, "value"),
-                           text_member(option, "tip")});
+protected:
+    int_type underflow() override {
+        ssize_t n;
+        do {
+            n = ::read(m_fd, m_block, sizeof m_block);
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) {
+            m_failure = std::strerror(errno);
+        }
+        if (n <= 0) {
+            return traits_type::eof();
+        }
+        setg(m_block, m_block, m_block + n);
+        return traits_type::to_int_type(m_block[0]);
     }
-    return options;
-}
+
+private:
+    int m_fd = -1;
+    std::string m_failure;
+    char m_block[65536];
+};
 } // namespace
 
 bool HDB_SOURCE_FILE::get_argument(int type, std::string& value) const {
@@ -117,21 +136,19 @@ HDB_CMP_ACTION_PT_INSTANCE::find_design_unit(std::string const& name,
 
 HDB_DESIGN_UNIT const* HDB_CMP_ACTION_PT_INSTANCE::get_entity(std::string const& name,
                                                               std::string const& library) const {
-    for (HDB_DESIGN_UNIT const& unit : m_design_units) {
-        if (unit.name == name && unit.library == library) {
-            return &unit;
+    auto first = m_first_unit_of_name.find(name);
+    for (uint32_t at = first == m_first_unit_of_name.end() ? NO_UNIT : first->second; at != NO_UNIT;
+         at = m_next_unit_of_name[at]) {
+        if (m_design_units[at].library == library) {
+            return &m_design_units[at];
         }
     }
     return nullptr;
 }
 
 HDB_DESIGN_UNIT const* HDB_CMP_ACTION_PT_INSTANCE::get_entity(std::string const& name) const {
-    for (HDB_DESIGN_UNIT const& unit : m_design_units) {
-        if (unit.name == name) {
-            return &unit;
-        }
-    }
-    return nullptr;
+    auto first = m_first_unit_of_name.find(name);
+    return first == m_first_unit_of_name.end() ? nullptr : &m_design_units[first->second];
 }
 
 HDB_SOURCE_FILE const*
@@ -140,134 +157,550 @@ HDB_CMP_ACTION_PT_INSTANCE::get_design_file(HDB_DESIGN_UNIT const& unit) const {
                                                                              : nullptr;
 }
 
-std::vector<HDB_STRING_OPTION const*>
-HDB_CMP_ACTION_PT_INSTANCE::get_string_options(int section, std::string const& name) const {
-    std::vector<HDB_STRING_OPTION const*> options;
-    for (HDB_SECTION const& s : m_sections) {
-        if (s.number != section) {
-            continue;
-        }
-        for (HDB_STRING_OPTION const& option : s.string_options) {
-            if (option.name == name) {
-                options.push_back(&option);
-            }
-        }
-    }
-    return options;
+HDB_STRING_OPTION const*
+HDB_CMP_ACTION_PT_INSTANCE::get_string_option(int section, std::string const& name,
+                                              std::string const& tip_file) const {
+    auto found = m_last_option.find(option_key(section, name, tip_file));
+    return found == m_last_option.end() ? nullptr : found->second;
 }
 
-// Builds the hierarchy from the parsed document.
+void HDB_CMP_ACTION_PT_INSTANCE::index() {
+    m_next_unit_of_name.assign(m_design_units.size(), NO_UNIT);
+    std::unordered_map<std::string_view, uint32_t> last_unit_of_name;
+    for (uint32_t at = 0; at < m_design_units.size(); ++at) {
+        std::string_view name = m_design_units[at].name;
+        auto last = last_unit_of_name.find(name);
+        if (last == last_unit_of_name.end()) {
+            m_first_unit_of_name.emplace(name, at);
+            last_unit_of_name.emplace(name, at);
+        } else {
+            m_next_unit_of_name[last->second] = at;
+            last->second = at;
+        }
+    }
+    for (HDB_SECTION const& section : m_sections) {
+        for (HDB_STRING_OPTION const& option : section.string_options) {
+            m_last_option[option_key(section.number, option.name, option.tip_file)] = &option;
+        }
+    }
+}
+
+// Builds the hierarchy from the JSON parser's events, one value at a time:
+// a stack holds the containers being read, and each value is checked and
+// stored where its place in the document says.
 class HDB_JSON_READER {
 public:
-    explicit HDB_JSON_READER(HDB_CMP_ACTION_PT_INSTANCE& cap) : m_cap(cap) {}
+    HDB_JSON_READER(HDB_CMP_ACTION_PT_INSTANCE& cap, std::string project_dir)
+        : m_cap(cap), m_project_dir(std::move(project_dir)) {}
 
-    void read(JSON const& document) {
-        require_object(document, "the document");
-        auto version = document.find("version");
-        if (version == document.end() || !version->is_number_integer()) {
-            throw std::runtime_error("no format version");
+    // The parser's events.
+    bool null() { return other_value(); }
+    bool boolean(bool value) {
+        if (place() == PLACE_SUCCESS) {
+            m_cap.m_last_compilation_successful = value;
+            return true;
         }
-        if (version->get<int>() != HDB_FILE_FORMAT_VERSION) {
-            throw std::runtime_error("format version " + std::to_string(version->get<int>()) +
-                                     " is not " + std::to_string(HDB_FILE_FORMAT_VERSION));
+        return other_value();
+    }
+    bool number_integer(JSON::number_integer_t value) { return integer(value, value < 0); }
+    bool number_unsigned(JSON::number_unsigned_t value) {
+        return integer(static_cast<int64_t>(value), value > static_cast<uint64_t>(INT64_MAX));
+    }
+    bool number_float(JSON::number_float_t, JSON::string_t const&) { return other_value(); }
+    bool string(JSON::string_t& value);
+    bool binary(JSON::binary_t&) { return other_value(); }
+    bool start_object(size_t);
+    bool key(JSON::string_t& name);
+    bool end_object();
+    bool start_array(size_t);
+    bool end_array();
+    bool parse_error(size_t, std::string const&, JSON::exception const& error) {
+        // Syntax errors, and numbers too large for any type.
+        refuse(error.what());
+    }
+
+    // Checks what only the whole document shows, names the instances and
+    // fills the lookups.
+    void finish();
+
+private:
+    // Where a value stands in the document.
+    enum PLACE {
+        PLACE_DOCUMENT,
+        PLACE_VERSION,
+        PLACE_SUCCESS,
+        PLACE_LIBRARIES,
+        PLACE_LIBRARY,
+        PLACE_FILES,
+        PLACE_FILE,
+        PLACE_FILE_PATH,
+        PLACE_FILE_TIP,
+        PLACE_FLAGS,
+        PLACE_FLAG,
+        PLACE_UNITS,
+        PLACE_UNIT,
+        PLACE_UNIT_NAME,
+        PLACE_UNIT_LIBRARY,
+        PLACE_UNIT_FILE,
+        PLACE_SECTIONS,
+        PLACE_SECTION,
+        PLACE_SECTION_NUMBER,
+        PLACE_OPTIONS,
+        PLACE_OPTION,
+        PLACE_OPTION_NAME,
+        PLACE_OPTION_VALUE,
+        PLACE_OPTION_TIP,
+        PLACE_INSTANCE,
+        PLACE_INSTANCE_NAME,
+        PLACE_INSTANCE_ENTITY,
+        PLACE_INSTANCE_LIBRARY,
+        PLACE_INSTANCE_SCHEMA,
+        PLACE_CHILDREN,
+        PLACE_IGNORED, // a member this reader does not know
+    };
+
+    // A container being read.
+    struct FRAME {
+        PLACE place;
+        PLACE member = PLACE_IGNORED; // an object's: where the current member's value goes
+        uint32_t seen = 0;            // an object's: the known members read, one bit each
+        uint32_t ignored_depth = 0;   // an ignored container's nesting
+        HDB_INSTANCE_NAME* instance = nullptr;
+        HDB_INSTANCE_NAME_FLAG* flags = nullptr;
+        std::vector<HDB_STRING_OPTION>* options = nullptr;
+        bool has_number = false; // a section's
+    };
+
+    // Where the next value goes: the current member of an object, or the
+    // elements of a list.
+    PLACE place() const {
+        if (m_stack.empty()) {
+            return PLACE_DOCUMENT;
         }
-        auto success = document.find("last_compilation_successful");
-        if (success != document.end()) {
-            if (!success->is_boolean()) {
-                throw std::runtime_error("\"last_compilation_successful\" is not true or false");
-            }
-            m_cap.m_last_compilation_successful = success->get<bool>();
-        }
-        for (JSON const& library : array_member(document, "libraries")) {
-            if (!library.is_string()) {
-                throw std::runtime_error("a library is not a text");
-            }
-            m_cap.m_libraries.push_back(library.get<std::string>());
-        }
-        for (JSON const& file : array_member(document, "files")) {
-            require_object(file, "a file");
-            m_cap.m_files.push_back(
-                {text_member(file, "path"), text_member(file, "tip"), flag_member(file)});
-        }
-        for (JSON const& unit : array_member(document, "design_units")) {
-            require_object(unit, "a design unit");
-            int file = -1;
-            if (unit.contains("file")) {
-                JSON const& index = unit["file"];
-                if (!index.is_number_integer() || index.get<int>() < 0 ||
-                    index.get<size_t>() >= m_cap.m_files.size()) {
-                    throw std::runtime_error("a design unit names no listed file");
-                }
-                file = index.get<int>();
-            }
-            m_cap.m_design_units.push_back(
-                {text_member(unit, "name"), text_member(unit, "library"), file});
-        }
-        for (JSON const& section : array_member(document, "sections")) {
-            require_object(section, "a section");
-            auto number = section.find("number");
-            if (number == section.end() || !number->is_number_integer() ||
-                number->get<int64_t>() < 0 || number->get<int64_t>() > INT32_MAX) {
-                throw std::runtime_error("a section has no number");
-            }
-            m_cap.m_sections.push_back(
-                {static_cast<int>(number->get<int64_t>()), string_options_member(section)});
-        }
-        auto root = document.find("root");
-        if (root != document.end()) {
-            add_instance(*root, nullptr);
+        FRAME const& top = m_stack.back();
+        switch (top.place) {
+        case PLACE_LIBRARIES:
+            return PLACE_LIBRARY;
+        case PLACE_FILES:
+            return PLACE_FILE;
+        case PLACE_FLAGS:
+            return PLACE_FLAG;
+        case PLACE_UNITS:
+            return PLACE_UNIT;
+        case PLACE_SECTIONS:
+            return PLACE_SECTION;
+        case PLACE_OPTIONS:
+            return PLACE_OPTION;
+        case PLACE_CHILDREN:
+            return PLACE_INSTANCE;
+        case PLACE_IGNORED:
+            return PLACE_IGNORED;
+        default:
+            return top.member;
         }
     }
 
-private:
-    void add_instance(JSON const& node, HDB_INSTANCE_NAME* parent) {
-        require_object(node, "an instance");
-        auto instance = std::make_unique<HDB_INSTANCE_NAME>();
-        instance->short_name = text_member(node, "name");
-        if (instance->short_name.empty()) {
-            throw std::runtime_error("an instance has no name");
+    static std::string quoted(char const* key) { return std::string("\"") + key + "\""; }
+
+    // The reason a value of the wrong kind is refused at that place.
+    [[noreturn]] static void wrong_kind(PLACE place);
+    // A value that no place takes in that form: refused unless ignored.
+    bool other_value() {
+        PLACE at = place();
+        if (at != PLACE_IGNORED) {
+            wrong_kind(at);
         }
-        instance->full_name = parent == nullptr ? instance->short_name
-                                                : parent->full_name + "|" + instance->short_name;
-        instance->entity = text_member(node, "entity");
-        instance->library = text_member(node, "library");
+        return true;
+    }
+    bool integer(int64_t value, bool out_of_range);
+    // A relative file name taken from the project's folder.
+    std::string resolved(std::string const& name) const;
+    FRAME& push(PLACE place) {
+        m_stack.push_back(FRAME{place});
+        return m_stack.back();
+    }
+
+    HDB_CMP_ACTION_PT_INSTANCE& m_cap;
+    std::string m_project_dir;
+    std::vector<FRAME> m_stack;
+    bool m_has_version = false;
+};
+
+void HDB_JSON_READER::wrong_kind(PLACE place) {
+    switch (place) {
+    case PLACE_DOCUMENT:
+        refuse("the document is not an object");
+    case PLACE_VERSION:
+        refuse("no format version");
+    case PLACE_SUCCESS:
+        refuse(quoted("last_compilation_successful") + " is not true or false");
+    case PLACE_LIBRARIES:
+        refuse(quoted("libraries") + " is not a list");
+    case PLACE_LIBRARY:
+        refuse("a library is not a text");
+    case PLACE_FILES:
+        refuse(quoted("files") + " is not a list");
+    case PLACE_FILE:
+        refuse("a file is not an object");
+    case PLACE_FILE_PATH:
+        refuse(quoted("path") + " is not a text");
+    case PLACE_FILE_TIP:
+    case PLACE_OPTION_TIP:
+        refuse(quoted("tip") + " is not a text");
+    case PLACE_FLAGS:
+        refuse(quoted("flags") + " is not a list of bit numbers");
+    case PLACE_FLAG:
+        refuse("a flag is not a bit number from 0 to 31");
+    case PLACE_UNITS:
+        refuse(quoted("design_units") + " is not a list");
+    case PLACE_UNIT:
+        refuse("a design unit is not an object");
+    case PLACE_UNIT_NAME:
+    case PLACE_OPTION_NAME:
+    case PLACE_INSTANCE_NAME:
+        refuse(quoted("name") + " is not a text");
+    case PLACE_UNIT_LIBRARY:
+    case PLACE_INSTANCE_LIBRARY:
+        refuse(quoted("library") + " is not a text");
+    case PLACE_UNIT_FILE:
+        refuse("a design unit names no listed file");
+    case PLACE_SECTIONS:
+        refuse(quoted("sections") + " is not a list");
+    case PLACE_SECTION:
+        refuse("a section is not an object");
+    case PLACE_SECTION_NUMBER:
+        refuse("a section has no number");
+    case PLACE_OPTIONS:
+        refuse(quoted("string_options") + " is not a list");
+    case PLACE_OPTION:
+        refuse("a string option is not an object");
+    case PLACE_OPTION_VALUE:
+        refuse(quoted("value") + " is not a text");
+    case PLACE_INSTANCE:
+        refuse("an instance is not an object");
+    case PLACE_INSTANCE_ENTITY:
+        refuse(quoted("entity") + " is not a text");
+    case PLACE_INSTANCE_SCHEMA:
+        refuse(quoted("schema") + " is not a text");
+    case PLACE_CHILDREN:
+        refuse(quoted("children") + " is not a list");
+    case PLACE_IGNORED:
+        break;
+    }
+    refuse("a value out of place");
+}
+
+bool HDB_JSON_READER::integer(int64_t value, bool out_of_range) {
+    PLACE at = place();
+    switch (at) {
+    case PLACE_VERSION:
+        if (out_of_range || value != HDB_FILE_FORMAT_VERSION) {
+            refuse("format version " + std::to_string(value) + " is not " +
+                   std::to_string(HDB_FILE_FORMAT_VERSION));
+        }
+        m_has_version = true;
+        return true;
+    case PLACE_FLAG:
+        if (out_of_range || value > 31) {
+            wrong_kind(at);
+        }
+        *m_stack.back().flags = HDB_INSTANCE_NAME_FLAG(m_stack.back().flags->bits() | 1u << value);
+        return true;
+    case PLACE_UNIT_FILE:
+        // Checked against the files once the whole document is read.
+        if (out_of_range || value > INT32_MAX) {
+            wrong_kind(at);
+        }
+        m_cap.m_design_units.back().file = static_cast<int>(value);
+        return true;
+    case PLACE_SECTION_NUMBER:
+        if (out_of_range || value > INT32_MAX) {
+            wrong_kind(at);
+        }
+        m_cap.m_sections.back().number = static_cast<int>(value);
+        m_stack.back().has_number = true;
+        return true;
+    default:
+        return other_value();
+    }
+}
+
+std::string HDB_JSON_READER::resolved(std::string const& name) const {
+    if (m_project_dir.empty() || name.empty() || name[0] == '/') {
+        return name;
+    }
+    return FIO_PATH(FIO_PATH(m_project_dir, name).path()).full_path();
+}
+
+bool HDB_JSON_READER::string(JSON::string_t& value) {
+    // Copied, not moved: the parser's buffer keeps the capacity of the longest
+    // text read so far.
+    switch (place()) {
+    case PLACE_LIBRARY:
+        m_cap.m_libraries.push_back(value);
+        return true;
+    case PLACE_FILE_PATH:
+        m_cap.m_files.back().full_path = resolved(value);
+        return true;
+    case PLACE_FILE_TIP:
+        m_cap.m_files.back().tip_file = resolved(value);
+        return true;
+    case PLACE_UNIT_NAME:
+        m_cap.m_design_units.back().name = value;
+        return true;
+    case PLACE_UNIT_LIBRARY:
+        m_cap.m_design_units.back().library = value;
+        return true;
+    case PLACE_OPTION_NAME:
+        m_stack.back().options->back().name = value;
+        return true;
+    case PLACE_OPTION_VALUE:
+        m_stack.back().options->back().value = value;
+        return true;
+    case PLACE_OPTION_TIP:
+        m_stack.back().options->back().tip_file = resolved(value);
+        return true;
+    case PLACE_INSTANCE_NAME:
+        m_stack.back().instance->short_name = value;
+        return true;
+    case PLACE_INSTANCE_ENTITY:
+        m_stack.back().instance->entity = value;
+        return true;
+    case PLACE_INSTANCE_LIBRARY:
+        m_stack.back().instance->library = value;
+        return true;
+    case PLACE_INSTANCE_SCHEMA:
+        m_stack.back().instance->schema = HDB_INSTANCE_SCHEMA(value);
+        return true;
+    default:
+        return other_value();
+    }
+}
+
+bool HDB_JSON_READER::start_object(size_t) {
+    PLACE at = place();
+    switch (at) {
+    case PLACE_IGNORED:
+        if (!m_stack.empty() && m_stack.back().place == PLACE_IGNORED) {
+            ++m_stack.back().ignored_depth;
+        } else {
+            push(PLACE_IGNORED).ignored_depth = 1;
+        }
+        return true;
+    case PLACE_DOCUMENT:
+        push(PLACE_DOCUMENT);
+        return true;
+    case PLACE_FILE: {
+        m_cap.m_files.emplace_back();
+        push(PLACE_FILE).flags = &m_cap.m_files.back().flags;
+        return true;
+    }
+    case PLACE_UNIT:
+        m_cap.m_design_units.emplace_back();
+        push(PLACE_UNIT);
+        return true;
+    case PLACE_SECTION:
+        m_cap.m_sections.emplace_back();
+        push(PLACE_SECTION).options = &m_cap.m_sections.back().string_options;
+        return true;
+    case PLACE_OPTION: {
+        std::vector<HDB_STRING_OPTION>* options = m_stack.back().options;
+        options->emplace_back();
+        push(PLACE_OPTION).options = options;
+        return true;
+    }
+    case PLACE_INSTANCE: {
+        HDB_INSTANCE_NAME* parent = m_stack.back().instance; // null for the root
+        auto instance = std::make_unique<HDB_INSTANCE_NAME>();
         instance->depth = parent == nullptr ? 0 : parent->depth + 1;
         if (instance->depth > HDB_MAX_DEPTH) {
-            throw std::runtime_error("the tree is deeper than " + std::to_string(HDB_MAX_DEPTH) +
-                                     " levels");
+            refuse("the tree is deeper than " + std::to_string(HDB_MAX_DEPTH) + " levels");
         }
         instance->name_id = static_cast<uint32_t>(m_cap.m_instances.size() + 1);
-        instance->flags = flag_member(node);
-        instance->schema = HDB_INSTANCE_SCHEMA(text_member(node, "schema"));
         instance->parent = parent;
-        instance->string_options = string_options_member(node);
         HDB_INSTANCE_NAME* added = instance.get();
-        if (!m_cap.m_by_full_name.emplace(added->full_name, added).second) {
-            throw std::runtime_error("instance " + added->full_name + " is listed twice");
-        }
         m_cap.m_instances.push_back(std::move(instance));
         if (parent != nullptr) {
             parent->children.push_back(added);
         }
-        for (JSON const& child : array_member(node, "children")) {
-            add_instance(child, added);
+        FRAME& frame = push(PLACE_INSTANCE);
+        frame.instance = added;
+        frame.flags = &added->flags;
+        frame.options = &added->string_options;
+        return true;
+    }
+    default:
+        wrong_kind(at);
+    }
+}
+
+bool HDB_JSON_READER::key(JSON::string_t& name) {
+    FRAME& top = m_stack.back();
+    if (top.place == PLACE_IGNORED) {
+        return true;
+    }
+    struct MEMBER {
+        PLACE object;
+        char const* key;
+        PLACE value;
+    };
+    static MEMBER const MEMBERS[] = {
+        {PLACE_DOCUMENT, "version", PLACE_VERSION},
+        {PLACE_DOCUMENT, "last_compilation_successful", PLACE_SUCCESS},
+        {PLACE_DOCUMENT, "libraries", PLACE_LIBRARIES},
+        {PLACE_DOCUMENT, "files", PLACE_FILES},
+        {PLACE_DOCUMENT, "design_units", PLACE_UNITS},
+        {PLACE_DOCUMENT, "sections", PLACE_SECTIONS},
+        {PLACE_DOCUMENT, "root", PLACE_INSTANCE},
+        {PLACE_FILE, "path", PLACE_FILE_PATH},
+        {PLACE_FILE, "tip", PLACE_FILE_TIP},
+        {PLACE_FILE, "flags", PLACE_FLAGS},
+        {PLACE_UNIT, "name", PLACE_UNIT_NAME},
+        {PLACE_UNIT, "library", PLACE_UNIT_LIBRARY},
+        {PLACE_UNIT, "file", PLACE_UNIT_FILE},
+        {PLACE_SECTION, "number", PLACE_SECTION_NUMBER},
+        {PLACE_SECTION, "string_options", PLACE_OPTIONS},
+        {PLACE_OPTION, "name", PLACE_OPTION_NAME},
+        {PLACE_OPTION, "value", PLACE_OPTION_VALUE},
+        {PLACE_OPTION, "tip", PLACE_OPTION_TIP},
+        {PLACE_INSTANCE, "name", PLACE_INSTANCE_NAME},
+        {PLACE_INSTANCE, "entity", PLACE_INSTANCE_ENTITY},
+        {PLACE_INSTANCE, "library", PLACE_INSTANCE_LIBRARY},
+        {PLACE_INSTANCE, "schema", PLACE_INSTANCE_SCHEMA},
+        {PLACE_INSTANCE, "flags", PLACE_FLAGS},
+        {PLACE_INSTANCE, "string_options", PLACE_OPTIONS},
+        {PLACE_INSTANCE, "children", PLACE_CHILDREN},
+    };
+    top.member = PLACE_IGNORED;
+    uint32_t bit = 1;
+    for (MEMBER const& member : MEMBERS) {
+        if (member.object != top.place) {
+            continue;
+        }
+        if (name == member.key) {
+            // A member given twice would leave it unclear which one holds.
+            if ((top.seen & bit) != 0) {
+                refuse(quoted(member.key) + " is given twice in one object");
+            }
+            top.seen |= bit;
+            top.member = member.value;
+            break;
+        }
+        bit <<= 1;
+    }
+    return true;
+}
+
+bool HDB_JSON_READER::end_object() {
+    FRAME& top = m_stack.back();
+    switch (top.place) {
+    case PLACE_IGNORED:
+        if (--top.ignored_depth > 0) {
+            return true;
+        }
+        break;
+    case PLACE_SECTION:
+        if (!top.has_number) {
+            refuse("a section has no number");
+        }
+        break;
+    case PLACE_INSTANCE:
+        if (top.instance->short_name.empty()) {
+            refuse("an instance has no name");
+        }
+        break;
+    default:
+        break;
+    }
+    m_stack.pop_back();
+    return true;
+}
+
+bool HDB_JSON_READER::start_array(size_t) {
+    PLACE at = place();
+    switch (at) {
+    case PLACE_IGNORED:
+        if (!m_stack.empty() && m_stack.back().place == PLACE_IGNORED) {
+            ++m_stack.back().ignored_depth;
+        } else {
+            push(PLACE_IGNORED).ignored_depth = 1;
+        }
+        return true;
+    case PLACE_LIBRARIES:
+    case PLACE_FILES:
+    case PLACE_UNITS:
+    case PLACE_SECTIONS:
+        push(at);
+        return true;
+    case PLACE_FLAGS:
+    case PLACE_OPTIONS:
+    case PLACE_CHILDREN: {
+        // The list belongs to the object it is a member of.
+        FRAME owner = m_stack.back();
+        FRAME& frame = push(at);
+        frame.instance = owner.instance;
+        frame.flags = owner.flags;
+        frame.options = owner.options;
+        return true;
+    }
+    default:
+        wrong_kind(at);
+    }
+}
+
+bool HDB_JSON_READER::end_array() {
+    FRAME& top = m_stack.back();
+    if (top.place == PLACE_IGNORED && --top.ignored_depth > 0) {
+        return true;
+    }
+    m_stack.pop_back();
+    return true;
+}
+
+void HDB_JSON_READER::finish() {
+    if (!m_has_version) {
+        refuse("no format version");
+    }
+    for (HDB_DESIGN_UNIT const& unit : m_cap.m_design_units) {
+        if (unit.file >= 0 && static_cast<size_t>(unit.file) >= m_cap.m_files.size()) {
+            refuse("a design unit names no listed file");
         }
     }
-
-    HDB_CMP_ACTION_PT_INSTANCE& m_cap;
-};
+    // Full names once every name is known (a name may follow its children in
+    // the text); a parent comes before its children in reading order.
+    m_cap.m_by_full_name.reserve(m_cap.m_instances.size());
+    for (auto const& instance : m_cap.m_instances) {
+        HDB_INSTANCE_NAME* parent = instance->parent;
+        if (parent == nullptr) {
+            instance->full_name = instance->short_name;
+        } else {
+            instance->full_name.reserve(parent->full_name.size() + 1 + instance->short_name.size());
+            instance->full_name.append(parent->full_name)
+                .append(1, '|')
+                .append(instance->short_name);
+        }
+        if (!m_cap.m_by_full_name.emplace(instance->full_name, instance.get()).second) {
+            refuse("instance " + instance->full_name + " is listed twice");
+        }
+    }
+    m_cap.index();
+}
 
 std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE>
-HDB_CMP_ACTION_PT_INSTANCE::parse(std::string const& text) {
-    JSON document;
-    try {
-        document = JSON::parse(text);
-    } catch (JSON::exception const& error) {
-        // Syntax errors, and numbers too large for any type.
-        throw std::runtime_error(error.what());
-    }
+HDB_CMP_ACTION_PT_INSTANCE::parse(std::string const& text, std::string const& project_dir) {
     auto cap = std::make_unique<HDB_CMP_ACTION_PT_INSTANCE>();
-    HDB_JSON_READER(*cap).read(document);
+    HDB_JSON_READER reader(*cap, project_dir);
+    JSON::sax_parse(text, &reader);
+    reader.finish();
+    return cap;
+}
+
+std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE>
+HDB_CMP_ACTION_PT_INSTANCE::parse(std::istream& in, std::string const& project_dir) {
+    auto cap = std::make_unique<HDB_CMP_ACTION_PT_INSTANCE>();
+    HDB_JSON_READER reader(*cap, project_dir);
+    JSON::sax_parse(in, &reader);
+    reader.finish();
     return cap;
 }
 
@@ -277,16 +710,23 @@ HDB_CMP_ACTION_PT_INSTANCE::read_pdb(std::string const& db_dir, std::string cons
     FIO_PATH path(db_dir, revision + HDB_FILE_EXTENSION);
     std::string reason;
     std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE> cap;
-    std::string text;
+    HDB_FILE_STREAMBUF file;
     if (file_type != 0) {
         reason = "no database of type " + std::to_string(file_type);
-    } else if (!FIO_FILE_SYSTEM::read_file(path, text)) {
-        reason = "the file cannot be read";
+    } else if (!file.open(path.path(), reason)) {
+        reason = "the file cannot be read: " + reason;
     } else {
+        std::istream in(&file);
         try {
-            cap = parse(text);
+            // The project's folder is the one that holds the database folder
+            // (the current folder for a file named without a folder).
+            cap = parse(in, db_dir.empty() ? "" : FIO_PATH(db_dir, "..").full_path());
         } catch (std::exception const& failure) {
             reason = failure.what();
+        }
+        if (!file.failure().empty()) {
+            cap.reset();
+            reason = "the file cannot be read: " + file.failure();
         }
     }
     if (cap == nullptr && !quiet) {

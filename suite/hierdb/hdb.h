@@ -6,14 +6,20 @@
 // flag bits and schema), the design units, the source files with their flag
 // bits, the libraries, the string options of instances and the numbered
 // sections of the compilation point's own settings.
+//
+// The file is read as a stream of JSON events straight into these records, so
+// that a large design costs a small multiple of its file's size. Names of files
+// that are relative are taken from the project's folder (the folder that holds
+// "db"), whatever the current folder is.
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <istream>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <utility>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The only file format version this reader understands.
@@ -80,13 +86,15 @@ struct HDB_DESIGN_UNIT {
 
 // What an instance stands for, as the compiler recorded it ("macrofunction"
 // for a library function that the compiler expanded, "" when not recorded).
+// Only whether it is a macrofunction is kept.
 class HDB_INSTANCE_SCHEMA {
 public:
-    explicit HDB_INSTANCE_SCHEMA(std::string kind = "") : m_kind(std::move(kind)) {}
-    bool is_macrofunction() const { return m_kind == "macrofunction"; }
+    explicit HDB_INSTANCE_SCHEMA(std::string const& kind = "")
+        : m_macrofunction(kind == "macrofunction") {}
+    bool is_macrofunction() const { return m_macrofunction; }
 
 private:
-    std::string m_kind;
+    bool m_macrofunction;
 };
 
 // One instance of the tree.
@@ -135,22 +143,29 @@ public:
 
 protected:
     std::vector<std::unique_ptr<HDB_INSTANCE_NAME>> m_instances; // root first, then depth first
-    std::map<std::string, HDB_INSTANCE_NAME*> m_by_full_name;
+    // Keys are views of the instances' own full names.
+    std::unordered_map<std::string_view, HDB_INSTANCE_NAME*> m_by_full_name;
 };
 
 // The hierarchy of one compilation point (the whole design of a revision).
 class HDB_CMP_ACTION_PT_INSTANCE : public HDB_ACTION_PT_INSTANCE {
 public:
-    // Reads "<db_dir>/<revision>.hier". Null when the file is missing or does
-    // not parse; then, unless `quiet`, a warning naming the file is posted and
-    // `error` (when given) receives the reason. `file_type` selects the kind of
-    // database (only 0, the compiled design, exists).
+    // Reads "<db_dir>/<revision>.hier"; relative file names in it are taken
+    // from the folder that holds `db_dir`. Null when the file is missing or
+    // does not parse; then, unless `quiet`, a warning naming the file is posted
+    // and `error` (when given) receives the reason. `file_type` selects the
+    // kind of database (only 0, the compiled design, exists).
     static std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE> read_pdb(std::string const& db_dir,
                                                                 std::string const& revision,
                                                                 int file_type, bool quiet = false,
                                                                 std::string* error = nullptr);
-    // Parses the JSON text; throws std::runtime_error with the reason.
-    static std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE> parse(std::string const& text);
+    // Parses the JSON text, or reads it from the stream; relative file names
+    // are taken from `project_dir`, or kept as written when it is "". Throws
+    // std::runtime_error with the reason.
+    static std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE> parse(std::string const& text,
+                                                             std::string const& project_dir = "");
+    static std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE> parse(std::istream& in,
+                                                             std::string const& project_dir);
 
     bool get_last_compilation_successful() const { return m_last_compilation_successful; }
     std::vector<HDB_SOURCE_FILE> const& get_files() const { return m_files; }
@@ -166,16 +181,29 @@ public:
     HDB_DESIGN_UNIT const* get_entity(std::string const& name) const;
     // The file a design unit was read from; null when it names none.
     HDB_SOURCE_FILE const* get_design_file(HDB_DESIGN_UNIT const& unit) const;
-    // The string options of the variable `name` in section `section`, in file order.
-    std::vector<HDB_STRING_OPTION const*> get_string_options(int section,
-                                                             std::string const& name) const;
+    // The last string option of the variable `name` in section `section` (in
+    // file order) whose IP settings file is `tip_file`, compared ignoring
+    // case; null when none.
+    HDB_STRING_OPTION const* get_string_option(int section, std::string const& name,
+                                               std::string const& tip_file) const;
 
 private:
+    // Fills the lookups once the whole file is read.
+    void index();
+
     bool m_last_compilation_successful = false;
     std::vector<HDB_SOURCE_FILE> m_files;
     std::vector<HDB_DESIGN_UNIT> m_design_units;
     std::vector<std::string> m_libraries;
     std::vector<HDB_SECTION> m_sections;
+    // The first design unit of each name, and after each unit the next one of
+    // the same name (its position, or NO_UNIT).
+    static constexpr uint32_t NO_UNIT = UINT32_MAX;
+    std::unordered_map<std::string_view, uint32_t> m_first_unit_of_name;
+    std::vector<uint32_t> m_next_unit_of_name;
+    // The last option of each section, variable and IP settings file (in
+    // lower case), joined by zero bytes.
+    std::unordered_map<std::string, HDB_STRING_OPTION const*> m_last_option;
 
     friend class HDB_JSON_READER;
 };
