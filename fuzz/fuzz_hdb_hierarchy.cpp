@@ -20,12 +20,12 @@ void check(HDB_CMP_ACTION_PT_INSTANCE const& cap, HDB_INSTANCE_NAME const* insta
         std::abort();
     }
     HDB_DESIGN_UNIT const* unit =
-        cap.find_design_unit(instance->get_source_component(), instance->library);
+        cap.find_design_unit(instance->get_source_component(), instance->get_library());
     if (unit != nullptr && unit->file >= 0 && cap.get_design_file(*unit) == nullptr) {
         std::abort();
     }
     for (char const* name : {"IP_TOOL_NAME", "IP_TOOL_VERSION"}) {
-        for (HDB_STRING_OPTION const& option : instance->string_options) {
+        for (HDB_STRING_OPTION const& option : instance->get_string_options()) {
             HDB_STRING_OPTION const* found =
                 cap.get_string_option(HDB_SECTION::IP_SETTINGS, name, option.tip_file);
             if (found != nullptr && found->name != name) {

@@ -13,6 +13,7 @@
 #include "suite/wizman/wizman.h"
 
 #include <algorithm>
+#include <deque>
 #include <iterator>
 #include <memory>
 #include <unordered_map>
@@ -117,29 +118,34 @@ ACF_VARIABLE_TYPE_ENUM const IP_VARIABLES[] = {ACF_VARIABLE_TYPE_IP_TOOL_NAME,
                                                ACF_VARIABLE_TYPE_IP_TOOL_VERSION,
                                                ACF_VARIABLE_TYPE_IP_TOOL_ENV};
 
-// The key of the project's IP settings of one IP file and entity: the IP
-// file's full path (the settings and the hierarchy both name it from the
-// project's folder) and the entity; the variable's number follows.
-std::string settings_key(std::string const& tip_file, std::string const& entity) {
-    std::string key = FIO_PATH(tip_file).full_path();
-    key += '\0';
-    key += entity;
-    key += '\0';
-    return key;
-}
-
 } // namespace
 
 // What one scan reads once and then looks up: the project's settings that
-// came from IP files, the header of each design file, the IP data of each
-// instance that has instances below it, and the enclosing component of each
-// instance. Valid while the scan runs: the files and settings do not change
-// meanwhile.
+// came from IP files, the header of each design file, and per instance its
+// design unit, its IP data (of instances with instances below them) and its
+// enclosing component. Valid while the scan runs: the files and settings do
+// not change meanwhile. What is kept per instance is kept by its number, in
+// the order the walk meets the instances.
 class IPMAN_HIERARCHY_SCAN_CACHE {
 public:
-    explicit IPMAN_HIERARCHY_SCAN_CACHE(HDB_CMP_ACTION_PT_INSTANCE const* cap) : m_cap(cap) {}
+    explicit IPMAN_HIERARCHY_SCAN_CACHE(HDB_CMP_ACTION_PT_INSTANCE const* cap)
+        : m_cap(cap), m_instances(cap != nullptr ? cap->get_instances().size() : 0) {}
 
     HDB_CMP_ACTION_PT_INSTANCE const* cap() const { return m_cap; }
+
+    // The instance's design unit, as `find` finds it.
+    template <class FIND>
+    HDB_DESIGN_UNIT const* design_unit(HDB_INSTANCE_NAME const* inst, FIND const& find) {
+        INSTANCE* kept = kept_of(inst);
+        if (kept == nullptr) {
+            return find();
+        }
+        if (!kept->unit_found) {
+            kept->unit = find();
+            kept->unit_found = true;
+        }
+        return kept->unit;
+    }
 
     // The IP name, version and generator that the project's settings give
     // an IP file and entity (for each, the first setting; one that is missing
@@ -153,27 +159,28 @@ public:
             for (ACF_ASSIGNMENT* asgn : manager.get_acf_assignment_coll_by_file_category(
                      ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
                 char const* tip = asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP);
-                ACF_VARIABLE_TYPE_ENUM type = asgn->get_type();
-                if (tip != nullptr && std::find(std::begin(IP_VARIABLES), std::end(IP_VARIABLES),
-                                                type) != std::end(IP_VARIABLES)) {
-                    m_settings.emplace(settings_key(tip, text_of(asgn->get_entity_name())) +
-                                           std::to_string(static_cast<int>(type)),
-                                       text_of(asgn->get_unmodified_value(false)));
+                auto variable =
+                    std::find(std::begin(IP_VARIABLES), std::end(IP_VARIABLES), asgn->get_type());
+                if (tip == nullptr || variable == std::end(IP_VARIABLES)) {
+                    continue;
+                }
+                IP_SETTINGS& settings =
+                    m_settings[settings_key(tip, text_of(asgn->get_entity_name()))];
+                size_t const i = static_cast<size_t>(variable - std::begin(IP_VARIABLES));
+                if (!settings.given[i]) {
+                    settings.given[i] = true;
+                    settings.values[i] = text_of(asgn->get_unmodified_value(false));
                 }
             }
         }
-        std::string const key = settings_key(tip_file, entity);
-        auto setting = [&](size_t variable) {
-            return m_settings.find(key + std::to_string(static_cast<int>(IP_VARIABLES[variable])));
-        };
-        if (setting(0) == m_settings.end()) {
+        auto found = m_settings.find(settings_key(tip_file, entity));
+        if (found == m_settings.end() || !found->second.given[0]) {
             return false;
         }
         std::string* values[] = {&name, &version, &generated_by};
         for (size_t i = 0; i < std::size(IP_VARIABLES); ++i) {
-            auto found = setting(i);
-            if (found != m_settings.end()) {
-                *values[i] = found->second;
+            if (found->second.given[i]) {
+                *values[i] = found->second.values[i];
             }
         }
         return true;
@@ -199,16 +206,19 @@ public:
     // every instance below asks for again.
     IP_DATA const* ip_data(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst,
                            IP_DATA& data) {
-        if (inst->get_children().empty()) {
+        INSTANCE* kept = inst->get_children().empty() ? nullptr : kept_of(inst);
+        if (kept == nullptr) {
             return extract(manager, inst, data) ? &data : nullptr;
         }
-        auto found = m_ip_data.find(inst);
-        if (found == m_ip_data.end()) {
-            IP_DATA read;
-            bool is_ip = extract(manager, inst, read);
-            found = m_ip_data.emplace(inst, std::make_pair(is_ip, read)).first;
+        if (kept->ip_data == UNKNOWN) {
+            // Of an instance that is no IP component only that is kept.
+            kept->ip_data = NONE;
+            if (extract(manager, inst, data)) {
+                kept->ip_data = static_cast<uint32_t>(m_ip_data.size());
+                m_ip_data.push_back(std::move(data));
+            }
         }
-        return found->second.first ? &found->second.second : nullptr;
+        return kept->ip_data == NONE ? nullptr : &m_ip_data[kept->ip_data];
     }
 
     // The nearest of `inst` and its ancestors, the root aside, that is an IP
@@ -217,13 +227,14 @@ public:
                                                  HDB_INSTANCE_NAME const* inst) {
         // Up to the first instance already answered, an IP component or the
         // root; then every instance passed gets the same answer.
-        std::vector<HDB_INSTANCE_NAME const*> passed;
+        std::vector<INSTANCE*> passed;
         HDB_INSTANCE_NAME const* answer = nullptr;
         for (HDB_INSTANCE_NAME const* at = inst; at != nullptr && at->get_depth() != 0;
              at = at->get_parent()) {
-            auto known = m_enclosing.find(at);
-            if (known != m_enclosing.end()) {
-                answer = known->second;
+            INSTANCE* kept = kept_of(at);
+            if (kept != nullptr && kept->enclosing != UNKNOWN) {
+                answer =
+                    kept->enclosing == NONE ? nullptr : m_cap->get_instances()[kept->enclosing];
                 break;
             }
             IP_DATA unused;
@@ -231,20 +242,62 @@ public:
                 answer = at;
                 break;
             }
-            passed.push_back(at);
+            if (kept != nullptr) {
+                passed.push_back(kept);
+            }
         }
-        for (HDB_INSTANCE_NAME const* at : passed) {
-            m_enclosing.emplace(at, answer);
+        for (INSTANCE* kept : passed) {
+            kept->enclosing = answer == nullptr ? NONE : answer->get_name_id() - 1;
         }
         return answer;
     }
 
 private:
+    // The key of the project's IP settings of one IP file and entity: the IP
+    // file's full path (the settings and the hierarchy both name it from the
+    // project's folder) and the entity.
+    std::string settings_key(std::string const& tip_file, std::string const& entity) {
+        auto full = m_full_paths.find(tip_file);
+        if (full == m_full_paths.end()) {
+            full = m_full_paths.emplace(tip_file, FIO_PATH(tip_file).full_path()).first;
+        }
+        std::string key = full->second;
+        key += '\0';
+        key += entity;
+        return key;
+    }
+
+    // The first setting of each of the IP variables, when given.
+    struct IP_SETTINGS {
+        std::string values[std::size(IP_VARIABLES)];
+        bool given[std::size(IP_VARIABLES)] = {};
+    };
+
     struct HEADER {
         bool generated = false;
         std::string name;
         std::string version;
     };
+
+    // What is kept of an instance: its design unit (once found), its IP data
+    // (UNKNOWN, NONE when it is no IP component, else the position of its
+    // data) and its enclosing component (UNKNOWN, NONE, else its position).
+    static constexpr uint32_t UNKNOWN = UINT32_MAX;
+    static constexpr uint32_t NONE = UINT32_MAX - 1;
+    struct INSTANCE {
+        HDB_DESIGN_UNIT const* unit = nullptr;
+        bool unit_found = false;
+        uint32_t ip_data = UNKNOWN;
+        uint32_t enclosing = UNKNOWN;
+    };
+
+    // What is kept of an instance of the compilation point; null for an
+    // instance that is not one of its own.
+    INSTANCE* kept_of(HDB_INSTANCE_NAME const* inst) {
+        size_t at = inst->get_name_id() - size_t(1);
+        return at < m_instances.size() && m_cap->get_instances()[at] == inst ? &m_instances[at]
+                                                                             : nullptr;
+    }
 
     bool extract(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst, IP_DATA& data) {
         return manager.extract_ipcore_info(m_cap, inst, data.name, data.version, data.generated_by,
@@ -253,10 +306,11 @@ private:
 
     HDB_CMP_ACTION_PT_INSTANCE const* m_cap;
     bool m_settings_read = false;
-    std::unordered_map<std::string, std::string> m_settings;
+    std::unordered_map<std::string, IP_SETTINGS> m_settings;
+    std::unordered_map<std::string, std::string> m_full_paths;
     std::unordered_map<HDB_SOURCE_FILE const*, HEADER> m_headers;
-    std::unordered_map<HDB_INSTANCE_NAME const*, std::pair<bool, IP_DATA>> m_ip_data;
-    std::unordered_map<HDB_INSTANCE_NAME const*, HDB_INSTANCE_NAME const*> m_enclosing;
+    std::vector<INSTANCE> m_instances;
+    std::deque<IP_DATA> m_ip_data;
 };
 
 namespace {
@@ -300,7 +354,7 @@ IPMAN_IP_INFO_MANAGER::collect_all_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* ca
     }
     m_db->clear_ip_info();
     // A component added by an earlier walk must not hide this walk's first one.
-    m_work_ip_info = IPMAN_IP_INFO();
+    m_work_ip_info = NO_WORK_IP_INFO;
     if (cap == nullptr) {
         MSG_INTERNAL_ERROR::report("cap!=0", "IPMAN", __FILE__, __LINE__);
         return std::vector<IPMAN_IP_INFO>();
@@ -323,7 +377,7 @@ void IPMAN_IP_INFO_MANAGER::collect_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* c
         MSG_INTERNAL_ERROR::report("inst!=0", "IPMAN", __FILE__, __LINE__);
         return;
     }
-    IPMAN_IP_INFO const saved = m_work_ip_info;
+    size_t const saved = m_work_ip_info;
     for (HDB_INSTANCE_NAME const* child : inst->get_children()) {
         if (child == nullptr) {
             MSG_INTERNAL_ERROR::report("hier != 0", "IPMAN", __FILE__, __LINE__);
@@ -348,11 +402,11 @@ void IPMAN_IP_INFO_MANAGER::collect_ip(HDB_CMP_ACTION_PT_INSTANCE const* cap,
         return;
     }
     IPMAN_IP_INFO info;
-    if (get_ip_info(cap, inst, file, &info) && !(info == m_work_ip_info)) {
+    if (get_ip_info(cap, inst, file, &info) && !(info == work_ip_info())) {
         ipman_msg_debug("Adding IP core (%s %s) to report collection.", info.tool_name.c_str(),
                         info.tool_version.c_str());
-        m_db->insert_ip_info(info);
-        m_work_ip_info = info;
+        m_db->insert_ip_info(std::move(info));
+        m_work_ip_info = m_db->records().size() - 1;
     }
 }
 
@@ -366,9 +420,12 @@ HDB_DESIGN_UNIT const* IPMAN_IP_INFO_MANAGER::ip_find_entity(HDB_CMP_ACTION_PT_I
         MSG_INTERNAL_ERROR::report("inst!=0", "IPMAN", __FILE__, __LINE__);
         return nullptr;
     }
-    // In the instance's library first, else by name alone.
-    return cap->find_design_unit(inst->get_source_component(),
-                                 hdb_get_current_name_mgr()->get_iname_library(*inst));
+    // In the instance's library first, else by name alone; once per scan.
+    SCAN_SCOPE scan(m_scan_cache, cap);
+    return scan.cache().design_unit(inst, [&] {
+        return cap->find_design_unit(inst->get_source_component(),
+                                     hdb_get_current_name_mgr()->get_iname_library(*inst));
+    });
 }
 
 bool IPMAN_IP_INFO_MANAGER::get_ip_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
@@ -630,6 +687,11 @@ IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_from_file(HDB_CMP_ACTION_PT_INS
     fill_component(info, inst, data);
     info.var_file = file->get_full_path();
     return info;
+}
+
+IPMAN_IP_INFO const& IPMAN_IP_INFO_MANAGER::work_ip_info() const {
+    static IPMAN_IP_INFO const none;
+    return m_work_ip_info == NO_WORK_IP_INFO ? none : m_db->records()[m_work_ip_info];
 }
 
 void IPMAN_IP_INFO_MANAGER::forget_encrypted_ip_of_closed_project() {

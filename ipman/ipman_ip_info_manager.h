@@ -221,12 +221,16 @@ private:
     // Empties the encrypted-file cache when the project it was filled for is
     // no longer the open one.
     void forget_encrypted_ip_of_closed_project();
+    // The hierarchy scan's component added last; a default record before the first.
+    IPMAN_IP_INFO const& work_ip_info() const;
 
     static IPMAN_IP_INFO_MANAGER* ip_info_mgr;
 
     IPMAN_IP_INFO_DB* m_db;
-    // The hierarchy scan's component added last.
-    IPMAN_IP_INFO m_work_ip_info;
+    // The hierarchy scan's component added last: its position in the database
+    // (which the scan only appends to), NO_WORK_IP_INFO before the first.
+    static constexpr size_t NO_WORK_IP_INFO = SIZE_MAX;
+    size_t m_work_ip_info = NO_WORK_IP_INFO;
     // The hierarchy scan's encrypted IP files already read, by full path, and
     // the project open when they were read: a scan that finds another project
     // open, or none, reads them again.

@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 char const* const HDB_FILE_EXTENSION = ".hier";
+std::string const HDB_INSTANCE_NAME::NO_LIBRARY;
+std::vector<HDB_STRING_OPTION> const HDB_INSTANCE_NAME::NO_STRING_OPTIONS;
 
 namespace {
 using JSON = nlohmann::json;
@@ -75,7 +77,7 @@ protected:
     int_type underflow() override {
         ssize_t n;
         do {
-            n = ::read(m_fd, m_block, sizeof m_block);
+            n = ::read(m_fd, m_block.get(), BLOCK_SIZE);
         } while (n < 0 && errno == EINTR);
         if (n < 0) {
             m_failure = std::strerror(errno);
@@ -83,14 +85,15 @@ protected:
         if (n <= 0) {
             return traits_type::eof();
         }
-        setg(m_block, m_block, m_block + n);
+        setg(m_block.get(), m_block.get(), m_block.get() + n);
         return traits_type::to_int_type(m_block[0]);
     }
 
 private:
+    static constexpr size_t BLOCK_SIZE = 65536;
     int m_fd = -1;
     std::string m_failure;
-    char m_block[65536];
+    std::unique_ptr<char[]> m_block{new char[BLOCK_SIZE]};
 };
 } // namespace
 
@@ -104,7 +107,7 @@ bool HDB_SOURCE_FILE::get_argument(int type, std::string& value) const {
 
 std::string HDB_INSTANCE_NAME::get_short_path() const {
     if (parent == nullptr) {
-        return short_name;
+        return full_name;
     }
     // Below the root: the full name less the root's name and its bar.
     size_t bar = full_name.find('|');
@@ -112,7 +115,7 @@ std::string HDB_INSTANCE_NAME::get_short_path() const {
 }
 
 bool HDB_INSTANCE_NAME::get_string_option(std::string const& name, std::string& value) const {
-    for (HDB_STRING_OPTION const& option : string_options) {
+    for (HDB_STRING_OPTION const& option : *m_string_options) {
         if (option.name == name) {
             value = option.value;
             return true;
@@ -121,10 +124,19 @@ bool HDB_INSTANCE_NAME::get_string_option(std::string const& name, std::string& 
     return false;
 }
 
+void HDB_NAME_TABLE::reset(size_t names) {
+    size_t cells = 64;
+    while (names * 8 > cells * 7) {
+        cells *= 2;
+    }
+    m_cells.assign(cells, 0);
+}
+
 HDB_INSTANCE_NAME const*
 HDB_ACTION_PT_INSTANCE::get_instance_name(std::string const& full_name) const {
-    auto it = m_by_full_name.find(full_name);
-    return it == m_by_full_name.end() ? nullptr : it->second;
+    uint32_t found = m_by_full_name.find(
+        full_name, [this](uint32_t position) { return full_name_at(position); });
+    return found == 0 ? nullptr : m_instances[found - 1];
 }
 
 HDB_DESIGN_UNIT const*
@@ -136,8 +148,9 @@ HDB_CMP_ACTION_PT_INSTANCE::find_design_unit(std::string const& name,
 
 HDB_DESIGN_UNIT const* HDB_CMP_ACTION_PT_INSTANCE::get_entity(std::string const& name,
                                                               std::string const& library) const {
-    auto first = m_first_unit_of_name.find(name);
-    for (uint32_t at = first == m_first_unit_of_name.end() ? NO_UNIT : first->second; at != NO_UNIT;
+    uint32_t found = m_first_unit_of_name.find(
+        name, [this](uint32_t position) { return unit_name_at(position); });
+    for (uint32_t at = found == 0 ? NO_UNIT : found - 1; at != NO_UNIT;
          at = m_next_unit_of_name[at]) {
         if (m_design_units[at].library == library) {
             return &m_design_units[at];
@@ -147,8 +160,9 @@ HDB_DESIGN_UNIT const* HDB_CMP_ACTION_PT_INSTANCE::get_entity(std::string const&
 }
 
 HDB_DESIGN_UNIT const* HDB_CMP_ACTION_PT_INSTANCE::get_entity(std::string const& name) const {
-    auto first = m_first_unit_of_name.find(name);
-    return first == m_first_unit_of_name.end() ? nullptr : &m_design_units[first->second];
+    uint32_t found = m_first_unit_of_name.find(
+        name, [this](uint32_t position) { return unit_name_at(position); });
+    return found == 0 ? nullptr : &m_design_units[found - 1];
 }
 
 HDB_SOURCE_FILE const*
@@ -165,18 +179,17 @@ HDB_CMP_ACTION_PT_INSTANCE::get_string_option(int section, std::string const& na
 }
 
 void HDB_CMP_ACTION_PT_INSTANCE::index() {
+    // From the last unit to the first, so that each name's cell ends with its
+    // first unit and each unit points to the next one of its name.
     m_next_unit_of_name.assign(m_design_units.size(), NO_UNIT);
-    std::unordered_map<std::string_view, uint32_t> last_unit_of_name;
-    for (uint32_t at = 0; at < m_design_units.size(); ++at) {
-        std::string_view name = m_design_units[at].name;
-        auto last = last_unit_of_name.find(name);
-        if (last == last_unit_of_name.end()) {
-            m_first_unit_of_name.emplace(name, at);
-            last_unit_of_name.emplace(name, at);
-        } else {
-            m_next_unit_of_name[last->second] = at;
-            last->second = at;
+    m_first_unit_of_name.reset(m_design_units.size());
+    for (uint32_t at = static_cast<uint32_t>(m_design_units.size()); at-- > 0;) {
+        uint32_t& cell = m_first_unit_of_name.cell(
+            m_design_units[at].name, [this](uint32_t position) { return unit_name_at(position); });
+        if (cell != 0) {
+            m_next_unit_of_name[at] = cell - 1;
         }
+        cell = at + 1;
     }
     for (HDB_SECTION const& section : m_sections) {
         for (HDB_STRING_OPTION const& option : section.string_options) {
@@ -269,6 +282,7 @@ private:
         HDB_INSTANCE_NAME_FLAG* flags = nullptr;
         std::vector<HDB_STRING_OPTION>* options = nullptr;
         bool has_number = false; // a section's
+        uint32_t instances = 0;  // a list of children's
     };
 
     // Where the next value goes: the current member of an object, or the
@@ -320,10 +334,21 @@ private:
         return m_stack.back();
     }
 
+    // The next instance, in the blocks of the hierarchy.
+    HDB_INSTANCE_NAME* new_instance() {
+        if (m_instance_count % INSTANCES_PER_BLOCK == 0) {
+            m_cap.m_instance_blocks.push_back(
+                std::make_unique<HDB_INSTANCE_NAME[]>(INSTANCES_PER_BLOCK));
+        }
+        return &m_cap.m_instance_blocks.back()[m_instance_count++ % INSTANCES_PER_BLOCK];
+    }
+
+    static constexpr size_t INSTANCES_PER_BLOCK = HDB_ACTION_PT_INSTANCE::INSTANCES_PER_BLOCK;
     HDB_CMP_ACTION_PT_INSTANCE& m_cap;
     std::string m_project_dir;
     std::vector<FRAME> m_stack;
     bool m_has_version = false;
+    uint32_t m_instance_count = 0;
 };
 
 void HDB_JSON_READER::wrong_kind(PLACE place) {
@@ -461,13 +486,14 @@ bool HDB_JSON_READER::string(JSON::string_t& value) {
         m_stack.back().options->back().tip_file = resolved(value);
         return true;
     case PLACE_INSTANCE_NAME:
-        m_stack.back().instance->short_name = value;
+        // The own name, until the full name is made once the whole tree is read.
+        m_stack.back().instance->full_name = value;
         return true;
     case PLACE_INSTANCE_ENTITY:
         m_stack.back().instance->entity = value;
         return true;
     case PLACE_INSTANCE_LIBRARY:
-        m_stack.back().instance->library = value;
+        m_stack.back().instance->m_library = &*m_cap.m_instance_libraries.insert(value).first;
         return true;
     case PLACE_INSTANCE_SCHEMA:
         m_stack.back().instance->schema = HDB_INSTANCE_SCHEMA(value);
@@ -511,22 +537,23 @@ bool HDB_JSON_READER::start_object(size_t) {
     }
     case PLACE_INSTANCE: {
         HDB_INSTANCE_NAME* parent = m_stack.back().instance; // null for the root
-        auto instance = std::make_unique<HDB_INSTANCE_NAME>();
-        instance->depth = parent == nullptr ? 0 : parent->depth + 1;
-        if (instance->depth > HDB_MAX_DEPTH) {
+        int depth = parent == nullptr ? 0 : parent->depth + 1;
+        if (depth > HDB_MAX_DEPTH) {
             refuse("the tree is deeper than " + std::to_string(HDB_MAX_DEPTH) + " levels");
         }
-        instance->name_id = static_cast<uint32_t>(m_cap.m_instances.size() + 1);
-        instance->parent = parent;
-        HDB_INSTANCE_NAME* added = instance.get();
-        m_cap.m_instances.push_back(std::move(instance));
-        if (parent != nullptr) {
-            parent->children.push_back(added);
+        if (m_instance_count == UINT32_MAX - 1) {
+            refuse("more instances than can be numbered");
         }
+        if (parent != nullptr) {
+            ++m_stack.back().instances;
+        }
+        HDB_INSTANCE_NAME* added = new_instance();
+        added->depth = static_cast<int16_t>(depth);
+        added->name_id = m_instance_count;
+        added->parent = parent;
         FRAME& frame = push(PLACE_INSTANCE);
         frame.instance = added;
         frame.flags = &added->flags;
-        frame.options = &added->string_options;
         return true;
     }
     default:
@@ -605,7 +632,7 @@ bool HDB_JSON_READER::end_object() {
         }
         break;
     case PLACE_INSTANCE:
-        if (top.instance->short_name.empty()) {
+        if (top.instance->full_name.empty()) {
             refuse("an instance has no name");
         }
         break;
@@ -641,6 +668,10 @@ bool HDB_JSON_READER::start_array(size_t) {
         frame.instance = owner.instance;
         frame.flags = owner.flags;
         frame.options = owner.options;
+        if (at == PLACE_OPTIONS && owner.place == PLACE_INSTANCE) {
+            frame.options = &m_cap.m_instance_string_options.emplace_back();
+            owner.instance->m_string_options = frame.options;
+        }
         return true;
     }
     default:
@@ -652,6 +683,10 @@ bool HDB_JSON_READER::end_array() {
     FRAME& top = m_stack.back();
     if (top.place == PLACE_IGNORED && --top.ignored_depth > 0) {
         return true;
+    }
+    if (top.place == PLACE_CHILDREN) {
+        // Filled once the whole tree is read, without room to spare.
+        top.instance->children.reserve(top.instances);
     }
     m_stack.pop_back();
     return true;
@@ -666,42 +701,60 @@ void HDB_JSON_READER::finish() {
             refuse("a design unit names no listed file");
         }
     }
-    // Full names once every name is known (a name may follow its children in
-    // the text); a parent comes before its children in reading order.
-    m_cap.m_by_full_name.reserve(m_cap.m_instances.size());
-    for (auto const& instance : m_cap.m_instances) {
-        HDB_INSTANCE_NAME* parent = instance->parent;
-        if (parent == nullptr) {
-            instance->full_name = instance->short_name;
-        } else {
-            instance->full_name.reserve(parent->full_name.size() + 1 + instance->short_name.size());
-            instance->full_name.append(parent->full_name)
-                .append(1, '|')
-                .append(instance->short_name);
+    // The lists of instances and of each one's children (sized when the
+    // children were read); reading order is root first, then depth first.
+    std::vector<HDB_INSTANCE_NAME*>& instances = m_cap.m_instances;
+    instances.reserve(m_instance_count);
+    for (uint32_t at = 0; at < m_instance_count; ++at) {
+        instances.push_back(
+            &m_cap.m_instance_blocks[at / INSTANCES_PER_BLOCK][at % INSTANCES_PER_BLOCK]);
+    }
+    for (HDB_INSTANCE_NAME* instance : instances) {
+        if (instance->parent != nullptr) {
+            instance->parent->children.push_back(instance);
         }
-        if (!m_cap.m_by_full_name.emplace(instance->full_name, instance.get()).second) {
+    }
+    // Full names once every name is known (a name may follow its children in
+    // the text); a parent comes before its children.
+    m_cap.m_by_full_name.reset(instances.size());
+    for (HDB_INSTANCE_NAME* instance : instances) {
+        if (HDB_INSTANCE_NAME const* parent = instance->parent) {
+            std::string full_name;
+            full_name.reserve(parent->full_name.size() + 1 + instance->full_name.size());
+            full_name.append(parent->full_name).append(1, '|').append(instance->full_name);
+            instance->full_name = std::move(full_name);
+        }
+        uint32_t& cell = m_cap.m_by_full_name.cell(instance->full_name, [this](uint32_t position) {
+            return m_cap.full_name_at(position);
+        });
+        if (cell != 0) {
             refuse("instance " + instance->full_name + " is listed twice");
         }
+        cell = instance->name_id;
     }
     m_cap.index();
 }
 
-std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE>
-HDB_CMP_ACTION_PT_INSTANCE::parse(std::string const& text, std::string const& project_dir) {
+namespace {
+template <class INPUT>
+std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE> read_json(INPUT& input,
+                                                      std::string const& project_dir) {
     auto cap = std::make_unique<HDB_CMP_ACTION_PT_INSTANCE>();
     HDB_JSON_READER reader(*cap, project_dir);
-    JSON::sax_parse(text, &reader);
+    JSON::sax_parse(input, &reader);
     reader.finish();
     return cap;
+}
+} // namespace
+
+std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE>
+HDB_CMP_ACTION_PT_INSTANCE::parse(std::string const& text, std::string const& project_dir) {
+    return read_json(text, project_dir);
 }
 
 std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE>
 HDB_CMP_ACTION_PT_INSTANCE::parse(std::istream& in, std::string const& project_dir) {
-    auto cap = std::make_unique<HDB_CMP_ACTION_PT_INSTANCE>();
-    HDB_JSON_READER reader(*cap, project_dir);
-    JSON::sax_parse(in, &reader);
-    reader.finish();
-    return cap;
+    return read_json(in, project_dir);
 }
 
 std::unique_ptr<HDB_CMP_ACTION_PT_INSTANCE>

@@ -14,12 +14,14 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <istream>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // The only file format version this reader understands.
@@ -97,21 +99,53 @@ private:
     bool m_macrofunction;
 };
 
-// One instance of the tree.
+// Positions of records by their names, for long lists of records: a
+// power-of-two number of cells, at most seven eighths full, probed in turn;
+// a cell holds 0 when empty, else a record's position plus one. `name_at`
+// gives the name of the record at a position.
+class HDB_NAME_TABLE {
+public:
+    // Sizes the table for `names` names, every cell empty.
+    void reset(size_t names);
+    // The cell of `name` (in a table that was sized): the one holding it, else
+    // the empty cell where it goes.
+    template <class NAME_AT> uint32_t& cell(std::string_view name, NAME_AT const& name_at) {
+        return m_cells[probe(name, name_at)];
+    }
+    // The position of the record of that name plus one; 0 when none.
+    template <class NAME_AT> uint32_t find(std::string_view name, NAME_AT const& name_at) const {
+        return m_cells.empty() ? 0 : m_cells[probe(name, name_at)];
+    }
+
+private:
+    template <class NAME_AT> size_t probe(std::string_view name, NAME_AT const& name_at) const {
+        size_t const mask = m_cells.size() - 1;
+        for (size_t at = std::hash<std::string_view>()(name) & mask;; at = (at + 1) & mask) {
+            if (m_cells[at] == 0 || name_at(m_cells[at] - 1) == name) {
+                return at;
+            }
+        }
+    }
+
+    std::vector<uint32_t> m_cells;
+};
+
+// One instance of the tree. A large design holds many, so an instance is
+// kept small: its library's name and its string options (which few
+// instances have) are held by the hierarchy.
 class HDB_INSTANCE_NAME {
 public:
-    std::string short_name; // the instance's own name
-    std::string full_name;  // names from the root joined by "|"
-    std::string entity;     // design unit it instantiates (its source component)
-    std::string library;
-    int depth = 0;        // 0 for the root
+    std::string full_name; // names from the root joined by "|"
+    std::string entity;    // design unit it instantiates (its source component)
+    std::vector<HDB_INSTANCE_NAME*> children;
+    HDB_INSTANCE_NAME* parent = nullptr;
     uint32_t name_id = 0; // its number in the tree, from 1 in reading order
     HDB_INSTANCE_NAME_FLAG flags;
+    int16_t depth = 0; // 0 for the root; at most HDB_MAX_DEPTH
     HDB_INSTANCE_SCHEMA schema;
-    std::vector<HDB_STRING_OPTION> string_options;
-    HDB_INSTANCE_NAME* parent = nullptr;
-    std::vector<HDB_INSTANCE_NAME*> children;
 
+    // The library of the design unit it instantiates ("" when not recorded).
+    std::string const& get_library() const { return *m_library; }
     bool test_flag(int n) const { return flags.test_flag(n); }
     std::vector<HDB_INSTANCE_NAME*> const& get_children() const { return children; }
     HDB_INSTANCE_NAME const* get_parent() const { return parent; }
@@ -123,8 +157,18 @@ public:
     std::string const& get_full_path() const { return full_name; }
     // The path below the root ("u1|r"); the root's own name for the root.
     std::string get_short_path() const;
+    // Its string options (for example IP_TOOL_NAME), in file order.
+    std::vector<HDB_STRING_OPTION> const& get_string_options() const { return *m_string_options; }
     // The value of the string option of that name; false when it has none.
     bool get_string_option(std::string const& name, std::string& value) const;
+
+private:
+    static std::string const NO_LIBRARY;
+    static std::vector<HDB_STRING_OPTION> const NO_STRING_OPTIONS;
+    std::string const* m_library = &NO_LIBRARY;
+    std::vector<HDB_STRING_OPTION> const* m_string_options = &NO_STRING_OPTIONS;
+
+    friend class HDB_JSON_READER;
 };
 
 // The instance lookups of a hierarchy.
@@ -134,17 +178,26 @@ public:
     // The instance of that full name ("top|a|b"), or null.
     HDB_INSTANCE_NAME const* get_instance_name(std::string const& full_name) const;
     HDB_INSTANCE_NAME const* get_root() const {
-        return m_instances.empty() ? nullptr : m_instances.front().get();
+        return m_instances.empty() ? nullptr : m_instances.front();
     }
     // Every instance, root first, then depth first.
-    std::vector<std::unique_ptr<HDB_INSTANCE_NAME>> const& get_instances() const {
-        return m_instances;
-    }
+    std::vector<HDB_INSTANCE_NAME*> const& get_instances() const { return m_instances; }
 
 protected:
-    std::vector<std::unique_ptr<HDB_INSTANCE_NAME>> m_instances; // root first, then depth first
-    // Keys are views of the instances' own full names.
-    std::unordered_map<std::string_view, HDB_INSTANCE_NAME*> m_by_full_name;
+    // The full name of the instance at that position.
+    std::string_view full_name_at(uint32_t position) const {
+        return m_instances[position]->full_name;
+    }
+
+    // The instances, made in blocks that never move.
+    static constexpr size_t INSTANCES_PER_BLOCK = 1024;
+    std::vector<std::unique_ptr<HDB_INSTANCE_NAME[]>> m_instance_blocks;
+    std::vector<HDB_INSTANCE_NAME*> m_instances; // root first, then depth first
+    HDB_NAME_TABLE m_by_full_name;
+    // The libraries the instances name, each once, and the string options of
+    // the instances that have some.
+    std::unordered_set<std::string> m_instance_libraries;
+    std::deque<std::vector<HDB_STRING_OPTION>> m_instance_string_options;
 };
 
 // The hierarchy of one compilation point (the whole design of a revision).
@@ -168,8 +221,9 @@ public:
                                                              std::string const& project_dir);
 
     bool get_last_compilation_successful() const { return m_last_compilation_successful; }
-    std::vector<HDB_SOURCE_FILE> const& get_files() const { return m_files; }
-    std::vector<HDB_DESIGN_UNIT> const& get_design_units() const { return m_design_units; }
+    // Files and units are kept in blocks: a long list never moves as it grows.
+    std::deque<HDB_SOURCE_FILE> const& get_files() const { return m_files; }
+    std::deque<HDB_DESIGN_UNIT> const& get_design_units() const { return m_design_units; }
     std::vector<std::string> const& get_libraries() const { return m_libraries; }
     // The design unit of that name in that library, else of that name in any
     // library; null when none.
@@ -191,15 +245,17 @@ private:
     // Fills the lookups once the whole file is read.
     void index();
 
+    std::string_view unit_name_at(uint32_t position) const { return m_design_units[position].name; }
+
     bool m_last_compilation_successful = false;
-    std::vector<HDB_SOURCE_FILE> m_files;
-    std::vector<HDB_DESIGN_UNIT> m_design_units;
+    std::deque<HDB_SOURCE_FILE> m_files;
+    std::deque<HDB_DESIGN_UNIT> m_design_units;
     std::vector<std::string> m_libraries;
-    std::vector<HDB_SECTION> m_sections;
+    std::deque<HDB_SECTION> m_sections;
     // The first design unit of each name, and after each unit the next one of
     // the same name (its position, or NO_UNIT).
     static constexpr uint32_t NO_UNIT = UINT32_MAX;
-    std::unordered_map<std::string_view, uint32_t> m_first_unit_of_name;
+    HDB_NAME_TABLE m_first_unit_of_name;
     std::vector<uint32_t> m_next_unit_of_name;
     // The last option of each section, variable and IP settings file (in
     // lower case), joined by zero bytes.
@@ -214,7 +270,7 @@ class HDB_NAME_MGR {
 public:
     // The library of the design unit an instance instantiates.
     std::string const& get_iname_library(HDB_INSTANCE_NAME const& instance) const {
-        return instance.library;
+        return instance.get_library();
     }
     void lock_curr_vector() { m_mutex.lock(); }
     void unlock_curr_vector() { m_mutex.unlock(); }

@@ -43,8 +43,8 @@ TEST(Hierdb, ReadsTheTreeUnitsFilesAndOptions) {
     HDB_INSTANCE_NAME const* u1 = leaf->parent;
     EXPECT_EQ(u1->full_name, "top|u1");
     EXPECT_TRUE(u1->test_flag(1) && u1->test_flag(2) && !u1->test_flag(0));
-    ASSERT_EQ(u1->string_options.size(), 1u);
-    EXPECT_EQ(u1->string_options[0].value, "fifo");
+    ASSERT_EQ(u1->get_string_options().size(), 1u);
+    EXPECT_EQ(u1->get_string_options()[0].value, "fifo");
     EXPECT_EQ(cap->get_root()->children.size(), 2u);
     EXPECT_EQ(cap->get_instance_name("u1"), nullptr); // full names only
     HDB_DESIGN_UNIT const* core = cap->find_design_unit("core", "work");
@@ -205,7 +205,7 @@ TEST(Hierdb, RelativeFileNamesAreTakenFromTheProjectFolderWhateverTheCurrentFold
         HDB_CMP_ACTION_PT_INSTANCE::read_pdb(project + "/db", "rev", 0);
     ASSERT_EQ(chdir(cwd), 0);
     ASSERT_NE(cap, nullptr);
-    std::vector<HDB_SOURCE_FILE> const& files = cap->get_files();
+    auto const& files = cap->get_files();
     ASSERT_EQ(files.size(), 3u);
     EXPECT_EQ(files[0].get_full_path(), project + "/ip/core.v");
     EXPECT_EQ(files[0].tip_file, project + "/ip/core.tip");
@@ -216,7 +216,7 @@ TEST(Hierdb, RelativeFileNamesAreTakenFromTheProjectFolderWhateverTheCurrentFold
         cap->get_string_option(HDB_SECTION::IP_SETTINGS, "IP_TOOL_NAME", files[0].tip_file);
     ASSERT_NE(option, nullptr);
     EXPECT_EQ(option->tip_file, project + "/IP/Core.tip");
-    EXPECT_EQ(cap->get_root()->string_options[0].tip_file, project + "/ip/core.tip");
+    EXPECT_EQ(cap->get_root()->get_string_options()[0].tip_file, project + "/ip/core.tip");
     // Parsed without a project folder, names stay as written.
     EXPECT_EQ(HDB_CMP_ACTION_PT_INSTANCE::parse(test_read_file(project + "/db/rev.hier"))
                   ->get_files()[0]
