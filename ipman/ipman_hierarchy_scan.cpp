@@ -165,7 +165,7 @@ public:
                     continue;
                 }
                 IP_SETTINGS& settings =
-                    m_settings[settings_key(tip, text_of(asgn->get_entity_name()))];
+                    m_settings[FIO_PATH(tip).full_path()][text_of(asgn->get_entity_name())];
                 size_t const i = static_cast<size_t>(variable - std::begin(IP_VARIABLES));
                 if (!settings.given[i]) {
                     settings.given[i] = true;
@@ -173,8 +173,20 @@ public:
                 }
             }
         }
-        auto found = m_settings.find(settings_key(tip_file, entity));
-        if (found == m_settings.end() || !found->second.given[0]) {
+        // The IP file as the hierarchy names it, to its full path (as the
+        // settings name it).
+        auto of_file = m_settings_of_file.find(tip_file);
+        if (of_file == m_settings_of_file.end()) {
+            auto full = m_settings.find(FIO_PATH(tip_file).full_path());
+            of_file = m_settings_of_file
+                          .emplace(tip_file, full == m_settings.end() ? nullptr : &full->second)
+                          .first;
+        }
+        if (of_file->second == nullptr) {
+            return false;
+        }
+        auto found = of_file->second->find(entity);
+        if (found == of_file->second->end() || !found->second.given[0]) {
             return false;
         }
         std::string* values[] = {&name, &version, &generated_by};
@@ -253,25 +265,12 @@ public:
     }
 
 private:
-    // The key of the project's IP settings of one IP file and entity: the IP
-    // file's full path (the settings and the hierarchy both name it from the
-    // project's folder) and the entity.
-    std::string settings_key(std::string const& tip_file, std::string const& entity) {
-        auto full = m_full_paths.find(tip_file);
-        if (full == m_full_paths.end()) {
-            full = m_full_paths.emplace(tip_file, FIO_PATH(tip_file).full_path()).first;
-        }
-        std::string key = full->second;
-        key += '\0';
-        key += entity;
-        return key;
-    }
-
     // The first setting of each of the IP variables, when given.
     struct IP_SETTINGS {
         std::string values[std::size(IP_VARIABLES)];
         bool given[std::size(IP_VARIABLES)] = {};
     };
+    using SETTINGS_OF_ENTITY = std::unordered_map<std::string, IP_SETTINGS>;
 
     struct HEADER {
         bool generated = false;
@@ -305,9 +304,12 @@ private:
     }
 
     HDB_CMP_ACTION_PT_INSTANCE const* m_cap;
+    // The project's IP settings by IP file (its full path: the settings and
+    // the hierarchy both name it from the project's folder) and entity; and
+    // those of each IP file as the hierarchy names it.
     bool m_settings_read = false;
-    std::unordered_map<std::string, IP_SETTINGS> m_settings;
-    std::unordered_map<std::string, std::string> m_full_paths;
+    std::unordered_map<std::string, SETTINGS_OF_ENTITY> m_settings;
+    std::unordered_map<std::string, SETTINGS_OF_ENTITY const*> m_settings_of_file;
     std::unordered_map<HDB_SOURCE_FILE const*, HEADER> m_headers;
     std::vector<INSTANCE> m_instances;
     std::deque<IP_DATA> m_ip_data;
@@ -362,10 +364,10 @@ IPMAN_IP_INFO_MANAGER::collect_all_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* ca
     forget_encrypted_ip_of_closed_project();
     SCAN_SCOPE scan(m_scan_cache, cap);
     if (top != nullptr && qualifies(top)) {
-        std::string path = top->get_short_path();
-        ipman_msg_debug("collect_all_ip_cores IP detection: %s", path.c_str());
+        char const* path = top->get_short_path();
+        ipman_msg_debug("collect_all_ip_cores IP detection: %s", path);
         collect_ip(cap, top);
-        ipman_msg_debug("collect_all_ip_cores IP scan: %s", path.c_str());
+        ipman_msg_debug("collect_all_ip_cores IP scan: %s", path);
         collect_ip_cores(cap, top);
     }
     return m_db->get_ip_info_map();
@@ -384,10 +386,10 @@ void IPMAN_IP_INFO_MANAGER::collect_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* c
             continue;
         }
         if (qualifies(child)) {
-            std::string path = child->get_short_path();
-            ipman_msg_debug("collect_ip_cores IP detection: %s", path.c_str());
+            char const* path = child->get_short_path();
+            ipman_msg_debug("collect_ip_cores IP detection: %s", path);
             collect_ip(cap, child);
-            ipman_msg_debug("collect_ip_cores IP scan: %s", path.c_str());
+            ipman_msg_debug("collect_ip_cores IP scan: %s", path);
             collect_ip_cores(cap, child);
             m_work_ip_info = saved;
         }
@@ -434,17 +436,17 @@ bool IPMAN_IP_INFO_MANAGER::get_ip_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
     if (file == nullptr || file->get_flags().test_flag(FILE_NEVER_IP)) {
         return false;
     }
-    std::string path = inst->get_short_path();
+    char const* path = inst->get_short_path();
     if (file->get_flags().test_flag(FILE_ENCRYPTED_IP)) {
-        ipman_msg_debug("%s identified as encrypted IP", path.c_str());
+        ipman_msg_debug("%s identified as encrypted IP", path);
         return get_encrypted_ipcore_info(inst, file, out);
     }
     HDB_SOURCE_FILE const* child_file = nullptr;
     if (only_child_is_encrypted(file, cap, inst, &child_file)) {
-        ipman_msg_debug("%s identified as encrypted IP with un-encrypted wrapper", path.c_str());
+        ipman_msg_debug("%s identified as encrypted IP with un-encrypted wrapper", path);
         return get_encrypted_ipcore_info(inst, child_file, out);
     }
-    ipman_msg_debug("%s identified as unencrypted IP core", path.c_str());
+    ipman_msg_debug("%s identified as unencrypted IP core", path);
     return get_unencrypted_ipcore_info(cap, inst, out);
 }
 
@@ -667,13 +669,13 @@ IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_from_file(HDB_CMP_ACTION_PT_INS
     if (file == nullptr || file->get_flags().test_flag(FILE_NEVER_IP)) {
         return info;
     }
-    std::string path = inst->get_short_path();
+    char const* path = inst->get_short_path();
     if (file->get_flags().test_flag(FILE_ENCRYPTED_IP)) {
-        ipman_msg_debug("%s identified as encrypted IP", path.c_str());
+        ipman_msg_debug("%s identified as encrypted IP", path);
         get_encrypted_ipcore_info(inst, file, &info);
         return info;
     }
-    ipman_msg_debug("%s identified as unencrypted IP core", path.c_str());
+    ipman_msg_debug("%s identified as unencrypted IP core", path);
     IP_DATA data; // no IP file is named for a single instance
     // An instance whose file names no IP is no component: it keeps the
     // default record rather than one that claims a vendor and a licence.

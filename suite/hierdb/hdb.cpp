@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -27,24 +28,9 @@ constexpr unsigned HDB_MSG_ID_CANT_READ_HIERARCHY = 330001;
     throw std::runtime_error(reason);
 }
 
-std::string lower_case(std::string const& text) {
-    std::string lower = text;
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
-
-// The key of a string option in the lookup of the last options.
-std::string option_key(int section, std::string const& name, std::string const& tip_file) {
-    std::string key = std::to_string(section);
-    key += '\0';
-    key += name;
-    key += '\0';
-    key += lower_case(tip_file);
-    return key;
+// Letters compared ignoring case (ASCII).
+unsigned char lower_case(char c) {
+    return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
 }
 
 // A regular file read in blocks: the reader keeps one block, never the whole
@@ -105,13 +91,10 @@ bool HDB_SOURCE_FILE::get_argument(int type, std::string& value) const {
     return true;
 }
 
-std::string HDB_INSTANCE_NAME::get_short_path() const {
-    if (parent == nullptr) {
-        return full_name;
-    }
+char const* HDB_INSTANCE_NAME::get_short_path() const {
     // Below the root: the full name less the root's name and its bar.
-    size_t bar = full_name.find('|');
-    return bar == std::string::npos ? full_name : full_name.substr(bar + 1);
+    size_t bar = parent == nullptr ? std::string::npos : full_name.find('|');
+    return full_name.c_str() + (bar == std::string::npos ? 0 : bar + 1);
 }
 
 bool HDB_INSTANCE_NAME::get_string_option(std::string const& name, std::string& value) const {
@@ -171,11 +154,31 @@ HDB_CMP_ACTION_PT_INSTANCE::get_design_file(HDB_DESIGN_UNIT const& unit) const {
                                                                              : nullptr;
 }
 
+size_t HDB_CMP_ACTION_PT_INSTANCE::NO_CASE_HASH::operator()(std::string const& text) const {
+    // FNV-1a over the letters in lower case.
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : text) {
+        hash = (hash ^ lower_case(c)) * 1099511628211ull;
+    }
+    return static_cast<size_t>(hash);
+}
+
+bool HDB_CMP_ACTION_PT_INSTANCE::NO_CASE_EQUAL::operator()(std::string const& a,
+                                                           std::string const& b) const {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lower_case(x) == lower_case(y);
+           });
+}
+
 HDB_STRING_OPTION const*
 HDB_CMP_ACTION_PT_INSTANCE::get_string_option(int section, std::string const& name,
                                               std::string const& tip_file) const {
-    auto found = m_last_option.find(option_key(section, name, tip_file));
-    return found == m_last_option.end() ? nullptr : found->second;
+    auto variable = m_options.find(std::pair<int, std::string_view>(section, name));
+    if (variable == m_options.end()) {
+        return nullptr;
+    }
+    auto found = variable->second.find(tip_file);
+    return found == variable->second.end() ? nullptr : found->second;
 }
 
 void HDB_CMP_ACTION_PT_INSTANCE::index() {
@@ -193,7 +196,7 @@ void HDB_CMP_ACTION_PT_INSTANCE::index() {
     }
     for (HDB_SECTION const& section : m_sections) {
         for (HDB_STRING_OPTION const& option : section.string_options) {
-            m_last_option[option_key(section.number, option.name, option.tip_file)] = &option;
+            m_options[{section.number, option.name}][option.tip_file] = &option;
         }
     }
 }
@@ -343,7 +346,7 @@ private:
         return &m_cap.m_instance_blocks.back()[m_instance_count++ % INSTANCES_PER_BLOCK];
     }
 
-    static constexpr size_t INSTANCES_PER_BLOCK = HDB_ACTION_PT_INSTANCE::INSTANCES_PER_BLOCK;
+    static constexpr size_t INSTANCES_PER_BLOCK = HDB_CMP_ACTION_PT_INSTANCE::INSTANCES_PER_BLOCK;
     HDB_CMP_ACTION_PT_INSTANCE& m_cap;
     std::string m_project_dir;
     std::vector<FRAME> m_stack;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <istream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -156,7 +157,8 @@ public:
     // The path from the root: "top|u1|r".
     std::string const& get_full_path() const { return full_name; }
     // The path below the root ("u1|r"); the root's own name for the root.
-    std::string get_short_path() const;
+    // The end of the full path: nothing is copied.
+    char const* get_short_path() const;
     // Its string options (for example IP_TOOL_NAME), in file order.
     std::vector<HDB_STRING_OPTION> const& get_string_options() const { return *m_string_options; }
     // The value of the string option of that name; false when it has none.
@@ -257,9 +259,24 @@ private:
     static constexpr uint32_t NO_UNIT = UINT32_MAX;
     HDB_NAME_TABLE m_first_unit_of_name;
     std::vector<uint32_t> m_next_unit_of_name;
-    // The last option of each section, variable and IP settings file (in
-    // lower case), joined by zero bytes.
-    std::unordered_map<std::string, HDB_STRING_OPTION const*> m_last_option;
+    // The last option of each section and variable, by IP settings file
+    // (compared ignoring case); looked up without copying the names.
+    struct NO_CASE_HASH {
+        size_t operator()(std::string const& text) const;
+    };
+    struct NO_CASE_EQUAL {
+        bool operator()(std::string const& a, std::string const& b) const;
+    };
+    using OPTION_OF_TIP =
+        std::unordered_map<std::string, HDB_STRING_OPTION const*, NO_CASE_HASH, NO_CASE_EQUAL>;
+    struct SECTION_AND_NAME_LESS {
+        using is_transparent = void;
+        template <class A, class B> bool operator()(A const& a, B const& b) const {
+            return a.first != b.first ? a.first < b.first
+                                      : std::string_view(a.second) < std::string_view(b.second);
+        }
+    };
+    std::map<std::pair<int, std::string>, OPTION_OF_TIP, SECTION_AND_NAME_LESS> m_options;
 
     friend class HDB_JSON_READER;
 };

@@ -70,6 +70,11 @@ struct FORM {
     bool from_project_folder;
 };
 
+void PrintTo(FORM const& form, std::ostream* out) {
+    *out << (form.relative_names ? "relative names" : "full names")
+         << (form.from_project_folder ? " from the project" : " from elsewhere");
+}
+
 std::string form_name(::testing::TestParamInfo<FORM> const& info) {
     return std::string(info.param.relative_names ? "RelativeNames" : "FullNames") +
            (info.param.from_project_folder ? "FromTheProject" : "FromElsewhere");

@@ -70,8 +70,8 @@ TEST(Hierdb, AccessorsOfInstancesUnitsFilesAndSections) {
     EXPECT_EQ(r->get_parent(), u1);
     EXPECT_EQ(r->get_depth(), 2);
     EXPECT_EQ(r->get_full_path(), "top|u1|r");
-    EXPECT_EQ(r->get_short_path(), "u1|r");
-    EXPECT_EQ(root->get_short_path(), "top");
+    EXPECT_STREQ(r->get_short_path(), "u1|r");
+    EXPECT_STREQ(root->get_short_path(), "top");
     EXPECT_EQ(u1->get_source_component(), "core");
     EXPECT_EQ(hdb_get_current_name_mgr()->get_iname_library(*u1), "ip");
     EXPECT_TRUE(r->get_schema().is_macrofunction());
