@@ -121,17 +121,18 @@ ACF_VARIABLE_TYPE_ENUM const IP_VARIABLES[] = {ACF_VARIABLE_TYPE_IP_TOOL_NAME,
 } // namespace
 
 // What one scan reads once and then looks up: the project's settings that
-// came from IP files, the header of each design file, and per instance its
-// design unit, its IP data (of instances with instances below them) and its
-// enclosing component. Valid while the scan runs: the files and settings do
-// not change meanwhile. What is kept per instance is kept by its number, in
-// the order the walk meets the instances.
+// came from IP files, the header of each design file, and, in a walk of the
+// tree, per instance its design unit, its IP data (of instances with
+// instances below them) and its enclosing component. Valid while the scan
+// runs: the files and settings do not change meanwhile.
 class IPMAN_HIERARCHY_SCAN_CACHE {
 public:
-    explicit IPMAN_HIERARCHY_SCAN_CACHE(HDB_CMP_ACTION_PT_INSTANCE const* cap)
-        : m_cap(cap), m_instances(cap != nullptr ? cap->get_instances().size() : 0) {}
+    explicit IPMAN_HIERARCHY_SCAN_CACHE(HDB_CMP_ACTION_PT_INSTANCE const* cap) : m_cap(cap) {}
 
     HDB_CMP_ACTION_PT_INSTANCE const* cap() const { return m_cap; }
+    // For a walk, which meets every instance: what is kept of each instance
+    // is kept by its number, in the order the walk meets them.
+    void keep_instances() { m_instances.resize(m_cap->get_instances().size()); }
 
     // The instance's design unit, as `find` finds it.
     template <class FIND>
@@ -290,8 +291,8 @@ private:
         uint32_t enclosing = UNKNOWN;
     };
 
-    // What is kept of an instance of the compilation point; null for an
-    // instance that is not one of its own.
+    // What is kept of an instance of the compilation point; null outside a
+    // walk, and for an instance that is not one of the point's own.
     INSTANCE* kept_of(HDB_INSTANCE_NAME const* inst) {
         size_t at = inst->get_name_id() - size_t(1);
         return at < m_instances.size() && m_cap->get_instances()[at] == inst ? &m_instances[at]
@@ -363,6 +364,7 @@ IPMAN_IP_INFO_MANAGER::collect_all_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* ca
     }
     forget_encrypted_ip_of_closed_project();
     SCAN_SCOPE scan(m_scan_cache, cap);
+    scan.cache().keep_instances();
     if (top != nullptr && qualifies(top)) {
         char const* path = top->get_short_path();
         ipman_msg_debug("collect_all_ip_cores IP detection: %s", path);
