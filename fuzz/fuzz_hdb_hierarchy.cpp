@@ -1,10 +1,12 @@
 // Any bytes as a hierarchy file: parsing must either refuse with a reason or
 // give a tree whose every instance is found again by its full name, whose
-// paths and numbers agree with its place, and whose units' files exist.
+// paths and numbers agree with its place, and whose units' files exist; read
+// from a string or from a stream alike.
 #include "suite/hierdb/hdb.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -18,12 +20,18 @@ void check(HDB_CMP_ACTION_PT_INSTANCE const& cap, HDB_INSTANCE_NAME const* insta
         std::abort();
     }
     HDB_DESIGN_UNIT const* unit =
-        cap.find_design_unit(instance->get_source_component(), instance->library);
+        cap.find_design_unit(instance->get_source_component(), instance->get_library());
     if (unit != nullptr && unit->file >= 0 && cap.get_design_file(*unit) == nullptr) {
         std::abort();
     }
     for (char const* name : {"IP_TOOL_NAME", "IP_TOOL_VERSION"}) {
-        cap.get_string_options(HDB_SECTION::IP_SETTINGS, name);
+        for (HDB_STRING_OPTION const& option : instance->get_string_options()) {
+            HDB_STRING_OPTION const* found =
+                cap.get_string_option(HDB_SECTION::IP_SETTINGS, name, option.tip_file);
+            if (found != nullptr && found->name != name) {
+                std::abort();
+            }
+        }
     }
     for (HDB_INSTANCE_NAME const* child : instance->children) {
         if (child->parent != instance || child->depth != instance->depth + 1) {
@@ -32,16 +40,27 @@ void check(HDB_CMP_ACTION_PT_INSTANCE const& cap, HDB_INSTANCE_NAME const* insta
         check(cap, child);
     }
 }
-} // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+// The number of instances the text gives, read from a string or from a
+// stream; -1 when it is refused.
+template <typename INPUT> long instances(INPUT& input) {
     try {
-        auto cap = HDB_CMP_ACTION_PT_INSTANCE::parse(
-            std::string(reinterpret_cast<char const*>(data), size));
+        auto cap = HDB_CMP_ACTION_PT_INSTANCE::parse(input, "/project");
         if (cap->get_root() != nullptr) {
             check(*cap, cap->get_root());
         }
+        return static_cast<long>(cap->get_instances().size());
     } catch (std::runtime_error const&) {
+        return -1;
+    }
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {
+    std::string const text(reinterpret_cast<char const*>(data), size);
+    std::istringstream stream(text);
+    if (instances(text) != instances(stream)) {
+        std::abort();
     }
     return 0;
 }

@@ -2,6 +2,8 @@
 // compiled design found by walking its instance tree.
 #include "ipman/ipman_ip_info_manager.h"
 
+#include "acf_assignment.h"
+#include "acf_manager.h"
 #include "acf_table.h"
 #include "ipman/ipman_iprgen_manager.h"
 #include "ipman/ipman_msgs.h"
@@ -10,7 +12,11 @@
 #include "suite/messages/msg.h"
 #include "suite/wizman/wizman.h"
 
-#include <strings.h>
+#include <algorithm>
+#include <deque>
+#include <iterator>
+#include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -95,6 +101,246 @@ std::string unquoted_core_name(std::string const& name) {
     return close == std::string::npos ? name : name.substr(1, close - 1);
 }
 
+std::string text_of(char const* s) {
+    return s != nullptr ? s : "";
+}
+
+// The open project, as the encrypted-file cache remembers it; "" when none.
+std::string open_project() {
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    return manager != nullptr && manager->is_project_open()
+               ? text_of(manager->get_project_full_path())
+               : std::string();
+}
+
+// The variables of an IP's settings that the scan reads, in this order.
+ACF_VARIABLE_TYPE_ENUM const IP_VARIABLES[] = {ACF_VARIABLE_TYPE_IP_TOOL_NAME,
+                                               ACF_VARIABLE_TYPE_IP_TOOL_VERSION,
+                                               ACF_VARIABLE_TYPE_IP_TOOL_ENV};
+
+} // namespace
+
+// What one scan reads once and then looks up: the project's settings that
+// came from IP files, the header of each design file, and, in a walk of the
+// tree, per instance its design unit, its IP data (of instances with
+// instances below them) and its enclosing component. Valid while the scan
+// runs: the files and settings do not change meanwhile.
+class IPMAN_HIERARCHY_SCAN_CACHE {
+public:
+    explicit IPMAN_HIERARCHY_SCAN_CACHE(HDB_CMP_ACTION_PT_INSTANCE const* cap) : m_cap(cap) {}
+
+    HDB_CMP_ACTION_PT_INSTANCE const* cap() const { return m_cap; }
+    // For a walk, which meets every instance: what is kept of each instance
+    // is kept by its number, in the order the walk meets them.
+    void keep_instances() { m_instances.resize(m_cap->get_instances().size()); }
+
+    // The instance's design unit, as `find` finds it.
+    template <class FIND>
+    HDB_DESIGN_UNIT const* design_unit(HDB_INSTANCE_NAME const* inst, FIND const& find) {
+        INSTANCE* kept = kept_of(inst);
+        if (kept == nullptr) {
+            return find();
+        }
+        if (!kept->unit_found) {
+            kept->unit = find();
+            kept->unit_found = true;
+        }
+        return kept->unit;
+    }
+
+    // The IP name, version and generator that the project's settings give
+    // an IP file and entity (for each, the first setting; one that is missing
+    // leaves its value as it is); false, changing nothing, when they give no
+    // name.
+    bool project_settings(IPMAN_IP_INFO_MANAGER& manager, std::string const& tip_file,
+                          std::string const& entity, std::string& name, std::string& version,
+                          std::string& generated_by) {
+        if (!m_settings_read) {
+            m_settings_read = true;
+            for (ACF_ASSIGNMENT* asgn : manager.get_acf_assignment_coll_by_file_category(
+                     ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
+                char const* tip = asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP);
+                auto variable =
+                    std::find(std::begin(IP_VARIABLES), std::end(IP_VARIABLES), asgn->get_type());
+                if (tip == nullptr || variable == std::end(IP_VARIABLES)) {
+                    continue;
+                }
+                IP_SETTINGS& settings =
+                    m_settings[FIO_PATH(tip).full_path()][text_of(asgn->get_entity_name())];
+                size_t const i = static_cast<size_t>(variable - std::begin(IP_VARIABLES));
+                if (!settings.given[i]) {
+                    settings.given[i] = true;
+                    settings.values[i] = text_of(asgn->get_unmodified_value(false));
+                }
+            }
+        }
+        // The IP file as the hierarchy names it, to its full path (as the
+        // settings name it).
+        auto of_file = m_settings_of_file.find(tip_file);
+        if (of_file == m_settings_of_file.end()) {
+            auto full = m_settings.find(FIO_PATH(tip_file).full_path());
+            of_file = m_settings_of_file
+                          .emplace(tip_file, full == m_settings.end() ? nullptr : &full->second)
+                          .first;
+        }
+        if (of_file->second == nullptr) {
+            return false;
+        }
+        auto found = of_file->second->find(entity);
+        if (found == of_file->second->end() || !found->second.given[0]) {
+            return false;
+        }
+        std::string* values[] = {&name, &version, &generated_by};
+        for (size_t i = 0; i < std::size(IP_VARIABLES); ++i) {
+            if (found->second.given[i]) {
+                *values[i] = found->second.values[i];
+            }
+        }
+        return true;
+    }
+
+    // Whether the IP wizard generated the design file, with the IP name and
+    // version its header gives.
+    bool wizard_generated(HDB_SOURCE_FILE const* file, std::string& name, std::string& version) {
+        auto found = m_headers.find(file);
+        if (found == m_headers.end()) {
+            HEADER header;
+            header.generated = is_wizard_generated_file(file->get_full_path().c_str(), header.name,
+                                                        header.version);
+            found = m_headers.emplace(file, header).first;
+        }
+        name = found->second.name;
+        version = found->second.version;
+        return found->second.generated;
+    }
+
+    // The instance's IP data as extract_ipcore_info finds it; null when it
+    // finds none. Kept for instances with instances below them, whose data
+    // every instance below asks for again.
+    IP_DATA const* ip_data(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst,
+                           IP_DATA& data) {
+        INSTANCE* kept = inst->get_children().empty() ? nullptr : kept_of(inst);
+        if (kept == nullptr) {
+            return extract(manager, inst, data) ? &data : nullptr;
+        }
+        if (kept->ip_data == UNKNOWN) {
+            // Of an instance that is no IP component only that is kept.
+            kept->ip_data = NONE;
+            if (extract(manager, inst, data)) {
+                kept->ip_data = static_cast<uint32_t>(m_ip_data.size());
+                m_ip_data.push_back(std::move(data));
+            }
+        }
+        return kept->ip_data == NONE ? nullptr : &m_ip_data[kept->ip_data];
+    }
+
+    // The nearest of `inst` and its ancestors, the root aside, that is an IP
+    // component; null when none is.
+    HDB_INSTANCE_NAME const* enclosing_component(IPMAN_IP_INFO_MANAGER& manager,
+                                                 HDB_INSTANCE_NAME const* inst) {
+        // Up to the first instance already answered, an IP component or the
+        // root; then every instance passed gets the same answer.
+        std::vector<INSTANCE*> passed;
+        HDB_INSTANCE_NAME const* answer = nullptr;
+        for (HDB_INSTANCE_NAME const* at = inst; at != nullptr && at->get_depth() != 0;
+             at = at->get_parent()) {
+            INSTANCE* kept = kept_of(at);
+            if (kept != nullptr && kept->enclosing != UNKNOWN) {
+                answer =
+                    kept->enclosing == NONE ? nullptr : m_cap->get_instances()[kept->enclosing];
+                break;
+            }
+            IP_DATA unused;
+            if (ip_data(manager, at, unused) != nullptr) {
+                answer = at;
+                break;
+            }
+            if (kept != nullptr) {
+                passed.push_back(kept);
+            }
+        }
+        for (INSTANCE* kept : passed) {
+            kept->enclosing = answer == nullptr ? NONE : answer->get_name_id() - 1;
+        }
+        return answer;
+    }
+
+private:
+    // The first setting of each of the IP variables, when given.
+    struct IP_SETTINGS {
+        std::string values[std::size(IP_VARIABLES)];
+        bool given[std::size(IP_VARIABLES)] = {};
+    };
+    using SETTINGS_OF_ENTITY = std::unordered_map<std::string, IP_SETTINGS>;
+
+    struct HEADER {
+        bool generated = false;
+        std::string name;
+        std::string version;
+    };
+
+    // What is kept of an instance: its design unit (once found), its IP data
+    // (UNKNOWN, NONE when it is no IP component, else the position of its
+    // data) and its enclosing component (UNKNOWN, NONE, else its position).
+    static constexpr uint32_t UNKNOWN = UINT32_MAX;
+    static constexpr uint32_t NONE = UINT32_MAX - 1;
+    struct INSTANCE {
+        HDB_DESIGN_UNIT const* unit = nullptr;
+        bool unit_found = false;
+        uint32_t ip_data = UNKNOWN;
+        uint32_t enclosing = UNKNOWN;
+    };
+
+    // What is kept of an instance of the compilation point; null outside a
+    // walk, and for an instance that is not one of the point's own.
+    INSTANCE* kept_of(HDB_INSTANCE_NAME const* inst) {
+        size_t at = inst->get_name_id() - size_t(1);
+        return at < m_instances.size() && m_cap->get_instances()[at] == inst ? &m_instances[at]
+                                                                             : nullptr;
+    }
+
+    bool extract(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst, IP_DATA& data) {
+        return manager.extract_ipcore_info(m_cap, inst, data.name, data.version, data.generated_by,
+                                           data.tip_file, data.var_file);
+    }
+
+    HDB_CMP_ACTION_PT_INSTANCE const* m_cap;
+    // The project's IP settings by IP file (its full path: the settings and
+    // the hierarchy both name it from the project's folder) and entity; and
+    // those of each IP file as the hierarchy names it.
+    bool m_settings_read = false;
+    std::unordered_map<std::string, SETTINGS_OF_ENTITY> m_settings;
+    std::unordered_map<std::string, SETTINGS_OF_ENTITY const*> m_settings_of_file;
+    std::unordered_map<HDB_SOURCE_FILE const*, HEADER> m_headers;
+    std::vector<INSTANCE> m_instances;
+    std::deque<IP_DATA> m_ip_data;
+};
+
+namespace {
+
+// A scan's lookups for the time of a call: those of the scan running on the
+// same compilation point, else new ones, dropped when the call returns.
+class SCAN_SCOPE {
+public:
+    SCAN_SCOPE(IPMAN_HIERARCHY_SCAN_CACHE*& running, HDB_CMP_ACTION_PT_INSTANCE const* cap)
+        : m_running(running), m_outer(running) {
+        if (running == nullptr || running->cap() != cap) {
+            m_own = std::make_unique<IPMAN_HIERARCHY_SCAN_CACHE>(cap);
+            running = m_own.get();
+        }
+    }
+    ~SCAN_SCOPE() { m_running = m_outer; }
+    SCAN_SCOPE(SCAN_SCOPE const&) = delete;
+    SCAN_SCOPE& operator=(SCAN_SCOPE const&) = delete;
+
+    IPMAN_HIERARCHY_SCAN_CACHE& cache() { return *m_running; }
+
+private:
+    IPMAN_HIERARCHY_SCAN_CACHE*& m_running;
+    IPMAN_HIERARCHY_SCAN_CACHE* m_outer;
+    std::unique_ptr<IPMAN_HIERARCHY_SCAN_CACHE> m_own;
+};
+
 } // namespace
 
 void IPMAN_IP_INFO_MANAGER::set_regen_manager_source(
@@ -111,16 +357,19 @@ IPMAN_IP_INFO_MANAGER::collect_all_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* ca
     }
     m_db->clear_ip_info();
     // A component added by an earlier walk must not hide this walk's first one.
-    m_work_ip_info = IPMAN_IP_INFO();
+    m_work_ip_info = NO_WORK_IP_INFO;
     if (cap == nullptr) {
         MSG_INTERNAL_ERROR::report("cap!=0", "IPMAN", __FILE__, __LINE__);
         return std::vector<IPMAN_IP_INFO>();
     }
+    forget_encrypted_ip_of_closed_project();
+    SCAN_SCOPE scan(m_scan_cache, cap);
+    scan.cache().keep_instances();
     if (top != nullptr && qualifies(top)) {
-        std::string path = top->get_short_path();
-        ipman_msg_debug("collect_all_ip_cores IP detection: %s", path.c_str());
+        char const* path = top->get_short_path();
+        ipman_msg_debug("collect_all_ip_cores IP detection: %s", path);
         collect_ip(cap, top);
-        ipman_msg_debug("collect_all_ip_cores IP scan: %s", path.c_str());
+        ipman_msg_debug("collect_all_ip_cores IP scan: %s", path);
         collect_ip_cores(cap, top);
     }
     return m_db->get_ip_info_map();
@@ -132,20 +381,20 @@ void IPMAN_IP_INFO_MANAGER::collect_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* c
         MSG_INTERNAL_ERROR::report("inst!=0", "IPMAN", __FILE__, __LINE__);
         return;
     }
-    IPMAN_IP_INFO const saved = m_work_ip_info;
+    size_t const saved = m_work_ip_info;
     for (HDB_INSTANCE_NAME const* child : inst->get_children()) {
         if (child == nullptr) {
             MSG_INTERNAL_ERROR::report("hier != 0", "IPMAN", __FILE__, __LINE__);
             continue;
         }
         if (qualifies(child)) {
-            std::string path = child->get_short_path();
-            ipman_msg_debug("collect_ip_cores IP detection: %s", path.c_str());
+            char const* path = child->get_short_path();
+            ipman_msg_debug("collect_ip_cores IP detection: %s", path);
             collect_ip(cap, child);
-            ipman_msg_debug("collect_ip_cores IP scan: %s", path.c_str());
+            ipman_msg_debug("collect_ip_cores IP scan: %s", path);
             collect_ip_cores(cap, child);
+            m_work_ip_info = saved;
         }
-        m_work_ip_info = saved;
     }
 }
 
@@ -157,11 +406,11 @@ void IPMAN_IP_INFO_MANAGER::collect_ip(HDB_CMP_ACTION_PT_INSTANCE const* cap,
         return;
     }
     IPMAN_IP_INFO info;
-    if (get_ip_info(cap, inst, file, &info) && !(info == m_work_ip_info)) {
+    if (get_ip_info(cap, inst, file, &info) && !(info == work_ip_info())) {
         ipman_msg_debug("Adding IP core (%s %s) to report collection.", info.tool_name.c_str(),
                         info.tool_version.c_str());
-        m_db->insert_ip_info(info);
-        m_work_ip_info = info;
+        m_db->insert_ip_info(std::move(info));
+        m_work_ip_info = m_db->records().size() - 1;
     }
 }
 
@@ -175,9 +424,12 @@ HDB_DESIGN_UNIT const* IPMAN_IP_INFO_MANAGER::ip_find_entity(HDB_CMP_ACTION_PT_I
         MSG_INTERNAL_ERROR::report("inst!=0", "IPMAN", __FILE__, __LINE__);
         return nullptr;
     }
-    // In the instance's library first, else by name alone.
-    return cap->find_design_unit(inst->get_source_component(),
-                                 hdb_get_current_name_mgr()->get_iname_library(*inst));
+    // In the instance's library first, else by name alone; once per scan.
+    SCAN_SCOPE scan(m_scan_cache, cap);
+    return scan.cache().design_unit(inst, [&] {
+        return cap->find_design_unit(inst->get_source_component(),
+                                     hdb_get_current_name_mgr()->get_iname_library(*inst));
+    });
 }
 
 bool IPMAN_IP_INFO_MANAGER::get_ip_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
@@ -186,17 +438,17 @@ bool IPMAN_IP_INFO_MANAGER::get_ip_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
     if (file == nullptr || file->get_flags().test_flag(FILE_NEVER_IP)) {
         return false;
     }
-    std::string path = inst->get_short_path();
+    char const* path = inst->get_short_path();
     if (file->get_flags().test_flag(FILE_ENCRYPTED_IP)) {
-        ipman_msg_debug("%s identified as encrypted IP", path.c_str());
+        ipman_msg_debug("%s identified as encrypted IP", path);
         return get_encrypted_ipcore_info(inst, file, out);
     }
     HDB_SOURCE_FILE const* child_file = nullptr;
     if (only_child_is_encrypted(file, cap, inst, &child_file)) {
-        ipman_msg_debug("%s identified as encrypted IP with un-encrypted wrapper", path.c_str());
+        ipman_msg_debug("%s identified as encrypted IP with un-encrypted wrapper", path);
         return get_encrypted_ipcore_info(inst, child_file, out);
     }
-    ipman_msg_debug("%s identified as unencrypted IP core", path.c_str());
+    ipman_msg_debug("%s identified as unencrypted IP core", path);
     return get_unencrypted_ipcore_info(cap, inst, out);
 }
 
@@ -221,17 +473,18 @@ bool IPMAN_IP_INFO_MANAGER::only_child_is_encrypted(HDB_SOURCE_FILE const* file,
 bool IPMAN_IP_INFO_MANAGER::get_unencrypted_ipcore_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                                         HDB_INSTANCE_NAME const* inst,
                                                         IPMAN_IP_INFO* out) {
-    IP_DATA data;
-    if (!extract_ipcore_info(cap, inst, data.name, data.version, data.generated_by, data.tip_file,
-                             data.var_file)) {
+    SCAN_SCOPE scan(m_scan_cache, cap);
+    IP_DATA read;
+    IP_DATA const* data = scan.cache().ip_data(*this, inst, read);
+    if (data == nullptr) {
         return false;
     }
     IPMAN_IP_INFO parent;
     bool has_parent = get_entity_ip_core_parent_and_create_ip_info(cap, inst, parent);
     out->parent_entity = "N/A";
-    set_parent(*out, has_parent, parent, data.name);
-    fill_component(*out, inst, data);
-    out->var_file = data.var_file;
+    set_parent(*out, has_parent, parent, data->name);
+    fill_component(*out, inst, *data);
+    out->var_file = data->var_file;
     ipman_msg_debug("Created unencrypted IP_INFO: name:%s, version:%s, entity:%s, path:%s, "
                     "parent:%s",
                     out->tool_name.c_str(), out->tool_version.c_str(), out->entity.c_str(),
@@ -241,16 +494,15 @@ bool IPMAN_IP_INFO_MANAGER::get_unencrypted_ipcore_info(HDB_CMP_ACTION_PT_INSTAN
 
 bool IPMAN_IP_INFO_MANAGER::get_entity_ip_core_parent_and_create_ip_info(
     HDB_CMP_ACTION_PT_INSTANCE const* cap, HDB_INSTANCE_NAME const* inst, IPMAN_IP_INFO& out) {
-    for (HDB_INSTANCE_NAME const* ancestor = get_entity_parent(inst);
-         ancestor != nullptr && ancestor->get_depth() != 0; ancestor = ancestor->get_parent()) {
-        IP_DATA data;
-        if (extract_ipcore_info(cap, ancestor, data.name, data.version, data.generated_by,
-                                data.tip_file, data.var_file)) {
-            fill_component(out, ancestor, data);
-            return true;
-        }
+    SCAN_SCOPE scan(m_scan_cache, cap);
+    HDB_INSTANCE_NAME const* ancestor =
+        scan.cache().enclosing_component(*this, get_entity_parent(inst));
+    if (ancestor == nullptr) {
+        return false;
     }
-    return false;
+    IP_DATA read;
+    fill_component(out, ancestor, *scan.cache().ip_data(*this, ancestor, read));
+    return true;
 }
 
 bool IPMAN_IP_INFO_MANAGER::extract_ipcore_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
@@ -267,13 +519,10 @@ bool IPMAN_IP_INFO_MANAGER::extract_ipcore_info(HDB_CMP_ACTION_PT_INSTANCE const
     if (get_ipcore_info_from_tip_assignment(inst, name, version, generated_by)) {
         return true;
     }
-    std::string const& entity = inst->get_source_component();
-    if (get_ipcore_info_from_tip_acf_manager(tip_file, entity, ACF_VARIABLE_TYPE_IP_TOOL_NAME,
-                                             name)) {
-        get_ipcore_info_from_tip_acf_manager(tip_file, entity, ACF_VARIABLE_TYPE_IP_TOOL_VERSION,
-                                             version);
-        get_ipcore_info_from_tip_acf_manager(tip_file, entity, ACF_VARIABLE_TYPE_IP_TOOL_ENV,
-                                             generated_by);
+    // The project's settings, read once per scan.
+    SCAN_SCOPE scan(m_scan_cache, cap);
+    if (scan.cache().project_settings(*this, tip_file, inst->get_source_component(), name, version,
+                                      generated_by)) {
         return true;
     }
     return get_ipcore_info_from_tip_or_variation_file(cap, file, name, version, generated_by);
@@ -294,11 +543,11 @@ std::string IPMAN_IP_INFO_MANAGER::get_ip_file(HDB_CMP_ACTION_PT_INSTANCE const*
         ipman_msg_debug("Found TIP %s", tip.c_str());
         return tip;
     }
+    SCAN_SCOPE scan(m_scan_cache, cap);
     std::string name;
     std::string version;
-    return is_wizard_generated_file(file->get_full_path().c_str(), name, version)
-               ? file->get_full_path()
-               : std::string();
+    return scan.cache().wizard_generated(file, name, version) ? file->get_full_path()
+                                                              : std::string();
 }
 
 bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_assignment(HDB_INSTANCE_NAME const* inst,
@@ -326,16 +575,14 @@ bool IPMAN_IP_INFO_MANAGER::get_tip_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                          ACF_VARIABLE_TYPE_ENUM type, char const* tip_file,
                                          std::string* value) {
     ipman_msg_debug("In get_tip_info()");
-    bool found = false;
-    for (HDB_STRING_OPTION const* option :
-         cap->get_string_options(HDB_SECTION::IP_SETTINGS, acf_variable_type_to_string(type))) {
-        if (strcasecmp(option->tip_file.c_str(), tip_file) == 0) {
-            ipman_msg_debug("Got info from TIP");
-            *value = option->value.empty() ? "N/A" : option->value;
-            found = true;
-        }
+    HDB_STRING_OPTION const* option = cap->get_string_option(
+        HDB_SECTION::IP_SETTINGS, acf_variable_type_to_string(type), tip_file);
+    if (option == nullptr) {
+        return false;
     }
-    return found;
+    ipman_msg_debug("Got info from TIP");
+    *value = option->value.empty() ? "N/A" : option->value;
+    return true;
 }
 
 bool IPMAN_IP_INFO_MANAGER::get_tip_ipcores_info(HDB_CMP_ACTION_PT_INSTANCE const* cap,
@@ -361,9 +608,10 @@ bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_or_variation_file(
     if (get_tip_ipcores_info(cap, file, name, version, generated_by)) {
         return true;
     }
+    SCAN_SCOPE scan(m_scan_cache, cap);
     std::string header_name;
     std::string header_version;
-    if (!is_wizard_generated_file(file->get_full_path().c_str(), header_name, header_version)) {
+    if (!scan.cache().wizard_generated(file, header_name, header_version)) {
         return false;
     }
     if (!header_name.empty()) {
@@ -416,18 +664,20 @@ bool IPMAN_IP_INFO_MANAGER::get_encrypted_ipcore_info(HDB_INSTANCE_NAME const* i
 IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_from_file(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                                            HDB_INSTANCE_NAME const* inst) {
     IPMAN_IP_INFO info;
+    forget_encrypted_ip_of_closed_project();
+    SCAN_SCOPE scan(m_scan_cache, cap);
     HDB_DESIGN_UNIT const* unit = ip_find_entity(cap, inst);
     HDB_SOURCE_FILE const* file = unit != nullptr ? cap->get_design_file(*unit) : nullptr;
     if (file == nullptr || file->get_flags().test_flag(FILE_NEVER_IP)) {
         return info;
     }
-    std::string path = inst->get_short_path();
+    char const* path = inst->get_short_path();
     if (file->get_flags().test_flag(FILE_ENCRYPTED_IP)) {
-        ipman_msg_debug("%s identified as encrypted IP", path.c_str());
+        ipman_msg_debug("%s identified as encrypted IP", path);
         get_encrypted_ipcore_info(inst, file, &info);
         return info;
     }
-    ipman_msg_debug("%s identified as unencrypted IP core", path.c_str());
+    ipman_msg_debug("%s identified as unencrypted IP core", path);
     IP_DATA data; // no IP file is named for a single instance
     // An instance whose file names no IP is no component: it keeps the
     // default record rather than one that claims a vendor and a licence.
@@ -441,6 +691,19 @@ IPMAN_IP_INFO IPMAN_IP_INFO_MANAGER::get_ip_info_from_file(HDB_CMP_ACTION_PT_INS
     fill_component(info, inst, data);
     info.var_file = file->get_full_path();
     return info;
+}
+
+IPMAN_IP_INFO const& IPMAN_IP_INFO_MANAGER::work_ip_info() const {
+    static IPMAN_IP_INFO const none;
+    return m_work_ip_info == NO_WORK_IP_INFO ? none : m_db->records()[m_work_ip_info];
+}
+
+void IPMAN_IP_INFO_MANAGER::forget_encrypted_ip_of_closed_project() {
+    std::string project = open_project();
+    if (project != m_encrypted_ip_cache_project) {
+        m_encrypted_ip_cache.clear();
+        m_encrypted_ip_cache_project = project;
+    }
 }
 
 HDB_INSTANCE_NAME const* IPMAN_IP_INFO_MANAGER::get_hdb_iname(HDB_CMP_ACTION_PT_INSTANCE const* cap,

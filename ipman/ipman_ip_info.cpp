@@ -96,11 +96,11 @@ void IPMAN_IP_INFO::serialize(PDB_SEGMENT& segment) {
     segment.end_object();
 }
 
-void IPMAN_IP_INFO_DB::insert_ip_info(IPMAN_IP_INFO const& info) {
-    m_ip_info_vec.push_back(info);
-    size_t position = m_ip_info_vec.size() - 1;
-    m_first_by_file.emplace(info.file, position);
-    m_first_by_file_and_entity.emplace(file_and_entity(info.file, info.entity), position);
+void IPMAN_IP_INFO_DB::insert_ip_info(IPMAN_IP_INFO info) {
+    size_t position = m_ip_info_vec.size();
+    m_first_by_file.try_emplace(info.file, position);
+    m_first_by_file_and_entity.try_emplace(file_and_entity(info.file, info.entity), position);
+    m_ip_info_vec.push_back(std::move(info));
 }
 
 bool IPMAN_IP_INFO_DB::remove_ip_info(IPMAN_IP_INFO const& info) {

@@ -40,6 +40,9 @@ public:
     virtual ~IPMAN_IP_INFO() = default;
     IPMAN_IP_INFO(IPMAN_IP_INFO const&) = default;
     IPMAN_IP_INFO& operator=(IPMAN_IP_INFO const&) = default;
+    // Moved, not copied, as the lists of records grow.
+    IPMAN_IP_INFO(IPMAN_IP_INFO&&) noexcept = default;
+    IPMAN_IP_INFO& operator=(IPMAN_IP_INFO&&) noexcept = default;
 
     // Equal when IP name and version are equal; no other field takes part.
     bool operator==(IPMAN_IP_INFO const& other) const;
@@ -73,7 +76,7 @@ class IPMAN_IP_INFO_DB {
 public:
     virtual ~IPMAN_IP_INFO_DB() = default;
 
-    void insert_ip_info(IPMAN_IP_INFO const& info);
+    void insert_ip_info(IPMAN_IP_INFO info);
     bool remove_ip_info(IPMAN_IP_INFO const& info);                        // by hpath
     bool remove_ip_info_by_tip_file_and_entity(IPMAN_IP_INFO const& info); // by file and entity
     bool update_ip_info(IPMAN_IP_INFO const& info);                        // by hpath

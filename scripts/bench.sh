@@ -29,6 +29,7 @@ BENCHMARKS=(
     "bench_acf_commit"
     "bench_regentool_startup"
     "bench_mdb_growth"
+    "bench_ipman_hierarchy"
 )
 if [[ -n "${BENCH_ONLY:-}" ]]; then
     selected=()
