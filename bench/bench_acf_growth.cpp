@@ -35,6 +35,7 @@
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "bench/bench_args.h"
+#include "bench/bench_growth.h"
 #include "db/acf/acf_project_file.h"
 #include "ipman/ipman_tcl_impl.h"
 #include "suite/fileio/fio.h"
@@ -45,8 +46,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -58,36 +57,9 @@
 
 namespace {
 
-using CLOCK = std::chrono::steady_clock;
-
-double seconds_since(CLOCK::time_point start) {
-    return std::chrono::duration<double>(CLOCK::now() - start).count();
-}
-
 ACF_MANAGER* manager() {
     return ACF_MANAGER::get_acf_manager();
 }
-
-// A fresh folder under the temporary directory; removed by the destructor.
-class TEMP_DIR {
-public:
-    TEMP_DIR() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "acf_growth_XXXXXX").string();
-        char const* made = mkdtemp(&pattern[0]);
-        m_path = made != nullptr ? std::string(made) + "/" : std::string();
-    }
-    ~TEMP_DIR() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TEMP_DIR(TEMP_DIR const&) = delete;
-    TEMP_DIR& operator=(TEMP_DIR const&) = delete;
-    std::string const& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 // Writes project "growth" with one revision whose settings file holds `text`.
 void write_project(std::string const& dir, std::string const& text) {
@@ -151,75 +123,23 @@ std::string mixed_lines(int lines) {
     return text;
 }
 
-// One operation over growing sizes; returns the seconds of one size (negative
-// when the operation failed).
-struct SERIES {
-    char const* name;
-    std::vector<int> sizes;
-    std::function<double(int)> run;
-};
-
-double slope(std::vector<std::pair<double, double>> const& points) {
-    double n = static_cast<double>(points.size());
-    double sx = 0;
-    double sy = 0;
-    double sxx = 0;
-    double sxy = 0;
-    for (auto const& p : points) {
-        double x = std::log(p.first);
-        double y = std::log(p.second);
-        sx += x;
-        sy += y;
-        sxx += x * x;
-        sxy += x * y;
-    }
-    double d = n * sxx - sx * sx;
-    return d == 0 ? 0 : (n * sxy - sx * sy) / d;
-}
-
-// Returns the seconds of each size measured.
-std::vector<std::pair<double, double>> run_series(SERIES const& series, double budget) {
-    std::vector<std::pair<double, double>> points;
-    for (int size : series.sizes) {
-        double seconds = series.run(size);
-        if (seconds < 0) {
-            std::printf("%s: size %d failed\n", series.name, size);
-            break;
-        }
-        std::printf("%-20s %8d: %10.4f s (%8.3f us per item)\n", series.name, size, seconds,
-                    seconds * 1e6 / size);
-        std::fflush(stdout);
-        points.emplace_back(size, seconds);
-        if (seconds > budget) {
-            std::printf("%s: stopped after %d (over the budget of %.0f s)\n", series.name, size,
-                        budget);
-            break;
-        }
-    }
-    if (points.size() >= 2) {
-        std::printf("exponent %s: %.2f\n", series.name, slope(points));
-        std::fflush(stdout);
-    }
-    return points;
-}
-
-double open_mixed(TEMP_DIR const& dir, int lines) {
+double open_mixed(BENCH_TEMP_DIR const& dir, int lines) {
     write_project(dir.path(), mixed_lines(lines));
-    CLOCK::time_point start = CLOCK::now();
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
     bool opened = open_project(dir.path());
-    double seconds = seconds_since(start);
+    double seconds = bench_seconds_since(start);
     close_project();
     return opened ? seconds : -1;
 }
 
 // N sets of distinct values under one key (design files) or of distinct
 // parameters, then the export of the revision.
-double script_sets(TEMP_DIR const& dir, int sets, bool parameters) {
+double script_sets(BENCH_TEMP_DIR const& dir, int sets, bool parameters) {
     write_project(dir.path(), "set_global_assignment -name SMART_RECOMPILE On\n");
     if (!open_project(dir.path())) {
         return -1;
     }
-    CLOCK::time_point start = CLOCK::now();
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
     bool done = manager()->write_lock(false);
     ACF_MGR_INPUT_PARAMETERS params;
     for (int i = 0; done && i < sets; ++i) {
@@ -237,7 +157,7 @@ double script_sets(TEMP_DIR const& dir, int sets, bool parameters) {
     }
     done = done && manager()->commit_files_to_disk(false, true);
     manager()->write_unlock(false);
-    double seconds = seconds_since(start);
+    double seconds = bench_seconds_since(start);
     close_project();
     return done ? seconds : -1;
 }
@@ -245,7 +165,7 @@ double script_sets(TEMP_DIR const& dir, int sets, bool parameters) {
 // Writes a project whose settings file sources `files` IP files, each
 // written by `tip(number, path_without_extension)`; returns the IP files.
 std::vector<std::string>
-write_tip_project(TEMP_DIR const& dir, int files,
+write_tip_project(BENCH_TEMP_DIR const& dir, int files,
                   std::function<std::string(int, std::string const&)> tip) {
     std::vector<std::string> paths;
     std::string tsf = "set_global_assignment -name SMART_RECOMPILE On\n";
@@ -265,27 +185,27 @@ std::string plain_tip(int f, std::string const&) {
            "set_instance_assignment -name MULTICYCLE 2 -to ip_" + n + "_b\n";
 }
 
-double open_tip(TEMP_DIR const& dir, int files) {
+double open_tip(BENCH_TEMP_DIR const& dir, int files) {
     write_tip_project(dir, files, plain_tip);
-    CLOCK::time_point start = CLOCK::now();
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
     bool opened = open_project(dir.path());
-    double seconds = seconds_since(start);
+    double seconds = bench_seconds_since(start);
     close_project();
     return opened ? seconds : -1;
 }
 
 // Opening a project whose project file lists `revisions` revisions, the first
 // of them ("growth") with a small settings file.
-double open_revisions(TEMP_DIR const& dir, int revisions) {
+double open_revisions(BENCH_TEMP_DIR const& dir, int revisions) {
     std::ofstream(dir.path() + "growth.tsf") << "set_global_assignment -name SMART_RECOMPILE On\n";
     ACF_REVISION_NAME_LIST names = {"growth"};
     for (int i = 1; i < revisions; ++i) {
         names.push_back("rev_" + std::to_string(i));
     }
     acf_write_tpf_file((dir.path() + "growth.tpf").c_str(), &names);
-    CLOCK::time_point start = CLOCK::now();
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
     bool opened = open_project(dir.path());
-    double seconds = seconds_since(start);
+    double seconds = bench_seconds_since(start);
     close_project();
     return opened ? seconds : -1;
 }
@@ -294,9 +214,9 @@ double open_revisions(TEMP_DIR const& dir, int revisions) {
 double median_of(int runs, std::function<void()> const& step) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        CLOCK::time_point start = CLOCK::now();
+        BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
         step();
-        times.push_back(seconds_since(start));
+        times.push_back(bench_seconds_since(start));
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
@@ -304,7 +224,7 @@ double median_of(int runs, std::function<void()> const& step) {
 
 // The read lock after the settings file of a revision of `files` IP files,
 // each bringing a design file, changed on disk: it reads the revision again.
-double reread_tip(TEMP_DIR const& dir, int files) {
+double reread_tip(BENCH_TEMP_DIR const& dir, int files) {
     write_tip_project(dir, files, [](int, std::string const& stem) {
         return "set_global_assignment -name VERILOG_FILE " + stem + ".v\n";
     });
@@ -312,17 +232,17 @@ double reread_tip(TEMP_DIR const& dir, int files) {
         return -1;
     }
     std::ofstream(dir.path() + "growth.tsf", std::ios::app) << "# changed outside\n";
-    CLOCK::time_point start = CLOCK::now();
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
     bool locked = manager()->read_lock();
     manager()->read_unlock();
-    double seconds = seconds_since(start);
+    double seconds = bench_seconds_since(start);
     close_project();
     return locked ? seconds : -1;
 }
 
 // One read lock and unlock of the unchanged revision that read `files` files;
 // `stat_seconds` (unless null) receives a status check of every one of them.
-double lock_tracked_files(TEMP_DIR const& dir, int files, double* stat_seconds) {
+double lock_tracked_files(BENCH_TEMP_DIR const& dir, int files, double* stat_seconds) {
     std::vector<std::string> paths = write_tip_project(dir, files - 1, plain_tip);
     paths.push_back(dir.path() + "growth.tsf");
     if (!open_project(dir.path())) {
@@ -347,7 +267,7 @@ double lock_tracked_files(TEMP_DIR const& dir, int files, double* stat_seconds) 
 
 // Listing the components that need an upgrade, in a revision of `components`
 // IP files, each naming its wizard-made variation file.
-double list_ip_cores(TEMP_DIR const& dir, int components) {
+double list_ip_cores(BENCH_TEMP_DIR const& dir, int components) {
     write_tip_project(dir, components, [](int, std::string const& stem) {
         std::ofstream(stem + ".v") << "// -- VestaWizard variation file\n"
                                    << "// -- Retrieval info: <instance entity-name=\"fifo\" "
@@ -362,12 +282,12 @@ double list_ip_cores(TEMP_DIR const& dir, int components) {
         return -1;
     }
     size_t listed = 0;
-    CLOCK::time_point start = CLOCK::now();
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
     std::vector<IPMAN_IP_INFO> all;
     std::vector<IPMAN_IP_INFO> required;
     load_ip_cores_list(all, required);
     listed = process_required_regen_ip(required).size();
-    double seconds = seconds_since(start);
+    double seconds = bench_seconds_since(start);
     close_project();
     if (listed != static_cast<size_t>(components)) {
         std::printf("list-ip-cores: %zu of %d components listed\n", listed, components);
@@ -392,7 +312,7 @@ bool commit() {
 
 // The median time of a commit of the unchanged revision, in seconds; negative
 // when a commit failed or wrote the file.
-double unchanged_commit(TEMP_DIR const& dir, int lines) {
+double unchanged_commit(BENCH_TEMP_DIR const& dir, int lines) {
     std::string text = "set_global_assignment -name SMART_RECOMPILE On\n";
     for (int i = 1; i < lines; ++i) {
         text += "set_instance_assignment -name IO_STANDARD \"2.5 V\" -to pin_" + std::to_string(i) +
@@ -410,9 +330,9 @@ double unchanged_commit(TEMP_DIR const& dir, int lines) {
     bool done = true;
     for (int i = 0; done && i < 200; ++i) {
         done = manager()->write_lock(false);
-        CLOCK::time_point start = CLOCK::now();
+        BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
         done = done && manager()->commit_files_to_disk(false, true);
-        times.push_back(seconds_since(start));
+        times.push_back(bench_seconds_since(start));
         manager()->write_unlock(false);
     }
     if (!done) {
@@ -436,7 +356,7 @@ struct PEAK_PER_LINE {
     double with_first_open = -1;
 };
 
-PEAK_PER_LINE open_peak_bytes_per_line(TEMP_DIR const& dir, int lines) {
+PEAK_PER_LINE open_peak_bytes_per_line(BENCH_TEMP_DIR const& dir, int lines) {
     std::string const first = dir.path() + "first/";
     std::filesystem::create_directories(first);
     write_project(first, mixed_lines(10));
@@ -502,7 +422,7 @@ int main(int argc, char** argv) {
     auto wanted = [&](char const* figure) {
         return only.empty() || std::string(figure).find(only) != std::string::npos;
     };
-    TEMP_DIR dir;
+    BENCH_TEMP_DIR dir("acf_growth");
     if (dir.path().empty()) {
         std::perror("mkdtemp");
         return 1;
@@ -529,7 +449,7 @@ int main(int argc, char** argv) {
     std::vector<int> const revision_sizes = {1000, 3000, 10000, 30000, 100000};
     double lock_10k = -1;
     double stat_10k = -1;
-    SERIES const series[] = {
+    BENCH_SERIES const series[] = {
         {"open-mixed", mixed_sizes, [&](int n) { return open_mixed(dir, n); }},
         {"script-design-files", script_sizes, [&](int n) { return script_sets(dir, n, false); }},
         {"script-parameters", script_sizes, [&](int n) { return script_sets(dir, n, true); }},
@@ -544,11 +464,11 @@ int main(int argc, char** argv) {
         {"reread-tip", tip_sizes, [&](int n) { return reread_tip(dir, n); }},
         {"list-ip-cores", tip_sizes, [&](int n) { return list_ip_cores(dir, n); }},
     };
-    for (SERIES const& s : series) {
+    for (BENCH_SERIES const& s : series) {
         if (!wanted(s.name)) {
             continue;
         }
-        std::vector<std::pair<double, double>> points = run_series(s, budget);
+        std::vector<std::pair<double, double>> points = bench_run_series(s, budget);
         // Anchor: one second.
         if (!points.empty() && points.back().first == 1000000) {
             std::printf("ratio %s-1m: %.3f\n", s.name, points.back().second);

@@ -6,6 +6,7 @@
 // reader-vs-tclsh (how many times faster), reader-vs-line-split (how many times
 // slower) and reader-peak-vs-file (peak memory over the file's size).
 #include "bench/bench_args.h"
+#include "bench/bench_process.h"
 #include "db/acf/acf_manager_reader.h"
 #include "suite/threads/thr.h"
 
@@ -129,22 +130,12 @@ double read_and_split(std::string const& file, size_t* lines, size_t* size) {
 
 // The seconds tclsh takes to source the file; negative when it could not run.
 double read_with_tclsh(std::string const& directory) {
-    THR_PIPE out = nullptr;
-    THR_PROCESS process = nullptr;
     std::string command = thr_process_quote_argument(TCLSH_PATH) + " " +
                           thr_process_quote_argument(directory + "/run.tcl");
-    if (!thr_process_create(command.c_str(), directory.c_str(), &out, nullptr, &process, nullptr)) {
-        return -1;
-    }
     std::string text;
-    char buffer[256];
-    size_t count = 0;
-    while (thr_process_read(out, buffer, sizeof buffer, &count) == 0) {
-        text.append(buffer, count);
-    }
-    int exit_code = 1;
-    thr_process_wait(process, &exit_code, 0);
-    return exit_code == 0 ? std::atof(text.c_str()) / 1e6 : -1;
+    return bench_run_command(command, directory.c_str(), &text) == 0
+               ? std::atof(text.c_str()) / 1e6
+               : -1;
 }
 
 } // namespace

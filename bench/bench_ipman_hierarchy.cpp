@@ -20,6 +20,7 @@
 //         bench_ipman_hierarchy --peak <hierarchy file>   (the child's part)
 #include "bench/bench_args.h"
 #include "bench/bench_growth.h"
+#include "bench/bench_process.h"
 
 #include "acf_manager.h"
 #include "db/acf/acf_project_file.h"
@@ -250,22 +251,10 @@ int measure_peak(std::string const& file) {
 double peak_of_reading(std::string const& file) {
     std::error_code ec;
     std::string const program = std::filesystem::read_symlink("/proc/self/exe", ec).string();
-    THR_PIPE out = nullptr;
-    THR_PROCESS process = nullptr;
     std::string command =
         thr_process_quote_argument(program) + " --peak " + thr_process_quote_argument(file);
-    if (!thr_process_create(command.c_str(), nullptr, &out, nullptr, &process, nullptr)) {
-        return -1;
-    }
     std::string text;
-    char buffer[256];
-    size_t count = 0;
-    while (thr_process_read(out, buffer, sizeof buffer, &count) == 0) {
-        text.append(buffer, count);
-    }
-    int exit_code = 1;
-    thr_process_wait(process, &exit_code, 0);
-    return exit_code == 0 ? std::atof(text.c_str()) : -1;
+    return bench_run_command(command, nullptr, &text) == 0 ? std::atof(text.c_str()) : -1;
 }
 
 } // namespace
