@@ -420,22 +420,38 @@ TEST_F(MdbTimeGroups, TheNodeFinderAddsChosenInstancesWithoutTheRoot) {
 
     MDB_TIME_GROUP_ADD_DLG add(nullptr);
     add.findChild<QLineEdit*>("name_text")->setText("typed");
-    when_shown([](QDialog* finder) {
-        auto* list = finder->findChild<QListWidget*>("instance_list");
-        QStringList all;
-        for (int row = 0; row < list->count(); ++row) {
-            all << list->item(row)->text();
-        }
-        EXPECT_EQ(all, (QStringList{"top", "top|a", "top|a|b", "top|a|c", "top|led0"}));
-        list->item(2)->setSelected(true);
-        list->item(4)->setSelected(true);
-        finder->findChild<QDialogButtonBox*>("button_box")->button(QDialogButtonBox::Ok)->click();
-    });
+    auto pick = [](std::vector<int> rows) {
+        when_shown([rows](QDialog* finder) {
+            auto* list = finder->findChild<QListWidget*>("instance_list");
+            QStringList all;
+            for (int row = 0; row < list->count(); ++row) {
+                all << list->item(row)->text();
+            }
+            EXPECT_EQ(all, (QStringList{"top", "top|a", "top|a|b", "top|a|c", "top|led0"}));
+            for (int row : rows) {
+                list->item(row)->setSelected(true);
+            }
+            finder->findChild<QDialogButtonBox*>("button_box")
+                ->button(QDialogButtonBox::Ok)
+                ->click();
+        });
+    };
+    pick({2, 4});
     add.on_click_node_finder();
     EXPECT_EQ(add.findChild<QLineEdit*>("name_text")->text(), "a|b led0");
     when_shown([](QDialog* finder) { finder->reject(); });
     add.on_click_node_finder();
     EXPECT_EQ(add.m_text, "a|b led0");
+
+    // Each later pick is a name of its own, not glued to the last one.
+    MDB_TIME_GROUP_ADD_DLG twice(nullptr);
+    pick({2});
+    twice.on_click_node_finder();
+    pick({4});
+    twice.on_click_node_finder();
+    EXPECT_EQ(twice.findChild<QLineEdit*>("name_text")->text(), "a|b led0");
+    twice.on_ok();
+    EXPECT_EQ(mdb_tg_split_names(twice.m_text), (QStringList{"a|b", "led0"}));
 }
 
 } // namespace
