@@ -8,8 +8,10 @@ MDB_CELL_TIPS::MDB_CELL_TIPS(QAbstractItemView* view) : QObject(view), m_view(vi
     view->viewport()->installEventFilter(this);
 }
 
-bool MDB_CELL_TIPS::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_view->viewport() || event->type() != QEvent::ToolTip) {
+bool MDB_CELL_TIPS::eventFilter(QObject*, QEvent* event) {
+    // The viewport also sees events while the view is being destroyed; only
+    // a tooltip request, never sent then, looks at the view.
+    if (event->type() != QEvent::ToolTip) {
         return false;
     }
     auto* help = static_cast<QHelpEvent*>(event);

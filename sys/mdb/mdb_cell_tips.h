@@ -15,7 +15,7 @@ public:
     explicit MDB_CELL_TIPS(QAbstractItemView* view);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool eventFilter(QObject* viewport, QEvent* event) override;
 
 private:
     QAbstractItemView* m_view;

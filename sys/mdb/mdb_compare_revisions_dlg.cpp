@@ -22,9 +22,10 @@ MDB_REV_ASSIGNMENT_TREE_VIEW::~MDB_REV_ASSIGNMENT_TREE_VIEW() = default;
 
 namespace {
 
-// The widest a column is made, in average characters: a longer value is
-// elided and shown whole in its tooltip, so that the revisions stay in view.
-int const COLUMN_CHARACTERS = 40;
+// The widest a revision's column is made, in average characters: a longer
+// value is elided and shown whole in its tooltip, so that the revisions stay
+// in view.
+int const COLUMN_CHARACTERS = 48;
 
 void setup_view(AFCQ_TREE_VIEW* view) {
     view->set_style(1);
@@ -92,7 +93,9 @@ void MDB_COMPARE_REVISIONS_DLG::resize_column_to_content() {
         int widest = COLUMN_CHARACTERS * view->fontMetrics().averageCharWidth();
         for (int column = 0; column < view->model()->columnCount(); ++column) {
             view->resizeColumnToContents(column);
-            view->setColumnWidth(column, std::min(view->columnWidth(column), widest));
+            if (column > 0) {
+                view->setColumnWidth(column, std::min(view->columnWidth(column), widest));
+            }
         }
     }
 }
