@@ -306,6 +306,11 @@ bool ACF_MANAGER_STORAGE_REAL::write_revision_file_using_file_category_model() {
     if (!ACF_REQUIRE(m_asgn_storage != NULL) || !is_write_locked()) {
         return false;
     }
+    // A file the incremental writer would not update is not rewritten either.
+    if (is_read_only(true)) {
+        m_last_error_status = ACF_REVISION_MANAGER::OUTPUT_FILE_IS_READ_ONLY;
+        return false;
+    }
     ACF_ASGN_STORAGE* new_asgn_storage = MEM_NEW(ACF, ACF_ASGN_STORAGE)(this, m_factory);
     if (!ACF_REQUIRE(new_asgn_storage != NULL)) {
         return false;

@@ -64,6 +64,20 @@ bool is_inside(std::string const& name, std::string const& region) {
             name[region.size()] == '|');
 }
 
+// What an import takes its assignments from, as its messages name it: the
+// source file, or, when none is named, the regions.
+std::string source_name(bool has_file, std::string const& file,
+                        std::vector<std::string> const& regions) {
+    if (has_file || regions.empty()) {
+        return file;
+    }
+    std::string names;
+    for (std::string const& region : regions) {
+        names += (names.empty() ? "" : ", ") + region;
+    }
+    return (regions.size() == 1 ? "region " : "regions ") + names;
+}
+
 std::string text(char const* s) {
     return s != nullptr ? s : "";
 }
@@ -369,12 +383,14 @@ bool BFU_IMPORT_EXPORT::import(std::vector<std::string> const& region_names) {
     if (locked) {
         acf_mgr->write_unlock(ok);
     }
+    std::string const from =
+        source_name(m_has_source_file && !m_source_file.empty(), source, region_names);
     if (ok) {
         post(MSG_I(), BFU_MSG_ID_IMPORTED, "Imported %1!s! assignments from %2!s!/IBFU_IMPORTED",
-             std::to_string(wanted.size()).c_str(), source.c_str());
+             std::to_string(wanted.size()).c_str(), from.c_str());
     } else {
         post(MSG_E(), BFU_MSG_ID_NOTHING_IMPORTED,
-             "No assignments imported from %1!s!/EBFU_NOTHING_IMPORTED", source.c_str());
+             "No assignments imported from %1!s!/EBFU_NOTHING_IMPORTED", from.c_str());
     }
     return ok;
 }

@@ -31,3 +31,15 @@ bool CFGQ_REGISTRY_KEY::set_value(QString const& name, QVariant const& value) {
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
+
+QStringList CFGQ_REGISTRY_KEY::get_list(QString const& name) const {
+    QVariant value = get_value(name);
+    if (value.typeId() == QMetaType::QString && value.toString().isEmpty()) {
+        return {};
+    }
+    return value.toStringList();
+}
+
+bool CFGQ_REGISTRY_KEY::set_list(QString const& name, QStringList const& list) {
+    return set_value(name, list.isEmpty() ? QVariant(QString()) : QVariant(list));
+}

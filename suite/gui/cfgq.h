@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // Sub-keys of the preferences.
@@ -25,6 +26,10 @@ public:
     QVariant get_value(QString const& name, QVariant const& fallback = QVariant()) const;
     // False when the file could not be written.
     bool set_value(QString const& name, QVariant const& value);
+    // A list of texts kept as one value. An empty list is stored as an empty
+    // value rather than as Qt's "@Invalid()", and read back as an empty list.
+    QStringList get_list(QString const& name) const;
+    bool set_list(QString const& name, QStringList const& list);
 
     // The preferences file.
     static QString file_path();

@@ -13,14 +13,13 @@ QString QUI_TOOLBAR_LAYOUT::toolbar_value_name(QString const& title) const {
 }
 
 QStringList QUI_TOOLBAR_LAYOUT::user_toolbars() const {
-    QStringList titles =
-        CFGQ_REGISTRY_KEY(CFGQ_SUB_KEY_TOOLBARS).get_value(reg_text("Custom")).toStringList();
+    QStringList titles = CFGQ_REGISTRY_KEY(CFGQ_SUB_KEY_TOOLBARS).get_list(reg_text("Custom"));
     titles.removeDuplicates();
     return titles;
 }
 
 bool QUI_TOOLBAR_LAYOUT::store_user_toolbars(QStringList const& titles) const {
-    return CFGQ_REGISTRY_KEY(CFGQ_SUB_KEY_TOOLBARS).set_value(reg_text("Custom"), titles);
+    return CFGQ_REGISTRY_KEY(CFGQ_SUB_KEY_TOOLBARS).set_list(reg_text("Custom"), titles);
 }
 
 bool QUI_TOOLBAR_LAYOUT::has_toolbar_actions(QString const& title) const {
@@ -28,12 +27,10 @@ bool QUI_TOOLBAR_LAYOUT::has_toolbar_actions(QString const& title) const {
 }
 
 QStringList QUI_TOOLBAR_LAYOUT::toolbar_actions(QString const& title) const {
-    return CFGQ_REGISTRY_KEY(CFGQ_SUB_KEY_TOOLBARS)
-        .get_value(toolbar_value_name(title))
-        .toStringList();
+    return CFGQ_REGISTRY_KEY(CFGQ_SUB_KEY_TOOLBARS).get_list(toolbar_value_name(title));
 }
 
 bool QUI_TOOLBAR_LAYOUT::store_toolbar_actions(QString const& title,
                                                QStringList const& names) const {
-    return CFGQ_REGISTRY_KEY(CFGQ_SUB_KEY_TOOLBARS).set_value(toolbar_value_name(title), names);
+    return CFGQ_REGISTRY_KEY(CFGQ_SUB_KEY_TOOLBARS).set_list(toolbar_value_name(title), names);
 }

@@ -64,6 +64,17 @@ void mdb_msg_debug(char const* format, ...) {
     va_end(args);
 }
 
+bool mdb_require_open_project() {
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+    if (acf_mgr != nullptr && acf_mgr->is_project_open()) {
+        return true;
+    }
+    MSG_O* message = MSG_MDB::O::ACF_ERROR();
+    message->show();
+    delete message;
+    return false;
+}
+
 // --- Launchers ---------------------------------------------------------------
 
 namespace {

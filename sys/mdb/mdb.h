@@ -55,6 +55,11 @@ std::string reverse_slash(std::string path);
 // Debug trace of the dialogs, tagged "MDB", at level 2.
 void mdb_msg_debug(char const* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Whether a project is open. When none is, shows that the project's settings
+// cannot be reached (ACF_ERROR): for the entry points and actions that have
+// nothing to work on without one.
+bool mdb_require_open_project();
+
 // A broken invariant of the dialogs: the internal-error report, tagged "MDB".
 #define MDB_INTERNAL_ERROR(condition)                                                              \
     MSG_INTERNAL_ERROR::report(condition, "MDB", __FILE__, __LINE__)

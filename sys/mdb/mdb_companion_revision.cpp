@@ -21,6 +21,22 @@ FAMILY_PAIR const family_pairs[] = {
     {DEV_FAMILY_VORELON_III, DEV_FAMILY_LUMIFORM_III},
 };
 
+// A character as a message names it: white space, which would not show, by
+// name.
+std::string character_name(char c) {
+    switch (c) {
+    case ' ':
+        return "blank";
+    case '\t':
+        return "tab";
+    case '\r':
+    case '\n':
+        return "line break";
+    default:
+        return std::string(1, c);
+    }
+}
+
 } // namespace
 
 DEV_FAMILY_ENUM mdb_companion_family(DEV_FAMILY_ENUM family) {
@@ -135,14 +151,16 @@ MDB_COMPANION_NAME_CHECK_ENUM mdb_check_companion_name(std::string const& name,
         return MDB_COMPANION_NAME_IS_ACTIVE;
     }
     std::string illegal;
+    std::string named;
     for (char c : name) {
         if (mdb_is_illegal_revision_name_character(c) && illegal.find(c) == std::string::npos) {
             illegal += c;
+            named += (named.empty() ? "" : " ") + character_name(c);
         }
     }
     if (!illegal.empty()) {
         if (refused != nullptr) {
-            *refused = illegal;
+            *refused = named;
         }
         return MDB_COMPANION_NAME_ILLEGAL;
     }

@@ -46,9 +46,12 @@ enum MDB_COMPANION_NAME_CHECK_ENUM {
     MDB_COMPANION_NAME_OK = 0,
     MDB_COMPANION_NAME_EMPTY = 1,
     MDB_COMPANION_NAME_IS_ACTIVE = 2, // the active revision's name, in any case
-    MDB_COMPANION_NAME_ILLEGAL = 3,   // `refused` holds the refused characters
+    MDB_COMPANION_NAME_ILLEGAL = 3,   // `refused` names the refused characters
     MDB_COMPANION_NAME_EXISTS = 4,    // a listed revision or an existing settings file
 };
+// The refused characters are named once each, in the order found and
+// separated by blanks: white space by name ("blank", "tab", "line break"),
+// the others as they are.
 MDB_COMPANION_NAME_CHECK_ENUM mdb_check_companion_name(std::string const& name,
                                                        std::string* refused);
 

@@ -3,12 +3,15 @@
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"
 #include "sys/mdb/mdb.h"
+#include "sys/mdb/mdb_cell_tips.h"
 #include "sys/mdb/mdb_compare_revisions_csv.h"
 
 #include "ui_mdb_compare_revisions_dlg.h"
 
 #include <QHeaderView>
 #include <QTabWidget>
+
+#include <algorithm>
 
 MDB_REV_RESULT_TREE_VIEW::MDB_REV_RESULT_TREE_VIEW(QWidget* parent) : AFCQ_TREE_VIEW(parent, 0) {}
 MDB_REV_RESULT_TREE_VIEW::~MDB_REV_RESULT_TREE_VIEW() = default;
@@ -19,11 +22,17 @@ MDB_REV_ASSIGNMENT_TREE_VIEW::~MDB_REV_ASSIGNMENT_TREE_VIEW() = default;
 
 namespace {
 
+// The widest a revision's column is made, in average characters: a longer
+// value is elided and shown whole in its tooltip, so that the revisions stay
+// in view.
+int const COLUMN_CHARACTERS = 48;
+
 void setup_view(AFCQ_TREE_VIEW* view) {
     view->set_style(1);
     view->header()->setVisible(true);
     view->header()->setSectionResizeMode(QHeaderView::Interactive);
     view->header()->setDefaultAlignment(Qt::AlignCenter);
+    new MDB_CELL_TIPS(view);
 }
 
 // Only group rows carry a folder (expanding the whole tree reports its
@@ -81,8 +90,12 @@ MDB_COMPARE_REVISIONS_DLG::~MDB_COMPARE_REVISIONS_DLG() = default;
 void MDB_COMPARE_REVISIONS_DLG::resize_column_to_content() {
     for (AFCQ_TREE_VIEW* view : {static_cast<AFCQ_TREE_VIEW*>(m_result_view),
                                  static_cast<AFCQ_TREE_VIEW*>(m_assignment_view)}) {
+        int widest = COLUMN_CHARACTERS * view->fontMetrics().averageCharWidth();
         for (int column = 0; column < view->model()->columnCount(); ++column) {
             view->resizeColumnToContents(column);
+            if (column > 0) {
+                view->setColumnWidth(column, std::min(view->columnWidth(column), widest));
+            }
         }
     }
 }

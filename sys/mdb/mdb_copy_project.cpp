@@ -120,6 +120,9 @@ bool mdb_copy_project(MDB_COPY_PROJECT_REQUEST const& request) {
         MDB_INTERNAL_ERROR("acf_mgr != NULL");
         return false;
     }
+    if (!mdb_require_open_project()) {
+        return false;
+    }
     std::string project_path = acf_mgr->get_project_path();
     std::string project_name = acf_mgr->get_project_name();
     std::string destination = reverse_slash(request.destination);

@@ -9,6 +9,12 @@
 #include "suite/gui/afcq_browse.h"
 #include "suite/gui/cfgq.h"
 
+#include <QFontMetrics>
+#include <QScreen>
+#include <QStyle>
+
+#include <algorithm>
+
 namespace {
 char const INCLUDE_DEFAULT_ASSIGNMENTS_STR[] = "GTF_include_default_assignments";
 }
@@ -25,7 +31,7 @@ MDB_GENERATE_TCL_FILE_DLG::MDB_GENERATE_TCL_FILE_DLG(QWidget* parent)
     read_preferences();
     m_form->m_include_ck->setChecked(m_include_default_assignments);
     m_form->m_open_ck->setChecked(m_open_generated_file);
-    m_form->m_filename_text->setText(m_file_name_text);
+    show_file_name(m_file_name_text);
 
     connect(m_form->m_button_box, &QDialogButtonBox::accepted, this,
             &MDB_GENERATE_TCL_FILE_DLG::on_ok);
@@ -86,8 +92,22 @@ void MDB_GENERATE_TCL_FILE_DLG::on_select_file_dir() {
     QString chosen = dialog.selected_files().front();
     if (!chosen.isEmpty()) {
         FIO_PATH path(chosen.toLocal8Bit().toStdString());
-        m_form->m_filename_text->setText(QString::fromLocal8Bit(path.full_path().c_str()));
+        show_file_name(QString::fromLocal8Bit(path.full_path().c_str()));
     }
+}
+
+void MDB_GENERATE_TCL_FILE_DLG::show_file_name(QString const& path) {
+    QLineEdit* edit = m_form->m_filename_text;
+    edit->setText(path);
+    edit->setCursorPosition(0);
+    QFontMetrics metrics(edit->font());
+    // The text, the frame on both sides and room for the cursor.
+    int wanted = metrics.horizontalAdvance(path) +
+                 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
+                 2 * metrics.averageCharWidth();
+    QScreen* screen = this->screen();
+    int widest = screen != nullptr ? screen->availableGeometry().width() * 2 / 3 : wanted;
+    edit->setMinimumWidth(std::max(edit->minimumWidth(), std::min(wanted, widest)));
 }
 
 void MDB_GENERATE_TCL_FILE_DLG::on_ok() {

@@ -34,6 +34,9 @@ private:
     void read_preferences();
     void write_preferences() const;
     void focus_file_name();
+    // Puts a path in the name field, widened to show it whole (up to two
+    // thirds of the screen).
+    void show_file_name(QString const& path);
 
     QString m_file_name_text;
     bool m_open_generated_file = true;

@@ -363,11 +363,17 @@ void MDB_IMPORT_ASSIGNMENT_DLG::exp_file_on_ok(std::string const& path) {
 }
 
 void mdb_dyn_import_assignment_dlg(QWidget* parent) {
+    if (!mdb_require_open_project()) {
+        return;
+    }
     MDB_IMPORT_ASSIGNMENT_DLG dialog(parent);
     dialog.exec();
 }
 
 void mdb_dyn_import_assignment_dlg_for_bf(QWidget* parent, std::vector<std::string>& region_names) {
+    if (!mdb_require_open_project()) {
+        return;
+    }
     MDB_IMPORT_ASSIGNMENT_DLG dialog(parent);
     if (!region_names.empty()) {
         std::vector<std::string> copy = region_names;

@@ -9,26 +9,30 @@
 #include "suite/flow/flow.h"
 #include "suite/general/gen.h"
 #include "suite/general/tst.h"
-#include "sys/mdb/mdb.h"
 #include "suite/general/ver.h"
 #include "suite/messages/msg.h"
 #include "suite/threads/thr.h"
+#include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_msgs.h"
 
 #include "ui_mdb_ip_regen_dlg.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QEnterEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMovie>
 #include <QPalette>
 
+#include <algorithm>
+#include <cmath>
+
 MEM_UNIT_INITIALIZER(MDB);
 
 MDB_IP_REGEN_TREE_VIEW::MDB_IP_REGEN_TREE_VIEW(QWidget* parent) : AFCQ_TREE_VIEW(parent, 0) {
     set_style(1);
     viewport()->setAutoFillBackground(false);
-    setWordWrap(true);
+    setTextElideMode(Qt::ElideMiddle);
 }
 
 MDB_IP_REGEN_TREE_VIEW::~MDB_IP_REGEN_TREE_VIEW() = default;
@@ -63,6 +67,8 @@ void MDB_IP_REGEN_WIDGET_TEXT_EDIT::setup_widget() {
     m_text_edit = new QTextEdit(this);
     m_text_edit->setAlignment(Qt::AlignCenter);
     m_text_edit->setReadOnly(true);
+    m_text_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text_edit->setFrameShape(QFrame::NoFrame);
     m_text_edit->setFrameShadow(QFrame::Plain);
     m_text_edit->viewport()->setAutoFillBackground(false);
@@ -100,7 +106,9 @@ void MDB_IP_REGEN_WIDGET_TEXT_EDIT::start_movie(bool start) {
 }
 
 QSize MDB_IP_REGEN_WIDGET_TEXT_EDIT::sizeHint() const {
-    return QSize(0, 40);
+    QMargins margins = layout()->contentsMargins();
+    int text = static_cast<int>(std::ceil(m_text_edit->document()->size().height()));
+    return QSize(0, std::max(40, text + margins.top() + margins.bottom()));
 }
 
 // ---------------------------------------------------------------------------
@@ -390,6 +398,13 @@ void MDB_IP_REGEN_DLG::add_regen_widget(QModelIndex const& action_index, QString
 
     auto* description = new MDB_IP_REGEN_WIDGET_TEXT_EDIT(this);
     description->m_text_edit->setPlainText(description_text);
+    // The row takes the text's height whenever it is laid out again (another
+    // text, another column width), once the event loop is back.
+    MDB_IP_REGEN_TREE_VIEW* view = m_ip_tree_view;
+    connect(description->m_text_edit->document()->documentLayout(),
+            &QAbstractTextDocumentLayout::documentSizeChanged, view, [view]() {
+                QMetaObject::invokeMethod(view, &QTreeView::doItemsLayout, Qt::QueuedConnection);
+            });
     m_ip_tree_view->setIndexWidget(description_index, description);
 
     entity_item->setData(false, ALREADY_UPGRADED_ROLE);
@@ -417,7 +432,23 @@ void MDB_IP_REGEN_DLG::resize_column_to_content() {
     for (int column = 0; column < m_model->columnCount(); ++column) {
         m_ip_tree_view->resizeColumnToContents(column);
     }
-    m_ip_tree_view->setColumnWidth(ACTION_COL, 95);
+    int widest_file = FILE_COLUMN_CHARACTERS * m_ip_tree_view->fontMetrics().averageCharWidth();
+    if (m_ip_tree_view->columnWidth(FILE_COL) > widest_file) {
+        m_ip_tree_view->setColumnWidth(FILE_COL, widest_file);
+    }
+    fit_action_column();
+}
+
+void MDB_IP_REGEN_DLG::fit_action_column() {
+    int widest = m_ip_tree_view->header()->sectionSizeHint(ACTION_COL);
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        QWidget* cell = m_ip_tree_view->indexWidget(m_model->index(row, ACTION_COL));
+        auto* button = qobject_cast<MDB_IP_REGEN_WIDGET_BUTTON*>(cell);
+        if (button != nullptr && !button->m_push_button->isHidden()) {
+            widest = std::max(widest, button->sizeHint().width());
+        }
+    }
+    m_ip_tree_view->setColumnWidth(ACTION_COL, widest);
 }
 
 void MDB_IP_REGEN_DLG::add_non_require_message() {
@@ -666,6 +697,7 @@ void MDB_IP_REGEN_DLG::change_vwpim_to_manual_upgrade(QString const& file) {
     add_regen_widget(m_model->index(row, ACTION_COL), IPMAN_LAUNCH_VWPIM_STR,
                      m_model->index(row, DESCRIPTION_COL), UPGRADE_BY_HAND,
                      m_model->item(row, FILE_COL), m_model->item(row, ENTITY_COL));
+    fit_action_column();
     update_status_icon(file, REGEN_STATUS_MANUAL_UPGRADE);
 }
 

@@ -22,6 +22,7 @@ class IPMAN_IP_INFO_MANAGER;
 class QEnterEvent;
 class QStandardItem;
 
+// Texts are not wrapped: a long path is elided in the middle.
 class MDB_IP_REGEN_TREE_VIEW : public AFCQ_TREE_VIEW {
     Q_OBJECT
 public:
@@ -50,7 +51,10 @@ private:
 };
 
 // The "Description" cell of a top-level row: read-only text on the dialog's
-// background, with a busy animation shown while the row is being upgraded.
+// background, wrapped at the cell's width and never scrolled: the cell asks
+// for the height of its text, at least 40 pixels (the dialog lays its rows out
+// again when that changes). A busy animation shows while the row is being
+// upgraded.
 class MDB_IP_REGEN_WIDGET_TEXT_EDIT : public QWidget {
     Q_OBJECT
 public:
@@ -88,6 +92,8 @@ public:
         IP_FILE_ROLE = Qt::UserRole + 3,
         ALREADY_UPGRADED_ROLE = Qt::UserRole + 4
     };
+    // The widest the File column is made, in average characters.
+    enum { FILE_COLUMN_CHARACTERS = 30 };
     enum REGEN_STATUS_ENUM {
         REGEN_STATUS_NOT_UPGRADED = 0,
         REGEN_STATUS_UPGRADED = 1,
@@ -123,7 +129,11 @@ public:
                           QModelIndex const& description_index, QString const& description_text,
                           QStandardItem* file_item, QStandardItem* entity_item);
     QString get_tessaly_version_string();
+    // Every column to its contents, but File at most FILE_COLUMN_CHARACTERS
+    // wide (its paths elided in the middle, whole in their tooltips) and
+    // Action as wide as its widest button; Description takes what is left.
     void resize_column_to_content();
+    void fit_action_column();
     void add_non_require_message();
     // Enabled exactly when some automatic row is ticked and no flow runs.
     void enable_upgrade_all_button_by_checking_checkbox_state();

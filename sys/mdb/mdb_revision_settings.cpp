@@ -189,7 +189,8 @@ std::string mdb_find_setting(std::vector<MDB_REVISION_SETTING> const& settings,
 
 std::string mdb_revision_settings_file(std::string const& revision) {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
-    std::string dir = acf_mgr != nullptr ? acf_mgr->get_project_path() : "";
+    char const* project_dir = acf_mgr != nullptr ? acf_mgr->get_project_path() : nullptr;
+    std::string dir = project_dir != nullptr ? project_dir : ""; // none without a project
     return FIO_PATH(dir, revision +
                              FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_TSF))
         .path();

@@ -95,9 +95,11 @@ void MDB_TIME_GROUP_ADD_DLG::on_click_node_finder() {
     }
     AFCQ_WAIT_CURSOR wait;
     std::string const prefix = mdb_tg_root_prefix();
+    // Names are blank-separated, also from the names of earlier picks.
+    QStringList names(m_text);
     for (std::string const& name : chosen) {
-        m_text += QString::fromLocal8Bit(mdb_tg_cut_root_prefix(prefix, name).c_str()) + " ";
+        names << QString::fromLocal8Bit(mdb_tg_cut_root_prefix(prefix, name).c_str());
     }
-    m_text = m_text.trimmed();
+    m_text = names.join(QLatin1Char(' ')).trimmed();
     m_form->name_text->setText(m_text);
 }

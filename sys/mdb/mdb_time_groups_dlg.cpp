@@ -4,7 +4,6 @@
 #include "sys/mdb/mdb_create_time_group_dlg.h"
 #include "sys/mdb/mdb_msgs.h"
 #include "sys/mdb/mdb_tg_add_member_dlg.h"
-#include "sys/mdb/mdb_time_groups_settings.h"
 #include "ui_mdb_time_groups_dlg.h"
 
 #include <QItemSelectionModel>
@@ -83,14 +82,13 @@ MDB_TIME_GROUPS_DLG::MDB_TIME_GROUPS_DLG(QWidget* parent, char const* name)
         connect(b.button, &QPushButton::clicked, this, b.slot);
     }
 
-    std::vector<MDB_TIME_GROUP> groups;
-    m_loaded = mdb_time_groups_read(&groups, &m_load_time);
+    m_loaded = mdb_time_groups_read(&m_loaded_groups);
     if (m_loaded) {
-        if (groups.empty()) {
+        if (m_loaded_groups.empty()) {
             enable_everything(false);
         } else {
             int current = -1;
-            for (MDB_TIME_GROUP const& group : groups) {
+            for (MDB_TIME_GROUP const& group : m_loaded_groups) {
                 QString group_name = QString::fromLocal8Bit(group.name.c_str());
                 append_group(group_name, to_q(group.members), to_q(group.exceptions));
                 if (!m_initial_group.isEmpty() && group_name == m_initial_group) {
@@ -194,7 +192,7 @@ void MDB_TIME_GROUPS_DLG::on_ok() {
                           to_local(data.value(DATA_EXCEPTIONS).toStringList())});
     }
     std::string illegal;
-    switch (mdb_time_groups_write(groups, to_local(m_deleted_groups), m_load_time, &illegal)) {
+    switch (mdb_time_groups_write(m_loaded_groups, groups, to_local(m_deleted_groups), &illegal)) {
     case MDB_TIME_GROUPS_WRITTEN:
         accept();
         break;

@@ -6,12 +6,13 @@
 #pragma once
 
 #include "suite/gui/afcq.h"
+#include "sys/mdb/mdb_time_groups_settings.h"
 
 #include <QStandardItemModel>
 #include <QStringList>
 
-#include <cstdint>
 #include <memory>
+#include <vector>
 
 class MSG_O;
 class QTableView;
@@ -61,7 +62,9 @@ private:
 
     QStringList m_deleted_groups;
     QString m_initial_group;
-    uint32_t m_load_time = 0;
+    // The groups as read on opening; OK writes only while the settings still
+    // hold them.
+    std::vector<MDB_TIME_GROUP> m_loaded_groups;
     bool m_loaded = false;
     QStandardItemModel* m_member_model;
     QStandardItemModel* m_exception_model;

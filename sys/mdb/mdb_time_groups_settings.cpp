@@ -6,8 +6,6 @@
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 
-#include <ctime>
-
 namespace {
 
 // The values of one kind of a group's assignments, in the order found.
@@ -26,6 +24,19 @@ std::vector<std::string> read_values(ACF_MANAGER* acf_mgr, std::string const& gr
         }
     }
     return values;
+}
+
+// Every group as the settings hold it; the caller holds a lock.
+std::vector<MDB_TIME_GROUP> read_groups(ACF_MANAGER* acf_mgr) {
+    ACF_MANAGER::STRING_LIST names;
+    acf_mgr->get_list_of_section_identifiers(ACF_CATEGORY_SECTION_TYPE_ASSIGNMENT_GROUP, &names,
+                                             "");
+    std::vector<MDB_TIME_GROUP> groups;
+    for (std::string const& name : names) {
+        groups.push_back({name, read_values(acf_mgr, name, ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER),
+                          read_values(acf_mgr, name, ACF_VARIABLE_TYPE_TIMEGROUP_EXCEPTION)});
+    }
+    return groups;
 }
 
 void fill_query(ACF_MGR_INPUT_PARAMETERS* query, std::string const& group,
@@ -56,7 +67,7 @@ template <class ACT> bool for_each_assignment(std::vector<MDB_TIME_GROUP> const&
 
 } // namespace
 
-bool mdb_time_groups_read(std::vector<MDB_TIME_GROUP>* groups, uint32_t* load_time) {
+bool mdb_time_groups_read(std::vector<MDB_TIME_GROUP>* groups) {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     if (acf_mgr == nullptr) {
         MDB_INTERNAL_ERROR("acf_mgr != NULL");
@@ -65,33 +76,29 @@ bool mdb_time_groups_read(std::vector<MDB_TIME_GROUP>* groups, uint32_t* load_ti
     if (!acf_mgr->read_lock()) {
         return false;
     }
-    *load_time = static_cast<uint32_t>(std::time(nullptr));
-    ACF_MANAGER::STRING_LIST names;
-    acf_mgr->get_list_of_section_identifiers(ACF_CATEGORY_SECTION_TYPE_ASSIGNMENT_GROUP, &names,
-                                             "");
-    for (std::string const& name : names) {
-        groups->push_back({name, read_values(acf_mgr, name, ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER),
-                           read_values(acf_mgr, name, ACF_VARIABLE_TYPE_TIMEGROUP_EXCEPTION)});
-    }
+    *groups = read_groups(acf_mgr);
     acf_mgr->read_unlock();
     return true;
 }
 
-MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> const& groups,
+MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> const& loaded,
+                                                   std::vector<MDB_TIME_GROUP> const& groups,
                                                    std::vector<std::string> const& deleted,
-                                                   uint32_t load_time, std::string* illegal) {
+                                                   std::string* illegal) {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     if (acf_mgr == nullptr) {
         MDB_INTERNAL_ERROR("acf_mgr != NULL");
         return MDB_TIME_GROUPS_LOCKED;
     }
-    auto changed = static_cast<uint32_t>(
-        acf_mgr->get_latest_change_time_of_feature(ACF_FEATURE_TYPE_ASSIGNMENT_GROUP));
-    if (changed > load_time) {
-        return MDB_TIME_GROUPS_CHANGED_OUTSIDE;
-    }
+    // Taking the write lock reads the settings file again when it changed on
+    // disk (by its nanosecond time, size and inode), so the groups read now
+    // are those a write would replace.
     if (!acf_mgr->write_lock(true)) {
         return MDB_TIME_GROUPS_LOCKED;
+    }
+    if (read_groups(acf_mgr) != loaded) {
+        acf_mgr->write_unlock(false);
+        return MDB_TIME_GROUPS_CHANGED_OUTSIDE;
     }
     ACF_MGR_INPUT_PARAMETERS query;
     bool legal = for_each_assignment(groups, [&](std::string const& group,

@@ -4,7 +4,6 @@
 // value). Reading and writing them all at once, for the groups dialog.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,24 +11,32 @@ struct MDB_TIME_GROUP {
     std::string name;
     std::vector<std::string> members;
     std::vector<std::string> exceptions;
+
+    bool operator==(MDB_TIME_GROUP const& other) const {
+        return name == other.name && members == other.members && exceptions == other.exceptions;
+    }
 };
 
 // Reads every group, in the order of their section identifiers, under a read
-// lock; `load_time` receives the moment of reading. False when the read lock
-// is refused (nothing read).
-bool mdb_time_groups_read(std::vector<MDB_TIME_GROUP>* groups, uint32_t* load_time);
+// lock. False when the read lock is refused (nothing read).
+bool mdb_time_groups_read(std::vector<MDB_TIME_GROUP>* groups);
 
 enum MDB_TIME_GROUPS_WRITE_RESULT {
     MDB_TIME_GROUPS_WRITTEN = 0,
-    MDB_TIME_GROUPS_CHANGED_OUTSIDE = 1, // changed since `load_time`: nothing written
+    MDB_TIME_GROUPS_CHANGED_OUTSIDE = 1, // no longer as `loaded`: nothing written
     MDB_TIME_GROUPS_LOCKED = 2,          // the write lock was refused: nothing written
     MDB_TIME_GROUPS_ILLEGAL = 3,         // a member or exception is refused: nothing written
 };
 
 // Replaces every group assignment by those of `groups`, and removes the
 // instance assignments from or to each of `deleted`, under one write lock.
-// Every member and exception is checked before anything is removed; the
-// first refused one is described in `illegal`.
-MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> const& groups,
+// `loaded` is what mdb_time_groups_read gave when the editing began: the
+// groups are compared with it once the write lock has read again whatever
+// another program or a hand edit changed on disk, so that such a change,
+// however soon after the reading, is kept and reported rather than
+// overwritten. Every member and exception is checked before anything is
+// removed; the first refused one is described in `illegal`.
+MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> const& loaded,
+                                                   std::vector<MDB_TIME_GROUP> const& groups,
                                                    std::vector<std::string> const& deleted,
-                                                   uint32_t load_time, std::string* illegal);
+                                                   std::string* illegal);

@@ -1,10 +1,11 @@
 // tsgui: a minimal graphical host. It opens its main frame window and, with
-// --project, the project in that folder through the project manager, and
+// --project, the project in that folder (or of that project file) through the
+// project manager, and
 // shows each --open file in a sub-window of its own frame window; then it
 // loads the dialogs plug-in by file name and calls its entry points by name,
 // as the suite's graphical host does.
 //
-//   tsgui [--project <dir>] [--tcl <script>] [--open <file>]... [--screenshot <file.png>]
+//   tsgui [--project <dir or .tpf>] [--tcl <script>] [--open <file>]... [--screenshot <file.png>]
 //         [--press <button or cell text>]... [--answer <yes|no|path>]... [--arg <text>]...
 //         <entry point>...
 //
@@ -22,12 +23,16 @@
 // host exit 1 unless it is 0.
 //
 // Each --press, in order, presses the button of that text in the modal dialog
-// then open (or, when it has no such button, makes the table cell of that
-// text, at any depth of a tree, current and double-clicks it); with --screenshot the modal dialog
-// open once the presses are done is saved as a picture; each --answer queues the answer of the next
-// question (yes, no) or file dialog (a path). Any of them makes the host unattended: no question
-// box or file dialog opens, and a modal dialog left with nothing to do is
-// cancelled. The host prints what an entry point returns.
+// then open (or, when it has no such button, ticks the list item of that text
+// that has a check box, or makes the table cell of that text, at any depth of
+// a tree, current and double-clicks it); a press of a disabled button fails
+// the run. With --screenshot the modal dialog open once the presses are done
+// is saved as a picture; each --answer queues the answer of the next question
+// (yes, no) or file dialog (a path). Any of them makes the host unattended: no
+// question box or file dialog opens, and a modal dialog left with nothing to
+// do is cancelled. The host prints what an entry point returns. Paths given
+// to --tcl, --open, --screenshot and --answer are taken from the folder the
+// host was started in, although it works in the project's folder.
 //
 //   tsgui --help    the options and the entry points of the dialogs plug-in
 //
@@ -318,8 +323,21 @@ int call_entry_point(THR_DRL_HANDLE dialogs, void* function, std::string const& 
     return status;
 }
 
+// The options; each takes a value.
+std::string const VALUE_OPTIONS[] = {"--project", "--tcl",    "--open", "--screenshot",
+                                     "--press",   "--answer", "--arg"};
+
+// A path as the caller meant it: the host changes to the project's folder
+// before it uses any, so a relative one is made absolute against the folder it
+// was started in. An empty one (a cancelled file dialog) stays empty.
+std::string from_caller(std::string const& path) {
+    std::error_code error;
+    return path.empty() ? path : std::filesystem::absolute(path, error).string();
+}
+
 char const USAGE[] =
-    "Usage: tsgui [--project <dir>] [--tcl <script>] [--open <file>]... [--screenshot <file.png>] "
+    "Usage: tsgui [--project <dir or .tpf>] [--tcl <script>] [--open <file>]... [--screenshot "
+    "<file.png>] "
     "[--press <button or cell text>]... [--answer <yes|no|path>]... [--arg <text>]... "
     "<entry point>...\n";
 
@@ -338,12 +356,12 @@ void print_help() {
               "Opens a main window and calls each entry point of the dialogs plug-in in turn;\n"
               "it stays open until the dialog is closed.\n"
               "\n"
-              "  --project <dir>          open the project whose project file lies in <dir>\n"
+              "  --project <dir or .tpf>  open that project file, or the one in <dir>\n"
               "  --tcl <script>           run the Tcl script in the shared interpreter first\n"
               "  --open <file>            show that file in a window of its own (in turn)\n"
               "  --screenshot <file.png>  save the dialog open once the presses are done\n"
-              "  --press <text>           press that button of the dialog then open, or\n"
-              "                           double-click that table cell (in turn)\n"
+              "  --press <text>           press that button of the dialog then open, tick that\n"
+              "                           list item, or double-click that table cell (in turn)\n"
               "  --answer <yes|no|path>   answer the next question or file dialog (in turn)\n"
               "  --arg <text>             an argument of the entry point (in turn)\n"
               "  --help                   print this help\n"
@@ -386,15 +404,31 @@ bool has_display(int argc, char** argv) {
     return false;
 }
 
+// What a press found in a dialog.
+enum PRESS_RESULT {
+    PRESSED = 0,
+    NOT_FOUND = 1,
+    DISABLED = 2, // a button of that text, shown but disabled
+};
+
 // Presses, later from the event loop (a press may open a dialog of its own),
-// the visible, enabled button of that text in `dialog`, else double-clicks the
-// cell of that text in one of its tables; false when there is neither.
-bool press(QDialog* dialog, QString const& text) {
+// the visible, enabled button of that text in `dialog` (mnemonic marks aside),
+// else the cell of exactly that text in one of its tables or lists: a cell with a check box is
+// ticked (or cleared) as a click on its box does, any other is made current and double-clicked.
+PRESS_RESULT press(QDialog* dialog, QString const& text) {
+    bool disabled = false;
     for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
-        if (button->isVisible() && button->isEnabled() && shown_text(button->text()) == text) {
-            QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
-            return true;
+        if (!button->isVisible() || shown_text(button->text()) != shown_text(text)) {
+            continue;
         }
+        if (button->isEnabled()) {
+            QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+            return PRESSED;
+        }
+        disabled = true;
+    }
+    if (disabled) {
+        return DISABLED;
     }
     for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>()) {
         QAbstractItemModel* model = view->model();
@@ -403,8 +437,23 @@ bool press(QDialog* dialog, QString const& text) {
                 ? QModelIndexList()
                 : model->match(model->index(0, 0), Qt::DisplayRole, text, 1,
                                Qt::MatchFixedString | Qt::MatchCaseSensitive | Qt::MatchRecursive);
-        if (view->isVisible() && !found.isEmpty()) {
-            QPersistentModelIndex index = found.front();
+        if (!view->isVisible() || found.isEmpty()) {
+            continue;
+        }
+        QPersistentModelIndex index = found.front();
+        // A cell shows a check box when it has a check state.
+        if (index.flags().testFlag(Qt::ItemIsUserCheckable) &&
+            index.data(Qt::CheckStateRole).isValid()) {
+            QMetaObject::invokeMethod(
+                view,
+                [view, index]() {
+                    bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+                    view->model()->setData(index, checked ? Qt::Unchecked : Qt::Checked,
+                                           Qt::CheckStateRole);
+                    emit view->clicked(index);
+                },
+                Qt::QueuedConnection);
+        } else {
             QMetaObject::invokeMethod(
                 view,
                 [view, index]() {
@@ -412,10 +461,10 @@ bool press(QDialog* dialog, QString const& text) {
                     emit view->doubleClicked(index);
                 },
                 Qt::QueuedConnection);
-            return true;
         }
+        return PRESSED;
     }
-    return false;
+    return NOT_FOUND;
 }
 
 // Drives the modal dialogs of an unattended run: each press, in turn, goes to
@@ -432,12 +481,16 @@ void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses,
             return;
         }
         if (!queue->empty()) {
-            QString text = shown_text(queue->front());
+            QString text = queue->front();
             queue->pop_front();
-            if (!press(dialog, text)) {
-                std::fprintf(stderr, "tsgui: no button \"%s\" in \"%s\"\n",
-                             text.toLocal8Bit().constData(),
-                             dialog->windowTitle().toLocal8Bit().constData());
+            PRESS_RESULT result = press(dialog, text);
+            if (result != PRESSED) {
+                std::fprintf(
+                    stderr,
+                    result == DISABLED ? "tsgui: button %s is disabled in \"%s\"\n"
+                                       : "tsgui: no button \"%s\" in \"%s\"\n",
+                    (result == DISABLED ? shown_text(text) : text).toLocal8Bit().constData(),
+                    dialog->windowTitle().toLocal8Bit().constData());
                 *failed = true;
                 dialog->done(QDialog::Rejected);
             }
@@ -470,11 +523,14 @@ void install_project_ui_handlers() {
         },
         [](std::string const& project_file, std::string const& revision) {
             std::filesystem::path file(project_file);
-            int status = ACF_MANAGER::get_acf_manager()->open_project(
-                file.parent_path().c_str(), file.stem().c_str(), revision.c_str(), false, false,
-                true, false, false);
+            ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+            int status = manager->open_project(file.parent_path().c_str(), file.stem().c_str(),
+                                               revision.c_str(), false, false, true, false, false);
+            // An empty revision asks for the project's active one.
+            char const* opened =
+                manager->is_project_open() ? manager->get_active_revision_name() : nullptr;
             std::printf("tsgui: reopened %s on revision %s (status %d)\n", project_file.c_str(),
-                        revision.c_str(), status);
+                        opened != nullptr ? opened : revision.c_str(), status);
             return status == ACF_REVISION_MANAGER::SUCCESS;
         });
     // This host has no new-project wizard.
@@ -482,35 +538,65 @@ void install_project_ui_handlers() {
         [] { std::printf("tsgui: this host has no new-project wizard\n"); });
 }
 
-// Opens the one project whose project file lies in `dir`, with its active
-// revision, and makes `dir` the current folder as the suite's host does. A
-// project that has only its old project file is converted as it opens.
-bool open_project(std::string const& dir) {
+bool is_project_file(std::filesystem::path const& path) {
     std::error_code error;
-    std::filesystem::path folder = std::filesystem::absolute(dir, error);
+    return std::filesystem::is_regular_file(path, error) &&
+           (path.extension() == ".tpf" || path.extension() == ".tessaly");
+}
+
+// The project that a --project argument names: a project file (the ".tpf"
+// may be left out), or a folder holding exactly one project file. False, with
+// a line saying why, when it names none.
+bool find_project(std::string const& given, std::filesystem::path* folder, std::string* name) {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(given, error);
+    for (std::filesystem::path const& file :
+         {path, std::filesystem::path(path.string() + ".tpf")}) {
+        if (is_project_file(file)) {
+            *folder = file.parent_path();
+            *name = file.stem().string();
+            return true;
+        }
+    }
+    if (!std::filesystem::is_directory(path, error)) {
+        std::fprintf(stderr, "tsgui: %s is no project file or folder\n", given.c_str());
+        return false;
+    }
     std::set<std::string> projects;
-    for (auto const& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::filesystem::path const extension = entry.path().extension();
-        if (entry.is_regular_file() && (extension == ".tpf" || extension == ".tessaly")) {
+    for (auto const& entry : std::filesystem::directory_iterator(path, error)) {
+        if (is_project_file(entry.path())) {
             projects.insert(entry.path().stem().string());
         }
     }
     if (projects.size() != 1) {
-        std::fprintf(stderr, "tsgui: %s holds %s project file\n", dir.c_str(),
+        std::fprintf(stderr, "tsgui: %s holds %s project file\n", given.c_str(),
                      projects.empty() ? "no" : "more than one");
         return false;
     }
+    *folder = path;
+    *name = *projects.begin();
+    return true;
+}
+
+// Opens the project that `given` names (see find_project) with its active
+// revision, and makes its folder the current folder as the suite's host does.
+// A project that has only its old project file is converted as it opens.
+bool open_project(std::string const& given) {
+    std::filesystem::path folder;
+    std::string project;
+    if (!find_project(given, &folder, &project)) {
+        return false;
+    }
     if (chdir(folder.c_str()) != 0) {
-        std::fprintf(stderr, "tsgui: cannot enter project directory %s\n", dir.c_str());
+        std::fprintf(stderr, "tsgui: cannot enter project directory %s\n", folder.c_str());
         return false;
     }
     ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
-    std::string const& project = *projects.begin();
     int status =
         manager->open_project(folder.c_str(), project.c_str(), "", true, false, true, false, false);
     if (status != ACF_REVISION_MANAGER::SUCCESS) {
         std::fprintf(stderr, "tsgui: cannot open project %s in %s (status %d)\n", project.c_str(),
-                     dir.c_str(), status);
+                     folder.c_str(), status);
         return false;
     }
     return true;
@@ -555,10 +641,29 @@ void install_new_document_handler(QUI_FRAME_WND* main_frame) {
     });
 }
 
+// Qt's notices about this machine rather than about the run: what the
+// window-system plug-in cannot do (offscreen, it passes no size hints, said on
+// every dialog shown, and raises no window) and that XDG_RUNTIME_DIR is not set
+// (Qt then takes a folder of its own). Every other message of Qt goes where it
+// went.
+QtMessageHandler qt_handler = nullptr;
+
+void keep_quiet_about_the_platform() {
+    qt_handler = qInstallMessageHandler(
+        [](QtMsgType type, QMessageLogContext const& context, QString const& text) {
+            if (text.startsWith(QLatin1String("This plugin does not support")) ||
+                text.contains(QLatin1String("XDG_RUNTIME_DIR"))) {
+                return;
+            }
+            qt_handler(type, context, text);
+        });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     gen_install_memory_manager_callbacks();
+    keep_quiet_about_the_platform();
     if (wants_help(argc, argv)) {
         print_help();
         return 0;
@@ -585,31 +690,40 @@ int main(int argc, char** argv) {
     std::vector<std::string> entry_points;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--project") == 0 && i + 1 < argc) {
-            project = argv[++i];
-        } else if (std::strcmp(argv[i], "--tcl") == 0 && i + 1 < argc) {
-            tcl_script = argv[++i];
-        } else if (std::strcmp(argv[i], "--open") == 0 && i + 1 < argc) {
-            files.push_back(argv[++i]);
-        } else if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
-            screenshot = QString::fromLocal8Bit(argv[++i]);
-        } else if (std::strcmp(argv[i], "--press") == 0 && i + 1 < argc) {
-            presses.push_back(QString::fromLocal8Bit(argv[++i]));
-        } else if (std::strcmp(argv[i], "--answer") == 0 && i + 1 < argc) {
-            std::string answer = argv[++i];
-            answered = true;
-            if (answer == "yes" || answer == "no") {
-                msg_queue_answer(answer == "yes" ? MSG_ANSWER_YES : MSG_ANSWER_NO);
-            } else {
-                afcq_queue_file_answer(QString::fromLocal8Bit(answer.c_str()));
-            }
-        } else if (std::strcmp(argv[i], "--arg") == 0 && i + 1 < argc) {
-            args.push_back(argv[++i]);
-        } else if (argv[i][0] == '-') {
-            usage();
+        std::string const option = argv[i];
+        if (option.empty() || option[0] != '-') {
+            entry_points.push_back(option);
+            continue;
+        }
+        if (std::find(std::begin(VALUE_OPTIONS), std::end(VALUE_OPTIONS), option) ==
+            std::end(VALUE_OPTIONS)) {
+            std::fprintf(stderr, "tsgui: unknown option %s; see tsgui --help\n", option.c_str());
             return 1;
+        }
+        if (i + 1 == argc) {
+            std::fprintf(stderr, "tsgui: %s needs a value; see tsgui --help\n", option.c_str());
+            return 1;
+        }
+        std::string const value = argv[++i];
+        if (option == "--project") {
+            project = value;
+        } else if (option == "--tcl") {
+            tcl_script = from_caller(value);
+        } else if (option == "--open") {
+            files.push_back(from_caller(value));
+        } else if (option == "--screenshot") {
+            screenshot = QString::fromLocal8Bit(from_caller(value).c_str());
+        } else if (option == "--press") {
+            presses.push_back(QString::fromLocal8Bit(value.c_str()));
+        } else if (option == "--answer") {
+            answered = true;
+            if (value == "yes" || value == "no") {
+                msg_queue_answer(value == "yes" ? MSG_ANSWER_YES : MSG_ANSWER_NO);
+            } else {
+                afcq_queue_file_answer(QString::fromLocal8Bit(from_caller(value).c_str()));
+            }
         } else {
-            entry_points.push_back(argv[i]);
+            args.push_back(value);
         }
     }
     if (entry_points.empty()) {

@@ -9,8 +9,6 @@
 
 namespace {
 
-char const PREFIX[] = "mdb_dyn_";
-
 // Copies the structure at `offset` out of the file; false when it does not lie
 // wholly inside it.
 template <typename T> bool read_at(std::vector<char> const& file, uint64_t offset, T* out) {
@@ -21,7 +19,8 @@ template <typename T> bool read_at(std::vector<char> const& file, uint64_t offse
     return true;
 }
 
-// The exported functions with the prefix among the symbols that `symbols` holds.
+// The exported C functions among the symbols that `symbols` holds: those
+// whose names are neither C++ names ("_Z...") nor reserved ones ("_init").
 void add_entry_points(std::vector<char> const& file, Elf64_Shdr const& symbols,
                       Elf64_Shdr const& strings, std::vector<std::string>* names) {
     if (strings.sh_offset > file.size() || file.size() - strings.sh_offset < strings.sh_size) {
@@ -40,7 +39,7 @@ void add_entry_points(std::vector<char> const& file, Elf64_Shdr const& symbols,
         char const* name = text + symbol.st_name;
         size_t room = strings.sh_size - symbol.st_name;
         size_t length = strnlen(name, room);
-        if (length < room && std::strncmp(name, PREFIX, sizeof PREFIX - 1) == 0) {
+        if (length > 0 && length < room && name[0] != '_') {
             names->emplace_back(name, length);
         }
     }

@@ -1,5 +1,5 @@
-// The entry points that a dialogs plug-in offers: the functions it exports
-// whose names start with "mdb_dyn_", read from the plug-in's file without
+// The entry points that a dialogs plug-in offers: the C functions it exports
+// (all its other exports are C++ names), read from the plug-in's file without
 // loading it (loading would pull in Qt and need a display).
 #pragma once
 

@@ -10,8 +10,11 @@
 
 #include "tests/sys/mdb/mdb_test_project.h"
 
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QStandardItem>
 #include <QTabWidget>
+#include <QToolTip>
 
 #include <memory>
 
@@ -263,6 +266,44 @@ TEST_F(MdbCompareRevisions, OpeningWritesNothingAndLeavesTheLocksAsTheyWere) {
     EXPECT_TRUE(manager->is_write_locked());
     EXPECT_EQ(cell(top_row(dialog.assignment_model(), "Simulator Assignments"), "START_TIME", 1),
               "0 ns");
+}
+
+// A very long value (the fixture's 301-character note) is elided, so that
+// the revisions' headers stay in view, and shows whole in its tooltip.
+TEST_F(MdbCompareRevisions, ALongValueIsElidedAndWholeInItsTooltip) {
+    open_project();
+    MDB_COMPARE_REVISIONS_DLG dialog(nullptr);
+    dialog.show();
+    for (int round = 0; round < 20; ++round) {
+        QApplication::processEvents();
+    }
+    MDB_REV_RESULT_TREE_VIEW* view = dialog.result_view();
+    int const width = view->viewport()->width();
+    for (int column = 1; column < view->model()->columnCount(); ++column) {
+        EXPECT_LT(view->header()->sectionViewportPosition(column), width) << column;
+    }
+    QStandardItem* fitter = top_row(dialog.result_model(), "Fitter");
+    ASSERT_NE(fitter, nullptr);
+    QModelIndex note;
+    for (int row = 0; row < fitter->rowCount(); ++row) {
+        if (fitter->child(row, 0)->text() == "Note") {
+            note = fitter->child(row, 1)->index();
+        }
+    }
+    ASSERT_TRUE(note.isValid());
+    auto point_at = [view](QModelIndex const& index) {
+        QPoint centre = view->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, centre, view->viewport()->mapToGlobal(centre));
+        QApplication::sendEvent(view->viewport(), &help);
+    };
+    // A value that fits has no tooltip; the note has its whole text.
+    point_at(fitter->child(1, 1)->index());
+    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_LT(view->visualRect(note).width(), view->sizeHintForIndex(note).width());
+    point_at(note);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), note.data().toString());
+    QToolTip::hideText();
 }
 
 TEST_F(MdbCompareRevisions, GroupsShowAnOpenOrClosedFolder) {

@@ -10,6 +10,7 @@
 #include "tests/sys/mdb/mdb_gtf_test_project.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLineEdit>
 
 namespace {
@@ -42,6 +43,22 @@ TEST_F(MdbGenerateTclFileDlg, ProposesTheProjectsScriptName) {
     EXPECT_EQ(name_edit(&dialog)->text().toStdString(), file("gtf.tcl"));
     EXPECT_TRUE(check_box(&dialog, "m_open_ck")->isChecked());
     EXPECT_FALSE(check_box(&dialog, "m_include_ck")->isChecked());
+}
+
+// The proposed path is shown whole, from its first character.
+TEST_F(MdbGenerateTclFileDlg, ShowsTheWholePath) {
+    ACF_MANAGER::get_acf_manager()->close_project(false);
+    std::string deeper = m_workspace.path("board designs/rev B/gtf");
+    std::filesystem::create_directories(deeper);
+    std::filesystem::rename(m_project, deeper);
+    m_project = deeper;
+    open_project();
+    MDB_GENERATE_TCL_FILE_DLG dialog(nullptr);
+    dialog.show();
+    QLineEdit* edit = name_edit(&dialog);
+    EXPECT_EQ(edit->text().toStdString(), file("gtf.tcl"));
+    EXPECT_GT(edit->width(), QFontMetrics(edit->font()).horizontalAdvance(edit->text()) + 4);
+    EXPECT_EQ(edit->cursorPosition(), 0);
 }
 
 TEST_F(MdbGenerateTclFileDlg, TypedNamesBecomeScriptPaths) {

@@ -479,6 +479,17 @@ TEST_F(MdbImportAssignmentDlg, RegionsReplaceTheFileOfAnElaboratedProject) {
     EXPECT_FALSE(name_box()->isEnabled());
     EXPECT_TRUE(enabled("categories_button") && enabled("advanced_button") && ok_enabled());
     EXPECT_TRUE(m_dialog->options().types.promote);
+    // Nothing can be imported from regions alone; the message names them.
+    for (auto const& [names, says] :
+         {std::pair<std::vector<std::string>, char const*>{{"a"}, "region a"},
+          {{"a", "u1|b"}, "regions a, u1|b"}}) {
+        open_dialog(&names);
+        msg_log_clear();
+        m_dialog->on_ok();
+        std::vector<MSG_LOG_ENTRY> nothing = logged(331002);
+        ASSERT_EQ(nothing.size(), 1u);
+        EXPECT_EQ(nothing[0].text, std::string("No assignments imported from ") + says);
+    }
 
     std::filesystem::remove(file("db/imp.hier"));
     open_dialog(&regions);

@@ -19,6 +19,7 @@
 #include <QEnterEvent>
 #include <QHeaderView>
 #include <QStandardItemModel>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -163,6 +164,8 @@ protected:
         EXPECT_EQ(entity(dialog, row)->data(DLG::UPGRADE_KIND_ROLE).toString(), "Manual");
         ASSERT_NE(row_button(dialog, row), nullptr);
         EXPECT_EQ(row_button(dialog, row)->m_push_button->text(), "Open VestaWizard");
+        EXPECT_GE(view(dialog)->columnWidth(DLG::ACTION_COL),
+                  row_button(dialog, row)->sizeHint().width());
         EXPECT_FALSE(row_button(dialog, row)->m_push_button->isHidden());
         EXPECT_TRUE(row_button(dialog, row)->isEnabled());
         EXPECT_EQ(description(dialog, row)->m_text_edit->toPlainText(),
@@ -171,6 +174,12 @@ protected:
         EXPECT_EQ(foreground(model(dialog)->item(row, DLG::FILE_COL)), QColor(Qt::red));
     }
 
+    // Lets the delayed layouts of a shown dialog happen.
+    static void settle() {
+        for (int round = 0; round < 20; ++round) {
+            QApplication::processEvents();
+        }
+    }
     static QTreeView* view(DLG& dialog) {
         return dialog.findChild<QTreeView*>("mdb_ip_regen_tree");
     }
@@ -281,9 +290,38 @@ TEST_F(IpRegenDialog, RowsOfTheProjectStandaloneFirstThenPlexa) {
         }
     }
     EXPECT_EQ(view(dialog)->header()->visualIndex(DLG::STATUS_COL), 0);
-    EXPECT_EQ(view(dialog)->columnWidth(DLG::ACTION_COL), 95);
     EXPECT_TRUE(upgrade_button(dialog)->isEnabled());
     EXPECT_EQ(dialog.windowTitle(), "Upgrade IP Components");
+}
+
+// Shown at its own size, the table needs no sideways scrolling: the File
+// column elides long paths in the middle (whole in their tooltips), the Action
+// column is as wide as its widest button, and Description takes the rest and
+// wraps, each row as tall as its text.
+TEST_F(IpRegenDialog, EveryColumnCanBeRead) {
+    std::filesystem::create_directories(m_workspace.path("designs of the board/revision b"));
+    reopen_fresh_copy("designs of the board/revision b/chip");
+    DLG dialog(nullptr);
+    ASSERT_TRUE(dialog.need_show_dlg());
+    dialog.show();
+    settle();
+    QTreeView* tree = view(dialog);
+    QFontMetrics metrics(tree->font());
+    int const plexa = 2;
+    EXPECT_LE(tree->header()->length(), tree->viewport()->width());
+
+    EXPECT_FALSE(tree->wordWrap());
+    EXPECT_EQ(tree->textElideMode(), Qt::ElideMiddle);
+    EXPECT_LT(tree->columnWidth(DLG::FILE_COL),
+              metrics.horizontalAdvance(file_text(dialog, plexa)));
+
+    EXPECT_GE(tree->columnWidth(DLG::ACTION_COL), row_button(dialog, plexa)->sizeHint().width());
+
+    EXPECT_GE(tree->columnWidth(DLG::DESCRIPTION_COL), 30 * metrics.averageCharWidth());
+    QTextEdit* text = description(dialog, plexa)->m_text_edit;
+    EXPECT_LE(text->document()->size().height(), text->viewport()->height() + 1);
+    EXPECT_GT(tree->visualRect(model(dialog)->index(plexa, DLG::DESCRIPTION_COL)).height(),
+              4 * metrics.height());
 }
 
 TEST_F(IpRegenDialog, SubComponentsHangUnderTheirTopLevelRowOnly) {

@@ -18,8 +18,8 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
-#include <chrono>
-#include <thread>
+#include <cstring>
+#include <functional>
 
 namespace {
 
@@ -71,8 +71,7 @@ protected:
     // The groups as the settings hold them.
     static std::vector<MDB_TIME_GROUP> stored() {
         std::vector<MDB_TIME_GROUP> groups;
-        uint32_t when = 0;
-        EXPECT_TRUE(mdb_time_groups_read(&groups, &when));
+        EXPECT_TRUE(mdb_time_groups_read(&groups));
         return groups;
     }
     static std::vector<std::string> stored_members(std::string const& name) {
@@ -302,32 +301,66 @@ TEST_F(MdbTimeGroups, OkWritesEveryGroupAndRemovesWhatNamesDeletedGroups) {
     EXPECT_TRUE(logged(296044).empty());
 }
 
-TEST_F(MdbTimeGroups, OkAfterAnOutsideChangeWritesNothing) {
-    MDB_TIME_GROUPS_DLG dialog(nullptr, "g1");
-    answer_with("e");
-    dialog.on_click_members_add();
-    // Another tool changes a group a second later.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
-    ASSERT_TRUE(manager->write_lock(false));
-    ACF_MGR_INPUT_PARAMETERS params;
-    params.set_variable_type(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER);
-    params.set_section_identifier("g0");
-    params.set_value_string("outside");
-    ASSERT_NE(manager->set_global_assignment(&params), nullptr);
-    manager->write_unlock(false);
+// Another program's commit or a hand edit of the settings file, made while
+// the dialog is open and within the second it read the groups, is kept: OK
+// shows the message and writes nothing. So is a change made in this process.
+TEST_F(MdbTimeGroups, OkAfterAnOutsideChangeKeepsItAndWritesNothing) {
+    struct CASE {
+        char const* name;
+        std::function<void(std::string const& settings_file)> change;
+        std::vector<std::string> g0_members;
+    } const cases[] = {
+        {"another program adds a member",
+         [](std::string const& settings_file) {
+             test_write_file(settings_file,
+                             test_read_file(settings_file) +
+                                 "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER ext_added "
+                                 "-section_id g0\n");
+         },
+         {"d", "ext_added"}},
+        {"a hand edit of the same size renames a member",
+         [](std::string const& settings_file) {
+             std::string text = test_read_file(settings_file);
+             size_t at = text.find("MEMBER d -section_id g0");
+             ASSERT_NE(at, std::string::npos);
+             text[at + std::strlen("MEMBER ")] = 'x';
+             test_write_file(settings_file, text);
+         },
+         {"x"}},
+        {"this process adds a member",
+         [](std::string const&) {
+             ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+             ASSERT_TRUE(manager->write_lock(false));
+             ACF_MGR_INPUT_PARAMETERS params;
+             params.set_variable_type(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER);
+             params.set_section_identifier("g0");
+             params.set_value_string("outside");
+             ASSERT_NE(manager->set_global_assignment(&params), nullptr);
+             manager->write_unlock(false);
+         },
+         {"d", "outside"}},
+    };
+    std::string const original = test_read_file(file("gtf.tsf"));
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.name);
+        ACF_MANAGER::get_acf_manager()->close_project(false);
+        test_write_file(file("gtf.tsf"), original);
+        open_project();
+        msg_log_clear();
+        MDB_TIME_GROUPS_DLG dialog(nullptr, "g1");
+        answer_with("e");
+        dialog.on_click_members_add();
+        c.change(file("gtf.tsf"));
 
-    dialog.on_ok();
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(logged(296044).size(), 1u);
-    std::vector<MDB_TIME_GROUP> groups = stored();
-    ASSERT_EQ(groups.size(), 2u);
-    for (MDB_TIME_GROUP const& group : groups) {
-        std::vector<std::string> expected = {"a|b*", "c"};
-        if (group.name == "g0") {
-            expected = {"d", "outside"};
+        dialog.on_ok();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(logged(296044).size(), 1u);
+        std::vector<MDB_TIME_GROUP> groups = stored();
+        ASSERT_EQ(groups.size(), 2u);
+        std::vector<std::string> const g1_members = {"a|b*", "c"};
+        for (MDB_TIME_GROUP const& group : groups) {
+            EXPECT_EQ(group.members, group.name == "g0" ? c.g0_members : g1_members) << group.name;
         }
-        EXPECT_EQ(group.members, expected);
     }
 }
 
@@ -387,22 +420,38 @@ TEST_F(MdbTimeGroups, TheNodeFinderAddsChosenInstancesWithoutTheRoot) {
 
     MDB_TIME_GROUP_ADD_DLG add(nullptr);
     add.findChild<QLineEdit*>("name_text")->setText("typed");
-    when_shown([](QDialog* finder) {
-        auto* list = finder->findChild<QListWidget*>("instance_list");
-        QStringList all;
-        for (int row = 0; row < list->count(); ++row) {
-            all << list->item(row)->text();
-        }
-        EXPECT_EQ(all, (QStringList{"top", "top|a", "top|a|b", "top|a|c", "top|led0"}));
-        list->item(2)->setSelected(true);
-        list->item(4)->setSelected(true);
-        finder->findChild<QDialogButtonBox*>("button_box")->button(QDialogButtonBox::Ok)->click();
-    });
+    auto pick = [](std::vector<int> rows) {
+        when_shown([rows](QDialog* finder) {
+            auto* list = finder->findChild<QListWidget*>("instance_list");
+            QStringList all;
+            for (int row = 0; row < list->count(); ++row) {
+                all << list->item(row)->text();
+            }
+            EXPECT_EQ(all, (QStringList{"top", "top|a", "top|a|b", "top|a|c", "top|led0"}));
+            for (int row : rows) {
+                list->item(row)->setSelected(true);
+            }
+            finder->findChild<QDialogButtonBox*>("button_box")
+                ->button(QDialogButtonBox::Ok)
+                ->click();
+        });
+    };
+    pick({2, 4});
     add.on_click_node_finder();
     EXPECT_EQ(add.findChild<QLineEdit*>("name_text")->text(), "a|b led0");
     when_shown([](QDialog* finder) { finder->reject(); });
     add.on_click_node_finder();
     EXPECT_EQ(add.m_text, "a|b led0");
+
+    // Each later pick is a name of its own, not glued to the last one.
+    MDB_TIME_GROUP_ADD_DLG twice(nullptr);
+    pick({2});
+    twice.on_click_node_finder();
+    pick({4});
+    twice.on_click_node_finder();
+    EXPECT_EQ(twice.findChild<QLineEdit*>("name_text")->text(), "a|b led0");
+    twice.on_ok();
+    EXPECT_EQ(mdb_tg_split_names(twice.m_text), (QStringList{"a|b", "led0"}));
 }
 
 } // namespace

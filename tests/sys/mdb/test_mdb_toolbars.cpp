@@ -180,6 +180,36 @@ TEST_F(MdbToolbars, SaveAppliesEditsToTheFrameAndTheUserList) {
     EXPECT_TRUE(logged(296052).empty());
 }
 
+// A toolbar without actions, and a user list left empty, are stored as empty
+// values, not as Qt's "@Invalid()", and read back as empty.
+TEST_F(MdbToolbars, EmptyToolbarsAndListsAreStoredEmpty) {
+    {
+        MDB_TOOLBAR_TAB tab(m_frame.get(), nullptr);
+        tab.new_button_create("Custom 1");
+        tab.save();
+    }
+    std::string stored = test_read_file(m_preferences.file());
+    EXPECT_EQ(stored.find("@Invalid()"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("Main_Custom_1="), std::string::npos) << stored;
+    restart();
+    ASSERT_TRUE(toolbars().contains("Custom 1"));
+    EXPECT_TRUE(toolbars()["Custom 1"]->actions().isEmpty());
+    EXPECT_TRUE(m_layout.has_toolbar_actions("Custom 1"));
+    EXPECT_TRUE(m_layout.toolbar_actions("Custom 1").isEmpty());
+
+    {
+        MDB_TOOLBAR_TAB tab(m_frame.get(), nullptr);
+        select(&tab, "list", "Custom 1");
+        tab.delete_button();
+        tab.save();
+    }
+    stored = test_read_file(m_preferences.file());
+    EXPECT_EQ(stored.find("@Invalid()"), std::string::npos) << stored;
+    EXPECT_TRUE(m_layout.user_toolbars().isEmpty());
+    restart();
+    EXPECT_FALSE(toolbars().contains("Custom 1"));
+}
+
 TEST_F(MdbToolbars, BuiltInToolbarsUntickedOrCustomisedStayOutOfTheUserList) {
     {
         MDB_TOOLBAR_TAB tab(m_frame.get(), nullptr);

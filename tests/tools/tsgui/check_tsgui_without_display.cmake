@@ -1,6 +1,7 @@
 # Runs the graphical host with no display in its environment: asked to show a
 # dialog it says in one line how to get a display and exits 1; --help still
-# works and lists every entry point that the dialogs plug-in exports.
+# works and lists every entry point (exported C function) of the dialogs
+# plug-in.
 #   cmake -DTSGUI=<file> -DPLUGIN=<libprojdialogs.so> -P check_tsgui_without_display.cmake
 set(no_display ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
                --unset=QT_QPA_PLATFORM)
@@ -24,8 +25,16 @@ if(NOT status EQUAL 0)
 endif()
 execute_process(COMMAND nm -D --defined-only ${PLUGIN} OUTPUT_VARIABLE symbols
                 RESULT_VARIABLE status)
-string(REGEX MATCHALL "mdb_dyn_[A-Za-z0-9_]+" entry_points "${symbols}")
-if(NOT status EQUAL 0 OR NOT entry_points)
+# The exported C functions: every other export is a C++ name ("_Z...") or a
+# reserved one.
+string(REGEX MATCHALL " T [A-Za-z][A-Za-z0-9_]*" exported "${symbols}")
+set(entry_points)
+foreach(line IN LISTS exported)
+  string(SUBSTRING "${line}" 3 -1 name)
+  list(APPEND entry_points ${name})
+endforeach()
+list(FIND entry_points mdb_ras_dyn_remove_assignment remove_assignment)
+if(NOT status EQUAL 0 OR remove_assignment LESS 0)
   message(FATAL_ERROR "cannot read the entry points of ${PLUGIN}")
 endif()
 foreach(entry_point IN LISTS entry_points)

@@ -4,6 +4,7 @@
 #include "suite/archive/afm_zip.h"
 #include "suite/threads/thr.h"
 
+#include "tests/support/test_environment.h"
 #include "tests/support/test_preferences.h"
 #include "tests/support/test_workspace.h"
 
@@ -233,13 +234,114 @@ TEST_F(Tsgui, RefusesWhatItCannotDo) {
          "--open " + m_workspace.path("none.v") + " mdb_dyn_customize_dlg", "cannot open"},
         {"unknown entry point", "mdb_dyn_no_such_dialog", "no entry point mdb_dyn_no_such_dialog"},
         {"no entry point", "", "Usage: tsgui"},
-        {"unknown option", "--frobnicate mdb_dyn_ip_regen_dlg", "Usage: tsgui"},
+        {"unknown option", "--frobnicate mdb_dyn_ip_regen_dlg",
+         "tsgui: unknown option --frobnicate; see tsgui --help\n"},
+        {"option without its value", "mdb_dyn_ip_regen_dlg --press",
+         "tsgui: --press needs a value; see tsgui --help\n"},
+        {"disabled button", "--press OK mdb_ras_dyn_remove_assignment",
+         "tsgui: button OK is disabled in \"Remove Assignments\"\n"},
     };
     for (CASE const& c : cases) {
         SCOPED_TRACE(c.name);
         TEST_RUN_RESULT result = run(c.arguments);
         EXPECT_EQ(result.status, 1);
         EXPECT_NE(result.output.find(c.says), std::string::npos) << result.output;
+    }
+    // An option the host does not know is named in one line, not the usage.
+    EXPECT_EQ(run("--frobnicate mdb_dyn_ip_regen_dlg").output,
+              "tsgui: unknown option --frobnicate; see tsgui --help\n");
+}
+
+// Paths on the command line are the caller's, although the host works in the
+// project's folder; the project may be named by its folder or its file.
+TEST_F(Tsgui, PathsAreTheCallersAndAProjectMayBeNamedByItsFile) {
+    m_workspace.copy_fixture(EXAMPLE, "dsp");
+    test_write_file(m_workspace.path("top.v"), "module top; endmodule\n");
+    test_write_file(m_workspace.path("hello.tcl"), "puts {hello from the script}\n");
+    for (char const* project : {"dsp", "dsp/dsp_board.tpf", "dsp/dsp_board"}) {
+        SCOPED_TRACE(project);
+        std::filesystem::remove(m_workspace.path("shot.png"));
+        TEST_RUN_RESULT result =
+            run(std::string("--project ") + project +
+                " --tcl hello.tcl --open top.v --screenshot shot.png mdb_dyn_customize_dlg");
+        EXPECT_EQ(result.status, 0) << result.output;
+        EXPECT_NE(result.output.find("hello from the script"), std::string::npos) << result.output;
+        EXPECT_TRUE(std::filesystem::exists(m_workspace.path("shot.png"))) << result.output;
+        EXPECT_FALSE(std::filesystem::exists(m_workspace.path("dsp/shot.png")));
+    }
+    TEST_RUN_RESULT result = run("--project dsp/none.tpf mdb_dyn_customize_dlg");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.output.find("dsp/none.tpf is no project file or folder"), std::string::npos)
+        << result.output;
+}
+
+// Qt's notices about the machine (no size hints offscreen, no XDG_RUNTIME_DIR)
+// are not shown: a dialog shown and saved says nothing.
+TEST_F(Tsgui, KeepsQuietAboutThePlatform) {
+    TEST_ENVIRONMENT no_runtime_dir("XDG_RUNTIME_DIR", std::nullopt);
+    TEST_RUN_RESULT result = run("--arg \"Tessaly II\" --screenshot " +
+                                 thr_process_quote_argument(picture()) + " mdb_dyn_about_dlg");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, "");
+    EXPECT_TRUE(picture_taken());
+}
+
+// A press on a list item with a check box ticks it, as a click on the box
+// does; the OK button that the tick enables can then be pressed.
+TEST_F(Tsgui, TicksAListItemAndPressesTheButtonItEnables) {
+    std::string project =
+        m_workspace.copy_fixture(TESSALY_SOURCE_DIR "/tests/sys/mdb/fixtures/gtf_project", "gtf");
+    ASSERT_NE(test_read_file(project + "/gtf.tsf").find("set_location_assignment PIN_A3"),
+              std::string::npos);
+    TEST_RUN_RESULT result = run("--project " + thr_process_quote_argument(project) +
+                                 " --press \"Pin, Location & Routing Assignments\" --press OK"
+                                 " mdb_ras_dyn_remove_assignment");
+    EXPECT_EQ(result.status, 0) << result.output;
+    std::string const settings = test_read_file(project + "/gtf.tsf");
+    EXPECT_EQ(settings.find("set_location_assignment PIN_A3"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("TOP_LEVEL_ENTITY top"), std::string::npos) << settings;
+}
+
+// The entry points that `tsgui --help` lists.
+std::vector<std::string> listed_entry_points(std::string const& help) {
+    std::vector<std::string> names;
+    std::istringstream in(help.substr(help.find("Entry points:\n") + 1));
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line) && line.rfind("  ", 0) == 0) {
+        names.push_back(line.substr(2));
+    }
+    return names;
+}
+
+// Every entry point the host lists, with no project open, run as a user would
+// run it: its default button pressed (the table below where it has no OK) and
+// every question answered Yes. None may abort the host or report an internal
+// error, and none writes into the folder it runs in.
+TEST_F(Tsgui, EveryEntryPointRunsWithoutAProject) {
+    TEST_PREFERENCES preferences;
+    std::map<std::string, std::string> const presses = {
+        {"mdb_dyn_archive_dlg", "--press Archive"},
+        {"mdb_dyn_eda_gls_dlg", "--press Run"},
+        {"mdb_dyn_get_ip_regen_dlg", "--press Close"},
+        {"mdb_dyn_get_revisions_dlg", "--press \"<<new revision>>\" --press Cancel --press OK"},
+        {"mdb_dyn_import_assignment_dlg_for_bf", "--arg R1 --press OK"},
+        {"mdb_ras_dyn_remove_assignment", "--press All --press OK"},
+    };
+    TEST_RUN_RESULT help = run("--help");
+    ASSERT_EQ(help.status, 0) << help.output;
+    std::vector<std::string> const entry_points = listed_entry_points(help.output);
+    ASSERT_GE(entry_points.size(), 30u) << help.output;
+    for (std::string const& name : entry_points) {
+        SCOPED_TRACE(name);
+        auto press = presses.find(name);
+        TEST_RUN_RESULT result =
+            run("--answer yes --answer yes --answer yes " +
+                (press != presses.end() ? press->second : std::string("--press OK")) + " " + name);
+        EXPECT_TRUE(result.status == 0 || result.status == 1) << result.output;
+        EXPECT_EQ(result.output.find("terminate called"), std::string::npos) << result.output;
+        EXPECT_EQ(result.output.find("Internal Error"), std::string::npos) << result.output;
+        EXPECT_TRUE(std::filesystem::is_empty(m_workspace.dir())) << result.output;
     }
 }
 
@@ -308,7 +410,9 @@ TEST_F(Tsgui, CopiesTheProjectAndRunsTheFileMenusDialogs) {
                                  " --answer yes --press OK mdb_dyn_copy_project_dlg"
                                  " mdb_dyn_validate_family_and_device_settings");
     EXPECT_EQ(result.status, 0) << result.output;
-    EXPECT_NE(result.output.find("reopened " + project + "_copy/rev.tpf"), std::string::npos)
+    EXPECT_NE(
+        result.output.find("reopened " + project + "_copy/rev.tpf on revision top (status 0)"),
+        std::string::npos)
         << result.output;
     EXPECT_NE(result.output.find("mdb_dyn_validate_family_and_device_settings returned true"),
               std::string::npos)

@@ -1,0 +1,30 @@
+#include "sys/mdb/mdb_cell_tips.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QToolTip>
+
+MDB_CELL_TIPS::MDB_CELL_TIPS(QAbstractItemView* view) : QObject(view), m_view(view) {
+    view->viewport()->installEventFilter(this);
+}
+
+bool MDB_CELL_TIPS::eventFilter(QObject*, QEvent* event) {
+    // The viewport also sees events while the view is being destroyed; only
+    // a tooltip request, never sent then, looks at the view.
+    if (event->type() != QEvent::ToolTip) {
+        return false;
+    }
+    auto* help = static_cast<QHelpEvent*>(event);
+    QModelIndex index = m_view->indexAt(help->pos());
+    if (!index.isValid() || index.data(Qt::ToolTipRole).isValid()) {
+        return false;
+    }
+    QRect shown = m_view->visualRect(index);
+    QSize wanted = m_view->sizeHintForIndex(index);
+    if (wanted.width() <= shown.width() && wanted.height() <= shown.height()) {
+        return false;
+    }
+    QToolTip::showText(help->globalPos(), index.data(Qt::DisplayRole).toString(),
+                       m_view->viewport(), shown);
+    return true;
+}
