@@ -26,6 +26,7 @@ BENCHMARKS=(
     "bench_acf_manager_reader"
     "bench_acf_commit"
     "bench_regentool_startup"
+    "bench_archive"
 )
 if [[ -n "${BENCH_ONLY:-}" ]]; then
     selected=()

@@ -54,10 +54,10 @@ bool read_named_files(AFM_PROJECT const& project, std::string const& revision,
     gen_set_is_ui_process(false);
     ACF_MANAGER* reader = ACF_MANAGER_FACTORY::create_new_manager();
     gen_set_is_ui_process(ui_process);
-    bool read = reader->open_project(project.directory.c_str(), project.name.c_str(),
-                                     revision.c_str(), false, false, false, false,
-                                     false) == ACF_REVISION_MANAGER::SUCCESS &&
-                reader->read_lock_and_post_no_messages();
+    bool read =
+        reader->open_project(project.directory.c_str(), project.name.c_str(), revision.c_str(),
+                             false, false, false, false, false) == ACF_REVISION_MANAGER::SUCCESS &&
+        reader->read_lock_and_post_no_messages();
     if (read) {
         // A disabled file is named all the same: enabled again, it is needed.
         reader->set_allow_ignored_assignments_filter(true);

@@ -78,8 +78,8 @@ zip_t* open_archive(std::string const& archive, AFM_LIBZIP const** lib, std::str
 bool check_entries(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY>* entries,
                    std::string* error) {
     zip_int64_t count = lib.zip_get_num_entries(zip, 0);
-    std::set<std::string> names;         // the files
-    std::set<std::string> folders;       // every folder on an entry's path
+    std::set<std::string> names;          // the files
+    std::set<std::string> folders;        // every folder on an entry's path
     std::set<std::string> folder_entries; // the folders the archive names itself
     for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
         zip_stat_t st;
@@ -238,13 +238,6 @@ bool extract(AFM_LIBZIP const& lib, zip_t* zip, ENTRY const& entry, std::string 
     return fault.empty();
 }
 
-// Flushes a file to the disk.
-bool flush_file(std::string const& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    bool ok = fd >= 0 && fsync(fd) == 0;
-    return (fd < 0 || close(fd) == 0) && ok;
-}
-
 // Flushes a folder's entries to the disk. A folder that cannot be opened for
 // that (one the user may pass through but not list) is left to the system.
 bool flush_folder(std::string const& path) {
@@ -354,30 +347,38 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
     }
 
     std::string staging;
+    int staging_fd = -1;
     if (ok) {
         std::string base = fs::path(dest).filename().string();
         staging = beside + "/." + base + ".restore.XXXXXX";
-        ok = mkdtemp(&staging[0]) != nullptr;
+        if (mkdtemp(&staging[0]) == nullptr) {
+            staging.clear();
+        }
+        // Opened before anything is written, so that the flush below reports
+        // a write error of any of the files.
+        staging_fd =
+            staging.empty() ? -1 : open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ok = staging_fd >= 0;
         if (!ok) {
             *error = "Can't create a staging folder beside " + dest;
-            staging.clear();
         }
     }
     mode_t mask = umask(0);
     umask(mask);
-    // Every file is written, then every one flushed: one flush after the
-    // other finds the data of the rest already on its way to the disk.
+    // Every file is written, then all of them are flushed to the disk at
+    // once (one flush of their file system, as sync does): a flush per file
+    // costs a commit of the file system's journal per file.
     for (size_t i = 0; ok && i < entries.size(); ++i) {
         ok = entries[i].is_folder ||
              extract(*lib, zip, entries[i], staging + "/" + entries[i].name, mask, error);
     }
     lib->zip_discard(zip);
-    for (size_t i = 0; ok && i < entries.size(); ++i) {
-        std::string staged = staging + "/" + entries[i].name;
-        if (!entries[i].is_folder && !flush_file(staged)) {
-            *error = "Can't write the file " + staged + " to the disk";
-            ok = false;
-        }
+    if (ok && syncfs(staging_fd) != 0) {
+        *error = std::string("Can't write the restored files to the disk: ") + std::strerror(errno);
+        ok = false;
+    }
+    if (staging_fd >= 0) {
+        close(staging_fd);
     }
     ok = ok && move_in(staging, dest, entries, error);
     if (!staging.empty()) {

@@ -71,8 +71,8 @@ public:
             return false;
         }
         entry->size = content.size();
-        entry->crc = static_cast<uint32_t>(crc32_z(0, reinterpret_cast<Bytef const*>(content.data()),
-                                                   content.size()));
+        entry->crc = static_cast<uint32_t>(
+            crc32_z(0, reinterpret_cast<Bytef const*>(content.data()), content.size()));
         entry->compressed.resize(deflateBound(&m_stream, content.size()));
         // zlib counts in 32 bits: a larger file goes in by parts.
         size_t const part = 1u << 30;

@@ -81,8 +81,8 @@ std::string unreadable_reason(std::string const& source) {
         return std::strerror(errno);
     }
     struct stat st;
-    std::string reason = fstat(fd, &st) != 0 ? std::strerror(errno)
-                         : S_ISDIR(st.st_mode) ? "it is a directory"
+    std::string reason = fstat(fd, &st) != 0    ? std::strerror(errno)
+                         : S_ISDIR(st.st_mode)  ? "it is a directory"
                          : !S_ISREG(st.st_mode) ? "it is no regular file"
                                                 : "";
     close(fd);

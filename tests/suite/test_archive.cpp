@@ -25,7 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 // Every file below a folder with its content and permission bits; links as
 // "-> target".
 std::map<std::string, std::string> snapshot(std::string const& dir) {
@@ -354,14 +353,14 @@ TEST(SuiteArchive, HostileArchivesLeaveEverythingUnchanged) {
          "hdl/", true},
         {"more than 1000 times compressed",
          [](TEST_WORKSPACE const&, std::string const& a) {
-             write_raw_archive(a, {{"ok.v", "x"}, {"bomb.bin", std::string(8 << 20, '\0'),
-                                                   S_IFREG | 0644, true}});
+             write_raw_archive(a, {{"ok.v", "x"},
+                                   {"bomb.bin", std::string(8 << 20, '\0'), S_IFREG | 0644, true}});
          },
          "bomb.bin\" would unpack", true},
         {"yielding more than declared",
          [](TEST_WORKSPACE const&, std::string const& a) {
-             write_raw_archive(a, {{"ok.v", "x"}, {"big.v", std::string(300000, 'a'),
-                                                   S_IFREG | 0644, true}});
+             write_raw_archive(
+                 a, {{"ok.v", "x"}, {"big.v", std::string(300000, 'a'), S_IFREG | 0644, true}});
              forge_declared_size(a, "big.v", 1000);
          },
          "big.v\" yields more than the 1000 bytes it declares", true},
@@ -443,8 +442,8 @@ TEST(SuiteArchive, FolderEntriesMakeTheirFolders) {
     ASSERT_TRUE(afm_restore_archive(ws.path("a.tsa"), ws.path("dest"), false, &error)) << error;
     std::map<std::string, std::string> restored = snapshot(ws.path("dest"));
     std::map<std::string, std::string> expected = {
-        {"hdl", "dir 493"},   {"hdl/top.v", "420:top"},        {"empty", "dir 493"},
-        {"kept", "dir 493"},  {"kept/mine.v", "420:mine"},     {"late", "dir 493"},
+        {"hdl", "dir 493"},   {"hdl/top.v", "420:top"},    {"empty", "dir 493"},
+        {"kept", "dir 493"},  {"kept/mine.v", "420:mine"}, {"late", "dir 493"},
         {"late/x.v", "420:x"}};
     EXPECT_EQ(restored, expected);
 }
@@ -534,7 +533,8 @@ TEST(SuiteArchive, UnreadableSettingsFailTheArchive) {
     std::string dir = ws.path("p");
     make_project(dir);
     OPEN_PROJECT open(dir);
-    test_write_file(dir + "/fast.tsf", std::string("set_global_assignment -name SDC_FILE\0 x\n", 41));
+    test_write_file(dir + "/fast.tsf",
+                    std::string("set_global_assignment -name SDC_FILE\0 x\n", 41));
     Tcl_Interp* interp = atcl_get_interpreter();
     EXPECT_NE(atcl_eval_words(interp, {"project_archive", ws.path("p.tsa")}), TCL_OK);
     EXPECT_NE(std::string(Tcl_GetStringResult(interp)).find(dir + "/fast.tsf"), std::string::npos)
