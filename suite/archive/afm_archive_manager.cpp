@@ -204,8 +204,6 @@ struct SUBSET_ROW {
     bool (*collect)(COLLECTION&, FILES*);
 };
 
-SUBSET_ROW const* row_of(AFM_FILE_SUBSET const* subset);
-
 SUBSET_ROW const g_subsets[] = {
 #define AFM_SUBSET(id, ui_name, description, analysis, collector)                                  \
     {{id, ui_name, description, analysis}, collector},

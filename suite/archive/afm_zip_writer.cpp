@@ -79,7 +79,7 @@ public:
         size_t in = 0;
         size_t out = 0;
         int status = Z_OK;
-        while (status == Z_OK || status == Z_BUF_ERROR) {
+        while (status == Z_OK) {
             size_t in_now = std::min(part, content.size() - in);
             size_t out_now = std::min(part, entry->compressed.size() - out);
             m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data() + in));
@@ -90,9 +90,6 @@ public:
             status = deflate(&m_stream, last ? Z_FINISH : Z_NO_FLUSH);
             in += in_now - m_stream.avail_in;
             out += out_now - m_stream.avail_out;
-            if (status == Z_BUF_ERROR && in_now == 0 && out_now == 0) {
-                break;
-            }
         }
         entry->compressed.resize(out);
         return status == Z_STREAM_END;
