@@ -30,6 +30,7 @@ BENCHMARKS=(
     "bench_regentool_startup"
     "bench_mdb_growth"
     "bench_ipman_hierarchy"
+    "bench_archive"
 )
 if [[ -n "${BENCH_ONLY:-}" ]]; then
     selected=()

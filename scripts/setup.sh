@@ -12,6 +12,8 @@ packages=(
     libtbb-dev                                   # [tbbmalloc]
     nlohmann-json3-dev                           # [nlohmann_json]
     libzip-dev                                   # [pkg-config libzip]
+    zlib1g-dev                                   # [ZLIB] the archive writer compresses with it
+    zip unzip                                    # [zip] the archive tests; [zip], [unzip] bench_archive's anchors
     perl                                         # [perl] runs the stand-in Ferro Builder script
     libgtest-dev libbenchmark-dev                # [GTest], [benchmark]
     clang libclang-rt-14-dev                     # the fuzz preset

@@ -351,8 +351,10 @@ public:
     // A file that exists but could not be read whole: status 2, and the message
     // naming it with the reason, whatever the post flag says.
     void report_unreadable_file(char const* file_name, std::string const& reason);
-    bool read_assignments_from_file(std::string const& file, std::string const& name,
-                                    ACF_FILE_TYPE_ENUM type, ASSIGNMENT_LIST* out);
+    // The assignments of the older sectioned file `file` itself, whatever the
+    // case of its extension.
+    bool read_assignments_from_file(std::string const& file, ACF_FILE_TYPE_ENUM type,
+                                    ASSIGNMENT_LIST* out);
     static ACF_FILE_TYPE_ENUM get_old_acf_file_type(int extension_type);
     // Whether, as a global, the variable belongs only in an old entity settings file.
     static bool global_variable_only_exists_in_old_esf_file(ACF_VARIABLE_TYPE_ENUM variable,

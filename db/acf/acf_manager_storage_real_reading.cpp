@@ -172,14 +172,12 @@ void ACF_MANAGER_STORAGE_REAL::report_unreadable_file(char const* file_name,
 }
 
 bool ACF_MANAGER_STORAGE_REAL::read_assignments_from_file(std::string const& file,
-                                                          std::string const& name,
                                                           ACF_FILE_TYPE_ENUM type,
                                                           ASSIGNMENT_LIST* out) {
     if (!ACF_REQUIRE(out != NULL)) {
         return false;
     }
-    std::string path = acf_old_file_path(file, name, type);
-    ACF_FILE* old_file = ACF_FILE::get_file(path.c_str(), type, m_factory);
+    ACF_FILE* old_file = ACF_FILE::get_file(file.c_str(), type, m_factory);
     if (old_file == nullptr) {
         return false;
     }
@@ -203,7 +201,7 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
     if (type == ACF_FILE_TYPE_NONE) {
         return true;
     }
-    if (!read_assignments_from_file(file_name, FIO_PATH(file_name).base(), type, &read)) {
+    if (!read_assignments_from_file(file_name, type, &read)) {
         report_unreadable_file(file_name, "it could not be read");
         return false;
     }

@@ -3,6 +3,7 @@
 // themselves (".tsa", ZIP files) with their safe restore.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,25 @@ struct AFM_PROJECT {
 // (the first by name when there are several). False when there is none.
 bool afm_get_current_project(AFM_PROJECT* project);
 
+// A setting of a revision that names a file: the setting's name (as
+// "VERILOG_FILE") and the file as the setting gives it, relative to the
+// project directory or absolute.
+struct AFM_NAMED_FILE {
+    std::string setting;
+    std::string file;
+};
+// Reads the settings of one revision of a project as the settings library
+// parses them (every option and quoting of a line, and the settings that the
+// IP files it names bring in) and appends every global setting whose name ends
+// in "_FILE". False, with `error` naming the settings file, when they cannot
+// be read.
+using AFM_SETTINGS_READER =
+    std::function<bool(AFM_PROJECT const& project, std::string const& revision,
+                       std::vector<AFM_NAMED_FILE>* files, std::string* error)>;
+// The settings library installs its reader when it is loaded (empty: none).
+// Without one, the files that settings name cannot be had.
+void afm_set_settings_reader(AFM_SETTINGS_READER reader);
+
 // One subset: a kind of project file.
 class AFM_FILE_SUBSET {
 public:
@@ -26,10 +46,13 @@ public:
     char const* get_description() const { return m_description; }
     // Whether its files are only known exactly once the design was analysed.
     bool needs_analysis() const { return m_needs_analysis; }
-    // Appends the subset's files of the project, relative to its directory, in
-    // a stable order. False when the subset's files cannot be had (the
-    // version-compatible database was never exported).
-    bool get_files_to_archive(AFM_PROJECT const& project, std::vector<std::string>* files) const;
+    // Appends the subset's files of the project, relative to its directory
+    // (or absolute when outside it), in a stable order. False when the
+    // subset's files cannot be had: the version-compatible database was never
+    // exported, or (with `error` saying why) a revision's settings cannot be
+    // read.
+    bool get_files_to_archive(AFM_PROJECT const& project, std::vector<std::string>* files,
+                              std::string* error = nullptr) const;
 
     char const* m_id;
     char const* m_ui_name;
@@ -69,10 +92,20 @@ public:
     bool is_tessaly_map_required(std::vector<AFM_FILE_SUBSET const*> const& subsets) const;
     bool is_tessaly_map_required(std::vector<AFM_FILE_SUBSET const*> const& subsets,
                                  AFM_PROJECT const& project) const;
-    // The files of the subsets, each once, in subset order. False, with the
-    // files that could be had, when some subset's files cannot be had.
+    // The files of the subsets, each once, in subset order; the revisions'
+    // settings are read once for all of them. False, with the files that
+    // could be had, when some subset's files cannot be had; `error` then says
+    // why when a revision's settings cannot be read.
     bool get_files_to_archive(std::vector<AFM_FILE_SUBSET const*> const& subsets,
-                              AFM_PROJECT const& project, std::vector<std::string>* files) const;
+                              AFM_PROJECT const& project, std::vector<std::string>* files,
+                              std::string* error = nullptr) const;
+    // The subsets that an archive flow's arguments choose, by the rule that
+    // the archive dialog and the flow share: no argument, the default file
+    // set's; "custom" followed by the custom list file, the subsets named
+    // after it; else the subsets of the file set the first argument names.
+    // False when that file set is unknown.
+    bool get_chosen_subsets(std::vector<std::string> const& arguments,
+                            std::vector<AFM_FILE_SUBSET const*>* subsets) const;
 
 private:
     AFM_ARCHIVE_MANAGER();

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 
 char const* const AFM_CUSTOM_FILE_SET_ID = "custom";
 
@@ -16,7 +18,8 @@ namespace fs = std::filesystem;
 
 using FILES = std::vector<std::string>;
 
-// The words of a settings line, with their quotes or braces taken off.
+// The words of a line of the project file, or of a list of identifiers, with
+// their quotes or braces taken off.
 std::vector<std::string> words_of(std::string const& line) {
     std::vector<std::string> words;
     std::istringstream in(line);
@@ -30,22 +33,6 @@ std::vector<std::string> words_of(std::string const& line) {
     return words;
 }
 
-// The values of the global file settings of every revision whose names pass `wanted`.
-FILES named_files(AFM_PROJECT const& project, bool (*wanted)(std::string const& name)) {
-    FILES files;
-    for (std::string const& revision : project.revisions) {
-        std::ifstream in(project.directory + revision + ".tsf");
-        for (std::string line; std::getline(in, line);) {
-            std::vector<std::string> w = words_of(line);
-            if (w.size() == 4 && w[0] == "set_global_assignment" && w[1] == "-name" &&
-                wanted(w[2])) {
-                files.push_back(w[3]);
-            }
-        }
-    }
-    return files;
-}
-
 bool is_ends_with(std::string const& text, std::string const& end) {
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -55,7 +42,69 @@ bool exists_in(AFM_PROJECT const& project, std::string const& file) {
     return FIO_FILE_SYSTEM::exists(FIO_PATH(file[0] == '/' ? file : project.directory + file));
 }
 
-bool collect_project_settings(AFM_PROJECT const& project, FILES* files) {
+AFM_SETTINGS_READER& settings_reader() {
+    static AFM_SETTINGS_READER reader;
+    return reader;
+}
+
+// What the collectors of one listing share: the project and, read once when a
+// collector first needs them, the file settings of its revisions.
+class COLLECTION {
+public:
+    explicit COLLECTION(AFM_PROJECT const& project) : project(project) {}
+
+    // Appends the files that the settings passing `wanted` name, a file inside
+    // the project relative to its directory. False, with `error` saying why,
+    // when a revision's settings cannot be read.
+    bool named_files(bool (*wanted)(std::string const& setting), FILES* files) {
+        if (!m_read) {
+            m_read = true;
+            m_ok = read_settings();
+        }
+        for (AFM_NAMED_FILE const& named : m_settings) {
+            if (wanted(named.setting)) {
+                files->push_back(in_project(named.file));
+            }
+        }
+        return m_ok;
+    }
+
+    AFM_PROJECT const& project;
+    std::string error;
+
+private:
+    bool read_settings() {
+        if (!settings_reader()) {
+            error = "Can't read the settings of project " + project.name +
+                    ": the settings library is not loaded";
+            return false;
+        }
+        for (std::string const& revision : project.revisions) {
+            // A revision may be listed before its settings were ever saved.
+            if (exists_in(project, revision + ".tsf") &&
+                !settings_reader()(project, revision, &m_settings, &error)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    std::string in_project(std::string const& file) const {
+        if (file.empty() || file[0] != '/') {
+            return file;
+        }
+        fs::path relative = fs::path(file).lexically_normal().lexically_relative(
+            fs::path(project.directory).lexically_normal());
+        std::string name = relative.generic_string();
+        return relative.empty() || name == "." || name.rfind("..", 0) == 0 ? file : name;
+    }
+
+    bool m_read = false;
+    bool m_ok = false;
+    std::vector<AFM_NAMED_FILE> m_settings;
+};
+
+bool collect_project_settings(COLLECTION& collection, FILES* files) {
+    AFM_PROJECT const& project = collection.project;
     files->push_back(project.name + ".tpf");
     // A revision may be listed before its settings were ever saved.
     for (std::string const& revision : project.revisions) {
@@ -69,13 +118,13 @@ bool collect_project_settings(AFM_PROJECT const& project, FILES* files) {
     return true;
 }
 
-bool collect_design_files(AFM_PROJECT const& project, FILES* files) {
-    for (std::string const& file : named_files(project, [](std::string const& name) {
-             return is_ends_with(name, "_FILE") && name != "TIP_FILE";
-         })) {
-        files->push_back(file);
-    }
-    return true;
+bool is_ip_file_setting(std::string const& setting) {
+    return setting == "TIP_FILE";
+}
+
+bool collect_design_files(COLLECTION& collection, FILES* files) {
+    return collection.named_files(
+        [](std::string const& setting) { return !is_ip_file_setting(setting); }, files);
 }
 
 // Every regular file below `folder` (relative to the project), sorted.
@@ -93,29 +142,45 @@ FILES files_below(AFM_PROJECT const& project, std::string const& folder,
     return found;
 }
 
-bool collect_ip_files(AFM_PROJECT const& project, FILES* files) {
-    for (std::string const& tip :
-         named_files(project, [](std::string const& name) { return name == "TIP_FILE"; })) {
+bool collect_ip_files(COLLECTION& collection, FILES* files) {
+    FILES tips;
+    bool ok = collection.named_files(is_ip_file_setting, &tips);
+    // The files generated beside an IP file share its base name. Each folder
+    // is listed once, its files grouped by base name, however many IP files
+    // it holds.
+    std::unordered_map<std::string, std::unordered_map<std::string, FILES>> folders;
+    for (std::string const& tip : tips) {
         files->push_back(tip);
-        // The files generated beside the IP file share its base name.
         FIO_PATH path(tip);
-        std::vector<FIO_DIRECTORY_ENTRY> entries;
         std::string folder = path.directory();
-        FIO_FILE_SYSTEM::list_directory(
-            FIO_PATH(tip[0] == '/' ? folder : project.directory + folder), entries);
-        for (FIO_DIRECTORY_ENTRY const& entry : entries) {
-            if (!entry.is_directory && FIO_PATH(entry.name).base() == path.base() &&
-                folder + entry.name != tip) {
-                files->push_back(folder + entry.name);
+        auto listed = folders.find(folder);
+        if (listed == folders.end()) {
+            listed = folders.emplace(folder, std::unordered_map<std::string, FILES>()).first;
+            std::vector<FIO_DIRECTORY_ENTRY> entries;
+            FIO_FILE_SYSTEM::list_directory(
+                FIO_PATH(tip[0] == '/' ? folder : collection.project.directory + folder), entries);
+            for (FIO_DIRECTORY_ENTRY const& entry : entries) {
+                if (!entry.is_directory) {
+                    listed->second[FIO_PATH(entry.name).base()].push_back(entry.name);
+                }
+            }
+        }
+        auto beside = listed->second.find(path.base());
+        if (beside == listed->second.end()) {
+            continue;
+        }
+        for (std::string const& name : beside->second) {
+            if (folder + name != tip) {
+                files->push_back(folder + name);
             }
         }
     }
-    return true;
+    return ok;
 }
 
-bool collect_reports(AFM_PROJECT const& project, FILES* files) {
+bool collect_reports(COLLECTION& collection, FILES* files) {
     for (std::string const &file :
-         files_below(project, "", [](AFM_PROJECT const&p, std::string const&name) {
+         files_below(collection.project, "", [](AFM_PROJECT const&p, std::string const&name) {
              if (!is_ends_with(name, ".rpt") && !is_ends_with(name, ".summary")) {
                  return false;
              }
@@ -127,8 +192,8 @@ bool collect_reports(AFM_PROJECT const& project, FILES* files) {
     return true;
 }
 
-bool collect_export_db(AFM_PROJECT const& project, FILES* files) {
-    FILES found = files_below(project, "export_db",
+bool collect_export_db(COLLECTION& collection, FILES* files) {
+    FILES found = files_below(collection.project, "export_db",
                               [](AFM_PROJECT const&, std::string const&) { return true; });
     files->insert(files->end(), found.begin(), found.end());
     return !found.empty();
@@ -136,7 +201,7 @@ bool collect_export_db(AFM_PROJECT const& project, FILES* files) {
 
 struct SUBSET_ROW {
     AFM_FILE_SUBSET subset;
-    bool (*collect)(AFM_PROJECT const&, FILES*);
+    bool (*collect)(COLLECTION&, FILES*);
 };
 
 SUBSET_ROW const g_subsets[] = {
@@ -152,7 +217,20 @@ AFM_FILE_SET const g_sets[] = {
 #undef AFM_SET
 };
 
+SUBSET_ROW const* row_of(AFM_FILE_SUBSET const* subset) {
+    for (SUBSET_ROW const& row : g_subsets) {
+        if (&row.subset == subset) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
+
+void afm_set_settings_reader(AFM_SETTINGS_READER reader) {
+    settings_reader() = std::move(reader);
+}
 
 bool afm_get_current_project(AFM_PROJECT* project) {
     std::string directory = gen_get_project_dir_path();
@@ -178,13 +256,9 @@ bool afm_get_current_project(AFM_PROJECT* project) {
     return false;
 }
 
-bool AFM_FILE_SUBSET::get_files_to_archive(AFM_PROJECT const& project, FILES* files) const {
-    for (SUBSET_ROW const& row : g_subsets) {
-        if (&row.subset == this) {
-            return row.collect(project, files);
-        }
-    }
-    return false;
+bool AFM_FILE_SUBSET::get_files_to_archive(AFM_PROJECT const& project, FILES* files,
+                                           std::string* error) const {
+    return AFM_ARCHIVE_MANAGER::get_instance()->get_files_to_archive({this}, project, files, error);
 }
 
 std::vector<AFM_FILE_SUBSET const*> AFM_FILE_SET::get_file_subsets() const {
@@ -252,16 +326,40 @@ bool AFM_ARCHIVE_MANAGER::is_tessaly_map_required(
 }
 
 bool AFM_ARCHIVE_MANAGER::get_files_to_archive(std::vector<AFM_FILE_SUBSET const*> const& subsets,
-                                               AFM_PROJECT const& project, FILES* files) const {
+                                               AFM_PROJECT const& project, FILES* files,
+                                               std::string* error) const {
+    COLLECTION collection(project);
+    std::unordered_set<std::string> listed(files->begin(), files->end());
     bool all = true;
     for (AFM_FILE_SUBSET const* subset : subsets) {
         FILES found;
-        all = subset != nullptr && subset->get_files_to_archive(project, &found) && all;
-        for (std::string const& file : found) {
-            if (std::find(files->begin(), files->end(), file) == files->end()) {
-                files->push_back(file);
+        SUBSET_ROW const* row = row_of(subset);
+        all = row != nullptr && row->collect(collection, &found) && all;
+        for (std::string& file : found) {
+            if (listed.insert(file).second) {
+                files->push_back(std::move(file));
             }
         }
     }
+    if (error != nullptr && !collection.error.empty()) {
+        *error = collection.error;
+    }
     return all;
+}
+
+bool AFM_ARCHIVE_MANAGER::get_chosen_subsets(std::vector<std::string> const& arguments,
+                                             std::vector<AFM_FILE_SUBSET const*>* subsets) const {
+    if (!arguments.empty() && arguments[0] == AFM_CUSTOM_FILE_SET_ID) {
+        for (size_t i = 2; i < arguments.size(); ++i) {
+            subsets->push_back(get_file_subset(arguments[i].c_str()));
+        }
+        return true;
+    }
+    AFM_FILE_SET const* set =
+        arguments.empty() ? get_default_file_set() : get_file_set(arguments[0].c_str());
+    if (set == nullptr) {
+        return false;
+    }
+    *subsets = set->get_file_subsets();
+    return true;
 }

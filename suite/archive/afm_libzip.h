@@ -21,7 +21,7 @@
     X(zip_get_name)                                                                                \
     X(zip_get_num_entries)                                                                         \
     X(zip_open)                                                                                    \
-    X(zip_source_buffer)                                                                           \
+    X(zip_source_function)                                                                         \
     X(zip_source_free)                                                                             \
     X(zip_stat_index)
 

@@ -2,6 +2,7 @@
 // named by "/"-separated paths relative to the project directory.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,15 +19,35 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
 
 // Restores `archive` into the folder `destination` (made when missing).
 // Every entry is checked before anything is written: a name that is absolute,
-// holds "..", ".", a backslash or an empty part, an entry that is not a regular
-// file, a name met twice, an encrypted or damaged archive, a link at or below
-// the destination on an entry's path, or (without `overwrite`) an existing
-// file refuses the whole restore, and `error` names the entry. The files are
-// extracted to a staging folder beside the destination and moved in only when
-// all succeeded, each by an atomic rename. New files get the archived rwx bits
-// under the umask (never set-id bits); replaced files keep theirs.
+// holds "..", ".", a backslash or an empty part, an entry that is neither a
+// regular file nor a folder (a name ending in "/", as standard ZIP tools
+// write them), a name met twice, an encrypted or damaged archive, a link at or
+// below the destination on an entry's path, declared sizes that fail
+// afm_check_declared_sizes against the space free beside the destination, or
+// (without `overwrite`) an existing file refuses the whole restore, and
+// `error` names the entry. The files are extracted to a staging folder beside
+// the destination, an entry that yields more than it declares stopping the
+// restore, then flushed to the disk, and moved in only when all succeeded,
+// each by an atomic rename; the folders written into are flushed last. New
+// files get the archived rwx bits under the umask (never set-id bits);
+// replaced files keep theirs.
 bool afm_restore_archive(std::string const& archive, std::string const& destination, bool overwrite,
                          std::string* error);
+
+// What an archive entry declares: its name, its size and its compressed size.
+struct AFM_DECLARED_SIZE {
+    std::string name;
+    uint64_t size;
+    uint64_t compressed_size;
+};
+// An entry that would unpack into more than this many times its compressed
+// size is refused as a ZIP bomb.
+constexpr uint64_t AFM_MAX_COMPRESSION_RATIO = 1000;
+// Checks the declared sizes of a restore's entries, in archive order: each
+// against AFM_MAX_COMPRESSION_RATIO, their running total against
+// `free_bytes`. False, with `error` naming the first entry refused and why.
+bool afm_check_declared_sizes(std::vector<AFM_DECLARED_SIZE> const& entries, uint64_t free_bytes,
+                              std::string* error);
 
 // The entry names of an archive in archive order; empty when it cannot be read.
 std::vector<std::string> afm_archive_entries(std::string const& archive);

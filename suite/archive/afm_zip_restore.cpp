@@ -6,10 +6,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <map>
+#include <limits>
 #include <set>
 
 namespace {
@@ -19,8 +22,10 @@ namespace fs = std::filesystem;
 // One entry of the archive as it will be restored.
 struct ENTRY {
     zip_uint64_t index;
-    std::string name;
-    unsigned mode; // the archived rwx bits
+    std::string name; // a folder's without its trailing "/"
+    unsigned mode;    // the archived rwx bits
+    bool is_folder;
+    AFM_DECLARED_SIZE declared;
 };
 
 // Why an entry name cannot be restored, or "" when it can.
@@ -39,7 +44,7 @@ std::string name_fault(std::string const& name) {
         size_t slash = name.find('/', start);
         std::string part = name.substr(start, slash - start);
         if (part.empty()) {
-            return slash == std::string::npos ? "is not a regular file" : "has an empty name part";
+            return "has an empty name part";
         }
         if (part == "." || part == "..") {
             return "has \"" + part + "\" in its name";
@@ -68,56 +73,69 @@ zip_t* open_archive(std::string const& archive, AFM_LIBZIP const** lib, std::str
     return zip;
 }
 
-// Reads and checks every entry; false with `error` naming the first fault.
+// Reads and checks every entry; false with `error` naming the first fault. A
+// name ending in "/" is a folder entry, as standard ZIP tools write them.
 bool check_entries(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY>* entries,
                    std::string* error) {
     zip_int64_t count = lib.zip_get_num_entries(zip, 0);
-    std::set<std::string> names;
-    std::set<std::string> folders;
+    std::set<std::string> names;          // the files
+    std::set<std::string> folders;        // every folder on an entry's path
+    std::set<std::string> folder_entries; // the folders the archive names itself
     for (zip_uint64_t i = 0; i < static_cast<zip_uint64_t>(count); ++i) {
         zip_stat_t st;
         char const* raw = lib.zip_get_name(zip, i, ZIP_FL_ENC_RAW);
         std::string name = raw != nullptr ? raw : "";
-        if (raw == nullptr || lib.zip_stat_index(zip, i, 0, &st) != 0) {
+        unsigned const sized = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE;
+        if (raw == nullptr || lib.zip_stat_index(zip, i, 0, &st) != 0 ||
+            (st.valid & sized) != sized) {
             *error = "The archive is damaged at entry " + std::to_string(i);
             return false;
         }
-        std::string fault = name_fault(name);
+        bool is_folder = name.size() > 1 && name.back() == '/';
+        std::string path = is_folder ? name.substr(0, name.size() - 1) : name;
+        std::string fault = name.empty() || name[0] == '/' ? name_fault(name) : name_fault(path);
         zip_uint8_t opsys = 0;
         zip_uint32_t attributes = 0;
         lib.zip_file_get_external_attributes(zip, i, 0, &opsys, &attributes);
         unsigned type = opsys == ZIP_OPSYS_UNIX ? (attributes >> 16) & S_IFMT : 0;
-        if (fault.empty() && type != 0 && type != S_IFREG) {
+        if (fault.empty() && type != 0 && type != (is_folder ? S_IFDIR : S_IFREG)) {
             fault = "is not a regular file";
+        }
+        if (fault.empty() && is_folder && st.size != 0) {
+            fault = "is a folder with content";
         }
         if (fault.empty() && (st.valid & ZIP_STAT_ENCRYPTION_METHOD) != 0 &&
             st.encryption_method != ZIP_EM_NONE) {
             fault = "is encrypted";
         }
-        if (fault.empty() && (names.count(name) != 0 || folders.count(name) != 0)) {
+        if (fault.empty() && (names.count(path) != 0 || folder_entries.count(path) != 0 ||
+                              (!is_folder && folders.count(path) != 0))) {
             fault = "is in the archive twice";
         }
-        for (size_t slash = name.find('/'); fault.empty() && slash != std::string::npos;
-             slash = name.find('/', slash + 1)) {
-            if (names.count(name.substr(0, slash)) != 0) {
+        for (size_t slash = path.find('/'); fault.empty() && slash != std::string::npos;
+             slash = path.find('/', slash + 1)) {
+            if (names.count(path.substr(0, slash)) != 0) {
                 fault = "is in the archive twice";
             }
-            folders.insert(name.substr(0, slash));
+            folders.insert(path.substr(0, slash));
         }
         if (!fault.empty()) {
             *error = "Archive entry \"" + name + "\" " + fault;
             return false;
         }
-        names.insert(name);
+        (is_folder ? folder_entries : names).insert(path);
+        if (is_folder) {
+            folders.insert(path);
+        }
         unsigned mode = opsys == ZIP_OPSYS_UNIX ? (attributes >> 16) & 0777 : 0644;
-        entries->push_back({i, name, mode});
+        entries->push_back({i, path, mode, is_folder, {name, st.size, st.comp_size}});
     }
     return true;
 }
 
 // Checks the destination side of every entry: no link at or below the
-// destination on its path, no folder in the way, no existing file unless
-// overwriting.
+// destination on its path, no file where a folder is needed and no folder
+// where a file is, no existing file unless overwriting.
 bool check_targets(std::string const& destination, std::vector<ENTRY> const& entries,
                    bool overwrite, std::string* error) {
     if (is_link(destination)) {
@@ -133,20 +151,22 @@ bool check_targets(std::string const& destination, std::vector<ENTRY> const& ent
             struct stat st;
             bool exists = lstat(path.c_str(), &st) == 0;
             std::string fault;
+            bool last = slash == std::string::npos;
+            bool folder = !last || entry.is_folder;
             if (exists && S_ISLNK(st.st_mode)) {
                 fault = "would be written through the link " + path;
-            } else if (exists && slash != std::string::npos && !S_ISDIR(st.st_mode)) {
+            } else if (exists && folder && !S_ISDIR(st.st_mode)) {
                 fault = "needs a folder where " + path + " is not one";
-            } else if (exists && slash == std::string::npos && !S_ISREG(st.st_mode)) {
+            } else if (exists && !folder && !S_ISREG(st.st_mode)) {
                 fault = "would replace " + path + ", which is not a file";
-            } else if (exists && slash == std::string::npos && !overwrite) {
+            } else if (exists && !folder && !overwrite) {
                 fault = "would overwrite the existing file " + path;
             }
             if (!fault.empty()) {
-                *error = "Archive entry \"" + entry.name + "\" " + fault;
+                *error = "Archive entry \"" + entry.declared.name + "\" " + fault;
                 return false;
             }
-            if (slash == std::string::npos || !exists) {
+            if (last || !exists) {
                 break;
             }
             start = slash + 1;
@@ -164,6 +184,18 @@ std::string existing_ancestor(fs::path path) {
     return path.empty() ? "." : path.string();
 }
 
+// The bytes free for an ordinary user in the file system that holds `folder`;
+// the largest number when that cannot be told (the writes then tell).
+uint64_t free_bytes_at(std::string const& folder) {
+    struct statvfs fs_info;
+    if (statvfs(folder.c_str(), &fs_info) != 0) {
+        return std::numeric_limits<uint64_t>::max();
+    }
+    return static_cast<uint64_t>(fs_info.f_bavail) * fs_info.f_frsize;
+}
+
+// Extracts one file entry to `path` (new); at most the size it declares is
+// written. The file is flushed later, with all the others.
 bool extract(AFM_LIBZIP const& lib, zip_t* zip, ENTRY const& entry, std::string const& path,
              mode_t mask, std::string* error) {
     std::error_code ec;
@@ -171,27 +203,55 @@ bool extract(AFM_LIBZIP const& lib, zip_t* zip, ENTRY const& entry, std::string 
     zip_file_t* in = lib.zip_fopen_index(zip, entry.index, 0);
     int out =
         in == nullptr ? -1 : open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
-    bool ok = in != nullptr && out >= 0;
+    std::string fault = in == nullptr ? "is damaged" : "";
+    if (in != nullptr && out < 0) {
+        fault = std::string("can't be written: ") + std::strerror(errno);
+    }
+    uint64_t yielded = 0;
     char buffer[65536];
-    while (ok) {
+    while (fault.empty()) {
         zip_int64_t n = lib.zip_fread(in, buffer, sizeof buffer);
         if (n <= 0) {
-            ok = n == 0;
+            fault = n == 0 ? "" : "is damaged";
             break;
         }
-        ok = write(out, buffer, static_cast<size_t>(n)) == n;
+        yielded += static_cast<uint64_t>(n);
+        if (yielded > entry.declared.size) {
+            fault = "yields more than the " + std::to_string(entry.declared.size) +
+                    " bytes it declares";
+        } else if (write(out, buffer, static_cast<size_t>(n)) != n) {
+            fault = std::string("can't be written: ") + std::strerror(errno);
+        }
     }
-    ok = (in == nullptr || lib.zip_fclose(in) == 0) && ok;
-    ok = ok && fchmod(out, entry.mode & ~mask & 0777) == 0 && fsync(out) == 0;
-    ok = (out < 0 || close(out) == 0) && ok;
-    if (!ok) {
-        *error = "Archive entry \"" + entry.name + "\" is damaged or can't be extracted";
+    if (in != nullptr && lib.zip_fclose(in) != 0 && fault.empty()) {
+        fault = "is damaged";
     }
-    return ok;
+    if (fault.empty() && fchmod(out, entry.mode & ~mask & 0777) != 0) {
+        fault = std::string("can't be written: ") + std::strerror(errno);
+    }
+    if (out >= 0 && close(out) != 0 && fault.empty()) {
+        fault = std::string("can't be written: ") + std::strerror(errno);
+    }
+    if (!fault.empty()) {
+        *error = "Archive entry \"" + entry.declared.name + "\" " + fault;
+    }
+    return fault.empty();
+}
+
+// Flushes a folder's entries to the disk. A folder that cannot be opened for
+// that (one the user may pass through but not list) is left to the system.
+bool flush_folder(std::string const& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return true;
+    }
+    bool ok = fsync(fd) == 0;
+    return close(fd) == 0 && ok;
 }
 
 // Moves the staged files into the destination, each by an atomic rename; a
-// replaced file keeps its permission bits.
+// replaced file keeps its permission bits. The folders written into are
+// flushed once each at the end, so that the renames last.
 bool move_in(std::string const& staging, std::string const& destination,
              std::vector<ENTRY> const& entries, std::string* error) {
     std::error_code ec;
@@ -199,16 +259,36 @@ bool move_in(std::string const& staging, std::string const& destination,
         *error = "Can't create the folder " + destination;
         return false;
     }
+    // Each folder written into, with the folder above the destination, which
+    // may have got the destination itself.
+    std::set<std::string> written = {fs::path(destination).parent_path().string(), destination};
     for (ENTRY const& entry : entries) {
-        std::string from = staging + "/" + entry.name;
         std::string to = destination + "/" + entry.name;
-        fs::create_directories(fs::path(to).parent_path(), ec);
+        fs::path folder = entry.is_folder ? fs::path(to) : fs::path(to).parent_path();
+        fs::create_directories(folder, ec);
+        for (fs::path up = fs::path(to).parent_path(); written.insert(up.string()).second;
+             up = up.parent_path()) {
+        }
+        if (entry.is_folder) {
+            if (is_link(to) || !fs::is_directory(to, ec)) {
+                *error = "Can't create the folder " + to;
+                return false;
+            }
+            continue;
+        }
+        std::string from = staging + "/" + entry.name;
         struct stat st;
         if (lstat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
             chmod(from.c_str(), st.st_mode & 07777);
         }
-        if (is_link(fs::path(to).parent_path().string()) || rename(from.c_str(), to.c_str()) != 0) {
+        if (is_link(folder.string()) || rename(from.c_str(), to.c_str()) != 0) {
             *error = "Can't create or overwrite file " + to;
+            return false;
+        }
+    }
+    for (std::string const& folder : written) {
+        if (!flush_folder(folder)) {
+            *error = "Can't write the folder " + folder + " to the disk";
             return false;
         }
     }
@@ -216,6 +296,31 @@ bool move_in(std::string const& staging, std::string const& destination,
 }
 
 } // namespace
+
+bool afm_check_declared_sizes(std::vector<AFM_DECLARED_SIZE> const& entries, uint64_t free_bytes,
+                              std::string* error) {
+    uint64_t const max = std::numeric_limits<uint64_t>::max();
+    uint64_t total = 0;
+    for (AFM_DECLARED_SIZE const& entry : entries) {
+        std::string fault;
+        if (entry.compressed_size <= max / AFM_MAX_COMPRESSION_RATIO &&
+            entry.size > entry.compressed_size * AFM_MAX_COMPRESSION_RATIO) {
+            fault = "would unpack " + std::to_string(entry.compressed_size) + " bytes into " +
+                    std::to_string(entry.size) + ", more than " +
+                    std::to_string(AFM_MAX_COMPRESSION_RATIO) + " times as many";
+        }
+        total = entry.size > max - total ? max : total + entry.size;
+        if (fault.empty() && total > free_bytes) {
+            fault = "does not fit: the files up to it need " + std::to_string(total) +
+                    " bytes, and " + std::to_string(free_bytes) + " are free";
+        }
+        if (!fault.empty()) {
+            *error = "Archive entry \"" + entry.name + "\" " + fault;
+            return false;
+        }
+    }
+    return true;
+}
 
 bool afm_restore_archive(std::string const& archive, std::string const& destination, bool overwrite,
                          std::string* error) {
@@ -231,23 +336,50 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
     std::vector<ENTRY> entries;
     bool ok =
         check_entries(*lib, zip, &entries, error) && check_targets(dest, entries, overwrite, error);
+    // The staging folder lies beside the destination, in the same file system.
+    std::string beside = existing_ancestor(fs::path(dest).parent_path());
+    if (ok) {
+        std::vector<AFM_DECLARED_SIZE> sizes;
+        for (ENTRY const& entry : entries) {
+            sizes.push_back(entry.declared);
+        }
+        ok = afm_check_declared_sizes(sizes, free_bytes_at(beside), error);
+    }
 
     std::string staging;
+    int staging_fd = -1;
     if (ok) {
         std::string base = fs::path(dest).filename().string();
-        staging = existing_ancestor(fs::path(dest).parent_path()) + "/." + base + ".restore.XXXXXX";
-        ok = mkdtemp(&staging[0]) != nullptr;
+        staging = beside + "/." + base + ".restore.XXXXXX";
+        if (mkdtemp(&staging[0]) == nullptr) {
+            staging.clear();
+        }
+        // Opened before anything is written, so that the flush below reports
+        // a write error of any of the files.
+        staging_fd =
+            staging.empty() ? -1 : open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ok = staging_fd >= 0;
         if (!ok) {
             *error = "Can't create a staging folder beside " + dest;
-            staging.clear();
         }
     }
     mode_t mask = umask(0);
     umask(mask);
+    // Every file is written, then all of them are flushed to the disk at
+    // once (one flush of their file system, as sync does): a flush per file
+    // costs a commit of the file system's journal per file.
     for (size_t i = 0; ok && i < entries.size(); ++i) {
-        ok = extract(*lib, zip, entries[i], staging + "/" + entries[i].name, mask, error);
+        ok = entries[i].is_folder ||
+             extract(*lib, zip, entries[i], staging + "/" + entries[i].name, mask, error);
     }
     lib->zip_discard(zip);
+    if (ok && syncfs(staging_fd) != 0) {
+        *error = std::string("Can't write the restored files to the disk: ") + std::strerror(errno);
+        ok = false;
+    }
+    if (staging_fd >= 0) {
+        close(staging_fd);
+    }
     ok = ok && move_in(staging, dest, entries, error);
     if (!staging.empty()) {
         std::error_code ec;
@@ -287,9 +419,14 @@ std::vector<std::string> afm_unwritable_restore_folders(std::string const& archi
     std::string dest = FIO_PATH(destination).full_path();
     std::set<std::string> seen;
     for (ENTRY const& entry : entries) {
-        // The deepest existing folder on the entry's path is the one written into.
-        fs::path folder = fs::path(dest) / entry.name;
-        std::string written = existing_ancestor(folder.parent_path());
+        // The deepest existing folder on the entry's path is the one written
+        // into; an existing folder that the archive names gets nothing.
+        fs::path path = fs::path(dest) / entry.name;
+        std::error_code ec;
+        if (entry.is_folder && fs::is_directory(path, ec)) {
+            continue;
+        }
+        std::string written = existing_ancestor(path.parent_path());
         if (seen.insert(written).second && access(written.c_str(), W_OK) != 0) {
             folders.push_back(written);
         }

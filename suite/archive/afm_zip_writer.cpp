@@ -7,7 +7,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -16,12 +19,16 @@ namespace {
 namespace fs = std::filesystem;
 
 // One file to archive: where it is read from, its name in the archive, its
-// content and its permission bits.
+// content's size and CRC, the content compressed (a raw deflate stream) and
+// its permission bits; `read_at` is where libzip reads the compressed content.
 struct ENTRY {
     std::string source;
     std::string name;
-    std::string content;
+    uint64_t size = 0;
+    uint32_t crc = 0;
+    std::string compressed;
     unsigned mode = 0644;
+    size_t read_at = 0;
 };
 
 // The entry name of a file: its path relative to the project when it lies
@@ -41,26 +48,118 @@ std::string entry_name(fs::path const& full, fs::path const& project,
     return name;
 }
 
-bool read_entry(ENTRY* entry, std::string* error) {
+// One compression state for the whole archive, reset for each entry: a state
+// made and freed per entry (as libzip does) has the C library give its memory
+// back to the system after every file, which costs more than the compression.
+class COMPRESSOR {
+public:
+    COMPRESSOR() {
+        m_ok = deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
+                            Z_DEFAULT_STRATEGY) == Z_OK;
+    }
+    ~COMPRESSOR() {
+        if (m_ok) {
+            deflateEnd(&m_stream);
+        }
+    }
+    COMPRESSOR(COMPRESSOR const&) = delete;
+    COMPRESSOR& operator=(COMPRESSOR const&) = delete;
+
+    // Fills the entry's size, CRC and compressed content from `content`.
+    bool compress(std::string const& content, ENTRY* entry) {
+        if (!m_ok || deflateReset(&m_stream) != Z_OK) {
+            return false;
+        }
+        entry->size = content.size();
+        entry->crc = static_cast<uint32_t>(
+            crc32_z(0, reinterpret_cast<Bytef const*>(content.data()), content.size()));
+        entry->compressed.resize(deflateBound(&m_stream, content.size()));
+        // zlib counts in 32 bits: a larger file goes in by parts.
+        size_t const part = 1u << 30;
+        size_t in = 0;
+        size_t out = 0;
+        int status = Z_OK;
+        while (status == Z_OK) {
+            size_t in_now = std::min(part, content.size() - in);
+            size_t out_now = std::min(part, entry->compressed.size() - out);
+            m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data() + in));
+            m_stream.avail_in = static_cast<uInt>(in_now);
+            m_stream.next_out = reinterpret_cast<Bytef*>(&entry->compressed[out]);
+            m_stream.avail_out = static_cast<uInt>(out_now);
+            bool last = in + in_now == content.size();
+            status = deflate(&m_stream, last ? Z_FINISH : Z_NO_FLUSH);
+            in += in_now - m_stream.avail_in;
+            out += out_now - m_stream.avail_out;
+        }
+        entry->compressed.resize(out);
+        return status == Z_STREAM_END;
+    }
+
+private:
+    z_stream m_stream{};
+    bool m_ok = false;
+};
+
+// Reads a file into `content` (a buffer reused from file to file) and
+// compresses it into its entry.
+bool read_entry(ENTRY* entry, std::string* content, COMPRESSOR* compressor, std::string* error) {
     struct stat st;
     // A link is archived as the file it points to.
     if (stat(entry->source.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        !FIO_FILE_SYSTEM::read_file(FIO_PATH(entry->source), entry->content)) {
+        !FIO_FILE_SYSTEM::read_file(FIO_PATH(entry->source), *content)) {
         *error = "Can't read file " + entry->source;
+        return false;
+    }
+    if (!compressor->compress(*content, entry)) {
+        *error = "Can't compress file " + entry->source;
         return false;
     }
     entry->mode = st.st_mode & 0777;
     return true;
 }
 
-bool same_file(std::string const& a, std::string const& b) {
-    struct stat sa;
-    struct stat sb;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+// The libzip source of an entry: its compressed content, declared deflated
+// with its size and CRC, so that libzip writes it as it stands.
+zip_int64_t entry_source(void* data, void* buffer, zip_uint64_t length, zip_source_cmd_t command) {
+    ENTRY* entry = static_cast<ENTRY*>(data);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+        entry->read_at = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        size_t n = std::min<size_t>(length, entry->compressed.size() - entry->read_at);
+        std::memcpy(buffer, entry->compressed.data() + entry->read_at, n);
+        entry->read_at += n;
+        return static_cast<zip_int64_t>(n);
+    }
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        zip_stat_t* st = static_cast<zip_stat_t*>(buffer);
+        st->size = entry->size;
+        st->comp_size = entry->compressed.size();
+        st->crc = entry->crc;
+        st->comp_method = ZIP_CM_DEFLATE;
+        st->encryption_method = ZIP_EM_NONE;
+        st->valid |= ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD |
+                     ZIP_STAT_ENCRYPTION_METHOD;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR: {
+        int* codes = static_cast<int*>(buffer); // nothing here fails: no error
+        codes[0] = ZIP_ER_OK;
+        codes[1] = 0;
+        return 2 * sizeof(int);
+    }
+    case ZIP_SOURCE_SUPPORTS:
+        return ZIP_SOURCE_SUPPORTS_READABLE;
+    default:
+        return -1;
+    }
 }
 
-bool write_zip(AFM_LIBZIP const& lib, std::string const& path, std::vector<ENTRY> const& entries,
+bool write_zip(AFM_LIBZIP const& lib, std::string const& path, std::vector<ENTRY>& entries,
                std::string const& password, std::string* error) {
     int code = 0;
     zip_t* zip = lib.zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
@@ -68,9 +167,8 @@ bool write_zip(AFM_LIBZIP const& lib, std::string const& path, std::vector<ENTRY
         *error = "Can't create file " + path;
         return false;
     }
-    for (ENTRY const& entry : entries) {
-        zip_source_t* source =
-            lib.zip_source_buffer(zip, entry.content.data(), entry.content.size(), 0);
+    for (ENTRY& entry : entries) {
+        zip_source_t* source = lib.zip_source_function(zip, entry_source, &entry);
         zip_int64_t index =
             source == nullptr ? -1
                               : lib.zip_file_add(zip, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
@@ -109,8 +207,12 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
     }
     fs::path project = fs::path(FIO_PATH(project_dir).full_path());
     std::string target = FIO_PATH(archive).full_path();
+    struct stat target_status;
+    bool target_exists = stat(target.c_str(), &target_status) == 0;
     std::vector<ENTRY> entries;
     std::set<std::string> names;
+    COMPRESSOR compressor;
+    std::string content;
     for (std::string const& file : files) {
         if (file.empty()) {
             continue;
@@ -118,14 +220,16 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
         ENTRY entry;
         fs::path full = fs::path(file).is_absolute() ? fs::path(file) : project / file;
         entry.source = full.lexically_normal().string();
-        if (same_file(entry.source, target)) {
+        struct stat st;
+        if (target_exists && stat(entry.source.c_str(), &st) == 0 &&
+            st.st_dev == target_status.st_dev && st.st_ino == target_status.st_ino) {
             continue; // the archive never holds itself
         }
         entry.name = entry_name(fs::path(entry.source), project, names);
         if (names.count(entry.name) != 0) {
             continue;
         }
-        if (!read_entry(&entry, error)) {
+        if (!read_entry(&entry, &content, &compressor, error)) {
             return false;
         }
         names.insert(entry.name);

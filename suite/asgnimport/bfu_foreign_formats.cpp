@@ -72,8 +72,9 @@ std::string location_of(std::string const& pin) {
 
 bool read_lines(std::string const& source, std::vector<std::string>* lines) {
     std::string content;
-    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(source), content)) {
-        bfu_post_bad_line(source, 0, "can't read the file");
+    std::string reason;
+    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(source), content, &reason)) {
+        bfu_post_bad_line(source, 0, reason.c_str());
         return false;
     }
     *lines = lines_of(content);

@@ -12,9 +12,14 @@
 #include "suite/hierdb/hdb.h"
 #include "suite/messages/msg.h"
 
+#include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -82,12 +87,39 @@ std::string text(char const* s) {
     return s != nullptr ? s : "";
 }
 
+// Why `source` cannot be read as a file, or "" when it can: it has to be a
+// regular file that the user may read (a pipe must not hang the import).
+std::string unreadable_reason(std::string const& source) {
+    int fd = open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    struct stat st;
+    std::string reason = fstat(fd, &st) != 0    ? std::strerror(errno)
+                         : S_ISDIR(st.st_mode)  ? "it is a directory"
+                         : !S_ISREG(st.st_mode) ? "it is no regular file"
+                                                : "";
+    close(fd);
+    return reason;
+}
+
 // A settings file of the current format, read by the settings file reader
-// without touching the revision.
+// without touching the revision; a file that cannot be read whole (a NUL
+// byte in it, a read error) refuses the import.
 bool read_settings_file(std::string const& source, std::vector<BFU_IMPORT_ITEM>* items) {
     ACF_MANAGER_READER reader;
-    reader.read_file(source.c_str(), false, nullptr, false, false);
+    bool read = reader.read_file(source.c_str(), false, nullptr, false, false);
     reader.get_post_messages(nullptr);
+    if (!read) {
+        // The reason names the file it is about (the source, or a file it
+        // sources); the source itself is named once.
+        std::string reason = reader.get_read_error();
+        if (reason.rfind(source + ": ", 0) == 0) {
+            reason.erase(0, source.size() + 2);
+        }
+        bfu_post_bad_line(source, 0, reason.c_str());
+        return false;
+    }
     for (ACF_MGR_ASGN_LINE const* line : reader.get_assignment_lines()) {
         if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_VERBATIM)) {
             continue;
@@ -245,10 +277,6 @@ BFU_IMPORT_EXPORT::promote(std::vector<BFU_IMPORT_ITEM const*> const& wanted,
 
 bool BFU_IMPORT_EXPORT::read_source(ACF_MANAGER* acf_mgr, std::string const& source,
                                     std::vector<BFU_IMPORT_ITEM>* items) const {
-    if (!FIO_FILE_SYSTEM::exists(FIO_PATH(source))) {
-        bfu_post_bad_line(source, 0, "can't read the file");
-        return false;
-    }
     int kind = fio_get_extension_type(source);
     if (kind == FIO_EXTENSION_TYPE_TSF) {
         return read_settings_file(source, items);
@@ -334,9 +362,14 @@ bool BFU_IMPORT_EXPORT::import(std::vector<std::string> const& region_names) {
     bool locked = m_has_source_file && !m_source_file.empty() && acf_mgr->is_project_open() &&
                   m_revision == text(acf_mgr->get_active_revision_name()) &&
                   acf_mgr->write_lock(true);
+    // Every road reads a file that can be read, or refuses it by name.
+    std::string unreadable = locked ? unreadable_reason(source) : "";
+    if (!unreadable.empty()) {
+        bfu_post_bad_line(source, 0, unreadable.c_str());
+    }
     std::vector<BFU_IMPORT_ITEM> items;
-    bool ok =
-        locked && (m_reader ? m_reader(source, &items) : read_source(acf_mgr, source, &items));
+    bool ok = locked && unreadable.empty() &&
+              (m_reader ? m_reader(source, &items) : read_source(acf_mgr, source, &items));
     std::vector<BFU_IMPORT_ITEM const*> wanted;
     for (BFU_IMPORT_ITEM const& item : items) {
         if (is_wanted(item, region_names)) {

@@ -28,6 +28,10 @@ bool chosen_files(std::vector<std::string> const& arguments, AFM_PROJECT const& 
                   std::vector<std::string>* files, std::vector<AFM_FILE_SUBSET const*>* subsets,
                   std::string* message) {
     AFM_ARCHIVE_MANAGER* manager = AFM_ARCHIVE_MANAGER::get_instance();
+    if (!manager->get_chosen_subsets(arguments, subsets)) {
+        *message = "Unknown archive file set " + arguments[0];
+        return false;
+    }
     if (!arguments.empty() && arguments[0] == AFM_CUSTOM_FILE_SET_ID) {
         std::ifstream list(arguments.size() > 1 ? arguments[1] : std::string());
         if (!list) {
@@ -40,19 +44,15 @@ bool chosen_files(std::vector<std::string> const& arguments, AFM_PROJECT const& 
                 files->push_back(line);
             }
         }
-        for (size_t i = 2; i < arguments.size(); ++i) {
-            subsets->push_back(manager->get_file_subset(arguments[i].c_str()));
-        }
         return true;
     }
-    AFM_FILE_SET const* set = arguments.empty() ? manager->get_default_file_set()
-                                                : manager->get_file_set(arguments[0].c_str());
-    if (set == nullptr) {
-        *message = "Unknown archive file set " + arguments[0];
+    // Files a subset cannot have yet (an export not made) are the flags'
+    // business; settings that cannot be read fail the archive.
+    std::string error;
+    if (!manager->get_files_to_archive(*subsets, project, files, &error) && !error.empty()) {
+        *message = error;
         return false;
     }
-    *subsets = set->get_file_subsets();
-    manager->get_files_to_archive(*subsets, project, files);
     return true;
 }
 

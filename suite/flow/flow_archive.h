@@ -9,10 +9,11 @@
 // the default file set; a file-set identifier for that set; "custom", the
 // custom list file and subset names for exactly the files the list names.
 // Flags: the first true when the user declined analysis, the second true when
-// a database export was asked for. The settings are saved first. Neither
-// analysis nor database export runs here: when one is asked for, the archive
-// is still written and the result is non-zero. 0 on success; otherwise
-// `message` says why.
+// a database export was asked for. The settings are saved first; a revision
+// whose settings cannot be read fails the archive (its files would be
+// missing). Neither analysis nor database export runs here: when one is asked
+// for, the archive is still written and the result is non-zero. 0 on success;
+// otherwise `message` says why.
 int flow_run_archive(std::string const& archive, std::vector<std::string> const& arguments,
                      std::vector<bool> const& flags, std::string* message);
 

@@ -94,22 +94,22 @@ void MDB_ARCHIVE_DLG::run_archive_flow(std::string const& archive) {
     AFM_SET_ASIDE old_archive(archive);
 
     std::vector<std::string> arguments;
-    std::vector<AFM_FILE_SUBSET const*> subsets;
-    AFM_ARCHIVE_MANAGER* manager = AFM_ARCHIVE_MANAGER::get_instance();
     if (m_use_advanced) {
         arguments.push_back(m_file_set_id);
     }
     if (m_custom_file_set) {
         arguments.push_back(list);
-    }
-    for (MDB_ARCHIVE_SUBSET_RECORD const& record : m_subset_records) {
-        if (m_custom_file_set ? record.in_custom_set : record.in_default_set) {
-            if (m_custom_file_set) {
+        for (MDB_ARCHIVE_SUBSET_RECORD const& record : m_subset_records) {
+            if (record.in_custom_set) {
                 arguments.push_back(record.name);
             }
-            subsets.push_back(manager->get_file_subset(record.name.c_str()));
         }
     }
+    // Elaboration is asked about for the subsets the flow will archive, which
+    // it takes from the arguments (the default file set's without any).
+    AFM_ARCHIVE_MANAGER* manager = AFM_ARCHIVE_MANAGER::get_instance();
+    std::vector<AFM_FILE_SUBSET const*> subsets;
+    manager->get_chosen_subsets(arguments, &subsets);
     std::vector<bool> flags;
     flags.push_back(manager->is_tessaly_map_required(subsets) &&
                     ask(MSG_MDB::YN::ELABORATION_NEEDED()) == MSG_ANSWER_NO);

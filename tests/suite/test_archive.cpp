@@ -1,4 +1,5 @@
 // Project archives: the subsets' files, the archive writer and the safe restore.
+#include "acf_manager.h"
 #include "suite/archive/afm.h"
 #include "suite/archive/afm_libzip.h"
 #include "suite/archive/afm_zip.h"
@@ -6,6 +7,7 @@
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
 #include "suite/tclglue/atcl.h"
+#include "tests/support/test_named_files.h"
 #include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <map>
 
 namespace {
@@ -49,6 +52,9 @@ std::map<std::string, std::string> snapshot(std::string const& dir) {
 // A small project: two revisions, a design file, an IP file with its
 // generated file, a report and a descriptions file.
 void make_project(std::string const& dir) {
+    // The settings library reads the revisions' settings for the archive
+    // manager, as in every program that archives a project.
+    ACF_MANAGER::get_acf_manager();
     fs::create_directories(dir + "/hdl");
     fs::create_directories(dir + "/ip/fifo");
     test_write_file(dir + "/chip.tpf",
@@ -58,12 +64,31 @@ void make_project(std::string const& dir) {
     test_write_file(dir + "/fast.tsf", "set_global_assignment -name SDC_FILE \"fast.sdc\"\n");
     test_write_file(dir + "/fast.sdc", "create_clock -period 5 clk\n");
     test_write_file(dir + "/hdl/top.v", std::string("module top;\0endmodule\n", 22));
-    test_write_file(dir + "/ip/fifo/fifo.tip", "tip\n");
+    test_write_file(dir + "/ip/fifo/fifo.tip", "set_global_assignment -name IP_TOOL_NAME fifo\n");
     test_write_file(dir + "/ip/fifo/fifo.v", "module fifo; endmodule\n");
     test_write_file(dir + "/chip.fit.summary", "Fitter Status : Successful\n");
     test_write_file(dir + "/revision_descriptions.trd", "descriptions\n");
     chmod((dir + "/hdl/top.v").c_str(), 0750);
 }
+
+// The project of `make_project` opened through the settings library, as a host
+// opens it; closed again at the end of the scope.
+class OPEN_PROJECT {
+public:
+    explicit OPEN_PROJECT(std::string const& dir) {
+        EXPECT_EQ(ACF_MANAGER::get_acf_manager()->open_project(dir.c_str(), "chip", "", false,
+                                                               false, false, false, false),
+                  ACF_REVISION_MANAGER::SUCCESS);
+    }
+    ~OPEN_PROJECT() {
+        ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+        manager->close_project(false);
+        manager->free_cached_storage();
+        gen_set_project_dir_path("");
+    }
+    OPEN_PROJECT(OPEN_PROJECT const&) = delete;
+    OPEN_PROJECT& operator=(OPEN_PROJECT const&) = delete;
+};
 
 AFM_PROJECT project_in(std::string const& dir) {
     return {dir + "/", "chip", {"chip", "fast"}};
@@ -193,6 +218,7 @@ struct RAW_ENTRY {
     std::string name;
     std::string content;
     unsigned mode = S_IFREG | 0644;
+    bool deflated = false; // else stored as it is
 };
 
 void write_raw_archive(std::string const& path, std::vector<RAW_ENTRY> const& entries,
@@ -205,7 +231,7 @@ void write_raw_archive(std::string const& path, std::vector<RAW_ENTRY> const& en
             zip_source_buffer(zip, entry.content.data(), entry.content.size(), 0);
         zip_int64_t index = zip_file_add(zip, entry.name.c_str(), source, 0);
         ASSERT_GE(index, 0) << entry.name;
-        zip_set_file_compression(zip, index, ZIP_CM_STORE, 0);
+        zip_set_file_compression(zip, index, entry.deflated ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0);
         zip_file_set_external_attributes(zip, index, 0, ZIP_OPSYS_UNIX, entry.mode << 16);
         if (password != nullptr) {
             zip_file_set_encryption(zip, index, ZIP_EM_TRAD_PKWARE, password);
@@ -221,6 +247,38 @@ void patch_file(std::string const& path, std::string const& from, std::string co
         content.replace(at, from.size(), to);
     }
     test_write_file(path, content);
+}
+
+// Little-endian fields of a ZIP file.
+uint32_t read_field(std::string const& data, size_t at, int bytes) {
+    uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) {
+        value = value << 8 | static_cast<unsigned char>(data[at + static_cast<size_t>(i)]);
+    }
+    return value;
+}
+void write_field(std::string* data, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i, value >>= 8) {
+        (*data)[at + static_cast<size_t>(i)] = static_cast<char>(value & 0xff);
+    }
+}
+
+// Makes the entry `name` declare `size` bytes in both of its headers, its data
+// unchanged, as a forged archive would.
+void forge_declared_size(std::string const& path, std::string const& name, uint32_t size) {
+    std::string data = test_read_file(path);
+    size_t end = data.rfind(std::string("PK\x05\x06", 4));
+    ASSERT_NE(end, std::string::npos);
+    size_t at = read_field(data, end + 16, 4);
+    for (uint32_t n = read_field(data, end + 10, 2); n > 0; --n) {
+        size_t name_length = read_field(data, at + 28, 2);
+        if (data.compare(at + 46, name_length, name) == 0) {
+            write_field(&data, at + 24, size);
+            write_field(&data, read_field(data, at + 42, 4) + 22, size);
+        }
+        at += 46 + name_length + read_field(data, at + 30, 2) + read_field(data, at + 32, 2);
+    }
+    test_write_file(path, data);
 }
 
 TEST(SuiteArchive, HostileArchivesLeaveEverythingUnchanged) {
@@ -251,11 +309,61 @@ TEST(SuiteArchive, HostileArchivesLeaveEverythingUnchanged) {
              write_raw_archive(a, {{"ok.v", "x"}, {"sub//victim.txt", "evil"}});
          },
          "sub//victim.txt", true},
-        {"folder entry",
+        {"folder entry above the destination",
          [](TEST_WORKSPACE const&, std::string const& a) {
-             write_raw_archive(a, {{"ok.v", "x"}, {"sub/", "", S_IFDIR | 0755}});
+             write_raw_archive(a, {{"ok.v", "x"}, {"../up/", "", S_IFDIR | 0755}});
+         },
+         "../up/", true},
+        {"absolute folder entry",
+         [](TEST_WORKSPACE const& ws, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {ws.path("abs/"), "", S_IFDIR | 0755}});
+         },
+         "abs/", true},
+        {"folder entry with content",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"sub/", "data", S_IFDIR | 0755}});
          },
          "sub/", true},
+        {"folder entry marked as a link",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"sub/", "", S_IFLNK | 0777}});
+         },
+         "sub/", true},
+        {"folder entry and file of one name",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"ok.v/", "", S_IFDIR | 0755}});
+         },
+         "ok.v/", true},
+        {"folder entry twice",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"dirA/", "", S_IFDIR | 0755}, {"dirB/", "", S_IFDIR | 0755}});
+             patch_file(a, "dirB/", "dirA/");
+         },
+         "dirA/", true},
+        {"folder entry where the destination has a file",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"}, {"keep.v/", "", S_IFDIR | 0755}});
+         },
+         "keep.v/", true},
+        {"folder entry through a link in the destination",
+         [](TEST_WORKSPACE const& ws, std::string const& a) {
+             symlink(ws.path("elsewhere").c_str(), ws.path("dest/hdl").c_str());
+             write_raw_archive(a, {{"ok.v", "x"}, {"hdl/", "", S_IFDIR | 0755}});
+         },
+         "hdl/", true},
+        {"more than 1000 times compressed",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(a, {{"ok.v", "x"},
+                                   {"bomb.bin", std::string(8 << 20, '\0'), S_IFREG | 0644, true}});
+         },
+         "bomb.bin\" would unpack", true},
+        {"yielding more than declared",
+         [](TEST_WORKSPACE const&, std::string const& a) {
+             write_raw_archive(
+                 a, {{"ok.v", "x"}, {"big.v", std::string(300000, 'a'), S_IFREG | 0644, true}});
+             forge_declared_size(a, "big.v", 1000);
+         },
+         "big.v\" yields more than the 1000 bytes it declares", true},
         {"link entry",
          [](TEST_WORKSPACE const& ws, std::string const& a) {
              write_raw_archive(a, {{"ok.v", "x"}, {"lnk", ws.path("victim.txt"), S_IFLNK | 0777}});
@@ -316,6 +424,122 @@ TEST(SuiteArchive, HostileArchivesLeaveEverythingUnchanged) {
         EXPECT_NE(error.find(c.named), std::string::npos) << error;
         EXPECT_EQ(snapshot(ws.dir()), before);
     }
+}
+
+// Folder entries, as standard ZIP tools write them: each folder is made, an
+// empty one too, and one that exists already is kept as it is.
+TEST(SuiteArchive, FolderEntriesMakeTheirFolders) {
+    TEST_WORKSPACE ws;
+    write_raw_archive(ws.path("a.tsa"), {{"hdl/", "", S_IFDIR | 0755},
+                                         {"hdl/top.v", "top"},
+                                         {"empty/", "", S_IFDIR | 0755},
+                                         {"kept/", "", 0},
+                                         {"late/x.v", "x"},
+                                         {"late/", "", S_IFDIR | 0755}});
+    fs::create_directories(ws.path("dest/kept"));
+    test_write_file(ws.path("dest/kept/mine.v"), "mine");
+    std::string error;
+    ASSERT_TRUE(afm_restore_archive(ws.path("a.tsa"), ws.path("dest"), false, &error)) << error;
+    std::map<std::string, std::string> restored = snapshot(ws.path("dest"));
+    std::map<std::string, std::string> expected = {
+        {"hdl", "dir 493"},   {"hdl/top.v", "420:top"},    {"empty", "dir 493"},
+        {"kept", "dir 493"},  {"kept/mine.v", "420:mine"}, {"late", "dir 493"},
+        {"late/x.v", "420:x"}};
+    EXPECT_EQ(restored, expected);
+}
+
+// An archive made by `zip -r` of a project folder restores the project.
+TEST(SuiteArchive, ZipToolArchiveOfAProjectRestores) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    fs::create_directories(dir + "/empty");
+    TEST_RUN_RESULT zip = test_run(thr_process_quote_argument(ZIP_PATH) + " -r -q " +
+                                       thr_process_quote_argument(ws.path("p.zip")) + " .",
+                                   dir);
+    ASSERT_EQ(zip.status, 0) << zip.output;
+    std::string error;
+    ASSERT_TRUE(afm_restore_archive(ws.path("p.zip"), ws.path("out"), false, &error)) << error;
+    EXPECT_EQ(snapshot(ws.path("out")), snapshot(dir));
+}
+
+// The declared sizes: each entry's compression ratio, then the running total
+// against the free space; the refusal names the entry.
+TEST(SuiteArchive, DeclaredSizesAreCheckedBeforeAnythingIsWritten) {
+    uint64_t const max = std::numeric_limits<uint64_t>::max();
+    struct CASE {
+        char const* what;
+        std::vector<AFM_DECLARED_SIZE> entries;
+        uint64_t free_bytes;
+        char const* refused; // the start of the refusal; null: accepted
+    };
+    std::vector<CASE> const cases = {
+        {"nothing", {}, 0, nullptr},
+        {"empty files in no space", {{"a", 0, 0}, {"b", 0, 2}}, 0, nullptr},
+        {"1000:1 exactly, filling the space", {{"a", 1000000, 1000}}, 1000000, nullptr},
+        {"over 1000:1",
+         {{"a", 10, 10}, {"b", 1000001, 1000}},
+         max,
+         "Archive entry \"b\" would unpack 1000 bytes into 1000001, more than 1000 times"},
+        {"nothing compressed into something", {{"a", 1, 0}}, max, "Archive entry \"a\" would"},
+        {"more than is free",
+         {{"a", 600, 600}, {"b", 500, 500}, {"c", 1, 1}},
+         1000,
+         "Archive entry \"b\" does not fit: the files up to it need 1100 bytes, and 1000 are "
+         "free"},
+        {"sizes that overflow a sum",
+         {{"a", max, max}, {"b", max, max}},
+         max - 1,
+         "Archive entry \"a\" does not fit"},
+    };
+    for (CASE const& c : cases) {
+        std::string error;
+        EXPECT_EQ(afm_check_declared_sizes(c.entries, c.free_bytes, &error), c.refused == nullptr)
+            << c.what;
+        if (c.refused != nullptr) {
+            EXPECT_EQ(error.rfind(c.refused, 0), 0u) << c.what << ": " << error;
+        }
+    }
+}
+
+// Every form in which settings name a design file: the default file set holds
+// each file, and a restore gives it back byte-identical where the settings
+// look for it.
+TEST(SuiteArchive, EveryFormOfNamingADesignFileIsArchived) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    fs::create_directories(ws.path("outside"));
+    std::vector<TEST_NAMED_FILE> forms = test_named_file_forms(dir, ws.path("outside"));
+    test_write_named_files(dir, dir + "/chip.tsf", forms);
+    OPEN_PROJECT open(dir);
+    Tcl_Interp* interp = atcl_get_interpreter();
+    ASSERT_EQ(atcl_eval_words(interp, {"project_archive", ws.path("p.tsa")}), TCL_OK)
+        << Tcl_GetStringResult(interp);
+    std::string error;
+    ASSERT_TRUE(afm_restore_archive(ws.path("p.tsa"), ws.path("out"), false, &error)) << error;
+    for (TEST_NAMED_FILE const& form : forms) {
+        std::string original = form.file[0] == '/' ? form.file : dir + "/" + form.file;
+        EXPECT_EQ(test_read_file(ws.path("out/" + form.arrives)), "// " + form.form + "\n")
+            << form.form;
+        EXPECT_EQ(test_read_file(original), "// " + form.form + "\n") << form.form;
+    }
+}
+
+// A revision whose settings cannot be read fails the archive by name: its
+// design files would be missing.
+TEST(SuiteArchive, UnreadableSettingsFailTheArchive) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    OPEN_PROJECT open(dir);
+    test_write_file(dir + "/fast.tsf",
+                    std::string("set_global_assignment -name SDC_FILE\0 x\n", 41));
+    Tcl_Interp* interp = atcl_get_interpreter();
+    EXPECT_NE(atcl_eval_words(interp, {"project_archive", ws.path("p.tsa")}), TCL_OK);
+    EXPECT_NE(std::string(Tcl_GetStringResult(interp)).find(dir + "/fast.tsf"), std::string::npos)
+        << Tcl_GetStringResult(interp);
+    EXPECT_FALSE(fs::exists(ws.path("p.tsa")));
 }
 
 TEST(SuiteArchive, EmptyArchiveRestoresToAnEmptyFolder) {
@@ -397,7 +621,7 @@ TEST(SuiteArchive, TclCommandsArchiveAndRestoreTheOpenProject) {
     TEST_WORKSPACE ws;
     std::string dir = ws.path("p");
     make_project(dir);
-    gen_set_project_dir_path((dir + "/").c_str());
+    OPEN_PROJECT open(dir);
     Tcl_Interp* interp = atcl_get_interpreter();
     std::string archive = ws.path("p.tsa");
     ASSERT_EQ(atcl_eval_words(interp, {"project_archive", archive}), TCL_OK)
@@ -420,7 +644,6 @@ TEST(SuiteArchive, TclCommandsArchiveAndRestoreTheOpenProject) {
         atcl_eval_words(interp, {"project_restore", archive, "-overwrite", "-destination", out}),
         TCL_OK);
     EXPECT_EQ(test_read_file(out + "/chip.tsf"), test_read_file(dir + "/chip.tsf"));
-    gen_set_project_dir_path("");
 }
 
 // The archive flow's requests: default set, a named set, exactly a custom
@@ -429,7 +652,7 @@ TEST(SuiteArchive, ArchiveFlowRequests) {
     TEST_WORKSPACE ws;
     std::string dir = ws.path("p");
     make_project(dir);
-    gen_set_project_dir_path((dir + "/").c_str());
+    OPEN_PROJECT open(dir);
     test_write_file(dir + "/list.txt", "chip.tpf\nhdl/top.v\n");
     struct CASE {
         std::vector<char const*> arguments;
@@ -469,7 +692,6 @@ TEST(SuiteArchive, ArchiveFlowRequests) {
         zip_discard(zip);
         EXPECT_EQ(entries, c.entries);
     }
-    gen_set_project_dir_path("");
 }
 
 // The ZIP library is loaded on the first archive; a library that cannot be

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 
 namespace {
 std::string const FIXTURE = TESSALY_TEST_DATA_DIR "/fixtures/import_project";
@@ -197,6 +198,83 @@ TEST_F(AsgnImport, FailedImportsLeaveTheSettingsFileByteIdentical) {
     importer.m_source_file = file("missing.tsf");
     EXPECT_FALSE(importer.import({}));
     EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+}
+// A source that cannot be read as a file is refused on every road with an
+// error naming it and the reason; nothing is imported, nothing changes, and
+// no success is announced.
+TEST_F(AsgnImport, UnreadableSourcesAreRefusedByNameOnEveryRoad) {
+    test_write_file(file("nul.tsf"),
+                    std::string("set_location_assignment PIN_A2 -to clk\n\0\n", 41));
+    std::filesystem::create_directory(file("folder.tsf"));
+    std::filesystem::create_directory(file("folder.esf"));
+    ASSERT_EQ(mkfifo(file("pipe.tsf").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo(file("pipe.csv").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo(file("pipe.fx").c_str(), 0644), 0);
+    struct CASE {
+        char const* source;
+        char const* reason;
+        BFU_IMPORT_EXPORT::READER reader;
+    };
+    CASE const cases[] = {
+        {"nul.tsf", "line 2 holds a NUL byte", nullptr},
+        {"folder.tsf", "it is a directory", nullptr},
+        {"pipe.tsf", "it is no regular file", nullptr},
+        {"pipe.csv", "it is no regular file", nullptr},
+        {"folder.esf", "it is a directory", nullptr},
+        {"pipe.fx", "it is no regular file", bfu_read_fx_file},
+        {"missing.tsf", "No such file or directory", nullptr},
+    };
+    std::string const before = test_read_file(file("imp.tsf"));
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.source);
+        msg_log_clear();
+        BFU_IMPORT_EXPORT importer("imp");
+        importer.m_import_global = true;
+        importer.m_import_instance = true;
+        importer.m_source_file = file(c.source);
+        importer.m_has_source_file = true;
+        importer.m_reader = c.reader;
+        EXPECT_FALSE(importer.import({}));
+        EXPECT_TRUE(logged(331004, "Can't import " + file(c.source) + ": " + c.reason));
+        EXPECT_TRUE(logged(331002, file(c.source)));
+        EXPECT_FALSE(logged(331001, ""));
+        EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+    }
+}
+
+// The extension's case chooses the road; the file read is always the file
+// named, never a sibling whose name differs only in case.
+TEST_F(AsgnImport, AnOlderSettingsFileIsReadAsNamedWhateverTheCaseOfItsExtension) {
+    auto esf = [](char const* pin) {
+        return std::string("OPTIONS_FOR_INDIVIDUAL_NODES_ONLY\n{\n    led0 : LOCATION = ") + pin +
+               ";\n}\n";
+    };
+    struct CASE {
+        char const* source;
+        char const* imported;
+        char const* not_imported;
+    };
+    CASE const cases[] = {
+        {"K.ESF", "set_location_assignment PIN_B7 -to led0 -entity K", "PIN_C9"},
+        {"L.Esf", "set_location_assignment PIN_D4 -to led0 -entity L", "PIN_C9"},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.source);
+        TearDown();
+        std::filesystem::remove_all(m_project);
+        SetUp();
+        test_write_file(file("K.ESF"), esf("PIN_B7"));
+        test_write_file(file("K.esf"), esf("PIN_C9"));
+        test_write_file(file("L.Esf"), esf("PIN_D4"));
+        BFU_IMPORT_EXPORT importer("imp");
+        importer.m_import_instance = true;
+        importer.m_replace_entity = true;
+        importer.m_source_file = file(c.source);
+        importer.m_has_source_file = true;
+        EXPECT_TRUE(importer.import({}));
+        EXPECT_TRUE(has_line(c.imported)) << test_read_file(file("imp.tsf"));
+        EXPECT_EQ(test_read_file(file("imp.tsf")).find(c.not_imported), std::string::npos);
+    }
 }
 } // namespace
 

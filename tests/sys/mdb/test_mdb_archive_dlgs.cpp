@@ -130,6 +130,29 @@ TEST_F(MdbArchiveDialogs, ArchiveOutcomes) {
     }
 }
 
+// The default Archive decides "elaboration needed" as the Advanced road does,
+// for the file set the flow archives: it asks, and declined, an archive
+// holding every file is a success.
+TEST_F(MdbArchiveDialogs, DefaultAndAdvancedArchiveAskAboutElaborationAlike) {
+    std::remove(file("top.map.summary").c_str());
+    for (bool advanced : {false, true}) {
+        SCOPED_TRACE(advanced ? "advanced" : "default");
+        msg_log_clear();
+        std::remove(file("rev.tsa").c_str());
+        msg_queue_answer(MSG_ANSWER_NO); // no elaboration
+        MDB_ARCHIVE_DLG dialog(nullptr);
+        if (advanced) {
+            MDB_ADVANCED_ARCHIVE_DLG settings(&dialog, QString());
+            settings.accept();
+            dialog.take_advanced_settings(settings);
+        }
+        dialog.archive_button_clicked();
+        EXPECT_EQ(logged(296000).size(), 1u) << "the elaboration question";
+        EXPECT_EQ(finished_texts(), std::vector<std::string>{MDB_ARCHIVE_SUCCEEDED_TEXT});
+        EXPECT_EQ(afm_archive_entries(file("rev.tsa")).front(), "rev.tpf");
+    }
+}
+
 TEST_F(MdbArchiveDialogs, AdvancedTotalsAndListFile) {
     test_write_file(file("ten.v"), "0123456789");
     test_write_file(file("big.v"), std::string(3000, 'x'));

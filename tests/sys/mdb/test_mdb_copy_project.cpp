@@ -6,6 +6,7 @@
 
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "sys/mdb/mdb.h"
+#include "tests/support/test_named_files.h"
 #include "tests/sys/mdb/mdb_test_project.h"
 
 // After the settings headers: Tcl's own names would clash with theirs.
@@ -218,6 +219,32 @@ TEST_F(MdbCopyProject, TableOfCopies) {
         EXPECT_EQ(requests[1].operation, "open");
         EXPECT_EQ(requests[1].project_file, destination + "/" + new_file);
         EXPECT_EQ(requests[1].revision, "");
+    }
+}
+
+// A copy holds every file that the settings name, in every form of naming
+// one, byte-identical where the copy's settings look for it.
+TEST_F(MdbCopyProject, TheCopyHoldsEveryFileTheSettingsName) {
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    manager->close_project(false);
+    manager->free_cached_storage();
+    std::vector<TEST_NAMED_FILE> forms = test_named_file_forms(m_project, m_outside);
+    test_write_named_files(m_project, file("top.tsf"), forms);
+    // A revision other than the open one names its files too.
+    TEST_NAMED_FILE other = {"of another revision",
+                             "set_global_assignment -name VERILOG_FILE \"fast only/f.v\"",
+                             "fast only/f.v", "fast only/f.v"};
+    test_write_named_files(m_project, file("fast.tsf"), {other});
+    forms.push_back(other);
+    open_project();
+    ASSERT_EQ(atcl_eval_words(atcl_get_interpreter(), {"export_assignments"}), TCL_OK);
+
+    std::string destination = m_outside + "/copy";
+    MDB_COPY_PROJECT_REQUEST request{destination, "copy", false, false};
+    ASSERT_TRUE(mdb_copy_project(request));
+    for (TEST_NAMED_FILE const& form : forms) {
+        EXPECT_EQ(test_read_file(destination + "/" + form.arrives), "// " + form.form + "\n")
+            << form.form;
     }
 }
 

@@ -23,6 +23,7 @@
 
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // Message identifiers.
@@ -278,7 +279,9 @@ TEST_F(MdbImportAssignmentDlg, RefusedNamesLeaveTheDialogOpenAndNothingCopied) {
         {"imp.tsf", IMPORT_CURRENT_ASSIGNMENT_FILE},   // no directory: the project's own
         {"./imp.tsf", IMPORT_CURRENT_ASSIGNMENT_FILE}, // relative, from the project folder
         {file("db/../imp.tsf"), IMPORT_CURRENT_ASSIGNMENT_FILE},
+        {file("hard_link.tsf"), IMPORT_CURRENT_ASSIGNMENT_FILE}, // the same file, another name
     };
+    ASSERT_EQ(link(file("imp.tsf").c_str(), file("hard_link.tsf").c_str()), 0);
     SNAPSHOT const before = snapshot();
     for (CASE const& c : cases) {
         msg_log_clear();

@@ -1,0 +1,88 @@
+// Tells the suite's archive manager which files a revision's settings name, as
+// this library reads them: every option and quoting of a line, and the
+// settings that the IP files the revision names bring in. Set when the library
+// is loaded.
+#include "acf_assignment.h"
+#include "acf_manager.h"
+
+#include "suite/archive/afm.h"
+#include "suite/general/gen.h"
+
+#include <cstring>
+
+namespace {
+
+bool names_a_file(char const* setting) {
+    static char const suffix[] = "_FILE";
+    size_t length = setting != nullptr ? std::strlen(setting) : 0;
+    return length >= sizeof suffix - 1 &&
+           std::strcmp(setting + length - (sizeof suffix - 1), suffix) == 0;
+}
+
+// What opening a revision sets for the whole process, put back afterwards.
+class PROCESS_PROJECT_STATE {
+public:
+    PROCESS_PROJECT_STATE()
+        : m_project_dir(gen_get_project_dir_path()),
+          m_output_dir(gen_get_project_output_directory()),
+          m_libraries(gen_get_project_library_paths()) {}
+    ~PROCESS_PROJECT_STATE() {
+        gen_set_project_dir_path(m_project_dir.c_str());
+        gen_set_project_output_directory(m_output_dir.c_str());
+        gen_set_project_library_paths("");
+        for (std::string const& paths : m_libraries) {
+            gen_append_project_library_paths(paths.c_str());
+        }
+    }
+    PROCESS_PROJECT_STATE(PROCESS_PROJECT_STATE const&) = delete;
+    PROCESS_PROJECT_STATE& operator=(PROCESS_PROJECT_STATE const&) = delete;
+
+private:
+    std::string m_project_dir;
+    std::string m_output_dir;
+    std::vector<std::string> m_libraries;
+};
+
+// A project manager of its own opens the revision for reading only, as for a
+// process without user interface (in the graphical host every released write
+// lock commits): it never takes the write lock and is closed without commit,
+// so the open project, its locks and every file stay as they are.
+bool read_named_files(AFM_PROJECT const& project, std::string const& revision,
+                      std::vector<AFM_NAMED_FILE>* files, std::string* error) {
+    PROCESS_PROJECT_STATE kept;
+    bool ui_process = gen_get_is_ui_process();
+    gen_set_is_ui_process(false);
+    ACF_MANAGER* reader = ACF_MANAGER_FACTORY::create_new_manager();
+    gen_set_is_ui_process(ui_process);
+    bool read =
+        reader->open_project(project.directory.c_str(), project.name.c_str(), revision.c_str(),
+                             false, false, false, false, false) == ACF_REVISION_MANAGER::SUCCESS &&
+        reader->read_lock_and_post_no_messages();
+    if (read) {
+        // A disabled file is named all the same: enabled again, it is needed.
+        reader->set_allow_ignored_assignments_filter(true);
+        ACF_REVISION_MANAGER::ASSIGNMENT_LIST assignments;
+        reader->get_assignment_coll(nullptr, &assignments, false);
+        for (ACF_ASSIGNMENT const* asgn : assignments) {
+            if (asgn != nullptr && asgn->is_global() && !asgn->is_removed() &&
+                names_a_file(asgn->get_variable_string())) {
+                char const* file = asgn->get_unmodified_value(true);
+                files->push_back({asgn->get_variable_string(), file != nullptr ? file : ""});
+            }
+        }
+        reader->read_unlock();
+    } else {
+        *error = "Can't read the settings file " + project.directory + revision + ".tsf";
+    }
+    reader->close_project(false);
+    ACF_MANAGER_FACTORY::delete_manager(reader);
+    return read;
+}
+
+struct ACF_ARCHIVE_HOOK {
+    ACF_ARCHIVE_HOOK() { afm_set_settings_reader(read_named_files); }
+    ~ACF_ARCHIVE_HOOK() { afm_set_settings_reader(nullptr); }
+};
+ACF_ARCHIVE_HOOK const acf_archive_hook;
+
+} // namespace
