@@ -4,17 +4,18 @@
 // which settings enter it (settings files, CSV files, sourced Tcl scripts and IP
 // files, and the one checked set operation).
 //
-// Units:
+// Units, in store/ unless another folder is named:
 //   acf_manager_storage_real.cpp          lifecycle, locks, filters, changed list,
 //                                         files, change times, synchronize
 //   acf_manager_storage_real_messages.cpp statuses and their messages, legality,
 //                                         queries and the general removal
-//   acf_manager_storage_real_reading.cpp  reading settings, CSV and old files
-//   acf_manager_storage_real_tcl.cpp      sourcing Tcl scripts and IP files
+//   acf_manager_storage_real_reading.cpp  (formats/) reading settings, CSV and old
+//                                         files
+//   acf_manager_storage_real_tcl.cpp      (tcl/) sourcing Tcl scripts and IP files
 //   acf_manager_storage_real_entity.cpp   top-level entity and removals by kind
 //   acf_manager_storage_real_set.cpp      setting an assignment
-//   acf_manager_storage_real_writer.cpp   writing the settings file and the
-//                                         defaults (owned by the project side)
+//   acf_manager_storage_real_writer.cpp   (formats/) writing the settings file and
+//                                         the defaults (owned by the project side)
 //   acf_manager_storage_real_unsaved.cpp  this process's unsaved changes kept
 //                                         across a re-read of the settings file
 #pragma once
