@@ -7,8 +7,9 @@
 // Units, in store/ unless another folder is named:
 //   acf_manager_storage_real.cpp          lifecycle, locks, filters, changed list,
 //                                         files, change times, synchronize
-//   acf_manager_storage_real_messages.cpp statuses and their messages, legality,
-//                                         queries and the general removal
+//   acf_manager_storage_real_messages.cpp statuses and their messages, queries and
+//                                         the general removal
+//   acf_manager_storage_real_legality.cpp the legality check of a new assignment
 //   acf_manager_storage_real_reading.cpp  (formats/) reading settings, CSV and old
 //                                         files
 //   acf_manager_storage_real_tcl.cpp      (tcl/) sourcing Tcl scripts and IP files
@@ -454,6 +455,10 @@ public:
 private:
     // The global and instance removals: one keyed removal of either kind.
     bool remove_keyed_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global);
+    // The section identifier that counts for the variable: one equal to the
+    // active revision's name (old chip sections) or to the project's name (old
+    // project sections) stands for none.
+    char const* effective_section_id(ACF_VARIABLE_TYPE_ENUM variable, char const* section_id) const;
     bool test_state(uint8_t bit) const { return (m_state.load() & bit) != 0; }
     // Sets or clears a bit; returns whether it was set before.
     bool set_state(uint8_t bit, bool on) {

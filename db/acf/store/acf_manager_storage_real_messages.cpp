@@ -1,6 +1,6 @@
-// The revision store's statuses and their messages, the legality check of a new
-// assignment, and the queries and the general removal that share its
-// section-identifier rule.
+// The revision store's statuses and their messages, and the queries and the
+// general removal, which take the section identifier that counts as the
+// legality check does.
 #include "acf_manager_storage_real.h"
 
 #include "acf_asgn_storage.h"
@@ -12,89 +12,21 @@
 #include "acf_msgs.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
-#include "acf_utils.h"
 #include "mem_manager.h"
 
-#include "suite/general/big_time.h"
 #include "suite/general/gen.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <set>
+#include <algorithm>
 
 MEM_UNIT_INITIALIZER(ACF);
 
 using STATUS_CODE = ACF_REVISION_MANAGER::ERROR_STATUS;
 
 namespace {
-bool is_blank(char const* text) {
-    return text == nullptr || text[strspn(text, " \t\r\n")] == '\0';
-}
-
-bool consists_of(char const* text, char const* allowed) {
-    return text[strspn(text, allowed)] == '\0';
-}
-
-// The section identifier that counts for the variable: one equal to the active
-// revision's name (old chip sections) or to the project's name (old project
-// sections) stands for none.
-char const* effective_section_id(ACF_VARIABLE_TYPE_ENUM variable, char const* section_id,
-                                 std::string const& revision, std::string const& project) {
-    if (gen_is_empty_string(section_id) || variable == ACF_VARIABLE_TYPE_NONE) {
-        return section_id;
-    }
-    if (acf_test_variable_trait_of(variable,
-                                   ACF_VARIABLE_TRAIT_TYPE_INCLUDED_IN_OLD_CHIP_SECTION) &&
-        revision == section_id) {
-        return nullptr;
-    }
-    if (acf_test_variable_trait_of(variable,
-                                   ACF_VARIABLE_TRAIT_TYPE_INCLUDED_IN_OLD_PROJECT_INFO_SECTION) &&
-        project == section_id) {
-        return nullptr;
-    }
-    return section_id;
-}
-
 // Error or warning form of a message with both forms.
 template <class E_FACTORY, class W_FACTORY>
 MSG_POST* either(bool is_error, E_FACTORY e, W_FACTORY w) {
     return is_error ? static_cast<MSG_POST*>(e()) : static_cast<MSG_POST*>(w());
-}
-
-// Whether a time or frequency value is legal for the variable; a bare number
-// takes the kind's default unit.
-bool is_legal_time_value(ACF_VARIABLE_TYPE_ENUM variable, int value_type, std::string text) {
-    if (consists_of(text.c_str(), "-0123456789. \t\r\n")) {
-        size_t first = text.find_first_not_of(" \t\r\n");
-        size_t last = text.find_last_not_of(" \t\r\n");
-        text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-        text += BIG_TIME::get_time_unit_string(
-            value_type == ACF_VALUE_TYPE_TIME ? BIG_TIME_UNIT_NS : BIG_TIME_UNIT_MHZ);
-    }
-    BIG_TIME time;
-    if (!time.set_time(text.c_str())) {
-        return false;
-    }
-    if (acf_test_variable_trait_of(variable, ACF_VARIABLE_TRAIT_TYPE_CHECK_AGAINST_TSM_DELAY)) {
-        int32_t delay = time.get_delay_in_ps();
-        return delay != BIG_TIME::DELAY_OVERFLOW && delay != BIG_TIME::DELAY_UNDERFLOW;
-    }
-    return true;
-}
-
-bool is_legal_integer_value(ACF_VARIABLE_TYPE_ENUM variable, std::string const& text) {
-    std::string whole = text.substr(0, text.find('.'));
-    if (!consists_of(whole.c_str(), "-0123456789")) {
-        return false;
-    }
-    int low = 0;
-    int high = 0;
-    if (acf_get_integer_range_for_variable(variable, low, high, DEV_FAMILY_GENERIC)) {
-        long value = std::strtol(whole.c_str(), nullptr, 10);
-        return value >= std::min(low, high) && value <= std::max(low, high);
-    }
-    return true;
 }
 } // namespace
 
@@ -491,194 +423,6 @@ void ACF_MANAGER_STORAGE_REAL::get_tcl_set_command(ACF_MGR_INPUT_PARAMETERS* inp
 }
 
 // ---------------------------------------------------------------------------
-// Legality
-// ---------------------------------------------------------------------------
-
-bool ACF_MANAGER_STORAGE_REAL::is_legal_global_assignment(
-    ACF_MGR_INPUT_PARAMETERS* input_parameters) {
-    if (!ACF_REQUIRE(input_parameters != NULL)) {
-        return false;
-    }
-    return is_legal(input_parameters, true, false);
-}
-
-bool ACF_MANAGER_STORAGE_REAL::is_legal_instance_assignment(
-    ACF_MGR_INPUT_PARAMETERS* input_parameters) {
-    if (!ACF_REQUIRE(input_parameters != NULL)) {
-        return false;
-    }
-    return is_legal(input_parameters, false, false);
-}
-
-bool ACF_MANAGER_STORAGE_REAL::is_legal_freeform_assignment(
-    ACF_MGR_INPUT_PARAMETERS* input_parameters) {
-    if (!ACF_REQUIRE(input_parameters != NULL)) {
-        return false;
-    }
-    return is_legal(input_parameters, false, true);
-}
-
-bool ACF_MANAGER_STORAGE_REAL::is_legal(ACF_MGR_INPUT_PARAMETERS* p, bool is_global,
-                                        bool is_freeform) {
-    if (!ACF_REQUIRE(p != NULL)) {
-        return false;
-    }
-    std::lock_guard<std::recursive_mutex> guard(m_query_mutex);
-    ACF_VARIABLE_TYPE_ENUM variable = p->get_variable_type();
-
-    // 1. The value, in its current spelling.
-    char const* raw_value = p->get_value_string();
-    char const* converted = acf_convert_old_value_to_new(variable, raw_value, DEV_FAMILY_GENERIC);
-    std::string value = converted != nullptr ? converted : (raw_value != nullptr ? raw_value : "");
-    if (is_blank(value.c_str())) {
-        m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_VALUE;
-        return false;
-    }
-    // 2. A variable of some kind.
-    if (variable == ACF_VARIABLE_TYPE_NONE && gen_is_empty_string(p->get_variable_string())) {
-        m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_VARIABLE;
-        return false;
-    }
-    // 3. The section identifier that counts.
-    char const* section_id = effective_section_id(variable, p->get_section_identifier(),
-                                                  m_revision_name, m_project_name);
-    bool has_section_id = !gen_is_empty_string(section_id);
-    bool has_entity = !gen_is_empty_string(p->get_entity_name());
-    m_last_error_status = 0;
-
-    std::string to;
-    std::string from;
-    bool freeform_path = is_freeform || variable == ACF_VARIABLE_TYPE_NONE ||
-                         acf_test_variable_trait_of(variable, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
-    if (!freeform_path) {
-        // 5. Source and target as written in files.
-        if (!is_global) {
-            acf_source_target_cleanup(p->get_to(), &to);
-            acf_source_target_cleanup(p->get_from(), &from);
-        }
-        // 6. The catalogue's file rules.
-        int status = acf_check_against_file_semantics(variable, !from.empty(), !to.empty(),
-                                                      has_entity, is_global, false, section_id);
-        if (status != 0) {
-            m_last_error_status = status;
-            return false;
-        }
-        // 7. The value's type.
-        int value_type = acf_get_value_type(variable);
-        bool value_ok = true;
-        switch (value_type) {
-        case ACF_VALUE_TYPE_BOOL:
-            value_ok =
-                gen_stricmp(value.c_str(), "on") == 0 || gen_stricmp(value.c_str(), "off") == 0;
-            break;
-        case ACF_VALUE_TYPE_STRING:
-        case ACF_VALUE_TYPE_FILE:
-        case ACF_VALUE_TYPE_LOCATION:
-            break;
-        case ACF_VALUE_TYPE_INT:
-            value_ok = is_legal_integer_value(variable, value);
-            break;
-        case ACF_VALUE_TYPE_DOUBLE:
-            value_ok = consists_of(value.c_str(), "-0123456789.");
-            break;
-        case ACF_VALUE_TYPE_ENUM: {
-            ACF_ENUM_VALUE_ENUM enum_value = acf_user_string_to_enum_type_enum(value.c_str());
-            value_ok = false;
-            for (ACF_ENUM_VALUE_ENUM v :
-                 acf_get_variable_enum_value_types(variable, true, m_project_family)) {
-                value_ok = value_ok || v == enum_value;
-            }
-            value_ok = value_ok && enum_value != ACF_ENUM_VALUE_NONE;
-            break;
-        }
-        case ACF_VALUE_TYPE_TIME:
-        case ACF_VALUE_TYPE_FREQUENCY:
-            value_ok = is_legal_time_value(variable, value_type, value);
-            break;
-        default:
-            ACF_INTERNAL_ERROR("Invalid case in switch");
-            value_ok = false;
-            break;
-        }
-        if (!value_ok) {
-            m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_VALUE;
-            return false;
-        }
-        // 8. The variable's row in this context.
-        ACF_VARIABLE_FILE_CATEGORY_SEMANTIC_INFO const* row =
-            acf_get_variable_file_category_semantics(variable, !from.empty(), !to.empty(),
-                                                     has_entity, section_id,
-                                                     ACF_FILE_CATEGORY_NONE);
-        if (row == nullptr) {
-            row = acf_get_variable_file_category_semantics(
-                variable, !from.empty(), !to.empty(), has_entity, nullptr, ACF_FILE_CATEGORY_NONE);
-        }
-        if (row == nullptr) {
-            m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_VARIABLE;
-            return false;
-        }
-        // 9, 10. An assignment of the variable in the same place (of the same
-        // value for variables that hold several values) already exists.
-        m_legal_params.copy_from(p);
-        m_legal_params.set_variable_string(nullptr);
-        m_legal_params.set_to(to.empty() ? nullptr : to.c_str());
-        m_legal_params.set_from(from.empty() ? nullptr : from.c_str());
-        m_legal_params.set_section_identifier(section_id);
-        if (row->design_file) {
-            std::string kept = value;
-            acf_convert_time_frequency_to_correct_case(kept);
-            m_legal_params.set_value_string(kept.c_str());
-        } else {
-            m_legal_params.set_value_string("");
-        }
-        if (m_asgn_storage != nullptr &&
-            m_asgn_storage->does_variable_exist(&m_legal_params, is_global, false)) {
-            m_last_error_status = ACF_REVISION_MANAGER::DUPLICATE_FOUND;
-        }
-    } else {
-        // 11. Freeform assignments.
-        if (gen_is_empty_string(p->get_variable_string())) {
-            m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_FREEFORM_VARIABLE;
-            return false;
-        }
-        if (!is_global || is_freeform) {
-            acf_source_target_cleanup(p->get_to(), &to);
-            acf_source_target_cleanup(p->get_from(), &from);
-        }
-        if (!from.empty()) {
-            m_last_error_status = to.empty() ? ACF_REVISION_MANAGER::ILLEGAL_TARGET_NAME
-                                             : ACF_REVISION_MANAGER::ILLEGAL_SOURCE_NAME;
-            return false;
-        }
-    }
-
-    // 12. Arguments.
-    std::vector<ACF_ARGUMENT_TYPE_ENUM> types;
-    std::list<std::string> values;
-    p->get_argument_types(&types);
-    p->get_argument_values(&values);
-    std::set<ACF_ARGUMENT_TYPE_ENUM> seen;
-    auto value_it = values.begin();
-    for (ACF_ARGUMENT_TYPE_ENUM type : types) {
-        std::string const argument_value = value_it != values.end() ? *value_it++ : std::string();
-        if (!acf_is_argument_legal(type, argument_value.c_str(), variable, has_section_id,
-                                   has_entity) ||
-            !seen.insert(type).second) {
-            m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_ARGUMENT;
-            return false;
-        }
-        if (acf_test_argument_trait_of(type, ACF_ARGUMENT_TRAIT_TYPE_ONE_PER_VALUE) &&
-            m_asgn_storage != nullptr &&
-            m_asgn_storage->does_matching_assignment_exist_with_same_argument(
-                p, is_global, is_freeform, type, argument_value.c_str())) {
-            m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_ARGUMENT;
-            return false;
-        }
-    }
-    return m_last_error_status.load() == 0;
-}
-
-// ---------------------------------------------------------------------------
 // Queries and the general removal
 // ---------------------------------------------------------------------------
 
@@ -749,8 +493,7 @@ void ACF_MANAGER_STORAGE_REAL::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* inp
         return;
     }
     input_parameters->set_section_identifier(effective_section_id(
-        input_parameters->get_variable_type(), input_parameters->get_section_identifier(),
-        m_revision_name, m_project_name));
+        input_parameters->get_variable_type(), input_parameters->get_section_identifier()));
     ACF_MGR_INPUT_PARAMETERS query(*input_parameters);
     acf_remove_post_dot_characters_from_value_string_if_needed(query);
     m_asgn_storage->get_assignment_coll(&query, current_filter(), get_allow_ignored_assignments(),
@@ -791,8 +534,8 @@ void ACF_MANAGER_STORAGE_REAL::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input
         }
         return;
     }
-    char const* section_id = effective_section_id(
-        variable, input_parameters->get_section_identifier(), m_revision_name, m_project_name);
+    char const* section_id =
+        effective_section_id(variable, input_parameters->get_section_identifier());
     std::vector<ACF_ARGUMENT_TYPE_ENUM> types;
     input_parameters->get_argument_types(&types);
     size_t first_new = removed->size();
