@@ -28,7 +28,106 @@ template <class E_FACTORY, class W_FACTORY>
 MSG_POST* either(bool is_error, E_FACTORY e, W_FACTORY w) {
     return is_error ? static_cast<MSG_POST*>(e()) : static_cast<MSG_POST*>(w());
 }
+
+// Whether the record's variable takes its value as an enumeration value.
+bool takes_enumeration_value(ACF_MGR_INPUT_PARAMETERS const* params) {
+    char const* value = params != nullptr ? params->get_value_string() : nullptr;
+    if (gen_is_empty_string(value)) {
+        return false;
+    }
+    ACF_VARIABLE_TYPE_ENUM variable = params->get_variable_type();
+    if (acf_get_value_type(variable) != ACF_VALUE_TYPE_ENUM) {
+        return false;
+    }
+    ACF_ENUM_VALUE_ENUM enum_value = acf_user_string_to_enum_type_enum(value);
+    return enum_value != ACF_ENUM_VALUE_NONE && acf_is_valid_enum_value(variable, enum_value);
+}
+
+// The note of the values a variable takes (null for a kind without one), naming
+// the variable when its name is known.
+MSG_POST* values_taken_note(ACF_VARIABLE_TYPE_ENUM variable, char const* variable_name,
+                            DEV_FAMILY_ENUM family) {
+    char const* shown = variable_name != nullptr ? variable_name : "";
+    int low = 0;
+    int high = 0;
+    switch (acf_get_value_type(variable)) {
+    case ACF_VALUE_TYPE_BOOL:
+        return MSG_ACF::I::VALUE_MUST_BE_BOOL(shown);
+    case ACF_VALUE_TYPE_INT:
+        return acf_get_integer_range_for_variable(variable, low, high, DEV_FAMILY_GENERIC)
+                   ? MSG_ACF::I::VALUE_MUST_BE_INT_WITH_RANGE(shown, std::min(low, high),
+                                                              std::max(low, high))
+                   : MSG_ACF::I::VALUE_MUST_BE_INT(shown);
+    case ACF_VALUE_TYPE_DOUBLE:
+        return MSG_ACF::I::VALUE_MUST_BE_DOUBLE(shown);
+    case ACF_VALUE_TYPE_ENUM: {
+        std::string list;
+        for (ACF_ENUM_VALUE_ENUM v : acf_get_variable_enum_value_types(variable, false, family)) {
+            char const* text = acf_enum_type_to_user_string(v);
+            if (text != nullptr) {
+                list += (list.empty() ? "\"" : ", \"") + std::string(text) + "\"";
+            }
+        }
+        return MSG_ACF::I::VALUE_MUST_BE_ENUM(shown, list.c_str());
+    }
+    default:
+        return nullptr;
+    }
+}
 } // namespace
+
+// How post_error_message makes the message of a row of acf_status_messages.def.
+// The form:
+#define ACF_FORM_E(MESSAGE, ARGS) MSG_ACF::E::MESSAGE ARGS
+#define ACF_FORM_W(MESSAGE, ARGS) MSG_ACF::W::MESSAGE ARGS
+#define ACF_FORM_EW(MESSAGE, ARGS)                                                                 \
+    either(                                                                                        \
+        as_error, [&] { return MSG_ACF::E::MESSAGE ARGS; },                                        \
+        [&] { return MSG_ACF::W::MESSAGE ARGS; })
+// What fills it:
+#define ACF_NAMED(FORM, MESSAGE, TEXT)                                                             \
+    (!gen_is_empty_string(TEXT) ? FORM(MESSAGE##_WITH_NAME, (TEXT)) : FORM(MESSAGE, ()))
+#define ACF_NAMED_WITH_VARIABLE(FORM, MESSAGE, TEXT)                                               \
+    (gen_is_empty_string(TEXT)                                                                     \
+         ? FORM(MESSAGE, ())                                                                       \
+         : (has_name ? FORM(MESSAGE##_WITH_NAME_AND_VARIABLE, (TEXT, variable_name))               \
+                     : FORM(MESSAGE##_WITH_NAME, (TEXT))))
+#define ACF_FILLED_WITH_NOTHING(FORM, MESSAGE) FORM(MESSAGE, ())
+#define ACF_FILLED_WITH_FILE(FORM, MESSAGE) FORM(MESSAGE, (file_text))
+#define ACF_FILLED_WITH_NAME(FORM, MESSAGE) FORM(MESSAGE, (name_text))
+#define ACF_FILLED_WITH_NAME_IF_ANY(FORM, MESSAGE) ACF_NAMED(FORM, MESSAGE, name)
+#define ACF_FILLED_WITH_VARIABLE_IF_ANY(FORM, MESSAGE) ACF_NAMED(FORM, MESSAGE, variable_name)
+#define ACF_FILLED_WITH_ENTITY_IF_ANY(FORM, MESSAGE) ACF_NAMED(FORM, MESSAGE, entity.c_str())
+#define ACF_FILLED_WITH_SECTION_ID_IF_ANY(FORM, MESSAGE)                                           \
+    ACF_NAMED(FORM, MESSAGE, section_id.c_str())
+#define ACF_FILLED_WITH_TARGET(FORM, MESSAGE) ACF_NAMED_WITH_VARIABLE(FORM, MESSAGE, to.c_str())
+#define ACF_FILLED_WITH_SOURCE(FORM, MESSAGE) ACF_NAMED_WITH_VARIABLE(FORM, MESSAGE, from.c_str())
+#define ACF_FILLED_WITH_VALUE(FORM, MESSAGE)                                                       \
+    (value.empty() ? (line >= 1 ? FORM(MESSAGE##_WITH_LINE_NUMBER, (line)) : FORM(MESSAGE, ()))    \
+                   : (value_help = values_taken_note(params->get_variable_type(), variable_name,   \
+                                                     m_project_family),                            \
+                      ACF_NAMED_WITH_VARIABLE(FORM, MESSAGE, value.c_str())))
+#define ACF_FILLED_WITH_FILE_AT_LINE(FORM, MESSAGE)                                                \
+    (line >= 1 ? FORM(MESSAGE##_WITH_LINE_NUMBER, (file_text, line)) : FORM(MESSAGE, (file_text)))
+#define ACF_FILLED_WITH_VARIABLE_TYPE(FORM, MESSAGE)                                               \
+    FORM(MESSAGE, ((params != nullptr ? acf_get_variable_user_name(params->get_variable_type())    \
+                                      : std::string())                                             \
+                       .c_str()))
+#define ACF_FILLED_WITH_PART_FAMILY_AND_NAME(FORM, MESSAGE)                                        \
+    FORM(MESSAGE, (dstr_get_user_string(m_project_part),                                           \
+                   dstr_get_user_string(                                                           \
+                       ACF_FAMILY_INFO_MGR::get_instance()->get_family_of(m_project_part)),        \
+                   name_text))
+#define ACF_FILLED_WITH_NAME_AND_PATH_LIMIT(FORM, MESSAGE) FORM(MESSAGE, (name_text, "1024"))
+// How the call ends (set before the message is made):
+#define ACF_ENDING_FAILS
+#define ACF_ENDING_NOTE result = ACF_REVISION_MANAGER::SUCCESS
+#define ACF_ENDING_NOTE_IF_TAKEN                                                                   \
+    if (takes_enumeration_value(params)) {                                                         \
+        as_error = false;                                                                          \
+        result = ACF_REVISION_MANAGER::SUCCESS;                                                    \
+    }
+#define ACF_ENDING_AT_ONCE at_once = true
 
 // ---------------------------------------------------------------------------
 // Messages
@@ -79,280 +178,39 @@ ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, in
     std::string const name_shown = shown(name);
     name = name != nullptr ? name_shown.c_str() : nullptr;
     char const* name_text = text_of(name);
+    // The record's other texts, as the messages show them.
+    auto shown_field = [&](char const* (ACF_MGR_INPUT_PARAMETERS::*field)() const) {
+        return shown(params != nullptr ? (params->*field)() : nullptr);
+    };
+    std::string const entity = shown_field(&ACF_MGR_INPUT_PARAMETERS::get_entity_name);
+    std::string const section_id = shown_field(&ACF_MGR_INPUT_PARAMETERS::get_section_identifier);
+    std::string const to = shown_field(&ACF_MGR_INPUT_PARAMETERS::get_to);
+    std::string const from = shown_field(&ACF_MGR_INPUT_PARAMETERS::get_from);
+    std::string const value = shown_field(&ACF_MGR_INPUT_PARAMETERS::get_value_string);
 
     MSG_POST* message = nullptr;
     MSG_POST* value_help = nullptr;
     STATUS result = status;
+    bool as_error = is_error;
+    bool at_once = false;
     switch (status) {
-    case ACF_REVISION_MANAGER::OUTPUT_FILE_IS_READ_ONLY:
-        message = MSG_ACF::W::OUTPUT_FILE_IS_READ_ONLY(file_text);
+#define ACF_STATUS_MESSAGE(STATUS, FORM, MESSAGE, FILLED_WITH, ENDING)                             \
+    case ACF_REVISION_MANAGER::STATUS:                                                             \
+        ACF_ENDING_##ENDING;                                                                       \
+        message = ACF_FILLED_WITH_##FILLED_WITH(ACF_FORM_##FORM, MESSAGE);                         \
         break;
-    case ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED:
-        message = MSG_ACF::W::PROJECT_FILE_DOES_NOT_EXIST(file_text);
-        break;
-    case ACF_REVISION_MANAGER::INCLUDE_FILE_MISSING:
-        message = either(
-            is_error, [&] { return MSG_ACF::E::INCLUDE_FILE_MISSING(name_text); },
-            [&] { return MSG_ACF::W::INCLUDE_FILE_MISSING(name_text); });
-        break;
-    case ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE:
-        message = MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(file_text);
-        break;
-    case ACF_REVISION_MANAGER::ILLEGAL_SECTION_NAME:
-        message =
-            !gen_is_empty_string(name)
-                ? either(
-                      is_error, [&] { return MSG_ACF::E::ILLEGAL_SECTION_NAME_WITH_NAME(name); },
-                      [&] { return MSG_ACF::W::ILLEGAL_SECTION_NAME_WITH_NAME(name); })
-                : either(
-                      is_error, [] { return MSG_ACF::E::ILLEGAL_SECTION_NAME(); },
-                      [] { return MSG_ACF::W::ILLEGAL_SECTION_NAME(); });
-        break;
-    case ACF_REVISION_MANAGER::ILLEGAL_VARIABLE:
-        message = has_name
-                      ? either(
-                            is_error,
-                            [&] { return MSG_ACF::E::ILLEGAL_VARIABLE_WITH_NAME(variable_name); },
-                            [&] { return MSG_ACF::W::ILLEGAL_VARIABLE_WITH_NAME(variable_name); })
-                      : either(
-                            is_error, [] { return MSG_ACF::E::ILLEGAL_VARIABLE(); },
-                            [] { return MSG_ACF::W::ILLEGAL_VARIABLE(); });
-        break;
-    case ACF_REVISION_MANAGER::ILLEGAL_FREEFORM_VARIABLE:
-        message =
-            has_name
-                ? either(
-                      is_error,
-                      [&] {
-                          return MSG_ACF::E::ILLEGAL_FREEFORM_VARIABLE_WITH_NAME(variable_name);
-                      },
-                      [&] {
-                          return MSG_ACF::W::ILLEGAL_FREEFORM_VARIABLE_WITH_NAME(variable_name);
-                      })
-                : either(
-                      is_error, [] { return MSG_ACF::E::ILLEGAL_FREEFORM_VARIABLE(); },
-                      [] { return MSG_ACF::W::ILLEGAL_FREEFORM_VARIABLE(); });
-        break;
-    case ACF_REVISION_MANAGER::ILLEGAL_ENTITY_NAME: {
-        std::string const entity_shown =
-            shown(params != nullptr ? params->get_entity_name() : nullptr);
-        char const* entity = entity_shown.c_str();
-        message =
-            !gen_is_empty_string(entity)
-                ? either(
-                      is_error, [&] { return MSG_ACF::E::ILLEGAL_ENTITY_NAME_WITH_NAME(entity); },
-                      [&] { return MSG_ACF::W::ILLEGAL_ENTITY_NAME_WITH_NAME(entity); })
-                : either(
-                      is_error, [] { return MSG_ACF::E::ILLEGAL_ENTITY_NAME(); },
-                      [] { return MSG_ACF::W::ILLEGAL_ENTITY_NAME(); });
-        break;
-    }
-    case ACF_REVISION_MANAGER::ILLEGAL_SECTION_ID: {
-        std::string const id_shown =
-            shown(params != nullptr ? params->get_section_identifier() : nullptr);
-        char const* id = id_shown.c_str();
-        message = !gen_is_empty_string(id)
-                      ? either(
-                            is_error, [&] { return MSG_ACF::E::ILLEGAL_SECTION_ID_WITH_NAME(id); },
-                            [&] { return MSG_ACF::W::ILLEGAL_SECTION_ID_WITH_NAME(id); })
-                      : either(
-                            is_error, [] { return MSG_ACF::E::ILLEGAL_SECTION_ID(); },
-                            [] { return MSG_ACF::W::ILLEGAL_SECTION_ID(); });
-        break;
-    }
-    case ACF_REVISION_MANAGER::ILLEGAL_TARGET_NAME: {
-        std::string const to_shown = shown(params != nullptr ? params->get_to() : nullptr);
-        char const* to = to_shown.c_str();
-        if (gen_is_empty_string(to)) {
-            message = either(
-                is_error, [] { return MSG_ACF::E::ILLEGAL_TARGET_NAME(); },
-                [] { return MSG_ACF::W::ILLEGAL_TARGET_NAME(); });
-        } else if (has_name) {
-            message = either(
-                is_error,
-                [&] {
-                    return MSG_ACF::E::ILLEGAL_TARGET_NAME_WITH_NAME_AND_VARIABLE(to,
-                                                                                  variable_name);
-                },
-                [&] {
-                    return MSG_ACF::W::ILLEGAL_TARGET_NAME_WITH_NAME_AND_VARIABLE(to,
-                                                                                  variable_name);
-                });
-        } else {
-            message = either(
-                is_error, [&] { return MSG_ACF::E::ILLEGAL_TARGET_NAME_WITH_NAME(to); },
-                [&] { return MSG_ACF::W::ILLEGAL_TARGET_NAME_WITH_NAME(to); });
-        }
-        break;
-    }
-    case ACF_REVISION_MANAGER::ILLEGAL_SOURCE_NAME: {
-        std::string const from_shown = shown(params != nullptr ? params->get_from() : nullptr);
-        char const* from = from_shown.c_str();
-        if (gen_is_empty_string(from)) {
-            message = either(
-                is_error, [] { return MSG_ACF::E::ILLEGAL_SOURCE_NAME(); },
-                [] { return MSG_ACF::W::ILLEGAL_SOURCE_NAME(); });
-        } else if (has_name) {
-            message = either(
-                is_error,
-                [&] {
-                    return MSG_ACF::E::ILLEGAL_SOURCE_NAME_WITH_NAME_AND_VARIABLE(from,
-                                                                                  variable_name);
-                },
-                [&] {
-                    return MSG_ACF::W::ILLEGAL_SOURCE_NAME_WITH_NAME_AND_VARIABLE(from,
-                                                                                  variable_name);
-                });
-        } else {
-            message = either(
-                is_error, [&] { return MSG_ACF::E::ILLEGAL_SOURCE_NAME_WITH_NAME(from); },
-                [&] { return MSG_ACF::W::ILLEGAL_SOURCE_NAME_WITH_NAME(from); });
-        }
-        break;
-    }
-    case ACF_REVISION_MANAGER::ILLEGAL_VALUE: {
-        char const* value = params != nullptr ? params->get_value_string() : nullptr;
-        if (gen_is_empty_string(value)) {
-            message = line >= 1
-                          ? either(
-                                is_error,
-                                [&] { return MSG_ACF::E::ILLEGAL_VALUE_WITH_LINE_NUMBER(line); },
-                                [&] { return MSG_ACF::W::ILLEGAL_VALUE_WITH_LINE_NUMBER(line); })
-                          : either(
-                                is_error, [] { return MSG_ACF::E::ILLEGAL_VALUE(); },
-                                [] { return MSG_ACF::W::ILLEGAL_VALUE(); });
-            break;
-        }
-        ACF_VARIABLE_TYPE_ENUM variable = params->get_variable_type();
-        int value_type = acf_get_value_type(variable);
-        bool as_error = is_error;
-        if (value_type == ACF_VALUE_TYPE_ENUM) {
-            ACF_ENUM_VALUE_ENUM enum_value = acf_user_string_to_enum_type_enum(value);
-            if (enum_value != ACF_ENUM_VALUE_NONE &&
-                acf_is_valid_enum_value(variable, enum_value)) {
-                as_error = false;
-                result = ACF_REVISION_MANAGER::SUCCESS;
-            }
-        }
-        std::string const value_shown = shown(value);
-        message =
-            has_name
-                ? either(
-                      as_error,
-                      [&] {
-                          return MSG_ACF::E::ILLEGAL_VALUE_WITH_NAME_AND_VARIABLE(
-                              value_shown.c_str(), variable_name);
-                      },
-                      [&] {
-                          return MSG_ACF::W::ILLEGAL_VALUE_WITH_NAME_AND_VARIABLE(
-                              value_shown.c_str(), variable_name);
-                      })
-                : either(
-                      as_error,
-                      [&] { return MSG_ACF::E::ILLEGAL_VALUE_WITH_NAME(value_shown.c_str()); },
-                      [&] { return MSG_ACF::W::ILLEGAL_VALUE_WITH_NAME(value_shown.c_str()); });
-        char const* shown = has_name ? variable_name : "";
-        int low = 0;
-        int high = 0;
-        switch (value_type) {
-        case ACF_VALUE_TYPE_BOOL:
-            value_help = MSG_ACF::I::VALUE_MUST_BE_BOOL(shown);
-            break;
-        case ACF_VALUE_TYPE_INT:
-            value_help = acf_get_integer_range_for_variable(variable, low, high, DEV_FAMILY_GENERIC)
-                             ? MSG_ACF::I::VALUE_MUST_BE_INT_WITH_RANGE(shown, std::min(low, high),
-                                                                        std::max(low, high))
-                             : MSG_ACF::I::VALUE_MUST_BE_INT(shown);
-            break;
-        case ACF_VALUE_TYPE_DOUBLE:
-            value_help = MSG_ACF::I::VALUE_MUST_BE_DOUBLE(shown);
-            break;
-        case ACF_VALUE_TYPE_ENUM: {
-            std::string list;
-            for (ACF_ENUM_VALUE_ENUM v :
-                 acf_get_variable_enum_value_types(variable, false, m_project_family)) {
-                char const* text = acf_enum_type_to_user_string(v);
-                if (text != nullptr) {
-                    list += (list.empty() ? "\"" : ", \"") + std::string(text) + "\"";
-                }
-            }
-            value_help = MSG_ACF::I::VALUE_MUST_BE_ENUM(shown, list.c_str());
-            break;
-        }
-        default:
-            break;
-        }
-        break;
-    }
-    case ACF_REVISION_MANAGER::DUPLICATE_FOUND:
-        message = has_name
-                      ? static_cast<MSG_POST*>(MSG_ACF::W::DUPLICATE_FOUND_WITH_NAME(variable_name))
-                      : MSG_ACF::W::DUPLICATE_FOUND();
-        break;
-    case ACF_REVISION_MANAGER::ILLEGAL_ARGUMENT:
-        message = MSG_ACF::W::ILLEGAL_ARGUMENT();
-        break;
-    case ACF_REVISION_MANAGER::UNKNOWN_FILE_EXTENSION:
-        message = MSG_ACF::W::UNKNOWN_FILE_EXTENSION(file_text);
-        break;
-    case ACF_REVISION_MANAGER::ERROR_IN_SETTINGS_FILE: {
-        MSG_POST* at_once = MSG_ACF::E::ERROR_IN_TSF_NO_OPEN_PROJECT();
-        msg_post(at_once);
-        delete at_once;
-        return status;
-    }
-    case ACF_REVISION_MANAGER::TCL_ERROR:
-    case ACF_REVISION_MANAGER::TCL_ERROR_INFO:
-        message = MSG_ACF::E::TCL_ERROR_INFO(name_text);
-        break;
-    case ACF_REVISION_MANAGER::MISSING_TCL_FILE:
-        message = MSG_ACF::W::MISSING_TCL_FILE(name_text);
-        result = ACF_REVISION_MANAGER::SUCCESS;
-        break;
-    case ACF_REVISION_MANAGER::TCL_INFINITE_RECURSION:
-        message = MSG_ACF::E::TCL_INFINITE_RECURSION(name_text);
-        break;
-    case ACF_REVISION_MANAGER::INVALID_FAMILY:
-        message = MSG_ACF::E::INVALID_FAMILY(name_text);
-        break;
-    case ACF_REVISION_MANAGER::PART_NOT_VALID:
-        message = MSG_ACF::E::PART_NOT_VALID(name_text);
-        break;
-    case ACF_REVISION_MANAGER::DEVICE_FAMILY_CONFLICT: {
-        DEV_FAMILY_ENUM part_family =
-            ACF_FAMILY_INFO_MGR::get_instance()->get_family_of(m_project_part);
-        message = MSG_ACF::W::DEV_FAM_CONFLICT(dstr_get_user_string(m_project_part),
-                                               dstr_get_user_string(part_family), name_text);
-        break;
-    }
-    case ACF_REVISION_MANAGER::INVALID_FAMILY_OPTION:
-        message = MSG_ACF::E::INVALID_FAMILY_OPTION();
-        break;
-    case ACF_REVISION_MANAGER::FILE_NAME_TOO_LONG:
-        message = MSG_ACF::E::FILE_NAME_TOO_LONG(name_text, "1024");
-        break;
-    case ACF_REVISION_MANAGER::GLOBAL_ASSIGNMENT_IN_TIP: {
-        std::string shown =
-            params != nullptr ? acf_get_variable_user_name(params->get_variable_type()) : "";
-        message = MSG_ACF::E::GLOBAL_ASSIGNMENT_IN_TIP(shown.c_str());
-        break;
-    }
-    case ACF_REVISION_MANAGER::UNKNOWN_ERROR:
-        message =
-            line >= 1
-                ? either(
-                      is_error,
-                      [&] { return MSG_ACF::E::UNKNOWN_ERROR_WITH_LINE_NUMBER(file_text, line); },
-                      [&] { return MSG_ACF::W::UNKNOWN_ERROR_WITH_LINE_NUMBER(file_text, line); })
-                : either(
-                      is_error, [&] { return MSG_ACF::E::UNKNOWN_ERROR(file_text); },
-                      [&] { return MSG_ACF::W::UNKNOWN_ERROR(file_text); });
-        break;
+#include "acf_status_messages.def"
+#undef ACF_STATUS_MESSAGE
     default:
         // Statuses without a message of their own, and numbers above 42.
         return status;
     }
 
+    if (at_once) {
+        msg_post(message);
+        delete message;
+        return status;
+    }
     if (message == nullptr || message->is_null()) {
         delete message;
         delete value_help;
