@@ -476,8 +476,10 @@ private:
     bool is_locked_for_change() const;
     void clear_default_table();
     void delete_post_list();
-    // The changed part of set_assignment: steps 13 to 15 on the assignment that
-    // now holds the value.
+    // What set_assignment does once an assignment holds the value: the
+    // variables that steer the project (library paths, output directory, Tcl
+    // scripts and IP files, device, family) take effect, and the assignment's
+    // family argument is checked.
     void apply_variable_effects(ACF_ASSIGNMENT* asgn, bool from_defaults);
     void apply_device_effect(ACF_ASSIGNMENT* asgn);
     void apply_family_effect(ACF_ASSIGNMENT* asgn, bool from_defaults);

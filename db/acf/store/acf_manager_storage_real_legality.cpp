@@ -118,7 +118,7 @@ bool ACF_MANAGER_STORAGE_REAL::is_legal(ACF_MGR_INPUT_PARAMETERS* p, bool is_glo
     std::lock_guard<std::recursive_mutex> guard(m_query_mutex);
     ACF_VARIABLE_TYPE_ENUM variable = p->get_variable_type();
 
-    // 1. The value, in its current spelling.
+    // A value, in its current spelling.
     char const* raw_value = p->get_value_string();
     char const* converted = acf_convert_old_value_to_new(variable, raw_value, DEV_FAMILY_GENERIC);
     std::string value = converted != nullptr ? converted : (raw_value != nullptr ? raw_value : "");
@@ -126,12 +126,12 @@ bool ACF_MANAGER_STORAGE_REAL::is_legal(ACF_MGR_INPUT_PARAMETERS* p, bool is_glo
         m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_VALUE;
         return false;
     }
-    // 2. A variable of some kind.
+    // A variable of the catalogue or a name.
     if (variable == ACF_VARIABLE_TYPE_NONE && gen_is_empty_string(p->get_variable_string())) {
         m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_VARIABLE;
         return false;
     }
-    // 3. The section identifier that counts.
+    // The section identifier that counts.
     char const* section_id = effective_section_id(variable, p->get_section_identifier());
     bool has_section_id = !gen_is_empty_string(section_id);
     bool has_entity = !gen_is_empty_string(p->get_entity_name());
@@ -142,19 +142,19 @@ bool ACF_MANAGER_STORAGE_REAL::is_legal(ACF_MGR_INPUT_PARAMETERS* p, bool is_glo
     bool freeform_path = is_freeform || variable == ACF_VARIABLE_TYPE_NONE ||
                          acf_test_variable_trait_of(variable, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
     if (!freeform_path) {
-        // 5. Source and target as written in files.
+        // Source and target as written in files.
         if (!is_global) {
             acf_source_target_cleanup(p->get_to(), &to);
             acf_source_target_cleanup(p->get_from(), &from);
         }
-        // 6. The catalogue's file rules.
+        // The catalogue's rules for where the variable may be set.
         int status = acf_check_against_file_semantics(variable, !from.empty(), !to.empty(),
                                                       has_entity, is_global, false, section_id);
         if (status != 0) {
             m_last_error_status = status;
             return false;
         }
-        // 7. The value's type.
+        // A value of the variable's type.
         int value_type = acf_get_value_type(variable);
         bool value_ok = true;
         switch (value_type) {
@@ -195,7 +195,7 @@ bool ACF_MANAGER_STORAGE_REAL::is_legal(ACF_MGR_INPUT_PARAMETERS* p, bool is_glo
             m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_VALUE;
             return false;
         }
-        // 8. The variable's row in this context.
+        // The variable's row in this context.
         ACF_VARIABLE_FILE_CATEGORY_SEMANTIC_INFO const* row =
             acf_get_variable_file_category_semantics(variable, !from.empty(), !to.empty(),
                                                      has_entity, section_id,
@@ -208,8 +208,8 @@ bool ACF_MANAGER_STORAGE_REAL::is_legal(ACF_MGR_INPUT_PARAMETERS* p, bool is_glo
             m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_VARIABLE;
             return false;
         }
-        // 9, 10. An assignment of the variable in the same place (of the same
-        // value for variables that hold several values) already exists.
+        // An assignment of the variable in the same place (of the same value
+        // for variables that hold several values) already exists: a duplicate.
         m_legal_params.copy_from(p);
         m_legal_params.set_variable_string(nullptr);
         m_legal_params.set_to(to.empty() ? nullptr : to.c_str());
@@ -227,7 +227,7 @@ bool ACF_MANAGER_STORAGE_REAL::is_legal(ACF_MGR_INPUT_PARAMETERS* p, bool is_glo
             m_last_error_status = ACF_REVISION_MANAGER::DUPLICATE_FOUND;
         }
     } else {
-        // 11. Freeform assignments.
+        // Freeform assignments: a name, and no source.
         if (gen_is_empty_string(p->get_variable_string())) {
             m_last_error_status = ACF_REVISION_MANAGER::ILLEGAL_FREEFORM_VARIABLE;
             return false;
@@ -243,7 +243,9 @@ bool ACF_MANAGER_STORAGE_REAL::is_legal(ACF_MGR_INPUT_PARAMETERS* p, bool is_glo
         }
     }
 
-    // 12. Arguments.
+    // Arguments: each legal here and given once; one allowed on a single
+    // assignment per value (ONE_PER_VALUE) not already given that value on a
+    // matching assignment.
     std::vector<ACF_ARGUMENT_TYPE_ENUM> types;
     std::list<std::string> values;
     p->get_argument_types(&types);
