@@ -5,9 +5,9 @@
 // times (best of five runs), the reader's peak resident memory, and the figures
 // reader-vs-tclsh (how many times faster), reader-vs-line-split (how many times
 // slower) and reader-peak-vs-file (peak memory over the file's size).
+#include "acf_manager_reader.h"
 #include "bench/bench_args.h"
 #include "bench/bench_process.h"
-#include "db/acf/acf_manager_reader.h"
 #include "suite/threads/thr.h"
 
 #include <algorithm>

@@ -16,7 +16,7 @@
 #include "bench/bench_growth.h"
 
 #include "acf_manager.h"
-#include "db/acf/acf_project_file.h"
+#include "acf_project_file.h"
 #include "sys/mdb/mdb_compare_revisions_csv.h"
 #include "sys/mdb/mdb_compare_revisions_model.h"
 #include "sys/mdb/mdb_revisions_dlg.h"

@@ -2,10 +2,10 @@
 // the section and clash rules, the lookups and the report of refused
 // assignments must hold for any input. The first byte picks the file kind.
 #include "acf_assignment.h"
-#include "db/acf/acf_assignment_factory.h"
-#include "db/acf/acf_file.h"
-#include "db/acf/acf_manager_storage_null.h"
-#include "db/acf/acf_section.h"
+#include "acf_assignment_factory.h"
+#include "acf_file.h"
+#include "acf_manager_storage_null.h"
+#include "acf_section.h"
 #include "suite/messages/msg.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Any bytes as a revision settings file: the reader must read every line,
 // whatever it holds, without fault.
-#include "db/acf/acf_manager_reader.h"
+#include "acf_manager_reader.h"
 #include "suite/messages/msg.h"
 
 #include <cstdint>

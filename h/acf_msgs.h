@@ -28,8 +28,11 @@
 #define ACF_MSG_DECLARE(TYPE, NAME, SIG) static TYPE* NAME(ACF_MSG_PARAMS_##SIG);
 #define ACF_MSG_SKIP(TYPE, NAME, SIG)
 
-class MSG_ACF {
+class MSG_ACF : public MSG_DEBUG_FACTORY<MSG_ACF> {
 public:
+    // The component of its debug messages (MSG_ACF::DEBUG_MSG).
+    static constexpr char const* debug_component = "ACF";
+
     class O {
     public:
 #define ACF_MSG_IN_O ACF_MSG_DECLARE
@@ -81,12 +84,6 @@ public:
 #undef ACF_MSG_IN_I
 #undef ACF_MSG_IN_W
     };
-
-    // A debug message: the printf-style format filled with the arguments, tagged
-    // with the component "ACF" and the level (2 when none is given).
-    static MSG_D* DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...)
-        __attribute__((format(printf, 2, 3)));
-    static MSG_D* DEBUG_MSG(char const* format, ...) __attribute__((format(printf, 1, 2)));
 };
 
 #undef ACF_MSG

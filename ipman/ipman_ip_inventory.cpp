@@ -3,7 +3,7 @@
 
 #include "acf_assignment.h"
 #include "acf_manager.h"
-#include "db/acf/acf_manager_storage.h"
+#include "acf_manager_storage.h"
 #include "ipman/ipman_iprgen_manager.h"
 #include "mem_manager.h"
 #include "suite/messages/msg.h"

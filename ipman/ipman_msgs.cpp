@@ -41,13 +41,6 @@ template <class... ARGS> MSG_I* make_info(unsigned id, char const* format, ARGS.
     return message;
 }
 
-MSG_D* make_debug(MSG_D_LEVEL level, char const* format, va_list args) {
-    MSG_D* message = MEM_NEW(IPMAN, MSG_D)();
-    message->vformat_text(format, args);
-    message->set_component("IPMAN", level);
-    return message;
-}
-
 } // namespace
 
 MSG_E* MSG_IPMAN::E::IPRGEN_FAILED(char const* ip_name, char const* file) {
@@ -163,22 +156,6 @@ MSG_I* MSG_IPMAN::I::IPRGEN_RESTORE_FILE(char const* backup, char const* file) {
 
 MSG_I* MSG_IPMAN::I::IPRGEN_FAILURE_REASON(char const* reason) {
     return make_info(11911, "%1!s!/IIPMAN_IPRGEN_FAILURE_REASON", reason);
-}
-
-MSG_D* MSG_IPMAN::DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...) {
-    va_list args;
-    va_start(args, format);
-    MSG_D* message = make_debug(level, format, args);
-    va_end(args);
-    return message;
-}
-
-MSG_D* MSG_IPMAN::DEBUG_MSG(char const* format, ...) {
-    va_list args;
-    va_start(args, format);
-    MSG_D* message = make_debug(MSG_D_LEVEL_2, format, args);
-    va_end(args);
-    return message;
 }
 
 void ipman_post(MSG_BASE* message) {

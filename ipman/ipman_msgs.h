@@ -4,8 +4,11 @@
 
 #include "suite/messages/msg.h"
 
-class MSG_IPMAN {
+class MSG_IPMAN : public MSG_DEBUG_FACTORY<MSG_IPMAN> {
 public:
+    // The component of its debug messages (MSG_IPMAN::DEBUG_MSG).
+    static constexpr char const* debug_component = "IPMAN";
+
     // Errors.
     class E {
     public:
@@ -35,10 +38,6 @@ public:
         // Why an upgrade failed, as a sub-message of IPRGEN_FAILED.
         static MSG_I* IPRGEN_FAILURE_REASON(char const* reason);
     };
-
-    // A debug message of the component "IPMAN", printf-formatted; level 2 when omitted.
-    static MSG_D* DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...);
-    static MSG_D* DEBUG_MSG(char const* format, ...);
 };
 
 // Posts a message a factory made, then deletes it.

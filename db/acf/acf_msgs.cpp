@@ -46,13 +46,6 @@ ACF_MSG_BUILDER(W, ACF_BUILD_W)
 #undef ACF_BUILD_W
 #undef ACF_MSG_BUILDER
 
-MSG_D* build_debug(MSG_D_LEVEL level, char const* format, va_list args) {
-    MSG_D* message = MEM_NEW(ACF, MSG_D)(nullptr);
-    message->vformat_text(format, args);
-    message->set_component("ACF", level);
-    return message;
-}
-
 } // namespace
 
 // Factory arguments per signature, passed on in placeholder order.
@@ -70,22 +63,6 @@ MSG_D* build_debug(MSG_D_LEVEL level, char const* format, va_list args) {
     }
 #include "acf_msgs.def"
 #undef ACF_MSG
-
-MSG_D* MSG_ACF::DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...) {
-    va_list args;
-    va_start(args, format);
-    MSG_D* message = build_debug(level, format, args);
-    va_end(args);
-    return message;
-}
-
-MSG_D* MSG_ACF::DEBUG_MSG(char const* format, ...) {
-    va_list args;
-    va_start(args, format);
-    MSG_D* message = build_debug(MSG_D_LEVEL_2, format, args);
-    va_end(args);
-    return message;
-}
 
 void acf_msg_debug(char const* format, ...) {
     va_list args;

@@ -3,7 +3,7 @@
 #include "suite/archive/afm.h"
 #include "suite/archive/afm_zip.h"
 #include "suite/tclglue/atcl.h"
-#include "suite/tclglue/atcl_project_commands.h"
+#include "suite/tclglue/atcl_settings_commands.h"
 
 #include <fstream>
 
@@ -11,7 +11,7 @@ namespace {
 
 // The settings are saved so that the archive holds them as they stand.
 bool save_settings(std::string* message) {
-    if (!atcl_has_project_handler()) {
+    if (!atcl_has_project_commands()) {
         return true; // no settings store in this process: nothing unsaved
     }
     Tcl_Interp* interp = atcl_get_interpreter();

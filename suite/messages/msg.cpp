@@ -205,6 +205,13 @@ void MSG_D::vformat_text(char const* format, va_list args) {
     set_text(std::move(text));
 }
 
+MSG_D* msg_new_debug(char const* component, MSG_D_LEVEL level, char const* format, va_list args) {
+    MSG_D* message = new MSG_D();
+    message->vformat_text(format, args);
+    message->set_component(component, level);
+    return message;
+}
+
 bool MSG_D::post() { return msg_local_debug(m_component.c_str(), m_level, "%s", get_text().c_str()); }
 
 bool msg_post(MSG_POST* message, MSG_REPORT* /*report*/) {

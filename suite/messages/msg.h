@@ -171,6 +171,39 @@ public:
 bool msg_local_vdebug(char const* tag, MSG_D_LEVEL level, char const* format, va_list args);
 bool msg_local_debug(char const* tag, MSG_D_LEVEL level, char const* format, ...);
 
+// A new debug message of `component` at `level`: the printf-style format filled
+// with the arguments. The caller owns it.
+MSG_D* msg_new_debug(char const* component, MSG_D_LEVEL level, char const* format, va_list args);
+
+// The debug-message factories of a subsystem's message class: the class derives
+// from MSG_DEBUG_FACTORY<itself> and names its component in a member
+// `static constexpr char const* debug_component` ("ACF", "IPMAN", ...).
+template <class SUBSYSTEM> class MSG_DEBUG_FACTORY {
+public:
+    // A debug message: the printf-style format filled with the arguments, tagged
+    // with the subsystem's component and the level (2 when none is given).
+    static MSG_D* DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...)
+        __attribute__((format(printf, 2, 3)));
+    static MSG_D* DEBUG_MSG(char const* format, ...) __attribute__((format(printf, 1, 2)));
+};
+
+template <class SUBSYSTEM>
+MSG_D* MSG_DEBUG_FACTORY<SUBSYSTEM>::DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...) {
+    va_list args;
+    va_start(args, format);
+    MSG_D* message = msg_new_debug(SUBSYSTEM::debug_component, level, format, args);
+    va_end(args);
+    return message;
+}
+
+template <class SUBSYSTEM> MSG_D* MSG_DEBUG_FACTORY<SUBSYSTEM>::DEBUG_MSG(char const* format, ...) {
+    va_list args;
+    va_start(args, format);
+    MSG_D* message = msg_new_debug(SUBSYSTEM::debug_component, MSG_D_LEVEL_2, format, args);
+    va_end(args);
+    return message;
+}
+
 // Executable main of the message system: gives the memory manager the program's
 // names (gen_install_memory_manager_callbacks), then runs the program's own main.
 int msg_exe_main(int argc, char** argv, int (*main_func)(int, char**));

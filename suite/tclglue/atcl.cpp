@@ -1,15 +1,25 @@
 #include "suite/tclglue/atcl.h"
 
 #include "suite/tclglue/atcl_archive_commands.h"
-#include "suite/tclglue/atcl_assignment_commands.h"
 #include "suite/tclglue/atcl_package.h"
-#include "suite/tclglue/atcl_project_commands.h"
+#include "suite/tclglue/atcl_settings_commands.h"
 #include "suite/tclglue/atcl_texec.h"
 
 #include "suite/messages/msg.h"
 
+#include <atomic>
+
+namespace {
+// The shared interpreter once it is made, before its startup packages load:
+// their set-up asks for it again.
+std::atomic<Tcl_Interp*> s_made{nullptr};
+} // namespace
+
 Tcl_Interp* atcl_get_interpreter() {
-    static Tcl_Interp* interpreter = [] {
+    if (Tcl_Interp* made = s_made.load()) {
+        return made;
+    }
+    static Tcl_Interp* const interpreter = [] {
         Tcl_FindExecutable(nullptr);
         Tcl_Interp* made = Tcl_CreateInterp();
         // Without its script library the interpreter still runs the built-in
@@ -18,12 +28,13 @@ Tcl_Interp* atcl_get_interpreter() {
             msg_local_debug("ATCL", MSG_D_LEVEL_2, "Tcl library not found: %s",
                             Tcl_GetStringResult(made));
         }
-        atcl_register_project_commands(made);
+        atcl_register_settings_command_stand_ins(made);
         atcl_register_archive_commands(made);
         atcl_register_texec(made);
-        atcl_register_assignment_commands(made);
         atcl_register_static_package_loader(made);
         atcl_register_script_packages(made);
+        s_made = made;
+        atcl_load_startup_packages(made);
         return made;
     }();
     return interpreter;

@@ -4,7 +4,9 @@
 
 #include "suite/messages/msg.h"
 
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -41,6 +43,24 @@ proc ::tessaly::atcl::package_unknown {previous name args} {
 }
 package unknown [list ::tessaly::atcl::package_unknown [package unknown]]
 )tcl";
+
+// The startup packages, and the interpreter they are loaded into once it is made.
+struct STARTUP_PACKAGES {
+    std::mutex mutex;
+    std::vector<std::string> prefixes;
+    Tcl_Interp* loaded_into = nullptr;
+};
+
+STARTUP_PACKAGES& startup_packages() {
+    static STARTUP_PACKAGES packages;
+    return packages;
+}
+
+void load_static_package(Tcl_Interp* interp, std::string const& prefix) {
+    if (atcl_eval_words(interp, {"load", "", prefix}) != TCL_OK) {
+        MSG_INTERNAL_ERROR::report("startup package loaded", "ATCL", __FILE__, __LINE__);
+    }
+}
 
 } // namespace
 
@@ -99,6 +119,33 @@ bool atcl_is_dynamically_loading() {
 void atcl_register_static_package_loader(Tcl_Interp* interp) {
     if (Tcl_EvalEx(interp, STATIC_PACKAGE_LOADER, -1, TCL_EVAL_GLOBAL) != TCL_OK) {
         MSG_INTERNAL_ERROR::report("static package loader installed", "ATCL", __FILE__, __LINE__);
+    }
+}
+
+void atcl_register_startup_package(char const* prefix, Tcl_PackageInitProc* init) {
+    Tcl_StaticPackage(nullptr, prefix, init, nullptr);
+    STARTUP_PACKAGES& packages = startup_packages();
+    Tcl_Interp* interp = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(packages.mutex);
+        packages.prefixes.emplace_back(prefix);
+        interp = packages.loaded_into;
+    }
+    if (interp != nullptr) {
+        load_static_package(interp, prefix);
+    }
+}
+
+void atcl_load_startup_packages(Tcl_Interp* interp) {
+    STARTUP_PACKAGES& packages = startup_packages();
+    std::vector<std::string> prefixes;
+    {
+        std::lock_guard<std::mutex> lock(packages.mutex);
+        packages.loaded_into = interp;
+        prefixes = packages.prefixes;
+    }
+    for (std::string const& prefix : prefixes) {
+        load_static_package(interp, prefix);
     }
 }
 

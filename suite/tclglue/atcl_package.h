@@ -42,6 +42,15 @@ bool atcl_is_dynamically_loading();
 // shared interpreter does this itself.
 void atcl_register_static_package_loader(Tcl_Interp* interp);
 
+// Registers a package library's initialiser as the static package `prefix` (as
+// Tcl_StaticPackage does) that the shared interpreter loads as it is made, or at
+// once when it is made already: its commands are there without "package
+// require", for every script of the program.
+void atcl_register_startup_package(char const* prefix, Tcl_PackageInitProc* init);
+// Loads the startup packages into `interp`, those registered so far and the
+// later ones as they register; the shared interpreter does this itself.
+void atcl_load_startup_packages(Tcl_Interp* interp);
+
 // Makes the suite's packages written in Tcl known to `interp`, loaded on
 // "package require": "eda_bsd" 1.0, the board-level boundary-scan package,
 // which offers no commands here. The shared interpreter does this itself.

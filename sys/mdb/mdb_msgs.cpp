@@ -19,13 +19,6 @@ template <class MESSAGE> MESSAGE* make(unsigned id, char const* format, ...) {
     return message;
 }
 
-MSG_D* make_debug(MSG_D_LEVEL level, char const* format, va_list args) {
-    MSG_D* message = MEM_NEW(MDB, MSG_D)();
-    message->vformat_text(format, args);
-    message->set_component("MDB", level);
-    return message;
-}
-
 } // namespace
 
 #define MDB_MSG_ARGS_0
@@ -47,20 +40,4 @@ MSG_I* MSG_MDB::I::TCL_OUTPUT(char const* line) {
         return MEM_NEW(MDB, MSG_I_NULL)();
     }
     return make<MSG_I>(MDB_MSG_ID_TCL_OUTPUT_INFO, "%1!s!/IMDB_TCL_OUTPUT", line);
-}
-
-MSG_D* MSG_MDB::DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...) {
-    va_list args;
-    va_start(args, format);
-    MSG_D* message = make_debug(level, format, args);
-    va_end(args);
-    return message;
-}
-
-MSG_D* MSG_MDB::DEBUG_MSG(char const* format, ...) {
-    va_list args;
-    va_start(args, format);
-    MSG_D* message = make_debug(MSG_D_LEVEL_2, format, args);
-    va_end(args);
-    return message;
 }

@@ -9,8 +9,11 @@
 #define MDB_MSG_PARAMS_1 char const* arg1
 #define MDB_MSG_PARAMS_2 char const *arg1, char const *arg2
 
-class MSG_MDB {
+class MSG_MDB : public MSG_DEBUG_FACTORY<MSG_MDB> {
 public:
+    // The component of its debug messages (MSG_MDB::DEBUG_MSG).
+    static constexpr char const* debug_component = "MDB";
+
     // Notices.
     struct O {
 #define MDB_MSG(SCOPE, NAME, ID, NARGS, TEMPLATE) MDB_MSG_DECLARE_##SCOPE(NAME, NARGS)
@@ -37,11 +40,6 @@ public:
     struct I {
         static MSG_I* TCL_OUTPUT(char const* line);
     };
-
-    // Debug messages tagged "MDB" (level 2 when none is given).
-    static MSG_D* DEBUG_MSG(MSG_D_LEVEL level, char const* format, ...)
-        __attribute__((format(printf, 2, 3)));
-    static MSG_D* DEBUG_MSG(char const* format, ...) __attribute__((format(printf, 1, 2)));
 };
 
 // The identifiers registered at load: the two Tcl-output lines.

@@ -2,8 +2,8 @@
 
 #include "acf_assignment.h"
 #include "acf_manager.h"
+#include "acf_manager_reader.h"
 #include "acf_table.h"
-#include "db/acf/acf_manager_reader.h"
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 

@@ -55,6 +55,25 @@ int Gluetest_Init(Tcl_Interp* interp) {
     return Tcl_PkgProvide(interp, "::tessaly::gluetest", "2.5");
 }
 
+// Startup packages of the test's own, with one command each: one registered as
+// the program loads, before the shared interpreter is made, one later.
+int provide_probe_package(Tcl_Interp* interp, char const* package, char const* command) {
+    ATCL_CALLBACK const callbacks[] = {{probe, command}};
+    atcl_begin_package_setup(package, "1.0", nullptr, nullptr, false);
+    atcl_register_callbacks(callbacks, 1);
+    atcl_end_package_setup();
+    return Tcl_PkgProvide(interp, package, "1.0");
+}
+int Earlystart_Init(Tcl_Interp* interp) {
+    return provide_probe_package(interp, "::tessaly::earlystart", "early_probe");
+}
+int Latestart_Init(Tcl_Interp* interp) {
+    return provide_probe_package(interp, "::tessaly::latestart", "late_probe");
+}
+struct EARLY_STARTUP_PACKAGE {
+    EARLY_STARTUP_PACKAGE() { atcl_register_startup_package("Earlystart", Earlystart_Init); }
+} const early_startup_package;
+
 TEST(TclGluePackage, CommandArgumentsAreParsedByTheCommandsOwnNames) {
     struct CASE {
         std::vector<char const*> words;
@@ -152,6 +171,21 @@ TEST(TclGluePackage, StaticPackagesLoadOnRequireAndUnregisterWhole) {
     EXPECT_EQ(eval("info commands probe"), "0 ");
     EXPECT_EQ(eval("namespace exists ::tessaly::gluetest"), "0 0");
     EXPECT_EQ(eval("package provide ::tessaly::gluetest"), "0 ");
+}
+
+TEST(TclGluePackage, StartupPackagesAreThereWithoutRequire) {
+    Tcl_Interp* interp = atcl_get_interpreter();
+    auto eval = [interp](char const* script) {
+        int code = Tcl_EvalEx(interp, script, -1, TCL_EVAL_GLOBAL);
+        return std::to_string(code) + " " + Tcl_GetStringResult(interp);
+    };
+    EXPECT_EQ(eval("early_probe"), "0 probed");
+    EXPECT_EQ(eval("package provide ::tessaly::earlystart"), "0 1.0");
+    EXPECT_EQ(eval("info commands late_probe"), "0 ");
+    // One registered once the interpreter is made is loaded at once.
+    atcl_register_startup_package("Latestart", Latestart_Init);
+    EXPECT_EQ(eval("late_probe"), "0 probed");
+    EXPECT_EQ(eval("package provide ::tessaly::latestart"), "0 1.0");
 }
 
 TEST(TclGluePackage, BoundaryScanPackageLoadsByVersion) {

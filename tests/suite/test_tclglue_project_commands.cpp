@@ -1,5 +1,4 @@
-#include "suite/tclglue/atcl.h"
-#include "suite/tclglue/atcl_project_commands.h"
+#include "atcl_test_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +8,32 @@
 namespace {
 
 // Records the words it is given and answers as told.
-class RECORDING_HANDLER : public ATCL_PROJECT_HANDLER {
+class RECORDING_HANDLER {
 public:
+    RECORDING_HANDLER() {
+        s_current = this;
+        atcl_test_install_commands(atcl_project_command_names(), run);
+    }
+    ~RECORDING_HANDLER() {
+        atcl_test_remove_commands();
+        s_current = nullptr;
+    }
+    RECORDING_HANDLER(RECORDING_HANDLER const&) = delete;
+    RECORDING_HANDLER& operator=(RECORDING_HANDLER const&) = delete;
+
     bool answer = true;
     std::string text;
     std::vector<std::string> last_words;
 
-    bool run(std::vector<std::string> const& words, std::string* result) override {
-        last_words = words;
-        *result = text;
-        return answer;
+private:
+    static int run(ClientData, Tcl_Interp* interp, int argc, char const** argv) {
+        s_current->last_words.assign(argv, argv + argc);
+        Tcl_SetObjResult(interp, Tcl_NewStringObj(s_current->text.c_str(), -1));
+        return s_current->answer ? TCL_OK : TCL_ERROR;
     }
+    static RECORDING_HANDLER* s_current;
 };
+RECORDING_HANDLER* RECORDING_HANDLER::s_current = nullptr;
 
 int eval(std::string const& script, std::string* result) {
     Tcl_Interp* interp = atcl_get_interpreter();
@@ -30,7 +43,6 @@ int eval(std::string const& script, std::string* result) {
 }
 
 TEST(TclProjectCommands, WithoutHandlerEveryCommandFailsWithAMessage) {
-    atcl_set_project_handler(nullptr);
     for (std::string const& name : atcl_project_command_names()) {
         std::string result;
         EXPECT_EQ(eval(name + " chip", &result), TCL_ERROR) << name;
@@ -40,7 +52,6 @@ TEST(TclProjectCommands, WithoutHandlerEveryCommandFailsWithAMessage) {
 
 TEST(TclProjectCommands, WordsReachTheHandlerAndItsAnswerReturns) {
     RECORDING_HANDLER handler;
-    atcl_set_project_handler(&handler);
     std::string result;
     handler.text = "1";
     EXPECT_EQ(eval("project_exists {my dir/chip}", &result), TCL_OK);
@@ -53,7 +64,6 @@ TEST(TclProjectCommands, WordsReachTheHandlerAndItsAnswerReturns) {
     EXPECT_EQ(result, "project_open: can't open project");
     EXPECT_EQ(handler.last_words,
               (std::vector<std::string>{"project_open", "-revision", "fast", "chip"}));
-    atcl_set_project_handler(nullptr);
 }
 
 } // namespace

@@ -5,10 +5,10 @@
 #include "acf_test_directory.h"
 
 #include "acf_assignment.h"
+#include "acf_assignment_factory.h"
+#include "acf_convert_project.h"
 #include "acf_manager.h"
-#include "db/acf/acf_assignment_factory.h"
-#include "db/acf/acf_convert_project.h"
-#include "db/acf/acf_project_file.h"
+#include "acf_project_file.h"
 
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"

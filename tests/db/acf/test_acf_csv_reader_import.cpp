@@ -1,4 +1,4 @@
-#include "db/acf/acf_csv_reader.h"
+#include "acf_csv_reader.h"
 
 #include "acf_assignment.h"
 #include "acf_assignment_factory.h"

@@ -1,4 +1,4 @@
-#include "db/acf/acf_manager_reader.h"
+#include "acf_manager_reader.h"
 
 #include "acf_msgs.h"
 #include "acf_table.h"

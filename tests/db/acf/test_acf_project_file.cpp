@@ -1,6 +1,6 @@
 #include "acf_test_directory.h"
 
-#include "db/acf/acf_project_file.h"
+#include "acf_project_file.h"
 
 #include "suite/general/gen.h"
 

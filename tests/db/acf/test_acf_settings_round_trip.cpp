@@ -1,6 +1,6 @@
 // Assignments written as their settings-file commands and read back by the
 // settings-file reader come back equal.
-#include "db/acf/acf_manager_reader.h"
+#include "acf_manager_reader.h"
 
 #include "acf_assignment.h"
 #include "acf_assignment_factory.h"

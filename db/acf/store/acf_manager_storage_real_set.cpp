@@ -101,7 +101,7 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
     if (!ACF_REQUIRE(input != NULL)) {
         return nullptr;
     }
-    // 1, 2. The request, under the write lock.
+    // The request, under the write lock.
     m_last_error_status = 0;
     m_last_request.copy_from(input);
     ACF_MGR_INPUT_PARAMETERS& request = m_last_request;
@@ -118,14 +118,14 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
     }
     ACF_VARIABLE_TYPE_ENUM variable = request.get_variable_type();
 
-    // 3. Values that cannot be changed.
+    // Values that cannot be changed.
     if (!skip_fixed_check && variable != ACF_VARIABLE_TYPE_NONE &&
         acf_test_variable_trait_of(variable,
                                    ACF_VARIABLE_TRAIT_TYPE_VARIABLE_VALUE_CANNOT_BE_CHANGED)) {
         return nullptr;
     }
 
-    // 4. Global assignments an IP file may not make.
+    // Global assignments an IP file may not make.
     std::vector<ACF_ARGUMENT_TYPE_ENUM> types;
     request.get_argument_types(&types);
     if (!from_defaults && is_global && variable != ACF_VARIABLE_TYPE_NONE &&
@@ -136,7 +136,7 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
                                                  nullptr, -1, &request, nullptr, nullptr, true);
     }
 
-    // 5. The value in its normal form.
+    // The value in its normal form.
     bool cut_time_value = false;
     int value_type = acf_get_value_type(variable);
     if (request.get_value_string() != nullptr) {
@@ -179,7 +179,7 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
         }
     }
 
-    // 6. Section identifiers of the old chip and project sections stand for none.
+    // Section identifiers of the old chip and project sections stand for none.
     char const* section_id = request.get_section_identifier();
     if (variable != ACF_VARIABLE_TYPE_NONE && !gen_is_empty_string(section_id)) {
         if ((acf_test_variable_trait_of(variable,
@@ -192,7 +192,7 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
         }
     }
 
-    // 7, 8. Legality; a duplicate goes on.
+    // Legality; a duplicate goes on.
     bool legal = true;
     if (check_legality) {
         legal = is_legal(&request, is_global, is_freeform);
@@ -214,7 +214,7 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
     bool synchronizing = is_synchronizing();
     bool holds_files = is_loaded();
     if (variable == ACF_VARIABLE_TYPE_ROOT) {
-        // 9. The top-level entity.
+        // The top-level entity.
         asgn = change_top_level_entity(request.get_value_string(), true);
         if (asgn != nullptr && !from_defaults) {
             claim_top_level_entity(asgn, mark_changed);
@@ -224,7 +224,7 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
         if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
             return nullptr;
         }
-        // 10. The assignment the request replaces.
+        // The assignment the request replaces.
         bool has_entity = !gen_is_empty_string(request.get_entity_name());
         bool has_section = !gen_is_empty_string(request.get_section_identifier());
         m_search_params.copy_from(&request);
@@ -257,7 +257,7 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
         }
 
         if (reuse != nullptr) {
-            // 11. Reusing the found assignment.
+            // Reusing the found assignment.
             bool was_removed = reuse->is_removed();
             if (reusing_exact) {
                 reuse->set_changed_status(!synchronizing);
@@ -306,7 +306,7 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
             }
         }
         if (asgn == nullptr) {
-            // 12. A new (or revived) assignment.
+            // A new (or revived) assignment.
             bool changed_status = mark_changed || cut_time_value;
             asgn = m_asgn_storage->set_assignment(&request, from_defaults, is_global, is_freeform,
                                                   changed_status, reader_flag_a);
@@ -340,10 +340,10 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
         return nullptr;
     }
 
-    // 13, 14. Variables that steer the project.
+    // Variables that steer the project.
     apply_variable_effects(asgn, from_defaults);
 
-    // 15. The change is recorded.
+    // The change is recorded.
     if (changed != nullptr) {
         changed->push_back(asgn);
     }

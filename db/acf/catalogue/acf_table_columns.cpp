@@ -1,7 +1,7 @@
 // The per-variable columns, expanded from the one table of variables. Flag texts
 // (traits, families, editor categories) are built at compile time from the lists
 // written in the table.
-#include "db/acf/acf_table_columns.h"
+#include "acf_table_columns.h"
 
 #include <cstddef>
 #include <initializer_list>
@@ -44,7 +44,7 @@ constexpr FLAG_TEXT<N> flag_text(std::initializer_list<int> set, bool empty_when
 namespace trait_names {
 enum : int {
 #define ACF_VARIABLE_TRAIT(NUMBER, NAME) NAME = NUMBER,
-#include "db/acf/acf_table_traits.def"
+#include "acf_table_traits.def"
 #undef ACF_VARIABLE_TRAIT
 };
 } // namespace trait_names
@@ -80,7 +80,7 @@ constexpr TRAIT_TEXT k_traits[] = {
     k_generic_only,
 #define ACF_VARIABLE(N, NAME, USER, UI, VT, RES, TR, FA, AS, TCL, SMART, DESC) TR,
 #define ACF_UNASSIGNED_VARIABLE(N) k_no_trait,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
 #undef ACF_UNASSIGNED_VARIABLE
     k_generic_only,
@@ -89,7 +89,7 @@ constexpr FAMILY_TEXT k_families[] = {
     FAMILIES(),
 #define ACF_VARIABLE(N, NAME, USER, UI, VT, RES, TR, FA, AS, TCL, SMART, DESC) FA,
 #define ACF_UNASSIGNED_VARIABLE(N) FAMILIES(),
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
 #undef ACF_UNASSIGNED_VARIABLE
     FAMILIES(DEV_FAMILY_GENERIC),
@@ -98,7 +98,7 @@ constexpr ASE_TEXT k_ase_categories[] = {
     ASE(),
 #define ACF_VARIABLE(N, NAME, USER, UI, VT, RES, TR, FA, AS, TCL, SMART, DESC) AS,
 #define ACF_UNASSIGNED_VARIABLE(N) ASE(),
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
 #undef ACF_UNASSIGNED_VARIABLE
     flag_text<ACF_ASE_CATEGORY_TEXT_LENGTH>({}, false),
@@ -108,7 +108,7 @@ constexpr ASE_TEXT k_ase_categories[] = {
 constexpr int32_t k_row_numbers[] = {
 #define ACF_VARIABLE(N, ...) N,
 #define ACF_UNASSIGNED_VARIABLE(N) N,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
 #undef ACF_UNASSIGNED_VARIABLE
 };
@@ -129,27 +129,27 @@ static_assert(sizeof(k_traits) / sizeof(k_traits[0]) == ACF_VARIABLE_COUNT + 2, 
 #define ACF_UNASSIGNED_VARIABLE(N) "",
 char const* const acf_variable_strings[ACF_VARIABLE_COUNT + 1] = {
 #define ACF_VARIABLE(N, NAME, ...) #NAME,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
     nullptr};
 char const* const acf_variable_names[ACF_VARIABLE_COUNT + 1] = {
 #define ACF_VARIABLE(N, NAME, USER, ...) USER,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
     nullptr};
 char const* const acf_variable_ui_names[ACF_VARIABLE_COUNT + 1] = {
 #define ACF_VARIABLE(N, NAME, USER, UI, ...) UI,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
     nullptr};
 char const* const acf_variable_descriptions[ACF_VARIABLE_COUNT + 1] = {
 #define ACF_VARIABLE(N, NAME, USER, UI, VT, RES, TR, FA, AS, TCL, SMART, DESC) DESC,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
     nullptr};
 char const* const acf_variable_smart_strings[ACF_VARIABLE_COUNT + 1] = {
 #define ACF_VARIABLE(N, NAME, USER, UI, VT, RES, TR, FA, AS, TCL, SMART, DESC) SMART,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
     nullptr};
 #undef ACF_UNASSIGNED_VARIABLE
@@ -157,12 +157,12 @@ char const* const acf_variable_smart_strings[ACF_VARIABLE_COUNT + 1] = {
 #define ACF_UNASSIGNED_VARIABLE(N) 0,
 int32_t const acf_variable_value_types[ACF_VARIABLE_COUNT + 1] = {
 #define ACF_VARIABLE(N, NAME, USER, UI, VT, ...) value_types::VT,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
     0};
 int32_t const acf_variable_resolution_types[ACF_VARIABLE_COUNT + 1] = {
 #define ACF_VARIABLE(N, NAME, USER, UI, VT, RES, ...) RES,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
     0};
 #undef ACF_UNASSIGNED_VARIABLE
@@ -170,7 +170,7 @@ int32_t const acf_variable_resolution_types[ACF_VARIABLE_COUNT + 1] = {
 char const* const acf_tcl_set_functions[ACF_VARIABLE_COUNT + 2] = {"",
 #define ACF_VARIABLE(N, NAME, USER, UI, VT, RES, TR, FA, AS, TCL, SMART, DESC) TCL,
 #define ACF_UNASSIGNED_VARIABLE(N) "",
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
 #undef ACF_UNASSIGNED_VARIABLE
                                                                    ""};
@@ -179,7 +179,7 @@ char const* const acf_variable_traits[ACF_VARIABLE_COUNT + 2] = {
     k_traits[0].text,
 #define ACF_VARIABLE(N, ...) k_traits[N].text,
 #define ACF_UNASSIGNED_VARIABLE(N) k_traits[N].text,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
 #undef ACF_UNASSIGNED_VARIABLE
     k_traits[ACF_VARIABLE_COUNT + 1].text};
@@ -187,7 +187,7 @@ char const* const acf_variable_families[ACF_VARIABLE_COUNT + 2] = {
     k_families[0].text,
 #define ACF_VARIABLE(N, ...) k_families[N].text,
 #define ACF_UNASSIGNED_VARIABLE(N) k_families[N].text,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
 #undef ACF_UNASSIGNED_VARIABLE
     k_families[ACF_VARIABLE_COUNT + 1].text};
@@ -195,24 +195,24 @@ char const* const acf_variable_ase_categories[ACF_VARIABLE_COUNT + 2] = {
     k_ase_categories[0].text,
 #define ACF_VARIABLE(N, ...) k_ase_categories[N].text,
 #define ACF_UNASSIGNED_VARIABLE(N) k_ase_categories[N].text,
-#include "db/acf/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
 #undef ACF_UNASSIGNED_VARIABLE
     k_ase_categories[ACF_VARIABLE_COUNT + 1].text};
 
 char const* const acf_variable_old_names[] = {
 #define ACF_OLD_NAME(OLD, NAME) OLD,
-#include "db/acf/acf_table_old_names.def"
+#include "acf_table_old_names.def"
 #undef ACF_OLD_NAME
     nullptr};
 ACF_VARIABLE_TYPE_ENUM const acf_variable_old_names_enum_values[] = {
 #define ACF_OLD_NAME(OLD, NAME) ACF_VARIABLE_TYPE_##NAME,
-#include "db/acf/acf_table_old_names.def"
+#include "acf_table_old_names.def"
 #undef ACF_OLD_NAME
     ACF_VARIABLE_TYPE_NONE};
 
 ACF_VARIABLE_GUI_LOCATION_INFO const acf_variable_gui_location[] = {
 #define ACF_GUI_LOCATION(NAME, CODE) {ACF_VARIABLE_TYPE_##NAME, CODE},
-#include "db/acf/acf_table_gui_locations.def"
+#include "acf_table_gui_locations.def"
 #undef ACF_GUI_LOCATION
     {ACF_VARIABLE_TYPE_NONE, 0}};

@@ -9,10 +9,10 @@
 #include "acf_file_checks.h"
 #include "acf_manager.h"
 #include "acf_project_file.h"
+#include "acf_tcl_commands.h"
 #include "mem_manager.h"
 
 #include "suite/fileio/fio.h"
-#include "suite/tclglue/atcl_project_commands.h"
 
 #include <string>
 #include <vector>
@@ -130,33 +130,22 @@ bool export_assignments(WORDS const& words, std::string* result) {
     return true;
 }
 
-class PROJECT_COMMANDS : public ATCL_PROJECT_HANDLER {
-public:
-    PROJECT_COMMANDS() { atcl_set_project_handler(this); }
-    ~PROJECT_COMMANDS() override { atcl_set_project_handler(nullptr); }
-    PROJECT_COMMANDS(PROJECT_COMMANDS const&) = delete;
-    PROJECT_COMMANDS& operator=(PROJECT_COMMANDS const&) = delete;
-
-    bool run(WORDS const& words, std::string* result) override {
-        std::string const& name = words[0];
-        if (name == "project_open" || name == "project_new") {
-            return open_or_create(words, name == "project_new", result);
-        }
-        if (name == "project_close") {
-            return close_project(words, result);
-        }
-        if (name == "project_exists") {
-            return project_exists(words, result);
-        }
-        if (name == "export_assignments") {
-            return export_assignments(words, result);
-        }
-        *result = name + ": not a project command";
-        return false;
-    }
-};
-
-// Installed while the settings library is loaded.
-PROJECT_COMMANDS s_project_commands;
-
 } // namespace
+
+bool acf_run_project_command(WORDS const& words, std::string* result) {
+    std::string const& name = words[0];
+    if (name == "project_open" || name == "project_new") {
+        return open_or_create(words, name == "project_new", result);
+    }
+    if (name == "project_close") {
+        return close_project(words, result);
+    }
+    if (name == "project_exists") {
+        return project_exists(words, result);
+    }
+    if (name == "export_assignments") {
+        return export_assignments(words, result);
+    }
+    *result = name + ": not a project command";
+    return false;
+}

@@ -3,27 +3,27 @@
 #include <cstring>
 #include <map>
 
+#include "acf_internal_error.h"
 #include "acf_table.h"
-#include "db/acf/acf_internal_error.h"
-#include "db/acf/acf_table_enum_data.h"
-#include "db/acf/acf_table_names.h"
+#include "acf_table_enum_data.h"
+#include "acf_table_names.h"
 
 MEM_UNIT_INITIALIZER(ACF);
 
 // Section names, user names and old names, indexed by section - 1, null-ended.
 char const* const acf_section_strings[] = {
 #define ACF_SECTION(N, NAME, USER, OLD) #NAME,
-#include "db/acf/acf_table_sections.def"
+#include "acf_table_sections.def"
 #undef ACF_SECTION
     nullptr};
 char const* const acf_section_user_strings[] = {
 #define ACF_SECTION(N, NAME, USER, OLD) USER,
-#include "db/acf/acf_table_sections.def"
+#include "acf_table_sections.def"
 #undef ACF_SECTION
     nullptr};
 char const* const acf_section_old_name_strings[] = {
 #define ACF_SECTION(N, NAME, USER, OLD) OLD,
-#include "db/acf/acf_table_sections.def"
+#include "acf_table_sections.def"
 #undef ACF_SECTION
     nullptr};
 
@@ -32,14 +32,14 @@ char const* const acf_section_old_name_strings[] = {
 char const* const acf_value_strings[] = {
 #define ACF_VALUE(N, NAME, USER) #NAME,
 #define ACF_UNASSIGNED_VALUE(N) nullptr,
-#include "db/acf/acf_table_values.def"
+#include "acf_table_values.def"
 #undef ACF_VALUE
 #undef ACF_UNASSIGNED_VALUE
     nullptr};
 char const* const acf_value_user_strings[] = {
 #define ACF_VALUE(N, NAME, USER) USER,
 #define ACF_UNASSIGNED_VALUE(N) nullptr,
-#include "db/acf/acf_table_values.def"
+#include "acf_table_values.def"
 #undef ACF_VALUE
 #undef ACF_UNASSIGNED_VALUE
     nullptr};
@@ -48,7 +48,7 @@ char const* const acf_value_user_strings[] = {
 ACF_VALUE_SEMANTIC_INFO const acf_value_semantics[] = {
 #define ACF_VALUE_ROW(VARIABLE, VALUE, DEBUG, FAMILY)                                              \
     {ACF_VARIABLE_TYPE_##VARIABLE, ACF_ENUM_VALUE_##VALUE, DEBUG, DEV_FAMILY_##FAMILY},
-#include "db/acf/acf_table_value_rows.def"
+#include "acf_table_value_rows.def"
 #undef ACF_VALUE_ROW
     {ACF_VARIABLE_TYPE_NONE, ACF_ENUM_VALUE_NONE, false, DEV_FAMILY_GENERIC}};
 
@@ -56,7 +56,7 @@ ACF_VALUE_SEMANTIC_INFO const acf_value_semantics[] = {
 ACF_VARIABLE_DISPLAY_ENUM_AS const acf_variable_display_enum_as[] = {
 #define ACF_DISPLAY_ROW(VARIABLE, VALUE, TEXT)                                                     \
     {ACF_VARIABLE_TYPE_##VARIABLE, ACF_ENUM_VALUE_##VALUE, TEXT},
-#include "db/acf/acf_table_display_rows.def"
+#include "acf_table_display_rows.def"
 #undef ACF_DISPLAY_ROW
     {ACF_VARIABLE_TYPE_NONE, ACF_ENUM_VALUE_NONE, nullptr}};
 
@@ -88,7 +88,7 @@ char const* const acf_argument_value_user_strings[] = {"", nullptr};
 
 char const* const acf_variable_trait_to_string_array[] = {
 #define ACF_VARIABLE_TRAIT(N, NAME) #NAME,
-#include "db/acf/acf_table_traits.def"
+#include "acf_table_traits.def"
 #undef ACF_VARIABLE_TRAIT
     "ACF_VARIABLE_TRAIT_TYPE_MAX_TRAIT_TYPE", nullptr};
 

@@ -11,10 +11,10 @@
 #include "acf_manager.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
+#include "acf_tcl_commands.h"
 #include "mem_manager.h"
 
 #include "suite/general/gen.h"
-#include "suite/tclglue/atcl_assignment_commands.h"
 
 #include <cstring>
 #include <mutex>
@@ -120,18 +120,9 @@ TSF_MODE& tsf_mode() {
     return mode;
 }
 
-class ASSIGNMENT_COMMANDS : public ATCL_ASSIGNMENT_HANDLER {
+class ASSIGNMENT_COMMANDS {
 public:
-    ASSIGNMENT_COMMANDS() { atcl_set_assignment_handler(this); }
-    ~ASSIGNMENT_COMMANDS() override {
-        if (atcl_get_assignment_handler() == this) {
-            atcl_set_assignment_handler(nullptr);
-        }
-    }
-    ASSIGNMENT_COMMANDS(ASSIGNMENT_COMMANDS const&) = delete;
-    ASSIGNMENT_COMMANDS& operator=(ASSIGNMENT_COMMANDS const&) = delete;
-
-    bool run(std::vector<std::string> const& words, std::string* error) override {
+    static bool run(std::vector<std::string> const& words, std::string* error) {
         std::string const& command = words[0];
         if (command == "set_acf_manager") {
             return set_acf_manager(words, error);
@@ -314,5 +305,8 @@ private:
     }
 };
 
-ASSIGNMENT_COMMANDS s_assignment_commands;
 } // namespace
+
+bool acf_run_assignment_command(std::vector<std::string> const& words, std::string* error) {
+    return ASSIGNMENT_COMMANDS::run(words, error);
+}

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "acf_internal_error.h"
 #include "acf_table.h"
-#include "db/acf/acf_internal_error.h"
-#include "db/acf/acf_table_columns.h"
-#include "db/acf/acf_table_names.h"
+#include "acf_table_columns.h"
+#include "acf_table_names.h"
 
 MEM_UNIT_INITIALIZER(ACF);
 

@@ -2,10 +2,10 @@
 // them and the file-type mapping.
 #include "acf_file_categories.h"
 
+#include "acf_internal_error.h"
 #include "acf_table.h"
+#include "acf_table_names.h"
 #include "acf_unload.h"
-#include "db/acf/acf_internal_error.h"
-#include "db/acf/acf_table_names.h"
 #include "suite/general/gen.h"
 
 #include <algorithm>
@@ -14,14 +14,14 @@ MEM_UNIT_INITIALIZER(ACF);
 
 ACF_FILE_CATEGORY_SEMANTIC_INFO const acf_file_category_semantics[ACF_FILE_CATEGORY_NONE + 1] = {
 #define ACF_FILE_CATEGORY(NUMBER, KEY, TEXT) {ACF_FILE_CATEGORY_##KEY, #KEY, TEXT, TEXT},
-#include "db/acf/acf_file_categories.def"
+#include "acf_file_categories.def"
 #undef ACF_FILE_CATEGORY
     {ACF_FILE_CATEGORY_NONE, nullptr, nullptr, nullptr},
 };
 
 char const* const acf_file_category_section_labels[ACF_CATEGORY_SECTION_TYPE_MAX + 1] = {
 #define ACF_CATEGORY_SECTION(NUMBER, LABEL) #LABEL,
-#include "db/acf/acf_category_sections.def"
+#include "acf_category_sections.def"
 #undef ACF_CATEGORY_SECTION
     nullptr,
 };
@@ -48,7 +48,7 @@ ACF_VARIABLE_FILE_CATEGORY_SEMANTIC_INFO const acf_variable_file_category_semant
      ARGS,                                                                                         \
      REPORT,                                                                                       \
      DEV_FAMILY_##FAMILY},
-#include "db/acf/acf_file_category_rows.def"
+#include "acf_file_category_rows.def"
 #undef ACF_CONTEXT_ROW
 };
 size_t const acf_variable_file_category_semantics_count =
@@ -56,7 +56,7 @@ size_t const acf_variable_file_category_semantics_count =
 
 ACF_FIO_FILE_TYPE_INFO const fio_acf_table[] = {
 #define ACF_FIO_FILE_TYPE(FILE_TYPE, VARIABLE) {FILE_TYPE, ACF_VARIABLE_TYPE_##VARIABLE},
-#include "db/acf/acf_fio_file_types.def"
+#include "acf_fio_file_types.def"
 #undef ACF_FIO_FILE_TYPE
     {0xFFFFFFFFu, ACF_VARIABLE_TYPE_NONE},
 };

@@ -4,17 +4,19 @@
 // which settings enter it (settings files, CSV files, sourced Tcl scripts and IP
 // files, and the one checked set operation).
 //
-// Units:
+// Units, in store/ unless another folder is named:
 //   acf_manager_storage_real.cpp          lifecycle, locks, filters, changed list,
 //                                         files, change times, synchronize
-//   acf_manager_storage_real_messages.cpp statuses and their messages, legality,
-//                                         queries and the general removal
-//   acf_manager_storage_real_reading.cpp  reading settings, CSV and old files
-//   acf_manager_storage_real_tcl.cpp      sourcing Tcl scripts and IP files
+//   acf_manager_storage_real_messages.cpp statuses and their messages, queries and
+//                                         the general removal
+//   acf_manager_storage_real_legality.cpp the legality check of a new assignment
+//   acf_manager_storage_real_reading.cpp  (formats/) reading settings, CSV and old
+//                                         files
+//   acf_manager_storage_real_tcl.cpp      (tcl/) sourcing Tcl scripts and IP files
 //   acf_manager_storage_real_entity.cpp   top-level entity and removals by kind
 //   acf_manager_storage_real_set.cpp      setting an assignment
-//   acf_manager_storage_real_writer.cpp   writing the settings file and the
-//                                         defaults (owned by the project side)
+//   acf_manager_storage_real_writer.cpp   (formats/) writing the settings file and
+//                                         the defaults (owned by the project side)
 //   acf_manager_storage_real_unsaved.cpp  this process's unsaved changes kept
 //                                         across a re-read of the settings file
 #pragma once
@@ -455,6 +457,10 @@ public:
 private:
     // The global and instance removals: one keyed removal of either kind.
     bool remove_keyed_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global);
+    // The section identifier that counts for the variable: one equal to the
+    // active revision's name (old chip sections) or to the project's name (old
+    // project sections) stands for none.
+    char const* effective_section_id(ACF_VARIABLE_TYPE_ENUM variable, char const* section_id) const;
     bool test_state(uint8_t bit) const { return (m_state.load() & bit) != 0; }
     // Sets or clears a bit; returns whether it was set before.
     bool set_state(uint8_t bit, bool on) {
@@ -472,8 +478,10 @@ private:
     bool is_locked_for_change() const;
     void clear_default_table();
     void delete_post_list();
-    // The changed part of set_assignment: steps 13 to 15 on the assignment that
-    // now holds the value.
+    // What set_assignment does once an assignment holds the value: the
+    // variables that steer the project (library paths, output directory, Tcl
+    // scripts and IP files, device, family) take effect, and the assignment's
+    // family argument is checked.
     void apply_variable_effects(ACF_ASSIGNMENT* asgn, bool from_defaults);
     void apply_device_effect(ACF_ASSIGNMENT* asgn);
     void apply_family_effect(ACF_ASSIGNMENT* asgn, bool from_defaults);

@@ -1,6 +1,6 @@
 #include "acf_family_info_mgr.h"
 
-#include "db/acf/acf_internal_error.h"
+#include "acf_internal_error.h"
 #include "mem_manager.h"
 
 MEM_UNIT_INITIALIZER(ACF);

@@ -3,6 +3,7 @@
 #include "acf_file.h"
 
 #include "acf_assignment.h"
+#include "acf_internal_error.h"
 #include "acf_legality.h"
 #include "acf_lexer.h"
 #include "acf_msgs.h"
@@ -10,7 +11,6 @@
 #include "acf_parser.hpp"
 #include "acf_section.h"
 #include "acf_table.h"
-#include "db/acf/acf_internal_error.h"
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 

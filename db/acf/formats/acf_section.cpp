@@ -3,10 +3,10 @@
 
 #include "acf_assignment.h"
 #include "acf_file.h"
+#include "acf_internal_error.h"
 #include "acf_old_section_rules.h"
 #include "acf_table.h"
 #include "acf_utils.h"
-#include "db/acf/acf_internal_error.h"
 #include "suite/general/gen.h"
 
 #include <algorithm>
