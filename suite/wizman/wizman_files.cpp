@@ -198,27 +198,6 @@ bool wizman_read_regular_file(std::string const& path, std::string& text, std::s
     return ok;
 }
 
-WIZMAN_DIRECTORY_LOCK::WIZMAN_DIRECTORY_LOCK(std::string const& directory) {
-    m_fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd < 0) {
-        return;
-    }
-    int result;
-    do {
-        result = flock(m_fd, LOCK_EX);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        close(m_fd);
-        m_fd = -1;
-    }
-}
-
-WIZMAN_DIRECTORY_LOCK::~WIZMAN_DIRECTORY_LOCK() {
-    if (m_fd >= 0) {
-        close(m_fd);
-    }
-}
-
 bool wizman_update_files(std::vector<WIZMAN_FILE_UPDATE> const& updates, std::string& why) {
     if (updates.empty()) {
         return true;

@@ -14,6 +14,8 @@
 // renames all happened, and removes every such file.
 #pragma once
 
+#include "suite/fileio/fio_lock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,14 +31,13 @@ bool wizman_read_regular_file(std::string const& path, std::string& text, std::s
 // another holder) and released by the destructor or when the process ends.
 class WIZMAN_DIRECTORY_LOCK {
 public:
-    explicit WIZMAN_DIRECTORY_LOCK(std::string const& directory);
-    ~WIZMAN_DIRECTORY_LOCK();
-    WIZMAN_DIRECTORY_LOCK(WIZMAN_DIRECTORY_LOCK const&) = delete;
-    WIZMAN_DIRECTORY_LOCK& operator=(WIZMAN_DIRECTORY_LOCK const&) = delete;
-    bool locked() const { return m_fd >= 0; }
+    explicit WIZMAN_DIRECTORY_LOCK(std::string const& directory) {
+        m_lock.lock_directory(directory);
+    }
+    bool locked() const { return m_lock.is_held(); }
 
 private:
-    int m_fd = -1;
+    FIO_LOCK m_lock;
 };
 
 struct WIZMAN_FILE_UPDATE {

@@ -299,6 +299,39 @@ TEST(FileIo, AFileLockWaitsForItsHolderAndOutlivesNoHolder) {
     EXPECT_FALSE(std::filesystem::exists(file + ".lock"));
 }
 
+// Without waiting, a held lock file is busy for any other opening of it (in
+// this process as in another); a link in its place is refused, its target
+// untouched; a directory lock makes and removes nothing.
+TEST(FileIo, LockWithoutWaitingIsBusyWhileHeldAndNeverFollowsALink) {
+    TEST_WORKSPACE workspace;
+    std::string const lock_file = workspace.path("project.lock");
+    FIO_LOCK first;
+    ASSERT_EQ(first.lock_file(lock_file, false), FIO_LOCK::HELD);
+    FIO_LOCK second;
+    EXPECT_EQ(second.lock_file(lock_file, false), FIO_LOCK::BUSY);
+    EXPECT_FALSE(second.is_held());
+    EXPECT_TRUE(std::filesystem::exists(lock_file)) << "a busy lock leaves the holder's file";
+    first.release();
+    EXPECT_FALSE(std::filesystem::exists(lock_file));
+    EXPECT_EQ(second.lock_file(lock_file, false), FIO_LOCK::HELD);
+    second.release();
+
+    std::string const target = workspace.path("target");
+    test_write_file(target, "kept");
+    std::filesystem::create_symlink(target, lock_file);
+    std::string error;
+    EXPECT_EQ(first.lock_file(lock_file, false, &error), FIO_LOCK::FAILED);
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(lock_file));
+    EXPECT_EQ(test_read_file(target), "kept");
+
+    EXPECT_EQ(first.lock_directory(workspace.dir()), FIO_LOCK::HELD);
+    first.release();
+    EXPECT_TRUE(std::filesystem::is_directory(workspace.dir()));
+    EXPECT_EQ(first.lock_directory(workspace.path("none"), &error), FIO_LOCK::FAILED);
+    EXPECT_EQ(error, "No such file or directory");
+}
+
 } // namespace
 
 TEST(FileIo, ExtensionTypesIgnoreCase) {
