@@ -3,17 +3,12 @@
 // - a lock on a directory, held while its files change;
 // - updating a variation file together with its IP file, so that a process
 //   killed at any point leaves both old or both new once the next one recovered
-//   the directory;
-// - creating a file whole or not at all.
-//
-// Changes go through files named ".<name>.vwz-..." in the directory of the
-// first file changed: "vwz-new<i>" (the new content of file i), "vwz-old<i>" (a
-// second name of file i's old content), "vwz-tmp" (a file being created) and
-// "vwz-journal" (the list of files of an update whose renames may have begun).
-// Recovery undoes an update whose renames did not all happen, keeps one whose
-// renames all happened, and removes every such file.
+//   the directory, and creating a file whole or not at all: the file library's
+//   journal (suite/fileio/fio_journal.h), whose work files the wizard marks
+//   ".vwz-" (".<name>.vwz-new0", ".<name>.vwz-journal", ...).
 #pragma once
 
+#include "suite/fileio/fio_journal.h"
 #include "suite/fileio/fio_lock.h"
 
 #include <cstddef>
@@ -40,25 +35,11 @@ private:
     FIO_LOCK m_lock;
 };
 
-struct WIZMAN_FILE_UPDATE {
-    std::string path; // an existing regular file, not a link
-    std::string content;
-};
-
-// Replaces the content of every file, keeping their permission bits: all of
-// them or, after a failure or a kill, none. All files must lie on the file
-// system of the first one, whose directory the caller holds locked and has
-// recovered. False, with the reason in `why` and every file as it was, on failure.
+// The journal's functions (suite/fileio/fio_journal.h) on the wizard's work files.
+typedef FIO_FILE_UPDATE WIZMAN_FILE_UPDATE;
 bool wizman_update_files(std::vector<WIZMAN_FILE_UPDATE> const& updates, std::string& why);
-
-// Creates `path` holding `content` with the permission bits `mode`, whole or
-// not at all; false (reason in `why`) when it exists or cannot be written. The
-// caller holds its directory locked.
 bool wizman_create_file(std::string const& path, std::string const& content, unsigned mode,
                         std::string& why);
-
-// Finishes or undoes what killed processes left of their updates in
-// `directory` and removes their files. The caller holds the directory locked.
 void wizman_recover_directory(std::string const& directory);
 // Recovers `root` and every directory under it (links to directories are not
 // followed), locking each in turn.
