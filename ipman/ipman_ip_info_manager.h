@@ -113,7 +113,9 @@ public:
     // Appends to `out` the full path of every variation file under `dir`,
     // searched recursively, each directory's entries in name order: files with a
     // Verilog, VHDL or SystemVerilog extension that the IP wizard generated. A
-    // directory that does not exist leaves the list unchanged.
+    // directory that does not exist leaves the list unchanged. The same walk
+    // settles first, in each folder under its lock, what killed wizard runs left
+    // half done (wizman_recover_tree), and reads each header once.
     void get_variation_file_by_dir(std::string const& dir, std::list<std::string>* out);
 
     // Reads the IP name and version from a variation file's retrieval-info lines

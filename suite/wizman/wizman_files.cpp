@@ -14,22 +14,6 @@ namespace {
 // The wizard's work files: ".<name>.vwz-...".
 FIO_WORK_FILES const WIZARD_WORK_FILES = {".vwz-", "vestawiz update"};
 
-void recover_tree(std::string const& directory) {
-    {
-        WIZMAN_DIRECTORY_LOCK lock(directory);
-        if (lock.locked()) {
-            wizman_recover_directory(directory);
-        }
-    }
-    std::vector<FIO_DIRECTORY_ENTRY> entries;
-    FIO_FILE_SYSTEM::list_directory(FIO_PATH(directory), entries);
-    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
-        if (entry.is_directory) {
-            recover_tree(FIO_PATH(directory, entry.name).path());
-        }
-    }
-}
-
 } // namespace
 
 std::string wizman_directory_of(std::string const& path) {
@@ -89,6 +73,21 @@ void wizman_recover_directory(std::string const& directory) {
     fio_recover_directory(WIZARD_WORK_FILES, directory);
 }
 
-void wizman_recover_tree(std::string const& root) {
-    recover_tree(root);
+void wizman_recover_tree(std::string const& directory, WIZMAN_TREE_VISITOR const& visitor) {
+    {
+        WIZMAN_DIRECTORY_LOCK lock(directory);
+        if (lock.locked()) {
+            wizman_recover_directory(directory);
+        }
+    }
+    std::vector<FIO_DIRECTORY_ENTRY> entries;
+    FIO_FILE_SYSTEM::list_directory(FIO_PATH(directory), entries);
+    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
+        std::string path = FIO_PATH(directory, entry.name).path();
+        if (entry.is_directory) {
+            wizman_recover_tree(path, visitor);
+        } else if (visitor.file) {
+            visitor.file(path);
+        }
+    }
 }

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,16 @@ bool wizman_update_files(std::vector<WIZMAN_FILE_UPDATE> const& updates, std::st
 bool wizman_create_file(std::string const& path, std::string const& content, unsigned mode,
                         std::string& why);
 void wizman_recover_directory(std::string const& directory);
+// What a caller that searches a tree is shown on the walk that recovers it.
+struct WIZMAN_TREE_VISITOR {
+    // Every entry that is no directory, by its path.
+    std::function<void(std::string const& path)> file;
+};
 // Recovers `root` and every directory under it (links to directories are not
-// followed), locking each in turn.
-void wizman_recover_tree(std::string const& root);
+// followed), locking each in turn. On the way the visitor is shown each
+// directory's other entries in name order, a subdirectory's at its place among
+// them, after its recovery.
+void wizman_recover_tree(std::string const& root, WIZMAN_TREE_VISITOR const& visitor = {});
 
 // The directory holding a path's file ("." for a bare name).
 std::string wizman_directory_of(std::string const& path);
