@@ -245,6 +245,9 @@ void IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
             out->push_back(path);
         }
     };
+    visitor.unreadable = [](std::string const& directory, std::string const& why) {
+        ipman_post(MSG_IPMAN::W::IPRGEN_DIRECTORY_SKIPPED(directory.c_str(), why.c_str()));
+    };
     wizman_recover_tree(root.string(), visitor);
 }
 

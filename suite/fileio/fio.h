@@ -110,9 +110,9 @@ public:
                                  std::string* error = nullptr);
     static bool is_directory(FIO_PATH const& path);
     // The entries of a directory other than "." and "..", sorted by name; false
-    // when it cannot be read.
-    static bool list_directory(FIO_PATH const& directory,
-                               std::vector<FIO_DIRECTORY_ENTRY>& entries);
+    // when it cannot be read, with the reason in `error` (may be null).
+    static bool list_directory(FIO_PATH const& directory, std::vector<FIO_DIRECTORY_ENTRY>& entries,
+                               std::string* error = nullptr);
     // The whole content of a regular file; false when it cannot be opened, read
     // or closed, or is no regular file (a directory, a pipe or a device is
     // refused without waiting on it), with the reason in `error` (may be null).

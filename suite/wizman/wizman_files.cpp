@@ -81,7 +81,11 @@ void wizman_recover_tree(std::string const& directory, WIZMAN_TREE_VISITOR const
         }
     }
     std::vector<FIO_DIRECTORY_ENTRY> entries;
-    FIO_FILE_SYSTEM::list_directory(FIO_PATH(directory), entries);
+    std::string why;
+    if (!FIO_FILE_SYSTEM::list_directory(FIO_PATH(directory), entries, &why) &&
+        visitor.unreadable) {
+        visitor.unreadable(directory, why);
+    }
     for (FIO_DIRECTORY_ENTRY const& entry : entries) {
         std::string path = FIO_PATH(directory, entry.name).path();
         if (entry.is_directory) {

@@ -46,6 +46,9 @@ void wizman_recover_directory(std::string const& directory);
 struct WIZMAN_TREE_VISITOR {
     // Every entry that is no directory, by its path.
     std::function<void(std::string const& path)> file;
+    // A directory whose entries cannot be read, with the reason: the walk
+    // goes on without them.
+    std::function<void(std::string const& directory, std::string const& why)> unreadable;
 };
 // Recovers `root` and every directory under it (links to directories are not
 // followed), locking each in turn. On the way the visitor is shown each
