@@ -1,5 +1,10 @@
-// The suite's file library: paths, file-system queries and atomic rewrites, and
-// the file types known by their extensions.
+// The suite's file library: paths, file-system queries and atomic rewrites, the
+// lock of a file while it is rewritten, and the file types known by their
+// extensions. Its other means of keeping files safe have headers of their own:
+// fio_lock.h (the lock between processes that every lock is built on),
+// fio_journal.h (changing several files as one) and fio_set_aside.h (moving a
+// file out of the way so that it can come back); fio_change_watch.h watches
+// files for changes.
 #pragma once
 
 #include "suite/fileio/fio_lock.h"
