@@ -1,7 +1,6 @@
 #include "ipman/ipman_ip_info_manager.h"
 
 #include "acf_manager.h"
-#include "ipman/ipman_iprgen_manager.h"
 #include "ipman/ipman_msgs.h"
 #include "mem_manager.h"
 #include "suite/devicedb/dev.h"
@@ -10,8 +9,10 @@
 #include "suite/general/ver.h"
 #include "suite/messages/msg.h"
 #include "suite/threads/thr.h"
+#include "suite/wizman/wizman.h"
 #include "suite/wizman/wizman_files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <vector>
@@ -39,28 +40,6 @@ ACF_MANAGER* open_project_manager() {
 
 std::string text_of(char const* s) {
     return s != nullptr ? s : "";
-}
-
-void search_variation_files(std::string const& directory,
-                            std::vector<std::string> const& extensions,
-                            IPMAN_IPRGEN_MANAGER const& iprgen_mgr, std::list<std::string>* out) {
-    std::vector<FIO_DIRECTORY_ENTRY> entries;
-    FIO_FILE_SYSTEM::list_directory(FIO_PATH(directory), entries);
-    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
-        FIO_PATH path(directory, entry.name);
-        if (entry.is_directory) {
-            search_variation_files(path.path(), extensions, iprgen_mgr, out);
-            continue;
-        }
-        std::string extension = path.extension();
-        extension = extension.empty() ? extension : extension.substr(1);
-        for (std::string const& wanted : extensions) {
-            if (extension == wanted && iprgen_mgr.is_vestawizard_file(path)) {
-                out->push_back(path.path());
-                break;
-            }
-        }
-    }
 }
 
 } // namespace
@@ -249,13 +228,27 @@ void IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
     if (ec || !FIO_FILE_SYSTEM::is_directory(FIO_PATH(root.string()))) {
         return;
     }
+    // Variation files by their extensions, as written (case counts).
     std::vector<std::string> extensions;
     for (int type :
          {FIO_EXTENSION_TYPE_SYSTEM_VERILOG, FIO_EXTENSION_TYPE_VHDL, FIO_EXTENSION_TYPE_VERILOG}) {
-        extensions.push_back(FIO_EXTENSION_TYPE_INFO::get_extension_string(type).substr(1));
+        extensions.push_back(FIO_EXTENSION_TYPE_INFO::get_extension_string(type));
     }
-    search_variation_files(root.string(), extensions, *IPMAN_IPRGEN_MANAGER::get_iprgen_manager(),
-                           out);
+    // What killed wizard runs left half done is settled on the same walk, each
+    // folder before its files are looked at; a file's header is read only when
+    // its extension is one of them.
+    WIZMAN_TREE_VISITOR visitor;
+    visitor.file = [&](std::string const& path) {
+        std::string extension = FIO_PATH(path).extension();
+        if (std::find(extensions.begin(), extensions.end(), extension) != extensions.end() &&
+            wizman_file_was_wizard_generated(path.c_str())) {
+            out->push_back(path);
+        }
+    };
+    visitor.unreadable = [](std::string const& directory, std::string const& why) {
+        ipman_post(MSG_IPMAN::W::IPRGEN_DIRECTORY_SKIPPED(directory.c_str(), why.c_str()));
+    };
+    wizman_recover_tree(root.string(), visitor);
 }
 
 void IPMAN_IP_INFO_MANAGER::extract_ip_name_and_version_from_file(std::string const& file,

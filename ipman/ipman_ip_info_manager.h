@@ -113,7 +113,11 @@ public:
     // Appends to `out` the full path of every variation file under `dir`,
     // searched recursively, each directory's entries in name order: files with a
     // Verilog, VHDL or SystemVerilog extension that the IP wizard generated. A
-    // directory that does not exist leaves the list unchanged.
+    // directory that does not exist leaves the list unchanged. The same walk
+    // settles first, in each folder under its lock, what killed wizard runs left
+    // half done (wizman_recover_tree), and reads each header once. A folder
+    // under `dir` that cannot be read is named in the warning
+    // IPRGEN_DIRECTORY_SKIPPED, and the search goes on without it.
     void get_variation_file_by_dir(std::string const& dir, std::list<std::string>* out);
 
     // Reads the IP name and version from a variation file's retrieval-info lines

@@ -10,7 +10,6 @@
 #include "suite/exeframe/qexe.h"
 #include "suite/fileio/fio.h"
 #include "suite/messages/msg.h"
-#include "suite/wizman/wizman_files.h"
 
 #include <cerrno>
 #include <cstring>
@@ -172,7 +171,7 @@ void IPMAN_IPRGEN_CMD::split_file_arg_by_regexp(std::string const& text,
     IPMAN_UTILS::split_file_list(text, files);
 }
 
-bool IPMAN_IPRGEN_CMD::run_files(std::vector<std::string> const& names, bool check_files) {
+bool IPMAN_IPRGEN_CMD::run_files(std::vector<std::string> const& names, bool found_files) {
     IPMAN_IPRGEN_MANAGER* ip_mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
     if (ip_mgr == nullptr) {
         MSG_INTERNAL_ERROR::report("ip_mgr != NULL", "IPMAN", __FILE__, __LINE__);
@@ -185,7 +184,7 @@ bool IPMAN_IPRGEN_CMD::run_files(std::vector<std::string> const& names, bool che
         char const* name = names[i].c_str();
         std::string const file = IPMAN_IPRGEN_MANAGER::unquoted(names[i]);
         IPMAN_FAIL_REGEN_TYPE fail_type = IPMAN_FAIL_REGEN_NONE;
-        bool refused = check_files && ip_mgr->check_file_is_valid(file, fail_type);
+        bool refused = found_files && ip_mgr->check_found_file_is_valid(file, fail_type);
         if (refused && fail_type == IPMAN_FAIL_REGEN_WRITE_PROTECTED) {
             ipman_post(MSG_IPMAN::E::READ_ONLY_FILE(FIO_PATH(file).full_path().c_str()));
         }
@@ -229,8 +228,7 @@ bool IPMAN_IPRGEN_CMD::run_command_with_dir_option() {
     if (!ipman_begin_upgrade_in_folders(locks, {m_directory})) {
         return false;
     }
-    // What killed runs left half done under the folder is settled first.
-    wizman_recover_tree(FIO_PATH(m_directory).full_path());
+    // The scan settles first what killed runs left half done under the folder.
     std::list<std::string> found;
     IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_variation_file_by_dir(m_directory, &found);
     if (found.empty()) {

@@ -28,8 +28,9 @@ private:
     bool run_command_with_files_option();
     bool run_command_with_dir_option();
     // Runs the wizard on each name and posts one message per name. With
-    // `check_files`, a file that fails the upgrade check is not run.
-    bool run_files(std::vector<std::string> const& names, bool check_files);
+    // `found_files` (files the variation-file scan found), a file that fails
+    // the upgrade check is not run.
+    bool run_files(std::vector<std::string> const& names, bool found_files);
 
     friend bool ipman_iprgen_process_all_option(int, char const*);
     friend bool ipman_iprgen_process_files_option(int, char const*);

@@ -185,12 +185,22 @@ std::string IPMAN_IPRGEN_MANAGER::get_another_ip_core_name(std::string const& ip
 
 bool IPMAN_IPRGEN_MANAGER::check_file_is_valid(std::string const& file,
                                                IPMAN_FAIL_REGEN_TYPE& fail_type) const {
+    return check_file(file, true, fail_type);
+}
+
+bool IPMAN_IPRGEN_MANAGER::check_found_file_is_valid(std::string const& file,
+                                                     IPMAN_FAIL_REGEN_TYPE& fail_type) const {
+    return check_file(file, false, fail_type);
+}
+
+bool IPMAN_IPRGEN_MANAGER::check_file(std::string const& file, bool read_header,
+                                      IPMAN_FAIL_REGEN_TYPE& fail_type) const {
     std::string full_path = FIO_PATH(file).full_path();
     if (!FIO_FILE_SYSTEM::exists(FIO_PATH(full_path))) {
         fail_type = IPMAN_FAIL_REGEN_FILE_MISSING;
         return true;
     }
-    if (!wizman_file_was_wizard_generated(full_path.c_str())) {
+    if (read_header && !wizman_file_was_wizard_generated(full_path.c_str())) {
         fail_type = IPMAN_FAIL_REGEN_NOT_VARIATION_FILE;
         return true;
     }

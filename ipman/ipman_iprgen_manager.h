@@ -87,6 +87,9 @@ public:
     // and some write permission is set (else 2). True, with `fail_type` set, when it FAILS a check;
     // false, with `fail_type` untouched, when it may be upgraded.
     bool check_file_is_valid(std::string const& file, IPMAN_FAIL_REGEN_TYPE& fail_type) const;
+    // The same checks for a file that the variation-file scan found, whose
+    // header showed the wizard's mark already: it is not read again.
+    bool check_found_file_is_valid(std::string const& file, IPMAN_FAIL_REGEN_TYPE& fail_type) const;
     // The backup of a file: its base name followed by "_BAK", same folder and
     // extension (dir/core.v gives dir/core_BAK.v).
     static std::string backup_path_of(std::string const& file);
@@ -137,6 +140,10 @@ public:
 
 private:
     static IPMAN_IPRGEN_MANAGER* iprgen_mgr;
+
+    // The checks of check_file_is_valid; the header's only with `read_header`.
+    bool check_file(std::string const& file, bool read_header,
+                    IPMAN_FAIL_REGEN_TYPE& fail_type) const;
 
     // The command line that runs the wizard silently on `file`.
     std::string wizard_command_line(std::string const& file) const;

@@ -10,13 +10,14 @@ namespace {
 
 unsigned const ipman_msg_ids[] = {11133, 11131, 11135, 11136, 11903, 11250, 11837,
                                   11838, 11889, 11890, 11901, 11902, 11904, 11905,
-                                  11906, 11907, 11908, 11909, 11910, 11911};
+                                  11906, 11907, 11908, 11909, 11910, 11911, 11912};
 MSG_POST_TYPE const ipman_msg_id_types[] = {
-    MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
-    MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_INFO,
-    MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,
-    MSG_POST_TYPE_INFO,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
-    MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO};
+    MSG_POST_TYPE_ERROR,  MSG_POST_TYPE_INFO,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
+    MSG_POST_TYPE_ERROR,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_INFO,
+    MSG_POST_TYPE_ERROR,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,
+    MSG_POST_TYPE_INFO,   MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
+    MSG_POST_TYPE_ERROR,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,
+    MSG_POST_TYPE_WARNING};
 static_assert(sizeof ipman_msg_ids / sizeof ipman_msg_ids[0] ==
                   sizeof ipman_msg_id_types / sizeof ipman_msg_id_types[0],
               "every identifier has its type");
@@ -24,21 +25,28 @@ static_assert(sizeof ipman_msg_ids / sizeof ipman_msg_ids[0] ==
 MSG_ID_REGISTRAR ipman_msg_registrar(ipman_msg_ids, ipman_msg_id_types,
                                      sizeof ipman_msg_ids / sizeof ipman_msg_ids[0]);
 
-template <class... ARGS> MSG_E* make_error(unsigned id, char const* format, ARGS... args) {
-    MSG_E* message = MEM_NEW(IPMAN, MSG_E)();
+template <class MESSAGE, class... ARGS>
+MESSAGE* make_message(unsigned id, char const* format, ARGS... args) {
+    MESSAGE* message = MEM_NEW(IPMAN, MESSAGE)();
     message->fill_args(format, args...);
     message->set_id(id);
     return message;
+}
+
+template <class... ARGS> MSG_E* make_error(unsigned id, char const* format, ARGS... args) {
+    return make_message<MSG_E>(id, format, args...);
+}
+
+// A warning is never suppressed: what it tells was left undone.
+template <class... ARGS> MSG_W* make_warning(unsigned id, char const* format, ARGS... args) {
+    return make_message<MSG_W>(id, format, args...);
 }
 
 template <class... ARGS> MSG_I* make_info(unsigned id, char const* format, ARGS... args) {
     if (MSG_INDEX::get_default_index()->is_suppressed(id)) {
         return MEM_NEW(IPMAN, MSG_I_NULL)();
     }
-    MSG_I* message = MEM_NEW(IPMAN, MSG_I)();
-    message->fill_args(format, args...);
-    message->set_id(id);
-    return message;
+    return make_message<MSG_I>(id, format, args...);
 }
 
 } // namespace
@@ -124,6 +132,13 @@ MSG_E* MSG_IPMAN::E::IPRGEN_NOTHING_TO_DO(char const* reason) {
                       "Nothing to upgrade: %1!s!. Run regentool --help for the "
                       "options./EIPMAN_IPRGEN_NOTHING_TO_DO",
                       reason);
+}
+
+MSG_W* MSG_IPMAN::W::IPRGEN_DIRECTORY_SKIPPED(char const* directory, char const* reason) {
+    return make_warning(11912,
+                        "Directory \"%1!s!\" cannot be read: %2!s!. Its IP components are not "
+                        "upgraded./WIPMAN_IPRGEN_DIRECTORY_SKIPPED",
+                        directory, reason);
 }
 
 MSG_I* MSG_IPMAN::I::IPRGEN_SUCCESSFUL(char const* ip_name, char const* file) {

@@ -27,6 +27,11 @@ public:
         static MSG_E* IPRGEN_DIRECTORY_UNREADABLE(char const* directory, char const* reason);
         static MSG_E* IPRGEN_NOTHING_TO_DO(char const* reason);
     };
+    // Warnings.
+    class W {
+    public:
+        static MSG_W* IPRGEN_DIRECTORY_SKIPPED(char const* directory, char const* reason);
+    };
     // Information; a suppressed one comes back as a null message that posts nothing.
     class I {
     public:

@@ -5,14 +5,10 @@
 #include "suite/fileio/fio.h"
 #include "suite/wizman/wizman_files.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
-#include <fcntl.h>
 #include <map>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 MEM_UNIT_INITIALIZER(IPMAN);
@@ -69,51 +65,28 @@ std::string parent_folder(std::string const& folder) {
 
 } // namespace
 
-IPMAN_PROJECT_LOCK::~IPMAN_PROJECT_LOCK() {
-    release();
-}
-
 bool IPMAN_PROJECT_LOCK::acquire(std::string const& directory, long& holder) {
-    release();
     std::string path = FIO_PATH(directory, IPMAN_PROJECT_LOCK_FILE).path();
-    for (;;) {
-        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            holder = -1;
-            return false;
-        }
-        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            close(fd);
-            holder = errno == EWOULDBLOCK ? holder_of(path) : -1;
-            return false;
-        }
-        // The holder before us may have removed the file after we opened it:
-        // the lock counts only on the file that the name still names.
-        struct stat locked;
-        struct stat named;
-        if (fstat(fd, &locked) == 0 && stat(path.c_str(), &named) == 0 &&
-            locked.st_ino == named.st_ino && locked.st_dev == named.st_dev) {
-            // The process id only serves the message of a refused run.
-            std::string pid = std::to_string(static_cast<long>(getpid())) + "\n";
-            if (ftruncate(fd, 0) == 0 && pwrite(fd, pid.data(), pid.size(), 0) < 0) {
-                ipman_msg_debug("lock file %s names no process", path.c_str());
-            }
-            m_fd = fd;
-            m_path = path;
-            return true;
-        }
-        close(fd);
+    switch (m_lock.lock_file(path, false)) {
+    case FIO_LOCK::BUSY:
+        holder = holder_of(path);
+        return false;
+    case FIO_LOCK::FAILED:
+        holder = -1;
+        return false;
+    case FIO_LOCK::HELD:
+        break;
     }
+    // The process id only serves the message of a refused run.
+    std::string pid = std::to_string(static_cast<long>(getpid())) + "\n";
+    if (ftruncate(m_lock.fd(), 0) == 0 && pwrite(m_lock.fd(), pid.data(), pid.size(), 0) < 0) {
+        ipman_msg_debug("lock file %s names no process", path.c_str());
+    }
+    return true;
 }
 
 void IPMAN_PROJECT_LOCK::release() {
-    if (m_fd < 0) {
-        return;
-    }
-    unlink(m_path.c_str());
-    close(m_fd);
-    m_fd = -1;
-    m_path.clear();
+    m_lock.release();
 }
 
 bool ipman_begin_project_upgrade(IPMAN_PROJECT_LOCK& lock, std::string const& directory) {

@@ -8,6 +8,8 @@
 // the whole project, and the other way round.
 #pragma once
 
+#include "suite/fileio/fio_lock.h"
+
 #include <list>
 #include <set>
 #include <string>
@@ -17,11 +19,6 @@ extern char const* const IPMAN_PROJECT_LOCK_FILE; // ".ip_upgrade.lock"
 
 class IPMAN_PROJECT_LOCK {
 public:
-    IPMAN_PROJECT_LOCK() = default;
-    ~IPMAN_PROJECT_LOCK();
-    IPMAN_PROJECT_LOCK(IPMAN_PROJECT_LOCK const&) = delete;
-    IPMAN_PROJECT_LOCK& operator=(IPMAN_PROJECT_LOCK const&) = delete;
-
     // Locks the project in `directory` without waiting. False when another
     // process holds the lock (its process id in `holder`, 0 when unknown) or the
     // lock file cannot be made (`holder` -1).
@@ -29,8 +26,7 @@ public:
     void release();
 
 private:
-    int m_fd = -1;
-    std::string m_path;
+    FIO_LOCK m_lock; // on the lock file, which holds the holder's process id
 };
 
 // Locks the project in `directory` for an upgrade. False, with the error

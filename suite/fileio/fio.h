@@ -1,6 +1,13 @@
-// The suite's file library: paths, file-system queries and atomic rewrites, and
-// the file types known by their extensions.
+// The suite's file library: paths, file-system queries and atomic rewrites, the
+// lock of a file while it is rewritten, and the file types known by their
+// extensions. Its other means of keeping files safe have headers of their own:
+// fio_lock.h (the lock between processes that every lock is built on),
+// fio_journal.h (changing several files as one) and fio_set_aside.h (moving a
+// file out of the way so that it can come back); fio_change_watch.h watches
+// files for changes.
 #pragma once
+
+#include "suite/fileio/fio_lock.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -108,9 +115,9 @@ public:
                                  std::string* error = nullptr);
     static bool is_directory(FIO_PATH const& path);
     // The entries of a directory other than "." and "..", sorted by name; false
-    // when it cannot be read.
-    static bool list_directory(FIO_PATH const& directory,
-                               std::vector<FIO_DIRECTORY_ENTRY>& entries);
+    // when it cannot be read, with the reason in `error` (may be null).
+    static bool list_directory(FIO_PATH const& directory, std::vector<FIO_DIRECTORY_ENTRY>& entries,
+                               std::string* error = nullptr);
     // The whole content of a regular file; false when it cannot be opened, read
     // or closed, or is no regular file (a directory, a pipe or a device is
     // refused without waiting on it), with the reason in `error` (may be null).
@@ -154,27 +161,23 @@ bool fio_write_all_and_flush(int fd, std::string const& content);
 
 // An exclusive lock between processes on one file, held while the file is read,
 // changed and written back, so that two processes never write over each
-// other's change unseen. It is a lock on "<file>.lock" beside the file (beside
-// the file a link leads to), which exists only while the lock is held. The
-// system drops the lock of a process that dies, so a lock file left behind by a
-// crash is taken over by the next holder.
+// other's change unseen. It is a lock on the lock file "<file>.lock" beside the
+// file (beside the file a link leads to), which exists only while the lock is
+// held; a lock file left behind by a crash is taken over by the next holder.
 class FIO_FILE_LOCK {
 public:
     // Waits until the lock is held; `is_held` tells whether that succeeded (a
     // lock file made for a lock that could not be taken is removed again).
     explicit FIO_FILE_LOCK(FIO_PATH const& file);
-    // Removes the lock file and releases the lock.
-    ~FIO_FILE_LOCK();
     FIO_FILE_LOCK(FIO_FILE_LOCK const&) = delete;
     FIO_FILE_LOCK& operator=(FIO_FILE_LOCK const&) = delete;
 
-    bool is_held() const { return m_fd >= 0; }
+    bool is_held() const { return m_lock.is_held(); }
     // Why the lock could not be taken.
     std::string const& error() const { return m_error; }
 
 private:
-    std::string m_lock_file;
-    int m_fd = -1;
+    FIO_LOCK m_lock; // removes the lock file and releases the lock at the end
     std::string m_error;
 };
 

@@ -69,10 +69,11 @@ bool FIO_FILE_SYSTEM::is_directory(FIO_PATH const& path) {
 }
 
 bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
-                                     std::vector<FIO_DIRECTORY_ENTRY>& entries) {
+                                     std::vector<FIO_DIRECTORY_ENTRY>& entries,
+                                     std::string* error) {
     DIR* dir = opendir(directory.path().c_str());
     if (dir == nullptr) {
-        return false;
+        return failed(error, std::strerror(errno));
     }
     while (dirent* e = readdir(dir)) {
         std::string name = e->d_name;

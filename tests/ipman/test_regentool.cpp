@@ -131,29 +131,52 @@ TEST_F(Regentool, RefusesConflictingOrIncompleteOptions) {
     EXPECT_EQ(read("core_a.v"), test_read_file(FIXTURE + "/core_a.v"));
 }
 
-// A folder that cannot be read fails naming it. As root, the run gives up the
-// capabilities that let root read any folder, so that the permissions stop it.
+// The start of a command line that, run as root, gives up the capabilities that
+// let root read any folder, so that the permissions stop the run.
+std::string unprivileged() {
+    return geteuid() == 0
+               ? std::string(SETPRIV_PATH) + " --bounding-set -dac_override,-dac_read_search "
+               : std::string();
+}
+
+// A folder that cannot be read fails naming it.
 TEST_F(Regentool, UnreadableFolderFailsNamingIt) {
     chmod((m_project + "/sub").c_str(), 0);
-    std::string const unprivileged =
-        geteuid() == 0
-            ? std::string(SETPRIV_PATH) + " --bounding-set -dac_override,-dac_read_search "
-            : std::string();
     struct CASE {
         char const* arguments;
         char const* folder;
     } const cases[] = {{"--project_directory=sub", "/sub"},
                        {"--project_directory sub/deeper", "/sub/deeper"}};
     for (CASE const& c : cases) {
-        TEST_RUN_RESULT result =
-            test_run(unprivileged + thr_process_quote_argument(REGENTOOL_PATH) + " " + c.arguments,
-                     m_project);
+        TEST_RUN_RESULT result = test_run(
+            unprivileged() + thr_process_quote_argument(REGENTOOL_PATH) + " " + c.arguments,
+            m_project);
         EXPECT_EQ(result.output, "Error (11909): Directory \"" + m_root + c.folder +
                                      "\" cannot be read: Permission denied.\n")
             << c.arguments;
         EXPECT_EQ(result.status, 1) << c.arguments;
     }
     chmod((m_project + "/sub").c_str(), 0755);
+}
+
+// A folder inside the project that cannot be read is named in a warning, and
+// the files of the others are upgraded.
+TEST_F(Regentool, UnreadableSubfolderIsNamedAndTheOthersAreUpgraded) {
+    chmod((m_project + "/sub/deeper").c_str(), 0);
+    TEST_RUN_RESULT result = test_run(unprivileged() + thr_process_quote_argument(REGENTOOL_PATH) +
+                                          " --project_directory=.",
+                                      m_project);
+    chmod((m_project + "/sub/deeper").c_str(), 0755);
+    EXPECT_EQ(result.output,
+              "Warning (11912): Directory \"" + m_root +
+                  "/sub/deeper\" cannot be read: Permission denied. Its IP components are not "
+                  "upgraded.\n" +
+                  progress(25) + upgraded("\"" + m_root + "/core_a.v\"") + progress(50) +
+                  upgraded("\"" + m_root + "/ram block.v\"") + progress(75) +
+                  failed("\"" + m_root + "/sub/broken.v\"", WIZARD_FAILED) + progress(100) +
+                  upgraded("\"" + m_root + "/sub/core_b.vhd\""));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(read("sub/deeper/core_c.sv"), test_read_file(FIXTURE + "/sub/deeper/core_c.sv"));
 }
 
 TEST_F(Regentool, UpgradesEveryVariationFileUnderAFolder) {

@@ -1,4 +1,5 @@
 #include "suite/fileio/fio.h"
+#include "suite/fileio/fio_set_aside.h"
 #include "suite/general/gen.h"
 
 #include "tests/support/test_workspace.h"
@@ -297,6 +298,72 @@ TEST(FileIo, AFileLockWaitsForItsHolderAndOutlivesNoHolder) {
         EXPECT_TRUE(lock.is_held()) << lock.error();
     }
     EXPECT_FALSE(std::filesystem::exists(file + ".lock"));
+}
+
+// Without waiting, a held lock file is busy for any other opening of it (in
+// this process as in another); a link in its place is refused, its target
+// untouched; a directory lock makes and removes nothing.
+TEST(FileIo, LockWithoutWaitingIsBusyWhileHeldAndNeverFollowsALink) {
+    TEST_WORKSPACE workspace;
+    std::string const lock_file = workspace.path("project.lock");
+    FIO_LOCK first;
+    ASSERT_EQ(first.lock_file(lock_file, false), FIO_LOCK::HELD);
+    FIO_LOCK second;
+    EXPECT_EQ(second.lock_file(lock_file, false), FIO_LOCK::BUSY);
+    EXPECT_FALSE(second.is_held());
+    EXPECT_TRUE(std::filesystem::exists(lock_file)) << "a busy lock leaves the holder's file";
+    first.release();
+    EXPECT_FALSE(std::filesystem::exists(lock_file));
+    EXPECT_EQ(second.lock_file(lock_file, false), FIO_LOCK::HELD);
+    second.release();
+
+    std::string const target = workspace.path("target");
+    test_write_file(target, "kept");
+    std::filesystem::create_symlink(target, lock_file);
+    std::string error;
+    EXPECT_EQ(first.lock_file(lock_file, false, &error), FIO_LOCK::FAILED);
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(lock_file));
+    EXPECT_EQ(test_read_file(target), "kept");
+
+    EXPECT_EQ(first.lock_directory(workspace.dir()), FIO_LOCK::HELD);
+    first.release();
+    EXPECT_TRUE(std::filesystem::is_directory(workspace.dir()));
+    EXPECT_EQ(first.lock_directory(workspace.path("none"), &error), FIO_LOCK::FAILED);
+    EXPECT_EQ(error, "No such file or directory");
+}
+
+// A file set aside never takes the place of anything, not even of a link that
+// leads nowhere; put back, it replaces a new file only when asked to.
+TEST(FileIo, SetAsideTakesAFreeNameAndPutBackKeepsOrReplacesTheNewFile) {
+    TEST_WORKSPACE workspace;
+    std::string const file = workspace.path("top.tsf");
+    std::string aside;
+    EXPECT_TRUE(fio_set_aside(FIO_PATH(file), FIO_ASIDE_NAME::BACKUP, &aside));
+    EXPECT_EQ(aside, "") << "no file, nothing set aside";
+
+    test_write_file(file, "work");
+    test_write_file(file + ".bak", "older");
+    std::filesystem::create_symlink(workspace.path("gone"), file + ".bak1");
+    ASSERT_TRUE(fio_set_aside(FIO_PATH(file), FIO_ASIDE_NAME::BACKUP, &aside));
+    EXPECT_EQ(aside, file + ".bak2");
+    EXPECT_EQ(test_read_file(file + ".bak"), "older");
+    EXPECT_TRUE(std::filesystem::is_symlink(file + ".bak1"));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    test_write_file(file, "new");
+    fio_put_back(aside, FIO_PATH(file), true);
+    EXPECT_EQ(test_read_file(file), "work");
+    EXPECT_FALSE(std::filesystem::exists(aside));
+
+    ASSERT_TRUE(fio_set_aside(FIO_PATH(file), FIO_ASIDE_NAME::HIDDEN, &aside));
+    EXPECT_EQ(FIO_PATH(aside).filename().rfind(".top.aside.", 0), 0u) << aside;
+    fio_put_back(aside, FIO_PATH(file), false);
+    EXPECT_EQ(test_read_file(file), "work") << "nothing new: put back";
+    ASSERT_TRUE(fio_set_aside(FIO_PATH(file), FIO_ASIDE_NAME::HIDDEN, &aside));
+    test_write_file(file, "new");
+    fio_put_back(aside, FIO_PATH(file), false);
+    EXPECT_EQ(test_read_file(file), "new");
+    EXPECT_FALSE(std::filesystem::exists(aside));
 }
 
 } // namespace

@@ -4,28 +4,16 @@
 #include "mem_manager.h"
 
 #include "suite/fileio/fio.h"
+#include "suite/fileio/fio_set_aside.h"
 
 #include <cstdio>
 
 MEM_UNIT_INITIALIZER(ACF);
 
-namespace {
-
-bool exists(std::string const& path) {
-    return FIO_FILE_SYSTEM::exists(FIO_PATH(path));
-}
-
-} // namespace
-
 std::string acf_put_file_aside(std::string const& path) {
-    if (!exists(path)) {
-        return std::string();
-    }
-    std::string aside = path + ".bak";
-    for (int count = 1; exists(aside); ++count) {
-        aside = path + ".bak" + std::to_string(count);
-    }
-    return std::rename(path.c_str(), aside.c_str()) == 0 ? aside : std::string();
+    std::string aside;
+    fio_set_aside(FIO_PATH(path), FIO_ASIDE_NAME::BACKUP, &aside);
+    return aside;
 }
 
 bool ACF_CONVERSION_JOURNAL::watch(std::string const& path) {
@@ -54,14 +42,13 @@ void ACF_CONVERSION_JOURNAL::made(std::string const& path) {
 }
 
 bool ACF_CONVERSION_JOURNAL::put_aside(std::string const& path) {
-    if (!exists(path)) {
-        return true;
-    }
-    std::string aside = acf_put_file_aside(path);
-    if (aside.empty()) {
+    std::string aside;
+    if (!fio_set_aside(FIO_PATH(path), FIO_ASIDE_NAME::BACKUP, &aside)) {
         return false;
     }
-    m_put_aside.emplace_back(path, aside);
+    if (!aside.empty()) {
+        m_put_aside.emplace_back(path, aside);
+    }
     return true;
 }
 
@@ -77,7 +64,7 @@ void ACF_CONVERSION_JOURNAL::undo() {
         }
     }
     for (auto aside = m_put_aside.rbegin(); aside != m_put_aside.rend(); ++aside) {
-        std::rename(aside->second.c_str(), aside->first.c_str());
+        fio_put_back(aside->second, FIO_PATH(aside->first), true);
     }
     keep();
 }

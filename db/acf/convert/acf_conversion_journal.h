@@ -9,9 +9,10 @@
 #include <utility>
 #include <vector>
 
-// Renames an existing file to the first free name of "<file>.bak", "<file>.bak1",
-// ... in its directory. Returns that name; "" when the file does not exist or
-// the rename failed (the file then stays where it was).
+// Sets an existing file aside under the first free name of "<file>.bak",
+// "<file>.bak1", ... in its directory (fio_set_aside). Returns that name; ""
+// when the file does not exist or the rename failed (the file then stays where
+// it was).
 std::string acf_put_file_aside(std::string const& path);
 
 class ACF_CONVERSION_JOURNAL {

@@ -1,0 +1,231 @@
+#include "suite/fileio/fio_journal.h"
+
+#include "suite/fileio/fio.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+char const* const JOURNAL = "journal";
+char const* const JOURNAL_END = "end\n";
+
+// The directory of a path's file with its trailing "/" ("./" for a bare name).
+std::string directory_of(std::string const& path) {
+    std::string directory = FIO_PATH(path).directory();
+    return directory.empty() ? "./" : directory;
+}
+
+// The work files of an update whose first file is `first`.
+std::string work_file(FIO_WORK_FILES const& names, std::string const& first,
+                      std::string const& kind) {
+    return FIO_PATH(directory_of(first), "." + FIO_PATH(first).filename() + names.mark + kind)
+        .path();
+}
+std::string work_file(FIO_WORK_FILES const& names, std::string const& first, char const* kind,
+                      size_t index) {
+    return work_file(names, first, kind + std::to_string(index));
+}
+
+std::string journal_head(FIO_WORK_FILES const& names) {
+    return std::string(names.journal_title) + "\n";
+}
+
+bool ends_with(std::string const& text, std::string const& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool is_work_file(FIO_WORK_FILES const& names, std::string const& name) {
+    return name.size() > 1 && name[0] == '.' && name.find(names.mark) != std::string::npos;
+}
+
+bool exists(std::string const& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+void sync_directory(std::string const& directory) {
+    int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+std::string reason(char const* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+// Writes a new file whole and flushes it; false (and no file) on failure.
+bool write_new_file(std::string const& path, std::string const& content, mode_t mode,
+                    std::string& why) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        why = reason("cannot create a work file");
+        return false;
+    }
+    bool ok = fchmod(fd, mode) == 0 && fio_write_all_and_flush(fd, content);
+    if (!ok) {
+        why = reason("cannot write a work file");
+    }
+    ok = close(fd) == 0 && ok;
+    if (!ok) {
+        unlink(path.c_str());
+    }
+    return ok;
+}
+
+// The files an update's journal lists; false when the journal was not written
+// whole (its renames had not begun then).
+bool read_journal(FIO_WORK_FILES const& names, std::string const& journal,
+                  std::vector<std::string>& files) {
+    std::string text;
+    std::string const head = journal_head(names);
+    if (!FIO_FILE_SYSTEM::read_file(FIO_PATH(journal), text) ||
+        text.compare(0, head.size(), head) != 0 || !ends_with(text, JOURNAL_END)) {
+        return false;
+    }
+    size_t at = head.size();
+    size_t end = text.size() - std::strlen(JOURNAL_END);
+    while (at < end) {
+        size_t nul = text.find('\0', at);
+        if (nul == std::string::npos || nul >= end) {
+            return false;
+        }
+        files.push_back(text.substr(at, nul - at));
+        at = nul + 1;
+    }
+    return !files.empty();
+}
+
+// Undoes the update of a journal unless all its renames happened, then removes
+// the journal and the update's work files.
+void recover_journal(FIO_WORK_FILES const& names, std::string const& journal) {
+    std::vector<std::string> files;
+    if (read_journal(names, journal, files)) {
+        std::string const& first = files.front();
+        bool all_renamed = true;
+        for (size_t i = 0; i < files.size(); ++i) {
+            all_renamed = all_renamed && !exists(work_file(names, first, "new", i));
+        }
+        for (size_t i = 0; i < files.size() && !all_renamed; ++i) {
+            std::string old = work_file(names, first, "old", i);
+            if (exists(old)) {
+                // When both names still are one file, rename does nothing: the
+                // second name goes with the other work files below.
+                rename(old.c_str(), files[i].c_str());
+            }
+        }
+        sync_directory(directory_of(first));
+    }
+    unlink(journal.c_str());
+}
+
+} // namespace
+
+bool fio_update_files(FIO_WORK_FILES const& names, std::vector<FIO_FILE_UPDATE> const& updates,
+                      std::string& why) {
+    if (updates.empty()) {
+        return true;
+    }
+    std::string const& first = updates.front().path;
+    std::string const directory = directory_of(first);
+    size_t written = 0;
+    size_t linked = 0;
+    auto clean = [&]() {
+        for (size_t i = 0; i < written; ++i) {
+            unlink(work_file(names, first, "new", i).c_str());
+        }
+        for (size_t i = 0; i < linked; ++i) {
+            unlink(work_file(names, first, "old", i).c_str());
+        }
+        return false;
+    };
+    // The new contents, each beside a second name of its file's old content.
+    for (FIO_FILE_UPDATE const& update : updates) {
+        struct stat st;
+        if (stat(update.path.c_str(), &st) != 0) {
+            why = reason("cannot be examined");
+            return clean();
+        }
+        if (!write_new_file(work_file(names, first, "new", written), update.content,
+                            st.st_mode & 07777, why)) {
+            return clean();
+        }
+        ++written;
+    }
+    for (FIO_FILE_UPDATE const& update : updates) {
+        if (link(update.path.c_str(), work_file(names, first, "old", linked).c_str()) != 0) {
+            why = reason("cannot keep the old content");
+            return clean();
+        }
+        ++linked;
+    }
+    // From the journal on, a recovery can undo the renames.
+    std::string journal_text = journal_head(names);
+    for (FIO_FILE_UPDATE const& update : updates) {
+        journal_text += update.path;
+        journal_text += '\0';
+    }
+    journal_text += JOURNAL_END;
+    std::string const journal = work_file(names, first, JOURNAL);
+    if (!write_new_file(journal, journal_text, 0600, why)) {
+        return clean();
+    }
+    sync_directory(directory);
+    for (size_t i = 0; i < updates.size(); ++i) {
+        if (rename(work_file(names, first, "new", i).c_str(), updates[i].path.c_str()) != 0) {
+            why = reason("cannot be replaced");
+            recover_journal(names, journal);
+            clean();
+            return false;
+        }
+    }
+    sync_directory(directory);
+    unlink(journal.c_str());
+    clean();
+    return true;
+}
+
+bool fio_create_file(FIO_WORK_FILES const& names, std::string const& path,
+                     std::string const& content, unsigned mode, std::string& why) {
+    std::string temp = work_file(names, path, "tmp");
+    unlink(temp.c_str());
+    if (!write_new_file(temp, content, mode & 07777, why)) {
+        return false;
+    }
+    // A second name never replaces an existing file.
+    bool ok = link(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        why = errno == EEXIST ? std::string("the file exists") : reason("cannot be created");
+    }
+    unlink(temp.c_str());
+    sync_directory(directory_of(path));
+    return ok;
+}
+
+void fio_recover_directory(FIO_WORK_FILES const& names, std::string const& directory) {
+    std::vector<FIO_DIRECTORY_ENTRY> entries;
+    if (!FIO_FILE_SYSTEM::list_directory(FIO_PATH(directory), entries)) {
+        return;
+    }
+    std::string const journal_suffix = std::string(names.mark) + JOURNAL;
+    std::vector<std::string> journals;
+    std::vector<std::string> work_files;
+    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
+        if (is_work_file(names, entry.name)) {
+            (ends_with(entry.name, journal_suffix) ? journals : work_files)
+                .push_back(FIO_PATH(directory, entry.name).path());
+        }
+    }
+    for (std::string const& journal : journals) {
+        recover_journal(names, journal);
+    }
+    for (std::string const& file : work_files) {
+        unlink(file.c_str());
+    }
+}

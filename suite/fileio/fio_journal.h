@@ -1,0 +1,44 @@
+// Changing several files as one: after a failure, or a kill at any point once
+// the next process recovered the directory, every file holds its old content or
+// every file its new one. And creating a file whole or not at all.
+//
+// The changes go through work files in the directory of the first file changed,
+// named after it and a program's mark: ".<name><mark>new<i>" (the new content of
+// file i), ".<name><mark>old<i>" (a second name of file i's old content),
+// ".<name><mark>tmp" (a file being created) and ".<name><mark>journal" (the list
+// of files of an update whose renames may have begun, after a title line).
+// Recovery undoes an update whose renames did not all happen, keeps one whose
+// renames all happened, and removes every work file of that mark.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// How a program's work files are named.
+struct FIO_WORK_FILES {
+    char const* mark;          // in every work file's name, for example ".vwz-"
+    char const* journal_title; // the first line of a journal, without its line end
+};
+
+struct FIO_FILE_UPDATE {
+    std::string path; // an existing regular file, not a link
+    std::string content;
+};
+
+// Replaces the content of every file, keeping their permission bits: all of
+// them or, after a failure or a kill, none. All files must lie on the file
+// system of the first one, whose directory the caller holds locked and has
+// recovered. False, with the reason in `why` and every file as it was, on failure.
+bool fio_update_files(FIO_WORK_FILES const& names, std::vector<FIO_FILE_UPDATE> const& updates,
+                      std::string& why);
+
+// Creates `path` holding `content` with the permission bits `mode`, whole or
+// not at all; false (reason in `why`) when it exists or cannot be written. The
+// caller holds its directory locked.
+bool fio_create_file(FIO_WORK_FILES const& names, std::string const& path,
+                     std::string const& content, unsigned mode, std::string& why);
+
+// Finishes or undoes what killed processes left of their updates in
+// `directory` and removes their work files. The caller holds the directory
+// locked.
+void fio_recover_directory(FIO_WORK_FILES const& names, std::string const& directory);
