@@ -3,6 +3,7 @@
 #include "suite/archive/afm_libzip.h"
 
 #include "suite/fileio/fio.h"
+#include "suite/fileio/fio_set_aside.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -259,19 +260,7 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
 }
 
 AFM_SET_ASIDE::AFM_SET_ASIDE(std::string path) : m_path(std::move(path)) {
-    struct stat st;
-    if (lstat(m_path.c_str(), &st) != 0) {
-        return;
-    }
-    std::string aside =
-        FIO_PATH(m_path).directory() + "." + FIO_PATH(m_path).base() + ".aside.XXXXXX";
-    int fd = mkstemp(&aside[0]);
-    m_ok = fd >= 0 && close(fd) == 0 && rename(m_path.c_str(), aside.c_str()) == 0;
-    if (m_ok) {
-        m_aside = aside;
-    } else if (fd >= 0) {
-        unlink(aside.c_str());
-    }
+    m_ok = fio_set_aside(FIO_PATH(m_path), FIO_ASIDE_NAME::HIDDEN, &m_aside);
 }
 
 AFM_SET_ASIDE::~AFM_SET_ASIDE() {
@@ -286,14 +275,8 @@ void AFM_SET_ASIDE::discard() {
 }
 
 void AFM_SET_ASIDE::put_back() {
-    struct stat st;
-    if (m_aside.empty()) {
-        return;
+    if (!m_aside.empty()) {
+        fio_put_back(m_aside, FIO_PATH(m_path), false);
+        m_aside.clear();
     }
-    if (lstat(m_path.c_str(), &st) == 0) {
-        discard(); // a new file stands in its place
-        return;
-    }
-    rename(m_aside.c_str(), m_path.c_str());
-    m_aside.clear();
 }
