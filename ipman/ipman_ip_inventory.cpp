@@ -3,7 +3,6 @@
 
 #include "acf_assignment.h"
 #include "acf_manager.h"
-#include "acf_manager_storage.h"
 #include "ipman/ipman_iprgen_manager.h"
 #include "mem_manager.h"
 #include "suite/messages/msg.h"
@@ -52,8 +51,8 @@ IPMAN_IP_INFO_MANAGER::get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGOR
     bool locked_here =
         !manager->is_read_locked() && !manager->is_write_locked() && manager->read_lock();
     if ((manager->is_read_locked() || manager->is_write_locked()) && manager->is_project_open()) {
-        manager->get_storage()->reset_filters();
-        manager->get_storage()->set_file_category_filter(category);
+        manager->reset_filters();
+        manager->set_file_category_filter(category);
         manager->get_global_assignment_coll(nullptr, &assignments, true);
     }
     if (locked_here) {
