@@ -19,9 +19,11 @@
 
 #include "acf_revision_manager.h"
 
+#include <functional>
 #include <list>
 #include <map>
 #include <string>
+#include <vector>
 
 class ACF_MANAGER_STORAGE;
 struct ACF_READ_FILE_OPTIONS;
@@ -154,6 +156,13 @@ public:
     bool set_allow_ignored_assignments_filter(bool allow);
     bool set_file_category_filter(ACF_FILE_CATEGORY_ENUM category);
     bool set_section_category_filter(ACF_CATEGORY_SECTION_TYPE_ENUM section);
+    // The assignments of a Comma-Separated Value file, read into the current
+    // store's list of no project, so the revision is untouched, and handed to
+    // `each` in file order; `error_rows` gets the rows that are no assignment.
+    // False when the file cannot be read or no settings store is current.
+    bool read_csv_assignments(char const* file_name,
+                              std::function<void(ACF_ASSIGNMENT const*)> const& each,
+                              std::vector<std::string>* error_rows);
     bool is_legal_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
     bool is_legal_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
     bool is_legal_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);

@@ -1,10 +1,8 @@
 #include "suite/asgnimport/bfu_import_export.h"
 
 #include "acf_assignment.h"
-#include "acf_csv_reader.h"
 #include "acf_manager.h"
 #include "acf_manager_reader.h"
-#include "acf_manager_storage_real.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
 #include "suite/dbmanagerui/dbmui.h"
@@ -193,27 +191,21 @@ BFU_IMPORT_ITEM item_of(ACF_ASSIGNMENT const* assignment) {
 // its list of assignments of no project; a row in error refuses the file.
 bool read_csv_file(ACF_MANAGER* acf_mgr, std::string const& source,
                    std::vector<BFU_IMPORT_ITEM>* items) {
-    auto* storage = dynamic_cast<ACF_MANAGER_STORAGE_REAL*>(acf_mgr->get_storage());
-    if (storage == nullptr) {
+    std::vector<BFU_IMPORT_ITEM> read_items;
+    std::vector<std::string> error_rows;
+    bool read = acf_mgr->read_csv_assignments(
+        source.c_str(),
+        [&read_items](ACF_ASSIGNMENT const* assignment) {
+            read_items.push_back(item_of(assignment));
+        },
+        &error_rows);
+    if (read && !error_rows.empty()) {
+        bfu_post_bad_line(source, line_number_of(source, error_rows.front()), "not an assignment");
         return false;
     }
-    storage->clear_non_project_asgn_coll();
-    ACF_CSV_READER reader(storage->get_assignment_factory());
-    bool read = reader.read_file(source.c_str(), storage, true, false, true, false,
-                                 ACF_ARGUMENT_TYPE_NONE, nullptr);
-    if (read && !reader.get_errors().empty()) {
-        std::string const& row = reader.get_errors().front();
-        bfu_post_bad_line(source, line_number_of(source, row), "not an assignment");
-        read = false;
-    }
     if (read) {
-        for (ACF_ASSIGNMENT const* assignment : *storage->get_non_project_asgn_coll()) {
-            if (assignment != nullptr) {
-                items->push_back(item_of(assignment));
-            }
-        }
+        items->insert(items->end(), read_items.begin(), read_items.end());
     }
-    storage->clear_non_project_asgn_coll();
     return read;
 }
 } // namespace

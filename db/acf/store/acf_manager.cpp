@@ -1,8 +1,10 @@
 #include "acf_manager.h"
 
+#include "acf_csv_reader.h"
 #include "acf_global_initializers.h"
 #include "acf_internal_error.h"
 #include "acf_manager_storage.h"
+#include "acf_manager_storage_real.h"
 #include "acf_table.h"
 #include "mem_manager.h"
 
@@ -126,6 +128,29 @@ bool ACF_MANAGER::set_file_category_filter(ACF_FILE_CATEGORY_ENUM category) {
 
 bool ACF_MANAGER::set_section_category_filter(ACF_CATEGORY_SECTION_TYPE_ENUM section) {
     return get_storage()->set_section_category_filter(section);
+}
+
+bool ACF_MANAGER::read_csv_assignments(char const* file_name,
+                                       std::function<void(ACF_ASSIGNMENT const*)> const& each,
+                                       std::vector<std::string>* error_rows) {
+    auto* storage = dynamic_cast<ACF_MANAGER_STORAGE_REAL*>(get_storage());
+    if (storage == nullptr) {
+        return false;
+    }
+    storage->clear_non_project_asgn_coll();
+    ACF_CSV_READER reader(storage->get_assignment_factory());
+    bool read = reader.read_file(file_name, storage, true, false, true, false,
+                                 ACF_ARGUMENT_TYPE_NONE, nullptr);
+    if (read) {
+        *error_rows = reader.get_errors();
+        for (ACF_ASSIGNMENT const* assignment : *storage->get_non_project_asgn_coll()) {
+            if (assignment != nullptr) {
+                each(assignment);
+            }
+        }
+    }
+    storage->clear_non_project_asgn_coll();
+    return read;
 }
 
 bool ACF_MANAGER::is_legal_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) {
