@@ -1,12 +1,12 @@
-#include "sys/mdb/mdb_create_companion_revision_dlg.h"
+#include "sys/mdb/mdb_revisions_companion_create_dlg.h"
 
 #include "acf_manager.h"
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
-#include "sys/mdb/mdb_companion_revision.h"
 #include "sys/mdb/mdb_msgs.h"
+#include "sys/mdb/mdb_revisions_companion.h"
 
-#include "ui_mdb_create_companion_revision_dlg.h"
+#include "ui_mdb_revisions_companion_create_dlg.h"
 
 namespace {
 
