@@ -1,7 +1,7 @@
-#include "sys/mdb/mdb_tg_add_member_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_add_member_dlg.h"
 
 #include "sys/mdb/mdb.h"
-#include "ui_mdb_tg_add_member_dlg.h"
+#include "ui_mdb_assignment_groups_add_member_dlg.h"
 
 #include "suite/general/gen.h"
 #include "suite/threads/thr.h"
