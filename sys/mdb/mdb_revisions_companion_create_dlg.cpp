@@ -35,7 +35,7 @@ MDB_CREATE_COMPANION_REVISION_DLG::MDB_CREATE_COMPANION_REVISION_DLG(DEV_FAMILY_
                                                                      std::string companion,
                                                                      QWidget* parent)
     : AFCQ_DIALOG(parent), m_family(family), m_companion(std::move(companion)),
-      m_form(new Ui_MDB_CREATE_COMPANION_REVISION) {
+      m_form(new Ui_MDB_CREATE_COMPANION_REVISION_DLG) {
     m_form->setupUi(this);
 }
 
