@@ -17,8 +17,8 @@
 
 #include "acf_manager.h"
 #include "acf_project_file.h"
-#include "sys/mdb/mdb_compare_revisions_csv.h"
-#include "sys/mdb/mdb_compare_revisions_model.h"
+#include "sys/mdb/mdb_revisions_compare_csv.h"
+#include "sys/mdb/mdb_revisions_compare_model.h"
 #include "sys/mdb/mdb_revisions_dlg.h"
 #include "sys/mdb/mdb_revisions_tree.h"
 

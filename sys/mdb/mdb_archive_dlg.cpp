@@ -6,8 +6,8 @@
 #include "suite/fileio/fio.h"
 #include "suite/flow/flow.h"
 #include "suite/general/gen.h"
+#include "sys/mdb/mdb_archive_restore_dlg.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "sys/mdb/mdb_restore_archive_dlg.h"
 
 #include "ui_mdb_archive_dlg.h"
 

@@ -4,7 +4,7 @@
 
 #include "suite/gui/afcq.h"
 #include "suite/gui/afcq_browse.h"
-#include "sys/mdb/mdb_advanced_archive_dlg.h"
+#include "sys/mdb/mdb_archive_advanced_dlg.h"
 
 #include <memory>
 #include <string>

@@ -7,7 +7,7 @@
 #include <QMdiSubWindow>
 
 MDB_CUSTOMIZE_DLG::MDB_CUSTOMIZE_DLG(QUI_FRAME_WND* frame)
-    : AFCQ_DIALOG(frame), m_form(std::make_unique<Ui_customize>()) {
+    : AFCQ_DIALOG(frame), m_form(std::make_unique<Ui_MDB_CUSTOMIZE_DLG>()) {
     if (frame == nullptr) {
         MDB_INTERNAL_ERROR("no frame window");
         return;

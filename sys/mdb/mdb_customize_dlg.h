@@ -11,7 +11,7 @@
 #include <memory>
 
 class QMdiArea;
-class Ui_customize;
+class Ui_MDB_CUSTOMIZE_DLG;
 
 class MDB_CUSTOMIZE_DLG : public AFCQ_DIALOG {
     Q_OBJECT
@@ -31,7 +31,7 @@ private:
 
     MDB_TOOLBAR_TAB* m_main_tab = nullptr;
     MDB_TOOLBAR_TAB* m_child_tab = nullptr;
-    std::unique_ptr<Ui_customize> m_form;
+    std::unique_ptr<Ui_MDB_CUSTOMIZE_DLG> m_form;
 };
 
 // Entry point the graphical host finds by name: runs the Customize dialog

@@ -27,7 +27,7 @@ MDB_CUSTOMIZE_TOOLBAR_DLG::MDB_CUSTOMIZE_TOOLBAR_DLG(MDB_BAR* bar, QUI_FRAME_WND
       m_default_icon(afcq_get_icon(AFCQ_ICON_SEPARATOR)),
       m_available_model(new QStandardItemModel(this)),
       m_current_model(new QStandardItemModel(this)),
-      m_form(std::make_unique<Ui_customize_toolbar>()) {
+      m_form(std::make_unique<Ui_MDB_CUSTOMIZE_TOOLBAR_DLG>()) {
     if (bar == nullptr) {
         MDB_INTERNAL_ERROR("no bar parameter");
     }

@@ -13,7 +13,7 @@
 
 #include <memory>
 
-class Ui_customize_toolbar;
+class Ui_MDB_CUSTOMIZE_TOOLBAR_DLG;
 
 class MDB_CUSTOMIZE_TOOLBAR_DLG : public AFCQ_DIALOG {
     Q_OBJECT
@@ -48,7 +48,7 @@ private:
     QIcon m_default_icon;
     QStandardItemModel* m_available_model;
     QStandardItemModel* m_current_model;
-    std::unique_ptr<Ui_customize_toolbar> m_form;
+    std::unique_ptr<Ui_MDB_CUSTOMIZE_TOOLBAR_DLG> m_form;
 };
 
 // Depth first through the actions and their menus: the first action whose

@@ -12,7 +12,7 @@
 #include "sys/mdb/mdb_import_assignment_category_dlg.h"
 #include "sys/mdb/mdb_import_exp_advance_dlg.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "sys/mdb/mdb_revision_settings.h"
+#include "sys/mdb/mdb_revisions_settings.h"
 #include "ui_mdb_import_assignment_dlg.h"
 
 #include <QPushButton>

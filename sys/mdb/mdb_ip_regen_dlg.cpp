@@ -3,16 +3,14 @@
 #include "acf_manager.h"
 #include "ipman/ipman_ip_info_manager.h"
 #include "ipman/ipman_iprgen_manager.h"
-#include "ipman/ipman_utils.h"
 #include "mem_manager.h"
 #include "suite/fileio/fio.h"
 #include "suite/flow/flow.h"
-#include "suite/general/gen.h"
 #include "suite/general/tst.h"
 #include "suite/general/ver.h"
 #include "suite/messages/msg.h"
-#include "suite/threads/thr.h"
 #include "sys/mdb/mdb.h"
+#include "sys/mdb/mdb_ip_regen_engine.h"
 #include "sys/mdb/mdb_msgs.h"
 
 #include "ui_mdb_ip_regen_dlg.h"
@@ -122,29 +120,12 @@ QString const UPGRADE_SUCCEEDED = "IP component successfully upgraded.";
 QString const UPGRADE_BY_HAND =
     "You must upgrade the IP component with the VestaWizard Plug-In Manager.";
 
-// The VestaWizard plug-in manager: a library of the installation with one
-// entry point that opens a variation file in the wizard's editor.
-char const* const VWPIM_LIBRARY = "libvesta_vwpim.so";
-char const* const VWPIM_LAUNCH_DIRECT = "vwpim_dyn_launch_direct";
-using VWPIM_LAUNCH_DIRECT_FUNC = void (*)(std::string const& file);
-
 std::string local_8bit(QString const& text) {
     return text.toLocal8Bit().toStdString();
 }
 
 bool is_plexa(QString const& generated_by) {
     return generated_by == IPMAN_PLEXA_STR;
-}
-
-// Whether a file's record in the "IP Upgrade" report lists it among the
-// successful upgrades; a file missing from the report was not upgraded.
-bool lists_as_upgraded(IPMAN_IP_INFO const& record) {
-    return record.var_file != IPMAN_NA_STR && !record.need_regen;
-}
-
-bool same_record(IPMAN_IP_INFO const& a, IPMAN_IP_INFO const& b) {
-    return a.var_file == b.var_file && a.entity == b.entity && a.tool_name == b.tool_name &&
-           a.tool_version == b.tool_version && a.need_regen == b.need_regen;
 }
 
 bool has_check_state(QStandardItem const* item) {
@@ -173,8 +154,8 @@ void MDB_IP_REGEN_DLG::setup_dialog() {
     m_model = new MDB_IP_REGEN_TREE_MODEL(this);
     m_ip_tree_view->setModel(m_model);
 
-    afcq_safe_connect(m_upgrade_button, SIGNAL(clicked()), this, SLOT(on_upgrade_all()));
-    afcq_safe_connect(m_close_button, SIGNAL(clicked()), this, SLOT(reject()));
+    connect(m_upgrade_button, &QPushButton::clicked, this, &MDB_IP_REGEN_DLG::on_upgrade_all);
+    connect(m_close_button, &QPushButton::clicked, this, &MDB_IP_REGEN_DLG::reject);
 }
 
 void MDB_IP_REGEN_DLG::setup_tree_header_column() {
@@ -250,8 +231,7 @@ void MDB_IP_REGEN_DLG::populate_ip_info_to_tree(std::vector<IPMAN_IP_INFO> const
     populate_sub_ip_to_tree(infos);
     resize_column_to_content();
     m_ip_tree_view->header()->moveSection(m_ip_tree_view->header()->visualIndex(STATUS_COL), 0);
-    afcq_safe_connect(m_ip_tree_view, SIGNAL(clicked(QModelIndex)), this,
-                      SLOT(on_clicked_item(QModelIndex)));
+    connect(m_ip_tree_view, &QTreeView::clicked, this, &MDB_IP_REGEN_DLG::on_clicked_item);
 }
 
 void MDB_IP_REGEN_DLG::populate_top_ip_to_tree(std::vector<IPMAN_IP_INFO> const& infos) {
@@ -355,7 +335,6 @@ QString MDB_IP_REGEN_DLG::get_tooltip_text(QString const& generated_by) {
 }
 
 void MDB_IP_REGEN_DLG::add_widget_to_item() {
-    m_signal_mapper = new QSignalMapper(this);
     for (int row = 0; row < m_model->rowCount(); ++row) {
         QStandardItem* entity = m_model->item(row, ENTITY_COL);
         QStandardItem* file = m_model->item(row, FILE_COL);
@@ -378,8 +357,6 @@ void MDB_IP_REGEN_DLG::add_widget_to_item() {
         add_regen_widget(m_model->index(row, ACTION_COL), action_text,
                          m_model->index(row, DESCRIPTION_COL), description_text, file, entity);
     }
-    afcq_safe_connect(m_signal_mapper, SIGNAL(mappedString(QString)), this,
-                      SLOT(button_clicked(QString)));
     // The check boxes widen the "Entity" cells.
     resize_column_to_content();
     // Only now do the rows tell whether anything can be upgraded automatically
@@ -392,8 +369,8 @@ void MDB_IP_REGEN_DLG::add_regen_widget(QModelIndex const& action_index, QString
                                         QString const& description_text, QStandardItem* file_item,
                                         QStandardItem* entity_item) {
     auto* button = new MDB_IP_REGEN_WIDGET_BUTTON(action_text, this);
-    afcq_safe_connect(button->m_push_button, SIGNAL(clicked()), m_signal_mapper, SLOT(map()));
-    m_signal_mapper->setMapping(button->m_push_button, file_item->text());
+    connect(button->m_push_button, &QPushButton::clicked, this,
+            [this, file = file_item->text()]() { button_clicked(file); });
     m_ip_tree_view->setIndexWidget(action_index, button);
 
     auto* description = new MDB_IP_REGEN_WIDGET_TEXT_EDIT(this);
@@ -509,7 +486,7 @@ MDB_IP_REGEN_WIDGET_TEXT_EDIT* MDB_IP_REGEN_DLG::description_widget(int row) con
 }
 
 void MDB_IP_REGEN_DLG::on_upgrade_all() {
-    std::string files;
+    std::vector<std::string> files;
     for (int row = 0; row < m_model->rowCount(); ++row) {
         QStandardItem* entity = m_model->item(row, ENTITY_COL);
         QStandardItem* file = m_model->item(row, FILE_COL);
@@ -518,70 +495,28 @@ void MDB_IP_REGEN_DLG::on_upgrade_all() {
             continue;
         }
         update_comments(file->text(), UPGRADE_IN_PROGRESS, true);
-        files += local_8bit(file->text()) + ";";
+        files.push_back(local_8bit(file->text()));
     }
     if (files.empty()) {
         afcq_message_box("No IP component is selected for upgrade.", 1);
         return;
     }
-    files.pop_back();
     m_manual_upgrade_launched = false;
     set_enable_button_controls(false);
-    REPORT_RECORDS before = report_records(files);
-    int code = run_ip_regen_flow(files);
+    MDB_IP_REGEN_REPORT before = mdb_ip_regen_report_records(files);
+    int code = mdb_ip_regen_run_flow(files);
     update_after_click_upgrade_button(files, code, before);
 }
 
-int MDB_IP_REGEN_DLG::run_ip_regen_flow(std::string const& files) {
-    std::vector<char const*> arguments = {files.c_str(), "gui"};
-    FLOW_REQUEST request;
-    request.app_name = FSTR_FLOW_APP_NAME_IPRGEN;
-    request.arguments = &arguments;
-
-    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
-    bool locked_here = acf_mgr != nullptr && !acf_mgr->is_read_locked() &&
-                       !acf_mgr->is_write_locked() && acf_mgr->read_lock();
-    int code = flow_execute(request);
-    if (locked_here) {
-        acf_mgr->read_unlock();
-    }
-    return code;
-}
-
-IPMAN_IP_INFO MDB_IP_REGEN_DLG::report_record(std::string const& file) {
-    IPMAN_IPRGEN_MANAGER* regen_mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
-    if (regen_mgr == nullptr) {
-        MDB_INTERNAL_ERROR("regen_mgr != NULL");
-        return IPMAN_IP_INFO();
-    }
-    return regen_mgr->get_ip_info_from_report(file);
-}
-
-MDB_IP_REGEN_DLG::REPORT_RECORDS MDB_IP_REGEN_DLG::report_records(std::string const& files) {
-    std::vector<std::string> pieces;
-    IPMAN_UTILS::split_string(files, ";", pieces);
-    REPORT_RECORDS records;
-    for (std::string const& file : pieces) {
-        records.emplace(file, report_record(file));
-    }
-    return records;
-}
-
-void MDB_IP_REGEN_DLG::update_after_click_upgrade_button(std::string const& files, int code,
-                                                         REPORT_RECORDS const& before) {
-    REPORT_RECORDS after = report_records(files);
-    std::vector<std::string> pieces;
-    IPMAN_UTILS::split_string(files, ";", pieces);
-    for (std::string const& file : pieces) {
-        IPMAN_IP_INFO const& record = after[file];
-        auto earlier = before.find(file);
-        // The flow's code covers all files at once (non-zero when any failed),
-        // so the report tells each file's result. It keeps the rows of earlier
-        // runs, though: after a failed flow only a row this run changed counts.
-        bool upgraded = lists_as_upgraded(record) && (code == 0 || earlier == before.end() ||
-                                                      !same_record(record, earlier->second));
+void MDB_IP_REGEN_DLG::update_after_click_upgrade_button(std::vector<std::string> const& files,
+                                                         int code,
+                                                         MDB_IP_REGEN_REPORT const& before) {
+    // The flow's code covers all files at once (non-zero when any failed), so
+    // the report tells each file's result.
+    MDB_IP_REGEN_REPORT after = mdb_ip_regen_report_records(files);
+    for (std::string const& file : files) {
         QString text = QString::fromLocal8Bit(file.c_str());
-        if (upgraded) {
+        if (mdb_ip_regen_upgraded_by_run(file, code, before, after)) {
             update_after_regen_success(text);
         } else {
             change_vwpim_to_manual_upgrade(text);
@@ -621,8 +556,8 @@ void MDB_IP_REGEN_DLG::regenerate_vwpim_ip_core(QString const& file, QString con
         set_enable_button_controls(false);
         update_comments(file, UPGRADE_IN_PROGRESS, true);
         std::string one_file = local_8bit(file);
-        int code = run_ip_regen_flow(one_file);
-        if (code == 0 && lists_as_upgraded(report_record(one_file))) {
+        int code = mdb_ip_regen_run_flow({one_file});
+        if (code == 0 && mdb_ip_regen_lists_as_upgraded(mdb_ip_regen_report_record(one_file))) {
             update_after_regen_success(file);
         } else {
             m_manual_upgrade_launched = false;
@@ -634,31 +569,9 @@ void MDB_IP_REGEN_DLG::regenerate_vwpim_ip_core(QString const& file, QString con
 
     m_manual_upgrade_launched = true;
     AFCQ_WAIT_CURSOR::begin();
-    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
-    if (acf_mgr == nullptr) {
-        MDB_INTERNAL_ERROR("acf_mgr != NULL");
-    } else if (acf_mgr->write_lock(true)) {
-        acf_mgr->commit_files_to_disk(true, false);
-        acf_mgr->write_unlock(true);
-    }
+    mdb_ip_regen_commit_settings();
     AFCQ_WAIT_CURSOR::end();
-
-    std::string library = gen_get_tessaly_path() + "/" + VWPIM_LIBRARY;
-    THR_DRL_HANDLE handle = thr_drl_load(library.c_str());
-    if (handle == nullptr) {
-        char const* error = thr_drl_get_error();
-        MDB_INTERNAL_ERROR(error != nullptr ? error : library.c_str());
-        return;
-    }
-    auto launch = reinterpret_cast<VWPIM_LAUNCH_DIRECT_FUNC>(
-        thr_drl_find_function(handle, VWPIM_LAUNCH_DIRECT));
-    if (launch == nullptr) {
-        char const* error = thr_drl_get_error();
-        MDB_INTERNAL_ERROR(error != nullptr ? error : VWPIM_LAUNCH_DIRECT);
-    } else {
-        launch(local_8bit(file));
-    }
-    thr_drl_unload(handle);
+    mdb_ip_regen_open_in_plugin_manager(local_8bit(file));
 }
 
 void MDB_IP_REGEN_DLG::regenerate_plexa_component(QString const& file, QString const& kind) {

@@ -6,15 +6,14 @@
 
 #include "ipman/ipman_ip_info.h"
 #include "suite/gui/afcq.h"
+#include "sys/mdb/mdb_ip_regen_engine.h"
 
 #include <QColor>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalMapper>
 #include <QTextEdit>
 #include <QWidget>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -143,17 +142,11 @@ public:
     // --- Upgrading -------------------------------------------------------------------
     void regenerate_vwpim_ip_core(QString const& file, QString const& kind);
     void regenerate_plexa_component(QString const& file, QString const& kind);
-    // Runs the IP upgrade flow on the files joined by ";"; its return code.
-    int run_ip_regen_flow(std::string const& files);
-    // Each file's record in the "IP Upgrade" report, by file.
-    using REPORT_RECORDS = std::map<std::string, IPMAN_IP_INFO>;
-    IPMAN_IP_INFO report_record(std::string const& file);
-    REPORT_RECORDS report_records(std::string const& files);
-    // After a flow on the files joined by ";" that returned `code`: each
-    // file's row becomes upgraded when the report lists the file as upgraded
-    // by this run (`before`: the records before it), else manual.
-    void update_after_click_upgrade_button(std::string const& files, int code,
-                                           REPORT_RECORDS const& before);
+    // After a flow on `files` that returned `code`: each file's row becomes
+    // upgraded when the report lists the file as upgraded by this run
+    // (`before`: the records before it), else manual.
+    void update_after_click_upgrade_button(std::vector<std::string> const& files, int code,
+                                           MDB_IP_REGEN_REPORT const& before);
     void update_after_regen_success(QString const& file);
     void change_vwpim_to_manual_upgrade(QString const& file);
     void set_error_msg_to_comment(QString const& file, int fail_type);
@@ -201,7 +194,6 @@ private:
     QPushButton* m_upgrade_button = nullptr;
     QLabel* m_info_label = nullptr;
     QLabel* m_warning_label = nullptr;
-    QSignalMapper* m_signal_mapper = nullptr;
     bool m_manual_upgrade_launched = false;
 };
 

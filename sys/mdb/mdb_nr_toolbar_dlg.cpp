@@ -19,7 +19,7 @@ QString stored_name(QString name) {
 MDB_NR_TOOLBAR_DLG::MDB_NR_TOOLBAR_DLG(QString const& title, QString const& name,
                                        QStandardItemModel* model, QWidget* parent)
     : AFCQ_DIALOG(parent), m_model(model), m_initial(name),
-      m_form(std::make_unique<Ui_nr_toolbar>()) {
+      m_form(std::make_unique<Ui_MDB_NR_TOOLBAR_DLG>()) {
     if (model == nullptr) {
         MDB_INTERNAL_ERROR("no model");
     }

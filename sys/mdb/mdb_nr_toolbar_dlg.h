@@ -9,7 +9,7 @@
 
 #include <memory>
 
-class Ui_nr_toolbar;
+class Ui_MDB_NR_TOOLBAR_DLG;
 
 class MDB_NR_TOOLBAR_DLG : public AFCQ_DIALOG {
     Q_OBJECT
@@ -31,5 +31,5 @@ private:
     QStandardItemModel* m_model;
     QString m_initial;
     QString m_result;
-    std::unique_ptr<Ui_nr_toolbar> m_form;
+    std::unique_ptr<Ui_MDB_NR_TOOLBAR_DLG> m_form;
 };

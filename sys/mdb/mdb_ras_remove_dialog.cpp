@@ -5,7 +5,7 @@
 #include "suite/hierdb/hdb.h"
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "ui_mdb_remove_assignment_dlg.h"
+#include "ui_mdb_ras_remove_dialog.h"
 
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -24,7 +24,7 @@ ACF_FILE_CATEGORY_ENUM category_of_row(int row) {
 } // namespace
 
 MDB_RAS_REMOVE_DIALOG::MDB_RAS_REMOVE_DIALOG(QWidget* parent)
-    : AFCQ_DIALOG(parent), m_form(std::make_unique<Ui_MDB_REMOVE_ASSIGNMENT_DLG>()) {
+    : AFCQ_DIALOG(parent), m_form(std::make_unique<Ui_MDB_RAS_REMOVE_DIALOG>()) {
     m_form->setupUi(this);
     m_category_model = new QStandardItemModel(this);
     m_form->category_listview->setModel(m_category_model);

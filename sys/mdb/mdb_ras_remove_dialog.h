@@ -13,7 +13,7 @@
 #include <string>
 
 class QStandardItemModel;
-class Ui_MDB_REMOVE_ASSIGNMENT_DLG;
+class Ui_MDB_RAS_REMOVE_DIALOG;
 
 class MDB_RAS_REMOVE_DIALOG : public AFCQ_DIALOG {
     Q_OBJECT
@@ -52,7 +52,7 @@ private:
     bool m_remove_instance = true;
     QStandardItemModel* m_category_model = nullptr;
     ACF_FILE_CATEGORY_ENUM m_selection[MDB_RAS_SELECTION_SIZE];
-    std::unique_ptr<Ui_MDB_REMOVE_ASSIGNMENT_DLG> m_form;
+    std::unique_ptr<Ui_MDB_RAS_REMOVE_DIALOG> m_form;
 };
 
 // Entry point the graphical host finds by name.

@@ -2,10 +2,10 @@
 
 #include "acf_manager.h"
 #include "sys/mdb/mdb.h"
-#include "sys/mdb/mdb_compare_revisions_dlg.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "sys/mdb/mdb_new_revisions_dlg.h"
+#include "sys/mdb/mdb_revisions_compare_dlg.h"
 #include "sys/mdb/mdb_revisions_engine.h"
+#include "sys/mdb/mdb_revisions_new_dlg.h"
 #include "sys/mdb/mdb_revisions_tree.h"
 
 #include "ui_mdb_revisions_dlg.h"

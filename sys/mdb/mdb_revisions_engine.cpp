@@ -8,7 +8,7 @@
 #include "suite/projectctl/pjc_project.h"
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "sys/mdb/mdb_revision_settings.h"
+#include "sys/mdb/mdb_revisions_settings.h"
 
 #include <map>
 #include <memory>

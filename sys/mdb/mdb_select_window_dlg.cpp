@@ -8,7 +8,7 @@
 
 MDB_SELECT_WINDOW_DLG::MDB_SELECT_WINDOW_DLG(QList<QMdiSubWindow*> const& windows, QWidget* parent)
     : AFCQ_DIALOG(parent), m_windows(windows), m_model(new QStandardItemModel(this)),
-      m_form(std::make_unique<Ui_select>()) {
+      m_form(std::make_unique<Ui_MDB_SELECT_WINDOW_DLG>()) {
     m_form->setupUi(this);
     m_form->listView->setModel(m_model);
     if (QUI_FRAME_WND* main_frame = qui_get_main_frame_wnd()) {

@@ -12,7 +12,7 @@
 
 class QMdiSubWindow;
 class QUI_FRAME_WND;
-class Ui_select;
+class Ui_MDB_SELECT_WINDOW_DLG;
 
 class MDB_SELECT_WINDOW_DLG : public AFCQ_DIALOG {
     Q_OBJECT
@@ -32,7 +32,7 @@ private:
     QStandardItemModel* m_model;
     // The frame of each row, in row order.
     QList<QUI_FRAME_WND*> m_frames;
-    std::unique_ptr<Ui_select> m_form;
+    std::unique_ptr<Ui_MDB_SELECT_WINDOW_DLG> m_form;
 };
 
 // Entry point the graphical host finds by name.

@@ -47,7 +47,7 @@ AFCQ_ACTION_ENUM mdb_get_action_enum(QString const& status_tip) {
 
 MDB_TOOLBAR_TAB::MDB_TOOLBAR_TAB(QUI_FRAME_WND* frame, QWidget* parent)
     : QWidget(parent), m_frame(frame), m_model(new QStandardItemModel(this)),
-      m_form(std::make_unique<Ui_toolbar>()) {
+      m_form(std::make_unique<Ui_MDB_TOOLBAR_TAB>()) {
     if (frame == nullptr) {
         MDB_INTERNAL_ERROR("no frame window");
     }

@@ -13,7 +13,7 @@
 
 #include <memory>
 
-class Ui_toolbar;
+class Ui_MDB_TOOLBAR_TAB;
 
 // One toolbar as the tab edits it.
 struct MDB_BAR {
@@ -65,7 +65,7 @@ private:
     QUI_FRAME_WND* m_frame;
     QStandardItemModel* m_model;
     QMap<QStandardItem*, MDB_BAR*> m_bars;
-    std::unique_ptr<Ui_toolbar> m_form;
+    std::unique_ptr<Ui_MDB_TOOLBAR_TAB> m_form;
     bool m_write_failed = false;
 };
 

@@ -6,7 +6,7 @@
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_family_checks.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "sys/mdb/mdb_revision_settings.h"
+#include "sys/mdb/mdb_revisions_settings.h"
 #include "sys/mdb/mdb_select_family_dlg.h"
 #include "tools/libproject/proj.h"
 

@@ -1,10 +1,10 @@
 // The archive family of dialogs on a copy of the revision fixture: Archive
 // Project, Advanced Archive Settings, Restore Archived Project and the
 // Lumiform hand-off dialog.
-#include "sys/mdb/mdb_advanced_archive_dlg.h"
+#include "sys/mdb/mdb_archive_advanced_dlg.h"
 #include "sys/mdb/mdb_archive_dlg.h"
 #include "sys/mdb/mdb_archive_lm_handoff_dlg.h"
-#include "sys/mdb/mdb_restore_archive_dlg.h"
+#include "sys/mdb/mdb_archive_restore_dlg.h"
 
 #include "suite/archive/afm_zip.h"
 #include "suite/gui/qui_prj_ui_mgr.h"

@@ -3,10 +3,10 @@
 // databases and descriptions: the table, loading without writing, Set Current
 // and Apply, Delete, creation, and descriptions edited in place.
 #include "sys/mdb/mdb.h"
-#include "sys/mdb/mdb_new_revisions_dlg.h"
-#include "sys/mdb/mdb_revision_settings.h"
 #include "sys/mdb/mdb_revisions_dlg.h"
 #include "sys/mdb/mdb_revisions_engine.h"
+#include "sys/mdb/mdb_revisions_new_dlg.h"
+#include "sys/mdb/mdb_revisions_settings.h"
 #include "sys/mdb/mdb_revisions_tree.h"
 
 #include "acf_file_categories.h"

@@ -1,4 +1,4 @@
-#include "sys/mdb/mdb_compare_revisions_csv.h"
+#include "sys/mdb/mdb_revisions_compare_csv.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/gui/afcq.h"

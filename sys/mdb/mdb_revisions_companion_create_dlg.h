@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-class Ui_MDB_CREATE_COMPANION_REVISION;
+class Ui_MDB_CREATE_COMPANION_REVISION_DLG;
 
 class MDB_CREATE_COMPANION_REVISION_DLG : public AFCQ_DIALOG {
     Q_OBJECT
@@ -39,7 +39,7 @@ public slots:
 private:
     DEV_FAMILY_ENUM m_family;
     std::string m_companion;
-    std::unique_ptr<Ui_MDB_CREATE_COMPANION_REVISION> m_form;
+    std::unique_ptr<Ui_MDB_CREATE_COMPANION_REVISION_DLG> m_form;
 };
 
 // Entry point the graphical host finds by name: 1 when the user accepted (the

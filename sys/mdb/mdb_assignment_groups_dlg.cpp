@@ -1,10 +1,10 @@
-#include "sys/mdb/mdb_time_groups_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_dlg.h"
 
 #include "sys/mdb/mdb.h"
-#include "sys/mdb/mdb_create_time_group_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_add_member_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_create_dlg.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "sys/mdb/mdb_tg_add_member_dlg.h"
-#include "ui_mdb_time_groups_dlg.h"
+#include "ui_mdb_assignment_groups_dlg.h"
 
 #include <QItemSelectionModel>
 

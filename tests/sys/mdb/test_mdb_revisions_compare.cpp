@@ -1,12 +1,12 @@
 // The Compare Revisions dialog over copies of the revision fixture: the
 // summary-line reader, the results and assignments trees, the folder icons,
 // the CSV text read back by an RFC 4180 reader, and the export.
-#include "sys/mdb/mdb_compare_revisions_dlg.h"
+#include "sys/mdb/mdb_revisions_compare_dlg.h"
 
 #include "acf_mgr_input_parameters.h"
 
-#include "sys/mdb/mdb_compare_revisions_csv.h"
-#include "sys/mdb/mdb_compare_revisions_model.h"
+#include "sys/mdb/mdb_revisions_compare_csv.h"
+#include "sys/mdb/mdb_revisions_compare_model.h"
 
 #include "tests/sys/mdb/mdb_test_project.h"
 

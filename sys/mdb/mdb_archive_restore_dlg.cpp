@@ -1,4 +1,4 @@
-#include "sys/mdb/mdb_restore_archive_dlg.h"
+#include "sys/mdb/mdb_archive_restore_dlg.h"
 
 #include "acf_manager.h"
 #include "suite/archive/afm_zip.h"
@@ -7,7 +7,7 @@
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "sys/mdb/mdb_msgs.h"
 
-#include "ui_mdb_restore_archive_dlg.h"
+#include "ui_mdb_archive_restore_dlg.h"
 
 #include <QDir>
 

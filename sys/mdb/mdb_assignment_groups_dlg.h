@@ -6,7 +6,7 @@
 #pragma once
 
 #include "suite/gui/afcq.h"
-#include "sys/mdb/mdb_time_groups_settings.h"
+#include "sys/mdb/mdb_assignment_groups_settings.h"
 
 #include <QStandardItemModel>
 #include <QStringList>

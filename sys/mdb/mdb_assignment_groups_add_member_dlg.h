@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-class Ui_MDB_TG_ADD_MEMBER_DLG;
+class Ui_MDB_TIME_GROUP_ADD_DLG;
 
 class MDB_TIME_GROUP_ADD_DLG : public AFCQ_DIALOG {
     Q_OBJECT
@@ -29,7 +29,7 @@ public slots:
     void on_ok();
 
 private:
-    std::unique_ptr<Ui_MDB_TG_ADD_MEMBER_DLG> m_form;
+    std::unique_ptr<Ui_MDB_TIME_GROUP_ADD_DLG> m_form;
 };
 
 // The names of an accepted add-names text: the text trimmed, then split at

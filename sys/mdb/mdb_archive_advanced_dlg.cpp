@@ -1,4 +1,4 @@
-#include "sys/mdb/mdb_advanced_archive_dlg.h"
+#include "sys/mdb/mdb_archive_advanced_dlg.h"
 
 #include "suite/archive/afm.h"
 #include "suite/fileio/fio.h"
@@ -7,7 +7,7 @@
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_msgs.h"
 
-#include "ui_mdb_advanced_archive_dlg.h"
+#include "ui_mdb_archive_advanced_dlg.h"
 
 #include <QDir>
 

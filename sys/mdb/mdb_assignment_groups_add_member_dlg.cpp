@@ -1,7 +1,7 @@
-#include "sys/mdb/mdb_tg_add_member_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_add_member_dlg.h"
 
 #include "sys/mdb/mdb.h"
-#include "ui_mdb_tg_add_member_dlg.h"
+#include "ui_mdb_assignment_groups_add_member_dlg.h"
 
 #include "suite/general/gen.h"
 #include "suite/threads/thr.h"
@@ -48,7 +48,7 @@ std::string mdb_tg_cut_root_prefix(std::string const& prefix, std::string const&
 }
 
 MDB_TIME_GROUP_ADD_DLG::MDB_TIME_GROUP_ADD_DLG(QWidget* parent)
-    : AFCQ_DIALOG(parent), m_form(std::make_unique<Ui_MDB_TG_ADD_MEMBER_DLG>()) {
+    : AFCQ_DIALOG(parent), m_form(std::make_unique<Ui_MDB_TIME_GROUP_ADD_DLG>()) {
     m_form->setupUi(this);
     connect(m_form->button_box, &QDialogButtonBox::accepted, this, &MDB_TIME_GROUP_ADD_DLG::on_ok);
     connect(m_form->button_box, &QDialogButtonBox::rejected, this, &MDB_TIME_GROUP_ADD_DLG::reject);

@@ -1,4 +1,4 @@
-#include "sys/mdb/mdb_companion_revision.h"
+#include "sys/mdb/mdb_revisions_companion.h"
 
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"

@@ -1,10 +1,10 @@
-#include "sys/mdb/mdb_compare_revisions_model.h"
+#include "sys/mdb/mdb_revisions_compare_model.h"
 
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "sys/mdb/mdb_revision_settings.h"
+#include "sys/mdb/mdb_revisions_settings.h"
 
 #include <QHash>
 #include <QStandardItem>

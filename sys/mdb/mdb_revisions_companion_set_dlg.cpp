@@ -1,11 +1,11 @@
-#include "sys/mdb/mdb_set_companion_revision_dlg.h"
+#include "sys/mdb/mdb_revisions_companion_set_dlg.h"
 
 #include "acf_manager.h"
 #include "suite/messages/msg.h"
-#include "sys/mdb/mdb_companion_revision.h"
 #include "sys/mdb/mdb_msgs.h"
+#include "sys/mdb/mdb_revisions_companion.h"
 
-#include "ui_mdb_set_companion_revision_dlg.h"
+#include "ui_mdb_revisions_companion_set_dlg.h"
 
 MDB_SET_COMPANION_REVISION_DLG::MDB_SET_COMPANION_REVISION_DLG(DEV_FAMILY_ENUM family,
                                                                std::string companion,

@@ -1,12 +1,12 @@
-#include "sys/mdb/mdb_create_companion_revision_dlg.h"
+#include "sys/mdb/mdb_revisions_companion_create_dlg.h"
 
 #include "acf_manager.h"
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
-#include "sys/mdb/mdb_companion_revision.h"
 #include "sys/mdb/mdb_msgs.h"
+#include "sys/mdb/mdb_revisions_companion.h"
 
-#include "ui_mdb_create_companion_revision_dlg.h"
+#include "ui_mdb_revisions_companion_create_dlg.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ MDB_CREATE_COMPANION_REVISION_DLG::MDB_CREATE_COMPANION_REVISION_DLG(DEV_FAMILY_
                                                                      std::string companion,
                                                                      QWidget* parent)
     : AFCQ_DIALOG(parent), m_family(family), m_companion(std::move(companion)),
-      m_form(new Ui_MDB_CREATE_COMPANION_REVISION) {
+      m_form(new Ui_MDB_CREATE_COMPANION_REVISION_DLG) {
     m_form->setupUi(this);
 }
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "suite/gui/afcq.h"
-#include "sys/mdb/mdb_compare_revisions_model.h"
+#include "sys/mdb/mdb_revisions_compare_model.h"
 
 class QTabWidget;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "sys/mdb/mdb_revision_settings.h"
+#include "sys/mdb/mdb_revisions_settings.h"
 
 #include "acf_assignment.h"
 #include "acf_manager.h"

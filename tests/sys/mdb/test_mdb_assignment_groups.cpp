@@ -1,10 +1,10 @@
 // The Assignment Groups dialog with its group-name and add-names dialogs on a
 // copy of the generator fixture: loading, the editing commands, the node
 // finder, and what OK writes.
-#include "sys/mdb/mdb_create_time_group_dlg.h"
-#include "sys/mdb/mdb_tg_add_member_dlg.h"
-#include "sys/mdb/mdb_time_groups_dlg.h"
-#include "sys/mdb/mdb_time_groups_settings.h"
+#include "sys/mdb/mdb_assignment_groups_add_member_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_create_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_settings.h"
 
 #include "acf_assignment.h"
 #include "acf_mgr_input_parameters.h"

@@ -1,4 +1,4 @@
-#include "sys/mdb/mdb_time_groups_settings.h"
+#include "sys/mdb/mdb_assignment_groups_settings.h"
 
 #include "sys/mdb/mdb.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "suite/devicedb/dev.h"
-#include "sys/mdb/mdb_revision_settings.h"
+#include "sys/mdb/mdb_revisions_settings.h"
 
 #include <list>
 #include <string>

@@ -1,12 +1,12 @@
-#include "sys/mdb/mdb_compare_revisions_dlg.h"
+#include "sys/mdb/mdb_revisions_compare_dlg.h"
 
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_cell_tips.h"
-#include "sys/mdb/mdb_compare_revisions_csv.h"
+#include "sys/mdb/mdb_revisions_compare_csv.h"
 
-#include "ui_mdb_compare_revisions_dlg.h"
+#include "ui_mdb_revisions_compare_dlg.h"
 
 #include <QHeaderView>
 #include <QTabWidget>

@@ -1,9 +1,9 @@
 // The companion-revision dialogs over copies of the revision fixture: the
 // family pairs and proposed names, the candidates, the two entry points with
 // their refusals, the create dialog's form and its OK check.
-#include "sys/mdb/mdb_companion_revision.h"
-#include "sys/mdb/mdb_create_companion_revision_dlg.h"
-#include "sys/mdb/mdb_set_companion_revision_dlg.h"
+#include "sys/mdb/mdb_revisions_companion.h"
+#include "sys/mdb/mdb_revisions_companion_create_dlg.h"
+#include "sys/mdb/mdb_revisions_companion_set_dlg.h"
 
 #include "tests/sys/mdb/mdb_test_project.h"
 

@@ -1,12 +1,12 @@
-#include "sys/mdb/mdb_new_revisions_dlg.h"
+#include "sys/mdb/mdb_revisions_new_dlg.h"
 
 #include "acf_manager.h"
 #include "sys/mdb/mdb.h"
-#include "sys/mdb/mdb_companion_revision.h"
 #include "sys/mdb/mdb_msgs.h"
+#include "sys/mdb/mdb_revisions_companion.h"
 #include "sys/mdb/mdb_revisions_engine.h"
 
-#include "ui_mdb_new_revisions_dlg.h"
+#include "ui_mdb_revisions_new_dlg.h"
 
 #include <QDate>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "sys/mdb/mdb_create_time_group_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_create_dlg.h"
 
-#include "ui_mdb_create_time_group_dlg.h"
+#include "ui_mdb_assignment_groups_create_dlg.h"
 
 #include <QPushButton>
 
