@@ -1,3 +1,4 @@
+// Prefix fio: file input and output.
 // The suite's file library: paths, file-system queries and atomic rewrites, and
 // the file types known by their extensions.
 #pragma once
