@@ -1,3 +1,4 @@
+// Prefix afm: the archive manager.
 // The suite's archive manager: the file sets and subsets a project archive is
 // made of, the files of each for the open project, and the archive files
 // themselves (".tsa", ZIP files) with their safe restore.

@@ -1,3 +1,4 @@
+// Prefix cfg: configuration.
 // Configuration switches. A key is looked up, in order, as an environment
 // variable of the same name, as a "KEY=VALUE" line of tessaly.ini in the current
 // directory, and finally falls back to the default the caller passes.

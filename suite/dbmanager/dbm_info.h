@@ -1,3 +1,4 @@
+// Prefix dbm: the database manager.
 // The compilation databases of a revision, as files named after it.
 #pragma once
 

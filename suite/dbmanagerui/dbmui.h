@@ -1,3 +1,4 @@
+// Prefix dbmui: the database manager's user-interface side.
 // The database-manager registry of the user interface: it lends the compiled
 // design hierarchy of the open revision to the dialogs and the IP manager.
 //

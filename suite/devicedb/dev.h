@@ -1,3 +1,4 @@
+// Prefix dev: the device database.
 // The suite's device database: device families, parts and their dies, each one
 // table of data (dev_families.def, dev_parts.def, dev_devices.def).
 //

@@ -1,3 +1,4 @@
+// Prefix err: errors.
 // Error reports of the suite.
 #pragma once
 

@@ -1,3 +1,4 @@
+// Prefix fio: file input and output.
 // The suite's file library: paths, file-system queries and atomic rewrites, the
 // lock of a file while it is rewritten, and the file types known by their
 // extensions. Its other means of keeping files safe have headers of their own:

@@ -1,3 +1,4 @@
+// Prefix hdb: the hierarchy database.
 // The compiled design's hierarchy as the last compilation leaves it in the
 // project's database folder: "db/<revision>.hier", a versioned JSON file.
 //

@@ -1,3 +1,4 @@
+// Prefix msg: messages.
 // The suite's message system: message objects by severity, posting to the
 // console, identifier registration and suppression, internal-error reports and
 // the local debug channel.

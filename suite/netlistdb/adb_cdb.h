@@ -1,3 +1,4 @@
+// Prefix adb_cdb: the netlist and compiler database.
 // The netlist and compiler database as the user interface asks it whether
 // netlist changes wait for a check and save. This installation carries no
 // netlist database: no interface is ever lent, and callers go on as they do

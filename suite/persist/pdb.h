@@ -1,3 +1,4 @@
+// Prefix pdb: the persistence database.
 // The suite's persistence library: objects written to and read from named
 // segments of an archive.
 //

@@ -1,3 +1,4 @@
+// Prefix pjc: project control.
 // Project control: the revisions' descriptions and the copy of a revision's
 // SDC file.
 //

@@ -1,3 +1,4 @@
+// Prefix rdb: the report database.
 // The suite's report database: reports made of folders holding tables,
 // summaries, legal texts and message panels, kept per revision and report type,
 // and written to report files of the suite's own text format.

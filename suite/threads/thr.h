@@ -1,3 +1,4 @@
+// Prefix thr: threads.
 // The suite's thread library: mutexes, read/write semaphores, atomics, the
 // thread-start wrapper chain, the tick clock, run-time loading of libraries and
 // child processes.

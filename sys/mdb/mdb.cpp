@@ -12,10 +12,10 @@
 #include "suite/gui/qui_frame_wnd.h"
 #include "suite/messages/msg.h"
 #include "suite/netlistdb/adb_cdb.h"
+#include "suite/proj/proj.h"
 #include "suite/threads/thr.h"
 #include "sys/mdb/mdb_family_checks.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "tools/libproject/proj.h"
 
 #include <algorithm>
 #include <cstdarg>

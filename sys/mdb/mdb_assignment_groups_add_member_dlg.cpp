@@ -3,10 +3,11 @@
 #include "sys/mdb/mdb.h"
 #include "ui_mdb_assignment_groups_add_member_dlg.h"
 
+#include "acf_table_types.h"
 #include "suite/general/gen.h"
+#include "suite/proj/proj.h"
 #include "suite/threads/thr.h"
-#include "tools/libnodefinder/unbq_node_finder.h"
-#include "tools/libproject/proj.h"
+#include "suite/unbq/unbq_node_finder.h"
 
 QStringList mdb_tg_split_names(QString const& text) {
     QStringList names;

@@ -2,8 +2,8 @@
 
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
+#include "services/edatools/eui_tool_settings.h"
 #include "suite/devicedb/dev.h"
-#include "suite/edatools/eui_tool_settings.h"
 #include "suite/fileio/fio.h"
 #include "suite/flow/flow.h"
 #include "suite/general/gen.h"

@@ -1,7 +1,8 @@
 #include "sys/mdb/mdb_family_checks.h"
 
+#include "acf_table_types.h"
+#include "suite/proj/proj.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "tools/libproject/proj.h"
 
 void mdb_get_family_list(std::vector<DEV_FAMILY_ENUM>* out) {
     std::vector<DEV_FAMILY_TRAIT_ENUM> traits{DEV_FAMILY_TRAIT_SUPPORTED};

@@ -1,7 +1,7 @@
 #include "sys/mdb/mdb_import_assignment_dlg.h"
 
 #include "acf_manager.h"
-#include "suite/asgnimport/bfu_import_export.h"
+#include "services/asgnimport/bfu_import_export.h"
 #include "suite/config/cfg.h"
 #include "suite/dbmanagerui/dbmui.h"
 #include "suite/fileio/fio.h"

@@ -1,6 +1,6 @@
 #include "sys/mdb/mdb_import_options.h"
 
-#include "suite/asgnimport/bfu_import_export.h"
+#include "services/asgnimport/bfu_import_export.h"
 #include "suite/fileio/fio.h"
 #include "sys/mdb/mdb.h"
 

@@ -1,7 +1,7 @@
 // The current project as the dialogs reach it: through the project library,
 // which the dialogs load by file name from the suite's program directory
 // rather than link, so that they bind the one settings database of the host.
-#include "tools/libproject/proj.h"
+#include "suite/proj/proj.h"
 
 #include "suite/general/gen.h"
 #include "suite/threads/thr.h"

@@ -6,9 +6,9 @@
 #include "suite/dbmanagerui/dbmui.h"
 #include "suite/fileio/fio.h"
 #include "suite/hierdb/hdb.h"
+#include "suite/proj/proj.h"
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_msgs.h"
-#include "tools/libproject/proj.h"
 
 namespace {
 char const* const OBSOLETE_REQUESTER = "MDB_RAS_ENGINE::remove_obsolete_assignmnet_one_file_mode";

@@ -3,12 +3,12 @@
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "suite/gui/afcq.h"
+#include "suite/proj/proj.h"
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_family_checks.h"
 #include "sys/mdb/mdb_msgs.h"
 #include "sys/mdb/mdb_revisions_settings.h"
 #include "sys/mdb/mdb_select_family_dlg.h"
-#include "tools/libproject/proj.h"
 
 #include <string>
 #include <strings.h>

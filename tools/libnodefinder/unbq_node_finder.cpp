@@ -1,7 +1,7 @@
 // The node finder: a modal list of the instances of the open revision's
 // compiled design (root first, then depth first, by full hierarchy name), of
 // which the user chooses any number.
-#include "tools/libnodefinder/unbq_node_finder.h"
+#include "suite/unbq/unbq_node_finder.h"
 
 #include "suite/dbmanagerui/dbmui.h"
 #include "suite/hierdb/hdb.h"

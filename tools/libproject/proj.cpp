@@ -1,5 +1,5 @@
 // The current project over the open project of the settings database.
-#include "tools/libproject/proj.h"
+#include "suite/proj/proj.h"
 
 #include "acf_manager.h"
 

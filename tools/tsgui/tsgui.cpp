@@ -39,10 +39,10 @@
 // Without a display it says how to get one and exits 1.
 #include "acf_manager.h"
 #include "acf_msg_suppression_lookup.h"
-#include "suite/appflows/appflows.h"
+#include "services/appflows/appflows.h"
+#include "services/asgnimport/bfu_foreign_formats.h"
 #include "suite/archive/afm.h"
 #include "suite/archive/afm_zip.h"
-#include "suite/asgnimport/bfu_foreign_formats.h"
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 #include "suite/gui/afcq.h"

@@ -1,6 +1,6 @@
 // The boundary-scan file dialog: what it reads from the settings, its two
 // modes, the command line of each and the file the flow writes from it.
-#include "suite/appflows/appflows.h"
+#include "services/appflows/appflows.h"
 #include "suite/gui/qui_app.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/threads/thr.h"

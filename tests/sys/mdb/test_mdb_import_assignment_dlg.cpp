@@ -4,7 +4,7 @@
 // failures (with the settings file byte-identical), regions and promotion.
 #include "sys/mdb/mdb_import_assignment_dlg.h"
 
-#include "suite/asgnimport/bfu_foreign_formats.h"
+#include "services/asgnimport/bfu_foreign_formats.h"
 #include "suite/dbmanagerui/dbmui.h"
 #include "suite/fileio/fio.h"
 #include "sys/mdb/mdb_import_exp_advance_dlg.h"

@@ -4,7 +4,7 @@
 // settings file organized, the netlist check and the early power estimator.
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
-#include "suite/appflows/appflows.h"
+#include "services/appflows/appflows.h"
 #include "suite/general/gen.h"
 #include "suite/gui/qui_app.h"
 #include "suite/gui/qui_frame_wnd.h"

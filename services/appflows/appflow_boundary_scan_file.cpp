@@ -1,5 +1,5 @@
 // Flow 16: the boundary-scan description file of a device.
-#include "suite/appflows/appflows.h"
+#include "services/appflows/appflows.h"
 
 #include "acf_manager.h"
 #include "suite/devicedb/dev.h"

@@ -1,4 +1,4 @@
-#include "suite/appflows/appflows.h"
+#include "services/appflows/appflows.h"
 
 #include "suite/flow/flow.h"
 

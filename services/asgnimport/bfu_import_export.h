@@ -1,3 +1,4 @@
+// Prefix bfu: assignment import and export (the engine and its readers).
 // The assignment import engine: imports the assignments of another settings
 // file (".tsf", an older ".esf") or of a Comma-Separated Value file (".csv",
 // ".tcsv") into the active revision.

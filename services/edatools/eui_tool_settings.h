@@ -1,3 +1,4 @@
+// Prefix eui: the EDA tool settings as the user interface reads them.
 // The EDA tool settings of a project, as the dialogs read them: whether an EDA
 // category has a tool chosen, the tool's name and the settings of that tool
 // for the category. They are the open project's settings; another project has

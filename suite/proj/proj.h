@@ -4,9 +4,14 @@
 // operations only.
 #pragma once
 
-#include "acf_table_types.h"
-
+#include <cstdint>
 #include <string>
+
+// A global setting is named by the settings database's variable enumeration
+// (acf_table_types.h). It is only declared here, so that this contract, which
+// the suite's programs share, includes no header of the database; callers that
+// name a variable include the database's header for its values.
+enum ACF_VARIABLE_TYPE_ENUM : int32_t;
 
 class PROJ_PROJECT {
 public:

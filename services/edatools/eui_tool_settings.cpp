@@ -1,4 +1,4 @@
-#include "suite/edatools/eui_tool_settings.h"
+#include "services/edatools/eui_tool_settings.h"
 
 #include "acf_manager.h"
 

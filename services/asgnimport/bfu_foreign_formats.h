@@ -4,7 +4,7 @@
 // error naming the file and the line, and nothing is read.
 #pragma once
 
-#include "suite/asgnimport/bfu_import_export.h"
+#include "services/asgnimport/bfu_import_export.h"
 
 #include <string>
 #include <vector>

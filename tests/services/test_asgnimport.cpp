@@ -1,8 +1,8 @@
 // The assignment import engine on a copy of a fixture project: what each
 // option set takes from another settings file, and imports that must change
 // nothing (a bad source line, a read-only settings file).
-#include "suite/asgnimport/bfu_foreign_formats.h"
-#include "suite/asgnimport/bfu_import_export.h"
+#include "services/asgnimport/bfu_foreign_formats.h"
+#include "services/asgnimport/bfu_import_export.h"
 
 #include "acf_manager.h"
 #include "suite/messages/msg.h"

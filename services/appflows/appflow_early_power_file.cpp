@@ -1,5 +1,5 @@
 // Flow 28: the early power estimator's input file of the active revision.
-#include "suite/appflows/appflows.h"
+#include "services/appflows/appflows.h"
 
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"

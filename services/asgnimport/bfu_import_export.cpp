@@ -1,4 +1,4 @@
-#include "suite/asgnimport/bfu_import_export.h"
+#include "services/asgnimport/bfu_import_export.h"
 
 #include "acf_assignment.h"
 #include "acf_manager.h"

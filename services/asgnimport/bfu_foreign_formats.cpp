@@ -1,4 +1,4 @@
-#include "suite/asgnimport/bfu_foreign_formats.h"
+#include "services/asgnimport/bfu_foreign_formats.h"
 
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"
