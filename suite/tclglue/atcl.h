@@ -1,3 +1,4 @@
+// Prefix atcl: the suite's Tcl glue.
 // The suite's Tcl glue: the one Tcl 8.6 interpreter that a program of the suite
 // shares between its parts.
 #pragma once
