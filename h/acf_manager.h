@@ -69,6 +69,9 @@ public:
     static char const* get_illegal_name_characters();
     // False without an open project. Leaves the store cache as it is.
     bool close_project(bool commit);
+    // How many times a project was closed in this process: what is kept of a
+    // project's files beside the database compares it to notice a close.
+    unsigned long get_project_close_count() const { return m_project_close_count; }
     bool is_project_open() const;
     // Writes the active revision's files; creates a missing project file.
     bool commit_files_to_disk(bool notify, bool flush);
@@ -229,6 +232,7 @@ private:
 
     std::string m_project_file_full_path;
     STORAGE_MAP m_acf_manager_storage_map;
+    unsigned long m_project_close_count = 0;
     uint8_t m_flags = 0;
     // Whether the settings files of the revision that internal_open_create_project
     // last opened are read-only: looked at while what that open wrote could

@@ -105,12 +105,17 @@ std::string text_of(char const* s) {
     return s != nullptr ? s : "";
 }
 
-// The open project, as the encrypted-file cache remembers it; "" when none.
+// The open project, as the encrypted-file cache remembers it: its path ("" when
+// none) and how many projects were closed before, so a close and a reopen of
+// the same project is another project for the cache.
 std::string open_project() {
     ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
-    return manager != nullptr && manager->is_project_open()
-               ? text_of(manager->get_project_full_path())
-               : std::string();
+    if (manager == nullptr) {
+        return std::string();
+    }
+    std::string closes = std::to_string(manager->get_project_close_count());
+    return manager->is_project_open() ? closes + ":" + text_of(manager->get_project_full_path())
+                                      : closes + ":";
 }
 
 // The variables of an IP's settings that the scan reads, in this order.

@@ -458,7 +458,10 @@ TEST(IpmanHierarchyScanProjects, EachProjectReadsItsOwnEncryptedCores) {
     // the project, and it is read again.
     test_write_file(a + "/ip/enc/core.tve", "ZOVK-ENCRYPTED-IP 1\n1\n\"core_a\"\n1.1\nbody\n");
     EXPECT_EQ(scan(a, "a"), TEXTS{"Norvik core_a 1.1 " + a + "/ip/enc/core.tve"});
-    EXPECT_EQ(opens, (std::map<std::string, int>{{a + "/ip/enc/core.tve", 2},
+    // Closed and opened again with no other project between: read again too.
+    test_write_file(a + "/ip/enc/core.tve", "ZOVK-ENCRYPTED-IP 1\n1\n\"core_a\"\n1.2\nbody\n");
+    EXPECT_EQ(scan(a, "a"), TEXTS{"Norvik core_a 1.2 " + a + "/ip/enc/core.tve"});
+    EXPECT_EQ(opens, (std::map<std::string, int>{{a + "/ip/enc/core.tve", 3},
                                                  {b + "/ip/enc/core.tve", 1}}));
     cpt_zovk_set_open_hook(nullptr);
     manager->free_cached_storage();

@@ -535,6 +535,7 @@ bool ACF_MANAGER::close_project(bool commit) {
         }
     }
     replace_current_storage(nullptr);
+    ++m_project_close_count;
     return true;
 }
 
