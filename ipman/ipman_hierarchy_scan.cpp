@@ -126,10 +126,11 @@ ACF_VARIABLE_TYPE_ENUM const IP_VARIABLES[] = {ACF_VARIABLE_TYPE_IP_TOOL_NAME,
 } // namespace
 
 // What one scan reads once and then looks up: the project's settings that
-// came from IP files, the header of each design file, and, in a walk of the
-// tree, per instance its design unit, its IP data (of instances with
-// instances below them) and its enclosing component. Valid while the scan
-// runs: the files and settings do not change meanwhile.
+// came from IP files, the header of each design file, the IP data of each
+// design unit, and, in a walk of the tree, per instance its design unit, its
+// IP data (of instances with instances below them and string options of their
+// own) and its enclosing component. Valid while the scan runs: the files and
+// settings do not change meanwhile.
 class IPMAN_HIERARCHY_SCAN_CACHE {
 public:
     explicit IPMAN_HIERARCHY_SCAN_CACHE(HDB_CMP_ACTION_PT_INSTANCE const* cap) : m_cap(cap) {}
@@ -220,23 +221,25 @@ public:
     }
 
     // The instance's IP data as extract_ipcore_info finds it; null when it
-    // finds none. Kept for instances with instances below them, whose data
-    // every instance below asks for again.
+    // finds none. Remembered with the design unit when the instance carries
+    // no string options of its own: the unit, found by the exact entity name,
+    // then decides the data. Else remembered with an instance that has
+    // instances below it, whose data every instance below asks for again.
     IP_DATA const* ip_data(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst,
                            IP_DATA& data) {
-        INSTANCE* kept = inst->get_children().empty() ? nullptr : kept_of(inst);
-        if (kept == nullptr) {
+        uint32_t* memo = memo_of(manager, inst);
+        if (memo == nullptr) {
             return extract(manager, inst, data) ? &data : nullptr;
         }
-        if (kept->ip_data == UNKNOWN) {
+        if (*memo == UNKNOWN) {
             // Of an instance that is no IP component only that is kept.
-            kept->ip_data = NONE;
+            *memo = NONE;
             if (extract(manager, inst, data)) {
-                kept->ip_data = static_cast<uint32_t>(m_ip_data.size());
+                *memo = static_cast<uint32_t>(m_ip_data.size());
                 m_ip_data.push_back(std::move(data));
             }
         }
-        return kept->ip_data == NONE ? nullptr : &m_ip_data[kept->ip_data];
+        return *memo == NONE ? nullptr : &m_ip_data[*memo];
     }
 
     // The nearest of `inst` and its ancestors, the root aside, that is an IP
@@ -304,6 +307,19 @@ private:
                                                                              : nullptr;
     }
 
+    // Where the IP data of `inst` is remembered (see ip_data); null when it
+    // is not.
+    uint32_t* memo_of(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst) {
+        if (inst->get_string_options().empty()) {
+            HDB_DESIGN_UNIT const* unit = manager.ip_find_entity(m_cap, inst);
+            if (unit != nullptr) {
+                return &m_by_unit.try_emplace(unit, UNKNOWN).first->second;
+            }
+        }
+        INSTANCE* kept = inst->get_children().empty() ? nullptr : kept_of(inst);
+        return kept != nullptr ? &kept->ip_data : nullptr;
+    }
+
     bool extract(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst, IP_DATA& data) {
         return manager.extract_ipcore_info(m_cap, inst, data.name, data.version, data.generated_by,
                                            data.tip_file, data.var_file);
@@ -318,6 +334,9 @@ private:
     std::unordered_map<std::string, SETTINGS_OF_ENTITY const*> m_settings_of_file;
     std::unordered_map<HDB_SOURCE_FILE const*, HEADER> m_headers;
     std::vector<INSTANCE> m_instances;
+    // The position of the IP data of each design unit met (or UNKNOWN, NONE),
+    // for its instances without string options of their own.
+    std::unordered_map<HDB_DESIGN_UNIT const*, uint32_t> m_by_unit;
     std::deque<IP_DATA> m_ip_data;
 };
 

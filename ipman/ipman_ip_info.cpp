@@ -35,14 +35,6 @@ THR_MUTEX ipman_pdb_mutex() {
     return mutex;
 }
 
-std::string file_and_entity(std::string const& file, std::string const& entity) {
-    std::string key;
-    key.reserve(file.size() + 1 + entity.size());
-    key.append(file).push_back('\0');
-    key.append(entity);
-    return key;
-}
-
 } // namespace
 
 IPMAN_IP_INFO::IPMAN_IP_INFO()
@@ -97,10 +89,8 @@ void IPMAN_IP_INFO::serialize(PDB_SEGMENT& segment) {
 }
 
 void IPMAN_IP_INFO_DB::insert_ip_info(IPMAN_IP_INFO info) {
-    size_t position = m_ip_info_vec.size();
-    m_first_by_file.try_emplace(info.file, position);
-    m_first_by_file_and_entity.try_emplace(file_and_entity(info.file, info.entity), position);
     m_ip_info_vec.push_back(std::move(info));
+    index(m_ip_info_vec.size() - 1);
 }
 
 bool IPMAN_IP_INFO_DB::remove_ip_info(IPMAN_IP_INFO const& info) {
@@ -170,14 +160,18 @@ long IPMAN_IP_INFO_DB::first_by_hpath(std::string const& hpath) const {
 }
 
 long IPMAN_IP_INFO_DB::first_by_file(std::string const& file) const {
-    auto found = m_first_by_file.find(file);
-    return found == m_first_by_file.end() ? -1 : static_cast<long>(found->second);
+    auto found = m_by_file.find(file);
+    return found == m_by_file.end() ? -1 : static_cast<long>(found->second.first);
 }
 
 long IPMAN_IP_INFO_DB::first_by_file_and_entity(std::string const& file,
                                                 std::string const& entity) const {
-    auto found = m_first_by_file_and_entity.find(file_and_entity(file, entity));
-    return found == m_first_by_file_and_entity.end() ? -1 : static_cast<long>(found->second);
+    auto of_file = m_by_file.find(file);
+    if (of_file == m_by_file.end()) {
+        return -1;
+    }
+    auto found = of_file->second.first_by_entity.find(entity);
+    return found == of_file->second.first_by_entity.end() ? -1 : static_cast<long>(found->second);
 }
 
 void IPMAN_IP_INFO_DB::replace_at(long position, IPMAN_IP_INFO const& info) {
@@ -199,13 +193,19 @@ void IPMAN_IP_INFO_DB::remove_at(long position) {
     }
 }
 
+void IPMAN_IP_INFO_DB::index(size_t position) {
+    IPMAN_IP_INFO const& record = m_ip_info_vec[position];
+    auto [of_file, added] = m_by_file.try_emplace(record.file);
+    if (added) {
+        of_file->second.first = position;
+    }
+    of_file->second.first_by_entity.try_emplace(record.entity, position);
+}
+
 void IPMAN_IP_INFO_DB::reindex() {
-    m_first_by_file.clear();
-    m_first_by_file_and_entity.clear();
+    m_by_file.clear();
     for (size_t i = 0; i < m_ip_info_vec.size(); ++i) {
-        IPMAN_IP_INFO const& r = m_ip_info_vec[i];
-        m_first_by_file.emplace(r.file, i);
-        m_first_by_file_and_entity.emplace(file_and_entity(r.file, r.entity), i);
+        index(i);
     }
 }
 

@@ -112,15 +112,20 @@ private:
     long first_by_file_and_entity(std::string const& file, std::string const& entity) const;
     void replace_at(long position, IPMAN_IP_INFO const& info);
     void remove_at(long position);
+    // Adds the record at `position` to the indexes (a key seen before keeps
+    // its first position).
+    void index(size_t position);
     // Makes the indexes again after records moved.
     void reindex();
 
     std::vector<IPMAN_IP_INFO> m_ip_info_vec;
-    // The first position of each IP file, and of each IP file and entity
-    // (joined by a zero byte, which neither holds), so that the lookups by
-    // them do not walk every record.
-    std::unordered_map<std::string, size_t> m_first_by_file;
-    std::unordered_map<std::string, size_t> m_first_by_file_and_entity;
+    // The first position of each IP file, and of each of its entities, so
+    // that the lookups by them do not walk every record.
+    struct FILE_INDEX {
+        size_t first = 0;
+        std::unordered_map<std::string, size_t> first_by_entity;
+    };
+    std::unordered_map<std::string, FILE_INDEX> m_by_file;
 };
 
 // The name of the IP manager's persisted segment.
