@@ -232,7 +232,7 @@ public:
             return extract(manager, inst, data) ? &data : nullptr;
         }
         if (*memo == UNKNOWN) {
-            // Of an instance that is no IP component only that is kept.
+            // Of a unit or instance that is no IP component only that is kept.
             *memo = NONE;
             if (extract(manager, inst, data)) {
                 *memo = static_cast<uint32_t>(m_ip_data.size());
