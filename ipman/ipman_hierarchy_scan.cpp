@@ -138,7 +138,11 @@ public:
     HDB_CMP_ACTION_PT_INSTANCE const* cap() const { return m_cap; }
     // For a walk, which meets every instance: what is kept of each instance
     // is kept by its number, in the order the walk meets them.
-    void keep_instances() { m_instances.resize(m_cap->get_instances().size()); }
+    // So is what is kept of each design unit, by its position.
+    void keep_instances() {
+        m_instances.resize(m_cap->get_instances().size());
+        m_by_unit.assign(m_cap->get_design_units().size(), UNKNOWN);
+    }
 
     // The instance's design unit, as `find` finds it.
     template <class FIND>
@@ -221,10 +225,11 @@ public:
     }
 
     // The instance's IP data as extract_ipcore_info finds it; null when it
-    // finds none. Remembered with the design unit when the instance carries
-    // no string options of its own: the unit, found by the exact entity name,
-    // then decides the data. Else remembered with an instance that has
-    // instances below it, whose data every instance below asks for again.
+    // finds none. In a walk, remembered with the design unit when the
+    // instance carries no string options of its own: the unit, found by the
+    // exact entity name, then decides the data. Else remembered with an
+    // instance that has instances below it, whose data every instance below
+    // asks for again.
     IP_DATA const* ip_data(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst,
                            IP_DATA& data) {
         uint32_t* memo = memo_of(manager, inst);
@@ -310,10 +315,10 @@ private:
     // Where the IP data of `inst` is remembered (see ip_data); null when it
     // is not.
     uint32_t* memo_of(IPMAN_IP_INFO_MANAGER& manager, HDB_INSTANCE_NAME const* inst) {
-        if (inst->get_string_options().empty()) {
+        if (!m_by_unit.empty() && inst->get_string_options().empty()) {
             HDB_DESIGN_UNIT const* unit = manager.ip_find_entity(m_cap, inst);
-            if (unit != nullptr) {
-                return &m_by_unit.try_emplace(unit, UNKNOWN).first->second;
+            if (unit != nullptr && unit->position < m_by_unit.size()) {
+                return &m_by_unit[unit->position];
             }
         }
         INSTANCE* kept = inst->get_children().empty() ? nullptr : kept_of(inst);
@@ -334,9 +339,9 @@ private:
     std::unordered_map<std::string, SETTINGS_OF_ENTITY const*> m_settings_of_file;
     std::unordered_map<HDB_SOURCE_FILE const*, HEADER> m_headers;
     std::vector<INSTANCE> m_instances;
-    // The position of the IP data of each design unit met (or UNKNOWN, NONE),
-    // for its instances without string options of their own.
-    std::unordered_map<HDB_DESIGN_UNIT const*, uint32_t> m_by_unit;
+    // In a walk, the position of the IP data of each design unit (or UNKNOWN,
+    // NONE), for its instances without string options of their own.
+    std::vector<uint32_t> m_by_unit;
     std::deque<IP_DATA> m_ip_data;
 };
 

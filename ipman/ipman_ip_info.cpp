@@ -90,7 +90,6 @@ void IPMAN_IP_INFO::serialize(PDB_SEGMENT& segment) {
 
 void IPMAN_IP_INFO_DB::insert_ip_info(IPMAN_IP_INFO info) {
     m_ip_info_vec.push_back(std::move(info));
-    index(m_ip_info_vec.size() - 1);
 }
 
 bool IPMAN_IP_INFO_DB::remove_ip_info(IPMAN_IP_INFO const& info) {
@@ -130,12 +129,12 @@ void IPMAN_IP_INFO_DB::cleanup_db() {
             m_ip_info_vec.erase(m_ip_info_vec.begin() + static_cast<long>(i));
         }
     }
-    reindex();
+    drop_indexes();
 }
 
 void IPMAN_IP_INFO_DB::clear_ip_info() {
     m_ip_info_vec.clear();
-    reindex();
+    drop_indexes();
 }
 
 IPMAN_IP_INFO const* IPMAN_IP_INFO_DB::find_by_tip_file(std::string const& file) const {
@@ -160,12 +159,14 @@ long IPMAN_IP_INFO_DB::first_by_hpath(std::string const& hpath) const {
 }
 
 long IPMAN_IP_INFO_DB::first_by_file(std::string const& file) const {
+    index_added_records();
     auto found = m_by_file.find(file);
     return found == m_by_file.end() ? -1 : static_cast<long>(found->second.first);
 }
 
 long IPMAN_IP_INFO_DB::first_by_file_and_entity(std::string const& file,
                                                 std::string const& entity) const {
+    index_added_records();
     auto of_file = m_by_file.find(file);
     if (of_file == m_by_file.end()) {
         return -1;
@@ -182,31 +183,31 @@ void IPMAN_IP_INFO_DB::replace_at(long position, IPMAN_IP_INFO const& info) {
     bool same_keys = record.file == info.file && record.entity == info.entity;
     record = info;
     if (!same_keys) {
-        reindex();
+        drop_indexes();
     }
 }
 
 void IPMAN_IP_INFO_DB::remove_at(long position) {
     if (position >= 0) {
         m_ip_info_vec.erase(m_ip_info_vec.begin() + position);
-        reindex();
+        drop_indexes();
     }
 }
 
-void IPMAN_IP_INFO_DB::index(size_t position) {
-    IPMAN_IP_INFO const& record = m_ip_info_vec[position];
-    auto [of_file, added] = m_by_file.try_emplace(record.file);
-    if (added) {
-        of_file->second.first = position;
+void IPMAN_IP_INFO_DB::index_added_records() const {
+    for (; m_indexed < m_ip_info_vec.size(); ++m_indexed) {
+        IPMAN_IP_INFO const& record = m_ip_info_vec[m_indexed];
+        auto [of_file, added] = m_by_file.try_emplace(record.file);
+        if (added) {
+            of_file->second.first = m_indexed;
+        }
+        of_file->second.first_by_entity.try_emplace(record.entity, m_indexed);
     }
-    of_file->second.first_by_entity.try_emplace(record.entity, position);
 }
 
-void IPMAN_IP_INFO_DB::reindex() {
+void IPMAN_IP_INFO_DB::drop_indexes() {
     m_by_file.clear();
-    for (size_t i = 0; i < m_ip_info_vec.size(); ++i) {
-        index(i);
-    }
+    m_indexed = 0;
 }
 
 uint32_t IPMAN_IP_INFO_DB::class_body_hash() {
@@ -233,7 +234,7 @@ void IPMAN_IP_INFO_DB::serialize(PDB_SEGMENT& segment) {
             info.serialize(segment);
             m_ip_info_vec.push_back(info);
         }
-        reindex();
+        drop_indexes();
     } else {
         for (IPMAN_IP_INFO& info : m_ip_info_vec) {
             info.serialize(segment);

@@ -71,7 +71,8 @@ public:
 
 // The ordered list of IP components. Key operations act on the first record
 // that matches exactly (case-sensitive) and keep the order of the others; a
-// replaced record keeps its position.
+// replaced record keeps its position. Like the other lists of the IP manager,
+// one thread at a time uses it: its lookups bring its indexes up to date.
 class IPMAN_IP_INFO_DB {
 public:
     virtual ~IPMAN_IP_INFO_DB() = default;
@@ -112,11 +113,12 @@ private:
     long first_by_file_and_entity(std::string const& file, std::string const& entity) const;
     void replace_at(long position, IPMAN_IP_INFO const& info);
     void remove_at(long position);
-    // Adds the record at `position` to the indexes (a key seen before keeps
-    // its first position).
-    void index(size_t position);
-    // Makes the indexes again after records moved.
-    void reindex();
+    // Adds the records added since the last lookup to the indexes (a key seen
+    // before keeps its first position). A scan adds many records and looks
+    // none up, so the indexes are brought up to date by the lookups.
+    void index_added_records() const;
+    // Drops the indexes after records moved; the next lookup makes them again.
+    void drop_indexes();
 
     std::vector<IPMAN_IP_INFO> m_ip_info_vec;
     // The first position of each IP file, and of each of its entities, so
@@ -125,7 +127,8 @@ private:
         size_t first = 0;
         std::unordered_map<std::string, size_t> first_by_entity;
     };
-    std::unordered_map<std::string, FILE_INDEX> m_by_file;
+    mutable std::unordered_map<std::string, FILE_INDEX> m_by_file;
+    mutable size_t m_indexed = 0; // the records, from the first, in m_by_file
 };
 
 // The name of the IP manager's persisted segment.

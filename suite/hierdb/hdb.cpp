@@ -525,7 +525,8 @@ bool HDB_JSON_READER::start_object(size_t) {
         return true;
     }
     case PLACE_UNIT:
-        m_cap.m_design_units.emplace_back();
+        m_cap.m_design_units.emplace_back().position =
+            static_cast<uint32_t>(m_cap.m_design_units.size() - 1);
         push(PLACE_UNIT);
         return true;
     case PLACE_SECTION:

@@ -86,6 +86,7 @@ struct HDB_DESIGN_UNIT {
     std::string name;
     std::string library;
     int file = -1;
+    uint32_t position = 0; // its place among the hierarchy's design units, from 0
 };
 
 // What an instance stands for, as the compiler recorded it ("macrofunction"

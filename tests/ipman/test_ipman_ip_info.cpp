@@ -167,7 +167,7 @@ TEST(IpmanIpInfoDb, LookupsFindTheFirstExactMatchAfterEveryChange) {
     IPMAN_IP_INFO_DB db;
     auto expect_walk_agrees = [&db](char const* step) {
         SCOPED_TRACE(step);
-        for (std::string file : {"a.tip", "A.tip", "b.tip", "a.tip ", "c.tip", ""}) {
+        for (std::string file : {"a.tip", "A.tip", "b.tip", "a.tip ", "c.tip", "d.tip", ""}) {
             IPMAN_IP_INFO const* first = nullptr;
             for (IPMAN_IP_INFO const& r : db.records()) {
                 if (r.file == file) {
@@ -209,6 +209,8 @@ TEST(IpmanIpInfoDb, LookupsFindTheFirstExactMatchAfterEveryChange) {
     child.skip_check_need_regen = true;
     db.insert_ip_info(child);
     db.insert_ip_info(record("a.tip", "e2", "h7"));
+    db.insert_ip_info(record("d.tip", "e1", "h8"));
+    expect_walk_agrees("inserted after lookups, keys seen before and new");
     db.cleanup_db();
     expect_walk_agrees("cleaned up");
     PDB_SEGMENT writer = PDB_SEGMENT::writer(IPMAN_IP_INFO_SEGMENT);
@@ -217,7 +219,7 @@ TEST(IpmanIpInfoDb, LookupsFindTheFirstExactMatchAfterEveryChange) {
     expect_walk_agrees("cleared");
     PDB_SEGMENT reader = PDB_SEGMENT::reader(IPMAN_IP_INFO_SEGMENT, writer.text());
     db.serialize(reader);
-    ASSERT_EQ(db.records().size(), 4u);
+    ASSERT_EQ(db.records().size(), 5u);
     expect_walk_agrees("read back");
 }
 
