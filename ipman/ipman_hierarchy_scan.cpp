@@ -126,19 +126,19 @@ ACF_VARIABLE_TYPE_ENUM const IP_VARIABLES[] = {ACF_VARIABLE_TYPE_IP_TOOL_NAME,
 } // namespace
 
 // What one scan reads once and then looks up: the project's settings that
-// came from IP files, the header of each design file, the IP data of each
-// design unit, and, in a walk of the tree, per instance its design unit, its
-// IP data (of instances with instances below them and string options of their
-// own) and its enclosing component. Valid while the scan runs: the files and
-// settings do not change meanwhile.
+// came from IP files, the header of each design file, and, in a walk of the
+// tree, the IP data of each design unit and, per instance, its design unit,
+// its IP data (of instances with instances below them and string options of
+// their own) and its enclosing component. Valid while the scan runs: the
+// files and settings do not change meanwhile.
 class IPMAN_HIERARCHY_SCAN_CACHE {
 public:
     explicit IPMAN_HIERARCHY_SCAN_CACHE(HDB_CMP_ACTION_PT_INSTANCE const* cap) : m_cap(cap) {}
 
     HDB_CMP_ACTION_PT_INSTANCE const* cap() const { return m_cap; }
     // For a walk, which meets every instance: what is kept of each instance
-    // is kept by its number, in the order the walk meets them.
-    // So is what is kept of each design unit, by its position.
+    // is kept by its number, in the order the walk meets them, and what is
+    // kept of each design unit by its position.
     void keep_instances() {
         m_instances.resize(m_cap->get_instances().size());
         m_by_unit.assign(m_cap->get_design_units().size(), UNKNOWN);
