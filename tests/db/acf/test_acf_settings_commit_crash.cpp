@@ -125,12 +125,13 @@ TEST(SettingsCommitCrash, KilledCommitLeavesTheOldOrTheNewFile) {
     // Kill points from the start of the commit to twice its time, so that
     // both sides of the rename are met.
     int const kills = 25;
-    for (int i = 0; i < kills; ++i) {
+    // A fatal failure inside a kill ends the series, as it ends the test.
+    for (int i = 0; i < kills && !HasFatalFailure(); ++i) {
         kill_after(commit * i * 2 / (kills - 1), i);
     }
     // A busy machine can slow the killed commits beyond that: later kills,
     // each twice as late, until one of them comes after the rename.
-    for (int i = 0; i < 6 && new_seen == 0; ++i) {
+    for (int i = 0; i < 6 && new_seen == 0 && !HasFatalFailure(); ++i) {
         kill_after(commit * (4 << i), kills + i);
     }
     EXPECT_GT(old_seen, 0);
