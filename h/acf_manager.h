@@ -67,6 +67,9 @@ public:
     // The characters a project or revision name may not hold: a name with one
     // is refused with ILLEGAL_CHARACTERS_IN_NAME.
     static char const* get_illegal_name_characters();
+    // The longest revision name whose files' names the file system takes: a
+    // longer one is refused at creation with FILE_NAME_TOO_LONG.
+    static size_t get_max_revision_name_length();
     // False without an open project. Leaves the store cache as it is.
     bool close_project(bool commit);
     // How many times a project was closed in this process: what is kept of a

@@ -143,9 +143,13 @@ bool MDB_RAS_ENGINE::remove_assignment_one_file_mode(ACF_FILE_CATEGORY_ENUM cons
     }
     FIO_PATH routing = routing_file(acf_mgr);
     bool committed = commit_and_unlock(acf_mgr);
-    // The routing file goes only with the settings that name it.
-    if (committed && routing_cleaned) {
-        FIO_FILE_SYSTEM::remove(routing);
+    // The routing file goes only with the settings that name it; one that
+    // stays where it should have gone is said.
+    if (committed && routing_cleaned && !FIO_FILE_SYSTEM::remove(routing) &&
+        FIO_FILE_SYSTEM::presence(routing) != FIO_PRESENCE::MISSING) {
+        MSG_O* message = MSG_MDB::O::CANT_DELETE_FILE(routing.path().c_str());
+        message->show();
+        delete message;
     }
     return committed;
 }

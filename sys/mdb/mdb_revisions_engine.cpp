@@ -35,7 +35,12 @@ void show_cant_write(std::string const& file) {
 std::string refusal_reason(int status) {
     switch (status) {
     case ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE:
-        return "the settings of the active revision could not be written";
+        return "the project's files could not be written";
+    case ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED:
+        return "the settings of the revision it is based on could not be read";
+    case ACF_REVISION_MANAGER::FILE_NAME_TOO_LONG:
+        return "a revision name may have at most " +
+               std::to_string(ACF_MANAGER::get_max_revision_name_length()) + " characters";
     case ACF_REVISION_MANAGER::LOCK_HELD:
         return "the project's settings are in use";
     case ACF_REVISION_MANAGER::NO_PROJECT_OPEN:
@@ -159,9 +164,10 @@ void mdb_tell_host_active_revision() {
 }
 
 bool mdb_revision_name_is_free(std::string const& name, std::string* file) {
+    // A revision listed without its settings file may be created again; a
+    // settings file of the name, listed or not, is never written over.
     std::string settings_file = mdb_revision_settings_file(name);
-    if (!ACF_MANAGER::get_acf_manager()->is_revision_included_in_project(name.c_str()) &&
-        !FIO_FILE_SYSTEM::exists(FIO_PATH(settings_file))) {
+    if (FIO_FILE_SYSTEM::presence(FIO_PATH(settings_file)) == FIO_PRESENCE::MISSING) {
         return true;
     }
     if (file != nullptr) {

@@ -49,8 +49,9 @@ int mdb_delete_revision(std::string const& revision);
 // Tells the host to reopen the project on the active revision.
 void mdb_tell_host_active_revision();
 
-// Whether a new revision may take `name`: not listed in the project and
-// without a settings file. Otherwise `file` names the settings file.
+// Whether a new revision may take `name`: no settings file of that name
+// (a revision listed without one may be created again). Otherwise `file`
+// names the settings file.
 bool mdb_revision_name_is_free(std::string const& name, std::string* file);
 
 // What the new-revision dialog asks for.

@@ -185,6 +185,23 @@ bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_nam
 // ---------------------------------------------------------------------------
 
 bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush) {
+    bool locked = is_write_locked();
+    // A commit that failed under this lock has been reported: a second one
+    // (the commit at the unlock) must not write what the first could not.
+    if (locked && test_state(STATE_COMMIT_FAILED)) {
+        m_last_error_status = ACF_REVISION_MANAGER::UNABLE_TO_WRITE_FILE;
+        return false;
+    }
+    bool had_changes = m_asgn_storage != nullptr &&
+                       (get_force_write() || m_asgn_storage->have_any_assignments_changed());
+    bool written = write_changed_files(write_notes, flush);
+    if (!written && locked && had_changes) {
+        drop_unwritten_changes();
+    }
+    return written;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::write_changed_files(bool write_notes, bool flush) {
     // A look at the revision's files that fails anywhere in the commit fails
     // it, and nothing is written from then on.
     ACF_FILE_OPERATION operation;
@@ -250,6 +267,19 @@ bool ACF_MANAGER_STORAGE_REAL::write_files_to_disk(bool write_notes, bool flush)
     }
     set_force_write(false);
     return written;
+}
+
+void ACF_MANAGER_STORAGE_REAL::drop_unwritten_changes() {
+    set_state(STATE_COMMIT_FAILED, true);
+    set_force_write(false);
+    m_asgn_storage->clear_changed_status_of_all_assignments();
+    clear_changed_list();
+    // The files count as unread: the next lock reads them again, and what is
+    // in memory then is what is on disk.
+    for (ACF_MGR_FILE_INFO* info : m_files) {
+        info->stamp_ns = -1;
+    }
+    m_file_watch.recheck_all();
 }
 
 void ACF_MANAGER_STORAGE_REAL::remove_temporaries_of_dead_commits() {

@@ -23,7 +23,8 @@
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
 
-#include <cstdio>
+#include <climits>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -50,6 +51,15 @@ std::string replace_first(std::string text, std::string const& from, std::string
     return text;
 }
 
+// Says that a file of the project could not be read, or written.
+void post_file_not_opened(std::string const& file, bool for_writing) {
+    MSG_POST* message =
+        for_writing ? static_cast<MSG_POST*>(MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(file.c_str()))
+                    : MSG_ACF::W::PROJECT_FILE_DOES_NOT_EXIST(file.c_str());
+    message->post();
+    delete message;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -71,42 +81,61 @@ int ACF_MANAGER::add_revision_to_project(char const* revision, bool copy_from_ba
     if (is_read_locked() || is_write_locked()) {
         return LOCK_HELD;
     }
+    if (std::strlen(revision) > get_max_revision_name_length()) {
+        return FILE_NAME_TOO_LONG;
+    }
+    // A look at the project's files that fails anywhere fails the creation
+    // before anything is written.
+    ACF_FILE_OPERATION operation;
     std::string project_file = text_of(get_project_full_path());
-    if (is_revision_listed_in_project(project_file.c_str(), revision)) {
-        return REVISION_ALREADY_IN_PROJECT;
+    std::string new_file = acf_revision_settings_file_path(project_file, revision);
+    // A revision listed without its settings file (left so by an older
+    // version killed while creating it) may be created again.
+    if (is_revision_listed_in_project(project_file.c_str(), revision) &&
+        acf_file_exists(new_file)) {
+        return operation.failed() ? UNABLE_TO_WRITE_FILE : REVISION_ALREADY_IN_PROJECT;
     }
     std::string base = copy_from_base ? text_of(base_revision) : std::string();
     if (!base.empty() && !is_revision_listed_in_project(project_file.c_str(), base.c_str())) {
         return REVISION_NOT_IN_PROJECT;
     }
+    std::string base_file =
+        base.empty() ? std::string() : acf_revision_settings_file_path(project_file, base);
     if (!base.empty() && acf_os_based_compare(base.c_str(), get_active_revision_name())) {
         // The base's file on disk must hold its latest settings.
         if (write_lock(false)) {
-            commit_files_to_disk(true, false);
+            bool committed = commit_files_to_disk(true, false);
             write_unlock(true);
+            if (!committed) {
+                post_file_not_opened(base_file, true);
+                return UNABLE_TO_WRITE_FILE;
+            }
         }
     }
-    if (!move_revision_to_bottom_of_project_file_list(project_file.c_str(), revision)) {
-        // The project file stays as it was: it could not be read or written.
-        MSG_POST* message = MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(project_file.c_str());
-        message->post();
-        delete message;
-        return UNABLE_TO_WRITE_FILE;
+    // A base never written has no settings to copy; one that cannot be read
+    // fails the creation rather than give a revision without its settings.
+    bool read_base = !base_file.empty() && acf_file_exists(base_file);
+    // What a failure takes away again is only what the creation made.
+    std::string new_tdf_file =
+        FIO_PATH(new_file).directory() + acf_revision_defaults_file_name(revision);
+    bool tdf_was_there = acf_file_exists(new_tdf_file);
+    bool tsf_was_there = acf_file_exists(new_file);
+    if (operation.failed()) {
+        return FILE_CANNOT_BE_OPENED;
     }
 
     ACF_MANAGER_STORAGE* kept = get_storage();
-    std::string base_file = FIO_PATH(text_of(kept->get_active_revision_path())).directory() + base +
-                            FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_TSF);
     auto* storage = MEM_NEW(ACF, ACF_MANAGER_STORAGE_REAL)(project_file, revision, this, true);
     set_current_storage_to(storage);
     duplicate_base_tdf_for_new_revision(base.c_str(), revision);
 
+    int status = SUCCESS;
     std::vector<std::pair<std::string, std::string>> copied_files;
     if (write_lock(false)) {
         bool header_comments = true;
         bool write_notes = true;
         ASSIGNMENT_LIST* read = nullptr;
-        if (!base.empty()) {
+        if (read_base) {
             storage->init_project_parameters_from(kept);
             ACF_READ_FILE_OPTIONS options;
             options.keep_free_standing = true;
@@ -116,13 +145,15 @@ int ACF_MANAGER::add_revision_to_project(char const* revision, bool copy_from_ba
             options.keep_comments = true;
             if (storage->read_file_from_disk(base_file.c_str(), true, options)) {
                 read = storage->get_non_project_asgn_coll();
+            } else {
+                status = FILE_CANNOT_BE_OPENED;
+                post_file_not_opened(base_file, false);
             }
         }
         if (read != nullptr && !read->empty()) {
             std::string version = acf_get_version_string();
             std::string base_tdf = acf_revision_defaults_file_name(base);
             std::string new_tdf = acf_revision_defaults_file_name(revision);
-            std::string new_file = text_of(storage->get_active_revision_path());
             ACF_MGR_INPUT_PARAMETERS params;
             for (ACF_ASSIGNMENT* asgn : *read) {
                 if (!ACF_REQUIRE(asgn != NULL)) {
@@ -186,21 +217,47 @@ int ACF_MANAGER::add_revision_to_project(char const* revision, bool copy_from_ba
             }
             write_notes = false;
         }
-        storage->set_write_header_comments(header_comments);
-        storage->write_files_to_disk(write_notes, false);
+        if (status == SUCCESS) {
+            storage->set_write_header_comments(header_comments);
+            if (!storage->write_files_to_disk(write_notes, false)) {
+                status = UNABLE_TO_WRITE_FILE;
+                post_file_not_opened(new_file, true);
+            }
+        }
         if (read != nullptr) {
             clear_read_assignment_collection();
         }
-        write_unlock(true);
-    }
-    for (auto const& copy : copied_files) {
-        if (acf_file_exists(copy.first)) {
-            copy_file(copy.first, copy.second);
+        if (status == SUCCESS) {
+            write_unlock(true);
+        } else {
+            // Without the commit of the unlock: nothing of the failed
+            // creation is written.
+            storage->write_unlock();
         }
+    } else {
+        status = LOCK_HELD;
+    }
+    // The project lists the revision only once its settings file is in place.
+    if (status == SUCCESS &&
+        !move_revision_to_bottom_of_project_file_list(project_file.c_str(), revision)) {
+        status = UNABLE_TO_WRITE_FILE;
+        post_file_not_opened(project_file, true);
+        if (!tsf_was_there) {
+            FIO_FILE_SYSTEM::remove(FIO_PATH(new_file));
+        }
+    }
+    if (status == SUCCESS) {
+        for (auto const& copy : copied_files) {
+            if (acf_file_exists(copy.first)) {
+                copy_file(copy.first, copy.second);
+            }
+        }
+    } else if (!tdf_was_there) {
+        FIO_FILE_SYSTEM::remove(FIO_PATH(new_tdf_file));
     }
     set_current_storage_to(kept);
     delete storage;
-    return SUCCESS;
+    return status;
 }
 
 int ACF_MANAGER::remove_revision_from_project(char const* revision, bool delete_file) {
@@ -216,23 +273,51 @@ int ACF_MANAGER::remove_revision_from_project(char const* revision, bool delete_
     if (acf_os_based_compare(revision, get_active_revision_name())) {
         return REVISION_IS_ACTIVE;
     }
+    // A look at the project's files that fails anywhere fails the removal
+    // before anything changes.
+    ACF_FILE_OPERATION operation;
     std::string project_file = text_of(get_project_full_path());
     if (!is_revision_listed_in_project(project_file.c_str(), revision)) {
         return REVISION_NOT_IN_PROJECT;
     }
-    if (delete_file) {
-        std::string settings_file = acf_revision_settings_file_path(project_file, revision);
-        if (acf_file_exists(settings_file) && std::remove(settings_file.c_str()) != 0) {
-            return REVISION_FILE_NOT_DELETED;
+    std::string settings_file = acf_revision_settings_file_path(project_file, revision);
+    bool delete_settings = delete_file && acf_file_exists(settings_file);
+    // The project file as it is, to list the revision again should its
+    // settings file stay.
+    std::string project_text;
+    if (operation.failed()) {
+        return UNABLE_TO_WRITE_FILE;
+    }
+    if (delete_settings && !FIO_FILE_SYSTEM::read_file(FIO_PATH(project_file), project_text)) {
+        post_file_not_opened(project_file, false);
+        return UNABLE_TO_WRITE_FILE;
+    }
+    // The project stops listing the revision before its settings go: a
+    // failure or a kill in between never leaves a listed revision without
+    // its settings.
+    if (!remove_revision_name_from_project_file(project_file.c_str(), revision)) {
+        post_file_not_opened(project_file, true);
+        return UNABLE_TO_WRITE_FILE;
+    }
+    if (delete_settings && !FIO_FILE_SYSTEM::remove(FIO_PATH(settings_file)) &&
+        FIO_FILE_SYSTEM::presence(FIO_PATH(settings_file)) != FIO_PRESENCE::MISSING) {
+        // The settings stay, and so does the revision.
+        if (!FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(project_file), project_text)) {
+            post_file_not_opened(project_file, true);
         }
+        return REVISION_FILE_NOT_DELETED;
     }
     std::string key;
     create_manager_storage_search_key(revision, &key);
     if (m_acf_manager_storage_map.count(key) != 0) {
         delete_storage_in_map(key);
     }
-    remove_revision_name_from_project_file(project_file.c_str(), revision);
     return SUCCESS;
+}
+
+size_t ACF_MANAGER::get_max_revision_name_length() {
+    // The longest name derived from a revision's is that of its defaults file.
+    return NAME_MAX - acf_revision_defaults_file_name("").size();
 }
 
 int ACF_MANAGER::set_active_revision_name(char const* revision, bool commit_new_files,

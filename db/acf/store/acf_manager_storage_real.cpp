@@ -165,6 +165,7 @@ bool ACF_MANAGER_STORAGE_REAL::write_lock(bool post_messages) {
     ++m_lock_count;
     m_write_locked = true;
     set_state(STATE_POST_MESSAGES, post_messages);
+    set_state(STATE_COMMIT_FAILED, false);
     reset_filters();
     if (ACF_REQUIRE(m_acf_revision_manager != NULL)) {
         m_acf_revision_manager->synchronize();

@@ -386,6 +386,12 @@ public:
 
     // --- Writing and defaults (the project side: writer unit) ----------------------
     bool write_assignments_to_files(bool write_notes, bool flush);
+    // The commit of write_files_to_disk once it knows there are changes to write.
+    bool write_changed_files(bool write_notes, bool flush);
+    // After a failed commit: the changes it could not write are dropped, so
+    // that no later commit writes what was reported as not written, and the
+    // settings file is read afresh at the next lock.
+    void drop_unwritten_changes();
     // A settings file that could not be written: status 5 and the message
     // naming it with the reason (when the lock posts messages). False.
     bool report_unwritten_file(std::string const& reason);
@@ -436,7 +442,7 @@ public:
     ACF_ASGN_SEARCH_FILTER current_filter() const;
 
     // State bits.
-    enum : uint8_t {
+    enum : uint16_t {
         STATE_POST_MESSAGES = 1u << 0,
         STATE_ALLOW_IGNORED = 1u << 1,
         STATE_MODIFIED = 1u << 2,
@@ -445,6 +451,9 @@ public:
         STATE_NEED_REOPEN = 1u << 5,
         STATE_COLLECT_MESSAGES = 1u << 6,
         STATE_LOADED = 1u << 7,
+        // A commit under the current write lock failed: nothing more is
+        // written until the next lock.
+        STATE_COMMIT_FAILED = 1u << 8,
     };
     // Mode bits.
     enum : uint8_t {
@@ -461,10 +470,10 @@ private:
     // active revision's name (old chip sections) or to the project's name (old
     // project sections) stands for none.
     char const* effective_section_id(ACF_VARIABLE_TYPE_ENUM variable, char const* section_id) const;
-    bool test_state(uint8_t bit) const { return (m_state.load() & bit) != 0; }
+    bool test_state(uint16_t bit) const { return (m_state.load() & bit) != 0; }
     // Sets or clears a bit; returns whether it was set before.
-    bool set_state(uint8_t bit, bool on) {
-        return ((on ? m_state.fetch_or(bit) : m_state.fetch_and(static_cast<uint8_t>(~bit))) &
+    bool set_state(uint16_t bit, bool on) {
+        return ((on ? m_state.fetch_or(bit) : m_state.fetch_and(static_cast<uint16_t>(~bit))) &
                 bit) != 0;
     }
     bool test_mode(uint8_t bit) const { return (m_mode.load() & bit) != 0; }
@@ -497,7 +506,7 @@ private:
     THR_READ_WRITE_SEMAPHORE* m_semaphore;
     std::atomic<uint32_t> m_lock_count{0};
     std::atomic<bool> m_write_locked{false};
-    std::atomic<uint8_t> m_state{STATE_POST_MESSAGES};
+    std::atomic<uint16_t> m_state{STATE_POST_MESSAGES};
     std::atomic<uint8_t> m_mode{MODE_WRITE_HEADER | MODE_SUPPORTS_TCL};
     // Queries made under shared read locks go through this one at a time: they
     // use work records of their own and of the collection.

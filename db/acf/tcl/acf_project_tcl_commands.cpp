@@ -65,6 +65,15 @@ bool open_or_create(WORDS const& words, bool create, std::string* result) {
         return false;
     }
     FIO_PATH file(project_file_of(project));
+    // A revision whose files' names the file system would not take could
+    // never be opened: it is not created.
+    std::string named = revision.empty() ? file.base() : revision;
+    if (create && named.size() > ACF_MANAGER::get_max_revision_name_length() &&
+        !manager->is_revision_listed_in_project(file.path().c_str(), named.c_str())) {
+        *result = words[0] + ": a revision name may have at most " +
+                  std::to_string(ACF_MANAGER::get_max_revision_name_length()) + " characters";
+        return false;
+    }
     // A project that has only its old files is converted as it opens.
     int status = manager->open_project(file.directory().c_str(), file.base().c_str(),
                                        revision.c_str(), true, create, true, create, create);

@@ -2,13 +2,15 @@
  * system call on a chosen kind of file fail, with EIO by default, as a failing
  * disk would.
  *
- *   FAULT_CALL   the call: open, read, write, fsync, rename, stat, lstat,
- *                readlink or flock
+ *   FAULT_CALL   the call: open, read, write, fsync, rename, unlink, stat,
+ *                lstat, readlink or flock
  *   FAULT_FILE   a text that the file's path must hold (".tsf", ".tpf", ...);
  *                with a "$" at its end, the text the path must end with
  *   FAULT_AT     which of the matching calls fails, counted from 1; 0 for all
  *   FAULT_ERRNO  the error number it fails with (default EIO)
  *   FAULT_LOG    a file that gets one line naming the path when the fault is made
+ *   FAULT_KILL   when set, the process is killed at that call instead, as a
+ *                crash or a power cut would stop it there
  *
  * A file is known by its descriptor through /proc/self/fd, so that files opened
  * inside the C library (temporary files) are matched too; a rename matches by
@@ -18,6 +20,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -77,6 +80,9 @@ static int strike(char const* call, char const* what) {
             fclose(f);
         }
     }
+    if (getenv("FAULT_KILL") != NULL) {
+        raise(SIGKILL);
+    }
     char const* number = getenv("FAULT_ERRNO");
     errno = number != NULL ? atoi(number) : EIO;
     return 1;
@@ -123,6 +129,13 @@ int rename(char const* from, char const* to) {
         return -1;
     }
     return NEXT(rename)(from, to);
+}
+
+int unlink(char const* path) {
+    if (is_call("unlink") && path_matches(path) && strike("unlink", path)) {
+        return -1;
+    }
+    return NEXT(unlink)(path);
 }
 
 int stat(char const* path, struct stat* status) {

@@ -102,3 +102,29 @@ TEST_F(TclProjectPackage, EveryOptionOfASetCommandIsTakenAsWritten) {
 }
 
 } // namespace
+
+namespace {
+
+// A revision whose defaults file's name the file system would not take could
+// never be opened: project_new refuses it, naming the limit, and writes nothing.
+TEST_F(TclProjectPackage, ProjectNewRefusesARevisionNameTooLongForItsFiles) {
+    std::string const folder = dir.path();
+    for (size_t length : {231u, 232u, 251u}) {
+        std::string const name(length, 'r');
+        std::string const script =
+            "project_new -revision " + name + " [file join {" + folder + "} chip]";
+        std::pair<int, std::string> const result = eval(script);
+        if (length <= 231) {
+            EXPECT_EQ(result, std::make_pair(TCL_OK, std::string()));
+            EXPECT_TRUE(std::filesystem::exists(dir.file(name + ".tsf")));
+            manager->close_project(false);
+        } else {
+            EXPECT_EQ(result, std::make_pair(TCL_ERROR,
+                                             std::string("project_new: a revision name may have "
+                                                         "at most 231 characters")));
+            EXPECT_FALSE(std::filesystem::exists(dir.file(name + ".tsf")));
+        }
+    }
+}
+
+} // namespace

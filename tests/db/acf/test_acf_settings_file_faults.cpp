@@ -4,7 +4,9 @@
 // file is reported, fails the script, and leaves every file of the project as
 // it was. Each call of the kind is made to fail in turn, from the first until
 // the script makes no such call anymore.
+#include "acf_fault_shim.h"
 #include "acf_script_project.h"
+#include "tests/support/test_child_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -14,38 +16,6 @@
 #include <vector>
 
 namespace {
-
-// Environment variables for the programs started while it lives.
-class CHILD_ENVIRONMENT {
-public:
-    explicit CHILD_ENVIRONMENT(std::vector<std::pair<char const*, std::string>> const& variables) {
-        for (auto const& variable : variables) {
-            char const* old = std::getenv(variable.first);
-            m_kept.emplace_back(variable.first, old != nullptr ? old : "", old != nullptr);
-            setenv(variable.first, variable.second.c_str(), 1);
-        }
-    }
-    ~CHILD_ENVIRONMENT() {
-        for (KEPT const& kept : m_kept) {
-            if (kept.was_set) {
-                setenv(kept.name, kept.value.c_str(), 1);
-            } else {
-                unsetenv(kept.name);
-            }
-        }
-    }
-    CHILD_ENVIRONMENT(CHILD_ENVIRONMENT const&) = delete;
-    CHILD_ENVIRONMENT& operator=(CHILD_ENVIRONMENT const&) = delete;
-
-private:
-    struct KEPT {
-        KEPT(char const* n, std::string v, bool s) : name(n), value(std::move(v)), was_set(s) {}
-        char const* name;
-        std::string value;
-        bool was_set;
-    };
-    std::vector<KEPT> m_kept;
-};
 
 std::string const CHANGE_AND_COMMIT = "project_open proj\n"
                                       "set_global_assignment -name SMART_RECOMPILE OFF\n"
@@ -87,16 +57,13 @@ void shape(ACF_SCRIPT_PROJECT& project, PROJECT_SHAPE shape) {
 TEST_RUN_RESULT run_with_fault(ACF_SCRIPT_PROJECT& project, std::string const& script,
                                char const* call, std::string const& file, long at, int error,
                                std::string const& log) {
-    // The sanitizers' runtime then need not come first.
-    char const* asan = std::getenv("ASAN_OPTIONS");
-    CHILD_ENVIRONMENT environment(
-        {{"LD_PRELOAD", ACF_FAULT_SHIM_PATH},
-         {"ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0"},
-         {"FAULT_CALL", call},
-         {"FAULT_FILE", file},
-         {"FAULT_AT", std::to_string(at)},
-         {"FAULT_ERRNO", std::to_string(error)},
-         {"FAULT_LOG", log}});
+    std::vector<std::pair<char const*, std::string>> variables = acf_fault_shim_preload();
+    variables.insert(variables.end(), {{"FAULT_CALL", call},
+                                       {"FAULT_FILE", file},
+                                       {"FAULT_AT", std::to_string(at)},
+                                       {"FAULT_ERRNO", std::to_string(error)},
+                                       {"FAULT_LOG", log}});
+    TEST_CHILD_ENVIRONMENT environment(variables);
     return project.run(script);
 }
 

@@ -1,0 +1,88 @@
+// A small program that does one dialog action on a project as the graphical
+// host does it (a user-interface process, whose every write unlock commits),
+// so that a test can run it with a preloaded library making a disk fault or
+// a kill at one call of the action.
+//
+//   mdb_commit_driver <project folder> <project> <action> [<argument>...]
+//
+// Actions: "open" (opens and closes the project), "import <file>" (Import
+// Assignments, with the backup it makes by default), "remove-pins" (Remove Assignments of the
+// pin category with instances), "create <name> <base>" (Create Revision),
+// "delete <name>" (Delete Revision). The project is opened before the fault
+// is armed: FAULT_ARM_CALL becomes the library's FAULT_CALL only then. Exit
+// status: 0 when the action was done, 1 when it reported a failure, 2 when
+// the project did not open.
+#include "acf_manager.h"
+#include "suite/general/gen.h"
+#include "sys/mdb/mdb_import_assignment_dlg.h"
+#include "sys/mdb/mdb_ras_engine.h"
+#include "sys/mdb/mdb_revisions_engine.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+bool import(std::string const& source) {
+    MDB_IMPORT_ASSIGNMENT_DLG dialog(nullptr);
+    dialog.on_init_dialog();
+    dialog.findChild<QLineEdit*>("filename_text")->setText(QString::fromLocal8Bit(source.c_str()));
+    dialog.on_ok();
+    return dialog.result() == QDialog::Accepted;
+}
+
+bool remove_pins() {
+    // The pin row (2) holds its file category (row - 1).
+    std::vector<ACF_FILE_CATEGORY_ENUM> selection(MDB_RAS_SELECTION_SIZE, ACF_FILE_CATEGORY_NONE);
+    selection[2] = static_cast<ACF_FILE_CATEGORY_ENUM>(1);
+    return MDB_RAS_ENGINE().remove_assignment_one_file_mode(selection.data(), true, true);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        std::fputs("usage: mdb_commit_driver <project folder> <project> <action> [<argument>...]\n",
+                   stderr);
+        return 2;
+    }
+    std::vector<std::string> args(argv + 1, argv + argc);
+    QApplication app(argc, argv);
+    gen_set_is_ui_process(true);
+    gen_set_is_qt(true);
+    if (chdir(args[0].c_str()) != 0) {
+        return 2;
+    }
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    if (manager->open_project(args[0].c_str(), args[1].c_str(), "", false, false, true, false,
+                              false) != ACF_REVISION_MANAGER::SUCCESS) {
+        return 2;
+    }
+    if (char const* call = std::getenv("FAULT_ARM_CALL")) {
+        setenv("FAULT_CALL", call, 1);
+    }
+    std::string const& action = args[2];
+    bool done = true;
+    if (action == "import" && args.size() == 4) {
+        done = import(args[3]);
+    } else if (action == "remove-pins") {
+        done = remove_pins();
+    } else if (action == "create" && args.size() == 5) {
+        done = mdb_create_revision({args[3], args[4], "", false}) == ACF_REVISION_MANAGER::SUCCESS;
+    } else if (action == "delete" && args.size() == 4) {
+        done = mdb_delete_revision(args[3]) == ACF_REVISION_MANAGER::SUCCESS;
+    } else if (action != "open") {
+        std::fprintf(stderr, "mdb_commit_driver: unknown action %s\n", action.c_str());
+        return 2;
+    }
+    unsetenv("FAULT_CALL");
+    manager->close_project(false);
+    std::fflush(stdout);
+    return done ? 0 : 1;
+}
