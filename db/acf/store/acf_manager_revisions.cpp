@@ -282,12 +282,12 @@ int ACF_MANAGER::remove_revision_from_project(char const* revision, bool delete_
     }
     std::string settings_file = acf_revision_settings_file_path(project_file, revision);
     bool delete_settings = delete_file && acf_file_exists(settings_file);
-    // The project file as it is, to list the revision again should its
-    // settings file stay.
-    std::string project_text;
     if (operation.failed()) {
         return UNABLE_TO_WRITE_FILE;
     }
+    // The project file as it is, to list the revision again should its
+    // settings file stay.
+    std::string project_text;
     if (delete_settings && !FIO_FILE_SYSTEM::read_file(FIO_PATH(project_file), project_text)) {
         post_file_not_opened(project_file, false);
         return UNABLE_TO_WRITE_FILE;

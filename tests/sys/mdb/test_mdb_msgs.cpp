@@ -21,6 +21,7 @@ TEST(MdbMsgs, FactoriesFillTemplatesAndIdentifiers) {
          "Toolbar name 'Main' already exists. Type another name in the Toolbar name field."},
         {MSG_MDB::O::REVISION_NOT_CHANGED("b", "it is the active revision"), 'O', 296065,
          "Can't change revision b -- it is the active revision"},
+        {MSG_MDB::O::CANT_DELETE_FILE("r.rba"), 'O', 296066, "Can't delete file r.rba"},
         {MSG_MDB::O::ASSIGNMENT_GROUPS_CHANGED_OUTSIDE_TESSALY(), 'O', 296044,
          "Assignment Groups have been changed outside of the Assignment Groups dialog box.  "
          "Changes made in the dialog will be lost."},
@@ -63,7 +64,7 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
     auto call_2 = [](auto factory) { return static_cast<MSG_BASE*>(factory("x", "y")); };
 #include "sys/mdb/mdb_msgs.def"
 #undef MDB_MSG
-    EXPECT_EQ(seen.size(), 64u);
+    EXPECT_EQ(seen.size(), 65u);
 }
 
 class SuppressInfo : public MSG_SUPPRESSION_LOOKUP {
