@@ -251,8 +251,7 @@ void MDB_IMPORT_ASSIGNMENT_DLG::on_ok() {
     // An import without the backup the user asked for does not start; only a
     // revision not yet written (no settings file at all) has nothing to back
     // up: a settings file that cannot be looked at cannot be backed up.
-    if (m_backup &&
-        FIO_FILE_SYSTEM::presence(FIO_PATH(m_settings_path)) != FIO_PRESENCE::MISSING &&
+    if (m_backup && FIO_FILE_SYSTEM::presence(FIO_PATH(m_settings_path)) != FIO_PRESENCE::MISSING &&
         !FIO_FILE_SYSTEM::copy(FIO_PATH(m_settings_path), FIO_PATH(m_backup_path), true)) {
         AFCQ_WAIT_CURSOR::end();
         show_message(MSG_MDB::O::CANT_CREATE_OR_OVERWRITE_FILE(m_backup_path.c_str()));

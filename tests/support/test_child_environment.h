@@ -9,7 +9,8 @@
 // Environment variables for the programs started while it lives.
 class TEST_CHILD_ENVIRONMENT {
 public:
-    explicit TEST_CHILD_ENVIRONMENT(std::vector<std::pair<char const*, std::string>> const& variables) {
+    explicit TEST_CHILD_ENVIRONMENT(
+        std::vector<std::pair<char const*, std::string>> const& variables) {
         for (auto const& variable : variables) {
             char const* old = std::getenv(variable.first);
             m_kept.emplace_back(variable.first, old != nullptr ? old : "", old != nullptr);

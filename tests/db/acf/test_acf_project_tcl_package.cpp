@@ -119,9 +119,9 @@ TEST_F(TclProjectPackage, ProjectNewRefusesARevisionNameTooLongForItsFiles) {
             EXPECT_TRUE(std::filesystem::exists(dir.file(name + ".tsf")));
             manager->close_project(false);
         } else {
-            EXPECT_EQ(result, std::make_pair(TCL_ERROR,
-                                             std::string("project_new: a revision name may have "
-                                                         "at most 231 characters")));
+            EXPECT_EQ(result,
+                      std::make_pair(TCL_ERROR, std::string("project_new: a revision name may have "
+                                                            "at most 231 characters")));
             EXPECT_FALSE(std::filesystem::exists(dir.file(name + ".tsf")));
         }
     }

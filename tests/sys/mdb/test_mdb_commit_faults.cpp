@@ -63,8 +63,7 @@ struct ACTION {
     std::function<bool(TEST_RUN_RESULT const&)> says_done;
     // Whether the files show it done, against those before it, as the
     // output tells it.
-    std::function<bool(FILES const& before, FILES const& after, std::string const& output)>
-        is_done;
+    std::function<bool(FILES const& before, FILES const& after, std::string const& output)> is_done;
     // The calls on the files that are made to fail, one at a time.
     std::vector<std::pair<char const*, char const*>> faults;
 };
@@ -124,10 +123,22 @@ ACTION const CREATE = {
         return lists(after, "rev.tpf", "newrev") && settings != after.end() &&
                holds(settings->second, "set_global_assignment -name DEVICE VORELONIIA15F484C6\n");
     },
-    {{"open", ".tsf"},    {"read", ".tsf"},  {"write", ".tsf"},  {"fsync", ".tsf"},
-     {"rename", ".tsf"},  {"stat", ".tsf"},  {"lstat", ".tsf"},  {"open", ".tpf"},
-     {"read", ".tpf"},    {"write", ".tpf"}, {"fsync", ".tpf"},  {"rename", ".tpf"},
-     {"stat", ".tpf"},    {"lstat", ".tpf"}, {"flock", ".lock"}, {"open", ".tdf"}},
+    {{"open", ".tsf"},
+     {"read", ".tsf"},
+     {"write", ".tsf"},
+     {"fsync", ".tsf"},
+     {"rename", ".tsf"},
+     {"stat", ".tsf"},
+     {"lstat", ".tsf"},
+     {"open", ".tpf"},
+     {"read", ".tpf"},
+     {"write", ".tpf"},
+     {"fsync", ".tpf"},
+     {"rename", ".tpf"},
+     {"stat", ".tpf"},
+     {"lstat", ".tpf"},
+     {"flock", ".lock"},
+     {"open", ".tdf"}},
 };
 
 ACTION const DELETE = {
@@ -158,7 +169,8 @@ protected:
     std::string settled(ACTION const& action) {
         std::string dir = m_workspace.path(std::string("settled-") + action.fixture);
         if (!std::filesystem::exists(dir)) {
-            m_workspace.copy_fixture(TESSALY_TEST_DATA_DIR "/fixtures/" + std::string(action.fixture),
+            m_workspace.copy_fixture(TESSALY_TEST_DATA_DIR "/fixtures/" +
+                                         std::string(action.fixture),
                                      dir.substr(m_workspace.dir().size() + 1));
             TEST_RUN_RESULT opened = run(dir, action, {"open"});
             EXPECT_EQ(opened.status, 0) << opened.output;
@@ -258,7 +270,8 @@ TEST_F(MdbCommitFaults, AKillAtAnyStepOfARevisionChangeLeavesAProjectThatOpensWh
             for (long at = 1; at < 100; ++at) {
                 std::string dir = fresh(*action);
                 std::string log = dir + ".log";
-                TEST_RUN_RESULT killed = run_with_fault(dir, *action, call, dir + "/", at, true, log);
+                TEST_RUN_RESULT killed =
+                    run_with_fault(dir, *action, call, dir + "/", at, true, log);
                 if (!std::filesystem::exists(log)) {
                     break;
                 }
