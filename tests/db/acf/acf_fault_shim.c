@@ -3,7 +3,7 @@
  * disk would.
  *
  *   FAULT_CALL   the call: open, read, write, fsync, rename, stat, lstat,
- *                readlink or flock
+ *                readlink, flock or readdir
  *   FAULT_FILE   a text that the file's path must hold (".tsf", ".tpf", ...);
  *                with a "$" at its end, the text the path must end with
  *   FAULT_AT     which of the matching calls fails, counted from 1; 0 for all
@@ -15,6 +15,7 @@
  * either name; opens are those of open(), the call the suite's file library
  * makes. Every other call passes through unchanged. */
 #define _GNU_SOURCE
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -151,4 +152,11 @@ int flock(int fd, int operation) {
         return -1;
     }
     return NEXT(flock)(fd, operation);
+}
+
+struct dirent* readdir(DIR* dir) {
+    if (is_call("readdir") && fd_matches(dirfd(dir)) && strike("readdir", "descriptor")) {
+        return NULL;
+    }
+    return NEXT(readdir)(dir);
 }

@@ -209,6 +209,69 @@ TEST_F(Tsgui, ToolbarsCustomisedInOneRunShowInTheNext) {
     EXPECT_EQ(test_read_file(preferences.file()), before);
 }
 
+// A failing disk at any call of the toolbar save: the save is reported as
+// failed exactly when the preferences file is not the new one, and a failed
+// save leaves it byte-identical, with every other preference in it.
+TEST_F(Tsgui, AToolbarSaveThatFailsLeavesThePreferencesAsTheyWere) {
+    TEST_PREFERENCES preferences;
+    std::string const kept = "[38]\nGTF_open_generated_file=true\n";
+    std::string const saved_toolbar = "Main_Custom=Custom 1";
+    char const* asan = std::getenv("ASAN_OPTIONS");
+    TEST_ENVIRONMENT preload("LD_PRELOAD", ACF_FAULT_SHIM_PATH);
+    TEST_ENVIRONMENT sanitizer("ASAN_OPTIONS",
+                               std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+    // The files in the preferences' folder (the file and its temporary ones),
+    // and the folder itself.
+    std::string const inside = preferences.dir() + "/tessaly/";
+    std::string const folder = preferences.dir() + "/tessaly$";
+    struct CASE {
+        char const* call;
+        std::string file;
+    } const cases[] = {
+        {"stat", inside},  {"open", inside},   {"read", inside},  {"write", inside},
+        {"fsync", inside}, {"rename", inside}, {"fsync", folder},
+    };
+    for (CASE const& c : cases) {
+        int faults = 0;
+        for (int at = 1; at < 40; ++at) {
+            std::string const what = std::string(c.call) + " " + std::to_string(at);
+            SCOPED_TRACE(what);
+            std::filesystem::remove_all(preferences.dir() + "/tessaly");
+            std::filesystem::create_directory(preferences.dir() + "/tessaly");
+            test_write_file(preferences.file(), kept);
+            std::string const log = m_workspace.path("faults.log");
+            std::filesystem::remove(log);
+            TEST_ENVIRONMENT call("FAULT_CALL", c.call);
+            TEST_ENVIRONMENT file("FAULT_FILE", c.file);
+            TEST_ENVIRONMENT number("FAULT_AT", std::to_string(at));
+            TEST_ENVIRONMENT logged("FAULT_LOG", log);
+            TEST_RUN_RESULT result =
+                run("--press New... --press OK --press OK mdb_dyn_customize_dlg");
+            EXPECT_EQ(result.status, 0) << result.output;
+            std::string const after = test_read_file(preferences.file());
+            bool const reported = result.output.find("Can't create or overwrite file " +
+                                                     preferences.file()) != std::string::npos;
+            if (reported) {
+                EXPECT_EQ(after, kept) << result.output;
+            } else {
+                EXPECT_NE(after.find(kept), std::string::npos) << after << result.output;
+                EXPECT_NE(after.find(saved_toolbar), std::string::npos) << after << result.output;
+            }
+            std::vector<std::string> names;
+            for (auto const& entry :
+                 std::filesystem::directory_iterator(preferences.dir() + "/tessaly")) {
+                names.push_back(entry.path().filename().string());
+            }
+            EXPECT_EQ(names, std::vector<std::string>{"preferences.ini"});
+            if (!std::filesystem::exists(log)) {
+                break; // fewer such calls: the run was undisturbed
+            }
+            ++faults;
+        }
+        EXPECT_GT(faults, 0) << "no " << c.call << " of " << c.file;
+    }
+}
+
 TEST_F(Tsgui, WindowPickerBringsTheChosenFileForward) {
     for (char const* name : {"a.v", "b.v"}) {
         test_write_file(m_workspace.path(name), "module m; endmodule\n");
@@ -250,6 +313,24 @@ TEST_F(Tsgui, RefusesWhatItCannotDo) {
     // An option the host does not know is named in one line, not the usage.
     EXPECT_EQ(run("--frobnicate mdb_dyn_ip_regen_dlg").output,
               "tsgui: unknown option --frobnicate; see tsgui --help\n");
+}
+
+// A folder whose listing fails part-way is named with the reason, and the
+// host ends with status 1 rather than aborting.
+TEST_F(Tsgui, AFolderThatCannotBeListedIsNamedWithTheReason) {
+    m_workspace.copy_fixture(EXAMPLE, "failing");
+    char const* asan = std::getenv("ASAN_OPTIONS");
+    TEST_ENVIRONMENT preload("LD_PRELOAD", ACF_FAULT_SHIM_PATH);
+    TEST_ENVIRONMENT sanitizer("ASAN_OPTIONS",
+                               std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+    TEST_ENVIRONMENT call("FAULT_CALL", "readdir");
+    TEST_ENVIRONMENT file("FAULT_FILE", "/failing$");
+    TEST_ENVIRONMENT at("FAULT_AT", "2"); // the first entry is read, the next read fails
+    TEST_RUN_RESULT result = run("--project failing mdb_dyn_customize_dlg");
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("tsgui: cannot read folder failing: Input/output error"),
+              std::string::npos)
+        << result.output;
 }
 
 // Paths on the command line are the caller's, although the host works in the
