@@ -3,7 +3,7 @@
  * disk would.
  *
  *   FAULT_CALL   the call: open, read, write, fsync, rename, stat, lstat,
- *                readlink, flock or readdir
+ *                readlink or flock
  *   FAULT_FILE   a text that the file's path must hold (".tsf", ".tpf", ...);
  *                with a "$" at its end, the text the path must end with
  *   FAULT_AT     which of the matching calls fails, counted from 1; 0 for all
@@ -154,6 +154,8 @@ int flock(int fd, int operation) {
     return NEXT(flock)(fd, operation);
 }
 
+/* FAULT_CALL readdir: a folder's listing (matched by the folder's path) that
+ * breaks off with an error. */
 struct dirent* readdir(DIR* dir) {
     if (is_call("readdir") && fd_matches(dirfd(dir)) && strike("readdir", "descriptor")) {
         return NULL;
