@@ -227,7 +227,7 @@ TEST_F(Tsgui, TheCompareExportsMessageMatchesWhatIsOnDisk) {
             EXPECT_EQ(result.status, 0) << result.output;
             bool const failed = result.output.find("(296052)") != std::string::npos;
             bool const durable = result.output.find("(296055)") != std::string::npos;
-            bool const unconfirmed = result.output.find("(296075)") != std::string::npos;
+            bool const unconfirmed = result.output.find("(296067)") != std::string::npos;
             EXPECT_EQ(failed + durable + unconfirmed, 1) << result.output;
             std::string const written = test_read_file(csv);
             if (failed) {
