@@ -147,6 +147,7 @@ bool read_settings_file(std::string const& source, std::vector<BFU_IMPORT_ITEM>*
         item.from = text(line->get_from());
         item.to = text(line->get_to());
         item.value = text(line->get_value());
+        item.comment = text(line->get_comment());
         item.disabled = line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED);
         items->push_back(item);
     }
@@ -183,6 +184,7 @@ BFU_IMPORT_ITEM item_of(ACF_ASSIGNMENT const* assignment) {
     item.from = text(assignment->get_source());
     item.to = text(assignment->get_target());
     item.value = text(assignment->get_value(true));
+    item.comment = text(assignment->get_comments());
     item.disabled = assignment->is_ignored();
     return item;
 }
@@ -337,6 +339,7 @@ bool BFU_IMPORT_EXPORT::apply(ACF_MANAGER* acf_mgr, BFU_IMPORT_ITEM const& item,
     }
     query.set_value_string(item.value.c_str());
     query.set_is_ignored(item.disabled);
+    query.set_comments(item.comment.empty() ? nullptr : item.comment.c_str());
     if (check_only) {
         bool legal = global ? acf_mgr->is_legal_global_assignment(&query)
                             : acf_mgr->is_legal_instance_assignment(&query);

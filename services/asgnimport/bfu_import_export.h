@@ -22,7 +22,7 @@ class ACF_MANAGER;
 struct BFU_IMPORT_ITEM {
     ACF_VARIABLE_TYPE_ENUM type = ACF_VARIABLE_TYPE_NONE;
     std::string name; // as the source names the variable, for messages
-    std::string entity, section_id, from, to, value;
+    std::string entity, section_id, from, to, value, comment;
     bool has_entity = false, has_section_id = false, disabled = false;
     bool is_global() const { return from.empty() && to.empty(); }
 };

@@ -120,9 +120,11 @@ public:
     static bool list_directory(FIO_PATH const& directory, std::vector<FIO_DIRECTORY_ENTRY>& entries,
                                std::string* error = nullptr);
     // The whole content of a regular file; false when it cannot be opened, read
-    // or closed, or is no regular file (a directory, a pipe or a device is
-    // refused without waiting on it), with the reason in `error` (may be null).
-    static bool read_file(FIO_PATH const& path, std::string& content, std::string* error = nullptr);
+    // or closed, is no regular file (a directory, a pipe or a device is
+    // refused without waiting on it) or holds more than `max_size` bytes, with
+    // the reason in `error` (may be null).
+    static bool read_file(FIO_PATH const& path, std::string& content, std::string* error = nullptr,
+                          size_t max_size = SIZE_MAX);
     // The same into a buffer that is not zero-filled first: for large files.
     static bool read_file(FIO_PATH const& path, FIO_FILE_BUFFER& content,
                           std::string* error = nullptr);

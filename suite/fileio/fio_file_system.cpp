@@ -75,7 +75,20 @@ bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
     if (dir == nullptr) {
         return failed(error, std::strerror(errno));
     }
-    while (dirent* e = readdir(dir)) {
+    for (;;) {
+        // A failed read ends the listing as its end does: only errno tells
+        // them apart.
+        errno = 0;
+        dirent* e = readdir(dir);
+        if (e == nullptr) {
+            int problem = errno;
+            closedir(dir);
+            if (problem != 0) {
+                entries.clear();
+                return failed(error, std::strerror(problem));
+            }
+            break;
+        }
         std::string name = e->d_name;
         if (name == "." || name == "..") {
             continue;
@@ -91,7 +104,6 @@ bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
         }
         entries.push_back({name, is_dir});
     }
-    closedir(dir);
     std::sort(
         entries.begin(), entries.end(),
         [](FIO_DIRECTORY_ENTRY const& a, FIO_DIRECTORY_ENTRY const& b) { return a.name < b.name; });
@@ -121,7 +133,8 @@ namespace {
 // Reads a whole regular file into `content`, which offers `resize(n)`: the
 // content made n bytes long, its first bytes kept, returning where it starts.
 template <typename CONTENT>
-bool read_regular_file(FIO_PATH const& path, CONTENT& content, std::string* error) {
+bool read_regular_file(FIO_PATH const& path, CONTENT& content, std::string* error,
+                       size_t max_size) {
     content.resize(0);
     // Not blocking: a pipe named like a settings file must not hang the reader.
     int fd = ::open(path.path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -137,6 +150,15 @@ bool read_regular_file(FIO_PATH const& path, CONTENT& content, std::string* erro
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         return failed(error, S_ISDIR(st.st_mode) ? "it is a directory" : "it is no regular file");
+    }
+    auto too_large = [fd, error, max_size, &content] {
+        ::close(fd);
+        content.resize(0);
+        std::string reason = "it is larger than " + std::to_string(max_size) + " bytes";
+        return failed(error, reason.c_str());
+    };
+    if (static_cast<uint64_t>(st.st_size) > max_size) {
+        return too_large();
     }
     // Straight into the content, in one call for a file that keeps its size;
     // then to the end, for a file that grew meanwhile.
@@ -162,6 +184,9 @@ bool read_regular_file(FIO_PATH const& path, CONTENT& content, std::string* erro
         }
         if (!into_content) {
             size = filled + static_cast<size_t>(n);
+            if (size > max_size) {
+                return too_large();
+            }
             data = content.resize(size);
             std::memcpy(data + filled, more, static_cast<size_t>(n));
         }
@@ -186,14 +211,15 @@ struct STRING_CONTENT {
 
 } // namespace
 
-bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content, std::string* error) {
+bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, std::string& content, std::string* error,
+                                size_t max_size) {
     STRING_CONTENT string_content{content};
-    return read_regular_file(path, string_content, error);
+    return read_regular_file(path, string_content, error, max_size);
 }
 
 bool FIO_FILE_SYSTEM::read_file(FIO_PATH const& path, FIO_FILE_BUFFER& content,
                                 std::string* error) {
-    return read_regular_file(path, content, error);
+    return read_regular_file(path, content, error, SIZE_MAX);
 }
 
 bool FIO_FILE_SYSTEM::resolve_links(FIO_PATH const& path, std::string* target, std::string* error) {

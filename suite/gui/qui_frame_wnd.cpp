@@ -1,5 +1,6 @@
 #include "suite/gui/qui_frame_wnd.h"
 
+#include "suite/gui/cfgq.h"
 #include "suite/gui/qui_app.h"
 #include "suite/gui/qui_toolbar_layout.h"
 #include "suite/messages/msg.h"
@@ -111,6 +112,7 @@ void QUI_FRAME_WND::fill_toolbar(AFCQ_TOOL_BAR* toolbar, QStringList const& name
 }
 
 void QUI_FRAME_WND::load_toolbar_layout() {
+    CFGQ_PREFERENCES preferences; // read once for every value below
     QUI_TOOLBAR_LAYOUT layout(m_kind);
     QStringList titles;
     for (auto const& toolbar : afcq_get_default_toolbars(m_kind)) {

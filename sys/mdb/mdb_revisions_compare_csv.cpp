@@ -62,11 +62,14 @@ bool mdb_compare_export_csv(AFCQ_TREE_MODEL const* model, QString const& chosen)
     }
     std::string path = QFileInfo(file).absoluteFilePath().toLocal8Bit().toStdString();
     QByteArray text = mdb_compare_csv_text(model).toLocal8Bit();
-    bool written = FIO_FILE_SYSTEM::write_file_atomically(
-        FIO_PATH(path), std::string(text.constData(), static_cast<size_t>(text.size())));
-    MSG_O* message = written ? MSG_MDB::O::COMPARE_REVISION_EXPORT(path.c_str())
-                             : MSG_MDB::O::CANT_CREATE_OR_OVERWRITE_FILE(path.c_str());
+    FIO_REWRITE done;
+    bool durable = FIO_FILE_SYSTEM::write_file_atomically(
+        FIO_PATH(path), std::string(text.constData(), static_cast<size_t>(text.size())), nullptr,
+        &done);
+    MSG_O* message = durable        ? MSG_MDB::O::COMPARE_REVISION_EXPORT(path.c_str())
+                     : done.replaced ? MSG_MDB::O::COMPARE_REVISION_EXPORT_NOT_DURABLE(path.c_str())
+                                     : MSG_MDB::O::CANT_CREATE_OR_OVERWRITE_FILE(path.c_str());
     message->show();
     delete message;
-    return written;
+    return done.replaced;
 }

@@ -21,5 +21,7 @@ QString mdb_compare_csv_text(AFCQ_TREE_MODEL const* model);
 // extension gets ".csv", and when that file exists OVERWRITE_FILE is asked
 // first (No writes nothing). The file is replaced atomically; on success
 // COMPARE_REVISION_EXPORT names it, on failure CANT_CREATE_OR_OVERWRITE_FILE
-// does and an existing file stays whole. True when written.
+// does and an existing file stays whole. A file replaced whose folder could
+// not be flushed to disk is written but not confirmed durable:
+// COMPARE_REVISION_EXPORT_NOT_DURABLE says so. True when written.
 bool mdb_compare_export_csv(AFCQ_TREE_MODEL const* model, QString const& chosen);

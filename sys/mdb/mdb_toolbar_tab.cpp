@@ -186,11 +186,17 @@ void MDB_TOOLBAR_TAB::customize_button() {
     dialog.exec();
 }
 
+// The preferences are read once, before anything changes, and the whole new
+// layout replaces them in one write: a failure leaves them as they were.
 // Deleted records go first, so that a title they free can be taken by a row;
 // the rows follow in list order. Deleted toolbars are destroyed last, once no
 // record can still refer to what they hold.
 void MDB_TOOLBAR_TAB::save() {
-    m_write_failed = false;
+    CFGQ_PREFERENCES preferences;
+    if (!preferences.is_read()) {
+        report_unsaved();
+        return;
+    }
     QList<AFCQ_TOOL_BAR*> doomed;
     for (MDB_BAR* bar : m_bars) {
         if (!bar->m_deleted) {
@@ -212,12 +218,16 @@ void MDB_TOOLBAR_TAB::save() {
         m_frame->removeToolBar(toolbar);
         delete toolbar;
     }
-    if (m_write_failed) {
-        QByteArray file = CFGQ_REGISTRY_KEY::file_path().toLocal8Bit();
-        MSG_O* message = MSG_MDB::O::CANT_CREATE_OR_OVERWRITE_FILE(file.constData());
-        message->show();
-        delete message;
+    if (!preferences.commit()) {
+        report_unsaved();
     }
+}
+
+void MDB_TOOLBAR_TAB::report_unsaved() {
+    QByteArray file = CFGQ_REGISTRY_KEY::file_path().toLocal8Bit();
+    MSG_O* message = MSG_MDB::O::CANT_CREATE_OR_OVERWRITE_FILE(file.constData());
+    message->show();
+    delete message;
 }
 
 // Takes a deleted toolbar's titles, its present one and the one it was stored
@@ -232,7 +242,7 @@ void MDB_TOOLBAR_TAB::remove_custom_toolbar(MDB_BAR* bar) {
         }
     }
     if (removed) {
-        note_written(layout.store_user_toolbars(titles));
+        layout.store_user_toolbars(titles);
     }
 }
 
@@ -267,7 +277,7 @@ void MDB_TOOLBAR_TAB::store_custom_toolbar(QString const& name, QString const& o
     if (!titles.contains(name)) {
         titles.append(name);
     }
-    note_written(layout.store_user_toolbars(titles));
+    layout.store_user_toolbars(titles);
 }
 
 void MDB_TOOLBAR_TAB::update_toolbar(MDB_BAR* bar) {
@@ -296,10 +306,6 @@ void MDB_TOOLBAR_TAB::update_toolbar(MDB_BAR* bar) {
             toolbar->addAction(action);
         }
     }
-    note_written(QUI_TOOLBAR_LAYOUT(m_frame->get_kind())
-                     .store_toolbar_actions(toolbar->windowTitle(), names));
+    QUI_TOOLBAR_LAYOUT(m_frame->get_kind()).store_toolbar_actions(toolbar->windowTitle(), names);
 }
 
-void MDB_TOOLBAR_TAB::note_written(bool written) {
-    m_write_failed = m_write_failed || !written;
-}

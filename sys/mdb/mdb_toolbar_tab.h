@@ -60,13 +60,13 @@ private:
     void update_toolbar(MDB_BAR* bar);
     void remove_custom_toolbar(MDB_BAR* bar);
     void store_custom_toolbar(QString const& name, QString const& old_name);
-    void note_written(bool written);
+    // Shows that the preferences were not saved.
+    void report_unsaved();
 
     QUI_FRAME_WND* m_frame;
     QStandardItemModel* m_model;
     QMap<QStandardItem*, MDB_BAR*> m_bars;
     std::unique_ptr<Ui_MDB_TOOLBAR_TAB> m_form;
-    bool m_write_failed = false;
 };
 
 // The action of a status tip: the first number of the catalogue with that

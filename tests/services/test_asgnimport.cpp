@@ -167,6 +167,32 @@ TEST_F(AsgnImport, ImportsTheRowsOfACommaSeparatedValueFile) {
     EXPECT_TRUE(has_line("set_instance_assignment -name IO_STANDARD \"3.3-V LVTTL\" -to clk"));
 }
 
+// A comment travels with its assignment from every source, as the disabled
+// state does.
+TEST_F(AsgnImport, AnAssignmentKeepsItsCommentFromEveryKindOfSource) {
+    struct CASE {
+        char const* source;
+        char const* text;
+    } const cases[] = {
+        {"commented.tsf", "set_location_assignment PIN_A2 -to clk -comment \"pin of led five\"\n"},
+        {"commented.csv", "To,Location,Comment\nclk,PIN_A2,pin of led five\n"},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.source);
+        TearDown();
+        std::filesystem::remove_all(m_project);
+        SetUp();
+        test_write_file(file(c.source), c.text);
+        BFU_IMPORT_EXPORT importer("imp");
+        importer.m_import_instance = true;
+        importer.m_source_file = file(c.source);
+        importer.m_has_source_file = true;
+        EXPECT_TRUE(importer.import({}));
+        EXPECT_TRUE(has_line("set_location_assignment PIN_A2 -to clk -comment \"pin of led five\""))
+            << test_read_file(file("imp.tsf"));
+    }
+}
+
 TEST_F(AsgnImport, FailedImportsLeaveTheSettingsFileByteIdentical) {
     std::string const before = test_read_file(file("imp.tsf"));
     BFU_IMPORT_EXPORT importer("imp");

@@ -562,10 +562,17 @@ bool find_project(std::string const& given, std::filesystem::path* folder, std::
         std::fprintf(stderr, "tsgui: %s is no project file or folder\n", given.c_str());
         return false;
     }
+    std::vector<FIO_DIRECTORY_ENTRY> entries;
+    std::string reason;
+    if (!FIO_FILE_SYSTEM::list_directory(FIO_PATH(path.string()), entries, &reason)) {
+        std::fprintf(stderr, "tsgui: cannot read folder %s: %s\n", given.c_str(), reason.c_str());
+        return false;
+    }
     std::set<std::string> projects;
-    for (auto const& entry : std::filesystem::directory_iterator(path, error)) {
-        if (is_project_file(entry.path())) {
-            projects.insert(entry.path().stem().string());
+    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
+        std::filesystem::path file = path / entry.name;
+        if (is_project_file(file)) {
+            projects.insert(file.stem().string());
         }
     }
     if (projects.size() != 1) {

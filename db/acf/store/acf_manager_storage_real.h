@@ -369,7 +369,10 @@ public:
     bool evaluate_tcl_script(char const* file, ACF_MGR_TCL_MODE mode);
     void setup_tsf_mode(Tcl_Interp* interp, std::string const& mode_word, std::string const& path,
                         std::string const& directory);
-    bool is_valid_input_file(FIO_PATH const& path);
+    // Whether a script file may be read: false, with a message, for a name too
+    // long, a status that cannot be read or a file the user may not read;
+    // false without one for a missing file, which `missing` tells.
+    bool is_valid_input_file(FIO_PATH const& path, bool* missing);
     // The store whose script is being sourced now (the target of the suite's
     // assignment commands), or null.
     static ACF_MANAGER_STORAGE_REAL* get_sourcing_storage();

@@ -18,7 +18,9 @@ constexpr int STATUS_TCL_EVALUATION_ERROR = ACF_REVISION_MANAGER::TCL_ERROR;
 #include "suite/general/gen.h"
 #include "suite/tclglue/atcl.h"
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <csignal>
 #include <strings.h>
 
@@ -55,6 +57,66 @@ int evaluate(Tcl_Interp* interp, std::string const& command) {
     acf_msg_debug("Evaluating: %s", command.c_str());
     return Tcl_EvalEx(interp, command.c_str(), -1, TCL_EVAL_GLOBAL);
 }
+
+// The largest script read: what one Tcl value holds, halved, since the text
+// may grow when it is turned from the system encoding into UTF-8.
+constexpr size_t MAX_SCRIPT_SIZE = static_cast<size_t>(INT_MAX) / 2;
+
+// The code of a script that ended in `return`, as a sourced file's: the
+// return leaves the script, one level.
+int code_after_return(Tcl_Interp* interp) {
+    Tcl_Obj* options = Tcl_GetReturnOptions(interp, TCL_RETURN);
+    Tcl_Obj* key = Tcl_NewStringObj("-level", -1);
+    Tcl_IncrRefCount(key);
+    Tcl_Obj* level_value = nullptr;
+    int level = 1;
+    if (Tcl_DictObjGet(nullptr, options, key, &level_value) == TCL_OK && level_value != nullptr) {
+        Tcl_GetIntFromObj(nullptr, level_value, &level);
+    }
+    Tcl_DictObjPut(nullptr, options, key, Tcl_NewIntObj(level - 1));
+    Tcl_DecrRefCount(key);
+    return Tcl_SetReturnOptions(interp, options);
+}
+
+// Evaluates the text of the script file `file` as `source` evaluates a file:
+// the text in the system encoding up to an end-of-file character (^Z), each
+// CR LF or lone CR read as LF, with [info script] naming the file, `return`
+// leaving the script, and the trace of an error naming the file and line.
+int evaluate_script_text(Tcl_Interp* interp, std::string const& file, std::string const& text) {
+    size_t const end = std::min(text.find('\x1a'), text.size());
+    std::string lines;
+    lines.reserve(end);
+    for (size_t i = 0; i < end; ++i) {
+        if (text[i] != '\r') {
+            lines += text[i];
+            continue;
+        }
+        lines += '\n';
+        if (i + 1 < end && text[i + 1] == '\n') {
+            ++i;
+        }
+    }
+    Tcl_DString utf;
+    Tcl_DStringInit(&utf);
+    Tcl_ExternalToUtfDString(nullptr, lines.data(), static_cast<int>(lines.size()), &utf);
+    evaluate(interp, "info script");
+    std::string const outer_script = Tcl_GetStringResult(interp);
+    evaluate(interp, "info script " + tcl_word(file));
+    int code = Tcl_EvalEx(interp, Tcl_DStringValue(&utf), Tcl_DStringLength(&utf),
+                          TCL_EVAL_GLOBAL);
+    Tcl_DStringFree(&utf);
+    if (code == TCL_RETURN) {
+        code = code_after_return(interp);
+    }
+    if (code == TCL_ERROR) {
+        std::string where =
+            "\n    (file \"" + file + "\" line " + std::to_string(Tcl_GetErrorLine(interp)) + ")";
+        Tcl_AddErrorInfo(interp, where.c_str());
+    }
+    Tcl_InterpState state = Tcl_SaveInterpState(interp, code);
+    evaluate(interp, "info script " + tcl_word(outer_script));
+    return Tcl_RestoreInterpState(interp, state);
+}
 } // namespace
 
 void acf_normalize_input_path(FIO_PATH* path) {
@@ -83,9 +145,11 @@ ACF_MANAGER_STORAGE_REAL* ACF_MANAGER_STORAGE_REAL::get_sourcing_storage() {
     return s_sourcing_storage.load();
 }
 
-bool ACF_MANAGER_STORAGE_REAL::is_valid_input_file(FIO_PATH const& path) {
+bool ACF_MANAGER_STORAGE_REAL::is_valid_input_file(FIO_PATH const& path, bool* missing) {
+    *missing = false;
     std::string full = path.full_path();
     if (full.empty()) {
+        *missing = true;
         return false;
     }
     if (!path.is_path_length_within_operating_system_limits()) {
@@ -93,9 +157,19 @@ bool ACF_MANAGER_STORAGE_REAL::is_valid_input_file(FIO_PATH const& path) {
                                                  -1, nullptr, full.c_str(), nullptr, true);
         return false;
     }
+    // Only "no such file" is a missing file: a status that cannot be read is
+    // a file that cannot be read.
     FIO_FILE_STATUS status;
-    if (!FIO_FILE_SYSTEM::get_status(FIO_PATH(full), &status)) {
+    std::string reason;
+    switch (FIO_FILE_SYSTEM::presence(FIO_PATH(full), &status, &reason)) {
+    case FIO_PRESENCE::MISSING:
+        *missing = true;
         return false;
+    case FIO_PRESENCE::UNKNOWN:
+        report_unreadable_file(full.c_str(), reason);
+        return false;
+    case FIO_PRESENCE::PRESENT:
+        break;
     }
     if ((status.mode & 0400) == 0) {
         m_last_error_status = post_error_message(ACF_REVISION_MANAGER::TCL_ERROR_INFO, nullptr, -1,
@@ -124,8 +198,10 @@ bool ACF_MANAGER_STORAGE_REAL::evaluate_tcl_script(char const* file, ACF_MGR_TCL
         return false;
     }
     FIO_PATH path(in_project_folder(file));
-    if (!is_valid_input_file(path)) {
-        if (m_acf_revision_manager->get_bool_data(ACF_REVISION_MANAGER::SKIP_MISSING_TCL_SCRIPT)) {
+    bool missing = false;
+    if (!is_valid_input_file(path, &missing)) {
+        if (!missing ||
+            m_acf_revision_manager->get_bool_data(ACF_REVISION_MANAGER::SKIP_MISSING_TCL_SCRIPT)) {
             return false;
         }
         m_last_error_status =
@@ -138,6 +214,14 @@ bool ACF_MANAGER_STORAGE_REAL::evaluate_tcl_script(char const* file, ACF_MGR_TCL
     if (m_running_scripts.count(full) != 0) {
         m_last_error_status = post_error_message(ACF_REVISION_MANAGER::TCL_INFINITE_RECURSION,
                                                  nullptr, -1, nullptr, file, nullptr, true);
+        return false;
+    }
+    // Read as a settings file is: a regular file, whole, or an error naming
+    // it (a pipe must not hang the reader, nor a device fill the memory).
+    std::string script;
+    std::string reason;
+    if (!FIO_FILE_SYSTEM::read_file(path, script, &reason, MAX_SCRIPT_SIZE)) {
+        report_unreadable_file(full.c_str(), reason);
         return false;
     }
 
@@ -168,7 +252,7 @@ bool ACF_MANAGER_STORAGE_REAL::evaluate_tcl_script(char const* file, ACF_MGR_TCL
     }
     setup_tsf_mode(interp, mode_word, full, directory);
 
-    int code = Tcl_EvalFile(interp, full.c_str());
+    int code = evaluate_script_text(interp, full, script);
     std::string error_info;
     if (code == TCL_ERROR) {
         char const* trace = Tcl_GetVar(interp, "errorInfo", TCL_GLOBAL_ONLY);

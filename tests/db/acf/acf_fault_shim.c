@@ -17,6 +17,7 @@
  * either name; opens are those of open(), the call the suite's file library
  * makes. Every other call passes through unchanged. */
 #define _GNU_SOURCE
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -164,4 +165,13 @@ int flock(int fd, int operation) {
         return -1;
     }
     return NEXT(flock)(fd, operation);
+}
+
+/* FAULT_CALL readdir: a folder's listing (matched by the folder's path) that
+ * breaks off with an error. */
+struct dirent* readdir(DIR* dir) {
+    if (is_call("readdir") && fd_matches(dirfd(dir)) && strike("readdir", "descriptor")) {
+        return NULL;
+    }
+    return NEXT(readdir)(dir);
 }

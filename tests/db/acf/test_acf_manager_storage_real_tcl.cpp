@@ -204,6 +204,80 @@ TEST(RevisionStoreTcl, TooLongAndUnreadableScriptsAreNotSourced) {
     storage.write_unlock();
 }
 
+// A script file is read as a settings file is: a regular file, whole, or an
+// error naming it with the reason. Nothing of it is evaluated, and nothing
+// waits on a pipe or fills the memory from a device.
+TEST(RevisionStoreTcl, ScriptsThatCannotBeReadWholeAreRefusedByName) {
+    ACF_STORAGE_TEST_PROJECT project(nullptr);
+    std::string const fifo = project.file("pipe.tip");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    std::string const folder = project.file("folder.tip");
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    std::string const zero = project.file("zero.tip");
+    std::filesystem::create_symlink("/dev/zero", zero);
+    // Larger than the interpreter takes in one piece; sparse, it takes no room.
+    std::string const huge = project.file("huge.tcl");
+    acf_test_write(huge, "set_global_assignment -name SMART_RECOMPILE ON\n");
+    std::filesystem::resize_file(huge, std::uintmax_t(1) << 30 | 1);
+    struct CASE {
+        std::string file;
+        ACF_MGR_TCL_MODE mode;
+        char const* reason;
+    } const cases[] = {
+        {fifo, ACF_MGR_TCL_MODE_TIP, "it is no regular file"},
+        {fifo, ACF_MGR_TCL_MODE_SCRIPT, "it is no regular file"},
+        {folder, ACF_MGR_TCL_MODE_TIP, "it is a directory"},
+        {zero, ACF_MGR_TCL_MODE_TIP, "it is no regular file"},
+        {huge, ACF_MGR_TCL_MODE_SCRIPT, "it is larger than 1073741823 bytes"},
+    };
+    ACF_MANAGER_STORAGE_REAL& storage = project.storage();
+    ASSERT_TRUE(storage.write_lock(true));
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.file);
+        msg_log_clear();
+        EXPECT_FALSE(storage.evaluate_tcl_script(c.file.c_str(), c.mode));
+        std::vector<MSG_LOG_ENTRY> const told = msg_log_entries();
+        ASSERT_EQ(told.size(), 2u);
+        EXPECT_EQ(told[0].text, "Can't open file " + c.file);
+        EXPECT_EQ(told[1].depth, 1);
+        EXPECT_NE(told[1].text.find(c.reason), std::string::npos) << told[1].text;
+        EXPECT_FALSE(storage.get_transient_assignments_mode());
+    }
+    EXPECT_EQ(project.global_value("SMART_RECOMPILE"), nullptr);
+    storage.write_unlock();
+}
+
+// The text read is evaluated as a sourced file is: it stops at an end-of-file
+// character, its CR LF line ends are line ends, [info script] names it, and
+// `return` leaves it without error.
+TEST(RevisionStoreTcl, AScriptsTextIsEvaluatedAsASourcedFile) {
+    ACF_STORAGE_TEST_PROJECT project(nullptr);
+    std::string const script = project.file("early.tcl");
+    acf_test_write(script, "set_parameter -name SEEN_SCRIPT [info script] -to s\n"
+                           "if {1} { return }\n"
+                           "set_parameter -name AFTER_RETURN yes -to s\n");
+    std::string const cut = project.file("cut.tcl");
+    acf_test_write(cut, "set_parameter -name BEFORE_CUT [string length {a\r\nb}] -to s\r\n"
+                        "\x1a\nthis is not Tcl {\n");
+    ACF_MANAGER_STORAGE_REAL& storage = project.storage();
+    ASSERT_TRUE(storage.write_lock(true));
+    msg_log_clear();
+    EXPECT_TRUE(storage.evaluate_tcl_script(script.c_str(), ACF_MGR_TCL_MODE_SCRIPT));
+    EXPECT_TRUE(storage.evaluate_tcl_script(cut.c_str(), ACF_MGR_TCL_MODE_SCRIPT));
+    EXPECT_TRUE(msg_log_entries().empty());
+    auto parameter = [&project](char const* name) -> std::string {
+        ACF_MGR_INPUT_PARAMETERS query;
+        query.set_variable_string(name);
+        query.set_to("s");
+        ACF_ASSIGNMENT* found = project.manager().get_freeform_assignment_ptr(&query);
+        return found != nullptr ? found->get_value(false) : "<none>";
+    };
+    EXPECT_EQ(parameter("SEEN_SCRIPT"), script);
+    EXPECT_EQ(parameter("AFTER_RETURN"), "<none>");
+    EXPECT_EQ(parameter("BEFORE_CUT"), "3");
+    storage.write_unlock();
+}
+
 TEST(RevisionStoreTcl, AssignmentCommandsOutsideSourcingActOnlyThroughALock) {
     ACF_STORAGE_TEST_PROJECT project("");
     Tcl_Interp* interp = atcl_get_interpreter();

@@ -188,6 +188,69 @@ TEST_F(Tsgui, TheRevisionsDialogRunsAndLeavesAnUnchangedProjectAsItWas) {
     EXPECT_EQ(files_of(project), before);
 }
 
+// A failing disk at any call of the Compare Revisions export: the message says
+// what is on disk. A failed export leaves the old file byte-identical; a file
+// replaced whose folder alone could not be flushed is said to be written, but
+// not confirmed durable.
+TEST_F(Tsgui, TheCompareExportsMessageMatchesWhatIsOnDisk) {
+    std::string const project = m_workspace.copy_fixture(REVISION_TABLE, "table");
+    std::string const out = m_workspace.path("out");
+    std::string const csv = out + "/results.csv";
+    char const* asan = std::getenv("ASAN_OPTIONS");
+    TEST_ENVIRONMENT preload("LD_PRELOAD", ACF_FAULT_SHIM_PATH);
+    TEST_ENVIRONMENT sanitizer("ASAN_OPTIONS",
+                               std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+    struct CASE {
+        char const* call;
+        std::string file;
+    } const cases[] = {
+        {"stat", out + "/"},  {"open", out + "/"},   {"write", out + "/"},
+        {"fsync", out + "/"}, {"rename", out + "/"}, {"fsync", out + "$"},
+    };
+    for (CASE const& c : cases) {
+        int faults = 0;
+        for (int at = 1; at < 20; ++at) {
+            SCOPED_TRACE(std::string(c.call) + " of " + c.file + " " + std::to_string(at));
+            std::filesystem::remove_all(out);
+            std::filesystem::create_directory(out);
+            test_write_file(csv, "old\n");
+            std::string const log = m_workspace.path("faults.log");
+            std::filesystem::remove(log);
+            TEST_ENVIRONMENT call("FAULT_CALL", c.call);
+            TEST_ENVIRONMENT file("FAULT_FILE", c.file);
+            TEST_ENVIRONMENT number("FAULT_AT", std::to_string(at));
+            TEST_ENVIRONMENT logged("FAULT_LOG", log);
+            TEST_RUN_RESULT result =
+                run("--project " + thr_process_quote_argument(project) +
+                    " --press Compare... --answer " + thr_process_quote_argument(csv) +
+                    " --press Export... --press Close --press OK mdb_dyn_get_revisions_dlg");
+            EXPECT_EQ(result.status, 0) << result.output;
+            bool const failed = result.output.find("(296052)") != std::string::npos;
+            bool const durable = result.output.find("(296055)") != std::string::npos;
+            bool const unconfirmed = result.output.find("(296067)") != std::string::npos;
+            EXPECT_EQ(failed + durable + unconfirmed, 1) << result.output;
+            std::string const written = test_read_file(csv);
+            if (failed) {
+                EXPECT_EQ(written, "old\n") << result.output;
+            } else {
+                EXPECT_EQ(written.rfind(",", 0), 0u) << written << result.output;
+            }
+            bool const struck = std::filesystem::exists(log);
+            EXPECT_EQ(unconfirmed, struck && c.file == out + "$") << result.output;
+            std::vector<std::string> names;
+            for (auto const& entry : std::filesystem::directory_iterator(out)) {
+                names.push_back(entry.path().filename().string());
+            }
+            EXPECT_EQ(names, std::vector<std::string>{"results.csv"});
+            if (!struck) {
+                break; // fewer such calls: the run was undisturbed
+            }
+            ++faults;
+        }
+        EXPECT_GT(faults, 0) << "no " << c.call << " of " << c.file;
+    }
+}
+
 TEST_F(Tsgui, ToolbarsCustomisedInOneRunShowInTheNext) {
     TEST_PREFERENCES preferences;
     std::string file = m_workspace.path("top.v");
@@ -207,6 +270,69 @@ TEST_F(Tsgui, ToolbarsCustomisedInOneRunShowInTheNext) {
     EXPECT_NE(result.output.find("toolbar \"Custom 1\": Copy\n"), std::string::npos)
         << result.output;
     EXPECT_EQ(test_read_file(preferences.file()), before);
+}
+
+// A failing disk at any call of the toolbar save: the save is reported as
+// failed exactly when the preferences file is not the new one, and a failed
+// save leaves it byte-identical, with every other preference in it.
+TEST_F(Tsgui, AToolbarSaveThatFailsLeavesThePreferencesAsTheyWere) {
+    TEST_PREFERENCES preferences;
+    std::string const kept = "[38]\nGTF_open_generated_file=true\n";
+    std::string const saved_toolbar = "Main_Custom=Custom 1";
+    char const* asan = std::getenv("ASAN_OPTIONS");
+    TEST_ENVIRONMENT preload("LD_PRELOAD", ACF_FAULT_SHIM_PATH);
+    TEST_ENVIRONMENT sanitizer("ASAN_OPTIONS",
+                               std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+    // The files in the preferences' folder (the file and its temporary ones),
+    // and the folder itself.
+    std::string const inside = preferences.dir() + "/tessaly/";
+    std::string const folder = preferences.dir() + "/tessaly$";
+    struct CASE {
+        char const* call;
+        std::string file;
+    } const cases[] = {
+        {"stat", inside},  {"open", inside},   {"read", inside},  {"write", inside},
+        {"fsync", inside}, {"rename", inside}, {"fsync", folder},
+    };
+    for (CASE const& c : cases) {
+        int faults = 0;
+        for (int at = 1; at < 40; ++at) {
+            std::string const what = std::string(c.call) + " " + std::to_string(at);
+            SCOPED_TRACE(what);
+            std::filesystem::remove_all(preferences.dir() + "/tessaly");
+            std::filesystem::create_directory(preferences.dir() + "/tessaly");
+            test_write_file(preferences.file(), kept);
+            std::string const log = m_workspace.path("faults.log");
+            std::filesystem::remove(log);
+            TEST_ENVIRONMENT call("FAULT_CALL", c.call);
+            TEST_ENVIRONMENT file("FAULT_FILE", c.file);
+            TEST_ENVIRONMENT number("FAULT_AT", std::to_string(at));
+            TEST_ENVIRONMENT logged("FAULT_LOG", log);
+            TEST_RUN_RESULT result =
+                run("--press New... --press OK --press OK mdb_dyn_customize_dlg");
+            EXPECT_EQ(result.status, 0) << result.output;
+            std::string const after = test_read_file(preferences.file());
+            bool const reported = result.output.find("Can't create or overwrite file " +
+                                                     preferences.file()) != std::string::npos;
+            if (reported) {
+                EXPECT_EQ(after, kept) << result.output;
+            } else {
+                EXPECT_NE(after.find(kept), std::string::npos) << after << result.output;
+                EXPECT_NE(after.find(saved_toolbar), std::string::npos) << after << result.output;
+            }
+            std::vector<std::string> names;
+            for (auto const& entry :
+                 std::filesystem::directory_iterator(preferences.dir() + "/tessaly")) {
+                names.push_back(entry.path().filename().string());
+            }
+            EXPECT_EQ(names, std::vector<std::string>{"preferences.ini"});
+            if (!std::filesystem::exists(log)) {
+                break; // fewer such calls: the run was undisturbed
+            }
+            ++faults;
+        }
+        EXPECT_GT(faults, 0) << "no " << c.call << " of " << c.file;
+    }
 }
 
 TEST_F(Tsgui, WindowPickerBringsTheChosenFileForward) {
@@ -250,6 +376,24 @@ TEST_F(Tsgui, RefusesWhatItCannotDo) {
     // An option the host does not know is named in one line, not the usage.
     EXPECT_EQ(run("--frobnicate mdb_dyn_ip_regen_dlg").output,
               "tsgui: unknown option --frobnicate; see tsgui --help\n");
+}
+
+// A folder whose listing fails part-way is named with the reason, and the
+// host ends with status 1 rather than aborting.
+TEST_F(Tsgui, AFolderThatCannotBeListedIsNamedWithTheReason) {
+    m_workspace.copy_fixture(EXAMPLE, "failing");
+    char const* asan = std::getenv("ASAN_OPTIONS");
+    TEST_ENVIRONMENT preload("LD_PRELOAD", ACF_FAULT_SHIM_PATH);
+    TEST_ENVIRONMENT sanitizer("ASAN_OPTIONS",
+                               std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+    TEST_ENVIRONMENT call("FAULT_CALL", "readdir");
+    TEST_ENVIRONMENT file("FAULT_FILE", "/failing$");
+    TEST_ENVIRONMENT at("FAULT_AT", "2"); // the first entry is read, the next read fails
+    TEST_RUN_RESULT result = run("--project failing mdb_dyn_customize_dlg");
+    EXPECT_EQ(result.status, 1) << result.output;
+    EXPECT_NE(result.output.find("tsgui: cannot read folder failing: Input/output error"),
+              std::string::npos)
+        << result.output;
 }
 
 // Paths on the command line are the caller's, although the host works in the
