@@ -9,6 +9,8 @@
  *   FAULT_AT     which of the matching calls fails, counted from 1; 0 for all
  *   FAULT_ERRNO  the error number it fails with (default EIO)
  *   FAULT_LOG    a file that gets one line naming the path when the fault is made
+ *   FAULT_KILL   when set, the process kills itself (SIGKILL) at the call instead,
+ *                as a kill at that step would
  *
  * A file is known by its descriptor through /proc/self/fd, so that files opened
  * inside the C library (temporary files) are matched too; a rename matches by
@@ -17,6 +19,7 @@
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <signal.h>
 #include <fcntl.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -76,6 +79,9 @@ static int strike(char const* call, char const* what) {
             fprintf(f, "%s %s\n", call, what);
             fclose(f);
         }
+    }
+    if (getenv("FAULT_KILL") != NULL) {
+        raise(SIGKILL);
     }
     char const* number = getenv("FAULT_ERRNO");
     errno = number != NULL ? atoi(number) : EIO;
