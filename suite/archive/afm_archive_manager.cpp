@@ -170,7 +170,14 @@ bool files_below(COLLECTION& collection, std::string const& folder,
     fs::path at = root;
     for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
         at = it->path();
-        if (it->is_regular_file(ec) && wanted(project, it->path().filename().string())) {
+        // A link that leads nowhere is no file to archive.
+        std::error_code type_error;
+        bool regular = it->is_regular_file(type_error);
+        if (type_error && type_error != std::errc::no_such_file_or_directory) {
+            ec = type_error;
+            break;
+        }
+        if (regular && wanted(project, it->path().filename().string())) {
             found->push_back(it->path().lexically_relative(project.directory).generic_string());
         }
     }

@@ -302,8 +302,12 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
         return false;
     }
     std::string reason;
-    if (!FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(target), zip_file, &reason)) {
-        *error = "Can't write file " + target + ": " + reason;
+    FIO_REWRITE done;
+    if (!FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(target), zip_file, &reason, &done)) {
+        *error = done.replaced ? "File " + target +
+                                     " was written, but its folder could not be flushed to the "
+                                     "disk: " + reason
+                               : "Can't write file " + target + ": " + reason;
         return false;
     }
     return true;
