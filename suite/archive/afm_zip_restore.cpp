@@ -287,7 +287,10 @@ bool move_in(std::string const& staging, std::string const& destination,
             return false;
         }
     }
-    fio_end_move_in(staging);
+    if (!fio_end_move_in(staging, why)) {
+        *error = "Can't finish the restore into " + destination + ": " + why;
+        return false;
+    }
     return true;
 }
 
@@ -302,6 +305,21 @@ void recover_dead_restores(std::string const& destination) {
             entry.name.compare(0, sizeof STAGING_PREFIX - 1, STAGING_PREFIX) == 0) {
             fio_recover_move_in(destination + "/" + entry.name);
         }
+    }
+}
+
+// Removes the folder and every folder below it that holds no file, deepest
+// first: what a failed restore made of a destination it created.
+void remove_empty_folders(std::string const& folder) {
+    std::vector<std::string> folders = {folder};
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec)) {
+            folders.push_back(it->path().string());
+        }
+    }
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        fs::remove(*it, ec); // only while empty
     }
 }
 
@@ -423,7 +441,7 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
     }
     lib->zip_discard(zip);
     if (!ok && made_destination) {
-        fs::remove(dest, ec); // only while empty
+        remove_empty_folders(dest);
     }
     return ok;
 }

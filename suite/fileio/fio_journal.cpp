@@ -312,10 +312,16 @@ bool fio_move_in(std::string const& work_folder, std::vector<FIO_FILE_MOVE> cons
     return true;
 }
 
-void fio_end_move_in(std::string const& work_folder) {
-    unlink(move_journal(work_folder).c_str());
+bool fio_end_move_in(std::string const& work_folder, std::string& why) {
+    // A journal left behind would have the next recovery undo the move.
+    if (unlink(move_journal(work_folder).c_str()) != 0) {
+        why = reason("cannot end the move");
+        fio_recover_move_in(work_folder);
+        return false;
+    }
     sync_directory(work_folder);
     remove_work_folder(work_folder);
+    return true;
 }
 
 void fio_recover_move_in(std::string const& work_folder) {

@@ -59,8 +59,9 @@ struct FIO_FILE_MOVE {
 bool fio_move_in(std::string const& work_folder, std::vector<FIO_FILE_MOVE> const& moves,
                  std::string& why);
 // Ends a move once the caller has flushed the folders moved into: it stands
-// from now on, even killed before the work folder is removed here.
-void fio_end_move_in(std::string const& work_folder);
+// from now on, even killed before the work folder is removed here. False, with
+// the reason in `why` and the move undone, when its journal cannot be removed.
+bool fio_end_move_in(std::string const& work_folder, std::string& why);
 // Undoes what a killed process left of a move in the work folder, unless the
 // move ended, and removes the work folder.
 void fio_recover_move_in(std::string const& work_folder);

@@ -72,13 +72,20 @@ std::map<std::string, std::string> files_below(std::string const& folder) {
     return files;
 }
 
-// A project with its archive "p.tsa" made undisturbed.
+// A project with a design file in a folder and its archive "p.tsa" made
+// undisturbed.
 class ARCHIVED_PROJECT : public ACF_SCRIPT_PROJECT {
 public:
     ARCHIVED_PROJECT() {
-        TEST_RUN_RESULT made = run("project_open proj\nproject_archive p.tsa\n");
+        std::filesystem::create_directories(file("hdl"));
+        test_write_file(file("hdl/top.v"), "module top; endmodule\n");
+        TEST_RUN_RESULT made = run("project_open proj\n"
+                                   "set_global_assignment -name VERILOG_FILE hdl/top.v\n"
+                                   "project_archive p.tsa\n");
         EXPECT_EQ(made.status, 0) << made.output;
-        whole = {{"proj.tpf", test_read_file(file("proj.tpf"))},
+        whole = {{"hdl", "(folder)"},
+                 {"hdl/top.v", test_read_file(file("hdl/top.v"))},
+                 {"proj.tpf", test_read_file(file("proj.tpf"))},
                  {"proj.tsf", test_read_file(file("proj.tsf"))}};
     }
     std::map<std::string, std::string> whole;

@@ -406,7 +406,7 @@ TEST(FileIo, AMoveInThatFailsOrWasKilledIsUndone) {
     test_write_file(work + "/new/a", "new a");
     std::string why;
     ASSERT_TRUE(fio_move_in(work, {{work + "/new/a", ws.path("a.v")}}, why)) << why;
-    fio_end_move_in(work);
+    EXPECT_TRUE(fio_end_move_in(work, why)) << why;
     fio_recover_move_in(work); // an ended move stands
     EXPECT_EQ(test_read_file(ws.path("a.v")), "new a");
     EXPECT_FALSE(FIO_FILE_SYSTEM::exists(FIO_PATH(work)));
