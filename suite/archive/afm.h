@@ -16,9 +16,18 @@ struct AFM_PROJECT {
     std::vector<std::string> revisions;
 };
 
-// The open project: the project file in the project directory of the suite
-// (the first by name when there are several). False when there is none.
-bool afm_get_current_project(AFM_PROJECT* project);
+// Reads the project open in this process, as the settings library holds it:
+// its directory, name and the revisions its project file lists. False without
+// an open project (`error` left empty) or, with `error` naming the project
+// file and the reason, when that file cannot be read.
+using AFM_PROJECT_READER = std::function<bool(AFM_PROJECT* project, std::string* error)>;
+// The settings library installs its reader when it is loaded (empty: none).
+void afm_set_project_reader(AFM_PROJECT_READER reader);
+
+// The open project, from the settings library: never guessed from the files
+// of a folder. False when no project is open or its project file cannot be
+// read (then `error`, may be null, says why; else it is left empty).
+bool afm_get_current_project(AFM_PROJECT* project, std::string* error = nullptr);
 
 // A setting of a revision that names a file: the setting's name (as
 // "VERILOG_FILE") and the file as the setting gives it, relative to the

@@ -1,11 +1,9 @@
 #include "suite/archive/afm.h"
 
 #include "suite/fileio/fio.h"
-#include "suite/general/gen.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <unordered_map>
 #include <unordered_set>
@@ -38,12 +36,33 @@ bool is_ends_with(std::string const& text, std::string const& end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-bool exists_in(AFM_PROJECT const& project, std::string const& file) {
-    return FIO_FILE_SYSTEM::exists(FIO_PATH(file[0] == '/' ? file : project.directory + file));
+std::string path_in(AFM_PROJECT const& project, std::string const& file) {
+    return file[0] == '/' ? file : project.directory + file;
+}
+
+// Whether a file of the project is there. Only "no such file" means missing:
+// false, with `error` naming the file and the reason, when its status cannot
+// be read, since a file taken for missing would be left out of the archive.
+bool is_present(AFM_PROJECT const& project, std::string const& file, bool* present,
+                std::string* error) {
+    std::string path = path_in(project, file);
+    std::string reason;
+    FIO_PRESENCE found = FIO_FILE_SYSTEM::presence(FIO_PATH(path), nullptr, &reason);
+    if (found == FIO_PRESENCE::UNKNOWN) {
+        *error = "Can't read the status of file " + path + ": " + reason;
+        return false;
+    }
+    *present = found == FIO_PRESENCE::PRESENT;
+    return true;
 }
 
 AFM_SETTINGS_READER& settings_reader() {
     static AFM_SETTINGS_READER reader;
+    return reader;
+}
+
+AFM_PROJECT_READER& project_reader() {
+    static AFM_PROJECT_READER reader;
     return reader;
 }
 
@@ -69,6 +88,12 @@ public:
         return m_ok;
     }
 
+    // Whether a file of the project is there; false, with `error` saying why,
+    // when that cannot be told.
+    bool is_present(std::string const& file, bool* present) {
+        return ::is_present(project, file, present, &error);
+    }
+
     AFM_PROJECT const& project;
     std::string error;
 
@@ -81,8 +106,9 @@ private:
         }
         for (std::string const& revision : project.revisions) {
             // A revision may be listed before its settings were ever saved.
-            if (exists_in(project, revision + ".tsf") &&
-                !settings_reader()(project, revision, &m_settings, &error)) {
+            bool saved = false;
+            if (!is_present(revision + ".tsf", &saved) ||
+                (saved && !settings_reader()(project, revision, &m_settings, &error))) {
                 return false;
             }
         }
@@ -107,13 +133,19 @@ bool collect_project_settings(COLLECTION& collection, FILES* files) {
     AFM_PROJECT const& project = collection.project;
     files->push_back(project.name + ".tpf");
     // A revision may be listed before its settings were ever saved.
+    std::vector<std::string> optional;
     for (std::string const& revision : project.revisions) {
-        if (exists_in(project, revision + ".tsf")) {
-            files->push_back(revision + ".tsf");
-        }
+        optional.push_back(revision + ".tsf");
     }
-    if (exists_in(project, "revision_descriptions.trd")) {
-        files->push_back("revision_descriptions.trd");
+    optional.push_back("revision_descriptions.trd");
+    for (std::string const& file : optional) {
+        bool present = false;
+        if (!collection.is_present(file, &present)) {
+            return false;
+        }
+        if (present) {
+            files->push_back(file);
+        }
     }
     return true;
 }
@@ -127,19 +159,34 @@ bool collect_design_files(COLLECTION& collection, FILES* files) {
         [](std::string const& setting) { return !is_ip_file_setting(setting); }, files);
 }
 
-// Every regular file below `folder` (relative to the project), sorted.
-FILES files_below(AFM_PROJECT const& project, std::string const& folder,
-                  bool (*wanted)(AFM_PROJECT const&, std::string const& name)) {
-    FILES found;
+// Every regular file below `folder` (relative to the project), sorted; a
+// missing folder has none. False, with `error` naming the folder or file and
+// the reason, when the walk cannot read one.
+bool files_below(COLLECTION& collection, std::string const& folder,
+                 bool (*wanted)(AFM_PROJECT const&, std::string const& name), FILES* found) {
+    AFM_PROJECT const& project = collection.project;
     std::error_code ec;
     fs::path root = fs::path(project.directory) / folder;
+    fs::path at = root;
     for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file(ec) && wanted(project, it->path().filename().string())) {
-            found.push_back(it->path().lexically_relative(project.directory).generic_string());
+        at = it->path();
+        // A link that leads nowhere is no file to archive.
+        std::error_code type_error;
+        bool regular = it->is_regular_file(type_error);
+        if (type_error && type_error != std::errc::no_such_file_or_directory) {
+            ec = type_error;
+            break;
+        }
+        if (regular && wanted(project, it->path().filename().string())) {
+            found->push_back(it->path().lexically_relative(project.directory).generic_string());
         }
     }
-    std::sort(found.begin(), found.end());
-    return found;
+    if (ec && !(at == root && ec == std::errc::no_such_file_or_directory)) {
+        collection.error = "Can't read the folder " + at.string() + ": " + ec.message();
+        return false;
+    }
+    std::sort(found->begin(), found->end());
+    return true;
 }
 
 bool collect_ip_files(COLLECTION& collection, FILES* files) {
@@ -156,9 +203,19 @@ bool collect_ip_files(COLLECTION& collection, FILES* files) {
         auto listed = folders.find(folder);
         if (listed == folders.end()) {
             listed = folders.emplace(folder, std::unordered_map<std::string, FILES>()).first;
+            // A folder that is missing has no generated files; one that cannot
+            // be read would leave them out unseen.
             std::vector<FIO_DIRECTORY_ENTRY> entries;
-            FIO_FILE_SYSTEM::list_directory(
-                FIO_PATH(tip[0] == '/' ? folder : collection.project.directory + folder), entries);
+            std::string path = path_in(collection.project, folder.empty() ? "./" : folder);
+            std::string reason;
+            bool present = false;
+            if (!FIO_FILE_SYSTEM::list_directory(FIO_PATH(path), entries, &reason) &&
+                (!collection.is_present(path, &present) || present)) {
+                if (collection.error.empty()) {
+                    collection.error = "Can't read the folder " + path + ": " + reason;
+                }
+                return false;
+            }
             for (FIO_DIRECTORY_ENTRY const& entry : entries) {
                 if (!entry.is_directory) {
                     listed->second[FIO_PATH(entry.name).base()].push_back(entry.name);
@@ -179,24 +236,21 @@ bool collect_ip_files(COLLECTION& collection, FILES* files) {
 }
 
 bool collect_reports(COLLECTION& collection, FILES* files) {
-    for (std::string const &file :
-         files_below(collection.project, "", [](AFM_PROJECT const&p, std::string const&name) {
-             if (!is_ends_with(name, ".rpt") && !is_ends_with(name, ".summary")) {
-                 return false;
-             }
-             return std::any_of(p.revisions.begin(), p.revisions.end(),
-                                [&](std::string const& r) { return name.rfind(r + ".", 0) == 0; });
-         })) {
-        files->push_back(file);
-    }
-    return true;
+    return files_below(collection, "", [](AFM_PROJECT const& p, std::string const& name) {
+        if (!is_ends_with(name, ".rpt") && !is_ends_with(name, ".summary")) {
+            return false;
+        }
+        return std::any_of(p.revisions.begin(), p.revisions.end(),
+                           [&](std::string const& r) { return name.rfind(r + ".", 0) == 0; });
+    }, files);
 }
 
 bool collect_export_db(COLLECTION& collection, FILES* files) {
-    FILES found = files_below(collection.project, "export_db",
-                              [](AFM_PROJECT const&, std::string const&) { return true; });
+    FILES found;
+    bool read = files_below(collection, "export_db",
+                            [](AFM_PROJECT const&, std::string const&) { return true; }, &found);
     files->insert(files->end(), found.begin(), found.end());
-    return !found.empty();
+    return read && !found.empty();
 }
 
 struct SUBSET_ROW {
@@ -232,28 +286,13 @@ void afm_set_settings_reader(AFM_SETTINGS_READER reader) {
     settings_reader() = std::move(reader);
 }
 
-bool afm_get_current_project(AFM_PROJECT* project) {
-    std::string directory = gen_get_project_dir_path();
-    std::vector<FIO_DIRECTORY_ENTRY> entries;
-    if (directory.empty() || !FIO_FILE_SYSTEM::list_directory(FIO_PATH(directory), entries)) {
-        return false;
-    }
-    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
-        if (!entry.is_directory && FIO_PATH(entry.name).extension() == ".tpf") {
-            project->directory = directory;
-            project->name = FIO_PATH(entry.name).base();
-            project->revisions.clear();
-            std::ifstream in(directory + entry.name);
-            for (std::string line; std::getline(in, line);) {
-                std::vector<std::string> w = words_of(line);
-                if (w.size() == 3 && w[0] == "PROJECT_REVISION" && w[1] == "=") {
-                    project->revisions.push_back(w[2]);
-                }
-            }
-            return true;
-        }
-    }
-    return false;
+void afm_set_project_reader(AFM_PROJECT_READER reader) {
+    project_reader() = std::move(reader);
+}
+
+bool afm_get_current_project(AFM_PROJECT* project, std::string* error) {
+    std::string ignored;
+    return project_reader() && project_reader()(project, error != nullptr ? error : &ignored);
 }
 
 bool AFM_FILE_SUBSET::get_files_to_archive(AFM_PROJECT const& project, FILES* files,
@@ -321,8 +360,13 @@ bool AFM_ARCHIVE_MANAGER::is_tessaly_map_required(
     bool needs = std::any_of(subsets.begin(), subsets.end(), [](AFM_FILE_SUBSET const* s) {
         return s != nullptr && s->needs_analysis();
     });
+    // A summary whose status cannot be read is taken for missing: the
+    // analysis is asked for rather than skipped.
+    bool present = false;
+    std::string error;
     return needs && !project.revisions.empty() &&
-           !exists_in(project, project.revisions.front() + ".map.summary");
+           !(is_present(project, project.revisions.front() + ".map.summary", &present, &error) &&
+             present);
 }
 
 bool AFM_ARCHIVE_MANAGER::get_files_to_archive(std::vector<AFM_FILE_SUBSET const*> const& subsets,

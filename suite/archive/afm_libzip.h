@@ -21,8 +21,15 @@
     X(zip_get_name)                                                                                \
     X(zip_get_num_entries)                                                                         \
     X(zip_open)                                                                                    \
+    X(zip_open_from_source)                                                                        \
+    X(zip_source_buffer_create)                                                                    \
+    X(zip_source_close)                                                                            \
     X(zip_source_function)                                                                         \
     X(zip_source_free)                                                                             \
+    X(zip_source_keep)                                                                             \
+    X(zip_source_open)                                                                             \
+    X(zip_source_read)                                                                             \
+    X(zip_source_stat)                                                                             \
     X(zip_stat_index)
 
 struct AFM_LIBZIP {

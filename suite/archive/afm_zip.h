@@ -9,10 +9,11 @@
 // Writes an archive of `files` (relative to `project_dir`, or absolute) to
 // `archive`. Each file is archived as its content: a link as the file it
 // points to, a file outside the project as "external/<its name>" (numbered when
-// names meet). The archive is written beside its final place and renamed
-// into place, so a failure leaves whatever was there untouched; it never holds
-// itself. With a non-empty `password` every entry is AES-256 encrypted. False,
-// with `error` naming the file or the cause, when anything fails.
+// names meet), a name that is not valid UTF-8 as its bytes. The archive
+// replaces whatever was there atomically and on the disk (suite/fileio), so a
+// failure leaves that untouched; it never holds itself. With a non-empty
+// `password` every entry is AES-256 encrypted. False, with `error` naming the
+// file and the cause, when anything fails.
 bool afm_write_archive(std::string const& archive, std::string const& project_dir,
                        std::vector<std::string> const& files, std::string const& password,
                        std::string* error);
@@ -25,10 +26,11 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
 // below the destination on an entry's path, declared sizes that fail
 // afm_check_declared_sizes against the space free beside the destination, or
 // (without `overwrite`) an existing file refuses the whole restore, and
-// `error` names the entry. The files are extracted to a staging folder beside
-// the destination, an entry that yields more than it declares stopping the
-// restore, then flushed to the disk, and moved in only when all succeeded,
-// each by an atomic rename; the folders written into are flushed last. New
+// `error` names the entry. The files are extracted to a hidden staging folder
+// in the destination (so that no rename crosses file systems), an entry that
+// yields more than it declares stopping the restore, then flushed to the disk,
+// and moved in only when all succeeded, each by an atomic rename; the folders
+// written into are flushed last. New
 // files get the archived rwx bits under the umask (never set-id bits);
 // replaced files keep theirs.
 bool afm_restore_archive(std::string const& archive, std::string const& destination, bool overwrite,
@@ -60,24 +62,3 @@ std::vector<std::string> afm_unwritable_restore_folders(std::string const& archi
 // Adds the owner's write bit to each folder, following no link. False, with
 // `error` naming the folder, when one cannot be changed.
 bool afm_make_folders_writable(std::vector<std::string> const& folders, std::string* error);
-
-// An existing file set aside under a hidden name in its folder until the
-// caller knows whether its replacement was written: `discard` removes it,
-// `put_back` (also run by the destructor while neither was called) restores it
-// unless a new file now stands in its place.
-class AFM_SET_ASIDE {
-public:
-    explicit AFM_SET_ASIDE(std::string path);
-    ~AFM_SET_ASIDE();
-    AFM_SET_ASIDE(AFM_SET_ASIDE const&) = delete;
-    AFM_SET_ASIDE& operator=(AFM_SET_ASIDE const&) = delete;
-    // False when the file existed and could not be set aside.
-    bool ok() const { return m_ok; }
-    void discard();
-    void put_back();
-
-private:
-    std::string m_path;
-    std::string m_aside; // "" when nothing is set aside
-    bool m_ok = true;
-};

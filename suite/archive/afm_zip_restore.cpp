@@ -3,6 +3,7 @@
 #include "suite/archive/afm_libzip.h"
 
 #include "suite/fileio/fio.h"
+#include "suite/fileio/fio_journal.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -138,10 +139,6 @@ bool check_entries(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY>* entrie
 // where a file is, no existing file unless overwriting.
 bool check_targets(std::string const& destination, std::vector<ENTRY> const& entries,
                    bool overwrite, std::string* error) {
-    if (is_link(destination)) {
-        *error = "The destination " + destination + " is a link";
-        return false;
-    }
     for (ENTRY const& entry : entries) {
         std::string path = destination;
         size_t start = 0;
@@ -238,30 +235,25 @@ bool extract(AFM_LIBZIP const& lib, zip_t* zip, ENTRY const& entry, std::string 
     return fault.empty();
 }
 
-// Flushes a folder's entries to the disk. A folder that cannot be opened for
-// that (one the user may pass through but not list) is left to the system.
-bool flush_folder(std::string const& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return true;
-    }
-    bool ok = fsync(fd) == 0;
-    return close(fd) == 0 && ok;
+// Where a restore stages its files: a hidden folder in the destination, named
+// by mkdtemp from this prefix and six characters.
+char const STAGING_PREFIX[] = ".restore.";
+
+std::string staged(std::string const& staging, std::string const& name) {
+    return staging + "/new/" + name;
 }
 
-// Moves the staged files into the destination, each by an atomic rename; a
-// replaced file keeps its permission bits. The folders written into are
-// flushed once each at the end, so that the renames last.
+// Moves the staged files into the destination as one (suite/fileio's move
+// journal), each by an atomic rename; a replaced file keeps its permission
+// bits. The folders written into are flushed once each before the move ends,
+// so that the renames last; should that fail, the move is undone.
 bool move_in(std::string const& staging, std::string const& destination,
              std::vector<ENTRY> const& entries, std::string* error) {
-    std::error_code ec;
-    if (!fs::create_directories(destination, ec) && ec) {
-        *error = "Can't create the folder " + destination;
-        return false;
-    }
     // Each folder written into, with the folder above the destination, which
     // may have got the destination itself.
     std::set<std::string> written = {fs::path(destination).parent_path().string(), destination};
+    std::vector<FIO_FILE_MOVE> moves;
+    std::error_code ec;
     for (ENTRY const& entry : entries) {
         std::string to = destination + "/" + entry.name;
         fs::path folder = entry.is_folder ? fs::path(to) : fs::path(to).parent_path();
@@ -269,30 +261,118 @@ bool move_in(std::string const& staging, std::string const& destination,
         for (fs::path up = fs::path(to).parent_path(); written.insert(up.string()).second;
              up = up.parent_path()) {
         }
+        if (is_link(folder.string()) || !fs::is_directory(folder, ec)) {
+            *error = "Can't create the folder " + folder.string();
+            return false;
+        }
         if (entry.is_folder) {
-            if (is_link(to) || !fs::is_directory(to, ec)) {
-                *error = "Can't create the folder " + to;
-                return false;
-            }
             continue;
         }
-        std::string from = staging + "/" + entry.name;
+        std::string from = staged(staging, entry.name);
         struct stat st;
         if (lstat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
             chmod(from.c_str(), st.st_mode & 07777);
         }
-        if (is_link(folder.string()) || rename(from.c_str(), to.c_str()) != 0) {
-            *error = "Can't create or overwrite file " + to;
-            return false;
-        }
+        moves.push_back({from, to});
+    }
+    std::string why;
+    if (!fio_move_in(staging, moves, why)) {
+        *error = "Can't create or overwrite file " + why;
+        return false;
     }
     for (std::string const& folder : written) {
-        if (!flush_folder(folder)) {
-            *error = "Can't write the folder " + folder + " to the disk";
+        if (!fio_flush_directory(folder, &why)) {
+            *error = "Can't write the folder " + folder + " to the disk: " + why;
+            fio_recover_move_in(staging);
             return false;
         }
     }
+    if (!fio_end_move_in(staging, why)) {
+        *error = "Can't finish the restore into " + destination + ": " + why;
+        return false;
+    }
     return true;
+}
+
+// Finishes what killed restores into the destination left: each one's move
+// is undone, so that the same restore can run again, and its staging folder
+// removed. The caller holds the destination's restore lock.
+void recover_dead_restores(std::string const& destination) {
+    std::vector<FIO_DIRECTORY_ENTRY> entries;
+    FIO_FILE_SYSTEM::list_directory(FIO_PATH(destination), entries);
+    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
+        if (entry.is_directory && entry.name.size() == sizeof STAGING_PREFIX - 1 + 6 &&
+            entry.name.compare(0, sizeof STAGING_PREFIX - 1, STAGING_PREFIX) == 0) {
+            fio_recover_move_in(destination + "/" + entry.name);
+        }
+    }
+}
+
+// Removes the folder and every folder below it that holds no file, deepest
+// first: what a failed restore made of a destination it created.
+void remove_empty_folders(std::string const& folder) {
+    std::vector<std::string> folders = {folder};
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec)) {
+            folders.push_back(it->path().string());
+        }
+    }
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+        fs::remove(*it, ec); // only while empty
+    }
+}
+
+// The restore into an existing destination that the caller holds locked.
+bool restore_into(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY> const& entries,
+                  std::string const& dest, bool overwrite, std::string* error) {
+    recover_dead_restores(dest);
+    if (!check_targets(dest, entries, overwrite, error)) {
+        return false;
+    }
+    std::vector<AFM_DECLARED_SIZE> sizes;
+    for (ENTRY const& entry : entries) {
+        sizes.push_back(entry.declared);
+    }
+    if (!afm_check_declared_sizes(sizes, free_bytes_at(dest), error)) {
+        return false;
+    }
+    // The staging folder lies in the destination itself, so that every move
+    // into place is a rename within one file system, into a mount point too.
+    std::string staging = dest + "/" + STAGING_PREFIX + "XXXXXX";
+    if (mkdtemp(&staging[0]) == nullptr) {
+        *error = "Can't create a staging folder in " + dest + ": " + std::strerror(errno);
+        return false;
+    }
+    // Opened before anything is written, so that the flush below reports a
+    // write error of any of the files.
+    int staging_fd = open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool ok = staging_fd >= 0;
+    if (!ok) {
+        *error = "Can't open the staging folder " + staging + ": " + std::strerror(errno);
+    }
+    mode_t mask = umask(0);
+    umask(mask);
+    // Every file is written, then all of them are flushed to the disk at
+    // once (one flush of their file system, as sync does): a flush per file
+    // costs a commit of the file system's journal per file.
+    for (size_t i = 0; ok && i < entries.size(); ++i) {
+        ok = entries[i].is_folder ||
+             extract(lib, zip, entries[i], staged(staging, entries[i].name), mask, error);
+    }
+    if (ok && syncfs(staging_fd) != 0) {
+        *error = std::string("Can't write the restored files to the disk: ") + std::strerror(errno);
+        ok = false;
+    }
+    if (staging_fd >= 0) {
+        close(staging_fd);
+    }
+    ok = ok && move_in(staging, dest, entries, error);
+    if (!ok) {
+        std::error_code ec;
+        fs::remove_all(staging, ec);
+    }
+    return ok;
 }
 
 } // namespace
@@ -334,56 +414,34 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
         dest.pop_back();
     }
     std::vector<ENTRY> entries;
-    bool ok =
-        check_entries(*lib, zip, &entries, error) && check_targets(dest, entries, overwrite, error);
-    // The staging folder lies beside the destination, in the same file system.
-    std::string beside = existing_ancestor(fs::path(dest).parent_path());
-    if (ok) {
-        std::vector<AFM_DECLARED_SIZE> sizes;
-        for (ENTRY const& entry : entries) {
-            sizes.push_back(entry.declared);
-        }
-        ok = afm_check_declared_sizes(sizes, free_bytes_at(beside), error);
-    }
-
-    std::string staging;
-    int staging_fd = -1;
-    if (ok) {
-        std::string base = fs::path(dest).filename().string();
-        staging = beside + "/." + base + ".restore.XXXXXX";
-        if (mkdtemp(&staging[0]) == nullptr) {
-            staging.clear();
-        }
-        // Opened before anything is written, so that the flush below reports
-        // a write error of any of the files.
-        staging_fd =
-            staging.empty() ? -1 : open(staging.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ok = staging_fd >= 0;
-        if (!ok) {
-            *error = "Can't create a staging folder beside " + dest;
-        }
-    }
-    mode_t mask = umask(0);
-    umask(mask);
-    // Every file is written, then all of them are flushed to the disk at
-    // once (one flush of their file system, as sync does): a flush per file
-    // costs a commit of the file system's journal per file.
-    for (size_t i = 0; ok && i < entries.size(); ++i) {
-        ok = entries[i].is_folder ||
-             extract(*lib, zip, entries[i], staging + "/" + entries[i].name, mask, error);
-    }
-    lib->zip_discard(zip);
-    if (ok && syncfs(staging_fd) != 0) {
-        *error = std::string("Can't write the restored files to the disk: ") + std::strerror(errno);
+    bool ok = check_entries(*lib, zip, &entries, error);
+    if (ok && is_link(dest)) {
+        *error = "The destination " + dest + " is a link";
         ok = false;
     }
-    if (staging_fd >= 0) {
-        close(staging_fd);
+    bool made_destination = false;
+    std::error_code ec;
+    if (ok) {
+        made_destination = fs::create_directories(dest, ec);
+        if (ec) {
+            *error = "Can't create the folder " + dest + ": " + ec.message();
+            ok = false;
+        }
     }
-    ok = ok && move_in(staging, dest, entries, error);
-    if (!staging.empty()) {
-        std::error_code ec;
-        fs::remove_all(staging, ec);
+    if (ok) {
+        // One restore into a folder at a time: the next one finishes what a
+        // killed one left, which a live one must not meet.
+        FIO_FILE_LOCK lock(FIO_PATH(dest + "/.restore"));
+        ok = lock.is_held();
+        if (!ok) {
+            *error = "Can't lock the folder " + dest + " for the restore: " + lock.error();
+        } else {
+            ok = restore_into(*lib, zip, entries, dest, overwrite, error);
+        }
+    }
+    lib->zip_discard(zip);
+    if (!ok && made_destination) {
+        remove_empty_folders(dest);
     }
     return ok;
 }

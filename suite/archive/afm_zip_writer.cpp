@@ -3,14 +3,12 @@
 #include "suite/archive/afm_libzip.h"
 
 #include "suite/fileio/fio.h"
-#include "suite/fileio/fio_set_aside.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -104,18 +102,47 @@ private:
 // Reads a file into `content` (a buffer reused from file to file) and
 // compresses it into its entry.
 bool read_entry(ENTRY* entry, std::string* content, COMPRESSOR* compressor, std::string* error) {
-    struct stat st;
+    FIO_FILE_STATUS st;
+    std::string reason;
     // A link is archived as the file it points to.
-    if (stat(entry->source.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        !FIO_FILE_SYSTEM::read_file(FIO_PATH(entry->source), *content)) {
-        *error = "Can't read file " + entry->source;
+    FIO_PRESENCE found = FIO_FILE_SYSTEM::presence(FIO_PATH(entry->source), &st, &reason);
+    if (found == FIO_PRESENCE::MISSING) {
+        reason = std::strerror(ENOENT);
+    }
+    if (found != FIO_PRESENCE::PRESENT ||
+        !FIO_FILE_SYSTEM::read_file(FIO_PATH(entry->source), *content, &reason)) {
+        *error = "Can't read file " + entry->source + ": " + reason;
         return false;
     }
     if (!compressor->compress(*content, entry)) {
         *error = "Can't compress file " + entry->source;
         return false;
     }
-    entry->mode = st.st_mode & 0777;
+    entry->mode = st.mode & 0777;
+    return true;
+}
+
+// Whether a name is valid UTF-8 (ASCII is): such a name is flagged as UTF-8 in
+// the archive, any other stored as its bytes, so that a restore gives back the
+// very name the file had.
+bool is_utf8(std::string const& text) {
+    for (size_t i = 0; i < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t more = lead < 0x80                   ? 0
+                      : lead >= 0xc2 && lead < 0xe0 ? 1
+                      : lead >= 0xe0 && lead < 0xf0 ? 2
+                      : lead >= 0xf0 && lead < 0xf5 ? 3
+                                                    : 4;
+        if (more == 4 || text.size() - i - 1 < more) {
+            return false;
+        }
+        for (size_t k = 1; k <= more; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80) {
+                return false;
+            }
+        }
+        i += more + 1;
+    }
     return true;
 }
 
@@ -160,24 +187,37 @@ zip_int64_t entry_source(void* data, void* buffer, zip_uint64_t length, zip_sour
     }
 }
 
-bool write_zip(AFM_LIBZIP const& lib, std::string const& path, std::vector<ENTRY>& entries,
-               std::string const& password, std::string* error) {
-    int code = 0;
-    zip_t* zip = lib.zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+// Makes the whole archive in memory, in `zip_file`; the entries' compressed
+// contents are given up on the way.
+bool write_zip(AFM_LIBZIP const& lib, std::vector<ENTRY>& entries, std::string const& password,
+               std::string* zip_file, std::string* error) {
+    if (entries.empty()) {
+        // libzip writes nothing for an archive without entries: only the end
+        // record of its central directory.
+        *zip_file = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+        return true;
+    }
+    zip_source_t* buffer = lib.zip_source_buffer_create(nullptr, 0, 0, nullptr);
+    zip_t* zip =
+        buffer == nullptr ? nullptr : lib.zip_open_from_source(buffer, ZIP_TRUNCATE, nullptr);
     if (zip == nullptr) {
-        *error = "Can't create file " + path;
+        lib.zip_source_free(buffer);
+        *error = "Can't make the archive: out of memory";
         return false;
     }
+    // Kept past the close, which writes into it.
+    lib.zip_source_keep(buffer);
+    bool ok = true;
     for (ENTRY& entry : entries) {
         zip_source_t* source = lib.zip_source_function(zip, entry_source, &entry);
+        zip_flags_t encoding = is_utf8(entry.name) ? ZIP_FL_ENC_UTF_8 : ZIP_FL_ENC_RAW;
         zip_int64_t index =
-            source == nullptr ? -1
-                              : lib.zip_file_add(zip, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+            source == nullptr ? -1 : lib.zip_file_add(zip, entry.name.c_str(), source, encoding);
         if (index < 0) {
             lib.zip_source_free(source);
             *error = "Can't add file " + entry.source + " to the archive";
-            lib.zip_discard(zip);
-            return false;
+            ok = false;
+            break;
         }
         lib.zip_file_set_external_attributes(zip, static_cast<zip_uint64_t>(index), 0,
                                              ZIP_OPSYS_UNIX, (S_IFREG | entry.mode) << 16);
@@ -185,16 +225,34 @@ bool write_zip(AFM_LIBZIP const& lib, std::string const& path, std::vector<ENTRY
             lib.zip_file_set_encryption(zip, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256,
                                         password.c_str()) != 0) {
             *error = "Can't encrypt the archive";
-            lib.zip_discard(zip);
-            return false;
+            ok = false;
+            break;
         }
     }
-    if (lib.zip_close(zip) != 0) {
-        *error = "Can't write file " + path;
+    if (ok && lib.zip_close(zip) != 0) {
+        *error = "Can't make the archive: out of memory";
+        ok = false;
+    }
+    if (!ok) {
         lib.zip_discard(zip);
+        lib.zip_source_free(buffer);
         return false;
     }
-    return true;
+    entries.clear();
+    zip_stat_t st;
+    ok = lib.zip_source_stat(buffer, &st) == 0 && (st.valid & ZIP_STAT_SIZE) != 0 &&
+         lib.zip_source_open(buffer) == 0;
+    if (ok) {
+        zip_file->resize(st.size);
+        ok = lib.zip_source_read(buffer, &(*zip_file)[0], st.size) ==
+             static_cast<zip_int64_t>(st.size);
+        lib.zip_source_close(buffer);
+    }
+    lib.zip_source_free(buffer);
+    if (!ok) {
+        *error = "Can't make the archive: out of memory";
+    }
+    return ok;
 }
 
 } // namespace
@@ -237,46 +295,20 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
         entries.push_back(std::move(entry));
     }
 
-    // Written beside its place and renamed into it.
-    std::string temp = FIO_PATH(target).directory() + "." + FIO_PATH(target).base() + ".tsa.XXXXXX";
-    int fd = mkstemp(&temp[0]);
-    if (fd < 0) {
-        *error = "Can't create file " + target;
+    // Replaced atomically: an archive reported as written is on the disk,
+    // and a failure leaves whatever was there.
+    std::string zip_file;
+    if (!write_zip(*lib, entries, password, &zip_file, error)) {
         return false;
     }
-    close(fd);
-    mode_t mask = umask(0);
-    umask(mask);
-    bool ok =
-        write_zip(*lib, temp, entries, password, error) && chmod(temp.c_str(), 0666 & ~mask) == 0;
-    if (ok && rename(temp.c_str(), target.c_str()) != 0) {
-        *error = "Can't create file " + target;
-        ok = false;
+    std::string reason;
+    FIO_REWRITE done;
+    if (!FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(target), zip_file, &reason, &done)) {
+        *error = done.replaced ? "File " + target +
+                                     " was written, but its folder could not be flushed to the "
+                                     "disk: " + reason
+                               : "Can't write file " + target + ": " + reason;
+        return false;
     }
-    if (!ok) {
-        unlink(temp.c_str());
-    }
-    return ok;
-}
-
-AFM_SET_ASIDE::AFM_SET_ASIDE(std::string path) : m_path(std::move(path)) {
-    m_ok = fio_set_aside(FIO_PATH(m_path), FIO_ASIDE_NAME::HIDDEN, &m_aside);
-}
-
-AFM_SET_ASIDE::~AFM_SET_ASIDE() {
-    put_back();
-}
-
-void AFM_SET_ASIDE::discard() {
-    if (!m_aside.empty()) {
-        unlink(m_aside.c_str());
-        m_aside.clear();
-    }
-}
-
-void AFM_SET_ASIDE::put_back() {
-    if (!m_aside.empty()) {
-        fio_put_back(m_aside, FIO_PATH(m_path), false);
-        m_aside.clear();
-    }
+    return true;
 }

@@ -162,6 +162,12 @@ public:
 // when any of it could not be written.
 bool fio_write_all_and_flush(int fd, std::string const& content);
 
+// Flushes a directory's entries to the disk, so that the files created, renamed
+// or removed in it last. A directory this process may not open for reading
+// cannot be flushed and is left to the system. False, with the reason in
+// `error` (may be null), when the flush failed.
+bool fio_flush_directory(std::string const& directory, std::string* error = nullptr);
+
 // An exclusive lock between processes on one file, held while the file is read,
 // changed and written back, so that two processes never write over each
 // other's change unseen. It is a lock on the lock file "<file>.lock" beside the

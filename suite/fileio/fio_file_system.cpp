@@ -276,6 +276,16 @@ bool fio_write_all_and_flush(int fd, std::string const& content) {
     return fsync(fd) == 0;
 }
 
+bool fio_flush_directory(std::string const& directory, std::string* error) {
+    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return true;
+    }
+    int problem = fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return problem == 0 || failed(error, std::strerror(problem));
+}
+
 bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string const& content,
                                             std::string* error, FIO_REWRITE* done) {
     FIO_REWRITE ignored;
@@ -325,14 +335,8 @@ bool FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH const& path, std::string co
     }
     done->replaced = true;
     fill_status(written, &done->status);
-    // The rename itself lasts only once the directory is on disk. A directory
-    // this process may not open for reading cannot be flushed.
-    int dir_fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir_fd >= 0) {
-        problem = fsync(dir_fd) == 0 ? 0 : errno;
-        ::close(dir_fd);
-    }
-    return problem == 0 || failed(error, std::strerror(problem));
+    // The rename itself lasts only once the directory is on disk.
+    return fio_flush_directory(directory, error);
 }
 
 bool FIO_FILE_SYSTEM::copy(FIO_PATH const& from, FIO_PATH const& to, bool overwrite) {

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,11 +51,7 @@ bool exists(std::string const& path) {
 }
 
 void sync_directory(std::string const& directory) {
-    int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
+    fio_flush_directory(directory);
 }
 
 std::string reason(char const* what) {
@@ -228,4 +226,108 @@ void fio_recover_directory(FIO_WORK_FILES const& names, std::string const& direc
     for (std::string const& file : work_files) {
         unlink(file.c_str());
     }
+}
+
+namespace {
+
+char const* const MOVE_JOURNAL_TITLE = "move-in journal";
+
+std::string move_journal(std::string const& work_folder) {
+    return work_folder + "/" + JOURNAL;
+}
+std::string old_content(std::string const& work_folder, size_t index) {
+    return work_folder + "/old" + std::to_string(index);
+}
+
+// The moves of a work folder's journal; false when it was not written whole
+// (no rename had begun then).
+bool read_move_journal(std::string const& work_folder, std::vector<FIO_FILE_MOVE>& moves) {
+    FIO_WORK_FILES const names{"", MOVE_JOURNAL_TITLE};
+    std::vector<std::string> paths;
+    if (!read_journal(names, move_journal(work_folder), paths) || paths.size() % 2 != 0) {
+        return false;
+    }
+    for (size_t i = 0; i < paths.size(); i += 2) {
+        moves.push_back({paths[i], paths[i + 1]});
+    }
+    return true;
+}
+
+// Puts every place of the moves back as it was: a replaced file's old content
+// back, a file moved in where none was removed.
+void undo_moves(std::string const& work_folder, std::vector<FIO_FILE_MOVE> const& moves) {
+    std::set<std::string> folders;
+    for (size_t i = 0; i < moves.size(); ++i) {
+        std::string old = old_content(work_folder, i);
+        if (exists(old)) {
+            // Not yet replaced, both names are one file: rename does nothing.
+            rename(old.c_str(), moves[i].to.c_str());
+        } else if (!exists(moves[i].from)) {
+            unlink(moves[i].to.c_str());
+        }
+        folders.insert(directory_of(moves[i].to));
+    }
+    for (std::string const& folder : folders) {
+        sync_directory(folder);
+    }
+}
+
+void remove_work_folder(std::string const& work_folder) {
+    std::error_code ec;
+    std::filesystem::remove_all(work_folder, ec);
+    sync_directory(directory_of(work_folder));
+}
+
+} // namespace
+
+bool fio_move_in(std::string const& work_folder, std::vector<FIO_FILE_MOVE> const& moves,
+                 std::string& why) {
+    // A second name of every file to be replaced, then the journal: from
+    // then on a recovery can undo the renames.
+    std::string journal_text = std::string(MOVE_JOURNAL_TITLE) + "\n";
+    for (size_t i = 0; i < moves.size(); ++i) {
+        struct stat st;
+        bool kept = lstat(moves[i].to.c_str(), &st) == 0
+                        ? link(moves[i].to.c_str(), old_content(work_folder, i).c_str()) == 0
+                        : errno == ENOENT;
+        if (!kept) {
+            why = moves[i].to + ": " + reason("cannot keep the old content");
+            return false;
+        }
+        journal_text += moves[i].from + '\0' + moves[i].to + '\0';
+    }
+    journal_text += JOURNAL_END;
+    if (!write_new_file(move_journal(work_folder), journal_text, 0600, why)) {
+        return false;
+    }
+    sync_directory(work_folder);
+    for (FIO_FILE_MOVE const& move : moves) {
+        if (rename(move.from.c_str(), move.to.c_str()) != 0) {
+            why = move.to + ": " + reason("cannot be replaced");
+            undo_moves(work_folder, moves);
+            unlink(move_journal(work_folder).c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool fio_end_move_in(std::string const& work_folder, std::string& why) {
+    // A journal left behind would have the next recovery undo the move.
+    if (unlink(move_journal(work_folder).c_str()) != 0) {
+        why = reason("cannot end the move");
+        fio_recover_move_in(work_folder);
+        return false;
+    }
+    sync_directory(work_folder);
+    remove_work_folder(work_folder);
+    return true;
+}
+
+void fio_recover_move_in(std::string const& work_folder) {
+    std::vector<FIO_FILE_MOVE> moves;
+    if (read_move_journal(work_folder, moves)) {
+        undo_moves(work_folder, moves);
+    }
+    remove_work_folder(work_folder);
 }

@@ -42,3 +42,26 @@ bool fio_create_file(FIO_WORK_FILES const& names, std::string const& path,
 // `directory` and removes their work files. The caller holds the directory
 // locked.
 void fio_recover_directory(FIO_WORK_FILES const& names, std::string const& directory);
+
+// Moving new files into their places as one, from a work folder on their file
+// system: after a failure, or a kill once the next process recovered the work
+// folder, every place holds what it held before. The new files lie in the work
+// folder's "new/"; it also gets "old<i>" (a second name of what place i held)
+// and "journal" (the moves, written whole before the first rename).
+struct FIO_FILE_MOVE {
+    std::string from; // a new file below "<work folder>/new/"
+    std::string to;   // its place: a regular file, replaced, or no file
+};
+
+// Moves every file into its place by a rename, the journal kept until
+// fio_end_move_in. False, with the reason in `why` and every place as it was,
+// on failure. The caller holds the work folder locked from other processes.
+bool fio_move_in(std::string const& work_folder, std::vector<FIO_FILE_MOVE> const& moves,
+                 std::string& why);
+// Ends a move once the caller has flushed the folders moved into: it stands
+// from now on, even killed before the work folder is removed here. False, with
+// the reason in `why` and the move undone, when its journal cannot be removed.
+bool fio_end_move_in(std::string const& work_folder, std::string& why);
+// Undoes what a killed process left of a move in the work folder, unless the
+// move ended, and removes the work folder.
+void fio_recover_move_in(std::string const& work_folder);

@@ -2,10 +2,11 @@
 
 #include "suite/archive/afm.h"
 #include "suite/archive/afm_zip.h"
+#include "suite/fileio/fio.h"
 #include "suite/tclglue/atcl.h"
 #include "suite/tclglue/atcl_settings_commands.h"
 
-#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -33,12 +34,15 @@ bool chosen_files(std::vector<std::string> const& arguments, AFM_PROJECT const& 
         return false;
     }
     if (!arguments.empty() && arguments[0] == AFM_CUSTOM_FILE_SET_ID) {
-        std::ifstream list(arguments.size() > 1 ? arguments[1] : std::string());
-        if (!list) {
+        std::string content;
+        std::string reason = "none given";
+        if (arguments.size() < 2 ||
+            !FIO_FILE_SYSTEM::read_file(FIO_PATH(arguments[1]), content, &reason)) {
             *message = "Can't read the archive file list " +
-                       (arguments.size() > 1 ? arguments[1] : std::string("(none given)"));
+                       (arguments.size() > 1 ? arguments[1] : std::string()) + ": " + reason;
             return false;
         }
+        std::istringstream list(content);
         for (std::string line; std::getline(list, line);) {
             if (!line.empty()) {
                 files->push_back(line);
@@ -61,8 +65,9 @@ bool chosen_files(std::vector<std::string> const& arguments, AFM_PROJECT const& 
 int flow_run_archive(std::string const& archive, std::vector<std::string> const& arguments,
                      std::vector<bool> const& flags, std::string* message) {
     AFM_PROJECT project;
-    if (!afm_get_current_project(&project)) {
-        *message = "No project is open.";
+    std::string error;
+    if (!afm_get_current_project(&project, &error)) {
+        *message = error.empty() ? "No project is open." : error;
         return 1;
     }
     std::vector<std::string> files;

@@ -2,7 +2,6 @@
 
 #include "acf_manager.h"
 #include "suite/archive/afm.h"
-#include "suite/archive/afm_zip.h"
 #include "suite/fileio/fio.h"
 #include "suite/flow/flow.h"
 #include "suite/general/gen.h"
@@ -90,9 +89,6 @@ void MDB_ARCHIVE_DLG::archive_button_clicked() {
 
 void MDB_ARCHIVE_DLG::run_archive_flow(std::string const& archive) {
     std::string list = FIO_PATH(gen_get_project_dir_path(), MDB_ARCHIVE_FILE_LIST_NAME).path();
-    // The old archive stays until a new one exists.
-    AFM_SET_ASIDE old_archive(archive);
-
     std::vector<std::string> arguments;
     if (m_use_advanced) {
         arguments.push_back(m_file_set_id);
@@ -121,19 +117,21 @@ void MDB_ARCHIVE_DLG::run_archive_flow(std::string const& archive) {
     for (std::string const& argument : arguments) {
         words.push_back(argument.c_str());
     }
+    // The old archive keeps its name until the new one replaces it whole (so
+    // also while the questions above are on screen, and after a kill): a file
+    // other than the old one there afterwards was written by this run.
+    FIO_FILE_STATUS old_archive{};
+    bool had_archive = FIO_FILE_SYSTEM::get_status(FIO_PATH(archive), &old_archive);
     int result = 0;
     {
         AFCQ_WAIT_CURSOR wait;
         result = flow_execute(
             {FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT, archive.c_str(), &words, &flags, false, 0, 3});
     }
-    // With the old archive set aside, a file in its place was written by this run.
-    bool created = FIO_FILE_SYSTEM::exists(FIO_PATH(archive));
-    if (created) {
-        old_archive.discard();
-    } else {
-        old_archive.put_back();
-    }
+    FIO_FILE_STATUS now{};
+    bool created = FIO_FILE_SYSTEM::get_status(FIO_PATH(archive), &now) &&
+                   (!had_archive || now.inode != old_archive.inode ||
+                    now.modification_time_ns != old_archive.modification_time_ns);
     MSG_O* message = MSG_MDB::O::ARCHIVE_FINISHED(result == 0 ? MDB_ARCHIVE_SUCCEEDED_TEXT
                                                   : created   ? MDB_ARCHIVE_PARTLY_TEXT
                                                               : MDB_ARCHIVE_FAILED_TEXT);

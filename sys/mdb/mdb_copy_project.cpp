@@ -41,7 +41,8 @@ private:
     fs::path m_original;
 };
 
-// Removes the temporary archive when the copy ends, however it ends.
+// Removes the temporary archive, with what a killed copy left of writing it,
+// when the copy starts and when it ends, however it ends.
 class MDB_TEMPORARY_FILE {
 public:
     explicit MDB_TEMPORARY_FILE(std::string path) : m_path(std::move(path)) { remove(); }
@@ -51,9 +52,8 @@ public:
 
 private:
     void remove() const {
-        if (FIO_FILE_SYSTEM::exists(FIO_PATH(m_path))) {
-            FIO_FILE_SYSTEM::remove(FIO_PATH(m_path));
-        }
+        FIO_FILE_SYSTEM::remove(FIO_PATH(m_path));
+        FIO_FILE_SYSTEM::remove_stale_temporaries(FIO_PATH(m_path));
     }
     std::string m_path;
 };

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -596,23 +597,135 @@ TEST(SuiteArchive, WriteProtectedFoldersAreFoundAndMadeWritable) {
     EXPECT_EQ(st.st_mode & 0777, 0755u) << "only the owner's write bit is added";
 }
 
-TEST(SuiteArchive, SetAsidePutsTheOldFileBackUnlessReplaced) {
+// The archive is of the project open in the settings library, whatever else
+// lies in its folder: not of another project's file that sorts first, and a
+// project file that is not a regular file is refused at once, named.
+TEST(SuiteArchive, TheOpenProjectIsArchivedNotAnotherFileOfItsFolder) {
     TEST_WORKSPACE ws;
-    std::string path = ws.path("a.tsa");
-    test_write_file(path, "old");
+    std::string dir = ws.path("p");
+    make_project(dir);
+    test_write_file(dir + "/a.tpf", "PROJECT_REVISION = \"a\"\n");
+    test_write_file(dir + "/a.tsf", "set_global_assignment -name VERILOG_FILE a.v\n");
+    test_write_file(dir + "/a.v", "module a; endmodule\n");
+    AFM_PROJECT project;
+    gen_set_project_dir_path((dir + "/").c_str());
+    EXPECT_FALSE(afm_get_current_project(&project)) << "no project is open";
     {
-        AFM_SET_ASIDE aside(path);
-        EXPECT_TRUE(aside.ok());
-        EXPECT_FALSE(fs::exists(path));
+        OPEN_PROJECT open(dir);
+        std::string error;
+        ASSERT_TRUE(afm_get_current_project(&project, &error)) << error;
+        EXPECT_EQ(project.directory, dir + "/");
+        EXPECT_EQ(project.name, "chip");
+        EXPECT_EQ(project.revisions, (std::vector<std::string>{"chip", "fast"}));
+        Tcl_Interp* interp = atcl_get_interpreter();
+        ASSERT_EQ(atcl_eval_words(interp, {"project_archive", ws.path("p.tsa")}), TCL_OK)
+            << Tcl_GetStringResult(interp);
+        std::vector<std::string> basic = {
+            "chip.tpf",  "chip.tsf", "fast.tsf",         "revision_descriptions.trd",
+            "hdl/top.v", "fast.sdc", "ip/fifo/fifo.tip", "ip/fifo/fifo.v"};
+        EXPECT_EQ(afm_archive_entries(ws.path("p.tsa")), basic);
+
+        fs::remove(dir + "/chip.tpf");
+        ASSERT_EQ(mkfifo((dir + "/chip.tpf").c_str(), 0644), 0);
+        EXPECT_FALSE(afm_get_current_project(&project, &error));
+        EXPECT_NE(error.find(dir + "/chip.tpf"), std::string::npos) << error;
+        EXPECT_NE(atcl_eval_words(interp, {"project_archive", ws.path("q.tsa")}), TCL_OK);
+        EXPECT_NE(std::string(Tcl_GetStringResult(interp)).find(dir + "/chip.tpf"),
+                  std::string::npos)
+            << Tcl_GetStringResult(interp);
+        EXPECT_FALSE(fs::exists(ws.path("q.tsa")));
+        fs::remove(dir + "/chip.tpf");
+        test_write_file(dir + "/chip.tpf",
+                        "PROJECT_REVISION = \"chip\"\nPROJECT_REVISION = \"fast\"\n");
     }
-    EXPECT_EQ(test_read_file(path), "old") << "nothing new: put back";
-    {
-        AFM_SET_ASIDE aside(path);
-        test_write_file(path, "new");
-        aside.put_back();
+}
+
+// Only "no such file" means missing: a revision never saved is left out, but a
+// file whose status cannot be read (here a circle of links) fails the archive
+// by name rather than leaving it out with the files it names.
+TEST(SuiteArchive, OnlyAMissingFileIsLeftOut) {
+    struct CASE {
+        char const* file;
+        bool circle; // else missing
+        char const* left_out;
+    };
+    CASE const cases[] = {
+        {"fast.tsf", false, "fast.sdc"},
+        {"fast.tsf", true, nullptr},
+        {"revision_descriptions.trd", false, "revision_descriptions.trd"},
+        {"revision_descriptions.trd", true, nullptr},
+    };
+    for (CASE const& c : cases) {
+        TEST_WORKSPACE ws;
+        std::string dir = ws.path("p");
+        make_project(dir);
+        std::string path = dir + "/" + c.file;
+        fs::remove_all(path);
+        if (c.circle) {
+            fs::create_symlink(fs::path(c.file).filename(), path);
+        }
+        AFM_ARCHIVE_MANAGER* manager = AFM_ARCHIVE_MANAGER::get_instance();
+        std::vector<std::string> files;
+        std::string error;
+        bool listed = manager->get_files_to_archive(manager->get_file_set("basic")->get_file_subsets(),
+                                                    project_in(dir), &files, &error);
+        if (c.circle) {
+            EXPECT_FALSE(listed) << c.file;
+            EXPECT_NE(error.find(path), std::string::npos) << c.file << ": " << error;
+        } else {
+            EXPECT_TRUE(listed) << c.file << ": " << error;
+            EXPECT_EQ(std::count(files.begin(), files.end(), c.left_out), 0) << c.file;
+            EXPECT_EQ(std::count(files.begin(), files.end(), "chip.tsf"), 1) << c.file;
+        }
     }
-    EXPECT_EQ(test_read_file(path), "new");
-    EXPECT_EQ(std::distance(fs::directory_iterator(ws.dir()), fs::directory_iterator()), 1);
+}
+
+// A file name that is not UTF-8 (Latin-1 here) is archived as its bytes and
+// restored under the same bytes; a UTF-8 name beside it keeps its flag.
+TEST(SuiteArchive, NamesThatAreNotUtf8KeepTheirBytes) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    std::string latin = "hdl/mod\xe9le.v";
+    std::string utf8 = "hdl/caf\xc3\xa9.v";
+    fs::create_directories(dir + "/hdl");
+    test_write_file(dir + "/" + latin, "// latin\n");
+    test_write_file(dir + "/" + utf8, "// utf8\n");
+    std::string error;
+    ASSERT_TRUE(afm_write_archive(ws.path("p.tsa"), dir, {latin, utf8}, "", &error)) << error;
+    EXPECT_EQ(afm_archive_entries(ws.path("p.tsa")), (std::vector<std::string>{latin, utf8}));
+    int code = 0;
+    zip_t* zip = zip_open(ws.path("p.tsa").c_str(), ZIP_RDONLY, &code);
+    ASSERT_NE(zip, nullptr);
+    EXPECT_STREQ(zip_get_name(zip, 1, ZIP_FL_ENC_STRICT), utf8.c_str()) << "flagged as UTF-8";
+    zip_discard(zip);
+    ASSERT_TRUE(afm_restore_archive(ws.path("p.tsa"), ws.path("out"), false, &error)) << error;
+    EXPECT_EQ(test_read_file(ws.path("out/" + latin)), "// latin\n");
+    EXPECT_EQ(test_read_file(ws.path("out/" + utf8)), "// utf8\n");
+}
+
+// A restore into a mount point (the destination on another file system than
+// its parent) moves its files in by renames within that file system.
+TEST(SuiteArchive, RestoreIntoAMountPoint) {
+    struct stat shm;
+    struct stat above;
+    if (stat("/dev/shm", &shm) != 0 || stat("/dev", &above) != 0 || shm.st_dev == above.st_dev ||
+        access("/dev/shm", W_OK) != 0) {
+        GTEST_SKIP() << "no writable mount point /dev/shm";
+    }
+    TEST_WORKSPACE ws;
+    std::string folder = "tessaly-restore-" + std::to_string(getpid());
+    write_raw_archive(ws.path("a.tsa"), {{folder + "/a.v", "a"}});
+    std::string error;
+    bool restored = afm_restore_archive(ws.path("a.tsa"), "/dev/shm", false, &error);
+    std::string content = test_read_file("/dev/shm/" + folder + "/a.v");
+    std::error_code ec;
+    fs::remove_all("/dev/shm/" + folder, ec);
+    EXPECT_TRUE(restored) << error;
+    EXPECT_EQ(content, "a");
+    for (auto const& entry : fs::directory_iterator("/dev", ec)) {
+        EXPECT_EQ(entry.path().filename().string().rfind(".shm.restore.", 0), std::string::npos)
+            << "staging left in " << entry.path();
+    }
 }
 
 // The Tcl commands over the flows: the default set, refusals as Tcl errors,

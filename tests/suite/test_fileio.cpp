@@ -1,4 +1,5 @@
 #include "suite/fileio/fio.h"
+#include "suite/fileio/fio_journal.h"
 #include "suite/fileio/fio_set_aside.h"
 #include "suite/general/gen.h"
 
@@ -367,6 +368,49 @@ TEST(FileIo, SetAsideTakesAFreeNameAndPutBackKeepsOrReplacesTheNewFile) {
 }
 
 } // namespace
+
+// Moving new files into their places is all or nothing: a rename that fails
+// half-way, or a move that a kill left before it ended, found by the next
+// recovery, puts every place back as it was and leaves no work folder.
+TEST(FileIo, AMoveInThatFailsOrWasKilledIsUndone) {
+    for (bool killed : {false, true}) {
+        TEST_WORKSPACE ws;
+        std::string work = ws.path("work");
+        std::filesystem::create_directories(work + "/new");
+        std::filesystem::create_directories(ws.path("dest/busy"));
+        test_write_file(work + "/new/a", "new a");
+        test_write_file(work + "/new/b", "new b");
+        test_write_file(work + "/new/c", "new c");
+        test_write_file(ws.path("dest/old.v"), "old");
+        test_write_file(ws.path("dest/busy/inside"), "a folder is no file to replace");
+        std::vector<FIO_FILE_MOVE> moves = {{work + "/new/a", ws.path("dest/old.v")},
+                                            {work + "/new/b", ws.path("dest/added.v")}};
+        std::string why;
+        if (killed) {
+            ASSERT_TRUE(fio_move_in(work, moves, why)) << why;
+            EXPECT_EQ(test_read_file(ws.path("dest/old.v")), "new a");
+            fio_recover_move_in(work); // as the next process finds it
+        } else {
+            moves.push_back({work + "/new/c", ws.path("dest/busy")});
+            EXPECT_FALSE(fio_move_in(work, moves, why));
+            EXPECT_NE(why.find(ws.path("dest/busy")), std::string::npos) << why;
+            fio_recover_move_in(work);
+        }
+        EXPECT_EQ(test_read_file(ws.path("dest/old.v")), "old") << killed;
+        EXPECT_FALSE(FIO_FILE_SYSTEM::exists(FIO_PATH(ws.path("dest/added.v")))) << killed;
+        EXPECT_FALSE(FIO_FILE_SYSTEM::exists(FIO_PATH(work))) << killed;
+    }
+    TEST_WORKSPACE ws;
+    std::string work = ws.path("work");
+    std::filesystem::create_directories(work + "/new");
+    test_write_file(work + "/new/a", "new a");
+    std::string why;
+    ASSERT_TRUE(fio_move_in(work, {{work + "/new/a", ws.path("a.v")}}, why)) << why;
+    EXPECT_TRUE(fio_end_move_in(work, why)) << why;
+    fio_recover_move_in(work); // an ended move stands
+    EXPECT_EQ(test_read_file(ws.path("a.v")), "new a");
+    EXPECT_FALSE(FIO_FILE_SYSTEM::exists(FIO_PATH(work)));
+}
 
 TEST(FileIo, ExtensionTypesIgnoreCase) {
     struct CASE {

@@ -182,7 +182,10 @@ int write_handoff_archive(THR_DRL_HANDLE dialogs, std::string const& file,
     }
     std::vector<std::string> files;
     std::string error;
-    manager->get_files_to_archive(subsets, project, &files);
+    if (!manager->get_files_to_archive(subsets, project, &files, &error) && !error.empty()) {
+        std::printf("hand-off archive not written: %s\n", error.c_str());
+        return 1;
+    }
     if (!afm_write_archive(archive, project.directory, files, password, &error)) {
         std::printf("hand-off archive not written: %s\n", error.c_str());
         return 1;

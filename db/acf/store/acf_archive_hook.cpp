@@ -1,9 +1,11 @@
-// Tells the suite's archive manager which files a revision's settings name, as
-// this library reads them: every option and quoting of a line, and the
+// Tells the suite's archive manager which project is open and which files a
+// revision's settings name, as this library reads them: the project file
+// through its safe reader, every option and quoting of a settings line, and the
 // settings that the IP files the revision names bring in. Set when the library
 // is loaded.
 #include "acf_assignment.h"
 #include "acf_manager.h"
+#include "acf_project_file.h"
 
 #include "suite/archive/afm.h"
 #include "suite/general/gen.h"
@@ -79,9 +81,37 @@ bool read_named_files(AFM_PROJECT const& project, std::string const& revision,
     return read;
 }
 
+// The open project as this process's manager holds it, with the revisions its
+// project file lists now: the archive holds what the project is, not a file
+// that merely lies in its folder.
+bool read_open_project(AFM_PROJECT* project, std::string* error) {
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    if (!manager->is_project_open()) {
+        return false;
+    }
+    std::string file = manager->get_project_full_path();
+    ACF_REVISION_NAME_LIST revisions;
+    std::string reason;
+    if (!acf_get_all_revisions_from_tpf(file.c_str(), &revisions, &reason)) {
+        *error = "Can't read the project file " + file + ": " + reason;
+        return false;
+    }
+    project->directory = manager->get_project_path();
+    acf_ensure_trailing_separator(&project->directory);
+    project->name = manager->get_project_name();
+    project->revisions.assign(revisions.begin(), revisions.end());
+    return true;
+}
+
 struct ACF_ARCHIVE_HOOK {
-    ACF_ARCHIVE_HOOK() { afm_set_settings_reader(read_named_files); }
-    ~ACF_ARCHIVE_HOOK() { afm_set_settings_reader(nullptr); }
+    ACF_ARCHIVE_HOOK() {
+        afm_set_project_reader(read_open_project);
+        afm_set_settings_reader(read_named_files);
+    }
+    ~ACF_ARCHIVE_HOOK() {
+        afm_set_project_reader(nullptr);
+        afm_set_settings_reader(nullptr);
+    }
 };
 ACF_ARCHIVE_HOOK const acf_archive_hook;
 

@@ -4,15 +4,12 @@
 // file is reported, fails the script, and leaves every file of the project as
 // it was. Each call of the kind is made to fail in turn, from the first until
 // the script makes no such call anymore.
-#include "acf_fault_shim.h"
+#include "acf_fault_run.h"
 #include "acf_script_project.h"
-#include "tests/support/test_child_environment.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -51,20 +48,6 @@ void shape(ACF_SCRIPT_PROJECT& project, PROJECT_SHAPE shape) {
         std::filesystem::rename(project.file("proj.tsf"), project.file("kept.tsf"));
         std::filesystem::create_symlink("kept.tsf", project.file("proj.tsf"));
     }
-}
-
-// Runs the script with the preloaded library making the fault.
-TEST_RUN_RESULT run_with_fault(ACF_SCRIPT_PROJECT& project, std::string const& script,
-                               char const* call, std::string const& file, long at, int error,
-                               std::string const& log) {
-    std::vector<std::pair<char const*, std::string>> variables = acf_fault_shim_preload();
-    variables.insert(variables.end(), {{"FAULT_CALL", call},
-                                       {"FAULT_FILE", file},
-                                       {"FAULT_AT", std::to_string(at)},
-                                       {"FAULT_ERRNO", std::to_string(error)},
-                                       {"FAULT_LOG", log}});
-    TEST_CHILD_ENVIRONMENT environment(variables);
-    return project.run(script);
 }
 
 TEST(SettingsFileFaults, EveryFailingCallIsReportedAndChangesNoFile) {

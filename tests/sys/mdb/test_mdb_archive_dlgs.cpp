@@ -153,6 +153,31 @@ TEST_F(MdbArchiveDialogs, DefaultAndAdvancedArchiveAskAboutElaborationAlike) {
     }
 }
 
+// The old archive keeps its name while the questions of an Archive are on
+// screen and until the new archive replaces it: a kill or a lost display in
+// between leaves it where the user knows it.
+TEST_F(MdbArchiveDialogs, TheOldArchiveKeepsItsNameWhileQuestionsAreAsked) {
+    std::string archive = file("rev.tsa");
+    test_write_file(archive, "old archive");
+    std::remove(file("top.map.summary").c_str());
+    std::vector<bool> present;
+    msg_set_question_handler([&](MSG_BASE const&) {
+        present.push_back(test_read_file(archive) == "old archive");
+        // Yes to replacing it, no to the elaboration.
+        return present.size() == 1 ? MSG_ANSWER_YES : MSG_ANSWER_NO;
+    });
+    MDB_ARCHIVE_DLG dialog(nullptr);
+    dialog.archive_button_clicked();
+    msg_set_question_handler(nullptr);
+    EXPECT_EQ(present, (std::vector<bool>{true, true})) << "replace?, elaboration?";
+    EXPECT_EQ(finished_texts(), std::vector<std::string>{MDB_ARCHIVE_SUCCEEDED_TEXT});
+    EXPECT_EQ(afm_archive_entries(archive).front(), "rev.tpf");
+    for (auto const& entry : std::filesystem::directory_iterator(m_project)) {
+        EXPECT_EQ(entry.path().filename().string().find(".aside."), std::string::npos)
+            << entry.path();
+    }
+}
+
 TEST_F(MdbArchiveDialogs, AdvancedTotalsAndListFile) {
     test_write_file(file("ten.v"), "0123456789");
     test_write_file(file("big.v"), std::string(3000, 'x'));

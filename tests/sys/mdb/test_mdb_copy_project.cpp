@@ -289,6 +289,7 @@ TEST_F(MdbCopyProject, AFailedArchiveStopsTheCopyAndLeavesNoArchive) {
 
 TEST_F(MdbCopyProject, AStaleArchiveIsReplacedAndALongWorkingDirectoryComesBack) {
     test_write_file(file("rev_tmp_archive.tsa"), "left by an earlier run");
+    test_write_file(file(".rev_tmp_archive.tsa.k1lLed"), "half written by a killed run");
     std::string deep = m_workspace.path("w");
     while (deep.size() < 1500) {
         deep += "/a_rather_long_folder_name_to_pass_any_fixed_buffer";
@@ -299,6 +300,7 @@ TEST_F(MdbCopyProject, AStaleArchiveIsReplacedAndALongWorkingDirectoryComesBack)
     EXPECT_TRUE(mdb_copy_project(request));
     EXPECT_EQ(fs::current_path().string(), deep);
     EXPECT_FALSE(fs::exists(file("rev_tmp_archive.tsa")));
+    EXPECT_FALSE(fs::exists(file(".rev_tmp_archive.tsa.k1lLed")));
     EXPECT_TRUE(fs::exists(m_outside + "/c/c.tpf"));
 }
 

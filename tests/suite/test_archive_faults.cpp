@@ -1,0 +1,155 @@
+// Disk faults and kills met by project_archive and project_restore in the
+// regentool that runs a user's script, made by a preloaded library: each
+// failing open, read, status check, write, flush or rename either fails the
+// script with an error, leaving no archive or no restored file, or does the
+// whole job; a kill at any step of a restore is undone by the next restore into
+// that folder, which then completes. Each call of the kind is made to fail (or
+// kill) in turn, from the first until the script makes no such call anymore.
+#include "suite/archive/afm_zip.h"
+#include "tests/db/acf/acf_fault_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+namespace {
+
+std::string const ARCHIVE = "project_open proj\n"
+                            "project_archive out.tsa\n";
+
+TEST(ArchiveFaults, EveryFailingCallFailsTheArchiveOrLeavesItWhole) {
+    struct CASE {
+        char const* call;
+        char const* file;
+    };
+    CASE const cases[] = {
+        {"open", "proj.tpf"},  {"read", "proj.tpf"},  {"stat", "proj.tpf"},
+        {"open", "proj.tsf"},  {"read", "proj.tsf"},  {"stat", "proj.tsf"},
+        {"write", "out.tsa"},  {"fsync", "out.tsa"},  {"rename", "out.tsa"},
+    };
+    std::vector<std::string> const whole = {"proj.tpf", "proj.tsf"};
+    for (CASE const& c : cases) {
+        std::string const what = std::string(c.call) + " of " + c.file;
+        int faults = 0;
+        for (int at = 1; at < 100; ++at) {
+            ACF_SCRIPT_PROJECT project;
+            TEST_WORKSPACE logs;
+            std::string const log = logs.path("faults.log");
+            TEST_RUN_RESULT result =
+                run_with_fault(project, ARCHIVE, c.call, c.file, at, EIO, log);
+            bool const faulted = std::filesystem::exists(log);
+            faults += faulted ? 1 : 0;
+            std::string const where = what + " " + std::to_string(at) + "\n" + result.output;
+            if (result.status == 0) {
+                EXPECT_EQ(afm_archive_entries(project.file("out.tsa")), whole) << where;
+            } else {
+                EXPECT_TRUE(faulted) << where;
+                EXPECT_NE(result.output.find("Error"), std::string::npos) << where;
+                EXPECT_FALSE(std::filesystem::exists(project.file("out.tsa"))) << where;
+            }
+            if (!faulted) {
+                break; // the script made fewer such calls: it ran undisturbed
+            }
+        }
+        EXPECT_GT(faults, 0) << "no " << what;
+    }
+}
+
+std::string const RESTORE = "project_restore p.tsa -destination restored_here\n";
+
+// The files below a folder with their contents; a missing folder has none.
+std::map<std::string, std::string> files_below(std::string const& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (std::filesystem::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        files[it->path().lexically_relative(folder).string()] =
+            it->is_directory() ? "(folder)" : test_read_file(it->path().string());
+    }
+    return files;
+}
+
+// A project with a design file in a folder and its archive "p.tsa" made
+// undisturbed.
+class ARCHIVED_PROJECT : public ACF_SCRIPT_PROJECT {
+public:
+    ARCHIVED_PROJECT() {
+        std::filesystem::create_directories(file("hdl"));
+        test_write_file(file("hdl/top.v"), "module top; endmodule\n");
+        TEST_RUN_RESULT made = run("project_open proj\n"
+                                   "set_global_assignment -name VERILOG_FILE hdl/top.v\n"
+                                   "project_archive p.tsa\n");
+        EXPECT_EQ(made.status, 0) << made.output;
+        whole = {{"hdl", "(folder)"},
+                 {"hdl/top.v", test_read_file(file("hdl/top.v"))},
+                 {"proj.tpf", test_read_file(file("proj.tpf"))},
+                 {"proj.tsf", test_read_file(file("proj.tsf"))}};
+    }
+    std::map<std::string, std::string> whole;
+};
+
+TEST(ArchiveFaults, EveryFailingCallFailsTheRestoreOrLeavesItWhole) {
+    for (char const* call : {"open", "write", "rename", "stat", "lstat"}) {
+        int faults = 0;
+        for (int at = 1; at < 100; ++at) {
+            ARCHIVED_PROJECT project;
+            TEST_WORKSPACE logs;
+            std::string const log = logs.path("faults.log");
+            TEST_RUN_RESULT result =
+                run_with_fault(project, RESTORE, call, "restored_here", at, EIO, log);
+            bool const faulted = std::filesystem::exists(log);
+            faults += faulted ? 1 : 0;
+            std::string const where = std::string(call) + " " + std::to_string(at) + "\n" +
+                                      result.output;
+            std::map<std::string, std::string> restored = files_below(project.file("restored_here"));
+            if (result.status == 0) {
+                EXPECT_EQ(restored, project.whole) << where;
+            } else {
+                EXPECT_TRUE(faulted) << where;
+                EXPECT_NE(result.output.find("Error"), std::string::npos) << where;
+                EXPECT_TRUE(restored.empty()) << where;
+            }
+            if (!faulted) {
+                break;
+            }
+        }
+        EXPECT_GT(faults, 0) << "no " << call;
+    }
+}
+
+// Killed at any write, flush or rename of the restore, then run again: the
+// second run completes, with every file in place and no staging folder left.
+TEST(ArchiveFaults, AKilledRestoreIsFinishedByTheNextOne) {
+    for (char const* call : {"write", "rename", "fsync"}) {
+        int kills = 0;
+        for (int at = 1; at < 100; ++at) {
+            ARCHIVED_PROJECT project;
+            TEST_WORKSPACE logs;
+            std::string const log = logs.path("kills.log");
+            TEST_RUN_RESULT killed = [&] {
+                TEST_CHILD_ENVIRONMENT kill(std::vector<std::pair<char const*, std::string>>{{"FAULT_KILL", "1"}});
+                return run_with_fault(project, RESTORE, call, "restored_here", at, EIO, log);
+            }();
+            if (!std::filesystem::exists(log)) {
+                EXPECT_EQ(killed.status, 0) << killed.output;
+                break;
+            }
+            ++kills;
+            TEST_RUN_RESULT again = project.run(RESTORE);
+            std::string const where = std::string(call) + " " + std::to_string(at) + "\n" +
+                                      again.output;
+            // Killed once its move had ended (cleaning up), the first run
+            // restored every file: the second, without -overwrite, refuses.
+            EXPECT_TRUE(again.status == 0 ||
+                        again.output.find("would overwrite the existing file") != std::string::npos)
+                << where;
+            EXPECT_EQ(files_below(project.file("restored_here")), project.whole) << where;
+        }
+        EXPECT_GT(kills, 0) << "no " << call;
+    }
+}
+
+} // namespace
