@@ -75,7 +75,16 @@ bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
     if (dir == nullptr) {
         return failed(error, std::strerror(errno));
     }
-    while (dirent* e = readdir(dir)) {
+    // readdir gives null both at the end and on a failed read; only a
+    // failure sets errno.
+    int problem = 0;
+    for (;;) {
+        errno = 0;
+        dirent* e = readdir(dir);
+        if (e == nullptr) {
+            problem = errno;
+            break;
+        }
         std::string name = e->d_name;
         if (name == "." || name == "..") {
             continue;
@@ -95,7 +104,7 @@ bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
     std::sort(
         entries.begin(), entries.end(),
         [](FIO_DIRECTORY_ENTRY const& a, FIO_DIRECTORY_ENTRY const& b) { return a.name < b.name; });
-    return true;
+    return problem == 0 || failed(error, std::strerror(problem));
 }
 
 FIO_FILE_BUFFER::FIO_FILE_BUFFER(size_t padding) : m_padding(padding > 0 ? padding : 1) {}
