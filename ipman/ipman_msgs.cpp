@@ -179,8 +179,8 @@ MSG_I* MSG_IPMAN::I::IPRGEN_RESTORE_FILE(char const* backup, char const* file) {
 
 MSG_I* MSG_IPMAN::I::IPRGEN_BACKUPS_LEFT_OUT(int count) {
     return make_info(11914,
-                     "%1!d! backup files of earlier IP upgrades were left out: they are not "
-                     "upgraded/IIPMAN_IPRGEN_BACKUPS_LEFT_OUT",
+                     "Backup files of earlier IP upgrades left out of the upgrade: "
+                     "%1!d!/IIPMAN_IPRGEN_BACKUPS_LEFT_OUT",
                      count);
 }
 

@@ -50,9 +50,7 @@ protected:
         test_write_file(m_parent + "/board/regenerate.tcl",
                         "package require ::tessaly::ipman\nproject_open board\nregenerate_ip\n");
     }
-    std::string command(RUN const& run) const {
-        return m_install.program() + " " + run.arguments;
-    }
+    std::string command(RUN const& run) const { return m_install.program() + " " + run.arguments; }
     std::string folder(RUN const& run) const {
         return std::string(run.folder).empty() ? m_parent : m_parent + "/" + run.folder;
     }
@@ -75,9 +73,8 @@ protected:
 TEST_F(IpmanSharedProject, SecondRunIsRefusedAndTouchesNothingWhateverEachNames) {
     for (RUN const& first : RUNS) {
         for (RUN const& second : RUNS) {
-            std::string const pair =
-                std::string(first.arguments) + " in " + first.folder + ", then " +
-                second.arguments + " in " + second.folder;
+            std::string const pair = std::string(first.arguments) + " in " + first.folder +
+                                     ", then " + second.arguments + " in " + second.folder;
             fresh_copy();
             std::filesystem::remove(marker("started"));
             std::filesystem::remove(marker("release"));

@@ -249,8 +249,7 @@ TEST_F(Regentool, BackupsBesideTheirFilesAreLeftOutOfTheScan) {
     std::filesystem::remove(m_project + "/sub/broken.v");
     TEST_RUN_RESULT result = run("--project_directory=.");
     EXPECT_EQ(result.output,
-              "Info (11914): 3 backup files of earlier IP upgrades were left out: they are not "
-              "upgraded\n" +
+              "Info (11914): Backup files of earlier IP upgrades left out of the upgrade: 3\n" +
                   progress(25) + upgraded("\"" + m_root + "/core_a.v\"") + progress(50) +
                   upgraded("\"" + m_root + "/lone_BAK.v\"") + progress(75) +
                   upgraded("\"" + m_root + "/ram block.v\"") + progress(100) +
