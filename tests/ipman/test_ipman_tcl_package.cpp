@@ -18,14 +18,6 @@ namespace {
 
 std::string const FIXTURE = TESSALY_TEST_DATA_DIR "/fixtures/tcl_project";
 
-// The start of a command line that, run as root, gives up the capabilities that
-// let root read any folder, so that the permissions stop the run.
-std::string unprivileged() {
-    return geteuid() == 0
-               ? std::string(SETPRIV_PATH) + " --bounding-set -dac_override,-dac_read_search "
-               : std::string();
-}
-
 std::string const NO_PROJECT =
     "ERROR: Open project does not exist. Open an existing project or create a new one.";
 

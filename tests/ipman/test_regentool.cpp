@@ -131,14 +131,6 @@ TEST_F(Regentool, RefusesConflictingOrIncompleteOptions) {
     EXPECT_EQ(read("core_a.v"), test_read_file(FIXTURE + "/core_a.v"));
 }
 
-// The start of a command line that, run as root, gives up the capabilities that
-// let root read any folder, so that the permissions stop the run.
-std::string unprivileged() {
-    return geteuid() == 0
-               ? std::string(SETPRIV_PATH) + " --bounding-set -dac_override,-dac_read_search "
-               : std::string();
-}
-
 // A folder that cannot be read fails naming it.
 TEST_F(Regentool, UnreadableFolderFailsNamingIt) {
     chmod((m_project + "/sub").c_str(), 0);
