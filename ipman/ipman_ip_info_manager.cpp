@@ -1,6 +1,7 @@
 #include "ipman/ipman_ip_info_manager.h"
 
 #include "acf_manager.h"
+#include "ipman/ipman_iprgen_manager.h"
 #include "ipman/ipman_msgs.h"
 #include "mem_manager.h"
 #include "suite/devicedb/dev.h"
@@ -215,10 +216,10 @@ std::string IPMAN_IP_INFO_MANAGER::get_revision_name() const {
     return manager == nullptr ? std::string() : text_of(manager->get_active_revision_name());
 }
 
-void IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
+bool IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
                                                       std::list<std::string>* out) {
     if (!FIO_FILE_SYSTEM::exists(FIO_PATH(dir))) {
-        return;
+        return true;
     }
     // Paths are reported from the directory's canonical form, as the directory
     // would be named after changing into it; the process's current directory is
@@ -226,7 +227,7 @@ void IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
     std::error_code ec;
     std::filesystem::path root = std::filesystem::canonical(dir, ec);
     if (ec || !FIO_FILE_SYSTEM::is_directory(FIO_PATH(root.string()))) {
-        return;
+        return true;
     }
     // Variation files by their extensions, as written (case counts).
     std::vector<std::string> extensions;
@@ -234,21 +235,45 @@ void IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
          {FIO_EXTENSION_TYPE_SYSTEM_VERILOG, FIO_EXTENSION_TYPE_VHDL, FIO_EXTENSION_TYPE_VERILOG}) {
         extensions.push_back(FIO_EXTENSION_TYPE_INFO::get_extension_string(type));
     }
+    bool complete = true;
+    int backups = 0;
     // What killed wizard runs left half done is settled on the same walk, each
     // folder before its files are looked at; a file's header is read only when
-    // its extension is one of them.
+    // its extension is one of them. A backup beside its file holds what the file
+    // was before an upgrade: upgrading it would lose that.
     WIZMAN_TREE_VISITOR visitor;
     visitor.file = [&](std::string const& path) {
         std::string extension = FIO_PATH(path).extension();
-        if (std::find(extensions.begin(), extensions.end(), extension) != extensions.end() &&
-            wizman_file_was_wizard_generated(path.c_str())) {
+        if (std::find(extensions.begin(), extensions.end(), extension) == extensions.end()) {
+            return;
+        }
+        std::string original = IPMAN_IPRGEN_MANAGER::backed_up_file_of(path);
+        if (!original.empty() && FIO_FILE_SYSTEM::exists(FIO_PATH(original))) {
+            ++backups;
+            return;
+        }
+        std::string why;
+        switch (wizman_check_variation_file(path, why)) {
+        case WIZMAN_FILE_KIND::VARIATION:
             out->push_back(path);
+            break;
+        case WIZMAN_FILE_KIND::UNREADABLE:
+            ipman_post(MSG_IPMAN::E::IPRGEN_FILE_UNREADABLE(path.c_str(), why.c_str()));
+            complete = false;
+            break;
+        case WIZMAN_FILE_KIND::OTHER:
+            break;
         }
     };
-    visitor.unreadable = [](std::string const& directory, std::string const& why) {
+    visitor.unreadable = [&](std::string const& directory, std::string const& why) {
         ipman_post(MSG_IPMAN::W::IPRGEN_DIRECTORY_SKIPPED(directory.c_str(), why.c_str()));
+        complete = false;
     };
     wizman_recover_tree(root.string(), visitor);
+    if (backups > 0) {
+        ipman_post(MSG_IPMAN::I::IPRGEN_BACKUPS_LEFT_OUT(backups));
+    }
+    return complete;
 }
 
 void IPMAN_IP_INFO_MANAGER::extract_ip_name_and_version_from_file(std::string const& file,

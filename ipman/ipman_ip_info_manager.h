@@ -115,10 +115,14 @@ public:
     // Verilog, VHDL or SystemVerilog extension that the IP wizard generated. A
     // directory that does not exist leaves the list unchanged. The same walk
     // settles first, in each folder under its lock, what killed wizard runs left
-    // half done (wizman_recover_tree), and reads each header once. A folder
-    // under `dir` that cannot be read is named in the warning
-    // IPRGEN_DIRECTORY_SKIPPED, and the search goes on without it.
-    void get_variation_file_by_dir(std::string const& dir, std::list<std::string>* out);
+    // half done (wizman_recover_tree), and reads each header once. A backup
+    // that an upgrade left beside its file (IPMAN_IPRGEN_MANAGER::backup_file)
+    // is left out; when there are any, IPRGEN_BACKUPS_LEFT_OUT says how many.
+    // A folder under `dir` that cannot be read is named in the warning
+    // IPRGEN_DIRECTORY_SKIPPED, a file with such an extension that cannot be
+    // read in the error IPRGEN_FILE_UNREADABLE, and the search goes on without
+    // them. False when one of them was met: the list may then lack components.
+    bool get_variation_file_by_dir(std::string const& dir, std::list<std::string>* out);
 
     // Reads the IP name and version from a variation file's retrieval-info lines
     // (the last such line wins); leaves them unchanged for an empty name or a

@@ -161,6 +161,16 @@ void IPMAN_IP_INFO_MANAGER::manipulate_ip_cores_info_list() {
             continue;
         }
         info.var_file = variation->second;
+        // A variation file that names another version than its IP file is
+        // half of an upgrade: the component needs one to bring both to one
+        // version, whatever the rules say of either.
+        std::string name;
+        std::string version;
+        extract_ip_name_and_version_from_file(FIO_PATH(info.var_file).full_path(), name, version);
+        if (is_top_level(info) && !version.empty() && !info.tool_version.empty() &&
+            version != info.tool_version) {
+            info.need_regen = true;
+        }
         IPMAN_IP_INFO parent;
         if (!is_top_level(info) &&
             get_ip_info_by_tip_filename_and_entity(info.file, info.parent_entity, parent)) {

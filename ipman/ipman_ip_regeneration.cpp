@@ -4,6 +4,9 @@
 #include "ipman/ipman_msgs.h"
 #include "mem_manager.h"
 
+#include <climits>
+#include <cstdlib>
+
 MEM_UNIT_INITIALIZER(IPMAN);
 
 bool check_file_is_valid(Tcl_Interp* interp, std::string const& file,
@@ -41,6 +44,20 @@ void extract_ip_info_from_variation_file(std::string file, std::string& name,
                                                                                         version);
 }
 
+namespace {
+
+// The IP file (.tip) that the wizard rewrites with a variation file: same
+// folder and base name. Its link's target when it is a link, as the wizard
+// rewrites that.
+std::string ip_file_of(std::string const& variation_file) {
+    FIO_PATH path(variation_file);
+    std::string ip_file = path.directory() + path.base() + ".tip";
+    char resolved[PATH_MAX];
+    return realpath(ip_file.c_str(), resolved) != nullptr ? std::string(resolved) : ip_file;
+}
+
+} // namespace
+
 int start_ip_regeneration(Tcl_Interp* interp, IPMAN_IP_INFO info,
                           std::vector<IPMAN_IP_REGEN_RESULT>& results) {
     IPMAN_IPRGEN_MANAGER* manager = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
@@ -64,12 +81,24 @@ int start_ip_regeneration(Tcl_Interp* interp, IPMAN_IP_INFO info,
         add_result_to_vector(info, 1, IPMAN_FAIL_REGEN_UPGRADE_FAILED, results);
         return 1;
     }
+    // The wizard changes the IP file together with the variation file: a
+    // failed run, even one killed after it replaced both, puts both back.
+    std::string const ip_file = ip_file_of(full_path);
+    std::string ip_text;
+    std::string why;
+    bool const ip_file_read = FIO_FILE_SYSTEM::exists(FIO_PATH(ip_file)) &&
+                              wizman_read_regular_file(ip_file, ip_text, why);
     std::string tcl_result;
     int code = manager->run_ip_regeneration_by_tcl_interp(full_path, tcl_result);
     if (code != TCL_OK) {
         fail_type = IPMAN_FAIL_REGEN_UPGRADE_FAILED;
+        std::string now;
+        std::vector<WIZMAN_FILE_UPDATE> together;
+        if (ip_file_read && (!wizman_read_regular_file(ip_file, now, why) || now != ip_text)) {
+            together.push_back({ip_file, ip_text});
+        }
         // Back to the file the backup was made of, whatever its name holds.
-        manager->restore_backup_to(backup, full_path);
+        manager->restore_backup_to(backup, full_path, together);
     } else {
         std::string name;
         std::string version;

@@ -225,15 +225,21 @@ bool IPMAN_IPRGEN_CMD::run_command_with_dir_option() {
         return false;
     }
     std::list<IPMAN_PROJECT_LOCK> locks;
-    if (!ipman_begin_upgrade_in_folders(locks, {m_directory})) {
+    if (!ipman_begin_upgrade_of_tree(locks, m_directory)) {
         return false;
     }
     // The scan settles first what killed runs left half done under the folder.
     std::list<std::string> found;
-    IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_variation_file_by_dir(m_directory, &found);
+    // A folder or file the scan could not read holds components that are not
+    // upgraded: the run fails, whatever happens to the others.
+    bool const complete =
+        IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_variation_file_by_dir(m_directory,
+                                                                                &found);
     if (found.empty()) {
-        ipman_post(MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP());
-        return true;
+        if (complete) {
+            ipman_post(MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP());
+        }
+        return complete;
     }
     // The names are shown between double quotes, as a file list would give
     // them, but handed on as they are: no character of a name is parsed.
@@ -241,7 +247,7 @@ bool IPMAN_IPRGEN_CMD::run_command_with_dir_option() {
     for (std::string const& file : found) {
         names.push_back("\"" + file + "\"");
     }
-    return run_files(names, true);
+    return run_files(names, true) && complete;
 }
 
 int main(int argc, char** argv) {

@@ -226,6 +226,19 @@ std::string IPMAN_IPRGEN_MANAGER::backup_path_of(std::string const& file) {
     return path.path();
 }
 
+std::string IPMAN_IPRGEN_MANAGER::backed_up_file_of(std::string const& backup) {
+    FIO_PATH path(backup);
+    std::string base = path.base();
+    size_t number = base.find_last_not_of("0123456789") + 1;
+    size_t const length = std::char_traits<char>::length(IPMAN_BAK_STR);
+    if (number <= length || base.compare(number - length, length, IPMAN_BAK_STR) != 0 ||
+        (number < base.size() && base[number] == '0')) {
+        return std::string();
+    }
+    path.base(base.substr(0, number - length));
+    return path.path();
+}
+
 bool IPMAN_IPRGEN_MANAGER::backup_file(std::string const& file, std::string& backup) {
     if (!FIO_FILE_SYSTEM::exists(FIO_PATH(file))) {
         return false;
@@ -275,7 +288,8 @@ bool IPMAN_IPRGEN_MANAGER::restored_backup_file(std::string const& backup) {
     return restore_backup_to(backup, path.path());
 }
 
-bool IPMAN_IPRGEN_MANAGER::restore_backup_to(std::string const& backup, std::string const& target) {
+bool IPMAN_IPRGEN_MANAGER::restore_backup_to(std::string const& backup, std::string const& target,
+                                             std::vector<WIZMAN_FILE_UPDATE> const& together) {
     std::string backup_full = FIO_PATH(backup).full_path();
     std::string target_full = FIO_PATH(target).full_path();
     // A link keeps pointing where it did: its target gets the content.
@@ -288,9 +302,14 @@ bool IPMAN_IPRGEN_MANAGER::restore_backup_to(std::string const& backup, std::str
     }
     {
         WIZMAN_DIRECTORY_LOCK lock(wizman_directory_of(file));
+        if (lock.locked()) {
+            wizman_recover_directory(wizman_directory_of(file));
+        }
+        std::vector<WIZMAN_FILE_UPDATE> updates{{file, content}};
+        updates.insert(updates.end(), together.begin(), together.end());
         struct stat st;
         bool restored = lock.locked() && (stat(file.c_str(), &st) == 0
-                                              ? wizman_update_files({{file, content}}, why)
+                                              ? wizman_update_files(updates, why)
                                               : wizman_create_file(file, content, 0644, why));
         if (!restored) {
             return false;

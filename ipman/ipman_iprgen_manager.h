@@ -4,6 +4,7 @@
 
 #include "ipman/ipman_ip_info.h"
 #include "suite/fileio/fio.h"
+#include "suite/wizman/wizman_files.h"
 
 #include <string>
 #include <utility>
@@ -20,7 +21,8 @@ enum IPMAN_FAIL_REGEN_TYPE {
     IPMAN_FAIL_REGEN_WRITE_PROTECTED = 2,
     IPMAN_FAIL_REGEN_NOT_VARIATION_FILE = 3,
     IPMAN_FAIL_REGEN_UPGRADE_FAILED = 4, // the file is as it was before the run
-    IPMAN_FAIL_REGEN_PLEXA = 5           // must be upgraded in the Plexa tool; not run
+    IPMAN_FAIL_REGEN_PLEXA = 5,          // must be upgraded in the Plexa tool; not run
+    IPMAN_FAIL_REGEN_FOLDER_UNREADABLE = 6 // a folder whose components could not be found
 };
 
 // The result of upgrading one component.
@@ -93,6 +95,10 @@ public:
     // The backup of a file: its base name followed by "_BAK", same folder and
     // extension (dir/core.v gives dir/core_BAK.v).
     static std::string backup_path_of(std::string const& file);
+    // The file that a backup named as backup_file names them was made of:
+    // dir/core_BAK.v, dir/core_BAK1.v, ... give dir/core.v. Empty for a name
+    // that is no backup's.
+    static std::string backed_up_file_of(std::string const& backup);
     // Backs an existing file up and posts IPRGEN_BACKUP_FILE. A backup is never
     // replaced: one that holds the file's content already is kept as the
     // backup; otherwise the first free name of dir/core_BAK.v, dir/core_BAK1.v,
@@ -105,8 +111,13 @@ public:
     bool restored_backup_file(std::string const& backup);
     // Copies a backup back over `target` (a link's target when it is a link)
     // and posts IPRGEN_RESTORE_FILE when the copy was made. The backup is kept.
-    // True when the copy was made.
-    bool restore_backup_to(std::string const& backup, std::string const& target);
+    // True when the copy was made. What a killed wizard left half done in the
+    // target's folder is settled first, so that it cannot be finished over the
+    // copy later. `together` are files put back in the same change as an
+    // existing target (the IP file the wizard rewrote with it): after a kill
+    // at any point they are all as they were, or all as the wizard left them.
+    bool restore_backup_to(std::string const& backup, std::string const& target,
+                           std::vector<WIZMAN_FILE_UPDATE> const& together = {});
 
     // Runs the IP wizard silently on one file as a child process, logging its
     // output as debug lines. Returns the wizard's exit code, or 2 when the name

@@ -10,14 +10,15 @@ namespace {
 
 unsigned const ipman_msg_ids[] = {11133, 11131, 11135, 11136, 11903, 11250, 11837,
                                   11838, 11889, 11890, 11901, 11902, 11904, 11905,
-                                  11906, 11907, 11908, 11909, 11910, 11911, 11912};
+                                  11906, 11907, 11908, 11909, 11910, 11911, 11912,
+                                  11913, 11914};
 MSG_POST_TYPE const ipman_msg_id_types[] = {
     MSG_POST_TYPE_ERROR,  MSG_POST_TYPE_INFO,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
     MSG_POST_TYPE_ERROR,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,  MSG_POST_TYPE_INFO,
     MSG_POST_TYPE_ERROR,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,
     MSG_POST_TYPE_INFO,   MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR,
     MSG_POST_TYPE_ERROR,  MSG_POST_TYPE_ERROR, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO,
-    MSG_POST_TYPE_WARNING};
+    MSG_POST_TYPE_WARNING, MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO};
 static_assert(sizeof ipman_msg_ids / sizeof ipman_msg_ids[0] ==
                   sizeof ipman_msg_id_types / sizeof ipman_msg_id_types[0],
               "every identifier has its type");
@@ -134,6 +135,13 @@ MSG_E* MSG_IPMAN::E::IPRGEN_NOTHING_TO_DO(char const* reason) {
                       reason);
 }
 
+MSG_E* MSG_IPMAN::E::IPRGEN_FILE_UNREADABLE(char const* file, char const* reason) {
+    return make_error(11913,
+                      "File \"%1!s!\" cannot be read: %2!s!. If it is a variation file, its IP "
+                      "component is not upgraded./EIPMAN_IPRGEN_FILE_UNREADABLE",
+                      file, reason);
+}
+
 MSG_W* MSG_IPMAN::W::IPRGEN_DIRECTORY_SKIPPED(char const* directory, char const* reason) {
     return make_warning(11912,
                         "Directory \"%1!s!\" cannot be read: %2!s!. Its IP components are not "
@@ -167,6 +175,13 @@ MSG_I* MSG_IPMAN::I::IPRGEN_BACKUP_FILE(char const* file, char const* backup) {
 MSG_I* MSG_IPMAN::I::IPRGEN_RESTORE_FILE(char const* backup, char const* file) {
     return make_info(11904, "Restoring file \"%1!s!\" to \"%2!s!\"/IIPMAN_IPRGEN_RESTORE_FILE",
                      backup, file);
+}
+
+MSG_I* MSG_IPMAN::I::IPRGEN_BACKUPS_LEFT_OUT(int count) {
+    return make_info(11914,
+                     "Backup files of earlier IP upgrades left out of the upgrade: "
+                     "%1!d!/IIPMAN_IPRGEN_BACKUPS_LEFT_OUT",
+                     count);
 }
 
 MSG_I* MSG_IPMAN::I::IPRGEN_FAILURE_REASON(char const* reason) {

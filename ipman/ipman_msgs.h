@@ -26,6 +26,7 @@ public:
         static MSG_E* IPRGEN_BACKUP_FAILED(char const* file, char const* reason);
         static MSG_E* IPRGEN_DIRECTORY_UNREADABLE(char const* directory, char const* reason);
         static MSG_E* IPRGEN_NOTHING_TO_DO(char const* reason);
+        static MSG_E* IPRGEN_FILE_UNREADABLE(char const* file, char const* reason);
     };
     // Warnings.
     class W {
@@ -40,6 +41,8 @@ public:
         static MSG_I* IPRGEN_NO_REQUIRED_REGEN_IP();
         static MSG_I* IPRGEN_BACKUP_FILE(char const* file, char const* backup);
         static MSG_I* IPRGEN_RESTORE_FILE(char const* backup, char const* file);
+        // How many backups (<name>_BAK.<ext> beside <name>.<ext>) a folder scan left out.
+        static MSG_I* IPRGEN_BACKUPS_LEFT_OUT(int count);
         // Why an upgrade failed, as a sub-message of IPRGEN_FAILED.
         static MSG_I* IPRGEN_FAILURE_REASON(char const* reason);
     };

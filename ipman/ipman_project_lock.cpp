@@ -26,6 +26,11 @@ long holder_of(std::string const& path) {
     return std::strtol(text.c_str(), nullptr, 10);
 }
 
+bool is_project_file(std::string const& folder, std::string const& name) {
+    return name.size() > 4 && name.compare(name.size() - 4, 4, ".tpf") == 0 &&
+           !FIO_FILE_SYSTEM::is_directory(FIO_PATH(folder, name));
+}
+
 // Whether a folder holds a project file: an entry named "*.tpf" that is no folder.
 bool holds_project_file(std::string const& folder) {
     DIR* dir = opendir(folder.c_str());
@@ -34,15 +39,30 @@ bool holds_project_file(std::string const& folder) {
     }
     bool found = false;
     while (dirent* entry = readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tpf") == 0 &&
-            !FIO_FILE_SYSTEM::is_directory(FIO_PATH(folder, name))) {
+        if (is_project_file(folder, entry->d_name)) {
             found = true;
             break;
         }
     }
     closedir(dir);
     return found;
+}
+
+// Adds to `projects` every folder under `folder` (itself included) that holds
+// a project file. Links to folders are not followed, as the upgrade's own walk
+// does not follow them; a folder that cannot be read is left to that walk,
+// which reports it.
+void add_projects_below(std::string const& folder, std::set<std::string>& projects) {
+    std::vector<FIO_DIRECTORY_ENTRY> entries;
+    FIO_FILE_SYSTEM::list_directory(FIO_PATH(folder), entries);
+    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
+        std::string const path = FIO_PATH(folder, entry.name).path();
+        if (entry.is_directory) {
+            add_projects_below(path, projects);
+        } else if (is_project_file(folder, entry.name)) {
+            projects.insert(folder);
+        }
+    }
 }
 
 // `folder` as a full path without links and without a trailing "/"; a folder
@@ -136,13 +156,27 @@ std::set<std::string> ipman_project_folders_of(std::vector<std::string> const& f
     return projects;
 }
 
-bool ipman_begin_upgrade_in_folders(std::list<IPMAN_PROJECT_LOCK>& locks,
-                                    std::vector<std::string> const& folders) {
-    for (std::string const& project : ipman_project_folders_of(folders)) {
+namespace {
+
+bool lock_projects(std::list<IPMAN_PROJECT_LOCK>& locks, std::set<std::string> const& projects) {
+    for (std::string const& project : projects) {
         locks.emplace_back();
         if (!ipman_begin_project_upgrade(locks.back(), project)) {
             return false;
         }
     }
     return true;
+}
+
+} // namespace
+
+bool ipman_begin_upgrade_in_folders(std::list<IPMAN_PROJECT_LOCK>& locks,
+                                    std::vector<std::string> const& folders) {
+    return lock_projects(locks, ipman_project_folders_of(folders));
+}
+
+bool ipman_begin_upgrade_of_tree(std::list<IPMAN_PROJECT_LOCK>& locks, std::string const& folder) {
+    std::set<std::string> projects = ipman_project_folders_of({folder});
+    add_projects_below(physical_folder(folder), projects);
+    return lock_projects(locks, projects);
 }

@@ -5,7 +5,8 @@
 // is taken over. The holder removes the file when it lets go. The project of a
 // file or folder is the nearest folder upward that holds a project file (.tpf),
 // so that an upgrade of a few files or of a subfolder waits for an upgrade of
-// the whole project, and the other way round.
+// the whole project, and the other way round. A run over a folder also touches
+// the projects below it: it locks each of them too, before it touches a file.
 #pragma once
 
 #include "suite/fileio/fio_lock.h"
@@ -44,3 +45,9 @@ std::set<std::string> ipman_project_folders_of(std::vector<std::string> const& f
 // IPRGEN_PROJECT_LOCKED posted, when another upgrade holds any of them.
 bool ipman_begin_upgrade_in_folders(std::list<IPMAN_PROJECT_LOCK>& locks,
                                     std::vector<std::string> const& folders);
+
+// Locks, for an upgrade of every file under `folder`, the project that holds
+// the folder (as ipman_begin_upgrade_in_folders) and each folder under it that
+// holds a project file. False, with IPRGEN_PROJECT_LOCKED posted, when another
+// upgrade holds any of them.
+bool ipman_begin_upgrade_of_tree(std::list<IPMAN_PROJECT_LOCK>& locks, std::string const& folder);

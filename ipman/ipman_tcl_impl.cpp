@@ -78,16 +78,27 @@ bool rules_unusable(Tcl_Interp* interp) {
     return true;
 }
 
-// Locks the open project for the upgrade and settles what killed runs left
-// half done: file changes in its folder, rewrites of its report. False, with
-// the error text set, when another upgrade holds it.
-bool lock_project(Tcl_Interp* interp, IPMAN_PROJECT_LOCK& lock) {
+// Locks the open project for the upgrade, with the projects in folders under
+// it, whose files the recovery below may touch, and settles what killed runs
+// left half done: file changes in its folder, rewrites of its report. A
+// folder of the project that cannot be read may hold components that then
+// go unseen: each is named in a warning and added to `unread` as a failure.
+// False, with the error text set, when another upgrade holds one of them.
+bool lock_project(Tcl_Interp* interp, std::list<IPMAN_PROJECT_LOCK>& locks,
+                  std::vector<IPMAN_IP_REGEN_RESULT>& unread) {
     std::string directory = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_project_directory();
-    if (!ipman_begin_project_upgrade(lock, directory)) {
+    if (!ipman_begin_upgrade_of_tree(locks, directory)) {
         set_result_text(interp, "ERROR: Another IP upgrade is running on the project.");
         return false;
     }
-    wizman_recover_tree(FIO_PATH(directory).full_path());
+    WIZMAN_TREE_VISITOR visitor;
+    visitor.unreadable = [&unread](std::string const& folder, std::string const& why) {
+        ipman_post(MSG_IPMAN::W::IPRGEN_DIRECTORY_SKIPPED(folder.c_str(), why.c_str()));
+        IPMAN_IP_INFO info;
+        info.var_file = folder;
+        unread.emplace_back(info, 1, IPMAN_FAIL_REGEN_FOLDER_UNREADABLE);
+    };
+    wizman_recover_tree(FIO_PATH(directory).full_path(), visitor);
     std::string revision = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
     FIO_FILE_SYSTEM::remove_stale_temporaries(FIO_PATH(ipman_report_file_name(revision)));
     FIO_FILE_SYSTEM::remove_stale_temporaries(
@@ -105,14 +116,15 @@ int ipman_regenerate_ip(ClientData, Tcl_Interp* interp, int argc, char const** a
         return code;
     }
     bool gui = args.is_set(IPMAN_AUTO_ARGUMENT_GUI);
-    IPMAN_PROJECT_LOCK lock;
-    if (!no_project(interp) && !lock_project(interp, lock)) {
+    std::list<IPMAN_PROJECT_LOCK> locks;
+    std::vector<IPMAN_IP_REGEN_RESULT> unread;
+    if (!no_project(interp) && !lock_project(interp, locks, unread)) {
         return TCL_ERROR;
     }
     int result = args.is_set(IPMAN_AUTO_ARGUMENT_FILES)
                      ? regenerate_ip_with_files_option(
                            interp, args.get_value(IPMAN_AUTO_ARGUMENT_FILES), gui)
-                     : regenerate_ip_with_default_option(interp, gui);
+                     : regenerate_ip_with_default_option(interp, gui, unread);
     return result == IPMAN_COMMAND_FAILED ? TCL_ERROR : TCL_OK;
 }
 
@@ -137,18 +149,18 @@ int ipman_list_ip_cores(ClientData, Tcl_Interp* interp, int argc, char const** a
     return TCL_OK;
 }
 
-int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui) {
+int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui,
+                                      std::vector<IPMAN_IP_REGEN_RESULT> results) {
     if (no_project(interp) || rules_unusable(interp)) {
         return IPMAN_COMMAND_FAILED;
     }
     std::vector<IPMAN_IP_INFO> all;
     std::vector<IPMAN_IP_INFO> required;
-    if (!load_ip_cores_list(all, required)) {
+    if (!load_ip_cores_list(all, required) && results.empty()) {
         ipman_post(MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP());
         return 0;
     }
     QCU_FACADE* facade = get_facade();
-    std::vector<IPMAN_IP_REGEN_RESULT> results;
     for (size_t i = 0; i < required.size(); ++i) {
         set_status_report(facade, static_cast<unsigned>(required.size()), static_cast<unsigned>(i));
         IPMAN_IP_INFO const& info = required[i];

@@ -8,7 +8,8 @@
 # bench/goals.tsv (tab-separated: figure, anchor, goal such as ">= 3" or
 # "<= 1.5"; "-" for none), one row per figure.
 #
-# Usage: scripts/bench.sh [runs]     (runs: at least 3, default 3)
+# Usage: scripts/bench.sh [runs]     (runs: at least 3, default 3; --help prints this)
+# Exit status 0 only when every benchmark ran and every goal was met.
 # BENCH_NO_BUILD=1 skips building the release preset first; BENCH_ONLY=<regex>
 # runs only the benchmarks whose command line matches it (the goals of the
 # others then show "(no figure)" and are not counted as missed). The machine's load (uptime) is printed
@@ -16,6 +17,17 @@
 # idle processors (see mem_alloc_bench --help).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+usage() {
+    echo "Usage: scripts/bench.sh [runs]    (runs: at least 3, default 3)"
+    echo "Runs every benchmark that prints figures and ends with one table of figure, anchor,"
+    echo "ratio and goal. Exit status 0 only when every benchmark ran and every goal was met."
+    echo "BENCH_NO_BUILD=1 skips the build; BENCH_ONLY=<regex> runs only the matching ones."
+}
+case "${1:-}" in
+-h | --help) usage; exit 0 ;;
+"" | [0-9]*) ;;
+*) echo "bench.sh: unknown argument $1" >&2; usage >&2; exit 2 ;;
+esac
 
 # The benchmarks that print figures: one command line each, run in
 # build/release/bin. (The Google Benchmark programs print tables of times
@@ -47,7 +59,7 @@ if [[ -n "${BENCH_ONLY:-}" ]]; then
 fi
 
 runs=${1:-3}
-if ((runs < 3)); then
+if [[ ! "$runs" =~ ^[0-9]+$ ]] || ((runs < 3)); then
     echo "bench.sh: at least 3 runs (the ratio is their median)" >&2
     exit 2
 fi
@@ -125,6 +137,7 @@ awk -F '\t' -v runs="$runs" -v partial="$([[ -n "${BENCH_ONLY:-}" ]] && echo 1 |
         for (i = 1; i <= rows; i++) row(order[i], anchors[order[i]], goal_of[order[i]])
         for (f in values) if (!(f in anchors)) row(f, "-", "-")
         if (missed != "") printf "goals not met:%s\n", missed
+        exit (missed != "")
     }
-' "$work/figures" "$goals"
+' "$work/figures" "$goals" || failed=1
 exit "$failed"

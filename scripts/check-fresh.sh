@@ -12,6 +12,15 @@
 # Exit status 0 only when both commands succeed. The fresh root is removed at the end.
 set -euo pipefail
 
+usage() {
+    echo "Usage: scripts/check-fresh.sh [repository]"
+    echo "Runs the README's Getting started commands in a fresh Debian 12 root (needs root,"
+    echo "network and a while); exits 0 only when both succeed."
+}
+case "${1:-}" in
+-h | --help) usage; exit 0 ;;
+-*) echo "check-fresh: unknown option $1" >&2; usage >&2; exit 2 ;;
+esac
 repository=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 archive=http://deb.debian.org/debian
 

@@ -20,6 +20,7 @@ packages=(
     xvfb xauth                                   # xvfb-run in scripts/screenshot.sh
     libjemalloc2 libmimalloc2.0                  # loaded by mem_alloc_bench
     util-linux                                   # [setpriv]: regentool tests drop root's file capabilities
+    strace                                       # [strace]: regentool tests make its folder scan's reads fail
 )
 
 missing=()

@@ -108,12 +108,18 @@ bool is_help(char const* arg) {
     return std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0;
 }
 
+// Whether `arg` starts a Tcl script: every argument after it is the script's.
+bool is_tcl_option(QCU_FRAMEWORK* command, QEXE_OPTION_DEF const* const* tables,
+                   std::string const& arg) {
+    return arg == "-t" && command->allows_tcl() && find_option(tables, "t") != nullptr;
+}
+
 // Parses the arguments and calls the handlers; false when an option was refused.
 bool parse_arguments(QCU_FRAMEWORK* command, QEXE_OPTION_DEF const* const* tables, int argc,
                      char** argv, TCL_REQUEST& tcl) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "-t" && command->allows_tcl() && find_option(tables, "t") != nullptr) {
+        if (is_tcl_option(command, tables, arg)) {
             if (i + 1 >= argc) {
                 post_option_error(QEXE_TCL_SCRIPT_MISSING,
                                   "Option \"%1!s!\" needs a Tcl script./EQEXE_TCL_SCRIPT_MISSING",
@@ -193,7 +199,7 @@ QEXE_OPTION_DEF const* qexe_get_tcl_options() {
 
 int qexe_standard_main(QCU_FRAMEWORK* command, QEXE_OPTION_DEF const* const* tables, int argc,
                        char** argv) {
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc && !is_tcl_option(command, tables, argv[i]); ++i) {
         if (is_help(argv[i])) {
             print_help(command, tables);
             return 0;

@@ -116,7 +116,8 @@ public:
                                  std::string* error = nullptr);
     static bool is_directory(FIO_PATH const& path);
     // The entries of a directory other than "." and "..", sorted by name; false
-    // when it cannot be read, with the reason in `error` (may be null).
+    // when it cannot be read, with the reason in `error` (may be null). A read
+    // that fails part way is a failure too, though `entries` keeps those read.
     static bool list_directory(FIO_PATH const& directory, std::vector<FIO_DIRECTORY_ENTRY>& entries,
                                std::string* error = nullptr);
     // The whole content of a regular file; false when it cannot be opened, read

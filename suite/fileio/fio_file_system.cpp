@@ -75,18 +75,14 @@ bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
     if (dir == nullptr) {
         return failed(error, std::strerror(errno));
     }
+    // readdir gives null both at the end and on a failed read; only a
+    // failure sets errno.
+    int problem = 0;
     for (;;) {
-        // A failed read ends the listing as its end does: only errno tells
-        // them apart.
         errno = 0;
         dirent* e = readdir(dir);
         if (e == nullptr) {
-            int problem = errno;
-            closedir(dir);
-            if (problem != 0) {
-                entries.clear();
-                return failed(error, std::strerror(problem));
-            }
+            problem = errno;
             break;
         }
         std::string name = e->d_name;
@@ -104,10 +100,11 @@ bool FIO_FILE_SYSTEM::list_directory(FIO_PATH const& directory,
         }
         entries.push_back({name, is_dir});
     }
+    closedir(dir);
     std::sort(
         entries.begin(), entries.end(),
         [](FIO_DIRECTORY_ENTRY const& a, FIO_DIRECTORY_ENTRY const& b) { return a.name < b.name; });
-    return true;
+    return problem == 0 || failed(error, std::strerror(problem));
 }
 
 FIO_FILE_BUFFER::FIO_FILE_BUFFER(size_t padding) : m_padding(padding > 0 ? padding : 1) {}

@@ -2,7 +2,9 @@
 
 #include "suite/wizman/wizman_files.h"
 
+#include <cerrno>
 #include <functional>
+#include <sys/stat.h>
 #include <vector>
 
 char const* const WIZMAN_HEADER_MARK = "-- VestaWizard variation file";
@@ -114,6 +116,17 @@ bool is_wizard_generated_file(char const* full_path, std::string& name, std::str
         version = header.version;
     }
     return header.wizard_generated;
+}
+
+WIZMAN_FILE_KIND wizman_check_variation_file(std::string const& path, std::string& why) {
+    std::string text;
+    if (wizman_read_regular_file(path, text, why, WIZMAN_HEADER_READ_LIMIT)) {
+        return wizman_read_header(text).wizard_generated ? WIZMAN_FILE_KIND::VARIATION
+                                                         : WIZMAN_FILE_KIND::OTHER;
+    }
+    struct stat st;
+    bool there = stat(path.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno != ENOENT;
+    return there ? WIZMAN_FILE_KIND::UNREADABLE : WIZMAN_FILE_KIND::OTHER;
 }
 
 bool wizman_set_header_version(std::string& text, std::string const& version) {

@@ -32,6 +32,12 @@ struct WIZMAN_HEADER {
 WIZMAN_HEADER wizman_read_header(std::string const& text);
 // True when the file can be read and its header carries the wizard's mark.
 bool wizman_file_was_wizard_generated(char const* full_path);
+// What a look at a file's header found: VARIATION when it carries the wizard's
+// mark; OTHER when it does not, or when the path is gone or names no regular
+// file (a FIFO, a device, a folder); UNREADABLE, with the reason in `why`, when
+// a file is there but cannot be opened or read.
+enum class WIZMAN_FILE_KIND { VARIATION, OTHER, UNREADABLE };
+WIZMAN_FILE_KIND wizman_check_variation_file(std::string const& path, std::string& why);
 // The same test, giving the IP name and version of the header's instance line
 // ("" when absent) when the file was wizard-generated.
 bool is_wizard_generated_file(char const* full_path, std::string& name, std::string& version);

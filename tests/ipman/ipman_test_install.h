@@ -5,6 +5,7 @@
 #include "tests/support/test_workspace.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 class IPMAN_TEST_INSTALL {
 public:
@@ -39,3 +40,11 @@ public:
 private:
     std::string m_dir;
 };
+
+// The start of a command line that, run as root, gives up the capabilities that
+// let root read any folder, so that the permissions stop the run.
+inline std::string unprivileged() {
+    return geteuid() == 0
+               ? std::string(SETPRIV_PATH) + " --bounding-set -dac_override,-dac_read_search "
+               : std::string();
+}

@@ -181,6 +181,21 @@ TEST_F(IpmanInventory, NothingToUpgradeLeavesTheRequiredListAlone) {
     EXPECT_EQ(all[0].entity, "pll_d");
 }
 
+// A wizard killed between rewriting the variation file and its IP file, or a
+// restore that put back one of them, leaves a pair that names two versions: it
+// needs an upgrade though the IP file names the running version.
+TEST_F(IpmanInventory, APairNamingTwoVersionsNeedsAnUpgrade) {
+    component("fifo_a.tip", nullptr, "fifo", "14.0", DIR + "fifo_a.v"); // file at 12.1
+    component("pll_d.tip", nullptr, "pll", "14.0", DIR + "pll_d.v");    // file at 14.0
+    bool need = false;
+    std::vector<IPMAN_IP_INFO> all;
+    std::vector<IPMAN_IP_INFO> required;
+    m_inventory->load_ip_info(need, all, required);
+    EXPECT_TRUE(need);
+    ASSERT_EQ(required.size(), 1u);
+    EXPECT_EQ(required[0].file, "fifo_a.tip");
+}
+
 TEST_F(IpmanInventory, NoProjectOrNoLockGivesAnEmptyInventory) {
     component("fifo_a.tip", nullptr, "fifo", "12.1", DIR + "fifo_a.v");
     struct CASE {

@@ -42,6 +42,12 @@ std::vector<FACTORY_CASE> const& factory_cases() {
          'E',
          "Nothing to upgrade: the file list names no file. Run regentool --help for the "
          "options."},
+        {[] { return MSG_IPMAN::E::IPRGEN_FILE_UNREADABLE("d/c.v", "Input/output error"); },
+         11913, 'E',
+         "File \"d/c.v\" cannot be read: Input/output error. If it is a variation file, its IP "
+         "component is not upgraded."},
+        {[] { return MSG_IPMAN::I::IPRGEN_BACKUPS_LEFT_OUT(2); }, 11914, 'I',
+         "Backup files of earlier IP upgrades left out of the upgrade: 2"},
         {[] { return MSG_IPMAN::I::IPRGEN_SUCCESSFUL("", "x.v"); }, 11131, 'I',
          "Completed upgrading IP component  with file \"x.v\"."},
         {[] { return MSG_IPMAN::I::IPRGEN_START("fifo", "x.v"); }, 11837, 'I',

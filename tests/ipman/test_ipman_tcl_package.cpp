@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -269,6 +270,44 @@ TEST_F(IpmanTcl, AnyComponentThatDidNotUpgradeFailsTheRun) {
               std::string::npos)
         << nothing.output;
     EXPECT_FALSE(exists("board.ipregen.rpt"));
+}
+
+// A wizard killed after it replaced the variation file and its IP file fails
+// the upgrade: both files are put back as they were, as one, so the component
+// is listed for an upgrade again.
+TEST_F(IpmanTcl, AWizardKilledAfterItsChangesHasBothFilesPutBack) {
+    IPMAN_TEST_INSTALL install(m_workspace, "killed");
+    install.add_wizard_script("'" + std::string(REGENTOOL_BIN_DIR) +
+                              "/vestawiz' \"$@\"; kill -KILL $$");
+    run("record regen {regenerate_ip -files " + FIFO + "}\nrecord after {list_ip_cores}", true,
+        install.program());
+    EXPECT_EQ(call("regen").result, "{{N/A fifo 12.1 " + FIFO + "} Failed}");
+    EXPECT_EQ(read(FIFO), fixture(FIFO));
+    EXPECT_EQ(read("ip/fifo_a/fifo_a.tip"), fixture("ip/fifo_a/fifo_a.tip"));
+    EXPECT_NE(call("after").result.find(component("fifo", "12.1", FIFO)), std::string::npos)
+        << call("after").result;
+}
+
+// A folder of the project that cannot be read may hide components: it is a
+// failure of the run, named in a warning and in the result.
+TEST_F(IpmanTcl, AFolderThatCannotBeReadFailsTheRun) {
+    std::string settings = read("board.tsf");
+    for (char const* left_out : {"set_global_assignment -name TIP_FILE ip/bad_f/bad_f.tip\n",
+                                 "set_global_assignment -name TIP_FILE ip/sys_e/sys_e.tip\n"}) {
+        settings.erase(settings.find(left_out), std::string(left_out).size());
+    }
+    test_write_file(file("board.tsf"), settings);
+    chmod(file("ip/dsp").c_str(), 0);
+    TEST_RUN_RESULT result = run("record regen {regenerate_ip}", true,
+                                 unprivileged() + thr_process_quote_argument(REGENTOOL_PATH));
+    chmod(file("ip/dsp").c_str(), 0755);
+    EXPECT_NE(result.output.find("Warning (11912): Directory \"" + file("ip/dsp") +
+                                 "\" cannot be read: Permission denied. Its IP components are "
+                                 "not upgraded.\n"),
+              std::string::npos)
+        << result.output;
+    EXPECT_EQ(call("regen").result, "{{N/A N/A N/A " + file("ip/dsp") + "} Failed} {" +
+                                        component("fifo", "14.0", FIFO) + " Passed}");
 }
 
 // Information the project switches off is not posted; the upgrade still runs

@@ -131,14 +131,6 @@ TEST_F(Regentool, RefusesConflictingOrIncompleteOptions) {
     EXPECT_EQ(read("core_a.v"), test_read_file(FIXTURE + "/core_a.v"));
 }
 
-// The start of a command line that, run as root, gives up the capabilities that
-// let root read any folder, so that the permissions stop the run.
-std::string unprivileged() {
-    return geteuid() == 0
-               ? std::string(SETPRIV_PATH) + " --bounding-set -dac_override,-dac_read_search "
-               : std::string();
-}
-
 // A folder that cannot be read fails naming it.
 TEST_F(Regentool, UnreadableFolderFailsNamingIt) {
     chmod((m_project + "/sub").c_str(), 0);
@@ -177,6 +169,87 @@ TEST_F(Regentool, UnreadableSubfolderIsNamedAndTheOthersAreUpgraded) {
                   upgraded("\"" + m_root + "/sub/core_b.vhd\""));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(read("sub/deeper/core_c.sv"), test_read_file(FIXTURE + "/sub/deeper/core_c.sv"));
+}
+
+// Whatever the scan could not read fails the run, though every file it found
+// was upgraded: a folder that cannot be listed, or a file with a variation
+// file's extension that cannot be read. Nothing is said to be missing.
+TEST_F(Regentool, WhatTheScanCouldNotReadFailsTheRun) {
+    std::string const skipped = "Warning (11912): Directory \"" + m_root +
+                                "/sub/deeper\" cannot be read: Permission denied. Its IP "
+                                "components are not upgraded.\n";
+    struct CASE {
+        char const* name;
+        char const* unreadable;
+        char const* arguments;
+        std::string output;
+    } const cases[] = {
+        {"a subfolder beside upgraded files", "sub/deeper", "--project_directory=sub",
+         skipped + progress(20) + upgraded("\"" + m_root + "/sub/core_b.vhd\"")},
+        {"a subfolder and nothing else", "sub/deeper", "--project_directory=.", skipped},
+        {"a variation file", "sub/core_b.vhd", "--project_directory=sub",
+         "Error (11913): File \"" + m_root +
+             "/sub/core_b.vhd\" cannot be read: cannot be opened: Permission denied. If it is a "
+             "variation file, its IP component is not upgraded.\n" +
+             progress(20) + upgraded("\"" + m_root + "/sub/deeper/core_c.sv\"")},
+    };
+    for (CASE const& c : cases) {
+        fresh_copy();
+        std::filesystem::remove(m_project + "/sub/broken.v");
+        if (std::string(c.arguments) == "--project_directory=.") {
+            for (char const* name : {"core_a.v", "ram block.v", "sub/core_b.vhd"}) {
+                std::filesystem::remove(m_project + "/" + name);
+            }
+        }
+        chmod((m_project + "/" + c.unreadable).c_str(), 0);
+        TEST_RUN_RESULT result = test_run(
+            unprivileged() + thr_process_quote_argument(REGENTOOL_PATH) + " " + c.arguments,
+            m_project);
+        chmod((m_project + "/" + c.unreadable).c_str(), 0755);
+        EXPECT_EQ(result.output, c.output) << c.name;
+        EXPECT_EQ(result.status, 1) << c.name;
+    }
+}
+
+// A listing that fails part way is no end of the folder: the run names the
+// folder and fails, rather than finding nothing to do.
+TEST_F(Regentool, FailedListingOfAFolderFailsTheRun) {
+    TEST_RUN_RESULT result =
+        test_run(std::string(STRACE_PATH) + " -f -qq -o /dev/null -e inject=getdents64:error=EIO " +
+                     thr_process_quote_argument(REGENTOOL_PATH) + " --project_directory=.",
+                 m_project);
+    EXPECT_EQ(result.output, "Warning (11912): Directory \"" + m_root +
+                                 "\" cannot be read: Input/output error. Its IP components are not "
+                                 "upgraded.\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(read("core_a.v"), test_read_file(FIXTURE + "/core_a.v"));
+}
+
+// A backup that an upgrade left beside its file (<name>_BAK.<ext>, and the
+// numbered ones) holds the file as it was: the scan leaves it out, and says
+// how many it left out. A name of that shape without its file is upgraded.
+TEST_F(Regentool, BackupsBesideTheirFilesAreLeftOutOfTheScan) {
+    std::string const original = read("core_a.v");
+    std::pair<char const*, char const*> const copies[] = {{"core_a.v", "core_a_BAK.v"},
+                                                          {"core_a.v", "core_a_BAK1.v"},
+                                                          {"sub/core_b.vhd", "sub/core_b_BAK.vhd"},
+                                                          {"core_a.v", "lone_BAK.v"}};
+    for (auto const& copy : copies) {
+        std::filesystem::copy_file(m_project + "/" + copy.first, m_project + "/" + copy.second);
+    }
+    std::filesystem::remove_all(m_project + "/sub/deeper");
+    std::filesystem::remove(m_project + "/sub/broken.v");
+    TEST_RUN_RESULT result = run("--project_directory=.");
+    EXPECT_EQ(result.output,
+              "Info (11914): Backup files of earlier IP upgrades left out of the upgrade: 3\n" +
+                  progress(25) + upgraded("\"" + m_root + "/core_a.v\"") + progress(50) +
+                  upgraded("\"" + m_root + "/lone_BAK.v\"") + progress(75) +
+                  upgraded("\"" + m_root + "/ram block.v\"") + progress(100) +
+                  upgraded("\"" + m_root + "/sub/core_b.vhd\""));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(read("core_a_BAK.v"), original);
+    EXPECT_EQ(read("core_a_BAK1.v"), original);
+    EXPECT_EQ(read("sub/core_b_BAK.vhd"), test_read_file(FIXTURE + "/sub/core_b.vhd"));
 }
 
 TEST_F(Regentool, UpgradesEveryVariationFileUnderAFolder) {
@@ -219,10 +292,24 @@ TEST_F(Regentool, UpgradedFilesCarryTheRunningVersionAndFailedOnesStayAsTheyWere
 
 TEST_F(Regentool, TclOptionRunsAScriptInsteadOfTheUpgrade) {
     test_write_file(m_project + "/show.tcl", "puts \"args: $argv\"\n");
-    TEST_RUN_RESULT result = run("-t show.tcl --all \"a b\"");
-    EXPECT_EQ(result.output, "args: --all {a b}\n");
-    EXPECT_EQ(result.status, 0);
+    // Every argument after the script is the script's, help options too.
+    struct CASE {
+        char const* arguments;
+        char const* output;
+    } const cases[] = {
+        {"-t show.tcl --all \"a b\"", "args: --all {a b}\n"},
+        {"-t show.tcl --help", "args: --help\n"},
+        {"-t show.tcl -h", "args: -h\n"},
+        {"-t show.tcl x --help y", "args: x --help y\n"},
+    };
+    for (CASE const& c : cases) {
+        TEST_RUN_RESULT result = run(c.arguments);
+        EXPECT_EQ(result.output, c.output) << c.arguments;
+        EXPECT_EQ(result.status, 0) << c.arguments;
+    }
     EXPECT_EQ(read("core_a.v"), test_read_file(FIXTURE + "/core_a.v"));
+    TEST_RUN_RESULT result = run("--help -t show.tcl");
+    EXPECT_EQ(result.output.rfind("Usage: regentool", 0), 0u) << result.output;
 
     test_write_file(m_project + "/fails.tcl", "error {no such core}\n");
     result = run("-t fails.tcl");

@@ -379,9 +379,17 @@ void print_help() {
     }
 }
 
+bool is_value_option(char const* arg) {
+    return std::find(std::begin(VALUE_OPTIONS), std::end(VALUE_OPTIONS), arg) !=
+           std::end(VALUE_OPTIONS);
+}
+
+// Whether help is asked for: the value of an option ("--arg --help") is not.
 bool wants_help(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+        if (is_value_option(argv[i])) {
+            ++i;
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             return true;
         }
     }
@@ -473,7 +481,8 @@ PRESS_RESULT press(QDialog* dialog, QString const& text) {
 // Drives the modal dialogs of an unattended run: each press, in turn, goes to
 // the modal dialog then open; once they are done the dialog then open is saved
 // as a picture when asked, and a dialog left with nothing to do is cancelled.
-// Sets `failed` when there is nothing to press of a text.
+// Sets `failed` when there is nothing to press of a text, or when the picture
+// cannot be written.
 void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses, bool* failed) {
     auto* timer = new QTimer(qApp);
     auto shot_pending = std::make_shared<bool>(!screenshot.isEmpty());
@@ -506,6 +515,7 @@ void drive_modal_dialogs(QString const& screenshot, std::deque<QString> presses,
             if (!dialog->grab().save(screenshot)) {
                 std::fprintf(stderr, "tsgui: cannot write %s\n",
                              screenshot.toLocal8Bit().constData());
+                *failed = true;
             }
             return;
         }
@@ -656,17 +666,67 @@ void install_new_document_handler(QUI_FRAME_WND* main_frame) {
 // every dialog shown, and raises no window) and that XDG_RUNTIME_DIR is not set
 // (Qt then takes a folder of its own). Every other message of Qt goes where it
 // went.
+//
+// While the application starts, Qt's messages are held back: a fatal one then
+// means that no window system answered (a display that cannot be reached, or
+// only a Wayland one, which this Qt cannot use), and the host says so in its
+// own line and exits 1 instead of aborting with Qt's advice. Once started, the
+// held messages go where they would have gone.
 QtMessageHandler qt_handler = nullptr;
+
+char const* const NO_DISPLAY = "tsgui: needs a display; run it under xvfb-run, or with "
+                               "QT_QPA_PLATFORM=offscreen for no window at all\n";
+
+struct HELD_MESSAGE {
+    QtMsgType type;
+    std::string file;
+    int line;
+    std::string function;
+    std::string category;
+    QString text;
+};
+bool starting = false;
+std::vector<HELD_MESSAGE> held_messages;
+
+void pass_on(QtMsgType type, QMessageLogContext const& context, QString const& text) {
+    if (text.startsWith(QLatin1String("This plugin does not support")) ||
+        text.contains(QLatin1String("XDG_RUNTIME_DIR"))) {
+        return;
+    }
+    qt_handler(type, context, text);
+}
 
 void keep_quiet_about_the_platform() {
     qt_handler = qInstallMessageHandler(
         [](QtMsgType type, QMessageLogContext const& context, QString const& text) {
-            if (text.startsWith(QLatin1String("This plugin does not support")) ||
-                text.contains(QLatin1String("XDG_RUNTIME_DIR"))) {
-                return;
+            if (!starting) {
+                pass_on(type, context, text);
+            } else if (type == QtFatalMsg) {
+                std::fputs(NO_DISPLAY, stderr);
+                std::fflush(stdout);
+                std::fflush(stderr);
+                std::_Exit(1);
+            } else {
+                auto text_of = [](char const* s) { return std::string(s != nullptr ? s : ""); };
+                held_messages.push_back({type, text_of(context.file), context.line,
+                                         text_of(context.function), text_of(context.category),
+                                         text});
             }
-            qt_handler(type, context, text);
         });
+}
+
+// Starts the application (see above).
+std::unique_ptr<QApplication> start_application(int& argc, char** argv) {
+    starting = true;
+    auto app = std::make_unique<QApplication>(argc, argv);
+    starting = false;
+    for (HELD_MESSAGE const& held : held_messages) {
+        QMessageLogContext context(held.file.c_str(), held.line, held.function.c_str(),
+                                   held.category.c_str());
+        pass_on(held.type, context, held.text);
+    }
+    held_messages.clear();
+    return app;
 }
 
 } // namespace
@@ -679,13 +739,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!has_display(argc, argv)) {
-        std::fputs("tsgui: needs a display; run it under xvfb-run, or with "
-                   "QT_QPA_PLATFORM=offscreen for no window at all\n",
-                   stderr);
+        std::fputs(NO_DISPLAY, stderr);
         return 1;
     }
-    QApplication app(argc, argv);
-    app.setApplicationName(GEN_PRODUCT_NAME);
+    std::unique_ptr<QApplication> app = start_application(argc, argv);
+    app->setApplicationName(GEN_PRODUCT_NAME);
     gen_set_is_ui_process(true);
     gen_set_is_qt(true);
     acf_install_msg_suppression_lookup();
@@ -705,8 +763,7 @@ int main(int argc, char** argv) {
             entry_points.push_back(option);
             continue;
         }
-        if (std::find(std::begin(VALUE_OPTIONS), std::end(VALUE_OPTIONS), option) ==
-            std::end(VALUE_OPTIONS)) {
+        if (!is_value_option(argv[i])) {
             std::fprintf(stderr, "tsgui: unknown option %s; see tsgui --help\n", option.c_str());
             return 1;
         }
@@ -770,7 +827,7 @@ int main(int argc, char** argv) {
     }
 
     bool unattended = !screenshot.isEmpty() || !presses.empty() || answered;
-    bool press_failed = false;
+    bool unattended_failed = false;
     afcq_set_interactive(!unattended);
     if (!unattended) {
         msg_set_question_handler([&window](MSG_BASE const& question) {
@@ -781,7 +838,7 @@ int main(int argc, char** argv) {
                        : MSG_ANSWER_NO;
         });
     } else {
-        drive_modal_dialogs(screenshot, presses, &press_failed);
+        drive_modal_dialogs(screenshot, presses, &unattended_failed);
     }
 
     std::string library = plugin_path();
@@ -802,7 +859,7 @@ int main(int argc, char** argv) {
             status = 1;
         }
     }
-    if (press_failed) {
+    if (unattended_failed) {
         status = 1;
     }
     ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();

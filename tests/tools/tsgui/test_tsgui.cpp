@@ -366,6 +366,16 @@ TEST_F(Tsgui, RefusesWhatItCannotDo) {
          "tsgui: --press needs a value; see tsgui --help\n"},
         {"disabled button", "--press OK mdb_ras_dyn_remove_assignment",
          "tsgui: button OK is disabled in \"Remove Assignments\"\n"},
+        // A picture that cannot be written fails the unattended run.
+        {"picture in a folder that does not exist",
+         "--screenshot " + m_workspace.path("none/dialog.png") + " mdb_dyn_customize_dlg",
+         "tsgui: cannot write"},
+        {"picture where a folder is", "--screenshot " + m_workspace.path("empty") +
+                                          " mdb_dyn_customize_dlg",
+         "tsgui: cannot write"},
+        {"picture of an unknown kind",
+         "--screenshot " + m_workspace.path("dialog.frobnicate") + " mdb_dyn_customize_dlg",
+         "tsgui: cannot write"},
     };
     for (CASE const& c : cases) {
         SCOPED_TRACE(c.name);
@@ -421,6 +431,17 @@ TEST_F(Tsgui, PathsAreTheCallersAndAProjectMayBeNamedByItsFile) {
 
 // Qt's notices about the machine (no size hints offscreen, no XDG_RUNTIME_DIR)
 // are not shown: a dialog shown and saved says nothing.
+// An entry point's argument may look like an option of the host.
+TEST_F(Tsgui, ArgumentsThatLookLikeHelpGoToTheEntryPoint) {
+    std::string project = m_workspace.copy_fixture(EXAMPLE, "dsp_board");
+    TEST_RUN_RESULT result = run("--project " + thr_process_quote_argument(project) +
+                                 " --arg --help mdb_dyn_ferro_builder");
+    EXPECT_EQ(result.status, 0) << result.output;
+    std::vector<std::string> ferro = lines_starting(result.output, "ferro_builder: arg ");
+    ASSERT_EQ(ferro.size(), 6u) << result.output;
+    EXPECT_EQ(ferro[5], "ferro_builder: arg --help");
+}
+
 TEST_F(Tsgui, KeepsQuietAboutThePlatform) {
     TEST_ENVIRONMENT no_runtime_dir("XDG_RUNTIME_DIR", std::nullopt);
     TEST_RUN_RESULT result = run("--arg \"Tessaly II\" --screenshot " +
