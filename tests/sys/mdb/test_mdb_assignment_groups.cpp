@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTest>
 
 #include <cstring>
 #include <functional>
@@ -299,6 +300,35 @@ TEST_F(MdbTimeGroups, OkWritesEveryGroupAndRemovesWhatNamesDeletedGroups) {
     EXPECT_EQ(groups[0].exceptions, (std::vector<std::string>{"a|b2", "e"}));
     EXPECT_EQ(timing_ends(), (std::vector<std::string>{"g1>q", "clk>g1"}));
     EXPECT_TRUE(logged(296044).empty());
+}
+
+TEST_F(MdbTimeGroups, EnterWithNoChangeWritesNothingAndAChangeWritesOnlyItsGroup) {
+    std::string const settings = file("gtf.tsf");
+    {
+        SNAPSHOT before = snapshot();
+        MDB_TIME_GROUPS_DLG dialog(nullptr, nullptr);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(snapshot(), before);
+    }
+    // A member added to g0: g1's lines stay byte for byte, quotes and all.
+    std::string const g1 = "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER \"a|b*\" "
+                           "-section_id g1\n"
+                           "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER c -section_id g1\n"
+                           "set_global_assignment -name ASSIGNMENT_GROUP_EXCEPTION \"a|b2\" "
+                           "-section_id g1\n";
+    ASSERT_NE(test_read_file(settings).find(g1), std::string::npos);
+    MDB_TIME_GROUPS_DLG dialog(nullptr, "g0");
+    answer_with("e");
+    dialog.on_click_members_add();
+    dialog.on_ok();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    std::string text = test_read_file(settings);
+    EXPECT_NE(text.find(g1), std::string::npos) << text;
+    EXPECT_EQ(stored_members("g0"), (std::vector<std::string>{"d", "e"}));
+    EXPECT_EQ(stored_members("g1"), (std::vector<std::string>{"a|b*", "c"}));
 }
 
 // Another program's commit or a hand edit of the settings file, made while

@@ -171,6 +171,10 @@ TEST_F(MdbSmallDialogs, ExportPromptCancelledOrAccepted) {
     MDB_EXPORT_DB_DLG dialog("/work/export", nullptr);
     EXPECT_EQ(dialog.windowTitle(), "Export Database");
     auto* field = child<AFCQ_LINE_EDIT_BROWSE_BUTTON>(&dialog, "exportDirEdit");
+    // The user starts in the field.
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    EXPECT_EQ(QApplication::focusWidget(), field->line_edit());
     QPushButton* ok = child<QDialogButtonBox>(&dialog, "buttonBox")->button(QDialogButtonBox::Ok);
     EXPECT_EQ(field->text(), "/work/export");
     EXPECT_TRUE(ok->isEnabled());
