@@ -2,6 +2,7 @@
 
 #include "acf_manager.h"
 #include "sys/mdb/mdb.h"
+#include "sys/mdb/mdb_cell_tips.h"
 #include "sys/mdb/mdb_msgs.h"
 #include "sys/mdb/mdb_revisions_compare_dlg.h"
 #include "sys/mdb/mdb_revisions_engine.h"
@@ -56,6 +57,7 @@ MDB_REVISIONS_DLG::MDB_REVISIONS_DLG(QWidget* parent, Qt::WindowFlags flags)
     m_rev_tree = new MDB_REV_TREE_VIEW(this);
     m_rev_tree->setMinimumSize(860, 180);
     form.horizontalLayout->insertWidget(0, m_rev_tree);
+    new MDB_CELL_TIPS(m_rev_tree);
     // The table comes first in the Tab order and has the focus at opening.
     setTabOrder(m_rev_tree, m_current_button);
     setTabOrder(m_current_button, m_delete_button);
@@ -153,8 +155,9 @@ void MDB_REVISIONS_DLG::load_revision_list() {
     // row. The names too: wrapped at the default width the last row would
     // read "<<new ...".
     if (!rows.empty()) {
-        for (int column :
-             {REVISION_NAME_COL, TOP_LEVEL_ENTITY_COL, FAMILY_COL, DEVICE_COL, DESC_COL}) {
+        // A long name is elided, whole in its tooltip.
+        mdb_fit_column_capped(m_rev_tree, REVISION_NAME_COL);
+        for (int column : {TOP_LEVEL_ENTITY_COL, FAMILY_COL, DEVICE_COL, DESC_COL}) {
             m_rev_tree->resizeColumnToContents(column);
         }
         DESC_COLUMN_WIDTH = m_rev_tree->columnWidth(DESC_COL);

@@ -19,10 +19,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QStringListModel>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolTip>
 
 namespace {
 
@@ -809,5 +812,29 @@ TEST_F(MdbRevisions, EnterOnTheNewRevisionRowOpensCreateRevisionAndKeepsTheDialo
     QTest::keyClick(dialog.rev_tree(), Qt::Key_Return);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+TEST_F(MdbRevisions, ALongNameIsCappedAndWholeInItsTooltip) {
+    open_project();
+    std::string const name = "long_" + std::string(115, 'n');
+    MDB_NEW_REVISION request;
+    request.name = name;
+    request.base = "fast";
+    request.copy_database = false;
+    ASSERT_EQ(mdb_create_revision(request), ACF_REVISION_MANAGER::SUCCESS);
+    MDB_REVISIONS_DLG dialog(nullptr, Qt::Window);
+    dialog.show();
+    QApplication::processEvents();
+    QTreeView* view = dialog.rev_tree();
+    EXPECT_LE(view->columnWidth(REVISION_NAME_COL), 48 * view->fontMetrics().averageCharWidth());
+    EXPECT_LT(view->header()->sectionViewportPosition(TOP_LEVEL_ENTITY_COL),
+              view->viewport()->width());
+    QModelIndex cell = dialog.tree_model()->index(3, REVISION_NAME_COL);
+    ASSERT_EQ(cell.data().toString().toStdString(), name);
+    QPoint centre = view->visualRect(cell).center();
+    QHelpEvent help(QEvent::ToolTip, centre, view->viewport()->mapToGlobal(centre));
+    QApplication::sendEvent(view->viewport(), &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text().toStdString(), name);
+    QToolTip::hideText();
 }
 } // namespace
