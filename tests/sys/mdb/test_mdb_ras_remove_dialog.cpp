@@ -165,6 +165,18 @@ TEST_F(MdbRasRemoveDialog, AcceptedChoicesRunTheRemoval) {
     EXPECT_NE(text.find("-to \"b|q\""), std::string::npos) << text;
     EXPECT_FALSE(std::filesystem::exists(file("ras.rba")));
 }
+TEST_F(MdbRasRemoveDialog, AtItsSmallestNothingOverlaps) {
+    show_dialog();
+    m_dialog->resize(1, 1); // as small as the window allows
+    QApplication::processEvents();
+    QRect global = check_box("global_ck")->geometry();
+    QRect instance = check_box("instance_ck")->geometry();
+    EXPECT_FALSE(global.intersects(instance)) << global.bottom() << " " << instance.top();
+    EXPECT_GE(global.height(), check_box("global_ck")->sizeHint().height());
+    EXPECT_GE(instance.height(), check_box("instance_ck")->sizeHint().height());
+    EXPECT_GE(list()->height(), 4 * list()->sizeHintForRow(0));
+}
+
 TEST_F(MdbRasRemoveDialog, TheKeyboardAloneTicksRowsAndOkFollowsTheBoxes) {
     show_dialog();
     ASSERT_EQ(QApplication::focusWidget(), list()); // the dialog starts in the list
