@@ -210,8 +210,14 @@ void MDB_REVISIONS_DLG::update_control() {
     int selected = selected_row();
     bool enable =
         selected >= 0 && selected != m_current_row && selected != m_tree_model->rowCount() - 1;
+    // A button turned off under the keyboard focus hands it back to the
+    // table, not to the next button, where Enter would press that one.
+    bool had_focus = m_current_button->hasFocus() || m_delete_button->hasFocus();
     m_current_button->setEnabled(enable);
     m_delete_button->setEnabled(enable);
+    if (had_focus && !enable) {
+        m_rev_tree->setFocus();
+    }
 }
 
 void MDB_REVISIONS_DLG::enable_apply_button(bool enable) {
