@@ -769,6 +769,8 @@ TEST_F(MdbRevisions, TheKeyboardAloneSetsCurrentDeletesAndLeaves) {
     // Set Current and Delete are off now; the focus is back in the table.
     EXPECT_FALSE(dialog.current_button()->isEnabled() || dialog.delete_button()->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), dialog.rev_tree());
+    EXPECT_FALSE(dialog.compare_button()->isDefault());
+    EXPECT_TRUE(dialog.button_box()->button(QDialogButtonBox::Ok)->isDefault());
 
     // Slow by the arrows; Delete by Space asks about slow, and the No answer
     // keeps it.
