@@ -185,6 +185,16 @@ bool afcq_is_interactive() {
     return g_interactive;
 }
 
+int afcq_ask_question(QWidget* parent, MSG_YN const& question) {
+    QMessageBox::StandardButton default_button =
+        question.get_default_answer() == MSG_ANSWER_NO ? QMessageBox::No : QMessageBox::Yes;
+    return QMessageBox::question(
+               parent, QApplication::applicationName(), QString::fromStdString(question.get_text()),
+               QMessageBox::Yes | QMessageBox::No, default_button) == QMessageBox::Yes
+               ? MSG_ANSWER_YES
+               : MSG_ANSWER_NO;
+}
+
 void afcq_message_box(QString const& text, int prompt_type) {
     MSG_O notice;
     notice.set_text(text.toLocal8Bit().toStdString());

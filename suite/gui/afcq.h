@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+class MSG_YN;
+
 struct QUI_FRAME_INFO;
 
 // The base of every dialog.
@@ -85,6 +87,9 @@ bool afcq_safe_connect(QObject const* sender, char const* signal, QObject const*
 void afcq_message_box(QString const& text, int prompt_type);
 void afcq_set_interactive(bool interactive);
 bool afcq_is_interactive();
+// Asks a yes/no question in a message box over `parent`, its default button
+// the question's default answer; MSG_ANSWER_YES or MSG_ANSWER_NO.
+int afcq_ask_question(QWidget* parent, MSG_YN const& question);
 
 // The file dialog. While the process runs an interactive GUI it is Qt's file
 // dialog; otherwise (tests, an unattended host) exec() takes the next queued

@@ -97,6 +97,13 @@ class MSG_YN : public MSG_POST {
 public:
     explicit MSG_YN(MSG_REPORT* report = nullptr) : MSG_POST('Q') {}
     int show() override;
+    // The answer a question box offers as its default button: Yes unless the
+    // question's Yes destroys something.
+    void set_default_answer(int answer) { m_default_answer = answer; }
+    int get_default_answer() const { return m_default_answer; }
+
+private:
+    int m_default_answer = MSG_ANSWER_YES;
 };
 // A debug message: posted, it goes to the local debug channel.
 class MSG_D : public MSG_POST {
@@ -212,7 +219,7 @@ void msg_set_stack_size(unsigned long size);
 
 // The in-process log of posted messages, for tests.
 struct MSG_LOG_ENTRY {
-    char severity;    // 'E', 'W', 'I', 'O', 'Q' or 'D'
+    char severity; // 'E', 'W', 'I', 'O', 'Q' or 'D'
     unsigned id;
     std::string text; // filled text, without the trailing identifier
     int depth;        // 0 for a posted message, 1 for its sub-messages, ...
@@ -223,7 +230,7 @@ void msg_log_clear();
 void msg_queue_answer(int answer);
 // How questions are asked when no answer is queued: a graphical host installs
 // one that asks the user; without one the answer is No.
-using MSG_QUESTION_HANDLER = std::function<int(MSG_BASE const& question)>;
+using MSG_QUESTION_HANDLER = std::function<int(MSG_YN const& question)>;
 void msg_set_question_handler(MSG_QUESTION_HANDLER handler);
 // Formats a message as the console prints it: "<Severity> (<id>): <text>".
 std::string msg_format_line(MSG_BASE const& message);

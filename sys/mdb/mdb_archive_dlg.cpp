@@ -39,7 +39,7 @@ MDB_ARCHIVE_DLG::MDB_ARCHIVE_DLG(QWidget* parent)
     archive_name_changed();
     connect(m_form->m_archive_button, &QPushButton::clicked, this,
             &MDB_ARCHIVE_DLG::archive_button_clicked);
-    connect(m_form->m_cancel_button, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_form->m_cancel_button, &QPushButton::clicked, this, &MDB_ARCHIVE_DLG::reject);
     connect(m_form->m_advaned_button, &QPushButton::clicked, this,
             &MDB_ARCHIVE_DLG::advanced_button_clicked);
     connect(m_archive_edit, &AFCQ_LINE_EDIT_BROWSE_BUTTON::textChanged, this,
@@ -87,8 +87,21 @@ void MDB_ARCHIVE_DLG::archive_button_clicked() {
     run_archive_flow(archive);
 }
 
+std::string MDB_ARCHIVE_DLG::file_list_path() {
+    return FIO_PATH(gen_get_project_dir_path(), MDB_ARCHIVE_FILE_LIST_NAME).path();
+}
+
+void MDB_ARCHIVE_DLG::reject() {
+    // Leaving without an archive leaves the project folder as it was: the
+    // file list an accepted Advanced... wrote goes too.
+    if (m_use_advanced) {
+        std::remove(file_list_path().c_str());
+    }
+    QDialog::reject();
+}
+
 void MDB_ARCHIVE_DLG::run_archive_flow(std::string const& archive) {
-    std::string list = FIO_PATH(gen_get_project_dir_path(), MDB_ARCHIVE_FILE_LIST_NAME).path();
+    std::string list = file_list_path();
     std::vector<std::string> arguments;
     if (m_use_advanced) {
         arguments.push_back(m_file_set_id);

@@ -26,11 +26,14 @@ public:
     void take_advanced_settings(MDB_ADVANCED_ARCHIVE_DLG const& advanced);
 
 public slots:
+    // Escape, the close button and Cancel.
+    void reject() override;
     void archive_name_changed();
     void archive_button_clicked();
     void advanced_button_clicked();
 
 private:
+    static std::string file_list_path();
     void run_archive_flow(std::string const& archive);
 
     std::unique_ptr<Ui_MDB_ARCHIVE_DLG> m_form;

@@ -6,6 +6,8 @@
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 
+#include <algorithm>
+
 namespace {
 
 // The values of one kind of a group's assignments, in the order found.
@@ -65,6 +67,18 @@ template <class ACT> bool for_each_assignment(std::vector<MDB_TIME_GROUP> const&
     return true;
 }
 
+// The groups of `these` that `those` do not hold as they are.
+std::vector<MDB_TIME_GROUP> groups_not_in(std::vector<MDB_TIME_GROUP> const& these,
+                                          std::vector<MDB_TIME_GROUP> const& those) {
+    std::vector<MDB_TIME_GROUP> found;
+    for (MDB_TIME_GROUP const& group : these) {
+        if (std::find(those.begin(), those.end(), group) == those.end()) {
+            found.push_back(group);
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 bool mdb_time_groups_read(std::vector<MDB_TIME_GROUP>* groups) {
@@ -85,6 +99,13 @@ MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> c
                                                    std::vector<MDB_TIME_GROUP> const& groups,
                                                    std::vector<std::string> const& deleted,
                                                    std::string* illegal) {
+    // Only the groups that differ from what was loaded are written: an
+    // unchanged group keeps its lines as they stand, quotes and all.
+    std::vector<MDB_TIME_GROUP> removed = groups_not_in(loaded, groups);
+    std::vector<MDB_TIME_GROUP> added = groups_not_in(groups, loaded);
+    if (removed.empty() && added.empty() && deleted.empty()) {
+        return MDB_TIME_GROUPS_WRITTEN;
+    }
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     if (acf_mgr == nullptr) {
         MDB_INTERNAL_ERROR("acf_mgr != NULL");
@@ -101,9 +122,9 @@ MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> c
         return MDB_TIME_GROUPS_CHANGED_OUTSIDE;
     }
     ACF_MGR_INPUT_PARAMETERS query;
-    bool legal = for_each_assignment(groups, [&](std::string const& group,
-                                                 ACF_VARIABLE_TYPE_ENUM variable,
-                                                 std::string const& value) {
+    bool legal = for_each_assignment(added, [&](std::string const& group,
+                                                ACF_VARIABLE_TYPE_ENUM variable,
+                                                std::string const& value) {
         fill_query(&query, group, variable, value);
         // One already set is legal too: it is the one set again.
         if (acf_mgr->is_legal_global_assignment(&query) ||
@@ -118,10 +139,14 @@ MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> c
         acf_mgr->write_unlock(false);
         return MDB_TIME_GROUPS_ILLEGAL;
     }
-    acf_mgr->remove_all_global_assignments_of_type(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER);
-    acf_mgr->remove_all_global_assignments_of_type(ACF_VARIABLE_TYPE_TIMEGROUP_EXCEPTION);
-    for_each_assignment(groups, [&](std::string const& group, ACF_VARIABLE_TYPE_ENUM variable,
-                                    std::string const& value) {
+    for_each_assignment(removed, [&](std::string const& group, ACF_VARIABLE_TYPE_ENUM variable,
+                                     std::string const& value) {
+        fill_query(&query, group, variable, value);
+        acf_mgr->remove_global_assignment(&query);
+        return true;
+    });
+    for_each_assignment(added, [&](std::string const& group, ACF_VARIABLE_TYPE_ENUM variable,
+                                   std::string const& value) {
         fill_query(&query, group, variable, value);
         acf_mgr->set_global_assignment(&query);
         return true;

@@ -28,8 +28,10 @@ enum MDB_TIME_GROUPS_WRITE_RESULT {
     MDB_TIME_GROUPS_ILLEGAL = 3,         // a member or exception is refused: nothing written
 };
 
-// Replaces every group assignment by those of `groups`, and removes the
-// instance assignments from or to each of `deleted`, under one write lock.
+// Makes the group assignments those of `groups`, and removes the instance
+// assignments from or to each of `deleted`, under one write lock. Only the
+// groups that differ from `loaded` are written; with no difference and none
+// deleted nothing is written at all.
 // `loaded` is what mdb_time_groups_read gave when the editing began: the
 // groups are compared with it once the write lock has read again whatever
 // another program or a hand edit changed on disk, so that such a change,

@@ -1,8 +1,16 @@
 #include "sys/mdb/mdb_cell_tips.h"
 
-#include <QAbstractItemView>
 #include <QHelpEvent>
 #include <QToolTip>
+#include <QTreeView>
+
+#include <algorithm>
+
+void mdb_fit_column_capped(QTreeView* view, int column) {
+    int const widest = 48 * view->fontMetrics().averageCharWidth();
+    view->resizeColumnToContents(column);
+    view->setColumnWidth(column, std::min(view->columnWidth(column), widest));
+}
 
 MDB_CELL_TIPS::MDB_CELL_TIPS(QAbstractItemView* view) : QObject(view), m_view(view) {
     view->viewport()->installEventFilter(this);

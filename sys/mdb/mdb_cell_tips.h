@@ -7,6 +7,7 @@
 #include <QObject>
 
 class QAbstractItemView;
+class QTreeView;
 
 class MDB_CELL_TIPS : public QObject {
     Q_OBJECT
@@ -20,3 +21,8 @@ protected:
 private:
     QAbstractItemView* m_view;
 };
+
+// Fits a column to its contents, but no wider than 48 average characters: a
+// longer value is elided (its tooltip shows it whole), so that the other
+// columns stay in view.
+void mdb_fit_column_capped(QTreeView* view, int column);

@@ -27,6 +27,8 @@ MDB_EXPORT_DB_DLG::MDB_EXPORT_DB_DLG(QString const& directory, QWidget* parent)
             &MDB_EXPORT_DB_DLG::on_exportDirEdit_textChanged);
     m_export_db_edit->setText(directory);
     on_exportDirEdit_textChanged();
+    // The user starts in the directory field, not on a button.
+    m_export_db_edit->line_edit()->setFocus();
 }
 
 MDB_EXPORT_DB_DLG::~MDB_EXPORT_DB_DLG() = default;

@@ -31,8 +31,9 @@ MDB_RAS_REMOVE_DIALOG::MDB_RAS_REMOVE_DIALOG(QWidget* parent)
     std::fill(std::begin(m_selection), std::end(m_selection), ACF_FILE_CATEGORY_NONE);
     connect(m_form->buttonBox, &QDialogButtonBox::accepted, this, &MDB_RAS_REMOVE_DIALOG::on_ok);
     connect(m_form->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_form->category_listview, &QListView::clicked, this,
-            &MDB_RAS_REMOVE_DIALOG::on_sel_change_categories);
+    // A box changes by a click, by Space or by "All": follow the model, not the clicks.
+    connect(m_category_model, &QStandardItemModel::itemChanged, this,
+            [this](QStandardItem* item) { on_sel_change_categories(item->index()); });
     connect(m_form->obsolete_ck, &QCheckBox::clicked, this, &MDB_RAS_REMOVE_DIALOG::on_obsolete);
     connect(m_form->global_ck, &QCheckBox::clicked, this, &MDB_RAS_REMOVE_DIALOG::on_click_type_ck);
     connect(m_form->instance_ck, &QCheckBox::clicked, this,
@@ -48,6 +49,8 @@ int MDB_RAS_REMOVE_DIALOG::exec() {
 
 void MDB_RAS_REMOVE_DIALOG::on_init_dialog() {
     m_category_model->clear();
+    std::fill(std::begin(m_selection), std::end(m_selection), ACF_FILE_CATEGORY_NONE);
+    m_all = false;
     insert_item("All");
     insert_item("Device Assignments");
     insert_item("Pin, Location & Routing Assignments");
@@ -94,39 +97,30 @@ void MDB_RAS_REMOVE_DIALOG::set_row_checked(int row, bool checked) {
 }
 
 void MDB_RAS_REMOVE_DIALOG::on_sel_change_categories(QModelIndex const& index) {
-    int row = index.row();
-    QStandardItem* item = m_category_model->item(row);
-    if (item == nullptr) {
+    QStandardItem* item = m_category_model->itemFromIndex(index);
+    if (item == nullptr || m_syncing_rows) {
         return;
     }
-    bool checked = item->checkState() == Qt::Checked;
-    if (row == ALL_ROW) {
-        if (m_all && !checked) {
-            for (int r = ALL_ROW; r <= LAST_ROW; ++r) {
-                set_row_checked(r, false);
-                m_selection[r] = ACF_FILE_CATEGORY_NONE;
-            }
-            m_all = false;
-        } else if (!m_all && checked) {
-            for (int r = 1; r <= LAST_ROW; ++r) {
-                set_row_checked(r, true);
-                m_selection[r] = category_of_row(r);
-            }
-            m_all = true;
+    // The boxes are the truth, however they were ticked (mouse, Space, "All"):
+    // "All" sets every row; a row sets "All" when every row is ticked.
+    m_syncing_rows = true;
+    if (item->row() == ALL_ROW) {
+        for (int r = ALL_ROW + 1; r <= LAST_ROW; ++r) {
+            set_row_checked(r, item->checkState() == Qt::Checked);
         }
-    } else if (m_selection[row] != ACF_FILE_CATEGORY_NONE && !checked) {
-        m_selection[row] = ACF_FILE_CATEGORY_NONE;
-        if (m_category_model->item(ALL_ROW)->checkState() == Qt::Checked) {
-            m_all = false;
-            set_row_checked(ALL_ROW, false);
+    } else {
+        bool every_row = true;
+        for (int r = ALL_ROW + 1; r <= LAST_ROW; ++r) {
+            every_row = every_row && m_category_model->item(r)->checkState() == Qt::Checked;
         }
-    } else if (m_selection[row] == ACF_FILE_CATEGORY_NONE && checked) {
-        m_selection[row] = category_of_row(row);
-        m_all = std::all_of(std::begin(m_selection) + 1, std::end(m_selection),
-                            [](ACF_FILE_CATEGORY_ENUM c) { return c != ACF_FILE_CATEGORY_NONE; });
-        if (m_all) {
-            set_row_checked(ALL_ROW, true);
-        }
+        set_row_checked(ALL_ROW, every_row);
+    }
+    m_syncing_rows = false;
+    m_all = m_category_model->item(ALL_ROW)->checkState() == Qt::Checked;
+    for (int r = ALL_ROW + 1; r <= LAST_ROW; ++r) {
+        m_selection[r] = m_category_model->item(r)->checkState() == Qt::Checked
+                             ? category_of_row(r)
+                             : ACF_FILE_CATEGORY_NONE;
     }
     update_ok_button();
 }

@@ -48,6 +48,8 @@ private:
 
     bool m_obsolete = false;
     bool m_all = false;
+    // Set while the slot ticks rows itself, so that their changes do not re-enter it.
+    bool m_syncing_rows = false;
     bool m_remove_global = true;
     bool m_remove_instance = true;
     QStandardItemModel* m_category_model = nullptr;

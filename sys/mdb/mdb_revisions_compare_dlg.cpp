@@ -22,16 +22,13 @@ MDB_REV_ASSIGNMENT_TREE_VIEW::~MDB_REV_ASSIGNMENT_TREE_VIEW() = default;
 
 namespace {
 
-// The widest a revision's column is made, in average characters: a longer
-// value is elided and shown whole in its tooltip, so that the revisions stay
-// in view.
-int const COLUMN_CHARACTERS = 48;
-
 void setup_view(AFCQ_TREE_VIEW* view) {
     view->set_style(1);
     view->header()->setVisible(true);
     view->header()->setSectionResizeMode(QHeaderView::Interactive);
     view->header()->setDefaultAlignment(Qt::AlignCenter);
+    // A capped column's header is cut at its end, not on both sides.
+    view->header()->setTextElideMode(Qt::ElideRight);
     new MDB_CELL_TIPS(view);
 }
 
@@ -90,12 +87,10 @@ MDB_COMPARE_REVISIONS_DLG::~MDB_COMPARE_REVISIONS_DLG() = default;
 void MDB_COMPARE_REVISIONS_DLG::resize_column_to_content() {
     for (AFCQ_TREE_VIEW* view : {static_cast<AFCQ_TREE_VIEW*>(m_result_view),
                                  static_cast<AFCQ_TREE_VIEW*>(m_assignment_view)}) {
-        int widest = COLUMN_CHARACTERS * view->fontMetrics().averageCharWidth();
-        for (int column = 0; column < view->model()->columnCount(); ++column) {
-            view->resizeColumnToContents(column);
-            if (column > 0) {
-                view->setColumnWidth(column, std::min(view->columnWidth(column), widest));
-            }
+        view->resizeColumnToContents(0);
+        // The revisions' columns: a long value must not push the others out.
+        for (int column = 1; column < view->model()->columnCount(); ++column) {
+            mdb_fit_column_capped(view, column);
         }
     }
 }

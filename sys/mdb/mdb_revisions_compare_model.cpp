@@ -49,6 +49,14 @@ QString qtext(std::string const& text) {
     return QString::fromLocal8Bit(text.c_str());
 }
 
+// A revision's column header: the name, whole in the tooltip when the
+// capped column elides it.
+QStandardItem* revision_header(std::string const& revision) {
+    auto* item = new QStandardItem(qtext(revision));
+    item->setToolTip(item->text());
+    return item;
+}
+
 // The rows under each parent by their text, so that a row is found among
 // many at once: a parent's rows are indexed on the first look among them, and
 // rows appended through the index join it. A text stands for the first row
@@ -247,7 +255,7 @@ void mdb_load_project_summary(MDB_COMPARE_REV_TREE_MODEL* model) {
             lacking = true;
             continue;
         }
-        model->setHorizontalHeaderItem(reports.column, new QStandardItem(qtext(revision)));
+        model->setHorizontalHeaderItem(reports.column, revision_header(revision));
         compiled.push_back(std::move(reports));
     }
     for (REPORTS const& reports : compiled) {
@@ -272,8 +280,7 @@ void mdb_load_project_assignments(MDB_COMPARE_REV_TREE_MODEL* model) {
     for (std::string const& revision : revisions) {
         if (FIO_FILE_SYSTEM::exists(FIO_PATH(mdb_revision_settings_file(revision)))) {
             columns.emplace_back(model->columnCount(), revision);
-            model->setHorizontalHeaderItem(columns.back().first,
-                                           new QStandardItem(qtext(revision)));
+            model->setHorizontalHeaderItem(columns.back().first, revision_header(revision));
         }
     }
     ROW_INDEX rows;

@@ -2,6 +2,7 @@
 
 #include "acf_manager.h"
 #include "sys/mdb/mdb.h"
+#include "sys/mdb/mdb_cell_tips.h"
 #include "sys/mdb/mdb_msgs.h"
 #include "sys/mdb/mdb_revisions_compare_dlg.h"
 #include "sys/mdb/mdb_revisions_engine.h"
@@ -12,6 +13,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 
 #include <cstdlib>
@@ -55,6 +57,12 @@ MDB_REVISIONS_DLG::MDB_REVISIONS_DLG(QWidget* parent, Qt::WindowFlags flags)
     m_rev_tree = new MDB_REV_TREE_VIEW(this);
     m_rev_tree->setMinimumSize(860, 180);
     form.horizontalLayout->insertWidget(0, m_rev_tree);
+    new MDB_CELL_TIPS(m_rev_tree);
+    // The table comes first in the Tab order and has the focus at opening.
+    setTabOrder(m_rev_tree, m_current_button);
+    setTabOrder(m_current_button, m_delete_button);
+    setTabOrder(m_delete_button, m_compare_button);
+    m_rev_tree->setFocus();
     initial_tree_column();
     m_rev_tree->setModel(m_tree_model);
     insert_create_new_row();
@@ -72,7 +80,11 @@ MDB_REVISIONS_DLG::MDB_REVISIONS_DLG(QWidget* parent, Qt::WindowFlags flags)
             &MDB_REVISIONS_DLG::delete_button_clicked);
     connect(m_compare_button, &QPushButton::clicked, this,
             &MDB_REVISIONS_DLG::compare_button_clicked);
-    connect(m_rev_tree, &QTreeView::clicked, this, &MDB_REVISIONS_DLG::rev_tree_clicked);
+    // The buttons act on the row the view holds current, however it got
+    // there (click, arrows, Home/End).
+    connect(m_rev_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MDB_REVISIONS_DLG::rev_tree_clicked);
+    m_rev_tree->installEventFilter(this);
     connect(m_rev_tree, &QTreeView::doubleClicked, this,
             &MDB_REVISIONS_DLG::create_new_rev_clicked);
     connect(m_rev_tree->header(), &QHeaderView::sectionResized, this,
@@ -131,7 +143,6 @@ void MDB_REVISIONS_DLG::load_revision_list() {
     std::string active = active_revision();
     // A mark that waits for Apply stays on its revision.
     std::string marked = m_changed ? m_marked_revision : active;
-    m_selected_row = -1;
     m_current_row = -1;
     std::vector<MDB_REVISION_ROW> rows = mdb_load_revision_rows();
     for (MDB_REVISION_ROW const& row : rows) {
@@ -144,15 +155,15 @@ void MDB_REVISIONS_DLG::load_revision_list() {
     // row. The names too: wrapped at the default width the last row would
     // read "<<new ...".
     if (!rows.empty()) {
-        for (int column :
-             {REVISION_NAME_COL, TOP_LEVEL_ENTITY_COL, FAMILY_COL, DEVICE_COL, DESC_COL}) {
+        // A long name is elided, whole in its tooltip.
+        mdb_fit_column_capped(m_rev_tree, REVISION_NAME_COL);
+        for (int column : {TOP_LEVEL_ENTITY_COL, FAMILY_COL, DEVICE_COL, DESC_COL}) {
             m_rev_tree->resizeColumnToContents(column);
         }
         DESC_COLUMN_WIDTH = m_rev_tree->columnWidth(DESC_COL);
     }
     if (m_current_row >= 0) {
         m_rev_tree->setCurrentIndex(m_tree_model->get_index(m_current_row));
-        m_selected_row = m_current_row;
         set_marker(m_current_row, true);
     }
     update_control();
@@ -191,22 +202,45 @@ void MDB_REVISIONS_DLG::set_marker(int row, bool marked) {
     }
 }
 
+int MDB_REVISIONS_DLG::selected_row() const {
+    return m_rev_tree->currentIndex().row();
+}
+
 void MDB_REVISIONS_DLG::update_control() {
-    bool enable = m_selected_row >= 0 && m_selected_row != m_current_row &&
-                  m_selected_row != m_tree_model->rowCount() - 1;
+    int selected = selected_row();
+    bool enable =
+        selected >= 0 && selected != m_current_row && selected != m_tree_model->rowCount() - 1;
+    // A button turned off under the keyboard focus hands it back to the
+    // table, not to the next button, where Enter would press that one.
+    bool had_focus = m_current_button->hasFocus() || m_delete_button->hasFocus();
     m_current_button->setEnabled(enable);
     m_delete_button->setEnabled(enable);
+    if (had_focus && !enable) {
+        m_rev_tree->setFocus();
+    }
 }
 
 void MDB_REVISIONS_DLG::enable_apply_button(bool enable) {
     m_button_box->button(QDialogButtonBox::Apply)->setEnabled(enable);
 }
 
-void MDB_REVISIONS_DLG::rev_tree_clicked(QModelIndex const& index) {
-    if (index.isValid()) {
-        m_selected_row = index.row();
-    }
+void MDB_REVISIONS_DLG::rev_tree_clicked(QModelIndex const&) {
     update_control();
+}
+
+bool MDB_REVISIONS_DLG::eventFilter(QObject* watched, QEvent* event) {
+    // Enter on "<<new revision>>" creates, as a double-click does, instead of
+    // reaching the default button.
+    if (watched == m_rev_tree && event->type() == QEvent::KeyPress) {
+        int key = static_cast<QKeyEvent*>(event)->key();
+        QModelIndex current = m_rev_tree->currentIndex();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && current.isValid() &&
+            current.row() == m_tree_model->rowCount() - 1) {
+            create_new_rev_clicked(current);
+            return true;
+        }
+    }
+    return AFCQ_DIALOG::eventFilter(watched, event);
 }
 
 void MDB_REVISIONS_DLG::column_resized(int column, int, int new_size) {
@@ -216,29 +250,27 @@ void MDB_REVISIONS_DLG::column_resized(int column, int, int new_size) {
 }
 
 void MDB_REVISIONS_DLG::current_button_clicked() {
-    if (m_selected_row < 0 || m_selected_row == m_current_row) {
+    int selected = selected_row();
+    if (selected < 0 || selected == m_current_row || selected >= m_tree_model->rowCount() - 1) {
         return;
     }
     m_changed = true;
     set_marker(m_current_row, false);
-    m_marked_revision = m_tree_model->get_item(m_selected_row, REVISION_NAME_COL)
-                            ->text()
-                            .toLocal8Bit()
-                            .toStdString();
-    m_current_row = m_selected_row;
+    m_marked_revision =
+        m_tree_model->get_item(selected, REVISION_NAME_COL)->text().toLocal8Bit().toStdString();
+    m_current_row = selected;
     set_marker(m_current_row, true);
     update_control();
     enable_apply_button(true);
 }
 
 void MDB_REVISIONS_DLG::delete_button_clicked() {
-    if (m_selected_row < 0 || m_selected_row >= m_tree_model->rowCount() - 1) {
+    int selected = selected_row();
+    if (selected < 0 || selected >= m_tree_model->rowCount() - 1) {
         return;
     }
-    std::string name = m_tree_model->get_item(m_selected_row, REVISION_NAME_COL)
-                           ->text()
-                           .toLocal8Bit()
-                           .toStdString();
+    std::string name =
+        m_tree_model->get_item(selected, REVISION_NAME_COL)->text().toLocal8Bit().toStdString();
     std::unique_ptr<MSG_YN> question(MSG_MDB::YN::CONFIRM_DELETE_REVISION(name.c_str()));
     if (question->show() != MSG_ANSWER_YES) {
         return;
@@ -258,11 +290,17 @@ void MDB_REVISIONS_DLG::delete_button_clicked() {
         update_control();
         return;
     }
-    m_tree_model->removeRow(m_selected_row);
-    if (m_current_row > m_selected_row) {
+    m_tree_model->removeRow(selected);
+    if (m_current_row > selected) {
         --m_current_row;
     }
-    m_selected_row = switched ? m_current_row : -1;
+    // Nothing stays selected, unless the row that became active.
+    if (switched) {
+        m_rev_tree->setCurrentIndex(m_tree_model->get_index(m_current_row));
+    } else {
+        m_rev_tree->selectionModel()->clearSelection();
+        m_rev_tree->selectionModel()->clearCurrentIndex();
+    }
     update_control();
 }
 

@@ -24,6 +24,7 @@ public:
     ~MDB_REVISIONS_DLG() override;
 
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Empties the table but its last row and loads it again.
     void reload();
     // The height of a description cell by its text: none for one line.
@@ -31,7 +32,8 @@ public:
 
     MDB_REV_TREE_MODEL* tree_model() const { return m_tree_model; }
     MDB_REV_TREE_VIEW* rev_tree() const { return m_rev_tree; }
-    int selected_row() const { return m_selected_row; }
+    // The row the table holds current; -1 for none.
+    int selected_row() const;
     int current_row() const { return m_current_row; }
     QPushButton* current_button() const { return m_current_button; }
     QPushButton* delete_button() const { return m_delete_button; }
@@ -70,7 +72,6 @@ private:
     QPushButton* m_delete_button = nullptr;
     QPushButton* m_compare_button = nullptr;
     QDialogButtonBox* m_button_box = nullptr;
-    int m_selected_row = -1;
     int m_current_row = -1;
     // The revision marked current in the table, and whether the mark waits
     // for Apply or OK.

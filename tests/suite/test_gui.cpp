@@ -11,7 +11,11 @@
 #include "tests/support/test_qt_application.h"
 #include "tests/support/test_workspace.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QStandardItem>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,6 +25,23 @@ protected:
     static void SetUpTestSuite() { test_qt_application(); }
     void TearDown() override { afcq_clear_file_answers(); }
 };
+
+// Enter in the question box answers its default: No for a question that
+// destroys, so that Enter pressed twice destroys nothing.
+TEST_F(MdbGuiFramework, EnterInAQuestionBoxAnswersTheQuestionsDefault) {
+    for (int default_answer : {MSG_ANSWER_NO, MSG_ANSWER_YES}) {
+        MSG_YN question;
+        question.set_text("Delete it?");
+        question.set_default_answer(default_answer);
+        QTimer::singleShot(0, [] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), "Delete it?");
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(afcq_ask_question(nullptr, question), default_answer);
+    }
+}
 
 TEST_F(MdbGuiFramework, TreeModelWalksRowsDepthFirstOneItemPerRow) {
     AFCQ_TREE_MODEL model(nullptr);

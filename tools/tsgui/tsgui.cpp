@@ -62,7 +62,6 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -830,13 +829,8 @@ int main(int argc, char** argv) {
     bool unattended_failed = false;
     afcq_set_interactive(!unattended);
     if (!unattended) {
-        msg_set_question_handler([&window](MSG_BASE const& question) {
-            return QMessageBox::question(&window, GEN_PRODUCT_NAME,
-                                         QString::fromStdString(question.get_text())) ==
-                           QMessageBox::Yes
-                       ? MSG_ANSWER_YES
-                       : MSG_ANSWER_NO;
-        });
+        msg_set_question_handler(
+            [&window](MSG_YN const& question) { return afcq_ask_question(&window, question); });
     } else {
         drive_modal_dialogs(screenshot, presses, &unattended_failed);
     }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
@@ -212,6 +213,28 @@ TEST_F(MdbArchiveDialogs, AdvancedTotalsAndListFile) {
     std::string list = test_read_file(file(MDB_ARCHIVE_FILE_LIST_NAME));
     EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), listed);
     EXPECT_EQ(list.rfind("rev.tpf\n", 0), 0u);
+}
+
+TEST_F(MdbArchiveDialogs, EveryWayOutAfterAdvancedLeavesTheProjectFolderAsItWas) {
+    struct CASE {
+        char const* way;
+        std::function<void(MDB_ARCHIVE_DLG*)> leave;
+    } const cases[] = {
+        {"Escape", [](MDB_ARCHIVE_DLG* d) { QTest::keyClick(d, Qt::Key_Escape); }},
+        {"close button", [](MDB_ARCHIVE_DLG* d) { d->close(); }},
+        {"Cancel", [](MDB_ARCHIVE_DLG* d) { child<QPushButton>(d, "m_cancel_button")->click(); }},
+    };
+    SNAPSHOT before = snapshot();
+    for (CASE const& c : cases) {
+        MDB_ARCHIVE_DLG dialog(nullptr);
+        dialog.show();
+        when_shown([](QDialog* advanced) { child<QPushButton>(advanced, "m_ok_button")->click(); });
+        dialog.advanced_button_clicked();
+        ASSERT_TRUE(std::filesystem::exists(file(MDB_ARCHIVE_FILE_LIST_NAME))) << c.way;
+        c.leave(&dialog);
+        EXPECT_FALSE(dialog.isVisible()) << c.way;
+        EXPECT_EQ(snapshot(), before) << c.way;
+    }
 }
 
 TEST_F(MdbArchiveDialogs, RestorePresetsAndRun) {

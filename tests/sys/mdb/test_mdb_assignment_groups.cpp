@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTest>
 
 #include <cstring>
 #include <functional>
@@ -299,6 +300,39 @@ TEST_F(MdbTimeGroups, OkWritesEveryGroupAndRemovesWhatNamesDeletedGroups) {
     EXPECT_EQ(groups[0].exceptions, (std::vector<std::string>{"a|b2", "e"}));
     EXPECT_EQ(timing_ends(), (std::vector<std::string>{"g1>q", "clk>g1"}));
     EXPECT_TRUE(logged(296044).empty());
+}
+
+// The host commits when OK releases the write lock: with no change nothing is
+// written, and a change writes its group alone.
+TEST_F(MdbTimeGroups, EnterWithNoChangeWritesNothingAndAChangeWritesOnlyItsGroup) {
+    struct COMMIT_ON_UNLOCK {
+        COMMIT_ON_UNLOCK() { setenv("acf_commit_in_write_unlock", "ON", 1); }
+        ~COMMIT_ON_UNLOCK() { unsetenv("acf_commit_in_write_unlock"); }
+    } as_the_host;
+    std::string const g1 = "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER \"a|b*\" "
+                           "-section_id g1\n"
+                           "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER c -section_id g1\n"
+                           "set_global_assignment -name ASSIGNMENT_GROUP_EXCEPTION \"a|b2\" "
+                           "-section_id g1\n";
+    {
+        SNAPSHOT before = snapshot();
+        MDB_TIME_GROUPS_DLG dialog(nullptr, nullptr);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(snapshot(), before);
+    }
+    // A member added to g0: g1's lines stay byte for byte, quotes and all.
+    MDB_TIME_GROUPS_DLG dialog(nullptr, "g0");
+    answer_with("e");
+    dialog.on_click_members_add();
+    dialog.on_ok();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    std::string text = test_read_file(file("gtf.tsf"));
+    EXPECT_NE(text.find(g1), std::string::npos) << text;
+    EXPECT_NE(text.find("ASSIGNMENT_GROUP_MEMBER e -section_id g0"), std::string::npos) << text;
+    EXPECT_EQ(stored_members("g0"), (std::vector<std::string>{"d", "e"}));
 }
 
 // Another program's commit or a hand edit of the settings file, made while

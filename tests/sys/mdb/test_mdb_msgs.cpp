@@ -67,6 +67,34 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
     EXPECT_EQ(seen.size(), 66u);
 }
 
+// A question whose Yes deletes, replaces or overwrites offers No as its
+// default; the others offer Yes.
+TEST(MdbMsgs, QuestionsThatDestroyDefaultToNo) {
+    struct CASE {
+        MSG_YN* question;
+        int default_answer;
+    } const cases[] = {
+        {MSG_MDB::YN::CONFIRM_DELETE_REVISION("fast"), MSG_ANSWER_NO},
+        {MSG_MDB::YN::ANOTHER_ARCHIVE_EXISTS_IN_DIR("/p/a.tsa"), MSG_ANSWER_NO},
+        {MSG_MDB::YN::OVERWRITE_FILE("/p/a.tcl"), MSG_ANSWER_NO},
+        {MSG_MDB::YN::REVISION_ALREADY_EXISTS("r"), MSG_ANSWER_NO},
+        {MSG_MDB::YN::CONFIRM_DELETE_TIME_GROUP(), MSG_ANSWER_NO},
+        {MSG_MDB::YN::DELETE_ASSIGNMENTS_TO_TIME_GROUP(), MSG_ANSWER_NO},
+        {MSG_MDB::YN::CONFIRM_DELETE_ALL_ASSIGNMENT_GROUPS(), MSG_ANSWER_NO},
+        {MSG_MDB::YN::DELETE_ASSIGNMENTS_TO_ALL_ASSIGNMENT_GROUPS(), MSG_ANSWER_NO},
+        {MSG_MDB::YN::DEVICE_REMOVAL_WARNING(), MSG_ANSWER_NO},
+        {MSG_MDB::YN::PROJECT_IN_DIRECTORY("/p"), MSG_ANSWER_NO},
+        {MSG_MDB::YN::ORGANIZE_TSF(), MSG_ANSWER_NO},
+        {MSG_MDB::YN::CREATE_DIRECTORY("/p"), MSG_ANSWER_YES},
+        {MSG_MDB::YN::ELABORATION_NEEDED(), MSG_ANSWER_YES},
+        {MSG_MDB::YN::RUN_EXPORT_DATABASE(), MSG_ANSWER_YES},
+    };
+    for (CASE const& c : cases) {
+        std::unique_ptr<MSG_YN> owned(c.question);
+        EXPECT_EQ(c.question->get_default_answer(), c.default_answer) << c.question->get_id();
+    }
+}
+
 class SuppressInfo : public MSG_SUPPRESSION_LOOKUP {
 public:
     bool is_suppressed(unsigned id) override { return id == 296025; }

@@ -9,6 +9,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTest>
 
 namespace {
 class MdbRasRemoveDialog : public MdbRevisionProject {
@@ -34,11 +35,34 @@ protected:
             ->isEnabled();
     }
     bool checked(int row) const { return m_model->item(row)->checkState() == Qt::Checked; }
-    // Clicks a row's check box as the user does: the state flips, then the slot runs.
+    // Flips a row's check box as a click on it does; the model tells the dialog.
     void tick(int row) {
         QStandardItem* item = m_model->item(row);
         item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-        m_dialog->on_sel_change_categories(m_model->index(row, 0));
+    }
+    // Shows the dialog with the keyboard focus where it starts.
+    void show_dialog() {
+        m_dialog->show();
+        QApplication::setActiveWindow(m_dialog.get());
+    }
+    void key(int key) { QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key)); }
+    std::vector<int> ticked_rows() const {
+        std::vector<int> rows;
+        for (int row = 0; row < m_model->rowCount(); ++row) {
+            if (checked(row)) {
+                rows.push_back(row);
+            }
+        }
+        return rows;
+    }
+    std::vector<int> selected_rows() const {
+        std::vector<int> rows;
+        for (int row = 1; row < m_model->rowCount(); ++row) {
+            if (m_dialog->selection()[row] != ACF_FILE_CATEGORY_NONE) {
+                rows.push_back(row);
+            }
+        }
+        return rows;
     }
     void click(char const* name) { check_box(name)->click(); }
 
@@ -140,5 +164,104 @@ TEST_F(MdbRasRemoveDialog, AcceptedChoicesRunTheRemoval) {
     EXPECT_EQ(text.find("AUTO_ROM_RECOGNITION OFF -to"), std::string::npos) << text; // obsolete
     EXPECT_NE(text.find("-to \"b|q\""), std::string::npos) << text;
     EXPECT_FALSE(std::filesystem::exists(file("ras.rba")));
+}
+TEST_F(MdbRasRemoveDialog, AtItsSmallestNothingOverlaps) {
+    show_dialog();
+    m_dialog->resize(1, 1); // as small as the window allows
+    QApplication::processEvents();
+    QRect global = check_box("global_ck")->geometry();
+    QRect instance = check_box("instance_ck")->geometry();
+    EXPECT_FALSE(global.intersects(instance)) << global.bottom() << " " << instance.top();
+    EXPECT_GE(global.height(), check_box("global_ck")->sizeHint().height());
+    EXPECT_GE(instance.height(), check_box("instance_ck")->sizeHint().height());
+    EXPECT_GE(list()->height(), 4 * list()->sizeHintForRow(0));
+}
+
+TEST_F(MdbRasRemoveDialog, TheKeyboardAloneTicksRowsAndOkFollowsTheBoxes) {
+    show_dialog();
+    ASSERT_EQ(QApplication::focusWidget(), list()); // the dialog starts in the list
+    key(Qt::Key_Down);                              // to "Device Assignments"
+    key(Qt::Key_Space);
+    EXPECT_EQ(ticked_rows(), (std::vector<int>{1}));
+    EXPECT_EQ(selected_rows(), (std::vector<int>{1}));
+    EXPECT_TRUE(ok_enabled());
+    key(Qt::Key_Space);
+    EXPECT_TRUE(ticked_rows().empty());
+    EXPECT_TRUE(selected_rows().empty());
+    EXPECT_FALSE(ok_enabled());
+
+    key(Qt::Key_Up); // "All" ticks and clears every row
+    key(Qt::Key_Space);
+    EXPECT_EQ(ticked_rows().size(), 21u);
+    EXPECT_EQ(selected_rows().size(), 20u);
+    key(Qt::Key_Down);
+    key(Qt::Key_Space); // one row less clears "All"
+    EXPECT_FALSE(checked(0));
+    EXPECT_EQ(selected_rows().size(), 19u);
+    key(Qt::Key_Up);
+    key(Qt::Key_Space); // "All" ticked again
+    key(Qt::Key_Space); // and cleared
+    EXPECT_TRUE(ticked_rows().empty());
+    EXPECT_TRUE(selected_rows().empty());
+    EXPECT_FALSE(ok_enabled());
+
+    // Tab reaches the kind boxes: Space on both leaves nothing to remove.
+    for (int row : {2, 4}) {
+        list()->setCurrentIndex(m_model->index(row, 0));
+        key(Qt::Key_Space);
+    }
+    EXPECT_TRUE(ok_enabled());
+    key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), check_box("global_ck"));
+    key(Qt::Key_Space);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Space);
+    EXPECT_FALSE(ok_enabled());
+    key(Qt::Key_Space);
+    EXPECT_TRUE(ok_enabled());
+
+    // Escape leaves without removing anything.
+    SNAPSHOT before = snapshot();
+    key(Qt::Key_Escape);
+    EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(m_dialog->isVisible());
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(MdbRasRemoveDialog, EnterRemovesExactlyTheRowsTheBoxesShow) {
+    // A click on a row's text, a click on its box, then Space: the box shows
+    // empty again, so nothing may be removed and OK is off.
+    show_dialog();
+    list()->setCurrentIndex(m_model->index(4, 0)); // Analysis & Synthesis
+    tick(4);
+    EXPECT_TRUE(ok_enabled());
+    key(Qt::Key_Space);
+    EXPECT_TRUE(ticked_rows().empty());
+    EXPECT_TRUE(selected_rows().empty());
+    EXPECT_FALSE(ok_enabled());
+
+    // Pins by Space, then Enter: only the pin lines go.
+    list()->setCurrentIndex(m_model->index(2, 0));
+    key(Qt::Key_Space);
+    EXPECT_EQ(selected_rows(), (std::vector<int>{2}));
+    key(Qt::Key_Return);
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    m_dialog->run_remove();
+    std::string text = test_read_file(file("ras.tsf"));
+    EXPECT_EQ(text.find("set_location_assignment"), std::string::npos) << text;
+    for (char const* kept : {"VERILOG_MACRO", "AUTO_ROM_RECOGNITION OFF -to", "TPD_REQUIREMENT"}) {
+        EXPECT_NE(text.find(kept), std::string::npos) << kept << "\n" << text;
+    }
+}
+
+TEST_F(MdbRasRemoveDialog, EnterOnTheDeviceRowAloneAsksAndNoKeepsTheDialogOpen) {
+    show_dialog();
+    key(Qt::Key_Down);
+    key(Qt::Key_Space);
+    msg_queue_answer(MSG_ANSWER_NO);
+    key(Qt::Key_Return);
+    EXPECT_EQ(logged(296045).size(), 1u);
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(ticked_rows(), (std::vector<int>{1}));
 }
 } // namespace

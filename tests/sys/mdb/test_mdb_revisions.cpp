@@ -19,10 +19,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QStringListModel>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolTip>
 
 namespace {
 
@@ -85,8 +88,17 @@ protected:
     static bool marked(MDB_REVISIONS_DLG const& dialog, int row) {
         return !dialog.tree_model()->item(row, REVISION_NAME_COL)->icon().isNull();
     }
+    // A click on a row makes it the view's current one.
     static void click_row(MDB_REVISIONS_DLG& dialog, int row) {
-        dialog.rev_tree_clicked(dialog.tree_model()->index(row, 0));
+        dialog.rev_tree()->setCurrentIndex(dialog.tree_model()->index(row, 0));
+    }
+    // Shows the dialog as the host does and makes it the active window.
+    static void show_active(MDB_REVISIONS_DLG& dialog) {
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+    }
+    static void key(int key) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key));
     }
     // Fills the Create Revision dialog once it shows and presses OK.
     static void create_with(QString const& name, QString const& base, bool copy_database,
@@ -714,4 +726,116 @@ TEST_F(MdbRevisions, TheEntryPointGivesATopLevelDialogToTheHost) {
     EXPECT_TRUE(dialog->windowFlags() & Qt::Window);
 }
 
+TEST_F(MdbRevisions, TheButtonsActOnTheRowTheArrowsSelectedNotTheLastClicked) {
+    open_project();
+    MDB_REVISIONS_DLG dialog(nullptr, Qt::Window);
+    show_active(dialog);
+    QTreeView* view = dialog.rev_tree();
+    QRect fast = view->visualRect(dialog.tree_model()->index(1, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, fast.center());
+    ASSERT_EQ(dialog.selected_row(), 1);
+    key(Qt::Key_Down); // slow
+    EXPECT_EQ(dialog.selected_row(), 2);
+    dialog.current_button()->click();
+    EXPECT_TRUE(marked(dialog, 2));
+    EXPECT_FALSE(marked(dialog, 1));
+
+    // Slow, marked current now, cannot go; fast, reached by the arrow, can.
+    EXPECT_FALSE(dialog.delete_button()->isEnabled());
+    key(Qt::Key_Up);
+    msg_queue_answer(MSG_ANSWER_YES);
+    dialog.delete_button()->click();
+    ASSERT_EQ(logged(296061).size(), 1u);
+    EXPECT_NE(logged(296061)[0].text.find("revision fast?"), std::string::npos);
+    EXPECT_EQ(names(dialog), (QStringList{"chip", "slow", "<<new revision>>"}));
+    EXPECT_EQ(listed(), (std::vector<std::string>{"chip", "slow"}));
+    dialog.reject();
+}
+
+TEST_F(MdbRevisions, TheKeyboardAloneSetsCurrentDeletesAndLeaves) {
+    open_project();
+    SNAPSHOT before = snapshot();
+    MDB_REVISIONS_DLG dialog(nullptr, Qt::Window);
+    show_active(dialog);
+    // The table has the focus and comes first in the Tab order.
+    ASSERT_EQ(QApplication::focusWidget(), dialog.rev_tree());
+    key(Qt::Key_Down); // fast
+    EXPECT_TRUE(dialog.current_button()->isEnabled());
+    EXPECT_TRUE(dialog.delete_button()->isEnabled());
+    key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), dialog.current_button());
+    key(Qt::Key_Space);
+    EXPECT_TRUE(marked(dialog, 1));
+    // Set Current and Delete are off now; the focus is back in the table.
+    EXPECT_FALSE(dialog.current_button()->isEnabled() || dialog.delete_button()->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), dialog.rev_tree());
+    EXPECT_FALSE(dialog.compare_button()->isDefault());
+    EXPECT_TRUE(dialog.button_box()->button(QDialogButtonBox::Ok)->isDefault());
+
+    // Slow by the arrows; Delete by Space asks about slow, and the No answer
+    // keeps it.
+    key(Qt::Key_Down);
+    ASSERT_EQ(dialog.selected_row(), 2);
+    dialog.delete_button()->setFocus();
+    msg_queue_answer(MSG_ANSWER_NO);
+    key(Qt::Key_Space);
+    ASSERT_EQ(logged(296061).size(), 1u);
+    EXPECT_NE(logged(296061)[0].text.find("revision slow?"), std::string::npos);
+    EXPECT_EQ(names(dialog), (QStringList{"chip", "fast", "slow", "<<new revision>>"}));
+
+    // Escape leaves: the mark waiting for Apply is dropped, nothing written.
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(active(), "chip");
+}
+
+TEST_F(MdbRevisions, EnterOnTheNewRevisionRowOpensCreateRevisionAndKeepsTheDialog) {
+    open_project();
+    MDB_REVISIONS_DLG dialog(nullptr, Qt::Window);
+    show_active(dialog);
+    key(Qt::Key_End);
+    ASSERT_EQ(dialog.selected_row(), 3);
+    EXPECT_FALSE(dialog.current_button()->isEnabled());
+    QString title;
+    when_shown([&title](QDialog* create) {
+        title = create->windowTitle();
+        QTest::keyClick(create, Qt::Key_Escape);
+    });
+    key(Qt::Key_Return);
+    EXPECT_EQ(title, "Create Revision");
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(names(dialog), (QStringList{"chip", "fast", "slow", "<<new revision>>"}));
+
+    // Enter on another row is OK, as everywhere.
+    QTest::keyClick(dialog.rev_tree(), Qt::Key_Home);
+    QTest::keyClick(dialog.rev_tree(), Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+TEST_F(MdbRevisions, ALongNameIsCappedAndWholeInItsTooltip) {
+    open_project();
+    std::string const name = "long_" + std::string(115, 'n');
+    MDB_NEW_REVISION request;
+    request.name = name;
+    request.base = "fast";
+    request.copy_database = false;
+    ASSERT_EQ(mdb_create_revision(request), ACF_REVISION_MANAGER::SUCCESS);
+    MDB_REVISIONS_DLG dialog(nullptr, Qt::Window);
+    dialog.show();
+    QApplication::processEvents();
+    QTreeView* view = dialog.rev_tree();
+    EXPECT_LE(view->columnWidth(REVISION_NAME_COL), 48 * view->fontMetrics().averageCharWidth());
+    EXPECT_LT(view->header()->sectionViewportPosition(TOP_LEVEL_ENTITY_COL),
+              view->viewport()->width());
+    QModelIndex cell = dialog.tree_model()->index(3, REVISION_NAME_COL);
+    ASSERT_EQ(cell.data().toString().toStdString(), name);
+    QPoint centre = view->visualRect(cell).center();
+    QHelpEvent help(QEvent::ToolTip, centre, view->viewport()->mapToGlobal(centre));
+    QApplication::sendEvent(view->viewport(), &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text().toStdString(), name);
+    QToolTip::hideText();
+}
 } // namespace

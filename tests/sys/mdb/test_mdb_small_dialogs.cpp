@@ -167,10 +167,23 @@ TEST_F(MdbSmallDialogs, FileNewEntryPointAsksTheHost) {
     QUI_FRAME_MGR::get_frame_mgr()->set_new_handler(nullptr);
 }
 
+TEST_F(MdbSmallDialogs, ExportDatabaseAtItsSmallestShowsItsWholeDescription) {
+    MDB_EXPORT_DB_DLG dialog("/work/export", nullptr);
+    dialog.show();
+    dialog.resize(1, 1); // as small as the window allows
+    QApplication::processEvents();
+    auto* label = child<QLabel>(&dialog, "descriptionLabel");
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+}
+
 TEST_F(MdbSmallDialogs, ExportPromptCancelledOrAccepted) {
     MDB_EXPORT_DB_DLG dialog("/work/export", nullptr);
     EXPECT_EQ(dialog.windowTitle(), "Export Database");
     auto* field = child<AFCQ_LINE_EDIT_BROWSE_BUTTON>(&dialog, "exportDirEdit");
+    // The user starts in the field.
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    EXPECT_EQ(QApplication::focusWidget(), field->line_edit());
     QPushButton* ok = child<QDialogButtonBox>(&dialog, "buttonBox")->button(QDialogButtonBox::Ok);
     EXPECT_EQ(field->text(), "/work/export");
     EXPECT_TRUE(ok->isEnabled());
