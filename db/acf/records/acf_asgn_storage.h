@@ -141,6 +141,12 @@ public:
     void get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                              ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored, bool global,
                              bool freeform, ACF_ASSIGNMENT_LIST* coll);
+    // The same for many records of one variable that differ only in their
+    // section identifiers, each appending to its list in `colls` (as many as
+    // records), the candidates visited once for all of them.
+    void get_assignment_colls(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries,
+                              ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored, bool global,
+                              bool freeform, std::vector<ACF_ASSIGNMENT_LIST>* colls);
     bool does_variable_exist(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global,
                              bool freeform);
     // True when a matching assignment carries the argument with another value.
@@ -450,6 +456,12 @@ private:
     // coll is not null) and removed.
     template <class SELECT>
     void remove_selected(KEY_RANGE const& range, SELECT select, ACF_ASSIGNMENT_LIST* coll);
+    // Lists (when coll is not null) and removes each of `chosen` still live.
+    void remove_chosen(std::vector<ACF_ASSIGNMENT*> const& chosen, ACF_ASSIGNMENT_LIST* coll);
+    // The slots of the assignments whose target (or source) is `text`, removed
+    // ones too, in no order; built on first use after a slot was taken or freed.
+    std::vector<uint32_t> const& placed_on(std::string_view text, bool source);
+    void forget_placements();
     bool have_manager_storage() const;
 
     // --- The indexes beside the key index (acf_asgn_storage_index.cpp) ---------
@@ -500,6 +512,14 @@ private:
     // free one.
     std::vector<SLOT> m_slots;
     uint32_t m_free_slot = NONE;
+    // The slots by target and by source (see placed_on): removing the instance
+    // assignments of many names in turn walks the collection once, not once
+    // per name. Emptied whenever a slot is taken or freed (targets and sources
+    // never change while an assignment is held).
+    using PLACED = std::unordered_map<std::string_view, std::vector<uint32_t>>;
+    PLACED m_placed_on_target;
+    PLACED m_placed_on_source;
+    bool m_placed_built = false;
     std::vector<COMMENT_LINE> m_comment_lines;
     uint32_t m_free_comment_line = NONE;
     // The ends and length of the file order.

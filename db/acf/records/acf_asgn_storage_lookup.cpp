@@ -195,23 +195,67 @@ void ACF_ASGN_STORAGE::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_param
     if (!ACF_REQUIRE(input_parameters != NULL) || !ACF_REQUIRE(coll != NULL)) {
         return;
     }
-    init_and_clean_local_parameters_from(input_parameters, global, freeform);
-    ACF_VARIABLE_TYPE_ENUM const type = m_working_parameters->get_variable_type();
+    std::vector<ACF_ASSIGNMENT_LIST> colls(1);
+    get_assignment_colls({*input_parameters}, filter, allow_ignored, global, freeform, &colls);
+    coll->splice(coll->end(), colls.front());
+}
+
+namespace {
+// A section identifier as gen_stricmp compares it: ASCII letters in lower
+// case; an absent one is empty.
+std::string section_folded(char const* section_id) {
+    std::string folded = section_id != nullptr ? section_id : "";
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + ('a' - 'A'));
+        }
+    }
+    return folded;
+}
+} // namespace
+
+void ACF_ASGN_STORAGE::get_assignment_colls(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries,
+                                            ACF_ASGN_SEARCH_FILTER const& filter,
+                                            bool allow_ignored, bool global, bool freeform,
+                                            std::vector<ACF_ASSIGNMENT_LIST>* colls) {
+    if (!ACF_REQUIRE(colls != NULL) || !ACF_REQUIRE(colls->size() == queries.size()) ||
+        queries.empty()) {
+        return;
+    }
+    // Each record normalised; a match needs the assignment's section
+    // identifier to equal the record's, ignoring case, so the records are
+    // found by it.
+    std::vector<ACF_MGR_INPUT_PARAMETERS> normalised;
+    normalised.reserve(queries.size());
+    std::unordered_map<std::string, std::vector<size_t>> by_section;
+    for (size_t i = 0; i < queries.size(); ++i) {
+        init_and_clean_local_parameters_from(&queries[i], global, freeform);
+        normalised.emplace_back(*m_working_parameters);
+        by_section[section_folded(normalised.back().get_section_identifier())].push_back(i);
+    }
+    auto visit = [&](ACF_ASSIGNMENT* asgn) {
+        auto found = by_section.find(section_folded(asgn->get_section_identifier()));
+        if (found == by_section.end()) {
+            return;
+        }
+        for (size_t i : found->second) {
+            if (does_assignment_match(asgn, &normalised[i], filter, allow_ignored, false, global,
+                                      freeform)) {
+                (*colls)[i].push_back(asgn);
+            }
+        }
+    };
+    ACF_VARIABLE_TYPE_ENUM const type = normalised.front().get_variable_type();
     if (type != ACF_VARIABLE_TYPE_NONE || freeform) {
         // Only the variable's own keys can match; they are put into file order.
         for (ACF_ASSIGNMENT* asgn : in_file_order(variable_key_range(type, freeform))) {
-            if (does_assignment_match(asgn, m_working_parameters, filter, allow_ignored, false,
-                                      global, freeform)) {
-                coll->push_back(asgn);
-            }
+            visit(asgn);
         }
         return;
     }
     walk_file_order([&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
-        ACF_ASSIGNMENT* asgn = entry.get_assignment();
-        if (asgn != nullptr && does_assignment_match(asgn, m_working_parameters, filter,
-                                                     allow_ignored, false, global, freeform)) {
-            coll->push_back(asgn);
+        if (entry.get_assignment() != nullptr) {
+            visit(entry.get_assignment());
         }
     });
 }

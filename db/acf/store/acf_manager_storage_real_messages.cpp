@@ -368,6 +368,34 @@ void ACF_MANAGER_STORAGE_REAL::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* inp
     }
 }
 
+void ACF_MANAGER_STORAGE_REAL::get_global_assignment_colls(
+    ACF_MGR_INPUT_PARAMETERS* input_parameters, std::vector<std::string> const& section_ids,
+    std::vector<ASSIGNMENT_LIST>* colls) {
+    if (!ACF_REQUIRE(input_parameters != NULL) || !ACF_REQUIRE(colls != NULL)) {
+        return;
+    }
+    if (!is_read_locked()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_LOCKED;
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(m_query_mutex);
+    m_last_error_status = 0;
+    if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
+        return;
+    }
+    std::vector<ACF_MGR_INPUT_PARAMETERS> queries;
+    queries.reserve(section_ids.size());
+    for (std::string const& section_id : section_ids) {
+        queries.emplace_back(*input_parameters);
+        queries.back().set_section_identifier(
+            effective_section_id(input_parameters->get_variable_type(), section_id.c_str()));
+        acf_remove_post_dot_characters_from_value_string_if_needed(queries.back());
+    }
+    colls->assign(section_ids.size(), ASSIGNMENT_LIST());
+    m_asgn_storage->get_assignment_colls(queries, current_filter(), get_allow_ignored_assignments(),
+                                         true, false, colls);
+}
+
 void ACF_MANAGER_STORAGE_REAL::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                                  bool is_global, bool is_freeform,
                                                  ASSIGNMENT_LIST* removed) {
