@@ -141,10 +141,11 @@ public:
     void get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                              ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored, bool global,
                              bool freeform, ACF_ASSIGNMENT_LIST* coll);
-    // The same for many records of one variable that differ only in their
-    // section identifiers, each appending to its list in `colls` (as many as
-    // records), the candidates visited once for all of them.
-    void get_assignment_colls(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries,
+    // The same for the record with each of these section identifiers in turn
+    // (empty: none), each appending to its list in `colls` (as many as
+    // identifiers), the candidates visited once for all of them.
+    void get_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                              std::vector<std::string> const& section_ids,
                               ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored, bool global,
                               bool freeform, std::vector<ACF_ASSIGNMENT_LIST>* colls);
     bool does_variable_exist(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global,

@@ -383,17 +383,18 @@ void ACF_MANAGER_STORAGE_REAL::get_global_assignment_colls(
     if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
         return;
     }
-    std::vector<ACF_MGR_INPUT_PARAMETERS> queries;
-    queries.reserve(section_ids.size());
+    ACF_VARIABLE_TYPE_ENUM const variable = input_parameters->get_variable_type();
+    std::vector<std::string> effective;
+    effective.reserve(section_ids.size());
     for (std::string const& section_id : section_ids) {
-        queries.emplace_back(*input_parameters);
-        queries.back().set_section_identifier(
-            effective_section_id(input_parameters->get_variable_type(), section_id.c_str()));
-        acf_remove_post_dot_characters_from_value_string_if_needed(queries.back());
+        char const* kept = effective_section_id(variable, section_id.c_str());
+        effective.emplace_back(kept != nullptr ? kept : "");
     }
+    ACF_MGR_INPUT_PARAMETERS query(*input_parameters);
+    acf_remove_post_dot_characters_from_value_string_if_needed(query);
     colls->assign(section_ids.size(), ASSIGNMENT_LIST());
-    m_asgn_storage->get_assignment_colls(queries, current_filter(), get_allow_ignored_assignments(),
-                                         true, false, colls);
+    m_asgn_storage->get_assignment_colls(&query, effective, current_filter(),
+                                         get_allow_ignored_assignments(), true, false, colls);
 }
 
 void ACF_MANAGER_STORAGE_REAL::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,

@@ -217,13 +217,10 @@ TEST_F(ACF_ASGN_LOOKUP_TEST, SectionsLookedUpTogetherFindWhatEachFindsAlone) {
     set_global(exception);
 
     std::vector<std::string> const sections = {"g1", "G1", "g2", "none", "", "g1", "g10"};
-    std::vector<ACF_MGR_INPUT_PARAMETERS> queries;
-    for (std::string const& section : sections) {
-        queries.emplace_back(
-            *QUERY(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER).section(section.c_str()).get());
-    }
     std::vector<ACF_ASSIGNMENT_LIST> together(sections.size());
-    coll().get_assignment_colls(queries, ACF_ASGN_SEARCH_FILTER(), false, true, false, &together);
+    QUERY query = QUERY(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER);
+    coll().get_assignment_colls(query.get(), sections, ACF_ASGN_SEARCH_FILTER(), false, true, false,
+                                &together);
     std::vector<std::vector<std::string>> values;
     for (size_t i = 0; i < sections.size(); ++i) {
         QUERY alone = QUERY(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER).section(sections[i].c_str());
