@@ -461,7 +461,7 @@ private:
     void remove_chosen(std::vector<ACF_ASSIGNMENT*> const& chosen, ACF_ASSIGNMENT_LIST* coll);
     // The slots of the assignments whose target (or source) is `text`, removed
     // ones too, in no order; built on first use after a slot was taken or freed.
-    std::vector<uint32_t> const& placed_on(std::string_view text, bool source);
+    std::vector<uint32_t> const& placed_on(std::string const& text, bool source);
     void forget_placements();
     bool have_manager_storage() const;
 
@@ -516,8 +516,10 @@ private:
     // The slots by target and by source (see placed_on): removing the instance
     // assignments of many names in turn walks the collection once, not once
     // per name. Emptied whenever a slot is taken or freed (targets and sources
-    // never change while an assignment is held).
-    using PLACED = std::unordered_map<std::string_view, std::vector<uint32_t>>;
+    // never change while an assignment is held). The texts are copies: an
+    // assignment's own may move while it is held (when it stops borrowing a
+    // read's texts).
+    using PLACED = std::unordered_map<std::string, std::vector<uint32_t>>;
     PLACED m_placed_on_target;
     PLACED m_placed_on_source;
     bool m_placed_built = false;

@@ -96,7 +96,7 @@ void ACF_ASGN_STORAGE::remove_instance_assignments(char const* target, char cons
     remove_chosen(chosen, coll);
 }
 
-std::vector<uint32_t> const& ACF_ASGN_STORAGE::placed_on(std::string_view text, bool source) {
+std::vector<uint32_t> const& ACF_ASGN_STORAGE::placed_on(std::string const& text, bool source) {
     if (!m_placed_built) {
         for (uint32_t slot = 0; slot < m_slots.size(); ++slot) {
             ACF_ASSIGNMENT const* asgn = m_slots[slot].asgn;
