@@ -24,7 +24,10 @@
 //   assignments (it must write nothing);
 // - open-peak-bytes-per-line: the peak memory that opening 100,000 mixed lines
 //   adds, per assignment line, after a first small open has paid what a
-//   process pays once (also printed with that cost in).
+//   process pays once (also printed with that cost in);
+// - revisions-visited-600-vs-20: the peak memory of a process that opens each
+//   of 600 revisions of one-line settings files in turn (open, then close, as
+//   a script visiting them does), over that of one visiting 20.
 // Each operation prints its time per size and `exponent <operation>: <slope>`,
 // the least-squares slope of log time against log size (1 is linear), and
 // opening 1,000,000 mixed lines prints `ratio open-mixed-1m` in seconds. A size
@@ -356,53 +359,93 @@ struct PEAK_PER_LINE {
     double with_first_open = -1;
 };
 
-PEAK_PER_LINE open_peak_bytes_per_line(BENCH_TEMP_DIR const& dir, int lines) {
-    std::string const first = dir.path() + "first/";
-    std::filesystem::create_directories(first);
-    write_project(first, mixed_lines(10));
-    write_project(dir.path(), mixed_lines(lines));
-    PEAK_PER_LINE peak;
+double max_rss_bytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) * 1024.0;
+}
+
+// What `work` gives in a child process, so that its memory is its own;
+// `failed` when the child could not run or report.
+template <class T> T in_child(std::function<T()> const& work, T failed) {
     int pipe_ends[2];
     if (pipe(pipe_ends) != 0) {
-        return peak;
+        return failed;
     }
-    auto max_rss_bytes = [] {
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        return static_cast<double>(usage.ru_maxrss) * 1024.0;
-    };
     pid_t child = fork();
     if (child == 0) {
         close(pipe_ends[0]);
-        double const at_start = max_rss_bytes();
-        PEAK_PER_LINE bytes;
-        if (open_project(first)) {
-            close_project();
-            double const after_first = max_rss_bytes();
-            if (open_project(dir.path())) {
-                double const after = max_rss_bytes();
-                bytes.per_line = after - after_first;
-                bytes.with_first_open = after - at_start;
-            }
-        }
-        ssize_t written = write(pipe_ends[1], &bytes, sizeof bytes);
-        _exit(written == sizeof bytes ? 0 : 1);
+        T const result = work();
+        ssize_t written = write(pipe_ends[1], &result, sizeof result);
+        _exit(written == sizeof result ? 0 : 1);
     }
     close(pipe_ends[1]);
-    if (child < 0 || read(pipe_ends[0], &peak, sizeof peak) != sizeof peak) {
-        peak = PEAK_PER_LINE();
+    T result = failed;
+    if (child < 0 || read(pipe_ends[0], &result, sizeof result) != sizeof result) {
+        result = failed;
     }
     close(pipe_ends[0]);
     int status = 0;
     if (child > 0) {
         waitpid(child, &status, 0);
     }
+    return result;
+}
+
+PEAK_PER_LINE open_peak_bytes_per_line(BENCH_TEMP_DIR const& dir, int lines) {
+    std::string const first = dir.path() + "first/";
+    std::filesystem::create_directories(first);
+    write_project(first, mixed_lines(10));
+    write_project(dir.path(), mixed_lines(lines));
+    PEAK_PER_LINE peak = in_child<PEAK_PER_LINE>(
+        [&] {
+            double const at_start = max_rss_bytes();
+            PEAK_PER_LINE bytes;
+            if (open_project(first)) {
+                close_project();
+                double const after_first = max_rss_bytes();
+                if (open_project(dir.path())) {
+                    double const after = max_rss_bytes();
+                    bytes.per_line = after - after_first;
+                    bytes.with_first_open = after - at_start;
+                }
+            }
+            return bytes;
+        },
+        PEAK_PER_LINE());
     double const assignment_lines = lines - lines / 10; // one line in ten is a comment
     if (peak.per_line >= 0 && peak.with_first_open >= 0) {
         peak.per_line /= assignment_lines;
         peak.with_first_open /= assignment_lines;
     }
     return peak;
+}
+
+// The peak resident memory, in bytes, of a process that opens each of
+// `revisions` revisions (one-line settings files) of one project in turn and
+// closes it; negative on failure.
+double visited_revisions_peak(BENCH_TEMP_DIR const& dir, int revisions) {
+    std::string const folder = dir.path() + "visited_" + std::to_string(revisions) + "/";
+    std::filesystem::create_directories(folder);
+    ACF_REVISION_NAME_LIST names;
+    for (int i = 0; i < revisions; ++i) {
+        names.push_back("r_" + std::to_string(i));
+        std::ofstream(folder + names.back() + ".tsf")
+            << "set_global_assignment -name SMART_RECOMPILE On\n";
+    }
+    acf_write_tpf_file((folder + "growth.tpf").c_str(), &names);
+    return in_child<double>(
+        [&] {
+            for (std::string const& name : names) {
+                if (manager()->open_project(folder.c_str(), "growth", name.c_str(), false, false,
+                                            false, false, false) != 0) {
+                    return -1.0;
+                }
+                manager()->close_project(false);
+            }
+            return max_rss_bytes();
+        },
+        -1.0);
 }
 
 } // namespace
@@ -436,6 +479,17 @@ int main(int argc, char** argv) {
                     "(%.0f with the one-time cost of the process's first open)\n",
                     peak.per_line, peak.with_first_open);
         std::printf("ratio open-peak-bytes-per-line: %.0f\n", peak.per_line);
+    }
+
+    double visited_ratio = 0;
+    if (wanted("revisions-visited")) {
+        double const few = visited_revisions_peak(dir, 20);
+        double const many = visited_revisions_peak(dir, 600);
+        visited_ratio = few > 0 && many > 0 ? many / few : -1;
+        std::printf("peak memory visiting 20 revisions in turn: %.1f MB; 600: %.1f MB\n", few / 1e6,
+                    many / 1e6);
+        // Anchor: the peak of visiting 20.
+        std::printf("ratio revisions-visited-600-vs-20: %.2f\n", visited_ratio);
     }
 
     std::vector<int> mixed_sizes;
@@ -491,5 +545,5 @@ int main(int argc, char** argv) {
         // Anchor: one millisecond.
         std::printf("ratio unchanged-commit: %.4f\n", commit * 1e3);
     }
-    return commit < 0 || peak.per_line < 0 ? 1 : 0;
+    return commit < 0 || peak.per_line < 0 || visited_ratio < 0 ? 1 : 0;
 }

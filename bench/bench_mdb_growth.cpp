@@ -8,7 +8,16 @@
 // - compare-csv: the CSV text of a tree of N rows under one group, as the
 //   dialog's Export writes it, 1,000 to 30,000;
 // - revisions-dialog: the Revisions dialog shown on a project of N revisions,
-//   each with its settings file, flow report and description, 10 to 2,000.
+//   each with its settings file, flow report and description, 10 to 2,000;
+// - groups-dialog: the Assignment Groups dialog opened and closed by OK on a
+//   revision of N groups, each with two members and an exception, 1,000 to
+//   30,000;
+// - groups-delete-all: its Delete All, with the assignments from and to every
+//   group, then OK, on N groups each with a timing requirement from it and one
+//   to it among as many pins, 300 to 10,000;
+// - import-replace-entity: the import of an older settings file (.esf) of N / 4
+//   pins of one entity, whose assignments it replaces, into a revision of N
+//   pins, 1,000 to 30,000.
 // The dialogs run on Qt's offscreen platform, which the program sets itself.
 // Run as: bench_mdb_growth [budget-seconds] [only]
 // (only: the figures whose names contain this text; default all).
@@ -17,6 +26,10 @@
 
 #include "acf_manager.h"
 #include "acf_project_file.h"
+#include "services/asgnimport/bfu_import_export.h"
+#include "suite/messages/msg.h"
+#include "sys/mdb/mdb_assignment_groups_dlg.h"
+#include "sys/mdb/mdb_assignment_groups_settings.h"
 #include "sys/mdb/mdb_revisions_compare_csv.h"
 #include "sys/mdb/mdb_revisions_compare_model.h"
 #include "sys/mdb/mdb_revisions_dlg.h"
@@ -28,7 +41,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -196,6 +211,125 @@ double revisions_dialog(BENCH_TEMP_DIR const& dir, int count) {
     return seconds;
 }
 
+// A revision of `groups` assignment groups ("g_<i>": members m_<i>_a and
+// m_<i>_b, exception x_<i>) and, with `requirements`, a pin per group with a
+// timing requirement from the group to it and one from it to the group.
+std::string groups_text(int groups, bool requirements) {
+    std::string text = settings_head;
+    for (int i = 0; i < groups; ++i) {
+        std::string const n = std::to_string(i);
+        text += "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER m_" + n + "_a -section_id g_" +
+                n + "\n" + "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER m_" + n +
+                "_b -section_id g_" + n + "\n" +
+                "set_global_assignment -name ASSIGNMENT_GROUP_EXCEPTION x_" + n +
+                " -section_id g_" + n + "\n";
+        if (requirements) {
+            text += "set_location_assignment PIN_" + n + " -to pin_" + n + "\n" +
+                    "set_instance_assignment -name TPD_REQUIREMENT \"5 ns\" -from g_" + n +
+                    " -to pin_" + n + "\n" +
+                    "set_instance_assignment -name TPD_REQUIREMENT \"6 ns\" -from pin_" + n +
+                    " -to g_" + n + "\n";
+        }
+    }
+    return text;
+}
+
+std::string read_text(std::string const& file) {
+    std::ifstream in(file);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The dialog opened and closed by OK; every group is read and written back.
+double groups_dialog(BENCH_TEMP_DIR const& dir, int groups) {
+    std::string folder = write_project(dir, "groups", {"a"});
+    std::ofstream(folder + "a.tsf") << groups_text(groups, false);
+    if (!open_project(folder)) {
+        return -1;
+    }
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+    {
+        MDB_TIME_GROUPS_DLG dialog(nullptr, nullptr);
+        dialog.on_ok();
+    }
+    double seconds = bench_seconds_since(start);
+    std::vector<MDB_TIME_GROUP> stored;
+    if (!mdb_time_groups_read(&stored) || stored.size() != static_cast<size_t>(groups) ||
+        stored.back().members.size() != 2 || stored.back().exceptions.size() != 1) {
+        seconds = -1;
+    }
+    close_project(folder);
+    return seconds;
+}
+
+// Delete All, answered Yes twice (the groups and their assignments), then OK.
+double groups_delete_all(BENCH_TEMP_DIR const& dir, int groups) {
+    std::string folder = write_project(dir, "delete_all", {"a"});
+    std::ofstream(folder + "a.tsf") << groups_text(groups, true);
+    if (!open_project(folder)) {
+        return -1;
+    }
+    double seconds = -1;
+    {
+        MDB_TIME_GROUPS_DLG dialog(nullptr, nullptr);
+        msg_queue_answer(MSG_ANSWER_YES);
+        msg_queue_answer(MSG_ANSWER_YES);
+        BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+        dialog.on_click_delete_all();
+        dialog.on_ok();
+        seconds = bench_seconds_since(start);
+    }
+    // Once saved, only the pins are left.
+    bool saved = manager()->write_lock(false) && manager()->commit_files_to_disk(false, true);
+    manager()->write_unlock(false);
+    std::string const text = read_text(folder + "a.tsf");
+    if (!saved || text.find("g_") != std::string::npos ||
+        text.find("PIN_" + std::to_string(groups - 1) + " ") == std::string::npos) {
+        seconds = -1;
+    }
+    close_project(folder);
+    return seconds;
+}
+
+// The import of board.esf (pins of entity "board", a quarter as many as the
+// revision holds, which replace the entity's current ones) into a revision of
+// `pins` pins, half of them of that entity.
+double import_replace_entity(BENCH_TEMP_DIR const& dir, int pins) {
+    std::string folder = write_project(dir, "import", {"a"});
+    std::string text = settings_head;
+    for (int i = 0; i < pins; ++i) {
+        std::string const n = std::to_string(i);
+        text += "set_location_assignment PIN_" + n + " -to pin_" + n +
+                (i % 2 == 0 ? " -entity board\n" : "\n");
+    }
+    std::ofstream(folder + "a.tsf") << text;
+    std::string esf = "OPTIONS_FOR_INDIVIDUAL_NODES_ONLY\n{\n";
+    for (int i = 0; i < pins / 4; ++i) {
+        std::string const n = std::to_string(i);
+        esf += "    new_" + n + " : LOCATION = PIN_N" + n + ";\n";
+    }
+    std::ofstream(folder + "board.esf") << esf + "}\n";
+    if (!open_project(folder)) {
+        return -1;
+    }
+    BFU_IMPORT_EXPORT importer("a");
+    importer.m_import_instance = true;
+    importer.m_replace_entity = true;
+    importer.m_source_file = folder + "board.esf";
+    importer.m_has_source_file = true;
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+    bool imported = importer.import({});
+    double seconds = bench_seconds_since(start);
+    // The entity's pins are the imported ones; the others stay.
+    std::string const after = read_text(folder + "a.tsf");
+    if (!imported || after.find("PIN_0 ") != std::string::npos ||
+        after.find("PIN_1 -to pin_1\n") == std::string::npos ||
+        after.find("PIN_N" + std::to_string(pins / 4 - 1) + " ") == std::string::npos) {
+        seconds = -1;
+    }
+    close_project(folder);
+    return seconds;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -223,6 +357,11 @@ int main(int argc, char** argv) {
         {"revisions-dialog",
          {10, 30, 100, 300, 1000, 2000},
          [&](int n) { return revisions_dialog(dir, n); }},
+        {"groups-dialog", lines, [&](int n) { return groups_dialog(dir, n); }},
+        {"groups-delete-all",
+         {300, 1000, 3000, 10000},
+         [&](int n) { return groups_delete_all(dir, n); }},
+        {"import-replace-entity", lines, [&](int n) { return import_replace_entity(dir, n); }},
     };
     bool failed = false;
     for (BENCH_SERIES const& s : series) {

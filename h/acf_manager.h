@@ -19,6 +19,7 @@
 
 #include "acf_revision_manager.h"
 
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <map>
@@ -35,11 +36,13 @@ enum FILE_CATEGORY_INFO : int32_t {
 };
 
 // One entry of the store cache: the owned store, how many callers hold its
-// side manager, and that side manager (null when none).
+// side manager, that side manager (null when none), and when its revision was
+// last opened (the manager's count of opens).
 struct ACF_MANAGER_STORAGE_INFO {
     ACF_MANAGER_STORAGE* m_storage = nullptr;
     int32_t m_reference_count = 0;
     ACF_REVISION_MANAGER* m_side_manager = nullptr;
+    uint64_t m_last_opened = 0;
 
     bool has_side_managers() const { return m_reference_count != 0; }
 };
@@ -230,12 +233,18 @@ private:
     bool is_cached(ACF_MANAGER_STORAGE const* storage) const;
     template <class MATCHES> int remove_all_assignments_that(MATCHES const& matches);
     void report_dangling_side_manager(ACF_MANAGER_STORAGE_INFO const* info) const;
+    // Notes the current store as opened last, and lets go of the stores of
+    // closed revisions beyond the few opened last, so that a script visiting
+    // many revisions in turn does not keep them all: only stores that hold
+    // nothing unsaved, are not locked and lend no side manager go.
+    void release_closed_storages();
 
     static ACF_MANAGER* acf_manager;
 
     std::string m_project_file_full_path;
     STORAGE_MAP m_acf_manager_storage_map;
     unsigned long m_project_close_count = 0;
+    uint64_t m_open_count = 0;
     uint8_t m_flags = 0;
     // Whether the settings files of the revision that internal_open_create_project
     // last opened are read-only: looked at while what that open wrote could

@@ -15,6 +15,7 @@
 
 #include <list>
 #include <string>
+#include <vector>
 
 class ACF_ASSIGNMENT;
 class ACF_MANAGER_STORAGE;
@@ -176,6 +177,13 @@ public:
     // then instance, then freeform assignments.
     void get_global_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                     ASSIGNMENT_LIST* coll, bool use_defaults);
+    // For each section identifier in turn, what get_global_assignment_coll
+    // (without defaults) gives for the record with that section identifier,
+    // the revision walked once for all of them; `colls` is replaced by one
+    // list per identifier (empty ones when the variable is unknown).
+    void get_global_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                     std::vector<std::string> const& section_ids,
+                                     std::vector<ASSIGNMENT_LIST>* colls);
     void get_instance_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                       ASSIGNMENT_LIST* coll);
     void get_freeform_assignment_coll(ASSIGNMENT_LIST* coll, char const* entity);

@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <unordered_set>
 
 namespace {
 // Identifiers of the import's own messages.
@@ -390,8 +391,12 @@ bool BFU_IMPORT_EXPORT::import(std::vector<std::string> const& region_names) {
         }
     }
     if (ok && m_replace_entity) {
+        // Each entity's current assignments are removed once, however many of
+        // the imported items name it: a walk of the revision per item made an
+        // import into a large revision quadratic.
+        std::unordered_set<std::string> replaced;
         for (BFU_IMPORT_ITEM const* item : wanted) {
-            if (item->has_entity && !item->is_global()) {
+            if (item->has_entity && !item->is_global() && replaced.insert(item->entity).second) {
                 ACF_MGR_INPUT_PARAMETERS entity;
                 entity.set_entity_name(item->entity.c_str());
                 ACF_REVISION_MANAGER::ASSIGNMENT_LIST current;

@@ -9,7 +9,9 @@
 #include <QItemSelectionModel>
 
 #include <algorithm>
+#include <numeric>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -87,11 +89,26 @@ MDB_TIME_GROUPS_DLG::MDB_TIME_GROUPS_DLG(QWidget* parent, char const* name)
         if (m_loaded_groups.empty()) {
             enable_everything(false);
         } else {
-            int current = -1;
+            // Appended in the order the sort below gives them, so that it moves
+            // none: the combo box's model finds a moved item by a search, once
+            // for every item when the dialog closes.
+            std::vector<QString> names;
             for (MDB_TIME_GROUP const& group : m_loaded_groups) {
-                QString group_name = QString::fromLocal8Bit(group.name.c_str());
-                append_group(group_name, to_q(group.members), to_q(group.exceptions));
-                if (!m_initial_group.isEmpty() && group_name == m_initial_group) {
+                names.push_back(QString::fromLocal8Bit(group.name.c_str()));
+            }
+            std::vector<size_t> order(names.size());
+            std::iota(order.begin(), order.end(), 0);
+            std::stable_sort(order.begin(), order.end(),
+                             [&](size_t a, size_t b) { return names[a].compare(names[b]) < 0; });
+            int first = 0;
+            int current = -1;
+            for (size_t read : order) {
+                MDB_TIME_GROUP const& group = m_loaded_groups[read];
+                append_group(names[read], to_q(group.members), to_q(group.exceptions));
+                if (read == 0) {
+                    first = m_form->name_combo_box->count() - 1;
+                }
+                if (!m_initial_group.isEmpty() && names[read] == m_initial_group) {
                     current = m_form->name_combo_box->count() - 1;
                 }
             }
@@ -99,8 +116,9 @@ MDB_TIME_GROUPS_DLG::MDB_TIME_GROUPS_DLG(QWidget* parent, char const* name)
                 append_group(m_initial_group, {}, {});
                 current = m_form->name_combo_box->count() - 1;
             }
-            // Connected after loading, so that the current group is shown once.
-            m_form->name_combo_box->setCurrentIndex(std::max(current, 0));
+            // Connected after loading, so that the current group is shown once;
+            // without a named one, the first group read is current.
+            m_form->name_combo_box->setCurrentIndex(current >= 0 ? current : first);
             on_selchange_name();
             enable_everything(true);
         }

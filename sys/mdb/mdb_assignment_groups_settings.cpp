@@ -10,19 +10,22 @@
 
 namespace {
 
-// The values of one kind of a group's assignments, in the order found.
-std::vector<std::string> read_values(ACF_MANAGER* acf_mgr, std::string const& group,
-                                     ACF_VARIABLE_TYPE_ENUM variable) {
+// The values of one kind of every group's assignments, per group in the
+// order found; one walk of the revision for all the groups.
+std::vector<std::vector<std::string>> read_values(ACF_MANAGER* acf_mgr,
+                                                  std::vector<std::string> const& groups,
+                                                  ACF_VARIABLE_TYPE_ENUM variable) {
     ACF_MGR_INPUT_PARAMETERS query;
-    query.set_section_identifier(group.c_str());
     query.set_variable_type(variable);
-    ACF_REVISION_MANAGER::ASSIGNMENT_LIST found;
-    acf_mgr->get_global_assignment_coll(&query, &found, false);
-    std::vector<std::string> values;
-    for (ACF_ASSIGNMENT* asgn : found) {
-        char const* value = asgn != nullptr ? asgn->get_value(false) : nullptr;
-        if (value != nullptr) {
-            values.emplace_back(value);
+    std::vector<ACF_REVISION_MANAGER::ASSIGNMENT_LIST> found;
+    acf_mgr->get_global_assignment_colls(&query, groups, &found);
+    std::vector<std::vector<std::string>> values(groups.size());
+    for (size_t group = 0; group < found.size() && group < groups.size(); ++group) {
+        for (ACF_ASSIGNMENT* asgn : found[group]) {
+            char const* value = asgn != nullptr ? asgn->get_value(false) : nullptr;
+            if (value != nullptr) {
+                values[group].emplace_back(value);
+            }
         }
     }
     return values;
@@ -30,13 +33,17 @@ std::vector<std::string> read_values(ACF_MANAGER* acf_mgr, std::string const& gr
 
 // Every group as the settings hold it; the caller holds a lock.
 std::vector<MDB_TIME_GROUP> read_groups(ACF_MANAGER* acf_mgr) {
-    ACF_MANAGER::STRING_LIST names;
-    acf_mgr->get_list_of_section_identifiers(ACF_CATEGORY_SECTION_TYPE_ASSIGNMENT_GROUP, &names,
+    ACF_MANAGER::STRING_LIST listed;
+    acf_mgr->get_list_of_section_identifiers(ACF_CATEGORY_SECTION_TYPE_ASSIGNMENT_GROUP, &listed,
                                              "");
+    std::vector<std::string> const names(listed.begin(), listed.end());
+    std::vector<std::vector<std::string>> members =
+        read_values(acf_mgr, names, ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER);
+    std::vector<std::vector<std::string>> exceptions =
+        read_values(acf_mgr, names, ACF_VARIABLE_TYPE_TIMEGROUP_EXCEPTION);
     std::vector<MDB_TIME_GROUP> groups;
-    for (std::string const& name : names) {
-        groups.push_back({name, read_values(acf_mgr, name, ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER),
-                          read_values(acf_mgr, name, ACF_VARIABLE_TYPE_TIMEGROUP_EXCEPTION)});
+    for (size_t i = 0; i < names.size(); ++i) {
+        groups.push_back({names[i], std::move(members[i]), std::move(exceptions[i])});
     }
     return groups;
 }

@@ -5,6 +5,7 @@
 #include "services/asgnimport/bfu_import_export.h"
 
 #include "acf_manager.h"
+#include "acf_mgr_input_parameters.h"
 #include "suite/messages/msg.h"
 
 // After the settings headers: Tcl's TCL_ERROR macro would hide their status of that name.
@@ -301,6 +302,43 @@ TEST_F(AsgnImport, AnOlderSettingsFileIsReadAsNamedWhateverTheCaseOfItsExtension
         EXPECT_TRUE(has_line(c.imported)) << test_read_file(file("imp.tsf"));
         EXPECT_EQ(test_read_file(file("imp.tsf")).find(c.not_imported), std::string::npos);
     }
+}
+
+// Every pin of the file replaces the entity's current assignments: those are
+// removed once before the first is set, so that no imported pin removes
+// another, and the revision's other assignments stay.
+TEST_F(AsgnImport, ReplacedEntityAssignmentsGiveWayToEveryImportedOne) {
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    ASSERT_TRUE(manager->write_lock(true));
+    for (char const* pin : {"old_a", "old_b"}) {
+        ACF_MGR_INPUT_PARAMETERS params;
+        params.set_variable_type(ACF_VARIABLE_TYPE_LOCATION);
+        params.set_value_string("PIN_Z9");
+        params.set_to(pin);
+        params.set_entity_name("K");
+        ASSERT_NE(manager->set_instance_assignment(&params), nullptr);
+    }
+    ASSERT_TRUE(manager->commit_files_to_disk(false, true));
+    manager->write_unlock(false);
+    test_write_file(file("K.esf"), "OPTIONS_FOR_INDIVIDUAL_NODES_ONLY\n{\n"
+                                   "    led0 : LOCATION = PIN_B7;\n"
+                                   "    led1 : LOCATION = PIN_B8;\n"
+                                   "    old_a : LOCATION = PIN_B9;\n}\n");
+    BFU_IMPORT_EXPORT importer("imp");
+    importer.m_import_instance = true;
+    importer.m_replace_entity = true;
+    importer.m_source_file = file("K.esf");
+    importer.m_has_source_file = true;
+    EXPECT_TRUE(importer.import({}));
+    std::string const text = test_read_file(file("imp.tsf"));
+    for (char const* line : {"set_location_assignment PIN_B7 -to led0 -entity K",
+                             "set_location_assignment PIN_B8 -to led1 -entity K",
+                             "set_location_assignment PIN_B9 -to old_a -entity K",
+                             "set_location_assignment PIN_A1 -to clk"}) {
+        EXPECT_TRUE(has_line(line)) << line << "\n" << text;
+    }
+    EXPECT_EQ(text.find("old_b"), std::string::npos) << text;
+    EXPECT_EQ(text.find("PIN_Z9"), std::string::npos) << text;
 }
 } // namespace
 

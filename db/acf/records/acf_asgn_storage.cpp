@@ -152,6 +152,7 @@ uint32_t ACF_ASGN_STORAGE::slot_of(ACF_ASSIGNMENT const* asgn) const {
 }
 
 uint32_t ACF_ASGN_STORAGE::take_slot(ACF_ASSIGNMENT* asgn) {
+    forget_placements();
     uint32_t slot = m_free_slot;
     if (slot != NONE) {
         m_free_slot = m_slots[slot].next;
@@ -165,6 +166,7 @@ uint32_t ACF_ASGN_STORAGE::take_slot(ACF_ASSIGNMENT* asgn) {
 }
 
 void ACF_ASGN_STORAGE::free_slot(uint32_t slot) {
+    forget_placements();
     m_slots[slot] = SLOT();
     m_slots[slot].next = m_free_slot;
     m_free_slot = slot;

@@ -141,6 +141,13 @@ public:
     void get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                              ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored, bool global,
                              bool freeform, ACF_ASSIGNMENT_LIST* coll);
+    // The same for the record with each of these section identifiers in turn
+    // (empty: none), each appending to its list in `colls` (as many as
+    // identifiers), the candidates visited once for all of them.
+    void get_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                              std::vector<std::string> const& section_ids,
+                              ACF_ASGN_SEARCH_FILTER const& filter, bool allow_ignored, bool global,
+                              bool freeform, std::vector<ACF_ASSIGNMENT_LIST>* colls);
     bool does_variable_exist(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global,
                              bool freeform);
     // True when a matching assignment carries the argument with another value.
@@ -450,6 +457,12 @@ private:
     // coll is not null) and removed.
     template <class SELECT>
     void remove_selected(KEY_RANGE const& range, SELECT select, ACF_ASSIGNMENT_LIST* coll);
+    // Lists (when coll is not null) and removes each of `chosen` still live.
+    void remove_chosen(std::vector<ACF_ASSIGNMENT*> const& chosen, ACF_ASSIGNMENT_LIST* coll);
+    // The slots of the assignments whose target (or source) is `text`, removed
+    // ones too, in no order; built on first use after a slot was taken or freed.
+    std::vector<uint32_t> const& placed_on(std::string const& text, bool source);
+    void forget_placements();
     bool have_manager_storage() const;
 
     // --- The indexes beside the key index (acf_asgn_storage_index.cpp) ---------
@@ -500,6 +513,16 @@ private:
     // free one.
     std::vector<SLOT> m_slots;
     uint32_t m_free_slot = NONE;
+    // The slots by target and by source (see placed_on): removing the instance
+    // assignments of many names in turn walks the collection once, not once
+    // per name. Emptied whenever a slot is taken or freed (targets and sources
+    // never change while an assignment is held). The texts are copies: an
+    // assignment's own may move while it is held (when it stops borrowing a
+    // read's texts).
+    using PLACED = std::unordered_map<std::string, std::vector<uint32_t>>;
+    PLACED m_placed_on_target;
+    PLACED m_placed_on_source;
+    bool m_placed_built = false;
     std::vector<COMMENT_LINE> m_comment_lines;
     uint32_t m_free_comment_line = NONE;
     // The ends and length of the file order.

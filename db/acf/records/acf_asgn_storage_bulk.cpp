@@ -1,8 +1,9 @@
 // Removal of whole groups of assignments and the collection-wide queries.
-// Each bulk removal walks the key index in key order, chooses its live
-// assignments first and then removes them one by one, so that an assignment
-// already removed (also by the cascade of an IP file) is neither listed nor
-// counted down a second time.
+// Each bulk removal chooses its live assignments first, in key order (by a
+// walk of the key index, or for the instance assignments of a name through
+// the slots by target and by source), and then removes them one by one, so
+// that an assignment already removed (also by the cascade of an IP file) is
+// neither listed nor counted down a second time.
 #include "acf_asgn_storage.h"
 
 #include "acf_assignment.h"
@@ -12,6 +13,8 @@
 #include "mem_manager.h"
 
 #include "suite/general/gen.h"
+
+#include <algorithm>
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -25,7 +28,12 @@ void ACF_ASGN_STORAGE::remove_selected(KEY_RANGE const& range, SELECT select,
         }
         return true;
     });
-    for (ACF_ASSIGNMENT* asgn : selected) {
+    remove_chosen(selected, coll);
+}
+
+void ACF_ASGN_STORAGE::remove_chosen(std::vector<ACF_ASSIGNMENT*> const& chosen,
+                                     ACF_ASSIGNMENT_LIST* coll) {
+    for (ACF_ASSIGNMENT* asgn : chosen) {
         if (asgn->is_removed()) {
             continue;
         }
@@ -72,13 +80,45 @@ void ACF_ASGN_STORAGE::remove_instance_assignments(char const* target, char cons
     if (cleaned_target.empty() && cleaned_source.empty()) {
         return;
     }
-    remove_selected(
-        whole_key_index(),
-        [&](ACF_ASSIGNMENT const& asgn) {
-            return (cleaned_target.empty() || cleaned_target == asgn.get_target()) &&
-                   (cleaned_source.empty() || cleaned_source == asgn.get_source());
-        },
-        coll);
+    // The assignments placed on the target (or, with none, from the source),
+    // in key order.
+    bool const by_source = cleaned_target.empty();
+    std::vector<uint32_t> slots = placed_on(by_source ? cleaned_source : cleaned_target, by_source);
+    std::sort(slots.begin(), slots.end(), BY_KEY_ORDER{this});
+    std::vector<ACF_ASSIGNMENT*> chosen;
+    for (uint32_t slot : slots) {
+        ACF_ASSIGNMENT* asgn = m_slots[slot].asgn;
+        if (!asgn->is_removed() &&
+            (cleaned_source.empty() || cleaned_source == asgn->get_source())) {
+            chosen.push_back(asgn);
+        }
+    }
+    remove_chosen(chosen, coll);
+}
+
+std::vector<uint32_t> const& ACF_ASGN_STORAGE::placed_on(std::string const& text, bool source) {
+    if (!m_placed_built) {
+        for (uint32_t slot = 0; slot < m_slots.size(); ++slot) {
+            ACF_ASSIGNMENT const* asgn = m_slots[slot].asgn;
+            if (asgn != nullptr) {
+                m_placed_on_target[asgn->get_target()].push_back(slot);
+                m_placed_on_source[asgn->get_source()].push_back(slot);
+            }
+        }
+        m_placed_built = true;
+    }
+    PLACED const& placed = source ? m_placed_on_source : m_placed_on_target;
+    static std::vector<uint32_t> const none;
+    auto found = placed.find(text);
+    return found != placed.end() ? found->second : none;
+}
+
+void ACF_ASGN_STORAGE::forget_placements() {
+    if (m_placed_built) {
+        m_placed_on_target = PLACED();
+        m_placed_on_source = PLACED();
+        m_placed_built = false;
+    }
 }
 
 void ACF_ASGN_STORAGE::remove_all_assignments_of_ase_category(ASE_CATEGORY_ENUM category,

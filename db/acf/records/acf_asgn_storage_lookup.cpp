@@ -195,23 +195,75 @@ void ACF_ASGN_STORAGE::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_param
     if (!ACF_REQUIRE(input_parameters != NULL) || !ACF_REQUIRE(coll != NULL)) {
         return;
     }
+    char const* section_id = input_parameters->get_section_identifier();
+    std::vector<ACF_ASSIGNMENT_LIST> colls(1);
+    get_assignment_colls(input_parameters, {section_id != nullptr ? section_id : ""}, filter,
+                         allow_ignored, global, freeform, &colls);
+    coll->splice(coll->end(), colls.front());
+}
+
+namespace {
+// A section identifier as gen_stricmp compares it: ASCII letters in lower
+// case; an absent one is empty.
+std::string section_folded(char const* section_id) {
+    std::string folded = section_id != nullptr ? section_id : "";
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + ('a' - 'A'));
+        }
+    }
+    return folded;
+}
+} // namespace
+
+void ACF_ASGN_STORAGE::get_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                            std::vector<std::string> const& section_ids,
+                                            ACF_ASGN_SEARCH_FILTER const& filter,
+                                            bool allow_ignored, bool global, bool freeform,
+                                            std::vector<ACF_ASSIGNMENT_LIST>* colls) {
+    if (!ACF_REQUIRE(input_parameters != NULL) || !ACF_REQUIRE(colls != NULL) ||
+        !ACF_REQUIRE(colls->size() == section_ids.size()) || section_ids.empty()) {
+        return;
+    }
     init_and_clean_local_parameters_from(input_parameters, global, freeform);
-    ACF_VARIABLE_TYPE_ENUM const type = m_working_parameters->get_variable_type();
+    ACF_MGR_INPUT_PARAMETERS& params = *m_working_parameters;
+    // Each identifier as the record's normalising leaves it; a match needs
+    // the assignment's section identifier to equal it, ignoring case, so the
+    // identifiers are found by it.
+    std::vector<std::string> normalised;
+    normalised.reserve(section_ids.size());
+    std::unordered_map<std::string, std::vector<size_t>> by_section;
+    for (size_t i = 0; i < section_ids.size(); ++i) {
+        params.set_section_identifier(section_ids[i].c_str());
+        set_actual_section_identifier_on_input_parameters();
+        char const* section_id = params.get_section_identifier();
+        normalised.emplace_back(section_id != nullptr ? section_id : "");
+        by_section[section_folded(section_id)].push_back(i);
+    }
+    auto visit = [&](ACF_ASSIGNMENT* asgn) {
+        auto found = by_section.find(section_folded(asgn->get_section_identifier()));
+        if (found == by_section.end()) {
+            return;
+        }
+        for (size_t i : found->second) {
+            params.set_section_identifier(normalised[i].c_str());
+            if (does_assignment_match(asgn, &params, filter, allow_ignored, false, global,
+                                      freeform)) {
+                (*colls)[i].push_back(asgn);
+            }
+        }
+    };
+    ACF_VARIABLE_TYPE_ENUM const type = params.get_variable_type();
     if (type != ACF_VARIABLE_TYPE_NONE || freeform) {
         // Only the variable's own keys can match; they are put into file order.
         for (ACF_ASSIGNMENT* asgn : in_file_order(variable_key_range(type, freeform))) {
-            if (does_assignment_match(asgn, m_working_parameters, filter, allow_ignored, false,
-                                      global, freeform)) {
-                coll->push_back(asgn);
-            }
+            visit(asgn);
         }
         return;
     }
     walk_file_order([&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
-        ACF_ASSIGNMENT* asgn = entry.get_assignment();
-        if (asgn != nullptr && does_assignment_match(asgn, m_working_parameters, filter,
-                                                     allow_ignored, false, global, freeform)) {
-            coll->push_back(asgn);
+        if (entry.get_assignment() != nullptr) {
+            visit(entry.get_assignment());
         }
     });
 }

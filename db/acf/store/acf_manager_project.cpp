@@ -24,8 +24,11 @@
 
 #include <tcl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -236,6 +239,7 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
     if (result != SUCCESS) {
         gen_set_project_dir_path(kept_project_dir.c_str());
     } else {
+        release_closed_storages();
         if (read_only) {
             MSG_POST* warning = MSG_ACF::W::FILES_ARE_READ_ONLY();
             warning->post();
@@ -615,6 +619,32 @@ void ACF_MANAGER::free_cached_storage() {
     m_acf_manager_storage_map.clear();
     if ((m_flags & FLAG_PROCESS_WIDE) != 0) {
         acf_clear_string_map();
+    }
+}
+
+void ACF_MANAGER::release_closed_storages() {
+    // How many stores of closed revisions stay cached.
+    constexpr size_t kept_closed = 4;
+    std::vector<std::pair<uint64_t, std::string>> closed;
+    ++m_open_count;
+    for (auto const& entry : m_acf_manager_storage_map) {
+        ACF_MANAGER_STORAGE_INFO* info = entry.second;
+        ACF_MANAGER_STORAGE* storage = info->m_storage;
+        if (storage == get_storage()) {
+            info->m_last_opened = m_open_count;
+        } else if (info->m_reference_count == 0 && info->m_side_manager == nullptr &&
+                   storage != nullptr && !storage->is_modified() && !storage->is_read_locked() &&
+                   !storage->is_write_locked()) {
+            closed.emplace_back(info->m_last_opened, entry.first);
+        }
+    }
+    if (closed.size() <= kept_closed) {
+        return;
+    }
+    std::sort(closed.begin(), closed.end());
+    closed.resize(closed.size() - kept_closed);
+    for (auto const& oldest : closed) {
+        delete_storage_in_map(oldest.second);
     }
 }
 

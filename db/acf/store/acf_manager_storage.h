@@ -14,6 +14,7 @@
 
 #include <list>
 #include <string>
+#include <vector>
 
 class ACF_ASSIGNMENT;
 class ACF_MGR_INPUT_PARAMETERS;
@@ -85,6 +86,12 @@ public:
     virtual void get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
                                      bool is_freeform, ASSIGNMENT_LIST* coll,
                                      bool use_defaults) = 0;
+    // For each section identifier in turn, what get_assignment_coll of the
+    // record with that section identifier (global, no defaults) appends,
+    // found in one walk of the revision.
+    virtual void get_global_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                             std::vector<std::string> const& section_ids,
+                                             std::vector<ASSIGNMENT_LIST>* colls) = 0;
     virtual bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;
     virtual bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;
     virtual bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;

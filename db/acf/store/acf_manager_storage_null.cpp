@@ -121,6 +121,9 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_NULL::set_assignment(ACF_MGR_INPUT_PARAMETER
 }
 void ACF_MANAGER_STORAGE_NULL::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS*, bool, bool,
                                                    ASSIGNMENT_LIST*, bool) {}
+void ACF_MANAGER_STORAGE_NULL::get_global_assignment_colls(ACF_MGR_INPUT_PARAMETERS*,
+                                                           std::vector<std::string> const&,
+                                                           std::vector<ASSIGNMENT_LIST>*) {}
 bool ACF_MANAGER_STORAGE_NULL::remove_global_assignment(ACF_MGR_INPUT_PARAMETERS*) {
     return false;
 }

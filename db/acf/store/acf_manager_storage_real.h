@@ -215,6 +215,9 @@ public:
                                    bool skip_fixed_check) override;
     void get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
                              bool is_freeform, ASSIGNMENT_LIST* coll, bool use_defaults) override;
+    void get_global_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                     std::vector<std::string> const& section_ids,
+                                     std::vector<ASSIGNMENT_LIST>* colls) override;
     bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
     bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
     bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;

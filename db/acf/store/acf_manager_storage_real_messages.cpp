@@ -368,6 +368,35 @@ void ACF_MANAGER_STORAGE_REAL::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* inp
     }
 }
 
+void ACF_MANAGER_STORAGE_REAL::get_global_assignment_colls(
+    ACF_MGR_INPUT_PARAMETERS* input_parameters, std::vector<std::string> const& section_ids,
+    std::vector<ASSIGNMENT_LIST>* colls) {
+    if (!ACF_REQUIRE(input_parameters != NULL) || !ACF_REQUIRE(colls != NULL)) {
+        return;
+    }
+    if (!is_read_locked()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_LOCKED;
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(m_query_mutex);
+    m_last_error_status = 0;
+    if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
+        return;
+    }
+    ACF_VARIABLE_TYPE_ENUM const variable = input_parameters->get_variable_type();
+    std::vector<std::string> effective;
+    effective.reserve(section_ids.size());
+    for (std::string const& section_id : section_ids) {
+        char const* kept = effective_section_id(variable, section_id.c_str());
+        effective.emplace_back(kept != nullptr ? kept : "");
+    }
+    ACF_MGR_INPUT_PARAMETERS query(*input_parameters);
+    acf_remove_post_dot_characters_from_value_string_if_needed(query);
+    colls->assign(section_ids.size(), ASSIGNMENT_LIST());
+    m_asgn_storage->get_assignment_colls(&query, effective, current_filter(),
+                                         get_allow_ignored_assignments(), true, false, colls);
+}
+
 void ACF_MANAGER_STORAGE_REAL::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                                  bool is_global, bool is_freeform,
                                                  ASSIGNMENT_LIST* removed) {

@@ -93,6 +93,20 @@ void ACF_REVISION_MANAGER::get_global_assignment_coll(ACF_MGR_INPUT_PARAMETERS* 
     m_storage->get_assignment_coll(input_parameters, true, false, coll, use_defaults);
 }
 
+void ACF_REVISION_MANAGER::get_global_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                                       std::vector<std::string> const& section_ids,
+                                                       std::vector<ASSIGNMENT_LIST>* colls) {
+    if (!ACF_REQUIRE(input_parameters != NULL) || !ACF_REQUIRE(colls != NULL)) {
+        return;
+    }
+    colls->assign(section_ids.size(), ASSIGNMENT_LIST());
+    if (input_parameters->get_variable_string() != nullptr &&
+        !resolve_variable_type(input_parameters)) {
+        return;
+    }
+    m_storage->get_global_assignment_colls(input_parameters, section_ids, colls);
+}
+
 void ACF_REVISION_MANAGER::get_instance_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                                         ASSIGNMENT_LIST* coll) {
     if (!ACF_REQUIRE(coll != NULL)) {

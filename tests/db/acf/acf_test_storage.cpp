@@ -258,6 +258,14 @@ void ACF_TEST_STORAGE::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_param
     append(coll_answer, coll);
 }
 
+void ACF_TEST_STORAGE::get_global_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                                   std::vector<std::string> const& section_ids,
+                                                   std::vector<ASSIGNMENT_LIST>* colls) {
+    record_query("get_global_assignment_colls(" + std::to_string(section_ids.size()) + ")",
+                 input_parameters);
+    colls->assign(section_ids.size(), coll_answer);
+}
+
 bool ACF_TEST_STORAGE::remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) {
     record_query("remove_global_assignment()", input_parameters);
     return remove_answer;

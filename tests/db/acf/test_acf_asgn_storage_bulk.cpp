@@ -32,6 +32,43 @@ TEST_F(ACF_ASGN_BULK_TEST, RemoveInstanceAssignmentsByTargetAndSource) {
     EXPECT_FALSE(global->is_removed());
 }
 
+// Removals of the instance assignments of a name in turn find what was set
+// between them: a new assignment, one set again after its removal, one in a
+// slot freed by a purge.
+TEST_F(ACF_ASGN_BULK_TEST, RemoveInstanceAssignmentsSeesWhatWasSetBetweenRemovals) {
+    QUERY from_group = QUERY(ACF_VARIABLE_TYPE_MULTICYCLE).from("g1").to("pin_a").value("2");
+    QUERY to_group = QUERY(ACF_VARIABLE_TYPE_MULTICYCLE).from("pin_b").to("g1").value("2");
+    QUERY both = QUERY(ACF_VARIABLE_TYPE_MULTICYCLE).from("g1").to("g1").value("4");
+    ACF_ASSIGNMENT* a = set_instance(from_group);
+    ACF_ASSIGNMENT* b = set_instance(to_group);
+    ACF_ASSIGNMENT* c = set_instance(both);
+
+    ACF_ASSIGNMENT_LIST removed;
+    coll().remove_instance_assignments(nullptr, "g1", &removed);
+    EXPECT_EQ(removed, (ACF_ASSIGNMENT_LIST{c, a})) << "key order: target g1 before pin_a";
+
+    QUERY new_one = QUERY(ACF_VARIABLE_TYPE_IO_STANDARD).from("g1").to("pin_c").value("2.5 V");
+    ACF_ASSIGNMENT* d = set_instance(new_one);
+    QUERY again = QUERY(ACF_VARIABLE_TYPE_MULTICYCLE).from("g1").to("pin_a").value("3");
+    ACF_ASSIGNMENT* revived = set_instance(again);
+    removed.clear();
+    coll().remove_instance_assignments(nullptr, "g1", &removed);
+    EXPECT_EQ(removed, (ACF_ASSIGNMENT_LIST{d, revived}));
+
+    removed.clear();
+    coll().remove_instance_assignments("g1", "pin_x", &removed);
+    EXPECT_TRUE(removed.empty()) << "target and source both given must both hold";
+    coll().remove_instance_assignments("g1", "pin_b", &removed);
+    EXPECT_EQ(removed, ACF_ASSIGNMENT_LIST{b});
+
+    coll().delete_all_removed_assignments();
+    QUERY after_purge = QUERY(ACF_VARIABLE_TYPE_MULTICYCLE).from("pin_e").to("g1").value("5");
+    ACF_ASSIGNMENT* e = set_instance(after_purge);
+    removed.clear();
+    coll().remove_instance_assignments("g1", nullptr, &removed);
+    EXPECT_EQ(removed, ACF_ASSIGNMENT_LIST{e});
+}
+
 TEST_F(ACF_ASGN_BULK_TEST, RemoveAllOfTypeByPlacement) {
     QUERY q1 = QUERY(ACF_VARIABLE_TYPE_IO_STANDARD).value("1.8 V");
     QUERY q2 = QUERY(ACF_VARIABLE_TYPE_IO_STANDARD).to("led0").value("2.5 V");

@@ -189,4 +189,54 @@ TEST_F(ACF_ASGN_LOOKUP_TEST, ArgumentConflictIsAnotherValueWithTheSameArgument) 
     }
 }
 
+// Many records that differ only in their section identifiers, looked up
+// together, find for each what the record alone finds, in the same order:
+// sections compared ignoring case, an absent one only matching assignments
+// without one, other entities and ignored assignments left out.
+TEST_F(ACF_ASGN_LOOKUP_TEST, SectionsLookedUpTogetherFindWhatEachFindsAlone) {
+    struct SET {
+        char const* section;
+        char const* value;
+        char const* entity;
+        bool ignored;
+    } const sets[] = {
+        {"g1", "m1", nullptr, false},  {"G1", "m2", nullptr, false},
+        {"g2", "m3", nullptr, false},  {"g1", "m4", "other", false},
+        {"g2", "m5", nullptr, true},   {nullptr, "m6", nullptr, false},
+        {"g10", "m7", nullptr, false}, {"g1", "m8", nullptr, false},
+    };
+    for (SET const& set : sets) {
+        QUERY query = QUERY(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER).value(set.value);
+        query.section(set.section).entity(set.entity);
+        if (set.ignored) {
+            query.ignored();
+        }
+        set_global(query);
+    }
+    QUERY exception = QUERY(ACF_VARIABLE_TYPE_TIMEGROUP_EXCEPTION).section("g1").value("x1");
+    set_global(exception);
+
+    std::vector<std::string> const sections = {"g1", "G1", "g2", "none", "", "g1", "g10"};
+    std::vector<ACF_ASSIGNMENT_LIST> together(sections.size());
+    QUERY query = QUERY(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER);
+    coll().get_assignment_colls(query.get(), sections, ACF_ASGN_SEARCH_FILTER(), false, true, false,
+                                &together);
+    std::vector<std::vector<std::string>> values;
+    for (size_t i = 0; i < sections.size(); ++i) {
+        QUERY alone = QUERY(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER).section(sections[i].c_str());
+        EXPECT_EQ(together[i], find_all(alone, true)) << sections[i];
+        values.emplace_back();
+        for (ACF_ASSIGNMENT* asgn : together[i]) {
+            values.back().emplace_back(asgn->get_value(false));
+        }
+    }
+    using VALUES = std::vector<std::string>;
+    EXPECT_EQ(values, (std::vector<VALUES>{{"m1", "m2", "m8"},
+                                           {"m1", "m2", "m8"},
+                                           {"m3"},
+                                           {},
+                                           {"m6"},
+                                           {"m1", "m2", "m8"},
+                                           {"m7"}}));
+}
 } // namespace

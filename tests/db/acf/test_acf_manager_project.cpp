@@ -261,6 +261,44 @@ TEST_F(ManagerProject, OpeningTheOpenProjectAgainReadsNothing) {
     EXPECT_EQ(manager->get_storage(), storage);
 }
 
+// A script that visits many revisions in turn keeps the stores of only the few
+// closed revisions opened last, and every store holding an unsaved change;
+// a revision let go opens again from its file.
+TEST_F(ManagerProject, VisitingRevisionsInTurnKeepsOnlyTheLastFewClosedOnes) {
+    std::vector<std::pair<std::string, std::string>> revisions;
+    for (int i = 0; i < 8; ++i) {
+        revisions.emplace_back("r" + std::to_string(i), CURRENT);
+    }
+    write_project("visit", revisions);
+    ASSERT_EQ(open("visit", "r0"), 0);
+    ASSERT_TRUE(manager->write_lock(true));
+    ACF_MGR_INPUT_PARAMETERS params;
+    params.set_variable_string("SMART_RECOMPILE");
+    params.set_value_string("On");
+    ASSERT_NE(manager->set_global_assignment(&params), nullptr);
+    manager->write_unlock(false);
+    manager->close_project(false);
+    for (int i = 1; i < 8; ++i) {
+        ASSERT_EQ(open("visit", ("r" + std::to_string(i)).c_str()), 0);
+        manager->close_project(false);
+    }
+    ASSERT_EQ(open("visit", "r7"), 0);
+    std::string cached;
+    for (int i = 0; i < 8; ++i) {
+        std::string const name = "r" + std::to_string(i);
+        cached += manager->find_revision_in_map(name.c_str()) != nullptr ? name + " " : "";
+    }
+    EXPECT_EQ(cached, "r0 r3 r4 r5 r6 r7 ");
+
+    manager->close_project(false);
+    ASSERT_EQ(open("visit", "r0"), 0);
+    EXPECT_TRUE(manager->is_modified()) << "the unsaved change is still there";
+    manager->close_project(false);
+    ASSERT_EQ(open("visit", "r1"), 0);
+    EXPECT_EQ(std::string(manager->get_active_revision_name()), "r1");
+    EXPECT_EQ(acf_test_read(dir.file("r0.tsf")), CURRENT);
+}
+
 TEST_F(ManagerProject, ActiveRevisionIsTheFirstListedWithASettingsFile) {
     write_project("chip", {{"fast", CURRENT}});
     NAMES names = {"gone", "fast"};

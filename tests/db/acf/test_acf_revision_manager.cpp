@@ -432,6 +432,14 @@ TEST_F(AcfRevisionManager, RemovalsForwardAndBulkRemovalsCountIntoTheChangedList
     EXPECT_TRUE(facade.remove_instance_assignment(&record));
 }
 
+// The lists of get_global_assignment_colls for one section identifier.
+std::vector<ACF_REVISION_MANAGER::ASSIGNMENT_LIST> global_colls(ACF_REVISION_MANAGER& manager,
+                                                                ACF_MGR_INPUT_PARAMETERS* record) {
+    std::vector<ACF_REVISION_MANAGER::ASSIGNMENT_LIST> colls;
+    manager.get_global_assignment_colls(record, {"group"}, &colls);
+    return colls;
+}
+
 TEST_F(AcfRevisionManager, CollectionsAppendInOrder) {
     store.coll_answer = {FIRST};
     ACF_REVISION_MANAGER::ASSIGNMENT_LIST coll{SECOND};
@@ -454,6 +462,10 @@ TEST_F(AcfRevisionManager, CollectionsAppendInOrder) {
          "get_assignment_coll(1,0,0)"},
         {"NO_SUCH_VARIABLE", nullptr,
          [](auto& m, auto* p, auto* l) { m.get_global_assignment_coll(p, l, true); }, nullptr},
+        {"FAMILY", nullptr, [](auto& m, auto* p, auto* l) { *l = global_colls(m, p).front(); },
+         "get_global_assignment_colls(1)"},
+        {"NO_SUCH_VARIABLE", nullptr,
+         [](auto& m, auto* p, auto* l) { *l = global_colls(m, p).front(); }, nullptr},
         {nullptr, nullptr, [](auto& m, auto* p, auto* l) { m.get_instance_assignment_coll(p, l); },
          "get_assignment_coll(0,0,1)"},
         {"FAMILY", "top|a", [](auto& m, auto* p, auto* l) { m.get_assignment_coll(p, l, false); },
