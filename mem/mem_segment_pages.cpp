@@ -365,11 +365,13 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
            m_low_utilization_mega_page_list_tail != nullptr) {
         MEM_MEGA_PAGE* page = m_low_utilization_mega_page_list_tail;
         // Cached blocks keep a page from leaving the working set (and from being
-        // taken by another segment): a page about to leave takes its own back
-        // first, and may then be empty, and so cached or handed to the pool.
+        // taken by another segment): before a page holding some leaves, the whole
+        // cache goes back into its pages (finding one page's blocks would cost a
+        // look at every cached block), and the page may then be empty, and so
+        // cached or handed to the pool.
         if (page->m_cached_blocks != 0 &&
             page->m_mega_page_number_of_free_bytes > page->m_raw_mega_page_size / 8) {
-            flush_front_cache_of(page);
+            return_cached_blocks();
             // Handed to the pool, where another thread may take it at once.
             if (__atomic_load_n(&page->m_segment, __ATOMIC_ACQUIRE) != this) {
                 continue;
