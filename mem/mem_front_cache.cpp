@@ -171,15 +171,25 @@ void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* bl
         }
         return moved;
     }
-    // Kept in place: the tail beyond the new size, when there is one, becomes a
-    // cached block (the page counts one block more), and the block is charged
-    // again for its new request.
+    // Kept in place, charged again for its new request; the tail beyond the new
+    // size, when there is one, becomes a cached block (the page counts one block
+    // more).
     if (block->m_type == MEM_BLOCK::USED_CHARGED) {
         mem_segment_track_free(block->tracker_id(), old_request, user);
     }
     if (size > old_request) {
         std::memset(user + old_request, 0, size - old_request);
     }
+    uint32_t link =
+        tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
+    if (block->note_spare_bytes(block_size, size)) {
+        link |= MEM_BLOCK::HAS_SPARE_BYTES;
+    }
+    bool charged = MEM_TRACKER::s_track_memory && mem_segment_track_allocation(tracker, size, user);
+    block->set_word(MEM_BLOCK::make_word(link, charged ? MEM_BLOCK::USED_CHARGED : MEM_BLOCK::USED,
+                                         block_size));
+    m_user_bytes += size - old_request;
+    m_overhead_bytes += old_request - size;
     if (block_size < old_block_size) {
         size_t rest_size = old_block_size - block_size;
         auto* rest = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size);
@@ -193,16 +203,6 @@ void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* bl
             free_cached_block(rest, rest_size);
         }
     }
-    uint32_t link =
-        tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
-    if (block->note_spare_bytes(block_size, size)) {
-        link |= MEM_BLOCK::HAS_SPARE_BYTES;
-    }
-    bool charged = MEM_TRACKER::s_track_memory && mem_segment_track_allocation(tracker, size, user);
-    block->set_word(MEM_BLOCK::make_word(link, charged ? MEM_BLOCK::USED_CHARGED : MEM_BLOCK::USED,
-                                         block_size));
-    m_user_bytes += size - old_request;
-    m_overhead_bytes += old_request - size;
     return user;
 }
 

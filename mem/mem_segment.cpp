@@ -121,7 +121,8 @@ void* MEM_SEGMENT_INTERNAL::locked_allocate(char const* old, size_t old_size, si
     // its pages before the segment grows. (Not while a block is being moved: its
     // old contents lie in freed space.)
     if (page == nullptr && old == nullptr &&
-        m_front_cache.bytes() > m_raw_bytes / MEM_FRONT_CACHE::SHARE_BEFORE_GROWTH) {
+        m_front_cache.bytes() >
+            __atomic_load_n(&m_raw_bytes, __ATOMIC_RELAXED) / MEM_FRONT_CACHE::SHARE_BEFORE_GROWTH) {
         return_cached_blocks();
         page = find_first_mega_page(block_size);
     }

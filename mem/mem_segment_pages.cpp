@@ -206,7 +206,8 @@ void MEM_SEGMENT_INTERNAL::add_mega_page_to_segment(MEM_MEGA_PAGE* page) {
         page->m_segment->remove_mega_page_from_segment(page);
     }
     ++m_number_of_mega_pages;
-    m_raw_bytes += page->m_raw_mega_page_size;
+    // The owner reads it without the lock (locked_allocate).
+    __atomic_store_n(&m_raw_bytes, m_raw_bytes + page->m_raw_mega_page_size, __ATOMIC_RELAXED);
     recompute_trim_values();
     // Named the owner before it is marked as in the working set (see the front
     // cache's ownership test).
@@ -255,7 +256,7 @@ void MEM_SEGMENT_INTERNAL::remove_mega_page_from_segment(MEM_MEGA_PAGE* page) {
     }
     page->m_next_mega_page = page->m_prev_mega_page = nullptr;
     --m_number_of_mega_pages;
-    m_raw_bytes -= page->m_raw_mega_page_size;
+    __atomic_store_n(&m_raw_bytes, m_raw_bytes - page->m_raw_mega_page_size, __ATOMIC_RELAXED);
     recompute_trim_values();
     __atomic_store_n(&page->m_segment, nullptr, __ATOMIC_SEQ_CST);
 }
