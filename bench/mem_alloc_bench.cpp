@@ -48,8 +48,9 @@
 // the other roads). Then the figures that scripts/bench.sh gathers, one
 // "ratio <figure>: <number>" line each (of the work phase): how the own heap's
 // total rate grows with threads on the mixed workload, alone and set against
-// how jemalloc's and mimalloc's grow, and the own heap against glibc doing the
-// same work.
+// how jemalloc's and mimalloc's grow, the own heap against glibc doing the
+// same work, and on the records workload at 1 thread against jemalloc and
+// mimalloc.
 //
 // The machine's load varies, so every road runs several times (3 by default)
 // for each workload and thread count, in rounds over all roads (a slow spell
@@ -626,6 +627,14 @@ void print_ratios(RESULTS const& results, std::vector<int> const& workloads) {
             line("own-vs-glibc-checked-" + infix + thread_text(kThreadCounts[t]),
                  ops_of(results, workload, t, "own"),
                  ops_of(results, workload, t, "glibc-checked"));
+        }
+        // The settings reader's pattern against the fastest allocators, which
+        // do neither the zero-fill nor the free pattern.
+        if (workload == WORKLOAD::records) {
+            for (char const* other : {"jemalloc", "mimalloc"}) {
+                line(std::string("own-vs-") + other + "-records-1-thread",
+                     ops_of(results, workload, 0, "own"), ops_of(results, workload, 0, other));
+            }
         }
     }
 }

@@ -10,6 +10,9 @@
 #include "mem/mem_segment_tracking.h"
 #include "mem/mem_track.h"
 
+#include <cstring>
+#include <sys/mman.h>
+
 namespace {
 
 [[gnu::cold, gnu::noinline]] void report_broken_cached(MEM_BLOCK* block, size_t block_size) {
@@ -38,6 +41,43 @@ inline void check_cached(MEM_BLOCK* block, size_t block_size) {
 
 } // namespace
 
+MEM_FRONT_CACHE::~MEM_FRONT_CACHE() {
+    for (STACK& s : m_stacks) {
+        release(s);
+    }
+}
+
+void MEM_FRONT_CACHE::release_storage() {
+    for (STACK& s : m_stacks) {
+        if (s.count == 0) {
+            release(s);
+        }
+    }
+}
+
+bool MEM_FRONT_CACHE::grow(STACK& s) {
+    // A page at first; mremap moves the entries when the stack doubles.
+    size_t old_bytes = s.capacity * sizeof(MEM_BLOCK*);
+    size_t new_bytes = s.capacity == 0 ? 4096 : 2 * old_bytes;
+    void* p = s.blocks == nullptr
+                  ? mmap(nullptr, new_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                         -1, 0)
+                  : mremap(s.blocks, old_bytes, new_bytes, MREMAP_MAYMOVE);
+    if (p == MAP_FAILED) {
+        return false;
+    }
+    s.blocks = static_cast<MEM_BLOCK**>(p);
+    s.capacity = static_cast<uint32_t>(new_bytes / sizeof(MEM_BLOCK*));
+    return true;
+}
+
+void MEM_FRONT_CACHE::release(STACK& s) {
+    if (s.blocks != nullptr) {
+        munmap(s.blocks, s.capacity * sizeof(MEM_BLOCK*));
+    }
+    s = STACK{};
+}
+
 bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
     if (!m_front_cache_on || mem_do_segment_validation) {
         return false;
@@ -53,7 +93,10 @@ bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
     block->validate_used();
     uint32_t word = block->word();
     size_t size = block->m_size; // 0 for blocks of a sub-page or more
-    if (!MEM_FRONT_CACHE::holds_size(size) || !m_front_cache.has_room(size)) {
+    if (!MEM_FRONT_CACHE::holds_size(size)) {
+        return false;
+    }
+    if (!m_front_cache.push(block, size)) {
         return false;
     }
     size_t request = block->request_in(word, size);
@@ -67,7 +110,6 @@ bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
         mem_fill_free_pattern(block->user(), size - 4);
     }
     block->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, size));
-    m_front_cache.push(block, size);
     ++page->m_cached_blocks;
     return true;
 }
@@ -86,11 +128,12 @@ void* MEM_SEGMENT_INTERNAL::allocate_cached(size_t size, MEM_TRACKER_DATA* track
         return nullptr;
     }
     MEM_BLOCK* block = m_front_cache.pop(block_size);
-    if (block == nullptr) {
+    if (block != nullptr) {
+        check_cached(block, block_size);
+        --mem_get_mega_page_from_address(block)->m_cached_blocks;
+    } else if ((block = take_head_of_larger_cached(block_size)) == nullptr) {
         return nullptr;
     }
-    check_cached(block, block_size);
-    --mem_get_mega_page_from_address(block)->m_cached_blocks;
     uint32_t link =
         tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
     if (block->note_spare_bytes(block_size, size)) {
@@ -103,6 +146,85 @@ void* MEM_SEGMENT_INTERNAL::allocate_cached(size_t size, MEM_TRACKER_DATA* track
     m_user_bytes += size;
     m_overhead_bytes -= size;
     return block->user();
+}
+
+void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* block, size_t size,
+                                              MEM_TRACKER_DATA* tracker) {
+    if (!m_front_cache_on || mem_do_segment_validation) {
+        return nullptr;
+    }
+    block->validate_used();
+    uint32_t word = block->word();
+    size_t old_block_size = block->m_size; // 0 for blocks of a sub-page or more
+    size_t block_size = mem_block_size_for(size);
+    if (!MEM_FRONT_CACHE::holds_size(old_block_size) || !MEM_FRONT_CACHE::holds_size(block_size)) {
+        return nullptr;
+    }
+    char* user = block->user();
+    size_t old_request = block->request_in(word, old_block_size);
+    if (block_size > old_block_size) {
+        // Moved: a new block (mostly from the cache), the old one released.
+        void* moved = allocate(size, tracker);
+        std::memcpy(moved, user, old_request);
+        if (!release_block(page, user)) {
+            MEM_ASSERT(!"the block's page left the segment");
+        }
+        return moved;
+    }
+    // Kept in place, charged again for its new request; the tail beyond the new
+    // size, when there is one, becomes a cached block (the page counts one block
+    // more).
+    if (block->m_type == MEM_BLOCK::USED_CHARGED) {
+        mem_segment_track_free(block->tracker_id(), old_request, user);
+    }
+    if (size > old_request) {
+        std::memset(user + old_request, 0, size - old_request);
+    }
+    uint32_t link =
+        tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
+    if (block->note_spare_bytes(block_size, size)) {
+        link |= MEM_BLOCK::HAS_SPARE_BYTES;
+    }
+    bool charged = MEM_TRACKER::s_track_memory && mem_segment_track_allocation(tracker, size, user);
+    block->set_word(MEM_BLOCK::make_word(link, charged ? MEM_BLOCK::USED_CHARGED : MEM_BLOCK::USED,
+                                         block_size));
+    m_user_bytes += size - old_request;
+    m_overhead_bytes += old_request - size;
+    if (block_size < old_block_size) {
+        size_t rest_size = old_block_size - block_size;
+        auto* rest = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size);
+        if (mem_check_memory) {
+            mem_fill_free_pattern(rest->user(), rest_size - 4);
+        }
+        rest->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, rest_size));
+        ++page->m_used_blocks;
+        ++page->m_cached_blocks;
+        if (!m_front_cache.push(rest, rest_size)) {
+            free_cached_block(rest, rest_size);
+        }
+    }
+    return user;
+}
+
+MEM_BLOCK* MEM_SEGMENT_INTERNAL::take_head_of_larger_cached(size_t block_size) {
+    size_t larger = m_front_cache.larger_size(block_size);
+    if (larger == 0) {
+        return nullptr;
+    }
+    MEM_BLOCK* block = m_front_cache.pop(larger);
+    check_cached(block, larger);
+    // Both parts hold the free pattern already; the rest's header is written
+    // over it, and the page counts one block more (cached blocks count as used).
+    size_t rest_size = larger - block_size;
+    auto* rest = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size);
+    block->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, block_size));
+    rest->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, rest_size));
+    MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(block);
+    ++page->m_used_blocks;
+    if (!m_front_cache.push(rest, rest_size)) {
+        free_cached_block(rest, rest_size); // the page counts it as cached until then
+    }
+    return block;
 }
 
 void MEM_SEGMENT_INTERNAL::free_cached_block(MEM_BLOCK* block, size_t block_size) {
@@ -123,25 +245,16 @@ void MEM_SEGMENT_INTERNAL::free_cached_block(MEM_BLOCK* block, size_t block_size
 }
 
 void MEM_SEGMENT_INTERNAL::flush_front_cache() {
+    return_cached_blocks();
+    m_front_cache.release_storage();
+}
+
+void MEM_SEGMENT_INTERNAL::return_cached_blocks() {
     // Each block leaves the cache before it is freed, so that a flush started by
     // the trimming inside a free finds the cache as it is.
     bool nested = m_flushing_front_cache;
     m_flushing_front_cache = true;
-    size_t block_size = 0;
-    while (MEM_BLOCK* block = m_front_cache.pop_any(&block_size)) {
-        free_cached_block(block, block_size);
-    }
-    m_flushing_front_cache = nested;
-}
-
-void MEM_SEGMENT_INTERNAL::flush_front_cache_of(MEM_MEGA_PAGE* page) {
-    if (page->m_cached_blocks == 0) {
-        return;
-    }
-    bool nested = m_flushing_front_cache;
-    m_flushing_front_cache = true;
-    m_front_cache.take_range(page->head(), page->tail(), [this](MEM_BLOCK* block, size_t size) {
-        free_cached_block(block, size);
-    });
+    m_front_cache.take_all(
+        [this](MEM_BLOCK* block, size_t size) { free_cached_block(block, size); });
     m_flushing_front_cache = nested;
 }

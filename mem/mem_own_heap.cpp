@@ -82,8 +82,11 @@ bool mem_own_heap_reallocate(void* block, size_t size, MEM_TRACKER_THUNK* thunk,
     segment->free_interthread_delete_queue();
     MEM_TRACKER_DATA* tracker = MEM_TRACKER_DATA::get_tracker_data(thunk, file);
     if (mem_heap_owns(segment, page, block)) {
-        *result =
-            page->reallocate_or_free_block(segment, MEM_BLOCK::from_user(block), size, tracker);
+        MEM_BLOCK* header = MEM_BLOCK::from_user(block);
+        *result = segment->reallocate_cached(page, header, size, tracker);
+        if (*result == nullptr) {
+            *result = page->reallocate_or_free_block(segment, header, size, tracker);
+        }
         return true;
     }
     // Another thread's block: copy it into a block of ours, queue it for its owner.

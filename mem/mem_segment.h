@@ -62,12 +62,19 @@ public:
     // cache, or at once into its page. False, doing nothing, when the page is not
     // the segment's (the block then goes to its owner's queue).
     bool release_block(MEM_MEGA_PAGE* page, void* user);
+    // Resizes a block of `page` (this segment's) by way of the front cache: in
+    // place when it does not grow beyond its block, its tail cached; else moved
+    // to a new block. Null, doing nothing, when the cache cannot serve the sizes.
+    void* reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* block, size_t size,
+                            MEM_TRACKER_DATA* tracker);
     // Front cache of a thread segment (mem_front_cache.h): switched on for thread
-    // segments; flushing frees every cached block into its page.
+    // segments; flushing frees every cached block into its page and gives the
+    // cache's storage back.
     void enable_front_cache() { m_front_cache_on = true; }
     void flush_front_cache();
-    // Frees the page's cached blocks into it (before it leaves the working set).
-    void flush_front_cache_of(MEM_MEGA_PAGE* page);
+    // Frees every cached block into its page; the cache keeps its storage (it
+    // fills again at once).
+    void return_cached_blocks();
 
     // Inter-thread delete queue: any thread pushes, the owner drains.
     void add_to_interthread_delete_queue(void* user);
@@ -137,6 +144,9 @@ private:
     // The front cache's side of allocation and release (mem_front_cache.cpp).
     bool cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block);
     void* allocate_cached(size_t size, MEM_TRACKER_DATA* tracker);
+    // The head (of block_size bytes, still reading as cached) of the smallest
+    // larger cached block, whose rest is cached; null when there is none.
+    MEM_BLOCK* take_head_of_larger_cached(size_t block_size);
     // Frees a block taken out of the cache into its page.
     void free_cached_block(MEM_BLOCK* block, size_t block_size);
 

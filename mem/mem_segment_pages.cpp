@@ -206,7 +206,8 @@ void MEM_SEGMENT_INTERNAL::add_mega_page_to_segment(MEM_MEGA_PAGE* page) {
         page->m_segment->remove_mega_page_from_segment(page);
     }
     ++m_number_of_mega_pages;
-    m_raw_bytes += page->m_raw_mega_page_size;
+    // The owner reads it without the lock (locked_allocate).
+    __atomic_store_n(&m_raw_bytes, m_raw_bytes + page->m_raw_mega_page_size, __ATOMIC_RELAXED);
     recompute_trim_values();
     // Named the owner before it is marked as in the working set (see the front
     // cache's ownership test).
@@ -255,7 +256,7 @@ void MEM_SEGMENT_INTERNAL::remove_mega_page_from_segment(MEM_MEGA_PAGE* page) {
     }
     page->m_next_mega_page = page->m_prev_mega_page = nullptr;
     --m_number_of_mega_pages;
-    m_raw_bytes -= page->m_raw_mega_page_size;
+    __atomic_store_n(&m_raw_bytes, m_raw_bytes - page->m_raw_mega_page_size, __ATOMIC_RELAXED);
     recompute_trim_values();
     __atomic_store_n(&page->m_segment, nullptr, __ATOMIC_SEQ_CST);
 }
@@ -365,11 +366,13 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
            m_low_utilization_mega_page_list_tail != nullptr) {
         MEM_MEGA_PAGE* page = m_low_utilization_mega_page_list_tail;
         // Cached blocks keep a page from leaving the working set (and from being
-        // taken by another segment): a page about to leave takes its own back
-        // first, and may then be empty, and so cached or handed to the pool.
+        // taken by another segment): before a page holding some leaves, the whole
+        // cache goes back into its pages (finding one page's blocks would cost a
+        // look at every cached block), and the page may then be empty, and so
+        // cached or handed to the pool.
         if (page->m_cached_blocks != 0 &&
             page->m_mega_page_number_of_free_bytes > page->m_raw_mega_page_size / 8) {
-            flush_front_cache_of(page);
+            return_cached_blocks();
             // Handed to the pool, where another thread may take it at once.
             if (__atomic_load_n(&page->m_segment, __ATOMIC_ACQUIRE) != this) {
                 continue;
