@@ -22,7 +22,8 @@ enum IPMAN_FAIL_REGEN_TYPE {
     IPMAN_FAIL_REGEN_NOT_VARIATION_FILE = 3,
     IPMAN_FAIL_REGEN_UPGRADE_FAILED = 4, // the file is as it was before the run
     IPMAN_FAIL_REGEN_PLEXA = 5,          // must be upgraded in the Plexa tool; not run
-    IPMAN_FAIL_REGEN_FOLDER_UNREADABLE = 6 // a folder whose components could not be found
+    IPMAN_FAIL_REGEN_FOLDER_UNREADABLE = 6, // a folder whose components could not be found
+    IPMAN_FAIL_REGEN_FILE_UNREADABLE = 7    // a variation file that could not be read
 };
 
 // The result of upgrading one component.

@@ -123,7 +123,7 @@ int ipman_regenerate_ip(ClientData, Tcl_Interp* interp, int argc, char const** a
     }
     int result = args.is_set(IPMAN_AUTO_ARGUMENT_FILES)
                      ? regenerate_ip_with_files_option(
-                           interp, args.get_value(IPMAN_AUTO_ARGUMENT_FILES), gui)
+                           interp, args.get_value(IPMAN_AUTO_ARGUMENT_FILES), gui, unread)
                      : regenerate_ip_with_default_option(interp, gui, unread);
     return result == IPMAN_COMMAND_FAILED ? TCL_ERROR : TCL_OK;
 }
@@ -156,7 +156,14 @@ int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui,
     }
     std::vector<IPMAN_IP_INFO> all;
     std::vector<IPMAN_IP_INFO> required;
-    if (!load_ip_cores_list(all, required) && results.empty()) {
+    bool const need_regen = load_ip_cores_list(all, required);
+    for (auto const& unread :
+         IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_unread_components()) {
+        ipman_post(MSG_IPMAN::E::IPRGEN_FILE_UNREADABLE(unread.info.var_file.c_str(),
+                                                        unread.why.c_str()));
+        add_result_to_vector(unread.info, 1, IPMAN_FAIL_REGEN_FILE_UNREADABLE, results);
+    }
+    if (!need_regen && results.empty()) {
         ipman_post(MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP());
         return 0;
     }
@@ -177,18 +184,19 @@ int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui,
     return finish_run(interp, results, gui);
 }
 
-int regenerate_ip_with_files_option(Tcl_Interp* interp, std::string const& files, bool gui) {
+int regenerate_ip_with_files_option(Tcl_Interp* interp, std::string const& files, bool gui,
+                                    std::vector<IPMAN_IP_REGEN_RESULT> results) {
     // Without a project there is no revision to record the run for.
     if (no_project(interp)) {
         return IPMAN_COMMAND_FAILED;
     }
     std::vector<std::string> pieces;
-    if (files.empty() || !IPMAN_UTILS::split_string(files, ";", pieces) || pieces.empty()) {
+    if ((files.empty() || !IPMAN_UTILS::split_string(files, ";", pieces) || pieces.empty()) &&
+        results.empty()) {
         return 0;
     }
     IPMAN_IP_INFO_MANAGER* inventory = IPMAN_IP_INFO_MANAGER::get_ip_info_manager();
     QCU_FACADE* facade = get_facade();
-    std::vector<IPMAN_IP_REGEN_RESULT> results;
     for (size_t i = 0; i < pieces.size(); ++i) {
         set_status_report(facade, static_cast<unsigned>(pieces.size()), static_cast<unsigned>(i));
         // Each upgrade may change the project's settings: the inventory is read afresh.
