@@ -370,6 +370,25 @@ std::string write_ip_project(BENCH_TEMP_DIR const& dir, int components) {
     return folder;
 }
 
+// Opens the IP project from its own folder, as the host does (the upgrade's
+// report is written there); the folder the program started in is restored.
+class IP_PROJECT_OPEN {
+public:
+    explicit IP_PROJECT_OPEN(std::string const& folder)
+        : m_started_in(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+        m_open = open_project(folder);
+    }
+    ~IP_PROJECT_OPEN() { std::filesystem::current_path(m_started_in); }
+    IP_PROJECT_OPEN(IP_PROJECT_OPEN const&) = delete;
+    IP_PROJECT_OPEN& operator=(IP_PROJECT_OPEN const&) = delete;
+    bool open() const { return m_open; }
+
+private:
+    std::filesystem::path m_started_in;
+    bool m_open = false;
+};
+
 // Lets the dialog's delayed layouts and paints happen.
 void settle() {
     for (int round = 0; round < 5; ++round) {
@@ -385,7 +404,8 @@ QStandardItemModel* ip_model(MDB_IP_REGEN_DLG& dialog) {
 // Opened, shown and closed (its question answered Yes).
 double ip_upgrade_dialog_open(BENCH_TEMP_DIR const& dir, int components) {
     std::string folder = write_ip_project(dir, components);
-    if (!open_project(folder)) {
+    IP_PROJECT_OPEN project(folder);
+    if (!project.open()) {
         return -1;
     }
     BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
@@ -409,7 +429,8 @@ double ip_upgrade_dialog_open(BENCH_TEMP_DIR const& dir, int components) {
 // by the wizard, its row showing it.
 double ip_upgrade_dialog_upgrade(BENCH_TEMP_DIR const& dir, int components) {
     std::string folder = write_ip_project(dir, components);
-    if (!open_project(folder)) {
+    IP_PROJECT_OPEN project(folder);
+    if (!project.open()) {
         return -1;
     }
     double seconds = -1;
