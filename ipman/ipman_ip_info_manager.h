@@ -11,6 +11,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ACF_ASSIGNMENT;
@@ -71,6 +72,10 @@ public:
     bool get_ipcore_info_from_tip_acf_manager(std::string const& tip_file,
                                               std::string const& entity,
                                               ACF_VARIABLE_TYPE_ENUM type, std::string& value);
+    // The same for every component at once, by IP file and entity, in one
+    // walk of the settings.
+    using IPCORE_VALUES = std::map<std::pair<std::string, std::string>, std::string>;
+    IPCORE_VALUES get_ipcore_infos_from_tip_acf_manager(ACF_VARIABLE_TYPE_ENUM type);
     // The active revision's global assignments of a file category, fetched
     // under a read lock taken here when none is held. The pointers stay valid
     // until a later lock re-reads the settings.

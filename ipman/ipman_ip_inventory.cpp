@@ -264,18 +264,29 @@ bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_acf_manager(std::string con
                                                                  std::string const& entity,
                                                                  ACF_VARIABLE_TYPE_ENUM type,
                                                                  std::string& value) {
+    IPCORE_VALUES values = get_ipcore_infos_from_tip_acf_manager(type);
+    auto found = values.find({tip_file, entity});
+    if (found == values.end()) {
+        return false;
+    }
+    value = found->second;
+    return true;
+}
+
+IPMAN_IP_INFO_MANAGER::IPCORE_VALUES
+IPMAN_IP_INFO_MANAGER::get_ipcore_infos_from_tip_acf_manager(ACF_VARIABLE_TYPE_ENUM type) {
+    IPCORE_VALUES values;
     for (ACF_ASSIGNMENT* asgn :
          get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
         char const* asgn_tip = asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP);
         // An assignment without an entity belongs to the component whose
-        // entity is empty, as the inventory records it.
-        if (asgn_tip != nullptr && tip_file == asgn_tip &&
-            entity == text_of(asgn->get_entity_name()) && asgn->get_type() == type) {
-            value = text_of(asgn->get_unmodified_value(false));
-            return true;
+        // entity is empty, as the inventory records it; the first one counts.
+        if (asgn_tip != nullptr && asgn->get_type() == type) {
+            values.emplace(std::make_pair(std::string(asgn_tip), text_of(asgn->get_entity_name())),
+                           text_of(asgn->get_unmodified_value(false)));
         }
     }
-    return false;
+    return values;
 }
 
 std::vector<std::string> IPMAN_IP_INFO_MANAGER::get_tip_files_from_opened_project() {

@@ -6,6 +6,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/wizman/wizman_files.h"
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -146,6 +147,9 @@ public:
     // (see IPMAN_REPORT_WRITER::get_ip_info_from_report); a default record
     // without such a report.
     IPMAN_IP_INFO get_ip_info_from_report(std::string file) const;
+    // The same for each of `files`, read in one walk of the report.
+    std::map<std::string, IPMAN_IP_INFO>
+    get_ip_infos_from_report(std::vector<std::string> const& files) const;
 
     // Whether the IP wizard generated the file.
     bool is_vestawizard_file(FIO_PATH const& path) const;

@@ -9,10 +9,13 @@
 #include "ipman/ipman_tcl_args_auto.h"
 #include "ipman/ipman_utils.h"
 #include "mem_manager.h"
+#include "suite/flow/flow.h"
 #include "suite/messages/msg.h"
 #include "suite/reportdb/rdb.h"
 #include "suite/tclglue/atcl.h"
 #include "suite/wizman/wizman_files.h"
+
+#include <unordered_map>
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
@@ -196,16 +199,29 @@ int regenerate_ip_with_files_option(Tcl_Interp* interp, std::string const& files
         return 0;
     }
     IPMAN_IP_INFO_MANAGER* inventory = IPMAN_IP_INFO_MANAGER::get_ip_info_manager();
+    // An upgrade changes the settings of its own component only: the inventory
+    // read once before the run describes every other file of the list.
+    std::vector<IPMAN_IP_INFO> all;
+    std::vector<IPMAN_IP_INFO> required;
+    load_ip_cores_list(all, required);
+    std::unordered_map<std::string, IPMAN_IP_INFO const*> by_file;
+    for (IPMAN_IP_INFO const& record : all) {
+        if (!record.var_file.empty()) {
+            by_file.emplace(record.var_file, &record);
+        }
+    }
     QCU_FACADE* facade = get_facade();
     for (size_t i = 0; i < pieces.size(); ++i) {
+        // A stop asked for by the flow's progress comes between components.
+        if (!flow_report_progress(i, pieces.size(), pieces[i])) {
+            break;
+        }
         set_status_report(facade, static_cast<unsigned>(pieces.size()), static_cast<unsigned>(i));
-        // Each upgrade may change the project's settings: the inventory is read afresh.
-        std::vector<IPMAN_IP_INFO> all;
-        std::vector<IPMAN_IP_INFO> required;
-        load_ip_cores_list(all, required);
+        auto known = by_file.find(pieces[i]);
         IPMAN_IP_INFO info;
-        if (!inventory->get_ip_info_by_filename(pieces[i], info)) {
-            info = IPMAN_IP_INFO();
+        if (known != by_file.end()) {
+            info = *known->second;
+        } else {
             info.var_file = pieces[i];
             inventory->extract_ip_name_and_version_from_file(pieces[i], info.tool_name,
                                                              info.tool_version);
