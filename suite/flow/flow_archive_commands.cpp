@@ -95,7 +95,9 @@ int Projectarchive_Init(Tcl_Interp* interp) {
 
 // Registers the commands with the Tcl glue when the library is loaded.
 struct FLOW_ARCHIVE_COMMANDS {
-    FLOW_ARCHIVE_COMMANDS() { atcl_register_startup_package("Projectarchive", Projectarchive_Init); }
+    FLOW_ARCHIVE_COMMANDS() {
+        atcl_register_startup_package("Projectarchive", Projectarchive_Init);
+    }
 };
 FLOW_ARCHIVE_COMMANDS const flow_archive_commands;
 

@@ -167,7 +167,7 @@ TEST(RevisionStoreRemove, RemovalsByKindTypeAndInstance) {
     manager.read_unlock();
 }
 
-TEST(RevisionStoreRemove, InstanceAssignmentsAreRemovedByTargetThenSource) {
+TEST(RevisionStoreRemove, InstanceAssignmentsAreRemovedByTargetAndSourceInThatOrder) {
     // Each case on the same three assignments; `left` says which of them stay.
     struct CASE {
         char const* to;
@@ -175,15 +175,16 @@ TEST(RevisionStoreRemove, InstanceAssignmentsAreRemovedByTargetThenSource) {
         int removed;
         char const* left; // of "s>t", "t>s" and "u>t" (source>target), in that order
     } const cases[] = {
-        {"t", nullptr, 2, "t>s"},       {nullptr, "t", 1, "s>t u>t"}, {"t", "s", 1, "t>s u>t"},
-        {"s", "", 1, "s>t u>t"},        {"s", "t", 1, "s>t u>t"},     {"s", "s", 0, "s>t t>s u>t"},
+        {"t", nullptr, 2, "t>s"},        {nullptr, "t", 1, "s>t u>t"}, {"t", "s", 1, "t>s u>t"},
+        {"s", "", 1, "s>t u>t"},         {"s", "t", 1, "s>t u>t"},     {"s", "s", 0, "s>t t>s u>t"},
         {"", nullptr, 0, "s>t t>s u>t"},
     };
     for (CASE const& c : cases) {
         SCOPED_TRACE(std::string(c.to ? c.to : "null") + ", " + (c.from ? c.from : "null"));
-        ACF_STORAGE_TEST_PROJECT project("set_instance_assignment -name MULTICYCLE 2 -from s -to t\n"
-                                         "set_instance_assignment -name MULTICYCLE 3 -from t -to s\n"
-                                         "set_instance_assignment -name MULTICYCLE 4 -from u -to t\n");
+        ACF_STORAGE_TEST_PROJECT project(
+            "set_instance_assignment -name MULTICYCLE 2 -from s -to t\n"
+            "set_instance_assignment -name MULTICYCLE 3 -from t -to s\n"
+            "set_instance_assignment -name MULTICYCLE 4 -from u -to t\n");
         ACF_REVISION_MANAGER& manager = project.manager();
         ASSERT_TRUE(manager.write_lock(true));
         EXPECT_EQ(manager.remove_instance_assignments(c.to, c.from), c.removed);
