@@ -179,12 +179,12 @@ TEST(RevisionStoreRemove, InstanceAssignmentsAreRemovedByTargetAndSourceInThatOr
         {"s", "", 1, "s>t u>t"},         {"s", "t", 1, "s>t u>t"},     {"s", "s", 0, "s>t t>s u>t"},
         {"", nullptr, 0, "s>t t>s u>t"},
     };
+    char const* const settings = "set_instance_assignment -name MULTICYCLE 2 -from s -to t\n"
+                                 "set_instance_assignment -name MULTICYCLE 3 -from t -to s\n"
+                                 "set_instance_assignment -name MULTICYCLE 4 -from u -to t\n";
     for (CASE const& c : cases) {
         SCOPED_TRACE(std::string(c.to ? c.to : "null") + ", " + (c.from ? c.from : "null"));
-        ACF_STORAGE_TEST_PROJECT project(
-            "set_instance_assignment -name MULTICYCLE 2 -from s -to t\n"
-            "set_instance_assignment -name MULTICYCLE 3 -from t -to s\n"
-            "set_instance_assignment -name MULTICYCLE 4 -from u -to t\n");
+        ACF_STORAGE_TEST_PROJECT project(settings);
         ACF_REVISION_MANAGER& manager = project.manager();
         ASSERT_TRUE(manager.write_lock(true));
         EXPECT_EQ(manager.remove_instance_assignments(c.to, c.from), c.removed);
