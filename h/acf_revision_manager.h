@@ -220,7 +220,9 @@ public:
     int remove_all_global_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type);
     int remove_all_instance_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type);
     int remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type);
-    int remove_instance_assignments(char const* from, char const* to);
+    // The instance assignments whose target is `to` and whose source is `from`,
+    // a null or empty text matching any (both empty: none).
+    int remove_instance_assignments(char const* to, char const* from);
     int remove_all_assignments_of_ase_category(ASE_CATEGORY_ENUM category);
 
     // The Tcl command that would set the described assignment in a settings

@@ -130,8 +130,8 @@ TEST(ArchiveFaults, AKilledRestoreIsFinishedByTheNextOne) {
             TEST_WORKSPACE logs;
             std::string const log = logs.path("kills.log");
             TEST_RUN_RESULT killed = [&] {
-                TEST_CHILD_ENVIRONMENT kill(std::vector<std::pair<char const*, std::string>>{{"FAULT_KILL", "1"}});
-                return run_with_fault(project, RESTORE, call, "restored_here", at, EIO, log);
+                ACF_FAULT_ARMED armed({call, "restored_here", at, log, EIO, true});
+                return project.run(RESTORE);
             }();
             if (!std::filesystem::exists(log)) {
                 EXPECT_EQ(killed.status, 0) << killed.output;

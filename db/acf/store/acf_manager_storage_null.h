@@ -63,7 +63,7 @@ public:
                                                 ASSIGNMENT_LIST* removed) override;
     void remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type, ASSIGNMENT_LIST* removed,
                                         bool global, bool instance) override;
-    void remove_instance_assignments(char const* from, char const* to,
+    void remove_instance_assignments(char const* to, char const* from,
                                      ASSIGNMENT_LIST* removed) override;
     void get_all_assignments(ASSIGNMENT_LIST* coll, bool include_removed, bool global,
                              bool instance, bool freeform) override;

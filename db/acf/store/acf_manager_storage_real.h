@@ -430,8 +430,6 @@ public:
     ACF_ASGN_STORAGE* get_asgn_storage() const { return m_asgn_storage; }
     ACF_ASSIGNMENT_FACTORY* get_assignment_factory() const { return m_factory; }
     ACF_REVISION_MANAGER* get_revision_manager() const { return m_acf_revision_manager; }
-    DEFAULT_TABLE& get_default_table() { return m_default_table; }
-    ASSIGNMENT_LIST& get_defaults_list() { return m_defaults; }
     std::vector<ACF_MGR_FILE_INFO*> const& get_file_collection() const { return m_files; }
     unsigned get_lock_count() const { return m_lock_count.load(); }
     bool get_write_header_comments() const { return test_mode(MODE_WRITE_HEADER); }

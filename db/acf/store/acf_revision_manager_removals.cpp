@@ -55,9 +55,9 @@ int ACF_REVISION_MANAGER::remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM 
     return count_and_record_removed(removed);
 }
 
-int ACF_REVISION_MANAGER::remove_instance_assignments(char const* from, char const* to) {
+int ACF_REVISION_MANAGER::remove_instance_assignments(char const* to, char const* from) {
     ASSIGNMENT_LIST removed;
-    m_storage->remove_instance_assignments(from, to, &removed);
+    m_storage->remove_instance_assignments(to, from, &removed);
     return count_and_record_removed(removed);
 }
 

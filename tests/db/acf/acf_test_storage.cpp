@@ -306,10 +306,10 @@ void ACF_TEST_STORAGE::remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM typ
     append(removed_answer, removed);
 }
 
-void ACF_TEST_STORAGE::remove_instance_assignments(char const* from, char const* to,
+void ACF_TEST_STORAGE::remove_instance_assignments(char const* to, char const* from,
                                                    ASSIGNMENT_LIST* removed) {
-    record(std::string("remove_instance_assignments(") + (from ? from : "null") + "," +
-           (to ? to : "null") + ")");
+    record(std::string("remove_instance_assignments(") + (to ? to : "null") + "," +
+           (from ? from : "null") + ")");
     append(removed_answer, removed);
 }
 
