@@ -46,13 +46,14 @@ bool remove_pins() {
     return MDB_RAS_ENGINE().remove_assignment_one_file_mode(selection.data(), true, true);
 }
 
+// The form checks the name as its OK does; the base is the one asked for.
 bool create(std::string const& name, std::string const& base) {
     MDB_NEW_REVISIONS_DLG form(base, nullptr);
     form.findChild<QLineEdit*>("lineEdit")->setText(QString::fromLocal8Bit(name.c_str()));
     form.accept();
     return form.result() == QDialog::Accepted &&
-           mdb_create_revision({form.new_revision_name(), form.base_revision(),
-                                form.description(), false}) == ACF_REVISION_MANAGER::SUCCESS;
+           mdb_create_revision({name, base, form.description(), false}) ==
+               ACF_REVISION_MANAGER::SUCCESS;
 }
 
 } // namespace
