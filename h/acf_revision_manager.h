@@ -118,6 +118,11 @@ public:
     // changed list; commits when configured to; then releases the write lock.
     // Does nothing unless the write lock is held.
     void write_unlock(bool notify);
+    // Under the write lock, drops the changes made and not committed: a change
+    // of several assignments that failed partway is not written by a later
+    // commit, the one at the unlock included, and the revision is read again
+    // from its file at the next lock.
+    void drop_uncommitted_changes();
     bool is_read_locked() const;
     bool is_write_locked() const;
     // Re-reads changed files through the store; true when it re-read.

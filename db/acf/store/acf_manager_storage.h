@@ -184,6 +184,10 @@ public:
     virtual void set_write_header_comments(bool write) = 0;
     virtual void set_add_messages_to_post_list(bool collect) = 0;
     virtual void clear_is_modified() = 0;
+    // Drops the changes not committed yet, as after a failed commit: no
+    // later commit under this lock writes them, and the settings file is read
+    // afresh at the next lock.
+    virtual void drop_unwritten_changes() = 0;
     virtual bool get_need_to_reopen_revision() const = 0;
     virtual void set_need_to_reopen_revision(bool reopen) = 0;
     // The file-category search filter itself, without the lock test.

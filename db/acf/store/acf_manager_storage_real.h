@@ -296,6 +296,9 @@ public:
         set_state(STATE_COLLECT_MESSAGES, collect);
     }
     void clear_is_modified() override { set_state(STATE_MODIFIED, false); }
+    // Also what a failed commit does: no later commit writes what was
+    // reported as not written.
+    void drop_unwritten_changes() override;
     bool get_need_to_reopen_revision() const override { return test_state(STATE_NEED_REOPEN); }
     void set_need_to_reopen_revision(bool reopen) override { set_state(STATE_NEED_REOPEN, reopen); }
     ACF_FILE_CATEGORY_ENUM get_file_category_enum() const override {
@@ -368,7 +371,8 @@ public:
 
     // --- Sourcing Tcl scripts ----------------------------------------------------
     // Sources a script into the shared interpreter with its assignments held as
-    // transient; true when it ran without error.
+    // transient; true when it ran without error. One that exists but cannot be
+    // read is counted in m_unreadable_scripts.
     bool evaluate_tcl_script(char const* file, ACF_MGR_TCL_MODE mode);
     void setup_tsf_mode(Tcl_Interp* interp, std::string const& mode_word, std::string const& path,
                         std::string const& directory);
@@ -394,10 +398,6 @@ public:
     bool write_assignments_to_files(bool write_notes, bool flush);
     // The commit of write_files_to_disk once it knows there are changes to write.
     bool write_changed_files(bool write_notes, bool flush);
-    // After a failed commit: the changes it could not write are dropped, so
-    // that no later commit writes what was reported as not written, and the
-    // settings file is read afresh at the next lock.
-    void drop_unwritten_changes();
     // A settings file that could not be written: status 5 and the message
     // naming it with the reason (when the lock posts messages). False.
     bool report_unwritten_file(std::string const& reason);
@@ -579,6 +579,9 @@ private:
     STRING_LIST m_script_directories;
     STRING_LIST m_script_modes;
     std::map<std::string, bool> m_running_scripts;
+    // How many scripts named by the settings existed but could not be read:
+    // a read of the settings during which this grows fails.
+    size_t m_unreadable_scripts = 0;
 };
 
 // Sources-of-scripts helpers shared with the suite.

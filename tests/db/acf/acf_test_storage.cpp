@@ -535,6 +535,10 @@ void ACF_TEST_STORAGE::clear_is_modified() {
     modified = false;
 }
 
+void ACF_TEST_STORAGE::drop_unwritten_changes() {
+    record("drop_unwritten_changes()");
+}
+
 bool ACF_TEST_STORAGE::get_need_to_reopen_revision() const {
     return need_to_reopen;
 }

@@ -174,6 +174,7 @@ public:
     void set_write_header_comments(bool write) override;
     void set_add_messages_to_post_list(bool collect) override;
     void clear_is_modified() override;
+    void drop_unwritten_changes() override;
     bool get_need_to_reopen_revision() const override;
     void set_need_to_reopen_revision(bool reopen) override;
     ACF_FILE_CATEGORY_ENUM get_file_category_enum() const override;
