@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -181,6 +182,41 @@ TEST(SuiteArchive, WriterArchivesContentAndNeverItself) {
     EXPECT_FALSE(afm_write_archive(archive, dir, {"chip.tpf", "missing.v"}, "", &error));
     EXPECT_NE(error.find("missing.v"), std::string::npos) << error;
     EXPECT_EQ(test_read_file(archive), before);
+}
+
+// An archive that an older version set aside before it was killed comes back
+// under its name when no archive is there: a failing archive then leaves it,
+// a succeeding one replaces it. With an archive there, it is left alone.
+TEST(SuiteArchive, AnArchiveSetAsideByADeadRunComesBackWhenNoneIsThere) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    std::string const archive = dir + "/p.tsa";
+    std::vector<std::string> const failing = {"chip.tpf", "missing.v"};
+    std::string error;
+
+    test_write_file(dir + "/.p.aside.Older1", "older archive");
+    test_write_file(dir + "/.p.aside.Latest", "latest archive");
+    test_write_file(dir + "/.q.aside.Other1", "another archive's");
+    struct timespec const older[2] = {{1000000, 0}, {1000000, 0}};
+    utimensat(AT_FDCWD, (dir + "/.p.aside.Older1").c_str(), older, 0);
+    EXPECT_FALSE(afm_write_archive(archive, dir, failing, "", &error));
+    EXPECT_EQ(test_read_file(archive), "latest archive");
+    EXPECT_FALSE(fs::exists(dir + "/.p.aside.Latest"));
+    EXPECT_EQ(test_read_file(dir + "/.p.aside.Older1"), "older archive");
+    EXPECT_EQ(test_read_file(dir + "/.q.aside.Other1"), "another archive's");
+
+    // The archive there now: the older file stays aside.
+    ASSERT_TRUE(afm_write_archive(archive, dir, {"chip.tpf"}, "", &error)) << error;
+    EXPECT_EQ(afm_archive_entries(archive), std::vector<std::string>{"chip.tpf"});
+    EXPECT_EQ(test_read_file(dir + "/.p.aside.Older1"), "older archive");
+
+    // Missing again: the older one comes back and the new archive replaces it.
+    fs::remove(archive);
+    ASSERT_TRUE(afm_write_archive(archive, dir, {"chip.tpf"}, "", &error)) << error;
+    EXPECT_EQ(afm_archive_entries(archive), std::vector<std::string>{"chip.tpf"});
+    EXPECT_FALSE(fs::exists(dir + "/.p.aside.Older1"));
+    EXPECT_EQ(test_read_file(dir + "/.q.aside.Other1"), "another archive's");
 }
 
 TEST(SuiteArchive, PasswordEncryptsEveryEntry) {

@@ -8,13 +8,16 @@
 // Actions: "open" (opens and closes the project), "import <file>" (Import
 // Assignments, with the backup it makes by default), "remove-pins" (Remove Assignments of the
 // pin category with instances), "create <name> <base>" (Create Revision, the
-// name checked by its form first),
-// "delete <name>" (Delete Revision). The project is opened before the fault
+// name checked by its form first), "delete <name>" (Delete Revision),
+// "copy <destination> <new name> [overwrite]" (Copy Project by the engine the
+// dialog runs, the current project left open; "overwrite" as when the user
+// agreed to copy over a project there). The project is opened before the fault
 // is armed: FAULT_ARM_CALL becomes the library's FAULT_CALL only then. Exit
 // status: 0 when the action was done, 1 when it reported a failure, 2 when
 // the project did not open.
 #include "acf_manager.h"
 #include "suite/general/gen.h"
+#include "sys/mdb/mdb_copy_project.h"
 #include "sys/mdb/mdb_import_assignment_dlg.h"
 #include "sys/mdb/mdb_ras_engine.h"
 #include "sys/mdb/mdb_revisions_engine.h"
@@ -89,6 +92,9 @@ int main(int argc, char** argv) {
         done = create(args[3], args[4]);
     } else if (action == "delete" && args.size() == 4) {
         done = mdb_delete_revision(args[3]) == ACF_REVISION_MANAGER::SUCCESS;
+    } else if (action == "copy" && (args.size() == 5 || args.size() == 6)) {
+        done =
+            mdb_copy_project({args[3], args[4], false, args.size() == 6 && args[5] == "overwrite"});
     } else if (action != "open") {
         std::fprintf(stderr, "mdb_commit_driver: unknown action %s\n", action.c_str());
         return 2;
