@@ -361,7 +361,7 @@ int main(int argc, char** argv) {
          [&](int n) { return revisions_dialog(dir, n); }},
         {"groups-dialog", lines, [&](int n) { return groups_dialog(dir, n); }},
         {"groups-delete-all",
-         {300, 1000, 3000, 10000},
+         {300, 1000, 3000, 10000, 30000},
          [&](int n) { return groups_delete_all(dir, n); }},
         {"import-replace-entity", lines, [&](int n) { return import_esf(dir, n, true); }},
         {"import-into-pins", lines, [&](int n) { return import_esf(dir, n, false); }},

@@ -156,12 +156,16 @@ MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> c
         acf_mgr->write_unlock(false);
         return MDB_TIME_GROUPS_ILLEGAL;
     }
+    // Removed together: one removal per assignment walked every assignment
+    // of its kind, which made OK after deleting many groups quadratic.
+    std::vector<ACF_MGR_INPUT_PARAMETERS> removals;
     for_each_assignment(removed, [&](std::string const& group, ACF_VARIABLE_TYPE_ENUM variable,
                                      std::string const& value) {
         fill_query(&query, group, variable, value);
-        acf_mgr->remove_global_assignment(&query);
+        removals.push_back(query);
         return true;
     });
+    acf_mgr->remove_global_assignments(removals);
     for_each_assignment(added, [&](std::string const& group, ACF_VARIABLE_TYPE_ENUM variable,
                                    std::string const& value) {
         fill_query(&query, group, variable, value);
