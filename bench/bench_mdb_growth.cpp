@@ -18,6 +18,8 @@
 // - import-replace-entity: the import of an older settings file (.esf) of N / 4
 //   pins of one entity, whose assignments it replaces, into a revision of N
 //   pins, 1,000 to 30,000;
+// - import-into-pins: the same import added to what the revision of N pins
+//   holds (nothing replaced), 1,000 to 30,000;
 // - ip-upgrade-dialog-open: the IP upgrade dialog opened, shown until its rows
 //   are laid out, and closed on a revision of N IP components that all need an
 //   upgrade (one in ten a Plexa system, with its long description), 100 to
@@ -300,9 +302,9 @@ double groups_delete_all(BENCH_TEMP_DIR const& dir, int groups) {
 }
 
 // The import of board.esf (pins of entity "board", a quarter as many as the
-// revision holds, which replace the entity's current ones) into a revision of
-// `pins` pins, half of them of that entity.
-double import_replace_entity(BENCH_TEMP_DIR const& dir, int pins) {
+// revision holds, which with `replace` replace the entity's current ones, else
+// join them) into a revision of `pins` pins, half of them of that entity.
+double import_esf(BENCH_TEMP_DIR const& dir, int pins, bool replace) {
     std::string folder = write_project(dir, "import", {"a"});
     std::string text = settings_head;
     for (int i = 0; i < pins; ++i) {
@@ -322,15 +324,15 @@ double import_replace_entity(BENCH_TEMP_DIR const& dir, int pins) {
     }
     BFU_IMPORT_EXPORT importer("a");
     importer.m_import_instance = true;
-    importer.m_replace_entity = true;
+    importer.m_replace_entity = replace;
     importer.m_source_file = folder + "board.esf";
     importer.m_has_source_file = true;
     BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
     bool imported = importer.import({});
     double seconds = bench_seconds_since(start);
-    // The entity's pins are the imported ones; the others stay.
+    // The entity's pins are the imported ones (with `replace`); the others stay.
     std::string const after = read_text(folder + "a.tsf");
-    if (!imported || after.find("PIN_0 ") != std::string::npos ||
+    if (!imported || (after.find("PIN_0 ") != std::string::npos) == replace ||
         after.find("PIN_1 -to pin_1\n") == std::string::npos ||
         after.find("PIN_N" + std::to_string(pins / 4 - 1) + " ") == std::string::npos) {
         seconds = -1;
@@ -490,9 +492,10 @@ int main(int argc, char** argv) {
          [&](int n) { return revisions_dialog(dir, n); }},
         {"groups-dialog", lines, [&](int n) { return groups_dialog(dir, n); }},
         {"groups-delete-all",
-         {300, 1000, 3000, 10000},
+         {300, 1000, 3000, 10000, 30000},
          [&](int n) { return groups_delete_all(dir, n); }},
-        {"import-replace-entity", lines, [&](int n) { return import_replace_entity(dir, n); }},
+        {"import-replace-entity", lines, [&](int n) { return import_esf(dir, n, true); }},
+        {"import-into-pins", lines, [&](int n) { return import_esf(dir, n, false); }},
         {"ip-upgrade-dialog-open",
          {100, 200, 500, 1000},
          [&](int n) { return ip_upgrade_dialog_open(dir, n); }},

@@ -219,6 +219,9 @@ public:
     // Removals; callers hold the write lock. Bulk removals return how many
     // assignments they removed; every removed one joins the changed list.
     bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
+    // What remove_global_assignment of each query in turn removes, with the
+    // revision walked once per variable rather than once per query.
+    bool remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries);
     bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
     bool remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
     bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);

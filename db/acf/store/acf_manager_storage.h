@@ -94,6 +94,9 @@ public:
                                              std::vector<std::string> const& section_ids,
                                              std::vector<ASSIGNMENT_LIST>* colls) = 0;
     virtual bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;
+    // What remove_global_assignment of each query in turn removes, with the
+    // revision walked once per variable rather than once per query.
+    virtual bool remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) = 0;
     virtual bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;
     virtual bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;
     // Without type and name: freeform, then global, then instance removal until

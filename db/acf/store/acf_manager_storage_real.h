@@ -219,6 +219,7 @@ public:
                                      std::vector<std::string> const& section_ids,
                                      std::vector<ASSIGNMENT_LIST>* colls) override;
     bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    bool remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) override;
     bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
     bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
     bool remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;

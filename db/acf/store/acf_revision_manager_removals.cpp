@@ -11,6 +11,11 @@ bool ACF_REVISION_MANAGER::remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* in
     return m_storage->remove_global_assignment(input_parameters);
 }
 
+bool ACF_REVISION_MANAGER::remove_global_assignments(
+    std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) {
+    return m_storage->remove_global_assignments(queries);
+}
+
 bool ACF_REVISION_MANAGER::remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) {
     return m_storage->remove_instance_assignment(input_parameters);
 }

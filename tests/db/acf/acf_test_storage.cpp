@@ -271,6 +271,14 @@ bool ACF_TEST_STORAGE::remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_
     return remove_answer;
 }
 
+bool ACF_TEST_STORAGE::remove_global_assignments(
+    std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) {
+    for (ACF_MGR_INPUT_PARAMETERS query : queries) {
+        record_query("remove_global_assignments()", &query);
+    }
+    return remove_answer && !queries.empty();
+}
+
 bool ACF_TEST_STORAGE::remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) {
     record_query("remove_instance_assignment()", input_parameters);
     return remove_answer;
