@@ -341,7 +341,8 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
     if (!FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(target), zip_file, &reason, &done)) {
         *error = done.replaced ? "File " + target +
                                      " was written, but its folder could not be flushed to the "
-                                     "disk: " + reason
+                                     "disk: " +
+                                     reason
                                : "Can't write file " + target + ": " + reason;
         return false;
     }

@@ -358,7 +358,8 @@ TEST_F(IpmanTcl, AVariationFileThatCannotBeReadFailsTheRun) {
          "Permission denied"},
         {"a failing disk", 0644,
          std::string(STRACE_PATH) + " -f -qq -o /dev/null -P " +
-             thr_process_quote_argument(file(FIR)) + " -e trace=openat -e inject=openat:error=EIO " +
+             thr_process_quote_argument(file(FIR)) +
+             " -e trace=openat -e inject=openat:error=EIO " +
              thr_process_quote_argument(REGENTOOL_PATH),
          "Input/output error"},
     };

@@ -44,8 +44,8 @@ TEST(ScriptFileFaults, AFileTheSettingsNameThatCannotBeReadFailsTheOpenNamingIt)
         }
         TEST_RUN_RESULT result =
             project.run("project_open proj\nputs opened\nproject_close\n", "open.tcl");
-        EXPECT_NE(result.output.find("Warning (125001): Can't open file " +
-                                     project.file(c.file) + "\n    Info (125063): " + c.reason),
+        EXPECT_NE(result.output.find("Warning (125001): Can't open file " + project.file(c.file) +
+                                     "\n    Info (125063): " + c.reason),
                   std::string::npos)
             << result.output;
         EXPECT_EQ(result.output.find("not found"), std::string::npos) << result.output;
