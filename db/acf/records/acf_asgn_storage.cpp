@@ -630,6 +630,13 @@ void ACF_ASGN_STORAGE::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_paramet
         }
         return true;
     });
+    remove_matches(matches, coll);
+}
+
+// Removes each of `matches` not removed meanwhile (removing an IP file
+// removes the files it brought), noting it in `coll`.
+void ACF_ASGN_STORAGE::remove_matches(std::vector<ACF_ASSIGNMENT*> const& matches,
+                                      ACF_ASSIGNMENT_LIST* coll) {
     for (ACF_ASSIGNMENT* asgn : matches) {
         if (!asgn->is_removed()) {
             coll->push_back(asgn);
@@ -638,9 +645,9 @@ void ACF_ASGN_STORAGE::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_paramet
     }
 }
 
-void ACF_ASGN_STORAGE::remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries,
-                                                 ACF_ASGN_SEARCH_FILTER const& filter,
-                                                 ACF_ASSIGNMENT_LIST* coll) {
+void ACF_ASGN_STORAGE::remove_global_assignments(
+    std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries, ACF_ASGN_SEARCH_FILTER const& filter,
+    ACF_ASSIGNMENT_LIST* coll) {
     if (!ACF_REQUIRE(coll != NULL) || !have_manager_storage() || queries.empty()) {
         return;
     }
@@ -692,12 +699,7 @@ void ACF_ASGN_STORAGE::remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAM
         }
         return true;
     });
-    for (ACF_ASSIGNMENT* asgn : matches) {
-        if (!asgn->is_removed()) {
-            coll->push_back(asgn);
-            remove_one(asgn);
-        }
-    }
+    remove_matches(matches, coll);
 }
 
 void ACF_ASGN_STORAGE::remove_assignment_from_maps(ACF_ASSIGNMENT* asgn, bool cascade) {

@@ -167,8 +167,7 @@ public:
     // variable's assignments walked once, each query found by its section
     // identifier and value, so that many queries cost one walk.
     void remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries,
-                                   ACF_ASGN_SEARCH_FILTER const& filter,
-                                   ACF_ASSIGNMENT_LIST* coll);
+                                   ACF_ASGN_SEARCH_FILTER const& filter, ACF_ASSIGNMENT_LIST* coll);
     void remove_assignment_or_set_to_default(ACF_ASSIGNMENT* asgn);
     // Entity-name counts and, with cascade, the assignments an IP file brought.
     void remove_assignment_from_maps(ACF_ASSIGNMENT* asgn, bool cascade);
@@ -463,6 +462,7 @@ private:
     void count_entity_name(ACF_ASSIGNMENT* asgn, std::string const& entity_name);
     // The three steps of a removal of one live assignment.
     void remove_one(ACF_ASSIGNMENT* asgn);
+    void remove_matches(std::vector<ACF_ASSIGNMENT*> const& matches, ACF_ASSIGNMENT_LIST* coll);
     // Each live assignment of the range that select admits is listed (when
     // coll is not null) and removed.
     template <class SELECT>
