@@ -120,8 +120,9 @@ public:
     void write_unlock(bool notify);
     // Under the write lock, drops the changes made and not committed: a change
     // of several assignments that failed partway is not written by a later
-    // commit, the one at the unlock included, and the revision is read again
-    // from its file at the next lock.
+    // commit, the one at the unlock included; the family and device are put
+    // back as the write lock found them, and the revision is read again from
+    // its file at the next lock.
     void drop_uncommitted_changes();
     bool is_read_locked() const;
     bool is_write_locked() const;

@@ -231,7 +231,7 @@ TEST_F(AsgnImport, FailedImportsLeaveTheSettingsFileByteIdentical) {
 // check (here the family set first makes the last value illegal), imports
 // nothing: what was set before it is dropped, neither written by the commit
 // that the graphical host makes at the unlock nor by a later one, and the
-// revision holds what its file holds.
+// revision holds what its file holds, its family and device included.
 TEST_F(AsgnImport, AFailurePartwayThroughTheSetsImportsNothing) {
     TEST_ENVIRONMENT commit_at_unlock("acf_commit_in_write_unlock", "on");
     ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
@@ -239,6 +239,8 @@ TEST_F(AsgnImport, AFailurePartwayThroughTheSetsImportsNothing) {
     ASSERT_TRUE(manager->write_lock(true));
     manager->write_unlock(true);
     std::string const before = test_read_file(file("imp.tsf"));
+    DEV_FAMILY_ENUM const family = manager->get_project_family_enum();
+    DEV_PART_ENUM const part = manager->get_project_part_enum();
     auto item = [](ACF_VARIABLE_TYPE_ENUM type, char const* name, char const* value) {
         BFU_IMPORT_ITEM made;
         made.type = type;
@@ -261,14 +263,26 @@ TEST_F(AsgnImport, AFailurePartwayThroughTheSetsImportsNothing) {
     EXPECT_TRUE(logged(331002, "other.tsf"));
     EXPECT_FALSE(logged(331001, ""));
     EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+    EXPECT_EQ(manager->get_project_family_enum(), family);
+    EXPECT_EQ(manager->get_project_part_enum(), part);
 
+    msg_log_clear();
     ASSERT_TRUE(manager->write_lock(true));
     EXPECT_TRUE(manager->commit_files_to_disk(true, true));
-    ACF_MGR_INPUT_PARAMETERS first;
-    first.set_variable_type(ACF_VARIABLE_TYPE_SMART_RECOMPILE);
-    EXPECT_EQ(manager->get_global_assignment(&first), nullptr);
+    ACF_MGR_INPUT_PARAMETERS query;
+    query.set_variable_type(ACF_VARIABLE_TYPE_SMART_RECOMPILE);
+    EXPECT_EQ(manager->get_global_assignment(&query), nullptr);
+    query.set_variable_type(ACF_VARIABLE_TYPE_FAMILY);
+    EXPECT_STREQ(manager->get_global_assignment(&query), "Vorelon II");
+    EXPECT_EQ(manager->get_project_family_enum(), family);
+    EXPECT_EQ(manager->get_project_part_enum(), part);
     manager->write_unlock(true);
     EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+    // The file read again meets no conflict of its device with its family.
+    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+        EXPECT_NE(entry.severity, 'E') << entry.text;
+        EXPECT_NE(entry.severity, 'W') << entry.text;
+    }
 }
 
 // A source that cannot be read as a file is refused on every road with an

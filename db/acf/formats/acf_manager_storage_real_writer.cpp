@@ -275,6 +275,9 @@ void ACF_MANAGER_STORAGE_REAL::drop_unwritten_changes() {
     }
     set_state(STATE_COMMIT_FAILED, true);
     set_force_write(false);
+    m_project_family = m_device_at_write_lock.family;
+    m_family_is_explicit = m_device_at_write_lock.family_is_explicit;
+    m_project_part = m_device_at_write_lock.part;
     m_asgn_storage->clear_changed_status_of_all_assignments();
     clear_changed_list();
     // The files count as unread: the next lock reads them again, and what is

@@ -170,6 +170,7 @@ bool ACF_MANAGER_STORAGE_REAL::write_lock(bool post_messages) {
     if (ACF_REQUIRE(m_acf_revision_manager != NULL)) {
         m_acf_revision_manager->synchronize();
     }
+    m_device_at_write_lock = {m_project_family, m_family_is_explicit, m_project_part};
     return true;
 }
 

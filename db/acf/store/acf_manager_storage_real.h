@@ -529,6 +529,14 @@ private:
     // Set while the family was set explicitly (not from the defaults).
     bool m_family_is_explicit = false;
     DEV_PART_ENUM m_project_part = DEV_PART_GENERIC;
+    // The three above as the write lock found them: changes dropped under the
+    // lock put them back, since reading the file again does not.
+    struct DEVICE_CHOICE {
+        DEV_FAMILY_ENUM family;
+        bool family_is_explicit;
+        DEV_PART_ENUM part;
+    };
+    DEVICE_CHOICE m_device_at_write_lock{DEV_FAMILY_GENERIC, false, DEV_PART_GENERIC};
     std::atomic<int> m_last_error_status{0};
 
     std::string m_project_path; // with a trailing "/"
