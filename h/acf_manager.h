@@ -118,8 +118,13 @@ public:
     // False when the file could not be written (the old one stays whole).
     bool write_tpf_file(char const* prj_path, STRING_LIST const* revisions);
     static bool create_tpf_file_for_revision(char const* project_file, char const* revision);
-    void get_list_of_revisions_for_project(char const* project_path, STRING_LIST* list) const;
-    void get_list_of_revisions_for_project(STRING_LIST* list) const;
+    // Appends the revisions the project file lists. False when the file is
+    // missing or cannot be read (`error`, may be null, says why): then nothing
+    // is added.
+    bool get_list_of_revisions_for_project(char const* project_path, STRING_LIST* list,
+                                           std::string* error = nullptr) const;
+    // The same for the open project's file; false when no project is open.
+    bool get_list_of_revisions_for_project(STRING_LIST* list, std::string* error = nullptr) const;
     bool is_revision_listed_in_project(char const* prj_path, char const* revision_name) const;
     bool is_revision_included_in_project(char const* revision) const;
     bool move_revision_to_top_of_project_file_list(char const* prj_path, char const* revision_name);

@@ -1,5 +1,6 @@
 #include "sys/mdb/mdb_assignment_groups_dlg.h"
 
+#include "acf_manager.h"
 #include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_assignment_groups_add_member_dlg.h"
 #include "sys/mdb/mdb_assignment_groups_create_dlg.h"
@@ -220,6 +221,11 @@ void MDB_TIME_GROUPS_DLG::on_ok() {
         break;
     case MDB_TIME_GROUPS_LOCKED:
         show_notice(MSG_MDB::O::ACF_ERROR());
+        break;
+    case MDB_TIME_GROUPS_NOT_WRITTEN:
+        // The edits stay in the dialog: OK can try again, Cancel drops them.
+        show_notice(MSG_MDB::O::ASSIGNMENT_GROUPS_NOT_WRITTEN(
+            ACF_MANAGER::get_acf_manager()->get_active_revision_path()));
         break;
     case MDB_TIME_GROUPS_ILLEGAL: {
         auto* message = new MSG_O;

@@ -176,6 +176,11 @@ MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> c
         acf_mgr->remove_instance_assignments(name.c_str(), nullptr);
         acf_mgr->remove_instance_assignments(nullptr, name.c_str());
     }
+    if (!acf_mgr->commit_files_to_disk(true, true)) {
+        acf_mgr->drop_uncommitted_changes();
+        acf_mgr->write_unlock(false);
+        return MDB_TIME_GROUPS_NOT_WRITTEN;
+    }
     acf_mgr->write_unlock(true);
     return MDB_TIME_GROUPS_WRITTEN;
 }

@@ -26,6 +26,7 @@ enum MDB_TIME_GROUPS_WRITE_RESULT {
     MDB_TIME_GROUPS_CHANGED_OUTSIDE = 1, // no longer as `loaded`: nothing written
     MDB_TIME_GROUPS_LOCKED = 2,          // the write lock was refused: nothing written
     MDB_TIME_GROUPS_ILLEGAL = 3,         // a member or exception is refused: nothing written
+    MDB_TIME_GROUPS_NOT_WRITTEN = 4,     // the commit failed (reported): nothing written
 };
 
 // Makes the group assignments those of `groups`, and removes the instance
@@ -37,7 +38,9 @@ enum MDB_TIME_GROUPS_WRITE_RESULT {
 // another program or a hand edit changed on disk, so that such a change,
 // however soon after the reading, is kept and reported rather than
 // overwritten. Every member and exception is checked before anything is
-// removed; the first refused one is described in `illegal`.
+// removed; the first refused one is described in `illegal`. The change is
+// committed before the lock is released; a commit that fails drops it, so
+// that memory holds what the file holds.
 MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> const& loaded,
                                                    std::vector<MDB_TIME_GROUP> const& groups,
                                                    std::vector<std::string> const& deleted,

@@ -373,7 +373,7 @@ void MDB_REVISIONS_DLG::create_new_rev_clicked(QModelIndex const& index) {
 void MDB_REVISIONS_DLG::create_button_clicked() {
     back_to_table();
     MDB_NEW_REVISIONS_DLG dialog(m_current_revision, this);
-    if (dialog.exec() != QDialog::Accepted) {
+    if (!dialog.offers_creation() || dialog.exec() != QDialog::Accepted) {
         return;
     }
     AFCQ_WAIT_CURSOR wait;

@@ -38,8 +38,17 @@ MDB_NEW_REVISIONS_DLG::MDB_NEW_REVISIONS_DLG(std::string const& base, QWidget* p
     m_form->setupUi(this);
     QComboBox* bases = m_form->comboBox;
     bases->addItem(QString());
+    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     ACF_MANAGER::STRING_LIST revisions;
-    ACF_MANAGER::get_acf_manager()->get_list_of_revisions_for_project(&revisions);
+    std::string reason;
+    if (!acf_mgr->get_list_of_revisions_for_project(&revisions, &reason) || revisions.empty()) {
+        // Without the list no base is known, and a revision made on none would
+        // lack the settings the user meant to copy.
+        m_offers_creation = false;
+        show_notice(MSG_MDB::O::CANT_READ_PROJECT_REVISIONS(
+            acf_mgr->is_project_open() ? acf_mgr->get_project_full_path() : "",
+            reason.empty() ? "it lists no revision" : reason.c_str()));
+    }
     for (std::string const& revision : revisions) {
         QString name = QString::fromLocal8Bit(revision.c_str());
         if (bases->findData(name, Qt::DisplayRole, Qt::MatchFixedString | Qt::MatchCaseSensitive) <
@@ -56,6 +65,7 @@ MDB_NEW_REVISIONS_DLG::MDB_NEW_REVISIONS_DLG(std::string const& base, QWidget* p
         QDate::currentDate().toString(QStringLiteral("dddd, MMMM dd, yyyy")) + "\n" +
         QString::fromStdString(MDB_REV_BASED_ON_STR) + m_previous_base + "\n");
     m_form->checkBox->setEnabled(bases->currentIndex() > 0);
+    bases->setEnabled(m_offers_creation);
 
     connect(m_form->buttonBox, &QDialogButtonBox::accepted, this, &MDB_NEW_REVISIONS_DLG::accept);
     connect(m_form->buttonBox, &QDialogButtonBox::rejected, this, &MDB_NEW_REVISIONS_DLG::reject);
@@ -79,7 +89,8 @@ std::string MDB_NEW_REVISIONS_DLG::description() const {
 
 void MDB_NEW_REVISIONS_DLG::change_new_rev_name() {
     m_new_name = m_form->lineEdit->text();
-    m_form->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(!m_new_name.isEmpty());
+    m_form->buttonBox->button(QDialogButtonBox::Ok)
+        ->setEnabled(m_offers_creation && !m_new_name.isEmpty());
 }
 
 void MDB_NEW_REVISIONS_DLG::selection_change(int new_index) {
@@ -106,6 +117,9 @@ void MDB_NEW_REVISIONS_DLG::refuse_name() {
 }
 
 void MDB_NEW_REVISIONS_DLG::accept() {
+    if (!m_offers_creation) {
+        return;
+    }
     QString name = m_form->lineEdit->text();
     if (!is_legal_name(name)) {
         show_notice(MSG_MDB::O::ILLEGAL_CHARCTER_V2());

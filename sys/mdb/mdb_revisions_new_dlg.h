@@ -25,6 +25,9 @@ public:
     std::string description() const;
     bool copy_database() const { return m_copy_database; }
     bool set_as_current() const { return m_set_as_current; }
+    // False when the project file's revisions could not be read (the form
+    // said so): no base is known, and OK stays disabled.
+    bool offers_creation() const { return m_offers_creation; }
 
 public slots:
     // Refuses a name with a character a revision name cannot hold, and a
@@ -45,4 +48,5 @@ private:
     QString m_description;
     bool m_copy_database = true;
     bool m_set_as_current = true;
+    bool m_offers_creation = true;
 };

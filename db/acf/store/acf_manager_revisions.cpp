@@ -24,6 +24,7 @@
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <utility>
@@ -466,29 +467,42 @@ bool ACF_MANAGER::create_tpf_file_for_revision(char const* project_file, char co
     return acf_file_exists(project_file);
 }
 
-void ACF_MANAGER::get_list_of_revisions_for_project(char const* project_path,
-                                                    STRING_LIST* list) const {
-    if (!ACF_REQUIRE(project_path != NULL) || list == nullptr || !acf_file_exists(project_path)) {
-        return;
+bool ACF_MANAGER::get_list_of_revisions_for_project(char const* project_path, STRING_LIST* list,
+                                                    std::string* error) const {
+    std::string reason;
+    if (!ACF_REQUIRE(project_path != NULL) || list == nullptr) {
+        return false;
     }
-    switch (fio_get_extension_type(project_path)) {
-    case FIO_EXTENSION_TYPE_TPF:
-        acf_get_all_revisions_from_tpf(project_path, list);
-        break;
-    case FIO_EXTENSION_TYPE_OLD_PROJECT: {
-        ACF_ASSIGNMENT_FACTORY factory(get_storage());
-        acf_get_all_revisions_from_old_settings_file(project_path, list, &factory);
-        break;
+    if (!acf_file_exists(project_path)) {
+        reason = std::strerror(ENOENT);
+    } else {
+        switch (fio_get_extension_type(project_path)) {
+        case FIO_EXTENSION_TYPE_TPF:
+            acf_get_all_revisions_from_tpf(project_path, list, &reason);
+            break;
+        case FIO_EXTENSION_TYPE_OLD_PROJECT: {
+            ACF_ASSIGNMENT_FACTORY factory(get_storage());
+            acf_get_all_revisions_from_old_settings_file(project_path, list, &factory);
+            break;
+        }
+        default:
+            break;
+        }
     }
-    default:
-        break;
+    if (error != nullptr) {
+        *error = reason;
     }
+    return reason.empty();
 }
 
-void ACF_MANAGER::get_list_of_revisions_for_project(STRING_LIST* list) const {
-    if (is_project_open()) {
-        get_list_of_revisions_for_project(get_project_full_path(), list);
+bool ACF_MANAGER::get_list_of_revisions_for_project(STRING_LIST* list, std::string* error) const {
+    if (!is_project_open()) {
+        if (error != nullptr) {
+            *error = "no project is open";
+        }
+        return false;
     }
+    return get_list_of_revisions_for_project(get_project_full_path(), list, error);
 }
 
 bool ACF_MANAGER::is_revision_listed_in_project(char const* prj_path,

@@ -8,15 +8,20 @@
 // Actions: "open" (opens and closes the project), "import <file>" (Import
 // Assignments, with the backup it makes by default), "remove-pins" (Remove Assignments of the
 // pin category with instances), "create <name> <base>" (Create Revision, the
-// name checked by its form first), "delete <name>" (Delete Revision),
+// name and the base chosen in its form), "delete <name>" (Delete Revision),
 // "copy <destination> <new name> [overwrite]" (Copy Project by the engine the
 // dialog runs, the current project left open; "overwrite" as when the user
-// agreed to copy over a project there). The project is opened before the fault
+// agreed to copy over a project there), "groups add <group> <member>",
+// "groups delete <group>" and "groups delete-all" (Assignment Groups: a group
+// made with one member, or groups deleted together with the assignments that
+// name them, then OK). The project is opened before the fault
 // is armed: FAULT_ARM_CALL becomes the library's FAULT_CALL only then. Exit
 // status: 0 when the action was done, 1 when it reported a failure, 2 when
 // the project did not open.
 #include "acf_manager.h"
 #include "suite/general/gen.h"
+#include "suite/messages/msg.h"
+#include "sys/mdb/mdb_assignment_groups_dlg.h"
 #include "sys/mdb/mdb_copy_project.h"
 #include "sys/mdb/mdb_import_assignment_dlg.h"
 #include "sys/mdb/mdb_ras_engine.h"
@@ -24,7 +29,11 @@
 #include "sys/mdb/mdb_revisions_new_dlg.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,14 +58,65 @@ bool remove_pins() {
     return MDB_RAS_ENGINE().remove_assignment_one_file_mode(selection.data(), true, true);
 }
 
-// The form checks the name as its OK does; the base is the one asked for.
+// The form is opened on the base as the Revisions dialog opens it on the
+// current revision; its OK checks the name, and the revision is created from
+// what the form gives.
 bool create(std::string const& name, std::string const& base) {
     MDB_NEW_REVISIONS_DLG form(base, nullptr);
     form.findChild<QLineEdit*>("lineEdit")->setText(QString::fromLocal8Bit(name.c_str()));
-    form.accept();
+    QPushButton* ok = form.findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok);
+    if (!ok->isEnabled()) {
+        return false;
+    }
+    ok->click();
     return form.result() == QDialog::Accepted &&
-           mdb_create_revision({name, base, form.description(), false}) ==
-               ACF_REVISION_MANAGER::SUCCESS;
+           mdb_create_revision({form.new_revision_name(), form.base_revision(),
+                                form.description(), false}) == ACF_REVISION_MANAGER::SUCCESS;
+}
+
+// Types `text` into the next modal dialog (a group's name, or the names
+// added to it) and presses its OK.
+void answer_next_dialog(QString const& text) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, text]() {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        dialog->findChild<QLineEdit*>("name_text")->setText(text);
+        dialog->findChild<QDialogButtonBox*>("button_box")->button(QDialogButtonBox::Ok)->click();
+    });
+    timer->start(10);
+}
+
+// Assignment Groups: the edit by its buttons, then OK; done when the dialog
+// closed.
+bool groups(std::vector<std::string> const& edit) {
+    MDB_TIME_GROUPS_DLG dialog(nullptr, nullptr);
+    auto q = [](std::string const& text) { return QString::fromLocal8Bit(text.c_str()); };
+    if (edit[0] == "add" && edit.size() == 3) {
+        answer_next_dialog(q(edit[1]));
+        dialog.on_click_create();
+        answer_next_dialog(q(edit[2]));
+        dialog.on_click_members_add();
+    } else if (edit[0] == "delete" && edit.size() == 2) {
+        auto* names = dialog.findChild<QComboBox*>("name_combo_box");
+        names->setCurrentIndex(names->findText(q(edit[1])));
+        msg_queue_answer(MSG_ANSWER_YES);
+        msg_queue_answer(MSG_ANSWER_YES); // and the assignments that name it
+        dialog.on_click_delete();
+    } else if (edit[0] == "delete-all" && edit.size() == 1) {
+        msg_queue_answer(MSG_ANSWER_YES);
+        msg_queue_answer(MSG_ANSWER_YES);
+        dialog.on_click_delete_all();
+    } else {
+        std::fprintf(stderr, "mdb_commit_driver: unknown groups edit %s\n", edit[0].c_str());
+        std::exit(2);
+    }
+    dialog.on_ok();
+    return dialog.result() == QDialog::Accepted;
 }
 
 } // namespace
@@ -95,6 +155,8 @@ int main(int argc, char** argv) {
     } else if (action == "copy" && (args.size() == 5 || args.size() == 6)) {
         done =
             mdb_copy_project({args[3], args[4], false, args.size() == 6 && args[5] == "overwrite"});
+    } else if (action == "groups" && args.size() >= 4) {
+        done = groups({args.begin() + 3, args.end()});
     } else if (action != "open") {
         std::fprintf(stderr, "mdb_commit_driver: unknown action %s\n", action.c_str());
         return 2;

@@ -22,6 +22,8 @@
 #include <cstring>
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace {
 
 class MdbTimeGroups : public MdbOpenGtfProject {
@@ -427,6 +429,36 @@ TEST_F(MdbTimeGroups, LockedSettingsLoseNothing) {
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         EXPECT_EQ(stored_members("g1"), (std::vector<std::string>{"a|b*", "c", "e"}));
     }
+}
+
+// A commit that fails (here the settings file is read-only) is said, by the
+// file's name, and writes nothing; the dialog stays open with the edits, so
+// OK can try again once the file can be written.
+TEST_F(MdbTimeGroups, AFailedCommitIsSaidAndTheDialogKeepsTheEdits) {
+    struct COMMIT_ON_UNLOCK {
+        COMMIT_ON_UNLOCK() { setenv("acf_commit_in_write_unlock", "ON", 1); }
+        ~COMMIT_ON_UNLOCK() { unsetenv("acf_commit_in_write_unlock"); }
+    } as_the_host;
+    std::string const before = test_read_file(file("gtf.tsf"));
+    MDB_TIME_GROUPS_DLG dialog(nullptr, "g0");
+    msg_queue_answer(MSG_ANSWER_YES);
+    msg_queue_answer(MSG_ANSWER_YES);
+    dialog.on_click_delete();
+    ASSERT_EQ(chmod(file("gtf.tsf").c_str(), 0444), 0);
+    dialog.on_ok();
+    ASSERT_EQ(chmod(file("gtf.tsf").c_str(), 0644), 0);
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    std::vector<MSG_LOG_ENTRY> said = logged(296069);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].text.find(file("gtf.tsf")), std::string::npos) << said[0].text;
+    EXPECT_EQ(test_read_file(file("gtf.tsf")), before);
+    EXPECT_EQ(stored_names(), (std::vector<std::string>{"g0", "g1"}));
+    EXPECT_EQ(names(&dialog), QStringList{"g1"});
+
+    dialog.on_ok();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(stored_names(), std::vector<std::string>{"g1"});
+    EXPECT_EQ(timing_ends(), (std::vector<std::string>{"g1>q", "clk>g1"}));
 }
 
 // OK removes the lines of changed and deleted groups together; together they

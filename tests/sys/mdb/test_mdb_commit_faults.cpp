@@ -52,6 +52,23 @@ std::vector<std::string> listed_revisions(std::string const& text) {
     return names;
 }
 
+using CALLS = std::vector<std::pair<char const*, char const*>>;
+
+// The calls that reading and atomically rewriting a file whose path holds
+// `file` makes on it.
+CALLS calls_of_a_rewrite(char const* file) {
+    CALLS calls;
+    for (char const* call : {"open", "read", "write", "fsync", "rename", "stat", "lstat"}) {
+        calls.emplace_back(call, file);
+    }
+    return calls;
+}
+
+CALLS with(CALLS calls, CALLS const& more) {
+    calls.insert(calls.end(), more.begin(), more.end());
+    return calls;
+}
+
 // One action of a dialog on a fixture project.
 struct ACTION {
     char const* name;
@@ -65,8 +82,11 @@ struct ACTION {
     // output tells it.
     std::function<bool(FILES const& before, FILES const& after, std::string const& output)> is_done;
     // The calls on the files that are made to fail, one at a time.
-    std::vector<std::pair<char const*, char const*>> faults;
+    CALLS faults;
 };
+
+// The calls of a commit of the settings file.
+CALLS const SETTINGS_COMMIT = with(calls_of_a_rewrite(".tsf"), {{"flock", ".tsf.lock"}});
 
 std::string const PIN_LINE = "set_location_assignment PIN_A1 -to clk\n";
 
@@ -81,14 +101,7 @@ ACTION const IMPORT = {
         return holds(after.at("imp.tsf"), "set_location_assignment PIN_A2 -to clk\n") &&
                backup != after.end() && backup->second == before.at("imp.tsf");
     },
-    {{"open", ".tsf"},
-     {"read", ".tsf"},
-     {"write", ".tsf"},
-     {"fsync", ".tsf"},
-     {"rename", ".tsf"},
-     {"stat", ".tsf"},
-     {"lstat", ".tsf"},
-     {"flock", ".tsf.lock"}},
+    SETTINGS_COMMIT,
 };
 
 ACTION const REMOVE = {
@@ -123,22 +136,7 @@ ACTION const CREATE = {
         return lists(after, "rev.tpf", "newrev") && settings != after.end() &&
                holds(settings->second, "set_global_assignment -name DEVICE VORELONIIA15F484C6\n");
     },
-    {{"open", ".tsf"},
-     {"read", ".tsf"},
-     {"write", ".tsf"},
-     {"fsync", ".tsf"},
-     {"rename", ".tsf"},
-     {"stat", ".tsf"},
-     {"lstat", ".tsf"},
-     {"open", ".tpf"},
-     {"read", ".tpf"},
-     {"write", ".tpf"},
-     {"fsync", ".tpf"},
-     {"rename", ".tpf"},
-     {"stat", ".tpf"},
-     {"lstat", ".tpf"},
-     {"flock", ".lock"},
-     {"open", ".tdf"}},
+    with(calls_of_a_rewrite(".tsf"), with(calls_of_a_rewrite(".tpf"), {{"flock", ".lock"}, {"open", ".tdf"}})),
 };
 
 ACTION const DELETE = {
@@ -150,17 +148,44 @@ ACTION const DELETE = {
     [](FILES const&, FILES const& after, std::string const&) {
         return !lists(after, "rev.tpf", "fast") && after.count("fast.tsf") == 0;
     },
-    {{"open", ".tpf"},
-     {"read", ".tpf"},
-     {"write", ".tpf"},
-     {"fsync", ".tpf"},
-     {"rename", ".tpf"},
-     {"stat", ".tpf"},
-     {"lstat", ".tpf"},
-     {"flock", ".tpf.lock"},
-     {"unlink", ".tsf"},
-     {"stat", ".tsf"}},
+    with(calls_of_a_rewrite(".tpf"), {{"flock", ".tpf.lock"}, {"unlink", ".tsf"}, {"stat", ".tsf"}}),
 };
+
+// Assignment Groups, OK after an edit: the dialog closes when it wrote the
+// groups; a refusal keeps it open or, when the groups changed outside it,
+// says so.
+ACTION groups_action(char const* name, std::vector<std::string> const& edit,
+                     std::function<bool(std::string const& settings)> is_done) {
+    std::vector<std::string> words = {"groups"};
+    words.insert(words.end(), edit.begin(), edit.end());
+    return {name,
+            "gtf_project",
+            "gtf",
+            words,
+            [](TEST_RUN_RESULT const& run) {
+                return run.status == 0 && !holds(run.output, "(296044)");
+            },
+            [is_done](FILES const&, FILES const& after, std::string const&) {
+                return is_done(after.at("gtf.tsf"));
+            },
+            SETTINGS_COMMIT};
+}
+
+ACTION const GROUPS_ADD =
+    groups_action("Assignment Groups, a group added", {"add", "n", "e"}, [](std::string const& settings) {
+        return holds(settings, "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER e -section_id n\n");
+    });
+
+ACTION const GROUPS_DELETE =
+    groups_action("Assignment Groups, a group deleted", {"delete", "g1"}, [](std::string const& settings) {
+        return !holds(settings, "-section_id g1\n") && !holds(settings, "-from g1 ") &&
+               !holds(settings, "-to g1\n") && holds(settings, "-section_id g0\n");
+    });
+
+ACTION const GROUPS_DELETE_ALL =
+    groups_action("Assignment Groups, Delete All", {"delete-all"}, [](std::string const& settings) {
+        return !holds(settings, "ASSIGNMENT_GROUP_") && !holds(settings, "TPD_REQUIREMENT");
+    });
 
 class MdbCommitFaults : public testing::Test {
 protected:
@@ -219,7 +244,8 @@ protected:
 };
 
 TEST_F(MdbCommitFaults, EveryFailingCallOfAnActionIsReportedOrItsWorkIsOnDisk) {
-    for (ACTION const* action : {&IMPORT, &REMOVE, &CREATE, &DELETE}) {
+    for (ACTION const* action :
+         {&IMPORT, &REMOVE, &CREATE, &DELETE, &GROUPS_ADD, &GROUPS_DELETE, &GROUPS_DELETE_ALL}) {
         for (auto const& fault : action->faults) {
             std::string const what =
                 std::string(action->name) + ": " + fault.first + " of " + fault.second;

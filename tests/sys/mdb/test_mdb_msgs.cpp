@@ -22,6 +22,12 @@ TEST(MdbMsgs, FactoriesFillTemplatesAndIdentifiers) {
         {MSG_MDB::O::REVISION_NOT_CHANGED("b", "it is the active revision"), 'O', 296065,
          "Can't change revision b -- it is the active revision"},
         {MSG_MDB::O::CANT_DELETE_FILE("r.rba"), 'O', 296066, "Can't delete file r.rba"},
+        {MSG_MDB::O::CANT_READ_PROJECT_REVISIONS("/p/rev.tpf", "Input/output error"), 'O', 296068,
+         "Can't read the revisions of project file /p/rev.tpf -- Input/output error. No revision "
+         "can be created until it can be read."},
+        {MSG_MDB::O::ASSIGNMENT_GROUPS_NOT_WRITTEN("/p/gtf.tsf"), 'O', 296069,
+         "Can't write the assignment groups to settings file /p/gtf.tsf -- no assignment group "
+         "was changed"},
         {MSG_MDB::O::ASSIGNMENT_GROUPS_CHANGED_OUTSIDE_TESSALY(), 'O', 296044,
          "Assignment Groups have been changed outside of the Assignment Groups dialog box.  "
          "Changes made in the dialog will be lost."},
@@ -54,7 +60,7 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
         std::unique_ptr<MSG_BASE> owned(message);
         unsigned id = message->get_id();
         EXPECT_TRUE(seen.insert(id).second) << id;
-        EXPECT_TRUE((id >= 296000 && id <= 296067) || id == 11916) << id;
+        EXPECT_TRUE((id >= 296000 && id <= 296069) || id == 11916) << id;
         EXPECT_EQ(message->get_text().find("MDB_"), std::string::npos) << id;
         EXPECT_FALSE(message->get_text().empty()) << id;
     };
@@ -64,7 +70,7 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
     auto call_2 = [](auto factory) { return static_cast<MSG_BASE*>(factory("x", "y")); };
 #include "sys/mdb/mdb_msgs.def"
 #undef MDB_MSG
-    EXPECT_EQ(seen.size(), 66u);
+    EXPECT_EQ(seen.size(), 68u);
 }
 
 // A question whose Yes deletes, replaces or overwrites offers No as its

@@ -28,6 +28,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <QToolTip>
 
@@ -587,6 +588,50 @@ TEST_F(MdbRevisions, TheNewRevisionFormStartsFromTheCurrentRevision) {
     ui.textEdit->setPlainText("My own words");
     ui.comboBox->setCurrentIndex(1);
     EXPECT_EQ(ui.textEdit->toPlainText(), "My own words");
+}
+
+// Without the project file's list of revisions no base is known: the form
+// says why, naming the file, and offers no creation.
+TEST_F(MdbRevisions, AProjectFileWhoseRevisionsCannotBeReadOffersNoCreation) {
+    struct CASE {
+        char const* name;
+        std::function<void(std::string const& project_file)> spoil;
+        char const* reason;
+    } const cases[] = {
+        {"a folder in its place",
+         [](std::string const& project_file) {
+             std::filesystem::remove(project_file);
+             std::filesystem::create_directory(project_file);
+         },
+         "it is a directory"},
+        {"a file that lists no revision",
+         [](std::string const& project_file) { test_write_file(project_file, "# empty\n"); },
+         "it lists no revision"},
+        {"no file", [](std::string const& project_file) { std::filesystem::remove(project_file); },
+         "No such file or directory"},
+    };
+    std::string const listing = test_read_file(file("rev.tpf"));
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.name);
+        open_project();
+        c.spoil(file("rev.tpf"));
+        msg_log_clear();
+        MDB_NEW_REVISIONS_DLG dialog("chip", nullptr);
+        NEW_REVISION_FORM ui(&dialog);
+        EXPECT_FALSE(dialog.offers_creation());
+        std::vector<MSG_LOG_ENTRY> said = logged(296068);
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_NE(said[0].text.find(file("rev.tpf")), std::string::npos) << said[0].text;
+        EXPECT_NE(said[0].text.find(c.reason), std::string::npos) << said[0].text;
+        ui.lineEdit->setText("n");
+        EXPECT_FALSE(ui.ok->isEnabled());
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        EXPECT_FALSE(std::filesystem::exists(file("n.tsf")));
+        ACF_MANAGER::get_acf_manager()->close_project(false);
+        std::filesystem::remove_all(file("rev.tpf"));
+        test_write_file(file("rev.tpf"), listing);
+    }
 }
 
 TEST_F(MdbRevisions, CreatingCopiesFromTheBaseWithoutReplacingAnyFile) {
