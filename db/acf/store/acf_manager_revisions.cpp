@@ -287,18 +287,18 @@ void ACF_MANAGER::settle_unfinished_revision_creations() {
         return;
     }
     std::string const project_file = text_of(get_project_full_path());
-    fio_settle_claims(REVISION_CREATION, FIO_PATH(project_file).directory(),
-                      [&](std::vector<std::string> const& files) {
-                          // The first file claimed is the new settings file.
-                          std::string revision = FIO_PATH(files.front()).base();
-                          if (is_revision_listed_in_project(project_file.c_str(),
-                                                            revision.c_str())) {
-                              return;
-                          }
-                          for (std::string const& file : files) {
-                              FIO_FILE_SYSTEM::remove(FIO_PATH(file));
-                          }
-                      });
+    fio_settle_claims(
+        REVISION_CREATION, FIO_PATH(project_file).directory(),
+        [&](std::vector<std::string> const& files) {
+            // The first file claimed is the new settings file.
+            std::string revision = FIO_PATH(files.front()).base();
+            if (is_revision_listed_in_project(project_file.c_str(), revision.c_str())) {
+                return;
+            }
+            for (std::string const& file : files) {
+                FIO_FILE_SYSTEM::remove(FIO_PATH(file));
+            }
+        });
 }
 
 int ACF_MANAGER::remove_revision_from_project(char const* revision, bool delete_file) {

@@ -70,8 +70,8 @@ bool create(std::string const& name, std::string const& base) {
     }
     ok->click();
     return form.result() == QDialog::Accepted &&
-           mdb_create_revision({form.new_revision_name(), form.base_revision(),
-                                form.description(), false}) == ACF_REVISION_MANAGER::SUCCESS;
+           mdb_create_revision({form.new_revision_name(), form.base_revision(), form.description(),
+                                false}) == ACF_REVISION_MANAGER::SUCCESS;
 }
 
 // Types `text` into the next modal dialog (a group's name, or the names

@@ -136,7 +136,8 @@ ACTION const CREATE = {
         return lists(after, "rev.tpf", "newrev") && settings != after.end() &&
                holds(settings->second, "set_global_assignment -name DEVICE VORELONIIA15F484C6\n");
     },
-    with(calls_of_a_rewrite(".tsf"), with(calls_of_a_rewrite(".tpf"), {{"flock", ".lock"}, {"open", ".tdf"}})),
+    with(calls_of_a_rewrite(".tsf"),
+         with(calls_of_a_rewrite(".tpf"), {{"flock", ".lock"}, {"open", ".tdf"}})),
 };
 
 ACTION const DELETE = {
@@ -148,7 +149,8 @@ ACTION const DELETE = {
     [](FILES const&, FILES const& after, std::string const&) {
         return !lists(after, "rev.tpf", "fast") && after.count("fast.tsf") == 0;
     },
-    with(calls_of_a_rewrite(".tpf"), {{"flock", ".tpf.lock"}, {"unlink", ".tsf"}, {"stat", ".tsf"}}),
+    with(calls_of_a_rewrite(".tpf"),
+         {{"flock", ".tpf.lock"}, {"unlink", ".tsf"}, {"stat", ".tsf"}}),
 };
 
 // Assignment Groups, OK after an edit: the dialog closes when it wrote the
@@ -171,13 +173,14 @@ ACTION groups_action(char const* name, std::vector<std::string> const& edit,
             SETTINGS_COMMIT};
 }
 
-ACTION const GROUPS_ADD =
-    groups_action("Assignment Groups, a group added", {"add", "n", "e"}, [](std::string const& settings) {
-        return holds(settings, "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER e -section_id n\n");
+ACTION const GROUPS_ADD = groups_action(
+    "Assignment Groups, a group added", {"add", "n", "e"}, [](std::string const& settings) {
+        return holds(settings,
+                     "set_global_assignment -name ASSIGNMENT_GROUP_MEMBER e -section_id n\n");
     });
 
-ACTION const GROUPS_DELETE =
-    groups_action("Assignment Groups, a group deleted", {"delete", "g1"}, [](std::string const& settings) {
+ACTION const GROUPS_DELETE = groups_action(
+    "Assignment Groups, a group deleted", {"delete", "g1"}, [](std::string const& settings) {
         return !holds(settings, "-section_id g1\n") && !holds(settings, "-from g1 ") &&
                !holds(settings, "-to g1\n") && holds(settings, "-section_id g0\n");
     });

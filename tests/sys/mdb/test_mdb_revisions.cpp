@@ -28,9 +28,9 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <QToolTip>
 #include <functional>
 #include <memory>
-#include <QToolTip>
 
 namespace {
 
@@ -867,7 +867,8 @@ TEST_F(MdbRevisions, AfterEachActionTheFocusIsBackInTheTableAndEnterMeansOk) {
          [] { msg_queue_answer(MSG_ANSWER_NO); }},
         {"Compare...", [](MDB_REVISIONS_DLG& d) { return d.compare_button(); },
          [] { when_shown([](QDialog* compare) { QTest::keyClick(compare, Qt::Key_Escape); }); }},
-        {"Apply", [](MDB_REVISIONS_DLG& d) { return d.button_box()->button(QDialogButtonBox::Apply); },
+        {"Apply",
+         [](MDB_REVISIONS_DLG& d) { return d.button_box()->button(QDialogButtonBox::Apply); },
          [] {}},
     };
     open_project();
