@@ -40,6 +40,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -197,9 +198,9 @@ bool open_revisions_project(std::string const& dir, int revisions) {
     for (int i = 0; i < revisions; ++i) {
         std::string r = "r" + std::to_string(i);
         project += "PROJECT_REVISION = \"" + r + "\"\n";
-        write_file(dir + "/" + r + ".tsf",
-                   "set_global_assignment -name TOP_LEVEL_ENTITY " + r +
-                       "\nset_global_assignment -name VERILOG_FILE src/" + r + ".v\n");
+        write_file(dir + "/" + r + ".tsf", "set_global_assignment -name TOP_LEVEL_ENTITY " + r +
+                                               "\nset_global_assignment -name VERILOG_FILE src/" +
+                                               r + ".v\n");
         write_file(dir + "/src/" + r + ".v", design_text(r));
     }
     write_file(dir + "/bench.tpf", project);
@@ -207,81 +208,91 @@ bool open_revisions_project(std::string const& dir, int revisions) {
                                                         false, false, false) == 0;
 }
 
-void close_revisions_project() {
+// What one timed operation on a project of many revisions does, given the
+// temporary folder that holds the project (in "project"): `run` runs it on the
+// open project, `made` checks afterwards what it made, `peer` times its peer
+// with tool_and_sync_seconds, and `what` names it in a failure.
+struct REVISIONS_OPERATION {
+    std::function<bool(std::string const& temp)> run;
+    std::function<bool(std::string const& temp, int revisions)> made;
+    std::function<double(std::string const& temp)> peer;
+    char const* what;
+};
+
+// The seconds of `operation` on a new project of `revisions` revisions opened
+// at its first and, with `peer`, of its peer's command followed by sync();
+// {-1, -1} when either failed.
+std::pair<double, double> time_on_revisions(REVISIONS_OPERATION const& operation, int revisions,
+                                            bool peer) {
+    BENCH_TEMP_DIR temp("bench_archive");
+    if (!open_revisions_project(temp.path() + "project", revisions)) {
+        std::fprintf(stderr, "bench_archive: can't open the project of %d revisions\n", revisions);
+        return {-1, -1};
+    }
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+    bool ran = operation.run(temp.path());
+    double seconds = bench_seconds_since(start);
     ACF_MANAGER::get_acf_manager()->close_project(false);
     ACF_MANAGER::get_acf_manager()->free_cached_storage();
-}
-
-// The archive of every revision of a project of `revisions` revisions and,
-// with `peer`, zip -r of its folder and sync.
-std::pair<double, double> archive_revisions(int revisions, bool peer) {
-    BENCH_TEMP_DIR temp("bench_archive");
-    std::string dir = temp.path() + "project";
-    if (!open_revisions_project(dir, revisions)) {
-        std::fprintf(stderr, "bench_archive: can't open the project of %d revisions\n", revisions);
+    if (!ran || !operation.made(temp.path(), revisions)) {
+        std::fprintf(stderr, "bench_archive: %s of %d revisions failed\n", operation.what,
+                     revisions);
         return {-1, -1};
     }
-    std::string archive = temp.path() + "bench.tsa";
-    Tcl_Interp* interp = atcl_get_interpreter();
-    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
-    int result = atcl_eval_words(interp, {"project_archive", archive, "-all_revisions"});
-    double seconds = bench_seconds_since(start);
-    close_revisions_project();
+    double tool = !peer ? 0 : operation.peer(temp.path());
+    return {seconds, tool};
+}
+
+// `project_archive -all_revisions`; its peer is zip -r of the project folder.
+REVISIONS_OPERATION const archive_revisions = {
+    [](std::string const& temp) {
+        Tcl_Interp* interp = atcl_get_interpreter();
+        if (atcl_eval_words(interp, {"project_archive", temp + "bench.tsa", "-all_revisions"}) ==
+            TCL_OK) {
+            return true;
+        }
+        std::fprintf(stderr, "bench_archive: %s\n", Tcl_GetStringResult(interp));
+        return false;
+    },
     // Every revision's settings and design file, the project file.
-    size_t entries = afm_archive_entries(archive).size();
-    if (result != TCL_OK || entries != 2 * static_cast<size_t>(revisions) + 1) {
-        std::fprintf(stderr, "bench_archive: archive of %d revisions failed (%zu entries): %s\n",
-                     revisions, entries, Tcl_GetStringResult(interp));
-        return {-1, -1};
-    }
-    double tool = !peer ? 0
-                        : tool_and_sync_seconds(thr_process_quote_argument(ZIP_PATH) + " -r -q " +
-                                                    thr_process_quote_argument(temp.path() +
-                                                                               "bench.zip") +
-                                                    " .",
-                                                dir);
-    return {seconds, tool};
-}
+    [](std::string const& temp, int revisions) {
+        return afm_archive_entries(temp + "bench.tsa").size() ==
+               2 * static_cast<size_t>(revisions) + 1;
+    },
+    [](std::string const& temp) {
+        return tool_and_sync_seconds(thr_process_quote_argument(ZIP_PATH) + " -r -q " +
+                                         thr_process_quote_argument(temp + "bench.zip") + " .",
+                                     temp + "project");
+    },
+    "archive"};
 
-// Copy Project of a project of `revisions` revisions into a new folder and,
-// with `peer`, cp -a of its folder and sync.
-std::pair<double, double> copy_project(int revisions, bool peer) {
-    BENCH_TEMP_DIR temp("bench_archive");
-    std::string dir = temp.path() + "project";
-    if (!open_revisions_project(dir, revisions)) {
-        std::fprintf(stderr, "bench_archive: can't open the project of %d revisions\n", revisions);
-        return {-1, -1};
-    }
-    MDB_COPY_PROJECT_REQUEST request;
-    request.destination = temp.path() + "copy";
-    request.open_new = false;
-    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
-    bool copied = mdb_copy_project(request);
-    double seconds = bench_seconds_since(start);
-    close_revisions_project();
-    std::string last = "r" + std::to_string(revisions - 1);
-    if (!copied || !fs::exists(request.destination + "/" + last + ".tsf") ||
-        !fs::exists(request.destination + "/src/" + last + ".v")) {
-        std::fprintf(stderr, "bench_archive: Copy Project of %d revisions failed\n", revisions);
-        return {-1, -1};
-    }
-    double tool =
-        !peer ? 0
-              : tool_and_sync_seconds("cp -a project " +
-                                          thr_process_quote_argument(temp.path() + "cp_copy"),
-                                      temp.path());
-    return {seconds, tool};
-}
+// Copy Project into a new folder; its peer is cp -a of the project folder.
+REVISIONS_OPERATION const copy_project = {
+    [](std::string const& temp) {
+        MDB_COPY_PROJECT_REQUEST request;
+        request.destination = temp + "copy";
+        request.open_new = false;
+        return mdb_copy_project(request);
+    },
+    [](std::string const& temp, int revisions) {
+        std::string last = "r" + std::to_string(revisions - 1);
+        return fs::exists(temp + "copy/" + last + ".tsf") &&
+               fs::exists(temp + "copy/src/" + last + ".v");
+    },
+    [](std::string const& temp) {
+        return tool_and_sync_seconds(
+            "cp -a project " + thr_process_quote_argument(temp + "cp_copy"), temp);
+    },
+    "Copy Project"};
 
 // Times `operation` at each size, with its peer at the largest; prints the
 // exponent and the ratio. False when a size failed.
 bool run_revision_series(char const* name, char const* ratio_name, char const* peer_name,
-                         std::pair<double, double> (*operation)(int, bool),
-                         std::vector<int> const& sizes) {
+                         REVISIONS_OPERATION const& operation, std::vector<int> const& sizes) {
     std::vector<std::pair<double, double>> points;
     for (int size : sizes) {
         bool largest = size == sizes.back();
-        std::pair<double, double> times = operation(size, largest);
+        std::pair<double, double> times = time_on_revisions(operation, size, largest);
         if (times.first < 0 || times.second < 0) {
             return false;
         }
