@@ -165,7 +165,7 @@ void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* bl
     }
     char* user = block->user();
     size_t old_request = block->request_in(word, old_block_size);
-    if (block_size > old_block_size) {
+    if (block_size > old_block_size || 2 * block_size < old_block_size) {
         // Moved: a new block (mostly from the cache), the old one cached.
         void* moved = allocate(size, tracker);
         std::memcpy(moved, user, std::min(old_request, size));
@@ -174,12 +174,7 @@ void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* bl
         }
         return moved;
     }
-    // Kept in place, whole while the new size needs at least half of it, and
-    // charged again for its new request.
-    size_t kept_size = old_block_size;
-    if (2 * block_size < old_block_size && cache_tail(page, block, block_size, old_block_size)) {
-        kept_size = block_size;
-    }
+    // Kept in place and whole, charged again for its new request.
     if (block->m_type == MEM_BLOCK::USED_CHARGED) {
         mem_segment_track_free(block->tracker_id(), old_request, user);
     }
@@ -188,31 +183,15 @@ void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* bl
     }
     uint32_t link =
         tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
-    if (block->note_spare_bytes(kept_size, size)) {
+    if (block->note_spare_bytes(old_block_size, size)) {
         link |= MEM_BLOCK::HAS_SPARE_BYTES;
     }
     bool charged = MEM_TRACKER::s_track_memory && mem_segment_track_allocation(tracker, size, user);
     block->set_word(MEM_BLOCK::make_word(link, charged ? MEM_BLOCK::USED_CHARGED : MEM_BLOCK::USED,
-                                         kept_size));
+                                         old_block_size));
     m_user_bytes += size - old_request;
     m_overhead_bytes += old_request - size;
     return user;
-}
-
-bool MEM_SEGMENT_INTERNAL::cache_tail(MEM_MEGA_PAGE* page, MEM_BLOCK* block, size_t block_size,
-                                      size_t old_block_size) {
-    auto* tail = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size);
-    size_t tail_size = old_block_size - block_size;
-    if (!m_front_cache.push(tail, tail_size)) {
-        return false;
-    }
-    if (mem_check_memory) {
-        mem_fill_free_pattern(tail->user(), tail_size - 4);
-    }
-    tail->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, tail_size));
-    ++page->m_used_blocks;
-    ++page->m_cached_blocks;
-    return true;
 }
 
 void MEM_SEGMENT_INTERNAL::free_cached_block(MEM_BLOCK* block, size_t block_size) {

@@ -5,8 +5,7 @@
 // (16 to 4080 bytes) is cached: one last-in-first-out stack per size. A cached
 // block is only ever handed out whole, for its own size (never split), so the
 // cache holds no sizes that its thread did not ask for; a request whose size has
-// none goes to the pages. (The one block it gets that its thread did not free
-// whole is the tail of a block resized to less than half of it, split off.)
+// none goes to the pages.
 //
 // A cached block keeps the free pattern over its whole user area (the cache
 // lists blocks in stacks of its own, mapped apart from the heap, not inside

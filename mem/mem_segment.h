@@ -62,11 +62,9 @@ public:
     // cache, or at once into its page. False, doing nothing, when the page is not
     // the segment's (the block then goes to its owner's queue).
     bool release_block(MEM_MEGA_PAGE* page, void* user);
-    // Resizes a block of `page` by way of the front cache: in place while the
-    // new size fits in it, the block kept whole while the new size needs at
-    // least half of it, else its tail split off and cached as a block of its own;
-    // a block that grows beyond its size moves to a new block, the old one
-    // cached. Null, doing nothing, when
+    // Resizes a block of `page` by way of the front cache: in place, the block
+    // kept whole, while the new size fits in it and needs at least half of it;
+    // else moved to a new block, the old one cached. Null, doing nothing, when
     // the page is not in this segment's working set or the cache cannot serve
     // the sizes.
     void* reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* block, size_t size,
@@ -151,11 +149,6 @@ private:
     // Whether the front cache may take or resize this page's blocks: the page is
     // this segment's and in its working set.
     bool caches_for(MEM_MEGA_PAGE* page) const;
-    // Splits the part of a used block of `page` beyond its first block_size
-    // bytes off as a cached block (free pattern, header); false, doing nothing,
-    // when the cache cannot take it.
-    bool cache_tail(MEM_MEGA_PAGE* page, MEM_BLOCK* block, size_t block_size,
-                    size_t old_block_size);
     // Frees a block taken out of the cache into its page.
     void free_cached_block(MEM_BLOCK* block, size_t block_size);
 
