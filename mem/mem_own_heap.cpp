@@ -80,7 +80,8 @@ bool mem_own_heap_reallocate(void* block, size_t size, MEM_TRACKER_THUNK* thunk,
     }
     MEM_SEGMENT_INTERNAL* segment = thread_segment();
     segment->free_interthread_delete_queue();
-    MEM_TRACKER_DATA* tracker = MEM_TRACKER_DATA::get_tracker_data(thunk, file);
+    MEM_TRACKER_DATA* tracker =
+        MEM_TRACKER::s_track_memory ? MEM_TRACKER_DATA::get_tracker_data(thunk, file) : nullptr;
     MEM_BLOCK* header = MEM_BLOCK::from_user(block);
     *result = segment->reallocate_cached(page, header, size, tracker);
     if (*result != nullptr) {
