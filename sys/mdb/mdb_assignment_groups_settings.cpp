@@ -75,6 +75,15 @@ template <class ACT> bool for_each_assignment(std::vector<MDB_TIME_GROUP> const&
     return true;
 }
 
+// How many assignments `groups` make.
+size_t assignment_count(std::vector<MDB_TIME_GROUP> const& groups) {
+    size_t count = 0;
+    for (MDB_TIME_GROUP const& group : groups) {
+        count += group.members.size() + group.exceptions.size();
+    }
+    return count;
+}
+
 // The groups of `these` that `those` do not hold as they are. Each group is
 // looked for among those of its name only: a search of every group per group
 // made OK on many groups quadratic.
@@ -157,12 +166,14 @@ MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> c
         return MDB_TIME_GROUPS_ILLEGAL;
     }
     // Removed together: one removal per assignment walked every assignment
-    // of its kind, which made OK after deleting many groups quadratic.
-    std::vector<ACF_MGR_INPUT_PARAMETERS> removals;
+    // of its kind, which made OK after deleting many groups quadratic. Each
+    // query is filled where it stays: a growing list copied every query it
+    // held at each step, into ever larger fresh memory.
+    std::vector<ACF_MGR_INPUT_PARAMETERS> removals(assignment_count(removed));
+    size_t filled = 0;
     for_each_assignment(removed, [&](std::string const& group, ACF_VARIABLE_TYPE_ENUM variable,
                                      std::string const& value) {
-        fill_query(&query, group, variable, value);
-        removals.push_back(query);
+        fill_query(&removals[filled++], group, variable, value);
         return true;
     });
     acf_mgr->remove_global_assignments(removals);

@@ -37,6 +37,16 @@ MDB_IP_REGEN_TREE_VIEW::MDB_IP_REGEN_TREE_VIEW(QWidget* parent) : AFCQ_TREE_VIEW
 
 MDB_IP_REGEN_TREE_VIEW::~MDB_IP_REGEN_TREE_VIEW() = default;
 
+void MDB_IP_REGEN_TREE_VIEW::updateGeometries() {
+    AFCQ_TREE_VIEW::updateGeometries();
+    emit rows_moved();
+}
+
+void MDB_IP_REGEN_TREE_VIEW::scrollContentsBy(int dx, int dy) {
+    AFCQ_TREE_VIEW::scrollContentsBy(dx, dy);
+    emit rows_moved();
+}
+
 MDB_IP_REGEN_TREE_MODEL::MDB_IP_REGEN_TREE_MODEL(QObject* parent) : AFCQ_TREE_MODEL(parent) {}
 
 MDB_IP_REGEN_TREE_MODEL::~MDB_IP_REGEN_TREE_MODEL() = default;
@@ -91,17 +101,33 @@ void MDB_IP_REGEN_WIDGET_TEXT_EDIT::setup_widget() {
 }
 
 void MDB_IP_REGEN_WIDGET_TEXT_EDIT::start_movie(bool start) {
+    m_busy = start;
+    m_movie_label->setVisible(start);
+    run_movie();
+}
+
+void MDB_IP_REGEN_WIDGET_TEXT_EDIT::set_in_view(bool in_view) {
+    if (in_view != m_in_view) {
+        m_in_view = in_view;
+        run_movie();
+    }
+}
+
+// A running animation costs a timer, a frame and a repaint every few
+// hundredths of a second: run in every row of an upgrade of many components,
+// they made each component slower the more there were.
+void MDB_IP_REGEN_WIDGET_TEXT_EDIT::run_movie() {
     QMovie* movie = m_movie_label->movie();
-    if (start) {
-        if (movie != nullptr) {
-            movie->start();
-        }
-        m_movie_label->show();
-    } else {
-        if (movie != nullptr) {
-            movie->stop();
-        }
-        m_movie_label->hide();
+    if (movie == nullptr) {
+        return;
+    }
+    if (!m_busy) {
+        movie->stop();
+    } else if (movie->state() == QMovie::NotRunning) {
+        movie->start();
+    }
+    if (m_busy) {
+        movie->setPaused(!m_in_view);
     }
 }
 
@@ -186,6 +212,8 @@ void MDB_IP_REGEN_DLG::setup_dialog() {
 
     m_model = new MDB_IP_REGEN_TREE_MODEL(this);
     m_ip_tree_view->setModel(m_model);
+    connect(m_ip_tree_view, &MDB_IP_REGEN_TREE_VIEW::rows_moved, this,
+            &MDB_IP_REGEN_DLG::show_rows_in_view);
 
     connect(m_upgrade_button, &QPushButton::clicked, this, &MDB_IP_REGEN_DLG::on_upgrade_all);
     connect(m_close_button, &QPushButton::clicked, this, &MDB_IP_REGEN_DLG::reject);
@@ -461,6 +489,18 @@ void MDB_IP_REGEN_DLG::schedule_rows_layout() {
             m_ip_tree_view->doItemsLayout();
         },
         Qt::QueuedConnection);
+}
+
+void MDB_IP_REGEN_DLG::show_rows_in_view() {
+    QRect const view = m_ip_tree_view->viewport()->rect();
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        auto* description = qobject_cast<MDB_IP_REGEN_WIDGET_TEXT_EDIT*>(
+            m_ip_tree_view->indexWidget(m_model->index(row, DESCRIPTION_COL)));
+        if (description != nullptr) {
+            description->set_in_view(!description->isHidden() &&
+                                     view.intersects(description->geometry()));
+        }
+    }
 }
 
 QString MDB_IP_REGEN_DLG::get_tessaly_version_string() {

@@ -25,11 +25,20 @@ class QEnterEvent;
 class QStandardItem;
 
 // Texts are not wrapped: a long path is elided in the middle.
+// It tells when its rows may have moved in or out of view (laid out,
+// resized, scrolled).
 class MDB_IP_REGEN_TREE_VIEW : public AFCQ_TREE_VIEW {
     Q_OBJECT
 public:
     explicit MDB_IP_REGEN_TREE_VIEW(QWidget* parent);
     ~MDB_IP_REGEN_TREE_VIEW() override;
+
+signals:
+    void rows_moved();
+
+protected:
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
 };
 
 class MDB_IP_REGEN_TREE_MODEL : public AFCQ_TREE_MODEL {
@@ -56,7 +65,7 @@ private:
 // background, wrapped at the cell's width and never scrolled: the cell asks
 // for the height of its text, at least 40 pixels (the dialog lays its rows out
 // again when that changes). A busy animation shows while the row is being
-// upgraded.
+// upgraded; it stands still while the cell is out of view.
 class MDB_IP_REGEN_WIDGET_TEXT_EDIT : public QWidget {
     Q_OBJECT
 public:
@@ -64,6 +73,7 @@ public:
     ~MDB_IP_REGEN_WIDGET_TEXT_EDIT() override;
 
     void start_movie(bool start);
+    void set_in_view(bool in_view);
     QSize sizeHint() const override;
 
     QTextEdit* m_text_edit = nullptr;
@@ -71,6 +81,11 @@ public:
 
 private:
     void setup_widget();
+    // The animation runs while it is started and in view.
+    void run_movie();
+
+    bool m_busy = false;
+    bool m_in_view = true;
 };
 
 // The progress of an upgrade of many components: a window-modal progress
@@ -213,6 +228,8 @@ private:
     int find_row(QString const& file) const;
     // Lays the tree out once the event loop is back, however many rows asked.
     void schedule_rows_layout();
+    // Tells each description widget whether it is in the tree's view.
+    void show_rows_in_view();
     MDB_IP_REGEN_WIDGET_BUTTON* button_widget(int row) const;
     MDB_IP_REGEN_WIDGET_TEXT_EDIT* description_widget(int row) const;
 

@@ -466,25 +466,33 @@ bool ACF_MANAGER_STORAGE_REAL::remove_global_assignments(
     // Each query prepared as remove_assignment prepares it; those it treats
     // apart (no variable, one that cannot change, the top-level entity, a
     // whole variable at once) take its road, the rest are gathered per variable.
+    // A query is copied once, into room kept for all of them: a growing list
+    // copied every query it held at each step.
     bool any = false;
     std::map<ACF_VARIABLE_TYPE_ENUM, std::vector<ACF_MGR_INPUT_PARAMETERS>> by_variable;
-    for (ACF_MGR_INPUT_PARAMETERS query : queries) {
-        if (query.get_variable_type() == ACF_VARIABLE_TYPE_NONE &&
-            !gen_is_empty_string(query.get_variable_string())) {
-            query.set_variable_type(acf_user_name_to_variable_type_enum(query.get_variable_string()));
+    for (ACF_MGR_INPUT_PARAMETERS const& given : queries) {
+        ACF_VARIABLE_TYPE_ENUM variable = given.get_variable_type();
+        if (variable == ACF_VARIABLE_TYPE_NONE && !gen_is_empty_string(given.get_variable_string())) {
+            variable = acf_user_name_to_variable_type_enum(given.get_variable_string());
         }
-        ACF_VARIABLE_TYPE_ENUM const variable = query.get_variable_type();
-        char const* section_id = effective_section_id(variable, query.get_section_identifier());
+        char const* section_id = effective_section_id(variable, given.get_section_identifier());
         if (variable == ACF_VARIABLE_TYPE_NONE || variable == ACF_VARIABLE_TYPE_ROOT ||
             acf_test_variable_trait_of(variable,
                                        ACF_VARIABLE_TRAIT_TYPE_VARIABLE_VALUE_CANNOT_BE_CHANGED) ||
-            (gen_is_empty_string(section_id) && gen_is_empty_string(query.get_value_string()))) {
+            (gen_is_empty_string(section_id) && gen_is_empty_string(given.get_value_string()))) {
+            ACF_MGR_INPUT_PARAMETERS query(given);
+            query.set_variable_type(variable);
             any = remove_global_assignment(&query) || any;
             continue;
         }
+        std::vector<ACF_MGR_INPUT_PARAMETERS>& gathered = by_variable[variable];
+        if (gathered.empty()) {
+            gathered.reserve(queries.size());
+        }
+        ACF_MGR_INPUT_PARAMETERS& query = gathered.emplace_back(given);
+        query.set_variable_type(variable);
         query.set_section_identifier(section_id);
         acf_remove_post_dot_characters_from_value_string_if_needed(query);
-        by_variable[variable].push_back(query);
     }
     for (auto const& variable : by_variable) {
         ASSIGNMENT_LIST removed;

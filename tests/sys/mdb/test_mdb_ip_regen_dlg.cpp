@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QHeaderView>
+#include <QMovie>
 #include <QProgressDialog>
 #include <QStandardItemModel>
 #include <QTextEdit>
@@ -802,6 +803,57 @@ TEST_F(IpRegenDialog, ADialogOfManyRowsShowsEveryRowWithItsDescription) {
     EXPECT_GT(description(dialog, plexa)->sizeHint().height(), before);
     EXPECT_EQ(view(dialog)->visualRect(model(dialog)->index(plexa, DLG::DESCRIPTION_COL)).height(),
               description(dialog, plexa)->sizeHint().height());
+}
+
+// While many rows are upgraded, every one shows its busy animation, but only
+// those in view run it; a scroll brings the others' into motion.
+TEST_F(IpRegenDialog, OnlyTheBusyAnimationsInViewRun) {
+    int const count = 80;
+    generate_ip_components(count, 1000, 1000);
+    open_project();
+    DLG dialog(nullptr);
+    ASSERT_TRUE(dialog.need_show_dlg());
+    dialog.show();
+    settle();
+
+    struct ROWS {
+        int shown = 0;
+        std::vector<bool> running;
+    };
+    auto rows = [&]() {
+        ROWS seen;
+        QRect const in_view = view(dialog)->viewport()->rect();
+        for (int row = 0; row < count; ++row) {
+            MDB_IP_REGEN_WIDGET_TEXT_EDIT* cell = description(dialog, row);
+            seen.shown += !cell->m_movie_label->isHidden();
+            bool const running = cell->m_movie_label->movie()->state() == QMovie::Running;
+            EXPECT_EQ(running, in_view.intersects(cell->geometry())) << "row " << row;
+            seen.running.push_back(running);
+        }
+        return seen;
+    };
+    ROWS at_top;
+    ROWS at_bottom;
+    m_during_flow = [&](std::string const&) {
+        at_top = rows();
+        view(dialog)->scrollToBottom();
+        at_bottom = rows();
+    };
+    watch_flow();
+    upgrade_button(dialog)->click();
+
+    ASSERT_EQ(at_top.running.size(), static_cast<size_t>(count));
+    ASSERT_EQ(at_bottom.running.size(), static_cast<size_t>(count));
+    EXPECT_EQ(at_top.shown, count);
+    EXPECT_EQ(at_bottom.shown, count);
+    EXPECT_TRUE(at_top.running.front());
+    EXPECT_FALSE(at_top.running.back());
+    EXPECT_FALSE(at_bottom.running.front());
+    EXPECT_TRUE(at_bottom.running.back());
+    // Once upgraded, no row is busy.
+    for (int row = 0; row < count; ++row) {
+        EXPECT_EQ(description(dialog, row)->m_movie_label->movie()->state(), QMovie::NotRunning);
+    }
 }
 
 // Cancel in the progress while the k-th component is upgraded: that one ends
