@@ -238,9 +238,9 @@ RECOMMENDATION const migration_recommendations[] = {
 };
 } // namespace
 
-char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable, char const* name,
-                                           bool has_entity, DEV_FAMILY_ENUM family) {
-    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TYPE_ENUM variable,
+                                           char const* name, bool has_entity,
+                                           DEV_FAMILY_ENUM family) {
     if (!ACF_REQUIRE(acf_mgr != NULL)) {
         return nullptr;
     }

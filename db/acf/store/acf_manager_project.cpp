@@ -4,7 +4,6 @@
 
 #include "acf_assignment_factory.h"
 #include "acf_conversion_journal.h"
-#include "acf_convert_project.h"
 #include "acf_defaults_file.h"
 #include "acf_file_checks.h"
 #include "acf_global_initializers.h"
@@ -13,6 +12,7 @@
 #include "acf_manager_storage_real.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_msgs.h"
+#include "acf_project_conversion.h"
 #include "acf_project_file.h"
 #include "acf_table.h"
 #include "mem_manager.h"
@@ -437,9 +437,8 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
             // (of the process-wide manager only: they are merged through it).
             if (this == get_acf_manager()) {
                 ACF_ASSIGNMENT_FACTORY factory(storage);
-                ACF_CONVERT_PROJECT converter(&factory);
-                converter.add_any_found_old_asgn_files(FIO_PATH(project_file).base(),
-                                                       revision_path());
+                acf_add_old_settings_files(&factory, FIO_PATH(project_file).base(),
+                                           revision_path());
             }
             if (commit_new_files) {
                 if (!commit_files_to_disk(true, false)) {

@@ -6,7 +6,6 @@
 #include "acf_assignment.h"
 #include "acf_assignment_factory.h"
 #include "acf_conversion_journal.h"
-#include "acf_convert_project.h"
 #include "acf_defaults_file.h"
 #include "acf_file_checks.h"
 #include "acf_internal_error.h"
@@ -15,6 +14,7 @@
 #include "acf_mgr_input_parameters.h"
 #include "acf_msgs.h"
 #include "acf_old_project_files.h"
+#include "acf_project_conversion.h"
 #include "acf_project_file.h"
 #include "acf_table.h"
 #include "mem_manager.h"
@@ -443,9 +443,7 @@ bool ACF_MANAGER::convert_project(char const* old_file, char const* revision) {
         return true;
     }
     ACF_ASSIGNMENT_FACTORY factory(get_storage());
-    ACF_CONVERT_PROJECT converter(&factory);
-    converter.convert_to_project_manager_scheme(old_project, text_of(revision));
-    return !converter.has_failed();
+    return acf_convert_old_project(&factory, old_project, text_of(revision));
 }
 
 // ---------------------------------------------------------------------------
