@@ -1,7 +1,7 @@
 // Hands the conversion of old projects down to the project manager when the
 // library is loaded.
-#include "acf_convert_project.h"
-#include "acf_project_conversion.h"
+#include "convert/acf_convert_project.h"
+#include "store/acf_project_conversion.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "acf_project_conversion.h"
+#include "store/acf_project_conversion.h"
 
 #include "acf_internal_error.h"
 

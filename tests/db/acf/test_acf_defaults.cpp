@@ -1,9 +1,9 @@
-#include "acf_defaults.h"
+#include "catalogue/acf_defaults.h"
 
-#include "acf_legality.h"
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
+#include "catalogue/acf_legality.h"
 #include "suite/messages/msg.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The rules of the older sectioned settings files: table invariants and the
 // lookups over them.
-#include "acf_defaults.h"
 #include "acf_manager.h"
-#include "acf_old_section_rules.h"
 #include "acf_table.h"
+#include "catalogue/acf_defaults.h"
+#include "catalogue/acf_old_section_rules.h"
 #include "suite/messages/msg.h"
 
 #include <gtest/gtest.h>
