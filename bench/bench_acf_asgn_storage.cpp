@@ -3,11 +3,11 @@
 // and target, and listing the assignments of one variable, at N = 100,000 and
 // N = 1,000,000. "per_assignment" is the time per assignment; near-equal
 // figures at both sizes mean near-linear growth.
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_manager_storage_null.h"
 #include "acf_mgr_input_parameters.h"
+#include "records/acf_asgn_storage.h"
+#include "records/acf_assignment_factory.h"
+#include "store/acf_manager_storage_null.h"
 
 #include <benchmark/benchmark.h>
 

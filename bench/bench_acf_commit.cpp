@@ -7,9 +7,9 @@
 // Run as: bench_acf_commit [rounds]
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
-#include "acf_project_file.h"
 #include "acf_revision_manager.h"
 #include "bench/bench_args.h"
+#include "formats/acf_project_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -37,9 +37,9 @@
 // (only: the figures whose names contain this text; default all).
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
-#include "acf_project_file.h"
 #include "bench/bench_args.h"
 #include "bench/bench_growth.h"
+#include "formats/acf_project_file.h"
 #include "ipman/ipman_tcl_impl.h"
 #include "suite/fileio/fio.h"
 

@@ -2,9 +2,9 @@
 // then 100,000 read lock/unlock pairs on the unchanged revision, with 1 and with
 // 200 sourced IP files (each lock asks whether a file read for the revision changed).
 // Prints one line of figures per case.
-#include "acf_manager_storage_real.h"
 #include "acf_revision_manager.h"
 #include "bench/bench_args.h"
+#include "store/acf_manager_storage_real.h"
 
 #include "suite/fileio/fio.h"
 

@@ -23,7 +23,7 @@
 #include "bench/bench_process.h"
 
 #include "acf_manager.h"
-#include "acf_project_file.h"
+#include "formats/acf_project_file.h"
 #include "ipman/ipman_ip_info_manager.h"
 #include "suite/hierdb/hdb.h"
 #include "suite/threads/thr.h"

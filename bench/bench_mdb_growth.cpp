@@ -33,7 +33,7 @@
 #include "bench/bench_growth.h"
 
 #include "acf_manager.h"
-#include "acf_project_file.h"
+#include "formats/acf_project_file.h"
 #include "services/asgnimport/bfu_import_export.h"
 #include "suite/messages/msg.h"
 #include "sys/mdb/mdb_assignment_groups_dlg.h"

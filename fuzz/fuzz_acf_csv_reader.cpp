@@ -1,6 +1,6 @@
 // Any bytes as a CSV assignment file, row by row: splitting into cells, the
 // header row and the cell look-ups of every data row must hold for any input.
-#include "acf_csv_reader.h"
+#include "formats/acf_csv_reader.h"
 #include "suite/messages/msg.h"
 
 #include <cstdint>

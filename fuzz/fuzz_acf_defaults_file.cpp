@@ -2,7 +2,7 @@
 // storage when the project opens: the open must end, open or refused, without
 // fault, and the project must close again.
 #include "acf_manager.h"
-#include "acf_project_file.h"
+#include "formats/acf_project_file.h"
 #include "fuzz_scratch.h"
 #include "suite/messages/msg.h"
 

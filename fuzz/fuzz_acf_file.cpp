@@ -2,10 +2,10 @@
 // the section and clash rules, the lookups and the report of refused
 // assignments must hold for any input. The first byte picks the file kind.
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_file.h"
-#include "acf_manager_storage_null.h"
-#include "acf_section.h"
+#include "formats/acf_file.h"
+#include "formats/acf_section.h"
+#include "records/acf_assignment_factory.h"
+#include "store/acf_manager_storage_null.h"
 #include "suite/messages/msg.h"
 
 #include <cstdint>

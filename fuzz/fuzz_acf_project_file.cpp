@@ -1,6 +1,6 @@
 // Any bytes as a project file (.tpf) and as an old workspace file (.tws): the
 // readers must take every line, whatever it holds, without fault.
-#include "acf_project_file.h"
+#include "formats/acf_project_file.h"
 #include "fuzz_scratch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size) {

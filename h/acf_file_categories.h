@@ -23,7 +23,7 @@
 
 enum ACF_FILE_CATEGORY_ENUM : int32_t {
 #define ACF_FILE_CATEGORY(NUMBER, KEY, TEXT) ACF_FILE_CATEGORY_##KEY = NUMBER,
-#include "../db/acf/catalogue/acf_file_categories.def"
+#include "acf_file_categories.def"
 #undef ACF_FILE_CATEGORY
     ACF_FILE_CATEGORY_NONE = 21, // no category in tables, any category in lookups
 };
@@ -31,7 +31,7 @@ enum ACF_FILE_CATEGORY_ENUM : int32_t {
 // Named groups of assignments sharing a section identifier (-section_id).
 enum ACF_CATEGORY_SECTION_TYPE_ENUM : int32_t {
 #define ACF_CATEGORY_SECTION(NUMBER, LABEL) ACF_CATEGORY_SECTION_TYPE_##LABEL = NUMBER,
-#include "../db/acf/catalogue/acf_category_sections.def"
+#include "acf_category_sections.def"
 #undef ACF_CATEGORY_SECTION
     ACF_CATEGORY_SECTION_TYPE_MAX = 16,
 };

@@ -28,12 +28,6 @@
 
 class MSG_POST;
 
-// The texts a reader's records point into: the files' texts and the arena.
-struct ACF_MGR_READ_TEXTS {
-    std::vector<FIO_FILE_BUFFER> files;
-    ACF_MGR_TEXT_ARENA arena;
-};
-
 // One line of a settings file as read: 32 bytes. The line's text stays in the
 // file's buffer; the fields and arguments given are packed one after the other
 // into the reader's arena, except a field whose text is the end of the line's

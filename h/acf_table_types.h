@@ -13,7 +13,7 @@ enum ACF_VARIABLE_TYPE_ENUM : int32_t {
     ACF_VARIABLE_TYPE_NONE = 0,
 #define ACF_VARIABLE(NUMBER, NAME, ...) ACF_VARIABLE_TYPE_##NAME = NUMBER,
 #define ACF_UNASSIGNED_VARIABLE(NUMBER)
-#include "../db/acf/catalogue/acf_table_variables.def"
+#include "acf_table_variables.def"
 #undef ACF_VARIABLE
 #undef ACF_UNASSIGNED_VARIABLE
     // One past the last variable: the end marker of loops and tables.
@@ -24,7 +24,7 @@ enum ACF_VARIABLE_TYPE_ENUM : int32_t {
 enum ACF_SECTION_TYPE_ENUM : int32_t {
     ACF_SECTION_TYPE_NONE = 0,
 #define ACF_SECTION(NUMBER, NAME, ...) ACF_SECTION_TYPE_##NAME = NUMBER,
-#include "../db/acf/catalogue/acf_table_sections.def"
+#include "acf_table_sections.def"
 #undef ACF_SECTION
 };
 constexpr int32_t ACF_LAST_SECTION_TYPE = 46;
@@ -34,7 +34,7 @@ enum ACF_ENUM_VALUE_ENUM : int32_t {
     ACF_ENUM_VALUE_NONE = 0,
 #define ACF_VALUE(NUMBER, NAME, ...) ACF_ENUM_VALUE_##NAME = NUMBER,
 #define ACF_UNASSIGNED_VALUE(NUMBER)
-#include "../db/acf/catalogue/acf_table_values.def"
+#include "acf_table_values.def"
 #undef ACF_VALUE
 #undef ACF_UNASSIGNED_VALUE
 };
@@ -77,7 +77,7 @@ enum ACF_ARGUMENT_ENUM_VALUE_ENUM : int32_t {
 // Variable traits: trait k is character k of a variable's trait text.
 enum ACF_VARIABLE_TRAIT_TYPE_ENUM : int32_t {
 #define ACF_VARIABLE_TRAIT(NUMBER, NAME) ACF_VARIABLE_TRAIT_TYPE_##NAME = NUMBER,
-#include "../db/acf/catalogue/acf_table_traits.def"
+#include "acf_table_traits.def"
 #undef ACF_VARIABLE_TRAIT
     ACF_VARIABLE_TRAIT_TYPE_MAX_TRAIT_TYPE = 63,
 };

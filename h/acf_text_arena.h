@@ -1,6 +1,8 @@
 // A block arena for many small texts and nodes.
 #pragma once
 
+#include "suite/fileio/fio.h"
+
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -22,4 +24,10 @@ private:
     std::vector<std::unique_ptr<char[]>> m_blocks;
     char* m_next = nullptr;
     size_t m_left = 0;
+};
+
+// The texts a reader's records point into: the files' texts and the arena.
+struct ACF_MGR_READ_TEXTS {
+    std::vector<FIO_FILE_BUFFER> files;
+    ACF_MGR_TEXT_ARENA arena;
 };

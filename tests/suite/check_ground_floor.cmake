@@ -10,11 +10,17 @@
 # first: a file includes headers of its own folder and of the folders before it
 # only, and every file is in one of the folders named. A name is one of FLOORS
 # or a folder directly inside one of them.
+# Given -DINCLUDE_ROOTS=<folder;...> (below the source root), an include may
+# also be written from those folders, as a library's sources name its
+# subfolders' headers.
+#   cmake -DROOT=<source dir> -DFLOORS=<folder;...> -DNO_PARENT_PATHS=ON
+#         -P check_ground_floor.cmake
+# checks that no file of those folders includes a path through "..".
 # An include is judged by the file it reaches: beside the including file, from
-# the source root, or in h/. One that reaches none of these (a system header,
-# or a header found through another include folder) is judged by its file name
-# alone, against the names of every header of the folders above; the order
-# judges only includes that reach a file.
+# the source root, from one of INCLUDE_ROOTS, or in h/. One that reaches none of
+# these (a system header, or a header found through another include folder) is
+# judged by its file name alone: against the names of every header of the
+# folders above, and against those of the folders later in the order.
 
 function(is_above path result)
   file(RELATIVE_PATH relative ${ROOT} ${path})
@@ -77,18 +83,38 @@ foreach(prefix IN LISTS ABOVE_PREFIXES)
   list(APPEND above_names ${headers})
 endforeach()
 list(TRANSFORM above_names REPLACE ".*/" "")
+# The headers of each folder of the order by name, for includes that reach no
+# file.
+set(ordered_names)
+set(ordered_places)
+set(index 0)
+foreach(folder IN LISTS order)
+  file(GLOB headers ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.def)
+  foreach(header IN LISTS headers)
+    get_filename_component(name ${header} NAME)
+    list(APPEND ordered_names ${name})
+    list(APPEND ordered_places ${index})
+  endforeach()
+  math(EXPR index "${index} + 1")
+endforeach()
 if(ABOVE AND NOT above_names)
   message(FATAL_ERROR "no header found above the ground floor in ${ROOT}: wrong ROOT or ABOVE")
 endif()
-if(NOT ABOVE AND NOT order)
-  message(FATAL_ERROR "nothing to check: give ABOVE or ORDER")
+if(NOT ABOVE AND NOT order AND NOT NO_PARENT_PATHS)
+  message(FATAL_ERROR "nothing to check: give ABOVE, ORDER or NO_PARENT_PATHS")
 endif()
+set(include_roots)
+foreach(folder IN LISTS INCLUDE_ROOTS)
+  list(APPEND include_roots ${ROOT}/${folder})
+endforeach()
 
 set(above_faults)
 set(order_faults)
+set(parent_faults)
 set(checked 0)
 foreach(floor IN LISTS FLOORS)
-  file(GLOB_RECURSE sources ${ROOT}/${floor}/*.h ${ROOT}/${floor}/*.cpp ${ROOT}/${floor}/*.def)
+  file(GLOB_RECURSE sources ${ROOT}/${floor}/*.h ${ROOT}/${floor}/*.cpp ${ROOT}/${floor}/*.def
+       ${ROOT}/${floor}/*.y ${ROOT}/${floor}/*.l)
   foreach(source IN LISTS sources)
     math(EXPR checked "${checked} + 1")
     get_filename_component(folder ${source} DIRECTORY)
@@ -103,18 +129,32 @@ foreach(floor IN LISTS FLOORS)
     foreach(line IN LISTS includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*" "\\1" included
                            "${line}")
+      if(NO_PARENT_PATHS AND included MATCHES "(^|/)\\.\\.(/|$)")
+        list(APPEND parent_faults "${relative} includes ${included}")
+      endif()
       set(reached)
-      foreach(candidate ${folder}/${included} ${ROOT}/${included} ${ROOT}/h/${included})
+      set(candidates ${folder}/${included} ${ROOT}/${included})
+      foreach(include_root IN LISTS include_roots)
+        list(APPEND candidates ${include_root}/${included})
+      endforeach()
+      foreach(candidate ${candidates} ${ROOT}/h/${included})
         if(NOT reached AND EXISTS ${candidate})
           get_filename_component(reached ${candidate} ABSOLUTE)
         endif()
       endforeach()
+      set(reached_place -1)
       if(reached AND order)
         place_in_order(${reached} reached_place)
-        if(reached_place GREATER source_place AND source_place GREATER -1)
-          list(GET order ${reached_place} later)
-          list(APPEND order_faults "${relative} includes ${included} (${later} comes later)")
+      elseif(order)
+        get_filename_component(name ${included} NAME)
+        list(FIND ordered_names ${name} found)
+        if(NOT found EQUAL -1)
+          list(GET ordered_places ${found} reached_place)
         endif()
+      endif()
+      if(order AND reached_place GREATER source_place AND source_place GREATER -1)
+        list(GET order ${reached_place} later)
+        list(APPEND order_faults "${relative} includes ${included} (${later} comes later)")
       endif()
       if(reached)
         is_above(${reached} above)
@@ -142,7 +182,14 @@ if(above_faults)
 endif()
 if(order_faults)
   list(JOIN order_faults "\n  " listed)
-  message(SEND_ERROR "the ground floor's folders are out of their order (${ORDER}):\n  ${listed}")
+  message(SEND_ERROR "the folders of ${FLOORS} are out of their order (${ORDER}):\n  ${listed}")
+endif()
+if(parent_faults)
+  list(JOIN parent_faults "\n  " listed)
+  message(SEND_ERROR "includes through a parent folder:\n  ${listed}")
+endif()
+if(NO_PARENT_PATHS AND NOT parent_faults)
+  message(STATUS "${checked} files under ${FLOORS} include no path through ..")
 endif()
 if(ABOVE AND NOT above_faults)
   message(STATUS "${checked} files under ${FLOORS} include no header of ${ABOVE}")

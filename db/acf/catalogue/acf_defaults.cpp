@@ -1,13 +1,13 @@
 // Per-family defaults, hidden families, default history and family-generation
 // variants.
-#include "acf_defaults.h"
+#include "catalogue/acf_defaults.h"
 
 #include "acf_internal_error.h"
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
-#include "acf_table_names.h"
 #include "acf_unload.h"
+#include "catalogue/acf_table_names.h"
 #include "suite/general/gen.h"
 
 #include <array>
@@ -19,7 +19,7 @@ MEM_UNIT_INITIALIZER(ACF);
 ACF_FAMILY_DEFAULTS_INFO const acf_family_defaults_table[] = {
 #define ACF_FAMILY_DEFAULT(VARIABLE, FAMILY, VALUE)                                                \
     {ACF_VARIABLE_TYPE_##VARIABLE, static_cast<DEV_FAMILY_ENUM>(FAMILY), VALUE},
-#include "acf_family_defaults.def"
+#include "catalogue/acf_family_defaults.def"
 #undef ACF_FAMILY_DEFAULT
     {ACF_VARIABLE_TYPE_NONE, DEV_FAMILY_GENERIC, ""},
 };
@@ -76,7 +76,7 @@ ACF_DEFAULT_VALUE_CHANGE_INFO const acf_default_value_change_table[] = {
      false,                                                                                        \
      false,                                                                                        \
      DEV_FAMILY_GENERIC},
-#include "acf_default_value_history.def"
+#include "catalogue/acf_default_value_history.def"
 #undef ACF_DEFAULT_VALUE_CHANGE
     {ACF_VARIABLE_TYPE_NONE, 0.0, "", 0, "0", "", false, false, DEV_FAMILY_GENERIC},
 };
@@ -108,7 +108,7 @@ struct FAMILY_GROUP_MEMBER {
 };
 FAMILY_GROUP_MEMBER const family_group_members[] = {
 #define ACF_FAMILY_GROUP_MEMBER(GROUP, VARIABLE) {#GROUP, ACF_VARIABLE_TYPE_##VARIABLE},
-#include "acf_family_groups.def"
+#include "catalogue/acf_family_groups.def"
 #undef ACF_FAMILY_GROUP_MEMBER
 };
 
@@ -120,7 +120,7 @@ struct FAMILY_VARIANT {
 FAMILY_VARIANT const family_variants[] = {
 #define ACF_FAMILY_VARIANT(GROUP, FAMILY, VARIABLE)                                                \
     {#GROUP, static_cast<DEV_FAMILY_ENUM>(FAMILY), ACF_VARIABLE_TYPE_##VARIABLE},
-#include "acf_family_variants.def"
+#include "catalogue/acf_family_variants.def"
 #undef ACF_FAMILY_VARIANT
 };
 
@@ -238,9 +238,9 @@ RECOMMENDATION const migration_recommendations[] = {
 };
 } // namespace
 
-char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable, char const* name,
-                                           bool has_entity, DEV_FAMILY_ENUM family) {
-    ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
+char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TYPE_ENUM variable,
+                                           char const* name, bool has_entity,
+                                           DEV_FAMILY_ENUM family) {
     if (!ACF_REQUIRE(acf_mgr != NULL)) {
         return nullptr;
     }

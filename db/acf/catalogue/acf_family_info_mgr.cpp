@@ -1,4 +1,4 @@
-#include "acf_family_info_mgr.h"
+#include "catalogue/acf_family_info_mgr.h"
 
 #include "acf_internal_error.h"
 #include "mem_manager.h"

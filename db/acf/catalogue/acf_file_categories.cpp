@@ -4,8 +4,8 @@
 
 #include "acf_internal_error.h"
 #include "acf_table.h"
-#include "acf_table_names.h"
 #include "acf_unload.h"
+#include "catalogue/acf_table_names.h"
 #include "suite/general/gen.h"
 
 #include <algorithm>
@@ -48,7 +48,7 @@ ACF_VARIABLE_FILE_CATEGORY_SEMANTIC_INFO const acf_variable_file_category_semant
      ARGS,                                                                                         \
      REPORT,                                                                                       \
      DEV_FAMILY_##FAMILY},
-#include "acf_file_category_rows.def"
+#include "catalogue/acf_file_category_rows.def"
 #undef ACF_CONTEXT_ROW
 };
 size_t const acf_variable_file_category_semantics_count =
@@ -56,7 +56,7 @@ size_t const acf_variable_file_category_semantics_count =
 
 ACF_FIO_FILE_TYPE_INFO const fio_acf_table[] = {
 #define ACF_FIO_FILE_TYPE(FILE_TYPE, VARIABLE) {FILE_TYPE, ACF_VARIABLE_TYPE_##VARIABLE},
-#include "acf_fio_file_types.def"
+#include "catalogue/acf_fio_file_types.def"
 #undef ACF_FIO_FILE_TYPE
     {0xFFFFFFFFu, ACF_VARIABLE_TYPE_NONE},
 };

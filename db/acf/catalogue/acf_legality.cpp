@@ -1,11 +1,11 @@
 // Value renames and migration, removed names, integer ranges and argument checks.
-#include "acf_legality.h"
+#include "catalogue/acf_legality.h"
 
 #include "acf_file_categories.h"
 #include "acf_internal_error.h"
 #include "acf_table.h"
-#include "acf_table_names.h"
 #include "acf_unload.h"
+#include "catalogue/acf_table_names.h"
 #include "suite/general/big_time.h"
 #include "suite/general/gen.h"
 
@@ -20,7 +20,7 @@ MEM_UNIT_INITIALIZER(ACF);
 
 ACF_RENAME_STRUCT_INFO const acf_rename_semantics[] = {
 #define ACF_VALUE_RENAME(VARIABLE, OLD, NEW) {VARIABLE, OLD, NEW},
-#include "acf_value_renames.def"
+#include "catalogue/acf_value_renames.def"
 #undef ACF_VALUE_RENAME
     {nullptr, nullptr, nullptr},
 };
@@ -33,7 +33,7 @@ ACF_VARIABLE_MIGRATE_VALUE_FROM const acf_variable_migrate_value_from[] = {
 
 char const* const acf_removed_assignments[] = {
 #define ACF_REMOVED_ASSIGNMENT(NAME) NAME,
-#include "acf_removed_assignments.def"
+#include "catalogue/acf_removed_assignments.def"
 #undef ACF_REMOVED_ASSIGNMENT
     nullptr,
 };
@@ -41,7 +41,7 @@ char const* const acf_removed_assignments[] = {
 ACF_VARIABLE_INTEGER_RANGE_INFO const acf_variable_integer_range_info[] = {
 #define ACF_INTEGER_RANGE(VARIABLE, MIN, MAX, FAMILY)                                              \
     {ACF_VARIABLE_TYPE_##VARIABLE, MIN, MAX, static_cast<DEV_FAMILY_ENUM>(FAMILY)},
-#include "acf_integer_ranges.def"
+#include "catalogue/acf_integer_ranges.def"
 #undef ACF_INTEGER_RANGE
     {ACF_VARIABLE_TYPE_NONE, 0, 0, DEV_FAMILY_GENERIC},
 };

@@ -1,11 +1,11 @@
 // The rules of the older sectioned settings files and their lookups.
-#include "acf_old_section_rules.h"
+#include "catalogue/acf_old_section_rules.h"
 
-#include "acf_defaults.h"
 #include "acf_internal_error.h"
 #include "acf_table.h"
-#include "acf_table_names.h"
 #include "acf_unload.h"
+#include "catalogue/acf_defaults.h"
+#include "catalogue/acf_table_names.h"
 
 #include <map>
 #include <set>
@@ -15,7 +15,7 @@ MEM_UNIT_INITIALIZER(ACF);
 ACF_SECTION_SEMANTIC_INFO const acf_section_semantics[] = {
 #define ACF_OLD_SECTION(SECTION, KIND, TAKES_ID)                                                   \
     {ACF_SECTION_TYPE_##SECTION, static_cast<ACF_FILE_TYPE_ENUM>(KIND), TAKES_ID},
-#include "acf_old_section_rules.def"
+#include "catalogue/acf_old_section_rules.def"
 #undef ACF_OLD_SECTION
     {ACF_SECTION_TYPE_NONE, ACF_FILE_TYPE_NONE, false},
 };
@@ -28,7 +28,7 @@ ACF_VARIABLE_SEMANTIC_INFO const acf_variable_semantics[] = {
      TARGET != 0,                                                                                  \
      SRC_DEST != 0,                                                                                \
      MULTIPLE != 0},
-#include "acf_old_section_rules.def"
+#include "catalogue/acf_old_section_rules.def"
 #undef ACF_OLD_VARIABLE_SECTION
     {ACF_VARIABLE_TYPE_NONE, ACF_SECTION_TYPE_NONE, false, false, false, false},
 };
@@ -162,7 +162,7 @@ std::vector<ACF_FILE_TYPE_ENUM> acf_get_section_file_types(ACF_SECTION_TYPE_ENUM
     return kinds;
 }
 
-char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable,
+char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TYPE_ENUM variable,
                                            ACF_SECTION_TYPE_ENUM section, DEV_FAMILY_ENUM family) {
     for (ACF_FILE_TYPE_ENUM file_type : acf_get_section_file_types(section)) {
         // Sections that take an identifier ask for the default of any identifier;
@@ -177,7 +177,7 @@ char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable,
             identifier = row->takes_identifier ? "" : nullptr;
         }
         char const* value = acf_get_variable_default_value(
-            variable, identifier, file_type == ACF_FILE_TYPE_ENTITY_SETTINGS, family);
+            acf_mgr, variable, identifier, file_type == ACF_FILE_TYPE_ENTITY_SETTINGS, family);
         if (value != nullptr) {
             return value;
         }

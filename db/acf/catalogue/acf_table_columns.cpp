@@ -1,7 +1,7 @@
 // The per-variable columns, expanded from the one table of variables. Flag texts
 // (traits, families, editor categories) are built at compile time from the lists
 // written in the table.
-#include "acf_table_columns.h"
+#include "catalogue/acf_table_columns.h"
 
 #include <cstddef>
 #include <initializer_list>
@@ -202,17 +202,17 @@ char const* const acf_variable_ase_categories[ACF_VARIABLE_COUNT + 2] = {
 
 char const* const acf_variable_old_names[] = {
 #define ACF_OLD_NAME(OLD, NAME) OLD,
-#include "acf_table_old_names.def"
+#include "catalogue/acf_table_old_names.def"
 #undef ACF_OLD_NAME
     nullptr};
 ACF_VARIABLE_TYPE_ENUM const acf_variable_old_names_enum_values[] = {
 #define ACF_OLD_NAME(OLD, NAME) ACF_VARIABLE_TYPE_##NAME,
-#include "acf_table_old_names.def"
+#include "catalogue/acf_table_old_names.def"
 #undef ACF_OLD_NAME
     ACF_VARIABLE_TYPE_NONE};
 
 ACF_VARIABLE_GUI_LOCATION_INFO const acf_variable_gui_location[] = {
 #define ACF_GUI_LOCATION(NAME, CODE) {ACF_VARIABLE_TYPE_##NAME, CODE},
-#include "acf_table_gui_locations.def"
+#include "catalogue/acf_table_gui_locations.def"
 #undef ACF_GUI_LOCATION
     {ACF_VARIABLE_TYPE_NONE, 0}};

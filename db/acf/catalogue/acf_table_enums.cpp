@@ -5,8 +5,8 @@
 
 #include "acf_internal_error.h"
 #include "acf_table.h"
-#include "acf_table_enum_data.h"
-#include "acf_table_names.h"
+#include "catalogue/acf_table_enum_data.h"
+#include "catalogue/acf_table_names.h"
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -48,7 +48,7 @@ char const* const acf_value_user_strings[] = {
 ACF_VALUE_SEMANTIC_INFO const acf_value_semantics[] = {
 #define ACF_VALUE_ROW(VARIABLE, VALUE, DEBUG, FAMILY)                                              \
     {ACF_VARIABLE_TYPE_##VARIABLE, ACF_ENUM_VALUE_##VALUE, DEBUG, DEV_FAMILY_##FAMILY},
-#include "acf_table_value_rows.def"
+#include "catalogue/acf_table_value_rows.def"
 #undef ACF_VALUE_ROW
     {ACF_VARIABLE_TYPE_NONE, ACF_ENUM_VALUE_NONE, false, DEV_FAMILY_GENERIC}};
 
@@ -56,7 +56,7 @@ ACF_VALUE_SEMANTIC_INFO const acf_value_semantics[] = {
 ACF_VARIABLE_DISPLAY_ENUM_AS const acf_variable_display_enum_as[] = {
 #define ACF_DISPLAY_ROW(VARIABLE, VALUE, TEXT)                                                     \
     {ACF_VARIABLE_TYPE_##VARIABLE, ACF_ENUM_VALUE_##VALUE, TEXT},
-#include "acf_table_display_rows.def"
+#include "catalogue/acf_table_display_rows.def"
 #undef ACF_DISPLAY_ROW
     {ACF_VARIABLE_TYPE_NONE, ACF_ENUM_VALUE_NONE, nullptr}};
 

@@ -5,8 +5,8 @@
 
 #include "acf_internal_error.h"
 #include "acf_table.h"
-#include "acf_table_columns.h"
-#include "acf_table_names.h"
+#include "catalogue/acf_table_columns.h"
+#include "catalogue/acf_table_names.h"
 
 MEM_UNIT_INITIALIZER(ACF);
 

@@ -21,9 +21,9 @@
 //     converter.convert_to_project_manager_scheme(old_project_file, "");
 #pragma once
 
-#include "acf_conversion_journal.h"
 #include "acf_file_categories.h"
 #include "acf_table_types.h"
+#include "store/acf_conversion_journal.h"
 
 #include <list>
 #include <string>

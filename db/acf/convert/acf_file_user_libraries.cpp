@@ -1,5 +1,5 @@
 // Splitting the user library directories of an older project.
-#include "acf_file_user_libraries.h"
+#include "convert/acf_file_user_libraries.h"
 
 #include "mem_manager.h"
 

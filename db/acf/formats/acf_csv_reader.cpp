@@ -1,6 +1,6 @@
 // The CSV importer's reading of rows: the known columns, splitting a line into
 // cells, the header row and the cells of the current row.
-#include "acf_csv_reader.h"
+#include "formats/acf_csv_reader.h"
 
 #include "acf_internal_error.h"
 #include "acf_msgs.h"

@@ -1,16 +1,16 @@
 // The CSV importer's road into the revision: the file under the storage's write
 // lock, data rows to assignments, and the result summaries.
-#include "acf_csv_reader.h"
+#include "formats/acf_csv_reader.h"
 
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
 #include "acf_internal_error.h"
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_msgs.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
 #include "mem_manager.h"
+#include "records/acf_assignment_factory.h"
+#include "records/acf_manager_storage.h"
 #include "suite/general/gen.h"
 
 #include <cstdio>

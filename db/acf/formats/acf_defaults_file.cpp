@@ -1,10 +1,10 @@
-#include "acf_defaults_file.h"
+#include "formats/acf_defaults_file.h"
 
 #include "acf_file_categories.h"
-#include "acf_file_checks.h"
-#include "acf_file_header.h"
 #include "acf_table.h"
 #include "acf_utils.h"
+#include "formats/acf_file_checks.h"
+#include "formats/acf_file_header.h"
 #include "mem_manager.h"
 
 #include "suite/devicedb/dev.h"

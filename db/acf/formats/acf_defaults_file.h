@@ -4,7 +4,7 @@
 // default as notes. Both are written only when they do not exist yet.
 #pragma once
 
-#include "acf_defaults.h"
+#include "catalogue/acf_defaults.h"
 
 #include <string>
 

@@ -1,16 +1,16 @@
 // Older sectioned settings files: reading, section rules and the report of
 // refused assignments.
-#include "acf_file.h"
+#include "formats/acf_file.h"
 
 #include "acf_assignment.h"
 #include "acf_internal_error.h"
-#include "acf_legality.h"
-#include "acf_lexer.h"
 #include "acf_msgs.h"
-#include "acf_old_section_rules.h"
 #include "acf_parser.hpp"
-#include "acf_section.h"
 #include "acf_table.h"
+#include "catalogue/acf_legality.h"
+#include "catalogue/acf_old_section_rules.h"
+#include "formats/acf_lexer.h"
+#include "formats/acf_section.h"
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 

@@ -1,4 +1,4 @@
-#include "acf_file_checks.h"
+#include "formats/acf_file_checks.h"
 
 #include "acf_msgs.h"
 #include "mem_manager.h"

@@ -1,4 +1,4 @@
-#include "acf_file_header.h"
+#include "formats/acf_file_header.h"
 
 #include "mem_manager.h"
 #include "suite/general/gen.h"

@@ -1,12 +1,12 @@
 #include "acf_manager_reader.h"
 
 #include "acf_file_categories.h"
-#include "acf_file_checks.h"
 #include "acf_internal_error.h"
-#include "acf_legality.h"
 #include "acf_msgs.h"
 #include "acf_table.h"
 #include "acf_utils.h"
+#include "catalogue/acf_legality.h"
+#include "formats/acf_file_checks.h"
 #include "mem_manager.h"
 #include "suite/fileio/fio.h"
 

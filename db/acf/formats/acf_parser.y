@@ -13,7 +13,7 @@
 
 %code top {
 // Before the parser's own renaming of yylex, which must not reach the scanner class.
-#include "acf_lexer.h"
+#include "formats/acf_lexer.h"
 }
 
 %code requires {
@@ -32,9 +32,9 @@ void acf_yyerror(FlexLexer* lexer, char const* message);
 
 %code {
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_file.h"
-#include "acf_section.h"
+#include "records/acf_assignment_factory.h"
+#include "formats/acf_file.h"
+#include "formats/acf_section.h"
 #include "acf_table.h"
 #include "mem_manager.h"
 

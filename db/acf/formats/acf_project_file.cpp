@@ -1,9 +1,9 @@
-#include "acf_project_file.h"
+#include "formats/acf_project_file.h"
 
-#include "acf_file_checks.h"
-#include "acf_file_header.h"
 #include "acf_internal_error.h"
 #include "acf_table.h"
+#include "formats/acf_file_checks.h"
+#include "formats/acf_file_header.h"
 #include "mem_manager.h"
 
 #include "suite/fileio/fio.h"

@@ -1,12 +1,12 @@
 // Sections of the older sectioned settings files: legality and clash rules.
-#include "acf_section.h"
+#include "formats/acf_section.h"
 
 #include "acf_assignment.h"
-#include "acf_file.h"
 #include "acf_internal_error.h"
-#include "acf_old_section_rules.h"
 #include "acf_table.h"
 #include "acf_utils.h"
+#include "catalogue/acf_old_section_rules.h"
+#include "formats/acf_file.h"
 #include "suite/general/gen.h"
 
 #include <algorithm>

@@ -1,18 +1,18 @@
 // The assignment collection: life, slots, keys, normalising and matching, set
 // and revive, removal of single assignments, purges, file order and comment
 // lines, and the listing test.
-#include "acf_asgn_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_global_initializers.h"
 #include "acf_internal_error.h"
-#include "acf_manager_reader.h"
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
+#include "acf_text_arena.h"
 #include "acf_utils.h"
 #include "mem_manager.h"
+#include "records/acf_assignment_factory.h"
+#include "records/acf_global_initializers.h"
+#include "records/acf_manager_storage.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"

@@ -38,8 +38,8 @@
 
 #include "acf_assignment.h"
 #include "acf_file_categories.h"
-#include "acf_node_pool.h"
 #include "acf_table_types.h"
+#include "records/acf_node_pool.h"
 
 #include <cstdint>
 #include <functional>

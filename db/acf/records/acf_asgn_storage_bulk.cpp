@@ -4,7 +4,7 @@
 // the slots by target and by source), and then removes them one by one, so
 // that an assignment already removed (also by the cascade of an IP file) is
 // neither listed nor counted down a second time.
-#include "acf_asgn_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include "acf_assignment.h"
 #include "acf_internal_error.h"

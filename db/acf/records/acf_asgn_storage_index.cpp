@@ -12,11 +12,11 @@
 // and its folded name with its target. A run of one selector holds every
 // assignment that can match, in key order; the match test decides, so a hash
 // collision costs a visit and never changes a result.
-#include "acf_asgn_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include "acf_assignment.h"
-#include "acf_open_table.h"
 #include "acf_table_types.h"
+#include "records/acf_open_table.h"
 
 #include "suite/general/gen.h"
 

@@ -4,11 +4,11 @@
 // variable's keys alone. Key order, in which every lookup chooses its first
 // match and every listing and removal goes, is key text ascending, then the
 // order in which the assignments came under the key.
-#include "acf_asgn_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include "acf_assignment.h"
-#include "acf_open_table.h"
 #include "acf_table.h"
+#include "records/acf_open_table.h"
 
 #include <algorithm>
 #include <functional>

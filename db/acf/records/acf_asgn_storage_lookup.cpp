@@ -4,14 +4,14 @@
 // assignments holding that value; a lookup of one variable without target
 // visits only that variable's keys; a freeform lookup by name visits only the
 // assignments of that name (and target, when one is given).
-#include "acf_asgn_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include "acf_assignment.h"
 #include "acf_internal_error.h"
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
 #include "mem_manager.h"
+#include "records/acf_manager_storage.h"
 
 #include "suite/general/gen.h"
 

@@ -1,7 +1,7 @@
 // Ready-made views of the collection for the settings-file writer: the lines
 // of one settings file in file order, and the assignments, section identifiers
 // and sections of one file category.
-#include "acf_asgn_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include "acf_assignment.h"
 #include "acf_internal_error.h"

@@ -3,17 +3,17 @@
 // operations. The command text is in acf_assignment_tcl_command.cpp.
 #include "acf_assignment.h"
 
-#include "acf_assignment_impl.h"
-#include "acf_global_initializers.h"
 #include "acf_internal_error.h"
-#include "acf_legality.h"
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_msgs.h"
-#include "acf_string_pool.h"
 #include "acf_table.h"
 #include "acf_utils.h"
+#include "catalogue/acf_legality.h"
 #include "mem_manager.h"
+#include "records/acf_assignment_impl.h"
+#include "records/acf_global_initializers.h"
+#include "records/acf_manager_storage.h"
+#include "records/acf_string_pool.h"
 
 #include "suite/config/cfg.h"
 #include "suite/devicedb/dev.h"

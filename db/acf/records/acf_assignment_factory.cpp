@@ -1,4 +1,4 @@
-#include "acf_assignment_factory.h"
+#include "records/acf_assignment_factory.h"
 
 #include "acf_assignment.h"
 #include "acf_internal_error.h"

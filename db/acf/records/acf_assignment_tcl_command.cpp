@@ -2,12 +2,12 @@
 // value, then the options in their fixed order.
 #include "acf_assignment.h"
 
-#include "acf_assignment_impl.h"
 #include "acf_internal_error.h"
-#include "acf_manager_storage.h"
 #include "acf_table.h"
 #include "acf_utils.h"
 #include "mem_manager.h"
+#include "records/acf_assignment_impl.h"
+#include "records/acf_manager_storage.h"
 
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"

@@ -1,7 +1,7 @@
 #include "acf_mgr_input_parameters.h"
 
 #include "acf_internal_error.h"
-#include "acf_legality.h"
+#include "catalogue/acf_legality.h"
 #include "mem_manager.h"
 #include "suite/general/gen.h"
 

@@ -1,5 +1,5 @@
 // The node pool of a collection's containers.
-#include "acf_node_pool.h"
+#include "records/acf_node_pool.h"
 
 void* ACF_NODE_POOL::take(size_t size) {
     size_t const cls = size_class(size);

@@ -1,4 +1,4 @@
-#include "acf_string_pool.h"
+#include "records/acf_string_pool.h"
 
 #include "acf_msgs.h"
 #include "mem_manager.h"

@@ -4,10 +4,10 @@
 // settings that the IP files the revision names bring in. Set when the library
 // is loaded.
 #include "acf_assignment.h"
-#include "acf_file_checks.h"
 #include "acf_manager.h"
-#include "acf_manager_storage_real.h"
-#include "acf_project_file.h"
+#include "formats/acf_file_checks.h"
+#include "formats/acf_project_file.h"
+#include "store/acf_manager_storage_real.h"
 
 #include "suite/archive/afm.h"
 #include "suite/general/gen.h"

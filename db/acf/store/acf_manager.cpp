@@ -1,12 +1,12 @@
 #include "acf_manager.h"
 
-#include "acf_csv_reader.h"
-#include "acf_global_initializers.h"
 #include "acf_internal_error.h"
-#include "acf_manager_storage.h"
-#include "acf_manager_storage_real.h"
 #include "acf_table.h"
+#include "formats/acf_csv_reader.h"
 #include "mem_manager.h"
+#include "records/acf_global_initializers.h"
+#include "records/acf_manager_storage.h"
+#include "store/acf_manager_storage_real.h"
 
 #include "suite/fileio/fio.h"
 

@@ -2,20 +2,20 @@
 // stores and the side managers lent for other revisions of the open project.
 #include "acf_manager.h"
 
-#include "acf_assignment_factory.h"
-#include "acf_conversion_journal.h"
-#include "acf_convert_project.h"
-#include "acf_defaults_file.h"
-#include "acf_file_checks.h"
-#include "acf_global_initializers.h"
 #include "acf_internal_error.h"
-#include "acf_manager_storage.h"
-#include "acf_manager_storage_real.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_msgs.h"
-#include "acf_project_file.h"
 #include "acf_table.h"
+#include "formats/acf_defaults_file.h"
+#include "formats/acf_file_checks.h"
+#include "formats/acf_project_file.h"
 #include "mem_manager.h"
+#include "records/acf_assignment_factory.h"
+#include "records/acf_global_initializers.h"
+#include "records/acf_manager_storage.h"
+#include "store/acf_conversion_journal.h"
+#include "store/acf_manager_storage_real.h"
+#include "store/acf_project_conversion.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
@@ -437,9 +437,8 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
             // (of the process-wide manager only: they are merged through it).
             if (this == get_acf_manager()) {
                 ACF_ASSIGNMENT_FACTORY factory(storage);
-                ACF_CONVERT_PROJECT converter(&factory);
-                converter.add_any_found_old_asgn_files(FIO_PATH(project_file).base(),
-                                                       revision_path());
+                acf_add_old_settings_files(&factory, FIO_PATH(project_file).base(),
+                                           revision_path());
             }
             if (commit_new_files) {
                 if (!commit_files_to_disk(true, false)) {

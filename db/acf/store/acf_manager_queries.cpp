@@ -5,12 +5,12 @@
 
 #include "acf_assignment.h"
 #include "acf_internal_error.h"
-#include "acf_manager_storage.h"
-#include "acf_manager_storage_real.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_msgs.h"
 #include "acf_table.h"
 #include "mem_manager.h"
+#include "records/acf_manager_storage.h"
+#include "store/acf_manager_storage_real.h"
 
 #include "suite/general/gen.h"
 

@@ -4,20 +4,20 @@
 #include "acf_manager.h"
 
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_conversion_journal.h"
-#include "acf_convert_project.h"
-#include "acf_defaults_file.h"
-#include "acf_file_checks.h"
 #include "acf_internal_error.h"
-#include "acf_manager_storage.h"
-#include "acf_manager_storage_real.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_msgs.h"
-#include "acf_old_project_files.h"
-#include "acf_project_file.h"
 #include "acf_table.h"
+#include "formats/acf_defaults_file.h"
+#include "formats/acf_file_checks.h"
+#include "formats/acf_old_project_files.h"
+#include "formats/acf_project_file.h"
 #include "mem_manager.h"
+#include "records/acf_assignment_factory.h"
+#include "records/acf_manager_storage.h"
+#include "store/acf_conversion_journal.h"
+#include "store/acf_manager_storage_real.h"
+#include "store/acf_project_conversion.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/fileio/fio_journal.h"
@@ -444,9 +444,7 @@ bool ACF_MANAGER::convert_project(char const* old_file, char const* revision) {
         return true;
     }
     ACF_ASSIGNMENT_FACTORY factory(get_storage());
-    ACF_CONVERT_PROJECT converter(&factory);
-    converter.convert_to_project_manager_scheme(old_project, text_of(revision));
-    return !converter.has_failed();
+    return acf_convert_old_project(&factory, old_project, text_of(revision));
 }
 
 // ---------------------------------------------------------------------------

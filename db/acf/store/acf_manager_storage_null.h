@@ -3,7 +3,7 @@
 // the catalogue's default values.
 #pragma once
 
-#include "acf_manager_storage.h"
+#include "records/acf_manager_storage.h"
 
 #include <cstddef>
 

@@ -1,17 +1,17 @@
 // The revision store's life, locks, search filters, changed list, files read
 // and change times, and its synchronisation with the settings file on disk.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
 #include "acf_file_categories.h"
-#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_msgs.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
+#include "formats/acf_file_checks.h"
 #include "mem_manager.h"
+#include "records/acf_asgn_storage.h"
+#include "records/acf_assignment_factory.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"

@@ -21,8 +21,8 @@
 //                                         across a re-read of the settings file
 #pragma once
 
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
+#include "records/acf_manager_storage.h"
 
 #include "suite/fileio/fio_change_watch.h"
 #include "suite/threads/thr.h"

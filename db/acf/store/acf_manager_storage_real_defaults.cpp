@@ -2,18 +2,18 @@
 // files (the installation's, the project's and the revision's, a later line
 // winning), the global defaults standing in the collection as default-valued
 // assignments, and the default queries of the rest of the system.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_defaults_file.h"
 #include "acf_file_categories.h"
-#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
+#include "formats/acf_defaults_file.h"
+#include "formats/acf_file_checks.h"
 #include "mem_manager.h"
+#include "records/acf_asgn_storage.h"
+#include "records/acf_assignment_factory.h"
 
 #include "suite/devicedb/dev.h"
 #include "suite/fileio/fio.h"

@@ -1,14 +1,14 @@
 // The revision store's top-level entity (its name and the assignments made for
 // it) and its removals by kind, type, category and instance.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
 #include "acf_internal_error.h"
 #include "acf_msgs.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
 #include "mem_manager.h"
+#include "records/acf_asgn_storage.h"
 
 #include "suite/general/gen.h"
 

@@ -2,16 +2,16 @@
 // of its variable's type, the catalogue's rules for the context it is made in,
 // an assignment already made in the same place, freeform names, and the
 // arguments. The last check's status is kept as the store's last error.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
-#include "acf_asgn_storage.h"
 #include "acf_file_categories.h"
 #include "acf_internal_error.h"
-#include "acf_legality.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
 #include "acf_utils.h"
+#include "catalogue/acf_legality.h"
 #include "mem_manager.h"
+#include "records/acf_asgn_storage.h"
 
 #include "suite/general/big_time.h"
 #include "suite/general/gen.h"

@@ -1,18 +1,18 @@
 // The revision store's statuses and their messages, and the queries and the
 // general removal, which take the section identifier that counts as the
 // legality check does.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
-#include "acf_family_info_mgr.h"
 #include "acf_file_categories.h"
 #include "acf_internal_error.h"
-#include "acf_legality.h"
 #include "acf_msgs.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
+#include "catalogue/acf_family_info_mgr.h"
+#include "catalogue/acf_legality.h"
 #include "mem_manager.h"
+#include "records/acf_asgn_storage.h"
 
 #include "suite/general/gen.h"
 
@@ -200,7 +200,7 @@ ACF_MANAGER_STORAGE_REAL::post_error_message(STATUS status, char const* file, in
         ACF_ENDING_##ENDING;                                                                       \
         message = ACF_FILLED_WITH_##FILLED_WITH(ACF_FORM_##FORM, MESSAGE);                         \
         break;
-#include "acf_status_messages.def"
+#include "store/acf_status_messages.def"
 #undef ACF_STATUS_MESSAGE
     default:
         // Statuses without a message of their own, and numbers above 42.

@@ -2,20 +2,20 @@
 // legality, the assignment it replaces or revives (or a new one), and the
 // variables that steer the project (top-level entity, device, family, output
 // directory, library paths, Tcl scripts and IP files).
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
-#include "acf_defaults.h"
-#include "acf_family_info_mgr.h"
 #include "acf_file_categories.h"
 #include "acf_internal_error.h"
-#include "acf_legality.h"
 #include "acf_msgs.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
 #include "acf_utils.h"
+#include "catalogue/acf_defaults.h"
+#include "catalogue/acf_family_info_mgr.h"
+#include "catalogue/acf_legality.h"
 #include "mem_manager.h"
+#include "records/acf_asgn_storage.h"
 
 #include "suite/general/big_time.h"
 #include "suite/general/gen.h"

@@ -2,12 +2,12 @@
 // settings file: another process may have committed the same revision since it
 // was read, and a re-read must take in that process's changes without losing
 // the ones made here.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
 #include "acf_internal_error.h"
 #include "mem_manager.h"
+#include "records/acf_asgn_storage.h"
 
 MEM_UNIT_INITIALIZER(ACF);
 

@@ -2,12 +2,12 @@
 // that follow a write lock.
 #include "acf_revision_manager.h"
 
-#include "acf_global_initializers.h"
 #include "acf_internal_error.h"
-#include "acf_manager_storage.h"
-#include "acf_manager_storage_null.h"
 #include "acf_mgr_input_parameters.h"
 #include "mem_manager.h"
+#include "records/acf_global_initializers.h"
+#include "records/acf_manager_storage.h"
+#include "store/acf_manager_storage_null.h"
 #include "suite/config/cfg.h"
 #include "suite/general/gen.h"
 #include "suite/general/ntfq.h"

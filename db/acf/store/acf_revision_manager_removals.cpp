@@ -2,8 +2,8 @@
 // changed list, from which the next commit writes.
 #include "acf_revision_manager.h"
 
-#include "acf_manager_storage.h"
 #include "mem_manager.h"
+#include "records/acf_manager_storage.h"
 
 MEM_UNIT_INITIALIZER(ACF);
 

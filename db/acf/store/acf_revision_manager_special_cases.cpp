@@ -5,13 +5,13 @@
 #include "acf_revision_manager.h"
 
 #include "acf_assignment.h"
-#include "acf_file_checks.h"
 #include "acf_internal_error.h"
-#include "acf_legality.h"
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
+#include "catalogue/acf_legality.h"
+#include "formats/acf_file_checks.h"
 #include "mem_manager.h"
+#include "records/acf_manager_storage.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"

@@ -5,9 +5,9 @@
 
 #include "acf_assignment.h"
 #include "acf_internal_error.h"
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "mem_manager.h"
+#include "records/acf_manager_storage.h"
 #include "suite/general/gen.h"
 #include "suite/general/ver.h"
 

@@ -3,9 +3,9 @@
 #include "acf_revision_manager.h"
 
 #include "acf_assignment.h"
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "mem_manager.h"
+#include "records/acf_manager_storage.h"
 #include "suite/general/gen.h"
 
 MEM_UNIT_INITIALIZER(ACF);

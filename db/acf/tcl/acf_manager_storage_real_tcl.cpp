@@ -2,7 +2,7 @@
 // file, nesting and recursion, the commands evaluated around a script (which
 // hold its assignments as transient and tag them with the IP file they came
 // from), and the project commands moved aside while it runs.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
 #include "acf_internal_error.h"
 #include "acf_msgs.h"

@@ -3,16 +3,16 @@
 // "set_parameter", "set_acf_manager" and "set_tsf_mode". While a revision
 // sources a script they act on that revision (its assignments tagged with the
 // IP file in tip or sip mode); otherwise on the open project's revision.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
 #include "acf_assignment.h"
-#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_manager.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
-#include "acf_tcl_commands.h"
+#include "formats/acf_file_checks.h"
 #include "mem_manager.h"
+#include "tcl/acf_tcl_commands.h"
 
 #include "suite/general/gen.h"
 

@@ -6,11 +6,11 @@
 //   export_assignments                          commits the open revision
 // A project is named by its project file, with or without directory and
 // extension; a relative name is taken from the current directory.
-#include "acf_file_checks.h"
 #include "acf_manager.h"
-#include "acf_project_file.h"
-#include "acf_tcl_commands.h"
+#include "formats/acf_file_checks.h"
+#include "formats/acf_project_file.h"
 #include "mem_manager.h"
+#include "tcl/acf_tcl_commands.h"
 
 #include "suite/fileio/fio.h"
 

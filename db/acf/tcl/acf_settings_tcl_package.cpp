@@ -4,8 +4,8 @@
 // as it is made, so that every script, settings file and IP file a program
 // sources finds the commands without "package require", and they replace the
 // suite's stand-ins.
-#include "acf_tcl_commands.h"
 #include "mem_manager.h"
+#include "tcl/acf_tcl_commands.h"
 
 #include "suite/messages/msg.h"
 #include "suite/tclglue/atcl_package.h"

@@ -4,11 +4,11 @@
 // fixture that sets assignments into the store's collection.
 #pragma once
 
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_test_storage.h"
+#include "records/acf_asgn_storage.h"
+#include "records/acf_assignment_factory.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 
 #include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
-#include "acf_project_file.h"
 #include "acf_revision_manager.h"
+#include "formats/acf_project_file.h"
 
 #include "suite/messages/msg.h"
 

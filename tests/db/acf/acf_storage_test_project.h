@@ -3,10 +3,10 @@
 #pragma once
 
 #include "acf_assignment.h"
-#include "acf_manager_storage_real.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_revision_manager.h"
 #include "acf_test_directory.h"
+#include "store/acf_manager_storage_real.h"
 
 #include "suite/messages/msg.h"
 

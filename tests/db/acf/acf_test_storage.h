@@ -9,8 +9,8 @@
 // filters and then runs the owning revision manager's synchronize().
 #pragma once
 
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
+#include "records/acf_manager_storage.h"
 
 #include <map>
 #include <memory>

@@ -1,8 +1,8 @@
 // The assignment collection: keys, set and revive, two-phase removal, purges,
 // the removal cascade of IP files, entity-name counts, order and copies.
-#include "acf_asgn_storage.h"
 #include "acf_collection_test_storage.h"
 #include "acf_table.h"
+#include "records/acf_asgn_storage.h"
 
 #include <gtest/gtest.h>
 

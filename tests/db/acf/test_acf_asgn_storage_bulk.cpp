@@ -1,6 +1,6 @@
 // Bulk removals and the collection-wide queries.
-#include "acf_asgn_storage.h"
 #include "acf_collection_test_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include <gtest/gtest.h>
 

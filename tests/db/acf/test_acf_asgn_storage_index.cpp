@@ -2,9 +2,9 @@
 // what a walk over every candidate in key order gives, also after values,
 // ignored marks and removed marks change; removed assignments and the changed
 // set stay right through removals, purges, revivals and copies.
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
 #include "acf_collection_test_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 // assignments under one key, one key text spelt by two variables, and keys
 // dropped and made again; file order and key order stay right when the order
 // numbers run out and are numbered afresh.
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
 #include "acf_collection_test_storage.h"
 #include "acf_table.h"
+#include "records/acf_asgn_storage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Lookups of the assignment collection: by variable, source, target, value and
 // freeform name; exact matches with arguments; argument conflicts.
-#include "acf_asgn_storage.h"
 #include "acf_collection_test_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The collection's views for the settings-file writer: the lines of each
 // settings file in file order, and whether a file needs rewriting.
-#include "acf_asgn_storage.h"
 #include "acf_collection_test_storage.h"
+#include "records/acf_asgn_storage.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // defaults of ignored records, arguments, legality codes, copies and the query
 // record it fills.
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
 #include "acf_collection_test_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
+#include "records/acf_assignment_factory.h"
 #include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>

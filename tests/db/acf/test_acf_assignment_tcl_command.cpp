@@ -1,8 +1,8 @@
 // The settings-file command line of an assignment: command names, option order,
 // escaping and quoting, and the entity left out when it is the top-level one.
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
 #include "acf_test_storage.h"
+#include "records/acf_assignment_factory.h"
 
 #include <gtest/gtest.h>
 

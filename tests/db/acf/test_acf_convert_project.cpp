@@ -5,10 +5,10 @@
 #include "acf_test_directory.h"
 
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_convert_project.h"
 #include "acf_manager.h"
-#include "acf_project_file.h"
+#include "convert/acf_convert_project.h"
+#include "formats/acf_project_file.h"
+#include "records/acf_assignment_factory.h"
 
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"

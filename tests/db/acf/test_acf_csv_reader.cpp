@@ -1,4 +1,4 @@
-#include "acf_csv_reader.h"
+#include "formats/acf_csv_reader.h"
 
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"

@@ -1,10 +1,10 @@
-#include "acf_csv_reader.h"
+#include "formats/acf_csv_reader.h"
 
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_revision_manager.h"
 #include "acf_test_storage.h"
+#include "records/acf_assignment_factory.h"
 #include "suite/messages/msg.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,9 @@
-#include "acf_defaults.h"
+#include "catalogue/acf_defaults.h"
 
-#include "acf_legality.h"
+#include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
+#include "catalogue/acf_legality.h"
 #include "suite/messages/msg.h"
 
 #include <gtest/gtest.h>
@@ -212,10 +213,10 @@ TEST(AcfDefaults, VariantsOfAFamilyGroup) {
 
 TEST(AcfDefaults, DefaultValuesComeFromTheSettingsManager) {
     // With no project open the manager answers from the catalogue's rows.
-    EXPECT_STREQ(acf_get_variable_default_value(ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, nullptr,
+    EXPECT_STREQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager(), ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, nullptr,
                                                 false, family(40)),
                  "All Paths");
-    EXPECT_EQ(acf_get_variable_default_value(ACF_VARIABLE_TYPE_LOCATION, nullptr, true, family(40)),
+    EXPECT_EQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager(), ACF_VARIABLE_TYPE_LOCATION, nullptr, true, family(40)),
               nullptr);
 }
 

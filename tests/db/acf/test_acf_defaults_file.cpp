@@ -1,9 +1,9 @@
 #include "acf_test_directory.h"
 
-#include "acf_defaults_file.h"
 #include "acf_file_categories.h"
 #include "acf_table.h"
 #include "acf_utils.h"
+#include "formats/acf_defaults_file.h"
 
 #include "suite/devicedb/dev.h"
 

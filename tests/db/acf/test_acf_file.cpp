@@ -2,13 +2,13 @@
 // grammar keeps, which sections and assignments the rules let in, which of two
 // clashing assignments survives, and the report of refused assignments.
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_file.h"
-#include "acf_file_user_libraries.h"
-#include "acf_section.h"
 #include "acf_table.h"
 #include "acf_test_directory.h"
 #include "acf_test_storage.h"
+#include "convert/acf_file_user_libraries.h"
+#include "formats/acf_file.h"
+#include "formats/acf_section.h"
+#include "records/acf_assignment_factory.h"
 #include "suite/messages/msg.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "acf_global_initializers.h"
+#include "records/acf_global_initializers.h"
 
-#include "acf_string_pool.h"
+#include "records/acf_string_pool.h"
 #include "suite/general/ntf.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "acf_legality.h"
+#include "catalogue/acf_legality.h"
 
 #include "acf_table.h"
 #include "suite/messages/msg.h"

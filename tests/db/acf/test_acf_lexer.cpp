@@ -1,7 +1,7 @@
 // The scanner of the older sectioned settings files: one table of inputs and the
 // tokens they give.
-#include "acf_lexer.h"
 #include "acf_parser.hpp"
+#include "formats/acf_lexer.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // commit, and the side managers lent over their stores.
 #include "acf_manager_test_project.h"
 
-#include "acf_manager_storage.h"
-#include "acf_manager_storage_null.h"
 #include "acf_revision_manager_test_support.h"
+#include "records/acf_manager_storage.h"
+#include "store/acf_manager_storage_null.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "acf_manager_storage_null.h"
+#include "store/acf_manager_storage_null.h"
 
 #include "acf_mgr_input_parameters.h"
 

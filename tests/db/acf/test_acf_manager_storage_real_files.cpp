@@ -1,8 +1,8 @@
 // The files read for a revision: one entry per file, however its name is
 // written, each keeping what it was first added as; every change to them is
 // seen by the next lock.
-#include "acf_asgn_storage.h"
 #include "acf_storage_test_project.h"
+#include "records/acf_asgn_storage.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"

@@ -2,7 +2,7 @@
 // aligned, a node given back reused for the next node of its size, and
 // containers over it agreeing with the same containers over the usual
 // allocator through a long run of inserts and erases.
-#include "acf_node_pool.h"
+#include "records/acf_node_pool.h"
 
 #include <gtest/gtest.h>
 

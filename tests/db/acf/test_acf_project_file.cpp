@@ -1,6 +1,6 @@
 #include "acf_test_directory.h"
 
-#include "acf_project_file.h"
+#include "formats/acf_project_file.h"
 
 #include "suite/general/gen.h"
 

@@ -1,10 +1,10 @@
 #include "acf_revision_manager.h"
 
-#include "acf_global_initializers.h"
 #include "acf_manager.h"
-#include "acf_manager_storage.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_revision_manager_test_support.h"
+#include "records/acf_global_initializers.h"
+#include "records/acf_manager_storage.h"
 #include "suite/general/gen.h"
 #include "suite/general/ntf.h"
 #include "suite/general/ntfq.h"

@@ -3,9 +3,9 @@
 #include "acf_manager_reader.h"
 
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
 #include "acf_table.h"
 #include "acf_test_storage.h"
+#include "records/acf_assignment_factory.h"
 
 #include "suite/tclglue/atcl.h"
 

@@ -1,4 +1,4 @@
-#include "acf_string_pool.h"
+#include "records/acf_string_pool.h"
 
 #include <gtest/gtest.h>
 

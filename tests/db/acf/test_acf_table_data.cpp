@@ -7,8 +7,8 @@
 #include <string>
 
 #include "acf_table.h"
-#include "acf_table_columns.h"
-#include "acf_table_enum_data.h"
+#include "catalogue/acf_table_columns.h"
+#include "catalogue/acf_table_enum_data.h"
 
 namespace {
 

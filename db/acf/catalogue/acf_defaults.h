@@ -8,6 +8,7 @@
 
 #include <list>
 
+class ACF_MANAGER;
 class ACF_MGR_INPUT_PARAMETERS;
 
 // ---------------------------------------------------------------------------
@@ -86,13 +87,15 @@ void acf_get_variable_enums_for_family_group(char const* family_group,
                                              std::list<ACF_VARIABLE_TYPE_ENUM>* family_group_list);
 
 // The default value text of a variable for a section identifier (null: none),
-// entity placement and family, as the settings manager knows it; null when none.
-char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable, char const* name,
-                                           bool has_entity, DEV_FAMILY_ENUM family);
+// entity placement and family, as the settings manager `acf_mgr` knows it; null
+// when none.
+char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TYPE_ENUM variable,
+                                           char const* name, bool has_entity,
+                                           DEV_FAMILY_ENUM family);
 // The default of a variable standing in a section of the older sectioned files:
-// the first default the settings manager knows for one of the section's file
-// kinds, in table order; null when none.
-char const* acf_get_variable_default_value(ACF_VARIABLE_TYPE_ENUM variable,
+// the first default the settings manager `acf_mgr` knows for one of the
+// section's file kinds, in table order; null when none.
+char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TYPE_ENUM variable,
                                            ACF_SECTION_TYPE_ENUM section, DEV_FAMILY_ENUM family);
 
 // Appends the companion settings recommended with the assignment `par` describes

@@ -1,10 +1,10 @@
-#include "acf_global_initializers.h"
+#include "records/acf_global_initializers.h"
 
 #include "acf_manager.h"
-#include "acf_string_pool.h"
 #include "acf_table.h"
 #include "acf_unload.h"
 #include "mem_manager.h"
+#include "records/acf_string_pool.h"
 #include "suite/general/ntf.h"
 
 #include <mutex>

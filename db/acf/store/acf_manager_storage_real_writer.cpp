@@ -6,17 +6,17 @@
 // Every file is replaced atomically (a temporary file beside it, flushed, then
 // renamed over it), so that a crash or a full disk leaves the old file or the
 // new one, never a part of either; a file that cannot be written is a failure.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
-#include "acf_defaults_file.h"
-#include "acf_file_checks.h"
-#include "acf_file_header.h"
 #include "acf_internal_error.h"
 #include "acf_msgs.h"
 #include "acf_revision_manager.h"
+#include "formats/acf_defaults_file.h"
+#include "formats/acf_file_checks.h"
+#include "formats/acf_file_header.h"
 #include "mem_manager.h"
+#include "records/acf_asgn_storage.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"

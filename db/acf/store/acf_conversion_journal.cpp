@@ -1,6 +1,6 @@
-#include "acf_conversion_journal.h"
+#include "store/acf_conversion_journal.h"
 
-#include "acf_file_checks.h"
+#include "formats/acf_file_checks.h"
 #include "mem_manager.h"
 
 #include "suite/fileio/fio.h"

@@ -1,4 +1,4 @@
-#include "acf_manager_storage.h"
+#include "records/acf_manager_storage.h"
 
 #include "mem_manager.h"
 #include "suite/fileio/fio.h"

@@ -1,22 +1,22 @@
 // Reading files into a revision store: the dispatch by file type, the settings
 // files of Tcl set commands (with the top-level entity and library paths they
 // imply), and the older sectioned files.
-#include "acf_manager_storage_real.h"
+#include "store/acf_manager_storage_real.h"
 
-#include "acf_asgn_storage.h"
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_csv_reader.h"
-#include "acf_file.h"
 #include "acf_file_categories.h"
-#include "acf_file_checks.h"
 #include "acf_internal_error.h"
 #include "acf_manager_reader.h"
 #include "acf_msgs.h"
-#include "acf_old_project_files.h"
 #include "acf_revision_manager.h"
 #include "acf_table.h"
+#include "formats/acf_csv_reader.h"
+#include "formats/acf_file.h"
+#include "formats/acf_file_checks.h"
+#include "formats/acf_old_project_files.h"
 #include "mem_manager.h"
+#include "records/acf_asgn_storage.h"
+#include "records/acf_assignment_factory.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"

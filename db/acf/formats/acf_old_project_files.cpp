@@ -1,14 +1,14 @@
-#include "acf_old_project_files.h"
+#include "formats/acf_old_project_files.h"
 
 #include "acf_assignment.h"
-#include "acf_assignment_factory.h"
-#include "acf_file.h"
 #include "acf_file_categories.h"
 #include "acf_internal_error.h"
-#include "acf_old_section_rules.h"
-#include "acf_project_file.h"
-#include "acf_section.h"
+#include "catalogue/acf_old_section_rules.h"
+#include "formats/acf_file.h"
+#include "formats/acf_project_file.h"
+#include "formats/acf_section.h"
 #include "mem_manager.h"
+#include "records/acf_assignment_factory.h"
 
 #include "suite/fileio/fio.h"
 
