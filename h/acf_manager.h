@@ -27,6 +27,7 @@
 #include <vector>
 
 class ACF_MANAGER_STORAGE;
+class ACF_MANAGER_STORAGE_REAL;
 struct ACF_READ_FILE_OPTIONS;
 
 // Which display text of a file category to give.
@@ -45,6 +46,23 @@ struct ACF_MANAGER_STORAGE_INFO {
     uint64_t m_last_opened = 0;
 
     bool has_side_managers() const { return m_reference_count != 0; }
+};
+
+// How internal_open_create_project opens a revision: its flags by name.
+// Callers fill this and call the internal_open_create_project that takes it.
+struct ACF_OPEN_PROJECT_OPTIONS {
+    // Convert the project's old-format files first, when it has no current ones.
+    bool convert_old_files = false;
+    // Open also while a project is open (else PROJECT_ALREADY_OPEN).
+    bool already_open_ok = false;
+    // Make the project and revision when their files are missing.
+    bool create_if_missing = false;
+    // No revision was asked for: the one chosen stands for the project's.
+    bool revision_defaulted = false;
+    // Write the files of a new revision at once.
+    bool commit_new_files = false;
+    // List the revision first in the project file.
+    bool make_active = false;
 };
 
 class ACF_MANAGER : public ACF_REVISION_MANAGER {
@@ -67,6 +85,8 @@ public:
                                      bool already_open_ok, bool create_if_missing,
                                      bool revision_defaulted, bool commit_new_files,
                                      bool make_active);
+    int internal_open_create_project(char const* dir, char const* project_name,
+                                     char const* revision, ACF_OPEN_PROJECT_OPTIONS const& options);
     // The characters a project or revision name may not hold: a name with one
     // is refused with ILLEGAL_CHARACTERS_IN_NAME.
     static char const* get_illegal_name_characters();
@@ -250,6 +270,28 @@ private:
     // many revisions in turn does not keep them all: only stores that hold
     // nothing unsaved, are not locked and lend no side manager go.
     void release_closed_storages();
+
+    // The steps of internal_open_create_project (results are ERROR_STATUS
+    // values; SUCCESS goes on to the next step).
+    struct OPEN_REQUEST;
+    // The project file and the revision asked for (or remembered, or the
+    // project's own name).
+    void locate_project_files(OPEN_REQUEST& request, char const* dir, char const* project_name,
+                              char const* revision);
+    int convert_old_project_files(OPEN_REQUEST& request, char const* project_name);
+    // The revision the project file lists that the open takes; without
+    // create_if_missing, one whose files are there.
+    int choose_revision_to_open(OPEN_REQUEST& request);
+    // With make_active, the revision listed first in the project file.
+    int list_revision_first(OPEN_REQUEST& request);
+    // The revision's store made current and read, read again after its first
+    // files were written.
+    int open_revision_storage(OPEN_REQUEST& request);
+    // Under the new store's write lock: special cases resolved, and the files
+    // of a new revision made.
+    int settle_opened_revision(OPEN_REQUEST& request, ACF_MANAGER_STORAGE_REAL* storage);
+    // No store stays current and what the open wrote goes back; returns `status`.
+    int abandon_open(OPEN_REQUEST& request, int status);
 
     static ACF_MANAGER* acf_manager;
 

@@ -247,8 +247,12 @@ bool ACF_CSV_READER::store_assignment(ACF_MGR_INPUT_PARAMETERS* params,
                                       ACF_MANAGER_STORAGE* mgr_storage, bool no_target,
                                       bool freeform, bool ignored, char const* comment) {
     ACF_MANAGER_STORAGE::ASSIGNMENT_LIST changed;
-    ACF_ASSIGNMENT* asgn = mgr_storage->set_assignment(params, false, no_target, freeform, true,
-                                                       &changed, false, false, false, false);
+    ACF_SET_ASSIGNMENT_OPTIONS set;
+    set.is_global = no_target;
+    set.is_freeform = freeform;
+    set.mark_changed = true;
+    set.changed = &changed;
+    ACF_ASSIGNMENT* asgn = mgr_storage->set_assignment(params, set);
     if (asgn == nullptr) {
         return false;
     }

@@ -21,6 +21,30 @@ class ACF_MGR_INPUT_PARAMETERS;
 class ACF_REVISION_MANAGER;
 struct ACF_READ_FILE_OPTIONS;
 
+// How set_assignment takes a value: its flags by name. Callers fill this and
+// call the set_assignment that takes it.
+struct ACF_SET_ASSIGNMENT_OPTIONS {
+    // The value comes from the defaults (the assignment holds a default).
+    bool from_defaults = false;
+    bool is_global = false;
+    bool is_freeform = false;
+    // The assignment counts as changed (to be written).
+    bool mark_changed = false;
+    // Receives the assignment set, and what a request without a value removes
+    // (may be null).
+    std::list<ACF_ASSIGNMENT*>* changed = nullptr;
+    // Refuse a request that is_legal refuses (a duplicate goes on).
+    bool check_legality = false;
+    // A new assignment never revives a removed one of the same key
+    // (reader_flag_a).
+    bool always_new = false;
+    // An equal value still takes from_defaults as its default status
+    // (reader_flag_b).
+    bool equal_value_takes_default_status = false;
+    // Also set variables whose value cannot be changed.
+    bool skip_fixed_check = false;
+};
+
 class ACF_MANAGER_STORAGE {
 public:
     using ASSIGNMENT_LIST = std::list<ACF_ASSIGNMENT*>;
@@ -84,6 +108,13 @@ public:
                                            bool mark_changed, ASSIGNMENT_LIST* changed,
                                            bool check_legality, bool reader_flag_a,
                                            bool reader_flag_b, bool skip_fixed_check) = 0;
+    ACF_ASSIGNMENT* set_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters,
+                                   ACF_SET_ASSIGNMENT_OPTIONS const& options) {
+        return set_assignment(input_parameters, options.from_defaults, options.is_global,
+                              options.is_freeform, options.mark_changed, options.changed,
+                              options.check_legality, options.always_new,
+                              options.equal_value_takes_default_status, options.skip_fixed_check);
+    }
     virtual void get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
                                      bool is_freeform, ASSIGNMENT_LIST* coll,
                                      bool use_defaults) = 0;

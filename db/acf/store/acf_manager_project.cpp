@@ -33,6 +33,15 @@ namespace {
 
 char const ILLEGAL_NAME_CHARACTERS[] = "^&?*|<>;'";
 
+// Another revision of the open project, opened beside the active one: old
+// files converted, nothing written and nothing listed anew.
+ACF_OPEN_PROJECT_OPTIONS side_revision_open_options() {
+    ACF_OPEN_PROJECT_OPTIONS options;
+    options.convert_old_files = true;
+    options.already_open_ok = true;
+    return options;
+}
+
 bool has_illegal_character(char const* text) {
     return text != nullptr && std::strpbrk(text, ILLEGAL_NAME_CHARACTERS) != nullptr;
 }
@@ -176,9 +185,14 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
     bool read_only = false;
     auto cached = m_acf_manager_storage_map.find(key);
     if (cached == m_acf_manager_storage_map.end()) {
-        result = internal_open_create_project(directory.c_str(), project_name, chosen.c_str(),
-                                              convert_old_files, false, create_if_missing,
-                                              defaulted, commit_new_files, make_active);
+        ACF_OPEN_PROJECT_OPTIONS options;
+        options.convert_old_files = convert_old_files;
+        options.create_if_missing = create_if_missing;
+        options.revision_defaulted = defaulted;
+        options.commit_new_files = commit_new_files;
+        options.make_active = make_active;
+        result =
+            internal_open_create_project(directory.c_str(), project_name, chosen.c_str(), options);
         read_only = m_opened_read_only;
         if (result == SUCCESS) {
             std::string new_key;
@@ -249,13 +263,46 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
     return result;
 }
 
+// One open or creation of a project's revision: where its files are, and
+// what must go back when it fails.
+struct ACF_MANAGER::OPEN_REQUEST {
+    OPEN_REQUEST(ACF_OPEN_PROJECT_OPTIONS const& options, ACF_FILE_OPERATION const& operation)
+        : options(options), operation(operation) {}
+
+    ACF_OPEN_PROJECT_OPTIONS const& options;
+    // A look at the project's files that fails anywhere fails the open.
+    ACF_FILE_OPERATION const& operation;
+    std::string directory; // with a trailing separator
+    std::string project_file;
+    std::string revision_base;
+    // No revision was named and none is remembered: the project's own name.
+    bool from_project = false;
+    // What the open wrote or made, taken back when it fails after that.
+    ACF_CONVERSION_JOURNAL written;
+
+    std::string revision_path() const {
+        return directory + revision_base + extension_of(FIO_EXTENSION_TYPE_TSF);
+    }
+};
+
 int ACF_MANAGER::internal_open_create_project(char const* dir, char const* project_name,
                                               char const* revision, bool convert_old_files,
                                               bool already_open_ok, bool create_if_missing,
                                               bool revision_defaulted, bool commit_new_files,
                                               bool make_active) {
-    // A look at the project's files that fails anywhere fails the open, and
-    // what it wrote goes back.
+    ACF_OPEN_PROJECT_OPTIONS options;
+    options.convert_old_files = convert_old_files;
+    options.already_open_ok = already_open_ok;
+    options.create_if_missing = create_if_missing;
+    options.revision_defaulted = revision_defaulted;
+    options.commit_new_files = commit_new_files;
+    options.make_active = make_active;
+    return internal_open_create_project(dir, project_name, revision, options);
+}
+
+int ACF_MANAGER::internal_open_create_project(char const* dir, char const* project_name,
+                                              char const* revision,
+                                              ACF_OPEN_PROJECT_OPTIONS const& options) {
     ACF_FILE_OPERATION operation;
     if (gen_is_empty_string(dir) || gen_is_empty_string(project_name)) {
         return EMPTY_NAME;
@@ -264,78 +311,99 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         has_illegal_character(revision)) {
         return ILLEGAL_CHARACTERS_IN_NAME;
     }
-    if (!already_open_ok && is_project_open()) {
+    if (!options.already_open_ok && is_project_open()) {
         return PROJECT_ALREADY_OPEN;
     }
-    std::string directory = with_separator(dir);
-    std::string project_file =
-        directory + FIO_PATH(project_name).base() + extension_of(FIO_EXTENSION_TYPE_TPF);
-    std::string revision_base;
-    bool from_project = false;
-    if (!gen_is_empty_string(revision)) {
-        revision_base = FIO_PATH(revision).base();
-    } else {
-        if (get_is_ui_process()) {
-            revision_base = get_active_cap_from_tpf_or_tws_file(project_file.c_str());
-        }
-        if (revision_base.empty()) {
-            revision_base = FIO_PATH(project_file).base();
-            from_project = true;
-        }
-    }
-    if (project_file[0] != '/') {
+    OPEN_REQUEST request(options, operation);
+    locate_project_files(request, dir, project_name, revision);
+    if (request.project_file[0] != '/') {
         return PROJECT_PATH_NOT_ABSOLUTE;
     }
-    auto revision_path = [&] {
-        return directory + revision_base + extension_of(FIO_EXTENSION_TYPE_TSF);
-    };
-
-    if (convert_old_files) {
-        std::string old_project =
-            acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_OLD_PROJECT);
-        // The current files of a project converted anew are put aside, never
-        // deleted, and return when the conversion fails.
-        ACF_CONVERSION_JOURNAL put_aside;
-        bool convert_anew =
-            fio_get_extension_type(project_name) == FIO_EXTENSION_TYPE_OLD_PROJECT &&
-            acf_file_exists(project_file) && FIO_FILE_SYSTEM::exists(FIO_PATH(old_project)) &&
-            get_is_ui_process();
-        if (operation.failed()) {
-            return ERROR_IN_SETTINGS_FILE;
+    if (options.convert_old_files) {
+        int status = convert_old_project_files(request, project_name);
+        if (status != SUCCESS) {
+            return status;
         }
-        if (convert_anew) {
-            STRING_LIST listed;
-            acf_get_all_revisions_from_tpf(project_file.c_str(), &listed);
-            for (std::string const& name : listed) {
-                put_aside.put_aside(acf_revision_settings_file_path(project_file, name));
-            }
-            put_aside.put_aside(project_file);
-        }
-        bool convert = !acf_file_exists(project_file) &&
-                       !(create_if_missing && acf_file_exists(revision_path()));
-        if (operation.failed()) {
-            put_aside.undo();
-            return ERROR_IN_SETTINGS_FILE;
-        }
-        if (convert) {
-            std::string old_revision =
-                acf_path_with_extension_type(revision_path(), FIO_EXTENSION_TYPE_OLD_PROJECT);
-            bool converted = FIO_FILE_SYSTEM::exists(FIO_PATH(old_revision))
-                                 ? convert_project(old_revision.c_str(), "")
-                             : FIO_FILE_SYSTEM::exists(FIO_PATH(old_project))
-                                 ? convert_project(old_project.c_str(), "")
-                                 : convert_project(old_project.c_str(), revision_base.c_str());
-            if (!converted) {
-                // No new project may stand in for the old one that failed to convert.
-                put_aside.undo();
-                return FILE_CANNOT_BE_OPENED;
-            }
-        }
-        put_aside.keep();
     }
+    int status = choose_revision_to_open(request);
+    if (status != SUCCESS) {
+        return status;
+    }
+    status = list_revision_first(request);
+    if (status != SUCCESS) {
+        return status;
+    }
+    return open_revision_storage(request);
+}
+
+void ACF_MANAGER::locate_project_files(OPEN_REQUEST& request, char const* dir,
+                                       char const* project_name, char const* revision) {
+    request.directory = with_separator(dir);
+    request.project_file =
+        request.directory + FIO_PATH(project_name).base() + extension_of(FIO_EXTENSION_TYPE_TPF);
+    if (!gen_is_empty_string(revision)) {
+        request.revision_base = FIO_PATH(revision).base();
+        return;
+    }
+    if (get_is_ui_process()) {
+        request.revision_base = get_active_cap_from_tpf_or_tws_file(request.project_file.c_str());
+    }
+    if (request.revision_base.empty()) {
+        request.revision_base = FIO_PATH(request.project_file).base();
+        request.from_project = true;
+    }
+}
+
+int ACF_MANAGER::convert_old_project_files(OPEN_REQUEST& request, char const* project_name) {
+    std::string const& project_file = request.project_file;
+    std::string old_project =
+        acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_OLD_PROJECT);
+    // The current files of a project converted anew are put aside, never
+    // deleted, and return when the conversion fails.
+    ACF_CONVERSION_JOURNAL put_aside;
+    bool convert_anew = fio_get_extension_type(project_name) == FIO_EXTENSION_TYPE_OLD_PROJECT &&
+                        acf_file_exists(project_file) &&
+                        FIO_FILE_SYSTEM::exists(FIO_PATH(old_project)) && get_is_ui_process();
+    if (request.operation.failed()) {
+        return ERROR_IN_SETTINGS_FILE;
+    }
+    if (convert_anew) {
+        STRING_LIST listed;
+        acf_get_all_revisions_from_tpf(project_file.c_str(), &listed);
+        for (std::string const& name : listed) {
+            put_aside.put_aside(acf_revision_settings_file_path(project_file, name));
+        }
+        put_aside.put_aside(project_file);
+    }
+    bool convert = !acf_file_exists(project_file) &&
+                   !(request.options.create_if_missing && acf_file_exists(request.revision_path()));
+    if (request.operation.failed()) {
+        put_aside.undo();
+        return ERROR_IN_SETTINGS_FILE;
+    }
+    if (convert) {
+        std::string old_revision =
+            acf_path_with_extension_type(request.revision_path(), FIO_EXTENSION_TYPE_OLD_PROJECT);
+        bool converted = FIO_FILE_SYSTEM::exists(FIO_PATH(old_revision))
+                             ? convert_project(old_revision.c_str(), "")
+                         : FIO_FILE_SYSTEM::exists(FIO_PATH(old_project))
+                             ? convert_project(old_project.c_str(), "")
+                             : convert_project(old_project.c_str(), request.revision_base.c_str());
+        if (!converted) {
+            // No new project may stand in for the old one that failed to convert.
+            put_aside.undo();
+            return FILE_CANNOT_BE_OPENED;
+        }
+    }
+    put_aside.keep();
+    return SUCCESS;
+}
+
+int ACF_MANAGER::choose_revision_to_open(OPEN_REQUEST& request) {
+    ACF_OPEN_PROJECT_OPTIONS const& options = request.options;
     // The revisions listed, read once for every choice below.
     STRING_LIST listed;
-    if (!read_listed_revisions(project_file, &listed) || operation.failed()) {
+    if (!read_listed_revisions(request.project_file, &listed) || request.operation.failed()) {
         return ERROR_IN_SETTINGS_FILE;
     }
     auto is_listed = [&](std::string const& name) {
@@ -346,112 +414,80 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         }
         return false;
     };
-    auto first_listed = [&] { return listed.empty() ? std::string() : listed.front(); };
-    if (!(create_if_missing && !revision_defaulted) && !is_listed(revision_base)) {
-        std::string first = first_listed();
-        if (!first.empty()) {
-            revision_base = first;
-        }
+    // A revision that is not to be created and is not listed, or the
+    // project's own name without its settings file, gives way to the first
+    // listed.
+    bool take_first = !(options.create_if_missing && !options.revision_defaulted) &&
+                      !is_listed(request.revision_base);
+    if (take_first && !listed.empty() && !listed.front().empty()) {
+        request.revision_base = listed.front();
     }
-    if (from_project && !create_if_missing && !acf_file_exists(revision_path())) {
-        std::string first = first_listed();
-        if (!first.empty()) {
-            revision_base = first;
-        }
+    if (request.from_project && !options.create_if_missing &&
+        !acf_file_exists(request.revision_path()) && !listed.empty() && !listed.front().empty()) {
+        request.revision_base = listed.front();
     }
-    if (!create_if_missing) {
-        if (!acf_file_exists(project_file)) {
+    if (!options.create_if_missing) {
+        if (!acf_file_exists(request.project_file)) {
             return FILE_CANNOT_BE_OPENED;
         }
-        if (!acf_file_exists(revision_path())) {
+        if (!acf_file_exists(request.revision_path())) {
             return REVISION_FILE_DOES_NOT_EXIST;
         }
-        if (!is_listed(revision_base)) {
+        if (!is_listed(request.revision_base)) {
             return REVISION_NOT_IN_PROJECT;
         }
     }
+    return SUCCESS;
+}
+
+int ACF_MANAGER::list_revision_first(OPEN_REQUEST& request) {
+    ACF_OPEN_PROJECT_OPTIONS const& options = request.options;
     // An open that fails after it wrote the project file or made the settings
     // file leaves both as they were.
-    ACF_CONVERSION_JOURNAL written;
-    if (make_active || commit_new_files) {
-        if (!written.watch(project_file) || !written.watch(revision_path())) {
+    if (options.make_active || options.commit_new_files) {
+        if (!request.written.watch(request.project_file) ||
+            !request.written.watch(request.revision_path())) {
             return FILE_CANNOT_BE_OPENED;
         }
     }
-    if (operation.failed()) {
+    if (request.operation.failed()) {
         return ERROR_IN_SETTINGS_FILE;
     }
-    if (make_active &&
-        !move_revision_to_top_of_project_file_list(project_file.c_str(), revision_base.c_str())) {
-        written.undo();
-        MSG_POST* message = MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(project_file.c_str());
+    if (options.make_active && !move_revision_to_top_of_project_file_list(
+                                   request.project_file.c_str(), request.revision_base.c_str())) {
+        request.written.undo();
+        MSG_POST* message = MSG_ACF::W::UNABLE_TO_OPEN_OUTPUT_FILE(request.project_file.c_str());
         message->post();
         delete message;
         return UNABLE_TO_WRITE_FILE;
     }
+    return SUCCESS;
+}
 
+int ACF_MANAGER::open_revision_storage(OPEN_REQUEST& request) {
     int status = SUCCESS;
     for (;;) {
-        auto* storage =
-            MEM_NEW(ACF, ACF_MANAGER_STORAGE_REAL)(project_file, revision_base, this, true);
+        auto* storage = MEM_NEW(ACF, ACF_MANAGER_STORAGE_REAL)(request.project_file,
+                                                               request.revision_base, this, true);
         replace_current_storage(storage);
         storage->set_add_messages_to_post_list(true);
         if (!write_lock(true)) {
             status = NOT_WRITE_LOCKED;
         }
-        if (storage->get_last_error_status() == ERROR_IN_SETTINGS_FILE || operation.failed()) {
+        if (storage->get_last_error_status() == ERROR_IN_SETTINGS_FILE ||
+            request.operation.failed()) {
             storage->display_post_messages();
             if (storage->is_write_locked()) {
                 storage->write_unlock();
             }
-            replace_current_storage(nullptr);
-            written.undo();
-            return ERROR_IN_SETTINGS_FILE;
+            return abandon_open(request, ERROR_IN_SETTINGS_FILE);
         }
         if (!storage->is_write_locked()) {
             break;
         }
-        resolve_special_cases();
-        if (storage->get_need_to_reopen_revision()) {
-            // The revision's defaults file was made: a failed open takes it back.
-            written.made(directory + acf_revision_defaults_file_name(revision_base));
-        }
-        if (storage->is_defaults_file_unwritten()) {
-            write_unlock(false);
-            storage->display_post_messages();
-            replace_current_storage(nullptr);
-            written.undo();
-            return UNABLE_TO_WRITE_FILE;
-        }
-        bool new_revision_file =
-            !storage->get_need_to_reopen_revision() && !acf_file_exists(revision_path());
-        if (operation.failed()) {
-            storage->write_unlock();
-            storage->display_post_messages();
-            replace_current_storage(nullptr);
-            written.undo();
-            return ERROR_IN_SETTINGS_FILE;
-        }
-        if (new_revision_file) {
-            // Old settings files named after the project join the new revision
-            // (of the process-wide manager only: they are merged through it).
-            if (this == get_acf_manager()) {
-                ACF_ASSIGNMENT_FACTORY factory(storage);
-                acf_add_old_settings_files(&factory, FIO_PATH(project_file).base(),
-                                           revision_path());
-            }
-            if (commit_new_files) {
-                if (!commit_files_to_disk(true, false)) {
-                    // Reading the revision afresh would only meet the same
-                    // missing file again: the open fails instead.
-                    write_unlock(false);
-                    storage->display_post_messages();
-                    replace_current_storage(nullptr);
-                    written.undo();
-                    return UNABLE_TO_WRITE_FILE;
-                }
-                storage->set_need_to_reopen_revision(true);
-            }
+        int settled = settle_opened_revision(request, storage);
+        if (settled != SUCCESS) {
+            return settled;
         }
         write_unlock(false);
         storage->clear_changed_list();
@@ -468,12 +504,58 @@ int ACF_MANAGER::internal_open_create_project(char const* dir, char const* proje
         get_storage()->set_add_messages_to_post_list(false);
         get_storage()->clear_is_modified();
         m_opened_read_only = get_storage()->is_read_only(false);
-        if (operation.failed()) {
-            replace_current_storage(nullptr);
-            written.undo();
-            return ERROR_IN_SETTINGS_FILE;
+        if (request.operation.failed()) {
+            return abandon_open(request, ERROR_IN_SETTINGS_FILE);
         }
     }
+    return status;
+}
+
+int ACF_MANAGER::settle_opened_revision(OPEN_REQUEST& request, ACF_MANAGER_STORAGE_REAL* storage) {
+    resolve_special_cases();
+    if (storage->get_need_to_reopen_revision()) {
+        // The revision's defaults file was made: a failed open takes it back.
+        request.written.made(request.directory +
+                             acf_revision_defaults_file_name(request.revision_base));
+    }
+    if (storage->is_defaults_file_unwritten()) {
+        write_unlock(false);
+        storage->display_post_messages();
+        return abandon_open(request, UNABLE_TO_WRITE_FILE);
+    }
+    bool new_revision_file =
+        !storage->get_need_to_reopen_revision() && !acf_file_exists(request.revision_path());
+    if (request.operation.failed()) {
+        storage->write_unlock();
+        storage->display_post_messages();
+        return abandon_open(request, ERROR_IN_SETTINGS_FILE);
+    }
+    if (!new_revision_file) {
+        return SUCCESS;
+    }
+    // Old settings files named after the project join the new revision (of
+    // the process-wide manager only: they are merged through it).
+    if (this == get_acf_manager()) {
+        ACF_ASSIGNMENT_FACTORY factory(storage);
+        acf_add_old_settings_files(&factory, FIO_PATH(request.project_file).base(),
+                                   request.revision_path());
+    }
+    if (request.options.commit_new_files) {
+        if (!commit_files_to_disk(true, false)) {
+            // Reading the revision afresh would only meet the same missing
+            // file again: the open fails instead.
+            write_unlock(false);
+            storage->display_post_messages();
+            return abandon_open(request, UNABLE_TO_WRITE_FILE);
+        }
+        storage->set_need_to_reopen_revision(true);
+    }
+    return SUCCESS;
+}
+
+int ACF_MANAGER::abandon_open(OPEN_REQUEST& request, int status) {
+    replace_current_storage(nullptr);
+    request.written.undo();
     return status;
 }
 
@@ -812,8 +894,8 @@ int ACF_MANAGER::load_side_revision_if_needed(char const* revision) {
         std::string name = text_of(kept->get_project_name());
         // The opened store must not replace (and so free) the kept one.
         set_current_storage_to(nullptr);
-        int status = internal_open_create_project(dir.c_str(), name.c_str(), revision, true, true,
-                                                  false, false, false, false);
+        int status = internal_open_create_project(dir.c_str(), name.c_str(), revision,
+                                                  side_revision_open_options());
         ACF_MANAGER_STORAGE* opened = get_storage();
         bool opened_real = !opened->is_null();
         // Putting the kept store back frees a null one.
@@ -859,8 +941,8 @@ int ACF_MANAGER::set_other_revision_assignment(char const* revision,
         std::string dir = text_of(kept->get_project_path());
         std::string name = text_of(kept->get_project_name());
         set_current_storage_to(nullptr);
-        internal_open_create_project(dir.c_str(), name.c_str(), revision, true, true, false, false,
-                                     false, false);
+        internal_open_create_project(dir.c_str(), name.c_str(), revision,
+                                     side_revision_open_options());
         storage = get_storage();
         opened_here = !storage->is_null();
         // Putting the kept store back frees a null one.
@@ -873,11 +955,12 @@ int ACF_MANAGER::set_other_revision_assignment(char const* revision,
     if (storage != nullptr) {
         bool took = !storage->is_write_locked() && storage->write_lock(false);
         if (storage->is_write_locked()) {
-            char const* to = input_parameters->get_to();
-            bool is_global = gen_is_empty_string(to);
-            bool is_freeform = input_parameters->get_variable_type() == ACF_VARIABLE_TYPE_NONE;
-            if (storage->set_assignment(input_parameters, false, is_global, is_freeform, true,
-                                        nullptr, true, false, false, false) != nullptr) {
+            ACF_SET_ASSIGNMENT_OPTIONS set;
+            set.is_global = gen_is_empty_string(input_parameters->get_to());
+            set.is_freeform = input_parameters->get_variable_type() == ACF_VARIABLE_TYPE_NONE;
+            set.mark_changed = true;
+            set.check_legality = true;
+            if (storage->set_assignment(input_parameters, set) != nullptr) {
                 status = SUCCESS;
                 // A commit that could not write is the caller's failure too.
                 if (commit && !storage->write_files_to_disk(true, true)) {

@@ -392,8 +392,11 @@ int ACF_MANAGER::set_active_revision_name(char const* revision, bool commit_new_
     acf_create_manager_storage_search_key(dir.c_str(), name.c_str(), revision, &key);
     auto cached = m_acf_manager_storage_map.find(key);
     if (cached == m_acf_manager_storage_map.end()) {
-        int status = internal_open_create_project(dir.c_str(), name.c_str(), revision, false, true,
-                                                  false, false, commit_new_files, make_active);
+        ACF_OPEN_PROJECT_OPTIONS options;
+        options.already_open_ok = true;
+        options.commit_new_files = commit_new_files;
+        options.make_active = make_active;
+        int status = internal_open_create_project(dir.c_str(), name.c_str(), revision, options);
         if (status == SUCCESS) {
             insert_storage_in_map(key, get_storage());
         }

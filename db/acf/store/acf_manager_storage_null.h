@@ -43,6 +43,7 @@ public:
     bool reset_filters() override;
     ACF_ASSIGNMENT* get_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
                                    bool is_freeform, bool use_defaults) override;
+    using ACF_MANAGER_STORAGE::set_assignment;
     ACF_ASSIGNMENT* set_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool from_defaults,
                                    bool is_global, bool is_freeform, bool mark_changed,
                                    ASSIGNMENT_LIST* changed, bool check_legality,

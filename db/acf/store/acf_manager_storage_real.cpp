@@ -649,133 +649,7 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
     }
     if ((entry_write_locked || took_write_lock) &&
         !m_acf_revision_manager->get_in_broadcast_mode()) {
-        bool file_exists = acf_file_exists(m_revision_path);
-        ACF_ASGN_STORAGE* kept = nullptr;
-        UNSAVED_CHANGES unsaved;
-        bool defaults_read = true;
-        bool taken_from_disk = false;
-        if (was_loaded) {
-            reset_filters();
-            // What this process changed and did not write yet stays changed:
-            // the file may have been rewritten by another process, whose
-            // changes are taken in beside these.
-            collect_unsaved_changes(&unsaved);
-            if (file_exists) {
-                kept = MEM_NEW(ACF, ACF_ASGN_STORAGE)(m_asgn_storage);
-            }
-            m_asgn_storage->delete_all_removed_assignments();
-            m_asgn_storage->remove_all_assignments();
-            m_asgn_storage->delete_all_comments();
-        } else {
-            reset(false, true);
-            defaults_read = read_defaults();
-        }
-
-        ASSIGNMENT_LIST read_list;
-        if (!defaults_read) {
-            m_last_error_status = ACF_REVISION_MANAGER::ERROR_IN_SETTINGS_FILE;
-        } else if (!file_exists) {
-            // A settings file deleted on disk leaves every assignment removed
-            // but those this process changed.
-            taken_from_disk = true;
-            result = true;
-            notify = true;
-        } else {
-            clear_file_collection();
-            add_file_to_collection(m_revision_path.c_str(), true);
-            ACF_READ_FILE_OPTIONS options;
-            options.merge = true;
-            options.keep_free_standing = false;
-            options.mark_changed = was_loaded;
-            options.post = true;
-            options.clear_non_project = true;
-            options.record_file_names = true;
-            options.strict = true;
-            options.keep_comments = false;
-            // Only a re-read can leave what it read marked changed (the first
-            // read is cleared below): only then are they listed.
-            options.assignments = was_loaded ? &read_list : nullptr;
-            if (read_file_from_disk(m_revision_path.c_str(), false, options)) {
-                ASSIGNMENT_LIST removed;
-                m_asgn_storage->get_removed_assignments(&removed);
-                for (ACF_ASSIGNMENT* asgn : removed) {
-                    add_assignment_to_changed_list(asgn);
-                    set_category_change_time(asgn);
-                    m_asgn_storage->move_assignment_to_end_of_coll(asgn);
-                }
-                taken_from_disk = true;
-                result = true;
-                notify = true;
-            } else if (!was_loaded) {
-                m_last_error_status = ACF_REVISION_MANAGER::ERROR_IN_SETTINGS_FILE;
-            } else if (m_last_error_status.load() == ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED) {
-                // The file could not be read: what is in memory stays as it
-                // was, nothing is written over the file, and the file counts as
-                // unread, so that no commit takes it for the one read before.
-                delete m_asgn_storage;
-                m_asgn_storage = kept;
-                kept = nullptr;
-                clear_changed_list();
-                read_list.clear();
-                for (ACF_MGR_FILE_INFO* info : m_files) {
-                    info->stamp_ns = -1;
-                }
-                m_file_watch.recheck_all();
-                notify = false;
-            } else {
-                // The file changed outside and no longer reads: keep what is in
-                // memory, and keep the rejected file beside it before the store
-                // writes its own state over it, so that the edit is not lost.
-                set_state(STATE_FORCE_WRITE, true);
-                delete m_asgn_storage;
-                m_asgn_storage = kept;
-                kept = nullptr;
-                clear_changed_list();
-                read_list.clear();
-
-                std::string content;
-                std::string rejected = free_rejected_name(m_revision_path);
-                bool kept_copy =
-                    FIO_FILE_SYSTEM::read_file(FIO_PATH(m_revision_path), content) &&
-                    FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(rejected), content);
-                if (kept_copy) {
-                    write_files_to_disk(true, true);
-                }
-                MSG_POST* message =
-                    gen_get_is_tessaly_exe()
-                        ? static_cast<MSG_POST*>(MSG_ACF::O::ERROR_IN_TSF_OVERWRITING_CHANGES())
-                        : MSG_ACF::E::ERROR_IN_TSF_OVERWRITING_CHANGES();
-                std::string note = kept_copy ? "The rejected settings file was kept as " + rejected
-                                             : "The rejected settings file could not be kept "
-                                               "and was left in place: " +
-                                                   m_revision_path;
-                acf_add_info_sub_message(message, note);
-                if (gen_get_is_tessaly_exe()) {
-                    message->show();
-                } else {
-                    msg_post(message);
-                }
-                delete message;
-                result = true;
-                notify = false;
-            }
-        }
-        delete kept;
-        if (!was_loaded && m_asgn_storage != nullptr) {
-            m_asgn_storage->clear_changed_status_of_all_assignments();
-        }
-        if (m_last_error_status.load() == 0) {
-            for (ACF_ASSIGNMENT* asgn : read_list) {
-                if (asgn->has_changed()) {
-                    add_assignment_to_changed_list(asgn);
-                }
-            }
-        }
-        if (was_loaded && taken_from_disk) {
-            // Changed now means changed against the file on disk.
-            m_asgn_storage->clear_changed_status_of_all_assignments();
-            reapply_unsaved_changes(unsaved);
-        }
+        result = reread_revision(was_loaded, &notify);
     }
 
     if (took_write_lock) {
@@ -791,4 +665,150 @@ bool ACF_MANAGER_STORAGE_REAL::synchronize() {
     }
     set_state(STATE_SYNCHRONIZING, false);
     return result;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::reread_revision(bool was_loaded, bool* notify) {
+    bool file_exists = acf_file_exists(m_revision_path);
+    ACF_ASGN_STORAGE* kept = nullptr;
+    UNSAVED_CHANGES unsaved;
+    bool defaults_read = true;
+    if (was_loaded) {
+        kept = empty_collection_for_reread(file_exists, &unsaved);
+    } else {
+        reset(false, true);
+        defaults_read = read_defaults();
+    }
+
+    bool result = false;
+    bool taken_from_disk = false;
+    ASSIGNMENT_LIST read_list;
+    if (!defaults_read) {
+        m_last_error_status = ACF_REVISION_MANAGER::ERROR_IN_SETTINGS_FILE;
+    } else if (!file_exists) {
+        // A settings file deleted on disk leaves every assignment removed
+        // but those this process changed.
+        taken_from_disk = true;
+        result = true;
+        *notify = true;
+    } else if (read_revision_settings_file(was_loaded, &read_list)) {
+        taken_from_disk = true;
+        result = true;
+        *notify = true;
+    } else if (!was_loaded) {
+        m_last_error_status = ACF_REVISION_MANAGER::ERROR_IN_SETTINGS_FILE;
+    } else {
+        // What is in memory stays as it was.
+        bool unreadable = m_last_error_status.load() == ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED;
+        if (!unreadable) {
+            set_state(STATE_FORCE_WRITE, true);
+        }
+        delete m_asgn_storage;
+        m_asgn_storage = kept;
+        kept = nullptr;
+        clear_changed_list();
+        read_list.clear();
+        if (unreadable) {
+            // Nothing is written over the file, and the file counts as unread,
+            // so that no commit takes it for the one read before.
+            for (ACF_MGR_FILE_INFO* info : m_files) {
+                info->stamp_ns = -1;
+            }
+            m_file_watch.recheck_all();
+        } else {
+            keep_rejected_settings_file();
+            result = true;
+        }
+        *notify = false;
+    }
+    delete kept;
+    if (!was_loaded && m_asgn_storage != nullptr) {
+        m_asgn_storage->clear_changed_status_of_all_assignments();
+    }
+    if (m_last_error_status.load() == 0) {
+        for (ACF_ASSIGNMENT* asgn : read_list) {
+            if (asgn->has_changed()) {
+                add_assignment_to_changed_list(asgn);
+            }
+        }
+    }
+    if (was_loaded && taken_from_disk) {
+        // Changed now means changed against the file on disk.
+        m_asgn_storage->clear_changed_status_of_all_assignments();
+        reapply_unsaved_changes(unsaved);
+    }
+    return result;
+}
+
+ACF_ASGN_STORAGE* ACF_MANAGER_STORAGE_REAL::empty_collection_for_reread(bool file_exists,
+                                                                        UNSAVED_CHANGES* unsaved) {
+    reset_filters();
+    // What this process changed and did not write yet stays changed: the file
+    // may have been rewritten by another process, whose changes are taken in
+    // beside these.
+    collect_unsaved_changes(unsaved);
+    ACF_ASGN_STORAGE* kept = nullptr;
+    if (file_exists) {
+        kept = MEM_NEW(ACF, ACF_ASGN_STORAGE)(m_asgn_storage);
+    }
+    m_asgn_storage->delete_all_removed_assignments();
+    m_asgn_storage->remove_all_assignments();
+    m_asgn_storage->delete_all_comments();
+    return kept;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::read_revision_settings_file(bool was_loaded,
+                                                           ASSIGNMENT_LIST* read_list) {
+    clear_file_collection();
+    add_file_to_collection(m_revision_path.c_str(), true);
+    ACF_READ_FILE_OPTIONS options;
+    options.merge = true;
+    options.keep_free_standing = false;
+    options.mark_changed = was_loaded;
+    options.post = true;
+    options.clear_non_project = true;
+    options.record_file_names = true;
+    options.strict = true;
+    options.keep_comments = false;
+    // Only a re-read can leave what it read marked changed (the first read is
+    // cleared after): only then are they listed.
+    options.assignments = was_loaded ? read_list : nullptr;
+    if (!read_file_from_disk(m_revision_path.c_str(), false, options)) {
+        return false;
+    }
+    // What the file no longer holds is a change to write.
+    ASSIGNMENT_LIST removed;
+    m_asgn_storage->get_removed_assignments(&removed);
+    for (ACF_ASSIGNMENT* asgn : removed) {
+        add_assignment_to_changed_list(asgn);
+        set_category_change_time(asgn);
+        m_asgn_storage->move_assignment_to_end_of_coll(asgn);
+    }
+    return true;
+}
+
+void ACF_MANAGER_STORAGE_REAL::keep_rejected_settings_file() {
+    // The file changed outside and no longer reads: the rejected file is kept
+    // beside it before the store writes its own state over it, so that the
+    // edit is not lost.
+    std::string content;
+    std::string rejected = free_rejected_name(m_revision_path);
+    bool kept_copy = FIO_FILE_SYSTEM::read_file(FIO_PATH(m_revision_path), content) &&
+                     FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(rejected), content);
+    if (kept_copy) {
+        write_files_to_disk(true, true);
+    }
+    MSG_POST* message = gen_get_is_tessaly_exe()
+                            ? static_cast<MSG_POST*>(MSG_ACF::O::ERROR_IN_TSF_OVERWRITING_CHANGES())
+                            : MSG_ACF::E::ERROR_IN_TSF_OVERWRITING_CHANGES();
+    std::string note = kept_copy ? "The rejected settings file was kept as " + rejected
+                                 : "The rejected settings file could not be kept "
+                                   "and was left in place: " +
+                                       m_revision_path;
+    acf_add_info_sub_message(message, note);
+    if (gen_get_is_tessaly_exe()) {
+        message->show();
+    } else {
+        msg_post(message);
+    }
+    delete message;
 }

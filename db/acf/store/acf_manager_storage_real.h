@@ -40,6 +40,7 @@ class ACF_ASGN_STORAGE;
 struct ACF_ASGN_SEARCH_FILTER;
 class ACF_ASSIGNMENT_FACTORY;
 class ACF_MANAGER_READER;
+class ACF_MGR_ASGN_LINE;
 class FIO_PATH;
 struct FIO_FILE_STATUS;
 class MSG_POST;
@@ -208,6 +209,7 @@ public:
 
     ACF_ASSIGNMENT* get_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
                                    bool is_freeform, bool use_defaults) override;
+    using ACF_MANAGER_STORAGE::set_assignment;
     ACF_ASSIGNMENT* set_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool from_defaults,
                                    bool is_global, bool is_freeform, bool mark_changed,
                                    ASSIGNMENT_LIST* changed, bool check_legality,
@@ -492,6 +494,88 @@ private:
     bool is_locked_for_change() const;
     void clear_default_table();
     void delete_post_list();
+    // --- The steps of synchronize ---------------------------------------------------
+    // Under the write lock: the settings file read afresh (or first). True when
+    // the store now holds the file, or kept what it held over a rejected file;
+    // `notify` tells whether the revision's peers hear of the change.
+    bool reread_revision(bool was_loaded, bool* notify);
+    // The unsaved changes collected and the collection emptied; returns a copy
+    // of it to fall back to when the file is there (null otherwise).
+    ACF_ASGN_STORAGE* empty_collection_for_reread(bool file_exists, UNSAVED_CHANGES* unsaved);
+    // The revision's settings file read into the collection, strictly; the
+    // assignments it no longer holds become changes.
+    bool read_revision_settings_file(bool was_loaded, ASSIGNMENT_LIST* read_list);
+    // A copy of the file the re-read rejected kept beside it, the store's
+    // state written over it, and the user told.
+    void keep_rejected_settings_file();
+
+    // --- The steps of the modern read, line by line (reading unit) ---------------
+    struct MODERN_READ;
+    // The file's text read with what it includes; the reader's messages held.
+    bool read_settings_text(MODERN_READ& read);
+    // Before the lines are taken: room in the collection, a read with lines in
+    // error marked to be written again, the top-level entity found.
+    void prepare_to_take_read_lines(MODERN_READ& read);
+    // A line in error: fails a strict read; a merging read is written again.
+    void reject_read_line(MODERN_READ& read);
+    static STATUS status_of_line_in_error(ACF_MGR_ASGN_LINE const& line);
+    void take_verbatim_line(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line);
+    void take_sourced_script(MODERN_READ& read, char const* script);
+    // A free-standing assignment goes to the caller's list, the non-project
+    // list, or (wanted by neither) away.
+    void keep_free_standing_assignment(ACF_READ_FILE_OPTIONS& options, ACF_ASSIGNMENT* asgn);
+    // False for a line that is skipped without a report (filtered out).
+    bool take_assignment_line(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line);
+    // The line into the read record; false when an argument is refused.
+    bool fill_read_record(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line,
+                          ACF_VARIABLE_TYPE_ENUM variable, bool freeform);
+    void set_read_assignment(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line,
+                             ACF_VARIABLE_TYPE_ENUM variable, bool is_global, bool freeform);
+    bool make_free_standing_assignment(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line,
+                                       ACF_VARIABLE_TYPE_ENUM variable, bool freeform);
+    // The line's status posted (when the read posts), or the failure bypassed.
+    void report_read_line(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line);
+
+    // --- The steps of set_assignment ---------------------------------------------
+    // The assignment set and whether the change times take it.
+    struct SET_RESULT {
+        ACF_ASSIGNMENT* asgn = nullptr;
+        bool record_change_time = false;
+    };
+    // Under this store's write lock and outside a broadcast; else the status
+    // says why not.
+    bool may_set_assignment();
+    // A global assignment an IP file may not make is reported (and still set).
+    void report_global_assignment_in_ip_file(ACF_MGR_INPUT_PARAMETERS& request,
+                                             ACF_SET_ASSIGNMENT_OPTIONS const& options);
+    // The value in its normal form: integers without decimals, times and
+    // frequencies with a unit and no more decimals than it resolves, old values
+    // renamed. True when decimals of a time were cut (the assignment then counts
+    // as changed).
+    bool normalize_requested_value(ACF_MGR_INPUT_PARAMETERS& request, bool from_defaults);
+    void normalize_integer_value(ACF_MGR_INPUT_PARAMETERS& request);
+    bool normalize_time_value(ACF_MGR_INPUT_PARAMETERS& request, int value_type,
+                              bool from_defaults);
+    // Section identifiers of the old chip and project sections stand for none.
+    void drop_old_section_identifier(ACF_MGR_INPUT_PARAMETERS& request);
+    // Legal, or a duplicate (which goes on); with check_legality off, always.
+    bool is_request_legal(ACF_MGR_INPUT_PARAMETERS& request,
+                          ACF_SET_ASSIGNMENT_OPTIONS const& options);
+    // Every variable but the top-level entity: the assignment the request
+    // replaces or revives takes the value, or a new one does.
+    SET_RESULT set_keyed_assignment(ACF_MGR_INPUT_PARAMETERS& request,
+                                    ACF_SET_ASSIGNMENT_OPTIONS const& options, bool cut_time_value);
+    ACF_ASSIGNMENT* find_assignment_to_reuse(ACF_MGR_INPUT_PARAMETERS& request,
+                                             ACF_SET_ASSIGNMENT_OPTIONS const& options,
+                                             bool* reusing_exact);
+    void revive_exact_match(ACF_ASSIGNMENT* reuse);
+    void keep_equal_value(ACF_ASSIGNMENT* reuse, ACF_MGR_INPUT_PARAMETERS const& request,
+                          ACF_SET_ASSIGNMENT_OPTIONS const& options);
+    void change_value(ACF_ASSIGNMENT* reuse, ACF_MGR_INPUT_PARAMETERS const& request,
+                      bool changed_status);
+    ACF_ASSIGNMENT* add_new_assignment(ACF_MGR_INPUT_PARAMETERS& request,
+                                       ACF_SET_ASSIGNMENT_OPTIONS const& options,
+                                       bool cut_time_value);
     // What set_assignment does once an assignment holds the value: the
     // variables that steer the project (library paths, output directory, Tcl
     // scripts and IP files, device, family) take effect, and the assignment's

@@ -393,9 +393,12 @@ bool ACF_MANAGER_STORAGE_REAL::read_defaults() {
                 m_defaults_params.add_argument(ACF_ARGUMENT_TYPE_FAMILY,
                                                dstr_get_user_string(record->get_family()));
             }
-            ACF_ASSIGNMENT* asgn =
-                set_assignment(&m_defaults_params, true, true, variable == ACF_VARIABLE_TYPE_NONE,
-                               false, nullptr, true, false, false, false);
+            ACF_SET_ASSIGNMENT_OPTIONS set;
+            set.from_defaults = true;
+            set.is_global = true;
+            set.is_freeform = variable == ACF_VARIABLE_TYPE_NONE;
+            set.check_legality = true;
+            ACF_ASSIGNMENT* asgn = set_assignment(&m_defaults_params, set);
             if (asgn != nullptr) {
                 ACF_ASSIGNMENT* new_asgn = m_factory->create_assignment(asgn);
                 if (ACF_REQUIRE(new_asgn != NULL)) {

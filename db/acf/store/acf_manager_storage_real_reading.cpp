@@ -49,6 +49,19 @@ bool is_in_filter(std::list<ACF_VARIABLE_TYPE_ENUM> const* filter,
            std::find(filter->begin(), filter->end(), variable) != filter->end();
 }
 
+// How a line read into the collection is set: as read, into a new assignment.
+ACF_SET_ASSIGNMENT_OPTIONS set_options_of_read_line(ACF_READ_FILE_OPTIONS const& options,
+                                                    bool is_global, bool is_freeform) {
+    ACF_SET_ASSIGNMENT_OPTIONS set;
+    set.is_global = is_global;
+    set.is_freeform = is_freeform;
+    set.mark_changed = options.mark_changed;
+    set.changed = options.assignments;
+    set.always_new = true;
+    set.equal_value_takes_default_status = true;
+    return set;
+}
+
 bool lacks_name_or_value(ACF_MGR_ASGN_LINE const* line) {
     return line->get_name() == nullptr || line->get_value() == nullptr;
 }
@@ -250,8 +263,8 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
             m_read_params.set_entity_name(entity);
             m_read_params.set_section_identifier(section);
             // One the revision refuses has had its message; the others go on.
-            asgn = set_assignment(&m_read_params, false, global, freeform, options.mark_changed,
-                                  options.assignments, false, true, true, false);
+            asgn =
+                set_assignment(&m_read_params, set_options_of_read_line(options, global, freeform));
             if (asgn == nullptr) {
                 continue;
             }
@@ -390,246 +403,319 @@ std::string ACF_MANAGER_STORAGE_REAL::preprocess_read_assignments(ACF_MANAGER_RE
     return default_entity;
 }
 
+// One read of a settings file of Tcl set commands: what each line's step
+// needs, and what the line in hand leaves to be reported.
+struct ACF_MANAGER_STORAGE_REAL::MODERN_READ {
+    MODERN_READ(ACF_MANAGER_READER& reader, char const* file_name, bool check_only,
+                ACF_READ_FILE_OPTIONS& options, bool tcl)
+        : reader(reader), file_name(file_name), check_only(check_only), options(options), tcl(tcl) {
+    }
+
+    ACF_MANAGER_READER& reader;
+    char const* file_name;
+    bool check_only;
+    ACF_READ_FILE_OPTIONS& options;
+    bool tcl;
+    // The entity of the lines marked as belonging to it without naming it.
+    std::string default_entity;
+    BORROWED_READ_TEXTS* borrowed = nullptr;
+    bool result = true;
+
+    // The line in hand: the file it came from (null: the file read) and what
+    // its report says.
+    char const* line_file = nullptr;
+    STATUS status = 0;
+    bool record_filled = false;
+    char const* extra_text = nullptr;
+    std::vector<ACF_MGR_ASGN_LINE::ARGUMENT> arguments;
+
+    void start_line(ACF_MGR_ASGN_LINE const& line) {
+        int32_t index = line.get_file_index();
+        line_file = index > 0 ? reader.get_file_name(index) : nullptr;
+        status = 0;
+        record_filled = false;
+        extra_text = nullptr;
+    }
+    char const* assignment_file() const { return line_file != nullptr ? line_file : file_name; }
+    char const* entity_of(ACF_MGR_ASGN_LINE const& line) const {
+        return line.test_flag(ACF_MGR_ASGN_LINE::FLAG_DEFAULT_ENTITY) ? default_entity.c_str()
+                                                                      : line.get_entity();
+    }
+};
+
 bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
     char const* file_name, bool check_only, ACF_READ_FILE_OPTIONS& options) {
     ACF_MANAGER_READER reader;
-    bool tcl = supports_tcl();
-    STRING_LIST included;
-    if (!reader.read_file(file_name, check_only, &included, false, tcl)) {
-        report_unreadable_file(file_name, reader.get_read_error());
+    MODERN_READ read(reader, file_name, check_only, options, supports_tcl());
+    if (!read_settings_text(read)) {
         return false;
     }
-    for (std::string const& name : included) {
-        m_include_files.push_back(name);
-        if (tcl) {
-            add_file_to_collection(name.c_str(), false);
-        }
-    }
-    std::list<MSG_POST*> reader_messages;
-    reader.get_post_messages(&reader_messages);
-    m_post_list.insert(m_post_list.end(), reader_messages.begin(), reader_messages.end());
-
-    std::vector<ACF_MGR_ASGN_LINE*> const& lines = reader.get_assignment_lines();
-    bool found_errors = reader.is_assignment_dropped();
-    for (ACF_MGR_ASGN_LINE const* line : lines) {
-        found_errors = found_errors || line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR);
-    }
-    std::string default_entity;
     if (!check_only) {
-        if (options.merge && m_asgn_storage != nullptr) {
-            m_asgn_storage->reserve(lines.size());
-        }
-        if (found_errors) {
-            set_state(STATE_MODIFIED, true);
-            set_state(STATE_FORCE_WRITE, true);
-        }
-        default_entity = preprocess_read_assignments(&reader, options.merge);
+        prepare_to_take_read_lines(read);
     }
-    auto entity_of = [&default_entity](ACF_MGR_ASGN_LINE const* line) {
-        return line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DEFAULT_ENTITY) ? default_entity.c_str()
-                                                                       : line->get_entity();
-    };
-    auto mark_bad_read = [&] {
-        if (!check_only && options.merge) {
-            set_state(STATE_MODIFIED, true);
-            set_state(STATE_FORCE_WRITE, true);
-        }
-    };
-
-    bool result = true;
     // Declared after the reader: hands its texts over before the reader goes.
     BORROWED_READ_TEXTS borrowed(reader, m_asgn_storage, !check_only && options.merge);
+    read.borrowed = &borrowed;
+    std::vector<ACF_MGR_ASGN_LINE*> const& lines = reader.get_assignment_lines();
     for (size_t done = 0; done < lines.size(); ++done) {
         // The records made into assignments go while the others are made.
         if (done % 4096 == 0) {
             reader.release_lines_before(done);
         }
-        ACF_MGR_ASGN_LINE const* line = lines[done];
-        STATUS status = 0;
-        bool record_filled = false;
-        char const* extra_text = nullptr;
-        int32_t index = line->get_file_index();
-        char const* line_file = index > 0 ? reader.get_file_name(index) : nullptr;
-        char const* assignment_file = line_file != nullptr ? line_file : file_name;
-
-        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_VERBATIM)) {
+        ACF_MGR_ASGN_LINE const& line = *lines[done];
+        read.start_line(line);
+        if (line.test_flag(ACF_MGR_ASGN_LINE::FLAG_VERBATIM)) {
             if (check_only) {
                 continue;
             }
-            if (options.merge) {
-                add_comment_line(line->get_text(), line_file != nullptr ? line_file : "");
-                if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) &&
-                    line->get_source_file() != nullptr) {
-                    if (tcl) {
-                        if (!evaluate_tcl_script(line->get_source_file(),
-                                                 ACF_MGR_TCL_MODE_SCRIPT) &&
-                            options.strict) {
-                            result = false;
-                        }
-                    } else {
-                        add_file_to_collection(line->get_source_file(), true);
-                        if (!acf_file_exists(line->get_source_file())) {
-                            status = ACF_REVISION_MANAGER::INCLUDE_FILE_MISSING;
-                            extra_text = line->get_source_file();
-                            if (options.strict) {
-                                result = false;
-                            }
-                        }
-                    }
-                }
-            } else if (options.keep_comments) {
-                ACF_ASSIGNMENT* comment =
-                    m_factory->create_assignment(ACF_VARIABLE_TYPE_NONE, nullptr, nullptr, nullptr,
-                                                 nullptr, line->get_text(), false);
-                comment->set_acf_file_name(assignment_file);
-                if (options.assignments != nullptr) {
-                    options.assignments->push_back(comment);
-                }
-                if (options.keep_free_standing) {
-                    add_assignment_to_non_proj_list(comment);
-                } else if (options.assignments == nullptr) {
-                    delete comment;
-                }
-            }
-        } else if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR) ||
-                   line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) || lacks_name_or_value(line)) {
-            if (options.strict) {
-                result = false;
-            }
-            mark_bad_read();
-            if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR)) {
-                status = ACF_REVISION_MANAGER::UNKNOWN_ERROR;
-            } else if (line->get_name() == nullptr) {
-                status = ACF_REVISION_MANAGER::ILLEGAL_VARIABLE;
-            } else if (line->get_value() == nullptr &&
-                       !line->test_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE)) {
-                status = ACF_REVISION_MANAGER::ILLEGAL_VALUE;
-            }
-        } else {
-            // The variable: catalogue variables by name, everything else freeform.
-            ACF_VARIABLE_TYPE_ENUM variable = ACF_VARIABLE_TYPE_NONE;
-            bool freeform = true;
-            if (!line->test_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER)) {
-                variable = acf_user_name_to_variable_type_enum(line->get_name());
-                freeform =
-                    variable == ACF_VARIABLE_TYPE_NONE ||
-                    acf_test_variable_trait_of(variable, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
-            }
-            if (!is_in_filter(options.variable_filter, variable)) {
-                continue;
-            }
-            bool is_global = line->get_to() == nullptr;
-            m_read_params.reset();
-            m_read_params.set_variable_type(variable);
-            if (freeform) {
-                m_read_params.set_variable_string(line->get_name());
-            }
-            m_read_params.set_from(line->get_from());
-            m_read_params.set_to(line->get_to());
-            m_read_params.set_value_string(line->get_value());
-            m_read_params.set_entity_name(entity_of(line));
-            m_read_params.set_section_identifier(line->get_section_id());
-            record_filled = true;
-            bool arguments_ok = true;
-            std::vector<ACF_MGR_ASGN_LINE::ARGUMENT> const arguments = line->get_arguments();
-            for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : arguments) {
-                if (!m_read_params.add_argument(argument.type, argument.value)) {
-                    arguments_ok = false;
-                }
-            }
-            if (!arguments_ok) {
-                status = ACF_REVISION_MANAGER::ILLEGAL_ARGUMENT;
-                if (!check_only) {
-                    mark_bad_read();
-                    if (options.strict) {
-                        result = false;
-                    }
-                }
-            } else if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE)) {
-                // A line that removes an assignment made earlier.
-                if (options.merge && !check_only) {
-                    ASSIGNMENT_LIST removed;
-                    remove_assignment(&m_read_params, is_global, freeform, &removed);
-                }
-            } else if (!is_legal(&m_read_params, is_global, freeform) &&
-                       m_last_error_status.load() != ACF_REVISION_MANAGER::DUPLICATE_FOUND) {
-                status = m_last_error_status.load();
-                if (!check_only) {
-                    mark_bad_read();
-                    if (options.strict) {
-                        result = false;
-                    }
-                }
-            } else if (options.merge) {
-                ACF_ASSIGNMENT* asgn =
-                    set_assignment(&m_read_params, false, is_global, freeform, options.mark_changed,
-                                   options.assignments, false, true, true, false);
-                if (asgn != nullptr) {
-                    if (options.extra_argument != ACF_ARGUMENT_TYPE_NONE) {
-                        asgn->add_argument(options.extra_argument,
-                                           options.extra_argument_value.c_str());
-                    }
-                    if (options.record_file_names && line_file != nullptr) {
-                        asgn->set_acf_file_name(line_file);
-                    }
-                    asgn->set_comment(line->get_comment());
-                    asgn->set_ignore_status(line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
-                    borrowed.borrow(asgn, *line);
-                    if (variable == ACF_VARIABLE_TYPE_ROOT) {
-                        m_asgn_storage->move_assignment_to_end_of_coll(asgn);
-                    }
-                }
-            } else {
-                ACF_ASSIGNMENT* asgn = m_factory->create_assignment(
-                    variable, freeform ? line->get_name() : nullptr, line->get_from(),
-                    line->get_to(), line->get_value(), line->get_comment(),
-                    line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
-                if (!ACF_REQUIRE(asgn != NULL)) {
-                    continue;
-                }
-                if (options.extra_argument != ACF_ARGUMENT_TYPE_NONE) {
-                    asgn->add_argument(options.extra_argument,
-                                       options.extra_argument_value.c_str());
-                }
-                if (options.record_file_names) {
-                    asgn->set_acf_file_name(assignment_file);
-                }
-                asgn->set_section_identifier(line->get_section_id());
-                asgn->set_ignore_status(line->test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
-                asgn->set_variable_original_tcl_command_from_file(line->get_text());
-                asgn->set_entity_name(entity_of(line));
-                for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : arguments) {
-                    asgn->add_argument(argument.type,
-                                       argument.value[0] == '\0' ? nullptr : argument.value);
-                }
-                asgn->set_family_enum();
-                if (options.assignments != nullptr) {
-                    options.assignments->push_back(asgn);
-                }
-                if (options.keep_free_standing) {
-                    add_assignment_to_non_proj_list(asgn);
-                } else if (options.assignments == nullptr) {
-                    delete asgn;
-                }
-            }
+            take_verbatim_line(read, line);
+        } else if (line.test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR) ||
+                   line.test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) || lacks_name_or_value(&line)) {
+            reject_read_line(read);
+            read.status = status_of_line_in_error(line);
+        } else if (!take_assignment_line(read, line)) {
+            continue;
         }
-
-        if (m_acf_revision_manager != nullptr &&
-            m_acf_revision_manager->get_bypass_project_open_failure_status()) {
-            result = true;
-        } else if (options.post && status != 0) {
-            char const* shown_file = line_file != nullptr ? line_file : file_name;
-            STATUS kept = post_error_message(status, shown_file, line->get_line_number(),
-                                             record_filled ? &m_read_params : nullptr, extra_text,
-                                             line->get_text(), true);
-            m_last_error_status = kept;
-            if (kept == 0) {
-                result = true;
-            }
-        }
+        report_read_line(read, line);
     }
     if (!check_only && options.merge) {
         set_state(STATE_LOADED, true);
     }
-    return result;
+    return read.result;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::read_settings_text(MODERN_READ& read) {
+    STRING_LIST included;
+    if (!read.reader.read_file(read.file_name, read.check_only, &included, false, read.tcl)) {
+        report_unreadable_file(read.file_name, read.reader.get_read_error());
+        return false;
+    }
+    for (std::string const& name : included) {
+        m_include_files.push_back(name);
+        if (read.tcl) {
+            add_file_to_collection(name.c_str(), false);
+        }
+    }
+    std::list<MSG_POST*> reader_messages;
+    read.reader.get_post_messages(&reader_messages);
+    m_post_list.insert(m_post_list.end(), reader_messages.begin(), reader_messages.end());
+    return true;
+}
+
+void ACF_MANAGER_STORAGE_REAL::prepare_to_take_read_lines(MODERN_READ& read) {
+    std::vector<ACF_MGR_ASGN_LINE*> const& lines = read.reader.get_assignment_lines();
+    bool found_errors = read.reader.is_assignment_dropped();
+    for (ACF_MGR_ASGN_LINE const* line : lines) {
+        found_errors = found_errors || line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR);
+    }
+    if (read.options.merge && m_asgn_storage != nullptr) {
+        m_asgn_storage->reserve(lines.size());
+    }
+    if (found_errors) {
+        // What could not be read is not written back.
+        set_state(STATE_MODIFIED, true);
+        set_state(STATE_FORCE_WRITE, true);
+    }
+    read.default_entity = preprocess_read_assignments(&read.reader, read.options.merge);
+}
+
+void ACF_MANAGER_STORAGE_REAL::reject_read_line(MODERN_READ& read) {
+    if (read.options.strict) {
+        read.result = false;
+    }
+    if (!read.check_only && read.options.merge) {
+        set_state(STATE_MODIFIED, true);
+        set_state(STATE_FORCE_WRITE, true);
+    }
+}
+
+ACF_MANAGER_STORAGE_REAL::STATUS
+ACF_MANAGER_STORAGE_REAL::status_of_line_in_error(ACF_MGR_ASGN_LINE const& line) {
+    if (line.test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR)) {
+        return ACF_REVISION_MANAGER::UNKNOWN_ERROR;
+    }
+    if (line.get_name() == nullptr) {
+        return ACF_REVISION_MANAGER::ILLEGAL_VARIABLE;
+    }
+    if (line.get_value() == nullptr && !line.test_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE)) {
+        return ACF_REVISION_MANAGER::ILLEGAL_VALUE;
+    }
+    return 0;
+}
+
+void ACF_MANAGER_STORAGE_REAL::take_verbatim_line(MODERN_READ& read,
+                                                  ACF_MGR_ASGN_LINE const& line) {
+    ACF_READ_FILE_OPTIONS& options = read.options;
+    if (options.merge) {
+        add_comment_line(line.get_text(), read.line_file != nullptr ? read.line_file : "");
+        if (line.test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) && line.get_source_file() != nullptr) {
+            take_sourced_script(read, line.get_source_file());
+        }
+    } else if (options.keep_comments) {
+        ACF_ASSIGNMENT* comment = m_factory->create_assignment(
+            ACF_VARIABLE_TYPE_NONE, nullptr, nullptr, nullptr, nullptr, line.get_text(), false);
+        comment->set_acf_file_name(read.assignment_file());
+        keep_free_standing_assignment(options, comment);
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::take_sourced_script(MODERN_READ& read, char const* script) {
+    if (read.tcl) {
+        if (!evaluate_tcl_script(script, ACF_MGR_TCL_MODE_SCRIPT) && read.options.strict) {
+            read.result = false;
+        }
+        return;
+    }
+    // Without Tcl the script is a settings file of the revision, written back.
+    add_file_to_collection(script, true);
+    if (!acf_file_exists(script)) {
+        read.status = ACF_REVISION_MANAGER::INCLUDE_FILE_MISSING;
+        read.extra_text = script;
+        if (read.options.strict) {
+            read.result = false;
+        }
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::keep_free_standing_assignment(ACF_READ_FILE_OPTIONS& options,
+                                                             ACF_ASSIGNMENT* asgn) {
+    if (options.assignments != nullptr) {
+        options.assignments->push_back(asgn);
+    }
+    if (options.keep_free_standing) {
+        add_assignment_to_non_proj_list(asgn);
+    } else if (options.assignments == nullptr) {
+        delete asgn;
+    }
+}
+
+bool ACF_MANAGER_STORAGE_REAL::take_assignment_line(MODERN_READ& read,
+                                                    ACF_MGR_ASGN_LINE const& line) {
+    ACF_READ_FILE_OPTIONS& options = read.options;
+    // The variable: catalogue variables by name, everything else freeform.
+    ACF_VARIABLE_TYPE_ENUM variable = ACF_VARIABLE_TYPE_NONE;
+    bool freeform = true;
+    if (!line.test_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER)) {
+        variable = acf_user_name_to_variable_type_enum(line.get_name());
+        freeform = variable == ACF_VARIABLE_TYPE_NONE ||
+                   acf_test_variable_trait_of(variable, ACF_VARIABLE_TRAIT_TYPE_IS_FREEFORM);
+    }
+    if (!is_in_filter(options.variable_filter, variable)) {
+        return false;
+    }
+    bool is_global = line.get_to() == nullptr;
+    read.arguments = line.get_arguments();
+    bool arguments_ok = fill_read_record(read, line, variable, freeform);
+    if (!arguments_ok) {
+        read.status = ACF_REVISION_MANAGER::ILLEGAL_ARGUMENT;
+        if (!read.check_only) {
+            reject_read_line(read);
+        }
+    } else if (line.test_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE)) {
+        // A line that removes an assignment made earlier.
+        if (options.merge && !read.check_only) {
+            ASSIGNMENT_LIST removed;
+            remove_assignment(&m_read_params, is_global, freeform, &removed);
+        }
+    } else if (!is_legal(&m_read_params, is_global, freeform) &&
+               m_last_error_status.load() != ACF_REVISION_MANAGER::DUPLICATE_FOUND) {
+        read.status = m_last_error_status.load();
+        if (!read.check_only) {
+            reject_read_line(read);
+        }
+    } else if (options.merge) {
+        set_read_assignment(read, line, variable, is_global, freeform);
+    } else {
+        return make_free_standing_assignment(read, line, variable, freeform);
+    }
+    return true;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::fill_read_record(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line,
+                                                ACF_VARIABLE_TYPE_ENUM variable, bool freeform) {
+    m_read_params.reset();
+    m_read_params.set_variable_type(variable);
+    if (freeform) {
+        m_read_params.set_variable_string(line.get_name());
+    }
+    m_read_params.set_from(line.get_from());
+    m_read_params.set_to(line.get_to());
+    m_read_params.set_value_string(line.get_value());
+    m_read_params.set_entity_name(read.entity_of(line));
+    m_read_params.set_section_identifier(line.get_section_id());
+    read.record_filled = true;
+    bool arguments_ok = true;
+    for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : read.arguments) {
+        if (!m_read_params.add_argument(argument.type, argument.value)) {
+            arguments_ok = false;
+        }
+    }
+    return arguments_ok;
+}
+
+void ACF_MANAGER_STORAGE_REAL::set_read_assignment(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line,
+                                                   ACF_VARIABLE_TYPE_ENUM variable, bool is_global,
+                                                   bool freeform) {
+    ACF_READ_FILE_OPTIONS& options = read.options;
+    ACF_ASSIGNMENT* asgn =
+        set_assignment(&m_read_params, set_options_of_read_line(options, is_global, freeform));
+    if (asgn == nullptr) {
+        return;
+    }
+    if (options.extra_argument != ACF_ARGUMENT_TYPE_NONE) {
+        asgn->add_argument(options.extra_argument, options.extra_argument_value.c_str());
+    }
+    if (options.record_file_names && read.line_file != nullptr) {
+        asgn->set_acf_file_name(read.line_file);
+    }
+    asgn->set_comment(line.get_comment());
+    asgn->set_ignore_status(line.test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
+    read.borrowed->borrow(asgn, line);
+    if (variable == ACF_VARIABLE_TYPE_ROOT) {
+        m_asgn_storage->move_assignment_to_end_of_coll(asgn);
+    }
+}
+
+bool ACF_MANAGER_STORAGE_REAL::make_free_standing_assignment(MODERN_READ& read,
+                                                             ACF_MGR_ASGN_LINE const& line,
+                                                             ACF_VARIABLE_TYPE_ENUM variable,
+                                                             bool freeform) {
+    ACF_READ_FILE_OPTIONS& options = read.options;
+    ACF_ASSIGNMENT* asgn = m_factory->create_assignment(
+        variable, freeform ? line.get_name() : nullptr, line.get_from(), line.get_to(),
+        line.get_value(), line.get_comment(), line.test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
+    if (!ACF_REQUIRE(asgn != NULL)) {
+        return false;
+    }
+    if (options.extra_argument != ACF_ARGUMENT_TYPE_NONE) {
+        asgn->add_argument(options.extra_argument, options.extra_argument_value.c_str());
+    }
+    if (options.record_file_names) {
+        asgn->set_acf_file_name(read.assignment_file());
+    }
+    asgn->set_section_identifier(line.get_section_id());
+    asgn->set_ignore_status(line.test_flag(ACF_MGR_ASGN_LINE::FLAG_DISABLED));
+    asgn->set_variable_original_tcl_command_from_file(line.get_text());
+    asgn->set_entity_name(read.entity_of(line));
+    for (ACF_MGR_ASGN_LINE::ARGUMENT const& argument : read.arguments) {
+        asgn->add_argument(argument.type, argument.value[0] == '\0' ? nullptr : argument.value);
+    }
+    asgn->set_family_enum();
+    keep_free_standing_assignment(options, asgn);
+    return true;
+}
+
+void ACF_MANAGER_STORAGE_REAL::report_read_line(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line) {
+    if (m_acf_revision_manager != nullptr &&
+        m_acf_revision_manager->get_bypass_project_open_failure_status()) {
+        read.result = true;
+    } else if (read.options.post && read.status != 0) {
+        STATUS kept = post_error_message(
+            read.status, read.assignment_file(), line.get_line_number(),
+            read.record_filled ? &m_read_params : nullptr, read.extra_text, line.get_text(), true);
+        m_last_error_status = kept;
+        if (kept == 0) {
+            read.result = true;
+        }
+    }
 }

@@ -92,12 +92,41 @@ bool has_arguments(ACF_MGR_INPUT_PARAMETERS const& request) {
     request.get_argument_types(&types);
     return !types.empty();
 }
+
+bool has_argument(ACF_MGR_INPUT_PARAMETERS const& request, ACF_ARGUMENT_TYPE_ENUM wanted) {
+    std::vector<ACF_ARGUMENT_TYPE_ENUM> types;
+    request.get_argument_types(&types);
+    return std::find(types.begin(), types.end(), wanted) != types.end();
+}
+
+// The section type a new assignment with a section identifier records its
+// entity's defaults under: the first one the assignment belongs to.
+ACF_CATEGORY_SECTION_TYPE_ENUM first_section_type_of(ACF_ASSIGNMENT const* asgn) {
+    for (int t = 0; t < ACF_CATEGORY_SECTION_TYPE_MAX; ++t) {
+        auto type = static_cast<ACF_CATEGORY_SECTION_TYPE_ENUM>(t);
+        if (asgn->test_section_type_of(type)) {
+            return type;
+        }
+    }
+    return ACF_CATEGORY_SECTION_TYPE_PCB_LAYERS;
+}
 } // namespace
 
 ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
     ACF_MGR_INPUT_PARAMETERS* input, bool from_defaults, bool is_global, bool is_freeform,
     bool mark_changed, ASSIGNMENT_LIST* changed, bool check_legality, bool reader_flag_a,
     bool reader_flag_b, bool skip_fixed_check) {
+    ACF_SET_ASSIGNMENT_OPTIONS options;
+    options.from_defaults = from_defaults;
+    options.is_global = is_global;
+    options.is_freeform = is_freeform;
+    options.mark_changed = mark_changed;
+    options.changed = changed;
+    options.check_legality = check_legality;
+    options.always_new = reader_flag_a;
+    options.equal_value_takes_default_status = reader_flag_b;
+    options.skip_fixed_check = skip_fixed_check;
+
     if (!ACF_REQUIRE(input != NULL)) {
         return nullptr;
     }
@@ -105,250 +134,314 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
     m_last_error_status = 0;
     m_last_request.copy_from(input);
     ACF_MGR_INPUT_PARAMETERS& request = m_last_request;
-    if (!is_write_locked()) {
-        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
-        return nullptr;
-    }
-    if (!ACF_REQUIRE(m_acf_revision_manager != NULL)) {
-        return nullptr;
-    }
-    if (m_acf_revision_manager->get_in_broadcast_mode()) {
-        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
+    if (!may_set_assignment()) {
         return nullptr;
     }
     ACF_VARIABLE_TYPE_ENUM variable = request.get_variable_type();
-
-    // Values that cannot be changed.
-    if (!skip_fixed_check && variable != ACF_VARIABLE_TYPE_NONE &&
+    if (!options.skip_fixed_check && variable != ACF_VARIABLE_TYPE_NONE &&
         acf_test_variable_trait_of(variable,
                                    ACF_VARIABLE_TRAIT_TYPE_VARIABLE_VALUE_CANNOT_BE_CHANGED)) {
         return nullptr;
     }
+    report_global_assignment_in_ip_file(request, options);
+    bool cut_time_value = normalize_requested_value(request, options.from_defaults);
+    drop_old_section_identifier(request);
+    if (!is_request_legal(request, options)) {
+        return nullptr;
+    }
 
-    // Global assignments an IP file may not make.
-    std::vector<ACF_ARGUMENT_TYPE_ENUM> types;
-    request.get_argument_types(&types);
-    if (!from_defaults && is_global && variable != ACF_VARIABLE_TYPE_NONE &&
-        std::find(types.begin(), types.end(), ACF_ARGUMENT_TYPE_TIP) != types.end() &&
+    SET_RESULT set;
+    if (variable == ACF_VARIABLE_TYPE_ROOT) {
+        // The top-level entity.
+        set.asgn = change_top_level_entity(request.get_value_string(), true);
+        if (set.asgn != nullptr && !options.from_defaults) {
+            claim_top_level_entity(set.asgn, options.mark_changed);
+        }
+        set.record_change_time = true;
+    } else {
+        if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
+            return nullptr;
+        }
+        set = set_keyed_assignment(request, options, cut_time_value);
+    }
+    if (set.asgn == nullptr) {
+        return nullptr;
+    }
+
+    // Variables that steer the project.
+    apply_variable_effects(set.asgn, options.from_defaults);
+
+    // The change is recorded.
+    if (options.changed != nullptr) {
+        options.changed->push_back(set.asgn);
+    }
+    if (set.record_change_time) {
+        set_category_change_time(set.asgn);
+    }
+    return set.asgn;
+}
+
+bool ACF_MANAGER_STORAGE_REAL::may_set_assignment() {
+    if (!is_write_locked()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
+        return false;
+    }
+    if (!ACF_REQUIRE(m_acf_revision_manager != NULL)) {
+        return false;
+    }
+    if (m_acf_revision_manager->get_in_broadcast_mode()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
+        return false;
+    }
+    return true;
+}
+
+void ACF_MANAGER_STORAGE_REAL::report_global_assignment_in_ip_file(
+    ACF_MGR_INPUT_PARAMETERS& request, ACF_SET_ASSIGNMENT_OPTIONS const& options) {
+    ACF_VARIABLE_TYPE_ENUM variable = request.get_variable_type();
+    if (!options.from_defaults && options.is_global && variable != ACF_VARIABLE_TYPE_NONE &&
+        has_argument(request, ACF_ARGUMENT_TYPE_TIP) &&
         acf_test_variable_trait_of(variable,
                                    ACF_VARIABLE_TRAIT_TYPE_DISALLOW_GLOBAL_ASSIGNMENT_IN_TIP)) {
         m_last_error_status = post_error_message(ACF_REVISION_MANAGER::GLOBAL_ASSIGNMENT_IN_TIP,
                                                  nullptr, -1, &request, nullptr, nullptr, true);
     }
+}
 
-    // The value in its normal form.
-    bool cut_time_value = false;
+bool ACF_MANAGER_STORAGE_REAL::normalize_requested_value(ACF_MGR_INPUT_PARAMETERS& request,
+                                                         bool from_defaults) {
+    if (request.get_value_string() == nullptr) {
+        return false;
+    }
+    ACF_VARIABLE_TYPE_ENUM variable = request.get_variable_type();
     int value_type = acf_get_value_type(variable);
-    if (request.get_value_string() != nullptr) {
-        std::string value = request.get_value_string();
-        if (value_type == ACF_VALUE_TYPE_INT) {
-            size_t dot = value.find('.');
-            if (dot != std::string::npos) {
-                bool lost_digits = value.find_first_not_of('0', dot + 1) != std::string::npos;
-                value.erase(dot);
-                request.set_value_string(value.c_str());
-                if (lost_digits && get_post_messages()) {
-                    std::string user_name = acf_get_variable_user_name(variable);
-                    post_or_hold(MSG_ACF::W::INT_VALUE_TRUNCATED(user_name.c_str(), value.c_str()));
-                }
-            }
-        } else if ((value_type == ACF_VALUE_TYPE_TIME || value_type == ACF_VALUE_TYPE_FREQUENCY) &&
-                   !value.empty()) {
-            if (consists_of(value.c_str(), "-0123456789. \t\r\n")) {
-                value = trimmed(value) + BIG_TIME::get_time_unit_string(
-                                             value_type == ACF_VALUE_TYPE_TIME ? BIG_TIME_UNIT_NS
-                                                                               : BIG_TIME_UNIT_MHZ);
-            }
-            std::string truncated;
-            if (!from_defaults && truncated_time_value(value, &truncated)) {
-                if (get_post_messages()) {
-                    std::string user_name = acf_get_variable_user_name(variable);
-                    post_or_hold(MSG_ACF::W::TRUNCATING_TIME_FREQUENCY_VALUE(
-                        user_name.c_str(), value.c_str(), truncated.c_str()));
-                }
-                value = truncated;
-                cut_time_value = true;
-            }
-            acf_convert_time_frequency_to_correct_case(value);
-            request.set_value_string(value.c_str());
-        }
-        char const* renamed =
-            acf_convert_old_value_to_new(variable, request.get_value_string(), DEV_FAMILY_GENERIC);
-        if (renamed != nullptr) {
-            request.set_value_string(renamed);
-        }
+    bool cut_time_value = false;
+    if (value_type == ACF_VALUE_TYPE_INT) {
+        normalize_integer_value(request);
+    } else if ((value_type == ACF_VALUE_TYPE_TIME || value_type == ACF_VALUE_TYPE_FREQUENCY) &&
+               request.get_value_string()[0] != '\0') {
+        cut_time_value = normalize_time_value(request, value_type, from_defaults);
     }
+    char const* renamed =
+        acf_convert_old_value_to_new(variable, request.get_value_string(), DEV_FAMILY_GENERIC);
+    if (renamed != nullptr) {
+        request.set_value_string(renamed);
+    }
+    return cut_time_value;
+}
 
-    // Section identifiers of the old chip and project sections stand for none.
+void ACF_MANAGER_STORAGE_REAL::normalize_integer_value(ACF_MGR_INPUT_PARAMETERS& request) {
+    std::string value = request.get_value_string();
+    size_t dot = value.find('.');
+    if (dot == std::string::npos) {
+        return;
+    }
+    bool lost_digits = value.find_first_not_of('0', dot + 1) != std::string::npos;
+    value.erase(dot);
+    request.set_value_string(value.c_str());
+    if (lost_digits && get_post_messages()) {
+        std::string user_name = acf_get_variable_user_name(request.get_variable_type());
+        post_or_hold(MSG_ACF::W::INT_VALUE_TRUNCATED(user_name.c_str(), value.c_str()));
+    }
+}
+
+bool ACF_MANAGER_STORAGE_REAL::normalize_time_value(ACF_MGR_INPUT_PARAMETERS& request,
+                                                    int value_type, bool from_defaults) {
+    std::string value = request.get_value_string();
+    if (consists_of(value.c_str(), "-0123456789. \t\r\n")) {
+        value = trimmed(value) + BIG_TIME::get_time_unit_string(value_type == ACF_VALUE_TYPE_TIME
+                                                                    ? BIG_TIME_UNIT_NS
+                                                                    : BIG_TIME_UNIT_MHZ);
+    }
+    bool cut = false;
+    std::string truncated;
+    if (!from_defaults && truncated_time_value(value, &truncated)) {
+        if (get_post_messages()) {
+            std::string user_name = acf_get_variable_user_name(request.get_variable_type());
+            post_or_hold(MSG_ACF::W::TRUNCATING_TIME_FREQUENCY_VALUE(
+                user_name.c_str(), value.c_str(), truncated.c_str()));
+        }
+        value = truncated;
+        cut = true;
+    }
+    acf_convert_time_frequency_to_correct_case(value);
+    request.set_value_string(value.c_str());
+    return cut;
+}
+
+void ACF_MANAGER_STORAGE_REAL::drop_old_section_identifier(ACF_MGR_INPUT_PARAMETERS& request) {
+    ACF_VARIABLE_TYPE_ENUM variable = request.get_variable_type();
     char const* section_id = request.get_section_identifier();
-    if (variable != ACF_VARIABLE_TYPE_NONE && !gen_is_empty_string(section_id)) {
-        if ((acf_test_variable_trait_of(variable,
-                                        ACF_VARIABLE_TRAIT_TYPE_INCLUDED_IN_OLD_CHIP_SECTION) &&
-             acf_os_based_compare(section_id, m_revision_name.c_str())) ||
-            (acf_test_variable_trait_of(
-                 variable, ACF_VARIABLE_TRAIT_TYPE_INCLUDED_IN_OLD_PROJECT_INFO_SECTION) &&
-             acf_os_based_compare(section_id, m_project_name.c_str()))) {
-            request.set_section_identifier(nullptr);
-        }
+    if (variable == ACF_VARIABLE_TYPE_NONE || gen_is_empty_string(section_id)) {
+        return;
     }
+    if ((acf_test_variable_trait_of(variable,
+                                    ACF_VARIABLE_TRAIT_TYPE_INCLUDED_IN_OLD_CHIP_SECTION) &&
+         acf_os_based_compare(section_id, m_revision_name.c_str())) ||
+        (acf_test_variable_trait_of(variable,
+                                    ACF_VARIABLE_TRAIT_TYPE_INCLUDED_IN_OLD_PROJECT_INFO_SECTION) &&
+         acf_os_based_compare(section_id, m_project_name.c_str()))) {
+        request.set_section_identifier(nullptr);
+    }
+}
 
-    // Legality; a duplicate goes on.
+bool ACF_MANAGER_STORAGE_REAL::is_request_legal(ACF_MGR_INPUT_PARAMETERS& request,
+                                                ACF_SET_ASSIGNMENT_OPTIONS const& options) {
     bool legal = true;
-    if (check_legality) {
-        legal = is_legal(&request, is_global, is_freeform);
+    if (options.check_legality) {
+        legal = is_legal(&request, options.is_global, options.is_freeform);
         int status = m_last_error_status.load();
         if (!legal &&
             (status == ACF_REVISION_MANAGER::ILLEGAL_ENTITY_NAME ||
              status == ACF_REVISION_MANAGER::ILLEGAL_SECTION_ID) &&
             !gen_is_empty_string(request.get_section_identifier())) {
+            // Tried again without the section identifier.
             request.set_section_identifier(nullptr);
-            legal = is_legal(&request, is_global, is_freeform);
+            legal = is_legal(&request, options.is_global, options.is_freeform);
         }
     }
-    if (!legal && m_last_error_status.load() != ACF_REVISION_MANAGER::DUPLICATE_FOUND) {
-        return nullptr;
-    }
+    return legal || m_last_error_status.load() == ACF_REVISION_MANAGER::DUPLICATE_FOUND;
+}
 
-    ACF_ASSIGNMENT* asgn = nullptr;
-    bool record_change_time = false;
-    bool synchronizing = is_synchronizing();
-    bool holds_files = is_loaded();
-    if (variable == ACF_VARIABLE_TYPE_ROOT) {
-        // The top-level entity.
-        asgn = change_top_level_entity(request.get_value_string(), true);
-        if (asgn != nullptr && !from_defaults) {
-            claim_top_level_entity(asgn, mark_changed);
+ACF_MANAGER_STORAGE_REAL::SET_RESULT
+ACF_MANAGER_STORAGE_REAL::set_keyed_assignment(ACF_MGR_INPUT_PARAMETERS& request,
+                                               ACF_SET_ASSIGNMENT_OPTIONS const& options,
+                                               bool cut_time_value) {
+    SET_RESULT set;
+    bool reusing_exact = false;
+    ACF_ASSIGNMENT* reuse = find_assignment_to_reuse(request, options, &reusing_exact);
+    if (reuse != nullptr) {
+        bool was_removed = reuse->is_removed();
+        bool synchronizing = is_synchronizing();
+        if (reusing_exact) {
+            revive_exact_match(reuse);
         }
-        record_change_time = true;
-    } else {
-        if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
-            return nullptr;
-        }
-        // The assignment the request replaces.
-        bool has_entity = !gen_is_empty_string(request.get_entity_name());
-        bool has_section = !gen_is_empty_string(request.get_section_identifier());
-        m_search_params.copy_from(&request);
-        if (!is_freeform) {
-            m_search_params.set_variable_string(nullptr);
-        }
-        if (!acf_test_file_category_target_type(variable, ACF_FILE_CATEGORY_TARGET_TYPE_DESIGN_FILE,
-                                                has_entity, has_section)) {
-            m_search_params.set_value_string(nullptr);
-        }
-        ACF_ASSIGNMENT* current =
-            get_assignment(&m_search_params, is_global, is_freeform, has_entity || has_section);
-        ACF_ASSIGNMENT* exact = nullptr;
-        bool dont_reuse = variable != ACF_VARIABLE_TYPE_NONE &&
-                          acf_test_variable_trait_of(
-                              variable, ACF_VARIABLE_TRAIT_TYPE_DONT_REUSE_REMOVED_ASSIGNMENT);
-        if (holds_files && (!dont_reuse || synchronizing)) {
-            exact = m_asgn_storage->get_exact_match_assignment(&request, current_filter(),
-                                                               get_allow_ignored_assignments(),
-                                                               is_global, is_freeform, true);
-        }
-        ACF_ASSIGNMENT* reuse = current;
-        bool reusing_exact = false;
-        // A removed assignment comes back only where no live one holds the key,
-        // also in a re-read: a key of one value keeps one assignment, the one
-        // set last (a change kept across the re-read over the line read).
-        if (exact != nullptr && (!exact->is_removed() || current == nullptr)) {
-            reuse = exact;
-            reusing_exact = true;
-        }
-
-        if (reuse != nullptr) {
-            // Reusing the found assignment.
-            bool was_removed = reuse->is_removed();
-            if (reusing_exact) {
-                reuse->set_changed_status(!synchronizing);
-                reuse->set_remove_status(false);
-                replace_tdf_with_tsf_value(reuse);
-                reuse->set_transient(get_transient_assignments_mode());
-                if (!reuse->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE) &&
-                    !reuse->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_DONT_COPY_TO_NEW_FILE_FORMAT) &&
-                    !reuse->is_default_value()) {
-                    m_asgn_storage->add_entity_name_to_map(reuse->get_entity_name());
-                }
-            }
-            if (request.get_value_string() == nullptr) {
-                // A request without a value removes what it names.
-                ASSIGNMENT_LIST local;
-                remove_assignment(&request, is_global, is_freeform,
-                                  changed != nullptr ? changed : &local);
-                record_change_time = !(reusing_exact && synchronizing);
-            } else if (values_equal(variable, reuse->get_unmodified_value(true),
-                                    request.get_value_string())) {
-                if (reader_flag_b) {
-                    reuse->set_default_status(from_defaults);
-                }
-                if (reuse->is_transient() || !holds_files || synchronizing) {
-                    m_asgn_storage->move_assignment_to_end_of_coll(reuse);
-                    reuse->set_transient(get_transient_assignments_mode());
-                }
-                if (has_arguments(request) || reuse->does_any_arguments_exist()) {
-                    replace_arguments(reuse, request);
-                }
-                record_change_time = (reusing_exact && was_removed) ||
-                                     (synchronizing && holds_files && !reusing_exact);
-                asgn = reuse;
-            } else {
-                bool held_default = reuse->is_default_value();
-                reuse->set_value(request.get_value_string());
-                reuse->set_default_status(false);
-                reuse->set_changed_status(mark_changed || cut_time_value);
-                if (reuse->is_transient() || held_default || synchronizing) {
-                    m_asgn_storage->move_assignment_to_end_of_coll(reuse);
-                    reuse->set_transient(get_transient_assignments_mode());
-                }
-                replace_arguments(reuse, request);
-                record_change_time = !(reusing_exact && synchronizing);
-                asgn = reuse;
-            }
-        }
-        if (asgn == nullptr) {
-            // A new (or revived) assignment.
-            bool changed_status = mark_changed || cut_time_value;
-            asgn = m_asgn_storage->set_assignment(&request, from_defaults, is_global, is_freeform,
-                                                  changed_status, reader_flag_a);
-            if (asgn == nullptr) {
-                m_last_error_status = 0;
-                return nullptr;
-            }
-            asgn->set_transient(get_transient_assignments_mode());
-            if ((has_entity || has_section) && !from_defaults) {
-                ACF_CATEGORY_SECTION_TYPE_ENUM section_type = ACF_CATEGORY_SECTION_TYPE_MAX;
-                if (has_section) {
-                    section_type = static_cast<ACF_CATEGORY_SECTION_TYPE_ENUM>(15);
-                    for (int t = 0; t < 16; ++t) {
-                        if (asgn->test_section_type_of(
-                                static_cast<ACF_CATEGORY_SECTION_TYPE_ENUM>(t))) {
-                            section_type = static_cast<ACF_CATEGORY_SECTION_TYPE_ENUM>(t);
-                            break;
-                        }
-                    }
-                }
-                update_entity_section_id_defaults(request.get_entity_name(),
-                                                  request.get_section_identifier(), section_type,
-                                                  mark_changed, true);
-            }
-            if (reuse == nullptr) {
-                record_change_time = true;
-            }
+        if (request.get_value_string() == nullptr) {
+            // A request without a value removes what it names.
+            ASSIGNMENT_LIST local;
+            remove_assignment(&request, options.is_global, options.is_freeform,
+                              options.changed != nullptr ? options.changed : &local);
+            set.record_change_time = !(reusing_exact && synchronizing);
+        } else if (values_equal(request.get_variable_type(), reuse->get_unmodified_value(true),
+                                request.get_value_string())) {
+            keep_equal_value(reuse, request, options);
+            set.record_change_time =
+                (reusing_exact && was_removed) || (synchronizing && is_loaded() && !reusing_exact);
+            set.asgn = reuse;
+        } else {
+            change_value(reuse, request, options.mark_changed || cut_time_value);
+            set.record_change_time = !(reusing_exact && synchronizing);
+            set.asgn = reuse;
         }
     }
+    if (set.asgn == nullptr) {
+        // A new (or revived) assignment.
+        set.asgn = add_new_assignment(request, options, cut_time_value);
+        if (set.asgn == nullptr) {
+            m_last_error_status = 0;
+            return SET_RESULT();
+        }
+        if (reuse == nullptr) {
+            set.record_change_time = true;
+        }
+    }
+    return set;
+}
+
+ACF_ASSIGNMENT*
+ACF_MANAGER_STORAGE_REAL::find_assignment_to_reuse(ACF_MGR_INPUT_PARAMETERS& request,
+                                                   ACF_SET_ASSIGNMENT_OPTIONS const& options,
+                                                   bool* reusing_exact) {
+    ACF_VARIABLE_TYPE_ENUM variable = request.get_variable_type();
+    bool has_entity = !gen_is_empty_string(request.get_entity_name());
+    bool has_section = !gen_is_empty_string(request.get_section_identifier());
+    // The live assignment of the request's key.
+    m_search_params.copy_from(&request);
+    if (!options.is_freeform) {
+        m_search_params.set_variable_string(nullptr);
+    }
+    if (!acf_test_file_category_target_type(variable, ACF_FILE_CATEGORY_TARGET_TYPE_DESIGN_FILE,
+                                            has_entity, has_section)) {
+        m_search_params.set_value_string(nullptr);
+    }
+    ACF_ASSIGNMENT* current = get_assignment(&m_search_params, options.is_global,
+                                             options.is_freeform, has_entity || has_section);
+    // The assignment (live or removed) that matches the request exactly.
+    ACF_ASSIGNMENT* exact = nullptr;
+    bool dont_reuse =
+        variable != ACF_VARIABLE_TYPE_NONE &&
+        acf_test_variable_trait_of(variable, ACF_VARIABLE_TRAIT_TYPE_DONT_REUSE_REMOVED_ASSIGNMENT);
+    if (is_loaded() && (!dont_reuse || is_synchronizing())) {
+        exact = m_asgn_storage->get_exact_match_assignment(
+            &request, current_filter(), get_allow_ignored_assignments(), options.is_global,
+            options.is_freeform, true);
+    }
+    // A removed assignment comes back only where no live one holds the key,
+    // also in a re-read: a key of one value keeps one assignment, the one set
+    // last (a change kept across the re-read over the line read).
+    *reusing_exact = exact != nullptr && (!exact->is_removed() || current == nullptr);
+    return *reusing_exact ? exact : current;
+}
+
+void ACF_MANAGER_STORAGE_REAL::revive_exact_match(ACF_ASSIGNMENT* reuse) {
+    reuse->set_changed_status(!is_synchronizing());
+    reuse->set_remove_status(false);
+    replace_tdf_with_tsf_value(reuse);
+    reuse->set_transient(get_transient_assignments_mode());
+    if (!reuse->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_ALWAYS_WRITE_TO_FILE) &&
+        !reuse->test_trait_of(ACF_VARIABLE_TRAIT_TYPE_DONT_COPY_TO_NEW_FILE_FORMAT) &&
+        !reuse->is_default_value()) {
+        m_asgn_storage->add_entity_name_to_map(reuse->get_entity_name());
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::keep_equal_value(ACF_ASSIGNMENT* reuse,
+                                                ACF_MGR_INPUT_PARAMETERS const& request,
+                                                ACF_SET_ASSIGNMENT_OPTIONS const& options) {
+    if (options.equal_value_takes_default_status) {
+        reuse->set_default_status(options.from_defaults);
+    }
+    if (reuse->is_transient() || !is_loaded() || is_synchronizing()) {
+        m_asgn_storage->move_assignment_to_end_of_coll(reuse);
+        reuse->set_transient(get_transient_assignments_mode());
+    }
+    if (has_arguments(request) || reuse->does_any_arguments_exist()) {
+        replace_arguments(reuse, request);
+    }
+}
+
+void ACF_MANAGER_STORAGE_REAL::change_value(ACF_ASSIGNMENT* reuse,
+                                            ACF_MGR_INPUT_PARAMETERS const& request,
+                                            bool changed_status) {
+    bool held_default = reuse->is_default_value();
+    reuse->set_value(request.get_value_string());
+    reuse->set_default_status(false);
+    reuse->set_changed_status(changed_status);
+    if (reuse->is_transient() || held_default || is_synchronizing()) {
+        m_asgn_storage->move_assignment_to_end_of_coll(reuse);
+        reuse->set_transient(get_transient_assignments_mode());
+    }
+    replace_arguments(reuse, request);
+}
+
+ACF_ASSIGNMENT*
+ACF_MANAGER_STORAGE_REAL::add_new_assignment(ACF_MGR_INPUT_PARAMETERS& request,
+                                             ACF_SET_ASSIGNMENT_OPTIONS const& options,
+                                             bool cut_time_value) {
+    ACF_ASSIGNMENT* asgn = m_asgn_storage->set_assignment(
+        &request, options.from_defaults, options.is_global, options.is_freeform,
+        options.mark_changed || cut_time_value, options.always_new);
     if (asgn == nullptr) {
         return nullptr;
     }
-
-    // Variables that steer the project.
-    apply_variable_effects(asgn, from_defaults);
-
-    // The change is recorded.
-    if (changed != nullptr) {
-        changed->push_back(asgn);
-    }
-    if (record_change_time) {
-        set_category_change_time(asgn);
+    asgn->set_transient(get_transient_assignments_mode());
+    bool has_entity = !gen_is_empty_string(request.get_entity_name());
+    bool has_section = !gen_is_empty_string(request.get_section_identifier());
+    if ((has_entity || has_section) && !options.from_defaults) {
+        update_entity_section_id_defaults(
+            request.get_entity_name(), request.get_section_identifier(),
+            has_section ? first_section_type_of(asgn) : ACF_CATEGORY_SECTION_TYPE_MAX,
+            options.mark_changed, true);
     }
     return asgn;
 }

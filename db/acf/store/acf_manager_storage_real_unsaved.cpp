@@ -42,8 +42,13 @@ void ACF_MANAGER_STORAGE_REAL::reapply_unsaved_changes(UNSAVED_CHANGES& changes)
             }
             continue;
         }
-        ACF_ASSIGNMENT* asgn = set_assignment(&change.params, false, change.global, change.freeform,
-                                              true, nullptr, false, true, true, false);
+        ACF_SET_ASSIGNMENT_OPTIONS set;
+        set.is_global = change.global;
+        set.is_freeform = change.freeform;
+        set.mark_changed = true;
+        set.always_new = true;
+        set.equal_value_takes_default_status = true;
+        ACF_ASSIGNMENT* asgn = set_assignment(&change.params, set);
         if (asgn != nullptr) {
             asgn->set_comment(change.comment.empty() ? nullptr : change.comment.c_str());
             asgn->set_ignore_status(change.ignored);
