@@ -7,5 +7,5 @@
 
 #include <cstddef>
 
-#define ACF_REQUIRE(condition) MSG_REQUIRE("ACF", condition)
+#define ACF_REQUIRE(condition) MSG_REQUIRE("ACF", condition, #condition)
 #define ACF_INTERNAL_ERROR(text) MSG_REQUIRE_FAILED("ACF", text)

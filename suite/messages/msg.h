@@ -176,18 +176,19 @@ public:
 };
 
 // The checks of internal invariants, one shape for every subsystem; each names its
-// tag once on them (ACF_REQUIRE, IPMAN_REQUIRE, MDB_REQUIRE, ...):
-//     #define ACF_REQUIRE(condition) MSG_REQUIRE("ACF", condition)
+// tag once on them (ACF_REQUIRE, IPMAN_INTERNAL_ERROR, MDB_INTERNAL_ERROR, ...):
+//     #define ACF_REQUIRE(condition) MSG_REQUIRE("ACF", condition, #condition)
 //     #define ACF_INTERNAL_ERROR(text) MSG_REQUIRE_FAILED("ACF", text)
-// MSG_REQUIRE is true when `condition` holds; otherwise it reports the condition's
-// own text and gives false, and the caller goes on as its description says:
+// (the subsystem's macro spells the condition, before NULL and the like expand).
+// MSG_REQUIRE is true when `condition` holds; otherwise it reports `text` and
+// gives false, and the caller goes on as its description says:
 //     if (!ACF_REQUIRE(input_parameters != NULL)) {
 //         return nullptr;
 //     }
 // MSG_REQUIRE_FAILED reports a broken invariant that a text describes (a value out
 // of range, a library that would not load).
-#define MSG_REQUIRE(tag, condition)                                                                \
-    ((condition) ? true : (MSG_INTERNAL_ERROR::report(#condition, tag, __FILE__, __LINE__), false))
+#define MSG_REQUIRE(tag, condition, text)                                                          \
+    ((condition) ? true : (MSG_INTERNAL_ERROR::report(text, tag, __FILE__, __LINE__), false))
 #define MSG_REQUIRE_FAILED(tag, text) MSG_INTERNAL_ERROR::report((text), tag, __FILE__, __LINE__)
 
 // Local debug channel: prints "<tag>: <text>" on standard error when TESSALY_DEBUG is set.
