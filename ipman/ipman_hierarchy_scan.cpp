@@ -46,7 +46,7 @@ bool qualifies(HDB_INSTANCE_NAME const* inst) {
 std::string alias_of(std::string const& name) {
     IPMAN_IPRGEN_MANAGER* regen_mgr = regen_manager();
     if (regen_mgr == nullptr) {
-        MSG_INTERNAL_ERROR::report("regen_mgr != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("regen_mgr != NULL");
         return std::string();
     }
     return regen_mgr->get_another_ip_core_name(name);
@@ -381,14 +381,14 @@ std::vector<IPMAN_IP_INFO>
 IPMAN_IP_INFO_MANAGER::collect_all_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                             HDB_INSTANCE_NAME const* top) {
     if (m_db == nullptr) {
-        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("m_db != NULL");
         return std::vector<IPMAN_IP_INFO>();
     }
     m_db->clear_ip_info();
     // A component added by an earlier walk must not hide this walk's first one.
     m_work_ip_info = NO_WORK_IP_INFO;
     if (cap == nullptr) {
-        MSG_INTERNAL_ERROR::report("cap!=0", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("cap!=0");
         return std::vector<IPMAN_IP_INFO>();
     }
     forget_encrypted_ip_of_closed_project();
@@ -407,13 +407,13 @@ IPMAN_IP_INFO_MANAGER::collect_all_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* ca
 void IPMAN_IP_INFO_MANAGER::collect_ip_cores(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                              HDB_INSTANCE_NAME const* inst) {
     if (inst == nullptr) {
-        MSG_INTERNAL_ERROR::report("inst!=0", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("inst!=0");
         return;
     }
     size_t const saved = m_work_ip_info;
     for (HDB_INSTANCE_NAME const* child : inst->get_children()) {
         if (child == nullptr) {
-            MSG_INTERNAL_ERROR::report("hier != 0", "IPMAN", __FILE__, __LINE__);
+            IPMAN_INTERNAL_ERROR("hier != 0");
             continue;
         }
         if (qualifies(child)) {
@@ -446,11 +446,11 @@ void IPMAN_IP_INFO_MANAGER::collect_ip(HDB_CMP_ACTION_PT_INSTANCE const* cap,
 HDB_DESIGN_UNIT const* IPMAN_IP_INFO_MANAGER::ip_find_entity(HDB_CMP_ACTION_PT_INSTANCE const* cap,
                                                              HDB_INSTANCE_NAME const* inst) {
     if (cap == nullptr) {
-        MSG_INTERNAL_ERROR::report("cap!=0", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("cap!=0");
         return nullptr;
     }
     if (inst == nullptr) {
-        MSG_INTERNAL_ERROR::report("inst!=0", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("inst!=0");
         return nullptr;
     }
     // In the instance's library first, else by name alone; once per scan.

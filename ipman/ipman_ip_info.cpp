@@ -220,8 +220,7 @@ void IPMAN_IP_INFO_DB::serialize(PDB_SEGMENT& segment) {
     segment.xfr_count(21, "m_ip_info_vec", count);
     if (!segment.ok()) {
         if (!segment.is_reading()) {
-            MSG_INTERNAL_ERROR::report("size < PDB_MAX_COLLECTION_SIZE", "IPMAN", __FILE__,
-                                       __LINE__);
+            IPMAN_INTERNAL_ERROR("size < PDB_MAX_COLLECTION_SIZE");
         }
         return;
     }

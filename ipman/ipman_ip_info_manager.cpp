@@ -90,7 +90,7 @@ void IPMAN_IP_INFO_MANAGER::uninitialize_db() {
 
 std::vector<IPMAN_IP_INFO> IPMAN_IP_INFO_MANAGER::get_ip_info_vec() const {
     if (m_db == nullptr) {
-        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("m_db != NULL");
         return std::vector<IPMAN_IP_INFO>();
     }
     return m_db->get_ip_info_map();
@@ -98,7 +98,7 @@ std::vector<IPMAN_IP_INFO> IPMAN_IP_INFO_MANAGER::get_ip_info_vec() const {
 
 bool IPMAN_IP_INFO_MANAGER::has_db() const {
     if (m_db == nullptr) {
-        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("m_db != NULL");
     }
     return m_db != nullptr;
 }

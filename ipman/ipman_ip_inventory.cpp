@@ -1,5 +1,6 @@
 // The inventory's scan of the open project's settings.
 #include "ipman/ipman_ip_info_manager.h"
+#include "ipman/ipman_msgs.h"
 
 #include "acf_assignment.h"
 #include "acf_manager.h"
@@ -50,7 +51,7 @@ IPMAN_IP_INFO_MANAGER::get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGOR
     std::list<ACF_ASSIGNMENT*> assignments;
     ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
     if (manager == nullptr) {
-        MSG_INTERNAL_ERROR::report("acf_mgr != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("acf_mgr != NULL");
         return assignments;
     }
     bool locked_here =
@@ -68,7 +69,7 @@ IPMAN_IP_INFO_MANAGER::get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGOR
 
 void IPMAN_IP_INFO_MANAGER::collect_all_ip_cores_from_tip() {
     if (m_db == nullptr) {
-        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("m_db != NULL");
         return;
     }
     m_db->clear_ip_info();
@@ -77,7 +78,7 @@ void IPMAN_IP_INFO_MANAGER::collect_all_ip_cores_from_tip() {
     for (ACF_ASSIGNMENT* asgn :
          get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
         if (asgn == nullptr) {
-            MSG_INTERNAL_ERROR::report("assignment != NULL", "IPMAN", __FILE__, __LINE__);
+            IPMAN_INTERNAL_ERROR("assignment != NULL");
             continue;
         }
         if (asgn->does_argument_exist(ACF_ARGUMENT_TYPE_TIP)) {
@@ -88,7 +89,7 @@ void IPMAN_IP_INFO_MANAGER::collect_all_ip_cores_from_tip() {
 
 void IPMAN_IP_INFO_MANAGER::extract_tip_info_by_assignment(ACF_ASSIGNMENT* asgn) {
     if (asgn == nullptr) {
-        MSG_INTERNAL_ERROR::report("assignment != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("assignment != NULL");
         return;
     }
     if (m_db == nullptr || !asgn->does_argument_exist(ACF_ARGUMENT_TYPE_TIP)) {
@@ -168,7 +169,7 @@ void IPMAN_IP_INFO_MANAGER::extract_tip_info_by_assignment(ACF_ASSIGNMENT* asgn)
 
 void IPMAN_IP_INFO_MANAGER::manipulate_ip_cores_info_list() {
     if (m_db == nullptr) {
-        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("m_db != NULL");
         return;
     }
     // Records are removed and replaced while the walk goes on: it walks a copy.
@@ -223,7 +224,7 @@ bool IPMAN_IP_INFO_MANAGER::has_required_regeneration_ip() const {
 std::vector<IPMAN_IP_INFO> IPMAN_IP_INFO_MANAGER::get_required_regen_ip_info() const {
     std::vector<IPMAN_IP_INFO> required;
     if (m_db == nullptr) {
-        MSG_INTERNAL_ERROR::report("m_db != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("m_db != NULL");
         return required;
     }
     for (IPMAN_IP_INFO const& info : m_db->records()) {
@@ -245,7 +246,7 @@ bool IPMAN_IP_INFO_MANAGER::is_ip_need_regen(std::string const& name,
                                              std::string const& version) const {
     IPMAN_IPRGEN_MANAGER* mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
     if (mgr == nullptr) {
-        MSG_INTERNAL_ERROR::report("mgr != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("mgr != NULL");
         return false;
     }
     if (mgr->is_ip_need_regen(name, version)) {

@@ -160,7 +160,7 @@ bool IPMAN_IPRGEN_CMD::execute() {
 void IPMAN_IPRGEN_CMD::set_status_report(int percent) {
     QCU_FACADE* facade = QCU_FRAMEWORK::get_facade();
     if (facade == nullptr) {
-        MSG_INTERNAL_ERROR::report("facade != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("facade != NULL");
         return;
     }
     facade->report_status(percent);
@@ -174,7 +174,7 @@ void IPMAN_IPRGEN_CMD::split_file_arg_by_regexp(std::string const& text,
 bool IPMAN_IPRGEN_CMD::run_files(std::vector<std::string> const& names, bool found_files) {
     IPMAN_IPRGEN_MANAGER* ip_mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
     if (ip_mgr == nullptr) {
-        MSG_INTERNAL_ERROR::report("ip_mgr != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("ip_mgr != NULL");
         return false;
     }
     unsigned const count = static_cast<unsigned>(names.size());

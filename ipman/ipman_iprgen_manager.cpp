@@ -372,7 +372,7 @@ int IPMAN_IPRGEN_MANAGER::run_ip_regeneration_by_tcl_interp(std::string const& f
     }
     Tcl_Interp* interp = atcl_get_interpreter();
     if (interp == nullptr) {
-        MSG_INTERNAL_ERROR::report("ip_regen_interp != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("ip_regen_interp != NULL");
         return TCL_ERROR;
     }
     // The command line is one list element, so no character of the file name

@@ -1,6 +1,7 @@
 #include "ipman/ipman_report_writer.h"
 
 #include "ipman/ipman_ip_info_manager.h"
+#include "ipman/ipman_msgs.h"
 #include "mem_manager.h"
 #include "suite/general/gen.h"
 #include "suite/general/ver.h"
@@ -26,26 +27,12 @@ char const* table_name(IPMAN_REPORT_RESULT_TYPE type) {
     case IPMAN_REPORT_RESULT_FAILED:
         return "Failed Upgrade IP Components";
     }
-    MSG_INTERNAL_ERROR::report("Invalid IPMAN_REPORT_RESULT_TYPE", "IPMAN", __FILE__, __LINE__);
+    IPMAN_INTERNAL_ERROR("Invalid IPMAN_REPORT_RESULT_TYPE");
     return "";
 }
 
 std::string revision_name() {
     return IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
-}
-
-void internal_error(char const* condition, int line) {
-    MSG_INTERNAL_ERROR::report(condition, "IPMAN", __FILE__, line);
-}
-
-// A path as the report compares it: ASCII letters in lower case (gen_stricmp).
-std::string folded(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
 }
 
 } // namespace
@@ -66,7 +53,7 @@ void IPMAN_REPORT_WRITER::prepare_report(bool append) {
 void IPMAN_REPORT_WRITER::create_ip_folder() {
     m_current_folder = nullptr;
     if (m_report == nullptr) {
-        internal_error("m_report != NULL", __LINE__);
+        IPMAN_INTERNAL_ERROR("m_report != NULL");
         return;
     }
     RDB_FOLDER_OBJECT* main = m_report->get_main_folder();
@@ -95,7 +82,7 @@ void IPMAN_REPORT_WRITER::create_ip_folder() {
 
 void IPMAN_REPORT_WRITER::create_legal_text() {
     if (m_current_folder == nullptr) {
-        internal_error("ip_folder != NULL", __LINE__);
+        IPMAN_INTERNAL_ERROR("ip_folder != NULL");
         return;
     }
     if (!find_legal_text()) {
@@ -117,7 +104,7 @@ bool IPMAN_REPORT_WRITER::find_legal_text() const {
 
 void IPMAN_REPORT_WRITER::create_summary(int result) {
     if (m_current_folder == nullptr) {
-        internal_error("current_folder != NULL", __LINE__);
+        IPMAN_INTERNAL_ERROR("current_folder != NULL");
         return;
     }
     RDB_SUMMARY_OBJECT* summary = RDB_REPORT::find_summary(m_current_folder, true);
@@ -141,7 +128,7 @@ void IPMAN_REPORT_WRITER::create_summary(int result) {
 
 void IPMAN_REPORT_WRITER::create_result_table(IPMAN_REPORT_RESULT_TYPE type) {
     if (m_current_folder == nullptr) {
-        internal_error("current_folder != NULL", __LINE__);
+        IPMAN_INTERNAL_ERROR("current_folder != NULL");
         return;
     }
     if (m_current_folder->find(table_name(type)) != nullptr) {
@@ -184,20 +171,21 @@ void IPMAN_REPORT_WRITER::add_ip_core_into_result_table(IPMAN_REPORT_RESULT_TYPE
                                                         IPMAN_IP_INFO const& info) {
     RDB_TABLE_OBJECT* table = find_result_table(type);
     if (table == nullptr) {
-        internal_error("result_table != NULL", __LINE__);
+        IPMAN_INTERNAL_ERROR("result_table != NULL");
         return;
     }
     table->add_row({info.entity, info.tool_name, info.tool_version, info.var_file});
 }
 
-void IPMAN_REPORT_WRITER::remove_rows_of_files(std::unordered_set<std::string> const& folded_files) {
+void IPMAN_REPORT_WRITER::remove_rows_of_files(
+    std::unordered_set<std::string> const& folded_files) {
     for (IPMAN_REPORT_RESULT_TYPE type :
          {IPMAN_REPORT_RESULT_SUCCESSFUL, IPMAN_REPORT_RESULT_FAILED}) {
         if (RDB_TABLE_OBJECT* table = find_result_table(type)) {
             // Row 0 is the header.
             table->remove_rows_if([&](unsigned row) {
-                return row > 0 &&
-                       folded_files.count(folded(get_element_string(table, row, FILE_PATH_COLUMN)));
+                return row > 0 && folded_files.count(gen_fold_case(
+                                      get_element_string(table, row, FILE_PATH_COLUMN).c_str()));
             });
         }
     }
@@ -212,7 +200,7 @@ void IPMAN_REPORT_WRITER::create_iprgen_result(std::vector<IPMAN_IP_REGEN_RESULT
     std::unordered_set<std::string> files;
     std::vector<bool> last(results.size(), false);
     for (size_t i = results.size(); i-- > 0;) {
-        last[i] = files.insert(folded(results[i].ip_info.var_file)).second;
+        last[i] = files.insert(gen_fold_case(results[i].ip_info.var_file.c_str())).second;
     }
     remove_rows_of_files(files);
     for (size_t i = 0; i < results.size(); ++i) {
@@ -226,7 +214,7 @@ void IPMAN_REPORT_WRITER::create_iprgen_result(std::vector<IPMAN_IP_REGEN_RESULT
 
 void IPMAN_REPORT_WRITER::create_messages_panel() {
     if (m_current_folder == nullptr) {
-        internal_error("current_folder != NULL", __LINE__);
+        IPMAN_INTERNAL_ERROR("current_folder != NULL");
         return;
     }
     rdb_add_messages(m_current_folder, MESSAGES_NAME, m_application_name);
@@ -237,7 +225,7 @@ void IPMAN_REPORT_WRITER::clean_up_report() {
          {IPMAN_REPORT_RESULT_SUCCESSFUL, IPMAN_REPORT_RESULT_FAILED}) {
         RDB_TABLE_OBJECT* table = find_result_table(type);
         if (table == nullptr) {
-            internal_error("table_object != NULL", __LINE__);
+            IPMAN_INTERNAL_ERROR("table_object != NULL");
             continue;
         }
         if (table->get_row_count() == 1) {
@@ -250,7 +238,7 @@ void IPMAN_REPORT_WRITER::create_report(int result,
                                         std::vector<IPMAN_IP_REGEN_RESULT> const& results,
                                         bool append) {
     if (m_report == nullptr) {
-        internal_error("m_report != NULL", __LINE__);
+        IPMAN_INTERNAL_ERROR("m_report != NULL");
         return;
     }
     prepare_report(append);
@@ -269,7 +257,7 @@ bool IPMAN_REPORT_WRITER::write_iprgen_report(int result,
 
 bool IPMAN_REPORT_WRITER::write_report(char const* file) {
     if (m_report == nullptr) {
-        internal_error("m_report != NULL", __LINE__);
+        IPMAN_INTERNAL_ERROR("m_report != NULL");
         return false;
     }
     if (file == nullptr) {
@@ -282,7 +270,7 @@ bool IPMAN_REPORT_WRITER::write_report(char const* file) {
 std::string IPMAN_REPORT_WRITER::get_element_string(RDB_TABLE_OBJECT const* table, unsigned row,
                                                     unsigned column) {
     if (table == nullptr) {
-        internal_error("result_table != NULL", __LINE__);
+        IPMAN_INTERNAL_ERROR("result_table != NULL");
         return IPMAN_NA_STR;
     }
     std::string text;
@@ -299,10 +287,11 @@ void IPMAN_REPORT_WRITER::find_ip_infos_from_table(IPMAN_REPORT_RESULTS& infos,
     // The first row of each path, then each file's.
     std::unordered_map<std::string, unsigned> first_row;
     for (unsigned row = 1; row < table->get_row_count(); ++row) {
-        first_row.emplace(folded(get_element_string(table, row, FILE_PATH_COLUMN)), row);
+        first_row.emplace(gen_fold_case(get_element_string(table, row, FILE_PATH_COLUMN).c_str()),
+                          row);
     }
     for (std::string const& file : files) {
-        auto found = file.empty() ? first_row.end() : first_row.find(folded(file));
+        auto found = file.empty() ? first_row.end() : first_row.find(gen_fold_case(file.c_str()));
         if (found == first_row.end()) {
             continue;
         }

@@ -1,5 +1,6 @@
 #include "ipman/ipman_tcl_args_auto.h"
 
+#include "ipman/ipman_msgs.h"
 #include "ipman/ipman_tcl_impl.h"
 #include "mem_manager.h"
 #include "suite/messages/msg.h"
@@ -36,9 +37,7 @@ IPMAN_AUTO_TRANSLATOR::get_argument_enum_by_string(char const* text) const {
 
 char const* IPMAN_AUTO_TRANSLATOR::get_string_by_argument_enum(int value) const {
     if (value < IPMAN_AUTO_ARGUMENT_H || value > IPMAN_AUTO_ARGUMENT_GUI) {
-        MSG_INTERNAL_ERROR::report(
-            "The calling function has passed an illegal IPMAN_AUTO_ARGUMENT_ENUM", "IPMAN",
-            __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("The calling function has passed an illegal IPMAN_AUTO_ARGUMENT_ENUM");
         return "";
     }
     return m_argument_enum_string_table[static_cast<size_t>(value)].c_str();
@@ -122,7 +121,7 @@ int ipman_auto_get_list_ip_cores_argument_enum_by_string(char const* text) {
 ATCL_CMD* IPMAN_AUTO_MANAGER::register_command(int index, ATCL_CMD_DEFINITION const& definition) {
     static std::unique_ptr<ATCL_CMD> commands[COMMAND_COUNT];
     if (index < 0 || index >= COMMAND_COUNT) {
-        MSG_INTERNAL_ERROR::report("index < COMMAND_COUNT", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("index < COMMAND_COUNT");
         return nullptr;
     }
     std::unique_ptr<ATCL_CMD>& command = commands[index];
@@ -167,7 +166,7 @@ namespace {
 int parse(int index, ATCL_CMD_DEFINITION const& definition, ATCL_ARGS* args, bool* help_shown,
           int argc, char const** argv) {
     if (args == nullptr) {
-        MSG_INTERNAL_ERROR::report("args != 0", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("args != 0");
         return TCL_ERROR;
     }
     ATCL_CMD* command = IPMAN_AUTO_MANAGER::register_command(index, definition);

@@ -273,7 +273,7 @@ bool write_reports(int result, std::vector<IPMAN_IP_REGEN_RESULT> const& results
     IPMAN_CMD& command = IPMAN_CMD::instance();
     RDB_REPORT* report = command.get_report();
     if (report == nullptr) {
-        MSG_INTERNAL_ERROR::report("report != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("report != NULL");
         return false;
     }
     std::string revision = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
@@ -352,7 +352,7 @@ IPMAN_TCL_RETVAL is_project_opened() {
 
 void set_status_report(QCU_FACADE* facade, unsigned count, unsigned index) {
     if (facade == nullptr) {
-        MSG_INTERNAL_ERROR::report("facade != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("facade != NULL");
         return;
     }
     facade->report_status(IPMAN_CMD::progress_percent(count, index));
@@ -362,7 +362,7 @@ QCU_FACADE* get_facade() {
     IPMAN_CMD::instance().create_facade();
     QCU_FACADE* facade = QCU_FRAMEWORK::get_facade();
     if (facade == nullptr) {
-        MSG_INTERNAL_ERROR::report("facade != NULL", "IPMAN", __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("facade != NULL");
     }
     return facade;
 }

@@ -1,5 +1,6 @@
 #include "ipman/ipman_tcl_package.h"
 
+#include "ipman/ipman_msgs.h"
 #include "ipman/ipman_tcl_impl.h"
 #include "mem_manager.h"
 #include "suite/messages/msg.h"
@@ -47,9 +48,7 @@ void ipman_ipman_register_tcl() {
     atcl_end_package_setup();
     Tcl_Interp* interp = atcl_get_interpreter();
     if (interp == nullptr) {
-        MSG_INTERNAL_ERROR::report(
-            "A Tcl interpreter must exist before registering ::tessaly::ipman!", "IPMAN", __FILE__,
-            __LINE__);
+        IPMAN_INTERNAL_ERROR("A Tcl interpreter must exist before registering ::tessaly::ipman!");
         return;
     }
     Tcl_PkgProvide(interp, PACKAGE_NAME, PACKAGE_VERSION);
@@ -58,9 +57,7 @@ void ipman_ipman_register_tcl() {
 void ipman_ipman_unregister_tcl() {
     Tcl_Interp* interp = atcl_get_interpreter();
     if (interp == nullptr) {
-        MSG_INTERNAL_ERROR::report(
-            "A Tcl interpreter must exist before unregistering ::tessaly::ipman!", "IPMAN",
-            __FILE__, __LINE__);
+        IPMAN_INTERNAL_ERROR("A Tcl interpreter must exist before unregistering ::tessaly::ipman!");
         return;
     }
     atcl_begin_package_setup(PACKAGE_NAME, PACKAGE_VERSION, "ipmanager", "ipman_ipman", true);

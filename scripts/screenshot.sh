@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes the pictures of the dialogs that the README shows: the graphical host
+# Takes the pictures of the dialogs that docs/dialogs.md shows: the graphical host
 # tsgui opens a copy of a project under a virtual X server (Xvfb), opens each
 # dialog and saves it into the docs folder:
 #   ip_upgrade_dialog.png            the IP upgrade dialog on the example project

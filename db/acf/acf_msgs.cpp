@@ -10,59 +10,27 @@ MEM_UNIT_INITIALIZER(ACF);
 
 namespace {
 
-template <class MSG> MSG* build(unsigned id, char const* text, va_list args) {
-    MSG* message = MEM_NEW(ACF, MSG)(nullptr);
-    message->vfill_args(text, args);
-    message->set_id(id);
-    return message;
-}
-
-// Information and warning messages give way to their null variant while the
-// message system reports their id as suppressed.
-template <class MSG, class NULL_MSG>
-MSG* build_unless_suppressed(unsigned id, char const* text, va_list args) {
-    MSG_INDEX* index = MSG_INDEX::get_default_index();
-    if (index != nullptr && index->is_suppressed(id)) {
-        return MEM_NEW(ACF, NULL_MSG)();
-    }
-    return build<MSG>(id, text, args);
-}
-
-#define ACF_MSG_BUILDER(SCOPE, CALL)                                                               \
-    MSG_##SCOPE* build_##SCOPE(unsigned id, char const* text, ...) {                               \
-        va_list args;                                                                              \
-        va_start(args, text);                                                                      \
-        MSG_##SCOPE* message = CALL(id, text, args);                                               \
-        va_end(args);                                                                              \
-        return message;                                                                            \
-    }
-ACF_MSG_BUILDER(O, build<MSG_O>)
-ACF_MSG_BUILDER(E, build<MSG_E>)
-#define ACF_BUILD_I build_unless_suppressed<MSG_I, MSG_I_NULL>
-#define ACF_BUILD_W build_unless_suppressed<MSG_W, MSG_W_NULL>
-ACF_MSG_BUILDER(I, ACF_BUILD_I)
-ACF_MSG_BUILDER(W, ACF_BUILD_W)
-#undef ACF_BUILD_I
-#undef ACF_BUILD_W
-#undef ACF_MSG_BUILDER
+// The settings library's choices for its message table.
+struct ACF_MSG_TRAITS {
+    template <class MESSAGE> static MESSAGE* create() { return MEM_NEW(ACF, MESSAGE)(); }
+    static constexpr bool warnings_may_be_suppressed = true;
+    static void prepare(MSG_BASE*) {}
+};
 
 } // namespace
 
-// Factory arguments per signature, passed on in placeholder order.
-#define ACF_MSG_ARGS_NONE
-#define ACF_MSG_ARGS_S , a1
-#define ACF_MSG_ARGS_SS , a1, a2
-#define ACF_MSG_ARGS_SSS , a1, a2, a3
-#define ACF_MSG_ARGS_D , a1
-#define ACF_MSG_ARGS_SD , a1, a2
-#define ACF_MSG_ARGS_SDD , a1, a2, a3
+#define MSG_TABLE_FILE "acf_msgs.def"
+#define MSG_TABLE_CLASS MSG_ACF
+#define MSG_TABLE_TRAITS ACF_MSG_TRAITS
+#include "suite/messages/msg_table_define.h"
+#undef MSG_TABLE_FILE
+#undef MSG_TABLE_CLASS
+#undef MSG_TABLE_TRAITS
 
-#define ACF_MSG(SCOPE, NAME, ID, SIG, TEXT)                                                        \
-    MSG_##SCOPE* MSG_ACF::SCOPE::NAME(ACF_MSG_PARAMS_##SIG) {                                      \
-        return build_##SCOPE(ID, TEXT ACF_MSG_ARGS_##SIG);                                         \
-    }
-#include "acf_msgs.def"
-#undef ACF_MSG
+unsigned const acf_msg_id_count =
+    sizeof msg_table_registered_ids / sizeof msg_table_registered_ids[0];
+static_assert(sizeof msg_table_registered_ids / sizeof msg_table_registered_ids[0] == 94,
+              "37 E, 15 I and 42 W messages");
 
 void acf_msg_debug(char const* format, ...) {
     va_list args;
@@ -70,37 +38,6 @@ void acf_msg_debug(char const* format, ...) {
     msg_local_vdebug("ACF", MSG_D_LEVEL_2, format, args);
     va_end(args);
 }
-
-// Registration: every E id with post type 0, I with 1, W with 2; O ids are not
-// registered.
-#define ACF_MSG_ID_O(ID)
-#define ACF_MSG_ID_E(ID) ID,
-#define ACF_MSG_ID_I(ID) ID,
-#define ACF_MSG_ID_W(ID) ID,
-#define ACF_MSG(SCOPE, NAME, ID, SIG, TEXT) ACF_MSG_ID_##SCOPE(ID)
-unsigned const acf_msg_ids[] = {
-#include "acf_msgs.def"
-};
-#undef ACF_MSG
-
-#define ACF_MSG_TYPE_O
-#define ACF_MSG_TYPE_E MSG_POST_TYPE_ERROR,
-#define ACF_MSG_TYPE_I MSG_POST_TYPE_INFO,
-#define ACF_MSG_TYPE_W MSG_POST_TYPE_WARNING,
-#define ACF_MSG(SCOPE, NAME, ID, SIG, TEXT) ACF_MSG_TYPE_##SCOPE
-MSG_POST_TYPE const acf_msg_id_types[] = {
-#include "acf_msgs.def"
-};
-#undef ACF_MSG
-
-unsigned const acf_msg_id_count = sizeof acf_msg_ids / sizeof acf_msg_ids[0];
-static_assert(sizeof acf_msg_ids / sizeof acf_msg_ids[0] ==
-                  sizeof acf_msg_id_types / sizeof acf_msg_id_types[0],
-              "one post type per registered id");
-static_assert(sizeof acf_msg_ids / sizeof acf_msg_ids[0] == 94, "37 E, 15 I and 42 W messages");
-
-static MSG_ID_REGISTRAR acf_msg_id_registrar(acf_msg_ids, acf_msg_id_types,
-                                             static_cast<int>(acf_msg_id_count));
 
 MSG_POST* acf_add_info_sub_message(MSG_POST* message, std::string const& text) {
     if (message == nullptr || text.empty()) {

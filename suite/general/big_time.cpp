@@ -1,8 +1,9 @@
 #include "suite/general/big_time.h"
 
+#include "suite/general/gen.h"
+
 #include <climits>
 #include <cstring>
-#include <strings.h>
 
 namespace {
 
@@ -31,7 +32,8 @@ UNIT_INFO const* find_unit(BIG_TIME_UNIT unit) {
 
 UNIT_INFO const* find_unit(char const* text, size_t length) {
     for (UNIT_INFO const& info : UNITS) {
-        if (std::strlen(info.spelling) == length && strncasecmp(info.spelling, text, length) == 0) {
+        if (std::strlen(info.spelling) == length &&
+            gen_strnicmp(info.spelling, text, length) == 0) {
             return &info;
         }
     }

@@ -30,10 +30,6 @@ char const* const WARNING_TEXT =
     "treaties. Unauthorized reproduction or distribution of this program, or any portion of "
     "it, may result in severe civil and criminal penalties, and will be prosecuted to the "
     "maximum extent possible under the law.";
-
-int fold(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-}
 } // namespace
 
 char const* gen_get_version() {
@@ -104,13 +100,29 @@ bool gen_format_current_date_and_time(std::string* out, char const* format) {
     return true;
 }
 
+std::string gen_fold_case(char const* text) {
+    std::string folded = text != nullptr ? text : "";
+    for (char& c : folded) {
+        c = gen_fold_char(c);
+    }
+    return folded;
+}
+
+uint64_t gen_hash(std::string_view text, bool fold_case, uint64_t hash) {
+    for (char c : text) {
+        hash ^= static_cast<unsigned char>(fold_case ? gen_fold_char(c) : c);
+        hash *= 0x100000001b3ULL;
+    }
+    return hash;
+}
+
 int gen_strnicmp(char const* a, char const* b, size_t n) {
     if (a == nullptr || b == nullptr) {
         return (a == nullptr ? 0 : 1) - (b == nullptr ? 0 : 1);
     }
     for (size_t i = 0; i < n; ++i) {
-        int ca = fold(static_cast<unsigned char>(a[i]));
-        int cb = fold(static_cast<unsigned char>(b[i]));
+        int ca = static_cast<unsigned char>(gen_fold_char(a[i]));
+        int cb = static_cast<unsigned char>(gen_fold_char(b[i]));
         if (ca != cb || ca == 0) {
             return ca - cb;
         }

@@ -2,9 +2,11 @@
 // the installation's paths.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Product name, version texts and legal notice: chosen once, used everywhere.
@@ -29,9 +31,20 @@ bool gen_format_current_date_and_time(std::string* out, char const* format);
 // a clock that cannot be read); an empty function restores the system clock.
 void gen_set_clock_hook(std::function<time_t()> clock);
 
-// ASCII case-insensitive comparisons ('A' to 'Z' folded only); null sorts first.
+// ASCII case folding, the one rule of every case-insensitive compare and hash:
+// 'A' to 'Z' become 'a' to 'z', every other byte stays as it is.
+inline char gen_fold_char(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+// The text folded, as gen_stricmp compares it; "" for null.
+std::string gen_fold_case(char const* text);
+// ASCII case-insensitive comparisons (gen_fold_char); null sorts first.
 int gen_stricmp(char const* a, char const* b);
 int gen_strnicmp(char const* a, char const* b, size_t n);
+// FNV-1a (64 bits) of the text's bytes, going on from `hash`; with `fold_case`,
+// of the text folded, so that texts gen_stricmp finds equal hash alike.
+constexpr uint64_t GEN_HASH_START = 0xcbf29ce484222325ULL;
+uint64_t gen_hash(std::string_view text, bool fold_case, uint64_t hash = GEN_HASH_START);
 // True for null or "".
 bool gen_is_empty_string(char const* s);
 // The leading decimal number of a text, whatever the locale ("12.1sp1" gives

@@ -1,6 +1,7 @@
 #include "suite/hierdb/hdb.h"
 
 #include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
 #include "suite/messages/msg.h"
 
 #include <nlohmann/json.hpp>
@@ -26,11 +27,6 @@ constexpr unsigned HDB_MSG_ID_CANT_READ_HIERARCHY = 330001;
 
 [[noreturn]] void refuse(std::string const& reason) {
     throw std::runtime_error(reason);
-}
-
-// Letters compared ignoring case (ASCII).
-unsigned char lower_case(char c) {
-    return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
 }
 
 // A regular file read in blocks: the reader keeps one block, never the whole
@@ -155,18 +151,13 @@ HDB_CMP_ACTION_PT_INSTANCE::get_design_file(HDB_DESIGN_UNIT const& unit) const {
 }
 
 size_t HDB_CMP_ACTION_PT_INSTANCE::NO_CASE_HASH::operator()(std::string const& text) const {
-    // FNV-1a over the letters in lower case.
-    uint64_t hash = 14695981039346656037ull;
-    for (char c : text) {
-        hash = (hash ^ lower_case(c)) * 1099511628211ull;
-    }
-    return static_cast<size_t>(hash);
+    return static_cast<size_t>(gen_hash(text, true));
 }
 
 bool HDB_CMP_ACTION_PT_INSTANCE::NO_CASE_EQUAL::operator()(std::string const& a,
                                                            std::string const& b) const {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return lower_case(x) == lower_case(y);
+               return gen_fold_char(x) == gen_fold_char(y);
            });
 }
 

@@ -175,6 +175,22 @@ public:
     static void set_hook(HOOK hook);
 };
 
+// The checks of internal invariants, one shape for every subsystem; each names its
+// tag once on them (ACF_REQUIRE, IPMAN_INTERNAL_ERROR, MDB_INTERNAL_ERROR, ...):
+//     #define ACF_REQUIRE(condition) MSG_REQUIRE("ACF", condition, #condition)
+//     #define ACF_INTERNAL_ERROR(text) MSG_REQUIRE_FAILED("ACF", text)
+// (the subsystem's macro spells the condition, before NULL and the like expand).
+// MSG_REQUIRE is true when `condition` holds; otherwise it reports `text` and
+// gives false, and the caller goes on as its description says:
+//     if (!ACF_REQUIRE(input_parameters != NULL)) {
+//         return nullptr;
+//     }
+// MSG_REQUIRE_FAILED reports a broken invariant that a text describes (a value out
+// of range, a library that would not load).
+#define MSG_REQUIRE(tag, condition, text)                                                          \
+    ((condition) ? true : (MSG_INTERNAL_ERROR::report(text, tag, __FILE__, __LINE__), false))
+#define MSG_REQUIRE_FAILED(tag, text) MSG_INTERNAL_ERROR::report((text), tag, __FILE__, __LINE__)
+
 // Local debug channel: prints "<tag>: <text>" on standard error when TESSALY_DEBUG is set.
 bool msg_local_vdebug(char const* tag, MSG_D_LEVEL level, char const* format, va_list args);
 bool msg_local_debug(char const* tag, MSG_D_LEVEL level, char const* format, ...);

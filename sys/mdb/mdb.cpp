@@ -20,13 +20,10 @@
 #include <algorithm>
 #include <cstdarg>
 
-// Load order matters: the memory manager first, then the message identifiers,
-// then the texts, and the column names only after the texts they copy.
+// Load order matters: the memory manager first, then the texts, and the column
+// names only after the texts they copy. The message identifiers are registered
+// beside their table (mdb_msgs.cpp).
 static MEM_INITIALIZER mem_initializer("MDB");
-
-static unsigned const mdb_msg_ids[] = {MDB_MSG_ID_TCL_OUTPUT_ERROR, MDB_MSG_ID_TCL_OUTPUT_INFO};
-static MSG_POST_TYPE const mdb_msg_id_types[] = {MSG_POST_TYPE_ERROR, MSG_POST_TYPE_INFO};
-static MSG_ID_REGISTRAR mdb_msg_id_registrar(mdb_msg_ids, mdb_msg_id_types, 2);
 
 std::string const REVISION_NAME_STR = "Revision Name";
 std::string const TOP_LEVEL_ENTITY_STR = "Top-level Entity";

@@ -60,9 +60,9 @@ void mdb_msg_debug(char const* format, ...) __attribute__((format(printf, 1, 2))
 // nothing to work on without one.
 bool mdb_require_open_project();
 
-// A broken invariant of the dialogs: the internal-error report, tagged "MDB".
-#define MDB_INTERNAL_ERROR(condition)                                                              \
-    MSG_INTERNAL_ERROR::report(condition, "MDB", __FILE__, __LINE__)
+// A broken invariant of the dialogs, described by a text: the internal-error
+// report, tagged "MDB" (suite/messages/msg.h).
+#define MDB_INTERNAL_ERROR(text) MSG_REQUIRE_FAILED("MDB", text)
 
 // --- Launchers of the suite's tools and small entry points ------------------
 // The tools lie in the installation's "ferro_builder" folder and are started

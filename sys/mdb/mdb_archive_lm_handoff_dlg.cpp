@@ -4,6 +4,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/gui/afcq_browse.h"
 #include "suite/messages/msg.h"
+#include "sys/mdb/mdb.h"
 
 #include "ui_mdb_archive_lm_handoff_dlg.h"
 
@@ -91,7 +92,7 @@ void MDB_ARCHIVE_LM_HANDOFF_DLG::on_ok() {
 bool mdb_dyn_get_archive_password(QWidget* parent, std::string* file_name, std::string* password,
                                   bool* include_design_files, bool itar_customer) {
     if (password == nullptr) {
-        MSG_INTERNAL_ERROR::report("password != NULL", "MDB", __FILE__, __LINE__);
+        MDB_INTERNAL_ERROR("password != NULL");
         return false;
     }
     MDB_ARCHIVE_LM_HANDOFF_DLG dialog(file_name != nullptr ? *file_name : std::string(), parent);

@@ -1,14 +1,10 @@
-// The dialogs' messages: one factory per message. The caller owns the returned
+// The dialogs' messages: one factory per row of mdb_msgs.def. The caller owns the returned
 // object, shows or posts it, and deletes it.
 #pragma once
 
-#include "suite/messages/msg.h"
+#include "suite/messages/msg_table.h"
 
-// Parameter lists by number of string arguments.
-#define MDB_MSG_PARAMS_0
-#define MDB_MSG_PARAMS_1 char const* arg1
-#define MDB_MSG_PARAMS_2 char const *arg1, char const *arg2
-
+#define MSG_TABLE_FILE "sys/mdb/mdb_msgs.def"
 class MSG_MDB : public MSG_DEBUG_FACTORY<MSG_MDB> {
 public:
     // The component of its debug messages (MSG_MDB::DEBUG_MSG).
@@ -16,31 +12,26 @@ public:
 
     // Notices.
     struct O {
-#define MDB_MSG(SCOPE, NAME, ID, NARGS, TEMPLATE) MDB_MSG_DECLARE_##SCOPE(NAME, NARGS)
-#define MDB_MSG_DECLARE_O(NAME, NARGS) static MSG_O* NAME(MDB_MSG_PARAMS_##NARGS);
-#define MDB_MSG_DECLARE_YN(NAME, NARGS)
-#include "sys/mdb/mdb_msgs.def"
-#undef MDB_MSG_DECLARE_O
-#undef MDB_MSG_DECLARE_YN
+#define MSG_TABLE_SCOPE_O
+#include "suite/messages/msg_table_declare.h"
     };
     // Yes/no questions; show() answers MSG_ANSWER_YES (6) or MSG_ANSWER_NO (7).
     struct YN {
-#define MDB_MSG_DECLARE_O(NAME, NARGS)
-#define MDB_MSG_DECLARE_YN(NAME, NARGS) static MSG_YN* NAME(MDB_MSG_PARAMS_##NARGS);
-#include "sys/mdb/mdb_msgs.def"
-#undef MDB_MSG_DECLARE_O
-#undef MDB_MSG_DECLARE_YN
-#undef MDB_MSG
+#define MSG_TABLE_SCOPE_YN
+#include "suite/messages/msg_table_declare.h"
     };
-    // One line of Tcl output, attached to a message that collects them.
+    // Errors.
     struct E {
-        static MSG_E* TCL_OUTPUT(char const* line);
+#define MSG_TABLE_SCOPE_E
+#include "suite/messages/msg_table_declare.h"
     };
-    // The same, as information; a null message when 296025 is suppressed.
+    // Information; a suppressed one comes back as a null message.
     struct I {
-        static MSG_I* TCL_OUTPUT(char const* line);
+#define MSG_TABLE_SCOPE_I
+#include "suite/messages/msg_table_declare.h"
     };
 };
+#undef MSG_TABLE_FILE
 
 // The identifiers registered at load: the two Tcl-output lines.
 enum { MDB_MSG_ID_TCL_OUTPUT_ERROR = 296024, MDB_MSG_ID_TCL_OUTPUT_INFO = 296025 };

@@ -4,6 +4,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
+#include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_msgs.h"
 
 #include <cstring>
@@ -86,7 +87,7 @@ MDB_SETTINGS_READ_ENUM mdb_read_companion_settings(MDB_COMPANION_SETTINGS* out) 
 
 bool mdb_read_companion_family(MDB_COMPANION_SETTINGS* out, DEV_FAMILY_ENUM* family) {
     if (ACF_MANAGER::get_acf_manager() == nullptr) {
-        MSG_INTERNAL_ERROR::report("acf_mgr != NULL", "MDB", __FILE__, __LINE__);
+        MDB_INTERNAL_ERROR("acf_mgr != NULL");
         return false;
     }
     MDB_SETTINGS_READ_ENUM read = mdb_read_companion_settings(out);

@@ -2,6 +2,7 @@
 
 #include "acf_manager.h"
 #include "suite/messages/msg.h"
+#include "sys/mdb/mdb.h"
 #include "sys/mdb/mdb_msgs.h"
 #include "sys/mdb/mdb_revisions_companion.h"
 
@@ -32,7 +33,7 @@ bool MDB_SET_COMPANION_REVISION_DLG::fill_opposite_family_revision_list() {
 void MDB_SET_COMPANION_REVISION_DLG::on_init_dialog() {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     if (acf_mgr == nullptr) {
-        MSG_INTERNAL_ERROR::report("acf_mgr != NULL", "MDB", __FILE__, __LINE__);
+        MDB_INTERNAL_ERROR("acf_mgr != NULL");
         return;
     }
     m_form->m_curr_rev->setText(QString::fromLocal8Bit(acf_mgr->get_active_revision_name()));

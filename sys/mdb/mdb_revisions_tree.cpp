@@ -8,9 +8,6 @@
 #include <QStandardItemModel>
 #include <QTextEdit>
 
-#define MDB_INTERNAL_ERROR(condition)                                                              \
-    MSG_INTERNAL_ERROR::report(condition, "MDB", __FILE__, __LINE__)
-
 REV_ITEM_DELEGATE_EDIT::REV_ITEM_DELEGATE_EDIT(QObject* parent) : QItemDelegate(parent) {}
 REV_ITEM_DELEGATE_EDIT::~REV_ITEM_DELEGATE_EDIT() = default;
 

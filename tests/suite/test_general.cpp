@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <string>
 
 namespace {
 
@@ -25,6 +26,36 @@ TEST(General, LocalAtofTakesTheLeadingNumberWhateverTheLocale) {
         EXPECT_DOUBLE_EQ(gen_local_atof(c.text), c.value) << (c.text ? c.text : "null");
     }
     std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+// Folding touches the ASCII capitals alone, so that compares, folded keys and
+// folded hashes agree on which texts are the same.
+TEST(General, CaseFoldingComparesFoldsAndHashesAsciiCapitalsAlone) {
+    struct CASE {
+        char const* a;
+        char const* b;
+        bool same;
+    } const cases[] = {
+        {"Top|U_Fifo", "top|u_fifo", true},
+        {"ABCXYZ", "abcxyz", true},
+        {"@[`{", "@[`{", true},
+        {"@", "`", false},
+        {"[", "{", false},
+        {"\xc4", "\xe4", false},
+        {"top", "top ", false},
+        {"", "", true},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        EXPECT_EQ(gen_stricmp(c.a, c.b) == 0, c.same);
+        EXPECT_EQ(gen_fold_case(c.a) == gen_fold_case(c.b), c.same);
+        EXPECT_EQ(gen_hash(c.a, true) == gen_hash(c.b, true), c.same);
+    }
+    EXPECT_EQ(gen_fold_case("Top|U_Fifo.V"), "top|u_fifo.v");
+    EXPECT_EQ(gen_fold_case(nullptr), "");
+    EXPECT_NE(gen_hash("Top", false), gen_hash("top", false));
+    // A hash goes on from the one it is given: two parts hash as their concatenation.
+    EXPECT_EQ(gen_hash("fifo", true, gen_hash("Top|", true)), gen_hash("top|FIFO", true));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "formats/acf_file_checks.h"
 #include "mem_manager.h"
 #include "suite/fileio/fio.h"
+#include "suite/general/gen.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -198,11 +199,7 @@ bool is_quote(SCANNED_CHAR const& s) {
 // The word equals the lower-case literal, ignoring ASCII case.
 bool same_word(char const* word, char const* literal) {
     for (; *literal != '\0'; ++word, ++literal) {
-        char c = *word;
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != *literal) {
+        if (gen_fold_char(*word) != *literal) {
             return false;
         }
     }
@@ -231,10 +228,7 @@ OPTION_WORD const* find_option_word(char const* word) {
         {"-disable", DISABLE_OPTION, ACF_MGR_ASGN_LINE::FIELD_COUNT},
         {"-remove", REMOVE_OPTION, ACF_MGR_ASGN_LINE::FIELD_COUNT},
     };
-    char first = word[0] == '-' ? word[1] : '\0';
-    if (first >= 'A' && first <= 'Z') {
-        first = static_cast<char>(first - 'A' + 'a');
-    }
+    char const first = word[0] == '-' ? gen_fold_char(word[1]) : '\0';
     for (OPTION_WORD const& option : words) {
         if (option.word[1] == first) {
             return same_word(word, option.word) ? &option : nullptr;

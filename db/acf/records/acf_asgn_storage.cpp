@@ -656,13 +656,13 @@ void ACF_ASGN_STORAGE::remove_global_assignments(
     // A query is found by its section identifier and value as the match
     // compares them; one without a value by its section identifier alone.
     auto key_of = [&](char const* section_id, char const* value) {
-        std::string key = folded_as_stricmp(section_id);
+        std::string key = gen_fold_case(section_id);
         key += '\0';
         if (value == nullptr) {
             return key;
         }
         key += '\1';
-        key += case_sensitive ? std::string(value) : folded_as_stricmp(value);
+        key += case_sensitive ? std::string(value) : gen_fold_case(value);
         return key;
     };
     std::vector<ACF_MGR_INPUT_PARAMETERS> cleaned;

@@ -122,9 +122,6 @@ public:
     // Whether a request's entity and an assignment's name the same entity (an
     // absent one and the revision's top-level entity count as the same).
     bool entities_agree(char const* wanted, char const* held) const;
-    // A text as gen_stricmp compares it: ASCII letters in lower case; an
-    // absent one is empty.
-    static std::string folded_as_stricmp(char const* text);
     void init_and_clean_local_parameters_from(ACF_MGR_INPUT_PARAMETERS const* source, bool global,
                                               bool freeform);
     void set_actual_section_identifier_on_input_parameters();

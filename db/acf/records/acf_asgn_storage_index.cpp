@@ -22,21 +22,16 @@
 
 namespace {
 
-// FNV-1a over the selector's parts; `fold` lowers ASCII letters as the
-// case-insensitive compare does.
+// FNV-1a over the selector's parts, each ended by a 0 byte; `fold` lowers ASCII
+// letters as the case-insensitive compare does.
 class SELECTOR_HASH {
 public:
-    explicit SELECTOR_HASH(char tag) { add_byte(static_cast<unsigned char>(tag)); }
+    explicit SELECTOR_HASH(char tag) { m_hash = gen_hash(std::string_view(&tag, 1), false); }
     SELECTOR_HASH& add(char const* text, bool fold) {
         return add(text != nullptr ? std::string_view(text) : std::string_view(), fold);
     }
     SELECTOR_HASH& add(std::string_view text, bool fold) {
-        for (char c : text) {
-            unsigned char b = static_cast<unsigned char>(c);
-            add_byte(fold && b >= 'A' && b <= 'Z' ? static_cast<unsigned char>(b + ('a' - 'A'))
-                                                  : b);
-        }
-        add_byte(0);
+        m_hash = gen_hash(std::string_view("", 1), false, gen_hash(text, fold, m_hash));
         return *this;
     }
     // 32 bits, never 0, which stands for "no selector".
@@ -46,11 +41,7 @@ public:
     }
 
 private:
-    void add_byte(unsigned char b) {
-        m_hash ^= b;
-        m_hash *= 0x100000001b3ULL;
-    }
-    uint64_t m_hash = 0xcbf29ce484222325ULL;
+    uint64_t m_hash;
 };
 
 } // namespace

@@ -202,16 +202,6 @@ void ACF_ASGN_STORAGE::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_param
     coll->splice(coll->end(), colls.front());
 }
 
-std::string ACF_ASGN_STORAGE::folded_as_stricmp(char const* text) {
-    std::string folded = text != nullptr ? text : "";
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c + ('a' - 'A'));
-        }
-    }
-    return folded;
-}
-
 void ACF_ASGN_STORAGE::get_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                             std::vector<std::string> const& section_ids,
                                             ACF_ASGN_SEARCH_FILTER const& filter,
@@ -234,10 +224,10 @@ void ACF_ASGN_STORAGE::get_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_para
         set_actual_section_identifier_on_input_parameters();
         char const* section_id = params.get_section_identifier();
         normalised.emplace_back(section_id != nullptr ? section_id : "");
-        by_section[folded_as_stricmp(section_id)].push_back(i);
+        by_section[gen_fold_case(section_id)].push_back(i);
     }
     auto visit = [&](ACF_ASSIGNMENT* asgn) {
-        auto found = by_section.find(folded_as_stricmp(asgn->get_section_identifier()));
+        auto found = by_section.find(gen_fold_case(asgn->get_section_identifier()));
         if (found == by_section.end()) {
             return;
         }

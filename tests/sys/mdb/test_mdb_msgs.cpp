@@ -64,12 +64,20 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
         EXPECT_EQ(message->get_text().find("MDB_"), std::string::npos) << id;
         EXPECT_FALSE(message->get_text().empty()) << id;
     };
-#define MDB_MSG(SCOPE, NAME, ID, NARGS, TEMPLATE) check(call_##NARGS(MSG_MDB::SCOPE::NAME));
-    auto call_0 = [](auto factory) { return static_cast<MSG_BASE*>(factory()); };
-    auto call_1 = [](auto factory) { return static_cast<MSG_BASE*>(factory("x")); };
-    auto call_2 = [](auto factory) { return static_cast<MSG_BASE*>(factory("x", "y")); };
+#define CHECK_O(NAME, PARAMS) check(call_##PARAMS(MSG_MDB::O::NAME));
+#define CHECK_YN(NAME, PARAMS) check(call_##PARAMS(MSG_MDB::YN::NAME));
+#define CHECK_E(NAME, PARAMS)
+#define CHECK_I(NAME, PARAMS)
+#define MSG_ROW(SCOPE, NAME, ID, PARAMS, TEMPLATE) CHECK_##SCOPE(NAME, PARAMS)
+    auto call_NONE = [](auto factory) { return static_cast<MSG_BASE*>(factory()); };
+    auto call_S = [](auto factory) { return static_cast<MSG_BASE*>(factory("x")); };
+    auto call_SS = [](auto factory) { return static_cast<MSG_BASE*>(factory("x", "y")); };
 #include "sys/mdb/mdb_msgs.def"
-#undef MDB_MSG
+#undef MSG_ROW
+#undef CHECK_O
+#undef CHECK_YN
+#undef CHECK_E
+#undef CHECK_I
     EXPECT_EQ(seen.size(), 68u);
 }
 
