@@ -199,7 +199,11 @@ MDB_IP_REGEN_DLG::MDB_IP_REGEN_DLG(QWidget* parent)
     setup_tree_header_column();
 }
 
-MDB_IP_REGEN_DLG::~MDB_IP_REGEN_DLG() = default;
+MDB_IP_REGEN_DLG::~MDB_IP_REGEN_DLG() {
+    // The base class hides the view while it is destroyed, and the view then reports its rows
+    // moved; by then this dialog's own members are gone, so the view must no longer reach it.
+    disconnect(m_ip_tree_view, nullptr, this, nullptr);
+}
 
 void MDB_IP_REGEN_DLG::setup_dialog() {
     Ui_MDB_IP_REGEN_DLG form;
