@@ -81,7 +81,7 @@ std::vector<std::string> arguments_of(FLOW_REQUEST const& request) {
     return arguments;
 }
 
-// Runs the archive or restore flow; its failure is posted.
+// Runs the archive or restore flow; its failure is posted (a stop is not one).
 int run_archive_flow(FLOW_REQUEST const& request, bool restore) {
     std::string archive = request.text != nullptr ? request.text : "";
     std::string message;
@@ -90,7 +90,7 @@ int run_archive_flow(FLOW_REQUEST const& request, bool restore) {
                 : flow_run_archive(archive, arguments_of(request),
                                    request.flags != nullptr ? *request.flags : std::vector<bool>(),
                                    &message);
-    if (result != 0) {
+    if (result != 0 && result != FLOW_ARCHIVE_STOPPED) {
         post_error(message);
     }
     return result;

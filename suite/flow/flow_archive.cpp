@@ -10,6 +10,22 @@
 
 namespace {
 
+// The innermost FLOW_ARCHIVE_PROGRESS of this thread.
+thread_local FLOW_ARCHIVE_PROGRESS* t_scope = nullptr;
+
+// The progress the engines are given: the scope's, noting in `stopped`
+// whether it stopped the run; none without a scope.
+AFM_PROGRESS reporting(bool* stopped) {
+    FLOW_ARCHIVE_PROGRESS* scope = t_scope;
+    if (scope == nullptr) {
+        return nullptr;
+    }
+    return [scope, stopped](size_t done, size_t total, std::string const& file) {
+        *stopped = !scope->report(done, total, file);
+        return !*stopped;
+    };
+}
+
 // The settings are saved so that the archive holds them as they stand.
 bool save_settings(std::string* message) {
     if (!atcl_has_project_commands()) {
@@ -62,6 +78,22 @@ bool chosen_files(std::vector<std::string> const& arguments, AFM_PROJECT const& 
 
 } // namespace
 
+FLOW_ARCHIVE_PROGRESS::FLOW_ARCHIVE_PROGRESS(AFM_PROGRESS progress)
+    : m_progress(std::move(progress)), m_outer(t_scope) {
+    t_scope = this;
+}
+
+FLOW_ARCHIVE_PROGRESS::~FLOW_ARCHIVE_PROGRESS() {
+    t_scope = m_outer;
+}
+
+bool FLOW_ARCHIVE_PROGRESS::report(size_t done, size_t total, std::string const& file) {
+    if (m_progress && !m_progress(done, total, file)) {
+        m_stopped = true;
+    }
+    return !m_stopped;
+}
+
 int flow_run_archive(std::string const& archive, std::vector<std::string> const& arguments,
                      std::vector<bool> const& flags, std::string* message) {
     AFM_PROJECT project;
@@ -72,9 +104,12 @@ int flow_run_archive(std::string const& archive, std::vector<std::string> const&
     }
     std::vector<std::string> files;
     std::vector<AFM_FILE_SUBSET const*> subsets;
-    if (!save_settings(message) || !chosen_files(arguments, project, &files, &subsets, message) ||
-        !afm_write_archive(archive, project.directory, files, "", message)) {
+    if (!save_settings(message) || !chosen_files(arguments, project, &files, &subsets, message)) {
         return 1;
+    }
+    bool stopped = false;
+    if (!afm_write_archive(archive, project.directory, files, "", message, reporting(&stopped))) {
+        return stopped ? FLOW_ARCHIVE_STOPPED : 1;
     }
     bool analysis_declined = !flags.empty() && flags[0];
     bool analysis = !analysis_declined &&
@@ -95,5 +130,9 @@ int flow_run_restore(std::string const& archive, std::vector<std::string> const&
         return 1;
     }
     bool overwrite = !(arguments.size() > 1 && arguments[1] == "-no_overwrite");
-    return afm_restore_archive(archive, arguments[0], overwrite, message) ? 0 : 1;
+    bool stopped = false;
+    if (!afm_restore_archive(archive, arguments[0], overwrite, message, reporting(&stopped))) {
+        return stopped ? FLOW_ARCHIVE_STOPPED : 1;
+    }
+    return 0;
 }

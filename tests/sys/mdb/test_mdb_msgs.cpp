@@ -22,6 +22,8 @@ TEST(MdbMsgs, FactoriesFillTemplatesAndIdentifiers) {
         {MSG_MDB::O::REVISION_NOT_CHANGED("b", "it is the active revision"), 'O', 296065,
          "Can't change revision b -- it is the active revision"},
         {MSG_MDB::O::CANT_DELETE_FILE("r.rba"), 'O', 296066, "Can't delete file r.rba"},
+        {MSG_MDB::O::ARCHIVE_CANCELLED("/p/a.tsa"), 'O', 296072,
+         "Archive cancelled. File /p/a.tsa was not created or changed."},
         {MSG_MDB::O::ASSIGNMENT_GROUPS_CHANGED_OUTSIDE_TESSALY(), 'O', 296044,
          "Assignment Groups have been changed outside of the Assignment Groups dialog box.  "
          "Changes made in the dialog will be lost."},
@@ -54,7 +56,9 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
         std::unique_ptr<MSG_BASE> owned(message);
         unsigned id = message->get_id();
         EXPECT_TRUE(seen.insert(id).second) << id;
-        EXPECT_TRUE((id >= 296000 && id <= 296067) || id == 11916) << id;
+        EXPECT_TRUE((id >= 296000 && id <= 296067) || (id >= 296072 && id <= 296075) ||
+                    id == 11916)
+            << id;
         EXPECT_EQ(message->get_text().find("MDB_"), std::string::npos) << id;
         EXPECT_FALSE(message->get_text().empty()) << id;
     };
@@ -64,7 +68,7 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
     auto call_2 = [](auto factory) { return static_cast<MSG_BASE*>(factory("x", "y")); };
 #include "sys/mdb/mdb_msgs.def"
 #undef MDB_MSG
-    EXPECT_EQ(seen.size(), 66u);
+    EXPECT_EQ(seen.size(), 69u);
 }
 
 // A question whose Yes deletes, replaces or overwrites offers No as its
