@@ -12,9 +12,17 @@
 // largest size of the design files, in the same run, `ratio archive-vs-zip`
 // compares the archive with `zip -r` of the project folder, and
 // `ratio restore-vs-unzip-sync` the restore with `unzip` of that ZIP file
-// followed by sync(). The time is taken inside this process for our own
-// operations and around the child process for the tools.
-// Run as: bench_archive [largest-size]
+// followed by sync().
+// - archive-revisions: `project_archive -all_revisions` on a project of N
+//   revisions, 100 to 3,000, each with its settings file naming a design file
+//   of its own; `ratio archive-revisions-vs-zip-sync` compares the largest with
+//   `zip -r` of the project folder followed by sync();
+// - copy-project: Copy Project of that project into a new folder (it archives
+//   and restores); `ratio copy-project-vs-cp-sync` compares the largest with
+//   `cp -a` of the project folder followed by sync().
+// The time is taken inside this process for our own operations and around the
+// child process for the tools.
+// Run as: bench_archive [largest-size] [most-revisions]
 #include "bench/bench_args.h"
 #include "bench/bench_growth.h"
 #include "bench/bench_process.h"
@@ -22,7 +30,9 @@
 #include "acf_manager.h"
 #include "suite/archive/afm_zip.h"
 #include "suite/flow/flow_archive.h"
+#include "suite/tclglue/atcl.h"
 #include "suite/threads/thr.h"
+#include "sys/mdb/mdb_copy_project.h"
 
 #include <unistd.h>
 
@@ -167,14 +177,137 @@ bool run_series(char const* archive_name, char const* restore_name, bool ip,
     return true;
 }
 
+// The seconds of a tool's command line run in `dir`, then sync(); negative
+// when it failed.
+double tool_and_sync_seconds(std::string const& command, std::string const& dir) {
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+    std::string output;
+    if (bench_run_command(command, dir.c_str(), &output) != 0) {
+        std::fprintf(stderr, "bench_archive: %s failed\n", command.c_str());
+        return -1;
+    }
+    sync();
+    return bench_seconds_since(start);
+}
+
+// Project "bench" of `revisions` revisions r<i>, each with a settings file
+// naming its design file src/r<i>.v; opened at its first revision.
+bool open_revisions_project(std::string const& dir, int revisions) {
+    std::string project;
+    for (int i = 0; i < revisions; ++i) {
+        std::string r = "r" + std::to_string(i);
+        project += "PROJECT_REVISION = \"" + r + "\"\n";
+        write_file(dir + "/" + r + ".tsf",
+                   "set_global_assignment -name TOP_LEVEL_ENTITY " + r +
+                       "\nset_global_assignment -name VERILOG_FILE src/" + r + ".v\n");
+        write_file(dir + "/src/" + r + ".v", design_text(r));
+    }
+    write_file(dir + "/bench.tpf", project);
+    return ACF_MANAGER::get_acf_manager()->open_project(dir.c_str(), "bench", "r0", false, false,
+                                                        false, false, false) == 0;
+}
+
+void close_revisions_project() {
+    ACF_MANAGER::get_acf_manager()->close_project(false);
+    ACF_MANAGER::get_acf_manager()->free_cached_storage();
+}
+
+// The archive of every revision of a project of `revisions` revisions and,
+// with `peer`, zip -r of its folder and sync.
+std::pair<double, double> archive_revisions(int revisions, bool peer) {
+    BENCH_TEMP_DIR temp("bench_archive");
+    std::string dir = temp.path() + "project";
+    if (!open_revisions_project(dir, revisions)) {
+        std::fprintf(stderr, "bench_archive: can't open the project of %d revisions\n", revisions);
+        return {-1, -1};
+    }
+    std::string archive = temp.path() + "bench.tsa";
+    Tcl_Interp* interp = atcl_get_interpreter();
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+    int result = atcl_eval_words(interp, {"project_archive", archive, "-all_revisions"});
+    double seconds = bench_seconds_since(start);
+    close_revisions_project();
+    // Every revision's settings and design file, the project file.
+    size_t entries = afm_archive_entries(archive).size();
+    if (result != TCL_OK || entries != 2 * static_cast<size_t>(revisions) + 1) {
+        std::fprintf(stderr, "bench_archive: archive of %d revisions failed (%zu entries): %s\n",
+                     revisions, entries, Tcl_GetStringResult(interp));
+        return {-1, -1};
+    }
+    double tool = !peer ? 0
+                        : tool_and_sync_seconds(thr_process_quote_argument(ZIP_PATH) + " -r -q " +
+                                                    thr_process_quote_argument(temp.path() +
+                                                                               "bench.zip") +
+                                                    " .",
+                                                dir);
+    return {seconds, tool};
+}
+
+// Copy Project of a project of `revisions` revisions into a new folder and,
+// with `peer`, cp -a of its folder and sync.
+std::pair<double, double> copy_project(int revisions, bool peer) {
+    BENCH_TEMP_DIR temp("bench_archive");
+    std::string dir = temp.path() + "project";
+    if (!open_revisions_project(dir, revisions)) {
+        std::fprintf(stderr, "bench_archive: can't open the project of %d revisions\n", revisions);
+        return {-1, -1};
+    }
+    MDB_COPY_PROJECT_REQUEST request;
+    request.destination = temp.path() + "copy";
+    request.open_new = false;
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+    bool copied = mdb_copy_project(request);
+    double seconds = bench_seconds_since(start);
+    close_revisions_project();
+    std::string last = "r" + std::to_string(revisions - 1);
+    if (!copied || !fs::exists(request.destination + "/" + last + ".tsf") ||
+        !fs::exists(request.destination + "/src/" + last + ".v")) {
+        std::fprintf(stderr, "bench_archive: Copy Project of %d revisions failed\n", revisions);
+        return {-1, -1};
+    }
+    double tool =
+        !peer ? 0
+              : tool_and_sync_seconds("cp -a project " +
+                                          thr_process_quote_argument(temp.path() + "cp_copy"),
+                                      temp.path());
+    return {seconds, tool};
+}
+
+// Times `operation` at each size, with its peer at the largest; prints the
+// exponent and the ratio. False when a size failed.
+bool run_revision_series(char const* name, char const* ratio_name, char const* peer_name,
+                         std::pair<double, double> (*operation)(int, bool),
+                         std::vector<int> const& sizes) {
+    std::vector<std::pair<double, double>> points;
+    for (int size : sizes) {
+        bool largest = size == sizes.back();
+        std::pair<double, double> times = operation(size, largest);
+        if (times.first < 0 || times.second < 0) {
+            return false;
+        }
+        std::printf("%s %d revisions: %.3f s\n", name, size, times.first);
+        std::fflush(stdout);
+        points.emplace_back(size, times.first);
+        if (largest) {
+            std::printf("%s %d revisions: %.3f s\n", peer_name, size, times.second);
+            std::printf("ratio %s: %.2f\n", ratio_name, times.first / times.second);
+        }
+    }
+    std::printf("exponent %s: %.2f\n", name, bench_slope(points));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     BENCH_ARGS args(argc, argv,
-                    "usage: bench_archive [largest-size]\n"
-                    "  largest-size  the most files of a project archived (at least 100;\n"
-                    "                default 20000)\n");
+                    "usage: bench_archive [largest-size] [most-revisions]\n"
+                    "  largest-size    the most files of a project archived (at least 100;\n"
+                    "                  default 20000)\n"
+                    "  most-revisions  the most revisions of a project archived and copied\n"
+                    "                  (at least 100; default 3000)\n");
     long const largest = args.next_count("largest-size", 20000);
+    long const most_revisions = args.next_count("most-revisions", 3000);
     args.done();
     std::vector<int> sizes;
     for (int size : {100, 300, 1000, 3000, 10000, 20000}) {
@@ -182,11 +315,22 @@ int main(int argc, char** argv) {
             sizes.push_back(size);
         }
     }
-    if (sizes.empty()) {
-        std::fprintf(stderr, "usage: bench_archive [largest-size, at least 100]\n");
+    std::vector<int> revisions;
+    for (int size : {100, 300, 1000, 3000, 10000}) {
+        if (size <= most_revisions) {
+            revisions.push_back(size);
+        }
+    }
+    if (sizes.empty() || revisions.empty()) {
+        std::fprintf(stderr, "usage: bench_archive [largest-size] [most-revisions], each at "
+                             "least 100\n");
         return 2;
     }
     bool ok = run_series("archive", "restore", false, sizes) &&
-              run_series("archive-ip", "restore-ip", true, sizes);
+              run_series("archive-ip", "restore-ip", true, sizes) &&
+              run_revision_series("archive-revisions", "archive-revisions-vs-zip-sync",
+                                  "zip -r and sync", archive_revisions, revisions) &&
+              run_revision_series("copy-project", "copy-project-vs-cp-sync", "cp -a and sync",
+                                  copy_project, revisions);
     return ok ? 0 : 1;
 }

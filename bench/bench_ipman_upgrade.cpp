@@ -2,7 +2,9 @@
 // file of `regentool --project_directory`, of the Tcl command
 // `regenerate_ip -files` (in `regentool -t`, with check, backup and report),
 // and, beside them, of starting the IP wizard `vestawiz` directly on each file.
-// Prints the figures; takes no arguments.
+// Prints the figures and `ratio regentool-vs-wizard`, regentool's time over the
+// wizard's started directly on the same files in the same run; takes no
+// arguments.
 #include "bench/bench_args.h"
 #include "suite/general/gen.h"
 #include "suite/threads/thr.h"
@@ -80,7 +82,8 @@ int main(int argc, char** argv) {
                     "usage: bench_ipman_upgrade\n"
                     "Upgrades 500 variation files among 20,000 files with regentool\n"
                     "--project_directory, with regenerate_ip -files and by starting vestawiz\n"
-                    "directly, and prints the time per file of each.\n");
+                    "directly, and prints the time per file of each and\n"
+                    "\"ratio regentool-vs-wizard\".\n");
     args.done();
     std::string pattern =
         (std::filesystem::temp_directory_path() / "tessaly-bench.XXXXXX").string();
@@ -101,12 +104,14 @@ int main(int argc, char** argv) {
                           thr_process_quote_argument(file),
                       root) != 0;
     }
-    print("vestawiz started directly", seconds_since(start), VARIATION_FILES);
+    double const wizard = seconds_since(start);
+    print("vestawiz started directly", wizard, VARIATION_FILES);
 
     start = std::chrono::steady_clock::now();
     failed +=
         run(thr_process_quote_argument(bin + "regentool") + " --project_directory=.", root) != 0;
-    print("regentool --project_directory", seconds_since(start), VARIATION_FILES);
+    double const regentool = seconds_since(start);
+    print("regentool --project_directory", regentool, VARIATION_FILES);
 
     std::string list;
     for (std::string const& file : files) {
@@ -121,6 +126,7 @@ int main(int argc, char** argv) {
     print("regenerate_ip -files (check, backup, report)", seconds_since(start), VARIATION_FILES);
 
     std::filesystem::remove_all(root);
+    std::printf("ratio regentool-vs-wizard: %.2f\n", regentool / wizard);
     if (failed != 0) {
         std::printf("%d runs failed\n", failed);
         return 1;

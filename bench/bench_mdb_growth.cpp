@@ -17,7 +17,15 @@
 //   to it among as many pins, 300 to 10,000;
 // - import-replace-entity: the import of an older settings file (.esf) of N / 4
 //   pins of one entity, whose assignments it replaces, into a revision of N
-//   pins, 1,000 to 30,000.
+//   pins, 1,000 to 30,000;
+// - import-into-pins: the same import added to what the revision of N pins
+//   holds (nothing replaced), 1,000 to 30,000;
+// - ip-upgrade-dialog-open: the IP upgrade dialog opened, shown until its rows
+//   are laid out, and closed on a revision of N IP components that all need an
+//   upgrade (one in ten a Plexa system, with its long description), 100 to
+//   1,000;
+// - ip-upgrade-dialog-upgrade: its Upgrade of all N, with the IP wizard run on
+//   each component and the table showing each result, 100 to 1,000.
 // The dialogs run on Qt's offscreen platform, which the program sets itself.
 // Run as: bench_mdb_growth [budget-seconds] [only]
 // (only: the figures whose names contain this text; default all).
@@ -30,13 +38,16 @@
 #include "suite/messages/msg.h"
 #include "sys/mdb/mdb_assignment_groups_dlg.h"
 #include "sys/mdb/mdb_assignment_groups_settings.h"
+#include "sys/mdb/mdb_ip_regen_dlg.h"
 #include "sys/mdb/mdb_revisions_compare_csv.h"
 #include "sys/mdb/mdb_revisions_compare_model.h"
 #include "sys/mdb/mdb_revisions_dlg.h"
 #include "sys/mdb/mdb_revisions_tree.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QStandardItem>
+#include <QTreeView>
 
 #include <cstdlib>
 #include <filesystem>
@@ -291,9 +302,9 @@ double groups_delete_all(BENCH_TEMP_DIR const& dir, int groups) {
 }
 
 // The import of board.esf (pins of entity "board", a quarter as many as the
-// revision holds, which replace the entity's current ones) into a revision of
-// `pins` pins, half of them of that entity.
-double import_replace_entity(BENCH_TEMP_DIR const& dir, int pins) {
+// revision holds, which with `replace` replace the entity's current ones, else
+// join them) into a revision of `pins` pins, half of them of that entity.
+double import_esf(BENCH_TEMP_DIR const& dir, int pins, bool replace) {
     std::string folder = write_project(dir, "import", {"a"});
     std::string text = settings_head;
     for (int i = 0; i < pins; ++i) {
@@ -313,18 +324,140 @@ double import_replace_entity(BENCH_TEMP_DIR const& dir, int pins) {
     }
     BFU_IMPORT_EXPORT importer("a");
     importer.m_import_instance = true;
-    importer.m_replace_entity = true;
+    importer.m_replace_entity = replace;
     importer.m_source_file = folder + "board.esf";
     importer.m_has_source_file = true;
     BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
     bool imported = importer.import({});
     double seconds = bench_seconds_since(start);
-    // The entity's pins are the imported ones; the others stay.
+    // The entity's pins are the imported ones (with `replace`); the others stay.
     std::string const after = read_text(folder + "a.tsf");
-    if (!imported || after.find("PIN_0 ") != std::string::npos ||
+    if (!imported || (after.find("PIN_0 ") != std::string::npos) == replace ||
         after.find("PIN_1 -to pin_1\n") == std::string::npos ||
         after.find("PIN_N" + std::to_string(pins / 4 - 1) + " ") == std::string::npos) {
         seconds = -1;
+    }
+    close_project(folder);
+    return seconds;
+}
+
+// A revision of `components` IP components of 12.1, each an IP file with its
+// variation file in a folder of its own; every tenth one a Plexa system.
+std::string write_ip_project(BENCH_TEMP_DIR const& dir, int components) {
+    std::string folder = write_project(dir, "ip", {"growth"});
+    std::string settings = settings_head;
+    for (int i = 0; i < components; ++i) {
+        std::string const name = "ip_" + std::to_string(i);
+        std::string const stem = folder + name + "/" + name;
+        std::filesystem::create_directories(folder + name);
+        bool const plexa = i % 10 == 9;
+        if (plexa) {
+            std::ofstream(stem + ".psys") << "<?xml version=\"1.0\"?>\n<system name=\"" << name
+                                          << "\" version=\"12.1\"/>\n";
+        } else {
+            std::ofstream(stem + ".v") << "// -- VestaWizard variation file\n"
+                                       << "// -- Retrieval info: <instance entity-name=\"fifo\" "
+                                          "version=\"12.1\" >\nmodule "
+                                       << name << ";\nendmodule\n";
+        }
+        std::ofstream(stem + ".tip")
+            << "set_global_assignment -name IP_TOOL_NAME \"fifo\"\n"
+               "set_global_assignment -name IP_TOOL_VERSION \"12.1\"\n"
+               "set_global_assignment -name IP_TOOL_ENV \""
+            << (plexa ? "plexa" : "vestawiz") << "\"\nset_global_assignment -name "
+            << (plexa ? "MISC_FILE " : "VERILOG_FILE ") << stem << (plexa ? ".psys" : ".v") << "\n";
+        settings += "set_global_assignment -name TIP_FILE " + stem + ".tip\n";
+    }
+    std::ofstream(folder + "growth.tsf") << settings;
+    return folder;
+}
+
+// Opens the IP project from its own folder, as the host does (the upgrade's
+// report is written there); the folder the program started in is restored.
+class IP_PROJECT_OPEN {
+public:
+    explicit IP_PROJECT_OPEN(std::string const& folder)
+        : m_started_in(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+        m_open = open_project(folder);
+    }
+    ~IP_PROJECT_OPEN() { std::filesystem::current_path(m_started_in); }
+    IP_PROJECT_OPEN(IP_PROJECT_OPEN const&) = delete;
+    IP_PROJECT_OPEN& operator=(IP_PROJECT_OPEN const&) = delete;
+    bool open() const { return m_open; }
+
+private:
+    std::filesystem::path m_started_in;
+    bool m_open = false;
+};
+
+// Lets the dialog's delayed layouts and paints happen.
+void settle() {
+    for (int round = 0; round < 5; ++round) {
+        QApplication::processEvents();
+    }
+}
+
+QStandardItemModel* ip_model(MDB_IP_REGEN_DLG& dialog) {
+    return qobject_cast<QStandardItemModel*>(
+        dialog.findChild<QTreeView*>("mdb_ip_regen_tree")->model());
+}
+
+// Opened, shown and closed (its question answered Yes).
+double ip_upgrade_dialog_open(BENCH_TEMP_DIR const& dir, int components) {
+    std::string folder = write_ip_project(dir, components);
+    IP_PROJECT_OPEN project(folder);
+    if (!project.open()) {
+        return -1;
+    }
+    BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+    int rows = -1;
+    {
+        MDB_IP_REGEN_DLG dialog(nullptr);
+        if (dialog.need_show_dlg()) {
+            dialog.show();
+            settle();
+            rows = ip_model(dialog)->rowCount();
+            msg_queue_answer(MSG_ANSWER_YES);
+            dialog.reject();
+        }
+    }
+    double seconds = bench_seconds_since(start);
+    close_project(folder);
+    return rows == components ? seconds : -1;
+}
+
+// Upgrade pressed on the shown dialog: every standalone component upgraded
+// by the wizard, its row showing it.
+double ip_upgrade_dialog_upgrade(BENCH_TEMP_DIR const& dir, int components) {
+    std::string folder = write_ip_project(dir, components);
+    IP_PROJECT_OPEN project(folder);
+    if (!project.open()) {
+        return -1;
+    }
+    double seconds = -1;
+    {
+        MDB_IP_REGEN_DLG dialog(nullptr);
+        if (dialog.need_show_dlg()) {
+            dialog.show();
+            settle();
+            BENCH_CLOCK::time_point start = BENCH_CLOCK::now();
+            dialog.findChild<QPushButton*>("m_upgrade_button")->click();
+            settle();
+            seconds = bench_seconds_since(start);
+            QStandardItemModel* model = ip_model(dialog);
+            int upgraded = 0;
+            for (int row = 0; row < model->rowCount(); ++row) {
+                upgraded += model->item(row, MDB_IP_REGEN_DLG::ENTITY_COL)
+                                ->data(MDB_IP_REGEN_DLG::ALREADY_UPGRADED_ROLE)
+                                .toBool();
+            }
+            if (upgraded != components - components / 10) {
+                seconds = -1;
+            }
+            msg_queue_answer(MSG_ANSWER_YES);
+            dialog.reject();
+        }
     }
     close_project(folder);
     return seconds;
@@ -359,9 +492,16 @@ int main(int argc, char** argv) {
          [&](int n) { return revisions_dialog(dir, n); }},
         {"groups-dialog", lines, [&](int n) { return groups_dialog(dir, n); }},
         {"groups-delete-all",
-         {300, 1000, 3000, 10000},
+         {300, 1000, 3000, 10000, 30000},
          [&](int n) { return groups_delete_all(dir, n); }},
-        {"import-replace-entity", lines, [&](int n) { return import_replace_entity(dir, n); }},
+        {"import-replace-entity", lines, [&](int n) { return import_esf(dir, n, true); }},
+        {"import-into-pins", lines, [&](int n) { return import_esf(dir, n, false); }},
+        {"ip-upgrade-dialog-open",
+         {100, 200, 500, 1000},
+         [&](int n) { return ip_upgrade_dialog_open(dir, n); }},
+        {"ip-upgrade-dialog-upgrade",
+         {100, 200, 500, 1000},
+         [&](int n) { return ip_upgrade_dialog_upgrade(dir, n); }},
     };
     bool failed = false;
     for (BENCH_SERIES const& s : series) {

@@ -85,8 +85,15 @@ public:
                                           char const* revision) const;
 
     // --- Revisions (results are ERROR_STATUS values) -------------------------------
+    // Claims the files it makes until the project file lists the revision
+    // (settle_unfinished_revision_creations).
     int add_revision_to_project(char const* revision, bool copy_from_base,
                                 char const* base_revision);
+    // Finishes what creations of revisions killed before their end left in the
+    // open project's folder: a revision the project file lists keeps its
+    // files; of one it does not list, the files its creation made go, so that
+    // the name is free again. A file no creation claimed is never touched.
+    void settle_unfinished_revision_creations();
     int remove_revision_from_project(char const* revision, bool delete_file);
     int set_active_revision_name(char const* revision, bool commit_new_files, bool make_active);
     void duplicate_base_tdf_for_new_revision(char const* base_revision, char const* revision) const;

@@ -118,6 +118,11 @@ public:
     // changed list; commits when configured to; then releases the write lock.
     // Does nothing unless the write lock is held.
     void write_unlock(bool notify);
+    // Under the write lock, drops the changes made and not committed: a change
+    // of several assignments that failed partway is not written by a later
+    // commit, the one at the unlock included, and the revision is read again
+    // from its file at the next lock.
+    void drop_uncommitted_changes();
     bool is_read_locked() const;
     bool is_write_locked() const;
     // Re-reads changed files through the store; true when it re-read.
@@ -214,13 +219,18 @@ public:
     // Removals; callers hold the write lock. Bulk removals return how many
     // assignments they removed; every removed one joins the changed list.
     bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
+    // What remove_global_assignment of each query in turn removes, with the
+    // revision walked once per variable rather than once per query.
+    bool remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries);
     bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
     bool remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
     bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters);
     int remove_all_global_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type);
     int remove_all_instance_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type);
     int remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type);
-    int remove_instance_assignments(char const* from, char const* to);
+    // The instance assignments whose target is `to` and whose source is `from`,
+    // a null or empty text matching any (both empty: none).
+    int remove_instance_assignments(char const* to, char const* from);
     int remove_all_assignments_of_ase_category(ASE_CATEGORY_ENUM category);
 
     // The Tcl command that would set the described assignment in a settings

@@ -176,5 +176,11 @@ void mem_set_out_of_memory_handler(void (*handler)());
 void mem_allocate_spare_memory();
 void mem_free_spare_memory();
 
+// Gives the manager the running program's file, the installation's directory,
+// the kind of process and the project's output directory, from the suite's
+// general library (its report files are named and headed with them). Programs
+// call it first thing in main.
+void mem_install_gen_callbacks();
+
 // The unit's initializer: write `MEM_UNIT_INITIALIZER(ACF);` once in each source unit.
 #define MEM_UNIT_INITIALIZER(TAG) static MEM_INITIALIZER mem_unit_initializer(#TAG)

@@ -229,12 +229,6 @@ bool IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
     if (ec || !FIO_FILE_SYSTEM::is_directory(FIO_PATH(root.string()))) {
         return true;
     }
-    // Variation files by their extensions, as written (case counts).
-    std::vector<std::string> extensions;
-    for (int type :
-         {FIO_EXTENSION_TYPE_SYSTEM_VERILOG, FIO_EXTENSION_TYPE_VHDL, FIO_EXTENSION_TYPE_VERILOG}) {
-        extensions.push_back(FIO_EXTENSION_TYPE_INFO::get_extension_string(type));
-    }
     bool complete = true;
     int backups = 0;
     // What killed wizard runs left half done is settled on the same walk, each
@@ -243,8 +237,7 @@ bool IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
     // was before an upgrade: upgrading it would lose that.
     WIZMAN_TREE_VISITOR visitor;
     visitor.file = [&](std::string const& path) {
-        std::string extension = FIO_PATH(path).extension();
-        if (std::find(extensions.begin(), extensions.end(), extension) == extensions.end()) {
+        if (!has_variation_file_extension(path)) {
             return;
         }
         std::string original = IPMAN_IPRGEN_MANAGER::backed_up_file_of(path);
@@ -274,6 +267,15 @@ bool IPMAN_IP_INFO_MANAGER::get_variation_file_by_dir(std::string const& dir,
         ipman_post(MSG_IPMAN::I::IPRGEN_BACKUPS_LEFT_OUT(backups));
     }
     return complete;
+}
+
+bool IPMAN_IP_INFO_MANAGER::has_variation_file_extension(std::string const& path) {
+    static std::vector<std::string> const extensions = {
+        FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_SYSTEM_VERILOG),
+        FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_VHDL),
+        FIO_EXTENSION_TYPE_INFO::get_extension_string(FIO_EXTENSION_TYPE_VERILOG)};
+    return std::find(extensions.begin(), extensions.end(), FIO_PATH(path).extension()) !=
+           extensions.end();
 }
 
 void IPMAN_IP_INFO_MANAGER::extract_ip_name_and_version_from_file(std::string const& file,

@@ -11,6 +11,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ACF_ASSIGNMENT;
@@ -43,6 +44,18 @@ public:
     void extract_tip_info_by_assignment(ACF_ASSIGNMENT* asgn);
     void manipulate_ip_cores_info_list();
 
+    // A component whose IP file names a file with a variation file's extension
+    // that could not be read, and no variation file that could: `info` is its
+    // top-level record, `info.var_file` the file, `why` the reason.
+    struct UNREAD_COMPONENT {
+        IPMAN_IP_INFO info;
+        std::string why;
+    };
+    // Those the last load_ip_info met; they are not in the database.
+    std::vector<UNREAD_COMPONENT> const& get_unread_components() const {
+        return m_unread_components;
+    }
+
     // Whether some top-level record needs an upgrade.
     bool has_required_regeneration_ip() const;
     // In stored order: the top-level records that need an upgrade and the
@@ -59,6 +72,10 @@ public:
     bool get_ipcore_info_from_tip_acf_manager(std::string const& tip_file,
                                               std::string const& entity,
                                               ACF_VARIABLE_TYPE_ENUM type, std::string& value);
+    // The same for every component at once, by IP file and entity, in one
+    // walk of the settings.
+    using IPCORE_VALUES = std::map<std::pair<std::string, std::string>, std::string>;
+    IPCORE_VALUES get_ipcore_infos_from_tip_acf_manager(ACF_VARIABLE_TYPE_ENUM type);
     // The active revision's global assignments of a file category, fetched
     // under a read lock taken here when none is held. The pointers stay valid
     // until a later lock re-reads the settings.
@@ -123,6 +140,9 @@ public:
     // read in the error IPRGEN_FILE_UNREADABLE, and the search goes on without
     // them. False when one of them was met: the list may then lack components.
     bool get_variation_file_by_dir(std::string const& dir, std::list<std::string>* out);
+    // Whether a path ends in a Verilog, VHDL or SystemVerilog extension, as
+    // written (case counts): the files that may be variation files.
+    static bool has_variation_file_extension(std::string const& path);
 
     // Reads the IP name and version from a variation file's retrieval-info lines
     // (the last such line wins); leaves them unchanged for an empty name or a
@@ -249,4 +269,13 @@ private:
     // IP file (as its assignments name it) to the first variation file found
     // for it; kept for the life of the process.
     std::map<std::string, std::string> m_variation_files;
+    // IP file to the first file of its that could not be read, with the
+    // reason, and the components left without a variation file by such files:
+    // both of the last load_ip_info.
+    struct UNREAD_FILE {
+        std::string file;
+        std::string why;
+    };
+    std::map<std::string, UNREAD_FILE> m_unreadable_files;
+    std::vector<UNREAD_COMPONENT> m_unread_components;
 };

@@ -12,10 +12,15 @@ MEM_UNIT_INITIALIZER(IPMAN);
 
 namespace {
 
-// A Plexa system file stands for a component whose HDL the wizard did not write.
-bool names_variation_file(std::string const& file) {
-    return wizman_file_was_wizard_generated(FIO_PATH(file).full_path().c_str()) ||
-           fio_get_extension_type(file) == FIO_EXTENSION_TYPE_PLEXA_SYSTEM;
+// Whether a file an IP file names is its variation file: one the wizard
+// wrote, or a Plexa system file, which stands for a component whose HDL the
+// wizard did not write. UNREADABLE, with the reason in `why`, when it is there
+// but cannot be read.
+WIZMAN_FILE_KIND variation_file_kind(std::string const& file, std::string& why) {
+    if (fio_get_extension_type(file) == FIO_EXTENSION_TYPE_PLEXA_SYSTEM) {
+        return WIZMAN_FILE_KIND::VARIATION;
+    }
+    return wizman_check_variation_file(FIO_PATH(file).full_path(), why);
 }
 
 std::string text_of(char const* s) {
@@ -67,6 +72,8 @@ void IPMAN_IP_INFO_MANAGER::collect_all_ip_cores_from_tip() {
         return;
     }
     m_db->clear_ip_info();
+    m_unreadable_files.clear();
+    m_unread_components.clear();
     for (ACF_ASSIGNMENT* asgn :
          get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
         if (asgn == nullptr) {
@@ -132,12 +139,23 @@ void IPMAN_IP_INFO_MANAGER::extract_tip_info_by_assignment(ACF_ASSIGNMENT* asgn)
     case ACF_VARIABLE_TYPE_IP_TOOL_ENV:
         info.generated_by = value;
         break;
-    default:
+    default: {
         // The first qualifying file of an IP file stays its variation file.
-        if (names_variation_file(value)) {
+        std::string why;
+        switch (variation_file_kind(value, why)) {
+        case WIZMAN_FILE_KIND::VARIATION:
             m_variation_files.emplace(tip, value);
+            break;
+        case WIZMAN_FILE_KIND::UNREADABLE:
+            if (has_variation_file_extension(value)) {
+                m_unreadable_files.emplace(tip, UNREAD_FILE{FIO_PATH(value).full_path(), why});
+            }
+            break;
+        case WIZMAN_FILE_KIND::OTHER:
+            break;
         }
         break;
+    }
     }
     if (!known) {
         m_db->insert_ip_info(info);
@@ -157,6 +175,14 @@ void IPMAN_IP_INFO_MANAGER::manipulate_ip_cores_info_list() {
     for (IPMAN_IP_INFO info : m_db->get_ip_info_map()) {
         auto variation = m_variation_files.find(info.file);
         if (variation == m_variation_files.end()) {
+            // A file that could not be read may have been the variation file:
+            // the component is not upgraded, which its upgrade must not hide.
+            auto unread = m_unreadable_files.find(info.file);
+            if (unread != m_unreadable_files.end() && is_top_level(info)) {
+                IPMAN_IP_INFO component = info;
+                component.var_file = unread->second.file;
+                m_unread_components.push_back({component, unread->second.why});
+            }
             m_db->remove_ip_info_by_tip_file_and_entity(info);
             continue;
         }
@@ -238,18 +264,29 @@ bool IPMAN_IP_INFO_MANAGER::get_ipcore_info_from_tip_acf_manager(std::string con
                                                                  std::string const& entity,
                                                                  ACF_VARIABLE_TYPE_ENUM type,
                                                                  std::string& value) {
+    IPCORE_VALUES values = get_ipcore_infos_from_tip_acf_manager(type);
+    auto found = values.find({tip_file, entity});
+    if (found == values.end()) {
+        return false;
+    }
+    value = found->second;
+    return true;
+}
+
+IPMAN_IP_INFO_MANAGER::IPCORE_VALUES
+IPMAN_IP_INFO_MANAGER::get_ipcore_infos_from_tip_acf_manager(ACF_VARIABLE_TYPE_ENUM type) {
+    IPCORE_VALUES values;
     for (ACF_ASSIGNMENT* asgn :
          get_acf_assignment_coll_by_file_category(ACF_FILE_CATEGORY_PROJECT_ASSIGNMENT)) {
         char const* asgn_tip = asgn->get_argument_value(ACF_ARGUMENT_TYPE_TIP);
         // An assignment without an entity belongs to the component whose
-        // entity is empty, as the inventory records it.
-        if (asgn_tip != nullptr && tip_file == asgn_tip &&
-            entity == text_of(asgn->get_entity_name()) && asgn->get_type() == type) {
-            value = text_of(asgn->get_unmodified_value(false));
-            return true;
+        // entity is empty, as the inventory records it; the first one counts.
+        if (asgn_tip != nullptr && asgn->get_type() == type) {
+            values.emplace(std::make_pair(std::string(asgn_tip), text_of(asgn->get_entity_name())),
+                           text_of(asgn->get_unmodified_value(false)));
         }
     }
-    return false;
+    return values;
 }
 
 std::vector<std::string> IPMAN_IP_INFO_MANAGER::get_tip_files_from_opened_project() {

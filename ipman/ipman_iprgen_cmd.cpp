@@ -251,6 +251,7 @@ bool IPMAN_IPRGEN_CMD::run_command_with_dir_option() {
 }
 
 int main(int argc, char** argv) {
+    mem_install_gen_callbacks();
     msg_set_stack_size(0);
     acf_install_msg_suppression_lookup();
     return msg_exe_main(argc, argv, ipman_iprgen_main);

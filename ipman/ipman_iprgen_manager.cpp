@@ -386,12 +386,14 @@ int IPMAN_IPRGEN_MANAGER::run_ip_regeneration_by_tcl_interp(std::string const& f
 }
 
 IPMAN_IP_INFO IPMAN_IPRGEN_MANAGER::get_ip_info_from_report(std::string file) const {
+    return get_ip_infos_from_report({file})[file];
+}
+
+std::map<std::string, IPMAN_IP_INFO>
+IPMAN_IPRGEN_MANAGER::get_ip_infos_from_report(std::vector<std::string> const& files) const {
     std::string revision = IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_revision_name();
     RDB_REPORT* report = RDB_REPORT::get_report(revision, IPMAN_REPORT_TYPE, false);
-    if (report == nullptr) {
-        return IPMAN_IP_INFO();
-    }
-    return IPMAN_REPORT_WRITER(report).get_ip_info_from_report(file);
+    return IPMAN_REPORT_WRITER(report).get_ip_infos_from_report(files);
 }
 
 bool IPMAN_IPRGEN_MANAGER::is_vestawizard_file(FIO_PATH const& path) const {

@@ -6,6 +6,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/wizman/wizman_files.h"
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,7 +23,8 @@ enum IPMAN_FAIL_REGEN_TYPE {
     IPMAN_FAIL_REGEN_NOT_VARIATION_FILE = 3,
     IPMAN_FAIL_REGEN_UPGRADE_FAILED = 4, // the file is as it was before the run
     IPMAN_FAIL_REGEN_PLEXA = 5,          // must be upgraded in the Plexa tool; not run
-    IPMAN_FAIL_REGEN_FOLDER_UNREADABLE = 6 // a folder whose components could not be found
+    IPMAN_FAIL_REGEN_FOLDER_UNREADABLE = 6, // a folder whose components could not be found
+    IPMAN_FAIL_REGEN_FILE_UNREADABLE = 7    // a variation file that could not be read
 };
 
 // The result of upgrading one component.
@@ -145,6 +147,9 @@ public:
     // (see IPMAN_REPORT_WRITER::get_ip_info_from_report); a default record
     // without such a report.
     IPMAN_IP_INFO get_ip_info_from_report(std::string file) const;
+    // The same for each of `files`, read in one walk of the report.
+    std::map<std::string, IPMAN_IP_INFO>
+    get_ip_infos_from_report(std::vector<std::string> const& files) const;
 
     // Whether the IP wizard generated the file.
     bool is_vestawizard_file(FIO_PATH const& path) const;

@@ -7,6 +7,9 @@
 #include "suite/messages/msg.h"
 #include "suite/reportdb/rdb.h"
 
+#include <unordered_map>
+#include <unordered_set>
+
 MEM_UNIT_INITIALIZER(IPMAN);
 
 namespace {
@@ -33,6 +36,16 @@ std::string revision_name() {
 
 void internal_error(char const* condition, int line) {
     MSG_INTERNAL_ERROR::report(condition, "IPMAN", __FILE__, line);
+}
+
+// A path as the report compares it: ASCII letters in lower case (gen_stricmp).
+std::string folded(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
 }
 
 } // namespace
@@ -177,16 +190,15 @@ void IPMAN_REPORT_WRITER::add_ip_core_into_result_table(IPMAN_REPORT_RESULT_TYPE
     table->add_row({info.entity, info.tool_name, info.tool_version, info.var_file});
 }
 
-void IPMAN_REPORT_WRITER::remove_rows_of_file(std::string const& file) {
+void IPMAN_REPORT_WRITER::remove_rows_of_files(std::unordered_set<std::string> const& folded_files) {
     for (IPMAN_REPORT_RESULT_TYPE type :
          {IPMAN_REPORT_RESULT_SUCCESSFUL, IPMAN_REPORT_RESULT_FAILED}) {
-        RDB_TABLE_OBJECT* table = find_result_table(type);
-        // From the last row down to row 1; row 0 is the header.
-        for (unsigned row = table == nullptr ? 0 : table->get_row_count(); row-- > 1;) {
-            if (gen_stricmp(get_element_string(table, row, FILE_PATH_COLUMN).c_str(),
-                            file.c_str()) == 0) {
-                table->remove_row(row);
-            }
+        if (RDB_TABLE_OBJECT* table = find_result_table(type)) {
+            // Row 0 is the header.
+            table->remove_rows_if([&](unsigned row) {
+                return row > 0 &&
+                       folded_files.count(folded(get_element_string(table, row, FILE_PATH_COLUMN)));
+            });
         }
     }
 }
@@ -194,12 +206,21 @@ void IPMAN_REPORT_WRITER::remove_rows_of_file(std::string const& file) {
 void IPMAN_REPORT_WRITER::create_iprgen_result(std::vector<IPMAN_IP_REGEN_RESULT> const& results) {
     create_result_table(IPMAN_REPORT_RESULT_SUCCESSFUL);
     create_result_table(IPMAN_REPORT_RESULT_FAILED);
-    for (IPMAN_IP_REGEN_RESULT const& result : results) {
-        // A file's latest result replaces what an earlier run recorded for it.
-        remove_rows_of_file(result.ip_info.var_file);
-        add_ip_core_into_result_table(result.result != 0 ? IPMAN_REPORT_RESULT_FAILED
-                                                         : IPMAN_REPORT_RESULT_SUCCESSFUL,
-                                      result.ip_info);
+    // A file's latest result replaces what earlier runs, or an earlier result
+    // of this run, recorded for it: the run's files go first, then each file's
+    // last result is added, in the order of the results.
+    std::unordered_set<std::string> files;
+    std::vector<bool> last(results.size(), false);
+    for (size_t i = results.size(); i-- > 0;) {
+        last[i] = files.insert(folded(results[i].ip_info.var_file)).second;
+    }
+    remove_rows_of_files(files);
+    for (size_t i = 0; i < results.size(); ++i) {
+        if (last[i]) {
+            add_ip_core_into_result_table(results[i].result != 0 ? IPMAN_REPORT_RESULT_FAILED
+                                                                 : IPMAN_REPORT_RESULT_SUCCESSFUL,
+                                          results[i].ip_info);
+        }
     }
 }
 
@@ -268,34 +289,47 @@ std::string IPMAN_REPORT_WRITER::get_element_string(RDB_TABLE_OBJECT const* tabl
     return table->get_cell(row, column, text) ? text : std::string(IPMAN_NA_STR);
 }
 
-bool IPMAN_REPORT_WRITER::find_ip_info_from_table(IPMAN_IP_INFO& info, std::string const& file,
-                                                  IPMAN_REPORT_RESULT_TYPE type) const {
+void IPMAN_REPORT_WRITER::find_ip_infos_from_table(IPMAN_REPORT_RESULTS& infos,
+                                                   std::vector<std::string> const& files,
+                                                   IPMAN_REPORT_RESULT_TYPE type) const {
     RDB_TABLE_OBJECT const* table = find_result_table(type);
     if (table == nullptr || table->get_row_count() < 2) {
-        return false;
+        return;
     }
+    // The first row of each path, then each file's.
+    std::unordered_map<std::string, unsigned> first_row;
     for (unsigned row = 1; row < table->get_row_count(); ++row) {
-        if (gen_stricmp(get_element_string(table, row, FILE_PATH_COLUMN).c_str(), file.c_str()) !=
-            0) {
+        first_row.emplace(folded(get_element_string(table, row, FILE_PATH_COLUMN)), row);
+    }
+    for (std::string const& file : files) {
+        auto found = file.empty() ? first_row.end() : first_row.find(folded(file));
+        if (found == first_row.end()) {
             continue;
         }
+        IPMAN_IP_INFO& info = infos[file];
         info.var_file = file;
-        info.entity = get_element_string(table, row, 0);
-        info.tool_name = get_element_string(table, row, 1);
-        info.tool_version = get_element_string(table, row, 2);
+        info.entity = get_element_string(table, found->second, 0);
+        info.tool_name = get_element_string(table, found->second, 1);
+        info.tool_version = get_element_string(table, found->second, 2);
         info.need_regen = type == IPMAN_REPORT_RESULT_FAILED;
-        return true;
     }
-    return false;
+}
+
+IPMAN_REPORT_RESULTS
+IPMAN_REPORT_WRITER::get_ip_infos_from_report(std::vector<std::string> const& files) const {
+    IPMAN_REPORT_RESULTS infos;
+    for (std::string const& file : files) {
+        infos.emplace(file, IPMAN_IP_INFO());
+    }
+    if (m_report == nullptr) {
+        return infos;
+    }
+    // Both tables are searched; a failure recorded for the file decides.
+    find_ip_infos_from_table(infos, files, IPMAN_REPORT_RESULT_SUCCESSFUL);
+    find_ip_infos_from_table(infos, files, IPMAN_REPORT_RESULT_FAILED);
+    return infos;
 }
 
 IPMAN_IP_INFO IPMAN_REPORT_WRITER::get_ip_info_from_report(std::string const& file) const {
-    IPMAN_IP_INFO info;
-    if (file.empty() || m_report == nullptr) {
-        return info;
-    }
-    // Both tables are searched; a failure recorded for the file decides.
-    find_ip_info_from_table(info, file, IPMAN_REPORT_RESULT_SUCCESSFUL);
-    find_ip_info_from_table(info, file, IPMAN_REPORT_RESULT_FAILED);
-    return info;
+    return get_ip_infos_from_report({file})[file];
 }

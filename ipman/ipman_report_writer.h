@@ -6,7 +6,9 @@
 
 #include "ipman/ipman_iprgen_manager.h"
 
+#include <map>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class RDB_REPORT;
@@ -17,6 +19,9 @@ enum IPMAN_REPORT_RESULT_TYPE {
     IPMAN_REPORT_RESULT_SUCCESSFUL = 0,
     IPMAN_REPORT_RESULT_FAILED = 1
 };
+
+// Results read back from the report, by file.
+using IPMAN_REPORT_RESULTS = std::map<std::string, IPMAN_IP_INFO>;
 
 // The report type under which a revision keeps its "IP Upgrade" report.
 constexpr int IPMAN_REPORT_TYPE = 1;
@@ -63,8 +68,10 @@ public:
     // decides when both hold the file). Paths compare ignoring case. A default
     // record for an empty name or a file in neither table.
     IPMAN_IP_INFO get_ip_info_from_report(std::string const& file) const;
-    bool find_ip_info_from_table(IPMAN_IP_INFO& info, std::string const& file,
-                                 IPMAN_REPORT_RESULT_TYPE type) const;
+    // The same for each of `files` (keyed as given), one walk of each table.
+    IPMAN_REPORT_RESULTS get_ip_infos_from_report(std::vector<std::string> const& files) const;
+    void find_ip_infos_from_table(IPMAN_REPORT_RESULTS& infos, std::vector<std::string> const& files,
+                                  IPMAN_REPORT_RESULT_TYPE type) const;
     // The cell's text, "N/A" when the cell does not exist.
     static std::string get_element_string(RDB_TABLE_OBJECT const* table, unsigned row,
                                           unsigned column);
@@ -73,8 +80,9 @@ private:
     // The current folder; before one was made, the report's "IP Upgrade"
     // folder as found (for reading), or null.
     RDB_FOLDER_OBJECT* ip_folder() const;
-    // Removes from both tables the rows of `file`.
-    void remove_rows_of_file(std::string const& file);
+    // Removes from both tables the rows of these files (paths in lower case,
+    // as the report compares them), in one walk of each.
+    void remove_rows_of_files(std::unordered_set<std::string> const& folded_files);
 
     RDB_REPORT* m_report;
     std::string m_application_name;

@@ -9,10 +9,13 @@
 #include "ipman/ipman_tcl_args_auto.h"
 #include "ipman/ipman_utils.h"
 #include "mem_manager.h"
+#include "suite/flow/flow.h"
 #include "suite/messages/msg.h"
 #include "suite/reportdb/rdb.h"
 #include "suite/tclglue/atcl.h"
 #include "suite/wizman/wizman_files.h"
+
+#include <unordered_map>
 
 MEM_UNIT_INITIALIZER(IPMAN);
 
@@ -123,7 +126,7 @@ int ipman_regenerate_ip(ClientData, Tcl_Interp* interp, int argc, char const** a
     }
     int result = args.is_set(IPMAN_AUTO_ARGUMENT_FILES)
                      ? regenerate_ip_with_files_option(
-                           interp, args.get_value(IPMAN_AUTO_ARGUMENT_FILES), gui)
+                           interp, args.get_value(IPMAN_AUTO_ARGUMENT_FILES), gui, unread)
                      : regenerate_ip_with_default_option(interp, gui, unread);
     return result == IPMAN_COMMAND_FAILED ? TCL_ERROR : TCL_OK;
 }
@@ -156,7 +159,14 @@ int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui,
     }
     std::vector<IPMAN_IP_INFO> all;
     std::vector<IPMAN_IP_INFO> required;
-    if (!load_ip_cores_list(all, required) && results.empty()) {
+    bool const need_regen = load_ip_cores_list(all, required);
+    for (auto const& unread :
+         IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_unread_components()) {
+        ipman_post(MSG_IPMAN::E::IPRGEN_FILE_UNREADABLE(unread.info.var_file.c_str(),
+                                                        unread.why.c_str()));
+        add_result_to_vector(unread.info, 1, IPMAN_FAIL_REGEN_FILE_UNREADABLE, results);
+    }
+    if (!need_regen && results.empty()) {
         ipman_post(MSG_IPMAN::I::IPRGEN_NO_REQUIRED_REGEN_IP());
         return 0;
     }
@@ -177,27 +187,41 @@ int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui,
     return finish_run(interp, results, gui);
 }
 
-int regenerate_ip_with_files_option(Tcl_Interp* interp, std::string const& files, bool gui) {
+int regenerate_ip_with_files_option(Tcl_Interp* interp, std::string const& files, bool gui,
+                                    std::vector<IPMAN_IP_REGEN_RESULT> results) {
     // Without a project there is no revision to record the run for.
     if (no_project(interp)) {
         return IPMAN_COMMAND_FAILED;
     }
     std::vector<std::string> pieces;
-    if (files.empty() || !IPMAN_UTILS::split_string(files, ";", pieces) || pieces.empty()) {
+    if ((files.empty() || !IPMAN_UTILS::split_string(files, ";", pieces) || pieces.empty()) &&
+        results.empty()) {
         return 0;
     }
     IPMAN_IP_INFO_MANAGER* inventory = IPMAN_IP_INFO_MANAGER::get_ip_info_manager();
+    // An upgrade changes the settings of its own component only: the inventory
+    // read once before the run describes every other file of the list.
+    std::vector<IPMAN_IP_INFO> all;
+    std::vector<IPMAN_IP_INFO> required;
+    load_ip_cores_list(all, required);
+    std::unordered_map<std::string, IPMAN_IP_INFO const*> by_file;
+    for (IPMAN_IP_INFO const& record : all) {
+        if (!record.var_file.empty()) {
+            by_file.emplace(record.var_file, &record);
+        }
+    }
     QCU_FACADE* facade = get_facade();
-    std::vector<IPMAN_IP_REGEN_RESULT> results;
     for (size_t i = 0; i < pieces.size(); ++i) {
+        // A stop asked for by the flow's progress comes between components.
+        if (!flow_report_progress(i, pieces.size(), pieces[i])) {
+            break;
+        }
         set_status_report(facade, static_cast<unsigned>(pieces.size()), static_cast<unsigned>(i));
-        // Each upgrade may change the project's settings: the inventory is read afresh.
-        std::vector<IPMAN_IP_INFO> all;
-        std::vector<IPMAN_IP_INFO> required;
-        load_ip_cores_list(all, required);
+        auto known = by_file.find(pieces[i]);
         IPMAN_IP_INFO info;
-        if (!inventory->get_ip_info_by_filename(pieces[i], info)) {
-            info = IPMAN_IP_INFO();
+        if (known != by_file.end()) {
+            info = *known->second;
+        } else {
             info.var_file = pieces[i];
             inventory->extract_ip_name_and_version_from_file(pieces[i], info.tool_name,
                                                              info.tool_version);

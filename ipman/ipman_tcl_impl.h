@@ -20,12 +20,15 @@ int ipman_list_ip_cores(ClientData, Tcl_Interp* interp, int argc, char const** a
 // The flows of "regenerate_ip". Each returns the overall result: 0 when every
 // component upgraded (or there was nothing to do), 1 when any did not, -1 when
 // the command fails as a whole: no open project, or a report that cannot be
-// written (the interpreter's result then tells which). The run over the
-// whole project starts from `results`: the failures found before it (folders
-// of the project that could not be read, IPMAN_FAIL_REGEN_FOLDER_UNREADABLE).
+// written (the interpreter's result then tells which). Both start from
+// `results`: the failures found before them (folders of the project that
+// could not be read, IPMAN_FAIL_REGEN_FOLDER_UNREADABLE). The run over the
+// whole project adds the variation files its inventory could not read
+// (IPMAN_FAIL_REGEN_FILE_UNREADABLE).
 int regenerate_ip_with_default_option(Tcl_Interp* interp, bool gui,
                                       std::vector<IPMAN_IP_REGEN_RESULT> results = {});
-int regenerate_ip_with_files_option(Tcl_Interp* interp, std::string const& files, bool gui);
+int regenerate_ip_with_files_option(Tcl_Interp* interp, std::string const& files, bool gui,
+                                    std::vector<IPMAN_IP_REGEN_RESULT> results = {});
 
 // 0 when every result is 0, else 1.
 int overall_result(std::vector<IPMAN_IP_REGEN_RESULT> const& results);

@@ -10,6 +10,7 @@
 #include "mem/mem_segment_tracking.h"
 #include "mem/mem_track.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sys/mman.h>
 
@@ -59,10 +60,9 @@ bool MEM_FRONT_CACHE::grow(STACK& s) {
     // A page at first; mremap moves the entries when the stack doubles.
     size_t old_bytes = s.capacity * sizeof(MEM_BLOCK*);
     size_t new_bytes = s.capacity == 0 ? 4096 : 2 * old_bytes;
-    void* p = s.blocks == nullptr
-                  ? mmap(nullptr, new_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                         -1, 0)
-                  : mremap(s.blocks, old_bytes, new_bytes, MREMAP_MAYMOVE);
+    void* p = s.blocks == nullptr ? mmap(nullptr, new_bytes, PROT_READ | PROT_WRITE,
+                                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                                  : mremap(s.blocks, old_bytes, new_bytes, MREMAP_MAYMOVE);
     if (p == MAP_FAILED) {
         return false;
     }
@@ -78,7 +78,7 @@ void MEM_FRONT_CACHE::release(STACK& s) {
     s = STACK{};
 }
 
-bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
+bool MEM_SEGMENT_INTERNAL::caches_for(MEM_MEGA_PAGE* page) const {
     if (!m_front_cache_on || mem_do_segment_validation) {
         return false;
     }
@@ -86,8 +86,12 @@ bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
     // takes over a trimmed page names itself its owner before it marks the page
     // as in its working set: a page seen in a working set and then seen owned by
     // this segment is this segment's until this thread trims it.
-    if (!__atomic_load_n(&page->m_in_working_set, __ATOMIC_ACQUIRE) ||
-        __atomic_load_n(&page->m_segment, __ATOMIC_ACQUIRE) != this) {
+    return __atomic_load_n(&page->m_in_working_set, __ATOMIC_ACQUIRE) &&
+           __atomic_load_n(&page->m_segment, __ATOMIC_ACQUIRE) == this;
+}
+
+bool MEM_SEGMENT_INTERNAL::cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block) {
+    if (!caches_for(page)) {
         return false;
     }
     block->validate_used();
@@ -128,12 +132,11 @@ void* MEM_SEGMENT_INTERNAL::allocate_cached(size_t size, MEM_TRACKER_DATA* track
         return nullptr;
     }
     MEM_BLOCK* block = m_front_cache.pop(block_size);
-    if (block != nullptr) {
-        check_cached(block, block_size);
-        --mem_get_mega_page_from_address(block)->m_cached_blocks;
-    } else if ((block = take_head_of_larger_cached(block_size)) == nullptr) {
+    if (block == nullptr) {
         return nullptr;
     }
+    check_cached(block, block_size);
+    --mem_get_mega_page_from_address(block)->m_cached_blocks;
     uint32_t link =
         tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
     if (block->note_spare_bytes(block_size, size)) {
@@ -150,7 +153,7 @@ void* MEM_SEGMENT_INTERNAL::allocate_cached(size_t size, MEM_TRACKER_DATA* track
 
 void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* block, size_t size,
                                               MEM_TRACKER_DATA* tracker) {
-    if (!m_front_cache_on || mem_do_segment_validation) {
+    if (!caches_for(page)) {
         return nullptr;
     }
     block->validate_used();
@@ -162,18 +165,16 @@ void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* bl
     }
     char* user = block->user();
     size_t old_request = block->request_in(word, old_block_size);
-    if (block_size > old_block_size) {
-        // Moved: a new block (mostly from the cache), the old one released.
+    if (block_size > old_block_size || 2 * block_size < old_block_size) {
+        // Moved: a new block (mostly from the cache), the old one cached.
         void* moved = allocate(size, tracker);
-        std::memcpy(moved, user, old_request);
+        std::memcpy(moved, user, std::min(old_request, size));
         if (!release_block(page, user)) {
             MEM_ASSERT(!"the block's page left the segment");
         }
         return moved;
     }
-    // Kept in place, charged again for its new request; the tail beyond the new
-    // size, when there is one, becomes a cached block (the page counts one block
-    // more).
+    // Kept in place and whole, charged again for its new request.
     if (block->m_type == MEM_BLOCK::USED_CHARGED) {
         mem_segment_track_free(block->tracker_id(), old_request, user);
     }
@@ -182,49 +183,15 @@ void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* bl
     }
     uint32_t link =
         tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
-    if (block->note_spare_bytes(block_size, size)) {
+    if (block->note_spare_bytes(old_block_size, size)) {
         link |= MEM_BLOCK::HAS_SPARE_BYTES;
     }
     bool charged = MEM_TRACKER::s_track_memory && mem_segment_track_allocation(tracker, size, user);
     block->set_word(MEM_BLOCK::make_word(link, charged ? MEM_BLOCK::USED_CHARGED : MEM_BLOCK::USED,
-                                         block_size));
+                                         old_block_size));
     m_user_bytes += size - old_request;
     m_overhead_bytes += old_request - size;
-    if (block_size < old_block_size) {
-        size_t rest_size = old_block_size - block_size;
-        auto* rest = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size);
-        if (mem_check_memory) {
-            mem_fill_free_pattern(rest->user(), rest_size - 4);
-        }
-        rest->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, rest_size));
-        ++page->m_used_blocks;
-        ++page->m_cached_blocks;
-        if (!m_front_cache.push(rest, rest_size)) {
-            free_cached_block(rest, rest_size);
-        }
-    }
     return user;
-}
-
-MEM_BLOCK* MEM_SEGMENT_INTERNAL::take_head_of_larger_cached(size_t block_size) {
-    size_t larger = m_front_cache.larger_size(block_size);
-    if (larger == 0) {
-        return nullptr;
-    }
-    MEM_BLOCK* block = m_front_cache.pop(larger);
-    check_cached(block, larger);
-    // Both parts hold the free pattern already; the rest's header is written
-    // over it, and the page counts one block more (cached blocks count as used).
-    size_t rest_size = larger - block_size;
-    auto* rest = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + block_size);
-    block->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, block_size));
-    rest->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, rest_size));
-    MEM_MEGA_PAGE* page = mem_get_mega_page_from_address(block);
-    ++page->m_used_blocks;
-    if (!m_front_cache.push(rest, rest_size)) {
-        free_cached_block(rest, rest_size); // the page counts it as cached until then
-    }
-    return block;
 }
 
 void MEM_SEGMENT_INTERNAL::free_cached_block(MEM_BLOCK* block, size_t block_size) {
@@ -245,16 +212,16 @@ void MEM_SEGMENT_INTERNAL::free_cached_block(MEM_BLOCK* block, size_t block_size
 }
 
 void MEM_SEGMENT_INTERNAL::flush_front_cache() {
-    return_cached_blocks();
+    return_cached_blocks(true);
     m_front_cache.release_storage();
 }
 
-void MEM_SEGMENT_INTERNAL::return_cached_blocks() {
-    // Each block leaves the cache before it is freed, so that a flush started by
-    // the trimming inside a free finds the cache as it is.
+void MEM_SEGMENT_INTERNAL::return_cached_blocks(bool all) {
+    // The frees into the pages trim nothing meanwhile (trim_working_set): the
+    // cache is not whole again until every block taken has been freed.
     bool nested = m_flushing_front_cache;
     m_flushing_front_cache = true;
-    m_front_cache.take_all(
-        [this](MEM_BLOCK* block, size_t size) { free_cached_block(block, size); });
+    m_front_cache.take_older(
+        all, [this](MEM_BLOCK* block, size_t size) { free_cached_block(block, size); });
     m_flushing_front_cache = nested;
 }

@@ -2,30 +2,33 @@
 // are kept whole, by exact block size, and handed out again to the next request
 // of that size, skipping the search of the free lists, the coalescing and the
 // bookkeeping of the sub-page heaps. Every block whose size its header holds
-// (16 to 4080 bytes) is cached: one last-in-first-out stack per size. A request
-// whose size has none takes the smallest larger cached block: its head becomes
-// the block handed out, the rest a cached block of its own.
+// (16 to 4080 bytes) is cached: one last-in-first-out stack per size. A cached
+// block is only ever handed out whole, for its own size (never split), so the
+// cache holds no sizes that its thread did not ask for; a request whose size has
+// none goes to the pages.
 //
 // A cached block keeps the free pattern over its whole user area (the cache
 // lists blocks in stacks of its own, mapped apart from the heap, not inside
 // them) and its header reads as free with MEM_BLOCK::CACHED_LINK, so that a
 // second release of it, or a write into it, is found as for any freed block.
 // Its page still counts it among its used blocks, so a page holding cached
-// blocks is never given up; before such a page is trimmed out of the working
-// set the cache goes back into its pages (each page counts its cached blocks, so
-// that trimming pages without any costs nothing).
+// blocks is never given up, nor trimmed out of the working set (each page
+// counts its cached blocks).
 //
 // How much it keeps: whatever its thread frees, within two bounds that keep the
 // heap close to what it would be without the cache. Before the segment takes a
 // further mega page for a new block while the cache holds more than a quarter
 // of the segment's memory, and at an allocation that the cache cannot serve
 // while it holds more bytes than the segment's live blocks (the sizes freed are
-// then not the sizes asked for), the whole cache goes back into its pages. It is flushed as well when its thread ends and while full validation
-// is on (when it is not used). Only the segment's own thread touches its cache.
+// then not the sizes asked for), the older half of the blocks of each size goes
+// back into their pages: the sizes in use keep blocks for their next requests.
+// The whole cache is flushed when its thread ends and while full validation is
+// on (when it is not used). Only the segment's own thread touches its cache.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 struct MEM_BLOCK;
 
@@ -48,7 +51,7 @@ struct MEM_FRONT_CACHE {
     }
     static size_t class_of(size_t block_size) { return block_size / 16 - 1; }
 
-    bool empty() const { return m_count_all == 0; }
+    bool empty() const { return m_bytes == 0; }
     size_t bytes() const { return m_bytes; }
     // Caches a block; false, doing nothing, when its stack cannot grow.
     bool push(MEM_BLOCK* block, size_t block_size) {
@@ -56,26 +59,18 @@ struct MEM_FRONT_CACHE {
         if (s.count == s.capacity && !grow(s)) {
             return false;
         }
-        size_t c = class_of(block_size);
-        m_filled[c / 64] |= uint64_t(1) << (c % 64);
         s.blocks[s.count++] = block;
         m_bytes += block_size;
-        ++m_count_all;
         return true;
     }
     // The block last cached for this size, or null.
     MEM_BLOCK* pop(size_t block_size) {
-        size_t c = class_of(block_size);
-        STACK& s = m_stacks[c];
+        STACK& s = m_stacks[class_of(block_size)];
         if (s.count == 0) {
             return nullptr;
         }
         m_bytes -= block_size;
-        --m_count_all;
         MEM_BLOCK* block = s.blocks[--s.count];
-        if (s.count == 0) {
-            m_filled[c / 64] &= ~(uint64_t(1) << (c % 64));
-        }
         // The next block of this size is read and zeroed at its reuse: fetched
         // meanwhile, as blocks freed long ago mostly lie outside the caches.
         if (s.count != 0) {
@@ -83,23 +78,22 @@ struct MEM_FRONT_CACHE {
         }
         return block;
     }
-    // The size of the smallest cached block larger than `block_size`, or 0.
-    size_t larger_size(size_t block_size) const {
-        for (size_t c = class_of(block_size) + 1; c < CLASSES; c = (c / 64 + 1) * 64) {
-            uint64_t above = m_filled[c / 64] & (~uint64_t(0) << (c % 64));
-            if (above != 0) {
-                return (c / 64 * 64 + size_t(__builtin_ctzll(above)) + 1) * 16;
-            }
-        }
-        return 0;
-    }
-    // Takes every cached block out of the cache, handing each to `take` with its
-    // size (`take` must not use the cache).
-    template <typename TAKE> void take_all(TAKE take) {
+    // Takes the older blocks of every size out of the cache, handing each to
+    // `take` with its size (`take` must not use the cache): all of them, or the
+    // older half (the larger half of an odd count), which the next requests of
+    // their sizes would reach last.
+    template <typename TAKE> void take_older(bool all, TAKE take) {
         for (size_t c = 0; c < CLASSES; ++c) {
+            STACK& s = m_stacks[c];
             size_t block_size = (c + 1) * 16;
-            while (MEM_BLOCK* block = pop(block_size)) {
-                take(block, block_size);
+            uint32_t n = all ? s.count : s.count - s.count / 2;
+            m_bytes -= n * block_size;
+            for (uint32_t i = 0; i < n; ++i) {
+                take(s.blocks[i], block_size);
+            }
+            s.count -= n;
+            if (s.count != 0) {
+                std::memmove(s.blocks, s.blocks + n, s.count * sizeof(MEM_BLOCK*));
             }
         }
     }
@@ -117,7 +111,5 @@ private:
     static void release(STACK& s);
 
     STACK m_stacks[CLASSES];
-    uint64_t m_filled[(CLASSES + 63) / 64] = {}; // a bit per class with blocks
-    uint32_t m_count_all = 0;
     size_t m_bytes = 0;
 };

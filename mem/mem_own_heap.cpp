@@ -81,12 +81,13 @@ bool mem_own_heap_reallocate(void* block, size_t size, MEM_TRACKER_THUNK* thunk,
     MEM_SEGMENT_INTERNAL* segment = thread_segment();
     segment->free_interthread_delete_queue();
     MEM_TRACKER_DATA* tracker = MEM_TRACKER_DATA::get_tracker_data(thunk, file);
+    MEM_BLOCK* header = MEM_BLOCK::from_user(block);
+    *result = segment->reallocate_cached(page, header, size, tracker);
+    if (*result != nullptr) {
+        return true;
+    }
     if (mem_heap_owns(segment, page, block)) {
-        MEM_BLOCK* header = MEM_BLOCK::from_user(block);
-        *result = segment->reallocate_cached(page, header, size, tracker);
-        if (*result == nullptr) {
-            *result = page->reallocate_or_free_block(segment, header, size, tracker);
-        }
+        *result = page->reallocate_or_free_block(segment, header, size, tracker);
         return true;
     }
     // Another thread's block: copy it into a block of ours, queue it for its owner.

@@ -100,9 +100,10 @@ void* MEM_SEGMENT_INTERNAL::allocate(size_t size, MEM_TRACKER_DATA* tracker) {
     void* user = allocate_cached(r, tracker);
     if (user == nullptr) {
         // The sizes cached are not the sizes asked for when the cache outgrows the
-        // live blocks: its blocks go back into their pages, to serve any size.
+        // live blocks: half of its blocks go back into their pages, to serve any
+        // size.
         if (m_front_cache.bytes() > std::max(MEM_FRONT_CACHE::KEPT_BYTES, m_user_bytes)) {
-            flush_front_cache();
+            return_cached_blocks(false);
         }
         user = locked_allocate(nullptr, 0, r, tracker);
     }
@@ -117,13 +118,13 @@ void* MEM_SEGMENT_INTERNAL::locked_allocate(char const* old, size_t old_size, si
     }
     size_t block_size = mem_block_size_for(size);
     MEM_MEGA_PAGE* page = find_first_mega_page(block_size);
-    // When the cache holds a good part of the segment's memory, it goes back into
-    // its pages before the segment grows. (Not while a block is being moved: its
+    // When the cache holds a good part of the segment's memory, half of it goes
+    // back into its pages before the segment grows. (Not while a block is being moved: its
     // old contents lie in freed space.)
     if (page == nullptr && old == nullptr &&
-        m_front_cache.bytes() >
-            __atomic_load_n(&m_raw_bytes, __ATOMIC_RELAXED) / MEM_FRONT_CACHE::SHARE_BEFORE_GROWTH) {
-        return_cached_blocks();
+        m_front_cache.bytes() > __atomic_load_n(&m_raw_bytes, __ATOMIC_RELAXED) /
+                                    MEM_FRONT_CACHE::SHARE_BEFORE_GROWTH) {
+        return_cached_blocks(false);
         page = find_first_mega_page(block_size);
     }
     if (page == nullptr) {

@@ -62,9 +62,11 @@ public:
     // cache, or at once into its page. False, doing nothing, when the page is not
     // the segment's (the block then goes to its owner's queue).
     bool release_block(MEM_MEGA_PAGE* page, void* user);
-    // Resizes a block of `page` (this segment's) by way of the front cache: in
-    // place when it does not grow beyond its block, its tail cached; else moved
-    // to a new block. Null, doing nothing, when the cache cannot serve the sizes.
+    // Resizes a block of `page` by way of the front cache: in place, the block
+    // kept whole, while the new size fits in it and needs at least half of it;
+    // else moved to a new block, the old one cached. Null, doing nothing, when
+    // the page is not in this segment's working set or the cache cannot serve
+    // the sizes.
     void* reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* block, size_t size,
                             MEM_TRACKER_DATA* tracker);
     // Front cache of a thread segment (mem_front_cache.h): switched on for thread
@@ -72,9 +74,9 @@ public:
     // cache's storage back.
     void enable_front_cache() { m_front_cache_on = true; }
     void flush_front_cache();
-    // Frees every cached block into its page; the cache keeps its storage (it
-    // fills again at once).
-    void return_cached_blocks();
+    // Frees cached blocks into their pages: all of them, or the older half of
+    // each size (the cache keeps its storage: it fills again at once).
+    void return_cached_blocks(bool all);
 
     // Inter-thread delete queue: any thread pushes, the owner drains.
     void add_to_interthread_delete_queue(void* user);
@@ -144,9 +146,9 @@ private:
     // The front cache's side of allocation and release (mem_front_cache.cpp).
     bool cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block);
     void* allocate_cached(size_t size, MEM_TRACKER_DATA* tracker);
-    // The head (of block_size bytes, still reading as cached) of the smallest
-    // larger cached block, whose rest is cached; null when there is none.
-    MEM_BLOCK* take_head_of_larger_cached(size_t block_size);
+    // Whether the front cache may take or resize this page's blocks: the page is
+    // this segment's and in its working set.
+    bool caches_for(MEM_MEGA_PAGE* page) const;
     // Frees a block taken out of the cache into its page.
     void free_cached_block(MEM_BLOCK* block, size_t block_size);
 

@@ -365,20 +365,14 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
     while (m_number_of_free_bytes_in_working_set > target &&
            m_low_utilization_mega_page_list_tail != nullptr) {
         MEM_MEGA_PAGE* page = m_low_utilization_mega_page_list_tail;
-        // Cached blocks keep a page from leaving the working set (and from being
-        // taken by another segment): before a page holding some leaves, the whole
-        // cache goes back into its pages (finding one page's blocks would cost a
-        // look at every cached block), and the page may then be empty, and so
-        // cached or handed to the pool.
-        if (page->m_cached_blocks != 0 &&
-            page->m_mega_page_number_of_free_bytes > page->m_raw_mega_page_size / 8) {
-            return_cached_blocks();
-            // Handed to the pool, where another thread may take it at once.
-            if (__atomic_load_n(&page->m_segment, __ATOMIC_ACQUIRE) != this) {
-                continue;
-            }
-        }
         unlink_low_utilization(page);
+        // Cached blocks keep a page in the working set (another segment may take
+        // a trimmed page): this thread will hand them out again. (Sending the
+        // whole cache back into its pages for the sake of one page would cost a
+        // free through the pages for every cached block, at every trim.)
+        if (page->m_cached_blocks != 0) {
+            continue;
+        }
         if (page == m_cached_mega_page) {
             // The cached page stays in the working set while it is empty:
             // another segment may take a trimmed page at any time, while this
@@ -390,7 +384,7 @@ void MEM_SEGMENT_INTERNAL::trim_working_set() {
         }
         if (page->m_mega_page_number_of_free_bytes > page->m_raw_mega_page_size / 8) {
             MEM_ASSERT(page->m_in_working_set);
-            // Taken per page: handing an emptied page to the pool (above) takes
+            // Taken per page: handing an emptied page to the pool takes
             // the process-wide lock, which is never taken while holding this.
             MEM_LOCK section(m_locked_heap_section);
             m_thread_heap = MEM_SPLAY_HEAP::delete_node(m_thread_heap, page);

@@ -40,6 +40,7 @@ BENCHMARKS=(
     "bench_acf_manager_reader"
     "bench_acf_commit"
     "bench_regentool_startup"
+    "bench_ipman_upgrade"
     "bench_mdb_growth"
     "bench_ipman_hierarchy"
     "bench_archive"

@@ -390,6 +390,8 @@ bool BFU_IMPORT_EXPORT::import(std::vector<std::string> const& region_names) {
             ok = false;
         }
     }
+    // From here on the revision changes: a failure leaves it as its file has it.
+    bool const changing = ok;
     if (ok && m_replace_entity) {
         // Each entity's current assignments are removed once, however many of
         // the imported items name it: a walk of the revision per item made an
@@ -413,6 +415,9 @@ bool BFU_IMPORT_EXPORT::import(std::vector<std::string> const& region_names) {
         ok = ok && apply(acf_mgr, *item, false);
     }
     ok = ok && acf_mgr->commit_files_to_disk(true, true);
+    if (changing && !ok) {
+        acf_mgr->drop_uncommitted_changes();
+    }
     if (locked) {
         acf_mgr->write_unlock(ok);
     }

@@ -4,6 +4,7 @@
 
 #include "suite/fileio/fio.h"
 #include "suite/fileio/fio_journal.h"
+#include "suite/fileio/fio_lock.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -136,9 +137,9 @@ bool check_entries(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY>* entrie
 
 // Checks the destination side of every entry: no link at or below the
 // destination on its path, no file where a folder is needed and no folder
-// where a file is, no existing file unless overwriting.
+// where a file is, no existing file unless overwriting or in place already.
 bool check_targets(std::string const& destination, std::vector<ENTRY> const& entries,
-                   bool overwrite, std::string* error) {
+                   bool overwrite, std::set<std::string> const& in_place, std::string* error) {
     for (ENTRY const& entry : entries) {
         std::string path = destination;
         size_t start = 0;
@@ -156,7 +157,7 @@ bool check_targets(std::string const& destination, std::vector<ENTRY> const& ent
                 fault = "needs a folder where " + path + " is not one";
             } else if (exists && !folder && !S_ISREG(st.st_mode)) {
                 fault = "would replace " + path + ", which is not a file";
-            } else if (exists && !folder && !overwrite) {
+            } else if (exists && !folder && !overwrite && in_place.count(entry.name) == 0) {
                 fault = "would overwrite the existing file " + path;
             }
             if (!fault.empty()) {
@@ -235,6 +236,95 @@ bool extract(AFM_LIBZIP const& lib, zip_t* zip, ENTRY const& entry, std::string 
     return fault.empty();
 }
 
+// Reads exactly `size` bytes unless the file ends first; the count read, or
+// -1 on an error.
+ssize_t read_fully(int fd, char* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = read(fd, buffer + done, size - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return -1;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+// Whether the regular file at `path` (a link is none) holds exactly the
+// entry's bytes; false too when either cannot be read.
+bool holds_entry(AFM_LIBZIP const& lib, zip_t* zip, ENTRY const& entry, std::string const& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st;
+    bool same = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                static_cast<uint64_t>(st.st_size) == entry.declared.size;
+    zip_file_t* in = same ? lib.zip_fopen_index(zip, entry.index, 0) : nullptr;
+    same = in != nullptr;
+    char archived[65536];
+    char held[65536];
+    while (same) {
+        zip_int64_t n = lib.zip_fread(in, archived, sizeof archived);
+        if (n <= 0) {
+            same = n == 0 && read_fully(fd, held, 1) == 0;
+            break;
+        }
+        same = read_fully(fd, held, static_cast<size_t>(n)) == n &&
+               std::memcmp(archived, held, static_cast<size_t>(n)) == 0;
+    }
+    if (in != nullptr && lib.zip_fclose(in) != 0) {
+        same = false;
+    }
+    close(fd);
+    return same;
+}
+
+// What a restore notes in its lock file once its move has ended, for as long
+// as the lock file stays: every file of the archive, all in place by then. A
+// restore killed before it let go of the lock leaves the note to the next
+// one, which takes each of those files that still holds the archive's bytes
+// as restored: the same restore run again then completes, and a file that
+// differs is never replaced without leave.
+char const RESTORED_NOTE_TITLE[] = "restored files\n";
+char const RESTORED_NOTE_END[] = "end\n";
+
+std::string restored_note(std::vector<ENTRY> const& entries) {
+    std::string note = RESTORED_NOTE_TITLE;
+    for (ENTRY const& entry : entries) {
+        if (!entry.is_folder) {
+            note += entry.name;
+            note += '\0';
+        }
+    }
+    return note + RESTORED_NOTE_END;
+}
+
+// The files a note names; none when it was not written whole.
+std::set<std::string> noted_files(std::string const& note) {
+    std::set<std::string> files;
+    size_t const title = sizeof RESTORED_NOTE_TITLE - 1;
+    size_t const end = sizeof RESTORED_NOTE_END - 1;
+    if (note.size() < title + end || note.compare(0, title, RESTORED_NOTE_TITLE) != 0 ||
+        note.compare(note.size() - end, end, RESTORED_NOTE_END) != 0) {
+        return files;
+    }
+    for (size_t at = title, nul; at < note.size() - end; at = nul + 1) {
+        nul = note.find('\0', at);
+        if (nul == std::string::npos || nul >= note.size() - end) {
+            return {};
+        }
+        files.insert(note.substr(at, nul - at));
+    }
+    return files;
+}
+
 // Where a restore stages its files: a hidden folder in the destination, named
 // by mkdtemp from this prefix and six characters.
 char const STAGING_PREFIX[] = ".restore.";
@@ -244,11 +334,13 @@ std::string staged(std::string const& staging, std::string const& name) {
 }
 
 // Moves the staged files into the destination as one (suite/fileio's move
-// journal), each by an atomic rename; a replaced file keeps its permission
-// bits. The folders written into are flushed once each before the move ends,
-// so that the renames last; should that fail, the move is undone.
+// journal), each by an atomic rename, but those in place already; a replaced
+// file keeps its permission bits. The folders written into are flushed once
+// each, and the restore noted in the lock file, before the move ends; should
+// either fail, the move is undone.
 bool move_in(std::string const& staging, std::string const& destination,
-             std::vector<ENTRY> const& entries, std::string* error) {
+             std::vector<ENTRY> const& entries, std::set<std::string> const& in_place,
+             FIO_LOCK& lock, std::string* error) {
     // Each folder written into, with the folder above the destination, which
     // may have got the destination itself.
     std::set<std::string> written = {fs::path(destination).parent_path().string(), destination};
@@ -265,7 +357,7 @@ bool move_in(std::string const& staging, std::string const& destination,
             *error = "Can't create the folder " + folder.string();
             return false;
         }
-        if (entry.is_folder) {
+        if (entry.is_folder || in_place.count(entry.name) != 0) {
             continue;
         }
         std::string from = staged(staging, entry.name);
@@ -286,6 +378,11 @@ bool move_in(std::string const& staging, std::string const& destination,
             fio_recover_move_in(staging);
             return false;
         }
+    }
+    if (!lock.keep_note(restored_note(entries), &why)) {
+        *error = "Can't write the lock file of the restore into " + destination + ": " + why;
+        fio_recover_move_in(staging);
+        return false;
     }
     if (!fio_end_move_in(staging, why)) {
         *error = "Can't finish the restore into " + destination + ": " + why;
@@ -323,17 +420,28 @@ void remove_empty_folders(std::string const& folder) {
     }
 }
 
-// The restore into an existing destination that the caller holds locked.
+// The restore into an existing destination that the caller holds locked
+// with `lock`.
 bool restore_into(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY> const& entries,
-                  std::string const& dest, bool overwrite, std::string* error,
+                  std::string const& dest, bool overwrite, FIO_LOCK& lock, std::string* error,
                   AFM_PROGRESS const& progress) {
     recover_dead_restores(dest);
-    if (!check_targets(dest, entries, overwrite, error)) {
+    // What a killed run of this restore left in place.
+    std::set<std::string> in_place;
+    std::set<std::string> noted = noted_files(lock.inherited_note());
+    for (ENTRY const& entry : entries) {
+        if (noted.count(entry.name) != 0 && holds_entry(lib, zip, entry, dest + "/" + entry.name)) {
+            in_place.insert(entry.name);
+        }
+    }
+    if (!check_targets(dest, entries, overwrite, in_place, error)) {
         return false;
     }
     std::vector<AFM_DECLARED_SIZE> sizes;
     for (ENTRY const& entry : entries) {
-        sizes.push_back(entry.declared);
+        if (in_place.count(entry.name) == 0) {
+            sizes.push_back(entry.declared);
+        }
     }
     if (!afm_check_declared_sizes(sizes, free_bytes_at(dest), error)) {
         return false;
@@ -369,7 +477,7 @@ bool restore_into(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY> const& e
     // costs a commit of the file system's journal per file.
     for (size_t i = 0; ok && i < entries.size(); ++i) {
         ok = go_on(i, entries[i].declared.name) &&
-             (entries[i].is_folder ||
+             (entries[i].is_folder || in_place.count(entries[i].name) != 0 ||
               extract(lib, zip, entries[i], staged(staging, entries[i].name), mask, error));
     }
     if (ok && syncfs(staging_fd) != 0) {
@@ -379,7 +487,8 @@ bool restore_into(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY> const& e
     if (staging_fd >= 0) {
         close(staging_fd);
     }
-    ok = ok && go_on(entries.size(), dest) && move_in(staging, dest, entries, error);
+    ok = ok && go_on(entries.size(), dest) &&
+         move_in(staging, dest, entries, in_place, lock, error);
     if (!ok) {
         std::error_code ec;
         fs::remove_all(staging, ec);
@@ -432,6 +541,7 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
         ok = false;
     }
     bool made_destination = false;
+    bool restored = false;
     std::error_code ec;
     if (ok) {
         made_destination = fs::create_directories(dest, ec);
@@ -443,16 +553,26 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
     if (ok) {
         // One restore into a folder at a time: the next one finishes what a
         // killed one left, which a live one must not meet.
-        FIO_FILE_LOCK lock(FIO_PATH(dest + "/.restore"));
-        ok = lock.is_held();
-        if (!ok) {
-            *error = "Can't lock the folder " + dest + " for the restore: " + lock.error();
+        FIO_LOCK lock;
+        std::string const lock_file = dest + "/.restore.lock";
+        std::string why;
+        if (lock.lock_file(lock_file, true, &why) != FIO_LOCK::HELD) {
+            *error = "Can't lock the folder " + dest + " for the restore: " + why;
+            ok = false;
         } else {
-            ok = restore_into(*lib, zip, entries, dest, overwrite, error, progress);
+            restored = restore_into(*lib, zip, entries, dest, overwrite, lock, error, progress);
+            ok = restored;
+        }
+        // A lock file left behind would be taken over by the next restore; its
+        // user learns that the files are in place all the same.
+        if (!lock.release(&why) && restored) {
+            *error = "The archive was restored into " + dest + ", but its lock file " + lock_file +
+                     " could not be removed: " + why;
+            ok = false;
         }
     }
     lib->zip_discard(zip);
-    if (!ok && made_destination) {
+    if (!restored && made_destination) {
         remove_empty_folders(dest);
     }
     return ok;

@@ -3,6 +3,7 @@
 #include "suite/archive/afm_libzip.h"
 
 #include "suite/fileio/fio.h"
+#include "suite/fileio/fio_set_aside.h"
 
 #include <sys/stat.h>
 #include <zlib.h>
@@ -255,17 +256,51 @@ bool write_zip(AFM_LIBZIP const& lib, std::vector<ENTRY>& entries, std::string c
     return ok;
 }
 
+// Archives of earlier versions set the old archive aside as
+// ".<base>.aside.XXXXXX" beside it while they wrote a new one; this version
+// never does, so a run that left one is dead. With no archive under its name,
+// the latest such file goes back under it, where the new archive replaces it
+// only once written whole; with an archive there, they are left alone.
+void put_back_old_archive(std::string const& archive) {
+    struct stat st;
+    if (lstat(archive.c_str(), &st) == 0 || errno != ENOENT) {
+        return;
+    }
+    FIO_PATH path(archive);
+    std::string const prefix = "." + path.base() + ".aside.";
+    std::string const folder = path.directory().empty() ? "." : path.directory();
+    std::vector<FIO_DIRECTORY_ENTRY> entries;
+    FIO_FILE_SYSTEM::list_directory(FIO_PATH(folder), entries);
+    std::string latest;
+    int64_t latest_time = 0;
+    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
+        FIO_FILE_STATUS status{};
+        std::string aside = FIO_PATH(folder, entry.name).path();
+        if (!entry.is_directory && entry.name.size() == prefix.size() + 6 &&
+            entry.name.compare(0, prefix.size(), prefix) == 0 &&
+            FIO_FILE_SYSTEM::get_status(FIO_PATH(aside), &status) &&
+            (latest.empty() || status.modification_time_ns > latest_time)) {
+            latest = aside;
+            latest_time = status.modification_time_ns;
+        }
+    }
+    if (!latest.empty()) {
+        fio_put_back(latest, path, false);
+    }
+}
+
 } // namespace
 
 bool afm_write_archive(std::string const& archive, std::string const& project_dir,
                        std::vector<std::string> const& files, std::string const& password,
                        std::string* error, AFM_PROGRESS const& progress) {
+    std::string target = FIO_PATH(archive).full_path();
+    put_back_old_archive(target);
     AFM_LIBZIP const* lib = afm_libzip(error);
     if (lib == nullptr) {
         return false;
     }
     fs::path project = fs::path(FIO_PATH(project_dir).full_path());
-    std::string target = FIO_PATH(archive).full_path();
     // Nothing is written before the last report: a stop leaves no file behind.
     auto go_on = [&](size_t done, std::string const& file) {
         if (progress && !progress(done, files.size(), file)) {
@@ -318,7 +353,8 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
     if (!FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(target), zip_file, &reason, &done)) {
         *error = done.replaced ? "File " + target +
                                      " was written, but its folder could not be flushed to the "
-                                     "disk: " + reason
+                                     "disk: " +
+                                     reason
                                : "Can't write file " + target + ": " + reason;
         return false;
     }

@@ -29,8 +29,6 @@ public:
     QCU_FRAMEWORK(QCU_FRAMEWORK const&) = delete;
     QCU_FRAMEWORK& operator=(QCU_FRAMEWORK const&) = delete;
 
-    int get_executable_id() const { return m_executable_id; }
-
     virtual char const* get_exe_name() const = 0;
     virtual char const* get_app_name() const = 0;
     virtual char const* get_dbg_name() const = 0;

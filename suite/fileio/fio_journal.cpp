@@ -331,3 +331,72 @@ void fio_recover_move_in(std::string const& work_folder) {
     }
     remove_work_folder(work_folder);
 }
+
+namespace {
+
+char const* const CLAIM = "claim";
+
+} // namespace
+
+bool FIO_CLAIM::claim(FIO_WORK_FILES const& names, std::vector<std::string> const& files,
+                      std::string& why) {
+    release();
+    if (files.empty()) {
+        return true;
+    }
+    std::string const path = work_file(names, files.front(), CLAIM);
+    std::string error;
+    switch (m_lock.lock_file(path, false, &error)) {
+    case FIO_LOCK::HELD:
+        break;
+    case FIO_LOCK::BUSY:
+        why = "another process is making them";
+        return false;
+    case FIO_LOCK::FAILED:
+        why = "cannot create a work file: " + error;
+        return false;
+    }
+    // The journal's own format: a settling process takes a claim cut short
+    // by a kill for one whose files were not made yet.
+    std::string text = journal_head(names);
+    for (std::string const& file : files) {
+        text += file;
+        text += '\0';
+    }
+    text += JOURNAL_END;
+    if (ftruncate(m_lock.fd(), 0) != 0 || !fio_write_all_and_flush(m_lock.fd(), text)) {
+        why = reason("cannot write a work file");
+    } else if (!fio_flush_directory(directory_of(path), &error)) {
+        why = "cannot write a work file: " + error;
+    } else {
+        return true;
+    }
+    release();
+    return false;
+}
+
+void fio_settle_claims(FIO_WORK_FILES const& names, std::string const& directory,
+                       std::function<void(std::vector<std::string> const& files)> const& settle) {
+    std::vector<FIO_DIRECTORY_ENTRY> entries;
+    if (!FIO_FILE_SYSTEM::list_directory(FIO_PATH(directory), entries)) {
+        return;
+    }
+    std::string const suffix = std::string(names.mark) + CLAIM;
+    for (FIO_DIRECTORY_ENTRY const& entry : entries) {
+        if (!is_work_file(names, entry.name) || !ends_with(entry.name, suffix)) {
+            continue;
+        }
+        std::string const path = FIO_PATH(directory, entry.name).path();
+        // Only a claim whose process ended can be locked.
+        FIO_LOCK lock;
+        if (lock.lock_file(path, false) != FIO_LOCK::HELD) {
+            continue;
+        }
+        std::vector<std::string> files;
+        if (read_journal(names, path, files)) {
+            settle(files);
+        }
+        lock.release();
+        sync_directory(directory_of(path));
+    }
+}

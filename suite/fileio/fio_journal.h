@@ -11,6 +11,9 @@
 // renames all happened, and removes every work file of that mark.
 #pragma once
 
+#include "suite/fileio/fio_lock.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,3 +68,27 @@ bool fio_end_move_in(std::string const& work_folder, std::string& why);
 // Undoes what a killed process left of a move in the work folder, unless the
 // move ended, and removes the work folder.
 void fio_recover_move_in(std::string const& work_folder);
+
+// Claiming the files a change is about to make, so that what a process killed
+// while making them left behind is known as that change's own, never taken for
+// a file of the user's: the claim is a work file ".<first><mark>claim" beside
+// the first file, listing them (written whole and flushed before the first is
+// made), locked while its process holds it.
+class FIO_CLAIM {
+public:
+    // Claims `files`, which do not exist yet; false, with the reason in
+    // `why`, when the claim cannot be written.
+    bool claim(FIO_WORK_FILES const& names, std::vector<std::string> const& files,
+               std::string& why);
+    // Ends the claim (the destructor too): the files stand as they are.
+    void release() { m_lock.release(); }
+
+private:
+    FIO_LOCK m_lock;
+};
+
+// Shows `settle` the files of every claim in `directory` that a process which
+// ended left behind, then removes that claim; a claim still held is left
+// alone. `settle` finishes or undoes that process's change.
+void fio_settle_claims(FIO_WORK_FILES const& names, std::string const& directory,
+                       std::function<void(std::vector<std::string> const& files)> const& settle);

@@ -48,6 +48,27 @@ bool still_named(int fd, std::string const& name, bool* named, int* error) {
     return true;
 }
 
+// The whole content of the open lock file; what cannot be read counts as no
+// note.
+std::string note_in(int fd) {
+    std::string note;
+    char buffer[4096];
+    for (off_t at = 0;;) {
+        ssize_t n = pread(fd, buffer, sizeof buffer, at);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::string();
+        }
+        if (n == 0) {
+            return note;
+        }
+        note.append(buffer, static_cast<size_t>(n));
+        at += n;
+    }
+}
+
 } // namespace
 
 FIO_LOCK::~FIO_LOCK() {
@@ -74,6 +95,7 @@ FIO_LOCK::RESULT FIO_LOCK::lock_file(std::string const& path, bool wait, std::st
         if (problem == 0 && still_named(fd, path, &named, &problem) && named) {
             m_lock_file = path;
             m_fd = fd;
+            m_inherited_note = made ? std::string() : note_in(fd);
             return HELD;
         }
         if (problem == EWOULDBLOCK && !wait) {
@@ -107,16 +129,35 @@ FIO_LOCK::RESULT FIO_LOCK::lock_directory(std::string const& path, std::string* 
     return HELD;
 }
 
-void FIO_LOCK::release() {
+bool FIO_LOCK::release(std::string* error) {
     if (m_fd < 0) {
-        return;
+        return true;
     }
-    if (!m_lock_file.empty()) {
-        unlink(m_lock_file.c_str());
+    bool removed = m_lock_file.empty() || unlink(m_lock_file.c_str()) == 0;
+    if (!removed) {
+        if (error != nullptr) {
+            *error = std::strerror(errno);
+        }
+        // The file stays for the next holder, emptied: this holder's work is
+        // over, and its note would tell the next one otherwise.
+        if (ftruncate(m_fd, 0) != 0 && error != nullptr) {
+            *error += std::string(", nor emptied: ") + std::strerror(errno);
+        }
     }
     ::close(m_fd);
     m_fd = -1;
     m_lock_file.clear();
+    m_inherited_note.clear();
+    return removed;
+}
+
+bool FIO_LOCK::keep_note(std::string const& note, std::string* error) {
+    bool kept = m_fd >= 0 && ftruncate(m_fd, 0) == 0 && lseek(m_fd, 0, SEEK_SET) == 0 &&
+                fio_write_all_and_flush(m_fd, note);
+    if (!kept && error != nullptr) {
+        *error = m_fd < 0 ? std::string("no lock is held") : std::strerror(errno);
+    }
+    return kept;
 }
 
 FIO_FILE_LOCK::FIO_FILE_LOCK(FIO_PATH const& file) {

@@ -7,7 +7,9 @@
 //   is no longer (or no longer the same) under its name therefore came from a
 //   holder that has finished: the name is opened anew. A lock file left behind
 //   by a process that died holds nothing and is taken over. A name that is a
-//   symbolic link is no lock file: it is refused, never followed.
+//   symbolic link is no lock file: it is refused, never followed. Its holder
+//   may keep a note in it for the next holder, should it die holding the lock:
+//   the note goes with the file.
 // - A directory is locked as it is: nothing is made or removed.
 #pragma once
 
@@ -35,7 +37,17 @@ public:
     // Locks the directory `path`, waiting for its holder.
     RESULT lock_directory(std::string const& path, std::string* error = nullptr);
     // Removes the lock file and lets the lock go; nothing when none is held.
-    void release();
+    // False, with `error` (may be null) saying why, when the lock file could
+    // not be removed: the lock goes all the same, emptied of its note, and the
+    // next holder takes the file over.
+    bool release(std::string* error = nullptr);
+
+    // Replaces the note in the held lock file and flushes it to the disk;
+    // false, with `error` (may be null) saying why, when it cannot be written.
+    bool keep_note(std::string const& note, std::string* error = nullptr);
+    // What the lock file held when the lock was taken: the note of a holder
+    // that died holding it, or "".
+    std::string const& inherited_note() const { return m_inherited_note; }
 
     bool is_held() const { return m_fd >= 0; }
     // The open lock file, for a holder that writes into it; -1 when none is held.
@@ -44,4 +56,5 @@ public:
 private:
     std::string m_lock_file; // "" for a directory
     int m_fd = -1;
+    std::string m_inherited_note;
 };

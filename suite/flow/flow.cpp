@@ -15,12 +15,28 @@ char const* const FSTR_FLOW_APP_NAME_RESTORE_PROJECT = "restore";
 namespace {
 
 int g_active_flows = 0;
+// The progress of the innermost running flow that has one.
+FLOW_PROGRESS const* g_progress = nullptr;
 
-// Marks a flow as running for as long as it lives.
+// Marks a flow as running for as long as it lives, and makes its progress the
+// one its work reports to.
 class ACTIVE_FLOW {
 public:
-    ACTIVE_FLOW() { ++g_active_flows; }
-    ~ACTIVE_FLOW() { --g_active_flows; }
+    explicit ACTIVE_FLOW(FLOW_PROGRESS const& progress) : m_outer(g_progress) {
+        ++g_active_flows;
+        if (progress) {
+            g_progress = &progress;
+        }
+    }
+    ~ACTIVE_FLOW() {
+        --g_active_flows;
+        g_progress = m_outer;
+    }
+    ACTIVE_FLOW(ACTIVE_FLOW const&) = delete;
+    ACTIVE_FLOW& operator=(ACTIVE_FLOW const&) = delete;
+
+private:
+    FLOW_PROGRESS const* m_outer;
 };
 
 void post_error(std::string const& text) {
@@ -103,7 +119,11 @@ bool is_flow(FLOW_REQUEST const& request, char const* name) {
 } // namespace
 
 int flow_execute(FLOW_REQUEST request) {
-    ACTIVE_FLOW active;
+    return flow_execute(request, FLOW_PROGRESS());
+}
+
+int flow_execute(FLOW_REQUEST request, FLOW_PROGRESS const& progress) {
+    ACTIVE_FLOW active(progress);
     if (is_flow(request, FSTR_FLOW_APP_NAME_IPRGEN)) {
         return run_iprgen(request);
     }
@@ -114,6 +134,10 @@ int flow_execute(FLOW_REQUEST request) {
     post_error(std::string("Flow ") + (request.app_name != nullptr ? request.app_name : "(none)") +
                " is not available.");
     return 1;
+}
+
+bool flow_report_progress(size_t done, size_t total, std::string const& current) {
+    return g_progress == nullptr || (*g_progress)(done, total, current);
 }
 
 bool flow_is_active() {

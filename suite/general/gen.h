@@ -58,12 +58,6 @@ std::string gen_get_module_path();
 // binary directory.
 std::string gen_get_common_misc_fullpath();
 
-// Gives the memory manager, when the program carries it, the running program's
-// file, the installation's directory, the kind of process and the project's
-// output directory (its report files are named and headed with them). Programs
-// call it first thing in main.
-void gen_install_memory_manager_callbacks();
-
 // The kind of process: whether it has a user interface, and whether that is a
 // Qt one. A host sets them once at start-up, before the libraries ask.
 bool gen_get_is_ui_process();

@@ -1,7 +1,5 @@
 #include "suite/messages/msg.h"
 
-#include "suite/general/gen.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -322,7 +320,6 @@ bool msg_local_debug(char const* tag, MSG_D_LEVEL level, char const* format, ...
 }
 
 int msg_exe_main(int argc, char** argv, int (*main_func)(int, char**)) {
-    gen_install_memory_manager_callbacks();
     int status = main_func(argc, argv);
     std::fflush(stdout);
     return status;

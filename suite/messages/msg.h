@@ -212,8 +212,8 @@ template <class SUBSYSTEM> MSG_D* MSG_DEBUG_FACTORY<SUBSYSTEM>::DEBUG_MSG(char c
     return message;
 }
 
-// Executable main of the message system: gives the memory manager the program's
-// names (gen_install_memory_manager_callbacks), then runs the program's own main.
+// Executable main of the message system: runs the program's own main, then
+// flushes standard output.
 int msg_exe_main(int argc, char** argv, int (*main_func)(int, char**));
 void msg_set_stack_size(unsigned long size);
 

@@ -308,10 +308,17 @@ bool RDB_TABLE_OBJECT::get_cell(unsigned row, unsigned column, std::string& text
     return true;
 }
 
-void RDB_TABLE_OBJECT::remove_row(unsigned row) {
-    if (row < m_rows.size()) {
-        m_rows.erase(m_rows.begin() + row);
+void RDB_TABLE_OBJECT::remove_rows_if(std::function<bool(unsigned row)> const& drop) {
+    size_t kept = 0;
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (!drop(static_cast<unsigned>(row))) {
+            if (kept != row) {
+                m_rows[kept] = std::move(m_rows[row]);
+            }
+            ++kept;
+        }
     }
+    m_rows.resize(kept);
 }
 
 void RDB_SUMMARY_OBJECT::set_data(std::string const& name, std::string const& value) {

@@ -9,6 +9,7 @@
 // its length, a colon and its bytes, so that any text reads back exactly.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -64,8 +65,9 @@ public:
         : RDB_OBJECT(RDB_TABLE, std::move(name)), m_colour(colour) {}
 
     void add_row(std::vector<std::string> row) { m_rows.push_back(std::move(row)); }
-    // Removes one row; nothing when it does not exist.
-    void remove_row(unsigned row);
+    // Removes, in one pass, every row whose number `drop` answers true for;
+    // the others keep their order.
+    void remove_rows_if(std::function<bool(unsigned row)> const& drop);
     unsigned get_row_count() const { return static_cast<unsigned>(m_rows.size()); }
     // The cell's text; false when the row or column does not exist.
     bool get_cell(unsigned row, unsigned column, std::string& text) const;

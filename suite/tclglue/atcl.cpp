@@ -1,6 +1,5 @@
 #include "suite/tclglue/atcl.h"
 
-#include "suite/tclglue/atcl_archive_commands.h"
 #include "suite/tclglue/atcl_package.h"
 #include "suite/tclglue/atcl_settings_commands.h"
 #include "suite/tclglue/atcl_texec.h"
@@ -29,7 +28,6 @@ Tcl_Interp* atcl_get_interpreter() {
                             Tcl_GetStringResult(made));
         }
         atcl_register_settings_command_stand_ins(made);
-        atcl_register_archive_commands(made);
         atcl_register_texec(made);
         atcl_register_static_package_loader(made);
         atcl_register_script_packages(made);

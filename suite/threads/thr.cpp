@@ -55,14 +55,6 @@ void* thr_atomic_swap_ptr_if_equal(void* volatile* target, void* value, void* co
     return expected;
 }
 
-long thr_atomic_increment(long volatile* target) {
-    return __atomic_add_fetch(target, 1, __ATOMIC_SEQ_CST);
-}
-
-long thr_atomic_decrement(long volatile* target) {
-    return __atomic_sub_fetch(target, 1, __ATOMIC_SEQ_CST);
-}
-
 unsigned long thr_get_tick_count() {
     using namespace std::chrono;
     return static_cast<unsigned long>(

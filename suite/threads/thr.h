@@ -30,8 +30,6 @@ void thr_rw_sem_destroy(THR_READ_WRITE_SEMAPHORE* sem);
 // stores only when the current value equals `comparand` and returns the old value.
 void* thr_atomic_swap_ptr(void* volatile* target, void* value);
 void* thr_atomic_swap_ptr_if_equal(void* volatile* target, void* value, void* comparand);
-long thr_atomic_increment(long volatile* target);
-long thr_atomic_decrement(long volatile* target);
 
 // Milliseconds since an arbitrary start, monotonic.
 unsigned long thr_get_tick_count();

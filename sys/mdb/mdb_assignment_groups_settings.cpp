@@ -7,6 +7,7 @@
 #include "acf_mgr_input_parameters.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -74,12 +75,21 @@ template <class ACT> bool for_each_assignment(std::vector<MDB_TIME_GROUP> const&
     return true;
 }
 
-// The groups of `these` that `those` do not hold as they are.
+// The groups of `these` that `those` do not hold as they are. Each group is
+// looked for among those of its name only: a search of every group per group
+// made OK on many groups quadratic.
 std::vector<MDB_TIME_GROUP> groups_not_in(std::vector<MDB_TIME_GROUP> const& these,
                                           std::vector<MDB_TIME_GROUP> const& those) {
+    std::unordered_multimap<std::string, MDB_TIME_GROUP const*> by_name;
+    by_name.reserve(those.size());
+    for (MDB_TIME_GROUP const& group : those) {
+        by_name.emplace(group.name, &group);
+    }
     std::vector<MDB_TIME_GROUP> found;
     for (MDB_TIME_GROUP const& group : these) {
-        if (std::find(those.begin(), those.end(), group) == those.end()) {
+        auto named = by_name.equal_range(group.name);
+        if (std::none_of(named.first, named.second,
+                         [&](auto const& entry) { return *entry.second == group; })) {
             found.push_back(group);
         }
     }
@@ -146,12 +156,16 @@ MDB_TIME_GROUPS_WRITE_RESULT mdb_time_groups_write(std::vector<MDB_TIME_GROUP> c
         acf_mgr->write_unlock(false);
         return MDB_TIME_GROUPS_ILLEGAL;
     }
+    // Removed together: one removal per assignment walked every assignment
+    // of its kind, which made OK after deleting many groups quadratic.
+    std::vector<ACF_MGR_INPUT_PARAMETERS> removals;
     for_each_assignment(removed, [&](std::string const& group, ACF_VARIABLE_TYPE_ENUM variable,
                                      std::string const& value) {
         fill_query(&query, group, variable, value);
-        acf_mgr->remove_global_assignment(&query);
+        removals.push_back(query);
         return true;
     });
+    acf_mgr->remove_global_assignments(removals);
     for_each_assignment(added, [&](std::string const& group, ACF_VARIABLE_TYPE_ENUM variable,
                                    std::string const& value) {
         fill_query(&query, group, variable, value);

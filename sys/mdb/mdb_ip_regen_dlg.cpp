@@ -16,11 +16,13 @@
 #include "ui_mdb_ip_regen_dlg.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QEnterEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMovie>
 #include <QPalette>
+#include <QProgressBar>
 
 #include <algorithm>
 #include <cmath>
@@ -107,6 +109,37 @@ QSize MDB_IP_REGEN_WIDGET_TEXT_EDIT::sizeHint() const {
     QMargins margins = layout()->contentsMargins();
     int text = static_cast<int>(std::ceil(m_text_edit->document()->size().height()));
     return QSize(0, std::max(40, text + margins.top() + margins.bottom()));
+}
+
+MDB_IP_REGEN_PROGRESS::MDB_IP_REGEN_PROGRESS(QWidget* parent, size_t total) : m_dialog(parent) {
+    m_dialog.setWindowTitle("Upgrading IP Components");
+    m_dialog.setWindowModality(Qt::WindowModal);
+    m_dialog.setAutoClose(false);
+    m_dialog.setAutoReset(false);
+    m_dialog.setMinimumDuration(SHOW_AFTER_MS);
+    auto* bar = new QProgressBar(&m_dialog);
+    bar->setFormat("%v of %m");
+    m_dialog.setBar(bar);
+    m_dialog.setRange(0, static_cast<int>(total));
+    m_dialog.setValue(0);
+    m_running.start();
+}
+
+bool MDB_IP_REGEN_PROGRESS::step(size_t done, QString const& file) {
+    m_dialog.setLabelText(QString("Upgrading IP component %1").arg(file));
+    if (!m_dialog.isVisible() && m_running.elapsed() >= SHOW_AFTER_MS) {
+        m_dialog.show();
+    }
+    // Shown, the progress dialog lets the events through (Cancel among them)
+    // as its value changes; before that, the windows are only painted.
+    m_dialog.setValue(static_cast<int>(done));
+    qint64 now = m_running.elapsed();
+    if (now - m_painted_at >= 40) {
+        m_painted_at = now;
+        QCoreApplication::processEvents(m_dialog.isVisible() ? QEventLoop::AllEvents
+                                                             : QEventLoop::ExcludeUserInputEvents);
+    }
+    return !m_dialog.wasCanceled();
 }
 
 // ---------------------------------------------------------------------------
@@ -227,14 +260,20 @@ void MDB_IP_REGEN_DLG::reject() {
 // --- The table -----------------------------------------------------------------------
 
 void MDB_IP_REGEN_DLG::populate_ip_info_to_tree(std::vector<IPMAN_IP_INFO> const& infos) {
+    // The columns are sized once the rows have their widgets (add_widget_to_item):
+    // sizing them now would lay the tree out, and then every row added after it
+    // would lay it out again.
     populate_top_ip_to_tree(infos);
     populate_sub_ip_to_tree(infos);
-    resize_column_to_content();
     m_ip_tree_view->header()->moveSection(m_ip_tree_view->header()->visualIndex(STATUS_COL), 0);
     connect(m_ip_tree_view, &QTreeView::clicked, this, &MDB_IP_REGEN_DLG::on_clicked_item);
 }
 
 void MDB_IP_REGEN_DLG::populate_top_ip_to_tree(std::vector<IPMAN_IP_INFO> const& infos) {
+    // Standalone components go to the top, the last one first, Plexa systems
+    // to the end: the rows are ordered first and then appended.
+    std::vector<QList<QStandardItem*>> standalone;
+    std::vector<QList<QStandardItem*>> plexa;
     for (IPMAN_IP_INFO const& info : infos) {
         if (info.parent_entity != IPMAN_NA_STR) {
             continue;
@@ -243,28 +282,40 @@ void MDB_IP_REGEN_DLG::populate_top_ip_to_tree(std::vector<IPMAN_IP_INFO> const&
         if (cells.isEmpty()) {
             continue;
         }
-        // Standalone components go to the top, Plexa systems to the end.
-        if (is_plexa(QString::fromLocal8Bit(info.generated_by.c_str()))) {
-            m_model->appendRow(cells);
-        } else {
-            m_model->insertRow(0, cells);
-        }
+        (is_plexa(QString::fromLocal8Bit(info.generated_by.c_str())) ? plexa : standalone)
+            .push_back(cells);
+    }
+    for (auto row = standalone.rbegin(); row != standalone.rend(); ++row) {
+        m_model->appendRow(*row);
+    }
+    for (QList<QStandardItem*> const& row : plexa) {
+        m_model->appendRow(row);
+    }
+    // Rows keep their places from now on: each file's first row.
+    m_rows_by_file.clear();
+    for (int row = m_model->rowCount(); row-- > 0;) {
+        m_rows_by_file.insert(m_model->item(row, FILE_COL)->text(), row);
     }
 }
 
 void MDB_IP_REGEN_DLG::populate_sub_ip_to_tree(std::vector<IPMAN_IP_INFO> const& infos) {
+    // Each entity's first top-level row.
+    QHash<QString, QStandardItem*> parents;
+    for (int row = m_model->rowCount(); row-- > 0;) {
+        QStandardItem* entity = m_model->item(row, ENTITY_COL);
+        parents.insert(entity->text(), entity);
+    }
     for (IPMAN_IP_INFO const& info : infos) {
         if (info.parent_entity == IPMAN_NA_STR) {
             continue;
         }
-        QList<QStandardItem*> parents = m_model->findItems(
-            QString::fromLocal8Bit(info.parent_entity.c_str()), Qt::MatchExactly, ENTITY_COL);
-        if (parents.isEmpty()) {
+        QStandardItem* parent = parents.value(QString::fromLocal8Bit(info.parent_entity.c_str()));
+        if (parent == nullptr) {
             continue;
         }
         QList<QStandardItem*> cells = get_ip_info_item_list(info);
         if (!cells.isEmpty()) {
-            parents.front()->appendRow(cells);
+            parent->appendRow(cells);
         }
     }
 }
@@ -376,12 +427,10 @@ void MDB_IP_REGEN_DLG::add_regen_widget(QModelIndex const& action_index, QString
     auto* description = new MDB_IP_REGEN_WIDGET_TEXT_EDIT(this);
     description->m_text_edit->setPlainText(description_text);
     // The row takes the text's height whenever it is laid out again (another
-    // text, another column width), once the event loop is back.
-    MDB_IP_REGEN_TREE_VIEW* view = m_ip_tree_view;
+    // text, another column width).
     connect(description->m_text_edit->document()->documentLayout(),
-            &QAbstractTextDocumentLayout::documentSizeChanged, view, [view]() {
-                QMetaObject::invokeMethod(view, &QTreeView::doItemsLayout, Qt::QueuedConnection);
-            });
+            &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &MDB_IP_REGEN_DLG::schedule_rows_layout);
     m_ip_tree_view->setIndexWidget(description_index, description);
 
     entity_item->setData(false, ALREADY_UPGRADED_ROLE);
@@ -395,6 +444,23 @@ void MDB_IP_REGEN_DLG::add_regen_widget(QModelIndex const& action_index, QString
         entity_item->setData(QVariant(), Qt::CheckStateRole);
         entity_item->setData(QString(IPMAN_MANUAL_STR), UPGRADE_KIND_ROLE);
     }
+}
+
+void MDB_IP_REGEN_DLG::schedule_rows_layout() {
+    // Texts change size by the hundred at once (the dialog is filled, shown or
+    // resized): the tree is laid out once for all of them, when the event
+    // loop is back.
+    if (m_rows_layout_scheduled) {
+        return;
+    }
+    m_rows_layout_scheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this]() {
+            m_rows_layout_scheduled = false;
+            m_ip_tree_view->doItemsLayout();
+        },
+        Qt::QueuedConnection);
 }
 
 QString MDB_IP_REGEN_DLG::get_tessaly_version_string() {
@@ -429,6 +495,7 @@ void MDB_IP_REGEN_DLG::fit_action_column() {
 }
 
 void MDB_IP_REGEN_DLG::add_non_require_message() {
+    m_rows_by_file.clear();
     m_model->clear();
     m_model->setColumnCount(1);
     m_model->setHorizontalHeaderItem(ENTITY_COL, new QStandardItem("Entity"));
@@ -463,8 +530,7 @@ void MDB_IP_REGEN_DLG::on_clicked_item(QModelIndex index) {
 // --- Upgrading -----------------------------------------------------------------------
 
 int MDB_IP_REGEN_DLG::find_row(QString const& file) const {
-    QList<QStandardItem*> found = m_model->findItems(file, Qt::MatchExactly, FILE_COL);
-    return found.isEmpty() ? -1 : found.front()->row();
+    return m_rows_by_file.value(file, -1);
 }
 
 MDB_IP_REGEN_WIDGET_BUTTON* MDB_IP_REGEN_DLG::button_widget(int row) const {
@@ -504,7 +570,27 @@ void MDB_IP_REGEN_DLG::on_upgrade_all() {
     m_manual_upgrade_launched = false;
     set_enable_button_controls(false);
     MDB_IP_REGEN_REPORT before = mdb_ip_regen_report_records(files);
-    int code = mdb_ip_regen_run_flow(files);
+    size_t reached = files.size();
+    int code = 0;
+    {
+        MDB_IP_REGEN_PROGRESS progress(this, files.size());
+        code = mdb_ip_regen_run_flow(
+            files, [&](size_t done, size_t, std::string const& current) {
+                if (progress.step(done, QString::fromLocal8Bit(current.c_str()))) {
+                    return true;
+                }
+                reached = done;
+                return false;
+            });
+    }
+    // A cancelled run stopped before `reached`: the files after it were not
+    // touched, and their rows wait as they did.
+    std::vector<std::string> untouched(files.begin() + static_cast<std::ptrdiff_t>(reached),
+                                       files.end());
+    files.resize(reached);
+    for (std::string const& file : untouched) {
+        update_comments(QString::fromLocal8Bit(file.c_str()), QString(), false);
+    }
     update_after_click_upgrade_button(files, code, before);
 }
 
@@ -512,12 +598,13 @@ void MDB_IP_REGEN_DLG::update_after_click_upgrade_button(std::vector<std::string
                                                          int code,
                                                          MDB_IP_REGEN_REPORT const& before) {
     // The flow's code covers all files at once (non-zero when any failed), so
-    // the report tells each file's result.
+    // the report tells each file's result; it and the versions are read once.
     MDB_IP_REGEN_REPORT after = mdb_ip_regen_report_records(files);
+    MDB_IP_REGEN_VERSIONS versions = mdb_ip_regen_current_versions();
     for (std::string const& file : files) {
         QString text = QString::fromLocal8Bit(file.c_str());
         if (mdb_ip_regen_upgraded_by_run(file, code, before, after)) {
-            update_after_regen_success(text);
+            update_after_regen_success(text, versions);
         } else {
             change_vwpim_to_manual_upgrade(text);
         }
@@ -589,13 +676,18 @@ void MDB_IP_REGEN_DLG::regenerate_plexa_component(QString const& file, QString c
 }
 
 void MDB_IP_REGEN_DLG::update_after_regen_success(QString const& file) {
+    update_after_regen_success(file, mdb_ip_regen_current_versions());
+}
+
+void MDB_IP_REGEN_DLG::update_after_regen_success(QString const& file,
+                                                  MDB_IP_REGEN_VERSIONS const& versions) {
     m_upgrade_button->setEnabled(true);
     m_close_button->setEnabled(true);
     update_comments(file, UPGRADE_SUCCEEDED, false);
     update_item_foregroundRole(file, Qt::black);
     update_ip_core_already_regen_status(file, true);
     update_status_icon(file, REGEN_STATUS_UPGRADED);
-    update_version(file);
+    update_version(file, versions);
     remove_check_box(file);
     set_enable_regen_button(file, false);
 }
@@ -610,7 +702,11 @@ void MDB_IP_REGEN_DLG::change_vwpim_to_manual_upgrade(QString const& file) {
     add_regen_widget(m_model->index(row, ACTION_COL), IPMAN_LAUNCH_VWPIM_STR,
                      m_model->index(row, DESCRIPTION_COL), UPGRADE_BY_HAND,
                      m_model->item(row, FILE_COL), m_model->item(row, ENTITY_COL));
-    fit_action_column();
+    // The column was as wide as its widest button: only this one may be wider.
+    if (MDB_IP_REGEN_WIDGET_BUTTON* button = button_widget(row)) {
+        m_ip_tree_view->setColumnWidth(ACTION_COL, std::max(m_ip_tree_view->columnWidth(ACTION_COL),
+                                                            button->sizeHint().width()));
+    }
     update_status_icon(file, REGEN_STATUS_MANUAL_UPGRADE);
 }
 
@@ -702,37 +798,35 @@ void MDB_IP_REGEN_DLG::remove_check_box(QString const& file) {
 }
 
 void MDB_IP_REGEN_DLG::update_version(QString const& file) {
+    update_version(file, mdb_ip_regen_current_versions());
+}
+
+void MDB_IP_REGEN_DLG::update_version(QString const& file, MDB_IP_REGEN_VERSIONS const& versions) {
     int row = find_row(file);
     if (row < 0) {
         return;
     }
-    IPMAN_IP_INFO_MANAGER* info_mgr = IPMAN_IP_INFO_MANAGER::get_ip_info_manager();
-    if (info_mgr == nullptr) {
-        MDB_INTERNAL_ERROR("info_mgr");
-        return;
-    }
-    info_mgr->remove_and_add_tip_file_to_acf();
     QStandardItem* entity = m_model->item(row, ENTITY_COL);
-    update_version_item(entity);
+    update_version_item(entity, versions);
     for (int child = 0; child < entity->rowCount(); ++child) {
-        update_version_item(entity->child(child, ENTITY_COL));
+        update_version_item(entity->child(child, ENTITY_COL), versions);
     }
 }
 
-void MDB_IP_REGEN_DLG::update_version_item(QStandardItem* item) {
+void MDB_IP_REGEN_DLG::update_version_item(QStandardItem* item,
+                                           MDB_IP_REGEN_VERSIONS const& versions) {
     if (item == nullptr) {
         return;
     }
-    std::string version;
-    if (!IPMAN_IP_INFO_MANAGER::get_ip_info_manager()->get_ipcore_info_from_tip_acf_manager(
-            local_8bit(item->data(IP_FILE_ROLE).toString()), local_8bit(item->text()),
-            ACF_VARIABLE_TYPE_IP_TOOL_VERSION, version)) {
+    auto version = versions.find(
+        {local_8bit(item->data(IP_FILE_ROLE).toString()), local_8bit(item->text())});
+    if (version == versions.end()) {
         return;
     }
     QStandardItem* parent =
         item->parent() != nullptr ? item->parent() : m_model->invisibleRootItem();
     if (QStandardItem* cell = parent->child(item->row(), VERSION_COL)) {
-        cell->setText(QString::fromLocal8Bit(version.c_str()));
+        cell->setText(QString::fromLocal8Bit(version->second.c_str()));
     }
 }
 
@@ -782,6 +876,7 @@ void MDB_IP_REGEN_DLG::enterEvent(QEnterEvent* event) {
 }
 
 void MDB_IP_REGEN_DLG::update_ip_table() {
+    MDB_IP_REGEN_VERSIONS versions = mdb_ip_regen_current_versions();
     for (int row = 0; row < m_model->rowCount(); ++row) {
         if (!m_model->index(row, ACTION_COL).isValid()) {
             continue;
@@ -792,7 +887,7 @@ void MDB_IP_REGEN_DLG::update_ip_table() {
         }
         QString old_version = m_model->item(row, VERSION_COL)->text();
         QString file = m_model->item(row, FILE_COL)->text();
-        update_version(file);
+        update_version(file, versions);
         if (QString::compare(m_model->item(row, VERSION_COL)->text(), old_version) == 0) {
             continue;
         }

@@ -9,7 +9,10 @@
 #include "sys/mdb/mdb_ip_regen_engine.h"
 
 #include <QColor>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QWidget>
@@ -68,6 +71,25 @@ public:
 
 private:
     void setup_widget();
+};
+
+// The progress of an upgrade of many components: a window-modal progress
+// dialog over the IP upgrade dialog, "<done> of <all>" and the component being
+// upgraded, shown once the run has taken SHOW_AFTER_MS; its Cancel (or
+// Escape) asks the run to stop before the next component. Each step also lets
+// the windows be painted, taking no input while the progress is not shown.
+class MDB_IP_REGEN_PROGRESS {
+public:
+    enum { SHOW_AFTER_MS = 500 };
+    MDB_IP_REGEN_PROGRESS(QWidget* parent, size_t total);
+    // Before component `done` (counted from 0), `file`: false when the user
+    // cancelled.
+    bool step(size_t done, QString const& file);
+
+private:
+    QProgressDialog m_dialog;
+    QElapsedTimer m_running;
+    qint64 m_painted_at = 0;
 };
 
 // The dialog. Columns of its table, by logical index.
@@ -148,6 +170,7 @@ public:
     void update_after_click_upgrade_button(std::vector<std::string> const& files, int code,
                                            MDB_IP_REGEN_REPORT const& before);
     void update_after_regen_success(QString const& file);
+    void update_after_regen_success(QString const& file, MDB_IP_REGEN_VERSIONS const& versions);
     void change_vwpim_to_manual_upgrade(QString const& file);
     void set_error_msg_to_comment(QString const& file, int fail_type);
     void update_comments(QString const& file, QString const& text, bool busy);
@@ -157,8 +180,11 @@ public:
     void traverse_item_and_update_foregroundRole(QStandardItem* item, QColor const& colour);
     void set_enable_regen_button(QString const& file, bool enabled);
     void remove_check_box(QString const& file);
+    // The versions as the settings hold them now, or as `versions` (one walk
+    // of the settings for many rows).
     void update_version(QString const& file);
-    void update_version_item(QStandardItem* item);
+    void update_version(QString const& file, MDB_IP_REGEN_VERSIONS const& versions);
+    void update_version_item(QStandardItem* item, MDB_IP_REGEN_VERSIONS const& versions);
     void set_enable_button_controls(bool enabled);
     void enable_back_no_regen_ip_button();
     // After a manual step: rows whose version changed become upgraded.
@@ -185,6 +211,8 @@ private:
     // The first top-level row whose "File" text equals `file`: its row number,
     // or -1.
     int find_row(QString const& file) const;
+    // Lays the tree out once the event loop is back, however many rows asked.
+    void schedule_rows_layout();
     MDB_IP_REGEN_WIDGET_BUTTON* button_widget(int row) const;
     MDB_IP_REGEN_WIDGET_TEXT_EDIT* description_widget(int row) const;
 
@@ -195,6 +223,9 @@ private:
     QLabel* m_info_label = nullptr;
     QLabel* m_warning_label = nullptr;
     bool m_manual_upgrade_launched = false;
+    // Each file's first top-level row (find_row), set when the rows are added.
+    QHash<QString, int> m_rows_by_file;
+    bool m_rows_layout_scheduled = false;
 };
 
 // Entry points the graphical host finds by name. The first shows the dialog

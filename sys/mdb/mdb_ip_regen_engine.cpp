@@ -1,6 +1,7 @@
 #include "sys/mdb/mdb_ip_regen_engine.h"
 
 #include "acf_manager.h"
+#include "ipman/ipman_ip_info_manager.h"
 #include "ipman/ipman_iprgen_manager.h"
 #include "suite/flow/flow.h"
 #include "suite/general/gen.h"
@@ -35,7 +36,7 @@ bool same_record(IPMAN_IP_INFO const& a, IPMAN_IP_INFO const& b) {
 
 } // namespace
 
-int mdb_ip_regen_run_flow(std::vector<std::string> const& files) {
+int mdb_ip_regen_run_flow(std::vector<std::string> const& files, FLOW_PROGRESS const& progress) {
     std::string argument = files_argument(files);
     std::vector<char const*> arguments = {argument.c_str(), "gui"};
     FLOW_REQUEST request;
@@ -45,7 +46,7 @@ int mdb_ip_regen_run_flow(std::vector<std::string> const& files) {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     bool locked_here = acf_mgr != nullptr && !acf_mgr->is_read_locked() &&
                        !acf_mgr->is_write_locked() && acf_mgr->read_lock();
-    int code = flow_execute(request);
+    int code = flow_execute(request, progress);
     if (locked_here) {
         acf_mgr->read_unlock();
     }
@@ -62,11 +63,12 @@ IPMAN_IP_INFO mdb_ip_regen_report_record(std::string const& file) {
 }
 
 MDB_IP_REGEN_REPORT mdb_ip_regen_report_records(std::vector<std::string> const& files) {
-    MDB_IP_REGEN_REPORT records;
-    for (std::string const& file : files) {
-        records.emplace(file, mdb_ip_regen_report_record(file));
+    IPMAN_IPRGEN_MANAGER* regen_mgr = IPMAN_IPRGEN_MANAGER::get_iprgen_manager();
+    if (regen_mgr == nullptr) {
+        MDB_INTERNAL_ERROR("regen_mgr != NULL");
+        return MDB_IP_REGEN_REPORT();
     }
-    return records;
+    return regen_mgr->get_ip_infos_from_report(files);
 }
 
 bool mdb_ip_regen_lists_as_upgraded(IPMAN_IP_INFO const& record) {
@@ -82,6 +84,16 @@ bool mdb_ip_regen_upgraded_by_run(std::string const& file, int code,
     }
     auto earlier = before.find(file);
     return code == 0 || earlier == before.end() || !same_record(now->second, earlier->second);
+}
+
+MDB_IP_REGEN_VERSIONS mdb_ip_regen_current_versions() {
+    IPMAN_IP_INFO_MANAGER* info_mgr = IPMAN_IP_INFO_MANAGER::get_ip_info_manager();
+    if (info_mgr == nullptr) {
+        MDB_INTERNAL_ERROR("info_mgr");
+        return MDB_IP_REGEN_VERSIONS();
+    }
+    info_mgr->remove_and_add_tip_file_to_acf();
+    return info_mgr->get_ipcore_infos_from_tip_acf_manager(ACF_VARIABLE_TYPE_IP_TOOL_VERSION);
 }
 
 bool mdb_ip_regen_commit_settings() {

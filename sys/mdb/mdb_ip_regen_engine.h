@@ -6,15 +6,19 @@
 #pragma once
 
 #include "ipman/ipman_ip_info.h"
+#include "suite/flow/flow.h"
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // --- The flow ------------------------------------------------------------------------
 // Runs the IP upgrade flow on `files`; its return code (non-zero when any file
 // failed). The project is read-locked for the run unless a lock is held already.
-int mdb_ip_regen_run_flow(std::vector<std::string> const& files);
+// `progress` is told before each file and may stop the run there.
+int mdb_ip_regen_run_flow(std::vector<std::string> const& files,
+                          FLOW_PROGRESS const& progress = FLOW_PROGRESS());
 
 // --- The report ----------------------------------------------------------------------
 // Each file's record in the active revision's "IP Upgrade" report, by file.
@@ -30,6 +34,12 @@ bool mdb_ip_regen_lists_as_upgraded(IPMAN_IP_INFO const& record);
 bool mdb_ip_regen_upgraded_by_run(std::string const& file, int code,
                                   MDB_IP_REGEN_REPORT const& before,
                                   MDB_IP_REGEN_REPORT const& after);
+
+// --- The versions --------------------------------------------------------------------
+// The IP_TOOL_VERSION the settings record for each component, by IP file and
+// entity, read in one walk of the settings.
+using MDB_IP_REGEN_VERSIONS = std::map<std::pair<std::string, std::string>, std::string>;
+MDB_IP_REGEN_VERSIONS mdb_ip_regen_current_versions();
 
 // --- Upgrading by hand ---------------------------------------------------------------
 // Writes the open project's settings to disk under the write lock, so that the

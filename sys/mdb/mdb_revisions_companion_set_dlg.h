@@ -30,7 +30,6 @@ public:
 
     std::list<std::string> const& candidates() const { return m_candidates; }
     std::string const& companion_name() const { return m_companion; }
-    bool is_accepted() const { return m_accepted; }
 
 public slots:
     void on_ok();

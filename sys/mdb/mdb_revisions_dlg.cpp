@@ -71,6 +71,11 @@ MDB_REVISIONS_DLG::MDB_REVISIONS_DLG(QWidget* parent, Qt::WindowFlags flags)
     m_current_button->setEnabled(false);
     m_delete_button->setEnabled(false);
     enable_apply_button(false);
+    // Enter in the table means OK. A button is the default only while it has
+    // the focus: OK is the dialog's own default from the start, so that no
+    // button the focus passed over (Set Current and Delete turning off hand
+    // it on) is left the default.
+    m_button_box->button(QDialogButtonBox::Ok)->setDefault(true);
 
     connect(m_button_box, &QDialogButtonBox::accepted, this, &MDB_REVISIONS_DLG::accept);
     connect(m_button_box, &QDialogButtonBox::rejected, this, &MDB_REVISIONS_DLG::reject);
@@ -210,14 +215,13 @@ void MDB_REVISIONS_DLG::update_control() {
     int selected = selected_row();
     bool enable =
         selected >= 0 && selected != m_current_row && selected != m_tree_model->rowCount() - 1;
-    // A button turned off under the keyboard focus hands it back to the
-    // table, not to the next button, where Enter would press that one.
-    bool had_focus = m_current_button->hasFocus() || m_delete_button->hasFocus();
     m_current_button->setEnabled(enable);
     m_delete_button->setEnabled(enable);
-    if (had_focus && !enable) {
-        m_rev_tree->setFocus();
-    }
+}
+
+void MDB_REVISIONS_DLG::back_to_table() {
+    // Not to the next button, where Enter would press that one.
+    m_rev_tree->setFocus(Qt::OtherFocusReason);
 }
 
 void MDB_REVISIONS_DLG::enable_apply_button(bool enable) {
@@ -262,6 +266,7 @@ void MDB_REVISIONS_DLG::current_button_clicked() {
     set_marker(m_current_row, true);
     update_control();
     enable_apply_button(true);
+    back_to_table();
 }
 
 void MDB_REVISIONS_DLG::delete_button_clicked() {
@@ -272,6 +277,7 @@ void MDB_REVISIONS_DLG::delete_button_clicked() {
     std::string name =
         m_tree_model->get_item(selected, REVISION_NAME_COL)->text().toLocal8Bit().toStdString();
     std::unique_ptr<MSG_YN> question(MSG_MDB::YN::CONFIRM_DELETE_REVISION(name.c_str()));
+    back_to_table();
     if (question->show() != MSG_ANSWER_YES) {
         return;
     }
@@ -342,6 +348,7 @@ void MDB_REVISIONS_DLG::reject() {
 }
 
 void MDB_REVISIONS_DLG::apply_button_clicked() {
+    back_to_table();
     if (!change_revision()) {
         return;
     }
@@ -352,6 +359,7 @@ void MDB_REVISIONS_DLG::apply_button_clicked() {
 }
 
 void MDB_REVISIONS_DLG::compare_button_clicked() {
+    back_to_table();
     MDB_COMPARE_REVISIONS_DLG dialog(this);
     dialog.exec();
 }
@@ -363,6 +371,7 @@ void MDB_REVISIONS_DLG::create_new_rev_clicked(QModelIndex const& index) {
 }
 
 void MDB_REVISIONS_DLG::create_button_clicked() {
+    back_to_table();
     MDB_NEW_REVISIONS_DLG dialog(m_current_revision, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;

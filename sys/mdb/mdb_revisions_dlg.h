@@ -58,6 +58,8 @@ private:
     void load_revision_list();
     void add_row(MDB_REVISION_ROW const& row);
     void update_control();
+    // After an action the keyboard focus is in the table again.
+    void back_to_table();
     void enable_apply_button(bool enable);
     void set_marker(int row, bool marked);
     // Makes the revision marked current active and tells the host; false,

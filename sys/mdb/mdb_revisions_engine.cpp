@@ -165,7 +165,9 @@ void mdb_tell_host_active_revision() {
 
 bool mdb_revision_name_is_free(std::string const& name, std::string* file) {
     // A revision listed without its settings file may be created again; a
-    // settings file of the name, listed or not, is never written over.
+    // settings file of the name, listed or not, is never written over, unless
+    // it is what a creation killed before the project listed it left.
+    ACF_MANAGER::get_acf_manager()->settle_unfinished_revision_creations();
     std::string settings_file = mdb_revision_settings_file(name);
     if (FIO_FILE_SYSTEM::presence(FIO_PATH(settings_file)) == FIO_PRESENCE::MISSING) {
         return true;

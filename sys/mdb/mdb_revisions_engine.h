@@ -50,8 +50,8 @@ int mdb_delete_revision(std::string const& revision);
 void mdb_tell_host_active_revision();
 
 // Whether a new revision may take `name`: no settings file of that name
-// (a revision listed without one may be created again). Otherwise `file`
-// names the settings file.
+// (a revision listed without one may be created again), once what killed
+// creations left is settled. Otherwise `file` names the settings file.
 bool mdb_revision_name_is_free(std::string const& name, std::string* file);
 
 // What the new-revision dialog asks for.

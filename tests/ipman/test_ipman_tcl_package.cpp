@@ -288,26 +288,99 @@ TEST_F(IpmanTcl, AWizardKilledAfterItsChangesHasBothFilesPutBack) {
         << call("after").result;
 }
 
-// A folder of the project that cannot be read may hide components: it is a
-// failure of the run, named in a warning and in the result.
-TEST_F(IpmanTcl, AFolderThatCannotBeReadFailsTheRun) {
-    std::string settings = read("board.tsf");
+// The project's settings without the components that fail by themselves
+// (sys_e, bad_f): what is left fails only by what cannot be read.
+void leave_out_failing_components(std::string const& settings_file) {
+    std::string settings = test_read_file(settings_file);
     for (char const* left_out : {"set_global_assignment -name TIP_FILE ip/bad_f/bad_f.tip\n",
                                  "set_global_assignment -name TIP_FILE ip/sys_e/sys_e.tip\n"}) {
         settings.erase(settings.find(left_out), std::string(left_out).size());
     }
-    test_write_file(file("board.tsf"), settings);
-    chmod(file("ip/dsp").c_str(), 0);
-    TEST_RUN_RESULT result = run("record regen {regenerate_ip}", true,
-                                 unprivileged() + thr_process_quote_argument(REGENTOOL_PATH));
-    chmod(file("ip/dsp").c_str(), 0755);
-    EXPECT_NE(result.output.find("Warning (11912): Directory \"" + file("ip/dsp") +
-                                 "\" cannot be read: Permission denied. Its IP components are "
-                                 "not upgraded.\n"),
-              std::string::npos)
-        << result.output;
-    EXPECT_EQ(call("regen").result, "{{N/A N/A N/A " + file("ip/dsp") + "} Failed} {" +
-                                        component("fifo", "14.0", FIFO) + " Passed}");
+    test_write_file(settings_file, settings);
+}
+
+// The project's settings without the IP files they name inside `folder`.
+void leave_out_ip_files_in(std::string const& settings_file, std::string const& folder) {
+    std::string settings = test_read_file(settings_file);
+    std::string const named = "TIP_FILE " + folder;
+    for (size_t at = settings.find(named); at != std::string::npos; at = settings.find(named)) {
+        size_t start = settings.rfind('\n', at);
+        start = start == std::string::npos ? 0 : start + 1;
+        settings.erase(start, settings.find('\n', at) + 1 - start);
+    }
+    test_write_file(settings_file, settings);
+}
+
+// A folder of the project that cannot be read may hide components, or what a
+// killed upgrade left half done there: it is a failure of the run, named in a
+// warning and in the result, whether the run upgrades the whole project or
+// the files it lists. (An IP file the settings name inside it would fail the
+// open itself: they name none there.)
+TEST_F(IpmanTcl, AFolderThatCannotBeReadFailsTheRun) {
+    struct CASE {
+        std::string command;
+        std::string upgraded;
+    } const cases[] = {
+        {"regenerate_ip", component("fifo", "14.0", FIFO)},
+        {"regenerate_ip -files " + FIFO, "{N/A fifo 14.0 " + FIFO + "}"},
+    };
+    for (CASE const& c : cases) {
+        fresh_copy();
+        leave_out_failing_components(file("board.tsf"));
+        leave_out_ip_files_in(file("board.tsf"), "ip/dsp/");
+        chmod(file("ip/dsp").c_str(), 0);
+        TEST_RUN_RESULT result = run("record regen {" + c.command + "}", true,
+                                     unprivileged() + thr_process_quote_argument(REGENTOOL_PATH));
+        chmod(file("ip/dsp").c_str(), 0755);
+        EXPECT_NE(result.output.find("Warning (11912): Directory \"" + file("ip/dsp") +
+                                     "\" cannot be read: Permission denied. Its IP components are "
+                                     "not upgraded.\n"),
+                  std::string::npos)
+            << c.command << "\n"
+            << result.output;
+        EXPECT_EQ(call("regen").result,
+                  "{{N/A N/A N/A " + file("ip/dsp") + "} Failed} {" + c.upgraded + " Passed}")
+            << c.command;
+    }
+}
+
+// A variation file the project names that cannot be read, in a folder that
+// can, leaves its component out of the inventory: the run names the file and
+// fails, and the file stays as it was.
+TEST_F(IpmanTcl, AVariationFileThatCannotBeReadFailsTheRun) {
+    struct CASE {
+        char const* name;
+        mode_t mode;
+        std::string program;
+        std::string reason;
+    } const cases[] = {
+        {"no permission", 0, unprivileged() + thr_process_quote_argument(REGENTOOL_PATH),
+         "Permission denied"},
+        {"a failing disk", 0644,
+         std::string(STRACE_PATH) + " -f -qq -o /dev/null -P " +
+             thr_process_quote_argument(file(FIR)) +
+             " -e trace=openat -e inject=openat:error=EIO " +
+             thr_process_quote_argument(REGENTOOL_PATH),
+         "Input/output error"},
+    };
+    for (CASE const& c : cases) {
+        fresh_copy();
+        leave_out_failing_components(file("board.tsf"));
+        chmod(file(FIR).c_str(), c.mode);
+        TEST_RUN_RESULT result = run("record regen {regenerate_ip}", true, c.program);
+        chmod(file(FIR).c_str(), 0644);
+        EXPECT_NE(result.output.find("Error (11913): File \"" + file(FIR) +
+                                     "\" cannot be read: cannot be opened: " + c.reason +
+                                     ". If it is a variation file, its IP component is not "
+                                     "upgraded.\n"),
+                  std::string::npos)
+            << c.name << "\n"
+            << result.output;
+        EXPECT_EQ(call("regen").result, "{" + component("fir", "13.0", FIR) + " Failed} {" +
+                                            component("fifo", "14.0", FIFO) + " Passed}")
+            << c.name;
+        EXPECT_EQ(read(FIR), fixture(FIR)) << c.name;
+    }
 }
 
 // Information the project switches off is not posted; the upgrade still runs

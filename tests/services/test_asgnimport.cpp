@@ -11,6 +11,7 @@
 // After the settings headers: Tcl's TCL_ERROR macro would hide their status of that name.
 #include "suite/tclglue/atcl.h"
 
+#include "tests/support/test_environment.h"
 #include "tests/support/test_workspace.h"
 
 #include <gtest/gtest.h>
@@ -226,6 +227,50 @@ TEST_F(AsgnImport, FailedImportsLeaveTheSettingsFileByteIdentical) {
     EXPECT_FALSE(importer.import({}));
     EXPECT_EQ(test_read_file(file("imp.tsf")), before);
 }
+// A failure partway through the sets, after every assignment passed its
+// check (here the family set first makes the last value illegal), imports
+// nothing: what was set before it is dropped, neither written by the commit
+// that the graphical host makes at the unlock nor by a later one, and the
+// revision holds what its file holds.
+TEST_F(AsgnImport, AFailurePartwayThroughTheSetsImportsNothing) {
+    TEST_ENVIRONMENT commit_at_unlock("acf_commit_in_write_unlock", "on");
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    // What the open itself changes (the version) is written first.
+    ASSERT_TRUE(manager->write_lock(true));
+    manager->write_unlock(true);
+    std::string const before = test_read_file(file("imp.tsf"));
+    auto item = [](ACF_VARIABLE_TYPE_ENUM type, char const* name, char const* value) {
+        BFU_IMPORT_ITEM made;
+        made.type = type;
+        made.name = name;
+        made.value = value;
+        return made;
+    };
+    BFU_IMPORT_EXPORT importer("imp");
+    importer.m_import_global = true;
+    importer.m_source_file = file("other.tsf");
+    importer.m_has_source_file = true;
+    importer.m_reader = [&item](std::string const&, std::vector<BFU_IMPORT_ITEM>* items) {
+        *items = {item(ACF_VARIABLE_TYPE_SMART_RECOMPILE, "SMART_RECOMPILE", "off"),
+                  item(ACF_VARIABLE_TYPE_DEVICE, "DEVICE", "GLIM6KA15F484C6"),
+                  item(ACF_VARIABLE_TYPE_FAMILY, "FAMILY", "Glim6K"),
+                  item(ACF_VARIABLE_TYPE_TESTING_ENUM, "TESTING_ENUM", "one")};
+        return true;
+    };
+    EXPECT_FALSE(importer.import({}));
+    EXPECT_TRUE(logged(331002, "other.tsf"));
+    EXPECT_FALSE(logged(331001, ""));
+    EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+
+    ASSERT_TRUE(manager->write_lock(true));
+    EXPECT_TRUE(manager->commit_files_to_disk(true, true));
+    ACF_MGR_INPUT_PARAMETERS first;
+    first.set_variable_type(ACF_VARIABLE_TYPE_SMART_RECOMPILE);
+    EXPECT_EQ(manager->get_global_assignment(&first), nullptr);
+    manager->write_unlock(true);
+    EXPECT_EQ(test_read_file(file("imp.tsf")), before);
+}
+
 // A source that cannot be read as a file is refused on every road with an
 // error naming it and the reason; nothing is imported, nothing changes, and
 // no success is announced.

@@ -1,12 +1,20 @@
-# Checks that no source file under the ground-floor folders includes a header of
-# a subsystem above them: a header inside one of the folders above, or one of
-# their headers shared through h/ (named by the subsystems' prefixes).
+# Checks the includes of the source files under the ground-floor folders.
 #   cmake -DROOT=<source dir> -DFLOORS=<folder;...> -DABOVE=<folder;...>
 #         -DABOVE_PREFIXES=<prefix;...> -P check_ground_floor.cmake
+# checks that none includes a header of a subsystem above them: a header inside
+# one of the folders above, or one of their headers shared through h/ (named by
+# the subsystems' prefixes).
+#   cmake -DROOT=<source dir> -DFLOORS=<folder;...> "-DORDER=<name> <name> ..."
+#         -P check_ground_floor.cmake
+# checks that the folders of the ground floor stand in the order given, lowest
+# first: a file includes headers of its own folder and of the folders before it
+# only, and every file is in one of the folders named. A name is one of FLOORS
+# or a folder directly inside one of them.
 # An include is judged by the file it reaches: beside the including file, from
 # the source root, or in h/. One that reaches none of these (a system header,
 # or a header found through another include folder) is judged by its file name
-# alone, against the names of every header of the folders above.
+# alone, against the names of every header of the folders above; the order
+# judges only includes that reach a file.
 
 function(is_above path result)
   file(RELATIVE_PATH relative ${ROOT} ${path})
@@ -25,6 +33,40 @@ function(is_above path result)
   set(${result} ${above} PARENT_SCOPE)
 endfunction()
 
+# The place in ORDER of the folder that holds `path` (its longest entry that
+# holds it), or -1.
+function(place_in_order path result)
+  file(RELATIVE_PATH relative ${ROOT} ${path})
+  set(place -1)
+  set(longest 0)
+  set(index 0)
+  foreach(folder IN LISTS order)
+    string(LENGTH "${folder}" length)
+    if(relative MATCHES "^${folder}/" AND length GREATER longest)
+      set(place ${index})
+      set(longest ${length})
+    endif()
+    math(EXPR index "${index} + 1")
+  endforeach()
+  set(${result} ${place} PARENT_SCOPE)
+endfunction()
+
+set(order)
+separate_arguments(names UNIX_COMMAND "${ORDER}")
+foreach(name IN LISTS names)
+  set(folder)
+  foreach(floor IN LISTS FLOORS)
+    if(name STREQUAL floor)
+      set(folder ${floor})
+    elseif(IS_DIRECTORY ${ROOT}/${floor}/${name})
+      set(folder ${floor}/${name})
+    endif()
+  endforeach()
+  if(NOT folder)
+    message(FATAL_ERROR "${name} of the order is no folder of ${FLOORS} in ${ROOT}")
+  endif()
+  list(APPEND order ${folder})
+endforeach()
 set(above_names)
 foreach(folder IN LISTS ABOVE)
   file(GLOB_RECURSE headers ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.def)
@@ -35,17 +77,28 @@ foreach(prefix IN LISTS ABOVE_PREFIXES)
   list(APPEND above_names ${headers})
 endforeach()
 list(TRANSFORM above_names REPLACE ".*/" "")
-if(NOT above_names)
+if(ABOVE AND NOT above_names)
   message(FATAL_ERROR "no header found above the ground floor in ${ROOT}: wrong ROOT or ABOVE")
 endif()
+if(NOT ABOVE AND NOT order)
+  message(FATAL_ERROR "nothing to check: give ABOVE or ORDER")
+endif()
 
-set(faults)
+set(above_faults)
+set(order_faults)
 set(checked 0)
 foreach(floor IN LISTS FLOORS)
   file(GLOB_RECURSE sources ${ROOT}/${floor}/*.h ${ROOT}/${floor}/*.cpp ${ROOT}/${floor}/*.def)
   foreach(source IN LISTS sources)
     math(EXPR checked "${checked} + 1")
     get_filename_component(folder ${source} DIRECTORY)
+    file(RELATIVE_PATH relative ${ROOT} ${source})
+    if(order)
+      place_in_order(${source} source_place)
+      if(source_place EQUAL -1)
+        list(APPEND order_faults "${relative} is in no folder of the order")
+      endif()
+    endif()
     file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
     foreach(line IN LISTS includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*" "\\1" included
@@ -56,6 +109,13 @@ foreach(floor IN LISTS FLOORS)
           get_filename_component(reached ${candidate} ABSOLUTE)
         endif()
       endforeach()
+      if(reached AND order)
+        place_in_order(${reached} reached_place)
+        if(reached_place GREATER source_place AND source_place GREATER -1)
+          list(GET order ${reached_place} later)
+          list(APPEND order_faults "${relative} includes ${included} (${later} comes later)")
+        endif()
+      endif()
       if(reached)
         is_above(${reached} above)
       else()
@@ -68,8 +128,7 @@ foreach(floor IN LISTS FLOORS)
         endif()
       endif()
       if(above)
-        file(RELATIVE_PATH relative ${ROOT} ${source})
-        list(APPEND faults "${relative} includes ${included}")
+        list(APPEND above_faults "${relative} includes ${included}")
       endif()
     endforeach()
   endforeach()
@@ -77,8 +136,17 @@ endforeach()
 if(checked EQUAL 0)
   message(FATAL_ERROR "no source file found under ${FLOORS} in ${ROOT}")
 endif()
-if(faults)
-  list(JOIN faults "\n  " listed)
-  message(FATAL_ERROR "the ground floor includes headers of the subsystems above it:\n  ${listed}")
+if(above_faults)
+  list(JOIN above_faults "\n  " listed)
+  message(SEND_ERROR "the ground floor includes headers of the subsystems above it:\n  ${listed}")
 endif()
-message(STATUS "${checked} files under ${FLOORS} include no header of ${ABOVE}")
+if(order_faults)
+  list(JOIN order_faults "\n  " listed)
+  message(SEND_ERROR "the ground floor's folders are out of their order (${ORDER}):\n  ${listed}")
+endif()
+if(ABOVE AND NOT above_faults)
+  message(STATUS "${checked} files under ${FLOORS} include no header of ${ABOVE}")
+endif()
+if(order AND NOT order_faults)
+  message(STATUS "${checked} files under ${FLOORS} include only the folders up to theirs")
+endif()

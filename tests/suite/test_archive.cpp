@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,6 +184,41 @@ TEST(SuiteArchive, WriterArchivesContentAndNeverItself) {
     EXPECT_FALSE(afm_write_archive(archive, dir, {"chip.tpf", "missing.v"}, "", &error));
     EXPECT_NE(error.find("missing.v"), std::string::npos) << error;
     EXPECT_EQ(test_read_file(archive), before);
+}
+
+// An archive that an older version set aside before it was killed comes back
+// under its name when no archive is there: a failing archive then leaves it,
+// a succeeding one replaces it. With an archive there, it is left alone.
+TEST(SuiteArchive, AnArchiveSetAsideByADeadRunComesBackWhenNoneIsThere) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    std::string const archive = dir + "/p.tsa";
+    std::vector<std::string> const failing = {"chip.tpf", "missing.v"};
+    std::string error;
+
+    test_write_file(dir + "/.p.aside.Older1", "older archive");
+    test_write_file(dir + "/.p.aside.Latest", "latest archive");
+    test_write_file(dir + "/.q.aside.Other1", "another archive's");
+    struct timespec const older[2] = {{1000000, 0}, {1000000, 0}};
+    utimensat(AT_FDCWD, (dir + "/.p.aside.Older1").c_str(), older, 0);
+    EXPECT_FALSE(afm_write_archive(archive, dir, failing, "", &error));
+    EXPECT_EQ(test_read_file(archive), "latest archive");
+    EXPECT_FALSE(fs::exists(dir + "/.p.aside.Latest"));
+    EXPECT_EQ(test_read_file(dir + "/.p.aside.Older1"), "older archive");
+    EXPECT_EQ(test_read_file(dir + "/.q.aside.Other1"), "another archive's");
+
+    // The archive there now: the older file stays aside.
+    ASSERT_TRUE(afm_write_archive(archive, dir, {"chip.tpf"}, "", &error)) << error;
+    EXPECT_EQ(afm_archive_entries(archive), std::vector<std::string>{"chip.tpf"});
+    EXPECT_EQ(test_read_file(dir + "/.p.aside.Older1"), "older archive");
+
+    // Missing again: the older one comes back and the new archive replaces it.
+    fs::remove(archive);
+    ASSERT_TRUE(afm_write_archive(archive, dir, {"chip.tpf"}, "", &error)) << error;
+    EXPECT_EQ(afm_archive_entries(archive), std::vector<std::string>{"chip.tpf"});
+    EXPECT_FALSE(fs::exists(dir + "/.p.aside.Older1"));
+    EXPECT_EQ(test_read_file(dir + "/.q.aside.Other1"), "another archive's");
 }
 
 TEST(SuiteArchive, PasswordEncryptsEveryEntry) {
@@ -543,6 +579,82 @@ TEST(SuiteArchive, UnreadableSettingsFailTheArchive) {
     EXPECT_NE(std::string(Tcl_GetStringResult(interp)).find(dir + "/fast.tsf"), std::string::npos)
         << Tcl_GetStringResult(interp);
     EXPECT_FALSE(fs::exists(ws.path("p.tsa")));
+}
+
+// Every revision of a project of many is read for the files it names, each
+// as its own settings say, while the open project, the process's project
+// folder and every file of the project stay as they are; a revision whose
+// settings or defaults cannot be read, in the middle of them, still fails the
+// archive by name.
+TEST(SuiteArchive, EveryRevisionOfManyIsArchivedAndAnUnreadableOneFails) {
+    int const revisions = 40;
+    struct CASE {
+        char const* what;
+        std::function<void(std::string const& dir)> spoil; // null: none
+    };
+    CASE const cases[] = {
+        {"all readable", nullptr},
+        {"a settings file in error",
+         [](std::string const& dir) {
+             test_write_file(dir + "/r20.tsf",
+                             std::string("set_global_assignment -name SDC_FILE\0 x\n", 41));
+         }},
+        {"a defaults file that cannot be read",
+         [](std::string const& dir) {
+             fs::create_symlink("r20_assignment_defaults.tdf",
+                                dir + "/r20_assignment_defaults.tdf");
+         }},
+    };
+    for (CASE const& c : cases) {
+        TEST_WORKSPACE ws;
+        std::string dir = ws.path("p");
+        fs::create_directories(dir + "/hdl");
+        ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+        std::string project;
+        std::vector<std::string> expected = {"many.tpf"};
+        for (int i = 0; i < revisions; ++i) {
+            std::string r = "r" + std::to_string(i);
+            project += "PROJECT_REVISION = \"" + r + "\"\n";
+            test_write_file(dir + "/" + r + ".tsf",
+                            "set_global_assignment -name VERILOG_FILE hdl/" + r + ".v\n");
+            test_write_file(dir + "/hdl/" + r + ".v", "module " + r + "; endmodule\n");
+            expected.push_back(r + ".tsf");
+        }
+        for (int i = 0; i < revisions; ++i) {
+            expected.push_back("hdl/r" + std::to_string(i) + ".v");
+        }
+        test_write_file(dir + "/many.tpf", project);
+        ASSERT_EQ(manager->open_project(dir.c_str(), "many", "r7", false, false, false, false,
+                                        false),
+                  ACF_REVISION_MANAGER::SUCCESS);
+        // The archive saves the open revision first: saved already here.
+        Tcl_Interp* interp = atcl_get_interpreter();
+        ASSERT_EQ(atcl_eval_words(interp, {"export_assignments"}), TCL_OK);
+        if (c.spoil) {
+            c.spoil(dir);
+        }
+        std::map<std::string, std::string> before = snapshot(dir);
+        std::string project_dir = gen_get_project_dir_path();
+        int result =
+            atcl_eval_words(interp, {"project_archive", ws.path("many.tsa"), "-all_revisions"});
+        if (c.spoil) {
+            EXPECT_NE(result, TCL_OK) << c.what;
+            EXPECT_NE(std::string(Tcl_GetStringResult(interp)).find(dir + "/r20.tsf"),
+                      std::string::npos)
+                << c.what << ": " << Tcl_GetStringResult(interp);
+            EXPECT_FALSE(fs::exists(ws.path("many.tsa"))) << c.what;
+        } else {
+            ASSERT_EQ(result, TCL_OK) << Tcl_GetStringResult(interp);
+            EXPECT_EQ(afm_archive_entries(ws.path("many.tsa")), expected);
+        }
+        EXPECT_EQ(snapshot(dir), before) << c.what;
+        EXPECT_EQ(gen_get_project_dir_path(), project_dir) << c.what;
+        EXPECT_TRUE(manager->is_project_open()) << c.what;
+        EXPECT_STREQ(manager->get_active_revision_name(), "r7") << c.what;
+        manager->close_project(false);
+        manager->free_cached_storage();
+        gen_set_project_dir_path("");
+    }
 }
 
 TEST(SuiteArchive, EmptyArchiveRestoresToAnEmptyFolder) {

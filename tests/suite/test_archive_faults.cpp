@@ -2,8 +2,8 @@
 // regentool that runs a user's script, made by a preloaded library: each
 // failing open, read, status check, write, flush or rename either fails the
 // script with an error, leaving no archive or no restored file, or does the
-// whole job; a kill at any step of a restore is undone by the next restore into
-// that folder, which then completes. Each call of the kind is made to fail (or
+// whole job; a kill at any step of a restore is undone or finished by the next
+// restore into that folder, which then completes. Each call of the kind is made to fail (or
 // kill) in turn, from the first until the script makes no such call anymore.
 #include "suite/archive/afm_zip.h"
 #include "tests/db/acf/acf_fault_run.h"
@@ -120,18 +120,21 @@ TEST(ArchiveFaults, EveryFailingCallFailsTheRestoreOrLeavesItWhole) {
     }
 }
 
-// Killed at any write, flush or rename of the restore, then run again: the
-// second run completes, with every file in place and no staging folder left.
+// Killed at any open, write, flush, rename or removal of the restore, then
+// run again: the second run completes, with every file in place and
+// byte-identical, and no staging folder or lock file left. A run killed once
+// its move had ended (cleaning up) restored every file: the next one takes
+// them as its own.
 TEST(ArchiveFaults, AKilledRestoreIsFinishedByTheNextOne) {
-    for (char const* call : {"write", "rename", "fsync"}) {
+    for (char const* call : {"open", "write", "fsync", "rename", "unlink"}) {
         int kills = 0;
         for (int at = 1; at < 100; ++at) {
             ARCHIVED_PROJECT project;
             TEST_WORKSPACE logs;
             std::string const log = logs.path("kills.log");
             TEST_RUN_RESULT killed = [&] {
-                TEST_CHILD_ENVIRONMENT kill(std::vector<std::pair<char const*, std::string>>{{"FAULT_KILL", "1"}});
-                return run_with_fault(project, RESTORE, call, "restored_here", at, EIO, log);
+                ACF_FAULT_ARMED armed({call, "restored_here", at, log, EIO, true});
+                return project.run(RESTORE);
             }();
             if (!std::filesystem::exists(log)) {
                 EXPECT_EQ(killed.status, 0) << killed.output;
@@ -139,17 +142,65 @@ TEST(ArchiveFaults, AKilledRestoreIsFinishedByTheNextOne) {
             }
             ++kills;
             TEST_RUN_RESULT again = project.run(RESTORE);
-            std::string const where = std::string(call) + " " + std::to_string(at) + "\n" +
-                                      again.output;
-            // Killed once its move had ended (cleaning up), the first run
-            // restored every file: the second, without -overwrite, refuses.
-            EXPECT_TRUE(again.status == 0 ||
-                        again.output.find("would overwrite the existing file") != std::string::npos)
-                << where;
+            std::string const where = std::string(call) + " " + std::to_string(at) + " (" +
+                                      test_read_file(log) + ")\n" + again.output;
+            EXPECT_EQ(again.status, 0) << where;
             EXPECT_EQ(files_below(project.file("restored_here")), project.whole) << where;
         }
         EXPECT_GT(kills, 0) << "no " << call;
     }
+}
+
+// What a killed restore left in place counts as restored only while it holds
+// the archive's bytes: a file changed since is not replaced without leave.
+TEST(ArchiveFaults, AFileChangedAfterAKilledRestoreIsNotReplacedWithoutLeave) {
+    ARCHIVED_PROJECT project;
+    TEST_WORKSPACE logs;
+    std::string const log = logs.path("kills.log");
+    {
+        // Killed as it lets go of its lock, its work done.
+        TEST_CHILD_ENVIRONMENT kill(
+            std::vector<std::pair<char const*, std::string>>{{"FAULT_KILL", "1"}});
+        run_with_fault(project, RESTORE, "unlink", ".restore.lock$", 1, EIO, log);
+    }
+    ASSERT_TRUE(std::filesystem::exists(log));
+    ASSERT_TRUE(std::filesystem::exists(project.file("restored_here/.restore.lock")));
+    test_write_file(project.file("restored_here/hdl/top.v"), "the user's own\n");
+    TEST_RUN_RESULT again = project.run(RESTORE);
+    EXPECT_NE(again.status, 0);
+    EXPECT_NE(again.output.find("would overwrite the existing file"), std::string::npos)
+        << again.output;
+    EXPECT_EQ(test_read_file(project.file("restored_here/hdl/top.v")), "the user's own\n");
+
+    TEST_RUN_RESULT agreed =
+        project.run("project_restore p.tsa -overwrite -destination restored_here\n");
+    EXPECT_EQ(agreed.status, 0) << agreed.output;
+    EXPECT_EQ(files_below(project.file("restored_here")), project.whole);
+}
+
+// A lock file that cannot be removed once every file is in place fails the
+// restore, saying that the files were restored; the file left holds nothing
+// that would have the next restore take them for its own.
+TEST(ArchiveFaults, ALockFileThatCannotBeRemovedIsReportedWithTheFilesRestored) {
+    ARCHIVED_PROJECT project;
+    TEST_WORKSPACE logs;
+    std::string const log = logs.path("faults.log");
+    TEST_RUN_RESULT result =
+        run_with_fault(project, RESTORE, "unlink", ".restore.lock$", 1, EIO, log);
+    ASSERT_TRUE(std::filesystem::exists(log));
+    EXPECT_NE(result.status, 0);
+    EXPECT_NE(result.output.find("Error"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("was restored into"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find(".restore.lock could not be removed"), std::string::npos)
+        << result.output;
+    std::map<std::string, std::string> left = project.whole;
+    left[".restore.lock"] = "";
+    EXPECT_EQ(files_below(project.file("restored_here")), left);
+
+    TEST_RUN_RESULT again = project.run(RESTORE);
+    EXPECT_NE(again.status, 0);
+    EXPECT_NE(again.output.find("would overwrite the existing file"), std::string::npos)
+        << again.output;
 }
 
 } // namespace

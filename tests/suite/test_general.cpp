@@ -1,6 +1,7 @@
 #include "suite/general/gen.h"
 
 #include "mem/mem_config.h"
+#include "mem_manager.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,7 @@ TEST(General, ProjectLibraryPathsKeepTheirOrderAndLoseRemovedOnes) {
 TEST(General, MemoryManagerAsksThisLibraryForTheProgramsNames) {
     // Before: the manager's empty answers.
     EXPECT_EQ(mem_gen_get_module_filename(), "");
-    gen_install_memory_manager_callbacks();
+    mem_install_gen_callbacks();
     EXPECT_EQ(mem_gen_get_module_filename(), gen_get_module_filename().c_str());
     EXPECT_NE(mem_gen_get_module_filename().find("test_suite_general"), MEM_STRING::npos);
     EXPECT_EQ(mem_gen_get_tessaly_path(), gen_get_tessaly_path().c_str());

@@ -1,40 +1,32 @@
 // Environment variables set for the programs a test starts, restored after.
 #pragma once
 
-#include <cstdlib>
+#include "tests/support/test_environment.h"
+
+#include <list>
 #include <string>
 #include <utility>
 #include <vector>
 
-// Environment variables for the programs started while it lives.
+// Environment variables for the programs started while it lives, each set as
+// TEST_ENVIRONMENT sets one.
 class TEST_CHILD_ENVIRONMENT {
 public:
     explicit TEST_CHILD_ENVIRONMENT(
         std::vector<std::pair<char const*, std::string>> const& variables) {
         for (auto const& variable : variables) {
-            char const* old = std::getenv(variable.first);
-            m_kept.emplace_back(variable.first, old != nullptr ? old : "", old != nullptr);
-            setenv(variable.first, variable.second.c_str(), 1);
+            m_set.emplace_back(variable.first, variable.second);
         }
     }
+    // Put back last first, so that a variable named twice gets its old value.
     ~TEST_CHILD_ENVIRONMENT() {
-        for (KEPT const& kept : m_kept) {
-            if (kept.was_set) {
-                setenv(kept.name, kept.value.c_str(), 1);
-            } else {
-                unsetenv(kept.name);
-            }
+        while (!m_set.empty()) {
+            m_set.pop_back();
         }
     }
     TEST_CHILD_ENVIRONMENT(TEST_CHILD_ENVIRONMENT const&) = delete;
     TEST_CHILD_ENVIRONMENT& operator=(TEST_CHILD_ENVIRONMENT const&) = delete;
 
 private:
-    struct KEPT {
-        KEPT(char const* n, std::string v, bool s) : name(n), value(std::move(v)), was_set(s) {}
-        char const* name;
-        std::string value;
-        bool was_set;
-    };
-    std::vector<KEPT> m_kept;
+    std::list<TEST_ENVIRONMENT> m_set;
 };

@@ -39,6 +39,7 @@
 // Without a display it says how to get one and exits 1.
 #include "acf_manager.h"
 #include "acf_msg_suppression_lookup.h"
+#include "mem_manager.h"
 #include "services/appflows/appflows.h"
 #include "services/asgnimport/bfu_foreign_formats.h"
 #include "suite/archive/afm.h"
@@ -731,7 +732,7 @@ std::unique_ptr<QApplication> start_application(int& argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    gen_install_memory_manager_callbacks();
+    mem_install_gen_callbacks();
     keep_quiet_about_the_platform();
     if (wants_help(argc, argv)) {
         print_help();

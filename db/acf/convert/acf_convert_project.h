@@ -108,11 +108,6 @@ public:
     // Deletes every assignment of the collection and empties it.
     static void delete_asgn_coll(ASSIGNMENT_COLL* asgn_coll);
 
-    // The lists built by the steps (for inspection).
-    std::list<ACF_CAP_SAP_INFO*> const& get_cap_sap_list() const { return m_cap_sap_list; }
-    STRING_LIST const& get_cap_names() const { return m_cap_names; }
-    STRING_LIST const& get_sap_names() const { return m_sap_names; }
-
 private:
     // The old file of that type named `base` beside the old project file.
     std::string file_of(std::string const& base, int type) const;

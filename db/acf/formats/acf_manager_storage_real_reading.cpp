@@ -128,24 +128,37 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_file_from_disk(char const* file_nam
     if (options.keep_free_standing && options.clear_non_project) {
         clear_non_project_asgn_coll();
     }
+    size_t const unreadable_scripts = m_unreadable_scripts;
+    bool read = false;
     switch (fio_get_extension_type(file_name)) {
     case FIO_EXTENSION_TYPE_CSV:
     case FIO_EXTENSION_TYPE_TCSV:
-        return internal_read_csv_settings_file_from_disk(file_name, check_only, options);
+        read = internal_read_csv_settings_file_from_disk(file_name, check_only, options);
+        break;
     case FIO_EXTENSION_TYPE_OLD_PROJECT:
     case FIO_EXTENSION_TYPE_PSF:
     case FIO_EXTENSION_TYPE_CSF:
     case FIO_EXTENSION_TYPE_SSF:
     case FIO_EXTENSION_TYPE_ESF:
-        return internal_read_legacy_settings_file_from_disk(file_name, check_only, options);
+        read = internal_read_legacy_settings_file_from_disk(file_name, check_only, options);
+        break;
     case FIO_EXTENSION_TYPE_TDF:
     case FIO_EXTENSION_TYPE_TSF:
-        return internal_read_modern_settings_file_from_disk(file_name, check_only, options);
+        read = internal_read_modern_settings_file_from_disk(file_name, check_only, options);
+        break;
     default:
         m_last_error_status = post_error_message(ACF_REVISION_MANAGER::UNKNOWN_FILE_EXTENSION,
                                                  file_name, 1, nullptr, nullptr, nullptr, false);
         return false;
     }
+    // A script or IP file that the settings name and that cannot be read (it
+    // was named with the reason) fails the read as the settings file's own
+    // read error would: what it sets would be missing.
+    if (m_unreadable_scripts != unreadable_scripts) {
+        m_last_error_status = ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED;
+        return false;
+    }
+    return read;
 }
 
 ACF_FILE_TYPE_ENUM ACF_MANAGER_STORAGE_REAL::get_old_acf_file_type(int extension_type) {

@@ -270,6 +270,9 @@ bool ACF_MANAGER_STORAGE_REAL::write_changed_files(bool write_notes, bool flush)
 }
 
 void ACF_MANAGER_STORAGE_REAL::drop_unwritten_changes() {
+    if (!is_write_locked() || m_asgn_storage == nullptr) {
+        return;
+    }
     set_state(STATE_COMMIT_FAILED, true);
     set_force_write(false);
     m_asgn_storage->clear_changed_status_of_all_assignments();

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <unordered_map>
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -629,12 +630,76 @@ void ACF_ASGN_STORAGE::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_paramet
         }
         return true;
     });
+    remove_matches(matches, coll);
+}
+
+// Removes each of `matches` not removed meanwhile (removing an IP file
+// removes the files it brought), noting it in `coll`.
+void ACF_ASGN_STORAGE::remove_matches(std::vector<ACF_ASSIGNMENT*> const& matches,
+                                      ACF_ASSIGNMENT_LIST* coll) {
     for (ACF_ASSIGNMENT* asgn : matches) {
         if (!asgn->is_removed()) {
             coll->push_back(asgn);
             remove_one(asgn);
         }
     }
+}
+
+void ACF_ASGN_STORAGE::remove_global_assignments(
+    std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries, ACF_ASGN_SEARCH_FILTER const& filter,
+    ACF_ASSIGNMENT_LIST* coll) {
+    if (!ACF_REQUIRE(coll != NULL) || !have_manager_storage() || queries.empty()) {
+        return;
+    }
+    ACF_VARIABLE_TYPE_ENUM const type = queries.front().get_variable_type();
+    bool const case_sensitive = is_case_sensitive(type);
+    // A query is found by its section identifier and value as the match
+    // compares them; one without a value by its section identifier alone.
+    auto key_of = [&](char const* section_id, char const* value) {
+        std::string key = folded_as_stricmp(section_id);
+        key += '\0';
+        if (value == nullptr) {
+            return key;
+        }
+        key += '\1';
+        key += case_sensitive ? std::string(value) : folded_as_stricmp(value);
+        return key;
+    };
+    std::vector<ACF_MGR_INPUT_PARAMETERS> cleaned;
+    cleaned.reserve(queries.size());
+    std::unordered_map<std::string, std::vector<size_t>> by_key;
+    for (ACF_MGR_INPUT_PARAMETERS const& query : queries) {
+        if (!ACF_REQUIRE(query.get_variable_type() == type && type != ACF_VARIABLE_TYPE_NONE)) {
+            return;
+        }
+        init_and_clean_local_parameters_from(&query, true, false);
+        cleaned.push_back(*m_working_parameters);
+        ACF_MGR_INPUT_PARAMETERS const& params = cleaned.back();
+        char const* value = params.get_value_string();
+        by_key[key_of(params.get_section_identifier(),
+                      gen_is_empty_string(value) ? nullptr : value)]
+            .push_back(cleaned.size() - 1);
+    }
+    auto matched = [&](ACF_ASSIGNMENT* asgn, std::string const& key) {
+        auto found = by_key.find(key);
+        return found != by_key.end() &&
+               std::any_of(found->second.begin(), found->second.end(), [&](size_t i) {
+                   return (!cleaned[i].get_skip_non_defaults() || asgn->is_default_value()) &&
+                          does_assignment_match(asgn, &cleaned[i], filter, true, false, true,
+                                                false);
+               });
+    };
+    // Matches are chosen before any is removed, as remove_assignment does.
+    std::vector<ACF_ASSIGNMENT*> matches;
+    walk_keys(variable_key_range(type, false), [&](ACF_ASSIGNMENT* asgn) {
+        char const* section_id = asgn->get_section_identifier();
+        if (matched(asgn, key_of(section_id, asgn->get_unmodified_value(true))) ||
+            matched(asgn, key_of(section_id, nullptr))) {
+            matches.push_back(asgn);
+        }
+        return true;
+    });
+    remove_matches(matches, coll);
 }
 
 void ACF_ASGN_STORAGE::remove_assignment_from_maps(ACF_ASSIGNMENT* asgn, bool cascade) {

@@ -122,6 +122,9 @@ public:
     // Whether a request's entity and an assignment's name the same entity (an
     // absent one and the revision's top-level entity count as the same).
     bool entities_agree(char const* wanted, char const* held) const;
+    // A text as gen_stricmp compares it: ASCII letters in lower case; an
+    // absent one is empty.
+    static std::string folded_as_stricmp(char const* text);
     void init_and_clean_local_parameters_from(ACF_MGR_INPUT_PARAMETERS const* source, bool global,
                                               bool freeform);
     void set_actual_section_identifier_on_input_parameters();
@@ -159,6 +162,12 @@ public:
     // Removes every live match; appends each to coll.
     void remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool global, bool freeform,
                            ACF_ASGN_SEARCH_FILTER const& filter, ACF_ASSIGNMENT_LIST* coll);
+    // What remove_assignment of each global query in turn removes, for
+    // queries of one variable that each name a value (any, when empty): the
+    // variable's assignments walked once, each query found by its section
+    // identifier and value, so that many queries cost one walk.
+    void remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries,
+                                   ACF_ASGN_SEARCH_FILTER const& filter, ACF_ASSIGNMENT_LIST* coll);
     void remove_assignment_or_set_to_default(ACF_ASSIGNMENT* asgn);
     // Entity-name counts and, with cascade, the assignments an IP file brought.
     void remove_assignment_from_maps(ACF_ASSIGNMENT* asgn, bool cascade);
@@ -453,6 +462,7 @@ private:
     void count_entity_name(ACF_ASSIGNMENT* asgn, std::string const& entity_name);
     // The three steps of a removal of one live assignment.
     void remove_one(ACF_ASSIGNMENT* asgn);
+    void remove_matches(std::vector<ACF_ASSIGNMENT*> const& matches, ACF_ASSIGNMENT_LIST* coll);
     // Each live assignment of the range that select admits is listed (when
     // coll is not null) and removed.
     template <class SELECT>

@@ -202,11 +202,8 @@ void ACF_ASGN_STORAGE::get_assignment_coll(ACF_MGR_INPUT_PARAMETERS* input_param
     coll->splice(coll->end(), colls.front());
 }
 
-namespace {
-// A section identifier as gen_stricmp compares it: ASCII letters in lower
-// case; an absent one is empty.
-std::string section_folded(char const* section_id) {
-    std::string folded = section_id != nullptr ? section_id : "";
+std::string ACF_ASGN_STORAGE::folded_as_stricmp(char const* text) {
+    std::string folded = text != nullptr ? text : "";
     for (char& c : folded) {
         if (c >= 'A' && c <= 'Z') {
             c = static_cast<char>(c + ('a' - 'A'));
@@ -214,7 +211,6 @@ std::string section_folded(char const* section_id) {
     }
     return folded;
 }
-} // namespace
 
 void ACF_ASGN_STORAGE::get_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_parameters,
                                             std::vector<std::string> const& section_ids,
@@ -238,10 +234,10 @@ void ACF_ASGN_STORAGE::get_assignment_colls(ACF_MGR_INPUT_PARAMETERS* input_para
         set_actual_section_identifier_on_input_parameters();
         char const* section_id = params.get_section_identifier();
         normalised.emplace_back(section_id != nullptr ? section_id : "");
-        by_section[section_folded(section_id)].push_back(i);
+        by_section[folded_as_stricmp(section_id)].push_back(i);
     }
     auto visit = [&](ACF_ASSIGNMENT* asgn) {
-        auto found = by_section.find(section_folded(asgn->get_section_identifier()));
+        auto found = by_section.find(folded_as_stricmp(asgn->get_section_identifier()));
         if (found == by_section.end()) {
             return;
         }

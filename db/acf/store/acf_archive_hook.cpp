@@ -4,7 +4,9 @@
 // settings that the IP files the revision names bring in. Set when the library
 // is loaded.
 #include "acf_assignment.h"
+#include "acf_file_checks.h"
 #include "acf_manager.h"
+#include "acf_manager_storage_real.h"
 #include "acf_project_file.h"
 
 #include "suite/archive/afm.h"
@@ -45,26 +47,30 @@ private:
     std::vector<std::string> m_libraries;
 };
 
-// A project manager of its own opens the revision for reading only, as for a
-// process without user interface (in the graphical host every released write
-// lock commits): it never takes the write lock and is closed without commit,
-// so the open project, its locks and every file stay as they are.
+// The revision is read as opening it reads it (its defaults, its settings file
+// with every IP file that file sources), by a store of its own under its own
+// write lock, which releases without commit: no project manager is made and
+// the project file is not read again for each revision, and the open
+// project, its locks and every file stay as they are.
 bool read_named_files(AFM_PROJECT const& project, std::string const& revision,
                       std::vector<AFM_NAMED_FILE>* files, std::string* error) {
     PROCESS_PROJECT_STATE kept;
-    bool ui_process = gen_get_is_ui_process();
-    gen_set_is_ui_process(false);
-    ACF_MANAGER* reader = ACF_MANAGER_FACTORY::create_new_manager();
-    gen_set_is_ui_process(ui_process);
-    bool read =
-        reader->open_project(project.directory.c_str(), project.name.c_str(), revision.c_str(),
-                             false, false, false, false, false) == ACF_REVISION_MANAGER::SUCCESS &&
-        reader->read_lock_and_post_no_messages();
+    // A look at a file that fails anywhere fails the read, as it fails an open.
+    ACF_FILE_OPERATION operation;
+    gen_set_project_dir_path(project.directory.c_str());
+    ACF_MANAGER_STORAGE_REAL storage(project.directory + project.name + ".tpf", revision, nullptr,
+                                     true);
+    ACF_REVISION_MANAGER reader(&storage);
+    // What the read finds wrong is posted, as an open posts it.
+    storage.set_add_messages_to_post_list(true);
+    bool read = storage.write_lock(true) &&
+                storage.get_last_error_status() != ACF_REVISION_MANAGER::ERROR_IN_SETTINGS_FILE &&
+                !operation.failed();
     if (read) {
         // A disabled file is named all the same: enabled again, it is needed.
-        reader->set_allow_ignored_assignments_filter(true);
+        storage.set_allow_ignored_assignments_filter(true);
         ACF_REVISION_MANAGER::ASSIGNMENT_LIST assignments;
-        reader->get_assignment_coll(nullptr, &assignments, false);
+        reader.get_assignment_coll(nullptr, &assignments, false);
         for (ACF_ASSIGNMENT const* asgn : assignments) {
             if (asgn != nullptr && asgn->is_global() && !asgn->is_removed() &&
                 names_a_file(asgn->get_variable_string())) {
@@ -72,12 +78,13 @@ bool read_named_files(AFM_PROJECT const& project, std::string const& revision,
                 files->push_back({asgn->get_variable_string(), file != nullptr ? file : ""});
             }
         }
-        reader->read_unlock();
     } else {
         *error = "Can't read the settings file " + project.directory + revision + ".tsf";
     }
-    reader->close_project(false);
-    ACF_MANAGER_FACTORY::delete_manager(reader);
+    if (storage.is_write_locked()) {
+        storage.write_unlock();
+    }
+    storage.display_post_messages();
     return read;
 }
 

@@ -20,9 +20,6 @@
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 #include "suite/general/tst.h"
-#include "suite/tclglue/atcl.h"
-
-#include <tcl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -245,16 +242,8 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
             warning->post();
             delete warning;
         }
-        if (gen_get_is_qt() && get_storage()->supports_tcl()) {
-            Tcl_Obj* word = Tcl_NewStringObj(m_project_file_full_path.c_str(), -1);
-            Tcl_IncrRefCount(word);
-            Tcl_Obj* list = Tcl_NewListObj(1, &word);
-            Tcl_IncrRefCount(list);
-            std::string command = std::string("add_to_recent_projects ") + Tcl_GetString(list);
-            Tcl_DecrRefCount(list);
-            Tcl_DecrRefCount(word);
-            Tcl_EvalEx(atcl_get_interpreter(), command.c_str(), -1, TCL_EVAL_GLOBAL);
-        }
+        // No list of recent projects is kept by any program of the suite, so
+        // nothing is told of the opened project here.
     }
     debug_time("ACF_MANAGER::open_project end at %s");
     return result;

@@ -20,6 +20,7 @@
 #include "mem_manager.h"
 
 #include "suite/fileio/fio.h"
+#include "suite/fileio/fio_journal.h"
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
 
@@ -31,6 +32,9 @@
 MEM_UNIT_INITIALIZER(ACF);
 
 namespace {
+
+// The claims of revision creations in the project folder: ".<new>.tsf.acf-claim".
+FIO_WORK_FILES const REVISION_CREATION = {".acf-", "revision creation"};
 
 std::string text_of(char const* text) {
     return text != nullptr ? text : "";
@@ -89,6 +93,7 @@ int ACF_MANAGER::add_revision_to_project(char const* revision, bool copy_from_ba
     ACF_FILE_OPERATION operation;
     std::string project_file = text_of(get_project_full_path());
     std::string new_file = acf_revision_settings_file_path(project_file, revision);
+    settle_unfinished_revision_creations();
     // A revision listed without its settings file (left so by an older
     // version killed while creating it) may be created again.
     if (is_revision_listed_in_project(project_file.c_str(), revision) &&
@@ -122,6 +127,22 @@ int ACF_MANAGER::add_revision_to_project(char const* revision, bool copy_from_ba
     bool tsf_was_there = acf_file_exists(new_file);
     if (operation.failed()) {
         return FILE_CANNOT_BE_OPENED;
+    }
+    // Until the project file lists the revision, the files made for it are
+    // claimed: a kill in between leaves them known as this creation's own.
+    FIO_CLAIM claim;
+    std::vector<std::string> made;
+    if (!tsf_was_there) {
+        made.push_back(new_file);
+        if (!tdf_was_there) {
+            made.push_back(new_tdf_file);
+        }
+    }
+    std::string why;
+    if (!claim.claim(REVISION_CREATION, made, why)) {
+        acf_msg_debug("cannot claim the files of revision %s: %s", revision, why.c_str());
+        post_file_not_opened(new_file, true);
+        return UNABLE_TO_WRITE_FILE;
     }
 
     ACF_MANAGER_STORAGE* kept = get_storage();
@@ -258,6 +279,25 @@ int ACF_MANAGER::add_revision_to_project(char const* revision, bool copy_from_ba
     set_current_storage_to(kept);
     delete storage;
     return status;
+}
+
+void ACF_MANAGER::settle_unfinished_revision_creations() {
+    if (!is_project_open()) {
+        return;
+    }
+    std::string const project_file = text_of(get_project_full_path());
+    fio_settle_claims(REVISION_CREATION, FIO_PATH(project_file).directory(),
+                      [&](std::vector<std::string> const& files) {
+                          // The first file claimed is the new settings file.
+                          std::string revision = FIO_PATH(files.front()).base();
+                          if (is_revision_listed_in_project(project_file.c_str(),
+                                                            revision.c_str())) {
+                              return;
+                          }
+                          for (std::string const& file : files) {
+                              FIO_FILE_SYSTEM::remove(FIO_PATH(file));
+                          }
+                      });
 }
 
 int ACF_MANAGER::remove_revision_from_project(char const* revision, bool delete_file) {

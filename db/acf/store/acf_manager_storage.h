@@ -71,8 +71,9 @@ public:
     virtual bool set_file_category_filter(ACF_FILE_CATEGORY_ENUM category) = 0;
     virtual bool set_section_category_filter(ACF_CATEGORY_SECTION_TYPE_ENUM section) = 0;
     virtual bool set_allow_ignored_assignments_filter(bool allow) = 0;
-    // Family 56, variable trait 0, category trait 0, ASE category 0, file
-    // category 21, section category 16, ignored assignments not allowed.
+    // The generic family (DEV_FAMILY_GENERIC), no variable trait, category trait
+    // or ASE category, any file category (ACF_FILE_CATEGORY_NONE), every section
+    // (ACF_CATEGORY_SECTION_TYPE_MAX), ignored assignments not allowed.
     virtual bool reset_filters() = 0;
 
     // Queries and changes.
@@ -93,10 +94,14 @@ public:
                                              std::vector<std::string> const& section_ids,
                                              std::vector<ASSIGNMENT_LIST>* colls) = 0;
     virtual bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;
+    // What remove_global_assignment of each query in turn removes, with the
+    // revision walked once per variable rather than once per query.
+    virtual bool remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) = 0;
     virtual bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;
     virtual bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;
     // Without type and name: freeform, then global, then instance removal until
-    // one removes something; else type 0 freeform, no target global, else instance.
+    // one removes something; else ACF_VARIABLE_TYPE_NONE freeform, no target
+    // global, else instance.
     virtual bool remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) = 0;
     virtual void remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
                                    bool is_freeform, ASSIGNMENT_LIST* removed) = 0;
@@ -105,7 +110,9 @@ public:
     virtual void remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type,
                                                 ASSIGNMENT_LIST* removed, bool global,
                                                 bool instance) = 0;
-    virtual void remove_instance_assignments(char const* from, char const* to,
+    // The instance assignments whose target is `to` and whose source is `from`,
+    // a null or empty text matching any (both empty: none).
+    virtual void remove_instance_assignments(char const* to, char const* from,
                                              ASSIGNMENT_LIST* removed) = 0;
     virtual void get_all_assignments(ASSIGNMENT_LIST* coll, bool include_removed, bool global,
                                      bool instance, bool freeform) = 0;
@@ -147,7 +154,8 @@ public:
     virtual ASSIGNMENT_ITER get_assignment_defaults_begin_iter() = 0;
     virtual ASSIGNMENT_ITER get_assignment_defaults_end_iter() = 0;
     // The default value text of a variable for a section identifier (null for
-    // none), entity placement and family (56 any); null when none is known.
+    // none), entity placement and family (DEV_FAMILY_GENERIC any); null when none
+    // is known.
     virtual char const* get_default_value_for_variable(ACF_VARIABLE_TYPE_ENUM type,
                                                        char const* section_id, bool has_entity,
                                                        DEV_FAMILY_ENUM family) = 0;
@@ -179,6 +187,10 @@ public:
     virtual void set_write_header_comments(bool write) = 0;
     virtual void set_add_messages_to_post_list(bool collect) = 0;
     virtual void clear_is_modified() = 0;
+    // Drops the changes not committed yet, as after a failed commit: no
+    // later commit under this lock writes them, and the settings file is read
+    // afresh at the next lock.
+    virtual void drop_unwritten_changes() = 0;
     virtual bool get_need_to_reopen_revision() const = 0;
     virtual void set_need_to_reopen_revision(bool reopen) = 0;
     // The file-category search filter itself, without the lock test.

@@ -127,6 +127,10 @@ void ACF_MANAGER_STORAGE_NULL::get_global_assignment_colls(ACF_MGR_INPUT_PARAMET
 bool ACF_MANAGER_STORAGE_NULL::remove_global_assignment(ACF_MGR_INPUT_PARAMETERS*) {
     return false;
 }
+bool ACF_MANAGER_STORAGE_NULL::remove_global_assignments(
+    std::vector<ACF_MGR_INPUT_PARAMETERS> const&) {
+    return false;
+}
 bool ACF_MANAGER_STORAGE_NULL::remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS*) {
     return false;
 }

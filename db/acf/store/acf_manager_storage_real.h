@@ -219,6 +219,7 @@ public:
                                      std::vector<std::string> const& section_ids,
                                      std::vector<ASSIGNMENT_LIST>* colls) override;
     bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    bool remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) override;
     bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
     bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
     bool remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
@@ -296,6 +297,9 @@ public:
         set_state(STATE_COLLECT_MESSAGES, collect);
     }
     void clear_is_modified() override { set_state(STATE_MODIFIED, false); }
+    // Also what a failed commit does: no later commit writes what was
+    // reported as not written.
+    void drop_unwritten_changes() override;
     bool get_need_to_reopen_revision() const override { return test_state(STATE_NEED_REOPEN); }
     void set_need_to_reopen_revision(bool reopen) override { set_state(STATE_NEED_REOPEN, reopen); }
     ACF_FILE_CATEGORY_ENUM get_file_category_enum() const override {
@@ -368,7 +372,8 @@ public:
 
     // --- Sourcing Tcl scripts ----------------------------------------------------
     // Sources a script into the shared interpreter with its assignments held as
-    // transient; true when it ran without error.
+    // transient; true when it ran without error. One that exists but cannot be
+    // read is counted in m_unreadable_scripts.
     bool evaluate_tcl_script(char const* file, ACF_MGR_TCL_MODE mode);
     void setup_tsf_mode(Tcl_Interp* interp, std::string const& mode_word, std::string const& path,
                         std::string const& directory);
@@ -394,10 +399,6 @@ public:
     bool write_assignments_to_files(bool write_notes, bool flush);
     // The commit of write_files_to_disk once it knows there are changes to write.
     bool write_changed_files(bool write_notes, bool flush);
-    // After a failed commit: the changes it could not write are dropped, so
-    // that no later commit writes what was reported as not written, and the
-    // settings file is read afresh at the next lock.
-    void drop_unwritten_changes();
     // A settings file that could not be written: status 5 and the message
     // naming it with the reason (when the lock posts messages). False.
     bool report_unwritten_file(std::string const& reason);
@@ -430,8 +431,6 @@ public:
     ACF_ASGN_STORAGE* get_asgn_storage() const { return m_asgn_storage; }
     ACF_ASSIGNMENT_FACTORY* get_assignment_factory() const { return m_factory; }
     ACF_REVISION_MANAGER* get_revision_manager() const { return m_acf_revision_manager; }
-    DEFAULT_TABLE& get_default_table() { return m_default_table; }
-    ASSIGNMENT_LIST& get_defaults_list() { return m_defaults; }
     std::vector<ACF_MGR_FILE_INFO*> const& get_file_collection() const { return m_files; }
     unsigned get_lock_count() const { return m_lock_count.load(); }
     bool get_write_header_comments() const { return test_mode(MODE_WRITE_HEADER); }
@@ -581,6 +580,9 @@ private:
     STRING_LIST m_script_directories;
     STRING_LIST m_script_modes;
     std::map<std::string, bool> m_running_scripts;
+    // How many scripts named by the settings existed but could not be read:
+    // a read of the settings during which this grows fails.
+    size_t m_unreadable_scripts = 0;
 };
 
 // Sources-of-scripts helpers shared with the suite.

@@ -17,6 +17,7 @@
 #include "suite/general/gen.h"
 
 #include <algorithm>
+#include <map>
 
 MEM_UNIT_INITIALIZER(ACF);
 
@@ -450,4 +451,48 @@ void ACF_MANAGER_STORAGE_REAL::remove_assignment(ACF_MGR_INPUT_PARAMETERS* input
     fresh.assign(it, removed->end());
     set_category_change_time_for_assignments_in_collection(&fresh);
     remove_project_library_paths_in_collection_as_needed(&fresh);
+}
+
+bool ACF_MANAGER_STORAGE_REAL::remove_global_assignments(
+    std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) {
+    if (!is_locked_for_change()) {
+        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
+        return false;
+    }
+    m_last_error_status = 0;
+    if (!ACF_REQUIRE(m_asgn_storage != NULL)) {
+        return false;
+    }
+    // Each query prepared as remove_assignment prepares it; those it treats
+    // apart (no variable, one that cannot change, the top-level entity, a
+    // whole variable at once) take its road, the rest are gathered per variable.
+    bool any = false;
+    std::map<ACF_VARIABLE_TYPE_ENUM, std::vector<ACF_MGR_INPUT_PARAMETERS>> by_variable;
+    for (ACF_MGR_INPUT_PARAMETERS query : queries) {
+        if (query.get_variable_type() == ACF_VARIABLE_TYPE_NONE &&
+            !gen_is_empty_string(query.get_variable_string())) {
+            query.set_variable_type(acf_user_name_to_variable_type_enum(query.get_variable_string()));
+        }
+        ACF_VARIABLE_TYPE_ENUM const variable = query.get_variable_type();
+        char const* section_id = effective_section_id(variable, query.get_section_identifier());
+        if (variable == ACF_VARIABLE_TYPE_NONE || variable == ACF_VARIABLE_TYPE_ROOT ||
+            acf_test_variable_trait_of(variable,
+                                       ACF_VARIABLE_TRAIT_TYPE_VARIABLE_VALUE_CANNOT_BE_CHANGED) ||
+            (gen_is_empty_string(section_id) && gen_is_empty_string(query.get_value_string()))) {
+            any = remove_global_assignment(&query) || any;
+            continue;
+        }
+        query.set_section_identifier(section_id);
+        acf_remove_post_dot_characters_from_value_string_if_needed(query);
+        by_variable[variable].push_back(query);
+    }
+    for (auto const& variable : by_variable) {
+        ASSIGNMENT_LIST removed;
+        m_asgn_storage->remove_global_assignments(variable.second, current_filter(), &removed);
+        set_category_change_time_for_assignments_in_collection(&removed);
+        remove_project_library_paths_in_collection_as_needed(&removed);
+        add_assignments_to_changed_list(removed);
+        any = any || !removed.empty();
+    }
+    return any;
 }

@@ -122,6 +122,10 @@ void ACF_REVISION_MANAGER::write_unlock(bool notify) {
     m_storage->write_unlock();
 }
 
+void ACF_REVISION_MANAGER::drop_uncommitted_changes() {
+    m_storage->drop_unwritten_changes();
+}
+
 bool ACF_REVISION_MANAGER::is_read_locked() const {
     return m_storage->is_read_locked();
 }

@@ -11,6 +11,11 @@ bool ACF_REVISION_MANAGER::remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* in
     return m_storage->remove_global_assignment(input_parameters);
 }
 
+bool ACF_REVISION_MANAGER::remove_global_assignments(
+    std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) {
+    return m_storage->remove_global_assignments(queries);
+}
+
 bool ACF_REVISION_MANAGER::remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) {
     return m_storage->remove_instance_assignment(input_parameters);
 }
@@ -55,9 +60,9 @@ int ACF_REVISION_MANAGER::remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM 
     return count_and_record_removed(removed);
 }
 
-int ACF_REVISION_MANAGER::remove_instance_assignments(char const* from, char const* to) {
+int ACF_REVISION_MANAGER::remove_instance_assignments(char const* to, char const* from) {
     ASSIGNMENT_LIST removed;
-    m_storage->remove_instance_assignments(from, to, &removed);
+    m_storage->remove_instance_assignments(to, from, &removed);
     return count_and_record_removed(removed);
 }
 

@@ -200,8 +200,11 @@ bool ACF_MANAGER_STORAGE_REAL::evaluate_tcl_script(char const* file, ACF_MGR_TCL
     FIO_PATH path(in_project_folder(file));
     bool missing = false;
     if (!is_valid_input_file(path, &missing)) {
-        if (!missing ||
-            m_acf_revision_manager->get_bool_data(ACF_REVISION_MANAGER::SKIP_MISSING_TCL_SCRIPT)) {
+        if (!missing) {
+            ++m_unreadable_scripts;
+            return false;
+        }
+        if (m_acf_revision_manager->get_bool_data(ACF_REVISION_MANAGER::SKIP_MISSING_TCL_SCRIPT)) {
             return false;
         }
         m_last_error_status =
@@ -222,6 +225,7 @@ bool ACF_MANAGER_STORAGE_REAL::evaluate_tcl_script(char const* file, ACF_MGR_TCL
     std::string reason;
     if (!FIO_FILE_SYSTEM::read_file(path, script, &reason, MAX_SCRIPT_SIZE)) {
         report_unreadable_file(full.c_str(), reason);
+        ++m_unreadable_scripts;
         return false;
     }
 

@@ -271,6 +271,14 @@ bool ACF_TEST_STORAGE::remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_
     return remove_answer;
 }
 
+bool ACF_TEST_STORAGE::remove_global_assignments(
+    std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) {
+    for (ACF_MGR_INPUT_PARAMETERS query : queries) {
+        record_query("remove_global_assignments()", &query);
+    }
+    return remove_answer && !queries.empty();
+}
+
 bool ACF_TEST_STORAGE::remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) {
     record_query("remove_instance_assignment()", input_parameters);
     return remove_answer;
@@ -306,10 +314,10 @@ void ACF_TEST_STORAGE::remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM typ
     append(removed_answer, removed);
 }
 
-void ACF_TEST_STORAGE::remove_instance_assignments(char const* from, char const* to,
+void ACF_TEST_STORAGE::remove_instance_assignments(char const* to, char const* from,
                                                    ASSIGNMENT_LIST* removed) {
-    record(std::string("remove_instance_assignments(") + (from ? from : "null") + "," +
-           (to ? to : "null") + ")");
+    record(std::string("remove_instance_assignments(") + (to ? to : "null") + "," +
+           (from ? from : "null") + ")");
     append(removed_answer, removed);
 }
 
@@ -533,6 +541,10 @@ void ACF_TEST_STORAGE::set_add_messages_to_post_list(bool collect) {
 void ACF_TEST_STORAGE::clear_is_modified() {
     record("clear_is_modified()");
     modified = false;
+}
+
+void ACF_TEST_STORAGE::drop_unwritten_changes() {
+    record("drop_unwritten_changes()");
 }
 
 bool ACF_TEST_STORAGE::get_need_to_reopen_revision() const {

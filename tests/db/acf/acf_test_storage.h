@@ -110,6 +110,7 @@ public:
                                      std::vector<std::string> const& section_ids,
                                      std::vector<ASSIGNMENT_LIST>* colls) override;
     bool remove_global_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
+    bool remove_global_assignments(std::vector<ACF_MGR_INPUT_PARAMETERS> const& queries) override;
     bool remove_instance_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
     bool remove_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
     bool remove_assignment(ACF_MGR_INPUT_PARAMETERS* input_parameters) override;
@@ -119,7 +120,7 @@ public:
                                                 ASSIGNMENT_LIST* removed) override;
     void remove_all_assignments_of_type(ACF_VARIABLE_TYPE_ENUM type, ASSIGNMENT_LIST* removed,
                                         bool global, bool instance) override;
-    void remove_instance_assignments(char const* from, char const* to,
+    void remove_instance_assignments(char const* to, char const* from,
                                      ASSIGNMENT_LIST* removed) override;
     void get_all_assignments(ASSIGNMENT_LIST* coll, bool include_removed, bool global,
                              bool instance, bool freeform) override;
@@ -174,6 +175,7 @@ public:
     void set_write_header_comments(bool write) override;
     void set_add_messages_to_post_list(bool collect) override;
     void clear_is_modified() override;
+    void drop_unwritten_changes() override;
     bool get_need_to_reopen_revision() const override;
     void set_need_to_reopen_revision(bool reopen) override;
     ACF_FILE_CATEGORY_ENUM get_file_category_enum() const override;

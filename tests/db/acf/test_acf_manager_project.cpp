@@ -261,6 +261,20 @@ TEST_F(ManagerProject, OpeningTheOpenProjectAgainReadsNothing) {
     EXPECT_EQ(manager->get_storage(), storage);
 }
 
+// Opening in a graphical process evaluates no Tcl command that no program of
+// the suite defines (an error a later command's output would show).
+TEST_F(ManagerProject, OpeningInAGraphicalProcessLeavesNoTclError) {
+    write_project("chip", {{"chip", CURRENT}});
+    Tcl_Interp* interp = atcl_get_interpreter();
+    Tcl_UnsetVar(interp, "errorInfo", TCL_GLOBAL_ONLY);
+    bool const was_qt = gen_get_is_qt();
+    gen_set_is_qt(true);
+    EXPECT_EQ(open("chip"), 0);
+    gen_set_is_qt(was_qt);
+    char const* error = Tcl_GetVar(interp, "errorInfo", TCL_GLOBAL_ONLY);
+    EXPECT_EQ(error, nullptr) << error;
+}
+
 // A script that visits many revisions in turn keeps the stores of only the few
 // closed revisions opened last, and every store holding an unsaved change;
 // a revision let go opens again from its file.

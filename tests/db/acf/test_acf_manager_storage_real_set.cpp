@@ -167,6 +167,43 @@ TEST(RevisionStoreRemove, RemovalsByKindTypeAndInstance) {
     manager.read_unlock();
 }
 
+TEST(RevisionStoreRemove, InstanceAssignmentsAreRemovedByTargetAndSourceInThatOrder) {
+    // Each case on the same three assignments; `left` says which of them stay.
+    struct CASE {
+        char const* to;
+        char const* from;
+        int removed;
+        char const* left; // of "s>t", "t>s" and "u>t" (source>target), in that order
+    } const cases[] = {
+        {"t", nullptr, 2, "t>s"},        {nullptr, "t", 1, "s>t u>t"}, {"t", "s", 1, "t>s u>t"},
+        {"s", "", 1, "s>t u>t"},         {"s", "t", 1, "s>t u>t"},     {"s", "s", 0, "s>t t>s u>t"},
+        {"", nullptr, 0, "s>t t>s u>t"},
+    };
+    char const* const settings = "set_instance_assignment -name MULTICYCLE 2 -from s -to t\n"
+                                 "set_instance_assignment -name MULTICYCLE 3 -from t -to s\n"
+                                 "set_instance_assignment -name MULTICYCLE 4 -from u -to t\n";
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(std::string(c.to ? c.to : "null") + ", " + (c.from ? c.from : "null"));
+        ACF_STORAGE_TEST_PROJECT project(settings);
+        ACF_REVISION_MANAGER& manager = project.manager();
+        ASSERT_TRUE(manager.write_lock(true));
+        EXPECT_EQ(manager.remove_instance_assignments(c.to, c.from), c.removed);
+        std::string left;
+        for (char const* pair : {"s>t", "t>s", "u>t"}) {
+            ACF_MGR_INPUT_PARAMETERS query;
+            query.set_variable_type(ACF_VARIABLE_TYPE_MULTICYCLE);
+            query.set_from(std::string(pair, 1).c_str());
+            query.set_to(pair + 2);
+            query.set_entity_name("top");
+            if (manager.get_instance_assignment_ptr(&query) != nullptr) {
+                left += (left.empty() ? "" : " ") + std::string(pair);
+            }
+        }
+        EXPECT_EQ(left, c.left);
+        manager.write_unlock(false);
+    }
+}
+
 TEST(RevisionStoreEntity, ChangingTheTopLevelEntityMovesItsAssignments) {
     ACF_STORAGE_TEST_PROJECT project(
         "set_global_assignment -name TOP_LEVEL_ENTITY a\n"

@@ -1,36 +1,69 @@
-// Disk faults on an IP file that a project's settings name, made by a
-// preloaded library in the regentool that opens the project: the file is
-// named with the reason, never taken for a missing one nor read in part.
+// Disk faults and folders in place of a script or IP file that a project's
+// settings name, met by the regentool that opens the project (a preloaded
+// library makes the faults): the file is named with the reason, never taken
+// for a missing one nor read in part, and the open fails, so that the script
+// ends in an error instead of going on without that file's settings.
+#include "acf_fault_shim.h"
 #include "acf_script_project.h"
-
-#include "tests/support/test_environment.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <filesystem>
+#include <optional>
 
-TEST(ScriptFileFaults, AnIpFileThatCannotBeReadIsNamedWithTheReason) {
-    char const* asan = std::getenv("ASAN_OPTIONS");
-    TEST_ENVIRONMENT preload("LD_PRELOAD", ACF_FAULT_SHIM_PATH);
-    TEST_ENVIRONMENT sanitizer("ASAN_OPTIONS",
-                               std::string(asan ? asan : "") + ":verify_asan_link_order=0");
-    for (char const* call : {"stat", "open", "read"}) {
-        SCOPED_TRACE(call);
+TEST(ScriptFileFaults, AFileTheSettingsNameThatCannotBeReadFailsTheOpenNamingIt) {
+    struct CASE {
+        char const* setting;
+        char const* file;
+        char const* fault; // the call that fails with EIO; null: the file is a folder
+        char const* reason;
+    } const cases[] = {
+        {"TIP_FILE", "core.tip", "stat", "Input/output error"},
+        {"TIP_FILE", "core.tip", "open", "Input/output error"},
+        {"TIP_FILE", "core.tip", "read", "Input/output error"},
+        {"TIP_FILE", "core.tip", nullptr, "it is a directory"},
+        {"SOURCE_TCL_SCRIPT_FILE", "setup.tcl", "read", "Input/output error"},
+        {"SOURCE_TCL_SCRIPT_FILE", "setup.tcl", nullptr, "it is a directory"},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(std::string(c.setting) + " " + (c.fault ? c.fault : "folder"));
         ACF_SCRIPT_PROJECT project;
-        test_write_file(project.file("core.tip"),
-                        "set_global_assignment -name SMART_RECOMPILE OFF\n");
-        test_write_file(project.file("proj.tsf"),
-                        "set_global_assignment -name LAST_TESSALY_VERSION 14.0\n"
-                        "set_global_assignment -name TIP_FILE core.tip\n");
-        TEST_ENVIRONMENT fault("FAULT_CALL", call);
-        TEST_ENVIRONMENT file("FAULT_FILE", "core.tip");
-        TEST_ENVIRONMENT every("FAULT_AT", "0");
-        TEST_RUN_RESULT result = project.run("project_open proj\nproject_close\n");
-        EXPECT_NE(result.output.find("Warning (125001): Can't open file " +
-                                     project.file("core.tip") + "\n    Info (125063): " +
-                                     "Input/output error"),
+        if (c.fault != nullptr) {
+            test_write_file(project.file(c.file),
+                            "set_global_assignment -name SMART_RECOMPILE OFF\n");
+        } else {
+            std::filesystem::create_directory(project.file(c.file));
+        }
+        std::string const settings = "set_global_assignment -name LAST_TESSALY_VERSION 14.0\n"
+                                     "set_global_assignment -name " +
+                                     std::string(c.setting) + " " + c.file + "\n";
+        test_write_file(project.file("proj.tsf"), settings);
+        std::optional<ACF_FAULT_ARMED> armed;
+        if (c.fault != nullptr) {
+            armed.emplace(ACF_FAULT{c.fault, c.file, 0, ""});
+        }
+        TEST_RUN_RESULT result =
+            project.run("project_open proj\nputs opened\nproject_close\n", "open.tcl");
+        EXPECT_NE(result.output.find("Warning (125001): Can't open file " + project.file(c.file) +
+                                     "\n    Info (125063): " + c.reason),
                   std::string::npos)
             << result.output;
         EXPECT_EQ(result.output.find("not found"), std::string::npos) << result.output;
+        EXPECT_EQ(result.output.find("opened"), std::string::npos) << result.output;
+        EXPECT_NE(result.status, 0) << result.output;
+        EXPECT_EQ(test_read_file(project.file("proj.tsf")), settings);
     }
+}
+
+// A missing one stays what it was: named as not found, and the open goes on.
+TEST(ScriptFileFaults, AMissingIpFileIsNotFoundAndTheOpenGoesOn) {
+    ACF_SCRIPT_PROJECT project;
+    test_write_file(project.file("proj.tsf"),
+                    "set_global_assignment -name LAST_TESSALY_VERSION 14.0\n"
+                    "set_global_assignment -name TIP_FILE gone.tip\n");
+    TEST_RUN_RESULT result =
+        project.run("project_open proj\nputs opened\nproject_close\n", "open.tcl");
+    EXPECT_NE(result.output.find("not found"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("opened"), std::string::npos) << result.output;
+    EXPECT_EQ(result.status, 0) << result.output;
 }

@@ -7,16 +7,21 @@
 //
 // Actions: "open" (opens and closes the project), "import <file>" (Import
 // Assignments, with the backup it makes by default), "remove-pins" (Remove Assignments of the
-// pin category with instances), "create <name> <base>" (Create Revision),
-// "delete <name>" (Delete Revision). The project is opened before the fault
+// pin category with instances), "create <name> <base>" (Create Revision, the
+// name checked by its form first), "delete <name>" (Delete Revision),
+// "copy <destination> <new name> [overwrite]" (Copy Project by the engine the
+// dialog runs, the current project left open; "overwrite" as when the user
+// agreed to copy over a project there). The project is opened before the fault
 // is armed: FAULT_ARM_CALL becomes the library's FAULT_CALL only then. Exit
 // status: 0 when the action was done, 1 when it reported a failure, 2 when
 // the project did not open.
 #include "acf_manager.h"
 #include "suite/general/gen.h"
+#include "sys/mdb/mdb_copy_project.h"
 #include "sys/mdb/mdb_import_assignment_dlg.h"
 #include "sys/mdb/mdb_ras_engine.h"
 #include "sys/mdb/mdb_revisions_engine.h"
+#include "sys/mdb/mdb_revisions_new_dlg.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -42,6 +47,16 @@ bool remove_pins() {
     std::vector<ACF_FILE_CATEGORY_ENUM> selection(MDB_RAS_SELECTION_SIZE, ACF_FILE_CATEGORY_NONE);
     selection[2] = static_cast<ACF_FILE_CATEGORY_ENUM>(1);
     return MDB_RAS_ENGINE().remove_assignment_one_file_mode(selection.data(), true, true);
+}
+
+// The form checks the name as its OK does; the base is the one asked for.
+bool create(std::string const& name, std::string const& base) {
+    MDB_NEW_REVISIONS_DLG form(base, nullptr);
+    form.findChild<QLineEdit*>("lineEdit")->setText(QString::fromLocal8Bit(name.c_str()));
+    form.accept();
+    return form.result() == QDialog::Accepted &&
+           mdb_create_revision({name, base, form.description(), false}) ==
+               ACF_REVISION_MANAGER::SUCCESS;
 }
 
 } // namespace
@@ -74,9 +89,12 @@ int main(int argc, char** argv) {
     } else if (action == "remove-pins") {
         done = remove_pins();
     } else if (action == "create" && args.size() == 5) {
-        done = mdb_create_revision({args[3], args[4], "", false}) == ACF_REVISION_MANAGER::SUCCESS;
+        done = create(args[3], args[4]);
     } else if (action == "delete" && args.size() == 4) {
         done = mdb_delete_revision(args[3]) == ACF_REVISION_MANAGER::SUCCESS;
+    } else if (action == "copy" && (args.size() == 5 || args.size() == 6)) {
+        done =
+            mdb_copy_project({args[3], args[4], false, args.size() == 6 && args[5] == "overwrite"});
     } else if (action != "open") {
         std::fprintf(stderr, "mdb_commit_driver: unknown action %s\n", action.c_str());
         return 2;

@@ -429,6 +429,65 @@ TEST_F(MdbTimeGroups, LockedSettingsLoseNothing) {
     }
 }
 
+// OK removes the lines of changed and deleted groups together; together they
+// remove what removing them one by one does: every copy of a value, values
+// and groups matched as the settings compare them, nothing for a value or a
+// group not held, a line named twice once, and a whole group for no value.
+TEST_F(MdbTimeGroups, RemovingMembersTogetherRemovesWhatRemovingThemOneByOneDoes) {
+    using LINE = std::pair<char const*, char const*>; // group, member
+    std::vector<LINE> const held = {{"x", "m"}, {"x", "m"}, {"x", "M"}, {"X", "n"},
+                                    {"y", "m"}, {"y", "o"}, {"z", "p"}, {"z", "q"}};
+    std::vector<std::vector<LINE>> const removals = {
+        {{"x", "m"}},
+        {{"x", "m"}, {"x", "m"}, {"y", "m"}},
+        {{"x", "M"}, {"y", "absent"}, {"absent", "m"}},
+        {{"x", "n"}, {"Y", "o"}},
+        {{"z", ""}, {"x", "m"}},
+        {{"absent", "absent"}},
+    };
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    ACF_MGR_INPUT_PARAMETERS query;
+    auto fill = [&](LINE const& line) {
+        query.reset();
+        query.set_variable_type(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER);
+        query.set_section_identifier(line.first);
+        query.set_value_string(line.second);
+    };
+    // The groups left after the removal, and whether it said it removed any.
+    auto after = [&](std::vector<LINE> const& removal, bool together) {
+        EXPECT_TRUE(manager->write_lock(true));
+        query.reset();
+        query.set_variable_type(ACF_VARIABLE_TYPE_TIMEGROUP_MEMBER);
+        manager->remove_global_assignment(&query);
+        for (LINE const& line : held) {
+            fill(line);
+            manager->set_global_assignment(&query);
+        }
+        bool removed = false;
+        if (together) {
+            std::vector<ACF_MGR_INPUT_PARAMETERS> queries;
+            for (LINE const& line : removal) {
+                fill(line);
+                queries.push_back(query);
+            }
+            removed = manager->remove_global_assignments(queries);
+        } else {
+            for (LINE const& line : removal) {
+                fill(line);
+                removed = manager->remove_global_assignment(&query) || removed;
+            }
+        }
+        manager->write_unlock(true);
+        return std::make_pair(stored(), removed);
+    };
+    std::vector<MDB_TIME_GROUP> const all = after({}, false).first;
+    for (std::vector<LINE> const& removal : removals) {
+        auto one_by_one = after(removal, false);
+        EXPECT_EQ(after(removal, true), one_by_one) << removal.front().first << removal.size();
+        EXPECT_EQ(one_by_one.first != all, one_by_one.second) << removal.size();
+    }
+}
+
 TEST_F(MdbTimeGroups, AnIllegalMemberIsNamedAndNothingChanges) {
     MDB_TIME_GROUPS_DLG dialog(nullptr, "g1");
     QVariantList data = combo(&dialog)->currentData().toList();

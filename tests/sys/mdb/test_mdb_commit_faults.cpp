@@ -300,6 +300,75 @@ TEST_F(MdbCommitFaults, AKillAtAnyStepOfARevisionChangeLeavesAProjectThatOpensWh
     }
 }
 
+// Copy Project killed at any step, then the same Copy Project again (over
+// the project the killed run may have left there, as the dialog asks leave
+// for): the copy completes as an undisturbed one does, byte for byte, with no
+// staging folder, lock or temporary archive left, and the source unchanged.
+TEST_F(MdbCommitFaults, AKilledCopyProjectIsCompletedByTheSameCopyAgain) {
+    ACTION const copy = {"Copy Project", "revs_project", "rev", {}, {}, {}, {}};
+    auto copy_words = [](std::string const& dir, bool overwrite) {
+        std::vector<std::string> words = {"copy", dir + "_copy", "copy1"};
+        if (overwrite) {
+            words.push_back("overwrite");
+        }
+        return words;
+    };
+    // Every file of both folders, those of the copy under "copy/", and the
+    // copy's folders (a staging folder left empty among them).
+    auto files_around = [](std::string const& dir) {
+        FILES files = files_of(dir);
+        if (std::filesystem::exists(dir + "_copy")) {
+            for (auto const& [name, content] : files_of(dir + "_copy")) {
+                files["copy/" + name] = content;
+            }
+            for (auto const& entry : std::filesystem::recursive_directory_iterator(dir + "_copy")) {
+                if (entry.is_directory()) {
+                    files["copy/" +
+                          std::filesystem::relative(entry.path(), dir + "_copy").string()] =
+                        "(folder)";
+                }
+            }
+        }
+        return files;
+    };
+    std::string undisturbed_dir = fresh(copy);
+    TEST_RUN_RESULT undisturbed = run(undisturbed_dir, copy, copy_words(undisturbed_dir, false));
+    ASSERT_EQ(undisturbed.status, 0) << undisturbed.output;
+    FILES const expected = files_around(undisturbed_dir);
+    ASSERT_EQ(expected.count("copy/copy1.tpf"), 1u);
+    for (char const* call : {"open", "write", "fsync", "rename", "unlink"}) {
+        int kills = 0;
+        for (long at = 1; at < 200; ++at) {
+            std::string dir = fresh(copy);
+            std::string log = dir + ".log";
+            TEST_RUN_RESULT killed = [&] {
+                std::vector<std::pair<char const*, std::string>> variables =
+                    acf_fault_shim_preload();
+                variables.insert(variables.end(), {{"FAULT_ARM_CALL", call},
+                                                   {"FAULT_FILE", dir},
+                                                   {"FAULT_AT", std::to_string(at)},
+                                                   {"FAULT_LOG", log},
+                                                   {"FAULT_KILL", "1"}});
+                TEST_CHILD_ENVIRONMENT environment(variables);
+                return run(dir, copy, copy_words(dir, false));
+            }();
+            if (!std::filesystem::exists(log)) {
+                EXPECT_EQ(killed.status, 0) << killed.output;
+                break;
+            }
+            ++kills;
+            bool const project_there = std::filesystem::exists(dir + "_copy/rev.tpf") ||
+                                       std::filesystem::exists(dir + "_copy/copy1.tpf");
+            TEST_RUN_RESULT again = run(dir, copy, copy_words(dir, project_there));
+            std::string const context = std::string(call) + " " + std::to_string(at) + " (" +
+                                        test_read_file(log) + ")\n" + again.output;
+            EXPECT_EQ(again.status, 0) << context;
+            EXPECT_TRUE(files_around(dir) == expected) << context;
+        }
+        EXPECT_GT(kills, 0) << "no " << call;
+    }
+}
+
 // A name whose defaults file's name the file system would not take could
 // never be opened: it is refused as the revision is created, with the limit.
 TEST_F(MdbCommitFaults, ARevisionNameTooLongForItsFilesIsRefusedWithTheLimit) {

@@ -14,8 +14,10 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -322,6 +324,58 @@ TEST_F(MdbCopyProject, EntryPointCopiesWhatTheDialogWasGiven) {
     });
     mdb_dyn_copy_project_dlg(nullptr);
     EXPECT_FALSE(fs::exists(m_project + "_copy"));
+}
+
+// A project folder whose name is not UTF-8 ("proj" and the Latin-1 byte
+// 0xE9): the proposed destination beside it, taken as it is or edited by key,
+// reaches the disk with the same bytes, and so does the project the host is
+// asked to open; the copy's settings are those of the source.
+TEST_F(MdbCopyProject, AFolderNameThatIsNotUtf8KeepsItsBytesThroughTheDialog) {
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    manager->close_project(false);
+    manager->free_cached_storage();
+    std::string const latin = m_workspace.path("proj\xe9");
+    fs::current_path(m_workspace.dir());
+    fs::rename(m_project, latin);
+    m_project = latin;
+    open_project();
+    std::map<std::string, std::string> source = contents(m_project);
+
+    struct CASE {
+        char const* how;
+        std::function<void(QLineEdit*)> edit;
+        std::string destination;
+    } const cases[] = {
+        {"as proposed", [](QLineEdit*) {}, latin + "_copy"},
+        {"edited by key",
+         [](QLineEdit* line) {
+             line->setFocus();
+             QTest::keyClick(line, Qt::Key_End);
+             QTest::keyClick(line, Qt::Key_Backspace); // the final "/"
+             QTest::keyClicks(line, "2");
+         },
+         latin + "_copy2"},
+    };
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.how);
+        QUI_PRJ_UI_MGR::get_prj_ui_mgr()->clear_requests();
+        msg_queue_answer(MSG_ANSWER_YES); // create the destination
+        when_shown([&](QDialog* dialog) {
+            c.edit(child<QLineEdit>(dialog, "m_dest_dir"));
+            child<QDialogButtonBox>(dialog, "m_button_box")->button(QDialogButtonBox::Ok)->click();
+        });
+        mdb_dyn_copy_project_dlg(nullptr);
+        ASSERT_TRUE(fs::exists(c.destination + "/rev.tpf"));
+        EXPECT_EQ(contents(c.destination).at("top.tsf"), source.at("top.tsf"));
+        auto requests = host_requests();
+        ASSERT_EQ(requests.size(), 2u);
+        EXPECT_EQ(requests[1].project_file, c.destination + "/rev.tpf");
+    }
+    // Nothing under a name with the bytes garbled (U+FFFD in UTF-8).
+    for (auto const& entry : fs::directory_iterator(m_workspace.dir())) {
+        EXPECT_EQ(entry.path().filename().string().find("\xef\xbf\xbd"), std::string::npos)
+            << entry.path();
+    }
 }
 
 TEST(MdbReverseSlash, AnyLength) {

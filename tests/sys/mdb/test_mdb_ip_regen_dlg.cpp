@@ -3,6 +3,7 @@
 // wizard refuses to upgrade) are standalone components, sys.psys a Plexa system;
 // the project lists them as alpha, sys, beta.
 #include "sys/mdb/mdb_ip_regen_dlg.h"
+#include "sys/mdb/mdb_ip_regen_engine.h"
 
 #include "acf_manager.h"
 #include "ipman/ipman_ip_info.h"
@@ -18,15 +19,19 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QHeaderView>
+#include <QProgressDialog>
 #include <QStandardItemModel>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -92,6 +97,40 @@ protected:
         test_write_file(file("chip.tsf"), settings);
     }
     std::string file(std::string const& name) const { return m_project + "/" + name; }
+    // Replaces the fixture's IP components by `count` generated ones of 12.1,
+    // ip/c<i>/c<i>.tip with its variation file; every `plexa_every`-th one a
+    // Plexa system, and every `failing_every`-th other one refused by the wizard.
+    void generate_ip_components(int count, int plexa_every, int failing_every) {
+        std::string settings = "set_global_assignment -name TOP_LEVEL_ENTITY chip\n";
+        int standalone = 0;
+        for (int i = 0; i < count; ++i) {
+            std::string const name = "c" + std::to_string(i);
+            std::string const stem = "ip/" + name + "/" + name;
+            std::filesystem::create_directories(file("ip/" + name));
+            bool const plexa = (i + 1) % plexa_every == 0;
+            bool const failing = !plexa && ++standalone % failing_every == 0;
+            if (plexa) {
+                test_write_file(file(stem + ".psys"), "<system name=\"" + name + "\"/>\n");
+            } else {
+                test_write_file(file(stem + ".v"),
+                                "// -- VestaWizard variation file\n// -- Retrieval info: "
+                                "<instance entity-name=\"fifo\" version=\"12.1\"" +
+                                    std::string(failing ? " upgrade=\"fail\"" : "") +
+                                    " >\nmodule " + name + ";\nendmodule\n");
+            }
+            test_write_file(file(stem + ".tip"),
+                            "set_global_assignment -name IP_TOOL_NAME \"fifo\"\n"
+                            "set_global_assignment -name IP_TOOL_VERSION \"12.1\"\n"
+                            "set_global_assignment -name IP_TOOL_ENV \"" +
+                                std::string(plexa ? "plexa" : "vestawiz") +
+                                "\"\nset_global_assignment -name " +
+                                (plexa ? "MISC_FILE" : "VERILOG_FILE") +
+                                " [file join $::tessaly(tip_path) \"" + name +
+                                (plexa ? ".psys" : ".v") + "\"]\n");
+            settings += "set_global_assignment -name TIP_FILE " + stem + ".tip\n";
+        }
+        test_write_file(file("chip.tsf"), settings);
+    }
     // Closes the project and opens a fresh copy of the fixture named `name`.
     void reopen_fresh_copy(std::string const& name) {
         ACF_MANAGER::get_acf_manager()->close_project(false);
@@ -722,6 +761,149 @@ TEST_F(IpRegenDialog, ManualRowShowsWhyItsFileCannotBeUpgraded) {
         EXPECT_EQ(description(dialog, alpha)->m_text_edit->toPlainText(), c.text);
         EXPECT_EQ(row_button(dialog, alpha)->m_push_button->text(), "Open VestaWizard");
     }
+}
+
+// Many rows: each one is laid out with its widgets and as tall as its text,
+// whichever way the texts and widths arrived.
+TEST_F(IpRegenDialog, ADialogOfManyRowsShowsEveryRowWithItsDescription) {
+    int const count = 300;
+    generate_ip_components(count, 5, 1000);
+    open_project();
+    DLG dialog(nullptr);
+    ASSERT_TRUE(dialog.need_show_dlg());
+    dialog.show();
+    settle();
+    ASSERT_EQ(model(dialog)->rowCount(), count);
+    int plexa_rows = 0;
+    for (int row = 0; row < count; ++row) {
+        SCOPED_TRACE(row);
+        ASSERT_NE(row_button(dialog, row), nullptr);
+        ASSERT_NE(description(dialog, row), nullptr);
+        bool const plexa = entity(dialog, row)->data(DLG::GENERATED_BY_ROLE) == "plexa";
+        plexa_rows += plexa;
+        EXPECT_EQ(description(dialog, row)->m_text_edit->toPlainText().startsWith(
+                      "You must upgrade the IP component in Plexa."),
+                  plexa);
+        // The row's height is its description's (at least 40 pixels).
+        QRect cell = view(dialog)->visualRect(model(dialog)->index(row, DLG::DESCRIPTION_COL));
+        EXPECT_EQ(cell.height(), description(dialog, row)->sizeHint().height());
+    }
+    EXPECT_EQ(plexa_rows, count / 5);
+    // The rows are ordered as the inventory's: standalone ones first, the
+    // last one first, then the Plexa systems.
+    EXPECT_EQ(file_text(dialog, 0).toStdString(), file("ip/c298/c298.v"));
+    EXPECT_EQ(file_text(dialog, count - plexa_rows).toStdString(), file("ip/c4/c4.psys"));
+
+    // A narrower Description column wraps the texts again: the rows follow.
+    int const plexa = count - 1;
+    int const before = description(dialog, plexa)->sizeHint().height();
+    dialog.resize(dialog.minimumSize());
+    settle();
+    EXPECT_GT(description(dialog, plexa)->sizeHint().height(), before);
+    EXPECT_EQ(view(dialog)->visualRect(model(dialog)->index(plexa, DLG::DESCRIPTION_COL)).height(),
+              description(dialog, plexa)->sizeHint().height());
+}
+
+// Cancel in the progress while the k-th component is upgraded: that one ends
+// (upgraded, or put back by the wizard's failure), the later ones are never
+// touched, and the table and the report say so.
+TEST_F(IpRegenDialog, CancelInTheProgressStopsBetweenComponents) {
+    int const count = 60;
+    int const cancel_at = 12;
+    generate_ip_components(count, 1000, 4);
+    open_project();
+    std::map<std::string, std::string> before;
+    for (int i = 0; i < count; ++i) {
+        for (char const* ext : {".v", ".tip"}) {
+            std::string const path = file("ip/c" + std::to_string(i) + "/c" + std::to_string(i) + ext);
+            before[path] = test_read_file(path);
+        }
+    }
+    DLG dialog(nullptr);
+    ASSERT_TRUE(dialog.need_show_dlg());
+    dialog.show();
+    settle();
+
+    // The wizard's runs, seen from the interpreter: the first one takes long
+    // enough for the progress to show; the k-th one's end presses Cancel.
+    struct SEEN {
+        int runs = 0;
+        bool shown = false;
+        int maximum = 0;
+        int value = -1;
+        QString label;
+    } seen;
+    Tcl_CreateObjCommand(
+        atcl_get_interpreter(), "dialog_wizard_ran",
+        [](ClientData data, Tcl_Interp*, int, Tcl_Obj* const*) {
+            auto* seen = static_cast<SEEN*>(data);
+            if (++seen->runs == 1) {
+                std::this_thread::sleep_for(
+                    std::chrono::milliseconds(MDB_IP_REGEN_PROGRESS::SHOW_AFTER_MS + 100));
+            }
+            if (seen->runs == cancel_at) {
+                auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+                if (progress != nullptr) {
+                    seen->shown = progress->isVisible();
+                    seen->maximum = progress->maximum();
+                    seen->value = progress->value();
+                    seen->label = progress->labelText();
+                    progress->cancel();
+                }
+            }
+            return TCL_OK;
+        },
+        &seen, nullptr);
+    ASSERT_EQ(eval("trace add execution texec leave {apply {{command code result op} "
+                   "{dialog_wizard_ran}}}"),
+              TCL_OK);
+    upgrade_button(dialog)->click();
+    eval("trace remove execution texec leave {apply {{command code result op} "
+         "{dialog_wizard_ran}}}");
+
+    EXPECT_EQ(seen.runs, cancel_at);
+    EXPECT_TRUE(seen.shown);
+    EXPECT_EQ(seen.maximum, count);
+    EXPECT_EQ(seen.value, cancel_at - 1);
+    EXPECT_TRUE(seen.label.contains(file_text(dialog, cancel_at - 1))) << seen.label.toStdString();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    std::vector<std::string> reported;
+    for (int row = 0; row < count; ++row) {
+        SCOPED_TRACE(row);
+        std::string const variation = file_text(dialog, row).toStdString();
+        std::string const tip = variation.substr(0, variation.size() - 2) + ".tip";
+        bool const failing = before[variation].find("upgrade=\"fail\"") != std::string::npos;
+        if (row >= cancel_at) {
+            // Untouched, and waiting as before.
+            EXPECT_EQ(test_read_file(variation), before[variation]);
+            EXPECT_EQ(test_read_file(tip), before[tip]);
+            EXPECT_EQ(entity(dialog, row)->checkState(), Qt::Checked);
+            EXPECT_TRUE(entity(dialog, row)->isEnabled());
+            EXPECT_TRUE(same_icon(
+                model(dialog)->item(row, DLG::STATUS_COL)->data(Qt::DecorationRole),
+                AFCQ_ICON_PENDING));
+            EXPECT_TRUE(description(dialog, row)->m_text_edit->toPlainText().isEmpty());
+            EXPECT_TRUE(description(dialog, row)->m_movie_label->isHidden());
+            EXPECT_EQ(mdb_ip_regen_report_record(variation).var_file, "N/A");
+            continue;
+        }
+        EXPECT_NE(mdb_ip_regen_report_record(variation).var_file, "N/A");
+        if (failing) {
+            // Put back whole.
+            EXPECT_EQ(test_read_file(variation), before[variation]);
+            EXPECT_EQ(test_read_file(tip), before[tip]);
+            expect_manual_row(dialog, row, "12.1");
+        } else {
+            EXPECT_NE(test_read_file(variation).find("version=\"14.0\""), std::string::npos);
+            EXPECT_NE(test_read_file(tip).find("IP_TOOL_VERSION \"14.0\""), std::string::npos);
+            EXPECT_EQ(model(dialog)->item(row, DLG::VERSION_COL)->text(), "14.0");
+            EXPECT_TRUE(entity(dialog, row)->data(DLG::ALREADY_UPGRADED_ROLE).toBool());
+        }
+    }
+    // The rest can be upgraded later.
+    EXPECT_TRUE(upgrade_button(dialog)->isEnabled());
+    EXPECT_TRUE(close_button(dialog)->isEnabled());
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "acf_file_categories.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
+#include "suite/fileio/fio_journal.h"
 #include "suite/general/gen.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/projectctl/pjc_project.h"
@@ -25,6 +26,9 @@
 #include <QStringListModel>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
+
+#include <memory>
 #include <QToolTip>
 
 namespace {
@@ -507,6 +511,15 @@ TEST_F(MdbRevisions, DeletingTheActiveRevisionSwitchesFirstAndTheHostIsToldOnClo
 TEST_F(MdbRevisions, TheNewRevisionNameIsCheckedBeforeAnythingIsCreated) {
     open_project();
     test_write_file(file("orphan.tsf"), "set_global_assignment -name TOP_LEVEL_ENTITY mine\n");
+    // What a creation killed before the project listed it left is claimed
+    // as its own; a creation still running holds its claim.
+    test_write_file(file("claimed.tsf"), "set_global_assignment -name TOP_LEVEL_ENTITY top\n");
+    test_write_file(file(".claimed.tsf.acf-claim"),
+                    "revision creation\n" + file("claimed.tsf") + std::string(1, '\0') + "end\n");
+    FIO_CLAIM running;
+    std::string why;
+    ASSERT_TRUE(running.claim({".acf-", "revision creation"}, {file("busy.tsf")}, why)) << why;
+    test_write_file(file("busy.tsf"), "set_global_assignment -name TOP_LEVEL_ENTITY top\n");
     struct CASE {
         char const* name;
         unsigned notice; // 0: accepted
@@ -521,6 +534,8 @@ TEST_F(MdbRevisions, TheNewRevisionNameIsCheckedBeforeAnythingIsCreated) {
         {"$x", notice_illegal_name},
         {"fast", notice_cant_write},
         {"orphan", notice_cant_write},
+        {"claimed", 0},
+        {"busy", notice_cant_write},
     };
     for (CASE const& c : cases) {
         msg_log_clear();
@@ -542,6 +557,9 @@ TEST_F(MdbRevisions, TheNewRevisionNameIsCheckedBeforeAnythingIsCreated) {
     }
     EXPECT_EQ(test_read_file(file("orphan.tsf")),
               "set_global_assignment -name TOP_LEVEL_ENTITY mine\n");
+    EXPECT_FALSE(std::filesystem::exists(file("claimed.tsf")));
+    EXPECT_FALSE(std::filesystem::exists(file(".claimed.tsf.acf-claim")));
+    EXPECT_TRUE(std::filesystem::exists(file("busy.tsf")));
 }
 
 TEST_F(MdbRevisions, TheNewRevisionFormStartsFromTheCurrentRevision) {
@@ -788,6 +806,62 @@ TEST_F(MdbRevisions, TheKeyboardAloneSetsCurrentDeletesAndLeaves) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(active(), "chip");
+}
+
+// After each action by the keyboard the focus is back in the table, where
+// Enter means OK: no button the focus passed over stays the default.
+TEST_F(MdbRevisions, AfterEachActionTheFocusIsBackInTheTableAndEnterMeansOk) {
+    struct CASE {
+        char const* action;
+        std::function<QPushButton*(MDB_REVISIONS_DLG&)> button;
+        std::function<void()> answer; // to the question or dialog it opens
+    };
+    CASE const cases[] = {
+        {"Set Current", [](MDB_REVISIONS_DLG& d) { return d.current_button(); }, [] {}},
+        {"Delete, answered No", [](MDB_REVISIONS_DLG& d) { return d.delete_button(); },
+         [] { msg_queue_answer(MSG_ANSWER_NO); }},
+        {"Compare...", [](MDB_REVISIONS_DLG& d) { return d.compare_button(); },
+         [] { when_shown([](QDialog* compare) { QTest::keyClick(compare, Qt::Key_Escape); }); }},
+        {"Apply", [](MDB_REVISIONS_DLG& d) { return d.button_box()->button(QDialogButtonBox::Apply); },
+         [] {}},
+    };
+    open_project();
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.action);
+        MDB_REVISIONS_DLG dialog(nullptr, Qt::Window);
+        show_active(dialog);
+        key(Qt::Key_Down); // fast
+        if (std::string(c.action) == "Apply") {
+            dialog.current_button()->click();
+        }
+        QPushButton* button = c.button(dialog);
+        ASSERT_TRUE(button->isEnabled());
+        button->setFocus(Qt::TabFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), button);
+        c.answer();
+        key(Qt::Key_Space);
+        // As the window system does once a dialog opened on top closes.
+        QApplication::setActiveWindow(&dialog);
+        EXPECT_EQ(QApplication::focusWidget(), dialog.rev_tree());
+        for (QPushButton* other : dialog.findChildren<QPushButton*>()) {
+            EXPECT_EQ(other->isDefault(),
+                      other == dialog.button_box()->button(QDialogButtonBox::Ok))
+                << other->text().toStdString();
+        }
+        // Enter: OK closes the dialog; a dialog it opened instead is closed
+        // and named.
+        auto opened = std::make_shared<QString>();
+        QTimer::singleShot(100, [opened] {
+            if (auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                *opened = shown->windowTitle();
+                shown->reject();
+            }
+        });
+        key(Qt::Key_Return);
+        QTest::qWait(200);
+        EXPECT_EQ(opened->toStdString(), "");
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
 }
 
 TEST_F(MdbRevisions, EnterOnTheNewRevisionRowOpensCreateRevisionAndKeepsTheDialog) {

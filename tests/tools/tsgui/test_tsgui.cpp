@@ -4,6 +4,7 @@
 #include "suite/archive/afm_zip.h"
 #include "suite/threads/thr.h"
 
+#include "tests/db/acf/acf_fault_shim.h"
 #include "tests/support/test_environment.h"
 #include "tests/support/test_preferences.h"
 #include "tests/support/test_workspace.h"
@@ -196,10 +197,6 @@ TEST_F(Tsgui, TheCompareExportsMessageMatchesWhatIsOnDisk) {
     std::string const project = m_workspace.copy_fixture(REVISION_TABLE, "table");
     std::string const out = m_workspace.path("out");
     std::string const csv = out + "/results.csv";
-    char const* asan = std::getenv("ASAN_OPTIONS");
-    TEST_ENVIRONMENT preload("LD_PRELOAD", ACF_FAULT_SHIM_PATH);
-    TEST_ENVIRONMENT sanitizer("ASAN_OPTIONS",
-                               std::string(asan ? asan : "") + ":verify_asan_link_order=0");
     struct CASE {
         char const* call;
         std::string file;
@@ -216,10 +213,7 @@ TEST_F(Tsgui, TheCompareExportsMessageMatchesWhatIsOnDisk) {
             test_write_file(csv, "old\n");
             std::string const log = m_workspace.path("faults.log");
             std::filesystem::remove(log);
-            TEST_ENVIRONMENT call("FAULT_CALL", c.call);
-            TEST_ENVIRONMENT file("FAULT_FILE", c.file);
-            TEST_ENVIRONMENT number("FAULT_AT", std::to_string(at));
-            TEST_ENVIRONMENT logged("FAULT_LOG", log);
+            ACF_FAULT_ARMED armed({c.call, c.file, at, log});
             TEST_RUN_RESULT result =
                 run("--project " + thr_process_quote_argument(project) +
                     " --press Compare... --answer " + thr_process_quote_argument(csv) +
@@ -279,10 +273,6 @@ TEST_F(Tsgui, AToolbarSaveThatFailsLeavesThePreferencesAsTheyWere) {
     TEST_PREFERENCES preferences;
     std::string const kept = "[38]\nGTF_open_generated_file=true\n";
     std::string const saved_toolbar = "Main_Custom=Custom 1";
-    char const* asan = std::getenv("ASAN_OPTIONS");
-    TEST_ENVIRONMENT preload("LD_PRELOAD", ACF_FAULT_SHIM_PATH);
-    TEST_ENVIRONMENT sanitizer("ASAN_OPTIONS",
-                               std::string(asan ? asan : "") + ":verify_asan_link_order=0");
     // The files in the preferences' folder (the file and its temporary ones),
     // and the folder itself.
     std::string const inside = preferences.dir() + "/tessaly/";
@@ -304,10 +294,7 @@ TEST_F(Tsgui, AToolbarSaveThatFailsLeavesThePreferencesAsTheyWere) {
             test_write_file(preferences.file(), kept);
             std::string const log = m_workspace.path("faults.log");
             std::filesystem::remove(log);
-            TEST_ENVIRONMENT call("FAULT_CALL", c.call);
-            TEST_ENVIRONMENT file("FAULT_FILE", c.file);
-            TEST_ENVIRONMENT number("FAULT_AT", std::to_string(at));
-            TEST_ENVIRONMENT logged("FAULT_LOG", log);
+            ACF_FAULT_ARMED armed({c.call, c.file, at, log});
             TEST_RUN_RESULT result =
                 run("--press New... --press OK --press OK mdb_dyn_customize_dlg");
             EXPECT_EQ(result.status, 0) << result.output;
@@ -392,13 +379,8 @@ TEST_F(Tsgui, RefusesWhatItCannotDo) {
 // host ends with status 1 rather than aborting.
 TEST_F(Tsgui, AFolderThatCannotBeListedIsNamedWithTheReason) {
     m_workspace.copy_fixture(EXAMPLE, "failing");
-    char const* asan = std::getenv("ASAN_OPTIONS");
-    TEST_ENVIRONMENT preload("LD_PRELOAD", ACF_FAULT_SHIM_PATH);
-    TEST_ENVIRONMENT sanitizer("ASAN_OPTIONS",
-                               std::string(asan ? asan : "") + ":verify_asan_link_order=0");
-    TEST_ENVIRONMENT call("FAULT_CALL", "readdir");
-    TEST_ENVIRONMENT file("FAULT_FILE", "/failing$");
-    TEST_ENVIRONMENT at("FAULT_AT", "2"); // the first entry is read, the next read fails
+    // The first entry is read, the next read fails.
+    ACF_FAULT_ARMED armed({"readdir", "/failing$", 2, ""});
     TEST_RUN_RESULT result = run("--project failing mdb_dyn_customize_dlg");
     EXPECT_EQ(result.status, 1) << result.output;
     EXPECT_NE(result.output.find("tsgui: cannot read folder failing: Input/output error"),

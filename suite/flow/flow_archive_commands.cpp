@@ -1,7 +1,19 @@
-#include "suite/tclglue/atcl_archive_commands.h"
-
+// The suite's Tcl archive commands, on the archive and restore flows:
+//
+//     project_archive <archive> ?-all_revisions? ?-overwrite?
+//     project_restore <archive> ?-overwrite? -destination <dir>
+//
+// project_archive writes the open project's default file set (every revision's
+// settings, so -all_revisions changes nothing) and refuses an existing archive
+// without -overwrite; project_restore refuses to replace existing files
+// without -overwrite. Failures are Tcl errors that say why. The commands are
+// made in the shared interpreter as it is made, as a startup package of the Tcl
+// glue.
 #include "suite/fileio/fio.h"
 #include "suite/flow/flow_archive.h"
+#include "suite/tclglue/atcl_package.h"
+
+#include <tcl.h>
 
 #include <string>
 #include <vector>
@@ -74,10 +86,19 @@ int run_command(ClientData data, Tcl_Interp* interp, int objc, Tcl_Obj* const ob
     return done ? TCL_OK : TCL_ERROR;
 }
 
-} // namespace
-
-void atcl_register_archive_commands(Tcl_Interp* interp) {
+int Projectarchive_Init(Tcl_Interp* interp) {
     static int restore_tag = 1;
     Tcl_CreateObjCommand(interp, "project_archive", run_command, nullptr, nullptr);
     Tcl_CreateObjCommand(interp, "project_restore", run_command, &restore_tag, nullptr);
+    return TCL_OK;
 }
+
+// Registers the commands with the Tcl glue when the library is loaded.
+struct FLOW_ARCHIVE_COMMANDS {
+    FLOW_ARCHIVE_COMMANDS() {
+        atcl_register_startup_package("Projectarchive", Projectarchive_Init);
+    }
+};
+FLOW_ARCHIVE_COMMANDS const flow_archive_commands;
+
+} // namespace

@@ -1,22 +1,13 @@
-// The memory manager's questions about the running program, answered by this
-// library.
-//
-// The manager is compiled into the programs that use it, not into this library,
-// so its setters are bound weakly: in a program without the manager they are
-// absent and nothing is installed.
-#include "suite/general/gen.h"
-
+// The manager's questions about the running program, answered by the suite's
+// general library once the program wires them at start-up.
 #include "mem/mem_config.h"
+
+#include "mem_manager.h"
+#include "suite/general/gen.h"
 
 #include <new>
 #include <string>
 #include <type_traits>
-
-void mem_set_gen_get_tessaly_path_callback(MEM_GEN_STRING_FUNC func) __attribute__((weak));
-void mem_set_gen_get_is_ui_process_callback(MEM_GEN_BOOL_FUNC func) __attribute__((weak));
-void mem_set_gen_get_module_filename_callback(MEM_GEN_STRING_FUNC func) __attribute__((weak));
-void mem_set_gen_get_project_output_directory_callback(MEM_GEN_CSTRING_FUNC func)
-    __attribute__((weak));
 
 namespace {
 
@@ -32,10 +23,7 @@ char const* project_output_directory() {
 
 } // namespace
 
-void gen_install_memory_manager_callbacks() {
-    if (mem_set_gen_get_module_filename_callback == nullptr) {
-        return;
-    }
+void mem_install_gen_callbacks() {
     mem_set_gen_get_tessaly_path_callback(gen_get_tessaly_path);
     mem_set_gen_get_is_ui_process_callback(gen_get_is_ui_process);
     mem_set_gen_get_module_filename_callback(gen_get_module_filename);
