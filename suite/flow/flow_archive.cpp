@@ -3,6 +3,7 @@
 #include "suite/archive/afm.h"
 #include "suite/archive/afm_zip.h"
 #include "suite/fileio/fio.h"
+#include "suite/flow/flow.h"
 #include "suite/tclglue/atcl.h"
 #include "suite/tclglue/atcl_settings_commands.h"
 
@@ -10,18 +11,11 @@
 
 namespace {
 
-// The innermost FLOW_ARCHIVE_PROGRESS of this thread.
-thread_local FLOW_ARCHIVE_PROGRESS* t_scope = nullptr;
-
-// The progress the engines are given: the scope's, noting in `stopped`
-// whether it stopped the run; none without a scope.
+// The progress the engines are given: the flow's (flow_report_progress),
+// noting in `stopped` whether it stopped the run.
 AFM_PROGRESS reporting(bool* stopped) {
-    FLOW_ARCHIVE_PROGRESS* scope = t_scope;
-    if (scope == nullptr) {
-        return nullptr;
-    }
-    return [scope, stopped](size_t done, size_t total, std::string const& file) {
-        *stopped = !scope->report(done, total, file);
+    return [stopped](size_t done, size_t total, std::string const& file) {
+        *stopped = !flow_report_progress(done, total, file);
         return !*stopped;
     };
 }
@@ -78,22 +72,6 @@ bool chosen_files(std::vector<std::string> const& arguments, AFM_PROJECT const& 
 
 } // namespace
 
-FLOW_ARCHIVE_PROGRESS::FLOW_ARCHIVE_PROGRESS(AFM_PROGRESS progress)
-    : m_progress(std::move(progress)), m_outer(t_scope) {
-    t_scope = this;
-}
-
-FLOW_ARCHIVE_PROGRESS::~FLOW_ARCHIVE_PROGRESS() {
-    t_scope = m_outer;
-}
-
-bool FLOW_ARCHIVE_PROGRESS::report(size_t done, size_t total, std::string const& file) {
-    if (m_progress && !m_progress(done, total, file)) {
-        m_stopped = true;
-    }
-    return !m_stopped;
-}
-
 int flow_run_archive(std::string const& archive, std::vector<std::string> const& arguments,
                      std::vector<bool> const& flags, std::string* message) {
     AFM_PROJECT project;
@@ -109,7 +87,7 @@ int flow_run_archive(std::string const& archive, std::vector<std::string> const&
     }
     bool stopped = false;
     if (!afm_write_archive(archive, project.directory, files, "", message, reporting(&stopped))) {
-        return stopped ? FLOW_ARCHIVE_STOPPED : 1;
+        return stopped ? FLOW_STOPPED : 1;
     }
     bool analysis_declined = !flags.empty() && flags[0];
     bool analysis = !analysis_declined &&
@@ -132,7 +110,7 @@ int flow_run_restore(std::string const& archive, std::vector<std::string> const&
     bool overwrite = !(arguments.size() > 1 && arguments[1] == "-no_overwrite");
     bool stopped = false;
     if (!afm_restore_archive(archive, arguments[0], overwrite, message, reporting(&stopped))) {
-        return stopped ? FLOW_ARCHIVE_STOPPED : 1;
+        return stopped ? FLOW_STOPPED : 1;
     }
     return 0;
 }

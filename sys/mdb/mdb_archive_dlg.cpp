@@ -4,7 +4,6 @@
 #include "suite/archive/afm.h"
 #include "suite/fileio/fio.h"
 #include "suite/flow/flow.h"
-#include "suite/flow/flow_archive.h"
 #include "suite/general/gen.h"
 #include "sys/mdb/mdb_archive_progress.h"
 #include "sys/mdb/mdb_archive_restore_dlg.h"
@@ -145,12 +144,12 @@ void MDB_ARCHIVE_DLG::run_archive_flow(std::string const& archive) {
     {
         AFCQ_WAIT_CURSOR wait;
         MDB_ARCHIVE_PROGRESS progress(parentWidget(), windowTitle());
-        FLOW_ARCHIVE_PROGRESS reporting(progress.stage(0, QStringLiteral("Archiving")));
         result = flow_execute(
-            {FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT, archive.c_str(), &words, &flags, false, 0, 3});
+            {FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT, archive.c_str(), &words, &flags, false, 0, 3},
+            progress.stage(0, QStringLiteral("Archiving")));
     }
     std::remove(list.c_str());
-    if (result == FLOW_ARCHIVE_STOPPED) {
+    if (result == FLOW_STOPPED) {
         show_notice(MSG_MDB::O::ARCHIVE_CANCELLED(archive.c_str()));
         return;
     }

@@ -32,7 +32,7 @@ MDB_ARCHIVE_PROGRESS::MDB_ARCHIVE_PROGRESS(QWidget* parent, QString const& title
 
 MDB_ARCHIVE_PROGRESS::~MDB_ARCHIVE_PROGRESS() = default;
 
-AFM_PROGRESS MDB_ARCHIVE_PROGRESS::stage(int stage, QString const& verb) {
+FLOW_PROGRESS MDB_ARCHIVE_PROGRESS::stage(int stage, QString const& verb) {
     return [this, stage, verb](size_t done, size_t total, std::string const& file) {
         return report(stage, verb, done, total, QString::fromLocal8Bit(file.c_str()));
     };

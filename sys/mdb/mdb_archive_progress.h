@@ -5,7 +5,7 @@
 // are painted between files.
 #pragma once
 
-#include "suite/archive/afm_zip.h"
+#include "suite/flow/flow.h"
 
 #include <QString>
 
@@ -26,7 +26,7 @@ public:
     // The progress to give the engines' run number `stage` (from 0), whose
     // files are counted under `verb` ("Archiving"); it returns false once the
     // user cancelled. It may be called only while this object lives.
-    AFM_PROGRESS stage(int stage, QString const& verb);
+    FLOW_PROGRESS stage(int stage, QString const& verb);
 
 private:
     bool report(int stage, QString const& verb, size_t done, size_t total, QString const& file);

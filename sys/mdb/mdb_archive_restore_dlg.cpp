@@ -4,7 +4,6 @@
 #include "suite/archive/afm_zip.h"
 #include "suite/fileio/fio.h"
 #include "suite/flow/flow.h"
-#include "suite/flow/flow_archive.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "sys/mdb/mdb_archive_progress.h"
 #include "sys/mdb/mdb_msgs.h"
@@ -154,11 +153,11 @@ void MDB_RESTORE_ARCHIVE_DLG::accept() {
     {
         AFCQ_WAIT_CURSOR wait;
         MDB_ARCHIVE_PROGRESS progress(parentWidget(), windowTitle());
-        FLOW_ARCHIVE_PROGRESS reporting(progress.stage(0, QStringLiteral("Restoring")));
         result = flow_execute({FSTR_FLOW_APP_NAME_RESTORE_PROJECT, archive.c_str(), &arguments,
-                               nullptr, false, 0, 3});
+                               nullptr, false, 0, 3},
+                              progress.stage(0, QStringLiteral("Restoring")));
     }
-    if (result == FLOW_ARCHIVE_STOPPED) {
+    if (result == FLOW_STOPPED) {
         show_message(MSG_MDB::O::RESTORE_CANCELLED(destination.c_str()));
     }
     if (result != 0) {

@@ -2,7 +2,7 @@
 
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"
-#include "suite/flow/flow_archive.h"
+#include "suite/flow/flow.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/tclglue/atcl.h"
 #include "sys/mdb/mdb.h"
@@ -93,9 +93,9 @@ private:
 // Runs one archive command of the suite's Tcl shell, each word as it is, its
 // progress told to `progress`; a failure shows the interpreter's error, a
 // stop by `progress` that the copy to `destination` was cancelled.
-bool run_tcl(std::vector<std::string> const& words, AFM_PROGRESS const& progress,
+bool run_tcl(std::vector<std::string> const& words, FLOW_PROGRESS const& progress,
              std::string const& destination) {
-    FLOW_ARCHIVE_PROGRESS reporting(progress);
+    FLOW_PROGRESS_SCOPE reporting(progress);
     Tcl_Interp* interp = atcl_get_interpreter();
     if (atcl_eval_words(interp, words) == TCL_OK) {
         return true;
@@ -153,7 +153,7 @@ bool mdb_is_project_directory(std::string const& destination, std::string const&
 }
 
 bool mdb_copy_project(MDB_COPY_PROJECT_REQUEST const& request,
-                      AFM_PROGRESS const& archive_progress, AFM_PROGRESS const& restore_progress) {
+                      FLOW_PROGRESS const& archive_progress, FLOW_PROGRESS const& restore_progress) {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     if (acf_mgr == nullptr) {
         MDB_INTERNAL_ERROR("acf_mgr != NULL");

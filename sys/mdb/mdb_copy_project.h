@@ -3,7 +3,7 @@
 // destination, the project file of the copy renamed, and the copy opened.
 #pragma once
 
-#include "suite/archive/afm_zip.h"
+#include "suite/flow/flow.h"
 
 #include <string>
 
@@ -36,5 +36,5 @@ bool mdb_is_project_directory(std::string const& destination, std::string const&
 // told how far the archive of the project, then its restore into the
 // destination, have come; false stops the copy. True when the copy was made.
 bool mdb_copy_project(MDB_COPY_PROJECT_REQUEST const& request,
-                      AFM_PROGRESS const& archive_progress = nullptr,
-                      AFM_PROGRESS const& restore_progress = nullptr);
+                      FLOW_PROGRESS const& archive_progress = nullptr,
+                      FLOW_PROGRESS const& restore_progress = nullptr);

@@ -4,7 +4,6 @@
 #include "suite/archive/afm_libzip.h"
 #include "suite/archive/afm_zip.h"
 #include "suite/flow/flow.h"
-#include "suite/flow/flow_archive.h"
 #include "suite/general/gen.h"
 #include "suite/messages/msg.h"
 #include "suite/tclglue/atcl.h"
@@ -1020,8 +1019,9 @@ TEST(SuiteArchive, ProgressCountsTheFilesAndAStopAtAnyOfThemLeavesEverythingAsIt
 }
 
 // The archive and restore flows report to the innermost progress scope of
-// their thread, however they are started; a run it stops returns its own code
-// and posts no error, the caller telling the user.
+// their thread, however they are started (the Tcl commands, flow_execute with
+// a progress); a run it stops returns FLOW_STOPPED and posts no error, the
+// caller telling the user.
 TEST(SuiteArchive, FlowsReportToTheProgressScopeAndAStopIsNotAFailure) {
     TEST_WORKSPACE ws;
     std::string dir = ws.path("p");
@@ -1030,9 +1030,10 @@ TEST(SuiteArchive, FlowsReportToTheProgressScopeAndAStopIsNotAFailure) {
     std::string archive = ws.path("p.tsa");
     std::vector<REPORT> outer_reports;
     std::vector<REPORT> reports;
-    FLOW_ARCHIVE_PROGRESS outer(recording(&outer_reports));
+    FLOW_PROGRESS_SCOPE outer(recording(&outer_reports));
     {
-        FLOW_ARCHIVE_PROGRESS scope(recording(&reports));
+        FLOW_PROGRESS_SCOPE scope(recording(&reports));
+        FLOW_PROGRESS_SCOPE without_progress(nullptr);
         Tcl_Interp* interp = atcl_get_interpreter();
         ASSERT_EQ(atcl_eval_words(interp, {"project_archive", archive}), TCL_OK)
             << Tcl_GetStringResult(interp);
@@ -1040,7 +1041,7 @@ TEST(SuiteArchive, FlowsReportToTheProgressScopeAndAStopIsNotAFailure) {
         ASSERT_FALSE(reports.empty());
         EXPECT_EQ(reports.back(), REPORT(reports.size() - 1, reports.size() - 1, archive));
     }
-    EXPECT_TRUE(outer_reports.empty()) << "only the innermost scope is told";
+    EXPECT_TRUE(outer_reports.empty()) << "only the innermost scope with a progress is told";
 
     struct CASE {
         char const* flow;
@@ -1056,18 +1057,18 @@ TEST(SuiteArchive, FlowsReportToTheProgressScopeAndAStopIsNotAFailure) {
         SCOPED_TRACE(c.flow);
         msg_log_clear();
         reports.clear();
-        FLOW_ARCHIVE_PROGRESS scope(recording(&reports, 2));
         std::vector<bool> flags = {true};
-        EXPECT_EQ(flow_execute({c.flow, archive.c_str(), &c.arguments, &flags, false, 0, 3}),
-                  FLOW_ARCHIVE_STOPPED);
-        EXPECT_TRUE(scope.stopped());
-        EXPECT_EQ(reports.size(), 3u);
+        EXPECT_EQ(flow_execute({c.flow, archive.c_str(), &c.arguments, &flags, false, 0, 3},
+                               recording(&reports, 2)),
+                  FLOW_STOPPED);
+        EXPECT_EQ(reports.size(), 3u) << "none after the stop";
         for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
             EXPECT_NE(entry.severity, 'E') << entry.text;
         }
         EXPECT_EQ(test_read_file(archive), before);
         EXPECT_FALSE(fs::exists(out));
     }
+    EXPECT_TRUE(outer_reports.empty());
 }
 
 } // namespace

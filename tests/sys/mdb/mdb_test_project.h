@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <map>
 #include <ostream>
 #include <string>
@@ -143,12 +144,14 @@ protected:
         timer->start(20);
     }
     // Runs `act` on the progress dialog once it shows and its label reads
-    // "<verb>: <done> of <all> files done", with the counts it read then.
-    static void when_progress_shows(
+    // "<verb>: <done> of <all> files done", with the counts it read then. The
+    // watch ends with the returned timer: kept for one run only, it cannot act
+    // on a later run's dialog, nor on what `act` refers to once that is gone.
+    [[nodiscard]] static std::unique_ptr<QTimer> when_progress_shows(
         QString const& verb, std::function<void(QProgressDialog*, int done, int all)> act) {
-        auto* timer = new QTimer;
+        auto timer = std::make_unique<QTimer>();
         QRegularExpression const counts(QStringLiteral("^%1: (\\d+) of (\\d+) files done\n").arg(verb));
-        QObject::connect(timer, &QTimer::timeout, [timer, act, counts]() {
+        QObject::connect(timer.get(), &QTimer::timeout, [timer = timer.get(), act, counts]() {
             auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
             QRegularExpressionMatch read =
                 progress == nullptr ? QRegularExpressionMatch() : counts.match(progress->labelText());
@@ -156,10 +159,10 @@ protected:
                 return;
             }
             timer->stop();
-            timer->deleteLater();
             act(progress, read.captured(1).toInt(), read.captured(2).toInt());
         });
         timer->start(20);
+        return timer;
     }
     static void press(QDialog* dialog, QDialogButtonBox::StandardButton which) {
         dialog->findChild<QDialogButtonBox*>("buttonBox")->button(which)->click();

@@ -385,9 +385,10 @@ protected:
 
     // Once the progress dialog shows the work under way, notes its title and
     // counts and stops the work with `stop` (a click on Cancel).
-    void stop_when_progress_shows(QString const& verb, std::function<void(QProgressDialog*)> stop) {
+    [[nodiscard]] std::unique_ptr<QTimer> stop_when_progress_shows(
+        QString const& verb, std::function<void(QProgressDialog*)> stop) {
         m_title.clear();
-        when_progress_shows(verb, [this, stop](QProgressDialog* progress, int done, int all) {
+        return when_progress_shows(verb, [this, stop](QProgressDialog* progress, int done, int all) {
             m_title = progress->windowTitle();
             m_done = done;
             m_all = all;
@@ -417,7 +418,7 @@ TEST_F(MdbLargeArchiveDialogs, CancelInTheArchiveProgressLeavesTheOldArchiveAndN
     std::string archive = file("rev.tsa");
     test_write_file(archive, "old archive");
     SNAPSHOT before = snapshot();
-    stop_when_progress_shows("Archiving", click_cancel);
+    std::unique_ptr<QTimer> watch = stop_when_progress_shows("Archiving", click_cancel);
     msg_queue_answer(MSG_ANSWER_YES); // replace the old archive
     MDB_ARCHIVE_DLG dialog(nullptr);
     dialog.archive_button_clicked();
@@ -449,7 +450,7 @@ TEST_F(MdbLargeArchiveDialogs, CancelInTheRestoreProgressLeavesTheDestinationAsI
             test_write_file(destination + "/notes.txt", "notes\n");
         }
         std::map<std::string, std::string> before = files_below(m_workspace.dir());
-        stop_when_progress_shows("Restoring", click_cancel);
+        std::unique_ptr<QTimer> watch = stop_when_progress_shows("Restoring", click_cancel);
         MDB_RESTORE_ARCHIVE_DLG dialog(nullptr, QString::fromStdString(archive));
         EXPECT_EQ(dialog.destination_edit()->text().toStdString(), destination);
         child<QCheckBox>(&dialog, "m_overwrite_check")->setChecked(true);

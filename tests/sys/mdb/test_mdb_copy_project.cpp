@@ -421,7 +421,9 @@ TEST_F(MdbCopyLargeProject, CancelInTheProgressLeavesNoCopyAndTheSourceAsItWas) 
         QString title;
         int done = 0;
         int all = 0;
-        when_progress_shows(c.stage, [&](QProgressDialog* progress, int done_then, int all_then) {
+        std::unique_ptr<QTimer> watch = when_progress_shows(c.stage, [&](QProgressDialog* progress,
+                                                                         int done_then,
+                                                                         int all_then) {
             title = progress->windowTitle();
             done = done_then;
             all = all_then;
