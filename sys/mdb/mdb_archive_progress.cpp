@@ -6,8 +6,7 @@
 
 namespace {
 
-// Shown once the work has run this long, or is expected to.
-int const SHOW_AFTER_MS = 500;
+int show_after_ms = 500;
 // The steps of the bar given to each stage.
 int const STAGE_STEPS = 1000;
 // The file at hand is elided in its middle to about this many characters, so
@@ -23,14 +22,18 @@ MDB_ARCHIVE_PROGRESS::MDB_ARCHIVE_PROGRESS(QWidget* parent, QString const& title
     // Modal, so that while it paints the windows between files no other
     // command can start.
     m_dialog->setWindowModality(Qt::ApplicationModal);
-    m_dialog->setMinimumDuration(SHOW_AFTER_MS);
+    m_dialog->setMinimumDuration(show_after_ms);
     m_dialog->setAutoReset(false);
     m_dialog->setAutoClose(false);
     m_dialog->setRange(0, m_stages * STAGE_STEPS);
-    m_dialog->setValue(0); // the clock of SHOW_AFTER_MS starts here
+    m_dialog->setValue(0); // the clock of show_after_ms starts here
 }
 
 MDB_ARCHIVE_PROGRESS::~MDB_ARCHIVE_PROGRESS() = default;
+
+void MDB_ARCHIVE_PROGRESS::set_show_after_ms(int milliseconds) {
+    show_after_ms = milliseconds;
+}
 
 FLOW_PROGRESS MDB_ARCHIVE_PROGRESS::stage(int stage, QString const& verb) {
     return [this, stage, verb](size_t done, size_t total, std::string const& file) {

@@ -28,6 +28,10 @@ public:
     // user cancelled. It may be called only while this object lives.
     FLOW_PROGRESS stage(int stage, QString const& verb);
 
+    // How long the work runs, or is expected to, before the dialog shows (at
+    // first 500 ms). Tests that must reach the dialog during quick work set 0.
+    static void set_show_after_ms(int milliseconds);
+
 private:
     bool report(int stage, QString const& verb, size_t done, size_t total, QString const& file);
 
