@@ -30,6 +30,9 @@
 #   boundary_scan_file.png           the boundary-scan file dialog on the launcher fixture
 #   timing_model_picker.png          the timing-model picker with the corners a script sets
 #   copy_project.png                 Copy Project on the revision fixture
+#   archive_progress.png             the progress of Archive, Restore and Copy Project,
+#   restore_progress.png             taken while they run on the revision fixture with
+#   copy_project_progress.png        1,500 generated design files
 #   select_family.png                the family picker, on a machine with three families
 #                                    installed, none of them the fixture's
 #   select_device.png                the device picker, from the boundary-scan dialog
@@ -94,6 +97,20 @@ printf 'set corner_file_list {{slow_85c 1100mv} {slow_0c 1100mv} {fast_0c 1100mv
     >"$work/corners.tcl"
 shot tool_project timing_model_picker.png mdb_dyn_eda_gls_dlg --tcl "$work/corners.tcl"
 shot rev_project copy_project.png mdb_dyn_copy_project_dlg
+# A project whose archive takes seconds: the progress dialog shows while it runs.
+cp -R tests/sys/mdb/fixtures/rev_project "$work/large_project"
+mkdir "$work/large_project/hdl"
+awk -v d="$work/large_project" 'BEGIN { srand(1); for (i = 0; i < 1500; i++) {
+    f = d "/hdl/part" i ".v"
+    for (j = 0; j < 700; j++)
+        printf "assign w%d = r%d ^ 32%sh%d;\n", int(rand() * 9973), int(rand() * 65521), "\x27",
+            int(rand() * 2147483647) > f
+    close(f)
+    print "set_global_assignment -name VERILOG_FILE hdl/part" i ".v" >> (d "/top.tsf") } }'
+shot large_project archive_progress.png mdb_dyn_archive_dlg --press Archive
+shot large_project restore_progress.png mdb_dyn_restore_archive_dlg \
+    --arg "$work/large_project/rev.tsa" --press OK
+shot large_project copy_project_progress.png mdb_dyn_copy_project_dlg --press OK --answer yes
 dev_installed_families="Ostrel;Vindal;Pellix II" \
     shot rev_project select_family.png mdb_dyn_validate_family_and_device_settings
 shot tool_project select_device.png mdb_dyn_bsdl_dlg --press "Select Device..."

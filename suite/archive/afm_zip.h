@@ -2,9 +2,19 @@
 // named by "/"-separated paths relative to the project directory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+// Told how far an archive or a restore has come: before each of its files, the
+// files done, the count of all of them and the file at hand (as the caller
+// named it, or its name in the archive); then once more with every file done
+// and the archive or the destination folder as the file, before the result is
+// put in place. Returning false stops the work there: nothing has been written
+// where the user looks, and the call fails with `error` saying it was stopped.
+using AFM_PROGRESS = std::function<bool(size_t done, size_t total, std::string const& file)>;
 
 // Writes an archive of `files` (relative to `project_dir`, or absolute) to
 // `archive`. Each file is archived as its content: a link as the file it
@@ -13,10 +23,11 @@
 // replaces whatever was there atomically and on the disk (suite/fileio), so a
 // failure leaves that untouched; it never holds itself. With a non-empty
 // `password` every entry is AES-256 encrypted. False, with `error` naming the
-// file and the cause, when anything fails.
+// file and the cause, when anything fails. `progress` (may be empty) counts
+// the files read and may stop the archive before it is written.
 bool afm_write_archive(std::string const& archive, std::string const& project_dir,
                        std::vector<std::string> const& files, std::string const& password,
-                       std::string* error);
+                       std::string* error, AFM_PROGRESS const& progress = nullptr);
 
 // Restores `archive` into the folder `destination` (made when missing).
 // Every entry is checked before anything is written: a name that is absolute,
@@ -32,9 +43,11 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
 // and moved in only when all succeeded, each by an atomic rename; the folders
 // written into are flushed last. New
 // files get the archived rwx bits under the umask (never set-id bits);
-// replaced files keep theirs.
+// replaced files keep theirs. `progress` (may be empty) counts the entries
+// extracted and may stop the restore before the move in, which then leaves the
+// destination as it was (a destination it made is removed again).
 bool afm_restore_archive(std::string const& archive, std::string const& destination, bool overwrite,
-                         std::string* error);
+                         std::string* error, AFM_PROGRESS const& progress = nullptr);
 
 // What an archive entry declares: its name, its size and its compressed size.
 struct AFM_DECLARED_SIZE {

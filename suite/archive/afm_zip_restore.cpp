@@ -423,7 +423,8 @@ void remove_empty_folders(std::string const& folder) {
 // The restore into an existing destination that the caller holds locked
 // with `lock`.
 bool restore_into(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY> const& entries,
-                  std::string const& dest, bool overwrite, FIO_LOCK& lock, std::string* error) {
+                  std::string const& dest, bool overwrite, FIO_LOCK& lock, std::string* error,
+                  AFM_PROGRESS const& progress) {
     recover_dead_restores(dest);
     // What a killed run of this restore left in place.
     std::set<std::string> in_place;
@@ -461,12 +462,23 @@ bool restore_into(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY> const& e
     }
     mode_t mask = umask(0);
     umask(mask);
+    // Only the staging folder is written before the last report, so a stop
+    // up to there leaves the destination as it was.
+    auto go_on = [&](size_t done, std::string const& file) {
+        if (progress && !progress(done, entries.size(), file)) {
+            *error = "The restore into " + dest + " was stopped before " + file +
+                     ": nothing was restored";
+            return false;
+        }
+        return true;
+    };
     // Every file is written, then all of them are flushed to the disk at
     // once (one flush of their file system, as sync does): a flush per file
     // costs a commit of the file system's journal per file.
     for (size_t i = 0; ok && i < entries.size(); ++i) {
-        ok = entries[i].is_folder || in_place.count(entries[i].name) != 0 ||
-             extract(lib, zip, entries[i], staged(staging, entries[i].name), mask, error);
+        ok = go_on(i, entries[i].declared.name) &&
+             (entries[i].is_folder || in_place.count(entries[i].name) != 0 ||
+              extract(lib, zip, entries[i], staged(staging, entries[i].name), mask, error));
     }
     if (ok && syncfs(staging_fd) != 0) {
         *error = std::string("Can't write the restored files to the disk: ") + std::strerror(errno);
@@ -475,7 +487,8 @@ bool restore_into(AFM_LIBZIP const& lib, zip_t* zip, std::vector<ENTRY> const& e
     if (staging_fd >= 0) {
         close(staging_fd);
     }
-    ok = ok && move_in(staging, dest, entries, in_place, lock, error);
+    ok = ok && go_on(entries.size(), dest) &&
+         move_in(staging, dest, entries, in_place, lock, error);
     if (!ok) {
         std::error_code ec;
         fs::remove_all(staging, ec);
@@ -511,7 +524,7 @@ bool afm_check_declared_sizes(std::vector<AFM_DECLARED_SIZE> const& entries, uin
 }
 
 bool afm_restore_archive(std::string const& archive, std::string const& destination, bool overwrite,
-                         std::string* error) {
+                         std::string* error, AFM_PROGRESS const& progress) {
     AFM_LIBZIP const* lib = nullptr;
     zip_t* zip = open_archive(archive, &lib, error);
     if (zip == nullptr) {
@@ -547,7 +560,7 @@ bool afm_restore_archive(std::string const& archive, std::string const& destinat
             *error = "Can't lock the folder " + dest + " for the restore: " + why;
             ok = false;
         } else {
-            restored = restore_into(*lib, zip, entries, dest, overwrite, lock, error);
+            restored = restore_into(*lib, zip, entries, dest, overwrite, lock, error, progress);
             ok = restored;
         }
         // A lock file left behind would be taken over by the next restore; its

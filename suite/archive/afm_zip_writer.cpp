@@ -293,7 +293,7 @@ void put_back_old_archive(std::string const& archive) {
 
 bool afm_write_archive(std::string const& archive, std::string const& project_dir,
                        std::vector<std::string> const& files, std::string const& password,
-                       std::string* error) {
+                       std::string* error, AFM_PROGRESS const& progress) {
     std::string target = FIO_PATH(archive).full_path();
     put_back_old_archive(target);
     AFM_LIBZIP const* lib = afm_libzip(error);
@@ -301,13 +301,25 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
         return false;
     }
     fs::path project = fs::path(FIO_PATH(project_dir).full_path());
+    // Nothing is written before the last report: a stop leaves no file behind.
+    auto go_on = [&](size_t done, std::string const& file) {
+        if (progress && !progress(done, files.size(), file)) {
+            *error = "The archive " + target + " was stopped before " + file + ": not written";
+            return false;
+        }
+        return true;
+    };
     struct stat target_status;
     bool target_exists = stat(target.c_str(), &target_status) == 0;
     std::vector<ENTRY> entries;
     std::set<std::string> names;
     COMPRESSOR compressor;
     std::string content;
-    for (std::string const& file : files) {
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::string const& file = files[i];
+        if (!go_on(i, file)) {
+            return false;
+        }
         if (file.empty()) {
             continue;
         }
@@ -333,7 +345,7 @@ bool afm_write_archive(std::string const& archive, std::string const& project_di
     // Replaced atomically: an archive reported as written is on the disk,
     // and a failure leaves whatever was there.
     std::string zip_file;
-    if (!write_zip(*lib, entries, password, &zip_file, error)) {
+    if (!go_on(files.size(), target) || !write_zip(*lib, entries, password, &zip_file, error)) {
         return false;
     }
     std::string reason;

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 char const* const FSTR_FLOW_APP_NAME_IPRGEN = "iprgen";
 char const* const FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT = "archive";
@@ -15,28 +16,16 @@ char const* const FSTR_FLOW_APP_NAME_RESTORE_PROJECT = "restore";
 namespace {
 
 int g_active_flows = 0;
-// The progress of the innermost running flow that has one.
-FLOW_PROGRESS const* g_progress = nullptr;
+// The innermost FLOW_PROGRESS_SCOPE of this thread that has a progress.
+thread_local FLOW_PROGRESS_SCOPE* t_progress = nullptr;
 
-// Marks a flow as running for as long as it lives, and makes its progress the
-// one its work reports to.
+// Marks a flow as running for as long as it lives.
 class ACTIVE_FLOW {
 public:
-    explicit ACTIVE_FLOW(FLOW_PROGRESS const& progress) : m_outer(g_progress) {
-        ++g_active_flows;
-        if (progress) {
-            g_progress = &progress;
-        }
-    }
-    ~ACTIVE_FLOW() {
-        --g_active_flows;
-        g_progress = m_outer;
-    }
+    ACTIVE_FLOW() { ++g_active_flows; }
+    ~ACTIVE_FLOW() { --g_active_flows; }
     ACTIVE_FLOW(ACTIVE_FLOW const&) = delete;
     ACTIVE_FLOW& operator=(ACTIVE_FLOW const&) = delete;
-
-private:
-    FLOW_PROGRESS const* m_outer;
 };
 
 void post_error(std::string const& text) {
@@ -97,7 +86,7 @@ std::vector<std::string> arguments_of(FLOW_REQUEST const& request) {
     return arguments;
 }
 
-// Runs the archive or restore flow; its failure is posted.
+// Runs the archive or restore flow; its failure is posted (a stop is not one).
 int run_archive_flow(FLOW_REQUEST const& request, bool restore) {
     std::string archive = request.text != nullptr ? request.text : "";
     std::string message;
@@ -106,7 +95,7 @@ int run_archive_flow(FLOW_REQUEST const& request, bool restore) {
                 : flow_run_archive(archive, arguments_of(request),
                                    request.flags != nullptr ? *request.flags : std::vector<bool>(),
                                    &message);
-    if (result != 0) {
+    if (result != 0 && result != FLOW_STOPPED) {
         post_error(message);
     }
     return result;
@@ -118,12 +107,26 @@ bool is_flow(FLOW_REQUEST const& request, char const* name) {
 
 } // namespace
 
-int flow_execute(FLOW_REQUEST request) {
-    return flow_execute(request, FLOW_PROGRESS());
+FLOW_PROGRESS_SCOPE::FLOW_PROGRESS_SCOPE(FLOW_PROGRESS progress)
+    : m_progress(std::move(progress)), m_outer(t_progress) {
+    if (m_progress) {
+        t_progress = this;
+    }
+}
+
+FLOW_PROGRESS_SCOPE::~FLOW_PROGRESS_SCOPE() {
+    if (t_progress == this) {
+        t_progress = m_outer;
+    }
 }
 
 int flow_execute(FLOW_REQUEST request, FLOW_PROGRESS const& progress) {
-    ACTIVE_FLOW active(progress);
+    FLOW_PROGRESS_SCOPE scope(progress);
+    return flow_execute(request);
+}
+
+int flow_execute(FLOW_REQUEST request) {
+    ACTIVE_FLOW active;
     if (is_flow(request, FSTR_FLOW_APP_NAME_IPRGEN)) {
         return run_iprgen(request);
     }
@@ -137,7 +140,14 @@ int flow_execute(FLOW_REQUEST request, FLOW_PROGRESS const& progress) {
 }
 
 bool flow_report_progress(size_t done, size_t total, std::string const& current) {
-    return g_progress == nullptr || (*g_progress)(done, total, current);
+    FLOW_PROGRESS_SCOPE* scope = t_progress;
+    if (scope == nullptr) {
+        return true;
+    }
+    if (!scope->m_stopped && !scope->m_progress(done, total, current)) {
+        scope->m_stopped = true;
+    }
+    return !scope->m_stopped;
 }
 
 bool flow_is_active() {

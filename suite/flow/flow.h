@@ -24,6 +24,31 @@ enum FSTR_FLOW_ENUM {
 using FLOW_PROGRESS =
     std::function<bool(size_t done, size_t total, std::string const& current)>;
 
+// What the archive and restore flows return when their progress stopped them:
+// such a run posts no error and leaves the telling to whoever stopped it.
+constexpr int FLOW_STOPPED = 2;
+
+// While one lives, the flows its thread runs report to its progress, however
+// they were started (flow_execute, the Tcl commands). Scopes nest: the
+// innermost one with a progress is told.
+class FLOW_PROGRESS_SCOPE {
+public:
+    explicit FLOW_PROGRESS_SCOPE(FLOW_PROGRESS progress);
+    ~FLOW_PROGRESS_SCOPE();
+    FLOW_PROGRESS_SCOPE(FLOW_PROGRESS_SCOPE const&) = delete;
+    FLOW_PROGRESS_SCOPE& operator=(FLOW_PROGRESS_SCOPE const&) = delete;
+
+    // Whether its progress stopped a flow.
+    bool stopped() const { return m_stopped; }
+
+private:
+    friend bool flow_report_progress(size_t done, size_t total, std::string const& current);
+
+    FLOW_PROGRESS m_progress;
+    FLOW_PROGRESS_SCOPE* m_outer;
+    bool m_stopped = false;
+};
+
 // One request, its members in the order callers fill them.
 struct FLOW_REQUEST {
     char const* app_name = nullptr;                      // which flow
@@ -46,12 +71,14 @@ struct FLOW_REQUEST {
 // stop leaves the components after it untouched and out of the report. An
 // unknown flow posts an error and returns non-zero.
 int flow_execute(FLOW_REQUEST request);
-// The same, telling `progress` before each item of a flow that reports items.
+// The same, telling `progress` before each item of a flow that reports items
+// (as a FLOW_PROGRESS_SCOPE around the call does).
 int flow_execute(FLOW_REQUEST request, FLOW_PROGRESS const& progress);
 
 // What a running flow's work calls before each item: passes it to the
-// request's progress, if any. False when the flow should stop before this
-// item; always true outside a flow or without a progress.
+// innermost FLOW_PROGRESS_SCOPE's progress, if any. False when the flow should
+// stop before this item (once stopped, it stays so for that scope); always
+// true without a progress.
 bool flow_report_progress(size_t done, size_t total, std::string const& current);
 
 // True while a flow runs.

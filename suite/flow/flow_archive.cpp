@@ -3,12 +3,22 @@
 #include "suite/archive/afm.h"
 #include "suite/archive/afm_zip.h"
 #include "suite/fileio/fio.h"
+#include "suite/flow/flow.h"
 #include "suite/tclglue/atcl.h"
 #include "suite/tclglue/atcl_settings_commands.h"
 
 #include <sstream>
 
 namespace {
+
+// The progress the engines are given: the flow's (flow_report_progress),
+// noting in `stopped` whether it stopped the run.
+AFM_PROGRESS reporting(bool* stopped) {
+    return [stopped](size_t done, size_t total, std::string const& file) {
+        *stopped = !flow_report_progress(done, total, file);
+        return !*stopped;
+    };
+}
 
 // The settings are saved so that the archive holds them as they stand.
 bool save_settings(std::string* message) {
@@ -72,9 +82,12 @@ int flow_run_archive(std::string const& archive, std::vector<std::string> const&
     }
     std::vector<std::string> files;
     std::vector<AFM_FILE_SUBSET const*> subsets;
-    if (!save_settings(message) || !chosen_files(arguments, project, &files, &subsets, message) ||
-        !afm_write_archive(archive, project.directory, files, "", message)) {
+    if (!save_settings(message) || !chosen_files(arguments, project, &files, &subsets, message)) {
         return 1;
+    }
+    bool stopped = false;
+    if (!afm_write_archive(archive, project.directory, files, "", message, reporting(&stopped))) {
+        return stopped ? FLOW_STOPPED : 1;
     }
     bool analysis_declined = !flags.empty() && flags[0];
     bool analysis = !analysis_declined &&
@@ -95,5 +108,9 @@ int flow_run_restore(std::string const& archive, std::vector<std::string> const&
         return 1;
     }
     bool overwrite = !(arguments.size() > 1 && arguments[1] == "-no_overwrite");
-    return afm_restore_archive(archive, arguments[0], overwrite, message) ? 0 : 1;
+    bool stopped = false;
+    if (!afm_restore_archive(archive, arguments[0], overwrite, message, reporting(&stopped))) {
+        return stopped ? FLOW_STOPPED : 1;
+    }
+    return 0;
 }

@@ -5,6 +5,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/flow/flow.h"
 #include "suite/general/gen.h"
+#include "sys/mdb/mdb_archive_progress.h"
 #include "sys/mdb/mdb_archive_restore_dlg.h"
 #include "sys/mdb/mdb_msgs.h"
 
@@ -23,6 +24,10 @@ int ask(MSG_YN* question) {
     int answer = question->show();
     delete question;
     return answer;
+}
+void show_notice(MSG_O* message) {
+    message->show();
+    delete message;
 }
 } // namespace
 
@@ -138,19 +143,23 @@ void MDB_ARCHIVE_DLG::run_archive_flow(std::string const& archive) {
     int result = 0;
     {
         AFCQ_WAIT_CURSOR wait;
+        MDB_ARCHIVE_PROGRESS progress(parentWidget(), windowTitle());
         result = flow_execute(
-            {FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT, archive.c_str(), &words, &flags, false, 0, 3});
+            {FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT, archive.c_str(), &words, &flags, false, 0, 3},
+            progress.stage(0, QStringLiteral("Archiving")));
+    }
+    std::remove(list.c_str());
+    if (result == FLOW_STOPPED) {
+        show_notice(MSG_MDB::O::ARCHIVE_CANCELLED(archive.c_str()));
+        return;
     }
     FIO_FILE_STATUS now{};
     bool created = FIO_FILE_SYSTEM::get_status(FIO_PATH(archive), &now) &&
                    (!had_archive || now.inode != old_archive.inode ||
                     now.modification_time_ns != old_archive.modification_time_ns);
-    MSG_O* message = MSG_MDB::O::ARCHIVE_FINISHED(result == 0 ? MDB_ARCHIVE_SUCCEEDED_TEXT
-                                                  : created   ? MDB_ARCHIVE_PARTLY_TEXT
-                                                              : MDB_ARCHIVE_FAILED_TEXT);
-    message->show();
-    delete message;
-    std::remove(list.c_str());
+    show_notice(MSG_MDB::O::ARCHIVE_FINISHED(result == 0 ? MDB_ARCHIVE_SUCCEEDED_TEXT
+                                             : created   ? MDB_ARCHIVE_PARTLY_TEXT
+                                                         : MDB_ARCHIVE_FAILED_TEXT));
 }
 
 void mdb_dyn_archive_dlg(QWidget* parent) {

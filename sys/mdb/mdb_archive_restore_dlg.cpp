@@ -5,6 +5,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/flow/flow.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
+#include "sys/mdb/mdb_archive_progress.h"
 #include "sys/mdb/mdb_msgs.h"
 
 #include "ui_mdb_archive_restore_dlg.h"
@@ -151,8 +152,13 @@ void MDB_RESTORE_ARCHIVE_DLG::accept() {
     int result = 0;
     {
         AFCQ_WAIT_CURSOR wait;
+        MDB_ARCHIVE_PROGRESS progress(parentWidget(), windowTitle());
         result = flow_execute({FSTR_FLOW_APP_NAME_RESTORE_PROJECT, archive.c_str(), &arguments,
-                               nullptr, false, 0, 3});
+                               nullptr, false, 0, 3},
+                              progress.stage(0, QStringLiteral("Restoring")));
+    }
+    if (result == FLOW_STOPPED) {
+        show_message(MSG_MDB::O::RESTORE_CANCELLED(destination.c_str()));
     }
     if (result != 0) {
         return;

@@ -2,6 +2,7 @@
 
 #include "acf_manager.h"
 #include "suite/fileio/fio.h"
+#include "suite/flow/flow.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "suite/tclglue/atcl.h"
 #include "sys/mdb/mdb.h"
@@ -58,14 +59,51 @@ private:
     std::string m_path;
 };
 
-// Runs one command of the suite's Tcl shell, each word as it is; a failure
-// shows the interpreter's error.
-bool run_tcl(std::vector<std::string> const& words) {
+// Makes a folder with the folders above it that are missing, and removes
+// those again when the copy did not happen, deepest first and each only while
+// empty: a failed or cancelled copy leaves no folder of its own behind.
+class MDB_NEW_FOLDERS {
+public:
+    explicit MDB_NEW_FOLDERS(std::string const& folder) {
+        fs::path path(folder);
+        if (!path.has_filename()) {
+            path = path.parent_path(); // "a/b/" names "a/b"
+        }
+        std::error_code error;
+        for (; !path.empty() && !fs::exists(path, error) && !error; path = path.parent_path()) {
+            m_made.push_back(path);
+        }
+        fs::create_directories(folder, error);
+    }
+    ~MDB_NEW_FOLDERS() {
+        for (fs::path const& made : m_made) {
+            std::error_code error;
+            fs::remove(made, error); // a folder that holds anything stays
+        }
+    }
+    MDB_NEW_FOLDERS(MDB_NEW_FOLDERS const&) = delete;
+    MDB_NEW_FOLDERS& operator=(MDB_NEW_FOLDERS const&) = delete;
+    // The copy happened: the folders stay.
+    void keep() { m_made.clear(); }
+
+private:
+    std::vector<fs::path> m_made; // deepest first
+};
+
+// Runs one archive command of the suite's Tcl shell, each word as it is, its
+// progress told to `progress`; a failure shows the interpreter's error, a
+// stop by `progress` that the copy to `destination` was cancelled.
+bool run_tcl(std::vector<std::string> const& words, FLOW_PROGRESS const& progress,
+             std::string const& destination) {
+    FLOW_PROGRESS_SCOPE reporting(progress);
     Tcl_Interp* interp = atcl_get_interpreter();
     if (atcl_eval_words(interp, words) == TCL_OK) {
         return true;
     }
-    MSG_E* message = MSG_MDB::E::TCL_OUTPUT(Tcl_GetStringResult(interp));
+    MSG_POST* message = reporting.stopped()
+                            ? static_cast<MSG_POST*>(
+                                  MSG_MDB::O::COPY_PROJECT_CANCELLED(destination.c_str()))
+                            : MSG_MDB::E::TCL_OUTPUT(Tcl_GetStringResult(interp));
     message->show();
     delete message;
     return false;
@@ -114,7 +152,8 @@ bool mdb_is_project_directory(std::string const& destination, std::string const&
     return !a.empty() && (a / "").lexically_normal() == (b / "").lexically_normal();
 }
 
-bool mdb_copy_project(MDB_COPY_PROJECT_REQUEST const& request) {
+bool mdb_copy_project(MDB_COPY_PROJECT_REQUEST const& request,
+                      FLOW_PROGRESS const& archive_progress, FLOW_PROGRESS const& restore_progress) {
     ACF_MANAGER* acf_mgr = ACF_MANAGER::get_acf_manager();
     if (acf_mgr == nullptr) {
         MDB_INTERNAL_ERROR("acf_mgr != NULL");
@@ -139,11 +178,9 @@ bool mdb_copy_project(MDB_COPY_PROJECT_REQUEST const& request) {
     {
         MDB_WORKING_DIRECTORY in_project(project_path);
         MDB_TEMPORARY_FILE temporary(archive);
-        std::error_code error;
-        if (!fs::exists(destination, error)) {
-            fs::create_directories(destination, error);
-        }
-        if (!run_tcl({"project_archive", archive, "-all_revisions", "-overwrite"})) {
+        MDB_NEW_FOLDERS folders(destination);
+        if (!run_tcl({"project_archive", archive, "-all_revisions", "-overwrite"},
+                     archive_progress, destination)) {
             return false;
         }
         std::vector<std::string> restore{"project_restore", archive};
@@ -151,10 +188,12 @@ bool mdb_copy_project(MDB_COPY_PROJECT_REQUEST const& request) {
             restore.push_back("-overwrite");
         }
         restore.insert(restore.end(), {"-destination", destination});
-        if (!run_tcl(restore)) {
+        if (!run_tcl(restore, restore_progress, destination)) {
             return false;
         }
+        folders.keep();
         if (!request.new_name.empty()) {
+            std::error_code error;
             std::string old_file = new_file;
             new_file = project_file(destination, request.new_name);
             mdb_msg_debug("the old file name is %s, the new one is %s", old_file.c_str(),

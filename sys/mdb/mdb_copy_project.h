@@ -3,6 +3,8 @@
 // destination, the project file of the copy renamed, and the copy opened.
 #pragma once
 
+#include "suite/flow/flow.h"
+
 #include <string>
 
 struct MDB_COPY_PROJECT_REQUEST {
@@ -25,8 +27,14 @@ bool mdb_is_legal_project_name(std::string const& name);
 bool mdb_is_project_directory(std::string const& destination, std::string const& project_dir);
 
 // Copies the open project as asked. A destination naming the project directory
-// shows COPY_PROJECT_FAIL; a failed archive or restore shows the Tcl error.
-// Either way nothing is renamed and the current project stays open. The
-// temporary archive never outlives the call, and the working directory is
-// restored on every path. True when the copy was made.
-bool mdb_copy_project(MDB_COPY_PROJECT_REQUEST const& request);
+// shows COPY_PROJECT_FAIL; a failed archive or restore shows the Tcl error, a
+// stopped one COPY_PROJECT_CANCELLED. Either way nothing is renamed, the
+// folders the copy made for the destination are removed again (each only
+// while empty) and the current project stays open. The temporary archive
+// never outlives the call, and the working directory is restored on every
+// path. `archive_progress` and `restore_progress` (either may be empty) are
+// told how far the archive of the project, then its restore into the
+// destination, have come; false stops the copy. True when the copy was made.
+bool mdb_copy_project(MDB_COPY_PROJECT_REQUEST const& request,
+                      FLOW_PROGRESS const& archive_progress = nullptr,
+                      FLOW_PROGRESS const& restore_progress = nullptr);

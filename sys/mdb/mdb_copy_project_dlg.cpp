@@ -5,6 +5,7 @@
 #include "suite/fileio/fio.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "sys/mdb/mdb.h"
+#include "sys/mdb/mdb_archive_progress.h"
 #include "sys/mdb/mdb_copy_project.h"
 #include "sys/mdb/mdb_msgs.h"
 
@@ -204,5 +205,7 @@ void mdb_dyn_copy_project_dlg(QWidget* parent) {
     request.new_name = path_bytes(dialog.get_project_name());
     request.open_new = dialog.get_open_new();
     request.overwrite = dialog.get_overwrite();
-    mdb_copy_project(request);
+    MDB_ARCHIVE_PROGRESS progress(parent, dialog.windowTitle(), 2);
+    mdb_copy_project(request, progress.stage(0, QStringLiteral("Archiving")),
+                     progress.stage(1, QStringLiteral("Restoring")));
 }

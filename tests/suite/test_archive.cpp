@@ -22,6 +22,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -945,6 +946,129 @@ TEST(SuiteArchive, ZipLibraryLoadsOnFirstUseOrSaysWhyNot) {
             << error;
         EXPECT_NE(error.find(c.cause), std::string::npos) << error;
     }
+}
+
+// One report of a progress: files done, all files, the file at hand.
+using REPORT = std::tuple<size_t, size_t, std::string>;
+
+// A progress that records its reports and stops at report number `stop_at`
+// (never when negative).
+AFM_PROGRESS recording(std::vector<REPORT>* reports, int stop_at = -1) {
+    return [reports, stop_at](size_t done, size_t total, std::string const& file) {
+        reports->emplace_back(done, total, file);
+        return static_cast<int>(reports->size()) - 1 != stop_at;
+    };
+}
+
+// Before each file the archive reads and each entry the restore extracts, the
+// counts and the name; then once with all done, before anything is put in
+// place: a stop at any report leaves the old archive byte for byte, an
+// existing destination as it was and a new one not made, and no file beside.
+TEST(SuiteArchive, ProgressCountsTheFilesAndAStopAtAnyOfThemLeavesEverythingAsItWas) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    std::vector<std::string> files = files_of("basic", project_in(dir));
+    size_t const n = files.size();
+    std::string archive = ws.path("p.tsa");
+    std::string error;
+
+    std::vector<REPORT> reports;
+    ASSERT_TRUE(afm_write_archive(archive, dir, files, "", &error, recording(&reports))) << error;
+    std::vector<REPORT> expected;
+    for (size_t i = 0; i < n; ++i) {
+        expected.emplace_back(i, n, files[i]);
+    }
+    expected.emplace_back(n, n, archive);
+    EXPECT_EQ(reports, expected);
+
+    std::string out = ws.path("out");
+    reports.clear();
+    ASSERT_TRUE(afm_restore_archive(archive, out, false, &error, recording(&reports))) << error;
+    std::vector<std::string> entries = afm_archive_entries(archive);
+    expected.clear();
+    for (size_t i = 0; i < n; ++i) {
+        expected.emplace_back(i, n, entries[i]);
+    }
+    expected.emplace_back(n, n, out);
+    EXPECT_EQ(reports, expected);
+
+    std::string const old_archive = test_read_file(archive);
+    test_write_file(out + "/chip.tsf", "changed\n");
+    std::map<std::string, std::string> const workspace = snapshot(ws.dir());
+    for (int stop_at = 0; stop_at <= static_cast<int>(n); ++stop_at) {
+        SCOPED_TRACE("stopped at report " + std::to_string(stop_at));
+        reports.clear();
+        error.clear();
+        EXPECT_FALSE(afm_write_archive(archive, dir, files, "", &error,
+                                       recording(&reports, stop_at)));
+        EXPECT_NE(error.find("stopped"), std::string::npos) << error;
+        EXPECT_EQ(reports.size(), static_cast<size_t>(stop_at) + 1) << "none after the stop";
+        EXPECT_EQ(test_read_file(archive), old_archive);
+
+        for (std::string const& destination : {out, ws.path("new")}) {
+            reports.clear();
+            error.clear();
+            EXPECT_FALSE(afm_restore_archive(archive, destination, true, &error,
+                                             recording(&reports, stop_at)));
+            EXPECT_NE(error.find("stopped"), std::string::npos) << error;
+            EXPECT_EQ(reports.size(), static_cast<size_t>(stop_at) + 1);
+        }
+        EXPECT_EQ(snapshot(ws.dir()), workspace) << "no staging, temporary or new folder";
+    }
+}
+
+// The archive and restore flows report to the innermost progress scope of
+// their thread, however they are started (the Tcl commands, flow_execute with
+// a progress); a run it stops returns FLOW_STOPPED and posts no error, the
+// caller telling the user.
+TEST(SuiteArchive, FlowsReportToTheProgressScopeAndAStopIsNotAFailure) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    make_project(dir);
+    OPEN_PROJECT open(dir);
+    std::string archive = ws.path("p.tsa");
+    std::vector<REPORT> outer_reports;
+    std::vector<REPORT> reports;
+    FLOW_PROGRESS_SCOPE outer(recording(&outer_reports));
+    {
+        FLOW_PROGRESS_SCOPE scope(recording(&reports));
+        FLOW_PROGRESS_SCOPE without_progress(nullptr);
+        Tcl_Interp* interp = atcl_get_interpreter();
+        ASSERT_EQ(atcl_eval_words(interp, {"project_archive", archive}), TCL_OK)
+            << Tcl_GetStringResult(interp);
+        EXPECT_FALSE(scope.stopped());
+        ASSERT_FALSE(reports.empty());
+        EXPECT_EQ(reports.back(), REPORT(reports.size() - 1, reports.size() - 1, archive));
+    }
+    EXPECT_TRUE(outer_reports.empty()) << "only the innermost scope with a progress is told";
+
+    struct CASE {
+        char const* flow;
+        std::vector<char const*> arguments;
+    };
+    std::string out = ws.path("out");
+    CASE const cases[] = {
+        {FSTR_FLOW_APP_NAME_ARCHIVE_PROJECT, {}},
+        {FSTR_FLOW_APP_NAME_RESTORE_PROJECT, {out.c_str()}},
+    };
+    std::string const before = test_read_file(archive);
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(c.flow);
+        msg_log_clear();
+        reports.clear();
+        std::vector<bool> flags = {true};
+        EXPECT_EQ(flow_execute({c.flow, archive.c_str(), &c.arguments, &flags, false, 0, 3},
+                               recording(&reports, 2)),
+                  FLOW_STOPPED);
+        EXPECT_EQ(reports.size(), 3u) << "none after the stop";
+        for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+            EXPECT_NE(entry.severity, 'E') << entry.text;
+        }
+        EXPECT_EQ(test_read_file(archive), before);
+        EXPECT_FALSE(fs::exists(out));
+    }
+    EXPECT_TRUE(outer_reports.empty());
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -19,6 +20,26 @@ namespace {
 
 std::string const ARCHIVE = "project_open proj\n"
                             "project_archive out.tsa\n";
+
+// Runs `step` on a fresh PROJECT with a fault at the 1st, 2nd, ... use of a
+// call, until a run no longer meets it (the script made fewer such calls and
+// ran undisturbed). `step` gets the project, the position and the log file
+// the fault writes when it hits, and returns whether it hit; `what` names the
+// call, which has to be hit at least once.
+template <class PROJECT>
+void at_each_use(std::string const& what,
+                 std::function<bool(PROJECT& project, int at, std::string const& log)> const& step) {
+    int hits = 0;
+    for (int at = 1; at < 100; ++at) {
+        PROJECT project;
+        TEST_WORKSPACE logs;
+        if (!step(project, at, logs.path("faults.log"))) {
+            break;
+        }
+        ++hits;
+    }
+    EXPECT_GT(hits, 0) << "no " << what;
+}
 
 TEST(ArchiveFaults, EveryFailingCallFailsTheArchiveOrLeavesItWhole) {
     struct CASE {
@@ -33,15 +54,11 @@ TEST(ArchiveFaults, EveryFailingCallFailsTheArchiveOrLeavesItWhole) {
     std::vector<std::string> const whole = {"proj.tpf", "proj.tsf"};
     for (CASE const& c : cases) {
         std::string const what = std::string(c.call) + " of " + c.file;
-        int faults = 0;
-        for (int at = 1; at < 100; ++at) {
-            ACF_SCRIPT_PROJECT project;
-            TEST_WORKSPACE logs;
-            std::string const log = logs.path("faults.log");
+        at_each_use<ACF_SCRIPT_PROJECT>(what, [&](ACF_SCRIPT_PROJECT& project, int at,
+                                                  std::string const& log) {
             TEST_RUN_RESULT result =
                 run_with_fault(project, ARCHIVE, c.call, c.file, at, EIO, log);
             bool const faulted = std::filesystem::exists(log);
-            faults += faulted ? 1 : 0;
             std::string const where = what + " " + std::to_string(at) + "\n" + result.output;
             if (result.status == 0) {
                 EXPECT_EQ(afm_archive_entries(project.file("out.tsa")), whole) << where;
@@ -50,11 +67,8 @@ TEST(ArchiveFaults, EveryFailingCallFailsTheArchiveOrLeavesItWhole) {
                 EXPECT_NE(result.output.find("Error"), std::string::npos) << where;
                 EXPECT_FALSE(std::filesystem::exists(project.file("out.tsa"))) << where;
             }
-            if (!faulted) {
-                break; // the script made fewer such calls: it ran undisturbed
-            }
-        }
-        EXPECT_GT(faults, 0) << "no " << what;
+            return faulted;
+        });
     }
 }
 
@@ -93,15 +107,11 @@ public:
 
 TEST(ArchiveFaults, EveryFailingCallFailsTheRestoreOrLeavesItWhole) {
     for (char const* call : {"open", "write", "rename", "stat", "lstat"}) {
-        int faults = 0;
-        for (int at = 1; at < 100; ++at) {
-            ARCHIVED_PROJECT project;
-            TEST_WORKSPACE logs;
-            std::string const log = logs.path("faults.log");
+        at_each_use<ARCHIVED_PROJECT>(call, [&](ARCHIVED_PROJECT& project, int at,
+                                                std::string const& log) {
             TEST_RUN_RESULT result =
                 run_with_fault(project, RESTORE, call, "restored_here", at, EIO, log);
             bool const faulted = std::filesystem::exists(log);
-            faults += faulted ? 1 : 0;
             std::string const where = std::string(call) + " " + std::to_string(at) + "\n" +
                                       result.output;
             std::map<std::string, std::string> restored = files_below(project.file("restored_here"));
@@ -112,11 +122,8 @@ TEST(ArchiveFaults, EveryFailingCallFailsTheRestoreOrLeavesItWhole) {
                 EXPECT_NE(result.output.find("Error"), std::string::npos) << where;
                 EXPECT_TRUE(restored.empty()) << where;
             }
-            if (!faulted) {
-                break;
-            }
-        }
-        EXPECT_GT(faults, 0) << "no " << call;
+            return faulted;
+        });
     }
 }
 
@@ -127,27 +134,23 @@ TEST(ArchiveFaults, EveryFailingCallFailsTheRestoreOrLeavesItWhole) {
 // them as its own.
 TEST(ArchiveFaults, AKilledRestoreIsFinishedByTheNextOne) {
     for (char const* call : {"open", "write", "fsync", "rename", "unlink"}) {
-        int kills = 0;
-        for (int at = 1; at < 100; ++at) {
-            ARCHIVED_PROJECT project;
-            TEST_WORKSPACE logs;
-            std::string const log = logs.path("kills.log");
+        at_each_use<ARCHIVED_PROJECT>(call, [&](ARCHIVED_PROJECT& project, int at,
+                                                std::string const& log) {
             TEST_RUN_RESULT killed = [&] {
                 ACF_FAULT_ARMED armed({call, "restored_here", at, log, EIO, true});
                 return project.run(RESTORE);
             }();
             if (!std::filesystem::exists(log)) {
                 EXPECT_EQ(killed.status, 0) << killed.output;
-                break;
+                return false;
             }
-            ++kills;
             TEST_RUN_RESULT again = project.run(RESTORE);
             std::string const where = std::string(call) + " " + std::to_string(at) + " (" +
                                       test_read_file(log) + ")\n" + again.output;
             EXPECT_EQ(again.status, 0) << where;
             EXPECT_EQ(files_below(project.file("restored_here")), project.whole) << where;
-        }
-        EXPECT_GT(kills, 0) << "no " << call;
+            return true;
+        });
     }
 }
 

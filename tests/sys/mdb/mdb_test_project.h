@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "tests/support/test_qt_application.h"
@@ -19,6 +21,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <map>
 #include <ostream>
 #include <string>
@@ -34,6 +37,35 @@ inline void PrintTo(QString const& text, std::ostream* out) {
 // alt_lm (Lumiform II, no reports), fast (Vorelon III, device AUTO, no
 // reports) and ghost (listed, no settings file).
 inline std::string const MDB_REV_FIXTURE = TESSALY_TEST_DATA_DIR "/fixtures/rev_project";
+
+// The revision fixture with 1,500 more design files of 24 KB, named in the
+// active revision's settings: archiving, restoring or copying it takes
+// seconds. Their text varies as code does, so that compressing it is real
+// work. Made once per process, in a temporary folder.
+inline std::string mdb_large_rev_fixture() {
+    static TEST_WORKSPACE const workspace;
+    static std::string const fixture = [] {
+        std::string dir = workspace.copy_fixture(MDB_REV_FIXTURE, "rev_project");
+        std::filesystem::create_directories(dir + "/hdl");
+        std::string settings = test_read_file(dir + "/top.tsf");
+        uint32_t seed = 1;
+        for (int i = 0; i < 1500; ++i) {
+            std::string name = "hdl/part" + std::to_string(i) + ".v";
+            std::string text;
+            while (text.size() < 24 * 1024) {
+                seed = seed * 1103515245u + 12345u;
+                text += "assign w" + std::to_string(seed % 9973) + " = r" +
+                        std::to_string((seed >> 8) % 65521) + " ^ 32'h" +
+                        std::to_string(seed >> 3) + ";\n";
+            }
+            test_write_file(dir + "/" + name, text);
+            settings += "set_global_assignment -name VERILOG_FILE " + name + "\n";
+        }
+        test_write_file(dir + "/top.tsf", settings);
+        return dir;
+    }();
+    return fixture;
+}
 
 class MdbRevisionProject : public testing::Test {
 protected:
@@ -110,6 +142,27 @@ protected:
             act(dialog);
         });
         timer->start(20);
+    }
+    // Runs `act` on the progress dialog once it shows and its label reads
+    // "<verb>: <done> of <all> files done", with the counts it read then. The
+    // watch ends with the returned timer: kept for one run only, it cannot act
+    // on a later run's dialog, nor on what `act` refers to once that is gone.
+    [[nodiscard]] static std::unique_ptr<QTimer> when_progress_shows(
+        QString const& verb, std::function<void(QProgressDialog*, int done, int all)> act) {
+        auto timer = std::make_unique<QTimer>();
+        QRegularExpression const counts(QStringLiteral("^%1: (\\d+) of (\\d+) files done\n").arg(verb));
+        QObject::connect(timer.get(), &QTimer::timeout, [timer = timer.get(), act, counts]() {
+            auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            QRegularExpressionMatch read =
+                progress == nullptr ? QRegularExpressionMatch() : counts.match(progress->labelText());
+            if (!read.hasMatch() || !progress->isVisible()) {
+                return;
+            }
+            timer->stop();
+            act(progress, read.captured(1).toInt(), read.captured(2).toInt());
+        });
+        timer->start(20);
+        return timer;
     }
     static void press(QDialog* dialog, QDialogButtonBox::StandardButton which) {
         dialog->findChild<QDialogButtonBox*>("buttonBox")->button(which)->click();

@@ -4,11 +4,15 @@
 #include "sys/mdb/mdb_archive_advanced_dlg.h"
 #include "sys/mdb/mdb_archive_dlg.h"
 #include "sys/mdb/mdb_archive_lm_handoff_dlg.h"
+#include "sys/mdb/mdb_archive_progress.h"
 #include "sys/mdb/mdb_archive_restore_dlg.h"
 
 #include "suite/archive/afm_zip.h"
 #include "suite/gui/qui_prj_ui_mgr.h"
 #include "tests/sys/mdb/mdb_test_project.h"
+
+// After the settings headers: Tcl's own names would clash with theirs.
+#include "suite/tclglue/atcl.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -22,6 +26,7 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -366,6 +371,108 @@ TEST_F(MdbArchiveDialogs, PasswordReachesOnlyItsArchive) {
     }
     EXPECT_FALSE(afm_restore_archive(name, m_workspace.path("out"), false, &error))
         << "encrypted: the plain restore cannot read it";
+}
+
+// The archive dialogs on a project whose archive takes seconds.
+class MdbLargeArchiveDialogs : public MdbArchiveDialogs {
+protected:
+    std::string fixture() const override { return mdb_large_rev_fixture(); }
+    void SetUp() override {
+        MdbArchiveDialogs::SetUp();
+        // The archive saves the open settings first; saved here already, a
+        // cancelled archive has to leave the project exactly as it is.
+        ASSERT_EQ(atcl_eval_words(atcl_get_interpreter(), {"export_assignments"}), TCL_OK);
+    }
+
+    // Once the progress dialog shows the work under way, notes its title and
+    // counts and stops the work with `stop` (a click on Cancel).
+    [[nodiscard]] std::unique_ptr<QTimer> stop_when_progress_shows(
+        QString const& verb, std::function<void(QProgressDialog*)> stop) {
+        m_title.clear();
+        return when_progress_shows(verb, [this, stop](QProgressDialog* progress, int done, int all) {
+            m_title = progress->windowTitle();
+            m_done = done;
+            m_all = all;
+            stop(progress);
+        });
+    }
+    static void click_cancel(QProgressDialog* progress) {
+        progress->findChild<QPushButton*>()->click();
+    }
+    // Every file below a folder, with its content.
+    static std::map<std::string, std::string> files_below(std::string const& folder) {
+        std::map<std::string, std::string> files;
+        std::error_code error;
+        for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+             !error && it != std::filesystem::recursive_directory_iterator(); ++it) {
+            files[it->path().string()] = it->is_regular_file() ? test_read_file(it->path()) : "/";
+        }
+        return files;
+    }
+
+    QString m_title;
+    int m_done = 0;
+    int m_all = 0;
+};
+
+TEST_F(MdbLargeArchiveDialogs, CancelInTheArchiveProgressLeavesTheOldArchiveAndNothingElse) {
+    std::string archive = file("rev.tsa");
+    test_write_file(archive, "old archive");
+    SNAPSHOT before = snapshot();
+    std::unique_ptr<QTimer> watch = stop_when_progress_shows("Archiving", click_cancel);
+    msg_queue_answer(MSG_ANSWER_YES); // replace the old archive
+    MDB_ARCHIVE_DLG dialog(nullptr);
+    dialog.archive_button_clicked();
+    EXPECT_EQ(m_title, "Archive Project");
+    EXPECT_GT(m_all, 1500) << "every file of the project";
+    EXPECT_LT(m_done, m_all) << "stopped before the end";
+    EXPECT_EQ(snapshot(), before) << "the old archive byte for byte, no temporary, no list";
+    ASSERT_EQ(logged(296072).size(), 1u);
+    EXPECT_EQ(logged(296072)[0].text, "Archive cancelled. File " + archive +
+                                          " was not created or changed.");
+    EXPECT_TRUE(finished_texts().empty());
+    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+        EXPECT_NE(entry.severity, 'E') << entry.text;
+    }
+}
+
+TEST_F(MdbLargeArchiveDialogs, CancelInTheRestoreProgressLeavesTheDestinationAsItWas) {
+    std::string archive = m_workspace.path("large.tsa");
+    Tcl_Interp* interp = atcl_get_interpreter();
+    ASSERT_EQ(atcl_eval_words(interp, {"project_archive", archive}), TCL_OK)
+        << Tcl_GetStringResult(interp);
+    std::string destination = m_workspace.path("large_restored");
+    // A restore writes fast enough to end before the usual delay; shown at once,
+    // the dialog is there to be cancelled whatever the machine's speed.
+    MDB_ARCHIVE_PROGRESS::set_show_after_ms(0);
+    std::shared_ptr<void> usual_delay(nullptr,
+                                      [](void*) { MDB_ARCHIVE_PROGRESS::set_show_after_ms(500); });
+    for (bool existing : {false, true}) {
+        SCOPED_TRACE(existing ? "into a folder with files" : "into a new folder");
+        msg_log_clear();
+        if (existing) {
+            std::filesystem::create_directories(destination + "/hdl");
+            test_write_file(destination + "/hdl/part7.v", "mine\n");
+            test_write_file(destination + "/notes.txt", "notes\n");
+        }
+        std::map<std::string, std::string> before = files_below(m_workspace.dir());
+        std::unique_ptr<QTimer> watch = stop_when_progress_shows("Restoring", click_cancel);
+        MDB_RESTORE_ARCHIVE_DLG dialog(nullptr, QString::fromStdString(archive));
+        EXPECT_EQ(dialog.destination_edit()->text().toStdString(), destination);
+        child<QCheckBox>(&dialog, "m_overwrite_check")->setChecked(true);
+        dialog.accept();
+        ASSERT_EQ(m_title, "Restore Archived Project") << "the progress showed";
+        EXPECT_GT(m_all, 1500) << "every entry of the archive";
+        EXPECT_LT(m_done, m_all) << "stopped before the end";
+        EXPECT_EQ(files_below(m_workspace.dir()), before) << "no staging folder, no new folder";
+        ASSERT_EQ(logged(296073).size(), 1u);
+        EXPECT_EQ(logged(296073)[0].text, "Restore cancelled. Nothing was restored into " +
+                                              destination + "/");
+        EXPECT_TRUE(QUI_PRJ_UI_MGR::get_prj_ui_mgr()->requests().empty()) << "nothing opened";
+        for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+            EXPECT_NE(entry.severity, 'E') << entry.text;
+        }
+    }
 }
 
 } // namespace

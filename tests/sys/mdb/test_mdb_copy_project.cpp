@@ -284,7 +284,7 @@ TEST_F(MdbCopyProject, AFailedArchiveStopsTheCopyAndLeavesNoArchive) {
     MDB_COPY_PROJECT_REQUEST request{destination, "n", true, false};
     EXPECT_FALSE(mdb_copy_project(request));
     EXPECT_EQ(logged(296024).size(), 1u);
-    EXPECT_FALSE(fs::exists(destination + "/n.tpf"));
+    EXPECT_FALSE(fs::exists(destination)) << "the folder the copy made is gone again";
     EXPECT_TRUE(host_requests().empty());
     fs::remove_all(file("rev_tmp_archive.tsa"));
 }
@@ -383,6 +383,73 @@ TEST(MdbReverseSlash, AnyLength) {
     EXPECT_EQ(reverse_slash("C:\\work\\copy"), "C:/work/copy");
     std::string long_path(3000, '\\');
     EXPECT_EQ(reverse_slash(long_path), std::string(3000, '/'));
+}
+
+// Copy Project on a project whose copy takes seconds.
+class MdbCopyLargeProject : public MdbCopyProject {
+protected:
+    std::string fixture() const override { return mdb_large_rev_fixture(); }
+};
+
+// Cancel while the project is archived or while it is restored: the folders
+// the copy made are removed, a folder that was there keeps what it held, the
+// source is untouched and no temporary archive stays.
+TEST_F(MdbCopyLargeProject, CancelInTheProgressLeavesNoCopyAndTheSourceAsItWas) {
+    fs::create_directories(m_outside + "/kept");
+    test_write_file(m_outside + "/kept/notes.txt", "mine\n");
+    struct CASE {
+        char const* stage;
+        std::string destination;
+    } const cases[] = {
+        {"Archiving", m_outside + "/made/copy/"},
+        {"Restoring", m_outside + "/kept/made/copy"},
+        {"Restoring", m_outside + "/kept"},
+    };
+    std::map<std::string, std::string> const source = contents(m_project);
+    std::map<std::string, std::string> const outside = contents(m_outside);
+    for (CASE const& c : cases) {
+        SCOPED_TRACE(std::string(c.stage) + " into " + c.destination);
+        msg_log_clear();
+        bool missing = !fs::exists(c.destination);
+        if (missing) {
+            msg_queue_answer(MSG_ANSWER_YES); // create the destination
+        }
+        when_shown([&](QDialog* dialog) {
+            child<QLineEdit>(dialog, "m_dest_dir")->setText(QString::fromStdString(c.destination));
+            child<QDialogButtonBox>(dialog, "m_button_box")->button(QDialogButtonBox::Ok)->click();
+        });
+        QString title;
+        int done = 0;
+        int all = 0;
+        std::unique_ptr<QTimer> watch = when_progress_shows(c.stage, [&](QProgressDialog* progress,
+                                                                         int done_then,
+                                                                         int all_then) {
+            title = progress->windowTitle();
+            done = done_then;
+            all = all_then;
+            progress->findChild<QPushButton*>()->click();
+        });
+        mdb_dyn_copy_project_dlg(nullptr);
+        EXPECT_EQ(title, "Copy Project");
+        EXPECT_GT(all, 1500);
+        EXPECT_LT(done, all) << "stopped before the end";
+        EXPECT_EQ(logged(296046).size(), missing ? 1u : 0u) << "asked to create it";
+        ASSERT_EQ(logged(296074).size(), 1u);
+        EXPECT_EQ(logged(296074)[0].text, "Copy Project cancelled. Nothing was copied to " +
+                                              c.destination);
+        EXPECT_EQ(contents(m_outside), outside);
+        std::vector<std::string> folders;
+        for (auto const& entry : fs::recursive_directory_iterator(m_outside)) {
+            folders.push_back(entry.path().string());
+        }
+        EXPECT_EQ(folders, (std::vector<std::string>{m_outside + "/kept",
+                                                     m_outside + "/kept/notes.txt"}));
+        EXPECT_EQ(contents(m_project), source);
+        EXPECT_TRUE(host_requests().empty()) << "the current project stays open";
+        for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+            EXPECT_NE(entry.severity, 'E') << entry.text;
+        }
+    }
 }
 
 } // namespace

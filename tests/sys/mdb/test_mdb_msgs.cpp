@@ -28,6 +28,8 @@ TEST(MdbMsgs, FactoriesFillTemplatesAndIdentifiers) {
         {MSG_MDB::O::ASSIGNMENT_GROUPS_NOT_WRITTEN("/p/gtf.tsf"), 'O', 296069,
          "Can't write the assignment groups to settings file /p/gtf.tsf -- no assignment group "
          "was changed"},
+        {MSG_MDB::O::ARCHIVE_CANCELLED("/p/a.tsa"), 'O', 296072,
+         "Archive cancelled. File /p/a.tsa was not created or changed."},
         {MSG_MDB::O::ASSIGNMENT_GROUPS_CHANGED_OUTSIDE_TESSALY(), 'O', 296044,
          "Assignment Groups have been changed outside of the Assignment Groups dialog box.  "
          "Changes made in the dialog will be lost."},
@@ -60,7 +62,9 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
         std::unique_ptr<MSG_BASE> owned(message);
         unsigned id = message->get_id();
         EXPECT_TRUE(seen.insert(id).second) << id;
-        EXPECT_TRUE((id >= 296000 && id <= 296069) || id == 11916) << id;
+        EXPECT_TRUE((id >= 296000 && id <= 296069) || (id >= 296072 && id <= 296074) ||
+                    id == 11916)
+            << id;
         EXPECT_EQ(message->get_text().find("MDB_"), std::string::npos) << id;
         EXPECT_FALSE(message->get_text().empty()) << id;
     };
@@ -78,7 +82,7 @@ TEST(MdbMsgs, CatalogueIdentifiersAreDistinctAndInRange) {
 #undef CHECK_YN
 #undef CHECK_E
 #undef CHECK_I
-    EXPECT_EQ(seen.size(), 68u);
+    EXPECT_EQ(seen.size(), 71u);
 }
 
 // A question whose Yes deletes, replaces or overwrites offers No as its
