@@ -205,15 +205,18 @@ bool acf_check_for_revision_files(char const* project_path) {
     }
     // A project file that cannot be read has no revision that could be opened.
     ACF_REVISION_NAME_LIST listed;
-    if (!acf_get_all_revisions_from_tpf(project_path, &listed)) {
-        return false;
-    }
+    return acf_get_all_revisions_from_tpf(project_path, &listed) &&
+           acf_revision_files_exist(project_path, listed);
+}
+
+bool acf_revision_files_exist(std::string const& project_file,
+                              ACF_REVISION_NAME_LIST const& listed) {
     for (std::string const& name : listed) {
-        if (acf_file_exists(acf_revision_settings_file_path(project_path, name))) {
+        if (acf_file_exists(acf_revision_settings_file_path(project_file, name))) {
             return true;
         }
     }
-    return acf_file_exists(acf_path_with_extension_type(project_path, FIO_EXTENSION_TYPE_TSF));
+    return acf_file_exists(acf_path_with_extension_type(project_file, FIO_EXTENSION_TYPE_TSF));
 }
 
 std::string acf_get_current_cap_from_tws_file(std::string const& workspace_file) {

@@ -50,6 +50,9 @@ std::string acf_revision_settings_file_path(std::string const& project_file,
 // has its settings file, or, with none, when a settings file named like the
 // project file exists.
 bool acf_check_for_revision_files(char const* project_file);
+// The same for the revisions `listed` in the project file, already read.
+bool acf_revision_files_exist(std::string const& project_file,
+                              ACF_REVISION_NAME_LIST const& listed);
 
 // The first listed revision of the project file beside `path` whose settings
 // file exists; else the "CurrentCAP" of the old workspace file beside it; else "".

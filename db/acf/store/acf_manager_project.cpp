@@ -159,8 +159,10 @@ int ACF_MANAGER::open_project(char const* dir, char const* project_name, char co
         debug_time("ACF_MANAGER::open_project end at %s");
         return ERROR_IN_SETTINGS_FILE;
     }
+    // The revisions just read are the ones checked: a second read of the file
+    // could fail and be taken for a project without settings files.
     if (!create_if_missing && !converted_anew && acf_file_exists(project_file) &&
-        !check_for_revision_files(project_file.c_str())) {
+        !acf_revision_files_exist(project_file, listed)) {
         if (show_messages) {
             show_or_post(get_is_ui_process(),
                          MSG_ACF::O::NO_REVISIONS_EXIST_FOR_PROJECT(project_file.c_str()),

@@ -67,3 +67,32 @@ TEST(ScriptFileFaults, AMissingIpFileIsNotFoundAndTheOpenGoesOn) {
     EXPECT_NE(result.output.find("opened"), std::string::npos) << result.output;
     EXPECT_EQ(result.status, 0) << result.output;
 }
+
+// Each read of the project file while the project opens: a read that fails is
+// named with its reason, never taken for a project without settings files.
+TEST(ScriptFileFaults, AProjectFileReadThatFailsIsNamedWhicheverReadItIs) {
+    for (long at = 1; at <= 8; ++at) {
+        SCOPED_TRACE("read " + std::to_string(at) + " of proj.tpf fails");
+        ACF_SCRIPT_PROJECT project;
+        std::string const log = project.file("fault.log");
+        TEST_RUN_RESULT result;
+        {
+            ACF_FAULT_ARMED armed({"read", "proj.tpf", at, log});
+            result = project.run("project_open proj\nputs opened\nproject_close\n", "open.tcl");
+        }
+        EXPECT_EQ(result.output.find("no Tessaly II Settings Files exist"), std::string::npos)
+            << result.output;
+        if (!std::filesystem::exists(log)) {
+            EXPECT_EQ(result.status, 0) << "no read failed: " << result.output;
+            continue;
+        }
+        if (result.output.find("opened") == std::string::npos) {
+            EXPECT_NE(result.output.find("Warning (125001): Can't open file " +
+                                         project.file("proj.tpf") +
+                                         "\n    Info (125063): Input/output error"),
+                      std::string::npos)
+                << result.output;
+            EXPECT_NE(result.status, 0) << result.output;
+        }
+    }
+}
