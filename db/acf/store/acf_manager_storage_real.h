@@ -542,9 +542,10 @@ private:
         ACF_ASSIGNMENT* asgn = nullptr;
         bool record_change_time = false;
     };
-    // Under this store's write lock and outside a broadcast; else the status
-    // says why not.
-    bool may_set_assignment();
+    // Whether the store may change: under its write lock (where
+    // `need_write_lock`), with its revision manager and outside a broadcast;
+    // else the status says why not. Sets and reads of files ask it.
+    bool may_change(bool need_write_lock);
     // A global assignment an IP file may not make is reported (and still set).
     void report_global_assignment_in_ip_file(ACF_MGR_INPUT_PARAMETERS& request,
                                              ACF_SET_ASSIGNMENT_OPTIONS const& options);
