@@ -9,13 +9,13 @@
 #include "acf_revision_manager.h"
 #include "acf_table.h"
 #include "formats/acf_file_checks.h"
+#include "formats/acf_script_evaluator.h"
 #include "mem_manager.h"
 #include "records/acf_asgn_storage.h"
 #include "records/acf_assignment_factory.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
-#include "suite/tclglue/atcl.h"
 
 #include <ctime>
 
@@ -60,10 +60,10 @@ ACF_MANAGER_STORAGE_REAL::ACF_MANAGER_STORAGE_REAL(std::string const& project_fi
 
     if (acf_current_executable_is_tessaly_cmd()) {
         set_mode(MODE_SUPPORTS_TCL, false);
-    } else {
+    } else if (ACF_SCRIPT_EVALUATOR* tcl = acf_script_evaluator()) {
         // The suite's Tcl packages of the project commands do not exist in this
         // installation; the shared interpreter carries the assignment commands.
-        atcl_get_interpreter();
+        tcl->open_interpreter();
     }
 }
 

@@ -12,7 +12,8 @@
 //   acf_manager_storage_real_legality.cpp the legality check of a new assignment
 //   acf_manager_storage_real_reading.cpp  (formats/) reading settings, CSV and old
 //                                         files
-//   acf_manager_storage_real_tcl.cpp      (tcl/) sourcing Tcl scripts and IP files
+//   acf_manager_storage_real_scripts.cpp  sourcing Tcl scripts and IP files (the
+//                                         evaluation through acf_script_evaluator.h)
 //   acf_manager_storage_real_entity.cpp   top-level entity and removals by kind
 //   acf_manager_storage_real_set.cpp      setting an assignment
 //   acf_manager_storage_real_writer.cpp   (formats/) writing the settings file and
@@ -44,7 +45,6 @@ class ACF_MGR_ASGN_LINE;
 class FIO_PATH;
 struct FIO_FILE_STATUS;
 class MSG_POST;
-struct Tcl_Interp;
 
 // How a Tcl script enters a revision.
 enum ACF_MGR_TCL_MODE {
@@ -377,8 +377,6 @@ public:
     // transient; true when it ran without error. One that exists but cannot be
     // read is counted in m_unreadable_scripts.
     bool evaluate_tcl_script(char const* file, ACF_MGR_TCL_MODE mode);
-    void setup_tsf_mode(Tcl_Interp* interp, std::string const& mode_word, std::string const& path,
-                        std::string const& directory);
     // Whether a script file may be read: false, with a message, for a name too
     // long, a status that cannot be read or a file the user may not read;
     // false without one for a missing file, which `missing` tells.
@@ -542,9 +540,10 @@ private:
         ACF_ASSIGNMENT* asgn = nullptr;
         bool record_change_time = false;
     };
-    // Under this store's write lock and outside a broadcast; else the status
-    // says why not.
-    bool may_set_assignment();
+    // Whether the store may change: under its write lock (where
+    // `need_write_lock`), with its revision manager and outside a broadcast;
+    // else the status says why not. Sets and reads of files ask it.
+    bool may_change(bool need_write_lock);
     // A global assignment an IP file may not make is reported (and still set).
     void report_global_assignment_in_ip_file(ACF_MGR_INPUT_PARAMETERS& request,
                                              ACF_SET_ASSIGNMENT_OPTIONS const& options);
@@ -584,7 +583,6 @@ private:
     void apply_device_effect(ACF_ASSIGNMENT* asgn);
     void apply_family_effect(ACF_ASSIGNMENT* asgn, bool from_defaults);
     void set_family_through_manager(DEV_FAMILY_ENUM family);
-    void pop_script(Tcl_Interp* interp, std::string const& mode_word);
     void post_or_hold(MSG_POST* message);
     // Posts (or holds) a message about a file with the reason as its
     // sub-message, when the lock posts messages; deletes it otherwise.
@@ -677,11 +675,9 @@ private:
     size_t m_unreadable_scripts = 0;
 };
 
-// Sources-of-scripts helpers shared with the suite.
+// Sources-of-scripts helpers (acf_manager_storage_real_scripts.cpp).
 // Simplifies a path with a directory part; a relative one becomes absolute
 // against the current directory.
 void acf_normalize_input_path(FIO_PATH* path);
 // Whether the running program is the suite's command-line shell "tessaly_cmd".
 bool acf_current_executable_is_tessaly_cmd();
-// Moves "project_open", "project_new" and "project_close" aside (on) or back.
-void acf_set_read_tip_status(Tcl_Interp* interp, bool on);

@@ -110,15 +110,7 @@ private:
 bool ACF_MANAGER_STORAGE_REAL::read_file_from_disk(char const* file_name, bool need_write_lock,
                                                    ACF_READ_FILE_OPTIONS& options) {
     m_last_error_status = 0;
-    if (need_write_lock && !is_write_locked()) {
-        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
-        return false;
-    }
-    if (!ACF_REQUIRE(m_acf_revision_manager != NULL)) {
-        return false;
-    }
-    if (m_acf_revision_manager->get_in_broadcast_mode()) {
-        m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
+    if (!may_change(need_write_lock)) {
         return false;
     }
     READ_TSF_MODE in_tsf_mode(m_mode);
@@ -285,14 +277,7 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
         asgn->set_comment(comment);
         asgn->set_ignore_status(ignored);
         if (!options.merge) {
-            if (options.assignments != nullptr) {
-                options.assignments->push_back(asgn);
-            }
-            if (options.keep_free_standing) {
-                add_assignment_to_non_proj_list(asgn);
-            } else if (options.assignments == nullptr) {
-                delete asgn;
-            }
+            keep_free_standing_assignment(options, asgn);
         }
     }
     for (ACF_ASSIGNMENT* old_asgn : read) {

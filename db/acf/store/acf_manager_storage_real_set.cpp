@@ -134,7 +134,7 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
     m_last_error_status = 0;
     m_last_request.copy_from(input);
     ACF_MGR_INPUT_PARAMETERS& request = m_last_request;
-    if (!may_set_assignment()) {
+    if (!may_change(true)) {
         return nullptr;
     }
     ACF_VARIABLE_TYPE_ENUM variable = request.get_variable_type();
@@ -181,8 +181,8 @@ ACF_ASSIGNMENT* ACF_MANAGER_STORAGE_REAL::set_assignment(
     return set.asgn;
 }
 
-bool ACF_MANAGER_STORAGE_REAL::may_set_assignment() {
-    if (!is_write_locked()) {
+bool ACF_MANAGER_STORAGE_REAL::may_change(bool need_write_lock) {
+    if (need_write_lock && !is_write_locked()) {
         m_last_error_status = ACF_REVISION_MANAGER::NOT_WRITE_LOCKED;
         return false;
     }

@@ -36,8 +36,13 @@ ACF_ASSIGNMENT* ACF_REVISION_MANAGER::set_of_kind(ACF_MGR_INPUT_PARAMETERS* inpu
         if (is_freeform) {
             category_of_record.emplace(m_storage, input_parameters);
         }
-        asgn = m_storage->set_assignment(input_parameters, false, kind == KIND_GLOBAL, is_freeform,
-                                         true, &changed, true, false, false, false);
+        ACF_SET_ASSIGNMENT_OPTIONS set;
+        set.is_global = kind == KIND_GLOBAL;
+        set.is_freeform = is_freeform;
+        set.mark_changed = true;
+        set.changed = &changed;
+        set.check_legality = true;
+        asgn = m_storage->set_assignment(input_parameters, set);
     }
     if (asgn != nullptr) {
         asgn->set_ignore_status(input_parameters->get_is_ignored());

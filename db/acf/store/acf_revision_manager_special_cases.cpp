@@ -35,8 +35,11 @@ void set_global(ACF_MANAGER_STORAGE* storage, ACF_MGR_INPUT_PARAMETERS* params,
     params->reset();
     params->set_variable_type(variable);
     params->set_value_string(value);
-    ACF_ASSIGNMENT* asgn = storage->set_assignment(params, false, true, false, true, nullptr, true,
-                                                   false, false, false);
+    ACF_SET_ASSIGNMENT_OPTIONS set;
+    set.is_global = true;
+    set.mark_changed = true;
+    set.check_legality = true;
+    ACF_ASSIGNMENT* asgn = storage->set_assignment(params, set);
     if (asgn != nullptr) {
         storage->add_assignment_to_changed_list(asgn);
     }

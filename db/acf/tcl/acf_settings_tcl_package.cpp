@@ -5,6 +5,7 @@
 // sources finds the commands without "package require", and they replace the
 // suite's stand-ins.
 #include "acf_internal_error.h"
+#include "formats/acf_script_evaluator.h"
 #include "mem_manager.h"
 #include "tcl/acf_tcl_commands.h"
 
@@ -67,9 +68,13 @@ int Settings_Init(Tcl_Interp* interp) {
     return Tcl_PkgProvide(interp, PACKAGE_NAME, PACKAGE_VERSION);
 }
 
-// Registers the package with the Tcl glue when the library is loaded.
+// Registers the package with the Tcl glue when the library is loaded, and
+// gives the settings stores the evaluator they source scripts with.
 struct ACF_SETTINGS_TCL_PACKAGE {
-    ACF_SETTINGS_TCL_PACKAGE() { atcl_register_startup_package("Settings", Settings_Init); }
+    ACF_SETTINGS_TCL_PACKAGE() {
+        atcl_register_startup_package("Settings", Settings_Init);
+        acf_set_script_evaluator(acf_tcl_script_evaluator());
+    }
 };
 ACF_SETTINGS_TCL_PACKAGE const acf_settings_tcl_package;
 

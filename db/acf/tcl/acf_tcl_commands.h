@@ -4,6 +4,8 @@
 // (acf_settings_tcl_package.cpp).
 #pragma once
 
+class ACF_SCRIPT_EVALUATOR;
+
 #include <string>
 #include <vector>
 
@@ -18,3 +20,7 @@ bool acf_run_assignment_command(std::vector<std::string> const& words, std::stri
 // (acf_project_tcl_commands.cpp). True on success with `result` as the command's
 // result; otherwise `result` tells why it failed.
 bool acf_run_project_command(std::vector<std::string> const& words, std::string* result);
+
+// The evaluator that sources the settings store's scripts in the suite's shared
+// interpreter (acf_tcl_script_evaluator.cpp); installed with the package.
+ACF_SCRIPT_EVALUATOR* acf_tcl_script_evaluator();
