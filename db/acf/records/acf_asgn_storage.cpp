@@ -665,28 +665,30 @@ void ACF_ASGN_STORAGE::remove_global_assignments(
         key += case_sensitive ? std::string(value) : gen_fold_case(value);
         return key;
     };
-    std::vector<ACF_MGR_INPUT_PARAMETERS> cleaned;
-    cleaned.reserve(queries.size());
+    // Only each query's key is kept; a query is cleaned again where its key
+    // is met. A cleaned copy of every query (some 400 bytes each) made Delete
+    // All of many assignment groups fill, and fault in, tens of fresh megabytes.
     std::unordered_map<std::string, std::vector<size_t>> by_key;
-    for (ACF_MGR_INPUT_PARAMETERS const& query : queries) {
-        if (!ACF_REQUIRE(query.get_variable_type() == type && type != ACF_VARIABLE_TYPE_NONE)) {
+    by_key.reserve(queries.size());
+    for (size_t i = 0; i < queries.size(); ++i) {
+        if (!ACF_REQUIRE(queries[i].get_variable_type() == type && type != ACF_VARIABLE_TYPE_NONE)) {
             return;
         }
-        init_and_clean_local_parameters_from(&query, true, false);
-        cleaned.push_back(*m_working_parameters);
-        ACF_MGR_INPUT_PARAMETERS const& params = cleaned.back();
+        init_and_clean_local_parameters_from(&queries[i], true, false);
+        ACF_MGR_INPUT_PARAMETERS const& params = *m_working_parameters;
         char const* value = params.get_value_string();
         by_key[key_of(params.get_section_identifier(),
                       gen_is_empty_string(value) ? nullptr : value)]
-            .push_back(cleaned.size() - 1);
+            .push_back(i);
     }
     auto matched = [&](ACF_ASSIGNMENT* asgn, std::string const& key) {
         auto found = by_key.find(key);
         return found != by_key.end() &&
                std::any_of(found->second.begin(), found->second.end(), [&](size_t i) {
-                   return (!cleaned[i].get_skip_non_defaults() || asgn->is_default_value()) &&
-                          does_assignment_match(asgn, &cleaned[i], filter, true, false, true,
-                                                false);
+                   init_and_clean_local_parameters_from(&queries[i], true, false);
+                   ACF_MGR_INPUT_PARAMETERS* params = m_working_parameters;
+                   return (!params->get_skip_non_defaults() || asgn->is_default_value()) &&
+                          does_assignment_match(asgn, params, filter, true, false, true, false);
                });
     };
     // Matches are chosen before any is removed, as remove_assignment does.

@@ -466,11 +466,13 @@ bool ACF_MANAGER_STORAGE_REAL::remove_global_assignments(
     // Each query prepared as remove_assignment prepares it; those it treats
     // apart (no variable, one that cannot change, the top-level entity, a
     // whole variable at once) take its road, the rest are gathered per variable.
-    // A query is copied once, into room kept for all of them: a growing list
-    // copied every query it held at each step.
+    // Only one variable's prepared copies are alive at a time, each list sized
+    // to its queries: room for every query in every variable's list made Delete
+    // All of many assignment groups fault in tens of fresh megabytes.
     bool any = false;
-    std::map<ACF_VARIABLE_TYPE_ENUM, std::vector<ACF_MGR_INPUT_PARAMETERS>> by_variable;
-    for (ACF_MGR_INPUT_PARAMETERS const& given : queries) {
+    std::map<ACF_VARIABLE_TYPE_ENUM, std::vector<size_t>> by_variable;
+    for (size_t i = 0; i < queries.size(); ++i) {
+        ACF_MGR_INPUT_PARAMETERS const& given = queries[i];
         ACF_VARIABLE_TYPE_ENUM variable = given.get_variable_type();
         if (variable == ACF_VARIABLE_TYPE_NONE && !gen_is_empty_string(given.get_variable_string())) {
             variable = acf_user_name_to_variable_type_enum(given.get_variable_string());
@@ -485,18 +487,20 @@ bool ACF_MANAGER_STORAGE_REAL::remove_global_assignments(
             any = remove_global_assignment(&query) || any;
             continue;
         }
-        std::vector<ACF_MGR_INPUT_PARAMETERS>& gathered = by_variable[variable];
-        if (gathered.empty()) {
-            gathered.reserve(queries.size());
-        }
-        ACF_MGR_INPUT_PARAMETERS& query = gathered.emplace_back(given);
-        query.set_variable_type(variable);
-        query.set_section_identifier(section_id);
-        acf_remove_post_dot_characters_from_value_string_if_needed(query);
+        by_variable[variable].push_back(i);
     }
     for (auto const& variable : by_variable) {
+        std::vector<ACF_MGR_INPUT_PARAMETERS> prepared;
+        prepared.reserve(variable.second.size());
+        for (size_t i : variable.second) {
+            ACF_MGR_INPUT_PARAMETERS& query = prepared.emplace_back(queries[i]);
+            query.set_variable_type(variable.first);
+            query.set_section_identifier(
+                effective_section_id(variable.first, queries[i].get_section_identifier()));
+            acf_remove_post_dot_characters_from_value_string_if_needed(query);
+        }
         ASSIGNMENT_LIST removed;
-        m_asgn_storage->remove_global_assignments(variable.second, current_filter(), &removed);
+        m_asgn_storage->remove_global_assignments(prepared, current_filter(), &removed);
         set_category_change_time_for_assignments_in_collection(&removed);
         remove_project_library_paths_in_collection_as_needed(&removed);
         add_assignments_to_changed_list(removed);
