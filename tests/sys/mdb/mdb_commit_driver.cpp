@@ -27,13 +27,13 @@
 #include "sys/mdb/mdb_ras_engine.h"
 #include "sys/mdb/mdb_revisions_engine.h"
 #include "sys/mdb/mdb_revisions_new_dlg.h"
+#include "tests/sys/mdb/mdb_when_shown.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -77,18 +77,10 @@ bool create(std::string const& name, std::string const& base) {
 // Types `text` into the next modal dialog (a group's name, or the names
 // added to it) and presses its OK.
 void answer_next_dialog(QString const& text) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, text]() {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible()) {
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
+    when_shown([text](QDialog* dialog) {
         dialog->findChild<QLineEdit*>("name_text")->setText(text);
         dialog->findChild<QDialogButtonBox*>("button_box")->button(QDialogButtonBox::Ok)->click();
     });
-    timer->start(10);
 }
 
 // Assignment Groups: the edit by its buttons, then OK; done when the dialog

@@ -6,6 +6,7 @@
 #include "acf_manager.h"
 #include "suite/gui/afcq.h"
 #include "suite/messages/msg.h"
+#include "tests/sys/mdb/mdb_when_shown.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -129,20 +130,6 @@ protected:
         return found;
     }
 
-    // Runs `act` on the modal dialog once it shows.
-    static void when_shown(std::function<void(QDialog*)> act) {
-        auto* timer = new QTimer;
-        QObject::connect(timer, &QTimer::timeout, [timer, act]() {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || !dialog->isVisible()) {
-                return;
-            }
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        });
-        timer->start(20);
-    }
     // Runs `act` on the progress dialog once it shows and its label reads
     // "<verb>: <done> of <all> files done", with the counts it read then. The
     // watch ends with the returned timer: kept for one run only, it cannot act

@@ -49,7 +49,7 @@ TEST(SettingsFileLineEnds, WrittenFilesEndWithALineBreakThatAppendedLinesKeep) {
 // is added on each commit.
 TEST(SettingsFileLineEnds, CommitsOfUnchangedSettingsLeaveTheFileAsItWas) {
     ACF_SCRIPT_PROJECT project;
-    std::string const example = std::string(TESSALY_TEST_DATA_DIR) + "/../../../examples/dsp_board";
+    std::string const example = std::string(TESSALY_TEST_DATA_DIR) + "/../../../../examples/dsp_board";
     for (char const* name : {"dsp_board.tpf", "dsp_board.tsf", "dsp_board_fast.tsf"}) {
         std::filesystem::copy_file(example + "/" + name, project.file(name));
     }

@@ -412,7 +412,7 @@ TEST_F(ManagerProject, FailedCommitIsReportedWithStatusFive) {
 // The Tcl project commands drive the same manager.
 // The example project that the README upgrades opens in each of its revisions.
 TEST_F(ManagerProject, ExampleProjectOpensInEveryRevision) {
-    std::filesystem::copy(std::string(TESSALY_TEST_DATA_DIR) + "/../../../examples/dsp_board",
+    std::filesystem::copy(std::string(TESSALY_TEST_DATA_DIR) + "/../../../../examples/dsp_board",
                           dir.path(), std::filesystem::copy_options::recursive);
     NAMES revisions;
     acf_get_all_revisions_from_tpf(dir.file("dsp_board.tpf").c_str(), &revisions);
