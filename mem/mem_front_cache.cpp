@@ -194,33 +194,6 @@ void* MEM_SEGMENT_INTERNAL::reallocate_cached(MEM_MEGA_PAGE* page, MEM_BLOCK* bl
     return user;
 }
 
-uint32_t MEM_SEGMENT_INTERNAL::carve_count(MEM_MEGA_PAGE* page, size_t block_size) {
-    if (!MEM_FRONT_CACHE::holds_size(block_size) || !caches_for(page)) {
-        return 1;
-    }
-    size_t wanted = MEM_FRONT_CACHE::CARVED_BYTES / block_size;
-    if (wanted <= 1) {
-        return 1;
-    }
-    return 1 + static_cast<uint32_t>(std::min<size_t>(wanted - 1, m_front_cache.room(block_size)));
-}
-
-void MEM_SEGMENT_INTERNAL::cache_carved_blocks(MEM_MEGA_PAGE* page, MEM_BLOCK* first,
-                                               size_t block_size, uint32_t spares) {
-    // Each stands for a block freed at once: whole, as overhead, holding the
-    // free space's pattern, its header that of a cached block.
-    uint32_t word = MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, block_size);
-    auto* block = reinterpret_cast<char*>(first) + block_size * spares;
-    for (uint32_t i = 0; i < spares; ++i, block -= block_size) {
-        auto* spare = reinterpret_cast<MEM_BLOCK*>(block);
-        spare->set_word(word);
-        bool pushed = m_front_cache.push(spare, block_size);
-        MEM_ASSERT(pushed); // carve_count made room
-    }
-    page->m_cached_blocks += spares;
-    m_overhead_bytes += spares * block_size;
-}
-
 void MEM_SEGMENT_INTERNAL::free_cached_block(MEM_BLOCK* block, size_t block_size) {
     check_cached(block, block_size);
     char* user = block->user();

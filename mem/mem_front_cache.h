@@ -5,10 +5,7 @@
 // (16 to 4080 bytes) is cached: one last-in-first-out stack per size. A cached
 // block is only ever handed out whole, for its own size (never split), so the
 // cache holds no sizes that its thread did not ask for; a request whose size has
-// none goes to the pages, which then hand out a run of blocks of that size at
-// once (up to CARVED_BYTES): the first serves the request, the others are cached
-// as if freed, so that a thread building many small blocks searches the pages
-// once per run rather than once per block.
+// none goes to the pages.
 //
 // A cached block keeps the free pattern over its whole user area (the cache
 // lists blocks in stacks of its own, mapped apart from the heap, not inside
@@ -43,9 +40,6 @@ struct MEM_FRONT_CACHE {
     static constexpr size_t KEPT_BYTES = 256 * 1024;
     // The segment grows while the cache holds at most this part of its memory.
     static constexpr size_t SHARE_BEFORE_GROWTH = 4;
-    // A request that the cache cannot serve takes this many bytes of blocks of
-    // its size from its page at once (at least the one block), the others cached.
-    static constexpr size_t CARVED_BYTES = 2048;
 
     MEM_FRONT_CACHE() = default;
     MEM_FRONT_CACHE(MEM_FRONT_CACHE const&) = delete;
@@ -68,15 +62,6 @@ struct MEM_FRONT_CACHE {
         s.blocks[s.count++] = block;
         m_bytes += block_size;
         return true;
-    }
-    // How many blocks of this size can be pushed now (the stack grown first when
-    // it is full; 0 when it cannot grow).
-    uint32_t room(size_t block_size) {
-        STACK& s = m_stacks[class_of(block_size)];
-        if (s.count == s.capacity && !grow(s)) {
-            return 0;
-        }
-        return s.capacity - s.count;
     }
     // The block last cached for this size, or null.
     MEM_BLOCK* pop(size_t block_size) {

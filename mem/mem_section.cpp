@@ -230,12 +230,11 @@ void MEM_MEGA_PAGE::update_heap(uint32_t sub_page, uint32_t value) {
 }
 
 MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char const* old,
-                                         size_t old_size, size_t size, MEM_TRACKER_DATA* tracker,
-                                         uint32_t* count) {
+                                         size_t old_size, size_t size, MEM_TRACKER_DATA* tracker) {
     MEM_ASSERT(m_in_working_set);
-    MEM_ASSERT(*count >= 1 && (old == nullptr || *count == 1));
     uint32_t const* heap = m_page_max_free_block_size_heap;
     MEM_ASSERT(heap[1] >= size);
+    ++m_used_blocks;
 
     // The lowest sub-page whose list holds a block that fits.
     uint32_t entry = 1;
@@ -265,12 +264,6 @@ MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char con
         std::memset(block->user() + carried, 0, size - 4 - carried);
     }
 
-    // The blocks taken, side by side: as many as asked for that the block holds.
-    *count = static_cast<uint32_t>(std::min<size_t>(*count, found_size / size));
-    size_t single = size;
-    size *= *count;
-    m_used_blocks += *count;
-
     MEM_BLOCK* next = next_free(block);
     MEM_BLOCK* replacement = next;
     if (found_size > size) {
@@ -298,7 +291,7 @@ MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char con
     m_overhead_bytes += size;
     segment->m_number_of_free_bytes_in_working_set -= size;
 
-    write_header(block, single, MEM_BLOCK::USED,
+    write_header(block, size, MEM_BLOCK::USED,
                  mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK);
     return block;
 }

@@ -194,12 +194,8 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
 
     // Takes a used block of `size` bytes (header included, a multiple of 16) by
     // first fit, carrying min(old_size, size - 4) bytes from `old` when given.
-    // With *count above 1 (and no `old`), the free block found yields up to
-    // *count adjacent blocks of `size` at once, the first one returned: *count is
-    // set to the number taken (at least 1). The blocks after the first get no
-    // header; their user areas keep what the free space held (the free pattern).
     MEM_BLOCK* allocate_block(MEM_SEGMENT_INTERNAL* segment, char const* old, size_t old_size,
-                              size_t size, MEM_TRACKER_DATA* tracker, uint32_t* count);
+                              size_t size, MEM_TRACKER_DATA* tracker);
     // Frees the block and, when new_size (user bytes) is not 0, allocates a block
     // for new_size bytes in the same segment carrying the old contents; returns
     // the new user pointer or null.

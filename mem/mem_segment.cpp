@@ -133,9 +133,7 @@ void* MEM_SEGMENT_INTERNAL::locked_allocate(char const* old, size_t old_size, si
     if (page == nullptr) {
         mem_out_of_memory();
     }
-    uint32_t count = old == nullptr ? carve_count(page, block_size) : 1;
-    MEM_BLOCK* block = page->allocate_block(this, old, old_size, block_size, tracker, &count);
-    cache_carved_blocks(page, block, block_size, count - 1);
+    MEM_BLOCK* block = page->allocate_block(this, old, old_size, block_size, tracker);
     page->set_request_size(block, size);
     m_user_bytes += size;
     m_overhead_bytes += block_size - size;

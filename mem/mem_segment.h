@@ -151,13 +151,6 @@ private:
     bool caches_for(MEM_MEGA_PAGE* page) const;
     // Frees a block taken out of the cache into its page.
     void free_cached_block(MEM_BLOCK* block, size_t block_size);
-    // How many blocks of block_size a new block taken from `page` brings along
-    // (itself included): more than 1 when the cache takes the others.
-    uint32_t carve_count(MEM_MEGA_PAGE* page, size_t block_size);
-    // Caches the `spares` blocks of block_size that the page handed out right
-    // after `first` (see MEM_MEGA_PAGE::allocate_block).
-    void cache_carved_blocks(MEM_MEGA_PAGE* page, MEM_BLOCK* first, size_t block_size,
-                             uint32_t spares);
 
     void recompute_trim_values();
     void move_to_working_set(MEM_MEGA_PAGE* page);
