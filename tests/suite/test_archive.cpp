@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <tuple>
@@ -654,6 +655,52 @@ TEST(SuiteArchive, EveryRevisionOfManyIsArchivedAndAnUnreadableOneFails) {
         manager->free_cached_storage();
         gen_set_project_dir_path("");
     }
+}
+
+// Each revision's files are listed as its own defaults and device make of
+// its settings: a revision with a defaults file of its own, and revisions
+// whose settings name another family and device, beside and after plain ones.
+TEST(SuiteArchive, EachRevisionIsListedWithItsOwnDefaultsAndDevice) {
+    TEST_WORKSPACE ws;
+    std::string dir = ws.path("p");
+    fs::create_directories(dir + "/hdl");
+    std::string const settings[] = {
+        "",
+        "",
+        "set_global_assignment -name FAMILY \"Lumiform II\"\n"
+        "set_global_assignment -name DEVICE LUMIFORMIIA15F484C6\n",
+        "set_global_assignment -name FAMILY \"Vorelon II\"\n"
+        "set_global_assignment -name DEVICE VORELONIIA15F484C6\n",
+        "",
+    };
+    std::string project;
+    std::vector<std::string> expected = {"many.tpf"};
+    std::vector<std::string> designs;
+    for (size_t i = 0; i < std::size(settings); ++i) {
+        std::string r = "r" + std::to_string(i);
+        project += "PROJECT_REVISION = \"" + r + "\"\n";
+        test_write_file(dir + "/" + r + ".tsf",
+                        settings[i] + "set_global_assignment -name VERILOG_FILE hdl/" + r + ".v\n");
+        test_write_file(dir + "/hdl/" + r + ".v", "module " + r + "; endmodule\n");
+        expected.push_back(r + ".tsf");
+        designs.push_back("hdl/" + r + ".v");
+    }
+    expected.insert(expected.end(), designs.begin(), designs.end());
+    test_write_file(dir + "/r1_assignment_defaults.tdf",
+                    "set_global_assignment -name FAMILY \"Vorelon III\"\n"
+                    "set_global_assignment -name TOP_LEVEL_ENTITY top_of_r1\n");
+    test_write_file(dir + "/many.tpf", project);
+    ACF_MANAGER* manager = ACF_MANAGER::get_acf_manager();
+    ASSERT_EQ(manager->open_project(dir.c_str(), "many", "r0", false, false, false, false, false),
+              ACF_REVISION_MANAGER::SUCCESS);
+    Tcl_Interp* interp = atcl_get_interpreter();
+    ASSERT_EQ(atcl_eval_words(interp, {"project_archive", ws.path("many.tsa"), "-all_revisions"}),
+              TCL_OK)
+        << Tcl_GetStringResult(interp);
+    EXPECT_EQ(afm_archive_entries(ws.path("many.tsa")), expected);
+    manager->close_project(false);
+    manager->free_cached_storage();
+    gen_set_project_dir_path("");
 }
 
 TEST(SuiteArchive, EmptyArchiveRestoresToAnEmptyFolder) {
