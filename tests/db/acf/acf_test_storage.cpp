@@ -341,8 +341,8 @@ bool ACF_TEST_STORAGE::is_legal_freeform_assignment(ACF_MGR_INPUT_PARAMETERS* in
 
 bool ACF_TEST_STORAGE::is_legal(ACF_MGR_INPUT_PARAMETERS* input_parameters, bool is_global,
                                 bool is_freeform) {
-    record_query("is_legal(" + flags({is_global, is_freeform}) + ")", input_parameters);
-    return legal_answer;
+    record_query("is_legal()", input_parameters);
+    return legal_kinds.count(is_freeform ? "freeform" : is_global ? "global" : "instance") != 0;
 }
 
 int ACF_TEST_STORAGE::get_last_error_status() {

@@ -14,6 +14,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,8 @@ public:
     bool project_open = true;
     bool synchronize_answer = false;
     bool write_files_answer = true;
-    bool legal_answer = true;
+    // The kinds of assignment the legality checks accept.
+    std::set<std::string> legal_kinds{"global", "instance", "freeform"};
     int last_error_status = 0;
     DEV_FAMILY_ENUM project_family = DEV_FAMILY_GENERIC;
     DEV_PART_ENUM project_part = DEV_PART_GENERIC;

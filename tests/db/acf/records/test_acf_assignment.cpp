@@ -251,17 +251,34 @@ TEST_F(ACF_ASSIGNMENT_TEST, LegalityCodesFollowTheStoreStatus) {
                        {17, 5}, {12, 6}, {15, 6}, {42, 6}};
     RECORD asgn = make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, "led0", "1.8 V");
     EXPECT_EQ(asgn->is_legal(), 0);
-    storage.legal_answer = false;
+    storage.legal_kinds.clear();
     for (CASE const& c : cases) {
         storage.last_error_status = c.status;
         EXPECT_EQ(asgn->is_legal(), c.code) << c.status;
     }
-    EXPECT_EQ(storage.calls.back(), "is_legal(0,0)");
-    make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr, "1.8 V")->is_legal();
-    EXPECT_EQ(storage.calls.back(), "is_legal(1,0)");
-    make(ACF_VARIABLE_TYPE_NONE, nullptr, "u1", "8", nullptr, false, "DEPTH")->is_legal();
-    EXPECT_EQ(storage.calls.back(), "is_legal(0,1)");
-    EXPECT_STREQ(storage.last_query->get_variable_string(), "DEPTH");
+}
+
+TEST_F(ACF_ASSIGNMENT_TEST, AnAssignmentIsCheckedAsTheKindItIs) {
+    struct CASE {
+        char const* kind;
+        RECORD asgn;
+        char const* variable; // the name the check is given
+    };
+    CASE const cases[] = {
+        {"global", make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, nullptr, "1.8 V"), nullptr},
+        {"instance", make(ACF_VARIABLE_TYPE_IO_STANDARD, nullptr, "led0", "1.8 V"), nullptr},
+        {"freeform", make(ACF_VARIABLE_TYPE_NONE, nullptr, "u1", "8", nullptr, false, "DEPTH"),
+         "DEPTH"},
+    };
+    storage.last_error_status = 10;
+    for (CASE const& legal : cases) {
+        storage.legal_kinds = {legal.kind};
+        for (CASE const& c : cases) {
+            EXPECT_EQ(c.asgn->is_legal(), c.kind == legal.kind ? 0 : 2)
+                << c.kind << " when only " << legal.kind << " is legal";
+            EXPECT_STREQ(storage.last_query->get_variable_string(), c.variable) << c.kind;
+        }
+    }
 }
 
 TEST_F(ACF_ASSIGNMENT_TEST, CopyKeepsTheSourceStoreAndEveryField) {

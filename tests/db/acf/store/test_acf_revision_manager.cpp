@@ -199,7 +199,7 @@ TEST_F(AcfRevisionManager, LockRules) {
     }
 }
 
-TEST_F(AcfRevisionManager, LocksPassTheMessageChoiceAndRunSynchronize) {
+TEST_F(AcfRevisionManager, LocksPassTheMessageChoice) {
     ASSERT_TRUE(facade.read_lock_and_post_no_messages());
     EXPECT_FALSE(store.post_messages);
     facade.read_unlock();
@@ -210,68 +210,6 @@ TEST_F(AcfRevisionManager, LocksPassTheMessageChoiceAndRunSynchronize) {
     ASSERT_TRUE(facade.read_lock());
     EXPECT_FALSE(facade.write_lock(false));
     EXPECT_FALSE(store.post_messages);
-    EXPECT_EQ(store.calls, (std::vector<std::string>{
-                               "read_lock(0)", "reset_filters()", "synchronize()", "read_unlock()",
-                               "reset_filters()", "read_lock(1)", "reset_filters()",
-                               "synchronize()", "read_unlock()", "reset_filters()", "read_lock(1)",
-                               "reset_filters()", "synchronize()", "write_lock(0)"}));
-}
-
-TEST_F(AcfRevisionManager, WriteUnlockResetsBroadcastsClearsCommitsAndUnlocksInOrder) {
-    struct Case {
-        bool ui;
-        bool notify;
-        char const* commit_switch; // null: unset
-        char const* user_setting_42;
-        std::vector<std::string> after_lock;
-    } const cases[] = {
-        {false,
-         true,
-         nullptr,
-         nullptr,
-         {"reset_filters()", "clear_changed_list()", "write_unlock()", "reset_filters()"}},
-        {false,
-         true,
-         "on",
-         nullptr,
-         {"reset_filters()", "clear_changed_list()", "write_files_to_disk(1,1)", "write_unlock()",
-          "reset_filters()"}},
-        {false, false, nullptr, "off", {"reset_filters()", "write_unlock()", "reset_filters()"}},
-        {true,
-         false,
-         nullptr,
-         nullptr,
-         {"reset_filters()", "write_files_to_disk(1,1)", "write_unlock()", "reset_filters()"}},
-        {true, false, nullptr, "on", {"reset_filters()", "write_unlock()", "reset_filters()"}},
-        {true,
-         false,
-         "on",
-         "on",
-         {"reset_filters()", "write_files_to_disk(1,1)", "write_unlock()", "reset_filters()"}},
-        {true,
-         false,
-         "off",
-         "off",
-         {"reset_filters()", "write_files_to_disk(1,1)", "write_unlock()", "reset_filters()"}},
-    };
-    for (Case const& c : cases) {
-        PROCESS_SETTINGS process(c.ui, false);
-        if (c.commit_switch != nullptr) {
-            setenv("acf_commit_in_write_unlock", c.commit_switch, 1);
-        }
-        if (c.user_setting_42 != nullptr) {
-            setenv("user_setting_42", c.user_setting_42, 1);
-        }
-        ACF_TEST_STORAGE fresh;
-        ACF_REVISION_MANAGER manager(&fresh);
-        ASSERT_TRUE(manager.write_lock(true));
-        fresh.calls.clear();
-        manager.write_unlock(c.notify);
-        EXPECT_EQ(fresh.calls, c.after_lock)
-            << "ui " << c.ui << " notify " << c.notify << " switch " << text(c.commit_switch)
-            << " setting 42 " << text(c.user_setting_42);
-        EXPECT_FALSE(manager.is_write_locked());
-    }
 }
 
 TEST_F(AcfRevisionManager, WriteUnlockWithoutNotifyKeepsTheChangedList) {
@@ -676,6 +614,105 @@ TEST(AcfRevisionManagerOverAProject, RemovalsByTypeTakeTheKindsTheyNameAndCountT
                   c.instance_left)
             << c.name;
         manager.write_unlock(false);
+    }
+}
+
+// Whether the message log holds the message.
+bool posted(unsigned id) {
+    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
+        if (entry.id == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A settings file changed by another program is read at the next lock; one
+// with errors is set aside, the revision keeps what it held, and the user is
+// told so. The errors of its lines are posted when a write lock asks for
+// messages; a read lock re-reads under a write lock of its own that posts none.
+TEST(AcfRevisionManagerOverAProject, EachLockReadsWhatAnotherProgramWroteAndPostsProblemsWhenAsked) {
+    struct Case {
+        char const* name;
+        bool write_lock;
+        bool post;
+        bool with_error;
+        char const* value_after;
+        bool line_error_posted;
+    } const cases[] = {
+        {"read lock posting no messages", false, false, false, "11 ns", false},
+        {"read lock", false, true, false, "12 ns", false},
+        {"write lock", true, true, false, "13 ns", false},
+        {"read lock posting no messages, a file with an error", false, false, true, "13 ns", false},
+        {"read lock, a file with an error", false, true, true, "13 ns", false},
+        {"write lock posting no messages, a file with an error", true, false, true, "13 ns", false},
+        {"write lock, a file with an error", true, true, true, "13 ns", true},
+    };
+    ACF_STORAGE_TEST_PROJECT project(OF_EVERY_KIND);
+    ACF_REVISION_MANAGER& manager = project.manager();
+    EXPECT_EQ(project.read_global("TPD_REQUIREMENT"), "5 ns");
+    int value = 10;
+    for (Case const& c : cases) {
+        std::string const text = "set_global_assignment -name TPD_REQUIREMENT \"" +
+                                 std::to_string(++value) + " ns\"\n" +
+                                 (c.with_error ? "set_global_assignment -name NO_SUCH_VARIABLE 1\n" : "");
+        acf_test_write(project.tsf(), text);
+        msg_log_clear();
+        bool const locked = c.write_lock ? manager.write_lock(c.post)
+                            : c.post     ? manager.read_lock()
+                                         : manager.read_lock_and_post_no_messages();
+        ASSERT_TRUE(locked) << c.name;
+        EXPECT_STREQ(project.global_value("TPD_REQUIREMENT"), c.value_after) << c.name;
+        EXPECT_EQ(posted(125048), c.line_error_posted) << c.name; // a line's error
+        EXPECT_EQ(posted(125085), c.with_error) << c.name;           // the file set aside
+        if (c.write_lock) {
+            manager.write_unlock(false);
+        } else {
+            manager.read_unlock();
+        }
+    }
+}
+
+TEST(AcfRevisionManagerOverAProject, WriteUnlockCommitsInAUserInterfaceProcessOrWhenSwitchedOn) {
+    struct Case {
+        bool ui;
+        bool notify;
+        char const* commit_switch; // null: unset
+        char const* user_setting_42;
+        bool committed;
+    } const cases[] = {
+        {false, true, nullptr, nullptr, false}, {false, true, "on", nullptr, true},
+        {false, false, nullptr, "off", false},  {true, false, nullptr, nullptr, true},
+        {true, false, nullptr, "on", false},    {true, false, "on", "on", true},
+        {true, false, "off", "off", true},
+    };
+    for (Case const& c : cases) {
+        PROCESS_SETTINGS process(c.ui, false);
+        if (c.commit_switch != nullptr) {
+            setenv("acf_commit_in_write_unlock", c.commit_switch, 1);
+        }
+        if (c.user_setting_42 != nullptr) {
+            setenv("user_setting_42", c.user_setting_42, 1);
+        }
+        std::string const name = std::string("ui ") + (c.ui ? "1" : "0") + " notify " +
+                                 (c.notify ? "1" : "0") + " switch " + text(c.commit_switch) +
+                                 " setting 42 " + text(c.user_setting_42);
+        ACF_STORAGE_TEST_PROJECT project(OF_EVERY_KIND);
+        ACF_REVISION_MANAGER& manager = project.manager();
+        ASSERT_TRUE(manager.write_lock(true));
+        ACF_MGR_INPUT_PARAMETERS record;
+        record.set_variable_string("TPD_REQUIREMENT");
+        record.set_value_string("9 ns");
+        ASSERT_NE(manager.set_global_assignment(&record), nullptr) << name;
+        manager.write_unlock(c.notify);
+        EXPECT_FALSE(manager.is_write_locked()) << name;
+        bool const committed =
+            acf_test_read(project.tsf()).find("TPD_REQUIREMENT \"9 ns\"") != std::string::npos;
+        EXPECT_EQ(committed, c.committed) << name;
+        ACF_MANAGER_STORAGE& storage = project.storage();
+        EXPECT_EQ(storage.get_change_list_begin_iter() == storage.get_change_list_end_iter(),
+                  c.notify)
+            << name;
     }
 }
 
