@@ -33,8 +33,7 @@ IPMAN_AUTO_IPMAN_TCL_INIT const ipman_auto_ipman_tcl_init;
 } // namespace
 
 int Ipman_Init(Tcl_Interp*) {
-    ipman_ipman_register_tcl();
-    return TCL_OK;
+    return ipman_ipman_register_tcl() ? TCL_OK : TCL_ERROR;
 }
 
 int Ipman_Unload(Tcl_Interp*, int) {
@@ -42,16 +41,17 @@ int Ipman_Unload(Tcl_Interp*, int) {
     return TCL_OK;
 }
 
-void ipman_ipman_register_tcl() {
+bool ipman_ipman_register_tcl() {
     atcl_begin_package_setup(PACKAGE_NAME, PACKAGE_VERSION, nullptr, nullptr, false);
-    atcl_register_callbacks(IPMAN_CALLBACKS, sizeof IPMAN_CALLBACKS / sizeof IPMAN_CALLBACKS[0]);
+    bool registered = atcl_register_callbacks(IPMAN_CALLBACKS,
+                                              sizeof IPMAN_CALLBACKS / sizeof IPMAN_CALLBACKS[0]);
     atcl_end_package_setup();
     Tcl_Interp* interp = atcl_get_interpreter();
     if (interp == nullptr) {
         IPMAN_INTERNAL_ERROR("A Tcl interpreter must exist before registering ::tessaly::ipman!");
-        return;
+        return false;
     }
-    Tcl_PkgProvide(interp, PACKAGE_NAME, PACKAGE_VERSION);
+    return registered && Tcl_PkgProvide(interp, PACKAGE_NAME, PACKAGE_VERSION) == TCL_OK;
 }
 
 void ipman_ipman_unregister_tcl() {

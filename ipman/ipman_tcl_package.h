@@ -38,11 +38,13 @@
 
 extern "C" {
 // The package's initialiser: registers the commands and provides the package
-// in the shared interpreter. Returns TCL_OK.
+// in the shared interpreter. TCL_ERROR, with Tcl's reason as the result, when
+// Tcl refuses a command.
 int Ipman_Init(Tcl_Interp* interp);
 // Removes the commands and the package from the shared interpreter. Returns TCL_OK.
 int Ipman_Unload(Tcl_Interp* interp, int flags);
 }
 
-void ipman_ipman_register_tcl();
+// False when the commands could not all be made (the package is not provided).
+bool ipman_ipman_register_tcl();
 void ipman_ipman_unregister_tcl();

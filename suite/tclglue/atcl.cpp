@@ -73,12 +73,16 @@ int atcl_package_require(Tcl_Interp* interp, char const* package, char const* ve
         return TCL_OK;
     }
     if (post_error) {
-        MSG_E error;
-        error.set_text(std::string("Can't load Tcl package ") + package + ": " +
-                       Tcl_GetStringResult(interp));
-        error.post();
+        atcl_post_package_error(interp, package);
     }
     return TCL_ERROR;
+}
+
+void atcl_post_package_error(Tcl_Interp* interp, char const* package) {
+    MSG_E error;
+    error.set_text(std::string("Can't load Tcl package ") + package + ": " +
+                   Tcl_GetStringResult(interp));
+    error.post();
 }
 
 int atcl_eval_file(std::string const& file, std::vector<std::string> const& args,

@@ -26,6 +26,9 @@ int atcl_eval_words(Tcl_Interp* interp, std::vector<std::string> const& words);
 // atcl_eval_words.
 int atcl_post(char const* command, bool global, std::string* result);
 
+// Posts the error "Can't load Tcl package <package>: <reason>", the reason
+// being `interp`'s result.
+void atcl_post_package_error(Tcl_Interp* interp, char const* package);
 // Loads a Tcl package into `interp`: `version` null or "" takes any version,
 // else at least that version (exactly that one with `exact`). A failure is
 // posted as an error naming the package when `post_error` is set. Returns the

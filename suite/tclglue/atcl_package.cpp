@@ -56,9 +56,11 @@ STARTUP_PACKAGES& startup_packages() {
     return packages;
 }
 
+// A package that fails to load is named with Tcl's reason: its commands
+// can fail to be made for want of a file Tcl reads meanwhile.
 void load_static_package(Tcl_Interp* interp, std::string const& prefix) {
     if (atcl_eval_words(interp, {"load", "", prefix}) != TCL_OK) {
-        MSG_INTERNAL_ERROR::report("startup package loaded", "ATCL", __FILE__, __LINE__);
+        atcl_post_package_error(interp, prefix.c_str());
     }
 }
 

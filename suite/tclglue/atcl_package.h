@@ -25,7 +25,9 @@ struct ATCL_CALLBACK {
 void atcl_begin_package_setup(char const* package, char const* version, char const* library,
                               char const* prefix, bool unloading);
 // Makes the commands of the open set-up in the shared interpreter. False, with
-// an internal error, when no set-up is open.
+// an internal error, when no set-up is open; false, with Tcl's reason as the
+// interpreter's result, when Tcl refuses a command (importing one may read
+// Tcl's own library index).
 bool atcl_register_callbacks(ATCL_CALLBACK const* callbacks, size_t count);
 // Closes the set-up.
 void atcl_end_package_setup();

@@ -70,6 +70,14 @@ int Earlystart_Init(Tcl_Interp* interp) {
 int Latestart_Init(Tcl_Interp* interp) {
     return provide_probe_package(interp, "::tessaly::latestart", "late_probe");
 }
+// A startup package whose commands Tcl may refuse to make.
+int Refusedstart_Init(Tcl_Interp* interp) {
+    ATCL_CALLBACK const callbacks[] = {{probe, "refused_probe"}};
+    atcl_begin_package_setup("::tessaly::refusedstart", "1.0", nullptr, nullptr, false);
+    bool registered = atcl_register_callbacks(callbacks, 1);
+    atcl_end_package_setup();
+    return registered ? Tcl_PkgProvide(interp, "::tessaly::refusedstart", "1.0") : TCL_ERROR;
+}
 struct EARLY_STARTUP_PACKAGE {
     EARLY_STARTUP_PACKAGE() { atcl_register_startup_package("Earlystart", Earlystart_Init); }
 } const early_startup_package;
@@ -239,3 +247,32 @@ TEST(TclGluePackage, CommandsAreRegisteredOnlyInsideASetup) {
 }
 
 } // namespace
+
+// Importing a command asks Tcl's library index first, which Tcl reads from
+// disk; a read that fails there is the user's disk, not a fault of ours.
+TEST(TclGluePackage, AStartupPackageTclCannotMakeIsNamedWithTclsReason) {
+    Tcl_Interp* interp = atcl_get_interpreter();
+    ASSERT_EQ(Tcl_EvalEx(interp,
+                         "rename ::auto_import ::glue_saved_auto_import\n"
+                         "proc ::auto_import {pattern} {error {error reading \"file3\": I/O error}}",
+                         -1, TCL_EVAL_GLOBAL),
+              TCL_OK);
+    int reports = 0;
+    MSG_INTERNAL_ERROR::set_hook(
+        [&reports](char const*, char const*, char const*, int) { ++reports; });
+    msg_log_clear();
+    atcl_register_startup_package("Refusedstart", Refusedstart_Init);
+    MSG_INTERNAL_ERROR::set_hook(nullptr);
+    ASSERT_EQ(Tcl_EvalEx(interp,
+                         "rename ::auto_import {}\n"
+                         "rename ::glue_saved_auto_import ::auto_import",
+                         -1, TCL_EVAL_GLOBAL),
+              TCL_OK);
+    EXPECT_EQ(reports, 0);
+    ASSERT_EQ(msg_log_entries().size(), 1u);
+    EXPECT_EQ(msg_log_entries().front().severity, 'E');
+    EXPECT_EQ(msg_log_entries().front().text,
+              "Can't load Tcl package Refusedstart: error reading \"file3\": I/O error");
+    EXPECT_EQ(Tcl_EvalEx(interp, "package present ::tessaly::refusedstart", -1, TCL_EVAL_GLOBAL),
+              TCL_ERROR);
+}

@@ -2,7 +2,6 @@
 // the project manager has a project open, else 0) and the global array element
 // tessaly(project), which reads as the open project's name ("" when none)
 // whenever it is read, so it follows projects opened and closed later.
-#include "acf_internal_error.h"
 #include "acf_manager.h"
 #include "mem_manager.h"
 
@@ -52,7 +51,6 @@ int Project_Init(Tcl_Interp* interp) {
                                                                      sizeof PROJECT_CALLBACKS[0]);
     atcl_end_package_setup();
     if (!registered) {
-        ACF_INTERNAL_ERROR("::tessaly::project registered");
         return TCL_ERROR;
     }
     Tcl_SetVar2(interp, "tessaly", "project", open_project_name().c_str(), TCL_GLOBAL_ONLY);

@@ -4,7 +4,6 @@
 // as it is made, so that every script, settings file and IP file a program
 // sources finds the commands without "package require", and they replace the
 // suite's stand-ins.
-#include "acf_internal_error.h"
 #include "formats/acf_script_evaluator.h"
 #include "mem_manager.h"
 #include "tcl/acf_tcl_commands.h"
@@ -62,7 +61,6 @@ int Settings_Init(Tcl_Interp* interp) {
     bool registered = atcl_register_callbacks(callbacks.data(), callbacks.size());
     atcl_end_package_setup();
     if (!registered) {
-        ACF_INTERNAL_ERROR("::tessaly::settings registered");
         return TCL_ERROR;
     }
     return Tcl_PkgProvide(interp, PACKAGE_NAME, PACKAGE_VERSION);

@@ -6,6 +6,7 @@
 
 #include "acf_assignment.h"
 
+#include "suite/messages/msg.h"
 #include "suite/tclglue/atcl.h"
 
 #include <gtest/gtest.h>
@@ -128,3 +129,36 @@ TEST_F(TclProjectPackage, ProjectNewRefusesARevisionNameTooLongForItsFiles) {
 }
 
 } // namespace
+
+// The settings and project packages made again in a second interpreter while
+// Tcl cannot read its library index: the load fails, with no internal error
+// (the glue names Tcl's reason), and a later load makes every command again.
+TEST(TclSettingsPackages, ARegistrationTclRefusesFailsWithTclsReason) {
+    for (char const* prefix : {"Settings", "Project"}) {
+        ASSERT_EQ(eval("interp create acf_refused\n"
+                       "rename ::auto_import ::acf_saved_auto_import\n"
+                       "proc ::auto_import {pattern} {error {error reading \"file3\": I/O error}}")
+                      .first,
+                  TCL_OK);
+        int reports = 0;
+        MSG_INTERNAL_ERROR::set_hook(
+            [&reports](char const*, char const*, char const*, int) { ++reports; });
+        std::pair<int, std::string> const refused =
+            eval(std::string("load {} ") + prefix + " acf_refused");
+        MSG_INTERNAL_ERROR::set_hook(nullptr);
+        ASSERT_EQ(eval("rename ::auto_import {}\n"
+                       "rename ::acf_saved_auto_import ::auto_import\n"
+                       "interp delete acf_refused")
+                      .first,
+                  TCL_OK);
+        EXPECT_EQ(refused.first, TCL_ERROR) << prefix;
+        EXPECT_EQ(reports, 0) << prefix;
+        ASSERT_EQ(eval(std::string("interp create acf_again; load {} ") + prefix +
+                       " acf_again; interp delete acf_again")
+                      .first,
+                  TCL_OK)
+            << prefix;
+    }
+    EXPECT_EQ(eval("list [is_project_open] [llength [info commands set_global_assignment]]"),
+              std::make_pair(TCL_OK, std::string("0 1")));
+}
