@@ -271,19 +271,23 @@ void MEM_CALLSTACK_MAP::track_alloc(void const* block, unsigned long size, MEM_T
     if (mem_block_map->find(block) != nullptr) {
         return; // already charged
     }
-    int const max_depth = MEM_TRACKER::s_track_callstack_max_depth;
-    auto const** frames = const_cast<void const**>(mem_track_callstack_address_array);
-    auto depth = static_cast<unsigned>(stack_walker().get_stack_trace(
-        mem_track_callstack_address_array, max_depth + MEM_CALLSTACK_OWN_FRAMES_ROOM, CAPTURE_SKIP,
-        nullptr));
-    unsigned first = own_frames(depth, frames);
-    MEM_CALLSTACK* stack =
-        find(std::min(depth - first, static_cast<unsigned>(max_depth)), frames + first);
+    int depth = stack_walker().get_stack_trace(
+        mem_track_callstack_address_array,
+        MEM_TRACKER::s_track_callstack_max_depth + MEM_CALLSTACK_OWN_FRAMES_ROOM, CAPTURE_SKIP,
+        nullptr);
+    MEM_CALLSTACK* stack = find_captured(
+        static_cast<unsigned>(depth), const_cast<void const**>(mem_track_callstack_address_array));
     stack->bytes += size;
     stack->blocks += 1;
     stack->total_blocks += 1;
     stack->subsystem = data->subsystem;
     mem_block_map->insert(block, stack);
+}
+
+MEM_CALLSTACK* MEM_CALLSTACK_MAP::find_captured(unsigned depth, void const** frames) {
+    unsigned first = own_frames(depth, frames);
+    auto max_depth = static_cast<unsigned>(MEM_TRACKER::s_track_callstack_max_depth);
+    return find(std::min(depth - first, max_depth), frames + first);
 }
 
 // The leading run of frames that are the manager's or have no name (its

@@ -52,6 +52,9 @@ public:
 
     // The stack with these frames, created when missing.
     MEM_CALLSTACK* find(unsigned depth, void const** frames);
+    // The stack of a capture: its frames after the manager's own at the inner
+    // end, up to the reported depth.
+    MEM_CALLSTACK* find_captured(unsigned depth, void const** frames);
     // Unlinks a stack and frees it.
     void erase(MEM_CALLSTACK* stack);
     // Re-links every stack into `buckets` buckets.
