@@ -5,9 +5,11 @@
 #include "suite/errors/err.h"
 #include "suite/errors/err_stackwalker.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <strings.h>
 
@@ -66,6 +68,16 @@ bool matches_at(char const* text, char const* const* list) {
         }
     }
     return false;
+}
+
+// The frame's function: unnamed, named, or one of the manager's own.
+enum FRAME_KIND { UNNAMED, NAMED, HIDDEN };
+
+FRAME_KIND frame_kind(void const* frame, char* name, size_t size) {
+    if (!stack_walker().get_address_info(frame, name, size) || name[0] == '\0') {
+        return UNNAMED;
+    }
+    return mem_is_in_function_name_list(name, mem_hidden_function_name_list) ? HIDDEN : NAMED;
 }
 
 bool in_list_ignoring_case(char const* tag, char** list, bool stop_at_empty) {
@@ -259,16 +271,45 @@ void MEM_CALLSTACK_MAP::track_alloc(void const* block, unsigned long size, MEM_T
     if (mem_block_map->find(block) != nullptr) {
         return; // already charged
     }
-    int depth = stack_walker().get_stack_trace(mem_track_callstack_address_array,
-                                               MEM_TRACKER::s_track_callstack_max_depth + 3,
-                                               CAPTURE_SKIP, nullptr);
-    MEM_CALLSTACK* stack = find(static_cast<unsigned>(depth),
-                                const_cast<void const**>(mem_track_callstack_address_array));
+    int depth = stack_walker().get_stack_trace(
+        mem_track_callstack_address_array,
+        MEM_TRACKER::s_track_callstack_max_depth + MEM_CALLSTACK_OWN_FRAMES_ROOM, CAPTURE_SKIP,
+        nullptr);
+    MEM_CALLSTACK* stack = find_captured(
+        static_cast<unsigned>(depth), const_cast<void const**>(mem_track_callstack_address_array));
     stack->bytes += size;
     stack->blocks += 1;
     stack->total_blocks += 1;
     stack->subsystem = data->subsystem;
     mem_block_map->insert(block, stack);
+}
+
+MEM_CALLSTACK* MEM_CALLSTACK_MAP::find_captured(unsigned depth, void const** frames) {
+    unsigned first = own_frames(depth, frames);
+    auto max_depth = static_cast<unsigned>(MEM_TRACKER::s_track_callstack_max_depth);
+    return find(std::min(depth - first, max_depth), frames + first);
+}
+
+// The leading run of frames that are the manager's or have no name (its
+// internal helpers are not in the dynamic symbol table) ends at its last frame
+// of the manager. A capture with nothing else keeps its last frame.
+unsigned MEM_CALLSTACK_MAP::own_frames(unsigned depth, void const* const* frames) {
+    unsigned first = 0;
+    for (unsigned i = 0; i < depth; ++i) {
+        KNOWN_FRAME& known =
+            m_known_frames[(reinterpret_cast<uintptr_t>(frames[i]) >> 2) % std::size(m_known_frames)];
+        if (known.address != frames[i]) {
+            char name[1024];
+            known = {frames[i], frame_kind(frames[i], name, sizeof name)};
+        }
+        if (known.kind == NAMED) {
+            break;
+        }
+        if (known.kind == HIDDEN) {
+            first = i + 1;
+        }
+    }
+    return first == depth && depth > 0 ? depth - 1 : first;
 }
 
 void MEM_CALLSTACK_MAP::track_free(void const* block, unsigned long size) {
@@ -291,40 +332,12 @@ void MEM_CALLSTACK_MAP::track_free(void const* block, unsigned long size) {
 
 namespace {
 
-// The frame's function: 0 unnamed, 1 named, 2 one of the manager's own.
-enum FRAME_KIND { UNNAMED, NAMED, HIDDEN };
-
-FRAME_KIND frame_kind(void const* frame, char* name, size_t size) {
-    if (!stack_walker().get_address_info(frame, name, size) || name[0] == '\0') {
-        return UNNAMED;
-    }
-    return mem_is_in_function_name_list(name, mem_hidden_function_name_list) ? HIDDEN : NAMED;
-}
-
-// Prints one stack's frames from the innermost. The manager's own frames at the
-// inner end are dropped: the leading run of frames that are the manager's or
-// have no name (its internal helpers are not in the dynamic symbol table) ends
-// at its last frame of the manager. The walk ends after a stop function; a stack
-// with nothing left to show prints its last frame.
+// Prints one stack's frames from the innermost; the walk ends after a stop
+// function.
 void print_frames(MEM_CALLSTACK const& stack) {
     char name[1024];
-    unsigned first = 0;
-    for (unsigned i = 0; i < stack.depth; ++i) {
-        FRAME_KIND kind = frame_kind(stack[i], name, sizeof name);
-        if (kind == NAMED) {
-            break;
-        }
-        if (kind == HIDDEN) {
-            first = i + 1;
-        }
-    }
-    if (first == stack.depth && stack.depth > 0) {
-        first = stack.depth - 1;
-    }
     char location[LOCATION_SIZE];
-    int printed = 0;
-    for (unsigned i = first; i < stack.depth && printed < MEM_TRACKER::s_track_callstack_max_depth;
-         ++i, ++printed) {
+    for (unsigned i = 0; i < stack.depth; ++i) {
         stack_walker().get_location_string(stack[i], location, sizeof location);
         mem_debug_printf(" %s\n", location);
         if (frame_kind(stack[i], name, sizeof name) != UNNAMED &&

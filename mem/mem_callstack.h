@@ -2,6 +2,9 @@
 // block of a selected subsystem is charged to the call stack that allocated it,
 // and at exit the stacks that still hold blocks are printed symbolically.
 //
+// A stack is the program's frames only: the manager's own frames at its inner
+// end are dropped when it is captured, since the way a block was found (handed
+// out again, carved fresh, resized in place) says nothing about who made it.
 // Identical stacks share one MEM_CALLSTACK (a hash map keyed by the frames); a
 // splay tree maps each charged block to its stack. Everything here runs with
 // mem_critical_section held, and its records are the manager's own untracked
@@ -12,6 +15,9 @@
 
 #include <cstdint>
 
+// Frames captured beyond the depth reported: room for the manager's own.
+constexpr int MEM_CALLSTACK_OWN_FRAMES_ROOM = 32;
+
 // One distinct captured stack.
 struct MEM_CALLSTACK {
     uint64_t bytes;        // bytes of its blocks not yet freed
@@ -20,7 +26,7 @@ struct MEM_CALLSTACK {
     uint64_t hash;
     uint32_t depth;
     MEM_SUBSYSTEM_DATA* subsystem; // of the latest allocation charged to it
-    void const** frames;           // `depth` code addresses, innermost first
+    void const** frames;           // `depth` code addresses, the program's innermost first
     MEM_CALLSTACK* bucket_next;
     MEM_CALLSTACK** bucket_link; // the link that points to this stack
     MEM_CALLSTACK* m_ordered_next;
@@ -46,6 +52,9 @@ public:
 
     // The stack with these frames, created when missing.
     MEM_CALLSTACK* find(unsigned depth, void const** frames);
+    // The stack of a capture: its frames after the manager's own at the inner
+    // end, up to the reported depth.
+    MEM_CALLSTACK* find_captured(unsigned depth, void const** frames);
     // Unlinks a stack and frees it.
     void erase(MEM_CALLSTACK* stack);
     // Re-links every stack into `buckets` buckets.
@@ -59,10 +68,19 @@ public:
 
 private:
     static uint64_t hash(unsigned depth, void const* const* frames);
+    // How many frames at the inner end of a capture are the manager's own.
+    unsigned own_frames(unsigned depth, void const* const* frames);
 
     MEM_CALLSTACK** m_buckets; // bucket count + 1 heads
     unsigned m_bucket_count;
     unsigned m_entry_count;
+    // Frames already told apart (by address), since naming one is slow: a
+    // capture meets the same few frames of the manager every time.
+    struct KNOWN_FRAME {
+        void const* address;
+        int kind;
+    };
+    KNOWN_FRAME m_known_frames[512] = {};
 };
 
 // Block address -> stack, as a top-down splay tree, so that the blocks used

@@ -335,7 +335,9 @@ MEM_EXPORT void mem_read_tessaly_ini_file() {
     MEM_TRACKER::s_track_callstack_max_reports = c.track_callstack_max_reports;
     mem_create_callstack_maps();
     mem_track_callstack_address_array = static_cast<void**>(mem_internal_malloc(
-        (static_cast<size_t>(c.track_callstack_max_depth) + 4) * sizeof(void*), __FILE__));
+        (static_cast<size_t>(c.track_callstack_max_depth) + MEM_CALLSTACK_OWN_FRAMES_ROOM) *
+            sizeof(void*),
+        __FILE__));
     mem_break_on_class_id = c.break_on_class_id;
     mem_break_on_address = c.break_on_address;
     mem_pgo_debug = c.pgo_debug;

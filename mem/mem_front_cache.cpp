@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <sys/mman.h>
+#include <utility>
 
 namespace {
 
@@ -137,6 +138,58 @@ void* MEM_SEGMENT_INTERNAL::allocate_cached(size_t size, MEM_TRACKER_DATA* track
     }
     check_cached(block, block_size);
     --mem_get_mega_page_from_address(block)->m_cached_blocks;
+    return hand_out(block, block_size, size, tracker);
+}
+
+void* MEM_SEGMENT_INTERNAL::allocate_from_run(size_t size, MEM_TRACKER_DATA* tracker) {
+    size_t block_size = mem_block_size_for(size);
+    if (!m_front_cache_on || !MEM_FRONT_CACHE::holds_size(block_size)) {
+        return nullptr;
+    }
+    if (mem_do_segment_validation) {
+        // Full validation checks first fit, which a run does not keep.
+        if (m_run != nullptr) {
+            flush_front_cache();
+        }
+        return nullptr;
+    }
+    if (m_run_size < block_size) {
+        if (m_run != nullptr) {
+            free_cached_block(std::exchange(m_run, nullptr), std::exchange(m_run_size, 0));
+        }
+        if (!take_run(block_size)) {
+            return nullptr;
+        }
+    }
+    MEM_BLOCK* block = m_run;
+    check_cached(block, m_run_size);
+    m_run = mem_get_mega_page_from_address(block)->split_cached(block, m_run_size, block_size);
+    m_run_size -= block_size;
+    return hand_out(block, block_size, size, tracker);
+}
+
+bool MEM_SEGMENT_INTERNAL::take_run(size_t block_size) {
+    MEM_MEGA_PAGE* page = find_first_mega_page(block_size);
+    if (page == nullptr) {
+        return false;
+    }
+    // Any size up to the free block's takes that same block by first fit.
+    size_t run_size = std::min(page->first_fit_size(block_size), MEM_FRONT_CACHE::RUN_BYTES);
+    if (run_size < MEM_FRONT_CACHE::RUN_MIN_BLOCKS * block_size) {
+        return false;
+    }
+    MEM_BLOCK* run = page->allocate_block(this, nullptr, 0, run_size, nullptr);
+    // While it is cached the whole block counts as the segment's overhead.
+    m_overhead_bytes += run_size;
+    run->set_word(MEM_BLOCK::make_word(MEM_BLOCK::CACHED_LINK, MEM_BLOCK::FREE, run_size));
+    ++page->m_cached_blocks;
+    m_run = run;
+    m_run_size = run_size;
+    return true;
+}
+
+void* MEM_SEGMENT_INTERNAL::hand_out(MEM_BLOCK* block, size_t block_size, size_t size,
+                                     MEM_TRACKER_DATA* tracker) {
     uint32_t link =
         tracker != nullptr ? mem_segment_tracker_id(tracker) & MEM_BLOCK::TRACKER_ID_MASK : 0;
     if (block->note_spare_bytes(block_size, size)) {
@@ -223,5 +276,8 @@ void MEM_SEGMENT_INTERNAL::return_cached_blocks(bool all) {
     m_flushing_front_cache = true;
     m_front_cache.take_older(
         all, [this](MEM_BLOCK* block, size_t size) { free_cached_block(block, size); });
+    if (all && m_run != nullptr) {
+        free_cached_block(std::exchange(m_run, nullptr), std::exchange(m_run_size, 0));
+    }
     m_flushing_front_cache = nested;
 }

@@ -24,6 +24,16 @@
 // back into their pages: the sizes in use keep blocks for their next requests.
 // The whole cache is flushed when its thread ends and while full validation is
 // on (when it is not used). Only the segment's own thread touches its cache.
+//
+// The fresh run: a request of a cached size that finds its stack empty is
+// carved from the front of one more cached block, the segment's run, rather
+// than searched for in the pages. A run is taken (up to RUN_BYTES) from the
+// free block where first fit would have placed that request, and only when
+// that block holds at least RUN_MIN_BLOCKS of its size: a request that a
+// smaller free block can serve goes to the pages as before, so the run never
+// passes over a hole the request fits in when it is taken. A run too small for
+// a request goes back into its page (merging with the free space after it) and
+// a new one is taken. It is flushed with the cache.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +50,9 @@ struct MEM_FRONT_CACHE {
     static constexpr size_t KEPT_BYTES = 256 * 1024;
     // The segment grows while the cache holds at most this part of its memory.
     static constexpr size_t SHARE_BEFORE_GROWTH = 4;
+    // The largest fresh run, and the fewest blocks of a request's size one holds.
+    static constexpr size_t RUN_BYTES = 64 * 1024;
+    static constexpr size_t RUN_MIN_BLOCKS = 8;
 
     MEM_FRONT_CACHE() = default;
     MEM_FRONT_CACHE(MEM_FRONT_CACHE const&) = delete;

@@ -229,34 +229,46 @@ void MEM_MEGA_PAGE::update_heap(uint32_t sub_page, uint32_t value) {
     m_size = heap[1];
 }
 
-MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char const* old,
-                                         size_t old_size, size_t size, MEM_TRACKER_DATA* tracker) {
-    MEM_ASSERT(m_in_working_set);
+MEM_MEGA_PAGE::FIT MEM_MEGA_PAGE::first_fit(size_t size) const {
     uint32_t const* heap = m_page_max_free_block_size_heap;
     MEM_ASSERT(heap[1] >= size);
-    ++m_used_blocks;
 
     // The lowest sub-page whose list holds a block that fits.
     uint32_t entry = 1;
     while (entry < m_heap_base) {
         entry = heap[2 * entry] >= size ? 2 * entry : 2 * entry + 1;
     }
-    uint32_t end_page = entry - m_heap_base;
-    MEM_ASSERT(end_page < m_number_of_pages);
-
-    MEM_BLOCK* previous = nullptr;
-    MEM_BLOCK* block = m_page_first_free_block_array[end_page];
-    size_t found_size = 0;
-    size_t passed_over = 0; // the largest block before the one taken
-    for (;; previous = block, block = next_free(block)) {
-        MEM_ASSERT(block != nullptr);
-        check_free_entry(block);
-        found_size = block_size(block);
-        if (found_size >= size) {
-            break;
+    FIT fit;
+    fit.end_page = entry - m_heap_base;
+    MEM_ASSERT(fit.end_page < m_number_of_pages);
+    fit.block = m_page_first_free_block_array[fit.end_page];
+    for (;; fit.previous = fit.block, fit.block = next_free(fit.block)) {
+        MEM_ASSERT(fit.block != nullptr);
+        check_free_entry(fit.block);
+        fit.size = block_size(fit.block);
+        if (fit.size >= size) {
+            return fit;
         }
-        passed_over = std::max(passed_over, found_size);
+        fit.passed_over = std::max(fit.passed_over, fit.size);
     }
+}
+
+MEM_BLOCK* MEM_MEGA_PAGE::split_cached(MEM_BLOCK* block, size_t size, size_t front) {
+    if (front == size) {
+        --m_cached_blocks;
+        return nullptr;
+    }
+    ++m_used_blocks;
+    auto* rest = reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) + front);
+    write_header(rest, size - front, MEM_BLOCK::FREE, MEM_BLOCK::CACHED_LINK);
+    return rest;
+}
+
+MEM_BLOCK* MEM_MEGA_PAGE::allocate_block(MEM_SEGMENT_INTERNAL* segment, char const* old,
+                                         size_t old_size, size_t size, MEM_TRACKER_DATA* tracker) {
+    MEM_ASSERT(m_in_working_set);
+    ++m_used_blocks;
+    auto [end_page, previous, block, found_size, passed_over] = first_fit(size);
 
     if (old != nullptr) {
         size_t carried = std::min(old_size, size - 4);

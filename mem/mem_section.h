@@ -192,10 +192,17 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     // Unmaps the page and recycles its record. Requires mem_critical_section.
     static void deallocate_mega_page(MEM_MEGA_PAGE* page);
 
+    // The size of the free block that a block of `size` bytes would be taken
+    // from (at least `size`, which the page must have room for).
+    size_t first_fit_size(size_t size) const { return first_fit(size).size; }
     // Takes a used block of `size` bytes (header included, a multiple of 16) by
     // first fit, carrying min(old_size, size - 4) bytes from `old` when given.
     MEM_BLOCK* allocate_block(MEM_SEGMENT_INTERNAL* segment, char const* old, size_t old_size,
                               size_t size, MEM_TRACKER_DATA* tracker);
+    // Splits the front `front` bytes off a block of `size` bytes held whole in
+    // the owner's front cache, for the owner to hand out as a used block; the
+    // rest stays a cached block, which is returned (null when nothing is left).
+    MEM_BLOCK* split_cached(MEM_BLOCK* block, size_t size, size_t front);
     // Frees the block and, when new_size (user bytes) is not 0, allocates a block
     // for new_size bytes in the same segment carrying the old contents; returns
     // the new user pointer or null.
@@ -233,6 +240,17 @@ struct MEM_MEGA_PAGE : MEM_SPLAY_HEAP_NODE {
     void dump(std::ostream& os, int subsystem) const;
 
 private:
+    // The first fit for a block of `size` bytes: the block, the sub-page whose
+    // list holds it, its list predecessor and the largest block passed over in
+    // that list before it.
+    struct FIT {
+        uint32_t end_page = 0;
+        MEM_BLOCK* previous = nullptr;
+        MEM_BLOCK* block = nullptr;
+        size_t size = 0;
+        size_t passed_over = 0;
+    };
+    FIT first_fit(size_t size) const;
     MEM_BLOCK* next_free(MEM_BLOCK* block) const {
         return block->m_link == 0 ? nullptr
                                   : reinterpret_cast<MEM_BLOCK*>(reinterpret_cast<char*>(block) +

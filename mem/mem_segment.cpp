@@ -105,6 +105,9 @@ void* MEM_SEGMENT_INTERNAL::allocate(size_t size, MEM_TRACKER_DATA* tracker) {
         if (m_front_cache.bytes() > std::max(MEM_FRONT_CACHE::KEPT_BYTES, m_user_bytes)) {
             return_cached_blocks(false);
         }
+        user = allocate_from_run(r, tracker);
+    }
+    if (user == nullptr) {
         user = locked_allocate(nullptr, 0, r, tracker);
     }
     mem_zero_checking_free_pattern(tracker, user, r);

@@ -146,6 +146,14 @@ private:
     // The front cache's side of allocation and release (mem_front_cache.cpp).
     bool cache_block(MEM_MEGA_PAGE* page, MEM_BLOCK* block);
     void* allocate_cached(size_t size, MEM_TRACKER_DATA* tracker);
+    // A block carved from the fresh run, taking a new run when this one is too
+    // small; null when the cache does not serve the size or no run can be had.
+    void* allocate_from_run(size_t size, MEM_TRACKER_DATA* tracker);
+    // Takes a run from the free block where first fit would place a block of
+    // `block_size` bytes, when that block holds a run's worth of them.
+    bool take_run(size_t block_size);
+    // Hands out a block taken from the cache as a used block for `size` bytes.
+    void* hand_out(MEM_BLOCK* block, size_t block_size, size_t size, MEM_TRACKER_DATA* tracker);
     // Whether the front cache may take or resize this page's blocks: the page is
     // this segment's and in its working set.
     bool caches_for(MEM_MEGA_PAGE* page) const;
@@ -188,6 +196,9 @@ private:
     // Set while cached blocks go back into their pages: their frees trim nothing.
     bool m_flushing_front_cache = false;
     MEM_FRONT_CACHE m_front_cache;
+    // The fresh run (mem_front_cache.h): null, or a cached block of m_run_size bytes.
+    MEM_BLOCK* m_run = nullptr;
+    size_t m_run_size = 0;
     // Other threads push here: kept apart from the fields the owner works on.
     alignas(64) void* volatile m_interthread_delete_queue = nullptr;
     char m_queue_line_rest[64 - sizeof(void*)];

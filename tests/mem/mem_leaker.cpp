@@ -5,7 +5,9 @@
 //
 // It reports <module file name> as its own file name. Actions: "acf" leaks one
 // 24-byte block at an ACF site, "acf2" two blocks from one call stack, "acf2free1"
-// two blocks of which it frees one, "mem" one block at a MEM site, "none" nothing.
+// two blocks of which it frees one, "free1acf2" one block freed and then two blocks
+// from one call stack (the first of them reuses the freed one), "mem" one block at
+// a MEM site, "none" nothing.
 // It prints "site <file> <line>" for the ACF site.
 #include "mem/mem_config.h"
 #include "mem_manager.h"
@@ -61,6 +63,9 @@ int main(int argc, char** argv) {
             leak_from_one_stack(2, 0);
         } else if (std::strcmp(argv[i], "acf2free1") == 0) {
             leak_from_one_stack(2, 1);
+        } else if (std::strcmp(argv[i], "free1acf2") == 0) {
+            leak_from_one_stack(1, 1);
+            leak_from_one_stack(2, 0);
         } else if (std::strcmp(argv[i], "mem") == 0) {
             MEM_NEW(MEM, Leaky24)();
         }

@@ -162,18 +162,18 @@ TEST(MemCallstack, StacksAreSharedGrowTheTableAndKeepCreationOrder) {
     EXPECT_EQ(MEM_CALLSTACK::s_ordered_last, nullptr);
 }
 
-// Prints the report of one made-up leaking stack.
+// Prints the report of one made-up leaking stack, captured as `frames`.
 std::string report_of(std::vector<void const*> frames, int max_depth, int max_reports) {
     MEM_LOCK lock(mem_critical_section);
     MEM_CALLSTACK_MAP map(16);
-    MEM_CALLSTACK* stack = map.find(static_cast<unsigned>(frames.size()), frames.data());
-    stack->bytes = 40;
-    stack->blocks = 2;
-    stack->total_blocks = 3;
     int saved_depth = MEM_TRACKER::s_track_callstack_max_depth;
     int saved_reports = MEM_TRACKER::s_track_callstack_max_reports;
     MEM_TRACKER::s_track_callstack_max_depth = max_depth;
     MEM_TRACKER::s_track_callstack_max_reports = max_reports;
+    MEM_CALLSTACK* stack = map.find_captured(static_cast<unsigned>(frames.size()), frames.data());
+    stack->bytes = 40;
+    stack->blocks = 2;
+    stack->total_blocks = 3;
     testing::internal::CaptureStdout();
     map.report_leaks();
     std::string output = testing::internal::GetCapturedStdout();

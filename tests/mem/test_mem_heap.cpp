@@ -81,6 +81,8 @@ protected:
         mem_do_segment_validation = false;
         mem_use_native_allocator = saved_native_;
     }
+    // Whether the own heap serves the process itself outside the tests' bodies.
+    bool process_on_own_heap() const { return !saved_native_; }
 
 private:
     bool saved_native_ = true;
@@ -556,6 +558,53 @@ TEST_F(OwnHeapFrontCache, FlushingGivesEveryPageBack) {
     EXPECT_EQ(segment()->user_bytes(), user_bytes_before);
     flush_and_validate();
     EXPECT_LE(segment()->number_of_mega_pages(), pages_before + 1);
+}
+
+// A request of a cached size that the cache cannot serve is carved from a run
+// of fresh space, taken where first fit would have placed that request; a hole
+// too small to hold a run's worth of such blocks is used first, as before.
+TEST_F(OwnHeapFrontCache, FreshBlocksAreCarvedInARowWhereFirstFitWouldPlaceThem) {
+    if (process_on_own_heap()) {
+        GTEST_SKIP() << "the process's own blocks left holes in the thread's pages: where first "
+                        "fit lies is not the test's to set";
+    }
+    struct CASE {
+        char const* name;
+        size_t hole; // request whose block, freed into its page, leaves the hole
+        bool run;    // the rest of the hole is the run (a cached block), else listed free
+    } cases[] = {
+        {"a hole of a run's worth", 5000, true}, // too large for the cache: freed into its page
+        {"a hole smaller than a run", 400, false},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        void* hole = allocate(c.hole);
+        void* after = allocate(40); // keeps the hole apart from the free space after it
+        release(hole);
+        segment()->flush_front_cache(); // the hole is in its page's free lists
+        size_t user_bytes = segment()->user_bytes();
+        std::vector<char*> fresh;
+        for (int i = 0; i < 3; ++i) {
+            fresh.push_back(static_cast<char*>(allocate(100)));
+            std::memset(fresh.back(), 0x5A, 100);
+        }
+        EXPECT_EQ(static_cast<void*>(fresh[0]), hole) << "first fit";
+        for (size_t i = 1; i < fresh.size(); ++i) {
+            EXPECT_EQ(fresh[i], fresh[i - 1] + 112) << "in a row";
+        }
+        MEM_BLOCK const* rest = header_of(fresh.back() + 112);
+        EXPECT_EQ(rest->is_cached(), c.run);
+        EXPECT_EQ(rest->is_listed_free(), !c.run);
+        EXPECT_EQ(segment()->user_bytes(), user_bytes + 300);
+        segment()->check_memory_guards();
+        for (char* p : fresh) {
+            EXPECT_EQ(usable_size(p), 100u);
+            release(p);
+        }
+        release(after);
+        flush_and_validate();
+        EXPECT_EQ(segment()->user_bytes(), user_bytes - 40);
+    }
 }
 
 // The cache keeps whatever its thread frees: the reader's pattern (many small
