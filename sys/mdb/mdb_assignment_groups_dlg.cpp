@@ -85,14 +85,17 @@ MDB_TIME_GROUPS_DLG::MDB_TIME_GROUPS_DLG(QWidget* parent, char const* name)
         connect(b.button, &QPushButton::clicked, this, b.slot);
     }
 
+    bool sorted = true;
     m_loaded = mdb_time_groups_read(&m_loaded_groups);
     if (m_loaded) {
         if (m_loaded_groups.empty()) {
             enable_everything(false);
         } else {
-            // Appended in the order the sort below gives them, so that it moves
-            // none: the combo box's model finds a moved item by a search, once
-            // for every item when the dialog closes.
+            // Appended in the order the combo box's sort gives them, so that
+            // only a named group that is not among them needs that sort: it
+            // compares item data and was a seventh of the opening on many
+            // groups, and a moved item is found by a search, once for every
+            // item when the dialog closes.
             std::vector<QString> names;
             for (MDB_TIME_GROUP const& group : m_loaded_groups) {
                 names.push_back(QString::fromLocal8Bit(group.name.c_str()));
@@ -116,6 +119,7 @@ MDB_TIME_GROUPS_DLG::MDB_TIME_GROUPS_DLG(QWidget* parent, char const* name)
             if (!m_initial_group.isEmpty() && current < 0) {
                 append_group(m_initial_group, {}, {});
                 current = m_form->name_combo_box->count() - 1;
+                sorted = false;
             }
             // Connected after loading, so that the current group is shown once;
             // without a named one, the first group read is current.
@@ -124,7 +128,9 @@ MDB_TIME_GROUPS_DLG::MDB_TIME_GROUPS_DLG(QWidget* parent, char const* name)
             enable_everything(true);
         }
     }
-    sort_groups();
+    if (!sorted) {
+        sort_groups();
+    }
     connect(m_form->name_combo_box, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &MDB_TIME_GROUPS_DLG::on_selchange_name);
     update_buttons();

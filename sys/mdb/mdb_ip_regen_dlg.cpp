@@ -398,19 +398,27 @@ QList<QStandardItem*> MDB_IP_REGEN_DLG::get_ip_info_item_list(IPMAN_IP_INFO cons
 }
 
 QIcon MDB_IP_REGEN_DLG::get_item_icon(QString const& generated_by) {
-    return afcq_get_icon(is_plexa(generated_by) ? AFCQ_ICON_SYSTEM : AFCQ_ICON_IP_COMPONENT);
+    return icon(is_plexa(generated_by) ? AFCQ_ICON_SYSTEM : AFCQ_ICON_IP_COMPONENT);
 }
 
 QIcon MDB_IP_REGEN_DLG::get_status_icon(REGEN_STATUS_ENUM status) {
     switch (status) {
     case REGEN_STATUS_NOT_UPGRADED:
-        return afcq_get_icon(AFCQ_ICON_PENDING);
+        return icon(AFCQ_ICON_PENDING);
     case REGEN_STATUS_UPGRADED:
-        return afcq_get_icon(AFCQ_ICON_SUCCESS);
+        return icon(AFCQ_ICON_SUCCESS);
     case REGEN_STATUS_MANUAL_UPGRADE:
-        return afcq_get_icon(AFCQ_ICON_MANUAL);
+        return icon(AFCQ_ICON_MANUAL);
     }
     return QIcon();
+}
+
+QIcon MDB_IP_REGEN_DLG::icon(int which) {
+    auto found = m_icons.find(which);
+    if (found == m_icons.end()) {
+        found = m_icons.insert(which, afcq_get_icon(which));
+    }
+    return *found;
 }
 
 QString MDB_IP_REGEN_DLG::get_tooltip_text(QString const& generated_by) {

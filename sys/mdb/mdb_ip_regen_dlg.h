@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QIcon>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -232,6 +233,9 @@ private:
     void show_rows_in_view();
     MDB_IP_REGEN_WIDGET_BUTTON* button_widget(int row) const;
     MDB_IP_REGEN_WIDGET_TEXT_EDIT* description_widget(int row) const;
+    // The suite's icon `which` (an AFCQ_ICON_*), painted once per dialog:
+    // every row shows two of a few icons.
+    QIcon icon(int which);
 
     MDB_IP_REGEN_TREE_MODEL* m_model = nullptr;
     MDB_IP_REGEN_TREE_VIEW* m_ip_tree_view = nullptr;
@@ -243,6 +247,7 @@ private:
     // Each file's first top-level row (find_row), set when the rows are added.
     QHash<QString, int> m_rows_by_file;
     bool m_rows_layout_scheduled = false;
+    QHash<int, QIcon> m_icons;
 };
 
 // Entry points the graphical host finds by name. The first shows the dialog
