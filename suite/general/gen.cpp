@@ -168,9 +168,14 @@ double gen_local_atof(char const* text) {
 }
 
 std::string gen_get_module_filename() {
-    char buf[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+    // The running program stays the same file for the life of the process:
+    // looked up once, not on each of the many calls of a long run.
+    static std::string const module = [] {
+        char buf[PATH_MAX];
+        ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+        return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+    }();
+    return module;
 }
 
 namespace {

@@ -47,11 +47,13 @@ private:
     std::vector<std::string> m_libraries;
 };
 
-// The revision is read as opening it reads it (its defaults, its settings file
-// with every IP file that file sources), by a store of its own under its own
-// write lock, which releases without commit: no project manager is made and
+// The revision is read as opening it reads it (its defaults files, its settings
+// file with every IP file that file sources), by a store of its own under its
+// own write lock, which releases without commit: no project manager is made and
 // the project file is not read again for each revision, and the open
-// project, its locks and every file stay as they are.
+// project, its locks and every file stay as they are. The store only lists:
+// the catalogue's defaults, which name no file, are not built for each
+// revision, nor its files watched.
 bool read_named_files(AFM_PROJECT const& project, std::string const& revision,
                       std::vector<AFM_NAMED_FILE>* files, std::string* error) {
     PROCESS_PROJECT_STATE kept;
@@ -60,6 +62,7 @@ bool read_named_files(AFM_PROJECT const& project, std::string const& revision,
     gen_set_project_dir_path(project.directory.c_str());
     ACF_MANAGER_STORAGE_REAL storage(project.directory + project.name + ".tpf", revision, nullptr,
                                      true);
+    storage.set_listing_only(true);
     ACF_REVISION_MANAGER reader(&storage);
     // What the read finds wrong is posted, as an open posts it.
     storage.set_add_messages_to_post_list(true);

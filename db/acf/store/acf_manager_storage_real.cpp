@@ -351,7 +351,7 @@ void ACF_MANAGER_STORAGE_REAL::add_file_to_collection(char const* name, bool is_
     std::string path = FIO_PATH(in_project_folder(name)).full_path();
     // Every name is kept as its full path, so one path names one entry.
     auto known = m_files_by_path.find(path);
-    if (known == m_files_by_path.end()) {
+    if (known == m_files_by_path.end() && !test_mode(MODE_LISTING_ONLY)) {
         // Watched before its status is read: a change after the reading is seen.
         m_file_watch.add(path);
         take_file_watch_faults();

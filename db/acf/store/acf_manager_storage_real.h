@@ -438,6 +438,12 @@ public:
     void set_force_write(bool on) { set_state(STATE_FORCE_WRITE, on); }
     // A settings file has been read into (or written from) this store.
     bool is_loaded() const { return test_state(STATE_LOADED); }
+    // For a store read once, to list what the revision's files hold, and then
+    // dropped: it builds none of the catalogue's defaults as assignments (nor
+    // finds them by a query of a default) unless a defaults file sets some,
+    // watches no file for changes and makes no installation defaults file.
+    // Set before the first lock.
+    void set_listing_only(bool on) { set_mode(MODE_LISTING_ONLY, on); }
     // The revision's defaults file had to be made on a version change and
     // could not be written.
     bool is_defaults_file_unwritten() const { return !m_defaults_write_error.empty(); }
@@ -466,6 +472,7 @@ public:
         MODE_TRANSIENT = 1u << 1,
         MODE_SUPPORTS_TCL = 1u << 2,
         MODE_READ_TSF = 1u << 3,
+        MODE_LISTING_ONLY = 1u << 4,
     };
 
 private:

@@ -265,32 +265,13 @@ bool ACF_MANAGER_STORAGE_REAL::read_defaults() {
     if (!is_write_locked()) {
         return true;
     }
-    write_defaults_file(nullptr, 0, 0, nullptr);
+    if (!test_mode(MODE_LISTING_ONLY)) {
+        write_defaults_file(nullptr, 0, 0, nullptr);
+    }
     for (ACF_ASSIGNMENT* asgn : m_defaults) {
         delete asgn;
     }
     m_defaults.clear();
-
-    // Staging table: the catalogue's defaults in table order.
-    DEFAULT_TABLE staging;
-    for (size_t i = 0; i < acf_variable_file_category_semantics_count; ++i) {
-        ACF_VARIABLE_FILE_CATEGORY_SEMANTIC_INFO const& row =
-            acf_variable_file_category_semantics[i];
-        if (gen_is_empty_string(row.default_value)) {
-            continue;
-        }
-        auto* record = MEM_NEW(ACF, ACF_MGR_DEFAULT_INFO)();
-        record->set_variable_type(row.variable);
-        record->set_variable_name(acf_get_variable_user_name(row.variable));
-        record->set_default_value(row.default_value);
-        if (row.section_id != 0 && row.section_identifier != nullptr) {
-            record->set_section_identifier(row.section_identifier);
-        }
-        record->set_entity_specific(row.entity != 0);
-        record->set_has_section(row.section_id != 0);
-        record->set_family(row.family);
-        staging.emplace(row.variable, record);
-    }
 
     // The defaults files: the installation's, the project's, the revision's.
     std::string project_dir = m_project_path;
@@ -316,14 +297,36 @@ bool ACF_MANAGER_STORAGE_REAL::read_defaults() {
         for (ACF_ASSIGNMENT* asgn : read) {
             delete asgn;
         }
-        for (auto const& entry : staging) {
-            delete entry.second;
-        }
         if (took_lock) {
             write_unlock();
         }
         return false;
     }
+    // Staging table: the catalogue's defaults in table order. A read that
+    // only lists what the revision's files hold builds none of them, unless a
+    // defaults file sets some: what the defaults files set then stands as it
+    // does in an open.
+    DEFAULT_TABLE staging;
+    bool const catalogue = !test_mode(MODE_LISTING_ONLY) || !read.empty();
+    for (size_t i = 0; catalogue && i < acf_variable_file_category_semantics_count; ++i) {
+        ACF_VARIABLE_FILE_CATEGORY_SEMANTIC_INFO const& row =
+            acf_variable_file_category_semantics[i];
+        if (gen_is_empty_string(row.default_value)) {
+            continue;
+        }
+        auto* record = MEM_NEW(ACF, ACF_MGR_DEFAULT_INFO)();
+        record->set_variable_type(row.variable);
+        record->set_variable_name(acf_get_variable_user_name(row.variable));
+        record->set_default_value(row.default_value);
+        if (row.section_id != 0 && row.section_identifier != nullptr) {
+            record->set_section_identifier(row.section_identifier);
+        }
+        record->set_entity_specific(row.entity != 0);
+        record->set_has_section(row.section_id != 0);
+        record->set_family(row.family);
+        staging.emplace(row.variable, record);
+    }
+
     for (ACF_ASSIGNMENT* asgn : read) {
         ACF_VARIABLE_TYPE_ENUM variable = asgn->get_type();
         bool has_entity = !gen_is_empty_string(asgn->get_entity_name());
