@@ -409,12 +409,6 @@ public:
     // left beside it; called while its lock is held.
     void remove_temporaries_of_dead_commits();
     bool write_assignments_to_file(char const* file_name, bool write_notes, bool flush);
-    void write_file_category_assignments(char const* entity, ACF_ASGN_STORAGE* new_collection);
-    void write_file_category_assignments(ACF_FILE_CATEGORY_ENUM category,
-                                         ACF_CATEGORY_SECTION_TYPE_ENUM section_type,
-                                         char const* section_id, char const* entity,
-                                         ACF_ASGN_STORAGE* new_collection, bool in_entity,
-                                         bool* section_started);
     void get_default_values(ACF_VARIABLE_TYPE_ENUM type, char const* variable_name,
                             char const* entity, char const* section_id, ASSIGNMENT_LIST* out,
                             bool create);
@@ -661,7 +655,6 @@ private:
     ACF_MGR_INPUT_PARAMETERS m_message_params;  // messages of the Tcl sourcing
     ACF_MGR_INPUT_PARAMETERS m_entity_params;   // a missing TOP_LEVEL_ENTITY
     ACF_MGR_INPUT_PARAMETERS m_defaults_params; // defaults (writer unit)
-    ACF_MGR_INPUT_PARAMETERS m_writer_params;   // writer unit
 
     STRING_LIST m_include_files;
     // The scripts now running: full paths, directories and mode words, pushed
