@@ -366,10 +366,6 @@ public:
     // case of its extension.
     bool read_assignments_from_file(std::string const& file, ACF_FILE_TYPE_ENUM type,
                                     ASSIGNMENT_LIST* out);
-    static ACF_FILE_TYPE_ENUM get_old_acf_file_type(int extension_type);
-    // Whether, as a global, the variable belongs only in an old entity settings file.
-    static bool global_variable_only_exists_in_old_esf_file(ACF_VARIABLE_TYPE_ENUM variable,
-                                                            bool has_section_id);
     bool is_in_read_tsf_mode() const { return test_mode(MODE_READ_TSF); }
 
     // --- Sourcing Tcl scripts ----------------------------------------------------
@@ -510,7 +506,6 @@ private:
     void prepare_to_take_read_lines(MODERN_READ& read);
     // A line in error: fails a strict read; a merging read is written again.
     void reject_read_line(MODERN_READ& read);
-    static STATUS status_of_line_in_error(ACF_MGR_ASGN_LINE const& line);
     void take_verbatim_line(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line);
     void take_sourced_script(MODERN_READ& read, char const* script);
     // A free-standing assignment goes to the caller's list, the non-project
