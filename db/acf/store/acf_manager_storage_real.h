@@ -362,10 +362,6 @@ public:
     // A file that exists but could not be read whole: status 2, and the message
     // naming it with the reason, whatever the post flag says.
     void report_unreadable_file(char const* file_name, std::string const& reason);
-    // The assignments of the older sectioned file `file` itself, whatever the
-    // case of its extension.
-    bool read_assignments_from_file(std::string const& file, ACF_FILE_TYPE_ENUM type,
-                                    ASSIGNMENT_LIST* out);
     bool is_in_read_tsf_mode() const { return test_mode(MODE_READ_TSF); }
 
     // --- Sourcing Tcl scripts ----------------------------------------------------

@@ -11,7 +11,6 @@
 #include "acf_revision_manager.h"
 #include "acf_table.h"
 #include "formats/acf_csv_reader.h"
-#include "formats/acf_file.h"
 #include "formats/acf_file_checks.h"
 #include "formats/acf_old_project_files.h"
 #include "formats/acf_settings_lines.h"
@@ -173,21 +172,6 @@ void ACF_MANAGER_STORAGE_REAL::report_unreadable_file(char const* file_name,
     m_last_error_status = ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED;
 }
 
-bool ACF_MANAGER_STORAGE_REAL::read_assignments_from_file(std::string const& file,
-                                                          ACF_FILE_TYPE_ENUM type,
-                                                          ASSIGNMENT_LIST* out) {
-    if (!ACF_REQUIRE(out != NULL)) {
-        return false;
-    }
-    ACF_FILE* old_file = ACF_FILE::get_file(file.c_str(), type, m_factory);
-    if (old_file == nullptr) {
-        return false;
-    }
-    acf_copy_old_file_assignments(old_file, m_factory, out);
-    delete old_file;
-    return true;
-}
-
 // An older sectioned file: what its sections kept is read as one more settings
 // file. A file that exists but cannot be read whole fails the read with "can't
 // open file" rather than passing for an empty or a shorter one.
@@ -203,7 +187,7 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
     if (type == ACF_FILE_TYPE_NONE) {
         return true;
     }
-    if (!read_assignments_from_file(file_name, type, &read)) {
+    if (!acf_read_old_file_assignments(file_name, type, m_factory, &read)) {
         report_unreadable_file(file_name, "it could not be read");
         return false;
     }
