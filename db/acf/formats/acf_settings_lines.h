@@ -14,9 +14,9 @@
 ACF_FILE_TYPE_ENUM acf_old_file_type_of_extension(int extension_type);
 
 // Marks FLAG_DEFAULT_ENTITY on the assignment lines that name no entity but
-// belong to one: instance assignments of entity settings, and globals that
-// only an older entity settings file held. Lines in error, verbatim and source
-// lines are left as they are.
+// belong to one: parameters with a target, instance assignments that entity
+// settings hold, and globals that only an older entity settings file held.
+// Lines in error, verbatim and source lines are left as they are.
 void acf_mark_lines_of_default_entity(std::vector<ACF_MGR_ASGN_LINE*> const& lines);
 
 // The status a line that cannot be taken is reported with: a line in error, a
