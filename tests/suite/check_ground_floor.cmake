@@ -16,6 +16,10 @@
 #   cmake -DROOT=<source dir> -DFLOORS=<folder;...> -DNO_PARENT_PATHS=ON
 #         -P check_ground_floor.cmake
 # checks that no file of those folders includes a path through "..".
+# Given -DCLASS_HOMES=<class>=<folder>;... (folders below the source root), the
+# members of each class named are defined in files of its folder only: a line
+# that starts a definition, at the start of the line, with "<class>::" fails
+# anywhere else under FLOORS.
 # An include is judged by the file it reaches: beside the including file, from
 # the source root, from one of INCLUDE_ROOTS, or in h/. One that reaches none of
 # these (a system header, or a header found through another include folder) is
@@ -100,8 +104,8 @@ endforeach()
 if(ABOVE AND NOT above_names)
   message(FATAL_ERROR "no header found above the ground floor in ${ROOT}: wrong ROOT or ABOVE")
 endif()
-if(NOT ABOVE AND NOT order AND NOT NO_PARENT_PATHS)
-  message(FATAL_ERROR "nothing to check: give ABOVE, ORDER or NO_PARENT_PATHS")
+if(NOT ABOVE AND NOT order AND NOT NO_PARENT_PATHS AND NOT CLASS_HOMES)
+  message(FATAL_ERROR "nothing to check: give ABOVE, ORDER, NO_PARENT_PATHS or CLASS_HOMES")
 endif()
 set(include_roots)
 foreach(folder IN LISTS INCLUDE_ROOTS)
@@ -111,6 +115,7 @@ endforeach()
 set(above_faults)
 set(order_faults)
 set(parent_faults)
+set(home_faults)
 set(checked 0)
 foreach(floor IN LISTS FLOORS)
   file(GLOB_RECURSE sources ${ROOT}/${floor}/*.h ${ROOT}/${floor}/*.cpp ${ROOT}/${floor}/*.def
@@ -125,6 +130,19 @@ foreach(floor IN LISTS FLOORS)
         list(APPEND order_faults "${relative} is in no folder of the order")
       endif()
     endif()
+    foreach(home IN LISTS CLASS_HOMES)
+      string(REGEX REPLACE "=.*" "" class_name "${home}")
+      string(REGEX REPLACE "^[^=]*=" "" class_folder "${home}")
+      if(NOT relative MATCHES "^${class_folder}/")
+        # A definition's first line: from the first column, the return type's
+        # words (when on the same line), then the qualified name.
+        file(STRINGS ${source} definitions
+             REGEX "^([A-Za-z_][A-Za-z_0-9:<>,*& \t]*)?${class_name}::")
+        if(definitions)
+          list(APPEND home_faults "${relative} defines members of ${class_name}")
+        endif()
+      endif()
+    endforeach()
     file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
     foreach(line IN LISTS includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*" "\\1" included
@@ -188,6 +206,10 @@ if(parent_faults)
   list(JOIN parent_faults "\n  " listed)
   message(SEND_ERROR "includes through a parent folder:\n  ${listed}")
 endif()
+if(home_faults)
+  list(JOIN home_faults "\n  " listed)
+  message(SEND_ERROR "class members defined outside their folder (${CLASS_HOMES}):\n  ${listed}")
+endif()
 if(NO_PARENT_PATHS AND NOT parent_faults)
   message(STATUS "${checked} files under ${FLOORS} include no path through ..")
 endif()
@@ -196,4 +218,7 @@ if(ABOVE AND NOT above_faults)
 endif()
 if(order AND NOT order_faults)
   message(STATUS "${checked} files under ${FLOORS} include only the folders up to theirs")
+endif()
+if(CLASS_HOMES AND NOT home_faults)
+  message(STATUS "${checked} files under ${FLOORS} define members of ${CLASS_HOMES} at home only")
 endif()

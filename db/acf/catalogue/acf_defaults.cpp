@@ -3,7 +3,6 @@
 #include "catalogue/acf_defaults.h"
 
 #include "acf_internal_error.h"
-#include "acf_manager.h"
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
 #include "acf_unload.h"
@@ -238,13 +237,13 @@ RECOMMENDATION const migration_recommendations[] = {
 };
 } // namespace
 
-char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TYPE_ENUM variable,
-                                           char const* name, bool has_entity,
-                                           DEV_FAMILY_ENUM family) {
-    if (!ACF_REQUIRE(acf_mgr != NULL)) {
+char const* acf_get_variable_default_value(ACF_DEFAULT_VALUE_LOOKUP* defaults,
+                                           ACF_VARIABLE_TYPE_ENUM variable, char const* name,
+                                           bool has_entity, DEV_FAMILY_ENUM family) {
+    if (!ACF_REQUIRE(defaults != NULL)) {
         return nullptr;
     }
-    return acf_mgr->get_assignment_default_value(variable, name, has_entity, family);
+    return defaults->get_default_value_for_variable(variable, name, has_entity, family);
 }
 
 void acf_get_recommendation_for_variable(ACF_MGR_INPUT_PARAMETERS* par,

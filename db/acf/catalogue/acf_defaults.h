@@ -8,8 +8,22 @@
 
 #include <list>
 
-class ACF_MANAGER;
 class ACF_MGR_INPUT_PARAMETERS;
+
+// Where the defaults lookup finds the default values a revision knows (the
+// revision store implements it; the caller passes the one it works on).
+class ACF_DEFAULT_VALUE_LOOKUP {
+public:
+    // The default value text of a variable for a section identifier (null for
+    // none), entity placement and family (DEV_FAMILY_GENERIC any); null when
+    // none is known.
+    virtual char const* get_default_value_for_variable(ACF_VARIABLE_TYPE_ENUM type,
+                                                       char const* section_id, bool has_entity,
+                                                       DEV_FAMILY_ENUM family) = 0;
+
+protected:
+    ~ACF_DEFAULT_VALUE_LOOKUP() = default;
+};
 
 // ---------------------------------------------------------------------------
 // Tables
@@ -87,15 +101,15 @@ void acf_get_variable_enums_for_family_group(char const* family_group,
                                              std::list<ACF_VARIABLE_TYPE_ENUM>* family_group_list);
 
 // The default value text of a variable for a section identifier (null: none),
-// entity placement and family, as the settings manager `acf_mgr` knows it; null
-// when none.
-char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TYPE_ENUM variable,
-                                           char const* name, bool has_entity,
-                                           DEV_FAMILY_ENUM family);
+// entity placement and family, as `defaults` knows it; null when none.
+char const* acf_get_variable_default_value(ACF_DEFAULT_VALUE_LOOKUP* defaults,
+                                           ACF_VARIABLE_TYPE_ENUM variable, char const* name,
+                                           bool has_entity, DEV_FAMILY_ENUM family);
 // The default of a variable standing in a section of the older sectioned files:
-// the first default the settings manager `acf_mgr` knows for one of the
-// section's file kinds, in table order; null when none.
-char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TYPE_ENUM variable,
+// the first default `defaults` knows for one of the section's file kinds, in
+// table order; null when none.
+char const* acf_get_variable_default_value(ACF_DEFAULT_VALUE_LOOKUP* defaults,
+                                           ACF_VARIABLE_TYPE_ENUM variable,
                                            ACF_SECTION_TYPE_ENUM section, DEV_FAMILY_ENUM family);
 
 // Appends the companion settings recommended with the assignment `par` describes

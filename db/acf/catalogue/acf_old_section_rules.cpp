@@ -162,7 +162,8 @@ std::vector<ACF_FILE_TYPE_ENUM> acf_get_section_file_types(ACF_SECTION_TYPE_ENUM
     return kinds;
 }
 
-char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TYPE_ENUM variable,
+char const* acf_get_variable_default_value(ACF_DEFAULT_VALUE_LOOKUP* defaults,
+                                           ACF_VARIABLE_TYPE_ENUM variable,
                                            ACF_SECTION_TYPE_ENUM section, DEV_FAMILY_ENUM family) {
     for (ACF_FILE_TYPE_ENUM file_type : acf_get_section_file_types(section)) {
         // Sections that take an identifier ask for the default of any identifier;
@@ -177,7 +178,7 @@ char const* acf_get_variable_default_value(ACF_MANAGER* acf_mgr, ACF_VARIABLE_TY
             identifier = row->takes_identifier ? "" : nullptr;
         }
         char const* value = acf_get_variable_default_value(
-            acf_mgr, variable, identifier, file_type == ACF_FILE_TYPE_ENTITY_SETTINGS, family);
+            defaults, variable, identifier, file_type == ACF_FILE_TYPE_ENTITY_SETTINGS, family);
         if (value != nullptr) {
             return value;
         }

@@ -68,6 +68,21 @@ void acf_copy_old_file_assignments(ACF_FILE* file, ACF_ASSIGNMENT_FACTORY const*
     }
 }
 
+bool acf_read_old_file_assignments(std::string const& file, ACF_FILE_TYPE_ENUM type,
+                                   ACF_ASSIGNMENT_FACTORY* factory,
+                                   std::list<ACF_ASSIGNMENT*>* out) {
+    if (!ACF_REQUIRE(out != NULL)) {
+        return false;
+    }
+    ACF_FILE* old_file = ACF_FILE::get_file(file.c_str(), type, factory);
+    if (old_file == nullptr) {
+        return false;
+    }
+    acf_copy_old_file_assignments(old_file, factory, out);
+    delete old_file;
+    return true;
+}
+
 void acf_get_all_revisions_from_old_settings_file(char const* file, std::list<std::string>* list,
                                                   ACF_ASSIGNMENT_FACTORY* factory) {
     if (!ACF_REQUIRE(file != NULL) || !ACF_REQUIRE(list != NULL)) {

@@ -29,6 +29,12 @@ bool acf_old_file_is_readable(std::string const& path, std::string* reason = nul
 // that order, without a section identifier.
 void acf_copy_old_file_assignments(ACF_FILE* file, ACF_ASSIGNMENT_FACTORY const* factory,
                                    std::list<ACF_ASSIGNMENT*>* out);
+// Reads the older sectioned file `file` itself (of `type`, whatever the case of
+// its extension) and appends its assignments as acf_copy_old_file_assignments
+// does; false when it does not exist or cannot be read whole.
+bool acf_read_old_file_assignments(std::string const& file, ACF_FILE_TYPE_ENUM type,
+                                   ACF_ASSIGNMENT_FACTORY* factory,
+                                   std::list<ACF_ASSIGNMENT*>* out);
 
 // Appends the compiler setting names and then the simulator setting names of an
 // old project file (the non-empty values of its first compiler and first

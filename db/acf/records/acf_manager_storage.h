@@ -11,6 +11,7 @@
 
 #include "acf_file_categories.h"
 #include "acf_table.h"
+#include "catalogue/acf_defaults.h"
 
 #include <list>
 #include <string>
@@ -45,7 +46,8 @@ struct ACF_SET_ASSIGNMENT_OPTIONS {
     bool skip_fixed_check = false;
 };
 
-class ACF_MANAGER_STORAGE {
+// The store answers the catalogue's defaults lookup (get_default_value_for_variable).
+class ACF_MANAGER_STORAGE : public ACF_DEFAULT_VALUE_LOOKUP {
 public:
     using ASSIGNMENT_LIST = std::list<ACF_ASSIGNMENT*>;
     using ASSIGNMENT_ITER = ASSIGNMENT_LIST::const_iterator;
@@ -184,12 +186,6 @@ public:
     // Defaults.
     virtual ASSIGNMENT_ITER get_assignment_defaults_begin_iter() = 0;
     virtual ASSIGNMENT_ITER get_assignment_defaults_end_iter() = 0;
-    // The default value text of a variable for a section identifier (null for
-    // none), entity placement and family (DEV_FAMILY_GENERIC any); null when none
-    // is known.
-    virtual char const* get_default_value_for_variable(ACF_VARIABLE_TYPE_ENUM type,
-                                                       char const* section_id, bool has_entity,
-                                                       DEV_FAMILY_ENUM family) = 0;
     virtual ACF_ASSIGNMENT* set_top_level_entity_assignment(char const* name) = 0;
     virtual void handle_version_change(char const* old_version, char const* new_version) = 0;
 

@@ -362,14 +362,6 @@ public:
     // A file that exists but could not be read whole: status 2, and the message
     // naming it with the reason, whatever the post flag says.
     void report_unreadable_file(char const* file_name, std::string const& reason);
-    // The assignments of the older sectioned file `file` itself, whatever the
-    // case of its extension.
-    bool read_assignments_from_file(std::string const& file, ACF_FILE_TYPE_ENUM type,
-                                    ASSIGNMENT_LIST* out);
-    static ACF_FILE_TYPE_ENUM get_old_acf_file_type(int extension_type);
-    // Whether, as a global, the variable belongs only in an old entity settings file.
-    static bool global_variable_only_exists_in_old_esf_file(ACF_VARIABLE_TYPE_ENUM variable,
-                                                            bool has_section_id);
     bool is_in_read_tsf_mode() const { return test_mode(MODE_READ_TSF); }
 
     // --- Sourcing Tcl scripts ----------------------------------------------------
@@ -409,12 +401,6 @@ public:
     // left beside it; called while its lock is held.
     void remove_temporaries_of_dead_commits();
     bool write_assignments_to_file(char const* file_name, bool write_notes, bool flush);
-    void write_file_category_assignments(char const* entity, ACF_ASGN_STORAGE* new_collection);
-    void write_file_category_assignments(ACF_FILE_CATEGORY_ENUM category,
-                                         ACF_CATEGORY_SECTION_TYPE_ENUM section_type,
-                                         char const* section_id, char const* entity,
-                                         ACF_ASGN_STORAGE* new_collection, bool in_entity,
-                                         bool* section_started);
     void get_default_values(ACF_VARIABLE_TYPE_ENUM type, char const* variable_name,
                             char const* entity, char const* section_id, ASSIGNMENT_LIST* out,
                             bool create);
@@ -523,7 +509,6 @@ private:
     void prepare_to_take_read_lines(MODERN_READ& read);
     // A line in error: fails a strict read; a merging read is written again.
     void reject_read_line(MODERN_READ& read);
-    static STATUS status_of_line_in_error(ACF_MGR_ASGN_LINE const& line);
     void take_verbatim_line(MODERN_READ& read, ACF_MGR_ASGN_LINE const& line);
     void take_sourced_script(MODERN_READ& read, char const* script);
     // A free-standing assignment goes to the caller's list, the non-project
@@ -668,7 +653,6 @@ private:
     ACF_MGR_INPUT_PARAMETERS m_message_params;  // messages of the Tcl sourcing
     ACF_MGR_INPUT_PARAMETERS m_entity_params;   // a missing TOP_LEVEL_ENTITY
     ACF_MGR_INPUT_PARAMETERS m_defaults_params; // defaults (writer unit)
-    ACF_MGR_INPUT_PARAMETERS m_writer_params;   // writer unit
 
     STRING_LIST m_include_files;
     // The scripts now running: full paths, directories and mode words, pushed

@@ -11,9 +11,9 @@
 #include "acf_revision_manager.h"
 #include "acf_table.h"
 #include "formats/acf_csv_reader.h"
-#include "formats/acf_file.h"
 #include "formats/acf_file_checks.h"
 #include "formats/acf_old_project_files.h"
+#include "formats/acf_settings_lines.h"
 #include "mem_manager.h"
 #include "records/acf_asgn_storage.h"
 #include "records/acf_assignment_factory.h"
@@ -166,42 +166,10 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_file_from_disk(char const* file_nam
     return read;
 }
 
-ACF_FILE_TYPE_ENUM ACF_MANAGER_STORAGE_REAL::get_old_acf_file_type(int extension_type) {
-    switch (extension_type) {
-    case FIO_EXTENSION_TYPE_OLD_PROJECT:
-        return ACF_FILE_TYPE_PROJECT;
-    case FIO_EXTENSION_TYPE_PSF:
-        return ACF_FILE_TYPE_PROJECT_SETTINGS;
-    case FIO_EXTENSION_TYPE_CSF:
-        return ACF_FILE_TYPE_COMPILER_SETTINGS;
-    case FIO_EXTENSION_TYPE_SSF:
-        return ACF_FILE_TYPE_SIMULATOR_SETTINGS;
-    case FIO_EXTENSION_TYPE_ESF:
-        return ACF_FILE_TYPE_ENTITY_SETTINGS;
-    default:
-        return ACF_FILE_TYPE_NONE;
-    }
-}
-
 void ACF_MANAGER_STORAGE_REAL::report_unreadable_file(char const* file_name,
                                                       std::string const& reason) {
     post_with_reason(MSG_ACF::W::PROJECT_FILE_DOES_NOT_EXIST(file_name), reason);
     m_last_error_status = ACF_REVISION_MANAGER::FILE_CANNOT_BE_OPENED;
-}
-
-bool ACF_MANAGER_STORAGE_REAL::read_assignments_from_file(std::string const& file,
-                                                          ACF_FILE_TYPE_ENUM type,
-                                                          ASSIGNMENT_LIST* out) {
-    if (!ACF_REQUIRE(out != NULL)) {
-        return false;
-    }
-    ACF_FILE* old_file = ACF_FILE::get_file(file.c_str(), type, m_factory);
-    if (old_file == nullptr) {
-        return false;
-    }
-    acf_copy_old_file_assignments(old_file, m_factory, out);
-    delete old_file;
-    return true;
 }
 
 // An older sectioned file: what its sections kept is read as one more settings
@@ -209,7 +177,7 @@ bool ACF_MANAGER_STORAGE_REAL::read_assignments_from_file(std::string const& fil
 // open file" rather than passing for an empty or a shorter one.
 bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
     char const* file_name, bool /*check_only*/, ACF_READ_FILE_OPTIONS& options) {
-    ACF_FILE_TYPE_ENUM type = get_old_acf_file_type(fio_get_extension_type(file_name));
+    ACF_FILE_TYPE_ENUM type = acf_old_file_type_of_extension(fio_get_extension_type(file_name));
     std::string reason;
     if (!acf_old_file_is_readable(file_name, &reason)) {
         report_unreadable_file(file_name, reason);
@@ -219,7 +187,7 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_legacy_settings_file_from_disk(
     if (type == ACF_FILE_TYPE_NONE) {
         return true;
     }
-    if (!read_assignments_from_file(file_name, type, &read)) {
+    if (!acf_read_old_file_assignments(file_name, type, m_factory, &read)) {
         report_unreadable_file(file_name, "it could not be read");
         return false;
     }
@@ -300,22 +268,6 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_csv_settings_file_from_disk(
     return read;
 }
 
-bool ACF_MANAGER_STORAGE_REAL::global_variable_only_exists_in_old_esf_file(
-    ACF_VARIABLE_TYPE_ENUM variable, bool has_section_id) {
-    if (!acf_test_category_trait_of(variable, ACF_CATEGORY_TRAIT_TYPE_ENTITY_SETTINGS_FILE, false,
-                                    false, true, has_section_id)) {
-        return false;
-    }
-    for (int k = ACF_CATEGORY_TRAIT_TYPE_PROJECT_FILE;
-         k <= ACF_CATEGORY_TRAIT_TYPE_SIMULATOR_SETTINGS_FILE; ++k) {
-        if (acf_test_category_trait_of(variable, static_cast<ACF_CATEGORY_TRAIT_TYPE_ENUM>(k),
-                                       false, false, false, has_section_id)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string ACF_MANAGER_STORAGE_REAL::preprocess_read_assignments(ACF_MANAGER_READER* reader,
                                                                   bool merge) {
     if (!ACF_REQUIRE(reader != NULL) || !ACF_REQUIRE(m_asgn_storage != NULL)) {
@@ -359,32 +311,7 @@ std::string ACF_MANAGER_STORAGE_REAL::preprocess_read_assignments(ACF_MANAGER_RE
     }
 
     // Second pass: lines that belong to an entity without naming one.
-    for (ACF_MGR_ASGN_LINE* line : lines) {
-        if (line->get_entity() != nullptr || line->test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR) ||
-            line->test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) ||
-            line->test_flag(ACF_MGR_ASGN_LINE::FLAG_VERBATIM)) {
-            continue;
-        }
-        bool has_to = line->get_to() != nullptr;
-        bool has_section = line->get_section_id() != nullptr;
-        bool takes_entity = false;
-        if (line->test_flag(ACF_MGR_ASGN_LINE::FLAG_PARAMETER)) {
-            takes_entity = has_to;
-        } else if (line->get_name() != nullptr) {
-            ACF_VARIABLE_TYPE_ENUM variable = acf_user_name_to_variable_type_enum(line->get_name());
-            if (variable == ACF_VARIABLE_TYPE_NONE) {
-                continue;
-            }
-            takes_entity = has_to
-                               ? acf_test_category_trait_of(
-                                     variable, ACF_CATEGORY_TRAIT_TYPE_ENTITY_SETTINGS_FILE,
-                                     line->get_from() != nullptr, true, true, has_section)
-                               : global_variable_only_exists_in_old_esf_file(variable, has_section);
-        }
-        if (takes_entity) {
-            line->set_flag(ACF_MGR_ASGN_LINE::FLAG_DEFAULT_ENTITY);
-        }
-    }
+    acf_mark_lines_of_default_entity(lines);
     return default_entity;
 }
 
@@ -457,7 +384,7 @@ bool ACF_MANAGER_STORAGE_REAL::internal_read_modern_settings_file_from_disk(
         } else if (line.test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR) ||
                    line.test_flag(ACF_MGR_ASGN_LINE::FLAG_SOURCE) || lacks_name_or_value(&line)) {
             reject_read_line(read);
-            read.status = status_of_line_in_error(line);
+            read.status = acf_status_of_line_in_error(line);
         } else if (!take_assignment_line(read, line)) {
             continue;
         }
@@ -512,20 +439,6 @@ void ACF_MANAGER_STORAGE_REAL::reject_read_line(MODERN_READ& read) {
         set_state(STATE_MODIFIED, true);
         set_state(STATE_FORCE_WRITE, true);
     }
-}
-
-ACF_MANAGER_STORAGE_REAL::STATUS
-ACF_MANAGER_STORAGE_REAL::status_of_line_in_error(ACF_MGR_ASGN_LINE const& line) {
-    if (line.test_flag(ACF_MGR_ASGN_LINE::FLAG_ERROR)) {
-        return ACF_REVISION_MANAGER::UNKNOWN_ERROR;
-    }
-    if (line.get_name() == nullptr) {
-        return ACF_REVISION_MANAGER::ILLEGAL_VARIABLE;
-    }
-    if (line.get_value() == nullptr && !line.test_flag(ACF_MGR_ASGN_LINE::FLAG_REMOVE)) {
-        return ACF_REVISION_MANAGER::ILLEGAL_VALUE;
-    }
-    return 0;
 }
 
 void ACF_MANAGER_STORAGE_REAL::take_verbatim_line(MODERN_READ& read,

@@ -1,11 +1,9 @@
-// Writing the revision's settings file back: the incremental writer that keeps
-// unchanged lines as they were read, the re-organising writer that groups the
-// file by entity, section and file category, and the revision's defaults file
-// written on a version change.
-//
-// Every file is replaced atomically (a temporary file beside it, flushed, then
-// renamed over it), so that a crash or a full disk leaves the old file or the
-// new one, never a part of either; a file that cannot be written is a failure.
+// The store's commits of its settings files: when and which files are written
+// (by the writer of formats/acf_settings_file_writer.h), under the settings
+// file's lock; what a failed commit drops; the re-organising write, which
+// groups the file by entity, section and file category; and the revision's
+// defaults file written on a version change. A file that cannot be written is
+// a failure.
 #include "store/acf_manager_storage_real.h"
 
 #include "acf_assignment.h"
@@ -14,168 +12,57 @@
 #include "acf_revision_manager.h"
 #include "formats/acf_defaults_file.h"
 #include "formats/acf_file_checks.h"
-#include "formats/acf_file_header.h"
+#include "formats/acf_settings_file_writer.h"
 #include "mem_manager.h"
 #include "records/acf_asgn_storage.h"
 
 #include "suite/fileio/fio.h"
 #include "suite/general/gen.h"
 
-#include <cstdio>
 #include <map>
 #include <memory>
-#include <sstream>
-#include <string_view>
 
 MEM_UNIT_INITIALIZER(ACF);
 
 namespace {
 
-// The notes block under the banner of a new settings file.
-void write_notes_block(std::ostream& out, std::string const& revision) {
-    out << "#\n"
-        << "# Notes:\n"
-        << "#\n"
-        << "# 1) The default values for assignments are stored in the file:\n"
-        << "#\t\t" << acf_revision_defaults_file_name(revision) << "\n"
-        << "#    If this file doesn't exist, see file:\n"
-        << "#\t\t" << acf_assignment_defaults_file_name() << "\n"
-        << "#\n"
-        << "# 2) Norvik recommends that you do not modify this file. This\n"
-        << "#    file is updated automatically by the Tessaly II software\n"
-        << "#    and any changes you make may be lost or overwritten.\n"
-        << "#\n"
-        << "# " << std::string(74, '-') << " #\n";
-}
+// The store's side of the settings-file writer: its collection's entries, and
+// what it records of the files written.
+class STORE_SETTINGS_FILES final : public ACF_SETTINGS_FILE_SOURCE {
+public:
+    explicit STORE_SETTINGS_FILES(ACF_MANAGER_STORAGE_REAL& storage)
+        : m_storage(storage), m_collection(*storage.get_asgn_storage()) {}
 
-// The line an entry is written as, without its line end: a comment's text (a
-// blank line too), an unchanged assignment's line as it was read, else the
-// assignment's command made afresh in `scratch`. False when the entry writes
-// nothing.
-bool entry_text(ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry, std::string* scratch,
-                std::string_view* text) {
-    ACF_ASSIGNMENT* asgn = entry.get_assignment();
-    if (asgn == nullptr) {
-        char const* comment = entry.get_comment();
-        if (comment == nullptr) {
-            return false;
-        }
-        *text = comment;
-        return true;
+    char const* revision_name() const override { return m_storage.get_active_revision_name(); }
+    char const* revision_file() const override { return m_storage.get_active_revision_path(); }
+    bool writes_banner() const override { return m_storage.get_write_header_comments(); }
+    bool has_changes_to_write() const override {
+        return m_storage.get_force_write() || m_collection.have_any_assignments_changed();
     }
-    if (asgn->is_transient() || asgn->get_family_enum() != DEV_FAMILY_GENERIC) {
-        return false;
+    bool visit_entries(char const* file_name, bool is_revision_file,
+                       ENTRY_VISITOR const& visit) override {
+        return m_collection.visit_entries_for_writing(file_name, is_revision_file, visit);
     }
-    char const* read = asgn->has_changed() ? nullptr : asgn->get_original_tcl_command();
-    if (read != nullptr) {
-        *text = read;
-    } else {
-        if (asgn->has_changed()) {
-            asgn->set_variable_original_tcl_command_from_file(nullptr);
-        }
-        asgn->get_variable_tcl_set_command(scratch, nullptr);
-        *text = *scratch;
+    void file_replaced(char const* file_name, FIO_FILE_STATUS const& status) override {
+        m_storage.record_written_file(file_name, status);
     }
-    return !text->empty();
-}
+    void replacement_unconfirmed(char const* file_name, std::string const& reason) override {
+        m_storage.report_unconfirmed_write(file_name, reason);
+    }
 
-// "# " followed by `fill` characters up to the length of `line`.
-std::string rule_for(std::string const& line, char fill) {
-    return "# " + std::string(line.size() > 2 ? line.size() - 2 : 0, fill);
-}
+private:
+    ACF_MANAGER_STORAGE_REAL& m_storage;
+    ACF_ASGN_STORAGE& m_collection;
+};
 
-std::string formatted(char const* format, char const* a, char const* b = nullptr) {
-    int size = std::snprintf(nullptr, 0, format, a, b);
-    std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    std::snprintf(&text[0], text.size() + 1, format, a, b);
-    return text;
-}
-
-// Writes one file of the revision: its comments and assignments in file order.
-// `as_new_file` writes the banner (and notes) as into a file that did not exist.
+// Writes one file of the revision (acf_settings_file_writer.h).
 bool write_settings_file(ACF_MANAGER_STORAGE_REAL* storage, char const* file_name, bool write_notes,
                          bool as_new_file, std::string* write_error) {
-    ACF_ASGN_STORAGE* collection = storage->get_asgn_storage();
-    if (!ACF_REQUIRE(collection != NULL) || gen_is_empty_string(file_name)) {
+    if (!ACF_REQUIRE(storage->get_asgn_storage() != NULL)) {
         return false;
     }
-    bool changed = storage->get_force_write() || collection->have_any_assignments_changed();
-    bool is_revision_file =
-        FIO_PATH::os_specific_comparison(file_name, storage->get_active_revision_path());
-    bool existed = !as_new_file && acf_file_exists(file_name);
-    // The banner first, then every line into one buffer, sized from the file
-    // as it is, so that it seldom grows.
-    std::ostringstream banner;
-    bool line_end_before_first = false;
-    if (!existed && storage->get_write_header_comments()) {
-        acf_print_project_file_header(banner);
-        if (write_notes) {
-            write_notes_block(banner, storage->get_active_revision_name());
-            line_end_before_first = true;
-        }
-        banner << "\n";
-    }
-    if (!banner.good()) {
-        return false;
-    }
-    FIO_FILE_STATUS status;
-    size_t expected =
-        existed && acf_file_status(file_name, &status) ? static_cast<size_t>(status.size) : 0;
-    std::string out = banner.str();
-    size_t const banner_size = out.size();
-    out.reserve(banner_size + expected + expected / 8 + 4096);
-    // The lines are made in the walk that finds them. A file none of whose
-    // assignments changed is kept as it is unless the revision changed or the
-    // write is forced, and nothing of an unchanged revision is regenerated.
-    // Every line ends with a line break, the last one too, so that a line
-    // appended to the file starts a line of its own.
-    size_t entries = 0;
-    bool first = true;
-    std::string scratch;
-    bool file_changed = collection->visit_entries_for_writing(
-        file_name, is_revision_file, [&](ACF_ASGN_STORAGE_COMMENT_ASSIGNMENT const& entry) {
-            ++entries;
-            std::string_view text;
-            if (!entry_text(entry, &scratch, &text)) {
-                return;
-            }
-            if (first && line_end_before_first) {
-                out += '\n';
-            }
-            out += text;
-            out += '\n';
-            first = false;
-        });
-    if (!file_changed && !changed) {
-        entries = 0;
-        out.resize(banner_size);
-    }
-    if (entries == 0) {
-        // Nothing changed, or nothing of this file: the file stays as it is.
-        // The revision's own file is still written when its last assignment
-        // was removed, and made when it is missing.
-        if (!is_revision_file || (existed && !changed)) {
-            return true;
-        }
-    }
-    // Nothing is written over a file that could not be looked at.
-    if (acf_file_fault_pending(write_error)) {
-        return false;
-    }
-    // The rename publishes the new file only once it is complete on disk.
-    FIO_REWRITE done;
-    bool written =
-        FIO_FILE_SYSTEM::write_file_atomically(FIO_PATH(file_name), out, write_error, &done);
-    if (done.replaced) {
-        storage->record_written_file(file_name, done.status);
-    }
-    if (!written && done.replaced) {
-        // The new content is in place; only that it lasts through a crash is
-        // not sure.
-        storage->report_unconfirmed_write(file_name, *write_error);
-        write_error->clear();
-    }
-    return done.replaced;
+    STORE_SETTINGS_FILES files(*storage);
+    return ACF_SETTINGS_FILE_WRITER(files).write(file_name, write_notes, as_new_file, write_error);
 }
 
 } // namespace
@@ -351,14 +238,7 @@ bool ACF_MANAGER_STORAGE_REAL::write_revision_file_using_file_category_model() {
     if (!ACF_REQUIRE(new_asgn_storage != NULL)) {
         return false;
     }
-    write_file_category_assignments(static_cast<char const*>(nullptr), new_asgn_storage);
-    std::list<std::string> entities;
-    m_asgn_storage->get_list_of_current_entity_names(&entities);
-    for (std::string const& entity : entities) {
-        if (!entity.empty()) {
-            write_file_category_assignments(entity.c_str(), new_asgn_storage);
-        }
-    }
+    acf_arrange_by_file_category(*m_asgn_storage, *new_asgn_storage);
     // The changed list points into the old collection.
     clear_changed_list();
     delete m_asgn_storage;
@@ -375,98 +255,6 @@ bool ACF_MANAGER_STORAGE_REAL::write_revision_file_using_file_category_model() {
     synchronize();
     m_asgn_storage->clear_changed_status_of_all_assignments();
     return written;
-}
-
-void ACF_MANAGER_STORAGE_REAL::write_file_category_assignments(char const* entity,
-                                                               ACF_ASGN_STORAGE* new_collection) {
-    bool in_entity = !gen_is_empty_string(entity);
-    if (in_entity) {
-        std::string start = formatted("# start ENTITY(%s)", entity);
-        new_collection->add_comment_line("", nullptr);
-        new_collection->add_comment_line(rule_for(start, '-').c_str(), nullptr);
-        new_collection->add_comment_line(start.c_str(), nullptr);
-    }
-    for (int category = 0; category < ACF_FILE_CATEGORY_NONE; ++category) {
-        bool unused = false;
-        write_file_category_assignments(static_cast<ACF_FILE_CATEGORY_ENUM>(category),
-                                        ACF_CATEGORY_SECTION_TYPE_MAX, nullptr, entity,
-                                        new_collection, in_entity, &unused);
-    }
-    std::string tab = in_entity ? "\t" : "";
-    for (int type = 0; type < ACF_CATEGORY_SECTION_TYPE_MAX; ++type) {
-        auto section_type = static_cast<ACF_CATEGORY_SECTION_TYPE_ENUM>(type);
-        std::list<std::string> identifiers;
-        std::map<std::string, int> duplicates;
-        m_asgn_storage->get_list_of_section_identifiers(section_type, ACF_FILE_CATEGORY_NONE,
-                                                        &identifiers, &duplicates,
-                                                        in_entity ? entity : "");
-        for (std::string const& id : identifiers) {
-            if (id.empty()) {
-                continue;
-            }
-            bool section_started = false;
-            for (int category = 0; category < ACF_FILE_CATEGORY_NONE; ++category) {
-                write_file_category_assignments(static_cast<ACF_FILE_CATEGORY_ENUM>(category),
-                                                section_type, id.c_str(), entity, new_collection,
-                                                in_entity, &section_started);
-            }
-            if (section_started) {
-                std::string end = formatted(
-                    "# end %s(%s)", acf_get_category_section_type_string(section_type), id.c_str());
-                new_collection->add_comment_line("", nullptr);
-                new_collection->add_comment_line((tab + end).c_str(), nullptr);
-                new_collection->add_comment_line((tab + rule_for(end, '-')).c_str(), nullptr);
-            }
-        }
-    }
-    if (in_entity) {
-        std::string end = formatted("# end ENTITY(%s)", entity);
-        new_collection->add_comment_line("", nullptr);
-        new_collection->add_comment_line(end.c_str(), nullptr);
-        new_collection->add_comment_line(rule_for(end, '-').c_str(), nullptr);
-    }
-}
-
-void ACF_MANAGER_STORAGE_REAL::write_file_category_assignments(
-    ACF_FILE_CATEGORY_ENUM category, ACF_CATEGORY_SECTION_TYPE_ENUM section_type,
-    char const* section_id, char const* entity, ACF_ASGN_STORAGE* new_collection, bool in_entity,
-    bool* section_started) {
-    ASSIGNMENT_LIST assignments;
-    if (!m_asgn_storage->get_assignments_for_file_category_section_id_entity(
-            &assignments, category, section_type, section_id, entity)) {
-        return;
-    }
-    bool in_section = !gen_is_empty_string(section_id);
-    std::string tab = in_entity ? "\t" : "";
-    if (in_section && !*section_started) {
-        *section_started = true;
-        std::string start = formatted(
-            "# start %s(%s)", acf_get_category_section_type_string(section_type), section_id);
-        new_collection->add_comment_line("", nullptr);
-        new_collection->add_comment_line((tab + start).c_str(), nullptr);
-        new_collection->add_comment_line((tab + rule_for(start, '-')).c_str(), nullptr);
-    }
-    std::string indent = tab + (in_section ? "\t" : "");
-    std::string title = formatted("# %s", acf_file_category_semantics[category].display_text);
-    new_collection->add_comment_line("", nullptr);
-    new_collection->add_comment_line((indent + title).c_str(), nullptr);
-    new_collection->add_comment_line((indent + rule_for(title, '=')).c_str(), nullptr);
-    std::string command;
-    for (ACF_ASSIGNMENT* asgn : assignments) {
-        if (asgn->is_transient()) {
-            continue;
-        }
-        asgn->fill_in_input_parameter(&m_writer_params);
-        ACF_ASSIGNMENT* copy =
-            new_collection->set_assignment(&m_writer_params, false, asgn->is_global(),
-                                           asgn->get_type() == ACF_VARIABLE_TYPE_NONE, false, true);
-        if (copy == nullptr) {
-            continue;
-        }
-        copy->get_variable_tcl_set_command(&command, nullptr);
-        copy->set_variable_original_tcl_command_from_file((indent + command).c_str());
-        new_collection->move_assignment_to_end_of_coll(copy);
-    }
 }
 
 void ACF_MANAGER_STORAGE_REAL::get_list_of_section_identifiers(

@@ -4,6 +4,7 @@
 #include "acf_mgr_input_parameters.h"
 #include "acf_table.h"
 #include "catalogue/acf_legality.h"
+#include "records/acf_manager_storage.h"
 #include "suite/messages/msg.h"
 
 #include <gtest/gtest.h>
@@ -213,10 +214,10 @@ TEST(AcfDefaults, VariantsOfAFamilyGroup) {
 
 TEST(AcfDefaults, DefaultValuesComeFromTheSettingsManager) {
     // With no project open the manager answers from the catalogue's rows.
-    EXPECT_STREQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager(), ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, nullptr,
+    EXPECT_STREQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager()->get_storage(), ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, nullptr,
                                                 false, family(40)),
                  "All Paths");
-    EXPECT_EQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager(), ACF_VARIABLE_TYPE_LOCATION, nullptr, true, family(40)),
+    EXPECT_EQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager()->get_storage(), ACF_VARIABLE_TYPE_LOCATION, nullptr, true, family(40)),
               nullptr);
 }
 

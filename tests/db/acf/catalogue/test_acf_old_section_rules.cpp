@@ -4,6 +4,7 @@
 #include "acf_table.h"
 #include "catalogue/acf_defaults.h"
 #include "catalogue/acf_old_section_rules.h"
+#include "records/acf_manager_storage.h"
 #include "suite/messages/msg.h"
 
 #include <gtest/gtest.h>
@@ -164,15 +165,15 @@ TEST(AcfOldSectionRules, LookupsAndTheirGuards) {
 TEST(AcfOldSectionRules, SectionDefaultsComeFromTheSettingsManager) {
     DEV_FAMILY_ENUM const family = static_cast<DEV_FAMILY_ENUM>(40);
     // With no project open the manager answers from the catalogue's rows.
-    EXPECT_STREQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager(), ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING,
+    EXPECT_STREQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager()->get_storage(), ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING,
                                                 ACF_SECTION_TYPE_COMPILER_SETTINGS, family),
-                 acf_get_variable_default_value(ACF_MANAGER::get_acf_manager(), ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, nullptr,
+                 acf_get_variable_default_value(ACF_MANAGER::get_acf_manager()->get_storage(), ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING, nullptr,
                                                 false, family));
-    EXPECT_EQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager(), ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING,
+    EXPECT_EQ(acf_get_variable_default_value(ACF_MANAGER::get_acf_manager()->get_storage(), ACF_VARIABLE_TYPE_OPTIMIZE_HOLD_TIMING,
                                              ACF_SECTION_TYPE_NONE, family),
               nullptr);
     EXPECT_EQ(
-        acf_get_variable_default_value(ACF_MANAGER::get_acf_manager(), ACF_VARIABLE_TYPE_LOCATION, ACF_SECTION_TYPE_CHIP, family),
+        acf_get_variable_default_value(ACF_MANAGER::get_acf_manager()->get_storage(), ACF_VARIABLE_TYPE_LOCATION, ACF_SECTION_TYPE_CHIP, family),
         nullptr);
 }
 
