@@ -6,6 +6,7 @@
 
 #include "acf_assignment.h"
 #include "acf_manager.h"
+#include "acf_test_messages.h"
 #include "convert/acf_convert_project.h"
 #include "formats/acf_project_file.h"
 #include "records/acf_assignment_factory.h"
@@ -38,15 +39,6 @@ FILES snapshot(std::string const& dir) {
         }
     }
     return files;
-}
-
-bool has_message(unsigned id) {
-    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
-        if (entry.id == id) {
-            return true;
-        }
-    }
-    return false;
 }
 
 std::string const OLD_PROJECT = "FILES\n"
@@ -128,7 +120,7 @@ TEST_F(ConvertProject, WholeOldProjectConvertedThenOpened) {
     FILES old_files = snapshot(dir.path());
 
     ASSERT_EQ(open(""), 0);
-    EXPECT_TRUE(has_message(125059)) << "the project was converted";
+    EXPECT_TRUE(acf_test_posted(125059)) << "the project was converted";
     // Each revision written was made active in turn: the last one is first.
     ACF_REVISION_NAME_LIST listed;
     acf_get_all_revisions_from_tpf(dir.file("chip.tpf").c_str(), &listed);
@@ -188,7 +180,7 @@ TEST_F(ConvertProject, ChipSectionOfACompilerSettingIsKept) {
                                              "    led2 : RESERVE_PIN = \"AS INPUT TRI-STATED\";\n"
                                              "}\n");
     ASSERT_EQ(open("fast"), 0);
-    EXPECT_FALSE(has_message(125077)) << "no assignment refused";
+    EXPECT_FALSE(acf_test_posted(125077)) << "no assignment refused";
     std::string const written = acf_test_read(dir.file("fast.tsf"));
     for (char const* line : {"\nset_global_assignment -name DEVICE TOLM7000A15F484C6\n",
                              "\nset_location_assignment PIN_C5 -to led2\n",
@@ -206,7 +198,7 @@ TEST_F(ConvertProject, TclProjectCommandsConvertAnOldProject) {
         msg_log_clear();
         EXPECT_EQ(atcl_eval_words(atcl_get_interpreter(), {command, case_dir.file("chip")}), TCL_OK)
             << command << ": " << Tcl_GetStringResult(atcl_get_interpreter());
-        EXPECT_TRUE(has_message(125059)) << command;
+        EXPECT_TRUE(acf_test_posted(125059)) << command;
         ACF_REVISION_NAME_LIST listed;
         acf_get_all_revisions_from_tpf(case_dir.file("chip.tpf").c_str(), &listed);
         EXPECT_EQ(listed, (ACF_REVISION_NAME_LIST{"slow", "fast"})) << command;
@@ -267,7 +259,7 @@ TEST_F(ConvertProject, FailedConversionLeavesEveryFileAsItWas) {
         c.mend_it(case_dir);
         EXPECT_NE(status, 0) << c.what;
         EXPECT_FALSE(manager->is_project_open()) << c.what;
-        EXPECT_FALSE(has_message(125059)) << c.what;
+        EXPECT_FALSE(acf_test_posted(125059)) << c.what;
         EXPECT_EQ(snapshot(case_dir.path()), before) << c.what;
         manager->free_cached_storage();
     }
@@ -457,7 +449,7 @@ TEST_F(ConvertProjectRevisions, EntitiesFollowTheTopLevelEntityAndBrokenFilesAre
     acf_test_write(dir.file("broken.esf"), "PARAMETERS { WIDTH = 8 }\n");
     msg_log_clear();
     EXPECT_EQ(converted(), (std::vector<std::string>{"a 1 -"}));
-    EXPECT_TRUE(has_message(125050)) << "the broken file is named";
+    EXPECT_TRUE(acf_test_posted(125050)) << "the broken file is named";
     std::string text = acf_test_read(dir.file("a.tsf"));
     EXPECT_NE(text.find("TOP_LEVEL_ENTITY core\n"), std::string::npos) << text;
     // An entity equal to the top-level entity is not written out.
@@ -472,7 +464,7 @@ TEST_F(ConvertProjectRevisions, RevisionWithoutOldFilesKeepsItsSettingsFile) {
     acf_test_write(dir.file("a.tsf"), "# mine\n");
     msg_log_clear();
     EXPECT_TRUE(ACF_MANAGER::get_acf_manager()->convert_project(dir.file("chip").c_str(), "a"));
-    EXPECT_FALSE(has_message(125059)) << "nothing was converted";
+    EXPECT_FALSE(acf_test_posted(125059)) << "nothing was converted";
     EXPECT_EQ(acf_test_read(dir.file("a.tsf")), "# mine\n");
     ACF_REVISION_NAME_LIST listed;
     acf_get_all_revisions_from_tpf(dir.file("chip.tpf").c_str(), &listed);

@@ -1,4 +1,5 @@
 #include "acf_storage_test_project.h"
+#include "acf_test_messages.h"
 
 #include "suite/general/gen.h"
 
@@ -17,15 +18,6 @@ ACF_ASSIGNMENT* set(ACF_REVISION_MANAGER& manager, char const* name, char const*
     p.set_to(to);
     p.set_entity_name(entity);
     return to == nullptr ? manager.set_global_assignment(&p) : manager.set_instance_assignment(&p);
-}
-
-bool posted(unsigned id) {
-    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
-        if (entry.id == id) {
-            return true;
-        }
-    }
-    return false;
 }
 
 TEST(RevisionStoreSet, ValuesAreNormalisedOnTheWayIn) {
@@ -50,7 +42,7 @@ TEST(RevisionStoreSet, ValuesAreNormalisedOnTheWayIn) {
         ACF_ASSIGNMENT* asgn = set(manager, c.name, c.value, c.to);
         ASSERT_NE(asgn, nullptr) << c.value;
         EXPECT_STREQ(asgn->get_unmodified_value(true), c.stored) << c.value;
-        EXPECT_EQ(posted(125071) || posted(125088), c.warned) << c.value;
+        EXPECT_EQ(acf_test_posted(125071) || acf_test_posted(125088), c.warned) << c.value;
     }
     manager.write_unlock(false);
 }
@@ -93,7 +85,7 @@ TEST(RevisionStoreSet, DeviceAndFamilySteerTheProject) {
 
     msg_log_clear();
     EXPECT_NE(set(manager, "FAMILY", "No Such Family"), nullptr);
-    EXPECT_TRUE(posted(125094));
+    EXPECT_TRUE(acf_test_posted(125094));
     EXPECT_EQ(storage.get_last_error_status(), ACF_REVISION_MANAGER::INVALID_FAMILY);
 
     ASSERT_NE(set(manager, "FAMILY", dstr_get_user_string(static_cast<DEV_FAMILY_ENUM>(1))),
@@ -102,7 +94,7 @@ TEST(RevisionStoreSet, DeviceAndFamilySteerTheProject) {
 
     msg_log_clear();
     EXPECT_NE(set(manager, "DEVICE", "NO_SUCH_PART"), nullptr);
-    EXPECT_TRUE(posted(125095));
+    EXPECT_TRUE(acf_test_posted(125095));
     manager.write_unlock(false);
 }
 
@@ -217,7 +209,7 @@ TEST(RevisionStoreEntity, ChangingTheTopLevelEntityMovesItsAssignments) {
     msg_log_clear();
     ASSERT_NE(set(manager, "TOP_LEVEL_ENTITY", "|b"), nullptr);
     EXPECT_EQ(storage.get_top_level_entity_name(), "b");
-    EXPECT_TRUE(posted(125061));
+    EXPECT_TRUE(acf_test_posted(125061));
     struct CASE {
         char const* to;
         char const* entity;
@@ -238,7 +230,7 @@ TEST(RevisionStoreEntity, ChangingTheTopLevelEntityMovesItsAssignments) {
     top.set_variable_type(ACF_VARIABLE_TYPE_ROOT);
     manager.remove_global_assignment(&top);
     EXPECT_EQ(storage.get_top_level_entity_name(), "top");
-    EXPECT_TRUE(posted(125061));
+    EXPECT_TRUE(acf_test_posted(125061));
     manager.write_unlock(false);
 }
 

@@ -5,6 +5,7 @@
 #include "acf_mgr_input_parameters.h"
 #include "acf_revision_manager_test_support.h"
 #include "acf_storage_test_project.h"
+#include "acf_test_messages.h"
 #include "records/acf_global_initializers.h"
 #include "records/acf_manager_storage.h"
 #include "suite/general/gen.h"
@@ -291,8 +292,7 @@ TEST_F(AcfRevisionManager, LookupsResolveNamesAndChooseTheKind) {
         {"instance by name", ACF_VARIABLE_TYPE_NONE, "FAMILY", "top|a",
          &ACF_REVISION_MANAGER::get_instance_assignment_ptr, true, FAMILY},
         {"freeform", ACF_VARIABLE_TYPE_NONE, "MY_NOTE", nullptr,
-         &ACF_REVISION_MANAGER::get_freeform_assignment_ptr, true,
-         ACF_VARIABLE_TYPE_NONE},
+         &ACF_REVISION_MANAGER::get_freeform_assignment_ptr, true, ACF_VARIABLE_TYPE_NONE},
         {"freeform without a name", ACF_VARIABLE_TYPE_NONE, nullptr, nullptr,
          &ACF_REVISION_MANAGER::get_freeform_assignment_ptr, false, ACF_VARIABLE_TYPE_NONE},
         {"dispatch: no target", FAMILY, nullptr, "", &ACF_REVISION_MANAGER::get_assignment_ptr,
@@ -302,8 +302,7 @@ TEST_F(AcfRevisionManager, LookupsResolveNamesAndChooseTheKind) {
         {"dispatch: name of a variable", ACF_VARIABLE_TYPE_NONE, "FAMILY", nullptr,
          &ACF_REVISION_MANAGER::get_assignment_ptr, true, FAMILY},
         {"dispatch: freeform name", ACF_VARIABLE_TYPE_NONE, "MY_NOTE", "top|a",
-         &ACF_REVISION_MANAGER::get_assignment_ptr, true,
-         ACF_VARIABLE_TYPE_NONE},
+         &ACF_REVISION_MANAGER::get_assignment_ptr, true, ACF_VARIABLE_TYPE_NONE},
     };
     store.assignment_answer = FIRST;
     for (Case const& c : cases) {
@@ -327,27 +326,17 @@ TEST_F(AcfRevisionManager, RemovalsForwardAndBulkRemovalsCountIntoTheChangedList
         std::function<int()> run;
         int expected;
     } const cases[] = {
-        {"global of type",
-         [&] { return facade.remove_all_global_assignments_of_type(FAMILY); },
+        {"global of type", [&] { return facade.remove_all_global_assignments_of_type(FAMILY); }, 2},
+        {"instance of type", [&] { return facade.remove_all_instance_assignments_of_type(FAMILY); },
          2},
-        {"instance of type",
-         [&] { return facade.remove_all_instance_assignments_of_type(FAMILY); },
-         2},
-        {"all of type",
-         [&] { return facade.remove_all_assignments_of_type(FAMILY); },
-         2},
-        {"type 0",
-         [&] { return facade.remove_all_assignments_of_type(ACF_VARIABLE_TYPE_NONE); },
+        {"all of type", [&] { return facade.remove_all_assignments_of_type(FAMILY); }, 2},
+        {"type 0", [&] { return facade.remove_all_assignments_of_type(ACF_VARIABLE_TYPE_NONE); },
          0},
-        {"instances",
-         [&] { return facade.remove_instance_assignments("a", nullptr); },
-         2},
+        {"instances", [&] { return facade.remove_instance_assignments("a", nullptr); }, 2},
         {"ase category",
-         [&] { return facade.remove_all_assignments_of_ase_category(ASE_CATEGORY_ENUM(5)); },
-         2},
+         [&] { return facade.remove_all_assignments_of_ase_category(ASE_CATEGORY_ENUM(5)); }, 2},
         {"ase category 0",
-         [&] { return facade.remove_all_assignments_of_ase_category(ASE_CATEGORY_NONE); },
-         0},
+         [&] { return facade.remove_all_assignments_of_ase_category(ASE_CATEGORY_NONE); }, 0},
     };
     for (Case const& c : cases) {
         store.calls.clear();
@@ -383,8 +372,7 @@ TEST_F(AcfRevisionManager, CollectionsAppendInOrder) {
         bool asks_the_store;
     } const cases[] = {
         {"FAMILY", nullptr,
-         [](auto& m, auto* p, auto* l) { m.get_global_assignment_coll(p, l, false); },
-         true},
+         [](auto& m, auto* p, auto* l) { m.get_global_assignment_coll(p, l, false); }, true},
         {"NO_SUCH_VARIABLE", nullptr,
          [](auto& m, auto* p, auto* l) { m.get_global_assignment_coll(p, l, true); }, false},
         {"FAMILY", nullptr, [](auto& m, auto* p, auto* l) { *l = global_colls(m, p).front(); },
@@ -547,7 +535,8 @@ TEST(AcfRevisionManagerOverAProject, CollectionsHoldTheAssignmentsOfTheirKindGlo
     ASSERT_TRUE(manager.read_lock());
     ACF_REVISION_MANAGER::ASSIGNMENT_LIST every;
     manager.get_assignment_coll(nullptr, &every, true);
-    EXPECT_EQ(kinds_and_values(every), (std::vector<std::string>{"g:top", "g:5 ns", "i:6 ns", "i:2", "f:1"}));
+    EXPECT_EQ(kinds_and_values(every),
+              (std::vector<std::string>{"g:top", "g:5 ns", "i:6 ns", "i:2", "f:1"}));
 
     using QUERY = std::function<void(ACF_REVISION_MANAGER&, ACF_MGR_INPUT_PARAMETERS*,
                                      ACF_REVISION_MANAGER::ASSIGNMENT_LIST*)>;
@@ -558,19 +547,36 @@ TEST(AcfRevisionManagerOverAProject, CollectionsHoldTheAssignmentsOfTheirKindGlo
         QUERY query;
         std::vector<std::string> found;
     } const cases[] = {
-        {"global", "TPD_REQUIREMENT", nullptr,
-         [](auto& m, auto* p, auto* l) { m.get_global_assignment_coll(p, l, false); }, {"g:5 ns"}},
-        {"instance", "TPD_REQUIREMENT", nullptr,
-         [](auto& m, auto* p, auto* l) { m.get_instance_assignment_coll(p, l); }, {"i:6 ns"}},
-        {"every instance", nullptr, nullptr,
+        {"global",
+         "TPD_REQUIREMENT",
+         nullptr,
+         [](auto& m, auto* p, auto* l) { m.get_global_assignment_coll(p, l, false); },
+         {"g:5 ns"}},
+        {"instance",
+         "TPD_REQUIREMENT",
+         nullptr,
+         [](auto& m, auto* p, auto* l) { m.get_instance_assignment_coll(p, l); },
+         {"i:6 ns"}},
+        {"every instance",
+         nullptr,
+         nullptr,
          [](auto& m, auto*, auto* l) { m.get_instance_assignment_coll(nullptr, l); },
          {"i:6 ns", "i:2"}},
-        {"by the record, a target", "TPD_REQUIREMENT", "a",
-         [](auto& m, auto* p, auto* l) { m.get_assignment_coll(p, l, false); }, {"i:6 ns"}},
-        {"by the record, no target", "TPD_REQUIREMENT", nullptr,
-         [](auto& m, auto* p, auto* l) { m.get_assignment_coll(p, l, false); }, {"g:5 ns"}},
-        {"by the record, a name of no variable", "NOTE", nullptr,
-         [](auto& m, auto* p, auto* l) { m.get_assignment_coll(p, l, false); }, {"f:1"}},
+        {"by the record, a target",
+         "TPD_REQUIREMENT",
+         "a",
+         [](auto& m, auto* p, auto* l) { m.get_assignment_coll(p, l, false); },
+         {"i:6 ns"}},
+        {"by the record, no target",
+         "TPD_REQUIREMENT",
+         nullptr,
+         [](auto& m, auto* p, auto* l) { m.get_assignment_coll(p, l, false); },
+         {"g:5 ns"}},
+        {"by the record, a name of no variable",
+         "NOTE",
+         nullptr,
+         [](auto& m, auto* p, auto* l) { m.get_assignment_coll(p, l, false); },
+         {"f:1"}},
     };
     for (Case const& c : cases) {
         ACF_MGR_INPUT_PARAMETERS query = query_of(c.variable, c.to);
@@ -602,36 +608,26 @@ TEST(AcfRevisionManagerOverAProject, RemovalsByTypeTakeTheKindsTheyNameAndCountT
         ASSERT_TRUE(manager.write_lock(true));
         EXPECT_EQ((manager.*c.removal)(ACF_VARIABLE_TYPE_TPD_REQUIREMENT), c.removed) << c.name;
         ACF_MANAGER_STORAGE& storage = project.storage();
-        EXPECT_EQ(std::distance(storage.get_change_list_begin_iter(),
-                                storage.get_change_list_end_iter()),
-                  c.removed)
+        EXPECT_EQ(
+            std::distance(storage.get_change_list_begin_iter(), storage.get_change_list_end_iter()),
+            c.removed)
             << c.name;
         ACF_MGR_INPUT_PARAMETERS global = query_of("TPD_REQUIREMENT", nullptr);
         ACF_MGR_INPUT_PARAMETERS instance = query_of("TPD_REQUIREMENT", "a");
         EXPECT_EQ(kind_and_value(manager.get_global_assignment_ptr(&global)), c.global_left)
             << c.name;
-        EXPECT_EQ(kind_and_value(manager.get_instance_assignment_ptr(&instance)),
-                  c.instance_left)
+        EXPECT_EQ(kind_and_value(manager.get_instance_assignment_ptr(&instance)), c.instance_left)
             << c.name;
         manager.write_unlock(false);
     }
-}
-
-// Whether the message log holds the message.
-bool posted(unsigned id) {
-    for (MSG_LOG_ENTRY const& entry : msg_log_entries()) {
-        if (entry.id == id) {
-            return true;
-        }
-    }
-    return false;
 }
 
 // A settings file changed by another program is read at the next lock; one
 // with errors is set aside, the revision keeps what it held, and the user is
 // told so. The errors of its lines are posted when a write lock asks for
 // messages; a read lock re-reads under a write lock of its own that posts none.
-TEST(AcfRevisionManagerOverAProject, EachLockReadsWhatAnotherProgramWroteAndPostsProblemsWhenAsked) {
+TEST(AcfRevisionManagerOverAProject,
+     EachLockReadsWhatAnotherProgramWroteAndPostsProblemsWhenAsked) {
     struct Case {
         char const* name;
         bool write_lock;
@@ -653,9 +649,9 @@ TEST(AcfRevisionManagerOverAProject, EachLockReadsWhatAnotherProgramWroteAndPost
     EXPECT_EQ(project.read_global("TPD_REQUIREMENT"), "5 ns");
     int value = 10;
     for (Case const& c : cases) {
-        std::string const text = "set_global_assignment -name TPD_REQUIREMENT \"" +
-                                 std::to_string(++value) + " ns\"\n" +
-                                 (c.with_error ? "set_global_assignment -name NO_SUCH_VARIABLE 1\n" : "");
+        std::string const text =
+            "set_global_assignment -name TPD_REQUIREMENT \"" + std::to_string(++value) + " ns\"\n" +
+            (c.with_error ? "set_global_assignment -name NO_SUCH_VARIABLE 1\n" : "");
         acf_test_write(project.tsf(), text);
         msg_log_clear();
         bool const locked = c.write_lock ? manager.write_lock(c.post)
@@ -663,8 +659,8 @@ TEST(AcfRevisionManagerOverAProject, EachLockReadsWhatAnotherProgramWroteAndPost
                                          : manager.read_lock_and_post_no_messages();
         ASSERT_TRUE(locked) << c.name;
         EXPECT_STREQ(project.global_value("TPD_REQUIREMENT"), c.value_after) << c.name;
-        EXPECT_EQ(posted(125048), c.line_error_posted) << c.name; // a line's error
-        EXPECT_EQ(posted(125085), c.with_error) << c.name;           // the file set aside
+        EXPECT_EQ(acf_test_posted(125048), c.line_error_posted) << c.name; // a line's error
+        EXPECT_EQ(acf_test_posted(125085), c.with_error) << c.name;        // the file set aside
         if (c.write_lock) {
             manager.write_unlock(false);
         } else {
